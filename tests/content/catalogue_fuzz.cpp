@@ -9,7 +9,7 @@
 namespace {
 
 class CountingTree : public pencora::content::CatalogueSink {
-public:
+  public:
     void clear() override { nodes.clear(); }
     Node addNode(Node, const QString& caption) override {
         nodes.push_back(caption.size());
@@ -25,8 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     pencora::xml::XmlDocument doc;
     CountingTree tree;
     try {
-        doc.loadFromBytes(QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)),
-                          "unit.xml");
+        doc.loadFromBytes(
+            QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)),
+            "unit.xml");
         pencora::content::FillCatalogueTree(tree, doc);
     } catch (const std::exception&) {
     }
