@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -12,10 +13,10 @@ namespace {
 
 // An MPEG-1 layer III header at 128 kbit/s, 44.1 kHz, no padding: frames of 417 bytes.
 std::vector<uint8_t> frames(size_t count, size_t junkBefore) {
-    std::vector<uint8_t> bytes(junkBefore, 0x55);
+    std::vector<uint8_t> bytes(junkBefore + count * 417, 0x00);
+    std::fill_n(bytes.begin(), junkBefore, 0x55);
     for (size_t i = 0; i < count; ++i) {
-        const size_t at = bytes.size();
-        bytes.resize(at + 417, 0x00);
+        const size_t at = junkBefore + i * 417;
         bytes[at] = 0xFF;
         bytes[at + 1] = 0xFB;
         bytes[at + 2] = 0x90;
