@@ -1,10 +1,42 @@
-#include <QApplication>
-#include <QLabel>
+// The program entry: the application object, the main window, the hidden dictation
+// word-list window, and the message loop until the main window closes.
+#include "app/tfrm_main.h"
+#include "app/tfrm_wnnx_list.h"
+#include "platform/ui/error_report.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace {
+
+// Each mode builds its controls in its panel and installs its handlers here, before the
+// main window's creation handler runs.
+void installModes(Tfrm_Main& /*frm_Main*/) {}
+
+void centreOnScreen(QWidget& window) {
+    const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return;
+    QRect frame = window.frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    window.move(frame.topLeft());
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("Pencora");
-    QLabel placeholder("Pencora");
-    placeholder.show();
-    return app.exec();
+    pencora::ui::Application app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Pencora"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Pencora"));
+
+    Tfrm_Main frm_Main;
+    installModes(frm_Main);
+    pencora::ui::guarded([&] { frm_Main.FormCreate(&frm_Main); });
+    Tfrm_wnnx_list frm_wnnx_list(&frm_Main);
+    frm_Main.frm_wnnx_list = &frm_wnnx_list;
+    QObject::connect(&frm_Main, &Tfrm_Main::closed, &app, &QApplication::quit);
+
+    centreOnScreen(frm_Main);  // where the window goes when restored
+    frm_Main.showMaximized();
+    return QApplication::exec();
 }

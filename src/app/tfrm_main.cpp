@@ -1,0 +1,165 @@
+// The main window's handlers: start-up, first show, resize, close and lesson selection.
+// Each mode's own work lives with the mode; these handlers only call it.
+#include "app/tfrm_main.h"
+
+#include "app/catalogue_tree_widget.h"
+#include "content/catalogue.h"
+#include "content/lesson_selection.h"
+#include "platform/ui/error_report.h"
+#include "platform/ui/status_panels.h"
+
+#include <QCloseEvent>
+#include <QToolButton>
+#include <QTreeWidget>
+
+void Tfrm_Main::FormCreate(QObject* /*Sender*/) {
+    // 1. Success movie "lose" into flash_right1..4 (quiz players, with the movie player).
+    // 2. Loudspeaker movie "laba" into flash_laba (dictation, with the movie player).
+    // 3. The catalogue; an error leaves XMLTree without content, reported at the first show.
+    pencora::content::loadCatalogue(XMLTree);
+    // 4. Audio start-up: version check and initialisation (sound; their messages go through
+    //    the message service and start-up goes on after them).
+    // 5.
+    State.FirstShow = true;
+    // 6. The movie-command argument list, split at commas.
+    State.CommandArgs.clear();
+    // 7. Welcome cue: play Data\sndsoft\begin.mp3 on channel slot 0 (sound).
+}
+
+void Tfrm_Main::FormShow(QObject* /*Sender*/) {
+    if (!State.FirstShow)
+        return;
+    State.FirstShow = false;
+    pencora::TreeWidgetCatalogue tree(tv_mulu, ImageList_Tree);
+    // A catalogue that cannot be read ends the first show here, leaving "→" in the status.
+    pencora::content::FillCatalogueTree(tree, XMLTree);
+    selectFirstLesson();
+    sb_state->setPanelText(1, QStringLiteral("请选择相应的课文，进行每课生字的学习或练习！"));
+}
+
+void Tfrm_Main::selectFirstLesson() {
+    QTreeWidgetItem* root = tv_mulu->topLevelItem(0);
+    QTreeWidgetItem* book = root ? root->child(0) : nullptr;
+    QTreeWidgetItem* group = book ? book->child(0) : nullptr;
+    QTreeWidgetItem* lesson = group ? group->child(0) : nullptr;
+    if (lesson != nullptr)
+        selectNode(lesson);
+}
+
+void Tfrm_Main::selectNode(QTreeWidgetItem* item) {
+    for (QTreeWidgetItem* up = item ? item->parent() : nullptr; up; up = up->parent())
+        up->setExpanded(true);
+    tv_mulu->setCurrentItem(item);
+    if (item)
+        tv_mulu->scrollToItem(item);
+}
+
+void Tfrm_Main::FormResize(QObject* /*Sender*/) {
+    for (QWidget* panel : resizablePanels()) {
+        if (panel->isHidden())
+            continue;
+        // Only the first visible mode panel is re-placed; the welcome and lesson-text panels
+        // follow by their layouts alone.
+        auto hook = resizeHooks_.find(panel);
+        if (hook != resizeHooks_.end() && hook->second)
+            hook->second(*this);
+        return;
+    }
+}
+
+void Tfrm_Main::FormClose(QObject* /*Sender*/) {
+    // Audio shut-down: free the audio library, stopping every stream; errors are ignored
+    // (sound).
+}
+
+void Tfrm_Main::tv_muluChange(QObject* /*Sender*/, QTreeWidgetItem* /*Node*/) {
+    // The selected node is read from the tree: the notification's node may be stale.
+    const QList<QTreeWidgetItem*> selected = tv_mulu->selectedItems();
+    if (selected.isEmpty())
+        return;
+    QTreeWidgetItem* node = selected.first();
+    if (const auto lesson = pencora::lessonNodeOf(node)) {
+        pencora::content::selectLesson(State, XMLRead, *lesson, [this](const QString& text) {
+            sb_state->setPanelText(1, text);
+        });
+        if (TBlesson->isChecked())
+            TBlessonClick(TBlesson);
+    }
+    restartActiveMode();
+}
+
+void Tfrm_Main::restartActiveMode() {
+    if (tb_zcsj->isChecked()) {
+        tb_zcsjClick(tb_zcsj);
+        return;
+    }
+    for (QToolButton* button : {btn_kewen, TBfirst, TB_rszc, TB_Mkcy, TB_listenAndWrite}) {
+        if (button->isChecked()) {
+            btn_kewenClick(button);
+            return;
+        }
+    }
+}
+
+void Tfrm_Main::TBlessonClick(QObject* Sender) {
+    if (handlers.TBlessonClick)
+        handlers.TBlessonClick(*this, Sender);
+}
+
+void Tfrm_Main::tb_zcsjClick(QObject* Sender) {
+    if (handlers.tb_zcsjClick)
+        handlers.tb_zcsjClick(*this, Sender);
+}
+
+void Tfrm_Main::btn_kewenClick(QObject* Sender) {
+    if (handlers.btn_kewenClick)
+        handlers.btn_kewenClick(*this, Sender);
+}
+
+void Tfrm_Main::tb_zcsjMouseEnter(QObject* Sender) {
+    if (handlers.tb_zcsjMouseEnter)
+        handlers.tb_zcsjMouseEnter(*this, Sender);
+}
+
+void Tfrm_Main::ToolButton1Click(QObject* Sender) {
+    if (handlers.ToolButton1Click)
+        handlers.ToolButton1Click(*this, Sender);
+}
+
+void Tfrm_Main::setResizeHook(QWidget* panel, PanelHook hook) {
+    resizeHooks_[panel] = std::move(hook);
+}
+
+QList<QWidget*> Tfrm_Main::resizablePanels() const {
+    return {pnl_tyrz, pnl_kyrz, pnl_kzry, pnl_tyby, pnl_wnnx, pnlmain};
+}
+
+QList<QWidget*> Tfrm_Main::modePanels() const {
+    return {pnl_info, pnl_tyrz, pnl_kyrz, pnl_kzry, pnl_tyby, pnl_wnnx, pnlmain, pnlrszc};
+}
+
+QList<QToolButton*> Tfrm_Main::checkButtons() const {
+    return {TBlesson, tb_zcsj, btn_kewen, TB_rszc, TBfirst, TB_Mkcy, TB_listenAndWrite};
+}
+
+void Tfrm_Main::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    pencora::ui::guarded([this] { FormShow(this); });
+}
+
+void Tfrm_Main::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    pencora::ui::guarded([this] { FormResize(this); });
+}
+
+void Tfrm_Main::closeEvent(QCloseEvent* event) {
+    pencora::ui::guarded([this] { FormClose(this); });
+    event->accept();
+    emit closed();
+}
+
+bool Tfrm_Main::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Enter && qobject_cast<QToolButton*>(watched))
+        pencora::ui::guarded([this, watched] { tb_zcsjMouseEnter(watched); });
+    return QWidget::eventFilter(watched, event);
+}

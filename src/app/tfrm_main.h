@@ -1,0 +1,163 @@
+// The main window frm_Main: the frame every study mode lives in. A toolbar of mode buttons
+// across the top, the catalogue tree on the left, the client panel pnl_rszc on the right
+// holding one mode panel at a time, and the status bar at the bottom.
+//
+// The frame owns the study state and the two XML documents. A mode attaches itself by
+// building its controls inside its panel, setting its entries in `handlers` and, when its
+// controls depend on the panel's size, registering a resize hook with setResizeHook. The
+// program entry installs the modes, then runs FormCreate and shows the window.
+#pragma once
+
+#include "app/study_state.h"
+#include "platform/xml/xml_document.h"
+
+#include <QIcon>
+#include <QList>
+#include <QWidget>
+#include <functional>
+#include <map>
+
+class QButtonGroup;
+class QFrame;
+class QLabel;
+class QMenu;
+class QTimer;
+class QToolBar;
+class QToolButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+class QAction;
+
+namespace pencora::ui {
+class StatusPanels;
+}
+
+class Tfrm_wnnx_list;
+
+class Tfrm_Main : public QWidget {
+    Q_OBJECT
+  public:
+    explicit Tfrm_Main(QWidget* parent = nullptr);
+    ~Tfrm_Main() override;
+
+    // The lesson, its word lists, the item being practised and the sound slots.
+    pencora::StudyState State;
+    pencora::xml::XmlDocument XMLTree;  // the catalogue, read once at the first show
+    pencora::xml::XmlDocument XMLRead;  // the selected book's character file
+
+    // Frame.
+    QFrame* Shape1 = nullptr;
+    QToolBar* TOBzhuanti = nullptr;
+    QFrame* Shape3 = nullptr;
+    QTreeWidget* tv_mulu = nullptr;
+    QFrame* Shape2 = nullptr;
+    QWidget* pnl_rszc = nullptr;
+    pencora::ui::StatusPanels* sb_state = nullptr;
+
+    // Toolbar, left to right. The first seven form the check group.
+    QToolButton* TBlesson = nullptr;
+    QToolButton* tb_zcsj = nullptr;
+    QToolButton* btn_kewen = nullptr;
+    QToolButton* TB_rszc = nullptr;
+    QToolButton* TBfirst = nullptr;
+    QToolButton* TB_Mkcy = nullptr;
+    QToolButton* TB_listenAndWrite = nullptr;
+    QAction* ToolButton6 = nullptr;  // separator
+    QToolButton* TB_Szb = nullptr;
+    QToolButton* ToolButton3 = nullptr;
+    QToolButton* ToolButton1 = nullptr;
+    QButtonGroup* modeButtons = nullptr;  // at most one down
+    QMenu* popshengzi = nullptr;          // books of the character tables
+    QMenu* popset = nullptr;              // settings
+
+    // Image lists: 14 toolbar images of 32 x 32 and 3 tree images of 16 x 16.
+    QList<QIcon> ImageList_Alpha;
+    QList<QIcon> ImageList_Tree;
+
+    // Mode panels, children of pnl_rszc, each filling it; one is visible at a time.
+    QWidget* pnl_info = nullptr;  // welcome
+    QWidget* pnl_tyrz = nullptr;  // 听音认字
+    QWidget* pnl_kyrz = nullptr;  // 看音认字
+    QWidget* pnl_kzry = nullptr;  // 看字认音
+    QWidget* pnl_tyby = nullptr;  // 听音辨音
+    QWidget* pnl_wnnx = nullptr;  // 我念你写
+    QWidget* pnlmain = nullptr;   // 字词速记
+    QWidget* pnlrszc = nullptr;   // 同步学课文
+    QLabel* Label6 = nullptr;
+    QLabel* Label7 = nullptr;
+
+    // Timers, all off at start-up.
+    QTimer* Timer1 = nullptr;   // next quiz question, 1000 ms
+    QTimer* Timer2 = nullptr;   // quiz label slide-in, 1 ms
+    QTimer* tim_tx = nullptr;   // dictation interval, 5000 ms
+    QTimer* Timer11 = nullptr;  // flashcard step, 4000 ms
+    QTimer* Timer21 = nullptr;  // flashcard slide-in, 1 ms
+    int Timer11Tag = 0;         // the flashcard position (Timer11's Tag)
+
+    // The hidden dictation word-list window, created by the program entry right after this
+    // window; not owned.
+    Tfrm_wnnx_list* frm_wnnx_list = nullptr;
+
+    // Window handlers.
+    void FormCreate(QObject* Sender);
+    void FormShow(QObject* Sender);
+    void FormResize(QObject* Sender);
+    void FormClose(QObject* Sender);
+    void tv_muluChange(QObject* Sender, QTreeWidgetItem* Node);
+
+    // Toolbar handlers; each calls the entry of `handlers` its mode installed.
+    void TBlessonClick(QObject* Sender);
+    void tb_zcsjClick(QObject* Sender);
+    void btn_kewenClick(QObject* Sender);
+    void tb_zcsjMouseEnter(QObject* Sender);
+    void ToolButton1Click(QObject* Sender);
+
+    using SenderHandler = std::function<void(Tfrm_Main&, QObject* Sender)>;
+    struct Handlers {
+        SenderHandler TBlessonClick;      // lesson text
+        SenderHandler tb_zcsjClick;       // flashcards
+        SenderHandler btn_kewenClick;     // the four quizzes and dictation
+        SenderHandler tb_zcsjMouseEnter;  // voice prompt of a toolbar button
+        SenderHandler ToolButton1Click;   // the web site
+    };
+    Handlers handlers;
+
+    // A mode's resize hook, called by FormResize while `panel` is the visible mode panel.
+    // Only pnl_tyrz, pnl_kyrz, pnl_kzry, pnl_tyby, pnl_wnnx and pnlmain are consulted.
+    using PanelHook = std::function<void(Tfrm_Main&)>;
+    void setResizeHook(QWidget* panel, PanelHook hook);
+
+    // The mode panels in the order FormResize looks at them.
+    QList<QWidget*> resizablePanels() const;
+    // Every mode panel, pnl_info first.
+    QList<QWidget*> modePanels() const;
+    // The check group in the order lesson selection restarts them.
+    QList<QToolButton*> checkButtons() const;
+
+    // Raises every button of the check group.
+    void raiseModeButtons();
+
+    // Makes `item` the selected node, expanding its parents (runs lesson selection).
+    void selectNode(QTreeWidgetItem* item);
+
+  signals:
+    void closed();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void buildFrame();
+    void buildToolbar();
+    void buildTree();
+    void buildPanels();
+    void buildTimers();
+    void applyFrameStyle();
+    void selectFirstLesson();
+    void restartActiveMode();
+
+    std::map<QWidget*, PanelHook> resizeHooks_;
+};
