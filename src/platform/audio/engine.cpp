@@ -82,6 +82,9 @@ bool Engine::init(int device, int rate) {
     bufferFrames_ = kDeviceBufferFrames;
     device_ = 0;
     if (device != 0) {
+        // SDL would otherwise take over SIGINT and SIGTERM for an event loop we do not run,
+        // and the program could no longer be ended by them.
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
             return false;
         }

@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <thread>
@@ -126,6 +127,16 @@ TEST_F(Listening, StreamsPlayTogether) {
     const size_t to = from + 8192;
     EXPECT_NEAR(toneAmplitude(c, from, to, 440), 0.3, 0.05);
     EXPECT_NEAR(toneAmplitude(c, from, to, 1000), 0.3, 0.05);
+}
+
+TEST_F(Listening, TheProgramCanStillBeEndedBySignals) {
+    // SDL installs its own SIGINT and SIGTERM handlers unless told not to; with them the
+    // program ignored a plain kill.
+    for (int sig : {SIGINT, SIGTERM}) {
+        struct sigaction action {};
+        sigaction(sig, nullptr, &action);
+        EXPECT_EQ(action.sa_handler, SIG_DFL) << sig;
+    }
 }
 
 TEST_F(Listening, MissingOrUnreadableFileGivesHandleZeroAndSilence) {
