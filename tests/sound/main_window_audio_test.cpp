@@ -70,7 +70,7 @@ TEST(MainWindowAudio, CreationPlaysTheWelcomeCueAndClosingStopsIt) {
         frm_Main.FormCreate(&frm_Main);
         EXPECT_NE(frm_Main.State.ChannelSlots[0], 0u);
         const uint32_t cue = frm_Main.State.ChannelSlots[0];
-        std::this_thread::sleep_for(300ms);
+        out.waitFor(0.7);  // the cue starts after a breath of silence
         frm_Main.FormClose(&frm_Main);
         EXPECT_FALSE(BASS_ChannelStop(cue)) << "shut-down freed the cue";
     }

@@ -18,7 +18,7 @@ using namespace pencora;
 namespace {
 
 class SampleCourse : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         fs::setProgramFolder(QStringLiteral(PENCORA_SOURCE_DIR "/sample-content"));
         ASSERT_TRUE(BASS_Init(0, 44100, 0, nullptr, nullptr));
@@ -43,8 +43,8 @@ TEST_F(SampleCourse, EveryEntryOfEveryBookHasAPronunciation) {
     int entries = 0;
     for (int book = 1; book <= 12; ++book) {
         const QString file = fs::resolveProgramPath(content::hanziFileRelativePath(book));
-        const QStringList pinyin = content::ReadAttributeList(file, QStringLiteral("lesson"),
-                                                              QStringLiteral("PinYin1"));
+        const QStringList pinyin =
+            content::ReadAttributeList(file, QStringLiteral("lesson"), QStringLiteral("PinYin1"));
         EXPECT_FALSE(pinyin.isEmpty()) << "book " << book;
         for (const QString& p : pinyin) {
             ++entries;
@@ -57,15 +57,15 @@ TEST_F(SampleCourse, EveryEntryOfEveryBookHasAPronunciation) {
         }
     }
     EXPECT_GT(entries, 1000);
-    EXPECT_TRUE(missing.isEmpty()) << missing.size() << " missing, e.g. "
-                                   << missing.values().value(0).toStdString();
+    EXPECT_TRUE(missing.isEmpty())
+        << missing.size() << " missing, e.g. " << missing.values().value(0).toStdString();
 }
 
 TEST_F(SampleCourse, EveryCueAndVoicePromptPlays) {
-    const char* names[] = {"begin.mp3", "right.wav", "think.mp3", "replay.mp3",
+    const char* names[] = {"begin.mp3",   "right.wav",    "think.mp3", "replay.mp3",
                            "tingxie.mp3", "tingxie2.mp3", "tbxkw.mp3", "zcsj.mp3",
-                           "tyrz.mp3", "kyrz.mp3", "tyby.mp3", "kzry.mp3",
-                           "wnnx.mp3", "szb.mp3", "set.mp3", "home.mp3"};
+                           "tyrz.mp3",    "kyrz.mp3",     "tyby.mp3",  "kzry.mp3",
+                           "wnnx.mp3",    "szb.mp3",      "set.mp3",   "home.mp3"};
     for (const char* name : names) {
         EXPECT_TRUE(plays(content::cueRelativePath(QString::fromLatin1(name)))) << name;
     }

@@ -78,7 +78,7 @@ TEST_F(Listening, EachFormatSoundsForItsDecodedLength) {
     for (HSTREAM h : handles) {
         starts.push_back(out.elapsed());
         EXPECT_TRUE(BASS_ChannelPlay(h, 0));
-        std::this_thread::sleep_for(500ms);
+        out.waitFor(0.5);
     }
     Capture c = out.finish();
     for (size_t i = 0; i < handles.size(); ++i) {
@@ -98,11 +98,11 @@ TEST_F(Listening, FreeSilencesTheStreamWithinOneDeviceBuffer) {
     ASSERT_TRUE(writeTone(file, ToneFormat::Wav, 44100, 1, 3.0, 440));
     const HSTREAM h = open(file);
     ASSERT_TRUE(BASS_ChannelPlay(h, 0));
-    std::this_thread::sleep_for(400ms);
+    out.waitFor(0.4);
     const size_t before = out.elapsed();
     EXPECT_TRUE(BASS_StreamFree(h));
     const size_t freedAt = out.elapsed();
-    std::this_thread::sleep_for(200ms);
+    out.waitFor(0.2);
     const int buffer = outputFormat().bufferFrames;
     Capture c = out.finish();
 
@@ -117,10 +117,10 @@ TEST_F(Listening, StreamsPlayTogether) {
     ASSERT_TRUE(writeTone(a, ToneFormat::Mp3, 44100, 1, 0.8, 440, 0.3));
     ASSERT_TRUE(writeTone(b, ToneFormat::Wav, 44100, 1, 0.5, 1000, 0.3));
     BASS_ChannelPlay(open(a), 0);
-    std::this_thread::sleep_for(200ms);
+    out.waitFor(0.2);
     const size_t bStart = out.elapsed();
     BASS_ChannelPlay(open(b), 0);
-    std::this_thread::sleep_for(800ms);
+    out.waitFor(0.8);
     Capture c = out.finish();
 
     const size_t from = bStart + 4096;
@@ -148,7 +148,7 @@ TEST_F(Listening, MissingOrUnreadableFileGivesHandleZeroAndSilence) {
     EXPECT_FALSE(BASS_ChannelPlay(0, 0));
     EXPECT_FALSE(BASS_ChannelStop(0));
     EXPECT_FALSE(BASS_StreamFree(0));
-    std::this_thread::sleep_for(100ms);
+    out.waitFor(0.1);
     Capture c = out.finish();
     EXPECT_EQ(soundingFrames(c, 0, c.frames(), 0.0001f), 0u);
 }
@@ -166,10 +166,10 @@ TEST_F(Listening, ByteRangeOfMp3PlaysOnlyThatRange) {
 
     const size_t middleStart = out.elapsed();
     BASS_ChannelPlay(middle, 0);
-    std::this_thread::sleep_for(1300ms);
+    out.waitFor(1.3);
     const size_t tailStart = out.elapsed();
     BASS_ChannelPlay(tail, 0);
-    std::this_thread::sleep_for(800ms);
+    out.waitFor(0.8);
     Capture c = out.finish();
 
     // The first frames after a cut sound at once: the decoder was primed on the frames
@@ -189,10 +189,10 @@ TEST_F(Listening, StreamAtItsEndStaysAllocatedAndSilent) {
     ASSERT_TRUE(writeTone(file, ToneFormat::Wav, 44100, 1, 0.1, 440));
     const HSTREAM h = open(file);
     BASS_ChannelPlay(h, 0);
-    std::this_thread::sleep_for(300ms);
+    out.waitFor(0.3);
     EXPECT_TRUE(BASS_ChannelStop(h));
     EXPECT_TRUE(BASS_ChannelPlay(h, 0));
-    std::this_thread::sleep_for(200ms);
+    out.waitFor(0.2);
     EXPECT_TRUE(BASS_StreamFree(h));
     Capture c = out.finish();
     EXPECT_NEAR(heardSeconds(c), 0.1, 0.02) << "played once, not again";
@@ -210,7 +210,7 @@ TEST_F(Listening, PcmSourceIsMixedAtItsOwnVolume) {
     ASSERT_TRUE(writeTone(file, ToneFormat::Wav, 44100, 1, 0.5, 1000, 0.3));
     EXPECT_EQ(pcmSourceWrite(pcm, tone.data(), tone.size()), tone.size());
     BASS_ChannelPlay(open(file), 0);
-    std::this_thread::sleep_for(700ms);
+    out.waitFor(0.7);
     EXPECT_EQ(pcmSourceQueued(pcm), 0u);
     EXPECT_TRUE(pcmSourceClose(pcm));
     EXPECT_FALSE(pcmSourceWrite(pcm, tone.data(), tone.size())) << "closed";
