@@ -149,3 +149,12 @@ TEST(AudioStartup, WithoutADeviceTheInitMessageShowsOnceAndSoundsAreSilent) {
     sound::shutdownAudio();
     EXPECT_EQ(shown.size(), 1u);
 }
+
+TEST(AudioStartup, StartingAgainWhileRunningReportsNothing) {
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    std::vector<QString> shown;
+    sound::startAudio(nullptr, [&](const QString& text) { shown.push_back(text); });
+    sound::startAudio(nullptr, [&](const QString& text) { shown.push_back(text); });
+    EXPECT_TRUE(shown.empty());
+    sound::shutdownAudio();
+}

@@ -143,7 +143,9 @@ TEST_F(Listening, MissingOrUnreadableFileGivesHandleZeroAndSilence) {
     const fs::path junk = tmp.path() / "junk.mp3";
     std::ofstream(junk) << "this is not a sound file at all";
     EXPECT_EQ(open(tmp.path() / "none.mp3"), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEOPEN);
     EXPECT_EQ(open(junk), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEFORM);
     EXPECT_EQ(open(tmp.path()), 0u) << "a folder";
     EXPECT_FALSE(BASS_ChannelPlay(0, 0));
     EXPECT_FALSE(BASS_ChannelStop(0));
@@ -245,6 +247,7 @@ TEST_F(NoDevice, HandlesAreNeverReusedSoAStaleSlotCannotFreeANewerStream) {
 
 TEST_F(NoDevice, SecondInitFailsAndNothingWorksAfterFree) {
     EXPECT_FALSE(BASS_Init(0, 44100, 0, nullptr, nullptr));
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_ALREADY);
     const fs::path file = tmp.path() / "t.wav";
     ASSERT_TRUE(writeTone(file, ToneFormat::Wav, 44100, 1, 0.2, 440));
     const HSTREAM h = open(file);
@@ -252,6 +255,7 @@ TEST_F(NoDevice, SecondInitFailsAndNothingWorksAfterFree) {
     EXPECT_TRUE(BASS_Free());
     EXPECT_FALSE(BASS_Free());
     EXPECT_FALSE(BASS_ChannelPlay(h, 0)) << "shut-down freed it";
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_INIT);
     EXPECT_EQ(open(file), 0u);
     EXPECT_EQ(pcmSourceOpen(22050, 1), 0u);
     ASSERT_TRUE(BASS_Init(0, 44100, 0, nullptr, nullptr)) << "and it starts again";
