@@ -17,7 +17,7 @@ endfunction()
 # A GoogleTest executable registered with CTest. Widgets run on Qt's offscreen platform.
 function(pencora_add_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS;ENV;LABELS" ${ARGN})
-  add_executable(${name} ${T_SOURCES} ${PROJECT_SOURCE_DIR}/tests/test_environment.cpp)
+  add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE
     PENCORA_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
