@@ -4,23 +4,11 @@
 #include "app/tfrm_wnnx_list.h"
 #include "platform/ui/error_report.h"
 
-#include <QGuiApplication>
-#include <QScreen>
-
 namespace {
 
 // Each mode builds its controls in its panel and installs its handlers here, before the
 // main window's creation handler runs.
 void installModes(Tfrm_Main& /*frm_Main*/) {}
-
-void centreOnScreen(QWidget& window) {
-    const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
-    if (screen == nullptr)
-        return;
-    QRect frame = window.frameGeometry();
-    frame.moveCenter(screen->availableGeometry().center());
-    window.move(frame.topLeft());
-}
 
 }  // namespace
 
@@ -36,7 +24,6 @@ int main(int argc, char** argv) {
     frm_Main.frm_wnnx_list = &frm_wnnx_list;
     QObject::connect(&frm_Main, &Tfrm_Main::closed, &app, &QApplication::quit);
 
-    centreOnScreen(frm_Main);  // where the window goes when restored
     frm_Main.showMaximized();
     return QApplication::exec();
 }
