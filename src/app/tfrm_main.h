@@ -106,7 +106,8 @@ class Tfrm_Main : public QWidget {
     void FormClose(QObject* Sender);
     void tv_muluChange(QObject* Sender, QTreeWidgetItem* Node);
 
-    // Toolbar handlers; each calls the entry of `handlers` its mode installed.
+    // Toolbar handlers; each calls the entry of `handlers` its mode installed, except
+    // btn_kewenClick, which belongs to the practice modes below.
     void TBlessonClick(QObject* Sender);
     void tb_zcsjClick(QObject* Sender);
     void btn_kewenClick(QObject* Sender);
