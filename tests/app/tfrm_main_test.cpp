@@ -196,6 +196,20 @@ TEST_F(MainWindow, LessonSelectionRestartsTheModeWhoseButtonIsDown) {
     EXPECT_EQ(calls, QStringList{"TBlesson"});  // the lesson text, not a restart
 }
 
+TEST_F(MainWindow, PointerOverAToolbarButtonAsksForItsPrompt) {
+    auto frm = start(sampleCourse());
+    QStringList hints;
+    frm->handlers.tb_zcsjMouseEnter = [&](Tfrm_Main&, QObject* sender) {
+        hints << sender->property("Hint").toString();
+    };
+    for (QToolButton* button : {frm->TBlesson, frm->TB_Szb, frm->ToolButton1}) {
+        QEvent enter(QEvent::Enter);
+        QApplication::sendEvent(button, &enter);
+    }
+    EXPECT_EQ(hints, (QStringList{"tbxkw", "szb", "home"}));
+    EXPECT_TRUE(frm->TBlesson->toolTip().isEmpty());  // a Hint is data, never a tooltip
+}
+
 TEST_F(MainWindow, ExceptionInAHandlerIsReportedAndTheProgramRunsOn) {
     auto frm = start(sampleCourse());
     int clicks = 0;
