@@ -369,9 +369,7 @@ TEST_F(QuizFlow, PendingQuestionOnALessonTooSmallStaysSafe) {
 TEST_F(QuizFlow, PickingAnotherLessonRestartsTheQuizOnIt) {
     pencora::fs::setProgramFolder(QStringLiteral(PENCORA_SOURCE_DIR "/sample-content"));
     frm->FormCreate(frm.get());
-    // The first show's work without putting the window on screen, where fontconfig's font
-    // fallback keeps allocations the leak checker reports.
-    frm->FormShow(frm.get());
+    frm->show();
     ASSERT_TRUE(frm->State.lessonSelected());
     frm->TB_rszc->click();
     ASSERT_FALSE(frm->pnl_kyrz->isHidden());
