@@ -1,5 +1,4 @@
 #include "modes/quiz/pinyin_lookup.h"
-#include "modes/quiz/practice_modes.h"
 #include "platform/xml/xml_document.h"
 
 #include <gtest/gtest.h>
@@ -39,22 +38,4 @@ TEST_F(PinyinLookup, EveryFailureIsAnEmptyChoice) {
     EXPECT_EQ(lookupPinyin(book, 3, 5, "a\"b"), "");  // breaks the query
     pencora::xml::XmlDocument empty;
     EXPECT_EQ(lookupPinyin(empty, 3, 5, "画"), "");  // nothing loaded
-}
-
-TEST(PracticeModes, CaptionsAndRefusals) {
-    EXPECT_EQ(practiceModeForCaption(" 听音认字 "), PracticeMode::Tyrz);
-    EXPECT_EQ(practiceModeForCaption(" 看字认音 "), PracticeMode::Kzry);
-    EXPECT_EQ(practiceModeForCaption(" 我念你写 "), PracticeMode::Wnnx);
-    EXPECT_FALSE(practiceModeForCaption(" 字词速记 ").has_value());
-    EXPECT_FALSE(quizOf(PracticeMode::Wnnx).has_value());
-
-    pencora::StudyState state;
-    EXPECT_EQ(practiceRefusal(state), kNoLessonText);
-    state.CurrentLessonTitle = QStringLiteral("一年级上册→【画】");
-    state.CurrentWords = QStringList{"画"};
-    EXPECT_EQ(practiceRefusal(state), kTooFewEntriesText);
-    EXPECT_EQ(kTooFewEntriesText.count(QChar('\r')), 1);
-    EXPECT_FALSE(kTooFewEntriesText.contains(QChar('\n')));
-    state.CurrentWords << "远";
-    EXPECT_FALSE(practiceRefusal(state).has_value());
 }
