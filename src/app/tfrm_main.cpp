@@ -118,11 +118,6 @@ void Tfrm_Main::tb_zcsjClick(QObject* Sender) {
         handlers.tb_zcsjClick(*this, Sender);
 }
 
-void Tfrm_Main::btn_kewenClick(QObject* Sender) {
-    if (handlers.btn_kewenClick)
-        handlers.btn_kewenClick(*this, Sender);
-}
-
 void Tfrm_Main::tb_zcsjMouseEnter(QObject* Sender) {
     if (handlers.tb_zcsjMouseEnter)
         handlers.tb_zcsjMouseEnter(*this, Sender);
