@@ -249,15 +249,15 @@ def nfc(text):
     return unicodedata.normalize("NFC", text)
 
 
-def entries(spec):
+def entries(entry_list):
     result = []
-    for item in spec.split(","):
+    for item in entry_list.split(","):
         word, pinyin = item.strip().split(" ")
         word, pinyin = nfc(word), nfc(pinyin)
         assert all("\u4e00" <= c <= "\u9fff" for c in word), word
         assert pinyin.isalpha() and pinyin == pinyin.lower(), pinyin
         result.append((word, pinyin))
-    assert 4 <= len(result) <= 12, spec
+    assert 4 <= len(result) <= 12, entry_list
     return result
 
 
@@ -292,9 +292,9 @@ def character_file(n, encoding):
         numbered.insert(0, (1, BOOK1_PINYIN_UNIT))
     for group_no, lessons in numbered:
         assert group_no < 10
-        for lesson_no, (title, spec) in enumerate(lessons, start=1):
+        for lesson_no, (title, entry_list) in enumerate(lessons, start=1):
             lines.append("  <!-- %s -->" % nfc(title))
-            for word, pinyin in entries(spec):
+            for word, pinyin in entries(entry_list):
                 lines.append("  <lesson%d%02d Chinese=%s PinYin1=%s/>"
                              % (group_no, lesson_no, quoteattr(word), quoteattr(pinyin)))
     lines.append("</hanzi>")

@@ -4,19 +4,19 @@
 
 namespace pencora::ui {
 
-StatusPanels::StatusPanels(const std::vector<PanelSpec>& panels, QWidget* parent)
+StatusPanels::StatusPanels(const std::vector<PanelLayout>& panels, QWidget* parent)
     : QWidget(parent) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 1, 0, 1);
     layout->setSpacing(2);
-    for (const PanelSpec& spec : panels) {
-        auto* label = new QLabel(spec.text, this);
+    for (const PanelLayout& panel : panels) {
+        auto* label = new QLabel(panel.text, this);
         label->setFrameStyle(QFrame::Panel | QFrame::Raised);
-        label->setAlignment(spec.alignment | Qt::AlignVCenter);
+        label->setAlignment(panel.alignment | Qt::AlignVCenter);
         label->setTextFormat(Qt::PlainText);
         label->setIndent(4);
-        if (spec.width > 0) {
-            label->setFixedWidth(spec.width);
+        if (panel.width > 0) {
+            label->setFixedWidth(panel.width);
             layout->addWidget(label);
         } else {
             label->setMinimumWidth(1);

@@ -11,12 +11,12 @@ namespace pencora::ui {
 class StatusPanels : public QWidget {
     Q_OBJECT
   public:
-    struct PanelSpec {
+    struct PanelLayout {
         int width;  // <= 0: the rest of the bar
         Qt::Alignment alignment;
         QString text;
     };
-    StatusPanels(const std::vector<PanelSpec>& panels, QWidget* parent = nullptr);
+    StatusPanels(const std::vector<PanelLayout>& panels, QWidget* parent = nullptr);
 
     int panelCount() const { return static_cast<int>(panels_.size()); }
     QString panelText(int index) const;
