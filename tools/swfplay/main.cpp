@@ -198,14 +198,19 @@ int main(int argc, char** argv) {
         return usage();
     }
     const std::vector<std::string> rest(args.begin() + 1, args.end());
-    if (args[0] == "render") {
-        return render(rest);
-    }
-    if (args[0] == "trace") {
-        return trace(rest);
-    }
-    if (args[0] == "corpus") {
-        return corpus(rest);
+    try {
+        if (args[0] == "render") {
+            return render(rest);
+        }
+        if (args[0] == "trace") {
+            return trace(rest);
+        }
+        if (args[0] == "corpus") {
+            return corpus(rest);
+        }
+    } catch (const std::exception& e) {
+        std::cerr << "swfplay: " << e.what() << "\n";
+        return 1;
     }
     return usage();
 }

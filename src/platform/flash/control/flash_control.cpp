@@ -307,7 +307,11 @@ public:
         if (result) {
             *result = 0;
         }
-        return handleMessage(message, wParam, lParam, result);
+        try {
+            return handleMessage(message, wParam, lParam, result);
+        } catch (...) {
+            return S_FALSE;
+        }
     }
     HRESULT TranslateAccelerator(MSG*) override { return S_FALSE; }
     HRESULT OnFrameWindowActivate(BOOL) override { return S_OK; }
@@ -351,8 +355,12 @@ public:
         if (props_.backgroundColor >= 0) {
             options.backgroundOverride = static_cast<std::uint32_t>(props_.backgroundColor);
         }
-        EngineCall call(*this);
-        engine_->render(target, options);
+        try {
+            EngineCall call(*this);
+            engine_->render(target, options);
+        } catch (...) {
+            return VIEW_E_DRAW;
+        }
         return S_OK;
     }
 
@@ -514,6 +522,15 @@ public:
             return E_INVALIDARG;
         }
         ComPtr<IUnknown> keepAlive(identity());
+        try {
+            return loadMovie(layer, url);
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        } catch (...) {
+            return E_FAIL;
+        }
+    }
+    HRESULT loadMovie(int layer, const BSTR& url) {
         const auto bytes = fetch(url);
         bool loaded = false;
         {
@@ -735,7 +752,12 @@ private:
         explicit EngineCall(FlashControl& c) : c_(c) { ++c_.engineDepth_; }
         ~EngineCall() {
             if (--c_.engineDepth_ == 0) {
-                c_.settle();
+                try {
+                    c_.settle();
+                } catch (...) {
+                    // What the engine failed to take stays queued for the next call.
+                    c_.settling_ = false;
+                }
             }
         }
 
@@ -836,11 +858,15 @@ private:
         return rate > 0 ? rate : kDefaultFrameRate;
     }
 
+    // Runs from the timer, so nothing may escape: a frame the engine fails on is dropped.
     void tick() {
         ComPtr<IUnknown> keepAlive(identity());
-        EngineCall call(*this);
-        engine_->runFrame();
-        engine_->advanceClock(1000.0 / frameRate());
+        try {
+            EngineCall call(*this);
+            engine_->runFrame();
+            engine_->advanceClock(1000.0 / frameRate());
+        } catch (...) {
+        }
     }
 
     void updateTimer() {

@@ -29,40 +29,94 @@ int hexDigit(char16_t c) {
     return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
 }
 
-// Percent escapes as UTF-8 bytes, the rest as UTF-16; the result is UTF-16 again.
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// UTF-16 to UTF-8; a lone surrogate (a movie can write any code units) becomes U+FFFD
+// instead of failing the conversion.
+std::string toUtf8(std::u16string_view s) {
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const char16_t c = s[i];
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
+            s[i + 1] < 0xE000) {
+            appendUtf8(out, 0x10000 + ((char32_t(c) - 0xD800) << 10) + (s[i + 1] - 0xDC00));
+            ++i;
+        } else if (c >= 0xD800 && c < 0xE000) {
+            appendUtf8(out, 0xFFFD);
+        } else {
+            appendUtf8(out, c);
+        }
+    }
+    return out;
+}
+
+// UTF-8 to UTF-16; each byte that does not begin a well-formed sequence becomes U+FFFD.
+std::u16string fromUtf8(std::string_view s) {
+    std::u16string out;
+    for (std::size_t i = 0; i < s.size();) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        int length = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
+        char32_t c = length == 1 ? b : length == 2 ? (b & 0x1F) : length == 3 ? (b & 0x0F) : (b & 0x07);
+        bool ok = length > 0 && i + length <= s.size();
+        for (int k = 1; ok && k < length; ++k) {
+            const auto cont = static_cast<unsigned char>(s[i + k]);
+            ok = (cont & 0xC0) == 0x80;
+            c = (c << 6) | (cont & 0x3F);
+        }
+        static constexpr char32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
+        ok = ok && c >= kMinimum[length] && c <= 0x10FFFF && !(c >= 0xD800 && c < 0xE000);
+        if (!ok) {
+            out += u'\uFFFD';
+            ++i;
+            continue;
+        }
+        if (c >= 0x10000) {
+            out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(c);
+        }
+        i += length;
+    }
+    return out;
+}
+
+std::filesystem::path pathOf(std::u16string_view s) {
+    const std::string utf8 = toUtf8(s);
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+// Percent escapes as UTF-8 bytes, the rest as written.
 std::u16string percentDecode(std::u16string_view s) {
     std::string utf8;
-    auto appendUtf8 = [&utf8](char32_t c) {
-        if (c < 0x80) {
-            utf8 += static_cast<char>(c);
-        } else if (c < 0x800) {
-            utf8 += static_cast<char>(0xC0 | (c >> 6));
-            utf8 += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            utf8 += static_cast<char>(0xE0 | (c >> 12));
-            utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            utf8 += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            utf8 += static_cast<char>(0xF0 | (c >> 18));
-            utf8 += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            utf8 += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    };
+    std::size_t plainFrom = 0;
     for (std::size_t i = 0; i < s.size(); ++i) {
         if (s[i] == '%' && i + 2 < s.size() && hexDigit(s[i + 1]) >= 0 &&
             hexDigit(s[i + 2]) >= 0) {
+            utf8 += toUtf8(s.substr(plainFrom, i - plainFrom));
             utf8 += static_cast<char>(hexDigit(s[i + 1]) * 16 + hexDigit(s[i + 2]));
             i += 2;
-        } else if (s[i] >= 0xD800 && s[i] < 0xDC00 && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
-                   s[i + 1] < 0xE000) {
-            appendUtf8(0x10000 + ((char32_t(s[i]) - 0xD800) << 10) + (s[i + 1] - 0xDC00));
-            ++i;
-        } else {
-            appendUtf8(s[i]);
+            plainFrom = i + 1;
         }
     }
-    return std::filesystem::path(utf8).u16string();
+    utf8 += toUtf8(s.substr(plainFrom));
+    return fromUtf8(utf8);
 }
 
 bool isDrivePath(std::u16string_view s) {
@@ -139,13 +193,13 @@ std::optional<std::filesystem::path> localFilePath(std::u16string_view address,
         return std::nullopt;
     }
     if (!absolute->empty()) {
-        return std::filesystem::path(*absolute);
+        return pathOf(*absolute);
     }
     if (base.empty()) {
         return std::nullopt;
     }
     // A movie's relative address stays below the movie's folder.
-    const std::filesystem::path relative(slashes(withoutQuery(address)));
+    const std::filesystem::path relative = pathOf(slashes(withoutQuery(address)));
     for (const auto& part : relative) {
         if (part == "..") {
             return std::nullopt;
@@ -159,7 +213,7 @@ std::optional<std::filesystem::path> localFilePath(std::u16string_view address,
         }
         folder = slashes(std::u16string(base));
     }
-    return std::filesystem::path(*folder) / relative;
+    return pathOf(*folder) / relative;
 }
 
 std::u16string localFolderOf(std::u16string_view address) {

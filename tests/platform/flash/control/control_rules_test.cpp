@@ -137,6 +137,9 @@ TEST(LocalFetch, NamesOnlyLocalFiles) {
         {u"javascript:alert(1)", u"", nullptr},
         {u"child.swf", u"http://example.com/", nullptr},
         {u"", u"/movies/", nullptr},
+        // Code units a movie may write that form no character are replaced, not a crash.
+        {u"/m/\xD800x%FF.swf", u"", "/m/\xEF\xBF\xBDx%FF.swf"},
+        {u"file:///m/%FF%E6%9C%97.swf", u"", "/m/\xEF\xBF\xBD\xE6\x9C\x97.swf"},
     };
     for (const Row& row : rows) {
         const auto path = localFilePath(row.address, row.base);
