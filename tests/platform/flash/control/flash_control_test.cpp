@@ -2,6 +2,9 @@
 // engine: embedding order, fetching, drawing, dirty areas, input, events and properties.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
 #include <filesystem>
 #include <fstream>
 
@@ -202,6 +205,31 @@ TEST_F(FlashControlTest, StepsFramesOnTheVirtualClock) {
     const std::vector<std::string> expected = {"runFrame", "runFrame done", "clock 40000",
                                                "runFrame", "runFrame done", "clock 40000"};
     EXPECT_EQ(engine.calls, expected);
+}
+
+TEST_F(FlashControlTest, PlaysOnTheEventLoopUnlessOnTheVirtualClock) {
+    int argc = 1;
+    char name[] = "test";
+    char* argv[] = {name};
+    QCoreApplication app(argc, argv);
+    embed();
+    tooling->UseVirtualClock(FALSE);
+    loadServedMovie();
+    auto frames = [&] { return std::count(engine.calls.begin(), engine.calls.end(), "runFrame"); };
+    QElapsedTimer clock;
+    clock.start();
+    while (frames() < 2 && clock.elapsed() < 5000) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
+    EXPECT_GE(frames(), 2);
+
+    tooling->UseVirtualClock(TRUE);
+    const auto before = frames();
+    clock.restart();
+    while (clock.elapsed() < 150) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    }
+    EXPECT_EQ(frames(), before);
 }
 
 TEST_F(FlashControlTest, RaisesFSCommandAfterTheFrameAndFlashCallAtOnce) {
