@@ -21,19 +21,29 @@ struct Header {
     std::vector<std::pair<int, std::u16string>> labels;  // frame, label
 };
 
+// Inflates in steps, so a header claiming a huge size costs nothing until the data is there.
 std::optional<std::vector<std::uint8_t>> inflateBody(std::span<const std::uint8_t> data,
                                                      std::size_t expected) {
-    std::vector<std::uint8_t> out(std::min(expected, kMaxMovieSize));
+    const std::size_t limit = std::min(expected, kMaxMovieSize);
+    std::vector<std::uint8_t> out;
     z_stream z{};
     if (inflateInit(&z) != Z_OK) {
         return std::nullopt;
     }
     z.next_in = const_cast<Bytef*>(data.data());
     z.avail_in = static_cast<uInt>(data.size());
-    z.next_out = out.data();
-    z.avail_out = static_cast<uInt>(out.size());
-    const int rc = inflate(&z, Z_FINISH);
-    out.resize(z.total_out);
+    int rc = Z_OK;
+    while (rc == Z_OK && out.size() < limit) {
+        const std::size_t done = out.size();
+        out.resize(std::min(limit, done + std::max<std::size_t>(done, 64 * 1024)));
+        z.next_out = out.data() + done;
+        z.avail_out = static_cast<uInt>(out.size() - done);
+        rc = inflate(&z, Z_NO_FLUSH);
+        out.resize(z.total_out);
+        if (rc == Z_BUF_ERROR && z.avail_in == 0) {
+            break;  // truncated: keep what arrived
+        }
+    }
     inflateEnd(&z);
     if (rc != Z_STREAM_END && rc != Z_OK && rc != Z_BUF_ERROR) {
         return std::nullopt;
