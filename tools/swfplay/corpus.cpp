@@ -186,8 +186,7 @@ Verdict runCorpusTest(const CorpusTest& test) {
     std::map<std::string, QImage> captured;
     auto captureDue = [&](int frame, bool last) {
         for (const auto& image : test.images) {
-            const bool due = image.onCommand ? false
-                                             : (image.frame ? *image.frame == frame : last);
+            const bool due = image.onCommand ? false : (image.frame ? *image.frame == frame : last);
             if (due && !captured.count(image.name)) {
                 captured[image.name] = host.render();
             }

@@ -15,9 +15,9 @@
 namespace pencora::swfplay {
 
 struct ImageComparison {
-    std::string name;               // NAME of NAME.expected.png
-    std::optional<int> frame;       // capture after this frame; none: after the last
-    bool onCommand = false;         // capture on fscommand("captureImage", NAME)
+    std::string name;                    // NAME of NAME.expected.png
+    std::optional<int> frame;            // capture after this frame; none: after the last
+    bool onCommand = false;              // capture on fscommand("captureImage", NAME)
     std::vector<ImageTolerance> checks;  // all must pass
 };
 

@@ -10,12 +10,12 @@ namespace pencora::swfplay {
 
 int virtualKeyFor(const std::string& name) {
     static const std::map<std::string, int> kNamed = {
-        {"Backspace", 8},  {"Tab", 9},         {"Enter", 13},      {"LeftShift", 16},
+        {"Backspace", 8},   {"Tab", 9},        {"Enter", 13},       {"LeftShift", 16},
         {"RightShift", 16}, {"Shift", 16},     {"LeftControl", 17}, {"RightControl", 17},
-        {"Control", 17},   {"LeftAlt", 18},    {"Alt", 18},        {"CapsLock", 20},
-        {"Escape", 27},    {"Space", 32},      {"PageUp", 33},     {"PageDown", 34},
-        {"End", 35},       {"Home", 36},       {"ArrowLeft", 37},  {"ArrowUp", 38},
-        {"ArrowRight", 39}, {"ArrowDown", 40}, {"Insert", 45},     {"Delete", 46},
+        {"Control", 17},    {"LeftAlt", 18},   {"Alt", 18},         {"CapsLock", 20},
+        {"Escape", 27},     {"Space", 32},     {"PageUp", 33},      {"PageDown", 34},
+        {"End", 35},        {"Home", 36},      {"ArrowLeft", 37},   {"ArrowUp", 38},
+        {"ArrowRight", 39}, {"ArrowDown", 40}, {"Insert", 45},      {"Delete", 46},
     };
     if (const auto it = kNamed.find(name); it != kNamed.end()) {
         return it->second;
@@ -29,8 +29,8 @@ int virtualKeyFor(const std::string& name) {
             return c;
         }
         static const std::map<char, int> kPunctuation = {
-            {';', 186}, {'=', 187}, {',', 188}, {'-', 189}, {'.', 190}, {'/', 191},
-            {'`', 192}, {'[', 219}, {'\\', 220}, {']', 221}, {'\'', 222}, {'"', 222}, {' ', 32}};
+            {';', 186}, {'=', 187},  {',', 188}, {'-', 189},  {'.', 190}, {'/', 191}, {'`', 192},
+            {'[', 219}, {'\\', 220}, {']', 221}, {'\'', 222}, {'"', 222}, {' ', 32}};
         if (const auto it = kPunctuation.find(c); it != kPunctuation.end()) {
             return it->second;
         }

@@ -41,7 +41,9 @@ bool readInt(const std::string& text, int* value) {
     }
 }
 
-std::string utf8(const std::u16string& s) { return QString::fromStdU16String(s).toStdString(); }
+std::string utf8(const std::u16string& s) {
+    return QString::fromStdU16String(s).toStdString();
+}
 
 int render(const std::vector<std::string>& args) {
     if (args.size() < 2) {
@@ -57,8 +59,8 @@ int render(const std::vector<std::string>& args) {
             const std::string& size = args[++i];
             const auto x = size.find('x');
             if (x == std::string::npos || !readInt(size.substr(0, x), &width) ||
-                !readInt(size.substr(x + 1), &height) || width < 1 || height < 1 ||
-                width > 16384 || height > 16384) {
+                !readInt(size.substr(x + 1), &height) || width < 1 || height < 1 || width > 16384 ||
+                height > 16384) {
                 return usage();
             }
         } else if (args[i] == "--quality" && hasValue &&

@@ -15,7 +15,7 @@ namespace {
 // The site: client site, windowless in-place site and ambient properties on one object.
 // Invalidations are ignored since swfplay draws when it wants a frame.
 class Site final : public ComObject<IOleClientSite, IOleInPlaceSiteWindowless, IDispatch> {
-public:
+  public:
     HRESULT SaveObject() override { return S_OK; }
     HRESULT GetMoniker(DWORD, DWORD, IMoniker** moniker) override {
         if (moniker) {
@@ -109,7 +109,7 @@ public:
 };
 
 class Events final : public ComObject<IDispatch> {
-public:
+  public:
     HRESULT GetTypeInfoCount(UINT* count) override {
         *count = 0;
         return S_OK;
@@ -126,7 +126,7 @@ public:
     }
     std::function<void(const BSTR&, const BSTR&)> onCommand;
 
-protected:
+  protected:
     void* queryExtra(REFIID iid) override {
         return iid == DIID__IShockwaveFlashEvents ? static_cast<IDispatch*>(this) : nullptr;
     }
@@ -159,8 +159,8 @@ MovieHost::MovieHost() : impl_(std::make_unique<Impl>()) {
         persist->InitNew();
     }
     if (auto points = d.object.as<IConnectionPointContainer>();
-        points && SUCCEEDED(points->FindConnectionPoint(DIID__IShockwaveFlashEvents,
-                                                        d.eventPoint.put()))) {
+        points &&
+        SUCCEEDED(points->FindConnectionPoint(DIID__IShockwaveFlashEvents, d.eventPoint.put()))) {
         d.eventPoint->Advise(d.events->identity(), &d.eventCookie);
     }
     d.events->onCommand = [this](const BSTR& command, const BSTR& args) {
@@ -201,8 +201,12 @@ MovieHost::~MovieHost() {
     }
 }
 
-bool MovieHost::available() const { return static_cast<bool>(impl_->flash); }
-const std::string& MovieHost::error() const { return impl_->error; }
+bool MovieHost::available() const {
+    return static_cast<bool>(impl_->flash);
+}
+const std::string& MovieHost::error() const {
+    return impl_->error;
+}
 
 bool MovieHost::load(const std::filesystem::path& movie) {
     if (!available()) {

@@ -18,7 +18,7 @@
 namespace pencora::swfplay {
 
 class MovieHost {
-public:
+  public:
     MovieHost();
     ~MovieHost();
     MovieHost(const MovieHost&) = delete;
@@ -47,7 +47,7 @@ public:
     std::function<void(const std::u16string& line)> onTrace;
     std::function<void(const std::u16string& command, const std::u16string& args)> onCommand;
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

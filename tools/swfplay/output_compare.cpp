@@ -78,8 +78,7 @@ struct Split {
 };
 
 Split splitBare(const std::string& line) {
-    static const std::regex number(
-        R"(-?Infinity|NaN|[-+]?(?:\d+\.?\d*|\.\d+)(?:[eE][-+]?\d+)?)");
+    static const std::regex number(R"(-?Infinity|NaN|[-+]?(?:\d+\.?\d*|\.\d+)(?:[eE][-+]?\d+)?)");
     Split out;
     auto it = std::sregex_iterator(line.begin(), line.end(), number);
     std::size_t last = 0;
@@ -164,10 +163,9 @@ Verdict compareTrace(std::string_view actual, std::string_view expected,
     if (got.size() != want.size()) {
         const bool short_ = got.size() < want.size();
         return Verdict{false, std::to_string(got.size()) + " lines, expected " +
-                                  std::to_string(want.size()) + (short_ ? "; first missing: '" +
-                                                                              shorten(want[common]) + "'"
-                                                                        : "; first extra: '" +
-                                                                              shorten(got[common]) + "'")};
+                                  std::to_string(want.size()) +
+                                  (short_ ? "; first missing: '" + shorten(want[common]) + "'"
+                                          : "; first extra: '" + shorten(got[common]) + "'")};
     }
     return Verdict{};
 }
@@ -200,8 +198,8 @@ Verdict compareImages(const QImage& actual, const QImage& expected, const ImageT
     if (outliers > check.maxOutliers) {
         return Verdict{false, std::to_string(outliers) + " pixels differ by more than " +
                                   std::to_string(check.tolerance) + " (largest " +
-                                  std::to_string(worst) + ", " +
-                                  std::to_string(check.maxOutliers) + " allowed)"};
+                                  std::to_string(worst) + ", " + std::to_string(check.maxOutliers) +
+                                  " allowed)"};
     }
     return Verdict{};
 }

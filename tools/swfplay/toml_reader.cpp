@@ -51,7 +51,7 @@ namespace {
 constexpr int kMaxDepth = 64;
 
 class Parser {
-public:
+  public:
     explicit Parser(std::string_view text) : s_(text) {}
 
     TomlDocument run() {
@@ -91,7 +91,7 @@ public:
         return doc;
     }
 
-private:
+  private:
     bool atEnd() const { return pos_ >= s_.size(); }
     char peek() const { return atEnd() ? '\0' : s_[pos_]; }
 
@@ -144,7 +144,8 @@ private:
     }
 
     TomlDocument fail(TomlDocument& doc) {
-        doc.error = "line " + std::to_string(line_) + ": " + (error_.empty() ? "malformed" : error_);
+        doc.error =
+            "line " + std::to_string(line_) + ": " + (error_.empty() ? "malformed" : error_);
         return doc;
     }
     TomlDocument failWith(TomlDocument& doc, const std::string& why) {
@@ -307,7 +308,8 @@ private:
             return true;
         }
         int base = 10;
-        if (body.size() > 2 && body[0] == '0' && (body[1] == 'x' || body[1] == 'o' || body[1] == 'b')) {
+        if (body.size() > 2 && body[0] == '0' &&
+            (body[1] == 'x' || body[1] == 'o' || body[1] == 'b')) {
             base = body[1] == 'x' ? 16 : body[1] == 'o' ? 8 : 2;
             body.erase(0, 2);
         }
@@ -498,6 +500,8 @@ private:
 
 }  // namespace
 
-TomlDocument parseToml(std::string_view text) { return Parser(text).run(); }
+TomlDocument parseToml(std::string_view text) {
+    return Parser(text).run();
+}
 
 }  // namespace pencora::swfplay

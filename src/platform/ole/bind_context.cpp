@@ -7,7 +7,7 @@ namespace pencora::ole {
 namespace {
 
 class BindContext final : public ComObject<IBindCtx> {
-public:
+  public:
     HRESULT RegisterObjectParam(const BSTR& key, IUnknown* object) override {
         if (!object) {
             return E_INVALIDARG;
@@ -30,7 +30,7 @@ public:
         return params_.erase(key) ? S_OK : S_FALSE;
     }
 
-private:
+  private:
     std::map<BSTR, ComPtr<IUnknown>> params_;
 };
 

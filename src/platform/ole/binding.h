@@ -73,12 +73,10 @@ inline constexpr IID IID_IBindStatusCallback = IBindStatusCallback::kIid;
 
 struct IMoniker : IUnknown {
     static constexpr IID kIid = guid("{0000000F-0000-0000-C000-000000000046}");
-    virtual HRESULT BindToObject(IBindCtx* context, IMoniker* left, REFIID iid,
-                                 void** object) = 0;
+    virtual HRESULT BindToObject(IBindCtx* context, IMoniker* left, REFIID iid, void** object) = 0;
     // Delivers the named data, through the callback registered in `context` and/or as the
     // object of interface `iid` in `*object`.
-    virtual HRESULT BindToStorage(IBindCtx* context, IMoniker* left, REFIID iid,
-                                  void** object) = 0;
+    virtual HRESULT BindToStorage(IBindCtx* context, IMoniker* left, REFIID iid, void** object) = 0;
     virtual HRESULT GetDisplayName(IBindCtx* context, IMoniker* left, BSTR* name) = 0;
 };
 inline constexpr IID IID_IMoniker = IMoniker::kIid;

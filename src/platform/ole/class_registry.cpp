@@ -26,7 +26,9 @@ void CoRegisterClass(REFCLSID clsid, ClassFactory factory) {
     }
 }
 
-void CoUnregisterClass(REFCLSID clsid) { registry().erase(clsid); }
+void CoUnregisterClass(REFCLSID clsid) {
+    registry().erase(clsid);
+}
 
 HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD, REFIID iid, void** object) {
     if (!object) {
@@ -52,6 +54,8 @@ ScopedClassRegistration::ScopedClassRegistration(REFCLSID clsid, ClassFactory fa
     CoRegisterClass(clsid, std::move(factory));
 }
 
-ScopedClassRegistration::~ScopedClassRegistration() { CoRegisterClass(clsid_, previous_); }
+ScopedClassRegistration::~ScopedClassRegistration() {
+    CoRegisterClass(clsid_, previous_);
+}
 
 }  // namespace pencora::ole

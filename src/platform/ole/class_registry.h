@@ -23,18 +23,17 @@ void CoUnregisterClass(REFCLSID clsid);
 
 // REGDB_E_CLASSNOTREG for an unregistered class, CLASS_E_NOAGGREGATION when `outer` is given,
 // E_POINTER without `object`; otherwise the factory's answer. *object is cleared on failure.
-HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID iid,
-                         void** object);
+HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID iid, void** object);
 
 // Registers a factory for the scope of the object and restores what was registered before.
 class ScopedClassRegistration {
-public:
+  public:
     ScopedClassRegistration(REFCLSID clsid, ClassFactory factory);
     ~ScopedClassRegistration();
     ScopedClassRegistration(const ScopedClassRegistration&) = delete;
     ScopedClassRegistration& operator=(const ScopedClassRegistration&) = delete;
 
-private:
+  private:
     CLSID clsid_;
     ClassFactory previous_;
 };

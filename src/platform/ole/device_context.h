@@ -44,7 +44,7 @@ inline BOOL OffsetWindowOrgEx(HDC dc, int dx, int dy, POINT* previous) {
 
 // A 32-bit top-down bitmap with its own context, pixels zero (transparent black) when made.
 class DibSection {
-public:
+  public:
     DibSection() = default;
     DibSection(int width, int height) { resize(width, height); }
     DibSection(const DibSection&) = delete;
@@ -82,7 +82,7 @@ public:
     std::uint8_t* bits() { return pixels_.data(); }
     const std::uint8_t* bits() const { return pixels_.data(); }
 
-private:
+  private:
     std::vector<std::uint8_t> pixels_;
     DeviceContext dc_;
 };

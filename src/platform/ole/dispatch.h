@@ -37,7 +37,7 @@ struct VARIANT {
     std::int32_t lVal = 0;  // VT_I4, VT_UI4 (as bits)
     double dblVal = 0;
     BSTR bstrVal;
-    ComPtr<IUnknown> punkVal;  // VT_UNKNOWN and VT_DISPATCH (as the IDispatch's IUnknown)
+    ComPtr<IUnknown> punkVal;       // VT_UNKNOWN and VT_DISPATCH (as the IDispatch's IUnknown)
     std::int16_t* piVal = nullptr;  // VT_BYREF | VT_I2
     BSTR* pbstrVal = nullptr;       // VT_BYREF | VT_BSTR
 

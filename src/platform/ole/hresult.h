@@ -9,9 +9,15 @@ namespace pencora::ole {
 
 using HRESULT = std::int32_t;
 
-constexpr HRESULT hr(std::uint32_t code) { return static_cast<HRESULT>(code); }
-constexpr bool SUCCEEDED(HRESULT h) { return h >= 0; }
-constexpr bool FAILED(HRESULT h) { return h < 0; }
+constexpr HRESULT hr(std::uint32_t code) {
+    return static_cast<HRESULT>(code);
+}
+constexpr bool SUCCEEDED(HRESULT h) {
+    return h >= 0;
+}
+constexpr bool FAILED(HRESULT h) {
+    return h < 0;
+}
 // A Win32 error number as a result code (ERROR_RESOURCE_NAME_NOT_FOUND and the like).
 constexpr HRESULT HRESULT_FROM_WIN32(std::uint32_t error) {
     return error == 0 ? 0 : hr((error & 0xFFFF) | 0x80070000u);

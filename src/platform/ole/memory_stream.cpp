@@ -12,7 +12,7 @@ namespace {
 constexpr std::uint64_t kMaxStreamSize = std::uint64_t{1} << 31;
 
 class MemoryStream final : public ComObject<IStream> {
-public:
+  public:
     explicit MemoryStream(HGLOBAL memory) : memory_(std::move(memory)) {}
 
     const HGLOBAL& memory() const { return memory_; }
@@ -102,12 +102,12 @@ public:
         return S_OK;
     }
 
-protected:
+  protected:
     void* queryExtra(REFIID iid) override {
         return iid == IID_ISequentialStream ? static_cast<ISequentialStream*>(this) : nullptr;
     }
 
-private:
+  private:
     HGLOBAL memory_;
     std::uint64_t position_ = 0;
 };

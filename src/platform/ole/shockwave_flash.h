@@ -29,25 +29,27 @@ inline constexpr DISPID DISPID_FLASH_MOVIE = 102;        // BSTR; writing loads 
 inline constexpr DISPID DISPID_FLASH_QUALITY = 105;      // 0 low, 1 high, 2 auto-low, 3 auto-high
 inline constexpr DISPID DISPID_FLASH_LOOP = 106;         // bool
 inline constexpr DISPID DISPID_FLASH_FRAMENUM = 107;     // long, 0-based; writing goes there
-inline constexpr DISPID DISPID_FLASH_SCALEMODE = 120;    // 0 ShowAll, 1 NoBorder, 2 ExactFit, 3 NoScale
-inline constexpr DISPID DISPID_FLASH_ALIGNMODE = 121;    // bits: 1 left, 2 right, 4 top, 8 bottom
+inline constexpr DISPID DISPID_FLASH_SCALEMODE =
+    120;  // 0 ShowAll, 1 NoBorder, 2 ExactFit, 3 NoScale
+inline constexpr DISPID DISPID_FLASH_ALIGNMODE = 121;  // bits: 1 left, 2 right, 4 top, 8 bottom
 inline constexpr DISPID DISPID_FLASH_BACKGROUNDCOLOR = 123;  // long 0xRRGGBB, -1 the movie's
-inline constexpr DISPID DISPID_FLASH_TOTALFRAMES = 124;  // long, read only
-inline constexpr DISPID DISPID_FLASH_PLAYING = 125;      // bool
-inline constexpr DISPID DISPID_FLASH_WMODE = 133;        // "Window", "Opaque", "Transparent"
-inline constexpr DISPID DISPID_FLASH_SALIGN = 134;       // letters of "LTRB"
-inline constexpr DISPID DISPID_FLASH_MENU = 135;         // bool
-inline constexpr DISPID DISPID_FLASH_BASE = 136;         // BSTR
-inline constexpr DISPID DISPID_FLASH_SCALE = 137;        // "ShowAll", "NoBorder", "ExactFit", "NoScale"
-inline constexpr DISPID DISPID_FLASH_DEVICEFONT = 138;   // bool
-inline constexpr DISPID DISPID_FLASH_EMBEDMOVIE = 139;   // bool
-inline constexpr DISPID DISPID_FLASH_BGCOLOR = 140;      // "RRGGBB" or "#RRGGBB"
-inline constexpr DISPID DISPID_FLASH_QUALITY2 = 141;     // "Low", "Medium", "High", "Best", "AutoLow", "AutoHigh"
-inline constexpr DISPID DISPID_FLASH_SWREMOTE = 159;     // BSTR
-inline constexpr DISPID DISPID_FLASH_FLASHVARS = 170;    // "a=1&b=2", variables of layer 0
+inline constexpr DISPID DISPID_FLASH_TOTALFRAMES = 124;      // long, read only
+inline constexpr DISPID DISPID_FLASH_PLAYING = 125;          // bool
+inline constexpr DISPID DISPID_FLASH_WMODE = 133;            // "Window", "Opaque", "Transparent"
+inline constexpr DISPID DISPID_FLASH_SALIGN = 134;           // letters of "LTRB"
+inline constexpr DISPID DISPID_FLASH_MENU = 135;             // bool
+inline constexpr DISPID DISPID_FLASH_BASE = 136;             // BSTR
+inline constexpr DISPID DISPID_FLASH_SCALE = 137;  // "ShowAll", "NoBorder", "ExactFit", "NoScale"
+inline constexpr DISPID DISPID_FLASH_DEVICEFONT = 138;  // bool
+inline constexpr DISPID DISPID_FLASH_EMBEDMOVIE = 139;  // bool
+inline constexpr DISPID DISPID_FLASH_BGCOLOR = 140;     // "RRGGBB" or "#RRGGBB"
+inline constexpr DISPID DISPID_FLASH_QUALITY2 =
+    141;  // "Low", "Medium", "High", "Best", "AutoLow", "AutoHigh"
+inline constexpr DISPID DISPID_FLASH_SWREMOTE = 159;           // BSTR
+inline constexpr DISPID DISPID_FLASH_FLASHVARS = 170;          // "a=1&b=2", variables of layer 0
 inline constexpr DISPID DISPID_FLASH_ALLOWSCRIPTACCESS = 171;  // BSTR
-inline constexpr DISPID DISPID_FLASH_MOVIEDATA = 190;    // BSTR
-inline constexpr DISPID DISPID_FLASH_SEAMLESSTABBING = 192;  // bool
+inline constexpr DISPID DISPID_FLASH_MOVIEDATA = 190;          // BSTR
+inline constexpr DISPID DISPID_FLASH_SEAMLESSTABBING = 192;    // bool
 
 struct IShockwaveFlash : IDispatch {
     static constexpr IID kIid = guid("{D27CDB6C-AE6D-11CF-96B8-444553540000}");

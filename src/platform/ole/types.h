@@ -81,8 +81,12 @@ constexpr LPARAM MAKELPARAM(int x, int y) {
     return static_cast<LPARAM>(static_cast<std::uint32_t>(static_cast<std::uint16_t>(x)) |
                                (static_cast<std::uint32_t>(static_cast<std::uint16_t>(y)) << 16));
 }
-constexpr int GET_X_LPARAM(LPARAM l) { return static_cast<std::int16_t>(l & 0xFFFF); }
-constexpr int GET_Y_LPARAM(LPARAM l) { return static_cast<std::int16_t>((l >> 16) & 0xFFFF); }
+constexpr int GET_X_LPARAM(LPARAM l) {
+    return static_cast<std::int16_t>(l & 0xFFFF);
+}
+constexpr int GET_Y_LPARAM(LPARAM l) {
+    return static_cast<std::int16_t>((l >> 16) & 0xFFFF);
+}
 
 // Window messages the host forwards and the control understands.
 inline constexpr UINT WM_SETFOCUS = 0x0007;

@@ -21,7 +21,7 @@ struct IUnknown {
     virtual ULONG AddRef() = 0;
     virtual ULONG Release() = 0;
 
-protected:
+  protected:
     ~IUnknown() = default;
 };
 inline constexpr IID IID_IUnknown = IUnknown::kIid;
@@ -29,7 +29,7 @@ inline constexpr IID IID_IUnknown = IUnknown::kIid;
 // Holds one reference.
 template <class T>
 class ComPtr {
-public:
+  public:
     ComPtr() = default;
     ComPtr(std::nullptr_t) {}
     // Adds a reference to `p`.
@@ -95,7 +95,7 @@ public:
     friend bool operator==(const ComPtr& a, const ComPtr& b) { return a.p_ == b.p_; }
     friend bool operator==(const ComPtr& a, std::nullptr_t) { return a.p_ == nullptr; }
 
-private:
+  private:
     T* p_ = nullptr;
 };
 
@@ -118,7 +118,7 @@ HRESULT hand(T* p, void** out) {
 // (interfaces a listed one derives from are answered by overriding queryExtra).
 template <class... Interfaces>
 class ComObject : public Interfaces... {
-public:
+  public:
     ComObject() = default;
     ComObject(const ComObject&) = delete;
     ComObject& operator=(const ComObject&) = delete;
@@ -133,9 +133,8 @@ public:
             return hand(identity(), object);
         }
         void* found = nullptr;
-        ((found == nullptr && iid == Interfaces::kIid
-              ? (found = static_cast<Interfaces*>(this), 0)
-              : 0),
+        ((found == nullptr && iid == Interfaces::kIid ? (found = static_cast<Interfaces*>(this), 0)
+                                                      : 0),
          ...);
         if (!found) {
             found = queryExtra(iid);
@@ -158,11 +157,11 @@ public:
 
     IUnknown* identity() { return static_cast<IUnknown*>(static_cast<First*>(this)); }
 
-protected:
+  protected:
     // Further interfaces (base interfaces of the listed ones, tear-offs); no reference added.
     virtual void* queryExtra(REFIID) { return nullptr; }
 
-private:
+  private:
     template <class F, class...>
     struct FirstOf {
         using type = F;

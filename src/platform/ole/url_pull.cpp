@@ -55,8 +55,7 @@ std::string localPath(std::string address) {
     } else {
         // Any scheme but a drive letter is not ours to fetch.
         const auto colon = address.find(':');
-        if (colon != std::string::npos && colon > 1 &&
-            address.find_first_of("/?#") > colon) {
+        if (colon != std::string::npos && colon > 1 && address.find_first_of("/?#") > colon) {
             return {};
         }
     }
@@ -115,8 +114,8 @@ HRESULT URLOpenPullStream(IUnknown*, const std::string& address, DWORD,
     const auto size = static_cast<ULONG>(bytes.size());
     callback->OnStartBinding(0, nullptr);
     callback->OnProgress(size, size, BINDSTATUS_ENDDOWNLOADDATA, u"");
-    callback->OnDataAvailable(BSCF_FIRSTDATANOTIFICATION | BSCF_LASTDATANOTIFICATION, size,
-                              nullptr, &medium);
+    callback->OnDataAvailable(BSCF_FIRSTDATANOTIFICATION | BSCF_LASTDATANOTIFICATION, size, nullptr,
+                              &medium);
     callback->OnStopBinding(S_OK, u"");
     return S_OK;
 }

@@ -144,15 +144,15 @@ TEST(ClassRegistry, CreatesOnlyRegisteredClasses) {
                   S_OK);
         EXPECT_TRUE(made);
         ComPtr<IDispatch> wrong;
-        EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
-                                   wrong.putVoid()),
-                  E_NOINTERFACE);
+        EXPECT_EQ(
+            CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, wrong.putVoid()),
+            E_NOINTERFACE);
         EXPECT_FALSE(wrong);
         bool unused = false;
         auto outer = makeCom<Counted>(&unused);
-        EXPECT_EQ(CoCreateInstance(clsid, outer->identity(), CLSCTX_INPROC_SERVER, IID_IUnknown,
-                                   &object),
-                  CLASS_E_NOAGGREGATION);
+        EXPECT_EQ(
+            CoCreateInstance(clsid, outer->identity(), CLSCTX_INPROC_SERVER, IID_IUnknown, &object),
+            CLASS_E_NOAGGREGATION);
     }
     EXPECT_TRUE(destroyed);  // the object made for the wrong interface did not leak
     EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &object),

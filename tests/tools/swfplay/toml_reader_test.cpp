@@ -63,11 +63,9 @@ stage_rect = { x_min = 0.0, y_max = -320.5 }
               "low");
     const TomlValue* compilers = root.find("compilers");
     ASSERT_EQ(compilers->array.size(), 1u);
-    EXPECT_EQ(compilers->array[0]
-                  .find("optimizations")
-                  ->find("promote_variables_to_registers")
-                  ->asBool(),
-              false);
+    EXPECT_EQ(
+        compilers->array[0].find("optimizations")->find("promote_variables_to_registers")->asBool(),
+        false);
     EXPECT_DOUBLE_EQ(*compilers->array[0].find("stage_rect")->find("y_max")->asNumber(), -320.5);
 }
 

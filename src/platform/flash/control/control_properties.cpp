@@ -8,7 +8,9 @@ namespace pencora::flash {
 
 namespace {
 
-char16_t lower(char16_t c) { return c >= 'A' && c <= 'Z' ? static_cast<char16_t>(c + 32) : c; }
+char16_t lower(char16_t c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char16_t>(c + 32) : c;
+}
 
 bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b) {
     return a.size() == b.size() &&
@@ -63,7 +65,7 @@ void put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
 }
 
 class Reader {
-public:
+  public:
     explicit Reader(std::span<const std::uint8_t> b) : bytes_(b) {}
     bool read(void* out, std::size_t n) {
         if (n > bytes_.size() - pos_) {
@@ -90,7 +92,7 @@ public:
     }
     std::size_t left() const { return bytes_.size() - pos_; }
 
-private:
+  private:
     std::span<const std::uint8_t> bytes_;
     std::size_t pos_ = 0;
 };
@@ -111,7 +113,8 @@ std::u16string urlDecode(std::u16string_view s) {
     for (std::size_t i = 0; i < s.size(); ++i) {
         if (s[i] == '+') {
             out.push_back(' ');
-        } else if (s[i] == '%' && i + 2 < s.size() && hexDigit(s[i + 1]) >= 0 && hexDigit(s[i + 2]) >= 0) {
+        } else if (s[i] == '%' && i + 2 < s.size() && hexDigit(s[i + 1]) >= 0 &&
+                   hexDigit(s[i + 2]) >= 0) {
             out.push_back(static_cast<char16_t>(hexDigit(s[i + 1]) * 16 + hexDigit(s[i + 2])));
             i += 2;
         } else {
@@ -174,7 +177,8 @@ std::optional<ControlProperties> loadControlState(std::span<const std::uint8_t> 
             return std::nullopt;
         }
         const auto row = std::find_if(rows.begin(), rows.end(), [&](const Field& f) {
-            return f.id == static_cast<std::int16_t>(*id) && static_cast<std::uint8_t>(f.kind) == kind;
+            return f.id == static_cast<std::int16_t>(*id) &&
+                   static_cast<std::uint8_t>(f.kind) == kind;
         });
         switch (static_cast<Kind>(kind)) {
             case Kind::Int: {

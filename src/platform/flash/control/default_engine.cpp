@@ -6,6 +6,8 @@
 
 namespace pencora::flash {
 
-std::unique_ptr<MovieEngine> createDefaultMovieEngine() { return createStubMovieEngine(); }
+std::unique_ptr<MovieEngine> createDefaultMovieEngine() {
+    return createStubMovieEngine();
+}
 
 }  // namespace pencora::flash

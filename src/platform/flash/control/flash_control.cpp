@@ -33,7 +33,7 @@ constexpr int kMaxSettleRounds = 256;
 // One connection point: sinks of interface Sink, cookies from 1.
 template <class Sink>
 class ConnectionPoint final : public IConnectionPoint {
-public:
+  public:
     ConnectionPoint(IUnknown* owner, const IID& iid) : owner_(owner), iid_(iid) {}
 
     HRESULT QueryInterface(REFIID iid, void** object) override {
@@ -83,7 +83,7 @@ public:
     }
     void clear() { sinks_.clear(); }
 
-private:
+  private:
     IUnknown* owner_;
     IID iid_;
     DWORD next_ = 1;
@@ -107,7 +107,9 @@ RECT unite(const RECT& a, const RECT& b) {
                 std::max(a.bottom, b.bottom)};
 }
 
-bool isEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+bool isEmpty(const RECT& r) {
+    return r.right <= r.left || r.bottom <= r.top;
+}
 
 LONG toHimetric(double pixels) {
     return static_cast<LONG>(std::lround(pixels * 2540.0 / kPixelsPerInch));
@@ -118,7 +120,7 @@ class FlashControl final
                        IOleInPlaceActiveObject, IViewObject, IConnectionPointContainer,
                        IShockwaveFlash, IFlashControlTooling>,
       private MovieEngineHost {
-public:
+  public:
     explicit FlashControl(std::unique_ptr<MovieEngine> engine)
         : engine_(std::move(engine)),
           events_(identity(), DIID__IShockwaveFlashEvents),
@@ -302,8 +304,7 @@ public:
         dirtyAll_ = true;
         return S_OK;
     }
-    HRESULT OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam,
-                            LRESULT* result) override {
+    HRESULT OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override {
         if (result) {
             *result = 0;
         }
@@ -319,8 +320,8 @@ public:
 
     // ---- IViewObject -----------------------------------------------------------------------
 
-    HRESULT Draw(DWORD aspect, LONG, void*, void*, HDC, HDC dc, const RECTL* bounds,
-                 const RECTL*, ContinueProc, ULONG_PTR) override {
+    HRESULT Draw(DWORD aspect, LONG, void*, void*, HDC, HDC dc, const RECTL* bounds, const RECTL*,
+                 ContinueProc, ULONG_PTR) override {
         if (!dc || !dc->bits) {
             return E_INVALIDARG;
         }
@@ -396,9 +397,7 @@ public:
         }
         return E_NOTIMPL;
     }
-    HRESULT GetIDsOfNames(REFIID, const BSTR*, UINT, LCID, DISPID*) override {
-        return E_NOTIMPL;
-    }
+    HRESULT GetIDsOfNames(REFIID, const BSTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     HRESULT Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                    EXCEPINFO*, UINT* argErr) override {
         if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
@@ -507,7 +506,7 @@ public:
         }
         const MovieInfo info = engine_->movieInfo();
         *loaded = info.loaded && frameNum >= 0 && frameNum < info.framesLoaded ? VARIANT_TRUE
-                                                                                : VARIANT_FALSE;
+                                                                               : VARIANT_FALSE;
         return S_OK;
     }
     HRESULT FlashVersion(LONG* version) override {
@@ -730,7 +729,7 @@ public:
         return S_OK;
     }
 
-protected:
+  protected:
     void* queryExtra(REFIID iid) override {
         if (iid == IID_IDispatch) {
             return static_cast<IDispatch*>(static_cast<IShockwaveFlash*>(this));
@@ -744,11 +743,11 @@ protected:
         return nullptr;
     }
 
-private:
+  private:
     // Marks a stretch of engine work; when the outermost one ends, what the movie queued
     // meanwhile (commands, fetches, dirty areas) is delivered.
     class EngineCall {
-    public:
+      public:
         explicit EngineCall(FlashControl& c) : c_(c) { ++c_.engineDepth_; }
         ~EngineCall() {
             if (--c_.engineDepth_ == 0) {
@@ -761,7 +760,7 @@ private:
             }
         }
 
-    private:
+      private:
         FlashControl& c_;
     };
 
@@ -1003,8 +1002,8 @@ private:
             return S_FALSE;
         }
         InputEvent event;
-        const bool mouse = message >= WM_MOUSEFIRST && message <= WM_MOUSELAST &&
-                           message != WM_MOUSEWHEEL;
+        const bool mouse =
+            message >= WM_MOUSEFIRST && message <= WM_MOUSELAST && message != WM_MOUSEWHEEL;
         if (mouse) {
             const auto inv = inverse(matrixFor(objectRect_));
             const double x = GET_X_LPARAM(lParam);
@@ -1147,7 +1146,7 @@ private:
                 return S_OK;
             case DISPID_FLASH_PLAYING:
                 *result = VARIANT::fromBool(engine_->movieInfo().loaded ? engine_->isPlaying(u"")
-                                                                         : props_.playing);
+                                                                        : props_.playing);
                 return S_OK;
             case DISPID_FLASH_WMODE:
                 *result = VARIANT::fromString(windowModeText(props_.windowMode));

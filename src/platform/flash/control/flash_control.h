@@ -47,8 +47,7 @@ namespace pencora::flash {
 inline constexpr ole::LONG kFlashVersion = 0x000A0000;
 
 // Makes one control driving an engine made by `factory`, answered as interface `iid`.
-ole::HRESULT createFlashControl(const MovieEngineFactory& factory, ole::REFIID iid,
-                                void** object);
+ole::HRESULT createFlashControl(const MovieEngineFactory& factory, ole::REFIID iid, void** object);
 
 // Registers the control under CLSID_ShockwaveFlash, each instance with an engine of `factory`.
 void registerFlashControl(MovieEngineFactory factory);

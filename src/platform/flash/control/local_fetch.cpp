@@ -7,7 +7,9 @@ namespace pencora::flash {
 
 namespace {
 
-char16_t lower(char16_t c) { return c >= 'A' && c <= 'Z' ? static_cast<char16_t>(c + 32) : c; }
+char16_t lower(char16_t c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char16_t>(c + 32) : c;
+}
 
 bool startsWithIgnoringCase(std::u16string_view s, std::u16string_view prefix) {
     if (s.size() < prefix.size()) {
@@ -72,7 +74,10 @@ std::u16string fromUtf8(std::string_view s) {
     for (std::size_t i = 0; i < s.size();) {
         const auto b = static_cast<unsigned char>(s[i]);
         int length = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
-        char32_t c = length == 1 ? b : length == 2 ? (b & 0x1F) : length == 3 ? (b & 0x0F) : (b & 0x07);
+        char32_t c = length == 1   ? b
+                     : length == 2 ? (b & 0x1F)
+                     : length == 3 ? (b & 0x0F)
+                                   : (b & 0x07);
         bool ok = length > 0 && i + length <= s.size();
         for (int k = 1; ok && k < length; ++k) {
             const auto cont = static_cast<unsigned char>(s[i + k]);
@@ -107,8 +112,7 @@ std::u16string percentDecode(std::u16string_view s) {
     std::string utf8;
     std::size_t plainFrom = 0;
     for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '%' && i + 2 < s.size() && hexDigit(s[i + 1]) >= 0 &&
-            hexDigit(s[i + 2]) >= 0) {
+        if (s[i] == '%' && i + 2 < s.size() && hexDigit(s[i + 1]) >= 0 && hexDigit(s[i + 2]) >= 0) {
             utf8 += toUtf8(s.substr(plainFrom, i - plainFrom));
             utf8 += static_cast<char>(hexDigit(s[i + 1]) * 16 + hexDigit(s[i + 2]));
             i += 2;
@@ -120,7 +124,8 @@ std::u16string percentDecode(std::u16string_view s) {
 }
 
 bool isDrivePath(std::u16string_view s) {
-    return s.size() >= 2 && s[1] == ':' && ((s[0] >= 'a' && s[0] <= 'z') || (s[0] >= 'A' && s[0] <= 'Z'));
+    return s.size() >= 2 && s[1] == ':' &&
+           ((s[0] >= 'a' && s[0] <= 'z') || (s[0] >= 'A' && s[0] <= 'Z'));
 }
 
 // A scheme is letters, digits, '+', '-', '.' before the first ':', at least two long (a
@@ -132,8 +137,8 @@ bool hasScheme(std::u16string_view s) {
     }
     for (std::size_t i = 0; i < colon; ++i) {
         const char16_t c = lower(s[i]);
-        const bool ok = (c >= 'a' && c <= 'z') || (i > 0 && ((c >= '0' && c <= '9') || c == '+' ||
-                                                            c == '-' || c == '.'));
+        const bool ok = (c >= 'a' && c <= 'z') ||
+                        (i > 0 && ((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.'));
         if (!ok) {
             return false;
         }
@@ -166,7 +171,8 @@ std::optional<std::u16string> absoluteLocal(std::u16string_view address) {
         }
         std::u16string path = percentDecode(withoutQuery(rest));
         // file:///C:/x names the drive path C:/x.
-        if (path.size() >= 3 && path[0] == '/' && isDrivePath(std::u16string_view(path).substr(1))) {
+        if (path.size() >= 3 && path[0] == '/' &&
+            isDrivePath(std::u16string_view(path).substr(1))) {
             path.erase(0, 1);
         }
         return slashes(path);
@@ -240,7 +246,8 @@ std::optional<std::vector<std::uint8_t>> readLocalFile(const std::filesystem::pa
         return std::nullopt;
     }
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size))) {
+    if (size > 0 &&
+        !in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size))) {
         return std::nullopt;
     }
     return bytes;

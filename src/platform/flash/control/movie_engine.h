@@ -121,15 +121,15 @@ enum class CursorShape { Arrow, Hand, IBeam };
 // Navigations to browser windows (getURL with a window name) are not fetches: the control
 // drops them, as a desktop player has no browser.
 struct FetchRequest {
-    int id = 0;              // chosen by the engine, unique while pending
-    std::u16string url;      // as the movie wrote it, relative addresses unresolved
-    std::u16string method;   // "GET", "POST" or empty
-    std::string postData;    // body for POST
+    int id = 0;             // chosen by the engine, unique while pending
+    std::u16string url;     // as the movie wrote it, relative addresses unresolved
+    std::u16string method;  // "GET", "POST" or empty
+    std::string postData;   // body for POST
 };
 
 // Callbacks from the engine to the control.
 class MovieEngineHost {
-public:
+  public:
     virtual ~MovieEngineHost() = default;
 
     // fscommand(command, args) and getURL("FSCommand:command", args).
@@ -153,7 +153,7 @@ public:
 // The engine. Implementations are created by the factory the program registers with the
 // control (engine_factory.h); tests use a fake.
 class MovieEngine {
-public:
+  public:
     virtual ~MovieEngine() = default;
 
     // Called once, before anything else. The host outlives the engine.
@@ -164,8 +164,9 @@ public:
     // _url. `parameters` become variables of the layer's root before its first frame
     // (FlashVars and the address's query). Replaces what was in the layer. Returns false,
     // leaving the layer empty, when the bytes are not a movie.
-    virtual bool loadMovie(int layer, std::span<const std::uint8_t> bytes, std::u16string_view url,
-                           const std::vector<std::pair<std::u16string, std::u16string>>& parameters) = 0;
+    virtual bool loadMovie(
+        int layer, std::span<const std::uint8_t> bytes, std::u16string_view url,
+        const std::vector<std::pair<std::u16string, std::u16string>>& parameters) = 0;
     virtual void unloadMovie(int layer) = 0;
     // Answers to requestFetch. A failed fetch runs the movie's failure handlers (onLoad(false),
     // onLoadError, ...) where it has them.

@@ -10,7 +10,7 @@ using namespace ole;
 constexpr std::size_t kMaxFetchSize = 256u << 20;
 
 class Collector final : public ComObject<IBindStatusCallback> {
-public:
+  public:
     HRESULT OnStartBinding(DWORD, IBinding*) override { return S_OK; }
     HRESULT OnProgress(ULONG, ULONG, ULONG, const BSTR&) override { return S_OK; }
     HRESULT OnStopBinding(HRESULT result, const BSTR&) override {
@@ -90,7 +90,8 @@ SiteFetch fetchThroughSite(IOleClientSite* site, const std::u16string& address) 
         return result;
     }
     // A moniker that answers with the stream itself instead of notifications.
-    if (SUCCEEDED(bound) && stream && SUCCEEDED(readAll(stream.get(), &result.bytes, kMaxFetchSize))) {
+    if (SUCCEEDED(bound) && stream &&
+        SUCCEEDED(readAll(stream.get(), &result.bytes, kMaxFetchSize))) {
         result.outcome = SiteFetch::Outcome::Delivered;
     }
     return result;

@@ -105,9 +105,7 @@ ole::RECT coveringRect(const StageMatrix& m, const StageRect& r) {
         minY = std::min(minY, y);
         maxY = std::max(maxY, y);
     }
-    auto toLong = [](double v) {
-        return static_cast<ole::LONG>(std::clamp(v, -1e9, 1e9));
-    };
+    auto toLong = [](double v) { return static_cast<ole::LONG>(std::clamp(v, -1e9, 1e9)); };
     return ole::RECT{toLong(std::floor(minX)) - 1, toLong(std::floor(minY)) - 1,
                      toLong(std::ceil(maxX)) + 1, toLong(std::ceil(maxY)) + 1};
 }

@@ -19,8 +19,8 @@ inline constexpr int kAlignTop = 4;
 inline constexpr int kAlignBottom = 8;
 
 struct StageLayout {
-    ole::RECT object;           // the control's rectangle, in its host's coordinates
-    double stageWidth = 0;      // stage pixels
+    ole::RECT object;       // the control's rectangle, in its host's coordinates
+    double stageWidth = 0;  // stage pixels
     double stageHeight = 0;
     ScaleMode scaleMode = ScaleMode::ShowAll;
     int align = 0;

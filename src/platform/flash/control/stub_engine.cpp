@@ -57,8 +57,8 @@ std::optional<Header> readHeader(std::span<const std::uint8_t> bytes) {
     }
     Header h;
     h.version = bytes[3];
-    const std::size_t declared = bytes[4] | (bytes[5] << 8) | (bytes[6] << 16) |
-                                 (std::size_t{bytes[7]} << 24);
+    const std::size_t declared =
+        bytes[4] | (bytes[5] << 8) | (bytes[6] << 16) | (std::size_t{bytes[7]} << 24);
     std::vector<std::uint8_t> body;
     if (bytes[0] == 'F') {
         body.assign(bytes.begin() + 8, bytes.end());
@@ -139,12 +139,12 @@ bool isRoot(std::u16string_view target) {
 }
 
 class StubMovieEngine final : public MovieEngine {
-public:
+  public:
     void setHost(MovieEngineHost* host) override { host_ = host; }
 
-    bool loadMovie(int layer, std::span<const std::uint8_t> bytes, std::u16string_view,
-                   const std::vector<std::pair<std::u16string, std::u16string>>& parameters)
-        override {
+    bool loadMovie(
+        int layer, std::span<const std::uint8_t> bytes, std::u16string_view,
+        const std::vector<std::pair<std::u16string, std::u16string>>& parameters) override {
         if (layer != 0) {
             return false;
         }
@@ -214,8 +214,8 @@ public:
         if (!options.paintBackground || !target.bits) {
             return;
         }
-        const std::uint32_t rgb = options.backgroundOverride.value_or(
-            header_ ? header_->background : 0xFFFFFFu);
+        const std::uint32_t rgb =
+            options.backgroundOverride.value_or(header_ ? header_->background : 0xFFFFFFu);
         for (int y = std::max(0, target.clipTop); y < std::min(target.height, target.clipBottom);
              ++y) {
             std::uint8_t* row = target.bits + y * target.stride;
@@ -345,7 +345,7 @@ public:
         return std::nullopt;
     }
 
-private:
+  private:
     bool setPlaying(std::u16string_view target, bool playing) {
         if (!header_ || !isRoot(target)) {
             return false;

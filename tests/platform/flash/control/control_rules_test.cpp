@@ -62,8 +62,8 @@ TEST(StageLayout, ZoomsAndPansInsideTheStage) {
     EXPECT_DOUBLE_EQ(layout.view->left, 100);
     EXPECT_DOUBLE_EQ(layout.view->bottom, 100);
 
-    EXPECT_FALSE(zoomView(layout, 0));      // back to the whole stage
-    EXPECT_FALSE(zoomView(layout, 400));    // zoomed out beyond the stage is the whole stage
+    EXPECT_FALSE(zoomView(layout, 0));    // back to the whole stage
+    EXPECT_FALSE(zoomView(layout, 400));  // zoomed out beyond the stage is the whole stage
     const auto rect = zoomRectView(layout, 200, 400, 1200, 1400);  // twips
     ASSERT_TRUE(rect);
     EXPECT_DOUBLE_EQ(rect->left, 10);
@@ -84,9 +84,9 @@ TEST(ControlProperties, ReadsTheTextFormsIgnoringCase) {
         const char16_t* text;
         std::int32_t value;
     };
-    for (const ColorRow& row : {ColorRow{u"#FFFFFF", 0xFFFFFF}, ColorRow{u"0x00ff00", 0x00FF00},
-                                ColorRow{u"abc", 0xABC}, ColorRow{u"", -1}, ColorRow{u"#GG0000", -1},
-                                ColorRow{u"#1234567", -1}}) {
+    for (const ColorRow& row :
+         {ColorRow{u"#FFFFFF", 0xFFFFFF}, ColorRow{u"0x00ff00", 0x00FF00}, ColorRow{u"abc", 0xABC},
+          ColorRow{u"", -1}, ColorRow{u"#GG0000", -1}, ColorRow{u"#1234567", -1}}) {
         EXPECT_EQ(parseColor(row.text), row.value);
     }
     const auto vars = parseQueryVariables(u"a=1&&b=x+y%20z&c&=skipped&d=%zz");
@@ -110,8 +110,8 @@ TEST(ControlProperties, SavedStateRoundTripsAndRejectsCutOffBlocks) {
         EXPECT_FALSE(loadControlState(std::span(bytes.data(), cut))) << cut;
     }
     // A text record claiming more than the block holds is refused, not read past the end.
-    std::vector<std::uint8_t> hostile = {'P', 'n', 'F', 'l', 1, 0, 1, 0, 0, 0,
-                                         102, 0, 3, 0xFF, 0xFF, 0xFF, 0x7F};
+    std::vector<std::uint8_t> hostile = {'P', 'n', 'F', 'l', 1,    0,    1,    0,   0,
+                                         0,   102, 0,   3,   0xFF, 0xFF, 0xFF, 0x7F};
     EXPECT_FALSE(loadControlState(hostile));
 }
 
@@ -129,7 +129,7 @@ TEST(LocalFetch, NamesOnlyLocalFiles) {
         {u"C:\\lessons\\c.swf", u"", "C:/lessons/c.swf"},
         {u"child.swf", u"/movies/", "/movies/child.swf"},
         {u"sub\\child.swf#top", u"file:///movies/", "/movies/sub/child.swf"},
-        {u"child.swf", u"", nullptr},          // relative without a base
+        {u"child.swf", u"", nullptr},              // relative without a base
         {u"../secret.txt", u"/movies/", nullptr},  // stays below the movie's folder
         {u"http://zzz/a.swf", u"", nullptr},
         {u"https://example.com/a.swf", u"", nullptr},
@@ -159,10 +159,10 @@ TEST(LocalFetch, NamesOnlyLocalFiles) {
 TEST(StubEngine, ReadsTheHeaderAndDrawsTheStageColour) {
     // FWS version 6, stage 0..550 x 0..400 (twips 11000 x 8000 in 15-bit fields), 12 fps,
     // 2 frames, SetBackgroundColor(0x336699), ShowFrame, ShowFrame, End.
-    std::vector<std::uint8_t> movie = {'F', 'W', 'S', 6, 0, 0, 0, 0, 0x78, 0x00, 0x05, 0x5F,
-                                       0x00, 0x00, 0x0F, 0xA0, 0x00, 0x00, 0x0C, 0x02, 0x00,
-                                       0x43, 0x02, 0x33, 0x66, 0x99, 0x40, 0x00, 0x40, 0x00,
-                                       0x00, 0x00};
+    std::vector<std::uint8_t> movie = {'F',  'W',  'S',  6,    0,    0,    0,    0,
+                                       0x78, 0x00, 0x05, 0x5F, 0x00, 0x00, 0x0F, 0xA0,
+                                       0x00, 0x00, 0x0C, 0x02, 0x00, 0x43, 0x02, 0x33,
+                                       0x66, 0x99, 0x40, 0x00, 0x40, 0x00, 0x00, 0x00};
     movie[4] = static_cast<std::uint8_t>(movie.size());
     auto engine = createStubMovieEngine();
     ASSERT_TRUE(engine->loadMovie(0, movie, u"a.swf", {}));
@@ -179,8 +179,8 @@ TEST(StubEngine, ReadsTheHeaderAndDrawsTheStageColour) {
     EXPECT_EQ(engine->currentFrame(u""), 1);
     std::vector<std::uint8_t> pixels(4 * 4 * 4, 0);
     engine->render(RenderTarget{pixels.data(), 4, 4, 16, 1, 1, 3, 3}, RenderOptions{});
-    EXPECT_EQ(pixels[0], 0);                          // outside the clip
-    EXPECT_EQ(pixels[(1 * 4 + 1) * 4 + 0], 0x99);     // blue first
+    EXPECT_EQ(pixels[0], 0);                       // outside the clip
+    EXPECT_EQ(pixels[(1 * 4 + 1) * 4 + 0], 0x99);  // blue first
     EXPECT_EQ(pixels[(1 * 4 + 1) * 4 + 3], 0xFF);
 
     // Truncated and foreign data load nothing and read nothing out of bounds.

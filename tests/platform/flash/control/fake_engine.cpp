@@ -6,16 +6,18 @@ namespace pencora::flash::testing {
 
 namespace {
 
-std::string narrow(std::u16string_view s) { return std::string(s.begin(), s.end()); }
+std::string narrow(std::u16string_view s) {
+    return std::string(s.begin(), s.end());
+}
 
 class FakeEngine final : public MovieEngine {
-public:
+  public:
     explicit FakeEngine(FakeEngineState& s) : s_(s) {}
 
     void setHost(MovieEngineHost* host) override { s_.host = host; }
-    bool loadMovie(int layer, std::span<const std::uint8_t> bytes, std::u16string_view url,
-                   const std::vector<std::pair<std::u16string, std::u16string>>& parameters)
-        override {
+    bool loadMovie(
+        int layer, std::span<const std::uint8_t> bytes, std::u16string_view url,
+        const std::vector<std::pair<std::u16string, std::u16string>>& parameters) override {
         s_.calls.push_back("load " + std::to_string(layer) + " " + narrow(url));
         if (bytes.size() < 3 || std::memcmp(bytes.data(), "FWS", 3) != 0) {
             return false;
@@ -132,7 +134,7 @@ public:
         return std::nullopt;
     }
 
-private:
+  private:
     FakeEngineState& s_;
 };
 

@@ -20,7 +20,7 @@ namespace {
 const std::vector<std::uint8_t> kMovie = {'F', 'W', 'S', 6, 1, 2, 3, 4};
 
 class FlashControlTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         engine.info.stageWidth = 200;
         engine.info.stageHeight = 100;
@@ -55,8 +55,9 @@ protected:
         ASSERT_EQ(points->FindConnectionPoint(DIID__IShockwaveFlashEvents, eventPoint.put()), S_OK);
         ASSERT_EQ(eventPoint->Advise(sink->identity(), &eventCookie), S_OK);
         ASSERT_EQ(object.as<IOleControl>()->OnAmbientPropertyChange(DISPID_UNKNOWN_ALL), S_OK);
-        ASSERT_EQ(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site.get(), 0, nullptr, nullptr),
-                  S_OK);
+        ASSERT_EQ(
+            object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site.get(), 0, nullptr, nullptr),
+            S_OK);
         windowless = object.as<IOleInPlaceObjectWindowless>();
         ASSERT_EQ(windowless->SetObjectRects(&position, &position), S_OK);
         tooling->UseVirtualClock(TRUE);
@@ -104,9 +105,9 @@ TEST_F(FlashControlTest, EmbedsWindowlessInThePlayersOrder) {
     EXPECT_EQ(extent.cy, 10583);
 
     embed();
-    const std::vector<std::string> expected = {
-        "ambient -709", "ambient -710", "CanWindowlessActivate", "OnInPlaceActivateEx 1",
-        "GetWindowContext"};
+    const std::vector<std::string> expected = {"ambient -709", "ambient -710",
+                                               "CanWindowlessActivate", "OnInPlaceActivateEx 1",
+                                               "GetWindowContext"};
     EXPECT_EQ(site->log, expected);
     EXPECT_TRUE(object.as<IViewObject>());
     EXPECT_TRUE(object.as<IOleInPlaceObject>());
@@ -158,8 +159,9 @@ TEST_F(FlashControlTest, ReadsARefusedAddressOnlyWhenItIsALocalFile) {
     const auto folder = std::filesystem::temp_directory_path() / "pencora_flash_control_test";
     std::filesystem::create_directories(folder);
     const auto file = folder / "local.swf";
-    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(kMovie.data()),
-                                                 static_cast<std::streamsize>(kMovie.size()));
+    std::ofstream(file, std::ios::binary)
+        .write(reinterpret_cast<const char*>(kMovie.data()),
+               static_cast<std::streamsize>(kMovie.size()));
 
     // Refused by the bind host (it serves nothing here) but a readable file: read.
     ASSERT_EQ(flash->LoadMovie(0, file.u16string()), S_OK);
@@ -331,8 +333,8 @@ TEST_F(FlashControlTest, DrawsTransparentlyOrOpaquelyAtTheContextsOrigin) {
     EXPECT_EQ(view->Draw(DVASPECT_ICON, -1, nullptr, nullptr, nullptr, buffer.dc(), nullptr,
                          nullptr, nullptr, 0),
               DV_E_DVASPECT);
-    EXPECT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, nullptr, nullptr,
-                         nullptr, nullptr, 0),
+    EXPECT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                         nullptr, 0),
               E_INVALIDARG);
 }
 
@@ -520,13 +522,13 @@ TEST_F(FlashControlTest, SavesAndReloadsItsOwnState) {
 TEST_F(FlashControlTest, IsCreatedThroughTheClassRegistry) {
     ScopedClassRegistration restore(CLSID_ShockwaveFlash, nullptr);
     ComPtr<IOleObject> made;
-    EXPECT_EQ(CoCreateInstance(CLSID_ShockwaveFlash, nullptr, CLSCTX_INPROC_SERVER,
-                               IID_IOleObject, made.putVoid()),
+    EXPECT_EQ(CoCreateInstance(CLSID_ShockwaveFlash, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
+                               made.putVoid()),
               REGDB_E_CLASSNOTREG);
     FakeEngineState other;
     registerFlashControl([&] { return makeFakeEngine(other); });
-    ASSERT_EQ(CoCreateInstance(CLSID_ShockwaveFlash, nullptr, CLSCTX_INPROC_SERVER,
-                               IID_IOleObject, made.putVoid()),
+    ASSERT_EQ(CoCreateInstance(CLSID_ShockwaveFlash, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
+                               made.putVoid()),
               S_OK);
     EXPECT_TRUE(made.as<IShockwaveFlash>());
     EXPECT_FALSE(made.as<IPerPropertyBrowsing>());

@@ -3,10 +3,14 @@
 namespace pencora::flash::testing {
 
 namespace {
-std::string narrow(std::u16string_view s) { return std::string(s.begin(), s.end()); }
+std::string narrow(std::u16string_view s) {
+    return std::string(s.begin(), s.end());
+}
 }  // namespace
 
-HRESULT ScriptedSite::SaveObject() { return S_OK; }
+HRESULT ScriptedSite::SaveObject() {
+    return S_OK;
+}
 HRESULT ScriptedSite::GetMoniker(DWORD, DWORD, IMoniker** moniker) {
     *moniker = nullptr;
     return E_NOTIMPL;
@@ -15,15 +19,23 @@ HRESULT ScriptedSite::GetContainer(IOleContainer** container) {
     *container = nullptr;
     return E_NOINTERFACE;
 }
-HRESULT ScriptedSite::ShowObject() { return S_OK; }
-HRESULT ScriptedSite::OnShowWindow(BOOL) { return S_OK; }
-HRESULT ScriptedSite::RequestNewObjectLayout() { return S_OK; }
+HRESULT ScriptedSite::ShowObject() {
+    return S_OK;
+}
+HRESULT ScriptedSite::OnShowWindow(BOOL) {
+    return S_OK;
+}
+HRESULT ScriptedSite::RequestNewObjectLayout() {
+    return S_OK;
+}
 HRESULT ScriptedSite::GetWindow(HWND* window) {
     log.push_back("GetWindow");
     *window = nullptr;
     return E_FAIL;
 }
-HRESULT ScriptedSite::ContextSensitiveHelp(BOOL) { return S_OK; }
+HRESULT ScriptedSite::ContextSensitiveHelp(BOOL) {
+    return S_OK;
+}
 HRESULT ScriptedSite::CanInPlaceActivate() {
     log.push_back("CanInPlaceActivate");
     return S_OK;
@@ -32,7 +44,9 @@ HRESULT ScriptedSite::OnInPlaceActivate() {
     log.push_back("OnInPlaceActivate");
     return S_OK;
 }
-HRESULT ScriptedSite::OnUIActivate() { return S_OK; }
+HRESULT ScriptedSite::OnUIActivate() {
+    return S_OK;
+}
 HRESULT ScriptedSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
                                        RECT* position, RECT* clip, OLEINPLACEFRAMEINFO* info) {
     log.push_back("GetWindowContext");
@@ -43,37 +57,59 @@ HRESULT ScriptedSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWi
     *info = OLEINPLACEFRAMEINFO{};
     return S_OK;
 }
-HRESULT ScriptedSite::Scroll(SIZE) { return E_NOTIMPL; }
-HRESULT ScriptedSite::OnUIDeactivate(BOOL) { return S_OK; }
+HRESULT ScriptedSite::Scroll(SIZE) {
+    return E_NOTIMPL;
+}
+HRESULT ScriptedSite::OnUIDeactivate(BOOL) {
+    return S_OK;
+}
 HRESULT ScriptedSite::OnInPlaceDeactivate() {
     log.push_back("OnInPlaceDeactivate");
     return S_OK;
 }
-HRESULT ScriptedSite::DiscardUndoState() { return E_NOTIMPL; }
-HRESULT ScriptedSite::DeactivateAndUndo() { return S_OK; }
-HRESULT ScriptedSite::OnPosRectChange(const RECT*) { return S_OK; }
+HRESULT ScriptedSite::DiscardUndoState() {
+    return E_NOTIMPL;
+}
+HRESULT ScriptedSite::DeactivateAndUndo() {
+    return S_OK;
+}
+HRESULT ScriptedSite::OnPosRectChange(const RECT*) {
+    return S_OK;
+}
 HRESULT ScriptedSite::OnInPlaceActivateEx(BOOL*, DWORD flags) {
     log.push_back("OnInPlaceActivateEx " + std::to_string(flags));
     return S_OK;
 }
-HRESULT ScriptedSite::OnInPlaceDeactivateEx(BOOL) { return S_OK; }
-HRESULT ScriptedSite::RequestUIActivate() { return S_OK; }
+HRESULT ScriptedSite::OnInPlaceDeactivateEx(BOOL) {
+    return S_OK;
+}
+HRESULT ScriptedSite::RequestUIActivate() {
+    return S_OK;
+}
 HRESULT ScriptedSite::CanWindowlessActivate() {
     log.push_back("CanWindowlessActivate");
     return windowlessAllowed ? S_OK : S_FALSE;
 }
-HRESULT ScriptedSite::GetCapture() { return captured ? S_OK : S_FALSE; }
+HRESULT ScriptedSite::GetCapture() {
+    return captured ? S_OK : S_FALSE;
+}
 HRESULT ScriptedSite::SetCapture(BOOL capture) {
     captured = capture != FALSE;
     return S_OK;
 }
-HRESULT ScriptedSite::GetFocus() { return S_OK; }
-HRESULT ScriptedSite::SetFocus(BOOL) { return S_OK; }
+HRESULT ScriptedSite::GetFocus() {
+    return S_OK;
+}
+HRESULT ScriptedSite::SetFocus(BOOL) {
+    return S_OK;
+}
 HRESULT ScriptedSite::GetDC(const RECT*, DWORD, HDC* dc) {
     *dc = nullptr;
     return E_FAIL;
 }
-HRESULT ScriptedSite::ReleaseDC(HDC) { return S_OK; }
+HRESULT ScriptedSite::ReleaseDC(HDC) {
+    return S_OK;
+}
 HRESULT ScriptedSite::InvalidateRect(const RECT* rect, BOOL) {
     invalidated.push_back(rect ? std::optional<RECT>(*rect) : std::nullopt);
     if (onInvalidate) {
@@ -81,9 +117,15 @@ HRESULT ScriptedSite::InvalidateRect(const RECT* rect, BOOL) {
     }
     return S_OK;
 }
-HRESULT ScriptedSite::InvalidateRgn(HRGN, BOOL) { return S_OK; }
-HRESULT ScriptedSite::ScrollRect(int, int, const RECT*, const RECT*) { return S_OK; }
-HRESULT ScriptedSite::AdjustRect(RECT*) { return S_OK; }
+HRESULT ScriptedSite::InvalidateRgn(HRGN, BOOL) {
+    return S_OK;
+}
+HRESULT ScriptedSite::ScrollRect(int, int, const RECT*, const RECT*) {
+    return S_OK;
+}
+HRESULT ScriptedSite::AdjustRect(RECT*) {
+    return S_OK;
+}
 HRESULT ScriptedSite::OnDefWindowMessage(UINT, WPARAM, LPARAM, LRESULT* result) {
     *result = 0;
     return S_OK;
@@ -172,21 +214,29 @@ HRESULT ScriptedSite::BindToStorage(IBindCtx* context, IMoniker*, REFIID, void**
     callback->OnStopBinding(S_OK, u"");
     return S_OK;
 }
-HRESULT ScriptedSite::GetDisplayName(IBindCtx*, IMoniker*, BSTR*) { return E_NOTIMPL; }
+HRESULT ScriptedSite::GetDisplayName(IBindCtx*, IMoniker*, BSTR*) {
+    return E_NOTIMPL;
+}
 HRESULT ScriptedSite::OnChanged(DISPID id) {
     changed.push_back(id);
     return S_OK;
 }
-HRESULT ScriptedSite::OnRequestEdit(DISPID) { return S_OK; }
+HRESULT ScriptedSite::OnRequestEdit(DISPID) {
+    return S_OK;
+}
 
 HRESULT EventSink::GetTypeInfoCount(UINT* count) {
     *count = 0;
     return S_OK;
 }
-HRESULT EventSink::GetTypeInfo(UINT, LCID, ITypeInfo**) { return E_NOTIMPL; }
-HRESULT EventSink::GetIDsOfNames(REFIID, const BSTR*, UINT, LCID, DISPID*) { return E_NOTIMPL; }
-HRESULT EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*,
-                          EXCEPINFO*, UINT*) {
+HRESULT EventSink::GetTypeInfo(UINT, LCID, ITypeInfo**) {
+    return E_NOTIMPL;
+}
+HRESULT EventSink::GetIDsOfNames(REFIID, const BSTR*, UINT, LCID, DISPID*) {
+    return E_NOTIMPL;
+}
+HRESULT EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
+                          UINT*) {
     Event e{id, {params->rgvarg.rbegin(), params->rgvarg.rend()}};
     events.push_back(e);
     if (onEvent) {

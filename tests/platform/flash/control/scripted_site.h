@@ -18,7 +18,7 @@ using namespace ole;
 class ScriptedSite final
     : public ComObject<IOleClientSite, IOleInPlaceSiteWindowless, IDispatch, IServiceProvider,
                        IBindHost, IMoniker, IPropertyNotifySink> {
-public:
+  public:
     std::vector<std::string> log;
     // Addresses the bind host serves, with their bytes; others are refused.
     std::map<std::u16string, std::vector<std::uint8_t>> served;
@@ -89,13 +89,13 @@ public:
     HRESULT OnChanged(DISPID id) override;
     HRESULT OnRequestEdit(DISPID) override;
 
-private:
+  private:
     std::u16string pending_;
 };
 
 // Records the control's events: number and arguments in natural order.
 class EventSink final : public ComObject<IDispatch> {
-public:
+  public:
     struct Event {
         DISPID id;
         std::vector<VARIANT> args;
@@ -109,7 +109,7 @@ public:
     HRESULT Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
                    UINT*) override;
 
-protected:
+  protected:
     void* queryExtra(REFIID iid) override {
         return iid == DIID__IShockwaveFlashEvents ? static_cast<IDispatch*>(this) : nullptr;
     }
