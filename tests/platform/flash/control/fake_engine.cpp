@@ -72,7 +72,12 @@ class FakeEngine final : public MovieEngine {
             }
         }
     }
-    void handleInput(const InputEvent& event) override { s_.input.push_back(event); }
+    void handleInput(const InputEvent& event) override {
+        s_.input.push_back(event);
+        if (s_.onInput) {
+            s_.onInput(*s_.host, event);
+        }
+    }
     CursorShape cursor() const override { return s_.cursor; }
     bool gotoFrame(std::u16string_view target, int frame, bool play) override {
         s_.calls.push_back("goto " + narrow(target) + " " + std::to_string(frame) +

@@ -27,8 +27,9 @@ struct FakeEngineState {
     bool loaded = false;
     int frame = 0;
     bool playing = true;
-    // Run inside runFrame(), with the engine's host.
+    // Run inside runFrame() and handleInput(), with the engine's host.
     std::function<void(MovieEngineHost&)> onFrame;
+    std::function<void(MovieEngineHost&, const InputEvent&)> onInput;
     MovieEngineHost* host = nullptr;
 };
 

@@ -363,6 +363,22 @@ TEST_F(FlashControlTest, TurnsWindowMessagesIntoStageInput) {
     EXPECT_EQ(send(WM_SETCURSOR, 0, 0x02000001), IDC_ARROW);
     send(WM_PAINT, 0, 0, S_FALSE);
 
+    // A button whose release sends a command: event 150 after the message, texts unchanged.
+    engine.onInput = [](MovieEngineHost& host, const InputEvent& e) {
+        if (e.kind == InputKind::MouseUp) {
+            host.fsCommand(u"btnread", u"朗读");
+        }
+    };
+    sink->events.clear();
+    send(WM_LBUTTONDOWN, 1, MAKELPARAM(100, 150));
+    EXPECT_TRUE(sink->events.empty());
+    send(WM_LBUTTONUP, 0, MAKELPARAM(100, 150));
+    ASSERT_EQ(sink->events.size(), 1u);
+    EXPECT_EQ(sink->events[0].id, DISPID_FLASH_FSCOMMAND);
+    EXPECT_EQ(sink->events[0].args[0].bstrVal, u"btnread");
+    EXPECT_EQ(sink->events[0].args[1].bstrVal, u"朗读");
+    engine.onInput = nullptr;
+
     // A right press asks the site for a window, as for a context menu.
     site->log.clear();
     send(WM_RBUTTONDOWN, 2, MAKELPARAM(1, 1));
