@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <utility>
 
 #include "platform/flash/control/control_properties.h"
 #include "platform/flash/control/flash_control_tooling.h"
@@ -529,7 +530,15 @@ class FlashControl final
             return E_FAIL;
         }
     }
+    // The new movie is shown from its first frame on: its dirty area waits for that frame, so
+    // the host is not asked to paint from inside LoadMovie.
     HRESULT loadMovie(int layer, const BSTR& url) {
+        const bool wasDeferring = std::exchange(deferPaint_, true);
+        struct Restore {
+            bool& flag;
+            bool value;
+            ~Restore() { flag = value; }
+        } restore{deferPaint_, wasDeferring};
         const auto bytes = fetch(url);
         bool loaded = false;
         {
@@ -923,7 +932,9 @@ class FlashControl final
             }
         }
         updateTimer();
-        flushInvalidation();
+        if (!deferPaint_) {
+            flushInvalidation();
+        }
         settling_ = false;
     }
 
@@ -939,9 +950,11 @@ class FlashControl final
         site->InvalidateRect(all ? nullptr : &rect, FALSE);
     }
 
+    // A change of how the movie shows. With a movie playing it reaches the site with the next
+    // frame, as the movie's own changes do; without one no frame will come, so at once.
     void repaint() {
         dirtyAll_ = true;
-        if (engineDepth_ == 0 && !settling_) {
+        if (engineDepth_ == 0 && !settling_ && !engine_->movieInfo().loaded) {
             flushInvalidation();
         }
     }
@@ -1361,6 +1374,7 @@ class FlashControl final
     std::vector<FetchRequest> pendingFetches_;
     bool dirtyAll_ = false;
     std::optional<RECT> dirtyRect_;
+    bool deferPaint_ = false;
 
     int flashCallDepth_ = 0;
     BSTR returnValue_;

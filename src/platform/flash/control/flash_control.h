@@ -22,8 +22,10 @@
 //   site's mouse capture and its release gives it back. A right-button press asks the site
 //   for a window (as for a context menu); no menu is shown here.
 // - Dirty areas reported by the movie reach the site's InvalidateRect after each frame, in
-//   object coordinates; the frame timer (a QTimer on the thread that made the control, at the
-//   movie's frame rate, running while a movie is in layer 0 and a Qt event loop exists).
+//   object coordinates (changes of scale, zoom, colour or window mode with the next frame, or
+//   at once while no movie plays; never from inside LoadMovie). Frames come from the frame
+//   timer: a QTimer on the thread that made the control, at the movie's frame rate, running
+//   while a movie is in layer 0 and a Qt event loop exists.
 // - Events: -609 ready state (3 then 4 after a movie arrives in layer 0), 1958 progress (100,
 //   once, since movies arrive whole), 150 FSCommand (after the frame or call that raised it),
 //   197 FlashCall (at once; the handler answers with SetReturnValue).

@@ -272,8 +272,14 @@ TEST_F(FlashControlTest, RaisesFSCommandAfterTheFrameAndFlashCallAtOnce) {
 
 TEST_F(FlashControlTest, ReportsDirtyAreasInObjectCoordinates) {
     embed(RECT{0, 0, 400, 200});  // 200 x 100 stage shown at twice its size
-    loadServedMovie();
+    engine.onFrame = nullptr;
+    site->served[u"m.swf"] = kMovie;
+    site->onInvalidate = [&] { EXPECT_TRUE(engine.loaded); };
+    ASSERT_EQ(flash->LoadMovie(0, u"m.swf"), S_OK);
+    EXPECT_TRUE(site->invalidated.empty());  // no paint from inside LoadMovie
     tooling->AdvanceFrames(1);
+    ASSERT_EQ(site->invalidated.size(), 1u);  // the new movie's first frame: all of it
+    EXPECT_FALSE(site->invalidated[0]);
     site->invalidated.clear();
     engine.onFrame = [](MovieEngineHost& host) { host.invalidate(StageRect{10, 10, 20, 15}); };
     tooling->AdvanceFrames(1);
