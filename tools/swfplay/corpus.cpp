@@ -4,12 +4,23 @@
 #include <QString>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <fstream>
 #include <map>
 #include <sstream>
 
 #include "input_script.h"
 #include "movie_host.h"
+
+#if defined(__unix__) || defined(__APPLE__)
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+#define PENCORA_SWFPLAY_FORK 1
+#endif
 
 namespace pencora::swfplay {
 
@@ -241,6 +252,92 @@ Verdict runCorpusTest(const CorpusTest& test) {
         }
     }
     return Verdict{};
+}
+
+Verdict runCorpusTestIsolated(const CorpusTest& test, int timeoutSeconds) {
+#ifdef PENCORA_SWFPLAY_FORK
+    int fds[2];
+    if (pipe(fds) != 0) {
+        return runCorpusTest(test);
+    }
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child < 0) {
+        close(fds[0]);
+        close(fds[1]);
+        return runCorpusTest(test);
+    }
+    if (child == 0) {
+        close(fds[0]);
+        Verdict v;
+        try {
+            v = runCorpusTest(test);
+        } catch (const std::exception& e) {
+            v = Verdict{false, std::string("error: ") + e.what()};
+        }
+        const std::string message = (v.pass ? "1" : "0") + v.reason;
+        std::size_t sent = 0;
+        while (sent < message.size()) {
+            const ssize_t n = write(fds[1], message.data() + sent, message.size() - sent);
+            if (n <= 0) {
+                break;
+            }
+            sent += static_cast<std::size_t>(n);
+        }
+        close(fds[1]);
+        _exit(0);
+    }
+    close(fds[1]);
+    std::string message;
+    bool timedOut = false;
+    timespec start{};
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    for (;;) {
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        const long elapsedMs =
+            (now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000;
+        const long leftMs = timeoutSeconds * 1000L - elapsedMs;
+        if (leftMs <= 0) {
+            timedOut = true;
+            break;
+        }
+        pollfd p{fds[0], POLLIN, 0};
+        const int ready = poll(&p, 1, static_cast<int>(std::min(leftMs, 1000L)));
+        if (ready < 0 && errno != EINTR) {
+            break;
+        }
+        if (ready <= 0) {
+            continue;
+        }
+        char buffer[4096];
+        const ssize_t n = read(fds[0], buffer, sizeof buffer);
+        if (n <= 0) {
+            break;  // the child closed its end
+        }
+        message.append(buffer, static_cast<std::size_t>(n));
+    }
+    close(fds[0]);
+    if (timedOut) {
+        kill(child, SIGKILL);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (timedOut) {
+        return Verdict{false, "timed out after " + std::to_string(timeoutSeconds) + " s"};
+    }
+    if (WIFSIGNALED(status)) {
+        return Verdict{false, "crashed (signal " + std::to_string(WTERMSIG(status)) + ")"};
+    }
+    if (message.empty()) {
+        return Verdict{
+            false, "ended without a verdict (exit " + std::to_string(WEXITSTATUS(status)) + ")"};
+    }
+    return Verdict{message[0] == '1', message.substr(1)};
+#else
+    (void)timeoutSeconds;
+    return runCorpusTest(test);
+#endif
 }
 
 }  // namespace pencora::swfplay

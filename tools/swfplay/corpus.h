@@ -43,4 +43,9 @@ std::vector<std::filesystem::path> findCorpusTests(const std::filesystem::path& 
 // Runs one test with a fresh control.
 Verdict runCorpusTest(const CorpusTest& test);
 
+// The same in a child process where the platform has them, so that an engine that crashes
+// or hangs on one movie fails that test ("crashed (signal 11)", "timed out after 60 s")
+// instead of ending the corpus run.
+Verdict runCorpusTestIsolated(const CorpusTest& test, int timeoutSeconds = 60);
+
 }  // namespace pencora::swfplay

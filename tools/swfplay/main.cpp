@@ -168,7 +168,7 @@ int corpus(const std::vector<std::string>& args) {
             verdict = swfplay::Verdict{false, error};
         } else {
             try {
-                verdict = swfplay::runCorpusTest(*test);
+                verdict = swfplay::runCorpusTestIsolated(*test);
             } catch (const std::exception& e) {
                 verdict = swfplay::Verdict{false, std::string("error: ") + e.what()};
             }
