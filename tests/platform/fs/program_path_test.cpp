@@ -1,16 +1,16 @@
 #include "platform/fs/program_path.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace {
 
 using namespace pencora::fs;
 
 class ProgramPathTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         QDir(dir.path()).mkpath("DATA/Sound");
@@ -36,7 +36,8 @@ TEST_F(ProgramPathTest, MissingComponentsAreAppendedAsWritten) {
 TEST_F(ProgramPathTest, PathsThatLeaveTheProgramFolderNameNothing) {
     for (const char16_t* hostile : {u"..\\secret", u"Data\\..\\..\\etc\\passwd", u"\\etc\\passwd",
                                     u"/etc/passwd", u"C:\\Windows\\win.ini", u""}) {
-        EXPECT_TRUE(resolveProgramPath(hostile).isEmpty()) << QString::fromUtf16(hostile).toStdString();
+        EXPECT_TRUE(resolveProgramPath(hostile).isEmpty())
+            << QString::fromUtf16(hostile).toStdString();
     }
     EXPECT_TRUE(resolveProgramPath(QString("Data\\a") + QChar(0) + "b").isEmpty());
 }
