@@ -91,8 +91,8 @@ QMenu::item:selected {{ background: {accent}; color: {accent_text}; }}
 QMenu::item:disabled {{ color: {dim}; }}
 QMenu::separator {{ height: 1px; background: {border}; margin: 4px 6px; }}
 QMenu::indicator {{ width: 13px; height: 13px; }}
-QMenu::indicator:non-exclusive:checked {{ image: url(:/skins/{res}/tick.png); }}
-QMenu::indicator:non-exclusive:checked:selected {{ image: url(:/skins/{res}/tick_on_accent.png); }}
+QMenu::indicator:checked {{ image: url(:/skins/{res}/tick.png); }}
+QMenu::indicator:checked:selected {{ image: url(:/skins/{res}/tick_on_accent.png); }}
 QMenu::right-arrow {{ image: url(:/skins/{res}/arrow_right.png); width: 6px; height: 9px; }}
 
 /* Catalogue tree and other item views */

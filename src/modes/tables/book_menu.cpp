@@ -66,7 +66,6 @@ void centreOnScreen(QWidget& window) {
 }  // namespace
 
 void install(Tfrm_Main& frm) {
-    frm.popshengzi->setStyleSheet(QString());
     for (int book = 1; book <= 12; ++book) {
         frm.ImageList_Popup << bookImage(book);
         QAction* item = frm.popshengzi->addAction(frm.ImageList_Popup.last(),
@@ -78,7 +77,6 @@ void install(Tfrm_Main& frm) {
                          [&frm, item] { ui::guarded([&] { frm.MenuItem12Click(item); }); });
         frm.MenuItems << item;
     }
-    frm.popshengzi->setStyleSheet(QStringLiteral("QMenu { icon-size: 28px; }"));
     frm.handlers.MenuItem12Click = &MenuItem12Click;
 }
 

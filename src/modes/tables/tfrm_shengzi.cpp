@@ -122,7 +122,7 @@ void Tfrm_shengzi::buildControls() {
     sb_state = new pencora::ui::StatusPanels({{0, Qt::AlignHCenter, QString()}}, this);
     sb_state->setObjectName(QStringLiteral("sb_state"));
     sb_state->setFixedHeight(26);
-    sb_state->setFont(designFont(QStringLiteral("宋体"), 14));
+    sb_state->panel(0)->setFont(designFont(QStringLiteral("宋体"), 14));
     fillBackground(sb_state, QColor(198, 211, 239));
     column->addWidget(sb_state);
 }
@@ -142,6 +142,8 @@ void Tfrm_shengzi::setUnitItems(const QStringList& units) {
         auto* item = new QRadioButton(units[i], Rb_danyuan);
         item->setObjectName(QStringLiteral("Rb_danyuan_%1").arg(i));
         item->setCursor(Qt::PointingHandCursor);
+        // Held by each item: under a skin a styled parent passes no font on.
+        item->setFont(Rb_danyuan->font());
         Rb_danyuanItems->addButton(item, i);
         items->insertWidget(i, item);
     }
