@@ -26,9 +26,17 @@ function(pencora_add_test name)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES
-      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SDL_AUDIODRIVER=dummy;${T_ENV}"
-      LABELS "${T_LABELS}")
+    PROPERTIES LABELS "${T_LABELS}")
+  # The environment is a list-valued property, and the discovery script flattens lists
+  # passed through PROPERTIES (each entry after the first would become a property name).
+  # So it is set afterwards, on the tests the discovery found, from a script of our own.
+  set(env QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy ${T_ENV})
+  set(env_script ${CMAKE_CURRENT_BINARY_DIR}/${name}_environment.cmake)
+  file(WRITE ${env_script}
+       "if(DEFINED ${name}_TESTS)\n"
+       "  set_tests_properties(\${${name}_TESTS} PROPERTIES ENVIRONMENT [==[${env}]==])\n"
+       "endif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${env_script})
 endfunction()
 
 # pencora_add_fuzzer(NAME SOURCES a.cpp LIBS target... [SEEDS dir])

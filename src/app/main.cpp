@@ -7,9 +7,6 @@
 #include "platform/ui/error_report.h"
 #include "settings/settings_menu.h"
 
-#include <QGuiApplication>
-#include <QScreen>
-
 namespace {
 
 // Each mode builds its controls in its panel and installs its handlers here, before the
@@ -18,15 +15,6 @@ void installModes(Tfrm_Main& frm_Main) {
     pencora::flashcards::install(frm_Main);
     pencora::tables::install(frm_Main);
     pencora::settings::install(frm_Main);
-}
-
-void centreOnScreen(QWidget& window) {
-    const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
-    if (screen == nullptr)
-        return;
-    QRect frame = window.frameGeometry();
-    frame.moveCenter(screen->availableGeometry().center());
-    window.move(frame.topLeft());
 }
 
 }  // namespace
@@ -43,7 +31,6 @@ int main(int argc, char** argv) {
     frm_Main.frm_wnnx_list = &frm_wnnx_list;
     QObject::connect(&frm_Main, &Tfrm_Main::closed, &app, &QApplication::quit);
 
-    centreOnScreen(frm_Main);  // where the window goes when restored
     frm_Main.showMaximized();
     return QApplication::exec();
 }

@@ -192,6 +192,9 @@ class Tfrm_Main : public QWidget {
     // Raises every button of the check group.
     void raiseModeButtons();
 
+    // Opens the window maximised; restoring it later gives the design size, centred.
+    void showMaximized();
+
     // Makes `item` the selected node, expanding its parents (runs lesson selection).
     void selectNode(QTreeWidgetItem* item);
 
@@ -202,6 +205,7 @@ class Tfrm_Main : public QWidget {
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -213,6 +217,7 @@ class Tfrm_Main : public QWidget {
     void applyFrameStyle();
     void selectFirstLesson();
     void restartActiveMode();
+    void centreAtDesignSize();
 
     std::map<QWidget*, PanelHook> resizeHooks_;
 };

@@ -9,15 +9,18 @@
 #include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QScreen>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <QWindowStateChangeEvent>
 
 static void initFrameResources() {
     Q_INIT_RESOURCE(app_images);
@@ -277,13 +280,41 @@ void Tfrm_Main::applyFrameStyle() {
         "    stop:0 rgb(205,240,247), stop:1 rgb(198,211,239)); }"
         "QToolBar#TOBzhuanti::separator { width: 8px; }"
         "QToolBar#TOBzhuanti QToolButton { color: black; border: 1px solid transparent;"
-        "  border-radius: 3px; padding: 0px 6px; background: transparent; }"
+        "  border-radius: 3px; padding: 0px 2px; background: transparent; }"
         "QToolBar#TOBzhuanti QToolButton:hover { background: rgb(180,180,218);"
         "  border-color: rgb(90,113,160); }"
         "QToolBar#TOBzhuanti QToolButton:checked { background: rgba(90,113,160,110);"
         "  border-color: rgb(90,113,160); }"
         "QToolBar#TOBzhuanti QToolButton:pressed { background: rgba(90,113,160,150); }"
         "QToolBar#TOBzhuanti QToolButton::menu-button { border: none; width: 12px; }"));
+}
+
+void Tfrm_Main::showMaximized() {
+    // Cover the screen first, so the window is full size also where no window manager
+    // honours the maximised state (a bare X server).
+    if (const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen())
+        setGeometry(s->availableGeometry());
+    QWidget::showMaximized();
+}
+
+void Tfrm_Main::centreAtDesignSize() {
+    resize(906, 475);
+    const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (s == nullptr)
+        return;
+    QRect frame = frameGeometry();
+    frame.moveCenter(s->availableGeometry().center());
+    move(frame.topLeft());
+}
+
+void Tfrm_Main::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    const auto old = static_cast<QWindowStateChangeEvent*>(event)->oldState();
+    if ((old & Qt::WindowMaximized) &&
+        !(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized)))
+        centreAtDesignSize();
 }
 
 void Tfrm_Main::raiseModeButtons() {

@@ -11,11 +11,17 @@ namespace pencora::xml {
 
 namespace {
 
+// Marks the parser contexts of our documents.
+char ourContext;
+xmlExternalEntityLoader previousLoader = nullptr;
+
 // Content files never need anything outside themselves: every external entity, DTD or
-// network resource is refused, whichever document asks for it.
-xmlParserInputPtr refuseExternalEntity(const char* /*url*/, const char* /*id*/,
-                                       xmlParserCtxtPtr /*ctxt*/) {
-    return nullptr;
+// network resource one of our documents asks for is refused. Other users of libxml2 in the
+// process keep the loader they had.
+xmlParserInputPtr refuseExternalEntity(const char* url, const char* id, xmlParserCtxtPtr ctxt) {
+    if (ctxt != nullptr && ctxt->_private == &ourContext)
+        return nullptr;
+    return previousLoader ? previousLoader(url, id, ctxt) : nullptr;
 }
 
 // libxml2 prints parse errors to stderr by default; we report them through XmlError.
@@ -26,6 +32,7 @@ void initLibxmlOnce() {
     static std::once_flag once;
     std::call_once(once, [] {
         xmlInitParser();
+        previousLoader = xmlGetExternalEntityLoader();
         xmlSetExternalEntityLoader(refuseExternalEntity);
     });
     // Error handlers are per thread in libxml2; the parser is used on one thread only.
@@ -181,6 +188,7 @@ void XmlDocument::loadFromBytes(const QByteArray& bytes, const QString& name) {
                                                                       xmlFreeParserCtxt);
     if (!ctxt)
         throw XmlError(QStringLiteral("out of memory parsing \"%1\"").arg(name));
+    ctxt->_private = &ourContext;
     // No URL is passed: relative references inside the file resolve to nothing.
     xmlDoc* doc = xmlCtxtReadMemory(ctxt.get(), bytes.constData(), static_cast<int>(bytes.size()),
                                     nullptr, nullptr, kParseOptions);

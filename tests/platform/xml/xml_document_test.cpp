@@ -52,13 +52,13 @@ TEST(XmlDocument, ReadsEveryDeclaredEncodingToTheSameText) {
     const std::vector<Row> rows = {
         {"utf8 without declaration", kEntries.toUtf8()},
         {"utf8 with BOM", QByteArray("\xEF\xBB\xBF") + kEntries.toUtf8()},
-        {"utf16 with BOM",
+        {"课文 utf16 with BOM",  // the path itself is Unicode
          utf16le(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-16\"?>") + kEntries, true)},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         XmlDocument doc;
-        doc.loadFromFile(writeFile(dir, QString::fromLatin1(row.name), row.bytes));
+        doc.loadFromFile(writeFile(dir, QString::fromUtf8(row.name), row.bytes));
         const XmlElement root = doc.documentElement();
         EXPECT_EQ(childNames(root), (std::vector<QString>{"lesson201", "lesson201", "lesson202"}));
         const XmlElement first = root.firstChild();
