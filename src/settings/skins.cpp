@@ -109,6 +109,12 @@ void applySkin(int number) {
 void giveWayToSkins(QWidget* widget) {
     if (!widget->property(kDesignSheet).isValid())
         widget->setProperty(kDesignSheet, widget->styleSheet());
+    // Qt passes no font on from a styled parent once its sheet is set again, so the
+    // children hold the parent's design font themselves and keep it in every look.
+    for (QWidget* child : widget->findChildren<QWidget*>()) {
+        if (!child->testAttribute(Qt::WA_SetFont))
+            child->setFont(widget->font());
+    }
     if (!qApp->styleSheet().isEmpty())
         widget->setStyleSheet(QString());
 }

@@ -40,7 +40,7 @@ void applySkin(int number);
 
 // A widget that keeps its design look in a style sheet of its own would hide a skin's
 // colours behind it. Marked here, it sets that sheet aside while a skin is on and takes it
-// back with the platform's own look.
+// back with the platform's own look. Its children keep its font in every look.
 void giveWayToSkins(QWidget* widget);
 
 }  // namespace pencora::settings

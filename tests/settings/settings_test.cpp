@@ -5,6 +5,7 @@
 #include "modes/flashcards/flashcard_panel.h"
 #include "modes/tables/book_menu.h"
 #include "modes/tables/tfrm_shengzi.h"
+#include "platform/ui/status_panels.h"
 #include "settings/settings_menu.h"
 #include "settings/skins.h"
 
@@ -116,6 +117,8 @@ TEST_F(Settings, DefaultLookGivesEveryWindowItsOwnColoursBack) {
     const QColor window = frm->palette().color(QPalette::Window);
     const QColor cells = table.GridChar->palette().color(QPalette::Base);
     const QColor units = table.pnlmain->palette().color(QPalette::Window);
+    const QFont caption = frm->tb_zcsj->font();
+    const QFont status = frm->sb_state->panel(1)->font();
     Tfrm_wnnx_list wordList(frm.get());
     wordList.show();
     const QColor list = wordList.palette().color(QPalette::Window);
@@ -134,6 +137,9 @@ TEST_F(Settings, DefaultLookGivesEveryWindowItsOwnColoursBack) {
     EXPECT_EQ(table.GridChar->palette().color(QPalette::Base), cells);
     EXPECT_EQ(table.pnlmain->palette().color(QPalette::Window), units);
     EXPECT_EQ(wordList.palette().color(QPalette::Window), list);
+    // Fonts too: once a styled parent's sheet is set again Qt stops passing its font on.
+    EXPECT_EQ(frm->tb_zcsj->font(), caption);
+    EXPECT_EQ(frm->sb_state->panel(1)->font(), status);
 }
 
 TEST_F(Settings, ALookThatCannotBeAppliedIsReportedAndChangesNoMark) {

@@ -20,7 +20,7 @@ SKINS = [
          text="#2b2a33", dim="#7a788b", accent="#8e89a9", accent_text="#ffffff",
          accent_soft="#dedbea", bar_top="#f8f8fa", bar_bottom="#e1e0e7",
          tree="#ffffff", status="#e5e4ea", grid="#ecebf1", grid_text="#4b3c5e",
-         grid_line="#c9c6d6", sel_top="#e4def7", sel_bottom="#b9b2d6", units="#dddbe5",
+         grid_line="#c9c6d6", sel_top="#e4def7", sel_bottom="#b9b2d6", sel_text="#3b2f55", units="#dddbe5",
          line="#b3b1be", scroll="#e9e8ee", handle="#bdbac9"),
     # 黑蓝酷清: black and blue — graphite surfaces, a clear aqua-blue accent.
     dict(file="aqua_graphite", res="AQUAGRAPHITE", name="Aqua Graphite",
@@ -28,7 +28,7 @@ SKINS = [
          text="#dfe6ee", dim="#8b97a6", accent="#1f8ee0", accent_text="#ffffff",
          accent_soft="#1b3a56", bar_top="#2b3039", bar_bottom="#15181d",
          tree="#1b1f25", status="#101317", grid="#1c2430", grid_text="#63c6ff",
-         grid_line="#2f3b4a", sel_top="#2aa2f5", sel_bottom="#135a92", units="#1a212c",
+         grid_line="#2f3b4a", sel_top="#2aa2f5", sel_bottom="#135a92", sel_text="#ffffff", units="#1a212c",
          line="#0a0c0f", scroll="#1b1f25", handle="#3f4a59"),
     # 淡蓝清雅: light blue — pale sky surfaces, soft blue lines.
     dict(file="iceberg_classico", res="ICEBERGCLASSICO", name="Iceberg Classico",
@@ -36,7 +36,7 @@ SKINS = [
          text="#173450", dim="#5f7f9c", accent="#3a8dd6", accent_text="#ffffff",
          accent_soft="#cfe4f7", bar_top="#f5fbff", bar_bottom="#cde4f7",
          tree="#f7fbff", status="#d5e8f8", grid="#e2effa", grid_text="#1d4f80",
-         grid_line="#b4d2ed", sel_top="#c4e6ff", sel_bottom="#8cc3ef", units="#d2e7f8",
+         grid_line="#b4d2ed", sel_top="#c4e6ff", sel_bottom="#8cc3ef", sel_text="#0f3a66", units="#d2e7f8",
          line="#9cc3e5", scroll="#e3eff9", handle="#a9cdec"),
     # 灰黑酷冷: grey and black — charcoal and carbon with a cold steel accent.
     dict(file="carbon", res="CARBON", name="Carbon",
@@ -44,7 +44,7 @@ SKINS = [
          text="#d6d6d6", dim="#8d8d8d", accent="#8ea2b6", accent_text="#141414",
          accent_soft="#434b53", bar_top="#3d3d3d", bar_bottom="#1f1f1f",
          tree="#2a2a2a", status="#1a1a1a", grid="#2e2e2e", grid_text="#c9d5e1",
-         grid_line="#474747", sel_top="#6b7b8c", sel_bottom="#39424c", units="#2b2b2b",
+         grid_line="#474747", sel_top="#6b7b8c", sel_bottom="#39424c", sel_text="#ffffff", units="#2b2b2b",
          line="#111111", scroll="#262626", handle="#575757"),
 ]
 
@@ -70,7 +70,7 @@ QToolBar {{
 QToolBar::separator {{ width: 8px; background: transparent; }}
 QToolBar QToolButton {{
     color: {text}; background: transparent; border: 1px solid transparent;
-    border-radius: 3px; padding: 0px 6px;
+    border-radius: 3px; padding: 0px 2px;
 }}
 QToolBar QToolButton:hover {{ background: {accent_soft}; border-color: {border}; }}
 QToolBar QToolButton:checked {{
@@ -136,7 +136,7 @@ QPushButton:disabled {{ color: {dim}; background: {surface2}; }}
 QRadioButton, QCheckBox {{ color: {text}; spacing: 6px; background: transparent; }}
 QRadioButton:disabled, QCheckBox:disabled {{ color: {dim}; }}
 QRadioButton::indicator {{
-    width: 12px; height: 12px; border-radius: 7px; border: 1px solid {border};
+    width: 12px; height: 12px; border-radius: 7px; border: 1px solid {dim};
     background: {surface};
 }}
 QRadioButton::indicator:hover {{ border-color: {accent}; }}
@@ -146,7 +146,7 @@ QRadioButton::indicator:checked {{
                                 stop:0 {accent}, stop:0.55 {accent}, stop:0.7 {surface}, stop:1 {surface});
 }}
 QCheckBox::indicator {{
-    width: 12px; height: 12px; border-radius: 2px; border: 1px solid {border};
+    width: 12px; height: 12px; border-radius: 2px; border: 1px solid {dim};
     background: {surface};
 }}
 QCheckBox::indicator:hover {{ border-color: {accent}; }}
@@ -174,12 +174,12 @@ QComboBox QAbstractItemView {{
 QTableView {{
     color: {grid_text}; background: {grid}; gridline-color: {grid_line};
     border: 1px solid {border}; outline: none;
-    selection-color: {accent_text};
+    selection-color: {sel_text};
     selection-background-color: qlineargradient(x1:0, y1:0, x2:0, y2:1,
                                                 stop:0 {sel_top}, stop:1 {sel_bottom});
 }}
 QTableView::item:selected {{
-    color: {accent_text};
+    color: {sel_text};
     background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 {sel_top}, stop:1 {sel_bottom});
 }}
 QHeaderView::section {{
