@@ -6,7 +6,10 @@
 #include "content/catalogue.h"
 #include "content/lesson_selection.h"
 #include "platform/ui/error_report.h"
+#include "platform/ui/message_service.h"
 #include "platform/ui/status_panels.h"
+#include "sound/audio_startup.h"
+#include "sound/play_file.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -18,13 +21,17 @@ void Tfrm_Main::FormCreate(QObject* /*Sender*/) {
     // 2. Loudspeaker movie "laba" into flash_laba (dictation, with the movie player).
     // 3. The catalogue; an error leaves XMLTree without content, reported at the first show.
     pencora::content::loadCatalogue(XMLTree);
-    // 4. Audio start-up: version check and initialisation (sound; their messages go through
-    //    the message service and start-up goes on after them).
+    // 4. Audio start-up: version check and initialisation; each failure is an error box
+    //    without owner or title, and start-up goes on after it.
+    pencora::sound::startAudio(this, [](const QString& text) {
+        pencora::ui::showMessage({pencora::ui::MessageIcon::Error, QString(), text, nullptr});
+    });
     // 5.
     State.FirstShow = true;
     // 6. The movie-command argument list, split at commas.
     State.CommandArgs.clear();
-    // 7. Welcome cue: play Data\sndsoft\begin.mp3 on channel slot 0 (sound).
+    // 7. Welcome cue, whether or not voice prompts are on.
+    pencora::sound::play_file(State.ChannelSlots[0], u"Data\\sndsoft\\begin.mp3");
 }
 
 void Tfrm_Main::FormShow(QObject* /*Sender*/) {
@@ -69,8 +76,8 @@ void Tfrm_Main::FormResize(QObject* /*Sender*/) {
 }
 
 void Tfrm_Main::FormClose(QObject* /*Sender*/) {
-    // Audio shut-down: free the audio library, stopping every stream; errors are ignored
-    // (sound).
+    // Every stream of both slots stops at once; the slots keep numbers that name nothing.
+    pencora::sound::shutdownAudio();
 }
 
 void Tfrm_Main::tv_muluChange(QObject* /*Sender*/, QTreeWidgetItem* /*Node*/) {
@@ -110,11 +117,6 @@ void Tfrm_Main::TBlessonClick(QObject* Sender) {
 void Tfrm_Main::tb_zcsjClick(QObject* Sender) {
     if (handlers.tb_zcsjClick)
         handlers.tb_zcsjClick(*this, Sender);
-}
-
-void Tfrm_Main::btn_kewenClick(QObject* Sender) {
-    if (handlers.btn_kewenClick)
-        handlers.btn_kewenClick(*this, Sender);
 }
 
 void Tfrm_Main::tb_zcsjMouseEnter(QObject* Sender) {

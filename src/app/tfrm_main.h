@@ -9,6 +9,7 @@
 #pragma once
 
 #include "app/study_state.h"
+#include "modes/quiz/quiz_mode.h"
 #include "platform/xml/xml_document.h"
 
 #include <QIcon>
@@ -144,7 +145,8 @@ class Tfrm_Main : public QWidget {
     void FormClose(QObject* Sender);
     void tv_muluChange(QObject* Sender, QTreeWidgetItem* Node);
 
-    // Toolbar handlers; each calls the entry of `handlers` its mode installed.
+    // Toolbar handlers; each calls the entry of `handlers` its mode installed, except
+    // btn_kewenClick, which belongs to the practice modes below.
     void TBlessonClick(QObject* Sender);
     void tb_zcsjClick(QObject* Sender);
     void btn_kewenClick(QObject* Sender);
@@ -164,7 +166,6 @@ class Tfrm_Main : public QWidget {
     struct Handlers {
         SenderHandler TBlessonClick;      // lesson text
         SenderHandler tb_zcsjClick;       // flashcards
-        SenderHandler btn_kewenClick;     // the four quizzes and dictation
         SenderHandler tb_zcsjMouseEnter;  // voice prompt of a toolbar button
         SenderHandler ToolButton1Click;   // the web site
         SenderHandler Timer11Timer;       // next flashcard
@@ -197,6 +198,36 @@ class Tfrm_Main : public QWidget {
 
     // Makes `item` the selected node, expanding its parents (runs lesson selection).
     void selectNode(QTreeWidgetItem* item);
+
+    // Practice modes: the four quizzes and the hand-over to dictation. The quizzes' controls
+    // and work live in Quiz; these handlers call it.
+    pencora::quiz::QuizMode Quiz;
+    void btn_tyrzcaption();  // question builders
+    void btn_kyrzcaption();
+    void btn_kzrycaption();
+    void btn_tybycaption();
+    void btn_tyrzshow();  // layout, also the panels' resize hooks
+    void btn_kyrzshow();
+    void btn_kzryshow();
+    void btn_tybyshow();
+    void Timer1Timer(QObject* Sender);     // next question after a right answer
+    void Timer2Timer(QObject* Sender);     // label slide-in
+    void btn_kyrz1Click(QObject* Sender);  // answers of 听音认字 and 看音认字
+    void btn_kzry1Click(QObject* Sender);
+    void btn_tyby1Click(QObject* Sender);
+    void btn_tyrz_readClick(QObject* Sender);
+    void btn_tyby_readClick(QObject* Sender);
+    void btn_tyrz_readMouseEnter(QObject* Sender);
+    void btn_tyby_readMouseEnter(QObject* Sender);
+    // Dictation's preparation of its panel: the resize hook it registers for pnl_wnnx.
+    void btn_wnnxshow();
+    // The voice-prompt switch of the settings menu (N1), ticked at every start.
+    bool voicePromptsOn() const;
+
+  private:
+    void buildQuiz();
+    void askQuestion(pencora::quiz::QuizKind kind);
+    void layOutQuiz(pencora::quiz::QuizKind kind);
 
   signals:
     void closed();

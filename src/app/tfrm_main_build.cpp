@@ -79,6 +79,7 @@ Tfrm_Main::Tfrm_Main(QWidget* parent) : QWidget(parent) {
     setWindowIcon(QIcon(QStringLiteral(":/images/pencora.png")));
     buildFrame();
     buildTimers();
+    buildQuiz();
     applyFrameStyle();
 }
 

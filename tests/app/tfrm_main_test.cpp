@@ -165,8 +165,10 @@ TEST_F(MainWindow, ResizeCallsOnlyTheHookOfTheFirstVisibleModePanel) {
 TEST_F(MainWindow, LessonSelectionRestartsTheModeWhoseButtonIsDown) {
     auto frm = start(sampleCourse());
     QStringList calls;
-    frm->handlers.btn_kewenClick = [&](Tfrm_Main& f, QObject* sender) {
-        calls << sender->objectName() + ":" + f.State.LessonCode;
+    // A practice start frees the lesson-reading slot first thing; that marks each restart.
+    frm->Quiz.sound.play = {};
+    frm->Quiz.sound.free = [&, f = frm.get()](uint32_t&) {
+        calls << QStringLiteral("practice:") + f->State.LessonCode;
     };
     frm->handlers.tb_zcsjClick = [&](Tfrm_Main&, QObject* sender) {
         calls << sender->objectName();
@@ -184,7 +186,8 @@ TEST_F(MainWindow, LessonSelectionRestartsTheModeWhoseButtonIsDown) {
 
     frm->selectNode(lesson(*frm, 2, 0, 1));
     frm->selectNode(lesson(*frm, 2, 0, 1)->parent());
-    EXPECT_EQ(calls, (QStringList{"TB_rszc:030102", "TB_rszc:030102"}));
+    EXPECT_EQ(calls, (QStringList{"practice:030102", "practice:030102"}));
+    EXPECT_FALSE(frm->pnl_kyrz->isHidden());
 
     calls.clear();
     frm->TBlesson->click();
@@ -210,12 +213,12 @@ TEST_F(MainWindow, PointerOverAToolbarButtonAsksForItsPrompt) {
 TEST_F(MainWindow, ExceptionInAHandlerIsReportedAndTheProgramRunsOn) {
     auto frm = start(sampleCourse());
     int clicks = 0;
-    frm->handlers.btn_kewenClick = [&](Tfrm_Main&, QObject*) {
+    frm->handlers.tb_zcsjClick = [&](Tfrm_Main&, QObject*) {
         if (++clicks == 1)
             throw std::runtime_error("broken mode");
     };
-    frm->btn_kewen->click();
-    frm->btn_kewen->click();
+    frm->tb_zcsj->click();
+    frm->tb_zcsj->click();
     EXPECT_EQ(clicks, 2);
     ASSERT_EQ(messages.messages().size(), 1u);
     EXPECT_EQ(messages.messages()[0].text, "broken mode");

@@ -21,7 +21,7 @@ import xml.etree.ElementTree as ET
 
 VOICE = "cmn-latn-pinyin"
 SPEED = "120"  # words per minute: slow and clear for children
-LAME = ["lame", "--quiet", "-b", "48", "-m", "m"]
+LAME = ["lame", "--quiet", "-b", "32", "-m", "m"]
 
 # Cues and prompts: file name -> what is said (pinyin), with the Chinese it stands for.
 SPOKEN_CUES = {

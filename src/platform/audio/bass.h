@@ -24,6 +24,16 @@ using HSTREAM = DWORD;
 
 constexpr DWORD BASS_UNICODE = 0x80000000;  // `file` is a UTF-16 path, else UTF-8
 
+// Why the last call on this thread failed (BASS_ErrorGetCode).
+constexpr int BASS_OK = 0;
+constexpr int BASS_ERROR_FILEOPEN = 2;  // the file cannot be opened
+constexpr int BASS_ERROR_HANDLE = 5;    // not a handle of a live stream
+constexpr int BASS_ERROR_INIT = 8;      // BASS_Init has not succeeded
+constexpr int BASS_ERROR_ALREADY = 14;  // BASS_Init while initialised
+constexpr int BASS_ERROR_ILLPARAM = 20;
+constexpr int BASS_ERROR_DEVICE = 23;    // no such device, or it cannot be opened
+constexpr int BASS_ERROR_FILEFORM = 41;  // the bytes are no audio we can decode
+
 // 0x02040000 and up: the high 16 bits are major and minor version, 2.4.
 DWORD BASS_GetVersion();
 
@@ -49,3 +59,6 @@ BOOL BASS_ChannelPlay(DWORD handle, BOOL restart);
 
 // Pauses the stream where it is; BASS_ChannelPlay resumes it.
 BOOL BASS_ChannelStop(DWORD handle);
+
+// The error of the last call made on this thread, BASS_OK when it succeeded.
+int BASS_ErrorGetCode();

@@ -12,11 +12,17 @@ namespace {
 // is under 3 KiB; junk or a tag between frames is allowed a little more.
 constexpr int64_t kResyncWindow = 64 * 1024;
 
+// Layer III frames may take up to 511 bytes of their data from the frames before them.
+constexpr int64_t kReservoirBytes = 511;
+// How far before a cut we look for those frames: a few of the longest legal frames.
+constexpr int64_t kPrerollSearch = 6 * 1441;
+
 struct MpegHeader {
     int version;  // 1, 2, or 25 for 2.5
     int layer;    // 1..3
     int sampleRate;
     int frameBytes;
+    int samples;  // per channel per frame
 };
 
 bool parseMpegHeader(const uint8_t* p, MpegHeader& out) {
@@ -52,7 +58,20 @@ bool parseMpegHeader(const uint8_t* p, MpegHeader& out) {
     } else {
         out.frameBytes = 144 * bitrate / out.sampleRate + padding;
     }
+    out.samples = out.layer == 1 ? 384 : (out.layer == 3 && out.version != 1) ? 576 : 1152;
     return out.frameBytes >= 4;
+}
+
+// Frames from `at` that end exactly at `target`, or -1 when the chain misses it.
+int chainLength(std::span<const uint8_t> bytes, int64_t at, int64_t target) {
+    int count = 0;
+    MpegHeader h;
+    while (at < target && at + 4 <= static_cast<int64_t>(bytes.size()) &&
+           parseMpegHeader(bytes.data() + at, h)) {
+        at += h.frameBytes;
+        ++count;
+    }
+    return at == target ? count : -1;
 }
 
 }  // namespace
@@ -137,7 +156,56 @@ bool ByteRange::place(uint64_t offset, uint64_t length, uint64_t total) {
         return false;
     }
     begin_ += frame;
+    preroll(begin_);
     return true;
+}
+
+void ByteRange::preroll(int64_t frameStart) {
+    // The first frame after a cut may draw on the bit reservoir of the frames before it and
+    // would come out as silence. Start a few whole frames earlier instead; the decoder drops
+    // their sound (prerollSamples), so the stream still begins where it was asked to.
+    const int64_t from = std::max<int64_t>(0, frameStart - kPrerollSearch);
+    std::vector<uint8_t> before(static_cast<size_t>(frameStart - from + 4));
+    before.resize(static_cast<size_t>(
+        readAbsolute(from, before.data(), static_cast<int64_t>(before.size()))));
+    const int64_t target = frameStart - from;
+    int64_t best = -1;
+    int frames = 0;
+    for (int64_t at = 0; at < target && best < 0; ++at) {
+        frames = chainLength(before, at, target);
+        best = frames > 0 ? at : -1;
+    }
+    if (best < 0) {
+        return;  // the cut is at the first frame, or junk precedes it
+    }
+    // A Xing or Info frame describes the whole file; fed to the decoder it would trim and
+    // limit the sound as if the file started here.
+    MpegHeader h;
+    auto isTagFrame = [&](int64_t at) {
+        const auto* p = before.data() + at;
+        const int64_t n = std::min<int64_t>(48, static_cast<int64_t>(before.size()) - at);
+        for (int64_t i = 4; i + 4 <= n; ++i) {
+            if (std::memcmp(p + i, "Xing", 4) == 0 || std::memcmp(p + i, "Info", 4) == 0) {
+                return true;
+            }
+        }
+        return false;
+    };
+    if (isTagFrame(best) && parseMpegHeader(before.data() + best, h)) {
+        best += h.frameBytes;
+        if (--frames == 0) {
+            return;
+        }
+    }
+    // Drop leading frames while those left still cover the reservoir and one more frame.
+    while (parseMpegHeader(before.data() + best, h) && frames > 1 &&
+           target - (best + h.frameBytes) >= kReservoirBytes + h.frameBytes) {
+        best += h.frameBytes;
+        --frames;
+    }
+    parseMpegHeader(before.data() + best, h);
+    begin_ = from + best;
+    prerollSamples_ = static_cast<int64_t>(frames) * h.samples;
 }
 
 int64_t ByteRange::readAbsolute(int64_t at, void* dst, int64_t count) {

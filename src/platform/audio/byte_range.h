@@ -29,9 +29,14 @@ class ByteRange {
     // Reads at most `count` bytes at the current position without passing the window's end.
     int64_t read(void* dst, int64_t count);
 
+    // Samples per channel at the start of the decoded sound that are not part of the
+    // window: whole MPEG frames before the cut, read only to prime the decoder.
+    int64_t prerollSamples() const { return prerollSamples_; }
+
   private:
     ByteRange() = default;
     bool place(uint64_t offset, uint64_t length, uint64_t total);
+    void preroll(int64_t frameStart);
     int64_t readAbsolute(int64_t at, void* dst, int64_t count);
 
     std::ifstream file_;
@@ -40,6 +45,7 @@ class ByteRange {
     int64_t begin_ = 0;
     int64_t end_ = 0;
     int64_t pos_ = 0;
+    int64_t prerollSamples_ = 0;
 };
 
 // Where the next MPEG audio frame starts in `bytes` at or after `from`: a frame header

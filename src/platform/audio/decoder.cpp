@@ -3,6 +3,8 @@
 #include <SDL.h>
 #include <sndfile.h>
 
+#include <algorithm>
+
 namespace pencora::audio {
 
 namespace {
@@ -67,6 +69,15 @@ std::unique_ptr<Decoder> Decoder::open(std::unique_ptr<ByteRange> bytes, int dev
         return nullptr;
     }
     d->block_.resize(static_cast<size_t>(kBlockFrames * info.channels));
+    // Frames decoded only to prime the decoder are not heard.
+    for (int64_t skip = d->bytes_->prerollSamples(); skip > 0;) {
+        const sf_count_t got =
+            sf_readf_float(d->file_, d->block_.data(), std::min<sf_count_t>(skip, kBlockFrames));
+        if (got <= 0) {
+            break;
+        }
+        skip -= got;
+    }
     return d;
 }
 

@@ -12,9 +12,9 @@ namespace pencora::audio {
 
 namespace {
 
-// Frames decoded on the caller's thread when a stream is created: enough to cover the
-// first device buffers while the worker takes over.
-constexpr size_t kFirstBlockFrames = 4096;
+// Sound decoded on the caller's thread when a stream is created: enough to cover the
+// first device buffers even when the worker is slow to be scheduled.
+constexpr int kFirstMilliseconds = 250;
 // How far the worker decodes ahead of the device.
 constexpr int kAheadMilliseconds = 1000;
 // A PCM source may be fed this far ahead.
@@ -82,6 +82,9 @@ bool Engine::init(int device, int rate) {
     bufferFrames_ = kDeviceBufferFrames;
     device_ = 0;
     if (device != 0) {
+        // SDL would otherwise take over SIGINT and SIGTERM for an event loop we do not run,
+        // and the program could no longer be ended by them.
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
             return false;
         }
@@ -190,7 +193,7 @@ uint32_t Engine::createStream(Opener open) {
     auto stream = std::make_shared<Stream>();
     stream->open = std::move(open);
     stream->voice = std::make_shared<Voice>(framesFor(rate, kAheadMilliseconds));
-    decoder->fill(stream->voice->ring, kFirstBlockFrames);
+    decoder->fill(stream->voice->ring, framesFor(decoder->sourceRate(), kFirstMilliseconds));
     stream->decoder = std::move(decoder);
 
     std::lock_guard guard(apiLock_);
@@ -234,7 +237,7 @@ bool Engine::play(uint32_t handle, bool restart) {
         }
         auto voice = std::make_shared<Voice>(stream->voice->ring.capacity());
         voice->gain.store(stream->voice->gain.load());
-        decoder->fill(voice->ring, kFirstBlockFrames);
+        decoder->fill(voice->ring, framesFor(decoder->sourceRate(), kFirstMilliseconds));
         std::lock_guard guard(stream->lock);
         if (stream->freed) {
             return false;

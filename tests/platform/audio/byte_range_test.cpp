@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 using namespace pencora::audio;
@@ -11,10 +13,10 @@ namespace {
 
 // An MPEG-1 layer III header at 128 kbit/s, 44.1 kHz, no padding: frames of 417 bytes.
 std::vector<uint8_t> frames(size_t count, size_t junkBefore) {
-    std::vector<uint8_t> bytes(junkBefore, 0x55);
+    std::vector<uint8_t> bytes(junkBefore + count * 417, 0x00);
+    std::fill_n(bytes.begin(), junkBefore, 0x55);
     for (size_t i = 0; i < count; ++i) {
-        const size_t at = bytes.size();
-        bytes.resize(at + 417, 0x00);
+        const size_t at = junkBefore + i * 417;
         bytes[at] = 0xFF;
         bytes[at + 1] = 0xFB;
         bytes[at + 2] = 0x90;
@@ -51,11 +53,22 @@ TEST(MpegFrames, ReservedAndFreeFormatHeadersAreNotFrames) {
     EXPECT_TRUE(looksLikeMpeg(id3));
 }
 
+TEST(ByteWindow, AFileDescriptionFrameIsNeverReadAsPreroll) {
+    std::vector<uint8_t> bytes = frames(6, 0);
+    std::memcpy(bytes.data() + 36, "Info", 4);
+    auto range = ByteRange::openMemory(bytes, 417 * 2 + 1, 0);
+    ASSERT_TRUE(range);
+    EXPECT_EQ(range->size(), static_cast<int64_t>(bytes.size()) - 417);
+    EXPECT_EQ(range->prerollSamples(), 2 * 1152);
+}
+
 TEST(ByteWindow, ReadsStayInsideTheWindowAndAnMpegWindowStartsOnAFrame) {
     const std::vector<uint8_t> bytes = frames(4, 0);
     auto range = ByteRange::openMemory(bytes, 500, 600);
     ASSERT_TRUE(range);
-    EXPECT_EQ(range->size(), 1100 - 2 * 417) << "starts at the third frame";
+    // The third frame is the first whole one; the two before it prime the decoder.
+    EXPECT_EQ(range->size(), 1100);
+    EXPECT_EQ(range->prerollSamples(), 2 * 1152);
     std::vector<uint8_t> got(2000);
     EXPECT_EQ(range->read(got.data(), 2000), range->size());
     EXPECT_EQ(got[0], 0xFF);
@@ -69,4 +82,5 @@ TEST(ByteWindow, ReadsStayInsideTheWindowAndAnMpegWindowStartsOnAFrame) {
     auto plain = ByteRange::openMemory(text, 40, 0);
     ASSERT_TRUE(plain) << "not MPEG: the window starts where asked";
     EXPECT_EQ(plain->size(), 60);
+    EXPECT_EQ(plain->prerollSamples(), 0);
 }

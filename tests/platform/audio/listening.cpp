@@ -5,11 +5,13 @@
 
 #include <sndfile.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <numbers>
 #include <random>
+#include <thread>
 
 namespace pencora::audio::testing {
 
@@ -48,13 +50,21 @@ DiskOutput::DiskOutput(const std::filesystem::path& folder) : file_(folder / "ou
 bool DiskOutput::start() {
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", file_.c_str(), 1);
-    const bool ok = BASS_Init(-1, 44100, 0, nullptr, nullptr) != 0;
+    // Read before the device starts: it may run a callback before BASS_Init returns.
     startFrame_ = framesMixed();
-    return ok;
+    return BASS_Init(-1, 44100, 0, nullptr, nullptr) != 0;
 }
 
 size_t DiskOutput::elapsed() const {
     return static_cast<size_t>(framesMixed() - startFrame_);
+}
+
+void DiskOutput::waitFor(double seconds) const {
+    const size_t target = elapsed() + static_cast<size_t>(seconds * 44100);
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (elapsed() < target && std::chrono::steady_clock::now() < giveUp) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
 }
 
 Capture DiskOutput::finish() {
@@ -68,6 +78,13 @@ Capture DiskOutput::finish() {
     c.samples.resize(bytes / sizeof(float));
     in.read(reinterpret_cast<char*>(c.samples.data()),
             static_cast<std::streamsize>(c.samples.size() * sizeof(float)));
+    // SDL writes silence of its own while the device is still paused during BASS_Init;
+    // drop it so frame n of the capture is frame n the mixer produced.
+    const size_t mixed = elapsed();
+    if (c.frames() > mixed) {
+        c.samples.erase(c.samples.begin(),
+                        c.samples.begin() + static_cast<std::ptrdiff_t>(2 * (c.frames() - mixed)));
+    }
     return c;
 }
 

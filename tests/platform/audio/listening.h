@@ -33,6 +33,9 @@ class DiskOutput {
     bool start();
     // Frames handed to the device since start(): the position in the capture.
     size_t elapsed() const;
+    // Waits until the device has been handed `seconds` more of sound (not wall-clock time:
+    // a busy machine may run the device late).
+    void waitFor(double seconds) const;
     Capture finish();
 
   private:
