@@ -221,8 +221,6 @@ class Tfrm_Main : public QWidget {
     void btn_tyby_readMouseEnter(QObject* Sender);
     // Dictation's preparation of its panel: the resize hook it registers for pnl_wnnx.
     void btn_wnnxshow();
-    // The voice-prompt switch of the settings menu (N1), ticked at every start.
-    bool voicePromptsOn() const;
 
   private:
     void buildQuiz();
