@@ -3,14 +3,15 @@
 //
 //   xvfb-run -s '-screen 0 1280x800x24' skin_shots <program folder with Data> <out folder>
 //
-// Pictures: <out>/<n>_main.png, <n>_table.png, <n>_menu.png for skins 0 (the platform's own
-// look) to 4.
+// Pictures: <out>/<n>_main.png, <n>_quiz.png, <n>_table.png, <n>_menu.png for skins 0 (the
+// platform's own look) to 4.
 #include "app/tfrm_main.h"
 #include "modes/flashcards/flashcard_panel.h"
 #include "modes/tables/book_menu.h"
 #include "modes/tables/tfrm_shengzi.h"
 #include "platform/fs/program_path.h"
 #include "platform/ui/error_report.h"
+#include "platform/ui/message_service.h"
 #include "settings/settings_menu.h"
 
 #include <QAction>
@@ -44,6 +45,12 @@ int main(int argc, char** argv) {
     const QDir out(QString::fromLocal8Bit(argv[2]));
     QDir().mkpath(out.path());
 
+    // No box may wait for a click here: notices go to the terminal.
+    pencora::ui::setMessageSink([](const pencora::ui::Message& m) {
+        std::fprintf(stderr, "message: %s\n", qUtf8Printable(m.text));
+        return pencora::ui::MessageResult::Ok;
+    });
+
     Tfrm_Main frm;
     pencora::flashcards::install(frm);
     pencora::tables::install(frm);
@@ -54,12 +61,16 @@ int main(int argc, char** argv) {
     frm.show();
     settle();
 
-    frm.tb_zcsj->click();
-    frm.Timer11->stop();
-    frm.Timer11Timer(frm.Timer11);
-    frm.Timer11->stop();
-    while (frm.Timer21->isActive())
-        frm.Timer21Timer(frm.Timer21);
+    // The first card on view, the timers stopped so the picture holds still.
+    auto showFlashcards = [&frm] {
+        frm.tb_zcsj->click();
+        frm.Timer11->stop();
+        frm.Timer11Timer(frm.Timer11);
+        frm.Timer11->stop();
+        while (frm.Timer21->isActive())
+            frm.Timer21Timer(frm.Timer21);
+    };
+    showFlashcards();
 
     frm.MenuItems[0]->trigger();
     Tfrm_shengzi* table = frm.frm_shengzi;
@@ -72,6 +83,10 @@ int main(int argc, char** argv) {
         frm.N5Click(looks[n]);
         settle();
         frm.grab().save(out.filePath(QStringLiteral("%1_main.png").arg(n)));
+        frm.btn_kewen->click();  // a quiz, for its buttons
+        settle();
+        frm.grab().save(out.filePath(QStringLiteral("%1_quiz.png").arg(n)));
+        showFlashcards();
         table->grab().save(out.filePath(QStringLiteral("%1_table.png").arg(n)));
         frm.popset->popup(frm.ToolButton3->mapToGlobal(QPoint(0, frm.ToolButton3->height())));
         settle(150);
