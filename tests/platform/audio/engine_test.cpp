@@ -245,6 +245,26 @@ TEST_F(NoDevice, HandlesAreNeverReusedSoAStaleSlotCannotFreeANewerStream) {
     EXPECT_GT(*std::max_element(mix.begin(), mix.end()), 0.3f);
 }
 
+TEST_F(NoDevice, StopPausesWherePlayResumesAndRestartBeginsAgain) {
+    const fs::path file = tmp.path() / "t.wav";
+    ASSERT_TRUE(writeTone(file, ToneFormat::Wav, 44100, 1, 0.2, 440));
+    const HSTREAM h = open(file);
+    // A short sound is decoded whole when the stream is made, so pulling needs no waiting.
+    auto heard = [](double seconds) {
+        Capture c{44100, std::vector<float>(2 * static_cast<size_t>(seconds * 44100))};
+        EXPECT_TRUE(pullOutput(c.samples.data(), c.frames()));
+        return c.seconds(soundingFrames(c, 0, c.frames()));
+    };
+    ASSERT_TRUE(BASS_ChannelPlay(h, 0));
+    EXPECT_NEAR(heard(0.1), 0.1, 0.01);
+    ASSERT_TRUE(BASS_ChannelStop(h));
+    EXPECT_EQ(heard(0.1), 0.0);
+    ASSERT_TRUE(BASS_ChannelPlay(h, 0));
+    EXPECT_NEAR(heard(0.3), 0.1, 0.01) << "the rest, not the whole again";
+    ASSERT_TRUE(BASS_ChannelPlay(h, 1));
+    EXPECT_NEAR(heard(0.3), 0.2, 0.01) << "restart plays it from the start";
+}
+
 TEST_F(NoDevice, SecondInitFailsAndNothingWorksAfterFree) {
     EXPECT_FALSE(BASS_Init(0, 44100, 0, nullptr, nullptr));
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_ALREADY);
