@@ -2,13 +2,20 @@
 // word-list window, and the message loop until the main window closes.
 #include "app/tfrm_main.h"
 #include "app/tfrm_wnnx_list.h"
+#include "modes/flashcards/flashcard_panel.h"
+#include "modes/tables/book_menu.h"
 #include "platform/ui/error_report.h"
+#include "settings/settings_menu.h"
 
 namespace {
 
 // Each mode builds its controls in its panel and installs its handlers here, before the
 // main window's creation handler runs.
-void installModes(Tfrm_Main& /*frm_Main*/) {}
+void installModes(Tfrm_Main& frm_Main) {
+    pencora::flashcards::install(frm_Main);
+    pencora::tables::install(frm_Main);
+    pencora::settings::install(frm_Main);
+}
 
 }  // namespace
 

@@ -11,6 +11,7 @@
 #include "sound/audio_startup.h"
 #include "sound/play_file.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -126,6 +127,45 @@ void Tfrm_Main::tb_zcsjMouseEnter(QObject* Sender) {
 void Tfrm_Main::ToolButton1Click(QObject* Sender) {
     if (handlers.ToolButton1Click)
         handlers.ToolButton1Click(*this, Sender);
+}
+
+void Tfrm_Main::Timer11Timer(QObject* Sender) {
+    if (handlers.Timer11Timer)
+        handlers.Timer11Timer(*this, Sender);
+}
+
+void Tfrm_Main::Timer21Timer(QObject* Sender) {
+    if (handlers.Timer21Timer)
+        handlers.Timer21Timer(*this, Sender);
+}
+
+void Tfrm_Main::rb_easyClick(QObject* Sender) {
+    if (handlers.rb_easyClick)
+        handlers.rb_easyClick(*this, Sender);
+}
+
+void Tfrm_Main::chkpinyinClick(QObject* Sender) {
+    if (handlers.chkpinyinClick)
+        handlers.chkpinyinClick(*this, Sender);
+}
+
+void Tfrm_Main::lblwordClick(QObject* Sender) {
+    if (handlers.lblwordClick)
+        handlers.lblwordClick(*this, Sender);
+}
+
+void Tfrm_Main::MenuItem12Click(QObject* Sender) {
+    if (handlers.MenuItem12Click)
+        handlers.MenuItem12Click(*this, Sender);
+}
+
+void Tfrm_Main::N5Click(QObject* Sender) {
+    if (handlers.N5Click)
+        handlers.N5Click(*this, Sender);
+}
+
+bool Tfrm_Main::voicePromptsOn() const {
+    return N1 == nullptr || N1->isChecked();
 }
 
 void Tfrm_Main::setResizeHook(QWidget* panel, PanelHook hook) {

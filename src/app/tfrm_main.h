@@ -19,7 +19,9 @@
 #include <map>
 
 class QButtonGroup;
+class QCheckBox;
 class QFrame;
+class QRadioButton;
 class QLabel;
 class QMenu;
 class QTimer;
@@ -34,6 +36,7 @@ class StatusPanels;
 }
 
 class Tfrm_wnnx_list;
+class Tfrm_shengzi;
 
 class Tfrm_Main : public QWidget {
     Q_OBJECT
@@ -87,6 +90,42 @@ class Tfrm_Main : public QWidget {
     QLabel* Label6 = nullptr;
     QLabel* Label7 = nullptr;
 
+    // 字词速记 on pnlmain, built by the flashcard mode.
+    QLabel* lblword = nullptr;     // the entry; its Hint is the entry's pinyin
+    QLabel* lblpinyin = nullptr;   // the pinyin line above it
+    QLabel* lblstate = nullptr;    // progress line along the bottom
+    QWidget* pnl_nandu = nullptr;  // speed and pinyin switches, top right
+    QLabel* Label3 = nullptr;      // "浏览速度："
+    QRadioButton* rb_easy = nullptr;
+    QLabel* Label1 = nullptr;
+    QRadioButton* rb_normal = nullptr;
+    QLabel* Label4 = nullptr;
+    QRadioButton* rb_hard = nullptr;
+    QLabel* Label5 = nullptr;
+    QCheckBox* chkpinyin = nullptr;
+    QLabel* Label8 = nullptr;
+
+    // 生字表: the twelve book items of popshengzi (MenuItem1..MenuItem12) and the table
+    // window, created on first use and owned by this window.
+    QList<QAction*> MenuItems;
+    QList<QIcon> ImageList_Popup;  // 28 x 28, one per book
+    Tfrm_shengzi* frm_shengzi = nullptr;
+
+    // 设置: popset with the voice-prompt switch and the skin submenu.
+    QAction* N1 = nullptr;   // 语音提示, ticked at start-up
+    QAction* N2 = nullptr;   // separator
+    QMenu* N3 = nullptr;     // 皮肤设置
+    QAction* N4 = nullptr;   // 默认皮肤
+    QAction* N6 = nullptr;   // 灰色简明
+    QAction* N41 = nullptr;  // 黑蓝酷清
+    QAction* N51 = nullptr;  // 淡蓝清雅
+    QAction* N61 = nullptr;  // 灰黑酷冷
+    QList<QIcon> img_set;    // 30 x 30
+
+    // The voice-prompt switch as it stands now; the prompts read it at the moment they
+    // would play. On when the settings menu is not built.
+    bool voicePromptsOn() const;
+
     // Timers, all off at start-up.
     QTimer* Timer1 = nullptr;   // next quiz question, 1000 ms
     QTimer* Timer2 = nullptr;   // quiz label slide-in, 1 ms
@@ -114,12 +153,28 @@ class Tfrm_Main : public QWidget {
     void tb_zcsjMouseEnter(QObject* Sender);
     void ToolButton1Click(QObject* Sender);
 
+    // Flashcards, character tables and settings; each calls its entry in `handlers`.
+    void Timer11Timer(QObject* Sender);
+    void Timer21Timer(QObject* Sender);
+    void rb_easyClick(QObject* Sender);
+    void chkpinyinClick(QObject* Sender);
+    void lblwordClick(QObject* Sender);
+    void MenuItem12Click(QObject* Sender);
+    void N5Click(QObject* Sender);
+
     using SenderHandler = std::function<void(Tfrm_Main&, QObject* Sender)>;
     struct Handlers {
         SenderHandler TBlessonClick;      // lesson text
         SenderHandler tb_zcsjClick;       // flashcards
         SenderHandler tb_zcsjMouseEnter;  // voice prompt of a toolbar button
         SenderHandler ToolButton1Click;   // the web site
+        SenderHandler Timer11Timer;       // next flashcard
+        SenderHandler Timer21Timer;       // flashcard slide-in step
+        SenderHandler rb_easyClick;       // flashcard speed
+        SenderHandler chkpinyinClick;     // flashcard pinyin line
+        SenderHandler lblwordClick;       // replay the flashcard
+        SenderHandler MenuItem12Click;    // a book's character table
+        SenderHandler N5Click;            // skin choice
     };
     Handlers handlers;
 
@@ -166,8 +221,6 @@ class Tfrm_Main : public QWidget {
     void btn_tyby_readMouseEnter(QObject* Sender);
     // Dictation's preparation of its panel: the resize hook it registers for pnl_wnnx.
     void btn_wnnxshow();
-    // The voice-prompt switch of the settings menu (N1), ticked at every start.
-    bool voicePromptsOn() const;
 
   private:
     void buildQuiz();

@@ -202,8 +202,3 @@ void Tfrm_Main::btn_wnnxshow() {
         hook->second(*this);
 }
 
-bool Tfrm_Main::voicePromptsOn() const {
-    // The settings menu's tick mark once the menu exists; until then the state every start
-    // begins with.
-    return true;
-}

@@ -1,0 +1,46 @@
+// The application's looks: the platform's own, and four embedded skins, each a Qt style
+// sheet that repaints every window at once (frames, menus, toolbar, panels, buttons, radio
+// buttons, check boxes, drop-down lists, grids, scroll bars, progress bars, status bars).
+//
+// A skin is a program resource of type STYLE whose first line records its style name:
+//   /* Style name: Aqua Graphite */
+// and is found by that name, ignoring case.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <stdexcept>
+
+class QWidget;
+
+namespace pencora::settings {
+
+class SkinError : public std::runtime_error {
+  public:
+    explicit SkinError(const QString& message);
+};
+
+// The style of skin `number`: 0 the platform's own look (an empty name), 1 "Lavender
+// Classico", 2 "Aqua Graphite", 3 "Iceberg Classico", 4 "Carbon". Another number throws.
+QString skinStyleName(int number);
+
+// The style name a sheet records on its first line, empty when it records none.
+QString recordedStyleName(const QString& sheet);
+
+// The style names the embedded skins record.
+QStringList embeddedStyleNames();
+
+// The sheet of the embedded skin recording `styleName`, ignoring case.
+std::optional<QString> findStyle(const QString& styleName);
+
+// Applies skin `number` to the whole application at once. Throws SkinError, with the look
+// left as it was, when the number names no skin or its style is not embedded.
+void applySkin(int number);
+
+// A widget that keeps its design look in a style sheet of its own would hide a skin's
+// colours behind it. Marked here, it sets that sheet aside while a skin is on and takes it
+// back with the platform's own look. Its children keep its font in every look.
+void giveWayToSkins(QWidget* widget);
+
+}  // namespace pencora::settings
