@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstring>
 
 #include "platform/flash/swf/decompress.h"
@@ -133,6 +134,12 @@ bool readTag(uint16_t code, ByteReader& r, Context& ctx, Frame& frame, bool inSp
             s.id = r.u16();
             s.frameCount = r.u16();
             readTimeline(r, ctx, s.timeline, true);
+            // Some writers put a second End tag (zero bytes) after the first.
+            auto rest = r.rest();
+            if (std::any_of(rest.begin(), rest.end(), [](uint8_t b) { return b != 0; })) {
+                ctx.warn("DefineSprite " + std::to_string(s.id) + ": " +
+                         std::to_string(rest.size()) + " bytes after its End tag");
+            }
             define(ctx, s.id, std::move(s));
             return true;
         }
@@ -292,6 +299,7 @@ bool readTag(uint16_t code, ByteReader& r, Context& ctx, Frame& frame, bool inSp
         case tag::DefineFontAlignZones:
         case tag::CsmTextSettings:
         case tag::DefineFontName:
+        case tag::DebugId:
             r.rest();  // known, and nothing here needs them
             return true;
         default:

@@ -47,6 +47,7 @@ const char* name(uint16_t code) {
         case DefineVideoStream: return "DefineVideoStream";
         case VideoFrame: return "VideoFrame";
         case DefineFontInfo2: return "DefineFontInfo2";
+        case DebugId: return "DebugID";
         case EnableDebugger2: return "EnableDebugger2";
         case ScriptLimits: return "ScriptLimits";
         case SetTabIndex: return "SetTabIndex";

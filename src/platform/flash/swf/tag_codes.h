@@ -48,6 +48,7 @@ inline constexpr uint16_t DoInitAction = 59;
 inline constexpr uint16_t DefineVideoStream = 60;
 inline constexpr uint16_t VideoFrame = 61;
 inline constexpr uint16_t DefineFontInfo2 = 62;
+inline constexpr uint16_t DebugId = 63;
 inline constexpr uint16_t EnableDebugger2 = 64;
 inline constexpr uint16_t ScriptLimits = 65;
 inline constexpr uint16_t SetTabIndex = 66;
