@@ -3,6 +3,7 @@
 #include <QLinearGradient>
 #include <QRadialGradient>
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "platform/flash/render/color_transform.h"
@@ -19,39 +20,66 @@ double toSrgb(double c) {
     return c <= 0.0031308 ? c * 12.92 : 1.055 * std::pow(c, 1.0 / 2.4) - 0.055;
 }
 
-QColor mixLinear(const QColor& a, const QColor& b, double t) {
-    auto mix = [t](double x, double y) {
+QColor mix(const QColor& a, const QColor& b, double t, bool linear) {
+    auto channel = [t, linear](double x, double y) {
+        if (!linear) {
+            return x + (y - x) * t;
+        }
         return toSrgb(toLinear(x) + (toLinear(y) - toLinear(x)) * t);
     };
-    return QColor::fromRgbF(static_cast<float>(mix(a.redF(), b.redF())),
-                            static_cast<float>(mix(a.greenF(), b.greenF())),
-                            static_cast<float>(mix(a.blueF(), b.blueF())),
+    return QColor::fromRgbF(static_cast<float>(channel(a.redF(), b.redF())),
+                            static_cast<float>(channel(a.greenF(), b.greenF())),
+                            static_cast<float>(channel(a.blueF(), b.blueF())),
                             static_cast<float>(a.alphaF() + (b.alphaF() - a.alphaF()) * t));
 }
 
-QGradientStops gradientStops(const Gradient& g, const ColorTransform& cx) {
-    QGradientStops stops;
-    // Ratios should rise; a ratio below its predecessor is raised to it, and equal ratios
-    // give a hard step, the later colour winning past the step.
-    double last = 0.0;
-    for (size_t i = 0; i < g.stops.size(); ++i) {
-        double pos = std::max(last, g.stops[i].ratio / 255.0);
-        QColor c = apply(cx, g.stops[i].color);
-        if (!stops.isEmpty() && pos == stops.back().first) {
-            pos = std::min(1.0, pos + 1e-6);
-        }
-        if (g.interpolation == InterpolationMode::Linear && !stops.isEmpty()) {
-            const auto prev = stops.back();
-            for (int k = 1; k < 8; ++k) {
-                double t = k / 8.0;
-                stops.append({prev.first + (pos - prev.first) * t, mixLinear(prev.second, c, t)});
-            }
-        }
-        stops.append({pos, c});
-        last = pos;
+}  // namespace
+
+// The player turns a gradient into a 256-entry colour table, segment by segment from the
+// first stop: a segment fills only the entries after those already filled (so a ratio
+// lower than its predecessor takes nothing back), two stops at one ratio give a step to
+// the later colour, and entries before the first stop or after the last one filled keep
+// the first and the last stop's colours. gradient_nonsequential_ratios and
+// gradient_issue_9892 in the visual corpus show these rules.
+std::array<QColor, 256> gradientTable(const Gradient& g, const ColorTransform& cx) {
+    std::array<QColor, 256> table;
+    if (g.stops.empty()) {
+        table.fill(QColor(0, 0, 0, 0));
+        return table;
     }
-    if (stops.isEmpty()) {
-        stops.append({0.0, QColor(0, 0, 0, 0)});
+    std::vector<QColor> colors;
+    for (const auto& stop : g.stops) {
+        colors.push_back(apply(cx, stop.color));
+    }
+    const bool linear = g.interpolation == InterpolationMode::Linear;
+    const int first = g.stops.front().ratio;
+    for (int i = 0; i < first; ++i) {
+        table[i] = colors.front();
+    }
+    int filled = first - 1;
+    for (size_t k = 0; k + 1 < g.stops.size(); ++k) {
+        const int r0 = g.stops[k].ratio;
+        const int r1 = g.stops[k + 1].ratio;
+        for (int i = std::max(filled + 1, r0); i <= r1; ++i) {
+            const double t = r1 == r0 ? 1.0 : static_cast<double>(i - r0) / (r1 - r0);
+            table[i] = mix(colors[k], colors[k + 1], t, linear);
+        }
+        filled = std::max(filled, r1);
+    }
+    for (int i = std::max(filled + 1, 0); i < 256; ++i) {
+        table[i] = colors.back();
+    }
+    return table;
+}
+
+namespace {
+
+QGradientStops gradientStops(const Gradient& g, const ColorTransform& cx) {
+    const auto table = gradientTable(g, cx);
+    QGradientStops stops;
+    stops.reserve(256);
+    for (int i = 0; i < 256; ++i) {
+        stops.append({i / 255.0, table[i]});
     }
     return stops;
 }

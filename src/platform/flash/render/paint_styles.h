@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPen>
 #include <QTransform>
+#include <array>
 #include <functional>
 
 #include "platform/flash/swf/geometry.h"
@@ -25,6 +26,8 @@ QBrush fillBrush(const FillStyle& style, const QTransform& world, const ColorTra
                  const ImageLookup& images);
 QPen linePen(const LineStyle& style, const QTransform& world, const ColorTransform& cx,
              const ImageLookup& images);
+// The 256 colours a gradient spreads over its square, colour transform applied.
+std::array<QColor, 256> gradientTable(const Gradient& g, const ColorTransform& cx);
 // Bitmap fills ask for smoothing (types 0x40 and 0x41).
 bool wantsSmoothing(const FillStyle& style);
 
