@@ -107,15 +107,8 @@ QPainterPath coverage(render::Library& lib, const Instance& inst, const QTransfo
         return out;
     }
     auto d = lib.prepare(inst.id);
-    if (!d) return out;
-    const auto& paths = d->kind == render::Drawable::Kind::Morph
-                            ? render::morphPaths(*d->morph, inst.ratio / 65535.0)
-                            : d->shape;
-    for (const auto& g : paths.groups) {
-        for (const auto& f : g.fills) out.addPath(m.map(f.path));
-    }
-    if (d->kind == render::Drawable::Kind::Text) {
-        for (const auto& r : d->runs) out.addPath((d->textMatrix * m).map(r.path));
+    if (d) {
+        out = render::coverage(*d, m, inst.ratio / 65535.0);
     }
     return out;
 }
@@ -134,7 +127,7 @@ void paint(render::Library& lib, const DisplayList& list, QPainter& p, const QTr
         if (inst->clipDepth) {
             if (clipping) p.restore();
             p.save();
-            p.setClipPath(coverage(lib, *inst, world));
+            p.setClipPath(coverage(lib, *inst, world), Qt::IntersectClip);
             clipping = true;
             clipUntil = inst->clipDepth;
             continue;

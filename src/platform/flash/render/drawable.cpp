@@ -238,6 +238,24 @@ void draw(const Drawable& d, QPainter& painter, const QTransform& matrix, const 
     painter.restore();
 }
 
+QPainterPath coverage(const Drawable& d, const QTransform& matrix, double ratio) {
+    QPainterPath out;
+    if (d.kind == Drawable::Kind::Text) {
+        const QTransform t = d.textMatrix * matrix;
+        for (const auto& run : d.runs) {
+            out.addPath(t.map(run.path));
+        }
+        return out;
+    }
+    const ShapePaths& paths = d.kind == Drawable::Kind::Morph ? pathsAt(d, ratio) : d.shape;
+    for (const auto& group : paths.groups) {
+        for (const auto& fill : group.fills) {
+            out.addPath(matrix.map(fill.path));
+        }
+    }
+    return out;
+}
+
 bool hitTest(const Drawable& d, const QPointF& point, double ratio) {
     if (!d.bounds.isEmpty() && !d.bounds.adjusted(-200, -200, 200, 200).contains(point)) {
         return false;

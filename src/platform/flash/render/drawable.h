@@ -75,6 +75,11 @@ void draw(const Drawable& drawable, QPainter& painter, const QTransform& matrix,
 // The paths of a morph shape at a ratio (0 = start, 1 = end).
 ShapePaths morphPaths(const MorphShape& morph, double ratio);
 
+// The area a drawable covers, mapped by `matrix` (fills and glyphs; lines are left out, as
+// masks leave them out). A clip-depth mask clips the objects above it to this area,
+// intersected with any mask already in force.
+QPainterPath coverage(const Drawable& drawable, const QTransform& matrix, double ratio = 0.0);
+
 // Whether a point (twips, in the character's space) lies on the drawable's painted area:
 // inside a fill or on a line. Used for button hit areas and hit tests.
 bool hitTest(const Drawable& drawable, const QPointF& point, double ratio = 0.0);
