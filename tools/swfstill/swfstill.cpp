@@ -235,6 +235,10 @@ int visual(const std::filesystem::path& dir) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Nothing here opens a window; without a display the offscreen platform does.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     QGuiApplication app(argc, argv);
     if (argc == 3 && std::string(argv[1]) == "--visual") {
         return visual(argv[2]);

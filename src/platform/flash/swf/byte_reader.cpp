@@ -97,7 +97,7 @@ uint32_t BitReader::ub(unsigned n) {
         }
         unsigned take = n < left_ ? n : left_;
         uint32_t bits = (current_ >> (left_ - take)) & ((1u << take) - 1);
-        value = take == 32 ? bits : (value << take) | bits;
+        value = (value << take) | bits;
         left_ -= take;
         n -= take;
     }

@@ -164,7 +164,6 @@ Button readDefineButton(ByteReader& r, uint8_t version) {
     }
     r.skip(afterOffset + actionOffset - r.position());
     for (;;) {
-        size_t start = r.position();
         uint16_t size = r.u16();
         uint8_t c1 = r.u8();
         uint8_t c2 = r.u8();
@@ -190,7 +189,6 @@ Button readDefineButton(ByteReader& r, uint8_t version) {
             if (size < 4 || size_t{size} - 4 > r.remaining()) {
                 r.fail("button condition of size " + std::to_string(size) + " out of range");
             }
-            (void)start;
             bytes = r.bytes(size - 4);
         }
         a.actions.assign(bytes.begin(), bytes.end());

@@ -33,6 +33,9 @@ Font readDefineFont(ByteReader& r, uint8_t version) {
         }
         uint16_t first = table.u16();
         size_t count = first / 2;
+        if (count == 0) {
+            return font;
+        }
         std::vector<uint32_t> offsets{first};
         for (size_t i = 1; i < count; ++i) {
             offsets.push_back(table.u16());
@@ -62,7 +65,6 @@ Font readDefineFont(ByteReader& r, uint8_t version) {
         return font;  // a font naming a device font, with no tables at all
     }
     // Offsets count from the start of the offset table.
-    size_t tableStart = r.position();
     size_t tableSize = r.remaining();
     ByteReader table = r.sub(tableSize, "DefineFont2 glyphs");
     std::vector<uint32_t> offsets;
@@ -72,7 +74,6 @@ Font readDefineFont(ByteReader& r, uint8_t version) {
     uint32_t codeTableOffset =
         table.atEnd() ? static_cast<uint32_t>(table.position())
                       : (wideOffsets ? table.u32() : table.u16());
-    (void)tableStart;
     if (codeTableOffset < table.position() || codeTableOffset > tableSize) {
         table.fail("code table offset out of range");
     }

@@ -375,6 +375,10 @@ TEST(SwfRender, HitTestFollowsFillsAndLines) {
 
 int main(int argc, char** argv) {
     // QImage's JPEG reader is a plugin; a GUI application finds it.
+    // Nothing here opens a window; without a display the offscreen platform does.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     QGuiApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
