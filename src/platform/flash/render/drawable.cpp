@@ -14,9 +14,10 @@ QRectF toRectF(const Rect& r) {
     return QRectF(QPointF(r.xMin, r.yMin), QPointF(r.xMax, r.yMax)).normalized();
 }
 
-void drawShapePaths(const ShapePaths& paths, const std::map<uint16_t, QImage>& images,
-                    QPainter& painter, const QTransform& world, const ColorTransform& cx) {
-    ImageLookup lookup = [&images](uint16_t id) {
+void drawShapePaths(const ShapePaths& paths, const Drawable& d, QPainter& painter,
+                    const QTransform& world, const ColorTransform& cx) {
+    ImageLookup lookup = [&d](uint16_t id, bool clamped) {
+        const auto& images = clamped ? d.clampedImages : d.images;
         auto it = images.find(id);
         return it == images.end() ? QImage() : it->second;
     };
@@ -91,11 +92,19 @@ const std::vector<QPainterPath>* Library::glyphs(uint16_t fontId) {
     return &glyphs_.emplace(fontId, std::move(outlines)).first->second;
 }
 
+void Library::addImage(uint16_t bitmapId, FillType type, Drawable& d) {
+    if (type == FillType::ClippedBitmap || type == FillType::ClippedBitmapHard) {
+        if (!d.clampedImages.count(bitmapId)) {
+            d.clampedImages.emplace(bitmapId, clampedImage(image(bitmapId)));
+        }
+    } else if (isBitmap(type)) {
+        d.images.emplace(bitmapId, image(bitmapId));
+    }
+}
+
 void Library::addImagesOf(const std::vector<FillStyle>& fills, Drawable& d) {
     for (const auto& f : fills) {
-        if (isBitmap(f.type)) {
-            d.images.emplace(f.bitmapId, image(f.bitmapId));
-        }
+        addImage(f.bitmapId, f.type, d);
     }
 }
 
@@ -130,9 +139,7 @@ std::shared_ptr<const Drawable> Library::prepare(uint16_t characterId) {
         d->morph = morph;
         d->bounds = toRectF(morph->startBounds).united(toRectF(morph->endBounds));
         for (const auto& f : morph->fills) {
-            if (isBitmap(f.type)) {
-                d->images.emplace(f.bitmapId, image(f.bitmapId));
-            }
+            addImage(f.bitmapId, f.type, *d);
         }
     } else if (const auto* text = std::get_if<Text>(c)) {
         d = std::make_shared<Drawable>();
@@ -194,7 +201,7 @@ std::shared_ptr<const Drawable> Library::prepare(uint16_t characterId) {
             d->shape.groups.push_back({{{path, fill}}, {}});
             d->shape.bounds = path.boundingRect();
             d->bounds = d->shape.bounds;
-            d->images.emplace(characterId, img);
+            d->clampedImages.emplace(characterId, clampedImage(img));
         }
     }
     if (d) {
@@ -222,10 +229,10 @@ void draw(const Drawable& d, QPainter& painter, const QTransform& matrix, const 
     switch (d.kind) {
         case Drawable::Kind::Shape:
         case Drawable::Kind::Bitmap:
-            drawShapePaths(d.shape, d.images, painter, world, cx);
+            drawShapePaths(d.shape, d, painter, world, cx);
             break;
         case Drawable::Kind::Morph:
-            drawShapePaths(pathsAt(d, ratio), d.images, painter, world, cx);
+            drawShapePaths(pathsAt(d, ratio), d, painter, world, cx);
             break;
         case Drawable::Kind::Text: {
             const QTransform t = d.textMatrix * world;

@@ -34,7 +34,8 @@ struct Drawable {
     std::vector<GlyphRun> runs;         // Text
     QTransform textMatrix;              // Text
     QRectF bounds;                      // twips (a morph's: both ends united)
-    std::map<uint16_t, QImage> images;  // the decoded bitmaps its fills use
+    std::map<uint16_t, QImage> images;         // the decoded bitmaps its fills use
+    std::map<uint16_t, QImage> clampedImages;  // the same, padded for clipped fills
     std::shared_ptr<const Movie> movie;
 
     // Morph shapes keep the paths of the last ratio drawn.
@@ -59,6 +60,7 @@ public:
 
 private:
     void addImagesOf(const std::vector<FillStyle>& fills, Drawable& d);
+    void addImage(uint16_t bitmapId, FillType type, Drawable& d);
 
     std::shared_ptr<const Movie> movie_;
     std::map<uint16_t, std::shared_ptr<const Drawable>> drawables_;

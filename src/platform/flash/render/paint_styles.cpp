@@ -94,6 +94,25 @@ QGradient::Spread spread(SpreadMode m) {
 
 }  // namespace
 
+QImage clampedImage(const QImage& image) {
+    if (image.isNull()) {
+        return image;
+    }
+    const QImage src = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const int w = src.width();
+    const int h = src.height();
+    QImage out(w + 2, h + 2, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < h + 2; ++y) {
+        const auto* from =
+            reinterpret_cast<const QRgb*>(src.constScanLine(std::clamp(y - 1, 0, h - 1)));
+        auto* to = reinterpret_cast<QRgb*>(out.scanLine(y));
+        to[0] = from[0];
+        std::copy_n(from, w, to + 1);
+        to[w + 1] = from[w - 1];
+    }
+    return out;
+}
+
 QTransform toQTransform(const Matrix& m) { return QTransform(m.a, m.b, m.c, m.d, m.tx, m.ty); }
 
 bool wantsSmoothing(const FillStyle& style) {
@@ -123,12 +142,18 @@ QBrush fillBrush(const FillStyle& style, const QTransform& world, const ColorTra
         brush.setTransform(toQTransform(style.matrix) * world);
         return brush;
     }
-    QImage image = images ? images(style.bitmapId) : QImage();
+    const bool clamped =
+        style.type == FillType::ClippedBitmap || style.type == FillType::ClippedBitmapHard;
+    QImage image = images ? images(style.bitmapId, clamped) : QImage();
     if (image.isNull()) {
         return QBrush(Qt::NoBrush);
     }
     QBrush brush(apply(cx, image));
-    brush.setTransform(toQTransform(style.matrix) * world);
+    QTransform t = toQTransform(style.matrix) * world;
+    if (clamped) {
+        t = QTransform::fromTranslate(-1, -1) * t;
+    }
+    brush.setTransform(t);
     return brush;
 }
 

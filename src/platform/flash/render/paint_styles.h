@@ -16,8 +16,14 @@
 
 namespace pencora::swf::render {
 
-// Finds a decoded bitmap by character id (a null image when there is none).
-using ImageLookup = std::function<QImage(uint16_t)>;
+// Finds a decoded bitmap by character id (a null image when there is none). With `clamped`
+// it is the image for a clipped fill: one edge pixel wider on each side (see clampedImage).
+using ImageLookup = std::function<QImage(uint16_t id, bool clamped)>;
+
+// A clipped bitmap fill repeats its edge pixels beyond the bitmap; a texture brush repeats
+// the whole bitmap. Padding the image with a copy of its edge keeps smoothing at the edges
+// from mixing in the opposite edge, which covers the shapes such fills are drawn in.
+QImage clampedImage(const QImage& image);
 
 QTransform toQTransform(const Matrix& m);
 

@@ -198,6 +198,28 @@ TEST(SwfRender, BitmapFillShowsItsTexels) {
     }
 }
 
+// A smoothed clipped bitmap scaled up: its edge texels must not be blended with the
+// opposite edge, as a repeating texture would do.
+TEST(SwfRender, SmoothedClippedBitmapKeepsItsEdgeColours) {
+    MovieBuilder b;
+    LosslessBitmap bmp;
+    bmp.width = 2;
+    bmp.height = 1;
+    bmp.pixels = {0xffff0000, 0xff0000ff};
+    uint16_t bitmapId = b.define(bmp);
+    ShapeBuilder s;
+    s.rectangle(0, 0, 40 * px, 20 * px,
+                s.addFill(bitmapFill(bitmapId, FillType::ClippedBitmap, 0, 0, 20.0 * px)));
+    uint16_t id = b.define(s.build());
+    Canvas c = render(movieOf(b), id, true);
+    expectNear(c.at(0, 10), QColor(255, 0, 0), 4, "left edge");
+    expectNear(c.at(39, 10), QColor(0, 0, 255), 4, "right edge");
+    // Between the texels the smoothing does blend.
+    QColor mid = c.at(20, 10);
+    EXPECT_GT(mid.red(), 60);
+    EXPECT_GT(mid.blue(), 60);
+}
+
 TEST(SwfRender, ColourTransformMultipliesAndAdds) {
     MovieBuilder b;
     ShapeBuilder s;
