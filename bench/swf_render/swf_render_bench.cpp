@@ -33,16 +33,19 @@ Scene makeScene() {
         ShapeBuilder s;
         const int w = uni(20, 200) * 20;
         const int h = uni(20, 200) * 20;
-        uint32_t fill = i % 3 == 0
-                            ? s.addFill(gradientFill(swf::FillType::LinearGradient,
-                                                     gradientBox(0, 0, w, h, 0.5),
-                                                     {{0, {255, 0, 0, 255}}, {255, {0, 0, 255, 200}}}))
-                            : s.addFill(solidFill({static_cast<uint8_t>(uni(0, 255)),
-                                                   static_cast<uint8_t>(uni(0, 255)),
-                                                   static_cast<uint8_t>(uni(0, 255)), 220}));
+        uint32_t fill =
+            i % 3 == 0 ? s.addFill(gradientFill(swf::FillType::LinearGradient,
+                                                gradientBox(0, 0, w, h, 0.5),
+                                                {{0, {255, 0, 0, 255}}, {255, {0, 0, 255, 200}}}))
+                       : s.addFill(solidFill({static_cast<uint8_t>(uni(0, 255)),
+                                              static_cast<uint8_t>(uni(0, 255)),
+                                              static_cast<uint8_t>(uni(0, 255)), 220}));
         uint32_t line = s.addLine(solidLine(40, {0, 0, 0, 255}));
         s.fill1(fill).line(line).moveTo(0, h / 2);
-        s.curveTo(0, 0, w / 2, 0).curveTo(w, 0, w, h / 2).curveTo(w, h, w / 2, h).curveTo(0, h, 0, h / 2);
+        s.curveTo(0, 0, w / 2, 0)
+            .curveTo(w, 0, w, h / 2)
+            .curveTo(w, h, w / 2, h)
+            .curveTo(0, h, 0, h / 2);
         uint16_t id = b.define(s.build());
         QTransform m = QTransform::fromTranslate(uni(0, 1200), uni(0, 650));
         scene.objects.emplace_back(id, QTransform::fromScale(0.05, 0.05) * m);

@@ -1,8 +1,8 @@
 // Usage: swfdump MOVIE.swf...          summary, dictionary and warnings of each movie
 //        swfdump --load-rate DIR       reads every .swf below DIR, prints a load count
 #include <algorithm>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -36,10 +36,9 @@ void countTags(const swf::Timeline& tl, std::map<std::string, int>& counts) {
                 counts[std::string("unknown ") + std::to_string(u->code)]++;
             } else {
                 static const char* names[] = {
-                    "PlaceObject",     "RemoveObject",     "DoAction",   "DoInitAction",
-                    "StartSound",      "StartSound2",      "SoundStreamHead",
-                    "SoundStreamBlock", "FrameLabel",      "SetBackgroundColor",
-                    "ExportAssets",    "ImportAssets"};
+                    "PlaceObject", "RemoveObject",       "DoAction",        "DoInitAction",
+                    "StartSound",  "StartSound2",        "SoundStreamHead", "SoundStreamBlock",
+                    "FrameLabel",  "SetBackgroundColor", "ExportAssets",    "ImportAssets"};
                 counts[names[t.index()]]++;
             }
         }
@@ -80,21 +79,26 @@ int dump(const std::filesystem::path& path) {
     if (std::getenv("SWFDUMP_VERBOSE")) {
         for (const auto& [id, c] : m.dictionary) {
             if (auto* s = std::get_if<swf::Shape>(&c)) {
-                std::printf("  shape %u v%u bounds %d..%d x %d..%d: %zu fills, %zu lines, %zu records\n",
-                            id, s->version, s->bounds.xMin, s->bounds.xMax, s->bounds.yMin,
-                            s->bounds.yMax, s->fills.size(), s->lines.size(), s->records.size());
+                std::printf(
+                    "  shape %u v%u bounds %d..%d x %d..%d: %zu fills, %zu lines, %zu records\n",
+                    id, s->version, s->bounds.xMin, s->bounds.xMax, s->bounds.yMin, s->bounds.yMax,
+                    s->fills.size(), s->lines.size(), s->records.size());
             }
         }
         for (size_t f = 0; f < m.timeline.frames.size(); ++f) {
             for (const auto& t : m.timeline.frames[f].tags) {
                 if (auto* p = std::get_if<swf::PlaceObject>(&t)) {
-                    std::printf("  frame %zu place v%u depth %u char %d move %d clip %d matrix %s\n", f + 1,
-                                p->version, p->depth, p->characterId ? *p->characterId : -1, p->move,
-                                p->clipDepth ? *p->clipDepth : 0,
-                                p->matrix ? (std::to_string(p->matrix->a) + "," + std::to_string(p->matrix->b) + "," +
-                                             std::to_string(p->matrix->c) + "," + std::to_string(p->matrix->d) + "," +
-                                             std::to_string(p->matrix->tx) + "," + std::to_string(p->matrix->ty)).c_str()
-                                          : "-");
+                    std::printf(
+                        "  frame %zu place v%u depth %u char %d move %d clip %d matrix %s\n", f + 1,
+                        p->version, p->depth, p->characterId ? *p->characterId : -1, p->move,
+                        p->clipDepth ? *p->clipDepth : 0,
+                        p->matrix
+                            ? (std::to_string(p->matrix->a) + "," + std::to_string(p->matrix->b) +
+                               "," + std::to_string(p->matrix->c) + "," +
+                               std::to_string(p->matrix->d) + "," + std::to_string(p->matrix->tx) +
+                               "," + std::to_string(p->matrix->ty))
+                                  .c_str()
+                            : "-");
                 }
             }
         }

@@ -56,7 +56,8 @@ QImage decodeJpegBitmap(const JpegBitmap& bitmap, std::span<const uint8_t> jpegT
         image.loadFromData(data.data(), static_cast<int>(data.size()));
         return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     }
-    QByteArray jpeg = cleanJpeg(bitmap.version == 1 ? jpegTables : std::span<const uint8_t>{}, data);
+    QByteArray jpeg =
+        cleanJpeg(bitmap.version == 1 ? jpegTables : std::span<const uint8_t>{}, data);
     if (!image.loadFromData(jpeg, "JPEG")) {
         return {};
     }

@@ -6,13 +6,19 @@ namespace pencora::swf::render {
 
 namespace {
 
-int clampChannel(int v) { return std::clamp(v, 0, 255); }
+int clampChannel(int v) {
+    return std::clamp(v, 0, 255);
+}
 
-int16_t clamp16(int v) { return static_cast<int16_t>(std::clamp(v, -32768, 32767)); }
+int16_t clamp16(int v) {
+    return static_cast<int16_t>(std::clamp(v, -32768, 32767));
+}
 
 }  // namespace
 
-bool isIdentity(const ColorTransform& cx) { return cx == ColorTransform{}; }
+bool isIdentity(const ColorTransform& cx) {
+    return cx == ColorTransform{};
+}
 
 ColorTransform combine(const ColorTransform& outer, const ColorTransform& inner) {
     // outer(inner(c)) = c * (im*om) + (ia*om + oa)
@@ -31,10 +37,9 @@ ColorTransform combine(const ColorTransform& outer, const ColorTransform& inner)
 }
 
 QColor apply(const ColorTransform& cx, const Rgba& c) {
-    return QColor(clampChannel(c.r * cx.rMult / 256 + cx.rAdd),
-                  clampChannel(c.g * cx.gMult / 256 + cx.gAdd),
-                  clampChannel(c.b * cx.bMult / 256 + cx.bAdd),
-                  clampChannel(c.a * cx.aMult / 256 + cx.aAdd));
+    return QColor(
+        clampChannel(c.r * cx.rMult / 256 + cx.rAdd), clampChannel(c.g * cx.gMult / 256 + cx.gAdd),
+        clampChannel(c.b * cx.bMult / 256 + cx.bAdd), clampChannel(c.a * cx.aMult / 256 + cx.aAdd));
 }
 
 QImage apply(const ColorTransform& cx, const QImage& image) {
@@ -46,9 +51,9 @@ QImage apply(const ColorTransform& cx, const QImage& image) {
         auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
         for (int x = 0; x < out.width(); ++x) {
             QRgb p = row[x];
-            QColor c = apply(cx, Rgba{static_cast<uint8_t>(qRed(p)), static_cast<uint8_t>(qGreen(p)),
-                                      static_cast<uint8_t>(qBlue(p)),
-                                      static_cast<uint8_t>(qAlpha(p))});
+            QColor c =
+                apply(cx, Rgba{static_cast<uint8_t>(qRed(p)), static_cast<uint8_t>(qGreen(p)),
+                               static_cast<uint8_t>(qBlue(p)), static_cast<uint8_t>(qAlpha(p))});
             row[x] = c.rgba();
         }
     }

@@ -186,7 +186,8 @@ std::shared_ptr<const Drawable> Library::prepare(uint16_t characterId) {
                 d->runs.push_back(std::move(run));
             }
         }
-    } else if (std::holds_alternative<JpegBitmap>(*c) || std::holds_alternative<LosslessBitmap>(*c)) {
+    } else if (std::holds_alternative<JpegBitmap>(*c) ||
+               std::holds_alternative<LosslessBitmap>(*c)) {
         // A bitmap placed by itself: a rectangle of its size, one pixel per 20 twips.
         QImage img = image(characterId);
         if (!img.isNull()) {

@@ -29,11 +29,11 @@ struct GlyphRun {
 struct Drawable {
     enum class Kind { Shape, Morph, Text, Bitmap };
     Kind kind = Kind::Shape;
-    ShapePaths shape;                   // Shape; Bitmap (a rectangle with the bitmap's fill)
-    const MorphShape* morph = nullptr;  // Morph: the record, kept alive with the movie
-    std::vector<GlyphRun> runs;         // Text
-    QTransform textMatrix;              // Text
-    QRectF bounds;                      // twips (a morph's: both ends united)
+    ShapePaths shape;                          // Shape; Bitmap (a rectangle with the bitmap's fill)
+    const MorphShape* morph = nullptr;         // Morph: the record, kept alive with the movie
+    std::vector<GlyphRun> runs;                // Text
+    QTransform textMatrix;                     // Text
+    QRectF bounds;                             // twips (a morph's: both ends united)
     std::map<uint16_t, QImage> images;         // the decoded bitmaps its fills use
     std::map<uint16_t, QImage> clampedImages;  // the same, padded for clipped fills
     std::shared_ptr<const Movie> movie;
@@ -45,7 +45,7 @@ struct Drawable {
 };
 
 class Library {
-public:
+  public:
     explicit Library(std::shared_ptr<const Movie> movie);
 
     // The drawable of a character, prepared on first use; null when the character is not
@@ -58,7 +58,7 @@ public:
 
     const Movie& movie() const { return *movie_; }
 
-private:
+  private:
     void addImagesOf(const std::vector<FillStyle>& fills, Drawable& d);
     void addImage(uint16_t bitmapId, FillType type, Drawable& d);
 

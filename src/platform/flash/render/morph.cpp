@@ -6,7 +6,9 @@ namespace pencora::swf::render {
 
 namespace {
 
-double lerp(double a, double b, double t) { return a + (b - a) * t; }
+double lerp(double a, double b, double t) {
+    return a + (b - a) * t;
+}
 
 uint8_t lerp8(uint8_t a, uint8_t b, double t) {
     return static_cast<uint8_t>(std::lround(lerp(a, b, t)));
@@ -41,8 +43,8 @@ FillStyle fillAt(const MorphFillStyle& f, double t) {
     out.gradient.interpolation = f.interpolation;
     out.gradient.focalPoint = lerp(f.startFocalPoint, f.endFocalPoint, t);
     for (const auto& s : f.stops) {
-        out.gradient.stops.push_back({lerp8(s.start.ratio, s.end.ratio, t),
-                                      lerp(s.start.color, s.end.color, t)});
+        out.gradient.stops.push_back(
+            {lerp8(s.start.ratio, s.end.ratio, t), lerp(s.start.color, s.end.color, t)});
     }
     return out;
 }

@@ -86,9 +86,12 @@ QGradientStops gradientStops(const Gradient& g, const ColorTransform& cx) {
 
 QGradient::Spread spread(SpreadMode m) {
     switch (m) {
-        case SpreadMode::Reflect: return QGradient::ReflectSpread;
-        case SpreadMode::Repeat: return QGradient::RepeatSpread;
-        default: return QGradient::PadSpread;
+        case SpreadMode::Reflect:
+            return QGradient::ReflectSpread;
+        case SpreadMode::Repeat:
+            return QGradient::RepeatSpread;
+        default:
+            return QGradient::PadSpread;
     }
 }
 
@@ -113,7 +116,9 @@ QImage clampedImage(const QImage& image) {
     return out;
 }
 
-QTransform toQTransform(const Matrix& m) { return QTransform(m.a, m.b, m.c, m.d, m.tx, m.ty); }
+QTransform toQTransform(const Matrix& m) {
+    return QTransform(m.a, m.b, m.c, m.d, m.tx, m.ty);
+}
 
 bool wantsSmoothing(const FillStyle& style) {
     return style.type == FillType::RepeatingBitmap || style.type == FillType::ClippedBitmap;
@@ -132,8 +137,9 @@ QBrush fillBrush(const FillStyle& style, const QTransform& world, const ColorTra
             g.setSpread(spread(style.gradient.spread));
             brush = QBrush(g);
         } else {
-            const double focal =
-                style.type == FillType::FocalGradient ? std::clamp(style.gradient.focalPoint, -0.98, 0.98) : 0.0;
+            const double focal = style.type == FillType::FocalGradient
+                                     ? std::clamp(style.gradient.focalPoint, -0.98, 0.98)
+                                     : 0.0;
             QRadialGradient g(QPointF(0, 0), 16384.0, QPointF(focal * 16384.0, 0));
             g.setStops(gradientStops(style.gradient, cx));
             g.setSpread(spread(style.gradient.spread));
@@ -172,21 +178,31 @@ QPen linePen(const LineStyle& style, const QTransform& world, const ColorTransfo
         scale = sx;
     }
     const double width = std::max(1.0, style.width * scale);
-    QBrush brush = style.fill ? fillBrush(*style.fill, world, cx, images)
-                              : QBrush(apply(cx, style.color));
+    QBrush brush =
+        style.fill ? fillBrush(*style.fill, world, cx, images) : QBrush(apply(cx, style.color));
     QPen pen(brush, width);
     switch (style.startCap) {
-        case CapStyle::None: pen.setCapStyle(Qt::FlatCap); break;
-        case CapStyle::Square: pen.setCapStyle(Qt::SquareCap); break;
-        default: pen.setCapStyle(Qt::RoundCap); break;
+        case CapStyle::None:
+            pen.setCapStyle(Qt::FlatCap);
+            break;
+        case CapStyle::Square:
+            pen.setCapStyle(Qt::SquareCap);
+            break;
+        default:
+            pen.setCapStyle(Qt::RoundCap);
+            break;
     }
     switch (style.join) {
-        case JoinStyle::Bevel: pen.setJoinStyle(Qt::BevelJoin); break;
+        case JoinStyle::Bevel:
+            pen.setJoinStyle(Qt::BevelJoin);
+            break;
         case JoinStyle::Miter:
             pen.setJoinStyle(Qt::MiterJoin);
             pen.setMiterLimit(std::max(1.0, style.miterLimit));
             break;
-        default: pen.setJoinStyle(Qt::RoundJoin); break;
+        default:
+            pen.setJoinStyle(Qt::RoundJoin);
+            break;
     }
     return pen;
 }

@@ -62,7 +62,9 @@ namespace {
 
 using Key = std::pair<double, double>;
 
-Key key(const QPointF& p) { return {p.x(), p.y()}; }
+Key key(const QPointF& p) {
+    return {p.x(), p.y()};
+}
 
 struct Directed {
     QPointF from;

@@ -31,16 +31,21 @@ uint16_t ByteReader::u16() {
 
 uint32_t ByteReader::u32() {
     need(4);
-    uint32_t v = static_cast<uint32_t>(data_[pos_]) | (static_cast<uint32_t>(data_[pos_ + 1]) << 8) |
+    uint32_t v = static_cast<uint32_t>(data_[pos_]) |
+                 (static_cast<uint32_t>(data_[pos_ + 1]) << 8) |
                  (static_cast<uint32_t>(data_[pos_ + 2]) << 16) |
                  (static_cast<uint32_t>(data_[pos_ + 3]) << 24);
     pos_ += 4;
     return v;
 }
 
-double ByteReader::fixed8() { return s16() / 256.0; }
+double ByteReader::fixed8() {
+    return s16() / 256.0;
+}
 
-double ByteReader::fixed16() { return s32() / 65536.0; }
+double ByteReader::fixed16() {
+    return s32() / 65536.0;
+}
 
 float ByteReader::f32() {
     uint32_t bits = u32();

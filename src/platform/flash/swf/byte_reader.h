@@ -14,12 +14,12 @@
 namespace pencora::swf {
 
 class ParseError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 class ByteReader {
-public:
+  public:
     // `fileOffset` is where data[0] sits in the (uncompressed) file, for messages.
     ByteReader(std::span<const uint8_t> data, const char* record, size_t fileOffset = 0)
         : data_(data), record_(record), base_(fileOffset) {}
@@ -50,7 +50,7 @@ public:
 
     [[noreturn]] void fail(const std::string& what) const;
 
-private:
+  private:
     void need(size_t n) const;
 
     std::span<const uint8_t> data_;
@@ -63,7 +63,7 @@ private:
 // goes; the unused low bits of the last byte are dropped when it goes away, so the byte
 // reader always stays on a byte boundary.
 class BitReader {
-public:
+  public:
     explicit BitReader(ByteReader& bytes) : bytes_(bytes) {}
 
     uint32_t ub(unsigned n);
@@ -71,7 +71,7 @@ public:
     double fb(unsigned n) { return sb(n) / 65536.0; }
     bool flag() { return ub(1) != 0; }
 
-private:
+  private:
     ByteReader& bytes_;
     uint32_t current_ = 0;
     unsigned left_ = 0;

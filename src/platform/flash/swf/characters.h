@@ -157,10 +157,10 @@ struct ButtonRecord {
 // Button transition bits of a condition (DefineButton's single action list runs on
 // OverDownToOverUp, i.e. release).
 namespace button_condition {
-inline constexpr uint16_t IdleToOverUp = 1u << 0;    // roll over
-inline constexpr uint16_t OverUpToIdle = 1u << 1;    // roll out
-inline constexpr uint16_t OverUpToOverDown = 1u << 2;  // press
-inline constexpr uint16_t OverDownToOverUp = 1u << 3;  // release
+inline constexpr uint16_t IdleToOverUp = 1u << 0;       // roll over
+inline constexpr uint16_t OverUpToIdle = 1u << 1;       // roll out
+inline constexpr uint16_t OverUpToOverDown = 1u << 2;   // press
+inline constexpr uint16_t OverDownToOverUp = 1u << 3;   // release
 inline constexpr uint16_t OverDownToOutDown = 1u << 4;  // drag out
 inline constexpr uint16_t OutDownToOverDown = 1u << 5;  // drag over
 inline constexpr uint16_t OutDownToIdle = 1u << 6;      // release outside
@@ -205,7 +205,7 @@ struct Sound {
     friend bool operator==(const Sound&, const Sound&) = default;
 };
 
-using Character = std::variant<Shape, MorphShape, JpegBitmap, LosslessBitmap, Font, Text,
-                               EditText, Sprite, Button, Sound>;
+using Character = std::variant<Shape, MorphShape, JpegBitmap, LosslessBitmap, Font, Text, EditText,
+                               Sprite, Button, Sound>;
 
 }  // namespace pencora::swf

@@ -241,10 +241,9 @@ struct UnknownTag {
     friend bool operator==(const UnknownTag&, const UnknownTag&) = default;
 };
 
-using ControlTag =
-    std::variant<PlaceObject, RemoveObject, DoAction, DoInitAction, StartSound, StartSound2,
-                 SoundStreamHead, SoundStreamBlock, FrameLabel, SetBackgroundColor, ExportAssets,
-                 ImportAssets, UnknownTag>;
+using ControlTag = std::variant<PlaceObject, RemoveObject, DoAction, DoInitAction, StartSound,
+                                StartSound2, SoundStreamHead, SoundStreamBlock, FrameLabel,
+                                SetBackgroundColor, ExportAssets, ImportAssets, UnknownTag>;
 
 // One frame: its control tags in file order (the frame ends at ShowFrame). `labels` repeats
 // the names of its FrameLabel tags for quick look-up.

@@ -44,9 +44,9 @@ struct Scene {
 
 struct Movie {
     Header header;
-    std::optional<uint32_t> fileAttributes;  // file_attribute bits
-    std::optional<Rgba> backgroundColor;     // the first SetBackgroundColor
-    Bytes jpegTables;                        // shared by DefineBits (version 1) images
+    std::optional<uint32_t> fileAttributes;    // file_attribute bits
+    std::optional<Rgba> backgroundColor;       // the first SetBackgroundColor
+    Bytes jpegTables;                          // shared by DefineBits (version 1) images
     std::map<uint16_t, Character> dictionary;  // the first definition of an id wins
     Timeline timeline;
     std::vector<Scene> scenes;  // DefineSceneAndFrameLabelData

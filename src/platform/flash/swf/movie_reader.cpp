@@ -24,7 +24,9 @@ struct Context {
     }
 };
 
-Bytes copy(std::span<const uint8_t> s) { return Bytes(s.begin(), s.end()); }
+Bytes copy(std::span<const uint8_t> s) {
+    return Bytes(s.begin(), s.end());
+}
 
 std::vector<std::pair<uint16_t, std::string>> readAssetList(ByteReader& r) {
     std::vector<std::pair<uint16_t, std::string>> assets;
@@ -219,8 +221,7 @@ bool readTag(uint16_t code, ByteReader& r, Context& ctx, Frame& frame, bool inSp
         }
         case tag::SoundStreamHead:
         case tag::SoundStreamHead2:
-            frame.tags.emplace_back(
-                readSoundStreamHead(r, code == tag::SoundStreamHead ? 1 : 2));
+            frame.tags.emplace_back(readSoundStreamHead(r, code == tag::SoundStreamHead ? 1 : 2));
             return true;
         case tag::SoundStreamBlock:
             frame.tags.emplace_back(SoundStreamBlock{copy(r.rest())});
@@ -323,8 +324,8 @@ void readTimeline(ByteReader& r, Context& ctx, Timeline& timeline, bool inSprite
         if (length == 0x3f) {
             if (r.remaining() < 4) {
                 ctx.movie.truncated = true;
-                ctx.warn(std::string(tag::name(code)) + " at offset " +
-                         std::to_string(tagOffset) + ": header cut off");
+                ctx.warn(std::string(tag::name(code)) + " at offset " + std::to_string(tagOffset) +
+                         ": header cut off");
                 r.rest();
                 break;
             }
@@ -354,9 +355,8 @@ void readTimeline(ByteReader& r, Context& ctx, Timeline& timeline, bool inSprite
             if (!readTag(code, body, ctx, current, inSprite)) {
                 current.tags.emplace_back(UnknownTag{code, copy(body.rest())});
             } else if (!body.atEnd()) {
-                ctx.warn(std::string(tag::name(code)) + " at offset " +
-                         std::to_string(tagOffset) + ": " + std::to_string(body.remaining()) +
-                         " bytes left over");
+                ctx.warn(std::string(tag::name(code)) + " at offset " + std::to_string(tagOffset) +
+                         ": " + std::to_string(body.remaining()) + " bytes left over");
             }
         } catch (const ParseError& e) {
             ctx.warn(e.what());

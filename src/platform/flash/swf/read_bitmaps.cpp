@@ -85,7 +85,8 @@ LosslessBitmap readDefineBitsLossless(ByteReader& r, uint8_t version, size_t max
     std::vector<uint32_t> palette(paletteSize);
     for (size_t i = 0; i < paletteSize; ++i) {
         const uint8_t* p = d + i * (alpha ? 4 : 3);
-        palette[i] = alpha ? premultiply(p[3], p[0], p[1], p[2]) : premultiply(255, p[0], p[1], p[2]);
+        palette[i] =
+            alpha ? premultiply(p[3], p[0], p[1], p[2]) : premultiply(255, p[0], p[1], p[2]);
     }
     const uint8_t* rows = d + paletteBytes;
     for (size_t y = 0; y < bmp.height; ++y) {
@@ -98,9 +99,11 @@ LosslessBitmap readDefineBitsLossless(ByteReader& r, uint8_t version, size_t max
                 out[x] = index < paletteSize ? palette[index] : 0;
             } else if (format == 4) {
                 uint16_t v = static_cast<uint16_t>((row[2 * x] << 8) | row[2 * x + 1]);
-                auto expand = [](unsigned c5) { return static_cast<uint8_t>((c5 << 3) | (c5 >> 2)); };
-                out[x] = premultiply(255, expand((v >> 10) & 31), expand((v >> 5) & 31),
-                                     expand(v & 31));
+                auto expand = [](unsigned c5) {
+                    return static_cast<uint8_t>((c5 << 3) | (c5 >> 2));
+                };
+                out[x] =
+                    premultiply(255, expand((v >> 10) & 31), expand((v >> 5) & 31), expand(v & 31));
             } else {
                 const uint8_t* p = row + 4 * x;
                 // Version 1 stores a padding byte where version 2 stores premultiplied alpha.

@@ -5,12 +5,12 @@ namespace pencora::swf::detail {
 namespace {
 
 // Glyph outlines are SHAPE records laid one after another; offsets locate each one.
-void readGlyphs(ByteReader& table, const std::vector<uint32_t>& offsets, uint32_t end,
-                Font& font) {
+void readGlyphs(ByteReader& table, const std::vector<uint32_t>& offsets, uint32_t end, Font& font) {
     for (size_t i = 0; i < offsets.size(); ++i) {
         uint32_t begin = offsets[i];
         uint32_t stop = i + 1 < offsets.size() ? offsets[i + 1] : end;
-        if (begin < table.position() || stop < begin || stop - table.position() > table.remaining()) {
+        if (begin < table.position() || stop < begin ||
+            stop - table.position() > table.remaining()) {
             table.fail("glyph " + std::to_string(i) + " offset out of range");
         }
         table.skip(begin - table.position());
@@ -71,9 +71,8 @@ Font readDefineFont(ByteReader& r, uint8_t version) {
     for (size_t i = 0; i < count; ++i) {
         offsets.push_back(wideOffsets ? table.u32() : table.u16());
     }
-    uint32_t codeTableOffset =
-        table.atEnd() ? static_cast<uint32_t>(table.position())
-                      : (wideOffsets ? table.u32() : table.u16());
+    uint32_t codeTableOffset = table.atEnd() ? static_cast<uint32_t>(table.position())
+                                             : (wideOffsets ? table.u32() : table.u16());
     if (codeTableOffset < table.position() || codeTableOffset > tableSize) {
         table.fail("code table offset out of range");
     }

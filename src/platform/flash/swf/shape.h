@@ -49,9 +49,9 @@ inline bool isBitmap(FillType t) {
 
 struct FillStyle {
     FillType type = FillType::Solid;
-    Rgba color;           // Solid
-    Matrix matrix;        // gradient square or bitmap matrix
-    Gradient gradient;    // gradients
+    Rgba color;             // Solid
+    Matrix matrix;          // gradient square or bitmap matrix
+    Gradient gradient;      // gradients
     uint16_t bitmapId = 0;  // bitmaps; 0xFFFF means "no bitmap"
     friend bool operator==(const FillStyle&, const FillStyle&) = default;
 };

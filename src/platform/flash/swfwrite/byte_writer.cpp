@@ -32,9 +32,13 @@ void ByteWriter::u32(uint32_t v) {
     u16(static_cast<uint16_t>(v >> 16));
 }
 
-void ByteWriter::fixed8(double v) { s16(static_cast<int16_t>(std::lround(v * 256.0))); }
+void ByteWriter::fixed8(double v) {
+    s16(static_cast<int16_t>(std::lround(v * 256.0)));
+}
 
-void ByteWriter::fixed16(double v) { u32(static_cast<uint32_t>(std::llround(v * 65536.0))); }
+void ByteWriter::fixed16(double v) {
+    u32(static_cast<uint32_t>(std::llround(v * 65536.0)));
+}
 
 void ByteWriter::f32(float v) {
     uint32_t bits;
@@ -75,8 +79,8 @@ void BitWriter::flush() {
 }
 
 void writeRect(ByteWriter& w, const swf::Rect& r) {
-    unsigned n = std::max({signedBits(r.xMin), signedBits(r.xMax), signedBits(r.yMin),
-                           signedBits(r.yMax)});
+    unsigned n =
+        std::max({signedBits(r.xMin), signedBits(r.xMax), signedBits(r.yMin), signedBits(r.yMax)});
     BitWriter bits(w);
     bits.ub(n, 5);
     bits.sb(r.xMin, n);
@@ -111,10 +115,9 @@ void writeMatrix(ByteWriter& w, const swf::Matrix& m) {
 }
 
 void writeColorTransform(ByteWriter& w, const swf::ColorTransform& cx, bool withAlpha) {
-    const bool hasMult = cx.rMult != 256 || cx.gMult != 256 || cx.bMult != 256 ||
-                         (withAlpha && cx.aMult != 256);
-    const bool hasAdd =
-        cx.rAdd != 0 || cx.gAdd != 0 || cx.bAdd != 0 || (withAlpha && cx.aAdd != 0);
+    const bool hasMult =
+        cx.rMult != 256 || cx.gMult != 256 || cx.bMult != 256 || (withAlpha && cx.aMult != 256);
+    const bool hasAdd = cx.rAdd != 0 || cx.gAdd != 0 || cx.bAdd != 0 || (withAlpha && cx.aAdd != 0);
     unsigned n = 1;
     if (hasMult) {
         n = std::max({n, signedBits(cx.rMult), signedBits(cx.gMult), signedBits(cx.bMult),

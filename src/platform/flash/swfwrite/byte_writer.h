@@ -17,7 +17,7 @@ unsigned signedBits(int64_t v);
 unsigned unsignedBits(uint64_t v);
 
 class ByteWriter {
-public:
+  public:
     void u8(uint8_t v) { out_.push_back(v); }
     void u16(uint16_t v);
     void u32(uint32_t v);
@@ -32,13 +32,13 @@ public:
     Bytes& data() { return out_; }
     Bytes take() { return std::move(out_); }
 
-private:
+  private:
     Bytes out_;
 };
 
 // Writes bit fields most significant bit first; flush() pads the last byte with zeros.
 class BitWriter {
-public:
+  public:
     explicit BitWriter(ByteWriter& out) : out_(out) {}
     ~BitWriter() { flush(); }
     void ub(uint32_t v, unsigned n);
@@ -46,7 +46,7 @@ public:
     void flag(bool v) { ub(v ? 1 : 0, 1); }
     void flush();
 
-private:
+  private:
     ByteWriter& out_;
     uint32_t current_ = 0;
     unsigned used_ = 0;

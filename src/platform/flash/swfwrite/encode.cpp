@@ -139,7 +139,9 @@ Bytes zlibCompress(std::span<const uint8_t> data) {
     return out;
 }
 
-void append(Bytes& out, const Bytes& more) { out.insert(out.end(), more.begin(), more.end()); }
+void append(Bytes& out, const Bytes& more) {
+    out.insert(out.end(), more.begin(), more.end());
+}
 
 Bytes encodeLossless(const swf::LosslessBitmap& b) {
     // Always the 32-bit format: version 1 writes a padding byte, version 2 premultiplied alpha.
@@ -204,9 +206,9 @@ Bytes encodeFont(const swf::Font& f) {
         glyphBytes += g.size();
     }
     const bool wideOffsets = (glyphs.size() + 1) * 2 + glyphBytes > 0xffff;
-    const bool wideCodes = f.wideCodes || f.version >= 3 ||
-                           std::any_of(f.codes.begin(), f.codes.end(),
-                                       [](uint16_t c) { return c > 0xff; });
+    const bool wideCodes =
+        f.wideCodes || f.version >= 3 ||
+        std::any_of(f.codes.begin(), f.codes.end(), [](uint16_t c) { return c > 0xff; });
     w.u8((f.hasLayout ? 0x80 : 0) | (f.shiftJis ? 0x40 : 0) | (f.smallText ? 0x20 : 0) |
          (f.ansi ? 0x10 : 0) | (wideOffsets ? 0x08 : 0) | (wideCodes ? 0x04 : 0) |
          (f.italic ? 0x02 : 0) | (f.bold ? 0x01 : 0));
@@ -722,9 +724,9 @@ Bytes writeMovie(const swf::Movie& movie, swf::Compression compression) {
     }
     const bool frameHasBackground =
         !movie.timeline.frames.empty() &&
-        std::any_of(movie.timeline.frames.front().tags.begin(),
-                    movie.timeline.frames.front().tags.end(),
-                    [](const auto& t) { return std::holds_alternative<swf::SetBackgroundColor>(t); });
+        std::any_of(
+            movie.timeline.frames.front().tags.begin(), movie.timeline.frames.front().tags.end(),
+            [](const auto& t) { return std::holds_alternative<swf::SetBackgroundColor>(t); });
     if (movie.backgroundColor && !frameHasBackground) {
         append(tags, encodeControlTag(swf::SetBackgroundColor{*movie.backgroundColor}, version));
     }

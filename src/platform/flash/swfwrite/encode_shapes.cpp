@@ -149,8 +149,8 @@ void writeShapeRecords(ByteWriter& w, const std::vector<swf::ShapeRecord>& recor
                 bits->sb(e->dx, n);
             }
         } else if (const auto* c = std::get_if<swf::CurvedEdge>(&rec)) {
-            unsigned n = std::max({signedBits(c->cx), signedBits(c->cy), signedBits(c->ax),
-                                   signedBits(c->ay), 2u});
+            unsigned n = std::max(
+                {signedBits(c->cx), signedBits(c->cy), signedBits(c->ax), signedBits(c->ay), 2u});
             if (n > 17) {
                 throw std::invalid_argument("curve longer than a record can hold");
             }

@@ -12,7 +12,7 @@ namespace pencora::swfwrite {
 
 // The control tags of one timeline (the root's or a sprite's), frame by frame.
 class TimelineBuilder {
-public:
+  public:
     TimelineBuilder& tag(swf::ControlTag t);
     TimelineBuilder& place(uint16_t characterId, uint16_t depth, const swf::Matrix& m = {});
     TimelineBuilder& place(const swf::PlaceObject& p) { return tag(p); }
@@ -27,13 +27,13 @@ public:
     swf::Timeline timeline() const;
     swf::Sprite sprite(uint16_t id = 0) const;
 
-private:
+  private:
     swf::Timeline timeline_;
     swf::Frame current_;
 };
 
 class MovieBuilder : public TimelineBuilder {
-public:
+  public:
     explicit MovieBuilder(uint8_t version = 8, int widthPx = 550, int heightPx = 400,
                           double frameRate = 12.0);
 
@@ -46,7 +46,7 @@ public:
     swf::Movie build() const;
     swf::Bytes write(swf::Compression compression = swf::Compression::None) const;
 
-private:
+  private:
     swf::Movie movie_;
     uint16_t nextId_ = 1;
 };

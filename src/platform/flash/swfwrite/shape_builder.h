@@ -24,7 +24,7 @@ swf::FillStyle bitmapFill(uint16_t bitmapId, swf::FillType type, int32_t x = 0, 
 swf::LineStyle solidLine(uint16_t width, swf::Rgba color);
 
 class ShapeBuilder {
-public:
+  public:
     // Style indices are 1-based, as shape records use them.
     uint32_t addFill(const swf::FillStyle& f);
     uint32_t addLine(const swf::LineStyle& l);
@@ -42,7 +42,7 @@ public:
     // The shape: bounds from the points visited, widened by half the widest line.
     swf::Shape build(uint16_t id = 0, uint8_t version = 3) const;
 
-private:
+  private:
     swf::StyleChange& pending();
     void visit(int32_t x, int32_t y);
 

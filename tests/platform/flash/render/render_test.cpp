@@ -111,7 +111,10 @@ TEST(SwfRender, HolesAndSharedEdgesFollowFillSides) {
     s.rectangle(10 * px, 10 * px, 90 * px, 90 * px, red);
     // Inner square anticlockwise on screen: red stays on the right side of the edges.
     s.fill0(blue).fill1(red).moveTo(30 * px, 30 * px);
-    s.lineTo(30 * px, 70 * px).lineTo(70 * px, 70 * px).lineTo(70 * px, 30 * px).lineTo(30 * px, 30 * px);
+    s.lineTo(30 * px, 70 * px)
+        .lineTo(70 * px, 70 * px)
+        .lineTo(70 * px, 30 * px)
+        .lineTo(30 * px, 30 * px);
     uint16_t id = b.define(s.build());
     Canvas c = render(movieOf(b), id, false);
     EXPECT_EQ(c.at(15, 15), QColor(Qt::red));
@@ -139,10 +142,10 @@ TEST(SwfRender, GradientsReachTheirEndColours) {
         SCOPED_TRACE(row.name);
         MovieBuilder b;
         ShapeBuilder s;
-        s.rectangle(0, 0, 100 * px, 100 * px,
-                    s.addFill(gradientFill(row.type, gradientBox(20 * px, 20 * px, 60 * px, 60 * px),
-                                           {{0, {255, 0, 0, 255}}, {255, {0, 0, 255, 255}}},
-                                           row.spread)));
+        s.rectangle(
+            0, 0, 100 * px, 100 * px,
+            s.addFill(gradientFill(row.type, gradientBox(20 * px, 20 * px, 60 * px, 60 * px),
+                                   {{0, {255, 0, 0, 255}}, {255, {0, 0, 255, 255}}}, row.spread)));
         uint16_t id = b.define(s.build());
         Canvas c = render(movieOf(b), id);
         expectNear(c.at(row.firstAt.x(), row.firstAt.y()), QColor(255, 0, 0), 8, "first");
@@ -152,9 +155,10 @@ TEST(SwfRender, GradientsReachTheirEndColours) {
     for (auto spread : {SpreadMode::Reflect, SpreadMode::Repeat}) {
         MovieBuilder b;
         ShapeBuilder s;
-        s.rectangle(0, 0, 100 * px, 100 * px,
-                    s.addFill(gradientFill(FillType::LinearGradient, gradientBox(0, 0, 50 * px, 100 * px),
-                                           {{0, {255, 0, 0, 255}}, {255, {0, 0, 255, 255}}}, spread)));
+        s.rectangle(
+            0, 0, 100 * px, 100 * px,
+            s.addFill(gradientFill(FillType::LinearGradient, gradientBox(0, 0, 50 * px, 100 * px),
+                                   {{0, {255, 0, 0, 255}}, {255, {0, 0, 255, 255}}}, spread)));
         uint16_t id = b.define(s.build());
         Canvas c = render(movieOf(b), id);
         // Just past the box's end: reflect comes back from blue, repeat starts at red again.
@@ -287,7 +291,9 @@ TEST(SwfRender, LinesHaveTheirWidthCapsAndScale) {
     EXPECT_EQ(countColor(small.image, Qt::black), 30 * 5);
     // A hairline (width 0) still covers one pixel row.
     ShapeBuilder h;
-    h.line(h.addLine(solidLine(0, {0, 0, 0, 255}))).moveTo(20 * px, 50 * px + 10).lineTo(80 * px, 50 * px + 10);
+    h.line(h.addLine(solidLine(0, {0, 0, 0, 255})))
+        .moveTo(20 * px, 50 * px + 10)
+        .lineTo(80 * px, 50 * px + 10);
     MovieBuilder b2;
     uint16_t hid = b2.define(h.build());
     Canvas hc = render(movieOf(b2), hid, false);
@@ -381,7 +387,10 @@ TEST(SwfRender, HitTestFollowsFillsAndLines) {
     MovieBuilder b;
     ShapeBuilder s;
     s.rectangle(0, 0, 10 * px, 10 * px, s.addFill(solidFill({0, 0, 0, 255})));
-    s.line(s.addLine(solidLine(2 * px, {0, 0, 0, 255}))).fill1(0).moveTo(50 * px, 0).lineTo(50 * px, 40 * px);
+    s.line(s.addLine(solidLine(2 * px, {0, 0, 0, 255})))
+        .fill1(0)
+        .moveTo(50 * px, 0)
+        .lineTo(50 * px, 40 * px);
     uint16_t id = b.define(s.build());
     Library lib(movieOf(b));
     auto d = lib.prepare(id);

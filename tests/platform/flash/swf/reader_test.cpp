@@ -110,8 +110,8 @@ TEST(SwfReader, TagLongerThanTheFileEndsTheMovieThere) {
 
 TEST(SwfReader, BrokenTagStaysInItsFrameAsUnknownAndNamesItself) {
     // A DefineShape whose records run past its declared length, between two good tags.
-    auto shape = tagBytes(tag::DefineShape, {0x01, 0x00, 0x48, 0x01, 0x90, 0x00, 0x64, 0x00,
-                                             0x01, 0x00, 0xff, 0x00, 0x00, 0x00, 0x10, 0xff});
+    auto shape = tagBytes(tag::DefineShape, {0x01, 0x00, 0x48, 0x01, 0x90, 0x00, 0x64, 0x00, 0x01,
+                                             0x00, 0xff, 0x00, 0x00, 0x00, 0x10, 0xff});
     auto action = tagBytes(tag::DoAction, {0x07, 0x00});
     auto unknown = tagBytes(200, {1, 2, 3});
     auto result = readMovie(movieWithTags({shape, action, unknown}));

@@ -19,11 +19,10 @@ std::vector<uint8_t> tagBytes(uint16_t code, const std::vector<uint8_t>& body) {
     return t;
 }
 
-std::vector<uint8_t> movieWithTags(const std::vector<std::vector<uint8_t>>& tags,
-                                   uint8_t version) {
+std::vector<uint8_t> movieWithTags(const std::vector<std::vector<uint8_t>>& tags, uint8_t version) {
     // Stage 0..11000 x 0..8000 twips (RECT nbits=15), 24 fps, 1 frame.
-    std::vector<uint8_t> body = {0x78, 0x00, 0x05, 0x5f, 0x00, 0x00, 0x0f, 0xa0,
-                                 0x00, 0x00, 0x18, 0x01, 0x00};
+    std::vector<uint8_t> body = {0x78, 0x00, 0x05, 0x5f, 0x00, 0x00, 0x0f,
+                                 0xa0, 0x00, 0x00, 0x18, 0x01, 0x00};
     for (const auto& t : tags) {
         body.insert(body.end(), t.begin(), t.end());
     }
@@ -73,7 +72,9 @@ std::vector<uint8_t> concat(std::initializer_list<std::vector<uint8_t>> parts) {
 std::vector<TagRow> tagRows() {
     std::vector<TagRow> rows;
 
-    rows.push_back({"SetBackgroundColor", tag::SetBackgroundColor, {0xff, 0x00, 0x80},
+    rows.push_back({"SetBackgroundColor",
+                    tag::SetBackgroundColor,
+                    {0xff, 0x00, 0x80},
                     ControlTag{SetBackgroundColor{Rgba{255, 0, 128, 255}}}});
 
     {
@@ -83,8 +84,10 @@ std::vector<TagRow> tagRows() {
         p.depth = 1;
         p.characterId = 1;
         p.matrix = translate(20, 40);
-        rows.push_back({"PlaceObject2 new character", tag::PlaceObject2,
-                        {0x06, 0x01, 0x00, 0x01, 0x00, 0x0e, 0x51, 0x40}, ControlTag{p}});
+        rows.push_back({"PlaceObject2 new character",
+                        tag::PlaceObject2,
+                        {0x06, 0x01, 0x00, 0x01, 0x00, 0x0e, 0x51, 0x40},
+                        ControlTag{p}});
     }
     {
         // flags HasClipDepth|HasName|HasRatio|HasColorTransform|HasMatrix|Move, depth 3,
@@ -132,9 +135,10 @@ std::vector<TagRow> tagRows() {
         p.filters = std::vector<Filter>{blur};
         p.blendMode = BlendMode::Multiply;
         p.cacheAsBitmap = true;
-        rows.push_back({"PlaceObject3 filter, blend mode, cache as bitmap", tag::PlaceObject3,
-                        {0x02, 0x07, 0x02, 0x00, 0x09, 0x00, 0x01, 0x01, 0x00, 0x00,
-                         0x04, 0x00, 0x00, 0x80, 0x02, 0x00, 0x08, 0x03, 0x01},
+        rows.push_back({"PlaceObject3 filter, blend mode, cache as bitmap",
+                        tag::PlaceObject3,
+                        {0x02, 0x07, 0x02, 0x00, 0x09, 0x00, 0x01, 0x01, 0x00, 0x00, 0x04, 0x00,
+                         0x00, 0x80, 0x02, 0x00, 0x08, 0x03, 0x01},
                         ControlTag{p}});
     }
     {
@@ -147,12 +151,13 @@ std::vector<TagRow> tagRows() {
         p.allClipEvents = clip_event::Load | clip_event::EnterFrame | clip_event::KeyPress;
         p.clipActions = {ClipAction{clip_event::Load | clip_event::EnterFrame, 0, {0x07, 0x00}},
                          ClipAction{clip_event::KeyPress, 13, {0x00}}};
-        rows.push_back({"PlaceObject2 clip actions (SWF 6 flags)", tag::PlaceObject2,
-                        {0x82, 0x01, 0x00, 0x02, 0x00, 0x00, 0x00, 0x03, 0x00, 0x02,
-                         0x00, 0x03, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x07,
-                         0x00, 0x00, 0x00, 0x02, 0x00, 0x02, 0x00, 0x00, 0x00, 0x0d,
-                         0x00, 0x00, 0x00, 0x00, 0x00},
-                        ControlTag{p}, 6});
+        rows.push_back({"PlaceObject2 clip actions (SWF 6 flags)",
+                        tag::PlaceObject2,
+                        {0x82, 0x01, 0x00, 0x02, 0x00, 0x00, 0x00, 0x03, 0x00, 0x02, 0x00, 0x03,
+                         0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x07, 0x00, 0x00, 0x00, 0x02,
+                         0x00, 0x02, 0x00, 0x00, 0x00, 0x0d, 0x00, 0x00, 0x00, 0x00, 0x00},
+                        ControlTag{p},
+                        6});
     }
     {
         // SWF 5 clip actions use 16-bit event flags and a 16-bit end flag.
@@ -161,10 +166,12 @@ std::vector<TagRow> tagRows() {
         p.characterId = 2;
         p.allClipEvents = clip_event::MouseDown;
         p.clipActions = {ClipAction{clip_event::MouseDown, 0, {0x06, 0x00}}};
-        rows.push_back({"PlaceObject2 clip actions (SWF 5 flags)", tag::PlaceObject2,
-                        {0x82, 0x01, 0x00, 0x02, 0x00, 0x00, 0x00, 0x10, 0x00, 0x10, 0x00,
-                         0x02, 0x00, 0x00, 0x00, 0x06, 0x00, 0x00, 0x00},
-                        ControlTag{p}, 5});
+        rows.push_back({"PlaceObject2 clip actions (SWF 5 flags)",
+                        tag::PlaceObject2,
+                        {0x82, 0x01, 0x00, 0x02, 0x00, 0x00, 0x00, 0x10, 0x00, 0x10, 0x00, 0x02,
+                         0x00, 0x00, 0x00, 0x06, 0x00, 0x00, 0x00},
+                        ControlTag{p},
+                        5});
     }
     {
         // PlaceObject (1): character 4, depth 2, identity matrix, colour transform
@@ -178,7 +185,8 @@ std::vector<TagRow> tagRows() {
         cx.rAdd = 255;
         cx.gAdd = -255;
         p.colorTransform = cx;
-        rows.push_back({"PlaceObject with colour transform", tag::PlaceObject,
+        rows.push_back({"PlaceObject with colour transform",
+                        tag::PlaceObject,
                         {0x04, 0x00, 0x02, 0x00, 0x00, 0xa5, 0xff, 0x01, 0x00, 0x00},
                         ControlTag{p}});
     }
@@ -187,24 +195,35 @@ std::vector<TagRow> tagRows() {
         r.version = 1;
         r.characterId = 3;
         r.depth = 2;
-        rows.push_back({"RemoveObject", tag::RemoveObject, {0x03, 0x00, 0x02, 0x00}, ControlTag{r}});
+        rows.push_back(
+            {"RemoveObject", tag::RemoveObject, {0x03, 0x00, 0x02, 0x00}, ControlTag{r}});
         RemoveObject r2;
         r2.depth = 5;
         rows.push_back({"RemoveObject2", tag::RemoveObject2, {0x05, 0x00}, ControlTag{r2}});
     }
-    rows.push_back({"DoAction keeps raw bytes", tag::DoAction, {0x07, 0x06, 0x00},
+    rows.push_back({"DoAction keeps raw bytes",
+                    tag::DoAction,
+                    {0x07, 0x06, 0x00},
                     ControlTag{DoAction{{0x07, 0x06, 0x00}}}});
-    rows.push_back({"DoInitAction", tag::DoInitAction, {0x05, 0x00, 0x07, 0x00},
+    rows.push_back({"DoInitAction",
+                    tag::DoInitAction,
+                    {0x05, 0x00, 0x07, 0x00},
                     ControlTag{DoInitAction{5, {0x07, 0x00}}}});
-    rows.push_back({"FrameLabel named anchor", tag::FrameLabel, {'g', 'o', 0x00, 0x01},
+    rows.push_back({"FrameLabel named anchor",
+                    tag::FrameLabel,
+                    {'g', 'o', 0x00, 0x01},
                     ControlTag{FrameLabel{"go", true}}});
-    rows.push_back({"FrameLabel", tag::FrameLabel, {'g', 'o', 0x00}, ControlTag{FrameLabel{"go", false}}});
-    rows.push_back({"ExportAssets", tag::ExportAssets, {0x01, 0x00, 0x07, 0x00, 'c', 'l', 'i', 'p', 0x00},
+    rows.push_back(
+        {"FrameLabel", tag::FrameLabel, {'g', 'o', 0x00}, ControlTag{FrameLabel{"go", false}}});
+    rows.push_back({"ExportAssets",
+                    tag::ExportAssets,
+                    {0x01, 0x00, 0x07, 0x00, 'c', 'l', 'i', 'p', 0x00},
                     ControlTag{ExportAssets{{{7, "clip"}}}}});
-    rows.push_back({"ImportAssets2", tag::ImportAssets2,
-                    {'l', 'i', 'b', '.', 's', 'w', 'f', 0x00, 0x01, 0x00, 0x01, 0x00, 0x09, 0x00,
-                     'x', 0x00},
-                    ControlTag{ImportAssets{2, "lib.swf", {{9, "x"}}}}});
+    rows.push_back(
+        {"ImportAssets2",
+         tag::ImportAssets2,
+         {'l', 'i', 'b', '.', 's', 'w', 'f', 0x00, 0x01, 0x00, 0x01, 0x00, 0x09, 0x00, 'x', 0x00},
+         ControlTag{ImportAssets{2, "lib.swf", {{9, "x"}}}}});
     {
         // StartSound 3: flags HasLoops|HasInPoint|SyncNoMultiple, in point 100, loops 2.
         StartSound s;
@@ -212,14 +231,17 @@ std::vector<TagRow> tagRows() {
         s.info.syncNoMultiple = true;
         s.info.inPoint = 100;
         s.info.loopCount = 2;
-        rows.push_back({"StartSound with loops", tag::StartSound,
-                        {0x03, 0x00, 0x15, 0x64, 0x00, 0x00, 0x00, 0x02, 0x00}, ControlTag{s}});
+        rows.push_back({"StartSound with loops",
+                        tag::StartSound,
+                        {0x03, 0x00, 0x15, 0x64, 0x00, 0x00, 0x00, 0x02, 0x00},
+                        ControlTag{s}});
         // An envelope of one point, and stop.
         StartSound stop;
         stop.soundId = 3;
         stop.info.syncStop = true;
         stop.info.envelope = std::vector<SoundEnvelopePoint>{{44100, 32768, 0}};
-        rows.push_back({"StartSound stop with envelope", tag::StartSound,
+        rows.push_back({"StartSound stop with envelope",
+                        tag::StartSound,
                         {0x03, 0x00, 0x28, 0x01, 0x44, 0xac, 0x00, 0x00, 0x00, 0x80, 0x00, 0x00},
                         ControlTag{stop}});
     }
@@ -237,8 +259,10 @@ std::vector<TagRow> tagRows() {
         h.streamStereo = false;
         h.samplesPerBlock = 1152;
         h.latencySeek = 576;
-        rows.push_back({"SoundStreamHead2 MP3", tag::SoundStreamHead2,
-                        {0x0f, 0x2a, 0x80, 0x04, 0x40, 0x02}, ControlTag{h}});
+        rows.push_back({"SoundStreamHead2 MP3",
+                        tag::SoundStreamHead2,
+                        {0x0f, 0x2a, 0x80, 0x04, 0x40, 0x02},
+                        ControlTag{h}});
     }
     {
         Sound s;
@@ -249,7 +273,8 @@ std::vector<TagRow> tagRows() {
         s.stereo = false;
         s.sampleCount = 2;
         s.data = {0x01, 0x00, 0xff, 0x7f};
-        rows.push_back({"DefineSound PCM", tag::DefineSound,
+        rows.push_back({"DefineSound PCM",
+                        tag::DefineSound,
                         {0x04, 0x00, 0x36, 0x02, 0x00, 0x00, 0x00, 0x01, 0x00, 0xff, 0x7f},
                         Character{s}});
     }
@@ -289,12 +314,12 @@ std::vector<TagRow> tagRows() {
         s.records = squareRecords();
         rows.push_back({"DefineShape3 gradient and bitmap fills", tag::DefineShape3,
                         concat({{0x02, 0x00, 0x48, 0x01, 0x90, 0x00, 0x64, 0x00},
-                                {0x02, 0x10, 0x00, 0x02, 0x00, 0xff, 0x00, 0x00, 0xff, 0xff,
-                                 0x00, 0x00, 0xff, 0x80, 0x41, 0x07, 0x00, 0x00},
+                                {0x02, 0x10, 0x00, 0x02, 0x00, 0xff, 0x00, 0x00, 0xff, 0xff, 0x00,
+                                 0x00, 0xff, 0x80, 0x41, 0x07, 0x00, 0x00},
                                 {0x00},
                                 // fillBits 2; moveTo(20,20) fill1:2=1; edges as before
-                                {0x20, 0x14, 0xca, 0x28, 0xee, 0x28, 0x37, 0x54, 0x1b,
-                                 0x96, 0x0d, 0xdb, 0x00, 0x00}}),
+                                {0x20, 0x14, 0xca, 0x28, 0xee, 0x28, 0x37, 0x54, 0x1b, 0x96, 0x0d,
+                                 0xdb, 0x00, 0x00}}),
                         Character{s}});
     }
     {
@@ -324,11 +349,10 @@ std::vector<TagRow> tagRows() {
         c.line = 1;
         s.records = {c, CurvedEdge{10, -10, 10, 10}, StraightEdge{-15, -3}};
         rows.push_back({"DefineShape4 line style 2 with curve", tag::DefineShape4,
-                        concat({{0x03, 0x00, 0x48, 0x01, 0x90, 0x00, 0x64, 0x00, 0x48, 0x01,
-                                 0x90, 0x00, 0x64, 0x00, 0x04},
+                        concat({{0x03, 0x00, 0x48, 0x01, 0x90, 0x00, 0x64, 0x00, 0x48, 0x01, 0x90,
+                                 0x00, 0x64, 0x00, 0x04},
                                 {0x00},
-                                {0x01, 0x28, 0x00, 0xa5, 0x05, 0x80, 0x02, 0x01, 0x02, 0x03,
-                                 0x04},
+                                {0x01, 0x28, 0x00, 0xa5, 0x05, 0x80, 0x02, 0x01, 0x02, 0x03, 0x04},
                                 {0x01, 0x24, 0x26, 0x35, 0x59, 0x4a, 0xcf, 0x1e, 0x80}}),
                         Character{s}});
     }
@@ -346,11 +370,12 @@ std::vector<TagRow> tagRows() {
         r.height = 240;
         r.glyphs = {{0, 200}, {1, 100}};
         t.records = {r};
-        rows.push_back({"DefineText one run", tag::DefineText,
-                        {0x05, 0x00, 0x48, 0x01, 0x90, 0x00, 0x64, 0x00, 0x00, 0x01, 0x09,
-                         0x8d, 0x02, 0x00, 0x0a, 0x14, 0x1e, 0x32, 0x00, 0xf0, 0x00, 0x02,
-                         0x32, 0x26, 0x40, 0x00},
-                        Character{t}});
+        rows.push_back(
+            {"DefineText one run",
+             tag::DefineText,
+             {0x05, 0x00, 0x48, 0x01, 0x90, 0x00, 0x64, 0x00, 0x00, 0x01, 0x09, 0x8d, 0x02,
+              0x00, 0x0a, 0x14, 0x1e, 0x32, 0x00, 0xf0, 0x00, 0x02, 0x32, 0x26, 0x40, 0x00},
+             Character{t}});
     }
     {
         // DefineEditText: HasText|WordWrap|HasTextColor|HasFont; HasLayout|Border|HTML;
@@ -372,11 +397,11 @@ std::vector<TagRow> tagRows() {
         e.leading = 2;
         e.variableName = "v";
         e.initialText = "hi";
-        rows.push_back({"DefineEditText", tag::DefineEditText,
-                        {0x06, 0x00, 0x48, 0x01, 0x90, 0x00, 0x64, 0x00, 0xc5, 0x2a,
-                         0x02, 0x00, 0xf0, 0x00, 0x00, 0x00, 0x00, 0xff, 0x02, 0x14,
-                         0x00, 0x28, 0x00, 0x00, 0x00, 0x02, 0x00, 'v',  0x00, 'h',
-                         'i',  0x00},
+        rows.push_back({"DefineEditText",
+                        tag::DefineEditText,
+                        {0x06, 0x00, 0x48, 0x01, 0x90, 0x00, 0x64, 0x00, 0xc5, 0x2a, 0x02,
+                         0x00, 0xf0, 0x00, 0x00, 0x00, 0x00, 0xff, 0x02, 0x14, 0x00, 0x28,
+                         0x00, 0x00, 0x00, 0x02, 0x00, 'v',  0x00, 'h',  'i',  0x00},
                         Character{e}});
     }
     {
@@ -387,18 +412,19 @@ std::vector<TagRow> tagRows() {
         b.id = 8;
         b.version = 2;
         ButtonRecord rec;
-        rec.states = button_state::Up | button_state::Over | button_state::Down |
-                     button_state::HitTest;
+        rec.states =
+            button_state::Up | button_state::Over | button_state::Down | button_state::HitTest;
         rec.characterId = 1;
         rec.depth = 1;
         b.records = {rec};
         b.actions = {ButtonCondAction{button_condition::OverDownToOverUp, 0, {0x07, 0x00}},
                      ButtonCondAction{button_condition::IdleToOverUp, 0, {0x06, 0x00}}};
-        rows.push_back({"DefineButton2 with two conditions", tag::DefineButton2,
-                        {0x08, 0x00, 0x00, 0x0a, 0x00, 0x0f, 0x01, 0x00, 0x01, 0x00,
-                         0x00, 0x04, 0x00, 0x06, 0x00, 0x08, 0x00, 0x07, 0x00, 0x00,
-                         0x00, 0x01, 0x00, 0x06, 0x00},
-                        Character{b}});
+        rows.push_back(
+            {"DefineButton2 with two conditions",
+             tag::DefineButton2,
+             {0x08, 0x00, 0x00, 0x0a, 0x00, 0x0f, 0x01, 0x00, 0x01, 0x00, 0x00, 0x04, 0x00,
+              0x06, 0x00, 0x08, 0x00, 0x07, 0x00, 0x00, 0x00, 0x01, 0x00, 0x06, 0x00},
+             Character{b}});
     }
     {
         // DefineButton (1): one record, then the release actions up to the end.
@@ -411,7 +437,8 @@ std::vector<TagRow> tagRows() {
         rec.depth = 2;
         b.records = {rec};
         b.actions = {ButtonCondAction{button_condition::OverDownToOverUp, 0, {0x07, 0x00}}};
-        rows.push_back({"DefineButton release actions", tag::DefineButton,
+        rows.push_back({"DefineButton release actions",
+                        tag::DefineButton,
                         {0x09, 0x00, 0x09, 0x01, 0x00, 0x02, 0x00, 0x00, 0x00, 0x07, 0x00},
                         Character{b}});
     }
@@ -432,11 +459,12 @@ std::vector<TagRow> tagRows() {
         c.moveY = 0;
         c.fill1 = 1;
         f.glyphs[1] = {c, StraightEdge{0, 160}};
-        rows.push_back({"DefineFont2 wide codes", tag::DefineFont2,
-                        {0x02, 0x00, 0x04, 0x00, 0x01, 'F',  0x02, 0x00, 0x06, 0x00,
-                         0x08, 0x00, 0x0e, 0x00, 0x10, 0x00, 0x10, 0x14, 0x27, 0x75,
-                         0x40, 0x00, 0x20, 0x00, 0x2d, 0x4e},
-                        Character{f}});
+        rows.push_back(
+            {"DefineFont2 wide codes",
+             tag::DefineFont2,
+             {0x02, 0x00, 0x04, 0x00, 0x01, 'F',  0x02, 0x00, 0x06, 0x00, 0x08, 0x00, 0x0e,
+              0x00, 0x10, 0x00, 0x10, 0x14, 0x27, 0x75, 0x40, 0x00, 0x20, 0x00, 0x2d, 0x4e},
+             Character{f}});
     }
     return rows;
 }

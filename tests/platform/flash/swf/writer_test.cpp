@@ -30,10 +30,10 @@ MovieBuilder everythingMovie(uint8_t version) {
 
     ShapeBuilder sb;
     uint32_t solid = sb.addFill(solidFill({255, 0, 0, 255}));
-    uint32_t grad = sb.addFill(gradientFill(
-        FillType::FocalGradient, gradientBox(0, 0, 400, 400),
-        {{0, {0, 0, 0, 255}}, {128, {0, 255, 0, 128}}, {255, {255, 255, 255, 0}}},
-        SpreadMode::Reflect, InterpolationMode::Linear, -0.5));
+    uint32_t grad = sb.addFill(
+        gradientFill(FillType::FocalGradient, gradientBox(0, 0, 400, 400),
+                     {{0, {0, 0, 0, 255}}, {128, {0, 255, 0, 128}}, {255, {255, 255, 255, 0}}},
+                     SpreadMode::Reflect, InterpolationMode::Linear, -0.5));
     uint32_t bitmap = sb.addFill(bitmapFill(bitmapId, FillType::RepeatingBitmap));
     LineStyle thick = solidLine(60, {0, 0, 255, 255});
     thick.join = JoinStyle::Bevel;
@@ -69,7 +69,8 @@ MovieBuilder everythingMovie(uint8_t version) {
     mg.type = FillType::RadialGradient;
     mg.startMatrix = gradientBox(0, 0, 200, 200);
     mg.endMatrix = gradientBox(0, 0, 400, 400);
-    mg.stops = {{{0, {1, 1, 1, 255}}, {10, {2, 2, 2, 255}}}, {{255, {3, 3, 3, 255}}, {200, {4, 4, 4, 4}}}};
+    mg.stops = {{{0, {1, 1, 1, 255}}, {10, {2, 2, 2, 255}}},
+                {{255, {3, 3, 3, 255}}, {200, {4, 4, 4, 4}}}};
     morph.fills = {mf, mg};
     MorphLineStyle ml;
     ml.startWidth = 20;
@@ -84,11 +85,13 @@ MovieBuilder everythingMovie(uint8_t version) {
     mstart.moveY = 0;
     mstart.fill1 = 1;
     mstart.line = 1;
-    morph.startRecords = {mstart, StraightEdge{200, 0}, StraightEdge{0, 200}, CurvedEdge{-100, 0, -100, -200}};
+    morph.startRecords = {mstart, StraightEdge{200, 0}, StraightEdge{0, 200},
+                          CurvedEdge{-100, 0, -100, -200}};
     StyleChange mend;
     mend.moveX = 0;
     mend.moveY = 0;
-    morph.endRecords = {mend, StraightEdge{400, 0}, StraightEdge{0, 400}, CurvedEdge{-200, 0, -200, -400}};
+    morph.endRecords = {mend, StraightEdge{400, 0}, StraightEdge{0, 400},
+                        CurvedEdge{-200, 0, -200, -400}};
     const uint16_t morphId = b.define(morph);
 
     Font font;
@@ -169,15 +172,19 @@ MovieBuilder everythingMovie(uint8_t version) {
         hit.blendMode = BlendMode::Screen;
     }
     button.records = {up, hit};
-    button.actions = {{button_condition::OverDownToOverUp, 0, {0x83, 0x03, 0x00, 'a', 0, 0, 0x00}},
-                      {button_condition::IdleToOverUp | button_condition::OutDownToIdle, 32, {0x00}}};
+    button.actions = {
+        {button_condition::OverDownToOverUp, 0, {0x83, 0x03, 0x00, 'a', 0, 0, 0x00}},
+        {button_condition::IdleToOverUp | button_condition::OutDownToIdle, 32, {0x00}}};
     button.sounds[1].soundId = soundId;
     button.sounds[1].info.loopCount = 3;
     const uint16_t buttonId = b.define(button);
 
     TimelineBuilder clip;
     clip.place(shapeId, 1).showFrame();
-    clip.move(1, Matrix{0.5, 0.25, -0.25, 0.5, 10, -10}).label("end").doAction({0x07, 0x00}).showFrame();
+    clip.move(1, Matrix{0.5, 0.25, -0.25, 0.5, 10, -10})
+        .label("end")
+        .doAction({0x07, 0x00})
+        .showFrame();
     const uint16_t spriteId = b.define(clip.sprite());
 
     PlaceObject p;
@@ -290,7 +297,8 @@ TEST(SwfWriter, WritesFuzzSeedsWhenAsked) {
                           Seed{"written-v10-lzma.swf", 10, Compression::Lzma}}) {
         auto bytes = everythingMovie(s.version).write(s.compression);
         std::ofstream out(std::filesystem::path(dir) / s.name, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
     }
 }
 
