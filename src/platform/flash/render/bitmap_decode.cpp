@@ -61,18 +61,25 @@ QImage decodeJpegBitmap(const JpegBitmap& bitmap, std::span<const uint8_t> jpegT
     if (!image.loadFromData(jpeg, "JPEG")) {
         return {};
     }
-    image = image.convertToFormat(QImage::Format_ARGB32);
     if (!bitmap.alpha.empty()) {
+        // The player takes the JPEG colours with an alpha plane as premultiplied and clamps
+        // each channel to the pixel's alpha.
+        image = image.convertToFormat(QImage::Format_RGB32);
         const size_t pixels = static_cast<size_t>(image.width()) * image.height();
         auto alpha = inflateZlib(bitmap.alpha, pixels);
         if (alpha && alpha->size() == pixels) {
+            QImage out(image.size(), QImage::Format_ARGB32_Premultiplied);
             for (int y = 0; y < image.height(); ++y) {
-                auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+                const auto* in = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+                auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
                 const uint8_t* a = alpha->data() + static_cast<size_t>(y) * image.width();
                 for (int x = 0; x < image.width(); ++x) {
-                    row[x] = qRgba(qRed(row[x]), qGreen(row[x]), qBlue(row[x]), a[x]);
+                    const int av = a[x];
+                    row[x] = qRgba(std::min(qRed(in[x]), av), std::min(qGreen(in[x]), av),
+                                   std::min(qBlue(in[x]), av), av);
                 }
             }
+            return out;
         }
     }
     return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);

@@ -85,8 +85,9 @@ LosslessBitmap readDefineBitsLossless(ByteReader& r, uint8_t version, size_t max
     std::vector<uint32_t> palette(paletteSize);
     for (size_t i = 0; i < paletteSize; ++i) {
         const uint8_t* p = d + i * (alpha ? 4 : 3);
+        // Version 2 palette entries are premultiplied like its 32-bit pixels.
         palette[i] =
-            alpha ? premultiply(p[3], p[0], p[1], p[2]) : premultiply(255, p[0], p[1], p[2]);
+            alpha ? clampPremultiplied(p[3], p[0], p[1], p[2]) : premultiply(255, p[0], p[1], p[2]);
     }
     const uint8_t* rows = d + paletteBytes;
     for (size_t y = 0; y < bmp.height; ++y) {

@@ -362,6 +362,15 @@ TEST(SwfRender, JpegBitmapsDecodeWithTablesAndAlpha) {
     img = decodeJpegBitmap(b3, {});
     ASSERT_EQ(img.size(), QSize(8, 4));
     EXPECT_EQ(img.pixelColor(3, 2).alpha(), 0x80);
+    // Its colours count as premultiplied: full blue is clamped to the alpha, and a JPEG of
+    // half blue under half alpha is full blue at half opacity.
+    EXPECT_NEAR(qBlue(img.pixel(3, 2)), 0x80, 1);
+    QImage darker(8, 4, QImage::Format_RGB32);
+    darker.fill(QColor(0, 0, 128));
+    const QByteArray darkJpeg = jpegOf(darker);
+    b3.data.assign(darkJpeg.begin(), darkJpeg.end());
+    img = decodeJpegBitmap(b3, {});
+    expectNear(img.pixelColor(3, 2), QColor(0, 0, 255, 128), 8, "premultiplied jpeg3");
 
     // Version 1: the tables in the movie's JPEGTables, the image without them. Splitting
     // a whole JPEG after its quantisation and Huffman tables gives such a pair.
@@ -381,6 +390,28 @@ TEST(SwfRender, JpegBitmapsDecodeWithTablesAndAlpha) {
     JpegBitmap broken;
     broken.data = {0xff, 0xd8, 0x00};
     EXPECT_TRUE(decodeJpegBitmap(broken, {}).isNull());
+}
+
+TEST(SwfRender, MaskCoverageCutsWhatIsDrawnAboveIt) {
+    MovieBuilder b;
+    ShapeBuilder square;
+    square.rectangle(0, 0, 100 * px, 100 * px, square.addFill(solidFill({255, 0, 0, 255})));
+    uint16_t squareId = b.define(square.build());
+    // The mask: a 40 x 40 square with a line, which a mask leaves out.
+    ShapeBuilder mask;
+    mask.line(mask.addLine(solidLine(10 * px, {0, 0, 0, 255})));
+    mask.rectangle(30 * px, 30 * px, 70 * px, 70 * px, mask.addFill(solidFill({0, 0, 0, 255})));
+    uint16_t maskId = b.define(mask.build());
+    Library lib(movieOf(b));
+    const QTransform m = QTransform::fromScale(1.0 / px, 1.0 / px);
+    Canvas c;
+    QPainter p(&c.image);
+    p.setClipPath(coverage(*lib.prepare(maskId), m));
+    draw(*lib.prepare(squareId), p, m);
+    p.end();
+    EXPECT_EQ(countColor(c.image, Qt::red), 40 * 40);
+    EXPECT_EQ(c.at(30, 30), QColor(Qt::red));
+    EXPECT_EQ(c.at(28, 50), QColor(Qt::white));
 }
 
 TEST(SwfRender, HitTestFollowsFillsAndLines) {
