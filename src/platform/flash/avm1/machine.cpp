@@ -59,6 +59,7 @@ RunResult Machine::guarded(int swfVersion, const std::function<Value()>& body) {
     const bool outermost = st.runDepth == 0;
     if (outermost) {
         st.depth = 0;
+        st.nativeDepth = 0;
         st.actions = 0;
         st.actionBudget = limits_.maxActions;
         st.deadline = std::chrono::steady_clock::now() +
@@ -523,6 +524,18 @@ Value Machine::call(const Value& fn, const Value& thisValue, std::vector<Value>&
     }
     auto* f = static_cast<FunctionObject*>(o);
     if (f->native) {
+        // Natives that call back into scripts (valueOf, toString, sort ...) nest on the C++
+        // stack too; they count against a looser bound of their own.
+        struct NativeDepth {
+            int& d;
+            explicit NativeDepth(int& depth) : d(depth) {
+                if (++d > 1024) {
+                    --d;
+                    throw LimitExceeded{LimitExceeded::Kind::Depth};
+                }
+            }
+            ~NativeDepth() { --d; }
+        } guard(impl_->nativeDepth);
         return f->native(*this, thisValue, args);
     }
     if (f->script) {

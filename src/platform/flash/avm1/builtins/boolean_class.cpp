@@ -11,7 +11,7 @@ bool thisBoolean(Machine& m, const Value& self) {
     if (Object* o = self.object(); o && o->kind() == ObjectKind::Boolean) {
         return static_cast<PrimitiveObject*>(o)->primitive.boolean();
     }
-    return m.toBoolean(self);
+    return !self.isObject() && m.toBoolean(self);
 }
 
 Value booleanCtor(Machine& m, const Value&, std::vector<Value>& args) {

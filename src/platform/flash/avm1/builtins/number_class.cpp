@@ -15,7 +15,8 @@ double thisNumber(Machine& m, const Value& self) {
     if (Object* o = self.object(); o && o->kind() == ObjectKind::Number) {
         return static_cast<PrimitiveObject*>(o)->primitive.number();
     }
-    return m.toNumber(self);
+    // Another object borrowing the method: converting it would call this method again.
+    return self.isObject() ? std::nan("") : m.toNumber(self);
 }
 
 Value numberCtor(Machine& m, const Value&, std::vector<Value>& args) {

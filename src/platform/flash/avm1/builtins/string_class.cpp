@@ -49,6 +49,11 @@ Value fromCharCode(Machine& m, const Value&, std::vector<Value>& args) {
 }
 
 Value stringToString(Machine& m, const Value& self, std::vector<Value>&) {
+    Object* o = self.object();
+    if (o && o->kind() != ObjectKind::String) {
+        // Borrowed by another object: converting it would call this method again.
+        return Value(o->kind() == ObjectKind::Function ? "[type Function]" : "[object Object]");
+    }
     return Value(thisString(m, self));
 }
 
