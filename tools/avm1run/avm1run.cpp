@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/flash/actions/action_decoder.h"
 #include "platform/flash/swf/movie.h"
 #include "trace_host.h"
 
@@ -150,7 +151,57 @@ int runCorpus(const fs::path& dir, bool list) {
 
 }  // namespace
 
+// --dump: the root timeline's actions, one record a line.
+void dumpBlock(const pencora::swf::Bytes& bytes) {
+    auto block = pencora::swf::decodeActions(bytes);
+    for (size_t i = 0; i < block.actions.size(); ++i) {
+        const auto& a = block.actions[i];
+        std::printf("  %4zu %02x %s", i, a.rawCode, pencora::swf::actionName(a.code));
+        for (const auto& v : a.values) {
+            using T = pencora::swf::PushValue::Type;
+            switch (v.type) {
+                case T::String: std::printf(" \"%s\"", v.text.c_str()); break;
+                case T::Register: std::printf(" r%u", v.index); break;
+                case T::Constant: std::printf(" c%u", v.index); break;
+                case T::Null: std::printf(" null"); break;
+                case T::Undefined: std::printf(" undef"); break;
+                case T::Boolean: std::printf(" %s", v.number ? "true" : "false"); break;
+                default: std::printf(" %g", v.number); break;
+            }
+        }
+        for (const auto& s : a.strings) std::printf(" '%s'", s.c_str());
+        if (a.function) std::printf(" fn '%s' end=%u", a.function->name.c_str(), a.function->bodyEnd);
+        if (a.code == pencora::swf::ActionCode::Jump || a.code == pencora::swf::ActionCode::If) std::printf(" -> %u", a.target);
+        if (!a.text.empty()) std::printf(" '%s'", a.text.c_str());
+        std::printf("\n");
+    }
+}
+
+int dumpMovie(const char* path) {
+    std::string bytes = readText(path);
+    auto result = pencora::swf::readMovie(
+        std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
+    if (!result) return 1;
+    int f = 0;
+    for (const auto& frame : result.movie->timeline.frames) {
+        ++f;
+        for (const auto& tag : frame.tags) {
+            if (auto* a = std::get_if<pencora::swf::DoAction>(&tag)) {
+                std::printf("frame %d DoAction\n", f);
+                dumpBlock(a->actions);
+            } else if (auto* a = std::get_if<pencora::swf::DoInitAction>(&tag)) {
+                std::printf("frame %d DoInitAction %u\n", f, a->spriteId);
+                dumpBlock(a->actions);
+            }
+        }
+    }
+    return 0;
+}
+
 int main(int argc, char** argv) {
+    if (argc >= 3 && std::string(argv[1]) == "--dump") {
+        return dumpMovie(argv[2]);
+    }
     if (argc >= 3 && std::string(argv[1]) == "corpus") {
         bool list = argc >= 4 && std::string(argv[3]) == "--list";
         return runCorpus(argv[2], list);

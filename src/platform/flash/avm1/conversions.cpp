@@ -152,7 +152,7 @@ double stringToNumber(const QString& s, int swfVersion) {
             neg = s[j] == '-';
             ++j;
         }
-        if (swfVersion >= 5 && j + 1 < n && s[j] == '0' && (s[j + 1] == 'x' || s[j + 1] == 'X')) {
+        if (swfVersion >= 6 && j + 1 < n && s[j] == '0' && (s[j + 1] == 'x' || s[j + 1] == 'X')) {
             j += 2;
             size_t digits = 0;
             double h = 0;
@@ -167,6 +167,34 @@ double stringToNumber(const QString& s, int swfVersion) {
                 return kNaN;
             }
             return neg ? -h : h;
+        }
+    }
+    // From SWF 6 a leading zero followed only by octal digits reads as octal ("010" is 8).
+    if (swfVersion >= 6) {
+        size_t j = i;
+        bool neg = false;
+        if (j < n && (s[j] == '-' || s[j] == '+')) {
+            neg = s[j] == '-';
+            ++j;
+        }
+        if (j + 1 < n && s[j] == '0') {
+            size_t k = j + 1;
+            double o = 0;
+            bool octal = true;
+            for (; k < n && !isSpace(s[k]); ++k) {
+                if (s[k] < '0' || s[k] > '7') {
+                    octal = false;
+                    break;
+                }
+                o = o * 8 + (s[k].unicode() - '0');
+            }
+            size_t t = k;
+            while (t < n && isSpace(s[t])) {
+                ++t;
+            }
+            if (octal && t == n) {
+                return neg ? -o : o;
+            }
         }
     }
     size_t used = scanDecimal(s, i, value);

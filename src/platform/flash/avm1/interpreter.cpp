@@ -352,8 +352,10 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
             case ActionCode::Multiply:
             case ActionCode::Divide:
             case ActionCode::Modulo: {
-                double b = m.toNumber(act.pop());
-                double x = m.toNumber(act.pop());
+                Value rb = act.pop();
+                Value lx = act.pop();
+                double x = m.toNumber(lx);
+                double b = m.toNumber(rb);
                 double r = 0;
                 switch (a.code) {
                     case ActionCode::Add:
@@ -381,14 +383,18 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
                 break;
             }
             case ActionCode::Add2: {
+                // The right operand converts first (add2 test); an object whose valueOf
+                // gives an object converts again when it meets a string or a number.
                 Value b = act.pop();
                 Value x = act.pop();
-                Value px = m.toPrimitive(x);
                 Value pb = m.toPrimitive(b);
+                Value px = m.toPrimitive(x);
                 if (px.isString() || pb.isString()) {
-                    act.push(Value(m.checkedConcat(m.toString(px), m.toString(pb))));
+                    QString left = m.toString(px);
+                    act.push(Value(m.checkedConcat(left, m.toString(pb))));
                 } else {
-                    act.push(Value(m.toNumber(px) + m.toNumber(pb)));
+                    double left = m.toNumber(px);
+                    act.push(Value(left + m.toNumber(pb)));
                 }
                 break;
             }
@@ -399,26 +405,34 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
                 act.push(Value(m.toNumber(act.pop()) - 1));
                 break;
             case ActionCode::Equals: {
-                double b = m.toNumber(act.pop());
-                double x = m.toNumber(act.pop());
+                Value rb = act.pop();
+                Value lx = act.pop();
+                double x = m.toNumber(lx);
+                double b = m.toNumber(rb);
                 act.push(truth(act, x == b));
                 break;
             }
             case ActionCode::Less: {
-                double b = m.toNumber(act.pop());
-                double x = m.toNumber(act.pop());
+                Value rb = act.pop();
+                Value lx = act.pop();
+                double x = m.toNumber(lx);
+                double b = m.toNumber(rb);
                 act.push(truth(act, x < b));
                 break;
             }
             case ActionCode::And: {
-                bool b = m.toBoolean(act.pop());
-                bool x = m.toBoolean(act.pop());
+                Value rb = act.pop();
+                Value lx = act.pop();
+                bool x = m.toBoolean(lx);
+                bool b = m.toBoolean(rb);
                 act.push(truth(act, x && b));
                 break;
             }
             case ActionCode::Or: {
-                bool b = m.toBoolean(act.pop());
-                bool x = m.toBoolean(act.pop());
+                Value rb = act.pop();
+                Value lx = act.pop();
+                bool x = m.toBoolean(lx);
+                bool b = m.toBoolean(rb);
                 act.push(truth(act, x || b));
                 break;
             }
@@ -426,26 +440,34 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
                 act.push(truth(act, !m.toBoolean(act.pop())));
                 break;
             case ActionCode::StringEquals: {
-                QString b = m.toString(act.pop());
-                QString x = m.toString(act.pop());
+                Value rb = act.pop();
+                Value lx = act.pop();
+                QString x = m.toString(lx);
+                QString b = m.toString(rb);
                 act.push(truth(act, x == b));
                 break;
             }
             case ActionCode::StringLess: {
-                QString b = m.toString(act.pop());
-                QString x = m.toString(act.pop());
+                Value rb = act.pop();
+                Value lx = act.pop();
+                QString x = m.toString(lx);
+                QString b = m.toString(rb);
                 act.push(truth(act, x < b));
                 break;
             }
             case ActionCode::StringGreater: {
-                QString b = m.toString(act.pop());
-                QString x = m.toString(act.pop());
+                Value rb = act.pop();
+                Value lx = act.pop();
+                QString x = m.toString(lx);
+                QString b = m.toString(rb);
                 act.push(truth(act, x > b));
                 break;
             }
             case ActionCode::StringAdd: {
-                QString b = m.toString(act.pop());
-                QString x = m.toString(act.pop());
+                Value rb = act.pop();
+                Value lx = act.pop();
+                QString x = m.toString(lx);
+                QString b = m.toString(rb);
                 act.push(Value(m.checkedConcat(x, b)));
                 break;
             }
@@ -519,8 +541,10 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
             case ActionCode::BitLShift:
             case ActionCode::BitRShift:
             case ActionCode::BitURShift: {
-                int32_t b = m.toInt32(act.pop());
-                int32_t x = m.toInt32(act.pop());
+                Value rb = act.pop();
+                Value lx = act.pop();
+                int32_t x = m.toInt32(lx);
+                int32_t b = m.toInt32(rb);
                 double r = 0;
                 switch (a.code) {
                     case ActionCode::BitAnd:

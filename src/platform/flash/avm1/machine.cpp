@@ -234,18 +234,25 @@ FunctionObject* Machine::defineClass(const QString& name, NativeFn constructor,
 
 double Machine::toNumber(const Value& v) {
     if (v.isObject()) {
-        return primitiveToNumber(toPrimitive(v, 1), version_);
+        // valueOf only; an object that stays an object is NaN (no toString fallback).
+        Value p = toPrimitive(v, 1);
+        return p.isObject() ? std::nan("") : primitiveToNumber(p, version_);
     }
     return primitiveToNumber(v, version_);
 }
 
 QString Machine::toString(const Value& v) {
-    if (v.isObject()) {
-        Value p = toPrimitive(v, 2);
-        if (p.isObject()) {
-            return QStringLiteral("[type Object]");
+    if (Object* o = v.object()) {
+        Value fn = get(o, QStringLiteral("toString"));
+        if (Object* f = fn.object(); f && f->kind() == ObjectKind::Function) {
+            std::vector<Value> none;
+            Value r = call(fn, v, none);
+            if (r.isString()) {
+                return r.string();
+            }
         }
-        return primitiveToString(p, version_);
+        return o->kind() == ObjectKind::Function ? QStringLiteral("[type Function]")
+                                                 : QStringLiteral("[type Object]");
     }
     return primitiveToString(v, version_);
 }
@@ -258,6 +265,8 @@ int32_t Machine::toInt32(const Value& v) {
     return doubleToInt32(toNumber(v));
 }
 
+// The original's ToPrimitive calls one method only: valueOf for numbers (and the default,
+// except for dates), toString for strings. What it returns is used even if it is an object.
 Value Machine::toPrimitive(const Value& v, int hint) {
     Object* o = v.object();
     if (!o) {
@@ -266,24 +275,15 @@ Value Machine::toPrimitive(const Value& v, int hint) {
     if (hint == 0) {
         hint = o->kind() == ObjectKind::Date ? 2 : 1;
     }
-    const char* order[2] = {"valueOf", "toString"};
     if (hint == 2) {
-        std::swap(order[0], order[1]);
+        return Value(toString(v));
     }
-    for (const char* name : order) {
-        Value fn = get(o, QString::fromLatin1(name));
-        if (Object* f = fn.object(); f && f->kind() == ObjectKind::Function) {
-            std::vector<Value> none;
-            Value r = call(fn, v, none);
-            if (!r.isObject()) {
-                return r;
-            }
-        }
+    Value fn = get(o, QStringLiteral("valueOf"));
+    if (Object* f = fn.object(); f && f->kind() == ObjectKind::Function) {
+        std::vector<Value> none;
+        return call(fn, v, none);
     }
-    if (o->kind() == ObjectKind::Function) {
-        return Value(QStringLiteral("[type Function]"));
-    }
-    return hint == 2 ? Value(QStringLiteral("[type Object]")) : v;
+    return v;
 }
 
 Object* Machine::toObject(const Value& v) {

@@ -20,10 +20,13 @@ Value objectCtor(Machine& m, const Value& self, std::vector<Value>& args) {
     return self.isObject() ? self : Value(m.makeObject());
 }
 
-Value objectToString(Machine&, const Value& self, std::vector<Value>&) {
+Value objectToString(Machine& m, const Value& self, std::vector<Value>&) {
     Object* o = self.object();
     if (o && o->kind() == ObjectKind::Function) {
         return Value("[type Function]");
+    }
+    if (o && o->kind() == ObjectKind::Clip) {
+        return Value(m.host().targetPath(o, false));
     }
     return Value("[object Object]");
 }
@@ -86,7 +89,7 @@ Value addProperty(Machine& m, const Value& self, std::vector<Value>& args) {
     if (!o || name.isEmpty() || !isFunction(getter)) {
         return Value(false);
     }
-    if (!setter.isNull() && !isFunction(setter) && !setter.isUndefined()) {
+    if (!setter.isNull() && !isFunction(setter)) {
         return Value(false);
     }
     Property* p = o->find(name, m.version());
