@@ -286,38 +286,57 @@ uint32_t doubleToUint32(double d) {
 }
 
 double parseIntString(const QString& s, int radix, bool radixGiven) {
-    size_t n = size_t(s.size());
+    // The original's parseInt (parse_int test): "0x" is honoured only at the very start and
+    // may be followed by blanks and a sign; a leading zero means octal only when the whole
+    // string, after an optional sign, is octal digits; leading blanks turn both off.
+    const size_t n = size_t(s.size());
     size_t i = 0;
-    while (i < n && isSpace(s[i])) {
-        ++i;
-    }
     bool neg = false;
-    if (i < n && (s[i] == '-' || s[i] == '+')) {
-        neg = s[i] == '-';
-        ++i;
+    if (radixGiven && (radix < 2 || radix > 36)) {
+        return kNaN;
     }
-    if (!radixGiven) {
-        radix = 10;
-        if (i + 1 < n && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
+    auto isHexStart = [&](size_t at) {
+        return at + 1 < n && s[at] == '0' && (s[at + 1] == 'x' || s[at + 1] == 'X');
+    };
+    if (isHexStart(0) && (!radixGiven || radix == 16 || radix > 33)) {
+        if (!radixGiven) {
             radix = 16;
-            i += 2;
-        } else if (i + 1 < n && s[i] == '0' && s[i + 1].isDigit()) {
-            // A leading zero means octal, if every digit is octal.
-            bool octal = true;
-            for (size_t j = i; j < n && s[j].isDigit(); ++j) {
-                if (s[j].unicode() > '7') {
-                    octal = false;
+        }
+        i = 2;
+        while (i < n && isSpace(s[i])) {
+            ++i;
+        }
+        if (i < n && (s[i] == '-' || s[i] == '+')) {
+            neg = s[i] == '-';
+            ++i;
+        }
+    } else if (!radixGiven && n > 2 && (s[0] == '-' || s[0] == '+') && isHexStart(1)) {
+        return kNaN;
+    } else {
+        bool blank = false;
+        while (i < n && isSpace(s[i])) {
+            ++i;
+            blank = true;
+        }
+        if (i < n && (s[i] == '-' || s[i] == '+')) {
+            neg = s[i] == '-';
+            ++i;
+        }
+        if (!radixGiven) {
+            radix = 10;
+            if (!blank && i + 1 < n && s[i] == '0') {
+                bool octal = true;
+                for (size_t j = i; j < n; ++j) {
+                    if (s[j] < '0' || s[j] > '7') {
+                        octal = false;
+                        break;
+                    }
+                }
+                if (octal) {
+                    radix = 8;
                 }
             }
-            if (octal) {
-                radix = 8;
-            }
         }
-    } else if (radix == 16 && i + 1 < n && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
-        i += 2;
-    }
-    if (radix < 2 || radix > 36) {
-        return kNaN;
     }
     double v = 0;
     size_t digits = 0;
@@ -332,23 +351,59 @@ double parseIntString(const QString& s, int radix, bool radixGiven) {
 }
 
 double parseFloatString(const QString& s) {
-    size_t n = size_t(s.size());
+    // The original's parseFloat (parse_float test): later decimal points are skipped
+    // ("1.2345.678" is 1.2345678), the exponent wraps as a 32-bit integer, and "Infinity"
+    // is not a number.
+    const size_t n = size_t(s.size());
     size_t i = 0;
     while (i < n && isSpace(s[i])) {
         ++i;
     }
-    double v = 0;
-    if (scanDecimal(s, i, v) == 0) {
-        QStringView rest = QStringView(s).mid(qsizetype(i));
-        if (rest.startsWith(u"Infinity") || rest.startsWith(u"+Infinity")) {
-            return std::numeric_limits<double>::infinity();
+    std::string buf;
+    if (i < n && (s[i] == '+' || s[i] == '-')) {
+        buf += char(s[i++].unicode());
+    }
+    size_t digits = 0;
+    bool dot = false;
+    bool secondDot = false;  // after a second point no exponent is read
+    for (; i < n; ++i) {
+        ushort c = s[i].unicode();
+        if (c >= '0' && c <= '9') {
+            buf += char(c);
+            ++digits;
+        } else if (c == '.') {
+            if (!dot) {
+                buf += '.';
+                dot = true;
+            } else {
+                secondDot = true;
+            }
+        } else {
+            break;
         }
-        if (rest.startsWith(u"-Infinity")) {
-            return -std::numeric_limits<double>::infinity();
-        }
+    }
+    if (digits == 0) {
         return kNaN;
     }
-    return v;
+    if (!secondDot && i < n && (s[i] == 'e' || s[i] == 'E')) {
+        size_t j = i + 1;
+        bool neg = false;
+        if (j < n && (s[j] == '+' || s[j] == '-')) {
+            neg = s[j] == '-';
+            ++j;
+        }
+        uint32_t e = 0;
+        size_t expDigits = 0;
+        while (j < n && s[j].unicode() >= '0' && s[j].unicode() <= '9') {
+            e = e * 10 + (s[j++].unicode() - '0');
+            ++expDigits;
+        }
+        if (expDigits) {
+            int32_t exp = int32_t(e);
+            buf += 'e' + std::to_string(neg ? -int64_t(exp) : int64_t(exp));
+        }
+    }
+    return std::strtod(buf.c_str(), nullptr);
 }
 
 }  // namespace pencora::avm1

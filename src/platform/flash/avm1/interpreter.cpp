@@ -93,6 +93,8 @@ bool strictEquals(const Value& x, const Value& y) {
         case Value::Type::Null:
             return true;
         case Value::Type::Number:
+            // NaN === NaN holds in the original (strictly_equals test).
+            return x.number() == y.number() || (std::isnan(x.number()) && std::isnan(y.number()));
         case Value::Type::Boolean:
             return x.number() == y.number();
         case Value::Type::String:
@@ -405,10 +407,11 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
                 act.push(Value(m.toNumber(act.pop()) - 1));
                 break;
             case ActionCode::Equals: {
+                // Unlike Add, Equals converts its right operand first (equals test).
                 Value rb = act.pop();
                 Value lx = act.pop();
-                double x = m.toNumber(lx);
                 double b = m.toNumber(rb);
+                double x = m.toNumber(lx);
                 act.push(truth(act, x == b));
                 break;
             }

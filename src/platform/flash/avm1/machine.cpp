@@ -20,7 +20,8 @@ Machine::Machine(Host& host, int swfVersion)
     heap_.setCap(limits_.maxHeapBytes);
     protos_.object = heap_.make<Object>(nullptr);
     protos_.function = heap_.make<Object>(protos_.object);
-    global_ = heap_.make<Object>(protos_.object);
+    // _global is bare: it inherits nothing, not even from Object.prototype (global_is_bare).
+    global_ = heap_.make<Object>(nullptr);
     installBuiltins();
     impl_->liveBytesAfterGc = heap_.bytes();
 }
@@ -283,7 +284,8 @@ Value Machine::toPrimitive(const Value& v, int hint) {
         std::vector<Value> none;
         return call(fn, v, none);
     }
-    return v;
+    // Without a valueOf the object reads as undefined (_global == undefined is true).
+    return Value();
 }
 
 Object* Machine::toObject(const Value& v) {

@@ -15,13 +15,19 @@ namespace pencora::avm1 {
 namespace {
 
 Value globalParseInt(Machine& m, const Value&, std::vector<Value>& args) {
+    if (args.empty()) {
+        return Value();
+    }
     QString s = m.toString(arg(args, 0));
-    bool radixGiven = args.size() > 1 && !args[1].isUndefined();
+    bool radixGiven = args.size() > 1;
     int radix = radixGiven ? m.toInt32(args[1]) : 10;
     return Value(parseIntString(s, radix, radixGiven));
 }
 
 Value globalParseFloat(Machine& m, const Value&, std::vector<Value>& args) {
+    if (args.empty()) {
+        return Value();
+    }
     return Value(parseFloatString(m.toString(arg(args, 0))));
 }
 
