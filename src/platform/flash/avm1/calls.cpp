@@ -26,7 +26,9 @@ Activation Activation::forTimeline(Machine& m, std::shared_ptr<const PreparedBlo
 Activation Activation::forCall(Machine& m, FunctionObject* fn, const Value& thisValue) {
     const ScriptFunction& s = *fn->script;
     Activation a;
-    a.swfVersion = s.swfVersion;
+    // Functions of SWF 4 movies run with SWF 5 rules: comparisons give booleans and division
+    // by zero gives Infinity (swf4_function_calls test).
+    a.swfVersion = std::max(s.swfVersion, 5);
     a.code = s.code;
     a.constants = s.constants;
     a.scope = s.scope;

@@ -202,10 +202,8 @@ double stringToNumber(const QString& s, int swfVersion) {
         // "Infinity" is not read back by the original's ToNumber.
         return swfVersion < 5 ? 0 : kNaN;
     }
+    // Trailing blanks make the string not a number ("  5  " is NaN, is_finite test).
     size_t j = i + used;
-    while (j < n && isSpace(s[j])) {
-        ++j;
-    }
     if (j != n) {
         return swfVersion < 5 ? value : kNaN;
     }

@@ -24,6 +24,10 @@ Value truth(const Activation& act, bool b) {
     return act.swfVersion < 5 ? Value(b ? 1 : 0) : Value(b);
 }
 
+Value asTruth(const Activation& act, const Value& v) {
+    return v.isBoolean() ? truth(act, v.boolean()) : v;
+}
+
 // ECMA-262 abstract relational comparison x < y; undefined when either side is NaN.
 Value lessThan(Machine& m, const Value& x, const Value& y) {
     Value px = m.toPrimitive(x, 1);
@@ -517,25 +521,25 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
             case ActionCode::Less2: {
                 Value b = act.pop();
                 Value x = act.pop();
-                act.push(lessThan(m, x, b));
+                act.push(asTruth(act, lessThan(m, x, b)));
                 break;
             }
             case ActionCode::Greater: {
                 Value b = act.pop();
                 Value x = act.pop();
-                act.push(lessThan(m, b, x));
+                act.push(asTruth(act, lessThan(m, b, x)));
                 break;
             }
             case ActionCode::Equals2: {
                 Value b = act.pop();
                 Value x = act.pop();
-                act.push(Value(looseEquals(m, x, b)));
+                act.push(truth(act, looseEquals(m, x, b)));
                 break;
             }
             case ActionCode::StrictEquals: {
                 Value b = act.pop();
                 Value x = act.pop();
-                act.push(Value(strictEquals(x, b)));
+                act.push(truth(act, strictEquals(x, b)));
                 break;
             }
             case ActionCode::BitAnd:
@@ -781,7 +785,8 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
                 } else {
                     o = v.object();
                 }
-                act.push(Value::null());
+                // The end marker is undefined (enumerate test).
+                act.push(Value());
                 if (o) {
                     std::vector<QString> names = m.enumerate(o);
                     for (auto it = names.rbegin(); it != names.rend(); ++it) {

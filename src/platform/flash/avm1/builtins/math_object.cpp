@@ -43,34 +43,34 @@ Value mathPow(Machine& m, const Value&, std::vector<Value>& args) {
     return Value(std::pow(num(m, args, 0), num(m, args, 1)));
 }
 
-Value mathMax(Machine& m, const Value&, std::vector<Value>& args) {
+// min and max compare two arguments: a missing second one is NaN (math_min_max), and every
+// argument is converted, in order, even after a NaN (math_swf7).
+Value minMax(Machine& m, std::vector<Value>& args, bool max) {
     if (args.empty()) {
-        return Value(-std::numeric_limits<double>::infinity());
+        return Value(max ? -std::numeric_limits<double>::infinity()
+                         : std::numeric_limits<double>::infinity());
     }
-    double r = -std::numeric_limits<double>::infinity();
-    for (const Value& v : args) {
-        double x = m.toNumber(v);
+    double r = 0;
+    bool nan = false;
+    for (size_t i = 0; i < std::max<size_t>(args.size(), 2); ++i) {
+        double x = num(m, args, i);
         if (std::isnan(x)) {
-            return Value(x);
+            nan = true;
+        } else if (i == 0) {
+            r = x;
+        } else {
+            r = max ? std::max(r, x) : std::min(r, x);
         }
-        r = std::max(r, x);
     }
-    return Value(r);
+    return Value(nan ? std::numeric_limits<double>::quiet_NaN() : r);
+}
+
+Value mathMax(Machine& m, const Value&, std::vector<Value>& args) {
+    return minMax(m, args, true);
 }
 
 Value mathMin(Machine& m, const Value&, std::vector<Value>& args) {
-    if (args.empty()) {
-        return Value(std::numeric_limits<double>::infinity());
-    }
-    double r = std::numeric_limits<double>::infinity();
-    for (const Value& v : args) {
-        double x = m.toNumber(v);
-        if (std::isnan(x)) {
-            return Value(x);
-        }
-        r = std::min(r, x);
-    }
-    return Value(r);
+    return minMax(m, args, false);
 }
 
 Value mathRandom(Machine&, const Value&, std::vector<Value>&) {

@@ -43,7 +43,7 @@ Value objectValueOf(Machine&, const Value& self, std::vector<Value>&) {
 
 Value hasOwnProperty(Machine& m, const Value& self, std::vector<Value>& args) {
     Object* o = self.object();
-    if (!o) {
+    if (!o || args.empty()) {
         return Value(false);
     }
     QString name = m.toString(arg(args, 0));
