@@ -56,20 +56,23 @@ struct DepthGuard {
     ~DepthGuard() { --st.depth; }
 };
 
-// The object `super` names inside a method: looks up from the super prototype, calls run on
-// the current this.
-Object* makeSuper(Machine& m, Object* superBase) {
-    if (!superBase) {
+// The object `super` names inside a method. `holder` is the prototype that holds the running
+// method (for a constructor, its prototype): super looks members up from the prototype above
+// it and super() runs the holder's __constructor__.
+Object* makeSuper(Machine& m, Object* holder) {
+    if (!holder) {
         return nullptr;
     }
-    Object* s = m.heap().make<Object>(superBase);
+    Object* s = m.heap().make<Object>(holder->proto());
+    Property* ctor = holder->find(QStringLiteral("__constructor__"), 10);
+    s->put(QStringLiteral("__constructor__"), ctor ? ctor->value : Value(), kDontEnum);
     return s;
 }
 
 }  // namespace
 
 Value callScript(Machine& m, FunctionObject* fn, const Value& thisValue,
-                 std::vector<Value>& args, Object* superBase) {
+                 std::vector<Value>& args, Object* superHolder) {
     DepthGuard depth(m);
     const ScriptFunction& s = *fn->script;
     const swf::FunctionDef& def = *s.def;
@@ -83,7 +86,7 @@ Value callScript(Machine& m, FunctionObject* fn, const Value& thisValue,
         arguments->put("caller", Value::null(), kDontEnum);
     }
     act.arguments = arguments;
-    Object* super = makeSuper(m, superBase);
+    Object* super = makeSuper(m, superHolder);
     act.superObject = super;
 
     if (def.version2) {
@@ -119,7 +122,7 @@ Value callScript(Machine& m, FunctionObject* fn, const Value& thisValue,
         if (f & (swf::kSuppressArguments | swf::kPreloadArguments)) {
             act.arguments = nullptr;
         }
-        if (f & (swf::kSuppressSuper | swf::kPreloadSuper)) {
+        if (f & swf::kSuppressSuper) {
             act.superObject = nullptr;
         }
     }

@@ -77,6 +77,13 @@ RunResult Machine::guarded(int swfVersion, const std::function<Value()>& body) {
     } catch (ScriptThrow& t) {
         r.status = RunResult::Status::Uncaught;
         r.value = t.value;
+        if (outermost) {
+            // The original's log names exceptions nobody caught (uncaught_exception test).
+            try {
+                host_.trace(QStringLiteral("Warning: Uncaught exception, ") + toString(t.value));
+            } catch (...) {
+            }
+        }
     } catch (LimitExceeded& e) {
         switch (e.kind) {
             case LimitExceeded::Kind::Time:
@@ -504,17 +511,17 @@ std::vector<QString> Machine::enumerate(Object* o) {
 
 namespace {
 
-// The prototype `super` starts from: the object above the one that holds the running method.
-Object* superBaseFor(Object* self, Object* fn) {
+// The object on this's chain that holds the running method; `super` starts above it.
+Object* superHolderFor(Object* self, Object* fn) {
     int guard = 0;
     for (Object* p = self; p && guard < 256; p = p->proto(), ++guard) {
         for (const Property& prop : p->properties()) {
             if (prop.value.object() == fn) {
-                return p->proto();
+                return p;
             }
         }
     }
-    return self->proto() ? self->proto()->proto() : nullptr;
+    return self->proto();
 }
 
 }  // namespace
@@ -543,7 +550,7 @@ Value Machine::call(const Value& fn, const Value& thisValue, std::vector<Value>&
     if (f->script) {
         Object* superBase = nullptr;
         if (f->script->mayUseSuper && thisValue.object()) {
-            superBase = superBaseFor(thisValue.object(), f);
+            superBase = superHolderFor(thisValue.object(), f);
         }
         return callScript(*this, f, thisValue, args, superBase);
     }
@@ -576,8 +583,7 @@ Value Machine::construct(const Value& ctor, std::vector<Value>& args) {
         Value r = f->native(*this, Value(obj), args);
         return r.isObject() ? r : Value(obj);
     }
-    Object* superBase = protoValue.object() ? protoValue.object()->proto() : nullptr;
-    Value r = callScript(*this, f, Value(obj), args, superBase);
+    Value r = callScript(*this, f, Value(obj), args, protoValue.object());
     return r.isObject() ? r : Value(obj);
 }
 

@@ -55,7 +55,7 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
                     Value& returnValue);
 // Calls a script function (interpreter.cpp).
 Value callScript(Machine& m, FunctionObject* fn, const Value& thisValue,
-                 std::vector<Value>& args, Object* superBase);
+                 std::vector<Value>& args, Object* superHolder);
 
 // Built-in classes, one file each.
 void installObjectClass(Machine& m);
