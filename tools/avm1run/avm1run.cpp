@@ -139,8 +139,8 @@ int runCorpus(const fs::path& dir, bool list) {
                             (long long)firstBad + 1, got[firstBad].left(80).toUtf8().constData(),
                             wantLines[firstBad].left(80).toUtf8().constData());
             } else {
-                std::printf("FAIL %s: %lld lines, want %lld\n", name.c_str(),
-                            (long long)got.size(), (long long)wantLines.size());
+                std::printf("FAIL %s: %lld lines, want %lld\n", name.c_str(), (long long)got.size(),
+                            (long long)wantLines.size());
             }
         }
         std::fflush(stdout);
@@ -160,19 +160,37 @@ void dumpBlock(const pencora::swf::Bytes& bytes) {
         for (const auto& v : a.values) {
             using T = pencora::swf::PushValue::Type;
             switch (v.type) {
-                case T::String: std::printf(" \"%s\"", v.text.c_str()); break;
-                case T::Register: std::printf(" r%u", v.index); break;
-                case T::Constant: std::printf(" c%u", v.index); break;
-                case T::Null: std::printf(" null"); break;
-                case T::Undefined: std::printf(" undef"); break;
-                case T::Boolean: std::printf(" %s", v.number ? "true" : "false"); break;
-                default: std::printf(" %g", v.number); break;
+                case T::String:
+                    std::printf(" \"%s\"", v.text.c_str());
+                    break;
+                case T::Register:
+                    std::printf(" r%u", v.index);
+                    break;
+                case T::Constant:
+                    std::printf(" c%u", v.index);
+                    break;
+                case T::Null:
+                    std::printf(" null");
+                    break;
+                case T::Undefined:
+                    std::printf(" undef");
+                    break;
+                case T::Boolean:
+                    std::printf(" %s", v.number ? "true" : "false");
+                    break;
+                default:
+                    std::printf(" %g", v.number);
+                    break;
             }
         }
-        for (const auto& s : a.strings) std::printf(" '%s'", s.c_str());
-        if (a.function) std::printf(" fn '%s' end=%u", a.function->name.c_str(), a.function->bodyEnd);
-        if (a.code == pencora::swf::ActionCode::Jump || a.code == pencora::swf::ActionCode::If) std::printf(" -> %u", a.target);
-        if (!a.text.empty()) std::printf(" '%s'", a.text.c_str());
+        for (const auto& s : a.strings)
+            std::printf(" '%s'", s.c_str());
+        if (a.function)
+            std::printf(" fn '%s' end=%u", a.function->name.c_str(), a.function->bodyEnd);
+        if (a.code == pencora::swf::ActionCode::Jump || a.code == pencora::swf::ActionCode::If)
+            std::printf(" -> %u", a.target);
+        if (!a.text.empty())
+            std::printf(" '%s'", a.text.c_str());
         std::printf("\n");
     }
 }
@@ -181,7 +199,8 @@ int dumpMovie(const char* path) {
     std::string bytes = readText(path);
     auto result = pencora::swf::readMovie(
         std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
-    if (!result) return 1;
+    if (!result)
+        return 1;
     int f = 0;
     for (const auto& frame : result.movie->timeline.frames) {
         ++f;

@@ -10,7 +10,7 @@ namespace pencora::tools {
 using avm1::Value;
 
 class TraceHost::RootBinding : public avm1::ClipBinding {
-public:
+  public:
     explicit RootBinding(TraceHost& h) : host(h) {}
     bool get(avm1::Machine&, const QString& name, Value& out) override {
         if (name == QLatin1String("_currentframe")) {

@@ -16,7 +16,7 @@
 namespace pencora::tools {
 
 class TraceHost : public avm1::Host {
-public:
+  public:
     explicit TraceHost(std::shared_ptr<const swf::Movie> movie);
     ~TraceHost() override;
 
@@ -43,7 +43,7 @@ public:
 
     class RootBinding;
 
-private:
+  private:
     void runFrameScripts(int frame);
 
     std::shared_ptr<const swf::Movie> movie_;

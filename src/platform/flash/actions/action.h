@@ -133,9 +133,9 @@ struct PushValue {
         Constant = 8,  // both the 8-bit and the 16-bit constant-pool forms
     };
     Type type = Type::Undefined;
-    double number = 0;      // Float, Double, Integer; Boolean as 0/1
-    uint32_t index = 0;     // Register number or constant-pool index
-    std::string text;       // String
+    double number = 0;   // Float, Double, Integer; Boolean as 0/1
+    uint32_t index = 0;  // Register number or constant-pool index
+    std::string text;    // String
 };
 
 // Flags of DefineFunction2, as stored in the record.
@@ -187,16 +187,16 @@ struct Action {
     // Jump and If: where a taken branch goes. With: end of the body. WaitForFrame/2: where the
     // skip lands when the frame is not loaded.
     uint32_t target = 0;
-    uint16_t frame = 0;      // GotoFrame, WaitForFrame; GotoFrame2: scene bias
-    uint8_t byteArg = 0;     // StoreRegister: register; GetURL2: method flags; GotoFrame2: flags;
-                             // WaitForFrame/2: skip count as stored
-    std::string text;        // GetURL: url; SetTarget: target; GoToLabel: label
-    std::string text2;       // GetURL: window target
-    std::vector<PushValue> values;      // Push
-    std::vector<std::string> strings;   // ConstantPool
+    uint16_t frame = 0;   // GotoFrame, WaitForFrame; GotoFrame2: scene bias
+    uint8_t byteArg = 0;  // StoreRegister: register; GetURL2: method flags; GotoFrame2: flags;
+                          // WaitForFrame/2: skip count as stored
+    std::string text;     // GetURL: url; SetTarget: target; GoToLabel: label
+    std::string text2;    // GetURL: window target
+    std::vector<PushValue> values;                // Push
+    std::vector<std::string> strings;             // ConstantPool
     std::shared_ptr<const FunctionDef> function;  // DefineFunction/2
     std::shared_ptr<const TryDef> tryDef;         // Try
-    uint8_t rawCode = 0;     // the code byte as read, also for codes this list does not name
+    uint8_t rawCode = 0;  // the code byte as read, also for codes this list does not name
 };
 
 struct ActionBlock {

@@ -27,18 +27,24 @@ void ArrayObject::setLength(Machine& m, double n) {
     if (!std::isfinite(n) || n < 0) {
         return;
     }
-    uint32_t len = uint32_t(std::min<double>(n, m.limits().maxArrayLength));
-    if (len > elements.size()) {
+    uint32_t len = uint32_t(std::min(n, 4294967295.0));
+    sparseLength = 0;
+    if (len <= elements.size()) {
+        elements.resize(len);
+    } else if (len - elements.size() <= 65536) {
         m.heap().charge((len - elements.size()) * sizeof(Value));
+        elements.resize(len);
+    } else {
+        sparseLength = len;
     }
-    elements.resize(len);
 }
 
 void ArrayObject::setAt(Machine& m, uint32_t i, const Value& v) {
     if (i >= elements.size()) {
-        if (i >= m.limits().maxArrayLength) {
+        if (i >= m.limits().maxArrayLength || i - elements.size() > 65536) {
             // Beyond the dense store: kept as an ordinary property.
             put(QString::number(i), v);
+            sparseLength = std::max(sparseLength, i + 1);
             return;
         }
         m.heap().charge((i + 1 - elements.size()) * sizeof(Value));
@@ -49,7 +55,7 @@ void ArrayObject::setAt(Machine& m, uint32_t i, const Value& v) {
 
 bool ArrayObject::getOwnVirtual(Machine&, const QString& name, Value& out) {
     if (name == QLatin1String("length")) {
-        out = Value(double(elements.size()));
+        out = Value(double(length()));
         return true;
     }
     int64_t i = arrayIndex(name);

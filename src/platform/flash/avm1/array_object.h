@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/flash/avm1/object.h"
@@ -11,12 +12,14 @@
 namespace pencora::avm1 {
 
 class ArrayObject : public Object {
-public:
+  public:
     explicit ArrayObject(Object* proto) : Object(proto, ObjectKind::Array) {}
 
-    std::vector<Value> elements;  // [0, length); holes are undefined
+    std::vector<Value> elements;  // the dense part; holes are undefined
+    // A length set far beyond the elements (a.length = 4e9) is only recorded, not allocated.
+    uint32_t sparseLength = 0;
 
-    uint32_t length() const { return uint32_t(elements.size()); }
+    uint32_t length() const { return std::max(uint32_t(elements.size()), sparseLength); }
     // Grows or shrinks; charged against the heap.
     void setLength(Machine& m, double n);
     Value at(uint32_t i) const { return i < elements.size() ? elements[i] : Value(); }

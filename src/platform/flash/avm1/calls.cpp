@@ -3,6 +3,7 @@
 #include "platform/flash/avm1/array_object.h"
 #include "platform/flash/avm1/function_object.h"
 #include "platform/flash/avm1/machine_impl.h"
+#include "platform/flash/avm1/super_object.h"
 
 namespace pencora::avm1 {
 
@@ -56,23 +57,17 @@ struct DepthGuard {
     ~DepthGuard() { --st.depth; }
 };
 
-// The object `super` names inside a method. `holder` is the prototype that holds the running
-// method (for a constructor, its prototype): super looks members up from the prototype above
-// it and super() runs the holder's __constructor__.
 Object* makeSuper(Machine& m, Object* holder) {
     if (!holder) {
         return nullptr;
     }
-    Object* s = m.heap().make<Object>(holder->proto());
-    Property* ctor = holder->find(QStringLiteral("__constructor__"), 10);
-    s->put(QStringLiteral("__constructor__"), ctor ? ctor->value : Value(), kDontEnum);
-    return s;
+    return m.heap().make<SuperObject>(holder);
 }
 
 }  // namespace
 
-Value callScript(Machine& m, FunctionObject* fn, const Value& thisValue,
-                 std::vector<Value>& args, Object* superHolder) {
+Value callScript(Machine& m, FunctionObject* fn, const Value& thisValue, std::vector<Value>& args,
+                 Object* superHolder) {
     DepthGuard depth(m);
     const ScriptFunction& s = *fn->script;
     const swf::FunctionDef& def = *s.def;
@@ -156,6 +151,44 @@ Value callScript(Machine& m, FunctionObject* fn, const Value& thisValue,
     Value result;
     Completion c = runRange(m, act, def.bodyBegin, def.bodyEnd, pc, result);
     return c == Completion::Return ? result : Value();
+}
+
+}  // namespace pencora::avm1
+
+namespace pencora::avm1 {
+
+Value callThroughSuper(Machine& m, SuperObject* super, const Value& thisValue,
+                       const QString* method, std::vector<Value>& args) {
+    Object* holder = super->holder;
+    if (!method) {
+        Property* p = holder->find(QStringLiteral("__constructor__"), 10);
+        Value ctor = p ? p->value : Value();
+        Object* c = ctor.object();
+        if (!c || c->kind() != ObjectKind::Function) {
+            return Value();
+        }
+        auto* f = static_cast<FunctionObject*>(c);
+        if (!f->script) {
+            return m.call(ctor, thisValue, args);
+        }
+        return callScript(m, f, thisValue, args, m.get(c, QStringLiteral("prototype")).object());
+    }
+    int guard = 0;
+    for (Object* p = holder->proto(); p && guard < 256; p = p->proto(), ++guard) {
+        if (Property* prop = p->find(*method, m.version())) {
+            Value fn = prop->getter ? m.get(p, *method) : prop->value;
+            Object* o = fn.object();
+            if (!o || o->kind() != ObjectKind::Function) {
+                return Value();
+            }
+            auto* f = static_cast<FunctionObject*>(o);
+            if (!f->script) {
+                return m.call(fn, thisValue, args);
+            }
+            return callScript(m, f, thisValue, args, p);
+        }
+    }
+    return Value();
 }
 
 }  // namespace pencora::avm1

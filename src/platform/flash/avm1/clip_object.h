@@ -16,7 +16,7 @@ class Machine;
 
 // Implemented by the runtime, one per display object.
 class ClipBinding {
-public:
+  public:
     virtual ~ClipBinding() = default;
     // Built-in properties (_x, _currentframe, _name ...) and children by instance name.
     // Returns true and fills `out` when the clip answers the name.
@@ -30,7 +30,7 @@ public:
 };
 
 class ClipObject : public Object {
-public:
+  public:
     ClipObject(Object* proto, ClipBinding* binding)
         : Object(proto, ObjectKind::Clip), binding_(binding) {}
 
@@ -57,7 +57,7 @@ public:
         }
     }
 
-private:
+  private:
     ClipBinding* binding_;
 };
 

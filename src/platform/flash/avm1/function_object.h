@@ -15,17 +15,17 @@ namespace pencora::avm1 {
 // What a script function closes over when it is defined.
 struct ScriptFunction {
     std::shared_ptr<const PreparedBlock> code;
-    const swf::FunctionDef* def = nullptr;  // owned by code's block
-    uint32_t defIndex = 0;  // the DefineFunction record
+    const swf::FunctionDef* def = nullptr;                  // owned by code's block
+    uint32_t defIndex = 0;                                  // the DefineFunction record
     std::shared_ptr<const std::vector<QString>> constants;  // the pool in force at definition
-    std::vector<Object*> scope;  // outermost first
-    Object* targetClip = nullptr;  // the clip whose timeline defined it
+    std::vector<Object*> scope;                             // outermost first
+    Object* targetClip = nullptr;                           // the clip whose timeline defined it
     int swfVersion = 8;
     bool mayUseSuper = true;  // the body names `super` (found when defined)
 };
 
 class FunctionObject : public Object {
-public:
+  public:
     FunctionObject(Object* proto, NativeFn fn, NativeFn constructFn)
         : Object(proto, ObjectKind::Function), native(fn), constructNative(constructFn) {}
     FunctionObject(Object* proto, std::unique_ptr<ScriptFunction> s)

@@ -5,7 +5,7 @@ namespace pencora::avm1 {
 namespace {
 
 class Marker : public Tracer {
-public:
+  public:
     void mark(Object* o) override {
         if (o && !o->marked) {
             o->marked = true;

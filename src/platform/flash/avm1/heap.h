@@ -12,7 +12,7 @@
 namespace pencora::avm1 {
 
 class Heap {
-public:
+  public:
     Heap() = default;
     ~Heap();
     Heap(const Heap&) = delete;
@@ -41,7 +41,7 @@ public:
     // Marks from the roots, frees the rest, recounts the bytes in use.
     void collect(const std::function<void(Tracer&)>& markRoots);
 
-private:
+  private:
     std::vector<Object*> objects_;
     size_t bytes_ = 0;
     size_t cap_ = size_t(512) << 20;

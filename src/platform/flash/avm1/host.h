@@ -61,12 +61,12 @@ enum class ClipProperty : int {
 struct UrlRequest {
     enum class Method { None, Get, Post };
     QString url;
-    QString target;             // window name, "_levelN", or a clip's target path
+    QString target;  // window name, "_levelN", or a clip's target path
     Method method = Method::None;
-    bool loadVariables = false;  // GetURL2 flag: load variables instead of a movie
-    bool targetIsClip = false;   // GetURL2 flag: target names a clip, not a window
+    bool loadVariables = false;    // GetURL2 flag: load variables instead of a movie
+    bool targetIsClip = false;     // GetURL2 flag: target names a clip, not a window
     Object* sourceClip = nullptr;  // the clip whose variables a GET/POST sends
-    QByteArray variables;        // url-encoded variables of sourceClip when a method is set
+    QByteArray variables;          // url-encoded variables of sourceClip when a method is set
 };
 
 // Data fetched for LoadVars, XML.load, loadVariables: the runtime fetches through the site's
@@ -79,7 +79,7 @@ struct FetchRequest {
 };
 
 class Host {
-public:
+  public:
     virtual ~Host() = default;
 
     // Milliseconds since the movie started: getTimer, setInterval. Tests advance it by hand.

@@ -292,7 +292,8 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
             case ActionCode::WaitForFrame2: {
                 Value f = act.pop();
                 double n = m.toNumber(f);
-                if (act.target && std::isfinite(n) && !m.host().frameLoaded(act.target, int(n) - 1)) {
+                if (act.target && std::isfinite(n) &&
+                    !m.host().frameLoaded(act.target, int(n) - 1)) {
                     next = a.target;
                 }
                 break;
@@ -318,9 +319,8 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
                             act.stack.push_back(v.value);
                             break;
                         case PreparedPush::Kind::Register:
-                            act.stack.push_back(v.index < act.registers.size()
-                                                    ? act.registers[v.index]
-                                                    : Value());
+                            act.stack.push_back(
+                                v.index < act.registers.size() ? act.registers[v.index] : Value());
                             break;
                         case PreparedPush::Kind::Constant:
                             act.stack.push_back(act.constants && v.index < act.constants->size()
@@ -487,8 +487,13 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
                 double count = m.toNumber(act.pop());
                 double index = m.toNumber(act.pop());
                 QString s = m.toString(act.pop());
-                qsizetype start = std::isfinite(index) ? qsizetype(std::max(0.0, std::min(index - 1, double(s.size())))) : 0;
-                qsizetype len = std::isfinite(count) && count >= 0 ? qsizetype(std::min(count, double(s.size()))) : s.size();
+                qsizetype start =
+                    std::isfinite(index)
+                        ? qsizetype(std::max(0.0, std::min(index - 1, double(s.size()))))
+                        : 0;
+                qsizetype len = std::isfinite(count) && count >= 0
+                                    ? qsizetype(std::min(count, double(s.size())))
+                                    : s.size();
                 act.push(Value(s.mid(start, len)));
                 break;
             }
@@ -578,7 +583,8 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
             }
             case ActionCode::RandomNumber: {
                 double max = m.toNumber(act.pop());
-                int32_t n = std::isfinite(max) && max > 0 ? int32_t(std::min(max, 2147483647.0)) : 0;
+                int32_t n =
+                    std::isfinite(max) && max > 0 ? int32_t(std::min(max, 2147483647.0)) : 0;
                 act.push(Value(n > 0 ? double(std::rand() % n) : 0.0));
                 break;
             }
@@ -766,12 +772,17 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
                 break;
             }
             case ActionCode::InitObject: {
+                // Pairs come off the stack last first; properties go in in source order.
                 size_t n = popCount(act, m);
-                Object* o = m.makeObject();
+                std::vector<std::pair<QString, Value>> pairs;
                 for (size_t i = 0; i < n; ++i) {
                     Value v = act.pop();
                     QString name = m.toString(act.pop());
-                    m.set(o, name, v);
+                    pairs.emplace_back(std::move(name), std::move(v));
+                }
+                Object* o = m.makeObject();
+                for (auto it = pairs.rbegin(); it != pairs.rend(); ++it) {
+                    m.set(o, it->first, it->second);
                 }
                 act.push(Value(o));
                 break;
@@ -858,8 +869,8 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
                 double depth = m.toNumber(act.pop());
                 QString name = m.toString(act.pop());
                 Value source = act.pop();
-                Object* clip = source.object() ? source.object()
-                                               : resolvePath(m, act, m.toString(source));
+                Object* clip =
+                    source.object() ? source.object() : resolvePath(m, act, m.toString(source));
                 if (clip) {
                     m.host().cloneSprite(clip, name, std::isfinite(depth) ? int(depth) : 0);
                 }
@@ -896,7 +907,8 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
             case ActionCode::FSCommand2: {
                 std::vector<Value> args = popArgs(m, act);
                 UrlRequest r;
-                r.url = QStringLiteral("FSCommand:") + (args.empty() ? QString() : m.toString(args[0]));
+                r.url =
+                    QStringLiteral("FSCommand:") + (args.empty() ? QString() : m.toString(args[0]));
                 QStringList rest;
                 for (size_t i = 1; i < args.size(); ++i) {
                     rest << m.toString(args[i]);

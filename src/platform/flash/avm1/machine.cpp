@@ -11,11 +11,14 @@
 #include "platform/flash/avm1/function_object.h"
 #include "platform/flash/avm1/machine_impl.h"
 #include "platform/flash/avm1/primitive_object.h"
+#include "platform/flash/avm1/super_object.h"
 
 namespace pencora::avm1 {
 
 Machine::Machine(Host& host, int swfVersion)
-    : host_(host), version_(swfVersion), defaultVersion_(swfVersion),
+    : host_(host),
+      version_(swfVersion),
+      defaultVersion_(swfVersion),
       impl_(std::make_unique<Impl>()) {
     heap_.setCap(limits_.maxHeapBytes);
     protos_.object = heap_.make<Object>(nullptr);
@@ -192,10 +195,10 @@ void Machine::collectGarbage(const std::vector<Object*>& roots) {
     }
     heap_.collect([&](Tracer& t) {
         t.mark(global_);
-        for (Object* o : {protos_.object, protos_.function, protos_.array, protos_.string,
-                          protos_.number, protos_.boolean, protos_.date, protos_.error,
-                          protos_.xmlNode, protos_.xml, protos_.movieClip, protos_.button,
-                          protos_.textField, impl_->objectToString}) {
+        for (Object* o :
+             {protos_.object, protos_.function, protos_.array, protos_.string, protos_.number,
+              protos_.boolean, protos_.date, protos_.error, protos_.xmlNode, protos_.xml,
+              protos_.movieClip, protos_.button, protos_.textField, impl_->objectToString}) {
             if (o) {
                 t.mark(o);
             }
@@ -224,15 +227,15 @@ void Machine::collectGarbage(const std::vector<Object*>& roots) {
 }
 
 ClipObject* Machine::makeClip(Object* proto, ClipBinding* binding) {
-    ClipObject* c = heap_.make<ClipObject>(proto ? proto : protos_.movieClip ? protos_.movieClip
-                                                                           : protos_.object,
+    ClipObject* c = heap_.make<ClipObject>(proto               ? proto
+                                           : protos_.movieClip ? protos_.movieClip
+                                                               : protos_.object,
                                            binding);
     impl_->pinned.insert(c);
     return c;
 }
 
-FunctionObject* Machine::defineClass(const QString& name, NativeFn constructor,
-                                     Object* prototype) {
+FunctionObject* Machine::defineClass(const QString& name, NativeFn constructor, Object* prototype) {
     FunctionObject* f = makeClass(constructor, prototype);
     global_->put(name, Value(f), kDontEnum);
     return f;
@@ -348,7 +351,12 @@ QString Machine::checkedConcat(const QString& a, const QString& b) {
 
 Value Machine::get(Object* o, const QString& name) {
     if (name == QLatin1String("__proto__")) {
-        return o->proto() ? Value(o->proto()) : Value();
+        // super stands for the super prototype itself, so its __proto__ is one further up.
+        Object* p = o->proto();
+        if (dynamic_cast<SuperObject*>(o)) {
+            p = p ? p->proto() : nullptr;
+        }
+        return p ? Value(p) : Value();
     }
     int guard = 0;
     for (Object* p = o; p && guard < 256; p = p->proto(), ++guard) {
@@ -557,8 +565,7 @@ Value Machine::call(const Value& fn, const Value& thisValue, std::vector<Value>&
     return Value();
 }
 
-Value Machine::callMethodValue(const Value& target, const QString& name,
-                               std::vector<Value>& args) {
+Value Machine::callMethodValue(const Value& target, const QString& name, std::vector<Value>& args) {
     Value fn = getMember(target, name);
     return call(fn, target, args);
 }
@@ -587,6 +594,28 @@ Value Machine::construct(const Value& ctor, std::vector<Value>& args) {
     return r.isObject() ? r : Value(obj);
 }
 
+namespace {
+
+// Whether a prototype's interfaces (ImplementsOp), or theirs in turn, include `proto`.
+bool implementsProto(Machine& m, Object* p, Object* proto, int depth) {
+    if (depth > 32) {
+        return false;
+    }
+    auto it = m.impl().interfaces.constFind(p);
+    if (it == m.impl().interfaces.constEnd()) {
+        return false;
+    }
+    for (Object* iface : *it) {
+        Object* ip = m.get(iface, QStringLiteral("prototype")).object();
+        if (ip && (ip == proto || implementsProto(m, ip, proto, depth + 1))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
 bool Machine::instanceOf(const Value& v, Object* ctor) {
     Object* o = v.object();
     if (!o) {
@@ -598,16 +627,8 @@ bool Machine::instanceOf(const Value& v, Object* ctor) {
     }
     int guard = 0;
     for (Object* p = o->proto(); p && guard < 256; p = p->proto(), ++guard) {
-        if (p == proto) {
+        if (p == proto || implementsProto(*this, p, proto, 0)) {
             return true;
-        }
-        auto it = impl_->interfaces.constFind(p);
-        if (it != impl_->interfaces.constEnd()) {
-            for (Object* iface : *it) {
-                if (get(iface, QStringLiteral("prototype")).object() == proto) {
-                    return true;
-                }
-            }
         }
     }
     return false;

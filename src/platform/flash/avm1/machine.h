@@ -55,7 +55,7 @@ struct ScriptThrow {
 };
 
 class Machine {
-public:
+  public:
     explicit Machine(Host& host, int swfVersion = 8);
     ~Machine();
     Machine(const Machine&) = delete;
@@ -71,11 +71,9 @@ public:
     // --- Entry points for the runtime -------------------------------------------------------
     // Runs a frame script, init action, clip event or button action with `clip` as this and
     // target. `clip` may be null (scripts then see only _global).
-    RunResult runBlock(std::shared_ptr<const swf::ActionBlock> block, Object* clip,
-                       int swfVersion);
+    RunResult runBlock(std::shared_ptr<const swf::ActionBlock> block, Object* clip, int swfVersion);
     // Calls obj[name](args...) if it is a function (event handlers: onEnterFrame, onPress ...).
-    RunResult callMethod(Object* obj, const QString& name, std::vector<Value> args,
-                         int swfVersion);
+    RunResult callMethod(Object* obj, const QString& name, std::vector<Value> args, int swfVersion);
     RunResult callValue(const Value& fn, const Value& thisValue, std::vector<Value> args,
                         int swfVersion);
     // Fires the setInterval/setTimeout timers that are due at host().milliseconds().
@@ -132,7 +130,7 @@ public:
     void setCurrent(Activation* a) { current_ = a; }
     void setVersion(int v) { version_ = v; }
 
-private:
+  private:
     RunResult guarded(int swfVersion, const std::function<Value()>& body);
     void installBuiltins();
 

@@ -27,9 +27,9 @@ struct Timer {
 
 struct Machine::Impl {
     // Run bookkeeping, reset when a run starts from outside.
-    int depth = 0;          // nested calls
-    int nativeDepth = 0;    // nested native calls
-    int runDepth = 0;       // nested runs from outside (host callbacks during a run)
+    int depth = 0;        // nested calls
+    int nativeDepth = 0;  // nested native calls
+    int runDepth = 0;     // nested runs from outside (host callbacks during a run)
     std::chrono::steady_clock::time_point deadline;
     uint64_t actions = 0;
     uint64_t actionBudget = 0;
@@ -54,8 +54,8 @@ enum class Completion { Normal, Return, JumpOut };
 Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, uint32_t& pc,
                     Value& returnValue);
 // Calls a script function (interpreter.cpp).
-Value callScript(Machine& m, FunctionObject* fn, const Value& thisValue,
-                 std::vector<Value>& args, Object* superHolder);
+Value callScript(Machine& m, FunctionObject* fn, const Value& thisValue, std::vector<Value>& args,
+                 Object* superHolder);
 
 // Built-in classes, one file each.
 void installObjectClass(Machine& m);

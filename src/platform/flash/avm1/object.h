@@ -48,7 +48,7 @@ struct Property {
 
 // Lets the heap's marker visit what an object refers to.
 class Tracer {
-public:
+  public:
     virtual ~Tracer() = default;
     virtual void mark(Object* o) = 0;
     void mark(const Value& v) {
@@ -75,7 +75,7 @@ enum class ObjectKind : uint8_t {
 };
 
 class Object {
-public:
+  public:
     explicit Object(Object* proto = nullptr, ObjectKind kind = ObjectKind::Plain)
         : proto_(proto), kind_(kind) {}
     virtual ~Object() = default;
@@ -92,8 +92,8 @@ public:
     // Adds or overwrites an own property (no setter, no watch: plain storage).
     void put(const QString& name, const Value& v, uint16_t flags = 0);
     // Table of built-in properties: natives and constants declared by a built-in class.
-    void putNative(Machine& m, const QString& name, Value (*fn)(Machine&, const Value&,
-                                                                 std::vector<Value>&),
+    void putNative(Machine& m, const QString& name,
+                   Value (*fn)(Machine&, const Value&, std::vector<Value>&),
                    uint16_t flags = kDontEnum);
     bool remove(const QString& name, int swfVersion);  // false when absent or DontDelete
     void setFlags(const QString& name, uint16_t set, uint16_t clear, int swfVersion);
@@ -119,7 +119,7 @@ public:
 
     bool marked = false;  // heap bookkeeping
 
-private:
+  private:
     void reindex();
 
     std::vector<Property> props_;

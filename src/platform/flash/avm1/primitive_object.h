@@ -7,7 +7,7 @@
 namespace pencora::avm1 {
 
 class PrimitiveObject : public Object {
-public:
+  public:
     PrimitiveObject(Object* proto, ObjectKind kind, const Value& v)
         : Object(proto, kind), primitive(v) {}
     Value primitive;

@@ -10,7 +10,7 @@ namespace pencora::avm1 {
 class Object;
 
 class Value {
-public:
+  public:
     enum class Type : uint8_t { Undefined, Null, Boolean, Number, String, Object };
 
     Value() = default;
@@ -43,7 +43,7 @@ public:
     const QString& string() const { return string_; }
     Object* object() const { return type_ == Type::Object ? object_ : nullptr; }
 
-private:
+  private:
     Type type_ = Type::Undefined;
     double number_ = 0;
     QString string_;

@@ -7,6 +7,7 @@
 #include "platform/flash/avm1/clip_object.h"
 #include "platform/flash/avm1/conversions.h"
 #include "platform/flash/avm1/function_object.h"
+#include "platform/flash/avm1/super_object.h"
 
 namespace pencora::avm1 {
 
@@ -29,8 +30,8 @@ int levelNumber(const QString& name, int swfVersion) {
 
 // Names every scope answers before its objects: this, _global, _root, _levelN, arguments.
 bool specialName(Machine& m, Activation& act, const QString& name, Value& out) {
-    if (name.isEmpty() || (name[0] != '_' && name[0] != 't' && name[0] != 'T' &&
-                           name[0] != 'a' && name[0] != 'A' && name[0] != 's' && name[0] != 'S')) {
+    if (name.isEmpty() || (name[0] != '_' && name[0] != 't' && name[0] != 'T' && name[0] != 'a' &&
+                           name[0] != 'A' && name[0] != 's' && name[0] != 'S')) {
         return false;
     }
     const int v = act.swfVersion;
@@ -245,8 +246,8 @@ Value callFunctionByName(Machine& m, Activation& act, const QString& name,
     Value thisValue = act.originalTarget ? Value(act.originalTarget) : Value();
     if (nameIs(name, "super", act.swfVersion) && act.superObject) {
         // super(...) runs the super class's constructor on this.
-        Value ctor = m.get(act.superObject, QStringLiteral("__constructor__"));
-        return m.call(ctor, act.thisValue, args);
+        return callThroughSuper(m, static_cast<SuperObject*>(act.superObject), act.thisValue,
+                                nullptr, args);
     }
     if (hasPathCharacters(name)) {
         fn = getVariable(m, act, name);
@@ -271,18 +272,16 @@ Value callMethod(Machine& m, Activation& act, const Value& target, const Value& 
     if (name.isUndefined() || (name.isString() && name.string().isEmpty())) {
         // The target itself is the function; this is undefined... unless super().
         Object* o = target.object();
-        if (o && o == act.superObject) {
-            Value ctor = m.get(o, QStringLiteral("__constructor__"));
-            return m.call(ctor, act.thisValue, args);
+        if (auto* super = dynamic_cast<SuperObject*>(o)) {
+            return callThroughSuper(m, super, act.thisValue, nullptr, args);
         }
         return m.call(target, Value(), args);
     }
     QString n = m.toString(name);
     Object* o = target.object();
-    if (o && o == act.superObject) {
+    if (auto* super = dynamic_cast<SuperObject*>(o)) {
         // super.method(): found from the super prototype, run on the current this.
-        Value fn = m.get(o, n);
-        return m.call(fn, act.thisValue, args);
+        return callThroughSuper(m, super, act.thisValue, &n, args);
     }
     Value fn = m.getMember(target, n);
     return m.call(fn, target, args);

@@ -17,10 +17,10 @@ ActionBlock decode(const std::vector<uint8_t>& bytes) {
 
 TEST(ActionDecoder, PushReadsEveryValueType) {
     // Push "ab", float 1.5, null, undefined, r3, true, double 2.25, int -2, c8 #1, c16 #258
-    std::vector<uint8_t> b = {0x96, 0,    0,    0,    'a',  'b',  0,    1,    0x00, 0x00,
-                              0xC0, 0x3F, 2,    3,    4,    3,    5,    1,    6,    0x00,
-                              0x00, 0x02, 0x40, 0,    0,    0,    0,    7,    0xFE, 0xFF,
-                              0xFF, 0xFF, 8,    1,    9,    0x02, 0x01, 0x00};
+    std::vector<uint8_t> b = {0x96, 0,    0,    0, 'a', 'b',  0,    1,   0x00, 0x00,
+                              0xC0, 0x3F, 2,    3, 4,   3,    5,    1,   6,    0x00,
+                              0x00, 0x02, 0x40, 0, 0,   0,    0,    7,   0xFE, 0xFF,
+                              0xFF, 0xFF, 8,    1, 9,   0x02, 0x01, 0x00};
     b[1] = uint8_t(b.size() - 4);  // payload length, without the header and the End
     auto block = decode(b);
     ASSERT_TRUE(block.notes.empty());
@@ -71,11 +71,9 @@ TEST(ActionDecoder, BadBranchesEndTheBlock) {
 
 TEST(ActionDecoder, FunctionBodiesAndTryRegions) {
     // DefineFunction2 "f"(r1:"a") regs 3 flags PreloadThis|PreloadGlobal, body = Play Stop
-    std::vector<uint8_t> b = {0x8E, 0,   0, 'f', 0, 1, 0, 3, 0x01, 0x01, 1, 'a', 0, 2, 0,
-                              0x06, 0x07,
+    std::vector<uint8_t> b = {0x8E, 0, 0, 'f', 0, 1, 0, 3, 0x01, 0x01, 1, 'a', 0, 2, 0, 0x06, 0x07,
                               // Try catch+finally, try 1 byte, catch 1 byte, finally 1, name "e"
-                              0x8F, 9, 0, 0x03, 1, 0, 1, 0, 1, 0, 'e', 0, 0x06, 0x07, 0x09,
-                              0x00};
+                              0x8F, 9, 0, 0x03, 1, 0, 1, 0, 1, 0, 'e', 0, 0x06, 0x07, 0x09, 0x00};
     b[1] = 12;
     auto block = decode(b);
     ASSERT_TRUE(block.notes.empty());
@@ -110,10 +108,10 @@ TEST(ActionDecoder, OversizedRegionsAreClampedToTheBlock) {
 
 TEST(ActionDecoder, TruncatedRecordsStopWithANoteAndKeepWhatCameBefore) {
     const std::vector<std::vector<uint8_t>> inputs = {
-        {0x06, 0x96, 10, 0, 0},          // length past the end
-        {0x06, 0x96},                    // header cut short
-        {0x06, 0x96, 3, 0, 0, 'a', 'b'}, // string without terminator
-        {0x06, 0x81, 1, 0, 0},           // GotoFrame with one byte of two
+        {0x06, 0x96, 10, 0, 0},           // length past the end
+        {0x06, 0x96},                     // header cut short
+        {0x06, 0x96, 3, 0, 0, 'a', 'b'},  // string without terminator
+        {0x06, 0x81, 1, 0, 0},            // GotoFrame with one byte of two
     };
     for (const auto& in : inputs) {
         auto block = decode(in);
@@ -124,9 +122,9 @@ TEST(ActionDecoder, TruncatedRecordsStopWithANoteAndKeepWhatCameBefore) {
 }
 
 TEST(ActionDecoder, ConstantPoolAndUrlsAndGotos) {
-    std::vector<uint8_t> b = {0x88, 6,   0,   2,   0,   'x', 0,   'y', 0,   0x83, 4,   0,
-                              'u',  0,   'w', 0,   0x9F, 3,   0,   0x03, 0x05, 0x00, 0x8A,
-                              3,    0,   9,   0,   2,   0x06, 0x06, 0x06};
+    std::vector<uint8_t> b = {0x88, 6,   0, 2,   0, 'x',  0,    'y',  0,    0x83, 4,
+                              0,    'u', 0, 'w', 0, 0x9F, 3,    0,    0x03, 0x05, 0x00,
+                              0x8A, 3,   0, 9,   0, 2,    0x06, 0x06, 0x06};
     auto block = decode(b);
     ASSERT_TRUE(block.notes.empty());
     ASSERT_EQ(block.actions.size(), 7u);

@@ -12,7 +12,7 @@
 namespace {
 
 class FuzzHost : public pencora::avm1::Host {
-public:
+  public:
     double milliseconds() override { return clock; }
     pencora::avm1::Object* root(pencora::avm1::Object*) override { return rootClip; }
     pencora::avm1::Object* level(int n) override { return n == 0 ? rootClip : nullptr; }

@@ -25,7 +25,19 @@ std::vector<Value> readList(Machine& m, Object* o) {
         return {};
     }
     if (o->kind() == ObjectKind::Array) {
-        return static_cast<ArrayObject*>(o)->elements;
+        auto* a = static_cast<ArrayObject*>(o);
+        if (a->sparseLength <= a->elements.size()) {
+            return a->elements;
+        }
+        // A sparse tail: walk it element by element, within the limits.
+        std::vector<Value> out = a->elements;
+        uint32_t n = std::min(a->length(), m.limits().maxArrayLength);
+        m.heap().charge((n - out.size()) * sizeof(Value));
+        for (uint32_t i = uint32_t(out.size()); i < n; ++i) {
+            out.push_back(m.get(o, QString::number(i)));
+            m.tick();
+        }
+        return out;
     }
     std::vector<Value> out;
     double n = m.toNumber(m.get(o, QStringLiteral("length")));
@@ -46,6 +58,7 @@ void writeList(Machine& m, Object* o, std::vector<Value> list) {
             m.heap().charge((list.size() - a->elements.size()) * sizeof(Value));
         }
         a->elements = std::move(list);
+        a->sparseLength = 0;
         return;
     }
     for (size_t i = 0; i < list.size(); ++i) {
@@ -200,8 +213,7 @@ QString joinList(Machine& m, const std::vector<Value>& list, const QString& sep)
 }
 
 Value arrayJoin(Machine& m, const Value& self, std::vector<Value>& args) {
-    QString sep = args.empty() || args[0].isUndefined() ? QStringLiteral(",")
-                                                        : m.toString(args[0]);
+    QString sep = args.empty() || args[0].isUndefined() ? QStringLiteral(",") : m.toString(args[0]);
     return Value(joinList(m, readList(m, self.object()), sep));
 }
 
@@ -277,6 +289,9 @@ Value arraySort(Machine& m, const Value& self, std::vector<Value>& args) {
         compareFn = args[0];
         next = 1;
     }
+    if (next == 0 && !args.empty() && !args[0].isNumber()) {
+        return Value();  // neither a compare function nor flags: nothing is sorted
+    }
     if (next < args.size()) {
         flags = m.toInt32(args[next]);
     }
@@ -312,9 +327,8 @@ Value arraySortOn(Machine& m, const Value& self, std::vector<Value>& args) {
     }
     ArrayObject* perField = asArray(arg(args, 1));
     for (size_t i = 0; i < fields.size(); ++i) {
-        fieldFlags.push_back(perField && i < perField->elements.size()
-                                 ? m.toInt32(perField->elements[i])
-                                 : flags);
+        fieldFlags.push_back(
+            perField && i < perField->elements.size() ? m.toInt32(perField->elements[i]) : flags);
     }
     if (perField) {
         flags = fieldFlags.empty() ? 0 : fieldFlags[0];
@@ -339,10 +353,10 @@ Value arraySortOn(Machine& m, const Value& self, std::vector<Value>& args) {
 }
 
 const NativeEntry kPrototype[] = {
-    {"push", arrayPush},       {"pop", arrayPop},         {"shift", arrayShift},
-    {"unshift", arrayUnshift}, {"slice", arraySlice},     {"splice", arraySplice},
-    {"concat", arrayConcat},   {"join", arrayJoin},       {"toString", arrayToString},
-    {"reverse", arrayReverse}, {"sort", arraySort},       {"sortOn", arraySortOn},
+    {"push", arrayPush},       {"pop", arrayPop},     {"shift", arrayShift},
+    {"unshift", arrayUnshift}, {"slice", arraySlice}, {"splice", arraySplice},
+    {"concat", arrayConcat},   {"join", arrayJoin},   {"toString", arrayToString},
+    {"reverse", arrayReverse}, {"sort", arraySort},   {"sortOn", arraySortOn},
 };
 
 }  // namespace
@@ -353,8 +367,10 @@ void installArrayClass(Machine& m) {
     installTable(m, proto, kPrototype);
     FunctionObject* ctor = m.makeClass(arrayCtor, proto, arrayCtor);
     const std::pair<const char*, int> constants[] = {
-        {"CASEINSENSITIVE", kCaseInsensitive}, {"DESCENDING", kDescending},
-        {"UNIQUESORT", kUniqueSort},           {"RETURNINDEXEDARRAY", kReturnIndexedArray},
+        {"CASEINSENSITIVE", kCaseInsensitive},
+        {"DESCENDING", kDescending},
+        {"UNIQUESORT", kUniqueSort},
+        {"RETURNINDEXEDARRAY", kReturnIndexedArray},
         {"NUMERIC", kNumeric},
     };
     for (const auto& [name, value] : constants) {

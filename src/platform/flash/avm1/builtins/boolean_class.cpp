@@ -38,8 +38,8 @@ const NativeEntry kPrototype[] = {
 }  // namespace
 
 void installBooleanClass(Machine& m) {
-    Object* proto = m.heap().make<PrimitiveObject>(m.protos().object, ObjectKind::Boolean,
-                                                   Value(false));
+    Object* proto =
+        m.heap().make<PrimitiveObject>(m.protos().object, ObjectKind::Boolean, Value(false));
     m.protos().boolean = proto;
     installTable(m, proto, kPrototype);
     FunctionObject* ctor = m.makeClass(booleanCtor, proto, booleanConstruct);

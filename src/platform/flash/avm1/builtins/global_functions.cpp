@@ -113,8 +113,8 @@ Value startTimer(Machine& m, std::vector<Value>& args, bool repeat) {
     }
     if (args[0].isObject() && args.size() >= 3) {
         std::vector<Value> rest(args.begin() + 3, args.end());
-        return Value(m.addTimer(Value(), args[0], m.toString(args[1]), rest,
-                                m.toNumber(args[2]), repeat));
+        return Value(
+            m.addTimer(Value(), args[0], m.toString(args[1]), rest, m.toNumber(args[2]), repeat));
     }
     return Value();
 }

@@ -13,10 +13,10 @@ double num(Machine& m, const std::vector<Value>& args, size_t i) {
     return i < args.size() ? m.toNumber(args[i]) : std::numeric_limits<double>::quiet_NaN();
 }
 
-#define PENCORA_MATH1(name, expr)                                           \
-    Value name(Machine& m, const Value&, std::vector<Value>& args) {        \
-        double x = num(m, args, 0);                                         \
-        return Value(double(expr));                                         \
+#define PENCORA_MATH1(name, expr)                                    \
+    Value name(Machine& m, const Value&, std::vector<Value>& args) { \
+        double x = num(m, args, 0);                                  \
+        return Value(double(expr));                                  \
     }
 
 PENCORA_MATH1(mathAbs, std::fabs(x))
@@ -79,9 +79,9 @@ Value mathRandom(Machine&, const Value&, std::vector<Value>&) {
 }
 
 const NativeEntry kFunctions[] = {
-    {"abs", mathAbs},     {"acos", mathAcos},   {"asin", mathAsin},   {"atan", mathAtan},
-    {"atan2", mathAtan2}, {"ceil", mathCeil},   {"cos", mathCos},     {"exp", mathExp},
-    {"floor", mathFloor}, {"log", mathLog},     {"max", mathMax},     {"min", mathMin},
+    {"abs", mathAbs},     {"acos", mathAcos},     {"asin", mathAsin},   {"atan", mathAtan},
+    {"atan2", mathAtan2}, {"ceil", mathCeil},     {"cos", mathCos},     {"exp", mathExp},
+    {"floor", mathFloor}, {"log", mathLog},       {"max", mathMax},     {"min", mathMin},
     {"pow", mathPow},     {"random", mathRandom}, {"round", mathRound}, {"sin", mathSin},
     {"sqrt", mathSqrt},   {"tan", mathTan},
 };
@@ -92,8 +92,8 @@ void installMathObject(Machine& m) {
     Object* math = m.makeObject();
     installTable(m, math, kFunctions);
     const std::pair<const char*, double> constants[] = {
-        {"E", M_E},          {"LN10", M_LN10},       {"LN2", M_LN2},     {"LOG10E", M_LOG10E},
-        {"LOG2E", M_LOG2E},  {"PI", M_PI},           {"SQRT1_2", M_SQRT1_2}, {"SQRT2", M_SQRT2},
+        {"E", M_E},         {"LN10", M_LN10}, {"LN2", M_LN2},         {"LOG10E", M_LOG10E},
+        {"LOG2E", M_LOG2E}, {"PI", M_PI},     {"SQRT1_2", M_SQRT1_2}, {"SQRT2", M_SQRT2},
     };
     for (const auto& [name, value] : constants) {
         math->put(QString::fromLatin1(name), Value(value), kDontEnum | kDontDelete | kReadOnly);

@@ -44,20 +44,19 @@ const NativeEntry kPrototype[] = {
 }  // namespace
 
 void installNumberClass(Machine& m) {
-    Object* proto = m.heap().make<PrimitiveObject>(m.protos().object, ObjectKind::Number,
-                                                   Value(0.0));
+    Object* proto =
+        m.heap().make<PrimitiveObject>(m.protos().object, ObjectKind::Number, Value(0.0));
     m.protos().number = proto;
     installTable(m, proto, kPrototype);
     FunctionObject* ctor = m.makeClass(numberCtor, proto, numberConstruct);
     const uint16_t fixed = kDontEnum | kDontDelete | kReadOnly;
     ctor->put(QStringLiteral("MAX_VALUE"), Value(std::numeric_limits<double>::max()), fixed);
-    ctor->put(QStringLiteral("MIN_VALUE"), Value(std::numeric_limits<double>::denorm_min()),
-              fixed);
+    ctor->put(QStringLiteral("MIN_VALUE"), Value(std::numeric_limits<double>::denorm_min()), fixed);
     ctor->put(QStringLiteral("NaN"), Value(std::numeric_limits<double>::quiet_NaN()), fixed);
-    ctor->put(QStringLiteral("POSITIVE_INFINITY"),
-              Value(std::numeric_limits<double>::infinity()), fixed);
-    ctor->put(QStringLiteral("NEGATIVE_INFINITY"),
-              Value(-std::numeric_limits<double>::infinity()), fixed);
+    ctor->put(QStringLiteral("POSITIVE_INFINITY"), Value(std::numeric_limits<double>::infinity()),
+              fixed);
+    ctor->put(QStringLiteral("NEGATIVE_INFINITY"), Value(-std::numeric_limits<double>::infinity()),
+              fixed);
     m.global()->put(QStringLiteral("Number"), Value(ctor), kDontEnum);
 }
 

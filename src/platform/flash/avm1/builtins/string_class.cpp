@@ -117,8 +117,9 @@ qsizetype relIndex(double d, qsizetype len) {
 Value slice(Machine& m, const Value& self, std::vector<Value>& args) {
     QString s = thisString(m, self);
     qsizetype start = relIndex(intArg(m, arg(args, 0)), s.size());
-    qsizetype end = args.size() > 1 && !args[1].isUndefined() ? relIndex(intArg(m, args[1]), s.size())
-                                                              : s.size();
+    qsizetype end = args.size() > 1 && !args[1].isUndefined()
+                        ? relIndex(intArg(m, args[1]), s.size())
+                        : s.size();
     return Value(start < end ? s.mid(start, end - start) : QString());
 }
 
@@ -126,8 +127,8 @@ Value substring(Machine& m, const Value& self, std::vector<Value>& args) {
     QString s = thisString(m, self);
     auto clampIt = [&](double d) { return qsizetype(std::clamp(d, 0.0, double(s.size()))); };
     qsizetype start = clampIt(intArg(m, arg(args, 0)));
-    qsizetype end = args.size() > 1 && !args[1].isUndefined() ? clampIt(intArg(m, args[1]))
-                                                              : s.size();
+    qsizetype end =
+        args.size() > 1 && !args[1].isUndefined() ? clampIt(intArg(m, args[1])) : s.size();
     if (start > end) {
         std::swap(start, end);
     }
@@ -137,8 +138,7 @@ Value substring(Machine& m, const Value& self, std::vector<Value>& args) {
 Value substr(Machine& m, const Value& self, std::vector<Value>& args) {
     QString s = thisString(m, self);
     qsizetype start = relIndex(intArg(m, arg(args, 0)), s.size());
-    double len = args.size() > 1 && !args[1].isUndefined() ? intArg(m, args[1])
-                                                           : double(s.size());
+    double len = args.size() > 1 && !args[1].isUndefined() ? intArg(m, args[1]) : double(s.size());
     if (len < 0) {
         len = std::max(0.0, double(s.size() - start) + len);
     }
@@ -178,18 +178,26 @@ Value toUpperCase(Machine& m, const Value& self, std::vector<Value>&) {
 }
 
 const NativeEntry kPrototype[] = {
-    {"toString", stringToString}, {"valueOf", stringToString},   {"charAt", charAt},
-    {"charCodeAt", charCodeAt},   {"concat", concat},            {"indexOf", indexOf},
-    {"lastIndexOf", lastIndexOf}, {"slice", slice},              {"substring", substring},
-    {"substr", substr},           {"split", split},              {"toLowerCase", toLowerCase},
+    {"toString", stringToString},
+    {"valueOf", stringToString},
+    {"charAt", charAt},
+    {"charCodeAt", charCodeAt},
+    {"concat", concat},
+    {"indexOf", indexOf},
+    {"lastIndexOf", lastIndexOf},
+    {"slice", slice},
+    {"substring", substring},
+    {"substr", substr},
+    {"split", split},
+    {"toLowerCase", toLowerCase},
     {"toUpperCase", toUpperCase},
 };
 
 }  // namespace
 
 void installStringClass(Machine& m) {
-    Object* proto = m.heap().make<PrimitiveObject>(m.protos().object, ObjectKind::String,
-                                                   Value(QString()));
+    Object* proto =
+        m.heap().make<PrimitiveObject>(m.protos().object, ObjectKind::String, Value(QString()));
     m.protos().string = proto;
     installTable(m, proto, kPrototype);
     FunctionObject* ctor = m.makeClass(stringCtor, proto, stringConstruct);
