@@ -772,17 +772,14 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
                 break;
             }
             case ActionCode::InitObject: {
-                // Pairs come off the stack last first; properties go in in source order.
+                // Pairs go in as they come off the stack, the last one written first, so a
+                // for..in over {a: 1, b: 2} sees a before b (enumerate test).
                 size_t n = popCount(act, m);
-                std::vector<std::pair<QString, Value>> pairs;
+                Object* o = m.makeObject();
                 for (size_t i = 0; i < n; ++i) {
                     Value v = act.pop();
                     QString name = m.toString(act.pop());
-                    pairs.emplace_back(std::move(name), std::move(v));
-                }
-                Object* o = m.makeObject();
-                for (auto it = pairs.rbegin(); it != pairs.rend(); ++it) {
-                    m.set(o, it->first, it->second);
+                    m.set(o, name, v);
                 }
                 act.push(Value(o));
                 break;

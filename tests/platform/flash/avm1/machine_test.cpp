@@ -191,7 +191,8 @@ TEST(Exceptions, ReturnInsideTryRunsFinally) {
     EXPECT_EQ(f.run(as), QStringList({"cleanup", "1"}));
 }
 
-TEST(Enumeration, NewestFirstThenPrototypes) {
+TEST(Enumeration, NewestFirst) {
+    // InitObject stores its pairs last first, so {a, b} then c enumerates c, a, b.
     Fixture f;
     // o = {a:1, b:2}; o.c = 3; for (k in o) trace(k)
     Assembler loop;
@@ -213,7 +214,7 @@ TEST(Enumeration, NewestFirstThenPrototypes) {
     head.branch(Code::If, tailSize);
     as.append(head).append(tail);
     as.branch(Code::Jump, int16_t(-(int(head.bytes.size()) + tailSize)));
-    EXPECT_EQ(f.run(as), QStringList({"c", "b", "a"}));
+    EXPECT_EQ(f.run(as), QStringList({"c", "a", "b"}));
 }
 
 TEST(Scopes, WithPutsAnObjectFirst) {
