@@ -491,28 +491,29 @@ void Machine::setMember(const Value& target, const QString& name, const Value& v
     }
 }
 
+// The original lists own properties in insertion order, then each prototype's, skipping names
+// already met, and for..in visits that list backwards: newest own property first, the
+// prototypes' after (prototype_enumerate test).
 std::vector<QString> Machine::enumerate(Object* o) {
-    std::vector<QString> out;
+    std::vector<QString> listed;
     std::unordered_set<QString> seen;
     int guard = 0;
     for (Object* p = o; p && guard < 256; p = p->proto(), ++guard) {
         std::vector<QString> virt;
         p->enumerateVirtual(*this, virt);
-        const auto& props = p->properties();
-        for (auto it = props.rbegin(); it != props.rend(); ++it) {
-            if (seen.insert(it->name).second && !(it->flags & kDontEnum)) {
-                if (p->find(it->name, version_)) {
-                    out.push_back(it->name);
-                }
+        for (auto it = virt.rbegin(); it != virt.rend(); ++it) {
+            if (seen.insert(*it).second) {
+                listed.push_back(*it);
             }
         }
-        for (const QString& n : virt) {
-            if (seen.insert(n).second) {
-                out.push_back(n);
+        for (const Property& prop : p->properties()) {
+            if (seen.insert(prop.name).second && !(prop.flags & kDontEnum) &&
+                p->find(prop.name, version_)) {
+                listed.push_back(prop.name);
             }
         }
     }
-    return out;
+    return std::vector<QString>(listed.rbegin(), listed.rend());
 }
 
 // --- Calls ------------------------------------------------------------------------------------
