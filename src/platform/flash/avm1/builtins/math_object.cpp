@@ -13,9 +13,18 @@ double num(Machine& m, const std::vector<Value>& args, size_t i) {
     return i < args.size() ? m.toNumber(args[i]) : std::numeric_limits<double>::quiet_NaN();
 }
 
+// One-argument functions still convert a second argument, but no more (math_swf7 counts the
+// valueOf calls).
+void convertRest(Machine& m, const std::vector<Value>& args, size_t from) {
+    if (from < args.size()) {
+        m.toNumber(args[from]);
+    }
+}
+
 #define PENCORA_MATH1(name, expr)                                    \
     Value name(Machine& m, const Value&, std::vector<Value>& args) { \
         double x = num(m, args, 0);                                  \
+        convertRest(m, args, 1);                                     \
         return Value(double(expr));                                  \
     }
 

@@ -47,6 +47,13 @@ Value hasOwnProperty(Machine& m, const Value& self, std::vector<Value>& args) {
         return Value(false);
     }
     QString name = m.toString(arg(args, 0));
+    // The empty name is never an own property, __proto__ always is (has_own_property test).
+    if (name.isEmpty()) {
+        return Value(false);
+    }
+    if (name == QLatin1String("__proto__")) {
+        return Value(o->proto() != nullptr);
+    }
     Value out;
     return Value(o->find(name, m.version()) != nullptr || o->getOwnVirtual(m, name, out));
 }

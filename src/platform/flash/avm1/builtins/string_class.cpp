@@ -140,7 +140,12 @@ Value substr(Machine& m, const Value& self, std::vector<Value>& args) {
     qsizetype start = relIndex(intArg(m, arg(args, 0)), s.size());
     double len = args.size() > 1 && !args[1].isUndefined() ? intArg(m, args[1]) : double(s.size());
     if (len < 0) {
-        len = std::max(0.0, double(s.size() - start) + len);
+        // A negative length counts back from the end of the string, and the part must end
+        // before the last unit (string_methods_negative_args test).
+        len = double(s.size()) + len;
+        if (len <= 0 || double(start) + len >= double(s.size())) {
+            return Value(QString());
+        }
     }
     return Value(s.mid(start, qsizetype(std::min(len, double(s.size())))));
 }
