@@ -60,7 +60,8 @@ QStringList runMovie(const fs::path& path, int frames, std::string* error) {
         }
         return {};
     }
-    pencora::tools::TraceHost host(result.movie);
+    pencora::tools::TraceHost host(result.movie,
+                                   QString::fromStdString(path.parent_path().string()));
     host.run(frames);
     return host.lines;
 }

@@ -1,5 +1,7 @@
 #include "trace_host.h"
 
+#include <QFile>
+
 #include <cmath>
 
 #include "platform/flash/actions/action_decoder.h"
@@ -35,7 +37,8 @@ class TraceHost::RootBinding : public avm1::ClipBinding {
     TraceHost& host;
 };
 
-TraceHost::TraceHost(std::shared_ptr<const swf::Movie> movie) : movie_(std::move(movie)) {
+TraceHost::TraceHost(std::shared_ptr<const swf::Movie> movie, QString folder)
+    : movie_(std::move(movie)), folder_(std::move(folder)) {
     version_ = movie_->header.version;
     machine_ = std::make_unique<avm1::Machine>(*this, version_);
     avm1::ScriptLimits limits;
@@ -100,6 +103,24 @@ void TraceHost::run(int frames) {
             runFrameScripts(target);
         }
         pendingFrame_ = -1;
+        // Fetches made during the frame arrive after it, as a real download would.
+        std::vector<avm1::FetchRequest> due;
+        due.swap(fetches_);
+        for (auto& f : due) {
+            QString name = f.url;
+            int q = name.indexOf('?');
+            if (q >= 0) {
+                name = name.left(q);
+            }
+            QFile file(folder_ + QLatin1Char('/') + name);
+            bool inside = !name.contains(QLatin1String("..")) && !name.startsWith('/') &&
+                          !name.contains(':');
+            if (inside && file.open(QIODevice::ReadOnly)) {
+                f.done(true, file.readAll());
+            } else {
+                f.done(false, {});
+            }
+        }
         clock_ += frameMs;
         machine_->runTimers();
     }
@@ -189,6 +210,10 @@ bool TraceHost::gotoLabel(avm1::Object* clip, const QString& label, bool andPlay
 
 bool TraceHost::frameLoaded(avm1::Object*, int frame) {
     return frame < int(movie_->timeline.frames.size());
+}
+
+void TraceHost::fetch(avm1::FetchRequest request) {
+    fetches_.push_back(std::move(request));
 }
 
 void TraceHost::getUrl(const avm1::UrlRequest& r) {

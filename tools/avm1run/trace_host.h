@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <vector>
 
 #include "platform/flash/avm1/clip_object.h"
 #include "platform/flash/avm1/host.h"
@@ -17,7 +18,8 @@ namespace pencora::tools {
 
 class TraceHost : public avm1::Host {
   public:
-    explicit TraceHost(std::shared_ptr<const swf::Movie> movie);
+    // `folder` is where the movie's relative fetches are served from.
+    TraceHost(std::shared_ptr<const swf::Movie> movie, QString folder);
     ~TraceHost() override;
 
     // Runs `frames` frames of the root timeline; stops early on fscommand("quit").
@@ -40,6 +42,7 @@ class TraceHost : public avm1::Host {
     bool gotoLabel(avm1::Object* clip, const QString& label, bool andPlay) override;
     bool frameLoaded(avm1::Object*, int frame) override;
     void getUrl(const avm1::UrlRequest& r) override;
+    void fetch(avm1::FetchRequest request) override;
 
     class RootBinding;
 
@@ -56,6 +59,8 @@ class TraceHost : public avm1::Host {
     bool playing_ = true;
     bool quit_ = false;
     double clock_ = 0;
+    QString folder_;
+    std::vector<avm1::FetchRequest> fetches_;  // answered at the end of the frame
 };
 
 }  // namespace pencora::tools

@@ -70,7 +70,8 @@ struct UrlRequest {
 };
 
 // Data fetched for LoadVars, XML.load, loadVariables: the runtime fetches through the site's
-// bind host and calls `done` later (on the UI thread) with what arrived.
+// bind host and calls `done` later (on the UI thread, after the current frame's scripts, never
+// from inside fetch()) with what arrived.
 struct FetchRequest {
     QString url;
     UrlRequest::Method method = UrlRequest::Method::Get;
