@@ -113,8 +113,8 @@ void TraceHost::run(int frames) {
                 name = name.left(q);
             }
             QFile file(folder_ + QLatin1Char('/') + name);
-            bool inside = !name.contains(QLatin1String("..")) && !name.startsWith('/') &&
-                          !name.contains(':');
+            bool inside =
+                !name.contains(QLatin1String("..")) && !name.startsWith('/') && !name.contains(':');
             if (inside && file.open(QIODevice::ReadOnly)) {
                 f.done(true, file.readAll());
             } else {

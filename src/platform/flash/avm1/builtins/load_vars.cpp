@@ -148,8 +148,7 @@ const NativeEntry kPrototype[] = {
 void installLoadVars(Machine& m) {
     Object* proto = m.makeObject();
     installTable(m, proto, kPrototype);
-    m.global()->put(QStringLiteral("LoadVars"), Value(m.makeClass(loadVarsCtor, proto)),
-                    kDontEnum);
+    m.global()->put(QStringLiteral("LoadVars"), Value(m.makeClass(loadVarsCtor, proto)), kDontEnum);
 }
 
 }  // namespace pencora::avm1
