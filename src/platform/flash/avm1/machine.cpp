@@ -180,6 +180,9 @@ RunResult Machine::callValue(const Value& fn, const Value& thisValue, std::vecto
 
 void Machine::tick(uint64_t work) {
     Impl& st = *impl_;
+    if (st.runDepth == 0) {
+        return;  // natives called by the runtime outside a run have no deadline
+    }
     st.actions += work;
     if (st.actionBudget && st.actions > st.actionBudget) {
         throw LimitExceeded{LimitExceeded::Kind::Actions};

@@ -202,3 +202,32 @@ TEST_F(Builtins, AsBroadcasterTellsEveryListener) {
     callOn(Value(source), "broadcastMessage", {Value("onEvent"), Value("hello")});
     EXPECT_EQ(f.host.lines, QStringList({"hello"}));
 }
+
+TEST_F(Builtins, XmlParsesWalksAndPrints) {
+    std::vector<Value> source{
+        Value("<?xml version=\"1.0\"?><a x=\"1&amp;2\"><b>hi &lt;there&gt;</b>"
+              "<c/><![CDATA[<raw>]]></a>")};
+    Value doc = m.construct(global("XML"), source);
+    EXPECT_EQ(m.toNumber(m.getMember(doc, "status")), 0);
+    Value a = m.getMember(doc, "firstChild");
+    EXPECT_EQ(text(m.getMember(a, "nodeName")), "a");
+    EXPECT_EQ(text(m.getMember(m.getMember(a, "attributes"), "x")), "1&2");
+    Value b = m.getMember(a, "firstChild");
+    EXPECT_EQ(text(m.getMember(m.getMember(b, "firstChild"), "nodeValue")), "hi <there>");
+    EXPECT_EQ(text(m.getMember(m.getMember(b, "nextSibling"), "nodeName")), "c");
+    EXPECT_TRUE(m.getMember(b, "previousSibling").isNull());
+    EXPECT_EQ(m.toNumber(m.getMember(m.getMember(a, "childNodes"), "length")), 3);
+    EXPECT_EQ(text(a), "<a x=\"1&amp;2\"><b>hi &lt;there&gt;</b><c />&lt;raw&gt;</a>");
+    // Moving a node detaches it from its old parent; a node cannot take its ancestor.
+    Value c = m.getMember(b, "nextSibling");
+    callOn(b, "appendChild", {c});
+    EXPECT_EQ(m.toNumber(m.getMember(m.getMember(a, "childNodes"), "length")), 2);
+    callOn(c, "appendChild", {a});
+    EXPECT_TRUE(m.getMember(a, "parentNode").object() == doc.object());
+    // Malformed markup reports a status instead of failing.
+    for (const char* bad : {"<a><b></a>", "<a x=1></a>", "<a>", "<!-- open"}) {
+        std::vector<Value> t{Value(bad)};
+        Value d = m.construct(global("XML"), t);
+        EXPECT_NE(m.toNumber(m.getMember(d, "status")), 0) << bad;
+    }
+}
