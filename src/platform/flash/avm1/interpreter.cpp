@@ -19,6 +19,15 @@ using swf::ActionCode;
 constexpr size_t kMaxStack = 1u << 20;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
+// A frame number or depth from a script, as an int the host can take (out-of-range values
+// saturate instead of overflowing).
+int clampToInt(double d) {
+    if (!(d == d)) {
+        return 0;
+    }
+    return int(std::clamp(std::trunc(d), -1073741824.0, 1073741824.0));
+}
+
 // Comparison results of SWF 4 movies are numbers, later booleans.
 Value truth(const Activation& act, bool b) {
     return act.swfVersion < 5 ? Value(b ? 1 : 0) : Value(b);
@@ -180,7 +189,7 @@ void doGotoFrame2(Machine& m, Activation& act, const Value& frame, bool play, in
         bool isNumber = false;
         int n = s.toInt(&isNumber);
         if (isNumber) {
-            m.host().gotoFrame(clip, n - 1 + bias, play);
+            m.host().gotoFrame(clip, clampToInt(double(n) - 1 + bias), play);
         } else {
             m.host().gotoLabel(clip, s, play);
         }
@@ -188,7 +197,7 @@ void doGotoFrame2(Machine& m, Activation& act, const Value& frame, bool play, in
     }
     double n = m.toNumber(frame);
     if (clip && std::isfinite(n)) {
-        m.host().gotoFrame(clip, int(n) - 1 + bias, play);
+        m.host().gotoFrame(clip, clampToInt(n - 1 + bias), play);
     }
 }
 
@@ -293,7 +302,7 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
                 Value f = act.pop();
                 double n = m.toNumber(f);
                 if (act.target && std::isfinite(n) &&
-                    !m.host().frameLoaded(act.target, int(n) - 1)) {
+                    !m.host().frameLoaded(act.target, clampToInt(n - 1))) {
                     next = a.target;
                 }
                 break;
@@ -869,7 +878,7 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
                 Object* clip =
                     source.object() ? source.object() : resolvePath(m, act, m.toString(source));
                 if (clip) {
-                    m.host().cloneSprite(clip, name, std::isfinite(depth) ? int(depth) : 0);
+                    m.host().cloneSprite(clip, name, clampToInt(depth));
                 }
                 break;
             }

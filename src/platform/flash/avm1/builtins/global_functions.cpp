@@ -129,7 +129,7 @@ Value globalSetTimeout(Machine& m, const Value&, std::vector<Value>& args) {
 
 Value globalClearInterval(Machine& m, const Value&, std::vector<Value>& args) {
     double id = m.toNumber(arg(args, 0));
-    if (std::isfinite(id)) {
+    if (std::isfinite(id) && std::fabs(id) < 2147483647.0) {
         m.removeTimer(int(id));
     }
     return Value();
