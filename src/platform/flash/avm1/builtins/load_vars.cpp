@@ -1,0 +1,154 @@
+// LoadVars: url-encoded variables in and out. load/sendAndLoad fetch through the host (which
+// goes to the site's bind host); when the data arrives onData runs, whose default decodes the
+// text into the object and calls onLoad(success).
+#include <QUrl>
+
+#include "platform/flash/avm1/function_object.h"
+#include "platform/flash/avm1/machine_impl.h"
+
+namespace pencora::avm1 {
+
+namespace {
+
+QString formDecode(const QString& s) {
+    QString t = s;
+    t.replace(QLatin1Char('+'), QLatin1Char(' '));
+    return QUrl::fromPercentEncoding(t.toUtf8());
+}
+
+Value loadVarsCtor(Machine&, const Value& self, std::vector<Value>&) {
+    return self;
+}
+
+Value decode(Machine& m, const Value& self, std::vector<Value>& args) {
+    Object* o = self.object();
+    if (!o || args.empty()) {
+        return Value();
+    }
+    for (const QString& pair : m.toString(args[0]).split(QLatin1Char('&'))) {
+        if (pair.isEmpty()) {
+            continue;
+        }
+        int eq = pair.indexOf(QLatin1Char('='));
+        QString name = formDecode(eq < 0 ? pair : pair.left(eq));
+        QString value = eq < 0 ? QString() : formDecode(pair.mid(eq + 1));
+        m.set(o, name, Value(value));
+    }
+    return Value();
+}
+
+Value toString(Machine& m, const Value& self, std::vector<Value>&) {
+    Object* o = self.object();
+    if (!o) {
+        return Value(QString());
+    }
+    QStringList parts;
+    for (const QString& name : m.enumerate(o)) {
+        Value v = m.get(o, name);
+        if (v.object() && v.object()->kind() == ObjectKind::Function) {
+            continue;
+        }
+        parts << QString::fromUtf8(QUrl::toPercentEncoding(name)) + QLatin1Char('=') +
+                     QString::fromUtf8(QUrl::toPercentEncoding(m.toString(v)));
+    }
+    return Value(parts.join(QLatin1Char('&')));
+}
+
+// The default onData: decode what came, set `loaded`, call onLoad(success).
+Value onData(Machine& m, const Value& self, std::vector<Value>& args) {
+    Object* o = self.object();
+    if (!o) {
+        return Value();
+    }
+    bool ok = !args.empty() && !args[0].isUndefined();
+    if (ok) {
+        std::vector<Value> text{args[0]};
+        decode(m, self, text);
+    }
+    o->put(QStringLiteral("loaded"), Value(ok));
+    std::vector<Value> success{Value(ok)};
+    m.callMethodValue(self, QStringLiteral("onLoad"), success);
+    return Value();
+}
+
+bool startFetch(Machine& m, Object* receiver, const QString& url, UrlRequest::Method method,
+                const QByteArray& body) {
+    if (url.isEmpty() || !receiver) {
+        return false;
+    }
+    receiver->put(QStringLiteral("loaded"), Value(false));
+    m.impl().pinned.insert(receiver);
+    FetchRequest r;
+    r.url = url;
+    r.method = method;
+    r.body = body;
+    Machine* machine = &m;
+    const int version = m.version();
+    r.done = [machine, receiver, version](bool ok, const QByteArray& data) {
+        machine->impl().pinned.erase(receiver);
+        Value text = ok ? Value(QString::fromUtf8(data)) : Value();
+        receiver->put(QStringLiteral("__bytes"), Value(double(data.size())), kDontEnum);
+        machine->callMethod(receiver, QStringLiteral("onData"), {text}, version);
+    };
+    m.host().fetch(std::move(r));
+    return true;
+}
+
+Value load(Machine& m, const Value& self, std::vector<Value>& args) {
+    if (args.empty()) {
+        return Value(false);
+    }
+    return Value(startFetch(m, self.object(), m.toString(args[0]), UrlRequest::Method::Get, {}));
+}
+
+Value sendAndLoad(Machine& m, const Value& self, std::vector<Value>& args) {
+    Object* target = arg(args, 1).object();
+    if (args.empty() || !target) {
+        return Value(false);
+    }
+    std::vector<Value> none;
+    QByteArray body = m.toString(toString(m, self, none)).toUtf8();
+    bool post = m.toString(arg(args, 2)).compare(QLatin1String("POST"), Qt::CaseInsensitive) == 0;
+    return Value(startFetch(m, target, m.toString(args[0]),
+                            post ? UrlRequest::Method::Post : UrlRequest::Method::Get, body));
+}
+
+Value send(Machine& m, const Value& self, std::vector<Value>& args) {
+    if (args.empty()) {
+        return Value(false);
+    }
+    std::vector<Value> none;
+    UrlRequest r;
+    r.url = m.toString(args[0]);
+    r.target = m.toString(arg(args, 1));
+    r.method = UrlRequest::Method::Post;
+    r.variables = m.toString(toString(m, self, none)).toUtf8();
+    m.host().getUrl(r);
+    return Value(true);
+}
+
+Value getBytesLoaded(Machine& m, const Value& self, std::vector<Value>&) {
+    Value v = m.getMember(self, QStringLiteral("__bytes"));
+    return v.isUndefined() ? Value(0) : v;
+}
+
+const NativeEntry kPrototype[] = {
+    {"decode", decode},
+    {"toString", toString},
+    {"onData", onData},
+    {"load", load},
+    {"sendAndLoad", sendAndLoad},
+    {"send", send},
+    {"getBytesLoaded", getBytesLoaded},
+    {"getBytesTotal", getBytesLoaded},
+};
+
+}  // namespace
+
+void installLoadVars(Machine& m) {
+    Object* proto = m.makeObject();
+    installTable(m, proto, kPrototype);
+    m.global()->put(QStringLiteral("LoadVars"), Value(m.makeClass(loadVarsCtor, proto)), kDontEnum);
+}
+
+}  // namespace pencora::avm1

@@ -1,0 +1,219 @@
+// XMLNode and XML: building, walking and printing trees; XML adds parseXML, load through the
+// host, and the declarations it met.
+#include "platform/flash/avm1/function_object.h"
+#include "platform/flash/avm1/machine_impl.h"
+#include "platform/flash/avm1/xml_node.h"
+
+namespace pencora::avm1 {
+
+namespace {
+
+XmlNode* asNode(const Value& v) {
+    Object* o = v.object();
+    return o && o->kind() == ObjectKind::XmlNode ? static_cast<XmlNode*>(o) : nullptr;
+}
+
+// new XMLNode(type, text): 1 makes an element named text, 3 a text node.
+Value xmlNodeConstruct(Machine& m, const Value& self, std::vector<Value>& args) {
+    int type = args.empty() ? XmlNode::Element : m.toInt32(args[0]);
+    auto* n = m.heap().make<XmlNode>(self.object() ? self.object()->proto() : m.protos().xmlNode,
+                                     type == XmlNode::Text ? XmlNode::Text : XmlNode::Element);
+    QString text = args.size() > 1 && !args[1].isNullish() ? m.toString(args[1]) : QString();
+    if (n->type == XmlNode::Text) {
+        n->value = text;
+    } else {
+        n->name = text;
+    }
+    return Value(static_cast<Object*>(n));
+}
+
+Value nodeToString(Machine& m, const Value& self, std::vector<Value>&) {
+    XmlNode* n = asNode(self);
+    if (!n) {
+        return Value(QString());
+    }
+    QString out;
+    if (n->parent == nullptr && n->name.isEmpty() && n->type == XmlNode::Element) {
+        Object* o = n;
+        out = m.toString(m.get(o, QStringLiteral("xmlDecl"))) +
+              m.toString(m.get(o, QStringLiteral("docTypeDecl")));
+        if (m.get(o, QStringLiteral("xmlDecl")).isNullish()) {
+            out.clear();
+        }
+    }
+    return Value(out + xmlToString(m, n));
+}
+
+Value appendChild(Machine& m, const Value& self, std::vector<Value>& args) {
+    XmlNode* n = asNode(self);
+    XmlNode* c = asNode(arg(args, 0));
+    if (n && c && c != n) {
+        for (XmlNode* p = n; p; p = p->parent) {
+            if (p == c) {
+                return Value();  // a node cannot hold its own ancestor
+            }
+        }
+        n->insertChild(m, c, n->children.size());
+    }
+    return Value();
+}
+
+Value insertBefore(Machine& m, const Value& self, std::vector<Value>& args) {
+    XmlNode* n = asNode(self);
+    XmlNode* c = asNode(arg(args, 0));
+    XmlNode* before = asNode(arg(args, 1));
+    if (!n || !c || !before || before->parent != n || c == n) {
+        return Value();
+    }
+    for (XmlNode* p = n; p; p = p->parent) {
+        if (p == c) {
+            return Value();
+        }
+    }
+    c->detach();
+    size_t i = 0;
+    while (i < n->children.size() && n->children[i] != before) {
+        ++i;
+    }
+    n->insertChild(m, c, i);
+    return Value();
+}
+
+Value removeNode(Machine&, const Value& self, std::vector<Value>&) {
+    if (XmlNode* n = asNode(self)) {
+        n->detach();
+    }
+    return Value();
+}
+
+Value cloneNode(Machine& m, const Value& self, std::vector<Value>& args) {
+    XmlNode* n = asNode(self);
+    if (!n) {
+        return Value();
+    }
+    return Value(static_cast<Object*>(n->clone(m, m.toBoolean(arg(args, 0)))));
+}
+
+Value hasChildNodes(Machine&, const Value& self, std::vector<Value>&) {
+    XmlNode* n = asNode(self);
+    return Value(n && !n->children.empty());
+}
+
+Value xmlConstruct(Machine& m, const Value& self, std::vector<Value>& args) {
+    auto* doc = m.heap().make<XmlNode>(self.object() ? self.object()->proto() : m.protos().xml,
+                                       XmlNode::Element);
+    if (!args.empty() && !args[0].isNullish()) {
+        std::vector<Value> text{args[0]};
+        m.callMethodValue(Value(static_cast<Object*>(doc)), QStringLiteral("parseXML"), text);
+    }
+    return Value(static_cast<Object*>(doc));
+}
+
+Value parseXml(Machine& m, const Value& self, std::vector<Value>& args) {
+    XmlNode* doc = asNode(self);
+    if (!doc) {
+        return Value();
+    }
+    while (!doc->children.empty()) {
+        doc->children.back()->detach();
+    }
+    QString decl, doctype;
+    bool ignoreWhite = m.toBoolean(m.get(doc, QStringLiteral("ignoreWhite")));
+    int status = xmlParse(m, doc, m.toString(arg(args, 0)), ignoreWhite, decl, doctype);
+    doc->put(QStringLiteral("status"), Value(status));
+    doc->put(QStringLiteral("xmlDecl"), decl.isEmpty() ? Value() : Value(decl));
+    doc->put(QStringLiteral("docTypeDecl"), doctype.isEmpty() ? Value() : Value(doctype));
+    return Value();
+}
+
+Value createElement(Machine& m, const Value&, std::vector<Value>& args) {
+    auto* n = m.heap().make<XmlNode>(m.protos().xmlNode, XmlNode::Element);
+    n->name = m.toString(arg(args, 0));
+    return Value(static_cast<Object*>(n));
+}
+
+Value createTextNode(Machine& m, const Value&, std::vector<Value>& args) {
+    auto* n = m.heap().make<XmlNode>(m.protos().xmlNode, XmlNode::Text);
+    n->value = m.toString(arg(args, 0));
+    return Value(static_cast<Object*>(n));
+}
+
+// The default onData: parse what came and call onLoad(success).
+Value xmlOnData(Machine& m, const Value& self, std::vector<Value>& args) {
+    Object* o = self.object();
+    if (!o) {
+        return Value();
+    }
+    bool ok = !args.empty() && !args[0].isUndefined();
+    if (ok) {
+        std::vector<Value> text{args[0]};
+        parseXml(m, self, text);
+    }
+    o->put(QStringLiteral("loaded"), Value(ok));
+    std::vector<Value> success{Value(ok)};
+    m.callMethodValue(self, QStringLiteral("onLoad"), success);
+    return Value();
+}
+
+Value xmlLoad(Machine& m, const Value& self, std::vector<Value>& args) {
+    Object* o = self.object();
+    QString url = args.empty() ? QString() : m.toString(args[0]);
+    if (!o || url.isEmpty()) {
+        return Value(false);
+    }
+    o->put(QStringLiteral("loaded"), Value(false));
+    m.impl().pinned.insert(o);
+    FetchRequest r;
+    r.url = url;
+    Machine* machine = &m;
+    const int version = m.version();
+    r.done = [machine, o, version](bool ok, const QByteArray& data) {
+        machine->impl().pinned.erase(o);
+        o->put(QStringLiteral("__bytes"), Value(double(data.size())), kDontEnum);
+        Value text = ok ? Value(QString::fromUtf8(data)) : Value();
+        machine->callMethod(o, QStringLiteral("onData"), {text}, version);
+    };
+    m.host().fetch(std::move(r));
+    return Value(true);
+}
+
+Value xmlBytes(Machine& m, const Value& self, std::vector<Value>&) {
+    Value v = m.getMember(self, QStringLiteral("__bytes"));
+    return v.isUndefined() ? Value() : v;
+}
+
+const NativeEntry kNodePrototype[] = {
+    {"toString", nodeToString}, {"appendChild", appendChild}, {"insertBefore", insertBefore},
+    {"removeNode", removeNode}, {"cloneNode", cloneNode},     {"hasChildNodes", hasChildNodes},
+};
+
+const NativeEntry kXmlPrototype[] = {
+    {"parseXML", parseXml},
+    {"createElement", createElement},
+    {"createTextNode", createTextNode},
+    {"onData", xmlOnData},
+    {"load", xmlLoad},
+    {"getBytesLoaded", xmlBytes},
+    {"getBytesTotal", xmlBytes},
+};
+
+}  // namespace
+
+void installXmlClasses(Machine& m) {
+    Object* nodeProto = m.makeObject();
+    m.protos().xmlNode = nodeProto;
+    installTable(m, nodeProto, kNodePrototype);
+    m.global()->put(QStringLiteral("XMLNode"),
+                    Value(m.makeClass(xmlNodeConstruct, nodeProto, xmlNodeConstruct)), kDontEnum);
+
+    Object* xmlProto = m.heap().make<Object>(nodeProto);
+    m.protos().xml = xmlProto;
+    installTable(m, xmlProto, kXmlPrototype);
+    xmlProto->put(QStringLiteral("ignoreWhite"), Value(false), kDontEnum);
+    xmlProto->put(QStringLiteral("contentType"),
+                  Value(QStringLiteral("application/x-www-form-urlencoded")), kDontEnum);
+    m.global()->put(QStringLiteral("XML"), Value(m.makeClass(xmlConstruct, xmlProto, xmlConstruct)),
+                    kDontEnum);
+}
+
+}  // namespace pencora::avm1

@@ -1,0 +1,212 @@
+// Classes and the runtime seam: Extends, super, instanceof and interfaces; clip objects whose
+// properties a binding answers; fetches through the host; collection between runs.
+#include <gtest/gtest.h>
+
+#include "platform/flash/avm1/clip_object.h"
+#include "test_host.h"
+
+using namespace pencora::avm1;
+using namespace pencora::avm1::test;
+using Code = pencora::swf::ActionCode;
+
+namespace {
+
+// function Name(args) { body } defined on _global via DefineFunction2 with this/super preloaded
+// (r1 = this, r2 = super).
+Assembler defineClass(const std::string& name, const Assembler& body) {
+    uint16_t flags = pencora::swf::kPreloadThis | pencora::swf::kPreloadSuper;
+    Assembler as;
+    as.push({str("_global")}).op(Code::GetVariable).push({str(name)});
+    as.function2("", 3, flags, {}, body).op(Code::SetMember);
+    return as;
+}
+
+Assembler global(const std::string& name) {
+    Assembler as;
+    as.push({str("_global")}).op(Code::GetVariable).push({str(name)}).op(Code::GetMember);
+    return as;
+}
+
+}  // namespace
+
+TEST(Classes, ExtendsSuperAndInstanceOf) {
+    Fixture f;
+    Assembler baseBody;
+    baseBody.push({str("Base ctor")}).trace();
+    Assembler childBody;
+    childBody.push({integer(0), reg(2), undef()}).op(Code::CallMethod).op(Code::Pop);
+    childBody.push({str("Child ctor")}).trace();
+    Assembler as;
+    as.append(defineClass("Base", baseBody)).append(defineClass("Child", childBody));
+    as.append(global("Child")).append(global("Base")).op(Code::Extends);
+    // Base.prototype.hello = function () { trace("Base hello") }
+    as.append(global("Base")).push({str("prototype")}).op(Code::GetMember).push({str("hello")});
+    as.function("", {}, Assembler().push({str("Base hello")}).trace()).op(Code::SetMember);
+    // c = new Child(); c.hello(); trace(c instanceof Base); trace(Base(cast c) == c)
+    as.push({str("c"), integer(0), str("_global")})
+        .op(Code::GetVariable)
+        .push({str("Child")})
+        .op(Code::NewMethod)
+        .op(Code::SetVariable);
+    as.push({integer(0)}).getVar("c").push({str("hello")}).op(Code::CallMethod).op(Code::Pop);
+    as.getVar("c").append(global("Base")).op(Code::InstanceOf).trace();
+    as.append(global("Base"))
+        .getVar("c")
+        .op(Code::CastOp)
+        .getVar("c")
+        .op(Code::StrictEquals)
+        .trace();
+    as.append(global("Child")).push({integer(0)}).op(Code::InitObject).op(Code::CastOp).trace();
+    EXPECT_EQ(f.run(as),
+              QStringList({"Base ctor", "Child ctor", "Base hello", "true", "true", "null"}));
+}
+
+TEST(Classes, ImplementsOpMakesInstanceOfTrue) {
+    Fixture f;
+    Assembler as;
+    as.append(defineClass("Shape", Assembler())).append(defineClass("Drawable", Assembler()));
+    // Shape implements Drawable
+    as.append(global("Drawable")).push({integer(1)}).append(global("Shape")).op(Code::ImplementsOp);
+    as.push({str("s"), integer(0), str("_global")})
+        .op(Code::GetVariable)
+        .push({str("Shape")})
+        .op(Code::NewMethod)
+        .op(Code::SetVariable);
+    as.getVar("s").append(global("Drawable")).op(Code::InstanceOf).trace();
+    EXPECT_EQ(f.run(as), QStringList({"true"}));
+}
+
+namespace {
+
+// A clip whose _x and child "kid" the runtime answers.
+class FakeClip : public ClipBinding {
+  public:
+    bool get(Machine&, const QString& name, Value& out) override {
+        if (name == QLatin1String("_x")) {
+            out = Value(x);
+            return true;
+        }
+        if (name == QLatin1String("kid") && kid) {
+            out = Value(kid);
+            return true;
+        }
+        return false;
+    }
+    bool set(Machine& m, const QString& name, const Value& v) override {
+        if (name == QLatin1String("_x")) {
+            x = m.toNumber(v);
+            return true;
+        }
+        return false;
+    }
+    void childNames(std::vector<QString>& out) override { out.push_back("kid"); }
+    double x = 10;
+    Object* kid = nullptr;
+};
+
+class ClipHost : public TestHost {
+  public:
+    QString targetPath(Object* clip, bool) override {
+        return clip == rootClip ? QStringLiteral("_level0") : QStringLiteral("_level0.kid");
+    }
+};
+
+}  // namespace
+
+TEST(Seam, ClipBindingsAnswerBuiltInPropertiesAndChildren) {
+    ClipHost host;
+    Machine m(host, 8);
+    FakeClip rootBinding, kidBinding;
+    ClipObject* root = m.makeClip(nullptr, &rootBinding);
+    ClipObject* kid = m.makeClip(nullptr, &kidBinding);
+    rootBinding.kid = kid;
+    host.rootClip = root;
+    Assembler as;
+    // trace(_x); _x = 25; trace(kid._x); myVar = 1 (a script variable kept in the object);
+    // trace(kid) prints its path; typeof kid is movieclip; for..in lists the child.
+    as.getVar("_x").trace().setVar("_x", integer(25)).getVar("kid._x").trace();
+    as.setVar("myVar", integer(1)).getVar("kid").trace().getVar("kid").op(Code::TypeOf).trace();
+    as.getVar("/kid:_x").trace();
+    RunResult r = m.runBlock(as.block(), root, 8);
+    EXPECT_TRUE(r.ok());
+    EXPECT_EQ(host.lines, QStringList({"10", "10", "_level0.kid", "movieclip", "10"}));
+    EXPECT_EQ(rootBinding.x, 25);
+    EXPECT_EQ(m.toNumber(m.get(root, "myVar")), 1);
+    std::vector<QString> names = m.enumerate(root);
+    EXPECT_NE(std::find(names.begin(), names.end(), QString("kid")), names.end());
+    // A detached clip keeps its variables and stops answering built-ins.
+    root->detach();
+    EXPECT_TRUE(m.get(root, "_x").isUndefined());
+    EXPECT_EQ(m.toNumber(m.get(root, "myVar")), 1);
+}
+
+namespace {
+
+class FetchHost : public TestHost {
+  public:
+    void fetch(FetchRequest r) override { pending.push_back(std::move(r)); }
+    std::vector<FetchRequest> pending;
+};
+
+}  // namespace
+
+TEST(Seam, LoadVarsFetchesThroughTheHostAndCallsOnLoad) {
+    FetchHost host;
+    Machine m(host, 8);
+    Object* root = m.makeObject();
+    host.rootClip = root;
+    Assembler as;
+    // lv = new LoadVars(); lv.onLoad = function (ok) { trace(ok); trace(this.name) }
+    as.push({str("lv"), integer(0), str("LoadVars")}).op(Code::NewObject).op(Code::SetVariable);
+    as.getVar("lv").push({str("onLoad")});
+    as.function("", {"ok"},
+                Assembler()
+                    .getVar("ok")
+                    .trace()
+                    .push({str("this")})
+                    .op(Code::GetVariable)
+                    .push({str("name")})
+                    .op(Code::GetMember)
+                    .trace())
+        .op(Code::SetMember);
+    as.push({str("vars.txt"), integer(1)})
+        .getVar("lv")
+        .push({str("load")})
+        .op(Code::CallMethod)
+        .trace();
+    m.runBlock(as.block(), root, 8);
+    EXPECT_EQ(host.lines, QStringList({"true"}));
+    ASSERT_EQ(host.pending.size(), 1u);
+    EXPECT_EQ(host.pending[0].url, "vars.txt");
+    // The loader is kept alive by the machine while the fetch is out.
+    m.collectGarbage({});
+    host.pending[0].done(true, "name=%E6%B1%89+x&n=2");
+    EXPECT_EQ(host.lines, QStringList({"true", "true", "汉 x"}));
+}
+
+TEST(Heap, CollectionKeepsWhatIsReachableAndFreesCycles) {
+    Fixture f;
+    Assembler as;
+    // kept = {}; kept.self = kept; lost = {}; lost.self = lost; delete lost
+    as.push({str("kept"), integer(0)}).op(Code::InitObject).op(Code::SetVariable);
+    as.getVar("kept").push({str("self")}).getVar("kept").op(Code::SetMember);
+    Assembler cycle;
+    cycle.push({str("lost"), integer(0)}).op(Code::InitObject).op(Code::SetVariable);
+    cycle.getVar("lost").push({str("self")}).getVar("lost").op(Code::SetMember);
+    cycle.push({str("lost")}).op(Code::Delete2).op(Code::Pop);
+    for (int i = 0; i < 200; ++i) {
+        as.append(cycle);
+    }
+    f.run(as);
+    size_t before = f.machine.heap().objectCount();
+    f.machine.collectGarbage({f.host.rootClip});
+    EXPECT_LE(f.machine.heap().objectCount() + 200, before);
+    Assembler check;
+    check.getVar("kept")
+        .push({str("self")})
+        .op(Code::GetMember)
+        .getVar("kept")
+        .op(Code::StrictEquals)
+        .trace();
+    EXPECT_EQ(f.run(check), QStringList({"true"}));
+}

@@ -1,0 +1,47 @@
+// A host for machine tests: collects trace lines, keeps a clock the test moves by hand, and
+// offers one plain object as the timeline clip.
+#pragma once
+
+#include <QStringList>
+
+#include <memory>
+
+#include "assembler.h"
+#include "platform/flash/avm1/machine.h"
+
+namespace pencora::avm1::test {
+
+class TestHost : public Host {
+  public:
+    double milliseconds() override { return clock; }
+    void trace(const QString& line) override { lines << line; }
+    Object* root(Object*) override { return rootClip; }
+    Object* level(int n) override { return n == 0 ? rootClip : nullptr; }
+    void getUrl(const UrlRequest& r) override { urls << r.url + QStringLiteral("|") + r.target; }
+
+    double clock = 0;
+    Object* rootClip = nullptr;
+    QStringList lines;
+    QStringList urls;
+};
+
+// A machine with a root clip; run() executes a block on it and returns what was traced.
+struct Fixture {
+    explicit Fixture(int version = 8) : machine(host, version), version(version) {
+        host.rootClip = machine.makeObject();
+        machine.collectGarbage({host.rootClip});
+    }
+    QStringList run(const Assembler& code, RunResult* result = nullptr) {
+        host.lines.clear();
+        RunResult r = machine.runBlock(code.block(), host.rootClip, version);
+        if (result) {
+            *result = r;
+        }
+        return host.lines;
+    }
+    TestHost host;
+    Machine machine;
+    int version;
+};
+
+}  // namespace pencora::avm1::test
