@@ -1,0 +1,57 @@
+#include "platform/ole/class_registry.h"
+
+#include <unordered_map>
+
+namespace pencora::ole {
+
+namespace {
+
+std::unordered_map<CLSID, ClassFactory>& registry() {
+    static std::unordered_map<CLSID, ClassFactory> classes;
+    return classes;
+}
+
+ClassFactory lookup(REFCLSID clsid) {
+    const auto it = registry().find(clsid);
+    return it == registry().end() ? ClassFactory() : it->second;
+}
+
+}  // namespace
+
+void CoRegisterClass(REFCLSID clsid, ClassFactory factory) {
+    if (factory) {
+        registry()[clsid] = std::move(factory);
+    } else {
+        registry().erase(clsid);
+    }
+}
+
+void CoUnregisterClass(REFCLSID clsid) { registry().erase(clsid); }
+
+HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD, REFIID iid, void** object) {
+    if (!object) {
+        return E_POINTER;
+    }
+    *object = nullptr;
+    if (outer) {
+        return CLASS_E_NOAGGREGATION;
+    }
+    const ClassFactory factory = lookup(clsid);
+    if (!factory) {
+        return REGDB_E_CLASSNOTREG;
+    }
+    const HRESULT h = factory(iid, object);
+    if (FAILED(h)) {
+        *object = nullptr;
+    }
+    return h;
+}
+
+ScopedClassRegistration::ScopedClassRegistration(REFCLSID clsid, ClassFactory factory)
+    : clsid_(clsid), previous_(lookup(clsid)) {
+    CoRegisterClass(clsid, std::move(factory));
+}
+
+ScopedClassRegistration::~ScopedClassRegistration() { CoRegisterClass(clsid_, previous_); }
+
+}  // namespace pencora::ole
