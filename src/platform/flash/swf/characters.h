@@ -24,6 +24,7 @@ struct JpegBitmap {
     Bytes data;
     Bytes alpha;
     double deblock = 0.0;
+    friend bool operator==(const JpegBitmap&, const JpegBitmap&) = default;
 };
 
 // DefineBitsLossless 1-2, decompressed: width*height pixels, premultiplied 0xAARRGGBB (the
@@ -34,6 +35,7 @@ struct LosslessBitmap {
     uint16_t width = 0;
     uint16_t height = 0;
     std::vector<uint32_t> pixels;
+    friend bool operator==(const LosslessBitmap&, const LosslessBitmap&) = default;
 };
 
 struct KerningPair {
@@ -65,6 +67,7 @@ struct Font {
     std::vector<int16_t> advances;  // per glyph, with layout
     std::vector<Rect> glyphBounds;  // per glyph, with layout (often all zero)
     std::vector<KerningPair> kerning;
+    friend bool operator==(const Font&, const Font&) = default;
 };
 
 struct GlyphEntry {
@@ -91,6 +94,7 @@ struct Text {
     Rect bounds;
     Matrix matrix;
     std::vector<TextRecord> records;
+    friend bool operator==(const Text&, const Text&) = default;
 };
 
 enum class TextAlign : uint8_t { Left = 0, Right = 1, Center = 2, Justify = 3 };
@@ -121,12 +125,14 @@ struct EditText {
     int16_t leading = 0;
     std::string variableName;
     std::optional<std::string> initialText;
+    friend bool operator==(const EditText&, const EditText&) = default;
 };
 
 struct Sprite {
     uint16_t id = 0;
     uint16_t frameCount = 0;  // as declared; the timeline holds the frames actually read
     Timeline timeline;
+    friend bool operator==(const Sprite&, const Sprite&) = default;
 };
 
 // Button state bits of a button record.
@@ -185,6 +191,7 @@ struct Button {
     // over-down to over-up.
     std::array<ButtonSound, 4> sounds{};
     std::optional<ColorTransform> colorTransform;  // DefineButtonCxform (version 1)
+    friend bool operator==(const Button&, const Button&) = default;
 };
 
 struct Sound {
@@ -195,6 +202,7 @@ struct Sound {
     bool stereo = false;
     uint32_t sampleCount = 0;
     Bytes data;  // as stored (for MP3: the seek-samples word and the frames)
+    friend bool operator==(const Sound&, const Sound&) = default;
 };
 
 using Character = std::variant<Shape, MorphShape, JpegBitmap, LosslessBitmap, Font, Text,

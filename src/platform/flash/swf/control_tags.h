@@ -251,10 +251,12 @@ using ControlTag =
 struct Frame {
     std::vector<ControlTag> tags;
     std::vector<std::string> labels;
+    friend bool operator==(const Frame&, const Frame&) = default;
 };
 
 struct Timeline {
     std::vector<Frame> frames;
+    friend bool operator==(const Timeline&, const Timeline&) = default;
 };
 
 }  // namespace pencora::swf

@@ -119,6 +119,7 @@ struct Shape {
     std::vector<FillStyle> fills;
     std::vector<LineStyle> lines;
     std::vector<ShapeRecord> records;
+    friend bool operator==(const Shape&, const Shape&) = default;
 };
 
 struct MorphGradientStop {
@@ -174,6 +175,7 @@ struct MorphShape {
     std::vector<MorphLineStyle> lines;
     std::vector<ShapeRecord> startRecords;
     std::vector<ShapeRecord> endRecords;
+    friend bool operator==(const MorphShape&, const MorphShape&) = default;
 };
 
 }  // namespace pencora::swf
