@@ -124,8 +124,8 @@ void Player::advanceClip(DisplayObject& clip, bool isLevelRoot) {
         clip.playing = false;
         return;
     }
-    rebuildTo(clip, 0);
     queueFrameActions(clip, 0);
+    rebuildTo(clip, 0);
 }
 
 void Player::queueFrameActions(DisplayObject& clip, int frame) {
@@ -287,8 +287,9 @@ void Player::gotoFrame(DisplayObject& clip, int frame, bool play) {
             return;
         }
     }
-    rebuildTo(clip, frame);
+    // The clip's actions run before those of the clips the goto places.
     queueFrameActions(clip, frame);
+    rebuildTo(clip, frame);
 }
 
 std::optional<int> Player::labelFrame(const DisplayObject& clip, const QString& label) const {
