@@ -119,6 +119,10 @@ std::optional<BSTR> variantToString(const VARIANT& v) {
         case VT_BOOL:
             return fromAscii(v.boolVal ? "True" : "False");
         case VT_R8: {
+            if (std::isfinite(v.dblVal) && v.dblVal == std::trunc(v.dblVal) &&
+                std::abs(v.dblVal) < 1e15) {
+                return fromAscii(std::to_string(static_cast<long long>(v.dblVal)));
+            }
             char buffer[64];
             const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, v.dblVal);
             return fromAscii(std::string(buffer, ec == std::errc() ? end : buffer));

@@ -11,7 +11,7 @@ namespace {
 
 // Reads the payload of one record; every read is checked against the record's length.
 class RecordReader {
-public:
+  public:
     RecordReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
 
     bool ok() const { return ok_; }
@@ -70,7 +70,7 @@ public:
         return s;
     }
 
-private:
+  private:
     bool need(size_t n) {
         if (!ok_ || size_ - pos_ < n) {
             ok_ = false;
@@ -315,9 +315,9 @@ ActionBlock decodeActions(std::span<const uint8_t> bytes) {
         if (byteOffset < 0 || byteOffset >= int64_t(size)) {
             return count;
         }
-        auto it = std::lower_bound(
-            block.actions.begin(), block.actions.end(), uint32_t(byteOffset),
-            [](const Action& act, uint32_t off) { return act.offset < off; });
+        auto it =
+            std::lower_bound(block.actions.begin(), block.actions.end(), uint32_t(byteOffset),
+                             [](const Action& act, uint32_t off) { return act.offset < off; });
         if (exact && (it == block.actions.end() || it->offset != uint32_t(byteOffset))) {
             block.notes.push_back("branch of the action at offset " +
                                   std::to_string(block.actions[from].offset) +
@@ -376,23 +376,102 @@ const char* actionName(ActionCode code) {
         PENCORA_ACTION_NAME(PrevFrame)
         PENCORA_ACTION_NAME(Play)
         PENCORA_ACTION_NAME(Stop)
-        PENCORA_ACTION_NAME(Push)
-        PENCORA_ACTION_NAME(Jump)
-        PENCORA_ACTION_NAME(If)
+        PENCORA_ACTION_NAME(ToggleQuality)
+        PENCORA_ACTION_NAME(StopSounds)
+        PENCORA_ACTION_NAME(Add)
+        PENCORA_ACTION_NAME(Subtract)
+        PENCORA_ACTION_NAME(Multiply)
+        PENCORA_ACTION_NAME(Divide)
+        PENCORA_ACTION_NAME(Equals)
+        PENCORA_ACTION_NAME(Less)
+        PENCORA_ACTION_NAME(And)
+        PENCORA_ACTION_NAME(Or)
+        PENCORA_ACTION_NAME(Not)
+        PENCORA_ACTION_NAME(StringEquals)
+        PENCORA_ACTION_NAME(StringLength)
+        PENCORA_ACTION_NAME(StringExtract)
+        PENCORA_ACTION_NAME(Pop)
+        PENCORA_ACTION_NAME(ToInteger)
+        PENCORA_ACTION_NAME(GetVariable)
+        PENCORA_ACTION_NAME(SetVariable)
+        PENCORA_ACTION_NAME(SetTarget2)
+        PENCORA_ACTION_NAME(StringAdd)
+        PENCORA_ACTION_NAME(GetProperty)
+        PENCORA_ACTION_NAME(SetProperty)
+        PENCORA_ACTION_NAME(CloneSprite)
+        PENCORA_ACTION_NAME(RemoveSprite)
+        PENCORA_ACTION_NAME(Trace)
+        PENCORA_ACTION_NAME(StartDrag)
+        PENCORA_ACTION_NAME(EndDrag)
+        PENCORA_ACTION_NAME(StringLess)
+        PENCORA_ACTION_NAME(Throw)
+        PENCORA_ACTION_NAME(CastOp)
+        PENCORA_ACTION_NAME(ImplementsOp)
+        PENCORA_ACTION_NAME(FSCommand2)
+        PENCORA_ACTION_NAME(RandomNumber)
+        PENCORA_ACTION_NAME(MBStringLength)
+        PENCORA_ACTION_NAME(CharToAscii)
+        PENCORA_ACTION_NAME(AsciiToChar)
+        PENCORA_ACTION_NAME(GetTime)
+        PENCORA_ACTION_NAME(MBStringExtract)
+        PENCORA_ACTION_NAME(MBCharToAscii)
+        PENCORA_ACTION_NAME(MBAsciiToChar)
+        PENCORA_ACTION_NAME(Delete)
+        PENCORA_ACTION_NAME(Delete2)
+        PENCORA_ACTION_NAME(DefineLocal)
+        PENCORA_ACTION_NAME(CallFunction)
+        PENCORA_ACTION_NAME(Return)
+        PENCORA_ACTION_NAME(Modulo)
+        PENCORA_ACTION_NAME(NewObject)
+        PENCORA_ACTION_NAME(DefineLocal2)
+        PENCORA_ACTION_NAME(InitArray)
+        PENCORA_ACTION_NAME(InitObject)
+        PENCORA_ACTION_NAME(TypeOf)
+        PENCORA_ACTION_NAME(TargetPath)
+        PENCORA_ACTION_NAME(Enumerate)
+        PENCORA_ACTION_NAME(Add2)
+        PENCORA_ACTION_NAME(Less2)
+        PENCORA_ACTION_NAME(Equals2)
+        PENCORA_ACTION_NAME(ToNumber)
+        PENCORA_ACTION_NAME(ToString)
+        PENCORA_ACTION_NAME(PushDuplicate)
+        PENCORA_ACTION_NAME(StackSwap)
+        PENCORA_ACTION_NAME(GetMember)
+        PENCORA_ACTION_NAME(SetMember)
+        PENCORA_ACTION_NAME(Increment)
+        PENCORA_ACTION_NAME(Decrement)
+        PENCORA_ACTION_NAME(CallMethod)
+        PENCORA_ACTION_NAME(NewMethod)
+        PENCORA_ACTION_NAME(InstanceOf)
+        PENCORA_ACTION_NAME(Enumerate2)
+        PENCORA_ACTION_NAME(BitAnd)
+        PENCORA_ACTION_NAME(BitOr)
+        PENCORA_ACTION_NAME(BitXor)
+        PENCORA_ACTION_NAME(BitLShift)
+        PENCORA_ACTION_NAME(BitRShift)
+        PENCORA_ACTION_NAME(BitURShift)
+        PENCORA_ACTION_NAME(StrictEquals)
+        PENCORA_ACTION_NAME(Greater)
+        PENCORA_ACTION_NAME(StringGreater)
+        PENCORA_ACTION_NAME(Extends)
+        PENCORA_ACTION_NAME(GotoFrame)
+        PENCORA_ACTION_NAME(GetURL)
+        PENCORA_ACTION_NAME(StoreRegister)
         PENCORA_ACTION_NAME(ConstantPool)
-        PENCORA_ACTION_NAME(DefineFunction)
+        PENCORA_ACTION_NAME(WaitForFrame)
+        PENCORA_ACTION_NAME(SetTarget)
+        PENCORA_ACTION_NAME(GoToLabel)
+        PENCORA_ACTION_NAME(WaitForFrame2)
         PENCORA_ACTION_NAME(DefineFunction2)
         PENCORA_ACTION_NAME(Try)
         PENCORA_ACTION_NAME(With)
-        PENCORA_ACTION_NAME(GetURL)
+        PENCORA_ACTION_NAME(Push)
+        PENCORA_ACTION_NAME(Jump)
         PENCORA_ACTION_NAME(GetURL2)
-        PENCORA_ACTION_NAME(CallMethod)
-        PENCORA_ACTION_NAME(CallFunction)
-        PENCORA_ACTION_NAME(GetVariable)
-        PENCORA_ACTION_NAME(SetVariable)
-        PENCORA_ACTION_NAME(GetMember)
-        PENCORA_ACTION_NAME(SetMember)
-        PENCORA_ACTION_NAME(Trace)
+        PENCORA_ACTION_NAME(DefineFunction)
+        PENCORA_ACTION_NAME(If)
+        PENCORA_ACTION_NAME(Call)
+        PENCORA_ACTION_NAME(GotoFrame2)
 #undef PENCORA_ACTION_NAME
         default:
             return "Action";

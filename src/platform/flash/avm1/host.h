@@ -143,6 +143,12 @@ public:
         (void)frame;
         return true;
     }
+    // The Call action: runs the actions of one frame of `clip` (a number, a label, or
+    // "path:frame" already split by the machine) without moving the playhead.
+    virtual void callFrame(Object* clip, const Value& frame) {
+        (void)clip;
+        (void)frame;
+    }
     virtual void cloneSprite(Object* source, const QString& name, int depth) {
         (void)source;
         (void)name;

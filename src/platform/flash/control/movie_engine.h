@@ -14,14 +14,17 @@
 //   _level0, "_level1" another layer, "/clip/sub", "_level0.clip.sub" or "clip.sub" nested
 //   clips. Unknown targets make queries fail (std::nullopt / false) and commands do nothing.
 // - Text is UTF-16, as the contract and ActionScript carry it.
-// - The control never calls the engine from inside a MovieEngineHost callback, except that
-//   flashCall() may run the host's handler, which only calls setReturnValue() on the control
-//   (not on the engine). Fetch results therefore arrive after the engine call that asked
-//   for them has returned.
+// - The control never calls the engine from inside a MovieEngineHost callback but one:
+//   flashCall() runs the host's FlashCall handler synchronously (it must answer), and that
+//   handler may call the control's operations (SetVariable, CallFunction, ...), which reach
+//   the engine while it waits for the answer. Everything else is queued: FSCommand events
+//   go to the host, and fetch results come back, after the engine call that raised them
+//   has returned.
 // - All calls happen on one thread.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -222,6 +225,6 @@ public:
 };
 
 // Makes a fresh engine for one control.
-using MovieEngineFactory = std::unique_ptr<MovieEngine> (*)();
+using MovieEngineFactory = std::function<std::unique_ptr<MovieEngine>()>;
 
 }  // namespace pencora::flash

@@ -1,0 +1,195 @@
+#include "platform/flash/control/local_fetch.h"
+
+#include <fstream>
+#include <system_error>
+
+namespace pencora::flash {
+
+namespace {
+
+char16_t lower(char16_t c) { return c >= 'A' && c <= 'Z' ? static_cast<char16_t>(c + 32) : c; }
+
+bool startsWithIgnoringCase(std::u16string_view s, std::u16string_view prefix) {
+    if (s.size() < prefix.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        if (lower(s[i]) != lower(prefix[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int hexDigit(char16_t c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    c = lower(c);
+    return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+}
+
+// Percent escapes as UTF-8 bytes, the rest as UTF-16; the result is UTF-16 again.
+std::u16string percentDecode(std::u16string_view s) {
+    std::string utf8;
+    auto appendUtf8 = [&utf8](char32_t c) {
+        if (c < 0x80) {
+            utf8 += static_cast<char>(c);
+        } else if (c < 0x800) {
+            utf8 += static_cast<char>(0xC0 | (c >> 6));
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            utf8 += static_cast<char>(0xE0 | (c >> 12));
+            utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            utf8 += static_cast<char>(0xF0 | (c >> 18));
+            utf8 += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    };
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '%' && i + 2 < s.size() && hexDigit(s[i + 1]) >= 0 &&
+            hexDigit(s[i + 2]) >= 0) {
+            utf8 += static_cast<char>(hexDigit(s[i + 1]) * 16 + hexDigit(s[i + 2]));
+            i += 2;
+        } else if (s[i] >= 0xD800 && s[i] < 0xDC00 && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
+                   s[i + 1] < 0xE000) {
+            appendUtf8(0x10000 + ((char32_t(s[i]) - 0xD800) << 10) + (s[i + 1] - 0xDC00));
+            ++i;
+        } else {
+            appendUtf8(s[i]);
+        }
+    }
+    return std::filesystem::path(utf8).u16string();
+}
+
+bool isDrivePath(std::u16string_view s) {
+    return s.size() >= 2 && s[1] == ':' && ((s[0] >= 'a' && s[0] <= 'z') || (s[0] >= 'A' && s[0] <= 'Z'));
+}
+
+// A scheme is letters, digits, '+', '-', '.' before the first ':', at least two long (a
+// single letter is a drive).
+bool hasScheme(std::u16string_view s) {
+    const auto colon = s.find(u':');
+    if (colon == std::u16string_view::npos || colon < 2) {
+        return false;
+    }
+    for (std::size_t i = 0; i < colon; ++i) {
+        const char16_t c = lower(s[i]);
+        const bool ok = (c >= 'a' && c <= 'z') || (i > 0 && ((c >= '0' && c <= '9') || c == '+' ||
+                                                            c == '-' || c == '.'));
+        if (!ok) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::u16string slashes(std::u16string s) {
+    for (char16_t& c : s) {
+        if (c == '\\') {
+            c = '/';
+        }
+    }
+    return s;
+}
+
+std::u16string withoutQuery(std::u16string_view s) {
+    return std::u16string(s.substr(0, s.find_first_of(u"?#")));
+}
+
+// The local path part of an absolute address, or nullopt when it is not local.
+std::optional<std::u16string> absoluteLocal(std::u16string_view address) {
+    if (startsWithIgnoringCase(address, u"file:")) {
+        std::u16string_view rest = address.substr(5);
+        if (rest.starts_with(u"//")) {
+            rest.remove_prefix(2);
+            if (startsWithIgnoringCase(rest, u"localhost/")) {
+                rest.remove_prefix(9);
+            }
+        }
+        std::u16string path = percentDecode(withoutQuery(rest));
+        // file:///C:/x names the drive path C:/x.
+        if (path.size() >= 3 && path[0] == '/' && isDrivePath(std::u16string_view(path).substr(1))) {
+            path.erase(0, 1);
+        }
+        return slashes(path);
+    }
+    if (hasScheme(address)) {
+        return std::nullopt;
+    }
+    std::u16string path = slashes(withoutQuery(address));
+    if (path.starts_with(u"/") || isDrivePath(path)) {
+        return path;
+    }
+    return std::u16string();  // relative
+}
+
+}  // namespace
+
+std::optional<std::filesystem::path> localFilePath(std::u16string_view address,
+                                                   std::u16string_view base) {
+    if (address.empty()) {
+        return std::nullopt;
+    }
+    const auto absolute = absoluteLocal(address);
+    if (!absolute) {
+        return std::nullopt;
+    }
+    if (!absolute->empty()) {
+        return std::filesystem::path(*absolute);
+    }
+    if (base.empty()) {
+        return std::nullopt;
+    }
+    // A movie's relative address stays below the movie's folder.
+    const std::filesystem::path relative(slashes(withoutQuery(address)));
+    for (const auto& part : relative) {
+        if (part == "..") {
+            return std::nullopt;
+        }
+    }
+    auto folder = absoluteLocal(base);
+    if (!folder || folder->empty()) {
+        // A relative base is taken as a folder path as it stands.
+        if (!folder) {
+            return std::nullopt;
+        }
+        folder = slashes(std::u16string(base));
+    }
+    return std::filesystem::path(*folder) / relative;
+}
+
+std::u16string localFolderOf(std::u16string_view address) {
+    const auto absolute = absoluteLocal(address);
+    if (!absolute || absolute->empty()) {
+        return {};
+    }
+    const auto slash = absolute->rfind(u'/');
+    return slash == std::u16string::npos ? std::u16string() : absolute->substr(0, slash + 1);
+}
+
+std::optional<std::vector<std::uint8_t>> readLocalFile(const std::filesystem::path& path,
+                                                       std::uintmax_t limit) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        return std::nullopt;
+    }
+    const auto size = std::filesystem::file_size(path, ec);
+    if (ec || size > limit) {
+        return std::nullopt;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size))) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+}  // namespace pencora::flash

@@ -1,0 +1,247 @@
+#include "corpus.h"
+
+#include <QImage>
+#include <QString>
+
+#include <algorithm>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "input_script.h"
+#include "movie_host.h"
+
+namespace pencora::swfplay {
+
+namespace {
+
+std::optional<std::string> readText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return std::nullopt;
+    }
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+std::string utf8(const std::u16string& s) {
+    return QString::fromStdU16String(s).toStdString();
+}
+
+// One check of an image comparison table: tolerance and max_outliers, defaults 0.
+ImageTolerance toleranceOf(const TomlValue& t) {
+    ImageTolerance check;
+    if (const auto* v = t.find("tolerance")) {
+        check.tolerance = static_cast<int>(v->asInteger().value_or(0));
+    }
+    if (const auto* v = t.find("max_outliers")) {
+        check.maxOutliers = static_cast<long>(v->asInteger().value_or(0));
+    }
+    return check;
+}
+
+// A check applies without a platform filter, or with one naming x86_64.
+bool checkApplies(const TomlValue& check) {
+    const auto* filter = check.find("filter");
+    if (!filter) {
+        return true;
+    }
+    std::string text = filter->asString().value_or("");
+    if (filter->type == TomlValue::Type::Table) {
+        for (const auto& [key, value] : filter->table) {
+            text += key + "=" + value.asString().value_or("") + " ";
+        }
+    }
+    return text.find("x86_64") != std::string::npos;
+}
+
+}  // namespace
+
+CorpusTest corpusTestFrom(const TomlValue& toml) {
+    CorpusTest test;
+    if (const auto* n = toml.find("num_frames"); n && n->asInteger()) {
+        test.frames = static_cast<int>(*n->asInteger());
+    } else if (const auto* t = toml.find("num_ticks"); t && t->asInteger()) {
+        test.frames = static_cast<int>(*t->asInteger());
+    }
+    test.frames = std::clamp(test.frames, 1, 100000);
+    if (const auto* a = toml.find("approximations")) {
+        Approximations approx;
+        if (const auto* e = a->find("epsilon")) {
+            approx.epsilon = e->asNumber().value_or(0);
+        }
+        if (const auto* b = a->find("bare_numbers")) {
+            approx.bareNumbers = b->asBool().value_or(false);
+        }
+        if (const auto* p = a->find("number_patterns")) {
+            for (const auto& item : p->array) {
+                if (item.asString()) {
+                    approx.numberPatterns.push_back(*item.asString());
+                }
+            }
+        }
+        test.approximations = approx;
+    }
+    if (const auto* images = toml.find("image_comparisons");
+        images && images->type == TomlValue::Type::Table) {
+        for (const auto& [name, table] : images->table) {
+            ImageComparison image;
+            image.name = name;
+            if (const auto* trigger = table.find("trigger")) {
+                if (trigger->asInteger()) {
+                    image.frame = static_cast<int>(*trigger->asInteger());
+                } else if (trigger->asString() == "fs_command") {
+                    image.onCommand = true;
+                }
+            }
+            if (const auto* checks = table.find("checks")) {
+                for (const auto& check : checks->array) {
+                    if (checkApplies(check)) {
+                        image.checks.push_back(toleranceOf(check));
+                    }
+                }
+            }
+            if (image.checks.empty()) {
+                image.checks.push_back(toleranceOf(table));
+            }
+            test.images.push_back(std::move(image));
+        }
+    }
+    if (const auto* options = toml.find("player_options")) {
+        if (const auto* renderer = options->find("with_renderer")) {
+            if (const auto* q = renderer->find("quality")) {
+                test.quality = qualityName(q->asString().value_or(""));
+            }
+        }
+    }
+    return test;
+}
+
+std::optional<CorpusTest> readCorpusTest(const std::filesystem::path& folder,
+                                         const std::filesystem::path& root, std::string* error) {
+    const auto text = readText(folder / "test.toml");
+    if (!text) {
+        *error = "cannot read test.toml";
+        return std::nullopt;
+    }
+    const TomlDocument doc = parseToml(*text);
+    if (!doc.root) {
+        *error = "test.toml: " + doc.error;
+        return std::nullopt;
+    }
+    CorpusTest test = corpusTestFrom(*doc.root);
+    test.folder = folder;
+    test.name = std::filesystem::relative(folder, root).generic_string();
+    test.compareTrace = std::filesystem::exists(folder / "output.txt");
+    return test;
+}
+
+std::vector<std::filesystem::path> findCorpusTests(const std::filesystem::path& root) {
+    std::vector<std::filesystem::path> out;
+    std::error_code ec;
+    for (auto it = std::filesystem::recursive_directory_iterator(
+             root, std::filesystem::directory_options::skip_permission_denied, ec);
+         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+        if (it->is_regular_file() && it->path().filename() == "test.toml") {
+            out.push_back(it->path().parent_path());
+        }
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+Verdict runCorpusTest(const CorpusTest& test) {
+    MovieHost host;
+    if (!host.available()) {
+        return Verdict{false, host.error()};
+    }
+    std::string trace;
+    host.onTrace = [&](const std::u16string& line) { trace += utf8(line) + "\n"; };
+    bool quit = false;
+    std::vector<std::string> commandCaptures;
+    host.onCommand = [&](const std::u16string& command, const std::u16string& args) {
+        if (command == u"quit") {
+            quit = true;
+        } else if (command == u"captureImage") {
+            commandCaptures.push_back(utf8(args));
+        }
+    };
+    if (!test.quality.empty()) {
+        host.setQuality(test.quality);
+    }
+    if (!host.load(test.folder / "test.swf")) {
+        return Verdict{false, "the movie did not load"};
+    }
+    InputScript input;
+    if (const auto json = readText(test.folder / "input.json")) {
+        std::string error;
+        auto parsed = parseInputScript(*json, &error);
+        if (!parsed) {
+            return Verdict{false, "input.json: " + error};
+        }
+        input = std::move(*parsed);
+    }
+
+    std::map<std::string, QImage> captured;
+    auto captureDue = [&](int frame, bool last) {
+        for (const auto& image : test.images) {
+            const bool due = image.onCommand ? false
+                                             : (image.frame ? *image.frame == frame : last);
+            if (due && !captured.count(image.name)) {
+                captured[image.name] = host.render();
+            }
+        }
+        for (const auto& name : commandCaptures) {
+            captured[name] = host.render();
+        }
+        commandCaptures.clear();
+    };
+    int frame = 0;
+    while (frame < test.frames && !quit) {
+        host.advance(1);
+        ++frame;
+        captureDue(frame, frame == test.frames || quit);
+        if (quit) {
+            break;
+        }
+        if (static_cast<std::size_t>(frame - 1) < input.steps.size()) {
+            for (const auto& event : input.steps[frame - 1]) {
+                host.inject(event);
+            }
+        }
+    }
+    if (quit) {
+        captureDue(frame, true);
+    }
+
+    if (test.compareTrace) {
+        const auto expected = readText(test.folder / "output.txt").value_or("");
+        Verdict v = compareTrace(trace, expected, test.approximations);
+        if (!v.pass) {
+            v.reason = "trace " + v.reason;
+            return v;
+        }
+    }
+    for (const auto& image : test.images) {
+        const auto it = captured.find(image.name);
+        if (it == captured.end()) {
+            return Verdict{false, "image " + image.name + " was never captured"};
+        }
+        const auto expectedPath = test.folder / (image.name + ".expected.png");
+        QImage expected(QString::fromStdU16String(expectedPath.u16string()));
+        if (expected.isNull()) {
+            return Verdict{false, "image " + image.name + ": no readable expected image"};
+        }
+        for (const auto& check : image.checks) {
+            Verdict v = compareImages(it->second, expected, check);
+            if (!v.pass) {
+                v.reason = "image " + image.name + ": " + v.reason;
+                return v;
+            }
+        }
+    }
+    return Verdict{};
+}
+
+}  // namespace pencora::swfplay

@@ -1,0 +1,211 @@
+// swfplay: plays movies through the Flash control's contract, as the player hosts it.
+//
+//   swfplay render MOVIE OUT.png [--frame N] [--size WxH] [--quality low|high]
+//   swfplay trace MOVIE [--frames N] [--input input.json]
+//   swfplay corpus DIR
+#include <QGuiApplication>
+#include <QString>
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "corpus.h"
+#include "input_script.h"
+#include "movie_host.h"
+#include "platform/flash/control/default_engine.h"
+#include "platform/flash/control/flash_control.h"
+
+namespace {
+
+using namespace pencora;
+
+int usage() {
+    std::cerr << "usage:\n"
+                 "  swfplay render MOVIE OUT.png [--frame N] [--size WxH] [--quality low|high]\n"
+                 "  swfplay trace MOVIE [--frames N] [--input input.json]\n"
+                 "  swfplay corpus DIR\n";
+    return 2;
+}
+
+bool readInt(const std::string& text, int* value) {
+    try {
+        std::size_t used = 0;
+        *value = std::stoi(text, &used);
+        return used == text.size();
+    } catch (...) {
+        return false;
+    }
+}
+
+std::string utf8(const std::u16string& s) { return QString::fromStdU16String(s).toStdString(); }
+
+int render(const std::vector<std::string>& args) {
+    if (args.size() < 2) {
+        return usage();
+    }
+    int frame = 1, width = 0, height = 0;
+    std::u16string quality;
+    for (std::size_t i = 2; i < args.size(); ++i) {
+        const bool hasValue = i + 1 < args.size();
+        if (args[i] == "--frame" && hasValue && readInt(args[i + 1], &frame) && frame >= 1) {
+            ++i;
+        } else if (args[i] == "--size" && hasValue) {
+            const std::string& size = args[++i];
+            const auto x = size.find('x');
+            if (x == std::string::npos || !readInt(size.substr(0, x), &width) ||
+                !readInt(size.substr(x + 1), &height) || width < 1 || height < 1 ||
+                width > 16384 || height > 16384) {
+                return usage();
+            }
+        } else if (args[i] == "--quality" && hasValue &&
+                   !(quality = swfplay::qualityName(args[i + 1])).empty()) {
+            ++i;
+        } else {
+            return usage();
+        }
+    }
+    swfplay::MovieHost host;
+    if (!host.available()) {
+        std::cerr << "swfplay: " << host.error() << "\n";
+        return 1;
+    }
+    if (!quality.empty()) {
+        host.setQuality(quality);
+    }
+    if (!host.load(args[0])) {
+        std::cerr << "swfplay: " << args[0] << ": not a movie that loads\n";
+        return 1;
+    }
+    if (width > 0) {
+        host.setSize(width, height);
+    }
+    host.advance(frame);
+    if (!host.render().save(QString::fromStdString(args[1]), "PNG")) {
+        std::cerr << "swfplay: cannot write " << args[1] << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+int trace(const std::vector<std::string>& args) {
+    if (args.empty()) {
+        return usage();
+    }
+    int frames = 1;
+    std::string inputPath;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const bool hasValue = i + 1 < args.size();
+        if (args[i] == "--frames" && hasValue && readInt(args[i + 1], &frames) && frames >= 1) {
+            ++i;
+        } else if (args[i] == "--input" && hasValue) {
+            inputPath = args[++i];
+        } else {
+            return usage();
+        }
+    }
+    swfplay::InputScript input;
+    if (!inputPath.empty()) {
+        std::ifstream in(inputPath, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        std::string error;
+        auto parsed = swfplay::parseInputScript(text.str(), &error);
+        if (!in || !parsed) {
+            std::cerr << "swfplay: " << inputPath << ": " << (in ? error : "cannot read") << "\n";
+            return 1;
+        }
+        input = std::move(*parsed);
+    }
+    swfplay::MovieHost host;
+    if (!host.available()) {
+        std::cerr << "swfplay: " << host.error() << "\n";
+        return 1;
+    }
+    host.onTrace = [](const std::u16string& line) { std::cout << utf8(line) << "\n"; };
+    bool quit = false;
+    host.onCommand = [&quit](const std::u16string& command, const std::u16string&) {
+        quit = quit || command == u"quit";
+    };
+    if (!host.load(args[0])) {
+        std::cerr << "swfplay: " << args[0] << ": not a movie that loads\n";
+        return 1;
+    }
+    for (int frame = 0; frame < frames && !quit; ++frame) {
+        host.advance(1);
+        if (!quit && static_cast<std::size_t>(frame) < input.steps.size()) {
+            for (const auto& event : input.steps[frame]) {
+                host.inject(event);
+            }
+        }
+    }
+    std::cout.flush();
+    return 0;
+}
+
+int corpus(const std::vector<std::string>& args) {
+    if (args.size() != 1) {
+        return usage();
+    }
+    const std::filesystem::path root = args[0];
+    if (!std::filesystem::is_directory(root)) {
+        std::cerr << "swfplay: " << args[0] << ": not a folder\n";
+        return 1;
+    }
+    int passed = 0, total = 0;
+    for (const auto& folder : swfplay::findCorpusTests(root)) {
+        ++total;
+        std::string error;
+        const auto test = swfplay::readCorpusTest(folder, root, &error);
+        const std::string name = std::filesystem::relative(folder, root).generic_string();
+        swfplay::Verdict verdict;
+        if (!test) {
+            verdict = swfplay::Verdict{false, error};
+        } else {
+            try {
+                verdict = swfplay::runCorpusTest(*test);
+            } catch (const std::exception& e) {
+                verdict = swfplay::Verdict{false, std::string("error: ") + e.what()};
+            }
+        }
+        if (verdict.pass) {
+            ++passed;
+            std::cout << "PASS " << name << "\n";
+        } else {
+            std::cout << "FAIL " << name << ": " << verdict.reason << "\n";
+        }
+        std::cout.flush();
+    }
+    std::cout << "conformance: " << passed << " of " << total << " pass\n";
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QGuiApplication app(argc, argv);
+    // The engine behind the control is chosen in one place: createDefaultMovieEngine.
+    flash::registerFlashControl(flash::createDefaultMovieEngine);
+
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        return usage();
+    }
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (args[0] == "render") {
+        return render(rest);
+    }
+    if (args[0] == "trace") {
+        return trace(rest);
+    }
+    if (args[0] == "corpus") {
+        return corpus(rest);
+    }
+    return usage();
+}

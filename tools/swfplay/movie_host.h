@@ -1,0 +1,58 @@
+// swfplay's container for the Flash control: it creates the control by class identifier and
+// embeds it exactly as the player does (client site, InitNew, sinks, ambient change,
+// windowless DoVerb, object rectangle, IViewObject::Draw), without a bind host, so the
+// control reads the movie and its assets itself from local files. Frames run on the
+// control's virtual clock through its tooling interface.
+#pragma once
+
+#include <QImage>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/flash/control/movie_engine.h"
+
+namespace pencora::swfplay {
+
+class MovieHost {
+public:
+    MovieHost();
+    ~MovieHost();
+    MovieHost(const MovieHost&) = delete;
+    MovieHost& operator=(const MovieHost&) = delete;
+
+    // False when no control is registered or it refused to embed; `error` says why.
+    bool available() const;
+    const std::string& error() const;
+
+    // Loads the movie into layer 0; false when the control loaded nothing.
+    bool load(const std::filesystem::path& movie);
+    flash::MovieInfo info() const;
+    // The stage size in whole pixels (550 x 400 while no movie gives one).
+    int stageWidth() const;
+    int stageHeight() const;
+
+    void setQuality(const std::u16string& quality);  // "Low", "Medium", "High", "Best"
+    // Where the control sits; by default the stage size.
+    void setSize(int width, int height);
+    void advance(int frames);
+    void inject(const flash::InputEvent& event);
+    // The current frame as the control draws it (content aspect) at the set size.
+    QImage render();
+
+    // Lines of trace() output and FSCommands, as they arrive.
+    std::function<void(const std::u16string& line)> onTrace;
+    std::function<void(const std::u16string& command, const std::u16string& args)> onCommand;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// "Low" for "low", and so on; empty for an unknown name.
+std::u16string qualityName(std::string_view text);
+
+}  // namespace pencora::swfplay
