@@ -101,7 +101,7 @@ bool hitsButton(const DisplayObject& button, QPointF twips, DrawingFactory& fact
         }
         bool invertible = false;
         const QTransform inv = (toTransform(r.matrix) * world).inverted(&invertible);
-        if (invertible && it->second->outline(0).contains(inv.map(twips))) {
+        if (invertible && it->second->hits(inv.map(twips), 0)) {
             return true;
         }
     }

@@ -28,6 +28,8 @@ struct ColorTransformF {
     bool isIdentity() const;
     // A non-premultiplied colour through the transform, clamped.
     swf::Rgba apply(swf::Rgba c) const;
+    // In the file's 8.8 fixed point, rounded and clamped.
+    swf::ColorTransform toFixed() const;
     friend bool operator==(const ColorTransformF&, const ColorTransformF&) = default;
 };
 
@@ -37,8 +39,10 @@ public:
     // Paints the character; `toDevice` maps the character's twips to device pixels.
     virtual void draw(QPainter& painter, const QTransform& toDevice, const ColorTransformF& color,
                       uint16_t ratio) const = 0;
-    // The filled area in character twips: what hit tests and masks use.
+    // The filled area in character twips: what masks cut with.
     virtual QPainterPath outline(uint16_t ratio) const = 0;
+    // Whether a point (character twips) lies on what the character paints.
+    virtual bool hits(QPointF point, uint16_t ratio) const = 0;
     // Bounds in character twips, strokes included.
     virtual QRectF bounds(uint16_t ratio) const = 0;
 };

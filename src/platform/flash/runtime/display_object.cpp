@@ -54,6 +54,12 @@ ColorTransformF ColorTransformF::after(const ColorTransformF& in) const {
             bMult * in.bAdd + bAdd,   aMult * in.aAdd + aAdd};
 }
 
+swf::ColorTransform ColorTransformF::toFixed() const {
+    auto m = [](double v) { return int16_t(std::lround(std::clamp(v * 256, -32768.0, 32767.0))); };
+    auto a = [](double v) { return int16_t(std::lround(std::clamp(v, -32768.0, 32767.0))); };
+    return {m(rMult), m(gMult), m(bMult), m(aMult), a(rAdd), a(gAdd), a(bAdd), a(aAdd)};
+}
+
 bool ColorTransformF::isIdentity() const { return *this == ColorTransformF{}; }
 
 swf::Rgba ColorTransformF::apply(swf::Rgba c) const {

@@ -57,7 +57,7 @@ TEST_F(RenderTest, ColorTransformMultipliesAndAdds) {
     b.place(p).showFrame();
     ASSERT_TRUE(load(b));
     const QRgb px = render(20, 20).pixel(5, 5);
-    EXPECT_EQ(qRed(px), 128);
+    EXPECT_EQ(qRed(px), 127);  // 255 * 128 / 256, truncated
     EXPECT_EQ(qGreen(px), 40);
     EXPECT_EQ(qBlue(px), 255);
 }
