@@ -78,9 +78,13 @@ void Player::applyPlace(DisplayObject& object, const swf::PlaceObject& place) {
     if (place.visible) {
         object.visible = *place.visible;
     }
+    if (!place.clipActions.empty()) {
+        object.clipActions = &place.clipActions;
+    }
 }
 
-DisplayObject* Player::placeObject(DisplayObject& clip, const swf::PlaceObject& place) {
+DisplayObject* Player::placeObject(DisplayObject& clip, const swf::PlaceObject& place,
+                                   const std::vector<swf::ClipAction>* events) {
     const int depth = place.depth;
     DisplayObject* existing = clip.childAt(depth);
     if (place.move && !place.characterId) {
@@ -107,6 +111,9 @@ DisplayObject* Player::placeObject(DisplayObject& clip, const swf::PlaceObject& 
         object->clipDepth = existing->clipDepth;
     }
     applyPlace(*object, place);
+    if (events && !events->empty()) {
+        object->clipActions = events;
+    }
     if (existing) {
         removeObject(clip, depth);
     }
@@ -115,6 +122,7 @@ DisplayObject* Player::placeObject(DisplayObject& clip, const swf::PlaceObject& 
     if (placed.isClip()) {
         enterFrame(placed, 0, true);
         placed.justPlaced = true;
+        runner_->placed(*this, placed);
     } else if (placed.kind == ObjectKind::Button) {
         buildButtonChildren(placed);
     }
@@ -129,6 +137,7 @@ void Player::removeObject(DisplayObject& clip, int depth) {
     std::shared_ptr<DisplayObject> gone = std::move(it->second);
     clip.children.erase(it);
     gone->parent = nullptr;
+    gone->script.reset();  // scripts holding the clip now hold a plain object
 }
 
 std::shared_ptr<DisplayObject> Player::sharedOf(DisplayObject& object) const {

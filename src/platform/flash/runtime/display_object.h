@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "platform/flash/actions/action.h"
@@ -25,6 +26,12 @@ enum class ObjectKind { Shape, Clip, Button, Text, EditText, Bitmap, Other };
 inline constexpr int kScriptDepthBase = 16384;
 
 enum class ButtonState { Up, Over, Down };
+
+// What a script machine hangs on a display object (its script object); dropped with it.
+class ScriptAttachment {
+public:
+    virtual ~ScriptAttachment() = default;
+};
 
 struct DisplayObject {
     ObjectKind kind = ObjectKind::Other;
@@ -60,8 +67,9 @@ struct DisplayObject {
     // Edit texts.
     QString text;
 
-    // Variables set from outside (SetVariable, the movie's parameters) until scripts keep them.
-    std::map<QString, QString> variables;
+    // Clip events of the placing tag (onClipEvent), inside the movie's records.
+    const std::vector<swf::ClipAction>* clipActions = nullptr;
+    std::unique_ptr<ScriptAttachment> script;
 
     bool isClip() const { return kind == ObjectKind::Clip; }
     DisplayObject* childAt(int depth) const;
@@ -76,6 +84,7 @@ struct MovieContext {
     std::map<uint16_t, std::shared_ptr<const CharacterDrawing>> drawings;
     // Decoded action blocks by the address of their bytes inside `movie`.
     std::map<const void*, std::shared_ptr<const swf::ActionBlock>> blocks;
+    std::set<uint16_t> initDone;  // sprites whose init actions have run
 
     int version() const { return movie ? movie->header.version : 0; }
 };

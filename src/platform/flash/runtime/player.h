@@ -56,6 +56,19 @@ public:
     virtual ~ActionRunner() = default;
     virtual void run(Player& player, DisplayObject& clip,
                      const std::shared_ptr<const swf::ActionBlock>& block) = 0;
+    // Once per tick for every clip that has played at least one frame, before its frame:
+    // onEnterFrame and onClipEvent(enterFrame).
+    virtual void enterFrameEvent(Player& player, DisplayObject& clip) {
+        (void)player;
+        (void)clip;
+    }
+    // A clip was placed and has shown its first frame: onClipEvent(load).
+    virtual void placed(Player& player, DisplayObject& clip) {
+        (void)player;
+        (void)clip;
+    }
+    // After each tick's actions (timers, garbage).
+    virtual void afterTick(Player& player) { (void)player; }
 };
 
 class Player {
@@ -68,6 +81,9 @@ public:
     void setEvents(PlayerEvents* events) { events_ = events; }
     PlayerEvents& events() { return events_ ? *events_ : noEvents_; }
     void setActionRunner(std::unique_ptr<ActionRunner> runner);
+    ActionRunner& actionRunner() { return *runner_; }
+    // Queues a block to run for `clip` with the frame's other actions.
+    void queueActions(DisplayObject& clip, std::shared_ptr<const swf::ActionBlock> block);
 
     // Loading replaces what the layer held; the movie's first frame shows on the next tick.
     void load(int layer, std::shared_ptr<const swf::Movie> movie, const QString& url = {});
@@ -114,7 +130,10 @@ public:
     void setHighQuality(bool on) { highQuality_ = on; }
 
     // Place/remove by depth (the tags' effect, also used by gotos).
-    DisplayObject* placeObject(DisplayObject& clip, const swf::PlaceObject& place);
+    // `events`: the clip events of the tag that first placed the character, when `place` is a
+    // copy (a goto's folded placement).
+    DisplayObject* placeObject(DisplayObject& clip, const swf::PlaceObject& place,
+                               const std::vector<swf::ClipAction>* events = nullptr);
     void removeObject(DisplayObject& clip, int depth);
 
     // The owning pointer of an object on a list (null once it has been removed).

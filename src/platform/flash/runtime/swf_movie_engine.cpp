@@ -9,6 +9,7 @@
 #include "platform/flash/runtime/draw_backend.h"
 #include "platform/flash/runtime/draw_list.h"
 #include "platform/flash/runtime/player.h"
+#include "platform/flash/runtime/script_host.h"
 
 namespace pencora::runtime {
 
@@ -27,6 +28,9 @@ public:
     explicit SwfMovieEngine(std::unique_ptr<DrawingFactory> drawings)
         : player_(std::move(drawings)) {
         player_.setEvents(this);
+        auto script = std::make_unique<ScriptHost>(player_);
+        script_ = script.get();
+        player_.setActionRunner(std::move(script));
     }
 
     void setHost(flash::MovieEngineHost* host) override { host_ = host; }
@@ -41,8 +45,9 @@ public:
         }
         player_.load(layer, read.movie, qs(url));
         if (DisplayObject* root = player_.root(layer)) {
+            avm1::Object* object = script_->scriptObject(*root);
             for (const auto& [name, value] : params) {
-                root->variables[qs(name)] = qs(value);
+                script_->machine().set(object, qs(name), avm1::Value(qs(value)));
             }
         }
         changed(true);
@@ -92,7 +97,10 @@ public:
         changed(false);
     }
 
-    void advanceClock(double milliseconds) override { clock_ += milliseconds; }
+    void advanceClock(double milliseconds) override {
+        script_->advanceClock(milliseconds);
+        changed(false);
+    }
     void setLoop(bool loop) override { player_.setLoop(loop); }
 
     void render(const flash::RenderTarget& target, const flash::RenderOptions& options) override {
@@ -196,18 +204,19 @@ public:
         if (!c) {
             return std::nullopt;
         }
-        auto it = c->variables.find(name);
-        if (it == c->variables.end()) {
+        const avm1::Value v = script_->machine().get(script_->scriptObject(*c), name);
+        if (v.isUndefined()) {
             return std::nullopt;
         }
-        return u16(it->second);
+        return u16(script_->machine().toString(v));
     }
     bool setVariable(std::u16string_view path, std::u16string_view value) override {
         auto [c, name] = variable(path);
         if (!c || name.isEmpty()) {
             return false;
         }
-        c->variables[name] = qs(value);
+        script_->machine().set(script_->scriptObject(*c), name, avm1::Value(qs(value)));
+        player_.runQueuedActions();
         return true;
     }
 
@@ -259,6 +268,7 @@ private:
     void trace(const QString& line) override {
         if (host_) host_->trace(u16(line));
     }
+    void openUrl(const QString&, const QString&) override {}  // no browser here
 
     DisplayObject* clip(std::u16string_view target) const {
         const QString t = qs(target);
@@ -306,11 +316,11 @@ private:
     }
 
     Player player_;
+    ScriptHost* script_ = nullptr;  // owned by player_
     flash::MovieEngineHost* host_ = nullptr;
     std::vector<DrawCommand> last_;
     std::map<int, std::pair<int, QString>> fetches_;
     int lastFetch_ = 0;
-    double clock_ = 0;
 };
 
 }  // namespace

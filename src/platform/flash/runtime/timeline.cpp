@@ -77,6 +77,11 @@ void Player::runFrame() {
         tickTree(*r, true);
     }
     runQueuedActions();
+    runner_->afterTick(*this);
+}
+
+void Player::queueActions(DisplayObject& clip, std::shared_ptr<const swf::ActionBlock> block) {
+    queue_.push_back({sharedOf(clip), std::move(block)});
 }
 
 void Player::tickTree(DisplayObject& clip, bool isLevelRoot) {
@@ -84,7 +89,12 @@ void Player::tickTree(DisplayObject& clip, bool isLevelRoot) {
         if (clip.justPlaced) {
             clip.justPlaced = false;
         } else {
-            advanceClip(clip, isLevelRoot);
+            if (clip.frame >= 0) {
+                runner_->enterFrameEvent(*this, clip);
+            }
+            if (clip.parent || isLevelRoot) {
+                advanceClip(clip, isLevelRoot);
+            }
         }
     }
     std::vector<std::shared_ptr<DisplayObject>> children;
@@ -133,7 +143,16 @@ void Player::queueFrameActions(DisplayObject& clip, int frame) {
         return;
     }
     auto self = sharedOf(clip);
-    for (const swf::ControlTag& tag : clip.timeline->frames[size_t(frame)].tags) {
+    const auto& tags = clip.timeline->frames[size_t(frame)].tags;
+    // Init actions run once per sprite, before the frame's own actions.
+    for (const swf::ControlTag& tag : tags) {
+        if (auto* init = std::get_if<swf::DoInitAction>(&tag)) {
+            if (clip.movie->initDone.insert(init->spriteId).second) {
+                queue_.push_back({self, decoded(*clip.movie, init->actions)});
+            }
+        }
+    }
+    for (const swf::ControlTag& tag : tags) {
         if (auto* action = std::get_if<swf::DoAction>(&tag)) {
             queue_.push_back({self, decoded(*clip.movie, action->actions)});
         }
@@ -167,6 +186,7 @@ namespace {
 struct Folded {
     swf::PlaceObject place;
     DisplayObject* keep = nullptr;
+    const swf::PlaceObject* origin = nullptr;  // the tag that placed the character
 };
 
 void merge(swf::PlaceObject& into, const swf::PlaceObject& tag) {
@@ -222,6 +242,7 @@ void Player::rebuildTo(DisplayObject& clip, int target) {
                     merge(folded.place, *place);
                     folded.place.depth = place->depth;
                     folded.place.characterId = place->characterId;
+                    folded.origin = place;
                     state[place->depth] = std::move(folded);
                 }
             } else if (auto* remove = std::get_if<swf::RemoveObject>(&tag)) {
@@ -266,7 +287,7 @@ void Player::rebuildTo(DisplayObject& clip, int target) {
         }
         swf::PlaceObject p = folded.place;
         p.move = false;
-        if (auto* placed = placeObject(clip, p)) {
+        if (auto* placed = placeObject(clip, p, folded.origin ? &folded.origin->clipActions : nullptr)) {
             placed->fromTimeline = true;
         }
     }
