@@ -1,0 +1,481 @@
+#include "platform/flash/actions/action_decoder.h"
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
+#include <string>
+
+namespace pencora::swf {
+
+namespace {
+
+// Reads the payload of one record; every read is checked against the record's length.
+class RecordReader {
+  public:
+    RecordReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+
+    bool ok() const { return ok_; }
+    size_t remaining() const { return ok_ ? size_ - pos_ : 0; }
+
+    uint8_t u8() {
+        if (!need(1)) {
+            return 0;
+        }
+        return data_[pos_++];
+    }
+    uint16_t u16() {
+        if (!need(2)) {
+            return 0;
+        }
+        uint16_t v = uint16_t(data_[pos_] | (data_[pos_ + 1] << 8));
+        pos_ += 2;
+        return v;
+    }
+    uint32_t u32() {
+        if (!need(4)) {
+            return 0;
+        }
+        uint32_t v = uint32_t(data_[pos_]) | (uint32_t(data_[pos_ + 1]) << 8) |
+                     (uint32_t(data_[pos_ + 2]) << 16) | (uint32_t(data_[pos_ + 3]) << 24);
+        pos_ += 4;
+        return v;
+    }
+    float f32() {
+        uint32_t bits = u32();
+        float f;
+        std::memcpy(&f, &bits, 4);
+        return f;
+    }
+    // Doubles in Push are stored as two little-endian 32-bit halves, high half first.
+    double f64() {
+        uint32_t hi = u32();
+        uint32_t lo = u32();
+        uint64_t bits = (uint64_t(hi) << 32) | lo;
+        double d;
+        std::memcpy(&d, &bits, 8);
+        return d;
+    }
+    std::string str() {
+        if (!ok_) {
+            return {};
+        }
+        const void* end = std::memchr(data_ + pos_, 0, size_ - pos_);
+        if (!end) {
+            ok_ = false;
+            return {};
+        }
+        size_t len = static_cast<const uint8_t*>(end) - (data_ + pos_);
+        std::string s(reinterpret_cast<const char*>(data_ + pos_), len);
+        pos_ += len + 1;
+        return s;
+    }
+
+  private:
+    bool need(size_t n) {
+        if (!ok_ || size_ - pos_ < n) {
+            ok_ = false;
+            return false;
+        }
+        return true;
+    }
+    const uint8_t* data_;
+    size_t size_;
+    size_t pos_ = 0;
+    bool ok_ = true;
+};
+
+// A branch or region end noted during the linear pass, resolved once every offset is known.
+struct Fixup {
+    uint32_t* slot;  // null: the target of the action itself
+    int64_t byteOffset;
+    bool mustBeExact;  // branches must land on a record; region ends may fall short of one
+    size_t actionIndex;
+};
+
+void decodePush(RecordReader& r, Action& a) {
+    while (r.ok() && r.remaining() > 0) {
+        PushValue v;
+        uint8_t type = r.u8();
+        switch (type) {
+            case 0:
+                v.type = PushValue::Type::String;
+                v.text = r.str();
+                break;
+            case 1:
+                v.type = PushValue::Type::Float;
+                v.number = r.f32();
+                break;
+            case 2:
+                v.type = PushValue::Type::Null;
+                break;
+            case 3:
+                v.type = PushValue::Type::Undefined;
+                break;
+            case 4:
+                v.type = PushValue::Type::Register;
+                v.index = r.u8();
+                break;
+            case 5:
+                v.type = PushValue::Type::Boolean;
+                v.number = r.u8() ? 1 : 0;
+                break;
+            case 6:
+                v.type = PushValue::Type::Double;
+                v.number = r.f64();
+                break;
+            case 7:
+                v.type = PushValue::Type::Integer;
+                v.number = int32_t(r.u32());
+                break;
+            case 8:
+                v.type = PushValue::Type::Constant;
+                v.index = r.u8();
+                break;
+            case 9:
+                v.type = PushValue::Type::Constant;
+                v.index = r.u16();
+                break;
+            default:
+                // An unknown value type cannot be skipped: its length is unknown.
+                v.type = PushValue::Type::Undefined;
+                a.values.push_back(v);
+                return;
+        }
+        if (r.ok()) {
+            a.values.push_back(std::move(v));
+        }
+    }
+}
+
+}  // namespace
+
+ActionBlock decodeActions(std::span<const uint8_t> bytes) {
+    ActionBlock block;
+    std::vector<Fixup> fixups;
+    std::vector<std::shared_ptr<FunctionDef>> functions;
+    std::vector<std::shared_ptr<TryDef>> tries;
+    const size_t size = bytes.size();
+    size_t pos = 0;
+    // Reserve a rough guess only; the list grows with what is actually read.
+    block.actions.reserve(std::min<size_t>(size / 2 + 1, 1 << 16));
+
+    while (pos < size) {
+        Action a;
+        a.offset = uint32_t(pos);
+        a.rawCode = bytes[pos];
+        a.code = ActionCode(a.rawCode);
+        size_t payload = 0;
+        size_t header = 1;
+        if (a.rawCode >= 0x80) {
+            if (size - pos < 3) {
+                block.notes.push_back("truncated action header at offset " + std::to_string(pos));
+                break;
+            }
+            payload = size_t(bytes[pos + 1]) | (size_t(bytes[pos + 2]) << 8);
+            header = 3;
+            if (size - pos - header < payload) {
+                block.notes.push_back("action 0x" + std::to_string(a.rawCode) + " at offset " +
+                                      std::to_string(pos) + " claims " + std::to_string(payload) +
+                                      " bytes, only " + std::to_string(size - pos - header) +
+                                      " remain");
+                break;
+            }
+        }
+        const size_t next = pos + header + payload;
+        const size_t index = block.actions.size();
+        RecordReader r(bytes.data() + pos + header, payload);
+        switch (a.code) {
+            case ActionCode::GotoFrame:
+                a.frame = r.u16();
+                break;
+            case ActionCode::GetURL:
+                a.text = r.str();
+                a.text2 = r.str();
+                break;
+            case ActionCode::StoreRegister:
+            case ActionCode::GetURL2:
+                a.byteArg = r.u8();
+                break;
+            case ActionCode::ConstantPool: {
+                uint16_t count = r.u16();
+                for (uint32_t i = 0; i < count && r.ok(); ++i) {
+                    std::string s = r.str();
+                    if (r.ok()) {
+                        a.strings.push_back(std::move(s));
+                    }
+                }
+                // A pool that claims more strings than it holds keeps the ones it has.
+                r = RecordReader(nullptr, 0);
+                break;
+            }
+            case ActionCode::WaitForFrame:
+                a.frame = r.u16();
+                a.byteArg = r.u8();
+                a.target = uint32_t(index + 1 + a.byteArg);
+                break;
+            case ActionCode::WaitForFrame2:
+                a.byteArg = r.u8();
+                a.target = uint32_t(index + 1 + a.byteArg);
+                break;
+            case ActionCode::SetTarget:
+            case ActionCode::GoToLabel:
+                a.text = r.str();
+                break;
+            case ActionCode::GotoFrame2:
+                a.byteArg = r.u8();
+                if (a.byteArg & 0x02) {
+                    a.frame = r.u16();
+                }
+                break;
+            case ActionCode::Push:
+                decodePush(r, a);
+                break;
+            case ActionCode::Jump:
+            case ActionCode::If: {
+                int16_t off = int16_t(r.u16());
+                if (r.ok()) {
+                    fixups.push_back({nullptr, int64_t(next) + off, true, index});
+                }
+                break;
+            }
+            case ActionCode::With: {
+                uint16_t len = r.u16();
+                fixups.push_back({nullptr, int64_t(next) + len, false, index});
+                break;
+            }
+            case ActionCode::DefineFunction:
+            case ActionCode::DefineFunction2: {
+                auto f = std::make_shared<FunctionDef>();
+                f->version2 = a.code == ActionCode::DefineFunction2;
+                f->name = r.str();
+                uint16_t count = r.u16();
+                if (f->version2) {
+                    f->registerCount = r.u8();
+                    f->flags = r.u16();
+                } else {
+                    f->registerCount = 4;
+                }
+                for (uint32_t i = 0; i < count && r.ok(); ++i) {
+                    FunctionParam p;
+                    if (f->version2) {
+                        p.reg = r.u8();
+                    }
+                    p.name = r.str();
+                    f->params.push_back(std::move(p));
+                }
+                uint16_t codeSize = r.u16();
+                f->bodyBegin = uint32_t(index + 1);
+                fixups.push_back({&f->bodyEnd, int64_t(next) + codeSize, false, index});
+                functions.push_back(f);
+                a.function = f;
+                break;
+            }
+            case ActionCode::Try: {
+                auto t = std::make_shared<TryDef>();
+                uint8_t flags = r.u8();
+                t->hasCatch = flags & 0x01;
+                t->hasFinally = flags & 0x02;
+                t->catchInRegister = flags & 0x04;
+                uint16_t trySize = r.u16();
+                uint16_t catchSize = r.u16();
+                uint16_t finallySize = r.u16();
+                if (t->catchInRegister) {
+                    t->catchRegister = r.u8();
+                } else {
+                    t->catchName = r.str();
+                }
+                t->tryBegin = uint32_t(index + 1);
+                int64_t c = int64_t(next) + trySize;
+                int64_t f = c + catchSize;
+                int64_t e = f + finallySize;
+                fixups.push_back({&t->catchBegin, c, false, index});
+                fixups.push_back({&t->finallyBegin, f, false, index});
+                fixups.push_back({&t->end, e, false, index});
+                tries.push_back(t);
+                a.tryDef = t;
+                break;
+            }
+            default:
+                // Actions without operands, and unknown records whose payload is skipped.
+                break;
+        }
+        if (!r.ok()) {
+            block.notes.push_back("malformed operands of action " + std::to_string(a.rawCode) +
+                                  " at offset " + std::to_string(pos));
+            break;
+        }
+        block.actions.push_back(std::move(a));
+        pos = next;
+    }
+
+    // Branches of Jump, If and With are written to their action by index (slot is null);
+    // region ends go into the shared function and try records.
+    const uint32_t count = uint32_t(block.actions.size());
+    auto resolve = [&](int64_t byteOffset, bool exact, size_t from) -> uint32_t {
+        if (byteOffset < 0 || byteOffset >= int64_t(size)) {
+            return count;
+        }
+        auto it =
+            std::lower_bound(block.actions.begin(), block.actions.end(), uint32_t(byteOffset),
+                             [](const Action& act, uint32_t off) { return act.offset < off; });
+        if (exact && (it == block.actions.end() || it->offset != uint32_t(byteOffset))) {
+            block.notes.push_back("branch of the action at offset " +
+                                  std::to_string(block.actions[from].offset) +
+                                  " lands inside a record");
+            return count;
+        }
+        return uint32_t(it - block.actions.begin());
+    };
+    size_t fi = 0;
+    for (size_t i = 0; i < block.actions.size(); ++i) {
+        Action& a = block.actions[i];
+        if (a.code == ActionCode::WaitForFrame || a.code == ActionCode::WaitForFrame2) {
+            a.target = std::min(a.target, count);
+        }
+    }
+    for (; fi < fixups.size(); ++fi) {
+        Fixup& f = fixups[fi];
+        if (f.actionIndex >= block.actions.size()) {
+            continue;  // the record that asked for it was not kept
+        }
+        Action& a = block.actions[f.actionIndex];
+        uint32_t value = resolve(f.byteOffset, f.mustBeExact, f.actionIndex);
+        if (!f.slot) {
+            a.target = value;
+        } else {
+            *f.slot = value;
+        }
+    }
+    // Region ends never reach before the region's start.
+    for (auto& fn : functions) {
+        fn->bodyEnd = std::max(fn->bodyEnd, fn->bodyBegin);
+        fn->bodyEnd = std::min(fn->bodyEnd, count);
+        fn->bodyBegin = std::min(fn->bodyBegin, count);
+    }
+    for (auto& t : tries) {
+        t->tryBegin = std::min(t->tryBegin, count);
+        t->catchBegin = std::clamp(t->catchBegin, t->tryBegin, count);
+        t->finallyBegin = std::clamp(t->finallyBegin, t->catchBegin, count);
+        t->end = std::clamp(t->end, t->finallyBegin, count);
+    }
+    for (auto& a : block.actions) {
+        if (a.code == ActionCode::With) {
+            a.target = std::min(a.target, count);
+        }
+    }
+    return block;
+}
+
+const char* actionName(ActionCode code) {
+    switch (code) {
+#define PENCORA_ACTION_NAME(n) \
+    case ActionCode::n:        \
+        return #n;
+        PENCORA_ACTION_NAME(End)
+        PENCORA_ACTION_NAME(NextFrame)
+        PENCORA_ACTION_NAME(PrevFrame)
+        PENCORA_ACTION_NAME(Play)
+        PENCORA_ACTION_NAME(Stop)
+        PENCORA_ACTION_NAME(ToggleQuality)
+        PENCORA_ACTION_NAME(StopSounds)
+        PENCORA_ACTION_NAME(Add)
+        PENCORA_ACTION_NAME(Subtract)
+        PENCORA_ACTION_NAME(Multiply)
+        PENCORA_ACTION_NAME(Divide)
+        PENCORA_ACTION_NAME(Equals)
+        PENCORA_ACTION_NAME(Less)
+        PENCORA_ACTION_NAME(And)
+        PENCORA_ACTION_NAME(Or)
+        PENCORA_ACTION_NAME(Not)
+        PENCORA_ACTION_NAME(StringEquals)
+        PENCORA_ACTION_NAME(StringLength)
+        PENCORA_ACTION_NAME(StringExtract)
+        PENCORA_ACTION_NAME(Pop)
+        PENCORA_ACTION_NAME(ToInteger)
+        PENCORA_ACTION_NAME(GetVariable)
+        PENCORA_ACTION_NAME(SetVariable)
+        PENCORA_ACTION_NAME(SetTarget2)
+        PENCORA_ACTION_NAME(StringAdd)
+        PENCORA_ACTION_NAME(GetProperty)
+        PENCORA_ACTION_NAME(SetProperty)
+        PENCORA_ACTION_NAME(CloneSprite)
+        PENCORA_ACTION_NAME(RemoveSprite)
+        PENCORA_ACTION_NAME(Trace)
+        PENCORA_ACTION_NAME(StartDrag)
+        PENCORA_ACTION_NAME(EndDrag)
+        PENCORA_ACTION_NAME(StringLess)
+        PENCORA_ACTION_NAME(Throw)
+        PENCORA_ACTION_NAME(CastOp)
+        PENCORA_ACTION_NAME(ImplementsOp)
+        PENCORA_ACTION_NAME(FSCommand2)
+        PENCORA_ACTION_NAME(RandomNumber)
+        PENCORA_ACTION_NAME(MBStringLength)
+        PENCORA_ACTION_NAME(CharToAscii)
+        PENCORA_ACTION_NAME(AsciiToChar)
+        PENCORA_ACTION_NAME(GetTime)
+        PENCORA_ACTION_NAME(MBStringExtract)
+        PENCORA_ACTION_NAME(MBCharToAscii)
+        PENCORA_ACTION_NAME(MBAsciiToChar)
+        PENCORA_ACTION_NAME(Delete)
+        PENCORA_ACTION_NAME(Delete2)
+        PENCORA_ACTION_NAME(DefineLocal)
+        PENCORA_ACTION_NAME(CallFunction)
+        PENCORA_ACTION_NAME(Return)
+        PENCORA_ACTION_NAME(Modulo)
+        PENCORA_ACTION_NAME(NewObject)
+        PENCORA_ACTION_NAME(DefineLocal2)
+        PENCORA_ACTION_NAME(InitArray)
+        PENCORA_ACTION_NAME(InitObject)
+        PENCORA_ACTION_NAME(TypeOf)
+        PENCORA_ACTION_NAME(TargetPath)
+        PENCORA_ACTION_NAME(Enumerate)
+        PENCORA_ACTION_NAME(Add2)
+        PENCORA_ACTION_NAME(Less2)
+        PENCORA_ACTION_NAME(Equals2)
+        PENCORA_ACTION_NAME(ToNumber)
+        PENCORA_ACTION_NAME(ToString)
+        PENCORA_ACTION_NAME(PushDuplicate)
+        PENCORA_ACTION_NAME(StackSwap)
+        PENCORA_ACTION_NAME(GetMember)
+        PENCORA_ACTION_NAME(SetMember)
+        PENCORA_ACTION_NAME(Increment)
+        PENCORA_ACTION_NAME(Decrement)
+        PENCORA_ACTION_NAME(CallMethod)
+        PENCORA_ACTION_NAME(NewMethod)
+        PENCORA_ACTION_NAME(InstanceOf)
+        PENCORA_ACTION_NAME(Enumerate2)
+        PENCORA_ACTION_NAME(BitAnd)
+        PENCORA_ACTION_NAME(BitOr)
+        PENCORA_ACTION_NAME(BitXor)
+        PENCORA_ACTION_NAME(BitLShift)
+        PENCORA_ACTION_NAME(BitRShift)
+        PENCORA_ACTION_NAME(BitURShift)
+        PENCORA_ACTION_NAME(StrictEquals)
+        PENCORA_ACTION_NAME(Greater)
+        PENCORA_ACTION_NAME(StringGreater)
+        PENCORA_ACTION_NAME(Extends)
+        PENCORA_ACTION_NAME(GotoFrame)
+        PENCORA_ACTION_NAME(GetURL)
+        PENCORA_ACTION_NAME(StoreRegister)
+        PENCORA_ACTION_NAME(ConstantPool)
+        PENCORA_ACTION_NAME(WaitForFrame)
+        PENCORA_ACTION_NAME(SetTarget)
+        PENCORA_ACTION_NAME(GoToLabel)
+        PENCORA_ACTION_NAME(WaitForFrame2)
+        PENCORA_ACTION_NAME(DefineFunction2)
+        PENCORA_ACTION_NAME(Try)
+        PENCORA_ACTION_NAME(With)
+        PENCORA_ACTION_NAME(Push)
+        PENCORA_ACTION_NAME(Jump)
+        PENCORA_ACTION_NAME(GetURL2)
+        PENCORA_ACTION_NAME(DefineFunction)
+        PENCORA_ACTION_NAME(If)
+        PENCORA_ACTION_NAME(Call)
+        PENCORA_ACTION_NAME(GotoFrame2)
+#undef PENCORA_ACTION_NAME
+        default:
+            return "Action";
+    }
+}
+
+}  // namespace pencora::swf

@@ -1,0 +1,54 @@
+// One activation: the frame script, event handler or function call being run.
+#pragma once
+
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+#include "platform/flash/avm1/object.h"
+#include "platform/flash/avm1/prepared_block.h"
+#include "platform/flash/avm1/value.h"
+
+namespace pencora::avm1 {
+
+class FunctionObject;
+class Machine;
+
+struct Activation {
+    int swfVersion = 8;
+    std::shared_ptr<const PreparedBlock> code;
+    std::shared_ptr<const std::vector<QString>> constants;
+    // Objects searched for variables, outermost first; `with` pushes onto the end.
+    std::vector<Object*> scope;
+    // Where DefineLocal puts variables: the call object of a function, or the timeline clip.
+    Object* locals = nullptr;
+    std::vector<Value> registers;
+    std::vector<Value> stack;
+    Value thisValue;
+    Object* target = nullptr;          // SetTarget's clip for timeline actions
+    Object* originalTarget = nullptr;  // the clip the code belongs to
+    FunctionObject* callee = nullptr;
+    Object* arguments = nullptr;
+    Object* superObject = nullptr;
+    bool isFunction = false;
+    uint64_t actionsRun = 0;
+
+    // A frame script, init action, clip event or button action of `clip`.
+    static Activation forTimeline(Machine& m, std::shared_ptr<const PreparedBlock> code,
+                                  Object* clip);
+    // A call of a script function; the caller fills registers and locals afterwards.
+    static Activation forCall(Machine& m, FunctionObject* fn, const Value& thisValue);
+
+    Value pop() {
+        if (stack.empty()) {
+            return Value();
+        }
+        Value v = std::move(stack.back());
+        stack.pop_back();
+        return v;
+    }
+    void push(Value v) { stack.push_back(std::move(v)); }
+};
+
+}  // namespace pencora::avm1

@@ -1,0 +1,54 @@
+// Function: call and apply.
+#include "platform/flash/avm1/array_object.h"
+#include "platform/flash/avm1/function_object.h"
+#include "platform/flash/avm1/machine_impl.h"
+
+namespace pencora::avm1 {
+
+namespace {
+
+Value functionCtor(Machine&, const Value& self, std::vector<Value>&) {
+    return self;
+}
+
+Value thisArg(Machine& m, const Value& v) {
+    // A null or undefined this becomes nothing; the original does not substitute _global.
+    (void)m;
+    return v;
+}
+
+Value functionCall(Machine& m, const Value& self, std::vector<Value>& args) {
+    std::vector<Value> rest(args.size() > 1 ? args.begin() + 1 : args.end(), args.end());
+    return m.call(self, thisArg(m, arg(args, 0)), rest);
+}
+
+Value functionApply(Machine& m, const Value& self, std::vector<Value>& args) {
+    std::vector<Value> list;
+    if (Object* a = arg(args, 1).object()) {
+        if (a->kind() == ObjectKind::Array) {
+            list = static_cast<ArrayObject*>(a)->elements;
+        } else {
+            double n = m.toNumber(m.get(a, QStringLiteral("length")));
+            for (uint32_t i = 0; n > 0 && i < n && i < m.limits().maxArrayLength; ++i) {
+                list.push_back(m.get(a, QString::number(i)));
+            }
+        }
+    }
+    return m.call(self, thisArg(m, arg(args, 0)), list);
+}
+
+const NativeEntry kPrototype[] = {
+    {"call", functionCall},
+    {"apply", functionApply},
+};
+
+}  // namespace
+
+void installFunctionClass(Machine& m) {
+    Object* proto = m.protos().function;
+    installTable(m, proto, kPrototype);
+    FunctionObject* ctor = m.makeClass(functionCtor, proto);
+    m.global()->put(QStringLiteral("Function"), Value(ctor), kDontEnum);
+}
+
+}  // namespace pencora::avm1

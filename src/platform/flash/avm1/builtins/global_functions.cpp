@@ -1,0 +1,196 @@
+// Functions and constants of _global: number parsing, escape/unescape, timers, getTimer,
+// ASSetPropFlags.
+#include <QStringList>
+
+#include <cmath>
+#include <limits>
+
+#include "platform/flash/avm1/array_object.h"
+#include "platform/flash/avm1/conversions.h"
+#include "platform/flash/avm1/function_object.h"
+#include "platform/flash/avm1/machine_impl.h"
+
+namespace pencora::avm1 {
+
+namespace {
+
+Value globalParseInt(Machine& m, const Value&, std::vector<Value>& args) {
+    QString s = m.toString(arg(args, 0));
+    bool radixGiven = args.size() > 1 && !args[1].isUndefined();
+    int radix = radixGiven ? m.toInt32(args[1]) : 10;
+    return Value(parseIntString(s, radix, radixGiven));
+}
+
+Value globalParseFloat(Machine& m, const Value&, std::vector<Value>& args) {
+    return Value(parseFloatString(m.toString(arg(args, 0))));
+}
+
+Value globalIsNaN(Machine& m, const Value&, std::vector<Value>& args) {
+    return Value(std::isnan(m.toNumber(arg(args, 0))));
+}
+
+Value globalIsFinite(Machine& m, const Value&, std::vector<Value>& args) {
+    return Value(std::isfinite(m.toNumber(arg(args, 0))));
+}
+
+QByteArray movieBytes(Machine& m, const QString& s) {
+    return m.version() >= 6 ? s.toUtf8() : s.toLatin1();
+}
+
+Value globalEscape(Machine& m, const Value&, std::vector<Value>& args) {
+    if (args.empty()) {
+        return Value();
+    }
+    QByteArray bytes = movieBytes(m, m.toString(args[0]));
+    QString out;
+    static const char hex[] = "0123456789ABCDEF";
+    for (char ch : bytes) {
+        uint8_t c = uint8_t(ch);
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) {
+            out.append(QChar(c));
+        } else {
+            out.append('%');
+            out.append(QChar(hex[c >> 4]));
+            out.append(QChar(hex[c & 15]));
+        }
+    }
+    return Value(out);
+}
+
+int hexDigit(QChar c) {
+    ushort u = c.unicode();
+    if (u >= '0' && u <= '9') {
+        return u - '0';
+    }
+    if (u >= 'a' && u <= 'f') {
+        return u - 'a' + 10;
+    }
+    if (u >= 'A' && u <= 'F') {
+        return u - 'A' + 10;
+    }
+    return -1;
+}
+
+Value globalUnescape(Machine& m, const Value&, std::vector<Value>& args) {
+    if (args.empty()) {
+        return Value();
+    }
+    QString s = m.toString(args[0]);
+    QByteArray bytes;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        if (s[i] == '%' && i + 2 < s.size() + 0 && hexDigit(s[i + 1]) >= 0 &&
+            hexDigit(s[i + 2]) >= 0) {
+            bytes.append(char(hexDigit(s[i + 1]) * 16 + hexDigit(s[i + 2])));
+            i += 2;
+        } else {
+            bytes.append(m.version() >= 6 ? QString(s[i]).toUtf8() : QString(s[i]).toLatin1());
+        }
+    }
+    return Value(m.version() >= 6 ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes));
+}
+
+bool isFunction(const Value& v) {
+    return v.object() && v.object()->kind() == ObjectKind::Function;
+}
+
+// setInterval(function, ms, args...) or setInterval(object, "method", ms, args...).
+Value startTimer(Machine& m, std::vector<Value>& args, bool repeat) {
+    if (args.empty()) {
+        return Value();
+    }
+    if (isFunction(args[0])) {
+        if (args.size() < 2) {
+            return Value();
+        }
+        std::vector<Value> rest(args.begin() + 2, args.end());
+        return Value(m.addTimer(args[0], Value(), QString(), rest, m.toNumber(args[1]), repeat));
+    }
+    if (args[0].isObject() && args.size() >= 3) {
+        std::vector<Value> rest(args.begin() + 3, args.end());
+        return Value(m.addTimer(Value(), args[0], m.toString(args[1]), rest,
+                                m.toNumber(args[2]), repeat));
+    }
+    return Value();
+}
+
+Value globalSetInterval(Machine& m, const Value&, std::vector<Value>& args) {
+    return startTimer(m, args, true);
+}
+
+Value globalSetTimeout(Machine& m, const Value&, std::vector<Value>& args) {
+    return startTimer(m, args, false);
+}
+
+Value globalClearInterval(Machine& m, const Value&, std::vector<Value>& args) {
+    double id = m.toNumber(arg(args, 0));
+    if (std::isfinite(id)) {
+        m.removeTimer(int(id));
+    }
+    return Value();
+}
+
+Value globalGetTimer(Machine& m, const Value&, std::vector<Value>&) {
+    return Value(std::floor(m.host().milliseconds()));
+}
+
+// ASSetPropFlags(object, names, set, clear): names is null (every property), an array, or a
+// comma-separated list.
+Value asSetPropFlags(Machine& m, const Value&, std::vector<Value>& args) {
+    Object* o = arg(args, 0).object();
+    if (!o) {
+        return Value();
+    }
+    uint16_t set = uint16_t(m.toInt32(arg(args, 2)));
+    uint16_t clear = uint16_t(m.toInt32(arg(args, 3)));
+    std::vector<QString> names;
+    Value list = arg(args, 1);
+    if (list.isNull()) {
+        for (const Property& p : o->properties()) {
+            names.push_back(p.name);
+        }
+    } else if (Object* a = list.object(); a && a->kind() == ObjectKind::Array) {
+        for (const Value& v : static_cast<ArrayObject*>(a)->elements) {
+            names.push_back(m.toString(v));
+        }
+    } else {
+        for (const QString& n : m.toString(list).split(',')) {
+            names.push_back(n);
+        }
+    }
+    for (const QString& n : names) {
+        o->setFlags(n, set, clear, m.version());
+    }
+    return Value();
+}
+
+Value noop(Machine&, const Value&, std::vector<Value>&) {
+    return Value();
+}
+
+const NativeEntry kGlobals[] = {
+    {"parseInt", globalParseInt},
+    {"parseFloat", globalParseFloat},
+    {"isNaN", globalIsNaN},
+    {"isFinite", globalIsFinite},
+    {"escape", globalEscape},
+    {"unescape", globalUnescape},
+    {"setInterval", globalSetInterval},
+    {"setTimeout", globalSetTimeout},
+    {"clearInterval", globalClearInterval},
+    {"clearTimeout", globalClearInterval},
+    {"getTimer", globalGetTimer},
+    {"ASSetPropFlags", asSetPropFlags},
+    {"updateAfterEvent", noop},
+};
+
+}  // namespace
+
+void installGlobalFunctions(Machine& m) {
+    installTable(m, m.global(), kGlobals);
+    m.global()->put(QStringLiteral("NaN"), Value(std::numeric_limits<double>::quiet_NaN()),
+                    kDontEnum);
+    m.global()->put(QStringLiteral("Infinity"), Value(std::numeric_limits<double>::infinity()),
+                    kDontEnum);
+}
+
+}  // namespace pencora::avm1

@@ -1,0 +1,165 @@
+// Object: the root class, and the property services every object inherits.
+#include "platform/flash/avm1/clip_object.h"
+#include "platform/flash/avm1/function_object.h"
+#include "platform/flash/avm1/machine_impl.h"
+#include "platform/flash/avm1/primitive_object.h"
+
+namespace pencora::avm1 {
+
+namespace {
+
+Value objectCtor(Machine& m, const Value& self, std::vector<Value>& args) {
+    Value v = arg(args, 0);
+    if (v.isObject()) {
+        return v;
+    }
+    if (!v.isNullish()) {
+        return Value(m.toObject(v));
+    }
+    // Called as a function or with new: the fresh object the machine made (or a new one).
+    return self.isObject() ? self : Value(m.makeObject());
+}
+
+Value objectToString(Machine& m, const Value& self, std::vector<Value>&) {
+    Object* o = self.object();
+    if (o && o->kind() == ObjectKind::Function) {
+        return Value("[type Function]");
+    }
+    if (o && o->kind() == ObjectKind::Clip) {
+        return Value(m.host().targetPath(o, false));
+    }
+    return Value("[object Object]");
+}
+
+Value objectValueOf(Machine&, const Value& self, std::vector<Value>&) {
+    if (Object* o = self.object(); o) {
+        if (o->kind() == ObjectKind::Number || o->kind() == ObjectKind::String ||
+            o->kind() == ObjectKind::Boolean) {
+            return static_cast<PrimitiveObject*>(o)->primitive;
+        }
+    }
+    return self;
+}
+
+Value hasOwnProperty(Machine& m, const Value& self, std::vector<Value>& args) {
+    Object* o = self.object();
+    if (!o) {
+        return Value(false);
+    }
+    QString name = m.toString(arg(args, 0));
+    Value out;
+    return Value(o->find(name, m.version()) != nullptr || o->getOwnVirtual(m, name, out));
+}
+
+Value isPropertyEnumerable(Machine& m, const Value& self, std::vector<Value>& args) {
+    Object* o = self.object();
+    if (!o) {
+        return Value(false);
+    }
+    Property* p = o->find(m.toString(arg(args, 0)), m.version());
+    return Value(p && !(p->flags & kDontEnum));
+}
+
+Value isPrototypeOf(Machine&, const Value& self, std::vector<Value>& args) {
+    Object* proto = self.object();
+    Object* o = arg(args, 0).object();
+    if (!proto || !o) {
+        return Value(false);
+    }
+    int guard = 0;
+    for (Object* p = o->proto(); p && guard < 256; p = p->proto(), ++guard) {
+        if (p == proto) {
+            return Value(true);
+        }
+    }
+    return Value(false);
+}
+
+bool isFunction(const Value& v) {
+    return v.object() && v.object()->kind() == ObjectKind::Function;
+}
+
+// addProperty(name, getter, setter): false unless the name is non-empty and the getter is a
+// function; the setter may be null.
+Value addProperty(Machine& m, const Value& self, std::vector<Value>& args) {
+    Object* o = self.object();
+    QString name = m.toString(arg(args, 0));
+    Value getter = arg(args, 1);
+    Value setter = arg(args, 2);
+    if (!o || name.isEmpty() || !isFunction(getter)) {
+        return Value(false);
+    }
+    if (!setter.isNull() && !isFunction(setter)) {
+        return Value(false);
+    }
+    Property* p = o->find(name, m.version());
+    if (!p) {
+        o->put(name, Value());
+        p = o->find(name, m.version());
+    }
+    p->getter = getter.object();
+    p->setter = isFunction(setter) ? setter.object() : nullptr;
+    p->value = Value();
+    return Value(true);
+}
+
+Value watch(Machine& m, const Value& self, std::vector<Value>& args) {
+    Object* o = self.object();
+    Value cb = arg(args, 1);
+    if (!o || !isFunction(cb)) {
+        return Value(false);
+    }
+    Object::Watch w;
+    w.callback = cb.object();
+    w.userData = arg(args, 2);
+    o->watches().insert(m.toString(arg(args, 0)), w);
+    return Value(true);
+}
+
+Value unwatch(Machine& m, const Value& self, std::vector<Value>& args) {
+    Object* o = self.object();
+    if (!o) {
+        return Value(false);
+    }
+    return Value(o->watches().remove(m.toString(arg(args, 0))) > 0);
+}
+
+// Object.registerClass(symbol, class): the runtime reads the table when it attaches symbols.
+Value registerClass(Machine& m, const Value&, std::vector<Value>& args) {
+    if (args.size() < 2) {
+        return Value(false);
+    }
+    Value table = m.get(m.global(), QStringLiteral("__registeredClasses"));
+    Object* t = table.object();
+    if (!t) {
+        t = m.heap().make<Object>(nullptr);
+        m.global()->put(QStringLiteral("__registeredClasses"), Value(t), kDontEnum);
+    }
+    t->put(m.toString(args[0]), args[1]);
+    return Value(true);
+}
+
+const NativeEntry kPrototype[] = {
+    {"toString", objectToString},
+    {"toLocaleString", objectToString},
+    {"valueOf", objectValueOf},
+    {"hasOwnProperty", hasOwnProperty},
+    {"isPropertyEnumerable", isPropertyEnumerable},
+    {"isPrototypeOf", isPrototypeOf},
+    {"addProperty", addProperty},
+    {"watch", watch},
+    {"unwatch", unwatch},
+};
+
+}  // namespace
+
+void installObjectClass(Machine& m) {
+    Object* proto = m.protos().object;
+    installTable(m, proto, kPrototype);
+    m.impl().objectToString = proto->find(QStringLiteral("toString"), 10)->value.object();
+    FunctionObject* ctor = m.makeClass(objectCtor, proto);
+    ctor->putNative(m, QStringLiteral("registerClass"), registerClass);
+    m.global()->put(QStringLiteral("Object"), Value(ctor), kDontEnum);
+}
+
+}  // namespace pencora::avm1

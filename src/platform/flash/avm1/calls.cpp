@@ -1,0 +1,156 @@
+// Calls of script functions: the call object, arguments, registers preloaded as
+// DefineFunction2 asks, the depth limit.
+#include "platform/flash/avm1/array_object.h"
+#include "platform/flash/avm1/function_object.h"
+#include "platform/flash/avm1/machine_impl.h"
+
+namespace pencora::avm1 {
+
+Activation Activation::forTimeline(Machine& m, std::shared_ptr<const PreparedBlock> code,
+                                   Object* clip) {
+    Activation a;
+    a.swfVersion = code->swfVersion;
+    a.code = std::move(code);
+    a.scope = {m.global()};
+    if (clip) {
+        a.scope.push_back(clip);
+    }
+    a.locals = clip;
+    a.registers.resize(4);
+    a.thisValue = clip ? Value(clip) : Value();
+    a.target = clip;
+    a.originalTarget = clip;
+    return a;
+}
+
+Activation Activation::forCall(Machine& m, FunctionObject* fn, const Value& thisValue) {
+    const ScriptFunction& s = *fn->script;
+    Activation a;
+    a.swfVersion = s.swfVersion;
+    a.code = s.code;
+    a.constants = s.constants;
+    a.scope = s.scope;
+    a.locals = m.heap().make<Object>(nullptr);
+    a.scope.push_back(a.locals);
+    a.registers.resize(s.def->version2 ? std::max<size_t>(s.def->registerCount, 1) : 4);
+    a.thisValue = thisValue;
+    a.target = s.targetClip;
+    a.originalTarget = s.targetClip;
+    a.callee = fn;
+    a.isFunction = true;
+    return a;
+}
+
+namespace {
+
+struct DepthGuard {
+    Machine::Impl& st;
+    explicit DepthGuard(Machine& m) : st(m.impl()) {
+        if (++st.depth > m.limits().maxDepth) {
+            --st.depth;
+            throw LimitExceeded{LimitExceeded::Kind::Depth};
+        }
+    }
+    ~DepthGuard() { --st.depth; }
+};
+
+// The object `super` names inside a method: looks up from the super prototype, calls run on
+// the current this.
+Object* makeSuper(Machine& m, Object* superBase) {
+    if (!superBase) {
+        return nullptr;
+    }
+    Object* s = m.heap().make<Object>(superBase);
+    return s;
+}
+
+}  // namespace
+
+Value callScript(Machine& m, FunctionObject* fn, const Value& thisValue,
+                 std::vector<Value>& args, Object* superBase) {
+    DepthGuard depth(m);
+    const ScriptFunction& s = *fn->script;
+    const swf::FunctionDef& def = *s.def;
+    Activation act = Activation::forCall(m, fn, thisValue);
+
+    ArrayObject* arguments = m.makeArray(args);
+    arguments->put("callee", Value(fn), kDontEnum);
+    if (Activation* caller = m.current(); caller && caller->callee) {
+        arguments->put("caller", Value(caller->callee), kDontEnum);
+    } else {
+        arguments->put("caller", Value::null(), kDontEnum);
+    }
+    act.arguments = arguments;
+    Object* super = makeSuper(m, superBase);
+    act.superObject = super;
+
+    if (def.version2) {
+        uint16_t f = def.flags;
+        size_t r = 1;
+        auto preload = [&](const Value& v) {
+            if (r < act.registers.size()) {
+                act.registers[r] = v;
+            }
+            ++r;
+        };
+        if (f & swf::kPreloadThis) {
+            preload(thisValue);
+        }
+        if (f & swf::kPreloadArguments) {
+            preload(Value(arguments));
+        }
+        if (f & swf::kPreloadSuper) {
+            preload(super ? Value(super) : Value());
+        }
+        if (f & swf::kPreloadRoot) {
+            preload(Value(m.host().root(s.targetClip)));
+        }
+        if (f & swf::kPreloadParent) {
+            preload(s.targetClip ? m.get(s.targetClip, QStringLiteral("_parent")) : Value());
+        }
+        if (f & swf::kPreloadGlobal) {
+            preload(Value(m.global()));
+        }
+        if (f & swf::kSuppressThis) {
+            act.thisValue = Value();
+        }
+        if (f & (swf::kSuppressArguments | swf::kPreloadArguments)) {
+            act.arguments = nullptr;
+        }
+        if (f & (swf::kSuppressSuper | swf::kPreloadSuper)) {
+            act.superObject = nullptr;
+        }
+    }
+    const auto& names = s.code->actions[s.defIndex].names;
+    for (size_t i = 0; i < def.params.size() && i < names.size(); ++i) {
+        Value v = i < args.size() ? args[i] : Value();
+        uint8_t reg = def.params[i].reg;
+        if (def.version2 && reg != 0) {
+            if (reg < act.registers.size()) {
+                act.registers[reg] = v;
+            }
+        } else {
+            act.locals->put(names[i], v);
+        }
+    }
+
+    Activation* saved = m.current();
+    int savedVersion = m.version();
+    m.setCurrent(&act);
+    m.setVersion(act.swfVersion);
+    struct Restore {
+        Machine& m;
+        Activation* a;
+        int v;
+        ~Restore() {
+            m.setCurrent(a);
+            m.setVersion(v);
+        }
+    } restore{m, saved, savedVersion};
+    uint32_t pc = 0;
+    Value result;
+    Completion c = runRange(m, act, def.bodyBegin, def.bodyEnd, pc, result);
+    return c == Completion::Return ? result : Value();
+}
+
+}  // namespace pencora::avm1

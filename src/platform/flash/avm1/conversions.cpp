@@ -1,0 +1,354 @@
+#include "platform/flash/avm1/conversions.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <string>
+
+namespace pencora::avm1 {
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+bool isSpace(QChar c) {
+    ushort u = c.unicode();
+    return u == ' ' || u == '\t' || u == '\n' || u == '\r' || u == '\v' || u == '\f';
+}
+
+int digitValue(QChar c) {
+    ushort u = c.unicode();
+    if (u >= '0' && u <= '9') {
+        return u - '0';
+    }
+    if (u >= 'a' && u <= 'z') {
+        return u - 'a' + 10;
+    }
+    if (u >= 'A' && u <= 'Z') {
+        return u - 'A' + 10;
+    }
+    return 99;
+}
+
+// Parses a decimal literal at s[i...]; returns the number of characters used (0 if none).
+size_t scanDecimal(const QString& s, size_t i, double& out) {
+    size_t start = i;
+    size_t n = size_t(s.size());
+    std::string buf;
+    if (i < n && (s[i] == '+' || s[i] == '-')) {
+        buf += char(s[i].unicode());
+        ++i;
+    }
+    size_t digits = 0;
+    while (i < n && s[i].isDigit() && s[i].unicode() < 128) {
+        buf += char(s[i++].unicode());
+        ++digits;
+    }
+    if (i < n && s[i] == '.') {
+        buf += '.';
+        ++i;
+        while (i < n && s[i].unicode() >= '0' && s[i].unicode() <= '9') {
+            buf += char(s[i++].unicode());
+            ++digits;
+        }
+    }
+    if (digits == 0) {
+        return 0;
+    }
+    if (i < n && (s[i] == 'e' || s[i] == 'E')) {
+        size_t j = i + 1;
+        std::string exp = "e";
+        if (j < n && (s[j] == '+' || s[j] == '-')) {
+            exp += char(s[j++].unicode());
+        }
+        size_t expDigits = 0;
+        while (j < n && s[j].unicode() >= '0' && s[j].unicode() <= '9') {
+            exp += char(s[j++].unicode());
+            ++expDigits;
+        }
+        if (expDigits > 0) {
+            buf += exp;
+            i = j;
+        }
+    }
+    out = std::strtod(buf.c_str(), nullptr);
+    return i - start;
+}
+
+}  // namespace
+
+QString numberToString(double n) {
+    if (std::isnan(n)) {
+        return QStringLiteral("NaN");
+    }
+    if (std::isinf(n)) {
+        return n > 0 ? QStringLiteral("Infinity") : QStringLiteral("-Infinity");
+    }
+    if (n == 0) {
+        return QStringLiteral("0");
+    }
+    if (std::fabs(n) < 1e15 && n == std::floor(n)) {
+        return QString::number(qint64(n));
+    }
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.15g", n);
+    // "%g" gives "1e-05" and "1.5e+20"; the original prints the exponent without padding.
+    std::string s = buf;
+    size_t e = s.find('e');
+    if (e != std::string::npos) {
+        std::string mant = s.substr(0, e);
+        char sign = s[e + 1];
+        std::string digits = s.substr(e + 2);
+        while (digits.size() > 1 && digits[0] == '0') {
+            digits.erase(0, 1);
+        }
+        s = mant + "e" + sign + digits;
+    }
+    return QString::fromLatin1(s.c_str());
+}
+
+QString numberToString(double n, int radix) {
+    if (radix == 10 || radix < 2 || radix > 36) {
+        return numberToString(n);
+    }
+    if (std::isnan(n)) {
+        return QStringLiteral("NaN");
+    }
+    if (std::isinf(n)) {
+        return n > 0 ? QStringLiteral("Infinity") : QStringLiteral("-Infinity");
+    }
+    // The original converts through a 32-bit integer for other radixes.
+    int32_t v = doubleToInt32(n);
+    bool neg = v < 0;
+    uint32_t u = neg ? uint32_t(-(int64_t)v) : uint32_t(v);
+    QString out;
+    do {
+        out.prepend(QChar("0123456789abcdefghijklmnopqrstuvwxyz"[u % radix]));
+        u /= radix;
+    } while (u);
+    if (neg) {
+        out.prepend('-');
+    }
+    return out;
+}
+
+double stringToNumber(const QString& s, int swfVersion) {
+    size_t n = size_t(s.size());
+    size_t i = 0;
+    while (i < n && isSpace(s[i])) {
+        ++i;
+    }
+    if (i == n) {
+        return swfVersion < 5 ? 0 : kNaN;
+    }
+    double value = 0;
+    // Hexadecimal, with an optional sign.
+    {
+        size_t j = i;
+        bool neg = false;
+        if (j < n && (s[j] == '-' || s[j] == '+')) {
+            neg = s[j] == '-';
+            ++j;
+        }
+        if (swfVersion >= 6 && j + 1 < n && s[j] == '0' && (s[j + 1] == 'x' || s[j + 1] == 'X')) {
+            j += 2;
+            size_t digits = 0;
+            double h = 0;
+            while (j < n && digitValue(s[j]) < 16) {
+                h = h * 16 + digitValue(s[j++]);
+                ++digits;
+            }
+            while (j < n && isSpace(s[j])) {
+                ++j;
+            }
+            if (digits == 0 || j != n) {
+                return kNaN;
+            }
+            return neg ? -h : h;
+        }
+    }
+    // From SWF 6 a leading zero followed only by octal digits reads as octal ("010" is 8).
+    if (swfVersion >= 6) {
+        size_t j = i;
+        bool neg = false;
+        if (j < n && (s[j] == '-' || s[j] == '+')) {
+            neg = s[j] == '-';
+            ++j;
+        }
+        if (j + 1 < n && s[j] == '0') {
+            size_t k = j + 1;
+            double o = 0;
+            bool octal = true;
+            for (; k < n && !isSpace(s[k]); ++k) {
+                if (s[k] < '0' || s[k] > '7') {
+                    octal = false;
+                    break;
+                }
+                o = o * 8 + (s[k].unicode() - '0');
+            }
+            size_t t = k;
+            while (t < n && isSpace(s[t])) {
+                ++t;
+            }
+            if (octal && t == n) {
+                return neg ? -o : o;
+            }
+        }
+    }
+    size_t used = scanDecimal(s, i, value);
+    if (used == 0) {
+        // "Infinity" is not read back by the original's ToNumber.
+        return swfVersion < 5 ? 0 : kNaN;
+    }
+    size_t j = i + used;
+    while (j < n && isSpace(s[j])) {
+        ++j;
+    }
+    if (j != n) {
+        return swfVersion < 5 ? value : kNaN;
+    }
+    return value;
+}
+
+double primitiveToNumber(const Value& v, int swfVersion) {
+    switch (v.type()) {
+        case Value::Type::Undefined:
+        case Value::Type::Null:
+            return swfVersion >= 7 ? kNaN : 0;
+        case Value::Type::Boolean:
+            return v.boolean() ? 1 : 0;
+        case Value::Type::Number:
+            return v.number();
+        case Value::Type::String:
+            return stringToNumber(v.string(), swfVersion);
+        case Value::Type::Object:
+            return kNaN;
+    }
+    return kNaN;
+}
+
+QString primitiveToString(const Value& v, int swfVersion) {
+    switch (v.type()) {
+        case Value::Type::Undefined:
+            return swfVersion >= 7 ? QStringLiteral("undefined") : QString();
+        case Value::Type::Null:
+            return QStringLiteral("null");
+        case Value::Type::Boolean:
+            return v.boolean() ? QStringLiteral("true") : QStringLiteral("false");
+        case Value::Type::Number:
+            return numberToString(v.number());
+        case Value::Type::String:
+            return v.string();
+        case Value::Type::Object:
+            return QStringLiteral("[object Object]");
+    }
+    return {};
+}
+
+bool toBoolean(const Value& v, int swfVersion) {
+    switch (v.type()) {
+        case Value::Type::Undefined:
+        case Value::Type::Null:
+            return false;
+        case Value::Type::Boolean:
+            return v.boolean();
+        case Value::Type::Number:
+            return !std::isnan(v.number()) && v.number() != 0;
+        case Value::Type::String: {
+            if (swfVersion >= 7) {
+                return !v.string().isEmpty();
+            }
+            double d = stringToNumber(v.string(), swfVersion);
+            return !std::isnan(d) && d != 0;
+        }
+        case Value::Type::Object:
+            return true;
+    }
+    return false;
+}
+
+int32_t doubleToInt32(double d) {
+    return int32_t(doubleToUint32(d));
+}
+
+uint32_t doubleToUint32(double d) {
+    if (!std::isfinite(d)) {
+        return 0;
+    }
+    double t = std::trunc(d);
+    double m = std::fmod(t, 4294967296.0);
+    if (m < 0) {
+        m += 4294967296.0;
+    }
+    return uint32_t(m);
+}
+
+double parseIntString(const QString& s, int radix, bool radixGiven) {
+    size_t n = size_t(s.size());
+    size_t i = 0;
+    while (i < n && isSpace(s[i])) {
+        ++i;
+    }
+    bool neg = false;
+    if (i < n && (s[i] == '-' || s[i] == '+')) {
+        neg = s[i] == '-';
+        ++i;
+    }
+    if (!radixGiven) {
+        radix = 10;
+        if (i + 1 < n && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
+            radix = 16;
+            i += 2;
+        } else if (i + 1 < n && s[i] == '0' && s[i + 1].isDigit()) {
+            // A leading zero means octal, if every digit is octal.
+            bool octal = true;
+            for (size_t j = i; j < n && s[j].isDigit(); ++j) {
+                if (s[j].unicode() > '7') {
+                    octal = false;
+                }
+            }
+            if (octal) {
+                radix = 8;
+            }
+        }
+    } else if (radix == 16 && i + 1 < n && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
+        i += 2;
+    }
+    if (radix < 2 || radix > 36) {
+        return kNaN;
+    }
+    double v = 0;
+    size_t digits = 0;
+    while (i < n && digitValue(s[i]) < radix) {
+        v = v * radix + digitValue(s[i++]);
+        ++digits;
+    }
+    if (digits == 0) {
+        return kNaN;
+    }
+    return neg ? -v : v;
+}
+
+double parseFloatString(const QString& s) {
+    size_t n = size_t(s.size());
+    size_t i = 0;
+    while (i < n && isSpace(s[i])) {
+        ++i;
+    }
+    double v = 0;
+    if (scanDecimal(s, i, v) == 0) {
+        QStringView rest = QStringView(s).mid(qsizetype(i));
+        if (rest.startsWith(u"Infinity") || rest.startsWith(u"+Infinity")) {
+            return std::numeric_limits<double>::infinity();
+        }
+        if (rest.startsWith(u"-Infinity")) {
+            return -std::numeric_limits<double>::infinity();
+        }
+        return kNaN;
+    }
+    return v;
+}
+
+}  // namespace pencora::avm1

@@ -1,0 +1,692 @@
+#include "platform/flash/avm1/machine.h"
+
+#include <QStringList>
+
+#include <cmath>
+#include <unordered_set>
+
+#include "platform/flash/avm1/array_object.h"
+#include "platform/flash/avm1/clip_object.h"
+#include "platform/flash/avm1/conversions.h"
+#include "platform/flash/avm1/function_object.h"
+#include "platform/flash/avm1/machine_impl.h"
+#include "platform/flash/avm1/primitive_object.h"
+
+namespace pencora::avm1 {
+
+Machine::Machine(Host& host, int swfVersion)
+    : host_(host), version_(swfVersion), defaultVersion_(swfVersion),
+      impl_(std::make_unique<Impl>()) {
+    heap_.setCap(limits_.maxHeapBytes);
+    protos_.object = heap_.make<Object>(nullptr);
+    protos_.function = heap_.make<Object>(protos_.object);
+    global_ = heap_.make<Object>(protos_.object);
+    installBuiltins();
+    impl_->liveBytesAfterGc = heap_.bytes();
+}
+
+Machine::~Machine() = default;
+
+void Machine::installBuiltins() {
+    installObjectClass(*this);
+    installFunctionClass(*this);
+    installArrayClass(*this);
+    installStringClass(*this);
+    installNumberClass(*this);
+    installBooleanClass(*this);
+    installMathObject(*this);
+    installDateClass(*this);
+    installErrorClass(*this);
+    installAsBroadcaster(*this);
+    installGlobalFunctions(*this);
+    installXmlClasses(*this);
+    installLoadVars(*this);
+    installSharedObject(*this);
+    installGeometry(*this);
+}
+
+void installTable(Machine& m, Object* target, const NativeEntry* rows, size_t count,
+                  uint16_t flags) {
+    for (size_t i = 0; i < count; ++i) {
+        target->putNative(m, QString::fromLatin1(rows[i].name), rows[i].fn, flags);
+    }
+}
+
+// --- Runs from outside ----------------------------------------------------------------------
+
+RunResult Machine::guarded(int swfVersion, const std::function<Value()>& body) {
+    Impl& st = *impl_;
+    const bool outermost = st.runDepth == 0;
+    if (outermost) {
+        st.depth = 0;
+        st.nativeDepth = 0;
+        st.actions = 0;
+        st.actionBudget = limits_.maxActions;
+        st.deadline = std::chrono::steady_clock::now() +
+                      std::chrono::microseconds(int64_t(limits_.seconds * 1e6));
+        heap_.setCap(limits_.maxHeapBytes);
+    }
+    ++st.runDepth;
+    int savedVersion = version_;
+    Activation* savedCurrent = current_;
+    version_ = swfVersion;
+    RunResult r;
+    try {
+        r.value = body();
+    } catch (ScriptThrow& t) {
+        r.status = RunResult::Status::Uncaught;
+        r.value = t.value;
+    } catch (LimitExceeded& e) {
+        switch (e.kind) {
+            case LimitExceeded::Kind::Time:
+                r.status = RunResult::Status::TimeLimit;
+                break;
+            case LimitExceeded::Kind::Depth:
+                r.status = RunResult::Status::DepthLimit;
+                break;
+            case LimitExceeded::Kind::Memory:
+                r.status = RunResult::Status::MemoryLimit;
+                break;
+            case LimitExceeded::Kind::Actions:
+                r.status = RunResult::Status::ActionLimit;
+                break;
+        }
+        if (!outermost) {
+            // A limit ends the whole outer run, not just the callback inside it.
+            --st.runDepth;
+            version_ = savedVersion;
+            current_ = savedCurrent;
+            throw;
+        }
+    }
+    --st.runDepth;
+    version_ = savedVersion;
+    current_ = savedCurrent;
+    if (outermost) {
+        st.depth = 0;
+        // Collect when the heap has grown well past what was live after the last collection.
+        if (heap_.bytes() > 2 * st.liveBytesAfterGc + (size_t(16) << 20)) {
+            collectGarbage({});
+        }
+    }
+    return r;
+}
+
+RunResult Machine::runBlock(std::shared_ptr<const swf::ActionBlock> block, Object* clip,
+                            int swfVersion) {
+    if (!block) {
+        return {};
+    }
+    auto& cache = impl_->prepared;
+    std::shared_ptr<const PreparedBlock> prepared;
+    auto it = cache.find(block.get());
+    if (it != cache.end() && it->second.block.lock() == block &&
+        it->second.prepared->swfVersion == swfVersion) {
+        prepared = it->second.prepared;
+    } else {
+        if (cache.size() > 4096) {
+            for (auto c = cache.begin(); c != cache.end();) {
+                c = c->second.block.expired() ? cache.erase(c) : std::next(c);
+            }
+        }
+        prepared = prepareBlock(block, swfVersion);
+        cache[block.get()] = {block, prepared};
+    }
+    return guarded(swfVersion, [&]() -> Value {
+        Activation act = Activation::forTimeline(*this, prepared, clip);
+        Activation* saved = current_;
+        current_ = &act;
+        uint32_t pc = 0;
+        Value rv;
+        struct Restore {
+            Machine& m;
+            Activation* a;
+            ~Restore() { m.setCurrent(a); }
+        } restore{*this, saved};
+        runRange(*this, act, 0, uint32_t(prepared->block->actions.size()), pc, rv);
+        return Value();
+    });
+}
+
+RunResult Machine::callMethod(Object* obj, const QString& name, std::vector<Value> args,
+                              int swfVersion) {
+    if (!obj) {
+        return {};
+    }
+    return guarded(swfVersion, [&]() -> Value {
+        Value fn = get(obj, name);
+        if (!fn.object() || fn.object()->kind() != ObjectKind::Function) {
+            return Value();
+        }
+        return call(fn, Value(obj), args);
+    });
+}
+
+RunResult Machine::callValue(const Value& fn, const Value& thisValue, std::vector<Value> args,
+                             int swfVersion) {
+    return guarded(swfVersion, [&]() -> Value { return call(fn, thisValue, args); });
+}
+
+void Machine::tick(uint64_t work) {
+    Impl& st = *impl_;
+    st.actions += work;
+    if (st.actionBudget && st.actions > st.actionBudget) {
+        throw LimitExceeded{LimitExceeded::Kind::Actions};
+    }
+    if (std::chrono::steady_clock::now() > st.deadline) {
+        throw LimitExceeded{LimitExceeded::Kind::Time};
+    }
+}
+
+void Machine::collectGarbage(const std::vector<Object*>& roots) {
+    if (impl_->runDepth > 0) {
+        return;  // objects on the C++ stack of a run are not visible to the marker
+    }
+    heap_.collect([&](Tracer& t) {
+        t.mark(global_);
+        for (Object* o : {protos_.object, protos_.function, protos_.array, protos_.string,
+                          protos_.number, protos_.boolean, protos_.date, protos_.error,
+                          protos_.xmlNode, protos_.xml, protos_.movieClip, protos_.button,
+                          protos_.textField, impl_->objectToString}) {
+            if (o) {
+                t.mark(o);
+            }
+        }
+        for (Object* o : roots) {
+            t.mark(o);
+        }
+        for (Object* o : impl_->pinned) {
+            t.mark(o);
+        }
+        for (auto& [id, timer] : impl_->timers) {
+            t.mark(timer.function);
+            t.mark(timer.thisValue);
+            for (const Value& v : timer.args) {
+                t.mark(v);
+            }
+        }
+        for (auto it = impl_->interfaces.begin(); it != impl_->interfaces.end(); ++it) {
+            t.mark(it.key());
+            for (Object* o : it.value()) {
+                t.mark(o);
+            }
+        }
+    });
+    impl_->liveBytesAfterGc = heap_.bytes();
+}
+
+ClipObject* Machine::makeClip(Object* proto, ClipBinding* binding) {
+    ClipObject* c = heap_.make<ClipObject>(proto ? proto : protos_.movieClip ? protos_.movieClip
+                                                                           : protos_.object,
+                                           binding);
+    impl_->pinned.insert(c);
+    return c;
+}
+
+FunctionObject* Machine::defineClass(const QString& name, NativeFn constructor,
+                                     Object* prototype) {
+    FunctionObject* f = makeClass(constructor, prototype);
+    global_->put(name, Value(f), kDontEnum);
+    return f;
+}
+
+// --- Conversions ------------------------------------------------------------------------------
+
+double Machine::toNumber(const Value& v) {
+    if (v.isObject()) {
+        // valueOf only; an object that stays an object is NaN (no toString fallback).
+        Value p = toPrimitive(v, 1);
+        return p.isObject() ? std::nan("") : primitiveToNumber(p, version_);
+    }
+    return primitiveToNumber(v, version_);
+}
+
+QString Machine::toString(const Value& v) {
+    if (Object* o = v.object()) {
+        Value fn = get(o, QStringLiteral("toString"));
+        if (Object* f = fn.object(); f && f->kind() == ObjectKind::Function) {
+            std::vector<Value> none;
+            Value r = call(fn, v, none);
+            if (r.isString()) {
+                return r.string();
+            }
+        }
+        return o->kind() == ObjectKind::Function ? QStringLiteral("[type Function]")
+                                                 : QStringLiteral("[type Object]");
+    }
+    return primitiveToString(v, version_);
+}
+
+bool Machine::toBoolean(const Value& v) const {
+    return avm1::toBoolean(v, version_);
+}
+
+int32_t Machine::toInt32(const Value& v) {
+    return doubleToInt32(toNumber(v));
+}
+
+// The original's ToPrimitive calls one method only: valueOf for numbers (and the default,
+// except for dates), toString for strings. What it returns is used even if it is an object.
+Value Machine::toPrimitive(const Value& v, int hint) {
+    Object* o = v.object();
+    if (!o) {
+        return v;
+    }
+    if (hint == 0) {
+        hint = o->kind() == ObjectKind::Date ? 2 : 1;
+    }
+    if (hint == 2) {
+        return Value(toString(v));
+    }
+    Value fn = get(o, QStringLiteral("valueOf"));
+    if (Object* f = fn.object(); f && f->kind() == ObjectKind::Function) {
+        std::vector<Value> none;
+        return call(fn, v, none);
+    }
+    return v;
+}
+
+Object* Machine::toObject(const Value& v) {
+    switch (v.type()) {
+        case Value::Type::Object:
+            return v.object();
+        case Value::Type::String:
+            return heap_.make<PrimitiveObject>(protos_.string, ObjectKind::String, v);
+        case Value::Type::Number:
+            return heap_.make<PrimitiveObject>(protos_.number, ObjectKind::Number, v);
+        case Value::Type::Boolean:
+            return heap_.make<PrimitiveObject>(protos_.boolean, ObjectKind::Boolean, v);
+        default:
+            return nullptr;
+    }
+}
+
+QString Machine::typeOf(const Value& v) {
+    switch (v.type()) {
+        case Value::Type::Undefined:
+            return QStringLiteral("undefined");
+        case Value::Type::Null:
+            return QStringLiteral("null");
+        case Value::Type::Boolean:
+            return QStringLiteral("boolean");
+        case Value::Type::Number:
+            return QStringLiteral("number");
+        case Value::Type::String:
+            return QStringLiteral("string");
+        case Value::Type::Object: {
+            ObjectKind k = v.object()->kind();
+            if (k == ObjectKind::Function) {
+                return QStringLiteral("function");
+            }
+            if (k == ObjectKind::Clip) {
+                Value name = get(v.object(), QStringLiteral("__typeof__"));
+                return name.isString() ? name.string() : QStringLiteral("movieclip");
+            }
+            return QStringLiteral("object");
+        }
+    }
+    return {};
+}
+
+QString Machine::checkedConcat(const QString& a, const QString& b) {
+    if (size_t(a.size()) + size_t(b.size()) > limits_.maxStringLength) {
+        throw LimitExceeded{LimitExceeded::Kind::Memory};
+    }
+    return a + b;
+}
+
+// --- Properties -------------------------------------------------------------------------------
+
+Value Machine::get(Object* o, const QString& name) {
+    if (name == QLatin1String("__proto__")) {
+        return o->proto() ? Value(o->proto()) : Value();
+    }
+    int guard = 0;
+    for (Object* p = o; p && guard < 256; p = p->proto(), ++guard) {
+        Value out;
+        if (p->getOwnVirtual(*this, name, out)) {
+            return out;
+        }
+        if (Property* prop = p->find(name, version_)) {
+            if (prop->getter) {
+                std::vector<Value> none;
+                return call(Value(prop->getter), Value(o), none);
+            }
+            return prop->value;
+        }
+    }
+    if (name != QLatin1String("__resolve")) {
+        Value resolver;
+        guard = 0;
+        for (Object* p = o; p && guard < 256; p = p->proto(), ++guard) {
+            if (Property* prop = p->find(QStringLiteral("__resolve"), version_)) {
+                resolver = prop->value;
+                break;
+            }
+        }
+        if (Object* r = resolver.object(); r && r->kind() == ObjectKind::Function) {
+            std::vector<Value> args{Value(name)};
+            return call(resolver, Value(o), args);
+        }
+    }
+    return Value();
+}
+
+bool Machine::hasProperty(Object* o, const QString& name) {
+    int guard = 0;
+    for (Object* p = o; p && guard < 256; p = p->proto(), ++guard) {
+        Value out;
+        if (p->find(name, version_) || p->getOwnVirtual(*this, name, out)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+Value Machine::getMember(const Value& target, const QString& name) {
+    switch (target.type()) {
+        case Value::Type::Object:
+            return get(target.object(), name);
+        case Value::Type::String:
+            if (name == QLatin1String("length")) {
+                return Value(double(target.string().size()));
+            }
+            return protos_.string ? get(protos_.string, name) : Value();
+        case Value::Type::Number:
+            return protos_.number ? get(protos_.number, name) : Value();
+        case Value::Type::Boolean:
+            return protos_.boolean ? get(protos_.boolean, name) : Value();
+        default:
+            return Value();
+    }
+}
+
+void Machine::set(Object* o, const QString& name, const Value& value) {
+    if (name == QLatin1String("__proto__")) {
+        if (value.isObject() || value.isNull()) {
+            o->setProto(value.object());
+        }
+        return;
+    }
+    Value v = value;
+    if (o->hasWatches()) {
+        auto w = o->watches().find(name);
+        if (w != o->watches().end() && w->callback) {
+            Object::Watch watch = *w;
+            Property* cur = o->find(name, version_);
+            Value old = cur ? (cur->getter ? get(o, name) : cur->value) : Value();
+            // The callback may set the same property; it must not call itself again.
+            Object* cb = watch.callback;
+            w->callback = nullptr;
+            struct Rearm {
+                Object* o;
+                QString name;
+                Object* cb;
+                ~Rearm() {
+                    auto it = o->watches().find(name);
+                    if (it != o->watches().end() && !it->callback) {
+                        it->callback = cb;
+                    }
+                }
+            } rearm{o, name, cb};
+            std::vector<Value> args{Value(name), old, v, watch.userData};
+            v = call(Value(cb), Value(o), args);
+        }
+    }
+    if (o->setOwnVirtual(*this, name, v)) {
+        return;
+    }
+    if (Property* p = o->find(name, version_)) {
+        if (p->getter) {
+            if (p->setter) {
+                std::vector<Value> args{v};
+                call(Value(p->setter), Value(o), args);
+            }
+            return;
+        }
+        if (p->flags & kReadOnly) {
+            return;
+        }
+        p->value = v;
+        return;
+    }
+    // A getter/setter pair on a prototype handles the assignment for its instances.
+    int guard = 0;
+    for (Object* p = o->proto(); p && guard < 256; p = p->proto(), ++guard) {
+        if (Property* prop = p->find(name, version_)) {
+            if (prop->getter) {
+                if (prop->setter) {
+                    std::vector<Value> args{v};
+                    call(Value(prop->setter), Value(o), args);
+                }
+                return;
+            }
+            break;
+        }
+    }
+    heap_.charge(sizeof(Property));
+    o->put(name, v);
+}
+
+void Machine::setMember(const Value& target, const QString& name, const Value& v) {
+    if (Object* o = target.object()) {
+        set(o, name, v);
+    }
+}
+
+std::vector<QString> Machine::enumerate(Object* o) {
+    std::vector<QString> out;
+    std::unordered_set<QString> seen;
+    int guard = 0;
+    for (Object* p = o; p && guard < 256; p = p->proto(), ++guard) {
+        std::vector<QString> virt;
+        p->enumerateVirtual(*this, virt);
+        const auto& props = p->properties();
+        for (auto it = props.rbegin(); it != props.rend(); ++it) {
+            if (seen.insert(it->name).second && !(it->flags & kDontEnum)) {
+                if (p->find(it->name, version_)) {
+                    out.push_back(it->name);
+                }
+            }
+        }
+        for (const QString& n : virt) {
+            if (seen.insert(n).second) {
+                out.push_back(n);
+            }
+        }
+    }
+    return out;
+}
+
+// --- Calls ------------------------------------------------------------------------------------
+
+namespace {
+
+// The prototype `super` starts from: the object above the one that holds the running method.
+Object* superBaseFor(Object* self, Object* fn) {
+    int guard = 0;
+    for (Object* p = self; p && guard < 256; p = p->proto(), ++guard) {
+        for (const Property& prop : p->properties()) {
+            if (prop.value.object() == fn) {
+                return p->proto();
+            }
+        }
+    }
+    return self->proto() ? self->proto()->proto() : nullptr;
+}
+
+}  // namespace
+
+Value Machine::call(const Value& fn, const Value& thisValue, std::vector<Value>& args) {
+    Object* o = fn.object();
+    if (!o || o->kind() != ObjectKind::Function) {
+        return Value();
+    }
+    auto* f = static_cast<FunctionObject*>(o);
+    if (f->native) {
+        // Natives that call back into scripts (valueOf, toString, sort ...) nest on the C++
+        // stack too; they count against a looser bound of their own.
+        struct NativeDepth {
+            int& d;
+            explicit NativeDepth(int& depth) : d(depth) {
+                if (++d > 1024) {
+                    --d;
+                    throw LimitExceeded{LimitExceeded::Kind::Depth};
+                }
+            }
+            ~NativeDepth() { --d; }
+        } guard(impl_->nativeDepth);
+        return f->native(*this, thisValue, args);
+    }
+    if (f->script) {
+        Object* superBase = nullptr;
+        if (f->script->mayUseSuper && thisValue.object()) {
+            superBase = superBaseFor(thisValue.object(), f);
+        }
+        return callScript(*this, f, thisValue, args, superBase);
+    }
+    return Value();
+}
+
+Value Machine::callMethodValue(const Value& target, const QString& name,
+                               std::vector<Value>& args) {
+    Value fn = getMember(target, name);
+    return call(fn, target, args);
+}
+
+Value Machine::construct(const Value& ctor, std::vector<Value>& args) {
+    Object* c = ctor.object();
+    if (!c || c->kind() != ObjectKind::Function) {
+        return Value();
+    }
+    auto* f = static_cast<FunctionObject*>(c);
+    Value protoValue = get(c, QStringLiteral("prototype"));
+    Object* obj = heap_.make<Object>(protoValue.object());
+    obj->put(QStringLiteral("__constructor__"), ctor, kDontEnum);
+    if (version_ < 7) {
+        obj->put(QStringLiteral("constructor"), ctor, kDontEnum);
+    }
+    if (f->constructNative) {
+        Value r = f->constructNative(*this, Value(obj), args);
+        return r.isObject() ? r : Value(obj);
+    }
+    if (f->native) {
+        Value r = f->native(*this, Value(obj), args);
+        return r.isObject() ? r : Value(obj);
+    }
+    Object* superBase = protoValue.object() ? protoValue.object()->proto() : nullptr;
+    Value r = callScript(*this, f, Value(obj), args, superBase);
+    return r.isObject() ? r : Value(obj);
+}
+
+bool Machine::instanceOf(const Value& v, Object* ctor) {
+    Object* o = v.object();
+    if (!o) {
+        return false;
+    }
+    Object* proto = get(ctor, QStringLiteral("prototype")).object();
+    if (!proto) {
+        return false;
+    }
+    int guard = 0;
+    for (Object* p = o->proto(); p && guard < 256; p = p->proto(), ++guard) {
+        if (p == proto) {
+            return true;
+        }
+        auto it = impl_->interfaces.constFind(p);
+        if (it != impl_->interfaces.constEnd()) {
+            for (Object* iface : *it) {
+                if (get(iface, QStringLiteral("prototype")).object() == proto) {
+                    return true;
+                }
+            }
+        }
+    }
+    return false;
+}
+
+void Machine::throwError(const QString& message) {
+    Object* e = heap_.make<Object>(protos_.error, ObjectKind::Error);
+    e->put(QStringLiteral("message"), Value(message));
+    throw ScriptThrow{Value(e)};
+}
+
+Object* Machine::makeObject() {
+    return heap_.make<Object>(protos_.object);
+}
+
+ArrayObject* Machine::makeArray(std::vector<Value> elements) {
+    ArrayObject* a = heap_.make<ArrayObject>(protos_.array);
+    heap_.charge(elements.size() * sizeof(Value));
+    a->elements = std::move(elements);
+    return a;
+}
+
+FunctionObject* Machine::makeNative(NativeFn fn, NativeFn constructFn) {
+    return heap_.make<FunctionObject>(protos_.function, fn, constructFn);
+}
+
+FunctionObject* Machine::makeClass(NativeFn ctor, Object* proto, NativeFn constructFn) {
+    FunctionObject* f = makeNative(ctor, constructFn);
+    if (proto) {
+        f->put(QStringLiteral("prototype"), Value(proto), kDontEnum | kDontDelete);
+        proto->put(QStringLiteral("constructor"), Value(f), kDontEnum | kDontDelete);
+    }
+    return f;
+}
+
+// --- Timers -----------------------------------------------------------------------------------
+
+int Machine::addTimer(const Value& fn, const Value& thisValue, const QString& method,
+                      std::vector<Value> args, double interval, bool repeat) {
+    Timer t;
+    t.id = impl_->nextTimerId++;
+    t.function = fn;
+    t.thisValue = thisValue;
+    t.method = method;
+    t.args = std::move(args);
+    t.interval = std::isfinite(interval) && interval > 0 ? interval : 0;
+    t.due = host_.milliseconds() + t.interval;
+    t.repeat = repeat;
+    impl_->timers[t.id] = std::move(t);
+    return impl_->timers.rbegin()->first;
+}
+
+void Machine::removeTimer(int id) {
+    impl_->timers.erase(id);
+}
+
+void Machine::runTimers() {
+    double now = host_.milliseconds();
+    std::vector<int> due;
+    for (auto& [id, t] : impl_->timers) {
+        if (t.due <= now) {
+            due.push_back(id);
+        }
+    }
+    for (int id : due) {
+        auto it = impl_->timers.find(id);
+        if (it == impl_->timers.end()) {
+            continue;  // cleared by an earlier timer
+        }
+        Timer t = it->second;
+        if (t.repeat) {
+            // Intervals shorter than the frame fire once per call, as the original's do.
+            it->second.due = std::max(t.due + std::max(t.interval, 1.0), now);
+            if (it->second.due <= now) {
+                it->second.due = now + std::max(t.interval, 1.0);
+            }
+        } else {
+            impl_->timers.erase(it);
+        }
+        if (!t.method.isEmpty()) {
+            if (Object* o = t.thisValue.object()) {
+                callMethod(o, t.method, t.args, defaultVersion_);
+            }
+        } else {
+            callValue(t.function, Value(), t.args, defaultVersion_);
+        }
+    }
+}
+
+}  // namespace pencora::avm1

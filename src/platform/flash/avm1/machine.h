@@ -1,0 +1,150 @@
+// The ActionScript 1/2 machine: one per player. It owns the heap of script objects, _global and
+// the built-in classes, runs decoded action blocks (activation.h, interpreter.cpp) and the
+// interval timers. See host.h for how the runtime plugs the display list in.
+#pragma once
+
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+#include "platform/flash/actions/action.h"
+#include "platform/flash/avm1/heap.h"
+#include "platform/flash/avm1/host.h"
+#include "platform/flash/avm1/limits.h"
+#include "platform/flash/avm1/object.h"
+#include "platform/flash/avm1/value.h"
+
+namespace pencora::avm1 {
+
+class ClipBinding;
+class ClipObject;
+class FunctionObject;
+class ArrayObject;
+struct Activation;
+
+// Prototypes of the built-in classes, for natives and for the runtime's classes.
+struct Prototypes {
+    Object* object = nullptr;
+    Object* function = nullptr;
+    Object* array = nullptr;
+    Object* string = nullptr;
+    Object* number = nullptr;
+    Object* boolean = nullptr;
+    Object* date = nullptr;
+    Object* error = nullptr;
+    Object* xmlNode = nullptr;
+    Object* xml = nullptr;
+    // Filled by the runtime (defineClass) for display objects.
+    Object* movieClip = nullptr;
+    Object* button = nullptr;
+    Object* textField = nullptr;
+};
+
+// Outcome of a run started from outside the machine.
+struct RunResult {
+    enum class Status { Ok, Uncaught, TimeLimit, DepthLimit, MemoryLimit, ActionLimit };
+    Status status = Status::Ok;
+    Value value;  // the function's result, or the uncaught exception
+    bool ok() const { return status == Status::Ok; }
+};
+
+// An exception thrown by a script (Throw) or by a native (Machine::throwError).
+struct ScriptThrow {
+    Value value;
+};
+
+class Machine {
+public:
+    explicit Machine(Host& host, int swfVersion = 8);
+    ~Machine();
+    Machine(const Machine&) = delete;
+    Machine& operator=(const Machine&) = delete;
+
+    Host& host() { return host_; }
+    Heap& heap() { return heap_; }
+    Object* global() { return global_; }
+    Prototypes& protos() { return protos_; }
+    void setLimits(const ScriptLimits& l) { limits_ = l; }
+    const ScriptLimits& limits() const { return limits_; }
+
+    // --- Entry points for the runtime -------------------------------------------------------
+    // Runs a frame script, init action, clip event or button action with `clip` as this and
+    // target. `clip` may be null (scripts then see only _global).
+    RunResult runBlock(std::shared_ptr<const swf::ActionBlock> block, Object* clip,
+                       int swfVersion);
+    // Calls obj[name](args...) if it is a function (event handlers: onEnterFrame, onPress ...).
+    RunResult callMethod(Object* obj, const QString& name, std::vector<Value> args,
+                         int swfVersion);
+    RunResult callValue(const Value& fn, const Value& thisValue, std::vector<Value> args,
+                        int swfVersion);
+    // Fires the setInterval/setTimeout timers that are due at host().milliseconds().
+    void runTimers();
+    // Frees unreachable objects. Only between runs; `roots` are what the runtime keeps.
+    void collectGarbage(const std::vector<Object*>& roots);
+    ClipObject* makeClip(Object* proto, ClipBinding* binding);
+    // Installs a class the runtime implements: _global[name] = constructor with `prototype`.
+    FunctionObject* defineClass(const QString& name, NativeFn constructor, Object* prototype);
+
+    // --- Services for natives -----------------------------------------------------------------
+    int version() const { return version_; }
+    double toNumber(const Value& v);
+    QString toString(const Value& v);
+    bool toBoolean(const Value& v) const;
+    // hint: 0 default, 1 number, 2 string
+    Value toPrimitive(const Value& v, int hint = 0);
+    Object* toObject(const Value& v);
+    int32_t toInt32(const Value& v);
+
+    Value get(Object* o, const QString& name);
+    Value getMember(const Value& target, const QString& name);
+    void set(Object* o, const QString& name, const Value& v);
+    void setMember(const Value& target, const QString& name, const Value& v);
+    // Own or inherited, without __resolve and getters.
+    bool hasProperty(Object* o, const QString& name);
+    Value call(const Value& fn, const Value& thisValue, std::vector<Value>& args);
+    Value callMethodValue(const Value& target, const QString& name, std::vector<Value>& args);
+    Value construct(const Value& ctor, std::vector<Value>& args);
+    bool instanceOf(const Value& v, Object* ctor);
+    [[noreturn]] void throwError(const QString& message);
+    // For natives with long loops: counts work against the limits.
+    void tick(uint64_t work = 1);
+
+    Object* makeObject();
+    ArrayObject* makeArray(std::vector<Value> elements = {});
+    FunctionObject* makeNative(NativeFn fn, NativeFn constructFn = nullptr);
+    // A class: constructor native, prototype, constructor/prototype links.
+    FunctionObject* makeClass(NativeFn ctor, Object* proto, NativeFn constructFn = nullptr);
+    QString typeOf(const Value& v);
+    // Names a for..in loop visits, in the original's order.
+    std::vector<QString> enumerate(Object* o);
+    QString checkedConcat(const QString& a, const QString& b);
+
+    // Timers (setInterval/setTimeout).
+    int addTimer(const Value& fn, const Value& thisValue, const QString& method,
+                 std::vector<Value> args, double interval, bool repeat);
+    void removeTimer(int id);
+
+    // Internal: the interpreter (interpreter.cpp).
+    struct Impl;
+    Impl& impl() { return *impl_; }
+    Activation* current() { return current_; }
+    void setCurrent(Activation* a) { current_ = a; }
+    void setVersion(int v) { version_ = v; }
+
+private:
+    RunResult guarded(int swfVersion, const std::function<Value()>& body);
+    void installBuiltins();
+
+    Host& host_;
+    Heap heap_;
+    ScriptLimits limits_;
+    Object* global_ = nullptr;
+    Prototypes protos_;
+    int version_;
+    int defaultVersion_;
+    Activation* current_ = nullptr;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace pencora::avm1

@@ -1,0 +1,93 @@
+// Internal state of the machine shared by machine.cpp, interpreter.cpp and the built-ins.
+#pragma once
+
+#include <QHash>
+
+#include <chrono>
+#include <map>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "platform/flash/avm1/activation.h"
+#include "platform/flash/avm1/machine.h"
+
+namespace pencora::avm1 {
+
+struct Timer {
+    int id = 0;
+    Value function;
+    Value thisValue;
+    QString method;  // setInterval(object, "method", ...)
+    std::vector<Value> args;
+    double interval = 0;
+    double due = 0;
+    bool repeat = true;
+};
+
+struct Machine::Impl {
+    // Run bookkeeping, reset when a run starts from outside.
+    int depth = 0;          // nested calls
+    int nativeDepth = 0;    // nested native calls
+    int runDepth = 0;       // nested runs from outside (host callbacks during a run)
+    std::chrono::steady_clock::time_point deadline;
+    uint64_t actions = 0;
+    uint64_t actionBudget = 0;
+
+    std::unordered_set<Object*> pinned;
+    std::map<int, Timer> timers;
+    int nextTimerId = 1;
+    // ImplementsOp: interfaces by class prototype.
+    QHash<Object*, std::vector<Object*>> interfaces;
+    // Blocks prepared for a version, reused while the block lives.
+    struct CacheEntry {
+        std::weak_ptr<const swf::ActionBlock> block;
+        std::shared_ptr<const PreparedBlock> prepared;
+    };
+    std::unordered_map<const swf::ActionBlock*, CacheEntry> prepared;
+    size_t liveBytesAfterGc = 0;
+    Object* objectToString = nullptr;  // Object.prototype.toString, to print functions
+};
+
+// Runs the actions [begin, end) of the activation's block (interpreter.cpp).
+enum class Completion { Normal, Return, JumpOut };
+Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, uint32_t& pc,
+                    Value& returnValue);
+// Calls a script function (interpreter.cpp).
+Value callScript(Machine& m, FunctionObject* fn, const Value& thisValue,
+                 std::vector<Value>& args, Object* superBase);
+
+// Built-in classes, one file each.
+void installObjectClass(Machine& m);
+void installFunctionClass(Machine& m);
+void installArrayClass(Machine& m);
+void installStringClass(Machine& m);
+void installNumberClass(Machine& m);
+void installBooleanClass(Machine& m);
+void installMathObject(Machine& m);
+void installDateClass(Machine& m);
+void installErrorClass(Machine& m);
+void installAsBroadcaster(Machine& m);
+void installGlobalFunctions(Machine& m);
+void installXmlClasses(Machine& m);
+void installLoadVars(Machine& m);
+void installSharedObject(Machine& m);
+void installGeometry(Machine& m);
+
+// A row of a built-in class's property table.
+struct NativeEntry {
+    const char* name;
+    NativeFn fn;
+};
+void installTable(Machine& m, Object* target, const NativeEntry* rows, size_t count,
+                  uint16_t flags = kDontEnum);
+template <size_t N>
+void installTable(Machine& m, Object* target, const NativeEntry (&rows)[N],
+                  uint16_t flags = kDontEnum) {
+    installTable(m, target, rows, N, flags);
+}
+inline Value arg(const std::vector<Value>& args, size_t i) {
+    return i < args.size() ? args[i] : Value();
+}
+
+}  // namespace pencora::avm1

@@ -1,0 +1,122 @@
+#include "platform/flash/avm1/object.h"
+
+#include "platform/flash/avm1/function_object.h"
+#include "platform/flash/avm1/machine.h"
+
+namespace pencora::avm1 {
+
+namespace {
+
+bool hiddenFrom(uint16_t flags, int swfVersion) {
+    if ((flags & kVersion6) && swfVersion < 6) {
+        return true;
+    }
+    if ((flags & kVersion7) && swfVersion < 7) {
+        return true;
+    }
+    if ((flags & kVersion8) && swfVersion < 8) {
+        return true;
+    }
+    if ((flags & kVersion9) && swfVersion < 9) {
+        return true;
+    }
+    if ((flags & kVersion10) && swfVersion < 10) {
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+Property* Object::find(const QString& name, int swfVersion) {
+    Property* p = nullptr;
+    auto it = exact_.constFind(name);
+    if (it != exact_.constEnd()) {
+        p = &props_[*it];
+    } else if (swfVersion < 7) {
+        auto f = folded_.constFind(name.toLower());
+        if (f != folded_.constEnd()) {
+            p = &props_[*f];
+        }
+    }
+    if (p && hiddenFrom(p->flags, swfVersion)) {
+        return nullptr;
+    }
+    return p;
+}
+
+void Object::put(const QString& name, const Value& v, uint16_t flags) {
+    auto it = exact_.constFind(name);
+    if (it != exact_.constEnd()) {
+        Property& p = props_[*it];
+        p.value = v;
+        p.flags = flags;
+        p.getter = p.setter = nullptr;
+        return;
+    }
+    uint32_t index = uint32_t(props_.size());
+    props_.push_back(Property{name, v, flags, nullptr, nullptr});
+    exact_.insert(name, index);
+    QString lower = name.toLower();
+    if (!folded_.contains(lower)) {
+        folded_.insert(lower, index);
+    }
+}
+
+void Object::putNative(Machine& m, const QString& name, NativeFn fn, uint16_t flags) {
+    put(name, Value(m.makeNative(fn)), flags);
+}
+
+bool Object::remove(const QString& name, int swfVersion) {
+    Property* p = find(name, swfVersion);
+    if (!p || (p->flags & kDontDelete)) {
+        return false;
+    }
+    props_.erase(props_.begin() + (p - props_.data()));
+    reindex();
+    return true;
+}
+
+void Object::setFlags(const QString& name, uint16_t set, uint16_t clear, int swfVersion) {
+    (void)swfVersion;
+    // ASSetPropFlags reaches hidden properties too, so look up without the version filter.
+    Property* p = find(name, 100);
+    if (p) {
+        p->flags = uint16_t((p->flags & ~clear) | set);
+    }
+}
+
+void Object::reindex() {
+    exact_.clear();
+    folded_.clear();
+    for (uint32_t i = 0; i < props_.size(); ++i) {
+        exact_.insert(props_[i].name, i);
+        QString lower = props_[i].name.toLower();
+        if (!folded_.contains(lower)) {
+            folded_.insert(lower, i);
+        }
+    }
+}
+
+void Object::traceRefs(Tracer& t) {
+    if (proto_) {
+        t.mark(proto_);
+    }
+    for (const Property& p : props_) {
+        t.mark(p.value);
+        if (p.getter) {
+            t.mark(p.getter);
+        }
+        if (p.setter) {
+            t.mark(p.setter);
+        }
+    }
+    for (const Watch& w : watches_) {
+        if (w.callback) {
+            t.mark(w.callback);
+        }
+        t.mark(w.userData);
+    }
+}
+
+}  // namespace pencora::avm1

@@ -1,0 +1,136 @@
+// Objects of the ActionScript 1/2 machine.
+//
+// Properties keep their insertion order; for..in walks them newest first, then up the prototype
+// chain, as the original player does (enumerate tests). Names compare exactly from SWF 7 on and
+// ignoring case before, so every look-up takes the caller's SWF version.
+//
+// Objects live on the machine's heap (heap.h) and are collected by mark and sweep between
+// script runs; a subclass that holds values outside its property table reports them in
+// traceRefs().
+#pragma once
+
+#include <QHash>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "platform/flash/avm1/value.h"
+
+namespace pencora::avm1 {
+
+class Machine;
+class Object;
+class FunctionObject;
+
+// Property attributes, with the bit values ASSetPropFlags uses.
+enum PropertyFlags : uint16_t {
+    kDontEnum = 0x01,
+    kDontDelete = 0x02,
+    kReadOnly = 0x04,
+    // Hidden from movies older than a version (ASSetPropFlags bits the built-ins use).
+    kVersion6 = 0x80,
+    kVersion7 = 0x400,
+    kVersion8 = 0x1000,
+    kVersion9 = 0x2000,
+    kVersion10 = 0x4000,
+};
+
+struct Property {
+    QString name;
+    Value value;
+    uint16_t flags = 0;
+    // addProperty: a property with a getter reads by calling it; the setter may be null.
+    Object* getter = nullptr;
+    Object* setter = nullptr;
+};
+
+// Lets the heap's marker visit what an object refers to.
+class Tracer {
+public:
+    virtual ~Tracer() = default;
+    virtual void mark(Object* o) = 0;
+    void mark(const Value& v) {
+        if (Object* o = v.object()) {
+            mark(o);
+        }
+    }
+};
+
+// What kind of built-in an object is; the natives check it before touching subclass data.
+enum class ObjectKind : uint8_t {
+    Plain,
+    Function,
+    Array,
+    Boolean,
+    Number,
+    String,
+    Date,
+    Error,
+    Arguments,
+    XmlNode,
+    Clip,  // a display object supplied by the runtime (clip_binding.h)
+    Host,  // any other object whose data the runtime supplies
+};
+
+class Object {
+public:
+    explicit Object(Object* proto = nullptr, ObjectKind kind = ObjectKind::Plain)
+        : proto_(proto), kind_(kind) {}
+    virtual ~Object() = default;
+    Object(const Object&) = delete;
+    Object& operator=(const Object&) = delete;
+
+    ObjectKind kind() const { return kind_; }
+    Object* proto() const { return proto_; }
+    void setProto(Object* p) { proto_ = p; }
+
+    // Own properties, as stored. find() returns null when absent.
+    Property* find(const QString& name, int swfVersion);
+    const std::vector<Property>& properties() const { return props_; }
+    // Adds or overwrites an own property (no setter, no watch: plain storage).
+    void put(const QString& name, const Value& v, uint16_t flags = 0);
+    // Table of built-in properties: natives and constants declared by a built-in class.
+    void putNative(Machine& m, const QString& name, Value (*fn)(Machine&, const Value&,
+                                                                 std::vector<Value>&),
+                   uint16_t flags = kDontEnum);
+    bool remove(const QString& name, int swfVersion);  // false when absent or DontDelete
+    void setFlags(const QString& name, uint16_t set, uint16_t clear, int swfVersion);
+
+    // Hooks for objects whose properties are partly computed (arrays, clips, strings).
+    // getOwnVirtual returns true and fills `out` when it answers the name itself.
+    virtual bool getOwnVirtual(Machine&, const QString&, Value&) { return false; }
+    // setOwnVirtual returns true when the value was consumed.
+    virtual bool setOwnVirtual(Machine&, const QString&, const Value&) { return false; }
+    // Names the object answers itself, in for..in order (newest first).
+    virtual void enumerateVirtual(Machine&, std::vector<QString>&) {}
+    virtual void traceRefs(Tracer& t);
+    // Approximate size in bytes, for the heap's memory cap.
+    virtual size_t footprint() const { return sizeof(*this) + props_.size() * sizeof(Property); }
+
+    // watch(): callbacks by property name.
+    struct Watch {
+        Object* callback = nullptr;
+        Value userData;
+    };
+    QHash<QString, Watch>& watches() { return watches_; }
+    bool hasWatches() const { return !watches_.isEmpty(); }
+
+    bool marked = false;  // heap bookkeeping
+
+private:
+    void reindex();
+
+    std::vector<Property> props_;
+    QHash<QString, uint32_t> exact_;
+    QHash<QString, uint32_t> folded_;  // lower-case names, for movies before SWF 7
+    QHash<QString, Watch> watches_;
+    Object* proto_;
+    ObjectKind kind_;
+};
+
+// Native function signature: (machine, this, arguments) -> result.
+using NativeFn = Value (*)(Machine&, const Value& thisValue, std::vector<Value>& args);
+
+}  // namespace pencora::avm1

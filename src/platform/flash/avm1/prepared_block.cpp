@@ -1,0 +1,83 @@
+#include "platform/flash/avm1/prepared_block.h"
+
+namespace pencora::avm1 {
+
+QString decodeMovieString(const std::string& bytes, int swfVersion) {
+    if (swfVersion >= 6) {
+        return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+    }
+    return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
+}
+
+std::shared_ptr<const PreparedBlock> prepareBlock(std::shared_ptr<const swf::ActionBlock> block,
+                                                  int swfVersion) {
+    auto p = std::make_shared<PreparedBlock>();
+    p->swfVersion = swfVersion;
+    p->actions.resize(block->actions.size());
+    for (size_t i = 0; i < block->actions.size(); ++i) {
+        const swf::Action& a = block->actions[i];
+        PreparedAction& out = p->actions[i];
+        out.text = decodeMovieString(a.text, swfVersion);
+        out.text2 = decodeMovieString(a.text2, swfVersion);
+        switch (a.code) {
+            case swf::ActionCode::Push:
+                for (const swf::PushValue& v : a.values) {
+                    PreparedPush pp;
+                    using T = swf::PushValue::Type;
+                    switch (v.type) {
+                        case T::String:
+                            pp.value = Value(decodeMovieString(v.text, swfVersion));
+                            break;
+                        case T::Float:
+                        case T::Double:
+                        case T::Integer:
+                            pp.value = Value(v.number);
+                            break;
+                        case T::Null:
+                            pp.value = Value::null();
+                            break;
+                        case T::Undefined:
+                            break;
+                        case T::Boolean:
+                            pp.value = Value(v.number != 0);
+                            break;
+                        case T::Register:
+                            pp.kind = PreparedPush::Kind::Register;
+                            pp.index = v.index;
+                            break;
+                        case T::Constant:
+                            pp.kind = PreparedPush::Kind::Constant;
+                            pp.index = v.index;
+                            break;
+                    }
+                    out.push.push_back(std::move(pp));
+                }
+                break;
+            case swf::ActionCode::ConstantPool: {
+                auto pool = std::make_shared<std::vector<QString>>();
+                pool->reserve(a.strings.size());
+                for (const auto& s : a.strings) {
+                    pool->push_back(decodeMovieString(s, swfVersion));
+                }
+                out.pool = pool;
+                break;
+            }
+            case swf::ActionCode::DefineFunction:
+            case swf::ActionCode::DefineFunction2:
+                out.text = decodeMovieString(a.function->name, swfVersion);
+                for (const auto& param : a.function->params) {
+                    out.names.push_back(decodeMovieString(param.name, swfVersion));
+                }
+                break;
+            case swf::ActionCode::Try:
+                out.text = decodeMovieString(a.tryDef->catchName, swfVersion);
+                break;
+            default:
+                break;
+        }
+    }
+    p->block = std::move(block);
+    return p;
+}
+
+}  // namespace pencora::avm1

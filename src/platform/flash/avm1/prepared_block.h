@@ -1,0 +1,40 @@
+// An action block made ready for the machine: operand strings decoded once for the movie's
+// SWF version (UTF-8 from SWF 6, Latin-1 before), push literals turned into values.
+#pragma once
+
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+#include "platform/flash/actions/action.h"
+#include "platform/flash/avm1/value.h"
+
+namespace pencora::avm1 {
+
+struct PreparedPush {
+    enum class Kind : uint8_t { Literal, Register, Constant };
+    Kind kind = Kind::Literal;
+    uint32_t index = 0;
+    Value value;
+};
+
+struct PreparedAction {
+    std::vector<PreparedPush> push;
+    std::shared_ptr<const std::vector<QString>> pool;  // ConstantPool
+    QString text;
+    QString text2;
+    std::vector<QString> names;  // function parameters
+};
+
+struct PreparedBlock {
+    std::shared_ptr<const swf::ActionBlock> block;
+    int swfVersion = 8;
+    std::vector<PreparedAction> actions;
+};
+
+QString decodeMovieString(const std::string& bytes, int swfVersion);
+std::shared_ptr<const PreparedBlock> prepareBlock(std::shared_ptr<const swf::ActionBlock> block,
+                                                  int swfVersion);
+
+}  // namespace pencora::avm1

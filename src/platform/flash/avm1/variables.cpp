@@ -1,0 +1,360 @@
+#include "platform/flash/avm1/variables.h"
+
+#include <QRegularExpression>
+
+#include <cmath>
+
+#include "platform/flash/avm1/clip_object.h"
+#include "platform/flash/avm1/conversions.h"
+#include "platform/flash/avm1/function_object.h"
+
+namespace pencora::avm1 {
+
+namespace {
+
+bool nameIs(const QString& name, const char* literal, int swfVersion) {
+    return name.compare(QLatin1String(literal),
+                        swfVersion >= 7 ? Qt::CaseSensitive : Qt::CaseInsensitive) == 0;
+}
+
+// _level0, _level12 ...: the level number, or -1.
+int levelNumber(const QString& name, int swfVersion) {
+    if (name.size() <= 6 || !nameIs(name.left(6), "_level", swfVersion)) {
+        return -1;
+    }
+    bool ok = false;
+    int n = name.mid(6).toInt(&ok);
+    return ok && n >= 0 ? n : -1;
+}
+
+// Names every scope answers before its objects: this, _global, _root, _levelN, arguments.
+bool specialName(Machine& m, Activation& act, const QString& name, Value& out) {
+    if (name.isEmpty() || (name[0] != '_' && name[0] != 't' && name[0] != 'T' &&
+                           name[0] != 'a' && name[0] != 'A' && name[0] != 's' && name[0] != 'S')) {
+        return false;
+    }
+    const int v = act.swfVersion;
+    if (nameIs(name, "this", v)) {
+        out = act.thisValue;
+        return true;
+    }
+    if (v >= 6 && nameIs(name, "_global", v)) {
+        out = Value(m.global());
+        return true;
+    }
+    if (nameIs(name, "_root", v)) {
+        out = Value(m.host().root(act.originalTarget ? act.originalTarget : act.target));
+        return true;
+    }
+    int level = levelNumber(name, v);
+    if (level >= 0) {
+        out = Value(m.host().level(level));
+        return true;
+    }
+    return false;
+}
+
+Object* scopeHolding(Machine& m, Activation& act, const QString& name) {
+    for (auto it = act.scope.rbegin(); it != act.scope.rend(); ++it) {
+        if (m.hasProperty(*it, name)) {
+            return *it;
+        }
+    }
+    return nullptr;
+}
+
+Value lookup(Machine& m, Activation& act, const QString& name) {
+    Value special;
+    if (specialName(m, act, name, special)) {
+        return special;
+    }
+    if (Object* o = scopeHolding(m, act, name)) {
+        return m.get(o, name);
+    }
+    if (act.isFunction) {
+        if (nameIs(name, "arguments", act.swfVersion) && act.arguments) {
+            return Value(act.arguments);
+        }
+        if (nameIs(name, "super", act.swfVersion) && act.superObject) {
+            return Value(act.superObject);
+        }
+    }
+    return Value();
+}
+
+// Splits "a/b:c" and "a.b.c" into the path of the object and the variable name.
+bool splitPath(const QString& name, QString& path, QString& var) {
+    int colon = name.lastIndexOf(':');
+    if (colon >= 0) {
+        path = name.left(colon);
+        var = name.mid(colon + 1);
+        return true;
+    }
+    int dot = name.contains('/') ? -1 : name.lastIndexOf('.');
+    if (dot > 0 && dot + 1 < name.size()) {
+        path = name.left(dot);
+        var = name.mid(dot + 1);
+        return true;
+    }
+    return false;
+}
+
+bool hasPathCharacters(const QString& name) {
+    for (QChar c : name) {
+        if (c == '/' || c == ':' || c == '.') {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+Object* resolvePath(Machine& m, Activation& act, const QString& path) {
+    Object* base = act.target ? act.target : act.originalTarget;
+    if (path.isEmpty()) {
+        return base;
+    }
+    // Ask the runtime first: it knows levels, _parent and children by name.
+    if (Object* o = m.host().resolveTarget(base, path)) {
+        return o;
+    }
+    QString p = path;
+    Object* cur = base;
+    int i = 0;
+    if (p.startsWith('/')) {
+        cur = m.host().root(base);
+        i = 1;
+    }
+    const QStringList parts = p.mid(i).split(QRegularExpression(QStringLiteral("[/.]")));
+    bool first = !p.startsWith('/');
+    for (const QString& part : parts) {
+        if (part.isEmpty()) {
+            first = false;
+            continue;
+        }
+        Value v;
+        if (part == QLatin1String("..")) {
+            v = cur ? m.get(cur, QStringLiteral("_parent")) : Value();
+        } else if (first) {
+            v = lookup(m, act, part);
+        } else {
+            v = cur ? m.get(cur, part) : Value();
+        }
+        first = false;
+        cur = v.object();
+        if (!cur) {
+            return nullptr;
+        }
+    }
+    return cur;
+}
+
+Value getVariable(Machine& m, Activation& act, const QString& name) {
+    if (hasPathCharacters(name)) {
+        QString path, var;
+        if (splitPath(name, path, var)) {
+            Object* o = resolvePath(m, act, path);
+            return o ? m.get(o, var) : Value();
+        }
+        if (name.contains('/')) {
+            Object* o = resolvePath(m, act, name);
+            return o ? Value(o) : Value();
+        }
+    }
+    return lookup(m, act, name);
+}
+
+void setVariable(Machine& m, Activation& act, const QString& name, const Value& v) {
+    if (hasPathCharacters(name)) {
+        QString path, var;
+        if (splitPath(name, path, var)) {
+            if (Object* o = resolvePath(m, act, path)) {
+                m.set(o, var, v);
+            }
+            return;
+        }
+    }
+    // An existing variable anywhere in the chain but _global is overwritten where it lives;
+    // a new one goes to the timeline the code belongs to (not to the call object).
+    for (auto it = act.scope.rbegin(); it != act.scope.rend(); ++it) {
+        if (*it == m.global()) {
+            continue;
+        }
+        if (m.hasProperty(*it, name)) {
+            m.set(*it, name, v);
+            return;
+        }
+    }
+    Object* where = act.originalTarget ? act.originalTarget : act.locals;
+    if (!where) {
+        where = act.scope.empty() ? m.global() : act.scope.back();
+    }
+    m.set(where, name, v);
+}
+
+void defineLocal(Machine& m, Activation& act, const QString& name, const Value& v) {
+    Object* where = act.locals ? act.locals : act.originalTarget;
+    if (!where) {
+        where = m.global();
+    }
+    m.set(where, name, v);
+}
+
+bool deleteVariable(Machine& m, Activation& act, const QString& name) {
+    for (auto it = act.scope.rbegin(); it != act.scope.rend(); ++it) {
+        if ((*it)->find(name, act.swfVersion)) {
+            return (*it)->remove(name, act.swfVersion);
+        }
+    }
+    (void)m;
+    return false;
+}
+
+Value getClipProperty(Machine& m, Activation& act, const Value& target, double index) {
+    if (!std::isfinite(index) || index < 0 || index > 21) {
+        return Value();
+    }
+    Object* clip = target.object();
+    if (!clip) {
+        clip = resolvePath(m, act, m.toString(target));
+    }
+    if (!clip) {
+        return Value();
+    }
+    return m.host().getClipProperty(clip, ClipProperty(int(index)));
+}
+
+void setClipProperty(Machine& m, Activation& act, const Value& target, double index,
+                     const Value& v) {
+    if (!std::isfinite(index) || index < 0 || index > 21) {
+        return;
+    }
+    Object* clip = target.object();
+    if (!clip) {
+        clip = resolvePath(m, act, m.toString(target));
+    }
+    if (clip) {
+        m.host().setClipProperty(clip, ClipProperty(int(index)), v);
+    }
+}
+
+Value callFunctionByName(Machine& m, Activation& act, const QString& name,
+                         std::vector<Value>& args) {
+    Value fn;
+    Value thisValue = act.originalTarget ? Value(act.originalTarget) : Value();
+    if (nameIs(name, "super", act.swfVersion) && act.superObject) {
+        // super(...) runs the super class's constructor on this.
+        Value ctor = m.get(act.superObject, QStringLiteral("__constructor__"));
+        return m.call(ctor, act.thisValue, args);
+    }
+    if (hasPathCharacters(name)) {
+        fn = getVariable(m, act, name);
+    } else {
+        Value special;
+        if (specialName(m, act, name, special)) {
+            fn = special;
+        } else if (Object* holder = scopeHolding(m, act, name)) {
+            fn = m.get(holder, name);
+            // A function found in a `with` object or on a clip runs with that object as this.
+            if (holder != m.global() && holder != act.locals) {
+                thisValue = Value(holder);
+            }
+        }
+    }
+    return m.call(fn, thisValue, args);
+}
+
+Value callMethod(Machine& m, Activation& act, const Value& target, const Value& name,
+                 std::vector<Value>& args) {
+    (void)act;
+    if (name.isUndefined() || (name.isString() && name.string().isEmpty())) {
+        // The target itself is the function; this is undefined... unless super().
+        Object* o = target.object();
+        if (o && o == act.superObject) {
+            Value ctor = m.get(o, QStringLiteral("__constructor__"));
+            return m.call(ctor, act.thisValue, args);
+        }
+        return m.call(target, Value(), args);
+    }
+    QString n = m.toString(name);
+    Object* o = target.object();
+    if (o && o == act.superObject) {
+        // super.method(): found from the super prototype, run on the current this.
+        Value fn = m.get(o, n);
+        return m.call(fn, act.thisValue, args);
+    }
+    Value fn = m.getMember(target, n);
+    return m.call(fn, target, args);
+}
+
+Completion runTry(Machine& m, Activation& act, const swf::TryDef& t, const QString& catchName,
+                  uint32_t& next, Value& returnValue) {
+    uint32_t inner = 0;
+    Completion c = Completion::Normal;
+    next = t.end;
+    bool pending = false;
+    ScriptThrow thrown;
+    auto finish = [&](Completion body) {
+        // The finally block runs whatever happened; if it returns or jumps, that wins.
+        if (t.hasFinally) {
+            uint32_t fpc = 0;
+            Value fr;
+            Completion fc = runRange(m, act, t.finallyBegin, t.end, fpc, fr);
+            if (fc == Completion::Return) {
+                returnValue = fr;
+                pending = false;
+                return Completion::Return;
+            }
+            if (fc == Completion::JumpOut) {
+                next = fpc;
+                pending = false;
+                return Completion::Normal;
+            }
+        }
+        return body;
+    };
+    size_t stackDepth = act.stack.size();
+    size_t scopeDepth = act.scope.size();
+    try {
+        c = runRange(m, act, t.tryBegin, t.catchBegin, inner, returnValue);
+        if (c == Completion::JumpOut) {
+            next = inner;
+        }
+    } catch (ScriptThrow& e) {
+        act.scope.resize(scopeDepth);
+        act.stack.resize(std::min(stackDepth, act.stack.size()));
+        if (!t.hasCatch) {
+            pending = true;
+            thrown = e;
+        } else {
+            if (t.catchInRegister) {
+                if (t.catchRegister < act.registers.size()) {
+                    act.registers[t.catchRegister] = e.value;
+                }
+            } else {
+                defineLocal(m, act, catchName, e.value);
+            }
+            try {
+                c = runRange(m, act, t.catchBegin, t.finallyBegin, inner, returnValue);
+                if (c == Completion::JumpOut) {
+                    next = inner;
+                }
+            } catch (ScriptThrow& e2) {
+                act.scope.resize(scopeDepth);
+                pending = true;
+                thrown = e2;
+            }
+        }
+    }
+    Completion r = finish(c);
+    if (pending) {
+        throw thrown;
+    }
+    if (r == Completion::JumpOut) {
+        return Completion::Normal;
+    }
+    return r;
+}
+
+}  // namespace pencora::avm1

@@ -1,0 +1,32 @@
+// Names and paths inside the interpreter: variables through the scope chain, target paths in
+// slash and dot syntax, clip properties by index, calls by name and by method.
+#pragma once
+
+#include <QString>
+
+#include <vector>
+
+#include "platform/flash/actions/action.h"
+#include "platform/flash/avm1/activation.h"
+#include "platform/flash/avm1/machine_impl.h"
+
+namespace pencora::avm1 {
+
+Value getVariable(Machine& m, Activation& act, const QString& name);
+void setVariable(Machine& m, Activation& act, const QString& name, const Value& v);
+void defineLocal(Machine& m, Activation& act, const QString& name, const Value& v);
+bool deleteVariable(Machine& m, Activation& act, const QString& name);
+// A clip (or any object) named by a target path relative to the activation's target.
+Object* resolvePath(Machine& m, Activation& act, const QString& path);
+Value getClipProperty(Machine& m, Activation& act, const Value& target, double index);
+void setClipProperty(Machine& m, Activation& act, const Value& target, double index,
+                     const Value& v);
+
+Value callFunctionByName(Machine& m, Activation& act, const QString& name,
+                         std::vector<Value>& args);
+Value callMethod(Machine& m, Activation& act, const Value& target, const Value& name,
+                 std::vector<Value>& args);
+Completion runTry(Machine& m, Activation& act, const swf::TryDef& t, const QString& catchName,
+                  uint32_t& next, Value& returnValue);
+
+}  // namespace pencora::avm1

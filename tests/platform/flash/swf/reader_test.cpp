@@ -1,0 +1,260 @@
+// How the reader treats whole files: compression, truncation, hostile lengths, frames and
+// the corpus of real movies.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "platform/flash/swf/movie.h"
+#include "platform/flash/swf/tag_codes.h"
+#include "platform/flash/swfwrite/encode.h"
+#include "platform/flash/swfwrite/movie_builder.h"
+#include "platform/flash/swfwrite/shape_builder.h"
+#include "tag_bytes.h"
+
+namespace pencora::swf {
+namespace {
+
+using testing::movieWithTags;
+using testing::tagBytes;
+
+std::vector<uint8_t> readFile(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(SwfReader, RejectsWhatIsNotAMovie) {
+    struct Row {
+        const char* name;
+        std::vector<uint8_t> bytes;
+    };
+    const Row rows[] = {
+        {"empty", {}},
+        {"short", {'F', 'W', 'S'}},
+        {"wrong signature", {'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0}},
+        {"header cut before the frame rate", {'F', 'W', 'S', 6, 12, 0, 0, 0, 0x50, 0}},
+        {"zlib body that is not zlib", {'C', 'W', 'S', 6, 100, 0, 0, 0, 1, 2, 3, 4}},
+        {"LZMA header cut off", {'Z', 'W', 'S', 13, 100, 0, 0, 0, 5, 0, 0, 0, 0x5d}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto result = readMovie(row.bytes);
+        EXPECT_FALSE(result);
+        EXPECT_FALSE(result.error.empty());
+    }
+}
+
+TEST(SwfReader, ReadsTheSameMovieFromEachCompression) {
+    swfwrite::MovieBuilder b(10, 100, 80, 24.0);
+    swfwrite::ShapeBuilder sb;
+    sb.rectangle(0, 0, 400, 400, sb.addFill(swfwrite::solidFill({0, 128, 0, 255})));
+    uint16_t id = b.define(sb.build());
+    b.background({1, 2, 3, 255});
+    b.place(id, 1).showFrame().remove(1).showFrame();
+    for (auto c : {Compression::None, Compression::Zlib, Compression::Lzma}) {
+        SCOPED_TRACE(static_cast<int>(c));
+        auto result = readMovie(b.write(c));
+        ASSERT_TRUE(result) << result.error;
+        const Movie& m = *result.movie;
+        EXPECT_EQ(m.header.compression, c);
+        EXPECT_EQ(m.header.version, 10);
+        EXPECT_EQ(m.header.frameSize, (Rect{0, 2000, 0, 1600}));
+        EXPECT_DOUBLE_EQ(m.header.frameRate, 24.0);
+        EXPECT_EQ(m.header.frameCount, 2);
+        EXPECT_EQ(m.timeline.frames.size(), 2u);
+        EXPECT_EQ(m.backgroundColor, (Rgba{1, 2, 3, 255}));
+        EXPECT_NE(m.findAs<Shape>(id), nullptr);
+        EXPECT_TRUE(m.warnings.empty());
+        EXPECT_FALSE(m.truncated);
+    }
+}
+
+// Cutting a movie anywhere must give either a rejection or a movie holding a prefix of
+// the frames, never a crash (run under the sanitizers) and never a frame that was not there.
+TEST(SwfReader, TruncatedFilesLoadAsFarAsTheyAreSound) {
+    swfwrite::MovieBuilder b(8);
+    swfwrite::ShapeBuilder sb;
+    sb.rectangle(0, 0, 400, 400, sb.addFill(swfwrite::solidFill({255, 0, 0, 255})));
+    uint16_t id = b.define(sb.build());
+    b.place(id, 1).showFrame();
+    b.doAction({0x07, 0x00}).showFrame();
+    b.remove(1).showFrame();
+    for (auto c : {Compression::None, Compression::Zlib, Compression::Lzma}) {
+        const auto full = b.write(c);
+        for (size_t cut = 0; cut < full.size(); ++cut) {
+            SCOPED_TRACE(cut);
+            std::vector<uint8_t> part(full.begin(), full.begin() + cut);
+            auto result = readMovie(part);
+            if (result) {
+                EXPECT_LE(result.movie->timeline.frames.size(), 3u);
+            }
+        }
+    }
+}
+
+TEST(SwfReader, TagLongerThanTheFileEndsTheMovieThere) {
+    auto place = tagBytes(tag::PlaceObject2, {0x06, 0x01, 0x00, 0x01, 0x00, 0x00});
+    auto show = tagBytes(tag::ShowFrame, {});
+    // A DoAction claiming a megabyte with ten bytes behind it.
+    std::vector<uint8_t> liar = {0x3f, 0x03, 0x00, 0x00, 0x10, 0x00, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    auto file = movieWithTags({place, show, liar});
+    auto result = readMovie(file);
+    ASSERT_TRUE(result);
+    EXPECT_TRUE(result.movie->truncated);
+    ASSERT_EQ(result.movie->timeline.frames.size(), 1u);
+    EXPECT_TRUE(std::holds_alternative<PlaceObject>(result.movie->timeline.frames[0].tags[0]));
+    ASSERT_FALSE(result.movie->warnings.empty());
+    EXPECT_NE(result.movie->warnings[0].find("DoAction"), std::string::npos);
+}
+
+TEST(SwfReader, BrokenTagStaysInItsFrameAsUnknownAndNamesItself) {
+    // A DefineShape whose records run past its declared length, between two good tags.
+    auto shape = tagBytes(tag::DefineShape, {0x01, 0x00, 0x48, 0x01, 0x90, 0x00, 0x64, 0x00,
+                                             0x01, 0x00, 0xff, 0x00, 0x00, 0x00, 0x10, 0xff});
+    auto action = tagBytes(tag::DoAction, {0x07, 0x00});
+    auto unknown = tagBytes(200, {1, 2, 3});
+    auto result = readMovie(movieWithTags({shape, action, unknown}));
+    ASSERT_TRUE(result);
+    const auto& tags = result.movie->timeline.frames.at(0).tags;
+    ASSERT_EQ(tags.size(), 3u);
+    const auto* broken = std::get_if<UnknownTag>(&tags[0]);
+    ASSERT_NE(broken, nullptr);
+    EXPECT_EQ(broken->code, tag::DefineShape);
+    EXPECT_TRUE(std::holds_alternative<DoAction>(tags[1]));
+    const auto* kept = std::get_if<UnknownTag>(&tags[2]);
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(kept->code, 200);
+    EXPECT_EQ(kept->body, (Bytes{1, 2, 3}));
+    EXPECT_TRUE(result.movie->dictionary.empty());
+    ASSERT_EQ(result.movie->warnings.size(), 1u);
+    EXPECT_NE(result.movie->warnings[0].find("DefineShape at offset 0x"), std::string::npos)
+        << result.movie->warnings[0];
+}
+
+TEST(SwfReader, DeclaredSizesAreCapped) {
+    // A zlib movie claiming 4 GB is inflated only up to the limit.
+    swfwrite::MovieBuilder b(8);
+    b.doAction({0x00}).showFrame();
+    auto file = b.write(Compression::Zlib);
+    file[4] = file[5] = file[6] = file[7] = 0xff;
+    ReadOptions options;
+    options.maxMovieBytes = 1024;
+    auto result = readMovie(file, options);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result.movie->timeline.frames.size(), 1u);
+
+    // A lossless bitmap of 65535 x 65535 pixels is refused before any allocation.
+    std::vector<uint8_t> body = {0x01, 0x00, 0x05, 0xff, 0xff, 0xff, 0xff, 0x78, 0x9c, 0x03, 0x00};
+    auto big = readMovie(movieWithTags({tagBytes(tag::DefineBitsLossless2, body)}));
+    ASSERT_TRUE(big);
+    EXPECT_TRUE(big.movie->dictionary.empty());
+    ASSERT_FALSE(big.movie->warnings.empty());
+    EXPECT_NE(big.movie->warnings[0].find("too large"), std::string::npos);
+}
+
+TEST(SwfReader, LosslessBitmapsBecomePremultipliedPixels) {
+    // 2x2, colour-mapped RGB (format 3) with 2 palette entries; rows padded to 4 bytes.
+    // Index 5 is past the palette and reads as transparent.
+    std::vector<uint8_t> raw = {255, 0, 0, 0, 255, 0, 0, 1, 0, 0, 1, 5, 0, 0};
+    std::vector<uint8_t> packed = swfwrite::wrapMovie(8, raw, Compression::Zlib);
+    // wrapMovie's zlib stream starts after its 8-byte header.
+    std::vector<uint8_t> body = {0x01, 0x00, 0x03, 0x02, 0x00, 0x02, 0x00, 0x01};
+    body.insert(body.end(), packed.begin() + 8, packed.end());
+    auto result = readMovie(movieWithTags({tagBytes(tag::DefineBitsLossless, body)}));
+    ASSERT_TRUE(result);
+    const auto* bmp = result.movie->findAs<LosslessBitmap>(1);
+    ASSERT_NE(bmp, nullptr);
+    EXPECT_EQ(bmp->pixels, (std::vector<uint32_t>{0xffff0000, 0xff00ff00, 0xff00ff00, 0}));
+
+    // Format 5 of DefineBitsLossless2 is premultiplied ARGB already; a colour channel
+    // above alpha is clamped to it.
+    std::vector<uint8_t> argb = {0x80, 0x40, 0x00, 0x80, 0x10, 0xff, 0x00, 0x00};
+    packed = swfwrite::wrapMovie(8, argb, Compression::Zlib);
+    body = {0x02, 0x00, 0x05, 0x02, 0x00, 0x01, 0x00};
+    body.insert(body.end(), packed.begin() + 8, packed.end());
+    result = readMovie(movieWithTags({tagBytes(tag::DefineBitsLossless2, body)}));
+    ASSERT_TRUE(result);
+    bmp = result.movie->findAs<LosslessBitmap>(2);
+    ASSERT_NE(bmp, nullptr);
+    EXPECT_EQ(bmp->pixels, (std::vector<uint32_t>{0x80400080, 0x10100000}));
+}
+
+TEST(SwfReader, FontInfoAndButtonSoundAttachToTheirCharacters) {
+    Font f;
+    f.id = 3;
+    f.version = 1;
+    f.glyphs = {{}, {}};
+    auto font = swfwrite::encodeCharacter(f, 6);
+    // DefineFontInfo: font 3, name "Song", flags bold|wide codes, codes 0x4e00 0x4e8c.
+    auto info = tagBytes(tag::DefineFontInfo,
+                         {0x03, 0x00, 0x04, 'S', 'o', 'n', 'g', 0x03, 0x00, 0x4e, 0x8c, 0x4e});
+    Button b;
+    b.id = 4;
+    auto button = swfwrite::encodeCharacter(b, 6);
+    // DefineButtonSound: only idle-to-over-up plays sound 9, with no options.
+    auto sound = tagBytes(tag::DefineButtonSound,
+                          {0x04, 0x00, 0x00, 0x00, 0x09, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00});
+    auto result = readMovie(movieWithTags({font, info, button, sound}, 6));
+    ASSERT_TRUE(result);
+    EXPECT_TRUE(result.movie->warnings.empty()) << result.movie->warnings.front();
+    const auto* rf = result.movie->findAs<Font>(3);
+    ASSERT_NE(rf, nullptr);
+    EXPECT_EQ(rf->name, "Song");
+    EXPECT_TRUE(rf->bold);
+    EXPECT_EQ(rf->codes, (std::vector<uint16_t>{0x4e00, 0x4e8c}));
+    const auto* rb = result.movie->findAs<Button>(4);
+    ASSERT_NE(rb, nullptr);
+    EXPECT_EQ(rb->sounds[0].soundId, 0);
+    EXPECT_EQ(rb->sounds[1].soundId, 9);
+}
+
+TEST(SwfReader, SpritesHoldTheirOwnFramesAndFirstDefinitionWins) {
+    swfwrite::TimelineBuilder inner;
+    inner.label("a").doAction({0x07, 0x00}).showFrame().showFrame();
+    Sprite s = inner.sprite(5);
+    auto sprite = swfwrite::encodeCharacter(s, 8);
+    Sprite other = s;
+    other.timeline.frames.pop_back();
+    auto again = swfwrite::encodeCharacter(other, 8);
+    auto result = readMovie(movieWithTags({sprite, again}));
+    ASSERT_TRUE(result);
+    const auto* rs = result.movie->findAs<Sprite>(5);
+    ASSERT_NE(rs, nullptr);
+    ASSERT_EQ(rs->timeline.frames.size(), 2u);
+    EXPECT_EQ(rs->timeline.frames[0].labels, (std::vector<std::string>{"a"}));
+    EXPECT_EQ(rs->timeline.frames[0].tags.size(), 2u);
+    EXPECT_TRUE(rs->timeline.frames[1].tags.empty());
+    EXPECT_EQ(result.movie->warnings.size(), 1u);  // the second definition
+}
+
+// Every movie of the conformance corpus loads; counts are printed for the record.
+TEST(SwfReader, LoadsTheConformanceCorpus) {
+    // The corpus sits beside the main checkout; a work tree one level deeper finds it too.
+    std::filesystem::path dir(PENCORA_CONFORMANCE_DIR);
+    if (!std::filesystem::exists(dir)) {
+        dir = std::filesystem::path(PENCORA_SOURCE_DIR) / "../../shared/conformance";
+    }
+    if (!std::filesystem::exists(dir)) {
+        GTEST_SKIP() << "no corpus at " << dir;
+    }
+    int total = 0;
+    int clean = 0;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(dir)) {
+        if (!e.is_regular_file() || e.path().extension() != ".swf") {
+            continue;
+        }
+        ++total;
+        auto result = readMovie(readFile(e.path()));
+        EXPECT_TRUE(result) << e.path() << ": " << result.error;
+        if (result && result.movie->warnings.empty()) {
+            ++clean;
+        }
+    }
+    std::printf("corpus: %d of %d movies load without warnings\n", clean, total);
+    EXPECT_GT(total, 0);
+    EXPECT_EQ(clean, total);
+}
+
+}  // namespace
+}  // namespace pencora::swf
