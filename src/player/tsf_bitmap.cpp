@@ -143,7 +143,14 @@ void TsfBitmap::SetPixel(int x, int y, TsfColor color) {
     }
 }
 
-QImage TsfBitmap::image() const {
+QImage TsfBitmap::image() {
+    if (empty()) {
+        return {};
+    }
+    return QImage(FBits.data(), FWidth, FHeight, FWidth * 4, QImage::Format_ARGB32_Premultiplied);
+}
+
+QImage TsfBitmap::constImage() const {
     if (empty()) {
         return {};
     }

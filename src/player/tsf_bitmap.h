@@ -50,7 +50,10 @@ class TsfBitmap {
     // The device context on the pixels (null while empty); its window origin is kept.
     ole::HDC dc() { return empty() ? nullptr : &FDC; }
     // A view of the pixels (no copy) for painting with Qt; valid until the next SetSize.
-    QImage image() const;
+    // Painting on the view paints on the bitmap.
+    QImage image();
+    // A read-only view; painting on it would detach a copy.
+    QImage constImage() const;
 
     QString FName;
     bool FAlphaBlend = false;
