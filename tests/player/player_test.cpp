@@ -565,6 +565,18 @@ TEST_F(PlayerTest, MouseForwardingPopupAndCursor) {
     EXPECT_EQ(clicks, 1);
 }
 
+TEST_F(PlayerTest, PropertyChangesAndSavedState) {
+    auto p = makePlayer();
+    testing::changeProperty(script.last, DISPID_BACKCOLOR, VARIANT::fromInt(0x0000FF));
+    EXPECT_EQ(p->Color(), QColor(255, 0, 0)) << "the control's back colour taken over";
+    testing::changeProperty(script.last, DISPID_ENABLED, VARIANT::fromBool(false));
+    EXPECT_FALSE(p->isEnabled());
+    // The saved state is asked of the control while no block is held, else the block is kept.
+    EXPECT_EQ(p->ControlData(), "CUFU");
+    p->setControlData("gUfU held");
+    EXPECT_EQ(p->ControlData(), "gUfU held");
+}
+
 TEST_F(PlayerTest, ResizeTellsTheControlOnce) {
     auto p = makePlayer();
     p->SetBounds(30, 40, 200, 100);

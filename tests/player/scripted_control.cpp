@@ -377,6 +377,13 @@ void fireEvent(ScriptedControl* control, DISPID id, std::vector<VARIANT> args) {
     sink->Invoke(id, IID_IDispatch, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
 }
 
+void changeProperty(ScriptedControl* control, DISPID id, VARIANT value) {
+    control->properties[id] = std::move(value);
+    if (auto sink = control->props->sink_.as<IPropertyNotifySink>()) {
+        sink->OnChanged(id);
+    }
+}
+
 IOleClientSite* siteOf(ScriptedControl* control) {
     return control->site.get();
 }

@@ -45,6 +45,8 @@ class ScriptedControlRegistration {
 
 // Raises an event of the control through its connected event sink (arguments left to right).
 void fireEvent(ScriptedControl* control, ole::DISPID id, std::vector<ole::VARIANT> args);
+// Sets a property of the control as if the movie changed it and reports the change.
+void changeProperty(ScriptedControl* control, ole::DISPID id, ole::VARIANT value);
 // The control's site as it was handed over.
 ole::IOleClientSite* siteOf(ScriptedControl* control);
 // Fetches an address through the site as the control would.
