@@ -440,12 +440,17 @@ HRESULT TsfOleControl::InvalidateRect(const RECT* rect, BOOL) {
     } else {
         Paint(rect);
     }
+    // Composed now, inside the control's call; the screen gets it with the next paint event.
+    FComposedPending = true;
+    update();
     return S_OK;
 }
 
 HRESULT TsfOleControl::InvalidateRgn(HRGN, BOOL) {
     if (parentWidget()) {
         Paint(nullptr);
+        FComposedPending = true;
+        update();
     }
     return S_OK;
 }

@@ -577,6 +577,21 @@ TEST_F(PlayerTest, PropertyChangesAndSavedState) {
     EXPECT_EQ(p->ControlData(), "gUfU held");
 }
 
+TEST_F(PlayerTest, InvalidationComposesAtOnce) {
+    auto p = makePlayer();
+    auto windowless =
+        ComPtr<IOleClientSite>(testing::siteOf(script.last)).as<IOleInPlaceSiteWindowless>();
+    const RECT dirty{10, 12, 30, 40};
+    // The first invalidation after a resize repaints everything.
+    windowless->InvalidateRect(&dirty, FALSE);
+    EXPECT_EQ(testing::lastDrawBounds(script.last), std::nullopt);
+    const int draws = testing::drawCount(script.last);
+    windowless->InvalidateRect(&dirty, FALSE);
+    EXPECT_EQ(testing::drawCount(script.last), draws + 1);
+    EXPECT_EQ(testing::lastDrawBounds(script.last), (RECTL{0, 0, 30, 40}));
+    EXPECT_EQ(p->GrabCurrentFrame2()->GetPixel(15, 15), 0xFFFF0000u);
+}
+
 TEST_F(PlayerTest, ResizeTellsTheControlOnce) {
     auto p = makePlayer();
     p->SetBounds(30, 40, 200, 100);

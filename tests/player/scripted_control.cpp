@@ -384,6 +384,14 @@ void changeProperty(ScriptedControl* control, DISPID id, VARIANT value) {
     }
 }
 
+int drawCount(ScriptedControl* control) {
+    return control->draws;
+}
+
+std::optional<RECTL> lastDrawBounds(ScriptedControl* control) {
+    return control->lastBounds;
+}
+
 IOleClientSite* siteOf(ScriptedControl* control) {
     return control->site.get();
 }

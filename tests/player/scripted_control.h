@@ -47,6 +47,9 @@ class ScriptedControlRegistration {
 void fireEvent(ScriptedControl* control, ole::DISPID id, std::vector<ole::VARIANT> args);
 // Sets a property of the control as if the movie changed it and reports the change.
 void changeProperty(ScriptedControl* control, ole::DISPID id, ole::VARIANT value);
+// How often the control drew, and the bounds of its last drawing.
+int drawCount(ScriptedControl* control);
+std::optional<ole::RECTL> lastDrawBounds(ScriptedControl* control);
 // The control's site as it was handed over.
 ole::IOleClientSite* siteOf(ScriptedControl* control);
 // Fetches an address through the site as the control would.
