@@ -39,7 +39,11 @@ swf::Bytes buttonMovie() {
     const auto square = b.define(sb.build());
     swf::Button button;
     button.version = 2;
-    button.records.push_back(swf::ButtonRecord{0x0F, square, 1});
+    swf::ButtonRecord record;
+    record.states = 0x0F;  // up, over, down and hit area
+    record.characterId = square;
+    record.depth = 1;
+    button.records.push_back(record);
     swf::Bytes act{0x83};
     const std::string url = "FSCommand:btnread";
     swf::Bytes body(url.begin(), url.end());
