@@ -1,0 +1,218 @@
+// Buttons: the state each shows, hit testing against the hit-state characters, and the
+// condition events the mouse causes (roll over/out, press, release, release outside, drag
+// over/out). A button's actions run on the timeline that holds the button.
+#include <variant>
+
+#include "platform/flash/runtime/player.h"
+
+namespace pencora::runtime {
+
+namespace {
+
+uint8_t stateBit(ButtonState s) {
+    switch (s) {
+        case ButtonState::Up:
+            return swf::button_state::Up;
+        case ButtonState::Over:
+            return swf::button_state::Over;
+        case ButtonState::Down:
+            return swf::button_state::Down;
+    }
+    return swf::button_state::Up;
+}
+
+}  // namespace
+
+void Player::buildButtonChildren(DisplayObject& button) {
+    if (!button.button) {
+        return;
+    }
+    const uint8_t bit = stateBit(button.buttonState);
+    std::map<int, std::shared_ptr<DisplayObject>> old;
+    old.swap(button.children);
+    for (const swf::ButtonRecord& r : button.button->records) {
+        if (!(r.states & bit)) {
+            continue;
+        }
+        // A character shown in both states stays the same instance (a clip keeps playing).
+        auto it = old.find(r.depth);
+        std::shared_ptr<DisplayObject> child;
+        if (it != old.end() && it->second->characterId == r.characterId) {
+            child = it->second;
+        } else {
+            child = instantiate(button, r.characterId, r.depth);
+            if (!child) {
+                continue;
+            }
+            if (child->isClip()) {
+                button.children[r.depth] = child;
+                enterFrame(*child, 0, true);
+                child->justPlaced = true;
+            }
+        }
+        child->matrix = r.matrix;
+        child->colorTransform = r.colorTransform;
+        child->fromTimeline = false;
+        button.children[r.depth] = child;
+    }
+    for (auto& [d, o] : old) {
+        if (button.childAt(d) != o.get()) {
+            o->parent = nullptr;
+        }
+    }
+}
+
+void Player::setButtonState(DisplayObject& button, ButtonState state) {
+    if (button.buttonState == state) {
+        return;
+    }
+    button.buttonState = state;
+    buildButtonChildren(button);
+}
+
+void Player::buttonTransition(DisplayObject& button, uint16_t condition) {
+    if (!button.button || !button.parent) {
+        return;
+    }
+    auto owner = sharedOf(*button.parent);
+    for (const swf::ButtonCondAction& a : button.button->actions) {
+        if (a.conditions & condition) {
+            queue_.push_back({owner, decoded(*button.movie, a.actions)});
+        }
+    }
+}
+
+namespace {
+
+bool hitsButton(const DisplayObject& button, QPointF twips, DrawingFactory& factory) {
+    const QTransform world = worldTransform(button);
+    for (const swf::ButtonRecord& r : button.button->records) {
+        if (!(r.states & swf::button_state::HitTest) || !button.movie) {
+            continue;
+        }
+        auto& drawings = button.movie->drawings;
+        auto it = drawings.find(r.characterId);
+        if (it == drawings.end()) {
+            it = drawings.emplace(r.characterId, factory.prepare(button.movie->movie, r.characterId))
+                     .first;
+        }
+        if (!it->second) {
+            continue;
+        }
+        bool invertible = false;
+        const QTransform inv = (toTransform(r.matrix) * world).inverted(&invertible);
+        if (invertible && it->second->hits(inv.map(twips), 0)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+DisplayObject* findButton(const DisplayObject& container, QPointF twips, DrawingFactory& f) {
+    for (auto it = container.children.rbegin(); it != container.children.rend(); ++it) {
+        const DisplayObject& o = *it->second;
+        if (!o.visible || o.clipDepth > 0) {
+            continue;
+        }
+        if (o.kind == ObjectKind::Button && o.button && hitsButton(o, twips, f)) {
+            return it->second.get();
+        }
+        if (o.isClip()) {
+            if (DisplayObject* b = findButton(o, twips, f)) {
+                return b;
+            }
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+DisplayObject* Player::buttonAt(QPointF stage) const {
+    const QPointF twips = stage * 20.0;
+    for (auto it = layers_.rbegin(); it != layers_.rend(); ++it) {
+        if (DisplayObject* b = findButton(*it->second.root, twips, *drawings_)) {
+            return b;
+        }
+    }
+    return nullptr;
+}
+
+void Player::mouseMove(QPointF stage) {
+    mouse_ = stage;
+    DisplayObject* over = buttonAt(stage);
+    if (!mousePressed_) {
+        auto hovered = hovered_.lock();
+        if (over != hovered.get()) {
+            if (hovered && hovered->parent) {
+                setButtonState(*hovered, ButtonState::Up);
+                buttonTransition(*hovered, swf::button_condition::OverUpToIdle);
+            }
+            hovered_.reset();
+            if (over) {
+                hovered_ = sharedOf(*over);
+                setButtonState(*over, ButtonState::Over);
+                buttonTransition(*over, swf::button_condition::IdleToOverUp);
+            }
+        }
+    } else if (auto pressed = pressed_.lock(); pressed && pressed->parent) {
+        const bool inside = over == pressed.get();
+        if (inside != pressedInside_) {
+            pressedInside_ = inside;
+            setButtonState(*pressed, inside ? ButtonState::Down : ButtonState::Over);
+            buttonTransition(*pressed, inside ? swf::button_condition::OutDownToOverDown
+                                              : swf::button_condition::OverDownToOutDown);
+        }
+    }
+    runQueuedActions();
+}
+
+void Player::mouseDown(QPointF stage) {
+    mouseMove(stage);
+    mousePressed_ = true;
+    auto hovered = hovered_.lock();
+    if (hovered && hovered->parent) {
+        pressed_ = hovered;
+        pressedInside_ = true;
+        setButtonState(*hovered, ButtonState::Down);
+        buttonTransition(*hovered, swf::button_condition::OverUpToOverDown);
+    }
+    runQueuedActions();
+}
+
+void Player::mouseUp(QPointF stage) {
+    mouseMove(stage);
+    mousePressed_ = false;
+    auto pressed = pressed_.lock();
+    pressed_.reset();
+    if (pressed && pressed->parent) {
+        if (pressedInside_) {
+            setButtonState(*pressed, ButtonState::Over);
+            buttonTransition(*pressed, swf::button_condition::OverDownToOverUp);
+            hovered_ = pressed;
+        } else {
+            setButtonState(*pressed, ButtonState::Up);
+            buttonTransition(*pressed, swf::button_condition::OutDownToIdle);
+            hovered_.reset();
+        }
+    }
+    runQueuedActions();
+    mouseMove(stage);  // settle roll-overs on whatever is under the pointer now
+}
+
+void Player::mouseLeave() {
+    if (!mousePressed_) {
+        mouseMove(QPointF(-1e9, -1e9));
+    }
+}
+
+bool Player::wantsHandCursor() const {
+    auto pressed = pressed_.lock();
+    if (pressed && pressed->parent) {
+        return pressedInside_;
+    }
+    auto hovered = hovered_.lock();
+    return hovered && hovered->parent;
+}
+
+}  // namespace pencora::runtime

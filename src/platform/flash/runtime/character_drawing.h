@@ -1,0 +1,62 @@
+// How the runtime sees a character it draws: prepared once per movie and character id, then
+// drawn any number of times with a transform, a colour transform and a morph ratio.
+#pragma once
+
+#include <QPainterPath>
+#include <QRectF>
+#include <QTransform>
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/flash/swf/geometry.h"
+#include "platform/flash/swf/movie.h"
+
+class QPainter;
+
+namespace pencora::runtime {
+
+// Multiply and add per channel, kept in floating point while transforms are combined:
+// channel' = channel * mult + add, mult 1.0 = unchanged, add in 0..255 units.
+struct ColorTransformF {
+    double rMult = 1, gMult = 1, bMult = 1, aMult = 1;
+    double rAdd = 0, gAdd = 0, bAdd = 0, aAdd = 0;
+
+    static ColorTransformF from(const swf::ColorTransform& c);
+    // this applied after `inner`.
+    ColorTransformF after(const ColorTransformF& inner) const;
+    bool isIdentity() const;
+    // A non-premultiplied colour through the transform, clamped.
+    swf::Rgba apply(swf::Rgba c) const;
+    // In the file's 8.8 fixed point, rounded and clamped.
+    swf::ColorTransform toFixed() const;
+    friend bool operator==(const ColorTransformF&, const ColorTransformF&) = default;
+};
+
+class CharacterDrawing {
+public:
+    virtual ~CharacterDrawing() = default;
+    // Paints the character; `toDevice` maps the character's twips to device pixels.
+    virtual void draw(QPainter& painter, const QTransform& toDevice, const ColorTransformF& color,
+                      uint16_t ratio) const = 0;
+    // The filled area in character twips: what masks cut with.
+    virtual QPainterPath outline(uint16_t ratio) const = 0;
+    // Whether a point (character twips) lies on what the character paints.
+    virtual bool hits(QPointF point, uint16_t ratio) const = 0;
+    // Bounds in character twips, strokes included.
+    virtual QRectF bounds(uint16_t ratio) const = 0;
+};
+
+// Prepares drawings for the characters of a movie; a drawing keeps its movie alive. Returns
+// null for characters that draw nothing (sounds, fonts) or that it cannot prepare.
+class DrawingFactory {
+public:
+    virtual ~DrawingFactory() = default;
+    virtual std::shared_ptr<const CharacterDrawing> prepare(
+        const std::shared_ptr<const swf::Movie>& movie, uint16_t characterId) = 0;
+};
+
+// The drawing the runtime uses unless told otherwise.
+std::unique_ptr<DrawingFactory> makeDefaultDrawingFactory();
+
+}  // namespace pencora::runtime

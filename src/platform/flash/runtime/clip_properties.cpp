@@ -1,0 +1,140 @@
+#include "platform/flash/runtime/clip_properties.h"
+
+#include <cmath>
+#include <numbers>
+
+namespace pencora::runtime {
+
+namespace {
+
+QRectF worldBounds(const DisplayObject& o, const QTransform& toParent) {
+    const QTransform t = toTransform(o.matrix) * toParent;
+    QRectF r;
+    if (o.drawing) {
+        r = t.mapRect(o.drawing->bounds(o.ratio));
+    }
+    for (const auto& [d, c] : o.children) {
+        if (c->clipDepth == 0) {
+            r |= worldBounds(*c, t);
+        }
+    }
+    return r;
+}
+
+// Bounds in the parent's space, in pixels.
+QRectF parentBounds(const DisplayObject& o) {
+    const QRectF r = worldBounds(o, QTransform());
+    return QRectF(r.x() / 20, r.y() / 20, r.width() / 20, r.height() / 20);
+}
+
+double xscale(const swf::Matrix& m) { return std::hypot(m.a, m.b) * 100; }
+double yscale(const swf::Matrix& m) { return std::hypot(m.c, m.d) * 100; }
+double rotation(const swf::Matrix& m) { return std::atan2(m.b, m.a) * 180 / std::numbers::pi; }
+
+void setScaleRotation(swf::Matrix& m, double xs, double ys, double degrees) {
+    const double r = degrees * std::numbers::pi / 180;
+    const double skew = std::atan2(-m.c, m.d) - std::atan2(m.b, m.a);
+    m.a = xs / 100 * std::cos(r);
+    m.b = xs / 100 * std::sin(r);
+    m.c = -ys / 100 * std::sin(r + skew);
+    m.d = ys / 100 * std::cos(r + skew);
+}
+
+QPointF localMouse(const Player& player, const DisplayObject& clip) {
+    bool ok = false;
+    const QTransform inv = worldTransform(clip).inverted(&ok);
+    const QPointF p = inv.map(player.mousePosition() * 20.0);
+    return ok ? p / 20.0 : QPointF();
+}
+
+}  // namespace
+
+QString numberText(double v) {
+    if (std::isnan(v)) return QStringLiteral("NaN");
+    if (std::isinf(v)) return v > 0 ? QStringLiteral("Infinity") : QStringLiteral("-Infinity");
+    if (v == std::floor(v) && std::abs(v) < 1e15) return QString::number(qint64(v));
+    return QString::number(v, 'g', 15);
+}
+
+std::optional<double> clipPropertyNumber(const Player& player, const DisplayObject& clip,
+                                         int index) {
+    const swf::Matrix& m = clip.matrix;
+    switch (index) {
+        case 0: return m.tx / 20.0;
+        case 1: return m.ty / 20.0;
+        case 2: return xscale(m);
+        case 3: return yscale(m);
+        case 4: return clip.isClip() ? std::max(clip.frame, 0) + 1 : 1;
+        case 5: return clip.isClip() ? clip.totalFrames : 1;
+        case 6: return clip.colorTransform.aMult / 256.0 * 100;
+        case 7: return clip.visible ? 1 : 0;
+        case 8: return parentBounds(clip).width();
+        case 9: return parentBounds(clip).height();
+        case 10: return rotation(m);
+        case 12: return clip.isClip() ? clip.totalFrames : 1;
+        case 16: return player.highQuality() ? 1 : 0;
+        case 17: return 1;
+        case 18: return 5;
+        case 20: return localMouse(player, clip).x();
+        case 21: return localMouse(player, clip).y();
+        default: return std::nullopt;
+    }
+}
+
+std::optional<QString> clipPropertyText(const Player& player, const DisplayObject& clip,
+                                        int index) {
+    switch (index) {
+        case 11: return player.targetPath(clip, true);
+        case 13: return clip.name;
+        case 14: return QString();
+        case 15: return clip.movie ? clip.movie->url : QString();
+        case 19: return player.highQuality() ? QStringLiteral("HIGH") : QStringLiteral("LOW");
+        default:
+            if (auto n = clipPropertyNumber(player, clip, index)) {
+                return numberText(*n);
+            }
+            return std::nullopt;
+    }
+}
+
+bool setClipProperty(Player& player, DisplayObject& clip, int index, const QString& value) {
+    bool ok = false;
+    const double n = value.toDouble(&ok);
+    swf::Matrix& m = clip.matrix;
+    switch (index) {
+        case 0:
+            if (ok) m.tx = int32_t(std::lround(n * 20));
+            return ok;
+        case 1:
+            if (ok) m.ty = int32_t(std::lround(n * 20));
+            return ok;
+        case 2:
+            if (ok) setScaleRotation(m, n, yscale(m), rotation(m));
+            return ok;
+        case 3:
+            if (ok) setScaleRotation(m, xscale(m), n, rotation(m));
+            return ok;
+        case 6:
+            if (ok) clip.colorTransform.aMult = int16_t(std::clamp(n * 2.56, -32768.0, 32767.0));
+            return ok;
+        case 7:
+            clip.visible = ok ? n != 0 : value.compare(u"true", Qt::CaseInsensitive) == 0;
+            return true;
+        case 10:
+            if (ok) setScaleRotation(m, xscale(m), yscale(m), n);
+            return ok;
+        case 13:
+            clip.name = value;
+            return true;
+        case 16:
+            if (ok) player.setHighQuality(n != 0);
+            return ok;
+        case 19:
+            player.setHighQuality(value.compare(u"LOW", Qt::CaseInsensitive) != 0);
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace pencora::runtime

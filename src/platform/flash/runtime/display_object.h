@@ -1,0 +1,100 @@
+// One character placed on a display list: a shape, a movie clip (sprite or a layer's root),
+// a button, a text or a bitmap, with its place on the list and, for clips and buttons, their
+// own state. Children are kept by depth, lowest drawn first.
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <vector>
+
+#include "platform/flash/actions/action.h"
+#include "platform/flash/runtime/character_drawing.h"
+#include "platform/flash/swf/movie.h"
+
+namespace pencora::runtime {
+
+struct MovieContext;
+
+enum class ObjectKind { Shape, Clip, Button, Text, EditText, Bitmap, Other };
+
+// Depths as stored in the file; scripts count from this depth up (their depth 0).
+inline constexpr int kScriptDepthBase = 16384;
+
+enum class ButtonState { Up, Over, Down };
+
+// What a script machine hangs on a display object (its script object); dropped with it.
+class ScriptAttachment {
+public:
+    virtual ~ScriptAttachment() = default;
+};
+
+struct DisplayObject {
+    ObjectKind kind = ObjectKind::Other;
+    uint16_t characterId = 0;
+    int depth = 0;
+    swf::Matrix matrix;
+    swf::ColorTransform colorTransform;
+    uint16_t ratio = 0;
+    QString name;
+    uint16_t clipDepth = 0;  // > 0: a mask for the depths above it up to this one
+    bool visible = true;
+    // Placed by a timeline tag (rebuilt by gotos), not by a script.
+    bool fromTimeline = true;
+    uint64_t serial = 0;  // unique per player, for the draw list's frame-to-frame diff
+
+    DisplayObject* parent = nullptr;
+    MovieContext* movie = nullptr;
+    std::shared_ptr<const CharacterDrawing> drawing;
+    std::map<int, std::shared_ptr<DisplayObject>> children;
+
+    // Clips: the timeline, the playhead (0-based, -1 before the first frame) and play state.
+    const swf::Timeline* timeline = nullptr;
+    int totalFrames = 0;
+    int frame = -1;
+    bool playing = true;
+    // Placed during this tick: it shows its first frame and does not advance until the next.
+    bool justPlaced = false;
+
+    // Buttons.
+    const swf::Button* button = nullptr;
+    ButtonState buttonState = ButtonState::Up;
+
+    // Edit texts.
+    QString text;
+
+    // Clip events of the placing tag (onClipEvent), inside the movie's records.
+    const std::vector<swf::ClipAction>* clipActions = nullptr;
+    std::unique_ptr<ScriptAttachment> script;
+
+    bool isClip() const { return kind == ObjectKind::Clip; }
+    DisplayObject* childAt(int depth) const;
+    DisplayObject* childNamed(const QString& name, bool caseSensitive) const;
+};
+
+// What a layer's movie shares with all its objects.
+struct MovieContext {
+    std::shared_ptr<const swf::Movie> movie;
+    int layer = 0;
+    QString url;
+    std::map<uint16_t, std::shared_ptr<const CharacterDrawing>> drawings;
+    // Decoded action blocks by the address of their bytes inside `movie`.
+    std::map<const void*, std::shared_ptr<const swf::ActionBlock>> blocks;
+    std::set<uint16_t> initDone;  // sprites whose init actions have run
+
+    int version() const { return movie ? movie->header.version : 0; }
+};
+
+// Full matrix of an object: its own after every parent's, in stage twips.
+QTransform toTransform(const swf::Matrix& m);
+QTransform worldTransform(const DisplayObject& object);
+ColorTransformF worldColorTransform(const DisplayObject& object);
+
+// Movie text (UTF-8 from SWF 6 on, the author's code page before) as UTF-16.
+QString movieText(const std::string& bytes, int swfVersion);
+
+}  // namespace pencora::runtime

@@ -1,0 +1,179 @@
+#include "platform/flash/runtime/draw_list.h"
+
+#include <map>
+
+#include "platform/flash/runtime/player.h"
+
+namespace pencora::runtime {
+
+namespace {
+
+constexpr double kTwip = 1.0 / 20.0;
+
+// The area an object covers, in stage pixels, for use as a mask.
+void addOutline(const DisplayObject& o, const QTransform& parentToStage, QPainterPath& into) {
+    const QTransform t = toTransform(o.matrix) * parentToStage;
+    if (o.drawing) {
+        into.addPath(t.map(o.drawing->outline(o.ratio)));
+    }
+    for (const auto& [d, c] : o.children) {
+        if (c->visible && c->clipDepth == 0) {
+            addOutline(*c, t, into);
+        }
+    }
+}
+
+DrawCommand popClip() {
+    DrawCommand c;
+    c.op = DrawCommand::Op::PopClip;
+    return c;
+}
+
+struct Walker {
+    std::vector<DrawCommand>& out;
+
+    void walk(const DisplayObject& container, const QTransform& toStage,
+              const ColorTransformF& color) {
+        std::vector<int> maskEnds;  // clip depths of the masks now pushed, innermost last
+        for (const auto& [depth, child] : container.children) {
+            while (!maskEnds.empty() && depth > maskEnds.back()) {
+                out.push_back(popClip());
+                maskEnds.pop_back();
+            }
+            const DisplayObject& o = *child;
+            if (o.clipDepth > 0) {
+                DrawCommand c;
+                c.op = DrawCommand::Op::PushClip;
+                addOutline(o, toStage, c.clip);
+                c.clip.setFillRule(Qt::WindingFill);
+                c.serial = o.serial;
+                out.push_back(std::move(c));
+                maskEnds.push_back(o.clipDepth);
+                continue;
+            }
+            if (!o.visible) {
+                continue;
+            }
+            const QTransform t = toTransform(o.matrix) * toStage;
+            const ColorTransformF cx = color.after(ColorTransformF::from(o.colorTransform));
+            if (o.drawing) {
+                DrawCommand c;
+                c.drawing = o.drawing;
+                c.transform = t;
+                c.color = cx;
+                c.ratio = o.ratio;
+                c.serial = o.serial;
+                out.push_back(std::move(c));
+            }
+            if (!o.children.empty()) {
+                walk(o, t, cx);
+            }
+        }
+        while (!maskEnds.empty()) {
+            out.push_back(popClip());
+            maskEnds.pop_back();
+        }
+    }
+};
+
+QRectF boundsOf(const DrawCommand& c) {
+    if (c.op == DrawCommand::Op::Draw && c.drawing) {
+        return c.transform.mapRect(c.drawing->bounds(c.ratio)).adjusted(-1, -1, 1, 1);
+    }
+    return c.clip.boundingRect();
+}
+
+bool sameDraw(const DrawCommand& a, const DrawCommand& b) {
+    return a.drawing == b.drawing && a.transform == b.transform && a.color == b.color &&
+           a.ratio == b.ratio;
+}
+
+}  // namespace
+
+std::vector<DrawCommand> buildDrawList(const Player& player) {
+    std::vector<DrawCommand> out;
+    Walker w{out};
+    const QTransform toStage = QTransform::fromScale(kTwip, kTwip);
+    for (int layer : player.layers()) {
+        const DisplayObject* root = player.root(layer);
+        if (root && root->visible) {
+            w.walk(*root, toTransform(root->matrix) * toStage,
+                   ColorTransformF::from(root->colorTransform));
+        }
+    }
+    return out;
+}
+
+std::optional<QRectF> changedArea(const std::vector<DrawCommand>& before,
+                                  const std::vector<DrawCommand>& after) {
+    auto clipsOf = [](const std::vector<DrawCommand>& l) {
+        std::vector<std::pair<DrawCommand::Op, uint64_t>> seq;
+        std::vector<const DrawCommand*> pushes;
+        for (const auto& c : l) {
+            if (c.op != DrawCommand::Op::Draw) {
+                seq.emplace_back(c.op, c.serial);
+            }
+            if (c.op == DrawCommand::Op::PushClip) {
+                pushes.push_back(&c);
+            }
+        }
+        return std::make_pair(seq, pushes);
+    };
+    auto [seqA, pushA] = clipsOf(before);
+    auto [seqB, pushB] = clipsOf(after);
+    bool masksChanged = seqA != seqB;
+    for (size_t i = 0; !masksChanged && i < pushA.size(); ++i) {
+        masksChanged = pushA[i]->clip != pushB[i]->clip;
+    }
+    std::map<uint64_t, const DrawCommand*> a;
+    std::vector<uint64_t> orderA;
+    for (const auto& c : before) {
+        if (c.op == DrawCommand::Op::Draw) {
+            a[c.serial] = &c;
+            orderA.push_back(c.serial);
+        }
+    }
+    QRectF area;
+    bool any = masksChanged;
+    std::vector<uint64_t> orderB;
+    for (const auto& c : after) {
+        if (c.op != DrawCommand::Op::Draw) {
+            continue;
+        }
+        auto it = a.find(c.serial);
+        if (it == a.end()) {
+            area |= boundsOf(c);
+            any = true;
+            continue;
+        }
+        orderB.push_back(c.serial);
+        if (!sameDraw(*it->second, c)) {
+            area |= boundsOf(*it->second) | boundsOf(c);
+            any = true;
+        }
+        a.erase(it);
+    }
+    for (const auto& [s, c] : a) {
+        area |= boundsOf(*c);
+        any = true;
+    }
+    std::erase_if(orderA, [&](uint64_t s) { return a.count(s) > 0; });
+    if (orderA != orderB) {
+        masksChanged = true;  // drawing order changed: redraw all that is drawn
+        any = true;
+    }
+    if (!any) {
+        return std::nullopt;
+    }
+    if (masksChanged) {
+        for (const auto& c : before) {
+            area |= boundsOf(c);
+        }
+        for (const auto& c : after) {
+            area |= boundsOf(c);
+        }
+    }
+    return area;
+}
+
+}  // namespace pencora::runtime

@@ -1,0 +1,192 @@
+// The runtime of one player: the layers (_level0, _level1 ...) each holding a movie and its
+// display list, the frame tick, gotos, target paths, the mouse and buttons, and the queue of
+// actions that frames and buttons run.
+//
+// Order of one tick (runFrame): every layer from _level0 up; in a clip, its own frame first
+// (its display-list tags, then its actions go to the queue), then its children by depth. A
+// clip placed during the tick shows its first frame and advances from the next tick on. The
+// queued actions run after the whole tick, in the order they were queued.
+#pragma once
+
+#include <QPointF>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "platform/flash/actions/action.h"
+#include "platform/flash/runtime/character_drawing.h"
+#include "platform/flash/runtime/display_object.h"
+#include "platform/flash/swf/movie.h"
+
+namespace pencora::runtime {
+
+class Player;
+
+// What the runtime tells its owner.
+class PlayerEvents {
+public:
+    virtual ~PlayerEvents() = default;
+    virtual void fsCommand(const QString& command, const QString& args) {
+        (void)command;
+        (void)args;
+    }
+    // getURL to "_levelN": the owner fetches `url` and loads it into layer `layer` (an empty
+    // url unloads the layer).
+    virtual void loadMovie(int layer, const QString& url) {
+        (void)layer;
+        (void)url;
+    }
+    // getURL to a browser window: a desktop player has none; kept for the owner to log.
+    virtual void openUrl(const QString& url, const QString& window) {
+        (void)url;
+        (void)window;
+    }
+    virtual void trace(const QString& line) { (void)line; }
+};
+
+// Runs action bytecode for a clip. The default runs the timeline actions that need no stack
+// (frame_actions.h); the script machine replaces it.
+class ActionRunner {
+public:
+    virtual ~ActionRunner() = default;
+    virtual void run(Player& player, DisplayObject& clip,
+                     const std::shared_ptr<const swf::ActionBlock>& block) = 0;
+    // Once per tick for every clip that has played at least one frame, before its frame:
+    // onEnterFrame and onClipEvent(enterFrame).
+    virtual void enterFrameEvent(Player& player, DisplayObject& clip) {
+        (void)player;
+        (void)clip;
+    }
+    // A clip was placed and has shown its first frame: onClipEvent(load).
+    virtual void placed(Player& player, DisplayObject& clip) {
+        (void)player;
+        (void)clip;
+    }
+    // After each tick's actions (timers, garbage).
+    virtual void afterTick(Player& player) { (void)player; }
+};
+
+class Player {
+public:
+    explicit Player(std::unique_ptr<DrawingFactory> drawings = makeDefaultDrawingFactory());
+    ~Player();
+    Player(const Player&) = delete;
+    Player& operator=(const Player&) = delete;
+
+    void setEvents(PlayerEvents* events) { events_ = events; }
+    PlayerEvents& events() { return events_ ? *events_ : noEvents_; }
+    void setActionRunner(std::unique_ptr<ActionRunner> runner);
+    ActionRunner& actionRunner() { return *runner_; }
+    // Queues a block to run for `clip` with the frame's other actions.
+    void queueActions(DisplayObject& clip, std::shared_ptr<const swf::ActionBlock> block);
+
+    // Loading replaces what the layer held; the movie's first frame shows on the next tick.
+    void load(int layer, std::shared_ptr<const swf::Movie> movie, const QString& url = {});
+    void unload(int layer);
+    DisplayObject* root(int layer) const;
+    std::vector<int> layers() const;
+
+    // One frame of every layer, then the queued actions.
+    void runFrame();
+    // Whether _level0's root starts again after its last frame.
+    void setLoop(bool loop) { loop_ = loop; }
+
+    // Timeline control; frames count from 0. A goto to the frame already shown does nothing
+    // but set the play state.
+    void gotoFrame(DisplayObject& clip, int frame, bool play);
+    bool gotoLabel(DisplayObject& clip, const QString& label, bool play);
+    void nextFrame(DisplayObject& clip);
+    void prevFrame(DisplayObject& clip);
+    std::optional<int> labelFrame(const DisplayObject& clip, const QString& label) const;
+    // The label of the current frame or, failing that, of the nearest labelled frame before it.
+    QString currentLabel(const DisplayObject& clip) const;
+    // Runs the actions of `frame` of `clip` now, without moving its playhead.
+    void callFrame(DisplayObject& clip, int frame);
+    // Runs every queued action block (also called at the end of each tick).
+    void runQueuedActions();
+
+    // Target paths relative to `base`: "/a/b", "a/b", "../a", "_root.a", "_parent", "_levelN".
+    // "" is `base` itself. Null when there is no such clip.
+    DisplayObject* resolveTarget(DisplayObject* base, const QString& path) const;
+    // "_level0.a.b" (dot form) or "/a/b" (slash form).
+    QString targetPath(const DisplayObject& object, bool slashForm) const;
+
+    // The mouse, in stage pixels.
+    void mouseMove(QPointF stage);
+    void mouseDown(QPointF stage);
+    void mouseUp(QPointF stage);
+    void mouseLeave();
+    QPointF mousePosition() const { return mouse_; }
+    bool wantsHandCursor() const;
+    // The topmost button whose hit area contains the point, if any.
+    DisplayObject* buttonAt(QPointF stage) const;
+
+    bool highQuality() const { return highQuality_; }
+    void setHighQuality(bool on) { highQuality_ = on; }
+
+    // Place/remove by depth (the tags' effect, also used by gotos).
+    // `events`: the clip events of the tag that first placed the character, when `place` is a
+    // copy (a goto's folded placement).
+    DisplayObject* placeObject(DisplayObject& clip, const swf::PlaceObject& place,
+                               const std::vector<swf::ClipAction>* events = nullptr);
+    void removeObject(DisplayObject& clip, int depth);
+
+    // The owning pointer of an object on a list (null once it has been removed).
+    std::shared_ptr<DisplayObject> sharedOf(DisplayObject& object) const;
+
+    // Counted per placed object; the draw list's frame-to-frame diff uses it.
+    uint64_t nextSerial() { return ++serial_; }
+
+private:
+    struct Layer {
+        std::unique_ptr<MovieContext> context;
+        std::shared_ptr<DisplayObject> root;
+    };
+    struct QueuedBlock {
+        std::weak_ptr<DisplayObject> clip;
+        std::shared_ptr<const swf::ActionBlock> block;
+    };
+
+    std::shared_ptr<DisplayObject> instantiate(DisplayObject& parent, uint16_t characterId,
+                                               int depth);
+    void applyPlace(DisplayObject& object, const swf::PlaceObject& place);
+    void advanceClip(DisplayObject& clip, bool isLevelRoot);
+    void tickTree(DisplayObject& clip, bool isLevelRoot);
+    // Runs the display-list tags (and queues the actions) of `frame`.
+    void enterFrame(DisplayObject& clip, int frame, bool runActions);
+    void queueFrameActions(DisplayObject& clip, int frame);
+    void rebuildTo(DisplayObject& clip, int frame);
+public:
+    std::shared_ptr<const swf::ActionBlock> decoded(MovieContext& movie, const swf::Bytes& bytes);
+
+private:
+
+    void setButtonState(DisplayObject& button, ButtonState state);
+    void buttonTransition(DisplayObject& button, uint16_t condition);
+    void buildButtonChildren(DisplayObject& button);
+
+    std::unique_ptr<DrawingFactory> drawings_;
+    std::unique_ptr<ActionRunner> runner_;
+    PlayerEvents* events_ = nullptr;
+    PlayerEvents noEvents_;
+    std::map<int, Layer> layers_;
+    std::vector<QueuedBlock> queue_;
+    uint64_t serial_ = 0;
+    bool loop_ = true;
+    bool highQuality_ = true;
+
+    QPointF mouse_{-1e9, -1e9};
+    bool mousePressed_ = false;
+    std::weak_ptr<DisplayObject> hovered_;   // button under the mouse
+    std::weak_ptr<DisplayObject> pressed_;   // button the mouse went down on
+    bool pressedInside_ = false;
+
+    friend class FrameActions;
+};
+
+}  // namespace pencora::runtime

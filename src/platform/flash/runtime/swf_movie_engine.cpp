@@ -1,0 +1,332 @@
+#include "platform/flash/runtime/swf_movie_engine.h"
+
+#include <QImage>
+#include <QPainter>
+
+#include <map>
+
+#include "platform/flash/runtime/clip_properties.h"
+#include "platform/flash/runtime/draw_backend.h"
+#include "platform/flash/runtime/draw_list.h"
+#include "platform/flash/runtime/player.h"
+#include "platform/flash/runtime/script_host.h"
+
+namespace pencora::runtime {
+
+namespace {
+
+using flash::CursorShape;
+using flash::InputEvent;
+using flash::InputKind;
+using flash::MovieInfo;
+
+QString qs(std::u16string_view s) { return QString::fromUtf16(s.data(), qsizetype(s.size())); }
+std::u16string u16(const QString& s) { return s.toStdU16String(); }
+
+class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
+public:
+    explicit SwfMovieEngine(std::unique_ptr<DrawingFactory> drawings)
+        : player_(std::move(drawings)) {
+        player_.setEvents(this);
+        auto script = std::make_unique<ScriptHost>(player_);
+        script_ = script.get();
+        player_.setActionRunner(std::move(script));
+    }
+
+    void setHost(flash::MovieEngineHost* host) override { host_ = host; }
+
+    bool loadMovie(int layer, std::span<const std::uint8_t> bytes, std::u16string_view url,
+                   const std::vector<std::pair<std::u16string, std::u16string>>& params) override {
+        swf::ReadResult read = swf::readMovie(bytes);
+        if (!read) {
+            player_.unload(layer);
+            changed(true);
+            return false;
+        }
+        player_.load(layer, read.movie, qs(url));
+        if (DisplayObject* root = player_.root(layer)) {
+            avm1::Object* object = script_->scriptObject(*root);
+            for (const auto& [name, value] : params) {
+                script_->machine().set(object, qs(name), avm1::Value(qs(value)));
+            }
+        }
+        changed(true);
+        return true;
+    }
+
+    void unloadMovie(int layer) override {
+        player_.unload(layer);
+        changed(true);
+    }
+
+    void fetchCompleted(int id, std::span<const std::uint8_t> bytes) override {
+        auto it = fetches_.find(id);
+        if (it == fetches_.end()) {
+            return;
+        }
+        const auto [layer, url] = it->second;
+        fetches_.erase(it);
+        loadMovie(layer, bytes, u16(url), {});
+    }
+
+    void fetchFailed(int id) override { fetches_.erase(id); }
+
+    MovieInfo movieInfo() const override {
+        MovieInfo info;
+        const DisplayObject* root = player_.root(0);
+        if (!root || !root->movie || !root->movie->movie) {
+            return info;
+        }
+        const swf::Movie& m = *root->movie->movie;
+        info.loaded = true;
+        info.swfVersion = m.header.version;
+        info.stageWidth = (m.header.frameSize.xMax - m.header.frameSize.xMin) / 20.0;
+        info.stageHeight = (m.header.frameSize.yMax - m.header.frameSize.yMin) / 20.0;
+        info.frameRate = m.header.frameRate;
+        info.frameCount = m.header.frameCount;
+        info.framesLoaded = int(m.timeline.frames.size());
+        if (m.backgroundColor) {
+            info.backgroundColor = (uint32_t(m.backgroundColor->r) << 16) |
+                                   (uint32_t(m.backgroundColor->g) << 8) | m.backgroundColor->b;
+        }
+        return info;
+    }
+
+    void runFrame() override {
+        player_.runFrame();
+        changed(false);
+    }
+
+    void advanceClock(double milliseconds) override {
+        script_->advanceClock(milliseconds);
+        changed(false);
+    }
+    void setLoop(bool loop) override { player_.setLoop(loop); }
+
+    void render(const flash::RenderTarget& target, const flash::RenderOptions& options) override {
+        if (!target.bits || target.width <= 0 || target.height <= 0) {
+            return;
+        }
+        QImage image(target.bits, target.width, target.height, target.stride,
+                     QImage::Format_ARGB32_Premultiplied);
+        QPainter painter(&image);
+        const QRect clip = QRect(QPoint(target.clipLeft, target.clipTop),
+                                 QPoint(target.clipRight - 1, target.clipBottom - 1))
+                               .intersected(image.rect());
+        if (clip.isEmpty()) {
+            return;
+        }
+        painter.setClipRect(clip);
+        const auto& m = options.matrix;
+        const QTransform stageToDevice(m.a, m.b, m.c, m.d, m.tx, m.ty);
+        if (options.paintBackground) {
+            const uint32_t rgb = options.backgroundOverride.value_or(movieInfo().backgroundColor);
+            painter.fillRect(clip, QColor::fromRgb(QRgb(0xFF000000u | rgb)));
+        }
+        const bool antialias = options.quality != flash::Quality::Low && player_.highQuality();
+        painter.setRenderHint(QPainter::Antialiasing, antialias);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, antialias);
+        PainterBackend backend(painter);
+        backend.execute(buildDrawList(player_), stageToDevice);
+    }
+
+    void handleInput(const InputEvent& e) override {
+        const QPointF p(e.x, e.y);
+        switch (e.kind) {
+            case InputKind::MouseMove:
+                player_.mouseMove(p);
+                break;
+            case InputKind::MouseDown:
+                if (e.button == flash::MouseButton::Left) player_.mouseDown(p);
+                break;
+            case InputKind::MouseUp:
+                if (e.button == flash::MouseButton::Left) player_.mouseUp(p);
+                break;
+            case InputKind::MouseLeave:
+                player_.mouseLeave();
+                break;
+            default:
+                return;
+        }
+        changed(false);
+    }
+
+    CursorShape cursor() const override {
+        return player_.wantsHandCursor() ? CursorShape::Hand : CursorShape::Arrow;
+    }
+
+    bool gotoFrame(std::u16string_view target, int frame, bool play) override {
+        return withClip(target, [&](DisplayObject& c) { player_.gotoFrame(c, frame, play); });
+    }
+    bool gotoLabel(std::u16string_view target, std::u16string_view label, bool play) override {
+        bool found = false;
+        withClip(target, [&](DisplayObject& c) { found = player_.gotoLabel(c, qs(label), play); });
+        return found;
+    }
+    bool play(std::u16string_view target) override {
+        return withClip(target, [](DisplayObject& c) { c.playing = true; });
+    }
+    bool stop(std::u16string_view target) override {
+        return withClip(target, [](DisplayObject& c) { c.playing = false; });
+    }
+    std::optional<int> currentFrame(std::u16string_view target) const override {
+        const DisplayObject* c = clip(target);
+        return c ? std::optional<int>(std::max(c->frame, 0)) : std::nullopt;
+    }
+    std::optional<std::u16string> currentLabel(std::u16string_view target) const override {
+        const DisplayObject* c = clip(target);
+        return c ? std::optional(u16(player_.currentLabel(*c))) : std::nullopt;
+    }
+    std::optional<int> totalFrames(std::u16string_view target) const override {
+        const DisplayObject* c = clip(target);
+        return c ? std::optional<int>(c->totalFrames) : std::nullopt;
+    }
+    bool isPlaying(std::u16string_view target) const override {
+        const DisplayObject* c = clip(target);
+        return c && c->playing && c->totalFrames > 1;
+    }
+    bool callFrame(std::u16string_view target, int frame) override {
+        return withClip(target, [&](DisplayObject& c) { player_.callFrame(c, frame); });
+    }
+    bool callLabel(std::u16string_view target, std::u16string_view label) override {
+        bool found = false;
+        withClip(target, [&](DisplayObject& c) {
+            if (auto f = player_.labelFrame(c, qs(label))) {
+                player_.callFrame(c, *f);
+                found = true;
+            }
+        });
+        return found;
+    }
+
+    std::optional<std::u16string> getVariable(std::u16string_view path) const override {
+        auto [c, name] = variable(path);
+        if (!c) {
+            return std::nullopt;
+        }
+        const avm1::Value v = script_->machine().get(script_->scriptObject(*c), name);
+        if (v.isUndefined()) {
+            return std::nullopt;
+        }
+        return u16(script_->machine().toString(v));
+    }
+    bool setVariable(std::u16string_view path, std::u16string_view value) override {
+        auto [c, name] = variable(path);
+        if (!c || name.isEmpty()) {
+            return false;
+        }
+        script_->machine().set(script_->scriptObject(*c), name, avm1::Value(qs(value)));
+        player_.runQueuedActions();
+        return true;
+    }
+
+    std::optional<std::u16string> getProperty(std::u16string_view target,
+                                              int index) const override {
+        const DisplayObject* c = clip(target);
+        if (!c) return std::nullopt;
+        auto t = clipPropertyText(player_, *c, index);
+        return t ? std::optional(u16(*t)) : std::nullopt;
+    }
+    std::optional<double> getPropertyNumber(std::u16string_view target,
+                                            int index) const override {
+        const DisplayObject* c = clip(target);
+        if (!c) return std::nullopt;
+        if (auto n = clipPropertyNumber(player_, *c, index)) return n;
+        auto t = clipPropertyText(player_, *c, index);
+        bool ok = false;
+        const double n = t ? t->toDouble(&ok) : 0;
+        return ok ? std::optional(n) : std::nullopt;
+    }
+    bool setProperty(std::u16string_view target, int index, std::u16string_view value) override {
+        bool done = false;
+        withClip(target, [&](DisplayObject& c) { done = setClipProperty(player_, c, index, qs(value)); });
+        return done;
+    }
+    bool setPropertyNumber(std::u16string_view target, int index, double value) override {
+        return setProperty(target, index, u16(numberText(value)));
+    }
+
+    std::optional<std::u16string> callFunction(std::u16string_view) override {
+        return std::nullopt;  // no script machine yet: nothing registers callbacks
+    }
+
+private:
+    // PlayerEvents
+    void fsCommand(const QString& command, const QString& args) override {
+        if (host_) host_->fsCommand(u16(command), u16(args));
+    }
+    void loadMovie(int layer, const QString& url) override {
+        if (url.isEmpty()) {
+            player_.unload(layer);
+            return;
+        }
+        if (!host_) return;
+        const int id = ++lastFetch_;
+        fetches_[id] = {layer, url};
+        host_->requestFetch({id, u16(url), u"GET", {}});
+    }
+    void trace(const QString& line) override {
+        if (host_) host_->trace(u16(line));
+    }
+    void openUrl(const QString&, const QString&) override {}  // no browser here
+
+    DisplayObject* clip(std::u16string_view target) const {
+        const QString t = qs(target);
+        DisplayObject* base = player_.root(0);
+        if (t.isEmpty() || t == u"/") {
+            return base;
+        }
+        return player_.resolveTarget(base, t);
+    }
+
+    template <class F>
+    bool withClip(std::u16string_view target, F&& f) {
+        DisplayObject* c = clip(target);
+        if (!c) {
+            return false;
+        }
+        f(*c);
+        player_.runQueuedActions();
+        changed(false);
+        return true;
+    }
+
+    // "name", "/clip:name", "_level0.clip.name".
+    std::pair<DisplayObject*, QString> variable(std::u16string_view path) const {
+        const QString p = qs(path);
+        qsizetype cut = p.lastIndexOf(u':');
+        if (cut < 0) cut = p.lastIndexOf(u'.');
+        if (cut < 0) cut = p.lastIndexOf(u'/');
+        if (cut < 0) return {player_.root(0), p};
+        return {clip(path.substr(0, size_t(cut))), p.mid(cut + 1)};
+    }
+
+    // Tells the host what to redraw: everything after a load, else what the frame changed.
+    void changed(bool everything) {
+        std::vector<DrawCommand> now = buildDrawList(player_);
+        if (host_) {
+            if (everything) {
+                host_->invalidate(std::nullopt);
+            } else if (auto area = changedArea(last_, now)) {
+                host_->invalidate(flash::StageRect{area->left(), area->top(), area->right(),
+                                                   area->bottom()});
+            }
+        }
+        last_ = std::move(now);
+    }
+
+    Player player_;
+    ScriptHost* script_ = nullptr;  // owned by player_
+    flash::MovieEngineHost* host_ = nullptr;
+    std::vector<DrawCommand> last_;
+    std::map<int, std::pair<int, QString>> fetches_;
+    int lastFetch_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<flash::MovieEngine> createSwfMovieEngine(std::unique_ptr<DrawingFactory> drawings) {
+    return std::make_unique<SwfMovieEngine>(std::move(drawings));
+}
+
+}  // namespace pencora::runtime

@@ -1,0 +1,92 @@
+// Small builders shared by the runtime tests: action bytecode for the stack-free actions,
+// solid squares, and a recorder of what the player reports.
+#pragma once
+
+#include <QString>
+
+#include <string>
+#include <vector>
+
+#include "platform/flash/runtime/player.h"
+#include "platform/flash/swfwrite/movie_builder.h"
+#include "platform/flash/swfwrite/shape_builder.h"
+
+namespace pencora::runtime::test {
+
+inline void appendText(swf::Bytes& b, const std::string& s) {
+    b.insert(b.end(), s.begin(), s.end());
+    b.push_back(0);
+}
+
+struct Actions {
+    swf::Bytes bytes;
+    Actions& op(uint8_t code) {
+        bytes.push_back(code);
+        return *this;
+    }
+    Actions& stop() { return op(0x07); }
+    Actions& play() { return op(0x06); }
+    Actions& nextFrame() { return op(0x04); }
+    Actions& prevFrame() { return op(0x05); }
+    Actions& gotoFrame(uint16_t f) {
+        bytes.insert(bytes.end(), {0x81, 2, 0, uint8_t(f), uint8_t(f >> 8)});
+        return *this;
+    }
+    Actions& withText(uint8_t code, std::vector<std::string> texts) {
+        swf::Bytes body;
+        for (const auto& t : texts) appendText(body, t);
+        bytes.insert(bytes.end(), {code, uint8_t(body.size()), uint8_t(body.size() >> 8)});
+        bytes.insert(bytes.end(), body.begin(), body.end());
+        return *this;
+    }
+    Actions& gotoLabel(const std::string& l) { return withText(0x8C, {l}); }
+    Actions& setTarget(const std::string& t) { return withText(0x8B, {t}); }
+    Actions& getUrl(const std::string& url, const std::string& window) {
+        return withText(0x83, {url, window});
+    }
+    // Marks a point in the log: getURL("FSCommand:" + name, arg).
+    Actions& say(const std::string& name, const std::string& arg = {}) {
+        return getUrl("FSCommand:" + name, arg);
+    }
+    swf::Bytes end() {
+        bytes.push_back(0);
+        return bytes;
+    }
+};
+
+// A solid square shape from (x0, y0) to (x1, y1) in pixels.
+inline swf::Shape square(double x0, double y0, double x1, double y1, swf::Rgba color) {
+    swfwrite::ShapeBuilder b;
+    const uint32_t fill = b.addFill(swfwrite::solidFill(color));
+    b.rectangle(int32_t(x0 * 20), int32_t(y0 * 20), int32_t(x1 * 20), int32_t(y1 * 20), fill);
+    return b.build();
+}
+
+inline swf::Matrix at(double x, double y) {
+    swf::Matrix m;
+    m.tx = int32_t(x * 20);
+    m.ty = int32_t(y * 20);
+    return m;
+}
+
+struct Recorder : PlayerEvents {
+    std::vector<std::string> log;
+    void fsCommand(const QString& command, const QString& args) override {
+        log.push_back(args.isEmpty() ? command.toStdString()
+                                     : (command + u' ' + args).toStdString());
+    }
+    void loadMovie(int layer, const QString& url) override {
+        log.push_back("load " + std::to_string(layer) + " " + url.toStdString());
+    }
+    std::vector<std::string> take() {
+        auto out = std::move(log);
+        log.clear();
+        return out;
+    }
+};
+
+inline std::shared_ptr<const swf::Movie> share(const swfwrite::MovieBuilder& b) {
+    return std::make_shared<const swf::Movie>(b.build());
+}
+
+}  // namespace pencora::runtime::test
