@@ -78,6 +78,9 @@ void Player::applyPlace(DisplayObject& object, const swf::PlaceObject& place) {
     if (place.visible) {
         object.visible = *place.visible;
     }
+    if (place.blendMode) {
+        object.blendMode = *place.blendMode;
+    }
     if (!place.clipActions.empty()) {
         object.clipActions = &place.clipActions;
     }

@@ -42,6 +42,7 @@ struct DisplayObject {
     uint16_t ratio = 0;
     QString name;
     uint16_t clipDepth = 0;  // > 0: a mask for the depths above it up to this one
+    swf::BlendMode blendMode = swf::BlendMode::Normal;
     bool visible = true;
     // Placed by a timeline tag (rebuilt by gotos), not by a script.
     bool fromTimeline = true;

@@ -1,5 +1,6 @@
 #include "platform/flash/runtime/draw_list.h"
 
+#include <algorithm>
 #include <map>
 
 #include "platform/flash/runtime/player.h"
@@ -55,7 +56,20 @@ struct Walker {
                 continue;
             }
             const QTransform t = toTransform(o.matrix) * toStage;
-            const ColorTransformF cx = color.after(ColorTransformF::from(o.colorTransform));
+            ColorTransformF own = ColorTransformF::from(o.colorTransform);
+            const bool layered = o.blendMode != swf::BlendMode::Normal &&
+                                 uint8_t(o.blendMode) != 0;
+            if (layered) {
+                // The layer takes the object's alpha as a whole, not each part of it.
+                DrawCommand c;
+                c.op = DrawCommand::Op::BeginLayer;
+                c.blend = o.blendMode;
+                c.opacity = std::clamp(own.aMult, 0.0, 1.0);
+                c.serial = o.serial;
+                own.aMult = 1;
+                out.push_back(std::move(c));
+            }
+            const ColorTransformF cx = color.after(own);
             if (o.drawing) {
                 DrawCommand c;
                 c.drawing = o.drawing;
@@ -67,6 +81,11 @@ struct Walker {
             }
             if (!o.children.empty()) {
                 walk(o, t, cx);
+            }
+            if (layered) {
+                DrawCommand c;
+                c.op = DrawCommand::Op::EndLayer;
+                out.push_back(std::move(c));
             }
         }
         while (!maskEnds.empty()) {
@@ -112,6 +131,9 @@ std::optional<QRectF> changedArea(const std::vector<DrawCommand>& before,
         for (const auto& c : l) {
             if (c.op != DrawCommand::Op::Draw) {
                 seq.emplace_back(c.op, c.serial);
+            }
+            if (c.op == DrawCommand::Op::BeginLayer) {
+                seq.emplace_back(c.op, uint64_t(c.blend) << 32 | uint64_t(c.opacity * 65535));
             }
             if (c.op == DrawCommand::Op::PushClip) {
                 pushes.push_back(&c);

@@ -208,6 +208,7 @@ swf::PlaceObject placementOf(const DisplayObject& o) {
     p.colorTransform = o.colorTransform;
     p.ratio = o.ratio;
     p.clipDepth = o.clipDepth;
+    p.blendMode = o.blendMode;
     return p;
 }
 
@@ -283,6 +284,7 @@ void Player::rebuildTo(DisplayObject& clip, int target) {
                 o.name = movieText(*folded.place.name, clip.movie->version());
             }
             o.clipDepth = folded.place.clipDepth.value_or(0);
+            o.blendMode = folded.place.blendMode.value_or(swf::BlendMode::Normal);
             continue;
         }
         swf::PlaceObject p = folded.place;
