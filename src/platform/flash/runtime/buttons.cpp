@@ -93,8 +93,9 @@ bool hitsButton(const DisplayObject& button, QPointF twips, DrawingFactory& fact
         auto& drawings = button.movie->drawings;
         auto it = drawings.find(r.characterId);
         if (it == drawings.end()) {
-            it = drawings.emplace(r.characterId, factory.prepare(button.movie->movie, r.characterId))
-                     .first;
+            it =
+                drawings.emplace(r.characterId, factory.prepare(button.movie->movie, r.characterId))
+                    .first;
         }
         if (!it->second) {
             continue;

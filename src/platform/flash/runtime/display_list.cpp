@@ -11,11 +11,16 @@ ObjectKind kindOf(const swf::Character& c) {
     if (std::holds_alternative<swf::Shape>(c) || std::holds_alternative<swf::MorphShape>(c)) {
         return ObjectKind::Shape;
     }
-    if (std::holds_alternative<swf::Sprite>(c)) return ObjectKind::Clip;
-    if (std::holds_alternative<swf::Button>(c)) return ObjectKind::Button;
-    if (std::holds_alternative<swf::Text>(c)) return ObjectKind::Text;
-    if (std::holds_alternative<swf::EditText>(c)) return ObjectKind::EditText;
-    if (std::holds_alternative<swf::JpegBitmap>(c) || std::holds_alternative<swf::LosslessBitmap>(c)) {
+    if (std::holds_alternative<swf::Sprite>(c))
+        return ObjectKind::Clip;
+    if (std::holds_alternative<swf::Button>(c))
+        return ObjectKind::Button;
+    if (std::holds_alternative<swf::Text>(c))
+        return ObjectKind::Text;
+    if (std::holds_alternative<swf::EditText>(c))
+        return ObjectKind::EditText;
+    if (std::holds_alternative<swf::JpegBitmap>(c) ||
+        std::holds_alternative<swf::LosslessBitmap>(c)) {
         return ObjectKind::Bitmap;
     }
     return ObjectKind::Other;

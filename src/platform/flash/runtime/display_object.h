@@ -29,7 +29,7 @@ enum class ButtonState { Up, Over, Down };
 
 // What a script machine hangs on a display object (its script object); dropped with it.
 class ScriptAttachment {
-public:
+  public:
     virtual ~ScriptAttachment() = default;
 };
 

@@ -32,6 +32,7 @@ DrawCommand popClip() {
 
 struct Walker {
     std::vector<DrawCommand>& out;
+    int layerGroups = 0;  // layer-mode ancestors of what is being walked
 
     void walk(const DisplayObject& container, const QTransform& toStage,
               const ColorTransformF& color) {
@@ -57,13 +58,20 @@ struct Walker {
             }
             const QTransform t = toTransform(o.matrix) * toStage;
             ColorTransformF own = ColorTransformF::from(o.colorTransform);
-            const bool layered = o.blendMode != swf::BlendMode::Normal &&
-                                 uint8_t(o.blendMode) != 0;
+            swf::BlendMode blend = o.blendMode;
+            // Alpha and erase cut into the group of a layer-mode ancestor; without one there is
+            // nothing to cut and they draw as normal.
+            if ((blend == swf::BlendMode::Alpha || blend == swf::BlendMode::Erase) &&
+                layerGroups == 0) {
+                blend = swf::BlendMode::Normal;
+            }
+            const bool layered = blend != swf::BlendMode::Normal && uint8_t(blend) != 0;
+            const bool group = blend == swf::BlendMode::Layer;
             if (layered) {
                 // The layer takes the object's alpha as a whole, not each part of it.
                 DrawCommand c;
                 c.op = DrawCommand::Op::BeginLayer;
-                c.blend = o.blendMode;
+                c.blend = blend;
                 c.opacity = std::clamp(own.aMult, 0.0, 1.0);
                 c.serial = o.serial;
                 own.aMult = 1;
@@ -80,7 +88,9 @@ struct Walker {
                 out.push_back(std::move(c));
             }
             if (!o.children.empty()) {
+                layerGroups += group ? 1 : 0;
                 walk(o, t, cx);
+                layerGroups -= group ? 1 : 0;
             }
             if (layered) {
                 DrawCommand c;

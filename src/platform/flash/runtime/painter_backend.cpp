@@ -11,19 +11,31 @@ namespace {
 
 std::optional<QPainter::CompositionMode> qtMode(swf::BlendMode b) {
     switch (b) {
-        case swf::BlendMode::Multiply: return QPainter::CompositionMode_Multiply;
-        case swf::BlendMode::Screen: return QPainter::CompositionMode_Screen;
-        case swf::BlendMode::Lighten: return QPainter::CompositionMode_Lighten;
-        case swf::BlendMode::Darken: return QPainter::CompositionMode_Darken;
-        case swf::BlendMode::Difference: return QPainter::CompositionMode_Difference;
-        case swf::BlendMode::Add: return QPainter::CompositionMode_Plus;
-        case swf::BlendMode::Overlay: return QPainter::CompositionMode_Overlay;
-        case swf::BlendMode::HardLight: return QPainter::CompositionMode_HardLight;
-        case swf::BlendMode::Alpha: return QPainter::CompositionMode_DestinationIn;
-        case swf::BlendMode::Erase: return QPainter::CompositionMode_DestinationOut;
+        case swf::BlendMode::Multiply:
+            return QPainter::CompositionMode_Multiply;
+        case swf::BlendMode::Screen:
+            return QPainter::CompositionMode_Screen;
+        case swf::BlendMode::Lighten:
+            return QPainter::CompositionMode_Lighten;
+        case swf::BlendMode::Darken:
+            return QPainter::CompositionMode_Darken;
+        case swf::BlendMode::Difference:
+            return QPainter::CompositionMode_Difference;
+        case swf::BlendMode::Add:
+            return QPainter::CompositionMode_Plus;
+        case swf::BlendMode::Overlay:
+            return QPainter::CompositionMode_Overlay;
+        case swf::BlendMode::HardLight:
+            return QPainter::CompositionMode_HardLight;
+        case swf::BlendMode::Alpha:
+            return QPainter::CompositionMode_DestinationIn;
+        case swf::BlendMode::Erase:
+            return QPainter::CompositionMode_DestinationOut;
         case swf::BlendMode::Subtract:
-        case swf::BlendMode::Invert: return std::nullopt;
-        default: return QPainter::CompositionMode_SourceOver;
+        case swf::BlendMode::Invert:
+            return std::nullopt;
+        default:
+            return QPainter::CompositionMode_SourceOver;
     }
 }
 
@@ -55,40 +67,71 @@ void blendByHand(QImage& below, const QImage& layer, swf::BlendMode mode, double
     }
 }
 
+// A group drawn apart and then put onto what is below: a blended object (the whole device)
+// or the objects under a mask (the mask's bounds, cut by the mask's own fill, so a mask's edge
+// is rasterised exactly as a fill's edge would be).
 struct Layer {
     std::unique_ptr<QImage> image;
     std::unique_ptr<QPainter> painter;
+    QPoint origin;  // device position of the image's top-left pixel
     swf::BlendMode blend = swf::BlendMode::Normal;
     double opacity = 1;
-    int clips = 0;
+    std::optional<QPainterPath> mask;  // device coordinates
 };
 
 }  // namespace
 
 void PainterBackend::execute(const std::vector<DrawCommand>& commands,
                              const QTransform& stageToDevice) {
+    QPaintDevice* device = painter_.device();
+    const QRect deviceRect(0, 0, device ? device->width() : 0, device ? device->height() : 0);
     std::vector<Layer> layers;
-    layers.push_back({nullptr, nullptr, swf::BlendMode::Normal, 1, 0});
+    layers.emplace_back();
     auto painter = [&]() -> QPainter& {
         return layers.back().painter ? *layers.back().painter : painter_;
+    };
+    auto beginLayer = [&](QRect area) {
+        Layer l;
+        area = area.intersected(deviceRect);
+        if (area.isEmpty()) {
+            area = QRect(0, 0, 1, 1);
+        }
+        l.origin = area.topLeft();
+        l.image = std::make_unique<QImage>(area.size(), QImage::Format_ARGB32_Premultiplied);
+        l.image->fill(Qt::transparent);
+        l.painter = std::make_unique<QPainter>(l.image.get());
+        l.painter->setRenderHints(painter_.renderHints());
+        l.painter->translate(-l.origin);
+        layers.push_back(std::move(l));
+        return &layers.back();
     };
     auto endLayer = [&]() {
         Layer top = std::move(layers.back());
         layers.pop_back();
-        while (top.clips-- > 0) top.painter->restore();
+        if (top.mask) {
+            QImage cut(top.image->size(), QImage::Format_ARGB32_Premultiplied);
+            cut.fill(Qt::transparent);
+            QPainter mp(&cut);
+            mp.setRenderHints(painter_.renderHints());
+            mp.translate(-top.origin);
+            mp.fillPath(*top.mask, Qt::white);
+            mp.end();
+            top.painter->resetTransform();
+            top.painter->setCompositionMode(QPainter::CompositionMode_DestinationIn);
+            top.painter->drawImage(0, 0, cut);
+        }
         top.painter->end();
         QPainter& below = painter();
         const auto mode = qtMode(top.blend);
         auto* belowImage = dynamic_cast<QImage*>(below.device());
-        if (!mode && belowImage) {
+        if (!mode && belowImage && layers.size() == 1 && top.origin.isNull()) {
             blendByHand(*belowImage, *top.image, top.blend, top.opacity);
             return;
         }
         below.save();
-        below.setTransform(QTransform());
         below.setCompositionMode(mode.value_or(QPainter::CompositionMode_SourceOver));
         below.setOpacity(top.opacity);
-        below.drawImage(0, 0, *top.image);
+        below.drawImage(top.origin, *top.image);
         below.restore();
     };
     for (const DrawCommand& c : commands) {
@@ -102,39 +145,26 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
                 }
                 break;
             case DrawCommand::Op::PushClip: {
-                QPainter& p = painter();
-                p.save();
-                p.setTransform(QTransform());
-                p.setClipPath(stageToDevice.map(c.clip), Qt::IntersectClip);
-                ++layers.back().clips;
+                QPainterPath mask = stageToDevice.map(c.clip);
+                Layer* l = beginLayer(mask.boundingRect().toAlignedRect().adjusted(-1, -1, 1, 1));
+                l->mask = std::move(mask);
                 break;
             }
             case DrawCommand::Op::PopClip:
-                if (layers.back().clips > 0) {
-                    painter().restore();
-                    --layers.back().clips;
-                }
+            case DrawCommand::Op::EndLayer:
+                if (layers.size() > 1)
+                    endLayer();
                 break;
             case DrawCommand::Op::BeginLayer: {
-                QPaintDevice* device = painter_.device();
-                Layer l;
-                l.image = std::make_unique<QImage>(device->width(), device->height(),
-                                                   QImage::Format_ARGB32_Premultiplied);
-                l.image->fill(Qt::transparent);
-                l.painter = std::make_unique<QPainter>(l.image.get());
-                l.painter->setRenderHints(painter_.renderHints());
-                l.blend = c.blend;
-                l.opacity = c.opacity;
-                layers.push_back(std::move(l));
+                Layer* l = beginLayer(deviceRect);
+                l->blend = c.blend;
+                l->opacity = c.opacity;
                 break;
             }
-            case DrawCommand::Op::EndLayer:
-                if (layers.size() > 1) endLayer();
-                break;
         }
     }
-    while (layers.size() > 1) endLayer();
-    while (layers.back().clips-- > 0) painter_.restore();
+    while (layers.size() > 1)
+        endLayer();
 }
 
 void CountingBackend::execute(const std::vector<DrawCommand>& commands, const QTransform&) {

@@ -29,7 +29,7 @@ class Player;
 
 // What the runtime tells its owner.
 class PlayerEvents {
-public:
+  public:
     virtual ~PlayerEvents() = default;
     virtual void fsCommand(const QString& command, const QString& args) {
         (void)command;
@@ -52,7 +52,7 @@ public:
 // Runs action bytecode for a clip. The default runs the timeline actions that need no stack
 // (frame_actions.h); the script machine replaces it.
 class ActionRunner {
-public:
+  public:
     virtual ~ActionRunner() = default;
     virtual void run(Player& player, DisplayObject& clip,
                      const std::shared_ptr<const swf::ActionBlock>& block) = 0;
@@ -72,7 +72,7 @@ public:
 };
 
 class Player {
-public:
+  public:
     explicit Player(std::unique_ptr<DrawingFactory> drawings = makeDefaultDrawingFactory());
     ~Player();
     Player(const Player&) = delete;
@@ -142,7 +142,7 @@ public:
     // Counted per placed object; the draw list's frame-to-frame diff uses it.
     uint64_t nextSerial() { return ++serial_; }
 
-private:
+  private:
     struct Layer {
         std::unique_ptr<MovieContext> context;
         std::shared_ptr<DisplayObject> root;
@@ -161,11 +161,11 @@ private:
     void enterFrame(DisplayObject& clip, int frame, bool runActions);
     void queueFrameActions(DisplayObject& clip, int frame);
     void rebuildTo(DisplayObject& clip, int frame);
-public:
+
+  public:
     std::shared_ptr<const swf::ActionBlock> decoded(MovieContext& movie, const swf::Bytes& bytes);
 
-private:
-
+  private:
     void setButtonState(DisplayObject& button, ButtonState state);
     void buttonTransition(DisplayObject& button, uint16_t condition);
     void buildButtonChildren(DisplayObject& button);
@@ -182,8 +182,8 @@ private:
 
     QPointF mouse_{-1e9, -1e9};
     bool mousePressed_ = false;
-    std::weak_ptr<DisplayObject> hovered_;   // button under the mouse
-    std::weak_ptr<DisplayObject> pressed_;   // button the mouse went down on
+    std::weak_ptr<DisplayObject> hovered_;  // button under the mouse
+    std::weak_ptr<DisplayObject> pressed_;  // button the mouse went down on
     bool pressedInside_ = false;
 
     friend class FrameActions;

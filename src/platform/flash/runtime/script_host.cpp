@@ -14,10 +14,11 @@ namespace {
 
 // The 22 properties by name, in index order.
 constexpr std::array<const char*, 22> kPropertyNames = {
-    "_x",         "_y",         "_xscale",     "_yscale",      "_currentframe", "_totalframes",
-    "_alpha",     "_visible",   "_width",      "_height",      "_rotation",     "_target",
-    "_framesloaded", "_name",   "_droptarget", "_url",         "_highquality",  "_focusrect",
-    "_soundbuftime", "_quality", "_xmouse",    "_ymouse"};
+    "_x",           "_y",           "_xscale",       "_yscale",       "_currentframe",
+    "_totalframes", "_alpha",       "_visible",      "_width",        "_height",
+    "_rotation",    "_target",      "_framesloaded", "_name",         "_droptarget",
+    "_url",         "_highquality", "_focusrect",    "_soundbuftime", "_quality",
+    "_xmouse",      "_ymouse"};
 
 int propertyIndex(const QString& name) {
     if (!name.startsWith(u'_')) {
@@ -37,7 +38,7 @@ bool isTextProperty(int index) {
 
 // A display object as scripts see it.
 class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
-public:
+  public:
     DisplayBinding(ScriptHost& host, DisplayObject& object) : host_(host), object_(object) {}
     ~DisplayBinding() override {
         if (script) {
@@ -106,12 +107,14 @@ public:
     avm1::ClipObject* script = nullptr;
     DisplayObject& object() { return object_; }
 
-private:
+  private:
     ScriptHost& host_;
     DisplayObject& object_;
 };
 
-ScriptHost& hostOf(avm1::Machine& m) { return static_cast<ScriptHost&>(m.host()); }
+ScriptHost& hostOf(avm1::Machine& m) {
+    return static_cast<ScriptHost&>(m.host());
+}
 
 DisplayObject* thisClip(avm1::Machine& m, const Value& self) {
     return hostOf(m).displayOf(self.object());
@@ -138,27 +141,33 @@ void gotoArgument(avm1::Machine& m, DisplayObject& clip, const Value& where, boo
 }
 
 Value mcPlay(avm1::Machine& m, const Value& self, std::vector<Value>&) {
-    if (DisplayObject* c = thisClip(m, self)) c->playing = true;
+    if (DisplayObject* c = thisClip(m, self))
+        c->playing = true;
     return {};
 }
 Value mcStop(avm1::Machine& m, const Value& self, std::vector<Value>&) {
-    if (DisplayObject* c = thisClip(m, self)) c->playing = false;
+    if (DisplayObject* c = thisClip(m, self))
+        c->playing = false;
     return {};
 }
 Value mcNextFrame(avm1::Machine& m, const Value& self, std::vector<Value>&) {
-    if (DisplayObject* c = thisClip(m, self)) hostOf(m).player().nextFrame(*c);
+    if (DisplayObject* c = thisClip(m, self))
+        hostOf(m).player().nextFrame(*c);
     return {};
 }
 Value mcPrevFrame(avm1::Machine& m, const Value& self, std::vector<Value>&) {
-    if (DisplayObject* c = thisClip(m, self)) hostOf(m).player().prevFrame(*c);
+    if (DisplayObject* c = thisClip(m, self))
+        hostOf(m).player().prevFrame(*c);
     return {};
 }
 Value mcGotoAndPlay(avm1::Machine& m, const Value& self, std::vector<Value>& args) {
-    if (DisplayObject* c = thisClip(m, self); c && !args.empty()) gotoArgument(m, *c, args[0], true);
+    if (DisplayObject* c = thisClip(m, self); c && !args.empty())
+        gotoArgument(m, *c, args[0], true);
     return {};
 }
 Value mcGotoAndStop(avm1::Machine& m, const Value& self, std::vector<Value>& args) {
-    if (DisplayObject* c = thisClip(m, self); c && !args.empty()) gotoArgument(m, *c, args[0], false);
+    if (DisplayObject* c = thisClip(m, self); c && !args.empty())
+        gotoArgument(m, *c, args[0], false);
     return {};
 }
 Value mcGetDepth(avm1::Machine& m, const Value& self, std::vector<Value>&) {
@@ -167,14 +176,18 @@ Value mcGetDepth(avm1::Machine& m, const Value& self, std::vector<Value>&) {
 }
 Value mcGetBytes(avm1::Machine& m, const Value& self, std::vector<Value>&) {
     DisplayObject* c = thisClip(m, self);
-    if (!c || !c->movie || !c->movie->movie) return {};
+    if (!c || !c->movie || !c->movie->movie)
+        return {};
     return Value(double(c->movie->movie->header.fileLength));
 }
 Value mcRemove(avm1::Machine& m, const Value& self, std::vector<Value>&) {
-    if (DisplayObject* c = thisClip(m, self)) hostOf(m).removeSprite(hostOf(m).scriptObject(*c));
+    if (DisplayObject* c = thisClip(m, self))
+        hostOf(m).removeSprite(hostOf(m).scriptObject(*c));
     return {};
 }
-Value mcConstruct(avm1::Machine&, const Value&, std::vector<Value>&) { return {}; }
+Value mcConstruct(avm1::Machine&, const Value&, std::vector<Value>&) {
+    return {};
+}
 
 void collectRoots(DisplayObject& o, std::vector<avm1::Object*>& roots) {
     if (auto* b = dynamic_cast<DisplayBinding*>(o.script.get()); b && b->script) {
@@ -228,7 +241,8 @@ DisplayObject* ScriptHost::displayOf(avm1::Object* object) const {
     if (!object || object->kind() != avm1::ObjectKind::Clip) {
         return nullptr;
     }
-    auto* binding = dynamic_cast<DisplayBinding*>(static_cast<avm1::ClipObject*>(object)->binding());
+    auto* binding =
+        dynamic_cast<DisplayBinding*>(static_cast<avm1::ClipObject*>(object)->binding());
     return binding ? &binding->object() : nullptr;
 }
 
@@ -265,7 +279,9 @@ void ScriptHost::enterFrameEvent(Player&, DisplayObject& clip) {
     }
 }
 
-void ScriptHost::placed(Player&, DisplayObject& clip) { runClipEvent(clip, swf::clip_event::Load); }
+void ScriptHost::placed(Player&, DisplayObject& clip) {
+    runClipEvent(clip, swf::clip_event::Load);
+}
 
 void ScriptHost::afterTick(Player& player) {
     std::vector<avm1::Object*> roots;
@@ -275,7 +291,9 @@ void ScriptHost::afterTick(Player& player) {
     machine_->collectGarbage(roots);
 }
 
-void ScriptHost::trace(const QString& line) { player_.events().trace(line); }
+void ScriptHost::trace(const QString& line) {
+    player_.events().trace(line);
+}
 
 avm1::Object* ScriptHost::resolveTarget(avm1::Object* base, const QString& path) {
     DisplayObject* from = displayOf(base);
@@ -323,19 +341,24 @@ void ScriptHost::setClipProperty(avm1::Object* clip, avm1::ClipProperty p, const
 }
 
 void ScriptHost::play(avm1::Object* clip) {
-    if (DisplayObject* o = displayOf(clip)) o->playing = true;
+    if (DisplayObject* o = displayOf(clip))
+        o->playing = true;
 }
 void ScriptHost::stop(avm1::Object* clip) {
-    if (DisplayObject* o = displayOf(clip)) o->playing = false;
+    if (DisplayObject* o = displayOf(clip))
+        o->playing = false;
 }
 void ScriptHost::nextFrame(avm1::Object* clip) {
-    if (DisplayObject* o = displayOf(clip)) player_.nextFrame(*o);
+    if (DisplayObject* o = displayOf(clip))
+        player_.nextFrame(*o);
 }
 void ScriptHost::prevFrame(avm1::Object* clip) {
-    if (DisplayObject* o = displayOf(clip)) player_.prevFrame(*o);
+    if (DisplayObject* o = displayOf(clip))
+        player_.prevFrame(*o);
 }
 void ScriptHost::gotoFrame(avm1::Object* clip, int frame, bool andPlay) {
-    if (DisplayObject* o = displayOf(clip)) player_.gotoFrame(*o, frame, andPlay);
+    if (DisplayObject* o = displayOf(clip))
+        player_.gotoFrame(*o, frame, andPlay);
 }
 bool ScriptHost::gotoLabel(avm1::Object* clip, const QString& label, bool andPlay) {
     DisplayObject* o = displayOf(clip);
@@ -371,7 +394,9 @@ void ScriptHost::removeSprite(avm1::Object* clip) {
     }
 }
 
-void ScriptHost::toggleQuality() { player_.setHighQuality(!player_.highQuality()); }
+void ScriptHost::toggleQuality() {
+    player_.setHighQuality(!player_.highQuality());
+}
 
 void ScriptHost::getUrl(const avm1::UrlRequest& request) {
     dispatchGetUrl(player_, request.url, request.target);

@@ -15,7 +15,7 @@
 namespace pencora::runtime {
 
 class ScriptHost : public ActionRunner, public avm1::Host {
-public:
+  public:
     explicit ScriptHost(Player& player);
     ~ScriptHost() override;
 
@@ -56,7 +56,7 @@ public:
 
     Player& player() { return player_; }
 
-private:
+  private:
     void runClipEvent(DisplayObject& clip, uint32_t event);
     void installMovieClip();
 

@@ -190,14 +190,22 @@ struct Folded {
 };
 
 void merge(swf::PlaceObject& into, const swf::PlaceObject& tag) {
-    if (tag.matrix) into.matrix = tag.matrix;
-    if (tag.colorTransform) into.colorTransform = tag.colorTransform;
-    if (tag.ratio) into.ratio = tag.ratio;
-    if (tag.name) into.name = tag.name;
-    if (tag.clipDepth) into.clipDepth = tag.clipDepth;
-    if (tag.visible) into.visible = tag.visible;
-    if (tag.blendMode) into.blendMode = tag.blendMode;
-    if (tag.filters) into.filters = tag.filters;
+    if (tag.matrix)
+        into.matrix = tag.matrix;
+    if (tag.colorTransform)
+        into.colorTransform = tag.colorTransform;
+    if (tag.ratio)
+        into.ratio = tag.ratio;
+    if (tag.name)
+        into.name = tag.name;
+    if (tag.clipDepth)
+        into.clipDepth = tag.clipDepth;
+    if (tag.visible)
+        into.visible = tag.visible;
+    if (tag.blendMode)
+        into.blendMode = tag.blendMode;
+    if (tag.filters)
+        into.filters = tag.filters;
 }
 
 swf::PlaceObject placementOf(const DisplayObject& o) {
@@ -289,7 +297,8 @@ void Player::rebuildTo(DisplayObject& clip, int target) {
         }
         swf::PlaceObject p = folded.place;
         p.move = false;
-        if (auto* placed = placeObject(clip, p, folded.origin ? &folded.origin->clipActions : nullptr)) {
+        if (auto* placed =
+                placeObject(clip, p, folded.origin ? &folded.origin->clipActions : nullptr)) {
             placed->fromTimeline = true;
         }
     }
