@@ -7,6 +7,14 @@
 
 namespace pencora::runtime {
 
+DisplayObject::~DisplayObject() {
+    for (auto& [d, child] : children) {
+        if (child->parent == this) {
+            child->parent = nullptr;
+        }
+    }
+}
+
 DisplayObject* DisplayObject::childAt(int d) const {
     auto it = children.find(d);
     return it == children.end() ? nullptr : it->second.get();

@@ -34,6 +34,12 @@ class ScriptAttachment {
 };
 
 struct DisplayObject {
+    DisplayObject() = default;
+    DisplayObject(const DisplayObject&) = delete;
+    DisplayObject& operator=(const DisplayObject&) = delete;
+    // Children that outlive their parent (a clip whose script is running) lose it.
+    ~DisplayObject();
+
     ObjectKind kind = ObjectKind::Other;
     uint16_t characterId = 0;
     int depth = 0;

@@ -39,8 +39,11 @@ bool isTextProperty(int index) {
 // A display object as scripts see it.
 class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
   public:
-    DisplayBinding(ScriptHost& host, DisplayObject& object) : host_(host), object_(object) {}
+    DisplayBinding(ScriptHost& host, DisplayObject& object) : host_(host), object_(object) {
+        host_.bindings().insert(this);
+    }
     ~DisplayBinding() override {
+        host_.bindings().erase(this);
         if (script) {
             script->detach();
         }
@@ -189,15 +192,6 @@ Value mcConstruct(avm1::Machine&, const Value&, std::vector<Value>&) {
     return {};
 }
 
-void collectRoots(DisplayObject& o, std::vector<avm1::Object*>& roots) {
-    if (auto* b = dynamic_cast<DisplayBinding*>(o.script.get()); b && b->script) {
-        roots.push_back(b->script);
-    }
-    for (auto& [d, c] : o.children) {
-        collectRoots(*c, roots);
-    }
-}
-
 }  // namespace
 
 ScriptHost::ScriptHost(Player& player) : player_(player) {
@@ -283,10 +277,14 @@ void ScriptHost::placed(Player&, DisplayObject& clip) {
     runClipEvent(clip, swf::clip_event::Load);
 }
 
-void ScriptHost::afterTick(Player& player) {
+void ScriptHost::afterTick(Player&) {
+    // Every display object alive keeps its script object, on a list or not (a removed clip
+    // still running its last script, one a button holds for its next state).
     std::vector<avm1::Object*> roots;
-    for (int layer : player.layers()) {
-        collectRoots(*player.root(layer), roots);
+    for (avm1::ClipBinding* b : bindings_) {
+        if (auto* d = static_cast<DisplayBinding*>(b); d->script) {
+            roots.push_back(d->script);
+        }
     }
     machine_->collectGarbage(roots);
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <memory>
+#include <set>
 
 #include "platform/flash/avm1/clip_object.h"
 #include "platform/flash/avm1/host.h"
@@ -55,6 +56,8 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     void getUrl(const avm1::UrlRequest& request) override;
 
     Player& player() { return player_; }
+    // The bindings of every display object that has a script object.
+    std::set<avm1::ClipBinding*>& bindings() { return bindings_; }
 
   private:
     void runClipEvent(DisplayObject& clip, uint32_t event);
@@ -62,6 +65,7 @@ class ScriptHost : public ActionRunner, public avm1::Host {
 
     Player& player_;
     std::unique_ptr<avm1::Machine> machine_;
+    std::set<avm1::ClipBinding*> bindings_;
     double clock_ = 0;
 };
 

@@ -121,6 +121,26 @@ TEST_F(TimelineTest, ForwardGotoSkipsTheActionsAndClipsOfFramesInBetween) {
     EXPECT_THAT(events.take(), ElementsAre("f2", "sprite"));
 }
 
+// Regression: a clip whose own script sent the root back, removing the clip's parent, kept
+// a pointer to the freed parent and the next relative target read it.
+TEST_F(TimelineTest, ScriptOutlivingItsRemovedParentFindsNoParent) {
+    swfwrite::MovieBuilder b;
+    swfwrite::TimelineBuilder inner;
+    inner.doAction(Actions().setTarget("/").gotoFrame(0).setTarget("..").stop().say("after").end())
+        .showFrame();
+    const uint16_t innerId = b.define(inner.sprite());
+    swfwrite::TimelineBuilder outer;
+    outer.place(innerId, 1).showFrame();
+    const uint16_t outerId = b.define(outer.sprite());
+    b.doAction(Actions().stop().end()).showFrame();
+    b.place(outerId, 1).showFrame();
+    load(b);
+    player.gotoFrame(root(), 1, false);
+    player.runQueuedActions();
+    EXPECT_THAT(events.take(), ElementsAre("after"));
+    EXPECT_EQ(root().childAt(1), nullptr);
+}
+
 TEST_F(TimelineTest, LoopsToTheFirstFrameOrStopsWithoutLoop) {
     swfwrite::MovieBuilder b;
     b.doAction(Actions().say("one").end()).showFrame();
