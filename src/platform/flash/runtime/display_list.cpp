@@ -35,6 +35,16 @@ std::shared_ptr<DisplayObject> Player::instantiate(DisplayObject& parent, uint16
     if (!c) {
         return nullptr;
     }
+    // A sprite never holds itself, and nesting stops somewhere: a hostile movie whose sprites
+    // place each other would otherwise recurse without end.
+    constexpr int kMaxNesting = 64;
+    int nesting = 0;
+    for (const DisplayObject* a = &parent; a; a = a->parent, ++nesting) {
+        if ((a->characterId == characterId && a->movie == movie && a->parent) ||
+            nesting >= kMaxNesting) {
+            return nullptr;
+        }
+    }
     auto object = std::make_shared<DisplayObject>();
     object->kind = kindOf(*c);
     object->characterId = characterId;

@@ -175,6 +175,9 @@ class Player {
     PlayerEvents* events_ = nullptr;
     PlayerEvents noEvents_;
     std::map<int, Layer> layers_;
+    // Layers unloaded since the last tick began: a script of theirs may still be running (a
+    // movie unloading its own layer), so they are freed only when the next tick starts.
+    std::vector<Layer> retired_;
     std::vector<QueuedBlock> queue_;
     uint64_t serial_ = 0;
     bool loop_ = true;

@@ -52,6 +52,7 @@ void Player::unload(int layer) {
         return;
     }
     // Queued actions of the layer's clips lose their clips with it.
+    retired_.push_back(std::move(it->second));
     layers_.erase(it);
 }
 
@@ -69,6 +70,7 @@ std::vector<int> Player::layers() const {
 }
 
 void Player::runFrame() {
+    retired_.clear();
     std::vector<std::shared_ptr<DisplayObject>> roots;
     for (auto& [n, l] : layers_) {
         roots.push_back(l.root);

@@ -141,6 +141,24 @@ TEST_F(TimelineTest, ScriptOutlivingItsRemovedParentFindsNoParent) {
     EXPECT_EQ(root().childAt(1), nullptr);
 }
 
+// Regression: a sprite placing itself recursed until the stack overflowed.
+TEST_F(TimelineTest, SpriteThatPlacesItselfIsNotNested) {
+    swfwrite::MovieBuilder b;
+    swf::Sprite self;
+    self.id = 5;
+    swf::Frame frame;
+    swf::PlaceObject p;
+    p.characterId = 5;
+    p.depth = 1;
+    frame.tags.push_back(p);
+    self.timeline.frames.push_back(frame);
+    b.define(self);
+    b.place(5, 1).showFrame();
+    load(b);
+    ASSERT_NE(root().childAt(1), nullptr);
+    EXPECT_TRUE(root().childAt(1)->children.empty());
+}
+
 TEST_F(TimelineTest, LoopsToTheFirstFrameOrStopsWithoutLoop) {
     swfwrite::MovieBuilder b;
     b.doAction(Actions().say("one").end()).showFrame();
