@@ -1,5 +1,6 @@
 #include "platform/flash/runtime/clip_properties.h"
 
+#include <climits>
 #include <cmath>
 #include <numbers>
 
@@ -44,6 +45,14 @@ void setScaleRotation(swf::Matrix& m, double xs, double ys, double degrees) {
     m.b = xs / 100 * std::sin(r);
     m.c = -ys / 100 * std::sin(r + skew);
     m.d = ys / 100 * std::cos(r + skew);
+}
+
+// Pixels to twips, NaN as 0 and kept inside the file's 32-bit range.
+int32_t twips(double px) {
+    if (!std::isfinite(px * 20)) {
+        return std::isnan(px) ? 0 : px > 0 ? INT32_MAX : INT32_MIN;
+    }
+    return int32_t(std::clamp(std::round(px * 20), double(INT32_MIN), double(INT32_MAX)));
 }
 
 QPointF localMouse(const Player& player, const DisplayObject& clip) {
@@ -136,11 +145,11 @@ bool setClipProperty(Player& player, DisplayObject& clip, int index, const QStri
     switch (index) {
         case 0:
             if (ok)
-                m.tx = int32_t(std::lround(n * 20));
+                m.tx = twips(n);
             return ok;
         case 1:
             if (ok)
-                m.ty = int32_t(std::lround(n * 20));
+                m.ty = twips(n);
             return ok;
         case 2:
             if (ok)

@@ -125,13 +125,18 @@ DisplayObject* thisClip(avm1::Machine& m, const Value& self) {
 
 // gotoAndPlay(frame) and its kin: a number counts from 1, a string is a label (or a number
 // written as text).
+// A 1-based frame number as a 0-based frame, kept in range whatever the movie passes.
+int frameIndex(double oneBased) {
+    return int(std::clamp(std::trunc(oneBased), 0.0, double(1 << 20))) - 1;
+}
+
 void gotoArgument(avm1::Machine& m, DisplayObject& clip, const Value& where, bool play) {
     Player& player = hostOf(m).player();
     if (where.isString()) {
         bool numeric = false;
-        const int n = where.string().toInt(&numeric);
+        const double n = where.string().toDouble(&numeric);
         if (numeric) {
-            player.gotoFrame(clip, n - 1, play);
+            player.gotoFrame(clip, frameIndex(n), play);
         } else {
             player.gotoLabel(clip, where.string(), play);
         }
@@ -139,7 +144,7 @@ void gotoArgument(avm1::Machine& m, DisplayObject& clip, const Value& where, boo
     }
     const double n = m.toNumber(where);
     if (std::isfinite(n)) {
-        player.gotoFrame(clip, int(n) - 1, play);
+        player.gotoFrame(clip, frameIndex(n), play);
     }
 }
 
