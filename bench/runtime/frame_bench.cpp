@@ -68,7 +68,10 @@ void BM_RuntimeFrame(benchmark::State& state) {
     const auto list = blobs();
     const swf::Bytes bytes = movie(list);
     auto engine = runtime::createSwfMovieEngine();
-    engine->loadMovie(0, bytes, u"bench.swf", {});
+    if (!engine->loadMovie(0, bytes, u"bench.swf", {})) {
+        state.SkipWithError("the movie did not load");
+        return;
+    }
     engine->runFrame();
     QImage image(kWidth, kHeight, QImage::Format_ARGB32_Premultiplied);
     flash::RenderTarget target{image.bits(), kWidth, kHeight, int(image.bytesPerLine()), 0, 0,
@@ -77,6 +80,9 @@ void BM_RuntimeFrame(benchmark::State& state) {
     for (auto _ : state) {
         engine->render(target, options);
         benchmark::DoNotOptimize(image.bits());
+    }
+    if (!qgetenv("PENCORA_BENCH_SAVE").isEmpty()) {
+        image.save(QString::fromLocal8Bit(qgetenv("PENCORA_BENCH_SAVE")));
     }
 }
 BENCHMARK(BM_RuntimeFrame)->Unit(benchmark::kMillisecond);
