@@ -69,6 +69,18 @@ class ActionRunner {
     }
     // After each tick's actions (timers, garbage).
     virtual void afterTick(Player& player) { (void)player; }
+    // Whether scripts gave the clip mouse handlers (onPress, onRelease ...), which make it
+    // take the mouse like a button.
+    virtual bool handlesMouse(DisplayObject& clip) {
+        (void)clip;
+        return false;
+    }
+    // A mouse event for such a clip, or for a button, by handler name ("onRelease").
+    virtual void mouseEvent(Player& player, DisplayObject& target, const QString& handler) {
+        (void)player;
+        (void)target;
+        (void)handler;
+    }
 };
 
 class Player {

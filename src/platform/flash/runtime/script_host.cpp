@@ -294,6 +294,31 @@ void ScriptHost::afterTick(Player&) {
     machine_->collectGarbage(roots);
 }
 
+bool ScriptHost::handlesMouse(DisplayObject& clip) {
+    if (!clip.script) {
+        return false;  // no script has touched it, so none gave it handlers
+    }
+    static const char* const kHandlers[] = {"onPress",   "onRelease",        "onRollOver",
+                                            "onRollOut", "onReleaseOutside", "onDragOver",
+                                            "onDragOut"};
+    avm1::Object* object = scriptObject(clip);
+    for (const char* name : kHandlers) {
+        const Value v = machine_->get(object, QString::fromLatin1(name));
+        if (v.isObject() && v.object()->kind() == avm1::ObjectKind::Function) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void ScriptHost::mouseEvent(Player&, DisplayObject& target, const QString& handler) {
+    if (!target.script) {
+        return;
+    }
+    machine_->callMethod(scriptObject(target), handler, {},
+                         target.movie ? target.movie->version() : 8);
+}
+
 void ScriptHost::trace(const QString& line) {
     player_.events().trace(line);
 }

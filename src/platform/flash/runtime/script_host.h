@@ -33,6 +33,8 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     void enterFrameEvent(Player& player, DisplayObject& clip) override;
     void placed(Player& player, DisplayObject& clip) override;
     void afterTick(Player& player) override;
+    bool handlesMouse(DisplayObject& clip) override;
+    void mouseEvent(Player& player, DisplayObject& target, const QString& handler) override;
 
     // avm1::Host
     double milliseconds() override { return clock_; }
