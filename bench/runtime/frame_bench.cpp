@@ -32,8 +32,11 @@ std::vector<Blob> blobs() {
     std::uniform_int_distribution<int> x(0, kWidth), y(0, kHeight), r(10, 80), c(0, 255);
     std::vector<Blob> out;
     for (int i = 0; i < kShapes; ++i) {
-        out.push_back({x(rng), y(rng), r(rng),
-                       {uint8_t(c(rng)), uint8_t(c(rng)), uint8_t(c(rng)), uint8_t(128 + c(rng) / 2)}});
+        out.push_back(
+            {x(rng),
+             y(rng),
+             r(rng),
+             {uint8_t(c(rng)), uint8_t(c(rng)), uint8_t(c(rng)), uint8_t(128 + c(rng) / 2)}});
     }
     return out;
 }
@@ -65,15 +68,21 @@ void BM_RuntimeFrame(benchmark::State& state) {
     const auto list = blobs();
     const swf::Bytes bytes = movie(list);
     auto engine = runtime::createSwfMovieEngine();
-    engine->loadMovie(0, bytes, u"bench.swf", {});
+    if (!engine->loadMovie(0, bytes, u"bench.swf", {})) {
+        state.SkipWithError("the movie did not load");
+        return;
+    }
     engine->runFrame();
     QImage image(kWidth, kHeight, QImage::Format_ARGB32_Premultiplied);
-    flash::RenderTarget target{image.bits(), kWidth, kHeight, int(image.bytesPerLine()),
-                               0,            0,      kWidth,  kHeight};
+    flash::RenderTarget target{image.bits(), kWidth, kHeight, int(image.bytesPerLine()), 0, 0,
+                               kWidth,       kHeight};
     flash::RenderOptions options;
     for (auto _ : state) {
         engine->render(target, options);
         benchmark::DoNotOptimize(image.bits());
+    }
+    if (!qgetenv("PENCORA_BENCH_SAVE").isEmpty()) {
+        image.save(QString::fromLocal8Bit(qgetenv("PENCORA_BENCH_SAVE")));
     }
 }
 BENCHMARK(BM_RuntimeFrame)->Unit(benchmark::kMillisecond);

@@ -63,14 +63,46 @@ void Player::buildButtonChildren(DisplayObject& button) {
 }
 
 void Player::setButtonState(DisplayObject& button, ButtonState state) {
-    if (button.buttonState == state) {
+    if (button.kind != ObjectKind::Button || button.buttonState == state) {
         return;
     }
     button.buttonState = state;
     buildButtonChildren(button);
 }
 
+namespace {
+
+const char* handlerFor(uint16_t condition) {
+    namespace bc = swf::button_condition;
+    switch (condition) {
+        case bc::IdleToOverUp:
+            return "onRollOver";
+        case bc::OverUpToIdle:
+            return "onRollOut";
+        case bc::OverUpToOverDown:
+            return "onPress";
+        case bc::OverDownToOverUp:
+            return "onRelease";
+        case bc::OverDownToOutDown:
+            return "onDragOut";
+        case bc::OutDownToOverDown:
+            return "onDragOver";
+        case bc::OutDownToIdle:
+            return "onReleaseOutside";
+        default:
+            return nullptr;
+    }
+}
+
+}  // namespace
+
 void Player::buttonTransition(DisplayObject& button, uint16_t condition) {
+    if (!button.parent) {
+        return;
+    }
+    if (const char* handler = handlerFor(condition)) {
+        runner_->mouseEvent(*this, button, QString::fromLatin1(handler));
+    }
     if (!button.button || !button.parent) {
         return;
     }
@@ -93,8 +125,9 @@ bool hitsButton(const DisplayObject& button, QPointF twips, DrawingFactory& fact
         auto& drawings = button.movie->drawings;
         auto it = drawings.find(r.characterId);
         if (it == drawings.end()) {
-            it = drawings.emplace(r.characterId, factory.prepare(button.movie->movie, r.characterId))
-                     .first;
+            it =
+                drawings.emplace(r.characterId, factory.prepare(button.movie->movie, r.characterId))
+                    .first;
         }
         if (!it->second) {
             continue;
@@ -108,9 +141,30 @@ bool hitsButton(const DisplayObject& button, QPointF twips, DrawingFactory& fact
     return false;
 }
 
-DisplayObject* findButton(const DisplayObject& container, QPointF twips, DrawingFactory& f) {
+// Whether a point (stage twips) lies on anything the object or its children paint.
+bool hitsPainted(const DisplayObject& o, QPointF twips) {
+    if (!o.visible) {
+        return false;
+    }
+    if (o.drawing) {
+        bool invertible = false;
+        const QTransform inv = worldTransform(o).inverted(&invertible);
+        if (invertible && o.drawing->hits(inv.map(twips), o.ratio)) {
+            return true;
+        }
+    }
+    for (const auto& [d, c] : o.children) {
+        if (c->clipDepth == 0 && hitsPainted(*c, twips)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+DisplayObject* findButton(const DisplayObject& container, QPointF twips, DrawingFactory& f,
+                          ActionRunner& runner) {
     for (auto it = container.children.rbegin(); it != container.children.rend(); ++it) {
-        const DisplayObject& o = *it->second;
+        DisplayObject& o = *it->second;
         if (!o.visible || o.clipDepth > 0) {
             continue;
         }
@@ -118,7 +172,14 @@ DisplayObject* findButton(const DisplayObject& container, QPointF twips, Drawing
             return it->second.get();
         }
         if (o.isClip()) {
-            if (DisplayObject* b = findButton(o, twips, f)) {
+            // A clip with mouse handlers takes the mouse for everything inside it.
+            if (runner.handlesMouse(o)) {
+                if (hitsPainted(o, twips)) {
+                    return &o;
+                }
+                continue;
+            }
+            if (DisplayObject* b = findButton(o, twips, f, runner)) {
                 return b;
             }
         }
@@ -131,7 +192,7 @@ DisplayObject* findButton(const DisplayObject& container, QPointF twips, Drawing
 DisplayObject* Player::buttonAt(QPointF stage) const {
     const QPointF twips = stage * 20.0;
     for (auto it = layers_.rbegin(); it != layers_.rend(); ++it) {
-        if (DisplayObject* b = findButton(*it->second.root, twips, *drawings_)) {
+        if (DisplayObject* b = findButton(*it->second.root, twips, *drawings_, *runner_)) {
             return b;
         }
     }

@@ -34,7 +34,7 @@ struct ColorTransformF {
 };
 
 class CharacterDrawing {
-public:
+  public:
     virtual ~CharacterDrawing() = default;
     // Paints the character; `toDevice` maps the character's twips to device pixels.
     virtual void draw(QPainter& painter, const QTransform& toDevice, const ColorTransformF& color,
@@ -50,7 +50,7 @@ public:
 // Prepares drawings for the characters of a movie; a drawing keeps its movie alive. Returns
 // null for characters that draw nothing (sounds, fonts) or that it cannot prepare.
 class DrawingFactory {
-public:
+  public:
     virtual ~DrawingFactory() = default;
     virtual std::shared_ptr<const CharacterDrawing> prepare(
         const std::shared_ptr<const swf::Movie>& movie, uint16_t characterId) = 0;

@@ -1,5 +1,6 @@
 #include "platform/flash/runtime/clip_properties.h"
 
+#include <climits>
 #include <cmath>
 #include <numbers>
 
@@ -27,9 +28,15 @@ QRectF parentBounds(const DisplayObject& o) {
     return QRectF(r.x() / 20, r.y() / 20, r.width() / 20, r.height() / 20);
 }
 
-double xscale(const swf::Matrix& m) { return std::hypot(m.a, m.b) * 100; }
-double yscale(const swf::Matrix& m) { return std::hypot(m.c, m.d) * 100; }
-double rotation(const swf::Matrix& m) { return std::atan2(m.b, m.a) * 180 / std::numbers::pi; }
+double xscale(const swf::Matrix& m) {
+    return std::hypot(m.a, m.b) * 100;
+}
+double yscale(const swf::Matrix& m) {
+    return std::hypot(m.c, m.d) * 100;
+}
+double rotation(const swf::Matrix& m) {
+    return std::atan2(m.b, m.a) * 180 / std::numbers::pi;
+}
 
 void setScaleRotation(swf::Matrix& m, double xs, double ys, double degrees) {
     const double r = degrees * std::numbers::pi / 180;
@@ -38,6 +45,14 @@ void setScaleRotation(swf::Matrix& m, double xs, double ys, double degrees) {
     m.b = xs / 100 * std::sin(r);
     m.c = -ys / 100 * std::sin(r + skew);
     m.d = ys / 100 * std::cos(r + skew);
+}
+
+// Pixels to twips, NaN as 0 and kept inside the file's 32-bit range.
+int32_t twips(double px) {
+    if (!std::isfinite(px * 20)) {
+        return std::isnan(px) ? 0 : px > 0 ? INT32_MAX : INT32_MIN;
+    }
+    return int32_t(std::clamp(std::round(px * 20), double(INT32_MIN), double(INT32_MAX)));
 }
 
 QPointF localMouse(const Player& player, const DisplayObject& clip) {
@@ -50,9 +65,12 @@ QPointF localMouse(const Player& player, const DisplayObject& clip) {
 }  // namespace
 
 QString numberText(double v) {
-    if (std::isnan(v)) return QStringLiteral("NaN");
-    if (std::isinf(v)) return v > 0 ? QStringLiteral("Infinity") : QStringLiteral("-Infinity");
-    if (v == std::floor(v) && std::abs(v) < 1e15) return QString::number(qint64(v));
+    if (std::isnan(v))
+        return QStringLiteral("NaN");
+    if (std::isinf(v))
+        return v > 0 ? QStringLiteral("Infinity") : QStringLiteral("-Infinity");
+    if (v == std::floor(v) && std::abs(v) < 1e15)
+        return QString::number(qint64(v));
     return QString::number(v, 'g', 15);
 }
 
@@ -60,35 +78,58 @@ std::optional<double> clipPropertyNumber(const Player& player, const DisplayObje
                                          int index) {
     const swf::Matrix& m = clip.matrix;
     switch (index) {
-        case 0: return m.tx / 20.0;
-        case 1: return m.ty / 20.0;
-        case 2: return xscale(m);
-        case 3: return yscale(m);
-        case 4: return clip.isClip() ? std::max(clip.frame, 0) + 1 : 1;
-        case 5: return clip.isClip() ? clip.totalFrames : 1;
-        case 6: return clip.colorTransform.aMult / 256.0 * 100;
-        case 7: return clip.visible ? 1 : 0;
-        case 8: return parentBounds(clip).width();
-        case 9: return parentBounds(clip).height();
-        case 10: return rotation(m);
-        case 12: return clip.isClip() ? clip.totalFrames : 1;
-        case 16: return player.highQuality() ? 1 : 0;
-        case 17: return 1;
-        case 18: return 5;
-        case 20: return localMouse(player, clip).x();
-        case 21: return localMouse(player, clip).y();
-        default: return std::nullopt;
+        case 0:
+            return m.tx / 20.0;
+        case 1:
+            return m.ty / 20.0;
+        case 2:
+            return xscale(m);
+        case 3:
+            return yscale(m);
+        case 4:
+            return clip.isClip() ? std::max(clip.frame, 0) + 1 : 1;
+        case 5:
+            return clip.isClip() ? clip.totalFrames : 1;
+        case 6:
+            return clip.colorTransform.aMult / 256.0 * 100;
+        case 7:
+            return clip.visible ? 1 : 0;
+        case 8:
+            return parentBounds(clip).width();
+        case 9:
+            return parentBounds(clip).height();
+        case 10:
+            return rotation(m);
+        case 12:
+            return clip.isClip() ? clip.totalFrames : 1;
+        case 16:
+            return player.highQuality() ? 1 : 0;
+        case 17:
+            return 1;
+        case 18:
+            return 5;
+        case 20:
+            return localMouse(player, clip).x();
+        case 21:
+            return localMouse(player, clip).y();
+        default:
+            return std::nullopt;
     }
 }
 
 std::optional<QString> clipPropertyText(const Player& player, const DisplayObject& clip,
                                         int index) {
     switch (index) {
-        case 11: return player.targetPath(clip, true);
-        case 13: return clip.name;
-        case 14: return QString();
-        case 15: return clip.movie ? clip.movie->url : QString();
-        case 19: return player.highQuality() ? QStringLiteral("HIGH") : QStringLiteral("LOW");
+        case 11:
+            return player.targetPath(clip, true);
+        case 13:
+            return clip.name;
+        case 14:
+            return QString();
+        case 15:
+            return clip.movie ? clip.movie->url : QString();
+        case 19:
+            return player.highQuality() ? QStringLiteral("HIGH") : QStringLiteral("LOW");
         default:
             if (auto n = clipPropertyNumber(player, clip, index)) {
                 return numberText(*n);
@@ -103,31 +144,38 @@ bool setClipProperty(Player& player, DisplayObject& clip, int index, const QStri
     swf::Matrix& m = clip.matrix;
     switch (index) {
         case 0:
-            if (ok) m.tx = int32_t(std::lround(n * 20));
+            if (ok)
+                m.tx = twips(n);
             return ok;
         case 1:
-            if (ok) m.ty = int32_t(std::lround(n * 20));
+            if (ok)
+                m.ty = twips(n);
             return ok;
         case 2:
-            if (ok) setScaleRotation(m, n, yscale(m), rotation(m));
+            if (ok)
+                setScaleRotation(m, n, yscale(m), rotation(m));
             return ok;
         case 3:
-            if (ok) setScaleRotation(m, xscale(m), n, rotation(m));
+            if (ok)
+                setScaleRotation(m, xscale(m), n, rotation(m));
             return ok;
         case 6:
-            if (ok) clip.colorTransform.aMult = int16_t(std::clamp(n * 2.56, -32768.0, 32767.0));
+            if (ok)
+                clip.colorTransform.aMult = int16_t(std::clamp(n * 2.56, -32768.0, 32767.0));
             return ok;
         case 7:
             clip.visible = ok ? n != 0 : value.compare(u"true", Qt::CaseInsensitive) == 0;
             return true;
         case 10:
-            if (ok) setScaleRotation(m, xscale(m), yscale(m), n);
+            if (ok)
+                setScaleRotation(m, xscale(m), yscale(m), n);
             return ok;
         case 13:
             clip.name = value;
             return true;
         case 16:
-            if (ok) player.setHighQuality(n != 0);
+            if (ok)
+                player.setHighQuality(n != 0);
             return ok;
         case 19:
             player.setHighQuality(value.compare(u"LOW", Qt::CaseInsensitive) != 0);

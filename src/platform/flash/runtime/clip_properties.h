@@ -14,8 +14,7 @@ std::optional<double> clipPropertyNumber(const Player& player, const DisplayObje
                                          int index);
 // As text, the way the movie would print it ("12", "0.5", "_level0.a" style paths in slash
 // form for _target, "HIGH" for _quality).
-std::optional<QString> clipPropertyText(const Player& player, const DisplayObject& clip,
-                                        int index);
+std::optional<QString> clipPropertyText(const Player& player, const DisplayObject& clip, int index);
 // Returns false for read-only or unknown properties.
 bool setClipProperty(Player& player, DisplayObject& clip, int index, const QString& value);
 

@@ -11,11 +11,16 @@ ObjectKind kindOf(const swf::Character& c) {
     if (std::holds_alternative<swf::Shape>(c) || std::holds_alternative<swf::MorphShape>(c)) {
         return ObjectKind::Shape;
     }
-    if (std::holds_alternative<swf::Sprite>(c)) return ObjectKind::Clip;
-    if (std::holds_alternative<swf::Button>(c)) return ObjectKind::Button;
-    if (std::holds_alternative<swf::Text>(c)) return ObjectKind::Text;
-    if (std::holds_alternative<swf::EditText>(c)) return ObjectKind::EditText;
-    if (std::holds_alternative<swf::JpegBitmap>(c) || std::holds_alternative<swf::LosslessBitmap>(c)) {
+    if (std::holds_alternative<swf::Sprite>(c))
+        return ObjectKind::Clip;
+    if (std::holds_alternative<swf::Button>(c))
+        return ObjectKind::Button;
+    if (std::holds_alternative<swf::Text>(c))
+        return ObjectKind::Text;
+    if (std::holds_alternative<swf::EditText>(c))
+        return ObjectKind::EditText;
+    if (std::holds_alternative<swf::JpegBitmap>(c) ||
+        std::holds_alternative<swf::LosslessBitmap>(c)) {
         return ObjectKind::Bitmap;
     }
     return ObjectKind::Other;
@@ -29,6 +34,16 @@ std::shared_ptr<DisplayObject> Player::instantiate(DisplayObject& parent, uint16
     const swf::Character* c = movie && movie->movie ? movie->movie->find(characterId) : nullptr;
     if (!c) {
         return nullptr;
+    }
+    // A sprite never holds itself, and nesting stops somewhere: a hostile movie whose sprites
+    // place each other would otherwise recurse without end.
+    constexpr int kMaxNesting = 64;
+    int nesting = 0;
+    for (const DisplayObject* a = &parent; a; a = a->parent, ++nesting) {
+        if ((a->characterId == characterId && a->movie == movie && a->parent) ||
+            nesting >= kMaxNesting) {
+            return nullptr;
+        }
     }
     auto object = std::make_shared<DisplayObject>();
     object->kind = kindOf(*c);
@@ -77,6 +92,9 @@ void Player::applyPlace(DisplayObject& object, const swf::PlaceObject& place) {
     }
     if (place.visible) {
         object.visible = *place.visible;
+    }
+    if (place.blendMode) {
+        object.blendMode = *place.blendMode;
     }
     if (!place.clipActions.empty()) {
         object.clipActions = &place.clipActions;

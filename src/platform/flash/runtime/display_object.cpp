@@ -7,6 +7,14 @@
 
 namespace pencora::runtime {
 
+DisplayObject::~DisplayObject() {
+    for (auto& [d, child] : children) {
+        if (child->parent == this) {
+            child->parent = nullptr;
+        }
+    }
+}
+
 DisplayObject* DisplayObject::childAt(int d) const {
     auto it = children.find(d);
     return it == children.end() ? nullptr : it->second.get();
@@ -15,8 +23,7 @@ DisplayObject* DisplayObject::childAt(int d) const {
 DisplayObject* DisplayObject::childNamed(const QString& n, bool caseSensitive) const {
     // The lowest depth wins when two children share a name.
     for (const auto& [d, child] : children) {
-        if (child->name.compare(n, caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive) ==
-            0) {
+        if (child->name.compare(n, caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive) == 0) {
             return child.get();
         }
     }
@@ -49,9 +56,9 @@ ColorTransformF ColorTransformF::from(const swf::ColorTransform& c) {
 }
 
 ColorTransformF ColorTransformF::after(const ColorTransformF& in) const {
-    return {rMult * in.rMult,         gMult * in.gMult,         bMult * in.bMult,
-            aMult * in.aMult,         rMult * in.rAdd + rAdd,   gMult * in.gAdd + gAdd,
-            bMult * in.bAdd + bAdd,   aMult * in.aAdd + aAdd};
+    return {rMult * in.rMult,       gMult * in.gMult,       bMult * in.bMult,
+            aMult * in.aMult,       rMult * in.rAdd + rAdd, gMult * in.gAdd + gAdd,
+            bMult * in.bAdd + bAdd, aMult * in.aAdd + aAdd};
 }
 
 swf::ColorTransform ColorTransformF::toFixed() const {
@@ -60,7 +67,9 @@ swf::ColorTransform ColorTransformF::toFixed() const {
     return {m(rMult), m(gMult), m(bMult), m(aMult), a(rAdd), a(gAdd), a(bAdd), a(aAdd)};
 }
 
-bool ColorTransformF::isIdentity() const { return *this == ColorTransformF{}; }
+bool ColorTransformF::isIdentity() const {
+    return *this == ColorTransformF{};
+}
 
 swf::Rgba ColorTransformF::apply(swf::Rgba c) const {
     auto ch = [](double v) { return uint8_t(std::lround(std::clamp(v, 0.0, 255.0))); };

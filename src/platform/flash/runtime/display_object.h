@@ -29,11 +29,17 @@ enum class ButtonState { Up, Over, Down };
 
 // What a script machine hangs on a display object (its script object); dropped with it.
 class ScriptAttachment {
-public:
+  public:
     virtual ~ScriptAttachment() = default;
 };
 
 struct DisplayObject {
+    DisplayObject() = default;
+    DisplayObject(const DisplayObject&) = delete;
+    DisplayObject& operator=(const DisplayObject&) = delete;
+    // Children that outlive their parent (a clip whose script is running) lose it.
+    ~DisplayObject();
+
     ObjectKind kind = ObjectKind::Other;
     uint16_t characterId = 0;
     int depth = 0;
@@ -42,6 +48,7 @@ struct DisplayObject {
     uint16_t ratio = 0;
     QString name;
     uint16_t clipDepth = 0;  // > 0: a mask for the depths above it up to this one
+    swf::BlendMode blendMode = swf::BlendMode::Normal;
     bool visible = true;
     // Placed by a timeline tag (rebuilt by gotos), not by a script.
     bool fromTimeline = true;

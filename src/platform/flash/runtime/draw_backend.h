@@ -13,7 +13,7 @@ class QPainter;
 namespace pencora::runtime {
 
 class DrawBackend {
-public:
+  public:
     virtual ~DrawBackend() = default;
     // `stageToDevice` maps stage pixels to the device.
     virtual void execute(const std::vector<DrawCommand>& commands,
@@ -21,17 +21,17 @@ public:
 };
 
 class PainterBackend : public DrawBackend {
-public:
+  public:
     explicit PainterBackend(QPainter& painter) : painter_(painter) {}
     void execute(const std::vector<DrawCommand>& commands,
                  const QTransform& stageToDevice) override;
 
-private:
+  private:
     QPainter& painter_;
 };
 
 class CountingBackend : public DrawBackend {
-public:
+  public:
     void execute(const std::vector<DrawCommand>& commands, const QTransform&) override;
     int draws = 0;
     int clips = 0;

@@ -1,5 +1,6 @@
 #include "platform/flash/runtime/draw_list.h"
 
+#include <algorithm>
 #include <map>
 
 #include "platform/flash/runtime/player.h"
@@ -31,6 +32,7 @@ DrawCommand popClip() {
 
 struct Walker {
     std::vector<DrawCommand>& out;
+    int layerGroups = 0;  // layer-mode ancestors of what is being walked
 
     void walk(const DisplayObject& container, const QTransform& toStage,
               const ColorTransformF& color) {
@@ -55,7 +57,27 @@ struct Walker {
                 continue;
             }
             const QTransform t = toTransform(o.matrix) * toStage;
-            const ColorTransformF cx = color.after(ColorTransformF::from(o.colorTransform));
+            ColorTransformF own = ColorTransformF::from(o.colorTransform);
+            swf::BlendMode blend = o.blendMode;
+            // Alpha and erase cut into the group of a layer-mode ancestor; without one there is
+            // nothing to cut and they draw as normal.
+            if ((blend == swf::BlendMode::Alpha || blend == swf::BlendMode::Erase) &&
+                layerGroups == 0) {
+                blend = swf::BlendMode::Normal;
+            }
+            const bool layered = blend != swf::BlendMode::Normal && uint8_t(blend) != 0;
+            const bool group = blend == swf::BlendMode::Layer;
+            if (layered) {
+                // The layer takes the object's alpha as a whole, not each part of it.
+                DrawCommand c;
+                c.op = DrawCommand::Op::BeginLayer;
+                c.blend = blend;
+                c.opacity = std::clamp(own.aMult, 0.0, 1.0);
+                c.serial = o.serial;
+                own.aMult = 1;
+                out.push_back(std::move(c));
+            }
+            const ColorTransformF cx = color.after(own);
             if (o.drawing) {
                 DrawCommand c;
                 c.drawing = o.drawing;
@@ -66,7 +88,14 @@ struct Walker {
                 out.push_back(std::move(c));
             }
             if (!o.children.empty()) {
+                layerGroups += group ? 1 : 0;
                 walk(o, t, cx);
+                layerGroups -= group ? 1 : 0;
+            }
+            if (layered) {
+                DrawCommand c;
+                c.op = DrawCommand::Op::EndLayer;
+                out.push_back(std::move(c));
             }
         }
         while (!maskEnds.empty()) {
@@ -112,6 +141,9 @@ std::optional<QRectF> changedArea(const std::vector<DrawCommand>& before,
         for (const auto& c : l) {
             if (c.op != DrawCommand::Op::Draw) {
                 seq.emplace_back(c.op, c.serial);
+            }
+            if (c.op == DrawCommand::Op::BeginLayer) {
+                seq.emplace_back(c.op, uint64_t(c.blend) << 32 | uint64_t(c.opacity * 65535));
             }
             if (c.op == DrawCommand::Op::PushClip) {
                 pushes.push_back(&c);

@@ -13,19 +13,22 @@
 #include <vector>
 
 #include "platform/flash/runtime/character_drawing.h"
+#include "platform/flash/swf/control_tags.h"
 
 namespace pencora::runtime {
 
 class Player;
 
 struct DrawCommand {
-    enum class Op { Draw, PushClip, PopClip };
+    enum class Op { Draw, PushClip, PopClip, BeginLayer, EndLayer };
     Op op = Op::Draw;
     std::shared_ptr<const CharacterDrawing> drawing;  // Draw
-    QTransform transform;  // Draw: character twips to stage pixels
+    QTransform transform;                             // Draw: character twips to stage pixels
     ColorTransformF color;
     uint16_t ratio = 0;
-    QPainterPath clip;  // PushClip: the mask's area in stage pixels
+    QPainterPath clip;                              // PushClip: the mask's area in stage pixels
+    swf::BlendMode blend = swf::BlendMode::Normal;  // BeginLayer
+    double opacity = 1;                             // BeginLayer: the layer's own alpha
     uint64_t serial = 0;
 };
 

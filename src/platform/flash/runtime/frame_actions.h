@@ -8,7 +8,7 @@
 namespace pencora::runtime {
 
 class FrameActions : public ActionRunner {
-public:
+  public:
     void run(Player& player, DisplayObject& clip,
              const std::shared_ptr<const swf::ActionBlock>& block) override;
 };

@@ -1,38 +1,170 @@
+#include <QImage>
 #include <QPainter>
+
+#include <memory>
 
 #include "platform/flash/runtime/draw_backend.h"
 
 namespace pencora::runtime {
 
+namespace {
+
+std::optional<QPainter::CompositionMode> qtMode(swf::BlendMode b) {
+    switch (b) {
+        case swf::BlendMode::Multiply:
+            return QPainter::CompositionMode_Multiply;
+        case swf::BlendMode::Screen:
+            return QPainter::CompositionMode_Screen;
+        case swf::BlendMode::Lighten:
+            return QPainter::CompositionMode_Lighten;
+        case swf::BlendMode::Darken:
+            return QPainter::CompositionMode_Darken;
+        case swf::BlendMode::Difference:
+            return QPainter::CompositionMode_Difference;
+        case swf::BlendMode::Add:
+            return QPainter::CompositionMode_Plus;
+        case swf::BlendMode::Overlay:
+            return QPainter::CompositionMode_Overlay;
+        case swf::BlendMode::HardLight:
+            return QPainter::CompositionMode_HardLight;
+        case swf::BlendMode::Alpha:
+            return QPainter::CompositionMode_DestinationIn;
+        case swf::BlendMode::Erase:
+            return QPainter::CompositionMode_DestinationOut;
+        case swf::BlendMode::Subtract:
+        case swf::BlendMode::Invert:
+            return std::nullopt;
+        default:
+            return QPainter::CompositionMode_SourceOver;
+    }
+}
+
+// The two modes Qt lacks, pixel by pixel on premultiplied pixels: subtract takes the layer's
+// colour from what is below, invert turns what is below to its negative where the layer is.
+void blendByHand(QImage& below, const QImage& layer, swf::BlendMode mode, double opacity) {
+    const int w = std::min(below.width(), layer.width());
+    const int h = std::min(below.height(), layer.height());
+    for (int y = 0; y < h; ++y) {
+        auto* d = reinterpret_cast<QRgb*>(below.scanLine(y));
+        const auto* s = reinterpret_cast<const QRgb*>(layer.constScanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const int sa = int(qAlpha(s[x]) * opacity);
+            if (sa == 0) {
+                continue;
+            }
+            const QRgb p = d[x];
+            auto mix = [&](int below, int result) { return below + (result - below) * sa / 255; };
+            if (mode == swf::BlendMode::Subtract) {
+                auto sub = [&](int b, int c) { return mix(b, std::max(0, b - int(c * opacity))); };
+                d[x] = qRgba(sub(qRed(p), qRed(s[x])), sub(qGreen(p), qGreen(s[x])),
+                             sub(qBlue(p), qBlue(s[x])), qAlpha(p));
+            } else {
+                const int a = qAlpha(p);
+                d[x] = qRgba(mix(qRed(p), a - qRed(p)), mix(qGreen(p), a - qGreen(p)),
+                             mix(qBlue(p), a - qBlue(p)), a);
+            }
+        }
+    }
+}
+
+// A group drawn apart and then put onto what is below: a blended object (the whole device)
+// or the objects under a mask (the mask's bounds, cut by the mask's own fill, so a mask's edge
+// is rasterised exactly as a fill's edge would be).
+struct Layer {
+    std::unique_ptr<QImage> image;
+    std::unique_ptr<QPainter> painter;
+    QPoint origin;  // device position of the image's top-left pixel
+    swf::BlendMode blend = swf::BlendMode::Normal;
+    double opacity = 1;
+    std::optional<QPainterPath> mask;  // device coordinates
+};
+
+}  // namespace
+
 void PainterBackend::execute(const std::vector<DrawCommand>& commands,
                              const QTransform& stageToDevice) {
-    int pushed = 0;
+    QPaintDevice* device = painter_.device();
+    const QRect deviceRect(0, 0, device ? device->width() : 0, device ? device->height() : 0);
+    std::vector<Layer> layers;
+    layers.emplace_back();
+    auto painter = [&]() -> QPainter& {
+        return layers.back().painter ? *layers.back().painter : painter_;
+    };
+    auto beginLayer = [&](QRect area) {
+        Layer l;
+        area = area.intersected(deviceRect);
+        if (area.isEmpty()) {
+            area = QRect(0, 0, 1, 1);
+        }
+        l.origin = area.topLeft();
+        l.image = std::make_unique<QImage>(area.size(), QImage::Format_ARGB32_Premultiplied);
+        l.image->fill(Qt::transparent);
+        l.painter = std::make_unique<QPainter>(l.image.get());
+        l.painter->setRenderHints(painter_.renderHints());
+        l.painter->translate(-l.origin);
+        layers.push_back(std::move(l));
+        return &layers.back();
+    };
+    auto endLayer = [&]() {
+        Layer top = std::move(layers.back());
+        layers.pop_back();
+        if (top.mask) {
+            QImage cut(top.image->size(), QImage::Format_ARGB32_Premultiplied);
+            cut.fill(Qt::transparent);
+            QPainter mp(&cut);
+            mp.setRenderHints(painter_.renderHints());
+            mp.translate(-top.origin);
+            mp.fillPath(*top.mask, Qt::white);
+            mp.end();
+            top.painter->resetTransform();
+            top.painter->setCompositionMode(QPainter::CompositionMode_DestinationIn);
+            top.painter->drawImage(0, 0, cut);
+        }
+        top.painter->end();
+        QPainter& below = painter();
+        const auto mode = qtMode(top.blend);
+        auto* belowImage = dynamic_cast<QImage*>(below.device());
+        if (!mode && belowImage && layers.size() == 1 && top.origin.isNull()) {
+            blendByHand(*belowImage, *top.image, top.blend, top.opacity);
+            return;
+        }
+        below.save();
+        below.setCompositionMode(mode.value_or(QPainter::CompositionMode_SourceOver));
+        below.setOpacity(top.opacity);
+        below.drawImage(top.origin, *top.image);
+        below.restore();
+    };
     for (const DrawCommand& c : commands) {
         switch (c.op) {
             case DrawCommand::Op::Draw:
                 if (c.drawing) {
-                    painter_.save();
-                    c.drawing->draw(painter_, c.transform * stageToDevice, c.color, c.ratio);
-                    painter_.restore();
+                    QPainter& p = painter();
+                    p.save();
+                    c.drawing->draw(p, c.transform * stageToDevice, c.color, c.ratio);
+                    p.restore();
                 }
                 break;
-            case DrawCommand::Op::PushClip:
-                painter_.save();
-                painter_.setTransform(QTransform());
-                painter_.setClipPath(stageToDevice.map(c.clip), Qt::IntersectClip);
-                ++pushed;
+            case DrawCommand::Op::PushClip: {
+                QPainterPath mask = stageToDevice.map(c.clip);
+                Layer* l = beginLayer(mask.boundingRect().toAlignedRect().adjusted(-1, -1, 1, 1));
+                l->mask = std::move(mask);
                 break;
+            }
             case DrawCommand::Op::PopClip:
-                if (pushed > 0) {
-                    painter_.restore();
-                    --pushed;
-                }
+            case DrawCommand::Op::EndLayer:
+                if (layers.size() > 1)
+                    endLayer();
                 break;
+            case DrawCommand::Op::BeginLayer: {
+                Layer* l = beginLayer(deviceRect);
+                l->blend = c.blend;
+                l->opacity = c.opacity;
+                break;
+            }
         }
     }
-    while (pushed-- > 0) {
-        painter_.restore();
-    }
+    while (layers.size() > 1)
+        endLayer();
 }
 
 void CountingBackend::execute(const std::vector<DrawCommand>& commands, const QTransform&) {

@@ -29,7 +29,7 @@ class Player;
 
 // What the runtime tells its owner.
 class PlayerEvents {
-public:
+  public:
     virtual ~PlayerEvents() = default;
     virtual void fsCommand(const QString& command, const QString& args) {
         (void)command;
@@ -52,7 +52,7 @@ public:
 // Runs action bytecode for a clip. The default runs the timeline actions that need no stack
 // (frame_actions.h); the script machine replaces it.
 class ActionRunner {
-public:
+  public:
     virtual ~ActionRunner() = default;
     virtual void run(Player& player, DisplayObject& clip,
                      const std::shared_ptr<const swf::ActionBlock>& block) = 0;
@@ -69,10 +69,22 @@ public:
     }
     // After each tick's actions (timers, garbage).
     virtual void afterTick(Player& player) { (void)player; }
+    // Whether scripts gave the clip mouse handlers (onPress, onRelease ...), which make it
+    // take the mouse like a button.
+    virtual bool handlesMouse(DisplayObject& clip) {
+        (void)clip;
+        return false;
+    }
+    // A mouse event for such a clip, or for a button, by handler name ("onRelease").
+    virtual void mouseEvent(Player& player, DisplayObject& target, const QString& handler) {
+        (void)player;
+        (void)target;
+        (void)handler;
+    }
 };
 
 class Player {
-public:
+  public:
     explicit Player(std::unique_ptr<DrawingFactory> drawings = makeDefaultDrawingFactory());
     ~Player();
     Player(const Player&) = delete;
@@ -142,7 +154,7 @@ public:
     // Counted per placed object; the draw list's frame-to-frame diff uses it.
     uint64_t nextSerial() { return ++serial_; }
 
-private:
+  private:
     struct Layer {
         std::unique_ptr<MovieContext> context;
         std::shared_ptr<DisplayObject> root;
@@ -161,11 +173,11 @@ private:
     void enterFrame(DisplayObject& clip, int frame, bool runActions);
     void queueFrameActions(DisplayObject& clip, int frame);
     void rebuildTo(DisplayObject& clip, int frame);
-public:
+
+  public:
     std::shared_ptr<const swf::ActionBlock> decoded(MovieContext& movie, const swf::Bytes& bytes);
 
-private:
-
+  private:
     void setButtonState(DisplayObject& button, ButtonState state);
     void buttonTransition(DisplayObject& button, uint16_t condition);
     void buildButtonChildren(DisplayObject& button);
@@ -175,6 +187,9 @@ private:
     PlayerEvents* events_ = nullptr;
     PlayerEvents noEvents_;
     std::map<int, Layer> layers_;
+    // Layers unloaded since the last tick began: a script of theirs may still be running (a
+    // movie unloading its own layer), so they are freed only when the next tick starts.
+    std::vector<Layer> retired_;
     std::vector<QueuedBlock> queue_;
     uint64_t serial_ = 0;
     bool loop_ = true;
@@ -182,8 +197,8 @@ private:
 
     QPointF mouse_{-1e9, -1e9};
     bool mousePressed_ = false;
-    std::weak_ptr<DisplayObject> hovered_;   // button under the mouse
-    std::weak_ptr<DisplayObject> pressed_;   // button the mouse went down on
+    std::weak_ptr<DisplayObject> hovered_;  // button under the mouse
+    std::weak_ptr<DisplayObject> pressed_;  // button the mouse went down on
     bool pressedInside_ = false;
 
     friend class FrameActions;

@@ -13,7 +13,9 @@ namespace {
 
 namespace render = swf::render;
 
-double unitRatio(uint16_t ratio) { return ratio / 65535.0; }
+double unitRatio(uint16_t ratio) {
+    return ratio / 65535.0;
+}
 
 QPainterPath filledArea(const render::ShapePaths& paths) {
     QPainterPath area;
@@ -37,7 +39,7 @@ double widestLine(const render::ShapePaths& paths) {
 }
 
 class LibraryDrawing : public CharacterDrawing {
-public:
+  public:
     LibraryDrawing(std::shared_ptr<render::Library> library,
                    std::shared_ptr<const render::Drawable> drawable)
         : library_(std::move(library)), d_(std::move(drawable)) {
@@ -81,7 +83,7 @@ public:
         return bounds_;
     }
 
-private:
+  private:
     std::shared_ptr<render::Library> library_;  // keeps the movie and its images
     std::shared_ptr<const render::Drawable> d_;
     QPainterPath outline_;
@@ -89,7 +91,7 @@ private:
 };
 
 class LibraryDrawingFactory : public DrawingFactory {
-public:
+  public:
     std::shared_ptr<const CharacterDrawing> prepare(const std::shared_ptr<const swf::Movie>& movie,
                                                     uint16_t id) override {
         std::erase_if(libraries_, [](const auto& e) { return e.second.expired(); });
@@ -105,7 +107,7 @@ public:
         return std::make_shared<LibraryDrawing>(library, std::move(drawable));
     }
 
-private:
+  private:
     // A library lives as long as a drawing made from it; it keeps its movie alive, so the
     // movie's address cannot be reused while the entry is live.
     std::map<const swf::Movie*, std::weak_ptr<render::Library>> libraries_;

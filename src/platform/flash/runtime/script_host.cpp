@@ -14,10 +14,11 @@ namespace {
 
 // The 22 properties by name, in index order.
 constexpr std::array<const char*, 22> kPropertyNames = {
-    "_x",         "_y",         "_xscale",     "_yscale",      "_currentframe", "_totalframes",
-    "_alpha",     "_visible",   "_width",      "_height",      "_rotation",     "_target",
-    "_framesloaded", "_name",   "_droptarget", "_url",         "_highquality",  "_focusrect",
-    "_soundbuftime", "_quality", "_xmouse",    "_ymouse"};
+    "_x",           "_y",           "_xscale",       "_yscale",       "_currentframe",
+    "_totalframes", "_alpha",       "_visible",      "_width",        "_height",
+    "_rotation",    "_target",      "_framesloaded", "_name",         "_droptarget",
+    "_url",         "_highquality", "_focusrect",    "_soundbuftime", "_quality",
+    "_xmouse",      "_ymouse"};
 
 int propertyIndex(const QString& name) {
     if (!name.startsWith(u'_')) {
@@ -37,9 +38,12 @@ bool isTextProperty(int index) {
 
 // A display object as scripts see it.
 class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
-public:
-    DisplayBinding(ScriptHost& host, DisplayObject& object) : host_(host), object_(object) {}
+  public:
+    DisplayBinding(ScriptHost& host, DisplayObject& object) : host_(host), object_(object) {
+        host_.bindings().insert(this);
+    }
     ~DisplayBinding() override {
+        host_.bindings().erase(this);
         if (script) {
             script->detach();
         }
@@ -106,12 +110,14 @@ public:
     avm1::ClipObject* script = nullptr;
     DisplayObject& object() { return object_; }
 
-private:
+  private:
     ScriptHost& host_;
     DisplayObject& object_;
 };
 
-ScriptHost& hostOf(avm1::Machine& m) { return static_cast<ScriptHost&>(m.host()); }
+ScriptHost& hostOf(avm1::Machine& m) {
+    return static_cast<ScriptHost&>(m.host());
+}
 
 DisplayObject* thisClip(avm1::Machine& m, const Value& self) {
     return hostOf(m).displayOf(self.object());
@@ -119,13 +125,18 @@ DisplayObject* thisClip(avm1::Machine& m, const Value& self) {
 
 // gotoAndPlay(frame) and its kin: a number counts from 1, a string is a label (or a number
 // written as text).
+// A 1-based frame number as a 0-based frame, kept in range whatever the movie passes.
+int frameIndex(double oneBased) {
+    return int(std::clamp(std::trunc(oneBased), 0.0, double(1 << 20))) - 1;
+}
+
 void gotoArgument(avm1::Machine& m, DisplayObject& clip, const Value& where, bool play) {
     Player& player = hostOf(m).player();
     if (where.isString()) {
         bool numeric = false;
-        const int n = where.string().toInt(&numeric);
+        const double n = where.string().toDouble(&numeric);
         if (numeric) {
-            player.gotoFrame(clip, n - 1, play);
+            player.gotoFrame(clip, frameIndex(n), play);
         } else {
             player.gotoLabel(clip, where.string(), play);
         }
@@ -133,32 +144,38 @@ void gotoArgument(avm1::Machine& m, DisplayObject& clip, const Value& where, boo
     }
     const double n = m.toNumber(where);
     if (std::isfinite(n)) {
-        player.gotoFrame(clip, int(n) - 1, play);
+        player.gotoFrame(clip, frameIndex(n), play);
     }
 }
 
 Value mcPlay(avm1::Machine& m, const Value& self, std::vector<Value>&) {
-    if (DisplayObject* c = thisClip(m, self)) c->playing = true;
+    if (DisplayObject* c = thisClip(m, self))
+        c->playing = true;
     return {};
 }
 Value mcStop(avm1::Machine& m, const Value& self, std::vector<Value>&) {
-    if (DisplayObject* c = thisClip(m, self)) c->playing = false;
+    if (DisplayObject* c = thisClip(m, self))
+        c->playing = false;
     return {};
 }
 Value mcNextFrame(avm1::Machine& m, const Value& self, std::vector<Value>&) {
-    if (DisplayObject* c = thisClip(m, self)) hostOf(m).player().nextFrame(*c);
+    if (DisplayObject* c = thisClip(m, self))
+        hostOf(m).player().nextFrame(*c);
     return {};
 }
 Value mcPrevFrame(avm1::Machine& m, const Value& self, std::vector<Value>&) {
-    if (DisplayObject* c = thisClip(m, self)) hostOf(m).player().prevFrame(*c);
+    if (DisplayObject* c = thisClip(m, self))
+        hostOf(m).player().prevFrame(*c);
     return {};
 }
 Value mcGotoAndPlay(avm1::Machine& m, const Value& self, std::vector<Value>& args) {
-    if (DisplayObject* c = thisClip(m, self); c && !args.empty()) gotoArgument(m, *c, args[0], true);
+    if (DisplayObject* c = thisClip(m, self); c && !args.empty())
+        gotoArgument(m, *c, args[0], true);
     return {};
 }
 Value mcGotoAndStop(avm1::Machine& m, const Value& self, std::vector<Value>& args) {
-    if (DisplayObject* c = thisClip(m, self); c && !args.empty()) gotoArgument(m, *c, args[0], false);
+    if (DisplayObject* c = thisClip(m, self); c && !args.empty())
+        gotoArgument(m, *c, args[0], false);
     return {};
 }
 Value mcGetDepth(avm1::Machine& m, const Value& self, std::vector<Value>&) {
@@ -167,22 +184,17 @@ Value mcGetDepth(avm1::Machine& m, const Value& self, std::vector<Value>&) {
 }
 Value mcGetBytes(avm1::Machine& m, const Value& self, std::vector<Value>&) {
     DisplayObject* c = thisClip(m, self);
-    if (!c || !c->movie || !c->movie->movie) return {};
+    if (!c || !c->movie || !c->movie->movie)
+        return {};
     return Value(double(c->movie->movie->header.fileLength));
 }
 Value mcRemove(avm1::Machine& m, const Value& self, std::vector<Value>&) {
-    if (DisplayObject* c = thisClip(m, self)) hostOf(m).removeSprite(hostOf(m).scriptObject(*c));
+    if (DisplayObject* c = thisClip(m, self))
+        hostOf(m).removeSprite(hostOf(m).scriptObject(*c));
     return {};
 }
-Value mcConstruct(avm1::Machine&, const Value&, std::vector<Value>&) { return {}; }
-
-void collectRoots(DisplayObject& o, std::vector<avm1::Object*>& roots) {
-    if (auto* b = dynamic_cast<DisplayBinding*>(o.script.get()); b && b->script) {
-        roots.push_back(b->script);
-    }
-    for (auto& [d, c] : o.children) {
-        collectRoots(*c, roots);
-    }
+Value mcConstruct(avm1::Machine&, const Value&, std::vector<Value>&) {
+    return {};
 }
 
 }  // namespace
@@ -228,7 +240,8 @@ DisplayObject* ScriptHost::displayOf(avm1::Object* object) const {
     if (!object || object->kind() != avm1::ObjectKind::Clip) {
         return nullptr;
     }
-    auto* binding = dynamic_cast<DisplayBinding*>(static_cast<avm1::ClipObject*>(object)->binding());
+    auto* binding =
+        dynamic_cast<DisplayBinding*>(static_cast<avm1::ClipObject*>(object)->binding());
     return binding ? &binding->object() : nullptr;
 }
 
@@ -265,17 +278,50 @@ void ScriptHost::enterFrameEvent(Player&, DisplayObject& clip) {
     }
 }
 
-void ScriptHost::placed(Player&, DisplayObject& clip) { runClipEvent(clip, swf::clip_event::Load); }
+void ScriptHost::placed(Player&, DisplayObject& clip) {
+    runClipEvent(clip, swf::clip_event::Load);
+}
 
-void ScriptHost::afterTick(Player& player) {
+void ScriptHost::afterTick(Player&) {
+    // Every display object alive keeps its script object, on a list or not (a removed clip
+    // still running its last script, one a button holds for its next state).
     std::vector<avm1::Object*> roots;
-    for (int layer : player.layers()) {
-        collectRoots(*player.root(layer), roots);
+    for (avm1::ClipBinding* b : bindings_) {
+        if (auto* d = static_cast<DisplayBinding*>(b); d->script) {
+            roots.push_back(d->script);
+        }
     }
     machine_->collectGarbage(roots);
 }
 
-void ScriptHost::trace(const QString& line) { player_.events().trace(line); }
+bool ScriptHost::handlesMouse(DisplayObject& clip) {
+    if (!clip.script) {
+        return false;  // no script has touched it, so none gave it handlers
+    }
+    static const char* const kHandlers[] = {"onPress",   "onRelease",        "onRollOver",
+                                            "onRollOut", "onReleaseOutside", "onDragOver",
+                                            "onDragOut"};
+    avm1::Object* object = scriptObject(clip);
+    for (const char* name : kHandlers) {
+        const Value v = machine_->get(object, QString::fromLatin1(name));
+        if (v.isObject() && v.object()->kind() == avm1::ObjectKind::Function) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void ScriptHost::mouseEvent(Player&, DisplayObject& target, const QString& handler) {
+    if (!target.script) {
+        return;
+    }
+    machine_->callMethod(scriptObject(target), handler, {},
+                         target.movie ? target.movie->version() : 8);
+}
+
+void ScriptHost::trace(const QString& line) {
+    player_.events().trace(line);
+}
 
 avm1::Object* ScriptHost::resolveTarget(avm1::Object* base, const QString& path) {
     DisplayObject* from = displayOf(base);
@@ -323,19 +369,24 @@ void ScriptHost::setClipProperty(avm1::Object* clip, avm1::ClipProperty p, const
 }
 
 void ScriptHost::play(avm1::Object* clip) {
-    if (DisplayObject* o = displayOf(clip)) o->playing = true;
+    if (DisplayObject* o = displayOf(clip))
+        o->playing = true;
 }
 void ScriptHost::stop(avm1::Object* clip) {
-    if (DisplayObject* o = displayOf(clip)) o->playing = false;
+    if (DisplayObject* o = displayOf(clip))
+        o->playing = false;
 }
 void ScriptHost::nextFrame(avm1::Object* clip) {
-    if (DisplayObject* o = displayOf(clip)) player_.nextFrame(*o);
+    if (DisplayObject* o = displayOf(clip))
+        player_.nextFrame(*o);
 }
 void ScriptHost::prevFrame(avm1::Object* clip) {
-    if (DisplayObject* o = displayOf(clip)) player_.prevFrame(*o);
+    if (DisplayObject* o = displayOf(clip))
+        player_.prevFrame(*o);
 }
 void ScriptHost::gotoFrame(avm1::Object* clip, int frame, bool andPlay) {
-    if (DisplayObject* o = displayOf(clip)) player_.gotoFrame(*o, frame, andPlay);
+    if (DisplayObject* o = displayOf(clip))
+        player_.gotoFrame(*o, frame, andPlay);
 }
 bool ScriptHost::gotoLabel(avm1::Object* clip, const QString& label, bool andPlay) {
     DisplayObject* o = displayOf(clip);
@@ -371,7 +422,9 @@ void ScriptHost::removeSprite(avm1::Object* clip) {
     }
 }
 
-void ScriptHost::toggleQuality() { player_.setHighQuality(!player_.highQuality()); }
+void ScriptHost::toggleQuality() {
+    player_.setHighQuality(!player_.highQuality());
+}
 
 void ScriptHost::getUrl(const avm1::UrlRequest& request) {
     dispatchGetUrl(player_, request.url, request.target);

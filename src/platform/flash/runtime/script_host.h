@@ -6,6 +6,7 @@
 #pragma once
 
 #include <memory>
+#include <set>
 
 #include "platform/flash/avm1/clip_object.h"
 #include "platform/flash/avm1/host.h"
@@ -15,7 +16,7 @@
 namespace pencora::runtime {
 
 class ScriptHost : public ActionRunner, public avm1::Host {
-public:
+  public:
     explicit ScriptHost(Player& player);
     ~ScriptHost() override;
 
@@ -32,6 +33,8 @@ public:
     void enterFrameEvent(Player& player, DisplayObject& clip) override;
     void placed(Player& player, DisplayObject& clip) override;
     void afterTick(Player& player) override;
+    bool handlesMouse(DisplayObject& clip) override;
+    void mouseEvent(Player& player, DisplayObject& target, const QString& handler) override;
 
     // avm1::Host
     double milliseconds() override { return clock_; }
@@ -55,13 +58,16 @@ public:
     void getUrl(const avm1::UrlRequest& request) override;
 
     Player& player() { return player_; }
+    // The bindings of every display object that has a script object.
+    std::set<avm1::ClipBinding*>& bindings() { return bindings_; }
 
-private:
+  private:
     void runClipEvent(DisplayObject& clip, uint32_t event);
     void installMovieClip();
 
     Player& player_;
     std::unique_ptr<avm1::Machine> machine_;
+    std::set<avm1::ClipBinding*> bindings_;
     double clock_ = 0;
 };
 

@@ -20,11 +20,15 @@ using flash::InputEvent;
 using flash::InputKind;
 using flash::MovieInfo;
 
-QString qs(std::u16string_view s) { return QString::fromUtf16(s.data(), qsizetype(s.size())); }
-std::u16string u16(const QString& s) { return s.toStdU16String(); }
+QString qs(std::u16string_view s) {
+    return QString::fromUtf16(s.data(), qsizetype(s.size()));
+}
+std::u16string u16(const QString& s) {
+    return s.toStdU16String();
+}
 
 class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
-public:
+  public:
     explicit SwfMovieEngine(std::unique_ptr<DrawingFactory> drawings)
         : player_(std::move(drawings)) {
         player_.setEvents(this);
@@ -137,10 +141,12 @@ public:
                 player_.mouseMove(p);
                 break;
             case InputKind::MouseDown:
-                if (e.button == flash::MouseButton::Left) player_.mouseDown(p);
+                if (e.button == flash::MouseButton::Left)
+                    player_.mouseDown(p);
                 break;
             case InputKind::MouseUp:
-                if (e.button == flash::MouseButton::Left) player_.mouseUp(p);
+                if (e.button == flash::MouseButton::Left)
+                    player_.mouseUp(p);
                 break;
             case InputKind::MouseLeave:
                 player_.mouseLeave();
@@ -223,15 +229,17 @@ public:
     std::optional<std::u16string> getProperty(std::u16string_view target,
                                               int index) const override {
         const DisplayObject* c = clip(target);
-        if (!c) return std::nullopt;
+        if (!c)
+            return std::nullopt;
         auto t = clipPropertyText(player_, *c, index);
         return t ? std::optional(u16(*t)) : std::nullopt;
     }
-    std::optional<double> getPropertyNumber(std::u16string_view target,
-                                            int index) const override {
+    std::optional<double> getPropertyNumber(std::u16string_view target, int index) const override {
         const DisplayObject* c = clip(target);
-        if (!c) return std::nullopt;
-        if (auto n = clipPropertyNumber(player_, *c, index)) return n;
+        if (!c)
+            return std::nullopt;
+        if (auto n = clipPropertyNumber(player_, *c, index))
+            return n;
         auto t = clipPropertyText(player_, *c, index);
         bool ok = false;
         const double n = t ? t->toDouble(&ok) : 0;
@@ -239,7 +247,8 @@ public:
     }
     bool setProperty(std::u16string_view target, int index, std::u16string_view value) override {
         bool done = false;
-        withClip(target, [&](DisplayObject& c) { done = setClipProperty(player_, c, index, qs(value)); });
+        withClip(target,
+                 [&](DisplayObject& c) { done = setClipProperty(player_, c, index, qs(value)); });
         return done;
     }
     bool setPropertyNumber(std::u16string_view target, int index, double value) override {
@@ -250,23 +259,26 @@ public:
         return std::nullopt;  // no script machine yet: nothing registers callbacks
     }
 
-private:
+  private:
     // PlayerEvents
     void fsCommand(const QString& command, const QString& args) override {
-        if (host_) host_->fsCommand(u16(command), u16(args));
+        if (host_)
+            host_->fsCommand(u16(command), u16(args));
     }
     void loadMovie(int layer, const QString& url) override {
         if (url.isEmpty()) {
             player_.unload(layer);
             return;
         }
-        if (!host_) return;
+        if (!host_)
+            return;
         const int id = ++lastFetch_;
         fetches_[id] = {layer, url};
         host_->requestFetch({id, u16(url), u"GET", {}});
     }
     void trace(const QString& line) override {
-        if (host_) host_->trace(u16(line));
+        if (host_)
+            host_->trace(u16(line));
     }
     void openUrl(const QString&, const QString&) override {}  // no browser here
 
@@ -295,9 +307,12 @@ private:
     std::pair<DisplayObject*, QString> variable(std::u16string_view path) const {
         const QString p = qs(path);
         qsizetype cut = p.lastIndexOf(u':');
-        if (cut < 0) cut = p.lastIndexOf(u'.');
-        if (cut < 0) cut = p.lastIndexOf(u'/');
-        if (cut < 0) return {player_.root(0), p};
+        if (cut < 0)
+            cut = p.lastIndexOf(u'.');
+        if (cut < 0)
+            cut = p.lastIndexOf(u'/');
+        if (cut < 0)
+            return {player_.root(0), p};
         return {clip(path.substr(0, size_t(cut))), p.mid(cut + 1)};
     }
 
@@ -308,8 +323,8 @@ private:
             if (everything) {
                 host_->invalidate(std::nullopt);
             } else if (auto area = changedArea(last_, now)) {
-                host_->invalidate(flash::StageRect{area->left(), area->top(), area->right(),
-                                                   area->bottom()});
+                host_->invalidate(
+                    flash::StageRect{area->left(), area->top(), area->right(), area->bottom()});
             }
         }
         last_ = std::move(now);

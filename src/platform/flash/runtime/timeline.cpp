@@ -52,6 +52,7 @@ void Player::unload(int layer) {
         return;
     }
     // Queued actions of the layer's clips lose their clips with it.
+    retired_.push_back(std::move(it->second));
     layers_.erase(it);
 }
 
@@ -69,6 +70,7 @@ std::vector<int> Player::layers() const {
 }
 
 void Player::runFrame() {
+    retired_.clear();
     std::vector<std::shared_ptr<DisplayObject>> roots;
     for (auto& [n, l] : layers_) {
         roots.push_back(l.root);
@@ -190,14 +192,22 @@ struct Folded {
 };
 
 void merge(swf::PlaceObject& into, const swf::PlaceObject& tag) {
-    if (tag.matrix) into.matrix = tag.matrix;
-    if (tag.colorTransform) into.colorTransform = tag.colorTransform;
-    if (tag.ratio) into.ratio = tag.ratio;
-    if (tag.name) into.name = tag.name;
-    if (tag.clipDepth) into.clipDepth = tag.clipDepth;
-    if (tag.visible) into.visible = tag.visible;
-    if (tag.blendMode) into.blendMode = tag.blendMode;
-    if (tag.filters) into.filters = tag.filters;
+    if (tag.matrix)
+        into.matrix = tag.matrix;
+    if (tag.colorTransform)
+        into.colorTransform = tag.colorTransform;
+    if (tag.ratio)
+        into.ratio = tag.ratio;
+    if (tag.name)
+        into.name = tag.name;
+    if (tag.clipDepth)
+        into.clipDepth = tag.clipDepth;
+    if (tag.visible)
+        into.visible = tag.visible;
+    if (tag.blendMode)
+        into.blendMode = tag.blendMode;
+    if (tag.filters)
+        into.filters = tag.filters;
 }
 
 swf::PlaceObject placementOf(const DisplayObject& o) {
@@ -208,6 +218,7 @@ swf::PlaceObject placementOf(const DisplayObject& o) {
     p.colorTransform = o.colorTransform;
     p.ratio = o.ratio;
     p.clipDepth = o.clipDepth;
+    p.blendMode = o.blendMode;
     return p;
 }
 
@@ -283,11 +294,13 @@ void Player::rebuildTo(DisplayObject& clip, int target) {
                 o.name = movieText(*folded.place.name, clip.movie->version());
             }
             o.clipDepth = folded.place.clipDepth.value_or(0);
+            o.blendMode = folded.place.blendMode.value_or(swf::BlendMode::Normal);
             continue;
         }
         swf::PlaceObject p = folded.place;
         p.move = false;
-        if (auto* placed = placeObject(clip, p, folded.origin ? &folded.origin->clipActions : nullptr)) {
+        if (auto* placed =
+                placeObject(clip, p, folded.origin ? &folded.origin->clipActions : nullptr)) {
             placed->fromTimeline = true;
         }
     }

@@ -108,6 +108,42 @@ TEST_F(ButtonTest, DraggingOutAndReleasingOutsideRaiseTheirOwnConditions) {
     EXPECT_THAT(commands(), ElementsAre());
 }
 
+// A clip given onRelease by a script takes the mouse like a button.
+TEST(ClipMouseHandlers, ClipWithOnReleaseIsClickable) {
+    test::EngineFixture f;
+    swfwrite::MovieBuilder b(6);
+    swfwrite::TimelineBuilder inner;
+    inner.place(b.define(square(100, 100, 200, 200, {255, 0, 0, 255})), 1).showFrame();
+    swf::PlaceObject clip;
+    clip.characterId = b.define(inner.sprite());
+    clip.depth = 1;
+    clip.name = "clip";
+    auto push = [](swf::Bytes& out, const std::string& s) {
+        const size_t n = s.size() + 2;
+        out.insert(out.end(), {0x96, uint8_t(n), uint8_t(n >> 8), 0});
+        test::appendText(out, s);
+    };
+    swf::Bytes body = Actions().say("clicked").bytes;  // getURL("FSCommand:clicked", "")
+    swf::Bytes script;
+    push(script, "clip");
+    script.push_back(0x1C);  // GetVariable
+    push(script, "onRelease");
+    script.insert(script.end(), {0x9B, 5, 0, 0, 0, 0, uint8_t(body.size()), 0});
+    script.insert(script.end(), body.begin(), body.end());
+    script.insert(script.end(), {0x4F, 0x07, 0x00});  // SetMember, Stop, End
+    b.tag(clip).doAction(script).showFrame();
+    ASSERT_TRUE(f.load(b));
+    flash::InputEvent e;
+    e.x = e.y = 150;
+    for (auto kind : {InputKind::MouseMove, InputKind::MouseDown, InputKind::MouseUp}) {
+        e.kind = kind;
+        f.engine->handleInput(e);
+    }
+    EXPECT_EQ(f.engine->cursor(), flash::CursorShape::Hand);
+    ASSERT_EQ(f.host.commands.size(), 1u);
+    EXPECT_EQ(f.host.commands[0].first, u"clicked");
+}
+
 // The click as the player delivers it: window messages to the control, which hosts this
 // engine through the contract.
 TEST(ButtonThroughControl, ClickRaisesFSCommandEvent150WithTheMoviesTexts) {
@@ -148,7 +184,8 @@ TEST(ButtonThroughControl, ClickRaisesFSCommandEvent150WithTheMoviesTexts) {
     windowless->OnWindowMessage(WM_LBUTTONUP, 0, MAKELPARAM(150, 150), &result);
     std::vector<const EventSink::Event*> commands;
     for (const auto& e : sink->events) {
-        if (e.id == 150) commands.push_back(&e);
+        if (e.id == 150)
+            commands.push_back(&e);
     }
     // The press says "press"; the release raises the command.
     ASSERT_EQ(commands.size(), 2u);

@@ -23,9 +23,7 @@ struct FakeHost : flash::MovieEngineHost {
     std::u16string flashCall(std::u16string_view) override { return {}; }
     void requestFetch(const flash::FetchRequest& r) override { fetches.push_back(r); }
     void trace(std::u16string_view) override {}
-    void invalidate(std::optional<flash::StageRect> area) override {
-        invalidated.push_back(area);
-    }
+    void invalidate(std::optional<flash::StageRect> area) override { invalidated.push_back(area); }
 };
 
 struct EngineFixture {
@@ -50,8 +48,8 @@ struct EngineFixture {
                   double scale = 1, bool background = true, QRgb under = 0) {
         QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
         image.fill(under);
-        flash::RenderTarget t{image.bits(), width, height, int(image.bytesPerLine()),
-                              0,            0,     width,  height};
+        flash::RenderTarget t{image.bits(), width, height, int(image.bytesPerLine()), 0, 0,
+                              width,        height};
         flash::RenderOptions o;
         o.matrix.a = o.matrix.d = scale;
         o.quality = quality;

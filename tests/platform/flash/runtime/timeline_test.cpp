@@ -121,6 +121,44 @@ TEST_F(TimelineTest, ForwardGotoSkipsTheActionsAndClipsOfFramesInBetween) {
     EXPECT_THAT(events.take(), ElementsAre("f2", "sprite"));
 }
 
+// Regression: a clip whose own script sent the root back, removing the clip's parent, kept
+// a pointer to the freed parent and the next relative target read it.
+TEST_F(TimelineTest, ScriptOutlivingItsRemovedParentFindsNoParent) {
+    swfwrite::MovieBuilder b;
+    swfwrite::TimelineBuilder inner;
+    inner.doAction(Actions().setTarget("/").gotoFrame(0).setTarget("..").stop().say("after").end())
+        .showFrame();
+    const uint16_t innerId = b.define(inner.sprite());
+    swfwrite::TimelineBuilder outer;
+    outer.place(innerId, 1).showFrame();
+    const uint16_t outerId = b.define(outer.sprite());
+    b.doAction(Actions().stop().end()).showFrame();
+    b.place(outerId, 1).showFrame();
+    load(b);
+    player.gotoFrame(root(), 1, false);
+    player.runQueuedActions();
+    EXPECT_THAT(events.take(), ElementsAre("after"));
+    EXPECT_EQ(root().childAt(1), nullptr);
+}
+
+// Regression: a sprite placing itself recursed until the stack overflowed.
+TEST_F(TimelineTest, SpriteThatPlacesItselfIsNotNested) {
+    swfwrite::MovieBuilder b;
+    swf::Sprite self;
+    self.id = 5;
+    swf::Frame frame;
+    swf::PlaceObject p;
+    p.characterId = 5;
+    p.depth = 1;
+    frame.tags.push_back(p);
+    self.timeline.frames.push_back(frame);
+    b.define(self);
+    b.place(5, 1).showFrame();
+    load(b);
+    ASSERT_NE(root().childAt(1), nullptr);
+    EXPECT_TRUE(root().childAt(1)->children.empty());
+}
+
 TEST_F(TimelineTest, LoopsToTheFirstFrameOrStopsWithoutLoop) {
     swfwrite::MovieBuilder b;
     b.doAction(Actions().say("one").end()).showFrame();
@@ -210,7 +248,8 @@ TEST_F(TimelineTest, MaskCoversTheDepthsUpToItsClipDepth) {
     load(b);
     auto list = buildDrawList(player);
     std::vector<DrawCommand::Op> ops;
-    for (const auto& c : list) ops.push_back(c.op);
+    for (const auto& c : list)
+        ops.push_back(c.op);
     using Op = DrawCommand::Op;
     EXPECT_THAT(ops, ElementsAre(Op::PushClip, Op::Draw, Op::Draw, Op::PopClip, Op::Draw));
     EXPECT_EQ(list[0].clip.boundingRect(), QRectF(0, 0, 10, 10));
