@@ -2,14 +2,17 @@
 //
 //   swfplay render MOVIE OUT.png [--frame N] [--size WxH] [--quality low|high]
 //   swfplay trace MOVIE [--frames N] [--input input.json]
-//   swfplay corpus DIR
+//   swfplay corpus DIR [--expect LIST]
 #include <QGuiApplication>
 #include <QString>
 
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <optional>
+#include <set>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -27,7 +30,7 @@ int usage() {
     std::cerr << "usage:\n"
                  "  swfplay render MOVIE OUT.png [--frame N] [--size WxH] [--quality low|high]\n"
                  "  swfplay trace MOVIE [--frames N] [--input input.json]\n"
-                 "  swfplay corpus DIR\n";
+                 "  swfplay corpus DIR [--expect LIST]\n";
     return 2;
 }
 
@@ -148,8 +151,34 @@ int trace(const std::vector<std::string>& args) {
     return 0;
 }
 
+// The names listed in a ratchet file: one test name a line; blank lines and lines starting
+// with '#' are skipped.
+std::set<std::string> readTestList(const std::filesystem::path& path) {
+    std::ifstream in(path);
+    if (!in) {
+        throw std::runtime_error("cannot read " + path.string());
+    }
+    std::set<std::string> names;
+    std::string line;
+    while (std::getline(in, line)) {
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) {
+            line.pop_back();
+        }
+        if (!line.empty() && line.front() != '#') {
+            names.insert(line);
+        }
+    }
+    return names;
+}
+
+// swfplay corpus DIR [--expect LIST]: with a list of tests that passed before, any of them
+// that no longer passes is named on a REGRESSION line and the exit status is 1. The list is
+// a ratchet: tests that newly pass are reported as NEW so they can be added to it.
 int corpus(const std::vector<std::string>& args) {
-    if (args.size() != 1) {
+    std::optional<std::set<std::string>> expected;
+    if (args.size() == 3 && args[1] == "--expect") {
+        expected = readTestList(args[2]);
+    } else if (args.size() != 1) {
         return usage();
     }
     const std::filesystem::path root = args[0];
@@ -158,6 +187,7 @@ int corpus(const std::vector<std::string>& args) {
         return 1;
     }
     int passed = 0, total = 0;
+    std::vector<std::string> regressions, newlyPassing;
     for (const auto& folder : swfplay::findCorpusTests(root)) {
         ++total;
         std::string error;
@@ -176,13 +206,34 @@ int corpus(const std::vector<std::string>& args) {
         if (verdict.pass) {
             ++passed;
             std::cout << "PASS " << name << "\n";
+            if (expected && !expected->contains(name)) {
+                newlyPassing.push_back(name);
+            }
         } else {
             std::cout << "FAIL " << name << ": " << verdict.reason << "\n";
+            if (expected && expected->contains(name)) {
+                regressions.push_back(name);
+            }
+        }
+        if (expected) {
+            expected->erase(name);
         }
         std::cout.flush();
     }
     std::cout << "conformance: " << passed << " of " << total << " pass\n";
-    return 0;
+    if (!expected) {
+        return 0;
+    }
+    for (const auto& name : *expected) {
+        regressions.push_back(name + " (missing from the corpus)");
+    }
+    for (const auto& name : newlyPassing) {
+        std::cout << "NEW " << name << "\n";
+    }
+    for (const auto& name : regressions) {
+        std::cout << "REGRESSION " << name << "\n";
+    }
+    return regressions.empty() ? 0 : 1;
 }
 
 }  // namespace
