@@ -23,6 +23,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <chrono>
 #include <functional>
 
 #include "platform/flash/avm1/value.h"
@@ -85,6 +86,12 @@ class Host {
 
     // Milliseconds since the movie started: getTimer, setInterval. Tests advance it by hand.
     virtual double milliseconds() { return 0; }
+    // Milliseconds since 1970-01-01 UTC: what new Date() reads. Tests pin it.
+    virtual double wallClock() {
+        return double(std::chrono::duration_cast<std::chrono::milliseconds>(
+                          std::chrono::system_clock::now().time_since_epoch())
+                          .count());
+    }
     // One line of trace() output.
     virtual void trace(const QString& line) { (void)line; }
 
