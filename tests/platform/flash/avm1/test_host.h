@@ -14,12 +14,14 @@ namespace pencora::avm1::test {
 class TestHost : public Host {
   public:
     double milliseconds() override { return clock; }
+    double wallClock() override { return wall; }
     void trace(const QString& line) override { lines << line; }
     Object* root(Object*) override { return rootClip; }
     Object* level(int n) override { return n == 0 ? rootClip : nullptr; }
     void getUrl(const UrlRequest& r) override { urls << r.url + QStringLiteral("|") + r.target; }
 
     double clock = 0;
+    double wall = 981152406000;  // 2001-02-03 04:05:06 at GMT+0545
     Object* rootClip = nullptr;
     QStringList lines;
     QStringList urls;
