@@ -4,6 +4,21 @@ namespace pencora::swf::detail {
 
 namespace {
 
+// The flag byte that ends the shadow, glow and bevel filters. Bevel-like filters give one of
+// the pass-count bits to "on top".
+void readFilterFlags(ByteReader& r, Filter& f, bool hasOnTop) {
+    const uint8_t b = r.u8();
+    f.inner = b & 0x80;
+    f.knockout = b & 0x40;
+    f.compositeSource = b & 0x20;
+    if (hasOnTop) {
+        f.onTop = b & 0x10;
+        f.passes = b & 0x0f;
+    } else {
+        f.passes = b & 0x1f;
+    }
+}
+
 Filter readFilter(ByteReader& r) {
     Filter f;
     uint8_t type = r.u8();
@@ -19,11 +34,7 @@ Filter readFilter(ByteReader& r) {
             f.angle = r.fixed16();
             f.distance = r.fixed16();
             f.strength = r.fixed8();
-            uint8_t b = r.u8();
-            f.inner = b & 0x80;
-            f.knockout = b & 0x40;
-            f.compositeSource = b & 0x20;
-            f.passes = b & 0x1f;
+            readFilterFlags(r, f, false);
             break;
         }
         case FilterType::Blur: {
@@ -37,11 +48,7 @@ Filter readFilter(ByteReader& r) {
             f.blurX = r.fixed16();
             f.blurY = r.fixed16();
             f.strength = r.fixed8();
-            uint8_t b = r.u8();
-            f.inner = b & 0x80;
-            f.knockout = b & 0x40;
-            f.compositeSource = b & 0x20;
-            f.passes = b & 0x1f;
+            readFilterFlags(r, f, false);
             break;
         }
         case FilterType::Bevel:
@@ -64,12 +71,7 @@ Filter readFilter(ByteReader& r) {
             f.angle = r.fixed16();
             f.distance = r.fixed16();
             f.strength = r.fixed8();
-            uint8_t b = r.u8();
-            f.inner = b & 0x80;
-            f.knockout = b & 0x40;
-            f.compositeSource = b & 0x20;
-            f.onTop = b & 0x10;
-            f.passes = b & 0x0f;
+            readFilterFlags(r, f, true);
             break;
         }
         case FilterType::Convolution: {
