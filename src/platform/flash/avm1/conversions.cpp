@@ -234,6 +234,9 @@ QString primitiveToString(const Value& v, int swfVersion) {
         case Value::Type::Null:
             return QStringLiteral("null");
         case Value::Type::Boolean:
+            if (swfVersion < 5) {
+                return v.boolean() ? QStringLiteral("1") : QStringLiteral("0");
+            }
             return v.boolean() ? QStringLiteral("true") : QStringLiteral("false");
         case Value::Type::Number:
             return numberToString(v.number());

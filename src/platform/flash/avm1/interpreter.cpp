@@ -28,9 +28,10 @@ int clampToInt(double d) {
     return int(std::clamp(std::trunc(d), -1073741824.0, 1073741824.0));
 }
 
-// Comparison results of SWF 4 movies are numbers, later booleans.
-Value truth(const Activation& act, bool b) {
-    return act.swfVersion < 5 ? Value(b ? 1 : 0) : Value(b);
+// Comparisons answer booleans in every version; SWF 4 movies print them as 1 and 0
+// (conversions.cpp), which is how they look like numbers there.
+Value truth(const Activation&, bool b) {
+    return Value(b);
 }
 
 Value asTruth(const Activation& act, const Value& v) {
@@ -39,8 +40,17 @@ Value asTruth(const Activation& act, const Value& v) {
 
 // ECMA-262 abstract relational comparison x < y; undefined when either side is NaN.
 Value lessThan(Machine& m, const Value& x, const Value& y) {
+    // An operand whose valueOf leaves an object makes the comparison false, and the right
+    // one is then not converted at all; a display object left that way reads as NaN instead
+    // (lessthan2_swf5 test).
     Value px = m.toPrimitive(x, 1);
+    if (px.isObject()) {
+        return px.object()->kind() == ObjectKind::Clip ? Value() : Value(false);
+    }
     Value py = m.toPrimitive(y, 1);
+    if (py.isObject()) {
+        return py.object()->kind() == ObjectKind::Clip ? Value() : Value(false);
+    }
     if (px.isString() && py.isString()) {
         return Value(px.string() < py.string());
     }
@@ -60,6 +70,9 @@ bool looseEquals(Machine& m, const Value& x, const Value& y) {
             case T::Null:
                 return true;
             case T::Number:
+                // NaN equals NaN here, as with StrictEquals (equals2_swf7 test).
+                return x.number() == y.number() ||
+                       (std::isnan(x.number()) && std::isnan(y.number()));
             case T::Boolean:
                 return x.number() == y.number();
             case T::String:
@@ -70,6 +83,16 @@ bool looseEquals(Machine& m, const Value& x, const Value& y) {
     }
     if (x.isNullish() && y.isNullish()) {
         return true;
+    }
+    // An object meeting a primitive converts first, even against undefined: an object whose
+    // valueOf gives undefined (or that has none, like _global) equals undefined and null.
+    if (x.isObject() && !y.isObject()) {
+        Value px = m.toPrimitive(x);
+        return !px.isObject() && looseEquals(m, px, y);
+    }
+    if (y.isObject() && !x.isObject()) {
+        Value py = m.toPrimitive(y);
+        return !py.isObject() && looseEquals(m, x, py);
     }
     if (x.isNullish() || y.isNullish()) {
         return false;

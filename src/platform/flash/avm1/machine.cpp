@@ -250,7 +250,9 @@ double Machine::toNumber(const Value& v) {
     if (v.isObject()) {
         // valueOf only; an object that stays an object is NaN (no toString fallback).
         Value p = toPrimitive(v, 1);
-        return p.isObject() ? std::nan("") : primitiveToNumber(p, version_);
+        double d = p.isObject() ? std::nan("") : primitiveToNumber(p, version_);
+        // SWF 4 has no NaN: what does not read as a number is 0 there (divide_swf4 test).
+        return version_ < 5 && std::isnan(d) ? 0 : d;
     }
     return primitiveToNumber(v, version_);
 }
@@ -423,9 +425,9 @@ Value Machine::getMember(const Value& target, const QString& name) {
 
 void Machine::set(Object* o, const QString& name, const Value& value) {
     if (name == QLatin1String("__proto__")) {
-        if (value.isObject() || value.isNull()) {
-            o->setProto(value.object());
-        }
+        // Anything but an object ends the chain: {__proto__: undefined} inherits nothing
+        // (equals2_swf7 test, "bare object").
+        o->setProto(value.object());
         return;
     }
     Value v = value;

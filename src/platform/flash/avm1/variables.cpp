@@ -57,6 +57,11 @@ bool specialName(Machine& m, Activation& act, const QString& name, Value& out) {
 
 Object* scopeHolding(Machine& m, Activation& act, const QString& name) {
     for (auto it = act.scope.rbegin(); it != act.scope.rend(); ++it) {
+        // SWF 4 scripts predate the global object: NaN and Infinity read as undefined there,
+        // hence as 0 (equals_swf4, lessthan_swf4 tests).
+        if (act.swfVersion < 5 && *it == m.global()) {
+            continue;
+        }
         if (m.hasProperty(*it, name)) {
             return *it;
         }
