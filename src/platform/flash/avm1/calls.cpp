@@ -84,6 +84,11 @@ Value callScript(Machine& m, FunctionObject* fn, const Value& thisValue, std::ve
     Object* super = makeSuper(m, superHolder);
     act.superObject = super;
 
+    // The call object holds this, arguments and super as variables, so a script may assign
+    // them (mutable_this test) and names it does not hold resolve further out.
+    bool nameThis = true;
+    bool nameArguments = true;
+    bool nameSuper = super != nullptr;
     if (def.version2) {
         uint16_t f = def.flags;
         size_t r = 1;
@@ -93,33 +98,48 @@ Value callScript(Machine& m, FunctionObject* fn, const Value& thisValue, std::ve
             }
             ++r;
         };
+        // A suppressed this or super still takes its register, left undefined; preloading
+        // the arguments wins over suppressing them (function_suppress_and_preload test).
         if (f & swf::kPreloadThis) {
-            preload(thisValue);
+            preload((f & swf::kSuppressThis) ? Value() : thisValue);
         }
         if (f & swf::kPreloadArguments) {
             preload(Value(arguments));
         }
         if (f & swf::kPreloadSuper) {
-            preload(super ? Value(super) : Value());
+            preload(super && !(f & swf::kSuppressSuper) ? Value(super) : Value());
         }
         if (f & swf::kPreloadRoot) {
             preload(Value(m.host().root(s.targetClip)));
         }
-        if (f & swf::kPreloadParent) {
-            preload(s.targetClip ? m.get(s.targetClip, QStringLiteral("_parent")) : Value());
-        }
+        // _global comes before _parent (define_function2_preload test).
         if (f & swf::kPreloadGlobal) {
             preload(Value(m.global()));
         }
+        if (f & swf::kPreloadParent) {
+            preload(s.targetClip ? m.get(s.targetClip, QStringLiteral("_parent")) : Value());
+        }
+        nameThis = !(f & (swf::kSuppressThis | swf::kPreloadThis));
+        nameArguments = !(f & (swf::kSuppressArguments | swf::kPreloadArguments));
+        nameSuper = nameSuper && !(f & (swf::kSuppressSuper | swf::kPreloadSuper));
         if (f & swf::kSuppressThis) {
             act.thisValue = Value();
         }
-        if (f & (swf::kSuppressArguments | swf::kPreloadArguments)) {
+        if (!nameArguments) {
             act.arguments = nullptr;
         }
-        if (f & swf::kSuppressSuper) {
+        if (!nameSuper) {
             act.superObject = nullptr;
         }
+    }
+    if (nameThis) {
+        act.locals->put(QStringLiteral("this"), thisValue, kDontEnum);
+    }
+    if (nameArguments) {
+        act.locals->put(QStringLiteral("arguments"), Value(arguments), kDontEnum);
+    }
+    if (nameSuper) {
+        act.locals->put(QStringLiteral("super"), Value(super), kDontEnum);
     }
     const auto& names = s.code->actions[s.defIndex].names;
     for (size_t i = 0; i < def.params.size() && i < names.size(); ++i) {
@@ -160,9 +180,26 @@ namespace pencora::avm1 {
 Value callThroughSuper(Machine& m, SuperObject* super, const Value& thisValue,
                        const QString* method, std::vector<Value>& args) {
     Object* holder = super->holder;
+    // A display object standing in as a prototype gives super nothing (super_edge_cases).
+    if (holder->kind() == ObjectKind::Clip) {
+        return Value();
+    }
     if (!method) {
-        Property* p = holder->find(QStringLiteral("__constructor__"), 10);
-        Value ctor = p ? p->value : Value();
+        // The constructor is looked up from the holder upwards, through getters but never
+        // through __resolve (super_edge_cases test).
+        Value ctor;
+        int up = 0;
+        for (Object* p = holder; p && up < 256; p = p->proto(), ++up) {
+            if (Property* prop = p->find(QStringLiteral("__constructor__"), m.version())) {
+                if (prop->getter) {
+                    std::vector<Value> none;
+                    ctor = m.call(Value(prop->getter), thisValue, none);
+                } else {
+                    ctor = prop->value;
+                }
+                break;
+            }
+        }
         Object* c = ctor.object();
         if (!c || c->kind() != ObjectKind::Function) {
             return Value();

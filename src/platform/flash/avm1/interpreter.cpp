@@ -173,8 +173,10 @@ FunctionObject* defineFunction(Machine& m, Activation& act, uint32_t index) {
     // Finding the super prototype costs a walk up the chain, so only bodies that name `super`
     // pay for it.
     bool named = false;
-    if (a.function->version2) {
-        named = a.function->flags & swf::kPreloadSuper;
+    if (a.function->version2 && (a.function->flags & swf::kSuppressSuper)) {
+        named = false;
+    } else if (a.function->version2 && (a.function->flags & swf::kPreloadSuper)) {
+        named = true;
     } else {
         for (uint32_t i = a.function->bodyBegin; i < a.function->bodyEnd && !named; ++i) {
             for (const PreparedPush& v : act.code->actions[i].push) {

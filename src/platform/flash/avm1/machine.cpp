@@ -525,10 +525,12 @@ std::vector<QString> Machine::enumerate(Object* o) {
 
 namespace {
 
-// The object on this's chain that holds the running method; `super` starts above it.
+// The prototype on this's chain that holds the running method; `super` starts above it. A
+// method held by the object itself counts as held by its prototype, so super in o.f() is
+// o.__proto__.__proto__ (define_function2_preload test).
 Object* superHolderFor(Object* self, Object* fn) {
     int guard = 0;
-    for (Object* p = self; p && guard < 256; p = p->proto(), ++guard) {
+    for (Object* p = self->proto(); p && guard < 256; p = p->proto(), ++guard) {
         for (const Property& prop : p->properties()) {
             if (prop.value.object() == fn) {
                 return p;

@@ -74,3 +74,40 @@ TEST(Operators, ObjectsAgainstPrimitivesConvertFirst) {
         EXPECT_EQ(runIn(7, r.code), QStringList({r.result})) << r.what;
     }
 }
+
+// `this`, `arguments` and `super` are variables of the call object: a script can assign
+// them, a suppressed one resolves further out (to the timeline's clip for this), and a
+// variable named like a special name shadows it.
+TEST(Functions, ThisArgumentsAndSuperAreVariablesOfTheCall) {
+    using namespace pencora::swf;
+    Fixture f(8);
+    f.machine.global()->put("marker", Value("T"));
+    f.host.rootClip->put("name", Value("root"));
+    Assembler reads;
+    reads.getVar("this").push({str("name")}).op(Code::GetMember).trace();
+    reads.getVar("arguments").op(Code::TypeOf).trace();
+    Assembler assign;
+    assign.setVar("this", integer(1234)).getVar("this").trace();
+    Assembler suppressedReg;
+    suppressedReg.push({reg(1)}).trace().push({reg(2), str("length")}).op(Code::GetMember).trace();
+
+    Assembler as;
+    as.push({str("o"), str("name"), str("obj"), integer(1)})
+        .op(Code::InitObject)
+        .op(Code::SetVariable);
+    as.function2("plain", 2, 0, {}, reads);
+    as.function2("suppressed", 2, kSuppressThis | kSuppressArguments, {}, reads);
+    as.function2("assign", 2, 0, {}, assign);
+    // Suppressing this keeps its register, undefined; preloading arguments beats suppressing.
+    as.function2("both", 3, kPreloadThis | kSuppressThis | kPreloadArguments | kSuppressArguments,
+                 {}, suppressedReg);
+    for (const char* fn : {"plain", "suppressed", "assign", "both"}) {
+        as.getVar("o").push({str(fn)}).getVar(fn).op(Code::SetMember);
+        as.push({integer(7), integer(1)}).getVar("o").push({str(fn)}).op(Code::CallMethod);
+        as.op(Code::Pop);
+    }
+    // On the timeline a variable called _root shadows the real one.
+    as.setVar("_root", str("fake")).getVar("_root").trace();
+    EXPECT_EQ(f.run(as), QStringList({"obj", "object", "root", "undefined", "1234", "undefined",
+                                      "1", "fake"}));
+}
