@@ -1,6 +1,6 @@
 // Calls of script functions: the call object, arguments, registers preloaded as
 // DefineFunction2 asks, the depth limit.
-#include "platform/flash/avm1/array_object.h"
+#include "platform/flash/avm1/arguments_object.h"
 #include "platform/flash/avm1/function_object.h"
 #include "platform/flash/avm1/machine_impl.h"
 #include "platform/flash/avm1/super_object.h"
@@ -35,7 +35,10 @@ Activation Activation::forCall(Machine& m, FunctionObject* fn, const Value& this
     a.scope = s.scope;
     a.locals = m.heap().make<Object>(nullptr);
     a.scope.push_back(a.locals);
-    a.registers.resize(s.def->version2 ? std::max<size_t>(s.def->registerCount, 1) : 4);
+    a.registers.resize(s.def->version2 ? s.def->registerCount : 4);
+    if (Activation* caller = m.current()) {
+        a.outerRegisters = caller->outerRegisters ? caller->outerRegisters : &caller->registers;
+    }
     a.thisValue = thisValue;
     a.target = s.targetClip;
     a.originalTarget = s.targetClip;
@@ -73,7 +76,9 @@ Value callScript(Machine& m, FunctionObject* fn, const Value& thisValue, std::ve
     const swf::FunctionDef& def = *s.def;
     Activation act = Activation::forCall(m, fn, thisValue);
 
-    ArrayObject* arguments = m.makeArray(args);
+    ArrayObject* arguments = m.heap().make<ArgumentsObject>(m.protos().array);
+    m.heap().charge(args.size() * sizeof(Value));
+    arguments->elements = args;
     arguments->put("callee", Value(fn), kDontEnum);
     if (Activation* caller = m.current(); caller && caller->callee) {
         arguments->put("caller", Value(caller->callee), kDontEnum);
@@ -93,6 +98,7 @@ Value callScript(Machine& m, FunctionObject* fn, const Value& thisValue, std::ve
         uint16_t f = def.flags;
         size_t r = 1;
         auto preload = [&](const Value& v) {
+            // Preloads past the function's registers are dropped.
             if (r < act.registers.size()) {
                 act.registers[r] = v;
             }
@@ -146,9 +152,7 @@ Value callScript(Machine& m, FunctionObject* fn, const Value& thisValue, std::ve
         Value v = i < args.size() ? args[i] : Value();
         uint8_t reg = def.params[i].reg;
         if (def.version2 && reg != 0) {
-            if (reg < act.registers.size()) {
-                act.registers[reg] = v;
-            }
+            act.setReg(reg, v);
         } else {
             act.locals->put(names[i], v);
         }

@@ -195,7 +195,8 @@ FunctionObject* defineFunction(Machine& m, Activation& act, uint32_t index) {
     FunctionObject* f = m.heap().make<FunctionObject>(m.protos().function, std::move(s));
     Object* proto = m.makeObject();
     proto->put("constructor", Value(f), kDontEnum);
-    f->put("prototype", Value(proto), kDontEnum);
+    // A function's prototype survives delete (prototype_delete test).
+    f->put("prototype", Value(proto), kDontEnum | kDontDelete);
     return f;
 }
 
@@ -353,8 +354,7 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
                             act.stack.push_back(v.value);
                             break;
                         case PreparedPush::Kind::Register:
-                            act.stack.push_back(
-                                v.index < act.registers.size() ? act.registers[v.index] : Value());
+                            act.stack.push_back(act.reg(v.index));
                             break;
                         case PreparedPush::Kind::Constant:
                             act.stack.push_back(act.constants && v.index < act.constants->size()
@@ -380,9 +380,7 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
                 break;
             }
             case ActionCode::StoreRegister:
-                if (a.byteArg < act.registers.size()) {
-                    act.registers[a.byteArg] = act.stack.empty() ? Value() : act.stack.back();
-                }
+                act.setReg(a.byteArg, act.stack.empty() ? Value() : act.stack.back());
                 break;
             case ActionCode::ConstantPool:
                 act.constants = p.pool;
@@ -687,7 +685,9 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
                     } guard{act, act.scope.size()};
                     c = runRange(m, act, pc + 1, a.target, inner, returnValue);
                 } else {
-                    c = runRange(m, act, pc + 1, a.target, inner, returnValue);
+                    // with(undefined) and with(null) skip their body (with test).
+                    next = a.target;
+                    break;
                 }
                 if (c == Completion::Return) {
                     return c;

@@ -15,6 +15,10 @@
 
 namespace pencora::avm1 {
 
+namespace {
+constexpr int kMaxPrototypeChain = 256;
+}  // namespace
+
 Machine::Machine(Host& host, int swfVersion)
     : host_(host),
       version_(swfVersion),
@@ -364,7 +368,12 @@ Value Machine::get(Object* o, const QString& name) {
         return p ? Value(p) : Value();
     }
     int guard = 0;
-    for (Object* p = o; p && guard < 256; p = p->proto(), ++guard) {
+    for (Object* p = o; p; p = p->proto(), ++guard) {
+        if (guard == kMaxPrototypeChain) {
+            // A chain that loops (a.__proto__ = a) ends the script, as in the original
+            // (recursive_prototypes test).
+            throw LimitExceeded{LimitExceeded::Kind::Depth};
+        }
         Value out;
         if (p->getOwnVirtual(*this, name, out)) {
             return out;
@@ -396,7 +405,10 @@ Value Machine::get(Object* o, const QString& name) {
 
 bool Machine::hasProperty(Object* o, const QString& name) {
     int guard = 0;
-    for (Object* p = o; p && guard < 256; p = p->proto(), ++guard) {
+    for (Object* p = o; p; p = p->proto(), ++guard) {
+        if (guard == kMaxPrototypeChain) {
+            throw LimitExceeded{LimitExceeded::Kind::Depth};
+        }
         Value out;
         if (p->find(name, version_) || p->getOwnVirtual(*this, name, out)) {
             return true;

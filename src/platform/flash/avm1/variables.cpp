@@ -193,6 +193,20 @@ void setVariable(Machine& m, Activation& act, const QString& name, const Value& 
 }
 
 void defineLocal(Machine& m, Activation& act, const QString& name, const Value& v) {
+    // Outside functions `var` inside with(o) overwrites o's own variable of that name; an
+    // inherited one is left alone and the timeline gets the variable (with_variable_scopes).
+    if (!act.isFunction) {
+        for (auto it = act.scope.rbegin(); it != act.scope.rend(); ++it) {
+            if (*it == m.global()) {
+                continue;
+            }
+            Value out;
+            if ((*it)->find(name, act.swfVersion) || (*it)->getOwnVirtual(m, name, out)) {
+                m.set(*it, name, v);
+                return;
+            }
+        }
+    }
     Object* where = act.locals ? act.locals : act.originalTarget;
     if (!where) {
         where = m.global();
@@ -322,9 +336,7 @@ Completion runTry(Machine& m, Activation& act, const swf::TryDef& t, const QStri
             thrown = e;
         } else {
             if (t.catchInRegister) {
-                if (t.catchRegister < act.registers.size()) {
-                    act.registers[t.catchRegister] = e.value;
-                }
+                act.setReg(t.catchRegister, e.value);
             } else {
                 defineLocal(m, act, catchName, e.value);
             }

@@ -111,3 +111,75 @@ TEST(Functions, ThisArgumentsAndSuperAreVariablesOfTheCall) {
     EXPECT_EQ(f.run(as), QStringList({"obj", "object", "root", "undefined", "1234", "undefined",
                                       "1", "fake"}));
 }
+
+// Registers past a DefineFunction2 function's count are the calling timeline's registers.
+TEST(Functions, RegistersPastTheCountReachTheTimeline) {
+    Fixture f(8);
+    Assembler body;
+    body.push({reg(1)}).trace().push({integer(9)}).storeRegister(1).op(Code::Pop);
+    Assembler as;
+    as.function2("f", 1, 0, {}, body);
+    as.push({integer(5)}).storeRegister(1).op(Code::Pop);
+    as.push({integer(0), str("f")}).op(Code::CallFunction).op(Code::Pop);
+    as.push({reg(1)}).trace();
+    EXPECT_EQ(f.run(as), QStringList({"5", "9"}));
+}
+
+// for..in over arguments lists an argument passed as undefined, unlike an array's hole.
+TEST(Functions, ArgumentsListEveryPassedValue) {
+    Fixture f(8);
+    Assembler loop;  // for (k in arguments) trace(k)
+    loop.getVar("arguments").op(Code::Enumerate2);
+    Assembler step;
+    step.storeRegister(0).push({null()}).op(Code::Equals2);
+    Assembler print;
+    print.push({reg(0)}).trace();
+    int printSize = int(print.bytes.size());
+    step.branch(Code::If, int16_t(printSize + 5));
+    step.append(print);
+    step.branch(Code::Jump, int16_t(-(int(step.bytes.size()) + 5)));
+    loop.append(step);
+    Assembler as;
+    as.function("f", {}, loop);
+    as.push({str("c"), undef(), str("a"), integer(3), str("f")}).op(Code::CallFunction);
+    EXPECT_EQ(f.run(as), QStringList({"2", "1", "0"}));  // newest first, as arrays
+}
+
+TEST(Scopes, WithAndVarOnTheTimeline) {
+    Fixture f(8);
+    Object* o = f.machine.makeObject();
+    Object* proto = f.machine.makeObject();
+    proto->put("inherited", Value(20));
+    Object* child = f.machine.makeObject();
+    child->setProto(proto);
+    child->put("own", Value(20));
+    f.host.rootClip->put("o", Value(o));
+    f.host.rootClip->put("child", Value(child));
+    Assembler body;
+    body.push({str("own"), integer(10)}).op(Code::DefineLocal);
+    body.push({str("inherited"), integer(10)}).op(Code::DefineLocal);
+    Assembler skipped;
+    skipped.push({str("unreachable")}).trace();
+    Assembler as;
+    as.getVar("child").with(body);
+    as.push({undef()}).with(skipped).push({null()}).with(skipped);
+    as.getVar("child").push({str("own")}).op(Code::GetMember).trace();
+    as.getVar("child").push({str("inherited")}).op(Code::GetMember).trace();
+    as.getVar("inherited").trace();
+    EXPECT_EQ(f.run(as), QStringList({"10", "20", "10"}));
+}
+
+// A prototype chain that loops ends the script instead of answering undefined.
+TEST(Limits, LoopingPrototypeChainStopsTheScript) {
+    Fixture f(8);
+    Assembler as;
+    as.push({str("a"), integer(0)}).op(Code::InitObject).op(Code::SetVariable);
+    as.getVar("a").push({str("__proto__")}).getVar("a").op(Code::SetMember);
+    as.getVar("a").push({str("missing")}).op(Code::GetMember).trace();
+    RunResult r;
+    EXPECT_TRUE(f.run(as, &r).isEmpty());
+    EXPECT_EQ(r.status, RunResult::Status::DepthLimit);
+    Assembler next;
+    next.push({str("ok")}).trace();
+    EXPECT_EQ(f.run(next), QStringList({"ok"}));
+}
