@@ -374,15 +374,18 @@ Value Machine::get(Object* o, const QString& name) {
             // (recursive_prototypes test).
             throw LimitExceeded{LimitExceeded::Kind::Depth};
         }
+        // A getter added with addProperty wins over what the object computes itself
+        // (an array's length, add_property test).
+        Property* prop = p->find(name, version_);
+        if (prop && prop->getter) {
+            std::vector<Value> none;
+            return call(Value(prop->getter), Value(o), none);
+        }
         Value out;
         if (p->getOwnVirtual(*this, name, out)) {
             return out;
         }
-        if (Property* prop = p->find(name, version_)) {
-            if (prop->getter) {
-                std::vector<Value> none;
-                return call(Value(prop->getter), Value(o), none);
-            }
+        if (prop) {
             return prop->value;
         }
     }
@@ -448,6 +451,16 @@ void Machine::set(Object* o, const QString& name, const Value& value) {
         if (w != o->watches().end() && w->callback) {
             Object::Watch watch = *w;
             Property* cur = o->find(name, version_);
+            // A property of a plain object that does not exist yet is made first, so the
+            // callback sees the new value as the old one too; a timeline variable starts out
+            // undefined (watch test: LoggingWatcher and variable).
+            Value unused;
+            if (!cur && o->kind() != ObjectKind::Clip && !o->getOwnVirtual(*this, name, unused)) {
+                heap_.charge(sizeof(Property));
+                o->put(name, value);
+                cur = o->find(name, version_);
+                v = value;
+            }
             Value old = cur ? (cur->getter ? get(o, name) : cur->value) : Value();
             // The callback may set the same property; it must not call itself again.
             Object* cb = watch.callback;
@@ -463,8 +476,16 @@ void Machine::set(Object* o, const QString& name, const Value& value) {
                     }
                 }
             } rearm{o, name, cb};
-            std::vector<Value> args{Value(name), old, v, watch.userData};
-            v = call(Value(cb), Value(o), args);
+            std::vector<Value> args{Value(name), old, value, watch.userData};
+            try {
+                v = call(Value(cb), Value(o), args);
+            } catch (ScriptThrow&) {
+                // A callback that throws leaves the property undefined (watch test).
+                if (Property* p = o->find(name, version_); p && !p->getter) {
+                    p->value = Value();
+                }
+                throw;
+            }
         }
     }
     if (o->setOwnVirtual(*this, name, v)) {

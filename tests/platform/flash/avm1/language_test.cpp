@@ -183,3 +183,57 @@ TEST(Limits, LoopingPrototypeChainStopsTheScript) {
     next.push({str("ok")}).trace();
     EXPECT_EQ(f.run(next), QStringList({"ok"}));
 }
+
+TEST(Objects, ObjectCalledOrConstructed) {
+    Fixture f(8);
+    Assembler as;
+    // Object() as a function: an object that inherits nothing, so it prints as [type Object].
+    as.push({integer(0), str("Object")}).op(Code::CallFunction).trace();
+    as.push({integer(0), str("Object")}).op(Code::NewObject).trace();
+    as.push({str("x"), integer(1), str("Object")}).op(Code::CallFunction).op(Code::TypeOf).trace();
+    EXPECT_EQ(f.run(as), QStringList({"[type Object]", "[object Object]", "object"}));
+}
+
+// A getter added with addProperty answers before the array's own length.
+TEST(Objects, AddedGetterBeatsComputedProperty) {
+    Fixture f(8);
+    Assembler ten;
+    ten.push({integer(10)}).op(Code::Return);
+    Assembler as;
+    as.function("ten", {}, ten);
+    as.push({str("a"), integer(3), integer(2), integer(1), integer(3)})
+        .op(Code::InitArray)
+        .op(Code::SetVariable);
+    as.push({null()}).getVar("ten").push({str("length"), integer(3)}).getVar("a");
+    as.push({str("addProperty")}).op(Code::CallMethod).op(Code::Pop);
+    as.getVar("a").push({str("length")}).op(Code::GetMember).trace();
+    as.push({integer(0)}).getVar("a").push({str("pop")}).op(Code::CallMethod).trace();
+    EXPECT_EQ(f.run(as), QStringList({"10", "3"}));
+}
+
+// watch(): a new property of a plain object is made before the callback runs; a callback
+// that throws leaves the property undefined.
+TEST(Objects, WatchCallbacksOnNewPropertiesAndThrows) {
+    Fixture f(8);
+    Assembler logger;  // function(name, old, value) { trace(old + ">" + value); return value }
+    logger.getVar("old").push({str(">")}).op(Code::Add2).getVar("value").op(Code::Add2).trace();
+    logger.getVar("value").op(Code::Return);
+    Assembler thrower;
+    thrower.push({str("no")}).op(Code::Throw);
+    Assembler as;
+    as.function("logger", {"name", "old", "value"}, logger);
+    as.function("thrower", {"name", "old", "value"}, thrower);
+    as.push({str("o"), integer(0)}).op(Code::InitObject).op(Code::SetVariable);
+    as.getVar("logger").push({str("p"), integer(2)}).getVar("o");
+    as.push({str("watch")}).op(Code::CallMethod).op(Code::Pop);
+    as.getVar("o").push({str("p"), integer(1)}).op(Code::SetMember);
+    as.getVar("o").push({str("p"), integer(2)}).op(Code::SetMember);
+    as.getVar("thrower").push({str("p"), integer(2)}).getVar("o");
+    as.push({str("watch")}).op(Code::CallMethod).op(Code::Pop);
+    Assembler set, caught;
+    set.getVar("o").push({str("p"), integer(3)}).op(Code::SetMember);
+    caught.push({str("caught")}).trace();
+    as.tryCatch(set, "e", &caught, nullptr);
+    as.getVar("o").push({str("p")}).op(Code::GetMember).trace();
+    EXPECT_EQ(f.run(as), QStringList({"1>1", "1>2", "caught", "undefined"}));
+}
