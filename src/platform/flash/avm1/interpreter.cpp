@@ -427,6 +427,29 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
                 Value x = act.pop();
                 Value pb = m.toPrimitive(b);
                 Value px = m.toPrimitive(x);
+                // In SWF 5, when valueOf gives an object the original object's own toString is
+                // asked instead (object_string_coerce_swf5 test); later versions keep the
+                // object, which reads as NaN unless it meets a string (add2 test).
+                // From SWF 6 such an operand converts again from the original object: by
+                // toString against a string, else by valueOf once more (add2 test).
+                auto stays = [](const Value& v) {
+                    return v.isObject() && v.object()->kind() != ObjectKind::Clip;
+                };
+                if (act.swfVersion < 6) {
+                    if (stays(pb)) {
+                        pb = Value(m.toString(b));
+                    }
+                    if (stays(px)) {
+                        px = Value(m.toString(x));
+                    }
+                } else {
+                    if (stays(pb)) {
+                        pb = px.isString() ? Value(m.toString(b)) : Value(m.toNumber(b));
+                    }
+                    if (stays(px)) {
+                        px = pb.isString() ? Value(m.toString(x)) : Value(m.toNumber(x));
+                    }
+                }
                 if (px.isString() || pb.isString()) {
                     QString left = m.toString(px);
                     act.push(Value(m.checkedConcat(left, m.toString(pb))));
@@ -890,7 +913,15 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
             }
             case ActionCode::Trace: {
                 Value v = act.pop();
-                QString s = v.isUndefined() ? QStringLiteral("undefined") : m.toString(v);
+                QString s;
+                try {
+                    s = v.isUndefined() ? QStringLiteral("undefined") : m.toString(v);
+                } catch (ScriptThrow&) {
+                    // A toString that throws still leaves a line in the log before the
+                    // exception goes on (coerce_to_primitive_resolve test).
+                    m.host().trace(QStringLiteral("[type Object]"));
+                    throw;
+                }
                 s.replace(QStringLiteral("\r\n"), QStringLiteral("\n\n"));
                 s.replace('\r', '\n');
                 m.host().trace(s);

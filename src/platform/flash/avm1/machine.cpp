@@ -263,7 +263,8 @@ double Machine::toNumber(const Value& v) {
 
 QString Machine::toString(const Value& v) {
     if (Object* o = v.object()) {
-        Value fn = get(o, QStringLiteral("toString"));
+        // Conversions never ask __resolve for toString or valueOf (coerce_to_primitive_resolve).
+        Value fn = getWithoutResolve(o, QStringLiteral("toString"));
         if (Object* f = fn.object(); f && f->kind() == ObjectKind::Function) {
             std::vector<Value> none;
             Value r = call(fn, v, none);
@@ -293,12 +294,13 @@ Value Machine::toPrimitive(const Value& v, int hint) {
         return v;
     }
     if (hint == 0) {
-        hint = o->kind() == ObjectKind::Date ? 2 : 1;
+        // Dates prefer toString from SWF 6 on; SWF 5 asks valueOf (object_string_coerce_swf5).
+        hint = o->kind() == ObjectKind::Date && version_ >= 6 ? 2 : 1;
     }
     if (hint == 2) {
         return Value(toString(v));
     }
-    Value fn = get(o, QStringLiteral("valueOf"));
+    Value fn = getWithoutResolve(o, QStringLiteral("valueOf"));
     if (Object* f = fn.object(); f && f->kind() == ObjectKind::Function) {
         std::vector<Value> none;
         return call(fn, v, none);
@@ -359,6 +361,14 @@ QString Machine::checkedConcat(const QString& a, const QString& b) {
 // --- Properties -------------------------------------------------------------------------------
 
 Value Machine::get(Object* o, const QString& name) {
+    return lookupMember(o, name, true);
+}
+
+Value Machine::getWithoutResolve(Object* o, const QString& name) {
+    return lookupMember(o, name, false);
+}
+
+Value Machine::lookupMember(Object* o, const QString& name, bool resolve) {
     if (name == QLatin1String("__proto__")) {
         // super stands for the super prototype itself, so its __proto__ is one further up.
         Object* p = o->proto();
@@ -389,7 +399,7 @@ Value Machine::get(Object* o, const QString& name) {
             return prop->value;
         }
     }
-    if (name != QLatin1String("__resolve")) {
+    if (resolve && name != QLatin1String("__resolve")) {
         Value resolver;
         guard = 0;
         for (Object* p = o; p && guard < 256; p = p->proto(), ++guard) {

@@ -237,3 +237,47 @@ TEST(Objects, WatchCallbacksOnNewPropertiesAndThrows) {
     as.getVar("o").push({str("p")}).op(Code::GetMember).trace();
     EXPECT_EQ(f.run(as), QStringList({"1>1", "1>2", "caught", "undefined"}));
 }
+
+// Conversions of objects: methods are looked up without __resolve; when valueOf gives an
+// object, SWF 5 asks toString and later versions convert the original object again.
+TEST(Operators, ObjectConversionsInAdd2) {
+    auto program = [](Assembler& as) {
+        Assembler objectBack;  // valueOf: return {}
+        objectBack.push({integer(0)}).op(Code::InitObject).op(Code::Return);
+        Assembler text;  // toString: return "T"
+        text.push({str("T")}).op(Code::Return);
+        Assembler resolver;  // __resolve: return a function giving 7
+        Assembler seven;
+        seven.push({integer(7)}).op(Code::Return);
+        resolver.function("", {}, seven).op(Code::Return);
+        as.push({str("o"), integer(0)}).op(Code::InitObject).op(Code::SetVariable);
+        as.getVar("o").push({str("valueOf")}).function("", {}, objectBack).op(Code::SetMember);
+        as.getVar("o").push({str("toString")}).function("", {}, text).op(Code::SetMember);
+        as.getVar("o").push({integer(1)}).op(Code::Add2).trace();
+        as.getVar("o").push({str("x")}).op(Code::Add2).trace();
+        // An object answering everything through __resolve still has no valueOf.
+        as.push({str("r"), integer(0)}).op(Code::InitObject).op(Code::SetVariable);
+        as.getVar("r").push({str("__proto__"), null()}).op(Code::SetMember);
+        as.getVar("r").push({str("__resolve")}).function("", {}, resolver).op(Code::SetMember);
+        as.getVar("r").op(Code::ToNumber).trace();
+    };
+    Assembler as;
+    program(as);
+    EXPECT_EQ(runIn(5, as), QStringList({"T1", "Tx", "0"}));  // undefined is 0 before 7
+    EXPECT_EQ(runIn(8, as), QStringList({"NaN", "Tx", "NaN"}));
+}
+
+// A toString that throws still prints a line before the exception goes on.
+TEST(Operators, TraceOfAThrowingToString) {
+    Assembler thrower;
+    thrower.push({str("bad")}).op(Code::Throw);
+    Assembler body;
+    body.push({str("o"), integer(0)}).op(Code::InitObject).op(Code::SetVariable);
+    body.getVar("o").push({str("toString")}).function("", {}, thrower).op(Code::SetMember);
+    body.getVar("o").trace();
+    Assembler caught;
+    caught.push({str("caught")}).trace();
+    Assembler as;
+    as.tryCatch(body, "e", &caught, nullptr);
+    EXPECT_EQ(runIn(8, as), QStringList({"[type Object]", "caught"}));
+}
