@@ -3,6 +3,7 @@
 #include "platform/flash/avm1/arguments_object.h"
 #include "platform/flash/avm1/function_object.h"
 #include "platform/flash/avm1/machine_impl.h"
+#include "platform/flash/avm1/primitive_object.h"
 #include "platform/flash/avm1/super_object.h"
 
 namespace pencora::avm1 {
@@ -181,6 +182,33 @@ Value callScript(Machine& m, FunctionObject* fn, const Value& thisValue, std::ve
 
 namespace pencora::avm1 {
 
+namespace {
+
+void adoptNativeState(Object* self, Object* made) {
+    if (!self || !made || self == made || self->kind() != made->kind()) {
+        return;
+    }
+    switch (self->kind()) {
+        case ObjectKind::Array: {
+            auto* to = static_cast<ArrayObject*>(self);
+            auto* from = static_cast<ArrayObject*>(made);
+            to->elements = from->elements;
+            to->sparseLength = from->sparseLength;
+            break;
+        }
+        case ObjectKind::Boolean:
+        case ObjectKind::Number:
+        case ObjectKind::String:
+            static_cast<PrimitiveObject*>(self)->primitive =
+                static_cast<PrimitiveObject*>(made)->primitive;
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace
+
 Value callThroughSuper(Machine& m, SuperObject* super, const Value& thisValue,
                        const QString* method, std::vector<Value>& args) {
     Object* holder = super->holder;
@@ -210,7 +238,14 @@ Value callThroughSuper(Machine& m, SuperObject* super, const Value& thisValue,
         }
         auto* f = static_cast<FunctionObject*>(c);
         if (!f->script) {
-            return m.call(ctor, thisValue, args);
+            if (!f->constructNative) {
+                return m.call(ctor, thisValue, args);
+            }
+            // A built-in class's constructor makes its own object; an instance of the same
+            // kind takes over what it made (a Boolean subclass holds the boolean).
+            Value made = f->constructNative(m, thisValue, args);
+            adoptNativeState(thisValue.object(), made.object());
+            return made;
         }
         return callScript(m, f, thisValue, args, m.get(c, QStringLiteral("prototype")).object());
     }

@@ -628,7 +628,8 @@ Value Machine::construct(const Value& ctor, std::vector<Value>& args) {
     }
     auto* f = static_cast<FunctionObject*>(c);
     Value protoValue = get(c, QStringLiteral("prototype"));
-    Object* obj = heap_.make<Object>(protoValue.object());
+    Object* obj =
+        f->script ? makeInstanceFor(protoValue.object()) : heap_.make<Object>(protoValue.object());
     obj->put(QStringLiteral("__constructor__"), ctor, kDontEnum);
     if (version_ < 7) {
         obj->put(QStringLiteral("constructor"), ctor, kDontEnum);
@@ -643,6 +644,27 @@ Value Machine::construct(const Value& ctor, std::vector<Value>& args) {
     }
     Value r = callScript(*this, f, Value(obj), args, protoValue.object());
     return r.isObject() ? r : Value(obj);
+}
+
+// An instance of a script class whose prototypes lead to Array, Boolean, Number or String
+// is made of that kind from the start, so super() can fill it in (native_subclasses test).
+Object* Machine::makeInstanceFor(Object* proto) {
+    int guard = 0;
+    for (Object* p = proto; p && guard < kMaxPrototypeChain; p = p->proto(), ++guard) {
+        if (p == protos_.array) {
+            return heap_.make<ArrayObject>(proto);
+        }
+        if (p == protos_.boolean) {
+            return heap_.make<PrimitiveObject>(proto, ObjectKind::Boolean, Value(false));
+        }
+        if (p == protos_.number) {
+            return heap_.make<PrimitiveObject>(proto, ObjectKind::Number, Value(0));
+        }
+        if (p == protos_.string) {
+            return heap_.make<PrimitiveObject>(proto, ObjectKind::String, Value(QString()));
+        }
+    }
+    return heap_.make<Object>(proto);
 }
 
 namespace {

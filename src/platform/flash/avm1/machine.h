@@ -134,6 +134,7 @@ class Machine {
 
   private:
     Value lookupMember(Object* o, const QString& name, bool resolve);
+    Object* makeInstanceFor(Object* proto);
     RunResult guarded(int swfVersion, const std::function<Value()>& body);
     void installBuiltins();
 

@@ -281,3 +281,18 @@ TEST(Operators, TraceOfAThrowingToString) {
     as.tryCatch(body, "e", &caught, nullptr);
     EXPECT_EQ(runIn(8, as), QStringList({"[type Object]", "caught"}));
 }
+
+// class Stack extends Array: the instance is an array from the start, and super(...) fills it.
+TEST(Classes, SubclassOfArrayIsAnArray) {
+    Fixture f(8);
+    Assembler ctor;  // function Stack() { super("a", "b") }
+    ctor.push({str("b"), str("a"), integer(2), str("super")}).op(Code::CallFunction).op(Code::Pop);
+    Assembler as;
+    as.function("Stack", {}, ctor);
+    as.getVar("Stack").getVar("Array").op(Code::Extends);
+    as.push({str("s"), integer(0), str("Stack")}).op(Code::NewObject).op(Code::SetVariable);
+    as.getVar("s").push({str("length")}).op(Code::GetMember).trace();
+    as.push({str("c"), integer(1)}).getVar("s").push({str("push")}).op(Code::CallMethod).trace();
+    as.getVar("s").getVar("Array").op(Code::InstanceOf).trace();
+    EXPECT_EQ(f.run(as), QStringList({"2", "3", "true"}));
+}
