@@ -24,6 +24,9 @@ struct Activation {
     // Where DefineLocal puts variables: the call object of a function, or the timeline clip.
     Object* locals = nullptr;
     std::vector<Value> registers;
+    // Registers past a function's own count reach the timeline's four registers of the run
+    // that called it (register_underflow test); null on timelines.
+    std::vector<Value>* outerRegisters = nullptr;
     std::vector<Value> stack;
     Value thisValue;
     Object* target = nullptr;          // SetTarget's clip for timeline actions
@@ -39,6 +42,20 @@ struct Activation {
                                   Object* clip);
     // A call of a script function; the caller fills registers and locals afterwards.
     static Activation forCall(Machine& m, FunctionObject* fn, const Value& thisValue);
+
+    Value reg(size_t i) const {
+        if (i < registers.size()) {
+            return registers[i];
+        }
+        return outerRegisters && i < outerRegisters->size() ? (*outerRegisters)[i] : Value();
+    }
+    void setReg(size_t i, const Value& v) {
+        if (i < registers.size()) {
+            registers[i] = v;
+        } else if (outerRegisters && i < outerRegisters->size()) {
+            (*outerRegisters)[i] = v;
+        }
+    }
 
     Value pop() {
         if (stack.empty()) {

@@ -1,8 +1,9 @@
 // Calls of script functions: the call object, arguments, registers preloaded as
 // DefineFunction2 asks, the depth limit.
-#include "platform/flash/avm1/array_object.h"
+#include "platform/flash/avm1/arguments_object.h"
 #include "platform/flash/avm1/function_object.h"
 #include "platform/flash/avm1/machine_impl.h"
+#include "platform/flash/avm1/primitive_object.h"
 #include "platform/flash/avm1/super_object.h"
 
 namespace pencora::avm1 {
@@ -35,7 +36,10 @@ Activation Activation::forCall(Machine& m, FunctionObject* fn, const Value& this
     a.scope = s.scope;
     a.locals = m.heap().make<Object>(nullptr);
     a.scope.push_back(a.locals);
-    a.registers.resize(s.def->version2 ? std::max<size_t>(s.def->registerCount, 1) : 4);
+    a.registers.resize(s.def->version2 ? s.def->registerCount : 4);
+    if (Activation* caller = m.current()) {
+        a.outerRegisters = caller->outerRegisters ? caller->outerRegisters : &caller->registers;
+    }
     a.thisValue = thisValue;
     a.target = s.targetClip;
     a.originalTarget = s.targetClip;
@@ -73,7 +77,9 @@ Value callScript(Machine& m, FunctionObject* fn, const Value& thisValue, std::ve
     const swf::FunctionDef& def = *s.def;
     Activation act = Activation::forCall(m, fn, thisValue);
 
-    ArrayObject* arguments = m.makeArray(args);
+    ArrayObject* arguments = m.heap().make<ArgumentsObject>(m.protos().array);
+    m.heap().charge(args.size() * sizeof(Value));
+    arguments->elements = args;
     arguments->put("callee", Value(fn), kDontEnum);
     if (Activation* caller = m.current(); caller && caller->callee) {
         arguments->put("caller", Value(caller->callee), kDontEnum);
@@ -84,51 +90,70 @@ Value callScript(Machine& m, FunctionObject* fn, const Value& thisValue, std::ve
     Object* super = makeSuper(m, superHolder);
     act.superObject = super;
 
+    // The call object holds this, arguments and super as variables, so a script may assign
+    // them (mutable_this test) and names it does not hold resolve further out.
+    bool nameThis = true;
+    bool nameArguments = true;
+    bool nameSuper = super != nullptr;
     if (def.version2) {
         uint16_t f = def.flags;
         size_t r = 1;
         auto preload = [&](const Value& v) {
+            // Preloads past the function's registers are dropped.
             if (r < act.registers.size()) {
                 act.registers[r] = v;
             }
             ++r;
         };
+        // A suppressed this or super still takes its register, left undefined; preloading
+        // the arguments wins over suppressing them (function_suppress_and_preload test).
         if (f & swf::kPreloadThis) {
-            preload(thisValue);
+            preload((f & swf::kSuppressThis) ? Value() : thisValue);
         }
         if (f & swf::kPreloadArguments) {
             preload(Value(arguments));
         }
         if (f & swf::kPreloadSuper) {
-            preload(super ? Value(super) : Value());
+            preload(super && !(f & swf::kSuppressSuper) ? Value(super) : Value());
         }
         if (f & swf::kPreloadRoot) {
             preload(Value(m.host().root(s.targetClip)));
         }
-        if (f & swf::kPreloadParent) {
-            preload(s.targetClip ? m.get(s.targetClip, QStringLiteral("_parent")) : Value());
-        }
+        // _global comes before _parent (define_function2_preload test).
         if (f & swf::kPreloadGlobal) {
             preload(Value(m.global()));
         }
+        if (f & swf::kPreloadParent) {
+            preload(s.targetClip ? m.get(s.targetClip, QStringLiteral("_parent")) : Value());
+        }
+        nameThis = !(f & (swf::kSuppressThis | swf::kPreloadThis));
+        nameArguments = !(f & (swf::kSuppressArguments | swf::kPreloadArguments));
+        nameSuper = nameSuper && !(f & (swf::kSuppressSuper | swf::kPreloadSuper));
         if (f & swf::kSuppressThis) {
             act.thisValue = Value();
         }
-        if (f & (swf::kSuppressArguments | swf::kPreloadArguments)) {
+        if (!nameArguments) {
             act.arguments = nullptr;
         }
-        if (f & swf::kSuppressSuper) {
+        if (!nameSuper) {
             act.superObject = nullptr;
         }
+    }
+    if (nameThis) {
+        act.locals->put(QStringLiteral("this"), thisValue, kDontEnum);
+    }
+    if (nameArguments) {
+        act.locals->put(QStringLiteral("arguments"), Value(arguments), kDontEnum);
+    }
+    if (nameSuper) {
+        act.locals->put(QStringLiteral("super"), Value(super), kDontEnum);
     }
     const auto& names = s.code->actions[s.defIndex].names;
     for (size_t i = 0; i < def.params.size() && i < names.size(); ++i) {
         Value v = i < args.size() ? args[i] : Value();
         uint8_t reg = def.params[i].reg;
         if (def.version2 && reg != 0) {
-            if (reg < act.registers.size()) {
-                act.registers[reg] = v;
-            }
+            act.setReg(reg, v);
         } else {
             act.locals->put(names[i], v);
         }
@@ -157,19 +182,70 @@ Value callScript(Machine& m, FunctionObject* fn, const Value& thisValue, std::ve
 
 namespace pencora::avm1 {
 
+namespace {
+
+void adoptNativeState(Object* self, Object* made) {
+    if (!self || !made || self == made || self->kind() != made->kind()) {
+        return;
+    }
+    switch (self->kind()) {
+        case ObjectKind::Array: {
+            auto* to = static_cast<ArrayObject*>(self);
+            auto* from = static_cast<ArrayObject*>(made);
+            to->elements = from->elements;
+            to->sparseLength = from->sparseLength;
+            break;
+        }
+        case ObjectKind::Boolean:
+        case ObjectKind::Number:
+        case ObjectKind::String:
+            static_cast<PrimitiveObject*>(self)->primitive =
+                static_cast<PrimitiveObject*>(made)->primitive;
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace
+
 Value callThroughSuper(Machine& m, SuperObject* super, const Value& thisValue,
                        const QString* method, std::vector<Value>& args) {
     Object* holder = super->holder;
+    // A display object standing in as a prototype gives super nothing (super_edge_cases).
+    if (holder->kind() == ObjectKind::Clip) {
+        return Value();
+    }
     if (!method) {
-        Property* p = holder->find(QStringLiteral("__constructor__"), 10);
-        Value ctor = p ? p->value : Value();
+        // The constructor is looked up from the holder upwards, through getters but never
+        // through __resolve (super_edge_cases test).
+        Value ctor;
+        int up = 0;
+        for (Object* p = holder; p && up < 256; p = p->proto(), ++up) {
+            if (Property* prop = p->find(QStringLiteral("__constructor__"), m.version())) {
+                if (prop->getter) {
+                    std::vector<Value> none;
+                    ctor = m.call(Value(prop->getter), thisValue, none);
+                } else {
+                    ctor = prop->value;
+                }
+                break;
+            }
+        }
         Object* c = ctor.object();
         if (!c || c->kind() != ObjectKind::Function) {
             return Value();
         }
         auto* f = static_cast<FunctionObject*>(c);
         if (!f->script) {
-            return m.call(ctor, thisValue, args);
+            if (!f->constructNative) {
+                return m.call(ctor, thisValue, args);
+            }
+            // A built-in class's constructor makes its own object; an instance of the same
+            // kind takes over what it made (a Boolean subclass holds the boolean).
+            Value made = f->constructNative(m, thisValue, args);
+            adoptNativeState(thisValue.object(), made.object());
+            return made;
         }
         return callScript(m, f, thisValue, args, m.get(c, QStringLiteral("prototype")).object());
     }

@@ -154,10 +154,17 @@ double stringToNumber(const QString& s, int swfVersion) {
         }
         if (swfVersion >= 6 && j + 1 < n && s[j] == '0' && (s[j + 1] == 'x' || s[j + 1] == 'X')) {
             j += 2;
+            // A sign may also follow the prefix ("0x-10" is -16, swf6_string_as_bool test).
+            if (j < n && (s[j] == '-' || s[j] == '+')) {
+                neg = neg != (s[j] == '-');
+                ++j;
+            }
             size_t digits = 0;
-            double h = 0;
+            // Hexadecimal and octal read as 32-bit integers: longer ones wrap
+            // (swf6_global_funcs test: "0x1999999981ffffff" is -2113929217).
+            uint32_t h = 0;
             while (j < n && digitValue(s[j]) < 16) {
-                h = h * 16 + digitValue(s[j++]);
+                h = h * 16 + uint32_t(digitValue(s[j++]));
                 ++digits;
             }
             while (j < n && isSpace(s[j])) {
@@ -166,11 +173,12 @@ double stringToNumber(const QString& s, int swfVersion) {
             if (digits == 0 || j != n) {
                 return kNaN;
             }
-            return neg ? -h : h;
+            return neg ? -double(int32_t(h)) : double(int32_t(h));
         }
     }
-    // From SWF 6 a leading zero followed only by octal digits reads as octal ("010" is 8).
-    if (swfVersion >= 6) {
+    // From SWF 6 a leading zero followed only by octal digits reads as octal ("010" is 8);
+    // leading blanks make it decimal again (" 010" is 10).
+    if (swfVersion >= 6 && i == 0) {
         size_t j = i;
         bool neg = false;
         if (j < n && (s[j] == '-' || s[j] == '+')) {
@@ -179,21 +187,21 @@ double stringToNumber(const QString& s, int swfVersion) {
         }
         if (j + 1 < n && s[j] == '0') {
             size_t k = j + 1;
-            double o = 0;
+            uint32_t o = 0;
             bool octal = true;
             for (; k < n && !isSpace(s[k]); ++k) {
                 if (s[k] < '0' || s[k] > '7') {
                     octal = false;
                     break;
                 }
-                o = o * 8 + (s[k].unicode() - '0');
+                o = o * 8 + uint32_t(s[k].unicode() - '0');
             }
             size_t t = k;
             while (t < n && isSpace(s[t])) {
                 ++t;
             }
             if (octal && t == n) {
-                return neg ? -o : o;
+                return neg ? -double(int32_t(o)) : double(int32_t(o));
             }
         }
     }
@@ -234,6 +242,9 @@ QString primitiveToString(const Value& v, int swfVersion) {
         case Value::Type::Null:
             return QStringLiteral("null");
         case Value::Type::Boolean:
+            if (swfVersion < 5) {
+                return v.boolean() ? QStringLiteral("1") : QStringLiteral("0");
+            }
             return v.boolean() ? QStringLiteral("true") : QStringLiteral("false");
         case Value::Type::Number:
             return numberToString(v.number());

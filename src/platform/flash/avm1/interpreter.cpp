@@ -28,9 +28,10 @@ int clampToInt(double d) {
     return int(std::clamp(std::trunc(d), -1073741824.0, 1073741824.0));
 }
 
-// Comparison results of SWF 4 movies are numbers, later booleans.
-Value truth(const Activation& act, bool b) {
-    return act.swfVersion < 5 ? Value(b ? 1 : 0) : Value(b);
+// Comparisons answer booleans in every version; SWF 4 movies print them as 1 and 0
+// (conversions.cpp), which is how they look like numbers there.
+Value truth(const Activation&, bool b) {
+    return Value(b);
 }
 
 Value asTruth(const Activation& act, const Value& v) {
@@ -39,8 +40,17 @@ Value asTruth(const Activation& act, const Value& v) {
 
 // ECMA-262 abstract relational comparison x < y; undefined when either side is NaN.
 Value lessThan(Machine& m, const Value& x, const Value& y) {
+    // An operand whose valueOf leaves an object makes the comparison false, and the right
+    // one is then not converted at all; a display object left that way reads as NaN instead
+    // (lessthan2_swf5 test).
     Value px = m.toPrimitive(x, 1);
+    if (px.isObject()) {
+        return px.object()->kind() == ObjectKind::Clip ? Value() : Value(false);
+    }
     Value py = m.toPrimitive(y, 1);
+    if (py.isObject()) {
+        return py.object()->kind() == ObjectKind::Clip ? Value() : Value(false);
+    }
     if (px.isString() && py.isString()) {
         return Value(px.string() < py.string());
     }
@@ -60,6 +70,9 @@ bool looseEquals(Machine& m, const Value& x, const Value& y) {
             case T::Null:
                 return true;
             case T::Number:
+                // NaN equals NaN here, as with StrictEquals (equals2_swf7 test).
+                return x.number() == y.number() ||
+                       (std::isnan(x.number()) && std::isnan(y.number()));
             case T::Boolean:
                 return x.number() == y.number();
             case T::String:
@@ -70,6 +83,16 @@ bool looseEquals(Machine& m, const Value& x, const Value& y) {
     }
     if (x.isNullish() && y.isNullish()) {
         return true;
+    }
+    // An object meeting a primitive converts first, even against undefined: an object whose
+    // valueOf gives undefined (or that has none, like _global) equals undefined and null.
+    if (x.isObject() && !y.isObject()) {
+        Value px = m.toPrimitive(x);
+        return !px.isObject() && looseEquals(m, px, y);
+    }
+    if (y.isObject() && !x.isObject()) {
+        Value py = m.toPrimitive(y);
+        return !py.isObject() && looseEquals(m, x, py);
     }
     if (x.isNullish() || y.isNullish()) {
         return false;
@@ -150,8 +173,10 @@ FunctionObject* defineFunction(Machine& m, Activation& act, uint32_t index) {
     // Finding the super prototype costs a walk up the chain, so only bodies that name `super`
     // pay for it.
     bool named = false;
-    if (a.function->version2) {
-        named = a.function->flags & swf::kPreloadSuper;
+    if (a.function->version2 && (a.function->flags & swf::kSuppressSuper)) {
+        named = false;
+    } else if (a.function->version2 && (a.function->flags & swf::kPreloadSuper)) {
+        named = true;
     } else {
         for (uint32_t i = a.function->bodyBegin; i < a.function->bodyEnd && !named; ++i) {
             for (const PreparedPush& v : act.code->actions[i].push) {
@@ -170,7 +195,8 @@ FunctionObject* defineFunction(Machine& m, Activation& act, uint32_t index) {
     FunctionObject* f = m.heap().make<FunctionObject>(m.protos().function, std::move(s));
     Object* proto = m.makeObject();
     proto->put("constructor", Value(f), kDontEnum);
-    f->put("prototype", Value(proto), kDontEnum);
+    // A function's prototype survives delete (prototype_delete test).
+    f->put("prototype", Value(proto), kDontEnum | kDontDelete);
     return f;
 }
 
@@ -328,8 +354,7 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
                             act.stack.push_back(v.value);
                             break;
                         case PreparedPush::Kind::Register:
-                            act.stack.push_back(
-                                v.index < act.registers.size() ? act.registers[v.index] : Value());
+                            act.stack.push_back(act.reg(v.index));
                             break;
                         case PreparedPush::Kind::Constant:
                             act.stack.push_back(act.constants && v.index < act.constants->size()
@@ -355,9 +380,7 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
                 break;
             }
             case ActionCode::StoreRegister:
-                if (a.byteArg < act.registers.size()) {
-                    act.registers[a.byteArg] = act.stack.empty() ? Value() : act.stack.back();
-                }
+                act.setReg(a.byteArg, act.stack.empty() ? Value() : act.stack.back());
                 break;
             case ActionCode::ConstantPool:
                 act.constants = p.pool;
@@ -404,6 +427,29 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
                 Value x = act.pop();
                 Value pb = m.toPrimitive(b);
                 Value px = m.toPrimitive(x);
+                // In SWF 5, when valueOf gives an object the original object's own toString is
+                // asked instead (object_string_coerce_swf5 test); later versions keep the
+                // object, which reads as NaN unless it meets a string (add2 test).
+                // From SWF 6 such an operand converts again from the original object: by
+                // toString against a string, else by valueOf once more (add2 test).
+                auto stays = [](const Value& v) {
+                    return v.isObject() && v.object()->kind() != ObjectKind::Clip;
+                };
+                if (act.swfVersion < 6) {
+                    if (stays(pb)) {
+                        pb = Value(m.toString(b));
+                    }
+                    if (stays(px)) {
+                        px = Value(m.toString(x));
+                    }
+                } else {
+                    if (stays(pb)) {
+                        pb = px.isString() ? Value(m.toString(b)) : Value(m.toNumber(b));
+                    }
+                    if (stays(px)) {
+                        px = pb.isString() ? Value(m.toString(x)) : Value(m.toNumber(x));
+                    }
+                }
                 if (px.isString() || pb.isString()) {
                     QString left = m.toString(px);
                     act.push(Value(m.checkedConcat(left, m.toString(pb))));
@@ -662,7 +708,9 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
                     } guard{act, act.scope.size()};
                     c = runRange(m, act, pc + 1, a.target, inner, returnValue);
                 } else {
-                    c = runRange(m, act, pc + 1, a.target, inner, returnValue);
+                    // with(undefined) and with(null) skip their body (with test).
+                    next = a.target;
+                    break;
                 }
                 if (c == Completion::Return) {
                     return c;
@@ -865,7 +913,15 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
             }
             case ActionCode::Trace: {
                 Value v = act.pop();
-                QString s = v.isUndefined() ? QStringLiteral("undefined") : m.toString(v);
+                QString s;
+                try {
+                    s = v.isUndefined() ? QStringLiteral("undefined") : m.toString(v);
+                } catch (ScriptThrow&) {
+                    // A toString that throws still leaves a line in the log before the
+                    // exception goes on (coerce_to_primitive_resolve test).
+                    m.host().trace(QStringLiteral("[type Object]"));
+                    throw;
+                }
                 s.replace(QStringLiteral("\r\n"), QStringLiteral("\n\n"));
                 s.replace('\r', '\n');
                 m.host().trace(s);

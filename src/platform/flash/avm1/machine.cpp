@@ -15,6 +15,10 @@
 
 namespace pencora::avm1 {
 
+namespace {
+constexpr int kMaxPrototypeChain = 256;
+}  // namespace
+
 Machine::Machine(Host& host, int swfVersion)
     : host_(host),
       version_(swfVersion),
@@ -250,14 +254,17 @@ double Machine::toNumber(const Value& v) {
     if (v.isObject()) {
         // valueOf only; an object that stays an object is NaN (no toString fallback).
         Value p = toPrimitive(v, 1);
-        return p.isObject() ? std::nan("") : primitiveToNumber(p, version_);
+        double d = p.isObject() ? std::nan("") : primitiveToNumber(p, version_);
+        // SWF 4 has no NaN: what does not read as a number is 0 there (divide_swf4 test).
+        return version_ < 5 && std::isnan(d) ? 0 : d;
     }
     return primitiveToNumber(v, version_);
 }
 
 QString Machine::toString(const Value& v) {
     if (Object* o = v.object()) {
-        Value fn = get(o, QStringLiteral("toString"));
+        // Conversions never ask __resolve for toString or valueOf (coerce_to_primitive_resolve).
+        Value fn = getWithoutResolve(o, QStringLiteral("toString"));
         if (Object* f = fn.object(); f && f->kind() == ObjectKind::Function) {
             std::vector<Value> none;
             Value r = call(fn, v, none);
@@ -287,12 +294,13 @@ Value Machine::toPrimitive(const Value& v, int hint) {
         return v;
     }
     if (hint == 0) {
-        hint = o->kind() == ObjectKind::Date ? 2 : 1;
+        // Dates prefer toString from SWF 6 on; SWF 5 asks valueOf (object_string_coerce_swf5).
+        hint = o->kind() == ObjectKind::Date && version_ >= 6 ? 2 : 1;
     }
     if (hint == 2) {
         return Value(toString(v));
     }
-    Value fn = get(o, QStringLiteral("valueOf"));
+    Value fn = getWithoutResolve(o, QStringLiteral("valueOf"));
     if (Object* f = fn.object(); f && f->kind() == ObjectKind::Function) {
         std::vector<Value> none;
         return call(fn, v, none);
@@ -353,6 +361,14 @@ QString Machine::checkedConcat(const QString& a, const QString& b) {
 // --- Properties -------------------------------------------------------------------------------
 
 Value Machine::get(Object* o, const QString& name) {
+    return lookupMember(o, name, true);
+}
+
+Value Machine::getWithoutResolve(Object* o, const QString& name) {
+    return lookupMember(o, name, false);
+}
+
+Value Machine::lookupMember(Object* o, const QString& name, bool resolve) {
     if (name == QLatin1String("__proto__")) {
         // super stands for the super prototype itself, so its __proto__ is one further up.
         Object* p = o->proto();
@@ -362,20 +378,28 @@ Value Machine::get(Object* o, const QString& name) {
         return p ? Value(p) : Value();
     }
     int guard = 0;
-    for (Object* p = o; p && guard < 256; p = p->proto(), ++guard) {
+    for (Object* p = o; p; p = p->proto(), ++guard) {
+        if (guard == kMaxPrototypeChain) {
+            // A chain that loops (a.__proto__ = a) ends the script, as in the original
+            // (recursive_prototypes test).
+            throw LimitExceeded{LimitExceeded::Kind::Depth};
+        }
+        // A getter added with addProperty wins over what the object computes itself
+        // (an array's length, add_property test).
+        Property* prop = p->find(name, version_);
+        if (prop && prop->getter) {
+            std::vector<Value> none;
+            return call(Value(prop->getter), Value(o), none);
+        }
         Value out;
         if (p->getOwnVirtual(*this, name, out)) {
             return out;
         }
-        if (Property* prop = p->find(name, version_)) {
-            if (prop->getter) {
-                std::vector<Value> none;
-                return call(Value(prop->getter), Value(o), none);
-            }
+        if (prop) {
             return prop->value;
         }
     }
-    if (name != QLatin1String("__resolve")) {
+    if (resolve && name != QLatin1String("__resolve")) {
         Value resolver;
         guard = 0;
         for (Object* p = o; p && guard < 256; p = p->proto(), ++guard) {
@@ -394,7 +418,10 @@ Value Machine::get(Object* o, const QString& name) {
 
 bool Machine::hasProperty(Object* o, const QString& name) {
     int guard = 0;
-    for (Object* p = o; p && guard < 256; p = p->proto(), ++guard) {
+    for (Object* p = o; p; p = p->proto(), ++guard) {
+        if (guard == kMaxPrototypeChain) {
+            throw LimitExceeded{LimitExceeded::Kind::Depth};
+        }
         Value out;
         if (p->find(name, version_) || p->getOwnVirtual(*this, name, out)) {
             return true;
@@ -423,9 +450,9 @@ Value Machine::getMember(const Value& target, const QString& name) {
 
 void Machine::set(Object* o, const QString& name, const Value& value) {
     if (name == QLatin1String("__proto__")) {
-        if (value.isObject() || value.isNull()) {
-            o->setProto(value.object());
-        }
+        // Anything but an object ends the chain: {__proto__: undefined} inherits nothing
+        // (equals2_swf7 test, "bare object").
+        o->setProto(value.object());
         return;
     }
     Value v = value;
@@ -434,6 +461,16 @@ void Machine::set(Object* o, const QString& name, const Value& value) {
         if (w != o->watches().end() && w->callback) {
             Object::Watch watch = *w;
             Property* cur = o->find(name, version_);
+            // A property of a plain object that does not exist yet is made first, so the
+            // callback sees the new value as the old one too; a timeline variable starts out
+            // undefined (watch test: LoggingWatcher and variable).
+            Value unused;
+            if (!cur && o->kind() != ObjectKind::Clip && !o->getOwnVirtual(*this, name, unused)) {
+                heap_.charge(sizeof(Property));
+                o->put(name, value);
+                cur = o->find(name, version_);
+                v = value;
+            }
             Value old = cur ? (cur->getter ? get(o, name) : cur->value) : Value();
             // The callback may set the same property; it must not call itself again.
             Object* cb = watch.callback;
@@ -449,8 +486,16 @@ void Machine::set(Object* o, const QString& name, const Value& value) {
                     }
                 }
             } rearm{o, name, cb};
-            std::vector<Value> args{Value(name), old, v, watch.userData};
-            v = call(Value(cb), Value(o), args);
+            std::vector<Value> args{Value(name), old, value, watch.userData};
+            try {
+                v = call(Value(cb), Value(o), args);
+            } catch (ScriptThrow&) {
+                // A callback that throws leaves the property undefined (watch test).
+                if (Property* p = o->find(name, version_); p && !p->getter) {
+                    p->value = Value();
+                }
+                throw;
+            }
         }
     }
     if (o->setOwnVirtual(*this, name, v)) {
@@ -523,10 +568,12 @@ std::vector<QString> Machine::enumerate(Object* o) {
 
 namespace {
 
-// The object on this's chain that holds the running method; `super` starts above it.
+// The prototype on this's chain that holds the running method; `super` starts above it. A
+// method held by the object itself counts as held by its prototype, so super in o.f() is
+// o.__proto__.__proto__ (define_function2_preload test).
 Object* superHolderFor(Object* self, Object* fn) {
     int guard = 0;
-    for (Object* p = self; p && guard < 256; p = p->proto(), ++guard) {
+    for (Object* p = self->proto(); p && guard < 256; p = p->proto(), ++guard) {
         for (const Property& prop : p->properties()) {
             if (prop.value.object() == fn) {
                 return p;
@@ -581,7 +628,8 @@ Value Machine::construct(const Value& ctor, std::vector<Value>& args) {
     }
     auto* f = static_cast<FunctionObject*>(c);
     Value protoValue = get(c, QStringLiteral("prototype"));
-    Object* obj = heap_.make<Object>(protoValue.object());
+    Object* obj =
+        f->script ? makeInstanceFor(protoValue.object()) : heap_.make<Object>(protoValue.object());
     obj->put(QStringLiteral("__constructor__"), ctor, kDontEnum);
     if (version_ < 7) {
         obj->put(QStringLiteral("constructor"), ctor, kDontEnum);
@@ -596,6 +644,27 @@ Value Machine::construct(const Value& ctor, std::vector<Value>& args) {
     }
     Value r = callScript(*this, f, Value(obj), args, protoValue.object());
     return r.isObject() ? r : Value(obj);
+}
+
+// An instance of a script class whose prototypes lead to Array, Boolean, Number or String
+// is made of that kind from the start, so super() can fill it in (native_subclasses test).
+Object* Machine::makeInstanceFor(Object* proto) {
+    int guard = 0;
+    for (Object* p = proto; p && guard < kMaxPrototypeChain; p = p->proto(), ++guard) {
+        if (p == protos_.array) {
+            return heap_.make<ArrayObject>(proto);
+        }
+        if (p == protos_.boolean) {
+            return heap_.make<PrimitiveObject>(proto, ObjectKind::Boolean, Value(false));
+        }
+        if (p == protos_.number) {
+            return heap_.make<PrimitiveObject>(proto, ObjectKind::Number, Value(0));
+        }
+        if (p == protos_.string) {
+            return heap_.make<PrimitiveObject>(proto, ObjectKind::String, Value(QString()));
+        }
+    }
+    return heap_.make<Object>(proto);
 }
 
 namespace {

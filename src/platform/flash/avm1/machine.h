@@ -95,6 +95,8 @@ class Machine {
     int32_t toInt32(const Value& v);
 
     Value get(Object* o, const QString& name);
+    // The same without falling back on __resolve (conversions look methods up this way).
+    Value getWithoutResolve(Object* o, const QString& name);
     Value getMember(const Value& target, const QString& name);
     void set(Object* o, const QString& name, const Value& v);
     void setMember(const Value& target, const QString& name, const Value& v);
@@ -131,6 +133,8 @@ class Machine {
     void setVersion(int v) { version_ = v; }
 
   private:
+    Value lookupMember(Object* o, const QString& name, bool resolve);
+    Object* makeInstanceFor(Object* proto);
     RunResult guarded(int swfVersion, const std::function<Value()>& body);
     void installBuiltins();
 

@@ -28,15 +28,16 @@ int levelNumber(const QString& name, int swfVersion) {
     return ok && n >= 0 ? n : -1;
 }
 
-// Names every scope answers before its objects: this, _global, _root, _levelN, arguments.
+// Names that resolve when no scope holds them: this (the timeline's clip), _global, _root,
+// _levelN. A variable of that name in scope wins (define_function2_preload, mutable_this).
 bool specialName(Machine& m, Activation& act, const QString& name, Value& out) {
-    if (name.isEmpty() || (name[0] != '_' && name[0] != 't' && name[0] != 'T' && name[0] != 'a' &&
-                           name[0] != 'A' && name[0] != 's' && name[0] != 'S')) {
+    if (name.isEmpty() || (name[0] != '_' && name[0] != 't' && name[0] != 'T')) {
         return false;
     }
     const int v = act.swfVersion;
     if (nameIs(name, "this", v)) {
-        out = act.thisValue;
+        out = act.isFunction ? (act.originalTarget ? Value(act.originalTarget) : Value())
+                             : act.thisValue;
         return true;
     }
     if (v >= 6 && nameIs(name, "_global", v)) {
@@ -57,6 +58,11 @@ bool specialName(Machine& m, Activation& act, const QString& name, Value& out) {
 
 Object* scopeHolding(Machine& m, Activation& act, const QString& name) {
     for (auto it = act.scope.rbegin(); it != act.scope.rend(); ++it) {
+        // SWF 4 scripts predate the global object: NaN and Infinity read as undefined there,
+        // hence as 0 (equals_swf4, lessthan_swf4 tests).
+        if (act.swfVersion < 5 && *it == m.global()) {
+            continue;
+        }
         if (m.hasProperty(*it, name)) {
             return *it;
         }
@@ -65,20 +71,12 @@ Object* scopeHolding(Machine& m, Activation& act, const QString& name) {
 }
 
 Value lookup(Machine& m, Activation& act, const QString& name) {
-    Value special;
-    if (specialName(m, act, name, special)) {
-        return special;
-    }
     if (Object* o = scopeHolding(m, act, name)) {
         return m.get(o, name);
     }
-    if (act.isFunction) {
-        if (nameIs(name, "arguments", act.swfVersion) && act.arguments) {
-            return Value(act.arguments);
-        }
-        if (nameIs(name, "super", act.swfVersion) && act.superObject) {
-            return Value(act.superObject);
-        }
+    Value special;
+    if (specialName(m, act, name, special)) {
+        return special;
     }
     return Value();
 }
@@ -195,6 +193,20 @@ void setVariable(Machine& m, Activation& act, const QString& name, const Value& 
 }
 
 void defineLocal(Machine& m, Activation& act, const QString& name, const Value& v) {
+    // Outside functions `var` inside with(o) overwrites o's own variable of that name; an
+    // inherited one is left alone and the timeline gets the variable (with_variable_scopes).
+    if (!act.isFunction) {
+        for (auto it = act.scope.rbegin(); it != act.scope.rend(); ++it) {
+            if (*it == m.global()) {
+                continue;
+            }
+            Value out;
+            if ((*it)->find(name, act.swfVersion) || (*it)->getOwnVirtual(m, name, out)) {
+                m.set(*it, name, v);
+                return;
+            }
+        }
+    }
     Object* where = act.locals ? act.locals : act.originalTarget;
     if (!where) {
         where = m.global();
@@ -244,24 +256,20 @@ Value callFunctionByName(Machine& m, Activation& act, const QString& name,
                          std::vector<Value>& args) {
     Value fn;
     Value thisValue = act.originalTarget ? Value(act.originalTarget) : Value();
-    if (nameIs(name, "super", act.swfVersion) && act.superObject) {
-        // super(...) runs the super class's constructor on this.
-        return callThroughSuper(m, static_cast<SuperObject*>(act.superObject), act.thisValue,
-                                nullptr, args);
-    }
     if (hasPathCharacters(name)) {
         fn = getVariable(m, act, name);
-    } else {
-        Value special;
-        if (specialName(m, act, name, special)) {
-            fn = special;
-        } else if (Object* holder = scopeHolding(m, act, name)) {
-            fn = m.get(holder, name);
-            // A function found in a `with` object or on a clip runs with that object as this.
-            if (holder != m.global() && holder != act.locals) {
-                thisValue = Value(holder);
-            }
+    } else if (Object* holder = scopeHolding(m, act, name)) {
+        fn = m.get(holder, name);
+        // super(...) runs the super class's constructor on this.
+        if (auto* super = dynamic_cast<SuperObject*>(fn.object())) {
+            return callThroughSuper(m, super, act.thisValue, nullptr, args);
         }
+        // A function found in a `with` object or on a clip runs with that object as this.
+        if (holder != m.global() && holder != act.locals) {
+            thisValue = Value(holder);
+        }
+    } else {
+        specialName(m, act, name, fn);
     }
     return m.call(fn, thisValue, args);
 }
@@ -328,9 +336,7 @@ Completion runTry(Machine& m, Activation& act, const swf::TryDef& t, const QStri
             thrown = e;
         } else {
             if (t.catchInRegister) {
-                if (t.catchRegister < act.registers.size()) {
-                    act.registers[t.catchRegister] = e.value;
-                }
+                act.setReg(t.catchRegister, e.value);
             } else {
                 defineLocal(m, act, catchName, e.value);
             }

@@ -256,6 +256,12 @@ void ScriptHost::run(Player&, DisplayObject& clip,
     if (!block) {
         return;
     }
+    if (clip.movie && clip.movie->movie) {
+        const swf::Movie& movie = *clip.movie->movie;
+        machine_->setLimits(avm1::limitsAskedByMovie(machine_->limits(),
+                                                     movie.maxRecursionDepth.value_or(0),
+                                                     movie.scriptTimeoutSeconds.value_or(0)));
+    }
     machine_->runBlock(block, scriptObject(clip), clip.movie ? clip.movie->version() : 8);
 }
 

@@ -52,15 +52,30 @@ TEST(StringToNumber, RulesChangeWithTheVersion) {
         double expected;  // NaN compares as "is NaN"
     };
     const Row rows[] = {
-        {"12", 8, 12},      {"  12", 8, 12},
+        {"12", 8, 12},
+        {"  12", 8, 12},
         {"12  ", 8, kNaN},  // trailing blanks are not allowed
-        {"1e3", 8, 1000},   {"-.5", 8, -0.5},
-        {"0x1F", 8, 31},    {"0x1F", 5, kNaN},  // hex from SWF 6 on
-        {"010", 8, 8},                          // all octal digits: octal
-        {"019", 8, 19},     {"010", 5, 10},
-        {"", 8, kNaN},      {"", 4, 0},  // SWF 4 reads junk as 0
-        {"abc", 4, 0},      {"12abc", 4, 12},
-        {"12abc", 6, kNaN}, {"Infinity", 8, kNaN},
+        {"1e3", 8, 1000},
+        {"-.5", 8, -0.5},
+        {"0x1F", 8, 31},
+        {"0x1F", 5, kNaN},  // hex from SWF 6 on
+        {"010", 8, 8},      // all octal digits: octal
+        {"019", 8, 19},
+        {"010", 5, 10},
+        {"", 8, kNaN},
+        {"", 4, 0},  // SWF 4 reads junk as 0
+        {"abc", 4, 0},
+        {"12abc", 4, 12},
+        {"12abc", 6, kNaN},
+        {"Infinity", 8, kNaN},
+        // Hex and octal read as 32-bit integers that wrap; a sign may follow "0x"; a blank
+        // before a leading zero makes it decimal.
+        {"0x1999999981ffffff", 6, -2113929217},
+        {"037777777777", 6, -1},
+        {"-037777777777", 6, 1},
+        {"0x-10", 6, -16},
+        {" 010", 6, 10},
+        {"-010", 6, -8},
     };
     for (const Row& r : rows) {
         double got = stringToNumber(QString::fromUtf8(r.text), r.version);

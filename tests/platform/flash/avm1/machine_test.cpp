@@ -54,7 +54,7 @@ TEST(Operators, ComparisonsAndEqualityPerVersion) {
         {8, null(), undef(), Code::Equals2, "true"},
         {8, null(), integer(0), Code::Equals2, "false"},
         {8, boolean(true), str("1"), Code::Equals2, "true"},
-        {8, num(std::nan("")), num(std::nan("")), Code::Equals2, "false"},
+        {8, num(std::nan("")), num(std::nan("")), Code::Equals2, "true"},
         {8, str("1"), integer(1), Code::StrictEquals, "false"},
         {8, num(std::nan("")), num(std::nan("")), Code::StrictEquals, "true"},
         // SWF 4: the old operators work on numbers and answer 1 or 0.

@@ -8,7 +8,9 @@ namespace pencora::avm1 {
 
 namespace {
 
-Value objectCtor(Machine& m, const Value& self, std::vector<Value>& args) {
+// Object(v) called as a function: v itself if it is an object, else v boxed; without a value
+// an object that inherits nothing, not even toString (object_function test).
+Value objectCall(Machine& m, const Value&, std::vector<Value>& args) {
     Value v = arg(args, 0);
     if (v.isObject()) {
         return v;
@@ -16,7 +18,18 @@ Value objectCtor(Machine& m, const Value& self, std::vector<Value>& args) {
     if (!v.isNullish()) {
         return Value(m.toObject(v));
     }
-    // Called as a function or with new: the fresh object the machine made (or a new one).
+    return Value(m.heap().make<Object>(nullptr));
+}
+
+// new Object(v): the same, but without a value the fresh object the machine made.
+Value objectConstruct(Machine& m, const Value& self, std::vector<Value>& args) {
+    Value v = arg(args, 0);
+    if (v.isObject()) {
+        return v;
+    }
+    if (!v.isNullish()) {
+        return Value(m.toObject(v));
+    }
     return self.isObject() ? self : Value(m.makeObject());
 }
 
@@ -164,7 +177,7 @@ void installObjectClass(Machine& m) {
     Object* proto = m.protos().object;
     installTable(m, proto, kPrototype);
     m.impl().objectToString = proto->find(QStringLiteral("toString"), 10)->value.object();
-    FunctionObject* ctor = m.makeClass(objectCtor, proto);
+    FunctionObject* ctor = m.makeClass(objectCall, proto, objectConstruct);
     ctor->putNative(m, QStringLiteral("registerClass"), registerClass);
     m.global()->put(QStringLiteral("Object"), Value(ctor), kDontEnum);
 }

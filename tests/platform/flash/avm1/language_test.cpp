@@ -1,0 +1,298 @@
+// The language core against the original's quirks: comparisons of objects and of SWF 4
+// values, and the other rules movies of each version rely on.
+#include <gtest/gtest.h>
+
+#include "test_host.h"
+
+using namespace pencora::avm1;
+using namespace pencora::avm1::test;
+using Code = pencora::swf::ActionCode;
+
+namespace {
+
+QStringList runIn(int version, const Assembler& as) {
+    Fixture f(version);
+    return f.run(as);
+}
+
+}  // namespace
+
+// SWF 4 movies see comparison results as 1 and 0, cannot see NaN or Infinity, and read
+// objects as 0, so dividing by one is the "#ERROR#" of a division by zero.
+TEST(Swf4, BooleansPrintAsDigitsAndGlobalsAreOutOfSight) {
+    Assembler as;
+    as.push({boolean(true)}).trace();
+    as.push({integer(1), integer(2)}).op(Code::Less).trace();
+    as.push({str("v"), integer(1), integer(2)}).op(Code::Equals).op(Code::SetVariable);
+    as.getVar("v").op(Code::TypeOf).trace();
+    as.push({integer(0)}).getVar("NaN").op(Code::Equals).trace();
+    as.push({integer(3), integer(0)}).op(Code::InitObject).op(Code::Divide).trace();
+    EXPECT_EQ(runIn(4, as), QStringList({"1", "1", "boolean", "1", "#ERROR#"}));
+    // The same code in SWF 5 has booleans and NaN.
+    EXPECT_EQ(runIn(5, as), QStringList({"true", "true", "boolean", "false", "NaN"}));
+}
+
+TEST(Operators, ObjectsAgainstPrimitivesConvertFirst) {
+    struct Row {
+        const char* what;
+        Assembler code;
+        const char* result;
+    };
+    auto bare = [] {
+        // {__proto__: undefined}: no valueOf anywhere.
+        Assembler a;
+        a.push({str("o"), integer(0)}).op(Code::InitObject).op(Code::SetVariable);
+        a.getVar("o").push({str("__proto__"), undef()}).op(Code::SetMember);
+        return a;
+    };
+    std::vector<Row> rows;
+    rows.push_back({"bare object == undefined",
+                    bare().getVar("o").push({undef()}).op(Code::Equals2).trace(), "true"});
+    rows.push_back({"bare object == null",
+                    bare().getVar("o").push({null()}).op(Code::Equals2).trace(), "true"});
+    {
+        Assembler a;
+        a.push({integer(0)}).op(Code::InitObject).push({undef()}).op(Code::Equals2).trace();
+        rows.push_back({"{} == undefined", a, "false"});
+    }
+    {
+        Assembler a;
+        a.push({integer(0)}).op(Code::InitObject).push({integer(0)}).op(Code::Less2).trace();
+        rows.push_back({"{} < 0 is false, not undefined", a, "false"});
+    }
+    {
+        Assembler a;
+        a.push({integer(1)}).getVar("NaN").op(Code::Less2).trace();
+        rows.push_back({"1 < NaN", a, "undefined"});
+    }
+    {
+        Assembler a;
+        a.getVar("NaN").getVar("NaN").op(Code::Equals2).trace();
+        rows.push_back({"NaN == NaN", a, "true"});
+    }
+    for (Row& r : rows) {
+        EXPECT_EQ(runIn(7, r.code), QStringList({r.result})) << r.what;
+    }
+}
+
+// `this`, `arguments` and `super` are variables of the call object: a script can assign
+// them, a suppressed one resolves further out (to the timeline's clip for this), and a
+// variable named like a special name shadows it.
+TEST(Functions, ThisArgumentsAndSuperAreVariablesOfTheCall) {
+    using namespace pencora::swf;
+    Fixture f(8);
+    f.machine.global()->put("marker", Value("T"));
+    f.host.rootClip->put("name", Value("root"));
+    Assembler reads;
+    reads.getVar("this").push({str("name")}).op(Code::GetMember).trace();
+    reads.getVar("arguments").op(Code::TypeOf).trace();
+    Assembler assign;
+    assign.setVar("this", integer(1234)).getVar("this").trace();
+    Assembler suppressedReg;
+    suppressedReg.push({reg(1)}).trace().push({reg(2), str("length")}).op(Code::GetMember).trace();
+
+    Assembler as;
+    as.push({str("o"), str("name"), str("obj"), integer(1)})
+        .op(Code::InitObject)
+        .op(Code::SetVariable);
+    as.function2("plain", 2, 0, {}, reads);
+    as.function2("suppressed", 2, kSuppressThis | kSuppressArguments, {}, reads);
+    as.function2("assign", 2, 0, {}, assign);
+    // Suppressing this keeps its register, undefined; preloading arguments beats suppressing.
+    as.function2("both", 3, kPreloadThis | kSuppressThis | kPreloadArguments | kSuppressArguments,
+                 {}, suppressedReg);
+    for (const char* fn : {"plain", "suppressed", "assign", "both"}) {
+        as.getVar("o").push({str(fn)}).getVar(fn).op(Code::SetMember);
+        as.push({integer(7), integer(1)}).getVar("o").push({str(fn)}).op(Code::CallMethod);
+        as.op(Code::Pop);
+    }
+    // On the timeline a variable called _root shadows the real one.
+    as.setVar("_root", str("fake")).getVar("_root").trace();
+    EXPECT_EQ(f.run(as), QStringList({"obj", "object", "root", "undefined", "1234", "undefined",
+                                      "1", "fake"}));
+}
+
+// Registers past a DefineFunction2 function's count are the calling timeline's registers.
+TEST(Functions, RegistersPastTheCountReachTheTimeline) {
+    Fixture f(8);
+    Assembler body;
+    body.push({reg(1)}).trace().push({integer(9)}).storeRegister(1).op(Code::Pop);
+    Assembler as;
+    as.function2("f", 1, 0, {}, body);
+    as.push({integer(5)}).storeRegister(1).op(Code::Pop);
+    as.push({integer(0), str("f")}).op(Code::CallFunction).op(Code::Pop);
+    as.push({reg(1)}).trace();
+    EXPECT_EQ(f.run(as), QStringList({"5", "9"}));
+}
+
+// for..in over arguments lists an argument passed as undefined, unlike an array's hole.
+TEST(Functions, ArgumentsListEveryPassedValue) {
+    Fixture f(8);
+    Assembler loop;  // for (k in arguments) trace(k)
+    loop.getVar("arguments").op(Code::Enumerate2);
+    Assembler step;
+    step.storeRegister(0).push({null()}).op(Code::Equals2);
+    Assembler print;
+    print.push({reg(0)}).trace();
+    int printSize = int(print.bytes.size());
+    step.branch(Code::If, int16_t(printSize + 5));
+    step.append(print);
+    step.branch(Code::Jump, int16_t(-(int(step.bytes.size()) + 5)));
+    loop.append(step);
+    Assembler as;
+    as.function("f", {}, loop);
+    as.push({str("c"), undef(), str("a"), integer(3), str("f")}).op(Code::CallFunction);
+    EXPECT_EQ(f.run(as), QStringList({"2", "1", "0"}));  // newest first, as arrays
+}
+
+TEST(Scopes, WithAndVarOnTheTimeline) {
+    Fixture f(8);
+    Object* o = f.machine.makeObject();
+    Object* proto = f.machine.makeObject();
+    proto->put("inherited", Value(20));
+    Object* child = f.machine.makeObject();
+    child->setProto(proto);
+    child->put("own", Value(20));
+    f.host.rootClip->put("o", Value(o));
+    f.host.rootClip->put("child", Value(child));
+    Assembler body;
+    body.push({str("own"), integer(10)}).op(Code::DefineLocal);
+    body.push({str("inherited"), integer(10)}).op(Code::DefineLocal);
+    Assembler skipped;
+    skipped.push({str("unreachable")}).trace();
+    Assembler as;
+    as.getVar("child").with(body);
+    as.push({undef()}).with(skipped).push({null()}).with(skipped);
+    as.getVar("child").push({str("own")}).op(Code::GetMember).trace();
+    as.getVar("child").push({str("inherited")}).op(Code::GetMember).trace();
+    as.getVar("inherited").trace();
+    EXPECT_EQ(f.run(as), QStringList({"10", "20", "10"}));
+}
+
+// A prototype chain that loops ends the script instead of answering undefined.
+TEST(Limits, LoopingPrototypeChainStopsTheScript) {
+    Fixture f(8);
+    Assembler as;
+    as.push({str("a"), integer(0)}).op(Code::InitObject).op(Code::SetVariable);
+    as.getVar("a").push({str("__proto__")}).getVar("a").op(Code::SetMember);
+    as.getVar("a").push({str("missing")}).op(Code::GetMember).trace();
+    RunResult r;
+    EXPECT_TRUE(f.run(as, &r).isEmpty());
+    EXPECT_EQ(r.status, RunResult::Status::DepthLimit);
+    Assembler next;
+    next.push({str("ok")}).trace();
+    EXPECT_EQ(f.run(next), QStringList({"ok"}));
+}
+
+TEST(Objects, ObjectCalledOrConstructed) {
+    Fixture f(8);
+    Assembler as;
+    // Object() as a function: an object that inherits nothing, so it prints as [type Object].
+    as.push({integer(0), str("Object")}).op(Code::CallFunction).trace();
+    as.push({integer(0), str("Object")}).op(Code::NewObject).trace();
+    as.push({str("x"), integer(1), str("Object")}).op(Code::CallFunction).op(Code::TypeOf).trace();
+    EXPECT_EQ(f.run(as), QStringList({"[type Object]", "[object Object]", "object"}));
+}
+
+// A getter added with addProperty answers before the array's own length.
+TEST(Objects, AddedGetterBeatsComputedProperty) {
+    Fixture f(8);
+    Assembler ten;
+    ten.push({integer(10)}).op(Code::Return);
+    Assembler as;
+    as.function("ten", {}, ten);
+    as.push({str("a"), integer(3), integer(2), integer(1), integer(3)})
+        .op(Code::InitArray)
+        .op(Code::SetVariable);
+    as.push({null()}).getVar("ten").push({str("length"), integer(3)}).getVar("a");
+    as.push({str("addProperty")}).op(Code::CallMethod).op(Code::Pop);
+    as.getVar("a").push({str("length")}).op(Code::GetMember).trace();
+    as.push({integer(0)}).getVar("a").push({str("pop")}).op(Code::CallMethod).trace();
+    EXPECT_EQ(f.run(as), QStringList({"10", "3"}));
+}
+
+// watch(): a new property of a plain object is made before the callback runs; a callback
+// that throws leaves the property undefined.
+TEST(Objects, WatchCallbacksOnNewPropertiesAndThrows) {
+    Fixture f(8);
+    Assembler logger;  // function(name, old, value) { trace(old + ">" + value); return value }
+    logger.getVar("old").push({str(">")}).op(Code::Add2).getVar("value").op(Code::Add2).trace();
+    logger.getVar("value").op(Code::Return);
+    Assembler thrower;
+    thrower.push({str("no")}).op(Code::Throw);
+    Assembler as;
+    as.function("logger", {"name", "old", "value"}, logger);
+    as.function("thrower", {"name", "old", "value"}, thrower);
+    as.push({str("o"), integer(0)}).op(Code::InitObject).op(Code::SetVariable);
+    as.getVar("logger").push({str("p"), integer(2)}).getVar("o");
+    as.push({str("watch")}).op(Code::CallMethod).op(Code::Pop);
+    as.getVar("o").push({str("p"), integer(1)}).op(Code::SetMember);
+    as.getVar("o").push({str("p"), integer(2)}).op(Code::SetMember);
+    as.getVar("thrower").push({str("p"), integer(2)}).getVar("o");
+    as.push({str("watch")}).op(Code::CallMethod).op(Code::Pop);
+    Assembler set, caught;
+    set.getVar("o").push({str("p"), integer(3)}).op(Code::SetMember);
+    caught.push({str("caught")}).trace();
+    as.tryCatch(set, "e", &caught, nullptr);
+    as.getVar("o").push({str("p")}).op(Code::GetMember).trace();
+    EXPECT_EQ(f.run(as), QStringList({"1>1", "1>2", "caught", "undefined"}));
+}
+
+// Conversions of objects: methods are looked up without __resolve; when valueOf gives an
+// object, SWF 5 asks toString and later versions convert the original object again.
+TEST(Operators, ObjectConversionsInAdd2) {
+    auto program = [](Assembler& as) {
+        Assembler objectBack;  // valueOf: return {}
+        objectBack.push({integer(0)}).op(Code::InitObject).op(Code::Return);
+        Assembler text;  // toString: return "T"
+        text.push({str("T")}).op(Code::Return);
+        Assembler resolver;  // __resolve: return a function giving 7
+        Assembler seven;
+        seven.push({integer(7)}).op(Code::Return);
+        resolver.function("", {}, seven).op(Code::Return);
+        as.push({str("o"), integer(0)}).op(Code::InitObject).op(Code::SetVariable);
+        as.getVar("o").push({str("valueOf")}).function("", {}, objectBack).op(Code::SetMember);
+        as.getVar("o").push({str("toString")}).function("", {}, text).op(Code::SetMember);
+        as.getVar("o").push({integer(1)}).op(Code::Add2).trace();
+        as.getVar("o").push({str("x")}).op(Code::Add2).trace();
+        // An object answering everything through __resolve still has no valueOf.
+        as.push({str("r"), integer(0)}).op(Code::InitObject).op(Code::SetVariable);
+        as.getVar("r").push({str("__proto__"), null()}).op(Code::SetMember);
+        as.getVar("r").push({str("__resolve")}).function("", {}, resolver).op(Code::SetMember);
+        as.getVar("r").op(Code::ToNumber).trace();
+    };
+    Assembler as;
+    program(as);
+    EXPECT_EQ(runIn(5, as), QStringList({"T1", "Tx", "0"}));  // undefined is 0 before 7
+    EXPECT_EQ(runIn(8, as), QStringList({"NaN", "Tx", "NaN"}));
+}
+
+// A toString that throws still prints a line before the exception goes on.
+TEST(Operators, TraceOfAThrowingToString) {
+    Assembler thrower;
+    thrower.push({str("bad")}).op(Code::Throw);
+    Assembler body;
+    body.push({str("o"), integer(0)}).op(Code::InitObject).op(Code::SetVariable);
+    body.getVar("o").push({str("toString")}).function("", {}, thrower).op(Code::SetMember);
+    body.getVar("o").trace();
+    Assembler caught;
+    caught.push({str("caught")}).trace();
+    Assembler as;
+    as.tryCatch(body, "e", &caught, nullptr);
+    EXPECT_EQ(runIn(8, as), QStringList({"[type Object]", "caught"}));
+}
+
+// class Stack extends Array: the instance is an array from the start, and super(...) fills it.
+TEST(Classes, SubclassOfArrayIsAnArray) {
+    Fixture f(8);
+    Assembler ctor;  // function Stack() { super("a", "b") }
+    ctor.push({str("b"), str("a"), integer(2), str("super")}).op(Code::CallFunction).op(Code::Pop);
+    Assembler as;
+    as.function("Stack", {}, ctor);
+    as.getVar("Stack").getVar("Array").op(Code::Extends);
+    as.push({str("s"), integer(0), str("Stack")}).op(Code::NewObject).op(Code::SetVariable);
+    as.getVar("s").push({str("length")}).op(Code::GetMember).trace();
+    as.push({str("c"), integer(1)}).getVar("s").push({str("push")}).op(Code::CallMethod).trace();
+    as.getVar("s").getVar("Array").op(Code::InstanceOf).trace();
+    EXPECT_EQ(f.run(as), QStringList({"2", "3", "true"}));
+}
