@@ -404,6 +404,14 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
                 Value x = act.pop();
                 Value pb = m.toPrimitive(b);
                 Value px = m.toPrimitive(x);
+                // A valueOf that gave an object: the operand itself converts again, so its own
+                // toString (or valueOf) runs a second time (add2 test).
+                if (pb.isObject()) {
+                    pb = b;
+                }
+                if (px.isObject()) {
+                    px = x;
+                }
                 if (px.isString() || pb.isString()) {
                     QString left = m.toString(px);
                     act.push(Value(m.checkedConcat(left, m.toString(pb))));
@@ -584,7 +592,10 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
                         r = x >> (b & 31);
                         break;
                     default:
-                        r = uint32_t(x) >> (b & 31);
+                        // Up to SWF 8 the unsigned result comes back as a signed 32-bit
+                        // number: -3 >>> 0 is -3 there (biturshift_swf8 test).
+                        r = act.swfVersion <= 8 ? double(int32_t(uint32_t(x) >> (b & 31)))
+                                                : double(uint32_t(x) >> (b & 31));
                         break;
                 }
                 act.push(Value(r));
