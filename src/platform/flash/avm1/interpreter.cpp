@@ -787,6 +787,14 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
                 break;
             }
             case ActionCode::InitArray: {
+                // A count beyond 32 bits pops nothing and gives undefined
+                // (init_array_invalid test).
+                if (!act.stack.empty() && act.stack.back().isNumber() &&
+                    act.stack.back().number() > 2147483647.0) {
+                    act.pop();
+                    act.push(Value());
+                    break;
+                }
                 std::vector<Value> values = popArgs(m, act);
                 act.push(Value(m.makeArray(std::move(values))));
                 break;

@@ -650,8 +650,7 @@ Object* Machine::makeObject() {
 
 ArrayObject* Machine::makeArray(std::vector<Value> elements) {
     ArrayObject* a = heap_.make<ArrayObject>(protos_.array);
-    heap_.charge(elements.size() * sizeof(Value));
-    a->elements = std::move(elements);
+    a->assign(*this, elements);
     return a;
 }
 

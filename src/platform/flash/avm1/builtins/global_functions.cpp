@@ -167,7 +167,7 @@ Value asSetPropFlags(Machine& m, const Value&, std::vector<Value>& args) {
             names.push_back(p.name);
         }
     } else if (Object* a = list.object(); a && a->kind() == ObjectKind::Array) {
-        for (const Value& v : static_cast<ArrayObject*>(a)->elements) {
+        for (const Value& v : static_cast<ArrayObject*>(a)->values(m)) {
             names.push_back(m.toString(v));
         }
     } else {
