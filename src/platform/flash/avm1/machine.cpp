@@ -47,6 +47,7 @@ void Machine::installBuiltins() {
     installLoadVars(*this);
     installSharedObject(*this);
     installGeometry(*this);
+    installBitmapData(*this);
 }
 
 void installTable(Machine& m, Object* target, const NativeEntry* rows, size_t count,
@@ -588,7 +589,10 @@ Value Machine::construct(const Value& ctor, std::vector<Value>& args) {
     }
     if (f->constructNative) {
         Value r = f->constructNative(*this, Value(obj), args);
-        return r.isObject() ? r : Value(obj);
+        if (r.isObject()) {
+            return r;
+        }
+        return f->constructMayFail ? Value() : Value(obj);
     }
     if (f->native) {
         Value r = f->native(*this, Value(obj), args);

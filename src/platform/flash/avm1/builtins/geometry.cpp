@@ -173,6 +173,7 @@ void installGeometry(Machine& m) {
     FunctionObject* ctor = m.makeClass(pointCtor, proto);
     installTable(m, ctor, kPointStatics);
     geom->put(QStringLiteral("Point"), Value(ctor));
+    installRectangle(m, geom);
 }
 
 }  // namespace pencora::avm1

@@ -1,0 +1,260 @@
+// flash.display.BitmapData as a pixel buffer of the machine (bitmap_data.h): construction with
+// the size limits of the movie's version, pixel access, fills and the simple pixel operations.
+// Drawing one on the stage belongs to the runtime.
+//
+// Like the original, a method called with too few arguments or on a disposed bitmap does
+// nothing and answers -1; one that changed pixels answers 0 (bitmap_data_thorough tests).
+#include <cmath>
+#include <optional>
+
+#include "platform/flash/avm1/bitmap_data.h"
+#include "platform/flash/avm1/function_object.h"
+#include "platform/flash/avm1/machine_impl.h"
+
+namespace pencora::avm1 {
+
+namespace {
+
+constexpr int kFailed = -1;
+constexpr int kDone = 0;
+
+BitmapDataObject* bitmapOf(const Value& v) {
+    return dynamic_cast<BitmapDataObject*>(v.object());
+}
+
+// The bitmap `this` stands for, when it is one that still has pixels.
+BitmapDataObject* live(const Value& self) {
+    BitmapDataObject* b = bitmapOf(self);
+    return b && !b->disposed() ? b : nullptr;
+}
+
+int intArg(Machine& m, const std::vector<Value>& args, size_t i) {
+    return m.toInt32(arg(args, i));
+}
+
+uint32_t colorArg(Machine& m, const std::vector<Value>& args, size_t i) {
+    return uint32_t(m.toInt32(arg(args, i)));
+}
+
+Object* geomClass(Machine& m, const char* name) {
+    Object* flash = m.get(m.global(), QStringLiteral("flash")).object();
+    Object* geom = flash ? m.get(flash, QStringLiteral("geom")).object() : nullptr;
+    return geom ? m.get(geom, QString::fromLatin1(name)).object() : nullptr;
+}
+
+// A flash.geom.Rectangle when the class exists, else a plain object with its four fields.
+Value makeRectangle(Machine& m, double x, double y, double w, double h) {
+    std::vector<Value> args{Value(x), Value(y), Value(w), Value(h)};
+    if (Object* ctor = geomClass(m, "Rectangle")) {
+        return m.construct(Value(ctor), args);
+    }
+    Object* o = m.makeObject();
+    const char* names[] = {"x", "y", "width", "height"};
+    for (size_t i = 0; i < 4; ++i) {
+        o->put(QString::fromLatin1(names[i]), args[i]);
+    }
+    return Value(o);
+}
+
+struct Rect {
+    int x = 0, y = 0, w = 0, h = 0;
+};
+
+// Any object with x, y, width and height will do; one missing a field is no rectangle ({} and
+// {x, y, height} make fillRect answer -1).
+std::optional<Rect> rectOf(Machine& m, const Value& v) {
+    if (!v.isObject()) {
+        return std::nullopt;
+    }
+    int fields[4];
+    const char* names[] = {"x", "y", "width", "height"};
+    for (int i = 0; i < 4; ++i) {
+        Value f = m.getMember(v, QString::fromLatin1(names[i]));
+        if (f.isUndefined()) {
+            return std::nullopt;
+        }
+        fields[i] = m.toInt32(f);
+    }
+    return Rect{fields[0], fields[1], fields[2], fields[3]};
+}
+
+// new BitmapData(width, height[, transparent = true[, fill = 0xFFFFFFFF]]). Too few arguments
+// or a size beyond the version's limit make `new` give undefined.
+Value bitmapCtor(Machine& m, const Value& self, std::vector<Value>& args) {
+    auto* b = dynamic_cast<BitmapDataObject*>(self.object());
+    if (!b || args.size() < 2) {
+        return Value();
+    }
+    const int64_t w = m.toInt32(args[0]);
+    const int64_t h = m.toInt32(args[1]);
+    if (!BitmapDataObject::sizeAllowed(w, h, m.version())) {
+        return Value();
+    }
+    const bool transparent = args.size() > 2 ? m.toBoolean(args[2]) : true;
+    const uint32_t fill = args.size() > 3 ? colorArg(m, args, 3) : 0xFFFFFFFFu;
+    m.heap().charge(size_t(w * h) * sizeof(uint32_t));
+    b->create(int(w), int(h), transparent, fill);
+    return self;
+}
+
+Value getWidth(Machine&, const Value& self, std::vector<Value>&) {
+    BitmapDataObject* b = live(self);
+    return b ? Value(b->width()) : Value(kFailed);
+}
+
+Value getHeight(Machine&, const Value& self, std::vector<Value>&) {
+    BitmapDataObject* b = live(self);
+    return b ? Value(b->height()) : Value(kFailed);
+}
+
+Value getTransparent(Machine&, const Value& self, std::vector<Value>&) {
+    BitmapDataObject* b = live(self);
+    return b ? Value(b->transparent()) : Value(kFailed);
+}
+
+Value getRectangle(Machine& m, const Value& self, std::vector<Value>&) {
+    BitmapDataObject* b = live(self);
+    return b ? makeRectangle(m, 0, 0, b->width(), b->height()) : Value(kFailed);
+}
+
+Value getPixel(Machine& m, const Value& self, std::vector<Value>& args) {
+    BitmapDataObject* b = live(self);
+    if (!b || args.size() < 2) {
+        return Value(kFailed);
+    }
+    return Value(double(b->pixel32(intArg(m, args, 0), intArg(m, args, 1)) & 0xFFFFFF));
+}
+
+Value getPixel32(Machine& m, const Value& self, std::vector<Value>& args) {
+    BitmapDataObject* b = live(self);
+    if (!b || args.size() < 2) {
+        return Value(kFailed);
+    }
+    return Value(double(int32_t(b->pixel32(intArg(m, args, 0), intArg(m, args, 1)))));
+}
+
+Value setPixel(Machine& m, const Value& self, std::vector<Value>& args) {
+    BitmapDataObject* b = live(self);
+    if (!b || args.size() < 3) {
+        return Value(kFailed);
+    }
+    b->setPixel(intArg(m, args, 0), intArg(m, args, 1), colorArg(m, args, 2));
+    return Value(kDone);
+}
+
+Value setPixel32(Machine& m, const Value& self, std::vector<Value>& args) {
+    BitmapDataObject* b = live(self);
+    if (!b || args.size() < 3) {
+        return Value(kFailed);
+    }
+    b->setPixel32(intArg(m, args, 0), intArg(m, args, 1), colorArg(m, args, 2));
+    return Value(kDone);
+}
+
+Value fillRect(Machine& m, const Value& self, std::vector<Value>& args) {
+    BitmapDataObject* b = live(self);
+    if (!b || args.size() < 2) {
+        return Value(kFailed);
+    }
+    std::optional<Rect> r = rectOf(m, args[0]);
+    if (!r) {
+        return Value(kFailed);
+    }
+    b->fillRect(r->x, r->y, r->w, r->h, colorArg(m, args, 1));
+    return Value(kDone);
+}
+
+Value floodFill(Machine& m, const Value& self, std::vector<Value>& args) {
+    BitmapDataObject* b = live(self);
+    if (!b || args.size() < 3) {
+        return Value(kFailed);
+    }
+    return Value(b->floodFill(intArg(m, args, 0), intArg(m, args, 1), colorArg(m, args, 2)) ? 1
+                                                                                            : 0);
+}
+
+Value scroll(Machine& m, const Value& self, std::vector<Value>& args) {
+    BitmapDataObject* b = live(self);
+    if (!b || args.size() < 2) {
+        return Value(kFailed);
+    }
+    b->scroll(intArg(m, args, 0), intArg(m, args, 1));
+    return Value(kDone);
+}
+
+Value dispose(Machine&, const Value& self, std::vector<Value>&) {
+    BitmapDataObject* b = live(self);
+    if (!b) {
+        return Value(kFailed);
+    }
+    b->dispose();
+    return Value();
+}
+
+Value clone(Machine& m, const Value& self, std::vector<Value>&) {
+    BitmapDataObject* b = live(self);
+    if (!b) {
+        return Value(kFailed);
+    }
+    auto* copy = m.heap().make<BitmapDataObject>(b->proto());
+    m.heap().charge(size_t(b->width()) * size_t(b->height()) * sizeof(uint32_t));
+    copy->create(b->width(), b->height(), b->transparent(), 0);
+    for (int y = 0; y < b->height(); ++y) {
+        for (int x = 0; x < b->width(); ++x) {
+            copy->setRaw(x, y, b->raw(x, y));
+        }
+    }
+    return Value(copy);
+}
+
+const NativeEntry kPrototype[] = {
+    {"getPixel", getPixel},     {"getPixel32", getPixel32}, {"setPixel", setPixel},
+    {"setPixel32", setPixel32}, {"fillRect", fillRect},     {"floodFill", floodFill},
+    {"scroll", scroll},         {"dispose", dispose},       {"clone", clone},
+};
+
+const NativeEntry kGetters[] = {
+    {"width", getWidth},
+    {"height", getHeight},
+    {"transparent", getTransparent},
+    {"rectangle", getRectangle},
+};
+
+// `new`: the bitmap replaces the plain object the machine made, taking over its prototype and
+// constructor links.
+Value constructBitmap(Machine& m, const Value& self, std::vector<Value>& args) {
+    Object* plain = self.object();
+    auto* b = m.heap().make<BitmapDataObject>(plain ? plain->proto() : nullptr);
+    if (plain) {
+        for (const Property& p : plain->properties()) {
+            b->put(p.name, p.value, p.flags);
+        }
+    }
+    return bitmapCtor(m, Value(b), args);
+}
+
+}  // namespace
+
+void installBitmapData(Machine& m) {
+    Object* flash = m.get(m.global(), QStringLiteral("flash")).object();
+    if (!flash) {
+        return;
+    }
+    Object* display = m.get(flash, QStringLiteral("display")).object();
+    if (!display) {
+        display = m.makeObject();
+        flash->put(QStringLiteral("display"), Value(display));
+    }
+    Object* proto = m.makeObject();
+    installTable(m, proto, kPrototype);
+    for (const NativeEntry& g : kGetters) {
+        const QString name = QString::fromLatin1(g.name);
+        proto->put(name, Value(), kDontEnum);
+        proto->find(name, 100)->getter = m.makeNative(g.fn);
+    }
+    FunctionObject* ctor = m.makeClass(bitmapCtor, proto, constructBitmap);
+    ctor->constructMayFail = true;
+    display->put(QStringLiteral("BitmapData"), Value(ctor));
+}
+
+}  // namespace pencora::avm1
