@@ -42,6 +42,9 @@ class BitmapDataObject : public Object {
     bool floodFill(int x, int y, uint32_t argb);
     // Moves the content by (dx, dy); what is uncovered keeps its old pixels.
     void scroll(int dx, int dy);
+    // Each channel of the straight colour becomes c * multiplier + offset, truncated and
+    // clamped to 0..255; `t` is red, green, blue, alpha multipliers then the four offsets.
+    void colorTransform(int x, int y, int w, int h, const double (&t)[8]);
 
     uint32_t raw(int x, int y) const { return pixels_[size_t(y) * size_t(width_) + size_t(x)]; }
     void setRaw(int x, int y, uint32_t p) { pixels_[size_t(y) * size_t(width_) + size_t(x)] = p; }

@@ -75,6 +75,7 @@ void installSharedObject(Machine& m);
 void installGeometry(Machine& m);
 void installBitmapData(Machine& m);
 void installRectangle(Machine& m, Object* geom);
+void installMatrixAndColorTransform(Machine& m, Object* geom);
 
 // A row of a built-in class's property table.
 struct NativeEntry {

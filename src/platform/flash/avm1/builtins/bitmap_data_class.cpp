@@ -182,6 +182,31 @@ Value scroll(Machine& m, const Value& self, std::vector<Value>& args) {
     return Value(kDone);
 }
 
+// colorTransform(rect, transform): answers -2 for a bad rectangle and -3 for anything but a
+// real ColorTransform, -1 otherwise, the same as for too few arguments (bitmap_data_thorough).
+Value colorTransform(Machine& m, const Value& self, std::vector<Value>& args) {
+    BitmapDataObject* b = live(self);
+    if (!b || args.size() < 2) {
+        return Value(kFailed);
+    }
+    std::optional<Rect> r = rectOf(m, args[0]);
+    if (!r) {
+        return Value(-2);
+    }
+    Object* ctClass = geomClass(m, "ColorTransform");
+    if (!ctClass || !m.instanceOf(args[1], ctClass)) {
+        return Value(-3);
+    }
+    const char* names[] = {"redMultiplier", "greenMultiplier", "blueMultiplier", "alphaMultiplier",
+                           "redOffset",     "greenOffset",     "blueOffset",     "alphaOffset"};
+    double t[8];
+    for (size_t i = 0; i < 8; ++i) {
+        t[i] = m.toNumber(m.getMember(args[1], QString::fromLatin1(names[i])));
+    }
+    b->colorTransform(r->x, r->y, r->w, r->h, t);
+    return Value(kFailed);
+}
+
 Value dispose(Machine&, const Value& self, std::vector<Value>&) {
     BitmapDataObject* b = live(self);
     if (!b) {
@@ -208,9 +233,11 @@ Value clone(Machine& m, const Value& self, std::vector<Value>&) {
 }
 
 const NativeEntry kPrototype[] = {
-    {"getPixel", getPixel},     {"getPixel32", getPixel32}, {"setPixel", setPixel},
-    {"setPixel32", setPixel32}, {"fillRect", fillRect},     {"floodFill", floodFill},
-    {"scroll", scroll},         {"dispose", dispose},       {"clone", clone},
+    {"getPixel", getPixel}, {"getPixel32", getPixel32},
+    {"setPixel", setPixel}, {"setPixel32", setPixel32},
+    {"fillRect", fillRect}, {"floodFill", floodFill},
+    {"scroll", scroll},     {"colorTransform", colorTransform},
+    {"dispose", dispose},   {"clone", clone},
 };
 
 const NativeEntry kGetters[] = {

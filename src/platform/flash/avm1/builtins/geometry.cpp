@@ -174,6 +174,7 @@ void installGeometry(Machine& m) {
     installTable(m, ctor, kPointStatics);
     geom->put(QStringLiteral("Point"), Value(ctor));
     installRectangle(m, geom);
+    installMatrixAndColorTransform(m, geom);
 }
 
 }  // namespace pencora::avm1
