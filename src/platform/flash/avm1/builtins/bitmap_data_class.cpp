@@ -207,6 +207,143 @@ Value colorTransform(Machine& m, const Value& self, std::vector<Value>& args) {
     return Value(kFailed);
 }
 
+// compare(other): -2 when other is no live bitmap, -3 / -4 when the widths / heights differ,
+// otherwise a new transparent bitmap of the differences: where the colours differ, opaque
+// with the channel differences; where only alpha differs, white with the alpha difference.
+Value compare(Machine& m, const Value& self, std::vector<Value>& args) {
+    BitmapDataObject* b = live(self);
+    if (!b || args.empty()) {
+        return Value(kFailed);
+    }
+    BitmapDataObject* o = live(args[0]);
+    if (!o) {
+        return Value(-2);
+    }
+    if (o->width() != b->width()) {
+        return Value(-3);
+    }
+    if (o->height() != b->height()) {
+        return Value(-4);
+    }
+    auto* diff = m.heap().make<BitmapDataObject>(b->proto());
+    m.heap().charge(size_t(b->width()) * size_t(b->height()) * sizeof(uint32_t));
+    diff->create(b->width(), b->height(), true, 0);
+    for (int y = 0; y < b->height(); ++y) {
+        for (int x = 0; x < b->width(); ++x) {
+            const uint32_t p = b->pixel32(x, y);
+            const uint32_t q = o->pixel32(x, y);
+            uint32_t d = 0;
+            if ((p & 0xFFFFFF) != (q & 0xFFFFFF)) {
+                auto sub = [&](int shift) {
+                    return ((((p >> shift) & 0xFF) - ((q >> shift) & 0xFF)) & 0xFF) << shift;
+                };
+                d = 0xFF000000u | sub(16) | sub(8) | sub(0);
+            } else if (p != q) {
+                d = ((((p >> 24) - (q >> 24)) & 0xFF) << 24) | 0xFFFFFF;
+            }
+            diff->setPixel32(x, y, d);
+        }
+    }
+    return Value(diff);
+}
+
+struct XY {
+    int x = 0, y = 0;
+};
+
+// An object with both x and y, as hitTest reads its points.
+std::optional<XY> pointOf(Machine& m, const Value& v) {
+    if (!v.isObject()) {
+        return std::nullopt;
+    }
+    Value x = m.getMember(v, QStringLiteral("x"));
+    Value y = m.getMember(v, QStringLiteral("y"));
+    if (x.isUndefined() || y.isUndefined()) {
+        return std::nullopt;
+    }
+    return XY{m.toInt32(x), m.toInt32(y)};
+}
+
+bool opaqueEnough(const BitmapDataObject& b, int x, int y, int threshold) {
+    return b.contains(x, y) && int(b.pixel32(x, y) >> 24) >= threshold;
+}
+
+// hitTest(firstPoint, firstAlphaThreshold, secondObject[, secondPoint, secondAlphaThreshold]):
+// this bitmap sits at firstPoint; secondObject is a Point, a Rectangle or another bitmap placed
+// at secondPoint. A bad firstPoint answers -2, a bad second object -3, a bad second point -4;
+// an object with x and y that is none of these simply misses.
+Value hitTest(Machine& m, const Value& self, std::vector<Value>& args) {
+    BitmapDataObject* b = live(self);
+    if (!b || args.size() < 3) {
+        return Value(kFailed);
+    }
+    std::optional<XY> first = pointOf(m, args[0]);
+    if (!first) {
+        return Value(-2);
+    }
+    const int threshold = intArg(m, args, 1);
+    const Value& second = args[2];
+    if (BitmapDataObject* o = bitmapOf(second)) {
+        if (o->disposed()) {
+            return Value(-3);
+        }
+        XY at;
+        if (args.size() > 3) {
+            std::optional<XY> p = pointOf(m, args[3]);
+            if (!p) {
+                return Value(-4);
+            }
+            at = *p;
+        }
+        const int threshold2 = args.size() > 4 ? intArg(m, args, 4) : 1;
+        // Stage pixels both bitmaps cover.
+        const int64_t x0 = std::max<int64_t>(first->x, at.x);
+        const int64_t y0 = std::max<int64_t>(first->y, at.y);
+        const int64_t x1 =
+            std::min<int64_t>(int64_t(first->x) + b->width(), int64_t(at.x) + o->width());
+        const int64_t y1 =
+            std::min<int64_t>(int64_t(first->y) + b->height(), int64_t(at.y) + o->height());
+        for (int64_t y = y0; y < y1; ++y) {
+            for (int64_t x = x0; x < x1; ++x) {
+                if (opaqueEnough(*b, int(x - first->x), int(y - first->y), threshold) &&
+                    opaqueEnough(*o, int(x - at.x), int(y - at.y), threshold2)) {
+                    return Value(true);
+                }
+            }
+        }
+        return Value(false);
+    }
+    std::optional<XY> p = pointOf(m, second);
+    if (!p) {
+        return Value(-3);
+    }
+    if (Object* rectClass = geomClass(m, "Rectangle");
+        rectClass && m.instanceOf(second, rectClass)) {
+        std::optional<Rect> r = rectOf(m, second);
+        if (!r) {
+            return Value(-3);
+        }
+        // Only the part of the rectangle over the bitmap matters.
+        const int64_t x0 = std::max<int64_t>(r->x, first->x);
+        const int64_t y0 = std::max<int64_t>(r->y, first->y);
+        const int64_t x1 = std::min<int64_t>(int64_t(r->x) + r->w, int64_t(first->x) + b->width());
+        const int64_t y1 = std::min<int64_t>(int64_t(r->y) + r->h, int64_t(first->y) + b->height());
+        for (int64_t y = y0; y < y1; ++y) {
+            for (int64_t x = x0; x < x1; ++x) {
+                if (opaqueEnough(*b, int(x - first->x), int(y - first->y), threshold)) {
+                    return Value(true);
+                }
+            }
+        }
+        return Value(false);
+    }
+    Object* pointClass = geomClass(m, "Point");
+    if (!pointClass || !m.instanceOf(second, pointClass)) {
+        return Value(false);
+    }
+    return Value(opaqueEnough(*b, p->x - first->x, p->y - first->y, threshold));
+}
+
 Value dispose(Machine&, const Value& self, std::vector<Value>&) {
     BitmapDataObject* b = live(self);
     if (!b) {
@@ -237,6 +374,7 @@ const NativeEntry kPrototype[] = {
     {"setPixel", setPixel}, {"setPixel32", setPixel32},
     {"fillRect", fillRect}, {"floodFill", floodFill},
     {"scroll", scroll},     {"colorTransform", colorTransform},
+    {"compare", compare},   {"hitTest", hitTest},
     {"dispose", dispose},   {"clone", clone},
 };
 
@@ -276,7 +414,8 @@ void installBitmapData(Machine& m) {
     installTable(m, proto, kPrototype);
     for (const NativeEntry& g : kGetters) {
         const QString name = QString::fromLatin1(g.name);
-        proto->put(name, Value(), kDontEnum);
+        // Enumerable: a for..in over a bitmap lists them (bitmap_data_thorough compare test).
+        proto->put(name, Value(), 0);
         proto->find(name, 100)->getter = m.makeNative(g.fn);
     }
     FunctionObject* ctor = m.makeClass(bitmapCtor, proto, constructBitmap);
