@@ -137,19 +137,43 @@ Value rectSetEmpty(Machine& m, const Value& self, std::vector<Value>&) {
     return Value();
 }
 
-bool containsXY(Machine& m, const Value& r, double x, double y) {
+// The contains tests are script comparisons joined by &&: a NaN on the way makes the answer
+// undefined, a false before it makes it false (rectangle test).
+struct Test {
+    double a, b;
+    bool less;  // a < b, else a >= b (or a <= b with `orEqual`)
+    bool orEqual = false;
+};
+
+Value allOf(std::initializer_list<Test> tests) {
+    for (const Test& t : tests) {
+        if (std::isnan(t.a) || std::isnan(t.b)) {
+            return Value();
+        }
+        bool ok = t.less ? (t.orEqual ? t.a <= t.b : t.a < t.b) : t.a >= t.b;
+        if (!ok) {
+            return Value(false);
+        }
+    }
+    return Value(true);
+}
+
+Value containsXY(Machine& m, const Value& r, double x, double y) {
     double rx = num(m, r, "x");
     double ry = num(m, r, "y");
-    return x >= rx && y >= ry && x < rx + num(m, r, "width") && y < ry + num(m, r, "height");
+    return allOf({{x, rx, false},
+                  {y, ry, false},
+                  {x, rx + num(m, r, "width"), true},
+                  {y, ry + num(m, r, "height"), true}});
 }
 
 Value rectContains(Machine& m, const Value& self, std::vector<Value>& args) {
-    return Value(containsXY(m, self, m.toNumber(arg(args, 0)), m.toNumber(arg(args, 1))));
+    return containsXY(m, self, m.toNumber(arg(args, 0)), m.toNumber(arg(args, 1)));
 }
 
 Value rectContainsPoint(Machine& m, const Value& self, std::vector<Value>& args) {
     Value p = arg(args, 0);
-    return Value(containsXY(m, self, num(m, p, "x"), num(m, p, "y")));
+    return containsXY(m, self, num(m, p, "x"), num(m, p, "y"));
 }
 
 Value rectContainsRectangle(Machine& m, const Value& self, std::vector<Value>& args) {
@@ -158,7 +182,7 @@ Value rectContainsRectangle(Machine& m, const Value& self, std::vector<Value>& a
     double r = x + num(m, o, "width"), b = y + num(m, o, "height");
     double sx = num(m, self, "x"), sy = num(m, self, "y");
     double sr = sx + num(m, self, "width"), sb = sy + num(m, self, "height");
-    return Value(x >= sx && y >= sy && r <= sr && b <= sb);
+    return allOf({{x, sx, false}, {y, sy, false}, {r, sr, true, true}, {b, sb, true, true}});
 }
 
 Value rectEquals(Machine& m, const Value& self, std::vector<Value>& args) {
@@ -215,9 +239,18 @@ Box boxOf(Machine& m, const Value& v) {
     return Box{x, y, x + num(m, v, "width"), y + num(m, v, "height")};
 }
 
+// NaN wins, as in the original's arithmetic (union() with nothing is all NaN).
+double maxOf(double a, double b) {
+    return std::isnan(a) || std::isnan(b) ? std::nan("") : std::max(a, b);
+}
+
+double minOf(double a, double b) {
+    return std::isnan(a) || std::isnan(b) ? std::nan("") : std::min(a, b);
+}
+
 Value rectIntersection(Machine& m, const Value& self, std::vector<Value>& args) {
     Box a = boxOf(m, self), b = boxOf(m, arg(args, 0));
-    Box c{std::max(a.x, b.x), std::max(a.y, b.y), std::min(a.r, b.r), std::min(a.b, b.b)};
+    Box c{maxOf(a.x, b.x), maxOf(a.y, b.y), minOf(a.r, b.r), minOf(a.b, b.b)};
     if (!(c.r > c.x && c.b > c.y)) {
         return makeRect(m, Value(0), Value(0), Value(0), Value(0));
     }
@@ -226,20 +259,12 @@ Value rectIntersection(Machine& m, const Value& self, std::vector<Value>& args) 
 
 Value rectIntersects(Machine& m, const Value& self, std::vector<Value>& args) {
     Box a = boxOf(m, self), b = boxOf(m, arg(args, 0));
-    return Value(std::max(a.x, b.x) < std::min(a.r, b.r) &&
-                 std::max(a.y, b.y) < std::min(a.b, b.b));
+    return Value(maxOf(a.x, b.x) < minOf(a.r, b.r) && maxOf(a.y, b.y) < minOf(a.b, b.b));
 }
 
 Value rectUnion(Machine& m, const Value& self, std::vector<Value>& args) {
-    std::vector<Value> none;
-    if (rectIsEmpty(m, self, none).boolean()) {
-        return rectClone(m, arg(args, 0), none);
-    }
-    if (rectIsEmpty(m, arg(args, 0), none).boolean()) {
-        return rectClone(m, self, none);
-    }
     Box a = boxOf(m, self), b = boxOf(m, arg(args, 0));
-    Box c{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.r, b.r), std::max(a.b, b.b)};
+    Box c{minOf(a.x, b.x), minOf(a.y, b.y), maxOf(a.r, b.r), maxOf(a.b, b.b)};
     return makeRect(m, Value(c.x), Value(c.y), Value(c.r - c.x), Value(c.b - c.y));
 }
 
