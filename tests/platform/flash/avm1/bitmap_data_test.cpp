@@ -148,3 +148,40 @@ TEST_F(Bitmaps, ColorTransformClampsEachChannel) {
     call(b, "colorTransform", {rect(0, 0, 1, 1), t});
     EXPECT_EQ(pixel32(b, 0, 0), 0xAA0000FFu);
 }
+
+TEST_F(Bitmaps, CompareAndHitTest) {
+    Value a = make({Value(2), Value(1), Value(true), Value(double(0xFF102030u))});
+    Value b = make({Value(2), Value(1), Value(true), Value(double(0xFF102030u))});
+    call(b, "setPixel32", {Value(0), Value(0), Value(double(0xFF0F2030u))});
+    call(b, "setPixel32", {Value(1), Value(0), Value(double(0x80102030u))});
+    Value diff = call(a, "compare", {b});
+    ASSERT_TRUE(diff.isObject());
+    EXPECT_EQ(pixel32(diff, 0, 0), 0xFF010000u);  // colour differs: opaque channel differences
+    EXPECT_EQ(pixel32(diff, 1, 0), 0x7FFFFFFFu);  // only alpha differs: white, alpha difference
+    Value narrow = make({Value(1), Value(1)});
+    EXPECT_EQ(m.toNumber(call(a, "compare", {narrow})), -3);
+    EXPECT_EQ(m.toNumber(call(a, "compare", {Value(m.makeObject())})), -2);
+
+    Value geom = m.getMember(m.get(m.global(), "flash"), "geom");
+    auto point = [&](int x, int y) {
+        std::vector<Value> xy{Value(x), Value(y)};
+        return m.construct(m.getMember(geom, "Point"), xy);
+    };
+    // b sits at (10, 0): its translucent pixel is at stage (11, 0).
+    EXPECT_TRUE(call(b, "hitTest", {point(10, 0), Value(0x80), point(11, 0)}).boolean());
+    EXPECT_FALSE(call(b, "hitTest", {point(10, 0), Value(0x81), point(11, 0)}).boolean());
+    EXPECT_FALSE(call(b, "hitTest", {point(10, 0), Value(1), point(12, 0)}).boolean());
+    // A plain {x, y} is not a Point: it misses; an object without y is refused.
+    Object* plain = m.makeObject();
+    plain->put("x", Value(10));
+    plain->put("y", Value(0));
+    EXPECT_FALSE(call(b, "hitTest", {point(10, 0), Value(1), Value(plain)}).boolean());
+    plain->remove("y", 10);
+    EXPECT_EQ(m.toNumber(call(b, "hitTest", {point(10, 0), Value(1), Value(plain)})), -3);
+    EXPECT_EQ(m.toNumber(call(b, "hitTest", {Value(plain), Value(1), point(0, 0)})), -2);
+    // Two bitmaps overlap where both are opaque enough.
+    EXPECT_TRUE(
+        call(a, "hitTest", {point(0, 0), Value(1), b, point(-1, 0), Value(0x80)}).boolean());
+    EXPECT_FALSE(
+        call(a, "hitTest", {point(0, 0), Value(1), b, point(-1, 0), Value(0x90)}).boolean());
+}

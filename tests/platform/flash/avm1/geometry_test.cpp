@@ -1,6 +1,8 @@
 // flash.geom as script data: Rectangle's computed edges, Matrix arithmetic, ColorTransform.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "test_host.h"
 
 using namespace pencora::avm1;
@@ -53,6 +55,12 @@ TEST_F(Geometry, RectangleSetOperations) {
     Value far = make("Rectangle", {Value(10), Value(10), Value(1), Value(1)});
     EXPECT_EQ(text(call(a, "intersection", {far})), "(x=0, y=0, w=0, h=0)");
     EXPECT_EQ(text(call(a, "contains", {Value(4), Value(0)})), "false");  // right edge is out
+    // A NaN on the way makes the answer undefined; an earlier false wins over it.
+    EXPECT_EQ(text(call(a, "contains", {Value(1), Value(std::nan(""))})), "undefined");
+    EXPECT_EQ(text(call(a, "contains", {Value(-1), Value(std::nan(""))})), "false");
+    EXPECT_EQ(text(call(a, "intersection")), "(x=0, y=0, w=0, h=0)");
+    EXPECT_EQ(text(call(a, "union")), "(x=NaN, y=NaN, w=NaN, h=NaN)");
+    EXPECT_EQ(text(call(a, "intersects")), "false");
     EXPECT_EQ(text(call(a, "containsRectangle",
                         {make("Rectangle", {Value(1), Value(1), Value(3), Value(3)})})),
               "true");
