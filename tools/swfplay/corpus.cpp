@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -162,11 +163,19 @@ std::vector<std::filesystem::path> findCorpusTests(const std::filesystem::path& 
     return out;
 }
 
+// The reference output was recorded at 2001-02-03 04:05:06 local time in a zone 5 h 45 min
+// east of UTC (the date test prints both), so every test runs on that clock and in that zone.
+constexpr double kCorpusWallClock = 981152406000.0;  // 2001-02-02 22:20:06 UTC
+constexpr const char* kCorpusTimeZone = "<+0545>-05:45";
+
 Verdict runCorpusTest(const CorpusTest& test) {
+    setenv("TZ", kCorpusTimeZone, 1);
+    tzset();
     MovieHost host;
     if (!host.available()) {
         return Verdict{false, host.error()};
     }
+    host.pinWallClock(kCorpusWallClock);
     std::string trace;
     host.onTrace = [&](const std::u16string& line) { trace += utf8(line) + "\n"; };
     bool quit = false;

@@ -224,6 +224,12 @@ bool MovieHost::load(const std::filesystem::path& movie) {
     return true;
 }
 
+void MovieHost::pinWallClock(double millisecondsSinceEpoch) {
+    if (impl_->tooling) {
+        impl_->tooling->PinWallClock(millisecondsSinceEpoch);
+    }
+}
+
 flash::MovieInfo MovieHost::info() const {
     flash::MovieInfo info;
     if (impl_->tooling) {

@@ -39,6 +39,8 @@ class MovieHost {
     // Where the control sits; by default the stage size.
     void setSize(int width, int height);
     void advance(int frames);
+    // What the movie's Date reads at its first frame (ms since 1970 UTC).
+    void pinWallClock(double millisecondsSinceEpoch);
     void inject(const flash::InputEvent& event);
     // The current frame as the control draws it (content aspect) at the set size.
     QImage render();

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "platform/flash/avm1/conversions.h"
 #include "platform/flash/avm1/machine.h"
 
 namespace pencora::avm1 {
@@ -20,47 +21,80 @@ int64_t arrayIndex(const QString& name) {
         }
         v = v * 10 + (c.unicode() - '0');
     }
-    return v < 4294967295LL ? v : -1;
+    return v < 2147483647LL ? v : -1;
 }
 
-void ArrayObject::setLength(Machine& m, double n) {
-    if (!std::isfinite(n) || n < 0) {
-        return;
+void ArrayObject::setLength(Machine&, double n) {
+    int32_t len = doubleToInt32(n);
+    if (len < length_) {
+        const int64_t keep = len > 0 ? len : 0;
+        removeWhere([keep](const Property& p) {
+            return !(p.flags & kDontDelete) && arrayIndex(p.name) >= keep;
+        });
     }
-    uint32_t len = uint32_t(std::min(n, 4294967295.0));
-    sparseLength = 0;
-    if (len <= elements.size()) {
-        elements.resize(len);
-    } else if (len - elements.size() <= 65536) {
-        m.heap().charge((len - elements.size()) * sizeof(Value));
-        elements.resize(len);
-    } else {
-        sparseLength = len;
-    }
+    length_ = len;
+}
+
+Value ArrayObject::at(uint32_t i) {
+    Property* p = find(QString::number(i), 100);
+    return p && !p->getter ? p->value : Value();
+}
+
+bool ArrayObject::has(uint32_t i) {
+    return find(QString::number(i), 100) != nullptr;
 }
 
 void ArrayObject::setAt(Machine& m, uint32_t i, const Value& v) {
-    if (i >= elements.size()) {
-        if (i >= m.limits().maxArrayLength || i - elements.size() > 65536) {
-            // Beyond the dense store: kept as an ordinary property.
-            put(QString::number(i), v);
-            sparseLength = std::max(sparseLength, i + 1);
-            return;
+    const QString name = QString::number(i);
+    if (Property* p = find(name, 100); p && !p->getter) {
+        // An element that survived a rewrite keeps its place and flags, and its value if it
+        // is read-only.
+        if (!(p->flags & kReadOnly)) {
+            p->value = v;
         }
-        m.heap().charge((i + 1 - elements.size()) * sizeof(Value));
-        elements.resize(i + 1);
+    } else {
+        if (!p) {
+            m.heap().charge(sizeof(Property));
+        }
+        put(name, v);
     }
-    elements[i] = v;
+    if (int64_t(i) >= length_ && i < 2147483647u) {
+        length_ = int32_t(i + 1);
+    }
+}
+
+void ArrayObject::removeAt(uint32_t i) {
+    const QString name = QString::number(i);
+    removeWhere([&name](const Property& p) { return p.name == name; });
+}
+
+void ArrayObject::clearElements() {
+    removeWhere(
+        [](const Property& p) { return !(p.flags & kDontDelete) && arrayIndex(p.name) >= 0; });
+}
+
+void ArrayObject::assign(Machine& m, const std::vector<Value>& values) {
+    clearElements();
+    for (size_t i = 0; i < values.size(); ++i) {
+        setAt(m, uint32_t(i), values[i]);
+    }
+    length_ = int32_t(std::min<size_t>(values.size(), 2147483647u));
+}
+
+std::vector<Value> ArrayObject::values(Machine& m) {
+    const uint32_t n = std::min(count(), m.limits().maxArrayLength);
+    std::vector<Value> out;
+    out.reserve(n);
+    for (uint32_t i = 0; i < n; ++i) {
+        out.push_back(m.get(this, QString::number(i)));
+        m.tick();
+    }
+    return out;
 }
 
 bool ArrayObject::getOwnVirtual(Machine&, const QString& name, Value& out) {
     if (name == QLatin1String("length")) {
-        out = Value(double(length()));
-        return true;
-    }
-    int64_t i = arrayIndex(name);
-    if (i >= 0 && uint64_t(i) < elements.size()) {
-        out = elements[size_t(i)];
+        out = Value(double(length_));
         return true;
     }
     return false;
@@ -72,19 +106,10 @@ bool ArrayObject::setOwnVirtual(Machine& m, const QString& name, const Value& v)
         return true;
     }
     int64_t i = arrayIndex(name);
-    if (i >= 0 && i < int64_t(m.limits().maxArrayLength)) {
-        setAt(m, uint32_t(i), v);
-        return true;
+    if (i >= 0 && i >= length_) {
+        length_ = int32_t(i + 1);
     }
-    return false;
-}
-
-void ArrayObject::enumerateVirtual(Machine&, std::vector<QString>& out) {
-    for (size_t i = elements.size(); i-- > 0;) {
-        if (!elements[i].isUndefined()) {
-            out.push_back(QString::number(i));
-        }
-    }
+    return false;  // the element itself is stored as an ordinary property
 }
 
 }  // namespace pencora::avm1

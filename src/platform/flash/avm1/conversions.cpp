@@ -319,8 +319,13 @@ double parseIntString(const QString& s, int radix, bool radixGiven) {
             neg = s[i] == '-';
             ++i;
         }
-    } else if (!radixGiven && n > 2 && (s[0] == '-' || s[0] == '+') && isHexStart(1)) {
-        return kNaN;
+    } else if (n > 2 && (s[0] == '-' || s[0] == '+') && isHexStart(1)) {
+        if (!radixGiven) {
+            return kNaN;
+        }
+        // A signed "0x" with a radix: the original skips the sign and the zero and reads from
+        // the "x" on, unsigned ("-0x100" in base 36 is 1540944; parse_int test).
+        i = 2;
     } else {
         bool blank = false;
         while (i < n && isSpace(s[i])) {

@@ -35,6 +35,9 @@ class FunctionObject : public Object {
     // For `new`: called with the fresh object as this; a native class that needs its own kind
     // of object (Array, Date ...) returns it instead.
     NativeFn constructNative = nullptr;
+    // When constructNative gives no object, `new` gives undefined instead of the plain object
+    // (new BitmapData with a size it refuses).
+    bool constructMayFail = false;
     std::unique_ptr<ScriptFunction> script;
 
     void traceRefs(Tracer& t) override {

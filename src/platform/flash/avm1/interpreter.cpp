@@ -630,7 +630,10 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
                         r = x >> (b & 31);
                         break;
                     default:
-                        r = uint32_t(x) >> (b & 31);
+                        // Up to SWF 8 the unsigned result comes back as a signed 32-bit
+                        // number: -3 >>> 0 is -3 there (biturshift_swf8 test).
+                        r = act.swfVersion <= 8 ? double(int32_t(uint32_t(x) >> (b & 31)))
+                                                : double(uint32_t(x) >> (b & 31));
                         break;
                 }
                 act.push(Value(r));
@@ -824,6 +827,14 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
                 break;
             }
             case ActionCode::InitArray: {
+                // A count beyond 32 bits pops nothing and gives undefined
+                // (init_array_invalid test).
+                if (!act.stack.empty() && act.stack.back().isNumber() &&
+                    act.stack.back().number() > 2147483647.0) {
+                    act.pop();
+                    act.push(Value());
+                    break;
+                }
                 std::vector<Value> values = popArgs(m, act);
                 act.push(Value(m.makeArray(std::move(values))));
                 break;

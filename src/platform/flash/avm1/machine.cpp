@@ -51,6 +51,7 @@ void Machine::installBuiltins() {
     installLoadVars(*this);
     installSharedObject(*this);
     installGeometry(*this);
+    installBitmapData(*this);
 }
 
 void installTable(Machine& m, Object* target, const NativeEntry* rows, size_t count,
@@ -636,7 +637,10 @@ Value Machine::construct(const Value& ctor, std::vector<Value>& args) {
     }
     if (f->constructNative) {
         Value r = f->constructNative(*this, Value(obj), args);
-        return r.isObject() ? r : Value(obj);
+        if (r.isObject()) {
+            return r;
+        }
+        return f->constructMayFail ? Value() : Value(obj);
     }
     if (f->native) {
         Value r = f->native(*this, Value(obj), args);
@@ -719,8 +723,7 @@ Object* Machine::makeObject() {
 
 ArrayObject* Machine::makeArray(std::vector<Value> elements) {
     ArrayObject* a = heap_.make<ArrayObject>(protos_.array);
-    heap_.charge(elements.size() * sizeof(Value));
-    a->elements = std::move(elements);
+    a->assign(*this, elements);
     return a;
 }
 

@@ -73,6 +73,9 @@ void installXmlClasses(Machine& m);
 void installLoadVars(Machine& m);
 void installSharedObject(Machine& m);
 void installGeometry(Machine& m);
+void installBitmapData(Machine& m);
+void installRectangle(Machine& m, Object* geom);
+void installMatrixAndColorTransform(Machine& m, Object* geom);
 
 // A row of a built-in class's property table.
 struct NativeEntry {

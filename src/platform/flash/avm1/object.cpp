@@ -1,5 +1,7 @@
 #include "platform/flash/avm1/object.h"
 
+#include <algorithm>
+
 #include "platform/flash/avm1/function_object.h"
 #include "platform/flash/avm1/machine.h"
 
@@ -75,6 +77,15 @@ bool Object::remove(const QString& name, int swfVersion) {
     props_.erase(props_.begin() + (p - props_.data()));
     reindex();
     return true;
+}
+
+size_t Object::removeWhere(const std::function<bool(const Property&)>& pick) {
+    size_t before = props_.size();
+    props_.erase(std::remove_if(props_.begin(), props_.end(), pick), props_.end());
+    if (props_.size() != before) {
+        reindex();
+    }
+    return before - props_.size();
 }
 
 void Object::setFlags(const QString& name, uint16_t set, uint16_t clear, int swfVersion) {

@@ -96,6 +96,8 @@ class Object {
                    Value (*fn)(Machine&, const Value&, std::vector<Value>&),
                    uint16_t flags = kDontEnum);
     bool remove(const QString& name, int swfVersion);  // false when absent or DontDelete
+    // Removes every property `pick` chooses, DontDelete or not, in one pass; how many went.
+    size_t removeWhere(const std::function<bool(const Property&)>& pick);
     void setFlags(const QString& name, uint16_t set, uint16_t clear, int swfVersion);
 
     // Hooks for objects whose properties are partly computed (arrays, clips, strings).

@@ -730,6 +730,10 @@ class FlashControl final
         engine_->handleInput(event);
         return S_OK;
     }
+    HRESULT PinWallClock(double millisecondsSinceEpoch) override {
+        engine_->pinWallClock(millisecondsSinceEpoch);
+        return S_OK;
+    }
     HRESULT GetMovieInfo(MovieInfo* info) override {
         if (!info) {
             return E_POINTER;

@@ -23,6 +23,9 @@ struct IFlashControlTooling : ole::IUnknown {
     virtual ole::HRESULT AdvanceFrames(int count) = 0;
     virtual ole::HRESULT InjectInput(const InputEvent& event) = 0;
     virtual ole::HRESULT GetMovieInfo(MovieInfo* info) = 0;
+    // Fixes what `new Date()` reads (milliseconds since 1970 UTC); the movie's clock moves on
+    // from there. NaN goes back to the system clock.
+    virtual ole::HRESULT PinWallClock(double millisecondsSinceEpoch) = 0;
 };
 
 }  // namespace pencora::flash

@@ -181,6 +181,9 @@ class MovieEngine {
     // due. The control calls runFrame() then advanceClock(1000 / frame rate) per tick.
     virtual void runFrame() = 0;
     virtual void advanceClock(double milliseconds) = 0;
+    // Tools only: what scripts read as the date (ms since 1970 UTC), moving on with the movie's
+    // clock; NaN for the system clock. Engines without scripts ignore it.
+    virtual void pinWallClock(double millisecondsSinceEpoch) { (void)millisecondsSinceEpoch; }
     // Whether the root timeline restarts after its last frame (the control's Loop property).
     virtual void setLoop(bool loop) = 0;
 

@@ -5,6 +5,8 @@
 // object itself; MovieClip.prototype carries the timeline methods.
 #pragma once
 
+#include <cmath>
+#include <limits>
 #include <memory>
 #include <set>
 
@@ -26,6 +28,8 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     // The display object behind a script object, if it is still on a list.
     DisplayObject* displayOf(avm1::Object* object) const;
     void advanceClock(double milliseconds);
+    // NaN: new Date() reads the system clock; otherwise this time plus the movie's clock.
+    void pinWallClock(double millisecondsSinceEpoch) { pinnedWallClock_ = millisecondsSinceEpoch; }
 
     // ActionRunner
     void run(Player& player, DisplayObject& clip,
@@ -38,6 +42,9 @@ class ScriptHost : public ActionRunner, public avm1::Host {
 
     // avm1::Host
     double milliseconds() override { return clock_; }
+    double wallClock() override {
+        return std::isnan(pinnedWallClock_) ? avm1::Host::wallClock() : pinnedWallClock_ + clock_;
+    }
     void trace(const QString& line) override;
     avm1::Object* resolveTarget(avm1::Object* base, const QString& path) override;
     QString targetPath(avm1::Object* clip, bool slashForm) override;
@@ -69,6 +76,7 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     std::unique_ptr<avm1::Machine> machine_;
     std::set<avm1::ClipBinding*> bindings_;
     double clock_ = 0;
+    double pinnedWallClock_ = std::numeric_limits<double>::quiet_NaN();
 };
 
 }  // namespace pencora::runtime

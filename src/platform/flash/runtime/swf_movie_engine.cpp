@@ -105,6 +105,9 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
         script_->advanceClock(milliseconds);
         changed(false);
     }
+    void pinWallClock(double millisecondsSinceEpoch) override {
+        script_->pinWallClock(millisecondsSinceEpoch);
+    }
     void setLoop(bool loop) override { player_.setLoop(loop); }
 
     void render(const flash::RenderTarget& target, const flash::RenderOptions& options) override {

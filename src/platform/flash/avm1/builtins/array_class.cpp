@@ -19,46 +19,33 @@ enum SortFlags {
     kNumeric = 16,
 };
 
-// Reads any object's elements (arrays directly, others through length and indices).
+// Reads any object's elements: an array's as a[i] reads them, holes as undefined; another
+// object's own plain values up to its length, which is what the original's methods see when
+// called on a non-array (array_prototyping test: inherited and getter elements read as
+// undefined).
 std::vector<Value> readList(Machine& m, Object* o) {
     if (!o) {
         return {};
     }
     if (o->kind() == ObjectKind::Array) {
-        auto* a = static_cast<ArrayObject*>(o);
-        if (a->sparseLength <= a->elements.size()) {
-            return a->elements;
-        }
-        // A sparse tail: walk it element by element, within the limits.
-        std::vector<Value> out = a->elements;
-        uint32_t n = std::min(a->length(), m.limits().maxArrayLength);
-        m.heap().charge((n - out.size()) * sizeof(Value));
-        for (uint32_t i = uint32_t(out.size()); i < n; ++i) {
-            out.push_back(m.get(o, QString::number(i)));
-            m.tick();
-        }
-        return out;
+        return static_cast<ArrayObject*>(o)->values(m);
     }
     std::vector<Value> out;
     double n = m.toNumber(m.get(o, QStringLiteral("length")));
     for (uint32_t i = 0; n > 0 && i < n && i < m.limits().maxArrayLength; ++i) {
-        out.push_back(m.get(o, QString::number(i)));
+        const Property* p = o->find(QString::number(i), m.version());
+        out.push_back(p && !p->getter ? p->value : Value());
         m.tick();
     }
     return out;
 }
 
-void writeList(Machine& m, Object* o, std::vector<Value> list) {
+void writeList(Machine& m, Object* o, const std::vector<Value>& list) {
     if (!o) {
         return;
     }
     if (o->kind() == ObjectKind::Array) {
-        auto* a = static_cast<ArrayObject*>(o);
-        if (list.size() > a->elements.size()) {
-            m.heap().charge((list.size() - a->elements.size()) * sizeof(Value));
-        }
-        a->elements = std::move(list);
-        a->sparseLength = 0;
+        static_cast<ArrayObject*>(o)->assign(m, list);
         return;
     }
     for (size_t i = 0; i < list.size(); ++i) {
@@ -88,13 +75,14 @@ size_t clampIndex(Machine& m, const Value& v, size_t len, size_t fallback) {
     return size_t(std::min(d, double(len)));
 }
 
+// new Array(n) with one number makes n holes (a negative n is kept as the length: the original
+// prints new Array(-1).length as -1); any other arguments become the elements.
 Value arrayCtor(Machine& m, const Value&, std::vector<Value>& args) {
     ArrayObject* a = m.makeArray();
     if (args.size() == 1 && args[0].isNumber()) {
         a->setLength(m, args[0].number());
     } else {
-        m.heap().charge(args.size() * sizeof(Value));
-        a->elements = args;
+        a->assign(m, args);
     }
     return Value(a);
 }
@@ -102,24 +90,25 @@ Value arrayCtor(Machine& m, const Value&, std::vector<Value>& args) {
 Value arrayPush(Machine& m, const Value& self, std::vector<Value>& args) {
     if (ArrayObject* a = asArray(self)) {
         for (const Value& v : args) {
-            a->setAt(m, a->length(), v);
+            a->setAt(m, a->count(), v);
         }
         return Value(double(a->length()));
     }
     std::vector<Value> list = readList(m, self.object());
     list.insert(list.end(), args.begin(), args.end());
     size_t n = list.size();
-    writeList(m, self.object(), std::move(list));
+    writeList(m, self.object(), list);
     return Value(double(n));
 }
 
 Value arrayPop(Machine& m, const Value& self, std::vector<Value>&) {
     if (ArrayObject* a = asArray(self)) {
-        if (a->elements.empty()) {
+        uint32_t n = a->count();
+        if (n == 0) {
             return Value();
         }
-        Value v = a->elements.back();
-        a->elements.pop_back();
+        Value v = m.get(a, QString::number(n - 1));
+        a->setLength(m, double(n - 1));
         return v;
     }
     std::vector<Value> list = readList(m, self.object());
@@ -128,10 +117,12 @@ Value arrayPop(Machine& m, const Value& self, std::vector<Value>&) {
     }
     Value v = list.back();
     list.pop_back();
-    writeList(m, self.object(), std::move(list));
+    writeList(m, self.object(), list);
     return v;
 }
 
+// shift rewrites the remaining elements from index 0 up, holes becoming undefined (array_shift
+// test lists them with for..in).
 Value arrayShift(Machine& m, const Value& self, std::vector<Value>&) {
     std::vector<Value> list = readList(m, self.object());
     if (list.empty()) {
@@ -139,15 +130,32 @@ Value arrayShift(Machine& m, const Value& self, std::vector<Value>&) {
     }
     Value v = list.front();
     list.erase(list.begin());
-    writeList(m, self.object(), std::move(list));
+    writeList(m, self.object(), list);
     return v;
 }
 
+// unshift moves the old elements up from the last one down, then writes the new ones from index
+// 0 up, so for..in meets the new elements first (array_unshift test).
 Value arrayUnshift(Machine& m, const Value& self, std::vector<Value>& args) {
     std::vector<Value> list = readList(m, self.object());
-    list.insert(list.begin(), args.begin(), args.end());
-    size_t n = list.size();
-    writeList(m, self.object(), std::move(list));
+    const size_t n = list.size() + args.size();
+    ArrayObject* a = asArray(self);
+    if (!a) {
+        list.insert(list.begin(), args.begin(), args.end());
+        writeList(m, self.object(), list);
+        return Value(double(n));
+    }
+    if (n > m.limits().maxArrayLength) {
+        throw LimitExceeded{LimitExceeded::Kind::Memory};
+    }
+    a->clearElements();
+    for (size_t k = list.size(); k-- > 0;) {
+        a->setAt(m, uint32_t(k + args.size()), list[k]);
+    }
+    for (size_t j = 0; j < args.size(); ++j) {
+        a->setAt(m, uint32_t(j), args[j]);
+    }
+    a->setLength(m, double(n));
     return Value(double(n));
 }
 
@@ -162,16 +170,24 @@ Value arraySlice(Machine& m, const Value& self, std::vector<Value>& args) {
     return Value(m.makeArray(std::move(out)));
 }
 
+// splice(start[, count, items...]). An undefined start, or a count given as undefined or
+// below zero, changes nothing and returns undefined (array_splice test).
 Value arraySplice(Machine& m, const Value& self, std::vector<Value>& args) {
-    if (args.empty()) {
+    if (args.empty() || args[0].isUndefined()) {
         return Value();
     }
     std::vector<Value> list = readList(m, self.object());
     size_t start = clampIndex(m, args[0], list.size(), 0);
     size_t count = list.size() - start;
     if (args.size() > 1) {
+        if (args[1].isUndefined()) {
+            return Value();
+        }
         double d = m.toNumber(args[1]);
-        if (std::isnan(d) || d < 0) {
+        if (d < 0) {
+            return Value();
+        }
+        if (std::isnan(d)) {
             d = 0;
         }
         count = size_t(std::min(std::trunc(d), double(list.size() - start)));
@@ -181,7 +197,10 @@ Value arraySplice(Machine& m, const Value& self, std::vector<Value>& args) {
     if (args.size() > 2) {
         list.insert(list.begin() + start, args.begin() + 2, args.end());
     }
-    writeList(m, self.object(), std::move(list));
+    if (list.size() > m.limits().maxArrayLength) {
+        throw LimitExceeded{LimitExceeded::Kind::Memory};
+    }
+    writeList(m, self.object(), list);
     return Value(m.makeArray(std::move(removed)));
 }
 
@@ -189,7 +208,8 @@ Value arrayConcat(Machine& m, const Value& self, std::vector<Value>& args) {
     std::vector<Value> list = readList(m, self.object());
     for (const Value& v : args) {
         if (ArrayObject* a = asArray(v)) {
-            list.insert(list.end(), a->elements.begin(), a->elements.end());
+            std::vector<Value> more = a->values(m);
+            list.insert(list.end(), more.begin(), more.end());
         } else {
             list.push_back(v);
         }
@@ -224,27 +244,43 @@ Value arrayToString(Machine& m, const Value& self, std::vector<Value>&) {
 Value arrayReverse(Machine& m, const Value& self, std::vector<Value>&) {
     std::vector<Value> list = readList(m, self.object());
     std::reverse(list.begin(), list.end());
-    writeList(m, self.object(), std::move(list));
+    writeList(m, self.object(), list);
     return self;
 }
 
-// Compares two values the way sort's flags ask; negative, zero or positive.
+// CASEINSENSITIVE folds only A-Z: "HËLLO" still sorts before "hëllo" (array_sort test).
+int compareText(const QString& x, const QString& y, bool caseInsensitive) {
+    const qsizetype n = std::min(x.size(), y.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        ushort a = x[i].unicode();
+        ushort b = y[i].unicode();
+        if (caseInsensitive) {
+            a = a >= 'A' && a <= 'Z' ? ushort(a + 32) : a;
+            b = b >= 'A' && b <= 'Z' ? ushort(b + 32) : b;
+        }
+        if (a != b) {
+            return a < b ? -1 : 1;
+        }
+    }
+    return x.size() == y.size() ? 0 : (x.size() < y.size() ? -1 : 1);
+}
+
+// Compares two values the way sort's flags ask, ascending; negative, zero or positive. NUMERIC
+// compares numbers as numbers but anything else, "22" included, as text (array_sort test).
 int compareValues(Machine& m, const Value& a, const Value& b, int flags) {
-    if (flags & kNumeric) {
-        double x = m.toNumber(a);
-        double y = m.toNumber(b);
+    if ((flags & kNumeric) && a.isNumber() && b.isNumber()) {
+        double x = a.number();
+        double y = b.number();
         if (std::isnan(x) || std::isnan(y)) {
-            // NaN (and non-numbers) sort after numbers.
             return std::isnan(x) == std::isnan(y) ? 0 : (std::isnan(x) ? 1 : -1);
         }
         return x < y ? -1 : (x > y ? 1 : 0);
     }
-    QString x = m.toString(a);
-    QString y = m.toString(b);
-    return x.compare(y, (flags & kCaseInsensitive) ? Qt::CaseInsensitive : Qt::CaseSensitive);
+    return compareText(m.toString(a), m.toString(b), flags & kCaseInsensitive);
 }
 
-// Sorts `order` (indices into keys) and applies the flags; false when UNIQUESORT met a tie.
+// Sorts `order` (indices into the list) by `cmp`, which already includes any DESCENDING;
+// false when UNIQUESORT met a tie.
 bool sortIndices(Machine& m, std::vector<size_t>& order,
                  const std::function<int(size_t, size_t)>& cmp, int flags) {
     bool tie = false;
@@ -254,7 +290,7 @@ bool sortIndices(Machine& m, std::vector<size_t>& order,
         if (c == 0) {
             tie = true;
         }
-        return (flags & kDescending) ? c > 0 : c < 0;
+        return c < 0;
     });
     return !(tie && (flags & kUniqueSort));
 }
@@ -276,74 +312,98 @@ Value finishSort(Machine& m, const Value& self, std::vector<Value>& list,
     for (size_t i : order) {
         sorted.push_back(list[i]);
     }
-    writeList(m, self.object(), std::move(sorted));
+    writeList(m, self.object(), sorted);
     return self;
 }
 
-Value arraySort(Machine& m, const Value& self, std::vector<Value>& args) {
-    std::vector<Value> list = readList(m, self.object());
-    Value compareFn;
-    int flags = 0;
-    size_t next = 0;
-    if (!args.empty() && args[0].object() && args[0].object()->kind() == ObjectKind::Function) {
-        compareFn = args[0];
-        next = 1;
-    }
-    if (next == 0 && !args.empty() && !args[0].isNumber()) {
-        return Value();  // neither a compare function nor flags: nothing is sorted
-    }
-    if (next < args.size()) {
-        flags = m.toInt32(args[next]);
-    }
-    std::vector<size_t> order(list.size());
-    for (size_t i = 0; i < order.size(); ++i) {
+std::vector<size_t> identityOrder(size_t n) {
+    std::vector<size_t> order(n);
+    for (size_t i = 0; i < n; ++i) {
         order[i] = i;
     }
+    return order;
+}
+
+bool isFunction(const Value& v) {
+    return v.object() && v.object()->kind() == ObjectKind::Function;
+}
+
+// sort([compare][, flags]). The flags come from the second argument unless it is missing or
+// undefined, then from a first argument that is not a function: sort(55, undefined) uses 55,
+// sort(DESCENDING, NUMERIC) only NUMERIC, sort({}) sorts by text (array_sort test). Ties keep
+// their order here; the original's sort is not stable, so a movie may see them swapped.
+Value arraySort(Machine& m, const Value& self, std::vector<Value>& args) {
+    // A first argument that is neither an object nor a number (undefined, null, a boolean)
+    // sorts nothing.
+    if (!args.empty() && !args[0].isObject() && !args[0].isNumber()) {
+        return Value();
+    }
+    std::vector<Value> list = readList(m, self.object());
+    Value compareFn = isFunction(arg(args, 0)) ? args[0] : Value();
+    int flags = 0;
+    if (args.size() > 1 && !args[1].isUndefined()) {
+        flags = m.toInt32(args[1]);
+    } else if (!args.empty() && !compareFn.isObject()) {
+        flags = m.toInt32(args[0]);
+    }
+    const int direction = (flags & kDescending) ? -1 : 1;
+    std::vector<size_t> order = identityOrder(list.size());
     std::function<int(size_t, size_t)> cmp;
     if (compareFn.isObject()) {
         cmp = [&](size_t x, size_t y) {
             std::vector<Value> pair{list[x], list[y]};
             double r = m.toNumber(m.call(compareFn, Value(), pair));
-            return std::isnan(r) ? 0 : (r < 0 ? -1 : (r > 0 ? 1 : 0));
+            return direction * (std::isnan(r) ? 0 : (r < 0 ? -1 : (r > 0 ? 1 : 0)));
         };
     } else {
-        cmp = [&](size_t x, size_t y) { return compareValues(m, list[x], list[y], flags); };
+        cmp = [&](size_t x, size_t y) {
+            return direction * compareValues(m, list[x], list[y], flags);
+        };
     }
     bool ok = sortIndices(m, order, cmp, flags);
     return finishSort(m, self, list, order, ok, flags);
 }
 
+// sortOn(fields[, flags]). With an array of flags, one per field, the first one's UNIQUESORT
+// and RETURNINDEXEDARRAY count for the whole sort; an array of another length means no flags
+// at all. A field of an element that is not an object is the element itself.
 Value arraySortOn(Machine& m, const Value& self, std::vector<Value>& args) {
+    if (args.empty()) {
+        return Value();
+    }
     std::vector<Value> list = readList(m, self.object());
     std::vector<QString> fields;
-    std::vector<int> fieldFlags;
-    int flags = args.size() > 1 ? m.toInt32(args[1]) : 0;
-    if (ArrayObject* names = asArray(arg(args, 0))) {
-        for (const Value& v : names->elements) {
+    if (ArrayObject* names = asArray(args[0])) {
+        for (const Value& v : names->values(m)) {
             fields.push_back(m.toString(v));
         }
-    } else {
-        fields.push_back(m.toString(arg(args, 0)));
+    } else if (!args[0].isUndefined()) {
+        fields.push_back(m.toString(args[0]));
     }
-    ArrayObject* perField = asArray(arg(args, 1));
-    for (size_t i = 0; i < fields.size(); ++i) {
-        fieldFlags.push_back(
-            perField && i < perField->elements.size() ? m.toInt32(perField->elements[i]) : flags);
+    std::vector<int> fieldFlags(fields.size(), 0);
+    int flags = 0;
+    if (ArrayObject* perField = asArray(arg(args, 1))) {
+        std::vector<Value> given = perField->values(m);
+        if (given.size() == fields.size()) {
+            for (size_t i = 0; i < given.size(); ++i) {
+                fieldFlags[i] = m.toInt32(given[i]);
+            }
+            flags = fieldFlags.empty() ? 0 : fieldFlags[0];
+        }
+    } else if (args.size() > 1) {
+        flags = m.toInt32(args[1]);
+        std::fill(fieldFlags.begin(), fieldFlags.end(), flags);
     }
-    if (perField) {
-        flags = fieldFlags.empty() ? 0 : fieldFlags[0];
-    }
-    std::vector<size_t> order(list.size());
-    for (size_t i = 0; i < order.size(); ++i) {
-        order[i] = i;
-    }
+    auto field = [&](const Value& element, const QString& name) {
+        return element.isObject() ? m.get(element.object(), name) : element;
+    };
+    std::vector<size_t> order = identityOrder(list.size());
     auto cmp = [&](size_t x, size_t y) {
         for (size_t f = 0; f < fields.size(); ++f) {
-            Value a = m.getMember(list[x], fields[f]);
-            Value b = m.getMember(list[y], fields[f]);
-            int c = compareValues(m, a, b, fieldFlags[f]);
+            int c = compareValues(m, field(list[x], fields[f]), field(list[y], fields[f]),
+                                  fieldFlags[f]);
             if (c != 0) {
-                return (fieldFlags[f] & kDescending) != (flags & kDescending) ? -c : c;
+                return (fieldFlags[f] & kDescending) ? -c : c;
             }
         }
         return 0;

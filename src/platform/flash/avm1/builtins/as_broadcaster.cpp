@@ -19,12 +19,12 @@ Value addListener(Machine& m, const Value& self, std::vector<Value>& args) {
         return Value(true);
     }
     Value who = arg(args, 0);
-    for (const Value& v : l->elements) {
+    for (const Value& v : l->values(m)) {
         if (v.object() == who.object() && v.type() == who.type()) {
             return Value(true);
         }
     }
-    l->setAt(m, l->length(), who);
+    l->setAt(m, l->count(), who);
     return Value(true);
 }
 
@@ -34,9 +34,11 @@ Value removeListener(Machine& m, const Value& self, std::vector<Value>& args) {
         return Value(false);
     }
     Value who = arg(args, 0);
-    for (size_t i = 0; i < l->elements.size(); ++i) {
-        if (l->elements[i].isObject() && l->elements[i].object() == who.object()) {
-            l->elements.erase(l->elements.begin() + i);
+    std::vector<Value> list = l->values(m);
+    for (size_t i = 0; i < list.size(); ++i) {
+        if (list[i].isObject() && list[i].object() == who.object()) {
+            list.erase(list.begin() + i);
+            l->assign(m, list);
             return Value(true);
         }
     }
@@ -51,7 +53,7 @@ Value broadcastMessage(Machine& m, const Value& self, std::vector<Value>& args) 
     QString name = m.toString(args[0]);
     std::vector<Value> rest(args.begin() + 1, args.end());
     // A copy: listeners may remove themselves while being told.
-    std::vector<Value> targets = l->elements;
+    std::vector<Value> targets = l->values(m);
     for (const Value& t : targets) {
         std::vector<Value> a = rest;
         m.callMethodValue(t, name, a);

@@ -26,7 +26,7 @@ Value functionApply(Machine& m, const Value& self, std::vector<Value>& args) {
     std::vector<Value> list;
     if (Object* a = arg(args, 1).object()) {
         if (a->kind() == ObjectKind::Array) {
-            list = static_cast<ArrayObject*>(a)->elements;
+            list = static_cast<ArrayObject*>(a)->values(m);
         } else {
             double n = m.toNumber(m.get(a, QStringLiteral("length")));
             for (uint32_t i = 0; n > 0 && i < n && i < m.limits().maxArrayLength; ++i) {

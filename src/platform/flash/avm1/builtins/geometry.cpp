@@ -173,6 +173,8 @@ void installGeometry(Machine& m) {
     FunctionObject* ctor = m.makeClass(pointCtor, proto);
     installTable(m, ctor, kPointStatics);
     geom->put(QStringLiteral("Point"), Value(ctor));
+    installRectangle(m, geom);
+    installMatrixAndColorTransform(m, geom);
 }
 
 }  // namespace pencora::avm1

@@ -77,17 +77,29 @@ int hexDigit(QChar c) {
     return -1;
 }
 
+// unescape: "+" reads as a space, and a "%" that does not start two hex digits is dropped with
+// what it swallowed: "%z" loses both characters, "%4z" all three (unescape test).
 Value globalUnescape(Machine& m, const Value&, std::vector<Value>& args) {
     if (args.empty()) {
         return Value();
     }
     QString s = m.toString(args[0]);
     QByteArray bytes;
-    for (qsizetype i = 0; i < s.size(); ++i) {
-        if (s[i] == '%' && i + 2 < s.size() + 0 && hexDigit(s[i + 1]) >= 0 &&
-            hexDigit(s[i + 2]) >= 0) {
+    const qsizetype n = s.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (s[i] == '%') {
+            if (i + 1 >= n || hexDigit(s[i + 1]) < 0) {
+                i += 1;
+                continue;
+            }
+            if (i + 2 >= n || hexDigit(s[i + 2]) < 0) {
+                i += 2;
+                continue;
+            }
             bytes.append(char(hexDigit(s[i + 1]) * 16 + hexDigit(s[i + 2])));
             i += 2;
+        } else if (s[i] == '+') {
+            bytes.append(' ');
         } else {
             bytes.append(m.version() >= 6 ? QString(s[i]).toUtf8() : QString(s[i]).toLatin1());
         }
@@ -155,7 +167,7 @@ Value asSetPropFlags(Machine& m, const Value&, std::vector<Value>& args) {
             names.push_back(p.name);
         }
     } else if (Object* a = list.object(); a && a->kind() == ObjectKind::Array) {
-        for (const Value& v : static_cast<ArrayObject*>(a)->elements) {
+        for (const Value& v : static_cast<ArrayObject*>(a)->values(m)) {
             names.push_back(m.toString(v));
         }
     } else {

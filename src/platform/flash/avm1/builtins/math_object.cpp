@@ -44,34 +44,33 @@ PENCORA_MATH1(mathTan, std::tan(x))
 PENCORA_MATH1(mathRound, std::floor(x + 0.5))
 #undef PENCORA_MATH1
 
+// Two-argument functions convert their arguments left to right (math_swf7 counts the valueOf
+// calls), so the conversions are sequenced, not left to the compiler.
 Value mathAtan2(Machine& m, const Value&, std::vector<Value>& args) {
-    return Value(std::atan2(num(m, args, 0), num(m, args, 1)));
+    double y = num(m, args, 0);
+    double x = num(m, args, 1);
+    return Value(std::atan2(y, x));
 }
 
 Value mathPow(Machine& m, const Value&, std::vector<Value>& args) {
-    return Value(std::pow(num(m, args, 0), num(m, args, 1)));
+    double x = num(m, args, 0);
+    double y = num(m, args, 1);
+    return Value(std::pow(x, y));
 }
 
-// min and max compare two arguments: a missing second one is NaN (math_min_max), and every
-// argument is converted, in order, even after a NaN (math_swf7).
+// min and max compare two arguments only: a missing second one is NaN (math_min_max), a third
+// is not even converted (math_swf7). Both are converted, in order, even after a NaN.
 Value minMax(Machine& m, std::vector<Value>& args, bool max) {
     if (args.empty()) {
         return Value(max ? -std::numeric_limits<double>::infinity()
                          : std::numeric_limits<double>::infinity());
     }
-    double r = 0;
-    bool nan = false;
-    for (size_t i = 0; i < std::max<size_t>(args.size(), 2); ++i) {
-        double x = num(m, args, i);
-        if (std::isnan(x)) {
-            nan = true;
-        } else if (i == 0) {
-            r = x;
-        } else {
-            r = max ? std::max(r, x) : std::min(r, x);
-        }
+    double a = num(m, args, 0);
+    double b = num(m, args, 1);
+    if (std::isnan(a) || std::isnan(b)) {
+        return Value(std::numeric_limits<double>::quiet_NaN());
     }
-    return Value(nan ? std::numeric_limits<double>::quiet_NaN() : r);
+    return Value(max ? std::max(a, b) : std::min(a, b));
 }
 
 Value mathMax(Machine& m, const Value&, std::vector<Value>& args) {
@@ -82,7 +81,9 @@ Value mathMin(Machine& m, const Value&, std::vector<Value>& args) {
     return minMax(m, args, false);
 }
 
-Value mathRandom(Machine&, const Value&, std::vector<Value>&) {
+Value mathRandom(Machine& m, const Value&, std::vector<Value>& args) {
+    convertRest(m, args, 0);
+    convertRest(m, args, 1);
     static std::mt19937_64 engine(0x5EED);
     return Value(std::uniform_real_distribution<double>(0.0, 1.0)(engine));
 }

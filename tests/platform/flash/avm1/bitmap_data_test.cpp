@@ -1,0 +1,187 @@
+// BitmapData: the premultiplied store and what scripts get back from it, the size limits per
+// version, and the answers of the methods to bad arguments.
+#include <gtest/gtest.h>
+
+#include "platform/flash/avm1/bitmap_data.h"
+#include "test_host.h"
+
+using namespace pencora::avm1;
+using namespace pencora::avm1::test;
+
+namespace {
+
+struct Bitmaps : ::testing::Test {
+    Fixture f{10};
+    Machine& m = f.machine;
+
+    Value ctor() {
+        Value flash = m.get(m.global(), "flash");
+        return m.getMember(m.getMember(flash, "display"), "BitmapData");
+    }
+    Value make(std::vector<Value> args) { return m.construct(ctor(), args); }
+    Value call(const Value& target, const char* method, std::vector<Value> args = {}) {
+        RunResult r = m.callValue(m.getMember(target, QString::fromLatin1(method)), target,
+                                  std::move(args), 10);
+        EXPECT_TRUE(r.ok());
+        return r.value;
+    }
+    uint32_t pixel32(const Value& b, int x, int y) {
+        return uint32_t(m.toInt32(call(b, "getPixel32", {Value(x), Value(y)})));
+    }
+    Value rect(int x, int y, int w, int h) {
+        Object* o = m.makeObject();
+        o->put("x", Value(x));
+        o->put("y", Value(y));
+        o->put("width", Value(w));
+        o->put("height", Value(h));
+        return Value(o);
+    }
+};
+
+}  // namespace
+
+TEST(BitmapPixels, PremultiplyingLosesWhatTheOriginalLoses) {
+    struct Row {
+        uint32_t in, out;
+    };
+    const Row rows[] = {
+        {0xAABBCCDD, 0xAABBCCDC}, {0x12345678, 0x12395571},
+        {0xFF123456, 0xFF123456},  // opaque pixels are kept as they are
+        {0x00FFFFFF, 0x00000000},  // fully transparent ones lose their colour
+        {0x80FFFFFF, 0x80FFFFFF},
+    };
+    for (const Row& r : rows) {
+        EXPECT_EQ(unpremultiply(premultiply(r.in)), r.out) << std::hex << r.in;
+    }
+}
+
+TEST(BitmapPixels, SizeLimitsPerVersion) {
+    EXPECT_TRUE(BitmapDataObject::sizeAllowed(2880, 2880, 9));
+    EXPECT_FALSE(BitmapDataObject::sizeAllowed(2881, 1, 9));
+    EXPECT_TRUE(BitmapDataObject::sizeAllowed(8191, 1, 10));
+    EXPECT_FALSE(BitmapDataObject::sizeAllowed(8192, 1, 10));
+    EXPECT_TRUE(BitmapDataObject::sizeAllowed(4095, 4096, 10));
+    EXPECT_FALSE(BitmapDataObject::sizeAllowed(4096, 4096, 10));  // 2^24 pixels
+    EXPECT_FALSE(BitmapDataObject::sizeAllowed(0, 10, 10));
+    EXPECT_FALSE(BitmapDataObject::sizeAllowed(-5, 10, 10));
+}
+
+TEST(BitmapPixels, FillsStayInsideTheBitmap) {
+    BitmapDataObject b(nullptr);
+    b.create(4, 3, true, 0xFF000000);
+    b.fillRect(-10, -10, 12, 11, 0xFFFF0000);  // clipped to (0,0)-(2,1)
+    EXPECT_EQ(b.pixel32(1, 0), 0xFFFF0000u);
+    EXPECT_EQ(b.pixel32(2, 0), 0xFF000000u);
+    EXPECT_EQ(b.pixel32(0, 1), 0xFF000000u);
+    b.fillRect(3, 2, 2147483647, 2147483647, 0xFF00FF00);  // no overflow past the edge
+    EXPECT_EQ(b.pixel32(3, 2), 0xFF00FF00u);
+    EXPECT_EQ(b.pixel32(5, 5), 0u);  // outside reads as 0
+    // A flood fill stops at other colours and reports whether it changed anything.
+    EXPECT_TRUE(b.floodFill(0, 2, 0xFF0000FF));
+    EXPECT_EQ(b.pixel32(2, 2), 0xFF0000FFu);
+    EXPECT_EQ(b.pixel32(1, 0), 0xFFFF0000u);
+    EXPECT_FALSE(b.floodFill(0, 2, 0xFF0000FF));
+    EXPECT_FALSE(b.floodFill(-1, 0, 0xFF0000FF));
+}
+
+TEST(BitmapPixels, ScrollKeepsWhatIsUncovered) {
+    BitmapDataObject b(nullptr);
+    b.create(3, 1, false, 0);
+    b.setPixel32(0, 0, 0xFF000001);
+    b.setPixel32(1, 0, 0xFF000002);
+    b.setPixel32(2, 0, 0xFF000003);
+    b.scroll(1, 0);
+    EXPECT_EQ(b.pixel32(0, 0), 0xFF000001u);
+    EXPECT_EQ(b.pixel32(1, 0), 0xFF000001u);
+    EXPECT_EQ(b.pixel32(2, 0), 0xFF000002u);
+}
+
+TEST_F(Bitmaps, ConstructionFailsWithUndefined) {
+    EXPECT_TRUE(make({}).isUndefined());
+    EXPECT_TRUE(make({Value(10)}).isUndefined());
+    EXPECT_TRUE(make({Value(8192), Value(1)}).isUndefined());
+    Value b = make({Value(3), Value(2), Value(false), Value(double(0x80123456u))});
+    ASSERT_TRUE(b.isObject());
+    EXPECT_EQ(m.toNumber(m.getMember(b, "width")), 3);
+    EXPECT_FALSE(m.toBoolean(m.getMember(b, "transparent")));
+    EXPECT_EQ(pixel32(b, 0, 0), 0xFF123456u);  // opaque: alpha forced
+    m.setMember(b, "width", Value(100));       // read only
+    EXPECT_EQ(m.toNumber(m.getMember(b, "width")), 3);
+}
+
+TEST_F(Bitmaps, MethodsAnswerBadArgumentsWithNegativeCodes) {
+    Value b = make({Value(3), Value(3), Value(true), Value(double(0xAABBCCDDu))});
+    EXPECT_EQ(m.toNumber(call(b, "getPixel", {Value(1)})), -1);
+    EXPECT_EQ(m.toNumber(call(b, "setPixel32", {Value(1), Value(2)})), -1);
+    EXPECT_EQ(m.toNumber(call(b, "setPixel32", {Value(1), Value(2), Value(double(0x12345678))})),
+              0);
+    EXPECT_EQ(pixel32(b, 1, 2), 0x12395571u);
+    // setPixel keeps the alpha that is there.
+    call(b, "setPixel", {Value(0), Value(0), Value(0xBBBBBB)});
+    EXPECT_EQ(pixel32(b, 0, 0), 0xAABBBBBBu);
+    // A rectangle needs all four fields.
+    Object* partial = m.makeObject();
+    partial->put("x", Value(0));
+    partial->put("y", Value(0));
+    partial->put("height", Value(1));
+    EXPECT_EQ(m.toNumber(call(b, "fillRect", {Value(partial), Value(0)})), -1);
+    EXPECT_EQ(m.toNumber(call(b, "fillRect", {rect(0, 0, 1, 1), Value(double(0xFF000000u))})), 0);
+    EXPECT_EQ(pixel32(b, 0, 0), 0xFF000000u);
+    // colorTransform wants a real ColorTransform.
+    Object* plain = m.makeObject();
+    EXPECT_EQ(m.toNumber(call(b, "colorTransform", {rect(0, 0, 3, 3), Value(plain)})), -3);
+    EXPECT_EQ(m.toNumber(call(b, "colorTransform", {Value(), Value(plain)})), -2);
+    // A disposed bitmap answers -1 to everything.
+    call(b, "dispose");
+    EXPECT_EQ(m.toNumber(m.getMember(b, "width")), -1);
+    EXPECT_EQ(m.toNumber(call(b, "getPixel32", {Value(0), Value(0)})), -1);
+    EXPECT_EQ(m.toNumber(call(b, "dispose")), -1);
+}
+
+TEST_F(Bitmaps, ColorTransformClampsEachChannel) {
+    Value b = make({Value(1), Value(1), Value(true), Value(double(0xAABBCCDDu))});
+    Value flash = m.get(m.global(), "flash");
+    Value ct = m.getMember(m.getMember(flash, "geom"), "ColorTransform");
+    std::vector<Value> args{Value(0), Value(0), Value(1),   Value(1),
+                            Value(0), Value(0), Value(255), Value(0)};
+    Value t = m.construct(ct, args);
+    call(b, "colorTransform", {rect(0, 0, 1, 1), t});
+    EXPECT_EQ(pixel32(b, 0, 0), 0xAA0000FFu);
+}
+
+TEST_F(Bitmaps, CompareAndHitTest) {
+    Value a = make({Value(2), Value(1), Value(true), Value(double(0xFF102030u))});
+    Value b = make({Value(2), Value(1), Value(true), Value(double(0xFF102030u))});
+    call(b, "setPixel32", {Value(0), Value(0), Value(double(0xFF0F2030u))});
+    call(b, "setPixel32", {Value(1), Value(0), Value(double(0x80102030u))});
+    Value diff = call(a, "compare", {b});
+    ASSERT_TRUE(diff.isObject());
+    EXPECT_EQ(pixel32(diff, 0, 0), 0xFF010000u);  // colour differs: opaque channel differences
+    EXPECT_EQ(pixel32(diff, 1, 0), 0x7FFFFFFFu);  // only alpha differs: white, alpha difference
+    Value narrow = make({Value(1), Value(1)});
+    EXPECT_EQ(m.toNumber(call(a, "compare", {narrow})), -3);
+    EXPECT_EQ(m.toNumber(call(a, "compare", {Value(m.makeObject())})), -2);
+
+    Value geom = m.getMember(m.get(m.global(), "flash"), "geom");
+    auto point = [&](int x, int y) {
+        std::vector<Value> xy{Value(x), Value(y)};
+        return m.construct(m.getMember(geom, "Point"), xy);
+    };
+    // b sits at (10, 0): its translucent pixel is at stage (11, 0).
+    EXPECT_TRUE(call(b, "hitTest", {point(10, 0), Value(0x80), point(11, 0)}).boolean());
+    EXPECT_FALSE(call(b, "hitTest", {point(10, 0), Value(0x81), point(11, 0)}).boolean());
+    EXPECT_FALSE(call(b, "hitTest", {point(10, 0), Value(1), point(12, 0)}).boolean());
+    // A plain {x, y} is not a Point: it misses; an object without y is refused.
+    Object* plain = m.makeObject();
+    plain->put("x", Value(10));
+    plain->put("y", Value(0));
+    EXPECT_FALSE(call(b, "hitTest", {point(10, 0), Value(1), Value(plain)}).boolean());
+    plain->remove("y", 10);
+    EXPECT_EQ(m.toNumber(call(b, "hitTest", {point(10, 0), Value(1), Value(plain)})), -3);
+    EXPECT_EQ(m.toNumber(call(b, "hitTest", {Value(plain), Value(1), point(0, 0)})), -2);
+    // Two bitmaps overlap where both are opaque enough.
+    EXPECT_TRUE(
+        call(a, "hitTest", {point(0, 0), Value(1), b, point(-1, 0), Value(0x80)}).boolean());
+    EXPECT_FALSE(
+        call(a, "hitTest", {point(0, 0), Value(1), b, point(-1, 0), Value(0x90)}).boolean());
+}
