@@ -87,7 +87,8 @@ std::optional<double> clipPropertyNumber(const Player& player, const DisplayObje
         case 3:
             return yscale(m);
         case 4:
-            return clip.isClip() ? std::max(clip.frame, 0) + 1 : 1;
+            // An empty clip made by a script has no frame to count.
+            return clip.isClip() ? (clip.timeline ? std::max(clip.frame, 0) + 1 : 0) : 1;
         case 5:
             return clip.isClip() ? clip.totalFrames : 1;
         case 6:

@@ -1,6 +1,7 @@
 // Placing, moving, replacing and removing characters by depth.
 #include <variant>
 
+#include "platform/flash/runtime/clip_graphics.h"
 #include "platform/flash/runtime/player.h"
 
 namespace pencora::runtime {
@@ -172,6 +173,79 @@ std::shared_ptr<DisplayObject> Player::sharedOf(DisplayObject& object) const {
         }
     }
     return nullptr;
+}
+
+DisplayObject* Player::placeByScript(DisplayObject& parent, const ScriptPlacement& place) {
+    std::shared_ptr<DisplayObject> object;
+    if (place.characterId) {
+        object = instantiate(parent, place.characterId, place.depth);
+    } else {
+        // An empty clip: one frame with nothing on it, playing from the start.
+        object = std::make_shared<DisplayObject>();
+        object->kind = ObjectKind::Clip;
+        object->depth = place.depth;
+        object->parent = &parent;
+        object->movie = parent.movie;
+        object->serial = nextSerial();
+        object->totalFrames = 1;
+        object->frame = 0;
+    }
+    if (!object) {
+        return nullptr;
+    }
+    object->fromTimeline = false;
+    object->name = place.name;
+    if (const DisplayObject* from = place.copyOf) {
+        object->matrix = from->matrix;
+        object->colorTransform = from->colorTransform;
+        object->ratio = from->ratio;
+        object->visible = from->visible;
+        object->blendMode = from->blendMode;
+        object->clipActions = from->clipActions;
+        if (from->graphics) {
+            object->graphics = from->graphics->copy(nextSerial());
+        }
+    }
+    if (parent.childAt(place.depth)) {
+        removeObject(parent, place.depth);
+    }
+    DisplayObject& placed = *object;
+    parent.children[place.depth] = std::move(object);
+    if (placed.isClip()) {
+        if (placed.timeline) {
+            enterFrame(placed, 0, true);
+        }
+        placed.justPlaced = true;
+        runner_->placed(*this, placed);
+    } else if (placed.kind == ObjectKind::Button) {
+        buildButtonChildren(placed);
+    }
+    return placed.parent == &parent ? &placed : nullptr;
+}
+
+void Player::swapDepth(DisplayObject& child, int depth) {
+    DisplayObject* parent = child.parent;
+    if (!parent || child.depth == depth) {
+        return;
+    }
+    auto self = parent->children.find(child.depth);
+    if (self == parent->children.end() || self->second.get() != &child) {
+        return;
+    }
+    std::shared_ptr<DisplayObject> moving = std::move(self->second);
+    parent->children.erase(self);
+    const int from = moving->depth;
+    // A clip moved by a script is no longer the timeline's: later frames leave it alone.
+    moving->fromTimeline = false;
+    if (auto other = parent->children.find(depth); other != parent->children.end()) {
+        std::shared_ptr<DisplayObject> displaced = std::move(other->second);
+        parent->children.erase(other);
+        displaced->depth = from;
+        displaced->fromTimeline = false;
+        parent->children[from] = std::move(displaced);
+    }
+    moving->depth = depth;
+    parent->children[depth] = std::move(moving);
 }
 
 }  // namespace pencora::runtime

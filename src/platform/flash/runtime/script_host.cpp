@@ -5,6 +5,7 @@
 
 #include "platform/flash/runtime/clip_properties.h"
 #include "platform/flash/runtime/frame_actions.h"
+#include "platform/flash/runtime/movieclip_natives.h"
 
 namespace pencora::runtime {
 
@@ -115,14 +116,6 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
     DisplayObject& object_;
 };
 
-ScriptHost& hostOf(avm1::Machine& m) {
-    return static_cast<ScriptHost&>(m.host());
-}
-
-DisplayObject* thisClip(avm1::Machine& m, const Value& self) {
-    return hostOf(m).displayOf(self.object());
-}
-
 // gotoAndPlay(frame) and its kin: a number counts from 1, a string is a label (or a number
 // written as text).
 // A 1-based frame number as a 0-based frame, kept in range whatever the movie passes.
@@ -182,17 +175,6 @@ Value mcGetDepth(avm1::Machine& m, const Value& self, std::vector<Value>&) {
     DisplayObject* c = thisClip(m, self);
     return c ? Value(c->depth - kScriptDepthBase) : Value();
 }
-Value mcGetBytes(avm1::Machine& m, const Value& self, std::vector<Value>&) {
-    DisplayObject* c = thisClip(m, self);
-    if (!c || !c->movie || !c->movie->movie)
-        return {};
-    return Value(double(c->movie->movie->header.fileLength));
-}
-Value mcRemove(avm1::Machine& m, const Value& self, std::vector<Value>&) {
-    if (DisplayObject* c = thisClip(m, self))
-        hostOf(m).removeSprite(hostOf(m).scriptObject(*c));
-    return {};
-}
 Value mcConstruct(avm1::Machine&, const Value&, std::vector<Value>&) {
     return {};
 }
@@ -216,9 +198,8 @@ void ScriptHost::installMovieClip() {
     proto->putNative(m, QStringLiteral("gotoAndPlay"), mcGotoAndPlay);
     proto->putNative(m, QStringLiteral("gotoAndStop"), mcGotoAndStop);
     proto->putNative(m, QStringLiteral("getDepth"), mcGetDepth);
-    proto->putNative(m, QStringLiteral("getBytesLoaded"), mcGetBytes);
-    proto->putNative(m, QStringLiteral("getBytesTotal"), mcGetBytes);
-    proto->putNative(m, QStringLiteral("removeMovieClip"), mcRemove);
+    installClipMethods(m, proto);
+    installClipDrawing(m, proto);
     m.protos().movieClip = proto;
     m.defineClass(QStringLiteral("MovieClip"), mcConstruct, proto);
 }
@@ -253,8 +234,9 @@ void ScriptHost::advanceClock(double milliseconds) {
 
 void ScriptHost::run(Player&, DisplayObject& clip,
                      const std::shared_ptr<const swf::ActionBlock>& block) {
-    if (!block) {
-        return;
+    if (!block || (clip.movie && isInitBlock(*clip.movie, block.get()) &&
+                   !clip.movie->initRan.insert(block.get()).second)) {
+        return;  // an init action that ran early, before a clip it defines the class of
     }
     machine_->runBlock(block, scriptObject(clip), clip.movie ? clip.movie->version() : 8);
 }
@@ -279,10 +261,14 @@ void ScriptHost::enterFrameEvent(Player&, DisplayObject& clip) {
 }
 
 void ScriptHost::placed(Player&, DisplayObject& clip) {
+    avm1::Object* init = pendingInit_;
+    pendingInit_ = nullptr;
+    construct(clip, init);
     runClipEvent(clip, swf::clip_event::Load);
 }
 
 void ScriptHost::afterTick(Player&) {
+    followDrag();
     // Every display object alive keeps its script object, on a list or not (a removed clip
     // still running its last script, one a button holds for its next state).
     std::vector<avm1::Object*> roots;
@@ -399,25 +385,17 @@ bool ScriptHost::frameLoaded(avm1::Object* clip, int frame) {
 
 void ScriptHost::cloneSprite(avm1::Object* source, const QString& name, int depth) {
     DisplayObject* o = displayOf(source);
-    if (!o || !o->parent || !o->isClip() || o->characterId == 0) {
-        return;
-    }
-    swf::PlaceObject p;
-    p.characterId = o->characterId;
-    p.depth = uint16_t(std::clamp(depth + kScriptDepthBase, 0, 65535));
-    p.matrix = o->matrix;
-    p.colorTransform = o->colorTransform;
-    p.name = name.toStdString();
-    if (DisplayObject* copy = player_.placeObject(*o->parent, p, o->clipActions)) {
-        copy->fromTimeline = false;
-        copy->name = name;
+    if (o && depth >= -16384 && depth <= 2130690044) {
+        duplicateClip(*o, name, depth + kScriptDepthBase, nullptr);
     }
 }
 
 void ScriptHost::removeSprite(avm1::Object* clip) {
     DisplayObject* o = displayOf(clip);
-    // Only clips made by scripts (at script depths) can be removed by scripts.
-    if (o && o->parent && o->depth >= kScriptDepthBase) {
+    // Scripts remove only clips at depths 0 to 1048575 of their own count: what scripts
+    // placed, or timeline clips a script moved there with swapDepths.
+    if (o && o->parent && o->depth >= kScriptDepthBase &&
+        o->depth - kScriptDepthBase <= 1048575) {
         player_.removeObject(*o->parent, o->depth);
     }
 }

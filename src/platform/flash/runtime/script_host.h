@@ -5,7 +5,9 @@
 // object itself; MovieClip.prototype carries the timeline methods.
 #pragma once
 
+#include <map>
 #include <memory>
+#include <optional>
 #include <set>
 
 #include "platform/flash/avm1/clip_object.h"
@@ -56,6 +58,19 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     void removeSprite(avm1::Object* clip) override;
     void toggleQuality() override;
     void getUrl(const avm1::UrlRequest& request) override;
+    void startDrag(avm1::Object* clip, bool lockCenter, const double* rectOrNull) override;
+    void stopDrag() override;
+
+    // Places a clip for a script (attachMovie, createEmptyMovieClip): `init`'s properties are
+    // copied onto it before its class constructor runs. Null when nothing could be placed.
+    DisplayObject* placeClip(DisplayObject& parent, const Player::ScriptPlacement& place,
+                             avm1::Object* init);
+    // duplicateMovieClip: a copy of `source` (its character, placement, clip events and
+    // drawing) beside it.
+    DisplayObject* duplicateClip(DisplayObject& source, const QString& name, int depth,
+                                 avm1::Object* init);
+    // The clip being dragged, if any.
+    DisplayObject* dragged() const;
 
     Player& player() { return player_; }
     // The bindings of every display object that has a script object.
@@ -64,11 +79,29 @@ class ScriptHost : public ActionRunner, public avm1::Host {
   private:
     void runClipEvent(DisplayObject& clip, uint32_t event);
     void installMovieClip();
+    // The class constructor (Object.registerClass), init object and construct events of a
+    // clip just placed.
+    void construct(DisplayObject& clip, avm1::Object* init);
+    avm1::Object* registeredClass(DisplayObject& clip);
+    // Init actions already queued for this tick that a clip's class may depend on run now,
+    // before the clip is constructed; they are skipped when their turn comes.
+    void runPendingInitActions(DisplayObject& clip);
+    bool isInitBlock(MovieContext& movie, const swf::ActionBlock* block);
+    void followDrag();
+
+    struct Drag {
+        std::weak_ptr<DisplayObject> clip;
+        QPointF offset;  // clip position minus mouse, in parent pixels
+        std::optional<QRectF> limits;
+    };
 
     Player& player_;
     std::unique_ptr<avm1::Machine> machine_;
     std::set<avm1::ClipBinding*> bindings_;
     double clock_ = 0;
+    avm1::Object* pendingInit_ = nullptr;
+    bool placingByScript_ = false;
+    std::optional<Drag> drag_;
 };
 
 }  // namespace pencora::runtime

@@ -1,0 +1,215 @@
+// How scripts make clips, and what happens when any clip is made: attachMovie's init object,
+// the class Object.registerClass gave its symbol, onClipEvent(initialize) and (construct);
+// duplicateMovieClip; dragging.
+//
+// A clip with a class gets the class's prototype first; then the init object's properties are
+// copied onto it, its initialize and construct events run, and the constructor runs with the
+// clip as `this` (on_construct, movieclip_init_object). All of it happens while the clip is
+// placed, before the frame scripts queued for the same frame, so a frame script already sees
+// its clips constructed. A clip placed by the timeline may belong to a class whose
+// registerClass sits in an init action of the same frame, which is queued but has not run:
+// such init actions run first.
+#include <variant>
+
+#include "platform/flash/avm1/function_object.h"
+#include "platform/flash/runtime/clip_bounds.h"
+#include "platform/flash/runtime/movieclip_natives.h"
+
+namespace pencora::runtime {
+
+using avm1::Value;
+
+namespace {
+
+int versionOf(const DisplayObject& clip) {
+    return clip.movie ? clip.movie->version() : 8;
+}
+
+DisplayObject* levelRoot(DisplayObject& clip) {
+    DisplayObject* r = &clip;
+    while (r->parent) {
+        r = r->parent;
+    }
+    return r;
+}
+
+}  // namespace
+
+bool ScriptHost::isInitBlock(MovieContext& movie, const swf::ActionBlock* block) {
+    if (!movie.initBlocksKnown && movie.movie) {
+        movie.initBlocksKnown = true;
+        for (const swf::Frame& frame : movie.movie->timeline.frames) {
+            for (const swf::ControlTag& tag : frame.tags) {
+                if (auto* init = std::get_if<swf::DoInitAction>(&tag)) {
+                    movie.initBlocks.insert(player_.decoded(movie, init->actions).get());
+                }
+            }
+        }
+    }
+    return movie.initBlocks.count(block) > 0;
+}
+
+void ScriptHost::runPendingInitActions(DisplayObject& clip) {
+    DisplayObject* root = levelRoot(clip);
+    MovieContext* movie = clip.movie;
+    if (!movie || !root->timeline || root->movie != movie) {
+        return;
+    }
+    const int last = std::min(root->frame, int(root->timeline->frames.size()) - 1);
+    for (int f = 0; f <= last; ++f) {
+        for (const swf::ControlTag& tag : root->timeline->frames[size_t(f)].tags) {
+            auto* init = std::get_if<swf::DoInitAction>(&tag);
+            // Only those the timeline has already queued: their sprite is marked done.
+            if (!init || !movie->initDone.count(init->spriteId)) {
+                continue;
+            }
+            auto block = player_.decoded(*movie, init->actions);
+            isInitBlock(*movie, block.get());
+            if (movie->initRan.insert(block.get()).second) {
+                machine_->runBlock(block, scriptObject(*root), movie->version());
+            }
+        }
+    }
+}
+
+avm1::Object* ScriptHost::registeredClass(DisplayObject& clip) {
+    if (!clip.movie || !clip.characterId) {
+        return nullptr;
+    }
+    const std::vector<QString> names = exportNames(*clip.movie, clip.characterId);
+    if (names.empty()) {
+        return nullptr;
+    }
+    if (!placingByScript_) {
+        runPendingInitActions(clip);
+    }
+    avm1::Property* table =
+        machine_->global()->find(QStringLiteral("__registeredClasses"), versionOf(clip));
+    avm1::Object* classes = table ? table->value.object() : nullptr;
+    if (!classes) {
+        return nullptr;
+    }
+    for (const QString& name : names) {
+        if (avm1::Property* p = classes->find(name, versionOf(clip))) {
+            avm1::Object* ctor = p->value.object();
+            if (ctor && ctor->kind() == avm1::ObjectKind::Function) {
+                return ctor;
+            }
+        }
+    }
+    return nullptr;
+}
+
+void ScriptHost::construct(DisplayObject& clip, avm1::Object* init) {
+    constexpr uint32_t kEarlyEvents = swf::clip_event::Initialize | swf::clip_event::Construct;
+    bool hasEarlyEvents = false;
+    if (clip.clipActions) {
+        for (const swf::ClipAction& a : *clip.clipActions) {
+            hasEarlyEvents = hasEarlyEvents || (a.events & kEarlyEvents);
+        }
+    }
+    avm1::Object* ctor = registeredClass(clip);
+    if (!ctor && !init && !hasEarlyEvents) {
+        return;
+    }
+    const int version = versionOf(clip);
+    auto self = player_.sharedOf(clip);  // keeps the clip while its scripts run
+    avm1::ClipObject* object = scriptObject(clip);
+    if (ctor) {
+        const Value proto = machine_->get(ctor, QStringLiteral("prototype"));
+        if (proto.isObject()) {
+            object->setProto(proto.object());
+        }
+    }
+    if (init) {
+        std::vector<QString> names = machine_->enumerate(init);
+        for (auto it = names.rbegin(); it != names.rend(); ++it) {
+            machine_->set(object, *it, machine_->get(init, *it));
+        }
+    }
+    if (hasEarlyEvents) {
+        for (const swf::ClipAction& a : *clip.clipActions) {
+            if (a.events & kEarlyEvents) {
+                machine_->runBlock(player_.decoded(*clip.movie, a.actions), object, version);
+            }
+        }
+    }
+    if (ctor && clip.script) {
+        machine_->callValue(Value(ctor), Value(object), {}, version);
+    }
+}
+
+DisplayObject* ScriptHost::placeClip(DisplayObject& parent, const Player::ScriptPlacement& place,
+                                     avm1::Object* init) {
+    pendingInit_ = init;
+    const bool wasPlacing = placingByScript_;
+    placingByScript_ = true;
+    DisplayObject* clip = player_.placeByScript(parent, place);
+    placingByScript_ = wasPlacing;
+    pendingInit_ = nullptr;
+    return clip;
+}
+
+DisplayObject* ScriptHost::duplicateClip(DisplayObject& source, const QString& name, int depth,
+                                         avm1::Object* init) {
+    // The root of a layer has no parent to hold a copy.
+    if (!source.parent || !source.isClip()) {
+        return nullptr;
+    }
+    Player::ScriptPlacement p{source.characterId, depth, name, &source};
+    return placeClip(*source.parent, p, init);
+}
+
+void ScriptHost::startDrag(avm1::Object* clip, bool lockCenter, const double* rect) {
+    DisplayObject* o = displayOf(clip);
+    if (!o || !o->parent) {
+        return;
+    }
+    Drag d;
+    d.clip = player_.sharedOf(*o);
+    bool ok = false;
+    const QPointF mouse =
+        worldTransform(*o->parent).inverted(&ok).map(player_.mousePosition() * 20.0) / 20.0;
+    if (!lockCenter && ok) {
+        d.offset = QPointF(o->matrix.tx / 20.0, o->matrix.ty / 20.0) - mouse;
+    }
+    if (rect) {
+        d.limits = QRectF(QPointF(rect[0], rect[1]), QPointF(rect[2], rect[3])).normalized();
+    }
+    drag_ = d;
+    followDrag();
+}
+
+void ScriptHost::stopDrag() {
+    drag_.reset();
+}
+
+DisplayObject* ScriptHost::dragged() const {
+    if (!drag_) {
+        return nullptr;
+    }
+    auto clip = drag_->clip.lock();
+    return clip && clip->parent ? clip.get() : nullptr;
+}
+
+void ScriptHost::followDrag() {
+    DisplayObject* o = dragged();
+    if (!o || player_.mousePosition().x() < -1e8) {
+        return;  // nothing dragged, or the mouse has not been over the movie yet
+    }
+    bool ok = false;
+    const QPointF mouse =
+        worldTransform(*o->parent).inverted(&ok).map(player_.mousePosition() * 20.0) / 20.0;
+    if (!ok) {
+        return;
+    }
+    QPointF p = mouse + drag_->offset;
+    if (drag_->limits) {
+        p.setX(std::clamp(p.x(), drag_->limits->left(), drag_->limits->right()));
+        p.setY(std::clamp(p.y(), drag_->limits->top(), drag_->limits->bottom()));
+    }
+    o->matrix.tx = int32_t(std::lround(p.x() * 20));
+    o->matrix.ty = int32_t(std::lround(p.y() * 20));
+}
+
+}  // namespace pencora::runtime
