@@ -58,8 +58,24 @@ render::StyleGroup& ClipGraphics::group() {
     return *open_;
 }
 
+void ClipGraphics::closeFill(QPainterPath& fill,
+                             std::optional<swf::render::StyleGroup>& open) const {
+    if (!fill_ || fill.elementCount() < 2 || pen_ == fillStart_) {
+        return;
+    }
+    fill.lineTo(fillStart_);
+    if (line_ && open && !open->lines.empty()) {
+        QPainterPath& line = open->lines.back().path;
+        if (line.isEmpty()) {
+            line.moveTo(pen_);
+        }
+        line.lineTo(fillStart_);
+    }
+}
+
 void ClipGraphics::closeGroup() {
-    if (fill_ && !fillPath_.isEmpty() && fillPath_.elementCount() > 1) {
+    closeFill(fillPath_, open_);
+    if (fill_ && fillPath_.elementCount() > 1) {
         QPainterPath p = fillPath_;
         p.setFillRule(Qt::OddEvenFill);
         // The fill goes before the lines drawn while it was open.
@@ -89,6 +105,7 @@ void ClipGraphics::beginFill(const swf::FillStyle& fill) {
     fill_ = fill;
     fillPath_ = QPainterPath();
     fillPath_.moveTo(pen_);
+    fillStart_ = pen_;
     startLine();
 }
 
@@ -107,6 +124,7 @@ void ClipGraphics::moveTo(QPointF p) {
     pen_ = p;
     if (fill_) {
         fillPath_.moveTo(p);
+        fillStart_ = p;
     }
     if (line_) {
         linePath_.moveTo(p);
@@ -156,13 +174,14 @@ std::shared_ptr<const CharacterDrawing> ClipGraphics::drawing() const {
     render::ShapePaths paths = done_;
     if (open_ || (fill_ && fillPath_.elementCount() > 1)) {
         // What the open fill holds so far shows already, closed back to its start.
-        render::StyleGroup g = open_.value_or(render::StyleGroup{});
-        if (fill_ && fillPath_.elementCount() > 1) {
-            QPainterPath p = fillPath_;
-            p.setFillRule(Qt::OddEvenFill);
-            g.fills.insert(g.fills.begin(), render::StyledFill{p, *fill_});
+        std::optional<render::StyleGroup> open = open_;
+        QPainterPath fill = fillPath_;
+        closeFill(fill, open);
+        render::StyleGroup g = open.value_or(render::StyleGroup{});
+        if (fill_ && fill.elementCount() > 1) {
+            fill.setFillRule(Qt::OddEvenFill);
+            g.fills.insert(g.fills.begin(), render::StyledFill{fill, *fill_});
         }
-        std::erase_if(g.lines, [](const render::StyledLine& l) { return l.path.isEmpty(); });
         if (!g.fills.empty() || !g.lines.empty()) {
             paths.groups.push_back(std::move(g));
         }

@@ -43,6 +43,8 @@ class ClipGraphics {
     void closeGroup();
     swf::render::StyleGroup& group();
     void startLine();
+    // A fill left open is closed back to where its outline began, its line too.
+    void closeFill(QPainterPath& fill, std::optional<swf::render::StyleGroup>& group) const;
 
     uint64_t serial_;
     swf::render::ShapePaths done_;
@@ -52,6 +54,7 @@ class ClipGraphics {
     std::optional<swf::LineStyle> line_;
     QPainterPath linePath_;
     QPointF pen_;
+    QPointF fillStart_;  // where the fill's current outline began
     mutable std::shared_ptr<const CharacterDrawing> cached_;
     mutable bool dirty_ = true;
 };
