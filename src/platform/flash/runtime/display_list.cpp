@@ -107,13 +107,20 @@ DisplayObject* Player::placeObject(DisplayObject& clip, const swf::PlaceObject& 
     const int depth = place.depth;
     DisplayObject* existing = clip.childAt(depth);
     if (place.move && !place.characterId) {
-        // Move: change what the tag gives of the object already there.
-        if (existing) {
+        // Move: change what the tag gives of the object already there. A clip a script has
+        // taken over (swapDepths) no longer follows the timeline (movieclip_depth_methods).
+        if (existing && existing->fromTimeline) {
             applyPlace(*existing, place);
         }
         return existing;
     }
     if (!place.characterId) {
+        return nullptr;
+    }
+    if (!place.move && existing) {
+        // A new character on a depth already taken is refused; what is there stays
+        // (placeobject_occupied_depth).
+        this->events().trace(QStringLiteral("Warning: Failed to place object at depth %1.").arg(depth));
         return nullptr;
     }
     auto object = instantiate(clip, *place.characterId, depth);
@@ -215,7 +222,9 @@ DisplayObject* Player::placeByScript(DisplayObject& parent, const ScriptPlacemen
         if (placed.timeline) {
             enterFrame(placed, 0, true);
         }
-        placed.justPlaced = true;
+        // Scripts run after the tick has advanced every clip, so the new clip takes part in
+        // the next tick like any other (create_empty_movie_clip).
+        placed.justPlaced = false;
         runner_->placed(*this, placed);
     } else if (placed.kind == ObjectKind::Button) {
         buildButtonChildren(placed);
@@ -225,7 +234,13 @@ DisplayObject* Player::placeByScript(DisplayObject& parent, const ScriptPlacemen
 
 void Player::swapDepth(DisplayObject& child, int depth) {
     DisplayObject* parent = child.parent;
-    if (!parent || child.depth == depth) {
+    if (!parent) {
+        return;
+    }
+    // A clip moved by a script is no longer the timeline's: later frames leave it alone, even
+    // when it was "moved" to the depth it had.
+    child.fromTimeline = false;
+    if (child.depth == depth) {
         return;
     }
     auto self = parent->children.find(child.depth);
@@ -235,8 +250,6 @@ void Player::swapDepth(DisplayObject& child, int depth) {
     std::shared_ptr<DisplayObject> moving = std::move(self->second);
     parent->children.erase(self);
     const int from = moving->depth;
-    // A clip moved by a script is no longer the timeline's: later frames leave it alone.
-    moving->fromTimeline = false;
     if (auto other = parent->children.find(depth); other != parent->children.end()) {
         std::shared_ptr<DisplayObject> displaced = std::move(other->second);
         parent->children.erase(other);
