@@ -6,15 +6,31 @@ namespace pencora::runtime {
 
 namespace {
 
-void addBounds(const DisplayObject& o, const QTransform& t, bool withStrokes, QRectF& into) {
+// Bounds kept as edges, so that a clip scaled to nothing still has a place (a point).
+struct Extent {
+    bool any = false;
+    double left = 0, top = 0, right = 0, bottom = 0;
+    void add(const QRectF& r) {
+        if (!any) {
+            left = r.left(), top = r.top(), right = r.right(), bottom = r.bottom();
+            any = true;
+            return;
+        }
+        left = std::min(left, r.left());
+        top = std::min(top, r.top());
+        right = std::max(right, r.right());
+        bottom = std::max(bottom, r.bottom());
+    }
+};
+
+void addBounds(const DisplayObject& o, const QTransform& t, bool withStrokes, Extent& into) {
     auto add = [&](const CharacterDrawing& d) {
         QRectF local = withStrokes ? d.bounds(o.ratio) : d.outline(o.ratio).boundingRect();
         if (!withStrokes && local.isEmpty()) {
             local = d.bounds(o.ratio);  // a drawing of lines only still has a place
         }
         if (!local.isNull()) {
-            const QRectF r = t.mapRect(local);
-            into = into.isNull() ? r : into | r;
+            into.add(t.mapRect(local));
         }
     };
     if (o.drawing) {
@@ -52,10 +68,14 @@ bool hitsShape(const DisplayObject& o, const QTransform& toStage, QPointF stage)
 
 }  // namespace
 
-QRectF contentBounds(const DisplayObject& object, const QTransform& toSpace, bool withStrokes) {
-    QRectF r;
-    addBounds(object, toSpace, withStrokes, r);
-    return r;
+std::optional<QRectF> contentBounds(const DisplayObject& object, const QTransform& toSpace,
+                                    bool withStrokes) {
+    Extent e;
+    addBounds(object, toSpace, withStrokes, e);
+    if (!e.any) {
+        return std::nullopt;
+    }
+    return QRectF(QPointF(e.left, e.top), QPointF(e.right, e.bottom));
 }
 
 QTransform spaceToSpace(const DisplayObject& from, const DisplayObject* to) {
@@ -66,14 +86,20 @@ QTransform spaceToSpace(const DisplayObject& from, const DisplayObject* to) {
     return t;
 }
 
-bool hitsPoint(const DisplayObject& object, QPointF stageTwips, bool shape) {
+bool hitsPoint(const DisplayObject& object, QPointF point, bool shape) {
+    // The point is in the coordinates of the clip's level root, which may be moved itself.
+    const DisplayObject* root = &object;
+    while (root->parent) {
+        root = root->parent;
+    }
+    const QPointF stage = toTransform(root->matrix).map(point);
     const QTransform toStage = worldTransform(object);
     if (shape) {
-        return hitsShape(object, toStage, stageTwips);
+        return hitsShape(object, toStage, stage);
     }
-    const QRectF b = contentBounds(object, toStage, true);
-    return !b.isNull() && b.left() <= stageTwips.x() && stageTwips.x() <= b.right() &&
-           b.top() <= stageTwips.y() && stageTwips.y() <= b.bottom();
+    const auto b = contentBounds(object, toStage, true);
+    return b && b->left() <= stage.x() && stage.x() <= b->right() && b->top() <= stage.y() &&
+           stage.y() <= b->bottom();
 }
 
 }  // namespace pencora::runtime

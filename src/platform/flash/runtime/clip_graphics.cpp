@@ -189,9 +189,8 @@ std::shared_ptr<const CharacterDrawing> ClipGraphics::drawing() const {
     for (auto& g : paths.groups) {
         std::erase_if(g.lines, [](const render::StyledLine& l) { return l.path.isEmpty(); });
     }
-    std::erase_if(paths.groups, [](const render::StyleGroup& g) {
-        return g.fills.empty() && g.lines.empty();
-    });
+    std::erase_if(paths.groups,
+                  [](const render::StyleGroup& g) { return g.fills.empty() && g.lines.empty(); });
     cached_ = paths.groups.empty() ? nullptr : std::make_shared<GraphicsDrawing>(std::move(paths));
     return cached_;
 }

@@ -1,5 +1,7 @@
 #include "platform/flash/runtime/clip_properties.h"
 
+#include "platform/flash/runtime/clip_bounds.h"
+
 #include <climits>
 #include <cmath>
 #include <numbers>
@@ -8,23 +10,10 @@ namespace pencora::runtime {
 
 namespace {
 
-QRectF worldBounds(const DisplayObject& o, const QTransform& toParent) {
-    const QTransform t = toTransform(o.matrix) * toParent;
-    QRectF r;
-    if (o.drawing) {
-        r = t.mapRect(o.drawing->bounds(o.ratio));
-    }
-    for (const auto& [d, c] : o.children) {
-        if (c->clipDepth == 0) {
-            r |= worldBounds(*c, t);
-        }
-    }
-    return r;
-}
-
 // Bounds in the parent's space, in pixels.
 QRectF parentBounds(const DisplayObject& o) {
-    const QRectF r = worldBounds(o, QTransform());
+    // What scripts drew counts as much as the clip's own shapes.
+    const QRectF r = contentBounds(o, toTransform(o.matrix), true).value_or(QRectF());
     return QRectF(r.x() / 20, r.y() / 20, r.width() / 20, r.height() / 20);
 }
 

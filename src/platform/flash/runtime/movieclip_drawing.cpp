@@ -170,13 +170,13 @@ Value endFill(Machine& m, const Value& self, std::vector<Value>&) {
 }
 
 swf::CapStyle capStyle(const QString& s) {
-    return s == u"none" ? swf::CapStyle::None
+    return s == u"none"     ? swf::CapStyle::None
            : s == u"square" ? swf::CapStyle::Square
                             : swf::CapStyle::Round;
 }
 
 swf::JoinStyle joinStyle(const QString& s) {
-    return s == u"bevel" ? swf::JoinStyle::Bevel
+    return s == u"bevel"   ? swf::JoinStyle::Bevel
            : s == u"miter" ? swf::JoinStyle::Miter
                            : swf::JoinStyle::Round;
 }

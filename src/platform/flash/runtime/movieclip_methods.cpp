@@ -74,8 +74,8 @@ Value duplicateMovieClip(Machine& m, const Value& self, std::vector<Value>& args
     if (!depth) {
         return {};
     }
-    return placed(m, hostOf(m).duplicateClip(*source, m.toString(args[0]), *depth,
-                                             argAt(args, 2).object()));
+    return placed(
+        m, hostOf(m).duplicateClip(*source, m.toString(args[0]), *depth, argAt(args, 2).object()));
 }
 
 Value removeMovieClip(Machine& m, const Value& self, std::vector<Value>&) {
@@ -175,9 +175,9 @@ Value boundsObject(Machine& m, const Value& self, std::vector<Value>& args, bool
         }
     }
     const QTransform t = space == clip ? QTransform() : spaceToSpace(*clip, space);
-    const QRectF r = contentBounds(*clip, t, strokes);
+    const auto bounds = contentBounds(*clip, t, strokes);
     Object* out = m.makeObject();
-    if (r.isNull()) {
+    if (!bounds) {
         // Nothing drawn: the largest coordinate, a little rounded once it went through another
         // clip's matrix.
         const double v = space == clip ? kNoBounds : std::ldexp(1.0, 27) / 20;
@@ -186,6 +186,7 @@ Value boundsObject(Machine& m, const Value& self, std::vector<Value>& args, bool
         }
         return Value(out);
     }
+    const QRectF r = *bounds;
     auto px = [](double twips) { return std::round(twips) / 20.0; };
     out->put(QStringLiteral("xMin"), Value(px(r.left())));
     out->put(QStringLiteral("xMax"), Value(px(r.right())));
@@ -209,8 +210,14 @@ void convertPoint(Machine& m, const Value& self, std::vector<Value>& args, bool 
     if (!clip || !point) {
         return;
     }
-    const Value x = m.get(point, QStringLiteral("x"));
-    const Value y = m.get(point, QStringLiteral("y"));
+    // Both must be the point's own numbers; inherited ones do not count (local_to_global).
+    avm1::Property* px = point->find(QStringLiteral("x"), m.version());
+    avm1::Property* py = point->find(QStringLiteral("y"), m.version());
+    if (!px || !py || px->getter || py->getter) {
+        return;
+    }
+    const Value x = px->value;
+    const Value y = py->value;
     if (!x.isNumber() || !y.isNumber()) {
         return;
     }
@@ -253,20 +260,19 @@ Value hitTest(Machine& m, const Value& self, std::vector<Value>& args) {
     Object* o = args[0].object();
     if (!o) {
         const QString path = m.toString(args[0]);
-        o = path.isEmpty() ? nullptr
-                           : hostOf(m).resolveTarget(hostOf(m).scriptObject(*clip), path);
+        o = path.isEmpty() ? nullptr : hostOf(m).resolveTarget(hostOf(m).scriptObject(*clip), path);
     }
     DisplayObject* other = o ? hostOf(m).displayOf(o) : nullptr;
     if (!other) {
         return Value(false);
     }
-    const QRectF a = contentBounds(*clip, worldTransform(*clip), true);
-    const QRectF b = contentBounds(*other, worldTransform(*other), true);
-    if (a.isNull() || b.isNull()) {
+    const auto a = contentBounds(*clip, worldTransform(*clip), true);
+    const auto b = contentBounds(*other, worldTransform(*other), true);
+    if (!a || !b) {
         return Value(false);
     }
-    return Value(a.left() <= b.right() && b.left() <= a.right() && a.top() <= b.bottom() &&
-                 b.top() <= a.bottom());
+    return Value(a->left() <= b->right() && b->left() <= a->right() && a->top() <= b->bottom() &&
+                 b->top() <= a->bottom());
 }
 
 Value startDrag(Machine& m, const Value& self, std::vector<Value>& args) {
