@@ -21,6 +21,9 @@ using avm1::Value;
 
 namespace {
 
+constexpr uint32_t kInitialize = swf::clip_event::Initialize;
+constexpr uint32_t kConstruct = swf::clip_event::Construct;
+
 int versionOf(const DisplayObject& clip) {
     return clip.movie ? clip.movie->version() : 8;
 }
@@ -101,18 +104,11 @@ avm1::Object* ScriptHost::registeredClass(DisplayObject& clip) {
 }
 
 void ScriptHost::construct(DisplayObject& clip, avm1::Object* init) {
-    constexpr uint32_t kEarlyEvents = swf::clip_event::Initialize | swf::clip_event::Construct;
-    bool hasEarlyEvents = false;
-    if (clip.clipActions) {
-        for (const swf::ClipAction& a : *clip.clipActions) {
-            hasEarlyEvents = hasEarlyEvents || (a.events & kEarlyEvents);
-        }
-    }
     avm1::Object* ctor = registeredClass(clip);
-    if (!ctor && !init && !hasEarlyEvents) {
+    const uint32_t events = clipEventsOf(clip);
+    if (!ctor && !init && !(events & (kInitialize | kConstruct))) {
         return;
     }
-    const int version = versionOf(clip);
     auto self = player_.sharedOf(clip);  // keeps the clip while its scripts run
     avm1::ClipObject* object = scriptObject(clip);
     if (ctor) {
@@ -127,15 +123,54 @@ void ScriptHost::construct(DisplayObject& clip, avm1::Object* init) {
             machine_->set(object, *it, machine_->get(init, *it));
         }
     }
-    if (hasEarlyEvents) {
+    runEarlyEvent(clip, kInitialize);
+    if (placingByScript_) {
+        finishConstruct(clip, ctor);
+    } else if (ctor || (events & kConstruct)) {
+        // A timeline clip's construct events and constructor wait until every clip of the
+        // frame has been placed and initialized (placeobject_all_event_flags).
+        pendingConstructs_.push_back({self, ctor});
+    }
+}
+
+uint32_t ScriptHost::clipEventsOf(const DisplayObject& clip) const {
+    uint32_t events = 0;
+    if (clip.clipActions) {
         for (const swf::ClipAction& a : *clip.clipActions) {
-            if (a.events & kEarlyEvents) {
-                machine_->runBlock(player_.decoded(*clip.movie, a.actions), object, version);
-            }
+            events |= a.events;
         }
     }
+    return events & clip.clipEventMask;
+}
+
+void ScriptHost::runEarlyEvent(DisplayObject& clip, uint32_t event) {
+    if (!(clipEventsOf(clip) & event)) {
+        return;
+    }
+    for (const swf::ClipAction& a : *clip.clipActions) {
+        if (a.events & event) {
+            machine_->runBlock(player_.decoded(*clip.movie, a.actions), scriptObject(clip),
+                               versionOf(clip));
+        }
+    }
+}
+
+void ScriptHost::finishConstruct(DisplayObject& clip, avm1::Object* ctor) {
+    runEarlyEvent(clip, kConstruct);
     if (ctor && clip.script) {
-        machine_->callValue(Value(ctor), Value(object), {}, version);
+        machine_->callValue(Value(ctor), Value(scriptObject(clip)), {}, versionOf(clip));
+    }
+}
+
+void ScriptHost::runPendingConstructs() {
+    while (!pendingConstructs_.empty()) {
+        std::vector<PendingConstruct> batch;
+        batch.swap(pendingConstructs_);
+        for (PendingConstruct& p : batch) {
+            if (auto clip = p.clip.lock(); clip && clip->parent) {
+                finishConstruct(*clip, p.ctor);
+            }
+        }
     }
 }
 

@@ -99,6 +99,7 @@ void Player::applyPlace(DisplayObject& object, const swf::PlaceObject& place) {
     }
     if (!place.clipActions.empty()) {
         object.clipActions = &place.clipActions;
+        object.clipEventMask = place.allClipEvents;
     }
 }
 
@@ -209,6 +210,7 @@ DisplayObject* Player::placeByScript(DisplayObject& parent, const ScriptPlacemen
         object->visible = from->visible;
         object->blendMode = from->blendMode;
         object->clipActions = from->clipActions;
+        object->clipEventMask = from->clipEventMask;
         if (from->graphics) {
             object->graphics = from->graphics->copy(nextSerial());
         }

@@ -79,6 +79,8 @@ struct DisplayObject {
 
     // Clip events of the placing tag (onClipEvent), inside the movie's records.
     const std::vector<swf::ClipAction>* clipActions = nullptr;
+    // The placing tag's flags of every event it handles: no other event fires.
+    uint32_t clipEventMask = ~0u;
     std::unique_ptr<ScriptAttachment> script;
 
     bool isClip() const { return kind == ObjectKind::Clip; }

@@ -234,6 +234,7 @@ void ScriptHost::advanceClock(double milliseconds) {
 
 void ScriptHost::run(Player&, DisplayObject& clip,
                      const std::shared_ptr<const swf::ActionBlock>& block) {
+    runPendingConstructs();
     if (!block || (clip.movie && isInitBlock(*clip.movie, block.get()) &&
                    !clip.movie->initRan.insert(block.get()).second)) {
         return;  // an init action that ran early, before a clip it defines the class of
@@ -246,7 +247,7 @@ void ScriptHost::runClipEvent(DisplayObject& clip, uint32_t event) {
         return;
     }
     for (const swf::ClipAction& a : *clip.clipActions) {
-        if (a.events & event) {
+        if (a.events & event & clip.clipEventMask) {
             player_.queueActions(clip, player_.decoded(*clip.movie, a.actions));
         }
     }
@@ -268,6 +269,8 @@ void ScriptHost::placed(Player&, DisplayObject& clip) {
 }
 
 void ScriptHost::afterTick(Player&) {
+    runPendingConstructs();
+    player_.runQueuedActions();
     followDrag();
     // Every display object alive keeps its script object, on a list or not (a removed clip
     // still running its last script, one a button holds for its next state).

@@ -88,6 +88,18 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     void runPendingInitActions(DisplayObject& clip);
     bool isInitBlock(MovieContext& movie, const swf::ActionBlock* block);
     void followDrag();
+    uint32_t clipEventsOf(const DisplayObject& clip) const;
+    // onClipEvent(initialize) and (construct) run at once rather than queued.
+    void runEarlyEvent(DisplayObject& clip, uint32_t event);
+    void finishConstruct(DisplayObject& clip, avm1::Object* ctor);
+    // The construct events and constructors of clips the timeline placed, run before the next
+    // script (or at the end of the tick).
+    void runPendingConstructs();
+
+    struct PendingConstruct {
+        std::weak_ptr<DisplayObject> clip;
+        avm1::Object* ctor = nullptr;
+    };
 
     struct Drag {
         std::weak_ptr<DisplayObject> clip;
@@ -102,6 +114,7 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     avm1::Object* pendingInit_ = nullptr;
     bool placingByScript_ = false;
     std::optional<Drag> drag_;
+    std::vector<PendingConstruct> pendingConstructs_;
 };
 
 }  // namespace pencora::runtime
