@@ -106,7 +106,7 @@ avm1::Object* ScriptHost::registeredClass(DisplayObject& clip) {
 void ScriptHost::construct(DisplayObject& clip, avm1::Object* init) {
     avm1::Object* ctor = registeredClass(clip);
     const uint32_t events = clipEventsOf(clip);
-    if (!ctor && !init && !(events & (kInitialize | kConstruct))) {
+    if (!ctor && !init && !(events & (kInitialize | kConstruct)) && !hasOnConstruct(clip)) {
         return;
     }
     auto self = player_.sharedOf(clip);  // keeps the clip while its scripts run
@@ -126,11 +126,21 @@ void ScriptHost::construct(DisplayObject& clip, avm1::Object* init) {
     runEarlyEvent(clip, kInitialize);
     if (placingByScript_) {
         finishConstruct(clip, ctor);
-    } else if (ctor || (events & kConstruct)) {
+    } else {
         // A timeline clip's construct events and constructor wait until every clip of the
         // frame has been placed and initialized (placeobject_all_event_flags).
         pendingConstructs_.push_back({self, ctor});
     }
+}
+
+bool ScriptHost::hasOnConstruct(DisplayObject& clip) {
+    if (versionOf(clip) < 7 || !clip.isClip()) {
+        return false;
+    }
+    // Looked up without making a script object for every clip the timeline places.
+    avm1::Object* from = clip.script ? scriptObject(clip) : machine_->protos().movieClip;
+    const Value v = from ? machine_->get(from, QStringLiteral("onConstruct")) : Value();
+    return v.isObject() && v.object()->kind() == avm1::ObjectKind::Function;
 }
 
 uint32_t ScriptHost::clipEventsOf(const DisplayObject& clip) const {
@@ -159,6 +169,20 @@ void ScriptHost::finishConstruct(DisplayObject& clip, avm1::Object* ctor) {
     runEarlyEvent(clip, kConstruct);
     if (ctor && clip.script) {
         machine_->callValue(Value(ctor), Value(scriptObject(clip)), {}, versionOf(clip));
+    }
+    // From SWF 7 a clip's onConstruct method (MovieClip.prototype's, usually) runs last. What
+    // it throws stops there, reported like any uncaught exception (movieclip_onconstruct).
+    if (hasOnConstruct(clip)) {
+        avm1::ClipObject* object = scriptObject(clip);
+        const Value handler = machine_->get(object, QStringLiteral("onConstruct"));
+        if (handler.isObject() && handler.object()->kind() == avm1::ObjectKind::Function) {
+            const bool nested = machine_->current() != nullptr;
+            const avm1::RunResult r =
+                machine_->callValue(handler, Value(object), {}, versionOf(clip));
+            if (nested && r.status == avm1::RunResult::Status::Uncaught) {
+                trace(QStringLiteral("Warning: Uncaught exception, ") + machine_->toString(r.value));
+            }
+        }
     }
 }
 

@@ -28,6 +28,13 @@ std::optional<uint16_t> exportedCharacter(const MovieContext& movie, const QStri
 // Names `id` is exported under.
 std::vector<QString> exportNames(const MovieContext& movie, uint16_t id);
 
+// Display properties that are not among the 22 numbered ones (blendMode); false when `name`
+// is none of them.
+bool getDisplayProperty(avm1::Machine& m, const DisplayObject& object, const QString& name,
+                        avm1::Value& out);
+bool setDisplayProperty(avm1::Machine& m, DisplayObject& object, const QString& name,
+                        const avm1::Value& v);
+
 // Depth methods, attach/duplicate/remove, bounds, coordinates, hit tests, drag, getURL ...
 void installClipMethods(avm1::Machine& m, avm1::Object* proto);
 // beginFill, lineStyle, moveTo, lineTo, curveTo, endFill, clear and the gradient forms.

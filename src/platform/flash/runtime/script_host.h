@@ -88,6 +88,7 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     void runPendingInitActions(DisplayObject& clip);
     bool isInitBlock(MovieContext& movie, const swf::ActionBlock* block);
     void followDrag();
+    bool hasOnConstruct(DisplayObject& clip);
     uint32_t clipEventsOf(const DisplayObject& clip) const;
     // onClipEvent(initialize) and (construct) run at once rather than queued.
     void runEarlyEvent(DisplayObject& clip, uint32_t event);
