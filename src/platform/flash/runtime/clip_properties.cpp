@@ -36,10 +36,11 @@ void setScaleRotation(swf::Matrix& m, double xs, double ys, double degrees) {
     m.d = ys / 100 * std::cos(r + skew);
 }
 
-// Pixels to twips, NaN as 0 and kept inside the file's 32-bit range.
+// Pixels to twips, NaN as 0 and kept inside the file's 32-bit range. An infinite position
+// lands on the lowest twip, either way (set_property_values).
 int32_t twips(double px) {
     if (!std::isfinite(px * 20)) {
-        return std::isnan(px) ? 0 : px > 0 ? INT32_MAX : INT32_MIN;
+        return std::isnan(px) ? 0 : INT32_MIN;
     }
     return int32_t(std::clamp(std::round(px * 20), double(INT32_MIN), double(INT32_MAX)));
 }
@@ -134,6 +135,9 @@ std::optional<QString> clipPropertyText(const Player& player, const DisplayObjec
 bool setClipProperty(Player& player, DisplayObject& clip, int index, const QString& value) {
     bool ok = false;
     const double n = value.toDouble(&ok);
+    if (std::isnan(n)) {
+        ok = false;  // what is not a number leaves the clip as it is
+    }
     swf::Matrix& m = clip.matrix;
     switch (index) {
         case 0:

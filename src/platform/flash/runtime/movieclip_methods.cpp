@@ -325,20 +325,22 @@ std::optional<uint16_t> exportedCharacter(const MovieContext& movie, const QStri
     if (!movie.movie) {
         return std::nullopt;
     }
-    // Export names match ignoring case, whatever the movie's version.
+    // Export names match ignoring case, whatever the movie's version; of two exports under
+    // one name the later wins (export_assets).
+    std::optional<uint16_t> found;
     for (const swf::Frame& frame : movie.movie->timeline.frames) {
         for (const swf::ControlTag& tag : frame.tags) {
             if (auto* e = std::get_if<swf::ExportAssets>(&tag)) {
                 for (const auto& [id, exported] : e->assets) {
                     if (movieText(exported, movie.version()).compare(name, Qt::CaseInsensitive) ==
                         0) {
-                        return id;
+                        found = id;
                     }
                 }
             }
         }
     }
-    return std::nullopt;
+    return found;
 }
 
 std::vector<QString> exportNames(const MovieContext& movie, uint16_t id) {

@@ -37,6 +37,23 @@ bool isTextProperty(int index) {
     return index == 11 || index == 13 || index == 14 || index == 15 || index == 19;
 }
 
+// A value assigned to a numbered property, as the text setClipProperty takes. Numeric
+// properties convert through valueOf, not toString (set_property_values).
+QString propertyArgument(avm1::Machine& m, int index, const Value& v) {
+    if (isTextProperty(index) || (index == 7 && v.isString())) {
+        return m.toString(v);
+    }
+    if (index == 7 && v.isBoolean()) {
+        return v.boolean() ? QStringLiteral("1") : QStringLiteral("0");
+    }
+    if (v.isUndefined() || v.isNull()) {
+        return QString();  // no value: the clip stays as it is
+    }
+    const double n = m.toNumber(v);
+    // The movie's own number text, except that infinities must read back as numbers.
+    return std::isinf(n) ? QString::number(n) : m.toString(Value(n));
+}
+
 // A display object as scripts see it.
 class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
   public:
@@ -77,11 +94,7 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
     bool set(avm1::Machine& m, const QString& name, const Value& v) override {
         const int index = propertyIndex(name);
         if (index >= 0) {
-            QString text = m.toString(v);
-            if (index == 7 && v.isBoolean()) {
-                text = v.boolean() ? QStringLiteral("1") : QStringLiteral("0");
-            }
-            setClipProperty(host_.player(), object_, index, text);
+            setClipProperty(host_.player(), object_, index, propertyArgument(m, index, v));
             return true;
         }
         if (object_.kind == ObjectKind::EditText && name == u"text") {
@@ -355,11 +368,7 @@ Value ScriptHost::getClipProperty(avm1::Object* clip, avm1::ClipProperty p) {
 
 void ScriptHost::setClipProperty(avm1::Object* clip, avm1::ClipProperty p, const Value& v) {
     if (DisplayObject* o = displayOf(clip)) {
-        QString text = machine_->toString(v);
-        if (p == avm1::ClipProperty::Visible && v.isBoolean()) {
-            text = v.boolean() ? QStringLiteral("1") : QStringLiteral("0");
-        }
-        runtime::setClipProperty(player_, *o, int(p), text);
+        runtime::setClipProperty(player_, *o, int(p), propertyArgument(*machine_, int(p), v));
     }
 }
 
