@@ -35,6 +35,9 @@ bool getDisplayProperty(avm1::Machine& m, const DisplayObject& object, const QSt
 bool setDisplayProperty(avm1::Machine& m, DisplayObject& object, const QString& name,
                         const avm1::Value& v);
 
+bool getTransformProperty(avm1::Machine& m, DisplayObject& object, const QString& name,
+                          avm1::Value& out);
+
 // Depth methods, attach/duplicate/remove, bounds, coordinates, hit tests, drag, getURL ...
 void installClipMethods(avm1::Machine& m, avm1::Object* proto);
 // beginFill, lineStyle, moveTo, lineTo, curveTo, endFill, clear and the gradient forms.

@@ -81,7 +81,8 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
             out = Value(object_.text);
             return true;
         }
-        if (getDisplayProperty(m, object_, name, out)) {
+        if (getDisplayProperty(m, object_, name, out) ||
+            getTransformProperty(m, object_, name, out)) {
             return true;
         }
         if (DisplayObject* child = object_.childNamed(name, m.version() >= 7)) {

@@ -59,6 +59,9 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     void toggleQuality() override;
     void getUrl(const avm1::UrlRequest& request) override;
     void startDrag(avm1::Object* clip, bool lockCenter, const double* rectOrNull) override;
+    bool clipTransform(avm1::Object* clip, bool concatenated, ClipTransform& out) override;
+    void setClipMatrix(avm1::Object* clip, const double (&matrix)[6]) override;
+    void setClipColorTransform(avm1::Object* clip, const double (&color)[8]) override;
     void stopDrag() override;
 
     // Places a clip for a script (attachMovie, createEmptyMovieClip): `init`'s properties are
