@@ -27,6 +27,7 @@ struct MovieClipTest : testing::Test {
     struct Traces : PlayerEvents {
         std::vector<QString>* out;
         void trace(const QString& line) override { out->push_back(line); }
+        void fsCommand(const QString& command, const QString&) override { out->push_back(command); }
     } events;
 
     MovieClipTest() {
@@ -260,6 +261,101 @@ TEST_F(MovieClipTest, TimelineLeavesClipsScriptsTookOver) {
     call(mc, "swapDepths", {-16383});  // its own depth: still taken over
     player.runFrame();
     EXPECT_EQ(number(mc, "_x"), 5);
+}
+
+// A clip placed by the timeline with handlers for initialize and construct, of which the
+// placing tag lists `listed`.
+swf::PlaceObject withEvents(uint16_t sprite, uint16_t depth, const std::string& name,
+                            uint32_t listed) {
+    swf::PlaceObject p;
+    p.depth = depth;
+    p.characterId = sprite;
+    p.name = name;
+    p.allClipEvents = listed;
+    p.clipActions.push_back(
+        {swf::clip_event::Initialize, 0, test::Actions().say(name + " init").bytes});
+    p.clipActions.push_back(
+        {swf::clip_event::Construct, 0, test::Actions().say(name + " construct").bytes});
+    return p;
+}
+
+TEST_F(MovieClipTest, TimelineClipsInitializeInTurnThenConstructBeforeTheirFrames) {
+    swfwrite::MovieBuilder b;
+    swfwrite::TimelineBuilder sprite;
+    sprite.doAction(test::Actions().say("frame").bytes).showFrame();
+    const uint16_t id = b.define(sprite.sprite());
+    constexpr uint32_t kBoth = swf::clip_event::Initialize | swf::clip_event::Construct;
+    b.place(withEvents(id, 1, "a", kBoth));
+    b.place(withEvents(id, 2, "b", swf::clip_event::Initialize));
+    b.place(withEvents(id, 3, "c", 0));  // lists nothing: nothing fires
+    b.showFrame();
+    player.load(0, test::share(b));
+    player.runFrame();
+    const std::vector<QString> expected = {"a init", "b init", "a construct",
+                                           "frame",  "frame",  "frame"};
+    EXPECT_EQ(traces, expected);
+}
+
+Value seven(avm1::Machine&, const Value&, std::vector<Value>&) {
+    return Value(7);
+}
+Value ninetyNine(avm1::Machine&, const Value&, std::vector<Value>&) {
+    return Value(99);
+}
+
+TEST_F(MovieClipTest, PropertyAssignmentsConvertLikeNumbersAndIgnoreWhatIsNone) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Object* clip = call(root(), "createEmptyMovieClip", {"c", 1}).object();
+    Object* boxed = m().makeObject();
+    boxed->put(QStringLiteral("valueOf"), Value(m().makeNative(seven)));
+    boxed->put(QStringLiteral("toString"), Value(m().makeNative(ninetyNine)));
+    m().set(clip, QStringLiteral("_x"), Value(boxed));
+    EXPECT_EQ(number(clip, "_x"), 7);  // valueOf, not toString
+
+    for (const Value& none : {Value(), Value::null(), Value("abc"), Value(std::nan(""))}) {
+        m().set(clip, QStringLiteral("_y"), Value(3));
+        m().set(clip, QStringLiteral("_y"), none);
+        EXPECT_EQ(number(clip, "_y"), 3) << m().toString(none).toStdString();
+    }
+    m().set(clip, QStringLiteral("_y"), Value(INFINITY));
+    EXPECT_DOUBLE_EQ(number(clip, "_y"), -107374182.4);
+}
+
+TEST_F(MovieClipTest, RegisterClassTakesFunctionsOrNullOnly) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Object* objectClass = m().get(m().global(), QStringLiteral("Object")).object();
+    EXPECT_FALSE(m().toBoolean(call(objectClass, "registerClass", {"Box", 5})));
+    EXPECT_FALSE(
+        m().toBoolean(call(objectClass, "registerClass", {"Box", Value(m().makeObject())})));
+    EXPECT_TRUE(m().toBoolean(call(objectClass, "registerClass", {"Box", Value::null()})));
+    EXPECT_TRUE(
+        m().toBoolean(call(objectClass, "registerClass", {"Box", Value(m().makeNative(seven))})));
+}
+
+TEST_F(MovieClipTest, TransformOfAClipAloneAndWithItsParents) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Object* outer = call(root(), "createEmptyMovieClip", {"outer", 1}).object();
+    m().set(outer, QStringLiteral("_x"), Value(10));
+    m().set(outer, QStringLiteral("_yscale"), Value(50));
+    m().set(outer, QStringLiteral("_alpha"), Value(50));
+    Object* inner = call(outer, "createEmptyMovieClip", {"inner", 1}).object();
+    const double matrix[6] = {2, 0, 0, 1, 4, 6};
+    host->setClipMatrix(inner, matrix);
+
+    avm1::Host::ClipTransform own, all;
+    ASSERT_TRUE(host->clipTransform(inner, false, own));
+    ASSERT_TRUE(host->clipTransform(inner, true, all));
+    EXPECT_DOUBLE_EQ(own.matrix[0], 2);
+    EXPECT_DOUBLE_EQ(own.matrix[4], 4);
+    EXPECT_DOUBLE_EQ(all.matrix[3], 0.5);
+    EXPECT_DOUBLE_EQ(all.matrix[4], 14);
+    EXPECT_DOUBLE_EQ(all.matrix[5], 3);
+    EXPECT_DOUBLE_EQ(own.color[3], 1);
+    EXPECT_DOUBLE_EQ(all.color[3], 0.5);
+    EXPECT_FALSE(host->clipTransform(m().makeObject(), false, own));
 }
 
 }  // namespace
