@@ -163,6 +163,29 @@ class Host {
         (void)depth;
     }
     virtual void removeSprite(Object* clip) { (void)clip; }
+
+    // A clip's placement as flash.geom.Transform reads and writes it: the matrix (a, b, c, d,
+    // tx, ty with tx and ty in pixels) and the colour transform (red, green, blue, alpha
+    // multipliers as factors, then the four offsets), the clip's own or combined with every
+    // parent's. False when `clip` is no display object.
+    struct ClipTransform {
+        double matrix[6] = {1, 0, 0, 1, 0, 0};
+        double color[8] = {1, 1, 1, 1, 0, 0, 0, 0};
+    };
+    virtual bool clipTransform(Object* clip, bool concatenated, ClipTransform& out) {
+        (void)clip;
+        (void)concatenated;
+        (void)out;
+        return false;
+    }
+    virtual void setClipMatrix(Object* clip, const double (&matrix)[6]) {
+        (void)clip;
+        (void)matrix;
+    }
+    virtual void setClipColorTransform(Object* clip, const double (&color)[8]) {
+        (void)clip;
+        (void)color;
+    }
     virtual void startDrag(Object* clip, bool lockCenter, const double* rectOrNull) {
         (void)clip;
         (void)lockCenter;

@@ -45,6 +45,9 @@ class CharacterDrawing {
     virtual bool hits(QPointF point, uint16_t ratio) const = 0;
     // Bounds in character twips, strokes included.
     virtual QRectF bounds(uint16_t ratio) const = 0;
+    // The bounds scripts see (_width, getBounds): those the movie declares for the character
+    // where it declares any.
+    virtual QRectF declaredBounds(uint16_t ratio) const { return bounds(ratio); }
 };
 
 // Prepares drawings for the characters of a movie; a drawing keeps its movie alive. Returns

@@ -1,5 +1,7 @@
 #include "platform/flash/runtime/clip_properties.h"
 
+#include "platform/flash/runtime/clip_bounds.h"
+
 #include <climits>
 #include <cmath>
 #include <numbers>
@@ -8,23 +10,10 @@ namespace pencora::runtime {
 
 namespace {
 
-QRectF worldBounds(const DisplayObject& o, const QTransform& toParent) {
-    const QTransform t = toTransform(o.matrix) * toParent;
-    QRectF r;
-    if (o.drawing) {
-        r = t.mapRect(o.drawing->bounds(o.ratio));
-    }
-    for (const auto& [d, c] : o.children) {
-        if (c->clipDepth == 0) {
-            r |= worldBounds(*c, t);
-        }
-    }
-    return r;
-}
-
 // Bounds in the parent's space, in pixels.
 QRectF parentBounds(const DisplayObject& o) {
-    const QRectF r = worldBounds(o, QTransform());
+    // What scripts drew counts as much as the clip's own shapes.
+    const QRectF r = contentBounds(o, toTransform(o.matrix), true).value_or(QRectF());
     return QRectF(r.x() / 20, r.y() / 20, r.width() / 20, r.height() / 20);
 }
 
@@ -47,10 +36,11 @@ void setScaleRotation(swf::Matrix& m, double xs, double ys, double degrees) {
     m.d = ys / 100 * std::cos(r + skew);
 }
 
-// Pixels to twips, NaN as 0 and kept inside the file's 32-bit range.
+// Pixels to twips, NaN as 0 and kept inside the file's 32-bit range. An infinite position
+// lands on the lowest twip, either way (set_property_values).
 int32_t twips(double px) {
     if (!std::isfinite(px * 20)) {
-        return std::isnan(px) ? 0 : px > 0 ? INT32_MAX : INT32_MIN;
+        return std::isnan(px) ? 0 : INT32_MIN;
     }
     return int32_t(std::clamp(std::round(px * 20), double(INT32_MIN), double(INT32_MAX)));
 }
@@ -58,7 +48,10 @@ int32_t twips(double px) {
 QPointF localMouse(const Player& player, const DisplayObject& clip) {
     bool ok = false;
     const QTransform inv = worldTransform(clip).inverted(&ok);
-    const QPointF p = inv.map(player.mousePosition() * 20.0);
+    // Before the mouse has been over the movie it counts as at the stage's origin.
+    const QPointF mouse =
+        player.mousePosition().x() < -1e8 ? QPointF() : player.mousePosition();
+    const QPointF p = inv.map(mouse * 20.0);
     return ok ? p / 20.0 : QPointF();
 }
 
@@ -87,7 +80,8 @@ std::optional<double> clipPropertyNumber(const Player& player, const DisplayObje
         case 3:
             return yscale(m);
         case 4:
-            return clip.isClip() ? std::max(clip.frame, 0) + 1 : 1;
+            // An empty clip made by a script has no frame to count.
+            return clip.isClip() ? (clip.timeline ? std::max(clip.frame, 0) + 1 : 0) : 1;
         case 5:
             return clip.isClip() ? clip.totalFrames : 1;
         case 6:
@@ -141,6 +135,9 @@ std::optional<QString> clipPropertyText(const Player& player, const DisplayObjec
 bool setClipProperty(Player& player, DisplayObject& clip, int index, const QString& value) {
     bool ok = false;
     const double n = value.toDouble(&ok);
+    if (std::isnan(n)) {
+        ok = false;  // what is not a number leaves the clip as it is
+    }
     swf::Matrix& m = clip.matrix;
     switch (index) {
         case 0:

@@ -1,6 +1,7 @@
 // Placing, moving, replacing and removing characters by depth.
 #include <variant>
 
+#include "platform/flash/runtime/clip_graphics.h"
 #include "platform/flash/runtime/player.h"
 
 namespace pencora::runtime {
@@ -98,6 +99,7 @@ void Player::applyPlace(DisplayObject& object, const swf::PlaceObject& place) {
     }
     if (!place.clipActions.empty()) {
         object.clipActions = &place.clipActions;
+        object.clipEventMask = place.allClipEvents;
     }
 }
 
@@ -106,13 +108,20 @@ DisplayObject* Player::placeObject(DisplayObject& clip, const swf::PlaceObject& 
     const int depth = place.depth;
     DisplayObject* existing = clip.childAt(depth);
     if (place.move && !place.characterId) {
-        // Move: change what the tag gives of the object already there.
-        if (existing) {
+        // Move: change what the tag gives of the object already there. A clip a script has
+        // taken over (swapDepths) no longer follows the timeline (movieclip_depth_methods).
+        if (existing && existing->fromTimeline) {
             applyPlace(*existing, place);
         }
         return existing;
     }
     if (!place.characterId) {
+        return nullptr;
+    }
+    if (!place.move && existing) {
+        // A new character on a depth already taken is refused; what is there stays
+        // (placeobject_occupied_depth).
+        this->events().trace(QStringLiteral("Warning: Failed to place object at depth %1.").arg(depth));
         return nullptr;
     }
     auto object = instantiate(clip, *place.characterId, depth);
@@ -172,6 +181,86 @@ std::shared_ptr<DisplayObject> Player::sharedOf(DisplayObject& object) const {
         }
     }
     return nullptr;
+}
+
+DisplayObject* Player::placeByScript(DisplayObject& parent, const ScriptPlacement& place) {
+    std::shared_ptr<DisplayObject> object;
+    if (place.characterId) {
+        object = instantiate(parent, place.characterId, place.depth);
+    } else {
+        // An empty clip: one frame with nothing on it, playing from the start.
+        object = std::make_shared<DisplayObject>();
+        object->kind = ObjectKind::Clip;
+        object->depth = place.depth;
+        object->parent = &parent;
+        object->movie = parent.movie;
+        object->serial = nextSerial();
+        object->totalFrames = 1;
+        object->frame = 0;
+    }
+    if (!object) {
+        return nullptr;
+    }
+    object->fromTimeline = false;
+    object->name = place.name;
+    if (const DisplayObject* from = place.copyOf) {
+        object->matrix = from->matrix;
+        object->colorTransform = from->colorTransform;
+        object->ratio = from->ratio;
+        object->visible = from->visible;
+        object->blendMode = from->blendMode;
+        object->clipActions = from->clipActions;
+        object->clipEventMask = from->clipEventMask;
+        if (from->graphics) {
+            object->graphics = from->graphics->copy(nextSerial());
+        }
+    }
+    if (parent.childAt(place.depth)) {
+        removeObject(parent, place.depth);
+    }
+    DisplayObject& placed = *object;
+    parent.children[place.depth] = std::move(object);
+    if (placed.isClip()) {
+        if (placed.timeline) {
+            enterFrame(placed, 0, true);
+        }
+        // Scripts run after the tick has advanced every clip, so the new clip takes part in
+        // the next tick like any other (create_empty_movie_clip).
+        placed.justPlaced = false;
+        runner_->placed(*this, placed);
+    } else if (placed.kind == ObjectKind::Button) {
+        buildButtonChildren(placed);
+    }
+    return placed.parent == &parent ? &placed : nullptr;
+}
+
+void Player::swapDepth(DisplayObject& child, int depth) {
+    DisplayObject* parent = child.parent;
+    if (!parent) {
+        return;
+    }
+    // A clip moved by a script is no longer the timeline's: later frames leave it alone, even
+    // when it was "moved" to the depth it had.
+    child.fromTimeline = false;
+    if (child.depth == depth) {
+        return;
+    }
+    auto self = parent->children.find(child.depth);
+    if (self == parent->children.end() || self->second.get() != &child) {
+        return;
+    }
+    std::shared_ptr<DisplayObject> moving = std::move(self->second);
+    parent->children.erase(self);
+    const int from = moving->depth;
+    if (auto other = parent->children.find(depth); other != parent->children.end()) {
+        std::shared_ptr<DisplayObject> displaced = std::move(other->second);
+        parent->children.erase(other);
+        displaced->depth = from;
+        displaced->fromTimeline = false;
+        parent->children[from] = std::move(displaced);
+    }
+    moving->depth = depth;
+    parent->children[depth] = std::move(moving);
 }
 
 }  // namespace pencora::runtime

@@ -19,6 +19,7 @@
 namespace pencora::runtime {
 
 struct MovieContext;
+class ClipGraphics;
 
 enum class ObjectKind { Shape, Clip, Button, Text, EditText, Bitmap, Other };
 
@@ -58,6 +59,8 @@ struct DisplayObject {
     MovieContext* movie = nullptr;
     std::shared_ptr<const CharacterDrawing> drawing;
     std::map<int, std::shared_ptr<DisplayObject>> children;
+    // What scripts drew into a clip (clip_graphics.h), drawn under its children.
+    std::shared_ptr<ClipGraphics> graphics;
 
     // Clips: the timeline, the playhead (0-based, -1 before the first frame) and play state.
     const swf::Timeline* timeline = nullptr;
@@ -76,6 +79,8 @@ struct DisplayObject {
 
     // Clip events of the placing tag (onClipEvent), inside the movie's records.
     const std::vector<swf::ClipAction>* clipActions = nullptr;
+    // The placing tag's flags of every event it handles: no other event fires.
+    uint32_t clipEventMask = ~0u;
     std::unique_ptr<ScriptAttachment> script;
 
     bool isClip() const { return kind == ObjectKind::Clip; }
@@ -92,6 +97,11 @@ struct MovieContext {
     // Decoded action blocks by the address of their bytes inside `movie`.
     std::map<const void*, std::shared_ptr<const swf::ActionBlock>> blocks;
     std::set<uint16_t> initDone;  // sprites whose init actions have run
+    // The decoded init-action blocks of the movie, and those the script machine has run (one
+    // may run early, before the clip whose class it registers is constructed).
+    std::set<const void*> initBlocks;
+    bool initBlocksKnown = false;
+    std::set<const void*> initRan;
 
     int version() const { return movie ? movie->header.version : 0; }
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 
+#include "platform/flash/runtime/clip_graphics.h"
 #include "platform/flash/runtime/player.h"
 
 namespace pencora::runtime {
@@ -16,6 +17,9 @@ void addOutline(const DisplayObject& o, const QTransform& parentToStage, QPainte
     const QTransform t = toTransform(o.matrix) * parentToStage;
     if (o.drawing) {
         into.addPath(t.map(o.drawing->outline(o.ratio)));
+    }
+    if (const CharacterDrawing* drawn = drawnGraphics(o)) {
+        into.addPath(t.map(drawn->outline(0)));
     }
     for (const auto& [d, c] : o.children) {
         if (c->visible && c->clipDepth == 0) {
@@ -87,6 +91,14 @@ struct Walker {
                 c.serial = o.serial;
                 out.push_back(std::move(c));
             }
+            if (auto drawn = drawnGraphicsShared(o)) {
+                DrawCommand c;
+                c.drawing = std::move(drawn);
+                c.transform = t;
+                c.color = cx;
+                c.serial = o.graphics->serial();
+                out.push_back(std::move(c));
+            }
             if (!o.children.empty()) {
                 layerGroups += group ? 1 : 0;
                 walk(o, t, cx);
@@ -126,8 +138,17 @@ std::vector<DrawCommand> buildDrawList(const Player& player) {
     for (int layer : player.layers()) {
         const DisplayObject* root = player.root(layer);
         if (root && root->visible) {
-            w.walk(*root, toTransform(root->matrix) * toStage,
-                   ColorTransformF::from(root->colorTransform));
+            const QTransform t = toTransform(root->matrix) * toStage;
+            const ColorTransformF color = ColorTransformF::from(root->colorTransform);
+            if (auto drawn = drawnGraphicsShared(*root)) {
+                DrawCommand c;
+                c.drawing = std::move(drawn);
+                c.transform = t;
+                c.color = color;
+                c.serial = root->graphics->serial();
+                out.push_back(std::move(c));
+            }
+            w.walk(*root, t, color);
         }
     }
     return out;

@@ -148,6 +148,19 @@ class Player {
                                const std::vector<swf::ClipAction>* events = nullptr);
     void removeObject(DisplayObject& clip, int depth);
 
+    // What attachMovie, createEmptyMovieClip and duplicateMovieClip place: a character of the
+    // parent's movie (0: an empty clip) at any depth, or a copy of `copyOf`. Whatever held the
+    // depth goes. The new clip shows its first frame at once.
+    struct ScriptPlacement {
+        uint16_t characterId = 0;
+        int depth = 0;
+        QString name;
+        const DisplayObject* copyOf = nullptr;
+    };
+    DisplayObject* placeByScript(DisplayObject& parent, const ScriptPlacement& place);
+    // Moves a child to another depth, swapping with whatever is there (swapDepths).
+    void swapDepth(DisplayObject& child, int depth);
+
     // The owning pointer of an object on a list (null once it has been removed).
     std::shared_ptr<DisplayObject> sharedOf(DisplayObject& object) const;
 

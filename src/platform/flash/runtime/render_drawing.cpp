@@ -74,6 +74,22 @@ class LibraryDrawing : public CharacterDrawing {
         return render::hitTest(*d_, point, unitRatio(ratio));
     }
 
+    QRectF declaredBounds(uint16_t ratio) const override {
+        if (d_->kind == render::Drawable::Kind::Morph && d_->morph) {
+            // Between the declared start and end bounds, as the shape itself is.
+            const double t = unitRatio(ratio);
+            auto lerp = [t](int32_t a, int32_t b) { return a + (b - a) * t; };
+            const swf::Rect& s = d_->morph->startBounds;
+            const swf::Rect& e = d_->morph->endBounds;
+            return QRectF(QPointF(lerp(s.xMin, e.xMin), lerp(s.yMin, e.yMin)),
+                          QPointF(lerp(s.xMax, e.xMax), lerp(s.yMax, e.yMax)));
+        }
+        if (d_->kind == render::Drawable::Kind::Shape && !d_->bounds.isEmpty()) {
+            return d_->bounds;
+        }
+        return bounds(ratio);
+    }
+
     QRectF bounds(uint16_t ratio) const override {
         if (d_->kind == render::Drawable::Kind::Morph && d_->morph) {
             const render::ShapePaths p = render::morphPaths(*d_->morph, unitRatio(ratio));

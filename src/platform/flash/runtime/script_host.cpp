@@ -5,6 +5,7 @@
 
 #include "platform/flash/runtime/clip_properties.h"
 #include "platform/flash/runtime/frame_actions.h"
+#include "platform/flash/runtime/movieclip_natives.h"
 
 namespace pencora::runtime {
 
@@ -36,6 +37,23 @@ bool isTextProperty(int index) {
     return index == 11 || index == 13 || index == 14 || index == 15 || index == 19;
 }
 
+// A value assigned to a numbered property, as the text setClipProperty takes. Numeric
+// properties convert through valueOf, not toString (set_property_values).
+QString propertyArgument(avm1::Machine& m, int index, const Value& v) {
+    if (isTextProperty(index) || (index == 7 && v.isString())) {
+        return m.toString(v);
+    }
+    if (index == 7 && v.isBoolean()) {
+        return v.boolean() ? QStringLiteral("1") : QStringLiteral("0");
+    }
+    if (v.isUndefined() || v.isNull()) {
+        return QString();  // no value: the clip stays as it is
+    }
+    const double n = m.toNumber(v);
+    // The movie's own number text, except that infinities must read back as numbers.
+    return std::isinf(n) ? QString::number(n) : m.toString(Value(n));
+}
+
 // A display object as scripts see it.
 class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
   public:
@@ -63,6 +81,10 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
             out = Value(object_.text);
             return true;
         }
+        if (getDisplayProperty(m, object_, name, out) ||
+            getTransformProperty(m, object_, name, out)) {
+            return true;
+        }
         if (DisplayObject* child = object_.childNamed(name, m.version() >= 7)) {
             out = Value(host_.scriptObject(*child));
             return true;
@@ -73,15 +95,14 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
     bool set(avm1::Machine& m, const QString& name, const Value& v) override {
         const int index = propertyIndex(name);
         if (index >= 0) {
-            QString text = m.toString(v);
-            if (index == 7 && v.isBoolean()) {
-                text = v.boolean() ? QStringLiteral("1") : QStringLiteral("0");
-            }
-            setClipProperty(host_.player(), object_, index, text);
+            setClipProperty(host_.player(), object_, index, propertyArgument(m, index, v));
             return true;
         }
         if (object_.kind == ObjectKind::EditText && name == u"text") {
             object_.text = m.toString(v);
+            return true;
+        }
+        if (setDisplayProperty(m, object_, name, v)) {
             return true;
         }
         return false;
@@ -114,14 +135,6 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
     ScriptHost& host_;
     DisplayObject& object_;
 };
-
-ScriptHost& hostOf(avm1::Machine& m) {
-    return static_cast<ScriptHost&>(m.host());
-}
-
-DisplayObject* thisClip(avm1::Machine& m, const Value& self) {
-    return hostOf(m).displayOf(self.object());
-}
 
 // gotoAndPlay(frame) and its kin: a number counts from 1, a string is a label (or a number
 // written as text).
@@ -182,17 +195,6 @@ Value mcGetDepth(avm1::Machine& m, const Value& self, std::vector<Value>&) {
     DisplayObject* c = thisClip(m, self);
     return c ? Value(c->depth - kScriptDepthBase) : Value();
 }
-Value mcGetBytes(avm1::Machine& m, const Value& self, std::vector<Value>&) {
-    DisplayObject* c = thisClip(m, self);
-    if (!c || !c->movie || !c->movie->movie)
-        return {};
-    return Value(double(c->movie->movie->header.fileLength));
-}
-Value mcRemove(avm1::Machine& m, const Value& self, std::vector<Value>&) {
-    if (DisplayObject* c = thisClip(m, self))
-        hostOf(m).removeSprite(hostOf(m).scriptObject(*c));
-    return {};
-}
 Value mcConstruct(avm1::Machine&, const Value&, std::vector<Value>&) {
     return {};
 }
@@ -216,9 +218,8 @@ void ScriptHost::installMovieClip() {
     proto->putNative(m, QStringLiteral("gotoAndPlay"), mcGotoAndPlay);
     proto->putNative(m, QStringLiteral("gotoAndStop"), mcGotoAndStop);
     proto->putNative(m, QStringLiteral("getDepth"), mcGetDepth);
-    proto->putNative(m, QStringLiteral("getBytesLoaded"), mcGetBytes);
-    proto->putNative(m, QStringLiteral("getBytesTotal"), mcGetBytes);
-    proto->putNative(m, QStringLiteral("removeMovieClip"), mcRemove);
+    installClipMethods(m, proto);
+    installClipDrawing(m, proto);
     m.protos().movieClip = proto;
     m.defineClass(QStringLiteral("MovieClip"), mcConstruct, proto);
 }
@@ -253,8 +254,10 @@ void ScriptHost::advanceClock(double milliseconds) {
 
 void ScriptHost::run(Player&, DisplayObject& clip,
                      const std::shared_ptr<const swf::ActionBlock>& block) {
-    if (!block) {
-        return;
+    runPendingConstructs();
+    if (!block || (clip.movie && isInitBlock(*clip.movie, block.get()) &&
+                   !clip.movie->initRan.insert(block.get()).second)) {
+        return;  // an init action that ran early, before a clip it defines the class of
     }
     if (clip.movie && clip.movie->movie) {
         const swf::Movie& movie = *clip.movie->movie;
@@ -270,7 +273,7 @@ void ScriptHost::runClipEvent(DisplayObject& clip, uint32_t event) {
         return;
     }
     for (const swf::ClipAction& a : *clip.clipActions) {
-        if (a.events & event) {
+        if (a.events & event & clip.clipEventMask) {
             player_.queueActions(clip, player_.decoded(*clip.movie, a.actions));
         }
     }
@@ -285,10 +288,16 @@ void ScriptHost::enterFrameEvent(Player&, DisplayObject& clip) {
 }
 
 void ScriptHost::placed(Player&, DisplayObject& clip) {
+    avm1::Object* init = pendingInit_;
+    pendingInit_ = nullptr;
+    construct(clip, init);
     runClipEvent(clip, swf::clip_event::Load);
 }
 
 void ScriptHost::afterTick(Player&) {
+    runPendingConstructs();
+    player_.runQueuedActions();
+    followDrag();
     // Every display object alive keeps its script object, on a list or not (a removed clip
     // still running its last script, one a button holds for its next state).
     std::vector<avm1::Object*> roots;
@@ -366,11 +375,7 @@ Value ScriptHost::getClipProperty(avm1::Object* clip, avm1::ClipProperty p) {
 
 void ScriptHost::setClipProperty(avm1::Object* clip, avm1::ClipProperty p, const Value& v) {
     if (DisplayObject* o = displayOf(clip)) {
-        QString text = machine_->toString(v);
-        if (p == avm1::ClipProperty::Visible && v.isBoolean()) {
-            text = v.boolean() ? QStringLiteral("1") : QStringLiteral("0");
-        }
-        runtime::setClipProperty(player_, *o, int(p), text);
+        runtime::setClipProperty(player_, *o, int(p), propertyArgument(*machine_, int(p), v));
     }
 }
 
@@ -405,25 +410,17 @@ bool ScriptHost::frameLoaded(avm1::Object* clip, int frame) {
 
 void ScriptHost::cloneSprite(avm1::Object* source, const QString& name, int depth) {
     DisplayObject* o = displayOf(source);
-    if (!o || !o->parent || !o->isClip() || o->characterId == 0) {
-        return;
-    }
-    swf::PlaceObject p;
-    p.characterId = o->characterId;
-    p.depth = uint16_t(std::clamp(depth + kScriptDepthBase, 0, 65535));
-    p.matrix = o->matrix;
-    p.colorTransform = o->colorTransform;
-    p.name = name.toStdString();
-    if (DisplayObject* copy = player_.placeObject(*o->parent, p, o->clipActions)) {
-        copy->fromTimeline = false;
-        copy->name = name;
+    if (o && depth >= -16384 && depth <= 2130690044) {
+        duplicateClip(*o, name, depth + kScriptDepthBase, nullptr);
     }
 }
 
 void ScriptHost::removeSprite(avm1::Object* clip) {
     DisplayObject* o = displayOf(clip);
-    // Only clips made by scripts (at script depths) can be removed by scripts.
-    if (o && o->parent && o->depth >= kScriptDepthBase) {
+    // Scripts remove only clips at depths 0 to 1048575 of their own count: what scripts
+    // placed, or timeline clips a script moved there with swapDepths.
+    if (o && o->parent && o->depth >= kScriptDepthBase &&
+        o->depth - kScriptDepthBase <= 1048575) {
         player_.removeObject(*o->parent, o->depth);
     }
 }

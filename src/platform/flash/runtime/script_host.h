@@ -7,7 +7,9 @@
 
 #include <cmath>
 #include <limits>
+#include <map>
 #include <memory>
+#include <optional>
 #include <set>
 
 #include "platform/flash/avm1/clip_object.h"
@@ -63,6 +65,22 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     void removeSprite(avm1::Object* clip) override;
     void toggleQuality() override;
     void getUrl(const avm1::UrlRequest& request) override;
+    void startDrag(avm1::Object* clip, bool lockCenter, const double* rectOrNull) override;
+    bool clipTransform(avm1::Object* clip, bool concatenated, ClipTransform& out) override;
+    void setClipMatrix(avm1::Object* clip, const double (&matrix)[6]) override;
+    void setClipColorTransform(avm1::Object* clip, const double (&color)[8]) override;
+    void stopDrag() override;
+
+    // Places a clip for a script (attachMovie, createEmptyMovieClip): `init`'s properties are
+    // copied onto it before its class constructor runs. Null when nothing could be placed.
+    DisplayObject* placeClip(DisplayObject& parent, const Player::ScriptPlacement& place,
+                             avm1::Object* init);
+    // duplicateMovieClip: a copy of `source` (its character, placement, clip events and
+    // drawing) beside it.
+    DisplayObject* duplicateClip(DisplayObject& source, const QString& name, int depth,
+                                 avm1::Object* init);
+    // The clip being dragged, if any.
+    DisplayObject* dragged() const;
 
     Player& player() { return player_; }
     // The bindings of every display object that has a script object.
@@ -71,12 +89,44 @@ class ScriptHost : public ActionRunner, public avm1::Host {
   private:
     void runClipEvent(DisplayObject& clip, uint32_t event);
     void installMovieClip();
+    // The class constructor (Object.registerClass), init object and construct events of a
+    // clip just placed.
+    void construct(DisplayObject& clip, avm1::Object* init);
+    avm1::Object* registeredClass(DisplayObject& clip);
+    // Init actions already queued for this tick that a clip's class may depend on run now,
+    // before the clip is constructed; they are skipped when their turn comes.
+    void runPendingInitActions(DisplayObject& clip);
+    bool isInitBlock(MovieContext& movie, const swf::ActionBlock* block);
+    void followDrag();
+    bool hasOnConstruct(DisplayObject& clip);
+    uint32_t clipEventsOf(const DisplayObject& clip) const;
+    // onClipEvent(initialize) and (construct) run at once rather than queued.
+    void runEarlyEvent(DisplayObject& clip, uint32_t event);
+    void finishConstruct(DisplayObject& clip, avm1::Object* ctor);
+    // The construct events and constructors of clips the timeline placed, run before the next
+    // script (or at the end of the tick).
+    void runPendingConstructs();
+
+    struct PendingConstruct {
+        std::weak_ptr<DisplayObject> clip;
+        avm1::Object* ctor = nullptr;
+    };
+
+    struct Drag {
+        std::weak_ptr<DisplayObject> clip;
+        QPointF offset;  // clip position minus mouse, in parent pixels
+        std::optional<QRectF> limits;
+    };
 
     Player& player_;
     std::unique_ptr<avm1::Machine> machine_;
     std::set<avm1::ClipBinding*> bindings_;
     double clock_ = 0;
     double pinnedWallClock_ = std::numeric_limits<double>::quiet_NaN();
+    avm1::Object* pendingInit_ = nullptr;
+    bool placingByScript_ = false;
+    std::optional<Drag> drag_;
+    std::vector<PendingConstruct> pendingConstructs_;
 };
 
 }  // namespace pencora::runtime

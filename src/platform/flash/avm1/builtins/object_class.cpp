@@ -149,6 +149,12 @@ Value registerClass(Machine& m, const Value&, std::vector<Value>& args) {
     if (args.size() < 2) {
         return Value(false);
     }
+    // A class is a function; null takes the registration back. Anything else is refused
+    // (register_class_return_value).
+    const bool isClass = args[1].isObject() && args[1].object()->kind() == ObjectKind::Function;
+    if (!isClass && !args[1].isNull()) {
+        return Value(false);
+    }
     Value table = m.get(m.global(), QStringLiteral("__registeredClasses"));
     Object* t = table.object();
     if (!t) {

@@ -1,0 +1,46 @@
+// Shared by the files that implement MovieClip's methods (movieclip_methods.cpp,
+// movieclip_drawing.cpp): how a native finds its host and its clip, and the installers.
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "platform/flash/avm1/machine.h"
+#include "platform/flash/runtime/script_host.h"
+
+namespace pencora::runtime {
+
+inline ScriptHost& hostOf(avm1::Machine& m) {
+    return static_cast<ScriptHost&>(m.host());
+}
+
+inline DisplayObject* thisClip(avm1::Machine& m, const avm1::Value& self) {
+    return hostOf(m).displayOf(self.object());
+}
+
+inline const avm1::Value& argAt(const std::vector<avm1::Value>& args, size_t i) {
+    static const avm1::Value undefined;
+    return i < args.size() ? args[i] : undefined;
+}
+
+// The character exported under `name` (attachMovie's linkage names, matched ignoring case).
+std::optional<uint16_t> exportedCharacter(const MovieContext& movie, const QString& name);
+// Names `id` is exported under.
+std::vector<QString> exportNames(const MovieContext& movie, uint16_t id);
+
+// Display properties that are not among the 22 numbered ones (blendMode); false when `name`
+// is none of them.
+bool getDisplayProperty(avm1::Machine& m, const DisplayObject& object, const QString& name,
+                        avm1::Value& out);
+bool setDisplayProperty(avm1::Machine& m, DisplayObject& object, const QString& name,
+                        const avm1::Value& v);
+
+bool getTransformProperty(avm1::Machine& m, DisplayObject& object, const QString& name,
+                          avm1::Value& out);
+
+// Depth methods, attach/duplicate/remove, bounds, coordinates, hit tests, drag, getURL ...
+void installClipMethods(avm1::Machine& m, avm1::Object* proto);
+// beginFill, lineStyle, moveTo, lineTo, curveTo, endFill, clear and the gradient forms.
+void installClipDrawing(avm1::Machine& m, avm1::Object* proto);
+
+}  // namespace pencora::runtime

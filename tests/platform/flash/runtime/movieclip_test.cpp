@@ -1,0 +1,362 @@
+// MovieClip methods driven through the script machine as a movie's scripts would call them:
+// clips made, moved and removed by scripts, registered classes, the drawing methods, bounds,
+// coordinates and hit tests.
+#include <gtest/gtest.h>
+
+#include "platform/flash/avm1/function_object.h"
+#include "platform/flash/runtime/clip_graphics.h"
+#include "platform/flash/runtime/draw_list.h"
+#include "platform/flash/runtime/script_host.h"
+#include "test_movies.h"
+
+namespace pencora::runtime {
+namespace {
+
+using avm1::Object;
+using avm1::Value;
+using test::at;
+using test::square;
+
+const swf::Rgba kRed{255, 0, 0, 255};
+
+struct MovieClipTest : testing::Test {
+    Player player;
+    ScriptHost* host = nullptr;
+    std::vector<QString> traces;
+
+    struct Traces : PlayerEvents {
+        std::vector<QString>* out;
+        void trace(const QString& line) override { out->push_back(line); }
+        void fsCommand(const QString& command, const QString&) override { out->push_back(command); }
+    } events;
+
+    MovieClipTest() {
+        auto h = std::make_unique<ScriptHost>(player);
+        host = h.get();
+        player.setActionRunner(std::move(h));
+        events.out = &traces;
+        player.setEvents(&events);
+    }
+
+    // A movie whose sprite 2 (a 10 x 10 red square at its origin) is exported as "Box".
+    void loadBoxMovie(swfwrite::MovieBuilder& b) {
+        const uint16_t shape = b.define(square(0, 0, 10, 10, kRed));
+        swfwrite::TimelineBuilder sprite;
+        sprite.place(shape, 1).showFrame();
+        const uint16_t id = b.define(sprite.sprite());
+        b.tag(swf::ExportAssets{{{id, "Box"}}});
+        player.load(0, test::share(b));
+        player.runFrame();
+    }
+
+    avm1::Machine& m() { return host->machine(); }
+    Object* root() { return host->scriptObject(*player.root(0)); }
+    Value call(Object* o, const char* method, std::vector<Value> args = {}) {
+        return m().callMethod(o, QString::fromLatin1(method), std::move(args), 8).value;
+    }
+    double number(Object* o, const char* name) {
+        return m().toNumber(m().get(o, QString::fromLatin1(name)));
+    }
+    Object* point(double x, double y) {
+        Object* p = m().makeObject();
+        p->put(QStringLiteral("x"), Value(x));
+        p->put(QStringLiteral("y"), Value(y));
+        return p;
+    }
+};
+
+TEST_F(MovieClipTest, DepthsScriptsMayUseAndTheClipsTheyMayRemove) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Object* a = call(root(), "createEmptyMovieClip", {"a", 0}).object();
+    ASSERT_TRUE(a);
+    struct Row {
+        double asked;
+        double depth;  // getDepth() after swapDepths(asked)
+    };
+    // Out of range leaves the clip where it was; numbers wrap like 32-bit integers.
+    const Row rows[] = {{999.7, 999},
+                        {-16384, -16384},
+                        {-16385, -16384},
+                        {2130690044, 2130690044},
+                        {2130690045, 2130690044},
+                        {4294967297.0, 1}};
+    for (const Row& r : rows) {
+        call(a, "swapDepths", {r.asked});
+        EXPECT_EQ(m().toNumber(call(a, "getDepth")), r.depth) << r.asked;
+    }
+    EXPECT_EQ(m().toNumber(call(root(), "getNextHighestDepth")), 2);
+
+    // Two clips trade places; the instance at a depth follows.
+    Object* c = call(root(), "createEmptyMovieClip", {"c", 7}).object();
+    call(a, "swapDepths", {Value(c)});
+    EXPECT_EQ(m().toNumber(call(a, "getDepth")), 7);
+    EXPECT_EQ(m().toNumber(call(c, "getDepth")), 1);
+    EXPECT_EQ(call(root(), "getInstanceAtDepth", {7}).object(), a);
+
+    // Negative depths and those past 1048575 are beyond removeMovieClip.
+    call(a, "swapDepths", {-5});
+    call(a, "removeMovieClip");
+    EXPECT_TRUE(host->displayOf(a));
+    call(a, "swapDepths", {1048576});
+    call(a, "removeMovieClip");
+    EXPECT_TRUE(host->displayOf(a));
+    call(a, "swapDepths", {1048575});
+    call(a, "removeMovieClip");
+    EXPECT_FALSE(host->displayOf(a));
+}
+
+TEST_F(MovieClipTest, AttachMovieFindsExportsIgnoringCaseAndCopiesTheInitObject) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Object* init = m().makeObject();
+    init->put(QStringLiteral("_x"), Value(30));
+    init->put(QStringLiteral("tag"), Value("first"));
+    Object* box = call(root(), "attachMovie", {"bOX", "box", 3, Value(init)}).object();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(number(box, "_x"), 30);
+    EXPECT_EQ(m().toString(m().get(box, QStringLiteral("tag"))), u"first");
+    EXPECT_EQ(number(box, "_width"), 10);
+
+    EXPECT_TRUE(call(root(), "attachMovie", {"Missing", "x", 4}).isUndefined());
+    // The same depth again replaces the first clip.
+    Object* again = call(root(), "attachMovie", {"Box", "again", 3}).object();
+    ASSERT_TRUE(again);
+    EXPECT_FALSE(host->displayOf(box));
+    EXPECT_EQ(call(root(), "getInstanceAtDepth", {3}).object(), again);
+}
+
+// Object.registerClass(name, constructor) as a script would leave it in _global.
+Value recordInit(avm1::Machine& m, const Value& self, std::vector<Value>&) {
+    // The constructor runs on the clip with its prototype set and the init object copied.
+    m.set(self.object(), QStringLiteral("seen"), m.get(self.object(), QStringLiteral("tag")));
+    return {};
+}
+
+TEST_F(MovieClipTest, RegisteredClassConstructsAttachedClipsAfterTheInitObject) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    avm1::FunctionObject* ctor = m().makeNative(recordInit);
+    Object* proto = m().makeObject();
+    proto->put(QStringLiteral("kind"), Value("boxclass"));
+    ctor->put(QStringLiteral("prototype"), Value(proto));
+    Object* objectClass = m().get(m().global(), QStringLiteral("Object")).object();
+    call(objectClass, "registerClass", {"Box", Value(ctor)});
+
+    Object* init = m().makeObject();
+    init->put(QStringLiteral("tag"), Value("from init"));
+    Object* box = call(root(), "attachMovie", {"Box", "box", 1, Value(init)}).object();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->proto(), proto);
+    EXPECT_EQ(m().toString(m().get(box, QStringLiteral("seen"))), u"from init");
+    EXPECT_EQ(m().toString(m().get(box, QStringLiteral("kind"))), u"boxclass");
+}
+
+TEST_F(MovieClipTest, DrawingShowsUnderChildrenAndCountsInBoundsAndHits) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Object* pen = call(root(), "createEmptyMovieClip", {"pen", 1}).object();
+    call(pen, "attachMovie", {"Box", "child", 1});
+    call(pen, "lineStyle", {4, 0x0000FF, 100});
+    call(pen, "beginFill", {0x00FF00, 50});
+    call(pen, "moveTo", {20, 20});
+    call(pen, "lineTo", {60, 20});
+    call(pen, "lineTo", {60, 40});
+    // No endFill: the open outline closes back to (20, 20) and shows already.
+
+    Object* r = call(pen, "getRect").object();
+    ASSERT_TRUE(r);
+    EXPECT_EQ(number(r, "xMin"), 0);  // the child box at the origin
+    EXPECT_EQ(number(r, "xMax"), 60);
+    EXPECT_EQ(number(r, "yMax"), 40);
+    Object* bounds = call(pen, "getBounds").object();
+    EXPECT_EQ(number(bounds, "xMax"), 62);  // half the line's width beyond the edges
+
+    // Inside the triangle, and in its bounding box but off the shape.
+    EXPECT_TRUE(m().toBoolean(call(pen, "hitTest", {55, 30, true})));
+    EXPECT_FALSE(m().toBoolean(call(pen, "hitTest", {25, 38, true})));
+    EXPECT_TRUE(m().toBoolean(call(pen, "hitTest", {25, 38, false})));
+
+    // The drawing comes before the child in the draw list.
+    DisplayObject* shown = host->displayOf(pen);
+    ASSERT_TRUE(shown && shown->graphics);
+    const auto list = buildDrawList(player);
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].serial, shown->graphics->serial());
+
+    call(pen, "clear");
+    EXPECT_EQ(buildDrawList(player).size(), 1u);
+}
+
+TEST_F(MovieClipTest, DuplicateCopiesTheDrawingButNotItsLaterChanges) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Object* pen = call(root(), "createEmptyMovieClip", {"pen", 1}).object();
+    call(pen, "beginFill", {0xFF0000});
+    call(pen, "moveTo", {0, 0});
+    call(pen, "lineTo", {10, 0});
+    call(pen, "lineTo", {10, 10});
+    call(pen, "endFill");
+    m().set(pen, QStringLiteral("_x"), Value(40));
+    Object* copy = call(pen, "duplicateMovieClip", {"copy", 2}).object();
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(number(copy, "_x"), 40);
+    call(pen, "clear");
+    EXPECT_EQ(number(copy, "_width"), 10);
+    EXPECT_EQ(number(pen, "_width"), 0);
+}
+
+TEST_F(MovieClipTest, PointsBetweenAClipAndTheStage) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Object* outer = call(root(), "createEmptyMovieClip", {"outer", 1}).object();
+    m().set(outer, QStringLiteral("_x"), Value(100));
+    m().set(outer, QStringLiteral("_xscale"), Value(200));
+    Object* inner = call(outer, "createEmptyMovieClip", {"inner", 1}).object();
+    m().set(inner, QStringLiteral("_y"), Value(10));
+
+    Object* p = point(5, 5);
+    call(inner, "localToGlobal", {Value(p)});
+    EXPECT_DOUBLE_EQ(number(p, "x"), 110);
+    EXPECT_DOUBLE_EQ(number(p, "y"), 15);
+    call(inner, "globalToLocal", {Value(p)});
+    EXPECT_DOUBLE_EQ(number(p, "x"), 5);
+    EXPECT_DOUBLE_EQ(number(p, "y"), 5);
+
+    // A coordinate the point only inherits does not make it a point.
+    Object* half = m().makeObject();
+    Object* proto = m().makeObject();
+    proto->put(QStringLiteral("y"), Value(1));
+    half->setProto(proto);
+    half->put(QStringLiteral("x"), Value(1));
+    call(inner, "localToGlobal", {Value(half)});
+    EXPECT_EQ(number(half, "x"), 1);
+}
+
+TEST_F(MovieClipTest, TimelineLeavesClipsScriptsTookOver) {
+    swfwrite::MovieBuilder b;
+    const uint16_t red = b.define(square(0, 0, 10, 10, kRed));
+    swfwrite::TimelineBuilder sprite;
+    sprite.place(red, 1).showFrame();
+    const uint16_t clip = b.define(sprite.sprite());
+    swf::PlaceObject named;
+    named.depth = 1;
+    named.characterId = clip;
+    named.matrix = at(5, 0);
+    named.name = "mc";
+    b.place(named).showFrame();
+    // A second character on the taken depth, then a move of that depth.
+    b.place(red, 1, at(50, 50)).showFrame();
+    b.move(1, at(70, 0)).showFrame();
+    player.load(0, test::share(b));
+    player.runFrame();
+    Object* mc = m().get(root(), QStringLiteral("mc")).object();
+    ASSERT_TRUE(mc);
+
+    player.runFrame();
+    EXPECT_EQ(player.root(0)->childAt(1), host->displayOf(mc));
+    ASSERT_FALSE(traces.empty());
+    EXPECT_EQ(traces.back(), u"Warning: Failed to place object at depth 1.");
+
+    call(mc, "swapDepths", {-16383});  // its own depth: still taken over
+    player.runFrame();
+    EXPECT_EQ(number(mc, "_x"), 5);
+}
+
+// A clip placed by the timeline with handlers for initialize and construct, of which the
+// placing tag lists `listed`.
+swf::PlaceObject withEvents(uint16_t sprite, uint16_t depth, const std::string& name,
+                            uint32_t listed) {
+    swf::PlaceObject p;
+    p.depth = depth;
+    p.characterId = sprite;
+    p.name = name;
+    p.allClipEvents = listed;
+    p.clipActions.push_back(
+        {swf::clip_event::Initialize, 0, test::Actions().say(name + " init").bytes});
+    p.clipActions.push_back(
+        {swf::clip_event::Construct, 0, test::Actions().say(name + " construct").bytes});
+    return p;
+}
+
+TEST_F(MovieClipTest, TimelineClipsInitializeInTurnThenConstructBeforeTheirFrames) {
+    swfwrite::MovieBuilder b;
+    swfwrite::TimelineBuilder sprite;
+    sprite.doAction(test::Actions().say("frame").bytes).showFrame();
+    const uint16_t id = b.define(sprite.sprite());
+    constexpr uint32_t kBoth = swf::clip_event::Initialize | swf::clip_event::Construct;
+    b.place(withEvents(id, 1, "a", kBoth));
+    b.place(withEvents(id, 2, "b", swf::clip_event::Initialize));
+    b.place(withEvents(id, 3, "c", 0));  // lists nothing: nothing fires
+    b.showFrame();
+    player.load(0, test::share(b));
+    player.runFrame();
+    const std::vector<QString> expected = {"a init", "b init", "a construct",
+                                           "frame",  "frame",  "frame"};
+    EXPECT_EQ(traces, expected);
+}
+
+Value seven(avm1::Machine&, const Value&, std::vector<Value>&) {
+    return Value(7);
+}
+Value ninetyNine(avm1::Machine&, const Value&, std::vector<Value>&) {
+    return Value(99);
+}
+
+TEST_F(MovieClipTest, PropertyAssignmentsConvertLikeNumbersAndIgnoreWhatIsNone) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Object* clip = call(root(), "createEmptyMovieClip", {"c", 1}).object();
+    Object* boxed = m().makeObject();
+    boxed->put(QStringLiteral("valueOf"), Value(m().makeNative(seven)));
+    boxed->put(QStringLiteral("toString"), Value(m().makeNative(ninetyNine)));
+    m().set(clip, QStringLiteral("_x"), Value(boxed));
+    EXPECT_EQ(number(clip, "_x"), 7);  // valueOf, not toString
+
+    for (const Value& none : {Value(), Value::null(), Value("abc"), Value(std::nan(""))}) {
+        m().set(clip, QStringLiteral("_y"), Value(3));
+        m().set(clip, QStringLiteral("_y"), none);
+        EXPECT_EQ(number(clip, "_y"), 3) << m().toString(none).toStdString();
+    }
+    m().set(clip, QStringLiteral("_y"), Value(INFINITY));
+    EXPECT_DOUBLE_EQ(number(clip, "_y"), -107374182.4);
+}
+
+TEST_F(MovieClipTest, RegisterClassTakesFunctionsOrNullOnly) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Object* objectClass = m().get(m().global(), QStringLiteral("Object")).object();
+    EXPECT_FALSE(m().toBoolean(call(objectClass, "registerClass", {"Box", 5})));
+    EXPECT_FALSE(
+        m().toBoolean(call(objectClass, "registerClass", {"Box", Value(m().makeObject())})));
+    EXPECT_TRUE(m().toBoolean(call(objectClass, "registerClass", {"Box", Value::null()})));
+    EXPECT_TRUE(
+        m().toBoolean(call(objectClass, "registerClass", {"Box", Value(m().makeNative(seven))})));
+}
+
+TEST_F(MovieClipTest, TransformOfAClipAloneAndWithItsParents) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Object* outer = call(root(), "createEmptyMovieClip", {"outer", 1}).object();
+    m().set(outer, QStringLiteral("_x"), Value(10));
+    m().set(outer, QStringLiteral("_yscale"), Value(50));
+    m().set(outer, QStringLiteral("_alpha"), Value(50));
+    Object* inner = call(outer, "createEmptyMovieClip", {"inner", 1}).object();
+    const double matrix[6] = {2, 0, 0, 1, 4, 6};
+    host->setClipMatrix(inner, matrix);
+
+    avm1::Host::ClipTransform own, all;
+    ASSERT_TRUE(host->clipTransform(inner, false, own));
+    ASSERT_TRUE(host->clipTransform(inner, true, all));
+    EXPECT_DOUBLE_EQ(own.matrix[0], 2);
+    EXPECT_DOUBLE_EQ(own.matrix[4], 4);
+    EXPECT_DOUBLE_EQ(all.matrix[3], 0.5);
+    EXPECT_DOUBLE_EQ(all.matrix[4], 14);
+    EXPECT_DOUBLE_EQ(all.matrix[5], 3);
+    EXPECT_DOUBLE_EQ(own.color[3], 1);
+    EXPECT_DOUBLE_EQ(all.color[3], 0.5);
+    EXPECT_FALSE(host->clipTransform(m().makeObject(), false, own));
+}
+
+}  // namespace
+}  // namespace pencora::runtime
