@@ -1,10 +1,12 @@
 // Calls of script functions: the call object, arguments, registers preloaded as
 // DefineFunction2 asks, the depth limit.
-#include "platform/flash/avm1/arguments_object.h"
+#include "platform/flash/avm1/array_object.h"
 #include "platform/flash/avm1/function_object.h"
 #include "platform/flash/avm1/machine_impl.h"
 #include "platform/flash/avm1/primitive_object.h"
 #include "platform/flash/avm1/super_object.h"
+
+#include <algorithm>
 
 namespace pencora::avm1 {
 
@@ -77,9 +79,9 @@ Value callScript(Machine& m, FunctionObject* fn, const Value& thisValue, std::ve
     const swf::FunctionDef& def = *s.def;
     Activation act = Activation::forCall(m, fn, thisValue);
 
-    ArrayObject* arguments = m.heap().make<ArgumentsObject>(m.protos().array);
-    m.heap().charge(args.size() * sizeof(Value));
-    arguments->elements = args;
+    ArrayObject* arguments = m.heap().make<ArrayObject>(m.protos().array);
+    // Every argument is an element, undefined ones too, so for..in lists them all.
+    arguments->assign(m, args);
     arguments->put("callee", Value(fn), kDontEnum);
     if (Activation* caller = m.current(); caller && caller->callee) {
         arguments->put("caller", Value(caller->callee), kDontEnum);
@@ -184,7 +186,7 @@ namespace pencora::avm1 {
 
 namespace {
 
-void adoptNativeState(Object* self, Object* made) {
+void adoptNativeState(Machine& m, Object* self, Object* made) {
     if (!self || !made || self == made || self->kind() != made->kind()) {
         return;
     }
@@ -192,8 +194,13 @@ void adoptNativeState(Object* self, Object* made) {
         case ObjectKind::Array: {
             auto* to = static_cast<ArrayObject*>(self);
             auto* from = static_cast<ArrayObject*>(made);
-            to->elements = from->elements;
-            to->sparseLength = from->sparseLength;
+            to->clearElements();
+            to->setLength(m, from->length());
+            const uint32_t n = std::min(from->count(), m.limits().maxArrayLength);
+            for (uint32_t i = 0; i < n; ++i) {
+                if (from->has(i))
+                    to->setAt(m, i, from->at(i));
+            }
             break;
         }
         case ObjectKind::Boolean:
@@ -244,7 +251,7 @@ Value callThroughSuper(Machine& m, SuperObject* super, const Value& thisValue,
             // A built-in class's constructor makes its own object; an instance of the same
             // kind takes over what it made (a Boolean subclass holds the boolean).
             Value made = f->constructNative(m, thisValue, args);
-            adoptNativeState(thisValue.object(), made.object());
+            adoptNativeState(m, thisValue.object(), made.object());
             return made;
         }
         return callScript(m, f, thisValue, args, m.get(c, QStringLiteral("prototype")).object());
