@@ -150,6 +150,8 @@ class Player {
 
     // The owning pointer of an object on a list (null once it has been removed).
     std::shared_ptr<DisplayObject> sharedOf(DisplayObject& object) const;
+    // Whether the object is on the display list of a loaded layer.
+    bool onList(const DisplayObject& object) const;
 
     // Counted per placed object; the draw list's frame-to-frame diff uses it.
     uint64_t nextSerial() { return ++serial_; }
@@ -168,7 +170,7 @@ class Player {
                                                int depth);
     void applyPlace(DisplayObject& object, const swf::PlaceObject& place);
     void advanceClip(DisplayObject& clip, bool isLevelRoot);
-    void tickTree(DisplayObject& clip, bool isLevelRoot);
+    void tickLayer(const std::shared_ptr<DisplayObject>& root);
     // Runs the display-list tags (and queues the actions) of `frame`.
     void enterFrame(DisplayObject& clip, int frame, bool runActions);
     void queueFrameActions(DisplayObject& clip, int frame);

@@ -8,6 +8,7 @@
 // the target frame. Objects placed by scripts stay where they are.
 #include <QtGlobal>
 
+#include <algorithm>
 #include <variant>
 
 #include "platform/flash/actions/action_decoder.h"
@@ -76,41 +77,69 @@ void Player::runFrame() {
         roots.push_back(l.root);
     }
     for (auto& r : roots) {
-        tickTree(*r, true);
+        tickLayer(r);
     }
     runQueuedActions();
     runner_->afterTick(*this);
 }
 
-void Player::queueActions(DisplayObject& clip, std::shared_ptr<const swf::ActionBlock> block) {
-    queue_.push_back({sharedOf(clip), std::move(block)});
+namespace {
+
+void collectClips(const std::shared_ptr<DisplayObject>& o,
+                  std::vector<std::shared_ptr<DisplayObject>>& out) {
+    if (o->isClip()) {
+        out.push_back(o);
+    }
+    for (auto& [d, c] : o->children) {
+        if (c->isClip() || c->kind == ObjectKind::Button) {
+            collectClips(c, out);
+        }
+    }
 }
 
-void Player::tickTree(DisplayObject& clip, bool isLevelRoot) {
-    if (clip.isClip()) {
-        if (clip.justPlaced) {
-            clip.justPlaced = false;
-        } else {
-            if (clip.frame >= 0) {
-                runner_->enterFrameEvent(*this, clip);
-            }
-            if (clip.parent || isLevelRoot) {
-                advanceClip(clip, isLevelRoot);
-            }
+}  // namespace
+
+void Player::tickLayer(const std::shared_ptr<DisplayObject>& root) {
+    // The clips of the layer as they stand when the tick begins, newest first: a clip placed
+    // after its parent runs its frame before the parent's (execution_order1), siblings placed
+    // later before those placed earlier (looping_child_swf5). A clip placed during the tick is
+    // not in the list: it has shown its first frame and advances from the next tick on.
+    std::vector<std::shared_ptr<DisplayObject>> clips;
+    collectClips(root, clips);
+    std::stable_sort(clips.begin(), clips.end(),
+                     [](const auto& a, const auto& b) { return a->serial > b->serial; });
+    for (auto& c : clips) {
+        c->justPlaced = false;
+    }
+    for (auto& c : clips) {
+        const bool isRoot = c == root;
+        if (!isRoot && !onList(*c)) {
+            continue;  // removed by an earlier clip's frame this tick
+        }
+        if (c->frame >= 0) {
+            runner_->enterFrameEvent(*this, *c);
+        }
+        if (isRoot || onList(*c)) {
+            advanceClip(*c, isRoot);
         }
     }
-    std::vector<std::shared_ptr<DisplayObject>> children;
-    children.reserve(clip.children.size());
-    for (auto& [d, c] : clip.children) {
-        if (c->isClip() || c->kind == ObjectKind::Button) {
-            children.push_back(c);
+}
+
+bool Player::onList(const DisplayObject& clip) const {
+    const DisplayObject* o = &clip;
+    while (o->parent) {
+        o = o->parent;
+    }
+    for (const auto& [n, layer] : layers_) {
+        if (layer.root.get() == o) {
+            return true;
         }
     }
-    for (auto& c : children) {
-        if (c->parent == &clip) {
-            tickTree(*c, false);
-        }
-    }
+    return false;
+}
+
+void Player::queueActions(DisplayObject& clip, std::shared_ptr<const swf::ActionBlock> block) {
+    queue_.push_back({sharedOf(clip), std::move(block)});
 }
 
 void Player::advanceClip(DisplayObject& clip, bool isLevelRoot) {
@@ -132,7 +161,8 @@ void Player::advanceClip(DisplayObject& clip, bool isLevelRoot) {
     if (clip.totalFrames == 1) {
         return;  // a one-frame clip stays put; its frame does not run again
     }
-    if (isLevelRoot && !loop_ && clip.movie && clip.movie->layer == 0) {
+    if ((isLevelRoot && !loop_ && clip.movie && clip.movie->layer == 0) ||
+        !clip.timeline->complete) {
         clip.playing = false;
         return;
     }
