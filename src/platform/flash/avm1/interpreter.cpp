@@ -276,8 +276,14 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
                 m.host().stopSounds();
                 break;
             case ActionCode::GotoFrame:
+                // Unlike gotoAndStop(), this action goes nowhere when the frame is past the
+                // last one (goto_frame).
                 if (act.target) {
-                    m.host().gotoFrame(act.target, a.frame, false);
+                    const Value total =
+                        m.host().getClipProperty(act.target, ClipProperty::TotalFrames);
+                    if (!total.isNumber() || a.frame < total.number()) {
+                        m.host().gotoFrame(act.target, a.frame, false);
+                    }
                 }
                 break;
             case ActionCode::GoToLabel:

@@ -52,6 +52,9 @@ struct DisplayObject {
     bool visible = true;
     // Placed by a timeline tag (rebuilt by gotos), not by a script.
     bool fromTimeline = true;
+    // The timeline tag that placed it: a backward goto keeps an object only when the frames it
+    // rebuilds place it with this same tag (goto_rewind2).
+    const swf::PlaceObject* placedBy = nullptr;
     uint64_t serial = 0;  // unique per player, for the draw list's frame-to-frame diff
 
     DisplayObject* parent = nullptr;

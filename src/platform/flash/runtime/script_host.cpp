@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 
+#include "platform/flash/avm1/conversions.h"
 #include "platform/flash/runtime/clip_properties.h"
 #include "platform/flash/runtime/frame_actions.h"
 
@@ -123,28 +124,32 @@ DisplayObject* thisClip(avm1::Machine& m, const Value& self) {
     return hostOf(m).displayOf(self.object());
 }
 
-// gotoAndPlay(frame) and its kin: a number counts from 1, a string is a label (or a number
-// written as text).
-// A 1-based frame number as a 0-based frame, kept in range whatever the movie passes.
-int frameIndex(double oneBased) {
-    return int(std::clamp(std::trunc(oneBased), 0.0, double(1 << 20))) - 1;
+// gotoAndPlay(frame) and its kin: a number counts from 1 and is taken as a 32-bit integer
+// (4294967298 is frame 2); frame 0 and below go nowhere, frames past the last go to the last
+// (goto_methods). Anything else is a label, or a number written as text.
+std::optional<int> frameIndex(double oneBased) {
+    const int32_t n = int32_t(uint32_t(avm1::doubleToInt32(oneBased)) - 1u);
+    if (!std::isfinite(oneBased) || n < 0) {
+        return std::nullopt;
+    }
+    return n;
 }
 
 void gotoArgument(avm1::Machine& m, DisplayObject& clip, const Value& where, bool play) {
     Player& player = hostOf(m).player();
-    if (where.isString()) {
+    if (!where.isNumber()) {
+        const QString text = m.toString(where);
         bool numeric = false;
-        const double n = where.string().toDouble(&numeric);
-        if (numeric) {
-            player.gotoFrame(clip, frameIndex(n), play);
-        } else {
-            player.gotoLabel(clip, where.string(), play);
+        const double n = text.toDouble(&numeric);
+        if (!numeric) {
+            player.gotoLabel(clip, text, play);
+        } else if (auto f = frameIndex(n)) {
+            player.gotoFrame(clip, *f, play);
         }
         return;
     }
-    const double n = m.toNumber(where);
-    if (std::isfinite(n)) {
-        player.gotoFrame(clip, frameIndex(n), play);
+    if (auto f = frameIndex(m.toNumber(where))) {
+        player.gotoFrame(clip, *f, play);
     }
 }
 

@@ -204,6 +204,9 @@ void Player::enterFrame(DisplayObject& clip, int frame, bool runActions) {
         if (auto* place = std::get_if<swf::PlaceObject>(&tag)) {
             if (auto* p = placeObject(clip, *place)) {
                 p->fromTimeline = true;
+                if (place->characterId) {
+                    p->placedBy = place;
+                }
             }
         } else if (auto* remove = std::get_if<swf::RemoveObject>(&tag)) {
             removeObject(clip, remove->depth);
@@ -219,6 +222,7 @@ struct Folded {
     swf::PlaceObject place;
     DisplayObject* keep = nullptr;
     const swf::PlaceObject* origin = nullptr;  // the tag that placed the character
+    size_t order = 0;                          // where that tag comes in the frames folded
 };
 
 void merge(swf::PlaceObject& into, const swf::PlaceObject& tag) {
@@ -266,8 +270,10 @@ void Player::rebuildTo(DisplayObject& clip, int target) {
             }
         }
     }
+    size_t order = 0;
     for (int f = first; f <= target; ++f) {
         for (const swf::ControlTag& tag : clip.timeline->frames[size_t(f)].tags) {
+            ++order;
             if (auto* place = std::get_if<swf::PlaceObject>(&tag)) {
                 auto it = state.find(place->depth);
                 if (place->move && !place->characterId) {
@@ -284,6 +290,7 @@ void Player::rebuildTo(DisplayObject& clip, int target) {
                     folded.place.depth = place->depth;
                     folded.place.characterId = place->characterId;
                     folded.origin = place;
+                    folded.order = order;
                     state[place->depth] = std::move(folded);
                 }
             } else if (auto* remove = std::get_if<swf::RemoveObject>(&tag)) {
@@ -294,7 +301,8 @@ void Player::rebuildTo(DisplayObject& clip, int target) {
     if (backward) {
         for (auto& [d, folded] : state) {
             DisplayObject* old = clip.childAt(d);
-            if (old && old->fromTimeline && old->characterId == folded.place.characterId) {
+            if (old && old->fromTimeline && old->characterId == folded.place.characterId &&
+                (!old->placedBy || old->placedBy == folded.origin)) {
                 folded.keep = old;
             }
         }
@@ -314,7 +322,16 @@ void Player::rebuildTo(DisplayObject& clip, int target) {
         removeObject(clip, d);
     }
     clip.frame = target;
+    // New objects are placed in the order of their tags, so their first frames queue their
+    // actions in that order too (goto_execution_order2).
+    std::vector<Folded*> placing;
     for (auto& [d, folded] : state) {
+        placing.push_back(&folded);
+    }
+    std::stable_sort(placing.begin(), placing.end(),
+                     [](const Folded* a, const Folded* b) { return a->order < b->order; });
+    for (Folded* entry : placing) {
+        Folded& folded = *entry;
         if (folded.keep) {
             DisplayObject& o = *folded.keep;
             o.matrix = folded.place.matrix.value_or(swf::Matrix{});
@@ -332,15 +349,16 @@ void Player::rebuildTo(DisplayObject& clip, int target) {
         if (auto* placed =
                 placeObject(clip, p, folded.origin ? &folded.origin->clipActions : nullptr)) {
             placed->fromTimeline = true;
+            placed->placedBy = folded.origin;
         }
     }
 }
 
 void Player::gotoFrame(DisplayObject& clip, int frame, bool play) {
-    if (!clip.isClip() || clip.totalFrames <= 0) {
+    if (!clip.isClip() || clip.totalFrames <= 0 || frame < 0) {
         return;
     }
-    frame = qBound(0, frame, clip.totalFrames - 1);
+    frame = std::min(frame, clip.totalFrames - 1);
     clip.playing = play;
     if (frame == clip.frame) {
         return;
@@ -351,9 +369,10 @@ void Player::gotoFrame(DisplayObject& clip, int frame, bool play) {
             return;
         }
     }
-    // The clip's actions run before those of the clips the goto places.
-    queueFrameActions(clip, frame);
+    // The clips the goto places queue their first frames before the target frame's own
+    // actions (execution_order3).
     rebuildTo(clip, frame);
+    queueFrameActions(clip, frame);
 }
 
 std::optional<int> Player::labelFrame(const DisplayObject& clip, const QString& label) const {
