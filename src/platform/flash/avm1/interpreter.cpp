@@ -314,18 +314,11 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
                 break;
             }
             case ActionCode::SetTarget:
-                act.target = p.text.isEmpty() ? act.originalTarget : resolvePath(m, act, p.text);
+                setTarget(m, act, Value(p.text));
                 break;
-            case ActionCode::SetTarget2: {
-                Value t = act.pop();
-                if (Object* o = t.object()) {
-                    act.target = o;
-                } else {
-                    QString s = m.toString(t);
-                    act.target = s.isEmpty() ? act.originalTarget : resolvePath(m, act, s);
-                }
+            case ActionCode::SetTarget2:
+                setTarget(m, act, act.pop());
                 break;
-            }
             // --- Stack and arithmetic ---
             case ActionCode::Push:
                 for (const PreparedPush& v : p.push) {

@@ -151,6 +151,41 @@ Object* resolvePath(Machine& m, Activation& act, const QString& path) {
     return cur;
 }
 
+void setTarget(Machine& m, Activation& act, const Value& path) {
+    Object* to = nullptr;
+    if (Object* o = path.object(); o && o->kind() == ObjectKind::Clip) {
+        to = o;
+    } else {
+        // Anything else names a path: an object through its toString (tell_target).
+        const QString text = m.toString(path);
+        if (text.isEmpty()) {
+            to = act.originalTarget;
+        } else {
+            Object* base = act.originalTarget;
+            to = m.host().resolveTarget(base, text);
+            // A path that leads nowhere sends the actions to the movie's root
+            // (tell_target_invalid_swf6).
+            if (!to) {
+                to = m.host().root(base);
+            }
+        }
+    }
+    if (!to) {
+        to = act.originalTarget;
+    }
+    // The timeline in the scope chain is the target: variables are read and written there.
+    for (size_t i = 0; i < act.scope.size(); ++i) {
+        if (act.scope[i] == act.target && act.target) {
+            act.scope[i] = to;
+            break;
+        }
+    }
+    if (!act.isFunction && act.locals == act.target) {
+        act.locals = to;
+    }
+    act.target = to;
+}
+
 Value getVariable(Machine& m, Activation& act, const QString& name) {
     if (hasPathCharacters(name)) {
         QString path, var;
@@ -187,7 +222,7 @@ void setVariable(Machine& m, Activation& act, const QString& name, const Value& 
             return;
         }
     }
-    Object* where = act.originalTarget ? act.originalTarget : act.locals;
+    Object* where = act.target ? act.target : act.locals;
     if (!where) {
         where = act.scope.empty() ? m.global() : act.scope.back();
     }
