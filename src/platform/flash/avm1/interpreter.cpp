@@ -744,10 +744,15 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
                 setClipProperty(m, act, target, m.toNumber(index), v);
                 break;
             }
+            // Code whose clip a call removed from the display list (or was removed before)
+            // stops after the call (removed_clip_halts_script).
             case ActionCode::CallFunction: {
                 QString name = m.toString(act.pop());
                 std::vector<Value> args = popArgs(m, act);
                 act.push(callFunctionByName(m, act, name, args));
+                if (baseClipRemoved(act)) {
+                    return Completion::Return;
+                }
                 break;
             }
             case ActionCode::CallMethod: {
@@ -755,6 +760,10 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
                 Value target = act.pop();
                 std::vector<Value> args = popArgs(m, act);
                 act.push(callMethod(m, act, target, name, args));
+                // A method of nothing (undefined.f()) does not stop it.
+                if (target.isObject() && baseClipRemoved(act)) {
+                    return Completion::Return;
+                }
                 break;
             }
             case ActionCode::NewObject: {
@@ -762,6 +771,9 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
                 std::vector<Value> args = popArgs(m, act);
                 Value ctor = getVariable(m, act, name);
                 act.push(m.construct(ctor, args));
+                if (baseClipRemoved(act)) {
+                    return Completion::Return;
+                }
                 break;
             }
             case ActionCode::NewMethod: {
@@ -772,6 +784,9 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
                                  ? target
                                  : m.getMember(target, m.toString(name));
                 act.push(m.construct(ctor, args));
+                if (target.isObject() && baseClipRemoved(act)) {
+                    return Completion::Return;
+                }
                 break;
             }
             case ActionCode::InitArray: {

@@ -55,10 +55,26 @@ bool specialName(Machine& m, Activation& act, const QString& name, Value& out) {
     return false;
 }
 
+bool isRemovedClip(const Object* o) {
+    return o && o->kind() == ObjectKind::Clip && !static_cast<const ClipObject*>(o)->binding();
+}
+
+// A timeline in the chain that has been removed from the display list answers for the movie's
+// root, as a target path that leads nowhere does (target_clip_removed).
+Object* liveScope(Machine& m, Object* o) {
+    if (isRemovedClip(o)) {
+        if (Object* root = m.host().root(nullptr)) {
+            return root;
+        }
+    }
+    return o;
+}
+
 Object* scopeHolding(Machine& m, Activation& act, const QString& name) {
     for (auto it = act.scope.rbegin(); it != act.scope.rend(); ++it) {
-        if (m.hasProperty(*it, name)) {
-            return *it;
+        Object* o = liveScope(m, *it);
+        if (m.hasProperty(o, name)) {
+            return o;
         }
     }
     return nullptr;
@@ -149,6 +165,10 @@ Object* resolvePath(Machine& m, Activation& act, const QString& path) {
         }
     }
     return cur;
+}
+
+bool baseClipRemoved(const Activation& act) {
+    return isRemovedClip(act.originalTarget);
 }
 
 void setTarget(Machine& m, Activation& act, const Value& path) {
