@@ -4,6 +4,7 @@
 #include "platform/flash/avm1/function_object.h"
 #include "platform/flash/avm1/machine_impl.h"
 #include "platform/flash/avm1/super_object.h"
+#include "platform/flash/avm1/variables.h"
 
 namespace pencora::avm1 {
 
@@ -37,8 +38,8 @@ Activation Activation::forCall(Machine& m, FunctionObject* fn, const Value& this
     a.scope.push_back(a.locals);
     a.registers.resize(s.def->version2 ? std::max<size_t>(s.def->registerCount, 1) : 4);
     a.thisValue = thisValue;
-    a.target = s.targetClip;
-    a.originalTarget = s.targetClip;
+    a.target = currentClip(m, s.targetClip);
+    a.originalTarget = a.target;
     a.callee = fn;
     a.isFunction = true;
     return a;
@@ -103,10 +104,11 @@ Value callScript(Machine& m, FunctionObject* fn, const Value& thisValue, std::ve
             preload(super ? Value(super) : Value());
         }
         if (f & swf::kPreloadRoot) {
-            preload(Value(m.host().root(s.targetClip)));
+            preload(Value(m.host().root(act.originalTarget)));
         }
         if (f & swf::kPreloadParent) {
-            preload(s.targetClip ? m.get(s.targetClip, QStringLiteral("_parent")) : Value());
+            preload(act.originalTarget ? m.get(act.originalTarget, QStringLiteral("_parent"))
+                                       : Value());
         }
         if (f & swf::kPreloadGlobal) {
             preload(Value(m.global()));

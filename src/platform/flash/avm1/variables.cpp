@@ -56,12 +56,14 @@ bool specialName(Machine& m, Activation& act, const QString& name, Value& out) {
 }
 
 bool isRemovedClip(const Object* o) {
-    return o && o->kind() == ObjectKind::Clip && !static_cast<const ClipObject*>(o)->binding();
+    return o && o->kind() == ObjectKind::Clip && static_cast<const ClipObject*>(o)->removed();
 }
 
-// A timeline in the chain that has been removed from the display list answers for the movie's
-// root, as a target path that leads nowhere does (target_clip_removed).
+// A timeline in the chain that has been removed from the display list answers for the clip
+// now at its path or, failing that, for the movie's root, as a target path that leads nowhere
+// does (target_clip_removed).
 Object* liveScope(Machine& m, Object* o) {
+    o = currentClip(m, o);
     if (isRemovedClip(o)) {
         if (Object* root = m.host().root(nullptr)) {
             return root;
@@ -165,6 +167,18 @@ Object* resolvePath(Machine& m, Activation& act, const QString& path) {
         }
     }
     return cur;
+}
+
+Object* currentClip(Machine& m, Object* o) {
+    if (!isRemovedClip(o)) {
+        return o;
+    }
+    const QString& path = static_cast<const ClipObject*>(o)->lastPath();
+    if (path.isEmpty()) {
+        return o;
+    }
+    Object* now = m.host().resolveTarget(nullptr, path);
+    return now ? now : o;
 }
 
 bool baseClipRemoved(const Activation& act) {

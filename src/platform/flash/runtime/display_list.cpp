@@ -147,12 +147,24 @@ DisplayObject* Player::placeObject(DisplayObject& clip, const swf::PlaceObject& 
     return &placed;
 }
 
+void Player::detachScripts(DisplayObject& object) {
+    // The whole subtree goes: scripts holding any clip of it now hold a removed clip, which
+    // they may find again by its path if another clip comes to stand there.
+    if (object.script) {
+        object.script->removedFromList(targetPath(object, false));
+    }
+    for (auto& [d, child] : object.children) {
+        detachScripts(*child);
+    }
+}
+
 void Player::removeObject(DisplayObject& clip, int depth) {
     auto it = clip.children.find(depth);
     if (it == clip.children.end()) {
         return;
     }
     std::shared_ptr<DisplayObject> gone = std::move(it->second);
+    detachScripts(*gone);
     clip.children.erase(it);
     gone->parent = nullptr;
     gone->script.reset();  // scripts holding the clip now hold a plain object

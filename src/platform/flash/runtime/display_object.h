@@ -31,6 +31,9 @@ enum class ButtonState { Up, Over, Down };
 class ScriptAttachment {
   public:
     virtual ~ScriptAttachment() = default;
+    // The object (or a clip it sits in) leaves the display list; `path` is where it was
+    // ("_level0.a.b"), for scripts that still name it.
+    virtual void removedFromList(const QString& path) { (void)path; }
 };
 
 struct DisplayObject {

@@ -147,6 +147,8 @@ class Player {
     DisplayObject* placeObject(DisplayObject& clip, const swf::PlaceObject& place,
                                const std::vector<swf::ClipAction>* events = nullptr);
     void removeObject(DisplayObject& clip, int depth);
+    // Tells the script objects of `object` and everything in it that they left the list.
+    void detachScripts(DisplayObject& object);
 
     // The owning pointer of an object on a list (null once it has been removed).
     std::shared_ptr<DisplayObject> sharedOf(DisplayObject& object) const;

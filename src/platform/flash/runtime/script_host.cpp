@@ -50,6 +50,12 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
         }
     }
 
+    void removedFromList(const QString& path) override {
+        if (script) {
+            script->detach(path);
+        }
+    }
+
     bool get(avm1::Machine& m, const QString& name, Value& out) override {
         const int index = propertyIndex(name);
         if (index >= 0) {
@@ -398,8 +404,11 @@ bool ScriptHost::gotoLabel(avm1::Object* clip, const QString& label, bool andPla
     return o && player_.gotoLabel(*o, label, andPlay);
 }
 bool ScriptHost::frameLoaded(avm1::Object* clip, int frame) {
-    DisplayObject* o = displayOf(clip);
-    return o && frame < o->totalFrames;
+    // A movie plays once it has been read whole, so every frame a goto can reach is loaded:
+    // frames past the last one up to the most a movie can hold land on the last one, and a
+    // frame before the first names none to wait for (waitforframe).
+    constexpr int kMostFrames = 16000;
+    return displayOf(clip) && frame <= kMostFrames;
 }
 
 void ScriptHost::cloneSprite(avm1::Object* source, const QString& name, int depth) {
