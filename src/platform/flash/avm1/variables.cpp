@@ -7,6 +7,7 @@
 #include "platform/flash/avm1/clip_object.h"
 #include "platform/flash/avm1/conversions.h"
 #include "platform/flash/avm1/function_object.h"
+#include "platform/flash/avm1/path_syntax.h"
 #include "platform/flash/avm1/super_object.h"
 
 namespace pencora::avm1 {
@@ -109,8 +110,10 @@ bool splitPath(const QString& name, QString& path, QString& var) {
         var = name.mid(colon + 1);
         return true;
     }
-    int dot = name.contains('/') ? -1 : name.lastIndexOf('.');
-    if (dot > 0 && dot + 1 < name.size()) {
+    // The name after the last dot, also after slashes ("a/b.c" is c of a/b), unless the dot
+    // is half of a ".." (string_paths_hidden).
+    int dot = name.lastIndexOf('.');
+    if (dot > 0 && dot + 1 < name.size() && name[dot - 1] != '.' && name[dot + 1] != '.') {
         path = name.left(dot);
         var = name.mid(dot + 1);
         return true;
@@ -138,27 +141,20 @@ Object* resolvePath(Machine& m, Activation& act, const QString& path) {
     if (Object* o = m.host().resolveTarget(base, path)) {
         return o;
     }
-    QString p = path;
-    Object* cur = base;
-    int i = 0;
-    if (p.startsWith('/')) {
-        cur = m.host().root(base);
-        i = 1;
+    const std::optional<ParsedPath> parsed = parsePath(path);
+    if (!parsed) {
+        return nullptr;
     }
-    const QStringList parts = p.mid(i).split(QRegularExpression(QStringLiteral("[/.]")));
-    bool first = !p.startsWith('/');
-    for (const QString& part : parts) {
-        if (part.isEmpty()) {
-            first = false;
-            continue;
-        }
+    Object* cur = parsed->fromRoot ? m.host().root(base) : base;
+    bool first = !parsed->fromRoot;
+    for (const PathStep& step : parsed->steps) {
         Value v;
-        if (part == QLatin1String("..")) {
+        if (step.kind == PathStep::Kind::Parent) {
             v = cur ? m.get(cur, QStringLiteral("_parent")) : Value();
         } else if (first) {
-            v = lookup(m, act, part);
+            v = lookup(m, act, step.name);
         } else {
-            v = cur ? m.get(cur, part) : Value();
+            v = cur ? m.get(cur, step.name) : Value();
         }
         first = false;
         cur = v.object();

@@ -37,6 +37,15 @@ bool isTextProperty(int index) {
     return index == 11 || index == 13 || index == 14 || index == 15 || index == 19;
 }
 
+Qt::CaseSensitivity caseOf(avm1::Machine& m) {
+    return m.version() >= 7 ? Qt::CaseSensitive : Qt::CaseInsensitive;
+}
+
+bool scriptable(const DisplayObject& o) {
+    return o.kind == ObjectKind::Clip || o.kind == ObjectKind::Button ||
+           o.kind == ObjectKind::EditText;
+}
+
 // A display object as scripts see it.
 class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
   public:
@@ -70,8 +79,19 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
             out = Value(object_.text);
             return true;
         }
+        // Every clip answers for its movie's root and the global object (root_global_parent).
+        if (name.compare(u"_root", caseOf(m)) == 0) {
+            out = Value(host_.root(script));
+            return true;
+        }
+        if (m.version() >= 6 && name.compare(u"_global", caseOf(m)) == 0) {
+            out = Value(m.global());
+            return true;
+        }
         if (DisplayObject* child = object_.childNamed(name, m.version() >= 7)) {
-            out = Value(host_.scriptObject(*child));
+            // A named shape, static text or bitmap has no script object: its name stands for
+            // the clip it is in (string_paths_hidden).
+            out = Value(host_.scriptObject(scriptable(*child) ? *child : object_));
             return true;
         }
         return false;
