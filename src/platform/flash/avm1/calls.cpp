@@ -38,8 +38,13 @@ Activation Activation::forCall(Machine& m, FunctionObject* fn, const Value& this
     a.scope.push_back(a.locals);
     a.registers.resize(s.def->version2 ? std::max<size_t>(s.def->registerCount, 1) : 4);
     a.thisValue = thisValue;
-    a.target = currentClip(m, s.targetClip);
-    a.originalTarget = a.target;
+    a.originalTarget = currentClip(m, s.targetClip);
+    a.target = a.originalTarget;
+    // Before SWF 6 a function's timeline actions and properties go to the caller's target
+    // (target_clip_swf5); from SWF 6 on to the clip that defined it.
+    if (s.swfVersion < 6 && m.current() && m.current()->target) {
+        a.target = m.current()->target;
+    }
     a.callee = fn;
     a.isFunction = true;
     return a;

@@ -373,8 +373,13 @@ avm1::Object* ScriptHost::root(avm1::Object* base) {
     if (!o) {
         o = player_.root(0);
     }
-    while (o && o->parent) {
-        o = o->parent;
+    // A clip whose _lockroot is true is the root of the code inside it (a movie loaded into
+    // a clip keeps its own _root).
+    for (; o && o->parent; o = o->parent) {
+        if (o->script &&
+            machine_->toBoolean(machine_->get(scriptObject(*o), QStringLiteral("_lockroot")))) {
+            return scriptObject(*o);
+        }
     }
     return o ? scriptObject(*o) : nullptr;
 }
@@ -429,6 +434,26 @@ bool ScriptHost::frameLoaded(avm1::Object* clip, int frame) {
     // frame before the first names none to wait for (waitforframe).
     constexpr int kMostFrames = 16000;
     return displayOf(clip) && frame <= kMostFrames;
+}
+
+void ScriptHost::callFrame(avm1::Object* clip, const Value& frame) {
+    DisplayObject* o = displayOf(clip);
+    if (!o) {
+        return;
+    }
+    // call(frame): a frame number counted from 1 or a label, as the gotos take them.
+    std::optional<int> index;
+    const QString text = machine_->toString(frame);
+    bool numeric = false;
+    const double n = frame.isNumber() ? frame.number() : text.toDouble(&numeric);
+    if (frame.isNumber() || numeric) {
+        index = frameIndex(n);
+    } else {
+        index = player_.labelFrame(*o, text);
+    }
+    if (index && *index < o->totalFrames) {
+        player_.callFrame(*o, *index);
+    }
 }
 
 void ScriptHost::cloneSprite(avm1::Object* source, const QString& name, int depth) {

@@ -52,6 +52,7 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     void gotoFrame(avm1::Object* clip, int frame, bool andPlay) override;
     bool gotoLabel(avm1::Object* clip, const QString& label, bool andPlay) override;
     bool frameLoaded(avm1::Object* clip, int frame) override;
+    void callFrame(avm1::Object* clip, const avm1::Value& frame) override;
     void cloneSprite(avm1::Object* source, const QString& name, int depth) override;
     void removeSprite(avm1::Object* clip) override;
     void toggleQuality() override;
