@@ -163,7 +163,21 @@ void Player::removeObject(DisplayObject& clip, int depth) {
     if (it == clip.children.end()) {
         return;
     }
-    std::shared_ptr<DisplayObject> gone = std::move(it->second);
+    std::shared_ptr<DisplayObject> gone = it->second;
+    if (!gone->unloading && gone->isClip() && runner_->handlesUnload(*gone)) {
+        // A clip with unload handlers leaves its depth for one below every other and stays
+        // there, still a clip on the list, until its handlers have run (unload_clip_event).
+        const int below = -kScriptDepthBase - 1 - depth;
+        clip.children.erase(it);
+        if (clip.children.count(below)) {
+            removeObject(clip, below);
+        }
+        gone->depth = below;
+        gone->unloading = true;
+        clip.children[below] = gone;
+        unloading_.push_back(gone);
+        return;
+    }
     detachScripts(*gone);
     clip.children.erase(it);
     gone->parent = nullptr;

@@ -72,6 +72,8 @@ struct DisplayObject {
     bool playing = true;
     // Placed during this tick: it shows its first frame and does not advance until the next.
     bool justPlaced = false;
+    // Removed, waiting below every other depth for its unload handlers to run.
+    bool unloading = false;
 
     // Buttons.
     const swf::Button* button = nullptr;

@@ -75,6 +75,17 @@ class ActionRunner {
         (void)clip;
         return false;
     }
+    // Whether the clip has unload handlers (onClipEvent(unload), onUnload) to run when it is
+    // removed.
+    virtual bool handlesUnload(DisplayObject& clip) {
+        (void)clip;
+        return false;
+    }
+    // Runs them, now: the clip is still on the list (below every other depth).
+    virtual void unloadEvent(Player& player, DisplayObject& clip) {
+        (void)player;
+        (void)clip;
+    }
     // A mouse event for such a clip, or for a button, by handler name ("onRelease").
     virtual void mouseEvent(Player& player, DisplayObject& target, const QString& handler) {
         (void)player;
@@ -195,6 +206,9 @@ class Player {
     // movie unloading its own layer), so they are freed only when the next tick starts.
     std::vector<Layer> retired_;
     std::vector<QueuedBlock> queue_;
+    // Removed clips waiting for their unload handlers, run once the queued actions are done.
+    std::vector<std::weak_ptr<DisplayObject>> unloading_;
+    void runUnloadHandlers();
     uint64_t serial_ = 0;
     bool loop_ = true;
     bool highQuality_ = true;

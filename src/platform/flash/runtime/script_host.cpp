@@ -325,6 +325,36 @@ void ScriptHost::afterTick(Player&) {
     machine_->collectGarbage(roots);
 }
 
+bool ScriptHost::handlesUnload(DisplayObject& clip) {
+    if (clip.clipActions) {
+        for (const swf::ClipAction& a : *clip.clipActions) {
+            if (a.events & swf::clip_event::Unload) {
+                return true;
+            }
+        }
+    }
+    if (!clip.script) {
+        return false;
+    }
+    const Value v = machine_->get(scriptObject(clip), QStringLiteral("onUnload"));
+    return v.isObject() && v.object()->kind() == avm1::ObjectKind::Function;
+}
+
+void ScriptHost::unloadEvent(Player&, DisplayObject& clip) {
+    const int version = clip.movie ? clip.movie->version() : 8;
+    if (clip.clipActions) {
+        for (const swf::ClipAction& a : *clip.clipActions) {
+            if (a.events & swf::clip_event::Unload) {
+                machine_->runBlock(player_.decoded(*clip.movie, a.actions), scriptObject(clip),
+                                   version);
+            }
+        }
+    }
+    if (clip.script) {
+        machine_->callMethod(scriptObject(clip), QStringLiteral("onUnload"), {}, version);
+    }
+}
+
 bool ScriptHost::handlesMouse(DisplayObject& clip) {
     if (!clip.script) {
         return false;  // no script has touched it, so none gave it handlers

@@ -34,6 +34,8 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     void placed(Player& player, DisplayObject& clip) override;
     void afterTick(Player& player) override;
     bool handlesMouse(DisplayObject& clip) override;
+    bool handlesUnload(DisplayObject& clip) override;
+    void unloadEvent(Player& player, DisplayObject& clip) override;
     void mouseEvent(Player& player, DisplayObject& target, const QString& handler) override;
 
     // avm1::Host

@@ -113,7 +113,7 @@ void Player::tickLayer(const std::shared_ptr<DisplayObject>& root) {
     }
     for (auto& c : clips) {
         const bool isRoot = c == root;
-        if (!isRoot && !onList(*c)) {
+        if (!isRoot && (!onList(*c) || c->unloading)) {
             continue;  // removed by an earlier clip's frame this tick
         }
         if (c->frame >= 0) {
@@ -310,7 +310,7 @@ void Player::rebuildTo(DisplayObject& clip, int target) {
     // Objects of the timeline that do not survive go first.
     std::vector<int> gone;
     for (auto& [d, o] : clip.children) {
-        if (!o->fromTimeline || d >= kScriptDepthBase) {
+        if (!o->fromTimeline || d >= kScriptDepthBase || o->unloading) {
             continue;
         }
         auto it = state.find(d);
@@ -443,7 +443,11 @@ void Player::runQueuedActions() {
     // A runaway movie (frames whose actions keep queueing more) is cut off rather than hung.
     constexpr size_t kMaxBlocksPerTick = 100000;
     size_t ran = 0;
-    while (!queue_.empty() && ran < kMaxBlocksPerTick) {
+    while ((!queue_.empty() || !unloading_.empty()) && ran < kMaxBlocksPerTick) {
+        if (queue_.empty()) {
+            runUnloadHandlers();
+            continue;
+        }
         std::vector<QueuedBlock> batch;
         batch.swap(queue_);
         for (auto& q : batch) {
@@ -455,6 +459,23 @@ void Player::runQueuedActions() {
         }
     }
     queue_.clear();
+}
+
+void Player::runUnloadHandlers() {
+    std::vector<std::weak_ptr<DisplayObject>> batch;
+    batch.swap(unloading_);
+    for (auto& weak : batch) {
+        auto clip = weak.lock();
+        if (!clip || !clip->unloading || !clip->parent) {
+            continue;
+        }
+        runner_->unloadEvent(*this, *clip);
+        // The handlers may have removed the parent or the clip already.
+        if (DisplayObject* parent = clip->parent;
+            parent && parent->childAt(clip->depth) == clip.get()) {
+            removeObject(*parent, clip->depth);
+        }
+    }
 }
 
 std::shared_ptr<const swf::ActionBlock> Player::decoded(MovieContext& movie,
