@@ -1,6 +1,7 @@
 // Calls of script functions: the call object, arguments, registers preloaded as
 // DefineFunction2 asks, the depth limit.
 #include "platform/flash/avm1/array_object.h"
+#include "platform/flash/avm1/clip_object.h"
 #include "platform/flash/avm1/function_object.h"
 #include "platform/flash/avm1/machine_impl.h"
 #include "platform/flash/avm1/super_object.h"

@@ -70,4 +70,9 @@ class ClipObject : public Object {
     QString lastPath_;
 };
 
+// A clip removed from the display list is found again by its path when another clip has come
+// to stand there (function_base_clip_readded); anything else, and a removed clip with nothing
+// at its path, is itself.
+Object* currentClip(Machine& m, Object* o);
+
 }  // namespace pencora::avm1

@@ -21,9 +21,6 @@ Object* resolvePath(Machine& m, Activation& act, const QString& path);
 // SetTarget/SetTarget2 (tellTarget): timeline actions and variables of the activation now go
 // to `clip`; an empty path goes back to the clip the code belongs to.
 void setTarget(Machine& m, Activation& act, const Value& path);
-// A clip removed from the display list is found again by its path when another clip has come
-// to stand there (function_base_clip_readded); anything else is itself.
-Object* currentClip(Machine& m, Object* o);
 // Whether the clip the code belongs to has left the display list while the code runs: such
 // code stops at its next call.
 bool baseClipRemoved(const Activation& act);

@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 
+#include "platform/flash/avm1/clip_object.h"
 #include "platform/flash/avm1/conversions.h"
 #include "platform/flash/runtime/clip_properties.h"
 #include "platform/flash/runtime/frame_actions.h"
@@ -394,7 +395,8 @@ avm1::Object* ScriptHost::resolveTarget(avm1::Object* base, const QString& path)
 }
 
 QString ScriptHost::targetPath(avm1::Object* clip, bool slashForm) {
-    DisplayObject* o = displayOf(clip);
+    // A removed clip names the clip now at its path, or nothing (string_paths_variable_alias).
+    DisplayObject* o = displayOf(avm1::currentClip(*machine_, clip));
     return o ? player_.targetPath(*o, slashForm) : QString();
 }
 
