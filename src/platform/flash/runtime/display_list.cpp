@@ -115,6 +115,18 @@ DisplayObject* Player::placeObject(DisplayObject& clip, const swf::PlaceObject& 
     if (!place.characterId) {
         return nullptr;
     }
+    if (existing && !place.move) {
+        // A depth holds one object: placing another there fails, and the player says so in
+        // its trace output (placeobject_occupied_depth).
+        this->events().trace(
+            QStringLiteral("Warning: Failed to place object at depth %1.").arg(depth));
+        return nullptr;
+    }
+    if (existing && existing->characterId == *place.characterId && existing->movie == clip.movie) {
+        // Replacing an object by its own character keeps it: only the placement changes.
+        applyPlace(*existing, place);
+        return existing;
+    }
     auto object = instantiate(clip, *place.characterId, depth);
     if (!object) {
         return existing;
@@ -129,6 +141,7 @@ DisplayObject* Player::placeObject(DisplayObject& clip, const swf::PlaceObject& 
         object->clipDepth = existing->clipDepth;
     }
     applyPlace(*object, place);
+    nameInstance(*object);
     if (events && !events->empty()) {
         object->clipActions = events;
     }
@@ -145,6 +158,14 @@ DisplayObject* Player::placeObject(DisplayObject& clip, const swf::PlaceObject& 
         buildButtonChildren(placed);
     }
     return &placed;
+}
+
+void Player::nameInstance(DisplayObject& object) {
+    // Clips and buttons placed without a name are called "instance1", "instance2" ... in the
+    // order the player makes them; shapes and texts take no number (funky_function_calls).
+    if (object.name.isEmpty() && (object.isClip() || object.kind == ObjectKind::Button)) {
+        object.name = QStringLiteral("instance%1").arg(++instances_);
+    }
 }
 
 void Player::detachScripts(DisplayObject& object) {

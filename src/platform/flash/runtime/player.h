@@ -158,6 +158,8 @@ class Player {
     DisplayObject* placeObject(DisplayObject& clip, const swf::PlaceObject& place,
                                const std::vector<swf::ClipAction>* events = nullptr);
     void removeObject(DisplayObject& clip, int depth);
+    // Gives an unnamed clip or button its "instanceN" name.
+    void nameInstance(DisplayObject& object);
     // Tells the script objects of `object` and everything in it that they left the list.
     void detachScripts(DisplayObject& object);
 
@@ -210,6 +212,7 @@ class Player {
     std::vector<std::weak_ptr<DisplayObject>> unloading_;
     void runUnloadHandlers();
     uint64_t serial_ = 0;
+    int instances_ = 0;  // unnamed clips and buttons named so far
     bool loop_ = true;
     bool highQuality_ = true;
 

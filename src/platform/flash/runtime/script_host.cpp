@@ -89,7 +89,9 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
             out = Value(m.global());
             return true;
         }
-        if (DisplayObject* child = object_.childNamed(name, m.version() >= 7)) {
+        // An unnamed shape is no child "" (access_unnamed_shape).
+        if (DisplayObject* child =
+                name.isEmpty() ? nullptr : object_.childNamed(name, m.version() >= 7)) {
             // A named shape, static text or bitmap has no script object: its name stands for
             // the clip it is in (string_paths_hidden).
             out = Value(host_.scriptObject(scriptable(*child) ? *child : object_));
@@ -499,6 +501,10 @@ void ScriptHost::cloneSprite(avm1::Object* source, const QString& name, int dept
     p.matrix = o->matrix;
     p.colorTransform = o->colorTransform;
     p.name = name.toStdString();
+    // A copy takes the place of whatever stood at its depth.
+    if (DisplayObject* there = o->parent->childAt(p.depth); there && there != o) {
+        player_.removeObject(*o->parent, p.depth);
+    }
     if (DisplayObject* copy = player_.placeObject(*o->parent, p, o->clipActions)) {
         copy->fromTimeline = false;
         copy->name = name;

@@ -96,6 +96,35 @@ TEST_F(ExecutionOrderTest, ATimelineCutShortPlaysOnceAndStaysOnItsLastFrame) {
     EXPECT_EQ(root().childAt(1)->frame, 1);
 }
 
+TEST_F(ExecutionOrderTest, ADepthHoldsOneObjectAndUnnamedClipsAreNumbered) {
+    struct Traces : test::Recorder {
+        void trace(const QString& line) override { log.push_back(line.toStdString()); }
+    } traces;
+    player.setEvents(&traces);
+    swfwrite::MovieBuilder b;
+    const uint16_t a = sayingSprite(b, "a", 1);
+    const uint16_t c = sayingSprite(b, "c", 1);
+    const uint16_t shape = b.define(test::square(0, 0, 1, 1, {0, 0, 0, 255}));
+    b.place(shape, 1).place(a, 2).place(c, 2).showFrame();
+    swf::PlaceObject replace;
+    replace.move = true;
+    replace.depth = 2;
+    replace.characterId = a;
+    replace.matrix = test::at(3, 0);
+    b.tag(replace).showFrame();
+    load(b.build());
+    DisplayObject* first = root().childAt(2);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->characterId, a);
+    // The shape takes no number.
+    EXPECT_EQ(first->name, QStringLiteral("instance1"));
+    player.runFrame();
+    // Replacing an object by its own character moves it and makes no new one.
+    EXPECT_EQ(root().childAt(2), first);
+    EXPECT_EQ(first->matrix.tx, 60);
+    EXPECT_THAT(traces.take(), ElementsAre("Warning: Failed to place object at depth 2.", "a1"));
+}
+
 TEST_F(ExecutionOrderTest, TargetPathsInEverySyntax) {
     swfwrite::MovieBuilder b;
     swfwrite::TimelineBuilder inner;
