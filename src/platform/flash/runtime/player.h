@@ -189,6 +189,7 @@ class Player {
     // Runs the display-list tags (and queues the actions) of `frame`.
     void enterFrame(DisplayObject& clip, int frame, bool runActions);
     void queueFrameActions(DisplayObject& clip, int frame);
+    void queueInitActions(DisplayObject& clip, int frame);
     void rebuildTo(DisplayObject& clip, int frame);
 
   public:

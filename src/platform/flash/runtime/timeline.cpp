@@ -170,21 +170,25 @@ void Player::advanceClip(DisplayObject& clip, bool isLevelRoot) {
     rebuildTo(clip, 0);
 }
 
-void Player::queueFrameActions(DisplayObject& clip, int frame) {
-    if (!clip.timeline || frame < 0 || frame >= int(clip.timeline->frames.size())) {
-        return;
-    }
+void Player::queueInitActions(DisplayObject& clip, int frame) {
     auto self = sharedOf(clip);
-    const auto& tags = clip.timeline->frames[size_t(frame)].tags;
     // Init actions run once per sprite, before the frame's own actions.
-    for (const swf::ControlTag& tag : tags) {
+    for (const swf::ControlTag& tag : clip.timeline->frames[size_t(frame)].tags) {
         if (auto* init = std::get_if<swf::DoInitAction>(&tag)) {
             if (clip.movie->initDone.insert(init->spriteId).second) {
                 queue_.push_back({self, decoded(*clip.movie, init->actions)});
             }
         }
     }
-    for (const swf::ControlTag& tag : tags) {
+}
+
+void Player::queueFrameActions(DisplayObject& clip, int frame) {
+    if (!clip.timeline || frame < 0 || frame >= int(clip.timeline->frames.size())) {
+        return;
+    }
+    auto self = sharedOf(clip);
+    queueInitActions(clip, frame);
+    for (const swf::ControlTag& tag : clip.timeline->frames[size_t(frame)].tags) {
         if (auto* action = std::get_if<swf::DoAction>(&tag)) {
             queue_.push_back({self, decoded(*clip.movie, action->actions)});
         }
@@ -196,12 +200,19 @@ void Player::enterFrame(DisplayObject& clip, int frame, bool runActions) {
         return;
     }
     clip.frame = frame;
-    // The clip's own actions go first; clips it places queue theirs behind them.
+    // The frame's tags in file order: a script before a placement runs before the placed
+    // clip's first frame (execution_order1), one after it after (sound_nested_clips).
+    std::shared_ptr<DisplayObject> self;
     if (runActions) {
-        queueFrameActions(clip, frame);
+        queueInitActions(clip, frame);
+        self = sharedOf(clip);
     }
     for (const swf::ControlTag& tag : clip.timeline->frames[size_t(frame)].tags) {
-        if (auto* place = std::get_if<swf::PlaceObject>(&tag)) {
+        if (auto* action = std::get_if<swf::DoAction>(&tag)) {
+            if (runActions) {
+                queue_.push_back({self, decoded(*clip.movie, action->actions)});
+            }
+        } else if (auto* place = std::get_if<swf::PlaceObject>(&tag)) {
             if (auto* p = placeObject(clip, *place)) {
                 p->fromTimeline = true;
                 if (place->characterId) {

@@ -36,14 +36,15 @@ TEST_F(ExecutionOrderTest, AfterTheFirstFrameNewerClipsRunBeforeOlderOnes) {
     const uint16_t a = sayingSprite(b, "a", 2);
     const uint16_t c = sayingSprite(b, "c", 2);
     swfwrite::TimelineBuilder outer;
-    outer.doAction(Actions().say("outer1").end()).place(c, 1).showFrame();
+    outer.place(c, 1).doAction(Actions().say("outer1").end()).showFrame();
     outer.doAction(Actions().say("outer2").stop().end()).showFrame();
     const uint16_t outerId = b.define(outer.sprite());
     b.doAction(Actions().say("root1").end()).place(a, 1).place(outerId, 2).showFrame();
     b.doAction(Actions().say("root2").stop().end()).showFrame();
     load(b.build());
-    // The first frame runs top down in tag order: a parent, then what it places.
-    EXPECT_THAT(events.take(), ElementsAre("root1", "a1", "outer1", "c1"));
+    // The first frame runs in tag order: a script before a placement runs before the placed
+    // clip's first frame, one after it after.
+    EXPECT_THAT(events.take(), ElementsAre("root1", "a1", "c1", "outer1"));
 
     player.runFrame();
     // Then the newest clip first, the root last; a child before the parent that placed it.
