@@ -40,6 +40,17 @@ Activation Activation::forCall(Machine& m, FunctionObject* fn, const Value& this
     a.registers.resize(s.def->version2 ? std::max<size_t>(s.def->registerCount, 1) : 4);
     a.thisValue = thisValue;
     a.originalTarget = currentClip(m, s.targetClip);
+    auto liveClip = [](Object* o) {
+        return o && o->kind() == ObjectKind::Clip && !static_cast<ClipObject*>(o)->removed();
+    };
+    if (a.originalTarget && a.originalTarget->kind() == ObjectKind::Clip &&
+        !liveClip(a.originalTarget)) {
+        // The clip that defined it is gone and nothing stands at its path: the function works
+        // on the clip it is called on, or else on the root (function_base_clip_removed).
+        Object* self = thisValue.object();
+        Object* root = m.host().root(nullptr);
+        a.originalTarget = liveClip(self) ? self : root ? root : a.originalTarget;
+    }
     a.target = a.originalTarget;
     // Before SWF 6 a function's timeline actions and properties go to the caller's target
     // (target_clip_swf5); from SWF 6 on to the clip that defined it.
