@@ -1,10 +1,12 @@
 // Calls of script functions: the call object, arguments, registers preloaded as
 // DefineFunction2 asks, the depth limit.
 #include "platform/flash/avm1/array_object.h"
+#include "platform/flash/avm1/clip_object.h"
 #include "platform/flash/avm1/function_object.h"
 #include "platform/flash/avm1/machine_impl.h"
 #include "platform/flash/avm1/primitive_object.h"
 #include "platform/flash/avm1/super_object.h"
+#include "platform/flash/avm1/variables.h"
 
 #include <algorithm>
 
@@ -43,8 +45,24 @@ Activation Activation::forCall(Machine& m, FunctionObject* fn, const Value& this
         a.outerRegisters = caller->outerRegisters ? caller->outerRegisters : &caller->registers;
     }
     a.thisValue = thisValue;
-    a.target = s.targetClip;
-    a.originalTarget = s.targetClip;
+    a.originalTarget = currentClip(m, s.targetClip);
+    auto liveClip = [](Object* o) {
+        return o && o->kind() == ObjectKind::Clip && !static_cast<ClipObject*>(o)->removed();
+    };
+    if (a.originalTarget && a.originalTarget->kind() == ObjectKind::Clip &&
+        !liveClip(a.originalTarget)) {
+        // The clip that defined it is gone and nothing stands at its path: the function works
+        // on the clip it is called on, or else on the root (function_base_clip_removed).
+        Object* self = thisValue.object();
+        Object* root = m.host().root(nullptr);
+        a.originalTarget = liveClip(self) ? self : root ? root : a.originalTarget;
+    }
+    a.target = a.originalTarget;
+    // Before SWF 6 a function's timeline actions and properties go to the caller's target
+    // (target_clip_swf5); from SWF 6 on to the clip that defined it.
+    if (s.swfVersion < 6 && m.current() && m.current()->target) {
+        a.target = m.current()->target;
+    }
     a.callee = fn;
     a.isFunction = true;
     return a;
@@ -119,7 +137,7 @@ Value callScript(Machine& m, FunctionObject* fn, const Value& thisValue, std::ve
             preload(super && !(f & swf::kSuppressSuper) ? Value(super) : Value());
         }
         if (f & swf::kPreloadRoot) {
-            preload(Value(m.host().root(s.targetClip)));
+            preload(Value(m.host().root(act.originalTarget)));
         }
         // _global comes before _parent (define_function2_preload test).
         if (f & swf::kPreloadGlobal) {

@@ -36,8 +36,16 @@ class ClipObject : public Object {
 
     ClipBinding* binding() const { return binding_; }
     // The runtime calls detach() when the display object is removed; the script object then
-    // behaves as a plain object (references to removed clips stay harmless).
-    void detach() { binding_ = nullptr; }
+    // behaves as a plain object (references to removed clips stay harmless). `lastPath` is
+    // where the clip stood ("_level0.a.b"): a clip placed there later stands in for it.
+    void detach(const QString& lastPath = {}) {
+        binding_ = nullptr;
+        if (!lastPath.isEmpty()) {
+            lastPath_ = lastPath;
+        }
+    }
+    bool removed() const { return !binding_; }
+    const QString& lastPath() const { return lastPath_; }
 
     bool getOwnVirtual(Machine& m, const QString& name, Value& out) override {
         return binding_ && binding_->get(m, name, out);
@@ -59,6 +67,12 @@ class ClipObject : public Object {
 
   private:
     ClipBinding* binding_;
+    QString lastPath_;
 };
+
+// A clip removed from the display list is found again by its path when another clip has come
+// to stand there (function_base_clip_readded); anything else, and a removed clip with nothing
+// at its path, is itself.
+Object* currentClip(Machine& m, Object* o);
 
 }  // namespace pencora::avm1

@@ -302,8 +302,14 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
                 m.host().stopSounds();
                 break;
             case ActionCode::GotoFrame:
+                // Unlike gotoAndStop(), this action goes nowhere when the frame is past the
+                // last one (goto_frame).
                 if (act.target) {
-                    m.host().gotoFrame(act.target, a.frame, false);
+                    const Value total =
+                        m.host().getClipProperty(act.target, ClipProperty::TotalFrames);
+                    if (!total.isNumber() || a.frame < total.number()) {
+                        m.host().gotoFrame(act.target, a.frame, false);
+                    }
                 }
                 break;
             case ActionCode::GoToLabel:
@@ -334,18 +340,11 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
                 break;
             }
             case ActionCode::SetTarget:
-                act.target = p.text.isEmpty() ? act.originalTarget : resolvePath(m, act, p.text);
+                setTarget(m, act, Value(p.text));
                 break;
-            case ActionCode::SetTarget2: {
-                Value t = act.pop();
-                if (Object* o = t.object()) {
-                    act.target = o;
-                } else {
-                    QString s = m.toString(t);
-                    act.target = s.isEmpty() ? act.originalTarget : resolvePath(m, act, s);
-                }
+            case ActionCode::SetTarget2:
+                setTarget(m, act, act.pop());
                 break;
-            }
             // --- Stack and arithmetic ---
             case ActionCode::Push:
                 for (const PreparedPush& v : p.push) {
@@ -796,10 +795,15 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
                 setClipProperty(m, act, target, m.toNumber(index), v);
                 break;
             }
+            // Code whose clip a call removed from the display list (or was removed before)
+            // stops after the call (removed_clip_halts_script).
             case ActionCode::CallFunction: {
                 QString name = m.toString(act.pop());
                 std::vector<Value> args = popArgs(m, act);
                 act.push(callFunctionByName(m, act, name, args));
+                if (baseClipRemoved(act)) {
+                    return Completion::Return;
+                }
                 break;
             }
             case ActionCode::CallMethod: {
@@ -807,6 +811,10 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
                 Value target = act.pop();
                 std::vector<Value> args = popArgs(m, act);
                 act.push(callMethod(m, act, target, name, args));
+                // A method of nothing (undefined.f()) does not stop it.
+                if (target.isObject() && baseClipRemoved(act)) {
+                    return Completion::Return;
+                }
                 break;
             }
             case ActionCode::NewObject: {
@@ -814,6 +822,9 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
                 std::vector<Value> args = popArgs(m, act);
                 Value ctor = getVariable(m, act, name);
                 act.push(m.construct(ctor, args));
+                if (baseClipRemoved(act)) {
+                    return Completion::Return;
+                }
                 break;
             }
             case ActionCode::NewMethod: {
@@ -824,6 +835,9 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
                                  ? target
                                  : m.getMember(target, m.toString(name));
                 act.push(m.construct(ctor, args));
+                if (target.isObject() && baseClipRemoved(act)) {
+                    return Completion::Return;
+                }
                 break;
             }
             case ActionCode::InitArray: {

@@ -434,6 +434,13 @@ bool Machine::hasProperty(Object* o, const QString& name) {
 Value Machine::getMember(const Value& target, const QString& name) {
     switch (target.type()) {
         case Value::Type::Object:
+            if (Object* o = target.object(); o->kind() == ObjectKind::Clip &&
+                                              !static_cast<ClipObject*>(o)->lastPath().isEmpty()) {
+                // A removed clip stands for the clip now at its path, or for nothing
+                // (string_paths_other).
+                Object* now = currentClip(*this, o);
+                return now == o ? Value() : get(now, name);
+            }
             return get(target.object(), name);
         case Value::Type::String:
             if (name == QLatin1String("length")) {
@@ -536,7 +543,7 @@ void Machine::set(Object* o, const QString& name, const Value& value) {
 
 void Machine::setMember(const Value& target, const QString& name, const Value& v) {
     if (Object* o = target.object()) {
-        set(o, name, v);
+        set(currentClip(*this, o), name, v);
     }
 }
 

@@ -7,6 +7,7 @@
 #include "platform/flash/avm1/clip_object.h"
 #include "platform/flash/avm1/conversions.h"
 #include "platform/flash/avm1/function_object.h"
+#include "platform/flash/avm1/path_syntax.h"
 #include "platform/flash/avm1/super_object.h"
 
 namespace pencora::avm1 {
@@ -56,6 +57,23 @@ bool specialName(Machine& m, Activation& act, const QString& name, Value& out) {
     return false;
 }
 
+bool isRemovedClip(const Object* o) {
+    return o && o->kind() == ObjectKind::Clip && static_cast<const ClipObject*>(o)->removed();
+}
+
+// A timeline in the chain that has been removed from the display list answers for the clip
+// now at its path or, failing that, for the movie's root, as a target path that leads nowhere
+// does (target_clip_removed).
+Object* liveScope(Machine& m, Object* o) {
+    o = currentClip(m, o);
+    if (isRemovedClip(o)) {
+        if (Object* root = m.host().root(nullptr)) {
+            return root;
+        }
+    }
+    return o;
+}
+
 Object* scopeHolding(Machine& m, Activation& act, const QString& name) {
     for (auto it = act.scope.rbegin(); it != act.scope.rend(); ++it) {
         // SWF 4 scripts predate the global object: NaN and Infinity read as undefined there,
@@ -63,8 +81,9 @@ Object* scopeHolding(Machine& m, Activation& act, const QString& name) {
         if (act.swfVersion < 5 && *it == m.global()) {
             continue;
         }
-        if (m.hasProperty(*it, name)) {
-            return *it;
+        Object* o = liveScope(m, *it);
+        if (m.hasProperty(o, name)) {
+            return o;
         }
     }
     return nullptr;
@@ -89,8 +108,10 @@ bool splitPath(const QString& name, QString& path, QString& var) {
         var = name.mid(colon + 1);
         return true;
     }
-    int dot = name.contains('/') ? -1 : name.lastIndexOf('.');
-    if (dot > 0 && dot + 1 < name.size()) {
+    // The name after the last dot, also after slashes ("a/b.c" is c of a/b), unless the dot
+    // is half of a ".." (string_paths_hidden).
+    int dot = name.lastIndexOf('.');
+    if (dot > 0 && dot + 1 < name.size() && name[dot - 1] != '.' && name[dot + 1] != '.') {
         path = name.left(dot);
         var = name.mid(dot + 1);
         return true;
@@ -118,27 +139,20 @@ Object* resolvePath(Machine& m, Activation& act, const QString& path) {
     if (Object* o = m.host().resolveTarget(base, path)) {
         return o;
     }
-    QString p = path;
-    Object* cur = base;
-    int i = 0;
-    if (p.startsWith('/')) {
-        cur = m.host().root(base);
-        i = 1;
+    const std::optional<ParsedPath> parsed = parsePath(path);
+    if (!parsed) {
+        return nullptr;
     }
-    const QStringList parts = p.mid(i).split(QRegularExpression(QStringLiteral("[/.]")));
-    bool first = !p.startsWith('/');
-    for (const QString& part : parts) {
-        if (part.isEmpty()) {
-            first = false;
-            continue;
-        }
+    Object* cur = parsed->fromRoot ? m.host().root(base) : base;
+    bool first = !parsed->fromRoot;
+    for (const PathStep& step : parsed->steps) {
         Value v;
-        if (part == QLatin1String("..")) {
+        if (step.kind == PathStep::Kind::Parent) {
             v = cur ? m.get(cur, QStringLiteral("_parent")) : Value();
         } else if (first) {
-            v = lookup(m, act, part);
+            v = lookup(m, act, step.name);
         } else {
-            v = cur ? m.get(cur, part) : Value();
+            v = cur ? m.get(cur, step.name) : Value();
         }
         first = false;
         cur = v.object();
@@ -147,6 +161,57 @@ Object* resolvePath(Machine& m, Activation& act, const QString& path) {
         }
     }
     return cur;
+}
+
+Object* currentClip(Machine& m, Object* o) {
+    if (!isRemovedClip(o)) {
+        return o;
+    }
+    const QString& path = static_cast<const ClipObject*>(o)->lastPath();
+    if (path.isEmpty()) {
+        return o;
+    }
+    Object* now = m.host().resolveTarget(nullptr, path);
+    return now ? now : o;
+}
+
+bool baseClipRemoved(const Activation& act) {
+    return isRemovedClip(act.originalTarget);
+}
+
+void setTarget(Machine& m, Activation& act, const Value& path) {
+    Object* to = nullptr;
+    if (Object* o = path.object(); o && o->kind() == ObjectKind::Clip) {
+        to = o;
+    } else {
+        // Anything else names a path: an object through its toString (tell_target).
+        const QString text = m.toString(path);
+        if (text.isEmpty()) {
+            to = act.originalTarget;
+        } else {
+            Object* base = act.originalTarget;
+            to = m.host().resolveTarget(base, text);
+            // A path that leads nowhere sends the actions to the movie's root
+            // (tell_target_invalid_swf6).
+            if (!to) {
+                to = m.host().root(base);
+            }
+        }
+    }
+    if (!to) {
+        to = act.originalTarget;
+    }
+    // The timeline in the scope chain is the target: variables are read and written there.
+    for (size_t i = 0; i < act.scope.size(); ++i) {
+        if (act.scope[i] == act.target && act.target) {
+            act.scope[i] = to;
+            break;
+        }
+    }
+    if (!act.isFunction && act.locals == act.target) {
+        act.locals = to;
+    }
+    act.target = to;
 }
 
 Value getVariable(Machine& m, Activation& act, const QString& name) {
@@ -185,7 +250,7 @@ void setVariable(Machine& m, Activation& act, const QString& name, const Value& 
             return;
         }
     }
-    Object* where = act.originalTarget ? act.originalTarget : act.locals;
+    Object* where = act.target ? act.target : act.locals;
     if (!where) {
         where = act.scope.empty() ? m.global() : act.scope.back();
     }

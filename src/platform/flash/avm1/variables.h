@@ -18,6 +18,12 @@ void defineLocal(Machine& m, Activation& act, const QString& name, const Value& 
 bool deleteVariable(Machine& m, Activation& act, const QString& name);
 // A clip (or any object) named by a target path relative to the activation's target.
 Object* resolvePath(Machine& m, Activation& act, const QString& path);
+// SetTarget/SetTarget2 (tellTarget): timeline actions and variables of the activation now go
+// to `clip`; an empty path goes back to the clip the code belongs to.
+void setTarget(Machine& m, Activation& act, const Value& path);
+// Whether the clip the code belongs to has left the display list while the code runs: such
+// code stops at its next call.
+bool baseClipRemoved(const Activation& act);
 Value getClipProperty(Machine& m, Activation& act, const Value& target, double index);
 void setClipProperty(Machine& m, Activation& act, const Value& target, double index,
                      const Value& v);

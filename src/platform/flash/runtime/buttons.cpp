@@ -45,6 +45,7 @@ void Player::buildButtonChildren(DisplayObject& button) {
                 continue;
             }
             if (child->isClip()) {
+                nameInstance(*child);
                 button.children[r.depth] = child;
                 enterFrame(*child, 0, true);
                 child->justPlaced = true;

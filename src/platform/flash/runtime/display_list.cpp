@@ -118,11 +118,17 @@ DisplayObject* Player::placeObject(DisplayObject& clip, const swf::PlaceObject& 
     if (!place.characterId) {
         return nullptr;
     }
-    if (!place.move && existing) {
-        // A new character on a depth already taken is refused; what is there stays
-        // (placeobject_occupied_depth).
-        this->events().trace(QStringLiteral("Warning: Failed to place object at depth %1.").arg(depth));
+    if (existing && !place.move) {
+        // A depth holds one object: placing another there fails, and the player says so in
+        // its trace output (placeobject_occupied_depth).
+        this->events().trace(
+            QStringLiteral("Warning: Failed to place object at depth %1.").arg(depth));
         return nullptr;
+    }
+    if (existing && existing->characterId == *place.characterId && existing->movie == clip.movie) {
+        // Replacing an object by its own character keeps it: only the placement changes.
+        applyPlace(*existing, place);
+        return existing;
     }
     auto object = instantiate(clip, *place.characterId, depth);
     if (!object) {
@@ -138,6 +144,7 @@ DisplayObject* Player::placeObject(DisplayObject& clip, const swf::PlaceObject& 
         object->clipDepth = existing->clipDepth;
     }
     applyPlace(*object, place);
+    nameInstance(*object);
     if (events && !events->empty()) {
         object->clipActions = events;
     }
@@ -156,12 +163,46 @@ DisplayObject* Player::placeObject(DisplayObject& clip, const swf::PlaceObject& 
     return &placed;
 }
 
+void Player::nameInstance(DisplayObject& object) {
+    // Clips and buttons placed without a name are called "instance1", "instance2" ... in the
+    // order the player makes them; shapes and texts take no number (funky_function_calls).
+    if (object.name.isEmpty() && (object.isClip() || object.kind == ObjectKind::Button)) {
+        object.name = QStringLiteral("instance%1").arg(++instances_);
+    }
+}
+
+void Player::detachScripts(DisplayObject& object) {
+    // The whole subtree goes: scripts holding any clip of it now hold a removed clip, which
+    // they may find again by its path if another clip comes to stand there.
+    if (object.script) {
+        object.script->removedFromList(targetPath(object, false));
+    }
+    for (auto& [d, child] : object.children) {
+        detachScripts(*child);
+    }
+}
+
 void Player::removeObject(DisplayObject& clip, int depth) {
     auto it = clip.children.find(depth);
     if (it == clip.children.end()) {
         return;
     }
-    std::shared_ptr<DisplayObject> gone = std::move(it->second);
+    std::shared_ptr<DisplayObject> gone = it->second;
+    if (!gone->unloading && gone->isClip() && runner_->handlesUnload(*gone)) {
+        // A clip with unload handlers leaves its depth for one below every other and stays
+        // there, still a clip on the list, until its handlers have run (unload_clip_event).
+        const int below = -kScriptDepthBase - 1 - depth;
+        clip.children.erase(it);
+        if (clip.children.count(below)) {
+            removeObject(clip, below);
+        }
+        gone->depth = below;
+        gone->unloading = true;
+        clip.children[below] = gone;
+        unloading_.push_back(gone);
+        return;
+    }
+    detachScripts(*gone);
     clip.children.erase(it);
     gone->parent = nullptr;
     gone->script.reset();  // scripts holding the clip now hold a plain object

@@ -32,6 +32,9 @@ enum class ButtonState { Up, Over, Down };
 class ScriptAttachment {
   public:
     virtual ~ScriptAttachment() = default;
+    // The object (or a clip it sits in) leaves the display list; `path` is where it was
+    // ("_level0.a.b"), for scripts that still name it.
+    virtual void removedFromList(const QString& path) { (void)path; }
 };
 
 struct DisplayObject {
@@ -53,6 +56,9 @@ struct DisplayObject {
     bool visible = true;
     // Placed by a timeline tag (rebuilt by gotos), not by a script.
     bool fromTimeline = true;
+    // The timeline tag that placed it: a backward goto keeps an object only when the frames it
+    // rebuilds place it with this same tag (goto_rewind2).
+    const swf::PlaceObject* placedBy = nullptr;
     uint64_t serial = 0;  // unique per player, for the draw list's frame-to-frame diff
 
     DisplayObject* parent = nullptr;
@@ -69,6 +75,8 @@ struct DisplayObject {
     bool playing = true;
     // Placed during this tick: it shows its first frame and does not advance until the next.
     bool justPlaced = false;
+    // Removed, waiting below every other depth for its unload handlers to run.
+    bool unloading = false;
 
     // Buttons.
     const swf::Button* button = nullptr;

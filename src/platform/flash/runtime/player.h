@@ -75,6 +75,17 @@ class ActionRunner {
         (void)clip;
         return false;
     }
+    // Whether the clip has unload handlers (onClipEvent(unload), onUnload) to run when it is
+    // removed.
+    virtual bool handlesUnload(DisplayObject& clip) {
+        (void)clip;
+        return false;
+    }
+    // Runs them, now: the clip is still on the list (below every other depth).
+    virtual void unloadEvent(Player& player, DisplayObject& clip) {
+        (void)player;
+        (void)clip;
+    }
     // A mouse event for such a clip, or for a button, by handler name ("onRelease").
     virtual void mouseEvent(Player& player, DisplayObject& target, const QString& handler) {
         (void)player;
@@ -147,6 +158,10 @@ class Player {
     DisplayObject* placeObject(DisplayObject& clip, const swf::PlaceObject& place,
                                const std::vector<swf::ClipAction>* events = nullptr);
     void removeObject(DisplayObject& clip, int depth);
+    // Gives an unnamed clip or button its "instanceN" name.
+    void nameInstance(DisplayObject& object);
+    // Tells the script objects of `object` and everything in it that they left the list.
+    void detachScripts(DisplayObject& object);
 
     // What attachMovie, createEmptyMovieClip and duplicateMovieClip place: a character of the
     // parent's movie (0: an empty clip) at any depth, or a copy of `copyOf`. Whatever held the
@@ -163,6 +178,8 @@ class Player {
 
     // The owning pointer of an object on a list (null once it has been removed).
     std::shared_ptr<DisplayObject> sharedOf(DisplayObject& object) const;
+    // Whether the object is on the display list of a loaded layer.
+    bool onList(const DisplayObject& object) const;
 
     // Counted per placed object; the draw list's frame-to-frame diff uses it.
     uint64_t nextSerial() { return ++serial_; }
@@ -181,10 +198,11 @@ class Player {
                                                int depth);
     void applyPlace(DisplayObject& object, const swf::PlaceObject& place);
     void advanceClip(DisplayObject& clip, bool isLevelRoot);
-    void tickTree(DisplayObject& clip, bool isLevelRoot);
+    void tickLayer(const std::shared_ptr<DisplayObject>& root);
     // Runs the display-list tags (and queues the actions) of `frame`.
     void enterFrame(DisplayObject& clip, int frame, bool runActions);
     void queueFrameActions(DisplayObject& clip, int frame);
+    void queueInitActions(DisplayObject& clip, int frame);
     void rebuildTo(DisplayObject& clip, int frame);
 
   public:
@@ -204,7 +222,11 @@ class Player {
     // movie unloading its own layer), so they are freed only when the next tick starts.
     std::vector<Layer> retired_;
     std::vector<QueuedBlock> queue_;
+    // Removed clips waiting for their unload handlers, run once the queued actions are done.
+    std::vector<std::weak_ptr<DisplayObject>> unloading_;
+    void runUnloadHandlers();
     uint64_t serial_ = 0;
+    int instances_ = 0;  // unnamed clips and buttons named so far
     bool loop_ = true;
     bool highQuality_ = true;
 

@@ -3,6 +3,8 @@
 #include <array>
 #include <cmath>
 
+#include "platform/flash/avm1/clip_object.h"
+#include "platform/flash/avm1/conversions.h"
 #include "platform/flash/runtime/clip_properties.h"
 #include "platform/flash/runtime/frame_actions.h"
 #include "platform/flash/runtime/movieclip_natives.h"
@@ -54,6 +56,15 @@ QString propertyArgument(avm1::Machine& m, int index, const Value& v) {
     return std::isinf(n) ? QString::number(n) : m.toString(Value(n));
 }
 
+Qt::CaseSensitivity caseOf(avm1::Machine& m) {
+    return m.version() >= 7 ? Qt::CaseSensitive : Qt::CaseInsensitive;
+}
+
+bool scriptable(const DisplayObject& o) {
+    return o.kind == ObjectKind::Clip || o.kind == ObjectKind::Button ||
+           o.kind == ObjectKind::EditText;
+}
+
 // A display object as scripts see it.
 class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
   public:
@@ -64,6 +75,12 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
         host_.bindings().erase(this);
         if (script) {
             script->detach();
+        }
+    }
+
+    void removedFromList(const QString& path) override {
+        if (script) {
+            script->detach(path);
         }
     }
 
@@ -81,12 +98,25 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
             out = Value(object_.text);
             return true;
         }
+        // Every clip answers for its movie's root and the global object (root_global_parent).
+        if (name.compare(u"_root", caseOf(m)) == 0) {
+            out = Value(host_.root(script));
+            return true;
+        }
+        if (m.version() >= 6 && name.compare(u"_global", caseOf(m)) == 0) {
+            out = Value(m.global());
+            return true;
+        }
         if (getDisplayProperty(m, object_, name, out) ||
             getTransformProperty(m, object_, name, out)) {
             return true;
         }
-        if (DisplayObject* child = object_.childNamed(name, m.version() >= 7)) {
-            out = Value(host_.scriptObject(*child));
+        // An unnamed shape is no child "" (access_unnamed_shape).
+        if (DisplayObject* child =
+                name.isEmpty() ? nullptr : object_.childNamed(name, m.version() >= 7)) {
+            // A named shape, static text or bitmap has no script object: its name stands for
+            // the clip it is in (string_paths_hidden).
+            out = Value(host_.scriptObject(scriptable(*child) ? *child : object_));
             return true;
         }
         return false;
@@ -136,28 +166,32 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
     DisplayObject& object_;
 };
 
-// gotoAndPlay(frame) and its kin: a number counts from 1, a string is a label (or a number
-// written as text).
-// A 1-based frame number as a 0-based frame, kept in range whatever the movie passes.
-int frameIndex(double oneBased) {
-    return int(std::clamp(std::trunc(oneBased), 0.0, double(1 << 20))) - 1;
+// gotoAndPlay(frame) and its kin: a number counts from 1 and is taken as a 32-bit integer
+// (4294967298 is frame 2); frame 0 and below go nowhere, frames past the last go to the last
+// (goto_methods). Anything else is a label, or a number written as text.
+std::optional<int> frameIndex(double oneBased) {
+    const int32_t n = int32_t(uint32_t(avm1::doubleToInt32(oneBased)) - 1u);
+    if (!std::isfinite(oneBased) || n < 0) {
+        return std::nullopt;
+    }
+    return n;
 }
 
 void gotoArgument(avm1::Machine& m, DisplayObject& clip, const Value& where, bool play) {
     Player& player = hostOf(m).player();
-    if (where.isString()) {
+    if (!where.isNumber()) {
+        const QString text = m.toString(where);
         bool numeric = false;
-        const double n = where.string().toDouble(&numeric);
-        if (numeric) {
-            player.gotoFrame(clip, frameIndex(n), play);
-        } else {
-            player.gotoLabel(clip, where.string(), play);
+        const double n = text.toDouble(&numeric);
+        if (!numeric) {
+            player.gotoLabel(clip, text, play);
+        } else if (auto f = frameIndex(n)) {
+            player.gotoFrame(clip, *f, play);
         }
         return;
     }
-    const double n = m.toNumber(where);
-    if (std::isfinite(n)) {
-        player.gotoFrame(clip, frameIndex(n), play);
+    if (auto f = frameIndex(m.toNumber(where))) {
+        player.gotoFrame(clip, *f, play);
     }
 }
 
@@ -309,6 +343,36 @@ void ScriptHost::afterTick(Player&) {
     machine_->collectGarbage(roots);
 }
 
+bool ScriptHost::handlesUnload(DisplayObject& clip) {
+    if (clip.clipActions) {
+        for (const swf::ClipAction& a : *clip.clipActions) {
+            if (a.events & swf::clip_event::Unload) {
+                return true;
+            }
+        }
+    }
+    if (!clip.script) {
+        return false;
+    }
+    const Value v = machine_->get(scriptObject(clip), QStringLiteral("onUnload"));
+    return v.isObject() && v.object()->kind() == avm1::ObjectKind::Function;
+}
+
+void ScriptHost::unloadEvent(Player&, DisplayObject& clip) {
+    const int version = clip.movie ? clip.movie->version() : 8;
+    if (clip.clipActions) {
+        for (const swf::ClipAction& a : *clip.clipActions) {
+            if (a.events & swf::clip_event::Unload) {
+                machine_->runBlock(player_.decoded(*clip.movie, a.actions), scriptObject(clip),
+                                   version);
+            }
+        }
+    }
+    if (clip.script) {
+        machine_->callMethod(scriptObject(clip), QStringLiteral("onUnload"), {}, version);
+    }
+}
+
 bool ScriptHost::handlesMouse(DisplayObject& clip) {
     if (!clip.script) {
         return false;  // no script has touched it, so none gave it handlers
@@ -348,7 +412,8 @@ avm1::Object* ScriptHost::resolveTarget(avm1::Object* base, const QString& path)
 }
 
 QString ScriptHost::targetPath(avm1::Object* clip, bool slashForm) {
-    DisplayObject* o = displayOf(clip);
+    // A removed clip names the clip now at its path, or nothing (string_paths_variable_alias).
+    DisplayObject* o = displayOf(avm1::currentClip(*machine_, clip));
     return o ? player_.targetPath(*o, slashForm) : QString();
 }
 
@@ -357,8 +422,13 @@ avm1::Object* ScriptHost::root(avm1::Object* base) {
     if (!o) {
         o = player_.root(0);
     }
-    while (o && o->parent) {
-        o = o->parent;
+    // A clip whose _lockroot is true is the root of the code inside it (a movie loaded into
+    // a clip keeps its own _root).
+    for (; o && o->parent; o = o->parent) {
+        if (o->script &&
+            machine_->toBoolean(machine_->get(scriptObject(*o), QStringLiteral("_lockroot")))) {
+            return scriptObject(*o);
+        }
     }
     return o ? scriptObject(*o) : nullptr;
 }
@@ -404,8 +474,31 @@ bool ScriptHost::gotoLabel(avm1::Object* clip, const QString& label, bool andPla
     return o && player_.gotoLabel(*o, label, andPlay);
 }
 bool ScriptHost::frameLoaded(avm1::Object* clip, int frame) {
+    // A movie plays once it has been read whole, so every frame a goto can reach is loaded:
+    // frames past the last one up to the most a movie can hold land on the last one, and a
+    // frame before the first names none to wait for (waitforframe).
+    constexpr int kMostFrames = 16000;
+    return displayOf(clip) && frame <= kMostFrames;
+}
+
+void ScriptHost::callFrame(avm1::Object* clip, const Value& frame) {
     DisplayObject* o = displayOf(clip);
-    return o && frame < o->totalFrames;
+    if (!o) {
+        return;
+    }
+    // call(frame): a frame number counted from 1 or a label, as the gotos take them.
+    std::optional<int> index;
+    const QString text = machine_->toString(frame);
+    bool numeric = false;
+    const double n = frame.isNumber() ? frame.number() : text.toDouble(&numeric);
+    if (frame.isNumber() || numeric) {
+        index = frameIndex(n);
+    } else {
+        index = player_.labelFrame(*o, text);
+    }
+    if (index && *index < o->totalFrames) {
+        player_.callFrame(*o, *index);
+    }
 }
 
 void ScriptHost::cloneSprite(avm1::Object* source, const QString& name, int depth) {

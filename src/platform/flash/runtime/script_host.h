@@ -40,6 +40,8 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     void placed(Player& player, DisplayObject& clip) override;
     void afterTick(Player& player) override;
     bool handlesMouse(DisplayObject& clip) override;
+    bool handlesUnload(DisplayObject& clip) override;
+    void unloadEvent(Player& player, DisplayObject& clip) override;
     void mouseEvent(Player& player, DisplayObject& target, const QString& handler) override;
 
     // avm1::Host
@@ -61,6 +63,7 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     void gotoFrame(avm1::Object* clip, int frame, bool andPlay) override;
     bool gotoLabel(avm1::Object* clip, const QString& label, bool andPlay) override;
     bool frameLoaded(avm1::Object* clip, int frame) override;
+    void callFrame(avm1::Object* clip, const avm1::Value& frame) override;
     void cloneSprite(avm1::Object* source, const QString& name, int depth) override;
     void removeSprite(avm1::Object* clip) override;
     void toggleQuality() override;

@@ -1,5 +1,7 @@
 // Target paths: slash syntax ("/a/b", "../c", "_level1/a") and dot syntax ("_root.a.b",
-// "_parent.c", "_level1.a"). Instance names match ignoring case before SWF 7.
+// "_parent.c", "_level1.a"), read as avm1/path_syntax.h says. Instance names match ignoring
+// case before SWF 7.
+#include "platform/flash/avm1/path_syntax.h"
 #include "platform/flash/runtime/player.h"
 
 namespace pencora::runtime {
@@ -32,30 +34,33 @@ DisplayObject* Player::resolveTarget(DisplayObject* base, const QString& path) c
     if (path.isEmpty() || !base) {
         return base;
     }
-    QString rest = path;
-    DisplayObject* at = base;
-    if (rest.startsWith(u'/')) {
-        at = movieRoot(base);
-        rest = rest.mid(1);
+    const std::optional<avm1::ParsedPath> parsed = avm1::parsePath(path);
+    if (!parsed) {
+        return nullptr;
     }
-    const bool slash = rest.contains(u'/');
-    const QStringList segments = rest.split(slash ? u'/' : u'.', Qt::SkipEmptyParts);
+    DisplayObject* at = parsed->fromRoot ? movieRoot(base) : base;
     const bool caseSensitive = base->movie && base->movie->version() >= 7;
-    for (const QString& s : segments) {
+    for (const avm1::PathStep& step : parsed->steps) {
         if (!at) {
             return nullptr;
         }
-        if (s == u"..") {
-            at = at->parent;
-        } else if (s.compare(u"_parent", Qt::CaseInsensitive) == 0) {
+        const QString& s = step.name;
+        if (step.kind == avm1::PathStep::Kind::Parent ||
+            s.compare(u"_parent", Qt::CaseInsensitive) == 0) {
             at = at->parent;
         } else if (s.compare(u"_root", Qt::CaseInsensitive) == 0) {
             at = movieRoot(at);
         } else if (s.compare(u"this", Qt::CaseInsensitive) == 0) {
         } else if (auto n = levelNumber(s)) {
             at = root(*n);
+        } else if (DisplayObject* child = at->childNamed(s, caseSensitive)) {
+            // A named shape, static text or bitmap stands for the clip it is in.
+            if (child->isClip() || child->kind == ObjectKind::Button ||
+                child->kind == ObjectKind::EditText) {
+                at = child;
+            }
         } else {
-            at = at->childNamed(s, caseSensitive);
+            return nullptr;
         }
     }
     return at;

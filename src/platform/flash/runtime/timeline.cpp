@@ -8,6 +8,7 @@
 // the target frame. Objects placed by scripts stay where they are.
 #include <QtGlobal>
 
+#include <algorithm>
 #include <variant>
 
 #include "platform/flash/actions/action_decoder.h"
@@ -76,41 +77,69 @@ void Player::runFrame() {
         roots.push_back(l.root);
     }
     for (auto& r : roots) {
-        tickTree(*r, true);
+        tickLayer(r);
     }
     runQueuedActions();
     runner_->afterTick(*this);
 }
 
-void Player::queueActions(DisplayObject& clip, std::shared_ptr<const swf::ActionBlock> block) {
-    queue_.push_back({sharedOf(clip), std::move(block)});
+namespace {
+
+void collectClips(const std::shared_ptr<DisplayObject>& o,
+                  std::vector<std::shared_ptr<DisplayObject>>& out) {
+    if (o->isClip()) {
+        out.push_back(o);
+    }
+    for (auto& [d, c] : o->children) {
+        if (c->isClip() || c->kind == ObjectKind::Button) {
+            collectClips(c, out);
+        }
+    }
 }
 
-void Player::tickTree(DisplayObject& clip, bool isLevelRoot) {
-    if (clip.isClip()) {
-        if (clip.justPlaced) {
-            clip.justPlaced = false;
-        } else {
-            if (clip.frame >= 0) {
-                runner_->enterFrameEvent(*this, clip);
-            }
-            if (clip.parent || isLevelRoot) {
-                advanceClip(clip, isLevelRoot);
-            }
+}  // namespace
+
+void Player::tickLayer(const std::shared_ptr<DisplayObject>& root) {
+    // The clips of the layer as they stand when the tick begins, newest first: a clip placed
+    // after its parent runs its frame before the parent's (execution_order1), siblings placed
+    // later before those placed earlier (looping_child_swf5). A clip placed during the tick is
+    // not in the list: it has shown its first frame and advances from the next tick on.
+    std::vector<std::shared_ptr<DisplayObject>> clips;
+    collectClips(root, clips);
+    std::stable_sort(clips.begin(), clips.end(),
+                     [](const auto& a, const auto& b) { return a->serial > b->serial; });
+    for (auto& c : clips) {
+        c->justPlaced = false;
+    }
+    for (auto& c : clips) {
+        const bool isRoot = c == root;
+        if (!isRoot && (!onList(*c) || c->unloading)) {
+            continue;  // removed by an earlier clip's frame this tick
+        }
+        if (c->frame >= 0) {
+            runner_->enterFrameEvent(*this, *c);
+        }
+        if (isRoot || onList(*c)) {
+            advanceClip(*c, isRoot);
         }
     }
-    std::vector<std::shared_ptr<DisplayObject>> children;
-    children.reserve(clip.children.size());
-    for (auto& [d, c] : clip.children) {
-        if (c->isClip() || c->kind == ObjectKind::Button) {
-            children.push_back(c);
+}
+
+bool Player::onList(const DisplayObject& clip) const {
+    const DisplayObject* o = &clip;
+    while (o->parent) {
+        o = o->parent;
+    }
+    for (const auto& [n, layer] : layers_) {
+        if (layer.root.get() == o) {
+            return true;
         }
     }
-    for (auto& c : children) {
-        if (c->parent == &clip) {
-            tickTree(*c, false);
-        }
-    }
+    return false;
+}
+
+void Player::queueActions(DisplayObject& clip, std::shared_ptr<const swf::ActionBlock> block) {
+    queue_.push_back({sharedOf(clip), std::move(block)});
 }
 
 void Player::advanceClip(DisplayObject& clip, bool isLevelRoot) {
@@ -132,7 +161,8 @@ void Player::advanceClip(DisplayObject& clip, bool isLevelRoot) {
     if (clip.totalFrames == 1) {
         return;  // a one-frame clip stays put; its frame does not run again
     }
-    if (isLevelRoot && !loop_ && clip.movie && clip.movie->layer == 0) {
+    if ((isLevelRoot && !loop_ && clip.movie && clip.movie->layer == 0) ||
+        !clip.timeline->complete) {
         clip.playing = false;
         return;
     }
@@ -140,21 +170,25 @@ void Player::advanceClip(DisplayObject& clip, bool isLevelRoot) {
     rebuildTo(clip, 0);
 }
 
-void Player::queueFrameActions(DisplayObject& clip, int frame) {
-    if (!clip.timeline || frame < 0 || frame >= int(clip.timeline->frames.size())) {
-        return;
-    }
+void Player::queueInitActions(DisplayObject& clip, int frame) {
     auto self = sharedOf(clip);
-    const auto& tags = clip.timeline->frames[size_t(frame)].tags;
     // Init actions run once per sprite, before the frame's own actions.
-    for (const swf::ControlTag& tag : tags) {
+    for (const swf::ControlTag& tag : clip.timeline->frames[size_t(frame)].tags) {
         if (auto* init = std::get_if<swf::DoInitAction>(&tag)) {
             if (clip.movie->initDone.insert(init->spriteId).second) {
                 queue_.push_back({self, decoded(*clip.movie, init->actions)});
             }
         }
     }
-    for (const swf::ControlTag& tag : tags) {
+}
+
+void Player::queueFrameActions(DisplayObject& clip, int frame) {
+    if (!clip.timeline || frame < 0 || frame >= int(clip.timeline->frames.size())) {
+        return;
+    }
+    auto self = sharedOf(clip);
+    queueInitActions(clip, frame);
+    for (const swf::ControlTag& tag : clip.timeline->frames[size_t(frame)].tags) {
         if (auto* action = std::get_if<swf::DoAction>(&tag)) {
             queue_.push_back({self, decoded(*clip.movie, action->actions)});
         }
@@ -166,14 +200,24 @@ void Player::enterFrame(DisplayObject& clip, int frame, bool runActions) {
         return;
     }
     clip.frame = frame;
-    // The clip's own actions go first; clips it places queue theirs behind them.
+    // The frame's tags in file order: a script before a placement runs before the placed
+    // clip's first frame (execution_order1), one after it after (sound_nested_clips).
+    std::shared_ptr<DisplayObject> self;
     if (runActions) {
-        queueFrameActions(clip, frame);
+        queueInitActions(clip, frame);
+        self = sharedOf(clip);
     }
     for (const swf::ControlTag& tag : clip.timeline->frames[size_t(frame)].tags) {
-        if (auto* place = std::get_if<swf::PlaceObject>(&tag)) {
+        if (auto* action = std::get_if<swf::DoAction>(&tag)) {
+            if (runActions) {
+                queue_.push_back({self, decoded(*clip.movie, action->actions)});
+            }
+        } else if (auto* place = std::get_if<swf::PlaceObject>(&tag)) {
             if (auto* p = placeObject(clip, *place)) {
                 p->fromTimeline = true;
+                if (place->characterId) {
+                    p->placedBy = place;
+                }
             }
         } else if (auto* remove = std::get_if<swf::RemoveObject>(&tag)) {
             removeObject(clip, remove->depth);
@@ -189,6 +233,7 @@ struct Folded {
     swf::PlaceObject place;
     DisplayObject* keep = nullptr;
     const swf::PlaceObject* origin = nullptr;  // the tag that placed the character
+    size_t order = 0;                          // where that tag comes in the frames folded
 };
 
 void merge(swf::PlaceObject& into, const swf::PlaceObject& tag) {
@@ -236,8 +281,10 @@ void Player::rebuildTo(DisplayObject& clip, int target) {
             }
         }
     }
+    size_t order = 0;
     for (int f = first; f <= target; ++f) {
         for (const swf::ControlTag& tag : clip.timeline->frames[size_t(f)].tags) {
+            ++order;
             if (auto* place = std::get_if<swf::PlaceObject>(&tag)) {
                 auto it = state.find(place->depth);
                 if (place->move && !place->characterId) {
@@ -254,6 +301,7 @@ void Player::rebuildTo(DisplayObject& clip, int target) {
                     folded.place.depth = place->depth;
                     folded.place.characterId = place->characterId;
                     folded.origin = place;
+                    folded.order = order;
                     state[place->depth] = std::move(folded);
                 }
             } else if (auto* remove = std::get_if<swf::RemoveObject>(&tag)) {
@@ -264,7 +312,8 @@ void Player::rebuildTo(DisplayObject& clip, int target) {
     if (backward) {
         for (auto& [d, folded] : state) {
             DisplayObject* old = clip.childAt(d);
-            if (old && old->fromTimeline && old->characterId == folded.place.characterId) {
+            if (old && old->fromTimeline && old->characterId == folded.place.characterId &&
+                (!old->placedBy || old->placedBy == folded.origin)) {
                 folded.keep = old;
             }
         }
@@ -272,7 +321,7 @@ void Player::rebuildTo(DisplayObject& clip, int target) {
     // Objects of the timeline that do not survive go first.
     std::vector<int> gone;
     for (auto& [d, o] : clip.children) {
-        if (!o->fromTimeline || d >= kScriptDepthBase) {
+        if (!o->fromTimeline || d >= kScriptDepthBase || o->unloading) {
             continue;
         }
         auto it = state.find(d);
@@ -284,7 +333,16 @@ void Player::rebuildTo(DisplayObject& clip, int target) {
         removeObject(clip, d);
     }
     clip.frame = target;
+    // New objects are placed in the order of their tags, so their first frames queue their
+    // actions in that order too (goto_execution_order2).
+    std::vector<Folded*> placing;
     for (auto& [d, folded] : state) {
+        placing.push_back(&folded);
+    }
+    std::stable_sort(placing.begin(), placing.end(),
+                     [](const Folded* a, const Folded* b) { return a->order < b->order; });
+    for (Folded* entry : placing) {
+        Folded& folded = *entry;
         if (folded.keep) {
             DisplayObject& o = *folded.keep;
             o.matrix = folded.place.matrix.value_or(swf::Matrix{});
@@ -302,15 +360,16 @@ void Player::rebuildTo(DisplayObject& clip, int target) {
         if (auto* placed =
                 placeObject(clip, p, folded.origin ? &folded.origin->clipActions : nullptr)) {
             placed->fromTimeline = true;
+            placed->placedBy = folded.origin;
         }
     }
 }
 
 void Player::gotoFrame(DisplayObject& clip, int frame, bool play) {
-    if (!clip.isClip() || clip.totalFrames <= 0) {
+    if (!clip.isClip() || clip.totalFrames <= 0 || frame < 0) {
         return;
     }
-    frame = qBound(0, frame, clip.totalFrames - 1);
+    frame = std::min(frame, clip.totalFrames - 1);
     clip.playing = play;
     if (frame == clip.frame) {
         return;
@@ -321,9 +380,10 @@ void Player::gotoFrame(DisplayObject& clip, int frame, bool play) {
             return;
         }
     }
-    // The clip's actions run before those of the clips the goto places.
-    queueFrameActions(clip, frame);
+    // The clips the goto places queue their first frames before the target frame's own
+    // actions (execution_order3).
     rebuildTo(clip, frame);
+    queueFrameActions(clip, frame);
 }
 
 std::optional<int> Player::labelFrame(const DisplayObject& clip, const QString& label) const {
@@ -394,7 +454,11 @@ void Player::runQueuedActions() {
     // A runaway movie (frames whose actions keep queueing more) is cut off rather than hung.
     constexpr size_t kMaxBlocksPerTick = 100000;
     size_t ran = 0;
-    while (!queue_.empty() && ran < kMaxBlocksPerTick) {
+    while ((!queue_.empty() || !unloading_.empty()) && ran < kMaxBlocksPerTick) {
+        if (queue_.empty()) {
+            runUnloadHandlers();
+            continue;
+        }
         std::vector<QueuedBlock> batch;
         batch.swap(queue_);
         for (auto& q : batch) {
@@ -406,6 +470,23 @@ void Player::runQueuedActions() {
         }
     }
     queue_.clear();
+}
+
+void Player::runUnloadHandlers() {
+    std::vector<std::weak_ptr<DisplayObject>> batch;
+    batch.swap(unloading_);
+    for (auto& weak : batch) {
+        auto clip = weak.lock();
+        if (!clip || !clip->unloading || !clip->parent) {
+            continue;
+        }
+        runner_->unloadEvent(*this, *clip);
+        // The handlers may have removed the parent or the clip already.
+        if (DisplayObject* parent = clip->parent;
+            parent && parent->childAt(clip->depth) == clip.get()) {
+            removeObject(*parent, clip->depth);
+        }
+    }
 }
 
 std::shared_ptr<const swf::ActionBlock> Player::decoded(MovieContext& movie,

@@ -255,6 +255,10 @@ struct Frame {
 
 struct Timeline {
     std::vector<Frame> frames;
+    // False when the tags stop without an End tag, or tags follow the last ShowFrame: such a
+    // timeline plays its frames (the trailing tags as one more) once and then stays on its
+    // last frame instead of looping (looping_child_swf5).
+    bool complete = true;
     friend bool operator==(const Timeline&, const Timeline&) = default;
 };
 

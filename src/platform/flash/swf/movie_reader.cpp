@@ -369,6 +369,10 @@ void readTimeline(ByteReader& r, Context& ctx, Timeline& timeline, bool inSprite
     }
     if (!current.tags.empty()) {
         timeline.frames.push_back(std::move(current));
+        timeline.complete = false;
+    }
+    if (!ended) {
+        timeline.complete = false;
     }
 }
 

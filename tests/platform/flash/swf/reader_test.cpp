@@ -228,6 +228,29 @@ TEST(SwfReader, SpritesHoldTheirOwnFramesAndFirstDefinitionWins) {
     EXPECT_EQ(result.movie->warnings.size(), 1u);  // the second definition
 }
 
+// A sprite whose tags stop without End, or run on past the last ShowFrame, plays once and stays
+// on its last frame, so the reader has to tell such a timeline from a whole one.
+TEST(SwfReader, SpritesCutShortAreMarkedIncomplete) {
+    auto sprite = [](uint16_t id, std::vector<std::vector<uint8_t>> tags) {
+        std::vector<uint8_t> body = {uint8_t(id), 0, 1, 0};
+        for (const auto& t : tags) {
+            body.insert(body.end(), t.begin(), t.end());
+        }
+        return tagBytes(tag::DefineSprite, body);
+    };
+    const auto show = tagBytes(tag::ShowFrame, {});
+    const auto end = tagBytes(tag::End, {});
+    const auto action = tagBytes(tag::DoAction, {0x07, 0x00});
+    auto result = readMovie(
+        movieWithTags({sprite(1, {show, end}), sprite(2, {show, action, end}), sprite(3, {show})}));
+    ASSERT_TRUE(result);
+    EXPECT_TRUE(result.movie->findAs<Sprite>(1)->timeline.complete);
+    EXPECT_FALSE(result.movie->findAs<Sprite>(2)->timeline.complete);
+    EXPECT_EQ(result.movie->findAs<Sprite>(2)->timeline.frames.size(), 2u);
+    EXPECT_FALSE(result.movie->findAs<Sprite>(3)->timeline.complete);
+    EXPECT_TRUE(result.movie->timeline.complete);
+}
+
 // Every movie of the conformance corpus loads; counts are printed for the record.
 TEST(SwfReader, LoadsTheConformanceCorpus) {
     // The corpus sits beside the main checkout; a work tree one level deeper finds it too.

@@ -1,0 +1,28 @@
+// How a target path is read, for the machine and the display list alike: "/a/b", "a/../c",
+// "_root.a.b", "a:b", "_level1/a". Slashes, colons and dots all separate names until the first
+// slash; from there on a dot belongs to the name ("a/b.c" names a child "b.c"), and ".." is the
+// parent (string_paths_hidden). An empty name between two slashes makes the path name nothing.
+#pragma once
+
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace pencora::avm1 {
+
+struct PathStep {
+    enum class Kind { Name, Parent };
+    Kind kind = Kind::Name;
+    QString name;
+};
+
+struct ParsedPath {
+    bool fromRoot = false;  // began with '/': from the movie's root
+    std::vector<PathStep> steps;
+};
+
+// Null when the path can name nothing ("a//b").
+std::optional<ParsedPath> parsePath(const QString& path);
+
+}  // namespace pencora::avm1

@@ -1,0 +1,144 @@
+// Scripts and the clips they target: tellTarget, code whose clip is removed while it runs,
+// functions whose clip is removed and placed again, and unload handlers.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "../avm1/assembler.h"
+#include "platform/flash/runtime/script_host.h"
+#include "test_movies.h"
+
+namespace pencora::runtime {
+namespace {
+
+using avm1::test::Assembler;
+using avm1::test::integer;
+using avm1::test::num;
+using avm1::test::str;
+using Code = swf::ActionCode;
+using testing::ElementsAre;
+
+struct Traces : PlayerEvents {
+    std::vector<std::string> lines;
+    void trace(const QString& line) override { lines.push_back(line.toStdString()); }
+};
+
+Assembler& setTarget(Assembler& a, const std::string& path) {
+    std::vector<uint8_t> p(path.begin(), path.end());
+    p.push_back(0);
+    return a.record(Code::SetTarget, p);
+}
+
+Assembler& say(Assembler& a, const std::string& text) {
+    return a.push({str(text)}).trace();
+}
+
+// trace(_name) of the current target.
+Assembler& sayName(Assembler& a) {
+    return a.push({str(""), integer(13)}).op(Code::GetProperty).trace();
+}
+
+swf::Bytes done(Assembler a) {
+    a.op(Code::End);
+    return a.bytes;
+}
+
+swf::PlaceObject named(uint16_t characterId, uint16_t depth, const std::string& name) {
+    swf::PlaceObject p;
+    p.characterId = characterId;
+    p.depth = depth;
+    p.name = name;
+    return p;
+}
+
+struct ScriptTargetsTest : testing::Test {
+    Player player;
+    Traces traces;
+    ScriptTargetsTest() {
+        player.setEvents(&traces);
+        player.setActionRunner(std::make_unique<ScriptHost>(player));
+    }
+    DisplayObject& root() { return *player.root(0); }
+    void play(const swfwrite::MovieBuilder& b, int frames) {
+        player.load(0, test::share(b));
+        for (int i = 0; i < frames; ++i) {
+            player.runFrame();
+        }
+    }
+    static uint16_t spriteWith(swfwrite::MovieBuilder& b, Assembler script) {
+        swfwrite::TimelineBuilder t;
+        t.doAction(done(std::move(script))).showFrame();
+        return b.define(t.sprite());
+    }
+};
+
+TEST_F(ScriptTargetsTest, TellTargetMovesVariablesAndAPathLeadingNowhereGoesToTheRoot) {
+    swfwrite::MovieBuilder b;
+    const uint16_t kid = spriteWith(b, Assembler().setVar("n", str("kid")));
+    b.doAction(done(Assembler().setVar("n", str("root")))).place(named(kid, 1, "kid")).showFrame();
+    Assembler a;
+    setTarget(a, "kid");
+    a.getVar("n").trace().setVar("made", str("in kid"));
+    setTarget(a, "nowhere");
+    a.getVar("n").trace();
+    setTarget(a, "");
+    a.getVar("n").trace().getVar("kid:made").trace().getVar("made").trace().op(Code::Stop);
+    b.doAction(done(a)).showFrame();
+    play(b, 2);
+    EXPECT_THAT(traces.lines, ElementsAre("kid", "root", "root", "in kid", "undefined"));
+}
+
+TEST_F(ScriptTargetsTest, ScriptOfAClipRemovedByItsOwnCallStopsAfterThatCall) {
+    swfwrite::MovieBuilder b;
+    Assembler script;
+    say(script, "before");
+    script.push({num(2), integer(1)})
+        .getVar("_parent")
+        .push({str("gotoAndStop")})
+        .op(Code::CallMethod)
+        .op(Code::Pop);
+    say(script, "after");
+    const uint16_t kid = spriteWith(b, script);
+    b.doAction(done(Assembler().op(Code::Stop))).place(named(kid, 1, "kid")).showFrame();
+    b.remove(1).showFrame();
+    play(b, 1);
+    EXPECT_THAT(traces.lines, ElementsAre("before"));
+    EXPECT_EQ(root().frame, 1);
+    EXPECT_EQ(root().childAt(1), nullptr);
+}
+
+TEST_F(ScriptTargetsTest, FunctionOfARemovedClipActsOnTheClipPlacedAtItsPathLater) {
+    swfwrite::MovieBuilder b;
+    Assembler body;
+    sayName(body);
+    Assembler define;
+    define.getVar("_global").push({str("f")}).function("", {}, body).op(Code::SetMember);
+    const uint16_t kid = spriteWith(b, define);
+    const uint16_t other = spriteWith(b, Assembler());
+    Assembler callF;
+    callF.push({integer(0), str("f")}).op(Code::CallFunction).op(Code::Pop);
+    b.place(named(kid, 1, "kid")).showFrame();
+    b.doAction(done(callF)).showFrame();
+    b.remove(1).doAction(done(callF)).showFrame();
+    b.place(named(other, 1, "kid")).doAction(done(Assembler(callF).op(Code::Stop))).showFrame();
+    play(b, 4);
+    // In between, with nothing at its path, it works on the clip it was called on: the root.
+    EXPECT_THAT(traces.lines, ElementsAre("kid", "", "kid"));
+}
+
+TEST_F(ScriptTargetsTest, UnloadHandlersRunWhileTheClipIsStillOnTheList) {
+    swfwrite::MovieBuilder b;
+    const uint16_t kid = spriteWith(b, Assembler());
+    swf::PlaceObject place = named(kid, 1, "kid");
+    Assembler unload;
+    say(unload, "unload");
+    sayName(unload);
+    place.clipActions.push_back({swf::clip_event::Unload, 0, done(unload)});
+    b.place(place).showFrame();
+    b.remove(1).doAction(done(Assembler().op(Code::Stop))).showFrame();
+    play(b, 2);
+    EXPECT_THAT(traces.lines, ElementsAre("unload", "kid"));
+    EXPECT_TRUE(root().children.empty());
+}
+
+}  // namespace
+}  // namespace pencora::runtime
