@@ -501,7 +501,13 @@ void Machine::set(Object* o, const QString& name, const Value& value) {
     if (o->setOwnVirtual(*this, name, v)) {
         return;
     }
-    if (Property* p = o->find(name, version_)) {
+    if (Property* p = o->findAny(name, version_)) {
+        // Assigning a property hidden from this version makes it visible again
+        // (as_set_prop_flags_version test).
+        if (hiddenFromVersion(p->flags, version_)) {
+            p->flags &= uint16_t(
+                ~(kVersion6 | kVersion7 | kVersion7b | kVersion8 | kVersion9 | kVersion10));
+        }
         if (p->getter) {
             if (p->setter) {
                 std::vector<Value> args{v};
@@ -556,7 +562,7 @@ std::vector<QString> Machine::enumerate(Object* o) {
         }
         for (const Property& prop : p->properties()) {
             if (seen.insert(prop.name).second && !(prop.flags & kDontEnum) &&
-                p->find(prop.name, version_)) {
+                p->findAny(prop.name, version_)) {
                 listed.push_back(prop.name);
             }
         }

@@ -5,13 +5,11 @@
 
 namespace pencora::avm1 {
 
-namespace {
-
-bool hiddenFrom(uint16_t flags, int swfVersion) {
+bool hiddenFromVersion(uint16_t flags, int swfVersion) {
     if ((flags & kVersion6) && swfVersion < 6) {
         return true;
     }
-    if ((flags & kVersion7) && swfVersion < 7) {
+    if ((flags & (kVersion7 | kVersion7b)) && swfVersion < 7) {
         return true;
     }
     if ((flags & kVersion8) && swfVersion < 8) {
@@ -26,9 +24,15 @@ bool hiddenFrom(uint16_t flags, int swfVersion) {
     return false;
 }
 
-}  // namespace
-
 Property* Object::find(const QString& name, int swfVersion) {
+    Property* p = findAny(name, swfVersion);
+    if (p && hiddenFromVersion(p->flags, swfVersion)) {
+        return nullptr;
+    }
+    return p;
+}
+
+Property* Object::findAny(const QString& name, int swfVersion) {
     Property* p = nullptr;
     auto it = exact_.constFind(name);
     if (it != exact_.constEnd()) {
@@ -38,9 +42,6 @@ Property* Object::find(const QString& name, int swfVersion) {
         if (f != folded_.constEnd()) {
             p = &props_[*f];
         }
-    }
-    if (p && hiddenFrom(p->flags, swfVersion)) {
-        return nullptr;
     }
     return p;
 }
@@ -68,7 +69,7 @@ void Object::putNative(Machine& m, const QString& name, NativeFn fn, uint16_t fl
 }
 
 bool Object::remove(const QString& name, int swfVersion) {
-    Property* p = find(name, swfVersion);
+    Property* p = findAny(name, swfVersion);
     if (!p || (p->flags & kDontDelete)) {
         return false;
     }

@@ -296,3 +296,28 @@ TEST(Classes, SubclassOfArrayIsAnArray) {
     as.getVar("s").getVar("Array").op(Code::InstanceOf).trace();
     EXPECT_EQ(f.run(as), QStringList({"2", "3", "true"}));
 }
+
+// A property hidden from the movie's version by ASSetPropFlags cannot be read, but it is
+// still owned, listed, deleted, and an assignment brings it back.
+TEST(Objects, PropertiesHiddenFromTheVersion) {
+    for (int version : {6, 8}) {
+        Fixture f(version);
+        Object* o = f.machine.makeObject();
+        o->put("p", Value("v"));
+        f.host.rootClip->put("o", Value(o));
+        // 0x100 hides from SWF 6, 0x4000 from everything before 10.
+        const int bit = version == 6 ? 0x100 : 0x4000;
+        Assembler as;
+        as.push({integer(0), integer(bit), str("p")}).getVar("o");
+        as.push({integer(4), str("ASSetPropFlags")}).op(Code::CallFunction).op(Code::Pop);
+        as.getVar("o").push({str("p")}).op(Code::GetMember).trace();
+        as.push({str("p"), integer(1)}).getVar("o");
+        as.push({str("hasOwnProperty")}).op(Code::CallMethod).trace();
+        as.getVar("o").push({str("p"), str("again")}).op(Code::SetMember);
+        as.getVar("o").push({str("p")}).op(Code::GetMember).trace();
+        EXPECT_EQ(f.run(as), QStringList({"undefined", "true", "again"})) << version;
+        EXPECT_TRUE(hiddenFromVersion(0x100, 6));
+        EXPECT_FALSE(hiddenFromVersion(0x100, 7));
+        EXPECT_FALSE(hiddenFromVersion(0x200 | 0x800, 6));
+    }
+}
