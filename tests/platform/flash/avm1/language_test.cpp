@@ -321,3 +321,33 @@ TEST(Objects, PropertiesHiddenFromTheVersion) {
         EXPECT_FALSE(hiddenFromVersion(0x200 | 0x800, 6));
     }
 }
+
+// AsBroadcaster compares listeners with ==: null replaces undefined, removeListener()
+// removes a null listener.
+TEST(Broadcaster, ListenersCompareLoosely) {
+    Fixture f(8);
+    Assembler count;  // trace(b._listeners.length)
+    count.getVar("b").push({str("_listeners")}).op(Code::GetMember);
+    count.push({str("length")}).op(Code::GetMember).trace();
+    auto callOnB = [](Assembler& as, const char* method, Operand v, bool hasArg) {
+        if (hasArg) {
+            as.push({v, integer(1)});
+        } else {
+            as.push({integer(0)});
+        }
+        as.getVar("b").push({str(method)}).op(Code::CallMethod).trace();
+    };
+    Assembler as;
+    as.push({str("b"), integer(0)}).op(Code::InitObject).op(Code::SetVariable);
+    as.getVar("b").push({integer(1)}).getVar("AsBroadcaster");
+    as.push({str("initialize")}).op(Code::CallMethod).op(Code::Pop);
+    callOnB(as, "addListener", undef(), false);
+    callOnB(as, "addListener", null(), true);
+    as.append(count);
+    callOnB(as, "addListener", boolean(false), true);
+    as.append(count);
+    callOnB(as, "removeListener", undef(), false);
+    callOnB(as, "removeListener", str("x"), true);
+    as.append(count);
+    EXPECT_EQ(f.run(as), QStringList({"true", "true", "1", "true", "2", "true", "false", "1"}));
+}
