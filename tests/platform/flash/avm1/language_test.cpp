@@ -351,3 +351,22 @@ TEST(Broadcaster, ListenersCompareLoosely) {
     as.append(count);
     EXPECT_EQ(f.run(as), QStringList({"true", "true", "1", "true", "2", "true", "false", "1"}));
 }
+
+// Primitives box into the class _global names for them, and a script method called on a
+// primitive sees an object as this.
+TEST(Objects, PrimitivesBoxIntoTheGlobalClass) {
+    Fixture f(8);
+    Assembler kind;  // function() { return typeof this }
+    kind.getVar("this").op(Code::TypeOf).op(Code::Return);
+    Assembler empty;
+    Assembler as;
+    as.getVar("String").push({str("prototype")}).op(Code::GetMember);
+    as.push({str("kind")}).function("", {}, kind).op(Code::SetMember);
+    as.push({integer(0)}).push({str("abc"), str("kind")}).op(Code::CallMethod).trace();
+    as.function("MyBool", {}, empty);
+    as.getVar("MyBool").push({str("prototype")}).op(Code::GetMember);
+    as.push({str("mark"), str("mine")}).op(Code::SetMember);
+    as.getVar("_global").push({str("Boolean")}).getVar("MyBool").op(Code::SetMember);
+    as.push({boolean(true), str("mark")}).op(Code::GetMember).trace();
+    EXPECT_EQ(f.run(as), QStringList({"object", "mine"}));
+}
