@@ -62,6 +62,8 @@ Value lessThan(Machine& m, const Value& x, const Value& y) {
     return Value(a < b);
 }
 
+}  // namespace
+
 bool looseEquals(Machine& m, const Value& x, const Value& y) {
     using T = Value::Type;
     if (x.type() == y.type()) {
@@ -119,6 +121,8 @@ bool looseEquals(Machine& m, const Value& x, const Value& y) {
     }
     return false;
 }
+
+namespace {
 
 bool strictEquals(const Value& x, const Value& y) {
     if (x.type() != y.type()) {

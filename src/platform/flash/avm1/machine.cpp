@@ -310,18 +310,71 @@ Value Machine::toPrimitive(const Value& v, int hint) {
     return Value();
 }
 
+namespace {
+
+struct BoxClass {
+    const char* name;
+    Object* proto;
+    ObjectKind kind;
+};
+
+}  // namespace
+
+// A primitive boxes into the class _global names for it: the built-in one unless a movie put
+// another in its place, whose constructor then makes the box (coerce_to_object_monkeypatch).
+Object* Machine::boxIfReplaced(const Value& v) {
+    BoxClass c{};
+    switch (v.type()) {
+        case Value::Type::String:
+            c = {"String", protos_.string, ObjectKind::String};
+            break;
+        case Value::Type::Number:
+            c = {"Number", protos_.number, ObjectKind::Number};
+            break;
+        case Value::Type::Boolean:
+            c = {"Boolean", protos_.boolean, ObjectKind::Boolean};
+            break;
+        default:
+            return nullptr;
+    }
+    const QString name = QLatin1String(c.name);
+    Property* p = global_->find(name, 10);
+    if (!p) {
+        return nullptr;
+    }
+    if (!p->getter) {
+        if (Object* ctor = p->value.object()) {
+            Property* proto = ctor->find(QStringLiteral("prototype"), 10);
+            if (proto && !proto->getter && proto->value.object() == c.proto) {
+                return nullptr;  // the built-in class
+            }
+        }
+    }
+    std::vector<Value> args{v};
+    return construct(get(global_, name), args).object();
+}
+
 Object* Machine::toObject(const Value& v) {
     switch (v.type()) {
         case Value::Type::Object:
             return v.object();
         case Value::Type::String:
+        case Value::Type::Number:
+        case Value::Type::Boolean:
+            if (Object* boxed = boxIfReplaced(v)) {
+                return boxed;
+            }
+            break;
+        default:
+            return nullptr;
+    }
+    switch (v.type()) {
+        case Value::Type::String:
             return heap_.make<PrimitiveObject>(protos_.string, ObjectKind::String, v);
         case Value::Type::Number:
             return heap_.make<PrimitiveObject>(protos_.number, ObjectKind::Number, v);
-        case Value::Type::Boolean:
-            return heap_.make<PrimitiveObject>(protos_.boolean, ObjectKind::Boolean, v);
         default:
-            return nullptr;
+            return heap_.make<PrimitiveObject>(protos_.boolean, ObjectKind::Boolean, v);
     }
 }
 
@@ -432,6 +485,12 @@ bool Machine::hasProperty(Object* o, const QString& name) {
 }
 
 Value Machine::getMember(const Value& target, const QString& name) {
+    if (!target.isObject() && !target.isNullish() &&
+        !(target.isString() && name == QLatin1String("length"))) {
+        if (Object* boxed = boxIfReplaced(target)) {
+            return get(boxed, name);
+        }
+    }
     switch (target.type()) {
         case Value::Type::Object:
             if (Object* o = target.object(); o->kind() == ObjectKind::Clip &&
@@ -509,7 +568,13 @@ void Machine::set(Object* o, const QString& name, const Value& value) {
     if (o->setOwnVirtual(*this, name, v)) {
         return;
     }
-    if (Property* p = o->find(name, version_)) {
+    if (Property* p = o->findAny(name, version_)) {
+        // Assigning a property hidden from this version makes it visible again
+        // (as_set_prop_flags_version test).
+        if (hiddenFromVersion(p->flags, version_)) {
+            p->flags &= uint16_t(
+                ~(kVersion6 | kVersion7 | kVersion7b | kVersion8 | kVersion9 | kVersion10));
+        }
         if (p->getter) {
             if (p->setter) {
                 std::vector<Value> args{v};
@@ -564,7 +629,7 @@ std::vector<QString> Machine::enumerate(Object* o) {
         }
         for (const Property& prop : p->properties()) {
             if (seen.insert(prop.name).second && !(prop.flags & kDontEnum) &&
-                p->find(prop.name, version_)) {
+                p->findAny(prop.name, version_)) {
                 listed.push_back(prop.name);
             }
         }
@@ -615,11 +680,16 @@ Value Machine::call(const Value& fn, const Value& thisValue, std::vector<Value>&
         return f->native(*this, thisValue, args);
     }
     if (f->script) {
-        Object* superBase = nullptr;
-        if (f->script->mayUseSuper && thisValue.object()) {
-            superBase = superHolderFor(thisValue.object(), f);
+        // A script function called on a primitive sees it boxed (natives take it as it is).
+        Value self = thisValue;
+        if (self.isString() || self.isNumber() || self.isBoolean()) {
+            self = Value(toObject(self));
         }
-        return callScript(*this, f, thisValue, args, superBase);
+        Object* superBase = nullptr;
+        if (f->script->mayUseSuper && self.object()) {
+            superBase = superHolderFor(self.object(), f);
+        }
+        return callScript(*this, f, self, args, superBase);
     }
     return Value();
 }

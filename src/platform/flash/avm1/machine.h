@@ -92,6 +92,8 @@ class Machine {
     // hint: 0 default, 1 number, 2 string
     Value toPrimitive(const Value& v, int hint = 0);
     Object* toObject(const Value& v);
+    // The box of a primitive when the movie replaced its class on _global, else null.
+    Object* boxIfReplaced(const Value& v);
     int32_t toInt32(const Value& v);
 
     Value get(Object* o, const QString& name);

@@ -53,6 +53,8 @@ struct Machine::Impl {
 enum class Completion { Normal, Return, JumpOut };
 Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, uint32_t& pc,
                     Value& returnValue);
+// The == of Equals2 (interpreter.cpp).
+bool looseEquals(Machine& m, const Value& x, const Value& y);
 // Calls a script function (interpreter.cpp).
 Value callScript(Machine& m, FunctionObject* fn, const Value& thisValue, std::vector<Value>& args,
                  Object* superHolder);

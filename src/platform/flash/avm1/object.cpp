@@ -7,13 +7,11 @@
 
 namespace pencora::avm1 {
 
-namespace {
-
-bool hiddenFrom(uint16_t flags, int swfVersion) {
+bool hiddenFromVersion(uint16_t flags, int swfVersion) {
     if ((flags & kVersion6) && swfVersion < 6) {
         return true;
     }
-    if ((flags & kVersion7) && swfVersion < 7) {
+    if ((flags & (kVersion7 | kVersion7b)) && swfVersion < 7) {
         return true;
     }
     if ((flags & kVersion8) && swfVersion < 8) {
@@ -28,9 +26,15 @@ bool hiddenFrom(uint16_t flags, int swfVersion) {
     return false;
 }
 
-}  // namespace
-
 Property* Object::find(const QString& name, int swfVersion) {
+    Property* p = findAny(name, swfVersion);
+    if (p && hiddenFromVersion(p->flags, swfVersion)) {
+        return nullptr;
+    }
+    return p;
+}
+
+Property* Object::findAny(const QString& name, int swfVersion) {
     Property* p = nullptr;
     auto it = exact_.constFind(name);
     if (it != exact_.constEnd()) {
@@ -40,9 +44,6 @@ Property* Object::find(const QString& name, int swfVersion) {
         if (f != folded_.constEnd()) {
             p = &props_[*f];
         }
-    }
-    if (p && hiddenFrom(p->flags, swfVersion)) {
-        return nullptr;
     }
     return p;
 }
@@ -70,7 +71,7 @@ void Object::putNative(Machine& m, const QString& name, NativeFn fn, uint16_t fl
 }
 
 bool Object::remove(const QString& name, int swfVersion) {
-    Property* p = find(name, swfVersion);
+    Property* p = findAny(name, swfVersion);
     if (!p || (p->flags & kDontDelete)) {
         return false;
     }

@@ -31,11 +31,15 @@ enum PropertyFlags : uint16_t {
     kReadOnly = 0x04,
     // Hidden from movies older than a version (ASSetPropFlags bits the built-ins use).
     kVersion6 = 0x80,
+    kVersion7b = 0x100,  // hides from SWF 6 too (as_set_prop_flags_version_swf6 test)
     kVersion7 = 0x400,
     kVersion8 = 0x1000,
     kVersion9 = 0x2000,
     kVersion10 = 0x4000,
 };
+
+// Whether the version bits among `flags` hide a property from movies of `swfVersion`.
+bool hiddenFromVersion(uint16_t flags, int swfVersion);
 
 struct Property {
     QString name;
@@ -88,6 +92,9 @@ class Object {
 
     // Own properties, as stored. find() returns null when absent.
     Property* find(const QString& name, int swfVersion);
+    // The same, including properties hidden from the version by ASSetPropFlags: reads do not
+    // see those, but assignment, delete, hasOwnProperty and for..in do.
+    Property* findAny(const QString& name, int swfVersion);
     const std::vector<Property>& properties() const { return props_; }
     // Adds or overwrites an own property (no setter, no watch: plain storage).
     void put(const QString& name, const Value& v, uint16_t flags = 0);

@@ -356,8 +356,15 @@ Value callMethod(Machine& m, Activation& act, const Value& target, const Value& 
         // super.method(): found from the super prototype, run on the current this.
         return callThroughSuper(m, super, act.thisValue, &n, args);
     }
-    Value fn = m.getMember(target, n);
-    return m.call(fn, target, args);
+    Value self = target;
+    if (!target.isObject() && !target.isNullish()) {
+        // Box once, so a replaced class's constructor runs once per call.
+        if (Object* boxed = m.boxIfReplaced(target)) {
+            self = Value(boxed);
+        }
+    }
+    Value fn = m.getMember(self, n);
+    return m.call(fn, self, args);
 }
 
 Completion runTry(Machine& m, Activation& act, const swf::TryDef& t, const QString& catchName,

@@ -296,3 +296,77 @@ TEST(Classes, SubclassOfArrayIsAnArray) {
     as.getVar("s").getVar("Array").op(Code::InstanceOf).trace();
     EXPECT_EQ(f.run(as), QStringList({"2", "3", "true"}));
 }
+
+// A property hidden from the movie's version by ASSetPropFlags cannot be read, but it is
+// still owned, listed, deleted, and an assignment brings it back.
+TEST(Objects, PropertiesHiddenFromTheVersion) {
+    for (int version : {6, 8}) {
+        Fixture f(version);
+        Object* o = f.machine.makeObject();
+        o->put("p", Value("v"));
+        f.host.rootClip->put("o", Value(o));
+        // 0x100 hides from SWF 6, 0x4000 from everything before 10.
+        const int bit = version == 6 ? 0x100 : 0x4000;
+        Assembler as;
+        as.push({integer(0), integer(bit), str("p")}).getVar("o");
+        as.push({integer(4), str("ASSetPropFlags")}).op(Code::CallFunction).op(Code::Pop);
+        as.getVar("o").push({str("p")}).op(Code::GetMember).trace();
+        as.push({str("p"), integer(1)}).getVar("o");
+        as.push({str("hasOwnProperty")}).op(Code::CallMethod).trace();
+        as.getVar("o").push({str("p"), str("again")}).op(Code::SetMember);
+        as.getVar("o").push({str("p")}).op(Code::GetMember).trace();
+        EXPECT_EQ(f.run(as), QStringList({"undefined", "true", "again"})) << version;
+        EXPECT_TRUE(hiddenFromVersion(0x100, 6));
+        EXPECT_FALSE(hiddenFromVersion(0x100, 7));
+        EXPECT_FALSE(hiddenFromVersion(0x200 | 0x800, 6));
+    }
+}
+
+// AsBroadcaster compares listeners with ==: null replaces undefined, removeListener()
+// removes a null listener.
+TEST(Broadcaster, ListenersCompareLoosely) {
+    Fixture f(8);
+    Assembler count;  // trace(b._listeners.length)
+    count.getVar("b").push({str("_listeners")}).op(Code::GetMember);
+    count.push({str("length")}).op(Code::GetMember).trace();
+    auto callOnB = [](Assembler& as, const char* method, Operand v, bool hasArg) {
+        if (hasArg) {
+            as.push({v, integer(1)});
+        } else {
+            as.push({integer(0)});
+        }
+        as.getVar("b").push({str(method)}).op(Code::CallMethod).trace();
+    };
+    Assembler as;
+    as.push({str("b"), integer(0)}).op(Code::InitObject).op(Code::SetVariable);
+    as.getVar("b").push({integer(1)}).getVar("AsBroadcaster");
+    as.push({str("initialize")}).op(Code::CallMethod).op(Code::Pop);
+    callOnB(as, "addListener", undef(), false);
+    callOnB(as, "addListener", null(), true);
+    as.append(count);
+    callOnB(as, "addListener", boolean(false), true);
+    as.append(count);
+    callOnB(as, "removeListener", undef(), false);
+    callOnB(as, "removeListener", str("x"), true);
+    as.append(count);
+    EXPECT_EQ(f.run(as), QStringList({"true", "true", "1", "true", "2", "true", "false", "1"}));
+}
+
+// Primitives box into the class _global names for them, and a script method called on a
+// primitive sees an object as this.
+TEST(Objects, PrimitivesBoxIntoTheGlobalClass) {
+    Fixture f(8);
+    Assembler kind;  // function() { return typeof this }
+    kind.getVar("this").op(Code::TypeOf).op(Code::Return);
+    Assembler empty;
+    Assembler as;
+    as.getVar("String").push({str("prototype")}).op(Code::GetMember);
+    as.push({str("kind")}).function("", {}, kind).op(Code::SetMember);
+    as.push({integer(0)}).push({str("abc"), str("kind")}).op(Code::CallMethod).trace();
+    as.function("MyBool", {}, empty);
+    as.getVar("MyBool").push({str("prototype")}).op(Code::GetMember);
+    as.push({str("mark"), str("mine")}).op(Code::SetMember);
+    as.getVar("_global").push({str("Boolean")}).getVar("MyBool").op(Code::SetMember);
+    as.push({boolean(true), str("mark")}).op(Code::GetMember).trace();
+    EXPECT_EQ(f.run(as), QStringList({"object", "mine"}));
+}

@@ -13,17 +13,27 @@ ArrayObject* listeners(Machine& m, const Value& self) {
     return l && l->kind() == ObjectKind::Array ? static_cast<ArrayObject*>(l) : nullptr;
 }
 
+// Listeners compare with ==, so null and undefined are one listener (as_broadcaster_undef).
+bool removeEqual(Machine& m, ArrayObject* l, const Value& who) {
+    std::vector<Value> list = l->values(m);
+    for (size_t i = 0; i < list.size(); ++i) {
+        if (looseEquals(m, list[i], who)) {
+            list.erase(list.begin() + std::ptrdiff_t(i));
+            l->assign(m, list);
+            return true;
+        }
+    }
+    return false;
+}
+
+// addListener(x): an equal listener already listed gives way to x, at the end.
 Value addListener(Machine& m, const Value& self, std::vector<Value>& args) {
     ArrayObject* l = listeners(m, self);
     if (!l) {
         return Value(true);
     }
     Value who = arg(args, 0);
-    for (const Value& v : l->values(m)) {
-        if (v.object() == who.object() && v.type() == who.type()) {
-            return Value(true);
-        }
-    }
+    removeEqual(m, l, who);
     l->setAt(m, l->count(), who);
     return Value(true);
 }
@@ -33,16 +43,7 @@ Value removeListener(Machine& m, const Value& self, std::vector<Value>& args) {
     if (!l) {
         return Value(false);
     }
-    Value who = arg(args, 0);
-    std::vector<Value> list = l->values(m);
-    for (size_t i = 0; i < list.size(); ++i) {
-        if (list[i].isObject() && list[i].object() == who.object()) {
-            list.erase(list.begin() + i);
-            l->assign(m, list);
-            return Value(true);
-        }
-    }
-    return Value(false);
+    return Value(removeEqual(m, l, arg(args, 0)));
 }
 
 Value broadcastMessage(Machine& m, const Value& self, std::vector<Value>& args) {
@@ -56,7 +57,12 @@ Value broadcastMessage(Machine& m, const Value& self, std::vector<Value>& args) 
     std::vector<Value> targets = l->values(m);
     for (const Value& t : targets) {
         std::vector<Value> a = rest;
-        m.callMethodValue(t, name, a);
+        if (name.isEmpty()) {
+            // An empty message name calls each listener itself, like a call by empty name.
+            m.call(t, Value(), a);
+        } else {
+            m.callMethodValue(t, name, a);
+        }
     }
     return Value(!targets.empty());
 }

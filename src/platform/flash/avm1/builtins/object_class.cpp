@@ -68,7 +68,7 @@ Value hasOwnProperty(Machine& m, const Value& self, std::vector<Value>& args) {
         return Value(o->proto() != nullptr);
     }
     Value out;
-    return Value(o->find(name, m.version()) != nullptr || o->getOwnVirtual(m, name, out));
+    return Value(o->findAny(name, m.version()) != nullptr || o->getOwnVirtual(m, name, out));
 }
 
 Value isPropertyEnumerable(Machine& m, const Value& self, std::vector<Value>& args) {
