@@ -3,6 +3,8 @@
 // object, the order Math converts its arguments in, InitArray with an impossible count.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "test_host.h"
 
 using namespace pencora::avm1;
@@ -125,4 +127,18 @@ TEST(Operators, InitArrayWithAnImpossibleCountPushesUndefined) {
     Assembler as;
     as.push({str("a"), str("b"), num(4294967297.0)}).op(Code::InitArray).trace().trace().trace();
     EXPECT_EQ(f.run(as).join(','), "undefined,b,a");
+}
+
+TEST(Globals, ParseFloatAddsTheFractionDigitByDigit) {
+    Fixture f;
+    Machine& m = f.machine;
+    auto parse = [&](const char* s) {
+        RunResult r = m.callValue(m.get(m.global(), "parseFloat"), Value(), {Value(s)}, 8);
+        return m.toNumber(r.value);
+    };
+    EXPECT_EQ(parse(".1499999"), 0.14999990000000005);  // one unit off the nearest double
+    EXPECT_EQ(parse("0.5"), 0.5);
+    EXPECT_EQ(parse("-12.25e2"), -1225);
+    EXPECT_EQ(parse("1.2345.678"), 1.2345678);
+    EXPECT_TRUE(std::isnan(parse("Infinity")));
 }
