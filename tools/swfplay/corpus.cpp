@@ -37,8 +37,21 @@ std::optional<std::string> readText(const std::filesystem::path& path) {
     return out.str();
 }
 
+// A lone surrogate (a movie may print half a pair) becomes U+FFFD, as the reference output
+// has it, not the '?' Qt would write.
 std::string utf8(const std::u16string& s) {
-    return QString::fromStdU16String(s).toStdString();
+    std::u16string clean = s;
+    for (size_t i = 0; i < clean.size(); ++i) {
+        const char16_t c = clean[i];
+        const bool high = c >= 0xD800 && c <= 0xDBFF;
+        const bool low = c >= 0xDC00 && c <= 0xDFFF;
+        if (high && i + 1 < clean.size() && clean[i + 1] >= 0xDC00 && clean[i + 1] <= 0xDFFF) {
+            ++i;  // a whole pair
+        } else if (high || low) {
+            clean[i] = 0xFFFD;
+        }
+    }
+    return QString::fromStdU16String(clean).toStdString();
 }
 
 // One check of an image comparison table: tolerance and max_outliers, defaults 0.

@@ -364,6 +364,40 @@ double parseIntString(const QString& s, int radix, bool radixGiven) {
     return neg ? -v : v;
 }
 
+namespace {
+
+// The original's parseFloat adds the fraction digit by digit, each worth a tenth of the one
+// before (the scale divided by ten each time), so it can land a unit off the nearest double:
+// parseFloat(".1499999") is 0.14999990000000005 (parse_float test). `text` is [sign] digits [.
+// digits] [e exponent].
+double accumulateDecimal(const std::string& text) {
+    size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i++] == '-';
+    }
+    double whole = 0;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+        whole = whole * 10 + (text[i++] - '0');
+    }
+    double fraction = 0;
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        double scale = 1;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+            scale /= 10;
+            fraction += (text[i++] - '0') * scale;
+        }
+    }
+    double v = whole + fraction;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        v *= std::pow(10.0, std::strtod(text.c_str() + i + 1, nullptr));
+    }
+    return negative ? -v : v;
+}
+
+}  // namespace
+
 double parseFloatString(const QString& s) {
     // The original's parseFloat (parse_float test): later decimal points are skipped
     // ("1.2345.678" is 1.2345678), the exponent wraps as a 32-bit integer, and "Infinity"
@@ -417,7 +451,7 @@ double parseFloatString(const QString& s) {
             buf += 'e' + std::to_string(neg ? -int64_t(exp) : int64_t(exp));
         }
     }
-    return std::strtod(buf.c_str(), nullptr);
+    return accumulateDecimal(buf);
 }
 
 }  // namespace pencora::avm1

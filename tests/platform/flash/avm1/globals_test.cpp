@@ -3,6 +3,8 @@
 // object, the order Math converts its arguments in, InitArray with an impossible count.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "test_host.h"
 
 using namespace pencora::avm1;
@@ -125,4 +127,42 @@ TEST(Operators, InitArrayWithAnImpossibleCountPushesUndefined) {
     Assembler as;
     as.push({str("a"), str("b"), num(4294967297.0)}).op(Code::InitArray).trace().trace().trace();
     EXPECT_EQ(f.run(as).join(','), "undefined,b,a");
+}
+
+TEST(Globals, ParseFloatAddsTheFractionDigitByDigit) {
+    Fixture f;
+    Machine& m = f.machine;
+    auto parse = [&](const char* s) {
+        RunResult r = m.callValue(m.get(m.global(), "parseFloat"), Value(), {Value(s)}, 8);
+        return m.toNumber(r.value);
+    };
+    EXPECT_EQ(parse(".1499999"), 0.14999990000000005);  // one unit off the nearest double
+    EXPECT_EQ(parse("0.5"), 0.5);
+    EXPECT_EQ(parse("-12.25e2"), -1225);
+    EXPECT_EQ(parse("1.2345.678"), 1.2345678);
+    EXPECT_TRUE(std::isnan(parse("Infinity")));
+}
+
+TEST(Strings, IndicesWrapAndCaseMapsUnitForUnit) {
+    Fixture f;
+    Machine& m = f.machine;
+    auto on = [&](const QString& s, const char* method, std::vector<Value> args) {
+        Value target(s);
+        RunResult r = m.callValue(m.getMember(target, QString::fromLatin1(method)), target,
+                                  std::move(args), 8);
+        EXPECT_TRUE(r.ok());
+        return m.toString(r.value);
+    };
+    const QString s = QStringLiteral("Hello");
+    EXPECT_EQ(on(s, "charAt", {Value(4294967297.0)}), "e");  // wraps to 1
+    EXPECT_EQ(on(s, "slice", {Value(4294967296.0), Value(4294967298.0)}), "He");
+    EXPECT_EQ(on(s, "indexOf", {}), "undefined");
+    EXPECT_EQ(on(s, "substr", {}), "undefined");
+    EXPECT_EQ(on(s, "lastIndexOf", {Value("l"), Value()}), "3");  // undefined: from the end
+    EXPECT_EQ(on(QStringLiteral("a,b"), "split", {Value(","), Value(-1)}), "");
+    EXPECT_EQ(on(QStringLiteral("a,b"), "split", {Value(), Value(0)}), "a,b");
+    // The length never changes and the original's old tables win.
+    EXPECT_EQ(on(QString::fromUtf8("İß"), "toLowerCase", {}), QString::fromUtf8("iß"));
+    EXPECT_EQ(on(QString::fromUtf8("ßς"), "toUpperCase", {}), QString(QChar(0xDF)) + QChar(0x3A2));
+    EXPECT_EQ(on(QString(QChar(0x10A0)), "toLowerCase", {}), QString(QChar(0x10D0)));
 }

@@ -1,6 +1,7 @@
 // Array: construction, the list methods, and sort/sortOn with the original's option flags.
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "platform/flash/avm1/array_object.h"
 #include "platform/flash/avm1/conversions.h"
@@ -248,21 +249,10 @@ Value arrayReverse(Machine& m, const Value& self, std::vector<Value>&) {
     return self;
 }
 
-// CASEINSENSITIVE folds only A-Z: "HËLLO" still sorts before "hëllo" (array_sort test).
+// CASEINSENSITIVE compares the lower-case forms, so "hëllo" and "HËLLO" tie (array_sort test).
 int compareText(const QString& x, const QString& y, bool caseInsensitive) {
-    const qsizetype n = std::min(x.size(), y.size());
-    for (qsizetype i = 0; i < n; ++i) {
-        ushort a = x[i].unicode();
-        ushort b = y[i].unicode();
-        if (caseInsensitive) {
-            a = a >= 'A' && a <= 'Z' ? ushort(a + 32) : a;
-            b = b >= 'A' && b <= 'Z' ? ushort(b + 32) : b;
-        }
-        if (a != b) {
-            return a < b ? -1 : 1;
-        }
-    }
-    return x.size() == y.size() ? 0 : (x.size() < y.size() ? -1 : 1);
+    const int c = caseInsensitive ? x.toLower().compare(y.toLower()) : x.compare(y);
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
 // Compares two values the way sort's flags ask, ascending; negative, zero or positive. NUMERIC
@@ -279,19 +269,64 @@ int compareValues(Machine& m, const Value& a, const Value& b, int flags) {
     return compareText(m.toString(a), m.toString(b), flags & kCaseInsensitive);
 }
 
-// Sorts `order` (indices into the list) by `cmp`, which already includes any DESCENDING;
-// false when UNIQUESORT met a tie.
+// Sorts `order` (indices into the list) by `cmp`, which already includes any DESCENDING, with
+// the original's quicksort, comparison for comparison: a movie's compare function sees the same
+// calls in the same order (array_sort_random test) and ties land where the original puts them.
+// The first element of a range is its pivot; a two-element range is one comparison. An explicit
+// stack instead of recursion: a sorted input makes the ranges as deep as the array is long.
+// Returns false when UNIQUESORT met a tie.
 bool sortIndices(Machine& m, std::vector<size_t>& order,
                  const std::function<int(size_t, size_t)>& cmp, int flags) {
     bool tie = false;
-    std::stable_sort(order.begin(), order.end(), [&](size_t x, size_t y) {
+    auto compare = [&](size_t x, size_t y) {
         m.tick();
         int c = cmp(x, y);
         if (c == 0) {
             tie = true;
         }
-        return c < 0;
-    });
+        return c;
+    };
+    std::vector<std::pair<ptrdiff_t, ptrdiff_t>> ranges;
+    if (!order.empty()) {
+        ranges.push_back({0, ptrdiff_t(order.size()) - 1});
+    }
+    while (!ranges.empty()) {
+        auto [lo, hi] = ranges.back();
+        ranges.pop_back();
+        if (hi <= lo) {
+            continue;
+        }
+        if (hi - lo == 1) {
+            if (compare(order[lo], order[hi]) > 0) {
+                std::swap(order[lo], order[hi]);
+            }
+            continue;
+        }
+        const size_t pivot = order[lo];
+        ptrdiff_t i = lo + 1;
+        ptrdiff_t j = hi;
+        for (;;) {
+            while (i <= hi && compare(pivot, order[i]) > 0) {
+                ++i;
+            }
+            if (i > j) {
+                break;
+            }
+            if (i == j) {
+                --j;
+            }
+            while (j > lo && compare(pivot, order[j]) <= 0) {
+                --j;
+            }
+            if (i >= j) {
+                break;
+            }
+            std::swap(order[i], order[j]);
+        }
+        std::swap(order[lo], order[j]);
+        ranges.push_back({j + 1, hi});  // done after the left part, as the original does
+        ranges.push_back({lo, j - 1});
+    }
     return !(tie && (flags & kUniqueSort));
 }
 
@@ -330,8 +365,7 @@ bool isFunction(const Value& v) {
 
 // sort([compare][, flags]). The flags come from the second argument unless it is missing or
 // undefined, then from a first argument that is not a function: sort(55, undefined) uses 55,
-// sort(DESCENDING, NUMERIC) only NUMERIC, sort({}) sorts by text (array_sort test). Ties keep
-// their order here; the original's sort is not stable, so a movie may see them swapped.
+// sort(DESCENDING, NUMERIC) only NUMERIC, sort({}) sorts by text (array_sort test).
 Value arraySort(Machine& m, const Value& self, std::vector<Value>& args) {
     // A first argument that is neither an object nor a number (undefined, null, a boolean)
     // sorts nothing.
@@ -394,14 +428,34 @@ Value arraySortOn(Machine& m, const Value& self, std::vector<Value>& args) {
         flags = m.toInt32(args[1]);
         std::fill(fieldFlags.begin(), fieldFlags.end(), flags);
     }
-    auto field = [&](const Value& element, const QString& name) {
-        return element.isObject() ? m.get(element.object(), name) : element;
+    // Fields are the element's own values: inherited ones and addProperty getters are not
+    // seen (array_sort test), and an element without the field sorts after one with it.
+    auto field = [&](const Value& element, const QString& name) -> std::optional<Value> {
+        Object* o = element.object();
+        if (!o) {
+            return element;
+        }
+        if (const Property* p = o->find(name, m.version()); p && !p->getter) {
+            return p->value;
+        }
+        Value out;
+        if (o->getOwnVirtual(m, name, out)) {
+            return out;
+        }
+        return std::nullopt;
     };
     std::vector<size_t> order = identityOrder(list.size());
     auto cmp = [&](size_t x, size_t y) {
         for (size_t f = 0; f < fields.size(); ++f) {
-            int c = compareValues(m, field(list[x], fields[f]), field(list[y], fields[f]),
-                                  fieldFlags[f]);
+            std::optional<Value> a = field(list[x], fields[f]);
+            std::optional<Value> b = field(list[y], fields[f]);
+            if (!a || !b) {
+                if (!a && !b) {
+                    continue;
+                }
+                return a ? -1 : 1;
+            }
+            int c = compareValues(m, *a, *b, fieldFlags[f]);
             if (c != 0) {
                 return (fieldFlags[f] & kDescending) ? -c : c;
             }

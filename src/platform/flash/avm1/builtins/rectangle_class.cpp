@@ -39,7 +39,7 @@ Value makeRect(Machine& m, const Value& x, const Value& y, const Value& w, const
 }
 
 // new Rectangle(): all zero; otherwise the arguments as given, missing ones undefined.
-Value rectCtor(Machine& m, const Value& self, std::vector<Value>& args) {
+Value rectCtor(Machine&, const Value& self, std::vector<Value>& args) {
     if (!self.object()) {
         return Value();
     }

@@ -18,13 +18,10 @@ QString thisString(Machine& m, const Value& self) {
     return m.toString(self);
 }
 
-// An integer argument; NaN reads as 0, infinities saturate.
+// An integer argument, as a 32-bit integer: NaN reads as 0 and large values wrap, so
+// charAt(4294967297) is charAt(1) (string_methods test).
 double intArg(Machine& m, const Value& v) {
-    double d = m.toNumber(v);
-    if (std::isnan(d)) {
-        return 0;
-    }
-    return std::trunc(d);
+    return double(m.toInt32(v));
 }
 
 Value stringCtor(Machine& m, const Value&, std::vector<Value>& args) {
@@ -83,7 +80,11 @@ Value concat(Machine& m, const Value& self, std::vector<Value>& args) {
     return Value(s);
 }
 
+// indexOf, lastIndexOf, slice, substring and substr called with nothing answer undefined.
 Value indexOf(Machine& m, const Value& self, std::vector<Value>& args) {
+    if (args.empty()) {
+        return Value();
+    }
     QString s = thisString(m, self);
     QString what = m.toString(arg(args, 0));
     double from = args.size() > 1 ? intArg(m, args[1]) : 0;
@@ -97,9 +98,12 @@ Value indexOf(Machine& m, const Value& self, std::vector<Value>& args) {
 }
 
 Value lastIndexOf(Machine& m, const Value& self, std::vector<Value>& args) {
+    if (args.empty()) {
+        return Value();
+    }
     QString s = thisString(m, self);
     QString what = m.toString(arg(args, 0));
-    double from = args.size() > 1 ? intArg(m, args[1]) : double(s.size());
+    double from = args.size() > 1 && !args[1].isUndefined() ? intArg(m, args[1]) : double(s.size());
     if (from < 0) {
         return Value(-1);
     }
@@ -115,6 +119,9 @@ qsizetype relIndex(double d, qsizetype len) {
 }
 
 Value slice(Machine& m, const Value& self, std::vector<Value>& args) {
+    if (args.empty()) {
+        return Value();
+    }
     QString s = thisString(m, self);
     qsizetype start = relIndex(intArg(m, arg(args, 0)), s.size());
     qsizetype end = args.size() > 1 && !args[1].isUndefined()
@@ -124,6 +131,9 @@ Value slice(Machine& m, const Value& self, std::vector<Value>& args) {
 }
 
 Value substring(Machine& m, const Value& self, std::vector<Value>& args) {
+    if (args.empty()) {
+        return Value();
+    }
     QString s = thisString(m, self);
     auto clampIt = [&](double d) { return qsizetype(std::clamp(d, 0.0, double(s.size()))); };
     qsizetype start = clampIt(intArg(m, arg(args, 0)));
@@ -136,6 +146,9 @@ Value substring(Machine& m, const Value& self, std::vector<Value>& args) {
 }
 
 Value substr(Machine& m, const Value& self, std::vector<Value>& args) {
+    if (args.empty()) {
+        return Value();
+    }
     QString s = thisString(m, self);
     qsizetype start = relIndex(intArg(m, arg(args, 0)), s.size());
     double len = args.size() > 1 && !args[1].isUndefined() ? intArg(m, args[1]) : double(s.size());
@@ -153,9 +166,13 @@ Value substr(Machine& m, const Value& self, std::vector<Value>& args) {
 Value split(Machine& m, const Value& self, std::vector<Value>& args) {
     QString s = thisString(m, self);
     std::vector<Value> parts;
-    double limit = args.size() > 1 && !args[1].isUndefined() ? m.toNumber(args[1]) : 4294967295.0;
+    // A limit below zero or null keeps nothing; without a separator the limit is not read.
+    double limit = args.size() > 1 && !args[1].isUndefined()
+                       ? std::max(0.0, double(m.toInt32(args[1])))
+                       : 4294967295.0;
     if (args.empty() || args[0].isUndefined()) {
         parts.push_back(Value(s));
+        limit = 4294967295.0;
     } else {
         QString sep = m.toString(args[0]);
         if (sep.isEmpty()) {
@@ -174,12 +191,56 @@ Value split(Machine& m, const Value& self, std::vector<Value>& args) {
     return Value(m.makeArray(std::move(parts)));
 }
 
+// The original's case tables where they differ from today's simple case mapping: İ lowers to
+// i, Georgian capitals to the Mkhedruli letters, the Greek iota-subscript letters upper to
+// their capital forms, and the Greek block maps by a fixed offset, final sigma included
+// (string_methods test).
+char16_t originalLower(char16_t c) {
+    if (c == 0x0130) {
+        return 0x0069;
+    }
+    if (c == 0x03A2) {
+        return 0x03C2;
+    }
+    if (c >= 0x10A0 && c <= 0x10C5) {
+        return char16_t(c + 0x30);
+    }
+    return QChar(c).toLower().unicode();
+}
+
+char16_t originalUpper(char16_t c) {
+    if (c == 0x03C2) {
+        return 0x03A2;
+    }
+    if (c == 0x03F2) {
+        return 0x03A3;
+    }
+    if ((c >= 0x1F80 && c <= 0x1F87) || (c >= 0x1F90 && c <= 0x1F97) ||
+        (c >= 0x1FA0 && c <= 0x1FA7)) {
+        return char16_t(c + 8);
+    }
+    if (c == 0x1FB3 || c == 0x1FC3 || c == 0x1FF3) {
+        return char16_t(c + 9);
+    }
+    return QChar(c).toUpper().unicode();
+}
+
+// One unit for one unit, without the special cases that change a string's length.
+QString mapUnits(QString s, bool upper) {
+    for (QChar& c : s) {
+        if (!c.isSurrogate()) {
+            c = QChar(upper ? originalUpper(c.unicode()) : originalLower(c.unicode()));
+        }
+    }
+    return s;
+}
+
 Value toLowerCase(Machine& m, const Value& self, std::vector<Value>&) {
-    return Value(thisString(m, self).toLower());
+    return Value(mapUnits(thisString(m, self), false));
 }
 
 Value toUpperCase(Machine& m, const Value& self, std::vector<Value>&) {
-    return Value(thisString(m, self).toUpper());
+    return Value(mapUnits(thisString(m, self), true));
 }
 
 const NativeEntry kPrototype[] = {
