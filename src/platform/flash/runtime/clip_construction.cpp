@@ -180,7 +180,8 @@ void ScriptHost::finishConstruct(DisplayObject& clip, avm1::Object* ctor) {
             const avm1::RunResult r =
                 machine_->callValue(handler, Value(object), {}, versionOf(clip));
             if (nested && r.status == avm1::RunResult::Status::Uncaught) {
-                trace(QStringLiteral("Warning: Uncaught exception, ") + machine_->toString(r.value));
+                trace(QStringLiteral("Warning: Uncaught exception, ") +
+                      machine_->toString(r.value));
             }
         }
     }

@@ -121,7 +121,8 @@ DisplayObject* Player::placeObject(DisplayObject& clip, const swf::PlaceObject& 
     if (!place.move && existing) {
         // A new character on a depth already taken is refused; what is there stays
         // (placeobject_occupied_depth).
-        this->events().trace(QStringLiteral("Warning: Failed to place object at depth %1.").arg(depth));
+        this->events().trace(
+            QStringLiteral("Warning: Failed to place object at depth %1.").arg(depth));
         return nullptr;
     }
     auto object = instantiate(clip, *place.characterId, depth);

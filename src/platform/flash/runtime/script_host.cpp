@@ -413,8 +413,7 @@ void ScriptHost::removeSprite(avm1::Object* clip) {
     DisplayObject* o = displayOf(clip);
     // Scripts remove only clips at depths 0 to 1048575 of their own count: what scripts
     // placed, or timeline clips a script moved there with swapDepths.
-    if (o && o->parent && o->depth >= kScriptDepthBase &&
-        o->depth - kScriptDepthBase <= 1048575) {
+    if (o && o->parent && o->depth >= kScriptDepthBase && o->depth - kScriptDepthBase <= 1048575) {
         player_.removeObject(*o->parent, o->depth);
     }
 }

@@ -358,5 +358,32 @@ TEST_F(MovieClipTest, TransformOfAClipAloneAndWithItsParents) {
     EXPECT_FALSE(host->clipTransform(m().makeObject(), false, own));
 }
 
+TEST(ClipGraphicsTest, AnOutlineLeftOpenClosesWithItsLine) {
+    // A triangle (0,0) (100,0) (100,100) in pixels, never closed by the script; the pen then
+    // moves away. Just off the closing diagonal, on the fill's outer side, only the closing
+    // stroke is there to hit.
+    ClipGraphics g(1);
+    swf::FillStyle fill;
+    fill.color = {0, 255, 0, 255};
+    swf::LineStyle line;
+    line.width = 80;
+    g.lineStyle(line);
+    g.beginFill(fill);
+    g.lineTo({2000, 0});
+    g.lineTo({2000, 2000});
+    g.moveTo({4000, 4000});
+    g.lineTo({4000, 5000});
+    ASSERT_TRUE(g.drawing());
+    EXPECT_TRUE(g.drawing()->hits({800, 820}, 0));
+    EXPECT_TRUE(g.drawing()->hits({1500, 500}, 0));  // the fill itself
+    EXPECT_FALSE(g.drawing()->hits({500, 1500}, 0));
+
+    // clear() takes the line style too: what follows draws nothing.
+    g.clear();
+    g.moveTo({0, 0});
+    g.lineTo({1000, 1000});
+    EXPECT_FALSE(g.drawing());
+}
+
 }  // namespace
 }  // namespace pencora::runtime
