@@ -104,12 +104,27 @@ avm1::Object* ScriptHost::registeredClass(DisplayObject& clip) {
 }
 
 void ScriptHost::construct(DisplayObject& clip, avm1::Object* init) {
-    avm1::Object* ctor = registeredClass(clip);
-    const uint32_t events = clipEventsOf(clip);
-    if (!ctor && !init && !(events & (kInitialize | kConstruct)) && !hasOnConstruct(clip)) {
+    if (!placingByScript_) {
+        // The timeline is in the middle of a frame's tags: its clips are initialized and
+        // constructed once they are all placed, before the next script runs.
+        if (clip.isClip() && (clip.clipActions || exportsOf(clip) || hasOnConstruct(clip))) {
+            pendingConstructs_.push_back({player_.sharedOf(clip), nullptr});
+        }
         return;
     }
-    auto self = player_.sharedOf(clip);  // keeps the clip while its scripts run
+    avm1::Object* ctor = initialize(clip, init);
+    finishConstruct(clip, ctor);
+}
+
+bool ScriptHost::exportsOf(const DisplayObject& clip) const {
+    return clip.movie && clip.characterId && !exportNames(*clip.movie, clip.characterId).empty();
+}
+
+avm1::Object* ScriptHost::initialize(DisplayObject& clip, avm1::Object* init) {
+    avm1::Object* ctor = registeredClass(clip);
+    if (!ctor && !init && !(clipEventsOf(clip) & kInitialize)) {
+        return nullptr;
+    }
     avm1::ClipObject* object = scriptObject(clip);
     if (ctor) {
         const Value proto = machine_->get(ctor, QStringLiteral("prototype"));
@@ -124,13 +139,7 @@ void ScriptHost::construct(DisplayObject& clip, avm1::Object* init) {
         }
     }
     runEarlyEvent(clip, kInitialize);
-    if (placingByScript_) {
-        finishConstruct(clip, ctor);
-    } else {
-        // A timeline clip's construct events and constructor wait until every clip of the
-        // frame has been placed and initialized (placeobject_all_event_flags).
-        pendingConstructs_.push_back({self, ctor});
-    }
+    return ctor;
 }
 
 bool ScriptHost::hasOnConstruct(DisplayObject& clip) {
@@ -191,6 +200,13 @@ void ScriptHost::runPendingConstructs() {
     while (!pendingConstructs_.empty()) {
         std::vector<PendingConstruct> batch;
         batch.swap(pendingConstructs_);
+        // Every clip of the batch is initialized before any is constructed
+        // (placeobject_all_event_flags).
+        for (PendingConstruct& p : batch) {
+            if (auto clip = p.clip.lock(); clip && clip->parent) {
+                p.ctor = initialize(*clip, nullptr);
+            }
+        }
         for (PendingConstruct& p : batch) {
             if (auto clip = p.clip.lock(); clip && clip->parent) {
                 finishConstruct(*clip, p.ctor);

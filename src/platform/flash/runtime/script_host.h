@@ -95,7 +95,10 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     uint32_t clipEventsOf(const DisplayObject& clip) const;
     // onClipEvent(initialize) and (construct) run at once rather than queued.
     void runEarlyEvent(DisplayObject& clip, uint32_t event);
+    // The class's prototype, the init object and the initialize events; returns the class.
+    avm1::Object* initialize(DisplayObject& clip, avm1::Object* init);
     void finishConstruct(DisplayObject& clip, avm1::Object* ctor);
+    bool exportsOf(const DisplayObject& clip) const;
     // The construct events and constructors of clips the timeline placed, run before the next
     // script (or at the end of the tick).
     void runPendingConstructs();

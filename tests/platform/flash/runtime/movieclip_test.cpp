@@ -385,5 +385,25 @@ TEST(ClipGraphicsTest, AnOutlineLeftOpenClosesWithItsLine) {
     EXPECT_FALSE(g.drawing());
 }
 
+Value removeSelf(avm1::Machine& m, const Value& self, std::vector<Value>&) {
+    std::vector<Value> none;
+    m.callMethodValue(self, QStringLiteral("removeMovieClip"), none);
+    return {};
+}
+
+// Regression: the placing code went on using a clip its own constructor had removed.
+TEST_F(MovieClipTest, AClipItsConstructorRemovesIsNotReturned) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    avm1::FunctionObject* ctor = m().makeNative(removeSelf);
+    Object* proto = m().makeObject();
+    proto->setProto(m().protos().movieClip);  // the class extends MovieClip
+    ctor->put(QStringLiteral("prototype"), Value(proto));
+    Object* objectClass = m().get(m().global(), QStringLiteral("Object")).object();
+    call(objectClass, "registerClass", {"Box", Value(ctor)});
+    EXPECT_TRUE(call(root(), "attachMovie", {"Box", "gone", 1}).isUndefined());
+    EXPECT_FALSE(player.root(0)->childAt(kScriptDepthBase + 1));
+}
+
 }  // namespace
 }  // namespace pencora::runtime
