@@ -3,8 +3,13 @@
 // coordinates and hit tests.
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <QPainter>
+
+#include "platform/flash/avm1/array_object.h"
 #include "platform/flash/avm1/function_object.h"
 #include "platform/flash/runtime/clip_graphics.h"
+#include "platform/flash/runtime/draw_backend.h"
 #include "platform/flash/runtime/draw_list.h"
 #include "platform/flash/runtime/script_host.h"
 #include "test_movies.h"
@@ -403,6 +408,78 @@ TEST_F(MovieClipTest, AClipItsConstructorRemovesIsNotReturned) {
     call(objectClass, "registerClass", {"Box", Value(ctor)});
     EXPECT_TRUE(call(root(), "attachMovie", {"Box", "gone", 1}).isUndefined());
     EXPECT_FALSE(player.root(0)->childAt(kScriptDepthBase + 1));
+}
+
+struct DrawingPixelsTest : MovieClipTest {
+    QImage frame() {
+        QImage image(100, 100, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        PainterBackend(painter).execute(buildDrawList(player), QTransform());
+        return image;
+    }
+    Object* array(std::vector<Value> values) { return m().makeArray(std::move(values)); }
+};
+
+TEST_F(DrawingPixelsTest, FillsAndLinesLandWhereTheyAreDrawn) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Object* pen = call(root(), "createEmptyMovieClip", {"pen", 1}).object();
+    m().set(pen, QStringLiteral("_x"), Value(50));
+    // A half-transparent red square at (10, 10)-(40, 40) of the clip, so (60, 60) on stage.
+    call(pen, "beginFill", {0xFF0000, 50});
+    call(pen, "moveTo", {10, 10});
+    call(pen, "lineTo", {40, 10});
+    call(pen, "lineTo", {40, 40});
+    call(pen, "lineTo", {10, 40});
+    call(pen, "endFill");
+    // A 4-pixel blue line along y = 80, drawn without a fill.
+    call(pen, "lineStyle", {4, 0x0000FF});
+    call(pen, "moveTo", {-40, 80});
+    call(pen, "lineTo", {40, 80});
+    const QImage f = frame();
+    EXPECT_EQ(f.pixel(75, 25), qRgb(255, 128, 128));
+    EXPECT_EQ(f.pixel(55, 25), qRgb(255, 255, 255));
+    EXPECT_EQ(f.pixel(30, 80), qRgb(0, 0, 255));
+    EXPECT_EQ(f.pixel(30, 85), qRgb(255, 255, 255));
+}
+
+TEST_F(DrawingPixelsTest, GradientBoxSpansTheBoxItNames) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Object* pen = call(root(), "createEmptyMovieClip", {"pen", 1}).object();
+    Object* box = m().makeObject();
+    box->put(QStringLiteral("matrixType"), Value("box"));
+    box->put(QStringLiteral("x"), Value(20));
+    box->put(QStringLiteral("y"), Value(0));
+    box->put(QStringLiteral("w"), Value(60));
+    box->put(QStringLiteral("h"), Value(100));
+    box->put(QStringLiteral("r"), Value(0));
+    call(pen, "beginGradientFill",
+         {"linear", Value(array({0xFF0000, 0x0000FF})), Value(array({100, 100})),
+          Value(array({0, 255})), Value(box)});
+    call(pen, "moveTo", {0, 0});
+    call(pen, "lineTo", {100, 0});
+    call(pen, "lineTo", {100, 100});
+    call(pen, "lineTo", {0, 100});
+    call(pen, "endFill");
+    const QImage f = frame();
+    // Padded beyond the box at both ends, half way across its middle.
+    EXPECT_EQ(f.pixel(5, 50), qRgb(255, 0, 0));
+    EXPECT_EQ(f.pixel(95, 50), qRgb(0, 0, 255));
+    const QColor mid = QColor(f.pixel(50, 50));
+    EXPECT_NEAR(mid.red(), 128, 8);
+    EXPECT_NEAR(mid.blue(), 128, 8);
+
+    // Arrays of different lengths make no gradient: the fill is not drawn.
+    call(pen, "clear");
+    call(pen, "beginGradientFill",
+         {"linear", Value(array({0xFF0000, 0x0000FF})), Value(array({100})), Value(array({0, 255})),
+          Value(box)});
+    call(pen, "lineTo", {100, 0});
+    call(pen, "lineTo", {100, 100});
+    call(pen, "endFill");
+    EXPECT_EQ(frame().pixel(90, 20), qRgb(255, 255, 255));
 }
 
 }  // namespace
