@@ -13,6 +13,7 @@
 
 #include "platform/flash/avm1/function_object.h"
 #include "platform/flash/runtime/clip_bounds.h"
+#include "platform/flash/runtime/clip_graphics.h"
 #include "platform/flash/runtime/movieclip_natives.h"
 
 namespace pencora::runtime {
@@ -268,6 +269,54 @@ DisplayObject* ScriptHost::dragged() const {
     return clip && clip->parent ? clip.get() : nullptr;
 }
 
+namespace {
+
+// The clip on top at a stage point (twips), leaving out `skip` and what it holds: a clip whose
+// own drawing or a shape inside it is hit.
+DisplayObject* topmostClipAt(DisplayObject& container, const QTransform& toStage, QPointF at,
+                             const DisplayObject* skip) {
+    for (auto it = container.children.rbegin(); it != container.children.rend(); ++it) {
+        DisplayObject& o = *it->second;
+        if (&o == skip || !o.visible || o.clipDepth > 0) {
+            continue;
+        }
+        const QTransform t = toTransform(o.matrix) * toStage;
+        if (o.isClip()) {
+            if (DisplayObject* inner = topmostClipAt(o, t, at, skip)) {
+                return inner;
+            }
+        }
+        bool invertible = false;
+        const QPointF local = t.inverted(&invertible).map(at);
+        const bool hit = invertible && ((o.drawing && o.drawing->hits(local, o.ratio)) ||
+                                        (drawnGraphics(o) && drawnGraphics(o)->hits(local, 0)));
+        if (hit) {
+            return o.isClip() ? &o : &container;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+QString ScriptHost::dropTarget(const DisplayObject& clip) const {
+    return dropFor_.lock().get() == &clip ? dropTarget_ : QString();
+}
+
+void ScriptHost::findDropTarget(DisplayObject& dragged) {
+    DisplayObject* root = player_.root(0);
+    dropFor_ = player_.sharedOf(dragged);
+    dropTarget_.clear();
+    if (!root) {
+        return;
+    }
+    const QPointF at = player_.mousePosition() * 20.0;
+    DisplayObject* target = topmostClipAt(*root, toTransform(root->matrix), at, &dragged);
+    if (target && target != root) {
+        dropTarget_ = player_.targetPath(*target, true);
+    }
+}
+
 void ScriptHost::followDrag() {
     DisplayObject* o = dragged();
     if (!o || player_.mousePosition().x() < -1e8) {
@@ -286,6 +335,7 @@ void ScriptHost::followDrag() {
     }
     o->matrix.tx = int32_t(std::lround(p.x() * 20));
     o->matrix.ty = int32_t(std::lround(p.y() * 20));
+    findDropTarget(*o);
 }
 
 }  // namespace pencora::runtime

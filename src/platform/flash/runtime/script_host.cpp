@@ -69,6 +69,10 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
 
     bool get(avm1::Machine& m, const QString& name, Value& out) override {
         const int index = propertyIndex(name);
+        if (index == int(avm1::ClipProperty::DropTarget)) {
+            out = Value(host_.dropTarget(object_));
+            return true;
+        }
         if (index >= 0) {
             out = propertyValue(host_.player(), object_, index);
             return true;
@@ -364,6 +368,9 @@ avm1::Object* ScriptHost::level(int n) {
 
 Value ScriptHost::getClipProperty(avm1::Object* clip, avm1::ClipProperty p) {
     DisplayObject* o = displayOf(clip);
+    if (o && p == avm1::ClipProperty::DropTarget) {
+        return Value(dropTarget(*o));
+    }
     return o ? DisplayBinding::propertyValue(player_, *o, int(p)) : Value();
 }
 

@@ -74,6 +74,9 @@ class ScriptHost : public ActionRunner, public avm1::Host {
                                  avm1::Object* init);
     // The clip being dragged, if any.
     DisplayObject* dragged() const;
+    // _droptarget: the slash path of the clip under the mouse when `clip` was last dragged
+    // over something, empty otherwise.
+    QString dropTarget(const DisplayObject& clip) const;
 
     Player& player() { return player_; }
     // The bindings of every display object that has a script object.
@@ -91,6 +94,7 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     void runPendingInitActions(DisplayObject& clip);
     bool isInitBlock(MovieContext& movie, const swf::ActionBlock* block);
     void followDrag();
+    void findDropTarget(DisplayObject& dragged);
     bool hasOnConstruct(DisplayObject& clip);
     uint32_t clipEventsOf(const DisplayObject& clip) const;
     // onClipEvent(initialize) and (construct) run at once rather than queued.
@@ -121,6 +125,8 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     avm1::Object* pendingInit_ = nullptr;
     bool placingByScript_ = false;
     std::optional<Drag> drag_;
+    std::weak_ptr<DisplayObject> dropFor_;
+    QString dropTarget_;
     std::vector<PendingConstruct> pendingConstructs_;
 };
 

@@ -410,6 +410,36 @@ TEST_F(MovieClipTest, AClipItsConstructorRemovesIsNotReturned) {
     EXPECT_FALSE(player.root(0)->childAt(kScriptDepthBase + 1));
 }
 
+TEST_F(MovieClipTest, DraggedClipFollowsTheMouseAndNamesWhatItIsOver) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Object* target = call(root(), "attachMovie", {"Box", "target", 1}).object();
+    m().set(target, QStringLiteral("_x"), Value(50));
+    m().set(target, QStringLiteral("_y"), Value(50));
+    Object* dragged = call(root(), "attachMovie", {"Box", "dragged", 2}).object();
+
+    player.mouseMove({20, 30});
+    call(dragged, "startDrag", {true});
+    EXPECT_EQ(number(dragged, "_x"), 20);
+    EXPECT_EQ(m().toString(m().get(dragged, QStringLiteral("_droptarget"))), u"");
+
+    player.mouseMove({55, 56});
+    player.runFrame();
+    EXPECT_EQ(number(dragged, "_x"), 55);
+    EXPECT_EQ(number(dragged, "_y"), 56);
+    EXPECT_EQ(m().toString(m().get(dragged, QStringLiteral("_droptarget"))), u"/target");
+
+    // Kept inside the rectangle given, and left where it is once dropped.
+    call(dragged, "startDrag", {false, 0, 0, 30, 30});
+    player.mouseMove({80, 10});
+    player.runFrame();
+    EXPECT_EQ(number(dragged, "_x"), 30);
+    call(dragged, "stopDrag");
+    player.mouseMove({5, 5});
+    player.runFrame();
+    EXPECT_EQ(number(dragged, "_x"), 30);
+}
+
 struct DrawingPixelsTest : MovieClipTest {
     QImage frame() {
         QImage image(100, 100, QImage::Format_ARGB32_Premultiplied);
