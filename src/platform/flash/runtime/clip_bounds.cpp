@@ -25,8 +25,7 @@ struct Extent {
 
 void addBounds(const DisplayObject& o, const QTransform& t, bool withStrokes, Extent& into) {
     auto add = [&](const CharacterDrawing& d) {
-        QRectF local =
-            withStrokes ? d.declaredBounds(o.ratio) : d.outline(o.ratio).boundingRect();
+        QRectF local = withStrokes ? d.declaredBounds(o.ratio) : d.outline(o.ratio).boundingRect();
         if (!withStrokes && local.isEmpty()) {
             local = d.declaredBounds(o.ratio);  // a drawing of lines only still has a place
         }

@@ -13,6 +13,7 @@
 
 #include "platform/flash/avm1/function_object.h"
 #include "platform/flash/runtime/clip_bounds.h"
+#include "platform/flash/runtime/clip_graphics.h"
 #include "platform/flash/runtime/movieclip_natives.h"
 
 namespace pencora::runtime {
@@ -104,12 +105,27 @@ avm1::Object* ScriptHost::registeredClass(DisplayObject& clip) {
 }
 
 void ScriptHost::construct(DisplayObject& clip, avm1::Object* init) {
-    avm1::Object* ctor = registeredClass(clip);
-    const uint32_t events = clipEventsOf(clip);
-    if (!ctor && !init && !(events & (kInitialize | kConstruct)) && !hasOnConstruct(clip)) {
+    if (!placingByScript_) {
+        // The timeline is in the middle of a frame's tags: its clips are initialized and
+        // constructed once they are all placed, before the next script runs.
+        if (clip.isClip() && (clip.clipActions || exportsOf(clip) || hasOnConstruct(clip))) {
+            pendingConstructs_.push_back({player_.sharedOf(clip), nullptr});
+        }
         return;
     }
-    auto self = player_.sharedOf(clip);  // keeps the clip while its scripts run
+    avm1::Object* ctor = initialize(clip, init);
+    finishConstruct(clip, ctor);
+}
+
+bool ScriptHost::exportsOf(const DisplayObject& clip) const {
+    return clip.movie && clip.characterId && !exportNames(*clip.movie, clip.characterId).empty();
+}
+
+avm1::Object* ScriptHost::initialize(DisplayObject& clip, avm1::Object* init) {
+    avm1::Object* ctor = registeredClass(clip);
+    if (!ctor && !init && !(clipEventsOf(clip) & kInitialize)) {
+        return nullptr;
+    }
     avm1::ClipObject* object = scriptObject(clip);
     if (ctor) {
         const Value proto = machine_->get(ctor, QStringLiteral("prototype"));
@@ -124,13 +140,7 @@ void ScriptHost::construct(DisplayObject& clip, avm1::Object* init) {
         }
     }
     runEarlyEvent(clip, kInitialize);
-    if (placingByScript_) {
-        finishConstruct(clip, ctor);
-    } else {
-        // A timeline clip's construct events and constructor wait until every clip of the
-        // frame has been placed and initialized (placeobject_all_event_flags).
-        pendingConstructs_.push_back({self, ctor});
-    }
+    return ctor;
 }
 
 bool ScriptHost::hasOnConstruct(DisplayObject& clip) {
@@ -180,7 +190,8 @@ void ScriptHost::finishConstruct(DisplayObject& clip, avm1::Object* ctor) {
             const avm1::RunResult r =
                 machine_->callValue(handler, Value(object), {}, versionOf(clip));
             if (nested && r.status == avm1::RunResult::Status::Uncaught) {
-                trace(QStringLiteral("Warning: Uncaught exception, ") + machine_->toString(r.value));
+                trace(QStringLiteral("Warning: Uncaught exception, ") +
+                      machine_->toString(r.value));
             }
         }
     }
@@ -190,6 +201,13 @@ void ScriptHost::runPendingConstructs() {
     while (!pendingConstructs_.empty()) {
         std::vector<PendingConstruct> batch;
         batch.swap(pendingConstructs_);
+        // Every clip of the batch is initialized before any is constructed
+        // (placeobject_all_event_flags).
+        for (PendingConstruct& p : batch) {
+            if (auto clip = p.clip.lock(); clip && clip->parent) {
+                p.ctor = initialize(*clip, nullptr);
+            }
+        }
         for (PendingConstruct& p : batch) {
             if (auto clip = p.clip.lock(); clip && clip->parent) {
                 finishConstruct(*clip, p.ctor);
@@ -251,6 +269,54 @@ DisplayObject* ScriptHost::dragged() const {
     return clip && clip->parent ? clip.get() : nullptr;
 }
 
+namespace {
+
+// The clip on top at a stage point (twips), leaving out `skip` and what it holds: a clip whose
+// own drawing or a shape inside it is hit.
+DisplayObject* topmostClipAt(DisplayObject& container, const QTransform& toStage, QPointF at,
+                             const DisplayObject* skip) {
+    for (auto it = container.children.rbegin(); it != container.children.rend(); ++it) {
+        DisplayObject& o = *it->second;
+        if (&o == skip || !o.visible || o.clipDepth > 0) {
+            continue;
+        }
+        const QTransform t = toTransform(o.matrix) * toStage;
+        if (o.isClip()) {
+            if (DisplayObject* inner = topmostClipAt(o, t, at, skip)) {
+                return inner;
+            }
+        }
+        bool invertible = false;
+        const QPointF local = t.inverted(&invertible).map(at);
+        const bool hit = invertible && ((o.drawing && o.drawing->hits(local, o.ratio)) ||
+                                        (drawnGraphics(o) && drawnGraphics(o)->hits(local, 0)));
+        if (hit) {
+            return o.isClip() ? &o : &container;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+QString ScriptHost::dropTarget(const DisplayObject& clip) const {
+    return dropFor_.lock().get() == &clip ? dropTarget_ : QString();
+}
+
+void ScriptHost::findDropTarget(DisplayObject& dragged) {
+    DisplayObject* root = player_.root(0);
+    dropFor_ = player_.sharedOf(dragged);
+    dropTarget_.clear();
+    if (!root) {
+        return;
+    }
+    const QPointF at = player_.mousePosition() * 20.0;
+    DisplayObject* target = topmostClipAt(*root, toTransform(root->matrix), at, &dragged);
+    if (target && target != root) {
+        dropTarget_ = player_.targetPath(*target, true);
+    }
+}
+
 void ScriptHost::followDrag() {
     DisplayObject* o = dragged();
     if (!o || player_.mousePosition().x() < -1e8) {
@@ -269,6 +335,7 @@ void ScriptHost::followDrag() {
     }
     o->matrix.tx = int32_t(std::lround(p.x() * 20));
     o->matrix.ty = int32_t(std::lround(p.y() * 20));
+    findDropTarget(*o);
 }
 
 }  // namespace pencora::runtime

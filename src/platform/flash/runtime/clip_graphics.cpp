@@ -51,6 +51,10 @@ class GraphicsDrawing : public CharacterDrawing {
 
 }  // namespace
 
+QPainterPath* ClipGraphics::currentLinePath() {
+    return line_ && open_ && !open_->lines.empty() ? &open_->lines.back().path : nullptr;
+}
+
 render::StyleGroup& ClipGraphics::group() {
     if (!open_) {
         open_.emplace();
@@ -65,11 +69,7 @@ void ClipGraphics::closeFill(QPainterPath& fill,
     }
     fill.lineTo(fillStart_);
     if (line_ && open && !open->lines.empty()) {
-        QPainterPath& line = open->lines.back().path;
-        if (line.isEmpty()) {
-            line.moveTo(pen_);
-        }
-        line.lineTo(fillStart_);
+        open->lines.back().path.lineTo(fillStart_);
     }
 }
 
@@ -91,11 +91,10 @@ void ClipGraphics::closeGroup() {
 }
 
 void ClipGraphics::startLine() {
-    linePath_ = QPainterPath();
     if (line_) {
         auto& g = group();
         g.lines.push_back(render::StyledLine{QPainterPath(), *line_});
-        linePath_.moveTo(pen_);
+        g.lines.back().path.moveTo(pen_);
     }
 }
 
@@ -121,13 +120,16 @@ void ClipGraphics::lineStyle(const std::optional<swf::LineStyle>& line) {
 }
 
 void ClipGraphics::moveTo(QPointF p) {
-    pen_ = p;
     if (fill_) {
+        // The outline left behind closes, its line with it, before the pen moves on.
+        closeFill(fillPath_, open_);
+        pen_ = p;
         fillPath_.moveTo(p);
         fillStart_ = p;
     }
-    if (line_) {
-        linePath_.moveTo(p);
+    pen_ = p;
+    if (QPainterPath* line = currentLinePath()) {
+        line->moveTo(p);
     }
 }
 
@@ -136,9 +138,8 @@ void ClipGraphics::lineTo(QPointF p) {
     if (fill_) {
         fillPath_.lineTo(p);
     }
-    if (line_ && open_ && !open_->lines.empty()) {
-        linePath_.lineTo(p);
-        open_->lines.back().path = linePath_;
+    if (QPainterPath* line = currentLinePath()) {
+        line->lineTo(p);
     }
     dirty_ = true;
 }
@@ -148,9 +149,8 @@ void ClipGraphics::curveTo(QPointF control, QPointF anchor) {
     if (fill_) {
         fillPath_.quadTo(control, anchor);
     }
-    if (line_ && open_ && !open_->lines.empty()) {
-        linePath_.quadTo(control, anchor);
-        open_->lines.back().path = linePath_;
+    if (QPainterPath* line = currentLinePath()) {
+        line->quadTo(control, anchor);
     }
     dirty_ = true;
 }
@@ -161,7 +161,6 @@ void ClipGraphics::clear() {
     fill_.reset();
     line_.reset();
     fillPath_ = QPainterPath();
-    linePath_ = QPainterPath();
     pen_ = QPointF();
     dirty_ = true;
 }

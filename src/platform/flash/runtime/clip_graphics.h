@@ -43,6 +43,8 @@ class ClipGraphics {
     void closeGroup();
     swf::render::StyleGroup& group();
     void startLine();
+    // The path the current line style draws into, if a line style is set.
+    QPainterPath* currentLinePath();
     // A fill left open is closed back to where its outline began, its line too.
     void closeFill(QPainterPath& fill, std::optional<swf::render::StyleGroup>& group) const;
 
@@ -52,7 +54,6 @@ class ClipGraphics {
     std::optional<swf::FillStyle> fill_;
     QPainterPath fillPath_;
     std::optional<swf::LineStyle> line_;
-    QPainterPath linePath_;
     QPointF pen_;
     QPointF fillStart_;  // where the fill's current outline began
     mutable std::shared_ptr<const CharacterDrawing> cached_;

@@ -49,8 +49,7 @@ QPointF localMouse(const Player& player, const DisplayObject& clip) {
     bool ok = false;
     const QTransform inv = worldTransform(clip).inverted(&ok);
     // Before the mouse has been over the movie it counts as at the stage's origin.
-    const QPointF mouse =
-        player.mousePosition().x() < -1e8 ? QPointF() : player.mousePosition();
+    const QPointF mouse = player.mousePosition().x() < -1e8 ? QPointF() : player.mousePosition();
     const QPointF p = inv.map(mouse * 20.0);
     return ok ? p / 20.0 : QPointF();
 }

@@ -151,6 +151,8 @@ DisplayObject* Player::placeObject(DisplayObject& clip, const swf::PlaceObject& 
     if (existing) {
         removeObject(clip, depth);
     }
+    // Held while the runner is told: its scripts may remove what was just placed.
+    const std::shared_ptr<DisplayObject> keep = object;
     DisplayObject& placed = *object;
     clip.children[depth] = std::move(object);
     if (placed.isClip()) {
@@ -160,7 +162,7 @@ DisplayObject* Player::placeObject(DisplayObject& clip, const swf::PlaceObject& 
     } else if (placed.kind == ObjectKind::Button) {
         buildButtonChildren(placed);
     }
-    return &placed;
+    return placed.parent == &clip ? &placed : nullptr;
 }
 
 void Player::nameInstance(DisplayObject& object) {
@@ -259,6 +261,7 @@ DisplayObject* Player::placeByScript(DisplayObject& parent, const ScriptPlacemen
     if (parent.childAt(place.depth)) {
         removeObject(parent, place.depth);
     }
+    const std::shared_ptr<DisplayObject> keep = object;  // scripts below may remove it
     DisplayObject& placed = *object;
     parent.children[place.depth] = std::move(object);
     if (placed.isClip()) {

@@ -365,13 +365,12 @@ std::vector<QString> exportNames(const MovieContext& movie, uint16_t id) {
 namespace {
 
 constexpr std::array<const char*, 14> kBlendNames = {
-    "normal",     "layer", "multiply", "screen", "lighten", "darken",  "difference",
-    "add",        "subtract", "invert", "alpha",  "erase",   "overlay", "hardlight"};
+    "normal", "layer",    "multiply", "screen", "lighten", "darken",  "difference",
+    "add",    "subtract", "invert",   "alpha",  "erase",   "overlay", "hardlight"};
 
 }  // namespace
 
-bool getDisplayProperty(Machine& m, const DisplayObject& object, const QString& name,
-                        Value& out) {
+bool getDisplayProperty(Machine& m, const DisplayObject& object, const QString& name, Value& out) {
     if (m.version() < 8 || name != u"blendMode") {
         return false;
     }

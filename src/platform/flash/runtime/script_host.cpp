@@ -86,6 +86,10 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
 
     bool get(avm1::Machine& m, const QString& name, Value& out) override {
         const int index = propertyIndex(name);
+        if (index == int(avm1::ClipProperty::DropTarget)) {
+            out = Value(host_.dropTarget(object_));
+            return true;
+        }
         if (index >= 0) {
             out = propertyValue(host_.player(), object_, index);
             return true;
@@ -440,6 +444,9 @@ avm1::Object* ScriptHost::level(int n) {
 
 Value ScriptHost::getClipProperty(avm1::Object* clip, avm1::ClipProperty p) {
     DisplayObject* o = displayOf(clip);
+    if (o && p == avm1::ClipProperty::DropTarget) {
+        return Value(dropTarget(*o));
+    }
     return o ? DisplayBinding::propertyValue(player_, *o, int(p)) : Value();
 }
 
@@ -512,8 +519,7 @@ void ScriptHost::removeSprite(avm1::Object* clip) {
     DisplayObject* o = displayOf(clip);
     // Scripts remove only clips at depths 0 to 1048575 of their own count: what scripts
     // placed, or timeline clips a script moved there with swapDepths.
-    if (o && o->parent && o->depth >= kScriptDepthBase &&
-        o->depth - kScriptDepthBase <= 1048575) {
+    if (o && o->parent && o->depth >= kScriptDepthBase && o->depth - kScriptDepthBase <= 1048575) {
         player_.removeObject(*o->parent, o->depth);
     }
 }

@@ -84,6 +84,9 @@ class ScriptHost : public ActionRunner, public avm1::Host {
                                  avm1::Object* init);
     // The clip being dragged, if any.
     DisplayObject* dragged() const;
+    // _droptarget: the slash path of the clip under the mouse when `clip` was last dragged
+    // over something, empty otherwise.
+    QString dropTarget(const DisplayObject& clip) const;
 
     Player& player() { return player_; }
     // The bindings of every display object that has a script object.
@@ -101,11 +104,15 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     void runPendingInitActions(DisplayObject& clip);
     bool isInitBlock(MovieContext& movie, const swf::ActionBlock* block);
     void followDrag();
+    void findDropTarget(DisplayObject& dragged);
     bool hasOnConstruct(DisplayObject& clip);
     uint32_t clipEventsOf(const DisplayObject& clip) const;
     // onClipEvent(initialize) and (construct) run at once rather than queued.
     void runEarlyEvent(DisplayObject& clip, uint32_t event);
+    // The class's prototype, the init object and the initialize events; returns the class.
+    avm1::Object* initialize(DisplayObject& clip, avm1::Object* init);
     void finishConstruct(DisplayObject& clip, avm1::Object* ctor);
+    bool exportsOf(const DisplayObject& clip) const;
     // The construct events and constructors of clips the timeline placed, run before the next
     // script (or at the end of the tick).
     void runPendingConstructs();
@@ -129,6 +136,8 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     avm1::Object* pendingInit_ = nullptr;
     bool placingByScript_ = false;
     std::optional<Drag> drag_;
+    std::weak_ptr<DisplayObject> dropFor_;
+    QString dropTarget_;
     std::vector<PendingConstruct> pendingConstructs_;
 };
 

@@ -3,8 +3,13 @@
 // coordinates and hit tests.
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <QPainter>
+
+#include "platform/flash/avm1/array_object.h"
 #include "platform/flash/avm1/function_object.h"
 #include "platform/flash/runtime/clip_graphics.h"
+#include "platform/flash/runtime/draw_backend.h"
 #include "platform/flash/runtime/draw_list.h"
 #include "platform/flash/runtime/script_host.h"
 #include "test_movies.h"
@@ -356,6 +361,155 @@ TEST_F(MovieClipTest, TransformOfAClipAloneAndWithItsParents) {
     EXPECT_DOUBLE_EQ(own.color[3], 1);
     EXPECT_DOUBLE_EQ(all.color[3], 0.5);
     EXPECT_FALSE(host->clipTransform(m().makeObject(), false, own));
+}
+
+TEST(ClipGraphicsTest, AnOutlineLeftOpenClosesWithItsLine) {
+    // A triangle (0,0) (100,0) (100,100) in pixels, never closed by the script; the pen then
+    // moves away. Just off the closing diagonal, on the fill's outer side, only the closing
+    // stroke is there to hit.
+    ClipGraphics g(1);
+    swf::FillStyle fill;
+    fill.color = {0, 255, 0, 255};
+    swf::LineStyle line;
+    line.width = 80;
+    g.lineStyle(line);
+    g.beginFill(fill);
+    g.lineTo({2000, 0});
+    g.lineTo({2000, 2000});
+    g.moveTo({4000, 4000});
+    g.lineTo({4000, 5000});
+    ASSERT_TRUE(g.drawing());
+    EXPECT_TRUE(g.drawing()->hits({800, 820}, 0));
+    EXPECT_TRUE(g.drawing()->hits({1500, 500}, 0));  // the fill itself
+    EXPECT_FALSE(g.drawing()->hits({500, 1500}, 0));
+
+    // clear() takes the line style too: what follows draws nothing.
+    g.clear();
+    g.moveTo({0, 0});
+    g.lineTo({1000, 1000});
+    EXPECT_FALSE(g.drawing());
+}
+
+Value removeSelf(avm1::Machine& m, const Value& self, std::vector<Value>&) {
+    std::vector<Value> none;
+    m.callMethodValue(self, QStringLiteral("removeMovieClip"), none);
+    return {};
+}
+
+// Regression: the placing code went on using a clip its own constructor had removed.
+TEST_F(MovieClipTest, AClipItsConstructorRemovesIsNotReturned) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    avm1::FunctionObject* ctor = m().makeNative(removeSelf);
+    Object* proto = m().makeObject();
+    proto->setProto(m().protos().movieClip);  // the class extends MovieClip
+    ctor->put(QStringLiteral("prototype"), Value(proto));
+    Object* objectClass = m().get(m().global(), QStringLiteral("Object")).object();
+    call(objectClass, "registerClass", {"Box", Value(ctor)});
+    EXPECT_TRUE(call(root(), "attachMovie", {"Box", "gone", 1}).isUndefined());
+    EXPECT_FALSE(player.root(0)->childAt(kScriptDepthBase + 1));
+}
+
+TEST_F(MovieClipTest, DraggedClipFollowsTheMouseAndNamesWhatItIsOver) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Object* target = call(root(), "attachMovie", {"Box", "target", 1}).object();
+    m().set(target, QStringLiteral("_x"), Value(50));
+    m().set(target, QStringLiteral("_y"), Value(50));
+    Object* dragged = call(root(), "attachMovie", {"Box", "dragged", 2}).object();
+
+    player.mouseMove({20, 30});
+    call(dragged, "startDrag", {true});
+    EXPECT_EQ(number(dragged, "_x"), 20);
+    EXPECT_EQ(m().toString(m().get(dragged, QStringLiteral("_droptarget"))), u"");
+
+    player.mouseMove({55, 56});
+    player.runFrame();
+    EXPECT_EQ(number(dragged, "_x"), 55);
+    EXPECT_EQ(number(dragged, "_y"), 56);
+    EXPECT_EQ(m().toString(m().get(dragged, QStringLiteral("_droptarget"))), u"/target");
+
+    // Kept inside the rectangle given, and left where it is once dropped.
+    call(dragged, "startDrag", {false, 0, 0, 30, 30});
+    player.mouseMove({80, 10});
+    player.runFrame();
+    EXPECT_EQ(number(dragged, "_x"), 30);
+    call(dragged, "stopDrag");
+    player.mouseMove({5, 5});
+    player.runFrame();
+    EXPECT_EQ(number(dragged, "_x"), 30);
+}
+
+struct DrawingPixelsTest : MovieClipTest {
+    QImage frame() {
+        QImage image(100, 100, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        PainterBackend(painter).execute(buildDrawList(player), QTransform());
+        return image;
+    }
+    Object* array(std::vector<Value> values) { return m().makeArray(std::move(values)); }
+};
+
+TEST_F(DrawingPixelsTest, FillsAndLinesLandWhereTheyAreDrawn) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Object* pen = call(root(), "createEmptyMovieClip", {"pen", 1}).object();
+    m().set(pen, QStringLiteral("_x"), Value(50));
+    // A half-transparent red square at (10, 10)-(40, 40) of the clip, so (60, 60) on stage.
+    call(pen, "beginFill", {0xFF0000, 50});
+    call(pen, "moveTo", {10, 10});
+    call(pen, "lineTo", {40, 10});
+    call(pen, "lineTo", {40, 40});
+    call(pen, "lineTo", {10, 40});
+    call(pen, "endFill");
+    // A 4-pixel blue line along y = 80, drawn without a fill.
+    call(pen, "lineStyle", {4, 0x0000FF});
+    call(pen, "moveTo", {-40, 80});
+    call(pen, "lineTo", {40, 80});
+    const QImage f = frame();
+    EXPECT_EQ(f.pixel(75, 25), qRgb(255, 128, 128));
+    EXPECT_EQ(f.pixel(55, 25), qRgb(255, 255, 255));
+    EXPECT_EQ(f.pixel(30, 80), qRgb(0, 0, 255));
+    EXPECT_EQ(f.pixel(30, 85), qRgb(255, 255, 255));
+}
+
+TEST_F(DrawingPixelsTest, GradientBoxSpansTheBoxItNames) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Object* pen = call(root(), "createEmptyMovieClip", {"pen", 1}).object();
+    Object* box = m().makeObject();
+    box->put(QStringLiteral("matrixType"), Value("box"));
+    box->put(QStringLiteral("x"), Value(20));
+    box->put(QStringLiteral("y"), Value(0));
+    box->put(QStringLiteral("w"), Value(60));
+    box->put(QStringLiteral("h"), Value(100));
+    box->put(QStringLiteral("r"), Value(0));
+    call(pen, "beginGradientFill",
+         {"linear", Value(array({0xFF0000, 0x0000FF})), Value(array({100, 100})),
+          Value(array({0, 255})), Value(box)});
+    call(pen, "moveTo", {0, 0});
+    call(pen, "lineTo", {100, 0});
+    call(pen, "lineTo", {100, 100});
+    call(pen, "lineTo", {0, 100});
+    call(pen, "endFill");
+    const QImage f = frame();
+    // Padded beyond the box at both ends, half way across its middle.
+    EXPECT_EQ(f.pixel(5, 50), qRgb(255, 0, 0));
+    EXPECT_EQ(f.pixel(95, 50), qRgb(0, 0, 255));
+    const QColor mid = QColor(f.pixel(50, 50));
+    EXPECT_NEAR(mid.red(), 128, 8);
+    EXPECT_NEAR(mid.blue(), 128, 8);
+
+    // Arrays of different lengths make no gradient: the fill is not drawn.
+    call(pen, "clear");
+    call(pen, "beginGradientFill",
+         {"linear", Value(array({0xFF0000, 0x0000FF})), Value(array({100})), Value(array({0, 255})),
+          Value(box)});
+    call(pen, "lineTo", {100, 0});
+    call(pen, "lineTo", {100, 100});
+    call(pen, "endFill");
+    EXPECT_EQ(frame().pixel(90, 20), qRgb(255, 255, 255));
 }
 
 }  // namespace
