@@ -8,6 +8,7 @@
 // queued actions run after the whole tick, in the order they were queued.
 #pragma once
 
+#include <QByteArray>
 #include <QPointF>
 #include <QString>
 
@@ -47,6 +48,17 @@ class PlayerEvents {
         (void)window;
     }
     virtual void trace(const QString& line) { (void)line; }
+    // Data the movie asked for (loadMovie into a clip, loadVariables, LoadVars, XML.load ...).
+    // The owner fetches `url` and calls `done` later, never from inside this call, with the
+    // bytes or std::nullopt when nothing came. Without an owner nothing is fetched and `done`
+    // is never called.
+    virtual void fetch(const QString& url, const QString& method, const QByteArray& body,
+                       std::function<void(std::optional<QByteArray> data)> done) {
+        (void)url;
+        (void)method;
+        (void)body;
+        (void)done;
+    }
 };
 
 // Runs action bytecode for a clip. The default runs the timeline actions that need no stack
@@ -100,6 +112,11 @@ class Player {
     // Loading replaces what the layer held; the movie's first frame shows on the next tick.
     void load(int layer, std::shared_ptr<const swf::Movie> movie, const QString& url = {});
     void unload(int layer);
+    // Replaces what a clip plays with a loaded movie's root timeline, keeping the clip's place
+    // on its parent's list (name, depth, matrix); its children go. A null movie leaves the
+    // clip empty (unloadMovie). The first frame shows on the next tick.
+    void loadIntoClip(DisplayObject& clip, std::shared_ptr<const swf::Movie> movie,
+                      const QString& url);
     DisplayObject* root(int layer) const;
     std::vector<int> layers() const;
 
@@ -190,6 +207,10 @@ class Player {
     // Layers unloaded since the last tick began: a script of theirs may still be running (a
     // movie unloading its own layer), so they are freed only when the next tick starts.
     std::vector<Layer> retired_;
+    // Movies loaded into clips, each kept while its clip still plays it.
+    std::vector<std::pair<std::weak_ptr<DisplayObject>, std::unique_ptr<MovieContext>>>
+        clipMovies_;
+    void dropUnusedClipMovies();
     std::vector<QueuedBlock> queue_;
     uint64_t serial_ = 0;
     bool loop_ = true;

@@ -11,6 +11,7 @@
 #include "platform/flash/avm1/clip_object.h"
 #include "platform/flash/avm1/host.h"
 #include "platform/flash/avm1/machine.h"
+#include "platform/flash/runtime/movie_loader.h"
 #include "platform/flash/runtime/player.h"
 
 namespace pencora::runtime {
@@ -56,6 +57,15 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     void removeSprite(avm1::Object* clip) override;
     void toggleQuality() override;
     void getUrl(const avm1::UrlRequest& request) override;
+    void fetch(avm1::FetchRequest request) override;
+
+    MovieLoader& loader() { return loader_; }
+    // Before a clip shows another movie: its variables and class go, as a new clip's would.
+    void resetClipScript(DisplayObject& clip);
+    // unloadMovie on a clip: its onUnload handlers run before its content goes.
+    void clipUnloading(DisplayObject& clip);
+    // loadVariables answered: onClipEvent(data) and onData.
+    void clipDataArrived(DisplayObject& clip);
 
     Player& player() { return player_; }
     // The bindings of every display object that has a script object.
@@ -69,6 +79,7 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     std::unique_ptr<avm1::Machine> machine_;
     std::set<avm1::ClipBinding*> bindings_;
     double clock_ = 0;
+    MovieLoader loader_{*this};
 };
 
 }  // namespace pencora::runtime

@@ -64,16 +64,11 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
     }
 
     void fetchCompleted(int id, std::span<const std::uint8_t> bytes) override {
-        auto it = fetches_.find(id);
-        if (it == fetches_.end()) {
-            return;
-        }
-        const auto [layer, url] = it->second;
-        fetches_.erase(it);
-        loadMovie(layer, bytes, u16(url), {});
+        answerFetch(id, QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                                   qsizetype(bytes.size())));
     }
 
-    void fetchFailed(int id) override { fetches_.erase(id); }
+    void fetchFailed(int id) override { answerFetch(id, std::nullopt); }
 
     MovieInfo movieInfo() const override {
         MovieInfo info;
@@ -270,17 +265,40 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
             player_.unload(layer);
             return;
         }
+        fetch(url, QStringLiteral("GET"), {}, [this, layer, url](std::optional<QByteArray> data) {
+            if (data) {
+                const auto* begin = reinterpret_cast<const std::uint8_t*>(data->constData());
+                loadMovie(layer, std::span(begin, size_t(data->size())), u16(url), {});
+            }
+        });
+    }
+    void fetch(const QString& url, const QString& method, const QByteArray& body,
+               std::function<void(std::optional<QByteArray>)> done) override {
         if (!host_)
             return;
         const int id = ++lastFetch_;
-        fetches_[id] = {layer, url};
-        host_->requestFetch({id, u16(url), u"GET", {}});
+        fetches_[id] = std::move(done);
+        host_->requestFetch({id, u16(url), u16(method), body.toStdString()});
     }
     void trace(const QString& line) override {
         if (host_)
             host_->trace(u16(line));
     }
     void openUrl(const QString&, const QString&) override {}  // no browser here
+
+    void answerFetch(int id, std::optional<QByteArray> data) {
+        auto it = fetches_.find(id);
+        if (it == fetches_.end()) {
+            return;
+        }
+        auto done = std::move(it->second);
+        fetches_.erase(it);
+        if (done) {
+            done(std::move(data));
+        }
+        player_.runQueuedActions();
+        changed(true);
+    }
 
     DisplayObject* clip(std::u16string_view target) const {
         const QString t = qs(target);
@@ -334,7 +352,7 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
     ScriptHost* script_ = nullptr;  // owned by player_
     flash::MovieEngineHost* host_ = nullptr;
     std::vector<DrawCommand> last_;
-    std::map<int, std::pair<int, QString>> fetches_;
+    std::map<int, std::function<void(std::optional<QByteArray>)>> fetches_;
     int lastFetch_ = 0;
 };
 

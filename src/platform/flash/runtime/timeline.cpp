@@ -71,6 +71,7 @@ std::vector<int> Player::layers() const {
 
 void Player::runFrame() {
     retired_.clear();
+    dropUnusedClipMovies();
     std::vector<std::shared_ptr<DisplayObject>> roots;
     for (auto& [n, l] : layers_) {
         roots.push_back(l.root);
