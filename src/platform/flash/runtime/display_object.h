@@ -19,6 +19,7 @@
 namespace pencora::runtime {
 
 struct MovieContext;
+struct SoundPcm;
 
 enum class ObjectKind { Shape, Clip, Button, Text, EditText, Bitmap, Other };
 
@@ -92,6 +93,8 @@ struct MovieContext {
     // Decoded action blocks by the address of their bytes inside `movie`.
     std::map<const void*, std::shared_ptr<const swf::ActionBlock>> blocks;
     std::set<uint16_t> initDone;  // sprites whose init actions have run
+    // Sound characters decoded on first use (null: not one we can play).
+    std::map<uint16_t, std::shared_ptr<const SoundPcm>> sounds;
 
     int version() const { return movie ? movie->header.version : 0; }
 };

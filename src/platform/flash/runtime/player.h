@@ -22,6 +22,7 @@
 #include "platform/flash/actions/action.h"
 #include "platform/flash/runtime/character_drawing.h"
 #include "platform/flash/runtime/display_object.h"
+#include "platform/flash/runtime/sound_mixing.h"
 #include "platform/flash/swf/movie.h"
 
 namespace pencora::runtime {
@@ -155,6 +156,13 @@ class Player {
     // The topmost button whose hit area contains the point, if any.
     DisplayObject* buttonAt(QPointF stage) const;
 
+    // Movie sound: event and stream sounds, Sound objects' transforms.
+    SoundMixer& sounds() { return sounds_; }
+    // A sound character of the clip's movie, decoded once; null when it is none.
+    std::shared_ptr<const SoundPcm> soundOf(MovieContext& movie, uint16_t id);
+    // The character id exported under `name` in the clip's movie, or 0.
+    uint16_t exportedId(const MovieContext& movie, const QString& name) const;
+
     bool highQuality() const { return highQuality_; }
     void setHighQuality(bool on) { highQuality_ = on; }
 
@@ -189,6 +197,8 @@ class Player {
     // Runs the display-list tags (and queues the actions) of `frame`.
     void enterFrame(DisplayObject& clip, int frame, bool runActions);
     void queueFrameActions(DisplayObject& clip, int frame);
+    // The frame's StartSound tags and its stream-sound block (movie_sounds.cpp).
+    void playFrameSounds(DisplayObject& clip, int frame);
     void rebuildTo(DisplayObject& clip, int frame);
 
   public:
@@ -212,6 +222,7 @@ class Player {
         clipMovies_;
     void dropUnusedClipMovies();
     std::vector<QueuedBlock> queue_;
+    SoundMixer sounds_;
     uint64_t serial_ = 0;
     bool loop_ = true;
     bool highQuality_ = true;

@@ -5,6 +5,7 @@
 
 #include "platform/flash/runtime/clip_properties.h"
 #include "platform/flash/runtime/frame_actions.h"
+#include "platform/flash/runtime/sound_class.h"
 
 namespace pencora::runtime {
 
@@ -231,6 +232,7 @@ std::optional<LoadTarget> loadTargetOf(ScriptHost& host, const avm1::UrlRequest&
 ScriptHost::ScriptHost(Player& player) : player_(player) {
     machine_ = std::make_unique<avm1::Machine>(*this, 8);
     installMovieClip();
+    installSoundClass(*this);
 }
 
 ScriptHost::~ScriptHost() = default;
@@ -314,6 +316,7 @@ void ScriptHost::placed(Player&, DisplayObject& clip) {
 
 void ScriptHost::afterTick(Player&) {
     loader_.afterTick();
+    notifySoundsFinished(*this);
     // Every display object alive keeps its script object, on a list or not (a removed clip
     // still running its last script, one a button holds for its next state).
     std::vector<avm1::Object*> roots;
@@ -323,6 +326,7 @@ void ScriptHost::afterTick(Player&) {
         }
     }
     loader_.addRoots(roots);
+    roots.insert(roots.end(), soundPins_.begin(), soundPins_.end());
     machine_->collectGarbage(roots);
 }
 

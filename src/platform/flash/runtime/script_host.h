@@ -56,10 +56,14 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     void cloneSprite(avm1::Object* source, const QString& name, int depth) override;
     void removeSprite(avm1::Object* clip) override;
     void toggleQuality() override;
+    void stopSounds() override { player_.sounds().stopAll(); }
     void getUrl(const avm1::UrlRequest& request) override;
     void fetch(avm1::FetchRequest request) override;
 
     MovieLoader& loader() { return loader_; }
+    // Sound objects kept alive while their sound plays or loads.
+    void pinSound(avm1::Object* sound) { soundPins_.insert(sound); }
+    std::set<avm1::Object*>& soundPins() { return soundPins_; }
     // Before a clip shows another movie: its variables and class go, as a new clip's would.
     void resetClipScript(DisplayObject& clip);
     // unloadMovie on a clip: its onUnload handlers run before its content goes.
@@ -80,6 +84,7 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     std::set<avm1::ClipBinding*> bindings_;
     double clock_ = 0;
     MovieLoader loader_{*this};
+    std::set<avm1::Object*> soundPins_;
 };
 
 }  // namespace pencora::runtime

@@ -93,6 +93,8 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
 
     void runFrame() override {
         player_.runFrame();
+        const double rate = movieInfo().frameRate;
+        sound_.feed(player_.sounds(), rate > 0 ? 1000.0 / rate : 1000.0 / 12);
         changed(false);
     }
 
@@ -349,6 +351,7 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
     }
 
     Player player_;
+    SoundOutput sound_;
     ScriptHost* script_ = nullptr;  // owned by player_
     flash::MovieEngineHost* host_ = nullptr;
     std::vector<DrawCommand> last_;

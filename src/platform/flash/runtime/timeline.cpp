@@ -170,6 +170,7 @@ void Player::enterFrame(DisplayObject& clip, int frame, bool runActions) {
     // The clip's own actions go first; clips it places queue theirs behind them.
     if (runActions) {
         queueFrameActions(clip, frame);
+        playFrameSounds(clip, frame);
     }
     for (const swf::ControlTag& tag : clip.timeline->frames[size_t(frame)].tags) {
         if (auto* place = std::get_if<swf::PlaceObject>(&tag)) {
