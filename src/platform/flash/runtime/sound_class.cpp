@@ -56,7 +56,7 @@ SoundTransform* transformOf(avm1::Machine& m, SoundObject* s) {
     if (!clip || !hostOf(m).player().sharedOf(*clip)) {
         return nullptr;
     }
-    return mixer.clipTransform(clip.get(), true);
+    return &mixer.clipTransform(clip);
 }
 
 // Numbers as the original stores them: cut to an integer, NaN and infinities as the

@@ -174,22 +174,26 @@ void SoundMixer::streamFrame(const std::shared_ptr<DisplayObject>& clip, int fra
     it->limit = std::min(double(stream->pcm->frames()), next + (next - start));
 }
 
-SoundTransform* SoundMixer::clipTransform(const DisplayObject* clip, bool create) {
+SoundTransform& SoundMixer::clipTransform(const std::shared_ptr<const DisplayObject>& clip) {
     if (!clip) {
-        return &movie_;
+        return movie_;
     }
+    auto it = clips_.find(clip.get());
+    if (it == clips_.end() || it->second.clip.lock() != clip) {
+        // A clip born where a dead one lived starts afresh.
+        it = clips_.insert_or_assign(clip.get(), ClipEntry{clip, {}}).first;
+    }
+    return it->second.transform;
+}
+
+const SoundTransform* SoundMixer::findClipTransform(const DisplayObject* clip) {
     auto it = clips_.find(clip);
-    if (it != clips_.end() && it->second.clip.expired()) {
-        clips_.erase(it);
-        it = clips_.end();
-    }
     if (it == clips_.end()) {
-        if (!create) {
-            return nullptr;
-        }
-        // The entry only answers for this very object; a clip born at the same address later
-        // finds a dead weak pointer and starts afresh. The caller hands a clip on a list.
-        it = clips_.emplace(clip, ClipEntry{}).first;
+        return nullptr;
+    }
+    if (it->second.clip.expired()) {
+        clips_.erase(it);
+        return nullptr;
     }
     return &it->second.transform;
 }
@@ -214,7 +218,7 @@ void SoundMixer::gains(const Voice& v, double (&g)[4]) {
     g[3] = 1;
     if (auto owner = v.owner.lock()) {
         for (const DisplayObject* p = owner.get(); p; p = p->parent) {
-            if (const SoundTransform* t = clipTransform(p, false)) {
+            if (const SoundTransform* t = findClipTransform(p)) {
                 applyTransform(*t, g);
             }
         }

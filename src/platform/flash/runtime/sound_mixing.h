@@ -55,8 +55,10 @@ class SoundMixer {
     void streamFrame(const std::shared_ptr<DisplayObject>& clip, int frame);
 
     SoundTransform& movieTransform() { return movie_; }
-    // The transform of a clip's sounds; created at 100 % when `create`.
-    SoundTransform* clipTransform(const DisplayObject* clip, bool create);
+    // The transform of a clip's sounds, made at 100 % on first use.
+    SoundTransform& clipTransform(const std::shared_ptr<const DisplayObject>& clip);
+    // The transform set for a clip, if any.
+    const SoundTransform* findClipTransform(const DisplayObject* clip);
 
     // Mixes the next `frames` stereo frames into `out` (2 * frames samples, overwritten).
     void mix(int16_t* out, size_t frames);
