@@ -49,6 +49,11 @@ class PlayerEvents {
         (void)window;
     }
     virtual void trace(const QString& line) { (void)line; }
+    // ExternalInterface.call: the container answers at once (empty: no answer).
+    virtual QString flashCall(const QString& request) {
+        (void)request;
+        return {};
+    }
     // Data the movie asked for (loadMovie into a clip, loadVariables, LoadVars, XML.load ...).
     // The owner fetches `url` and calls `done` later, never from inside this call, with the
     // bytes or std::nullopt when nothing came. Without an owner nothing is fetched and `done`

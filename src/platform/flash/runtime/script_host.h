@@ -59,6 +59,9 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     void stopSounds() override { player_.sounds().stopAll(); }
     void getUrl(const avm1::UrlRequest& request) override;
     void fetch(avm1::FetchRequest request) override;
+    QString externalCall(const QString& request) override {
+        return player_.events().flashCall(request);
+    }
 
     MovieLoader& loader() { return loader_; }
     // Sound objects kept alive while their sound plays or loads.

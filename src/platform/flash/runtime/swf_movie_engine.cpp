@@ -5,6 +5,7 @@
 
 #include <map>
 
+#include "platform/flash/avm1/external_interface.h"
 #include "platform/flash/runtime/clip_properties.h"
 #include "platform/flash/runtime/draw_backend.h"
 #include "platform/flash/runtime/draw_list.h"
@@ -252,8 +253,13 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
         return setProperty(target, index, u16(numberText(value)));
     }
 
-    std::optional<std::u16string> callFunction(std::u16string_view) override {
-        return std::nullopt;  // no script machine yet: nothing registers callbacks
+    std::optional<std::u16string> callFunction(std::u16string_view request) override {
+        const DisplayObject* root = player_.root(0);
+        const int version = root && root->movie ? root->movie->version() : 8;
+        auto answer = avm1::answerExternalCall(script_->machine(), qs(request), version);
+        player_.runQueuedActions();
+        changed(false);
+        return answer ? std::optional(u16(*answer)) : std::nullopt;
     }
 
   private:
@@ -281,6 +287,9 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
         const int id = ++lastFetch_;
         fetches_[id] = std::move(done);
         host_->requestFetch({id, u16(url), u16(method), body.toStdString()});
+    }
+    QString flashCall(const QString& request) override {
+        return host_ ? qs(host_->flashCall(u16(request))) : QString();
     }
     void trace(const QString& line) override {
         if (host_)
