@@ -6,6 +6,7 @@
 #include "platform/flash/runtime/clip_properties.h"
 #include "platform/flash/runtime/frame_actions.h"
 #include "platform/flash/runtime/sound_class.h"
+#include "platform/flash/runtime/stage_class.h"
 
 namespace pencora::runtime {
 
@@ -233,6 +234,7 @@ ScriptHost::ScriptHost(Player& player) : player_(player) {
     machine_ = std::make_unique<avm1::Machine>(*this, 8);
     installMovieClip();
     installSoundClass(*this);
+    installStageAndSystem(*this);
 }
 
 ScriptHost::~ScriptHost() = default;

@@ -48,6 +48,10 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
             changed(true);
             return false;
         }
+        if (layer == 0) {
+            // The player keeps this rate when a script replaces _level0 later.
+            frameRate_ = read.movie->header.frameRate;
+        }
         player_.load(layer, read.movie, qs(url));
         if (DisplayObject* root = player_.root(layer)) {
             avm1::Object* object = script_->scriptObject(*root);
@@ -82,7 +86,7 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
         info.swfVersion = m.header.version;
         info.stageWidth = (m.header.frameSize.xMax - m.header.frameSize.xMin) / 20.0;
         info.stageHeight = (m.header.frameSize.yMax - m.header.frameSize.yMin) / 20.0;
-        info.frameRate = m.header.frameRate;
+        info.frameRate = frameRate_.value_or(m.header.frameRate);
         info.frameCount = m.header.frameCount;
         info.framesLoaded = int(m.timeline.frames.size());
         if (m.backgroundColor) {
@@ -366,6 +370,7 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
     std::vector<DrawCommand> last_;
     std::map<int, std::function<void(std::optional<QByteArray>)>> fetches_;
     int lastFetch_ = 0;
+    std::optional<double> frameRate_;
 };
 
 }  // namespace
