@@ -3,6 +3,7 @@
 // arguments the way movies pass them.
 #include <cmath>
 
+#include "platform/flash/avm1/array_object.h"
 #include "platform/flash/avm1/function_object.h"
 #include "platform/flash/runtime/movie_loader.h"
 #include "platform/flash/runtime/script_host.h"
