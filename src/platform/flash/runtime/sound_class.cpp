@@ -17,9 +17,24 @@ using avm1::Value;
 
 namespace {
 
+Value getDuration(avm1::Machine& m, const Value& self, std::vector<Value>&);
+Value getPosition(avm1::Machine& m, const Value& self, std::vector<Value>&);
+
 class SoundObject : public avm1::Object {
   public:
     explicit SoundObject(avm1::Object* proto) : Object(proto, avm1::ObjectKind::Host) {}
+
+    // duration and position read the sound until a script stores its own value there.
+    bool getOwnVirtual(avm1::Machine& m, const QString& name, Value& out) override {
+        const bool duration = name == u"duration";
+        if ((!duration && name != u"position") || find(name, m.version())) {
+            return false;
+        }
+        std::vector<Value> none;
+        out = duration ? getDuration(m, Value(static_cast<Object*>(this)), none)
+                       : getPosition(m, Value(static_cast<Object*>(this)), none);
+        return true;
+    }
 
     bool hasTarget = false;
     std::weak_ptr<DisplayObject> target;
@@ -294,10 +309,17 @@ Value loadSound(avm1::Machine& m, const Value& self, std::vector<Value>& args) {
     return {};
 }
 
+// setDuration and setPosition exist but do nothing in the original either.
+Value ignored(avm1::Machine&, const Value&, std::vector<Value>&) {
+    return {};
+}
+
 struct Row {
     const char* name;
     avm1::NativeFn fn;
+    uint16_t flags = avm1::kDontEnum;
 };
+constexpr uint16_t kFromSwf6 = avm1::kDontEnum | avm1::kVersion6;
 constexpr Row kMethods[] = {
     {"getVolume", getVolume},
     {"setVolume", setVolume},
@@ -308,11 +330,13 @@ constexpr Row kMethods[] = {
     {"attachSound", attachSound},
     {"start", start},
     {"stop", stop},
-    {"getDuration", getDuration},
-    {"getPosition", getPosition},
-    {"getBytesLoaded", getBytesLoaded},
-    {"getBytesTotal", getBytesLoaded},
-    {"loadSound", loadSound},
+    {"getDuration", getDuration, kFromSwf6},
+    {"setDuration", ignored, kFromSwf6},
+    {"getPosition", getPosition, kFromSwf6},
+    {"setPosition", ignored, kFromSwf6},
+    {"getBytesLoaded", getBytesLoaded, kFromSwf6},
+    {"getBytesTotal", getBytesLoaded, kFromSwf6},
+    {"loadSound", loadSound, kFromSwf6},
 };
 
 }  // namespace
@@ -321,15 +345,7 @@ void installSoundClass(ScriptHost& host) {
     avm1::Machine& m = host.machine();
     avm1::Object* proto = m.makeObject();
     for (const Row& row : kMethods) {
-        proto->putNative(m, QString::fromLatin1(row.name), row.fn);
-    }
-    // duration and position read like fields but are computed.
-    const Row computed[] = {{"duration", getDuration}, {"position", getPosition}};
-    for (const auto& [name, getter] : computed) {
-        const QString n = QString::fromLatin1(name);
-        proto->put(n, Value(), avm1::kDontEnum);
-        avm1::Property* p = proto->find(n, 10);
-        p->getter = m.makeNative(getter);
+        proto->putNative(m, QString::fromLatin1(row.name), row.fn, row.flags);
     }
     m.defineClass(QStringLiteral("Sound"), soundCall, proto)->constructNative = soundConstruct;
 }
