@@ -48,6 +48,7 @@ void Machine::installBuiltins() {
     installSharedObject(*this);
     installGeometry(*this);
     installExternalInterface(*this);
+    installLocalConnection(*this);
 }
 
 void installTable(Machine& m, Object* target, const NativeEntry* rows, size_t count,

@@ -74,6 +74,7 @@ void installLoadVars(Machine& m);
 void installSharedObject(Machine& m);
 void installGeometry(Machine& m);
 void installExternalInterface(Machine& m);
+void installLocalConnection(Machine& m);
 
 // A row of a built-in class's property table.
 struct NativeEntry {
