@@ -49,6 +49,7 @@ void Machine::installBuiltins() {
     installGeometry(*this);
     installExternalInterface(*this);
     installLocalConnection(*this);
+    installNetConnection(*this);
 }
 
 void installTable(Machine& m, Object* target, const NativeEntry* rows, size_t count,

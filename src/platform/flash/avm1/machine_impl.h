@@ -75,6 +75,7 @@ void installSharedObject(Machine& m);
 void installGeometry(Machine& m);
 void installExternalInterface(Machine& m);
 void installLocalConnection(Machine& m);
+void installNetConnection(Machine& m);
 
 // A row of a built-in class's property table.
 struct NativeEntry {
