@@ -196,6 +196,12 @@ class Host {
     virtual void stopSounds() {}
 
     virtual void getUrl(const UrlRequest& request) { (void)request; }
+    // ExternalInterface.call: `request` in the control's XML call format
+    // (external_interface.h); the container's answer, empty when it gave none.
+    virtual QString externalCall(const QString& request) {
+        (void)request;
+        return {};
+    }
     virtual void fetch(FetchRequest request) {
         if (request.done) {
             request.done(false, {});

@@ -52,6 +52,9 @@ void Machine::installBuiltins() {
     installSharedObject(*this);
     installGeometry(*this);
     installBitmapData(*this);
+    installExternalInterface(*this);
+    installLocalConnection(*this);
+    installNetConnection(*this);
 }
 
 void installTable(Machine& m, Object* target, const NativeEntry* rows, size_t count,

@@ -78,6 +78,9 @@ void installGeometry(Machine& m);
 void installBitmapData(Machine& m);
 void installRectangle(Machine& m, Object* geom);
 void installMatrixAndColorTransform(Machine& m, Object* geom);
+void installExternalInterface(Machine& m);
+void installLocalConnection(Machine& m);
+void installNetConnection(Machine& m);
 
 // A row of a built-in class's property table.
 struct NativeEntry {

@@ -2,6 +2,7 @@
 
 #include "platform/flash/avm1/array_object.h"
 #include "platform/flash/avm1/machine.h"
+#include "platform/flash/avm1/xml_namespaces.h"
 
 namespace pencora::avm1 {
 
@@ -47,6 +48,12 @@ bool XmlNode::getOwnVirtual(Machine& m, const QString& n, Value& out) {
             }
         }
         out = nodeOrNull(s);
+    } else if (n == QLatin1String("prefix")) {
+        out = xmlPrefix(this);
+    } else if (n == QLatin1String("localName")) {
+        out = xmlLocalName(this);
+    } else if (n == QLatin1String("namespaceURI")) {
+        out = xmlNamespaceUri(m, this);
     } else if (n == QLatin1String("childNodes")) {
         if (!childArray) {
             refreshChildArray(m);
@@ -115,7 +122,7 @@ void XmlNode::detach() {
         p->children.erase(p->children.begin() + i);
     }
     parent = nullptr;
-    p->childArray = nullptr;
+    p->syncChildArray();
 }
 
 void XmlNode::insertChild(Machine& m, XmlNode* child, size_t index) {
@@ -124,15 +131,27 @@ void XmlNode::insertChild(Machine& m, XmlNode* child, size_t index) {
     index = std::min(index, children.size());
     children.insert(children.begin() + index, child);
     child->parent = this;
-    childArray = nullptr;
+    syncChildArray();
 }
 
+// One array per node, rewritten in place: a script holding childNodes sees later changes
+// (and what it pushed itself lasts only until the next change of the children).
 void XmlNode::refreshChildArray(Machine& m) {
-    std::vector<Value> list;
-    for (XmlNode* c : children) {
-        list.push_back(Value(static_cast<Object*>(c)));
+    if (!childArray) {
+        childArray = m.makeArray();
     }
-    childArray = m.makeArray(std::move(list));
+    syncChildArray();
+}
+
+void XmlNode::syncChildArray() {
+    if (!childArray) {
+        return;
+    }
+    childArray->elements.clear();
+    for (XmlNode* c : children) {
+        childArray->elements.push_back(Value(static_cast<Object*>(c)));
+    }
+    childArray->sparseLength = 0;
 }
 
 XmlNode* XmlNode::clone(Machine& m, bool deep) const {

@@ -34,6 +34,8 @@ class XmlNode : public Object {
     void detach();
     void insertChild(Machine& m, XmlNode* child, size_t index);
     void refreshChildArray(Machine& m);
+    // Rewrites the childNodes array, if scripts have it, from `children`.
+    void syncChildArray();
     XmlNode* clone(Machine& m, bool deep) const;
 };
 

@@ -20,6 +20,7 @@ namespace pencora::runtime {
 
 struct MovieContext;
 class ClipGraphics;
+struct SoundPcm;
 
 enum class ObjectKind { Shape, Clip, Button, Text, EditText, Bitmap, Other };
 
@@ -110,6 +111,8 @@ struct MovieContext {
     std::set<const void*> initBlocks;
     bool initBlocksKnown = false;
     std::set<const void*> initRan;
+    // Sound characters decoded on first use (null: not one we can play).
+    std::map<uint16_t, std::shared_ptr<const SoundPcm>> sounds;
 
     int version() const { return movie ? movie->header.version : 0; }
 };

@@ -78,7 +78,8 @@ void FrameActions::run(Player& player, DisplayObject& clip,
                 player.setHighQuality(!player.highQuality());
                 break;
             case swf::ActionCode::StopSounds:
-                break;  // no movie sound plays yet
+                player.sounds().stopAll();
+                break;
             default:
                 break;
         }

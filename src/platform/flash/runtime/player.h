@@ -8,6 +8,7 @@
 // queued actions run after the whole tick, in the order they were queued.
 #pragma once
 
+#include <QByteArray>
 #include <QPointF>
 #include <QString>
 
@@ -21,6 +22,7 @@
 #include "platform/flash/actions/action.h"
 #include "platform/flash/runtime/character_drawing.h"
 #include "platform/flash/runtime/display_object.h"
+#include "platform/flash/runtime/sound_mixing.h"
 #include "platform/flash/swf/movie.h"
 
 namespace pencora::runtime {
@@ -47,6 +49,22 @@ class PlayerEvents {
         (void)window;
     }
     virtual void trace(const QString& line) { (void)line; }
+    // ExternalInterface.call: the container answers at once (empty: no answer).
+    virtual QString flashCall(const QString& request) {
+        (void)request;
+        return {};
+    }
+    // Data the movie asked for (loadMovie into a clip, loadVariables, LoadVars, XML.load ...).
+    // The owner fetches `url` and calls `done` later, never from inside this call, with the
+    // bytes or std::nullopt when nothing came. Without an owner nothing is fetched and `done`
+    // is never called.
+    virtual void fetch(const QString& url, const QString& method, const QByteArray& body,
+                       std::function<void(std::optional<QByteArray> data)> done) {
+        (void)url;
+        (void)method;
+        (void)body;
+        (void)done;
+    }
 };
 
 // Runs action bytecode for a clip. The default runs the timeline actions that need no stack
@@ -111,6 +129,11 @@ class Player {
     // Loading replaces what the layer held; the movie's first frame shows on the next tick.
     void load(int layer, std::shared_ptr<const swf::Movie> movie, const QString& url = {});
     void unload(int layer);
+    // Replaces what a clip plays with a loaded movie's root timeline, keeping the clip's place
+    // on its parent's list (name, depth, matrix); its children go. A null movie leaves the
+    // clip empty (unloadMovie). The first frame shows on the next tick.
+    void loadIntoClip(DisplayObject& clip, std::shared_ptr<const swf::Movie> movie,
+                      const QString& url);
     DisplayObject* root(int layer) const;
     std::vector<int> layers() const;
 
@@ -148,6 +171,13 @@ class Player {
     bool wantsHandCursor() const;
     // The topmost button whose hit area contains the point, if any.
     DisplayObject* buttonAt(QPointF stage) const;
+
+    // Movie sound: event and stream sounds, Sound objects' transforms.
+    SoundMixer& sounds() { return sounds_; }
+    // A sound character of the clip's movie, decoded once; null when it is none.
+    std::shared_ptr<const SoundPcm> soundOf(MovieContext& movie, uint16_t id);
+    // The character id exported under `name` in the clip's movie, or 0.
+    uint16_t exportedId(const MovieContext& movie, const QString& name) const;
 
     bool highQuality() const { return highQuality_; }
     void setHighQuality(bool on) { highQuality_ = on; }
@@ -203,6 +233,8 @@ class Player {
     void enterFrame(DisplayObject& clip, int frame, bool runActions);
     void queueFrameActions(DisplayObject& clip, int frame);
     void queueInitActions(DisplayObject& clip, int frame);
+    // The frame's StartSound tags and its stream-sound block (movie_sounds.cpp).
+    void playFrameSounds(DisplayObject& clip, int frame);
     void rebuildTo(DisplayObject& clip, int frame);
 
   public:
@@ -221,10 +253,15 @@ class Player {
     // Layers unloaded since the last tick began: a script of theirs may still be running (a
     // movie unloading its own layer), so they are freed only when the next tick starts.
     std::vector<Layer> retired_;
+    // Movies loaded into clips, each kept while its clip still plays it.
+    std::vector<std::pair<std::weak_ptr<DisplayObject>, std::unique_ptr<MovieContext>>>
+        clipMovies_;
+    void dropUnusedClipMovies();
     std::vector<QueuedBlock> queue_;
     // Removed clips waiting for their unload handlers, run once the queued actions are done.
     std::vector<std::weak_ptr<DisplayObject>> unloading_;
     void runUnloadHandlers();
+    SoundMixer sounds_;
     uint64_t serial_ = 0;
     int instances_ = 0;  // unnamed clips and buttons named so far
     bool loop_ = true;

@@ -8,6 +8,8 @@
 #include "platform/flash/runtime/clip_properties.h"
 #include "platform/flash/runtime/frame_actions.h"
 #include "platform/flash/runtime/movieclip_natives.h"
+#include "platform/flash/runtime/sound_class.h"
+#include "platform/flash/runtime/stage_class.h"
 
 namespace pencora::runtime {
 
@@ -237,11 +239,42 @@ Value mcConstruct(avm1::Machine&, const Value&, std::vector<Value>&) {
     return {};
 }
 
+// Where a getURL-style request loads: "_levelN", or a clip by path from the clip whose
+// script asked (a layer's root counts as its layer). Nothing for a browser window.
+std::optional<LoadTarget> loadTargetOf(ScriptHost& host, const avm1::UrlRequest& request) {
+    static const QString kLevel = QStringLiteral("_level");
+    if (request.target.startsWith(kLevel, Qt::CaseInsensitive)) {
+        bool ok = false;
+        const int layer = request.target.mid(kLevel.size()).toInt(&ok);
+        if (ok && layer >= 0) {
+            return LoadTarget{layer, {}};
+        }
+    }
+    if (!request.targetIsClip && !request.loadVariables) {
+        return std::nullopt;
+    }
+    DisplayObject* from = host.displayOf(request.sourceClip);
+    if (!from) {
+        from = host.player().root(0);
+    }
+    DisplayObject* to =
+        request.target.isEmpty() ? from : host.player().resolveTarget(from, request.target);
+    if (!to) {
+        return std::nullopt;
+    }
+    if (!to->parent) {
+        return LoadTarget{to->depth, {}};
+    }
+    return LoadTarget{-1, host.player().sharedOf(*to)};
+}
+
 }  // namespace
 
 ScriptHost::ScriptHost(Player& player) : player_(player) {
     machine_ = std::make_unique<avm1::Machine>(*this, 8);
     installMovieClip();
+    installSoundClass(*this);
+    installStageAndSystem(*this);
 }
 
 ScriptHost::~ScriptHost() = default;
@@ -260,6 +293,7 @@ void ScriptHost::installMovieClip() {
     installClipDrawing(m, proto);
     m.protos().movieClip = proto;
     m.defineClass(QStringLiteral("MovieClip"), mcConstruct, proto);
+    installMovieLoading(*this, proto);
 }
 
 avm1::ClipObject* ScriptHost::scriptObject(DisplayObject& object) {
@@ -336,6 +370,8 @@ void ScriptHost::afterTick(Player&) {
     runPendingConstructs();
     player_.runQueuedActions();
     followDrag();
+    loader_.afterTick();
+    notifySoundsFinished(*this);
     // Every display object alive keeps its script object, on a list or not (a removed clip
     // still running its last script, one a button holds for its next state).
     std::vector<avm1::Object*> roots;
@@ -344,6 +380,8 @@ void ScriptHost::afterTick(Player&) {
             roots.push_back(d->script);
         }
     }
+    loader_.addRoots(roots);
+    roots.insert(roots.end(), soundPins_.begin(), soundPins_.end());
     machine_->collectGarbage(roots);
 }
 
@@ -529,7 +567,88 @@ void ScriptHost::toggleQuality() {
 }
 
 void ScriptHost::getUrl(const avm1::UrlRequest& request) {
-    dispatchGetUrl(player_, request.url, request.target);
+    if (request.url.startsWith(QLatin1String("FSCommand:"), Qt::CaseInsensitive)) {
+        dispatchGetUrl(player_, request.url, request.target);
+        return;
+    }
+    std::optional<LoadTarget> target = loadTargetOf(*this, request);
+    if (!target) {
+        if (!request.targetIsClip && !request.loadVariables) {
+            dispatchGetUrl(player_, request.url, request.target);
+        }
+        return;
+    }
+    QString url = request.url;
+    QByteArray body;
+    QString method = QStringLiteral("GET");
+    if (request.method != avm1::UrlRequest::Method::None) {
+        const QByteArray vars = encodeClipVariables(*machine_, request.sourceClip);
+        if (request.method == avm1::UrlRequest::Method::Post) {
+            method = QStringLiteral("POST");
+            body = vars;
+        } else if (!vars.isEmpty()) {
+            url += (url.contains(u'?') ? u'&' : u'?') + QString::fromLatin1(vars);
+        }
+    }
+    if (request.loadVariables) {
+        loader_.loadVariables(*target, url, method, body);
+    } else if (url.isEmpty()) {
+        loader_.unloadMovie(*target);
+    } else {
+        loader_.loadMovie(*target, url, method, body, nullptr);
+    }
+}
+
+void ScriptHost::fetch(avm1::FetchRequest request) {
+    const QString method =
+        request.method == avm1::UrlRequest::Method::Post ? QStringLiteral("POST")
+                                                          : QStringLiteral("GET");
+    auto done = std::move(request.done);
+    player_.events().fetch(request.url, method, request.body,
+                           [done](std::optional<QByteArray> data) {
+                               if (done) {
+                                   done(data.has_value(), data.value_or(QByteArray()));
+                               }
+                           });
+}
+
+void ScriptHost::resetClipScript(DisplayObject& clip) {
+    if (!clip.script) {
+        return;
+    }
+    avm1::ClipObject* object = scriptObject(clip);
+    std::vector<QString> names;
+    for (const avm1::Property& p : object->properties()) {
+        names.push_back(p.name);
+    }
+    for (const QString& name : names) {
+        object->remove(name, 10);
+    }
+    object->watches().clear();
+    if (clip.isClip()) {
+        object->setProto(machine_->protos().movieClip);
+    }
+}
+
+void ScriptHost::clipUnloading(DisplayObject& clip) {
+    if (clip.clipActions) {
+        for (const swf::ClipAction& a : *clip.clipActions) {
+            if (a.events & swf::clip_event::Unload) {
+                machine_->runBlock(player_.decoded(*clip.movie, a.actions), scriptObject(clip),
+                                   clip.movie->version());
+            }
+        }
+    }
+    if (clip.script) {
+        machine_->callMethod(scriptObject(clip), QStringLiteral("onUnload"), {},
+                             clip.movie ? clip.movie->version() : 8);
+    }
+}
+
+void ScriptHost::clipDataArrived(DisplayObject& clip) {
+    runClipEvent(clip, swf::clip_event::Data);
+    machine_->callMethod(scriptObject(clip), QStringLiteral("onData"), {},
+                         clip.movie ? clip.movie->version() : 8);
 }
 
 }  // namespace pencora::runtime

@@ -15,6 +15,7 @@
 #include "platform/flash/avm1/clip_object.h"
 #include "platform/flash/avm1/host.h"
 #include "platform/flash/avm1/machine.h"
+#include "platform/flash/runtime/movie_loader.h"
 #include "platform/flash/runtime/player.h"
 
 namespace pencora::runtime {
@@ -67,6 +68,7 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     void cloneSprite(avm1::Object* source, const QString& name, int depth) override;
     void removeSprite(avm1::Object* clip) override;
     void toggleQuality() override;
+    void stopSounds() override { player_.sounds().stopAll(); }
     void getUrl(const avm1::UrlRequest& request) override;
     void startDrag(avm1::Object* clip, bool lockCenter, const double* rectOrNull) override;
     bool clipTransform(avm1::Object* clip, bool concatenated, ClipTransform& out) override;
@@ -87,6 +89,21 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     // _droptarget: the slash path of the clip under the mouse when `clip` was last dragged
     // over something, empty otherwise.
     QString dropTarget(const DisplayObject& clip) const;
+    void fetch(avm1::FetchRequest request) override;
+    QString externalCall(const QString& request) override {
+        return player_.events().flashCall(request);
+    }
+
+    MovieLoader& loader() { return loader_; }
+    // Sound objects kept alive while their sound plays or loads.
+    void pinSound(avm1::Object* sound) { soundPins_.insert(sound); }
+    std::set<avm1::Object*>& soundPins() { return soundPins_; }
+    // Before a clip shows another movie: its variables and class go, as a new clip's would.
+    void resetClipScript(DisplayObject& clip);
+    // unloadMovie on a clip: its onUnload handlers run before its content goes.
+    void clipUnloading(DisplayObject& clip);
+    // loadVariables answered: onClipEvent(data) and onData.
+    void clipDataArrived(DisplayObject& clip);
 
     Player& player() { return player_; }
     // The bindings of every display object that has a script object.
@@ -139,6 +156,8 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     std::weak_ptr<DisplayObject> dropFor_;
     QString dropTarget_;
     std::vector<PendingConstruct> pendingConstructs_;
+    MovieLoader loader_{*this};
+    std::set<avm1::Object*> soundPins_;
 };
 
 }  // namespace pencora::runtime

@@ -5,6 +5,7 @@
 
 #include <map>
 
+#include "platform/flash/avm1/external_interface.h"
 #include "platform/flash/runtime/clip_properties.h"
 #include "platform/flash/runtime/draw_backend.h"
 #include "platform/flash/runtime/draw_list.h"
@@ -47,6 +48,10 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
             changed(true);
             return false;
         }
+        if (layer == 0) {
+            // The player keeps this rate when a script replaces _level0 later.
+            frameRate_ = read.movie->header.frameRate;
+        }
         player_.load(layer, read.movie, qs(url));
         if (DisplayObject* root = player_.root(layer)) {
             avm1::Object* object = script_->scriptObject(*root);
@@ -64,16 +69,11 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
     }
 
     void fetchCompleted(int id, std::span<const std::uint8_t> bytes) override {
-        auto it = fetches_.find(id);
-        if (it == fetches_.end()) {
-            return;
-        }
-        const auto [layer, url] = it->second;
-        fetches_.erase(it);
-        loadMovie(layer, bytes, u16(url), {});
+        answerFetch(id, QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                                   qsizetype(bytes.size())));
     }
 
-    void fetchFailed(int id) override { fetches_.erase(id); }
+    void fetchFailed(int id) override { answerFetch(id, std::nullopt); }
 
     MovieInfo movieInfo() const override {
         MovieInfo info;
@@ -86,7 +86,7 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
         info.swfVersion = m.header.version;
         info.stageWidth = (m.header.frameSize.xMax - m.header.frameSize.xMin) / 20.0;
         info.stageHeight = (m.header.frameSize.yMax - m.header.frameSize.yMin) / 20.0;
-        info.frameRate = m.header.frameRate;
+        info.frameRate = frameRate_.value_or(m.header.frameRate);
         info.frameCount = m.header.frameCount;
         info.framesLoaded = int(m.timeline.frames.size());
         if (m.backgroundColor) {
@@ -98,6 +98,8 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
 
     void runFrame() override {
         player_.runFrame();
+        const double rate = movieInfo().frameRate;
+        sound_.feed(player_.sounds(), rate > 0 ? 1000.0 / rate : 1000.0 / 12);
         changed(false);
     }
 
@@ -258,8 +260,13 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
         return setProperty(target, index, u16(numberText(value)));
     }
 
-    std::optional<std::u16string> callFunction(std::u16string_view) override {
-        return std::nullopt;  // no script machine yet: nothing registers callbacks
+    std::optional<std::u16string> callFunction(std::u16string_view request) override {
+        const DisplayObject* root = player_.root(0);
+        const int version = root && root->movie ? root->movie->version() : 8;
+        auto answer = avm1::answerExternalCall(script_->machine(), qs(request), version);
+        player_.runQueuedActions();
+        changed(false);
+        return answer ? std::optional(u16(*answer)) : std::nullopt;
     }
 
   private:
@@ -273,17 +280,43 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
             player_.unload(layer);
             return;
         }
+        fetch(url, QStringLiteral("GET"), {}, [this, layer, url](std::optional<QByteArray> data) {
+            if (data) {
+                const auto* begin = reinterpret_cast<const std::uint8_t*>(data->constData());
+                loadMovie(layer, std::span(begin, size_t(data->size())), u16(url), {});
+            }
+        });
+    }
+    void fetch(const QString& url, const QString& method, const QByteArray& body,
+               std::function<void(std::optional<QByteArray>)> done) override {
         if (!host_)
             return;
         const int id = ++lastFetch_;
-        fetches_[id] = {layer, url};
-        host_->requestFetch({id, u16(url), u"GET", {}});
+        fetches_[id] = std::move(done);
+        host_->requestFetch({id, u16(url), u16(method), body.toStdString()});
+    }
+    QString flashCall(const QString& request) override {
+        return host_ ? qs(host_->flashCall(u16(request))) : QString();
     }
     void trace(const QString& line) override {
         if (host_)
             host_->trace(u16(line));
     }
     void openUrl(const QString&, const QString&) override {}  // no browser here
+
+    void answerFetch(int id, std::optional<QByteArray> data) {
+        auto it = fetches_.find(id);
+        if (it == fetches_.end()) {
+            return;
+        }
+        auto done = std::move(it->second);
+        fetches_.erase(it);
+        if (done) {
+            done(std::move(data));
+        }
+        player_.runQueuedActions();
+        changed(true);
+    }
 
     DisplayObject* clip(std::u16string_view target) const {
         const QString t = qs(target);
@@ -334,11 +367,13 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
     }
 
     Player player_;
+    SoundOutput sound_;
     ScriptHost* script_ = nullptr;  // owned by player_
     flash::MovieEngineHost* host_ = nullptr;
     std::vector<DrawCommand> last_;
-    std::map<int, std::pair<int, QString>> fetches_;
+    std::map<int, std::function<void(std::optional<QByteArray>)>> fetches_;
     int lastFetch_ = 0;
+    std::optional<double> frameRate_;
 };
 
 }  // namespace

@@ -72,6 +72,7 @@ std::vector<int> Player::layers() const {
 
 void Player::runFrame() {
     retired_.clear();
+    dropUnusedClipMovies();
     std::vector<std::shared_ptr<DisplayObject>> roots;
     for (auto& [n, l] : layers_) {
         roots.push_back(l.root);
@@ -206,6 +207,7 @@ void Player::enterFrame(DisplayObject& clip, int frame, bool runActions) {
     if (runActions) {
         queueInitActions(clip, frame);
         self = sharedOf(clip);
+        playFrameSounds(clip, frame);
     }
     for (const swf::ControlTag& tag : clip.timeline->frames[size_t(frame)].tags) {
         if (auto* action = std::get_if<swf::DoAction>(&tag)) {

@@ -205,6 +205,34 @@ TEST_F(Builtins, AsBroadcasterTellsEveryListener) {
     EXPECT_EQ(f.host.lines, QStringList({"hello"}));
 }
 
+// childNodes is one live array per node; re-appending a node to its own parent leaves it in
+// place; namespaces resolve through the xmlns attributes of the element and its ancestors.
+TEST_F(Builtins, XmlChildListsAndNamespaces) {
+    std::vector<Value> source{Value("<r xmlns='d' xmlns:p='u'><p:a/><b/></r>")};
+    Value doc = m.construct(global("XML"), source);
+    Value r = m.getMember(doc, "firstChild");
+    Value held = m.getMember(r, "childNodes");
+    Value a = m.getMember(r, "firstChild");
+    Value b = m.getMember(a, "nextSibling");
+    callOn(r, "appendChild", {a});
+    EXPECT_EQ(m.getMember(r, "firstChild").object(), a.object()) << "stays first";
+    std::vector<Value> made{Value("c")};
+    Value c = callOn(doc, "createElement", made);
+    callOn(r, "appendChild", {c});
+    EXPECT_EQ(m.toNumber(m.getMember(held, "length")), 3) << "the held array follows";
+    callOn(b, "removeNode", {});
+    EXPECT_EQ(m.toNumber(m.getMember(held, "length")), 2);
+
+    EXPECT_EQ(text(m.getMember(a, "prefix")), "p");
+    EXPECT_EQ(text(m.getMember(a, "localName")), "a");
+    EXPECT_EQ(text(m.getMember(a, "namespaceURI")), "u");
+    EXPECT_EQ(text(m.getMember(c, "namespaceURI")), "d") << "the default, from the parent";
+    EXPECT_EQ(text(callOn(c, "getPrefixForNamespace", {Value("u")})), "p");
+    EXPECT_TRUE(callOn(c, "getNamespaceForPrefix", {Value("q")}).isNull());
+    EXPECT_TRUE(m.getMember(m.getMember(a, "firstChild"), "prefix").isUndefined());
+    EXPECT_TRUE(m.getMember(doc, "prefix").isNull()) << "the document has no name";
+}
+
 TEST_F(Builtins, XmlParsesWalksAndPrints) {
     std::vector<Value> source{
         Value("<?xml version=\"1.0\"?><a x=\"1&amp;2\"><b>hi &lt;there&gt;</b>"

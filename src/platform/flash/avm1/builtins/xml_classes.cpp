@@ -2,6 +2,7 @@
 // host, and the declarations it met.
 #include "platform/flash/avm1/function_object.h"
 #include "platform/flash/avm1/machine_impl.h"
+#include "platform/flash/avm1/xml_namespaces.h"
 #include "platform/flash/avm1/xml_node.h"
 
 namespace pencora::avm1 {
@@ -47,7 +48,9 @@ Value nodeToString(Machine& m, const Value& self, std::vector<Value>&) {
 Value appendChild(Machine& m, const Value& self, std::vector<Value>& args) {
     XmlNode* n = asNode(self);
     XmlNode* c = asNode(arg(args, 0));
-    if (n && c && c != n) {
+    // A node that is already a child of this one stays where it is (removeNode first to
+    // move it to the end); one from another tree moves here.
+    if (n && c && c != n && c->parent != n) {
         for (XmlNode* p = n; p; p = p->parent) {
             if (p == c) {
                 return Value();  // a node cannot hold its own ancestor
@@ -62,7 +65,8 @@ Value insertBefore(Machine& m, const Value& self, std::vector<Value>& args) {
     XmlNode* n = asNode(self);
     XmlNode* c = asNode(arg(args, 0));
     XmlNode* before = asNode(arg(args, 1));
-    if (!n || !c || !before || before->parent != n || c == n) {
+    if (!n || !c || !before || before->parent != n || c == n ||
+        c->parent == n) {
         return Value();
     }
     for (XmlNode* p = n; p; p = p->parent) {
@@ -162,6 +166,7 @@ Value xmlLoad(Machine& m, const Value& self, std::vector<Value>& args) {
         return Value(false);
     }
     o->put(QStringLiteral("loaded"), Value(false));
+    o->put(QStringLiteral("_bytesLoaded"), Value(0), kDontEnum | kDontDelete);
     m.impl().pinned.insert(o);
     FetchRequest r;
     r.url = url;
@@ -169,7 +174,12 @@ Value xmlLoad(Machine& m, const Value& self, std::vector<Value>& args) {
     const int version = m.version();
     r.done = [machine, o, version](bool ok, const QByteArray& data) {
         machine->impl().pinned.erase(o);
-        o->put(QStringLiteral("__bytes"), Value(double(data.size())), kDontEnum);
+        if (ok) {
+            // Scripts cannot delete them (onData handlers try).
+            const uint16_t flags = kDontEnum | kDontDelete;
+            o->put(QStringLiteral("_bytesLoaded"), Value(double(data.size())), flags);
+            o->put(QStringLiteral("_bytesTotal"), Value(double(data.size())), flags);
+        }
         Value text = ok ? Value(QString::fromUtf8(data)) : Value();
         machine->callMethod(o, QStringLiteral("onData"), {text}, version);
     };
@@ -177,12 +187,27 @@ Value xmlLoad(Machine& m, const Value& self, std::vector<Value>& args) {
     return Value(true);
 }
 
-Value xmlBytes(Machine& m, const Value& self, std::vector<Value>&) {
-    Value v = m.getMember(self, QStringLiteral("__bytes"));
-    return v.isUndefined() ? Value() : v;
+// Undefined before a load; _bytesLoaded is 0 from the request on, both are the size once
+// the data has come.
+Value xmlBytesLoaded(Machine& m, const Value& self, std::vector<Value>&) {
+    return m.getMember(self, QStringLiteral("_bytesLoaded"));
+}
+Value xmlBytesTotal(Machine& m, const Value& self, std::vector<Value>&) {
+    return m.getMember(self, QStringLiteral("_bytesTotal"));
+}
+
+Value getNamespaceForPrefix(Machine& m, const Value& self, std::vector<Value>& args) {
+    XmlNode* n = asNode(self);
+    return n ? xmlNamespaceForPrefix(m, n, m.toString(arg(args, 0))) : Value();
+}
+Value getPrefixForNamespace(Machine& m, const Value& self, std::vector<Value>& args) {
+    XmlNode* n = asNode(self);
+    return n ? xmlPrefixForNamespace(m, n, m.toString(arg(args, 0))) : Value();
 }
 
 const NativeEntry kNodePrototype[] = {
+    {"getNamespaceForPrefix", getNamespaceForPrefix},
+    {"getPrefixForNamespace", getPrefixForNamespace},
     {"toString", nodeToString}, {"appendChild", appendChild}, {"insertBefore", insertBefore},
     {"removeNode", removeNode}, {"cloneNode", cloneNode},     {"hasChildNodes", hasChildNodes},
 };
@@ -193,8 +218,8 @@ const NativeEntry kXmlPrototype[] = {
     {"createTextNode", createTextNode},
     {"onData", xmlOnData},
     {"load", xmlLoad},
-    {"getBytesLoaded", xmlBytes},
-    {"getBytesTotal", xmlBytes},
+    {"getBytesLoaded", xmlBytesLoaded},
+    {"getBytesTotal", xmlBytesTotal},
 };
 
 }  // namespace
