@@ -112,7 +112,7 @@ void XmlNode::traceRefs(Tracer& t) {
     }
 }
 
-void XmlNode::detach() {
+void XmlNode::detach(Machine& m) {
     if (!parent) {
         return;
     }
@@ -122,16 +122,15 @@ void XmlNode::detach() {
         p->children.erase(p->children.begin() + i);
     }
     parent = nullptr;
-    p->syncChildArray();
+    p->syncChildArray(m);
 }
 
 void XmlNode::insertChild(Machine& m, XmlNode* child, size_t index) {
-    (void)m;
-    child->detach();
+    child->detach(m);
     index = std::min(index, children.size());
     children.insert(children.begin() + index, child);
     child->parent = this;
-    syncChildArray();
+    syncChildArray(m);
 }
 
 // One array per node, rewritten in place: a script holding childNodes sees later changes
@@ -140,18 +139,21 @@ void XmlNode::refreshChildArray(Machine& m) {
     if (!childArray) {
         childArray = m.makeArray();
     }
-    syncChildArray();
+    syncChildArray(m);
 }
 
-void XmlNode::syncChildArray() {
+void XmlNode::syncChildArray(Machine& m) {
     if (!childArray) {
         return;
     }
-    childArray->elements.clear();
+    std::vector<Value> nodes;
+    nodes.reserve(children.size());
     for (XmlNode* c : children) {
-        childArray->elements.push_back(Value(static_cast<Object*>(c)));
+        nodes.push_back(Value(static_cast<Object*>(c)));
     }
-    childArray->sparseLength = 0;
+    childArray->clearElements();
+    childArray->setLength(m, 0);
+    childArray->assign(m, nodes);
 }
 
 XmlNode* XmlNode::clone(Machine& m, bool deep) const {

@@ -31,11 +31,11 @@ class XmlNode : public Object {
     void traceRefs(Tracer& t) override;
 
     // Detaches from the parent, if any.
-    void detach();
+    void detach(Machine& m);
     void insertChild(Machine& m, XmlNode* child, size_t index);
     void refreshChildArray(Machine& m);
     // Rewrites the childNodes array, if scripts have it, from `children`.
-    void syncChildArray();
+    void syncChildArray(Machine& m);
     XmlNode* clone(Machine& m, bool deep) const;
 };
 

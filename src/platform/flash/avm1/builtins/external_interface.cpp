@@ -218,7 +218,7 @@ Value eiArrayToXml(Machine& m, const Value&, std::vector<Value>& args) {
 Value eiArgumentsToXml(Machine& m, const Value&, std::vector<Value>& args) {
     QString out = QStringLiteral("<arguments>");
     if (Object* o = arg(args, 0).object(); o && o->kind() == ObjectKind::Array) {
-        for (const Value& v : static_cast<ArrayObject*>(o)->elements) {
+        for (const Value& v : static_cast<ArrayObject*>(o)->values(m)) {
             out += toXml(m, v, 1);
         }
     }

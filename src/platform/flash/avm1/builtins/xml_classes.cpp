@@ -74,7 +74,7 @@ Value insertBefore(Machine& m, const Value& self, std::vector<Value>& args) {
             return Value();
         }
     }
-    c->detach();
+    c->detach(m);
     size_t i = 0;
     while (i < n->children.size() && n->children[i] != before) {
         ++i;
@@ -83,9 +83,9 @@ Value insertBefore(Machine& m, const Value& self, std::vector<Value>& args) {
     return Value();
 }
 
-Value removeNode(Machine&, const Value& self, std::vector<Value>&) {
+Value removeNode(Machine& m, const Value& self, std::vector<Value>&) {
     if (XmlNode* n = asNode(self)) {
-        n->detach();
+        n->detach(m);
     }
     return Value();
 }
@@ -119,7 +119,7 @@ Value parseXml(Machine& m, const Value& self, std::vector<Value>& args) {
         return Value();
     }
     while (!doc->children.empty()) {
-        doc->children.back()->detach();
+        doc->children.back()->detach(m);
     }
     QString decl, doctype;
     bool ignoreWhite = m.toBoolean(m.get(doc, QStringLiteral("ignoreWhite")));
