@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "platform/flash/render/drawable.h"
 #include "platform/flash/runtime/draw_backend.h"
 
 namespace pencora::runtime {
@@ -114,7 +115,7 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
             QPainter mp(&cut);
             mp.setRenderHints(painter_.renderHints());
             mp.translate(-top.origin);
-            mp.fillPath(*top.mask, Qt::white);
+            mp.fillPath(swf::render::aliasedNudge(mp).map(*top.mask), Qt::white);
             mp.end();
             top.painter->resetTransform();
             top.painter->setCompositionMode(QPainter::CompositionMode_DestinationIn);
