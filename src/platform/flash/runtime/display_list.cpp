@@ -96,6 +96,9 @@ void Player::applyPlace(DisplayObject& object, const swf::PlaceObject& place) {
     if (place.blendMode) {
         object.blendMode = *place.blendMode;
     }
+    if (place.filters) {
+        object.filters = *place.filters;
+    }
     if (!place.clipActions.empty()) {
         object.clipActions = &place.clipActions;
     }

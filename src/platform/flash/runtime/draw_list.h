@@ -29,6 +29,8 @@ struct DrawCommand {
     QPainterPath clip;                              // PushClip: the mask's area in stage pixels
     swf::BlendMode blend = swf::BlendMode::Normal;  // BeginLayer
     double opacity = 1;                             // BeginLayer: the layer's own alpha
+    std::vector<swf::Filter> filters;               // BeginLayer: applied before compositing
+    QRectF reach;  // BeginLayer with filters: what the object and its filters may cover (stage)
     uint64_t serial = 0;
 };
 

@@ -1,9 +1,11 @@
 #include <QImage>
 #include <QPainter>
 
+#include <cmath>
 #include <memory>
 
 #include "platform/flash/render/drawable.h"
+#include "platform/flash/render/filters.h"
 #include "platform/flash/runtime/draw_backend.h"
 
 namespace pencora::runtime {
@@ -42,12 +44,14 @@ std::optional<QPainter::CompositionMode> qtMode(swf::BlendMode b) {
 
 // The two modes Qt lacks, pixel by pixel on premultiplied pixels: subtract takes the layer's
 // colour from what is below, invert turns what is below to its negative where the layer is.
-void blendByHand(QImage& below, const QImage& layer, swf::BlendMode mode, double opacity) {
-    const int w = std::min(below.width(), layer.width());
-    const int h = std::min(below.height(), layer.height());
-    for (int y = 0; y < h; ++y) {
-        auto* d = reinterpret_cast<QRgb*>(below.scanLine(y));
-        const auto* s = reinterpret_cast<const QRgb*>(layer.constScanLine(y));
+void blendByHand(QImage& below, const QImage& layer, QPoint at, swf::BlendMode mode,
+                 double opacity) {
+    const QRect area = QRect(at, layer.size()).intersected(below.rect());
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        auto* d = reinterpret_cast<QRgb*>(below.scanLine(y)) + area.left();
+        const auto* s =
+            reinterpret_cast<const QRgb*>(layer.constScanLine(y - at.y())) + (area.left() - at.x());
+        const int w = area.width();
         for (int x = 0; x < w; ++x) {
             const int sa = int(qAlpha(s[x]) * opacity);
             if (sa == 0) {
@@ -78,6 +82,7 @@ struct Layer {
     swf::BlendMode blend = swf::BlendMode::Normal;
     double opacity = 1;
     std::optional<QPainterPath> mask;  // device coordinates
+    std::vector<swf::Filter> filters;
 };
 
 }  // namespace
@@ -86,6 +91,10 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
                              const QTransform& stageToDevice) {
     QPaintDevice* device = painter_.device();
     const QRect deviceRect(0, 0, device ? device->width() : 0, device ? device->height() : 0);
+    // Filter sizes are stage pixels: they grow with the stage's scale on the device.
+    const std::pair<double, double> filterScale{
+        std::hypot(stageToDevice.m11(), stageToDevice.m12()),
+        std::hypot(stageToDevice.m21(), stageToDevice.m22())};
     std::vector<Layer> layers;
     layers.emplace_back();
     auto painter = [&]() -> QPainter& {
@@ -122,11 +131,18 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
             top.painter->drawImage(0, 0, cut);
         }
         top.painter->end();
+        if (!top.filters.empty()) {
+            swf::render::applyFilters(*top.image, top.filters, filterScale.first,
+                                      filterScale.second);
+        }
         QPainter& below = painter();
         const auto mode = qtMode(top.blend);
         auto* belowImage = dynamic_cast<QImage*>(below.device());
-        if (!mode && belowImage && layers.size() == 1 && top.origin.isNull()) {
-            blendByHand(*belowImage, *top.image, top.blend, top.opacity);
+        if (!mode && belowImage) {
+            // The painter below draws at its own origin: a nested layer's image starts at
+            // that layer's device position.
+            blendByHand(*belowImage, *top.image, top.origin - layers.back().origin, top.blend,
+                        top.opacity);
             return;
         }
         below.save();
@@ -157,7 +173,13 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
                     endLayer();
                 break;
             case DrawCommand::Op::BeginLayer: {
-                Layer* l = beginLayer(deviceRect);
+                // A filtered object is drawn into what it and its filters reach; other
+                // blends take the whole device.
+                Layer* l = beginLayer(
+                    c.filters.empty()
+                        ? deviceRect
+                        : stageToDevice.mapRect(c.reach).toAlignedRect().adjusted(-1, -1, 1, 1));
+                l->filters = c.filters;
                 l->blend = c.blend;
                 l->opacity = c.opacity;
                 break;
