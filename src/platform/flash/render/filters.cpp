@@ -23,28 +23,24 @@ double blurY(const Filter& f, double scale) {
     return std::clamp(f.blurY, 0.0, kMaxBlur) * scale;
 }
 
-// One pass of a box `box` wide along a row or column of `n` values `stride` apart: the box
-// covers the whole pixels within (box - 1) / 2 of the centre and the two beyond it by the
-// fraction left over, so blur sizes between whole numbers grow the blur smoothly.
+// One pass of a box along a row or column of `n` values `stride` apart. The box is the odd
+// number of whole pixels that fits in `box` (a blur of 20 device pixels averages 19: the
+// ramps of filters/blur_scales_with_screen), centred on the pixel.
 void boxLine(float* line, int n, int stride, double box, std::vector<float>& scratch) {
     if (box <= 1.0 || n <= 1) {
         return;
     }
     const int m = int(std::floor((box - 1.0) / 2.0));
-    const float frac = float((box - (2 * m + 1)) / 2.0);
-    const float norm = float(1.0 / box);
+    const float norm = 1.0f / float(2 * m + 1);
     scratch.assign(size_t(n) + 1, 0.0f);
     for (int i = 0; i < n; ++i) {
         scratch[size_t(i) + 1] = scratch[size_t(i)] + line[size_t(i) * stride];
     }
-    auto at = [&](int i) { return i < 0 || i >= n ? 0.0f : scratch[i + 1] - scratch[i]; };
     std::vector<float> blurred(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) {
         const int lo = std::max(0, i - m);
         const int hi = std::min(n - 1, i + m);
-        float sum = scratch[size_t(hi) + 1] - scratch[size_t(lo)];
-        sum += frac * (at(i - m - 1) + at(i + m + 1));
-        blurred[size_t(i)] = sum * norm;
+        blurred[size_t(i)] = (scratch[size_t(hi) + 1] - scratch[size_t(lo)]) * norm;
     }
     for (int i = 0; i < n; ++i) {
         line[size_t(i) * stride] = blurred[size_t(i)];

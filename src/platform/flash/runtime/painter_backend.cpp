@@ -60,7 +60,8 @@ void blendByHand(QImage& below, const QImage& layer, QPoint at, swf::BlendMode m
             const QRgb p = d[x];
             auto mix = [&](int below, int result) { return below + (result - below) * sa / 255; };
             if (mode == swf::BlendMode::Subtract) {
-                auto sub = [&](int b, int c) { return mix(b, std::max(0, b - int(c * opacity))); };
+                // The layer's colours are premultiplied: they already carry its coverage.
+                auto sub = [&](int b, int c) { return std::max(0, b - int(c * opacity)); };
                 d[x] = qRgba(sub(qRed(p), qRed(s[x])), sub(qGreen(p), qGreen(s[x])),
                              sub(qBlue(p), qBlue(s[x])), qAlpha(p));
             } else {
@@ -83,6 +84,7 @@ struct Layer {
     double opacity = 1;
     std::optional<QPainterPath> mask;  // device coordinates
     std::vector<swf::Filter> filters;
+    std::optional<QPainterPath> cutArea;  // alpha mode: where the object is (device)
 };
 
 }  // namespace
@@ -146,6 +148,10 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
             return;
         }
         below.save();
+        if (top.blend == swf::BlendMode::Alpha && top.cutArea) {
+            // An alpha object sets the group's alpha where it is drawn, not elsewhere.
+            below.setClipPath(*top.cutArea);
+        }
         below.setCompositionMode(mode.value_or(QPainter::CompositionMode_SourceOver));
         below.setOpacity(top.opacity);
         below.drawImage(top.origin, *top.image);
@@ -180,6 +186,9 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
                         ? deviceRect
                         : stageToDevice.mapRect(c.reach).toAlignedRect().adjusted(-1, -1, 1, 1));
                 l->filters = c.filters;
+                if (c.blend == swf::BlendMode::Alpha && !c.clip.isEmpty()) {
+                    l->cutArea = stageToDevice.map(c.clip);
+                }
                 l->blend = c.blend;
                 l->opacity = c.opacity;
                 break;
