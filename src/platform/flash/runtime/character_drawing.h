@@ -45,6 +45,9 @@ class CharacterDrawing {
     virtual bool hits(QPointF point, uint16_t ratio) const = 0;
     // Bounds in character twips, strokes included.
     virtual QRectF bounds(uint16_t ratio) const = 0;
+    // The bounds the character declares (a shape's own rectangle): what an opaque background
+    // or a cached bitmap covers.
+    virtual QRectF declaredBounds(uint16_t ratio) const { return bounds(ratio); }
 };
 
 // Prepares drawings for the characters of a movie; a drawing keeps its movie alive. Returns

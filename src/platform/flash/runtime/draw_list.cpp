@@ -40,6 +40,20 @@ QRectF contentBounds(const DisplayObject& o, const QTransform& parentToStage) {
     return r;
 }
 
+// The declared bounds of an object and its children, in the object's own twips.
+QRectF localBounds(const DisplayObject& o) {
+    QRectF r;
+    if (o.drawing) {
+        r = o.drawing->declaredBounds(o.ratio);
+    }
+    for (const auto& [d, c] : o.children) {
+        if (c->visible && c->clipDepth == 0) {
+            r |= toTransform(c->matrix).mapRect(localBounds(*c));
+        }
+    }
+    return r;
+}
+
 DrawCommand popClip() {
     DrawCommand c;
     c.op = DrawCommand::Op::PopClip;
@@ -103,6 +117,19 @@ struct Walker {
                 out.push_back(std::move(c));
             }
             const ColorTransformF cx = color.after(own);
+            if (o.opaqueBackground) {
+                // The object's bounds filled with the colour, below what it draws.
+                const QRectF area = localBounds(o);
+                if (!area.isEmpty()) {
+                    DrawCommand c;
+                    c.op = DrawCommand::Op::Fill;
+                    c.clip.addPolygon(t.map(QPolygonF(area)));
+                    c.clip.closeSubpath();
+                    c.fillColor = *o.opaqueBackground;
+                    c.serial = o.serial;
+                    out.push_back(std::move(c));
+                }
+            }
             if (o.drawing) {
                 DrawCommand c;
                 c.drawing = o.drawing;
@@ -173,7 +200,7 @@ std::optional<QRectF> changedArea(const std::vector<DrawCommand>& before,
             if (c.op == DrawCommand::Op::BeginLayer) {
                 seq.emplace_back(c.op, uint64_t(c.blend) << 32 | uint64_t(c.opacity * 65535));
             }
-            if (c.op == DrawCommand::Op::PushClip) {
+            if (c.op == DrawCommand::Op::PushClip || c.op == DrawCommand::Op::Fill) {
                 pushes.push_back(&c);
             }
         }
@@ -183,7 +210,8 @@ std::optional<QRectF> changedArea(const std::vector<DrawCommand>& before,
     auto [seqB, pushB] = clipsOf(after);
     bool masksChanged = seqA != seqB;
     for (size_t i = 0; !masksChanged && i < pushA.size(); ++i) {
-        masksChanged = pushA[i]->clip != pushB[i]->clip;
+        masksChanged =
+            pushA[i]->clip != pushB[i]->clip || pushA[i]->fillColor != pushB[i]->fillColor;
     }
     // Filters spread what an object draws beyond its own bounds: any change under them
     // (or to them) redraws all they reach.

@@ -167,6 +167,32 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
                     p.restore();
                 }
                 break;
+            case DrawCommand::Op::Fill: {
+                QPainter& p = painter();
+                p.save();
+                p.setPen(Qt::NoPen);
+                const QPainterPath area = stageToDevice.map(c.clip);
+                const QRectF box = area.boundingRect();
+                bool upright = true;
+                for (int i = 0; i < area.elementCount(); ++i) {
+                    const QPointF e = area.elementAt(i);
+                    upright = upright && (e.x() == box.left() || e.x() == box.right()) &&
+                              (e.y() == box.top() || e.y() == box.bottom());
+                }
+                if (upright) {
+                    // An upright background covers whole pixels, its edges rounded, as the
+                    // bitmap the object is cached in would (opaque_background).
+                    const QRect pixels(
+                        QPoint(int(std::lround(box.left())), int(std::lround(box.top()))),
+                        QPoint(int(std::lround(box.right())) - 1,
+                               int(std::lround(box.bottom())) - 1));
+                    p.fillRect(pixels, QColor::fromRgb(c.fillColor));
+                } else {
+                    p.fillPath(area * swf::render::aliasedNudge(p), QColor::fromRgb(c.fillColor));
+                }
+                p.restore();
+                break;
+            }
             case DrawCommand::Op::PushClip: {
                 QPainterPath mask = stageToDevice.map(c.clip);
                 Layer* l = beginLayer(mask.boundingRect().toAlignedRect().adjusted(-1, -1, 1, 1));

@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 
+#include "platform/flash/runtime/clip_display_properties.h"
 #include "platform/flash/runtime/clip_properties.h"
 #include "platform/flash/runtime/frame_actions.h"
 
@@ -63,6 +64,9 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
             out = Value(object_.text);
             return true;
         }
+        if (getDisplayProperty(m, object_, name, out)) {
+            return true;
+        }
         if (DisplayObject* child = object_.childNamed(name, m.version() >= 7)) {
             out = Value(host_.scriptObject(*child));
             return true;
@@ -82,6 +86,9 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
         }
         if (object_.kind == ObjectKind::EditText && name == u"text") {
             object_.text = m.toString(v);
+            return true;
+        }
+        if (setDisplayProperty(m, object_, name, v)) {
             return true;
         }
         return false;
