@@ -4,6 +4,7 @@
 
 #include "platform/flash/render/bitmap_decode.h"
 #include "platform/flash/render/color_transform.h"
+#include "platform/flash/render/flatten.h"
 #include "platform/flash/render/paint_styles.h"
 
 namespace pencora::swf::render {
@@ -31,10 +32,13 @@ void drawShapePaths(const ShapePaths& paths, const Drawable& d, QPainter& painte
             }
             painter.setRenderHint(QPainter::SmoothPixmapTransform,
                                   antialias && wantsSmoothing(fill.style));
-            painter.fillPath(world.map(fill.path), brush);
+            painter.fillPath(antialias ? world.map(fill.path) : flattenCurves(world.map(fill.path)),
+                             brush);
         }
         for (const auto& line : group.lines) {
-            painter.strokePath(world.map(line.path), linePen(line.style, world, cx, lookup));
+            const QPainterPath mapped = world.map(line.path);
+            painter.strokePath(antialias ? mapped : flattenCurves(mapped),
+                               linePen(line.style, world, cx, lookup));
         }
     }
 }
@@ -250,7 +254,10 @@ void draw(const Drawable& d, QPainter& painter, const QTransform& matrix, const 
         case Drawable::Kind::Text: {
             const QTransform t = d.textMatrix * world * aliasedNudge(painter);
             for (const auto& run : d.runs) {
-                painter.fillPath(t.map(run.path), QBrush(apply(cx, run.color)));
+                const QPainterPath glyphs = t.map(run.path);
+                painter.fillPath(
+                    painter.testRenderHint(QPainter::Antialiasing) ? glyphs : flattenCurves(glyphs),
+                    QBrush(apply(cx, run.color)));
             }
             break;
         }

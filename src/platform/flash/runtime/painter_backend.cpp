@@ -6,6 +6,7 @@
 
 #include "platform/flash/render/drawable.h"
 #include "platform/flash/render/filters.h"
+#include "platform/flash/render/flatten.h"
 #include "platform/flash/runtime/draw_backend.h"
 
 namespace pencora::runtime {
@@ -126,7 +127,10 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
             QPainter mp(&cut);
             mp.setRenderHints(painter_.renderHints());
             mp.translate(-top.origin);
-            mp.fillPath(swf::render::aliasedNudge(mp).map(*top.mask), Qt::white);
+            const QPainterPath mask = swf::render::aliasedNudge(mp).map(*top.mask);
+            mp.fillPath(
+                mp.testRenderHint(QPainter::Antialiasing) ? mask : swf::render::flattenCurves(mask),
+                Qt::white);
             mp.end();
             top.painter->resetTransform();
             top.painter->setCompositionMode(QPainter::CompositionMode_DestinationIn);
