@@ -209,6 +209,7 @@ Value mcConstruct(avm1::Machine&, const Value&, std::vector<Value>&) {
 ScriptHost::ScriptHost(Player& player) : player_(player) {
     machine_ = std::make_unique<avm1::Machine>(*this, 8);
     installMovieClip();
+    installColorClass(*machine_);
 }
 
 ScriptHost::~ScriptHost() = default;
