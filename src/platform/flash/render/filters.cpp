@@ -173,9 +173,9 @@ void applyShadow(QImage& image, const Filter& f, double sx, double sy) {
     }
 }
 
-// Bevel: a highlight on the side the light comes from (against the angle) and a shadow on
-// the other, from the object's alpha moved both ways and blurred; inner (inside the shape),
-// outer (outside it) or full (both, `onTop`).
+// Bevel: a highlight on the edges facing along the angle and a shadow on the others, from the
+// object's alpha moved both ways and blurred; inner (inside the shape), outer (outside it) or full
+// (both, `onTop`).
 void applyBevel(QImage& image, const Filter& f, double sx, double sy) {
     Planes planes = planesOf(image);
     const int w = planes.width;
@@ -183,19 +183,19 @@ void applyBevel(QImage& image, const Filter& f, double sx, double sy) {
     const std::vector<float>& alpha = planes.p[0];
     const int dx = int(std::lround(std::cos(f.angle) * f.distance * sx));
     const int dy = int(std::lround(std::sin(f.angle) * f.distance * sy));
-    std::vector<float> lit = shifted(alpha, w, h, dx, dy, 0.0f);
-    std::vector<float> dark = shifted(alpha, w, h, -dx, -dy, 0.0f);
-    blurPlane(lit, w, h, blurX(f, sx), blurY(f, sy), passesOf(f));
-    blurPlane(dark, w, h, blurX(f, sx), blurY(f, sy), passesOf(f));
+    std::vector<float> along = shifted(alpha, w, h, dx, dy, 0.0f);
+    std::vector<float> against = shifted(alpha, w, h, -dx, -dy, 0.0f);
+    blurPlane(along, w, h, blurX(f, sx), blurY(f, sy), passesOf(f));
+    blurPlane(against, w, h, blurX(f, sx), blurY(f, sy), passesOf(f));
     const float strength = float(std::clamp(f.strength, 0.0, 255.0));
     for (int y = 0; y < h; ++y) {
         auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < w; ++x) {
             const size_t i = size_t(y) * w + x;
             const float srcA = alpha[i] / 255.0f;
-            // Where the shape moved towards the light covers more than the one moved away,
-            // the edge faces the light.
-            const float diff = (dark[i] - lit[i]) / 255.0f * strength;
+            // The highlight falls on the edges facing along the angle (angle 0: the right
+            // edge, filters/any_blur_scales_with_screen), the shadow on the opposite ones.
+            const float diff = (along[i] - against[i]) / 255.0f * strength;
             float hiA = std::clamp(diff, 0.0f, 1.0f) * (f.highlightColor.a / 255.0f);
             float shA = std::clamp(-diff, 0.0f, 1.0f) * (f.color.a / 255.0f);
             float keep = 1.0f;  // how much of the bevel shows at this pixel
