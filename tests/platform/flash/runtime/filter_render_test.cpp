@@ -4,6 +4,8 @@
 
 #include "../avm1/assembler.h"
 #include "engine_fixture.h"
+#include "platform/flash/runtime/draw_list.h"
+#include "test_movies.h"
 
 namespace pencora::runtime {
 namespace {
@@ -141,6 +143,32 @@ TEST_F(FilterRenderTest, SubtractTakesTheLayersPremultipliedColourOnce) {
     const QRgb px = render(20, 20, flash::Quality::Low).pixel(10, 10);
     EXPECT_NEAR(qRed(px), 191, 2);
     EXPECT_EQ(qRed(px), qBlue(px));
+}
+
+TEST(FilterDirtyArea, AnObjectMovingUnderAShadowRedrawsAllTheShadowReaches) {
+    // A clip with a 10-pixel shadow holds a square that moves by one pixel: what changes on
+    // screen is the square and its shadow, so the area must reach 10 pixels past the square.
+    swfwrite::MovieBuilder b(8, 100, 100);
+    const uint16_t red = b.define(square(0, 0, 10, 10, kRedSwf));
+    swfwrite::TimelineBuilder inside;
+    inside.place(red, 1).showFrame().move(1, at(1, 0)).showFrame();
+    const uint16_t sprite = b.define(inside.sprite());
+    swf::PlaceObject p;
+    p.version = 3;
+    p.characterId = sprite;
+    p.depth = 1;
+    p.matrix = at(20, 20);
+    p.filters = std::vector<swf::Filter>{shadowFilter(10)};
+    b.place(p).showFrame().showFrame();
+    Player player;
+    player.load(0, test::share(b));
+    player.runFrame();
+    const auto first = buildDrawList(player);
+    player.runFrame();
+    const auto area = changedArea(first, buildDrawList(player));
+    ASSERT_TRUE(area);
+    EXPECT_GE(area->right(), 20 + 11 + 10);  // the moved square's right edge plus the shadow
+    EXPECT_LE(area->left(), 20);
 }
 
 }  // namespace
