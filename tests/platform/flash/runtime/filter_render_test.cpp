@@ -2,14 +2,19 @@
 // tag, and from scripts through a clip's `filters`, `blendMode` and `opaqueBackground`.
 #include <gtest/gtest.h>
 
+#include <numbers>
+
 #include "../avm1/assembler.h"
+#include "../avm1/test_host.h"
 #include "engine_fixture.h"
+#include "platform/flash/runtime/clip_display_properties.h"
 #include "platform/flash/runtime/draw_list.h"
 #include "test_movies.h"
 
 namespace pencora::runtime {
 namespace {
 
+using avm1::Value;
 using avm1::test::Assembler;
 using avm1::test::integer;
 using avm1::test::num;
@@ -143,6 +148,89 @@ TEST_F(FilterRenderTest, SubtractTakesTheLayersPremultipliedColourOnce) {
     const QRgb px = render(20, 20, flash::Quality::Low).pixel(10, 10);
     EXPECT_NEAR(qRed(px), 191, 2);
     EXPECT_EQ(qRed(px), qBlue(px));
+}
+
+TEST(ScriptFilters, EveryKindSurvivesTheTripThroughScriptObjects) {
+    avm1::test::Fixture script;
+    avm1::Machine& m = script.machine;
+    std::vector<swf::Filter> filters;
+    swf::Filter blur;
+    blur.type = swf::FilterType::Blur;
+    blur.blurX = 3;
+    blur.blurY = 7;
+    blur.passes = 2;
+    blur.compositeSource = true;
+    filters.push_back(blur);
+    swf::Filter shadow = shadowFilter(6);
+    shadow.angle = std::numbers::pi / 4;
+    shadow.color = swf::Rgba{0x12, 0x34, 0x56, 0x80};
+    shadow.inner = true;
+    shadow.compositeSource = false;  // hideObject
+    filters.push_back(shadow);
+    swf::Filter bevel = shadowFilter(2);
+    bevel.type = swf::FilterType::Bevel;
+    bevel.highlightColor = swf::Rgba{255, 255, 255, 255};
+    bevel.onTop = true;
+    filters.push_back(bevel);
+    swf::Filter glow;
+    glow.type = swf::FilterType::GradientGlow;
+    glow.gradientColors = {{255, 0, 0, 255}, {0, 0, 255, 0}};
+    glow.gradientRatios = {0, 255};
+    glow.compositeSource = true;
+    filters.push_back(glow);
+    swf::Filter matrix;
+    matrix.type = swf::FilterType::ColorMatrix;
+    matrix.matrix.assign(20, 0.5f);
+    matrix.compositeSource = true;
+    filters.push_back(matrix);
+    swf::Filter conv;
+    conv.type = swf::FilterType::Convolution;
+    conv.matrixX = 2;
+    conv.matrixY = 1;
+    conv.matrix = {1, -1};
+    conv.divisor = 2;
+    conv.preserveAlpha = true;
+    conv.compositeSource = true;
+    filters.push_back(conv);
+
+    const Value list = filtersToScript(m, filters);
+    const std::vector<swf::Filter> back = filtersFromScript(m, list);
+    ASSERT_EQ(back.size(), filters.size());
+    for (size_t i = 0; i < filters.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(back[i].type, filters[i].type);
+        EXPECT_NEAR(back[i].angle, filters[i].angle, 1e-9);
+        EXPECT_EQ(back[i].color, filters[i].color);
+        EXPECT_EQ(back[i].inner, filters[i].inner);
+        EXPECT_EQ(back[i].onTop, filters[i].onTop);
+        EXPECT_EQ(back[i].compositeSource, filters[i].compositeSource);
+        EXPECT_EQ(back[i].passes, filters[i].passes);
+        EXPECT_EQ(back[i].matrix, filters[i].matrix);
+        EXPECT_EQ(back[i].gradientColors, filters[i].gradientColors);
+    }
+    // Scripts see degrees, alphas from 0 to 1 and the bevel's type by name.
+    const Value second = m.getMember(list, QStringLiteral("1"));
+    EXPECT_NEAR(m.toNumber(m.getMember(second, QStringLiteral("angle"))), 45, 1e-9);
+    EXPECT_NEAR(m.toNumber(m.getMember(second, QStringLiteral("alpha"))), 128 / 255.0, 1e-9);
+    EXPECT_TRUE(m.toBoolean(m.getMember(second, QStringLiteral("hideObject"))));
+    EXPECT_EQ(
+        m.toString(m.getMember(m.getMember(list, QStringLiteral("2")), QStringLiteral("type"))),
+        QStringLiteral("full"));
+}
+
+TEST(ScriptFilters, WhatIsNotAFilterIsLeftOutAndBlendNamesMapBothWays) {
+    avm1::test::Fixture script;
+    avm1::Machine& m = script.machine;
+    const Value list = Value(m.makeArray({Value(3), Value(m.makeObject()), Value()}));
+    EXPECT_TRUE(filtersFromScript(m, list).empty());
+    EXPECT_TRUE(filtersFromScript(m, Value(QStringLiteral("x"))).empty());
+    EXPECT_EQ(blendModeFromScript(m, Value(QStringLiteral("multiply"))), swf::BlendMode::Multiply);
+    EXPECT_EQ(blendModeFromScript(m, Value(3)), swf::BlendMode::Multiply);
+    EXPECT_EQ(blendModeFromScript(m, Value(QStringLiteral("Multiply"))), std::nullopt);
+    EXPECT_EQ(blendModeFromScript(m, Value(0)), std::nullopt);
+    EXPECT_EQ(blendModeFromScript(m, Value(15)), std::nullopt);
+    EXPECT_EQ(blendModeName(swf::BlendMode::HardLight), QStringLiteral("hardlight"));
+    EXPECT_EQ(blendModeName(swf::BlendMode(0)), QStringLiteral("normal"));
 }
 
 TEST(FilterDirtyArea, AnObjectMovingUnderAShadowRedrawsAllTheShadowReaches) {
