@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -139,6 +140,21 @@ CorpusTest corpusTestFrom(const TomlValue& toml) {
                 test.quality = qualityName(q->asString().value_or(""));
             }
         }
+        if (const auto* view = options->find("viewport_dimensions")) {
+            const auto* w = view->find("width");
+            const auto* h = view->find("height");
+            const double scale = [&] {
+                const auto* f = view->find("scale_factor");
+                return f ? f->asNumber().value_or(1.0) : 1.0;
+            }();
+            if (w && h && w->asNumber() && h->asNumber()) {
+                const int width = static_cast<int>(std::lround(*w->asNumber() * scale));
+                const int height = static_cast<int>(std::lround(*h->asNumber() * scale));
+                if (width >= 1 && height >= 1 && width <= 16384 && height <= 16384) {
+                    test.viewport = std::make_pair(width, height);
+                }
+            }
+        }
     }
     return test;
 }
@@ -205,6 +221,9 @@ Verdict runCorpusTest(const CorpusTest& test) {
     }
     if (!host.load(test.folder / "test.swf")) {
         return Verdict{false, "the movie did not load"};
+    }
+    if (test.viewport) {
+        host.setSize(test.viewport->first, test.viewport->second);
     }
     InputScript input;
     if (const auto json = readText(test.folder / "input.json")) {

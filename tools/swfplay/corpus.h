@@ -29,6 +29,9 @@ struct CorpusTest {
     bool compareTrace = false;  // output.txt present
     std::vector<ImageComparison> images;
     std::u16string quality;  // from [player_options] with_renderer, empty for the default
+    // [player_options] viewport_dimensions: the control's size in device pixels (the stage
+    // is scaled into it); none: the movie's own stage size.
+    std::optional<std::pair<int, int>> viewport;
 };
 
 // Reads `folder`/test.toml. nullopt with `error` when it cannot be read.

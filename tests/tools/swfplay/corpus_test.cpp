@@ -33,6 +33,7 @@ tolerance = 1
 max_outliers = 2
 [player_options]
 with_renderer = { quality = "low" }
+viewport_dimensions = { width = 200, height = 150, scale_factor = 2.0 }
 )");
     ASSERT_TRUE(doc.root) << doc.error;
     const CorpusTest test = corpusTestFrom(*doc.root);
@@ -40,6 +41,9 @@ with_renderer = { quality = "low" }
     ASSERT_TRUE(test.approximations);
     EXPECT_EQ(test.approximations->epsilon, 0.5);
     EXPECT_EQ(test.quality, u"Low");
+    // The control is sized to the viewport in device pixels; none given: the stage's size.
+    EXPECT_EQ(test.viewport, std::make_pair(400, 300));
+    EXPECT_FALSE(corpusTestFrom(*parseToml("").root).viewport);
     ASSERT_EQ(test.images.size(), 3u);
     EXPECT_EQ(test.images[0].frame, 3);
     EXPECT_EQ(test.images[0].checks[0].tolerance, 4);

@@ -55,6 +55,7 @@ void Machine::installBuiltins() {
     installExternalInterface(*this);
     installLocalConnection(*this);
     installNetConnection(*this);
+    installFilterClasses(*this);
 }
 
 void installTable(Machine& m, Object* target, const NativeEntry* rows, size_t count,

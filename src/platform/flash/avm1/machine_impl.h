@@ -81,6 +81,7 @@ void installMatrixAndColorTransform(Machine& m, Object* geom);
 void installExternalInterface(Machine& m);
 void installLocalConnection(Machine& m);
 void installNetConnection(Machine& m);
+void installFilterClasses(Machine& m);  // after installGeometry: it fills flash.filters
 
 // A row of a built-in class's property table.
 struct NativeEntry {

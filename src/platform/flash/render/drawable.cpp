@@ -4,6 +4,7 @@
 
 #include "platform/flash/render/bitmap_decode.h"
 #include "platform/flash/render/color_transform.h"
+#include "platform/flash/render/flatten.h"
 #include "platform/flash/render/paint_styles.h"
 
 namespace pencora::swf::render {
@@ -15,7 +16,8 @@ QRectF toRectF(const Rect& r) {
 }
 
 void drawShapePaths(const ShapePaths& paths, const Drawable& d, QPainter& painter,
-                    const QTransform& world, const ColorTransform& cx) {
+                    const QTransform& unnudged, const ColorTransform& cx) {
+    const QTransform world = unnudged * aliasedNudge(painter);
     ImageLookup lookup = [&d](uint16_t id, bool clamped) {
         const auto& images = clamped ? d.clampedImages : d.images;
         auto it = images.find(id);
@@ -30,15 +32,29 @@ void drawShapePaths(const ShapePaths& paths, const Drawable& d, QPainter& painte
             }
             painter.setRenderHint(QPainter::SmoothPixmapTransform,
                                   antialias && wantsSmoothing(fill.style));
-            painter.fillPath(world.map(fill.path), brush);
+            painter.fillPath(antialias ? world.map(fill.path) : flattenCurves(world.map(fill.path)),
+                             brush);
         }
         for (const auto& line : group.lines) {
-            painter.strokePath(world.map(line.path), linePen(line.style, world, cx, lookup));
+            const QPainterPath mapped = world.map(line.path);
+            painter.strokePath(antialias ? mapped : flattenCurves(mapped),
+                               linePen(line.style, world, cx, lookup));
         }
     }
 }
 
 }  // namespace
+
+QTransform aliasedNudge(const QPainter& painter) {
+    // Without anti-aliasing the painter takes a pixel whose centre lies exactly on the right
+    // or bottom edge of a fill and leaves the one on the left or top edge; the movies' aliased
+    // frames do the opposite (a 1-pixel line centred on a pixel boundary covers the pixel to
+    // its left and above: blend_modes/multiply). A hair up and left swaps the rule.
+    constexpr double kNudge = 1.0 / 256.0;
+    return painter.testRenderHint(QPainter::Antialiasing)
+               ? QTransform()
+               : QTransform::fromTranslate(-kNudge, -kNudge);
+}
 
 Library::Library(std::shared_ptr<const Movie> movie) : movie_(std::move(movie)) {}
 
@@ -236,9 +252,12 @@ void draw(const Drawable& d, QPainter& painter, const QTransform& matrix, const 
             drawShapePaths(pathsAt(d, ratio), d, painter, world, cx);
             break;
         case Drawable::Kind::Text: {
-            const QTransform t = d.textMatrix * world;
+            const QTransform t = d.textMatrix * world * aliasedNudge(painter);
             for (const auto& run : d.runs) {
-                painter.fillPath(t.map(run.path), QBrush(apply(cx, run.color)));
+                const QPainterPath glyphs = t.map(run.path);
+                painter.fillPath(
+                    painter.testRenderHint(QPainter::Antialiasing) ? glyphs : flattenCurves(glyphs),
+                    QBrush(apply(cx, run.color)));
             }
             break;
         }

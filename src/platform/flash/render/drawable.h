@@ -74,6 +74,11 @@ class Library {
 void draw(const Drawable& drawable, QPainter& painter, const QTransform& matrix,
           const ColorTransform& cx = {}, double ratio = 0.0);
 
+// What aliased geometry is moved by before it is filled, so that a pixel whose centre lies on
+// an edge goes to the fill on its right and below; identity with anti-aliasing. Everything
+// that fills paths (shapes, masks, text) uses it.
+QTransform aliasedNudge(const QPainter& painter);
+
 // The paths of a morph shape at a ratio (0 = start, 1 = end).
 ShapePaths morphPaths(const MorphShape& morph, double ratio);
 

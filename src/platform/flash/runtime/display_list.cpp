@@ -97,6 +97,16 @@ void Player::applyPlace(DisplayObject& object, const swf::PlaceObject& place) {
     if (place.blendMode) {
         object.blendMode = *place.blendMode;
     }
+    if (place.filters) {
+        object.filters = *place.filters;
+    }
+    if (place.cacheAsBitmap) {
+        object.cacheAsBitmap = *place.cacheAsBitmap;
+    }
+    if (place.backgroundColor) {
+        const swf::Rgba& c = *place.backgroundColor;
+        object.opaqueBackground = (uint32_t(c.r) << 16) | (uint32_t(c.g) << 8) | c.b;
+    }
     if (!place.clipActions.empty()) {
         object.clipActions = &place.clipActions;
         object.clipEventMask = place.allClipEvents;

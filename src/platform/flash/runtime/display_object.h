@@ -54,6 +54,9 @@ struct DisplayObject {
     QString name;
     uint16_t clipDepth = 0;  // > 0: a mask for the depths above it up to this one
     swf::BlendMode blendMode = swf::BlendMode::Normal;
+    std::vector<swf::Filter> filters;  // applied in order to the object drawn on its own
+    bool cacheAsBitmap = false;
+    std::optional<uint32_t> opaqueBackground;  // 0xRRGGBB filling the object's bounds
     bool visible = true;
     // Placed by a timeline tag (rebuilt by gotos), not by a script.
     bool fromTimeline = true;

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "platform/flash/runtime/clip_graphics.h"
+#include "platform/flash/render/filters.h"
 #include "platform/flash/runtime/player.h"
 
 namespace pencora::runtime {
@@ -26,6 +27,35 @@ void addOutline(const DisplayObject& o, const QTransform& parentToStage, QPainte
             addOutline(*c, t, into);
         }
     }
+}
+
+// What an object and its children draw, in stage pixels.
+QRectF contentBounds(const DisplayObject& o, const QTransform& parentToStage) {
+    const QTransform t = toTransform(o.matrix) * parentToStage;
+    QRectF r;
+    if (o.drawing) {
+        r = t.mapRect(o.drawing->bounds(o.ratio));
+    }
+    for (const auto& [d, c] : o.children) {
+        if (c->visible && c->clipDepth == 0) {
+            r |= contentBounds(*c, t);
+        }
+    }
+    return r;
+}
+
+// The declared bounds of an object and its children, in the object's own twips.
+QRectF localBounds(const DisplayObject& o) {
+    QRectF r;
+    if (o.drawing) {
+        r = o.drawing->declaredBounds(o.ratio);
+    }
+    for (const auto& [d, c] : o.children) {
+        if (c->visible && c->clipDepth == 0) {
+            r |= toTransform(c->matrix).mapRect(localBounds(*c));
+        }
+    }
+    return r;
 }
 
 DrawCommand popClip() {
@@ -69,7 +99,8 @@ struct Walker {
                 layerGroups == 0) {
                 blend = swf::BlendMode::Normal;
             }
-            const bool layered = blend != swf::BlendMode::Normal && uint8_t(blend) != 0;
+            const bool layered =
+                (blend != swf::BlendMode::Normal && uint8_t(blend) != 0) || !o.filters.empty();
             const bool group = blend == swf::BlendMode::Layer;
             if (layered) {
                 // The layer takes the object's alpha as a whole, not each part of it.
@@ -78,10 +109,31 @@ struct Walker {
                 c.blend = blend;
                 c.opacity = std::clamp(own.aMult, 0.0, 1.0);
                 c.serial = o.serial;
+                c.filters = o.filters;
+                if (blend == swf::BlendMode::Alpha) {
+                    addOutline(o, toStage, c.clip);
+                }
+                if (!o.filters.empty()) {
+                    const QMargins m = swf::render::filterReach(o.filters, 1, 1);
+                    c.reach = contentBounds(o, toStage).marginsAdded(QMarginsF(m));
+                }
                 own.aMult = 1;
                 out.push_back(std::move(c));
             }
             const ColorTransformF cx = color.after(own);
+            if (o.opaqueBackground) {
+                // The object's bounds filled with the colour, below what it draws.
+                const QRectF area = localBounds(o);
+                if (!area.isEmpty()) {
+                    DrawCommand c;
+                    c.op = DrawCommand::Op::Fill;
+                    c.clip.addPolygon(t.map(QPolygonF(area)));
+                    c.clip.closeSubpath();
+                    c.fillColor = *o.opaqueBackground;
+                    c.serial = o.serial;
+                    out.push_back(std::move(c));
+                }
+            }
             if (o.drawing) {
                 DrawCommand c;
                 c.drawing = o.drawing;
@@ -120,6 +172,9 @@ struct Walker {
 QRectF boundsOf(const DrawCommand& c) {
     if (c.op == DrawCommand::Op::Draw && c.drawing) {
         return c.transform.mapRect(c.drawing->bounds(c.ratio)).adjusted(-1, -1, 1, 1);
+    }
+    if (c.op == DrawCommand::Op::BeginLayer) {
+        return c.reach;
     }
     return c.clip.boundingRect();
 }
@@ -166,7 +221,7 @@ std::optional<QRectF> changedArea(const std::vector<DrawCommand>& before,
             if (c.op == DrawCommand::Op::BeginLayer) {
                 seq.emplace_back(c.op, uint64_t(c.blend) << 32 | uint64_t(c.opacity * 65535));
             }
-            if (c.op == DrawCommand::Op::PushClip) {
+            if (c.op == DrawCommand::Op::PushClip || c.op == DrawCommand::Op::Fill) {
                 pushes.push_back(&c);
             }
         }
@@ -176,7 +231,26 @@ std::optional<QRectF> changedArea(const std::vector<DrawCommand>& before,
     auto [seqB, pushB] = clipsOf(after);
     bool masksChanged = seqA != seqB;
     for (size_t i = 0; !masksChanged && i < pushA.size(); ++i) {
-        masksChanged = pushA[i]->clip != pushB[i]->clip;
+        masksChanged =
+            pushA[i]->clip != pushB[i]->clip || pushA[i]->fillColor != pushB[i]->fillColor;
+    }
+    // Filters spread what an object draws beyond its own bounds: any change under them
+    // (or to them) redraws all they reach.
+    auto layersOf = [](const std::vector<DrawCommand>& l) {
+        std::vector<const DrawCommand*> out;
+        for (const auto& c : l) {
+            if (c.op == DrawCommand::Op::BeginLayer && !c.filters.empty()) {
+                out.push_back(&c);
+            }
+        }
+        return out;
+    };
+    const auto filteredA = layersOf(before);
+    const auto filteredB = layersOf(after);
+    masksChanged = masksChanged || filteredA.size() != filteredB.size();
+    for (size_t i = 0; !masksChanged && i < filteredA.size(); ++i) {
+        masksChanged = filteredA[i]->filters != filteredB[i]->filters ||
+                       filteredA[i]->reach != filteredB[i]->reach;
     }
     std::map<uint64_t, const DrawCommand*> a;
     std::vector<uint64_t> orderA;
@@ -217,6 +291,13 @@ std::optional<QRectF> changedArea(const std::vector<DrawCommand>& before,
     }
     if (!any) {
         return std::nullopt;
+    }
+    for (const auto* layers : {&filteredA, &filteredB}) {
+        for (const DrawCommand* c : *layers) {
+            if (c->reach.intersects(area)) {
+                area |= c->reach;
+            }
+        }
     }
     if (masksChanged) {
         for (const auto& c : before) {

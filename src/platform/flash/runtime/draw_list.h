@@ -20,15 +20,18 @@ namespace pencora::runtime {
 class Player;
 
 struct DrawCommand {
-    enum class Op { Draw, PushClip, PopClip, BeginLayer, EndLayer };
+    enum class Op { Draw, PushClip, PopClip, BeginLayer, EndLayer, Fill };
     Op op = Op::Draw;
     std::shared_ptr<const CharacterDrawing> drawing;  // Draw
     QTransform transform;                             // Draw: character twips to stage pixels
     ColorTransformF color;
     uint16_t ratio = 0;
-    QPainterPath clip;                              // PushClip: the mask's area in stage pixels
+    QPainterPath clip;       // PushClip: the mask's area in stage pixels; Fill: the area filled
+    uint32_t fillColor = 0;  // Fill: 0xRRGGBB, opaque
     swf::BlendMode blend = swf::BlendMode::Normal;  // BeginLayer
     double opacity = 1;                             // BeginLayer: the layer's own alpha
+    std::vector<swf::Filter> filters;               // BeginLayer: applied before compositing
+    QRectF reach;  // BeginLayer with filters: what the object and its filters may cover (stage)
     uint64_t serial = 0;
 };
 

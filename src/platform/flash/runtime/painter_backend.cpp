@@ -1,8 +1,12 @@
 #include <QImage>
 #include <QPainter>
 
+#include <cmath>
 #include <memory>
 
+#include "platform/flash/render/drawable.h"
+#include "platform/flash/render/filters.h"
+#include "platform/flash/render/flatten.h"
 #include "platform/flash/runtime/draw_backend.h"
 
 namespace pencora::runtime {
@@ -41,12 +45,14 @@ std::optional<QPainter::CompositionMode> qtMode(swf::BlendMode b) {
 
 // The two modes Qt lacks, pixel by pixel on premultiplied pixels: subtract takes the layer's
 // colour from what is below, invert turns what is below to its negative where the layer is.
-void blendByHand(QImage& below, const QImage& layer, swf::BlendMode mode, double opacity) {
-    const int w = std::min(below.width(), layer.width());
-    const int h = std::min(below.height(), layer.height());
-    for (int y = 0; y < h; ++y) {
-        auto* d = reinterpret_cast<QRgb*>(below.scanLine(y));
-        const auto* s = reinterpret_cast<const QRgb*>(layer.constScanLine(y));
+void blendByHand(QImage& below, const QImage& layer, QPoint at, swf::BlendMode mode,
+                 double opacity) {
+    const QRect area = QRect(at, layer.size()).intersected(below.rect());
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        auto* d = reinterpret_cast<QRgb*>(below.scanLine(y)) + area.left();
+        const auto* s =
+            reinterpret_cast<const QRgb*>(layer.constScanLine(y - at.y())) + (area.left() - at.x());
+        const int w = area.width();
         for (int x = 0; x < w; ++x) {
             const int sa = int(qAlpha(s[x]) * opacity);
             if (sa == 0) {
@@ -55,7 +61,8 @@ void blendByHand(QImage& below, const QImage& layer, swf::BlendMode mode, double
             const QRgb p = d[x];
             auto mix = [&](int below, int result) { return below + (result - below) * sa / 255; };
             if (mode == swf::BlendMode::Subtract) {
-                auto sub = [&](int b, int c) { return mix(b, std::max(0, b - int(c * opacity))); };
+                // The layer's colours are premultiplied: they already carry its coverage.
+                auto sub = [&](int b, int c) { return std::max(0, b - int(c * opacity)); };
                 d[x] = qRgba(sub(qRed(p), qRed(s[x])), sub(qGreen(p), qGreen(s[x])),
                              sub(qBlue(p), qBlue(s[x])), qAlpha(p));
             } else {
@@ -77,6 +84,8 @@ struct Layer {
     swf::BlendMode blend = swf::BlendMode::Normal;
     double opacity = 1;
     std::optional<QPainterPath> mask;  // device coordinates
+    std::vector<swf::Filter> filters;
+    std::optional<QPainterPath> cutArea;  // alpha mode: where the object is (device)
 };
 
 }  // namespace
@@ -85,6 +94,10 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
                              const QTransform& stageToDevice) {
     QPaintDevice* device = painter_.device();
     const QRect deviceRect(0, 0, device ? device->width() : 0, device ? device->height() : 0);
+    // Filter sizes are stage pixels: they grow with the stage's scale on the device.
+    const std::pair<double, double> filterScale{
+        std::hypot(stageToDevice.m11(), stageToDevice.m12()),
+        std::hypot(stageToDevice.m21(), stageToDevice.m22())};
     std::vector<Layer> layers;
     layers.emplace_back();
     auto painter = [&]() -> QPainter& {
@@ -114,21 +127,35 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
             QPainter mp(&cut);
             mp.setRenderHints(painter_.renderHints());
             mp.translate(-top.origin);
-            mp.fillPath(*top.mask, Qt::white);
+            const QPainterPath mask = swf::render::aliasedNudge(mp).map(*top.mask);
+            mp.fillPath(
+                mp.testRenderHint(QPainter::Antialiasing) ? mask : swf::render::flattenCurves(mask),
+                Qt::white);
             mp.end();
             top.painter->resetTransform();
             top.painter->setCompositionMode(QPainter::CompositionMode_DestinationIn);
             top.painter->drawImage(0, 0, cut);
         }
         top.painter->end();
+        if (!top.filters.empty()) {
+            swf::render::applyFilters(*top.image, top.filters, filterScale.first,
+                                      filterScale.second);
+        }
         QPainter& below = painter();
         const auto mode = qtMode(top.blend);
         auto* belowImage = dynamic_cast<QImage*>(below.device());
-        if (!mode && belowImage && layers.size() == 1 && top.origin.isNull()) {
-            blendByHand(*belowImage, *top.image, top.blend, top.opacity);
+        if (!mode && belowImage) {
+            // The painter below draws at its own origin: a nested layer's image starts at
+            // that layer's device position.
+            blendByHand(*belowImage, *top.image, top.origin - layers.back().origin, top.blend,
+                        top.opacity);
             return;
         }
         below.save();
+        if (top.blend == swf::BlendMode::Alpha && top.cutArea) {
+            // An alpha object sets the group's alpha where it is drawn, not elsewhere.
+            below.setClipPath(*top.cutArea);
+        }
         below.setCompositionMode(mode.value_or(QPainter::CompositionMode_SourceOver));
         below.setOpacity(top.opacity);
         below.drawImage(top.origin, *top.image);
@@ -144,6 +171,32 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
                     p.restore();
                 }
                 break;
+            case DrawCommand::Op::Fill: {
+                QPainter& p = painter();
+                p.save();
+                p.setPen(Qt::NoPen);
+                const QPainterPath area = stageToDevice.map(c.clip);
+                const QRectF box = area.boundingRect();
+                bool upright = true;
+                for (int i = 0; i < area.elementCount(); ++i) {
+                    const QPointF e = area.elementAt(i);
+                    upright = upright && (e.x() == box.left() || e.x() == box.right()) &&
+                              (e.y() == box.top() || e.y() == box.bottom());
+                }
+                if (upright) {
+                    // An upright background covers whole pixels, its edges rounded, as the
+                    // bitmap the object is cached in would (opaque_background).
+                    const QRect pixels(
+                        QPoint(int(std::lround(box.left())), int(std::lround(box.top()))),
+                        QPoint(int(std::lround(box.right())) - 1,
+                               int(std::lround(box.bottom())) - 1));
+                    p.fillRect(pixels, QColor::fromRgb(c.fillColor));
+                } else {
+                    p.fillPath(area * swf::render::aliasedNudge(p), QColor::fromRgb(c.fillColor));
+                }
+                p.restore();
+                break;
+            }
             case DrawCommand::Op::PushClip: {
                 QPainterPath mask = stageToDevice.map(c.clip);
                 Layer* l = beginLayer(mask.boundingRect().toAlignedRect().adjusted(-1, -1, 1, 1));
@@ -156,7 +209,16 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
                     endLayer();
                 break;
             case DrawCommand::Op::BeginLayer: {
-                Layer* l = beginLayer(deviceRect);
+                // A filtered object is drawn into what it and its filters reach; other
+                // blends take the whole device.
+                Layer* l = beginLayer(
+                    c.filters.empty()
+                        ? deviceRect
+                        : stageToDevice.mapRect(c.reach).toAlignedRect().adjusted(-1, -1, 1, 1));
+                l->filters = c.filters;
+                if (c.blend == swf::BlendMode::Alpha && !c.clip.isEmpty()) {
+                    l->cutArea = stageToDevice.map(c.clip);
+                }
                 l->blend = c.blend;
                 l->opacity = c.opacity;
                 break;

@@ -5,6 +5,7 @@
 
 #include "platform/flash/avm1/clip_object.h"
 #include "platform/flash/avm1/conversions.h"
+#include "platform/flash/runtime/clip_display_properties.h"
 #include "platform/flash/runtime/clip_properties.h"
 #include "platform/flash/runtime/frame_actions.h"
 #include "platform/flash/runtime/movieclip_natives.h"
@@ -275,6 +276,7 @@ ScriptHost::ScriptHost(Player& player) : player_(player) {
     installMovieClip();
     installSoundClass(*this);
     installStageAndSystem(*this);
+    installColorClass(*machine_);
 }
 
 ScriptHost::~ScriptHost() = default;

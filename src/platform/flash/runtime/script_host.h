@@ -20,6 +20,9 @@
 
 namespace pencora::runtime {
 
+// The Color class (color_class.cpp), which tints clips through their colour transform.
+void installColorClass(avm1::Machine& m);
+
 class ScriptHost : public ActionRunner, public avm1::Host {
   public:
     explicit ScriptHost(Player& player);

@@ -266,6 +266,7 @@ swf::PlaceObject placementOf(const DisplayObject& o) {
     p.ratio = o.ratio;
     p.clipDepth = o.clipDepth;
     p.blendMode = o.blendMode;
+    p.filters = o.filters;
     return p;
 }
 
@@ -355,6 +356,7 @@ void Player::rebuildTo(DisplayObject& clip, int target) {
             }
             o.clipDepth = folded.place.clipDepth.value_or(0);
             o.blendMode = folded.place.blendMode.value_or(swf::BlendMode::Normal);
+            o.filters = folded.place.filters.value_or(std::vector<swf::Filter>{});
             continue;
         }
         swf::PlaceObject p = folded.place;

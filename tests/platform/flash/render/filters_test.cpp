@@ -1,0 +1,154 @@
+// Filters on small images whose result is known by construction: a point blurred by boxes,
+// a square's drop shadow in each compositing mode, channels swapped by a colour matrix, and
+// hostile sizes that must neither hang nor reach outside the image.
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include <numeric>
+
+#include "platform/flash/render/filters.h"
+
+namespace pencora::swf::render {
+namespace {
+
+constexpr QRgb kRed = 0xFFFF0000;
+constexpr QRgb kBlack = 0xFF000000;
+constexpr QRgb kClear = 0x00000000;
+
+// A 40 x 40 transparent image with an opaque red square over x and y 10..19.
+QImage redSquare() {
+    QImage image(40, 40, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    for (int y = 10; y < 20; ++y) {
+        for (int x = 10; x < 20; ++x) {
+            image.setPixel(x, y, kRed);
+        }
+    }
+    return image;
+}
+
+std::vector<float> pointPlane(int size) {
+    std::vector<float> plane(size_t(size) * size, 0.0f);
+    plane[size_t(size / 2) * size + size / 2] = 1.0f;
+    return plane;
+}
+
+TEST(BlurPlane, AveragesOverTheOddBoxThatFitsAndKeepsTheTotal) {
+    const int n = 21;
+    struct Row {
+        const char* name;
+        double box;
+        int passes;
+        int reach;  // farthest offset from the centre that receives anything
+    };
+    for (const Row& row : {Row{"box 5", 5, 1, 2}, Row{"box 6 averages 5", 6, 1, 2},
+                           Row{"box 5 twice", 5, 2, 4}, Row{"box 1 does nothing", 1, 3, 0}}) {
+        SCOPED_TRACE(row.name);
+        auto plane = pointPlane(n);
+        blurPlane(plane, n, n, row.box, row.box, row.passes);
+        EXPECT_NEAR(std::accumulate(plane.begin(), plane.end(), 0.0), 1.0, 1e-4);
+        const int c = n / 2;
+        EXPECT_GT(plane[size_t(c) * n + c + row.reach], 0.0f);
+        EXPECT_EQ(plane[size_t(c) * n + c + row.reach + 1], 0.0f);
+        EXPECT_EQ(plane[size_t(c + row.reach + 1) * n + c], 0.0f);
+    }
+}
+
+TEST(DropShadow, EachCompositingModeKeepsWhatItShould) {
+    Filter shadow;
+    shadow.type = FilterType::DropShadow;
+    shadow.color = Rgba{0, 0, 0, 255};
+    shadow.distance = 5;  // to the right: the shadow covers x 15..24
+    shadow.angle = 0;
+    shadow.strength = 1;
+    shadow.compositeSource = true;
+    struct Row {
+        const char* name;
+        bool inner, knockout, hide;
+        QRgb objectLeft;   // (12, 15): inside the object, not under an outer shadow
+        QRgb objectRight;  // (18, 15): inside the object, over the outer shadow
+        QRgb beside;       // (22, 15): outside the object
+    };
+    const Row rows[] = {
+        {"object over its shadow", false, false, false, kRed, kRed, kBlack},
+        {"knockout: only the shadow outside", false, true, false, kClear, kClear, kBlack},
+        {"hidden object: the shadow alone", false, false, true, kClear, kBlack, kBlack},
+        {"inner: the shadow inside, at the near edge", true, false, false, kBlack, kRed, kClear},
+        {"inner knockout: the inner shadow alone", true, true, false, kBlack, kClear, kClear},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Filter f = shadow;
+        f.inner = row.inner;
+        f.knockout = row.knockout;
+        f.compositeSource = !row.hide;
+        QImage image = redSquare();
+        applyFilters(image, {f}, 1, 1);
+        EXPECT_EQ(image.pixel(12, 15), row.objectLeft);
+        EXPECT_EQ(image.pixel(18, 15), row.objectRight);
+        EXPECT_EQ(image.pixel(22, 15), row.beside);
+    }
+}
+
+TEST(DropShadow, DistanceAndBlurFollowTheStageScale) {
+    Filter shadow;
+    shadow.type = FilterType::DropShadow;
+    shadow.color = Rgba{0, 0, 0, 255};
+    shadow.distance = 4;
+    shadow.strength = 1;
+    shadow.compositeSource = true;
+    QImage image = redSquare();
+    applyFilters(image, {shadow}, 2, 2);  // 8 device pixels to the right
+    EXPECT_EQ(image.pixel(26, 15), kBlack);
+    EXPECT_EQ(image.pixel(28, 15), kClear);
+    const QMargins m = filterReach({shadow}, 2, 2);
+    EXPECT_GE(m.right(), 8);
+    shadow.blurX = shadow.blurY = 10;
+    EXPECT_GE(filterReach({shadow}, 2, 2).left(), filterReach({shadow}, 1, 1).left() + 5);
+}
+
+TEST(ColorMatrix, WorksOnStraightColoursAndKeepsThemPremultiplied) {
+    Filter swap;
+    swap.type = FilterType::ColorMatrix;
+    swap.matrix = {0, 0, 1, 0, 0,   // red from blue
+                   0, 1, 0, 0, 0,   //
+                   1, 0, 0, 0, 0,   // blue from red
+                   0, 0, 0, 1, 0};  //
+    QImage image(2, 1, QImage::Format_ARGB32_Premultiplied);
+    image.setPixel(0, 0, kRed);
+    image.setPixel(1, 0, qPremultiply(qRgba(255, 0, 0, 128)));
+    applyFilters(image, {swap}, 1, 1);
+    EXPECT_EQ(image.pixel(0, 0), 0xFF0000FFu);
+    const QRgb half = qUnpremultiply(image.pixel(1, 0));
+    EXPECT_EQ(qAlpha(half), 128);
+    EXPECT_NEAR(qBlue(half), 255, 2);
+    EXPECT_EQ(qRed(half), 0);
+}
+
+TEST(Filters, HostileValuesStayBoundedAndFinish) {
+    Filter blur;
+    blur.type = FilterType::Blur;
+    blur.blurX = blur.blurY = 1e12;
+    blur.passes = 255;
+    Filter conv;
+    conv.type = FilterType::Convolution;
+    conv.matrixX = 3;
+    conv.matrixY = 3;
+    conv.matrix = {1};  // shorter than 3 x 3: ignored, not read past its end
+    Filter matrix;
+    matrix.type = FilterType::ColorMatrix;  // no matrix at all
+    QImage image = redSquare();
+    applyFilters(image, {blur, conv, matrix}, 1, 1);
+    const QMargins m = filterReach({blur}, 1, 1);
+    EXPECT_LE(m.left(), 255 * 15);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            ASSERT_LE(qRed(p), qAlpha(p)) << x << "," << y;  // still premultiplied
+        }
+    }
+}
+
+}  // namespace
+}  // namespace pencora::swf::render

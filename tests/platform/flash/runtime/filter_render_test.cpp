@@ -1,0 +1,263 @@
+// Filters, blend modes and opaque backgrounds as the display list draws them: from the placing
+// tag, and from scripts through a clip's `filters`, `blendMode` and `opaqueBackground`.
+#include <gtest/gtest.h>
+
+#include <numbers>
+
+#include "../avm1/assembler.h"
+#include "../avm1/test_host.h"
+#include "engine_fixture.h"
+#include "platform/flash/runtime/clip_display_properties.h"
+#include "platform/flash/runtime/draw_list.h"
+#include "test_movies.h"
+
+namespace pencora::runtime {
+namespace {
+
+using avm1::Value;
+using avm1::test::Assembler;
+using avm1::test::integer;
+using avm1::test::num;
+using avm1::test::str;
+using test::at;
+using test::square;
+using Code = swf::ActionCode;
+
+constexpr QRgb kWhite = 0xFFFFFFFF;
+constexpr QRgb kRed = 0xFFFF0000;
+constexpr QRgb kBlack = 0xFF000000;
+const swf::Rgba kRedSwf{255, 0, 0, 255};
+
+struct FilterRenderTest : testing::Test, test::EngineFixture {
+    // A movie clip named "box" at depth 1 holding a red square over 10..19 x 10..19 (pixels).
+    swfwrite::MovieBuilder movie(const std::optional<swf::PlaceObject>& extra = std::nullopt) {
+        swfwrite::MovieBuilder b(8, 40, 40);
+        const uint16_t red = b.define(square(10, 10, 20, 20, kRedSwf));
+        swfwrite::TimelineBuilder inside;
+        inside.place(red, 1).showFrame();
+        const uint16_t sprite = b.define(inside.sprite());
+        swf::PlaceObject p = extra.value_or(swf::PlaceObject{});
+        p.version = 3;
+        p.characterId = sprite;
+        p.depth = 1;
+        p.matrix = swf::Matrix{};
+        p.name = "box";
+        b.place(p);
+        return b;
+    }
+
+    // Pushes `new flash.filters.DropShadowFilter(distance, 0, 0, 1, 0, 0)`.
+    static void pushShadow(Assembler& a, double distance) {
+        a.push({num(0), num(0), num(1), num(0), num(0), num(distance), integer(6), str("flash")})
+            .op(Code::GetVariable)
+            .push({str("filters")})
+            .op(Code::GetMember)
+            .push({str("DropShadowFilter")})
+            .op(Code::NewMethod);
+    }
+};
+
+swf::Filter shadowFilter(double distance) {
+    swf::Filter f;
+    f.type = swf::FilterType::DropShadow;
+    f.color = swf::Rgba{0, 0, 0, 255};
+    f.distance = distance;
+    f.strength = 1;
+    f.compositeSource = true;
+    return f;
+}
+
+TEST_F(FilterRenderTest, ShadowFromThePlacingTagDrawsBeyondTheObject) {
+    swf::PlaceObject p;
+    p.filters = std::vector<swf::Filter>{shadowFilter(5)};
+    auto b = movie(p);
+    b.showFrame();
+    ASSERT_TRUE(load(b));
+    for (auto q : {flash::Quality::High, flash::Quality::Low}) {
+        const QImage img = render(40, 40, q);
+        EXPECT_EQ(img.pixel(15, 15), kRed);
+        EXPECT_EQ(img.pixel(22, 15), kBlack);  // the shadow, 5 pixels right of the square
+        EXPECT_EQ(img.pixel(26, 15), kWhite);
+        EXPECT_EQ(img.pixel(8, 15), kWhite);
+    }
+}
+
+TEST_F(FilterRenderTest, ScriptFiltersAreCopiedInAndOut) {
+    // box.filters = [new DropShadowFilter(5, ...)];
+    // var f = box.filters; f[0].distance = 0;   -- a copy: the clip keeps its shadow
+    // box.blendMode = "bogus";                   -- an unknown mode changes nothing
+    Assembler a;
+    a.push({str("box")}).op(Code::GetVariable).push({str("filters")});
+    pushShadow(a, 5);
+    a.push({integer(1)}).op(Code::InitArray).op(Code::SetMember);
+    a.push({str("box")})
+        .op(Code::GetVariable)
+        .push({str("filters")})
+        .op(Code::GetMember)
+        .push({integer(0)})
+        .op(Code::GetMember)
+        .push({str("distance"), num(0)})
+        .op(Code::SetMember);
+    a.push({str("box")})
+        .op(Code::GetVariable)
+        .push({str("blendMode"), str("bogus")})
+        .op(Code::SetMember);
+    a.op(Code::End);
+    auto b = movie();
+    b.doAction(a.bytes).showFrame();
+    ASSERT_TRUE(load(b));
+    const QImage img = render(40, 40);
+    EXPECT_EQ(img.pixel(15, 15), kRed);
+    EXPECT_EQ(img.pixel(22, 15), kBlack);
+}
+
+TEST_F(FilterRenderTest, ScriptOpaqueBackgroundFillsTheBoundsBelowTheClip) {
+    // box.opaqueBackground = 0x0000FF, then a filter list that is no list clears the filters.
+    Assembler a;
+    a.push({str("box")})
+        .op(Code::GetVariable)
+        .push({str("opaqueBackground"), num(0x0000FF)})
+        .op(Code::SetMember);
+    a.push({str("box")}).op(Code::GetVariable).push({str("filters"), num(3)}).op(Code::SetMember);
+    a.op(Code::End);
+    swf::PlaceObject p;
+    p.filters = std::vector<swf::Filter>{shadowFilter(5)};
+    auto b = movie(p);
+    b.doAction(a.bytes).showFrame();
+    ASSERT_TRUE(load(b));
+    const QImage img = render(40, 40, flash::Quality::Low);
+    EXPECT_EQ(img.pixel(15, 15), kRed);  // the clip over its background
+    EXPECT_EQ(img.pixel(22, 15), kWhite);
+    // The background covers the clip's bounds only: here exactly its square.
+    EXPECT_EQ(img.pixel(9, 15), kWhite);
+}
+
+TEST_F(FilterRenderTest, SubtractTakesTheLayersPremultipliedColourOnce) {
+    // A half-transparent grey (128 of 255 alpha) subtracted from white: white minus the grey's
+    // premultiplied 64 leaves 191, not the 223 a second alpha weighting gave.
+    swfwrite::MovieBuilder b(8, 20, 20);
+    const uint16_t grey = b.define(square(0, 0, 20, 20, {128, 128, 128, 128}));
+    swf::PlaceObject p;
+    p.version = 3;
+    p.characterId = grey;
+    p.depth = 1;
+    p.matrix = swf::Matrix{};
+    p.blendMode = swf::BlendMode::Subtract;
+    b.place(p).showFrame();
+    ASSERT_TRUE(load(b));
+    const QRgb px = render(20, 20, flash::Quality::Low).pixel(10, 10);
+    EXPECT_NEAR(qRed(px), 191, 2);
+    EXPECT_EQ(qRed(px), qBlue(px));
+}
+
+TEST(ScriptFilters, EveryKindSurvivesTheTripThroughScriptObjects) {
+    avm1::test::Fixture script;
+    avm1::Machine& m = script.machine;
+    std::vector<swf::Filter> filters;
+    swf::Filter blur;
+    blur.type = swf::FilterType::Blur;
+    blur.blurX = 3;
+    blur.blurY = 7;
+    blur.passes = 2;
+    blur.compositeSource = true;
+    filters.push_back(blur);
+    swf::Filter shadow = shadowFilter(6);
+    shadow.angle = std::numbers::pi / 4;
+    shadow.color = swf::Rgba{0x12, 0x34, 0x56, 0x80};
+    shadow.inner = true;
+    shadow.compositeSource = false;  // hideObject
+    filters.push_back(shadow);
+    swf::Filter bevel = shadowFilter(2);
+    bevel.type = swf::FilterType::Bevel;
+    bevel.highlightColor = swf::Rgba{255, 255, 255, 255};
+    bevel.onTop = true;
+    filters.push_back(bevel);
+    swf::Filter glow;
+    glow.type = swf::FilterType::GradientGlow;
+    glow.gradientColors = {{255, 0, 0, 255}, {0, 0, 255, 0}};
+    glow.gradientRatios = {0, 255};
+    glow.compositeSource = true;
+    filters.push_back(glow);
+    swf::Filter matrix;
+    matrix.type = swf::FilterType::ColorMatrix;
+    matrix.matrix.assign(20, 0.5f);
+    matrix.compositeSource = true;
+    filters.push_back(matrix);
+    swf::Filter conv;
+    conv.type = swf::FilterType::Convolution;
+    conv.matrixX = 2;
+    conv.matrixY = 1;
+    conv.matrix = {1, -1};
+    conv.divisor = 2;
+    conv.preserveAlpha = true;
+    conv.compositeSource = true;
+    filters.push_back(conv);
+
+    const Value list = filtersToScript(m, filters);
+    const std::vector<swf::Filter> back = filtersFromScript(m, list);
+    ASSERT_EQ(back.size(), filters.size());
+    for (size_t i = 0; i < filters.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(back[i].type, filters[i].type);
+        EXPECT_NEAR(back[i].angle, filters[i].angle, 1e-9);
+        EXPECT_EQ(back[i].color, filters[i].color);
+        EXPECT_EQ(back[i].inner, filters[i].inner);
+        EXPECT_EQ(back[i].onTop, filters[i].onTop);
+        EXPECT_EQ(back[i].compositeSource, filters[i].compositeSource);
+        EXPECT_EQ(back[i].passes, filters[i].passes);
+        EXPECT_EQ(back[i].matrix, filters[i].matrix);
+        EXPECT_EQ(back[i].gradientColors, filters[i].gradientColors);
+    }
+    // Scripts see degrees, alphas from 0 to 1 and the bevel's type by name.
+    const Value second = m.getMember(list, QStringLiteral("1"));
+    EXPECT_NEAR(m.toNumber(m.getMember(second, QStringLiteral("angle"))), 45, 1e-9);
+    EXPECT_NEAR(m.toNumber(m.getMember(second, QStringLiteral("alpha"))), 128 / 255.0, 1e-9);
+    EXPECT_TRUE(m.toBoolean(m.getMember(second, QStringLiteral("hideObject"))));
+    EXPECT_EQ(
+        m.toString(m.getMember(m.getMember(list, QStringLiteral("2")), QStringLiteral("type"))),
+        QStringLiteral("full"));
+}
+
+TEST(ScriptFilters, WhatIsNotAFilterIsLeftOutAndBlendNamesMapBothWays) {
+    avm1::test::Fixture script;
+    avm1::Machine& m = script.machine;
+    const Value list = Value(m.makeArray({Value(3), Value(m.makeObject()), Value()}));
+    EXPECT_TRUE(filtersFromScript(m, list).empty());
+    EXPECT_TRUE(filtersFromScript(m, Value(QStringLiteral("x"))).empty());
+    EXPECT_EQ(blendModeFromScript(m, Value(QStringLiteral("multiply"))), swf::BlendMode::Multiply);
+    EXPECT_EQ(blendModeFromScript(m, Value(3)), swf::BlendMode::Multiply);
+    EXPECT_EQ(blendModeFromScript(m, Value(QStringLiteral("Multiply"))), std::nullopt);
+    EXPECT_EQ(blendModeFromScript(m, Value(0)), std::nullopt);
+    EXPECT_EQ(blendModeFromScript(m, Value(15)), std::nullopt);
+    EXPECT_EQ(blendModeName(swf::BlendMode::HardLight), QStringLiteral("hardlight"));
+    EXPECT_EQ(blendModeName(swf::BlendMode(0)), QStringLiteral("normal"));
+}
+
+TEST(FilterDirtyArea, AnObjectMovingUnderAShadowRedrawsAllTheShadowReaches) {
+    // A clip with a 10-pixel shadow holds a square that moves by one pixel: what changes on
+    // screen is the square and its shadow, so the area must reach 10 pixels past the square.
+    swfwrite::MovieBuilder b(8, 100, 100);
+    const uint16_t red = b.define(square(0, 0, 10, 10, kRedSwf));
+    swfwrite::TimelineBuilder inside;
+    inside.place(red, 1).showFrame().move(1, at(1, 0)).showFrame();
+    const uint16_t sprite = b.define(inside.sprite());
+    swf::PlaceObject p;
+    p.version = 3;
+    p.characterId = sprite;
+    p.depth = 1;
+    p.matrix = at(20, 20);
+    p.filters = std::vector<swf::Filter>{shadowFilter(10)};
+    b.place(p).showFrame().showFrame();
+    Player player;
+    player.load(0, test::share(b));
+    player.runFrame();
+    const auto first = buildDrawList(player);
+    player.runFrame();
+    const auto area = changedArea(first, buildDrawList(player));
+    ASSERT_TRUE(area);
+    EXPECT_GE(area->right(), 20 + 11 + 10);  // the moved square's right edge plus the shadow
+    EXPECT_LE(area->left(), 20);
+}
+
+}  // namespace
+}  // namespace pencora::runtime
