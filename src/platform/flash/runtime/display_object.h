@@ -19,6 +19,7 @@
 namespace pencora::runtime {
 
 struct MovieContext;
+struct TextField;
 
 enum class ObjectKind { Shape, Clip, Button, Text, EditText, Bitmap, Other };
 
@@ -71,8 +72,8 @@ struct DisplayObject {
     const swf::Button* button = nullptr;
     ButtonState buttonState = ButtonState::Up;
 
-    // Edit texts.
-    QString text;
+    // Edit texts (text_field.h).
+    std::shared_ptr<TextField> field;
 
     // Clip events of the placing tag (onClipEvent), inside the movie's records.
     const std::vector<swf::ClipAction>* clipActions = nullptr;

@@ -5,6 +5,8 @@
 
 #include "platform/flash/runtime/clip_properties.h"
 #include "platform/flash/runtime/frame_actions.h"
+#include "platform/flash/runtime/text_field.h"
+#include "platform/flash/runtime/text_field_class.h"
 
 namespace pencora::runtime {
 
@@ -59,10 +61,6 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
             out = object_.parent ? Value(host_.scriptObject(*object_.parent)) : Value();
             return true;
         }
-        if (object_.kind == ObjectKind::EditText && name == u"text") {
-            out = Value(object_.text);
-            return true;
-        }
         if (DisplayObject* child = object_.childNamed(name, m.version() >= 7)) {
             out = Value(host_.scriptObject(*child));
             return true;
@@ -72,6 +70,16 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
 
     bool set(avm1::Machine& m, const QString& name, const Value& v) override {
         const int index = propertyIndex(name);
+        if (object_.field && (index == 8 || index == 9)) {
+            // A text field's _width and _height resize the field rather than scale it.
+            const double n = m.toNumber(v);
+            if (std::isfinite(n) && n >= 0) {
+                QRectF& b = object_.field->bounds;
+                (index == 8 ? b.setWidth(n * 20) : b.setHeight(n * 20));
+                textFieldChanged(object_);
+            }
+            return true;
+        }
         if (index >= 0) {
             QString text = m.toString(v);
             if (index == 7 && v.isBoolean()) {
@@ -80,11 +88,13 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
             setClipProperty(host_.player(), object_, index, text);
             return true;
         }
-        if (object_.kind == ObjectKind::EditText && name == u"text") {
-            object_.text = m.toString(v);
-            return true;
-        }
         return false;
+    }
+
+    void traceRefs(avm1::Tracer& t) override {
+        if (object_.field && object_.field->styleSheet) {
+            t.mark(object_.field->styleSheet);
+        }
     }
 
     void childNames(std::vector<QString>& out) override {
@@ -202,6 +212,7 @@ Value mcConstruct(avm1::Machine&, const Value&, std::vector<Value>&) {
 ScriptHost::ScriptHost(Player& player) : player_(player) {
     machine_ = std::make_unique<avm1::Machine>(*this, 8);
     installMovieClip();
+    installTextFieldClass(*this);
 }
 
 ScriptHost::~ScriptHost() = default;
@@ -228,8 +239,9 @@ avm1::ClipObject* ScriptHost::scriptObject(DisplayObject& object) {
         return b->script;
     }
     auto binding = std::make_unique<DisplayBinding>(*this, object);
-    avm1::Object* proto =
-        object.isClip() ? machine_->protos().movieClip : machine_->protos().object;
+    avm1::Object* proto = object.isClip()                  ? machine_->protos().movieClip
+                          : object.kind == ObjectKind::EditText ? machine_->protos().textField
+                                                                : machine_->protos().object;
     binding->script = machine_->makeClip(proto, binding.get());
     avm1::ClipObject* script = binding->script;
     object.script = std::move(binding);
@@ -279,10 +291,15 @@ void ScriptHost::enterFrameEvent(Player&, DisplayObject& clip) {
 }
 
 void ScriptHost::placed(Player&, DisplayObject& clip) {
+    if (clip.field) {
+        syncTextVariable(*this, clip, true);
+        return;
+    }
     runClipEvent(clip, swf::clip_event::Load);
 }
 
 void ScriptHost::afterTick(Player&) {
+    syncTextVariables(*this);
     // Every display object alive keeps its script object, on a list or not (a removed clip
     // still running its last script, one a button holds for its next state).
     std::vector<avm1::Object*> roots;
