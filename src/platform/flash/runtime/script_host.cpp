@@ -245,6 +245,9 @@ avm1::ClipObject* ScriptHost::scriptObject(DisplayObject& object) {
     binding->script = machine_->makeClip(proto, binding.get());
     avm1::ClipObject* script = binding->script;
     object.script = std::move(binding);
+    if (object.field) {
+        initTextFieldObject(*machine_, script);
+    }
     return script;
 }
 

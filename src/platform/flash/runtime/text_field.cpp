@@ -77,8 +77,6 @@ TextField TextField::fromDefinition(const swf::EditText& def, const swf::Font* f
         if (!fmt.font->isEmpty() && fmt.font->back() == QChar(0)) {
             fmt.font->chop(1);
         }
-        fmt.bold = font->bold;
-        fmt.italic = font->italic;
     } else if (def.fontClass) {
         fmt.font = QString::fromUtf8(def.fontClass->c_str());
     }

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "platform/flash/avm1/activation.h"
+#include "platform/flash/avm1/array_object.h"
 #include "platform/flash/avm1/function_object.h"
 #include "platform/flash/avm1/machine.h"
 #include "platform/flash/avm1/machine_impl.h"
@@ -52,7 +54,18 @@ Object* variableHolder(ScriptHost& host, DisplayObject& o, QString& name) {
     if (clipPath.isEmpty()) {
         return base;
     }
-    return host.resolveTarget(base, clipPath);
+    if (clipPath.contains(u'/')) {
+        return host.resolveTarget(base, clipPath);
+    }
+    // Dotted paths name clips or plain objects, from the field's timeline.
+    Object* at = base;
+    for (const QString& part : clipPath.split(u'.')) {
+        at = host.machine().get(at, part).object();
+        if (!at) {
+            return nullptr;
+        }
+    }
+    return at;
 }
 
 int versionOf(const DisplayObject& o) {
@@ -439,10 +452,8 @@ Value getTextFormat(Machine& m, const Value& self, std::vector<Value>& args) {
     pullVariable(m, *o);
     TextField& f = *o->field;
     auto [a, b] = rangeArgs(m, f, args, std::min<size_t>(args.size(), 2));
-    if (a < 0) {
-        return Value(makeTextFormatObject(m, TextFormat{}));
-    }
-    if (f.spans.empty()) {
+    // An empty range, or one outside the text, has no format at all.
+    if (a < 0 || a >= b || f.spans.empty()) {
         return Value(makeTextFormatObject(m, TextFormat{}));
     }
     return Value(makeTextFormatObject(m, f.formatOf(a, b)));
@@ -548,6 +559,10 @@ Value textFieldCtor(Machine&, const Value&, std::vector<Value>&) {
 Value createTextField(Machine& m, const Value& self, std::vector<Value>& args) {
     ScriptHost& host = hostOf(m);
     DisplayObject* clip = host.displayOf(self.object());
+    if (!clip && m.current()) {
+        // Called as a plain function from a timeline: the timeline's clip.
+        clip = host.displayOf(m.current()->target);
+    }
     if (!clip || !clip->isClip() || args.size() < 6) {
         return {};
     }
@@ -617,6 +632,10 @@ void installTextFieldClass(ScriptHost& host) {
     }
 }
 
+void initTextFieldObject(Machine& m, Object* script) {
+    script->put(QStringLiteral("_listeners"), Value(m.makeArray({Value(script)})), avm1::kDontEnum);
+}
+
 void syncTextVariable(ScriptHost& host, DisplayObject& o, bool placing) {
     if (!o.field || o.field->variable.isEmpty()) {
         return;
@@ -627,9 +646,13 @@ void syncTextVariable(ScriptHost& host, DisplayObject& o, bool placing) {
     if (!holder || name.isEmpty()) {
         return;
     }
+    if (!placing && holder->kind() != avm1::ObjectKind::Clip) {
+        return;  // a plain object's variable feeds the field only when bound
+    }
     const Value v = m.get(holder, name);
     if (v.isUndefined()) {
-        if (placing) {
+        // An empty field leaves the variable unset.
+        if (placing && !o.field->text.isEmpty()) {
             m.set(holder, name, Value(o.field->text));
         }
         return;

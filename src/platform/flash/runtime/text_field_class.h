@@ -18,6 +18,9 @@ class ScriptHost;
 // prototype must exist.
 void installTextFieldClass(ScriptHost& host);
 
+// A field's script object is its own first listener (onChanged, onScroller ...).
+void initTextFieldObject(avm1::Machine& m, avm1::Object* script);
+
 // A text field bound to a variable takes the variable's value, or gives it its own text when
 // the variable is not set (the first time, when placed).
 void syncTextVariable(ScriptHost& host, DisplayObject& field, bool placing);

@@ -119,10 +119,9 @@ const Field kFields[] = {
          return f.align ? Value(alignName(*f.align)) : Value::null();
      },
      [](Machine& m, TextFormat& f, const Value& v) {
-         if (v.isNullish()) {
-             f.align.reset();
-         } else if (auto a = parseAlign(m.toString(v))) {
-             f.align = a;  // an unknown name leaves the alignment as it was
+         // Neither an unknown name nor null changes the alignment.
+         if (auto a = v.isNullish() ? std::nullopt : parseAlign(m.toString(v))) {
+             f.align = a;
          }
      },
      true},
@@ -191,16 +190,13 @@ const Field kFields[] = {
          return Value("block");
      },
      [](Machine& m, TextFormat& f, const Value& v) {
-         if (v.isNullish()) {
-             return;
-         }
-         const QString s = m.toString(v);
+         const QString s = v.isNullish() ? QString() : m.toString(v);
          if (s == u"inline")
              f.display = TextDisplay::Inline;
-         else if (s == u"block")
-             f.display = TextDisplay::Block;
          else if (s == u"none")
              f.display = TextDisplay::None;
+         else
+             f.display = TextDisplay::Block;  // anything else, null and "Inline" too
      },
      true},
 };

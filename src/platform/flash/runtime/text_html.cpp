@@ -135,7 +135,10 @@ struct Builder {
     std::vector<std::pair<QString, TextFormat>> stack;  // open tag and the format inside it
     TextFormat current;
 
-    void append(const QString& s) {
+    void append(QString s) {
+        if (field.condenseWhite) {
+            s = condensed(s);
+        }
         if (s.isEmpty()) {
             return;
         }
@@ -146,6 +149,23 @@ struct Builder {
             field.spans.push_back({int(s.size()), current});
         }
     }
+    // Runs of white space as one space, none at the start of a paragraph.
+    QString condensed(const QString& s) const {
+        QString out;
+        QChar last = field.text.isEmpty() ? QChar(u'\r') : field.text.back();
+        for (QChar c : s) {
+            if (c != u'\r' && c.isSpace() && c != QChar(0xA0)) {
+                if (last == u' ' || last == u'\r') {
+                    continue;
+                }
+                c = u' ';
+            }
+            out.append(c);
+            last = c;
+        }
+        return out;
+    }
+
     void open(const QString& name, const TextFormat& inside) {
         stack.emplace_back(name, current);
         current = inside;
@@ -180,8 +200,12 @@ void applyTag(Builder& b, const Tag& t) {
     const QString& n = t.name;
     if (t.closing) {
         if (n == u"p" || n == u"li") {
+            // Single-line fields run their paragraphs together. The break keeps the
+            // paragraph's format, so an empty paragraph still has one.
+            if (b.field.multiline) {
+                b.append(QStringLiteral("\r"));
+            }
             b.close(n);
-            b.append(QStringLiteral("\r"));
         } else {
             b.close(n);
         }
@@ -253,23 +277,6 @@ void applyTag(Builder& b, const Tag& t) {
     b.open(n, f);
 }
 
-QString condense(const QString& s) {
-    QString out;
-    bool space = false;
-    for (QChar c : s) {
-        if (c.isSpace() && c != QChar(0xA0)) {
-            if (!space) {
-                out.append(u' ');
-            }
-            space = true;
-        } else {
-            out.append(c);
-            space = false;
-        }
-    }
-    return out;
-}
-
 QString escape(QStringView s) {
     QString out;
     for (QChar c : s) {
@@ -331,9 +338,7 @@ void setHtml(TextField& field, const QString& html) {
     auto flush = [&] {
         QString t = decodeEntities(pending);
         pending.clear();
-        if (field.condenseWhite) {
-            t = condense(t);
-        } else {
+        if (!field.condenseWhite) {
             t = normaliseLineEnds(t);
         }
         b.append(t);
@@ -378,6 +383,9 @@ void setHtml(TextField& field, const QString& html) {
 
 QString toHtml(const TextField& field) {
     QString out;
+    if (field.text.isEmpty()) {
+        return out;
+    }
     const QString& text = field.text;
     // Paragraphs; a final '\r' closes the last one rather than opening an empty one.
     std::vector<std::pair<int, int>> paragraphs;
@@ -422,9 +430,11 @@ QString toHtml(const TextField& field) {
                        .arg(alignName(pf.align.value_or(TextAlign::Left)).toUpper());
         out += QStringLiteral("<FONT") + fontAttributes(pf, nullptr) + u'>';
         std::vector<TextFormat> fonts{pf};  // open <FONT> tags, the paragraph's first
+        // An empty paragraph shows the format of its break.
+        const int formatEnd = a == b && a < text.size() ? a + 1 : b;
         int pos = 0;
         for (const TextSpan& sp : field.spans) {
-            const int sa = std::max(pos, a), sb = std::min(pos + sp.length, b);
+            const int sa = std::max(pos, a), sb = std::min(pos + sp.length, formatEnd);
             pos += sp.length;
             if (sa >= sb) {
                 continue;
@@ -445,7 +455,7 @@ QString toHtml(const TextField& field) {
                 out += QStringLiteral("<FONT") + fontAttributes(f, &fonts.back()) + u'>';
                 fonts.push_back(f);
             }
-            QString inner = escape(QStringView(text).mid(sa, sb - sa));
+            QString inner = escape(QStringView(text).mid(sa, std::min(sb, b) - sa));
             if (f.underline.value_or(false))
                 inner = QStringLiteral("<U>") + inner + QStringLiteral("</U>");
             if (f.italic.value_or(false))
