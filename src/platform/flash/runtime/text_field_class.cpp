@@ -12,6 +12,7 @@
 #include "platform/flash/runtime/text_field_drawing.h"
 #include "platform/flash/runtime/text_format_class.h"
 #include "platform/flash/runtime/text_html.h"
+#include "platform/flash/runtime/text_snapshot_class.h"
 
 namespace pencora::runtime {
 
@@ -611,6 +612,7 @@ const avm1::NativeEntry kMethods[] = {
 void installTextFieldClass(ScriptHost& host) {
     Machine& m = host.machine();
     installTextFormatClass(m);
+    installTextSnapshotClass(m);
     Object* proto = m.makeObject();
     installProps(m, proto, std::make_index_sequence<std::size(kProps)>{});
     avm1::installTable(m, proto, kMethods);
