@@ -62,8 +62,18 @@ std::shared_ptr<DisplayObject> Player::instantiate(DisplayObject& parent, uint16
     } else if (auto* edit = std::get_if<swf::EditText>(c)) {
         const swf::Font* font =
             edit->fontId ? movie->movie->findAs<swf::Font>(*edit->fontId) : nullptr;
-        object->field = std::make_shared<TextField>(
-            TextField::fromDefinition(*edit, font, movie->version()));
+        object->field =
+            std::make_shared<TextField>(TextField::fromDefinition(*edit, font, movie->version()));
+        if (auto s = movie->movie->textSettings.find(characterId);
+            s != movie->movie->textSettings.end()) {
+            TextField& f = *object->field;
+            f.antiAliasType =
+                s->second.advanced ? QStringLiteral("advanced") : QStringLiteral("normal");
+            static const char* const kGridFit[] = {"none", "pixel", "subpixel"};
+            f.gridFitType = QString::fromLatin1(kGridFit[std::min<int>(s->second.gridFit, 2)]);
+            f.thickness = s->second.thickness;
+            f.sharpness = s->second.sharpness;
+        }
         textFieldChanged(*object);
         return object;
     }

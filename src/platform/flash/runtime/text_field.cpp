@@ -77,6 +77,11 @@ TextField TextField::fromDefinition(const swf::EditText& def, const swf::Font* f
         if (!fmt.font->isEmpty() && fmt.font->back() == QChar(0)) {
             fmt.font->chop(1);
         }
+        // Plain text shows in the font's own style; HTML text says its own.
+        if (!def.html) {
+            fmt.bold = font->bold;
+            fmt.italic = font->italic;
+        }
     } else if (def.fontClass) {
         fmt.font = QString::fromUtf8(def.fontClass->c_str());
     }

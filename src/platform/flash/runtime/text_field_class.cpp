@@ -173,17 +173,9 @@ const Prop kProps[] = {
              f.antiAliasType = s;
      }},
     {"thickness", [](Machine&, DisplayObject&, TextField& f) { return Value(f.thickness); },
-     [](Machine& m, DisplayObject&, TextField& f, const Value& v) {
-         const double n = m.toNumber(v);
-         if (std::isfinite(n))
-             f.thickness = std::clamp(n, -200.0, 200.0);
-     }},
+     [](Machine& m, DisplayObject&, TextField& f, const Value& v) { f.thickness = m.toNumber(v); }},
     {"sharpness", [](Machine&, DisplayObject&, TextField& f) { return Value(f.sharpness); },
-     [](Machine& m, DisplayObject&, TextField& f, const Value& v) {
-         const double n = m.toNumber(v);
-         if (std::isfinite(n))
-             f.sharpness = std::clamp(n, -400.0, 400.0);
-     }},
+     [](Machine& m, DisplayObject&, TextField& f, const Value& v) { f.sharpness = m.toNumber(v); }},
     {"filters", [](Machine& m, DisplayObject&, TextField&) { return Value(m.makeArray()); },
      [](Machine&, DisplayObject&, TextField&, const Value&) {}},
     {"scroll",
@@ -217,7 +209,7 @@ const Prop kProps[] = {
      }},
     {"textColor",
      [](Machine&, DisplayObject&, TextField& f) {
-         return Value(double(f.formatOf(0, 0).color.value_or(f.newFormat.color.value_or(0))));
+         return Value(double(f.newFormat.color.value_or(0)));
      },
      [](Machine& m, DisplayObject& o, TextField& f, const Value& v) {
          TextFormat c;
@@ -360,12 +352,12 @@ const Prop kProps[] = {
      nullptr},
     {"textWidth",
      [](Machine&, DisplayObject& o, TextField&) {
-         return Value(std::round(layoutOf(o).textWidth) / 20);
+         return Value(std::floor(layoutOf(o).textWidth / 20));
      },
      nullptr},
     {"textHeight",
      [](Machine&, DisplayObject& o, TextField&) {
-         return Value(std::round(layoutOf(o).textHeight) / 20);
+         return Value(std::floor(layoutOf(o).textHeight / 20));
      },
      nullptr},
     {"restrict",

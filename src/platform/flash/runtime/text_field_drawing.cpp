@@ -102,12 +102,31 @@ class TextFieldDrawing : public CharacterDrawing {
 
     void draw(QPainter& painter, const QTransform& toDevice, const ColorTransformF& color,
               uint16_t) const override {
-        painter.save();
-        painter.setTransform(toDevice, true);
         const QRectF box = bounds_;
-        if (background_) {
-            painter.fillRect(box, transformed(color, backgroundColor_));
+        painter.save();
+        const QTransform base = painter.transform();
+        const QTransform full = toDevice * base;
+        // Unrotated fields fill and frame whole device pixels, as the original draws them.
+        const bool straight = full.type() <= QTransform::TxScale;
+        QRect pixels;
+        if (straight) {
+            const QRectF d = full.mapRect(box);
+            // Halves round down: a field at x = 20.5 px starts on pixel 20.
+            auto px = [](double v) { return int(std::ceil(v - 0.5)); };
+            pixels = QRect(QPoint(px(d.left()), px(d.top())),
+                           QPoint(px(d.right()) - 1, px(d.bottom()) - 1));
         }
+        if (background_) {
+            const QColor fill = transformed(color, backgroundColor_);
+            if (straight) {
+                painter.setTransform(QTransform());
+                painter.fillRect(pixels, fill);
+            } else {
+                painter.setTransform(full);
+                painter.fillRect(box, fill);
+            }
+        }
+        painter.setTransform(full);
         painter.setClipRect(box, Qt::IntersectClip);
         for (const PaintRun& run : runs_) {
             const QColor ink = transformed(color, run.format.color.value_or(0));
@@ -121,11 +140,26 @@ class TextFieldDrawing : public CharacterDrawing {
         }
         painter.setClipping(false);
         if (border_) {
-            QPen pen(transformed(color, borderColor_));
-            pen.setCosmetic(true);
-            painter.setPen(pen);
-            painter.setBrush(Qt::NoBrush);
-            painter.drawRect(box.adjusted(0, 0, -20, -20));
+            const QColor line = transformed(color, borderColor_);
+            if (straight) {
+                // The frame takes the pixel row and column just past the background.
+                const QRect frame = pixels.adjusted(0, 0, 1, 1);
+                painter.setTransform(QTransform());
+                painter.setRenderHint(QPainter::Antialiasing, false);
+                const QRect& pixels = frame;
+                // Four lines that leave the bottom-right corner pixel out.
+                painter.fillRect(QRect(pixels.left(), pixels.top(), pixels.width(), 1), line);
+                painter.fillRect(QRect(pixels.left(), pixels.bottom(), pixels.width() - 1, 1),
+                                 line);
+                painter.fillRect(QRect(pixels.left(), pixels.top(), 1, pixels.height()), line);
+                painter.fillRect(QRect(pixels.right(), pixels.top(), 1, pixels.height() - 1), line);
+            } else {
+                QPen pen(line);
+                pen.setCosmetic(true);
+                painter.setPen(pen);
+                painter.setBrush(Qt::NoBrush);
+                painter.drawRect(box);
+            }
         }
         painter.restore();
     }
