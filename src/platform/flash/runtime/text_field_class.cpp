@@ -8,6 +8,7 @@
 #include "platform/flash/avm1/machine.h"
 #include "platform/flash/avm1/machine_impl.h"
 #include "platform/flash/runtime/script_host.h"
+#include "platform/flash/runtime/style_sheet_class.h"
 #include "platform/flash/runtime/text_field.h"
 #include "platform/flash/runtime/text_field_drawing.h"
 #include "platform/flash/runtime/text_format_class.h"
@@ -621,6 +622,7 @@ void installTextFieldClass(ScriptHost& host) {
     m.protos().textField = proto;
     avm1::FunctionObject* ctor = m.defineClass(QStringLiteral("TextField"), textFieldCtor, proto);
     ctor->putNative(m, QStringLiteral("getFontList"), getFontList);
+    installStyleSheetClass(m);
     if (Object* mc = m.protos().movieClip) {
         mc->putNative(m, QStringLiteral("createTextField"), createTextField);
     }
