@@ -231,29 +231,37 @@ Value transform(Machine& m, const Value&, std::vector<Value>& args) {
         }
         return m.toString(v);
     };
-    // CSS numbers read like parseInt: leading digits after white space, units ignored;
-    // only values above zero count.
-    auto number = [&](const char* name) -> std::optional<int> {
+    // CSS numbers read like parseInt (white space, a sign, digits, any unit after), script
+    // numbers cut toward zero; a false value (0, "", false) leaves the field unset.
+    auto integer = [&](const char* name) -> std::optional<double> {
         const Value v = get(QString::fromLatin1(name));
-        if (!v.isString() && !v.isNumber()) {
+        if (!m.toBoolean(v)) {
             return std::nullopt;
         }
-        const QString s = m.toString(v);
+        if (v.isNumber()) {
+            return std::trunc(v.number());
+        }
+        const QString t = m.toString(v);
         qsizetype i = 0;
-        while (i < s.size() && isSpace(s[i])) {
+        while (i < t.size() && isSpace(t[i])) {
             ++i;
         }
-        int64_t n = 0;
+        double sign = 1;
+        if (i < t.size() && (t[i] == u'-' || t[i] == u'+')) {
+            sign = t[i] == u'-' ? -1 : 1;
+            ++i;
+        }
+        double n = 0;
         qsizetype digits = 0;
-        while (i < s.size() && s[i].isDigit() && digits < 10) {
-            n = n * 10 + s[i].digitValue();
+        while (i < t.size() && t[i].isDigit()) {
+            n = n * 10 + t[i].digitValue();
             ++i;
             ++digits;
         }
-        if (digits == 0 || n <= 0) {
-            return std::nullopt;
-        }
-        return int(std::min<int64_t>(n, INT32_MAX));
+        return digits ? sign * n : std::nan("");
+    };
+    auto asInt = [](double v) {
+        return std::isfinite(v) ? int(std::clamp(v, -2147483648.0, 2147483647.0)) : 0;
     };
     if (auto c = text("color"); c && c->size() == 7 && c->startsWith(u'#')) {
         bool ok = false;
@@ -280,7 +288,9 @@ Value transform(Machine& m, const Value&, std::vector<Value>& args) {
             f.font = names.join(u',');
         }
     }
-    f.size = number("fontSize");
+    if (auto n = integer("fontSize"); n && *n > 0) {
+        f.size = asInt(*n);
+    }
     if (auto w = text("fontWeight")) {
         if (*w == u"bold")
             f.bold = true;
@@ -302,23 +312,25 @@ Value transform(Machine& m, const Value&, std::vector<Value>& args) {
     if (auto a = text("textAlign")) {
         f.align = parseAlign(*a);
     }
-    if (const Value k = get(QStringLiteral("kerning")); k.isString()) {
-        bool ok = false;
-        const int n = k.string().trimmed().section(u' ', 0, 0).toInt(&ok);
-        f.kerning = k.string() == u"true" || (ok && n != 0);
-    } else if (k.isNumber()) {
-        f.kerning = std::isfinite(k.number()) && std::trunc(k.number()) != 0;
+    if (const Value k = get(QStringLiteral("kerning")); k.isString() && k.string() == u"true") {
+        f.kerning = true;
+    } else if (auto n = integer("kerning")) {
+        f.kerning = !std::isnan(*n) && *n != 0;
     }
-    f.leading = number("leading");
-    f.leftMargin = number("marginLeft");
-    f.rightMargin = number("marginRight");
-    f.indent = number("textIndent");
-    if (auto s = text("letterSpacing")) {
-        bool ok = false;
-        const double v = s->trimmed().remove(QStringLiteral("px")).toDouble(&ok);
-        if (ok) {
-            f.letterSpacing = v;
-        }
+    if (auto n = integer("leading")) {
+        f.leading = asInt(*n);
+    }
+    if (auto n = integer("textIndent")) {
+        f.indent = asInt(*n);
+    }
+    if (auto n = integer("marginLeft")) {
+        f.leftMargin = std::max(0, asInt(*n));
+    }
+    if (auto n = integer("marginRight")) {
+        f.rightMargin = std::max(0, asInt(*n));
+    }
+    if (auto n = integer("letterSpacing")) {
+        f.letterSpacing = *n;
     }
     return Value(makeTextFormatObject(m, f));
 }
