@@ -611,7 +611,7 @@ void installTextFieldClass(ScriptHost& host) {
     avm1::installTable(m, proto, kMethods);
     // Fields broadcast onChanged and onScroller to their listeners.
     Value broadcaster = m.get(m.global(), QStringLiteral("AsBroadcaster"));
-    if (Object* b = broadcaster.object()) {
+    if (broadcaster.isObject()) {
         std::vector<Value> args{Value(proto)};
         m.callMethodValue(broadcaster, QStringLiteral("initialize"), args);
         proto->setFlags(QStringLiteral("_listeners"), avm1::kDontEnum, 0, 10);
@@ -656,6 +656,13 @@ void syncTextVariable(ScriptHost& host, DisplayObject& o, bool placing) {
     const QString s = m.toString(v);
     if (s != o.field->text) {
         setFieldText(m, o, s, false);
+    }
+}
+
+void pushTextVariable(ScriptHost& host, DisplayObject& o) {
+    QString name;
+    if (Object* holder = variableHolder(host, o, name); holder && !name.isEmpty()) {
+        host.machine().set(holder, name, Value(o.field->text));
     }
 }
 

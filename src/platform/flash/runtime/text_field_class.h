@@ -24,6 +24,8 @@ void initTextFieldObject(avm1::Machine& m, avm1::Object* script);
 // A text field bound to a variable takes the variable's value, or gives it its own text when
 // the variable is not set (the first time, when placed).
 void syncTextVariable(ScriptHost& host, DisplayObject& field, bool placing);
+// Sets the field's variable to its text.
+void pushTextVariable(ScriptHost& host, DisplayObject& field);
 // Every bound text field on the display list, after scripts ran.
 void syncTextVariables(ScriptHost& host);
 

@@ -40,10 +40,6 @@ int glyphIndex(const swf::Font& font, char16_t code) {
     return -1;
 }
 
-QRgb rgb(uint32_t c) {
-    return qRgb(int(c >> 16) & 0xFF, int(c >> 8) & 0xFF, int(c) & 0xFF);
-}
-
 QColor transformed(const ColorTransformF& cx, uint32_t c, int alpha = 255) {
     const swf::Rgba out =
         cx.apply(swf::Rgba{uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c), uint8_t(alpha)});
