@@ -545,6 +545,40 @@ Value getFontList(Machine& m, const Value&, std::vector<Value>&) {
     return Value(m.makeArray(std::move(names)));
 }
 
+// TextFormat.getTextExtent(text [, width]): the size of `text` laid out in this format (an
+// embedded font of the movie by that name first, else a device font), in pixels.
+Value getTextExtent(Machine& m, const Value& self, std::vector<Value>& args) {
+    const TextFormat* own = textFormatOf(self);
+    if (!own || args.empty()) {
+        return {};
+    }
+    TextField f;
+    f.newFormat = TextFormat::defaults();
+    f.newFormat.apply(*own);
+    f.multiline = true;
+    const double wrap = args.size() > 1 ? m.toNumber(args[1]) : std::nan("");
+    f.wordWrap = std::isfinite(wrap) && wrap > 0;
+    f.bounds = QRectF(0, 0, f.wordWrap ? wrap * 20 + 2 * kGutter : 1e9, 1e9);
+    f.setText(m.toString(args[0]));
+    const DisplayObject* root = hostOf(m).player().root(0);
+    const swf::Movie* movie =
+        root && root->movie && root->movie->movie ? root->movie->movie.get() : nullptr;
+    const FieldMeasure measure(movie, true);
+    const TextLayout l = layoutText(f, measure);
+    const double ascent = std::round(measure.ascent(f.newFormat) / 20);
+    const double descent = std::round(measure.descent(f.newFormat) / 20);
+    const double width = std::floor(l.textWidth / 20);
+    const double height = std::floor(l.textHeight / 20);
+    Object* out = m.heap().make<Object>(nullptr);  // the original's answer has no prototype
+    m.set(out, QStringLiteral("ascent"), Value(ascent));
+    m.set(out, QStringLiteral("descent"), Value(descent));
+    m.set(out, QStringLiteral("width"), Value(width));
+    m.set(out, QStringLiteral("height"), Value(height));
+    m.set(out, QStringLiteral("textFieldHeight"), Value(height + 4));
+    m.set(out, QStringLiteral("textFieldWidth"), Value(f.wordWrap ? std::floor(wrap) : width + 4));
+    return Value(out);
+}
+
 Value textFieldCtor(Machine&, const Value&, std::vector<Value>&) {
     return {};
 }
@@ -606,6 +640,11 @@ void installTextFieldClass(ScriptHost& host) {
     Machine& m = host.machine();
     installTextFormatClass(m);
     installTextSnapshotClass(m);
+    if (Object* tf = m.get(m.global(), QStringLiteral("TextFormat")).object()) {
+        if (Object* p = m.get(tf, QStringLiteral("prototype")).object()) {
+            p->putNative(m, QStringLiteral("getTextExtent"), getTextExtent);
+        }
+    }
     Object* proto = m.makeObject();
     installProps(m, proto, std::make_index_sequence<std::size(kProps)>{});
     avm1::installTable(m, proto, kMethods);
