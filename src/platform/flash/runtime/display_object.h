@@ -16,6 +16,10 @@
 #include "platform/flash/runtime/character_drawing.h"
 #include "platform/flash/swf/movie.h"
 
+namespace pencora::swf::render {
+class Library;
+}
+
 namespace pencora::runtime {
 
 struct MovieContext;
@@ -93,6 +97,8 @@ struct MovieContext {
     // Decoded action blocks by the address of their bytes inside `movie`.
     std::map<const void*, std::shared_ptr<const swf::ActionBlock>> blocks;
     std::set<uint16_t> initDone;  // sprites whose init actions have run
+    // Glyph outlines of the movie's fonts, for text fields that draw with them.
+    std::shared_ptr<swf::render::Library> glyphs;
 
     int version() const { return movie ? movie->header.version : 0; }
 };

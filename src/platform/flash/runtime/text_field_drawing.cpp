@@ -92,7 +92,10 @@ class TextFieldDrawing : public CharacterDrawing {
             }
         }
         if (field.embedFonts && o.movie && o.movie->movie) {
-            library_ = std::make_shared<swf::render::Library>(o.movie->movie);
+            if (!o.movie->glyphs) {
+                o.movie->glyphs = std::make_shared<swf::render::Library>(o.movie->movie);
+            }
+            library_ = o.movie->glyphs;
         }
     }
 
