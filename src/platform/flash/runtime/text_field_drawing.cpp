@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QPainter>
 
 #include <cmath>
@@ -25,6 +26,12 @@ QFont deviceFont(const TextFormat& f) {
     font.setKerning(f.kerning.value_or(false));
     font.setHintingPreference(QFont::PreferNoHinting);
     return font;
+}
+
+// Qt measures fonts only inside a GUI application; without one (a command-line host) a field
+// is measured as if every character were half an em wide.
+bool haveFonts() {
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
 }
 
 double emSquare(const swf::Font& font) {
@@ -131,7 +138,7 @@ class TextFieldDrawing : public CharacterDrawing {
             const QColor ink = transformed(color, run.format.color.value_or(0));
             if (run.font && library_) {
                 drawEmbedded(painter, run, ink);
-            } else {
+            } else if (haveFonts()) {
                 painter.setPen(ink);
                 painter.setFont(deviceFont(run.format));
                 painter.drawText(run.origin + box.topLeft(), run.text);
@@ -225,7 +232,7 @@ QString deviceFamily(const QString& name) {
 }
 
 QStringList deviceFontNames() {
-    QStringList names = QFontDatabase::families();
+    QStringList names = haveFonts() ? QFontDatabase::families() : QStringList();
     names.prepend(QStringLiteral("_typewriter"));
     names.prepend(QStringLiteral("_serif"));
     names.prepend(QStringLiteral("_sans"));
@@ -270,6 +277,9 @@ double FieldMeasure::advance(const TextFormat& f, QStringView text) const {
     if (text.isEmpty()) {
         return 0;
     }
+    if (!haveFonts()) {
+        return f.size.value_or(12) * 10.0 * double(text.size());
+    }
     return QFontMetricsF(deviceFont(f)).horizontalAdvance(text.toString());
 }
 
@@ -277,12 +287,18 @@ double FieldMeasure::ascent(const TextFormat& f) const {
     if (const swf::Font* font = embeddedFont(f); font && font->hasLayout) {
         return font->ascent * f.size.value_or(12) * 20.0 / emSquare(*font);
     }
+    if (!haveFonts()) {
+        return f.size.value_or(12) * 18.0;
+    }
     return QFontMetricsF(deviceFont(f)).ascent();
 }
 
 double FieldMeasure::descent(const TextFormat& f) const {
     if (const swf::Font* font = embeddedFont(f); font && font->hasLayout) {
         return font->descent * f.size.value_or(12) * 20.0 / emSquare(*font);
+    }
+    if (!haveFonts()) {
+        return f.size.value_or(12) * 4.0;
     }
     return QFontMetricsF(deviceFont(f)).descent();
 }

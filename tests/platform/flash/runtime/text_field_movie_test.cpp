@@ -21,7 +21,8 @@ struct TraceHost : test::FakeHost {
 };
 
 struct TextMovieTest : testing::Test {
-    // Device fonts are measured through Qt, which wants an application object.
+    // Device fonts are measured through Qt, which wants an application object (without one
+    // fields still work, with rough measures).
     static void SetUpTestSuite() {
         if (!QCoreApplication::instance()) {
             static int argc = 1;
