@@ -286,22 +286,23 @@ std::vector<Piece> piecesOf(const TextField& f, int a, int b) {
     return out;
 }
 
-double pieceWidth(const TextField& f, const TextMeasure& measure, const Piece& p, int a, int b) {
-    const int s = std::max(p.start, a), e = std::min(p.start + p.length, b);
-    if (s >= e) {
-        return 0;
-    }
-    const QString shown = f.password ? QString(e - s, u'*') : f.text.mid(s, e - s);
-    return measure.advance(*p.format, shown) + p.format->letterSpacing.value_or(0) * 20 * (e - s);
-}
-
-double rangeWidth(const TextField& f, const TextMeasure& measure, const std::vector<Piece>& pieces,
-                  int a, int b) {
-    double w = 0;
+// Running widths of a paragraph's characters: widths[i] is the width of [start, start + i).
+// Measured one character at a time, so breaking a long paragraph stays linear.
+std::vector<double> runningWidths(const TextField& f, const TextMeasure& measure,
+                                  const std::vector<Piece>& pieces, int start, int end) {
+    std::vector<double> widths(size_t(end - start + 1), 0.0);
     for (const Piece& p : pieces) {
-        w += pieceWidth(f, measure, p, a, b);
+        const double spacing = p.format->letterSpacing.value_or(0) * 20;
+        for (int i = p.start; i < p.start + p.length; ++i) {
+            const QChar c = f.password ? QChar(u'*') : f.text[i];
+            widths[size_t(i - start + 1)] =
+                measure.advance(*p.format, QStringView(&c, 1)) + spacing;
+        }
     }
-    return w;
+    for (size_t i = 1; i < widths.size(); ++i) {
+        widths[i] += widths[i - 1];
+    }
+    return widths;
 }
 
 }  // namespace
@@ -316,6 +317,10 @@ TextLayout layoutText(const TextField& f, const TextMeasure& measure) {
     while (true) {
         auto [pa, pb] = f.paragraphAt(start);
         const std::vector<Piece> pieces = piecesOf(f, pa, pb);
+        const std::vector<double> widths = runningWidths(f, measure, pieces, pa, pb);
+        auto rangeWidth = [&](int a, int b) {
+            return widths[size_t(b - pa)] - widths[size_t(a - pa)];
+        };
         const TextFormat para = f.formatOf(pa, std::min(pb + 1, f.length()));
         const TextFormat& first = pieces.empty() ? para : *pieces.front().format;
         const double left = (para.leftMargin.value_or(0) + para.blockIndent.value_or(0)) * 20.0;
@@ -332,7 +337,7 @@ TextLayout layoutText(const TextField& f, const TextMeasure& measure) {
                 int fit = lineStart;
                 int lastBreak = -1;
                 for (int i = lineStart; i < pb; ++i) {
-                    const double w = rangeWidth(f, measure, pieces, lineStart, i + 1);
+                    const double w = rangeWidth(lineStart, i + 1);
                     if (w > available - indent && i > lineStart) {
                         break;
                     }
@@ -368,7 +373,7 @@ TextLayout layoutText(const TextField& f, const TextMeasure& measure) {
             while (visibleEnd > lineStart && text[visibleEnd - 1] == u' ') {
                 --visibleEnd;
             }
-            line.width = rangeWidth(f, measure, pieces, lineStart, visibleEnd);
+            line.width = rangeWidth(lineStart, visibleEnd);
             line.ascent = ascent;
             line.descent = descent;
             line.leading = leading * 20.0;

@@ -280,7 +280,7 @@ double FieldMeasure::advance(const TextFormat& f, QStringView text) const {
     if (!haveFonts()) {
         return f.size.value_or(12) * 10.0 * double(text.size());
     }
-    return QFontMetricsF(deviceFont(f)).horizontalAdvance(text.toString());
+    return metrics(f).horizontalAdvance(text.toString());
 }
 
 double FieldMeasure::ascent(const TextFormat& f) const {
@@ -290,7 +290,7 @@ double FieldMeasure::ascent(const TextFormat& f) const {
     if (!haveFonts()) {
         return f.size.value_or(12) * 18.0;
     }
-    return QFontMetricsF(deviceFont(f)).ascent();
+    return metrics(f).ascent();
 }
 
 double FieldMeasure::descent(const TextFormat& f) const {
@@ -300,7 +300,14 @@ double FieldMeasure::descent(const TextFormat& f) const {
     if (!haveFonts()) {
         return f.size.value_or(12) * 4.0;
     }
-    return QFontMetricsF(deviceFont(f)).descent();
+    return metrics(f).descent();
+}
+
+const QFontMetricsF& FieldMeasure::metrics(const TextFormat& f) const {
+    if (!metrics_ || metrics_->first != f) {
+        metrics_.emplace(f, QFontMetricsF(deviceFont(f)));
+    }
+    return metrics_->second;
 }
 
 FieldMeasure measureFor(const DisplayObject& o) {

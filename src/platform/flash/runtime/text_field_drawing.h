@@ -2,7 +2,11 @@
 // and draws itself: background, border, and the visible lines.
 #pragma once
 
+#include <QFontMetricsF>
 #include <QStringList>
+
+#include <optional>
+#include <utility>
 
 #include "platform/flash/runtime/display_object.h"
 #include "platform/flash/runtime/text_field.h"
@@ -20,8 +24,12 @@ class FieldMeasure : public TextMeasure {
     const swf::Font* embeddedFont(const TextFormat& f) const;
 
   private:
+    const QFontMetricsF& metrics(const TextFormat& f) const;
+
     const swf::Movie* movie_;
     bool embedded_;
+    // The metrics of the last format asked about: layouts ask many times in a row.
+    mutable std::optional<std::pair<TextFormat, QFontMetricsF>> metrics_;
 };
 
 FieldMeasure measureFor(const DisplayObject& o);
