@@ -212,8 +212,15 @@ void applyTag(Builder& b, const Tag& t) {
         return;
     }
     if (n == u"br" || n == u"sbr") {
-        b.append(QStringLiteral("\r"));
+        if (b.field.multiline) {
+            b.append(QStringLiteral("\r"));
+        }
         return;
+    }
+    // In a multiline field a list item starts on a line of its own.
+    if (n == u"li" && b.field.multiline && !b.field.text.isEmpty() &&
+        b.field.text.back() != u'\r') {
+        b.append(QStringLiteral("\r"));
     }
     TextFormat f = b.current;
     if (n == u"b") {

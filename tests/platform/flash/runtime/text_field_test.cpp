@@ -80,10 +80,14 @@ TEST(TextFieldHtml, ReadsTheSubsetIntoRuns) {
     EXPECT_EQ(f.formatOf(0, 3).align, TextAlign::Right);
     EXPECT_EQ(f.formatOf(4, 8).align, TextAlign::Left);
 
-    // A single-line field runs its paragraphs together; <br> and newlines still break.
+    // A single-line field runs its paragraphs and <br> together; newlines still break.
     TextField single = makeField(false);
     setHtml(single, QStringLiteral("<p>one</p><p>two</p>x<br>y\nz"));
-    EXPECT_EQ(single.text, QStringLiteral("onetwox\ry\rz"));
+    EXPECT_EQ(single.text, QStringLiteral("onetwoxy\rz"));
+    // A multiline one breaks at both, and a list item after text starts a line of its own.
+    TextField multi = makeField(true);
+    setHtml(multi, QStringLiteral("x<br>y <li>z</li>"));
+    EXPECT_EQ(multi.text, QStringLiteral("x\ry \rz\r"));
 }
 
 TEST(TextFieldHtml, WritesWhatItReadsBack) {
