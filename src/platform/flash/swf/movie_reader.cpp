@@ -303,6 +303,7 @@ bool readTag(uint16_t code, ByteReader& r, Context& ctx, Frame& frame, bool inSp
             s.gridFit = uint8_t((flags >> 3) & 7);
             s.thickness = r.f32();
             s.sharpness = r.f32();
+            r.rest();  // a reserved byte
             movie.textSettings.emplace(id, s);
             return true;
         }
