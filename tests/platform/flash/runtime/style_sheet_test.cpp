@@ -58,3 +58,71 @@ TEST(StyleSheetCss, SharesOneBlockAmongSelectorsAndReadsSeveralRules) {
 
 }  // namespace
 }  // namespace pencora::runtime
+
+#include "../avm1/test_host.h"
+#include "platform/flash/runtime/text_format_class.h"
+
+namespace pencora::runtime {
+namespace {
+
+using avm1::Value;
+
+struct SheetFixture {
+    avm1::test::Fixture fx{8};
+    avm1::Machine& m = fx.machine;
+    Value sheet;
+    SheetFixture() {
+        installTextFormatClass(m);
+        m.global()->put(QStringLiteral("TextField"), Value(m.makeObject()));
+        installStyleSheetClass(m);
+        Value ctor = m.getMember(m.get(m.global(), QStringLiteral("TextField")),
+                                 QStringLiteral("StyleSheet"));
+        std::vector<Value> none;
+        sheet = m.construct(ctor, none);
+    }
+    Value call(const char* method, std::vector<Value> args) {
+        return m.callMethodValue(sheet, QString::fromLatin1(method), args);
+    }
+};
+
+TEST(StyleSheetClass, StylesAreCopiedInAndOut) {
+    SheetFixture s;
+    avm1::Machine& m = s.m;
+    avm1::Object* style = m.makeObject();
+    m.set(style, QStringLiteral("color"), Value("#FF0000"));
+    s.call("setStyle", {Value("Head"), Value(style)});
+    m.set(style, QStringLiteral("color"), Value("#00FF00"));  // the sheet kept its own copy
+    const Value got = s.call("getStyle", {Value("Head")});
+    ASSERT_TRUE(got.isObject());
+    EXPECT_NE(got.object(), style);
+    EXPECT_EQ(m.toString(m.getMember(got, QStringLiteral("color"))), QStringLiteral("#FF0000"));
+    EXPECT_TRUE(s.call("getStyle", {Value("head")}).isNull()) << "names keep their case";
+
+    // The transformed form is a TextFormat with the colour read from the CSS.
+    const Value styles = m.getMember(s.sheet, QStringLiteral("_styles"));
+    const TextFormat* f = textFormatOf(m.getMember(styles, QStringLiteral("Head")));
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->color, 0xFF0000u);
+}
+
+TEST(StyleSheetClass, ParseCssMergesOnlyWhenTheWholeSheetIsSound) {
+    SheetFixture s;
+    avm1::Machine& m = s.m;
+    EXPECT_TRUE(m.toBoolean(s.call("parseCSS", {Value("a { font-weight: bold; } b{x:1;}")})));
+    EXPECT_FALSE(m.toBoolean(s.call("parseCSS", {Value("a { color: red; } broken")})));
+    const Value a = s.call("getStyle", {Value("a")});
+    EXPECT_EQ(m.toString(m.getMember(a, QStringLiteral("fontWeight"))), QStringLiteral("bold"));
+    EXPECT_TRUE(m.getMember(a, QStringLiteral("color")).isUndefined())
+        << "a malformed sheet changes nothing";
+    const Value names = s.call("getStyleNames", {});
+    EXPECT_EQ(m.toNumber(m.getMember(names, QStringLiteral("length"))), 2);
+
+    s.call("clear", {});
+    EXPECT_TRUE(s.call("getStyle", {Value("a")}).isNull());
+    // transform answers null without a style, an empty format for anything else.
+    EXPECT_TRUE(s.call("transform", {}).isNull());
+    EXPECT_NE(textFormatOf(s.call("transform", {Value(5.0)})), nullptr);
+}
+
+}  // namespace
+}  // namespace pencora::runtime

@@ -104,6 +104,52 @@ TEST_F(TextMovieTest, CreateTextFieldMakesAFieldScriptsCanFill) {
               (std::vector<std::u16string>{u"<b>bold</b> text", u"bold text", u"made", u"9"}));
 }
 
+TEST_F(TextMovieTest, FormatRangesAndSelectionReplaceThroughScripts) {
+    swfwrite::MovieBuilder b(8, 100, 100);
+    swf::EditText e = field(100, 20);
+    e.initialText = "abcdef";
+    b.place(placeNamed(b.define(e), 1, "f"));
+    Assembler a;
+    // var t = new TextFormat(); t.bold = true; f.setTextFormat(1, 3, t);
+    a.push({str("t"), integer(0), str("TextFormat")}).op(Code::NewObject).op(Code::DefineLocal);
+    a.getVar("t").push({str("bold"), avm1::test::boolean(true)}).op(Code::SetMember);
+    a.getVar("t")
+        .push({integer(3), integer(1), integer(3), str("f")})
+        .op(Code::GetVariable)
+        .push({str("setTextFormat")})
+        .op(Code::CallMethod)
+        .op(Code::Pop);
+    auto getFormatBold = [&](int begin, int end) {
+        a.push({integer(end), integer(begin), integer(2), str("f")})
+            .op(Code::GetVariable)
+            .push({str("getTextFormat")})
+            .op(Code::CallMethod)
+            .push({str("bold")})
+            .op(Code::GetMember)
+            .trace();
+    };
+    getFormatBold(1, 3);  // true
+    getFormatBold(0, 3);  // mixed: null
+    getFormatBold(3, 6);  // false
+    // f.replaceText(1, 3, "XY") keeps the run's format; f.replaceSel appends without a caret.
+    a.push({str("XY"), integer(3), integer(1), integer(3), str("f")})
+        .op(Code::GetVariable)
+        .push({str("replaceText")})
+        .op(Code::CallMethod)
+        .op(Code::Pop);
+    getFormatBold(1, 3);
+    a.push({str("!"), integer(1), str("f")})
+        .op(Code::GetVariable)
+        .push({str("replaceSel")})
+        .op(Code::CallMethod)
+        .op(Code::Pop);
+    getMember(a, "f", "text").trace();
+    b.doAction(a.bytes).showFrame();
+    ASSERT_TRUE(load(b));
+    EXPECT_EQ(traced(),
+              (std::vector<std::u16string>{u"true", u"null", u"false", u"true", u"aXYdef!"}));
+}
+
 TEST_F(TextMovieTest, BackgroundAndBorderSnapToWholePixels) {
     swfwrite::MovieBuilder b(8, 60, 40);
     swf::EditText e = field(10, 10);
