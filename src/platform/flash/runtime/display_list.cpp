@@ -3,6 +3,8 @@
 
 #include "platform/flash/runtime/clip_graphics.h"
 #include "platform/flash/runtime/player.h"
+#include "platform/flash/runtime/text_field.h"
+#include "platform/flash/runtime/text_field_class.h"
 
 namespace pencora::runtime {
 
@@ -59,9 +61,22 @@ std::shared_ptr<DisplayObject> Player::instantiate(DisplayObject& parent, uint16
     } else if (auto* button = std::get_if<swf::Button>(c)) {
         object->button = button;
     } else if (auto* edit = std::get_if<swf::EditText>(c)) {
-        if (edit->initialText) {
-            object->text = movieText(*edit->initialText, movie->version());
+        const swf::Font* font =
+            edit->fontId ? movie->movie->findAs<swf::Font>(*edit->fontId) : nullptr;
+        object->field =
+            std::make_shared<TextField>(TextField::fromDefinition(*edit, font, movie->version()));
+        if (auto s = movie->movie->textSettings.find(characterId);
+            s != movie->movie->textSettings.end()) {
+            TextField& f = *object->field;
+            f.antiAliasType =
+                s->second.advanced ? QStringLiteral("advanced") : QStringLiteral("normal");
+            static const char* const kGridFit[] = {"none", "pixel", "subpixel"};
+            f.gridFitType = QString::fromLatin1(kGridFit[std::min<int>(s->second.gridFit, 2)]);
+            f.thickness = s->second.thickness;
+            f.sharpness = s->second.sharpness;
         }
+        textFieldChanged(*object);
+        return object;
     }
     if (object->kind == ObjectKind::Shape || object->kind == ObjectKind::Text ||
         object->kind == ObjectKind::Bitmap || object->kind == ObjectKind::EditText) {
@@ -171,6 +186,8 @@ DisplayObject* Player::placeObject(DisplayObject& clip, const swf::PlaceObject& 
         runner_->placed(*this, placed);
     } else if (placed.kind == ObjectKind::Button) {
         buildButtonChildren(placed);
+    } else if (placed.kind == ObjectKind::EditText) {
+        runner_->placed(*this, placed);
     }
     return placed.parent == &clip ? &placed : nullptr;
 }

@@ -16,11 +16,16 @@
 #include "platform/flash/runtime/character_drawing.h"
 #include "platform/flash/swf/movie.h"
 
+namespace pencora::swf::render {
+class Library;
+}
+
 namespace pencora::runtime {
 
 struct MovieContext;
 class ClipGraphics;
 struct SoundPcm;
+struct TextField;
 
 enum class ObjectKind { Shape, Clip, Button, Text, EditText, Bitmap, Other };
 
@@ -86,8 +91,8 @@ struct DisplayObject {
     const swf::Button* button = nullptr;
     ButtonState buttonState = ButtonState::Up;
 
-    // Edit texts.
-    QString text;
+    // Edit texts (text_field.h).
+    std::shared_ptr<TextField> field;
 
     // Clip events of the placing tag (onClipEvent), inside the movie's records.
     const std::vector<swf::ClipAction>* clipActions = nullptr;
@@ -116,6 +121,8 @@ struct MovieContext {
     std::set<const void*> initRan;
     // Sound characters decoded on first use (null: not one we can play).
     std::map<uint16_t, std::shared_ptr<const SoundPcm>> sounds;
+    // Glyph outlines of the movie's fonts, for text fields that draw with them.
+    std::shared_ptr<swf::render::Library> glyphs;
 
     int version() const { return movie ? movie->header.version : 0; }
 };

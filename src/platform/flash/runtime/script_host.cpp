@@ -11,6 +11,8 @@
 #include "platform/flash/runtime/movieclip_natives.h"
 #include "platform/flash/runtime/sound_class.h"
 #include "platform/flash/runtime/stage_class.h"
+#include "platform/flash/runtime/text_field.h"
+#include "platform/flash/runtime/text_field_class.h"
 
 namespace pencora::runtime {
 
@@ -101,10 +103,6 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
             out = object_.parent ? Value(host_.scriptObject(*object_.parent)) : Value();
             return true;
         }
-        if (object_.kind == ObjectKind::EditText && name == u"text") {
-            out = Value(object_.text);
-            return true;
-        }
         // Every clip answers for its movie's root and the global object (root_global_parent).
         if (name.compare(u"_root", caseOf(m)) == 0) {
             out = Value(host_.root(script));
@@ -131,18 +129,30 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
 
     bool set(avm1::Machine& m, const QString& name, const Value& v) override {
         const int index = propertyIndex(name);
-        if (index >= 0) {
-            setClipProperty(host_.player(), object_, index, propertyArgument(m, index, v));
+        if (object_.field && (index == 8 || index == 9)) {
+            // A text field's _width and _height resize the field rather than scale it.
+            const double n = m.toNumber(v);
+            if (std::isfinite(n) && n >= 0) {
+                QRectF& b = object_.field->bounds;
+                (index == 8 ? b.setWidth(n * 20) : b.setHeight(n * 20));
+                textFieldChanged(object_);
+            }
             return true;
         }
-        if (object_.kind == ObjectKind::EditText && name == u"text") {
-            object_.text = m.toString(v);
+        if (index >= 0) {
+            setClipProperty(host_.player(), object_, index, propertyArgument(m, index, v));
             return true;
         }
         if (setDisplayProperty(m, object_, name, v)) {
             return true;
         }
         return false;
+    }
+
+    void traceRefs(avm1::Tracer& t) override {
+        if (object_.field && object_.field->styleSheet) {
+            t.mark(object_.field->styleSheet);
+        }
     }
 
     void childNames(std::vector<QString>& out) override {
@@ -277,6 +287,7 @@ ScriptHost::ScriptHost(Player& player) : player_(player) {
     installSoundClass(*this);
     installStageAndSystem(*this);
     installColorClass(*machine_);
+    installTextFieldClass(*this);
 }
 
 ScriptHost::~ScriptHost() = default;
@@ -303,11 +314,15 @@ avm1::ClipObject* ScriptHost::scriptObject(DisplayObject& object) {
         return b->script;
     }
     auto binding = std::make_unique<DisplayBinding>(*this, object);
-    avm1::Object* proto =
-        object.isClip() ? machine_->protos().movieClip : machine_->protos().object;
+    avm1::Object* proto = object.isClip()                  ? machine_->protos().movieClip
+                          : object.kind == ObjectKind::EditText ? machine_->protos().textField
+                                                                : machine_->protos().object;
     binding->script = machine_->makeClip(proto, binding.get());
     avm1::ClipObject* script = binding->script;
     object.script = std::move(binding);
+    if (object.field) {
+        initTextFieldObject(*machine_, script);
+    }
     return script;
 }
 
@@ -364,6 +379,10 @@ void ScriptHost::enterFrameEvent(Player&, DisplayObject& clip) {
 void ScriptHost::placed(Player&, DisplayObject& clip) {
     avm1::Object* init = pendingInit_;
     pendingInit_ = nullptr;
+    if (clip.field) {
+        syncTextVariable(*this, clip, true);
+        return;
+    }
     construct(clip, init);
     runClipEvent(clip, swf::clip_event::Load);
 }
@@ -374,6 +393,7 @@ void ScriptHost::afterTick(Player&) {
     followDrag();
     loader_.afterTick();
     notifySoundsFinished(*this);
+    syncTextVariables(*this);
     // Every display object alive keeps its script object, on a list or not (a removed clip
     // still running its last script, one a button holds for its next state).
     std::vector<avm1::Object*> roots;

@@ -42,6 +42,15 @@ struct Scene {
     std::string name;
 };
 
+// CSMTextSettings: how a text's glyphs are rendered.
+struct TextSettings {
+    bool advanced = false;  // antiAliasType "advanced"
+    uint8_t gridFit = 0;    // 0 none, 1 pixel, 2 subpixel
+    float thickness = 0;
+    float sharpness = 0;
+    friend bool operator==(const TextSettings&, const TextSettings&) = default;
+};
+
 struct Movie {
     Header header;
     std::optional<uint32_t> fileAttributes;    // file_attribute bits
@@ -55,7 +64,8 @@ struct Movie {
     std::string metadata;
     std::optional<uint16_t> maxRecursionDepth;
     std::optional<uint16_t> scriptTimeoutSeconds;
-    std::map<uint16_t, Rect> scalingGrids;  // DefineScalingGrid, by character id
+    std::map<uint16_t, Rect> scalingGrids;          // DefineScalingGrid, by character id
+    std::map<uint16_t, TextSettings> textSettings;  // CSMTextSettings, by character id
     // Leftover bytes, tags that failed to parse (kept as UnknownTag), a truncated end.
     std::vector<std::string> warnings;
     bool truncated = false;  // the tag stream ended early; the movie holds what was sound

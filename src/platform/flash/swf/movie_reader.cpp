@@ -295,10 +295,21 @@ bool readTag(uint16_t code, ByteReader& r, Context& ctx, Frame& frame, bool inSp
             movie.scalingGrids.emplace(id, readRect(r));
             return true;
         }
+        case tag::CsmTextSettings: {
+            TextSettings s;
+            const uint16_t id = r.u16();
+            const uint8_t flags = r.u8();
+            s.advanced = (flags >> 6) == 1;
+            s.gridFit = uint8_t((flags >> 3) & 7);
+            s.thickness = r.f32();
+            s.sharpness = r.f32();
+            r.rest();  // a reserved byte
+            movie.textSettings.emplace(id, s);
+            return true;
+        }
         case tag::EnableDebugger:
         case tag::EnableDebugger2:
         case tag::DefineFontAlignZones:
-        case tag::CsmTextSettings:
         case tag::DefineFontName:
         case tag::DebugId:
             r.rest();  // known, and nothing here needs them

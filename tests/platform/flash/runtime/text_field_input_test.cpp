@@ -1,0 +1,87 @@
+// Keyboard editing of a field without a player: restrict, maxChars, caret and selection keys.
+#include <gtest/gtest.h>
+
+#include "platform/flash/runtime/text_field_input.h"
+
+namespace pencora::runtime {
+namespace {
+
+TextField inputField(const QString& text = {}) {
+    TextField f;
+    f.editable = true;
+    f.newFormat = TextFormat::defaults();
+    f.setText(text);
+    return f;
+}
+
+struct RestrictCase {
+    const char* restrict;
+    const char* typed;
+    const char* kept;
+};
+
+TEST(TextFieldInput, RestrictFiltersAndConvertsCase) {
+    const RestrictCase cases[] = {
+        {"a-z", "abcXYZ1", "abcxyz"},  // the other case of an allowed letter is taken
+        {"0-9", "a1b2", "12"},           {"^0-9", "a1b2", "ab"}, {"a-z^x", "wxyz", "wyz"},
+        {"\\-\\^\\\\", "-^\\a", "-^\\"}, {"", "abc", ""},  // an empty restrict lets nothing in
+    };
+    for (const RestrictCase& c : cases) {
+        TextField f = inputField();
+        f.restrict = QString::fromUtf8(c.restrict);
+        typeText(f, QString::fromUtf8(c.typed));
+        EXPECT_EQ(f.text, QString::fromUtf8(c.kept)) << c.restrict;
+    }
+    TextField any = inputField();
+    typeText(any, QStringLiteral("ąδ€"));
+    EXPECT_EQ(any.text, QStringLiteral("ąδ€")) << "no restrict lets everything in";
+}
+
+TEST(TextFieldInput, MaxCharsAndLineBreaksLimitWhatGoesIn) {
+    TextField f = inputField(QStringLiteral("abc"));
+    f.maxChars = 5;
+    EXPECT_TRUE(typeText(f, QStringLiteral("defg")));
+    EXPECT_EQ(f.text, QStringLiteral("abcde"));
+    EXPECT_FALSE(typeText(f, QStringLiteral("x"))) << "a full field takes nothing more";
+    // Typing over a selection frees its room first.
+    f.selectionBegin = 1;
+    f.selectionEnd = 4;
+    EXPECT_TRUE(typeText(f, QStringLiteral("XYZW")));
+    EXPECT_EQ(f.text, QStringLiteral("aXYZe"));
+
+    TextField single = inputField();
+    typeText(single, QStringLiteral("a\nb\x01"));
+    EXPECT_EQ(single.text, QStringLiteral("ab"));
+    EXPECT_FALSE(pressKey(single, TextKey::Enter, false));
+    single.multiline = true;
+    EXPECT_TRUE(pressKey(single, TextKey::Enter, false));
+    EXPECT_EQ(single.text, QStringLiteral("ab\r"));
+}
+
+TEST(TextFieldInput, EditingKeysMoveTheCaretAndSelection) {
+    TextField f = inputField(QStringLiteral("hello"));
+    f.selectionBegin = f.selectionEnd = 5;
+    pressKey(f, TextKey::Left, false);
+    pressKey(f, TextKey::Left, true);
+    EXPECT_EQ(f.selectionBegin, 4);
+    EXPECT_EQ(f.selectionEnd, 3);
+    EXPECT_TRUE(pressKey(f, TextKey::Backspace, false));
+    EXPECT_EQ(f.text, QStringLiteral("helo"));
+    EXPECT_EQ(f.selectionEnd, 3);
+    pressKey(f, TextKey::Home, false);
+    EXPECT_FALSE(pressKey(f, TextKey::Backspace, false)) << "nothing before the start";
+    EXPECT_TRUE(pressKey(f, TextKey::Delete, false));
+    EXPECT_EQ(f.text, QStringLiteral("elo"));
+    pressKey(f, TextKey::End, false);
+    EXPECT_FALSE(pressKey(f, TextKey::Delete, false)) << "nothing after the end";
+    pressKey(f, TextKey::SelectAll, false);
+    typeText(f, QStringLiteral("new"));
+    EXPECT_EQ(f.text, QStringLiteral("new"));
+    // A caret left outside the text by a script is brought back before it is used.
+    f.selectionBegin = f.selectionEnd = 99;
+    pressKey(f, TextKey::Backspace, false);
+    EXPECT_EQ(f.text, QStringLiteral("ne"));
+}
+
+}  // namespace
+}  // namespace pencora::runtime
