@@ -100,17 +100,25 @@ void Player::buttonTransition(DisplayObject& button, uint16_t condition) {
     if (!button.parent) {
         return;
     }
-    if (const char* handler = handlerFor(condition)) {
-        runner_->mouseEvent(*this, button, QString::fromLatin1(handler));
+    // The button's own actions run before its script handler (onRelease after on(release)).
+    if (button.button) {
+        auto owner = sharedOf(*button.parent);
+        bool queued = false;
+        for (const swf::ButtonCondAction& a : button.button->actions) {
+            if (a.conditions & condition) {
+                queue_.push_back({owner, decoded(*button.movie, a.actions)});
+                queued = true;
+            }
+        }
+        if (queued) {
+            runQueuedActions();
+        }
     }
-    if (!button.button || !button.parent) {
+    if (!button.parent) {
         return;
     }
-    auto owner = sharedOf(*button.parent);
-    for (const swf::ButtonCondAction& a : button.button->actions) {
-        if (a.conditions & condition) {
-            queue_.push_back({owner, decoded(*button.movie, a.actions)});
-        }
+    if (const char* handler = handlerFor(condition)) {
+        runner_->mouseEvent(*this, button, QString::fromLatin1(handler));
     }
 }
 
@@ -200,7 +208,12 @@ DisplayObject* Player::buttonAt(QPointF stage) const {
 }
 
 void Player::mouseMove(QPointF stage) {
+    const bool moved = stage != mouse_;
     mouse_ = stage;
+    if (moved) {
+        followDrag();
+        runner_->broadcastInput(*this, QStringLiteral("onMouseMove"), 0);
+    }
     DisplayObject* over = buttonAt(stage);
     if (!mousePressed_) {
         auto hovered = hovered_.lock();
@@ -231,6 +244,12 @@ void Player::mouseMove(QPointF stage) {
 void Player::mouseDown(QPointF stage) {
     mouseMove(stage);
     mousePressed_ = true;
+    if (!keyboard_.down[vk::LeftButton]) {
+        keyboard_.toggled[vk::LeftButton] = !keyboard_.toggled[vk::LeftButton];
+    }
+    keyboard_.down[vk::LeftButton] = true;
+    runner_->broadcastInput(*this, QStringLiteral("onMouseDown"), 0);
+    runQueuedActions();
     auto hovered = hovered_.lock();
     if (hovered && hovered->parent) {
         pressed_ = hovered;
@@ -244,6 +263,9 @@ void Player::mouseDown(QPointF stage) {
 void Player::mouseUp(QPointF stage) {
     mouseMove(stage);
     mousePressed_ = false;
+    keyboard_.down[vk::LeftButton] = false;
+    runner_->broadcastInput(*this, QStringLiteral("onMouseUp"), 0);
+    runQueuedActions();
     auto pressed = pressed_.lock();
     pressed_.reset();
     if (pressed && pressed->parent) {

@@ -152,6 +152,11 @@ void Player::removeObject(DisplayObject& clip, int depth) {
     if (it == clip.children.end()) {
         return;
     }
+    objectGone(*it->second);  // focus and drag let go while its path still reads
+    it = clip.children.find(depth);
+    if (it == clip.children.end()) {
+        return;
+    }
     std::shared_ptr<DisplayObject> gone = std::move(it->second);
     clip.children.erase(it);
     gone->parent = nullptr;

@@ -21,6 +21,7 @@
 #include "platform/flash/actions/action.h"
 #include "platform/flash/runtime/character_drawing.h"
 #include "platform/flash/runtime/display_object.h"
+#include "platform/flash/runtime/input_state.h"
 #include "platform/flash/swf/movie.h"
 
 namespace pencora::runtime {
@@ -81,6 +82,33 @@ class ActionRunner {
         (void)target;
         (void)handler;
     }
+    // Keyboard and mouse input that every listener hears: the Key or Mouse listeners and the
+    // clip events (onClipEvent(keyDown), onMouseMove ...), by handler name ("onKeyDown",
+    // "onMouseWheel" with `wheelDelta`).
+    virtual void broadcastInput(Player& player, const QString& handler, int wheelDelta) {
+        (void)player;
+        (void)handler;
+        (void)wheelDelta;
+    }
+    // The focus moved: onKillFocus of the old holder, onSetFocus of the new one, then the
+    // Selection listeners. Either may be null.
+    virtual void focusChanged(Player& player, DisplayObject* old, DisplayObject* now) {
+        (void)player;
+        (void)old;
+        (void)now;
+    }
+    // A property that scripts may set on a display object (tabIndex, tabEnabled, enabled ...)
+    // as the script sees it, the class default included; nullopt when it is undefined.
+    virtual std::optional<double> scriptNumber(DisplayObject& object, const QString& name) {
+        (void)object;
+        (void)name;
+        return std::nullopt;
+    }
+    virtual std::optional<bool> scriptFlag(DisplayObject& object, const QString& name) {
+        (void)object;
+        (void)name;
+        return std::nullopt;
+    }
 };
 
 class Player {
@@ -138,6 +166,39 @@ class Player {
     // The topmost button whose hit area contains the point, if any.
     DisplayObject* buttonAt(QPointF stage) const;
 
+    // Keyboard (keyboard.cpp). `code` is a Windows virtual-key code, `character` what the key
+    // types (0 for none). Mouse buttons count as keys 1 (left), 2 (right) and 4 (middle).
+    void keyDown(int code, char16_t character = 0);
+    void keyUp(int code);
+    void textInput(char16_t character);
+    const KeyboardState& keyboard() const { return keyboard_; }
+    void mouseWheel(int delta);
+    // Where typed text goes when an input text field holds the focus.
+    void setTextInput(TextInputHandler* handler) { textInput_ = handler; }
+
+    // Focus (focus.cpp): the object keyboard input goes to, Tab order and the highlight.
+    DisplayObject* focus() const { return focus_.object.lock().get(); }
+    // Moves the focus (null clears it) and tells the scripts when it changed. The yellow
+    // rectangle shows when the keyboard moved it.
+    void setFocus(DisplayObject* object, bool byKeyboard = false);
+    bool focusHighlighted() const;
+    // Whether the object can take the focus (a button, a button-like clip, an input text,
+    // or anything a script made tabEnabled), as Tab and Selection.setFocus see it.
+    bool focusable(DisplayObject& object);
+    // Everything Tab visits, in order.
+    std::vector<DisplayObject*> tabOrder();
+    // The object leaves the display or hides: it cannot keep the focus or the drag.
+    void objectGone(DisplayObject& object);
+
+    // Dragging (drag.cpp): startDrag/stopDrag and the drop target.
+    void startDrag(DisplayObject& clip, bool lockCenter, std::optional<QRectF> bounds);
+    void stopDrag();
+    DisplayObject* dragged() const { return drag_.clip.lock().get(); }
+    // The topmost object under the pointer other than the one dragged (its _droptarget).
+    DisplayObject* dropTarget() const;
+    // A clip's _droptarget: what it is over while dragged, or what its last drag ended on.
+    DisplayObject* dropTargetOf(const DisplayObject& clip) const;
+
     bool highQuality() const { return highQuality_; }
     void setHighQuality(bool on) { highQuality_ = on; }
 
@@ -181,6 +242,11 @@ class Player {
     void setButtonState(DisplayObject& button, ButtonState state);
     void buttonTransition(DisplayObject& button, uint16_t condition);
     void buildButtonChildren(DisplayObject& button);
+    // Keyboard helpers (keyboard.cpp).
+    bool runKeyPress(int keyPressCode);
+    void pressByKeyboard(DisplayObject& object, bool down);
+    void tabFocus(bool backward);
+    void followDrag();
 
     std::unique_ptr<DrawingFactory> drawings_;
     std::unique_ptr<ActionRunner> runner_;
@@ -200,6 +266,11 @@ class Player {
     std::weak_ptr<DisplayObject> hovered_;  // button under the mouse
     std::weak_ptr<DisplayObject> pressed_;  // button the mouse went down on
     bool pressedInside_ = false;
+
+    KeyboardState keyboard_;
+    FocusState focus_;
+    DragState drag_;
+    TextInputHandler* textInput_ = nullptr;
 
     friend class FrameActions;
 };

@@ -202,6 +202,7 @@ Value mcConstruct(avm1::Machine&, const Value&, std::vector<Value>&) {
 ScriptHost::ScriptHost(Player& player) : player_(player) {
     machine_ = std::make_unique<avm1::Machine>(*this, 8);
     installMovieClip();
+    installInputClasses();
 }
 
 ScriptHost::~ScriptHost() = default;
@@ -228,9 +229,7 @@ avm1::ClipObject* ScriptHost::scriptObject(DisplayObject& object) {
         return b->script;
     }
     auto binding = std::make_unique<DisplayBinding>(*this, object);
-    avm1::Object* proto =
-        object.isClip() ? machine_->protos().movieClip : machine_->protos().object;
-    binding->script = machine_->makeClip(proto, binding.get());
+    binding->script = machine_->makeClip(classPrototype(object), binding.get());
     avm1::ClipObject* script = binding->script;
     object.script = std::move(binding);
     return script;
@@ -294,7 +293,43 @@ void ScriptHost::afterTick(Player&) {
     machine_->collectGarbage(roots);
 }
 
+namespace {
+
+// The button events of onClipEvent-style handlers a clip may carry from its placing tag.
+constexpr uint32_t kClipButtonEvents =
+    swf::clip_event::Press | swf::clip_event::Release | swf::clip_event::ReleaseOutside |
+    swf::clip_event::RollOver | swf::clip_event::RollOut | swf::clip_event::DragOver |
+    swf::clip_event::DragOut;
+
+uint32_t clipButtonEvent(const QString& handler) {
+    namespace ce = swf::clip_event;
+    if (handler == u"onPress")
+        return ce::Press;
+    if (handler == u"onRelease")
+        return ce::Release;
+    if (handler == u"onReleaseOutside")
+        return ce::ReleaseOutside;
+    if (handler == u"onRollOver")
+        return ce::RollOver;
+    if (handler == u"onRollOut")
+        return ce::RollOut;
+    if (handler == u"onDragOver")
+        return ce::DragOver;
+    if (handler == u"onDragOut")
+        return ce::DragOut;
+    return 0;
+}
+
+}  // namespace
+
 bool ScriptHost::handlesMouse(DisplayObject& clip) {
+    if (clip.clipActions) {
+        for (const swf::ClipAction& a : *clip.clipActions) {
+            if (a.events & kClipButtonEvents) {
+                return true;
+            }
+        }
+    }
     if (!clip.script) {
         return false;  // no script has touched it, so none gave it handlers
     }
@@ -312,7 +347,13 @@ bool ScriptHost::handlesMouse(DisplayObject& clip) {
 }
 
 void ScriptHost::mouseEvent(Player&, DisplayObject& target, const QString& handler) {
-    if (!target.script) {
+    if (target.isClip()) {
+        if (const uint32_t event = clipButtonEvent(handler)) {
+            runClipEvent(target, event);
+            player_.runQueuedActions();
+        }
+    }
+    if (!target.script || (!target.parent && !player_.sharedOf(target))) {
         return;
     }
     machine_->callMethod(scriptObject(target), handler, {},

@@ -35,6 +35,11 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     void afterTick(Player& player) override;
     bool handlesMouse(DisplayObject& clip) override;
     void mouseEvent(Player& player, DisplayObject& target, const QString& handler) override;
+    // Keys, the mouse and the focus (input_scripts.cpp).
+    void broadcastInput(Player& player, const QString& handler, int wheelDelta) override;
+    void focusChanged(Player& player, DisplayObject* old, DisplayObject* now) override;
+    std::optional<double> scriptNumber(DisplayObject& object, const QString& name) override;
+    std::optional<bool> scriptFlag(DisplayObject& object, const QString& name) override;
 
     // avm1::Host
     double milliseconds() override { return clock_; }
@@ -56,6 +61,12 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     void removeSprite(avm1::Object* clip) override;
     void toggleQuality() override;
     void getUrl(const avm1::UrlRequest& request) override;
+    void startDrag(avm1::Object* clip, bool lockCenter, const double* rectOrNull) override;
+    void stopDrag() override;
+
+    // Mouse.hide/show: whether the movie wants the cursor shown over the stage.
+    bool cursorVisible() const { return cursorVisible_; }
+    void setCursorVisible(bool on) { cursorVisible_ = on; }
 
     Player& player() { return player_; }
     // The bindings of every display object that has a script object.
@@ -64,11 +75,15 @@ class ScriptHost : public ActionRunner, public avm1::Host {
   private:
     void runClipEvent(DisplayObject& clip, uint32_t event);
     void installMovieClip();
+    void installInputClasses();
+    // The class prototype scripts see on a display object of this kind.
+    avm1::Object* classPrototype(const DisplayObject& object);
 
     Player& player_;
     std::unique_ptr<avm1::Machine> machine_;
     std::set<avm1::ClipBinding*> bindings_;
     double clock_ = 0;
+    bool cursorVisible_ = true;
 };
 
 }  // namespace pencora::runtime

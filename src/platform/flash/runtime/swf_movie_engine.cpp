@@ -151,6 +151,18 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
             case InputKind::MouseLeave:
                 player_.mouseLeave();
                 break;
+            case InputKind::MouseWheel:
+                player_.mouseWheel(e.wheelDelta);
+                break;
+            case InputKind::KeyDown:
+                player_.keyDown(e.keyCode, e.character);
+                break;
+            case InputKind::KeyUp:
+                player_.keyUp(e.keyCode);
+                break;
+            case InputKind::TextInput:
+                player_.textInput(e.character);
+                break;
             default:
                 return;
         }

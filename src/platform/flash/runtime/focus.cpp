@@ -1,0 +1,202 @@
+// The keyboard focus: which object holds it, what may take it, the order Tab visits, and what
+// the scripts hear when it moves (onKillFocus, onSetFocus, Selection listeners; a button or
+// button-like clip reached by Tab also rolls over as if the mouse were on it).
+#include <algorithm>
+#include <cmath>
+
+#include "platform/flash/runtime/player.h"
+
+namespace pencora::runtime {
+
+namespace {
+
+// Stage-twip bounds of what the object paints, children included.
+QRectF stageBounds(const DisplayObject& o) {
+    QRectF r;
+    if (o.drawing) {
+        r = worldTransform(o).mapRect(o.drawing->bounds(o.ratio));
+    } else if (o.kind == ObjectKind::EditText && o.movie && o.movie->movie) {
+        if (const auto* e = o.movie->movie->findAs<swf::EditText>(o.characterId)) {
+            const QRectF box(e->bounds.xMin, e->bounds.yMin, e->bounds.xMax - e->bounds.xMin,
+                             e->bounds.yMax - e->bounds.yMin);
+            r = worldTransform(o).mapRect(box);
+        }
+    }
+    for (const auto& [d, c] : o.children) {
+        if (c->clipDepth == 0) {
+            const QRectF cr = stageBounds(*c);
+            if (!cr.isNull()) {
+                r = r.isNull() ? cr : r | cr;
+            }
+        }
+    }
+    return r;
+}
+
+bool isButtonLike(ActionRunner& runner, DisplayObject& o) {
+    return o.kind == ObjectKind::Button || (o.isClip() && runner.handlesMouse(o));
+}
+
+// A tabIndex counts when it is a whole number the original would keep as a signed 32-bit
+// index; anything else leaves the object out of a custom order.
+std::optional<int64_t> validTabIndex(std::optional<double> v) {
+    if (!v || !std::isfinite(*v) || *v < 0 || *v > 2147483647.0) {
+        return std::nullopt;
+    }
+    return int64_t(*v);
+}
+
+}  // namespace
+
+bool Player::focusable(DisplayObject& o) {
+    const std::optional<bool> tabEnabled = runner_->scriptFlag(o, QStringLiteral("tabEnabled"));
+    switch (o.kind) {
+        case ObjectKind::Button:
+            return tabEnabled.value_or(true) &&
+                   runner_->scriptFlag(o, QStringLiteral("enabled")).value_or(false);
+        case ObjectKind::EditText:
+            return tabEnabled.value_or(true) && textInput_ && textInput_->isInput(o);
+        case ObjectKind::Clip:
+            if (tabEnabled) {
+                return *tabEnabled;
+            }
+            return runner_->handlesMouse(o) &&
+                   runner_->scriptFlag(o, QStringLiteral("enabled")).value_or(false);
+        default:
+            return false;
+    }
+}
+
+std::vector<DisplayObject*> Player::tabOrder() {
+    std::vector<DisplayObject*> found;
+    std::function<void(DisplayObject&)> walk = [&](DisplayObject& o) {
+        if (!o.visible) {
+            return;
+        }
+        if (o.parent && focusable(o)) {
+            found.push_back(&o);
+        }
+        if (!o.isClip() || !runner_->scriptFlag(o, QStringLiteral("tabChildren")).value_or(true)) {
+            return;
+        }
+        for (auto& [d, c] : o.children) {
+            walk(*c);
+        }
+    };
+    for (auto& [n, l] : layers_) {
+        walk(*l.root);
+    }
+
+    std::vector<std::pair<int64_t, DisplayObject*>> custom;
+    for (DisplayObject* o : found) {
+        if (auto index = validTabIndex(runner_->scriptNumber(*o, QStringLiteral("tabIndex")))) {
+            custom.emplace_back(*index, o);
+        }
+    }
+    if (!custom.empty()) {
+        std::stable_sort(custom.begin(), custom.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::vector<DisplayObject*> out;
+        for (auto& [i, o] : custom) {
+            out.push_back(o);
+        }
+        return out;
+    }
+
+    // Without tab indices: reading order of the top-left corners, row by row.
+    std::vector<std::pair<QPointF, DisplayObject*>> placed;
+    for (DisplayObject* o : found) {
+        placed.emplace_back(stageBounds(*o).topLeft(), o);
+    }
+    std::stable_sort(placed.begin(), placed.end(), [](const auto& a, const auto& b) {
+        if (a.first.y() != b.first.y()) {
+            return a.first.y() < b.first.y();
+        }
+        return a.first.x() < b.first.x();
+    });
+    std::vector<DisplayObject*> out;
+    for (auto& [p, o] : placed) {
+        out.push_back(o);
+    }
+    return out;
+}
+
+void Player::tabFocus(bool backward) {
+    const std::vector<DisplayObject*> order = tabOrder();
+    if (order.empty()) {
+        return;
+    }
+    DisplayObject* current = focus();
+    auto it = std::find(order.begin(), order.end(), current);
+    size_t next = 0;
+    if (it == order.end()) {
+        next = backward ? order.size() - 1 : 0;
+    } else {
+        const size_t i = size_t(it - order.begin());
+        next = backward ? (i + order.size() - 1) % order.size() : (i + 1) % order.size();
+    }
+    setFocus(order[next], true);
+}
+
+void Player::setFocus(DisplayObject* object, bool byKeyboard) {
+    auto old = focus_.object.lock();
+    if (old && !old->parent && !sharedOf(*old)) {
+        old.reset();
+    }
+    if (old.get() == object) {
+        focus_.byKeyboard = object && byKeyboard;
+        return;
+    }
+    std::shared_ptr<DisplayObject> now = object ? sharedOf(*object) : nullptr;
+    if (byKeyboard) {
+        if (old && old->parent && isButtonLike(*runner_, *old)) {
+            setButtonState(*old, ButtonState::Up);
+            buttonTransition(*old, swf::button_condition::OverUpToIdle);
+        }
+        if (now && isButtonLike(*runner_, *now)) {
+            setButtonState(*now, ButtonState::Over);
+            buttonTransition(*now, swf::button_condition::IdleToOverUp);
+        }
+    }
+    focus_.object = now;
+    focus_.byKeyboard = now && byKeyboard;
+    if (textInput_) {
+        if (old && old->kind == ObjectKind::EditText) {
+            textInput_->focusChanged(*old, false);
+        }
+        if (now && now->kind == ObjectKind::EditText) {
+            textInput_->focusChanged(*now, true);
+        }
+    }
+    runner_->focusChanged(*this, old.get(), now.get());
+    runQueuedActions();
+}
+
+bool Player::focusHighlighted() const {
+    auto f = focus_.object.lock();
+    return f && f->parent && focus_.byKeyboard;
+}
+
+void Player::objectGone(DisplayObject& object) {
+    auto inside = [&](const std::shared_ptr<DisplayObject>& o) {
+        for (const DisplayObject* p = o.get(); p; p = p->parent) {
+            if (p == &object) {
+                return true;
+            }
+        }
+        return false;
+    };
+    if (auto d = drag_.clip.lock(); d && inside(d)) {
+        drag_.clip.reset();
+    }
+    if (auto f = focus_.object.lock(); f && inside(f)) {
+        auto kept = f;  // alive while the scripts hear of it
+        focus_ = {};
+        if (textInput_ && f->kind == ObjectKind::EditText) {
+            textInput_->focusChanged(*f, false);
+        }
+        runner_->focusChanged(*this, f.get(), nullptr);
+    }
+}
+
+}  // namespace pencora::runtime
