@@ -47,6 +47,7 @@ void Machine::installBuiltins() {
     installLoadVars(*this);
     installSharedObject(*this);
     installGeometry(*this);
+    installContextMenu(*this);
 }
 
 void installTable(Machine& m, Object* target, const NativeEntry* rows, size_t count,

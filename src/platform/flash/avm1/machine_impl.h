@@ -73,6 +73,7 @@ void installXmlClasses(Machine& m);
 void installLoadVars(Machine& m);
 void installSharedObject(Machine& m);
 void installGeometry(Machine& m);
+void installContextMenu(Machine& m);
 
 // A row of a built-in class's property table.
 struct NativeEntry {

@@ -208,11 +208,19 @@ DisplayObject* Player::buttonAt(QPointF stage) const {
 }
 
 void Player::mouseMove(QPointF stage) {
-    const bool moved = stage != mouse_;
     mouse_ = stage;
-    if (moved) {
+    // The pointer takes over from the keyboard: the focus stays but its highlight goes, and
+    // keys stop reaching the focused button.
+    focus_.byKeyboard = false;
+    followDrag();
+    runner_->broadcastInput(*this, QStringLiteral("onMouseMove"), 0);
+    trackPointer(stage);
+}
+
+void Player::trackPointer(QPointF stage) {
+    if (stage != mouse_) {
+        mouse_ = stage;
         followDrag();
-        runner_->broadcastInput(*this, QStringLiteral("onMouseMove"), 0);
     }
     DisplayObject* over = buttonAt(stage);
     if (!mousePressed_) {
@@ -242,7 +250,7 @@ void Player::mouseMove(QPointF stage) {
 }
 
 void Player::mouseDown(QPointF stage) {
-    mouseMove(stage);
+    trackPointer(stage);
     mousePressed_ = true;
     if (!keyboard_.down[vk::LeftButton]) {
         keyboard_.toggled[vk::LeftButton] = !keyboard_.toggled[vk::LeftButton];
@@ -261,7 +269,7 @@ void Player::mouseDown(QPointF stage) {
 }
 
 void Player::mouseUp(QPointF stage) {
-    mouseMove(stage);
+    trackPointer(stage);
     mousePressed_ = false;
     keyboard_.down[vk::LeftButton] = false;
     runner_->broadcastInput(*this, QStringLiteral("onMouseUp"), 0);
@@ -280,12 +288,12 @@ void Player::mouseUp(QPointF stage) {
         }
     }
     runQueuedActions();
-    mouseMove(stage);  // settle roll-overs on whatever is under the pointer now
+    trackPointer(stage);  // settle roll-overs on whatever is under the pointer now
 }
 
 void Player::mouseLeave() {
     if (!mousePressed_) {
-        mouseMove(QPointF(-1e9, -1e9));
+        trackPointer(QPointF(-1e9, -1e9));
     }
 }
 

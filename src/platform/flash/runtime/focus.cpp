@@ -48,6 +48,19 @@ std::optional<int64_t> validTabIndex(std::optional<double> v) {
 
 }  // namespace
 
+bool Player::isInputText(DisplayObject& o) {
+    if (o.kind != ObjectKind::EditText) {
+        return false;
+    }
+    if (textInput_) {
+        return textInput_->isInput(o);
+    }
+    // Without a text model, what the field was defined as.
+    const auto* e = o.movie && o.movie->movie ? o.movie->movie->findAs<swf::EditText>(o.characterId)
+                                              : nullptr;
+    return e && !e->readOnly;
+}
+
 bool Player::focusable(DisplayObject& o) {
     const std::optional<bool> tabEnabled = runner_->scriptFlag(o, QStringLiteral("tabEnabled"));
     switch (o.kind) {
@@ -55,7 +68,7 @@ bool Player::focusable(DisplayObject& o) {
             return tabEnabled.value_or(true) &&
                    runner_->scriptFlag(o, QStringLiteral("enabled")).value_or(false);
         case ObjectKind::EditText:
-            return tabEnabled.value_or(true) && textInput_ && textInput_->isInput(o);
+            return tabEnabled.value_or(true) && isInputText(o);
         case ObjectKind::Clip:
             if (tabEnabled) {
                 return *tabEnabled;
@@ -114,9 +127,13 @@ std::vector<DisplayObject*> Player::tabOrder() {
         }
         return a.first.x() < b.first.x();
     });
+    // Tab goes to the next place strictly after the current one, so of several objects at
+    // one place only the first met (lowest depth, parent before child) is ever reached.
     std::vector<DisplayObject*> out;
-    for (auto& [p, o] : placed) {
-        out.push_back(o);
+    for (size_t i = 0; i < placed.size(); ++i) {
+        if (i == 0 || placed[i].first != placed[i - 1].first) {
+            out.push_back(placed[i].second);
+        }
     }
     return out;
 }
@@ -138,13 +155,13 @@ void Player::tabFocus(bool backward) {
     setFocus(order[next], true);
 }
 
-void Player::setFocus(DisplayObject* object, bool byKeyboard) {
+void Player::setFocus(DisplayObject* object, bool byKeyboard, bool highlight) {
     auto old = focus_.object.lock();
     if (old && !old->parent && !sharedOf(*old)) {
         old.reset();
     }
     if (old.get() == object) {
-        focus_.byKeyboard = object && byKeyboard;
+        focus_.byKeyboard = object && (byKeyboard || highlight);
         return;
     }
     std::shared_ptr<DisplayObject> now = object ? sharedOf(*object) : nullptr;
@@ -159,7 +176,7 @@ void Player::setFocus(DisplayObject* object, bool byKeyboard) {
         }
     }
     focus_.object = now;
-    focus_.byKeyboard = now && byKeyboard;
+    focus_.byKeyboard = now && (byKeyboard || highlight);
     if (textInput_) {
         if (old && old->kind == ObjectKind::EditText) {
             textInput_->focusChanged(*old, false);

@@ -78,7 +78,7 @@ Value selectionSetFocus(Machine& m, const Value&, std::vector<Value>& args) {
     if (!object || !object->parent) {
         return Value(false);
     }
-    player.setFocus(object);
+    player.setFocus(object, false, true);
     return Value(true);
 }
 

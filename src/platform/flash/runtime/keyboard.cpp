@@ -70,6 +70,7 @@ bool Player::runKeyPress(int keyPressCode) {
     for (auto& [n, l] : layers_) {
         collectKeyButtons(*l.root, keyPressCode, buttons);
     }
+    // The first button that answers the key takes it; the others do not hear it.
     bool ran = false;
     for (DisplayObject* b : buttons) {
         if (!b->parent || !b->movie) {
@@ -81,6 +82,9 @@ bool Player::runKeyPress(int keyPressCode) {
                 queue_.push_back({owner, decoded(*b->movie, a.actions)});
                 ran = true;
             }
+        }
+        if (ran) {
+            break;
         }
     }
     runQueuedActions();
@@ -115,7 +119,8 @@ void Player::keyDown(int code, char16_t character) {
     keyboard_.lastChar = character;
 
     auto focused = focus_.object.lock();
-    if (focused && focused->parent) {
+    if (focused && focused->parent && focused->kind != ObjectKind::EditText &&
+        focus_.byKeyboard) {
         runner_->mouseEvent(*this, *focused, QStringLiteral("onKeyDown"));
     }
     runner_->broadcastInput(*this, QStringLiteral("onKeyDown"), 0);
@@ -143,7 +148,7 @@ void Player::keyDown(int code, char16_t character) {
         }
         return;
     }
-    if (code == vk::Enter || code == vk::Space) {
+    if ((code == vk::Enter || code == vk::Space) && focus_.byKeyboard) {
         pressByKeyboard(*focused, true);
         if (focused->parent) {
             pressByKeyboard(*focused, false);
@@ -157,7 +162,8 @@ void Player::keyUp(int code) {
     }
     keyboard_.lastCode = code;
     auto focused = focus_.object.lock();
-    if (focused && focused->parent) {
+    if (focused && focused->parent && focused->kind != ObjectKind::EditText &&
+        focus_.byKeyboard) {
         runner_->mouseEvent(*this, *focused, QStringLiteral("onKeyUp"));
     }
     runner_->broadcastInput(*this, QStringLiteral("onKeyUp"), 0);

@@ -178,13 +178,15 @@ class Player {
 
     // Focus (focus.cpp): the object keyboard input goes to, Tab order and the highlight.
     DisplayObject* focus() const { return focus_.object.lock().get(); }
-    // Moves the focus (null clears it) and tells the scripts when it changed. The yellow
-    // rectangle shows when the keyboard moved it.
-    void setFocus(DisplayObject* object, bool byKeyboard = false);
+    // Moves the focus (null clears it) and tells the scripts when it changed. Tab moves it
+    // `byKeyboard` (roll-overs follow it); `highlight` shows the yellow rectangle without
+    // them, as Selection.setFocus does. Keys reach a focused button only while it shows.
+    void setFocus(DisplayObject* object, bool byKeyboard = false, bool highlight = false);
     bool focusHighlighted() const;
     // Whether the object can take the focus (a button, a button-like clip, an input text,
     // or anything a script made tabEnabled), as Tab and Selection.setFocus see it.
     bool focusable(DisplayObject& object);
+    bool isInputText(DisplayObject& object);
     // Everything Tab visits, in order.
     std::vector<DisplayObject*> tabOrder();
     // The object leaves the display or hides: it cannot keep the focus or the drag.
@@ -247,6 +249,8 @@ class Player {
     void pressByKeyboard(DisplayObject& object, bool down);
     void tabFocus(bool backward);
     void followDrag();
+    // Roll-overs and drag-overs for the pointer at `stage`, without a mouse-move event.
+    void trackPointer(QPointF stage);
 
     std::unique_ptr<DrawingFactory> drawings_;
     std::unique_ptr<ActionRunner> runner_;
