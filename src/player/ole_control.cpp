@@ -9,6 +9,7 @@
 
 #include "platform/ole/class_registry.h"
 #include "platform/ui/error_report.h"
+#include "player/key_messages.h"
 #include "player/ole_error.h"
 
 namespace pencora::player {
@@ -77,6 +78,9 @@ void DeriveAlpha(const std::uint8_t* k, std::uint8_t* w) {
 TsfOleControl::TsfOleControl(QWidget* parent)
     : QWidget(parent), FColor(palette().color(QPalette::Window)) {
     setMouseTracking(true);
+    // A click on the movie gives it the keyboard, so that its buttons and input fields hear
+    // keys; Tab stays Qt's, moving between the program's widgets.
+    setFocusPolicy(Qt::ClickFocus);
 }
 
 TsfOleControl::~TsfOleControl() {
@@ -970,10 +974,16 @@ void TsfOleControl::wheelEvent(QWheelEvent* event) {
 }
 
 void TsfOleControl::keyPressEvent(QKeyEvent* event) {
-    QWidget::keyPressEvent(event);
+    for (const KeyMessage& m : keyMessages(*event)) {
+        WndProc(m.message, m.wParam, m.lParam);
+    }
+    QWidget::keyPressEvent(event);  // unhandled here: the parent's shortcuts still see it
 }
 
 void TsfOleControl::keyReleaseEvent(QKeyEvent* event) {
+    for (const KeyMessage& m : keyMessages(*event)) {
+        WndProc(m.message, m.wParam, m.lParam);
+    }
     QWidget::keyReleaseEvent(event);
 }
 

@@ -37,8 +37,7 @@ DisplayObject* clipUnder(DisplayObject& o, QPointF twips, const DisplayObject* s
             bool ok = false;
             const QTransform inv = worldTransform(c).inverted(&ok);
             if (ok && c.drawing->hits(inv.map(twips), c.ratio)) {
-                return c.isClip() || c.kind == ObjectKind::Button ||
-                               c.kind == ObjectKind::EditText
+                return c.isClip() || c.kind == ObjectKind::Button || c.kind == ObjectKind::EditText
                            ? &c
                            : &o;
             }

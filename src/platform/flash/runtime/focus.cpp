@@ -56,8 +56,8 @@ bool Player::isInputText(DisplayObject& o) {
         return textInput_->isInput(o);
     }
     // Without a text model, what the field was defined as.
-    const auto* e = o.movie && o.movie->movie ? o.movie->movie->findAs<swf::EditText>(o.characterId)
-                                              : nullptr;
+    const auto* e =
+        o.movie && o.movie->movie ? o.movie->movie->findAs<swf::EditText>(o.characterId) : nullptr;
     return e && !e->readOnly;
 }
 

@@ -132,12 +132,12 @@ struct KeyConstant {
     int code;
 };
 constexpr KeyConstant kKeyCodes[] = {
-    {"ALT", vk::Alt},          {"BACKSPACE", vk::Backspace}, {"CAPSLOCK", vk::CapsLock},
-    {"CONTROL", vk::Control},  {"DELETEKEY", vk::Delete},    {"DOWN", vk::Down},
-    {"END", vk::End},          {"ENTER", vk::Enter},         {"ESCAPE", vk::Escape},
-    {"HOME", vk::Home},        {"INSERT", vk::Insert},       {"LEFT", vk::Left},
-    {"PGDN", vk::PageDown},    {"PGUP", vk::PageUp},         {"RIGHT", vk::Right},
-    {"SHIFT", vk::Shift},      {"SPACE", vk::Space},         {"TAB", vk::Tab},
+    {"ALT", vk::Alt},         {"BACKSPACE", vk::Backspace}, {"CAPSLOCK", vk::CapsLock},
+    {"CONTROL", vk::Control}, {"DELETEKEY", vk::Delete},    {"DOWN", vk::Down},
+    {"END", vk::End},         {"ENTER", vk::Enter},         {"ESCAPE", vk::Escape},
+    {"HOME", vk::Home},       {"INSERT", vk::Insert},       {"LEFT", vk::Left},
+    {"PGDN", vk::PageDown},   {"PGUP", vk::PageUp},         {"RIGHT", vk::Right},
+    {"SHIFT", vk::Shift},     {"SPACE", vk::Space},         {"TAB", vk::Tab},
     {"UP", vk::Up},
 };
 
@@ -152,12 +152,9 @@ const avm1::NativeEntry kMouseMethods[] = {
     {"hide", mouseHide},
 };
 const avm1::NativeEntry kSelectionMethods[] = {
-    {"getFocus", selectionGetFocus},
-    {"setFocus", selectionSetFocus},
-    {"getBeginIndex", selectionIndexNone},
-    {"getEndIndex", selectionIndexNone},
-    {"getCaretIndex", selectionIndexNone},
-    {"setSelection", selectionSetSelection},
+    {"getFocus", selectionGetFocus},       {"setFocus", selectionSetFocus},
+    {"getBeginIndex", selectionIndexNone}, {"getEndIndex", selectionIndexNone},
+    {"getCaretIndex", selectionIndexNone}, {"setSelection", selectionSetSelection},
 };
 
 Value buttonConstruct(Machine&, const Value&, std::vector<Value>&) {
@@ -243,8 +240,8 @@ void ScriptHost::broadcastInput(Player&, const QString& handler, int wheelDelta)
             if (wheelDelta) {
                 args.push_back(Value(double(wheelDelta)));
             }
-            m.callMethod(scriptObject(*clip), handler, args, clip->movie ? clip->movie->version()
-                                                                          : 8);
+            m.callMethod(scriptObject(*clip), handler, args,
+                         clip->movie ? clip->movie->version() : 8);
         }
     }
     Value target = m.get(m.global(), mouse ? QStringLiteral("Mouse") : QStringLiteral("Key"));
@@ -327,8 +324,8 @@ void ScriptHost::startDrag(avm1::Object* clip, bool lockCenter, const double* re
     }
     std::optional<QRectF> bounds;
     if (rectOrNull) {
-        bounds = QRectF(QPointF(rectOrNull[0], rectOrNull[1]),
-                        QPointF(rectOrNull[2], rectOrNull[3]));
+        bounds =
+            QRectF(QPointF(rectOrNull[0], rectOrNull[1]), QPointF(rectOrNull[2], rectOrNull[3]));
     }
     player_.startDrag(*o, lockCenter, bounds);
 }

@@ -101,8 +101,8 @@ void Player::pressByKeyboard(DisplayObject& object, bool down) {
             buttonTransition(object, swf::button_condition::OverDownToOverUp);
         }
     } else {
-        runner_->mouseEvent(*this, object, down ? QStringLiteral("onPress")
-                                                : QStringLiteral("onRelease"));
+        runner_->mouseEvent(*this, object,
+                            down ? QStringLiteral("onPress") : QStringLiteral("onRelease"));
     }
     runQueuedActions();
 }
@@ -119,8 +119,7 @@ void Player::keyDown(int code, char16_t character) {
     keyboard_.lastChar = character;
 
     auto focused = focus_.object.lock();
-    if (focused && focused->parent && focused->kind != ObjectKind::EditText &&
-        focus_.byKeyboard) {
+    if (focused && focused->parent && focused->kind != ObjectKind::EditText && focus_.byKeyboard) {
         runner_->mouseEvent(*this, *focused, QStringLiteral("onKeyDown"));
     }
     runner_->broadcastInput(*this, QStringLiteral("onKeyDown"), 0);
@@ -162,8 +161,7 @@ void Player::keyUp(int code) {
     }
     keyboard_.lastCode = code;
     auto focused = focus_.object.lock();
-    if (focused && focused->parent && focused->kind != ObjectKind::EditText &&
-        focus_.byKeyboard) {
+    if (focused && focused->parent && focused->kind != ObjectKind::EditText && focus_.byKeyboard) {
         runner_->mouseEvent(*this, *focused, QStringLiteral("onKeyUp"));
     }
     runner_->broadcastInput(*this, QStringLiteral("onKeyUp"), 0);
