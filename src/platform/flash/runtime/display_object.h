@@ -77,6 +77,8 @@ struct DisplayObject {
     // Clip events of the placing tag (onClipEvent), inside the movie's records.
     const std::vector<swf::ClipAction>* clipActions = nullptr;
     std::unique_ptr<ScriptAttachment> script;
+    // Its own _focusrect (SWF 6 on); unset: the movie-wide setting decides.
+    std::optional<bool> focusRect;
 
     bool isClip() const { return kind == ObjectKind::Clip; }
     DisplayObject* childAt(int depth) const;

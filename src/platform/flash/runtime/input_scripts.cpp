@@ -179,6 +179,36 @@ uint32_t clipEventFor(const QString& handler) {
 
 }  // namespace
 
+Value focusRectValue(Machine& m, Player& player, DisplayObject& object) {
+    if (m.version() < 6) {
+        return Value(player.focusRectEnabled() ? 1.0 : 0.0);
+    }
+    if (!object.parent) {
+        return Value(player.focusRectEnabled());
+    }
+    return object.focusRect ? Value(*object.focusRect) : Value::null();
+}
+
+void setFocusRect(Machine& m, Player& player, DisplayObject& object, const Value& v) {
+    const bool movieWide = m.version() < 6 || !object.parent;
+    if (!movieWide) {
+        object.focusRect = v.isNullish() ? std::nullopt : std::optional(m.toBoolean(v));
+        return;
+    }
+    // The movie-wide switch ignores null and undefined, turns off for an object, and is on
+    // for any number but zero (NaN included: the original compares, it does not truncate).
+    if (v.isNullish()) {
+        return;
+    }
+    if (v.isObject()) {
+        player.setFocusRectEnabled(false);
+    } else if (v.isBoolean()) {
+        player.setFocusRectEnabled(v.boolean());
+    } else {
+        player.setFocusRectEnabled(m.toNumber(v) != 0);
+    }
+}
+
 void ScriptHost::installInputClasses() {
     Machine& m = *machine_;
 

@@ -44,8 +44,9 @@ struct KeyboardState {
     std::array<bool, 256> down{};
     // Flips with every press of the key (Caps Lock's light, but kept for every key).
     std::array<bool, 256> toggled{};
-    int lastCode = 0;       // Key.getCode()
-    char16_t lastChar = 0;  // Key.getAscii()
+    int lastCode = 0;         // Key.getCode()
+    char16_t lastChar = 0;    // Key.getAscii()
+    bool spaceTaken = false;  // a button's keyPress took Space on its key-down
     bool isDown(int code) const { return code >= 0 && code < 256 && down[size_t(code)]; }
     bool isToggled(int code) const { return code >= 0 && code < 256 && toggled[size_t(code)]; }
 };

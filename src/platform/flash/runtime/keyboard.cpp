@@ -47,6 +47,9 @@ int specialKeyPressCode(int code) {
 }
 
 void collectKeyButtons(DisplayObject& o, int keyPressCode, std::vector<DisplayObject*>& out) {
+    if (!o.visible) {
+        return;  // hidden buttons hear no keys
+    }
     if (o.kind == ObjectKind::Button && o.button) {
         for (const swf::ButtonCondAction& a : o.button->actions) {
             if (a.keyCode == keyPressCode) {
@@ -117,6 +120,7 @@ void Player::keyDown(int code, char16_t character) {
     }
     keyboard_.lastCode = code;
     keyboard_.lastChar = character;
+    keyboard_.spaceTaken = false;
 
     auto focused = focus_.object.lock();
     if (focused && focused->parent && focused->kind != ObjectKind::EditText && focus_.byKeyboard) {
@@ -134,6 +138,11 @@ void Player::keyDown(int code, char16_t character) {
     if (focused && !focused->parent) {
         focused.reset();
     }
+    if (code == vk::Space && runKeyPress(' ')) {
+        // A button took Space itself: the character it types next is spent.
+        keyboard_.spaceTaken = true;
+        return;
+    }
     if (code == vk::Tab) {
         tabFocus(keyboard_.isDown(vk::Shift));
         return;
@@ -147,7 +156,9 @@ void Player::keyDown(int code, char16_t character) {
         }
         return;
     }
-    if ((code == vk::Enter || code == vk::Space) && focus_.byKeyboard) {
+    // Enter and Space press what the yellow rectangle marks; without the rectangle
+    // (_focusrect off) they do nothing.
+    if ((code == vk::Enter || code == vk::Space) && focus_.byKeyboard && showsFocusRect(*focused)) {
         pressByKeyboard(*focused, true);
         if (focused->parent) {
             pressByKeyboard(*focused, false);
@@ -174,6 +185,10 @@ void Player::textInput(char16_t character) {
         return;
     }
     keyboard_.lastChar = character;
+    if (character == u' ' && keyboard_.spaceTaken) {
+        keyboard_.spaceTaken = false;
+        return;
+    }
     if (character < 256 && runKeyPress(character)) {
         return;  // a button took the key: the focused text does not see it
     }

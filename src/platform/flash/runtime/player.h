@@ -183,6 +183,13 @@ class Player {
     // them, as Selection.setFocus does. Keys reach a focused button only while it shows.
     void setFocus(DisplayObject* object, bool byKeyboard = false, bool highlight = false);
     bool focusHighlighted() const;
+    // _focusrect: whether the yellow rectangle shows around the focused object, movie-wide
+    // and per object.
+    bool focusRectEnabled() const { return focusRect_; }
+    void setFocusRectEnabled(bool on) { focusRect_ = on; }
+    bool showsFocusRect(const DisplayObject& object) const {
+        return object.focusRect.value_or(focusRect_);
+    }
     // Whether the object can take the focus (a button, a button-like clip, an input text,
     // or anything a script made tabEnabled), as Tab and Selection.setFocus see it.
     bool focusable(DisplayObject& object);
@@ -274,6 +281,7 @@ class Player {
     KeyboardState keyboard_;
     FocusState focus_;
     DragState drag_;
+    bool focusRect_ = true;
     TextInputHandler* textInput_ = nullptr;
 
     friend class FrameActions;

@@ -51,6 +51,10 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
 
     bool get(avm1::Machine& m, const QString& name, Value& out) override {
         const int index = propertyIndex(name);
+        if (index == int(avm1::ClipProperty::FocusRect)) {
+            out = focusRectValue(m, host_.player(), object_);
+            return true;
+        }
         if (index >= 0) {
             out = propertyValue(host_.player(), object_, index);
             return true;
@@ -72,6 +76,10 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
 
     bool set(avm1::Machine& m, const QString& name, const Value& v) override {
         const int index = propertyIndex(name);
+        if (index == int(avm1::ClipProperty::FocusRect)) {
+            setFocusRect(m, host_.player(), object_, v);
+            return true;
+        }
         if (index >= 0) {
             QString text = m.toString(v);
             if (index == 7 && v.isBoolean()) {
@@ -396,10 +404,17 @@ avm1::Object* ScriptHost::level(int n) {
 
 Value ScriptHost::getClipProperty(avm1::Object* clip, avm1::ClipProperty p) {
     DisplayObject* o = displayOf(clip);
+    if (o && p == avm1::ClipProperty::FocusRect) {
+        return focusRectValue(*machine_, player_, *o);
+    }
     return o ? DisplayBinding::propertyValue(player_, *o, int(p)) : Value();
 }
 
 void ScriptHost::setClipProperty(avm1::Object* clip, avm1::ClipProperty p, const Value& v) {
+    if (DisplayObject* o = displayOf(clip); o && p == avm1::ClipProperty::FocusRect) {
+        setFocusRect(*machine_, player_, *o, v);
+        return;
+    }
     if (DisplayObject* o = displayOf(clip)) {
         QString text = machine_->toString(v);
         if (p == avm1::ClipProperty::Visible && v.isBoolean()) {

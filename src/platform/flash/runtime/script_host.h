@@ -15,6 +15,12 @@
 
 namespace pencora::runtime {
 
+// _focusrect as scripts read and write it (input_scripts.cpp): before SWF 6 one movie-wide
+// number, 0 or 1, whatever object is asked; from SWF 6 a level's root holds the movie-wide
+// Boolean and every other object its own, null until set.
+avm1::Value focusRectValue(avm1::Machine& m, Player& player, DisplayObject& object);
+void setFocusRect(avm1::Machine& m, Player& player, DisplayObject& object, const avm1::Value& v);
+
 class ScriptHost : public ActionRunner, public avm1::Host {
   public:
     explicit ScriptHost(Player& player);
