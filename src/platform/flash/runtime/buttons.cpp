@@ -211,7 +211,7 @@ void Player::mouseMove(QPointF stage) {
     mouse_ = stage;
     // The pointer takes over from the keyboard: the focus stays but its highlight goes, and
     // keys stop reaching the focused button.
-    focus_.byKeyboard = false;
+    focus_.keyboardMode = false;
     followDrag();
     runner_->broadcastInput(*this, QStringLiteral("onMouseMove"), 0);
     trackPointer(stage);
@@ -250,6 +250,7 @@ void Player::trackPointer(QPointF stage) {
 }
 
 void Player::mouseDown(QPointF stage) {
+    focus_.keyboardMode = false;
     trackPointer(stage);
     mousePressed_ = true;
     if (!keyboard_.down[vk::LeftButton]) {
@@ -269,6 +270,7 @@ void Player::mouseDown(QPointF stage) {
 }
 
 void Player::mouseUp(QPointF stage) {
+    focus_.keyboardMode = false;
     trackPointer(stage);
     mousePressed_ = false;
     keyboard_.down[vk::LeftButton] = false;

@@ -4,34 +4,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/flash/runtime/player.h"
+#include "platform/flash/runtime/focus_highlight.h"
 
 namespace pencora::runtime {
 
 namespace {
-
-// Stage-twip bounds of what the object paints, children included.
-QRectF stageBounds(const DisplayObject& o) {
-    QRectF r;
-    if (o.drawing) {
-        r = worldTransform(o).mapRect(o.drawing->bounds(o.ratio));
-    } else if (o.kind == ObjectKind::EditText && o.movie && o.movie->movie) {
-        if (const auto* e = o.movie->movie->findAs<swf::EditText>(o.characterId)) {
-            const QRectF box(e->bounds.xMin, e->bounds.yMin, e->bounds.xMax - e->bounds.xMin,
-                             e->bounds.yMax - e->bounds.yMin);
-            r = worldTransform(o).mapRect(box);
-        }
-    }
-    for (const auto& [d, c] : o.children) {
-        if (c->clipDepth == 0) {
-            const QRectF cr = stageBounds(*c);
-            if (!cr.isNull()) {
-                r = r.isNull() ? cr : r | cr;
-            }
-        }
-    }
-    return r;
-}
 
 bool isButtonLike(ActionRunner& runner, DisplayObject& o) {
     return o.kind == ObjectKind::Button || (o.isClip() && runner.handlesMouse(o));
@@ -155,28 +132,30 @@ void Player::tabFocus(bool backward) {
     setFocus(order[next], true);
 }
 
-void Player::setFocus(DisplayObject* object, bool byKeyboard, bool highlight) {
+void Player::setFocus(DisplayObject* object, bool byTab, bool showHighlight) {
+    if (byTab || showHighlight) {
+        focus_.keyboardMode = true;
+    }
     auto old = focus_.object.lock();
     if (old && !old->parent && !sharedOf(*old)) {
         old.reset();
     }
     if (old.get() == object) {
-        focus_.byKeyboard = object && (byKeyboard || highlight);
         return;
     }
     std::shared_ptr<DisplayObject> now = object ? sharedOf(*object) : nullptr;
-    if (byKeyboard) {
-        if (old && old->parent && isButtonLike(*runner_, *old)) {
-            setButtonState(*old, ButtonState::Up);
-            buttonTransition(*old, swf::button_condition::OverUpToIdle);
+    if (focus_.keyboardMode) {
+        if (old) {
+            focus_.pendingRolls.emplace_back(old, false);
         }
-        if (now && isButtonLike(*runner_, *now)) {
-            setButtonState(*now, ButtonState::Over);
-            buttonTransition(*now, swf::button_condition::IdleToOverUp);
+        if (now) {
+            focus_.pendingRolls.emplace_back(now, true);
+        }
+        if (byTab) {
+            runFocusRolls();
         }
     }
     focus_.object = now;
-    focus_.byKeyboard = now && (byKeyboard || highlight);
     if (textInput_) {
         if (old && old->kind == ObjectKind::EditText) {
             textInput_->focusChanged(*old, false);
@@ -189,9 +168,26 @@ void Player::setFocus(DisplayObject* object, bool byKeyboard, bool highlight) {
     runQueuedActions();
 }
 
+void Player::runFocusRolls() {
+    while (!focus_.pendingRolls.empty()) {
+        std::vector<std::pair<std::weak_ptr<DisplayObject>, bool>> rolls;
+        rolls.swap(focus_.pendingRolls);
+        for (auto& [weak, over] : rolls) {
+            auto o = weak.lock();
+            if (!o || !o->parent || !isButtonLike(*runner_, *o)) {
+                continue;
+            }
+            setButtonState(*o, over ? ButtonState::Over : ButtonState::Up);
+            buttonTransition(*o, over ? swf::button_condition::IdleToOverUp
+                                      : swf::button_condition::OverUpToIdle);
+        }
+        runQueuedActions();
+    }
+}
+
 bool Player::focusHighlighted() const {
     auto f = focus_.object.lock();
-    return f && f->parent && focus_.byKeyboard;
+    return f && f->parent && focus_.keyboardMode;
 }
 
 void Player::objectGone(DisplayObject& object) {

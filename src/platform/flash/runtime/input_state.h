@@ -7,6 +7,8 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace pencora::runtime {
 
@@ -53,8 +55,11 @@ struct KeyboardState {
 
 struct FocusState {
     std::weak_ptr<DisplayObject> object;
-    // Moved by Tab (the highlight shows) rather than by a script or the mouse.
-    bool byKeyboard = false;
+    // The keyboard is in charge (no mouse event since the last Tab, or none yet): the focus
+    // shows its rectangle, the focused button hears keys, and moving the focus rolls over.
+    bool keyboardMode = true;
+    // Roll-overs that focus moves made by scripts owe, run once the scripts are done.
+    std::vector<std::pair<std::weak_ptr<DisplayObject>, bool>> pendingRolls;
 };
 
 struct DragState {

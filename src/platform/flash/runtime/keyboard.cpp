@@ -111,6 +111,7 @@ void Player::pressByKeyboard(DisplayObject& object, bool down) {
 }
 
 void Player::keyDown(int code, char16_t character) {
+    runFocusRolls();
     if (code > 0 && code < 256) {
         // Held keys repeat their key-down; only a fresh press flips the toggle.
         if (!keyboard_.down[size_t(code)]) {
@@ -123,7 +124,8 @@ void Player::keyDown(int code, char16_t character) {
     keyboard_.spaceTaken = false;
 
     auto focused = focus_.object.lock();
-    if (focused && focused->parent && focused->kind != ObjectKind::EditText && focus_.byKeyboard) {
+    if (focused && focused->parent && focused->kind != ObjectKind::EditText &&
+        focus_.keyboardMode) {
         runner_->mouseEvent(*this, *focused, QStringLiteral("onKeyDown"));
     }
     runner_->broadcastInput(*this, QStringLiteral("onKeyDown"), 0);
@@ -158,7 +160,8 @@ void Player::keyDown(int code, char16_t character) {
     }
     // Enter and Space press what the yellow rectangle marks; without the rectangle
     // (_focusrect off) they do nothing.
-    if ((code == vk::Enter || code == vk::Space) && focus_.byKeyboard && showsFocusRect(*focused)) {
+    if ((code == vk::Enter || code == vk::Space) && focus_.keyboardMode &&
+        showsFocusRect(*focused)) {
         pressByKeyboard(*focused, true);
         if (focused->parent) {
             pressByKeyboard(*focused, false);
@@ -172,7 +175,8 @@ void Player::keyUp(int code) {
     }
     keyboard_.lastCode = code;
     auto focused = focus_.object.lock();
-    if (focused && focused->parent && focused->kind != ObjectKind::EditText && focus_.byKeyboard) {
+    if (focused && focused->parent && focused->kind != ObjectKind::EditText &&
+        focus_.keyboardMode) {
         runner_->mouseEvent(*this, *focused, QStringLiteral("onKeyUp"));
     }
     runner_->broadcastInput(*this, QStringLiteral("onKeyUp"), 0);

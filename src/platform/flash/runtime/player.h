@@ -178,10 +178,13 @@ class Player {
 
     // Focus (focus.cpp): the object keyboard input goes to, Tab order and the highlight.
     DisplayObject* focus() const { return focus_.object.lock().get(); }
-    // Moves the focus (null clears it) and tells the scripts when it changed. Tab moves it
-    // `byKeyboard` (roll-overs follow it); `highlight` shows the yellow rectangle without
-    // them, as Selection.setFocus does. Keys reach a focused button only while it shows.
-    void setFocus(DisplayObject* object, bool byKeyboard = false, bool highlight = false);
+    // Moves the focus (null clears it) and tells the scripts when it changed. `byTab`: Tab
+    // moved it; it and `showHighlight` (Selection.setFocus) put the keyboard in charge. While
+    // the keyboard is in charge a focus move rolls the old holder out and the new one over,
+    // at once for Tab and after the running scripts for a script's move.
+    void setFocus(DisplayObject* object, bool byTab = false, bool showHighlight = false);
+    // Runs the roll-overs that script focus moves left pending.
+    void runFocusRolls();
     bool focusHighlighted() const;
     // _focusrect: whether the yellow rectangle shows around the focused object, movie-wide
     // and per object.

@@ -67,7 +67,9 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
             out = Value(object_.text);
             return true;
         }
-        if (DisplayObject* child = object_.childNamed(name, m.version() >= 7)) {
+        // Shapes and static texts have no script object: a name given to one reaches nothing.
+        if (DisplayObject* child = object_.childNamed(name, m.version() >= 7);
+            child && child->kind != ObjectKind::Shape && child->kind != ObjectKind::Text) {
             out = Value(host_.scriptObject(*child));
             return true;
         }

@@ -8,6 +8,7 @@
 #include "platform/flash/runtime/clip_properties.h"
 #include "platform/flash/runtime/draw_backend.h"
 #include "platform/flash/runtime/draw_list.h"
+#include "platform/flash/runtime/focus_highlight.h"
 #include "platform/flash/runtime/player.h"
 #include "platform/flash/runtime/script_host.h"
 
@@ -132,6 +133,7 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
         painter.setRenderHint(QPainter::SmoothPixmapTransform, antialias);
         PainterBackend backend(painter);
         backend.execute(buildDrawList(player_), stageToDevice);
+        paintFocusHighlight(painter, player_, stageToDevice);
     }
 
     void handleInput(const InputEvent& e) override {

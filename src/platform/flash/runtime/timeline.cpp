@@ -79,6 +79,7 @@ void Player::runFrame() {
         tickTree(*r, true);
     }
     runQueuedActions();
+    runFocusRolls();
     runner_->afterTick(*this);
 }
 
