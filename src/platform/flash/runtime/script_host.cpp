@@ -67,9 +67,10 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
             out = Value(object_.text);
             return true;
         }
-        // Shapes and static texts have no script object: a name given to one reaches nothing.
-        if (DisplayObject* child = object_.childNamed(name, m.version() >= 7);
-            child && child->kind != ObjectKind::Shape && child->kind != ObjectKind::Text) {
+        // An object placed without a name is not reached by the empty name.
+        DisplayObject* child =
+            name.isEmpty() ? nullptr : object_.childNamed(name, m.version() >= 7);
+        if (child) {
             out = Value(host_.scriptObject(*child));
             return true;
         }
