@@ -89,6 +89,10 @@ const char* handlerFor(uint16_t condition) {
             return "onDragOver";
         case bc::OutDownToIdle:
             return "onReleaseOutside";
+        case bc::IdleToOverDown:
+            return "onDragOver";
+        case bc::OverDownToIdle:
+            return "onDragOut";
         default:
             return nullptr;
     }
@@ -245,8 +249,38 @@ void Player::trackPointer(QPointF stage) {
             buttonTransition(*pressed, inside ? swf::button_condition::OutDownToOverDown
                                               : swf::button_condition::OverDownToOutDown);
         }
+        menuTrack(*pressed, inside ? nullptr : over);
     }
     runQueuedActions();
+}
+
+bool Player::tracksAsMenu(DisplayObject& object) {
+    if (object.button && object.button->trackAsMenu) {
+        return true;
+    }
+    return runner_->scriptFlag(object, QStringLiteral("trackAsMenu")).value_or(false);
+}
+
+void Player::menuTrack(DisplayObject& pressed, DisplayObject* over) {
+    // Pressed on a menu item, the pointer dragged over another item rolls over it with the
+    // mouse still down, and off it again.
+    auto current = menuOver_.lock();
+    if (over && !tracksAsMenu(pressed)) {
+        over = nullptr;
+    }
+    if (current.get() == over) {
+        return;
+    }
+    if (current && current->parent) {
+        setButtonState(*current, ButtonState::Up);
+        buttonTransition(*current, swf::button_condition::OverDownToIdle);
+    }
+    menuOver_.reset();
+    if (over) {
+        menuOver_ = sharedOf(*over);
+        setButtonState(*over, ButtonState::Down);
+        buttonTransition(*over, swf::button_condition::IdleToOverDown);
+    }
 }
 
 void Player::mouseDown(QPointF stage) {
@@ -289,6 +323,13 @@ void Player::mouseUp(QPointF stage) {
             hovered_.reset();
         }
     }
+    // Released over another menu item: that one is clicked.
+    if (auto item = menuOver_.lock(); item && item->parent) {
+        setButtonState(*item, ButtonState::Over);
+        buttonTransition(*item, swf::button_condition::OverDownToOverUp);
+        hovered_ = item;
+    }
+    menuOver_.reset();
     runQueuedActions();
     trackPointer(stage);  // settle roll-overs on whatever is under the pointer now
 }

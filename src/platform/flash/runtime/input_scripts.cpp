@@ -225,9 +225,10 @@ void ScriptHost::installInputClasses() {
     // properties their prototypes give, which an instance may shadow or delete.
     avm1::Object* button = m.makeObject();
     button->putNative(m, QStringLiteral("getDepth"), buttonGetDepth);
+    // Unlike the methods, for..in lists them.
     for (avm1::Object* proto : {button, m.protos().movieClip}) {
-        proto->put(QStringLiteral("enabled"), Value(true), avm1::kDontEnum);
-        proto->put(QStringLiteral("useHandCursor"), Value(true), avm1::kDontEnum);
+        proto->put(QStringLiteral("enabled"), Value(true));
+        proto->put(QStringLiteral("useHandCursor"), Value(true));
     }
     m.protos().button = button;
     m.defineClass(QStringLiteral("Button"), buttonConstruct, button);

@@ -261,6 +261,9 @@ class Player {
     void followDrag();
     // Roll-overs and drag-overs for the pointer at `stage`, without a mouse-move event.
     void trackPointer(QPointF stage);
+    // trackAsMenu: the item under the pointer while another one is held down.
+    bool tracksAsMenu(DisplayObject& object);
+    void menuTrack(DisplayObject& pressed, DisplayObject* over);
 
     std::unique_ptr<DrawingFactory> drawings_;
     std::unique_ptr<ActionRunner> runner_;
@@ -280,6 +283,7 @@ class Player {
     std::weak_ptr<DisplayObject> hovered_;  // button under the mouse
     std::weak_ptr<DisplayObject> pressed_;  // button the mouse went down on
     bool pressedInside_ = false;
+    std::weak_ptr<DisplayObject> menuOver_;  // menu item dragged over while pressed
 
     KeyboardState keyboard_;
     FocusState focus_;
