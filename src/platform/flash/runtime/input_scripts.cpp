@@ -225,10 +225,11 @@ void ScriptHost::installInputClasses() {
     // properties their prototypes give, which an instance may shadow or delete.
     avm1::Object* button = m.makeObject();
     button->putNative(m, QStringLiteral("getDepth"), buttonGetDepth);
-    // Unlike the methods, for..in lists them.
+    // A button's for..in lists them; a clip's does not.
     for (avm1::Object* proto : {button, m.protos().movieClip}) {
-        proto->put(QStringLiteral("enabled"), Value(true));
-        proto->put(QStringLiteral("useHandCursor"), Value(true));
+        const uint16_t flags = proto == button ? 0 : avm1::kDontEnum;
+        proto->put(QStringLiteral("enabled"), Value(true), flags);
+        proto->put(QStringLiteral("useHandCursor"), Value(true), flags);
     }
     m.protos().button = button;
     m.defineClass(QStringLiteral("Button"), buttonConstruct, button);
