@@ -32,7 +32,10 @@ bool Player::isInputText(DisplayObject& o) {
     if (textInput_) {
         return textInput_->isInput(o);
     }
-    // Without a text model, what the field was defined as.
+    // Without a text model, what a script made of it, else what the field was defined as.
+    if (auto type = runner_->scriptText(o, QStringLiteral("type"))) {
+        return *type == u"input";
+    }
     const auto* e =
         o.movie && o.movie->movie ? o.movie->movie->findAs<swf::EditText>(o.characterId) : nullptr;
     return e && !e->readOnly;
@@ -59,12 +62,18 @@ bool Player::focusable(DisplayObject& o) {
 
 std::vector<DisplayObject*> Player::tabOrder() {
     std::vector<DisplayObject*> found;
+    // A clip given a tab index joins a custom order even without handlers, unless a script
+    // said it is not tab-enabled.
+    std::vector<DisplayObject*> indexedClips;
     std::function<void(DisplayObject&)> walk = [&](DisplayObject& o) {
         if (!o.visible) {
             return;
         }
         if (o.parent && focusable(o)) {
             found.push_back(&o);
+        } else if (o.parent && o.isClip() &&
+                   runner_->scriptFlag(o, QStringLiteral("tabEnabled")).value_or(true)) {
+            indexedClips.push_back(&o);
         }
         if (!o.isClip() || !runner_->scriptFlag(o, QStringLiteral("tabChildren")).value_or(true)) {
             return;
@@ -78,9 +87,11 @@ std::vector<DisplayObject*> Player::tabOrder() {
     }
 
     std::vector<std::pair<int64_t, DisplayObject*>> custom;
-    for (DisplayObject* o : found) {
-        if (auto index = validTabIndex(runner_->scriptNumber(*o, QStringLiteral("tabIndex")))) {
-            custom.emplace_back(*index, o);
+    for (const auto* list : {&found, &indexedClips}) {
+        for (DisplayObject* o : *list) {
+            if (auto index = validTabIndex(runner_->scriptNumber(*o, QStringLiteral("tabIndex")))) {
+                custom.emplace_back(*index, o);
+            }
         }
     }
     if (!custom.empty()) {

@@ -349,6 +349,15 @@ std::optional<bool> ScriptHost::scriptFlag(DisplayObject& object, const QString&
     return machine_->toBoolean(*v);
 }
 
+std::optional<QString> ScriptHost::scriptText(DisplayObject& object, const QString& name) {
+    avm1::Object* o = object.script ? scriptObject(object) : classPrototype(object);
+    auto v = definedValue(*machine_, o, name);
+    if (!v || v->isNull()) {
+        return std::nullopt;
+    }
+    return machine_->toString(*v);
+}
+
 void ScriptHost::startDrag(avm1::Object* clip, bool lockCenter, const double* rectOrNull) {
     DisplayObject* o = displayOf(clip);
     if (!o) {

@@ -109,6 +109,11 @@ class ActionRunner {
         (void)name;
         return std::nullopt;
     }
+    virtual std::optional<QString> scriptText(DisplayObject& object, const QString& name) {
+        (void)object;
+        (void)name;
+        return std::nullopt;
+    }
 };
 
 class Player {
