@@ -307,10 +307,10 @@ void ScriptHost::afterTick(Player&) {
 namespace {
 
 // The button events of onClipEvent-style handlers a clip may carry from its placing tag.
-constexpr uint32_t kClipButtonEvents =
-    swf::clip_event::Press | swf::clip_event::Release | swf::clip_event::ReleaseOutside |
-    swf::clip_event::RollOver | swf::clip_event::RollOut | swf::clip_event::DragOver |
-    swf::clip_event::DragOut;
+constexpr uint32_t kClipButtonEvents = swf::clip_event::Press | swf::clip_event::Release |
+                                       swf::clip_event::ReleaseOutside | swf::clip_event::RollOver |
+                                       swf::clip_event::RollOut | swf::clip_event::DragOver |
+                                       swf::clip_event::DragOut;
 
 uint32_t clipButtonEvent(const QString& handler) {
     namespace ce = swf::clip_event;
