@@ -231,6 +231,9 @@ void ScriptHost::installInputClasses() {
         proto->put(QStringLiteral("enabled"), Value(true), flags);
         proto->put(QStringLiteral("useHandCursor"), Value(true), flags);
     }
+    // typeof a button is "object", not "movieclip".
+    button->put(QStringLiteral("__typeof__"), Value(QStringLiteral("object")),
+                avm1::kDontEnum | avm1::kDontDelete | avm1::kReadOnly);
     m.protos().button = button;
     m.defineClass(QStringLiteral("Button"), buttonConstruct, button);
 

@@ -280,6 +280,7 @@ class Player {
     std::vector<Layer> retired_;
     std::vector<QueuedBlock> queue_;
     uint64_t serial_ = 0;
+    int instanceCount_ = 0;  // "instanceN", the names of objects placed without one
     bool loop_ = true;
     bool highQuality_ = true;
 

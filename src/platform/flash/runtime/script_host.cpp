@@ -60,7 +60,13 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
             return true;
         }
         if (name.compare(u"_parent", Qt::CaseInsensitive) == 0) {
-            out = object_.parent ? Value(host_.scriptObject(*object_.parent)) : Value();
+            // Before SWF 6 buttons are no script objects: a clip inside one has the button's
+            // timeline as its parent.
+            DisplayObject* parent = object_.parent;
+            while (parent && parent->kind == ObjectKind::Button && m.version() < 6) {
+                parent = parent->parent;
+            }
+            out = parent ? Value(host_.scriptObject(*parent)) : Value();
             return true;
         }
         if (object_.kind == ObjectKind::EditText && name == u"text") {
@@ -71,7 +77,9 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
         DisplayObject* child =
             name.isEmpty() ? nullptr : object_.childNamed(name, m.version() >= 7);
         if (child) {
-            out = Value(host_.scriptObject(*child));
+            // Before SWF 6 a button's name stands for the timeline that holds it.
+            const bool asOwner = child->kind == ObjectKind::Button && m.version() < 6;
+            out = Value(host_.scriptObject(asOwner ? object_ : *child));
             return true;
         }
         return false;
@@ -100,7 +108,9 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
 
     void childNames(std::vector<QString>& out) override {
         for (auto it = object_.children.rbegin(); it != object_.children.rend(); ++it) {
-            if (!it->second->name.isEmpty()) {
+            const ObjectKind k = it->second->kind;
+            if (!it->second->name.isEmpty() && k != ObjectKind::Shape && k != ObjectKind::Text &&
+                k != ObjectKind::Bitmap) {
                 out.push_back(it->second->name);
             }
         }
