@@ -213,9 +213,7 @@ DisplayObject* Player::buttonAt(QPointF stage) const {
 
 void Player::mouseMove(QPointF stage) {
     mouse_ = stage;
-    // The pointer takes over from the keyboard: the focus stays but its highlight goes, and
-    // keys stop reaching the focused button.
-    focus_.keyboardMode = false;
+    leaveKeyboardMode();
     followDrag();
     runner_->broadcastInput(*this, QStringLiteral("onMouseMove"), 0);
     trackPointer(stage);
@@ -284,7 +282,7 @@ void Player::menuTrack(DisplayObject& pressed, DisplayObject* over) {
 }
 
 void Player::mouseDown(QPointF stage) {
-    focus_.keyboardMode = false;
+    leaveKeyboardMode();
     trackPointer(stage);
     mousePressed_ = true;
     if (!keyboard_.down[vk::LeftButton]) {
@@ -304,7 +302,7 @@ void Player::mouseDown(QPointF stage) {
 }
 
 void Player::mouseUp(QPointF stage) {
-    focus_.keyboardMode = false;
+    leaveKeyboardMode();
     trackPointer(stage);
     mousePressed_ = false;
     keyboard_.down[vk::LeftButton] = false;

@@ -196,6 +196,22 @@ void Player::runFocusRolls() {
     }
 }
 
+void Player::leaveKeyboardMode() {
+    // The pointer takes over from the keyboard: the focus stays but its highlight goes, keys
+    // stop reaching the focused button, and the button the keyboard rolled over rolls out.
+    if (!focus_.keyboardMode) {
+        return;
+    }
+    focus_.keyboardMode = false;
+    runFocusRolls();
+    auto f = focus_.object.lock();
+    if (f && f->parent && isButtonLike(*runner_, *f)) {
+        setButtonState(*f, ButtonState::Up);
+        buttonTransition(*f, swf::button_condition::OverUpToIdle);
+        runQueuedActions();
+    }
+}
+
 bool Player::focusHighlighted() const {
     auto f = focus_.object.lock();
     return f && f->parent && focus_.keyboardMode;

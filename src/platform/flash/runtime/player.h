@@ -190,6 +190,8 @@ class Player {
     void setFocus(DisplayObject* object, bool byTab = false, bool showHighlight = false);
     // Runs the roll-overs that script focus moves left pending.
     void runFocusRolls();
+    // A mouse event hands over from the keyboard to the pointer.
+    void leaveKeyboardMode();
     bool focusHighlighted() const;
     // _focusrect: whether the yellow rectangle shows around the focused object, movie-wide
     // and per object.
