@@ -4,6 +4,8 @@
 #include "app/tfrm_wnnx_list.h"
 #include "modes/flashcards/flashcard_panel.h"
 #include "modes/tables/book_menu.h"
+#include "platform/flash/control/default_engine.h"
+#include "platform/flash/control/flash_control.h"
 #include "platform/ui/error_report.h"
 #include "settings/settings_menu.h"
 
@@ -23,6 +25,10 @@ int main(int argc, char** argv) {
     pencora::ui::Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pencora"));
     QApplication::setApplicationDisplayName(QStringLiteral("Pencora"));
+
+    // The movie player control the window's players create, as an installed control would
+    // be found by its class identifier.
+    pencora::flash::registerFlashControl(pencora::flash::createDefaultMovieEngine);
 
     Tfrm_Main frm_Main;
     installModes(frm_Main);

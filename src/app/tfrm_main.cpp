@@ -17,8 +17,9 @@
 #include <QTreeWidget>
 
 void Tfrm_Main::FormCreate(QObject* /*Sender*/) {
-    // 1. Success movie "lose" into flash_right1..4 (quiz players, with the movie player).
-    // 2. Loudspeaker movie "laba" into flash_laba (dictation, with the movie player).
+    // 1. Success movie "lose" into flash_right1..4; 2. loudspeaker movie "laba" into
+    //    flash_laba.
+    loadStartupMovies();
     // 3. The catalogue; an error leaves XMLTree without content, reported at the first show.
     pencora::content::loadCatalogue(XMLTree);
     // 4. Audio start-up: version check and initialisation; each failure is an error box

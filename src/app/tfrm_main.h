@@ -36,6 +36,10 @@ class StatusPanels;
 }
 
 class Tfrm_wnnx_list;
+namespace pencora::player {
+class TsfFlashPlayer;
+}
+using pencora::player::TsfFlashPlayer;
 class Tfrm_shengzi;
 
 class Tfrm_Main : public QWidget {
@@ -126,6 +130,14 @@ class Tfrm_Main : public QWidget {
     // would play. On when the settings menu is not built.
     bool voicePromptsOn() const;
 
+    // Movie players: the quizzes' success animations on pnl_tyrz, pnl_kyrz, pnl_kzry and
+    // pnl_tyby (hidden at start-up), and the dictation loudspeaker on pnl_wnnx.
+    TsfFlashPlayer* flash_right1 = nullptr;
+    TsfFlashPlayer* flash_right2 = nullptr;
+    TsfFlashPlayer* flash_right3 = nullptr;
+    TsfFlashPlayer* flash_right4 = nullptr;
+    TsfFlashPlayer* flash_laba = nullptr;
+
     // Timers, all off at start-up.
     QTimer* Timer1 = nullptr;   // next quiz question, 1000 ms
     QTimer* Timer2 = nullptr;   // quiz label slide-in, 1 ms
@@ -162,6 +174,12 @@ class Tfrm_Main : public QWidget {
     void MenuItem12Click(QObject* Sender);
     void N5Click(QObject* Sender);
 
+    // The loudspeaker's movie commands ("btnread", "btnnext"); calls its entry in `handlers`.
+    void flash_labaHandleFSCommand(TsfFlashPlayer* ASender, const QString& command,
+                                   const QString& args);
+    // Hides the four success animations (before a change of look).
+    void hideQuizAnimations();
+
     using SenderHandler = std::function<void(Tfrm_Main&, QObject* Sender)>;
     struct Handlers {
         SenderHandler TBlessonClick;      // lesson text
@@ -175,6 +193,8 @@ class Tfrm_Main : public QWidget {
         SenderHandler lblwordClick;       // replay the flashcard
         SenderHandler MenuItem12Click;    // a book's character table
         SenderHandler N5Click;            // skin choice
+        std::function<void(Tfrm_Main&, const QString& command, const QString& args)>
+            flash_labaHandleFSCommand;  // dictation
     };
     Handlers handlers;
 
@@ -224,6 +244,8 @@ class Tfrm_Main : public QWidget {
 
   private:
     void buildQuiz();
+    void buildMoviePlayers();
+    void loadStartupMovies();
     void askQuestion(pencora::quiz::QuizKind kind);
     void layOutQuiz(pencora::quiz::QuizKind kind);
 

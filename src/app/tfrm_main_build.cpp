@@ -80,6 +80,7 @@ Tfrm_Main::Tfrm_Main(QWidget* parent) : QWidget(parent) {
     buildFrame();
     buildTimers();
     buildQuiz();
+    buildMoviePlayers();
     applyFrameStyle();
 }
 

@@ -130,8 +130,9 @@ void install(Tfrm_Main& frm) {
 }
 
 void N5Click(Tfrm_Main& frm, QObject* Sender) {
-    // The four quiz success animations are hidden here first, once the quizzes have them,
-    // so none stays on screen across the change of look.
+    // The four quiz success animations are hidden first, so none stays on screen across the
+    // change of look.
+    frm.hideQuizAnimations();
     auto* clicked = qobject_cast<QAction*>(Sender);
     // A click has already moved the tick to the clicked item; until the look is in place
     // the marks stay on the look in use.

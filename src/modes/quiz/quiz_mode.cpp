@@ -178,7 +178,13 @@ bool QuizMode::judge(const QString& key, const QAbstractButton* clicked, QuizCon
     if (quiz != nullptr) {
         for (QPushButton* button : quiz->buttons)
             button->hide();
-        // The success animation at the clicked button's corner comes with the movie player.
+        // The success animation with its top-left corner at the clicked button's.
+        if (quiz->animation != nullptr) {
+            quiz->animation->move(clicked->pos());
+            quiz->animation->show();
+            if (playAnimation)
+                playAnimation(quiz->animation);
+        }
     }
     playCue(state, kRightCue);
     timer1.start();

@@ -42,6 +42,8 @@ class QuizMode {
     QuizPanels panels;
     QuizRandom random;
     QuizSound sound = librarySound();
+    // Starts a success animation's player from its first frame; the main window sets it.
+    std::function<void(QWidget* player)> playAnimation;
 
     // Re-seeds the generator from the clock and draws CurrentIndex uniformly from the
     // lesson's entries (no memory of earlier questions).

@@ -23,6 +23,9 @@ struct QuizControls {
     std::array<QPushButton*, 4> buttons{};
     QPushButton* replay = nullptr;  // btn_tyrz_read, btn_tyby_read; none in the other two
     int choiceCount = 0;            // choices of the question on the panel: 2 or 4
+    // The success animation's player (flash_right1..4), placed by the main window; none in
+    // tests that leave it out.
+    QWidget* animation = nullptr;
 };
 
 struct QuizPanels {

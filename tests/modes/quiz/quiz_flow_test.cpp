@@ -383,3 +383,39 @@ TEST_F(QuizFlow, PickingAnotherLessonRestartsTheQuizOnIt) {
         EXPECT_TRUE(frm->State.CurrentWords.contains(caption)) << caption.toStdString();
     EXPECT_EQ(quiz(QuizKind::Kyrz).label->text(), currentPinyin().trimmed());
 }
+
+TEST_F(QuizFlow, RightAnswerStartsTheSuccessAnimationAtTheButtonAndLeavesItThere) {
+    std::vector<QWidget*> started;
+    frm->Quiz.playAnimation = [&](QWidget* player) {
+        // Placed and visible before it starts.
+        EXPECT_FALSE(player->isHidden());
+        started.push_back(player);
+    };
+    fourEntries();
+    frm->btn_kewen->click();
+    QWidget* animation = quiz(QuizKind::Tyrz).animation;
+    ASSERT_NE(animation, nullptr);
+    EXPECT_TRUE(animation->isHidden());
+    EXPECT_EQ(animation->size(), QSize(160, 160));
+
+    buttonShowing(QuizKind::Tyrz, currentWord(), false)->click();
+    EXPECT_TRUE(started.empty()) << "a wrong answer shows nothing";
+    QPushButton* right = buttonShowing(QuizKind::Tyrz, currentWord(), true);
+    right->click();
+    ASSERT_EQ(started, std::vector<QWidget*>{animation});
+    EXPECT_EQ(animation->pos(), right->pos());
+    // The next question's buttons come back over the animation, which stays where it was.
+    frm->Timer1Timer(frm->Timer1);
+    EXPECT_FALSE(animation->isHidden());
+    EXPECT_EQ(animation->pos(), right->pos());
+    for (QPushButton* b : quiz(QuizKind::Tyrz).buttons)
+        EXPECT_GT(frm->pnl_tyrz->children().indexOf(b),
+                  frm->pnl_tyrz->children().indexOf(animation));
+
+    // Each quiz has its own player; a change of look hides all four.
+    EXPECT_NE(quiz(QuizKind::Kyrz).animation, animation);
+    EXPECT_NE(quiz(QuizKind::Kzry).animation, nullptr);
+    EXPECT_NE(quiz(QuizKind::Tyby).animation, nullptr);
+    frm->hideQuizAnimations();
+    EXPECT_TRUE(animation->isHidden());
+}

@@ -1,0 +1,134 @@
+// The main window's movie players with the real movie engine behind them: the start-up movies
+// land in the five players, the success animation plays when started, and the loudspeaker's
+// buttons send their commands to the window's handler.
+#include "app/tfrm_main.h"
+#include "platform/flash/control/default_engine.h"
+#include "platform/flash/control/flash_control.h"
+#include "platform/fs/program_path.h"
+#include "platform/ui/message_service.h"
+#include "player/flash_player.h"
+#include "player/tsf_bitmap.h"
+
+#include <gtest/gtest.h>
+#include <QApplication>
+#include <QEventLoop>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QToolButton>
+
+using namespace pencora;
+
+namespace {
+
+void wait(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+void click(QWidget* target, QPoint at) {
+    QMouseEvent move(QEvent::MouseMove, at, target->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(target, &move);
+    QMouseEvent down(QEvent::MouseButtonPress, at, target->mapToGlobal(at), Qt::LeftButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &down);
+    QMouseEvent up(QEvent::MouseButtonRelease, at, target->mapToGlobal(at), Qt::LeftButton,
+                   Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &up);
+}
+
+bool yellowish(std::uint32_t bgra) {
+    const int r = (bgra >> 16) & 0xFF, g = (bgra >> 8) & 0xFF, b = bgra & 0xFF;
+    return r > 200 && g > 150 && b < 120;
+}
+
+class MoviePlayers : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        if (QApplication::instance() == nullptr) {
+            static int argc = 1;
+            static char name[] = "test_app_movie_players";
+            static char* argv[] = {name, nullptr};
+            new QApplication(argc, argv);  // kept for the whole run
+        }
+        flash::registerFlashControl(flash::createDefaultMovieEngine);
+    }
+    void SetUp() override {
+        fs::setProgramFolder(QStringLiteral(PENCORA_SOURCE_DIR "/sample-content"));
+        frm = std::make_unique<Tfrm_Main>();
+        frm->FormCreate(frm.get());
+        frm->show();
+    }
+    void TearDown() override {
+        frm.reset();
+        fs::setProgramFolder(QString());
+    }
+
+    std::unique_ptr<Tfrm_Main> frm;
+    ui::MessageRecorder messages;
+};
+
+}  // namespace
+
+TEST_F(MoviePlayers, SuccessMovieInAllFourQuizPlayersPlaysWhenStarted) {
+    EXPECT_TRUE(messages.messages().empty());
+    wait(150);
+    for (TsfFlashPlayer* player :
+         {frm->flash_right1, frm->flash_right2, frm->flash_right3, frm->flash_right4}) {
+        ASSERT_TRUE(player->IsFlashAviable());
+        EXPECT_TRUE(player->isHidden());
+        EXPECT_EQ(player->Volume(), 100);
+        EXPECT_FALSE(player->VolumeControl());
+        // The star in the middle of every player: all four read the one stream.
+        player->Paint(nullptr);
+        EXPECT_TRUE(yellowish(player->GrabCurrentFrame2()->GetPixel(80, 84)))
+            << player->objectName().toStdString();
+    }
+    // Shown and started, it runs to its last frame and stops there; started again, it runs
+    // once more from the start.
+    TsfFlashPlayer* player = frm->flash_right1;
+    frm->btn_kewen->click();
+    player->show();
+    player->Play();
+    for (int i = 0; i < 60 && player->CurrentFrame() < 12; ++i)
+        wait(25);
+    EXPECT_EQ(player->CurrentFrame(), 12);
+    wait(200);
+    EXPECT_EQ(player->CurrentFrame(), 12);
+    EXPECT_FALSE(player->IsPlaying());
+    player->Play();
+    for (int i = 0; i < 20 && player->CurrentFrame() == 12; ++i)
+        wait(25);
+    EXPECT_LT(player->CurrentFrame(), 12);
+}
+
+TEST_F(MoviePlayers, LoudspeakerButtonsSendTheirCommandsToTheDictation) {
+    std::vector<std::pair<QString, QString>> commands;
+    frm->handlers.flash_labaHandleFSCommand = [&](Tfrm_Main&, const QString& command,
+                                                  const QString& args) {
+        commands.emplace_back(command, args);
+    };
+    TsfFlashPlayer* laba = frm->flash_laba;
+    ASSERT_TRUE(laba->IsFlashAviable());
+    frm->pnl_info->hide();
+    frm->pnl_wnnx->show();
+    EXPECT_EQ(laba->size(), QSize(250, 250));
+    wait(150);
+    // The movie is 240 x 240, shown whole in 250 x 250: its buttons' centres (70, 195) and
+    // (172, 195) move by the scale.
+    const double scale = 250.0 / 240.0;
+    auto press = [&](double x, double y) {
+        const std::size_t before = commands.size();
+        click(laba, QPoint(int(x * scale), int(y * scale)));
+        for (int i = 0; i < 10 && commands.size() == before; ++i)
+            wait(25);
+    };
+    press(172, 195);
+    press(70, 195);
+    press(120, 20);  // the loudspeaker itself sends nothing
+    const std::vector<std::pair<QString, QString>> expected = {
+        {QStringLiteral("btnnext"), QStringLiteral("下一个")},
+        {QStringLiteral("btnread"), QStringLiteral("朗读")}};
+    EXPECT_EQ(commands, expected);
+}
