@@ -78,9 +78,9 @@ void DeriveAlpha(const std::uint8_t* k, std::uint8_t* w) {
 TsfOleControl::TsfOleControl(QWidget* parent)
     : QWidget(parent), FColor(palette().color(QPalette::Window)) {
     setMouseTracking(true);
-    // A click on the movie gives it the keyboard, so that its buttons and input fields hear
-    // keys; Tab stays Qt's, moving between the program's widgets.
-    setFocusPolicy(Qt::ClickFocus);
+    // No focus policy of its own: the host takes no keyboard focus (a click on a movie must
+    // not pull the keyboard away from the program's edit boxes). A form that wants the movie
+    // to hear keys gives the player the focus; its key events then reach the control.
 }
 
 TsfOleControl::~TsfOleControl() {
