@@ -9,6 +9,7 @@
 
 #include "platform/ole/class_registry.h"
 #include "platform/ui/error_report.h"
+#include "player/key_messages.h"
 #include "player/ole_error.h"
 
 namespace pencora::player {
@@ -77,6 +78,9 @@ void DeriveAlpha(const std::uint8_t* k, std::uint8_t* w) {
 TsfOleControl::TsfOleControl(QWidget* parent)
     : QWidget(parent), FColor(palette().color(QPalette::Window)) {
     setMouseTracking(true);
+    // No focus policy of its own: the host takes no keyboard focus (a click on a movie must
+    // not pull the keyboard away from the program's edit boxes). A form that wants the movie
+    // to hear keys gives the player the focus; its key events then reach the control.
 }
 
 TsfOleControl::~TsfOleControl() {
@@ -970,10 +974,16 @@ void TsfOleControl::wheelEvent(QWheelEvent* event) {
 }
 
 void TsfOleControl::keyPressEvent(QKeyEvent* event) {
-    QWidget::keyPressEvent(event);
+    for (const KeyMessage& m : keyMessages(*event)) {
+        WndProc(m.message, m.wParam, m.lParam);
+    }
+    QWidget::keyPressEvent(event);  // unhandled here: the parent's shortcuts still see it
 }
 
 void TsfOleControl::keyReleaseEvent(QKeyEvent* event) {
+    for (const KeyMessage& m : keyMessages(*event)) {
+        WndProc(m.message, m.wParam, m.lParam);
+    }
     QWidget::keyReleaseEvent(event);
 }
 

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -159,6 +160,68 @@ TEST_F(EnginePlayerTest, StreamMovieShowsOnAPanelAndSendsItsCommand) {
         panel.update();
         wait(hold);
     }
+}
+
+// Keys typed while the player has the keyboard reach the movie: a button's keyPress
+// conditions for "a" and for Left send their commands.
+TEST_F(EnginePlayerTest, KeysReachTheMovieWhileThePlayerHasTheKeyboard) {
+    swfwrite::MovieBuilder b(8, 160, 160, 24);
+    swfwrite::ShapeBuilder sb;
+    sb.rectangle(0, 0, 40 * 20, 40 * 20, sb.addFill(swfwrite::solidFill({255, 0, 0, 255})));
+    swf::Button button;
+    button.version = 2;
+    swf::ButtonRecord record;
+    record.states = 0x0F;
+    record.characterId = b.define(sb.build());
+    record.depth = 1;
+    button.records.push_back(record);
+    auto command = [](const std::string& arg) {
+        const std::string url = "FSCommand:typed";
+        swf::Bytes body(url.begin(), url.end());
+        body.push_back(0);
+        body.insert(body.end(), arg.begin(), arg.end());
+        body.push_back(0);
+        swf::Bytes act{0x83, static_cast<std::uint8_t>(body.size()), 0};
+        act.insert(act.end(), body.begin(), body.end());
+        act.push_back(0);
+        return act;
+    };
+    button.actions.push_back(swf::ButtonCondAction{0, 'a', command("a")});
+    button.actions.push_back(swf::ButtonCondAction{0, 1, command("left")});
+    b.place(b.define(button), 1).doAction({0x07, 0}).showFrame();
+    const swf::Bytes movie = b.write(swf::Compression::None);
+
+    QWidget panel;
+    panel.resize(200, 200);
+    TsfFlashPlayer player(&panel);
+    ASSERT_TRUE(player.IsFlashAviable());
+    player.SetBounds(0, 0, 160, 160);
+    const auto stream = ole::streamOnBytes(movie);
+    player.LoadMovieFromStream(0, stream.get());
+    std::vector<QString> typed;
+    player.OnHandleFSCommand = [&](TsfFlashPlayer*, const QString& c, const QString& a) {
+        if (c == "typed") {
+            typed.push_back(a);
+        }
+    };
+    panel.show();
+    wait(100);
+    // The host takes no focus by itself; a form that wants keys in the movie gives it.
+    EXPECT_EQ(player.focusPolicy(), Qt::NoFocus);
+    player.setFocusPolicy(Qt::StrongFocus);
+    player.setFocus();
+
+    for (auto [key, text] : {std::pair{Qt::Key_A, QStringLiteral("a")},
+                             std::pair{Qt::Key_Left, QString()}}) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+        QApplication::sendEvent(&player, &press);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+        QApplication::sendEvent(&player, &release);
+        for (int i = 0; i < 20 && typed.size() < (key == Qt::Key_A ? 1u : 2u); ++i) {
+            wait(25);
+        }
+    }
+    EXPECT_EQ(typed, (std::vector<QString>{"a", "left"}));
 }
 
 }  // namespace

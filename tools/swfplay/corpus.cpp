@@ -252,15 +252,18 @@ Verdict runCorpusTest(const CorpusTest& test) {
     while (frame < test.frames && !quit) {
         host.advance(1);
         ++frame;
-        captureDue(frame, frame == test.frames || quit);
         if (quit) {
+            captureDue(frame, true);
             break;
         }
+        // A frame is captured once its input has been applied, as the reference frames show
+        // it (a Tab after frame 1 already highlights in frame 1's image).
         if (static_cast<std::size_t>(frame - 1) < input.steps.size()) {
             for (const auto& event : input.steps[frame - 1]) {
                 host.inject(event);
             }
         }
+        captureDue(frame, frame == test.frames || quit);
     }
     if (quit) {
         captureDue(frame, true);
@@ -280,6 +283,11 @@ Verdict runCorpusTest(const CorpusTest& test) {
             return Verdict{false, "image " + image.name + " was never captured"};
         }
         const auto expectedPath = test.folder / (image.name + ".expected.png");
+        // SWFPLAY_SAVE_DIR=DIR keeps each captured frame as DIR/NAME.actual.png for a look.
+        if (const char* dir = std::getenv("SWFPLAY_SAVE_DIR"); dir && *dir) {
+            const auto actualPath = std::filesystem::path(dir) / (image.name + ".actual.png");
+            it->second.save(QString::fromStdU16String(actualPath.u16string()));
+        }
         QImage expected(QString::fromStdU16String(expectedPath.u16string()));
         if (expected.isNull()) {
             return Verdict{false, "image " + image.name + ": no readable expected image"};

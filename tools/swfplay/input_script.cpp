@@ -124,10 +124,15 @@ std::optional<InputScript> parseInputScript(const std::string& json, std::string
         } else if (type == QLatin1String("TextInput")) {
             event.kind = flash::InputKind::TextInput;
             const QString text = e.value(QLatin1String("codepoint")).toString();
-            if (text.isEmpty()) {
+            if (!text.isEmpty()) {
+                event.character = text.at(0).unicode();
+            } else if (!step.empty() && step.back().kind == flash::InputKind::KeyDown &&
+                       step.back().character != 0) {
+                // Some recordings lose the space the Space key typed: it is the key's own.
+                event.character = step.back().character;
+            } else {
                 continue;
             }
-            event.character = text.at(0).unicode();
         } else if (type == QLatin1String("FocusGained")) {
             event.kind = flash::InputKind::FocusGained;
         } else if (type == QLatin1String("FocusLost")) {

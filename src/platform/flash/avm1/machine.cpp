@@ -56,6 +56,7 @@ void Machine::installBuiltins() {
     installLocalConnection(*this);
     installNetConnection(*this);
     installFilterClasses(*this);
+    installContextMenu(*this);
 }
 
 void installTable(Machine& m, Object* target, const NativeEntry* rows, size_t count,

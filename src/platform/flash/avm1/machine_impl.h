@@ -82,6 +82,7 @@ void installExternalInterface(Machine& m);
 void installLocalConnection(Machine& m);
 void installNetConnection(Machine& m);
 void installFilterClasses(Machine& m);  // after installGeometry: it fills flash.filters
+void installContextMenu(Machine& m);
 
 // A row of a built-in class's property table.
 struct NativeEntry {

@@ -90,6 +90,10 @@ const char* handlerFor(uint16_t condition) {
             return "onDragOver";
         case bc::OutDownToIdle:
             return "onReleaseOutside";
+        case bc::IdleToOverDown:
+            return "onDragOver";
+        case bc::OverDownToIdle:
+            return "onDragOut";
         default:
             return nullptr;
     }
@@ -101,17 +105,25 @@ void Player::buttonTransition(DisplayObject& button, uint16_t condition) {
     if (!button.parent) {
         return;
     }
-    if (const char* handler = handlerFor(condition)) {
-        runner_->mouseEvent(*this, button, QString::fromLatin1(handler));
+    // The button's own actions run before its script handler (onRelease after on(release)).
+    if (button.button) {
+        auto owner = sharedOf(*button.parent);
+        bool queued = false;
+        for (const swf::ButtonCondAction& a : button.button->actions) {
+            if (a.conditions & condition) {
+                queue_.push_back({owner, decoded(*button.movie, a.actions)});
+                queued = true;
+            }
+        }
+        if (queued) {
+            runQueuedActions();
+        }
     }
-    if (!button.button || !button.parent) {
+    if (!button.parent) {
         return;
     }
-    auto owner = sharedOf(*button.parent);
-    for (const swf::ButtonCondAction& a : button.button->actions) {
-        if (a.conditions & condition) {
-            queue_.push_back({owner, decoded(*button.movie, a.actions)});
-        }
+    if (const char* handler = handlerFor(condition)) {
+        runner_->mouseEvent(*this, button, QString::fromLatin1(handler));
     }
 }
 
@@ -202,6 +214,17 @@ DisplayObject* Player::buttonAt(QPointF stage) const {
 
 void Player::mouseMove(QPointF stage) {
     mouse_ = stage;
+    leaveKeyboardMode();
+    followDrag();
+    runner_->broadcastInput(*this, QStringLiteral("onMouseMove"), 0);
+    trackPointer(stage);
+}
+
+void Player::trackPointer(QPointF stage) {
+    if (stage != mouse_) {
+        mouse_ = stage;
+        followDrag();
+    }
     DisplayObject* over = buttonAt(stage);
     if (!mousePressed_) {
         auto hovered = hovered_.lock();
@@ -225,13 +248,50 @@ void Player::mouseMove(QPointF stage) {
             buttonTransition(*pressed, inside ? swf::button_condition::OutDownToOverDown
                                               : swf::button_condition::OverDownToOutDown);
         }
+        menuTrack(*pressed, inside ? nullptr : over);
     }
     runQueuedActions();
 }
 
+bool Player::tracksAsMenu(DisplayObject& object) {
+    if (object.button && object.button->trackAsMenu) {
+        return true;
+    }
+    return runner_->scriptFlag(object, QStringLiteral("trackAsMenu")).value_or(false);
+}
+
+void Player::menuTrack(DisplayObject& pressed, DisplayObject* over) {
+    // Pressed on a menu item, the pointer dragged over another item rolls over it with the
+    // mouse still down, and off it again.
+    auto current = menuOver_.lock();
+    if (over && !tracksAsMenu(pressed)) {
+        over = nullptr;
+    }
+    if (current.get() == over) {
+        return;
+    }
+    if (current && current->parent) {
+        setButtonState(*current, ButtonState::Up);
+        buttonTransition(*current, swf::button_condition::OverDownToIdle);
+    }
+    menuOver_.reset();
+    if (over) {
+        menuOver_ = sharedOf(*over);
+        setButtonState(*over, ButtonState::Down);
+        buttonTransition(*over, swf::button_condition::IdleToOverDown);
+    }
+}
+
 void Player::mouseDown(QPointF stage) {
-    mouseMove(stage);
+    leaveKeyboardMode();
+    trackPointer(stage);
     mousePressed_ = true;
+    if (!keyboard_.down[vk::LeftButton]) {
+        keyboard_.toggled[vk::LeftButton] = !keyboard_.toggled[vk::LeftButton];
+    }
+    keyboard_.down[vk::LeftButton] = true;
+    runner_->broadcastInput(*this, QStringLiteral("onMouseDown"), 0);
+    runQueuedActions();
     auto hovered = hovered_.lock();
     if (hovered && hovered->parent) {
         pressed_ = hovered;
@@ -243,8 +303,12 @@ void Player::mouseDown(QPointF stage) {
 }
 
 void Player::mouseUp(QPointF stage) {
-    mouseMove(stage);
+    leaveKeyboardMode();
+    trackPointer(stage);
     mousePressed_ = false;
+    keyboard_.down[vk::LeftButton] = false;
+    runner_->broadcastInput(*this, QStringLiteral("onMouseUp"), 0);
+    runQueuedActions();
     auto pressed = pressed_.lock();
     pressed_.reset();
     if (pressed && pressed->parent) {
@@ -258,13 +322,20 @@ void Player::mouseUp(QPointF stage) {
             hovered_.reset();
         }
     }
+    // Released over another menu item: that one is clicked.
+    if (auto item = menuOver_.lock(); item && item->parent) {
+        setButtonState(*item, ButtonState::Over);
+        buttonTransition(*item, swf::button_condition::OverDownToOverUp);
+        hovered_ = item;
+    }
+    menuOver_.reset();
     runQueuedActions();
-    mouseMove(stage);  // settle roll-overs on whatever is under the pointer now
+    trackPointer(stage);  // settle roll-overs on whatever is under the pointer now
 }
 
 void Player::mouseLeave() {
     if (!mousePressed_) {
-        mouseMove(QPointF(-1e9, -1e9));
+        trackPointer(QPointF(-1e9, -1e9));
     }
 }
 

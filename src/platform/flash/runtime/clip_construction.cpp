@@ -237,29 +237,7 @@ DisplayObject* ScriptHost::duplicateClip(DisplayObject& source, const QString& n
     return placeClip(*source.parent, p, init);
 }
 
-void ScriptHost::startDrag(avm1::Object* clip, bool lockCenter, const double* rect) {
-    DisplayObject* o = displayOf(clip);
-    if (!o || !o->parent) {
-        return;
-    }
-    Drag d;
-    d.clip = player_.sharedOf(*o);
-    bool ok = false;
-    const QPointF mouse =
-        worldTransform(*o->parent).inverted(&ok).map(player_.mousePosition() * 20.0) / 20.0;
-    if (!lockCenter && ok) {
-        d.offset = QPointF(o->matrix.tx / 20.0, o->matrix.ty / 20.0) - mouse;
-    }
-    if (rect) {
-        d.limits = QRectF(QPointF(rect[0], rect[1]), QPointF(rect[2], rect[3])).normalized();
-    }
-    drag_ = d;
-    followDrag();
-}
-
-void ScriptHost::stopDrag() {
-    drag_.reset();
-}
+// startDrag and stopDrag live with the mouse input (input_scripts.cpp, drag.cpp).
 
 DisplayObject* ScriptHost::dragged() const {
     if (!drag_) {

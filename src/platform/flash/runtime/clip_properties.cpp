@@ -117,8 +117,10 @@ std::optional<QString> clipPropertyText(const Player& player, const DisplayObjec
             return player.targetPath(clip, true);
         case 13:
             return clip.name;
-        case 14:
-            return QString();
+        case 14: {
+            const DisplayObject* drop = player.dropTargetOf(clip);
+            return drop ? player.targetPath(*drop, true) : QString();
+        }
         case 15:
             return clip.movie ? clip.movie->url : QString();
         case 19:
@@ -161,6 +163,9 @@ bool setClipProperty(Player& player, DisplayObject& clip, int index, const QStri
             return ok;
         case 7:
             clip.visible = ok ? n != 0 : value.compare(u"true", Qt::CaseInsensitive) == 0;
+            if (!clip.visible) {
+                player.objectGone(clip);  // a hidden object cannot keep the focus
+            }
             return true;
         case 10:
             if (ok)

@@ -99,6 +99,8 @@ struct DisplayObject {
     // The placing tag's flags of every event it handles: no other event fires.
     uint32_t clipEventMask = ~0u;
     std::unique_ptr<ScriptAttachment> script;
+    // Its own _focusrect (SWF 6 on); unset: the movie-wide setting decides.
+    std::optional<bool> focusRect;
 
     bool isClip() const { return kind == ObjectKind::Clip; }
     DisplayObject* childAt(int depth) const;

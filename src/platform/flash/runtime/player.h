@@ -23,6 +23,7 @@
 #include "platform/flash/runtime/character_drawing.h"
 #include "platform/flash/runtime/display_object.h"
 #include "platform/flash/runtime/sound_mixing.h"
+#include "platform/flash/runtime/input_state.h"
 #include "platform/flash/swf/movie.h"
 
 namespace pencora::runtime {
@@ -110,6 +111,38 @@ class ActionRunner {
         (void)target;
         (void)handler;
     }
+    // Keyboard and mouse input that every listener hears: the Key or Mouse listeners and the
+    // clip events (onClipEvent(keyDown), onMouseMove ...), by handler name ("onKeyDown",
+    // "onMouseWheel" with `wheelDelta`).
+    virtual void broadcastInput(Player& player, const QString& handler, int wheelDelta) {
+        (void)player;
+        (void)handler;
+        (void)wheelDelta;
+    }
+    // The focus moved: onKillFocus of the old holder, onSetFocus of the new one, then the
+    // Selection listeners. Either may be null.
+    virtual void focusChanged(Player& player, DisplayObject* old, DisplayObject* now) {
+        (void)player;
+        (void)old;
+        (void)now;
+    }
+    // A property that scripts may set on a display object (tabIndex, tabEnabled, enabled ...)
+    // as the script sees it, the class default included; nullopt when it is undefined.
+    virtual std::optional<double> scriptNumber(DisplayObject& object, const QString& name) {
+        (void)object;
+        (void)name;
+        return std::nullopt;
+    }
+    virtual std::optional<bool> scriptFlag(DisplayObject& object, const QString& name) {
+        (void)object;
+        (void)name;
+        return std::nullopt;
+    }
+    virtual std::optional<QString> scriptText(DisplayObject& object, const QString& name) {
+        (void)object;
+        (void)name;
+        return std::nullopt;
+    }
 };
 
 class Player {
@@ -178,6 +211,52 @@ class Player {
     std::shared_ptr<const SoundPcm> soundOf(MovieContext& movie, uint16_t id);
     // The character id exported under `name` in the clip's movie, or 0.
     uint16_t exportedId(const MovieContext& movie, const QString& name) const;
+    // Keyboard (keyboard.cpp). `code` is a Windows virtual-key code, `character` what the key
+    // types (0 for none). Mouse buttons count as keys 1 (left), 2 (right) and 4 (middle).
+    void keyDown(int code, char16_t character = 0);
+    void keyUp(int code);
+    void textInput(char16_t character);
+    const KeyboardState& keyboard() const { return keyboard_; }
+    void mouseWheel(int delta);
+    // Where typed text goes when an input text field holds the focus.
+    void setTextInput(TextInputHandler* handler) { textInput_ = handler; }
+
+    // Focus (focus.cpp): the object keyboard input goes to, Tab order and the highlight.
+    DisplayObject* focus() const { return focus_.object.lock().get(); }
+    // Moves the focus (null clears it) and tells the scripts when it changed. `byTab`: Tab
+    // moved it; it and `showHighlight` (Selection.setFocus) put the keyboard in charge. While
+    // the keyboard is in charge a focus move rolls the old holder out and the new one over,
+    // at once for Tab and after the running scripts for a script's move.
+    void setFocus(DisplayObject* object, bool byTab = false, bool showHighlight = false);
+    // Runs the roll-overs that script focus moves left pending.
+    void runFocusRolls();
+    // A mouse event hands over from the keyboard to the pointer.
+    void leaveKeyboardMode();
+    bool focusHighlighted() const;
+    // _focusrect: whether the yellow rectangle shows around the focused object, movie-wide
+    // and per object.
+    bool focusRectEnabled() const { return focusRect_; }
+    void setFocusRectEnabled(bool on) { focusRect_ = on; }
+    bool showsFocusRect(const DisplayObject& object) const {
+        return object.focusRect.value_or(focusRect_);
+    }
+    // Whether the object can take the focus (a button, a button-like clip, an input text,
+    // or anything a script made tabEnabled), as Tab and Selection.setFocus see it.
+    bool focusable(DisplayObject& object);
+    bool isInputText(DisplayObject& object);
+    // Everything Tab visits, in order.
+    std::vector<DisplayObject*> tabOrder();
+    // The object leaves the display or hides: it cannot keep the focus or the drag.
+    void objectGone(DisplayObject& object);
+
+    // Dragging (drag.cpp): startDrag/stopDrag and the drop target.
+    void startDrag(DisplayObject& clip, bool lockCenter, std::optional<QRectF> bounds);
+    void stopDrag();
+    DisplayObject* dragged() const { return drag_.clip.lock().get(); }
+    // The topmost object under the pointer other than the one dragged (its _droptarget).
+    DisplayObject* dropTarget() const;
+    // A clip's _droptarget: what it is over while dragged, or what its last drag ended on.
+    DisplayObject* dropTargetOf(const DisplayObject& clip) const;
 
     bool highQuality() const { return highQuality_; }
     void setHighQuality(bool on) { highQuality_ = on; }
@@ -244,6 +323,16 @@ class Player {
     void setButtonState(DisplayObject& button, ButtonState state);
     void buttonTransition(DisplayObject& button, uint16_t condition);
     void buildButtonChildren(DisplayObject& button);
+    // Keyboard helpers (keyboard.cpp).
+    bool runKeyPress(int keyPressCode);
+    void pressByKeyboard(DisplayObject& object, bool down);
+    void tabFocus(bool backward);
+    void followDrag();
+    // Roll-overs and drag-overs for the pointer at `stage`, without a mouse-move event.
+    void trackPointer(QPointF stage);
+    // trackAsMenu: the item under the pointer while another one is held down.
+    bool tracksAsMenu(DisplayObject& object);
+    void menuTrack(DisplayObject& pressed, DisplayObject* over);
 
     std::unique_ptr<DrawingFactory> drawings_;
     std::unique_ptr<ActionRunner> runner_;
@@ -264,6 +353,7 @@ class Player {
     SoundMixer sounds_;
     uint64_t serial_ = 0;
     int instances_ = 0;  // unnamed clips and buttons named so far
+    int instanceCount_ = 0;  // "instanceN", the names of objects placed without one
     bool loop_ = true;
     bool highQuality_ = true;
 
@@ -272,6 +362,13 @@ class Player {
     std::weak_ptr<DisplayObject> hovered_;  // button under the mouse
     std::weak_ptr<DisplayObject> pressed_;  // button the mouse went down on
     bool pressedInside_ = false;
+    std::weak_ptr<DisplayObject> menuOver_;  // menu item dragged over while pressed
+
+    KeyboardState keyboard_;
+    FocusState focus_;
+    DragState drag_;
+    bool focusRect_ = true;
+    TextInputHandler* textInput_ = nullptr;
 
     friend class FrameActions;
 };

@@ -91,8 +91,8 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
 
     bool get(avm1::Machine& m, const QString& name, Value& out) override {
         const int index = propertyIndex(name);
-        if (index == int(avm1::ClipProperty::DropTarget)) {
-            out = Value(host_.dropTarget(object_));
+        if (index == int(avm1::ClipProperty::FocusRect)) {
+            out = focusRectValue(m, host_.player(), object_);
             return true;
         }
         if (index >= 0) {
@@ -100,7 +100,13 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
             return true;
         }
         if (name.compare(u"_parent", Qt::CaseInsensitive) == 0) {
-            out = object_.parent ? Value(host_.scriptObject(*object_.parent)) : Value();
+            // Before SWF 6 buttons are no script objects: a clip inside one has the button's
+            // timeline as its parent.
+            DisplayObject* parent = object_.parent;
+            while (parent && parent->kind == ObjectKind::Button && m.version() < 6) {
+                parent = parent->parent;
+            }
+            out = parent ? Value(host_.scriptObject(*parent)) : Value();
             return true;
         }
         // Every clip answers for its movie's root and the global object (root_global_parent).
@@ -119,9 +125,11 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
         // An unnamed shape is no child "" (access_unnamed_shape).
         if (DisplayObject* child =
                 name.isEmpty() ? nullptr : object_.childNamed(name, m.version() >= 7)) {
-            // A named shape, static text or bitmap has no script object: its name stands for
-            // the clip it is in (string_paths_hidden).
-            out = Value(host_.scriptObject(scriptable(*child) ? *child : object_));
+            // A named shape, static text or bitmap has no script object, nor before SWF 6 a
+            // button: its name stands for the clip it is in (string_paths_hidden).
+            const bool asOwner =
+                !scriptable(*child) || (child->kind == ObjectKind::Button && m.version() < 6);
+            out = Value(host_.scriptObject(asOwner ? object_ : *child));
             return true;
         }
         return false;
@@ -129,6 +137,10 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
 
     bool set(avm1::Machine& m, const QString& name, const Value& v) override {
         const int index = propertyIndex(name);
+        if (index == int(avm1::ClipProperty::FocusRect)) {
+            setFocusRect(m, host_.player(), object_, v);
+            return true;
+        }
         if (object_.field && (index == 8 || index == 9)) {
             // A text field's _width and _height resize the field rather than scale it.
             const double n = m.toNumber(v);
@@ -157,7 +169,9 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
 
     void childNames(std::vector<QString>& out) override {
         for (auto it = object_.children.rbegin(); it != object_.children.rend(); ++it) {
-            if (!it->second->name.isEmpty()) {
+            const ObjectKind k = it->second->kind;
+            if (!it->second->name.isEmpty() && k != ObjectKind::Shape && k != ObjectKind::Text &&
+                k != ObjectKind::Bitmap) {
                 out.push_back(it->second->name);
             }
         }
@@ -288,6 +302,7 @@ ScriptHost::ScriptHost(Player& player) : player_(player) {
     installStageAndSystem(*this);
     installColorClass(*machine_);
     installTextFieldClass(*this);
+    installInputClasses();
 }
 
 ScriptHost::~ScriptHost() = default;
@@ -314,10 +329,7 @@ avm1::ClipObject* ScriptHost::scriptObject(DisplayObject& object) {
         return b->script;
     }
     auto binding = std::make_unique<DisplayBinding>(*this, object);
-    avm1::Object* proto = object.isClip()                  ? machine_->protos().movieClip
-                          : object.kind == ObjectKind::EditText ? machine_->protos().textField
-                                                                : machine_->protos().object;
-    binding->script = machine_->makeClip(proto, binding.get());
+    binding->script = machine_->makeClip(classPrototype(object), binding.get());
     avm1::ClipObject* script = binding->script;
     object.script = std::move(binding);
     if (object.field) {
@@ -436,8 +448,43 @@ void ScriptHost::unloadEvent(Player&, DisplayObject& clip) {
         machine_->callMethod(scriptObject(clip), QStringLiteral("onUnload"), {}, version);
     }
 }
+namespace {
+
+// The button events of onClipEvent-style handlers a clip may carry from its placing tag.
+constexpr uint32_t kClipButtonEvents = swf::clip_event::Press | swf::clip_event::Release |
+                                       swf::clip_event::ReleaseOutside | swf::clip_event::RollOver |
+                                       swf::clip_event::RollOut | swf::clip_event::DragOver |
+                                       swf::clip_event::DragOut;
+
+uint32_t clipButtonEvent(const QString& handler) {
+    namespace ce = swf::clip_event;
+    if (handler == u"onPress")
+        return ce::Press;
+    if (handler == u"onRelease")
+        return ce::Release;
+    if (handler == u"onReleaseOutside")
+        return ce::ReleaseOutside;
+    if (handler == u"onRollOver")
+        return ce::RollOver;
+    if (handler == u"onRollOut")
+        return ce::RollOut;
+    if (handler == u"onDragOver")
+        return ce::DragOver;
+    if (handler == u"onDragOut")
+        return ce::DragOut;
+    return 0;
+}
+
+}  // namespace
 
 bool ScriptHost::handlesMouse(DisplayObject& clip) {
+    if (clip.clipActions) {
+        for (const swf::ClipAction& a : *clip.clipActions) {
+            if (a.events & kClipButtonEvents) {
+                return true;
+            }
+        }
+    }
     if (!clip.script) {
         return false;  // no script has touched it, so none gave it handlers
     }
@@ -455,7 +502,13 @@ bool ScriptHost::handlesMouse(DisplayObject& clip) {
 }
 
 void ScriptHost::mouseEvent(Player&, DisplayObject& target, const QString& handler) {
-    if (!target.script) {
+    if (target.isClip()) {
+        if (const uint32_t event = clipButtonEvent(handler)) {
+            runClipEvent(target, event);
+            player_.runQueuedActions();
+        }
+    }
+    if (!target.script || (!target.parent && !player_.sharedOf(target))) {
         return;
     }
     machine_->callMethod(scriptObject(target), handler, {},
@@ -504,13 +557,17 @@ avm1::Object* ScriptHost::level(int n) {
 
 Value ScriptHost::getClipProperty(avm1::Object* clip, avm1::ClipProperty p) {
     DisplayObject* o = displayOf(clip);
-    if (o && p == avm1::ClipProperty::DropTarget) {
-        return Value(dropTarget(*o));
+    if (o && p == avm1::ClipProperty::FocusRect) {
+        return focusRectValue(*machine_, player_, *o);
     }
     return o ? DisplayBinding::propertyValue(player_, *o, int(p)) : Value();
 }
 
 void ScriptHost::setClipProperty(avm1::Object* clip, avm1::ClipProperty p, const Value& v) {
+    if (DisplayObject* o = displayOf(clip); o && p == avm1::ClipProperty::FocusRect) {
+        setFocusRect(*machine_, player_, *o, v);
+        return;
+    }
     if (DisplayObject* o = displayOf(clip)) {
         runtime::setClipProperty(player_, *o, int(p), propertyArgument(*machine_, int(p), v));
     }

@@ -22,6 +22,11 @@ namespace pencora::runtime {
 
 // The Color class (color_class.cpp), which tints clips through their colour transform.
 void installColorClass(avm1::Machine& m);
+// _focusrect as scripts read and write it (input_scripts.cpp): before SWF 6 one movie-wide
+// number, 0 or 1, whatever object is asked; from SWF 6 a level's root holds the movie-wide
+// Boolean and every other object its own, null until set.
+avm1::Value focusRectValue(avm1::Machine& m, Player& player, DisplayObject& object);
+void setFocusRect(avm1::Machine& m, Player& player, DisplayObject& object, const avm1::Value& v);
 
 class ScriptHost : public ActionRunner, public avm1::Host {
   public:
@@ -47,6 +52,12 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     bool handlesUnload(DisplayObject& clip) override;
     void unloadEvent(Player& player, DisplayObject& clip) override;
     void mouseEvent(Player& player, DisplayObject& target, const QString& handler) override;
+    // Keys, the mouse and the focus (input_scripts.cpp).
+    void broadcastInput(Player& player, const QString& handler, int wheelDelta) override;
+    void focusChanged(Player& player, DisplayObject* old, DisplayObject* now) override;
+    std::optional<double> scriptNumber(DisplayObject& object, const QString& name) override;
+    std::optional<bool> scriptFlag(DisplayObject& object, const QString& name) override;
+    std::optional<QString> scriptText(DisplayObject& object, const QString& name) override;
 
     // avm1::Host
     double milliseconds() override { return clock_; }
@@ -107,6 +118,9 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     void clipUnloading(DisplayObject& clip);
     // loadVariables answered: onClipEvent(data) and onData.
     void clipDataArrived(DisplayObject& clip);
+    // Mouse.hide/show: whether the movie wants the cursor shown over the stage.
+    bool cursorVisible() const { return cursorVisible_; }
+    void setCursorVisible(bool on) { cursorVisible_ = on; }
 
     Player& player() { return player_; }
     // The bindings of every display object that has a script object.
@@ -147,6 +161,9 @@ class ScriptHost : public ActionRunner, public avm1::Host {
         QPointF offset;  // clip position minus mouse, in parent pixels
         std::optional<QRectF> limits;
     };
+    void installInputClasses();
+    // The class prototype scripts see on a display object of this kind.
+    avm1::Object* classPrototype(const DisplayObject& object);
 
     Player& player_;
     std::unique_ptr<avm1::Machine> machine_;
@@ -161,6 +178,7 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     std::vector<PendingConstruct> pendingConstructs_;
     MovieLoader loader_{*this};
     std::set<avm1::Object*> soundPins_;
+    bool cursorVisible_ = true;
 };
 
 }  // namespace pencora::runtime

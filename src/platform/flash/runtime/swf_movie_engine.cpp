@@ -9,6 +9,7 @@
 #include "platform/flash/runtime/clip_properties.h"
 #include "platform/flash/runtime/draw_backend.h"
 #include "platform/flash/runtime/draw_list.h"
+#include "platform/flash/runtime/focus_highlight.h"
 #include "platform/flash/runtime/player.h"
 #include "platform/flash/runtime/script_host.h"
 
@@ -137,6 +138,7 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
         painter.setRenderHint(QPainter::SmoothPixmapTransform, antialias);
         PainterBackend backend(painter);
         backend.execute(buildDrawList(player_), stageToDevice);
+        paintFocusHighlight(painter, player_, stageToDevice);
     }
 
     void handleInput(const InputEvent& e) override {
@@ -155,6 +157,18 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
                 break;
             case InputKind::MouseLeave:
                 player_.mouseLeave();
+                break;
+            case InputKind::MouseWheel:
+                player_.mouseWheel(e.wheelDelta);
+                break;
+            case InputKind::KeyDown:
+                player_.keyDown(e.keyCode, e.character);
+                break;
+            case InputKind::KeyUp:
+                player_.keyUp(e.keyCode);
+                break;
+            case InputKind::TextInput:
+                player_.textInput(e.character);
                 break;
             default:
                 return;

@@ -81,6 +81,7 @@ void Player::runFrame() {
         tickLayer(r);
     }
     runQueuedActions();
+    runFocusRolls();
     runner_->afterTick(*this);
 }
 

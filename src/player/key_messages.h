@@ -1,0 +1,26 @@
+// Qt key events as the window messages a windowless control expects: WM_KEYDOWN/WM_KEYUP with
+// the Windows virtual-key code in wParam, and WM_CHAR with each UTF-16 unit the key typed.
+#pragma once
+
+#include <QKeyEvent>
+
+#include <vector>
+
+#include "platform/ole/types.h"
+
+namespace pencora::player {
+
+struct KeyMessage {
+    ole::UINT message = 0;
+    ole::WPARAM wParam = 0;
+    ole::LPARAM lParam = 0;
+};
+
+// The virtual-key code of a Qt key, 0 when Windows has none for it.
+int virtualKeyOf(int qtKey);
+
+// The messages a key press (key down, then the characters it typed) or release stands for.
+// Auto-repeated presses are marked as repeats (bit 30 of lParam), as Windows does.
+std::vector<KeyMessage> keyMessages(const QKeyEvent& event);
+
+}  // namespace pencora::player

@@ -1,0 +1,389 @@
+// Keyboard, focus, Tab order and dragging, driven the way the engine drives the player, with
+// scripts written in action bytecode reporting through trace().
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "../avm1/assembler.h"
+#include "engine_fixture.h"
+#include "platform/flash/runtime/clip_properties.h"
+#include "platform/flash/runtime/script_host.h"
+
+namespace pencora::runtime {
+namespace {
+
+using avm1::test::Assembler;
+using avm1::test::boolean;
+using avm1::test::integer;
+using avm1::test::str;
+using Code = swf::ActionCode;
+using test::at;
+using test::square;
+using testing::ElementsAre;
+
+const swf::Rgba kGrey{153, 153, 153, 255};
+
+// Script pieces.
+Assembler say(const std::string& text) {
+    Assembler a;
+    a.push({str(text)}).trace();
+    return a;
+}
+// target.name = value, target a variable of the running timeline.
+Assembler setMember(const std::string& target, const std::string& name, avm1::test::Operand v) {
+    Assembler a;
+    a.getVar(target).push({str(name), v}).op(Code::SetMember);
+    return a;
+}
+// target.name = function (params) { body }
+Assembler handler(const std::string& target, const std::string& name, const Assembler& body,
+                  std::initializer_list<std::string> params = {}) {
+    Assembler a;
+    a.getVar(target).push({str(name)}).function("", params, body).op(Code::SetMember);
+    return a;
+}
+// object.method(arg) with the argument already pushed by `pushArg`; the result is dropped.
+Assembler call(const std::string& object, const std::string& method, const Assembler& pushArg) {
+    Assembler a;
+    a.append(pushArg).push({integer(1)}).getVar(object).push({str(method)});
+    a.op(Code::CallMethod).op(Code::Pop);
+    return a;
+}
+Assembler var(const std::string& name) {
+    Assembler a;
+    a.getVar(name);
+    return a;
+}
+// trace(prefix + String(expression pushed by `value`))
+Assembler traceWith(const std::string& prefix, const Assembler& value) {
+    Assembler a;
+    a.push({str(prefix)}).append(value).op(Code::Add2).trace();
+    return a;
+}
+swf::Bytes done(Assembler a) {
+    a.op(Code::Stop).op(Code::End);
+    return a.bytes;
+}
+
+swf::PlaceObject named(uint16_t id, uint16_t depth, const std::string& name, swf::Matrix m = {}) {
+    swf::PlaceObject p;
+    p.characterId = id;
+    p.depth = depth;
+    p.name = name;
+    p.matrix = m;
+    return p;
+}
+
+// A clip holding one grey 40 x 40 square at its origin.
+uint16_t squareClip(swfwrite::MovieBuilder& b) {
+    swfwrite::TimelineBuilder inner;
+    inner.place(b.define(square(0, 0, 40, 40, kGrey)), 1).showFrame();
+    return b.define(inner.sprite());
+}
+
+// A button with a 40 x 40 hit square whose keyPress conditions trace `key <name>`.
+uint16_t keyButton(swfwrite::MovieBuilder& b, std::vector<std::pair<uint8_t, std::string>> keys) {
+    swf::Button button;
+    button.version = 2;
+    const uint16_t shape = b.define(square(0, 0, 40, 40, kGrey));
+    for (uint8_t state : {swf::button_state::Up, swf::button_state::HitTest}) {
+        swf::ButtonRecord r;
+        r.states = state;
+        r.characterId = shape;
+        r.depth = 1;
+        button.records.push_back(r);
+    }
+    for (const auto& [code, name] : keys) {
+        Assembler a = say("key " + name);
+        a.op(Code::End);
+        button.actions.push_back(swf::ButtonCondAction{0, code, a.bytes});
+    }
+    return b.define(button);
+}
+
+struct InputTest : testing::Test, PlayerEvents {
+    Player player;
+    ScriptHost* script = nullptr;
+    std::vector<std::string> lines;
+
+    InputTest() {
+        player.setEvents(this);
+        auto host = std::make_unique<ScriptHost>(player);
+        script = host.get();
+        player.setActionRunner(std::move(host));
+    }
+    void trace(const QString& line) override { lines.push_back(line.toStdString()); }
+    void load(const swfwrite::MovieBuilder& b) {
+        player.load(0, test::share(b));
+        player.runFrame();
+    }
+    std::vector<std::string> take() { return std::exchange(lines, {}); }
+    DisplayObject& child(const char* name) {
+        DisplayObject* o = player.root(0)->childNamed(QString::fromLatin1(name), true);
+        EXPECT_NE(o, nullptr) << name;
+        return *o;
+    }
+    std::string focused() {
+        DisplayObject* f = player.focus();
+        return f ? f->name.toStdString() : "none";
+    }
+    std::vector<std::string> tabVisits(int count, bool backward = false) {
+        std::vector<std::string> out;
+        for (int i = 0; i < count; ++i) {
+            if (backward) {
+                player.keyDown(vk::Shift);
+            }
+            player.keyDown(vk::Tab);
+            player.keyUp(vk::Tab);
+            if (backward) {
+                player.keyUp(vk::Shift);
+            }
+            out.push_back(focused());
+        }
+        return out;
+    }
+};
+
+TEST_F(InputTest, KeyStateListenersAndKeyPressConditions) {
+    swfwrite::MovieBuilder b(8);
+    const uint16_t first = keyButton(b, {{'x', "x"}, {1, "left"}, {18, "tab"}});
+    const uint16_t second = keyButton(b, {{'x', "second x"}, {'y', "y"}});
+    const uint16_t clip = squareClip(b);
+    Assembler s;
+    s.push({str("l"), integer(0), str("Object")}).op(Code::NewObject).op(Code::SetVariable);
+    Assembler getCode;
+    getCode.push({integer(0)}).getVar("Key").push({str("getCode")}).op(Code::CallMethod);
+    s.append(handler("l", "onKeyDown", traceWith("down ", getCode)));
+    s.append(handler("l", "onKeyUp", traceWith("up ", getCode)));
+    s.append(call("Key", "addListener", var("l")));
+    s.append(setMember("hidden", "_visible", boolean(false)));
+    s.append(setMember("c", "tabEnabled", boolean(true)));
+    b.tag(named(first, 1, "first", at(0, 0)))
+        .tag(named(second, 2, "hidden", at(50, 0)))
+        .tag(named(clip, 3, "c", at(100, 0)))
+        .doAction(done(s))
+        .showFrame();
+    load(b);
+    take();
+
+    // Held keys repeat their key-down; only a fresh press flips the toggle.
+    player.keyDown(vk::CapsLock);
+    player.keyDown(vk::CapsLock);
+    EXPECT_TRUE(player.keyboard().isDown(vk::CapsLock));
+    EXPECT_TRUE(player.keyboard().isToggled(vk::CapsLock));
+    player.keyUp(vk::CapsLock);
+    EXPECT_FALSE(player.keyboard().isDown(vk::CapsLock));
+    player.keyDown(vk::CapsLock);
+    player.keyUp(vk::CapsLock);
+    EXPECT_FALSE(player.keyboard().isToggled(vk::CapsLock));
+    EXPECT_THAT(take(), ElementsAre("down 20", "down 20", "up 20", "down 20", "up 20"));
+
+    // A typed character reaches the keyPress conditions when it arrives, not with its key;
+    // of two buttons answering it only the first visible one hears it, and a hidden button
+    // hears nothing.
+    player.keyDown('X', u'x');
+    EXPECT_THAT(take(), ElementsAre("down 88"));
+    player.textInput(u'x');
+    player.textInput(u'y');
+    player.keyUp('X');
+    EXPECT_THAT(take(), ElementsAre("key x", "up 88"));
+
+    // Keys that type nothing match on their key-down, by their key-press codes.
+    player.keyDown(vk::Left);
+    EXPECT_THAT(take(), ElementsAre("down 37", "key left"));
+
+    // A button that takes Tab keeps the focus where it is.
+    player.keyDown(vk::Tab);
+    EXPECT_THAT(take(), ElementsAre("down 9", "key tab"));
+    EXPECT_EQ(player.focus(), nullptr);
+}
+
+TEST_F(InputTest, TabVisitsInReadingOrderOrByTabIndexAndWraps) {
+    swfwrite::MovieBuilder b(8);
+    const uint16_t clip = squareClip(b);
+    Assembler s;
+    for (const char* n : {"right", "left", "below", "twin", "off", "box"}) {
+        s.append(setMember(n, "tabEnabled", boolean(true)));
+    }
+    s.append(setMember("off", "tabEnabled", boolean(false)));
+    s.append(setMember("box", "tabChildren", boolean(false)));
+    // Inside "box": a tab-enabled child that tabChildren = false hides.
+    s.append(setMember("box", "tabEnabled", boolean(false)));
+    swfwrite::TimelineBuilder boxInner;
+    boxInner.tag(named(clip, 1, "inner", at(0, 0))).showFrame();
+    const uint16_t box = b.define(boxInner.sprite());
+    b.tag(named(clip, 1, "right", at(100, 10)))
+        .tag(named(clip, 2, "left", at(10, 10)))
+        .tag(named(clip, 3, "below", at(10, 100)))
+        .tag(named(clip, 4, "twin", at(10, 100)))  // same place as "below", deeper
+        .tag(named(clip, 5, "off", at(200, 200)))
+        .tag(named(box, 6, "box", at(300, 300)))
+        .doAction(done(s))
+        .showFrame();
+    load(b);
+    DisplayObject* inner = child("box").childNamed(QStringLiteral("inner"), true);
+    ASSERT_NE(inner, nullptr);
+    script->machine().set(script->scriptObject(*inner), QStringLiteral("tabEnabled"),
+                          avm1::Value(true));
+
+    // Row by row, left to right; of two objects at one place only the first is reached.
+    EXPECT_THAT(tabVisits(4), ElementsAre("left", "right", "below", "left"));
+    EXPECT_THAT(tabVisits(2, true), ElementsAre("below", "right"));
+
+    // Once any object has a tab index, only those with one take part, by index.
+    script->machine().set(script->scriptObject(child("twin")), QStringLiteral("tabIndex"),
+                          avm1::Value(2));
+    script->machine().set(script->scriptObject(child("right")), QStringLiteral("tabIndex"),
+                          avm1::Value(1));
+    // An index the original would not keep leaves its object out.
+    script->machine().set(script->scriptObject(child("left")), QStringLiteral("tabIndex"),
+                          avm1::Value(-2));
+    player.setFocus(nullptr);
+    EXPECT_THAT(tabVisits(3), ElementsAre("right", "twin", "right"));
+}
+
+TEST_F(InputTest, FocusMovesTellOldAndNewHolderAndListenersAndEndWithTheObject) {
+    swfwrite::MovieBuilder b(8);
+    const uint16_t clip = squareClip(b);
+    Assembler s;
+    s.push({str("l"), integer(0), str("Object")}).op(Code::NewObject).op(Code::SetVariable);
+    Assembler oldNew;
+    oldNew.push({str("Selection: ")}).getVar("o").op(Code::Add2).push({str(" -> ")});
+    oldNew.op(Code::Add2).getVar("n").op(Code::Add2).trace();
+    s.append(handler("l", "onSetFocus", oldNew, {"o", "n"}));
+    s.append(call("Selection", "addListener", var("l")));
+    for (const char* n : {"a", "b"}) {
+        s.append(setMember(n, "tabEnabled", boolean(true)));
+        s.append(handler(n, "onSetFocus", traceWith(std::string(n) + " gets it from ", var("o")),
+                         {"o"}));
+        s.append(handler(n, "onKillFocus", traceWith(std::string(n) + " gives it to ", var("n")),
+                         {"n"}));
+    }
+    s.append(call("Selection", "setFocus", var("a")));
+    s.append(call("Selection", "setFocus", var("b")));
+    Assembler getFocus;
+    getFocus.push({integer(0)}).getVar("Selection").push({str("getFocus")}).op(Code::CallMethod);
+    s.append(traceWith("focus ", getFocus));
+    b.tag(named(clip, 1, "a", at(0, 0))).tag(named(clip, 2, "b", at(50, 0))).doAction(done(s));
+    b.showFrame();
+    b.remove(2).showFrame();
+    load(b);
+    EXPECT_THAT(take(), ElementsAre("a gets it from null", "Selection: null -> _level0.a",
+                                    "a gives it to _level0.b", "b gets it from _level0.a",
+                                    "Selection: _level0.a -> _level0.b", "focus _level0.b"));
+
+    // Removing the object in focus takes the focus with it: the scripts hear of it while
+    // its path still reads, and nothing keeps pointing at the removed object.
+    player.root(0)->playing = true;
+    player.runFrame();
+    EXPECT_THAT(take(), ElementsAre("b gives it to null", "Selection: _level0.b -> null"));
+    EXPECT_EQ(player.focus(), nullptr);
+
+    // Hiding the object in focus does the same.
+    player.setFocus(&child("a"));
+    take();
+    ASSERT_TRUE(setClipProperty(player, child("a"), 7, QStringLiteral("0")));
+    EXPECT_THAT(take(), ElementsAre("a gives it to null", "Selection: _level0.a -> null"));
+    EXPECT_EQ(player.focus(), nullptr);
+}
+
+TEST_F(InputTest, DragFollowsThePointerInsideItsBoundsAndRemembersTheDropTarget) {
+    swfwrite::MovieBuilder b(8);
+    const uint16_t clip = squareClip(b);
+    b.tag(named(clip, 1, "target", at(200, 0))).tag(named(clip, 2, "drag", at(0, 0)));
+    b.doAction(done(Assembler())).showFrame();
+    load(b);
+    DisplayObject& drag = child("drag");
+    auto position = [&] {
+        return std::make_pair(*clipPropertyNumber(player, drag, 0),
+                              *clipPropertyNumber(player, drag, 1));
+    };
+
+    // Grabbed at (10, 10) without locking the centre: the grab offset is kept.
+    player.mouseMove(QPointF(10, 10));
+    player.startDrag(drag, false, std::nullopt);
+    player.mouseMove(QPointF(60, 30));
+    EXPECT_EQ(position(), std::make_pair(50.0, 20.0));
+
+    // Locked to the centre and held inside (0, 0)-(100, 50), the corners given in any order.
+    player.startDrag(drag, true, QRectF(QPointF(100, 50), QPointF(0, 0)));
+    player.mouseMove(QPointF(300, 10));
+    EXPECT_EQ(position(), std::make_pair(100.0, 10.0));
+    player.mouseMove(QPointF(-5, 80));
+    EXPECT_EQ(position(), std::make_pair(0.0, 50.0));
+
+    // Dropped over the other clip: _droptarget names it after the drag ends, and stays.
+    player.startDrag(drag, true, std::nullopt);
+    player.mouseMove(QPointF(210, 10));
+    player.stopDrag();
+    player.mouseMove(QPointF(400, 300));
+    EXPECT_EQ(position(), std::make_pair(210.0, 10.0));
+    EXPECT_EQ(clipPropertyText(player, drag, 14), QStringLiteral("/target"));
+    EXPECT_EQ(clipPropertyText(player, child("target"), 14), QString());
+}
+
+TEST_F(InputTest, FocusRectIsMovieWideBeforeSwf6AndPerObjectFromIt) {
+    for (int version : {5, 6}) {
+        swfwrite::MovieBuilder b(static_cast<uint8_t>(version));
+        const uint16_t clip = squareClip(b);
+        Assembler s;
+        s.append(setMember("c", "_focusrect", boolean(false)));
+        s.append(traceWith("root ", [] {
+            Assembler a;
+            a.getVar("_root").push({str("_focusrect")}).op(Code::GetMember);
+            return a;
+        }()));
+        s.append(setMember("_root", "_focusrect", avm1::test::null()));  // ignored
+        s.append(traceWith("root ", [] {
+            Assembler a;
+            a.getVar("_root").push({str("_focusrect")}).op(Code::GetMember);
+            return a;
+        }()));
+        b.tag(named(clip, 1, "c")).doAction(done(s)).showFrame();
+        lines.clear();
+        load(b);
+        if (version == 5) {
+            EXPECT_THAT(take(), ElementsAre("root 0", "root 0"));
+            EXPECT_FALSE(player.focusRectEnabled());
+        } else {
+            EXPECT_THAT(take(), ElementsAre("root true", "root true"));
+            EXPECT_FALSE(player.showsFocusRect(child("c")));
+        }
+        player.setFocusRectEnabled(true);
+    }
+}
+
+// The yellow frame as the engine draws it.
+TEST(FocusHighlight, FramesTheTabbedObjectUntilThePointerMoves) {
+    test::EngineFixture f;
+    swfwrite::MovieBuilder b(8);
+    const uint16_t clip = squareClip(b);
+    b.tag(named(clip, 1, "c", at(20, 20)))
+        .doAction(done(setMember("c", "tabEnabled", boolean(true))))
+        .showFrame();
+    ASSERT_TRUE(f.load(b));
+    auto key = [&](flash::InputKind kind, int code) {
+        flash::InputEvent e;
+        e.kind = kind;
+        e.keyCode = code;
+        f.engine->handleInput(e);
+    };
+    const QRgb yellow = 0xFFFFFF00u;
+    EXPECT_NE(f.render(100, 100, flash::Quality::Low).pixel(20, 20), yellow);
+    key(flash::InputKind::KeyDown, vk::Tab);
+    key(flash::InputKind::KeyUp, vk::Tab);
+    const QImage shown = f.render(100, 100, flash::Quality::Low);
+    // Three pixels wide, just inside the clip's bounds (20, 20)-(60, 60).
+    for (QPoint p : {QPoint(20, 20), QPoint(22, 40), QPoint(59, 59), QPoint(40, 57)}) {
+        EXPECT_EQ(shown.pixel(p), yellow) << p.x() << "," << p.y();
+    }
+    EXPECT_EQ(shown.pixel(23, 40), 0xFF999999u);
+    EXPECT_NE(shown.pixel(19, 19), yellow);
+    flash::InputEvent move;
+    move.kind = flash::InputKind::MouseMove;
+    move.x = move.y = 90;
+    f.engine->handleInput(move);
+    EXPECT_EQ(f.render(100, 100, flash::Quality::Low).pixel(20, 20), 0xFF999999u);
+}
+
+}  // namespace
+}  // namespace pencora::runtime
