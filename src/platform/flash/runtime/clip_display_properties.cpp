@@ -50,7 +50,7 @@ struct Reader {
         if (!o || o->kind() != avm1::ObjectKind::Array) {
             return out;
         }
-        const auto& elements = static_cast<avm1::ArrayObject*>(o)->elements;
+        const auto& elements = static_cast<avm1::ArrayObject*>(o)->values(m);
         for (size_t i = 0; i < elements.size() && i < cap; ++i) {
             const double d = m.toNumber(elements[i]);
             out.push_back(std::isfinite(d) ? d : 0.0);
@@ -294,7 +294,7 @@ std::vector<swf::Filter> filtersFromScript(avm1::Machine& m, const Value& list) 
         return out;
     }
     // Copied first: reading a filter's properties may run script getters.
-    const std::vector<Value> elements = static_cast<avm1::ArrayObject*>(o)->elements;
+    const std::vector<Value> elements = static_cast<avm1::ArrayObject*>(o)->values(m);
     for (const Value& e : elements) {
         if (auto f = filterFromScript(m, e)) {
             out.push_back(std::move(*f));

@@ -55,8 +55,6 @@ std::shared_ptr<DisplayObject> Player::instantiate(DisplayObject& parent, uint16
     object->parent = &parent;
     object->movie = movie;
     object->serial = nextSerial();
-    // Every instance gets a name of its own until its tag or a script names it.
-    object->name = QStringLiteral("instance%1").arg(++instanceCount_);
     if (auto* sprite = std::get_if<swf::Sprite>(c)) {
         object->timeline = &sprite->timeline;
         object->totalFrames = int(sprite->timeline.frames.size());

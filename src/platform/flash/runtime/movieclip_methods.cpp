@@ -362,43 +362,7 @@ std::vector<QString> exportNames(const MovieContext& movie, uint16_t id) {
     return out;
 }
 
-namespace {
-
-constexpr std::array<const char*, 14> kBlendNames = {
-    "normal", "layer",    "multiply", "screen", "lighten", "darken",  "difference",
-    "add",    "subtract", "invert",   "alpha",  "erase",   "overlay", "hardlight"};
-
-}  // namespace
-
-bool getDisplayProperty(Machine& m, const DisplayObject& object, const QString& name, Value& out) {
-    if (m.version() < 8 || name != u"blendMode") {
-        return false;
-    }
-    const int mode = std::max(int(object.blendMode), 1);
-    out = mode <= int(kBlendNames.size()) ? Value(kBlendNames[size_t(mode - 1)]) : Value();
-    return true;
-}
-
-bool setDisplayProperty(Machine& m, DisplayObject& object, const QString& name, const Value& v) {
-    if (m.version() < 8 || name != u"blendMode") {
-        return false;
-    }
-    // A name or a number; anything else leaves the mode as it was.
-    if (v.isNumber()) {
-        const double n = v.number();
-        if (n >= 1 && n <= double(kBlendNames.size())) {
-            object.blendMode = swf::BlendMode(int(n));
-        }
-        return true;
-    }
-    const QString text = m.toString(v);
-    for (size_t i = 0; i < kBlendNames.size(); ++i) {
-        if (text == QLatin1String(kBlendNames[i])) {
-            object.blendMode = swf::BlendMode(i + 1);
-        }
-    }
-    return true;
-}
+// blendMode, filters, cacheAsBitmap and opaqueBackground: clip_display_properties.cpp.
 
 void installClipMethods(Machine& m, Object* proto) {
     struct Entry {

@@ -28,12 +28,8 @@ std::optional<uint16_t> exportedCharacter(const MovieContext& movie, const QStri
 // Names `id` is exported under.
 std::vector<QString> exportNames(const MovieContext& movie, uint16_t id);
 
-// Display properties that are not among the 22 numbered ones (blendMode); false when `name`
-// is none of them.
-bool getDisplayProperty(avm1::Machine& m, const DisplayObject& object, const QString& name,
-                        avm1::Value& out);
-bool setDisplayProperty(avm1::Machine& m, DisplayObject& object, const QString& name,
-                        const avm1::Value& v);
+// Display properties that are not among the 22 numbered ones (blendMode, filters ...) are
+// in clip_display_properties.h.
 
 bool getTransformProperty(avm1::Machine& m, DisplayObject& object, const QString& name,
                           avm1::Value& out);

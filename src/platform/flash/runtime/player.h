@@ -353,7 +353,6 @@ class Player {
     SoundMixer sounds_;
     uint64_t serial_ = 0;
     int instances_ = 0;  // unnamed clips and buttons named so far
-    int instanceCount_ = 0;  // "instanceN", the names of objects placed without one
     bool loop_ = true;
     bool highQuality_ = true;
 

@@ -99,10 +99,6 @@ class LibraryDrawing : public CharacterDrawing {
         return bounds_;
     }
 
-    QRectF declaredBounds(uint16_t ratio) const override {
-        return d_->kind == render::Drawable::Kind::Morph ? bounds(ratio) : d_->bounds;
-    }
-
   private:
     std::shared_ptr<render::Library> library_;  // keeps the movie and its images
     std::shared_ptr<const render::Drawable> d_;

@@ -59,7 +59,7 @@ Value menuCopy(Machine& m, const Value& self, std::vector<Value>&) {
     std::vector<Value> custom;
     Object* list = m.get(source, QStringLiteral("customItems")).object();
     if (list && list->kind() == ObjectKind::Array) {
-        for (const Value& item : static_cast<ArrayObject*>(list)->elements) {
+        for (const Value& item : static_cast<ArrayObject*>(list)->values(m)) {
             std::vector<Value> noArgs;
             Value itemCopy = m.callMethodValue(item, QStringLiteral("copy"), noArgs);
             custom.push_back(itemCopy.isUndefined() ? item : itemCopy);

@@ -132,7 +132,7 @@ Value defaultOf(Machine& m, const Param& p) {
 Value copied(Machine& m, const Value& v) {
     Object* o = v.object();
     if (o && o->kind() == ObjectKind::Array) {
-        return Value(m.makeArray(static_cast<ArrayObject*>(o)->elements));
+        return Value(m.makeArray(static_cast<ArrayObject*>(o)->values(m)));
     }
     return v;
 }
