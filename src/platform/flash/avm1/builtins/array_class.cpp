@@ -108,7 +108,11 @@ Value arrayPop(Machine& m, const Value& self, std::vector<Value>&) {
         if (n == 0) {
             return Value();
         }
-        Value v = m.get(a, QString::number(n - 1));
+        // The element itself, even under a getter added on its index; a hole reads through
+        // the prototypes as a[i] would.
+        const QString last = QString::number(n - 1);
+        const Property* own = a->find(last, 100);
+        Value v = own ? own->value : m.get(a, last);
         a->setLength(m, double(n - 1));
         return v;
     }

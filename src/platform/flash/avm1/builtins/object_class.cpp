@@ -1,4 +1,5 @@
 // Object: the root class, and the property services every object inherits.
+#include "platform/flash/avm1/array_object.h"
 #include "platform/flash/avm1/clip_object.h"
 #include "platform/flash/avm1/function_object.h"
 #include "platform/flash/avm1/machine_impl.h"
@@ -119,7 +120,11 @@ Value addProperty(Machine& m, const Value& self, std::vector<Value>& args) {
     }
     p->getter = getter.object();
     p->setter = isFunction(setter) ? setter.object() : nullptr;
-    p->value = Value();
+    // An array keeps the element under a property added on its index: pop() still finds it
+    // (add_property test).
+    if (o->kind() != ObjectKind::Array || arrayIndex(name) < 0) {
+        p->value = Value();
+    }
     return Value(true);
 }
 
