@@ -196,3 +196,18 @@ TEST_F(Arrays, SortAsksTheComparisonsTheOriginalAsks) {
     callOn(ci, "sort", {Value(1)});
     EXPECT_EQ(text(Value(ci)), QString::fromUtf8("HËLLO,hëllo,TeSt,test"));
 }
+
+TEST_F(Arrays, AGetterOnAnIndexReadsForScriptsButPopTakesTheElementUnderIt) {
+    ArrayObject* a = array({Value(1), Value(2), Value(3)});
+    auto ten = [](Machine&, const Value&, std::vector<Value>&) { return Value(10); };
+    EXPECT_TRUE(m.toBoolean(
+        callOn(a, "addProperty", {Value("2"), Value(m.makeNative(ten)), Value::null()})));
+    EXPECT_EQ(m.toNumber(m.get(a, "2")), 10);
+    EXPECT_EQ(m.toNumber(callOn(a, "pop")), 3);
+    EXPECT_EQ(a->length(), 2);
+    // On a plain object the getter replaces the value outright.
+    Object* o = m.heap().make<Object>(m.protos().object);
+    m.set(o, "x", Value(5));
+    callOn(o, "addProperty", {Value("x"), Value(m.makeNative(ten)), Value::null()});
+    EXPECT_EQ(m.toNumber(m.get(o, "x")), 10);
+}
