@@ -21,33 +21,6 @@ bool isFunction(const Value& v) {
     return v.object() && v.object()->kind() == ObjectKind::Function;
 }
 
-QString escapeXml(const QString& s) {
-    QString out;
-    out.reserve(s.size());
-    for (QChar c : s) {
-        switch (c.unicode()) {
-            case '&':
-                out += QLatin1String("&amp;");
-                break;
-            case '<':
-                out += QLatin1String("&lt;");
-                break;
-            case '>':
-                out += QLatin1String("&gt;");
-                break;
-            case '"':
-                out += QLatin1String("&quot;");
-                break;
-            case '\'':
-                out += QLatin1String("&apos;");
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
-
 QString unescapeXml(QString s) {
     s.replace(QLatin1String("&lt;"), QLatin1String("<"));
     s.replace(QLatin1String("&gt;"), QLatin1String(">"));
@@ -75,7 +48,7 @@ QString propertiesXml(Machine& m, Object* o, int depth, bool asArray) {
         if (isFunction(v)) {
             continue;
         }
-        out += QStringLiteral("<property id=\"%1\">").arg(escapeXml(name)) +
+        out += QStringLiteral("<property id=\"%1\">").arg(xmlEscape(name)) +
                toXml(m, v, depth + 1) + QStringLiteral("</property>");
     }
     return out + QStringLiteral("</object>");
@@ -93,7 +66,7 @@ QString toXml(Machine& m, const Value& v, int depth) {
         case Value::Type::Number:
             return QStringLiteral("<number>") + m.toString(v) + QStringLiteral("</number>");
         case Value::Type::String:
-            return QStringLiteral("<string>") + escapeXml(v.string()) + QStringLiteral("</string>");
+            return QStringLiteral("<string>") + xmlEscape(v.string()) + QStringLiteral("</string>");
         case Value::Type::Object:
             break;
     }
@@ -182,7 +155,7 @@ Value eiEscapeXml(Machine& m, const Value&, std::vector<Value>& args) {
         }
         return args.empty() || args[0].isString() ? Value::null() : Value(QStringLiteral("null"));
     }
-    return Value(escapeXml(m.toString(args[0])));
+    return Value(xmlEscape(m.toString(args[0])));
 }
 
 Value eiUnescapeXml(Machine& m, const Value&, std::vector<Value>& args) {
@@ -363,7 +336,7 @@ Value xmlToValue(Machine& m, const QString& xml) {
 
 QString invokeXml(Machine& m, const QString& name, const std::vector<Value>& args) {
     QString out =
-        QStringLiteral("<invoke name=\"%1\" returntype=\"xml\"><arguments>").arg(escapeXml(name));
+        QStringLiteral("<invoke name=\"%1\" returntype=\"xml\"><arguments>").arg(xmlEscape(name));
     for (const Value& v : args) {
         out += toXml(m, v, 1);
     }
