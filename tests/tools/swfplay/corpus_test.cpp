@@ -155,7 +155,7 @@ class FaultyEngine final : public flash::MovieEngine {
         if (!hang_) {
             std::abort();
         }
-        for (volatile int spin = 0;; spin = spin + 1) {
+        for (volatile unsigned spin = 0;; spin = spin + 1) {
         }
     }
     void advanceClock(double ms) override { inner_->advanceClock(ms); }
