@@ -486,4 +486,53 @@ void textFieldFocusChanged(DisplayObject& o, bool gained) {
     textFieldChanged(o);
 }
 
+DisplayObject* textFieldAt(DisplayObject& root, QPointF stageTwips) {
+    if (!root.visible) {
+        return nullptr;
+    }
+    for (auto it = root.children.rbegin(); it != root.children.rend(); ++it) {
+        if (it->second->clipDepth == 0) {
+            if (DisplayObject* f = textFieldAt(*it->second, stageTwips)) {
+                return f;
+            }
+        }
+    }
+    if (root.field) {
+        bool invertible = false;
+        const QPointF local = worldTransform(root).inverted(&invertible).map(stageTwips);
+        if (invertible && root.field->bounds.contains(local)) {
+            return &root;
+        }
+    }
+    return nullptr;
+}
+
+bool wheelScroll(DisplayObject& o, int delta) {
+    if (!o.field || !o.field->mouseWheelEnabled || delta == 0) {
+        return false;
+    }
+    TextField& f = *o.field;
+    const TextLayout l = layoutText(f, measureFor(o));
+    // The first line from which the rest of the text fits: as far as scrolling goes.
+    const double room = f.bounds.height() - 2 * kGutter;
+    int last = 1;
+    if (!l.lines.empty()) {
+        const TextLine& end = l.lines.back();
+        last = int(l.lines.size());
+        for (size_t i = 0; i < l.lines.size(); ++i) {
+            if (end.y + end.ascent + end.descent - l.lines[i].y <= room) {
+                last = int(i) + 1;
+                break;
+            }
+        }
+    }
+    const int to = std::clamp(f.scroll - delta, 1, last);
+    if (to == f.scroll) {
+        return false;
+    }
+    f.scroll = to;
+    textFieldChanged(o);
+    return true;
+}
+
 }  // namespace pencora::runtime

@@ -46,6 +46,12 @@ std::optional<QRect> uprightPixels(const QTransform& toDevice, const QRectF& box
 // shows its caret at the start); the drawing follows.
 void textFieldFocusChanged(DisplayObject& field, bool gained);
 
+// The topmost text field below `root` whose box holds the point, or null.
+DisplayObject* textFieldAt(DisplayObject& root, QPointF stageTwips);
+// The mouse wheel turned `delta` notches over the field (positive: away from the user, back
+// towards the first line); returns whether it scrolled.
+bool wheelScroll(DisplayObject& field, int delta);
+
 // The device fonts a movie may name (TextField.getFontList).
 QStringList deviceFontNames();
 // A device font name as scripts give it (_sans, _serif, _typewriter, 宋体 ...) as an installed

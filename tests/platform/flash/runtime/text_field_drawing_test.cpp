@@ -235,5 +235,31 @@ TEST_F(FieldPixelsTest, FocusRectangleKeepsTheSettingItWasShownWith) {
     EXPECT_EQ(render(100, 60).pixel(20, 20), 0xFFFFFF00u) << "still shown after _focusrect";
 }
 
+TEST_F(FieldPixelsTest, TheWheelScrollsTheFieldUnderThePointerWithinItsLines) {
+    DisplayObject root;
+    auto o = std::make_shared<DisplayObject>();
+    o->kind = ObjectKind::EditText;
+    o->parent = &root;
+    o->matrix.tx = 200;
+    o->field = std::make_shared<TextField>();
+    o->field->bounds = QRectF(0, 0, 2000, 400);  // room for one 12-point line
+    o->field->newFormat = TextFormat::defaults();
+    o->field->multiline = true;
+    o->field->setText(QStringLiteral("one\rtwo\rthree"));
+    root.children[1] = o;
+    EXPECT_EQ(textFieldAt(root, QPointF(100, 100)), nullptr) << "left of the field";
+    ASSERT_EQ(textFieldAt(root, QPointF(300, 100)), o.get());
+    TextField& f = *o->field;
+    EXPECT_TRUE(wheelScroll(*o, -1));
+    EXPECT_EQ(f.scroll, 2);
+    wheelScroll(*o, -5);
+    EXPECT_EQ(f.scroll, 3) << "no further than the last line";
+    EXPECT_TRUE(wheelScroll(*o, 10));
+    EXPECT_EQ(f.scroll, 1);
+    f.mouseWheelEnabled = false;
+    EXPECT_FALSE(wheelScroll(*o, -1));
+    EXPECT_EQ(f.scroll, 1);
+}
+
 }  // namespace
 }  // namespace pencora::runtime
