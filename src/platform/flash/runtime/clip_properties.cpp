@@ -27,13 +27,31 @@ double rotation(const swf::Matrix& m) {
     return std::atan2(m.b, m.a) * 180 / std::numbers::pi;
 }
 
-void setScaleRotation(swf::Matrix& m, double xs, double ys, double degrees) {
-    const double r = degrees * std::numbers::pi / 180;
-    const double skew = std::atan2(-m.c, m.d) - std::atan2(m.b, m.a);
+// What _xscale, _yscale and _rotation read: as a script set them while the matrix is the one
+// they made, else measured from the matrix.
+DisplayObject::ScaleRotation scaleRotationOf(const DisplayObject& o) {
+    if (o.scaleRotation && o.scaleRotation->matrix == o.matrix) {
+        return *o.scaleRotation;
+    }
+    return {o.matrix, xscale(o.matrix), yscale(o.matrix), rotation(o.matrix)};
+}
+
+void setScaleRotation(DisplayObject& o, double xs, double ys, double degrees) {
+    const DisplayObject::ScaleRotation was = scaleRotationOf(o);
+    swf::Matrix& m = o.matrix;
+    // The axes' directions with the scales' signs taken out, so a mirror image keeps its skew.
+    const double sx = was.xscale < 0 ? -1 : 1, sy = was.yscale < 0 ? -1 : 1;
+    const double skew = std::atan2(-m.c * sy, m.d * sy) - std::atan2(m.b * sx, m.a * sx);
+    double turn = std::remainder(degrees, 360.0);
+    if (turn == -180) {
+        turn = 180;
+    }
+    const double r = turn * std::numbers::pi / 180;
     m.a = xs / 100 * std::cos(r);
     m.b = xs / 100 * std::sin(r);
     m.c = -ys / 100 * std::sin(r + skew);
     m.d = ys / 100 * std::cos(r + skew);
+    o.scaleRotation = DisplayObject::ScaleRotation{m, xs, ys, turn};
 }
 
 // Pixels to twips, NaN as 0 and kept inside the file's 32-bit range. An infinite position
@@ -75,9 +93,9 @@ std::optional<double> clipPropertyNumber(const Player& player, const DisplayObje
         case 1:
             return m.ty / 20.0;
         case 2:
-            return xscale(m);
+            return scaleRotationOf(clip).xscale;
         case 3:
-            return yscale(m);
+            return scaleRotationOf(clip).yscale;
         case 4:
             // An empty clip made by a script has no frame to count.
             return clip.isClip() ? (clip.timeline ? std::max(clip.frame, 0) + 1 : 0) : 1;
@@ -92,7 +110,7 @@ std::optional<double> clipPropertyNumber(const Player& player, const DisplayObje
         case 9:
             return parentBounds(clip).height();
         case 10:
-            return rotation(m);
+            return scaleRotationOf(clip).rotation;
         case 12:
             return clip.isClip() ? clip.totalFrames : 1;
         case 16:
@@ -151,11 +169,13 @@ bool setClipProperty(Player& player, DisplayObject& clip, int index, const QStri
             return ok;
         case 2:
             if (ok)
-                setScaleRotation(m, n, yscale(m), rotation(m));
+                setScaleRotation(clip, n, scaleRotationOf(clip).yscale,
+                                 scaleRotationOf(clip).rotation);
             return ok;
         case 3:
             if (ok)
-                setScaleRotation(m, xscale(m), n, rotation(m));
+                setScaleRotation(clip, scaleRotationOf(clip).xscale, n,
+                                 scaleRotationOf(clip).rotation);
             return ok;
         case 6:
             if (ok)
@@ -169,7 +189,8 @@ bool setClipProperty(Player& player, DisplayObject& clip, int index, const QStri
             return true;
         case 10:
             if (ok)
-                setScaleRotation(m, xscale(m), yscale(m), n);
+                setScaleRotation(clip, scaleRotationOf(clip).xscale, scaleRotationOf(clip).yscale,
+                                 n);
             return ok;
         case 13:
             clip.name = value;

@@ -54,6 +54,15 @@ struct DisplayObject {
     uint16_t characterId = 0;
     int depth = 0;
     swf::Matrix matrix;
+    // _xscale, _yscale and _rotation as scripts last set them, with the matrix they made: a
+    // mirror image keeps its sign. Stale once anything else changes the matrix.
+    struct ScaleRotation {
+        swf::Matrix matrix;
+        double xscale = 100;
+        double yscale = 100;
+        double rotation = 0;
+    };
+    std::optional<ScaleRotation> scaleRotation;
     swf::ColorTransform colorTransform;
     uint16_t ratio = 0;
     QString name;

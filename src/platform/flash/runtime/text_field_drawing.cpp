@@ -334,11 +334,17 @@ std::optional<QRect> uprightPixels(const QTransform& toDevice, const QRectF& box
         return std::nullopt;
     }
     const QRectF d = toDevice.mapRect(box);
-    const QPointF corners[] = {box.topLeft(), box.topRight(), box.bottomLeft(), box.bottomRight()};
-    for (const QPointF& c : corners) {
+    // Each corner near a corner of the covering rectangle; upright, near its own corner.
+    const std::pair<QPointF, QPointF> corners[] = {{box.topLeft(), d.topLeft()},
+                                                   {box.topRight(), d.topRight()},
+                                                   {box.bottomLeft(), d.bottomLeft()},
+                                                   {box.bottomRight(), d.bottomRight()}};
+    for (const auto& [c, own] : corners) {
         const QPointF p = toDevice.map(c);
-        const double dx = std::min(std::abs(p.x() - d.left()), std::abs(p.x() - d.right()));
-        const double dy = std::min(std::abs(p.y() - d.top()), std::abs(p.y() - d.bottom()));
+        const double dx = turns ? std::min(std::abs(p.x() - d.left()), std::abs(p.x() - d.right()))
+                                : std::abs(p.x() - own.x());
+        const double dy = turns ? std::min(std::abs(p.y() - d.top()), std::abs(p.y() - d.bottom()))
+                                : std::abs(p.y() - own.y());
         if (dx >= 0.5 || dy >= 0.5) {
             return std::nullopt;
         }
