@@ -519,8 +519,9 @@ bool wheelScroll(DisplayObject& o, int delta) {
     }
     TextField& f = *o.field;
     const TextLayout l = layoutText(f, measureFor(o));
-    // The first line from which the rest of the text fits: as far as scrolling goes.
-    const double room = f.bounds.height() - 2 * kGutter;
+    // The first line from which the rest of the text fits (the bottom gutter may take the
+    // last line's foot, as maxscroll counts): as far as scrolling goes.
+    const double room = f.bounds.height() - kGutter;
     int last = 1;
     if (!l.lines.empty()) {
         const TextLine& end = l.lines.back();

@@ -169,6 +169,7 @@ TEST_F(FieldPixelsTest, FocusSelectsTheTextWhiteOnBlack) {
     swf::EditText e = box(b.define(squareFont()));
     e.initialText = "aa";
     e.border = false;
+    e.bounds.xMax = 1600;  // 80 px: room past the text
     place(e);
     Assembler a;
     a.push({str("f")}).op(Code::GetVariable);
@@ -186,7 +187,8 @@ TEST_F(FieldPixelsTest, FocusSelectsTheTextWhiteOnBlack) {
     img = render(100, 60);
     EXPECT_EQ(img.pixel(20, 25), kWhite) << "a selected glyph";
     EXPECT_EQ(img.pixel(30, 13), kBlack) << "the selection behind, above the glyph";
-    EXPECT_EQ(img.pixel(51, 25), kGreen) << "the selection ends with the text";
+    EXPECT_EQ(img.pixel(51, 25), kBlack) << "the selection reaches the second advance's end";
+    EXPECT_EQ(img.pixel(52, 25), kGreen) << "and ends there";
 }
 
 TEST(FieldMeasure, AdvancesReadUnsigned) {
