@@ -403,7 +403,9 @@ TextLayout layoutText(const TextField& f, const TextMeasure& measure) {
         }
         start = pb + 1;
     }
-    out.textHeight = y - kGutter - (lastHadLeading ? lastLeading : 0);
+    // The last line's leading counts only when it is the only line.
+    out.textHeight =
+        y - kGutter - (lastHadLeading && out.lines.size() > 1 ? lastLeading : 0);
     if (text.isEmpty()) {
         out.textWidth = 0;
         out.textHeight = 0;

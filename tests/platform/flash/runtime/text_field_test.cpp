@@ -168,6 +168,9 @@ TEST(TextFieldLayout, WrapsWordsAlignsAndMeasures) {
     EXPECT_DOUBLE_EQ(l.lines[0].x, 2000 - kGutter - 400);
     EXPECT_DOUBLE_EQ(l.lines[1].y - l.lines[0].y, 300 + 40);
     EXPECT_DOUBLE_EQ(l.textHeight, 300 + 40 + 300) << "no leading after the last line";
+    f.setText(QStringLiteral("ab"));
+    f.applyFormat(0, f.length(), right);
+    EXPECT_DOUBLE_EQ(layoutText(f, measure).textHeight, 300 + 40) << "but a lone line keeps it";
 }
 
 // The TextFormat class: how script values become format fields, per SWF version.
