@@ -47,7 +47,8 @@ int glyphIndex(const swf::Font& font, char16_t code) {
     return -1;
 }
 
-// Advances are read unsigned: fonts may give advances past 32767 em units.
+// Advances are read unsigned: fonts may give advances past 32767 em units. Scaled to a size,
+// each one counts in whole twips, rounded down.
 double glyphAdvance(const swf::Font& font, size_t g) {
     return g < font.advances.size() ? double(uint16_t(font.advances[g])) : 0.0;
 }
@@ -297,7 +298,7 @@ class TextFieldDrawing : public CharacterDrawing {
         }
         const double scale = run.format.size.value_or(12) * 20.0 / emSquare(font);
         double x = run.origin.x() + bounds_.left();
-        // Glyphs sit on whole twips.
+        // Glyphs sit on whole twips and step by whole-twip advances, as the layout measured.
         const double y = std::round(run.origin.y() + bounds_.top());
         const double spacing = run.format.letterSpacing.value_or(0) * 20;
         for (QChar c : run.text) {
@@ -307,7 +308,7 @@ class TextFieldDrawing : public CharacterDrawing {
                 t.translate(std::round(x), y);
                 t.scale(scale, scale);
                 painter.fillPath(t.map((*glyphs)[size_t(g)]), ink);
-                x += glyphAdvance(font, size_t(g)) * scale;
+                x += std::floor(glyphAdvance(font, size_t(g)) * scale);
             }
             x += spacing;
         }
@@ -410,7 +411,7 @@ double FieldMeasure::advance(const TextFormat& f, QStringView text) const {
         for (QChar c : text) {
             const int g = glyphIndex(*font, c.unicode());
             if (g >= 0) {
-                w += glyphAdvance(*font, size_t(g)) * scale;
+                w += std::floor(glyphAdvance(*font, size_t(g)) * scale);
             }
         }
         return w;

@@ -191,7 +191,7 @@ TEST_F(FieldPixelsTest, FocusSelectsTheTextWhiteOnBlack) {
     EXPECT_EQ(img.pixel(52, 25), kGreen) << "and ends there";
 }
 
-TEST(FieldMeasure, AdvancesReadUnsigned) {
+TEST(FieldMeasure, AdvancesReadUnsignedInWholeTwips) {
     auto movie = std::make_shared<swf::Movie>();
     swf::Font f = squareFont();
     f.version = 2;
@@ -202,7 +202,9 @@ TEST(FieldMeasure, AdvancesReadUnsigned) {
     TextFormat fmt = TextFormat::defaults();
     fmt.font = QStringLiteral("Square");
     fmt.size = 10;
-    EXPECT_NEAR(measure.advance(fmt, u"a"), 33000 * 200.0 / 1024, 1e-6);
+    // 33000 units at 200 twips an em of 1024: 6445.3 twips, each advance down to whole twips.
+    EXPECT_DOUBLE_EQ(measure.advance(fmt, u"a"), 6445);
+    EXPECT_DOUBLE_EQ(measure.advance(fmt, u"aaa"), 3 * 6445);
 }
 
 TEST_F(FieldPixelsTest, FocusRectangleKeepsTheSettingItWasShownWith) {
