@@ -425,9 +425,10 @@ double FieldMeasure::advance(const TextFormat& f, QStringView text) const {
     return metrics(f).horizontalAdvance(text.toString());
 }
 
+// An embedded font's ascent and descent, like its advances, count in whole twips.
 double FieldMeasure::ascent(const TextFormat& f) const {
     if (const swf::Font* font = embeddedFont(f); font && font->hasLayout) {
-        return std::round(font->ascent * f.size.value_or(12) * 20.0 / emSquare(*font));
+        return std::floor(font->ascent * f.size.value_or(12) * 20.0 / emSquare(*font));
     }
     if (!haveFonts()) {
         return f.size.value_or(12) * 18.0;
@@ -437,7 +438,7 @@ double FieldMeasure::ascent(const TextFormat& f) const {
 
 double FieldMeasure::descent(const TextFormat& f) const {
     if (const swf::Font* font = embeddedFont(f); font && font->hasLayout) {
-        return std::round(font->descent * f.size.value_or(12) * 20.0 / emSquare(*font));
+        return std::floor(font->descent * f.size.value_or(12) * 20.0 / emSquare(*font));
     }
     if (!haveFonts()) {
         return f.size.value_or(12) * 4.0;

@@ -191,7 +191,7 @@ TEST_F(FieldPixelsTest, FocusSelectsTheTextWhiteOnBlack) {
     EXPECT_EQ(img.pixel(52, 25), kGreen) << "and ends there";
 }
 
-TEST(FieldMeasure, AdvancesReadUnsignedInWholeTwips) {
+TEST(FieldMeasure, EmbeddedMetricsReadUnsignedInWholeTwips) {
     auto movie = std::make_shared<swf::Movie>();
     swf::Font f = squareFont();
     f.version = 2;
@@ -205,6 +205,13 @@ TEST(FieldMeasure, AdvancesReadUnsignedInWholeTwips) {
     // 33000 units at 200 twips an em of 1024: 6445.3 twips, each advance down to whole twips.
     EXPECT_DOUBLE_EQ(measure.advance(fmt, u"a"), 6445);
     EXPECT_DOUBLE_EQ(measure.advance(fmt, u"aaa"), 3 * 6445);
+    // So do the ascent and descent: 1003 and 205 units are 195.9 and 40.04 twips.
+    movie->dictionary.clear();
+    f.ascent = 1003;
+    f.descent = 205;
+    movie->dictionary.emplace(1, f);
+    EXPECT_DOUBLE_EQ(FieldMeasure(movie.get(), true).ascent(fmt), 195);
+    EXPECT_DOUBLE_EQ(FieldMeasure(movie.get(), true).descent(fmt), 40);
 }
 
 TEST_F(FieldPixelsTest, FocusRectangleKeepsTheSettingItWasShownWith) {
