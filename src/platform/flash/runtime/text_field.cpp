@@ -43,11 +43,8 @@ TextFormat characterPart(TextFormat f) {
 QString normaliseLineEnds(const QString& s) {
     QString out;
     out.reserve(s.size());
-    for (qsizetype i = 0; i < s.size(); ++i) {
-        if (s[i] == u'\r' && i + 1 < s.size() && s[i + 1] == u'\n') {
-            continue;  // the '\n' that follows stands for both
-        }
-        out.append(s[i] == u'\n' ? QChar(u'\r') : s[i]);
+    for (QChar c : s) {
+        out.append(c == u'\n' ? QChar(u'\r') : c);
     }
     return out;
 }
@@ -404,8 +401,7 @@ TextLayout layoutText(const TextField& f, const TextMeasure& measure) {
         start = pb + 1;
     }
     // The last line's leading counts only when it is the only line.
-    out.textHeight =
-        y - kGutter - (lastHadLeading && out.lines.size() > 1 ? lastLeading : 0);
+    out.textHeight = y - kGutter - (lastHadLeading && out.lines.size() > 1 ? lastLeading : 0);
     if (text.isEmpty()) {
         out.textWidth = 0;
         out.textHeight = 0;

@@ -92,7 +92,7 @@ struct TextField {
     static TextField fromDefinition(const swf::EditText& def, const swf::Font* font,
                                     int swfVersion);
 
-    // Replaces everything with `s` in the new text format ('\n' and "\r\n" become '\r').
+    // Replaces everything with `s` in the new text format (each '\n' becomes '\r').
     void setText(const QString& s);
     // Replaces [begin, end) with `s`; the inserted text takes the format at `begin` (or the
     // new text format in an empty field).
@@ -114,7 +114,7 @@ struct TextField {
     void splitAt(int index);
 };
 
-// Text as a script sets it: line ends unified to '\r'.
+// Text as a script sets it: every '\n' becomes '\r', so "\r\n" ends two lines.
 QString normaliseLineEnds(const QString& s);
 
 // Line breaking and the measures scripts read.

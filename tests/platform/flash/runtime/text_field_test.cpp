@@ -33,6 +33,9 @@ TEST(TextFieldModel, FormatRunsFollowEditsAndRanges) {
     TextField f = makeField();
     f.setText(QStringLiteral("hello\nworld"));
     EXPECT_EQ(f.text, QStringLiteral("hello\rworld"));  // line ends are unified
+    f.setText(QStringLiteral("a\r\nb"));
+    EXPECT_EQ(f.text, QStringLiteral("a\r\rb")) << "a Windows line end ends two lines";
+    f.setText(QStringLiteral("hello\nworld"));
 
     TextFormat bold;
     bold.bold = true;
