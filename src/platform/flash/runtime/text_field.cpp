@@ -1,6 +1,7 @@
 #include "platform/flash/runtime/text_field.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/flash/runtime/text_html.h"
 
@@ -283,6 +284,22 @@ std::vector<Piece> piecesOf(const TextField& f, int a, int b) {
     return out;
 }
 
+// How far a tab at `x` (twips from where the paragraph's text starts) reaches: to the next of
+// the paragraph's stops (pixels), past the last of them nowhere; without stops, to the next
+// multiple of 648 twips.
+double tabAdvance(const std::vector<int>& stops, double x) {
+    if (stops.empty()) {
+        constexpr double kInterval = 648;
+        return (std::floor(x / kInterval) + 1) * kInterval - x;
+    }
+    for (int stop : stops) {
+        if (stop * 20.0 > x) {
+            return stop * 20.0 - x;
+        }
+    }
+    return 0;
+}
+
 // Running widths of a paragraph's characters: widths[i] is the width of [start, start + i).
 // Measured one character at a time, so breaking a long paragraph stays linear.
 std::vector<double> runningWidths(const TextField& f, const TextMeasure& measure,
@@ -292,12 +309,12 @@ std::vector<double> runningWidths(const TextField& f, const TextMeasure& measure
         const double spacing = p.format->letterSpacing.value_or(0) * 20;
         for (int i = p.start; i < p.start + p.length; ++i) {
             const QChar c = f.password ? QChar(u'*') : f.text[i];
-            widths[size_t(i - start + 1)] =
-                measure.advance(*p.format, QStringView(&c, 1)) + spacing;
+            const double x = widths[size_t(i - start)];
+            const double w = c == u'\t'
+                                 ? tabAdvance(p.format->tabStops.value_or(std::vector<int>{}), x)
+                                 : measure.advance(*p.format, QStringView(&c, 1)) + spacing;
+            widths[size_t(i - start + 1)] = x + w;
         }
-    }
-    for (size_t i = 1; i < widths.size(); ++i) {
-        widths[i] += widths[i - 1];
     }
     return widths;
 }
@@ -315,6 +332,10 @@ TextLayout layoutText(const TextField& f, const TextMeasure& measure) {
         auto [pa, pb] = f.paragraphAt(start);
         const std::vector<Piece> pieces = piecesOf(f, pa, pb);
         const std::vector<double> widths = runningWidths(f, measure, pieces, pa, pb);
+        out.advances.resize(text.size(), 0.0);
+        for (int i = pa; i < pb; ++i) {
+            out.advances[size_t(i)] = widths[size_t(i - pa + 1)] - widths[size_t(i - pa)];
+        }
         auto rangeWidth = [&](int a, int b) {
             return widths[size_t(b - pa)] - widths[size_t(a - pa)];
         };

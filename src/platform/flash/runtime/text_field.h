@@ -122,6 +122,9 @@ struct TextLayout {
     std::vector<TextLine> lines;
     double textWidth = 0;  // twips, widest line without the gutter
     double textHeight = 0;
+    // Twips per character of the text, letter spacing included and tabs as far as they reach
+    // (paragraph ends take none).
+    std::vector<double> advances;
 };
 TextLayout layoutText(const TextField& field, const TextMeasure& measure);
 

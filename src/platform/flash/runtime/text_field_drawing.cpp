@@ -75,18 +75,11 @@ QString shownText(const TextField& f, int a, int b) {
     return s;
 }
 
-// How far [a, b) reaches along a line, letter spacing included.
-double widthOf(const TextField& f, const FieldMeasure& measure, int a, int b) {
+// How far [a, b) reaches along a line, as the layout measured it.
+double widthOf(const TextLayout& layout, int a, int b) {
     double w = 0;
-    int pos = 0;
-    for (const TextSpan& sp : f.spans) {
-        const int s = std::max(pos, a), e = std::min(pos + sp.length, b);
-        pos += sp.length;
-        if (s < e) {
-            const QString t = shownText(f, s, e);
-            w +=
-                measure.advance(sp.format, t) + sp.format.letterSpacing.value_or(0) * 20 * t.size();
-        }
+    for (int i = std::max(a, 0); i < b && size_t(i) < layout.advances.size(); ++i) {
+        w += layout.advances[size_t(i)];
     }
     return w;
 }
@@ -135,6 +128,13 @@ class TextFieldDrawing : public CharacterDrawing {
             }
             cuts.push_back(selBegin);
             cuts.push_back(selEnd);
+            // A tab paints nothing: the text after it starts where it reaches.
+            for (int i = line.start; i < lineEnd; ++i) {
+                if (field.text[i] == u'\t') {
+                    cuts.push_back(i);
+                    cuts.push_back(i + 1);
+                }
+            }
             std::sort(cuts.begin(), cuts.end());
             cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
             double x = lineX;
@@ -149,12 +149,14 @@ class TextFieldDrawing : public CharacterDrawing {
                 run.font = measure.embeddedFont(run.format);
                 run.origin = QPointF(x, top + line.ascent);
                 run.selected = a >= selBegin && b <= selEnd && selBegin < selEnd;
-                const double width = widthOf(field, measure, a, b);
+                const double width = widthOf(layout, a, b);
                 if (run.selected) {
                     selection_.push_back(QRectF(x, top, width, line.ascent + line.descent));
                 }
                 x += width;
-                runs_.push_back(std::move(run));
+                if (run.text != u"\t") {
+                    runs_.push_back(std::move(run));
+                }
             }
         }
         if (field.focused && field.editable && selBegin == selEnd) {
@@ -166,9 +168,8 @@ class TextFieldDrawing : public CharacterDrawing {
                 }
             }
             if (at && at->y - scrollTop < field.bounds.height()) {
-                caret_ = QRectF(
-                    at->x - field.hscroll * 20.0 + widthOf(field, measure, at->start, selEnd),
-                    at->y - scrollTop, 0, at->ascent + at->descent);
+                caret_ = QRectF(at->x - field.hscroll * 20.0 + widthOf(layout, at->start, selEnd),
+                                at->y - scrollTop, 0, at->ascent + at->descent);
                 caretColor_ = field.formatOf(selEnd, selEnd).color.value_or(0);
             }
         }

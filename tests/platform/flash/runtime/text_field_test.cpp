@@ -174,6 +174,20 @@ TEST(TextFieldLayout, WrapsWordsAlignsAndMeasures) {
     f.setText(QStringLiteral("ab"));
     f.applyFormat(0, f.length(), right);
     EXPECT_DOUBLE_EQ(layoutText(f, measure).textHeight, 300 + 40) << "but a lone line keeps it";
+
+    // Tabs reach the next stop after them, every 648 twips without stops, nowhere past the last.
+    f = makeField();
+    f.setText(QStringLiteral("a\tb"));
+    l = layoutText(f, measure);
+    EXPECT_DOUBLE_EQ(l.textWidth, 648 + 200);
+    EXPECT_DOUBLE_EQ(l.advances[1], 648 - 200);
+    TextFormat stops;
+    stops.tabStops = std::vector<int>{10, 50};  // pixels
+    f.applyFormat(0, f.length(), stops);
+    EXPECT_DOUBLE_EQ(layoutText(f, measure).textWidth, 1000 + 200) << "200 is not after 200";
+    f.setText(QStringLiteral("aaaaaa\tb"));
+    f.applyFormat(0, f.length(), stops);
+    EXPECT_DOUBLE_EQ(layoutText(f, measure).textWidth, 7 * 200 + 0) << "past the last stop";
 }
 
 // The TextFormat class: how script values become format fields, per SWF version.
