@@ -408,7 +408,9 @@ TextLayout layoutText(const TextField& f, const TextMeasure& measure) {
                     line.x = kGutter + left + indent;
                     break;
             }
-            out.textWidth = std::max(out.textWidth, line.width + left + right + indent);
+            // Of the margins and indents only the left margin counts in the text's width.
+            out.textWidth =
+                std::max(out.textWidth, line.width + para.leftMargin.value_or(0) * 20.0);
             y += ascent + descent + line.leading;
             lastHadLeading = true;
             lastLeading = line.leading;

@@ -120,7 +120,7 @@ QString normaliseLineEnds(const QString& s);
 // Line breaking and the measures scripts read.
 struct TextLayout {
     std::vector<TextLine> lines;
-    double textWidth = 0;  // twips, widest line without the gutter
+    double textWidth = 0;  // twips, widest line and its left margin, without the gutter
     double textHeight = 0;
     // Twips per character of the text, letter spacing included and tabs as far as they reach
     // (paragraph ends take none).

@@ -175,6 +175,15 @@ TEST(TextFieldLayout, WrapsWordsAlignsAndMeasures) {
     f.applyFormat(0, f.length(), right);
     EXPECT_DOUBLE_EQ(layoutText(f, measure).textHeight, 300 + 40) << "but a lone line keeps it";
 
+    TextFormat margins;
+    margins.leftMargin = 5;
+    margins.rightMargin = 6;
+    margins.indent = 7;
+    margins.blockIndent = 8;
+    f.setText(QStringLiteral("ab"));
+    f.applyFormat(0, f.length(), margins);
+    EXPECT_DOUBLE_EQ(layoutText(f, measure).textWidth, 400 + 100) << "only the left margin counts";
+
     // Tabs reach the next stop after them, every 648 twips without stops, nowhere past the last.
     f = makeField();
     f.setText(QStringLiteral("a\tb"));
