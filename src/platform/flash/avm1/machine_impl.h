@@ -77,6 +77,9 @@ void installSharedObject(Machine& m);
 void installGeometry(Machine& m);
 void installBitmapData(Machine& m);
 void installRectangle(Machine& m, Object* geom);
+void installTransform(Machine& m, Object* geom);
+// Whether `v` is a flash.geom.Transform; `clip` (if given) gets the clip it views.
+bool transformClip(const Value& v, Value* clip);
 void installMatrixAndColorTransform(Machine& m, Object* geom);
 void installExternalInterface(Machine& m);
 void installLocalConnection(Machine& m);

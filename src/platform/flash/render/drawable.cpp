@@ -124,6 +124,32 @@ void Library::addImagesOf(const std::vector<FillStyle>& fills, Drawable& d) {
     }
 }
 
+// A rectangle of the bitmap's size, one pixel per 20 twips, filled with it.
+static std::shared_ptr<Drawable> makeBitmapDrawable(const QImage& img, uint16_t id,
+                                                    bool smoothing) {
+    auto d = std::make_shared<Drawable>();
+    d->kind = Drawable::Kind::Bitmap;
+    FillStyle fill;
+    fill.type = smoothing ? FillType::ClippedBitmap : FillType::ClippedBitmapHard;
+    fill.bitmapId = id;
+    fill.matrix.a = fill.matrix.d = 20.0;
+    QPainterPath path;
+    path.addRect(QRectF(0, 0, img.width() * 20.0, img.height() * 20.0));
+    d->shape.groups.push_back({{{path, fill}}, {}});
+    d->shape.bounds = path.boundingRect();
+    d->bounds = d->shape.bounds;
+    d->clampedImages.emplace(id, clampedImage(img));
+    return d;
+}
+
+std::shared_ptr<const Drawable> bitmapDrawable(const QImage& image, bool smoothing) {
+    if (image.isNull()) {
+        return nullptr;
+    }
+    return makeBitmapDrawable(image.convertToFormat(QImage::Format_ARGB32_Premultiplied), 0,
+                              smoothing);
+}
+
 std::shared_ptr<const Drawable> Library::prepare(uint16_t characterId) {
     auto cached = drawables_.find(characterId);
     if (cached != drawables_.end()) {
@@ -204,21 +230,10 @@ std::shared_ptr<const Drawable> Library::prepare(uint16_t characterId) {
         }
     } else if (std::holds_alternative<JpegBitmap>(*c) ||
                std::holds_alternative<LosslessBitmap>(*c)) {
-        // A bitmap placed by itself: a rectangle of its size, one pixel per 20 twips.
+        // A bitmap placed by itself.
         QImage img = image(characterId);
         if (!img.isNull()) {
-            d = std::make_shared<Drawable>();
-            d->kind = Drawable::Kind::Bitmap;
-            FillStyle fill;
-            fill.type = FillType::ClippedBitmap;
-            fill.bitmapId = characterId;
-            fill.matrix.a = fill.matrix.d = 20.0;
-            QPainterPath path;
-            path.addRect(QRectF(0, 0, img.width() * 20.0, img.height() * 20.0));
-            d->shape.groups.push_back({{{path, fill}}, {}});
-            d->shape.bounds = path.boundingRect();
-            d->bounds = d->shape.bounds;
-            d->clampedImages.emplace(characterId, clampedImage(img));
+            d = makeBitmapDrawable(img, characterId, true);
         }
     }
     if (d) {

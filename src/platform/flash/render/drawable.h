@@ -68,6 +68,10 @@ class Library {
     std::map<uint16_t, std::vector<QPainterPath>> glyphs_;
 };
 
+// A bitmap by itself, not from a movie's characters (a loaded image, a script's BitmapData):
+// a rectangle of its size, one pixel per 20 twips. `image` is premultiplied ARGB.
+std::shared_ptr<const Drawable> bitmapDrawable(const QImage& image, bool smoothing);
+
 // Draws with `matrix` (twips to the painter's coordinates, on top of its own transform) and
 // the colour transform; `ratio` 0..1 picks a morph shape's shape between start and end.
 // Anti-aliasing follows the painter's Antialiasing hint.

@@ -27,31 +27,28 @@ double rotation(const swf::Matrix& m) {
     return std::atan2(m.b, m.a) * 180 / std::numbers::pi;
 }
 
-// What _xscale, _yscale and _rotation read: as a script set them while the matrix is the one
-// they made, else measured from the matrix.
-DisplayObject::ScaleRotation scaleRotationOf(const DisplayObject& o) {
-    if (o.scaleRotation && o.scaleRotation->matrix == o.matrix) {
-        return *o.scaleRotation;
+struct ScaleRotation {
+    double xscale, yscale, rotation, skew;
+};
+
+ScaleRotation scaleRotationOf(const DisplayObject& o) {
+    const swf::Matrix& m = o.matrix;
+    if (const auto& s = o.scriptScale;
+        s && s->a == m.a && s->b == m.b && s->c == m.c && s->d == m.d) {
+        return {s->xscale, s->yscale, s->rotation, s->skew};
     }
-    return {o.matrix, xscale(o.matrix), yscale(o.matrix), rotation(o.matrix)};
+    return {xscale(m), yscale(m), rotation(m), std::atan2(-m.c, m.d) - std::atan2(m.b, m.a)};
 }
 
-void setScaleRotation(DisplayObject& o, double xs, double ys, double degrees) {
-    const DisplayObject::ScaleRotation was = scaleRotationOf(o);
+void setScaleRotation(DisplayObject& o, const ScaleRotation& v) {
     swf::Matrix& m = o.matrix;
-    // The axes' directions with the scales' signs taken out, so a mirror image keeps its skew.
-    const double sx = was.xscale < 0 ? -1 : 1, sy = was.yscale < 0 ? -1 : 1;
-    const double skew = std::atan2(-m.c * sy, m.d * sy) - std::atan2(m.b * sx, m.a * sx);
-    double turn = std::remainder(degrees, 360.0);
-    if (turn == -180) {
-        turn = 180;
-    }
-    const double r = turn * std::numbers::pi / 180;
-    m.a = xs / 100 * std::cos(r);
-    m.b = xs / 100 * std::sin(r);
-    m.c = -ys / 100 * std::sin(r + skew);
-    m.d = ys / 100 * std::cos(r + skew);
-    o.scaleRotation = DisplayObject::ScaleRotation{m, xs, ys, turn};
+    const double r = v.rotation * std::numbers::pi / 180;
+    m.a = v.xscale / 100 * std::cos(r);
+    m.b = v.xscale / 100 * std::sin(r);
+    m.c = -v.yscale / 100 * std::sin(r + v.skew);
+    m.d = v.yscale / 100 * std::cos(r + v.skew);
+    o.scriptScale =
+        DisplayObject::ScriptScale{v.xscale, v.yscale, v.rotation, v.skew, m.a, m.b, m.c, m.d};
 }
 
 // Pixels to twips, NaN as 0 and kept inside the file's 32-bit range. An infinite position
@@ -168,14 +165,12 @@ bool setClipProperty(Player& player, DisplayObject& clip, int index, const QStri
                 m.ty = twips(n);
             return ok;
         case 2:
-            if (ok)
-                setScaleRotation(clip, n, scaleRotationOf(clip).yscale,
-                                 scaleRotationOf(clip).rotation);
-            return ok;
         case 3:
-            if (ok)
-                setScaleRotation(clip, scaleRotationOf(clip).xscale, n,
-                                 scaleRotationOf(clip).rotation);
+            if (ok) {
+                ScaleRotation v = scaleRotationOf(clip);
+                (index == 2 ? v.xscale : v.yscale) = n;
+                setScaleRotation(clip, v);
+            }
             return ok;
         case 6:
             if (ok)
@@ -188,9 +183,13 @@ bool setClipProperty(Player& player, DisplayObject& clip, int index, const QStri
             }
             return true;
         case 10:
-            if (ok)
-                setScaleRotation(clip, scaleRotationOf(clip).xscale, scaleRotationOf(clip).yscale,
-                                 n);
+            if (ok) {
+                ScaleRotation v = scaleRotationOf(clip);
+                // Kept within a half turn either way, as atan2 would give it.
+                v.rotation = std::fmod(n, 360.0);
+                v.rotation += v.rotation > 180 ? -360 : v.rotation < -180 ? 360 : 0;
+                setScaleRotation(clip, v);
+            }
             return ok;
         case 13:
             clip.name = value;

@@ -3,6 +3,7 @@
 // classes include one.
 #include <cmath>
 
+#include "platform/flash/avm1/machine_impl.h"
 #include "platform/flash/runtime/movieclip_natives.h"
 
 namespace pencora::runtime {
@@ -19,7 +20,18 @@ bool ScriptHost::clipTransform(avm1::Object* clip, bool concatenated, ClipTransf
     std::copy(std::begin(m), std::end(m), out.matrix);
     const ColorTransformF c =
         concatenated ? worldColorTransform(*o) : ColorTransformF::from(o->colorTransform);
-    const double cx[8] = {c.rMult, c.gMult, c.bMult, c.aMult, c.rAdd, c.gAdd, c.bAdd, c.aAdd};
+    double cx[8] = {c.rMult, c.gMult, c.bMult, c.aMult, c.rAdd, c.gAdd, c.bAdd, c.aAdd};
+    if (concatenated) {
+        // The combined offsets are whole 16-bit numbers, as the original keeps them: a large
+        // product wraps around (transform test: -66682.5 reads as -1147).
+        for (int i = 4; i < 8; ++i) {
+            if (std::isfinite(cx[i])) {
+                double w = std::fmod(std::floor(cx[i]), 65536.0);  // exact, and never UB
+                w = w < -32768 ? w + 65536 : w >= 32768 ? w - 65536 : w;
+                cx[i] = w;
+            }
+        }
+    }
     std::copy(std::begin(cx), std::end(cx), out.color);
     return true;
 }
@@ -66,6 +78,27 @@ bool getTransformProperty(avm1::Machine& m, DisplayObject& object, const QString
     }
     std::vector<Value> args{Value(hostOf(m).scriptObject(object))};
     out = m.construct(ctor, args);
+    return true;
+}
+
+// mc.transform = t: the clip takes the placement of the clip `t` views (matrix and colour);
+// anything but a Transform changes nothing.
+bool setTransformProperty(avm1::Machine& m, DisplayObject& object, const QString& name,
+                          const Value& v) {
+    if (m.version() < 8 || name != u"transform") {
+        return false;
+    }
+    Value source;
+    ScriptHost& host = hostOf(m);
+    if (!avm1::transformClip(v, &source) || !source.object()) {
+        return true;
+    }
+    avm1::Host::ClipTransform placement;
+    if (host.clipTransform(source.object(), false, placement)) {
+        avm1::Object* self = host.scriptObject(object);
+        host.setClipMatrix(self, placement.matrix);
+        host.setClipColorTransform(self, placement.color);
+    }
     return true;
 }
 

@@ -26,7 +26,8 @@ constexpr int kHighestRemovableDepth = 1048575;
 // What an empty clip reports as its bounds: the largest twips value, in pixels.
 constexpr double kNoBounds = 0x7FFFFFF / 20.0;
 
-// A depth argument as scripts give it; nullopt when it is out of the range scripts may use.
+}  // namespace
+
 std::optional<int> scriptDepth(Machine& m, const Value& v) {
     const int32_t d = m.toInt32(v);
     if (d < kLowestScriptDepth || d > kHighestScriptDepth) {
@@ -34,6 +35,8 @@ std::optional<int> scriptDepth(Machine& m, const Value& v) {
     }
     return d + kScriptDepthBase;
 }
+
+namespace {
 
 Value placed(Machine& m, DisplayObject* clip) {
     return clip ? Value(hostOf(m).scriptObject(*clip)) : Value();
@@ -146,6 +149,9 @@ Value getInstanceAtDepth(Machine& m, const Value& self, std::vector<Value>& args
 
 Value getSWFVersion(Machine& m, const Value& self, std::vector<Value>&) {
     DisplayObject* clip = thisClip(m, self);
+    if (clip && clip->showsImage) {
+        return Value(-1.0);
+    }
     return clip && clip->movie ? Value(double(clip->movie->version())) : Value();
 }
 

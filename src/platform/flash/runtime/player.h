@@ -284,6 +284,10 @@ class Player {
         const DisplayObject* copyOf = nullptr;
     };
     DisplayObject* placeByScript(DisplayObject& parent, const ScriptPlacement& place);
+    // A bitmap that is no character of the movie (attachBitmap, a loaded image) at `depth` of
+    // `parent`; whatever held the depth goes.
+    DisplayObject* placeBitmap(DisplayObject& parent, int depth,
+                               std::shared_ptr<const CharacterDrawing> drawing);
     // Moves a child to another depth, swapping with whatever is there (swapDepths).
     void swapDepth(DisplayObject& child, int depth);
 

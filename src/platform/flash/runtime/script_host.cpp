@@ -155,7 +155,8 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
             setClipProperty(host_.player(), object_, index, propertyArgument(m, index, v));
             return true;
         }
-        if (setDisplayProperty(m, object_, name, v)) {
+        if (setDisplayProperty(m, object_, name, v) ||
+            setTransformProperty(m, object_, name, v)) {
             return true;
         }
         return false;
@@ -318,6 +319,7 @@ void ScriptHost::installMovieClip() {
     proto->putNative(m, QStringLiteral("gotoAndStop"), mcGotoAndStop);
     proto->putNative(m, QStringLiteral("getDepth"), mcGetDepth);
     installClipMethods(m, proto);
+    installClipBitmaps(m, proto);
     installClipDrawing(m, proto);
     m.protos().movieClip = proto;
     m.defineClass(QStringLiteral("MovieClip"), mcConstruct, proto);
@@ -415,6 +417,7 @@ void ScriptHost::afterTick(Player&) {
         }
     }
     loader_.addRoots(roots);
+    refreshAttachedBitmaps(roots);
     roots.insert(roots.end(), soundPins_.begin(), soundPins_.end());
     machine_->collectGarbage(roots);
 }
