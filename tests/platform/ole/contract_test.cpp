@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <new>
+#include <stdexcept>
 #include <unordered_set>
 
 #include "platform/ole/binding.h"
@@ -524,6 +526,19 @@ TEST(ClassRegistry, RegistrationsStackAndFailedFactoriesHandOutNothing) {
     EXPECT_EQ(object, nullptr);
     EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, nullptr),
               E_POINTER);
+
+    // A factory that throws (an engine that cannot be made) is a failure, not a crash of the
+    // caller's constructor.
+    ScopedClassRegistration throwing(
+        clsid, [](REFIID, void**) -> HRESULT { throw std::runtime_error("no engine"); });
+    object = reinterpret_cast<void*>(1);
+    EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &object),
+              E_FAIL);
+    EXPECT_EQ(object, nullptr);
+    ScopedClassRegistration exhausted(clsid,
+                                      [](REFIID, void**) -> HRESULT { throw std::bad_alloc(); });
+    EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &object),
+              E_OUTOFMEMORY);
 }
 
 TEST(DeviceContext, BitmapsWithoutAreaReadAsEmpty) {
