@@ -4,6 +4,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <string>
+
+#include <unistd.h>
 
 #include "platform/ole/url_pull.h"
 
@@ -34,7 +37,10 @@ struct Counting final : ComObject<IBindStatusCallback> {
 class UrlPullForms : public ::testing::Test {
   protected:
     void SetUp() override {
-        folder = std::filesystem::temp_directory_path() / "pencora pull forms";
+        // One folder per test and process: the cases may run side by side.
+        folder = std::filesystem::temp_directory_path() /
+                 ("pencora pull forms " + std::to_string(::getpid()) + " " +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(folder / "sub dir");
         std::ofstream(folder / "sub dir" / "movie.swf", std::ios::binary) << "CWS\x0A";
         std::ofstream(folder / "empty.txt", std::ios::binary);
@@ -112,6 +118,9 @@ TEST_F(UrlPullForms, EmptyFilesArriveEmptyAndEverythingElseFailsSilently) {
         {"javascript:alert(1)", INET_E_INVALID_URL},
         {"rtmp://example.com" + file, INET_E_INVALID_URL},
         {"HTTP://example.com/movie.swf", INET_E_INVALID_URL},
+        // An escaped NUL would cut the path short at "movie.swf".
+        {file + "%00.txt", INET_E_INVALID_URL},
+        {"file://" + file + "%00", INET_E_INVALID_URL},
     };
     for (const Row& row : rows) {
         EXPECT_EQ(pull(row.address, &seen), row.result) << row.address;

@@ -7,9 +7,13 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <string>
+
+#include <unistd.h>
 
 #include "fake_engine.h"
 #include "platform/flash/control/flash_control.h"
+#include "platform/flash/control/local_fetch.h"
 #include "platform/flash/control/site_fetch.h"
 #include "platform/ole/shockwave_flash.h"
 
@@ -251,7 +255,8 @@ TEST(SiteFetch, AHostThatTookTheAddressButDeliveredNothingHasFailed) {
 // The same decisions seen from LoadMovie: a refused address may still be a readable file;
 // one the host took and failed is not read behind its back.
 TEST(SiteFetch, OnlyARefusedAddressFallsBackOnALocalFile) {
-    const auto folder = std::filesystem::temp_directory_path() / "pencora site fetch";
+    const auto folder = std::filesystem::temp_directory_path() /
+                        ("pencora site fetch " + std::to_string(::getpid()));
     std::filesystem::create_directories(folder / "lessons");
     const std::vector<std::uint8_t> movie = {'F', 'W', 'S', 6, 9, 9};
     for (const char* name : {"a.swf", "lessons/b.swf"}) {
@@ -294,6 +299,39 @@ TEST(SiteFetch, OnlyARefusedAddressFallsBackOnALocalFile) {
 
     object->Close(OLECLOSE_NOSAVE);
     object->SetClientSite(nullptr);
+    std::filesystem::remove_all(folder);
+}
+
+TEST(LocalFetch, NamesNoFileThroughANulAndReadsOnlyWholeRegularFiles) {
+    const std::u16string nul(1, u'\0');
+    const std::u16string cut[] = {
+        u"file:///m/a.swf%00.png",
+        u"/m/a.swf%00",  // escapes in a plain path are part of its name
+        u"/m/a.swf" + nul + u".png",
+        u"a.swf" + nul + u".png",
+    };
+    for (const std::u16string& address : cut) {
+        const auto path = localFilePath(address, u"/m/");
+        EXPECT_TRUE(!path || path->string().find('\0') == std::string::npos)
+            << std::string(address.begin(), address.end());
+    }
+    EXPECT_FALSE(localFilePath(u"file:///m/a.swf%00.png", u""));
+    EXPECT_FALSE(localFilePath(u"a.swf" + nul + u".png", u"/m/"));
+    EXPECT_EQ(localFilePath(u"file:///m/a%2Eswf", u"")->generic_string(), "/m/a.swf");
+    EXPECT_EQ(localFolderOf(u"C:\\lessons\\a.swf"), u"C:/lessons/");
+    EXPECT_EQ(localFolderOf(u"a.swf"), u"");
+
+    const auto folder = std::filesystem::temp_directory_path() /
+                        ("pencora local fetch " + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder / "dir.swf");
+    std::ofstream(folder / "empty.swf", std::ios::binary);
+    std::ofstream(folder / "big.swf", std::ios::binary) << "0123456789";
+    EXPECT_FALSE(readLocalFile(folder / "dir.swf"));
+    const auto empty = readLocalFile(folder / "empty.swf");
+    ASSERT_TRUE(empty);  // an empty file is a file, with no bytes
+    EXPECT_TRUE(empty->empty());
+    EXPECT_FALSE(readLocalFile(folder / "big.swf", 9));
+    EXPECT_EQ(readLocalFile(folder / "big.swf", 10)->size(), 10u);
     std::filesystem::remove_all(folder);
 }
 
