@@ -383,3 +383,38 @@ TEST_F(MainWindowFrame, TheDictationListIsItsOwnWindowThatNeverEndsTheProgram) {
     EXPECT_FALSE(lastClosed);
     EXPECT_TRUE(list.isHidden());
 }
+
+TEST_F(MainWindowFrame, AWindowWithoutItsModesAnswersEveryHandlerQuietly) {
+    catalogue(node("r", "root"));  // nothing to select
+    Tfrm_Main& w = start();
+    messages.clear();
+    // The modes install these; until they do, each handler does nothing.
+    w.TBlessonClick(w.TBlesson);
+    w.tb_zcsjClick(w.tb_zcsj);
+    w.tb_zcsjMouseEnter(w.tb_zcsj);
+    w.ToolButton1Click(w.ToolButton1);
+    w.Timer11Timer(w.Timer11);
+    w.Timer21Timer(w.Timer21);
+    w.rb_easyClick(nullptr);
+    w.chkpinyinClick(nullptr);
+    w.lblwordClick(nullptr);
+    w.MenuItem12Click(nullptr);
+    w.N5Click(nullptr);
+    w.flash_labaHandleFSCommand(w.flash_laba, QStringLiteral("btnread"), QStringLiteral("朗读"));
+    w.btn_wnnxshow();
+    w.hideQuizAnimations();
+    EXPECT_TRUE(messages.messages().empty());
+    EXPECT_FALSE(w.pnl_info->isHidden());
+
+    // The practice buttons are the window's own: without a lesson they only explain why.
+    w.btn_kewen->click();
+    ASSERT_EQ(messages.messages().size(), 1u);
+    EXPECT_EQ(messages.messages()[0].icon, MessageIcon::Information);
+    EXPECT_EQ(messages.messages()[0].title, QStringLiteral("Pencora生字练习说明！"));
+    EXPECT_EQ(messages.messages()[0].text,
+              QStringLiteral("请通过左侧目录，先选择用于练习的具体课程！"));
+    EXPECT_EQ(messages.messages()[0].owner, &w);
+    EXPECT_FALSE(w.pnl_info->isHidden());
+    for (QWidget* panel : w.resizablePanels())
+        EXPECT_TRUE(panel->isHidden()) << panel->objectName().toStdString();
+}

@@ -559,5 +559,18 @@ TEST(DeviceContext, BitmapsWithoutAreaReadAsEmpty) {
     EXPECT_FALSE(OffsetWindowOrgEx(nullptr, 1, 1, nullptr));
 }
 
+TEST(WindowMessages, MousePositionsPackAsSignedWordsBothWays) {
+    const std::pair<int, int> points[] = {{0, 0}, {5, 7}, {-1, -2}, {32767, -32768}, {-300, 400}};
+    for (const auto& [x, y] : points) {
+        const LPARAM l = MAKELPARAM(x, y);
+        EXPECT_EQ(GET_X_LPARAM(l), x) << x << "," << y;
+        EXPECT_EQ(GET_Y_LPARAM(l), y) << x << "," << y;
+    }
+    EXPECT_EQ(MAKELPARAM(1, 2), LPARAM{0x00020001});
+    EXPECT_EQ(MAKELPARAM(-1, 0), LPARAM{0x0000FFFF});  // the high word stays clear
+    EXPECT_EQ(GET_X_LPARAM(0x02000001), 1);            // WM_SETCURSOR's HTCLIENT
+    EXPECT_EQ(GET_Y_LPARAM(0x02000001), 0x0200);       // and its mouse message
+}
+
 }  // namespace
 }  // namespace pencora::ole
