@@ -628,5 +628,66 @@ TEST_F(ControlContract, LessCommonMessagesBecomeTheirStageInput) {
     EXPECT_EQ(engine.input.size(), 12u);
 }
 
+// The player's construction, step by step as it calls the control, and the state that
+// results: the window mode it writes before activation holds afterwards.
+TEST_F(ControlContract, ThePlayersConstructionOrderLeavesATransparentActiveControl) {
+    DWORD status = 0;
+    ASSERT_EQ(object->GetMiscStatus(DVASPECT_CONTENT, &status), S_OK);
+    ASSERT_TRUE(status & OLEMISC_SETCLIENTSITEFIRST);
+    EXPECT_FALSE(status & OLEMISC_INVISIBLEATRUNTIME);
+    ASSERT_EQ(object->SetClientSite(site.get()), S_OK);
+    auto persist = object.as<IPersistStreamInit>();
+    ASSERT_TRUE(persist);
+    SIZEL extent;
+    ASSERT_EQ(object->GetExtent(DVASPECT_CONTENT, &extent), S_OK);
+    EXPECT_EQ(extent.cx, 14552);  // 550 x 400 pixels before any movie
+    EXPECT_EQ(extent.cy, 10583);
+
+    // The runtime part: the site it already has, fresh state, interfaces, sinks, ambients.
+    ComPtr<IOleClientSite> known;
+    ASSERT_EQ(object->GetClientSite(known.put()), S_OK);
+    EXPECT_EQ(known.get(), static_cast<IOleClientSite*>(site.get()));
+    ASSERT_EQ(persist->InitNew(), S_OK);
+    EXPECT_TRUE(object.as<IOleControl>());
+    EXPECT_TRUE(object.as<IDispatch>());
+    EXPECT_FALSE(object.as<IPerPropertyBrowsing>());  // optional, and not offered
+    ComPtr<IConnectionPoint> properties;
+    DWORD cookie = 0;
+    ASSERT_EQ(points->FindConnectionPoint(IID_IPropertyNotifySink, properties.put()), S_OK);
+    ASSERT_EQ(properties->Advise(site->identity(), &cookie), S_OK);
+    ASSERT_EQ(points->FindConnectionPoint(DIID__IShockwaveFlashEvents, eventPoint.put()), S_OK);
+    ASSERT_EQ(eventPoint->Advise(sink->identity(), &eventCookie), S_OK);
+    ASSERT_EQ(object.as<IOleControl>()->OnAmbientPropertyChange(DISPID_UNKNOWN_ALL), S_OK);
+
+    site->changed.clear();
+    ASSERT_EQ(dispatchPut(flash.get(), DISPID_FLASH_WMODE, VARIANT::fromString(u"Transparent")),
+              S_OK);
+    EXPECT_EQ(site->changed, std::vector<DISPID>{DISPID_FLASH_WMODE});
+    const RECT bounds{5, 6, 165, 166};  // the player's bounds in its parent
+    site->log.clear();
+    ASSERT_EQ(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site.get(), 0, nullptr, &bounds),
+              S_OK);
+    EXPECT_EQ(site->log, (std::vector<std::string>{"CanWindowlessActivate", "OnInPlaceActivateEx 1",
+                                                   "GetWindowContext"}));
+    EXPECT_EQ(get(DISPID_FLASH_WMODE).bstrVal, u"Transparent");
+
+    // The player then tells it that it sits at the origin of its own bitmaps.
+    windowless = object.as<IOleInPlaceObjectWindowless>();
+    const RECT origin{0, 0, 160, 160};
+    ASSERT_EQ(windowless->SetObjectRects(&origin, &origin), S_OK);
+    tooling->UseVirtualClock(TRUE);
+    loadServedMovie(u"http://zzz/<stream>0000BEEF.swf");
+    DibSection frame(160, 160);
+    frame.fill(0x00000000);
+    ASSERT_EQ(object.as<IViewObject>()->Draw(DVASPECT_TRANSPARENT, -1, nullptr, nullptr, nullptr,
+                                             frame.dc(), nullptr, nullptr, nullptr, 0),
+              S_OK);
+    EXPECT_FALSE(engine.renderOptions.back().paintBackground);
+    const RenderTarget& t = engine.renderTargets.back();
+    EXPECT_EQ((RECT{t.clipLeft, t.clipTop, t.clipRight, t.clipBottom}), origin);
+    EXPECT_EQ(frame.pixelAt(80, 80), 0u);  // nothing painted under the movie
+    properties->Unadvise(cookie);
+}
+
 }  // namespace
 }  // namespace pencora::flash::testing
