@@ -628,6 +628,26 @@ TEST_F(ControlContract, LessCommonMessagesBecomeTheirStageInput) {
     EXPECT_EQ(engine.input.size(), 12u);
 }
 
+TEST_F(ControlContract, AMovieWithoutAFrameRateRunsAtTwelveFramesASecond) {
+    embed();
+    engine.info.frameRate = 0;
+    loadServedMovie();
+    engine.calls.clear();
+    EXPECT_EQ(tooling->AdvanceFrames(-1), E_INVALIDARG);
+    EXPECT_EQ(tooling->AdvanceFrames(0), S_OK);
+    EXPECT_TRUE(engine.calls.empty());
+    ASSERT_EQ(tooling->AdvanceFrames(1), S_OK);
+    EXPECT_EQ(engine.calls, (std::vector<std::string>{"runFrame", "runFrame done", "clock 83333"}));
+    engine.info.frameRate = 120;
+    engine.calls.clear();
+    tooling->AdvanceFrames(1);
+    EXPECT_EQ(engine.calls.back(), "clock 8333");
+    MovieInfo info;
+    ASSERT_EQ(tooling->GetMovieInfo(&info), S_OK);
+    EXPECT_TRUE(info.loaded);
+    EXPECT_EQ(tooling->GetMovieInfo(nullptr), E_POINTER);
+}
+
 // The player's construction, step by step as it calls the control, and the state that
 // results: the window mode it writes before activation holds afterwards.
 TEST_F(ControlContract, ThePlayersConstructionOrderLeavesATransparentActiveControl) {
