@@ -170,6 +170,9 @@ void Player::advanceClip(DisplayObject& clip, bool isLevelRoot) {
     }
     queueFrameActions(clip, 0);
     rebuildTo(clip, 0);
+    // Playing on into the first frame plays its sounds as any frame's: an event sound there
+    // starts again on every loop, a stream sound goes back to its first block.
+    playFrameSounds(clip, 0);
 }
 
 void Player::queueInitActions(DisplayObject& clip, int frame) {
