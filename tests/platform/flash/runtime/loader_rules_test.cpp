@@ -156,5 +156,26 @@ TEST_F(LoaderRules, GetAndPostCarryTheSendingClipsVariables) {
     EXPECT_EQ(plain.method, u"GET");
 }
 
+// A movie may unload the very layer its script runs in: the script finishes, the layer is
+// gone for everything after it, and nothing of it runs again.
+TEST_F(LoaderRules, AMovieUnloadingItsOwnLayerFinishesItsScript) {
+    swfwrite::MovieBuilder b(8, 100, 100);
+    Assembler code;
+    code.setVar("here", str("yes"));
+    code.append(getUrl2("", "_level1", 0));
+    code.push({str("after ")}).getVar("here").op(Code::Add2).trace();
+    b.doAction(code.op(Code::End).bytes).showFrame();
+    b.doAction(Assembler().push({str("frame 2")}).trace().op(Code::End).bytes).showFrame();
+    loadMain(Assembler());
+    ASSERT_TRUE(engine->loadMovie(1, b.write(), u"self.swf", {}));
+    engine->runFrame();
+    EXPECT_EQ(host.lines, std::vector<std::string>{"after yes"});
+    EXPECT_FALSE(engine->currentFrame(u"_level1"));
+    engine->runFrame();
+    engine->runFrame();
+    EXPECT_EQ(host.lines, std::vector<std::string>{"after yes"});
+    EXPECT_TRUE(engine->currentFrame(u"_level0")) << "the main movie plays on";
+}
+
 }  // namespace
 }  // namespace pencora::runtime
