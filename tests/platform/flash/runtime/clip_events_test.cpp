@@ -1,7 +1,7 @@
 // Clip events and the gotos scripts make: which onClipEvent handlers a placing tag's flags
 // let through, enterFrame on every tick after the placement (stopped or not) and never after
 // the removal, onEnterFrame set and deleted by scripts, unload once, and gotoAndStop with
-// numbers, labels, numeric strings and "path:frame" targets.
+// numbers, labels, numeric strings and "path:frame" targets, and call() on other frames.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -178,6 +178,31 @@ TEST_F(ClipEvents, ScriptGotosTakeNumbersLabelsStringsAndPaths) {
         EXPECT_EQ(root().frame, row.rootFrame) << row.label;
         EXPECT_EQ(kidClip->frame, row.kidFrame) << row.label;
         EXPECT_FALSE(root().playing) << row.label;
+    }
+
+    // call() runs a frame's actions where the playhead is, by number, label or path.
+    struct CallRow {
+        const char* label;
+        Assembler frame;
+        std::vector<std::string> said;
+    };
+    const CallRow calls[] = {
+        {"number", push(integer(5)), {"root5"}},
+        {"label", push(str("four")), {"root4"}},
+        {"path and frame", push(str("kid:2")), {"kid2"}},
+        {"path and label", push(str("_root.kid:three")), {"kid3"}},
+        {"past the end", push(integer(99)), {}},
+        {"frame zero", push(integer(0)), {}},
+        {"no such clip", push(str("nobody:2")), {}},
+    };
+    for (const CallRow& row : calls) {
+        Assembler script = row.frame;
+        script.record(Code::Call, {});  // a long record with nothing in it
+        host->run(player, root(), script.block());
+        player.runQueuedActions();
+        EXPECT_EQ(take(), row.said) << row.label;
+        EXPECT_EQ(root().frame, 1) << row.label;
+        EXPECT_EQ(kidClip->frame, 3) << row.label;
     }
 }
 
