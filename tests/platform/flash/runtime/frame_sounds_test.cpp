@@ -1,9 +1,11 @@
 // The sounds timelines start: event sounds each time their frame plays (a loop included),
 // the start-once flag against a looping frame, sounds that go with the clip that started
-// them, sounds named by their export, StopSounds, and a stream sound that loops with its
-// timeline.
+// them, sounds named by their export, StopSounds, a stream sound that loops with its
+// timeline, and the Sound objects of scripts.
 #include <gtest/gtest.h>
 
+#include "../avm1/assembler.h"
+#include "platform/flash/runtime/script_host.h"
 #include "test_movies.h"
 
 namespace pencora::runtime {
@@ -133,6 +135,80 @@ TEST_F(FrameSounds, AStreamSoundStartsAgainWhenItsTimelineLoops) {
     EXPECT_EQ(level(kRate / 10), 1000) << "the loop plays the first frame's block again";
     player.runFrame();
     EXPECT_EQ(level(kRate / 10), 2000);
+}
+
+// Sound objects through scripts: a clip's Sound sets the volume of that clip's timeline
+// sounds, the movie's Sound that of every sound, and stop() ends only what the Sound
+// speaks for.
+TEST(ScriptSounds, VolumesAndStopsReachWhatEachSoundSpeaksFor) {
+    using avm1::test::Assembler;
+    using avm1::test::integer;
+    using avm1::test::str;
+    using Code = swf::ActionCode;
+    swfwrite::MovieBuilder b;
+    const uint16_t loud = b.define(constantSound(1000, kRate));
+    const uint16_t soft = b.define(constantSound(100, kRate));
+    b.tag(swf::ExportAssets{{{loud, "loud"}}});
+    swfwrite::TimelineBuilder singer;
+    singer.startSound(soft).showFrame();
+    const uint16_t singerId = b.define(singer.sprite());
+    swf::PlaceObject kid;
+    kid.characterId = singerId;
+    kid.depth = 1;
+    kid.name = "kid";
+
+    const auto call = [](Assembler& a, const char* object, const char* method,
+                         std::vector<int> args) {
+        for (auto it = args.rbegin(); it != args.rend(); ++it) {
+            a.push({integer(*it)});
+        }
+        a.push({integer(int(args.size()))}).getVar(object).push({str(method)});
+        a.op(Code::CallMethod).op(Code::Pop);
+    };
+    Assembler script;
+    // kidSound = new Sound(kid); movie = new Sound(); tone = new Sound(); attach and start.
+    script.push({str("kidSound")}).getVar("kid").push({integer(1), str("Sound")});
+    script.op(Code::NewObject).op(Code::SetVariable);
+    for (const char* name : {"movie", "tone"}) {
+        script.push({str(name), integer(0), str("Sound")})
+            .op(Code::NewObject)
+            .op(Code::SetVariable);
+    }
+    script.push({str("loud"), integer(1)}).getVar("tone").push({str("attachSound")});
+    script.op(Code::CallMethod).op(Code::Pop);
+    call(script, "tone", "start", {});
+    call(script, "kidSound", "setVolume", {50});
+    call(script, "movie", "setVolume", {50});
+    script.op(Code::Stop);
+    b.place(kid).doAction(script.op(Code::End).bytes).showFrame();
+
+    Player player;
+    auto owned = std::make_unique<ScriptHost>(player);
+    ScriptHost* host = owned.get();
+    player.setActionRunner(std::move(owned));
+    player.load(0, test::share(b));
+    player.runFrame();
+    std::vector<int16_t> out(2 * 16);
+    const auto level = [&] {
+        player.sounds().mix(out.data(), 16);
+        return out[0];
+    };
+    EXPECT_EQ(level(), 500 + 25) << "the tone at the movie's 50 %, the kid's sound at 50 % twice";
+
+    const auto runScript = [&](Assembler a) { host->run(player, *player.root(0), a.block()); };
+    Assembler stopKid;
+    call(stopKid, "kidSound", "stop", {});
+    runScript(stopKid);
+    EXPECT_EQ(level(), 500) << "the kid's Sound stops the kid's sounds only";
+    Assembler restore;
+    call(restore, "movie", "setVolume", {100});
+    runScript(restore);
+    EXPECT_EQ(level(), 1000);
+    Assembler stopAll;
+    call(stopAll, "movie", "stop", {});
+    runScript(stopAll);
+    EXPECT_EQ(level(), 0) << "the movie's Sound stops every sound";
+    EXPECT_EQ(player.sounds().voiceCount(), 0u);
 }
 
 }  // namespace
