@@ -7,82 +7,11 @@
 #include <cmath>
 
 #include "platform/flash/render/color_transform.h"
+#include "platform/flash/render/gradient_fill.h"
 
 namespace pencora::swf::render {
 
 namespace {
-
-double toLinear(double c) {
-    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-}
-
-double toSrgb(double c) {
-    return c <= 0.0031308 ? c * 12.92 : 1.055 * std::pow(c, 1.0 / 2.4) - 0.055;
-}
-
-QColor mix(const QColor& a, const QColor& b, double t, bool linear) {
-    auto channel = [t, linear](double x, double y) {
-        if (!linear) {
-            return x + (y - x) * t;
-        }
-        return toSrgb(toLinear(x) + (toLinear(y) - toLinear(x)) * t);
-    };
-    return QColor::fromRgbF(static_cast<float>(channel(a.redF(), b.redF())),
-                            static_cast<float>(channel(a.greenF(), b.greenF())),
-                            static_cast<float>(channel(a.blueF(), b.blueF())),
-                            static_cast<float>(a.alphaF() + (b.alphaF() - a.alphaF()) * t));
-}
-
-}  // namespace
-
-// The player turns a gradient into a 256-entry colour table, segment by segment from the
-// first stop: a segment fills only the entries after those already filled (so a ratio
-// lower than its predecessor takes nothing back), two stops at one ratio give a step to
-// the later colour, and entries before the first stop or after the last one filled keep
-// the first and the last stop's colours. gradient_nonsequential_ratios and
-// gradient_issue_9892 in the visual corpus show these rules.
-std::array<QColor, 256> gradientTable(const Gradient& g, const ColorTransform& cx) {
-    std::array<QColor, 256> table;
-    if (g.stops.empty()) {
-        table.fill(QColor(0, 0, 0, 0));
-        return table;
-    }
-    std::vector<QColor> colors;
-    for (const auto& stop : g.stops) {
-        colors.push_back(apply(cx, stop.color));
-    }
-    const bool linear = g.interpolation == InterpolationMode::Linear;
-    const int first = g.stops.front().ratio;
-    for (int i = 0; i < first; ++i) {
-        table[i] = colors.front();
-    }
-    int filled = first - 1;
-    for (size_t k = 0; k + 1 < g.stops.size(); ++k) {
-        const int r0 = g.stops[k].ratio;
-        const int r1 = g.stops[k + 1].ratio;
-        for (int i = std::max(filled + 1, r0); i <= r1; ++i) {
-            const double t = r1 == r0 ? 1.0 : static_cast<double>(i - r0) / (r1 - r0);
-            table[i] = mix(colors[k], colors[k + 1], t, linear);
-        }
-        filled = std::max(filled, r1);
-    }
-    for (int i = std::max(filled + 1, 0); i < 256; ++i) {
-        table[i] = colors.back();
-    }
-    return table;
-}
-
-namespace {
-
-QGradientStops gradientStops(const Gradient& g, const ColorTransform& cx) {
-    const auto table = gradientTable(g, cx);
-    QGradientStops stops;
-    stops.reserve(256);
-    for (int i = 0; i < 256; ++i) {
-        stops.append({i / 255.0, table[i]});
-    }
-    return stops;
-}
 
 QGradient::Spread spread(SpreadMode m) {
     switch (m) {
@@ -93,6 +22,40 @@ QGradient::Spread spread(SpreadMode m) {
         default:
             return QGradient::PadSpread;
     }
+}
+
+// For a Qt gradient (where no area is known): entry i covers positions i/256 up to
+// (i+1)/256, so each entry's colour sits at the middle of its span.
+QGradientStops gradientStops(const Gradient& g, const ColorTransform& cx) {
+    const auto table = gradientTable(g, cx);
+    QGradientStops stops;
+    stops.reserve(258);
+    stops.append({0.0, table[0]});
+    for (int i = 0; i < 256; ++i) {
+        stops.append({(i + 0.5) / 256.0, table[i]});
+    }
+    stops.append({1.0, table[255]});
+    return stops;
+}
+
+QBrush qtGradientBrush(const FillStyle& style, const QTransform& world, const ColorTransform& cx) {
+    QBrush brush;
+    if (style.type == FillType::LinearGradient) {
+        QLinearGradient g(-16384.0, 0.0, 16384.0, 0.0);
+        g.setStops(gradientStops(style.gradient, cx));
+        g.setSpread(spread(style.gradient.spread));
+        brush = QBrush(g);
+    } else {
+        const double focal = style.type == FillType::FocalGradient
+                                 ? std::clamp(style.gradient.focalPoint, -0.98, 0.98)
+                                 : 0.0;
+        QRadialGradient g(QPointF(0, 0), 16384.0, QPointF(focal * 16384.0, 0));
+        g.setStops(gradientStops(style.gradient, cx));
+        g.setSpread(spread(style.gradient.spread));
+        brush = QBrush(g);
+    }
+    brush.setTransform(toQTransform(style.matrix) * world);
+    return brush;
 }
 
 }  // namespace
@@ -124,28 +87,38 @@ bool wantsSmoothing(const FillStyle& style) {
     return style.type == FillType::RepeatingBitmap || style.type == FillType::ClippedBitmap;
 }
 
+PaintArea paintArea(const QPainter& painter, const QRectF& bounds) {
+    PaintArea area;
+    area.toDevice = painter.combinedTransform();
+    QRect pixels = area.toDevice.mapRect(bounds).toAlignedRect();
+    if (const QPaintDevice* device = painter.device()) {
+        pixels &= QRect(0, 0, device->width(), device->height());
+    }
+    if (painter.hasClipping()) {
+        pixels &= area.toDevice.mapRect(painter.clipBoundingRect()).toAlignedRect();
+    }
+    area.pixels = pixels;
+    return area;
+}
+
 QBrush fillBrush(const FillStyle& style, const QTransform& world, const ColorTransform& cx,
-                 const ImageLookup& images) {
+                 const ImageLookup& images, const std::optional<PaintArea>& area) {
     if (style.type == FillType::Solid) {
         return QBrush(apply(cx, style.color));
     }
     if (isGradient(style.type)) {
-        QBrush brush;
-        if (style.type == FillType::LinearGradient) {
-            QLinearGradient g(-16384.0, 0.0, 16384.0, 0.0);
-            g.setStops(gradientStops(style.gradient, cx));
-            g.setSpread(spread(style.gradient.spread));
-            brush = QBrush(g);
-        } else {
-            const double focal = style.type == FillType::FocalGradient
-                                     ? std::clamp(style.gradient.focalPoint, -0.98, 0.98)
-                                     : 0.0;
-            QRadialGradient g(QPointF(0, 0), 16384.0, QPointF(focal * 16384.0, 0));
-            g.setStops(gradientStops(style.gradient, cx));
-            g.setSpread(spread(style.gradient.spread));
-            brush = QBrush(g);
+        if (!area) {
+            return qtGradientBrush(style, world, cx);
         }
-        brush.setTransform(toQTransform(style.matrix) * world);
+        bool invertible = false;
+        const QTransform fromDevice = area->toDevice.inverted(&invertible);
+        if (!invertible || area->pixels.isEmpty()) {
+            return QBrush(Qt::NoBrush);
+        }
+        QBrush brush(gradientImage(style, toQTransform(style.matrix) * world * area->toDevice, cx,
+                                   area->pixels));
+        brush.setTransform(QTransform::fromTranslate(area->pixels.left(), area->pixels.top()) *
+                           fromDevice);
         return brush;
     }
     const bool clamped =

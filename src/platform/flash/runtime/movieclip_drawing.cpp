@@ -132,8 +132,10 @@ std::optional<swf::FillStyle> gradientFill(Machine& m, const std::vector<Value>&
     }
     const double focal = m.toNumber(argAt(args, 7));
     if (f.type == swf::FillType::RadialGradient && std::isfinite(focal) && focal != 0) {
+        // The focal point is kept as a movie file keeps it, in 8.8 fixed point (0.9 is
+        // 230/256): the gradient's colours follow that value.
         f.type = swf::FillType::FocalGradient;
-        f.gradient.focalPoint = std::clamp(focal, -1.0, 1.0);
+        f.gradient.focalPoint = std::trunc(std::clamp(focal, -1.0, 1.0) * 256) / 256;
     }
     return f;
 }
