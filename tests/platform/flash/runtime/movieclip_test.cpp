@@ -512,5 +512,32 @@ TEST_F(DrawingPixelsTest, GradientBoxSpansTheBoxItNames) {
     EXPECT_EQ(frame().pixel(90, 20), qRgb(255, 255, 255));
 }
 
+TEST_F(DrawingPixelsTest, FocalPointIsKeptAsAMovieFileKeepsIt) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Object* pen = call(root(), "createEmptyMovieClip", {"pen", 1}).object();
+    // A 100-pixel circle centred on pixel row 50, its focus at 0.9 of the way to the right.
+    Object* box = m().makeObject();
+    box->put(QStringLiteral("matrixType"), Value("box"));
+    box->put(QStringLiteral("x"), Value(0));
+    box->put(QStringLiteral("y"), Value(0.5));
+    box->put(QStringLiteral("w"), Value(100));
+    box->put(QStringLiteral("h"), Value(100));
+    box->put(QStringLiteral("r"), Value(0));
+    call(pen, "beginGradientFill",
+         {"radial", Value(array({0xFF0000, 0x0000FF})), Value(array({100, 100})),
+          Value(array({0, 255})), Value(box), "pad", "RGB", 0.9});
+    call(pen, "moveTo", {0, 0});
+    call(pen, "lineTo", {100, 0});
+    call(pen, "lineTo", {100, 100});
+    call(pen, "lineTo", {0, 100});
+    call(pen, "endFill");
+    // The focus is 230/256, not 0.9: pixel 96 is 0.311 of the way from it to the circle
+    // (0.3 with 0.9), entry 79 of red to blue.
+    const QRgb p = frame().pixel(96, 50);
+    EXPECT_EQ(qBlue(p), 79);
+    EXPECT_EQ(qRed(p), 176);
+}
+
 }  // namespace
 }  // namespace pencora::runtime
