@@ -170,8 +170,11 @@ QPen linePen(const LineStyle& style, const QTransform& world, const ColorTransfo
             pen.setJoinStyle(Qt::BevelJoin);
             break;
         case JoinStyle::Miter:
-            pen.setJoinStyle(Qt::MiterJoin);
-            pen.setMiterLimit(std::max(1.0, style.miterLimit));
+            // A miter may reach `miterLimit` line widths past the corner; a longer one
+            // gives way to a bevel (not a cut-off point). Qt's SVG miter counts the limit
+            // from the inner corner to the tip, twice that reach.
+            pen.setJoinStyle(Qt::SvgMiterJoin);
+            pen.setMiterLimit(2 * std::max(1.0, style.miterLimit));
             break;
         default:
             pen.setJoinStyle(Qt::RoundJoin);
