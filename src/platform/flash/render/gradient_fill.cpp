@@ -101,8 +101,10 @@ GradientRamp::GradientRamp(const std::array<QColor, 256>& table) {
     for (int k = 0; k < kSteps; ++k) {
         const int i = k / kSub;
         const int j = std::min(i + 1, 255);
-        const double f = double(k % kSub) / kSub;
-        auto lerp = [f](int x, int y) { return int(std::lround(x + (y - x) * f)); };
+        const uint32_t f = k % kSub;
+        auto lerp = [f](uint32_t x, uint32_t y) {
+            return (x * (kSub - f) + y * f + kSub / 2) / kSub;
+        };
         ramp_[k] = qRgba(lerp(qRed(pm[i]), qRed(pm[j])), lerp(qGreen(pm[i]), qGreen(pm[j])),
                          lerp(qBlue(pm[i]), qBlue(pm[j])), lerp(qAlpha(pm[i]), qAlpha(pm[j])));
     }
@@ -110,7 +112,7 @@ GradientRamp::GradientRamp(const std::array<QColor, 256>& table) {
 
 QRgb GradientRamp::at(double spread256) const {
     const double p = std::clamp(spread256 - 0.5, 0.0, 255.0);
-    return ramp_[std::min(kSteps - 1, int(std::lround(p * kSub)))];
+    return ramp_[int(p * kSub + 0.5)];  // p * kSub + 0.5 stays below kSteps
 }
 
 double gradientPosition(FillType type, double focalPoint, double x, double y) {
