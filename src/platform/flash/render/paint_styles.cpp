@@ -136,10 +136,11 @@ QBrush fillBrush(const FillStyle& style, const QTransform& world, const ColorTra
     return brush;
 }
 
-QPen linePen(const LineStyle& style, const QTransform& world, const ColorTransform& cx,
-             const ImageLookup& images) {
-    // Width follows the matrix's mean scale unless scaling is switched off; no line is
-    // thinner than one device pixel (width 0 is a hairline).
+namespace {
+
+// Width follows the matrix's mean scale unless scaling is switched off; no line is thinner
+// than one device pixel (width 0 is a hairline).
+double lineWidth(const LineStyle& style, const QTransform& world) {
     const double sx = std::hypot(world.m11(), world.m12());
     const double sy = std::hypot(world.m21(), world.m22());
     double scale = std::sqrt((sx * sx + sy * sy) / 2.0);
@@ -150,9 +151,10 @@ QPen linePen(const LineStyle& style, const QTransform& world, const ColorTransfo
     } else if (style.noVScale) {
         scale = sx;
     }
-    const double width = std::max(1.0, style.width * scale);
-    QBrush brush =
-        style.fill ? fillBrush(*style.fill, world, cx, images) : QBrush(apply(cx, style.color));
+    return std::max(1.0, style.width * scale);
+}
+
+QPen styledPen(const LineStyle& style, double width, QBrush brush) {
     QPen pen(brush, width);
     switch (style.startCap) {
         case CapStyle::None:
@@ -181,6 +183,30 @@ QPen linePen(const LineStyle& style, const QTransform& world, const ColorTransfo
             break;
     }
     return pen;
+}
+
+}  // namespace
+
+QPen linePen(const LineStyle& style, const QTransform& world, const ColorTransform& cx,
+             const ImageLookup& images) {
+    const QBrush brush =
+        style.fill ? fillBrush(*style.fill, world, cx, images) : QBrush(apply(cx, style.color));
+    return styledPen(style, lineWidth(style, world), brush);
+}
+
+QPen linePen(const LineStyle& style, const QTransform& world, const ColorTransform& cx,
+             const ImageLookup& images, const QPainter& painter, const QRectF& pathBounds) {
+    if (!style.fill || !isGradient(style.fill->type)) {
+        return linePen(style, world, cx, images);
+    }
+    const double width = lineWidth(style, world);
+    // As far as a miter or a square cap can reach past the path.
+    const double reach =
+        width * (style.join == JoinStyle::Miter ? std::max(1.0, style.miterLimit) : 1.0) + 1;
+    const QBrush brush =
+        fillBrush(*style.fill, world, cx, images,
+                  paintArea(painter, pathBounds.adjusted(-reach, -reach, reach, reach)));
+    return styledPen(style, width, brush);
 }
 
 }  // namespace pencora::swf::render

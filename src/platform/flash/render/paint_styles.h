@@ -41,8 +41,13 @@ PaintArea paintArea(const QPainter& painter, const QRectF& bounds);
 // gradient, close to that.
 QBrush fillBrush(const FillStyle& style, const QTransform& world, const ColorTransform& cx,
                  const ImageLookup& images, const std::optional<PaintArea>& area = std::nullopt);
+// A line painted with a fill style takes that fill's brush; drawn with `painter` along a
+// path with `pathBounds` (the painter's coordinates), a gradient is painted for the pixels
+// the stroke can reach.
 QPen linePen(const LineStyle& style, const QTransform& world, const ColorTransform& cx,
              const ImageLookup& images);
+QPen linePen(const LineStyle& style, const QTransform& world, const ColorTransform& cx,
+             const ImageLookup& images, const QPainter& painter, const QRectF& pathBounds);
 // Bitmap fills ask for smoothing (types 0x40 and 0x41).
 bool wantsSmoothing(const FillStyle& style);
 
