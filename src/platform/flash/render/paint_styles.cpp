@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 
+#include "platform/flash/render/bitmap_fill.h"
 #include "platform/flash/render/color_transform.h"
 #include "platform/flash/render/gradient_fill.h"
 
@@ -90,6 +91,7 @@ bool wantsSmoothing(const FillStyle& style) {
 PaintArea paintArea(const QPainter& painter, const QRectF& bounds) {
     PaintArea area;
     area.toDevice = painter.combinedTransform();
+    area.smooth = painter.testRenderHint(QPainter::Antialiasing);
     QRect pixels = area.toDevice.mapRect(bounds).toAlignedRect();
     if (const QPaintDevice* device = painter.device()) {
         pixels &= QRect(0, 0, device->width(), device->height());
@@ -127,11 +129,24 @@ QBrush fillBrush(const FillStyle& style, const QTransform& world, const ColorTra
     if (image.isNull()) {
         return QBrush(Qt::NoBrush);
     }
-    QBrush brush(apply(cx, image));
     QTransform t = toQTransform(style.matrix) * world;
     if (clamped) {
         t = QTransform::fromTranslate(-1, -1) * t;
+        bool invertible = false;
+        const QTransform fromDevice = area ? area->toDevice.inverted(&invertible) : QTransform();
+        if (invertible && !area->pixels.isEmpty() &&
+            !staysNearBitmap(image.size() - QSize(2, 2),
+                             toQTransform(style.matrix) * world * area->toDevice, area->pixels)) {
+            // The shape reaches past the padded edge: its pixels are filled here, the edge
+            // texels stretched out to them.
+            QBrush brush(clampedBitmapPixels(apply(cx, image), t * area->toDevice, area->pixels,
+                                             area->smooth && wantsSmoothing(style)));
+            brush.setTransform(QTransform::fromTranslate(area->pixels.left(), area->pixels.top()) *
+                               fromDevice);
+            return brush;
+        }
     }
+    QBrush brush(apply(cx, image));
     brush.setTransform(t);
     return brush;
 }

@@ -33,6 +33,7 @@ QTransform toQTransform(const Matrix& m);
 struct PaintArea {
     QTransform toDevice;
     QRect pixels;
+    bool smooth = false;  // anti-aliased drawing, where bitmaps that ask for it are smoothed
 };
 PaintArea paintArea(const QPainter& painter, const QRectF& bounds);
 
