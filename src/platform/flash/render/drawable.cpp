@@ -26,7 +26,8 @@ void drawShapePaths(const ShapePaths& paths, const Drawable& d, QPainter& painte
     const bool antialias = painter.testRenderHint(QPainter::Antialiasing);
     for (const auto& group : paths.groups) {
         for (const auto& fill : group.fills) {
-            QBrush brush = fillBrush(fill.style, world, cx, lookup);
+            QBrush brush = fillBrush(fill.style, world, cx, lookup,
+                                     paintArea(painter, world.mapRect(fill.path.boundingRect())));
             if (brush.style() == Qt::NoBrush) {
                 continue;
             }
