@@ -59,9 +59,9 @@ QRectF localBounds(const DisplayObject& o) {
     return r;
 }
 
-// A cached object is drawn into a bitmap that begins at the corner of what it covers, and the
-// bitmap is put on the stage at whole pixels: the drawing moves by the corner's rounding
-// (cache_as_bitmap/avm1_color, cache_as_bitmap/drawing_api).
+// An object drawn through a bitmap of its own (cached, or filtered) is drawn into it from the
+// corner of its declared bounds, and the bitmap is put on the stage at whole pixels: the
+// drawing moves by the corner's rounding (cache_as_bitmap/avm1_color, filters/drop_shadow).
 QTransform cacheOffset(const QRectF& covered) {
     if (!covered.isValid()) {
         return {};
@@ -103,8 +103,8 @@ struct Walker {
                 continue;
             }
             QTransform t = toTransform(o.matrix) * toStage;
-            if (o.cacheAsBitmap) {
-                t = t * cacheOffset(contentBounds(o, toStage));
+            if (o.cacheAsBitmap || !o.filters.empty()) {
+                t = t * cacheOffset(t.mapRect(localBounds(o)));
             }
             ColorTransformF own = ColorTransformF::from(o.colorTransform);
             swf::BlendMode blend = o.blendMode;
