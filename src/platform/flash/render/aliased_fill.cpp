@@ -4,7 +4,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <numbers>
 #include <utility>
+
+#include "platform/flash/render/flatten.h"
 
 namespace pencora::swf::render {
 
@@ -37,19 +40,31 @@ int64_t firstCentreAtOrAfter(int64_t v) {
     return ceilDiv(v - kAliasedSubpixels / 2, kAliasedSubpixels);
 }
 
-// Curves left in a path (a stroke's round joins and caps, cubics of a drawing) are cut
-// finely, so that they stand for the arcs they are: the movies' round joins cover every
-// pixel centre inside their circle (filters/color_matrix).
-constexpr double kCurveTolerance = 1.0 / 64.0;  // pixels
+// Curves left in a path are the circular arcs of a stroke's round joins and caps. They are
+// cut into equal chords, as few as stay within the curve tolerance of the circle, which
+// decides the pixels around a thick line's corners (filters/color_matrix).
 constexpr int kMaxCurveSegments = 256;
 
+int arcSegments(QPointF p0, QPointF p1, QPointF p2, QPointF p3) {
+    // The arc's radius and angle from its chord and the height of its middle over it.
+    const QPointF mid = 0.125 * (p0 + p3) + 0.375 * (p1 + p2);
+    const QPointF chord = p3 - p0;
+    const double c = std::hypot(chord.x(), chord.y());
+    const double h =
+        c > 0 ? std::abs((mid.x() - p0.x()) * chord.y() - (mid.y() - p0.y()) * chord.x()) / c : 0;
+    if (!(h > 1e-9) || !std::isfinite(c)) {
+        return 1;  // flat, or not a number
+    }
+    const double r = (c * c / 4 + h * h) / (2 * h);
+    const double angle = 2 * std::asin(std::min(1.0, c / (2 * r)));
+    const double step = kAliasedCurveTolerance < r ? 2 * std::acos(1 - kAliasedCurveTolerance / r)
+                                                   : std::numbers::pi;
+    const double count = std::ceil(angle / step - 1e-9);
+    return std::isfinite(count) ? std::clamp(int(count), 1, kMaxCurveSegments) : 1;
+}
+
 void addCubic(std::vector<QPointF>& points, QPointF p0, QPointF p1, QPointF p2, QPointF p3) {
-    const QPointF d1 = p0 - 2 * p1 + p2;
-    const QPointF d2 = p1 - 2 * p2 + p3;
-    const double bend = std::max(std::hypot(d1.x(), d1.y()), std::hypot(d2.x(), d2.y()));
-    // Uniform steps stay within 3/4 of the largest second difference over n squared.
-    const double count = std::ceil(std::sqrt(0.75 * bend / kCurveTolerance));
-    const int n = std::isfinite(count) ? std::clamp(int(count), 1, kMaxCurveSegments) : 1;
+    const int n = arcSegments(p0, p1, p2, p3);
     for (int i = 1; i < n; ++i) {
         const double t = double(i) / n;
         const double s = 1 - t;

@@ -17,9 +17,9 @@ namespace pencora::swf::render {
 // Vertices are placed on this grid (steps per pixel) before they are rasterised.
 inline constexpr int kAliasedSubpixels = 256;
 
-// The pixels of `path` (device coordinates, its own fill rule; every subpath closed, curves
-// cut by the path's own flattening) within `clip`, as disjoint rectangles: runs on one row,
-// equal runs of consecutive rows joined.
+// The pixels of `path` (device coordinates, its own fill rule; every subpath closed; cubic
+// curves taken for circular arcs and cut into chords within kAliasedCurveTolerance) within
+// `clip`, as disjoint rectangles: runs on one row, equal runs of consecutive rows joined.
 std::vector<QRect> aliasedPixels(const QPainterPath& path, const QRect& clip);
 
 // Fills `path` (the painter's coordinates) with `brush` pixel by pixel under that rule.

@@ -1,6 +1,6 @@
 // Shapes drawn without anti-aliasing, built with the writer from edges of the conformance
 // movies whose single pixels pin down the rule: how curves are cut into chords, strokes
-// filled as their outlines, round joins cut finely. 1 pixel = 20 twips.
+// filled as their outlines, round joins cut into chords too. 1 pixel = 20 twips.
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -92,19 +92,24 @@ TEST(AliasedShapes, ThinStrokesAreFilledOutlines) {
     }
 }
 
-TEST(AliasedShapes, RoundJoinsCoverTheCentresInsideTheirCircle) {
-    // filters/color_matrix: a square outlined 20 pixels wide with round joins; around its
-    // corner the centres 9.82 and 9.92 pixels away are painted, those 10.12 away are not.
-    // A join cut into a few chords would lose the near ones.
+TEST(AliasedShapes, RoundJoinsAreCutIntoChordsOfATenthOfAPixel) {
+    // filters/color_matrix: a rectangle outlined 20 pixels wide with round joins. Around its
+    // top corner (30, 30) the centres 9.82 and 9.92 pixels away are painted and those 10.12
+    // away are not; around its bottom corner (30, 69.95) the chords of a 90-degree join cut
+    // into six leave out two centres 9.96 away that the true circle would hold.
     ShapeBuilder s;
     s.line(s.addLine(solidLine(20 * px, {0, 0, 0, 255})));
-    s.rectangle(30 * px, 30 * px, 70 * px, 70 * px);
+    s.rectangle(30 * px, 30 * px, 70 * px, 70 * px - 1);
     const QImage image = drawAliased(s.build(), QSize(100, 100));
-    EXPECT_TRUE(inked(image, 23, 22));   // 9.92 from the corner (30, 30)
+    EXPECT_TRUE(inked(image, 23, 22));   // 9.92 from the corner
     EXPECT_TRUE(inked(image, 22, 23));   // 9.92
     EXPECT_TRUE(inked(image, 20, 27));   // 9.82
     EXPECT_FALSE(inked(image, 24, 21));  // 10.12
     EXPECT_FALSE(inked(image, 20, 26));  // 10.12
+    EXPECT_TRUE(inked(image, 27, 79));   // 9.87 from the bottom corner
+    EXPECT_TRUE(inked(image, 20, 72));   // 9.84
+    EXPECT_FALSE(inked(image, 22, 76));  // 9.96, off the chord
+    EXPECT_FALSE(inked(image, 23, 77));  // 9.96
 }
 
 }  // namespace
