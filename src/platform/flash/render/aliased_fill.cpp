@@ -145,30 +145,56 @@ std::vector<QRect> aliasedPixels(const QPainterPath& path, const QRect& clip) {
     }
     const int64_t left = clip.left();
     const int64_t right = int64_t(clip.right()) + 1;
-    std::vector<std::vector<Crossing>> rows(size_t(endRow - firstRow));
+    // Rows whose centre line lies in [y0, y1) cross an edge: a centre on a vertex's height
+    // goes to the edge below it, so a centre on a top edge is inside and one on a bottom edge
+    // is not. Rows are swept with the edges that cross them, so memory stays with the edges.
+    struct Span {
+        int64_t from, to;
+        const Edge* edge;
+    };
+    std::vector<Span> spans;
+    spans.reserve(edges.size());
     for (const Edge& e : edges) {
-        // Rows whose centre line lies in [y0, y1): a centre on a vertex's height goes to the
-        // edge below it, so a centre on a top edge is inside and one on a bottom edge is not.
         const int64_t from = std::max(firstRow, firstCentreAtOrAfter(e.y0));
         const int64_t to = std::min(endRow, firstCentreAtOrAfter(e.y1));
-        const int64_t dy = e.y1 - e.y0;
-        for (int64_t row = from; row < to; ++row) {
-            const int64_t yc = row * kAliasedSubpixels + kAliasedSubpixels / 2;
-            // The crossing is x0 + (yc - y0) (x1 - x0) / dy; the first centre at or right of
-            // it, exactly: a centre on the edge takes the side to its right.
-            const int64_t numerator = e.x0 * dy + (yc - e.y0) * (e.x1 - e.x0);
-            const int64_t column =
-                ceilDiv(numerator - dy * (kAliasedSubpixels / 2), dy * kAliasedSubpixels);
-            rows[size_t(row - firstRow)].push_back(
-                {int(std::clamp(column, left, right)), e.winding});
+        if (from < to) {
+            spans.push_back({from, to, &e});
         }
     }
+    std::sort(spans.begin(), spans.end(),
+              [](const Span& a, const Span& b) { return a.from < b.from; });
     const bool oddEven = path.fillRule() == Qt::OddEvenFill;
+    std::vector<const Span*> active;
+    std::vector<Crossing> crossings;
     std::vector<std::pair<int, int>> previous;  // the runs of the row above
     std::vector<std::pair<int, int>> runs;
     size_t openFrom = out.size();  // the rectangles the row above may still extend
-    for (size_t r = 0; r < rows.size(); ++r) {
-        auto& crossings = rows[r];
+    size_t next = 0;
+    for (int64_t row = firstRow; row < endRow; ++row) {
+        std::erase_if(active, [row](const Span* span) { return span->to <= row; });
+        while (next < spans.size() && spans[next].from == row) {
+            active.push_back(&spans[next++]);
+        }
+        if (active.empty()) {
+            if (next == spans.size()) {
+                break;
+            }
+            row = spans[next].from - 1;  // nothing until the next edge begins
+            previous.clear();
+            continue;
+        }
+        const int64_t yc = row * kAliasedSubpixels + kAliasedSubpixels / 2;
+        crossings.clear();
+        for (const Span* span : active) {
+            // The crossing is x0 + (yc - y0) (x1 - x0) / dy; the first centre at or right of
+            // it, exactly: a centre on the edge takes the side to its right.
+            const Edge& e = *span->edge;
+            const int64_t dy = e.y1 - e.y0;
+            const int64_t numerator = e.x0 * dy + (yc - e.y0) * (e.x1 - e.x0);
+            const int64_t column =
+                ceilDiv(numerator - dy * (kAliasedSubpixels / 2), dy * kAliasedSubpixels);
+            crossings.push_back({int(std::clamp(column, left, right)), e.winding});
+        }
         std::sort(crossings.begin(), crossings.end());
         runs.clear();
         int winding = 0;
@@ -187,7 +213,7 @@ std::vector<QRect> aliasedPixels(const QPainterPath& path, const QRect& clip) {
             }
         }
         std::erase_if(runs, [](const auto& run) { return run.second <= run.first; });
-        const int y = int(firstRow + int64_t(r));
+        const int y = int(row);
         if (runs == previous && !runs.empty()) {
             for (size_t k = openFrom; k < out.size(); ++k) {
                 out[k].setBottom(y);

@@ -114,7 +114,16 @@ TEST(AliasedPixels, HostileCoordinatesStayInsideTheClipAndFinish) {
     // A sliver far off the clip costs nothing.
     const QPainterPath away = polygon({{0, 1e9}, {1e6, 1e9}, {1e6, 1e9 + 1e6}});
     EXPECT_TRUE(aliasedPixels(away, kClip).empty());
-    EXPECT_LT(timer.elapsed(), 2000);
+    // A comb of many tall teeth: every row crosses every tooth, row by row.
+    QPolygonF comb;
+    comb << QPointF(0, 400);
+    for (int i = 0; i < 5000; ++i) {
+        comb << QPointF(i * 0.08, 0) << QPointF(i * 0.08 + 0.04, 400);
+    }
+    QPainterPath teeth;
+    teeth.addPolygon(comb);
+    EXPECT_FALSE(aliasedPixels(teeth, kClip).empty());
+    EXPECT_LT(timer.elapsed(), 3000);
 }
 
 TEST(FillAliased, FollowsThePainterAndKeepsTheBrushPatternInPlace) {
