@@ -185,7 +185,10 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
                     upright = upright && (e.x() == box.left() || e.x() == box.right()) &&
                               (e.y() == box.top() || e.y() == box.bottom());
                 }
-                if (upright) {
+                if (!p.testRenderHint(QPainter::Antialiasing)) {
+                    // Aliased, the pixel rule of every other fill already covers whole pixels.
+                    swf::render::fillAliased(p, area, QColor::fromRgb(c.fillColor));
+                } else if (upright) {
                     // An upright background covers whole pixels, its edges rounded, as the
                     // bitmap the object is cached in would (opaque_background).
                     const QRect pixels(
@@ -193,10 +196,8 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
                         QPoint(int(std::lround(box.right())) - 1,
                                int(std::lround(box.bottom())) - 1));
                     p.fillRect(pixels, QColor::fromRgb(c.fillColor));
-                } else if (p.testRenderHint(QPainter::Antialiasing)) {
-                    p.fillPath(area, QColor::fromRgb(c.fillColor));
                 } else {
-                    swf::render::fillAliased(p, area, QColor::fromRgb(c.fillColor));
+                    p.fillPath(area, QColor::fromRgb(c.fillColor));
                 }
                 p.restore();
                 break;
