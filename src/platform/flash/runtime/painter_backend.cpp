@@ -4,6 +4,7 @@
 #include <cmath>
 #include <memory>
 
+#include "platform/flash/render/aliased_fill.h"
 #include "platform/flash/render/drawable.h"
 #include "platform/flash/render/filters.h"
 #include "platform/flash/render/flatten.h"
@@ -127,10 +128,11 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
             QPainter mp(&cut);
             mp.setRenderHints(painter_.renderHints());
             mp.translate(-top.origin);
-            const QPainterPath mask = swf::render::aliasedNudge(mp).map(*top.mask);
-            mp.fillPath(
-                mp.testRenderHint(QPainter::Antialiasing) ? mask : swf::render::flattenCurves(mask),
-                Qt::white);
+            if (mp.testRenderHint(QPainter::Antialiasing)) {
+                mp.fillPath(*top.mask, Qt::white);
+            } else {
+                swf::render::fillAliased(mp, swf::render::flattenCurves(*top.mask), Qt::white);
+            }
             mp.end();
             top.painter->resetTransform();
             top.painter->setCompositionMode(QPainter::CompositionMode_DestinationIn);
@@ -183,7 +185,10 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
                     upright = upright && (e.x() == box.left() || e.x() == box.right()) &&
                               (e.y() == box.top() || e.y() == box.bottom());
                 }
-                if (upright) {
+                if (!p.testRenderHint(QPainter::Antialiasing)) {
+                    // Aliased, the pixel rule of every other fill already covers whole pixels.
+                    swf::render::fillAliased(p, area, QColor::fromRgb(c.fillColor));
+                } else if (upright) {
                     // An upright background covers whole pixels, its edges rounded, as the
                     // bitmap the object is cached in would (opaque_background).
                     const QRect pixels(
@@ -192,7 +197,7 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
                                int(std::lround(box.bottom())) - 1));
                     p.fillRect(pixels, QColor::fromRgb(c.fillColor));
                 } else {
-                    p.fillPath(area * swf::render::aliasedNudge(p), QColor::fromRgb(c.fillColor));
+                    p.fillPath(area, QColor::fromRgb(c.fillColor));
                 }
                 p.restore();
                 break;
