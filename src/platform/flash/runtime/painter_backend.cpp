@@ -81,6 +81,9 @@ struct Layer {
     std::unique_ptr<QImage> image;
     std::unique_ptr<QPainter> painter;
     QPoint origin;  // device position of the image's top-left pixel
+    // How far what is drawn into the image moves on the device: a bitmap's origin snaps to
+    // a whole pixel, and so does everything drawn into it (nested layers take it over).
+    QPointF shift;
     swf::BlendMode blend = swf::BlendMode::Normal;
     double opacity = 1;
     std::optional<QPainterPath> mask;  // device coordinates
@@ -103,18 +106,19 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
     auto painter = [&]() -> QPainter& {
         return layers.back().painter ? *layers.back().painter : painter_;
     };
-    auto beginLayer = [&](QRect area) {
+    auto beginLayer = [&](QRect area, QPointF snap = {}) {
         Layer l;
         area = area.intersected(deviceRect);
         if (area.isEmpty()) {
             area = QRect(0, 0, 1, 1);
         }
         l.origin = area.topLeft();
+        l.shift = layers.back().shift + snap;
         l.image = std::make_unique<QImage>(area.size(), QImage::Format_ARGB32_Premultiplied);
         l.image->fill(Qt::transparent);
         l.painter = std::make_unique<QPainter>(l.image.get());
         l.painter->setRenderHints(painter_.renderHints());
-        l.painter->translate(-l.origin);
+        l.painter->translate(l.shift - l.origin);
         layers.push_back(std::move(l));
         return &layers.back();
     };
@@ -126,7 +130,7 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
             cut.fill(Qt::transparent);
             QPainter mp(&cut);
             mp.setRenderHints(painter_.renderHints());
-            mp.translate(-top.origin);
+            mp.translate(top.shift - top.origin);
             const QPainterPath mask = swf::render::aliasedNudge(mp).map(*top.mask);
             mp.fillPath(
                 mp.testRenderHint(QPainter::Antialiasing) ? mask : swf::render::flattenCurves(mask),
@@ -158,7 +162,8 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
         }
         below.setCompositionMode(mode.value_or(QPainter::CompositionMode_SourceOver));
         below.setOpacity(top.opacity);
-        below.drawImage(top.origin, *top.image);
+        // The image's pixels are already where they go on the device.
+        below.drawImage(QPointF(top.origin) - layers.back().shift, *top.image);
         below.restore();
     };
     for (const DrawCommand& c : commands) {
@@ -184,12 +189,11 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
                               (e.y() == box.top() || e.y() == box.bottom());
                 }
                 if (upright) {
-                    // An upright background covers whole pixels, its edges rounded, as the
-                    // bitmap the object is cached in would (opaque_background).
-                    const QRect pixels(
-                        QPoint(int(std::lround(box.left())), int(std::lround(box.top()))),
-                        QPoint(int(std::lround(box.right())) - 1,
-                               int(std::lround(box.bottom())) - 1));
+                    // An upright background covers the whole pixels whose centres it holds,
+                    // its left and top edges included, its right and bottom edges not.
+                    auto first = [](double edge) { return int(std::ceil(edge - 0.5)); };
+                    const QRect pixels(QPoint(first(box.left()), first(box.top())),
+                                       QPoint(first(box.right()) - 1, first(box.bottom()) - 1));
                     p.fillRect(pixels, QColor::fromRgb(c.fillColor));
                 } else {
                     p.fillPath(area * swf::render::aliasedNudge(p), QColor::fromRgb(c.fillColor));
@@ -209,12 +213,22 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
                     endLayer();
                 break;
             case DrawCommand::Op::BeginLayer: {
-                // A filtered object is drawn into what it and its filters reach; other
-                // blends take the whole device.
+                // A filtered or cached object is drawn into what it (and its filters) reach;
+                // other blends take the whole device. An object drawn as a bitmap moves by
+                // less than half a pixel so that its bitmap's corner falls on a whole pixel.
+                QPointF snap;
+                if (c.bitmapBounds) {
+                    const QPointF corner = stageToDevice.mapRect(*c.bitmapBounds).topLeft();
+                    snap = QPointF(std::floor(corner.x() + 0.5) - corner.x(),
+                                   std::floor(corner.y() + 0.5) - corner.y());
+                }
+                const bool bounded = !c.filters.empty() ||
+                                     (c.bitmapBounds &&
+                                      (c.blend == swf::BlendMode::Normal || uint8_t(c.blend) == 0));
                 Layer* l = beginLayer(
-                    c.filters.empty()
-                        ? deviceRect
-                        : stageToDevice.mapRect(c.reach).toAlignedRect().adjusted(-1, -1, 1, 1));
+                    bounded ? stageToDevice.mapRect(c.reach).toAlignedRect().adjusted(-2, -2, 2, 2)
+                            : deviceRect,
+                    snap);
                 l->filters = c.filters;
                 if (c.blend == swf::BlendMode::Alpha && !c.clip.isEmpty()) {
                     l->cutArea = stageToDevice.map(c.clip);
