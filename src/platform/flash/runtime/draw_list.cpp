@@ -114,9 +114,6 @@ struct Walker {
                 c.opacity = std::clamp(own.aMult, 0.0, 1.0);
                 c.serial = o.serial;
                 c.filters = o.filters;
-                if (blend == swf::BlendMode::Alpha) {
-                    addOutline(o, toStage, c.clip);
-                }
                 if (!o.filters.empty()) {
                     const QMargins m = swf::render::filterReach(o.filters, 1, 1);
                     c.reach = contentBounds(o, toStage).marginsAdded(QMarginsF(m));

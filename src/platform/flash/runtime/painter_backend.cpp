@@ -31,20 +31,22 @@ std::optional<QPainter::CompositionMode> qtMode(swf::BlendMode b) {
             return QPainter::CompositionMode_Overlay;
         case swf::BlendMode::HardLight:
             return QPainter::CompositionMode_HardLight;
-        case swf::BlendMode::Alpha:
-            return QPainter::CompositionMode_DestinationIn;
         case swf::BlendMode::Erase:
             return QPainter::CompositionMode_DestinationOut;
         case swf::BlendMode::Subtract:
         case swf::BlendMode::Invert:
+        case swf::BlendMode::Alpha:
             return std::nullopt;
         default:
             return QPainter::CompositionMode_SourceOver;
     }
 }
 
-// The two modes Qt lacks, pixel by pixel on premultiplied pixels: subtract takes the layer's
-// colour from what is below, invert turns what is below to its negative where the layer is.
+// The modes Qt lacks, pixel by pixel on premultiplied pixels: subtract takes the layer's
+// colour from what is below, invert turns what is below to its negative where the layer is,
+// alpha scales what is below by the layer's alpha. Where the layer's alpha is zero, nothing
+// changes: an alpha object leaves the group as it is outside what it draws and where it
+// draws fully transparent (blend_modes/layer_alpha).
 void blendByHand(QImage& below, const QImage& layer, QPoint at, swf::BlendMode mode,
                  double opacity) {
     const QRect area = QRect(at, layer.size()).intersected(below.rect());
@@ -60,7 +62,10 @@ void blendByHand(QImage& below, const QImage& layer, QPoint at, swf::BlendMode m
             }
             const QRgb p = d[x];
             auto mix = [&](int below, int result) { return below + (result - below) * sa / 255; };
-            if (mode == swf::BlendMode::Subtract) {
+            if (mode == swf::BlendMode::Alpha) {
+                auto scale = [&](int c) { return c * sa / 255; };
+                d[x] = qRgba(scale(qRed(p)), scale(qGreen(p)), scale(qBlue(p)), scale(qAlpha(p)));
+            } else if (mode == swf::BlendMode::Subtract) {
                 // The layer's colours are premultiplied: they already carry its coverage.
                 auto sub = [&](int b, int c) { return std::max(0, b - int(c * opacity)); };
                 d[x] = qRgba(sub(qRed(p), qRed(s[x])), sub(qGreen(p), qGreen(s[x])),
@@ -88,7 +93,6 @@ struct Layer {
     double opacity = 1;
     std::optional<QPainterPath> mask;  // device coordinates
     std::vector<swf::Filter> filters;
-    std::optional<QPainterPath> cutArea;  // alpha mode: where the object is (device)
 };
 
 }  // namespace
@@ -156,10 +160,6 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
             return;
         }
         below.save();
-        if (top.blend == swf::BlendMode::Alpha && top.cutArea) {
-            // An alpha object sets the group's alpha where it is drawn, not elsewhere.
-            below.setClipPath(*top.cutArea);
-        }
         below.setCompositionMode(mode.value_or(QPainter::CompositionMode_SourceOver));
         below.setOpacity(top.opacity);
         // The image's pixels are already where they go on the device.
@@ -230,9 +230,6 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
                             : deviceRect,
                     snap);
                 l->filters = c.filters;
-                if (c.blend == swf::BlendMode::Alpha && !c.clip.isEmpty()) {
-                    l->cutArea = stageToDevice.map(c.clip);
-                }
                 l->blend = c.blend;
                 l->opacity = c.opacity;
                 break;

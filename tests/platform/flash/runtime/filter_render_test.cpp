@@ -229,6 +229,44 @@ TEST_F(FilterRenderTest, SubtractTakesTheLayersPremultipliedColourOnce) {
     EXPECT_EQ(qRed(px), qBlue(px));
 }
 
+TEST_F(FilterRenderTest, AlphaObjectScalesItsGroupOnlyWhereItsAlphaIsAboveZero) {
+    // A layer group: a red square over 0..30, then an alpha-mode clip of two squares, 0..10
+    // fully transparent and 10..20 half transparent. The group stays red outside the alpha
+    // clip and where it draws nothing but transparency; it is halved where the clip is half.
+    swfwrite::MovieBuilder b(8, 40, 20);
+    const uint16_t red = b.define(square(0, 0, 30, 20, kRedSwf));
+    const uint16_t clear = b.define(square(0, 0, 10, 20, {0, 0, 0, 0}));
+    const uint16_t half = b.define(square(10, 0, 20, 20, {0, 0, 0, 128}));
+    swfwrite::TimelineBuilder alphaClip;
+    alphaClip.place(clear, 1).place(half, 2).showFrame();
+    const uint16_t alphaId = b.define(alphaClip.sprite());
+    swfwrite::TimelineBuilder group;
+    group.place(red, 1);
+    swf::PlaceObject cut;
+    cut.version = 3;
+    cut.characterId = alphaId;
+    cut.depth = 2;
+    cut.matrix = swf::Matrix{};
+    cut.blendMode = swf::BlendMode::Alpha;
+    group.place(cut).showFrame();
+    const uint16_t groupId = b.define(group.sprite());
+    swf::PlaceObject p;
+    p.version = 3;
+    p.characterId = groupId;
+    p.depth = 1;
+    p.matrix = swf::Matrix{};
+    p.blendMode = swf::BlendMode::Layer;
+    b.place(p).showFrame();
+    ASSERT_TRUE(load(b));
+    const QImage img = render(40, 20, flash::Quality::Low);
+    EXPECT_EQ(img.pixel(5, 10), kRed);
+    EXPECT_EQ(img.pixel(25, 10), kRed);
+    const QRgb halved = img.pixel(15, 10);
+    EXPECT_EQ(qRed(halved), 255);
+    EXPECT_NEAR(qGreen(halved), 127, 2);
+    EXPECT_EQ(img.pixel(35, 10), kWhite);
+}
+
 TEST(ScriptFilters, EveryKindSurvivesTheTripThroughScriptObjects) {
     avm1::test::Fixture script;
     avm1::Machine& m = script.machine;
