@@ -143,8 +143,11 @@ void applyShadow(QImage& image, const Filter& f, double sx, double sy) {
             const size_t i = size_t(y) * w + x;
             const float srcA = alpha[i] / 255.0f;
             float shadowA = std::min(1.0f, a[i] / 255.0f * strength) * colorAlpha;
+            // Inside, the shadow goes on top of the object with the object's alpha (source
+            // atop): it hides as much of the object as its own full alpha.
+            const float hides = shadowA;
             if (f.inner) {
-                shadowA *= srcA;  // only inside the object
+                shadowA *= srcA;
             }
             const QRgb src = row[x];
             float out[4];
@@ -157,7 +160,7 @@ void applyShadow(QImage& image, const Filter& f, double sx, double sy) {
                     // Knockout or no source: the shadow alone, inside the shape.
                     out[c] = f.knockout || !f.compositeSource
                                  ? shadow[c]
-                                 : shadow[c] + source[c] * (1.0f - shadowA);
+                                 : shadow[c] + source[c] * (1.0f - hides);
                 } else if (f.knockout) {
                     out[c] = shadow[c] * (1.0f - srcA);
                 } else if (!f.compositeSource) {
@@ -206,6 +209,9 @@ void applyBevel(QImage& image, const Filter& f, double sx, double sy) {
             } else {
                 keep = 1.0f - srcA;
             }
+            // Inside the shape the bevel goes on top of the object and takes the object's
+            // alpha (source atop): what it hides of the object is its own full alpha.
+            const float fullA = hiA + shA * (1.0f - hiA);
             hiA *= keep;
             shA *= keep;
             const float bevelA = hiA + shA * (1.0f - hiA);
@@ -222,7 +228,9 @@ void applyBevel(QImage& image, const Filter& f, double sx, double sy) {
             for (int c = 0; c < 4; ++c) {
                 if (f.knockout || !f.compositeSource) {
                     out[c] = bevel[c];
-                } else if (f.inner || f.onTop) {
+                } else if (f.inner) {
+                    out[c] = bevel[c] + source[c] * (1.0f - fullA);
+                } else if (f.onTop) {
                     out[c] = bevel[c] + source[c] * (1.0f - bevelA);
                 } else {
                     out[c] = source[c] + bevel[c] * (1.0f - srcA);

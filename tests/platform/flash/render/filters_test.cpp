@@ -91,6 +91,40 @@ TEST(DropShadow, EachCompositingModeKeepsWhatItShould) {
     }
 }
 
+TEST(InnerFilters, KeepTheObjectsOwnAlphaAndHideItByTheirFullStrength) {
+    // A half-transparent blue object (alpha 128) covering the whole image. An inner glow and
+    // an inner bevel go on top of it with its alpha (source atop): the result keeps alpha
+    // 128, and the object shows through by what the effect leaves of it, not more.
+    QImage object(20, 20, QImage::Format_ARGB32_Premultiplied);
+    object.fill(qRgba(0, 0, 128, 128));
+    Filter glow;
+    glow.type = FilterType::Glow;
+    glow.color = Rgba{255, 0, 0, 255};
+    glow.strength = 2;  // the glow inside: (255 - 128) * 2, nearly full
+    glow.inner = true;
+    glow.compositeSource = true;
+    Filter bevel;
+    bevel.type = FilterType::Bevel;
+    bevel.color = Rgba{0, 0, 0, 255};
+    bevel.highlightColor = Rgba{255, 0, 0, 255};
+    bevel.distance = 2;  // angle 0: the shadow side is the left edge, x 0..1
+    bevel.strength = 1;
+    bevel.inner = true;
+    bevel.compositeSource = true;
+    QImage glowed = object;
+    applyFilters(glowed, {glow}, 1, 1);
+    const QRgb g = glowed.pixel(10, 10);
+    EXPECT_NEAR(qAlpha(g), 128, 1);
+    EXPECT_NEAR(qRed(g), 127, 2);  // the glow, opaque red, at the object's alpha
+    EXPECT_LE(qBlue(g), 2);        // and the object's blue almost all hidden
+    QImage bevelled = object;
+    applyFilters(bevelled, {bevel}, 1, 1);
+    const QRgb b = bevelled.pixel(1, 10);  // a black shadow of half strength on top
+    EXPECT_NEAR(qAlpha(b), 128, 1);
+    EXPECT_NEAR(qBlue(b), 64, 2);
+    EXPECT_EQ(bevelled.pixel(10, 10), object.pixel(10, 10));  // no bevel in the middle
+}
+
 TEST(DropShadow, DistanceAndBlurFollowTheStageScale) {
     Filter shadow;
     shadow.type = FilterType::DropShadow;
