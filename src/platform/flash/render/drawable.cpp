@@ -6,6 +6,7 @@
 #include "platform/flash/render/color_transform.h"
 #include "platform/flash/render/flatten.h"
 #include "platform/flash/render/paint_styles.h"
+#include "platform/flash/render/stroke_outline.h"
 
 namespace pencora::swf::render {
 
@@ -36,9 +37,13 @@ void drawShapePaths(const ShapePaths& paths, const Drawable& d, QPainter& painte
                              brush);
         }
         for (const auto& line : group.lines) {
+            const QPen pen = linePen(line.style, world, cx, lookup);
+            if (auto outline = unevenLineOutline(line.path, line.style, pen, world)) {
+                painter.fillPath(antialias ? *outline : flattenCurves(*outline), pen.brush());
+                continue;
+            }
             const QPainterPath mapped = world.map(line.path);
-            painter.strokePath(antialias ? mapped : flattenCurves(mapped),
-                               linePen(line.style, world, cx, lookup));
+            painter.strokePath(antialias ? mapped : flattenCurves(mapped), pen);
         }
     }
 }
