@@ -1,6 +1,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -12,6 +13,9 @@
 namespace pencora::runtime {
 
 namespace {
+
+// How far beyond what is shown a filtered object is still drawn, at most (device pixels).
+constexpr int kMaxSpread = 512;
 
 std::optional<QPainter::CompositionMode> qtMode(swf::BlendMode b) {
     switch (b) {
@@ -110,9 +114,13 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
     auto painter = [&]() -> QPainter& {
         return layers.back().painter ? *layers.back().painter : painter_;
     };
-    auto beginLayer = [&](QRect area, QPointF snap = {}) {
+    // What a new layer may cover: what the layer below shows, grown by how far filters spread
+    // what lies outside it into it (a shadow cast from above the top edge).
+    auto beginLayer = [&](QRect area, QPointF snap = {}, QMargins spread = {}) {
         Layer l;
-        area = area.intersected(deviceRect);
+        const Layer& below = layers.back();
+        const QRect room = below.image ? QRect(below.origin, below.image->size()) : deviceRect;
+        area = area.intersected(room.marginsAdded(spread));
         if (area.isEmpty()) {
             area = QRect(0, 0, 1, 1);
         }
@@ -225,10 +233,18 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
                 const bool bounded = !c.filters.empty() ||
                                      (c.bitmapBounds &&
                                       (c.blend == swf::BlendMode::Normal || uint8_t(c.blend) == 0));
+                QMargins spread;
+                if (!c.filters.empty()) {
+                    // Bounded so that hostile sizes cannot ask for a huge image.
+                    const QMargins m =
+                        swf::render::filterReach(c.filters, filterScale.first, filterScale.second);
+                    auto cap = [](int v) { return std::clamp(v, 0, kMaxSpread); };
+                    spread = QMargins(cap(m.left()), cap(m.top()), cap(m.right()), cap(m.bottom()));
+                }
                 Layer* l = beginLayer(
                     bounded ? stageToDevice.mapRect(c.reach).toAlignedRect().adjusted(-2, -2, 2, 2)
                             : deviceRect,
-                    snap);
+                    snap, spread);
                 l->filters = c.filters;
                 l->blend = c.blend;
                 l->opacity = c.opacity;

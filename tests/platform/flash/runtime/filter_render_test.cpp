@@ -84,6 +84,24 @@ TEST_F(FilterRenderTest, ShadowFromThePlacingTagDrawsBeyondTheObject) {
     }
 }
 
+TEST_F(FilterRenderTest, ShadowOfAnObjectAboveTheStageFallsIntoView) {
+    // The square lies over -10..0, wholly above the stage; its shadow, 15 pixels down over
+    // 5..15, does not.
+    swf::PlaceObject p;
+    swf::Filter shadow = shadowFilter(15);
+    shadow.angle = std::numbers::pi / 2;
+    p.filters = std::vector<swf::Filter>{shadow};
+    p.matrix = at(0, -20);
+    auto b = movie(p);
+    b.showFrame();
+    ASSERT_TRUE(load(b));
+    const QImage img = render(40, 40, flash::Quality::Low);
+    EXPECT_EQ(img.pixel(15, 5), kBlack);
+    EXPECT_EQ(img.pixel(15, 14), kBlack);
+    EXPECT_EQ(img.pixel(15, 4), kWhite);
+    EXPECT_EQ(img.pixel(15, 15), kWhite);
+}
+
 TEST_F(FilterRenderTest, ScriptFiltersAreCopiedInAndOut) {
     // box.filters = [new DropShadowFilter(5, ...)];
     // var f = box.filters; f[0].distance = 0;   -- a copy: the clip keeps its shadow
