@@ -38,7 +38,7 @@ void drawShapePaths(const ShapePaths& paths, const Drawable& d, QPainter& painte
         }
         for (const auto& line : group.lines) {
             const QPen pen = linePen(line.style, world, cx, lookup);
-            if (auto outline = unevenLineOutline(line.path, line.style, pen, world)) {
+            if (auto outline = lineOutline(line.path, line.style, pen, world)) {
                 painter.fillPath(antialias ? *outline : flattenCurves(*outline), pen.brush());
                 continue;
             }

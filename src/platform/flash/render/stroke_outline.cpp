@@ -2,12 +2,26 @@
 
 #include <QPainterPathStroker>
 
+#include <algorithm>
 #include <cmath>
 
 namespace pencora::swf::render {
 
-std::optional<QPainterPath> unevenLineOutline(const QPainterPath& line, const LineStyle& style,
-                                              const QPen& pen, const QTransform& world) {
+namespace {
+
+bool hasCurves(const QPainterPath& path) {
+    for (int i = 0; i < path.elementCount(); ++i) {
+        if (path.elementAt(i).type == QPainterPath::CurveToElement) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+std::optional<QPainterPath> lineOutline(const QPainterPath& line, const LineStyle& style,
+                                        const QPen& pen, const QTransform& world) {
     if (style.width == 0 || style.noHScale || style.noVScale) {
         return std::nullopt;
     }
@@ -21,7 +35,7 @@ std::optional<QPainterPath> unevenLineOutline(const QPainterPath& line, const Li
     const double det = std::abs(world.m11() * world.m22() - world.m12() * world.m21());
     const double largest = std::max(sx, sy);
     const double thinnest = largest > 0 ? style.width * det / largest : 0.0;
-    if (even || thinnest < 1.0) {
+    if (thinnest < 1.0 - 1e-9 || (even && !hasCurves(line))) {
         return std::nullopt;
     }
     QPainterPathStroker stroker(pen);

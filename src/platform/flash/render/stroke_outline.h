@@ -1,10 +1,12 @@
-// Lines under a matrix that scales one way more than the other: the pen is the shape's own,
-// so the line is as wide as the matrix makes it in each direction (a horizontal line scaled
-// twice as high is twice as thick, a vertical one is not). Drawn as the filled outline of
-// the line in the shape's twips, mapped to the device.
+// Lines drawn as the filled outline of the pen in the shape's own twips, mapped to the device:
+// - under a matrix that scales one way more than the other, the pen is the shape's, so a line
+//   is as thick as the matrix makes it each way (a horizontal line scaled twice as high is
+//   twice as thick, a vertical one is not);
+// - a curved line's pixels are then those of a fill of the same outline, which is how the
+//   movies' frames show them without anti-aliasing (filters/drop_shadow_angles).
+// Straight lines under an even matrix keep the device pen.
 #pragma once
 
-#include <QPainter>
 #include <QPainterPath>
 #include <QPen>
 #include <QTransform>
@@ -15,10 +17,10 @@
 
 namespace pencora::swf::render {
 
-// The device outline of `line` (in twips) drawn with `style` under `world`, when `world`
-// scales unevenly or skews and the line stays at least a device pixel thick every way;
-// std::nullopt when a pen in device pixels draws it just as well (or a hairline is wanted).
-std::optional<QPainterPath> unevenLineOutline(const QPainterPath& line, const LineStyle& style,
-                                              const QPen& pen, const QTransform& world);
+// The device outline of `line` (in twips) drawn with `style` and `pen` under `world`, when
+// one of the cases above holds and the line is at least a device pixel thick every way;
+// std::nullopt when the device pen draws it (hairlines, thinner lines, unscaled widths).
+std::optional<QPainterPath> lineOutline(const QPainterPath& line, const LineStyle& style,
+                                        const QPen& pen, const QTransform& world);
 
 }  // namespace pencora::swf::render
