@@ -189,10 +189,12 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
                 p.save();
                 p.setPen(Qt::NoPen);
                 const QPainterPath area = stageToDevice.map(c.clip);
-                const QRectF box = area.boundingRect();
+                // Where it lands in the image painted (a bitmap's layer may move it).
+                const QPainterPath landed = p.transform().map(area);
+                const QRectF box = landed.boundingRect();
                 bool upright = true;
-                for (int i = 0; i < area.elementCount(); ++i) {
-                    const QPointF e = area.elementAt(i);
+                for (int i = 0; i < landed.elementCount(); ++i) {
+                    const QPointF e = landed.elementAt(i);
                     upright = upright && (e.x() == box.left() || e.x() == box.right()) &&
                               (e.y() == box.top() || e.y() == box.bottom());
                 }
@@ -202,6 +204,7 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
                     auto first = [](double edge) { return int(std::ceil(edge - 0.5)); };
                     const QRect pixels(QPoint(first(box.left()), first(box.top())),
                                        QPoint(first(box.right()) - 1, first(box.bottom()) - 1));
+                    p.resetTransform();
                     p.fillRect(pixels, QColor::fromRgb(c.fillColor));
                 } else {
                     p.fillPath(area * swf::render::aliasedNudge(p), QColor::fromRgb(c.fillColor));
