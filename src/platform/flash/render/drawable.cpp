@@ -7,6 +7,7 @@
 #include "platform/flash/render/color_transform.h"
 #include "platform/flash/render/flatten.h"
 #include "platform/flash/render/paint_styles.h"
+#include "platform/flash/render/stroke_outline.h"
 
 namespace pencora::swf::render {
 
@@ -40,8 +41,18 @@ void drawShapePaths(const ShapePaths& paths, const Drawable& d, QPainter& painte
             }
         }
         for (const auto& line : group.lines) {
-            const QPainterPath mapped = world.map(line.path);
             const QPen pen = linePen(line.style, world, cx, lookup);
+            if (auto outline = lineOutline(line.path, line.style, pen, world)) {
+                if (antialias) {
+                    painter.fillPath(*outline, pen.brush());
+                } else {
+                    QPainterPath flat = flattenCurves(*outline);
+                    flat.setFillRule(Qt::WindingFill);
+                    fillAliased(painter, flat, pen.brush());
+                }
+                continue;
+            }
+            const QPainterPath mapped = world.map(line.path);
             if (antialias) {
                 painter.strokePath(mapped, pen);
             } else {

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <map>
 
-#include "platform/flash/runtime/clip_graphics.h"
 #include "platform/flash/render/filters.h"
+#include "platform/flash/runtime/clip_graphics.h"
 #include "platform/flash/runtime/player.h"
 
 namespace pencora::runtime {
@@ -36,6 +36,9 @@ QRectF contentBounds(const DisplayObject& o, const QTransform& parentToStage) {
     QRectF r;
     if (o.drawing) {
         r = t.mapRect(o.drawing->bounds(o.ratio));
+    }
+    if (const CharacterDrawing* drawn = drawnGraphics(o)) {
+        r |= t.mapRect(drawn->bounds(0));
     }
     for (const auto& [d, c] : o.children) {
         if (c->visible && c->clipDepth == 0) {
@@ -114,8 +117,9 @@ struct Walker {
                 layerGroups == 0) {
                 blend = swf::BlendMode::Normal;
             }
+            const bool asBitmap = o.cacheAsBitmap || !o.filters.empty();
             const bool layered =
-                (blend != swf::BlendMode::Normal && uint8_t(blend) != 0) || !o.filters.empty();
+                (blend != swf::BlendMode::Normal && uint8_t(blend) != 0) || asBitmap;
             const bool group = blend == swf::BlendMode::Layer;
             if (layered) {
                 // The layer takes the object's alpha as a whole, not each part of it.
@@ -125,12 +129,15 @@ struct Walker {
                 c.opacity = std::clamp(own.aMult, 0.0, 1.0);
                 c.serial = o.serial;
                 c.filters = o.filters;
-                if (blend == swf::BlendMode::Alpha) {
-                    addOutline(o, toStage, c.clip);
-                }
                 if (!o.filters.empty()) {
                     const QMargins m = swf::render::filterReach(o.filters, 1, 1);
                     c.reach = contentBounds(o, toStage).marginsAdded(QMarginsF(m));
+                }
+                if (asBitmap) {
+                    c.bitmapBounds = t.mapRect(localBounds(o));
+                    if (o.filters.empty()) {
+                        c.reach = contentBounds(o, toStage) | *c.bitmapBounds;
+                    }
                 }
                 own.aMult = 1;
                 out.push_back(std::move(c));
