@@ -240,6 +240,8 @@ class Player {
     bool showsFocusRect(const DisplayObject& object) const {
         return object.focusRect.value_or(focusRect_);
     }
+    // Whether the focused object shows the rectangle: decided when it took the focus.
+    bool focusRectShown() const { return focus_.rectShown; }
     // Whether the object can take the focus (a button, a button-like clip, an input text,
     // or anything a script made tabEnabled), as Tab and Selection.setFocus see it.
     bool focusable(DisplayObject& object);
