@@ -57,6 +57,7 @@ void Machine::installBuiltins() {
     installNetConnection(*this);
     installFilterClasses(*this);
     installContextMenu(*this);
+    installDeviceClasses(*this);
 }
 
 void installTable(Machine& m, Object* target, const NativeEntry* rows, size_t count,
@@ -428,13 +429,13 @@ Value Machine::getWithoutResolve(Object* o, const QString& name) {
 }
 
 Value Machine::lookupMember(Object* o, const QString& name, bool resolve) {
-    if (name == QLatin1String("__proto__")) {
+    if (Object::isProtoName(name, version_)) {
         // super stands for the super prototype itself, so its __proto__ is one further up.
-        Object* p = o->proto();
         if (dynamic_cast<SuperObject*>(o)) {
-            p = p ? p->proto() : nullptr;
+            Object* p = o->proto() ? o->proto()->proto() : nullptr;
+            return p ? Value(p) : Value();
         }
-        return p ? Value(p) : Value();
+        return o->protoProperty();
     }
     int guard = 0;
     for (Object* p = o; p; p = p->proto(), ++guard) {
@@ -499,7 +500,7 @@ Value Machine::getMember(const Value& target, const QString& name) {
     switch (target.type()) {
         case Value::Type::Object:
             if (Object* o = target.object(); o->kind() == ObjectKind::Clip &&
-                                              !static_cast<ClipObject*>(o)->lastPath().isEmpty()) {
+                                             !static_cast<ClipObject*>(o)->lastPath().isEmpty()) {
                 // A removed clip stands for the clip now at its path, or for nothing
                 // (string_paths_other).
                 Object* now = currentClip(*this, o);
@@ -521,29 +522,29 @@ Value Machine::getMember(const Value& target, const QString& name) {
 }
 
 void Machine::set(Object* o, const QString& name, const Value& value) {
-    if (name == QLatin1String("__proto__")) {
-        // Anything but an object ends the chain: {__proto__: undefined} inherits nothing
-        // (equals2_swf7 test, "bare object").
-        o->setProto(value.object());
-        return;
-    }
+    // Anything but an object ends the chain: {__proto__: undefined} inherits nothing
+    // (equals2_swf7 test, "bare object"), yet reads back as what was stored.
+    const bool isProto = Object::isProtoName(name, version_);
     Value v = value;
     if (o->hasWatches()) {
         auto w = o->watches().find(name);
         if (w != o->watches().end() && w->callback) {
             Object::Watch watch = *w;
-            Property* cur = o->find(name, version_);
+            Property* cur = isProto ? nullptr : o->find(name, version_);
             // A property of a plain object that does not exist yet is made first, so the
             // callback sees the new value as the old one too; a timeline variable starts out
             // undefined (watch test: LoggingWatcher and variable).
             Value unused;
-            if (!cur && o->kind() != ObjectKind::Clip && !o->getOwnVirtual(*this, name, unused)) {
+            if (!cur && !isProto && o->kind() != ObjectKind::Clip &&
+                !o->getOwnVirtual(*this, name, unused)) {
                 heap_.charge(sizeof(Property));
                 o->put(name, value);
                 cur = o->find(name, version_);
                 v = value;
             }
-            Value old = cur ? (cur->getter ? get(o, name) : cur->value) : Value();
+            Value old = isProto ? o->protoProperty()
+                        : cur   ? (cur->getter ? get(o, name) : cur->value)
+                                : Value();
             // The callback may set the same property; it must not call itself again.
             Object* cb = watch.callback;
             w->callback = nullptr;
@@ -569,6 +570,10 @@ void Machine::set(Object* o, const QString& name, const Value& value) {
                 throw;
             }
         }
+    }
+    if (isProto) {
+        o->assignProto(v);
+        return;
     }
     if (o->setOwnVirtual(*this, name, v)) {
         return;

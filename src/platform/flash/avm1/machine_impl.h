@@ -78,10 +78,13 @@ void installGeometry(Machine& m);
 void installBitmapData(Machine& m);
 void installRectangle(Machine& m, Object* geom);
 void installMatrixAndColorTransform(Machine& m, Object* geom);
+void installTransformClass(Machine& m, Object* geom);
 void installExternalInterface(Machine& m);
 void installLocalConnection(Machine& m);
 void installNetConnection(Machine& m);
 void installFilterClasses(Machine& m);  // after installGeometry: it fills flash.filters
+void installDisplacementMapFilter(Machine& m, Object* package, Object* baseProto);
+void installDeviceClasses(Machine& m);  // after installGeometry: it fills flash.net, flash.text
 void installContextMenu(Machine& m);
 
 // A row of a built-in class's property table.

@@ -33,6 +33,8 @@ std::vector<QString> exportNames(const MovieContext& movie, uint16_t id);
 
 bool getTransformProperty(avm1::Machine& m, DisplayObject& object, const QString& name,
                           avm1::Value& out);
+bool setTransformProperty(avm1::Machine& m, DisplayObject& object, const QString& name,
+                          const avm1::Value& v);
 
 // Depth methods, attach/duplicate/remove, bounds, coordinates, hit tests, drag, getURL ...
 void installClipMethods(avm1::Machine& m, avm1::Object* proto);

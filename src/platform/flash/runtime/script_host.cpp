@@ -155,7 +155,8 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
             setClipProperty(host_.player(), object_, index, propertyArgument(m, index, v));
             return true;
         }
-        if (setDisplayProperty(m, object_, name, v)) {
+        if (setDisplayProperty(m, object_, name, v) ||
+            setTransformProperty(m, object_, name, v)) {
             return true;
         }
         return false;
