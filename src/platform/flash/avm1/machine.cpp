@@ -58,6 +58,7 @@ void Machine::installBuiltins() {
     installFilterClasses(*this);
     installContextMenu(*this);
     installDeviceClasses(*this);
+    installNativeTables(*this);
 }
 
 void installTable(Machine& m, Object* target, const NativeEntry* rows, size_t count,
@@ -229,6 +230,14 @@ void Machine::collectGarbage(const std::vector<Object*>& roots) {
             for (const Value& v : timer.args) {
                 t.mark(v);
             }
+        }
+        for (const auto& table : impl_->nativeTables) {
+            for (Object* o : table) {
+                t.mark(o);
+            }
+        }
+        if (impl_->setNativeAccessor) {
+            t.mark(impl_->setNativeAccessor);
         }
         for (auto it = impl_->interfaces.begin(); it != impl_->interfaces.end(); ++it) {
             t.mark(it.key());
@@ -674,6 +683,9 @@ Value Machine::call(const Value& fn, const Value& thisValue, std::vector<Value>&
         return Value();
     }
     auto* f = static_cast<FunctionObject*>(o);
+    if (f->tableId >= 0) {
+        return callNativeTable(*this, f->tableId, f->tableIndex, thisValue, args);
+    }
     if (f->native) {
         // Natives that call back into scripts (valueOf, toString, sort ...) nest on the C++
         // stack too; they count against a looser bound of their own.
@@ -733,7 +745,7 @@ Value Machine::construct(const Value& ctor, std::vector<Value>& args) {
         Value r = f->native(*this, Value(obj), args);
         return r.isObject() ? r : Value(obj);
     }
-    Value r = callScript(*this, f, Value(obj), args, protoValue.object());
+    Value r = callScript(*this, f, Value(obj), args, protoValue.object(), true);
     return r.isObject() ? r : Value(obj);
 }
 
