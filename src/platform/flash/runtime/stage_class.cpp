@@ -231,6 +231,10 @@ void installStageAndSystem(ScriptHost& host) {
                              "setCompositionString", "doConversion"}) {
         ime->putNative(m, QString::fromLatin1(name), refused);
     }
+    if (avm1::Object* b = m.get(m.global(), QStringLiteral("AsBroadcaster")).object()) {
+        std::vector<Value> args{Value(ime)};
+        m.callMethodValue(Value(b), QStringLiteral("initialize"), args);
+    }
     system->put(QStringLiteral("IME"), Value(ime), avm1::kDontEnum);
     system->putNative(m, QStringLiteral("setClipboard"), nothing);
     system->putNative(m, QStringLiteral("showSettings"), nothing);
