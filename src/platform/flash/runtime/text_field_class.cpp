@@ -509,11 +509,9 @@ Value replaceSel(Machine& m, const Value& self, std::vector<Value>& args) {
         return {};
     }
     TextField& f = *o->field;
+    // A field nobody has put a caret in has it before the first character.
     int a = std::clamp(f.selectionBegin, 0, f.length());
     int b = std::clamp(f.selectionEnd, 0, f.length());
-    if (f.selectionBegin < 0) {
-        a = b = f.length();
-    }
     if (a > b) {
         std::swap(a, b);
     }

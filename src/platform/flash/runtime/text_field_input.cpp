@@ -1,5 +1,6 @@
 #include "platform/flash/runtime/text_field_input.h"
 
+#include "platform/flash/runtime/player.h"
 #include "platform/flash/runtime/script_host.h"
 #include "platform/flash/runtime/text_field_class.h"
 
@@ -181,6 +182,79 @@ void textFieldKey(ScriptHost& host, DisplayObject& o, TextKey key, bool extend) 
     } else {
         textFieldChanged(o);
     }
+}
+
+namespace {
+
+class FieldTyping : public TextInputHandler {
+  public:
+    explicit FieldTyping(ScriptHost& host) : host_(host) {}
+
+    bool isInput(const DisplayObject& o) override { return o.field && o.field->editable; }
+
+    void focusChanged(DisplayObject& o, bool gained) override {
+        if (!o.field || !gained) {
+            return;
+        }
+        o.field->selectionBegin = 0;
+        o.field->selectionEnd = o.field->length();
+        textFieldChanged(o);
+    }
+
+    bool keyDown(DisplayObject& o, int code) override {
+        const KeyboardState& keys = host_.player().keyboard();
+        const bool shift = keys.isDown(vk::Shift);
+        std::optional<TextKey> key;
+        switch (code) {
+            case vk::Left:
+                key = TextKey::Left;
+                break;
+            case vk::Right:
+                key = TextKey::Right;
+                break;
+            case vk::Home:
+                key = TextKey::Home;
+                break;
+            case vk::End:
+                key = TextKey::End;
+                break;
+            case vk::Backspace:
+                key = TextKey::Backspace;
+                break;
+            case vk::Delete:
+                key = TextKey::Delete;
+                break;
+            case vk::Enter:
+                key = TextKey::Enter;
+                break;
+            default:
+                if (code == 'A' && keys.isDown(vk::Control)) {
+                    key = TextKey::SelectAll;
+                }
+                break;
+        }
+        if (!key) {
+            return false;
+        }
+        textFieldKey(host_, o, *key, shift);
+        return true;
+    }
+
+    void character(DisplayObject& o, char16_t c) override {
+        if (host_.player().keyboard().isDown(vk::Control)) {
+            return;  // shortcuts type nothing
+        }
+        textFieldTyped(host_, o, QString(QChar(c)));
+    }
+
+  private:
+    ScriptHost& host_;
+};
+
+}  // namespace
+
+std::unique_ptr<TextInputHandler> makeTextInputHandler(ScriptHost& host) {
+    return std::make_unique<FieldTyping>(host);
 }
 
 }  // namespace pencora::runtime
