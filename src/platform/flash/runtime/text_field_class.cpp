@@ -366,10 +366,12 @@ const Prop kProps[] = {
          return f.restrict ? Value(*f.restrict) : Value::null();
      },
      [](Machine& m, DisplayObject&, TextField& f, const Value& v) {
-         if (v.isNullish())
+         // An empty restrict set by a script lifts the restriction.
+         const QString r = v.isNullish() ? QString() : m.toString(v);
+         if (r.isEmpty())
              f.restrict.reset();
          else
-             f.restrict = m.toString(v);
+             f.restrict = r;
      }},
     {"condenseWhite", [](Machine&, DisplayObject&, TextField& f) { return flag(f.condenseWhite); },
      [](Machine& m, DisplayObject&, TextField& f, const Value& v) {
