@@ -123,6 +123,13 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
             getTransformProperty(m, object_, name, out)) {
             return true;
         }
+        // A movie clip's _lockroot is false until a script sets it (the value is then an
+        // ordinary property of the clip).
+        if (object_.kind == ObjectKind::Clip && name.compare(u"_lockroot", caseOf(m)) == 0 &&
+            script && !script->find(name, m.version())) {
+            out = Value(false);
+            return true;
+        }
         // An unnamed shape is no child "" (access_unnamed_shape).
         if (DisplayObject* child =
                 name.isEmpty() ? nullptr : object_.childNamed(name, m.version() >= 7)) {

@@ -118,7 +118,7 @@ Value setColorTransform(Machine& m, const Value& self, std::vector<Value>& args)
 }
 
 // The object's own bounds carried through every parent's matrix onto the stage, in whole
-// pixels.
+// pixels; an object with nothing to draw (whose bounds are the far-away marker) has none.
 Value getPixelBounds(Machine& m, const Value& self, std::vector<Value>&) {
     Object* clip = clipOf(self);
     Host::ClipTransform t;
@@ -130,7 +130,7 @@ Value getPixelBounds(Machine& m, const Value& self, std::vector<Value>&) {
     auto num = [&](const char* n) { return m.toNumber(m.getMember(b, QString::fromLatin1(n))); };
     const double x0 = num("xMin"), x1 = num("xMax"), y0 = num("yMin"), y1 = num("yMax");
     if (!b.isObject() || !std::isfinite(x0) || !std::isfinite(x1) || !std::isfinite(y0) ||
-        !std::isfinite(y1) || std::abs(x0) > 1e7 || x1 < x0) {
+        !std::isfinite(y1) || std::abs(x0) >= 6710886 || x1 < x0) {
         return make(m, "Rectangle", {Value(0), Value(0), Value(0), Value(0)});
     }
     const double* a = t.matrix;
