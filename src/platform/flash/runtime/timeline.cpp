@@ -286,7 +286,7 @@ void Player::rebuildTo(DisplayObject& clip, int target) {
         first = clip.frame + 1;
         for (auto& [d, o] : clip.children) {
             if (o->fromTimeline && d < kScriptDepthBase) {
-                state[d] = {placementOf(*o), o.get()};
+                state[d] = {placementOf(*o), o.get(), nullptr, 0, {}};
             }
         }
     }
