@@ -74,14 +74,10 @@ std::shared_ptr<const Drawable> bitmapDrawable(const QImage& image, bool smoothi
 
 // Draws with `matrix` (twips to the painter's coordinates, on top of its own transform) and
 // the colour transform; `ratio` 0..1 picks a morph shape's shape between start and end.
-// Anti-aliasing follows the painter's Antialiasing hint.
+// Anti-aliasing follows the painter's Antialiasing hint; without it, fills, strokes (as their
+// outlines) and glyphs go through fillAliased() (aliased_fill.h).
 void draw(const Drawable& drawable, QPainter& painter, const QTransform& matrix,
           const ColorTransform& cx = {}, double ratio = 0.0);
-
-// What aliased geometry is moved by before it is filled, so that a pixel whose centre lies on
-// an edge goes to the fill on its right and below; identity with anti-aliasing. Everything
-// that fills paths (shapes, masks, text) uses it.
-QTransform aliasedNudge(const QPainter& painter);
 
 // The paths of a morph shape at a ratio (0 = start, 1 = end).
 ShapePaths morphPaths(const MorphShape& morph, double ratio);

@@ -185,9 +185,9 @@ bool setClipProperty(Player& player, DisplayObject& clip, int index, const QStri
         case 10:
             if (ok) {
                 ScaleRotation v = scaleRotationOf(clip);
-                // Kept within a half turn either way, as atan2 would give it.
-                v.rotation = std::fmod(n, 360.0);
-                v.rotation += v.rotation > 180 ? -360 : v.rotation < -180 ? 360 : 0;
+                // Kept within a half turn either way; a half turn reads 180.
+                v.rotation = std::remainder(n, 360.0);
+                v.rotation = v.rotation == -180 ? 180 : v.rotation;
                 setScaleRotation(clip, v);
             }
             return ok;

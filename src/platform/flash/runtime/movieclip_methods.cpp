@@ -6,6 +6,7 @@
 // (the file's 0) to 2130690044. Clips at script depths 0 to 1048575 are the ones scripts may
 // remove.
 #include <array>
+#include <climits>
 #include <cmath>
 
 #include "platform/flash/runtime/clip_bounds.h"
@@ -135,11 +136,12 @@ Value getInstanceAtDepth(Machine& m, const Value& self, std::vector<Value>& args
     if (!clip || args.empty()) {
         return {};
     }
-    const double d = m.toNumber(args[0]);
-    if (!std::isfinite(d)) {
+    // No depth lies outside what an int holds; converting such a number would be undefined.
+    const double d = std::trunc(m.toNumber(args[0]));
+    if (!(d >= double(INT_MIN) && d <= double(INT_MAX - kScriptDepthBase))) {
         return {};
     }
-    DisplayObject* child = clip->childAt(int(std::trunc(d)) + kScriptDepthBase);
+    DisplayObject* child = clip->childAt(int(d) + kScriptDepthBase);
     // Shapes and static texts have no script object of their own.
     if (!child || child->kind == ObjectKind::Shape || child->kind == ObjectKind::Text) {
         return {};

@@ -173,6 +173,7 @@ class ScriptHost : public ActionRunner, public avm1::Host {
 
     Player& player_;
     std::unique_ptr<avm1::Machine> machine_;
+    std::unique_ptr<TextInputHandler> typing_;  // the player types into fields through it
     std::set<avm1::ClipBinding*> bindings_;
     double clock_ = 0;
     double pinnedWallClock_ = std::numeric_limits<double>::quiet_NaN();

@@ -623,5 +623,81 @@ TEST_F(DrawingPixelsTest, AttachedBitmapDataShowsItsPixelsAsTheyChange) {
     EXPECT_EQ(frame().pixel(21, 31), qRgb(255, 255, 255));
 }
 
+TEST_F(DrawingPixelsTest, FocalPointIsKeptAsAMovieFileKeepsIt) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Object* pen = call(root(), "createEmptyMovieClip", {"pen", 1}).object();
+    // A 100-pixel circle centred on pixel row 50, its focus at 0.9 of the way to the right.
+    Object* box = m().makeObject();
+    box->put(QStringLiteral("matrixType"), Value("box"));
+    box->put(QStringLiteral("x"), Value(0));
+    box->put(QStringLiteral("y"), Value(0.5));
+    box->put(QStringLiteral("w"), Value(100));
+    box->put(QStringLiteral("h"), Value(100));
+    box->put(QStringLiteral("r"), Value(0));
+    call(pen, "beginGradientFill",
+         {"radial", Value(array({0xFF0000, 0x0000FF})), Value(array({100, 100})),
+          Value(array({0, 255})), Value(box), "pad", "RGB", 0.9});
+    call(pen, "moveTo", {0, 0});
+    call(pen, "lineTo", {100, 0});
+    call(pen, "lineTo", {100, 100});
+    call(pen, "lineTo", {0, 100});
+    call(pen, "endFill");
+    // The focus is 230/256, not 0.9: pixel 96 is 0.311 of the way from it to the circle
+    // (0.3 with 0.9), entry 79 of red to blue.
+    const QRgb p = frame().pixel(96, 50);
+    EXPECT_EQ(qBlue(p), 79);
+    EXPECT_EQ(qRed(p), 176);
+}
+
+TEST_F(DrawingPixelsTest, BitmapFillsPaintABitmapDatasPixels) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Object* pen = call(root(), "createEmptyMovieClip", {"pen", 1}).object();
+    // A 2 x 1 bitmap, red then blue, each pixel drawn 10 pixels wide from (20, 0).
+    Value display =
+        m().getMember(m().get(m().global(), QStringLiteral("flash")), QStringLiteral("display"));
+    std::vector<Value> size{2, 1, false, 0xFF0000};
+    const Value bitmap = m().construct(m().getMember(display, QStringLiteral("BitmapData")), size);
+    ASSERT_TRUE(bitmap.isObject());
+    call(bitmap.object(), "setPixel", {1, 0, 0x0000FF});
+    Object* matrix = m().makeObject();
+    for (auto [name, v] :
+         {std::pair{"a", 10}, {"b", 0}, {"c", 0}, {"d", 10}, {"tx", 20}, {"ty", 0}}) {
+        matrix->put(QString::fromLatin1(name), Value(v));
+    }
+    auto square = [&](Value repeat) {
+        call(pen, "clear");
+        call(pen, "beginBitmapFill", {bitmap, Value(matrix), repeat});
+        call(pen, "moveTo", {0, 0});
+        call(pen, "lineTo", {100, 0});
+        call(pen, "lineTo", {100, 20});
+        call(pen, "lineTo", {0, 20});
+        call(pen, "endFill");
+        return frame();
+    };
+    // Repeated, the pattern comes again every 20 pixels; clipped, its edge pixels stretch.
+    const QImage tiled = square(Value(true));
+    EXPECT_EQ(tiled.pixel(25, 5), qRgb(255, 0, 0));
+    EXPECT_EQ(tiled.pixel(35, 5), qRgb(0, 0, 255));
+    EXPECT_EQ(tiled.pixel(45, 5), qRgb(255, 0, 0));
+    EXPECT_EQ(tiled.pixel(15, 15), qRgb(0, 0, 255));
+    const QImage clipped = square(Value(false));
+    EXPECT_EQ(clipped.pixel(25, 5), qRgb(255, 0, 0));
+    EXPECT_EQ(clipped.pixel(35, 5), qRgb(0, 0, 255));
+    EXPECT_EQ(clipped.pixel(85, 15), qRgb(0, 0, 255));
+    EXPECT_EQ(clipped.pixel(5, 15), qRgb(255, 0, 0));
+    // The pixels are those of the call: a later change does not show.
+    call(bitmap.object(), "setPixel", {0, 0, 0x00FF00});
+    EXPECT_EQ(frame().pixel(25, 5), qRgb(255, 0, 0));
+    // Not a bitmap: no fill, as for a gradient that cannot be made.
+    call(pen, "clear");
+    call(pen, "beginBitmapFill", {Value(matrix)});
+    call(pen, "lineTo", {100, 0});
+    call(pen, "lineTo", {100, 20});
+    call(pen, "endFill");
+    EXPECT_EQ(frame().pixel(90, 5), qRgb(255, 255, 255));
+}
+
 }  // namespace
 }  // namespace pencora::runtime

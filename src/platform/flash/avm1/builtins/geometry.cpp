@@ -175,7 +175,7 @@ void installGeometry(Machine& m) {
     geom->put(QStringLiteral("Point"), Value(ctor));
     installRectangle(m, geom);
     installMatrixAndColorTransform(m, geom);
-    installTransform(m, geom);
+    installTransformClass(m, geom);
 }
 
 }  // namespace pencora::avm1

@@ -1,6 +1,6 @@
-// flash.geom.Transform: a live view of one clip's placement. Every read makes a fresh Matrix,
-// ColorTransform or Rectangle from the clip as it is now (so `t.matrix == t.matrix` is false and
-// changing the copy changes nothing); assigning a Matrix or ColorTransform writes it back.
+// flash.geom.Transform: a view of one display object's placement. Every read asks the runtime
+// afresh (Host::clipTransform) and hands out a new Matrix or ColorTransform, so changing the
+// object a read gave changes nothing until it is assigned back.
 #include <algorithm>
 #include <cmath>
 
@@ -13,161 +13,158 @@ namespace {
 
 class TransformObject : public Object {
   public:
-    explicit TransformObject(Object* proto) : Object(proto, ObjectKind::Host) {}
-    Value clip;
-
+    TransformObject(Object* proto, Object* clip) : Object(proto, ObjectKind::Host), clip(clip) {}
+    Object* clip;
     void traceRefs(Tracer& t) override {
         Object::traceRefs(t);
-        t.mark(clip);
+        if (clip) {
+            t.mark(clip);
+        }
     }
 };
 
-TransformObject* transformOf(const Value& self) {
-    Object* o = self.object();
-    return o && o->kind() == ObjectKind::Host ? dynamic_cast<TransformObject*>(o) : nullptr;
-}
-
-Object* geomClass(Machine& m, const char* cls) {
+Object* geomMember(Machine& m, const char* name) {
     Object* flash = m.get(m.global(), QStringLiteral("flash")).object();
     Object* geom = flash ? m.get(flash, QStringLiteral("geom")).object() : nullptr;
-    return geom ? m.get(geom, QString::fromLatin1(cls)).object() : nullptr;
+    return geom ? m.get(geom, QString::fromLatin1(name)).object() : nullptr;
 }
 
-Value newGeom(Machine& m, const char* cls, std::vector<Value> args) {
-    Object* ctor = geomClass(m, cls);
+Value make(Machine& m, const char* cls, std::vector<Value> args) {
+    Object* ctor = geomMember(m, cls);
     return ctor ? m.construct(Value(ctor), args) : Value();
 }
 
-bool placement(Machine& m, const Value& self, bool concatenated, Host::ClipTransform& out) {
-    TransformObject* t = transformOf(self);
-    return t && t->clip.object() && m.host().clipTransform(t->clip.object(), concatenated, out);
+Object* clipOf(const Value& self) {
+    Object* o = self.object();
+    auto* t = dynamic_cast<TransformObject*>(o);
+    return t ? t->clip : nullptr;
 }
 
-Value matrixValue(Machine& m, const Value& self, bool concatenated) {
-    Host::ClipTransform p;
-    if (!placement(m, self, concatenated, p)) {
-        return Value();
-    }
-    std::vector<Value> args;
-    for (double v : p.matrix) {
-        args.emplace_back(v);
-    }
-    return newGeom(m, "Matrix", args);
+bool readPlacement(Machine& m, const Value& self, bool concatenated, Host::ClipTransform& out) {
+    Object* clip = clipOf(self);
+    return clip && m.host().clipTransform(clip, concatenated, out);
 }
 
-Value colorValue(Machine& m, const Value& self, bool concatenated) {
-    Host::ClipTransform p;
-    if (!placement(m, self, concatenated, p)) {
-        return Value();
-    }
+Value matrixValue(Machine& m, const Host::ClipTransform& t) {
     std::vector<Value> args;
-    for (double v : p.color) {
-        args.emplace_back(v);
+    for (double d : t.matrix) {
+        args.push_back(Value(d));
     }
-    return newGeom(m, "ColorTransform", args);
+    return make(m, "Matrix", std::move(args));
+}
+
+Value colorValue(Machine& m, const Host::ClipTransform& t) {
+    std::vector<Value> args;
+    for (double d : t.color) {
+        args.push_back(Value(d));
+    }
+    return make(m, "ColorTransform", std::move(args));
 }
 
 Value getMatrix(Machine& m, const Value& self, std::vector<Value>&) {
-    return matrixValue(m, self, false);
+    Host::ClipTransform t;
+    return readPlacement(m, self, false, t) ? matrixValue(m, t) : Value();
 }
+
 Value getConcatenatedMatrix(Machine& m, const Value& self, std::vector<Value>&) {
-    return matrixValue(m, self, true);
+    Host::ClipTransform t;
+    return readPlacement(m, self, true, t) ? matrixValue(m, t) : Value();
 }
+
 Value getColorTransform(Machine& m, const Value& self, std::vector<Value>&) {
-    return colorValue(m, self, false);
+    Host::ClipTransform t;
+    return readPlacement(m, self, false, t) ? colorValue(m, t) : Value();
 }
+
 Value getConcatenatedColorTransform(Machine& m, const Value& self, std::vector<Value>&) {
-    return colorValue(m, self, true);
+    Host::ClipTransform t;
+    return readPlacement(m, self, true, t) ? colorValue(m, t) : Value();
 }
 
-// The clip's bounds on the stage, in pixels: getBounds against _level0, then through _level0's
-// own placement.
-Value getPixelBounds(Machine& m, const Value& self, std::vector<Value>&) {
-    TransformObject* t = transformOf(self);
-    Object* stage = m.host().level(0);
-    if (!t || !t->clip.object() || !stage) {
-        return Value();
-    }
-    std::vector<Value> args{Value(stage)};
-    const Value b = m.callMethodValue(t->clip, QStringLiteral("getBounds"), args);
-    if (!b.isObject()) {
-        return Value();
-    }
-    auto field = [&](const char* name) {
-        return m.toNumber(m.getMember(b, QString::fromLatin1(name)));
-    };
-    Host::ClipTransform root;
-    m.host().clipTransform(stage, false, root);
-    const double* r = root.matrix;
-    double xs[4], ys[4];
-    const double cx[4] = {field("xMin"), field("xMax"), field("xMin"), field("xMax")};
-    const double cy[4] = {field("yMin"), field("yMin"), field("yMax"), field("yMax")};
-    for (int i = 0; i < 4; ++i) {
-        xs[i] = r[0] * cx[i] + r[2] * cy[i] + r[4];
-        ys[i] = r[1] * cx[i] + r[3] * cy[i] + r[5];
-    }
-    const double x = *std::min_element(xs, xs + 4), y = *std::min_element(ys, ys + 4);
-    return newGeom(m, "Rectangle",
-                   {Value(x), Value(y), Value(*std::max_element(xs, xs + 4) - x),
-                    Value(*std::max_element(ys, ys + 4) - y)});
+// Only a Matrix (or ColorTransform) is taken; anything else leaves the object as it was.
+bool instanceOfGeom(Machine& m, const Value& v, const char* cls) {
+    Object* ctor = geomMember(m, cls);
+    return ctor && m.instanceOf(v, ctor);
 }
 
-bool isInstanceOf(Machine& m, const Value& v, const char* cls) {
-    Object* ctor = geomClass(m, cls);
-    return ctor && v.isObject() && m.instanceOf(v, ctor);
-}
-
-// Only a real Matrix is written back; anything else leaves the clip as it is.
 Value setMatrix(Machine& m, const Value& self, std::vector<Value>& args) {
-    TransformObject* t = transformOf(self);
-    const Value v = arg(args, 0);
-    if (!t || !t->clip.object() || !isInstanceOf(m, v, "Matrix")) {
-        return Value();
+    Object* clip = clipOf(self);
+    Value v = arg(args, 0);
+    if (clip && instanceOfGeom(m, v, "Matrix")) {
+        static const char* const names[] = {"a", "b", "c", "d", "tx", "ty"};
+        double matrix[6];
+        for (size_t i = 0; i < 6; ++i) {
+            matrix[i] = m.toNumber(m.getMember(v, QString::fromLatin1(names[i])));
+        }
+        m.host().setClipMatrix(clip, matrix);
     }
-    const char* names[] = {"a", "b", "c", "d", "tx", "ty"};
-    double matrix[6];
-    for (size_t i = 0; i < 6; ++i) {
-        matrix[i] = m.toNumber(m.getMember(v, QString::fromLatin1(names[i])));
-    }
-    m.host().setClipMatrix(t->clip.object(), matrix);
     return Value();
 }
 
 Value setColorTransform(Machine& m, const Value& self, std::vector<Value>& args) {
-    TransformObject* t = transformOf(self);
-    const Value v = arg(args, 0);
-    if (!t || !t->clip.object() || !isInstanceOf(m, v, "ColorTransform")) {
-        return Value();
+    Object* clip = clipOf(self);
+    Value v = arg(args, 0);
+    if (clip && instanceOfGeom(m, v, "ColorTransform")) {
+        static const char* const names[] = {"redMultiplier",   "greenMultiplier", "blueMultiplier",
+                                            "alphaMultiplier", "redOffset",       "greenOffset",
+                                            "blueOffset",      "alphaOffset"};
+        double color[8];
+        for (size_t i = 0; i < 8; ++i) {
+            color[i] = m.toNumber(m.getMember(v, QString::fromLatin1(names[i])));
+        }
+        m.host().setClipColorTransform(clip, color);
     }
-    const char* names[] = {"redMultiplier", "greenMultiplier", "blueMultiplier", "alphaMultiplier",
-                           "redOffset",     "greenOffset",     "blueOffset",     "alphaOffset"};
-    double color[8];
-    for (size_t i = 0; i < 8; ++i) {
-        color[i] = m.toNumber(m.getMember(v, QString::fromLatin1(names[i])));
-    }
-    m.host().setClipColorTransform(t->clip.object(), color);
     return Value();
 }
 
-Value transformCtor(Machine&, const Value&, std::vector<Value>&) {
-    return Value();
-}
-
-// new Transform(clip); without a clip there is no transform and `new` gives undefined.
-Value constructTransform(Machine& m, const Value& self, std::vector<Value>& args) {
-    const Value clip = arg(args, 0);
-    Object* plain = self.object();
-    if (!clip.object() || clip.object()->kind() != ObjectKind::Clip) {
+// The object's own bounds carried through every parent's matrix onto the stage, in whole
+// pixels; an object with nothing to draw (whose bounds are the far-away marker) has none.
+Value getPixelBounds(Machine& m, const Value& self, std::vector<Value>&) {
+    Object* clip = clipOf(self);
+    Host::ClipTransform t;
+    if (!clip || !m.host().clipTransform(clip, true, t)) {
         return Value();
     }
-    auto* t = m.heap().make<TransformObject>(plain ? plain->proto() : nullptr);
-    if (plain) {
-        for (const Property& p : plain->properties()) {
-            t->put(p.name, p.value, p.flags);
+    std::vector<Value> own{Value(clip)};
+    Value b = m.callMethodValue(Value(clip), QStringLiteral("getBounds"), own);
+    auto num = [&](const char* n) { return m.toNumber(m.getMember(b, QString::fromLatin1(n))); };
+    const double x0 = num("xMin"), x1 = num("xMax"), y0 = num("yMin"), y1 = num("yMax");
+    if (!b.isObject() || !std::isfinite(x0) || !std::isfinite(x1) || !std::isfinite(y0) ||
+        !std::isfinite(y1) || std::abs(x0) >= 6710886 || x1 < x0) {
+        return make(m, "Rectangle", {Value(0), Value(0), Value(0), Value(0)});
+    }
+    const double* a = t.matrix;
+    double minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
+    for (double x : {x0, x1}) {
+        for (double y : {y0, y1}) {
+            const double px = a[0] * x + a[2] * y + a[4];
+            const double py = a[1] * x + a[3] * y + a[5];
+            minX = std::min(minX, px);
+            maxX = std::max(maxX, px);
+            minY = std::min(minY, py);
+            maxY = std::max(maxY, py);
         }
     }
-    t->clip = clip;
-    return Value(t);
+    minX = std::floor(minX);
+    minY = std::floor(minY);
+    return make(
+        m, "Rectangle",
+        {Value(minX), Value(minY), Value(std::ceil(maxX) - minX), Value(std::ceil(maxY) - minY)});
+}
+
+// new Transform(clip): undefined unless clip is a display object.
+Value transformConstruct(Machine& m, const Value& self, std::vector<Value>& args) {
+    Object* clip = arg(args, 0).object();
+    Host::ClipTransform probe;
+    if (!clip || !m.host().clipTransform(clip, false, probe)) {
+        return Value();
+    }
+    Object* proto = self.object() ? self.object()->proto() : nullptr;
+    return Value(m.heap().make<TransformObject>(proto, clip));
+}
+
+Value transformCall(Machine&, const Value&, std::vector<Value>&) {
+    return Value();
 }
 
 struct Accessor {
@@ -186,16 +183,7 @@ const Accessor kAccessors[] = {
 
 }  // namespace
 
-// Whether `v` is a Transform that scripts made; `clip` gets the clip it views.
-bool transformClip(const Value& v, Value* clip) {
-    TransformObject* t = transformOf(v);
-    if (t && clip) {
-        *clip = t->clip;
-    }
-    return t != nullptr;
-}
-
-void installTransform(Machine& m, Object* geom) {
+void installTransformClass(Machine& m, Object* geom) {
     Object* proto = m.makeObject();
     for (const Accessor& a : kAccessors) {
         const QString name = QString::fromLatin1(a.name);
@@ -204,7 +192,7 @@ void installTransform(Machine& m, Object* geom) {
         p->getter = m.makeNative(a.get);
         p->setter = a.set ? m.makeNative(a.set) : nullptr;
     }
-    FunctionObject* ctor = m.makeClass(transformCtor, proto, constructTransform);
+    FunctionObject* ctor = m.makeClass(transformCall, proto, transformConstruct);
     ctor->constructMayFail = true;
     geom->put(QStringLiteral("Transform"), Value(ctor));
 }
