@@ -327,6 +327,28 @@ TEST_F(MovieClipTest, PropertyAssignmentsConvertLikeNumbersAndIgnoreWhatIsNone) 
     EXPECT_DOUBLE_EQ(number(clip, "_y"), -107374182.4);
 }
 
+TEST_F(MovieClipTest, ScaleAndRotationKeepTheSignsScriptsGaveThem) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Object* clip = call(root(), "createEmptyMovieClip", {"c", 1}).object();
+    DisplayObject* c = host->displayOf(clip);
+    ASSERT_NE(c, nullptr);
+    m().set(clip, QStringLiteral("_xscale"), Value(-100));
+    m().set(clip, QStringLiteral("_yscale"), Value(-50));
+    m().set(clip, QStringLiteral("_rotation"), Value(370));
+    EXPECT_EQ(number(clip, "_xscale"), -100);
+    EXPECT_EQ(number(clip, "_yscale"), -50);
+    EXPECT_NEAR(number(clip, "_rotation"), 10, 1e-9);
+    m().set(clip, QStringLiteral("_rotation"), Value(0));
+    EXPECT_NEAR(c->matrix.a, -1, 1e-9) << "still mirrored after the rotation";
+    EXPECT_NEAR(c->matrix.d, -0.5, 1e-9);
+    // A matrix set another way is measured again.
+    c->matrix = swf::Matrix{};
+    c->matrix.a = 2;
+    EXPECT_EQ(number(clip, "_xscale"), 200);
+    EXPECT_EQ(number(clip, "_yscale"), 100);
+}
+
 TEST_F(MovieClipTest, RegisterClassTakesFunctionsOrNullOnly) {
     swfwrite::MovieBuilder b;
     loadBoxMovie(b);
