@@ -110,8 +110,9 @@ GradientRamp::GradientRamp(const std::array<QColor, 256>& table) {
         const int i = k / kSub;
         const int j = std::min(i + 1, 255);
         const uint32_t f = k % kSub;
+        // Rounded to the nearest, a half down.
         auto lerp = [f](uint32_t x, uint32_t y) {
-            return (x * (kSub - f) + y * f + kSub / 2) / kSub;
+            return (x * (kSub - f) + y * f + kSub / 2 - 1) / kSub;
         };
         ramp_[k] = qPremultiply(
             qRgba(lerp(qRed(pm[i]), qRed(pm[j])), lerp(qGreen(pm[i]), qGreen(pm[j])),
