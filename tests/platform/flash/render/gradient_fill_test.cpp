@@ -37,7 +37,7 @@ TEST(GradientRamp, EntriesShowAtTheirCentresAndBlendBetween) {
     // Half way between two centres: half of each.
     const QRgb between = ramp.at(11.0);    // entries 10 and 11
     EXPECT_EQ(qBlue(between), 10);         // 10.5: a half rounds down
-    EXPECT_EQ(qRed(between), 245);         // 245.5
+    EXPECT_EQ(qRed(between), 244);         // 244.5
     EXPECT_EQ(qBlue(ramp.at(11.25)), 11);  // 10.75
     // Before the first centre and after the last the end entries hold.
     EXPECT_EQ(ramp.at(0), ramp.at(0.5));
