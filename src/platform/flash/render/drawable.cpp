@@ -41,7 +41,8 @@ void drawShapePaths(const ShapePaths& paths, const Drawable& d, QPainter& painte
             }
         }
         for (const auto& line : group.lines) {
-            const QPen pen = linePen(line.style, world, cx, lookup);
+            const QPen pen = linePen(line.style, world, cx, lookup, painter,
+                                     world.mapRect(line.path.boundingRect()));
             if (auto outline = lineOutline(line.path, line.style, pen, world)) {
                 if (antialias) {
                     painter.fillPath(*outline, pen.brush());

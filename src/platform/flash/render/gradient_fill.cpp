@@ -22,11 +22,19 @@ double toSrgb(double c) {
     return c <= 0.0031308 ? c * 12.92 : 1.055 * std::pow(c, 1.0 / 2.4) - 0.055;
 }
 
-QColor mix(const QColor& a, const QColor& b, double t, bool linear) {
-    auto channel = [t, linear](double x, double y) {
-        if (!linear) {
-            return x + (y - x) * t;
-        }
+// `num`/`den` of the way from a to b. Straight channels move by whole steps, rounded down
+// (the frames' alpha ramps show it); in linear light through the sRGB curve.
+QColor mix(const QColor& a, const QColor& b, int num, int den, bool linear) {
+    if (!linear) {
+        auto channel = [num, den](int x, int y) {
+            const int q = (y - x) * num;
+            return x + (q >= 0 ? q / den : -((-q + den - 1) / den));
+        };
+        return QColor(channel(a.red(), b.red()), channel(a.green(), b.green()),
+                      channel(a.blue(), b.blue()), channel(a.alpha(), b.alpha()));
+    }
+    const double t = double(num) / den;
+    auto channel = [t](double x, double y) {
         return toSrgb(toLinear(x) + (toLinear(y) - toLinear(x)) * t);
     };
     return QColor::fromRgbF(static_cast<float>(channel(a.redF(), b.redF())),
@@ -63,8 +71,8 @@ std::array<QColor, 256> gradientTable(const Gradient& g, const ColorTransform& c
         const int r0 = g.stops[k].ratio;
         const int r1 = g.stops[k + 1].ratio;
         for (int i = std::max(filled + 1, r0); i <= r1; ++i) {
-            const double t = r1 == r0 ? 1.0 : static_cast<double>(i - r0) / (r1 - r0);
-            table[i] = mix(colors[k], colors[k + 1], t, linear);
+            table[i] =
+                r1 == r0 ? colors[k + 1] : mix(colors[k], colors[k + 1], i - r0, r1 - r0, linear);
         }
         filled = std::max(filled, r1);
     }
@@ -92,21 +100,23 @@ double spreadPosition(double position256, SpreadMode spread) {
 }
 
 GradientRamp::GradientRamp(const std::array<QColor, 256>& table) {
-    // Entry i is the colour at position i + 0.5; between two centres the colours blend
-    // (premultiplied), beyond the first and the last centre they hold.
+    // Entry i is the colour at position i + 0.5; between two centres the straight colours
+    // blend, then premultiply; beyond the first and the last centre the end entries hold.
     std::array<QRgb, 256> pm;
     for (int i = 0; i < 256; ++i) {
-        pm[i] = qPremultiply(table[i].rgba());
+        pm[i] = table[i].rgba();
     }
     for (int k = 0; k < kSteps; ++k) {
         const int i = k / kSub;
         const int j = std::min(i + 1, 255);
         const uint32_t f = k % kSub;
+        // Rounded to the nearest, a half down.
         auto lerp = [f](uint32_t x, uint32_t y) {
-            return (x * (kSub - f) + y * f + kSub / 2) / kSub;
+            return (x * (kSub - f) + y * f + kSub / 2 - 1) / kSub;
         };
-        ramp_[k] = qRgba(lerp(qRed(pm[i]), qRed(pm[j])), lerp(qGreen(pm[i]), qGreen(pm[j])),
-                         lerp(qBlue(pm[i]), qBlue(pm[j])), lerp(qAlpha(pm[i]), qAlpha(pm[j])));
+        ramp_[k] = qPremultiply(
+            qRgba(lerp(qRed(pm[i]), qRed(pm[j])), lerp(qGreen(pm[i]), qGreen(pm[j])),
+                  lerp(qBlue(pm[i]), qBlue(pm[j])), lerp(qAlpha(pm[i]), qAlpha(pm[j]))));
     }
 }
 

@@ -35,9 +35,10 @@ TEST(GradientRamp, EntriesShowAtTheirCentresAndBlendBetween) {
     EXPECT_EQ(ramp.at(100.5), qRgba(155, 0, 100, 255));
     EXPECT_EQ(ramp.at(255.5), qRgba(0, 0, 255, 255));
     // Half way between two centres: half of each.
-    const QRgb between = ramp.at(11.0);  // entries 10 and 11
-    EXPECT_EQ(qBlue(between), 11);       // 10.5 rounds up
-    EXPECT_EQ(qRed(between), 245);
+    const QRgb between = ramp.at(11.0);    // entries 10 and 11
+    EXPECT_EQ(qBlue(between), 10);         // 10.5: a half rounds down
+    EXPECT_EQ(qRed(between), 244);         // 244.5
+    EXPECT_EQ(qBlue(ramp.at(11.25)), 11);  // 10.75
     // Before the first centre and after the last the end entries hold.
     EXPECT_EQ(ramp.at(0), ramp.at(0.5));
     EXPECT_EQ(ramp.at(256), ramp.at(255.5));
