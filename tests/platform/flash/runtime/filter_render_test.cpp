@@ -368,6 +368,24 @@ TEST(ScriptFilters, WhatIsNotAFilterIsLeftOutAndBlendNamesMapBothWays) {
     EXPECT_EQ(blendModeName(swf::BlendMode(0)), QStringLiteral("normal"));
 }
 
+TEST(ScriptFilters, AFilteredClipReadsAsCachedUntilItsFiltersGo) {
+    avm1::test::Fixture script;
+    avm1::Machine& m = script.machine;
+    DisplayObject clip;
+    Value cached;
+    ASSERT_TRUE(getDisplayProperty(m, clip, QStringLiteral("cacheAsBitmap"), cached));
+    EXPECT_FALSE(m.toBoolean(cached));
+    clip.filters = {shadowFilter(2)};
+    getDisplayProperty(m, clip, QStringLiteral("cacheAsBitmap"), cached);
+    EXPECT_TRUE(m.toBoolean(cached));
+    clip.filters.clear();  // the value set before comes back
+    getDisplayProperty(m, clip, QStringLiteral("cacheAsBitmap"), cached);
+    EXPECT_FALSE(m.toBoolean(cached));
+    ASSERT_TRUE(setDisplayProperty(m, clip, QStringLiteral("cacheAsBitmap"), Value(true)));
+    getDisplayProperty(m, clip, QStringLiteral("cacheAsBitmap"), cached);
+    EXPECT_TRUE(m.toBoolean(cached));
+}
+
 TEST(FilterDirtyArea, AnObjectMovingUnderAShadowRedrawsAllTheShadowReaches) {
     // A clip with a 10-pixel shadow holds a square that moves by one pixel: what changes on
     // screen is the square and its shadow, so the area must reach 10 pixels past the square.
