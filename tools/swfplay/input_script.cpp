@@ -125,7 +125,12 @@ std::optional<InputScript> parseInputScript(const std::string& json, std::string
             event.kind = flash::InputKind::TextInput;
             const QString text = e.value(QLatin1String("codepoint")).toString();
             if (!text.isEmpty()) {
-                event.character = text.at(0).unicode();
+                // A character beyond 16 bits arrives as its two surrogates, one after the other.
+                for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+                    event.character = text.at(i).unicode();
+                    step.push_back(event);
+                }
+                event.character = text.back().unicode();
             } else if (!step.empty() && step.back().kind == flash::InputKind::KeyDown &&
                        step.back().character != 0) {
                 // Some recordings lose the space the Space key typed: it is the key's own.

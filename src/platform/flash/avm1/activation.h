@@ -35,6 +35,7 @@ struct Activation {
     Object* arguments = nullptr;
     Object* superObject = nullptr;
     bool isFunction = false;
+    bool constructing = false;  // the function was called by new
     uint64_t actionsRun = 0;
 
     // A frame script, init action, clip event or button action of `clip`.

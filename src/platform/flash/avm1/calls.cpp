@@ -91,11 +91,12 @@ Object* makeSuper(Machine& m, Object* holder) {
 }  // namespace
 
 Value callScript(Machine& m, FunctionObject* fn, const Value& thisValue, std::vector<Value>& args,
-                 Object* superHolder) {
+                 Object* superHolder, bool constructing) {
     DepthGuard depth(m);
     const ScriptFunction& s = *fn->script;
     const swf::FunctionDef& def = *s.def;
     Activation act = Activation::forCall(m, fn, thisValue);
+    act.constructing = constructing;
 
     ArrayObject* arguments = m.heap().make<ArrayObject>(m.protos().array);
     // Every argument is an element, undefined ones too, so for..in lists them all.

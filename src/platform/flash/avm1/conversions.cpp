@@ -113,14 +113,22 @@ QString numberToString(double n, int radix) {
     if (radix == 10 || radix < 2 || radix > 36) {
         return numberToString(n);
     }
-    if (std::isnan(n)) {
-        return QStringLiteral("NaN");
-    }
     if (std::isinf(n)) {
         return n > 0 ? QStringLiteral("Infinity") : QStringLiteral("-Infinity");
     }
-    // The original converts through a 32-bit integer for other radixes.
-    int32_t v = doubleToInt32(n);
+    // The original converts through a 32-bit integer for other radixes; NaN becomes the
+    // smallest one, whose negation overflows, so its digits come out as remainders at or
+    // below zero, written as the characters at or below '0' (primitive_type_globals).
+    int32_t v = std::isnan(n) ? INT32_MIN : doubleToInt32(n);
+    if (v == INT32_MIN) {
+        QString out;
+        int32_t rest = v;
+        do {
+            out.prepend(QChar(char16_t('0' + rest % radix)));
+            rest /= radix;
+        } while (rest);
+        return QLatin1Char('-') + out;
+    }
     bool neg = v < 0;
     uint32_t u = neg ? uint32_t(-(int64_t)v) : uint32_t(v);
     QString out;

@@ -57,6 +57,8 @@ void Machine::installBuiltins() {
     installNetConnection(*this);
     installFilterClasses(*this);
     installContextMenu(*this);
+    installDeviceClasses(*this);
+    installNativeTables(*this);
 }
 
 void installTable(Machine& m, Object* target, const NativeEntry* rows, size_t count,
@@ -228,6 +230,14 @@ void Machine::collectGarbage(const std::vector<Object*>& roots) {
             for (const Value& v : timer.args) {
                 t.mark(v);
             }
+        }
+        for (const auto& table : impl_->nativeTables) {
+            for (Object* o : table) {
+                t.mark(o);
+            }
+        }
+        if (impl_->setNativeAccessor) {
+            t.mark(impl_->setNativeAccessor);
         }
         for (auto it = impl_->interfaces.begin(); it != impl_->interfaces.end(); ++it) {
             t.mark(it.key());
@@ -428,13 +438,13 @@ Value Machine::getWithoutResolve(Object* o, const QString& name) {
 }
 
 Value Machine::lookupMember(Object* o, const QString& name, bool resolve) {
-    if (name == QLatin1String("__proto__")) {
+    if (Object::isProtoName(name, version_)) {
         // super stands for the super prototype itself, so its __proto__ is one further up.
-        Object* p = o->proto();
         if (dynamic_cast<SuperObject*>(o)) {
-            p = p ? p->proto() : nullptr;
+            Object* p = o->proto() ? o->proto()->proto() : nullptr;
+            return p ? Value(p) : Value();
         }
-        return p ? Value(p) : Value();
+        return o->protoProperty();
     }
     int guard = 0;
     for (Object* p = o; p; p = p->proto(), ++guard) {
@@ -499,7 +509,7 @@ Value Machine::getMember(const Value& target, const QString& name) {
     switch (target.type()) {
         case Value::Type::Object:
             if (Object* o = target.object(); o->kind() == ObjectKind::Clip &&
-                                              !static_cast<ClipObject*>(o)->lastPath().isEmpty()) {
+                                             !static_cast<ClipObject*>(o)->lastPath().isEmpty()) {
                 // A removed clip stands for the clip now at its path, or for nothing
                 // (string_paths_other).
                 Object* now = currentClip(*this, o);
@@ -521,29 +531,29 @@ Value Machine::getMember(const Value& target, const QString& name) {
 }
 
 void Machine::set(Object* o, const QString& name, const Value& value) {
-    if (name == QLatin1String("__proto__")) {
-        // Anything but an object ends the chain: {__proto__: undefined} inherits nothing
-        // (equals2_swf7 test, "bare object").
-        o->setProto(value.object());
-        return;
-    }
+    // Anything but an object ends the chain: {__proto__: undefined} inherits nothing
+    // (equals2_swf7 test, "bare object"), yet reads back as what was stored.
+    const bool isProto = Object::isProtoName(name, version_);
     Value v = value;
     if (o->hasWatches()) {
         auto w = o->watches().find(name);
         if (w != o->watches().end() && w->callback) {
             Object::Watch watch = *w;
-            Property* cur = o->find(name, version_);
+            Property* cur = isProto ? nullptr : o->find(name, version_);
             // A property of a plain object that does not exist yet is made first, so the
             // callback sees the new value as the old one too; a timeline variable starts out
             // undefined (watch test: LoggingWatcher and variable).
             Value unused;
-            if (!cur && o->kind() != ObjectKind::Clip && !o->getOwnVirtual(*this, name, unused)) {
+            if (!cur && !isProto && o->kind() != ObjectKind::Clip &&
+                !o->getOwnVirtual(*this, name, unused)) {
                 heap_.charge(sizeof(Property));
                 o->put(name, value);
                 cur = o->find(name, version_);
                 v = value;
             }
-            Value old = cur ? (cur->getter ? get(o, name) : cur->value) : Value();
+            Value old = isProto ? o->protoProperty()
+                        : cur   ? (cur->getter ? get(o, name) : cur->value)
+                                : Value();
             // The callback may set the same property; it must not call itself again.
             Object* cb = watch.callback;
             w->callback = nullptr;
@@ -569,6 +579,10 @@ void Machine::set(Object* o, const QString& name, const Value& value) {
                 throw;
             }
         }
+    }
+    if (isProto) {
+        o->assignProto(v);
+        return;
     }
     if (o->setOwnVirtual(*this, name, v)) {
         return;
@@ -669,6 +683,9 @@ Value Machine::call(const Value& fn, const Value& thisValue, std::vector<Value>&
         return Value();
     }
     auto* f = static_cast<FunctionObject*>(o);
+    if (f->tableId >= 0) {
+        return callNativeTable(*this, f->tableId, f->tableIndex, thisValue, args);
+    }
     if (f->native) {
         // Natives that call back into scripts (valueOf, toString, sort ...) nest on the C++
         // stack too; they count against a looser bound of their own.
@@ -728,7 +745,7 @@ Value Machine::construct(const Value& ctor, std::vector<Value>& args) {
         Value r = f->native(*this, Value(obj), args);
         return r.isObject() ? r : Value(obj);
     }
-    Value r = callScript(*this, f, Value(obj), args, protoValue.object());
+    Value r = callScript(*this, f, Value(obj), args, protoValue.object(), true);
     return r.isObject() ? r : Value(obj);
 }
 

@@ -47,6 +47,9 @@ struct Machine::Impl {
     std::unordered_map<const swf::ActionBlock*, CacheEntry> prepared;
     size_t liveBytesAfterGc = 0;
     Object* objectToString = nullptr;  // Object.prototype.toString, to print functions
+    // ASnative's numbered built-ins: table -> index -> function, as installed.
+    QHash<int, QHash<int, Object*>> nativeTables;
+    Object* setNativeAccessor = nullptr;
 };
 
 // Runs the actions [begin, end) of the activation's block (interpreter.cpp).
@@ -57,7 +60,10 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
 bool looseEquals(Machine& m, const Value& x, const Value& y);
 // Calls a script function (interpreter.cpp).
 Value callScript(Machine& m, FunctionObject* fn, const Value& thisValue, std::vector<Value>& args,
-                 Object* superHolder);
+                 Object* superHolder, bool constructing = false);
+// Calls the numbered native (table, index) that ASnative handed out (native_tables.cpp).
+Value callNativeTable(Machine& m, int table, int index, const Value& thisValue,
+                      std::vector<Value>& args);
 
 // Built-in classes, one file each.
 void installObjectClass(Machine& m);
@@ -78,11 +84,15 @@ void installGeometry(Machine& m);
 void installBitmapData(Machine& m);
 void installRectangle(Machine& m, Object* geom);
 void installMatrixAndColorTransform(Machine& m, Object* geom);
+void installTransformClass(Machine& m, Object* geom);
 void installExternalInterface(Machine& m);
 void installLocalConnection(Machine& m);
 void installNetConnection(Machine& m);
 void installFilterClasses(Machine& m);  // after installGeometry: it fills flash.filters
+void installDisplacementMapFilter(Machine& m, Object* package, Object* baseProto);
+void installDeviceClasses(Machine& m);  // after installGeometry: it fills flash.net, flash.text
 void installContextMenu(Machine& m);
+void installNativeTables(Machine& m);  // last: it numbers what the others installed
 
 // A row of a built-in class's property table.
 struct NativeEntry {

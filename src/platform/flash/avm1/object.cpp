@@ -26,6 +26,47 @@ bool hiddenFromVersion(uint16_t flags, int swfVersion) {
     return false;
 }
 
+bool Object::isProtoName(const QString& name, int swfVersion) {
+    if (name.size() != 9) {
+        return false;
+    }
+    return name.compare(QLatin1String("__proto__"),
+                        swfVersion >= 7 ? Qt::CaseSensitive : Qt::CaseInsensitive) == 0;
+}
+
+bool Object::hasProtoProperty() const {
+    switch (protoState_) {
+        case ProtoState::Derived:
+            return proto_ != nullptr;
+        case ProtoState::Stored:
+            return true;
+        case ProtoState::Deleted:
+            return false;
+    }
+    return false;
+}
+
+Value Object::protoProperty() const {
+    if (protoState_ == ProtoState::Stored && protoStored_) {
+        return *protoStored_;
+    }
+    return protoState_ == ProtoState::Derived && proto_ ? Value(proto_) : Value();
+}
+
+void Object::assignProto(const Value& v) {
+    if (protoState_ != ProtoState::Deleted && (protoFlags_ & kReadOnly)) {
+        return;
+    }
+    proto_ = v.object();
+    if (v.isObject()) {
+        protoState_ = ProtoState::Derived;
+        protoStored_.reset();
+    } else {
+        protoState_ = ProtoState::Stored;
+        protoStored_ = std::make_unique<Value>(v);
+    }
+}
+
 Property* Object::find(const QString& name, int swfVersion) {
     Property* p = findAny(name, swfVersion);
     if (p && hiddenFromVersion(p->flags, swfVersion)) {
@@ -71,6 +112,15 @@ void Object::putNative(Machine& m, const QString& name, NativeFn fn, uint16_t fl
 }
 
 bool Object::remove(const QString& name, int swfVersion) {
+    if (isProtoName(name, swfVersion)) {
+        if (!hasProtoProperty() || (protoFlags_ & kDontDelete)) {
+            return false;
+        }
+        proto_ = nullptr;
+        protoStored_.reset();
+        protoState_ = ProtoState::Deleted;
+        return true;
+    }
     Property* p = findAny(name, swfVersion);
     if (!p || (p->flags & kDontDelete)) {
         return false;
@@ -90,7 +140,10 @@ size_t Object::removeWhere(const std::function<bool(const Property&)>& pick) {
 }
 
 void Object::setFlags(const QString& name, uint16_t set, uint16_t clear, int swfVersion) {
-    (void)swfVersion;
+    if (isProtoName(name, swfVersion)) {
+        protoFlags_ = uint16_t((protoFlags_ & ~clear) | set);
+        return;
+    }
     // ASSetPropFlags reaches hidden properties too, so look up without the version filter.
     Property* p = find(name, 100);
     if (p) {
@@ -113,6 +166,9 @@ void Object::reindex() {
 void Object::traceRefs(Tracer& t) {
     if (proto_) {
         t.mark(proto_);
+    }
+    if (protoStored_) {
+        t.mark(*protoStored_);
     }
     for (const Property& p : props_) {
         t.mark(p.value);

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "platform/flash/avm1/value.h"
@@ -87,8 +88,21 @@ class Object {
     Object& operator=(const Object&) = delete;
 
     ObjectKind kind() const { return kind_; }
+    // The object the prototype chain goes on to (null when __proto__ is not an object).
     Object* proto() const { return proto_; }
-    void setProto(Object* p) { proto_ = p; }
+    void setProto(Object* p) {
+        proto_ = p;
+        protoState_ = ProtoState::Derived;
+        protoStored_.reset();
+    }
+
+    // __proto__ is a property of its own: a script may store any value there (a primitive
+    // ends the chain), delete it once ASSetPropFlags allows it, and watch it.
+    static bool isProtoName(const QString& name, int swfVersion);
+    bool hasProtoProperty() const;
+    Value protoProperty() const;
+    uint16_t protoFlags() const { return protoFlags_; }
+    void assignProto(const Value& v);
 
     // Own properties, as stored. find() returns null when absent.
     Property* find(const QString& name, int swfVersion);
@@ -131,12 +145,17 @@ class Object {
   private:
     void reindex();
 
+    enum class ProtoState : uint8_t { Derived, Stored, Deleted };
+
     std::vector<Property> props_;
     QHash<QString, uint32_t> exact_;
     QHash<QString, uint32_t> folded_;  // lower-case names, for movies before SWF 7
     QHash<QString, Watch> watches_;
     Object* proto_;
+    std::unique_ptr<Value> protoStored_;  // a primitive assigned to __proto__
     ObjectKind kind_;
+    ProtoState protoState_ = ProtoState::Derived;
+    uint16_t protoFlags_ = kDontEnum | kDontDelete;
 };
 
 // Native function signature: (machine, this, arguments) -> result.

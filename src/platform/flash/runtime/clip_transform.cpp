@@ -1,6 +1,7 @@
 // A clip's matrix and colour transform for flash.geom.Transform (Host::clipTransform and its
 // setters), and MovieClip.transform, which makes a Transform of the clip when the movie's
 // classes include one.
+#include <algorithm>
 #include <cmath>
 
 #include "platform/flash/runtime/movieclip_natives.h"
@@ -8,6 +9,27 @@
 namespace pencora::runtime {
 
 using avm1::Value;
+
+namespace {
+
+// The combined colour transform as the script reads it: each parent's step keeps its offsets
+// in 16 bits, as the stored transforms do, so a large product wraps around.
+ColorTransformF scriptWorldColor(const DisplayObject& object) {
+    auto wrap = [](double v) {
+        return double(int16_t(uint16_t(int64_t(std::lround(std::clamp(v, -1e15, 1e15))))));
+    };
+    ColorTransformF c = ColorTransformF::from(object.colorTransform);
+    for (const DisplayObject* p = object.parent; p; p = p->parent) {
+        c = ColorTransformF::from(p->colorTransform).after(c);
+        c.rAdd = wrap(c.rAdd);
+        c.gAdd = wrap(c.gAdd);
+        c.bAdd = wrap(c.bAdd);
+        c.aAdd = wrap(c.aAdd);
+    }
+    return c;
+}
+
+}  // namespace
 
 bool ScriptHost::clipTransform(avm1::Object* clip, bool concatenated, ClipTransform& out) {
     DisplayObject* o = displayOf(clip);
@@ -18,7 +40,7 @@ bool ScriptHost::clipTransform(avm1::Object* clip, bool concatenated, ClipTransf
     const double m[6] = {t.m11(), t.m12(), t.m21(), t.m22(), t.dx() / 20, t.dy() / 20};
     std::copy(std::begin(m), std::end(m), out.matrix);
     const ColorTransformF c =
-        concatenated ? worldColorTransform(*o) : ColorTransformF::from(o->colorTransform);
+        concatenated ? scriptWorldColor(*o) : ColorTransformF::from(o->colorTransform);
     const double cx[8] = {c.rMult, c.gMult, c.bMult, c.aMult, c.rAdd, c.gAdd, c.bAdd, c.aAdd};
     std::copy(std::begin(cx), std::end(cx), out.color);
     return true;
@@ -66,6 +88,46 @@ bool getTransformProperty(avm1::Machine& m, DisplayObject& object, const QString
     }
     std::vector<Value> args{Value(hostOf(m).scriptObject(object))};
     out = m.construct(ctor, args);
+    return true;
+}
+
+// mc.transform = t: takes t's matrix and colour transform, each only when it is one (a plain
+// object changes nothing).
+bool setTransformProperty(avm1::Machine& m, DisplayObject& object, const QString& name,
+                          const Value& v) {
+    if (m.version() < 8 || name != u"transform") {
+        return false;
+    }
+    if (!v.isObject()) {
+        return true;
+    }
+    Value geom = m.getMember(m.get(m.global(), QStringLiteral("flash")), QStringLiteral("geom"));
+    avm1::Object* self = hostOf(m).scriptObject(object);
+    auto isA = [&](const Value& x, const char* cls) {
+        avm1::Object* c =
+            geom.isObject() ? m.getMember(geom, QString::fromLatin1(cls)).object() : nullptr;
+        return c && m.instanceOf(x, c);
+    };
+    const Value matrix = m.getMember(v, QStringLiteral("matrix"));
+    if (isA(matrix, "Matrix")) {
+        static const char* const names[] = {"a", "b", "c", "d", "tx", "ty"};
+        double d[6];
+        for (size_t i = 0; i < 6; ++i) {
+            d[i] = m.toNumber(m.getMember(matrix, QString::fromLatin1(names[i])));
+        }
+        hostOf(m).setClipMatrix(self, d);
+    }
+    const Value color = m.getMember(v, QStringLiteral("colorTransform"));
+    if (isA(color, "ColorTransform")) {
+        static const char* const names[] = {"redMultiplier",   "greenMultiplier", "blueMultiplier",
+                                            "alphaMultiplier", "redOffset",       "greenOffset",
+                                            "blueOffset",      "alphaOffset"};
+        double d[8];
+        for (size_t i = 0; i < 8; ++i) {
+            d[i] = m.toNumber(m.getMember(color, QString::fromLatin1(names[i])));
+        }
+        hostOf(m).setClipColorTransform(self, d);
+    }
     return true;
 }
 

@@ -1,12 +1,15 @@
 // The script side of input: the Key, Mouse and Selection objects, Button.prototype, the
 // dragging and focus methods of MovieClip, and the ScriptHost hooks through which the runtime
 // tells scripts of keys, mouse moves and the focus.
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
 #include "platform/flash/avm1/function_object.h"
 #include "platform/flash/avm1/machine_impl.h"
 #include "platform/flash/runtime/script_host.h"
+#include "platform/flash/runtime/text_field.h"
+#include "platform/flash/runtime/text_field_class.h"
 
 namespace pencora::runtime {
 
@@ -84,10 +87,49 @@ Value selectionSetFocus(Machine& m, const Value&, std::vector<Value>& args) {
 
 // Caret and selection of the focused text belong to the text field; without one in focus
 // they read -1.
-Value selectionIndexNone(Machine&, const Value&, std::vector<Value>&) {
-    return Value(-1.0);
+TextField* focusedField(Machine& m) {
+    DisplayObject* f = playerOf(m).focus();
+    return f && f->parent && f->field ? f->field.get() : nullptr;
 }
-Value selectionSetSelection(Machine&, const Value&, std::vector<Value>&) {
+
+std::pair<int, int> fieldSelection(const TextField& f) {
+    if (f.selectionBegin < 0) {
+        return {f.length(), f.length()};
+    }
+    const int a = std::clamp(f.selectionBegin, 0, f.length());
+    const int b = std::clamp(f.selectionEnd, 0, f.length());
+    return {std::min(a, b), std::max(a, b)};
+}
+
+Value selectionBeginIndex(Machine& m, const Value&, std::vector<Value>&) {
+    TextField* f = focusedField(m);
+    return Value(f ? double(fieldSelection(*f).first) : -1.0);
+}
+Value selectionEndIndex(Machine& m, const Value&, std::vector<Value>&) {
+    TextField* f = focusedField(m);
+    return Value(f ? double(fieldSelection(*f).second) : -1.0);
+}
+Value selectionCaretIndex(Machine& m, const Value&, std::vector<Value>&) {
+    TextField* f = focusedField(m);
+    if (!f) {
+        return Value(-1.0);
+    }
+    return Value(
+        double(f->selectionEnd < 0 ? f->length() : std::clamp(f->selectionEnd, 0, f->length())));
+}
+Value selectionSetSelection(Machine& m, const Value&, std::vector<Value>& args) {
+    DisplayObject* o = playerOf(m).focus();
+    if (!o || !o->parent || !o->field || args.empty()) {
+        return Value();
+    }
+    TextField& f = *o->field;
+    auto index = [&](const Value& v) {
+        const double d = m.toNumber(v);
+        return std::isfinite(d) ? int(std::clamp(d, 0.0, double(f.length()))) : 0;
+    };
+    f.selectionBegin = index(args[0]);
+    f.selectionEnd = args.size() > 1 ? index(args[1]) : f.selectionBegin;
+    textFieldChanged(*o);
     return Value();
 }
 
@@ -152,9 +194,9 @@ const avm1::NativeEntry kMouseMethods[] = {
     {"hide", mouseHide},
 };
 const avm1::NativeEntry kSelectionMethods[] = {
-    {"getFocus", selectionGetFocus},       {"setFocus", selectionSetFocus},
-    {"getBeginIndex", selectionIndexNone}, {"getEndIndex", selectionIndexNone},
-    {"getCaretIndex", selectionIndexNone}, {"setSelection", selectionSetSelection},
+    {"getFocus", selectionGetFocus},        {"setFocus", selectionSetFocus},
+    {"getBeginIndex", selectionBeginIndex}, {"getEndIndex", selectionEndIndex},
+    {"getCaretIndex", selectionCaretIndex}, {"setSelection", selectionSetSelection},
 };
 
 Value buttonConstruct(Machine&, const Value&, std::vector<Value>&) {

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <memory>
 
+#include "platform/flash/render/aliased_fill.h"
 #include "platform/flash/render/drawable.h"
 #include "platform/flash/render/filters.h"
 #include "platform/flash/render/flatten.h"
@@ -143,10 +144,11 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
             QPainter mp(&cut);
             mp.setRenderHints(painter_.renderHints());
             mp.translate(top.shift - top.origin);
-            const QPainterPath mask = swf::render::aliasedNudge(mp).map(*top.mask);
-            mp.fillPath(
-                mp.testRenderHint(QPainter::Antialiasing) ? mask : swf::render::flattenCurves(mask),
-                Qt::white);
+            if (mp.testRenderHint(QPainter::Antialiasing)) {
+                mp.fillPath(*top.mask, Qt::white);
+            } else {
+                swf::render::fillAliased(mp, swf::render::flattenCurves(*top.mask), Qt::white);
+            }
             mp.end();
             top.painter->resetTransform();
             top.painter->setCompositionMode(QPainter::CompositionMode_DestinationIn);
@@ -206,8 +208,11 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
                                        QPoint(first(box.right()) - 1, first(box.bottom()) - 1));
                     p.resetTransform();
                     p.fillRect(pixels, QColor::fromRgb(c.fillColor));
+                } else if (!p.testRenderHint(QPainter::Antialiasing)) {
+                    // Aliased, the pixel rule of every other fill.
+                    swf::render::fillAliased(p, area, QColor::fromRgb(c.fillColor));
                 } else {
-                    p.fillPath(area * swf::render::aliasedNudge(p), QColor::fromRgb(c.fillColor));
+                    p.fillPath(area, QColor::fromRgb(c.fillColor));
                 }
                 p.restore();
                 break;

@@ -13,6 +13,7 @@
 #include "platform/flash/runtime/stage_class.h"
 #include "platform/flash/runtime/text_field.h"
 #include "platform/flash/runtime/text_field_class.h"
+#include "platform/flash/runtime/text_field_input.h"
 
 namespace pencora::runtime {
 
@@ -122,6 +123,13 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
             getTransformProperty(m, object_, name, out)) {
             return true;
         }
+        // A movie clip's _lockroot is false until a script sets it (the value is then an
+        // ordinary property of the clip).
+        if (object_.kind == ObjectKind::Clip && name.compare(u"_lockroot", caseOf(m)) == 0 &&
+            script && !script->find(name, m.version())) {
+            out = Value(false);
+            return true;
+        }
         // An unnamed shape is no child "" (access_unnamed_shape).
         if (DisplayObject* child =
                 name.isEmpty() ? nullptr : object_.childNamed(name, m.version() >= 7)) {
@@ -155,7 +163,7 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
             setClipProperty(host_.player(), object_, index, propertyArgument(m, index, v));
             return true;
         }
-        if (setDisplayProperty(m, object_, name, v)) {
+        if (setDisplayProperty(m, object_, name, v) || setTransformProperty(m, object_, name, v)) {
             return true;
         }
         return false;
@@ -303,9 +311,13 @@ ScriptHost::ScriptHost(Player& player) : player_(player) {
     installColorClass(*machine_);
     installTextFieldClass(*this);
     installInputClasses();
+    typing_ = makeTextInputHandler(*this);
+    player_.setTextInput(typing_.get());
 }
 
-ScriptHost::~ScriptHost() = default;
+ScriptHost::~ScriptHost() {
+    player_.setTextInput(nullptr);
+}
 
 void ScriptHost::installMovieClip() {
     avm1::Machine& m = *machine_;
@@ -318,6 +330,7 @@ void ScriptHost::installMovieClip() {
     proto->putNative(m, QStringLiteral("gotoAndStop"), mcGotoAndStop);
     proto->putNative(m, QStringLiteral("getDepth"), mcGetDepth);
     installClipMethods(m, proto);
+    installClipBitmaps(m, proto);
     installClipDrawing(m, proto);
     m.protos().movieClip = proto;
     m.defineClass(QStringLiteral("MovieClip"), mcConstruct, proto);
@@ -415,6 +428,7 @@ void ScriptHost::afterTick(Player&) {
         }
     }
     loader_.addRoots(roots);
+    refreshAttachedBitmaps(roots);
     roots.insert(roots.end(), soundPins_.begin(), soundPins_.end());
     machine_->collectGarbage(roots);
 }
@@ -679,9 +693,8 @@ void ScriptHost::getUrl(const avm1::UrlRequest& request) {
 }
 
 void ScriptHost::fetch(avm1::FetchRequest request) {
-    const QString method =
-        request.method == avm1::UrlRequest::Method::Post ? QStringLiteral("POST")
-                                                          : QStringLiteral("GET");
+    const QString method = request.method == avm1::UrlRequest::Method::Post ? QStringLiteral("POST")
+                                                                            : QStringLiteral("GET");
     auto done = std::move(request.done);
     player_.events().fetch(request.url, method, request.body,
                            [done](std::optional<QByteArray> data) {

@@ -151,6 +151,10 @@ Value nothing(avm1::Machine&, const Value&, std::vector<Value>&) {
     return {};
 }
 
+Value refused(avm1::Machine&, const Value&, std::vector<Value>&) {
+    return Value(false);
+}
+
 Value getUseCodepage(avm1::Machine& m, const Value& self, std::vector<Value>&) {
     return stored(m, self, QStringLiteral("__useCodepage"), Value(false));
 }
@@ -221,6 +225,17 @@ void installStageAndSystem(ScriptHost& host) {
     system->put(QStringLiteral("capabilities"), Value(makeCapabilities(m)), avm1::kDontEnum);
     addComputed(m, system, "useCodepage", getUseCodepage, setUseCodepage);
     system->put(QStringLiteral("exactSettings"), Value(true), avm1::kDontEnum);
+    // No input method editor: it is never enabled and takes no requests.
+    avm1::Object* ime = m.makeObject();
+    for (const char* name : {"getEnabled", "setEnabled", "getConversionMode", "setConversionMode",
+                             "setCompositionString", "doConversion"}) {
+        ime->putNative(m, QString::fromLatin1(name), refused);
+    }
+    if (avm1::Object* b = m.get(m.global(), QStringLiteral("AsBroadcaster")).object()) {
+        std::vector<Value> args{Value(ime)};
+        m.callMethodValue(Value(b), QStringLiteral("initialize"), args);
+    }
+    system->put(QStringLiteral("IME"), Value(ime), avm1::kDontEnum);
     system->putNative(m, QStringLiteral("setClipboard"), nothing);
     system->putNative(m, QStringLiteral("showSettings"), nothing);
     m.global()->put(QStringLiteral("System"), Value(system), avm1::kDontEnum);

@@ -366,10 +366,12 @@ const Prop kProps[] = {
          return f.restrict ? Value(*f.restrict) : Value::null();
      },
      [](Machine& m, DisplayObject&, TextField& f, const Value& v) {
-         if (v.isNullish())
+         // An empty restrict set by a script lifts the restriction.
+         const QString r = v.isNullish() ? QString() : m.toString(v);
+         if (r.isEmpty())
              f.restrict.reset();
          else
-             f.restrict = m.toString(v);
+             f.restrict = r;
      }},
     {"condenseWhite", [](Machine&, DisplayObject&, TextField& f) { return flag(f.condenseWhite); },
      [](Machine& m, DisplayObject&, TextField& f, const Value& v) {
@@ -509,11 +511,9 @@ Value replaceSel(Machine& m, const Value& self, std::vector<Value>& args) {
         return {};
     }
     TextField& f = *o->field;
+    // A field nobody has put a caret in has it before the first character.
     int a = std::clamp(f.selectionBegin, 0, f.length());
     int b = std::clamp(f.selectionEnd, 0, f.length());
-    if (f.selectionBegin < 0) {
-        a = b = f.length();
-    }
     if (a > b) {
         std::swap(a, b);
     }

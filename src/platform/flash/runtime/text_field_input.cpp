@@ -1,5 +1,6 @@
 #include "platform/flash/runtime/text_field_input.h"
 
+#include "platform/flash/runtime/player.h"
 #include "platform/flash/runtime/script_host.h"
 #include "platform/flash/runtime/text_field_class.h"
 
@@ -22,6 +23,10 @@ void placeCaret(TextField& f, int at) {
 
 }  // namespace
 
+// The list is read left to right: "^" switches between letting in and keeping out, "\\"
+// takes the next character as it is, "x-y" is a range. A range with nothing before it starts
+// at the first character; one written backwards holds its first end only; a dash followed by
+// nothing or by another dash stands for nothing. The last rule that covers `c` decides.
 bool restrictAllows(const std::optional<QString>& restrict, QChar c) {
     if (!restrict) {
         return true;
@@ -30,33 +35,57 @@ bool restrictAllows(const std::optional<QString>& restrict, QChar c) {
     // A leading "^" starts with everything allowed and lists what is not.
     bool allowed = !r.isEmpty() && r[0] == u'^';
     bool including = true;
-    for (qsizetype i = 0; i < r.size(); ++i) {
-        QChar from = r[i];
-        if (from == u'^') {
+    char16_t last = 0;  // the character a following range starts from
+    auto cover = [&](char16_t from, char16_t to) {
+        if (to < from) {
+            to = from;
+        }
+        if (c.unicode() >= from && c.unicode() <= to) {
+            allowed = including;
+        }
+    };
+    const qsizetype n = r.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        char16_t ch = r[i].unicode();
+        if (ch == u'^') {
             including = !including;
             continue;
         }
-        if (from == u'\\' && i + 1 < r.size()) {
-            from = r[++i];
-        }
-        QChar to = from;
-        if (i + 2 < r.size() && r[i + 1] == u'-') {
-            to = r[i + 2];
-            i += 2;
-            if (to == u'\\' && i + 1 < r.size()) {
-                to = r[++i];
+        if (ch == u'-') {
+            if (i + 1 >= n || r[i + 1] == u'-') {
+                continue;
             }
+            char16_t to = r[++i].unicode();
+            if (to == u'\\') {
+                if (i + 1 >= n) {
+                    break;
+                }
+                to = r[++i].unicode();
+            }
+            cover(last, to);
+            last = 0;
+            continue;
         }
-        if (c >= from && c <= to) {
-            allowed = including;
+        if (ch == u'\\') {
+            if (i + 1 >= n) {
+                break;
+            }
+            ch = r[++i].unicode();
         }
+        cover(ch, ch);
+        last = ch;
     }
     return allowed;
 }
 
+// A letter of the basic Latin alphabet the restriction keeps out may come in as the same
+// letter in the other case.
 QChar acceptedChar(const TextField& f, QChar c) {
     if (restrictAllows(f.restrict, c)) {
         return c;
+    }
+    if (c.unicode() >= 128) {
+        return QChar();
     }
     for (QChar other : {c.toUpper(), c.toLower()}) {
         if (other != c && restrictAllows(f.restrict, other)) {
@@ -181,6 +210,79 @@ void textFieldKey(ScriptHost& host, DisplayObject& o, TextKey key, bool extend) 
     } else {
         textFieldChanged(o);
     }
+}
+
+namespace {
+
+class FieldTyping : public TextInputHandler {
+  public:
+    explicit FieldTyping(ScriptHost& host) : host_(host) {}
+
+    bool isInput(const DisplayObject& o) override { return o.field && o.field->editable; }
+
+    void focusChanged(DisplayObject& o, bool gained) override {
+        if (!o.field || !gained) {
+            return;
+        }
+        o.field->selectionBegin = 0;
+        o.field->selectionEnd = o.field->length();
+        textFieldChanged(o);
+    }
+
+    bool keyDown(DisplayObject& o, int code) override {
+        const KeyboardState& keys = host_.player().keyboard();
+        const bool shift = keys.isDown(vk::Shift);
+        std::optional<TextKey> key;
+        switch (code) {
+            case vk::Left:
+                key = TextKey::Left;
+                break;
+            case vk::Right:
+                key = TextKey::Right;
+                break;
+            case vk::Home:
+                key = TextKey::Home;
+                break;
+            case vk::End:
+                key = TextKey::End;
+                break;
+            case vk::Backspace:
+                key = TextKey::Backspace;
+                break;
+            case vk::Delete:
+                key = TextKey::Delete;
+                break;
+            case vk::Enter:
+                key = TextKey::Enter;
+                break;
+            default:
+                if (code == 'A' && keys.isDown(vk::Control)) {
+                    key = TextKey::SelectAll;
+                }
+                break;
+        }
+        if (!key) {
+            return false;
+        }
+        textFieldKey(host_, o, *key, shift);
+        return true;
+    }
+
+    void character(DisplayObject& o, char16_t c) override {
+        if (host_.player().keyboard().isDown(vk::Control)) {
+            return;  // shortcuts type nothing
+        }
+        textFieldTyped(host_, o, QString(QChar(c)));
+    }
+
+  private:
+    ScriptHost& host_;
+};
+
+}  // namespace
+
+std::unique_ptr<TextInputHandler> makeTextInputHandler(ScriptHost& host) {
+    return std::make_unique<FieldTyping>(host);
 }
 
 }  // namespace pencora::runtime

@@ -6,7 +6,10 @@
 
 #include <QString>
 
+#include <memory>
+
 #include "platform/flash/runtime/display_object.h"
+#include "platform/flash/runtime/input_state.h"
 #include "platform/flash/runtime/text_field.h"
 
 namespace pencora::runtime {
@@ -32,5 +35,9 @@ bool pressKey(TextField& f, TextKey key, bool extend);
 // listeners (onChanged). Nothing happens unless the field is an input field.
 void textFieldTyped(ScriptHost& host, DisplayObject& field, const QString& typed);
 void textFieldKey(ScriptHost& host, DisplayObject& field, TextKey key, bool extend);
+
+// The player's route for typing into the focused field: characters, the editing keys (with
+// Shift extending the selection) and the focus, which selects the whole text when it comes.
+std::unique_ptr<TextInputHandler> makeTextInputHandler(ScriptHost& host);
 
 }  // namespace pencora::runtime

@@ -7,6 +7,7 @@
 #include "engine_fixture.h"
 #include "platform/flash/runtime/clip_properties.h"
 #include "platform/flash/runtime/script_host.h"
+#include "platform/flash/runtime/text_field.h"
 
 namespace pencora::runtime {
 namespace {
@@ -284,6 +285,66 @@ TEST_F(InputTest, FocusMovesTellOldAndNewHolderAndListenersAndEndWithTheObject) 
     ASSERT_TRUE(setClipProperty(player, child("a"), 7, QStringLiteral("0")));
     EXPECT_THAT(take(), ElementsAre("a gives it to null", "Selection: _level0.a -> null"));
     EXPECT_EQ(player.focus(), nullptr);
+}
+
+TEST_F(InputTest, TypingGoesIntoTheFocusedInputFieldAndSelectionReadsItsCaret) {
+    swfwrite::MovieBuilder b(8);
+    Assembler s;
+    // this.createTextField("t", 1, 0, 0, 100, 20); t.type = "input"; t.text = "abc";
+    s.push({integer(20), integer(100), integer(0), integer(0), integer(1), str("t"), integer(6),
+            str("this")})
+        .op(Code::GetVariable)
+        .push({str("createTextField")})
+        .op(Code::CallMethod)
+        .op(Code::Pop);
+    s.append(setMember("t", "type", str("input")));
+    s.append(setMember("t", "text", str("abc")));
+    // A key listener reports the selection on every key up.
+    s.push({str("l"), integer(0), str("Object")}).op(Code::NewObject).op(Code::SetVariable);
+    auto index = [](const char* method) {
+        Assembler a;
+        a.push({integer(0)}).getVar("Selection").push({str(method)}).op(Code::CallMethod);
+        return a;
+    };
+    Assembler report;
+    report.append(index("getBeginIndex")).push({str(",")}).op(Code::Add2);
+    report.append(index("getEndIndex")).op(Code::Add2).trace();
+    s.append(handler("l", "onKeyUp", report));
+    s.append(call("Key", "addListener", var("l")));
+    b.doAction(done(s)).showFrame();
+    load(b);
+    DisplayObject& t = child("t");
+    ASSERT_TRUE(t.field);
+    auto press = [&](int code) {
+        player.keyDown(code);
+        player.keyUp(code);
+    };
+
+    // The focus selects the whole text, so typing replaces it.
+    player.setFocus(&t);
+    press(vk::Shift);
+    for (char16_t c : u"xyz") {
+        if (c) {
+            player.textInput(c);
+        }
+    }
+    EXPECT_EQ(t.field->text, QStringLiteral("xyz"));
+    // Shift+Left selects the last character; typing over it and Backspace edit in place.
+    player.keyDown(vk::Shift);
+    press(vk::Left);
+    player.keyUp(vk::Shift);
+    player.textInput(u'Q');
+    EXPECT_EQ(t.field->text, QStringLiteral("xyQ"));
+    press(vk::Backspace);
+    EXPECT_EQ(t.field->text, QStringLiteral("xy"));
+    EXPECT_THAT(take(), ElementsAre("0,3", "2,3", "2,3", "2,2"));
+
+    // Without the focus nothing is typed and the indices read -1.
+    player.setFocus(nullptr);
+    player.textInput(u'!');
+    press(vk::Shift);
+    EXPECT_EQ(t.field->text, QStringLiteral("xy"));
+    EXPECT_THAT(take(), ElementsAre("-1,-1"));
 }
 
 TEST_F(InputTest, DragFollowsThePointerInsideItsBoundsAndRemembersTheDropTarget) {

@@ -23,8 +23,20 @@ struct RestrictCase {
 TEST(TextFieldInput, RestrictFiltersAndConvertsCase) {
     const RestrictCase cases[] = {
         {"a-z", "abcXYZ1", "abcxyz"},  // the other case of an allowed letter is taken
-        {"0-9", "a1b2", "12"},           {"^0-9", "a1b2", "ab"}, {"a-z^x", "wxyz", "wyz"},
-        {"\\-\\^\\\\", "-^\\a", "-^\\"}, {"", "abc", ""},  // an empty restrict lets nothing in
+        {"0-9", "a1b2", "12"},
+        {"^0-9", "a1b2", "ab"},
+        {"a-z^x", "wxyz", "wyz"},
+        {"\\-\\^\\\\", "-^\\a", "-^\\"},
+        {"", "abc", ""},  // an empty restrict lets nothing in
+        // Dashes: a trailing or doubled one means nothing, a leading one starts the range at
+        // the first character, a range written backwards holds its first end only.
+        {"a-", "a-", "a"},
+        {"-----", "a- ", ""},
+        {"-b", "abcC-", "abCC-"},
+        {"b-a", "ab", "b"},
+        {"a-b-A", "abc-", "ab-"},
+        // Only basic Latin letters change case to get in.
+        {"aB*\u0394", "b\u03b4\u0394", "B\u0394"},
     };
     for (const RestrictCase& c : cases) {
         TextField f = inputField();

@@ -131,7 +131,8 @@ TEST_F(TextMovieTest, FormatRangesAndSelectionReplaceThroughScripts) {
     getFormatBold(1, 3);  // true
     getFormatBold(0, 3);  // mixed: null
     getFormatBold(3, 6);  // false
-    // f.replaceText(1, 3, "XY") keeps the run's format; f.replaceSel appends without a caret.
+    // f.replaceText(1, 3, "XY") keeps the run's format; without a caret f.replaceSel inserts
+    // before the first character.
     a.push({str("XY"), integer(3), integer(1), integer(3), str("f")})
         .op(Code::GetVariable)
         .push({str("replaceText")})
@@ -147,7 +148,7 @@ TEST_F(TextMovieTest, FormatRangesAndSelectionReplaceThroughScripts) {
     b.doAction(a.bytes).showFrame();
     ASSERT_TRUE(load(b));
     EXPECT_EQ(traced(),
-              (std::vector<std::u16string>{u"true", u"null", u"false", u"true", u"aXYdef!"}));
+              (std::vector<std::u16string>{u"true", u"null", u"false", u"true", u"!aXYdef"}));
 }
 
 TEST_F(TextMovieTest, BackgroundAndBorderSnapToWholePixels) {

@@ -14,8 +14,9 @@ bool thisBoolean(Machine& m, const Value& self) {
     return !self.isObject() && m.toBoolean(self);
 }
 
+// Boolean() converts nothing and gives undefined; new Boolean() is false.
 Value booleanCtor(Machine& m, const Value&, std::vector<Value>& args) {
-    return Value(args.empty() ? false : m.toBoolean(args[0]));
+    return args.empty() ? Value() : Value(m.toBoolean(args[0]));
 }
 
 Value booleanConstruct(Machine& m, const Value&, std::vector<Value>& args) {

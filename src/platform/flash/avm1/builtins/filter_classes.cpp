@@ -194,6 +194,7 @@ void installFilterClasses(Machine& m) {
     FunctionObject* base = m.makeClass(bitmapFilterCtor, baseProto);
     package->put(QStringLiteral("BitmapFilter"), Value(base));
     installAll(m, package, baseProto, std::make_index_sequence<8>());
+    installDisplacementMapFilter(m, package, baseProto);
 }
 
 }  // namespace pencora::avm1

@@ -11,10 +11,9 @@ Value functionCtor(Machine&, const Value& self, std::vector<Value>&) {
     return self;
 }
 
+// A null or undefined this stands for the global object (funky_function_calls).
 Value thisArg(Machine& m, const Value& v) {
-    // A null or undefined this becomes nothing; the original does not substitute _global.
-    (void)m;
-    return v;
+    return v.isNullish() ? Value(m.global()) : v;
 }
 
 Value functionCall(Machine& m, const Value& self, std::vector<Value>& args) {

@@ -32,7 +32,7 @@ Value yOf(Machine& m, const Value& v) {
 }
 
 // new Point(): 0, 0; new Point(x): y stays undefined.
-Value pointCtor(Machine& m, const Value& self, std::vector<Value>& args) {
+Value pointCtor(Machine&, const Value& self, std::vector<Value>& args) {
     Object* o = self.object();
     if (!o) {
         return Value();
@@ -175,6 +175,7 @@ void installGeometry(Machine& m) {
     geom->put(QStringLiteral("Point"), Value(ctor));
     installRectangle(m, geom);
     installMatrixAndColorTransform(m, geom);
+    installTransformClass(m, geom);
 }
 
 }  // namespace pencora::avm1

@@ -31,12 +31,13 @@ Value globalParseFloat(Machine& m, const Value&, std::vector<Value>& args) {
     return Value(parseFloatString(m.toString(arg(args, 0))));
 }
 
+// Without an argument there is no number at all, even where undefined reads as 0 (SWF 6).
 Value globalIsNaN(Machine& m, const Value&, std::vector<Value>& args) {
-    return Value(std::isnan(m.toNumber(arg(args, 0))));
+    return Value(args.empty() || std::isnan(m.toNumber(args[0])));
 }
 
 Value globalIsFinite(Machine& m, const Value&, std::vector<Value>& args) {
-    return Value(std::isfinite(m.toNumber(arg(args, 0))));
+    return Value(!args.empty() && std::isfinite(m.toNumber(args[0])));
 }
 
 QByteArray movieBytes(Machine& m, const QString& s) {

@@ -65,8 +65,8 @@ Value hasOwnProperty(Machine& m, const Value& self, std::vector<Value>& args) {
     if (name.isEmpty()) {
         return Value(false);
     }
-    if (name == QLatin1String("__proto__")) {
-        return Value(o->proto() != nullptr);
+    if (Object::isProtoName(name, m.version())) {
+        return Value(o->hasProtoProperty());
     }
     Value out;
     return Value(o->findAny(name, m.version()) != nullptr || o->getOwnVirtual(m, name, out));
