@@ -62,17 +62,6 @@ QRectF localBounds(const DisplayObject& o) {
     return r;
 }
 
-// An object drawn through a bitmap of its own (cached, or filtered) is drawn into it from the
-// corner of its declared bounds, and the bitmap is put on the stage at whole pixels: the
-// drawing moves by the corner's rounding (cache_as_bitmap/avm1_color, filters/drop_shadow).
-QTransform cacheOffset(const QRectF& covered) {
-    if (!covered.isValid()) {
-        return {};
-    }
-    return QTransform::fromTranslate(std::floor(covered.left() + 0.5) - covered.left(),
-                                     std::floor(covered.top() + 0.5) - covered.top());
-}
-
 DrawCommand popClip() {
     DrawCommand c;
     c.op = DrawCommand::Op::PopClip;
@@ -105,10 +94,7 @@ struct Walker {
             if (!o.visible) {
                 continue;
             }
-            QTransform t = toTransform(o.matrix) * toStage;
-            if (o.cacheAsBitmap || !o.filters.empty()) {
-                t = t * cacheOffset(t.mapRect(localBounds(o)));
-            }
+            const QTransform t = toTransform(o.matrix) * toStage;
             ColorTransformF own = ColorTransformF::from(o.colorTransform);
             swf::BlendMode blend = o.blendMode;
             // Alpha and erase cut into the group of a layer-mode ancestor; without one there is

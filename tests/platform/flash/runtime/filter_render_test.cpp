@@ -192,6 +192,13 @@ TEST_F(FilterRenderTest, BitmapsStartOnTheWholePixelNearestTheirCorner) {
         EXPECT_EQ(img.pixel(x0 + 5, y0 - 1), kWhite);
         EXPECT_EQ(img.pixel(x0 + 5, y0 + 10), kWhite);
     }
+    // Twice as large the corner snaps on the device's pixels, not the stage's: the cached
+    // clip's corner at 60.6 moves to 61, its square from 81.4..101.4 to 81.8..101.8.
+    const QImage twice = render(200, 80, flash::Quality::Low, 2);
+    EXPECT_EQ(twice.pixel(81, 30), kWhite);
+    EXPECT_EQ(twice.pixel(82, 30), kRed);
+    EXPECT_EQ(twice.pixel(101, 30), kRed);
+    EXPECT_EQ(twice.pixel(102, 30), kWhite);
 }
 
 TEST_F(FilterRenderTest, BackgroundCoversThePixelsWhoseCentresItHolds) {
