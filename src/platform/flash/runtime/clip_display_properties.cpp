@@ -323,7 +323,9 @@ bool getDisplayProperty(avm1::Machine& m, const DisplayObject& o, const QString&
     } else if (name == u"blendMode") {
         out = Value(blendModeName(o.blendMode));
     } else if (name == u"cacheAsBitmap") {
-        out = Value(o.cacheAsBitmap);
+        // A filtered clip is drawn as a bitmap and says so; without filters it says again
+        // what was set.
+        out = Value(o.cacheAsBitmap || !o.filters.empty());
     } else if (name == u"opaqueBackground") {
         out = o.opaqueBackground ? Value(double(*o.opaqueBackground)) : Value();
     } else {

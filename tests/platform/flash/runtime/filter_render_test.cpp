@@ -192,6 +192,13 @@ TEST_F(FilterRenderTest, BitmapsStartOnTheWholePixelNearestTheirCorner) {
         EXPECT_EQ(img.pixel(x0 + 5, y0 - 1), kWhite);
         EXPECT_EQ(img.pixel(x0 + 5, y0 + 10), kWhite);
     }
+    // Twice as large the corner snaps on the device's pixels, not the stage's: the cached
+    // clip's corner at 60.6 moves to 61, its square from 81.4..101.4 to 81.8..101.8.
+    const QImage twice = render(200, 80, flash::Quality::Low, 2);
+    EXPECT_EQ(twice.pixel(81, 30), kWhite);
+    EXPECT_EQ(twice.pixel(82, 30), kRed);
+    EXPECT_EQ(twice.pixel(101, 30), kRed);
+    EXPECT_EQ(twice.pixel(102, 30), kWhite);
 }
 
 TEST_F(FilterRenderTest, BackgroundCoversThePixelsWhoseCentresItHolds) {
@@ -366,6 +373,24 @@ TEST(ScriptFilters, WhatIsNotAFilterIsLeftOutAndBlendNamesMapBothWays) {
     EXPECT_EQ(blendModeFromScript(m, Value(15)), std::nullopt);
     EXPECT_EQ(blendModeName(swf::BlendMode::HardLight), QStringLiteral("hardlight"));
     EXPECT_EQ(blendModeName(swf::BlendMode(0)), QStringLiteral("normal"));
+}
+
+TEST(ScriptFilters, AFilteredClipReadsAsCachedUntilItsFiltersGo) {
+    avm1::test::Fixture script;
+    avm1::Machine& m = script.machine;
+    DisplayObject clip;
+    Value cached;
+    ASSERT_TRUE(getDisplayProperty(m, clip, QStringLiteral("cacheAsBitmap"), cached));
+    EXPECT_FALSE(m.toBoolean(cached));
+    clip.filters = {shadowFilter(2)};
+    getDisplayProperty(m, clip, QStringLiteral("cacheAsBitmap"), cached);
+    EXPECT_TRUE(m.toBoolean(cached));
+    clip.filters.clear();  // the value set before comes back
+    getDisplayProperty(m, clip, QStringLiteral("cacheAsBitmap"), cached);
+    EXPECT_FALSE(m.toBoolean(cached));
+    ASSERT_TRUE(setDisplayProperty(m, clip, QStringLiteral("cacheAsBitmap"), Value(true)));
+    getDisplayProperty(m, clip, QStringLiteral("cacheAsBitmap"), cached);
+    EXPECT_TRUE(m.toBoolean(cached));
 }
 
 TEST(FilterDirtyArea, AnObjectMovingUnderAShadowRedrawsAllTheShadowReaches) {
