@@ -398,6 +398,28 @@ TEST_F(MovieClipTest, TransformObjectsReadAfreshAndTakeOnlyTheirOwnKinds) {
     EXPECT_DOUBLE_EQ(m().toNumber(m().getMember(all, QStringLiteral("blueOffset"))), -1147);
 }
 
+TEST_F(MovieClipTest, ASoundFollowsItsOwnersPathNotTheClip) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Value soundClass = m().get(m().global(), QStringLiteral("Sound"));
+    std::vector<Value> byName{Value("later")};
+    Object* early = m().construct(soundClass, byName).object();
+    ASSERT_NE(early, nullptr);
+    EXPECT_TRUE(call(early, "getVolume").isUndefined());  // nothing at the path yet
+
+    Object* clip = call(root(), "createEmptyMovieClip", {"later", 1}).object();
+    EXPECT_EQ(m().toNumber(call(early, "getVolume")), 100);
+    std::vector<Value> byClip{Value(clip)};
+    Object* made = m().construct(soundClass, byClip).object();
+    call(made, "setVolume", {40});
+    EXPECT_EQ(m().toNumber(call(early, "getVolume")), 40);  // the same clip's sounds
+
+    // Renamed, the clip is no longer at the path either Sound remembers.
+    m().set(clip, QStringLiteral("_name"), Value("other"));
+    EXPECT_TRUE(call(made, "getVolume").isUndefined());
+    EXPECT_TRUE(call(early, "getVolume").isUndefined());
+}
+
 TEST(ClipGraphicsTest, AnOutlineLeftOpenClosesWithItsLine) {
     // A triangle (0,0) (100,0) (100,100) in pixels, never closed by the script; the pen then
     // moves away. Just off the closing diagonal, on the fill's outer side, only the closing
