@@ -1,5 +1,6 @@
 #include "platform/ole/class_registry.h"
 
+#include <new>
 #include <unordered_map>
 
 namespace pencora::ole {
@@ -42,7 +43,15 @@ HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD, REFIID iid, voi
     if (!factory) {
         return REGDB_E_CLASSNOTREG;
     }
-    const HRESULT h = factory(iid, object);
+    // No exception crosses the contract: a factory that throws has failed to make the object.
+    HRESULT h = E_FAIL;
+    try {
+        h = factory(iid, object);
+    } catch (const std::bad_alloc&) {
+        h = E_OUTOFMEMORY;
+    } catch (...) {
+        h = E_FAIL;
+    }
     if (FAILED(h)) {
         *object = nullptr;
     }

@@ -22,7 +22,8 @@ void CoRegisterClass(REFCLSID clsid, ClassFactory factory);
 void CoUnregisterClass(REFCLSID clsid);
 
 // REGDB_E_CLASSNOTREG for an unregistered class, CLASS_E_NOAGGREGATION when `outer` is given,
-// E_POINTER without `object`; otherwise the factory's answer. *object is cleared on failure.
+// E_POINTER without `object`; otherwise the factory's answer (E_OUTOFMEMORY or E_FAIL when it
+// throws). *object is cleared on failure.
 HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID iid, void** object);
 
 // Registers a factory for the scope of the object and restores what was registered before.

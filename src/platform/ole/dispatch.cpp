@@ -34,8 +34,13 @@ std::optional<double> parseNumber(const BSTR& s) {
     if (*begin == '+') {
         ++begin;
     }
+    // One sign at most, and only digits: "inf" and "nan" read as words here, not numbers.
+    if (begin == text.data() + text.size() || *begin == '+' ||
+        (*begin == '-' && begin != text.data())) {
+        return std::nullopt;
+    }
     const auto [end, ec] = std::from_chars(begin, text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size()) {
+    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) {
         return std::nullopt;
     }
     return value;

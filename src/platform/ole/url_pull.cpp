@@ -69,6 +69,10 @@ std::string localPath(std::string address) {
             decoded += address[i];
         }
     }
+    // A NUL would end the path early and name another file than the address does.
+    if (decoded.find('\0') != std::string::npos) {
+        return {};
+    }
     return decoded;
 }
 

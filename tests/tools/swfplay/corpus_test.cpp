@@ -155,7 +155,9 @@ class FaultyEngine final : public flash::MovieEngine {
         if (!hang_) {
             std::abort();
         }
-        for (volatile unsigned spin = 0;; spin = spin + 1) {
+        volatile unsigned spin = 0;
+        while (true) {
+            spin = spin + 1u;  // unsigned: wraps, never overflows
         }
     }
     void advanceClock(double ms) override { inner_->advanceClock(ms); }

@@ -92,6 +92,12 @@ struct Fixup {
     size_t actionIndex;
 };
 
+// "0x96": how notes name an action code.
+std::string hexCode(uint8_t code) {
+    static const char kDigits[] = "0123456789abcdef";
+    return std::string("0x") + kDigits[code >> 4] + kDigits[code & 0xF];
+}
+
 void decodePush(RecordReader& r, Action& a) {
     while (r.ok() && r.remaining() > 0) {
         PushValue v;
@@ -174,7 +180,7 @@ ActionBlock decodeActions(std::span<const uint8_t> bytes) {
             payload = size_t(bytes[pos + 1]) | (size_t(bytes[pos + 2]) << 8);
             header = 3;
             if (size - pos - header < payload) {
-                block.notes.push_back("action 0x" + std::to_string(a.rawCode) + " at offset " +
+                block.notes.push_back("action " + hexCode(a.rawCode) + " at offset " +
                                       std::to_string(pos) + " claims " + std::to_string(payload) +
                                       " bytes, only " + std::to_string(size - pos - header) +
                                       " remain");
@@ -300,7 +306,7 @@ ActionBlock decodeActions(std::span<const uint8_t> bytes) {
                 break;
         }
         if (!r.ok()) {
-            block.notes.push_back("malformed operands of action " + std::to_string(a.rawCode) +
+            block.notes.push_back("malformed operands of action " + hexCode(a.rawCode) +
                                   " at offset " + std::to_string(pos));
             break;
         }

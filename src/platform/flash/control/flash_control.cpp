@@ -1212,6 +1212,7 @@ class FlashControl final
         }
     }
 
+    // A value that does not convert fails with DISP_E_TYPEMISMATCH and leaves the property.
     HRESULT putProperty(DISPID id, const VARIANT& value) {
         auto text = [&](BSTR& field) {
             const auto v = variantToString(value);
@@ -1298,15 +1299,19 @@ class FlashControl final
             case DISPID_FLASH_WMODE: {
                 BSTR mode;
                 const HRESULT h = text(mode);
-                props_.windowMode = parseWindowMode(mode);
-                repaint();
+                if (SUCCEEDED(h)) {
+                    props_.windowMode = parseWindowMode(mode);
+                    repaint();
+                }
                 return h;
             }
             case DISPID_FLASH_SALIGN: {
                 BSTR letters;
                 const HRESULT h = text(letters);
-                props_.align = parseAlign(letters);
-                repaint();
+                if (SUCCEEDED(h)) {
+                    props_.align = parseAlign(letters);
+                    repaint();
+                }
                 return h;
             }
             case DISPID_FLASH_MENU:
@@ -1316,8 +1321,10 @@ class FlashControl final
             case DISPID_FLASH_SCALE: {
                 BSTR mode;
                 const HRESULT h = text(mode);
-                props_.scaleMode = parseScaleMode(mode);
-                repaint();
+                if (SUCCEEDED(h)) {
+                    props_.scaleMode = parseScaleMode(mode);
+                    repaint();
+                }
                 return h;
             }
             case DISPID_FLASH_DEVICEFONT:
@@ -1327,15 +1334,19 @@ class FlashControl final
             case DISPID_FLASH_BGCOLOR: {
                 BSTR colour;
                 const HRESULT h = text(colour);
-                props_.backgroundColor = parseColor(colour);
-                repaint();
+                if (SUCCEEDED(h)) {
+                    props_.backgroundColor = parseColor(colour);
+                    repaint();
+                }
                 return h;
             }
             case DISPID_FLASH_QUALITY2: {
                 BSTR quality;
                 const HRESULT h = text(quality);
-                props_.quality = canonicalQuality(quality);
-                repaint();
+                if (SUCCEEDED(h)) {
+                    props_.quality = canonicalQuality(quality);
+                    repaint();
+                }
                 return h;
             }
             case DISPID_FLASH_SWREMOTE:

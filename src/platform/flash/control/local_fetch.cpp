@@ -198,6 +198,11 @@ std::optional<std::filesystem::path> localFilePath(std::u16string_view address,
     if (!absolute) {
         return std::nullopt;
     }
+    // A NUL, written or escaped, would end the path early and name another file.
+    if (absolute->find(u'\0') != std::u16string::npos ||
+        address.find(u'\0') != std::u16string_view::npos) {
+        return std::nullopt;
+    }
     if (!absolute->empty()) {
         return pathOf(*absolute);
     }

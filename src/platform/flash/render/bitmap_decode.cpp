@@ -91,6 +91,9 @@ QImage losslessImage(const LosslessBitmap& bitmap) {
         return {};
     }
     QImage image(bitmap.width, bitmap.height, QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull()) {
+        return {};  // more pixels than an image may hold
+    }
     for (int y = 0; y < bitmap.height; ++y) {
         std::copy_n(bitmap.pixels.data() + static_cast<size_t>(y) * bitmap.width, bitmap.width,
                     reinterpret_cast<uint32_t*>(image.scanLine(y)));

@@ -2,10 +2,12 @@
 
 #include <QPainterPathStroker>
 
+#include "platform/flash/render/aliased_fill.h"
 #include "platform/flash/render/bitmap_decode.h"
 #include "platform/flash/render/color_transform.h"
 #include "platform/flash/render/flatten.h"
 #include "platform/flash/render/paint_styles.h"
+#include "platform/flash/render/stroke_outline.h"
 
 namespace pencora::swf::render {
 
@@ -16,8 +18,7 @@ QRectF toRectF(const Rect& r) {
 }
 
 void drawShapePaths(const ShapePaths& paths, const Drawable& d, QPainter& painter,
-                    const QTransform& unnudged, const ColorTransform& cx) {
-    const QTransform world = unnudged * aliasedNudge(painter);
+                    const QTransform& world, const ColorTransform& cx) {
     ImageLookup lookup = [&d](uint16_t id, bool clamped) {
         const auto& images = clamped ? d.clampedImages : d.images;
         auto it = images.find(id);
@@ -26,35 +27,45 @@ void drawShapePaths(const ShapePaths& paths, const Drawable& d, QPainter& painte
     const bool antialias = painter.testRenderHint(QPainter::Antialiasing);
     for (const auto& group : paths.groups) {
         for (const auto& fill : group.fills) {
-            QBrush brush = fillBrush(fill.style, world, cx, lookup);
+            QBrush brush = fillBrush(fill.style, world, cx, lookup,
+                                     paintArea(painter, world.mapRect(fill.path.boundingRect())));
             if (brush.style() == Qt::NoBrush) {
                 continue;
             }
             painter.setRenderHint(QPainter::SmoothPixmapTransform,
                                   antialias && wantsSmoothing(fill.style));
-            painter.fillPath(antialias ? world.map(fill.path) : flattenCurves(world.map(fill.path)),
-                             brush);
+            if (antialias) {
+                painter.fillPath(world.map(fill.path), brush);
+            } else {
+                fillAliased(painter, flattenCurves(world.map(fill.path)), brush);
+            }
         }
         for (const auto& line : group.lines) {
+            const QPen pen = linePen(line.style, world, cx, lookup);
+            if (auto outline = lineOutline(line.path, line.style, pen, world)) {
+                if (antialias) {
+                    painter.fillPath(*outline, pen.brush());
+                } else {
+                    QPainterPath flat = flattenCurves(*outline);
+                    flat.setFillRule(Qt::WindingFill);
+                    fillAliased(painter, flat, pen.brush());
+                }
+                continue;
+            }
             const QPainterPath mapped = world.map(line.path);
-            painter.strokePath(antialias ? mapped : flattenCurves(mapped),
-                               linePen(line.style, world, cx, lookup));
+            if (antialias) {
+                painter.strokePath(mapped, pen);
+            } else {
+                // The stroke's outline, filled by the aliased rule like any other area.
+                QPainterPath outline = QPainterPathStroker(pen).createStroke(flattenCurves(mapped));
+                outline.setFillRule(Qt::WindingFill);
+                fillAliased(painter, outline, pen.brush());
+            }
         }
     }
 }
 
 }  // namespace
-
-QTransform aliasedNudge(const QPainter& painter) {
-    // Without anti-aliasing the painter takes a pixel whose centre lies exactly on the right
-    // or bottom edge of a fill and leaves the one on the left or top edge; the movies' aliased
-    // frames do the opposite (a 1-pixel line centred on a pixel boundary covers the pixel to
-    // its left and above: blend_modes/multiply). A hair up and left swaps the rule.
-    constexpr double kNudge = 1.0 / 256.0;
-    return painter.testRenderHint(QPainter::Antialiasing)
-               ? QTransform()
-               : QTransform::fromTranslate(-kNudge, -kNudge);
-}
 
 Library::Library(std::shared_ptr<const Movie> movie) : movie_(std::move(movie)) {}
 
@@ -122,6 +133,32 @@ void Library::addImagesOf(const std::vector<FillStyle>& fills, Drawable& d) {
     for (const auto& f : fills) {
         addImage(f.bitmapId, f.type, d);
     }
+}
+
+// A rectangle of the bitmap's size, one pixel per 20 twips, filled with it.
+static std::shared_ptr<Drawable> makeBitmapDrawable(const QImage& img, uint16_t id,
+                                                    bool smoothing) {
+    auto d = std::make_shared<Drawable>();
+    d->kind = Drawable::Kind::Bitmap;
+    FillStyle fill;
+    fill.type = smoothing ? FillType::ClippedBitmap : FillType::ClippedBitmapHard;
+    fill.bitmapId = id;
+    fill.matrix.a = fill.matrix.d = 20.0;
+    QPainterPath path;
+    path.addRect(QRectF(0, 0, img.width() * 20.0, img.height() * 20.0));
+    d->shape.groups.push_back({{{path, fill}}, {}});
+    d->shape.bounds = path.boundingRect();
+    d->bounds = d->shape.bounds;
+    d->clampedImages.emplace(id, clampedImage(img));
+    return d;
+}
+
+std::shared_ptr<const Drawable> bitmapDrawable(const QImage& image, bool smoothing) {
+    if (image.isNull()) {
+        return nullptr;
+    }
+    return makeBitmapDrawable(image.convertToFormat(QImage::Format_ARGB32_Premultiplied), 0,
+                              smoothing);
 }
 
 std::shared_ptr<const Drawable> Library::prepare(uint16_t characterId) {
@@ -204,21 +241,10 @@ std::shared_ptr<const Drawable> Library::prepare(uint16_t characterId) {
         }
     } else if (std::holds_alternative<JpegBitmap>(*c) ||
                std::holds_alternative<LosslessBitmap>(*c)) {
-        // A bitmap placed by itself: a rectangle of its size, one pixel per 20 twips.
+        // A bitmap placed by itself.
         QImage img = image(characterId);
         if (!img.isNull()) {
-            d = std::make_shared<Drawable>();
-            d->kind = Drawable::Kind::Bitmap;
-            FillStyle fill;
-            fill.type = FillType::ClippedBitmap;
-            fill.bitmapId = characterId;
-            fill.matrix.a = fill.matrix.d = 20.0;
-            QPainterPath path;
-            path.addRect(QRectF(0, 0, img.width() * 20.0, img.height() * 20.0));
-            d->shape.groups.push_back({{{path, fill}}, {}});
-            d->shape.bounds = path.boundingRect();
-            d->bounds = d->shape.bounds;
-            d->clampedImages.emplace(characterId, clampedImage(img));
+            d = makeBitmapDrawable(img, characterId, true);
         }
     }
     if (d) {
@@ -252,12 +278,15 @@ void draw(const Drawable& d, QPainter& painter, const QTransform& matrix, const 
             drawShapePaths(pathsAt(d, ratio), d, painter, world, cx);
             break;
         case Drawable::Kind::Text: {
-            const QTransform t = d.textMatrix * world * aliasedNudge(painter);
+            const QTransform t = d.textMatrix * world;
             for (const auto& run : d.runs) {
                 const QPainterPath glyphs = t.map(run.path);
-                painter.fillPath(
-                    painter.testRenderHint(QPainter::Antialiasing) ? glyphs : flattenCurves(glyphs),
-                    QBrush(apply(cx, run.color)));
+                const QBrush ink(apply(cx, run.color));
+                if (painter.testRenderHint(QPainter::Antialiasing)) {
+                    painter.fillPath(glyphs, ink);
+                } else {
+                    fillAliased(painter, flattenCurves(glyphs), ink);
+                }
             }
             break;
         }

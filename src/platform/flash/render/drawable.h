@@ -68,16 +68,16 @@ class Library {
     std::map<uint16_t, std::vector<QPainterPath>> glyphs_;
 };
 
+// A bitmap by itself, not from a movie's characters (a loaded image, a script's BitmapData):
+// a rectangle of its size, one pixel per 20 twips. `image` is premultiplied ARGB.
+std::shared_ptr<const Drawable> bitmapDrawable(const QImage& image, bool smoothing);
+
 // Draws with `matrix` (twips to the painter's coordinates, on top of its own transform) and
 // the colour transform; `ratio` 0..1 picks a morph shape's shape between start and end.
-// Anti-aliasing follows the painter's Antialiasing hint.
+// Anti-aliasing follows the painter's Antialiasing hint; without it, fills, strokes (as their
+// outlines) and glyphs go through fillAliased() (aliased_fill.h).
 void draw(const Drawable& drawable, QPainter& painter, const QTransform& matrix,
           const ColorTransform& cx = {}, double ratio = 0.0);
-
-// What aliased geometry is moved by before it is filled, so that a pixel whose centre lies on
-// an edge goes to the fill on its right and below; identity with anti-aliasing. Everything
-// that fills paths (shapes, masks, text) uses it.
-QTransform aliasedNudge(const QPainter& painter);
 
 // The paths of a morph shape at a ratio (0 = start, 1 = end).
 ShapePaths morphPaths(const MorphShape& morph, double ratio);

@@ -16,22 +16,32 @@ int passesOf(const Filter& f) {
     return std::clamp(int(f.passes), 1, kMaxPasses);
 }
 
+// The box in device pixels for a blur of `blur` stage pixels: the blur spans `blur` stage
+// pixels' centres, (blur - 1) stage pixels apart, plus one device pixel. At the stage's own
+// size a blur of 20 is a box of 20 (edittext/edittext_border_filters: a blur of 2 weighs a
+// pixel and its neighbours 1/2, 1/4, 1/4); twice as large it is 39 device pixels, not 40
+// (filters/blur_scales_with_screen: ramps of 19 for a blur of 10).
+double boxWidth(double blur, double scale) {
+    blur = std::clamp(blur, 0.0, kMaxBlur);
+    return std::max(0.0, (blur - 1.0) * scale + 1.0);
+}
 double blurX(const Filter& f, double scale) {
-    return std::clamp(f.blurX, 0.0, kMaxBlur) * scale;
+    return boxWidth(f.blurX, scale);
 }
 double blurY(const Filter& f, double scale) {
-    return std::clamp(f.blurY, 0.0, kMaxBlur) * scale;
+    return boxWidth(f.blurY, scale);
 }
 
-// One pass of a box along a row or column of `n` values `stride` apart. The box is the odd
-// number of whole pixels that fits in `box` (a blur of 20 device pixels averages 19: the
-// ramps of filters/blur_scales_with_screen), centred on the pixel.
+// One pass of a box `box` pixels wide, centred on each pixel, along a row or column of `n`
+// values `stride` apart: the pixels it covers whole count fully, the two it covers in part
+// (a box of 20: 19 whole and two halves) by the part they lie in it.
 void boxLine(float* line, int n, int stride, double box, std::vector<float>& scratch) {
     if (box <= 1.0 || n <= 1) {
         return;
     }
     const int m = int(std::floor((box - 1.0) / 2.0));
-    const float norm = 1.0f / float(2 * m + 1);
+    const float edge = float((box - (2 * m + 1)) / 2.0);  // the two end pixels' share
+    const float norm = float(1.0 / box);
     scratch.assign(size_t(n) + 1, 0.0f);
     for (int i = 0; i < n; ++i) {
         scratch[size_t(i) + 1] = scratch[size_t(i)] + line[size_t(i) * stride];
@@ -40,7 +50,14 @@ void boxLine(float* line, int n, int stride, double box, std::vector<float>& scr
     for (int i = 0; i < n; ++i) {
         const int lo = std::max(0, i - m);
         const int hi = std::min(n - 1, i + m);
-        blurred[size_t(i)] = (scratch[size_t(hi) + 1] - scratch[size_t(lo)]) * norm;
+        float sum = scratch[size_t(hi) + 1] - scratch[size_t(lo)];
+        if (edge > 0 && i - m - 1 >= 0) {
+            sum += edge * line[size_t(i - m - 1) * stride];
+        }
+        if (edge > 0 && i + m + 1 < n) {
+            sum += edge * line[size_t(i + m + 1) * stride];
+        }
+        blurred[size_t(i)] = sum * norm;
     }
     for (int i = 0; i < n; ++i) {
         line[size_t(i) * stride] = blurred[size_t(i)];
@@ -143,8 +160,11 @@ void applyShadow(QImage& image, const Filter& f, double sx, double sy) {
             const size_t i = size_t(y) * w + x;
             const float srcA = alpha[i] / 255.0f;
             float shadowA = std::min(1.0f, a[i] / 255.0f * strength) * colorAlpha;
+            // Inside, the shadow goes on top of the object with the object's alpha (source
+            // atop): it hides as much of the object as its own full alpha.
+            const float hides = shadowA;
             if (f.inner) {
-                shadowA *= srcA;  // only inside the object
+                shadowA *= srcA;
             }
             const QRgb src = row[x];
             float out[4];
@@ -157,7 +177,7 @@ void applyShadow(QImage& image, const Filter& f, double sx, double sy) {
                     // Knockout or no source: the shadow alone, inside the shape.
                     out[c] = f.knockout || !f.compositeSource
                                  ? shadow[c]
-                                 : shadow[c] + source[c] * (1.0f - shadowA);
+                                 : shadow[c] + source[c] * (1.0f - hides);
                 } else if (f.knockout) {
                     out[c] = shadow[c] * (1.0f - srcA);
                 } else if (!f.compositeSource) {
@@ -206,6 +226,9 @@ void applyBevel(QImage& image, const Filter& f, double sx, double sy) {
             } else {
                 keep = 1.0f - srcA;
             }
+            // Inside the shape the bevel goes on top of the object and takes the object's
+            // alpha (source atop): what it hides of the object is its own full alpha.
+            const float fullA = hiA + shA * (1.0f - hiA);
             hiA *= keep;
             shA *= keep;
             const float bevelA = hiA + shA * (1.0f - hiA);
@@ -222,7 +245,9 @@ void applyBevel(QImage& image, const Filter& f, double sx, double sy) {
             for (int c = 0; c < 4; ++c) {
                 if (f.knockout || !f.compositeSource) {
                     out[c] = bevel[c];
-                } else if (f.inner || f.onTop) {
+                } else if (f.inner) {
+                    out[c] = bevel[c] + source[c] * (1.0f - fullA);
+                } else if (f.onTop) {
                     out[c] = bevel[c] + source[c] * (1.0f - bevelA);
                 } else {
                     out[c] = source[c] + bevel[c] * (1.0f - srcA);

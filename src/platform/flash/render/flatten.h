@@ -1,7 +1,8 @@
 // Curves to straight segments for aliased drawing. Without anti-aliasing every pixel whose
 // centre falls inside a shape is painted, so the chords a curve is cut into decide single
 // pixels along its edge; the movies' aliased frames match a parabola-fitting subdivision
-// (segments spaced so each deviates about equally from the curve) at a tenth of a pixel.
+// (segments spaced so each deviates about equally from the curve) at a tenth of a pixel, a
+// curve within that of its chord staying one segment.
 #pragma once
 
 #include <QPainterPath>

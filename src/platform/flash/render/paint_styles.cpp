@@ -6,83 +6,13 @@
 #include <array>
 #include <cmath>
 
+#include "platform/flash/render/bitmap_fill.h"
 #include "platform/flash/render/color_transform.h"
+#include "platform/flash/render/gradient_fill.h"
 
 namespace pencora::swf::render {
 
 namespace {
-
-double toLinear(double c) {
-    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-}
-
-double toSrgb(double c) {
-    return c <= 0.0031308 ? c * 12.92 : 1.055 * std::pow(c, 1.0 / 2.4) - 0.055;
-}
-
-QColor mix(const QColor& a, const QColor& b, double t, bool linear) {
-    auto channel = [t, linear](double x, double y) {
-        if (!linear) {
-            return x + (y - x) * t;
-        }
-        return toSrgb(toLinear(x) + (toLinear(y) - toLinear(x)) * t);
-    };
-    return QColor::fromRgbF(static_cast<float>(channel(a.redF(), b.redF())),
-                            static_cast<float>(channel(a.greenF(), b.greenF())),
-                            static_cast<float>(channel(a.blueF(), b.blueF())),
-                            static_cast<float>(a.alphaF() + (b.alphaF() - a.alphaF()) * t));
-}
-
-}  // namespace
-
-// The player turns a gradient into a 256-entry colour table, segment by segment from the
-// first stop: a segment fills only the entries after those already filled (so a ratio
-// lower than its predecessor takes nothing back), two stops at one ratio give a step to
-// the later colour, and entries before the first stop or after the last one filled keep
-// the first and the last stop's colours. gradient_nonsequential_ratios and
-// gradient_issue_9892 in the visual corpus show these rules.
-std::array<QColor, 256> gradientTable(const Gradient& g, const ColorTransform& cx) {
-    std::array<QColor, 256> table;
-    if (g.stops.empty()) {
-        table.fill(QColor(0, 0, 0, 0));
-        return table;
-    }
-    std::vector<QColor> colors;
-    for (const auto& stop : g.stops) {
-        colors.push_back(apply(cx, stop.color));
-    }
-    const bool linear = g.interpolation == InterpolationMode::Linear;
-    const int first = g.stops.front().ratio;
-    for (int i = 0; i < first; ++i) {
-        table[i] = colors.front();
-    }
-    int filled = first - 1;
-    for (size_t k = 0; k + 1 < g.stops.size(); ++k) {
-        const int r0 = g.stops[k].ratio;
-        const int r1 = g.stops[k + 1].ratio;
-        for (int i = std::max(filled + 1, r0); i <= r1; ++i) {
-            const double t = r1 == r0 ? 1.0 : static_cast<double>(i - r0) / (r1 - r0);
-            table[i] = mix(colors[k], colors[k + 1], t, linear);
-        }
-        filled = std::max(filled, r1);
-    }
-    for (int i = std::max(filled + 1, 0); i < 256; ++i) {
-        table[i] = colors.back();
-    }
-    return table;
-}
-
-namespace {
-
-QGradientStops gradientStops(const Gradient& g, const ColorTransform& cx) {
-    const auto table = gradientTable(g, cx);
-    QGradientStops stops;
-    stops.reserve(256);
-    for (int i = 0; i < 256; ++i) {
-        stops.append({i / 255.0, table[i]});
-    }
-    return stops;
-}
 
 QGradient::Spread spread(SpreadMode m) {
     switch (m) {
@@ -93,6 +23,40 @@ QGradient::Spread spread(SpreadMode m) {
         default:
             return QGradient::PadSpread;
     }
+}
+
+// For a Qt gradient (where no area is known): entry i covers positions i/256 up to
+// (i+1)/256, so each entry's colour sits at the middle of its span.
+QGradientStops gradientStops(const Gradient& g, const ColorTransform& cx) {
+    const auto table = gradientTable(g, cx);
+    QGradientStops stops;
+    stops.reserve(258);
+    stops.append({0.0, table[0]});
+    for (int i = 0; i < 256; ++i) {
+        stops.append({(i + 0.5) / 256.0, table[i]});
+    }
+    stops.append({1.0, table[255]});
+    return stops;
+}
+
+QBrush qtGradientBrush(const FillStyle& style, const QTransform& world, const ColorTransform& cx) {
+    QBrush brush;
+    if (style.type == FillType::LinearGradient) {
+        QLinearGradient g(-16384.0, 0.0, 16384.0, 0.0);
+        g.setStops(gradientStops(style.gradient, cx));
+        g.setSpread(spread(style.gradient.spread));
+        brush = QBrush(g);
+    } else {
+        const double focal = style.type == FillType::FocalGradient
+                                 ? std::clamp(style.gradient.focalPoint, -0.98, 0.98)
+                                 : 0.0;
+        QRadialGradient g(QPointF(0, 0), 16384.0, QPointF(focal * 16384.0, 0));
+        g.setStops(gradientStops(style.gradient, cx));
+        g.setSpread(spread(style.gradient.spread));
+        brush = QBrush(g);
+    }
+    brush.setTransform(toQTransform(style.matrix) * world);
+    return brush;
 }
 
 }  // namespace
@@ -124,28 +88,39 @@ bool wantsSmoothing(const FillStyle& style) {
     return style.type == FillType::RepeatingBitmap || style.type == FillType::ClippedBitmap;
 }
 
+PaintArea paintArea(const QPainter& painter, const QRectF& bounds) {
+    PaintArea area;
+    area.toDevice = painter.combinedTransform();
+    area.smooth = painter.testRenderHint(QPainter::Antialiasing);
+    QRect pixels = area.toDevice.mapRect(bounds).toAlignedRect();
+    if (const QPaintDevice* device = painter.device()) {
+        pixels &= QRect(0, 0, device->width(), device->height());
+    }
+    if (painter.hasClipping()) {
+        pixels &= area.toDevice.mapRect(painter.clipBoundingRect()).toAlignedRect();
+    }
+    area.pixels = pixels;
+    return area;
+}
+
 QBrush fillBrush(const FillStyle& style, const QTransform& world, const ColorTransform& cx,
-                 const ImageLookup& images) {
+                 const ImageLookup& images, const std::optional<PaintArea>& area) {
     if (style.type == FillType::Solid) {
         return QBrush(apply(cx, style.color));
     }
     if (isGradient(style.type)) {
-        QBrush brush;
-        if (style.type == FillType::LinearGradient) {
-            QLinearGradient g(-16384.0, 0.0, 16384.0, 0.0);
-            g.setStops(gradientStops(style.gradient, cx));
-            g.setSpread(spread(style.gradient.spread));
-            brush = QBrush(g);
-        } else {
-            const double focal = style.type == FillType::FocalGradient
-                                     ? std::clamp(style.gradient.focalPoint, -0.98, 0.98)
-                                     : 0.0;
-            QRadialGradient g(QPointF(0, 0), 16384.0, QPointF(focal * 16384.0, 0));
-            g.setStops(gradientStops(style.gradient, cx));
-            g.setSpread(spread(style.gradient.spread));
-            brush = QBrush(g);
+        if (!area) {
+            return qtGradientBrush(style, world, cx);
         }
-        brush.setTransform(toQTransform(style.matrix) * world);
+        bool invertible = false;
+        const QTransform fromDevice = area->toDevice.inverted(&invertible);
+        if (!invertible || area->pixels.isEmpty()) {
+            return QBrush(Qt::NoBrush);
+        }
+        QBrush brush(gradientImage(style, toQTransform(style.matrix) * world * area->toDevice, cx,
+                                   area->pixels));
+        brush.setTransform(QTransform::fromTranslate(area->pixels.left(), area->pixels.top()) *
+                           fromDevice);
         return brush;
     }
     const bool clamped =
@@ -154,19 +129,33 @@ QBrush fillBrush(const FillStyle& style, const QTransform& world, const ColorTra
     if (image.isNull()) {
         return QBrush(Qt::NoBrush);
     }
-    QBrush brush(apply(cx, image));
     QTransform t = toQTransform(style.matrix) * world;
     if (clamped) {
         t = QTransform::fromTranslate(-1, -1) * t;
+        bool invertible = false;
+        const QTransform fromDevice = area ? area->toDevice.inverted(&invertible) : QTransform();
+        if (invertible && !area->pixels.isEmpty() &&
+            !staysNearBitmap(image.size() - QSize(2, 2),
+                             toQTransform(style.matrix) * world * area->toDevice, area->pixels)) {
+            // The shape reaches past the padded edge: its pixels are filled here, the edge
+            // texels stretched out to them.
+            QBrush brush(clampedBitmapPixels(apply(cx, image), t * area->toDevice, area->pixels,
+                                             area->smooth && wantsSmoothing(style)));
+            brush.setTransform(QTransform::fromTranslate(area->pixels.left(), area->pixels.top()) *
+                               fromDevice);
+            return brush;
+        }
     }
+    QBrush brush(apply(cx, image));
     brush.setTransform(t);
     return brush;
 }
 
-QPen linePen(const LineStyle& style, const QTransform& world, const ColorTransform& cx,
-             const ImageLookup& images) {
-    // Width follows the matrix's mean scale unless scaling is switched off; no line is
-    // thinner than one device pixel (width 0 is a hairline).
+namespace {
+
+// Width follows the matrix's mean scale unless scaling is switched off; no line is thinner
+// than one device pixel (width 0 is a hairline).
+double lineWidth(const LineStyle& style, const QTransform& world) {
     const double sx = std::hypot(world.m11(), world.m12());
     const double sy = std::hypot(world.m21(), world.m22());
     double scale = std::sqrt((sx * sx + sy * sy) / 2.0);
@@ -177,9 +166,10 @@ QPen linePen(const LineStyle& style, const QTransform& world, const ColorTransfo
     } else if (style.noVScale) {
         scale = sx;
     }
-    const double width = std::max(1.0, style.width * scale);
-    QBrush brush =
-        style.fill ? fillBrush(*style.fill, world, cx, images) : QBrush(apply(cx, style.color));
+    return std::max(1.0, style.width * scale);
+}
+
+QPen styledPen(const LineStyle& style, double width, QBrush brush) {
     QPen pen(brush, width);
     switch (style.startCap) {
         case CapStyle::None:
@@ -197,14 +187,41 @@ QPen linePen(const LineStyle& style, const QTransform& world, const ColorTransfo
             pen.setJoinStyle(Qt::BevelJoin);
             break;
         case JoinStyle::Miter:
-            pen.setJoinStyle(Qt::MiterJoin);
-            pen.setMiterLimit(std::max(1.0, style.miterLimit));
+            // A miter may reach `miterLimit` line widths past the corner; a longer one
+            // gives way to a bevel (not a cut-off point). Qt's SVG miter counts the limit
+            // from the inner corner to the tip, twice that reach.
+            pen.setJoinStyle(Qt::SvgMiterJoin);
+            pen.setMiterLimit(2 * std::max(1.0, style.miterLimit));
             break;
         default:
             pen.setJoinStyle(Qt::RoundJoin);
             break;
     }
     return pen;
+}
+
+}  // namespace
+
+QPen linePen(const LineStyle& style, const QTransform& world, const ColorTransform& cx,
+             const ImageLookup& images) {
+    const QBrush brush =
+        style.fill ? fillBrush(*style.fill, world, cx, images) : QBrush(apply(cx, style.color));
+    return styledPen(style, lineWidth(style, world), brush);
+}
+
+QPen linePen(const LineStyle& style, const QTransform& world, const ColorTransform& cx,
+             const ImageLookup& images, const QPainter& painter, const QRectF& pathBounds) {
+    if (!style.fill || !isGradient(style.fill->type)) {
+        return linePen(style, world, cx, images);
+    }
+    const double width = lineWidth(style, world);
+    // As far as a miter or a square cap can reach past the path.
+    const double reach =
+        width * (style.join == JoinStyle::Miter ? std::max(1.0, style.miterLimit) : 1.0) + 1;
+    const QBrush brush =
+        fillBrush(*style.fill, world, cx, images,
+                  paintArea(painter, pathBounds.adjusted(-reach, -reach, reach, reach)));
+    return styledPen(style, width, brush);
 }
 
 }  // namespace pencora::swf::render

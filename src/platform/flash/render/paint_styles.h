@@ -10,6 +10,7 @@
 #include <QTransform>
 #include <array>
 #include <functional>
+#include <optional>
 
 #include "platform/flash/swf/geometry.h"
 #include "platform/flash/swf/shape.h"
@@ -27,13 +28,27 @@ QImage clampedImage(const QImage& image);
 
 QTransform toQTransform(const Matrix& m);
 
-// `world` maps twips to device pixels.
+// Where a fill is painted: the painter's own transform to its device and the device pixels
+// the fill can reach (its bounds cut to the device and the clip).
+struct PaintArea {
+    QTransform toDevice;
+    QRect pixels;
+    bool smooth = false;  // anti-aliased drawing, where bitmaps that ask for it are smoothed
+};
+PaintArea paintArea(const QPainter& painter, const QRectF& bounds);
+
+// `world` maps twips to the painter's coordinates. Given the area, a gradient is painted
+// pixel by pixel as the player colours it (gradient_fill.h); without one it is a Qt
+// gradient, close to that.
 QBrush fillBrush(const FillStyle& style, const QTransform& world, const ColorTransform& cx,
-                 const ImageLookup& images);
+                 const ImageLookup& images, const std::optional<PaintArea>& area = std::nullopt);
+// A line painted with a fill style takes that fill's brush; drawn with `painter` along a
+// path with `pathBounds` (the painter's coordinates), a gradient is painted for the pixels
+// the stroke can reach.
 QPen linePen(const LineStyle& style, const QTransform& world, const ColorTransform& cx,
              const ImageLookup& images);
-// The 256 colours a gradient spreads over its square, colour transform applied.
-std::array<QColor, 256> gradientTable(const Gradient& g, const ColorTransform& cx);
+QPen linePen(const LineStyle& style, const QTransform& world, const ColorTransform& cx,
+             const ImageLookup& images, const QPainter& painter, const QRectF& pathBounds);
 // Bitmap fills ask for smoothing (types 0x40 and 0x41).
 bool wantsSmoothing(const FillStyle& style);
 

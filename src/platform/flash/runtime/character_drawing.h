@@ -2,6 +2,7 @@
 // drawn any number of times with a transform, a colour transform and a morph ratio.
 #pragma once
 
+#include <QImage>
 #include <QPainterPath>
 #include <QRectF>
 #include <QTransform>
@@ -58,6 +59,10 @@ class DrawingFactory {
     virtual std::shared_ptr<const CharacterDrawing> prepare(
         const std::shared_ptr<const swf::Movie>& movie, uint16_t characterId) = 0;
 };
+
+// A bitmap that is no character of a movie (a loaded image, a script's BitmapData), drawn one
+// pixel per 20 twips; null for a null image.
+std::shared_ptr<const CharacterDrawing> makeBitmapDrawing(const QImage& image, bool smoothing);
 
 // The drawing the runtime uses unless told otherwise.
 std::unique_ptr<DrawingFactory> makeDefaultDrawingFactory();

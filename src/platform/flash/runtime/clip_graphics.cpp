@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include "platform/flash/render/drawable.h"
+#include "platform/flash/render/paint_styles.h"
 #include "platform/flash/runtime/display_object.h"
 
 namespace pencora::runtime {
@@ -13,8 +14,12 @@ namespace render = swf::render;
 
 class GraphicsDrawing : public CharacterDrawing {
   public:
-    explicit GraphicsDrawing(render::ShapePaths paths) {
+    GraphicsDrawing(render::ShapePaths paths, const std::map<uint16_t, QImage>& images) {
         d_.kind = render::Drawable::Kind::Shape;
+        for (const auto& [id, image] : images) {
+            d_.images.emplace(id, image);
+            d_.clampedImages.emplace(id, render::clampedImage(image));
+        }
         QRectF edges;
         double half = 0;
         for (auto& g : paths.groups) {
@@ -108,6 +113,20 @@ void ClipGraphics::beginFill(const swf::FillStyle& fill) {
     startLine();
 }
 
+void ClipGraphics::beginBitmapFill(swf::FillStyle fill, const QImage& image) {
+    // The same pixels as the last bitmap fill share its copy; past kMaxBitmaps a clip's later
+    // bitmap fills paint with the last one kept, so a script filling in a loop cannot pile up
+    // copies without end.
+    constexpr size_t kMaxBitmaps = 1024;
+    if (!images_.empty() && (images_.size() >= kMaxBitmaps || images_.rbegin()->second == image)) {
+        fill.bitmapId = images_.rbegin()->first;
+    } else {
+        fill.bitmapId = uint16_t(images_.size() + 1);
+        images_.emplace(fill.bitmapId, image);
+    }
+    beginFill(fill);
+}
+
 void ClipGraphics::endFill() {
     closeGroup();
     fill_.reset();
@@ -157,6 +176,7 @@ void ClipGraphics::curveTo(QPointF control, QPointF anchor) {
 
 void ClipGraphics::clear() {
     done_ = {};
+    images_.clear();
     open_.reset();
     fill_.reset();
     line_.reset();
@@ -190,7 +210,8 @@ std::shared_ptr<const CharacterDrawing> ClipGraphics::drawing() const {
     }
     std::erase_if(paths.groups,
                   [](const render::StyleGroup& g) { return g.fills.empty() && g.lines.empty(); });
-    cached_ = paths.groups.empty() ? nullptr : std::make_shared<GraphicsDrawing>(std::move(paths));
+    cached_ = paths.groups.empty() ? nullptr
+                                   : std::make_shared<GraphicsDrawing>(std::move(paths), images_);
     return cached_;
 }
 

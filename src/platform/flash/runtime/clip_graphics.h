@@ -4,9 +4,11 @@
 // groups paint in the order they were begun, a group's lines over its fill.
 #pragma once
 
+#include <QImage>
 #include <QPainterPath>
 #include <QPointF>
 
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -23,6 +25,8 @@ class ClipGraphics {
     explicit ClipGraphics(uint64_t serial) : serial_(serial) {}
 
     void beginFill(const swf::FillStyle& fill);
+    // A bitmap fill (`fill` of a bitmap type) painting `image`, kept as the drawing shows it.
+    void beginBitmapFill(swf::FillStyle fill, const QImage& image);
     void endFill();
     // No style: later segments draw no line.
     void lineStyle(const std::optional<swf::LineStyle>& line);
@@ -50,6 +54,7 @@ class ClipGraphics {
 
     uint64_t serial_;
     swf::render::ShapePaths done_;
+    std::map<uint16_t, QImage> images_;  // the bitmaps of bitmap fills, by their fills' ids
     std::optional<swf::render::StyleGroup> open_;  // the group being drawn into
     std::optional<swf::FillStyle> fill_;
     QPainterPath fillPath_;

@@ -27,13 +27,28 @@ double rotation(const swf::Matrix& m) {
     return std::atan2(m.b, m.a) * 180 / std::numbers::pi;
 }
 
-void setScaleRotation(swf::Matrix& m, double xs, double ys, double degrees) {
-    const double r = degrees * std::numbers::pi / 180;
-    const double skew = std::atan2(-m.c, m.d) - std::atan2(m.b, m.a);
-    m.a = xs / 100 * std::cos(r);
-    m.b = xs / 100 * std::sin(r);
-    m.c = -ys / 100 * std::sin(r + skew);
-    m.d = ys / 100 * std::cos(r + skew);
+struct ScaleRotation {
+    double xscale, yscale, rotation, skew;
+};
+
+ScaleRotation scaleRotationOf(const DisplayObject& o) {
+    const swf::Matrix& m = o.matrix;
+    if (const auto& s = o.scriptScale;
+        s && s->a == m.a && s->b == m.b && s->c == m.c && s->d == m.d) {
+        return {s->xscale, s->yscale, s->rotation, s->skew};
+    }
+    return {xscale(m), yscale(m), rotation(m), std::atan2(-m.c, m.d) - std::atan2(m.b, m.a)};
+}
+
+void setScaleRotation(DisplayObject& o, const ScaleRotation& v) {
+    swf::Matrix& m = o.matrix;
+    const double r = v.rotation * std::numbers::pi / 180;
+    m.a = v.xscale / 100 * std::cos(r);
+    m.b = v.xscale / 100 * std::sin(r);
+    m.c = -v.yscale / 100 * std::sin(r + v.skew);
+    m.d = v.yscale / 100 * std::cos(r + v.skew);
+    o.scriptScale =
+        DisplayObject::ScriptScale{v.xscale, v.yscale, v.rotation, v.skew, m.a, m.b, m.c, m.d};
 }
 
 // Pixels to twips, NaN as 0 and kept inside the file's 32-bit range. An infinite position
@@ -75,9 +90,9 @@ std::optional<double> clipPropertyNumber(const Player& player, const DisplayObje
         case 1:
             return m.ty / 20.0;
         case 2:
-            return xscale(m);
+            return scaleRotationOf(clip).xscale;
         case 3:
-            return yscale(m);
+            return scaleRotationOf(clip).yscale;
         case 4:
             // An empty clip made by a script has no frame to count.
             return clip.isClip() ? (clip.timeline ? std::max(clip.frame, 0) + 1 : 0) : 1;
@@ -92,7 +107,7 @@ std::optional<double> clipPropertyNumber(const Player& player, const DisplayObje
         case 9:
             return parentBounds(clip).height();
         case 10:
-            return rotation(m);
+            return scaleRotationOf(clip).rotation;
         case 12:
             return clip.isClip() ? clip.totalFrames : 1;
         case 16:
@@ -150,12 +165,12 @@ bool setClipProperty(Player& player, DisplayObject& clip, int index, const QStri
                 m.ty = twips(n);
             return ok;
         case 2:
-            if (ok)
-                setScaleRotation(m, n, yscale(m), rotation(m));
-            return ok;
         case 3:
-            if (ok)
-                setScaleRotation(m, xscale(m), n, rotation(m));
+            if (ok) {
+                ScaleRotation v = scaleRotationOf(clip);
+                (index == 2 ? v.xscale : v.yscale) = n;
+                setScaleRotation(clip, v);
+            }
             return ok;
         case 6:
             if (ok)
@@ -168,8 +183,13 @@ bool setClipProperty(Player& player, DisplayObject& clip, int index, const QStri
             }
             return true;
         case 10:
-            if (ok)
-                setScaleRotation(m, xscale(m), yscale(m), n);
+            if (ok) {
+                ScaleRotation v = scaleRotationOf(clip);
+                // Kept within a half turn either way; a half turn reads 180.
+                v.rotation = std::remainder(n, 360.0);
+                v.rotation = v.rotation == -180 ? 180 : v.rotation;
+                setScaleRotation(clip, v);
+            }
             return ok;
         case 13:
             clip.name = value;

@@ -54,6 +54,14 @@ struct DisplayObject {
     uint16_t characterId = 0;
     int depth = 0;
     swf::Matrix matrix;
+    // _xscale, _yscale and _rotation as scripts last set them, with the skew they kept, valid
+    // while the matrix's 2x2 part is still `a`..`d`: these read back as set, so a flip by
+    // _xscale = -100 stays -100 rather than becoming 100 turned half round.
+    struct ScriptScale {
+        double xscale, yscale, rotation, skew;
+        double a, b, c, d;
+    };
+    std::optional<ScriptScale> scriptScale;
     swf::ColorTransform colorTransform;
     uint16_t ratio = 0;
     QString name;
@@ -101,6 +109,9 @@ struct DisplayObject {
     std::unique_ptr<ScriptAttachment> script;
     // Its own _focusrect (SWF 6 on); unset: the movie-wide setting decides.
     std::optional<bool> focusRect;
+
+    // It has loaded an image file in place of a movie (getSWFVersion then answers -1).
+    bool showsImage = false;
 
     bool isClip() const { return kind == ObjectKind::Clip; }
     DisplayObject* childAt(int depth) const;

@@ -1,10 +1,11 @@
 #include "platform/flash/runtime/draw_list.h"
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 
-#include "platform/flash/runtime/clip_graphics.h"
 #include "platform/flash/render/filters.h"
+#include "platform/flash/runtime/clip_graphics.h"
 #include "platform/flash/runtime/player.h"
 
 namespace pencora::runtime {
@@ -36,6 +37,9 @@ QRectF contentBounds(const DisplayObject& o, const QTransform& parentToStage) {
     if (o.drawing) {
         r = t.mapRect(o.drawing->bounds(o.ratio));
     }
+    if (const CharacterDrawing* drawn = drawnGraphics(o)) {
+        r |= t.mapRect(drawn->bounds(0));
+    }
     for (const auto& [d, c] : o.children) {
         if (c->visible && c->clipDepth == 0) {
             r |= contentBounds(*c, t);
@@ -56,6 +60,17 @@ QRectF localBounds(const DisplayObject& o) {
         }
     }
     return r;
+}
+
+// An object drawn through a bitmap of its own (cached, or filtered) is drawn into it from the
+// corner of its declared bounds, and the bitmap is put on the stage at whole pixels: the
+// drawing moves by the corner's rounding (cache_as_bitmap/avm1_color, filters/drop_shadow).
+QTransform cacheOffset(const QRectF& covered) {
+    if (!covered.isValid()) {
+        return {};
+    }
+    return QTransform::fromTranslate(std::floor(covered.left() + 0.5) - covered.left(),
+                                     std::floor(covered.top() + 0.5) - covered.top());
 }
 
 DrawCommand popClip() {
@@ -90,7 +105,10 @@ struct Walker {
             if (!o.visible) {
                 continue;
             }
-            const QTransform t = toTransform(o.matrix) * toStage;
+            QTransform t = toTransform(o.matrix) * toStage;
+            if (o.cacheAsBitmap || !o.filters.empty()) {
+                t = t * cacheOffset(t.mapRect(localBounds(o)));
+            }
             ColorTransformF own = ColorTransformF::from(o.colorTransform);
             swf::BlendMode blend = o.blendMode;
             // Alpha and erase cut into the group of a layer-mode ancestor; without one there is
@@ -99,8 +117,9 @@ struct Walker {
                 layerGroups == 0) {
                 blend = swf::BlendMode::Normal;
             }
+            const bool asBitmap = o.cacheAsBitmap || !o.filters.empty();
             const bool layered =
-                (blend != swf::BlendMode::Normal && uint8_t(blend) != 0) || !o.filters.empty();
+                (blend != swf::BlendMode::Normal && uint8_t(blend) != 0) || asBitmap;
             const bool group = blend == swf::BlendMode::Layer;
             if (layered) {
                 // The layer takes the object's alpha as a whole, not each part of it.
@@ -110,12 +129,15 @@ struct Walker {
                 c.opacity = std::clamp(own.aMult, 0.0, 1.0);
                 c.serial = o.serial;
                 c.filters = o.filters;
-                if (blend == swf::BlendMode::Alpha) {
-                    addOutline(o, toStage, c.clip);
-                }
                 if (!o.filters.empty()) {
                     const QMargins m = swf::render::filterReach(o.filters, 1, 1);
                     c.reach = contentBounds(o, toStage).marginsAdded(QMarginsF(m));
+                }
+                if (asBitmap) {
+                    c.bitmapBounds = t.mapRect(localBounds(o));
+                    if (o.filters.empty()) {
+                        c.reach = contentBounds(o, toStage) | *c.bitmapBounds;
+                    }
                 }
                 own.aMult = 1;
                 out.push_back(std::move(c));

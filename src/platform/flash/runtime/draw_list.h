@@ -32,6 +32,9 @@ struct DrawCommand {
     double opacity = 1;                             // BeginLayer: the layer's own alpha
     std::vector<swf::Filter> filters;               // BeginLayer: applied before compositing
     QRectF reach;  // BeginLayer with filters: what the object and its filters may cover (stage)
+    // BeginLayer of an object drawn as a bitmap (cached or filtered): its declared bounds
+    // (stage). The bitmap starts on the whole device pixel nearest their top-left corner.
+    std::optional<QRectF> bitmapBounds;
     uint64_t serial = 0;
 };
 

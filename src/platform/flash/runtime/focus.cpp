@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "platform/flash/runtime/focus_highlight.h"
+#include "platform/flash/runtime/text_field_drawing.h"
 
 namespace pencora::runtime {
 
@@ -167,6 +168,13 @@ void Player::setFocus(DisplayObject* object, bool byTab, bool showHighlight) {
         }
     }
     focus_.object = now;
+    focus_.rectShown = now && showsFocusRect(*now);
+    if (old && old->field) {
+        textFieldFocusChanged(*old, false);
+    }
+    if (now && now->field) {
+        textFieldFocusChanged(*now, true);
+    }
     if (textInput_) {
         if (old && old->kind == ObjectKind::EditText) {
             textInput_->focusChanged(*old, false);
@@ -232,6 +240,9 @@ void Player::objectGone(DisplayObject& object) {
     if (auto f = focus_.object.lock(); f && inside(f)) {
         auto kept = f;  // alive while the scripts hear of it
         focus_ = {};
+        if (f->field) {
+            textFieldFocusChanged(*f, false);
+        }
         if (textInput_ && f->kind == ObjectKind::EditText) {
             textInput_->focusChanged(*f, false);
         }

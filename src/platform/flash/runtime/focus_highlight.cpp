@@ -30,7 +30,7 @@ void paintFocusHighlight(QPainter& painter, const Player& player, const QTransfo
     DisplayObject* focused = player.focus();
     // A text field shows its caret instead.
     if (!focused || focused->kind == ObjectKind::EditText || !player.focusHighlighted() ||
-        !player.showsFocusRect(*focused)) {
+        !player.focusRectShown()) {
         return;
     }
     const QRectF twips = stageBounds(*focused);

@@ -58,6 +58,8 @@ struct FocusState {
     // The keyboard is in charge (no mouse event since the last Tab, or none yet): the focus
     // shows its rectangle, the focused button hears keys, and moving the focus rolls over.
     bool keyboardMode = true;
+    // Whether the yellow rectangle shows: _focusrect as it was when the object took the focus.
+    bool rectShown = true;
     // Roll-overs that focus moves made by scripts owe, run once the scripts are done.
     std::vector<std::pair<std::weak_ptr<DisplayObject>, bool>> pendingRolls;
 };

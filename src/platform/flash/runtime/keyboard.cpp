@@ -3,6 +3,7 @@
 // keyPress conditions of buttons, Tab moving the focus, Enter and Space pressing the focused
 // button, and the rest going to the focused input text.
 #include "platform/flash/runtime/player.h"
+#include "platform/flash/runtime/text_field_drawing.h"
 
 namespace pencora::runtime {
 
@@ -204,6 +205,13 @@ void Player::textInput(char16_t character) {
 }
 
 void Player::mouseWheel(int delta) {
+    // The wheel scrolls the text field under the pointer.
+    for (auto it = layers_.rbegin(); it != layers_.rend(); ++it) {
+        if (DisplayObject* field = textFieldAt(*it->second.root, mouse_ * 20.0)) {
+            wheelScroll(*field, delta);
+            break;
+        }
+    }
     runner_->broadcastInput(*this, QStringLiteral("onMouseWheel"), delta);
     runQueuedActions();
 }

@@ -115,11 +115,19 @@ void MovieLoader::arrived(int serial, std::optional<QByteArray> data) {
         host_.resetClipScript(*target);
         player.loadIntoClip(*target, movie, QString());
         load.target.clip = player.sharedOf(*target);
+        if (!movie) {
+            // An image file: the clip shows the picture at its origin, one pixel per pixel.
+            const QImage image = decodeLoadedImage(*data);
+            if (!image.isNull()) {
+                player.placeBitmap(*target, 0, makeBitmapDrawing(image, false));
+                target->showsImage = true;
+            }
+        }
     }
     if (!target) {
         return;
     }
-    const double bytes = movie ? double(data->size()) : 0.0;
+    const double bytes = movie || target->showsImage ? double(data->size()) : 0.0;
     avm1::Object* object = host_.scriptObject(*target);
     broadcast(load.listener, "onLoadStart", {Value(object)});
     broadcast(load.listener, "onLoadProgress", {Value(object), Value(bytes), Value(bytes)});
@@ -230,6 +238,7 @@ void Player::loadIntoClip(DisplayObject& clip, std::shared_ptr<const swf::Movie>
     clip.frame = -1;
     clip.playing = true;
     clip.justPlaced = false;
+    clip.showsImage = false;
     const int layer = clip.movie ? clip.movie->layer : 0;
     if (!movie) {
         clip.timeline = nullptr;

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QImage>
 #include <QString>
 
 #include <memory>
@@ -28,6 +29,10 @@ class Object;
 namespace pencora::runtime {
 
 class ScriptHost;
+
+// A loaded file as an image: JPEG, PNG or GIF by their signatures, null for anything else
+// (clip_bitmaps.cpp).
+QImage decodeLoadedImage(const QByteArray& data);
 
 // Where a movie goes: a layer (_levelN) or a clip.
 struct LoadTarget {

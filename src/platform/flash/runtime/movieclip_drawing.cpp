@@ -2,9 +2,11 @@
 // (clip_graphics.h) in twips. Colours are 0xRRGGBB with alpha in percent; line thickness is
 // in pixels (0 a hairline, at most 255); gradient matrices are either {a, b, c, d, tx, ty}
 // (or the older {a, b, d, e, g, h} of a 3x3 matrix) mapping the 1638.4-pixel gradient square
-// into the clip, or a {matrixType: "box", x, y, w, h, r} box the gradient spans.
+// into the clip, or a {matrixType: "box", x, y, w, h, r} box the gradient spans; bitmap fills
+// paint a BitmapData's pixels.
 #include <cmath>
 
+#include "platform/flash/avm1/bitmap_data.h"
 #include "platform/flash/runtime/clip_graphics.h"
 #include "platform/flash/runtime/movieclip_natives.h"
 
@@ -132,8 +134,10 @@ std::optional<swf::FillStyle> gradientFill(Machine& m, const std::vector<Value>&
     }
     const double focal = m.toNumber(argAt(args, 7));
     if (f.type == swf::FillType::RadialGradient && std::isfinite(focal) && focal != 0) {
+        // The focal point is kept as a movie file keeps it, in 8.8 fixed point (0.9 is
+        // 230/256): the gradient's colours follow that value.
         f.type = swf::FillType::FocalGradient;
-        f.gradient.focalPoint = std::clamp(focal, -1.0, 1.0);
+        f.gradient.focalPoint = std::trunc(std::clamp(focal, -1.0, 1.0) * 256) / 256;
     }
     return f;
 }
@@ -159,6 +163,56 @@ Value beginGradientFill(Machine& m, const Value& self, std::vector<Value>& args)
             g->endFill();
         }
     }
+    return {};
+}
+
+// mc.beginBitmapFill(bitmap[, matrix[, repeat[, smoothing]]]): `matrix` (a flash.geom.Matrix,
+// in pixels) places the bitmap's pixels in the clip; without repeat the edge pixels stretch
+// beyond the bitmap. The pixels are taken as they are now.
+Value beginBitmapFill(Machine& m, const Value& self, std::vector<Value>& args) {
+    ClipGraphics* g = graphicsOf(m, self);
+    if (!g) {
+        return {};
+    }
+    Object* o = argAt(args, 0).object();
+    auto* bitmap = o && o->kind() == avm1::ObjectKind::Host
+                       ? dynamic_cast<avm1::BitmapDataObject*>(o)
+                       : nullptr;
+    if (!bitmap || bitmap->disposed()) {
+        g->endFill();
+        return {};
+    }
+    QImage image(bitmap->width(), bitmap->height(), QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull()) {
+        g->endFill();
+        return {};
+    }
+    for (int y = 0; y < bitmap->height(); ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(image.scanLine(y));
+        for (int x = 0; x < bitmap->width(); ++x) {
+            row[x] = bitmap->raw(x, y);
+        }
+    }
+    const bool repeat = args.size() < 3 || args[2].isUndefined() || m.toBoolean(args[2]);
+    const bool smooth = args.size() > 3 && m.toBoolean(args[3]);
+    swf::FillStyle f;
+    f.type = repeat ? (smooth ? swf::FillType::RepeatingBitmap : swf::FillType::RepeatingBitmapHard)
+                    : (smooth ? swf::FillType::ClippedBitmap : swf::FillType::ClippedBitmapHard);
+    // A bitmap fill's matrix takes one pixel of the bitmap to 20 twips.
+    f.matrix.a = f.matrix.d = 20;
+    if (Object* mx = argAt(args, 1).object()) {
+        auto finite = [&m, mx](const char* name, double fallback) {
+            const double v = member(m, mx, name);
+            return std::isfinite(v) ? std::clamp(v, -1e6, 1e6) : fallback;
+        };
+        f.matrix.a = 20 * finite("a", 1);
+        f.matrix.b = 20 * finite("b", 0);
+        f.matrix.c = 20 * finite("c", 0);
+        f.matrix.d = 20 * finite("d", 1);
+        f.matrix.tx = int32_t(std::lround(20 * finite("tx", 0)));
+        f.matrix.ty = int32_t(std::lround(20 * finite("ty", 0)));
+    }
+    g->beginBitmapFill(f, image);
     return {};
 }
 
@@ -281,6 +335,8 @@ void installClipDrawing(Machine& m, Object* proto) {
     for (const Entry& e : kMethods) {
         proto->putNative(m, QString::fromLatin1(e.name), e.fn);
     }
+    proto->putNative(m, QStringLiteral("beginBitmapFill"), beginBitmapFill,
+                     avm1::kDontEnum | avm1::kVersion8);
 }
 
 }  // namespace pencora::runtime

@@ -6,6 +6,7 @@
 // (the file's 0) to 2130690044. Clips at script depths 0 to 1048575 are the ones scripts may
 // remove.
 #include <array>
+#include <climits>
 #include <cmath>
 
 #include "platform/flash/runtime/clip_bounds.h"
@@ -26,7 +27,8 @@ constexpr int kHighestRemovableDepth = 1048575;
 // What an empty clip reports as its bounds: the largest twips value, in pixels.
 constexpr double kNoBounds = 0x7FFFFFF / 20.0;
 
-// A depth argument as scripts give it; nullopt when it is out of the range scripts may use.
+}  // namespace
+
 std::optional<int> scriptDepth(Machine& m, const Value& v) {
     const int32_t d = m.toInt32(v);
     if (d < kLowestScriptDepth || d > kHighestScriptDepth) {
@@ -34,6 +36,8 @@ std::optional<int> scriptDepth(Machine& m, const Value& v) {
     }
     return d + kScriptDepthBase;
 }
+
+namespace {
 
 Value placed(Machine& m, DisplayObject* clip) {
     return clip ? Value(hostOf(m).scriptObject(*clip)) : Value();
@@ -132,11 +136,12 @@ Value getInstanceAtDepth(Machine& m, const Value& self, std::vector<Value>& args
     if (!clip || args.empty()) {
         return {};
     }
-    const double d = m.toNumber(args[0]);
-    if (!std::isfinite(d)) {
+    // No depth lies outside what an int holds; converting such a number would be undefined.
+    const double d = std::trunc(m.toNumber(args[0]));
+    if (!(d >= double(INT_MIN) && d <= double(INT_MAX - kScriptDepthBase))) {
         return {};
     }
-    DisplayObject* child = clip->childAt(int(std::trunc(d)) + kScriptDepthBase);
+    DisplayObject* child = clip->childAt(int(d) + kScriptDepthBase);
     // Shapes and static texts have no script object of their own.
     if (!child || child->kind == ObjectKind::Shape || child->kind == ObjectKind::Text) {
         return {};
@@ -146,6 +151,9 @@ Value getInstanceAtDepth(Machine& m, const Value& self, std::vector<Value>& args
 
 Value getSWFVersion(Machine& m, const Value& self, std::vector<Value>&) {
     DisplayObject* clip = thisClip(m, self);
+    if (clip && clip->showsImage) {
+        return Value(-1.0);
+    }
     return clip && clip->movie ? Value(double(clip->movie->version())) : Value();
 }
 

@@ -31,11 +31,17 @@ std::vector<QString> exportNames(const MovieContext& movie, uint16_t id);
 // Display properties that are not among the 22 numbered ones (blendMode, filters ...) are
 // in clip_display_properties.h.
 
+// A depth argument as scripts give it, as a file depth; nullopt when it is out of the range
+// scripts may use.
+std::optional<int> scriptDepth(avm1::Machine& m, const avm1::Value& v);
+
 bool getTransformProperty(avm1::Machine& m, DisplayObject& object, const QString& name,
                           avm1::Value& out);
 bool setTransformProperty(avm1::Machine& m, DisplayObject& object, const QString& name,
                           const avm1::Value& v);
 
+// attachBitmap.
+void installClipBitmaps(avm1::Machine& m, avm1::Object* proto);
 // Depth methods, attach/duplicate/remove, bounds, coordinates, hit tests, drag, getURL ...
 void installClipMethods(avm1::Machine& m, avm1::Object* proto);
 // beginFill, lineStyle, moveTo, lineTo, curveTo, endFill, clear and the gradient forms.

@@ -1,9 +1,11 @@
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
+#include "platform/flash/render/aliased_fill.h"
 #include "platform/flash/render/drawable.h"
 #include "platform/flash/render/filters.h"
 #include "platform/flash/render/flatten.h"
@@ -12,6 +14,9 @@
 namespace pencora::runtime {
 
 namespace {
+
+// How far beyond what is shown a filtered object is still drawn, at most (device pixels).
+constexpr int kMaxSpread = 512;
 
 std::optional<QPainter::CompositionMode> qtMode(swf::BlendMode b) {
     switch (b) {
@@ -31,20 +36,22 @@ std::optional<QPainter::CompositionMode> qtMode(swf::BlendMode b) {
             return QPainter::CompositionMode_Overlay;
         case swf::BlendMode::HardLight:
             return QPainter::CompositionMode_HardLight;
-        case swf::BlendMode::Alpha:
-            return QPainter::CompositionMode_DestinationIn;
         case swf::BlendMode::Erase:
             return QPainter::CompositionMode_DestinationOut;
         case swf::BlendMode::Subtract:
         case swf::BlendMode::Invert:
+        case swf::BlendMode::Alpha:
             return std::nullopt;
         default:
             return QPainter::CompositionMode_SourceOver;
     }
 }
 
-// The two modes Qt lacks, pixel by pixel on premultiplied pixels: subtract takes the layer's
-// colour from what is below, invert turns what is below to its negative where the layer is.
+// The modes Qt lacks, pixel by pixel on premultiplied pixels: subtract takes the layer's
+// colour from what is below, invert turns what is below to its negative where the layer is,
+// alpha scales what is below by the layer's alpha. Where the layer's alpha is zero, nothing
+// changes: an alpha object leaves the group as it is outside what it draws and where it
+// draws fully transparent (blend_modes/layer_alpha).
 void blendByHand(QImage& below, const QImage& layer, QPoint at, swf::BlendMode mode,
                  double opacity) {
     const QRect area = QRect(at, layer.size()).intersected(below.rect());
@@ -60,7 +67,10 @@ void blendByHand(QImage& below, const QImage& layer, QPoint at, swf::BlendMode m
             }
             const QRgb p = d[x];
             auto mix = [&](int below, int result) { return below + (result - below) * sa / 255; };
-            if (mode == swf::BlendMode::Subtract) {
+            if (mode == swf::BlendMode::Alpha) {
+                auto scale = [&](int c) { return c * sa / 255; };
+                d[x] = qRgba(scale(qRed(p)), scale(qGreen(p)), scale(qBlue(p)), scale(qAlpha(p)));
+            } else if (mode == swf::BlendMode::Subtract) {
                 // The layer's colours are premultiplied: they already carry its coverage.
                 auto sub = [&](int b, int c) { return std::max(0, b - int(c * opacity)); };
                 d[x] = qRgba(sub(qRed(p), qRed(s[x])), sub(qGreen(p), qGreen(s[x])),
@@ -81,11 +91,13 @@ struct Layer {
     std::unique_ptr<QImage> image;
     std::unique_ptr<QPainter> painter;
     QPoint origin;  // device position of the image's top-left pixel
+    // How far what is drawn into the image moves on the device: a bitmap's origin snaps to
+    // a whole pixel, and so does everything drawn into it (nested layers take it over).
+    QPointF shift;
     swf::BlendMode blend = swf::BlendMode::Normal;
     double opacity = 1;
     std::optional<QPainterPath> mask;  // device coordinates
     std::vector<swf::Filter> filters;
-    std::optional<QPainterPath> cutArea;  // alpha mode: where the object is (device)
 };
 
 }  // namespace
@@ -103,18 +115,23 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
     auto painter = [&]() -> QPainter& {
         return layers.back().painter ? *layers.back().painter : painter_;
     };
-    auto beginLayer = [&](QRect area) {
+    // What a new layer may cover: what the layer below shows, grown by how far filters spread
+    // what lies outside it into it (a shadow cast from above the top edge).
+    auto beginLayer = [&](QRect area, QPointF snap = {}, QMargins spread = {}) {
         Layer l;
-        area = area.intersected(deviceRect);
+        const Layer& below = layers.back();
+        const QRect room = below.image ? QRect(below.origin, below.image->size()) : deviceRect;
+        area = area.intersected(room.marginsAdded(spread));
         if (area.isEmpty()) {
             area = QRect(0, 0, 1, 1);
         }
         l.origin = area.topLeft();
+        l.shift = layers.back().shift + snap;
         l.image = std::make_unique<QImage>(area.size(), QImage::Format_ARGB32_Premultiplied);
         l.image->fill(Qt::transparent);
         l.painter = std::make_unique<QPainter>(l.image.get());
         l.painter->setRenderHints(painter_.renderHints());
-        l.painter->translate(-l.origin);
+        l.painter->translate(l.shift - l.origin);
         layers.push_back(std::move(l));
         return &layers.back();
     };
@@ -126,11 +143,12 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
             cut.fill(Qt::transparent);
             QPainter mp(&cut);
             mp.setRenderHints(painter_.renderHints());
-            mp.translate(-top.origin);
-            const QPainterPath mask = swf::render::aliasedNudge(mp).map(*top.mask);
-            mp.fillPath(
-                mp.testRenderHint(QPainter::Antialiasing) ? mask : swf::render::flattenCurves(mask),
-                Qt::white);
+            mp.translate(top.shift - top.origin);
+            if (mp.testRenderHint(QPainter::Antialiasing)) {
+                mp.fillPath(*top.mask, Qt::white);
+            } else {
+                swf::render::fillAliased(mp, swf::render::flattenCurves(*top.mask), Qt::white);
+            }
             mp.end();
             top.painter->resetTransform();
             top.painter->setCompositionMode(QPainter::CompositionMode_DestinationIn);
@@ -152,13 +170,10 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
             return;
         }
         below.save();
-        if (top.blend == swf::BlendMode::Alpha && top.cutArea) {
-            // An alpha object sets the group's alpha where it is drawn, not elsewhere.
-            below.setClipPath(*top.cutArea);
-        }
         below.setCompositionMode(mode.value_or(QPainter::CompositionMode_SourceOver));
         below.setOpacity(top.opacity);
-        below.drawImage(top.origin, *top.image);
+        // The image's pixels are already where they go on the device.
+        below.drawImage(QPointF(top.origin) - layers.back().shift, *top.image);
         below.restore();
     };
     for (const DrawCommand& c : commands) {
@@ -176,23 +191,28 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
                 p.save();
                 p.setPen(Qt::NoPen);
                 const QPainterPath area = stageToDevice.map(c.clip);
-                const QRectF box = area.boundingRect();
+                // Where it lands in the image painted (a bitmap's layer may move it).
+                const QPainterPath landed = p.transform().map(area);
+                const QRectF box = landed.boundingRect();
                 bool upright = true;
-                for (int i = 0; i < area.elementCount(); ++i) {
-                    const QPointF e = area.elementAt(i);
+                for (int i = 0; i < landed.elementCount(); ++i) {
+                    const QPointF e = landed.elementAt(i);
                     upright = upright && (e.x() == box.left() || e.x() == box.right()) &&
                               (e.y() == box.top() || e.y() == box.bottom());
                 }
                 if (upright) {
-                    // An upright background covers whole pixels, its edges rounded, as the
-                    // bitmap the object is cached in would (opaque_background).
-                    const QRect pixels(
-                        QPoint(int(std::lround(box.left())), int(std::lround(box.top()))),
-                        QPoint(int(std::lround(box.right())) - 1,
-                               int(std::lround(box.bottom())) - 1));
+                    // An upright background covers the whole pixels whose centres it holds,
+                    // its left and top edges included, its right and bottom edges not.
+                    auto first = [](double edge) { return int(std::ceil(edge - 0.5)); };
+                    const QRect pixels(QPoint(first(box.left()), first(box.top())),
+                                       QPoint(first(box.right()) - 1, first(box.bottom()) - 1));
+                    p.resetTransform();
                     p.fillRect(pixels, QColor::fromRgb(c.fillColor));
+                } else if (!p.testRenderHint(QPainter::Antialiasing)) {
+                    // Aliased, the pixel rule of every other fill.
+                    swf::render::fillAliased(p, area, QColor::fromRgb(c.fillColor));
                 } else {
-                    p.fillPath(area * swf::render::aliasedNudge(p), QColor::fromRgb(c.fillColor));
+                    p.fillPath(area, QColor::fromRgb(c.fillColor));
                 }
                 p.restore();
                 break;
@@ -209,16 +229,31 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
                     endLayer();
                 break;
             case DrawCommand::Op::BeginLayer: {
-                // A filtered object is drawn into what it and its filters reach; other
-                // blends take the whole device.
-                Layer* l = beginLayer(
-                    c.filters.empty()
-                        ? deviceRect
-                        : stageToDevice.mapRect(c.reach).toAlignedRect().adjusted(-1, -1, 1, 1));
-                l->filters = c.filters;
-                if (c.blend == swf::BlendMode::Alpha && !c.clip.isEmpty()) {
-                    l->cutArea = stageToDevice.map(c.clip);
+                // A filtered or cached object is drawn into what it (and its filters) reach;
+                // other blends take the whole device. An object drawn as a bitmap moves by
+                // less than half a pixel so that its bitmap's corner falls on a whole pixel.
+                QPointF snap;
+                if (c.bitmapBounds) {
+                    const QPointF corner = stageToDevice.mapRect(*c.bitmapBounds).topLeft();
+                    snap = QPointF(std::floor(corner.x() + 0.5) - corner.x(),
+                                   std::floor(corner.y() + 0.5) - corner.y());
                 }
+                const bool bounded = !c.filters.empty() ||
+                                     (c.bitmapBounds &&
+                                      (c.blend == swf::BlendMode::Normal || uint8_t(c.blend) == 0));
+                QMargins spread;
+                if (!c.filters.empty()) {
+                    // Bounded so that hostile sizes cannot ask for a huge image.
+                    const QMargins m =
+                        swf::render::filterReach(c.filters, filterScale.first, filterScale.second);
+                    auto cap = [](int v) { return std::clamp(v, 0, kMaxSpread); };
+                    spread = QMargins(cap(m.left()), cap(m.top()), cap(m.right()), cap(m.bottom()));
+                }
+                Layer* l = beginLayer(
+                    bounded ? stageToDevice.mapRect(c.reach).toAlignedRect().adjusted(-2, -2, 2, 2)
+                            : deviceRect,
+                    snap, spread);
+                l->filters = c.filters;
                 l->blend = c.blend;
                 l->opacity = c.opacity;
                 break;

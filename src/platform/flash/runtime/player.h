@@ -240,6 +240,8 @@ class Player {
     bool showsFocusRect(const DisplayObject& object) const {
         return object.focusRect.value_or(focusRect_);
     }
+    // Whether the focused object shows the rectangle: decided when it took the focus.
+    bool focusRectShown() const { return focus_.rectShown; }
     // Whether the object can take the focus (a button, a button-like clip, an input text,
     // or anything a script made tabEnabled), as Tab and Selection.setFocus see it.
     bool focusable(DisplayObject& object);
@@ -282,6 +284,10 @@ class Player {
         const DisplayObject* copyOf = nullptr;
     };
     DisplayObject* placeByScript(DisplayObject& parent, const ScriptPlacement& place);
+    // A bitmap that is no character of the movie (attachBitmap, a loaded image) at `depth` of
+    // `parent`; whatever held the depth goes.
+    DisplayObject* placeBitmap(DisplayObject& parent, int depth,
+                               std::shared_ptr<const CharacterDrawing> drawing);
     // Moves a child to another depth, swapping with whatever is there (swapDepths).
     void swapDepth(DisplayObject& child, int depth);
 

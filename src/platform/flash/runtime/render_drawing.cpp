@@ -131,6 +131,11 @@ class LibraryDrawingFactory : public DrawingFactory {
 
 }  // namespace
 
+std::shared_ptr<const CharacterDrawing> makeBitmapDrawing(const QImage& image, bool smoothing) {
+    auto drawable = render::bitmapDrawable(image, smoothing);
+    return drawable ? std::make_shared<LibraryDrawing>(nullptr, std::move(drawable)) : nullptr;
+}
+
 std::unique_ptr<DrawingFactory> makeDefaultDrawingFactory() {
     return std::make_unique<LibraryDrawingFactory>();
 }

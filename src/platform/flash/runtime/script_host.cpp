@@ -330,6 +330,7 @@ void ScriptHost::installMovieClip() {
     proto->putNative(m, QStringLiteral("gotoAndStop"), mcGotoAndStop);
     proto->putNative(m, QStringLiteral("getDepth"), mcGetDepth);
     installClipMethods(m, proto);
+    installClipBitmaps(m, proto);
     installClipDrawing(m, proto);
     m.protos().movieClip = proto;
     m.defineClass(QStringLiteral("MovieClip"), mcConstruct, proto);
@@ -427,6 +428,7 @@ void ScriptHost::afterTick(Player&) {
         }
     }
     loader_.addRoots(roots);
+    refreshAttachedBitmaps(roots);
     roots.insert(roots.end(), soundPins_.begin(), soundPins_.end());
     machine_->collectGarbage(roots);
 }

@@ -5,6 +5,8 @@
 // object itself; MovieClip.prototype carries the timeline methods.
 #pragma once
 
+#include <QImage>
+
 #include <cmath>
 #include <limits>
 #include <map>
@@ -112,6 +114,10 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     // Sound objects kept alive while their sound plays or loads.
     void pinSound(avm1::Object* sound) { soundPins_.insert(sound); }
     std::set<avm1::Object*>& soundPins() { return soundPins_; }
+    // attachBitmap: `bitmap` (a BitmapData) shown by `object`, which follows its pixels.
+    void attachBitmap(DisplayObject& object, avm1::Object* bitmap, bool smoothing);
+    // Brings the attached bitmaps up to date with their BitmapData and keeps those data alive.
+    void refreshAttachedBitmaps(std::vector<avm1::Object*>& roots);
     // Before a clip shows another movie: its variables and class go, as a new clip's would.
     void resetClipScript(DisplayObject& clip);
     // unloadMovie on a clip: its onUnload handlers run before its content goes.
@@ -179,6 +185,13 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     std::vector<PendingConstruct> pendingConstructs_;
     MovieLoader loader_{*this};
     std::set<avm1::Object*> soundPins_;
+    struct AttachedBitmap {
+        std::weak_ptr<DisplayObject> object;
+        avm1::Object* bitmap = nullptr;
+        bool smoothing = false;
+        QImage shown;
+    };
+    std::vector<AttachedBitmap> attachedBitmaps_;
     bool cursorVisible_ = true;
 };
 

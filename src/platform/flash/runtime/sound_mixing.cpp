@@ -199,12 +199,14 @@ const SoundTransform* SoundMixer::findClipTransform(const DisplayObject* clip) {
 }
 
 void SoundMixer::applyTransform(const SoundTransform& t, double (&g)[4]) const {
-    // g: left->left, left->right, right->left, right->right.
+    // g: source left->left, left->right, right->left, right->right. The transform sends
+    // its left input to the left speaker by ll and to the right one by rl, its right input
+    // to the left by lr and to the right by rr (Sound.setTransform's documented formula).
     const double vol = std::max(0, t.volume) / 100.0;
-    const double ll = g[0] * t.ll / 100.0 + g[1] * t.rl / 100.0;
-    const double lr = g[0] * t.lr / 100.0 + g[1] * t.rr / 100.0;
-    const double rl = g[2] * t.ll / 100.0 + g[3] * t.rl / 100.0;
-    const double rr = g[2] * t.lr / 100.0 + g[3] * t.rr / 100.0;
+    const double ll = g[0] * t.ll / 100.0 + g[1] * t.lr / 100.0;
+    const double lr = g[0] * t.rl / 100.0 + g[1] * t.rr / 100.0;
+    const double rl = g[2] * t.ll / 100.0 + g[3] * t.lr / 100.0;
+    const double rr = g[2] * t.rl / 100.0 + g[3] * t.rr / 100.0;
     g[0] = ll * vol;
     g[1] = lr * vol;
     g[2] = rl * vol;

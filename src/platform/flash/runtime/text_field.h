@@ -84,6 +84,7 @@ struct TextField {
     int hscroll = 0;              // pixels scrolled horizontally
     int selectionBegin = -1;
     int selectionEnd = -1;
+    bool focused = false;  // holds the keyboard focus: shows its selection or caret
     // The html source as last set (htmlText reads it back for fields that are not html).
     std::optional<QString> lastHtml;
 

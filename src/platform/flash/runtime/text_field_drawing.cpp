@@ -47,6 +47,11 @@ int glyphIndex(const swf::Font& font, char16_t code) {
     return -1;
 }
 
+// Advances are read unsigned: fonts may give advances past 32767 em units.
+double glyphAdvance(const swf::Font& font, size_t g) {
+    return g < font.advances.size() ? double(uint16_t(font.advances[g])) : 0.0;
+}
+
 QColor transformed(const ColorTransformF& cx, uint32_t c, int alpha = 255) {
     const swf::Rgba out =
         cx.apply(swf::Rgba{uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c), uint8_t(alpha)});
@@ -55,16 +60,44 @@ QColor transformed(const ColorTransformF& cx, uint32_t c, int alpha = 255) {
 
 // One run of glyphs to paint: embedded outlines or device text at a baseline.
 struct PaintRun {
-    QPointF origin;  // baseline start, field twips
+    QPointF origin;  // baseline start, twips from the box's top-left corner
     QString text;
     TextFormat format;
     const swf::Font* font = nullptr;  // embedded
-    double width = 0;
+    bool selected = false;            // painted in the selection's colours
 };
+
+// The characters [a, b) as they show: '*' for passwords, without paragraph ends.
+QString shownText(const TextField& f, int a, int b) {
+    QString s = f.password ? QString(b - a, u'*') : f.text.mid(a, b - a);
+    s.remove(u'\r');
+    return s;
+}
+
+// How far [a, b) reaches along a line, letter spacing included.
+double widthOf(const TextField& f, const FieldMeasure& measure, int a, int b) {
+    double w = 0;
+    int pos = 0;
+    for (const TextSpan& sp : f.spans) {
+        const int s = std::max(pos, a), e = std::min(pos + sp.length, b);
+        pos += sp.length;
+        if (s < e) {
+            const QString t = shownText(f, s, e);
+            w +=
+                measure.advance(sp.format, t) + sp.format.letterSpacing.value_or(0) * 20 * t.size();
+        }
+    }
+    return w;
+}
+
+// Selected text shows white on black.
+constexpr uint32_t kSelectionInk = 0xFFFFFF;
+constexpr uint32_t kSelectionBackground = 0x000000;
 
 class TextFieldDrawing : public CharacterDrawing {
   public:
-    TextFieldDrawing(const TextField& field, const DisplayObject& o) : bounds_(field.bounds) {
+    TextFieldDrawing(const TextField& field, const DisplayObject& o)
+        : bounds_(field.bounds), embedded_(field.embedFonts) {
         background_ = field.background;
         border_ = field.border;
         backgroundColor_ = field.backgroundColor;
@@ -74,28 +107,68 @@ class TextFieldDrawing : public CharacterDrawing {
         const double scrollTop = field.scroll > 1 && size_t(field.scroll - 1) < layout.lines.size()
                                      ? layout.lines[size_t(field.scroll - 1)].y - kGutter
                                      : 0;
-        for (const TextLine& line : layout.lines) {
-            double x = line.x - field.hscroll * 20.0;
+        // The focused field shows its selection, or its caret when it takes typing.
+        int selBegin = -1, selEnd = -1;
+        if (field.focused) {
+            selBegin =
+                std::clamp(field.selectionBegin < 0 ? 0 : field.selectionBegin, 0, field.length());
+            selEnd = std::clamp(field.selectionEnd < 0 ? 0 : field.selectionEnd, 0, field.length());
+            if (selBegin > selEnd) {
+                std::swap(selBegin, selEnd);
+            }
+        }
+        for (size_t li = 0; li < layout.lines.size(); ++li) {
+            const TextLine& line = layout.lines[li];
+            const double top = line.y - scrollTop;
+            if (top >= field.bounds.height()) {
+                break;
+            }
+            const double lineX = line.x - field.hscroll * 20.0;
+            const int lineEnd = line.start + line.length;
+            // Pieces of the line in one format and one selection state.
+            std::vector<int> cuts{line.start, lineEnd};
             int pos = 0;
             for (const TextSpan& sp : field.spans) {
-                const int a = std::max(pos, line.start);
-                const int b = std::min(pos + sp.length, line.start + line.length);
+                cuts.push_back(pos);
                 pos += sp.length;
-                if (a >= b) {
+            }
+            cuts.push_back(selBegin);
+            cuts.push_back(selEnd);
+            std::sort(cuts.begin(), cuts.end());
+            cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+            double x = lineX;
+            for (size_t i = 0; i + 1 < cuts.size(); ++i) {
+                const int a = cuts[i], b = cuts[i + 1];
+                if (a < line.start || b > lineEnd) {
                     continue;
                 }
                 PaintRun run;
-                run.text = field.password ? QString(b - a, u'*') : field.text.mid(a, b - a);
-                run.text.remove(u'\r');
-                run.format = sp.format;
-                run.font = measure.embeddedFont(sp.format);
-                run.origin = QPointF(x, line.y + line.ascent - scrollTop);
-                run.width = measure.advance(sp.format, run.text) +
-                            sp.format.letterSpacing.value_or(0) * 20 * run.text.size();
-                x += run.width;
-                if (line.y - scrollTop < field.bounds.height()) {
-                    runs_.push_back(std::move(run));
+                run.format = field.formatOf(a, a + 1);
+                run.text = shownText(field, a, b);
+                run.font = measure.embeddedFont(run.format);
+                run.origin = QPointF(x, top + line.ascent);
+                run.selected = a >= selBegin && b <= selEnd && selBegin < selEnd;
+                const double width = widthOf(field, measure, a, b);
+                if (run.selected) {
+                    selection_.push_back(QRectF(x, top, width, line.ascent + line.descent));
                 }
+                x += width;
+                runs_.push_back(std::move(run));
+            }
+        }
+        if (field.focused && field.editable && selBegin == selEnd) {
+            // The caret stands on the last line that starts at or before it.
+            const TextLine* at = nullptr;
+            for (const TextLine& line : layout.lines) {
+                if (line.start <= selEnd) {
+                    at = &line;
+                }
+            }
+            if (at && at->y - scrollTop < field.bounds.height()) {
+                caret_ = QRectF(
+                    at->x - field.hscroll * 20.0 + widthOf(field, measure, at->start, selEnd),
+                    at->y - scrollTop, 0, at->ascent + at->descent);
+                caretColor_ = field.formatOf(selEnd, selEnd).color.value_or(0);
             }
         }
         if (field.embedFonts && o.movie && o.movie->movie) {
@@ -109,59 +182,96 @@ class TextFieldDrawing : public CharacterDrawing {
     void draw(QPainter& painter, const QTransform& toDevice, const ColorTransformF& color,
               uint16_t) const override {
         const QRectF box = bounds_;
-        painter.save();
-        const QTransform base = painter.transform();
-        const QTransform full = toDevice * base;
-        // Unrotated fields fill and frame whole device pixels, as the original draws them.
-        const bool straight = full.type() <= QTransform::TxScale;
-        QRect pixels;
-        if (straight) {
-            const QRectF d = full.mapRect(box);
-            // Halves round down: a field at x = 20.5 px starts on pixel 20.
-            auto px = [](double v) { return int(std::ceil(v - 0.5)); };
-            pixels = QRect(QPoint(px(d.left()), px(d.top())),
-                           QPoint(px(d.right()) - 1, px(d.bottom()) - 1));
+        const QTransform full = toDevice * painter.transform();
+        // Device text cannot turn: a field that does not stay upright shows nothing.
+        const std::optional<QRect> pixels = uprightPixels(full, box, embedded_);
+        if (!pixels && !embedded_) {
+            return;
         }
+        painter.save();
+        const QTransform toBox = QTransform::fromTranslate(box.left(), box.top()) * full;
+        auto fillDevice = [&](const QRectF& r, const QColor& c) {
+            painter.setTransform(QTransform());
+            painter.fillRect(r, c);
+        };
         if (background_) {
             const QColor fill = transformed(color, backgroundColor_);
-            if (straight) {
-                painter.setTransform(QTransform());
-                painter.fillRect(pixels, fill);
+            if (pixels) {
+                fillDevice(*pixels, fill);
             } else {
                 painter.setTransform(full);
                 painter.fillRect(box, fill);
             }
         }
+        if (pixels) {
+            painter.setTransform(QTransform());
+            painter.setClipRect(*pixels, Qt::IntersectClip);
+        } else {
+            painter.setTransform(full);
+            painter.setClipRect(box, Qt::IntersectClip);
+        }
+        const QColor selectionFill = transformed(color, kSelectionBackground);
+        for (const QRectF& r : selection_) {
+            if (pixels) {
+                // Whole pixels, as the selection sits on the pixel grid.
+                const QRectF d = toBox.mapRect(r);
+                fillDevice(QRectF(QPointF(std::round(d.left()), std::round(d.top())),
+                                  QPointF(std::round(d.right()), std::round(d.bottom()))),
+                           selectionFill);
+            } else {
+                painter.setTransform(toBox);
+                painter.fillRect(r, selectionFill);
+            }
+        }
         painter.setTransform(full);
-        painter.setClipRect(box, Qt::IntersectClip);
         for (const PaintRun& run : runs_) {
-            const QColor ink = transformed(color, run.format.color.value_or(0));
+            const QColor ink =
+                transformed(color, run.selected ? kSelectionInk : run.format.color.value_or(0));
             if (run.font && library_) {
                 drawEmbedded(painter, run, ink);
             } else if (haveFonts()) {
+                QFont font = deviceFont(run.format);
+                if (!painter.testRenderHint(QPainter::Antialiasing)) {
+                    font.setStyleStrategy(QFont::NoAntialias);
+                }
                 painter.setPen(ink);
-                painter.setFont(deviceFont(run.format));
+                painter.setFont(font);
                 painter.drawText(run.origin + box.topLeft(), run.text);
+            }
+        }
+        if (caret_) {
+            const QColor ink = transformed(color, caretColor_);
+            if (pixels) {
+                // One pixel wide, on the column the caret's position falls in.
+                const QPointF a = toBox.map(caret_->topLeft());
+                const QPointF b = toBox.map(caret_->bottomLeft());
+                fillDevice(QRectF(std::floor(a.x()), a.y(), 1, b.y() - a.y()), ink);
+            } else {
+                QPen pen(ink);
+                pen.setCosmetic(true);
+                painter.setTransform(toBox);
+                painter.setPen(pen);
+                painter.drawLine(caret_->topLeft(), caret_->bottomLeft());
             }
         }
         painter.setClipping(false);
         if (border_) {
             const QColor line = transformed(color, borderColor_);
-            if (straight) {
-                // The frame takes the pixel row and column just past the background.
-                const QRect frame = pixels.adjusted(0, 0, 1, 1);
+            if (pixels) {
+                // The frame takes the pixel row and column just past the background. Device
+                // text leaves the bottom-right corner pixel out; outline text closes it.
+                const QRect f = pixels->adjusted(0, 0, 1, 1);
+                const int corner = embedded_ ? 0 : 1;
                 painter.setTransform(QTransform());
                 painter.setRenderHint(QPainter::Antialiasing, false);
-                const QRect& pixels = frame;
-                // Four lines that leave the bottom-right corner pixel out.
-                painter.fillRect(QRect(pixels.left(), pixels.top(), pixels.width(), 1), line);
-                painter.fillRect(QRect(pixels.left(), pixels.bottom(), pixels.width() - 1, 1),
-                                 line);
-                painter.fillRect(QRect(pixels.left(), pixels.top(), 1, pixels.height()), line);
-                painter.fillRect(QRect(pixels.right(), pixels.top(), 1, pixels.height() - 1), line);
+                painter.fillRect(QRect(f.left(), f.top(), f.width(), 1), line);
+                painter.fillRect(QRect(f.left(), f.bottom(), f.width() - corner, 1), line);
+                painter.fillRect(QRect(f.left(), f.top(), 1, f.height()), line);
+                painter.fillRect(QRect(f.right(), f.top(), 1, f.height() - corner), line);
             } else {
                 QPen pen(line);
                 pen.setCosmetic(true);
+                painter.setTransform(full);
                 painter.setPen(pen);
                 painter.setBrush(Qt::NoBrush);
                 painter.drawRect(box);
@@ -187,32 +297,63 @@ class TextFieldDrawing : public CharacterDrawing {
         }
         const double scale = run.format.size.value_or(12) * 20.0 / emSquare(font);
         double x = run.origin.x() + bounds_.left();
+        // Glyphs sit on whole twips.
+        const double y = std::round(run.origin.y() + bounds_.top());
         const double spacing = run.format.letterSpacing.value_or(0) * 20;
         for (QChar c : run.text) {
             const int g = glyphIndex(font, c.unicode());
             if (g >= 0 && size_t(g) < glyphs->size()) {
                 QTransform t;
-                t.translate(x, run.origin.y() + bounds_.top());
+                t.translate(std::round(x), y);
                 t.scale(scale, scale);
                 painter.fillPath(t.map((*glyphs)[size_t(g)]), ink);
-                if (size_t(g) < font.advances.size()) {
-                    x += font.advances[size_t(g)] * scale;
-                }
+                x += glyphAdvance(font, size_t(g)) * scale;
             }
             x += spacing;
         }
     }
 
     QRectF bounds_;
+    bool embedded_ = false;
     bool background_ = false;
     bool border_ = false;
     uint32_t backgroundColor_ = 0xFFFFFF;
     uint32_t borderColor_ = 0;
     std::vector<PaintRun> runs_;
+    std::vector<QRectF> selection_;  // twips from the box's top-left corner
+    std::optional<QRectF> caret_;    // a zero-width box: position and line height
+    uint32_t caretColor_ = 0;
     std::shared_ptr<swf::render::Library> library_;
 };
 
 }  // namespace
+
+std::optional<QRect> uprightPixels(const QTransform& toDevice, const QRectF& box, bool turns) {
+    const bool upright = toDevice.m11() > 0 && toDevice.m22() > 0;
+    if (!turns && !upright) {
+        return std::nullopt;
+    }
+    const QRectF d = toDevice.mapRect(box);
+    // Each corner near a corner of the covering rectangle; upright, near its own corner.
+    const std::pair<QPointF, QPointF> corners[] = {{box.topLeft(), d.topLeft()},
+                                                   {box.topRight(), d.topRight()},
+                                                   {box.bottomLeft(), d.bottomLeft()},
+                                                   {box.bottomRight(), d.bottomRight()}};
+    for (const auto& [c, own] : corners) {
+        const QPointF p = toDevice.map(c);
+        const double dx = turns ? std::min(std::abs(p.x() - d.left()), std::abs(p.x() - d.right()))
+                                : std::abs(p.x() - own.x());
+        const double dy = turns ? std::min(std::abs(p.y() - d.top()), std::abs(p.y() - d.bottom()))
+                                : std::abs(p.y() - own.y());
+        if (dx >= 0.5 || dy >= 0.5) {
+            return std::nullopt;
+        }
+    }
+    // The corner and the size round separately, halves down: a field at x = 20.5 px starts on
+    // pixel 20, and a field 13.65 px wide covers 14 pixels wherever it starts.
+    auto px = [](double v) { return int(std::ceil(v - 0.5)); };
+    return QRect(px(d.left()), px(d.top()), px(d.width()), px(d.height()));
+}
 
 QString deviceFamily(const QString& name) {
     static const std::map<QString, QString> kFamilies = {
@@ -268,8 +409,8 @@ double FieldMeasure::advance(const TextFormat& f, QStringView text) const {
         double w = 0;
         for (QChar c : text) {
             const int g = glyphIndex(*font, c.unicode());
-            if (g >= 0 && size_t(g) < font->advances.size()) {
-                w += font->advances[size_t(g)] * scale;
+            if (g >= 0) {
+                w += glyphAdvance(*font, size_t(g)) * scale;
             }
         }
         return w;
@@ -285,7 +426,7 @@ double FieldMeasure::advance(const TextFormat& f, QStringView text) const {
 
 double FieldMeasure::ascent(const TextFormat& f) const {
     if (const swf::Font* font = embeddedFont(f); font && font->hasLayout) {
-        return font->ascent * f.size.value_or(12) * 20.0 / emSquare(*font);
+        return std::round(font->ascent * f.size.value_or(12) * 20.0 / emSquare(*font));
     }
     if (!haveFonts()) {
         return f.size.value_or(12) * 18.0;
@@ -295,7 +436,7 @@ double FieldMeasure::ascent(const TextFormat& f) const {
 
 double FieldMeasure::descent(const TextFormat& f) const {
     if (const swf::Font* font = embeddedFont(f); font && font->hasLayout) {
-        return font->descent * f.size.value_or(12) * 20.0 / emSquare(*font);
+        return std::round(font->descent * f.size.value_or(12) * 20.0 / emSquare(*font));
     }
     if (!haveFonts()) {
         return f.size.value_or(12) * 4.0;
@@ -336,6 +477,69 @@ void textFieldChanged(DisplayObject& o) {
         f.bounds.setHeight(height);
     }
     o.drawing = std::make_shared<TextFieldDrawing>(f, o);
+}
+
+void textFieldFocusChanged(DisplayObject& o, bool gained) {
+    if (!o.field) {
+        return;
+    }
+    TextField& f = *o.field;
+    f.focused = gained;
+    if (gained) {
+        f.selectionBegin = 0;
+        f.selectionEnd = f.length();
+    }
+    textFieldChanged(o);
+}
+
+DisplayObject* textFieldAt(DisplayObject& root, QPointF stageTwips) {
+    if (!root.visible) {
+        return nullptr;
+    }
+    for (auto it = root.children.rbegin(); it != root.children.rend(); ++it) {
+        if (it->second->clipDepth == 0) {
+            if (DisplayObject* f = textFieldAt(*it->second, stageTwips)) {
+                return f;
+            }
+        }
+    }
+    if (root.field) {
+        bool invertible = false;
+        const QPointF local = worldTransform(root).inverted(&invertible).map(stageTwips);
+        if (invertible && root.field->bounds.contains(local)) {
+            return &root;
+        }
+    }
+    return nullptr;
+}
+
+bool wheelScroll(DisplayObject& o, int delta) {
+    if (!o.field || !o.field->mouseWheelEnabled || delta == 0) {
+        return false;
+    }
+    TextField& f = *o.field;
+    const TextLayout l = layoutText(f, measureFor(o));
+    // The first line from which the rest of the text fits (the bottom gutter may take the
+    // last line's foot, as maxscroll counts): as far as scrolling goes.
+    const double room = f.bounds.height() - kGutter;
+    int last = 1;
+    if (!l.lines.empty()) {
+        const TextLine& end = l.lines.back();
+        last = int(l.lines.size());
+        for (size_t i = 0; i < l.lines.size(); ++i) {
+            if (end.y + end.ascent + end.descent - l.lines[i].y <= room) {
+                last = int(i) + 1;
+                break;
+            }
+        }
+    }
+    const int to = std::clamp(f.scroll - delta, 1, last);
+    if (to == f.scroll) {
+        return false;
+    }
+    f.scroll = to;
+    textFieldChanged(o);
+    return true;
 }
 
 }  // namespace pencora::runtime

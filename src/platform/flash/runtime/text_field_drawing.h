@@ -3,7 +3,9 @@
 #pragma once
 
 #include <QFontMetricsF>
+#include <QRect>
 #include <QStringList>
+#include <QTransform>
 
 #include <optional>
 #include <utility>
@@ -33,6 +35,22 @@ class FieldMeasure : public TextMeasure {
 };
 
 FieldMeasure measureFor(const DisplayObject& o);
+
+// The whole device pixels a field's box covers when `toDevice` keeps it an upright rectangle
+// (every corner within half a pixel of the rectangle's): corner and size rounded apart, halves
+// down. Null otherwise.
+// Without `turns` only positive scales count: quarter turns and mirror images do not.
+std::optional<QRect> uprightPixels(const QTransform& toDevice, const QRectF& box, bool turns);
+
+// The field took or lost the keyboard focus: taking it selects all of its text (an empty field
+// shows its caret at the start); the drawing follows.
+void textFieldFocusChanged(DisplayObject& field, bool gained);
+
+// The topmost text field below `root` whose box holds the point, or null.
+DisplayObject* textFieldAt(DisplayObject& root, QPointF stageTwips);
+// The mouse wheel turned `delta` notches over the field (positive: away from the user, back
+// towards the first line); returns whether it scrolled.
+bool wheelScroll(DisplayObject& field, int delta);
 
 // The device fonts a movie may name (TextField.getFontList).
 QStringList deviceFontNames();

@@ -170,6 +170,9 @@ void Player::advanceClip(DisplayObject& clip, bool isLevelRoot) {
     }
     queueFrameActions(clip, 0);
     rebuildTo(clip, 0);
+    // Playing on into the first frame plays its sounds as any frame's: an event sound there
+    // starts again on every loop, a stream sound goes back to its first block.
+    playFrameSounds(clip, 0);
 }
 
 void Player::queueInitActions(DisplayObject& clip, int frame) {
@@ -237,6 +240,8 @@ struct Folded {
     DisplayObject* keep = nullptr;
     const swf::PlaceObject* origin = nullptr;  // the tag that placed the character
     size_t order = 0;                          // where that tag comes in the frames folded
+    // The name a replacement takes over from the object it replaces, when no tag gave one.
+    QString inheritedName;
 };
 
 void merge(swf::PlaceObject& into, const swf::PlaceObject& tag) {
@@ -281,7 +286,7 @@ void Player::rebuildTo(DisplayObject& clip, int target) {
         first = clip.frame + 1;
         for (auto& [d, o] : clip.children) {
             if (o->fromTimeline && d < kScriptDepthBase) {
-                state[d] = {placementOf(*o), o.get()};
+                state[d] = {placementOf(*o), o.get(), nullptr, 0, {}};
             }
         }
     }
@@ -296,10 +301,20 @@ void Player::rebuildTo(DisplayObject& clip, int target) {
                         merge(it->second.place, *place);
                     }
                 } else if (place->characterId) {
+                    if (!place->move && it != state.end()) {
+                        continue;  // placing on an occupied depth fails, as in playing
+                    }
                     Folded folded;
                     if (place->move && it != state.end()) {
                         folded.place = it->second.place;  // a replace keeps the placement
                         folded.place.name = it->second.place.name;
+                        const Folded& before = it->second;
+                        folded.inheritedName =
+                            before.keep ? before.keep->name : before.inheritedName;
+                        // Replacing an object by its own character keeps the object.
+                        if (before.keep && before.keep->characterId == *place->characterId) {
+                            folded.keep = before.keep;
+                        }
                     }
                     merge(folded.place, *place);
                     folded.place.depth = place->depth;
@@ -358,6 +373,9 @@ void Player::rebuildTo(DisplayObject& clip, int target) {
             o.clipDepth = folded.place.clipDepth.value_or(0);
             o.blendMode = folded.place.blendMode.value_or(swf::BlendMode::Normal);
             o.filters = folded.place.filters.value_or(std::vector<swf::Filter>{});
+            if (folded.origin) {
+                o.placedBy = folded.origin;
+            }
             continue;
         }
         swf::PlaceObject p = folded.place;
@@ -366,6 +384,9 @@ void Player::rebuildTo(DisplayObject& clip, int target) {
                 placeObject(clip, p, folded.origin ? &folded.origin->clipActions : nullptr)) {
             placed->fromTimeline = true;
             placed->placedBy = folded.origin;
+            if (!folded.place.name && !folded.inheritedName.isEmpty()) {
+                placed->name = folded.inheritedName;
+            }
         }
     }
 }

@@ -113,9 +113,7 @@ ShapeBuilder& ShapeBuilder::moveTo(int32_t x, int32_t y) {
 }
 
 ShapeBuilder& ShapeBuilder::lineTo(int32_t x, int32_t y) {
-    if (!any_) {
-        visit(x_, y_);
-    }
+    visit(x_, y_);  // an outline after a move starts there, not at the last point drawn
     records_.emplace_back(swf::StraightEdge{x - x_, y - y_});
     pendingChange_ = false;
     x_ = x;
@@ -125,9 +123,7 @@ ShapeBuilder& ShapeBuilder::lineTo(int32_t x, int32_t y) {
 }
 
 ShapeBuilder& ShapeBuilder::curveTo(int32_t cx, int32_t cy, int32_t x, int32_t y) {
-    if (!any_) {
-        visit(x_, y_);
-    }
+    visit(x_, y_);
     records_.emplace_back(swf::CurvedEdge{cx - x_, cy - y_, x - cx, y - cy});
     pendingChange_ = false;
     visit(cx, cy);

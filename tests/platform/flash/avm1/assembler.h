@@ -19,7 +19,7 @@ struct Operand {
     double number = 0;
 };
 inline Operand str(const std::string& s) {
-    return {Operand::Str, s};
+    return {Operand::Str, s, 0};
 }
 inline Operand num(double d) {
     return {Operand::Num, {}, d};
@@ -31,10 +31,10 @@ inline Operand boolean(bool b) {
     return {Operand::Bool, {}, b ? 1.0 : 0.0};
 }
 inline Operand null() {
-    return {Operand::Null};
+    return {Operand::Null, {}, 0};
 }
 inline Operand undef() {
-    return {Operand::Undef};
+    return {Operand::Undef, {}, 0};
 }
 inline Operand reg(int r) {
     return {Operand::Reg, {}, double(r)};

@@ -41,13 +41,14 @@ TEST(StageLayout, PlacesTheStageByScaleModeAndAlignment) {
         EXPECT_NEAR(inv->a * m.tx + inv->tx, 0, 1e-9) << row.name;
     }
     // No stage yet: the identity at the object's corner, no division by zero.
-    const StageMatrix empty = stageMatrix(StageLayout{ole::RECT{5, 6, 50, 60}, 0, 0});
+    const StageMatrix empty =
+        stageMatrix(StageLayout{ole::RECT{5, 6, 50, 60}, 0, 0, ScaleMode::ShowAll, 0, {}});
     EXPECT_DOUBLE_EQ(empty.a, 1);
     EXPECT_DOUBLE_EQ(empty.tx, 5);
 }
 
 TEST(StageLayout, ZoomsAndPansInsideTheStage) {
-    StageLayout layout{ole::RECT{0, 0, 200, 100}, 200, 100};
+    StageLayout layout{ole::RECT{0, 0, 200, 100}, 200, 100, ScaleMode::ShowAll, 0, {}};
     EXPECT_FALSE(panView(layout, 10, 10, 0));  // nothing to pan at full view
     layout.view = zoomView(layout, 50);
     ASSERT_TRUE(layout.view);

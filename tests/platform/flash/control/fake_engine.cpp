@@ -20,6 +20,9 @@ class FakeEngine final : public MovieEngine {
         const std::vector<std::pair<std::u16string, std::u16string>>& parameters) override {
         s_.calls.push_back("load " + std::to_string(layer) + " " + narrow(url));
         if (bytes.size() < 3 || std::memcmp(bytes.data(), "FWS", 3) != 0) {
+            if (layer == 0) {
+                s_.loaded = false;  // what is not a movie leaves the layer empty
+            }
             return false;
         }
         s_.loadedBytes.assign(bytes.begin(), bytes.end());

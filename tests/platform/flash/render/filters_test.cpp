@@ -34,7 +34,7 @@ std::vector<float> pointPlane(int size) {
     return plane;
 }
 
-TEST(BlurPlane, AveragesOverTheOddBoxThatFitsAndKeepsTheTotal) {
+TEST(BlurPlane, AveragesOverTheBoxWidthAndKeepsTheTotal) {
     const int n = 21;
     struct Row {
         const char* name;
@@ -42,8 +42,9 @@ TEST(BlurPlane, AveragesOverTheOddBoxThatFitsAndKeepsTheTotal) {
         int passes;
         int reach;  // farthest offset from the centre that receives anything
     };
-    for (const Row& row : {Row{"box 5", 5, 1, 2}, Row{"box 6 averages 5", 6, 1, 2},
-                           Row{"box 5 twice", 5, 2, 4}, Row{"box 1 does nothing", 1, 3, 0}}) {
+    for (const Row& row :
+         {Row{"box 5", 5, 1, 2}, Row{"box 6 takes half of its end pixels", 6, 1, 3},
+          Row{"box 5 twice", 5, 2, 4}, Row{"box 1 does nothing", 1, 3, 0}}) {
         SCOPED_TRACE(row.name);
         auto plane = pointPlane(n);
         blurPlane(plane, n, n, row.box, row.box, row.passes);
@@ -53,6 +54,43 @@ TEST(BlurPlane, AveragesOverTheOddBoxThatFitsAndKeepsTheTotal) {
         EXPECT_EQ(plane[size_t(c) * n + c + row.reach + 1], 0.0f);
         EXPECT_EQ(plane[size_t(c + row.reach + 1) * n + c], 0.0f);
     }
+    // A box of 2 weighs a pixel 1/2 and each neighbour 1/4, each way.
+    auto plane = pointPlane(n);
+    blurPlane(plane, n, n, 2, 2, 1);
+    const int c = n / 2;
+    EXPECT_NEAR(plane[size_t(c) * n + c], 0.25f, 1e-6);
+    EXPECT_NEAR(plane[size_t(c) * n + c + 1], 0.125f, 1e-6);
+    EXPECT_NEAR(plane[size_t(c + 1) * n + c - 1], 0.0625f, 1e-6);
+}
+
+TEST(Blur, SpansItsStagePixelsCentresPlusOneDevicePixel) {
+    // A blur of 10 stage pixels drawn twice as large is a box of 19 device pixels: an edge
+    // becomes a ramp of 19 even steps; at the stage's size a blur of 2 spreads a one-pixel
+    // line over three pixels, half in the middle.
+    QImage edge(60, 1, QImage::Format_ARGB32_Premultiplied);
+    edge.fill(Qt::transparent);
+    for (int x = 30; x < 60; ++x) {
+        edge.setPixel(x, 0, kBlack);
+    }
+    Filter blur;
+    blur.type = FilterType::Blur;
+    blur.blurX = 10;
+    applyFilters(edge, {blur}, 2, 2);
+    EXPECT_EQ(qAlpha(edge.pixel(20, 0)), 0);
+    EXPECT_NEAR(qAlpha(edge.pixel(21, 0)), 255 / 19, 1);
+    EXPECT_NEAR(qAlpha(edge.pixel(30, 0)), 255 * 10 / 19, 1);
+    EXPECT_NEAR(qAlpha(edge.pixel(38, 0)), 255 * 18 / 19, 1);
+    EXPECT_EQ(qAlpha(edge.pixel(39, 0)), 255);
+    QImage line(9, 1, QImage::Format_ARGB32_Premultiplied);
+    line.fill(Qt::transparent);
+    line.setPixel(4, 0, kBlack);
+    blur.blurX = 2;
+    applyFilters(line, {blur}, 1, 1);
+    EXPECT_EQ(qAlpha(line.pixel(2, 0)), 0);
+    EXPECT_NEAR(qAlpha(line.pixel(3, 0)), 64, 1);
+    EXPECT_NEAR(qAlpha(line.pixel(4, 0)), 128, 1);
+    EXPECT_NEAR(qAlpha(line.pixel(5, 0)), 64, 1);
+    EXPECT_EQ(qAlpha(line.pixel(6, 0)), 0);
 }
 
 TEST(DropShadow, EachCompositingModeKeepsWhatItShould) {
@@ -89,6 +127,40 @@ TEST(DropShadow, EachCompositingModeKeepsWhatItShould) {
         EXPECT_EQ(image.pixel(18, 15), row.objectRight);
         EXPECT_EQ(image.pixel(22, 15), row.beside);
     }
+}
+
+TEST(InnerFilters, KeepTheObjectsOwnAlphaAndHideItByTheirFullStrength) {
+    // A half-transparent blue object (alpha 128) covering the whole image. An inner glow and
+    // an inner bevel go on top of it with its alpha (source atop): the result keeps alpha
+    // 128, and the object shows through by what the effect leaves of it, not more.
+    QImage object(20, 20, QImage::Format_ARGB32_Premultiplied);
+    object.fill(qRgba(0, 0, 128, 128));
+    Filter glow;
+    glow.type = FilterType::Glow;
+    glow.color = Rgba{255, 0, 0, 255};
+    glow.strength = 2;  // the glow inside: (255 - 128) * 2, nearly full
+    glow.inner = true;
+    glow.compositeSource = true;
+    Filter bevel;
+    bevel.type = FilterType::Bevel;
+    bevel.color = Rgba{0, 0, 0, 255};
+    bevel.highlightColor = Rgba{255, 0, 0, 255};
+    bevel.distance = 2;  // angle 0: the shadow side is the left edge, x 0..1
+    bevel.strength = 1;
+    bevel.inner = true;
+    bevel.compositeSource = true;
+    QImage glowed = object;
+    applyFilters(glowed, {glow}, 1, 1);
+    const QRgb g = glowed.pixel(10, 10);
+    EXPECT_NEAR(qAlpha(g), 128, 1);
+    EXPECT_NEAR(qRed(g), 127, 2);  // the glow, opaque red, at the object's alpha
+    EXPECT_LE(qBlue(g), 2);        // and the object's blue almost all hidden
+    QImage bevelled = object;
+    applyFilters(bevelled, {bevel}, 1, 1);
+    const QRgb b = bevelled.pixel(1, 10);  // a black shadow of half strength on top
+    EXPECT_NEAR(qAlpha(b), 128, 1);
+    EXPECT_NEAR(qBlue(b), 64, 2);
+    EXPECT_EQ(bevelled.pixel(10, 10), object.pixel(10, 10));  // no bevel in the middle
 }
 
 TEST(DropShadow, DistanceAndBlurFollowTheStageScale) {

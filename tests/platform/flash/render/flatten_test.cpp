@@ -57,6 +57,12 @@ TEST(FlattenCurves, KeepsCubicsAndLinesAndBoundsHostileCurves) {
     huge.moveTo(0, 0);
     huge.quadTo(1e12, 1e12, 2e12, 0);
     EXPECT_LE(flattenCurves(huge).elementCount(), 300);
+    // A curve within the tolerance of its chord is that chord (simple_shapes/masks: 0.093).
+    QPainterPath flat;
+    flat.moveTo(392.1, 303.65);
+    flat.quadTo(390.05, 292.45, 389.6, 291.15);
+    EXPECT_EQ(flattenCurves(flat, 0.1).elementCount(), 2);
+    EXPECT_GT(flattenCurves(flat, 0.09).elementCount(), 2);
     QPainterPath straight;  // a control point on the chord: one segment
     straight.moveTo(0, 0);
     straight.quadTo(50, 0, 100, 0);

@@ -299,6 +299,25 @@ TEST(SwfRender, LinesHaveTheirWidthCapsAndScale) {
     Canvas hc = render(movieOf(b2), hid, false);
     EXPECT_GE(countColor(hc.image, Qt::black), 60);
     EXPECT_LE(countColor(hc.image, Qt::black), 62);
+    // Scaled three times as high as wide, a 4-pixel line is 12 pixels thick where it runs
+    // across and stays 4 wide where it runs down: the pen scales with the shape.
+    ShapeBuilder cross;
+    LineStyle thin = solidLine(4 * px, {0, 0, 0, 255});
+    thin.startCap = thin.endCap = CapStyle::None;
+    cross.line(cross.addLine(thin)).moveTo(10 * px, 10 * px).lineTo(60 * px, 10 * px);
+    cross.moveTo(80 * px, 2 * px).lineTo(80 * px, 30 * px);
+    MovieBuilder b3;
+    uint16_t cid = b3.define(cross.build());
+    Canvas tall =
+        render(movieOf(b3), cid, false, {}, 0.0, QTransform::fromScale(1.0 / px, 3.0 / px));
+    EXPECT_EQ(tall.at(30, 24), QColor(Qt::black));  // across: rows 24..35
+    EXPECT_EQ(tall.at(30, 35), QColor(Qt::black));
+    EXPECT_EQ(tall.at(30, 23), QColor(Qt::white));
+    EXPECT_EQ(tall.at(30, 36), QColor(Qt::white));
+    EXPECT_EQ(tall.at(78, 50), QColor(Qt::black));  // down: columns 78..81
+    EXPECT_EQ(tall.at(81, 50), QColor(Qt::black));
+    EXPECT_EQ(tall.at(77, 50), QColor(Qt::white));
+    EXPECT_EQ(tall.at(82, 50), QColor(Qt::white));
 }
 
 TEST(SwfRender, StaticTextDrawsEmbeddedGlyphs) {

@@ -40,7 +40,9 @@ struct FilterRenderTest : testing::Test, test::EngineFixture {
         p.version = 3;
         p.characterId = sprite;
         p.depth = 1;
-        p.matrix = swf::Matrix{};
+        if (!p.matrix) {
+            p.matrix = swf::Matrix{};
+        }
         p.name = "box";
         b.place(p);
         return b;
@@ -80,6 +82,24 @@ TEST_F(FilterRenderTest, ShadowFromThePlacingTagDrawsBeyondTheObject) {
         EXPECT_EQ(img.pixel(26, 15), kWhite);
         EXPECT_EQ(img.pixel(8, 15), kWhite);
     }
+}
+
+TEST_F(FilterRenderTest, ShadowOfAnObjectAboveTheStageFallsIntoView) {
+    // The square lies over -10..0, wholly above the stage; its shadow, 15 pixels down over
+    // 5..15, does not.
+    swf::PlaceObject p;
+    swf::Filter shadow = shadowFilter(15);
+    shadow.angle = std::numbers::pi / 2;
+    p.filters = std::vector<swf::Filter>{shadow};
+    p.matrix = at(0, -20);
+    auto b = movie(p);
+    b.showFrame();
+    ASSERT_TRUE(load(b));
+    const QImage img = render(40, 40, flash::Quality::Low);
+    EXPECT_EQ(img.pixel(15, 5), kBlack);
+    EXPECT_EQ(img.pixel(15, 14), kBlack);
+    EXPECT_EQ(img.pixel(15, 4), kWhite);
+    EXPECT_EQ(img.pixel(15, 15), kWhite);
 }
 
 TEST_F(FilterRenderTest, ScriptFiltersAreCopiedInAndOut) {
@@ -132,6 +152,83 @@ TEST_F(FilterRenderTest, ScriptOpaqueBackgroundFillsTheBoundsBelowTheClip) {
     EXPECT_EQ(img.pixel(9, 15), kWhite);
 }
 
+TEST_F(FilterRenderTest, BitmapsStartOnTheWholePixelNearestTheirCorner) {
+    // A clip holding a blue mark at 0..2 and a red square at 10.4..20.4, placed three times
+    // 0.3 pixels right and down. Drawn directly the square spans 10.7..20.7 and covers
+    // pixels 11 to 20; cached or filtered, the clip's bitmap starts on the pixel nearest its
+    // corner (0.3 rounds to 0), which moves the square back to 10.4..20.4: pixels 10 to 19.
+    swfwrite::MovieBuilder b(8, 100, 40);
+    const uint16_t mark = b.define(square(0, 0, 2, 2, {0, 0, 255, 255}));
+    const uint16_t red = b.define(square(10.4, 10.4, 20.4, 20.4, kRedSwf));
+    swfwrite::TimelineBuilder inside;
+    inside.place(mark, 1).place(red, 2).showFrame();
+    const uint16_t sprite = b.define(inside.sprite());
+    auto place = [&](uint16_t depth, double x) {
+        swf::PlaceObject p;
+        p.version = 3;
+        p.characterId = sprite;
+        p.depth = depth;
+        p.matrix = at(x + 0.3, 0.3);
+        return p;
+    };
+    b.place(place(1, 0));
+    swf::PlaceObject cached = place(2, 30);
+    cached.cacheAsBitmap = true;
+    b.place(cached);
+    swf::PlaceObject filtered = place(3, 60);
+    swf::Filter blur;
+    blur.type = swf::FilterType::Blur;  // a blur of nothing: only the bitmap's placement shows
+    filtered.filters = std::vector<swf::Filter>{blur};
+    b.place(filtered).showFrame();
+    ASSERT_TRUE(load(b));
+    const QImage img = render(100, 40, flash::Quality::Low);
+    for (int x0 : {11, 40, 70}) {
+        SCOPED_TRACE(x0);
+        const int y0 = x0 == 11 ? 11 : 10;
+        EXPECT_EQ(img.pixel(x0, y0), kRed);
+        EXPECT_EQ(img.pixel(x0 + 9, y0 + 9), kRed);
+        EXPECT_EQ(img.pixel(x0 - 1, y0 + 5), kWhite);
+        EXPECT_EQ(img.pixel(x0 + 10, y0 + 5), kWhite);
+        EXPECT_EQ(img.pixel(x0 + 5, y0 - 1), kWhite);
+        EXPECT_EQ(img.pixel(x0 + 5, y0 + 10), kWhite);
+    }
+}
+
+TEST_F(FilterRenderTest, BackgroundCoversThePixelsWhoseCentresItHolds) {
+    // An invisible square over 10..20 in a clip half a pixel right and down, with
+    // opaqueBackground = 0x0000FF: the background spans 10.5..20.5, holding the centres of
+    // pixels 10 to 19 (its top and left edges count, its bottom and right edges do not).
+    swfwrite::MovieBuilder b(8, 40, 40);
+    const uint16_t clear = b.define(square(10, 10, 20, 20, {255, 0, 0, 0}));
+    swfwrite::TimelineBuilder inside;
+    inside.place(clear, 1).showFrame();
+    const uint16_t sprite = b.define(inside.sprite());
+    swf::PlaceObject p;
+    p.version = 3;
+    p.characterId = sprite;
+    p.depth = 1;
+    p.matrix = at(0.5, 0.5);
+    p.name = "box";
+    b.place(p);
+    Assembler a;
+    a.push({str("box")})
+        .op(Code::GetVariable)
+        .push({str("opaqueBackground"), num(0x0000FF)})
+        .op(Code::SetMember);
+    a.op(Code::End);
+    b.doAction(a.bytes).showFrame();
+    ASSERT_TRUE(load(b));
+    const QImage img = render(40, 40, flash::Quality::Low);
+    for (int v : {10, 19}) {
+        EXPECT_EQ(img.pixel(v, 15), 0xFF0000FFu) << v;
+        EXPECT_EQ(img.pixel(15, v), 0xFF0000FFu) << v;
+    }
+    for (int v : {9, 20}) {
+        EXPECT_EQ(img.pixel(v, 15), kWhite) << v;
+        EXPECT_EQ(img.pixel(15, v), kWhite) << v;
+    }
+}
+
 TEST_F(FilterRenderTest, SubtractTakesTheLayersPremultipliedColourOnce) {
     // A half-transparent grey (128 of 255 alpha) subtracted from white: white minus the grey's
     // premultiplied 64 leaves 191, not the 223 a second alpha weighting gave.
@@ -148,6 +245,44 @@ TEST_F(FilterRenderTest, SubtractTakesTheLayersPremultipliedColourOnce) {
     const QRgb px = render(20, 20, flash::Quality::Low).pixel(10, 10);
     EXPECT_NEAR(qRed(px), 191, 2);
     EXPECT_EQ(qRed(px), qBlue(px));
+}
+
+TEST_F(FilterRenderTest, AlphaObjectScalesItsGroupOnlyWhereItsAlphaIsAboveZero) {
+    // A layer group: a red square over 0..30, then an alpha-mode clip of two squares, 0..10
+    // fully transparent and 10..20 half transparent. The group stays red outside the alpha
+    // clip and where it draws nothing but transparency; it is halved where the clip is half.
+    swfwrite::MovieBuilder b(8, 40, 20);
+    const uint16_t red = b.define(square(0, 0, 30, 20, kRedSwf));
+    const uint16_t clear = b.define(square(0, 0, 10, 20, {0, 0, 0, 0}));
+    const uint16_t half = b.define(square(10, 0, 20, 20, {0, 0, 0, 128}));
+    swfwrite::TimelineBuilder alphaClip;
+    alphaClip.place(clear, 1).place(half, 2).showFrame();
+    const uint16_t alphaId = b.define(alphaClip.sprite());
+    swfwrite::TimelineBuilder group;
+    group.place(red, 1);
+    swf::PlaceObject cut;
+    cut.version = 3;
+    cut.characterId = alphaId;
+    cut.depth = 2;
+    cut.matrix = swf::Matrix{};
+    cut.blendMode = swf::BlendMode::Alpha;
+    group.place(cut).showFrame();
+    const uint16_t groupId = b.define(group.sprite());
+    swf::PlaceObject p;
+    p.version = 3;
+    p.characterId = groupId;
+    p.depth = 1;
+    p.matrix = swf::Matrix{};
+    p.blendMode = swf::BlendMode::Layer;
+    b.place(p).showFrame();
+    ASSERT_TRUE(load(b));
+    const QImage img = render(40, 20, flash::Quality::Low);
+    EXPECT_EQ(img.pixel(5, 10), kRed);
+    EXPECT_EQ(img.pixel(25, 10), kRed);
+    const QRgb halved = img.pixel(15, 10);
+    EXPECT_EQ(qRed(halved), 255);
+    EXPECT_NEAR(qGreen(halved), 127, 2);
+    EXPECT_EQ(img.pixel(35, 10), kWhite);
 }
 
 TEST(ScriptFilters, EveryKindSurvivesTheTripThroughScriptObjects) {

@@ -3,6 +3,9 @@
 // encodings movies meet. Every fetch leaves through the engine host; the test answers it.
 #include <gtest/gtest.h>
 
+#include <QBuffer>
+#include <QImage>
+
 #include <algorithm>
 
 #include "../avm1/assembler.h"
@@ -192,6 +195,43 @@ TEST_F(Loading, VariablesArriveInTheirEncoding) {
               u"a=中");
     EXPECT_EQ(MovieLoader::decodeText(QByteArray("\xFE\xFF\0a\0=\x4E\x2D", 8)), u"a=中");
     EXPECT_EQ(MovieLoader::decodeText(QByteArray("\xEF\xBB\xBFx=1")), u"x=1");
+}
+
+TEST_F(Loading, AnImageFileShowsInPlaceOfTheClipsMovie) {
+    loadMain(getUrl2("pic.png", "holder", 0x40));
+    engine->runFrame();
+    QImage picture(4, 3, QImage::Format_ARGB32);
+    picture.fill(qRgb(0, 0, 255));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(picture.save(&buffer, "PNG"));
+    answer(swf::Bytes(png.begin(), png.end()));
+    engine->runFrame();
+    EXPECT_EQ(engine->getPropertyNumber(u"holder", 8), 4);  // _width
+    EXPECT_EQ(engine->getPropertyNumber(u"holder", 9), 3);
+
+    QImage frame(40, 40, QImage::Format_ARGB32_Premultiplied);
+    frame.fill(Qt::white);
+    flash::RenderTarget t{frame.bits(), 40, 40, int(frame.bytesPerLine()), 0, 0, 40, 40};
+    flash::RenderOptions o;
+    o.paintBackground = false;
+    engine->render(t, o);
+    EXPECT_EQ(frame.pixel(11, 21), qRgb(0, 0, 255)) << "at the holder's place (10, 20)";
+    EXPECT_EQ(frame.pixel(15, 21), qRgb(255, 255, 255));
+
+    // What is neither a movie nor an image leaves the clip empty.
+    Assembler again;
+    again.append(getUrl2("junk.png", "_level0.holder", 0x40));
+    swfwrite::MovieBuilder next(8);
+    next.doAction(again.op(Code::End).bytes).showFrame();
+    const swf::Bytes bytes = next.write();
+    ASSERT_TRUE(engine->loadMovie(1, bytes, u"next.swf", {}));
+    engine->runFrame();
+    ASSERT_FALSE(host.fetches.empty());
+    answer(swf::Bytes{0x89, 'P', 'N', 'G', 1, 2, 3});
+    engine->runFrame();
+    EXPECT_EQ(engine->getPropertyNumber(u"holder", 8), 0);
 }
 
 }  // namespace

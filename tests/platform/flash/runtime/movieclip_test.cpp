@@ -327,6 +327,28 @@ TEST_F(MovieClipTest, PropertyAssignmentsConvertLikeNumbersAndIgnoreWhatIsNone) 
     EXPECT_DOUBLE_EQ(number(clip, "_y"), -107374182.4);
 }
 
+TEST_F(MovieClipTest, ScaleAndRotationKeepTheSignsScriptsGaveThem) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Object* clip = call(root(), "createEmptyMovieClip", {"c", 1}).object();
+    DisplayObject* c = host->displayOf(clip);
+    ASSERT_NE(c, nullptr);
+    m().set(clip, QStringLiteral("_xscale"), Value(-100));
+    m().set(clip, QStringLiteral("_yscale"), Value(-50));
+    m().set(clip, QStringLiteral("_rotation"), Value(370));
+    EXPECT_EQ(number(clip, "_xscale"), -100);
+    EXPECT_EQ(number(clip, "_yscale"), -50);
+    EXPECT_NEAR(number(clip, "_rotation"), 10, 1e-9);
+    m().set(clip, QStringLiteral("_rotation"), Value(0));
+    EXPECT_NEAR(c->matrix.a, -1, 1e-9) << "still mirrored after the rotation";
+    EXPECT_NEAR(c->matrix.d, -0.5, 1e-9);
+    // A matrix set another way is measured again.
+    c->matrix = swf::Matrix{};
+    c->matrix.a = 2;
+    EXPECT_EQ(number(clip, "_xscale"), 200);
+    EXPECT_EQ(number(clip, "_yscale"), 100);
+}
+
 TEST_F(MovieClipTest, RegisterClassTakesFunctionsOrNullOnly) {
     swfwrite::MovieBuilder b;
     loadBoxMovie(b);
@@ -567,6 +589,193 @@ TEST_F(DrawingPixelsTest, GradientBoxSpansTheBoxItNames) {
     call(pen, "lineTo", {100, 100});
     call(pen, "endFill");
     EXPECT_EQ(frame().pixel(90, 20), qRgb(255, 255, 255));
+}
+
+TEST_F(MovieClipTest, ScaleAndRotationReadBackAsScriptsSetThem) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Object* c = call(root(), "createEmptyMovieClip", {"c", 1}).object();
+    ASSERT_TRUE(c);
+    // A flip by _xscale stays a flip: setting it twice does not turn the clip back.
+    for (int i = 0; i < 2; ++i) {
+        m().set(c, QStringLiteral("_xscale"), Value(-100));
+        EXPECT_EQ(number(c, "_xscale"), -100);
+        EXPECT_EQ(number(c, "_yscale"), 100);
+        EXPECT_EQ(number(c, "_rotation"), 0);
+        EXPECT_EQ(host->displayOf(c)->matrix.a, -1);
+    }
+    m().set(c, QStringLiteral("_rotation"), Value(270));
+    EXPECT_EQ(number(c, "_rotation"), -90);
+    EXPECT_EQ(number(c, "_xscale"), -100);
+    // A matrix from elsewhere replaces what scripts set: it is read from the matrix again.
+    DisplayObject* d = host->displayOf(c);
+    d->matrix = swf::Matrix{-1, 0, 0, 1, 0, 0};
+    EXPECT_EQ(number(c, "_xscale"), 100);
+    EXPECT_NEAR(number(c, "_rotation"), 180, 1e-9);
+    // Moving the clip keeps the values scripts set.
+    m().set(c, QStringLiteral("_yscale"), Value(-50));
+    m().set(c, QStringLiteral("_x"), Value(12));
+    EXPECT_EQ(number(c, "_yscale"), -50);
+}
+
+TEST_F(MovieClipTest, TransformIsALiveViewOfTheClipsPlacement) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Object* outer = call(root(), "createEmptyMovieClip", {"outer", 1}).object();
+    Object* inner = call(outer, "createEmptyMovieClip", {"inner", 1}).object();
+    ASSERT_TRUE(outer && inner);
+    Value geom =
+        m().getMember(m().get(m().global(), QStringLiteral("flash")), QStringLiteral("geom"));
+    auto make = [&](const char* cls, std::vector<Value> args) {
+        return m().construct(m().getMember(geom, QString::fromLatin1(cls)), args);
+    };
+    auto field = [&](const Value& o, const char* name) {
+        return m().toNumber(m().getMember(o, QString::fromLatin1(name)));
+    };
+    const Value t = make("Transform", {Value(inner)});
+    ASSERT_TRUE(t.isObject());
+    EXPECT_TRUE(make("Transform", {}).isUndefined()) << "no clip, no transform";
+
+    m().set(outer, QStringLiteral("_x"), Value(100));
+    m().set(inner, QStringLiteral("_x"), Value(5));
+    // Every read is a fresh copy of the clip as it is now.
+    const Value first = m().getMember(t, QStringLiteral("matrix"));
+    EXPECT_EQ(field(first, "tx"), 5);
+    EXPECT_NE(first.object(), m().getMember(t, QStringLiteral("matrix")).object());
+    m().setMember(first, QStringLiteral("tx"), Value(999));
+    EXPECT_EQ(number(inner, "_x"), 5);
+    EXPECT_EQ(field(m().getMember(t, QStringLiteral("concatenatedMatrix")), "tx"), 105);
+
+    // Assigning a Matrix moves the clip; anything else changes nothing.
+    m().setMember(t, QStringLiteral("matrix"), make("Matrix", {2, 0, 0, 2, 7, 8}));
+    EXPECT_EQ(number(inner, "_xscale"), 200);
+    EXPECT_EQ(number(inner, "_y"), 8);
+    m().setMember(t, QStringLiteral("matrix"), Value(m().makeObject()));
+    EXPECT_EQ(number(inner, "_x"), 7);
+
+    // Combined colour offsets are whole 16-bit numbers, wrapping when a product is large.
+    auto tint = [&](Object* clip, std::vector<Value> values) {
+        const Value view = make("Transform", {Value(clip)});
+        m().setMember(view, QStringLiteral("colorTransform"), make("ColorTransform", values));
+    };
+    tint(outer, {1, 1, 127.5, 1, 0, 0, -523, 0});
+    tint(inner, {0.5, 1, 1, 1, 0, 0, -1, 0});
+    const Value combined = m().getMember(t, QStringLiteral("concatenatedColorTransform"));
+    EXPECT_EQ(field(combined, "redMultiplier"), 0.5);
+    EXPECT_EQ(field(combined, "blueMultiplier"), 127.5);
+    // 127.5 * -1 - 523 = -650.5, whole: -651
+    EXPECT_EQ(field(combined, "blueOffset"), -651);
+    tint(inner, {1, 1, 1, 1, 0, 0, -517, 0});
+    // 127.5 * -517 - 523 = -66440.5 -> -66441, which wraps to -905
+    EXPECT_EQ(field(m().getMember(t, QStringLiteral("concatenatedColorTransform")), "blueOffset"),
+              -905);
+
+    // mc.transform = t copies the viewed clip's placement.
+    Object* other = call(root(), "createEmptyMovieClip", {"other", 2}).object();
+    m().set(other, QStringLiteral("transform"), t);
+    EXPECT_EQ(number(other, "_x"), 7);
+    EXPECT_EQ(number(other, "_xscale"), 200);
+}
+
+TEST_F(DrawingPixelsTest, AttachedBitmapDataShowsItsPixelsAsTheyChange) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Object* c = call(root(), "createEmptyMovieClip", {"c", 1}).object();
+    m().set(c, QStringLiteral("_x"), Value(20));
+    m().set(c, QStringLiteral("_y"), Value(30));
+    Value display =
+        m().getMember(m().get(m().global(), QStringLiteral("flash")), QStringLiteral("display"));
+    std::vector<Value> args{4, 4, false, 0xFF0000};
+    const Value bitmap = m().construct(m().getMember(display, QStringLiteral("BitmapData")), args);
+    ASSERT_TRUE(bitmap.isObject());
+    call(c, "attachBitmap", {bitmap, 1});
+    EXPECT_EQ(frame().pixel(21, 31), qRgb(255, 0, 0));
+    EXPECT_EQ(frame().pixel(25, 31), qRgb(255, 255, 255)) << "four pixels wide";
+    EXPECT_EQ(number(c, "_width"), 4);
+
+    // A change to the bitmap shows from the next frame on; the bitmap stays alive meanwhile.
+    call(bitmap.object(), "setPixel", {1, 1, 0x0000FF});
+    player.runFrame();
+    EXPECT_EQ(frame().pixel(21, 31), qRgb(0, 0, 255));
+    call(bitmap.object(), "dispose");
+    player.runFrame();
+    EXPECT_EQ(frame().pixel(21, 31), qRgb(255, 255, 255));
+}
+
+TEST_F(DrawingPixelsTest, FocalPointIsKeptAsAMovieFileKeepsIt) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Object* pen = call(root(), "createEmptyMovieClip", {"pen", 1}).object();
+    // A 100-pixel circle centred on pixel row 50, its focus at 0.9 of the way to the right.
+    Object* box = m().makeObject();
+    box->put(QStringLiteral("matrixType"), Value("box"));
+    box->put(QStringLiteral("x"), Value(0));
+    box->put(QStringLiteral("y"), Value(0.5));
+    box->put(QStringLiteral("w"), Value(100));
+    box->put(QStringLiteral("h"), Value(100));
+    box->put(QStringLiteral("r"), Value(0));
+    call(pen, "beginGradientFill",
+         {"radial", Value(array({0xFF0000, 0x0000FF})), Value(array({100, 100})),
+          Value(array({0, 255})), Value(box), "pad", "RGB", 0.9});
+    call(pen, "moveTo", {0, 0});
+    call(pen, "lineTo", {100, 0});
+    call(pen, "lineTo", {100, 100});
+    call(pen, "lineTo", {0, 100});
+    call(pen, "endFill");
+    // The focus is 230/256, not 0.9: pixel 96 is 0.311 of the way from it to the circle
+    // (0.3 with 0.9), entry 79 of red to blue.
+    const QRgb p = frame().pixel(96, 50);
+    EXPECT_EQ(qBlue(p), 79);
+    EXPECT_EQ(qRed(p), 176);
+}
+
+TEST_F(DrawingPixelsTest, BitmapFillsPaintABitmapDatasPixels) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Object* pen = call(root(), "createEmptyMovieClip", {"pen", 1}).object();
+    // A 2 x 1 bitmap, red then blue, each pixel drawn 10 pixels wide from (20, 0).
+    Value display =
+        m().getMember(m().get(m().global(), QStringLiteral("flash")), QStringLiteral("display"));
+    std::vector<Value> size{2, 1, false, 0xFF0000};
+    const Value bitmap = m().construct(m().getMember(display, QStringLiteral("BitmapData")), size);
+    ASSERT_TRUE(bitmap.isObject());
+    call(bitmap.object(), "setPixel", {1, 0, 0x0000FF});
+    Object* matrix = m().makeObject();
+    for (auto [name, v] :
+         {std::pair{"a", 10}, {"b", 0}, {"c", 0}, {"d", 10}, {"tx", 20}, {"ty", 0}}) {
+        matrix->put(QString::fromLatin1(name), Value(v));
+    }
+    auto square = [&](Value repeat) {
+        call(pen, "clear");
+        call(pen, "beginBitmapFill", {bitmap, Value(matrix), repeat});
+        call(pen, "moveTo", {0, 0});
+        call(pen, "lineTo", {100, 0});
+        call(pen, "lineTo", {100, 20});
+        call(pen, "lineTo", {0, 20});
+        call(pen, "endFill");
+        return frame();
+    };
+    // Repeated, the pattern comes again every 20 pixels; clipped, its edge pixels stretch.
+    const QImage tiled = square(Value(true));
+    EXPECT_EQ(tiled.pixel(25, 5), qRgb(255, 0, 0));
+    EXPECT_EQ(tiled.pixel(35, 5), qRgb(0, 0, 255));
+    EXPECT_EQ(tiled.pixel(45, 5), qRgb(255, 0, 0));
+    EXPECT_EQ(tiled.pixel(15, 15), qRgb(0, 0, 255));
+    const QImage clipped = square(Value(false));
+    EXPECT_EQ(clipped.pixel(25, 5), qRgb(255, 0, 0));
+    EXPECT_EQ(clipped.pixel(35, 5), qRgb(0, 0, 255));
+    EXPECT_EQ(clipped.pixel(85, 15), qRgb(0, 0, 255));
+    EXPECT_EQ(clipped.pixel(5, 15), qRgb(255, 0, 0));
+    // The pixels are those of the call: a later change does not show.
+    call(bitmap.object(), "setPixel", {0, 0, 0x00FF00});
+    EXPECT_EQ(frame().pixel(25, 5), qRgb(255, 0, 0));
+    // Not a bitmap: no fill, as for a gradient that cannot be made.
+    call(pen, "clear");
+    call(pen, "beginBitmapFill", {Value(matrix)});
+    call(pen, "lineTo", {100, 0});
+    call(pen, "lineTo", {100, 20});
+    call(pen, "endFill");
+    EXPECT_EQ(frame().pixel(90, 5), qRgb(255, 255, 255));
 }
 
 }  // namespace

@@ -77,6 +77,7 @@ TEST_F(AudioOutput, VolumeMovieInLayerOneSetsTheLevelOfEverySound) {
     const uint16_t tone = b.define(toneSound());
     swf::SoundInfo loop;
     loop.loopCount = 65535;
+    loop.syncNoMultiple = true;  // the root loops: its first frame must not stack the tone
     b.startSound(tone, loop).showFrame();
     b.showFrame();
     ASSERT_TRUE(f.load(b, 0));

@@ -1,0 +1,124 @@
+// Line caps, joins and width scaling drawn through the renderer without anti-aliasing. The
+// pixels checked lie well inside or outside the expected outline, so they do not depend on
+// how an edge pixel is decided.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
+
+#include "platform/flash/render/drawable.h"
+#include "platform/flash/swf/movie.h"
+#include "platform/flash/swfwrite/movie_builder.h"
+#include "platform/flash/swfwrite/shape_builder.h"
+
+namespace pencora::swf::render {
+namespace {
+
+using namespace swfwrite;
+
+constexpr int px = 20;  // twips per pixel
+const Rgba kBlack{0, 0, 0, 255};
+
+// Draws a polyline of `style` through `points` (pixels) into a white 100 x 100 image.
+QImage drawLine(const LineStyle& style, std::vector<QPointF> points,
+                const QTransform& m = QTransform::fromScale(1.0 / px, 1.0 / px)) {
+    MovieBuilder b;
+    ShapeBuilder s;
+    s.line(s.addLine(style)).moveTo(int(points[0].x() * px), int(points[0].y() * px));
+    for (size_t i = 1; i < points.size(); ++i) {
+        s.lineTo(int(points[i].x() * px), int(points[i].y() * px));
+    }
+    const uint16_t id = b.define(s.build(0, 4));
+    auto movie = readMovie(b.write()).movie;
+    QImage image(100, 100, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    Library library(movie);
+    QPainter p(&image);
+    render::draw(*library.prepare(id), p, m);
+    return image;
+}
+
+bool inked(const QImage& image, int x, int y) {
+    return image.pixel(x, y) == qRgb(0, 0, 0);
+}
+
+TEST(LineStyles, CapsEndTheLineFlatRoundOrSquare) {
+    // A 10-pixel line from (20, 50) to (80, 50).
+    LineStyle l = solidLine(10 * px, kBlack);
+    struct Row {
+        CapStyle cap;
+        bool beyondEnd;     // (17, 50): 2.5 pixels past the start
+        bool beyondCorner;  // (15, 45): inside a square cap, outside a round one
+    };
+    const Row rows[] = {
+        {CapStyle::None, false, false},
+        {CapStyle::Round, true, false},
+        {CapStyle::Square, true, true},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(int(r.cap));
+        l.startCap = l.endCap = r.cap;
+        const QImage image = drawLine(l, {{20, 50}, {80, 50}});
+        EXPECT_TRUE(inked(image, 22, 50));
+        EXPECT_TRUE(inked(image, 50, 46));
+        EXPECT_FALSE(inked(image, 50, 43));
+        EXPECT_EQ(inked(image, 17, 50), r.beyondEnd);
+        EXPECT_EQ(inked(image, 82, 50), r.beyondEnd);
+        EXPECT_EQ(inked(image, 15, 45), r.beyondCorner);
+        EXPECT_FALSE(inked(image, 12, 50));
+    }
+}
+
+TEST(LineStyles, MitersReachTheirLimitThenGiveWayToBevels) {
+    LineStyle l = solidLine(10 * px, kBlack);
+    l.startCap = l.endCap = CapStyle::None;
+    // A right angle: a miter's tip is 0.71 widths past the corner, within any limit.
+    const std::vector<QPointF> right = {{20, 70}, {70, 70}, {70, 20}};
+    l.join = JoinStyle::Miter;
+    l.miterLimit = 1;
+    EXPECT_TRUE(inked(drawLine(l, right), 74, 74));
+    l.join = JoinStyle::Bevel;
+    EXPECT_FALSE(inked(drawLine(l, right), 74, 74));
+    l.join = JoinStyle::Round;
+    EXPECT_FALSE(inked(drawLine(l, right), 74, 74));
+
+    // A 30-degree corner at (80, 80): the miter's tip is 1.93 widths out, 19 pixels along
+    // the bisector. A limit of 3 keeps it, 1.5 bevels it: nothing 10 pixels out.
+    const double rise = 70 * std::tan(M_PI / 6);
+    const std::vector<QPointF> acute = {{10, 80}, {80, 80}, {10, 80 - rise}};
+    l.join = JoinStyle::Miter;
+    l.miterLimit = 3;
+    EXPECT_TRUE(inked(drawLine(l, acute), 89, 82));
+    l.miterLimit = 1.5;
+    const QImage bevelled = drawLine(l, acute);
+    EXPECT_FALSE(inked(bevelled, 89, 82));
+    EXPECT_TRUE(inked(bevelled, 79, 82));  // the corner itself stays covered
+}
+
+TEST(LineStyles, WidthsFollowTheMatrixUnlessScalingIsOff) {
+    LineStyle l = solidLine(11 * px, kBlack);
+    l.startCap = l.endCap = CapStyle::None;
+    auto rowsInked = [](const QImage& image, int x) {
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            n += inked(image, x, y);
+        }
+        return n;
+    };
+    // Drawn at half size across and a quarter down, centred on pixel row 50.
+    const QTransform squash = QTransform::fromScale(0.5 / px, 0.25 / px);
+    const std::vector<QPointF> across = {{20, 202}, {180, 202}};
+    // The pen is the shape's, squashed with it: a horizontal line is 11 x 0.25 high.
+    EXPECT_EQ(rowsInked(drawLine(l, across, squash), 50), 3);
+    l.noHScale = true;
+    EXPECT_EQ(rowsInked(drawLine(l, across, squash), 50), 3);  // 11 x the vertical 0.25
+    l.noVScale = true;
+    EXPECT_EQ(rowsInked(drawLine(l, across, squash), 50), 11);  // not scaled at all
+    // However small it is drawn, a line keeps one pixel.
+    LineStyle thin = solidLine(1 * px, kBlack);
+    EXPECT_EQ(rowsInked(drawLine(thin, across, QTransform::fromScale(0.25 / px, 0.25 / px)), 30),
+              1);
+}
+
+}  // namespace
+}  // namespace pencora::swf::render

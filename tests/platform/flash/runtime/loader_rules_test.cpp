@@ -1,0 +1,181 @@
+// Loads that go wrong or go out with data: a layer keeps its movie when the answer fails or
+// is no movie, variables for a removed clip go nowhere, the data event runs once the
+// variables are in, and GET and POST carry the sending clip's variables.
+#include <gtest/gtest.h>
+
+#include "../avm1/assembler.h"
+#include "engine_fixture.h"
+
+namespace pencora::runtime {
+namespace {
+
+using avm1::test::Assembler;
+using avm1::test::str;
+using Code = swf::ActionCode;
+
+struct TracingHost : test::FakeHost {
+    std::vector<std::string> lines;
+    void trace(std::u16string_view line) override {
+        lines.push_back(QString::fromUtf16(line.data(), qsizetype(line.size())).toStdString());
+    }
+};
+
+// Push url, target; GetURL2 with flags (1: GET, 2: POST, 0x40: the target is a clip,
+// 0x80: load variables).
+Assembler getUrl2(const std::string& url, const std::string& target, uint8_t flags) {
+    Assembler as;
+    as.push({str(url), str(target)});
+    return as.record(Code::GetURL2, {flags});
+}
+
+swf::PlaceObject named(uint16_t characterId, uint16_t depth, const std::string& name) {
+    swf::PlaceObject p;
+    p.characterId = characterId;
+    p.depth = depth;
+    p.name = name;
+    return p;
+}
+
+struct LoaderRules : testing::Test {
+    TracingHost host;
+    std::unique_ptr<flash::MovieEngine> engine = createSwfMovieEngine();
+    LoaderRules() { engine->setHost(&host); }
+
+    // A movie of `frames` frames whose first runs `script`, with an empty clip "holder"
+    // carrying `holderEvents`.
+    void loadMain(Assembler script, int frames = 3, std::vector<swf::ClipAction> holderEvents = {},
+                  bool removeHolderInFrame2 = false) {
+        swfwrite::MovieBuilder b(8);
+        swfwrite::TimelineBuilder empty;
+        empty.showFrame();
+        swf::PlaceObject holder = named(b.define(empty.sprite()), 1, "holder");
+        for (const auto& e : holderEvents) {
+            holder.allClipEvents |= e.events;
+        }
+        holder.clipActions = std::move(holderEvents);
+        b.place(holder).doAction(script.op(Code::End).bytes).showFrame();
+        for (int i = 1; i < frames; ++i) {
+            if (i == 1 && removeHolderInFrame2) {
+                b.remove(1);
+            }
+            b.showFrame();
+        }
+        ASSERT_TRUE(engine->loadMovie(0, b.write(), u"main.swf", {}));
+        engine->runFrame();
+    }
+    static swf::Bytes movieSaying(const std::string& line) {
+        swfwrite::MovieBuilder b(8, 100, 100);
+        Assembler code;
+        code.push({str(line)}).trace().op(Code::Stop);
+        b.doAction(code.op(Code::End).bytes).showFrame();
+        return b.write();
+    }
+    flash::FetchRequest takeFetch() {
+        EXPECT_FALSE(host.fetches.empty());
+        if (host.fetches.empty()) {
+            return {};
+        }
+        flash::FetchRequest r = host.fetches.front();
+        host.fetches.erase(host.fetches.begin());
+        return r;
+    }
+    void answer(const flash::FetchRequest& r, const std::string& text) {
+        engine->fetchCompleted(r.id, swf::Bytes(text.begin(), text.end()));
+    }
+    std::string variable(std::u16string_view path) {
+        auto v = engine->getVariable(path);
+        return v ? QString::fromStdU16String(*v).toStdString() : "<none>";
+    }
+};
+
+TEST_F(LoaderRules, ALayerKeepsItsMovieWhenTheAnswerFailsOrIsNoMovie) {
+    ASSERT_TRUE(engine->loadMovie(1, movieSaying("first"), u"first.swf", {}));
+    Assembler script;
+    script.append(getUrl2("broken.swf", "_level1", 0))
+        .append(getUrl2("missing.swf", "_level1", 0))
+        .append(getUrl2("fine.swf", "_level2", 0));
+    loadMain(script);
+    EXPECT_EQ(host.lines, std::vector<std::string>{"first"});
+    ASSERT_EQ(host.fetches.size(), 3u);
+    answer(takeFetch(), "<html>404 Not Found</html>");
+    engine->fetchFailed(takeFetch().id);
+    engine->fetchCompleted(takeFetch().id, movieSaying("second"));
+    engine->runFrame();
+    EXPECT_EQ(host.lines, (std::vector<std::string>{"first", "second"}));
+    EXPECT_TRUE(engine->currentFrame(u"_level1")) << "the first movie still plays";
+    EXPECT_TRUE(engine->currentFrame(u"_level2"));
+
+    // An answer for a request nobody made, or given twice, changes nothing.
+    engine->fetchCompleted(999, movieSaying("stray"));
+    engine->runFrame();
+    EXPECT_EQ(host.lines.size(), 2u);
+}
+
+TEST_F(LoaderRules, VariablesArriveBeforeTheDataEventAndNeverForARemovedClip) {
+    // onClipEvent(data) { trace("data " + a); }
+    Assembler onData;
+    onData.push({str("data ")}).getVar("a").op(Code::Add2).trace();
+    onData.op(Code::End);
+    Assembler script;
+    script.append(getUrl2("vars.txt", "holder", 0xC0)).append(getUrl2("late.txt", "holder", 0xC0));
+    loadMain(script, 3, {{swf::clip_event::Data, 0, onData.bytes}}, true);
+    ASSERT_EQ(host.fetches.size(), 2u);
+    const flash::FetchRequest late = host.fetches[1];
+    answer(takeFetch(), "a=one&b=two");
+    EXPECT_EQ(host.lines, std::vector<std::string>{"data one"});
+    EXPECT_EQ(variable(u"holder.b"), "two");
+
+    // Frame 2 removes the holder; its late answer has nowhere to land.
+    engine->runFrame();
+    EXPECT_EQ(variable(u"holder.b"), "<none>");
+    answer(late, "a=late");
+    engine->runFrame();
+    EXPECT_EQ(host.lines, std::vector<std::string>{"data one"});
+    EXPECT_EQ(variable(u"a"), "<none>") << "nor on the root in its place";
+}
+
+TEST_F(LoaderRules, GetAndPostCarryTheSendingClipsVariables) {
+    Assembler script;
+    script.setVar("name", str("Li Lei")).setVar("score", str("95%"));
+    script.append(getUrl2("save.php?id=7", "holder", 0xC1));  // GET
+    script.append(getUrl2("save.php", "holder", 0xC2));       // POST
+    script.append(getUrl2("plain.txt", "holder", 0xC0));      // no variables
+    loadMain(script);
+    ASSERT_EQ(host.fetches.size(), 3u);
+    const flash::FetchRequest get = takeFetch();
+    EXPECT_EQ(get.method, u"GET");
+    EXPECT_EQ(QString::fromStdU16String(get.url).toStdString(),
+              "save.php?id=7&name=Li%20Lei&score=95%25");
+    EXPECT_TRUE(get.postData.empty());
+    const flash::FetchRequest post = takeFetch();
+    EXPECT_EQ(post.method, u"POST");
+    EXPECT_EQ(post.url, u"save.php");
+    EXPECT_EQ(post.postData, "name=Li%20Lei&score=95%25");
+    const flash::FetchRequest plain = takeFetch();
+    EXPECT_EQ(plain.url, u"plain.txt");
+    EXPECT_EQ(plain.method, u"GET");
+}
+
+// A movie may unload the very layer its script runs in: the script finishes, the layer is
+// gone for everything after it, and nothing of it runs again.
+TEST_F(LoaderRules, AMovieUnloadingItsOwnLayerFinishesItsScript) {
+    swfwrite::MovieBuilder b(8, 100, 100);
+    Assembler code;
+    code.setVar("here", str("yes"));
+    code.append(getUrl2("", "_level1", 0));
+    code.push({str("after ")}).getVar("here").op(Code::Add2).trace();
+    b.doAction(code.op(Code::End).bytes).showFrame();
+    b.doAction(Assembler().push({str("frame 2")}).trace().op(Code::End).bytes).showFrame();
+    loadMain(Assembler());
+    ASSERT_TRUE(engine->loadMovie(1, b.write(), u"self.swf", {}));
+    engine->runFrame();
+    EXPECT_EQ(host.lines, std::vector<std::string>{"after yes"});
+    EXPECT_FALSE(engine->currentFrame(u"_level1"));
+    engine->runFrame();
+    engine->runFrame();
+    EXPECT_EQ(host.lines, std::vector<std::string>{"after yes"});
+    EXPECT_TRUE(engine->currentFrame(u"_level0")) << "the main movie plays on";
+}
+
+}  // namespace
+}  // namespace pencora::runtime

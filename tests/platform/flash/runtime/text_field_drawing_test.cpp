@@ -1,0 +1,267 @@
+// How text fields land on device pixels: upright boxes snapped to the pixel grid, device text
+// hidden once the field turns, the frame's corner, the caret and selection of the focused
+// field, unsigned glyph advances and the focus rectangle's _focusrect.
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+
+#include <numbers>
+
+#include "../avm1/assembler.h"
+#include "engine_fixture.h"
+#include "platform/flash/runtime/text_field_drawing.h"
+
+namespace pencora::runtime {
+namespace {
+
+using avm1::test::Assembler;
+using avm1::test::integer;
+using avm1::test::str;
+using Code = swf::ActionCode;
+
+constexpr QRgb kBlack = 0xFF000000, kWhite = 0xFFFFFFFF, kGreen = 0xFF00FF00;
+
+TEST(UprightPixels, CornerAndSizeRoundApart) {
+    const QRectF box(0, 0, 200, 200);  // 10 px
+    // 76.4 .. 103.7 px: 27 pixels from 76, not 28 from rounding both edges.
+    QTransform twice = QTransform::fromScale(2 * 1.36497 / 20, 2 * 1.36497 / 20);
+    twice *= QTransform::fromTranslate(76.4, 96.4);
+    EXPECT_EQ(uprightPixels(twice, box, false), QRect(76, 96, 27, 27));
+    // 38.2 .. 51.85 px: 14 pixels, where rounding both edges down gives 13.
+    QTransform once = QTransform::fromScale(1.36497 / 20, 1.36497 / 20);
+    once *= QTransform::fromTranslate(38.2, 48.2);
+    EXPECT_EQ(uprightPixels(once, box, false), QRect(38, 48, 14, 14));
+    // Halves round down.
+    QTransform half = QTransform::fromScale(0.05, 0.05) * QTransform::fromTranslate(20.5, 10.5);
+    EXPECT_EQ(uprightPixels(half, box, false), QRect(20, 10, 10, 10));
+}
+
+TEST(UprightPixels, TinyTurnsCountAsUprightQuarterTurnsOnlyWhenAllowed) {
+    const QRectF box(0, 0, 200, 200);
+    auto turned = [](double degrees) {
+        QTransform t = QTransform::fromScale(0.05, 0.05);
+        t *= QTransform().rotate(degrees);
+        return t * QTransform::fromTranslate(10, 10);
+    };
+    EXPECT_EQ(uprightPixels(turned(0.3), box, false), QRect(10, 10, 10, 10));
+    EXPECT_FALSE(uprightPixels(turned(45), box, true));
+    EXPECT_FALSE(uprightPixels(turned(90), box, false));
+    EXPECT_EQ(uprightPixels(turned(90), box, true), QRect(0, 10, 10, 10));
+    const QTransform mirrored =
+        QTransform::fromScale(-0.05, 0.05) * QTransform::fromTranslate(30, 0);
+    EXPECT_FALSE(uprightPixels(mirrored, box, false));
+    EXPECT_EQ(uprightPixels(mirrored, box, true), QRect(20, 0, 10, 10));
+}
+
+// A DefineFont3 with one glyph, 'a': a square of 16384 units (16 px at 20 px) standing on the
+// baseline, advance 20480, ascent 16384, descent 4096.
+swf::Font squareFont() {
+    swf::Font f;
+    f.version = 3;
+    f.name = "Square";
+    f.wideCodes = true;
+    swf::StyleChange start;
+    start.moveX = 0;
+    start.moveY = -16384;
+    start.fill0 = 1;
+    f.glyphs.push_back({start, swf::StraightEdge{16384, 0}, swf::StraightEdge{0, 16384},
+                        swf::StraightEdge{-16384, 0}, swf::StraightEdge{0, -16384}});
+    f.codes = {u'a'};
+    f.hasLayout = true;
+    f.ascent = 16384;
+    f.descent = 4096;
+    f.advances = {20480};
+    f.glyphBounds = {swf::Rect{}};
+    return f;
+}
+
+struct FieldPixelsTest : testing::Test, test::EngineFixture {
+    static void SetUpTestSuite() {
+        if (!QCoreApplication::instance()) {
+            static int argc = 1;
+            static char name[] = "test";
+            static char* argv[] = {name, nullptr};
+            static QGuiApplication app(argc, argv);
+        }
+    }
+    swfwrite::MovieBuilder b{8, 100, 60};
+    FieldPixelsTest() { b.background({0, 255, 0, 255}); }
+
+    // A bordered 40x30 px field at (10, 10) px, in the square font when `font` is given.
+    swf::EditText box(std::optional<uint16_t> font, bool input = false) {
+        swf::EditText e;
+        e.bounds = {0, 800, 0, 600};
+        e.border = true;
+        e.readOnly = !input;
+        if (font) {
+            e.fontId = font;
+            e.fontHeight = 400;
+            e.useOutlines = true;
+        }
+        return e;
+    }
+    void place(const swf::EditText& e, double degrees = 0, const std::string& name = "f") {
+        swf::PlaceObject p;
+        p.characterId = b.define(e);
+        p.depth = 1;
+        p.name = name;
+        swf::Matrix m;
+        const double r = degrees * std::numbers::pi / 180;
+        m.a = m.d = std::cos(r);
+        m.b = std::sin(r);
+        m.c = -std::sin(r);
+        m.tx = m.ty = 200;
+        p.matrix = m;
+        b.place(p);
+    }
+};
+
+TEST_F(FieldPixelsTest, DeviceTextHidesOnceTurnedOutlineTextTurns) {
+    place(box(std::nullopt), 30);
+    b.showFrame();
+    ASSERT_TRUE(load(b));
+    const QImage device = render(100, 60);
+    for (int y = 0; y < 60; y += 3) {
+        for (int x = 0; x < 100; x += 3) {
+            ASSERT_EQ(device.pixel(x, y), kGreen) << x << "," << y;
+        }
+    }
+
+    swfwrite::MovieBuilder outline(8, 100, 60);
+    b = outline;
+    b.background({0, 255, 0, 255});
+    place(box(b.define(squareFont())), 30);
+    b.showFrame();
+    ASSERT_TRUE(load(b));
+    EXPECT_EQ(render(100, 60).pixel(20, 30), kWhite) << "inside the turned box";
+}
+
+TEST_F(FieldPixelsTest, OutlineTextClosesTheFramesCorner) {
+    place(box(b.define(squareFont())));
+    b.showFrame();
+    ASSERT_TRUE(load(b));
+    const QImage img = render(100, 60);
+    EXPECT_EQ(img.pixel(50, 20), kBlack) << "right edge";
+    EXPECT_EQ(img.pixel(30, 40), kBlack) << "bottom edge";
+    EXPECT_EQ(img.pixel(50, 40), kBlack) << "the corner";
+    EXPECT_EQ(img.pixel(51, 41), kGreen);
+}
+
+TEST_F(FieldPixelsTest, FocusedEmptyInputShowsItsCaretAtTheGutter) {
+    place(box(b.define(squareFont()), true));
+    b.showFrame();
+    ASSERT_TRUE(load(b));
+    EXPECT_EQ(render(100, 60).pixel(12, 20), kWhite) << "no caret before the focus";
+    flash::InputEvent tab;
+    tab.kind = flash::InputKind::KeyDown;
+    tab.keyCode = 9;
+    engine->handleInput(tab);
+    const QImage img = render(100, 60);
+    // 2 px gutter; the line is 16 + 4 px high.
+    EXPECT_EQ(img.pixel(11, 20), kWhite);
+    EXPECT_EQ(img.pixel(12, 12), kBlack);
+    EXPECT_EQ(img.pixel(12, 31), kBlack);
+    EXPECT_EQ(img.pixel(12, 32), kWhite) << "below the line";
+    EXPECT_EQ(img.pixel(13, 20), kWhite);
+}
+
+TEST_F(FieldPixelsTest, FocusSelectsTheTextWhiteOnBlack) {
+    swf::EditText e = box(b.define(squareFont()));
+    e.initialText = "aa";
+    e.border = false;
+    e.bounds.xMax = 1600;  // 80 px: room past the text
+    place(e);
+    Assembler a;
+    a.push({str("f")}).op(Code::GetVariable);
+    a.push({integer(1), str("Selection")})
+        .op(Code::GetVariable)
+        .push({str("setFocus")})
+        .op(Code::CallMethod)
+        .op(Code::Pop);
+    b.showFrame();
+    b.doAction(a.bytes).showFrame();
+    ASSERT_TRUE(load(b));
+    QImage img = render(100, 60);
+    EXPECT_EQ(img.pixel(20, 25), kBlack) << "the first glyph before the focus";
+    ASSERT_TRUE(load(b, 2));
+    img = render(100, 60);
+    EXPECT_EQ(img.pixel(20, 25), kWhite) << "a selected glyph";
+    EXPECT_EQ(img.pixel(30, 13), kBlack) << "the selection behind, above the glyph";
+    EXPECT_EQ(img.pixel(51, 25), kBlack) << "the selection reaches the second advance's end";
+    EXPECT_EQ(img.pixel(52, 25), kGreen) << "and ends there";
+}
+
+TEST(FieldMeasure, AdvancesReadUnsigned) {
+    auto movie = std::make_shared<swf::Movie>();
+    swf::Font f = squareFont();
+    f.version = 2;
+    f.advances = {int16_t(-32536)};  // 33000 units as the file stores it
+    f.id = 1;
+    movie->dictionary.emplace(1, f);
+    const FieldMeasure measure(movie.get(), true);
+    TextFormat fmt = TextFormat::defaults();
+    fmt.font = QStringLiteral("Square");
+    fmt.size = 10;
+    EXPECT_NEAR(measure.advance(fmt, u"a"), 33000 * 200.0 / 1024, 1e-6);
+}
+
+TEST_F(FieldPixelsTest, FocusRectangleKeepsTheSettingItWasShownWith) {
+    const uint16_t shape = b.define(test::square(0, 0, 20, 20, {255, 0, 0, 255}));
+    swf::Sprite sprite;
+    swf::PlaceObject inner;
+    inner.characterId = shape;
+    inner.depth = 1;
+    sprite.timeline.frames.push_back({{inner}, {}});
+    const uint16_t clip = b.define(sprite);
+    swf::PlaceObject p;
+    p.characterId = clip;
+    p.depth = 1;
+    p.name = "c";
+    swf::Matrix m;
+    m.tx = m.ty = 400;
+    p.matrix = m;
+    b.place(p);
+    Assembler a;
+    a.getVar("c").push({str("tabEnabled"), avm1::test::boolean(true)}).op(Code::SetMember);
+    b.doAction(a.bytes).showFrame();
+    Assembler off;
+    off.getVar("c").push({str("_focusrect"), avm1::test::boolean(false)}).op(Code::SetMember);
+    b.doAction(off.bytes).showFrame();
+    ASSERT_TRUE(load(b));
+    flash::InputEvent tab;
+    tab.kind = flash::InputKind::KeyDown;
+    tab.keyCode = 9;
+    engine->handleInput(tab);
+    EXPECT_EQ(render(100, 60).pixel(20, 20), 0xFFFFFF00u) << "the highlight";
+    engine->runFrame();
+    EXPECT_EQ(render(100, 60).pixel(20, 20), 0xFFFFFF00u) << "still shown after _focusrect";
+}
+
+TEST_F(FieldPixelsTest, TheWheelScrollsTheFieldUnderThePointerWithinItsLines) {
+    DisplayObject root;
+    auto o = std::make_shared<DisplayObject>();
+    o->kind = ObjectKind::EditText;
+    o->parent = &root;
+    o->matrix.tx = 200;
+    o->field = std::make_shared<TextField>();
+    o->field->bounds = QRectF(0, 0, 2000, 400);  // room for one 12-point line
+    o->field->newFormat = TextFormat::defaults();
+    o->field->multiline = true;
+    o->field->setText(QStringLiteral("one\rtwo\rthree"));
+    root.children[1] = o;
+    EXPECT_EQ(textFieldAt(root, QPointF(100, 100)), nullptr) << "left of the field";
+    ASSERT_EQ(textFieldAt(root, QPointF(300, 100)), o.get());
+    TextField& f = *o->field;
+    EXPECT_TRUE(wheelScroll(*o, -1));
+    EXPECT_EQ(f.scroll, 2);
+    wheelScroll(*o, -5);
+    EXPECT_EQ(f.scroll, 3) << "no further than the last line";
+    EXPECT_TRUE(wheelScroll(*o, 10));
+    EXPECT_EQ(f.scroll, 1);
+    f.mouseWheelEnabled = false;
+    EXPECT_FALSE(wheelScroll(*o, -1));
+    EXPECT_EQ(f.scroll, 1);
+}
+
+}  // namespace
+}  // namespace pencora::runtime
