@@ -195,9 +195,13 @@ void Machine::tick(uint64_t work) {
     if (st.runDepth == 0) {
         return;  // natives called by the runtime outside a run have no deadline
     }
+    const uint64_t before = st.actions;
     st.actions += work;
     if (st.actionBudget && st.actions > st.actionBudget) {
         throw LimitExceeded{LimitExceeded::Kind::Actions};
+    }
+    if (work != 0 && (before >> 8) == (st.actions >> 8)) {
+        return;
     }
     if (std::chrono::steady_clock::now() > st.deadline) {
         throw LimitExceeded{LimitExceeded::Kind::Time};
@@ -418,6 +422,13 @@ QString Machine::typeOf(const Value& v) {
         }
     }
     return {};
+}
+
+void Machine::checkedAppend(QString& to, const QString& more) {
+    if (size_t(to.size()) + size_t(more.size()) > limits_.maxStringLength) {
+        throw LimitExceeded{LimitExceeded::Kind::Memory};
+    }
+    to += more;
 }
 
 QString Machine::checkedConcat(const QString& a, const QString& b) {

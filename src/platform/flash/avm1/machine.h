@@ -109,7 +109,8 @@ class Machine {
     Value construct(const Value& ctor, std::vector<Value>& args);
     bool instanceOf(const Value& v, Object* ctor);
     [[noreturn]] void throwError(const QString& message);
-    // For natives with long loops: counts work against the limits.
+    // For natives with long loops: counts work against the limits. The clock is read once
+    // every few hundred units of work, or whenever no work is given.
     void tick(uint64_t work = 1);
 
     Object* makeObject();
@@ -121,6 +122,8 @@ class Machine {
     // Names a for..in loop visits, in the original's order.
     std::vector<QString> enumerate(Object* o);
     QString checkedConcat(const QString& a, const QString& b);
+    // Appends in place (amortised, for loops that build a long string), with the same limit.
+    void checkedAppend(QString& to, const QString& more);
 
     // Timers (setInterval/setTimeout).
     int addTimer(const Value& fn, const Value& thisValue, const QString& method,

@@ -182,7 +182,12 @@ bool baseClipRemoved(const Activation& act) {
 void setTarget(Machine& m, Activation& act, const Value& path) {
     Object* to = nullptr;
     if (Object* o = path.object(); o && o->kind() == ObjectKind::Clip) {
-        to = o;
+        // A clip is taken by its path: of two clips of the same name, the one the path finds
+        // (set_target_2_swf6).
+        to = m.host().resolveTarget(nullptr, m.host().targetPath(o, false));
+        if (!to) {
+            to = o;
+        }
     } else {
         // Anything else names a path: an object through its toString (tell_target).
         const QString text = m.toString(path);

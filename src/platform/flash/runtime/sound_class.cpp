@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 
+#include "platform/flash/avm1/activation.h"
 #include "platform/flash/avm1/function_object.h"
 #include "platform/flash/runtime/movie_loader.h"
 #include "platform/flash/runtime/script_host.h"
@@ -37,7 +38,10 @@ class SoundObject : public avm1::Object {
     }
 
     bool hasTarget = false;
-    std::weak_ptr<DisplayObject> target;
+    // The owner as a target path, looked up on every call: a Sound made before its clip, or
+    // for a clip renamed since, follows the path and not the clip (sound_owner_reference).
+    QString targetPath;
+    std::weak_ptr<DisplayObject> pathBase;  // the timeline that made it: relative paths start there
     std::shared_ptr<const SoundPcm> pcm;
     int soundId = 0;
     SoundMixer::VoiceId voice = 0;
@@ -58,6 +62,18 @@ Value argAt(const std::vector<Value>& args, size_t i) {
     return i < args.size() ? args[i] : Value();
 }
 
+// The clip a Sound with an owner speaks for now, or null.
+std::shared_ptr<DisplayObject> ownerNow(avm1::Machine& m, SoundObject* s) {
+    if (!s->hasTarget) {
+        return nullptr;
+    }
+    Player& player = hostOf(m).player();
+    auto base = s->pathBase.lock();
+    DisplayObject* clip =
+        player.resolveTarget(base && base->parent ? base.get() : player.root(0), s->targetPath);
+    return clip ? player.sharedOf(*clip) : nullptr;
+}
+
 // The transform this Sound controls; null when its clip is gone.
 SoundTransform* transformOf(avm1::Machine& m, SoundObject* s) {
     if (!s) {
@@ -67,8 +83,8 @@ SoundTransform* transformOf(avm1::Machine& m, SoundObject* s) {
     if (!s->hasTarget) {
         return &mixer.movieTransform();
     }
-    auto clip = s->target.lock();
-    if (!clip || !hostOf(m).player().sharedOf(*clip)) {
+    auto clip = ownerNow(m, s);
+    if (!clip) {
         return nullptr;
     }
     return &mixer.clipTransform(clip);
@@ -98,11 +114,13 @@ Value soundConstruct(avm1::Machine& m, const Value&, std::vector<Value>& args) {
     if (!target.isNullish()) {
         s->hasTarget = true;
         ScriptHost& host = hostOf(m);
-        DisplayObject* clip = target.isObject() ? host.displayOf(target.object())
-                                                : host.player().resolveTarget(host.player().root(0),
-                                                                              m.toString(target));
-        if (clip) {
-            s->target = host.player().sharedOf(*clip);
+        avm1::Object* o = target.object();
+        // A display object by its path; anything else through its toString.
+        s->targetPath = o && host.displayOf(o) ? host.targetPath(o, true) : m.toString(target);
+        if (avm1::Activation* a = m.current()) {
+            if (DisplayObject* made = host.displayOf(a->target ? a->target : a->originalTarget)) {
+                s->pathBase = host.player().sharedOf(*made);
+            }
         }
     }
     return Value(static_cast<avm1::Object*>(s));
@@ -177,7 +195,7 @@ Value setTransform(avm1::Machine& m, const Value& self, std::vector<Value>& args
 // The clip whose movie holds a Sound's exported sounds and whose sounds it starts.
 DisplayObject* ownerClip(avm1::Machine& m, SoundObject* s) {
     if (s->hasTarget) {
-        return s->target.lock().get();
+        return ownerNow(m, s).get();
     }
     return hostOf(m).player().root(0);
 }
@@ -209,7 +227,7 @@ Value start(avm1::Machine& m, const Value& self, std::vector<Value>& args) {
     Player& player = hostOf(m).player();
     std::shared_ptr<DisplayObject> owner;
     if (s->hasTarget) {
-        owner = s->target.lock();
+        owner = ownerNow(m, s);
         if (!owner) {
             return {};
         }

@@ -207,7 +207,8 @@ const avm1::NativeEntry kMethods[] = {
 
 void installTextSnapshotClass(Machine& m) {
     Object* proto = m.makeObject();
-    avm1::installTable(m, proto, kMethods, std::size(kMethods), 0);
+    // Enumerable, and hidden from SWF 5 movies until they assign them (textsnapshot_props).
+    avm1::installTable(m, proto, kMethods, std::size(kMethods), avm1::kVersion6);
     m.defineClass(QStringLiteral("TextSnapshot"), callAsFunction, proto);
     auto* ctor = static_cast<avm1::FunctionObject*>(
         m.get(m.global(), QStringLiteral("TextSnapshot")).object());

@@ -191,3 +191,14 @@ TEST(Filters, DisplacementMapPointReadsBothCoordinates) {
     m.setMember(filter, "mapPoint", Value(p));
     EXPECT_EQ(point(), "(x=-2147483648, y=8)");
 }
+
+TEST(Objects, PropertyTestsArriveWithSwf6) {
+    for (int version : {5, 6}) {
+        Fixture f(version);
+        Object* o = f.machine.makeObject();
+        for (const char* name : {"hasOwnProperty", "isPropertyEnumerable", "isPrototypeOf"}) {
+            EXPECT_EQ(f.machine.get(o, QString::fromLatin1(name)).isUndefined(), version < 6)
+                << name << " in SWF " << version;
+        }
+    }
+}

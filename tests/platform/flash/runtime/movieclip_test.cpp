@@ -385,6 +385,63 @@ TEST_F(MovieClipTest, TransformOfAClipAloneAndWithItsParents) {
     EXPECT_FALSE(host->clipTransform(m().makeObject(), false, own));
 }
 
+TEST_F(MovieClipTest, TransformObjectsReadAfreshAndTakeOnlyTheirOwnKinds) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Object* outer = call(root(), "createEmptyMovieClip", {"outer", 1}).object();
+    Object* inner = call(outer, "createEmptyMovieClip", {"inner", 1}).object();
+    Value geom =
+        m().getMember(m().get(m().global(), QStringLiteral("flash")), QStringLiteral("geom"));
+    auto make = [&](const char* cls, std::vector<Value> args) {
+        return m().construct(m().getMember(geom, QString::fromLatin1(cls)), args);
+    };
+    Value t = make("Transform", {Value(inner)});
+    ASSERT_TRUE(t.isObject());
+    EXPECT_TRUE(make("Transform", {}).isUndefined());  // nothing to stand for
+
+    // A Matrix goes in; a plain object is ignored.
+    m().setMember(t, QStringLiteral("matrix"), make("Matrix", {1, 0, 0, 1, 30, 40}));
+    EXPECT_DOUBLE_EQ(number(inner, "_x"), 30);
+    Object* plain = m().makeObject();
+    plain->put(QStringLiteral("tx"), Value(99));
+    m().setMember(t, QStringLiteral("matrix"), Value(plain));
+    EXPECT_DOUBLE_EQ(number(inner, "_x"), 30);
+    // Each read is a new object: changing it changes nothing.
+    Value read = m().getMember(t, QStringLiteral("matrix"));
+    m().setMember(read, QStringLiteral("tx"), Value(5));
+    EXPECT_DOUBLE_EQ(number(inner, "_x"), 30);
+
+    // Combined colour offsets keep to 16 bits at each parent, as the stored ones do.
+    m().setMember(m().get(inner, QStringLiteral("transform")), QStringLiteral("colorTransform"),
+                  make("ColorTransform", {1, 1, 1, 1, 0, 0, -523, 0}));
+    m().setMember(m().get(outer, QStringLiteral("transform")), QStringLiteral("colorTransform"),
+                  make("ColorTransform", {1, 1, 127.5, 1, 0, 0, 0, 0}));
+    Value all = m().getMember(t, QStringLiteral("concatenatedColorTransform"));
+    EXPECT_DOUBLE_EQ(m().toNumber(m().getMember(all, QStringLiteral("blueOffset"))), -1147);
+}
+
+TEST_F(MovieClipTest, ASoundFollowsItsOwnersPathNotTheClip) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Value soundClass = m().get(m().global(), QStringLiteral("Sound"));
+    std::vector<Value> byName{Value("later")};
+    Object* early = m().construct(soundClass, byName).object();
+    ASSERT_NE(early, nullptr);
+    EXPECT_TRUE(call(early, "getVolume").isUndefined());  // nothing at the path yet
+
+    Object* clip = call(root(), "createEmptyMovieClip", {"later", 1}).object();
+    EXPECT_EQ(m().toNumber(call(early, "getVolume")), 100);
+    std::vector<Value> byClip{Value(clip)};
+    Object* made = m().construct(soundClass, byClip).object();
+    call(made, "setVolume", {40});
+    EXPECT_EQ(m().toNumber(call(early, "getVolume")), 40);  // the same clip's sounds
+
+    // Renamed, the clip is no longer at the path either Sound remembers.
+    m().set(clip, QStringLiteral("_name"), Value("other"));
+    EXPECT_TRUE(call(made, "getVolume").isUndefined());
+    EXPECT_TRUE(call(early, "getVolume").isUndefined());
+}
+
 TEST(ClipGraphicsTest, AnOutlineLeftOpenClosesWithItsLine) {
     // A triangle (0,0) (100,0) (100,100) in pixels, never closed by the script; the pen then
     // moves away. Just off the closing diagonal, on the fill's outer side, only the closing

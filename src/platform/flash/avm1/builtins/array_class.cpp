@@ -229,9 +229,9 @@ QString joinList(Machine& m, const std::vector<Value>& list, const QString& sep)
     QString out;
     for (size_t i = 0; i < list.size(); ++i) {
         if (i) {
-            out = m.checkedConcat(out, sep);
+            m.checkedAppend(out, sep);
         }
-        out = m.checkedConcat(out, m.toString(list[i]));
+        m.checkedAppend(out, m.toString(list[i]));
         m.tick();
     }
     return out;

@@ -187,6 +187,10 @@ const NativeEntry kPrototype[] = {
 void installObjectClass(Machine& m) {
     Object* proto = m.protos().object;
     installTable(m, proto, kPrototype);
+    // The ECMAScript property tests arrived with SWF 6 (focusrect_property_swf5).
+    for (const char* name : {"hasOwnProperty", "isPropertyEnumerable", "isPrototypeOf"}) {
+        proto->setFlags(QString::fromLatin1(name), kVersion6, 0, 10);
+    }
     m.impl().objectToString = proto->find(QStringLiteral("toString"), 10)->value.object();
     FunctionObject* ctor = m.makeClass(objectCall, proto, objectConstruct);
     ctor->putNative(m, QStringLiteral("registerClass"), registerClass);

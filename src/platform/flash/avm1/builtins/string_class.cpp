@@ -75,7 +75,7 @@ Value charCodeAt(Machine& m, const Value& self, std::vector<Value>& args) {
 Value concat(Machine& m, const Value& self, std::vector<Value>& args) {
     QString s = thisString(m, self);
     for (const Value& v : args) {
-        s = m.checkedConcat(s, m.toString(v));
+        m.checkedAppend(s, m.toString(v));
     }
     return Value(s);
 }
