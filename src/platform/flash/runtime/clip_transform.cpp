@@ -98,35 +98,12 @@ bool setTransformProperty(avm1::Machine& m, DisplayObject& object, const QString
     if (m.version() < 8 || name != u"transform") {
         return false;
     }
-    if (!v.isObject()) {
-        return true;
-    }
-    Value geom = m.getMember(m.get(m.global(), QStringLiteral("flash")), QStringLiteral("geom"));
-    avm1::Object* self = hostOf(m).scriptObject(object);
-    auto isA = [&](const Value& x, const char* cls) {
-        avm1::Object* c =
-            geom.isObject() ? m.getMember(geom, QString::fromLatin1(cls)).object() : nullptr;
-        return c && m.instanceOf(x, c);
-    };
-    const Value matrix = m.getMember(v, QStringLiteral("matrix"));
-    if (isA(matrix, "Matrix")) {
-        static const char* const names[] = {"a", "b", "c", "d", "tx", "ty"};
-        double d[6];
-        for (size_t i = 0; i < 6; ++i) {
-            d[i] = m.toNumber(m.getMember(matrix, QString::fromLatin1(names[i])));
-        }
-        hostOf(m).setClipMatrix(self, d);
-    }
-    const Value color = m.getMember(v, QStringLiteral("colorTransform"));
-    if (isA(color, "ColorTransform")) {
-        static const char* const names[] = {"redMultiplier",   "greenMultiplier", "blueMultiplier",
-                                            "alphaMultiplier", "redOffset",       "greenOffset",
-                                            "blueOffset",      "alphaOffset"};
-        double d[8];
-        for (size_t i = 0; i < 8; ++i) {
-            d[i] = m.toNumber(m.getMember(color, QString::fromLatin1(names[i])));
-        }
-        hostOf(m).setClipColorTransform(self, d);
+    // The clip's own Transform takes the two as if assigned to it, which checks their kinds.
+    Value own;
+    if (v.isObject() && getTransformProperty(m, object, name, own) && own.isObject()) {
+        m.setMember(own, QStringLiteral("matrix"), m.getMember(v, QStringLiteral("matrix")));
+        m.setMember(own, QStringLiteral("colorTransform"),
+                    m.getMember(v, QStringLiteral("colorTransform")));
     }
     return true;
 }

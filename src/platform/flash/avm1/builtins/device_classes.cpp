@@ -25,17 +25,17 @@ Value keepSelf(Machine&, const Value& self, std::vector<Value>&) {
     return self;
 }
 
-struct ClassSpec {
+struct StubClass {
     const char* name;
     std::vector<NativeEntry> prototype;
     std::vector<NativeEntry> statics;
 };
 
-FunctionObject* makeStubClass(Machine& m, const ClassSpec& spec) {
+FunctionObject* makeStubClass(Machine& m, const StubClass& stub) {
     Object* proto = m.makeObject();
-    installTable(m, proto, spec.prototype.data(), spec.prototype.size());
+    installTable(m, proto, stub.prototype.data(), stub.prototype.size());
     FunctionObject* ctor = m.makeClass(keepSelf, proto);
-    installTable(m, ctor, spec.statics.data(), spec.statics.size());
+    installTable(m, ctor, stub.statics.data(), stub.statics.size());
     return ctor;
 }
 
@@ -56,7 +56,7 @@ Object* package(Machine& m, const char* name) {
 }  // namespace
 
 void installDeviceClasses(Machine& m) {
-    const ClassSpec globals[] = {
+    const StubClass globals[] = {
         // Camera.get() and Microphone.get() find no device.
         {"Camera",
          {{"setMode", nothing},
@@ -89,8 +89,8 @@ void installDeviceClasses(Machine& m) {
         {"Video", {{"attachVideo", nothing}, {"clear", nothing}}, {}},
         {"XMLSocket", {{"connect", no}, {"send", nothing}, {"close", nothing}}, {}},
     };
-    for (const ClassSpec& spec : globals) {
-        m.global()->put(QString::fromLatin1(spec.name), Value(makeStubClass(m, spec)), kDontEnum);
+    for (const StubClass& stub : globals) {
+        m.global()->put(QString::fromLatin1(stub.name), Value(makeStubClass(m, stub)), kDontEnum);
     }
     // The static list of device names is empty.
     for (const char* cls : {"Camera", "Microphone"}) {
@@ -110,7 +110,7 @@ void installDeviceClasses(Machine& m) {
 
     if (Object* net = package(m, "net")) {
         // browse() opens no dialog: it answers false, as when the user cannot be asked.
-        const ClassSpec files[] = {
+        const StubClass files[] = {
             {"FileReference",
              {{"browse", no},
               {"cancel", nothing},
@@ -121,12 +121,12 @@ void installDeviceClasses(Machine& m) {
              {}},
             {"FileReferenceList", {{"browse", no}}, {}},
         };
-        for (const ClassSpec& spec : files) {
-            net->put(QString::fromLatin1(spec.name), Value(makeStubClass(m, spec)));
+        for (const StubClass& stub : files) {
+            net->put(QString::fromLatin1(stub.name), Value(makeStubClass(m, stub)));
         }
     }
     if (Object* text = package(m, "text")) {
-        const ClassSpec renderer{"TextRenderer", {}, {{"setAdvancedAntialiasingTable", nothing}}};
+        const StubClass renderer{"TextRenderer", {}, {{"setAdvancedAntialiasingTable", nothing}}};
         FunctionObject* c = makeStubClass(m, renderer);
         c->put(QStringLiteral("maxLevel"), Value(4));
         text->put(QStringLiteral("TextRenderer"), Value(c));

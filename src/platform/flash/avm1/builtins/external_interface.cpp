@@ -206,45 +206,44 @@ Value childNodes(Machine& m, const Value& node) {
     return node.isObject() ? m.getMember(node, QStringLiteral("childNodes")) : Value();
 }
 
-Value nodesToArray(Machine& m, const Value& node, int depth, bool byId) {
-    ArrayObject* out = m.makeArray();
+// Calls `visit` with each child of `node` (at most 65536), unless `depth` is too deep.
+template <class Visit>
+void forEachChild(Machine& m, const Value& node, int depth, Visit visit) {
     const Value kids = childNodes(m, node);
     Object* list = kids.object();
     if (!list || depth >= kMaxDepth) {
-        return Value(out);
+        return;
     }
     const uint32_t n = uint32_t(
         std::clamp(m.toNumber(m.get(list, QStringLiteral("length"))), 0.0, double(1 << 16)));
     for (uint32_t i = 0; i < n; ++i) {
-        const Value child = m.get(list, QString::number(i));
+        visit(m.get(list, QString::number(i)));
+    }
+}
+
+// A child stored under its attributes.id, its first child converted.
+void putById(Machine& m, Object* out, const Value& child, int depth) {
+    const Value id =
+        m.getMember(m.getMember(child, QStringLiteral("attributes")), QStringLiteral("id"));
+    m.set(out, m.toString(id),
+          nodeToAs(m, m.getMember(child, QStringLiteral("firstChild")), depth + 1));
+}
+
+Value nodesToArray(Machine& m, const Value& node, int depth, bool byId) {
+    ArrayObject* out = m.makeArray();
+    forEachChild(m, node, depth, [&](const Value& child) {
         if (byId) {
-            const Value id =
-                m.getMember(m.getMember(child, QStringLiteral("attributes")), QStringLiteral("id"));
-            m.set(out, m.toString(id),
-                  nodeToAs(m, m.getMember(child, QStringLiteral("firstChild")), depth + 1));
+            putById(m, out, child, depth);
         } else {
             out->setAt(m, out->length(), nodeToAs(m, child, depth + 1));
         }
-    }
+    });
     return Value(out);
 }
 
 Value nodesToObject(Machine& m, const Value& node, int depth) {
     Object* out = m.makeObject();
-    const Value kids = childNodes(m, node);
-    Object* list = kids.object();
-    if (!list || depth >= kMaxDepth) {
-        return Value(out);
-    }
-    const uint32_t n = uint32_t(
-        std::clamp(m.toNumber(m.get(list, QStringLiteral("length"))), 0.0, double(1 << 16)));
-    for (uint32_t i = 0; i < n; ++i) {
-        const Value child = m.get(list, QString::number(i));
-        const Value id =
-            m.getMember(m.getMember(child, QStringLiteral("attributes")), QStringLiteral("id"));
-        m.set(out, m.toString(id),
-              nodeToAs(m, m.getMember(child, QStringLiteral("firstChild")), depth + 1));
-    }
+    forEachChild(m, node, depth, [&](const Value& child) { putById(m, out, child, depth); });
     return Value(out);
 }
 
