@@ -2,7 +2,7 @@
 // land in the five players, the success animation plays when started, and the loudspeaker's
 // buttons send their commands to the window's handler.
 #include "app/tfrm_main.h"
-#include "platform/flash/control/default_engine.h"
+#include "platform/flash/default_engine/default_engine.h"
 #include "platform/flash/control/flash_control.h"
 #include "platform/fs/program_path.h"
 #include "platform/ui/message_service.h"
