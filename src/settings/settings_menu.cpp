@@ -3,6 +3,7 @@
 #include "common/hint.h"
 #include "content/integer_text.h"
 #include "platform/ui/error_report.h"
+#include "platform/ui/menu_images.h"
 #include "settings/skins.h"
 
 #include <QAction>
@@ -62,6 +63,7 @@ const SkinItem kSkinItems[] = {
 }  // namespace
 
 SettingsMenu::SettingsMenu(const SettingsFrame& frame) : frame_(frame) {
+    ui::showMenuImagesAt(frame.popset, 30);
     buildMenu(frame.popset);
     // Under a skin Qt stops passing a styled parent's font on to its children; the status
     // panels keep the window's design font by holding it themselves.

@@ -8,6 +8,7 @@
 #include "platform/fs/program_path.h"
 #include "platform/ui/error_report.h"
 #include "platform/ui/fonts.h"
+#include "platform/ui/menu_images.h"
 
 #include <QAction>
 #include <QGuiApplication>
@@ -65,6 +66,7 @@ void centreOnScreen(QWidget& window) {
 }  // namespace
 
 TablesMode::TablesMode(modes::ModeContext& context, QMenu* popshengzi) : context_(context) {
+    ui::showMenuImagesAt(popshengzi, 28);
     for (int book = 1; book <= 12; ++book) {
         ImageList_Popup << bookImage(book);
         QAction* item =

@@ -210,3 +210,21 @@ TEST_F(TableWindow, WordsAreDrawnWholeAndClippedNeverElided) {
     grid->item(0, 0)->setText(QStringLiteral("春"));
     EXPECT_NE(drawn(), word);
 }
+
+TEST_F(TableWindow, TheBookMenuShowsItsBooksAtTheirOwnSize) {
+    popshengzi.adjustSize();
+    const QImage menu = popshengzi.grab().toImage();
+    // Rows of the first item that show book 1's red cover: 23 of the 28-pixel image.
+    const QRect first = popshengzi.actionGeometry(tables->MenuItems[0]);
+    int rows = 0;
+    for (int y = first.top(); y <= first.bottom(); ++y) {
+        for (int x = first.left(); x < first.left() + 60; ++x) {
+            const QColor c = menu.pixelColor(x, y);
+            if (std::abs(c.red() - 229) + std::abs(c.green() - 77) + std::abs(c.blue() - 66) < 30) {
+                ++rows;
+                break;
+            }
+        }
+    }
+    EXPECT_GE(rows, 20);
+}
