@@ -23,8 +23,8 @@ constexpr Rgba kPaper{252, 248, 236, 255};
 constexpr Rgba kInk{45, 40, 35, 255};
 constexpr Rgba kPinyinInk{50, 90, 170, 255};
 constexpr Rgba kMark{255, 226, 120, 255};
-constexpr Rgba kHover{225, 238, 252, 255};
-constexpr Rgba kPressed{200, 222, 248, 255};
+constexpr Rgba kHover{120, 170, 230, 255};
+constexpr Rgba kPressed{60, 120, 200, 255};
 
 constexpr uint16_t kDepthIllustration = 5;
 constexpr uint16_t kDepthMark = 8;
@@ -120,6 +120,14 @@ swf::Shape boxes(const std::vector<Box>& list, Rgba color) {
     return b.build();
 }
 
+std::vector<Box> underlines(const std::vector<Box>& lines) {
+    std::vector<Box> result;
+    for (const Box& b : lines) {
+        result.push_back({b.x0 + 4, b.y1 - 4, b.x1 - 4, b.y1 - 1});
+    }
+    return result;
+}
+
 swf::ButtonRecord record(uint8_t states, uint16_t id, uint16_t depth) {
     swf::ButtonRecord r;
     r.states = states;
@@ -160,23 +168,22 @@ swf::Bytes turnPage(bool forward) {
     return w.bytes();
 }
 
-struct Control {
+struct ControlButton {
     std::u32string text;
     Box box;
     Rgba color;
     swf::Bytes onRelease;
 };
 
-std::vector<Control> controls() {
-    const double y0 = 528, y1 = 572;
+std::vector<ControlButton> controls() {
     ActionWriter readAll, stopReading;
     readAll.fsCommand("read_lx", "true").gotoFrame(1, true);
     stopReading.fsCommand("read_lx", "false").stop();
     return {
-        {U"上一页", {40, y0, 160, y1}, {110, 170, 90, 255}, turnPage(false)},
-        {U"下一页", {176, y0, 296, y1}, {110, 170, 90, 255}, turnPage(true)},
-        {U"朗读全文", {470, y0, 620, y1}, {225, 120, 60, 255}, readAll.bytes()},
-        {U"停止", {636, y0, 760, y1}, {170, 90, 90, 255}, stopReading.bytes()},
+        {U"上一页", controlBox(Control::PreviousPage), {110, 170, 90, 255}, turnPage(false)},
+        {U"下一页", controlBox(Control::NextPage), {110, 170, 90, 255}, turnPage(true)},
+        {U"朗读全文", controlBox(Control::ReadAll), {225, 120, 60, 255}, readAll.bytes()},
+        {U"停止", controlBox(Control::Stop), {170, 90, 90, 255}, stopReading.bytes()},
     };
 }
 
@@ -185,7 +192,9 @@ Rgba lighter(Rgba c, double t) {
     return {m(c.r), m(c.g), m(c.b), 255};
 }
 
-TextArea areaFor(const Lesson& lesson) {
+}  // namespace
+
+TextArea textAreaFor(const Lesson& lesson) {
     TextArea a;
     a.left = 36;
     a.top = 96;
@@ -205,6 +214,23 @@ TextArea areaFor(const Lesson& lesson) {
     a.centred = lesson.poem;
     return a;
 }
+
+Box controlBox(Control which) {
+    const double y0 = 528, y1 = 572;
+    switch (which) {
+        case Control::PreviousPage:
+            return {40, y0, 160, y1};
+        case Control::NextPage:
+            return {176, y0, 296, y1};
+        case Control::ReadAll:
+            return {470, y0, 620, y1};
+        case Control::Stop:
+            break;
+    }
+    return {636, y0, 760, y1};
+}
+
+namespace {
 
 std::u32string allText(const Lesson& lesson) {
     std::u32string text = lesson.title + kLabels;
@@ -231,7 +257,7 @@ class Builder {
     Builder(const Lesson& lesson, Fonts fonts)
         : lesson_(lesson),
           fonts_(fonts),
-          area_(areaFor(lesson)),
+          area_(textAreaFor(lesson)),
           layout_(layoutText(lesson.sentences, area_)),
           movie_(8, kStageWidth, kStageHeight, kFrameRate) {}
 
@@ -280,7 +306,7 @@ class Builder {
                 label(fonts_.kai, kaiId_, number, 22, {120, 110, 90, 255}, {304, 528, 462, 572})));
         }
         uint16_t depth = kDepthButtons;
-        for (const Control& c : controls()) {
+        for (const ControlButton& c : controls()) {
             staticAt(defineControl(c), depth++);
         }
     }
@@ -289,20 +315,22 @@ class Builder {
         const size_t k = marks_.size();
         marks_.push_back(movie_.define(boxes(s.lines, kMark)));
         const uint16_t text = movie_.define(sentenceText(s, area_, fonts_, kaiId_, pinyinId_));
-        const uint16_t hover = movie_.define(boxes(s.lines, kHover));
-        const uint16_t pressed = movie_.define(boxes(s.lines, kPressed));
+        const uint16_t area = movie_.define(boxes(s.lines, kHover));
+        // Pointed at, the sentence is underlined, so a reading mark behind it stays seen.
+        const uint16_t hover = movie_.define(boxes(underlines(s.lines), kHover));
+        const uint16_t pressed = movie_.define(boxes(underlines(s.lines), kPressed));
         const Sentence& sentence = lesson_.sentences[k];
         ActionWriter w;
         w.fsCommand("lesson_play",
                     std::to_string(sentence.start) + "," + std::to_string(sentence.end));
         w.gotoLabel("s" + std::to_string(k + 1));
-        // Up shows the text alone; over and down put a tint behind it.
-        swf::Button b = button(text, hover, pressed, hover, 0, w.bytes());
+        // Up shows the text alone; over and down add the underline.
+        swf::Button b = button(text, hover, pressed, area, 0, w.bytes());
         b.records.push_back(record(swf::button_state::Over | swf::button_state::Down, text, 5));
         sentenceButtons_.push_back(movie_.define(b));
     }
 
-    uint16_t defineControl(const Control& c) {
+    uint16_t defineControl(const ControlButton& c) {
         const uint16_t up = movie_.define(roundedBox(c.box, 12, c.color));
         const uint16_t over = movie_.define(roundedBox(c.box, 12, lighter(c.color, 0.25)));
         const uint16_t down = movie_.define(

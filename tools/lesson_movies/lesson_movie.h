@@ -15,6 +15,7 @@
 #include "embedded_font.h"
 #include "lesson_data.h"
 #include "platform/flash/swf/control_tags.h"
+#include "text_layout.h"
 
 namespace lesson_movies {
 
@@ -26,6 +27,12 @@ struct Fonts {
     EmbeddedFont& kai;     // the text, title and labels
     EmbeddedFont& pinyin;  // pinyin over the characters
 };
+
+enum class Control { PreviousPage, NextPage, ReadAll, Stop };
+// Where a control button sits on the stage.
+Box controlBox(Control which);
+// The text area of a lesson's pages.
+TextArea textAreaFor(const Lesson& lesson);
 
 pencora::swf::Bytes lessonMovie(const Lesson& lesson, Fonts fonts);
 
