@@ -210,6 +210,8 @@ TextArea textAreaFor(const Lesson& lesson) {
         a.cell = 36;
         a.rowHeight = 54;
     }
+    // Room for a full stop hanging past the last cell before the illustration.
+    a.width -= a.cell;
     a.sentencesPerPage = lesson.poem ? 8 : 3;
     a.centred = lesson.poem;
     return a;
