@@ -213,11 +213,17 @@ Scene sceneFor(const std::u32string& title) {
     if (mentions(title, U"雪冬")) {
         return Scene::Snow;
     }
-    if (mentions(title, U"水河海湖潭鱼船洼泉潮岛峡渔雨洲鹅")) {
+    if (mentions(title, U"秋葫葡槐稻酸甜")) {
+        return Scene::Autumn;
+    }
+    if (mentions(title, U"水河海湖潭鱼船洼泉潮岛峡渔雨洲鹅鲸艇")) {
         return Scene::Water;
     }
     if (mentions(title, U"山石峰岭城洞画")) {
         return Scene::Mountains;
+    }
+    if (mentions(title, U"风筝鹰飞雀太阳")) {
+        return Scene::Sky;
     }
     if (mentions(title, U"花春柳草树叶园果桃梅荷苗蜂虫鸟燕杨桂林")) {
         return Scene::Garden;
@@ -274,6 +280,34 @@ uint16_t defineIllustration(swfwrite::MovieBuilder& movie, Scene scene, int seed
                        k % 2 ? Rgba{240, 120, 160, 255} : Rgba{250, 250, 250, 255});
             }
             break;
+        case Scene::Autumn:
+            sky(s, {150, 195, 235, 255}, {235, 235, 215, 255}, 0.6);
+            sun(s, 0.8, 0.16, 0.06);
+            ground(s, 0.6, {215, 175, 90, 255});
+            tree(s, 0.22, 0.7, 0.12, {230, 140, 50, 255});
+            tree(s, 0.6 + shift * 0.2, 0.78, 0.1, {215, 95, 45, 255});
+            for (int k = 0; k < 6; ++k) {
+                s.add(ellipse(s.x(0.1 + 0.15 * k), s.y(0.85 + 0.05 * ((k + seed) % 3)), 5, 3,
+                              k % 2 ? Rgba{235, 160, 40, 255} : Rgba{200, 80, 40, 255}));
+            }
+            break;
+        case Scene::Sky: {
+            sky(s, {100, 165, 235, 255}, {215, 238, 250, 255}, 0.75);
+            sun(s, 0.18, 0.15, 0.06);
+            s.add(ellipse(s.x(0.7), s.y(0.2), s.w(0.12), s.w(0.05), {255, 255, 255, 255}));
+            s.add(ellipse(s.x(0.78), s.y(0.17), s.w(0.09), s.w(0.05), {255, 255, 255, 255}));
+            const double kx = s.x(0.55 + shift * 0.2), ky = s.y(0.4), r = s.w(0.1);
+            s.add(polygon({{kx, ky - r}, {kx + r * 0.7, ky}, {kx, ky + r}, {kx - r * 0.7, ky}},
+                          {230, 70, 80, 255}));
+            s.add(polygon({{kx, ky - r}, {kx + r * 0.7, ky}, {kx, ky}}, {250, 200, 60, 255}));
+            s.add(polygon({{kx - 1, ky + r},
+                           {kx + 1, ky + r},
+                           {s.x(0.3), s.y(0.86)},
+                           {s.x(0.3) - 2, s.y(0.86)}},
+                          {90, 90, 90, 255}));
+            ground(s, 0.75, grass);
+            break;
+        }
         case Scene::Fields:
             sky(s, {130, 190, 240, 255}, {215, 238, 250, 255}, 0.62);
             sun(s, 0.78, 0.17, 0.07);

@@ -1,6 +1,6 @@
 // The drawn parts of a lesson movie: rounded panels and the lesson's illustration, a small
-// scene chosen from the title's words (night sky, water, mountains, snow, garden, or a house
-// in the fields) with colours varied by the lesson.
+// scene chosen from the title's words (night sky, water, mountains, snow, garden, autumn
+// orchard, a kite in the wind, or a house in the fields) with colours varied by the lesson.
 #pragma once
 
 #include <cstdint>
@@ -16,7 +16,7 @@ constexpr int kTwips = 20;
 pencora::swf::Shape roundedBox(const Box& b, double radius, pencora::swf::Rgba fill,
                                double lineWidth = 0, pencora::swf::Rgba line = {});
 
-enum class Scene { Night, Water, Mountains, Snow, Garden, Fields };
+enum class Scene { Night, Water, Mountains, Snow, Garden, Autumn, Sky, Fields };
 
 Scene sceneFor(const std::u32string& title);
 
