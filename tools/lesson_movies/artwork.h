@@ -8,10 +8,9 @@
 
 #include "platform/flash/swfwrite/movie_builder.h"
 #include "text_layout.h"
+#include "units.h"
 
 namespace lesson_movies {
-
-constexpr int kTwips = 20;
 
 pencora::swf::Shape roundedBox(const Box& b, double radius, pencora::swf::Rgba fill,
                                double lineWidth = 0, pencora::swf::Rgba line = {});

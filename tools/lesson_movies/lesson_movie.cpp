@@ -6,9 +6,10 @@
 #include <vector>
 
 #include "artwork.h"
+#include "lesson_buttons.h"
 #include "platform/flash/swfwrite/action_writer.h"
 #include "platform/flash/swfwrite/movie_builder.h"
-#include "platform/flash/swfwrite/shape_builder.h"
+#include "text_characters.h"
 #include "text_layout.h"
 
 namespace lesson_movies {
@@ -17,11 +18,11 @@ namespace {
 
 using namespace pencora;
 using swf::Rgba;
+using swf::button_state::Down;
+using swf::button_state::Over;
 using swfwrite::ActionWriter;
 
 constexpr Rgba kPaper{252, 248, 236, 255};
-constexpr Rgba kInk{45, 40, 35, 255};
-constexpr Rgba kPinyinInk{50, 90, 170, 255};
 constexpr Rgba kMark{255, 226, 120, 255};
 constexpr Rgba kHover{120, 170, 230, 255};
 constexpr Rgba kPressed{60, 120, 200, 255};
@@ -33,159 +34,6 @@ constexpr uint16_t kDepthSentences = 20;  // one depth per sentence of the shown
 constexpr uint16_t kDepthButtons = 40;
 
 const std::u32string kLabels = U"上一页下一页朗读全文停止0123456789/";
-
-int16_t twips16(double px) {
-    return static_cast<int16_t>(std::lround(px * kTwips));
-}
-
-swf::Rect boundsOf(const std::vector<Box>& boxes) {
-    swf::Rect r;
-    r.xMin = r.yMin = INT32_MAX;
-    r.xMax = r.yMax = INT32_MIN;
-    for (const Box& b : boxes) {
-        r.xMin = std::min<int32_t>(r.xMin, twips16(b.x0));
-        r.yMin = std::min<int32_t>(r.yMin, twips16(b.y0));
-        r.xMax = std::max<int32_t>(r.xMax, twips16(b.x1));
-        r.yMax = std::max<int32_t>(r.yMax, twips16(b.y1));
-    }
-    return r;
-}
-
-swf::TextRecord run(uint16_t fontId, double size, Rgba color, double x, double baseline) {
-    swf::TextRecord r;
-    r.fontId = fontId;
-    r.height = static_cast<uint16_t>(std::lround(size * kTwips));
-    r.color = color;
-    r.xOffset = twips16(x);
-    r.yOffset = twips16(baseline);
-    return r;
-}
-
-// A line of text in one font at its natural advances.
-swf::TextRecord line(const EmbeddedFont& font, uint16_t fontId, const std::u32string& text,
-                     double size, Rgba color, double x, double baseline) {
-    swf::TextRecord r = run(fontId, size, color, x, baseline);
-    for (const char32_t c : text) {
-        r.glyphs.push_back(
-            {font.index(c), static_cast<int32_t>(std::lround(font.advance(c, size) * kTwips))});
-    }
-    return r;
-}
-
-swf::Text textOf(std::vector<swf::TextRecord> records, const std::vector<Box>& area) {
-    swf::Text t;
-    t.version = 2;
-    t.bounds = boundsOf(area);
-    t.records = std::move(records);
-    return t;
-}
-
-// Text centred in a box.
-swf::Text label(const EmbeddedFont& font, uint16_t fontId, const std::u32string& text, double size,
-                Rgba color, const Box& box) {
-    const double x = (box.x0 + box.x1 - font.width(text, size)) / 2;
-    const double baseline = (box.y0 + box.y1) / 2 + size * 0.36;
-    return textOf({line(font, fontId, text, size, color, x, baseline)}, {box});
-}
-
-swf::Text sentenceText(const PlacedSentence& s, const TextArea& area, Fonts fonts, uint16_t kaiId,
-                       uint16_t pinyinId) {
-    std::vector<swf::TextRecord> records;
-    const double inset = (area.cell - area.charSize) / 2;
-    for (const PlacedChar& c : s.chars) {
-        if (c.c == U' ') {
-            continue;
-        }
-        swf::TextRecord r = run(kaiId, area.charSize, kInk, c.x + inset, c.baseline);
-        r.glyphs.push_back(
-            {fonts.kai.index(c.c), static_cast<int32_t>(std::lround(area.charSize * kTwips))});
-        records.push_back(std::move(r));
-        if (area.pinyinSize > 0 && !c.pinyin.empty()) {
-            const std::u32string py = QString::fromStdString(c.pinyin).toStdU32String();
-            const double width = fonts.pinyin.width(py, area.pinyinSize);
-            records.push_back(line(fonts.pinyin, pinyinId, py, area.pinyinSize, kPinyinInk,
-                                   c.x + (area.cell - width) / 2,
-                                   c.baseline - area.charSize * 0.98));
-        }
-    }
-    return textOf(std::move(records), s.lines);
-}
-
-swf::Shape boxes(const std::vector<Box>& list, Rgba color) {
-    swfwrite::ShapeBuilder b;
-    const uint32_t fill = b.addFill(swfwrite::solidFill(color));
-    for (const Box& box : list) {
-        b.rectangle(twips16(box.x0), twips16(box.y0), twips16(box.x1), twips16(box.y1), fill);
-    }
-    return b.build();
-}
-
-std::vector<Box> underlines(const std::vector<Box>& lines) {
-    std::vector<Box> result;
-    for (const Box& b : lines) {
-        result.push_back({b.x0 + 4, b.y1 - 4, b.x1 - 4, b.y1 - 1});
-    }
-    return result;
-}
-
-swf::ButtonRecord record(uint8_t states, uint16_t id, uint16_t depth) {
-    swf::ButtonRecord r;
-    r.states = states;
-    r.characterId = id;
-    r.depth = depth;
-    return r;
-}
-
-swf::Button button(uint16_t up, uint16_t over, uint16_t down, uint16_t hit, uint16_t face,
-                   swf::Bytes onRelease) {
-    namespace bs = swf::button_state;
-    swf::Button b;
-    b.version = 2;
-    b.records = {record(bs::Up, up, 1), record(bs::Over, over, 2), record(bs::Down, down, 3),
-                 record(bs::HitTest, hit, 4)};
-    if (face) {
-        b.records.push_back(record(bs::Up | bs::Over | bs::Down, face, 5));
-    }
-    b.actions.push_back({swf::button_condition::OverDownToOverUp, 0, std::move(onRelease)});
-    return b;
-}
-
-// 上一页 / 下一页: report the turn, move `page` within 1..pages, show that page.
-swf::Bytes turnPage(bool forward) {
-    ActionWriter change;
-    change.getVariable("page").op(forward ? swfwrite::action_op::Increment
-                                          : swfwrite::action_op::Decrement);
-    change.setVariable("page");
-    ActionWriter w;
-    w.fsCommand("lesson_page", "");
-    if (forward) {
-        w.getVariable("page").getVariable("pages").op(swfwrite::action_op::Less2);
-    } else {
-        w.push(1).getVariable("page").op(swfwrite::action_op::Less2);
-    }
-    w.when(change);
-    w.push("page").getVariable("page").op(swfwrite::action_op::Add2).gotoPopped(false);
-    return w.bytes();
-}
-
-struct ControlButton {
-    std::u32string text;
-    Box box;
-    Rgba color;
-    swf::Bytes onRelease;
-};
-
-std::vector<ControlButton> controls() {
-    ActionWriter readAll, stopReading;
-    readAll.fsCommand("read_lx", "true").gotoFrame(1, true);
-    stopReading.fsCommand("read_lx", "false").stop();
-    return {
-        {U"上一页", controlBox(Control::PreviousPage), {110, 170, 90, 255}, turnPage(false)},
-        {U"下一页", controlBox(Control::NextPage), {110, 170, 90, 255}, turnPage(true)},
-        {U"朗读全文", controlBox(Control::ReadAll), {225, 120, 60, 255}, readAll.bytes()},
-        {U"停止", controlBox(Control::Stop), {170, 90, 90, 255}, stopReading.bytes()},
-    };
-}
 
 Rgba lighter(Rgba c, double t) {
     auto m = [t](uint8_t x) { return static_cast<uint8_t>(x + (255 - x) * t); };
@@ -215,21 +63,6 @@ TextArea textAreaFor(const Lesson& lesson) {
     a.sentencesPerPage = lesson.poem ? 8 : 3;
     a.centred = lesson.poem;
     return a;
-}
-
-Box controlBox(Control which) {
-    const double y0 = 528, y1 = 572;
-    switch (which) {
-        case Control::PreviousPage:
-            return {40, y0, 160, y1};
-        case Control::NextPage:
-            return {176, y0, 296, y1};
-        case Control::ReadAll:
-            return {470, y0, 620, y1};
-        case Control::Stop:
-            break;
-    }
-    return {636, y0, 760, y1};
 }
 
 namespace {
@@ -285,8 +118,8 @@ class Builder {
         staticAt(movie_.define(roundedBox({16, 12, 784, 76}, 14, {236, 246, 228, 255}, 2,
                                           {150, 190, 130, 255})),
                  1);
-        staticAt(movie_.define(label(fonts_.kai, kaiId_, lesson_.title, 38, {60, 100, 50, 255},
-                                     {16, 12, 784, 76})),
+        staticAt(movie_.define(labelText(fonts_.kai, kaiId_, lesson_.title, 38, {60, 100, 50, 255},
+                                         {16, 12, 784, 76})),
                  2);
         // The illustration in a frame at the right.
         const Box picture{560, 96, 772, 332};
@@ -304,11 +137,11 @@ class Builder {
         for (int p = 0; p < layout_.pages; ++p) {
             const std::u32string number =
                 QString("%1/%2").arg(p + 1).arg(layout_.pages).toStdU32String();
-            pageNumbers_.push_back(movie_.define(
-                label(fonts_.kai, kaiId_, number, 22, {120, 110, 90, 255}, {304, 528, 462, 572})));
+            pageNumbers_.push_back(movie_.define(labelText(
+                fonts_.kai, kaiId_, number, 22, {120, 110, 90, 255}, {304, 528, 462, 572})));
         }
         uint16_t depth = kDepthButtons;
-        for (const ControlButton& c : controls()) {
+        for (const ControlButton& c : controlButtons()) {
             staticAt(defineControl(c), depth++);
         }
     }
@@ -321,14 +154,10 @@ class Builder {
         // Pointed at, the sentence is underlined, so a reading mark behind it stays seen.
         const uint16_t hover = movie_.define(boxes(underlines(s.lines), kHover));
         const uint16_t pressed = movie_.define(boxes(underlines(s.lines), kPressed));
-        const Sentence& sentence = lesson_.sentences[k];
-        ActionWriter w;
-        w.fsCommand("lesson_play",
-                    std::to_string(sentence.start) + "," + std::to_string(sentence.end));
-        w.gotoLabel("s" + std::to_string(k + 1));
         // Up shows the text alone; over and down add the underline.
-        swf::Button b = button(text, hover, pressed, area, 0, w.bytes());
-        b.records.push_back(record(swf::button_state::Over | swf::button_state::Down, text, 5));
+        swf::Button b =
+            makeButton(text, hover, pressed, area, 0, sentenceScript(lesson_.sentences[k], k));
+        b.records.push_back(buttonRecord(Over | Down, text, 5));
         sentenceButtons_.push_back(movie_.define(b));
     }
 
@@ -338,8 +167,8 @@ class Builder {
         const uint16_t down = movie_.define(
             roundedBox({c.box.x0 + 1, c.box.y0 + 2, c.box.x1 - 1, c.box.y1 + 1}, 12, c.color));
         const uint16_t face =
-            movie_.define(label(fonts_.kai, kaiId_, c.text, 24, {255, 255, 255, 255}, c.box));
-        return movie_.define(button(up, over, down, up, face, c.onRelease));
+            movie_.define(labelText(fonts_.kai, kaiId_, c.text, 24, {255, 255, 255, 255}, c.box));
+        return movie_.define(makeButton(up, over, down, up, face, c.onRelease));
     }
 
     void staticAt(uint16_t id, uint16_t depth) { statics_.emplace_back(id, depth); }

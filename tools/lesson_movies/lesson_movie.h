@@ -12,9 +12,10 @@
 // and stops.
 #pragma once
 
-#include "embedded_font.h"
+#include "lesson_buttons.h"
 #include "lesson_data.h"
 #include "platform/flash/swf/control_tags.h"
+#include "text_characters.h"
 #include "text_layout.h"
 
 namespace lesson_movies {
@@ -23,14 +24,6 @@ inline constexpr double kFrameRate = 12.0;
 inline constexpr int kStageWidth = 800;
 inline constexpr int kStageHeight = 600;
 
-struct Fonts {
-    EmbeddedFont& kai;     // the text, title and labels
-    EmbeddedFont& pinyin;  // pinyin over the characters
-};
-
-enum class Control { PreviousPage, NextPage, ReadAll, Stop };
-// Where a control button sits on the stage.
-Box controlBox(Control which);
 // The text area of a lesson's pages.
 TextArea textAreaFor(const Lesson& lesson);
 

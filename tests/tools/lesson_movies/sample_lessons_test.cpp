@@ -25,8 +25,8 @@ bool frameHeaderAt(const QByteArray& mp3, int64_t offset) {
     if (offset + 4 > mp3.size()) {
         return false;
     }
-    const auto b0 = static_cast<uint8_t>(mp3[offset]);
-    const auto b1 = static_cast<uint8_t>(mp3[offset + 1]);
+    const auto b0 = static_cast<uint8_t>(mp3.at(static_cast<qsizetype>(offset)));
+    const auto b1 = static_cast<uint8_t>(mp3.at(static_cast<qsizetype>(offset + 1)));
     return b0 == 0xFF && (b1 & 0xE0) == 0xE0;
 }
 
