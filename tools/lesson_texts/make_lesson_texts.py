@@ -110,7 +110,10 @@ def mp3_frames(data):
         if h >> 21 != 0x7FF:
             raise ValueError(f"no frame header at byte {pos}")
         version = (h >> 19) & 3
-        kbps = bitrates[3 if version == 3 else 2][(h >> 12) & 15]
+        index = (h >> 12) & 15
+        if version == 1 or index in (0, 15):
+            raise ValueError(f"unsupported frame header at byte {pos}")
+        kbps = bitrates[3 if version == 3 else 2][index]
         rate = rates[version][(h >> 10) & 3]
         padding = (h >> 9) & 1
         size = (144 if version == 3 else 72) * kbps * 1000 // rate + padding
@@ -165,10 +168,11 @@ def build_library(movies, target):
         rc.write_text("\n".join(lines) + "\n", encoding="ascii")
         res = folder / "book.o"
         # windres runs the script through a C preprocessor; the host's cpp serves.
-        subprocess.run(["x86_64-w64-mingw32-windres", "--preprocessor=cpp", "-J", "rc", "-O", "coff", "-i", str(rc),
-                        "-o", str(res)], check=True)
-        subprocess.run(["x86_64-w64-mingw32-ld", "--dll", "-e", "0", "--no-insert-timestamp", "--subsystem",
-                        "windows", "-s", "-o", str(target), str(res)], check=True)
+        subprocess.run(["x86_64-w64-mingw32-windres", "--preprocessor=cpp", "-J", "rc",
+                        "-O", "coff", "-i", str(rc), "-o", str(res)], check=True)
+        # No entry point and no time stamp: the same movies always make the same file.
+        subprocess.run(["x86_64-w64-mingw32-ld", "--dll", "-e", "0", "--no-insert-timestamp",
+                        "--subsystem", "windows", "-s", "-o", str(target), str(res)], check=True)
 
 
 def main():
