@@ -92,7 +92,8 @@ def speak(text, folder, index):
     raw = folder / f"raw{index}.wav"
     out = folder / f"s{index}.wav"
     subprocess.run(["espeak-ng", "-v", VOICE, "-s", SPEED, "-w", str(raw), text], check=True)
-    subprocess.run(["sox", str(raw), "-r", str(RATE), "-c", "1", "-b", "16", str(out),
+    # Repeatable mode: the dither is seeded, so the same text always gives the same file.
+    subprocess.run(["sox", "-R", str(raw), "-r", str(RATE), "-c", "1", "-b", "16", str(out),
                     "vol", "0.8"], check=True)
     with wave.open(str(out)) as w:
         return w.readframes(w.getnframes())
