@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk fonts-arphic-ukai fonts-arphic-uming fonts-wqy-zenhei
   xvfb xauth
+  dpkg-dev file desktop-file-utils appstream xdotool x11-utils imagemagick
 )
 
 missing=()

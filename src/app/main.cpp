@@ -1,5 +1,6 @@
 // The program entry: the application object, the main window, the hidden dictation
 // word-list window, and the message loop until the main window closes.
+#include "app/program_icon.h"
 #include "app/tfrm_main.h"
 #include "app/tfrm_wnnx_list.h"
 #include "platform/flash/control/flash_control.h"
@@ -13,6 +14,10 @@ int main(int argc, char** argv) {
     QApplication::setApplicationDisplayName(QStringLiteral("Pencora"));
     // Standard buttons read 确定 and 取消, as the notices ask a child to click.
     pencora::ui::installToolkitTranslations();
+    // Every window carries the program's icon; the desktop file name ties the windows to the
+    // installed menu entry.
+    QApplication::setWindowIcon(pencora::app::programIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.pencora.Pencora"));
 
     // The movie player control the window's players create, as an installed control would
     // be found by its class identifier.

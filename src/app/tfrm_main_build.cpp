@@ -1,5 +1,6 @@
 // The controls of the main window and their design settings.
 #include "common/hint.h"
+#include "app/program_icon.h"
 #include "app/tfrm_main.h"
 #include "platform/ui/error_report.h"
 #include "platform/ui/fonts.h"
@@ -76,7 +77,7 @@ Tfrm_Main::Tfrm_Main(QWidget* parent) : QWidget(parent) {
     fillBackground(this, kWindowColour);
     ImageList_Alpha = loadImages(QStringLiteral("toolbar"), 14);
     ImageList_Tree = loadImages(QStringLiteral("tree"), 3);
-    setWindowIcon(QIcon(QStringLiteral(":/images/pencora.png")));
+    setWindowIcon(pencora::app::programIcon());
     buildFrame();
     buildTimers();
     buildQuiz();

@@ -1,9 +1,12 @@
 // Paints Pencora's own artwork with QPainter and writes it as PNG files with alpha:
 //   toolbar/00.png .. 13.png   32 x 32, the toolbar image list (indices as the buttons use them)
 //   tree/00.png .. 02.png      16 x 16, the catalogue tree (book, unit, lesson)
-//   pencora.png                64 x 64, the window icon
+//   icon/16.png .. 256.png     the program's icon at each hicolor size (app_icon.cpp); the
+//                              windows carry it and the installed menu entry shows it
 // Regenerate with: build/tools/draw_icons/draw_icons src/app/resources/images
 // (run with QT_QPA_PLATFORM=offscreen where there is no display).
+#include "app_icon.h"
+
 #include <QDir>
 #include <QFont>
 #include <QGuiApplication>
@@ -448,19 +451,6 @@ const Painter kTree[3] = {
     },
 };
 
-void windowIcon(QPainter& p) {
-    p.scale(2, 2);
-    QRectF tile(1, 1, 30, 30);
-    QLinearGradient g(tile.topLeft(), tile.bottomRight());
-    g.setColorAt(0, QColor(120, 210, 255));
-    g.setColorAt(1, QColor(40, 110, 210));
-    p.setPen(QPen(QColor(20, 70, 150), 1));
-    p.setBrush(g);
-    p.drawRoundedRect(tile, 7, 7);
-    glyph(p, QRectF(3, 3, 22, 24), "字", Qt::white, 20);
-    pencil(p, QPointF(17, 24), 17, -50);
-}
-
 bool write(const QString& path, int size, const Painter& paint) {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
@@ -494,6 +484,10 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 3; ++i)
         ok &= write(out.filePath(QString("tree/%1.png").arg(i, 2, 10, QLatin1Char('0'))), 16,
                     kTree[i]);
-    ok &= write(out.filePath("pencora.png"), 64, windowIcon);
+    out.mkpath("icon");
+    for (int size : kAppIconSizes) {
+        ok &= write(out.filePath(QString("icon/%1.png").arg(size)), size,
+                    [size](QPainter& p) { paintAppIcon(p, size); });
+    }
     return ok ? 0 : 1;
 }

@@ -52,12 +52,20 @@ QString findIgnoringCase(const QString& folder, const QString& component) {
 
 }  // namespace
 
+QString realExecutableFolder(const QString& executable) {
+    // The `pencora` command on the PATH is a link to the executable in its own folder, with
+    // `Data` beside it; the folder that counts is the one of the file the link ends at.
+    const QFileInfo info(executable);
+    const QString real = info.canonicalFilePath();
+    return real.isEmpty() ? info.absolutePath() : QFileInfo(real).absolutePath();
+}
+
 QString programFolder() {
     const QString& forced = folderOverride();
     if (!forced.isEmpty())
         return forced;
     if (QCoreApplication::instance() != nullptr)
-        return QCoreApplication::applicationDirPath();
+        return realExecutableFolder(QCoreApplication::applicationFilePath());
     return QDir::currentPath();
 }
 

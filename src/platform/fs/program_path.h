@@ -9,8 +9,14 @@
 
 namespace pencora::fs {
 
-// The folder of the running executable, without a trailing separator.
+// The folder of the running executable, without a trailing separator. The executable is
+// found through its links, so a command linked from elsewhere reads the `Data` beside the
+// real program.
 QString programFolder();
+
+// The folder of the file `executable` names once every link on its way is followed; a path
+// that does not exist keeps its own folder.
+QString realExecutableFolder(const QString& executable);
 
 // Replaces the program folder for the rest of the run (tests point it at a fixture folder).
 // An empty string returns to the executable's own folder.

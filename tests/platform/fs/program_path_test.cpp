@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 namespace {
@@ -40,6 +41,29 @@ TEST_F(ProgramPathTest, PathsThatLeaveTheProgramFolderNameNothing) {
             << QString::fromUtf16(hostile).toStdString();
     }
     EXPECT_TRUE(resolveProgramPath(QString("Data\\a") + QChar(0) + "b").isEmpty());
+}
+
+// The installed `pencora` command is a relative link into the program's own folder; the
+// content is found beside the file the links end at, not beside the command.
+TEST(RealExecutableFolder, FollowsLinksToTheProgramItself) {
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    const QDir top(root.path());
+    ASSERT_TRUE(top.mkpath("usr/lib/pencora/Data") && top.mkpath("usr/bin"));
+    QFile program(root.path() + "/usr/lib/pencora/pencora");
+    ASSERT_TRUE(program.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(QFile::link("../lib/pencora/pencora", root.path() + "/usr/bin/pencora"));
+    ASSERT_TRUE(QFile::link("usr/bin/pencora", root.path() + "/second-link"));
+    ASSERT_TRUE(QFile::link("usr/lib", root.path() + "/linked-lib"));
+
+    const QString expected = QFileInfo(root.path() + "/usr/lib/pencora").canonicalFilePath();
+    EXPECT_EQ(realExecutableFolder(root.path() + "/usr/bin/pencora"), expected);
+    EXPECT_EQ(realExecutableFolder(root.path() + "/second-link"), expected);
+    EXPECT_EQ(realExecutableFolder(root.path() + "/linked-lib/pencora/pencora"), expected);
+    EXPECT_EQ(realExecutableFolder(root.path() + "/usr/lib/pencora/pencora"), expected);
+    // A dangling link or a missing file keeps the folder it was named in.
+    ASSERT_TRUE(QFile::link("nowhere/pencora", root.path() + "/usr/bin/broken"));
+    EXPECT_EQ(realExecutableFolder(root.path() + "/usr/bin/broken"), root.path() + "/usr/bin");
 }
 
 TEST(ContentName, OnlyPlainNamesBuildAPath) {
