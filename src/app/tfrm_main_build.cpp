@@ -1,6 +1,6 @@
 // The controls of the main window and their design settings.
-#include "common/hint.h"
 #include "app/program_icon.h"
+#include "common/hint.h"
 #include "app/tfrm_main.h"
 #include "platform/ui/error_report.h"
 #include "platform/ui/fonts.h"
