@@ -9,7 +9,9 @@ build and the tests need no MinGW.
     python3 tools/pe_fixtures/make_pe_fixtures.py [OUT_DIR]
 
 OUT_DIR defaults to tests/platform/resources/data/pe; malformed files go to its
-`malformed/` folder, each named after the fault it carries.
+`malformed/` folder, each named after the fault it carries. A small lesson-movie library for
+the lesson-text mode's tests goes to tests/modes/lessontext/data/book.dll: two movies of 30
+frames, a010101 on red and a010102 on blue.
 """
 import os
 import pathlib
@@ -54,7 +56,7 @@ def link(target, work, out):
     subprocess.run([f"{target}-windres", "--preprocessor=cpp", "--preprocessor-arg=-xc",
                     "--preprocessor-arg=-DRC_INVOKED", str(rc), "-O", "coff", "-o", str(obj)],
                    check=True, cwd=work)
-    subprocess.run([f"{target}-ld", "--dll", "-e", "0", "-s", "-o", str(out), str(obj)],
+    subprocess.run([f"{target}-ld", "--dll", "-e", "0", "-s", "--no-insert-timestamp", "-o", str(out), str(obj)],
                    check=True, cwd=work)
 
 
@@ -122,6 +124,32 @@ def malformed(pe32):
     ]
 
 
+def swf(background, frames):
+    """An uncompressed movie of 400 x 300 pixels at 12 frames a second, one colour."""
+    def tag(code, body=b""):
+        return struct.pack("<H", code << 6 | len(body)) + body
+    bits = 14
+    fields = [0, 8000, 0, 6000]
+    value = bits
+    for field in fields:
+        value = value << bits | field
+    total = 5 + 4 * bits
+    rect = (value << (8 - total % 8)).to_bytes((total + 7) // 8, "big")
+    tags = tag(9, bytes(background)) + tag(1) * frames + tag(0)
+    body = rect + struct.pack("<HH", 12 << 8, frames) + tags
+    return b"FWS" + bytes([6]) + struct.pack("<I", 8 + len(body)) + body
+
+
+def lesson_book(out):
+    with tempfile.TemporaryDirectory() as tmp:
+        work = pathlib.Path(tmp)
+        (work / "red.swf").write_bytes(swf((255, 0, 0), 30))
+        (work / "blue.swf").write_bytes(swf((0, 0, 255), 30))
+        (work / "lessons.rc").write_text('a010101 Flash "red.swf"\na010102 Flash "blue.swf"\n')
+        out.parent.mkdir(parents=True, exist_ok=True)
+        link(TARGETS["pe32"], work, out)
+
+
 def main():
     out = pathlib.Path(sys.argv[1]) if len(sys.argv) > 1 else \
         ROOT / "tests/platform/resources/data/pe"
@@ -138,6 +166,7 @@ def main():
         (out / "malformed" / name).write_bytes(data)
     for name, data in PAYLOADS.items():
         (out / f"{name}.bin").write_bytes(data)
+    lesson_book(ROOT / "tests/modes/lessontext/data/book.dll")
     print(f"wrote {out}")
 
 
