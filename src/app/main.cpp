@@ -7,6 +7,7 @@
 #include "platform/flash/control/default_engine.h"
 #include "platform/flash/control/flash_control.h"
 #include "platform/ui/error_report.h"
+#include "platform/ui/translations.h"
 #include "settings/settings_menu.h"
 
 namespace {
@@ -25,6 +26,8 @@ int main(int argc, char** argv) {
     pencora::ui::Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pencora"));
     QApplication::setApplicationDisplayName(QStringLiteral("Pencora"));
+    // Standard buttons read 确定 and 取消, as the notices ask a child to click.
+    pencora::ui::installToolkitTranslations();
 
     // The movie player control the window's players create, as an installed control would
     // be found by its class identifier.

@@ -8,7 +8,8 @@
 // program entry installs the modes, then runs FormCreate and shows the window.
 #pragma once
 
-#include "app/study_state.h"
+#include "common/study_state.h"
+#include "modes/mode_context.h"
 #include "modes/quiz/quiz_mode.h"
 #include "platform/xml/xml_document.h"
 
@@ -42,11 +43,25 @@ class TsfFlashPlayer;
 using pencora::player::TsfFlashPlayer;
 class Tfrm_shengzi;
 
-class Tfrm_Main : public QWidget {
+class Tfrm_Main : public QWidget, public pencora::modes::ModeContext {
     Q_OBJECT
   public:
     explicit Tfrm_Main(QWidget* parent = nullptr);
     ~Tfrm_Main() override;
+
+    // What the modes see of this window (tfrm_main_context.cpp).
+    pencora::StudyState& studyState() override;
+    const pencora::xml::XmlDocument& characterDocument() const override;
+    void play_file(int slot, const QString& relativePath) override;
+    void freeChannel(int slot) override;
+    bool voicePromptsOn() const override;
+    pencora::ui::MessageResult showMessage(pencora::ui::MessageIcon icon, const QString& title,
+                                           const QString& text,
+                                           pencora::ui::MessageButtons buttons) override;
+    void showOnlyPanel(QWidget* panel) override;
+    void stop(pencora::modes::Activity activity) override;
+    TsfFlashPlayer* createMoviePlayer(QWidget* parent, const QString& name) override;
+    QWidget* frameWindow() override;
 
     // The lesson, its word lists, the item being practised and the sound slots.
     pencora::StudyState State;
@@ -125,10 +140,6 @@ class Tfrm_Main : public QWidget {
     QAction* N51 = nullptr;  // 淡蓝清雅
     QAction* N61 = nullptr;  // 灰黑酷冷
     QList<QIcon> img_set;    // 30 x 30
-
-    // The voice-prompt switch as it stands now; the prompts read it at the moment they
-    // would play. On when the settings menu is not built.
-    bool voicePromptsOn() const;
 
     // Movie players: the quizzes' success animations on pnl_tyrz, pnl_kyrz, pnl_kzry and
     // pnl_tyby (hidden at start-up), and the dictation loudspeaker on pnl_wnnx.

@@ -1,6 +1,6 @@
 // The quizzes driven through the main window's handlers, as the toolbar, the answer buttons
 // and the timers call them. Sounds and notices are recorded instead of played and shown.
-#include "app/hint.h"
+#include "common/hint.h"
 #include "app/tfrm_main.h"
 #include "platform/fs/program_path.h"
 #include "platform/ui/message_service.h"

@@ -6,6 +6,7 @@
 #include "platform/ui/fonts.h"
 #include "platform/ui/message_service.h"
 #include "platform/ui/status_panels.h"
+#include "platform/ui/translations.h"
 
 #include <gtest/gtest.h>
 #include <QAbstractButton>
@@ -291,3 +292,23 @@ TEST_F(Ui, DesignFontsNameTheDesignFaceFirstAtItsPixelHeight) {
 }
 
 }  // namespace
+
+TEST_F(Ui, StandardButtonsSpeakChineseOnceTheToolkitTranslationsAreIn) {
+    ASSERT_TRUE(installToolkitTranslations());
+    QMessageBox box(QMessageBox::Question, QStringLiteral("字词速记学习完毕！"),
+                    QStringLiteral("点击确定，将重新开始字词速记的学习，点击取消，将停止字词速记学习。"),
+                    QMessageBox::Ok | QMessageBox::Cancel);
+    // The captions the buttons paint, mnemonics aside.
+    auto caption = [&](QMessageBox::StandardButton which) {
+        return box.button(which)->text().remove(QLatin1Char('&'));
+    };
+    EXPECT_EQ(caption(QMessageBox::Ok), QStringLiteral("确定"));
+    EXPECT_EQ(caption(QMessageBox::Cancel), QStringLiteral("取消"));
+    QMessageBox yesNo(QMessageBox::Question, QString(), QString(),
+                      QMessageBox::Yes | QMessageBox::No);
+    // With the toolkit's key hint: 是(Y), 否(N).
+    EXPECT_TRUE(yesNo.button(QMessageBox::Yes)->text().startsWith(QStringLiteral("是")));
+    EXPECT_TRUE(yesNo.button(QMessageBox::No)->text().startsWith(QStringLiteral("否")));
+    // An unknown locale leaves the toolkit as it was.
+    EXPECT_FALSE(installToolkitTranslations(QStringLiteral("xx_XX")));
+}
