@@ -9,6 +9,8 @@
 #include "platform/fs/program_path.h"
 #include "player/flash_player.h"
 #include "sound/play_file.h"
+#include "support/application.h"
+#include "support/fake_mode_context.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>
@@ -22,38 +24,6 @@ using namespace pencora::audio::testing;
 
 namespace {
 
-// What the mode asked of the frame.
-class RecordingFrame : public modes::ModeContext {
-  public:
-    StudyState state;
-    std::vector<modes::Activity> stopped;
-    int panelsShown = 0;
-    QWidget window;
-
-    StudyState& studyState() override { return state; }
-    const xml::XmlDocument& characterDocument() const override { std::abort(); }
-    void play_file(int slot, const QString& path) override {
-        sound::play_file(state.ChannelSlots[slot], path);
-    }
-    void freeChannel(int slot) override { sound::play_file(state.ChannelSlots[slot], u""); }
-    bool voicePromptsOn() const override { return true; }
-    ui::MessageResult showMessage(ui::MessageIcon, const QString&, const QString&,
-                                  ui::MessageButtons) override {
-        return ui::MessageResult::Ok;
-    }
-    void showOnlyPanel(QWidget* panel) override {
-        ++panelsShown;
-        panel->show();
-    }
-    void stop(modes::Activity activity) override { stopped.push_back(activity); }
-    player::TsfFlashPlayer* createMoviePlayer(QWidget* parent, const QString& name) override {
-        auto* player = new player::TsfFlashPlayer(parent);
-        player->setObjectName(name);
-        return player;
-    }
-    QWidget* frameWindow() override { return &window; }
-};
-
 void wait(int ms) {
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
@@ -66,12 +36,7 @@ constexpr double kHigh = 990;  // lesson 010102
 class LessonText : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        if (QApplication::instance() == nullptr) {
-            static int argc = 1;
-            static char name[] = "test_modes_lessontext";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);
-        }
+        pencora::testing::ensureApplication();
         flash::registerFlashControl(flash::createDefaultMovieEngine);
     }
     void SetUp() override {
@@ -81,9 +46,7 @@ class LessonText : public ::testing::Test {
         recording("010101", 1.2, kLow);
         recording("010102", 1.5, kHigh);
         ASSERT_TRUE(out.start());
-        pnlrszc.resize(400, 300);
-        pnlrszc.hide();
-        mode = std::make_unique<lessontext::LessonTextMode>(frame, &pnlrszc);
+        mode = std::make_unique<lessontext::LessonTextMode>(frame, pnlrszc);
     }
     void TearDown() override {
         mode.reset();
@@ -141,8 +104,8 @@ class LessonText : public ::testing::Test {
     TempFolder tmp;
     DiskOutput out{tmp.path()};
     bool finished = false;
-    RecordingFrame frame;
-    QWidget pnlrszc;
+    pencora::testing::FakeModeContext frame;
+    QWidget* pnlrszc = frame.addPanel(QStringLiteral("pnlrszc"));
     std::unique_ptr<lessontext::LessonTextMode> mode;
 };
 
@@ -151,8 +114,9 @@ class LessonText : public ::testing::Test {
 TEST_F(LessonText, ShowsTheLessonsMovieAndReadsItOnSlotOne) {
     open("010101");
     const size_t openedAt = out.elapsed();
-    EXPECT_EQ(frame.panelsShown, 1);
-    EXPECT_FALSE(pnlrszc.isHidden());
+    EXPECT_EQ(frame.shownPanels, std::vector<QWidget*>{pnlrszc});
+    EXPECT_EQ(frame.playerNames, std::vector<QString>{"Flashbg"});
+    EXPECT_FALSE(pnlrszc->isHidden());
     EXPECT_FALSE(flash()->isHidden());
     EXPECT_NE(frame.state.ChannelSlots[1], 0u);
     EXPECT_EQ(frame.state.OpenLessonCode, "010101");
@@ -174,7 +138,7 @@ TEST_F(LessonText, AnotherLessonStopsTheOldReadingAndReadsTheNewFromItsStart) {
     run(0.3);
     open("010102");
     const size_t switchedAt = out.elapsed();
-    EXPECT_EQ(frame.panelsShown, 1) << "the panel was showing already";
+    EXPECT_EQ(frame.shownPanels.size(), 1u) << "the panel was showing already";
     wait(100);
     EXPECT_EQ(qBlue(shown()), 255);
     EXPECT_EQ(qRed(shown()), 0);
@@ -272,7 +236,7 @@ TEST_F(LessonText, AMissingMovieIsReportedNamingTheLessonAndLeavesThePanelBlack)
     }
     const size_t failedAt = out.elapsed();
     EXPECT_TRUE(flash()->isHidden());
-    EXPECT_FALSE(pnlrszc.isHidden());
+    EXPECT_FALSE(pnlrszc->isHidden());
     run(0.3);
     const Capture c = finish();
     EXPECT_EQ(soundingFrames(c, failedAt + 2048, c.frames()), 0u) << "the old reading stopped";
@@ -314,9 +278,9 @@ TEST_F(LessonText, AMissingRecordingLeavesTheMovieSilent) {
 TEST_F(LessonText, BeforeAnyLessonThePanelIsBlackAndNothingIsReported) {
     stdfs::remove(tmp.path() / "Data" / "lesson" / "book.dll");
     EXPECT_NO_THROW(open(QString()));
-    EXPECT_FALSE(pnlrszc.isHidden());
+    EXPECT_FALSE(pnlrszc->isHidden());
     EXPECT_TRUE(flash()->isHidden());
-    EXPECT_EQ(pnlrszc.palette().color(QPalette::Window), QColor(Qt::black));
+    EXPECT_EQ(pnlrszc->palette().color(QPalette::Window), QColor(Qt::black));
 }
 
 // An empty or backward range would open "to the end of the file"; it reads nothing instead.
