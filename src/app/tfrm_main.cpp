@@ -110,9 +110,8 @@ void Tfrm_Main::restartActiveMode() {
     }
 }
 
-void Tfrm_Main::TBlessonClick(QObject* Sender) {
-    if (handlers.TBlessonClick)
-        handlers.TBlessonClick(*this, Sender);
+void Tfrm_Main::TBlessonClick(QObject* /*Sender*/) {
+    LessonText->TBlessonClick();
 }
 
 void Tfrm_Main::tb_zcsjClick(QObject* Sender) {

@@ -10,6 +10,7 @@
 
 #include "common/study_state.h"
 #include "modes/mode_context.h"
+#include "modes/lessontext/lesson_text_mode.h"
 #include "modes/quiz/quiz_mode.h"
 #include "platform/xml/xml_document.h"
 
@@ -18,6 +19,7 @@
 #include <QWidget>
 #include <functional>
 #include <map>
+#include <memory>
 
 class QButtonGroup;
 class QCheckBox;
@@ -169,7 +171,8 @@ class Tfrm_Main : public QWidget, public pencora::modes::ModeContext {
     void tv_muluChange(QObject* Sender, QTreeWidgetItem* Node);
 
     // Toolbar handlers; each calls the entry of `handlers` its mode installed, except
-    // btn_kewenClick, which belongs to the practice modes below.
+    // btn_kewenClick, which belongs to the practice modes below, and TBlessonClick, a call
+    // into LessonText.
     void TBlessonClick(QObject* Sender);
     void tb_zcsjClick(QObject* Sender);
     void btn_kewenClick(QObject* Sender);
@@ -188,6 +191,12 @@ class Tfrm_Main : public QWidget, public pencora::modes::ModeContext {
     // The loudspeaker's movie commands ("btnread", "btnnext"); calls its entry in `handlers`.
     void flash_labaHandleFSCommand(TsfFlashPlayer* ASender, const QString& command,
                                    const QString& args);
+    // The lesson movie's commands ("read_lx", "lesson_page", "lesson_play").
+    void FlashbgHandleFSCommand(TsfFlashPlayer* ASender, const QString& command,
+                                const QString& args);
+    // 同步学课文 on pnlrszc: the lesson movie (Flashbg) and its reading.
+    std::unique_ptr<pencora::lessontext::LessonTextMode> LessonText;
+
     // Hides the four success animations (before a change of look).
     void hideQuizAnimations();
 
@@ -256,6 +265,7 @@ class Tfrm_Main : public QWidget, public pencora::modes::ModeContext {
   private:
     void buildQuiz();
     void buildMoviePlayers();
+    void buildLessonText();
     void loadStartupMovies();
     void askQuestion(pencora::quiz::QuizKind kind);
     void layOutQuiz(pencora::quiz::QuizKind kind);
