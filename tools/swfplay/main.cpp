@@ -132,7 +132,8 @@ int trace(const std::vector<std::string>& args) {
     }
     host.onTrace = [](const std::u16string& line) { std::cout << utf8(line) << "\n"; };
     bool quit = false;
-    host.onCommand = [&quit](const std::u16string& command, const std::u16string&) {
+    host.onCommand = [&quit](const std::u16string& command, const std::u16string& args) {
+        std::cout << "fscommand " << utf8(command) << " \"" << utf8(args) << "\"\n";
         quit = quit || command == u"quit";
     };
     if (!host.load(args[0])) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <stdexcept>
 
 namespace pencora::swfwrite {
 
@@ -81,6 +82,10 @@ void BitWriter::flush() {
 void writeRect(ByteWriter& w, const swf::Rect& r) {
     unsigned n =
         std::max({signedBits(r.xMin), signedBits(r.xMax), signedBits(r.yMin), signedBits(r.yMax)});
+    if (n > 31) {
+        // The field size has five bits; a wider value would be written as a zero-sized rect.
+        throw std::out_of_range("rectangle coordinate needs more than 31 bits");
+    }
     BitWriter bits(w);
     bits.ub(n, 5);
     bits.sb(r.xMin, n);

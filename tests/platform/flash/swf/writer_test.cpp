@@ -279,6 +279,26 @@ TEST(SwfWriter, MovieLevelTagsSurvive) {
     EXPECT_TRUE(*m.find(2) == Character{b.movie().dictionary.at(2)});
 }
 
+// A rectangle whose coordinates need 32 bits cannot be stored (its size field has five
+// bits): writing it fails instead of leaving a zero-sized rectangle that shifts every field
+// after it.
+TEST(SwfWriter, RefusesRectanglesWiderThanTheFormat) {
+    Text wide;
+    wide.version = 2;
+    wide.bounds = {0, INT32_MAX, 0, 100};
+    MovieBuilder b;
+    b.define(wide);
+    EXPECT_THROW(b.write(), std::out_of_range);
+    Text edge = wide;
+    edge.bounds = {-(1 << 30), (1 << 30) - 1, 0, 100};
+    MovieBuilder ok;
+    ok.define(edge);
+    auto result = readMovie(ok.write());
+    ASSERT_TRUE(result);
+    EXPECT_TRUE(result.movie->warnings.empty());
+    EXPECT_EQ(std::get<Text>(*result.movie->find(1)).bounds, edge.bounds);
+}
+
 // With PENCORA_WRITE_SWF_SEEDS=dir, writes the writer-made fuzz seeds into dir (this is
 // how tests/platform/flash/swf/fuzz-seeds/written-*.swf were made).
 TEST(SwfWriter, WritesFuzzSeedsWhenAsked) {
