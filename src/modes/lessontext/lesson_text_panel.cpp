@@ -20,6 +20,8 @@ LessonTextPanel buildLessonTextPanel(QWidget* pnlrszc, modes::ModeContext& conte
     auto* player = context.createMoviePlayer(pnlrszc, QStringLiteral("Flashbg"));
     player->setParentColor(false);
     player->setColor(Qt::white);
+    player->setTransparent(false);  // the movie is drawn over white, not over the black panel
+    player->DisableFlashPopup = true;
     player->setVolume(100);
     player->setVolumeControl(false);
     player->hide();

@@ -19,8 +19,8 @@ struct LessonTextPanel {
     player::TsfFlashPlayer* Flashbg = nullptr;  // hidden until a lesson's movie is shown
 };
 
-// Makes `pnlrszc` black and fills it with Flashbg: white, opaque, full volume, no volume
-// control, hidden.
+// Makes `pnlrszc` black and fills it with Flashbg: opaque over white, no pop-up menu, full
+// volume, no volume control, hidden.
 LessonTextPanel buildLessonTextPanel(QWidget* pnlrszc, modes::ModeContext& context);
 
 }  // namespace pencora::lessontext

@@ -123,6 +123,8 @@ TEST_F(LessonText, ShowsTheLessonsMovieAndReadsItOnSlotOne) {
     EXPECT_TRUE(flash()->IsPlaying());
     EXPECT_EQ(flash()->Volume(), 100);
     EXPECT_FALSE(flash()->VolumeControl());
+    EXPECT_FALSE(flash()->Transparent());
+    EXPECT_EQ(flash()->Color(), QColor(Qt::white));
     EXPECT_EQ(frame.stopped,
               (std::vector{modes::Activity::Flashcards, modes::Activity::Dictation}));
     wait(100);
