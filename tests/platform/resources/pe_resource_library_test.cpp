@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 namespace {
@@ -86,6 +87,23 @@ TEST_P(LinkedLibrary, EveryTruncationIsReadSafely) {
 }
 
 INSTANTIATE_TEST_SUITE_P(PeResources, LinkedLibrary, testing::Values("pe32", "pe32plus"));
+
+// The sample course's library, linked by the course generator: a movie for every reading.
+TEST(CourseLibrary, EveryLessonReadingHasItsMovie) {
+    const QString data = QStringLiteral(PENCORA_SOURCE_DIR "/sample-content/Data/");
+    PeResourceLibrary library;
+    ASSERT_TRUE(library.open(data + "lesson/book.dll")) << library.error().toStdString();
+    const QStringList readings = QDir(data + "lessonread").entryList({"*.mp3"}, QDir::Files);
+    ASSERT_FALSE(readings.isEmpty());
+    EXPECT_EQ(library.resources().size(), static_cast<size_t>(readings.size()));
+    for (const QString& reading : readings) {
+        const QString code = QFileInfo(reading).completeBaseName();
+        const PeResource* movie = library.find(u"Flash", QString("a" + code));
+        ASSERT_NE(movie, nullptr) << code.toStdString();
+        const QByteArray bytes = library.read(*movie);
+        EXPECT_TRUE(bytes.startsWith("FWS") || bytes.startsWith("CWS")) << code.toStdString();
+    }
+}
 
 // Each malformed file is refused with an error that names the file and what is wrong.
 TEST(MalformedLibrary, EveryKeptInputIsRefused) {
