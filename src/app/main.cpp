@@ -4,7 +4,7 @@
 #include "app/tfrm_wnnx_list.h"
 #include "modes/flashcards/flashcard_panel.h"
 #include "modes/tables/book_menu.h"
-#include "platform/flash/control/default_engine.h"
+#include "platform/flash/default_engine/default_engine.h"
 #include "platform/flash/control/flash_control.h"
 #include "platform/ui/error_report.h"
 #include "platform/ui/translations.h"

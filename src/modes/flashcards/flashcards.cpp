@@ -3,7 +3,6 @@
 #include "common/hint.h"
 #include "app/tfrm_main.h"
 #include "content/content_paths.h"
-#include "platform/audio/bass.h"
 #include "platform/ui/message_service.h"
 #include "sound/play_file.h"
 
@@ -73,7 +72,7 @@ Speed checkedSpeed(const Tfrm_Main& frm) {
 
 void tb_zcsjClick(Tfrm_Main& frm, QObject* /*Sender*/) {
     // A lesson reading stops even when no lesson is chosen.
-    BASS_StreamFree(frm.State.ChannelSlots[1]);
+    sound::free_slot(frm.State.ChannelSlots[1]);
     if (!frm.State.lessonSelected()) {
         ui::showInformation(&frm, kNoLessonTitle, kNoLessonText);
         return;

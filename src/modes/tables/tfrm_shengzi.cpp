@@ -108,6 +108,10 @@ void Tfrm_shengzi::buildControls() {
     GridChar->setEditTriggers(QAbstractItemView::NoEditTriggers);
     GridChar->setSelectionMode(QAbstractItemView::SingleSelection);
     GridChar->setShowGrid(true);
+    // A word wider than its cell (春天, 尾巴) is drawn whole on one line and clipped at the
+    // cell's edges; shortened to "…" it could not be read at all.
+    GridChar->setTextElideMode(Qt::ElideNone);
+    GridChar->setWordWrap(false);
     GridChar->setFocusPolicy(Qt::ClickFocus);  // skipped by the Tab key
     GridChar->setTabKeyNavigation(false);
     QFont cells = designFont(QStringLiteral("宋体"), 60);

@@ -12,6 +12,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QButtonGroup>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QImage>
@@ -186,4 +187,24 @@ TEST_F(TableWindow, TheTableNeedsNoLessonAndLeavesTheStudyStateAlone) {
     EXPECT_EQ(frm->State.BookNo, 0);
     EXPECT_FALSE(frm->pnl_info->isHidden());  // the main window's panel stays as it was
     EXPECT_TRUE(frm->isVisible());
+}
+
+TEST_F(TableWindow, WordsAreDrawnWholeAndClippedNeverElided) {
+    write(QStringLiteral("Data/xml/hanzi1.xml"),
+          QStringLiteral(R"(<hanzi><lesson201 Chinese="春天"/><lesson202 Chinese="尾巴"/></hanzi>)"));
+    Tfrm_shengzi& table = openBook(1);
+    QTableWidget* grid = table.GridChar;
+    ASSERT_EQ(table.cellText(0, 0), QStringLiteral("春天"));
+    const QRect cell = grid->visualItemRect(grid->item(0, 0));
+    auto drawn = [&] { return grid->viewport()->grab(cell).toImage(); };
+    // The word is wider than its cell, so an eliding grid would cut it down to "…".
+    const QString elided =
+        QFontMetrics(grid->font()).elidedText(QStringLiteral("春天"), Qt::ElideRight, cell.width());
+    ASSERT_NE(elided, QStringLiteral("春天"));
+    const QImage word = drawn();
+    grid->item(0, 0)->setText(elided);
+    EXPECT_NE(drawn(), word) << "春天 drawn as " << elided.toStdString();
+    // Both characters show, clipped at the cell's edges: not the first one alone.
+    grid->item(0, 0)->setText(QStringLiteral("春"));
+    EXPECT_NE(drawn(), word);
 }
