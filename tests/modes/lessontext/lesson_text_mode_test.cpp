@@ -4,7 +4,7 @@
 #include "modes/lessontext/lesson_text_mode.h"
 #include "listening.h"
 #include "modes/mode_context.h"
-#include "platform/flash/control/default_engine.h"
+#include "platform/flash/default_engine/default_engine.h"
 #include "platform/flash/control/flash_control.h"
 #include "platform/fs/program_path.h"
 #include "player/flash_player.h"

@@ -4,7 +4,7 @@
 #include "app/tfrm_main.h"
 #include "listening.h"
 #include "platform/audio/bass.h"
-#include "platform/flash/control/default_engine.h"
+#include "platform/flash/default_engine/default_engine.h"
 #include "platform/flash/control/flash_control.h"
 #include "platform/fs/program_path.h"
 #include "platform/ui/message_service.h"
