@@ -2,25 +2,10 @@
 // word-list window, and the message loop until the main window closes.
 #include "app/tfrm_main.h"
 #include "app/tfrm_wnnx_list.h"
-#include "modes/flashcards/flashcard_panel.h"
-#include "modes/tables/book_menu.h"
-#include "platform/flash/default_engine/default_engine.h"
 #include "platform/flash/control/flash_control.h"
+#include "platform/flash/default_engine/default_engine.h"
 #include "platform/ui/error_report.h"
 #include "platform/ui/translations.h"
-#include "settings/settings_menu.h"
-
-namespace {
-
-// Each mode builds its controls in its panel and installs its handlers here, before the
-// main window's creation handler runs.
-void installModes(Tfrm_Main& frm_Main) {
-    pencora::flashcards::install(frm_Main);
-    pencora::tables::install(frm_Main);
-    pencora::settings::install(frm_Main);
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     pencora::ui::Application app(argc, argv);
@@ -34,7 +19,6 @@ int main(int argc, char** argv) {
     pencora::flash::registerFlashControl(pencora::flash::createDefaultMovieEngine);
 
     Tfrm_Main frm_Main;
-    installModes(frm_Main);
     pencora::ui::guarded([&] { frm_Main.FormCreate(&frm_Main); });
     Tfrm_wnnx_list frm_wnnx_list(&frm_Main);
     frm_Main.frm_wnnx_list = &frm_wnnx_list;

@@ -89,10 +89,9 @@ void Tfrm_Main::loadStartupMovies() {
     flash_laba->LoadMovieFromStream(0, movieStream(QStringLiteral("laba")).get());
 }
 
-void Tfrm_Main::flash_labaHandleFSCommand(TsfFlashPlayer* /*ASender*/, const QString& command,
-                                          const QString& args) {
-    if (handlers.flash_labaHandleFSCommand)
-        handlers.flash_labaHandleFSCommand(*this, command, args);
+void Tfrm_Main::flash_labaHandleFSCommand(TsfFlashPlayer* /*ASender*/, const QString& /*command*/,
+                                          const QString& /*args*/) {
+    // Dictation handles the loudspeaker's commands here.
 }
 
 void Tfrm_Main::hideQuizAnimations() {

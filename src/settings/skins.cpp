@@ -3,7 +3,6 @@
 #include "platform/resources/program_resources.h"
 
 #include <QApplication>
-#include <QRegularExpression>
 #include <QWidget>
 
 // Resources are initialised by name in the global namespace.
@@ -52,31 +51,6 @@ void placeDesignSheets(bool skinned) {
 }
 
 }  // namespace
-
-SkinError::SkinError(const QString& message) : std::runtime_error(message.toStdString()) {}
-
-QString skinStyleName(int number) {
-    switch (number) {
-        case 0:
-            return {};
-        case 1:
-            return QStringLiteral("Lavender Classico");
-        case 2:
-            return QStringLiteral("Aqua Graphite");
-        case 3:
-            return QStringLiteral("Iceberg Classico");
-        case 4:
-            return QStringLiteral("Carbon");
-    }
-    throw SkinError(QStringLiteral("There is no skin number %1").arg(number));
-}
-
-QString recordedStyleName(const QString& sheet) {
-    static const QRegularExpression kFirstLine(
-        QStringLiteral(R"(^\s*/\*\s*Style name:\s*(.*?)\s*\*/)"));
-    const QRegularExpressionMatch match = kFirstLine.match(sheet);
-    return match.hasMatch() ? match.captured(1) : QString();
-}
 
 QStringList embeddedStyleNames() {
     QStringList names;

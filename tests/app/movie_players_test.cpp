@@ -107,11 +107,15 @@ TEST_F(MoviePlayers, SuccessMovieInAllFourQuizPlayersPlaysWhenStarted) {
 
 TEST_F(MoviePlayers, LoudspeakerButtonsSendTheirCommandsToTheDictation) {
     std::vector<std::pair<QString, QString>> commands;
-    frm->handlers.flash_labaHandleFSCommand = [&](Tfrm_Main&, const QString& command,
-                                                  const QString& args) {
-        commands.emplace_back(command, args);
-    };
     TsfFlashPlayer* laba = frm->flash_laba;
+    // Noted on their way to the window's handler flash_labaHandleFSCommand.
+    const auto toWindow = laba->OnHandleFSCommand;
+    ASSERT_TRUE(toWindow);
+    laba->OnHandleFSCommand = [&, toWindow](TsfFlashPlayer* sender, const QString& command,
+                                            const QString& args) {
+        commands.emplace_back(command, args);
+        toWindow(sender, command, args);
+    };
     ASSERT_TRUE(laba->IsFlashAviable());
     frm->pnl_info->hide();
     frm->pnl_wnnx->show();

@@ -1,6 +1,5 @@
 #include "modes/tables/tfrm_shengzi.h"
 
-#include "app/tfrm_main.h"
 #include "content/word_lists.h"
 #include "modes/tables/shengzi_layout.h"
 #include "platform/ui/error_report.h"
@@ -49,7 +48,7 @@ QPalette gridPalette(QPalette palette) {
 
 }  // namespace
 
-Tfrm_shengzi::Tfrm_shengzi(Tfrm_Main* main) : QWidget(main, Qt::Window), frm_Main(main) {
+Tfrm_shengzi::Tfrm_shengzi(QWidget* main) : QWidget(main, Qt::Window), frm_Main(main) {
     setObjectName(QStringLiteral("frm_shengzi"));
     // Closing this window never ends the program.
     setAttribute(Qt::WA_QuitOnClose, false);

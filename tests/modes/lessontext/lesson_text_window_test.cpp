@@ -1,6 +1,6 @@
 // 同步学课文 in the main window on the sample course, heard on SDL's disk driver: the
-// toolbar button shows the first lesson's movie with its reading, a quiz stops the reading
-// (the quiz then reads its own entry), the button brings the lesson back from its start.
+// toolbar button shows the first lesson's movie with its reading, a quiz stops the reading,
+// the button brings the lesson back from its start.
 #include "app/tfrm_main.h"
 #include "listening.h"
 #include "platform/audio/bass.h"
@@ -32,6 +32,7 @@ class LessonTextWindow : public ::testing::Test {
         frm->resize(906, 475);
         frm->show();
         QCoreApplication::processEvents();
+        frm->freeChannel(0);  // the welcome cue: only the reading is listened to here
     }
     void TearDown() override {
         frm.reset();
@@ -67,10 +68,10 @@ TEST_F(LessonTextWindow, AQuizStopsTheReadingAndTheButtonReopensTheLesson) {
     EXPECT_EQ(frm->State.OpenLessonCode, frm->State.LessonCode);
     const size_t opened = run(1.0);
 
-    frm->TB_rszc->click();  // 看音认字 reads the entry once
+    frm->TB_rszc->click();  // 看音认字: the question is shown, not read
     EXPECT_TRUE(frm->pnlrszc->isHidden());
     EXPECT_FALSE(BASS_ChannelStop(frm->State.ChannelSlots[1])) << "the reading's stream is freed";
-    const size_t quiz = run(3.0);
+    const size_t quiz = run(1.0);
 
     frm->TBlesson->click();
     EXPECT_FALSE(frm->pnlrszc->isHidden());
@@ -81,6 +82,6 @@ TEST_F(LessonTextWindow, AQuizStopsTheReadingAndTheButtonReopensTheLesson) {
     finished = true;
     const Capture c = out.finish();
     EXPECT_GT(soundingFrames(c, opened, quiz), 44100u / 4) << "the reading sounds";
-    EXPECT_EQ(soundingFrames(c, quiz + 44100 * 5 / 2, back), 0u) << "the quiz stopped the reading";
+    EXPECT_EQ(soundingFrames(c, quiz + 2048, back), 0u) << "the quiz stopped the reading";
     EXPECT_GT(soundingFrames(c, back, c.frames()), 44100u / 4) << "the reading starts again";
 }
