@@ -10,8 +10,8 @@
 
 #include "common/study_state.h"
 #include "modes/flashcards/flashcard_mode.h"
-#include "modes/mode_context.h"
 #include "modes/lessontext/lesson_text_mode.h"
+#include "modes/mode_context.h"
 #include "modes/quiz/quiz_mode.h"
 #include "modes/tables/tables_mode.h"
 #include "platform/xml/xml_document.h"
