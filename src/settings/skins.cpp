@@ -3,6 +3,7 @@
 #include "platform/resources/program_resources.h"
 
 #include <QApplication>
+#include <QFont>
 #include <QWidget>
 
 // Resources are initialised by name in the global namespace.
@@ -20,6 +21,7 @@ namespace {
 
 const QString kStyleType = QStringLiteral("STYLE");
 const char* const kDesignSheet = "pencoraDesignStyleSheet";
+const char* const kDesignFont = "pencoraDesignFont";
 
 void ensureResources() {
     static const bool done = (initSkinResources(), true);
@@ -47,6 +49,18 @@ void placeDesignSheets(bool skinned) {
         const QVariant design = widget->property(kDesignSheet);
         if (design.isValid())
             widget->setStyleSheet(skinned ? QString() : design.toString());
+    }
+}
+
+// A style sheet put on or taken off re-polishes every widget, and on some platforms a
+// widget below a styled parent comes out of it with the application's font (the toolbar's
+// 16-pixel captions at 12 pixels). The marked children take their design font back.
+void restoreDesignFonts() {
+    for (QWidget* widget : QApplication::allWidgets()) {
+        const QVariant font = widget->property(kDesignFont);
+        if (font.isValid()) {
+            widget->setFont(font.value<QFont>());
+        }
     }
 }
 
@@ -78,6 +92,7 @@ void applySkin(int number) {
     }
     placeDesignSheets(!sheet.isEmpty());
     qApp->setStyleSheet(sheet);
+    restoreDesignFonts();
 }
 
 void giveWayToSkins(QWidget* widget) {
@@ -86,8 +101,12 @@ void giveWayToSkins(QWidget* widget) {
     // Qt passes no font on from a styled parent once its sheet is set again, so the
     // children hold the parent's design font themselves and keep it in every look.
     for (QWidget* child : widget->findChildren<QWidget*>()) {
-        if (!child->testAttribute(Qt::WA_SetFont))
+        if (!child->testAttribute(Qt::WA_SetFont)) {
             child->setFont(widget->font());
+        }
+        if (!child->property(kDesignFont).isValid()) {
+            child->setProperty(kDesignFont, child->font());
+        }
     }
     if (!qApp->styleSheet().isEmpty())
         widget->setStyleSheet(QString());

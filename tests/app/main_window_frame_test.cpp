@@ -10,6 +10,7 @@
 #include "platform/ui/message_service.h"
 #include "platform/ui/status_panels.h"
 #include "player/flash_player.h"
+#include "support/application.h"
 
 #include <gtest/gtest.h>
 #include <QAction>
@@ -46,14 +47,7 @@ QString node(const QString& tag, const QString& text, const QString& children = 
 
 class MainWindowFrame : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        if (QApplication::instance() == nullptr) {
-            static int argc = 1;
-            static char name[] = "test_app_frame";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);  // kept for the whole run
-        }
-    }
+    static void SetUpTestSuite() { pencora::testing::ensureApplication(); }
     void SetUp() override { pencora::fs::setProgramFolder(dir.path()); }
     void TearDown() override {
         frm.reset();

@@ -2,12 +2,13 @@
 // land in the five players, the success animation plays when started, and the loudspeaker's
 // buttons send their commands to the window's handler.
 #include "app/tfrm_main.h"
-#include "platform/flash/default_engine/default_engine.h"
 #include "platform/flash/control/flash_control.h"
+#include "platform/flash/default_engine/default_engine.h"
 #include "platform/fs/program_path.h"
 #include "platform/ui/message_service.h"
 #include "player/flash_player.h"
 #include "player/tsf_bitmap.h"
+#include "support/application.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>
@@ -48,12 +49,7 @@ bool yellowish(std::uint32_t bgra) {
 class MoviePlayers : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        if (QApplication::instance() == nullptr) {
-            static int argc = 1;
-            static char name[] = "test_app_movie_players";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);  // kept for the whole run
-        }
+        pencora::testing::ensureApplication();
         flash::registerFlashControl(flash::createDefaultMovieEngine);
     }
     void SetUp() override {

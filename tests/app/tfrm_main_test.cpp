@@ -3,6 +3,7 @@
 #include "platform/fs/program_path.h"
 #include "platform/ui/message_service.h"
 #include "platform/ui/status_panels.h"
+#include "support/application.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>
@@ -21,18 +22,9 @@ namespace {
 
 const QString kInvite = QStringLiteral("请选择相应的课文，进行每课生字的学习或练习！");
 
-void ensureApplication() {
-    if (QApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "test_app_window";
-        static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv);  // kept for the whole run
-    }
-}
-
 class MainWindow : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() { ensureApplication(); }
+    static void SetUpTestSuite() { pencora::testing::ensureApplication(); }
     void TearDown() override { pencora::fs::setProgramFolder(QString()); }
 
     // Runs the program entry's start-up on the content below `folder`.

@@ -20,6 +20,7 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <memory>
 
 using namespace pencora::settings;
@@ -207,6 +208,39 @@ TEST_F(Settings, WebSiteButtonOpensTheHomePage) {
     openHomePage();
     QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
     EXPECT_EQ(catcher.opened, QList<QUrl>{QUrl(QString::fromLatin1(kHomePage))});
+}
+
+// The width of what a button draws in ink unlike its background (read at its corner).
+static int inkWidth(QWidget* widget) {
+    QApplication::processEvents();
+    const QImage image = widget->grab().toImage();
+    const QColor ground = image.pixelColor(1, image.height() - 2);
+    int left = image.width(), right = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (std::abs(c.red() - ground.red()) + std::abs(c.green() - ground.green()) +
+                    std::abs(c.blue() - ground.blue()) >
+                150) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        }
+    }
+    return right < left ? 0 : right - left + 1;
+}
+
+TEST_F(Settings, ToolbarCaptionsKeepTheirSizeInEveryLook) {
+    const int design = inkWidth(frame->caption);
+    ASSERT_GE(design, 4 * 14) << "four characters of 16 pixels";
+    for (QAction* look : {menu->N51, menu->N4}) {
+        SCOPED_TRACE(look->text().toStdString());
+        // Some platforms hand a child below a styled parent the application's font when a
+        // sheet comes or goes; the caption must come back at its design size all the same.
+        frame->caption->setFont(QApplication::font());
+        look->trigger();
+        EXPECT_GE(inkWidth(frame->caption), design - 2);
+    }
 }
 
 #include "settings_test.moc"
