@@ -113,7 +113,7 @@ void Tfrm_Main::restartActiveMode() {
 }
 
 void Tfrm_Main::TBlessonClick(QObject* /*Sender*/) {
-    // The lesson text mode attaches here.
+    LessonText->TBlessonClick();
 }
 
 void Tfrm_Main::tb_zcsjClick(QObject* /*Sender*/) {

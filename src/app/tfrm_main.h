@@ -10,6 +10,7 @@
 
 #include "common/study_state.h"
 #include "modes/flashcards/flashcard_mode.h"
+#include "modes/lessontext/lesson_text_mode.h"
 #include "modes/mode_context.h"
 #include "modes/quiz/quiz_mode.h"
 #include "modes/tables/tables_mode.h"
@@ -159,6 +160,12 @@ class Tfrm_Main : public QWidget, public pencora::modes::ModeContext {
     // The loudspeaker's movie commands ("btnread", "btnnext"), dictation's to handle.
     void flash_labaHandleFSCommand(TsfFlashPlayer* ASender, const QString& command,
                                    const QString& args);
+    // The lesson movie's commands ("read_lx", "lesson_page", "lesson_play").
+    void FlashbgHandleFSCommand(TsfFlashPlayer* ASender, const QString& command,
+                                const QString& args);
+    // 同步学课文 on pnlrszc: the lesson movie (Flashbg) and its reading.
+    std::unique_ptr<pencora::lessontext::LessonTextMode> LessonText;
+
     // Hides the four success animations (before a change of look).
     void hideQuizAnimations();
 
@@ -205,6 +212,7 @@ class Tfrm_Main : public QWidget, public pencora::modes::ModeContext {
     void buildQuiz();
     void buildModes();
     void buildMoviePlayers();
+    void buildLessonText();
     void loadStartupMovies();
     void askQuestion(pencora::quiz::QuizKind kind);
     void layOutQuiz(pencora::quiz::QuizKind kind);

@@ -82,6 +82,7 @@ Tfrm_Main::Tfrm_Main(QWidget* parent) : QWidget(parent) {
     buildTimers();
     buildQuiz();
     buildMoviePlayers();
+    buildLessonText();
     applyFrameStyle();
     buildModes();
 }

@@ -464,8 +464,7 @@ TEST_F(MainWindowFrame, EachFixedHandlerIsACallIntoItsMode) {
     w.N5Click(w.Settings->N4);
     EXPECT_TRUE(qApp->styleSheet().isEmpty());
 
-    // Lesson text and dictation attach here; until then these do nothing.
-    w.TBlessonClick(w.TBlesson);
+    // Dictation attaches here; until then these do nothing.
     w.flash_labaHandleFSCommand(w.flash_laba, QStringLiteral("btnread"), QStringLiteral("朗读"));
     w.btn_wnnxshow();
     w.hideQuizAnimations();
@@ -483,6 +482,14 @@ TEST_F(MainWindowFrame, EachFixedHandlerIsACallIntoItsMode) {
     EXPECT_FALSE(w.pnl_info->isHidden());
     for (QWidget* panel : w.resizablePanels())
         EXPECT_TRUE(panel->isHidden()) << panel->objectName().toStdString();
+
+    // 同步学课文 is the window's own too: before any lesson it shows its black panel and
+    // reports nothing.
+    messages.clear();
+    w.TBlessonClick(w.TBlesson);
+    EXPECT_TRUE(messages.messages().empty());
+    EXPECT_FALSE(w.pnlrszc->isHidden());
+    EXPECT_TRUE(w.pnl_info->isHidden());
 }
 
 TEST_F(MainWindowFrame, AsAModeContextTheWindowShowsOnePanelStopsWorkAndGuardsItsSlots) {

@@ -188,7 +188,10 @@ TEST_F(MainWindow, LessonSelectionRestartsTheModeWhoseButtonIsDown) {
     frm->TBlesson->click();
     calls.clear();
     frm->selectNode(lesson(*frm, 2, 1, 0));
-    EXPECT_TRUE(calls.isEmpty());  // the lesson text's, not a practice restart
+    EXPECT_TRUE(calls.isEmpty()) << "the lesson text, not a practice restart";
+    EXPECT_EQ(frm->State.OpenLessonCode, frm->State.LessonCode);
+    EXPECT_FALSE(frm->State.OpenLessonCode.isEmpty());
+    EXPECT_TRUE(messages.messages().empty()) << "the sample course has every lesson's movie";
 }
 
 TEST_F(MainWindow, PointerOverAToolbarButtonAsksForItsPrompt) {

@@ -14,7 +14,7 @@
 
 #include "lesson_movie.h"
 #include "movie_host.h"
-#include "platform/flash/control/default_engine.h"
+#include "platform/flash/default_engine/default_engine.h"
 #include "platform/flash/control/flash_control.h"
 #include "platform/flash/swf/movie.h"
 
