@@ -95,12 +95,12 @@ struct Walker {
             }
             const QTransform t = toTransform(o.matrix) * toStage;
             ColorTransformF own = ColorTransformF::from(o.colorTransform);
-            swf::BlendMode blend = o.blendMode;
-            // Alpha and erase cut into the group of a layer-mode ancestor; without one there is
-            // nothing to cut and they draw as normal.
+            const swf::BlendMode blend = o.blendMode;
+            // Alpha and erase only change the alpha of a layer-mode ancestor's group; without
+            // one they would change the stage's, which shows opaque: the object shows nothing.
             if ((blend == swf::BlendMode::Alpha || blend == swf::BlendMode::Erase) &&
                 layerGroups == 0) {
-                blend = swf::BlendMode::Normal;
+                continue;
             }
             const bool asBitmap = o.cacheAsBitmap || !o.filters.empty();
             const bool layered =

@@ -292,6 +292,62 @@ TEST_F(FilterRenderTest, AlphaObjectScalesItsGroupOnlyWhereItsAlphaIsAboveZero) 
     EXPECT_EQ(img.pixel(35, 10), kWhite);
 }
 
+// A red square over 0..30 and, above it, a clip of a fully opaque square over 0..10 and a
+// half transparent one over 10..20 in `mode`; in a layer group when `inLayer`.
+QImage cutterOverRed(FilterRenderTest& t, swf::BlendMode mode, bool inLayer) {
+    swfwrite::MovieBuilder b(8, 40, 20);
+    const uint16_t red = b.define(square(0, 0, 30, 20, kRedSwf));
+    const uint16_t full = b.define(square(0, 0, 10, 20, {0, 0, 255, 255}));
+    const uint16_t half = b.define(square(10, 0, 20, 20, {0, 0, 255, 128}));
+    swfwrite::TimelineBuilder cutter;
+    cutter.place(full, 1).place(half, 2).showFrame();
+    const uint16_t cutterId = b.define(cutter.sprite());
+    swfwrite::TimelineBuilder group;
+    group.place(red, 1);
+    swf::PlaceObject cut;
+    cut.version = 3;
+    cut.characterId = cutterId;
+    cut.depth = 2;
+    cut.matrix = swf::Matrix{};
+    cut.blendMode = mode;
+    group.place(cut).showFrame();
+    swf::PlaceObject p;
+    p.version = 3;
+    p.characterId = b.define(group.sprite());
+    p.depth = 1;
+    p.matrix = swf::Matrix{};
+    p.blendMode = inLayer ? swf::BlendMode::Layer : swf::BlendMode::Normal;
+    b.place(p).showFrame();
+    EXPECT_TRUE(t.load(b));
+    return t.render(40, 20, flash::Quality::Low);
+}
+
+TEST_F(FilterRenderTest, EraseCutsItsLayerByItsAlphaAndShowsNothingOutsideOne) {
+    const QImage layered = cutterOverRed(*this, swf::BlendMode::Erase, true);
+    EXPECT_EQ(layered.pixel(5, 10), kWhite) << "the group is cut away to the stage";
+    const QRgb halved = layered.pixel(15, 10);  // half the red left, over white
+    EXPECT_EQ(qRed(halved), 255);
+    EXPECT_NEAR(qGreen(halved), 128, 2);
+    EXPECT_EQ(qGreen(halved), qBlue(halved));
+    EXPECT_EQ(layered.pixel(25, 10), kRed);
+
+    const QImage loose = cutterOverRed(*this, swf::BlendMode::Erase, false);
+    for (int x : {5, 15, 25}) {
+        EXPECT_EQ(loose.pixel(x, 10), kRed) << x;
+    }
+    EXPECT_EQ(loose.pixel(35, 10), kWhite);
+}
+
+TEST_F(FilterRenderTest, AlphaOutsideALayerShowsNothingEither) {
+    const QImage loose = cutterOverRed(*this, swf::BlendMode::Alpha, false);
+    for (int x : {5, 15, 25}) {
+        EXPECT_EQ(loose.pixel(x, 10), kRed) << x;
+    }
+    // Drawn normally the same clip would show blue: it is the mode that hides it.
+    const QImage normal = cutterOverRed(*this, swf::BlendMode::Normal, false);
+    EXPECT_EQ(normal.pixel(5, 10), 0xFF0000FF);
+}
+
 TEST(ScriptFilters, EveryKindSurvivesTheTripThroughScriptObjects) {
     avm1::test::Fixture script;
     avm1::Machine& m = script.machine;
