@@ -3,6 +3,7 @@
 //   swfplay render MOVIE OUT.png [--frame N] [--size WxH] [--quality low|high]
 //   swfplay trace MOVIE [--frames N] [--input input.json]
 //   swfplay corpus DIR [--expect LIST]
+//   swfplay bench MOVIE [--size WxH] [--frames N] [--quality low|high] [--whole]
 #include <QGuiApplication>
 #include <QString>
 
@@ -16,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench.h"
 #include "corpus.h"
 #include "input_script.h"
 #include "movie_host.h"
@@ -30,7 +32,9 @@ int usage() {
     std::cerr << "usage:\n"
                  "  swfplay render MOVIE OUT.png [--frame N] [--size WxH] [--quality low|high]\n"
                  "  swfplay trace MOVIE [--frames N] [--input input.json]\n"
-                 "  swfplay corpus DIR [--expect LIST]\n";
+                 "  swfplay corpus DIR [--expect LIST]\n"
+                 "  swfplay bench MOVIE [--size WxH] [--frames N] [--quality low|high] "
+                 "[--whole]\n";
     return 2;
 }
 
@@ -42,6 +46,14 @@ bool readInt(const std::string& text, int* value) {
     } catch (...) {
         return false;
     }
+}
+
+// "WxH", each side 1 to 16384.
+bool readSize(const std::string& size, int* width, int* height) {
+    const auto x = size.find('x');
+    return x != std::string::npos && readInt(size.substr(0, x), width) &&
+           readInt(size.substr(x + 1), height) && *width >= 1 && *height >= 1 && *width <= 16384 &&
+           *height <= 16384;
 }
 
 std::string utf8(const std::u16string& s) {
@@ -59,11 +71,7 @@ int render(const std::vector<std::string>& args) {
         if (args[i] == "--frame" && hasValue && readInt(args[i + 1], &frame) && frame >= 1) {
             ++i;
         } else if (args[i] == "--size" && hasValue) {
-            const std::string& size = args[++i];
-            const auto x = size.find('x');
-            if (x == std::string::npos || !readInt(size.substr(0, x), &width) ||
-                !readInt(size.substr(x + 1), &height) || width < 1 || height < 1 || width > 16384 ||
-                height > 16384) {
+            if (!readSize(args[++i], &width, &height)) {
                 return usage();
             }
         } else if (args[i] == "--quality" && hasValue &&
@@ -93,6 +101,61 @@ int render(const std::vector<std::string>& args) {
         std::cerr << "swfplay: cannot write " << args[1] << "\n";
         return 1;
     }
+    return 0;
+}
+
+// swfplay bench MOVIE [--size WxH] [--frames N] [--quality low|high] [--whole]: the cost of
+// one frame as the player shows it, and how much of the stage each frame redraws (with
+// --whole: all of it, every frame).
+int bench(const std::vector<std::string>& args) {
+    if (args.empty()) {
+        return usage();
+    }
+    int frames = 240, width = 0, height = 0;
+    bool whole = false;
+    std::u16string quality;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const bool hasValue = i + 1 < args.size();
+        if (args[i] == "--whole") {
+            whole = true;
+        } else if (args[i] == "--frames" && hasValue && readInt(args[i + 1], &frames) &&
+                   frames >= 1 && frames <= 1000000) {
+            ++i;
+        } else if (args[i] == "--size" && hasValue) {
+            if (!readSize(args[++i], &width, &height)) {
+                return usage();
+            }
+        } else if (args[i] == "--quality" && hasValue &&
+                   !(quality = swfplay::qualityName(args[i + 1])).empty()) {
+            ++i;
+        } else {
+            return usage();
+        }
+    }
+    swfplay::MovieHost host;
+    if (!host.available()) {
+        std::cerr << "swfplay: " << host.error() << "\n";
+        return 1;
+    }
+    if (!quality.empty()) {
+        host.setQuality(quality);
+    }
+    if (!host.load(args[0])) {
+        std::cerr << "swfplay: " << args[0] << ": not a movie that loads\n";
+        return 1;
+    }
+    if (width == 0) {
+        width = host.stageWidth();
+        height = host.stageHeight();
+    }
+    host.setSize(width, height);
+    const auto figures =
+        swfplay::summarize(swfplay::playFrames(host, width, height, frames, whole));
+    std::printf("%s at %dx%d, %d frames\n", args[0].c_str(), width, height, figures.frames);
+    std::printf("frame cost: median %.3f ms, 95th percentile %.3f ms\n", figures.medianMs,
+                figures.p95Ms);
+    std::printf("stage redrawn: %.1f %% a frame on average (whole stage %d, nothing %d)\n",
+                figures.meanRedrawn * 100, figures.fullRedraws, figures.idleFrames);
     return 0;
 }
 
@@ -260,6 +323,9 @@ int main(int argc, char** argv) {
         }
         if (args[0] == "corpus") {
             return corpus(rest);
+        }
+        if (args[0] == "bench") {
+            return bench(rest);
         }
     } catch (const std::exception& e) {
         std::cerr << "swfplay: " << e.what() << "\n";
