@@ -152,6 +152,57 @@ TEST_F(FilterRenderTest, ScriptOpaqueBackgroundFillsTheBoundsBelowTheClip) {
     EXPECT_EQ(img.pixel(9, 15), kWhite);
 }
 
+TEST_F(FilterRenderTest, AScrollRectShowsItsPartOfTheClipAtTheClipsOrigin) {
+    // box (its red square over 10..19) placed at x 5; box.scrollRect = new
+    // flash.geom.Rectangle(12, 8, 5, 40): the clip's x 12..16 and y 8..47 show at its origin,
+    // so the square's columns 12..16 land on 5..9 and its rows on 2..11; the rest is cut.
+    Assembler a;
+    a.push({str("box")}).op(Code::GetVariable).push({str("scrollRect")});
+    a.push({num(40), num(5), num(8), num(12), integer(4), str("flash")})
+        .op(Code::GetVariable)
+        .push({str("geom")})
+        .op(Code::GetMember)
+        .push({str("Rectangle")})
+        .op(Code::NewMethod)
+        .op(Code::SetMember);
+    a.push({str("w"), str("box")})
+        .op(Code::GetVariable)
+        .push({str("scrollRect")})
+        .op(Code::GetMember)
+        .push({str("width")})
+        .op(Code::GetMember)
+        .op(Code::SetVariable);
+    a.op(Code::End);
+    swf::PlaceObject p;
+    p.matrix = swf::Matrix{};
+    p.matrix->tx = 100;
+    auto b = movie(p);
+    b.doAction(a.bytes).showFrame();
+    ASSERT_TRUE(load(b));
+    const QImage img = render(40, 40, flash::Quality::Low);
+    for (QPoint red : {QPoint(5, 2), QPoint(9, 2), QPoint(5, 11), QPoint(9, 11)}) {
+        EXPECT_EQ(img.pixel(red), kRed) << red.x() << "," << red.y();
+    }
+    for (QPoint cut : {QPoint(4, 5), QPoint(10, 5), QPoint(7, 12), QPoint(12, 15)}) {
+        EXPECT_EQ(img.pixel(cut), kWhite) << cut.x() << "," << cut.y();
+    }
+    EXPECT_EQ(engine->getVariable(u"w"), u"5");
+
+    // Taking it away shows the whole clip again, where its matrix puts it.
+    Assembler clear;
+    clear.push({str("box")})
+        .op(Code::GetVariable)
+        .push({str("scrollRect"), avm1::test::undef()})
+        .op(Code::SetMember)
+        .op(Code::End);
+    auto whole = movie(p);
+    whole.doAction(a.bytes).doAction(clear.bytes).showFrame();
+    ASSERT_TRUE(load(whole));
+    const QImage back = render(40, 40, flash::Quality::Low);
+    EXPECT_EQ(back.pixel(15, 15), kRed);
+    EXPECT_EQ(back.pixel(14, 5), kWhite);
+}
+
 TEST_F(FilterRenderTest, BitmapsStartOnTheWholePixelNearestTheirCorner) {
     // A clip holding a blue mark at 0..2 and a red square at 10.4..20.4, placed three times
     // 0.3 pixels right and down. Drawn directly the square spans 10.7..20.7 and covers
