@@ -56,6 +56,49 @@ bool readSize(const std::string& size, int* width, int* height) {
            *height <= 16384;
 }
 
+// How a movie is shown: the control's size (0: the stage's) and quality (empty: the default).
+struct View {
+    int width = 0;
+    int height = 0;
+    std::u16string quality;
+};
+
+// Takes args[*i] (and its value) when it is --size or --quality; false for anything else or a
+// bad value.
+bool readViewOption(const std::vector<std::string>& args, std::size_t* i, View* view) {
+    if (*i + 1 >= args.size()) {
+        return false;
+    }
+    if (args[*i] == "--size" && readSize(args[*i + 1], &view->width, &view->height)) {
+        ++*i;
+        return true;
+    }
+    if (args[*i] == "--quality" && !(view->quality = swfplay::qualityName(args[*i + 1])).empty()) {
+        ++*i;
+        return true;
+    }
+    return false;
+}
+
+// Embeds the control and loads `movie` into it as `view` asks; says why not on failure.
+bool openMovie(swfplay::MovieHost& host, const std::string& movie, const View& view) {
+    if (!host.available()) {
+        std::cerr << "swfplay: " << host.error() << "\n";
+        return false;
+    }
+    if (!view.quality.empty()) {
+        host.setQuality(view.quality);
+    }
+    if (!host.load(movie)) {
+        std::cerr << "swfplay: " << movie << ": not a movie that loads\n";
+        return false;
+    }
+    if (view.width > 0) {
+        host.setSize(view.width, view.height);
+    }
+    return true;
+}
+
 std::string utf8(const std::u16string& s) {
     return QString::fromStdU16String(s).toStdString();
 }
@@ -64,37 +107,19 @@ int render(const std::vector<std::string>& args) {
     if (args.size() < 2) {
         return usage();
     }
-    int frame = 1, width = 0, height = 0;
-    std::u16string quality;
+    int frame = 1;
+    View view;
     for (std::size_t i = 2; i < args.size(); ++i) {
         const bool hasValue = i + 1 < args.size();
         if (args[i] == "--frame" && hasValue && readInt(args[i + 1], &frame) && frame >= 1) {
             ++i;
-        } else if (args[i] == "--size" && hasValue) {
-            if (!readSize(args[++i], &width, &height)) {
-                return usage();
-            }
-        } else if (args[i] == "--quality" && hasValue &&
-                   !(quality = swfplay::qualityName(args[i + 1])).empty()) {
-            ++i;
-        } else {
+        } else if (!readViewOption(args, &i, &view)) {
             return usage();
         }
     }
     swfplay::MovieHost host;
-    if (!host.available()) {
-        std::cerr << "swfplay: " << host.error() << "\n";
+    if (!openMovie(host, args[0], view)) {
         return 1;
-    }
-    if (!quality.empty()) {
-        host.setQuality(quality);
-    }
-    if (!host.load(args[0])) {
-        std::cerr << "swfplay: " << args[0] << ": not a movie that loads\n";
-        return 1;
-    }
-    if (width > 0) {
-        host.setSize(width, height);
     }
     host.advance(frame);
     if (!host.render().save(QString::fromStdString(args[1]), "PNG")) {
@@ -111,9 +136,9 @@ int bench(const std::vector<std::string>& args) {
     if (args.empty()) {
         return usage();
     }
-    int frames = 240, width = 0, height = 0;
+    int frames = 240;
     bool whole = false;
-    std::u16string quality;
+    View view;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const bool hasValue = i + 1 < args.size();
         if (args[i] == "--whole") {
@@ -121,33 +146,16 @@ int bench(const std::vector<std::string>& args) {
         } else if (args[i] == "--frames" && hasValue && readInt(args[i + 1], &frames) &&
                    frames >= 1 && frames <= 1000000) {
             ++i;
-        } else if (args[i] == "--size" && hasValue) {
-            if (!readSize(args[++i], &width, &height)) {
-                return usage();
-            }
-        } else if (args[i] == "--quality" && hasValue &&
-                   !(quality = swfplay::qualityName(args[i + 1])).empty()) {
-            ++i;
-        } else {
+        } else if (!readViewOption(args, &i, &view)) {
             return usage();
         }
     }
     swfplay::MovieHost host;
-    if (!host.available()) {
-        std::cerr << "swfplay: " << host.error() << "\n";
+    if (!openMovie(host, args[0], view)) {
         return 1;
     }
-    if (!quality.empty()) {
-        host.setQuality(quality);
-    }
-    if (!host.load(args[0])) {
-        std::cerr << "swfplay: " << args[0] << ": not a movie that loads\n";
-        return 1;
-    }
-    if (width == 0) {
-        width = host.stageWidth();
-        height = host.stageHeight();
-    }
+    const int width = view.width > 0 ? view.width : host.stageWidth();
+    const int height = view.width > 0 ? view.height : host.stageHeight();
     host.setSize(width, height);
     const auto figures =
         swfplay::summarize(swfplay::playFrames(host, width, height, frames, whole));

@@ -18,16 +18,21 @@ constexpr QRgb kRed = 0xFFFF0000;
 constexpr QRgb kBlack = 0xFF000000;
 constexpr QRgb kClear = 0x00000000;
 
-// A 40 x 40 transparent image with an opaque red square over x and y 10..19.
-QImage redSquare() {
-    QImage image(40, 40, QImage::Format_ARGB32_Premultiplied);
+// A transparent image of `size` with `red` opaque red.
+QImage redRect(QSize size, QRect red) {
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
-    for (int y = 10; y < 20; ++y) {
-        for (int x = 10; x < 20; ++x) {
+    for (int y = red.top(); y <= red.bottom(); ++y) {
+        for (int x = red.left(); x <= red.right(); ++x) {
             image.setPixel(x, y, kRed);
         }
     }
     return image;
+}
+
+// A 40 x 40 transparent image with an opaque red square over x and y 10..19.
+QImage redSquare() {
+    return redRect({40, 40}, {10, 10, 10, 10});
 }
 
 std::vector<float> pointPlane(int size) {
@@ -251,14 +256,7 @@ TEST(GradientFilters, APlainGlowOrBevelIsAGradientOfItsColours) {
 
 // A 20 x 3 image, opaque red over x 0..9: a straight edge between x 9 and 10.
 QImage redHalf() {
-    QImage image(20, 3, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    for (int y = 0; y < 3; ++y) {
-        for (int x = 0; x < 10; ++x) {
-            image.setPixel(x, y, kRed);
-        }
-    }
-    return image;
+    return redRect({20, 3}, {0, 0, 10, 3});
 }
 
 TEST(GradientFilters, EachPixelTakesTheEntryItsStrengthReaches) {
@@ -288,13 +286,7 @@ TEST(GradientFilters, EachPixelTakesTheEntryItsStrengthReaches) {
     Filter bevel = gradientFilter(FilterType::GradientBevel, {yellow, clear, blue}, {0, 128, 255});
     bevel.distance = 1;
     bevel.inner = true;
-    QImage square(20, 3, QImage::Format_ARGB32_Premultiplied);
-    square.fill(Qt::transparent);
-    for (int x = 5; x < 15; ++x) {
-        for (int y = 0; y < 3; ++y) {
-            square.setPixel(x, y, kRed);
-        }
-    }
+    QImage square = redRect({20, 3}, {5, 0, 10, 3});
     applyFilters(square, {bevel}, 1, 1);
     EXPECT_EQ(square.pixel(14, 1), 0xFFFFFF00u);
     EXPECT_EQ(square.pixel(5, 1), 0xFF0000FFu);

@@ -305,53 +305,16 @@ TEST_F(FilterRenderTest, SubtractTakesTheLayersPremultipliedColourOnce) {
     EXPECT_EQ(qRed(px), qBlue(px));
 }
 
-TEST_F(FilterRenderTest, AlphaObjectScalesItsGroupOnlyWhereItsAlphaIsAboveZero) {
-    // A layer group: a red square over 0..30, then an alpha-mode clip of two squares, 0..10
-    // fully transparent and 10..20 half transparent. The group stays red outside the alpha
-    // clip and where it draws nothing but transparency; it is halved where the clip is half.
+// A red square over 0..30 and, above it, a clip in `mode` of a square over 0..10 in `left`
+// and one over 10..20 in `right`; in a layer group when `inLayer`.
+QImage cutterOverRed(FilterRenderTest& t, swf::BlendMode mode, bool inLayer,
+                     swf::Rgba left = {0, 0, 255, 255}, swf::Rgba right = {0, 0, 255, 128}) {
     swfwrite::MovieBuilder b(8, 40, 20);
     const uint16_t red = b.define(square(0, 0, 30, 20, kRedSwf));
-    const uint16_t clear = b.define(square(0, 0, 10, 20, {0, 0, 0, 0}));
-    const uint16_t half = b.define(square(10, 0, 20, 20, {0, 0, 0, 128}));
-    swfwrite::TimelineBuilder alphaClip;
-    alphaClip.place(clear, 1).place(half, 2).showFrame();
-    const uint16_t alphaId = b.define(alphaClip.sprite());
-    swfwrite::TimelineBuilder group;
-    group.place(red, 1);
-    swf::PlaceObject cut;
-    cut.version = 3;
-    cut.characterId = alphaId;
-    cut.depth = 2;
-    cut.matrix = swf::Matrix{};
-    cut.blendMode = swf::BlendMode::Alpha;
-    group.place(cut).showFrame();
-    const uint16_t groupId = b.define(group.sprite());
-    swf::PlaceObject p;
-    p.version = 3;
-    p.characterId = groupId;
-    p.depth = 1;
-    p.matrix = swf::Matrix{};
-    p.blendMode = swf::BlendMode::Layer;
-    b.place(p).showFrame();
-    ASSERT_TRUE(load(b));
-    const QImage img = render(40, 20, flash::Quality::Low);
-    EXPECT_EQ(img.pixel(5, 10), kRed);
-    EXPECT_EQ(img.pixel(25, 10), kRed);
-    const QRgb halved = img.pixel(15, 10);
-    EXPECT_EQ(qRed(halved), 255);
-    EXPECT_NEAR(qGreen(halved), 127, 2);
-    EXPECT_EQ(img.pixel(35, 10), kWhite);
-}
-
-// A red square over 0..30 and, above it, a clip of a fully opaque square over 0..10 and a
-// half transparent one over 10..20 in `mode`; in a layer group when `inLayer`.
-QImage cutterOverRed(FilterRenderTest& t, swf::BlendMode mode, bool inLayer) {
-    swfwrite::MovieBuilder b(8, 40, 20);
-    const uint16_t red = b.define(square(0, 0, 30, 20, kRedSwf));
-    const uint16_t full = b.define(square(0, 0, 10, 20, {0, 0, 255, 255}));
-    const uint16_t half = b.define(square(10, 0, 20, 20, {0, 0, 255, 128}));
+    const uint16_t first = b.define(square(0, 0, 10, 20, left));
+    const uint16_t second = b.define(square(10, 0, 20, 20, right));
     swfwrite::TimelineBuilder cutter;
-    cutter.place(full, 1).place(half, 2).showFrame();
+    cutter.place(first, 1).place(second, 2).showFrame();
     const uint16_t cutterId = b.define(cutter.sprite());
     swfwrite::TimelineBuilder group;
     group.place(red, 1);
@@ -371,6 +334,20 @@ QImage cutterOverRed(FilterRenderTest& t, swf::BlendMode mode, bool inLayer) {
     b.place(p).showFrame();
     EXPECT_TRUE(t.load(b));
     return t.render(40, 20, flash::Quality::Low);
+}
+
+TEST_F(FilterRenderTest, AlphaObjectScalesItsGroupOnlyWhereItsAlphaIsAboveZero) {
+    // In a layer group, an alpha-mode clip of two squares, 0..10 fully transparent and 10..20
+    // half transparent. The group stays red outside the alpha clip and where it draws nothing
+    // but transparency; it is halved where the clip is half.
+    const QImage img =
+        cutterOverRed(*this, swf::BlendMode::Alpha, true, {0, 0, 0, 0}, {0, 0, 0, 128});
+    EXPECT_EQ(img.pixel(5, 10), kRed);
+    EXPECT_EQ(img.pixel(25, 10), kRed);
+    const QRgb halved = img.pixel(15, 10);
+    EXPECT_EQ(qRed(halved), 255);
+    EXPECT_NEAR(qGreen(halved), 127, 2);
+    EXPECT_EQ(img.pixel(35, 10), kWhite);
 }
 
 TEST_F(FilterRenderTest, EraseCutsItsLayerByItsAlphaAndShowsNothingOutsideOne) {
