@@ -8,7 +8,7 @@ packages=(
   libxml2-dev zlib1g-dev liblzma-dev libjpeg62-turbo-dev
   libsdl2-dev libsndfile1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-noto-cjk fonts-arphic-ukai fonts-arphic-uming fonts-wqy-zenhei
+  fonts-noto-core fonts-noto-cjk fonts-arphic-ukai fonts-arphic-uming fonts-wqy-zenhei
   xvfb xauth
   dpkg-dev file desktop-file-utils appstream xdotool x11-utils imagemagick
 )

@@ -3,6 +3,7 @@
 //   swfplay render MOVIE OUT.png [--frame N] [--size WxH] [--quality low|high]
 //   swfplay trace MOVIE [--frames N] [--input input.json]
 //   swfplay corpus DIR [--expect LIST]
+//   swfplay bench MOVIE [--size WxH] [--frames N] [--quality low|high] [--whole]
 #include <QGuiApplication>
 #include <QString>
 
@@ -16,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench.h"
 #include "corpus.h"
 #include "input_script.h"
 #include "movie_host.h"
@@ -30,7 +32,9 @@ int usage() {
     std::cerr << "usage:\n"
                  "  swfplay render MOVIE OUT.png [--frame N] [--size WxH] [--quality low|high]\n"
                  "  swfplay trace MOVIE [--frames N] [--input input.json]\n"
-                 "  swfplay corpus DIR [--expect LIST]\n";
+                 "  swfplay corpus DIR [--expect LIST]\n"
+                 "  swfplay bench MOVIE [--size WxH] [--frames N] [--quality low|high] "
+                 "[--whole]\n";
     return 2;
 }
 
@@ -44,6 +48,57 @@ bool readInt(const std::string& text, int* value) {
     }
 }
 
+// "WxH", each side 1 to 16384.
+bool readSize(const std::string& size, int* width, int* height) {
+    const auto x = size.find('x');
+    return x != std::string::npos && readInt(size.substr(0, x), width) &&
+           readInt(size.substr(x + 1), height) && *width >= 1 && *height >= 1 && *width <= 16384 &&
+           *height <= 16384;
+}
+
+// How a movie is shown: the control's size (0: the stage's) and quality (empty: the default).
+struct View {
+    int width = 0;
+    int height = 0;
+    std::u16string quality;
+};
+
+// Takes args[*i] (and its value) when it is --size or --quality; false for anything else or a
+// bad value.
+bool readViewOption(const std::vector<std::string>& args, std::size_t* i, View* view) {
+    if (*i + 1 >= args.size()) {
+        return false;
+    }
+    if (args[*i] == "--size" && readSize(args[*i + 1], &view->width, &view->height)) {
+        ++*i;
+        return true;
+    }
+    if (args[*i] == "--quality" && !(view->quality = swfplay::qualityName(args[*i + 1])).empty()) {
+        ++*i;
+        return true;
+    }
+    return false;
+}
+
+// Embeds the control and loads `movie` into it as `view` asks; says why not on failure.
+bool openMovie(swfplay::MovieHost& host, const std::string& movie, const View& view) {
+    if (!host.available()) {
+        std::cerr << "swfplay: " << host.error() << "\n";
+        return false;
+    }
+    if (!view.quality.empty()) {
+        host.setQuality(view.quality);
+    }
+    if (!host.load(movie)) {
+        std::cerr << "swfplay: " << movie << ": not a movie that loads\n";
+        return false;
+    }
+    if (view.width > 0) {
+        host.setSize(view.width, view.height);
+    }
+    return true;
+}
+
 std::string utf8(const std::u16string& s) {
     return QString::fromStdU16String(s).toStdString();
 }
@@ -52,47 +107,63 @@ int render(const std::vector<std::string>& args) {
     if (args.size() < 2) {
         return usage();
     }
-    int frame = 1, width = 0, height = 0;
-    std::u16string quality;
+    int frame = 1;
+    View view;
     for (std::size_t i = 2; i < args.size(); ++i) {
         const bool hasValue = i + 1 < args.size();
         if (args[i] == "--frame" && hasValue && readInt(args[i + 1], &frame) && frame >= 1) {
             ++i;
-        } else if (args[i] == "--size" && hasValue) {
-            const std::string& size = args[++i];
-            const auto x = size.find('x');
-            if (x == std::string::npos || !readInt(size.substr(0, x), &width) ||
-                !readInt(size.substr(x + 1), &height) || width < 1 || height < 1 || width > 16384 ||
-                height > 16384) {
-                return usage();
-            }
-        } else if (args[i] == "--quality" && hasValue &&
-                   !(quality = swfplay::qualityName(args[i + 1])).empty()) {
-            ++i;
-        } else {
+        } else if (!readViewOption(args, &i, &view)) {
             return usage();
         }
     }
     swfplay::MovieHost host;
-    if (!host.available()) {
-        std::cerr << "swfplay: " << host.error() << "\n";
+    if (!openMovie(host, args[0], view)) {
         return 1;
-    }
-    if (!quality.empty()) {
-        host.setQuality(quality);
-    }
-    if (!host.load(args[0])) {
-        std::cerr << "swfplay: " << args[0] << ": not a movie that loads\n";
-        return 1;
-    }
-    if (width > 0) {
-        host.setSize(width, height);
     }
     host.advance(frame);
     if (!host.render().save(QString::fromStdString(args[1]), "PNG")) {
         std::cerr << "swfplay: cannot write " << args[1] << "\n";
         return 1;
     }
+    return 0;
+}
+
+// swfplay bench MOVIE [--size WxH] [--frames N] [--quality low|high] [--whole]: the cost of
+// one frame as the player shows it, and how much of the stage each frame redraws (with
+// --whole: all of it, every frame).
+int bench(const std::vector<std::string>& args) {
+    if (args.empty()) {
+        return usage();
+    }
+    int frames = 240;
+    bool whole = false;
+    View view;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const bool hasValue = i + 1 < args.size();
+        if (args[i] == "--whole") {
+            whole = true;
+        } else if (args[i] == "--frames" && hasValue && readInt(args[i + 1], &frames) &&
+                   frames >= 1 && frames <= 1000000) {
+            ++i;
+        } else if (!readViewOption(args, &i, &view)) {
+            return usage();
+        }
+    }
+    swfplay::MovieHost host;
+    if (!openMovie(host, args[0], view)) {
+        return 1;
+    }
+    const int width = view.width > 0 ? view.width : host.stageWidth();
+    const int height = view.width > 0 ? view.height : host.stageHeight();
+    host.setSize(width, height);
+    const auto figures =
+        swfplay::summarize(swfplay::playFrames(host, width, height, frames, whole));
+    std::printf("%s at %dx%d, %d frames\n", args[0].c_str(), width, height, figures.frames);
+    std::printf("frame cost: median %.3f ms, 95th percentile %.3f ms\n", figures.medianMs,
+                figures.p95Ms);
+    std::printf("stage redrawn: %.1f %% a frame on average (whole stage %d, nothing %d)\n",
+                figures.meanRedrawn * 100, figures.fullRedraws, figures.idleFrames);
     return 0;
 }
 
@@ -261,6 +332,9 @@ int main(int argc, char** argv) {
         }
         if (args[0] == "corpus") {
             return corpus(rest);
+        }
+        if (args[0] == "bench") {
+            return bench(rest);
         }
     } catch (const std::exception& e) {
         std::cerr << "swfplay: " << e.what() << "\n";

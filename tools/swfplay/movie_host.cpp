@@ -1,6 +1,8 @@
 #include "movie_host.h"
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "platform/flash/control/flash_control_tooling.h"
 #include "platform/ole/class_registry.h"
@@ -72,8 +74,17 @@ class Site final : public ComObject<IOleClientSite, IOleInPlaceSiteWindowless, I
         return E_FAIL;
     }
     HRESULT ReleaseDC(HDC) override { return S_OK; }
-    HRESULT InvalidateRect(const RECT*, BOOL) override { return S_OK; }
-    HRESULT InvalidateRgn(HRGN, BOOL) override { return S_OK; }
+    HRESULT InvalidateRect(const RECT* r, BOOL) override {
+        const RECT area = r ? *r : RECT{0, 0, width, height};
+        if (dirty) {
+            dirty = RECT{std::min(dirty->left, area.left), std::min(dirty->top, area.top),
+                         std::max(dirty->right, area.right), std::max(dirty->bottom, area.bottom)};
+        } else {
+            dirty = area;
+        }
+        return S_OK;
+    }
+    HRESULT InvalidateRgn(HRGN, BOOL) override { return InvalidateRect(nullptr, FALSE); }
     HRESULT ScrollRect(int, int, const RECT*, const RECT*) override { return S_OK; }
     HRESULT AdjustRect(RECT*) override { return S_OK; }
     HRESULT OnDefWindowMessage(UINT, WPARAM, LPARAM, LRESULT* result) override {
@@ -106,6 +117,7 @@ class Site final : public ComObject<IOleClientSite, IOleInPlaceSiteWindowless, I
 
     LONG width = 550;
     LONG height = 400;
+    std::optional<RECT> dirty;  // what the control asked to have repainted since last asked
 };
 
 class Events final : public ComObject<IDispatch> {
@@ -289,6 +301,28 @@ QImage MovieHost::render() {
     const RECTL bounds{0, 0, w, h};
     view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, &dc, &bounds, nullptr, nullptr, 0);
     return image;
+}
+
+std::optional<QRect> MovieHost::takeDirty() {
+    const std::optional<RECT> r = std::exchange(impl_->site->dirty, std::nullopt);
+    if (!r) {
+        return std::nullopt;
+    }
+    const QRect area = QRect(QPoint(r->left, r->top), QPoint(r->right - 1, r->bottom - 1))
+                           .intersected(QRect(0, 0, impl_->site->width, impl_->site->height));
+    return area.isEmpty() ? std::nullopt : std::optional(area);
+}
+
+void MovieHost::drawArea(QImage& scratch, const QRect& area) {
+    auto view = impl_->object ? impl_->object.as<IViewObject>() : nullptr;
+    if (!view || scratch.format() != QImage::Format_ARGB32_Premultiplied) {
+        return;
+    }
+    DeviceContext dc{scratch.bits(), scratch.width(), scratch.height(),
+                     static_cast<int>(scratch.bytesPerLine()), POINT{area.left(), area.top()}};
+    const RECTL bounds{0, 0, area.right() + 1, area.bottom() + 1};
+    view->Draw(DVASPECT_TRANSPARENT, -1, nullptr, nullptr, nullptr, &dc, &bounds, nullptr, nullptr,
+               0);
 }
 
 std::u16string qualityName(std::string_view text) {

@@ -6,10 +6,12 @@
 #pragma once
 
 #include <QImage>
+#include <QRect>
 
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,6 +46,14 @@ class MovieHost {
     void inject(const flash::InputEvent& event);
     // The current frame as the control draws it (content aspect) at the set size.
     QImage render();
+
+    // The area the control asked to have repainted since the last call (its whole rectangle
+    // when it named none), clipped to the control; nullopt when it asked for nothing.
+    std::optional<QRect> takeDirty();
+    // Draws the control's `area` (the transparent aspect, over what `scratch` holds) at 0, 0 of
+    // `scratch`, as the player composes a dirty area: the drawing origin moved to the area's
+    // corner.
+    void drawArea(QImage& scratch, const QRect& area);
 
     // Lines of trace() output and FSCommands, as they arrive.
     std::function<void(const std::u16string& line)> onTrace;

@@ -8,10 +8,12 @@
 #include <fstream>
 
 #include "corpus.h"
+#include "forwarding_engine.h"
 #include "input_script.h"
 #include "platform/flash/control/flash_control.h"
 #include "platform/flash/control/stub_engine.h"
 #include "platform/ole/class_registry.h"
+#include "stub_movie.h"
 
 namespace pencora::swfplay {
 namespace {
@@ -82,17 +84,6 @@ TEST(InputScript, CutsEventsIntoFramesAtWait) {
     EXPECT_FALSE(parseInputScript("[", &error));
 }
 
-// A movie of the stand-in engine's kind: 550 x 400, one frame, background #336699.
-void writeMovie(const std::filesystem::path& path) {
-    std::vector<std::uint8_t> movie = {'F',  'W',  'S',  6,    0,    0,    0,    0,    0x78, 0x00,
-                                       0x05, 0x5F, 0x00, 0x00, 0x0F, 0xA0, 0x00, 0x00, 0x0C, 0x01,
-                                       0x00, 0x43, 0x02, 0x33, 0x66, 0x99, 0x40, 0x00, 0x00, 0x00};
-    movie[4] = static_cast<std::uint8_t>(movie.size());
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(movie.data()),
-               static_cast<std::streamsize>(movie.size()));
-}
-
 TEST(CorpusRun, RunsATestFolderThroughTheControl) {
     ole::ScopedClassRegistration restore(ole::CLSID_ShockwaveFlash, nullptr);
     flash::registerFlashControl(flash::createStubMovieEngine);
@@ -101,7 +92,7 @@ TEST(CorpusRun, RunsATestFolderThroughTheControl) {
     std::filesystem::remove_all(root);
     const auto folder = root / "visual" / "plain";
     std::filesystem::create_directories(folder);
-    writeMovie(folder / "test.swf");
+    test::writeStubMovie(folder / "test.swf");
     std::ofstream(folder / "test.toml") << "num_frames = 2\n[image_comparisons.output]\n";
     QImage expected(550, 400, QImage::Format_ARGB32);
     expected.fill(qRgb(0x33, 0x66, 0x99));
@@ -137,20 +128,9 @@ TEST(CorpusRun, RunsATestFolderThroughTheControl) {
 }
 
 // The stand-in engine, except that its frames crash or never end.
-class FaultyEngine final : public flash::MovieEngine {
+class FaultyEngine final : public test::ForwardingEngine {
   public:
     explicit FaultyEngine(bool hang) : hang_(hang) {}
-    void setHost(flash::MovieEngineHost* host) override { inner_->setHost(host); }
-    bool loadMovie(int layer, std::span<const std::uint8_t> bytes, std::u16string_view url,
-                   const std::vector<std::pair<std::u16string, std::u16string>>& p) override {
-        return inner_->loadMovie(layer, bytes, url, p);
-    }
-    void unloadMovie(int layer) override { inner_->unloadMovie(layer); }
-    void fetchCompleted(int id, std::span<const std::uint8_t> b) override {
-        inner_->fetchCompleted(id, b);
-    }
-    void fetchFailed(int id) override { inner_->fetchFailed(id); }
-    flash::MovieInfo movieInfo() const override { return inner_->movieInfo(); }
     void runFrame() override {
         if (!hang_) {
             std::abort();
@@ -160,66 +140,15 @@ class FaultyEngine final : public flash::MovieEngine {
             spin = spin + 1u;  // unsigned: wraps, never overflows
         }
     }
-    void advanceClock(double ms) override { inner_->advanceClock(ms); }
-    void setLoop(bool loop) override { inner_->setLoop(loop); }
-    void render(const flash::RenderTarget& t, const flash::RenderOptions& o) override {
-        inner_->render(t, o);
-    }
-    void handleInput(const flash::InputEvent& e) override { inner_->handleInput(e); }
-    flash::CursorShape cursor() const override { return inner_->cursor(); }
-    bool gotoFrame(std::u16string_view t, int f, bool p) override {
-        return inner_->gotoFrame(t, f, p);
-    }
-    bool gotoLabel(std::u16string_view t, std::u16string_view l, bool p) override {
-        return inner_->gotoLabel(t, l, p);
-    }
-    bool play(std::u16string_view t) override { return inner_->play(t); }
-    bool stop(std::u16string_view t) override { return inner_->stop(t); }
-    std::optional<int> currentFrame(std::u16string_view t) const override {
-        return inner_->currentFrame(t);
-    }
-    std::optional<std::u16string> currentLabel(std::u16string_view t) const override {
-        return inner_->currentLabel(t);
-    }
-    std::optional<int> totalFrames(std::u16string_view t) const override {
-        return inner_->totalFrames(t);
-    }
-    bool isPlaying(std::u16string_view t) const override { return inner_->isPlaying(t); }
-    bool callFrame(std::u16string_view t, int f) override { return inner_->callFrame(t, f); }
-    bool callLabel(std::u16string_view t, std::u16string_view l) override {
-        return inner_->callLabel(t, l);
-    }
-    std::optional<std::u16string> getVariable(std::u16string_view p) const override {
-        return inner_->getVariable(p);
-    }
-    bool setVariable(std::u16string_view p, std::u16string_view v) override {
-        return inner_->setVariable(p, v);
-    }
-    std::optional<std::u16string> getProperty(std::u16string_view t, int i) const override {
-        return inner_->getProperty(t, i);
-    }
-    std::optional<double> getPropertyNumber(std::u16string_view t, int i) const override {
-        return inner_->getPropertyNumber(t, i);
-    }
-    bool setProperty(std::u16string_view t, int i, std::u16string_view v) override {
-        return inner_->setProperty(t, i, v);
-    }
-    bool setPropertyNumber(std::u16string_view t, int i, double v) override {
-        return inner_->setPropertyNumber(t, i, v);
-    }
-    std::optional<std::u16string> callFunction(std::u16string_view r) override {
-        return inner_->callFunction(r);
-    }
 
   private:
     bool hang_;
-    std::unique_ptr<flash::MovieEngine> inner_ = flash::createStubMovieEngine();
 };
 
 TEST(CorpusRun, AnEngineThatCrashesOrHangsFailsOnlyItsTest) {
     const auto folder = std::filesystem::temp_directory_path() / "pencora_swfplay_faulty";
     std::filesystem::create_directories(folder);
-    writeMovie(folder / "test.swf");
+    test::writeStubMovie(folder / "test.swf");
     std::ofstream(folder / "test.toml") << "num_frames = 1\n";
     std::ofstream(folder / "output.txt") << "";
     std::string error;

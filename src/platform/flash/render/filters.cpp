@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <optional>
+
+#include "platform/flash/render/gradient_fill.h"
 
 namespace pencora::swf::render {
 
@@ -135,11 +138,40 @@ void applyBlur(QImage& image, const Filter& f, double sx, double sy) {
     store(planes, image);
 }
 
+// The colours of a gradient glow or bevel, spread over 256 entries as a gradient fill spreads
+// its stops (straight colours; ends held). Empty when the filter gives no stops.
+using FilterGradient = std::optional<std::array<QColor, 256>>;
+
+FilterGradient filterGradient(const Filter& f) {
+    const size_t n = std::min(f.gradientColors.size(), f.gradientRatios.size());
+    if (n == 0) {
+        return std::nullopt;
+    }
+    Gradient g;
+    for (size_t i = 0; i < n; ++i) {
+        g.stops.push_back(GradientStop{f.gradientRatios[i], f.gradientColors[i]});
+    }
+    return gradientTable(g, ColorTransform{});
+}
+
+// A gradient entry as a premultiplied colour: alpha 0..1 and channels 0..255 times it.
+struct Tint {
+    float a = 0;
+    float r = 0, g = 0, b = 0;
+};
+
+Tint tintOf(const QColor& c, float keep = 1.0f) {
+    const float a = float(c.alpha()) / 255.0f * keep;
+    return {a, a * float(c.red()), a * float(c.green()), a * float(c.blue())};
+}
+
 // Drop shadow and glow (a shadow at distance 0): the object's alpha, moved, blurred, made
 // stronger and coloured, put below the object (outer), or inside its shape on top of it
 // (inner). Knockout leaves the object itself out; without the source composited only the
-// shadow shows.
-void applyShadow(QImage& image, const Filter& f, double sx, double sy) {
+// shadow shows. A gradient glow colours each pixel by the gradient entry its strengthened
+// alpha reaches: entry 0 where the glow fades out, 255 where it is full.
+void applyShadow(QImage& image, const Filter& f, double sx, double sy,
+                 const FilterGradient& gradient = std::nullopt) {
     Planes planes = planesOf(image);
     const int w = planes.width;
     const int h = planes.height;
@@ -159,17 +191,21 @@ void applyShadow(QImage& image, const Filter& f, double sx, double sy) {
         for (int x = 0; x < w; ++x) {
             const size_t i = size_t(y) * w + x;
             const float srcA = alpha[i] / 255.0f;
-            float shadowA = std::min(1.0f, a[i] / 255.0f * strength) * colorAlpha;
+            const float reach = std::min(1.0f, a[i] / 255.0f * strength);
+            Tint t;
+            if (gradient) {
+                t = tintOf((*gradient)[size_t(std::lround(reach * 255.0f))]);
+            } else {
+                const float shadowA = reach * colorAlpha;
+                t = {shadowA, shadowA * f.color.r, shadowA * f.color.g, shadowA * f.color.b};
+            }
             // Inside, the shadow goes on top of the object with the object's alpha (source
             // atop): it hides as much of the object as its own full alpha.
-            const float hides = shadowA;
-            if (f.inner) {
-                shadowA *= srcA;
-            }
+            const float hides = t.a;
+            const float keep = f.inner ? srcA : 1.0f;
             const QRgb src = row[x];
             float out[4];
-            const float shadow[4] = {shadowA * 255.0f, shadowA * f.color.r, shadowA * f.color.g,
-                                     shadowA * f.color.b};
+            const float shadow[4] = {t.a * keep * 255.0f, t.r * keep, t.g * keep, t.b * keep};
             const float source[4] = {float(qAlpha(src)), float(qRed(src)), float(qGreen(src)),
                                      float(qBlue(src))};
             for (int c = 0; c < 4; ++c) {
@@ -195,8 +231,10 @@ void applyShadow(QImage& image, const Filter& f, double sx, double sy) {
 
 // Bevel: a highlight on the edges facing along the angle and a shadow on the others, from the
 // object's alpha moved both ways and blurred; inner (inside the shape), outer (outside it) or full
-// (both, `onTop`).
-void applyBevel(QImage& image, const Filter& f, double sx, double sy) {
+// (both, `onTop`). A gradient bevel colours each pixel by the gradient entry of its lighting:
+// entry 0 the full highlight, 128 neither, 255 the full shadow.
+void applyBevel(QImage& image, const Filter& f, double sx, double sy,
+                const FilterGradient& gradient = std::nullopt) {
     Planes planes = planesOf(image);
     const int w = planes.width;
     const int h = planes.height;
@@ -216,8 +254,6 @@ void applyBevel(QImage& image, const Filter& f, double sx, double sy) {
             // The highlight falls on the edges facing along the angle (angle 0: the right
             // edge, filters/any_blur_scales_with_screen), the shadow on the opposite ones.
             const float diff = (along[i] - against[i]) / 255.0f * strength;
-            float hiA = std::clamp(diff, 0.0f, 1.0f) * (f.highlightColor.a / 255.0f);
-            float shA = std::clamp(-diff, 0.0f, 1.0f) * (f.color.a / 255.0f);
             float keep = 1.0f;  // how much of the bevel shows at this pixel
             if (f.onTop) {
                 keep = 1.0f;
@@ -226,18 +262,23 @@ void applyBevel(QImage& image, const Filter& f, double sx, double sy) {
             } else {
                 keep = 1.0f - srcA;
             }
+            Tint t;
+            if (gradient) {
+                const float entry = std::clamp(128.0f - diff * 128.0f, 0.0f, 255.0f);
+                t = tintOf((*gradient)[size_t(std::lround(entry))]);
+            } else {
+                const float hiA = std::clamp(diff, 0.0f, 1.0f) * (f.highlightColor.a / 255.0f);
+                const float shA = std::clamp(-diff, 0.0f, 1.0f) * (f.color.a / 255.0f);
+                t = {hiA + shA * (1.0f - hiA),
+                     hiA * f.highlightColor.r + shA * f.color.r * (1.0f - hiA),
+                     hiA * f.highlightColor.g + shA * f.color.g * (1.0f - hiA),
+                     hiA * f.highlightColor.b + shA * f.color.b * (1.0f - hiA)};
+            }
             // Inside the shape the bevel goes on top of the object and takes the object's
             // alpha (source atop): what it hides of the object is its own full alpha.
-            const float fullA = hiA + shA * (1.0f - hiA);
-            hiA *= keep;
-            shA *= keep;
-            const float bevelA = hiA + shA * (1.0f - hiA);
-            const float bevel[4] = {
-                bevelA * 255.0f,
-                hiA * f.highlightColor.r + shA * f.color.r * (1.0f - hiA),
-                hiA * f.highlightColor.g + shA * f.color.g * (1.0f - hiA),
-                hiA * f.highlightColor.b + shA * f.color.b * (1.0f - hiA),
-            };
+            const float fullA = t.a;
+            const float bevelA = t.a * keep;
+            const float bevel[4] = {bevelA * 255.0f, t.r * keep, t.g * keep, t.b * keep};
             const QRgb src = row[x];
             const float source[4] = {float(qAlpha(src)), float(qRed(src)), float(qGreen(src)),
                                      float(qBlue(src))};
@@ -404,27 +445,15 @@ void applyFilters(QImage& image, const std::vector<Filter>& filters, double scal
                 applyShadow(image, glow, scaleX, scaleY);
                 break;
             }
-            case FilterType::GradientGlow: {
-                // Drawn as a glow in the gradient's outermost colour.
-                Filter glow = f;
-                if (!f.gradientColors.empty()) {
-                    glow.color = f.gradientColors.back();
-                }
-                applyShadow(image, glow, scaleX, scaleY);
+            case FilterType::GradientGlow:
+                applyShadow(image, f, scaleX, scaleY, filterGradient(f));
                 break;
-            }
             case FilterType::Bevel:
                 applyBevel(image, f, scaleX, scaleY);
                 break;
-            case FilterType::GradientBevel: {
-                Filter bevel = f;
-                if (f.gradientColors.size() >= 2) {
-                    bevel.highlightColor = f.gradientColors.front();
-                    bevel.color = f.gradientColors.back();
-                }
-                applyBevel(image, bevel, scaleX, scaleY);
+            case FilterType::GradientBevel:
+                applyBevel(image, f, scaleX, scaleY, filterGradient(f));
                 break;
-            }
             case FilterType::ColorMatrix:
                 applyColorMatrix(image, f);
                 break;

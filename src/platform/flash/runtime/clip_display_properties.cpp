@@ -314,6 +314,38 @@ Value filtersToScript(avm1::Machine& m, const std::vector<swf::Filter>& filters)
     return Value(m.makeArray(std::move(values)));
 }
 
+namespace {
+
+// A clip's scroll rectangle as a fresh flash.geom.Rectangle; undefined without one or
+// without that class.
+Value scrollRectToScript(avm1::Machine& m, const std::optional<QRectF>& rect) {
+    avm1::Object* flash = m.get(m.global(), QStringLiteral("flash")).object();
+    avm1::Object* geom = flash ? m.get(flash, QStringLiteral("geom")).object() : nullptr;
+    Value ctor = geom ? m.get(geom, QStringLiteral("Rectangle")) : Value();
+    if (!rect || !ctor.isObject() || ctor.object()->kind() != avm1::ObjectKind::Function) {
+        return Value();
+    }
+    std::vector<Value> args{Value(rect->x()), Value(rect->y()), Value(rect->width()),
+                            Value(rect->height())};
+    return m.construct(ctor, args);
+}
+
+// Any object with x, y, width and height gives a scroll rectangle (values that are not finite
+// count as 0, sizes below 0 as 0); anything else takes it away.
+std::optional<QRectF> scrollRectFromScript(avm1::Machine& m, const Value& v) {
+    if (!v.isObject()) {
+        return std::nullopt;
+    }
+    auto number = [&](const char* name) {
+        const double d = m.toNumber(m.getMember(v, QString::fromLatin1(name)));
+        return std::isfinite(d) ? std::clamp(d, -1e7, 1e7) : 0.0;
+    };
+    return QRectF(number("x"), number("y"), std::max(0.0, number("width")),
+                  std::max(0.0, number("height")));
+}
+
+}  // namespace
+
 bool getDisplayProperty(avm1::Machine& m, const DisplayObject& o, const QString& name, Value& out) {
     if (m.version() < 8) {
         return false;  // these arrived with Flash 8
@@ -328,6 +360,8 @@ bool getDisplayProperty(avm1::Machine& m, const DisplayObject& o, const QString&
         out = Value(o.cacheAsBitmap || !o.filters.empty());
     } else if (name == u"opaqueBackground") {
         out = o.opaqueBackground ? Value(double(*o.opaqueBackground)) : Value();
+    } else if (name == u"scrollRect") {
+        out = scrollRectToScript(m, o.scrollRect);
     } else {
         return false;
     }
@@ -353,6 +387,8 @@ bool setDisplayProperty(avm1::Machine& m, DisplayObject& o, const QString& name,
         } else {
             o.opaqueBackground = uint32_t(m.toInt32(v)) & 0xFFFFFF;
         }
+    } else if (name == u"scrollRect") {
+        o.scrollRect = scrollRectFromScript(m, v);
     } else {
         return false;
     }

@@ -3,6 +3,7 @@
 // own state. Children are kept by depth, lowest drawn first.
 #pragma once
 
+#include <QRectF>
 #include <QString>
 
 #include <cstdint>
@@ -70,6 +71,7 @@ struct DisplayObject {
     std::vector<swf::Filter> filters;  // applied in order to the object drawn on its own
     bool cacheAsBitmap = false;
     std::optional<uint32_t> opaqueBackground;  // 0xRRGGBB filling the object's bounds
+    std::optional<QRectF> scrollRect;          // pixels of the clip's space shown at its origin
     bool visible = true;
     // Placed by a timeline tag (rebuilt by gotos), not by a script.
     bool fromTimeline = true;

@@ -67,6 +67,17 @@ DrawCommand popClip() {
     return c;
 }
 
+// The clip a scroll rectangle (pixels) cuts to: its size at the clip's origin.
+DrawCommand scrollClip(const QRectF& rect, const QTransform& toStage, uint64_t serial) {
+    DrawCommand c;
+    c.op = DrawCommand::Op::PushClip;
+    const QRectF shown(0, 0, rect.width() / kTwip, rect.height() / kTwip);
+    c.clip.addPolygon(toStage.map(QPolygonF(shown)));
+    c.clip.closeSubpath();
+    c.serial = serial;
+    return c;
+}
+
 struct Walker {
     std::vector<DrawCommand>& out;
     int layerGroups = 0;  // layer-mode ancestors of what is being walked
@@ -95,12 +106,12 @@ struct Walker {
             }
             const QTransform t = toTransform(o.matrix) * toStage;
             ColorTransformF own = ColorTransformF::from(o.colorTransform);
-            swf::BlendMode blend = o.blendMode;
-            // Alpha and erase cut into the group of a layer-mode ancestor; without one there is
-            // nothing to cut and they draw as normal.
+            const swf::BlendMode blend = o.blendMode;
+            // Alpha and erase only change the alpha of a layer-mode ancestor's group; without
+            // one they would change the stage's, which shows opaque: the object shows nothing.
             if ((blend == swf::BlendMode::Alpha || blend == swf::BlendMode::Erase) &&
                 layerGroups == 0) {
-                blend = swf::BlendMode::Normal;
+                continue;
             }
             const bool asBitmap = o.cacheAsBitmap || !o.filters.empty();
             const bool layered =
@@ -128,13 +139,22 @@ struct Walker {
                 out.push_back(std::move(c));
             }
             const ColorTransformF cx = color.after(own);
+            // A scroll rectangle shows the part of the clip's own space it names at the clip's
+            // origin, cut to its size; what the clip draws moves with it, its matrix does not.
+            QTransform content = t;
+            if (o.scrollRect) {
+                out.push_back(scrollClip(*o.scrollRect, t, o.serial));
+                content = QTransform::fromTranslate(-o.scrollRect->x() / kTwip,
+                                                    -o.scrollRect->y() / kTwip) *
+                          t;
+            }
             if (o.opaqueBackground) {
                 // The object's bounds filled with the colour, below what it draws.
                 const QRectF area = localBounds(o);
                 if (!area.isEmpty()) {
                     DrawCommand c;
                     c.op = DrawCommand::Op::Fill;
-                    c.clip.addPolygon(t.map(QPolygonF(area)));
+                    c.clip.addPolygon(content.map(QPolygonF(area)));
                     c.clip.closeSubpath();
                     c.fillColor = *o.opaqueBackground;
                     c.serial = o.serial;
@@ -144,7 +164,7 @@ struct Walker {
             if (o.drawing) {
                 DrawCommand c;
                 c.drawing = o.drawing;
-                c.transform = t;
+                c.transform = content;
                 c.color = cx;
                 c.ratio = o.ratio;
                 c.serial = o.serial;
@@ -153,15 +173,18 @@ struct Walker {
             if (auto drawn = drawnGraphicsShared(o)) {
                 DrawCommand c;
                 c.drawing = std::move(drawn);
-                c.transform = t;
+                c.transform = content;
                 c.color = cx;
                 c.serial = o.graphics->serial();
                 out.push_back(std::move(c));
             }
             if (!o.children.empty()) {
                 layerGroups += group ? 1 : 0;
-                walk(o, t, cx);
+                walk(o, content, cx);
                 layerGroups -= group ? 1 : 0;
+            }
+            if (o.scrollRect) {
+                out.push_back(popClip());
             }
             if (layered) {
                 DrawCommand c;

@@ -7,8 +7,9 @@
 #include <QPainter>
 
 #include <cmath>
-#include <map>
 
+#include "platform/flash/render/aliased_fill.h"
+#include "platform/flash/render/device_fonts.h"
 #include "platform/flash/render/drawable.h"
 #include "platform/flash/runtime/text_field_class.h"
 
@@ -26,6 +27,19 @@ QFont deviceFont(const TextFormat& f) {
     font.setKerning(f.kerning.value_or(false));
     font.setHintingPreference(QFont::PreferNoHinting);
     return font;
+}
+
+// Device glyphs step by whole pixels of the field's own size (20 twips), each advance rounded.
+double glyphStep(const QFontMetricsF& m, QChar c) {
+    return std::round(m.horizontalAdvance(c) / 20.0) * 20.0;
+}
+
+double deviceAdvance(const QFontMetricsF& m, QStringView text) {
+    double w = 0;
+    for (QChar c : text) {
+        w += glyphStep(m, c);
+    }
+    return w;
 }
 
 // Qt measures fonts only inside a GUI application; without one (a command-line host) a field
@@ -232,13 +246,7 @@ class TextFieldDrawing : public CharacterDrawing {
             if (run.font && library_) {
                 drawEmbedded(painter, run, ink);
             } else if (haveFonts()) {
-                QFont font = deviceFont(run.format);
-                if (!painter.testRenderHint(QPainter::Antialiasing)) {
-                    font.setStyleStrategy(QFont::NoAntialias);
-                }
-                painter.setPen(ink);
-                painter.setFont(font);
-                painter.drawText(run.origin + box.topLeft(), run.text);
+                drawDevice(painter, run, box.topLeft(), ink);
             }
         }
         if (caret_) {
@@ -291,6 +299,27 @@ class TextFieldDrawing : public CharacterDrawing {
     QRectF bounds(uint16_t) const override { return bounds_; }
 
   private:
+    // Aliased device text takes the same pixel rule as shapes: its outlines are filled pixel
+    // by pixel rather than by the font engine's own aliased rasteriser.
+    static void drawDevice(QPainter& painter, const PaintRun& run, QPointF topLeft,
+                           const QColor& ink) {
+        const QFont font = deviceFont(run.format);
+        if (painter.testRenderHint(QPainter::Antialiasing)) {
+            painter.setPen(ink);
+            painter.setFont(font);
+            painter.drawText(run.origin + topLeft, run.text);
+            return;
+        }
+        const QFontMetricsF m(font);
+        QPainterPath path;
+        QPointF at = run.origin + topLeft;
+        for (QChar c : run.text) {
+            path.addText(at, font, QString(c));
+            at.rx() += glyphStep(m, c);
+        }
+        swf::render::fillAliased(painter, path, ink);
+    }
+
     void drawEmbedded(QPainter& painter, const PaintRun& run, const QColor& ink) const {
         const swf::Font& font = *run.font;
         const std::vector<QPainterPath>* glyphs = library_->glyphs(font.id);
@@ -358,20 +387,7 @@ std::optional<QRect> uprightPixels(const QTransform& toDevice, const QRectF& box
 }
 
 QString deviceFamily(const QString& name) {
-    static const std::map<QString, QString> kFamilies = {
-        {QStringLiteral("_sans"), QStringLiteral("DejaVu Sans")},
-        {QStringLiteral("_serif"), QStringLiteral("DejaVu Serif")},
-        {QStringLiteral("_typewriter"), QStringLiteral("DejaVu Sans Mono")},
-        {QStringLiteral("Times New Roman"), QStringLiteral("Nimbus Roman")},
-        {QStringLiteral("Arial"), QStringLiteral("Nimbus Sans")},
-        {QStringLiteral("Courier New"), QStringLiteral("Nimbus Mono PS")},
-        {QStringLiteral("宋体"), QStringLiteral("AR PL UMing CN")},
-        {QStringLiteral("楷体"), QStringLiteral("AR PL UKai CN")},
-        {QStringLiteral("楷体_GB2312"), QStringLiteral("AR PL UKai CN")},
-        {QStringLiteral("黑体"), QStringLiteral("Noto Sans CJK SC")},
-    };
-    auto it = kFamilies.find(name);
-    return it != kFamilies.end() ? it->second : name;
+    return swf::render::deviceFace(name);
 }
 
 QStringList deviceFontNames() {
@@ -423,7 +439,7 @@ double FieldMeasure::advance(const TextFormat& f, QStringView text) const {
     if (!haveFonts()) {
         return f.size.value_or(12) * 10.0 * double(text.size());
     }
-    return metrics(f).horizontalAdvance(text.toString());
+    return deviceAdvance(metrics(f), text);
 }
 
 // An embedded font's ascent and descent, like its advances, count in whole twips.

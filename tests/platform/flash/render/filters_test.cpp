@@ -5,7 +5,9 @@
 
 #include <QImage>
 
+#include <cstdlib>
 #include <numeric>
+#include <string>
 
 #include "platform/flash/render/filters.h"
 
@@ -16,16 +18,21 @@ constexpr QRgb kRed = 0xFFFF0000;
 constexpr QRgb kBlack = 0xFF000000;
 constexpr QRgb kClear = 0x00000000;
 
-// A 40 x 40 transparent image with an opaque red square over x and y 10..19.
-QImage redSquare() {
-    QImage image(40, 40, QImage::Format_ARGB32_Premultiplied);
+// A transparent image of `size` with `red` opaque red.
+QImage redRect(QSize size, QRect red) {
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
-    for (int y = 10; y < 20; ++y) {
-        for (int x = 10; x < 20; ++x) {
+    for (int y = red.top(); y <= red.bottom(); ++y) {
+        for (int x = red.left(); x <= red.right(); ++x) {
             image.setPixel(x, y, kRed);
         }
     }
     return image;
+}
+
+// A 40 x 40 transparent image with an opaque red square over x and y 10..19.
+QImage redSquare() {
+    return redRect({40, 40}, {10, 10, 10, 10});
 }
 
 std::vector<float> pointPlane(int size) {
@@ -161,6 +168,130 @@ TEST(InnerFilters, KeepTheObjectsOwnAlphaAndHideItByTheirFullStrength) {
     EXPECT_NEAR(qAlpha(b), 128, 1);
     EXPECT_NEAR(qBlue(b), 64, 2);
     EXPECT_EQ(bevelled.pixel(10, 10), object.pixel(10, 10));  // no bevel in the middle
+}
+
+// A gradient glow or bevel whose stops are `colours` at `ratios`.
+Filter gradientFilter(FilterType type, std::vector<Rgba> colours, std::vector<uint8_t> ratios) {
+    Filter f;
+    f.type = type;
+    f.gradientColors = std::move(colours);
+    f.gradientRatios = std::move(ratios);
+    f.strength = 1;
+    f.compositeSource = true;
+    return f;
+}
+
+int maxChannelDifference(const QImage& a, const QImage& b) {
+    int worst = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            for (int d : {qAlpha(p) - qAlpha(q), qRed(p) - qRed(q), qGreen(p) - qGreen(q),
+                          qBlue(p) - qBlue(q)}) {
+                worst = std::max(worst, std::abs(d));
+            }
+        }
+    }
+    return worst;
+}
+
+TEST(GradientFilters, APlainGlowOrBevelIsAGradientOfItsColours) {
+    // A glow in one colour is the gradient from that colour, transparent, to it, opaque; a
+    // bevel is the highlight fading out by the middle entry and the shadow fading in from it.
+    // Blurred, so every entry of the gradient is met, in every placement and with knockout.
+    const Rgba blue{0, 0, 255, 255}, clearBlue{0, 0, 255, 0};
+    const Rgba white{255, 255, 255, 255}, black{0, 0, 0, 255}, clear{0, 0, 0, 0};
+    const Rgba clearWhite{255, 255, 255, 0};
+    for (bool inner : {false, true}) {
+        for (bool knockout : {false, true}) {
+            SCOPED_TRACE(std::string(inner ? "inner" : "outer") + (knockout ? ", knockout" : ""));
+            Filter glow;
+            glow.type = FilterType::Glow;
+            glow.color = blue;
+            glow.blurX = glow.blurY = 6;
+            glow.strength = 1.5;
+            glow.inner = inner;
+            glow.knockout = knockout;
+            glow.compositeSource = true;
+            Filter gradientGlow =
+                gradientFilter(FilterType::GradientGlow, {clearBlue, blue}, {0, 255});
+            gradientGlow.blurX = gradientGlow.blurY = 6;
+            gradientGlow.strength = 1.5;
+            gradientGlow.inner = inner;
+            gradientGlow.knockout = knockout;
+            QImage a = redSquare(), b = redSquare();
+            applyFilters(a, {glow}, 1, 1);
+            applyFilters(b, {gradientGlow}, 1, 1);
+            EXPECT_LE(maxChannelDifference(a, b), 2) << "glow";
+
+            Filter bevel;
+            bevel.type = FilterType::Bevel;
+            bevel.highlightColor = white;
+            bevel.color = black;
+            bevel.distance = 3;
+            bevel.angle = 0.7;
+            bevel.blurX = bevel.blurY = 5;
+            bevel.strength = 1;
+            bevel.inner = inner;
+            bevel.onTop = !inner && knockout;  // also the full bevel
+            bevel.knockout = knockout;
+            bevel.compositeSource = true;
+            // Colours blend straight, not premultiplied: each half fades in its own colour.
+            Filter gradientBevel = gradientFilter(
+                FilterType::GradientBevel, {white, clearWhite, clear, black}, {0, 127, 128, 255});
+            gradientBevel.distance = 3;
+            gradientBevel.angle = 0.7;
+            gradientBevel.blurX = gradientBevel.blurY = 5;
+            gradientBevel.inner = inner;
+            gradientBevel.onTop = bevel.onTop;
+            gradientBevel.knockout = knockout;
+            a = redSquare();
+            b = redSquare();
+            applyFilters(a, {bevel}, 1, 1);
+            applyFilters(b, {gradientBevel}, 1, 1);
+            EXPECT_LE(maxChannelDifference(a, b), 3) << "bevel";
+        }
+    }
+}
+
+// A 20 x 3 image, opaque red over x 0..9: a straight edge between x 9 and 10.
+QImage redHalf() {
+    return redRect({20, 3}, {0, 0, 10, 3});
+}
+
+TEST(GradientFilters, EachPixelTakesTheEntryItsStrengthReaches) {
+    // Blurred across by a box of 2 (a pixel and its neighbours 1/2, 1/4, 1/4), the edge's
+    // alpha is 255, 191.25 | 63.75, 0; at strength 2 the glow reaches half way (entry 128, the
+    // green stop) at x 10 and nothing at x 11. Inside, the inverted alpha does the same at
+    // x 9, and nothing at x 8 leaves the object as it was.
+    const Rgba clear{0, 0, 0, 0}, green{0, 255, 0, 255}, white{255, 255, 255, 255};
+    Filter glow = gradientFilter(FilterType::GradientGlow, {clear, green, white}, {0, 128, 255});
+    glow.blurX = 2;
+    glow.strength = 2;
+    QImage outer = redHalf();
+    applyFilters(outer, {glow}, 1, 1);
+    EXPECT_EQ(outer.pixel(10, 1), 0xFF00FF00u);
+    EXPECT_EQ(outer.pixel(11, 1), kClear);
+    EXPECT_EQ(outer.pixel(9, 1), kRed) << "the object over its glow";
+    glow.inner = true;
+    QImage inner = redHalf();
+    applyFilters(inner, {glow}, 1, 1);
+    EXPECT_EQ(inner.pixel(9, 1), 0xFF00FF00u);
+    EXPECT_EQ(inner.pixel(8, 1), kRed);
+    EXPECT_EQ(inner.pixel(10, 1), kClear) << "an inner glow stays inside";
+
+    // A bevel lit from the left (angle 0) at distance 1, unblurred: the right edge takes the
+    // first stop, the left edge the last, the middle of the object the middle one.
+    const Rgba yellow{255, 255, 0, 255}, blue{0, 0, 255, 255};
+    Filter bevel = gradientFilter(FilterType::GradientBevel, {yellow, clear, blue}, {0, 128, 255});
+    bevel.distance = 1;
+    bevel.inner = true;
+    QImage square = redRect({20, 3}, {5, 0, 10, 3});
+    applyFilters(square, {bevel}, 1, 1);
+    EXPECT_EQ(square.pixel(14, 1), 0xFFFFFF00u);
+    EXPECT_EQ(square.pixel(5, 1), 0xFF0000FFu);
+    EXPECT_EQ(square.pixel(10, 1), kRed);
+    EXPECT_EQ(square.pixel(4, 1), kClear);
 }
 
 TEST(DropShadow, DistanceAndBlurFollowTheStageScale) {

@@ -152,6 +152,57 @@ TEST_F(FilterRenderTest, ScriptOpaqueBackgroundFillsTheBoundsBelowTheClip) {
     EXPECT_EQ(img.pixel(9, 15), kWhite);
 }
 
+TEST_F(FilterRenderTest, AScrollRectShowsItsPartOfTheClipAtTheClipsOrigin) {
+    // box (its red square over 10..19) placed at x 5; box.scrollRect = new
+    // flash.geom.Rectangle(12, 8, 5, 40): the clip's x 12..16 and y 8..47 show at its origin,
+    // so the square's columns 12..16 land on 5..9 and its rows on 2..11; the rest is cut.
+    Assembler a;
+    a.push({str("box")}).op(Code::GetVariable).push({str("scrollRect")});
+    a.push({num(40), num(5), num(8), num(12), integer(4), str("flash")})
+        .op(Code::GetVariable)
+        .push({str("geom")})
+        .op(Code::GetMember)
+        .push({str("Rectangle")})
+        .op(Code::NewMethod)
+        .op(Code::SetMember);
+    a.push({str("w"), str("box")})
+        .op(Code::GetVariable)
+        .push({str("scrollRect")})
+        .op(Code::GetMember)
+        .push({str("width")})
+        .op(Code::GetMember)
+        .op(Code::SetVariable);
+    a.op(Code::End);
+    swf::PlaceObject p;
+    p.matrix = swf::Matrix{};
+    p.matrix->tx = 100;
+    auto b = movie(p);
+    b.doAction(a.bytes).showFrame();
+    ASSERT_TRUE(load(b));
+    const QImage img = render(40, 40, flash::Quality::Low);
+    for (QPoint red : {QPoint(5, 2), QPoint(9, 2), QPoint(5, 11), QPoint(9, 11)}) {
+        EXPECT_EQ(img.pixel(red), kRed) << red.x() << "," << red.y();
+    }
+    for (QPoint cut : {QPoint(4, 5), QPoint(10, 5), QPoint(7, 12), QPoint(12, 15)}) {
+        EXPECT_EQ(img.pixel(cut), kWhite) << cut.x() << "," << cut.y();
+    }
+    EXPECT_EQ(engine->getVariable(u"w"), u"5");
+
+    // Taking it away shows the whole clip again, where its matrix puts it.
+    Assembler clear;
+    clear.push({str("box")})
+        .op(Code::GetVariable)
+        .push({str("scrollRect"), avm1::test::undef()})
+        .op(Code::SetMember)
+        .op(Code::End);
+    auto whole = movie(p);
+    whole.doAction(a.bytes).doAction(clear.bytes).showFrame();
+    ASSERT_TRUE(load(whole));
+    const QImage back = render(40, 40, flash::Quality::Low);
+    EXPECT_EQ(back.pixel(15, 15), kRed);
+    EXPECT_EQ(back.pixel(14, 5), kWhite);
+}
+
 TEST_F(FilterRenderTest, BitmapsStartOnTheWholePixelNearestTheirCorner) {
     // A clip holding a blue mark at 0..2 and a red square at 10.4..20.4, placed three times
     // 0.3 pixels right and down. Drawn directly the square spans 10.7..20.7 and covers
@@ -254,42 +305,75 @@ TEST_F(FilterRenderTest, SubtractTakesTheLayersPremultipliedColourOnce) {
     EXPECT_EQ(qRed(px), qBlue(px));
 }
 
-TEST_F(FilterRenderTest, AlphaObjectScalesItsGroupOnlyWhereItsAlphaIsAboveZero) {
-    // A layer group: a red square over 0..30, then an alpha-mode clip of two squares, 0..10
-    // fully transparent and 10..20 half transparent. The group stays red outside the alpha
-    // clip and where it draws nothing but transparency; it is halved where the clip is half.
+// A red square over 0..30 and, above it, a clip in `mode` of a square over 0..10 in `left`
+// and one over 10..20 in `right`; in a layer group when `inLayer`.
+QImage cutterOverRed(FilterRenderTest& t, swf::BlendMode mode, bool inLayer,
+                     swf::Rgba left = {0, 0, 255, 255}, swf::Rgba right = {0, 0, 255, 128}) {
     swfwrite::MovieBuilder b(8, 40, 20);
     const uint16_t red = b.define(square(0, 0, 30, 20, kRedSwf));
-    const uint16_t clear = b.define(square(0, 0, 10, 20, {0, 0, 0, 0}));
-    const uint16_t half = b.define(square(10, 0, 20, 20, {0, 0, 0, 128}));
-    swfwrite::TimelineBuilder alphaClip;
-    alphaClip.place(clear, 1).place(half, 2).showFrame();
-    const uint16_t alphaId = b.define(alphaClip.sprite());
+    const uint16_t first = b.define(square(0, 0, 10, 20, left));
+    const uint16_t second = b.define(square(10, 0, 20, 20, right));
+    swfwrite::TimelineBuilder cutter;
+    cutter.place(first, 1).place(second, 2).showFrame();
+    const uint16_t cutterId = b.define(cutter.sprite());
     swfwrite::TimelineBuilder group;
     group.place(red, 1);
     swf::PlaceObject cut;
     cut.version = 3;
-    cut.characterId = alphaId;
+    cut.characterId = cutterId;
     cut.depth = 2;
     cut.matrix = swf::Matrix{};
-    cut.blendMode = swf::BlendMode::Alpha;
+    cut.blendMode = mode;
     group.place(cut).showFrame();
-    const uint16_t groupId = b.define(group.sprite());
     swf::PlaceObject p;
     p.version = 3;
-    p.characterId = groupId;
+    p.characterId = b.define(group.sprite());
     p.depth = 1;
     p.matrix = swf::Matrix{};
-    p.blendMode = swf::BlendMode::Layer;
+    p.blendMode = inLayer ? swf::BlendMode::Layer : swf::BlendMode::Normal;
     b.place(p).showFrame();
-    ASSERT_TRUE(load(b));
-    const QImage img = render(40, 20, flash::Quality::Low);
+    EXPECT_TRUE(t.load(b));
+    return t.render(40, 20, flash::Quality::Low);
+}
+
+TEST_F(FilterRenderTest, AlphaObjectScalesItsGroupOnlyWhereItsAlphaIsAboveZero) {
+    // In a layer group, an alpha-mode clip of two squares, 0..10 fully transparent and 10..20
+    // half transparent. The group stays red outside the alpha clip and where it draws nothing
+    // but transparency; it is halved where the clip is half.
+    const QImage img =
+        cutterOverRed(*this, swf::BlendMode::Alpha, true, {0, 0, 0, 0}, {0, 0, 0, 128});
     EXPECT_EQ(img.pixel(5, 10), kRed);
     EXPECT_EQ(img.pixel(25, 10), kRed);
     const QRgb halved = img.pixel(15, 10);
     EXPECT_EQ(qRed(halved), 255);
     EXPECT_NEAR(qGreen(halved), 127, 2);
     EXPECT_EQ(img.pixel(35, 10), kWhite);
+}
+
+TEST_F(FilterRenderTest, EraseCutsItsLayerByItsAlphaAndShowsNothingOutsideOne) {
+    const QImage layered = cutterOverRed(*this, swf::BlendMode::Erase, true);
+    EXPECT_EQ(layered.pixel(5, 10), kWhite) << "the group is cut away to the stage";
+    const QRgb halved = layered.pixel(15, 10);  // half the red left, over white
+    EXPECT_EQ(qRed(halved), 255);
+    EXPECT_NEAR(qGreen(halved), 128, 2);
+    EXPECT_EQ(qGreen(halved), qBlue(halved));
+    EXPECT_EQ(layered.pixel(25, 10), kRed);
+
+    const QImage loose = cutterOverRed(*this, swf::BlendMode::Erase, false);
+    for (int x : {5, 15, 25}) {
+        EXPECT_EQ(loose.pixel(x, 10), kRed) << x;
+    }
+    EXPECT_EQ(loose.pixel(35, 10), kWhite);
+}
+
+TEST_F(FilterRenderTest, AlphaOutsideALayerShowsNothingEither) {
+    const QImage loose = cutterOverRed(*this, swf::BlendMode::Alpha, false);
+    for (int x : {5, 15, 25}) {
+        EXPECT_EQ(loose.pixel(x, 10), kRed) << x;
+    }
+    // Drawn normally the same clip would show blue: it is the mode that hides it.
+    const QImage normal = cutterOverRed(*this, swf::BlendMode::Normal, false);
+    EXPECT_EQ(normal.pixel(5, 10), 0xFF0000FF);
 }
 
 TEST(ScriptFilters, EveryKindSurvivesTheTripThroughScriptObjects) {

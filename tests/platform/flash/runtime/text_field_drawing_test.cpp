@@ -5,6 +5,7 @@
 
 #include <QGuiApplication>
 
+#include <cmath>
 #include <numbers>
 
 #include "../avm1/assembler.h"
@@ -212,6 +213,44 @@ TEST(FieldMeasure, EmbeddedMetricsReadUnsignedInWholeTwips) {
     movie->dictionary.emplace(1, f);
     EXPECT_DOUBLE_EQ(FieldMeasure(movie.get(), true).ascent(fmt), 195);
     EXPECT_DOUBLE_EQ(FieldMeasure(movie.get(), true).descent(fmt), 40);
+}
+
+TEST_F(FieldPixelsTest, DeviceGlyphsStepByWholePixelsOfTheFieldsSize) {
+    const FieldMeasure measure(nullptr, false);
+    TextFormat fmt = TextFormat::defaults();
+    fmt.font = QStringLiteral("_sans");
+    for (int size : {8, 10, 13, 29}) {
+        fmt.size = size;
+        const double i = measure.advance(fmt, u"i");
+        EXPECT_GT(i, 0) << size;
+        EXPECT_EQ(std::fmod(i, 20.0), 0) << size;
+        // No fraction carries from one glyph to the next: a line is the sum of its glyphs.
+        EXPECT_DOUBLE_EQ(measure.advance(fmt, u"iiiiiii"), 7 * i) << size;
+        EXPECT_DOUBLE_EQ(measure.advance(fmt, u"Line 2"),
+                         measure.advance(fmt, u"Li") + measure.advance(fmt, u"ne 2"))
+            << size;
+    }
+}
+
+TEST_F(FieldPixelsTest, AliasedDeviceTextPaintsOnlyItsInk) {
+    swf::EditText e = box(std::nullopt);
+    e.border = false;
+    e.initialText = "WWW";
+    e.textColor = swf::Rgba{0, 0, 255, 255};
+    e.fontHeight = 400;
+    place(e);
+    b.showFrame();
+    ASSERT_TRUE(load(b));
+    const QImage img = render(100, 60, flash::Quality::Low);
+    int ink = 0;
+    for (int y = 0; y < 60; ++y) {
+        for (int x = 0; x < 100; ++x) {
+            const QRgb p = img.pixel(x, y);
+            ASSERT_TRUE(p == kGreen || p == 0xFF0000FF) << x << "," << y;
+            ink += p == 0xFF0000FF;
+        }
+    }
+    EXPECT_GT(ink, 20);
 }
 
 TEST_F(FieldPixelsTest, FocusRectangleKeepsTheSettingItWasShownWith) {
