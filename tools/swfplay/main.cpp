@@ -62,8 +62,8 @@ int render(const std::vector<std::string>& args) {
             const std::string& size = args[++i];
             const auto x = size.find('x');
             if (x == std::string::npos || !readInt(size.substr(0, x), &width) ||
-                !readInt(size.substr(x + 1), &height) || width < 1 || height < 1 || width > 16384 ||
-                height > 16384) {
+                !readInt(size.substr(x + 1), &height) || width < 1 || height < 1 ||
+                width > swfplay::kMaxRenderSide || height > swfplay::kMaxRenderSide) {
                 return usage();
             }
         } else if (args[i] == "--quality" && hasValue &&
