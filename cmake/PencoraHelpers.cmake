@@ -50,6 +50,9 @@ function(pencora_add_fuzzer name)
   if(PENCORA_FUZZ)
     target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    # scripts/fuzz.sh finds each target's binary and seed folder in fuzz-targets.txt.
+    set_property(GLOBAL APPEND PROPERTY PENCORA_FUZZ_TARGETS
+      "${name}\t${CMAKE_CURRENT_BINARY_DIR}/${name}\t${F_SEEDS}")
   else()
     target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/fuzz_driver.cpp)
     if(F_SEEDS)

@@ -14,23 +14,44 @@ void loadCatalogue(xml::XmlDocument& document) {
     }
 }
 
+namespace {
+
+// An image index of the element; a missing or malformed one is an error that says where.
+int imageIndexOf(const xml::XmlElement& element, const char* attribute, const QString& file) {
+    const QString text = element.attribute(attribute);
+    if (const auto value = parseInteger(text)) {
+        return *value;
+    }
+    QString where = file.isEmpty() ? QStringLiteral("The catalogue")
+                                   : QStringLiteral("The catalogue \"%1\"").arg(file);
+    if (element.line() > 0) {
+        where += QStringLiteral(", line %1").arg(element.line());
+    }
+    where += QStringLiteral(", element <%1 text=\"%2\">, attribute %3")
+                 .arg(element.nodeName(), element.attribute("text"), QLatin1String(attribute));
+    throw IntegerTextError(text, where);
+}
+
+}  // namespace
+
 void FillCatalogueTree(CatalogueSink& tree, xml::XmlDocument& document) {
     tree.clear();
     document.setActive(true);
     for (xml::XmlElement child = document.documentElement().firstChild(); child;
          child = child.nextSibling())
-        AddCatalogueNode(tree, child, nullptr);
+        AddCatalogueNode(tree, child, nullptr, document.fileName());
     // The catalogue is read once; its content is not needed again.
     document.setActive(false);
 }
 
 void AddCatalogueNode(CatalogueSink& tree, const xml::XmlElement& element,
-                      CatalogueSink::Node parent) {
+                      CatalogueSink::Node parent, const QString& file) {
     const CatalogueSink::Node node = tree.addNode(parent, element.attribute("text"));
-    tree.setImages(node, toInteger(element.attribute("ImageIndex")),
-                   toInteger(element.attribute("SelectedIndex")));
-    for (xml::XmlElement child = element.firstChild(); child; child = child.nextSibling())
-        AddCatalogueNode(tree, child, node);
+    tree.setImages(node, imageIndexOf(element, "ImageIndex", file),
+                   imageIndexOf(element, "SelectedIndex", file));
+    for (xml::XmlElement child = element.firstChild(); child; child = child.nextSibling()) {
+        AddCatalogueNode(tree, child, node, file);
+    }
 }
 
 }  // namespace pencora::content

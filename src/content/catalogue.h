@@ -28,10 +28,12 @@ void loadCatalogue(xml::XmlDocument& document);
 
 // Replaces the tree with the catalogue in `document`, then makes the document inactive.
 // An empty document, or an ImageIndex/SelectedIndex that is missing or not a number,
-// throws; the nodes added before the fault stay.
+// throws; the nodes added before the fault stay. The error about an index names the file,
+// the line and the element.
 void FillCatalogueTree(CatalogueSink& tree, xml::XmlDocument& document);
 
+// `file` names the catalogue in errors.
 void AddCatalogueNode(CatalogueSink& tree, const xml::XmlElement& element,
-                      CatalogueSink::Node parent);
+                      CatalogueSink::Node parent, const QString& file = QString());
 
 }  // namespace pencora::content

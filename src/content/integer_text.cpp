@@ -8,6 +8,10 @@ IntegerTextError::IntegerTextError(const QString& text)
     : std::runtime_error(
           QStringLiteral("'%1' is not a valid integer value").arg(text).toStdString()) {}
 
+IntegerTextError::IntegerTextError(const QString& text, const QString& where)
+    : std::runtime_error(
+          QStringLiteral("%1: '%2' is not a valid integer value").arg(where, text).toStdString()) {}
+
 std::optional<int> parseInteger(const QString& text) {
     qsizetype i = 0;
     while (i < text.size() && (text[i] == u' ' || text[i] == u'\t'))

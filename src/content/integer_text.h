@@ -12,6 +12,8 @@ namespace pencora::content {
 class IntegerTextError : public std::runtime_error {
   public:
     explicit IntegerTextError(const QString& text);
+    // The same error with the place the text came from in front: "where: 'x' is not ...".
+    IntegerTextError(const QString& text, const QString& where);
 };
 
 std::optional<int> parseInteger(const QString& text);

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/fs/program_path.h"
+#include "platform/ole/file_scope.h"
 #include "platform/ole/url_pull.h"
 #include "platform/resources/program_resources.h"
 #include "platform/ui/error_report.h"
@@ -174,11 +175,8 @@ void TsfFlashPlayer::LoadMovie(int layer, const QString& url) {
     FFlashPath = cut < 0 ? std::string() : url.left(cut + 1).toStdString();
     const QString prefix = QString::fromLatin1(kHostPrefix.data(), kHostPrefix.size());
     if (!url.contains(QLatin1String(".flv"))) {
-        if (url.contains(QLatin1String(":/")) && major < 10) {
-            check(Intf()->LoadMovie(layer, wide(url)));
-        } else {
-            check(Intf()->LoadMovie(layer, wide(prefix + url)));
-        }
+        FHostAddress = wide(url.contains(QLatin1String(":/")) && major < 10 ? url : prefix + url);
+        check(Intf()->LoadMovie(layer, FHostAddress));
         FMovie = url;
         FFlv = false;
     } else {
@@ -193,6 +191,7 @@ void TsfFlashPlayer::LoadMovie(int layer, const QString& url) {
 }
 
 void TsfFlashPlayer::SetFlvVariables(const QString& contentPath) {
+    FHostAddress = wide(contentPath);
     SetVariable(QStringLiteral("flv.contentPath"), contentPath);
     SetVariable(QStringLiteral("flv.skin"), skinMovieName(FFLVPlaybackSkin));
     SetVariable(QStringLiteral("flv.volume"), QString::number(FVolume));
@@ -570,6 +569,7 @@ HRESULT TsfFlashPlayer::CreateMoniker(const BSTR& name, IBindCtx* context, IMoni
     if (!hasServedTrigger(s) || s.empty()) {
         return refuse();
     }
+    const std::string before = Furl;
     const std::string fileName = UrlFileName(s);
     if (FFlashList && FFlashList->FindFlash(QString::fromStdString(fileName))) {
         Furl = std::string(kList) + fileName;
@@ -598,6 +598,9 @@ HRESULT TsfFlashPlayer::CreateMoniker(const BSTR& name, IBindCtx* context, IMoni
             Furl = s;
         }
     }
+    if (Furl != before) {
+        FurlFromHost = name == FHostAddress;
+    }
     for (auto& c : Furl) {
         if (c == '\\') {
             c = '/';
@@ -620,6 +623,7 @@ ComPtr<IStream> TsfFlashPlayer::StreamOfToken(std::string_view token) const {
 
 HRESULT TsfFlashPlayer::Deliver(IBindStatusCallback* callback, IStream* stream) {
     Furl.clear();
+    FurlFromHost = false;
     STATSTG stat;
     stream->Stat(&stat, STATFLAG_NONAME);
     callback->OnStartBinding(0, nullptr);
@@ -689,10 +693,28 @@ HRESULT TsfFlashPlayer::BindToStorage(IBindCtx* context, IMoniker*, REFIID, void
         return Deliver(callback.get(), copy.get());
     }
     std::string a = std::exchange(Furl, std::string());
-    if (a.find(':') == std::string::npos && !startsWith(a, "/")) {
+    const bool fromHost = std::exchange(FurlFromHost, false);
+    const bool relative = a.find(':') == std::string::npos && !startsWith(a, "/");
+    if (relative) {
         a = (FFlashPath.empty() ? exeFolder() : FFlashPath) + a;
     }
+    // What a movie may not read is answered as a missing file.
+    if (!fromHost && !MayServeToMovie(a, relative)) {
+        return E_FAIL;
+    }
     return URLOpenPullStream(nullptr, a, 0, callback.get()) == S_OK ? S_OK : E_FAIL;
+}
+
+bool TsfFlashPlayer::MayServeToMovie(const std::string& a, bool relative) const {
+    const std::filesystem::path file = pullFile(a);
+    if (file.empty()) {
+        return false;
+    }
+    const auto utf8 = [](const std::string& s) {
+        return std::filesystem::path(std::u8string(s.begin(), s.end()));
+    };
+    return liesBelow(file, utf8(exeFolder())) ||
+           (relative && !FFlashPath.empty() && liesBelow(file, utf8(FFlashPath)));
 }
 
 }  // namespace pencora::player

@@ -207,6 +207,8 @@ class TsfFlashPlayer : public TsfOleControl, public ole::IBindHost, public ole::
     // The stream a token names, or none for a token that names no live stream.
     ole::ComPtr<ole::IStream> StreamOfToken(std::string_view token) const;
     ole::HRESULT Deliver(ole::IBindStatusCallback* callback, ole::IStream* stream);
+    // Whether a movie's request for the local address `a` may be read.
+    bool MayServeToMovie(const std::string& a, bool relative) const;
     bool boolProperty(ole::DISPID id);
     void setBoolProperty(ole::DISPID id, bool v);
     int intProperty(ole::DISPID id);
@@ -228,6 +230,11 @@ class TsfFlashPlayer : public TsfOleControl, public ole::IBindHost, public ole::
     QString FFSargs;
     std::string FFlashPath;
     std::string Furl;
+    // The address the host last named itself (a movie or an FLV's content), and whether the
+    // pending request is that address. The host may load from anywhere; a movie's own
+    // requests read only files inside the program's folder (or, relative, the movie's folder).
+    std::u16string FHostAddress;
+    bool FurlFromHost = false;
     std::function<void(const QString&, const QString&)> FOnFSCommand;
     // Live streams by token: a stream load registers its stream under a fresh token, kept
     // until the next stream load into that layer or the player's end. A token the player did

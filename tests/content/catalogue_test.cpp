@@ -74,6 +74,28 @@ TEST_F(Catalogue, BadImageIndexStopsTheFillKeepingEarlierNodes) {
     EXPECT_EQ(tree.rows[2]->caption, "bad");
 }
 
+TEST_F(Catalogue, IndexErrorsNameTheFileTheLineAndTheElement) {
+    write("Data/xml/unit.xml", R"(<c><r text="根" ImageIndex="0" SelectedIndex="0">
+      <b text="ok" ImageIndex="1" SelectedIndex="1"/>
+      <b text="第二册" SelectedIndex="1"/></r></c>)");
+    pencora::xml::XmlDocument doc;
+    loadCatalogue(doc);
+    RecordingTree tree;
+    try {
+        FillCatalogueTree(tree, doc);
+        FAIL() << "a missing ImageIndex must stop the fill";
+    } catch (const IntegerTextError& e) {
+        const QString message = QString::fromStdString(e.what());
+        EXPECT_TRUE(message.contains(doc.fileName())) << e.what();
+        EXPECT_TRUE(message.contains(QStringLiteral("unit.xml"))) << e.what();
+        EXPECT_TRUE(message.contains(QStringLiteral("line 3"))) << e.what();
+        EXPECT_TRUE(message.contains(QStringLiteral("<b text=\"第二册\">"))) << e.what();
+        EXPECT_TRUE(message.contains(QStringLiteral("ImageIndex"))) << e.what();
+        EXPECT_TRUE(message.endsWith(QStringLiteral("'' is not a valid integer value")))
+            << e.what();
+    }
+}
+
 TEST_F(Catalogue, MissingOrBrokenCatalogueFailsAtTheFill) {
     for (const char* content : {static_cast<const char*>(nullptr), "<c><r"}) {
         if (content)

@@ -1,12 +1,15 @@
 // The player against a scripted control registered under the Flash class identifier: every
 // address, variable and message the player hands its control, every answer of its site.
 #include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QMouseEvent>
 #include <QTemporaryDir>
+#include <filesystem>
+#include <fstream>
 
 #include "platform/fs/program_path.h"
 #include "platform/ole/stream.h"
@@ -352,6 +355,49 @@ TEST_F(PlayerTest, StorageBindDelivers) {
     EXPECT_EQ(m->BindToStorage(empty.get(), nullptr, IID_IStream, nullptr), E_FAIL);
     EXPECT_EQ(m->BindToStorage(nullptr, nullptr, IID_IStream, nullptr), E_FAIL);
     EXPECT_EQ(p->PendingRequest(), "<list>clip.swf");
+}
+
+// A movie reads local files only inside the program's folder (or, by a relative name, beside
+// a movie the host loaded from elsewhere); the host itself may load from anywhere.
+TEST_F(PlayerTest, MoviesReadNothingOutsideTheProgramFolder) {
+    QTemporaryDir outside;
+    ASSERT_TRUE(outside.isValid());
+    const auto outsidePath = [&](const char* name) {
+        return std::filesystem::path(outside.filePath(QString::fromLatin1(name)).toStdString());
+    };
+    std::ofstream(outsidePath("secret.xml")) << "<secret/>";
+    std::ofstream(outsidePath("movie.swf")) << "FWS outside";
+    std::ofstream(outsidePath("beside.xml")) << "<beside/>";
+    writeFile("Data/inside.xml", "<inside/>");
+    const std::filesystem::path exe(fs::programFolder().toStdString());
+    std::filesystem::create_symlink(outsidePath("secret.xml"), exe / "Data/link.xml");
+    std::filesystem::create_directory_symlink(outside.path().toStdString(), exe / "Data/out");
+
+    auto p = makePlayer();
+    auto fetch = [&](const std::string& a) {
+        return testing::fetchThroughSite(script.last, QString::fromStdString(a).toStdU16String());
+    };
+    const std::string secret = outsidePath("secret.xml").string();
+    const std::string inside = (exe / "Data/inside.xml").string();
+    for (const std::string& a :
+         {"http://zzz/" + secret, "file://" + secret, secret, "file://localhost" + secret,
+          "http://zzz/file://" + secret, std::string("http://zzz/Data/link.xml"),
+          std::string("Data/out/secret.xml"), std::string("http://zzz/Data/../../secret.xml")}) {
+        SCOPED_TRACE(a);
+        EXPECT_EQ(fetch(a).first, E_FAIL);
+    }
+    for (const std::string& a : {"http://zzz/" + inside, "file://" + inside, inside,
+                                 std::string("http://zzz/Data/inside.xml")}) {
+        SCOPED_TRACE(a);
+        EXPECT_EQ(fetch(a).second, "<inside/>");
+    }
+
+    // The host's own load from elsewhere is served, and so are relative names beside it.
+    p->LoadMovie(0, QString::fromStdString(outsidePath("movie.swf").string()));
+    ASSERT_FALSE(script.fetched.empty());
+    EXPECT_EQ(script.fetched.back().second, "FWS outside");
+    EXPECT_EQ(fetch("http://zzz/beside.xml").second, "<beside/>");
+    EXPECT_EQ(fetch("http://zzz/" + secret).first, E_FAIL);
 }
 
 TEST_F(PlayerTest, CommandsAreDeliveredLaterFromTheEventLoop) {

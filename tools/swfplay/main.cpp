@@ -21,8 +21,8 @@
 #include "corpus.h"
 #include "input_script.h"
 #include "movie_host.h"
-#include "platform/flash/default_engine/default_engine.h"
 #include "platform/flash/control/flash_control.h"
+#include "platform/flash/default_engine/default_engine.h"
 
 namespace {
 
@@ -48,12 +48,12 @@ bool readInt(const std::string& text, int* value) {
     }
 }
 
-// "WxH", each side 1 to 16384.
+// "WxH", each side 1 to the largest picture swfplay draws.
 bool readSize(const std::string& size, int* width, int* height) {
     const auto x = size.find('x');
     return x != std::string::npos && readInt(size.substr(0, x), width) &&
-           readInt(size.substr(x + 1), height) && *width >= 1 && *height >= 1 && *width <= 16384 &&
-           *height <= 16384;
+           readInt(size.substr(x + 1), height) && *width >= 1 && *height >= 1 &&
+           *width <= swfplay::kMaxRenderSide && *height <= swfplay::kMaxRenderSide;
 }
 
 // How a movie is shown: the control's size (0: the stage's) and quality (empty: the default).

@@ -220,6 +220,18 @@ const std::string& MovieHost::error() const {
     return impl_->error;
 }
 
+RenderSize fitRenderSize(int width, int height) {
+    width = std::max(width, 1);
+    height = std::max(height, 1);
+    const int larger = std::max(width, height);
+    if (larger <= kMaxRenderSide) {
+        return {width, height};
+    }
+    const double scale = double(kMaxRenderSide) / larger;
+    return {std::clamp(int(std::lround(width * scale)), 1, kMaxRenderSide),
+            std::clamp(int(std::lround(height * scale)), 1, kMaxRenderSide)};
+}
+
 bool MovieHost::load(const std::filesystem::path& movie) {
     if (!available()) {
         return false;
@@ -230,7 +242,8 @@ bool MovieHost::load(const std::filesystem::path& movie) {
         return false;
     }
     if (!impl_->sizeSet) {
-        setSize(stageWidth(), stageHeight());
+        const RenderSize size = fitRenderSize(stageWidth(), stageHeight());
+        setSize(size.width, size.height);
         impl_->sizeSet = false;
     }
     return true;

@@ -19,6 +19,19 @@
 
 namespace pencora::swfplay {
 
+// The largest side of a rendered picture, whether asked for with --size or taken from a
+// movie's header: a header may declare a stage of millions of pixels.
+constexpr int kMaxRenderSide = 16384;
+
+struct RenderSize {
+    int width;
+    int height;
+};
+
+// The stage size shrunk, keeping its proportions, until neither side exceeds
+// kMaxRenderSide; each side is at least 1.
+RenderSize fitRenderSize(int width, int height);
+
 class MovieHost {
   public:
     MovieHost();
@@ -38,7 +51,7 @@ class MovieHost {
     int stageHeight() const;
 
     void setQuality(const std::u16string& quality);  // "Low", "Medium", "High", "Best"
-    // Where the control sits; by default the stage size.
+    // Where the control sits; by default the stage size, fitted by fitRenderSize.
     void setSize(int width, int height);
     void advance(int frames);
     // What the movie's Date reads at its first frame (ms since 1970 UTC).

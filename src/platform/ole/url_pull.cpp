@@ -93,24 +93,36 @@ bool readFile(const std::filesystem::path& path, std::vector<std::uint8_t>* byte
 
 }  // namespace
 
+std::filesystem::path pullFile(const std::string& address) {
+    const std::string path = localPath(address);
+    if (path.empty()) {
+        return {};
+    }
+    std::error_code ec;
+    const std::filesystem::path whole(std::u8string(path.begin(), path.end()));
+    if (std::filesystem::is_regular_file(whole, ec)) {
+        return whole;
+    }
+    const auto query = path.find('?');
+    if (query == std::string::npos) {
+        return {};
+    }
+    const std::filesystem::path cut(std::u8string(path.begin(), path.begin() + query));
+    return std::filesystem::is_regular_file(cut, ec) ? cut : std::filesystem::path();
+}
+
 HRESULT URLOpenPullStream(IUnknown*, const std::string& address, DWORD,
                           IBindStatusCallback* callback) {
     if (!callback) {
         return E_INVALIDARG;
     }
-    const std::string path = localPath(address);
-    if (path.empty()) {
+    if (localPath(address).empty()) {
         return INET_E_INVALID_URL;
     }
     std::vector<std::uint8_t> bytes;
-    const std::u8string utf8(path.begin(), path.end());
-    if (!readFile(std::filesystem::path(utf8), &bytes)) {
-        // "movie.swf?x=1" names movie.swf.
-        const auto query = path.find('?');
-        if (query == std::string::npos ||
-            !readFile(std::filesystem::path(std::u8string(utf8.substr(0, query))), &bytes)) {
-            return INET_E_RESOURCE_NOT_FOUND;
-        }
+    const std::filesystem::path file = pullFile(address);
+    if (file.empty() || !readFile(file, &bytes)) {
+        return INET_E_RESOURCE_NOT_FOUND;
     }
     ComPtr<IStream> stream = streamOnBytes(bytes);
     STGMEDIUM medium;

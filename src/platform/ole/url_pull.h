@@ -10,11 +10,16 @@
 // call returns.
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 #include "platform/ole/binding.h"
 
 namespace pencora::ole {
+
+// The existing file the pull reads for `address` ("movie.swf?x=1" names movie.swf when no file
+// has the whole name), or an empty path when the address is not local or names no file.
+std::filesystem::path pullFile(const std::string& address);
 
 HRESULT URLOpenPullStream(IUnknown* caller, const std::string& address, DWORD reserved,
                           IBindStatusCallback* callback);

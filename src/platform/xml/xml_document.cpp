@@ -1,5 +1,7 @@
 #include "platform/xml/xml_document.h"
 
+#include <limits>
+
 #include <libxml/parser.h>
 #include <libxml/xmlerror.h>
 #include <libxml/xpath.h>
@@ -65,6 +67,14 @@ xmlNode* elementFrom(xmlNode* node) {
 }  // namespace
 
 XmlError::XmlError(const QString& message) : std::runtime_error(message.toStdString()) {}
+
+int XmlElement::line() const {
+    if (node_ == nullptr) {
+        return 0;
+    }
+    const long line = xmlGetLineNo(node_);
+    return line > 0 && line <= std::numeric_limits<int>::max() ? static_cast<int>(line) : 0;
+}
 
 QString XmlElement::nodeName() const {
     if (node_ == nullptr)

@@ -39,6 +39,9 @@ class XmlElement {
     // The element name exactly as written in the file (with its prefix, if any).
     QString nodeName() const;
 
+    // The line of the file the element starts on; 0 when it is not known.
+    int line() const;
+
     // The value of the attribute, unchanged; an empty string when it is missing.
     QString attribute(const char* name) const;
     QString attribute(const QString& name) const;

@@ -7,6 +7,12 @@
 #include <span>
 #include <vector>
 
+// A damaged Ogg header makes the system's libvorbis (reached through libsndfile) lose a few
+// bytes of its own; that library's leaks are not ours, every other leak still stops the run.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libvorbis.so\n";
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2) {
         return 0;

@@ -14,6 +14,9 @@ struct ScriptLimits {
     size_t maxStringLength = size_t(64) << 20;  // UTF-16 units in one string
     uint32_t maxArrayLength = 1u << 24;         // elements an array method walks or stores densely
     uint64_t maxActions = 0;                    // actions per run, 0 = no count (fuzzing sets one)
+    // Once a run has been stopped by the time limit, refuse every later run until the machine
+    // is told to resume: a movie whose script hung then runs no more scripts.
+    bool stopScriptsAfterTimeLimit = false;
 };
 
 // `base` with the depth and time a movie's ScriptLimits tag asks for (0 = not given: the

@@ -73,6 +73,11 @@ void installTable(Machine& m, Object* target, const NativeEntry* rows, size_t co
 RunResult Machine::guarded(int swfVersion, const std::function<Value()>& body) {
     Impl& st = *impl_;
     const bool outermost = st.runDepth == 0;
+    if (outermost && scriptsStopped_) {
+        RunResult refused;
+        refused.status = RunResult::Status::TimeLimit;
+        return refused;
+    }
     if (outermost) {
         st.depth = 0;
         st.nativeDepth = 0;
@@ -103,6 +108,7 @@ RunResult Machine::guarded(int swfVersion, const std::function<Value()>& body) {
         switch (e.kind) {
             case LimitExceeded::Kind::Time:
                 r.status = RunResult::Status::TimeLimit;
+                scriptsStopped_ = limits_.stopScriptsAfterTimeLimit;
                 break;
             case LimitExceeded::Kind::Depth:
                 r.status = RunResult::Status::DepthLimit;

@@ -67,6 +67,11 @@ class Machine {
     Prototypes& protos() { return protos_; }
     void setLimits(const ScriptLimits& l) { limits_ = l; }
     const ScriptLimits& limits() const { return limits_; }
+    // With ScriptLimits::stopScriptsAfterTimeLimit: whether a run has hit the time limit, so
+    // that every run since has been refused (answered TimeLimit without running), and the
+    // way back to running scripts.
+    bool scriptsStopped() const { return scriptsStopped_; }
+    void resumeScripts() { scriptsStopped_ = false; }
 
     // --- Entry points for the runtime -------------------------------------------------------
     // Runs a frame script, init action, clip event or button action with `clip` as this and
@@ -146,6 +151,7 @@ class Machine {
     Host& host_;
     Heap heap_;
     ScriptLimits limits_;
+    bool scriptsStopped_ = false;
     Object* global_ = nullptr;
     Prototypes protos_;
     int version_;

@@ -14,6 +14,7 @@
 #include "platform/flash/control/site_fetch.h"
 #include "platform/flash/control/stage_layout.h"
 #include "platform/ole/class_registry.h"
+#include "platform/ole/file_scope.h"
 
 namespace pencora::flash {
 
@@ -539,7 +540,7 @@ class FlashControl final
             bool value;
             ~Restore() { flag = value; }
         } restore{deferPaint_, wasDeferring};
-        const auto bytes = fetch(url);
+        const auto bytes = fetch(url, Requester::Host);
         bool loaded = false;
         {
             EngineCall call(*this);
@@ -923,7 +924,7 @@ class FlashControl final
             } else if (!pendingFetches_.empty()) {
                 const FetchRequest request = pendingFetches_.front();
                 pendingFetches_.erase(pendingFetches_.begin());
-                const auto bytes = fetch(request.url);
+                const auto bytes = fetch(request.url, Requester::Movie);
                 ++engineDepth_;
                 if (bytes) {
                     engine_->fetchCompleted(request.id, *bytes);
@@ -965,7 +966,11 @@ class FlashControl final
 
     // ---- fetching ------------------------------------------------------------------------
 
-    std::optional<std::vector<std::uint8_t>> fetch(const BSTR& address) {
+    // Who asked for an address: the host names its movies itself and may take them from
+    // anywhere; a movie reads only files inside the program's folder or its own.
+    enum class Requester { Host, Movie };
+
+    std::optional<std::vector<std::uint8_t>> fetch(const BSTR& address, Requester requester) {
         SiteFetch fetched = fetchThroughSite(site_.get(), address);
         switch (fetched.outcome) {
             case SiteFetch::Outcome::Delivered:
@@ -976,7 +981,9 @@ class FlashControl final
                 break;
         }
         const BSTR base = !props_.base.empty() ? props_.base : localFolderOf(movieUrl_);
-        const auto path = localFilePath(address, base);
+        const auto path = requester == Requester::Host
+                              ? localFilePath(address, base)
+                              : movieFilePath(address, base, ole::executableFolder());
         if (!path) {
             return std::nullopt;
         }

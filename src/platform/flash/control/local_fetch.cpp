@@ -3,6 +3,8 @@
 #include <fstream>
 #include <system_error>
 
+#include "platform/ole/file_scope.h"
+
 namespace pencora::flash {
 
 namespace {
@@ -187,6 +189,16 @@ std::optional<std::u16string> absoluteLocal(std::u16string_view address) {
     return std::u16string();  // relative
 }
 
+// The folder a relative address is read against: `base` as a local address, or a relative
+// base as a folder path as it stands; nullopt when `base` is not local.
+std::optional<std::u16string> baseFolder(std::u16string_view base) {
+    auto folder = absoluteLocal(base);
+    if (folder && folder->empty()) {
+        folder = slashes(std::u16string(base));
+    }
+    return folder;
+}
+
 }  // namespace
 
 std::optional<std::filesystem::path> localFilePath(std::u16string_view address,
@@ -206,7 +218,7 @@ std::optional<std::filesystem::path> localFilePath(std::u16string_view address,
     if (!absolute->empty()) {
         return pathOf(*absolute);
     }
-    if (base.empty()) {
+    if (base.empty() || !baseFolder(base)) {
         return std::nullopt;
     }
     // A movie's relative address stays below the movie's folder.
@@ -216,15 +228,25 @@ std::optional<std::filesystem::path> localFilePath(std::u16string_view address,
             return std::nullopt;
         }
     }
-    auto folder = absoluteLocal(base);
-    if (!folder || folder->empty()) {
-        // A relative base is taken as a folder path as it stands.
-        if (!folder) {
-            return std::nullopt;
-        }
-        folder = slashes(std::u16string(base));
+    return pathOf(*baseFolder(base)) / relative;
+}
+
+std::optional<std::filesystem::path> movieFilePath(std::u16string_view address,
+                                                   std::u16string_view base,
+                                                   const std::filesystem::path& programFolder) {
+    auto path = localFilePath(address, base);
+    if (!path) {
+        return std::nullopt;
     }
-    return pathOf(*folder) / relative;
+    if (ole::liesBelow(*path, programFolder)) {
+        return path;
+    }
+    const auto absolute = absoluteLocal(address);
+    const bool relative = absolute && absolute->empty();
+    if (relative && ole::liesBelow(*path, pathOf(*baseFolder(base)))) {
+        return path;
+    }
+    return std::nullopt;
 }
 
 std::u16string localFolderOf(std::u16string_view address) {

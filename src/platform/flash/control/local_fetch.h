@@ -20,6 +20,14 @@ namespace pencora::flash {
 std::optional<std::filesystem::path> localFilePath(std::u16string_view address,
                                                    std::u16string_view base);
 
+// The file a movie may read for `address`: `localFilePath(address, base)` when that file's
+// canonical path (symbolic links resolved) lies below `programFolder`, or, for a relative
+// address, below the folder `base` names. Anything else gives nullopt, as a missing file: an
+// absolute path or file: URL outside the program, a link leading out of either folder.
+std::optional<std::filesystem::path> movieFilePath(std::u16string_view address,
+                                                   std::u16string_view base,
+                                                   const std::filesystem::path& programFolder);
+
 // The folder of a local address (for relative fetches of a movie loaded from it), as a path
 // string; empty when the address is not local.
 std::u16string localFolderOf(std::u16string_view address);

@@ -29,7 +29,7 @@ void Player::buildButtonChildren(DisplayObject& button) {
     }
     const uint8_t bit = stateBit(button.buttonState);
     std::map<int, std::shared_ptr<DisplayObject>> old;
-    old.swap(button.children);
+    button.children.swap(old);
     for (const swf::ButtonRecord& r : button.button->records) {
         if (!(r.states & bit)) {
             continue;

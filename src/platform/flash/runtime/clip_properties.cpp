@@ -192,7 +192,7 @@ bool setClipProperty(Player& player, DisplayObject& clip, int index, const QStri
             }
             return ok;
         case 13:
-            clip.name = value;
+            clip.rename(value);
             return true;
         case 16:
             if (ok)

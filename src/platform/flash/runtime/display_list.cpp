@@ -101,7 +101,7 @@ void Player::applyPlace(DisplayObject& object, const swf::PlaceObject& place) {
         object.ratio = *place.ratio;
     }
     if (place.name) {
-        object.name = movieText(*place.name, object.movie ? object.movie->version() : 6);
+        object.rename(movieText(*place.name, object.movie ? object.movie->version() : 6));
     }
     if (place.clipDepth) {
         object.clipDepth = *place.clipDepth;

@@ -21,13 +21,159 @@ DisplayObject* DisplayObject::childAt(int d) const {
 }
 
 DisplayObject* DisplayObject::childNamed(const QString& n, bool caseSensitive) const {
-    // The lowest depth wins when two children share a name.
-    for (const auto& [d, child] : children) {
-        if (child->name.compare(n, caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive) == 0) {
+    return children.named(n, caseSensitive);
+}
+
+void DisplayObject::rename(const QString& newName) {
+    name = newName;
+    if (parent) {
+        const auto it = parent->children.find(depth);
+        if (it != parent->children.end() && it->second.get() == this) {
+            parent->children.renamed(depth);
+        }
+    }
+}
+
+// ---- ChildList ----------------------------------------------------------------------------
+
+namespace {
+
+QString nameKey(const QString& name) {
+    return name.toCaseFolded();
+}
+
+bool sameName(const QString& a, const QString& b, bool caseSensitive) {
+    return a.compare(b, caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive) == 0;
+}
+
+}  // namespace
+
+ChildList::Slot& ChildList::Slot::operator=(std::shared_ptr<DisplayObject> child) {
+    list_.place(depth_, std::move(child));
+    return *this;
+}
+
+ChildList& ChildList::operator=(const ChildList& other) {
+    if (this != &other) {
+        map_ = other.map_;
+        byName_.clear();
+        keyAt_.clear();
+        indexed_ = false;
+    }
+    return *this;
+}
+
+void ChildList::place(int depth, std::shared_ptr<DisplayObject> child) {
+    unindex(depth);
+    const DisplayObject* added = child.get();
+    map_[depth] = std::move(child);
+    index(depth, added);
+}
+
+ChildList::iterator ChildList::erase(iterator it) {
+    unindex(it->first);
+    return map_.erase(it);
+}
+
+std::size_t ChildList::erase(int depth) {
+    unindex(depth);
+    return map_.erase(depth);
+}
+
+void ChildList::clear() {
+    map_.clear();
+    byName_.clear();
+    keyAt_.clear();
+}
+
+void ChildList::swap(Map& other) {
+    map_.swap(other);
+    byName_.clear();
+    keyAt_.clear();
+    indexed_ = false;
+}
+
+void ChildList::renamed(int depth) {
+    unindex(depth);
+    const auto it = map_.find(depth);
+    if (it != map_.end()) {
+        index(depth, it->second.get());
+    }
+}
+
+void ChildList::index(int depth, const DisplayObject* child) const {
+    if (!indexed_ || !child) {
+        return;
+    }
+    QString key = nameKey(child->name);
+    byName_[key][depth] = child;
+    keyAt_[depth] = std::move(key);
+}
+
+void ChildList::unindex(int depth) const {
+    if (!indexed_) {
+        return;
+    }
+    const auto key = keyAt_.find(depth);
+    if (key == keyAt_.end()) {
+        return;
+    }
+    const auto bucket = byName_.find(key->second);
+    if (bucket != byName_.end()) {
+        bucket->erase(depth);
+        if (bucket->empty()) {
+            byName_.erase(bucket);
+        }
+    }
+    keyAt_.erase(key);
+}
+
+void ChildList::buildIndex() const {
+    byName_.clear();
+    keyAt_.clear();
+    indexed_ = true;
+    for (const auto& [depth, child] : map_) {
+        index(depth, child.get());
+    }
+}
+
+DisplayObject* ChildList::scan(const QString& name, bool caseSensitive) const {
+    for (const auto& [depth, child] : map_) {
+        if (child && sameName(child->name, name, caseSensitive)) {
             return child.get();
         }
     }
     return nullptr;
+}
+
+DisplayObject* ChildList::named(const QString& name, bool caseSensitive) const {
+    if (!indexed_) {
+        buildIndex();
+    }
+    const auto bucket = byName_.constFind(nameKey(name));
+    if (bucket == byName_.constEnd()) {
+        return nullptr;
+    }
+    bool stale = false;
+    for (const auto& [depth, indexed] : *bucket) {
+        const auto it = map_.find(depth);
+        if (it == map_.end() || it->second.get() != indexed) {
+            stale = true;
+            continue;
+        }
+        if (sameName(indexed->name, name, caseSensitive)) {
+            return it->second.get();
+        }
+        stale = stale || nameKey(indexed->name) != bucket.key();
+    }
+    if (!stale) {
+        return nullptr;
+    }
+    // A child renamed or replaced behind the index's back: read the list itself once and
+    // index it again.
+    DisplayObject* found = scan(name, caseSensitive);
+    buildIndex();
+    return found;
 }
 
 QTransform toTransform(const swf::Matrix& m) {

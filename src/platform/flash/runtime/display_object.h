@@ -3,6 +3,7 @@
 // own state. Children are kept by depth, lowest drawn first.
 #pragma once
 
+#include <QHash>
 #include <QRectF>
 #include <QString>
 
@@ -11,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/flash/actions/action.h"
@@ -34,6 +36,76 @@ enum class ObjectKind { Shape, Clip, Button, Text, EditText, Bitmap, Other };
 inline constexpr int kScriptDepthBase = 16384;
 
 enum class ButtonState { Up, Over, Down };
+
+class DisplayObject;
+
+// A clip's children by depth, read like the map it holds, with an index of the children's
+// instance names kept up to date as children come and go, so that finding a child by name
+// costs about as much as finding it by depth, however many children there are. A child's
+// name changed while it is on the list must be reported with renamed().
+class ChildList {
+  public:
+    using Map = std::map<int, std::shared_ptr<DisplayObject>>;
+    using iterator = Map::iterator;
+    using const_iterator = Map::const_iterator;
+    using reverse_iterator = Map::reverse_iterator;
+    using const_reverse_iterator = Map::const_reverse_iterator;
+
+    // The place at one depth; assigning a child to it puts the child there.
+    class Slot {
+      public:
+        Slot(ChildList& list, int depth) : list_(list), depth_(depth) {}
+        Slot& operator=(std::shared_ptr<DisplayObject> child);
+
+      private:
+        ChildList& list_;
+        int depth_;
+    };
+
+    ChildList() = default;
+    ChildList(const ChildList& other) : map_(other.map_) {}
+    ChildList& operator=(const ChildList& other);
+
+    iterator begin() { return map_.begin(); }
+    iterator end() { return map_.end(); }
+    const_iterator begin() const { return map_.begin(); }
+    const_iterator end() const { return map_.end(); }
+    reverse_iterator rbegin() { return map_.rbegin(); }
+    reverse_iterator rend() { return map_.rend(); }
+    const_reverse_iterator rbegin() const { return map_.rbegin(); }
+    const_reverse_iterator rend() const { return map_.rend(); }
+    iterator find(int depth) { return map_.find(depth); }
+    const_iterator find(int depth) const { return map_.find(depth); }
+    std::size_t count(int depth) const { return map_.count(depth); }
+    std::size_t size() const { return map_.size(); }
+    bool empty() const { return map_.empty(); }
+
+    Slot operator[](int depth) { return Slot(*this, depth); }
+    iterator erase(iterator it);
+    std::size_t erase(int depth);
+    void clear();
+    // Exchanges the whole list with `other`.
+    void swap(Map& other);
+
+    // The child at the lowest depth named `name` (letter case ignored unless `caseSensitive`).
+    DisplayObject* named(const QString& name, bool caseSensitive) const;
+    // The child at `depth` has a new name.
+    void renamed(int depth);
+
+  private:
+    void place(int depth, std::shared_ptr<DisplayObject> child);
+    void index(int depth, const DisplayObject* child) const;
+    void unindex(int depth) const;
+    void buildIndex() const;
+    DisplayObject* scan(const QString& name, bool caseSensitive) const;
+
+    Map map_;
+    // Case-folded name -> the children of that name by depth; depth -> its key there. Built at
+    // the first look-up by name, kept up to date from then on.
+    mutable QHash<QString, std::map<int, const DisplayObject*>> byName_;
+    mutable std::unordered_map<int, QString> keyAt_;
+    mutable bool indexed_ = false;
+};
 
 // What a script machine hangs on a display object (its script object); dropped with it.
 class ScriptAttachment {
@@ -83,7 +155,7 @@ struct DisplayObject {
     DisplayObject* parent = nullptr;
     MovieContext* movie = nullptr;
     std::shared_ptr<const CharacterDrawing> drawing;
-    std::map<int, std::shared_ptr<DisplayObject>> children;
+    ChildList children;
     // What scripts drew into a clip (clip_graphics.h), drawn under its children.
     std::shared_ptr<ClipGraphics> graphics;
 
@@ -118,6 +190,8 @@ struct DisplayObject {
     bool isClip() const { return kind == ObjectKind::Clip; }
     DisplayObject* childAt(int depth) const;
     DisplayObject* childNamed(const QString& name, bool caseSensitive) const;
+    // Gives the object a new instance name, telling its parent's list.
+    void rename(const QString& newName);
 };
 
 // What a layer's movie shares with all its objects.

@@ -305,6 +305,12 @@ std::optional<LoadTarget> loadTargetOf(ScriptHost& host, const avm1::UrlRequest&
 
 ScriptHost::ScriptHost(Player& player) : player_(player) {
     machine_ = std::make_unique<avm1::Machine>(*this, 8);
+    // A script that hangs is stopped once; the movie's scripts then stay stopped (its timeline,
+    // drawing and sound go on) until a movie is loaded again, rather than costing the whole
+    // time limit each time the timeline comes back to them.
+    avm1::ScriptLimits limits = machine_->limits();
+    limits.stopScriptsAfterTimeLimit = true;
+    machine_->setLimits(limits);
     installMovieClip();
     installSoundClass(*this);
     installStageAndSystem(*this);

@@ -52,6 +52,8 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
         if (layer == 0) {
             // The player keeps this rate when a script replaces _level0 later.
             frameRate_ = read.movie->header.frameRate;
+            // A new movie from the host runs its scripts again after a hung one.
+            script_->machine().resumeScripts();
         }
         player_.load(layer, read.movie, qs(url));
         if (DisplayObject* root = player_.root(layer)) {

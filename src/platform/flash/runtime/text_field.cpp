@@ -329,7 +329,10 @@ TextLayout layoutText(const TextField& f, const TextMeasure& measure) {
     bool lastHadLeading = false;
     double lastLeading = 0;
     while (true) {
-        auto [pa, pb] = f.paragraphAt(start);
+        // Plain names rather than a structured binding: the lambdas below capture them.
+        const auto paragraph = f.paragraphAt(start);
+        const int pa = paragraph.first;
+        const int pb = paragraph.second;
         const std::vector<Piece> pieces = piecesOf(f, pa, pb);
         const std::vector<double> widths = runningWidths(f, measure, pieces, pa, pb);
         out.advances.resize(text.size(), 0.0);

@@ -368,7 +368,7 @@ void Player::rebuildTo(DisplayObject& clip, int target) {
             o.colorTransform = folded.place.colorTransform.value_or(swf::ColorTransform{});
             o.ratio = folded.place.ratio.value_or(0);
             if (folded.place.name) {
-                o.name = movieText(*folded.place.name, clip.movie->version());
+                o.rename(movieText(*folded.place.name, clip.movie->version()));
             }
             o.clipDepth = folded.place.clipDepth.value_or(0);
             o.blendMode = folded.place.blendMode.value_or(swf::BlendMode::Normal);
@@ -385,7 +385,7 @@ void Player::rebuildTo(DisplayObject& clip, int target) {
             placed->fromTimeline = true;
             placed->placedBy = folded.origin;
             if (!folded.place.name && !folded.inheritedName.isEmpty()) {
-                placed->name = folded.inheritedName;
+                placed->rename(folded.inheritedName);
             }
         }
     }

@@ -55,6 +55,19 @@ Inflated unlzmaCapped(std::span<const uint8_t> propsAndData, size_t maxOutput) {
     std::vector<uint8_t> alone;
     alone.reserve(propsAndData.size() + 8);
     alone.insert(alone.end(), propsAndData.begin(), propsAndData.begin() + 5);
+    // No match reaches further back than the output so far, so a dictionary larger than the
+    // output we accept buys nothing; the header's own claim (up to a gigabyte for a file of a
+    // few hundred bytes) would be allocated whole.
+    const uint64_t enough = std::max<uint64_t>(maxOutput, 4096);
+    uint32_t dictionary = 0;
+    for (int i = 4; i >= 1; --i) {
+        dictionary = (dictionary << 8) | alone[size_t(i)];
+    }
+    if (dictionary > enough) {
+        for (int i = 1; i <= 4; ++i) {
+            alone[size_t(i)] = uint8_t(enough >> (8 * (i - 1)));
+        }
+    }
     alone.insert(alone.end(), 8, 0xff);
     alone.insert(alone.end(), propsAndData.begin() + 5, propsAndData.end());
 

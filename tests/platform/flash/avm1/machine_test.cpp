@@ -2,6 +2,8 @@
 // enumeration order and the limits that keep a movie's scripts from hanging the program.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "test_host.h"
 
 using namespace pencora::avm1;
@@ -247,6 +249,32 @@ TEST(Limits, LongLoopStopsAndTheMachineRunsOn) {
     EXPECT_EQ(r.status, RunResult::Status::TimeLimit);
     Assembler next;
     next.push({str("still here")}).trace();
+    EXPECT_EQ(f.run(next, &r), QStringList({"still here"}));
+    EXPECT_TRUE(r.ok());
+}
+
+TEST(Limits, AMachineToldToStopAfterTheTimeLimitRefusesRunsUntilResumed) {
+    Fixture f;
+    ScriptLimits limits;
+    limits.seconds = 0.1;
+    limits.stopScriptsAfterTimeLimit = true;
+    f.machine.setLimits(limits);
+    Assembler spin;
+    spin.push({integer(1)}).op(Code::Pop).branch(Code::Jump, -14);
+    RunResult r;
+    f.run(spin, &r);
+    EXPECT_EQ(r.status, RunResult::Status::TimeLimit);
+    EXPECT_TRUE(f.machine.scriptsStopped());
+    // Refused at once, the hanging script included.
+    Assembler next;
+    next.push({str("still here")}).trace();
+    EXPECT_TRUE(f.run(next, &r).isEmpty());
+    EXPECT_EQ(r.status, RunResult::Status::TimeLimit);
+    const auto started = std::chrono::steady_clock::now();
+    f.run(spin, &r);
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(),
+              0.05);
+    f.machine.resumeScripts();
     EXPECT_EQ(f.run(next, &r), QStringList({"still here"}));
     EXPECT_TRUE(r.ok());
 }

@@ -8,10 +8,13 @@
 #include <filesystem>
 #include <fstream>
 
+#include <unistd.h>
+
 #include "fake_engine.h"
 #include "platform/flash/control/flash_control.h"
 #include "platform/flash/control/flash_control_tooling.h"
 #include "platform/ole/class_registry.h"
+#include "platform/ole/file_scope.h"
 #include "scripted_site.h"
 
 namespace pencora::flash::testing {
@@ -197,6 +200,60 @@ TEST_F(FlashControlTest, MovieFetchesAreAnsweredAfterTheFrame) {
     EXPECT_EQ(engine.fetched[0].first, 7);
     EXPECT_EQ(engine.fetched[0].second, (std::vector<std::uint8_t>{'a', '=', '1'}));
     EXPECT_EQ(engine.failedFetches, std::vector<int>{8});
+}
+
+// What the control reads itself for a movie stays inside the program's folder, or, by a
+// relative name, inside the folder of the movie the host loaded; the host's own loads do not.
+TEST_F(FlashControlTest, MovieFetchesReadNothingOutsideTheProgramFolder) {
+    const auto pid = std::to_string(::getpid());
+    const auto program = ole::executableFolder() / ("fetch scope " + pid);
+    const auto outside = std::filesystem::temp_directory_path() / ("pencora outside " + pid);
+    std::filesystem::create_directories(program);
+    std::filesystem::create_directories(outside);
+    auto write = [](const std::filesystem::path& file, const std::string& text) {
+        std::ofstream(file, std::ios::binary) << text;
+    };
+    write(program / "movie.swf", "FWS");
+    write(program / "inside.txt", "in");
+    write(outside / "secret.txt", "secret");
+    write(outside / "movie.swf", "FWS");
+    write(outside / "beside.txt", "beside");
+    std::filesystem::create_symlink(outside / "secret.txt", program / "link.txt");
+    std::filesystem::create_directory_symlink(outside, program / "out");
+
+    site->offerBindHost = false;
+    embed();
+    std::vector<std::u16string> addresses;
+    engine.onFrame = [&](MovieEngineHost& host) {
+        for (std::size_t i = 0; i < addresses.size(); ++i) {
+            host.requestFetch(FetchRequest{int(i), addresses[i], u"GET", {}});
+        }
+    };
+    auto answered = [&](std::vector<std::u16string> list) {
+        addresses = std::move(list);
+        engine.fetched.clear();
+        engine.failedFetches.clear();
+        EXPECT_EQ(tooling->AdvanceFrames(1), S_OK);
+        std::vector<int> ids;
+        for (const auto& f : engine.fetched) {
+            ids.push_back(f.first);
+        }
+        return ids;
+    };
+
+    ASSERT_EQ(flash->LoadMovie(0, (program / "movie.swf").u16string()), S_OK);
+    ASSERT_TRUE(engine.loaded);
+    const std::u16string secret = (outside / "secret.txt").u16string();
+    const std::u16string in = (program / "inside.txt").u16string();
+    EXPECT_EQ(answered({secret, u"file://" + secret, u"file://localhost" + secret, u"link.txt",
+                        u"out/secret.txt", u"../secret.txt", in, u"file://" + in, u"inside.txt"}),
+              (std::vector<int>{6, 7, 8}));
+
+    ASSERT_EQ(flash->LoadMovie(0, (outside / "movie.swf").u16string()), S_OK);
+    ASSERT_TRUE(engine.loaded);
+    EXPECT_EQ(answered({u"beside.txt", secret, in}), (std::vector<int>{0, 2}));
+    std::filesystem::remove_all(program);
+    std::filesystem::remove_all(outside);
 }
 
 TEST_F(FlashControlTest, StepsFramesOnTheVirtualClock) {

@@ -138,9 +138,12 @@ TEST_F(DrawListRules, ChangedAreaCoversRecolouredHiddenAndReorderedObjects) {
     root().childAt(3)->visible = true;
 
     // Two objects trading depths change what lies on top: everything drawn is redrawn.
-    std::swap(root().children[1], root().children[3]);
-    root().children[1]->depth = 1;
-    root().children[3]->depth = 3;
+    const auto one = root().children.find(1)->second;
+    const auto three = root().children.find(3)->second;
+    root().children[1] = three;
+    root().children[3] = one;
+    three->depth = 1;
+    one->depth = 3;
     area = changedArea(first, buildDrawList(player));
     ASSERT_TRUE(area);
     EXPECT_TRUE(area->contains(QRectF(0, 0, 210, 10)));

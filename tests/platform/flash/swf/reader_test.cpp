@@ -70,6 +70,30 @@ TEST(SwfReader, ReadsTheSameMovieFromEachCompression) {
     }
 }
 
+// The dictionary an LZMA header asks for is never allocated beyond the movie's own size: a
+// movie that declares a gigabyte still reads, and the fuzzer's find (a few hundred bytes that
+// asked for 944 MB) is rejected without that allocation.
+TEST(SwfReader, LzmaDictionaryIsBoundByTheMovieSize) {
+    swfwrite::MovieBuilder b(10, 100, 80, 24.0);
+    b.background({1, 2, 3, 255});
+    b.showFrame();
+    std::vector<uint8_t> bytes = b.write(Compression::Lzma);
+    ASSERT_GT(bytes.size(), 17u);
+    const uint32_t gigabyte = 1u << 30;
+    for (int i = 0; i < 4; ++i) {
+        bytes[size_t(13 + i)] = uint8_t(gigabyte >> (8 * i));
+    }
+    const auto huge = readMovie(bytes);
+    ASSERT_TRUE(huge) << huge.error;
+    EXPECT_EQ(huge.movie->backgroundColor, (Rgba{1, 2, 3, 255}));
+
+    const auto find = readFile(std::filesystem::path(PENCORA_SOURCE_DIR) /
+                               "tests/platform/flash/swf/fuzz-seeds/"
+                               "find-lzma-gigabyte-dictionary.swf");
+    ASSERT_FALSE(find.empty());
+    EXPECT_FALSE(readMovie(find));
+}
+
 // Cutting a movie anywhere must give either a rejection or a movie holding a prefix of
 // the frames, never a crash (run under the sanitizers) and never a frame that was not there.
 TEST(SwfReader, TruncatedFilesLoadAsFarAsTheyAreSound) {
