@@ -1,7 +1,7 @@
 // The program entry: the application object, the main window, the hidden dictation
 // word-list window, and the message loop until the main window closes.
 #include "app/tfrm_main.h"
-#include "app/tfrm_wnnx_list.h"
+#include "modes/dictation/tfrm_wnnx_list.h"
 #include "modes/flashcards/flashcard_panel.h"
 #include "modes/tables/book_menu.h"
 #include "platform/flash/control/default_engine.h"
@@ -33,8 +33,8 @@ int main(int argc, char** argv) {
     Tfrm_Main frm_Main;
     installModes(frm_Main);
     pencora::ui::guarded([&] { frm_Main.FormCreate(&frm_Main); });
-    Tfrm_wnnx_list frm_wnnx_list(&frm_Main);
-    frm_Main.frm_wnnx_list = &frm_wnnx_list;
+    Tfrm_wnnx_list frm_wnnx_list;
+    frm_Main.setWordListWindow(&frm_wnnx_list);
     QObject::connect(&frm_Main, &Tfrm_Main::closed, &app, &QApplication::quit);
 
     frm_Main.showMaximized();

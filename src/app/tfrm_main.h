@@ -9,6 +9,7 @@
 #pragma once
 
 #include "app/study_state.h"
+#include "modes/dictation/dictation_mode.h"
 #include "modes/quiz/quiz_mode.h"
 #include "platform/xml/xml_document.h"
 
@@ -141,7 +142,7 @@ class Tfrm_Main : public QWidget {
     // Timers, all off at start-up.
     QTimer* Timer1 = nullptr;   // next quiz question, 1000 ms
     QTimer* Timer2 = nullptr;   // quiz label slide-in, 1 ms
-    QTimer* tim_tx = nullptr;   // dictation interval, 5000 ms
+    QTimer* tim_tx = nullptr;   // dictation interval, 5000 ms (Dictation's own)
     QTimer* Timer11 = nullptr;  // flashcard step, 4000 ms
     QTimer* Timer21 = nullptr;  // flashcard slide-in, 1 ms
     int Timer11Tag = 0;         // the flashcard position (Timer11's Tag)
@@ -149,6 +150,7 @@ class Tfrm_Main : public QWidget {
     // The hidden dictation word-list window, created by the program entry right after this
     // window; not owned.
     Tfrm_wnnx_list* frm_wnnx_list = nullptr;
+    void setWordListWindow(Tfrm_wnnx_list* list);
 
     // Window handlers.
     void FormCreate(QObject* Sender);
@@ -174,9 +176,6 @@ class Tfrm_Main : public QWidget {
     void MenuItem12Click(QObject* Sender);
     void N5Click(QObject* Sender);
 
-    // The loudspeaker's movie commands ("btnread", "btnnext"); calls its entry in `handlers`.
-    void flash_labaHandleFSCommand(TsfFlashPlayer* ASender, const QString& command,
-                                   const QString& args);
     // Hides the four success animations (before a change of look).
     void hideQuizAnimations();
 
@@ -193,8 +192,6 @@ class Tfrm_Main : public QWidget {
         SenderHandler lblwordClick;       // replay the flashcard
         SenderHandler MenuItem12Click;    // a book's character table
         SenderHandler N5Click;            // skin choice
-        std::function<void(Tfrm_Main&, const QString& command, const QString& args)>
-            flash_labaHandleFSCommand;  // dictation
     };
     Handlers handlers;
 
@@ -239,11 +236,23 @@ class Tfrm_Main : public QWidget {
     void btn_tyby_readClick(QObject* Sender);
     void btn_tyrz_readMouseEnter(QObject* Sender);
     void btn_tyby_readMouseEnter(QObject* Sender);
-    // Dictation's preparation of its panel: the resize hook it registers for pnl_wnnx.
-    void btn_wnnxshow();
+
+    // 我念你写: the panel's controls, the timer tim_tx and the work live in Dictation; these
+    // handlers call it.
+    pencora::dictation::DictationMode Dictation;
+    void btn_wnnxshow();  // layout of the view on show, also pnl_wnnx's resize hook
+    void btn_wnnx1Click(QObject* Sender);
+    void btn_wnnx1MouseEnter(QObject* Sender);
+    void cmb_timerChange(QObject* Sender);
+    void tingxie();
+    void tim_txTimer(QObject* Sender);
+    // The loudspeaker's movie commands ("btnread", "btnnext").
+    void flash_labaHandleFSCommand(TsfFlashPlayer* ASender, const QString& command,
+                                   const QString& args);
 
   private:
     void buildQuiz();
+    void buildDictation();
     void buildMoviePlayers();
     void loadStartupMovies();
     void askQuestion(pencora::quiz::QuizKind kind);

@@ -81,6 +81,7 @@ Tfrm_Main::Tfrm_Main(QWidget* parent) : QWidget(parent) {
     buildTimers();
     buildQuiz();
     buildMoviePlayers();
+    buildDictation();
     applyFrameStyle();
 }
 
@@ -270,7 +271,7 @@ void Tfrm_Main::buildTimers() {
     };
     Timer1 = timer("Timer1", 1000);
     Timer2 = timer("Timer2", 1);
-    tim_tx = timer("tim_tx", 5000);
+    tim_tx = &Dictation.tim_tx;
     Timer11 = timer("Timer11", 4000);
     Timer21 = timer("Timer21", 1);
 }

@@ -72,12 +72,6 @@ void Tfrm_Main::loadStartupMovies() {
     flash_laba->LoadMovieFromStream(0, movieStream(QStringLiteral("laba")).get());
 }
 
-void Tfrm_Main::flash_labaHandleFSCommand(TsfFlashPlayer* /*ASender*/, const QString& command,
-                                          const QString& args) {
-    if (handlers.flash_labaHandleFSCommand)
-        handlers.flash_labaHandleFSCommand(*this, command, args);
-}
-
 void Tfrm_Main::hideQuizAnimations() {
     for (TsfFlashPlayer* player : {flash_right1, flash_right2, flash_right3, flash_right4})
         if (player)

@@ -109,9 +109,8 @@ void Tfrm_Main::btn_kewenClick(QObject* Sender) {
     // 我念你写: over to dictation.
     if (voicePromptsOn())
         Quiz.playCue(State, QStringLiteral("tingxie.mp3"));
-    for (QWidget* other : {pnl_tyrz, pnl_kyrz, pnl_kzry, pnl_tyby, pnlrszc})
+    for (QWidget* other : {pnl_tyrz, pnl_kyrz, pnl_kzry, pnl_tyby, pnlrszc, Dictation.panel.pnl_wnnx_main})
         other->hide();
-    // The running dictation inside pnl_wnnx is dictation's own to hide as it prepares.
     pnl_wnnx->show();
     btn_wnnxshow();
 }
@@ -194,11 +193,5 @@ void Tfrm_Main::btn_tyrz_readMouseEnter(QObject* /*Sender*/) {
 
 void Tfrm_Main::btn_tyby_readMouseEnter(QObject* /*Sender*/) {
     Quiz.replayPrompt(State, voicePromptsOn());
-}
-
-void Tfrm_Main::btn_wnnxshow() {
-    const auto hook = resizeHooks_.find(pnl_wnnx);
-    if (hook != resizeHooks_.end() && hook->second)
-        hook->second(*this);
 }
 

@@ -105,14 +105,17 @@ TEST_F(MoviePlayers, SuccessMovieInAllFourQuizPlayersPlaysWhenStarted) {
 
 TEST_F(MoviePlayers, LoudspeakerButtonsSendTheirCommandsToTheDictation) {
     std::vector<std::pair<QString, QString>> commands;
-    frm->handlers.flash_labaHandleFSCommand = [&](Tfrm_Main&, const QString& command,
-                                                  const QString& args) {
-        commands.emplace_back(command, args);
-    };
     TsfFlashPlayer* laba = frm->flash_laba;
+    const auto toWindow = laba->OnHandleFSCommand;
+    laba->OnHandleFSCommand = [&, toWindow](TsfFlashPlayer* sender, const QString& command,
+                                            const QString& args) {
+        commands.emplace_back(command, args);
+        toWindow(sender, command, args);
+    };
     ASSERT_TRUE(laba->IsFlashAviable());
     frm->pnl_info->hide();
     frm->pnl_wnnx->show();
+    frm->Dictation.panel.pnl_wnnx_main->show();
     EXPECT_EQ(laba->size(), QSize(250, 250));
     wait(150);
     // The movie is 240 x 240, shown whole in 250 x 250: its buttons' centres (70, 195) and

@@ -1,6 +1,6 @@
 // The settings menu and the skins: one ticked, bold look at all times, every window
 // repainted at once, and the platform's own look given back whole.
-#include "app/tfrm_wnnx_list.h"
+#include "modes/dictation/tfrm_wnnx_list.h"
 #include "main_window_fixture.h"
 #include "modes/flashcards/flashcard_panel.h"
 #include "modes/tables/book_menu.h"
@@ -119,7 +119,7 @@ TEST_F(Settings, DefaultLookGivesEveryWindowItsOwnColoursBack) {
     const QColor units = table.pnlmain->palette().color(QPalette::Window);
     const QFont caption = frm->tb_zcsj->font();
     const QFont status = frm->sb_state->panel(1)->font();
-    Tfrm_wnnx_list wordList(frm.get());
+    Tfrm_wnnx_list wordList;
     wordList.show();
     const QColor list = wordList.palette().color(QPalette::Window);
 
