@@ -109,7 +109,8 @@ void Tfrm_Main::btn_kewenClick(QObject* Sender) {
     // 我念你写: over to dictation.
     if (voicePromptsOn())
         Quiz.playCue(State, QStringLiteral("tingxie.mp3"));
-    for (QWidget* other : {pnl_tyrz, pnl_kyrz, pnl_kzry, pnl_tyby, pnlrszc, Dictation.panel.pnl_wnnx_main})
+    for (QWidget* other :
+         {pnl_tyrz, pnl_kyrz, pnl_kzry, pnl_tyby, pnlrszc, Dictation.panel.pnl_wnnx_main})
         other->hide();
     pnl_wnnx->show();
     btn_wnnxshow();
@@ -194,4 +195,3 @@ void Tfrm_Main::btn_tyrz_readMouseEnter(QObject* /*Sender*/) {
 void Tfrm_Main::btn_tyby_readMouseEnter(QObject* /*Sender*/) {
     Quiz.replayPrompt(State, voicePromptsOn());
 }
-

@@ -1,7 +1,7 @@
 // The settings menu and the skins: one ticked, bold look at all times, every window
 // repainted at once, and the platform's own look given back whole.
-#include "modes/dictation/tfrm_wnnx_list.h"
 #include "main_window_fixture.h"
+#include "modes/dictation/tfrm_wnnx_list.h"
 #include "modes/flashcards/flashcard_panel.h"
 #include "modes/tables/book_menu.h"
 #include "modes/tables/tfrm_shengzi.h"
