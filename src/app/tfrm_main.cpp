@@ -165,10 +165,6 @@ void Tfrm_Main::N5Click(QObject* Sender) {
         handlers.N5Click(*this, Sender);
 }
 
-bool Tfrm_Main::voicePromptsOn() const {
-    return N1 == nullptr || N1->isChecked();
-}
-
 void Tfrm_Main::setResizeHook(QWidget* panel, PanelHook hook) {
     resizeHooks_[panel] = std::move(hook);
 }

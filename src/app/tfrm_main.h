@@ -8,8 +8,9 @@
 // program entry installs the modes, then runs FormCreate and shows the window.
 #pragma once
 
-#include "app/study_state.h"
+#include "common/study_state.h"
 #include "modes/dictation/dictation_mode.h"
+#include "modes/mode_context.h"
 #include "modes/quiz/quiz_mode.h"
 #include "platform/xml/xml_document.h"
 
@@ -43,11 +44,25 @@ class TsfFlashPlayer;
 using pencora::player::TsfFlashPlayer;
 class Tfrm_shengzi;
 
-class Tfrm_Main : public QWidget {
+class Tfrm_Main : public QWidget, public pencora::modes::ModeContext {
     Q_OBJECT
   public:
     explicit Tfrm_Main(QWidget* parent = nullptr);
     ~Tfrm_Main() override;
+
+    // What the modes see of this window (tfrm_main_context.cpp).
+    pencora::StudyState& studyState() override;
+    const pencora::xml::XmlDocument& characterDocument() const override;
+    void play_file(int slot, const QString& relativePath) override;
+    void freeChannel(int slot) override;
+    bool voicePromptsOn() const override;
+    pencora::ui::MessageResult showMessage(pencora::ui::MessageIcon icon, const QString& title,
+                                           const QString& text,
+                                           pencora::ui::MessageButtons buttons) override;
+    void showOnlyPanel(QWidget* panel) override;
+    void stop(pencora::modes::Activity activity) override;
+    TsfFlashPlayer* createMoviePlayer(QWidget* parent, const QString& name) override;
+    QWidget* frameWindow() override;
 
     // The lesson, its word lists, the item being practised and the sound slots.
     pencora::StudyState State;
@@ -126,10 +141,6 @@ class Tfrm_Main : public QWidget {
     QAction* N51 = nullptr;  // 淡蓝清雅
     QAction* N61 = nullptr;  // 灰黑酷冷
     QList<QIcon> img_set;    // 30 x 30
-
-    // The voice-prompt switch as it stands now; the prompts read it at the moment they
-    // would play. On when the settings menu is not built.
-    bool voicePromptsOn() const;
 
     // Movie players: the quizzes' success animations on pnl_tyrz, pnl_kyrz, pnl_kzry and
     // pnl_tyby (hidden at start-up), and the dictation loudspeaker on pnl_wnnx.
@@ -239,7 +250,7 @@ class Tfrm_Main : public QWidget {
 
     // 我念你写: the panel's controls, the timer tim_tx and the work live in Dictation; these
     // handlers call it.
-    pencora::dictation::DictationMode Dictation;
+    pencora::dictation::DictationMode Dictation{*this};
     void btn_wnnxshow();  // layout of the view on show, also pnl_wnnx's resize hook
     void btn_wnnx1Click(QObject* Sender);
     void btn_wnnx1MouseEnter(QObject* Sender);

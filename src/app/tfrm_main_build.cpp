@@ -1,5 +1,5 @@
 // The controls of the main window and their design settings.
-#include "app/hint.h"
+#include "common/hint.h"
 #include "app/tfrm_main.h"
 #include "platform/ui/error_report.h"
 #include "platform/ui/fonts.h"

@@ -12,14 +12,11 @@
 #include <QToolButton>
 
 void Tfrm_Main::buildDictation() {
-    Dictation.build(pnl_wnnx, flash_laba, ImageList_Alpha.value(3));
-    Dictation.frame.window = this;
-    Dictation.frame.voicePromptsOn = [this] { return voicePromptsOn(); };
-    Dictation.frame.showDictationPanel = [this] {
-        for (QWidget* other : {pnl_tyrz, pnl_kyrz, pnl_kzry, pnl_tyby, pnlrszc}) {
-            other->hide();
-        }
-        pnl_wnnx->show();
+    Dictation.build(pnl_wnnx, ImageList_Alpha.value(3));
+    flash_laba = Dictation.loudspeaker();
+    flash_laba->OnHandleFSCommand = [this](TsfFlashPlayer* sender, const QString& command,
+                                           const QString& args) {
+        flash_labaHandleFSCommand(sender, command, args);
     };
 
     QToolButton* start = Dictation.panel.btn_wnnx1;
@@ -37,7 +34,7 @@ void Tfrm_Main::buildDictation() {
 
 void Tfrm_Main::setWordListWindow(Tfrm_wnnx_list* list) {
     frm_wnnx_list = list;
-    Dictation.attachWordList(list, State);
+    Dictation.attachWordList(list);
 }
 
 void Tfrm_Main::btn_wnnxshow() {
@@ -45,11 +42,11 @@ void Tfrm_Main::btn_wnnxshow() {
 }
 
 void Tfrm_Main::btn_wnnx1Click(QObject* /*Sender*/) {
-    Dictation.start(State);
+    Dictation.start();
 }
 
 void Tfrm_Main::btn_wnnx1MouseEnter(QObject* /*Sender*/) {
-    Dictation.startPrompt(State);
+    Dictation.startPrompt();
 }
 
 void Tfrm_Main::cmb_timerChange(QObject* /*Sender*/) {
@@ -57,7 +54,7 @@ void Tfrm_Main::cmb_timerChange(QObject* /*Sender*/) {
 }
 
 void Tfrm_Main::tingxie() {
-    Dictation.step(State);
+    Dictation.step();
 }
 
 void Tfrm_Main::tim_txTimer(QObject* /*Sender*/) {
@@ -66,5 +63,5 @@ void Tfrm_Main::tim_txTimer(QObject* /*Sender*/) {
 
 void Tfrm_Main::flash_labaHandleFSCommand(TsfFlashPlayer* /*ASender*/, const QString& command,
                                           const QString& /*args*/) {
-    Dictation.command(State, command);
+    Dictation.command(command);
 }

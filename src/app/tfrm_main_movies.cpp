@@ -15,9 +15,9 @@ namespace {
 // The program's own movies are resources of this type.
 constexpr char16_t kMovieType[] = u"FLASH";
 
-TsfFlashPlayer* moviePlayer(QWidget* parent, const char* name, int width, int height) {
+TsfFlashPlayer* moviePlayer(QWidget* parent, const QString& name, int width, int height) {
     auto* player = new TsfFlashPlayer(parent);
-    player->setObjectName(QString::fromLatin1(name));
+    player->setObjectName(name);
     player->SetBounds(0, 0, width, height);
     player->setCursor(Qt::PointingHandCursor);
     player->setParentColor(false);
@@ -42,7 +42,8 @@ void Tfrm_Main::buildMoviePlayers() {
     TsfFlashPlayer** players[] = {&flash_right1, &flash_right2, &flash_right3, &flash_right4};
     const char* names[] = {"flash_right1", "flash_right2", "flash_right3", "flash_right4"};
     for (int k = 0; k < 4; ++k) {
-        TsfFlashPlayer* player = moviePlayer(quizPanels[k], names[k], 160, 160);
+        TsfFlashPlayer* player =
+            moviePlayer(quizPanels[k], QString::fromLatin1(names[k]), 160, 160);
         player->SetBounds(292, 264, 160, 160);
         player->setFLVPlaybackSkin(TsfFLVSkins::flvclearskin);
         player->hide();
@@ -56,12 +57,10 @@ void Tfrm_Main::buildMoviePlayers() {
     Quiz.panels.kzry.animation = flash_right3;
     Quiz.panels.tyby.animation = flash_right4;
     Quiz.playAnimation = [](QWidget* player) { static_cast<TsfFlashPlayer*>(player)->Play(); };
+}
 
-    flash_laba = moviePlayer(pnl_wnnx, "flash_laba", 250, 250);
-    flash_laba->OnHandleFSCommand = [this](TsfFlashPlayer* sender, const QString& command,
-                                           const QString& args) {
-        flash_labaHandleFSCommand(sender, command, args);
-    };
+TsfFlashPlayer* Tfrm_Main::createMoviePlayer(QWidget* parent, const QString& name) {
+    return moviePlayer(parent, name, 250, 250);
 }
 
 void Tfrm_Main::loadStartupMovies() {

@@ -109,9 +109,9 @@ void Tfrm_Main::btn_kewenClick(QObject* Sender) {
     // 我念你写: over to dictation.
     if (voicePromptsOn())
         Quiz.playCue(State, QStringLiteral("tingxie.mp3"));
-    for (QWidget* other :
-         {pnl_tyrz, pnl_kyrz, pnl_kzry, pnl_tyby, pnlrszc, Dictation.panel.pnl_wnnx_main})
+    for (QWidget* other : {pnl_tyrz, pnl_kyrz, pnl_kzry, pnl_tyby, pnlrszc})
         other->hide();
+    Dictation.showStartView();
     pnl_wnnx->show();
     btn_wnnxshow();
 }

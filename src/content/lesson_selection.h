@@ -2,7 +2,7 @@
 // word lists. The tree itself stays in the main window, which passes the node's position.
 #pragma once
 
-#include "app/study_state.h"
+#include "common/study_state.h"
 
 #include <QString>
 #include <functional>

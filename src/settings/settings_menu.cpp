@@ -1,6 +1,6 @@
 #include "settings/settings_menu.h"
 
-#include "app/hint.h"
+#include "common/hint.h"
 #include "app/tfrm_main.h"
 #include "content/integer_text.h"
 #include "platform/ui/error_report.h"

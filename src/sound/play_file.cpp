@@ -19,4 +19,8 @@ void play_file(uint32_t& slot, QStringView relativePath) {
     }
 }
 
+void free_slot(uint32_t& slot) {
+    BASS_StreamFree(slot);
+}
+
 }  // namespace pencora::sound

@@ -14,4 +14,8 @@ namespace pencora::sound {
 // plays nothing; no error is reported.
 void play_file(uint32_t& slot, QStringView relativePath);
 
+// Frees the slot's stream, so its sound stops at once. The slot keeps its number, which
+// names nothing any more.
+void free_slot(uint32_t& slot);
+
 }  // namespace pencora::sound

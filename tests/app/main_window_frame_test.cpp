@@ -5,6 +5,7 @@
 #include "app/catalogue_tree_widget.h"
 #include "app/tfrm_main.h"
 #include "modes/dictation/tfrm_wnnx_list.h"
+#include "player/flash_player.h"
 #include "platform/fs/program_path.h"
 #include "platform/ui/message_service.h"
 #include "platform/ui/status_panels.h"
@@ -373,7 +374,7 @@ TEST_F(MainWindowFrame, TheDictationListIsItsOwnWindowThatNeverEndsTheProgram) {
     w.setWordListWindow(&list);
     EXPECT_TRUE(list.isWindow());
     EXPECT_FALSE(list.testAttribute(Qt::WA_QuitOnClose));
-    EXPECT_EQ(list.state, &w.State);
+    EXPECT_EQ(list.context(), static_cast<pencora::modes::ModeContext*>(&w));
     EXPECT_EQ(list.pnl_main->parentWidget(), &list);
     bool lastClosed = false;
     QObject::connect(qApp, &QGuiApplication::lastWindowClosed, [&] { lastClosed = true; });
@@ -418,4 +419,49 @@ TEST_F(MainWindowFrame, AWindowWithoutItsModesAnswersEveryHandlerQuietly) {
     EXPECT_FALSE(w.pnl_info->isHidden());
     for (QWidget* panel : w.resizablePanels())
         EXPECT_TRUE(panel->isHidden()) << panel->objectName().toStdString();
+}
+
+TEST_F(MainWindowFrame, AsAModeContextTheWindowShowsOnePanelStopsWorkAndGuardsItsSlots) {
+    twoBooks();
+    Tfrm_Main& w = start();
+    pencora::modes::ModeContext& context = w;
+    EXPECT_EQ(&context.studyState(), &w.State);
+    EXPECT_EQ(&context.characterDocument(), &w.XMLRead);
+    EXPECT_EQ(context.frameWindow(), &w);
+
+    context.showOnlyPanel(w.pnl_wnnx);
+    for (QWidget* panel : w.modePanels())
+        EXPECT_EQ(panel->isHidden(), panel != w.pnl_wnnx) << panel->objectName().toStdString();
+    // At the client area's size at once, not when the layout next runs.
+    EXPECT_EQ(w.pnl_wnnx->size(), w.pnl_rszc->size());
+
+    for (QTimer* timer : {w.Timer1, w.Timer11, w.Timer21, w.tim_tx})
+        timer->start(60000);
+    context.stop(pencora::modes::Activity::Flashcards);
+    EXPECT_FALSE(w.Timer11->isActive());
+    EXPECT_FALSE(w.Timer21->isActive());
+    EXPECT_TRUE(w.Timer1->isActive());
+    EXPECT_TRUE(w.tim_tx->isActive());
+    context.stop(pencora::modes::Activity::NextQuestion);
+    context.stop(pencora::modes::Activity::Dictation);
+    EXPECT_FALSE(w.Timer1->isActive());
+    EXPECT_FALSE(w.tim_tx->isActive());
+
+    // A slot number outside the two slots plays and frees nothing.
+    const auto before = w.State.ChannelSlots;
+    context.play_file(2, QStringLiteral("Data\\sndsoft\\begin.mp3"));
+    context.play_file(-1, QStringLiteral("Data\\sndsoft\\begin.mp3"));
+    context.freeChannel(7);
+    EXPECT_EQ(w.State.ChannelSlots, before);
+
+    const auto answer =
+        context.showMessage(MessageIcon::Information, QStringLiteral("标题"), QStringLiteral("正文"));
+    EXPECT_EQ(answer, pencora::ui::MessageResult::Ok);
+    ASSERT_FALSE(messages.messages().empty());
+    EXPECT_EQ(messages.messages().back().owner, &w);
+
+    auto* player = context.createMoviePlayer(w.pnlrszc, QStringLiteral("flash_test"));
+    ASSERT_NE(player, nullptr);
+    EXPECT_EQ(player->parentWidget(), w.pnlrszc);
+    EXPECT_EQ(player->objectName(), QStringLiteral("flash_test"));
 }

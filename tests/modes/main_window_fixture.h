@@ -8,6 +8,7 @@
 #include "platform/audio/bass.h"
 #include "platform/fs/program_path.h"
 #include "platform/ui/message_service.h"
+#include "support/application.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>
@@ -18,20 +19,10 @@
 #include <QTemporaryDir>
 #include <memory>
 
-// The one application object of the test program, made on first use.
-inline void ensureApplication() {
-    if (QApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "pencora_test";
-        static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv);
-    }
-}
-
 class MainWindowFixture : public ::testing::Test {
   protected:
     void SetUp() override {
-        ensureApplication();
+        pencora::testing::ensureApplication();
         pencora::fs::setProgramFolder(dir_.path());
         BASS_Init(0, 44100, 0, nullptr, nullptr);
         messages = std::make_unique<pencora::ui::MessageRecorder>(answer);

@@ -63,7 +63,7 @@ class Settings : public MainWindowFixture {
 }  // namespace
 
 TEST(Skins, EachEmbeddedStyleIsFoundByItsNameIgnoringCase) {
-    ensureApplication();
+    pencora::testing::ensureApplication();
     QStringList names = embeddedStyleNames();
     names.sort();
     EXPECT_EQ(names,

@@ -4,7 +4,7 @@
 #include "modes/dictation/dictation_step.h"
 #include "modes/dictation/intervals.h"
 #include "modes/dictation/tfrm_wnnx_list.h"
-#include "platform/ui/message_service.h"
+#include "player/flash_player.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -15,32 +15,35 @@ namespace pencora::dictation {
 
 namespace {
 
-constexpr size_t kCueSlot = 0;
+using modes::kCueSlot;
 
 }  // namespace
 
-DictationMode::DictationMode() {
+DictationMode::DictationMode(modes::ModeContext& context) : context_(context) {
     tim_tx.setObjectName(QStringLiteral("tim_tx"));
     tim_tx.setInterval(interval_);
 }
 
-void DictationMode::build(QWidget* pnl_wnnx, QWidget* loudspeaker, const QIcon& startImage) {
-    panel = buildDictationPanel(pnl_wnnx, loudspeaker, startImage);
+void DictationMode::build(QWidget* pnl_wnnx, const QIcon& startImage) {
+    const auto makePlayer = [this](QWidget* parent) -> QWidget* {
+        return context_.createMoviePlayer(parent, QStringLiteral("flash_laba"));
+    };
+    panel = buildDictationPanel(pnl_wnnx, makePlayer, startImage);
 }
 
-void DictationMode::attachWordList(Tfrm_wnnx_list* list, StudyState& state) {
-    frm_wnnx_list = list;
+player::TsfFlashPlayer* DictationMode::loudspeaker() const {
+    return static_cast<player::TsfFlashPlayer*>(panel.flash_laba);
+}
+
+void DictationMode::attachWordList(Tfrm_wnnx_list* list) {
+    frm_wnnx_list_ = list;
     if (list == nullptr) {
         return;
     }
-    list->state = &state;
-    list->sound = sound;
-    list->closed = [this] {
+    list->attach(context_, [this] {
         tim_tx.stop();
-        if (frame.window) {
-            frame.window->show();
-        }
-    };
+        context_.frameWindow()->show();
+    });
 }
 
 bool DictationMode::running() const {
@@ -64,21 +67,22 @@ void DictationMode::layOut() {
     panel.lbl_timer->move(place.intervalCaptionLeft, panel.lbl_timer->y());
 }
 
-void DictationMode::start(StudyState& state) {
+void DictationMode::start() {
+    StudyState& state = context_.studyState();
     state.CurrentIndex = 0;
     running_ = true;
     panel.pnl_wnnx_main->show();
     layOut();
-    step(state);
+    step();
     // A lesson as short as one entry has ended in that first step.
     if (running_) {
         startTimer();
     }
 }
 
-void DictationMode::startPrompt(StudyState& state) {
-    if (frame.voicePromptsOn && frame.voicePromptsOn()) {
-        sound.play(state.ChannelSlots[kCueSlot], QStringLiteral("Data\\sndsoft\\") + kStartPrompt);
+void DictationMode::startPrompt() {
+    if (context_.voicePromptsOn()) {
+        context_.play_file(kCueSlot, QStringLiteral("Data\\sndsoft\\") + kStartPrompt);
     }
 }
 
@@ -98,30 +102,30 @@ void DictationMode::startTimer() {
     }
 }
 
-void DictationMode::step(StudyState& state) {
-    const auto taken = takeStep(state);
+void DictationMode::step() {
+    const auto taken = takeStep(context_.studyState());
     if (!taken) {
         return;
     }
-    sound.play(state.ChannelSlots[kCueSlot], taken->sound);
+    context_.play_file(kCueSlot, taken->sound);
     panel.prog_In->setValue(taken->percent);
     panel.lbl_wnnx_state->setText(taken->progress);
     if (taken->ended) {
-        end(state);
+        end();
     }
 }
 
-void DictationMode::command(StudyState& state, const QString& command) {
+void DictationMode::command(const QString& command) {
+    const StudyState& state = context_.studyState();
     const auto which = labaCommand(command);
     if (!which) {
         return;
     }
     if (*which == LabaCommand::ReadAgain) {
-        uint32_t& slot = state.ChannelSlots[kCueSlot];
         if (const auto last = lastReadEntry(state)) {
-            sound.play(slot, entrySound(state.CurrentPinyin.value(*last)));
+            context_.play_file(kCueSlot, entrySound(state.CurrentPinyin.value(*last)));
         } else {
-            sound.stop(slot);
+            context_.freeChannel(kCueSlot);
         }
         return;
     }
@@ -132,35 +136,31 @@ void DictationMode::command(StudyState& state, const QString& command) {
     }
     const bool onTimer = tim_tx.isActive();
     tim_tx.stop();
-    step(state);
+    step();
     if (onTimer && running_) {
         startTimer();
     }
 }
 
-void DictationMode::end(StudyState& state) {
+void DictationMode::end() {
     tim_tx.stop();
     running_ = false;
-    state.CurrentIndex = 0;
+    context_.studyState().CurrentIndex = 0;
     // The last entry goes on sounding under the notice.
-    ui::showInformation(frame.window, kEndTitle, kEndText);
-    if (frm_wnnx_list && frame.window) {
-        frm_wnnx_list->placeOver(frame.window->geometry());
-        frm_wnnx_list->show();
+    context_.showMessage(ui::MessageIcon::Information, kEndTitle, kEndText);
+    QWidget* window = context_.frameWindow();
+    if (frm_wnnx_list_) {
+        frm_wnnx_list_->placeOver(window->geometry());
+        frm_wnnx_list_->show();
     }
+    context_.showOnlyPanel(panel.pnl_wnnx);
     showStartView();
-    if (frame.window) {
-        frame.window->hide();
-    }
+    layOut();
+    window->hide();
 }
 
 void DictationMode::showStartView() {
-    if (frame.showDictationPanel) {
-        frame.showDictationPanel();
-    }
     panel.pnl_wnnx_main->hide();
-    panel.pnl_wnnx->show();
-    layOut();
 }
 
 }  // namespace pencora::dictation

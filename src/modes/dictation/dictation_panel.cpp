@@ -88,7 +88,7 @@ void buildStartView(DictationPanel& p, const QIcon& startImage) {
     p.cmb_timer->setGeometry(642, 8, 67, 29);
 }
 
-void buildRunningView(DictationPanel& p, QWidget* loudspeaker) {
+void buildRunningView(DictationPanel& p, const PlayerFactory& makePlayer) {
     p.pnl_wnnx_main = new QWidget(p.pnl_wnnx);
     p.pnl_wnnx_main->setObjectName(QStringLiteral("pnl_wnnx_main"));
     p.pnl_wnnx_main->setAutoFillBackground(true);
@@ -96,15 +96,9 @@ void buildRunningView(DictationPanel& p, QWidget* loudspeaker) {
     black.setColor(QPalette::Window, Qt::black);
     p.pnl_wnnx_main->setPalette(black);
 
-    if (loudspeaker == nullptr) {
-        loudspeaker = new QWidget;
-        loudspeaker->setObjectName(QStringLiteral("flash_laba"));
-        loudspeaker->resize(kLoudspeakerSize, kLoudspeakerSize);
-    }
-    loudspeaker->setParent(p.pnl_wnnx_main);
-    loudspeaker->setCursor(Qt::PointingHandCursor);
-    loudspeaker->show();
-    p.flash_laba = loudspeaker;
+    p.flash_laba = makePlayer(p.pnl_wnnx_main);
+    p.flash_laba->resize(kLoudspeakerSize, kLoudspeakerSize);
+    p.flash_laba->setCursor(Qt::PointingHandCursor);
 
     p.lbl_wnnx_state = label(p.pnl_wnnx_main, "lbl_wnnx_state", QString());
     p.lbl_wnnx_state->setAlignment(Qt::AlignCenter);
@@ -132,7 +126,7 @@ void buildRunningView(DictationPanel& p, QWidget* loudspeaker) {
 
 }  // namespace
 
-DictationPanel buildDictationPanel(QWidget* pnl_wnnx, QWidget* loudspeaker,
+DictationPanel buildDictationPanel(QWidget* pnl_wnnx, const PlayerFactory& loudspeaker,
                                    const QIcon& startImage) {
     DictationPanel p;
     p.pnl_wnnx = pnl_wnnx;

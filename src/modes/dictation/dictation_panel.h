@@ -3,6 +3,8 @@
 // pnl_wnnx_main covers it with the loudspeaker movie, the progress line and the bar.
 #pragma once
 
+#include <functional>
+
 class QComboBox;
 class QIcon;
 class QLabel;
@@ -26,10 +28,11 @@ struct DictationPanel {
     QProgressBar* prog_In = nullptr;
 };
 
-// Builds the controls inside `pnl_wnnx`. `loudspeaker` is the movie player made by the
-// window; it moves into the running view (a plain placeholder of its size when null).
-// `startImage` is the start button's picture.
-DictationPanel buildDictationPanel(QWidget* pnl_wnnx, QWidget* loudspeaker,
+// Makes the loudspeaker's player inside the running view.
+using PlayerFactory = std::function<QWidget*(QWidget* parent)>;
+
+// Builds the controls inside `pnl_wnnx`; `startImage` is the start button's picture.
+DictationPanel buildDictationPanel(QWidget* pnl_wnnx, const PlayerFactory& loudspeaker,
                                    const QIcon& startImage);
 
 }  // namespace pencora::dictation

@@ -3,7 +3,7 @@
 // the dictation shows and the commands of the loudspeaker movie.
 #pragma once
 
-#include "app/study_state.h"
+#include "common/study_state.h"
 
 #include <QString>
 #include <optional>

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHeaderView>
+#include <QShowEvent>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -100,6 +101,11 @@ void Tfrm_wnnx_list::selectCell(int row, int column) {
     GridCharSelectCell(GridChar, column, row, canSelect);
 }
 
+void Tfrm_wnnx_list::attach(pencora::modes::ModeContext& context, std::function<void()> closed) {
+    context_ = &context;
+    closed_ = std::move(closed);
+}
+
 void Tfrm_wnnx_list::placeOver(const QRect& geometry) {
     setGeometry(geometry);
     // A single fixed border: the user does not resize it.
@@ -107,7 +113,8 @@ void Tfrm_wnnx_list::placeOver(const QRect& geometry) {
 }
 
 void Tfrm_wnnx_list::FormShow(QObject* /*Sender*/) {
-    const QStringList texts = gridTexts(state ? state->CurrentWords : QStringList());
+    const QStringList texts =
+        gridTexts(context_ ? context_->studyState().CurrentWords : QStringList());
     for (int k = 0; k < kGridCells; ++k) {
         GridChar->item(k / kGridColumns, k % kGridColumns)->setText(texts[k]);
     }
@@ -116,21 +123,21 @@ void Tfrm_wnnx_list::FormShow(QObject* /*Sender*/) {
 
 void Tfrm_wnnx_list::GridCharSelectCell(QObject* /*Sender*/, int ACol, int ARow,
                                         bool& /*CanSelect*/) {
-    if (state == nullptr) {
+    if (context_ == nullptr) {
         return;
     }
-    uint32_t& slot = state->ChannelSlots[0];
-    if (const auto path = cellSound(state->CurrentPinyin, ACol, ARow)) {
-        sound.play(slot, *path);
+    using pencora::modes::kCueSlot;
+    if (const auto path = cellSound(context_->studyState().CurrentPinyin, ACol, ARow)) {
+        context_->play_file(kCueSlot, *path);
     } else {
         // An empty cell reads nothing, and nothing is left sounding.
-        sound.stop(slot);
+        context_->freeChannel(kCueSlot);
     }
 }
 
 void Tfrm_wnnx_list::FormClose(QObject* /*Sender*/) {
-    if (closed) {
-        closed();
+    if (closed_) {
+        closed_();
     }
 }
 

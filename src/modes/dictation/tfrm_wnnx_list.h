@@ -4,8 +4,7 @@
 // only hides it, so every dictation reuses the one window.
 #pragma once
 
-#include "app/study_state.h"
-#include "modes/dictation/dictation_sound.h"
+#include "modes/mode_context.h"
 
 #include <QWidget>
 #include <functional>
@@ -20,12 +19,11 @@ class Tfrm_wnnx_list : public QWidget {
     QWidget* pnl_main = nullptr;
     QTableWidget* GridChar = nullptr;
 
-    // The study state whose entries the grid lists and whose slot 0 the cells play on.
-    pencora::StudyState* state = nullptr;
-    pencora::dictation::DictationSound sound = pencora::dictation::librarySound();
-    // Runs after the window has hidden itself: the dictation's timer stops and the main
-    // window comes back.
-    std::function<void()> closed;
+    // The context whose study state the grid lists and whose slot 0 the cells play on, and
+    // what closing the window does besides hiding it (the dictation's timer stops and the
+    // main window comes back). Without a context the grid stays empty and silent.
+    void attach(pencora::modes::ModeContext& context, std::function<void()> closed);
+    pencora::modes::ModeContext* context() const { return context_; }
 
     // Takes the place of the window whose geometry is given: same place, same size.
     void placeOver(const QRect& geometry);
@@ -41,4 +39,7 @@ class Tfrm_wnnx_list : public QWidget {
   private:
     void buildGrid();
     void selectCell(int row, int column);
+
+    pencora::modes::ModeContext* context_ = nullptr;
+    std::function<void()> closed_;
 };

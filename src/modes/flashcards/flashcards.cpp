@@ -1,6 +1,6 @@
 #include "modes/flashcards/flashcards.h"
 
-#include "app/hint.h"
+#include "common/hint.h"
 #include "app/tfrm_main.h"
 #include "content/content_paths.h"
 #include "platform/audio/bass.h"

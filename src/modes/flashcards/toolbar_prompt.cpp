@@ -1,6 +1,6 @@
 #include "modes/flashcards/toolbar_prompt.h"
 
-#include "app/hint.h"
+#include "common/hint.h"
 #include "app/tfrm_main.h"
 #include "content/content_paths.h"
 #include "sound/play_file.h"

@@ -1,7 +1,7 @@
 // The five practice modes of the toolbar and what a lesson needs before one can start.
 #pragma once
 
-#include "app/study_state.h"
+#include "common/study_state.h"
 
 #include <QString>
 #include <array>

@@ -1,6 +1,6 @@
 #include "modes/quiz/quiz_mode.h"
 
-#include "app/hint.h"
+#include "common/hint.h"
 #include "content/content_paths.h"
 #include "modes/quiz/choice_placement.h"
 #include "modes/quiz/pinyin_lookup.h"

@@ -4,7 +4,7 @@
 // other part of the window.
 #pragma once
 
-#include "app/study_state.h"
+#include "common/study_state.h"
 #include "modes/quiz/quiz_panels.h"
 #include "modes/quiz/quiz_random.h"
 

@@ -1,6 +1,6 @@
 #include "modes/tables/book_menu.h"
 
-#include "app/hint.h"
+#include "common/hint.h"
 #include "app/tfrm_main.h"
 #include "content/book_group_table.h"
 #include "content/content_paths.h"

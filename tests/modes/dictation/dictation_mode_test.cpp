@@ -1,9 +1,9 @@
-// The dictation mode on its own panel, with a stand-in for the main window: steps on the
-// timer (ticks given by hand) and on the loudspeaker's commands, the end with its notice and
-// the word list in the window's place, and the word list's grid and cells.
+// The dictation mode on its own panel with a fake of the frame: steps on the timer (ticks
+// given by hand) and on the loudspeaker's commands, the end with its notice and the word list
+// in the window's place, and the word list's grid and cells.
 #include "modes/dictation/dictation_mode.h"
 #include "modes/dictation/tfrm_wnnx_list.h"
-#include "platform/ui/message_service.h"
+#include "support/fake_mode_context.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>
@@ -17,15 +17,9 @@
 using namespace pencora;
 using namespace pencora::dictation;
 using pencora::ui::MessageIcon;
-using pencora::ui::MessageRecorder;
+using Played = pencora::testing::FakeModeContext::Played;
 
 namespace {
-
-struct Played {
-    int slot;
-    QString path;  // empty: the slot was only stopped
-    bool operator==(const Played&) const = default;
-};
 
 QString entrySoundOf(int entry) {
     return QStringLiteral("Data\\sound\\py%1 .mp3").arg(entry + 1);
@@ -33,31 +27,14 @@ QString entrySoundOf(int entry) {
 
 class Dictation : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        if (QApplication::instance() == nullptr) {
-            static int argc = 1;
-            static char name[] = "test_modes_dictation";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);  // kept for the whole run
-        }
-    }
-
     void SetUp() override {
-        window.setGeometry(40, 30, 906, 475);
-        pnl_wnnx = new QWidget(&window);
-        pnl_wnnx->setGeometry(0, 0, 714, 384);
-        mode.build(pnl_wnnx, nullptr, QIcon());
-        mode.frame.window = &window;
-        mode.frame.showDictationPanel = [this] { ++panelSwitches; };
-        mode.frame.voicePromptsOn = [this] { return voicePrompts; };
-        mode.sound = {[this](uint32_t& slot, const QString& path) {
-                          played.push_back({slotOf(slot), path});
-                      },
-                      [this](uint32_t& slot) {
-                          played.push_back({slotOf(slot), QString()});
-                      }};
-        mode.attachWordList(&list, state);
-        window.show();
+        context.frameWindow()->setGeometry(40, 30, 906, 475);
+        pnl_wnnx = context.addPanel(QStringLiteral("pnl_wnnx"));
+        mode.build(pnl_wnnx, QIcon());
+        mode.attachWordList(&list);
+        context.showOnlyPanel(pnl_wnnx);
+        context.frameWindow()->show();
+        context.clearRecords();
     }
 
     void lesson(int entries) {
@@ -70,33 +47,30 @@ class Dictation : public ::testing::Test {
         }
     }
 
-    int slotOf(const uint32_t& slot) const { return &slot == &state.ChannelSlots[1] ? 1 : 0; }
     bool runningView() const { return !mode.panel.pnl_wnnx_main->isHidden(); }
     int bar() const { return mode.panel.prog_In->value(); }
     QString line() const { return mode.panel.lbl_wnnx_state->text(); }
     QString cell(int row, int column) const { return list.GridChar->item(row, column)->text(); }
-    void command(const char* text) { mode.command(state, QString::fromLatin1(text)); }
+    void command(const char* text) { mode.command(QString::fromLatin1(text)); }
     // A tick of tim_tx, as the window's handler runs it.
     void tick() {
         ASSERT_TRUE(mode.tim_tx.isActive()) << "no tick comes from a stopped timer";
-        mode.step(state);
+        mode.step();
     }
+    QWidget& window() { return *context.frameWindow(); }
 
-    StudyState state;
-    QWidget window;
+    pencora::testing::FakeModeContext context;
+    StudyState& state = context.state;
+    std::vector<Played>& played = context.played;
     QWidget* pnl_wnnx = nullptr;
-    DictationMode mode;
+    DictationMode mode{context};
     Tfrm_wnnx_list list;
-    MessageRecorder messages;
-    std::vector<Played> played;
-    int panelSwitches = 0;
-    bool voicePrompts = true;
 };
 
 TEST_F(Dictation, TwoEntriesReadTheFirstAtOnceAndEndOnTheNextTick) {
     lesson(2);
     state.CurrentIndex = 1;  // whatever the toolbar drew: a dictation starts from the first
-    mode.start(state);
+    mode.start();
     EXPECT_TRUE(runningView());
     EXPECT_EQ(played, (std::vector<Played>{{0, entrySoundOf(0)}}));
     EXPECT_EQ(bar(), 50);
@@ -104,36 +78,35 @@ TEST_F(Dictation, TwoEntriesReadTheFirstAtOnceAndEndOnTheNextTick) {
               QStringLiteral("已经听写【1】词，共【2】词_______当前课程：一年级上册→【1 画】"));
     EXPECT_TRUE(mode.tim_tx.isActive());
     EXPECT_EQ(mode.tim_tx.interval(), 5000);
-    EXPECT_TRUE(messages.messages().empty());
+    EXPECT_TRUE(context.notices.empty());
 
     tick();
     EXPECT_EQ(played.back(), (Played{0, entrySoundOf(1)}));
     EXPECT_EQ(bar(), 100);
     EXPECT_FALSE(mode.tim_tx.isActive());
     EXPECT_EQ(state.CurrentIndex, 0);
-    ASSERT_EQ(messages.messages().size(), 1u);
-    const auto& notice = messages.messages()[0];
+    ASSERT_EQ(context.notices.size(), 1u);
+    const auto& notice = context.notices[0];
     EXPECT_EQ(notice.icon, MessageIcon::Information);
     EXPECT_EQ(notice.title, QStringLiteral("听写练习说明！"));
     EXPECT_EQ(notice.text, QStringLiteral("小朋友，本课程中的字词已经听写完成！\r\r"
                                           "点击确定按钮，核对一下你听写的字词是否正确？"));
-    EXPECT_EQ(notice.owner, &window);
     EXPECT_EQ(notice.buttons, ui::MessageButtons::Ok);
     // The word list in the window's place, the panel back on its start view, the window gone.
     EXPECT_TRUE(list.isVisible());
-    EXPECT_EQ(list.geometry(), window.geometry());
+    EXPECT_EQ(list.geometry(), window().geometry());
     EXPECT_EQ(cell(0, 0), QStringLiteral("词1"));
     EXPECT_EQ(cell(0, 1), QStringLiteral("词2"));
     EXPECT_FALSE(runningView());
     EXPECT_FALSE(pnl_wnnx->isHidden());
-    EXPECT_EQ(panelSwitches, 1);
-    EXPECT_TRUE(window.isHidden());
+    EXPECT_EQ(context.shownPanels, std::vector<QWidget*>{pnl_wnnx});
+    EXPECT_TRUE(window().isHidden());
     EXPECT_EQ(played.size(), 2u) << "the last entry goes on sounding under the notice";
 }
 
 TEST_F(Dictation, ThreeEntriesShowTruncatedPercentages) {
     lesson(3);
-    mode.start(state);
+    mode.start();
     std::vector<int> bars{bar()};
     tick();
     bars.push_back(bar());
@@ -149,7 +122,7 @@ TEST_F(Dictation, ManualReadsOnlyOnTheNextButton) {
     mode.panel.cmb_timer->setCurrentIndex(7);
     mode.chooseInterval();
     EXPECT_EQ(mode.panel.cmb_timer->currentText(), QStringLiteral("手动"));
-    mode.start(state);
+    mode.start();
     EXPECT_EQ(played.size(), 1u);
     EXPECT_FALSE(mode.tim_tx.isActive()) << "a timer of interval 0 would tick without end";
     command("btnnext");
@@ -157,12 +130,12 @@ TEST_F(Dictation, ManualReadsOnlyOnTheNextButton) {
     EXPECT_FALSE(mode.tim_tx.isActive());
     command("btnnext");
     EXPECT_EQ(played.back(), (Played{0, entrySoundOf(2)}));
-    EXPECT_EQ(messages.messages().size(), 1u);
+    EXPECT_EQ(context.notices.size(), 1u);
 
     // The choice of interval holds for the next dictation too, and back to 8秒 ticks again.
     mode.panel.cmb_timer->setCurrentIndex(1);
     mode.chooseInterval();
-    mode.start(state);
+    mode.start();
     EXPECT_TRUE(mode.tim_tx.isActive());
     EXPECT_EQ(mode.tim_tx.interval(), 8000);
 }
@@ -170,9 +143,10 @@ TEST_F(Dictation, ManualReadsOnlyOnTheNextButton) {
 TEST_F(Dictation, ReadAgainRepeatsWithoutAdvancingAndIsSilentBeforeTheFirstEntry) {
     lesson(3);
     command("btnread");
-    EXPECT_EQ(played, (std::vector<Played>{{0, QString()}})) << "slot 0 only stops";
+    EXPECT_TRUE(played.empty());
+    EXPECT_EQ(context.freedChannels, std::vector<int>{0}) << "slot 0 falls silent";
 
-    mode.start(state);
+    mode.start();
     played.clear();
     command("btnread");
     command("btnread");
@@ -193,7 +167,7 @@ TEST_F(Dictation, NextDuringAnAutomaticDictationReadsAtOnceAndRestartsTheInterva
     lesson(3);
     mode.panel.cmb_timer->setCurrentIndex(4);  // 20秒
     mode.chooseInterval();
-    mode.start(state);
+    mode.start();
     EXPECT_EQ(mode.tim_tx.interval(), 20000);
     command("btnnext");
     EXPECT_EQ(played.back(), (Played{0, entrySoundOf(1)}));
@@ -204,43 +178,45 @@ TEST_F(Dictation, NextDuringAnAutomaticDictationReadsAtOnceAndRestartsTheInterva
     command("btnnext");
     EXPECT_EQ(played.back(), (Played{0, entrySoundOf(2)}));
     EXPECT_FALSE(mode.tim_tx.isActive());
-    EXPECT_EQ(messages.messages().size(), 1u);
+    EXPECT_EQ(context.notices.size(), 1u);
     const size_t heard = played.size();
     command("btnnext");
     EXPECT_EQ(played.size(), heard);
     EXPECT_FALSE(mode.tim_tx.isActive());
-    EXPECT_EQ(messages.messages().size(), 1u);
+    EXPECT_EQ(context.notices.size(), 1u);
     EXPECT_EQ(state.CurrentIndex, 0);
 }
 
 TEST_F(Dictation, StartPromptPlaysOnlyWithVoicePrompts) {
-    voicePrompts = false;
-    mode.startPrompt(state);
+    context.voicePrompts = false;
+    mode.startPrompt();
     EXPECT_TRUE(played.empty());
-    voicePrompts = true;
-    mode.startPrompt(state);
+    context.voicePrompts = true;
+    mode.startPrompt();
     EXPECT_EQ(played, (std::vector<Played>{{0, QStringLiteral("Data\\sndsoft\\tingxie2.mp3")}}));
 }
 
 TEST_F(Dictation, LayoutPlacesTheStartViewAndCentresTheLoudspeaker) {
-    pnl_wnnx->resize(1000, 600);
+    window().resize(1001, 601);
     QApplication::processEvents();
+    const QSize panel = pnl_wnnx->size();
+    ASSERT_GT(panel.width(), 900);
     mode.layOut();
-    EXPECT_EQ(mode.panel.btn_wnnx1->geometry(), QRect(500 - 224, 300 - 24 + 50, 449, 48));
-    EXPECT_EQ(mode.panel.cmb_timer->x(), 1000 - 67 - 5);
-    EXPECT_EQ(mode.panel.lbl_timer->x(), 1000 - 67 - 5 - 96 + 3);
+    const int w = panel.width();
+    const int h = panel.height();
+    EXPECT_EQ(mode.panel.btn_wnnx1->geometry(), QRect(w / 2 - 224, h / 2 - 24 + 50, 449, 48));
+    EXPECT_EQ(mode.panel.cmb_timer->x(), w - 67 - 5);
+    EXPECT_EQ(mode.panel.lbl_timer->x(), w - 67 - 5 - 96 + 3);
     EXPECT_EQ(mode.panel.cmb_timer->count(), 8);
     EXPECT_EQ(mode.panel.cmb_timer->currentText(), QStringLiteral("5秒"));
 
     lesson(2);
-    mode.start(state);
-    QApplication::processEvents();
-    EXPECT_EQ(mode.panel.pnl_wnnx_main->geometry(), QRect(0, 0, 1000, 600));
-    const QRect bar = mode.panel.prog_In->geometry();
-    const QRect text = mode.panel.lbl_wnnx_state->geometry();
-    EXPECT_EQ(bar, QRect(0, 570, 1000, 30));
-    EXPECT_EQ(text, QRect(0, 526, 1000, 44));
-    EXPECT_EQ(mode.panel.flash_laba->geometry(), QRect(375, (600 - 74 - 250) / 2, 250, 250));
+    mode.start();
+    EXPECT_EQ(mode.panel.pnl_wnnx_main->geometry(), QRect(QPoint(0, 0), panel));
+    EXPECT_EQ(mode.panel.prog_In->geometry(), QRect(0, h - 30, w, 30));
+    EXPECT_EQ(mode.panel.lbl_wnnx_state->geometry(), QRect(0, h - 74, w, 44));
+    EXPECT_EQ(mode.panel.flash_laba->geometry(),
+              QRect((w - 250) / 2, (h - 74 - 250) / 2, 250, 250));
 }
 
 TEST_F(Dictation, TheWordListFillsRowByRowAndForgetsALongerLesson) {
@@ -268,19 +244,20 @@ TEST_F(Dictation, ACellReadsItsEntryAndAnEmptyCellOnlyStops) {
     list.GridCharSelectCell(list.GridChar, 2, 1, canSelect);
     EXPECT_EQ(played, (std::vector<Played>{{0, QStringLiteral("Data\\sound\\huā.mp3")}}));
     list.GridCharSelectCell(list.GridChar, 5, 2, canSelect);
-    EXPECT_EQ(played.back(), (Played{0, QString()}));
+    EXPECT_EQ(played.size(), 1u);
+    EXPECT_EQ(context.freedChannels, std::vector<int>{0});
     EXPECT_TRUE(canSelect);
 }
 
 TEST_F(Dictation, ClosingTheListStopsTheTimerAndBringsTheWindowBackOnTheStartView) {
     lesson(2);
-    mode.start(state);
+    mode.start();
     tick();
-    ASSERT_TRUE(window.isHidden());
+    ASSERT_TRUE(window().isHidden());
     mode.tim_tx.start(5000);  // whatever started it meanwhile, closing stops it
     list.close();
     EXPECT_TRUE(list.isHidden());
-    EXPECT_FALSE(window.isHidden());
+    EXPECT_FALSE(window().isHidden());
     EXPECT_FALSE(mode.tim_tx.isActive());
     EXPECT_FALSE(runningView());
     EXPECT_FALSE(mode.panel.btn_wnnx1->isHidden());

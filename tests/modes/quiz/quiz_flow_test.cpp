@@ -1,6 +1,6 @@
 // The quizzes driven through the main window's handlers, as the toolbar, the answer buttons
 // and the timers call them. Sounds and notices are recorded instead of played and shown.
-#include "app/hint.h"
+#include "common/hint.h"
 #include "app/tfrm_main.h"
 #include "platform/fs/program_path.h"
 #include "platform/ui/message_service.h"
@@ -330,16 +330,18 @@ TEST_F(QuizFlow, ReplayButtonsReplayTheItemAndPromptOnlyWhenPointedAt) {
 }
 
 TEST_F(QuizFlow, DictationButtonHandsOverToTheDictationPanel) {
-    int prepared = 0;
-    frm->setResizeHook(frm->pnl_wnnx, [&](Tfrm_Main&) { ++prepared; });
     fourEntries();
+    frm->Dictation.panel.pnl_wnnx_main->show();  // a dictation was running
     frm->btn_kewen->click();
     frm->TB_listenAndWrite->click();
     EXPECT_EQ(played.back(), cue("tingxie.mp3"));
     EXPECT_FALSE(frm->pnl_wnnx->isHidden());
     for (QWidget* panel : {frm->pnl_tyrz, frm->pnl_kyrz, frm->pnl_kzry, frm->pnl_tyby})
         EXPECT_TRUE(panel->isHidden());
-    EXPECT_EQ(prepared, 1);
+    // The dictation's start view, laid out for the panel.
+    EXPECT_TRUE(frm->Dictation.panel.pnl_wnnx_main->isHidden());
+    const QWidget* start = frm->Dictation.panel.btn_wnnx1;
+    EXPECT_EQ(start->x(), frm->pnl_wnnx->width() / 2 - start->width() / 2);
 
     // A pending next question after the mode was left only moves the index.
     frm->Timer1->start();
