@@ -83,8 +83,8 @@ class DictationWindow : public ::testing::Test {
         click(frm->flash_laba, QPoint(int(x * scale), int(y * scale)));
         wait(200);
     }
-    void pressNext() { press(172, 195); }
-    void pressReadAgain() { press(70, 195); }
+    void pressNext() { press(172, 167); }
+    void pressReadAgain() { press(70, 167); }
 
     audio::testing::TempFolder tmp;
     audio::testing::DiskOutput out{tmp.path()};
