@@ -9,7 +9,7 @@
 #include "player/flash_player.h"
 
 #include <QComboBox>
-#include <QToolButton>
+#include <QPushButton>
 
 void Tfrm_Main::buildDictation() {
     Dictation.build(pnl_wnnx, ImageList_Alpha.value(3));
@@ -19,8 +19,8 @@ void Tfrm_Main::buildDictation() {
         flash_labaHandleFSCommand(sender, command, args);
     };
 
-    QToolButton* start = Dictation.panel.btn_wnnx1;
-    connect(start, &QToolButton::clicked, this,
+    QPushButton* start = Dictation.panel.btn_wnnx1;
+    connect(start, &QPushButton::clicked, this,
             [this, start] { pencora::ui::guarded([&] { btn_wnnx1Click(start); }); });
     pencora::quiz::onMouseEnter(
         start, [this, start] { pencora::ui::guarded([&] { btn_wnnx1MouseEnter(start); }); });

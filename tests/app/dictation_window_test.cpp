@@ -18,6 +18,7 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QTimer>
+#include <QPushButton>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <cstdlib>

@@ -9,7 +9,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QProgressBar>
-#include <QToolButton>
+#include <QPushButton>
 
 namespace pencora::dictation {
 

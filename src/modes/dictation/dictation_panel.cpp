@@ -9,7 +9,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QProgressBar>
-#include <QToolButton>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace pencora::dictation {
@@ -55,10 +55,9 @@ void buildStartView(DictationPanel& p, const QIcon& startImage) {
     p.Label2->setFont(designFont(QStringLiteral("宋体"), 48, true));
     p.Label2->setStyleSheet(QStringLiteral("color: rgb(255,255,0); background: black;"));
 
-    p.btn_wnnx1 = new QToolButton(panel);
+    p.btn_wnnx1 = new QPushButton(panel);
     p.btn_wnnx1->setObjectName(QStringLiteral("btn_wnnx1"));
     p.btn_wnnx1->setText(QStringLiteral("点击我，开始听写"));
-    p.btn_wnnx1->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     p.btn_wnnx1->setIcon(imageWithGap(startImage));
     p.btn_wnnx1->setIconSize(QSize(kImageSize + kImageToCaption - 4, kImageSize));
     p.btn_wnnx1->setFocusPolicy(Qt::NoFocus);

@@ -9,7 +9,7 @@ class QComboBox;
 class QIcon;
 class QLabel;
 class QProgressBar;
-class QToolButton;
+class QPushButton;
 class QWidget;
 
 namespace pencora::dictation {
@@ -18,7 +18,7 @@ struct DictationPanel {
     QWidget* pnl_wnnx = nullptr;
     // Start view.
     QLabel* Label2 = nullptr;          // the request for paper and pen, filling the panel
-    QToolButton* btn_wnnx1 = nullptr;  // "点击我，开始听写"
+    QPushButton* btn_wnnx1 = nullptr;  // "点击我，开始听写"
     QLabel* lbl_timer = nullptr;       // "每词间隔"
     QComboBox* cmb_timer = nullptr;    // the interval, "5秒" .. "手动"
     // Running view.

@@ -12,7 +12,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QTableWidget>
-#include <QToolButton>
+#include <QPushButton>
 
 using namespace pencora;
 using namespace pencora::dictation;
