@@ -9,10 +9,11 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QProgressBar>
-#include <QTableWidget>
 #include <QPushButton>
+#include <QTableWidget>
 
 using namespace pencora;
 using namespace pencora::dictation;
@@ -234,6 +235,35 @@ TEST_F(Dictation, TheWordListFillsRowByRowAndForgetsALongerLesson) {
     EXPECT_EQ(cell(1, 3), QStringLiteral("词10"));
     EXPECT_EQ(cell(1, 4), QString()) << "nothing of the longer lesson is left";
     EXPECT_EQ(cell(3, 5), QString());
+}
+
+TEST_F(Dictation, AWordWiderThanItsCellIsDrawnFromItsFirstCharacterAndClipped) {
+    lesson(2);
+    state.CurrentWords = {QStringLiteral("春天"), QStringLiteral("春夏")};
+    list.show();
+    list.GridChar->setCurrentCell(3, 5);  // neither cell drawn as selected
+    const QImage grid = list.GridChar->viewport()->grab().toImage();
+    const QRect first = list.GridChar->visualItemRect(list.GridChar->item(0, 0));
+    const QRect second = list.GridChar->visualItemRect(list.GridChar->item(0, 1));
+    ASSERT_EQ(first.width(), 79) << "80 with its grid line";
+    auto part = [&](const QRect& cell, int from, int width) {
+        return grid.copy(cell.x() + from, cell.y(), width, cell.height());
+    };
+    // The same first character in both; the second one shows where it begins, so the words
+    // differ at the right edge (a shortened "春…" would look the same in both).
+    EXPECT_EQ(part(first, 0, 56), part(second, 0, 56));
+    EXPECT_NE(part(first, 62, 17), part(second, 62, 17));
+    auto maroonPixels = [&](const QRect& cell) {
+        int count = 0;
+        for (int y = cell.top(); y <= cell.bottom(); ++y) {
+            for (int x = cell.left(); x <= cell.right(); ++x) {
+                const QColor c = grid.pixelColor(x, y);
+                count += c.red() > 90 && c.green() < 40 && c.blue() < 40;
+            }
+        }
+        return count;
+    };
+    EXPECT_GT(maroonPixels(first), 400) << "the entry is drawn large, in maroon";
 }
 
 TEST_F(Dictation, ACellReadsItsEntryAndAnEmptyCellOnlyStops) {
