@@ -105,6 +105,18 @@ TEST_F(Dictation, TwoEntriesReadTheFirstAtOnceAndEndOnTheNextTick) {
     EXPECT_EQ(played.size(), 2u) << "the last entry goes on sounding under the notice";
 }
 
+TEST_F(Dictation, EveryEndPlacesTheListOverTheWindowAsItIsNow) {
+    lesson(2);
+    for (const QRect place : {QRect(40, 30, 906, 475), QRect(10, 20, 1200, 700)}) {
+        list.hide();
+        window().show();
+        window().setGeometry(place);
+        mode.start();
+        tick();
+        EXPECT_EQ(list.geometry(), place);
+    }
+}
+
 TEST_F(Dictation, ThreeEntriesShowTruncatedPercentages) {
     lesson(3);
     mode.start();
