@@ -3,8 +3,8 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config clang
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  build-essential cmake ninja-build pkg-config clang clang-format-16
+  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
   libxml2-dev zlib1g-dev liblzma-dev libjpeg62-turbo-dev
   libsdl2-dev libsndfile1-dev
   libgtest-dev libgmock-dev libbenchmark-dev

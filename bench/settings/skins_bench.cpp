@@ -3,8 +3,6 @@
 // repaint of both. Beside it the repaint alone in the platform's own look, so the ratio
 // shows what a skin adds. Run offscreen: QT_QPA_PLATFORM=offscreen bench_skins
 #include "app/tfrm_main.h"
-#include "modes/flashcards/flashcard_panel.h"
-#include "modes/tables/book_menu.h"
 #include "modes/tables/tfrm_shengzi.h"
 #include "platform/fs/program_path.h"
 #include "platform/ui/message_service.h"
@@ -35,18 +33,15 @@ struct Windows {
         file.open(QIODevice::WriteOnly);
         file.write((text + "</hanzi>").toUtf8());
         pencora::fs::setProgramFolder(dir.path());
-        pencora::flashcards::install(frm);
-        pencora::tables::install(frm);
-        pencora::settings::install(frm);
         frm.resize(1280, 800);
         frm.show();
-        frm.MenuItems[0]->trigger();
-        frm.frm_shengzi->resize(1018, 600);
+        frm.Tables->MenuItems[0]->trigger();
+        frm.Tables->frm_shengzi->resize(1018, 600);
         repaint();
     }
     void repaint() {
         benchmark::DoNotOptimize(frm.grab());
-        benchmark::DoNotOptimize(frm.frm_shengzi->grab());
+        benchmark::DoNotOptimize(frm.Tables->frm_shengzi->grab());
     }
 };
 

@@ -2,36 +2,23 @@
 // word-list window, and the message loop until the main window closes.
 #include "app/tfrm_main.h"
 #include "modes/dictation/tfrm_wnnx_list.h"
-#include "modes/flashcards/flashcard_panel.h"
-#include "modes/tables/book_menu.h"
-#include "platform/flash/control/default_engine.h"
 #include "platform/flash/control/flash_control.h"
+#include "platform/flash/default_engine/default_engine.h"
 #include "platform/ui/error_report.h"
-#include "settings/settings_menu.h"
-
-namespace {
-
-// Each mode builds its controls in its panel and installs its handlers here, before the
-// main window's creation handler runs.
-void installModes(Tfrm_Main& frm_Main) {
-    pencora::flashcards::install(frm_Main);
-    pencora::tables::install(frm_Main);
-    pencora::settings::install(frm_Main);
-}
-
-}  // namespace
+#include "platform/ui/translations.h"
 
 int main(int argc, char** argv) {
     pencora::ui::Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pencora"));
     QApplication::setApplicationDisplayName(QStringLiteral("Pencora"));
+    // Standard buttons read 确定 and 取消, as the notices ask a child to click.
+    pencora::ui::installToolkitTranslations();
 
     // The movie player control the window's players create, as an installed control would
     // be found by its class identifier.
     pencora::flash::registerFlashControl(pencora::flash::createDefaultMovieEngine);
 
     Tfrm_Main frm_Main;
-    installModes(frm_Main);
     pencora::ui::guarded([&] { frm_Main.FormCreate(&frm_Main); });
     Tfrm_wnnx_list frm_wnnx_list;
     frm_Main.setWordListWindow(&frm_wnnx_list);

@@ -64,15 +64,17 @@ void Tfrm_Main::selectNode(QTreeWidgetItem* item) {
 }
 
 void Tfrm_Main::FormResize(QObject* /*Sender*/) {
-    for (QWidget* panel : resizablePanels()) {
-        if (panel->isHidden())
-            continue;
-        // Only the first visible mode panel is re-placed; the welcome and lesson-text panels
-        // follow by their layouts alone.
-        auto hook = resizeHooks_.find(panel);
-        if (hook != resizeHooks_.end() && hook->second)
-            hook->second(*this);
-        return;
+    // Only the first visible mode panel is re-placed; the welcome and lesson-text panels
+    // follow by their layouts alone.
+    const std::pair<QWidget*, void (Tfrm_Main::*)()> hooks[] = {
+        {pnl_tyrz, &Tfrm_Main::btn_tyrzshow}, {pnl_kyrz, &Tfrm_Main::btn_kyrzshow},
+        {pnl_kzry, &Tfrm_Main::btn_kzryshow}, {pnl_tyby, &Tfrm_Main::btn_tybyshow},
+        {pnl_wnnx, &Tfrm_Main::btn_wnnxshow}, {pnlmain, &Tfrm_Main::placeFlashcards}};
+    for (const auto& [panel, hook] : hooks) {
+        if (!panel->isHidden()) {
+            (this->*hook)();
+            return;
+        }
     }
 }
 
@@ -110,63 +112,52 @@ void Tfrm_Main::restartActiveMode() {
     }
 }
 
-void Tfrm_Main::TBlessonClick(QObject* Sender) {
-    if (handlers.TBlessonClick)
-        handlers.TBlessonClick(*this, Sender);
+void Tfrm_Main::TBlessonClick(QObject* /*Sender*/) {
+    // The lesson text mode attaches here.
 }
 
-void Tfrm_Main::tb_zcsjClick(QObject* Sender) {
-    if (handlers.tb_zcsjClick)
-        handlers.tb_zcsjClick(*this, Sender);
+void Tfrm_Main::tb_zcsjClick(QObject* /*Sender*/) {
+    Flashcards->start();
 }
 
 void Tfrm_Main::tb_zcsjMouseEnter(QObject* Sender) {
-    if (handlers.tb_zcsjMouseEnter)
-        handlers.tb_zcsjMouseEnter(*this, Sender);
+    pencora::flashcards::toolbarPrompt(*this, Sender);
 }
 
-void Tfrm_Main::ToolButton1Click(QObject* Sender) {
-    if (handlers.ToolButton1Click)
-        handlers.ToolButton1Click(*this, Sender);
+void Tfrm_Main::ToolButton1Click(QObject* /*Sender*/) {
+    pencora::settings::openHomePage();
 }
 
-void Tfrm_Main::Timer11Timer(QObject* Sender) {
-    if (handlers.Timer11Timer)
-        handlers.Timer11Timer(*this, Sender);
+void Tfrm_Main::Timer11Timer(QObject* /*Sender*/) {
+    Flashcards->cardStep();
 }
 
-void Tfrm_Main::Timer21Timer(QObject* Sender) {
-    if (handlers.Timer21Timer)
-        handlers.Timer21Timer(*this, Sender);
+void Tfrm_Main::Timer21Timer(QObject* /*Sender*/) {
+    Flashcards->slideStep();
 }
 
-void Tfrm_Main::rb_easyClick(QObject* Sender) {
-    if (handlers.rb_easyClick)
-        handlers.rb_easyClick(*this, Sender);
+void Tfrm_Main::rb_easyClick(QObject* /*Sender*/) {
+    Flashcards->speedChanged();
 }
 
-void Tfrm_Main::chkpinyinClick(QObject* Sender) {
-    if (handlers.chkpinyinClick)
-        handlers.chkpinyinClick(*this, Sender);
+void Tfrm_Main::chkpinyinClick(QObject* /*Sender*/) {
+    Flashcards->switchPinyin();
 }
 
-void Tfrm_Main::lblwordClick(QObject* Sender) {
-    if (handlers.lblwordClick)
-        handlers.lblwordClick(*this, Sender);
+void Tfrm_Main::lblwordClick(QObject* /*Sender*/) {
+    Flashcards->replay();
+}
+
+void Tfrm_Main::placeFlashcards() {
+    Flashcards->placeControls();
 }
 
 void Tfrm_Main::MenuItem12Click(QObject* Sender) {
-    if (handlers.MenuItem12Click)
-        handlers.MenuItem12Click(*this, Sender);
+    Tables->openBook(Sender);
 }
 
 void Tfrm_Main::N5Click(QObject* Sender) {
-    if (handlers.N5Click)
-        handlers.N5Click(*this, Sender);
-}
-
-void Tfrm_Main::setResizeHook(QWidget* panel, PanelHook hook) {
-    resizeHooks_[panel] = std::move(hook);
+    Settings->chooseSkin(Sender);
 }
 
 QList<QWidget*> Tfrm_Main::resizablePanels() const {

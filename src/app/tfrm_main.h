@@ -2,28 +2,28 @@
 // across the top, the catalogue tree on the left, the client panel pnl_rszc on the right
 // holding one mode panel at a time, and the status bar at the bottom.
 //
-// The frame owns the study state and the two XML documents. A mode attaches itself by
-// building its controls inside its panel, setting its entries in `handlers` and, when its
-// controls depend on the panel's size, registering a resize hook with setResizeHook. The
-// program entry installs the modes, then runs FormCreate and shows the window.
+// The frame owns the study state, the two XML documents and the mode objects. Each mode
+// builds its controls inside the panel the frame hands it and sees the frame only through
+// the mode context this window implements; the fixed handlers below are one call each into
+// the mode they belong to. The program entry runs FormCreate and shows the window.
 #pragma once
 
 #include "common/study_state.h"
 #include "modes/dictation/dictation_mode.h"
+#include "modes/flashcards/flashcard_mode.h"
 #include "modes/mode_context.h"
 #include "modes/quiz/quiz_mode.h"
+#include "modes/tables/tables_mode.h"
 #include "platform/xml/xml_document.h"
+#include "settings/settings_menu.h"
 
 #include <QIcon>
 #include <QList>
 #include <QWidget>
-#include <functional>
-#include <map>
+#include <memory>
 
 class QButtonGroup;
-class QCheckBox;
 class QFrame;
-class QRadioButton;
 class QLabel;
 class QMenu;
 class QTimer;
@@ -42,7 +42,6 @@ namespace pencora::player {
 class TsfFlashPlayer;
 }
 using pencora::player::TsfFlashPlayer;
-class Tfrm_shengzi;
 
 class Tfrm_Main : public QWidget, public pencora::modes::ModeContext {
     Q_OBJECT
@@ -110,37 +109,11 @@ class Tfrm_Main : public QWidget, public pencora::modes::ModeContext {
     QLabel* Label6 = nullptr;
     QLabel* Label7 = nullptr;
 
-    // 字词速记 on pnlmain, built by the flashcard mode.
-    QLabel* lblword = nullptr;     // the entry; its Hint is the entry's pinyin
-    QLabel* lblpinyin = nullptr;   // the pinyin line above it
-    QLabel* lblstate = nullptr;    // progress line along the bottom
-    QWidget* pnl_nandu = nullptr;  // speed and pinyin switches, top right
-    QLabel* Label3 = nullptr;      // "浏览速度："
-    QRadioButton* rb_easy = nullptr;
-    QLabel* Label1 = nullptr;
-    QRadioButton* rb_normal = nullptr;
-    QLabel* Label4 = nullptr;
-    QRadioButton* rb_hard = nullptr;
-    QLabel* Label5 = nullptr;
-    QCheckBox* chkpinyin = nullptr;
-    QLabel* Label8 = nullptr;
-
-    // 生字表: the twelve book items of popshengzi (MenuItem1..MenuItem12) and the table
-    // window, created on first use and owned by this window.
-    QList<QAction*> MenuItems;
-    QList<QIcon> ImageList_Popup;  // 28 x 28, one per book
-    Tfrm_shengzi* frm_shengzi = nullptr;
-
-    // 设置: popset with the voice-prompt switch and the skin submenu.
-    QAction* N1 = nullptr;   // 语音提示, ticked at start-up
-    QAction* N2 = nullptr;   // separator
-    QMenu* N3 = nullptr;     // 皮肤设置
-    QAction* N4 = nullptr;   // 默认皮肤
-    QAction* N6 = nullptr;   // 灰色简明
-    QAction* N41 = nullptr;  // 黑蓝酷清
-    QAction* N51 = nullptr;  // 淡蓝清雅
-    QAction* N61 = nullptr;  // 灰黑酷冷
-    QList<QIcon> img_set;    // 30 x 30
+    // 字词速记 on pnlmain (its controls are Flashcards->panel), 生字表 from popshengzi, and
+    // 设置 in popset, each its mode's own.
+    std::unique_ptr<pencora::flashcards::FlashcardMode> Flashcards;
+    std::unique_ptr<pencora::tables::TablesMode> Tables;
+    std::unique_ptr<pencora::settings::SettingsMenu> Settings;
 
     // Movie players: the quizzes' success animations on pnl_tyrz, pnl_kyrz, pnl_kzry and
     // pnl_tyby (hidden at start-up), and the dictation loudspeaker on pnl_wnnx.
@@ -154,9 +127,6 @@ class Tfrm_Main : public QWidget, public pencora::modes::ModeContext {
     QTimer* Timer1 = nullptr;   // next quiz question, 1000 ms
     QTimer* Timer2 = nullptr;   // quiz label slide-in, 1 ms
     QTimer* tim_tx = nullptr;   // dictation interval, 5000 ms (Dictation's own)
-    QTimer* Timer11 = nullptr;  // flashcard step, 4000 ms
-    QTimer* Timer21 = nullptr;  // flashcard slide-in, 1 ms
-    int Timer11Tag = 0;         // the flashcard position (Timer11's Tag)
 
     // The hidden dictation word-list window, created by the program entry right after this
     // window; not owned.
@@ -170,15 +140,14 @@ class Tfrm_Main : public QWidget, public pencora::modes::ModeContext {
     void FormClose(QObject* Sender);
     void tv_muluChange(QObject* Sender, QTreeWidgetItem* Node);
 
-    // Toolbar handlers; each calls the entry of `handlers` its mode installed, except
-    // btn_kewenClick, which belongs to the practice modes below.
+    // Toolbar handlers; each calls its mode, btn_kewenClick the practice modes below.
     void TBlessonClick(QObject* Sender);
     void tb_zcsjClick(QObject* Sender);
     void btn_kewenClick(QObject* Sender);
     void tb_zcsjMouseEnter(QObject* Sender);
     void ToolButton1Click(QObject* Sender);
 
-    // Flashcards, character tables and settings; each calls its entry in `handlers`.
+    // Flashcards, character tables and settings; each calls its mode.
     void Timer11Timer(QObject* Sender);
     void Timer21Timer(QObject* Sender);
     void rb_easyClick(QObject* Sender);
@@ -186,30 +155,11 @@ class Tfrm_Main : public QWidget, public pencora::modes::ModeContext {
     void lblwordClick(QObject* Sender);
     void MenuItem12Click(QObject* Sender);
     void N5Click(QObject* Sender);
+    // The flashcards' resize hook.
+    void placeFlashcards();
 
     // Hides the four success animations (before a change of look).
     void hideQuizAnimations();
-
-    using SenderHandler = std::function<void(Tfrm_Main&, QObject* Sender)>;
-    struct Handlers {
-        SenderHandler TBlessonClick;      // lesson text
-        SenderHandler tb_zcsjClick;       // flashcards
-        SenderHandler tb_zcsjMouseEnter;  // voice prompt of a toolbar button
-        SenderHandler ToolButton1Click;   // the web site
-        SenderHandler Timer11Timer;       // next flashcard
-        SenderHandler Timer21Timer;       // flashcard slide-in step
-        SenderHandler rb_easyClick;       // flashcard speed
-        SenderHandler chkpinyinClick;     // flashcard pinyin line
-        SenderHandler lblwordClick;       // replay the flashcard
-        SenderHandler MenuItem12Click;    // a book's character table
-        SenderHandler N5Click;            // skin choice
-    };
-    Handlers handlers;
-
-    // A mode's resize hook, called by FormResize while `panel` is the visible mode panel.
-    // Only pnl_tyrz, pnl_kyrz, pnl_kzry, pnl_tyby, pnl_wnnx and pnlmain are consulted.
-    using PanelHook = std::function<void(Tfrm_Main&)>;
-    void setResizeHook(QWidget* panel, PanelHook hook);
 
     // The mode panels in the order FormResize looks at them.
     QList<QWidget*> resizablePanels() const;
@@ -264,6 +214,7 @@ class Tfrm_Main : public QWidget, public pencora::modes::ModeContext {
   private:
     void buildQuiz();
     void buildDictation();
+    void buildModes();
     void buildMoviePlayers();
     void loadStartupMovies();
     void askQuestion(pencora::quiz::QuizKind kind);
@@ -289,6 +240,4 @@ class Tfrm_Main : public QWidget, public pencora::modes::ModeContext {
     void selectFirstLesson();
     void restartActiveMode();
     void centreAtDesignSize();
-
-    std::map<QWidget*, PanelHook> resizeHooks_;
 };

@@ -83,6 +83,15 @@ Tfrm_Main::Tfrm_Main(QWidget* parent) : QWidget(parent) {
     buildMoviePlayers();
     buildDictation();
     applyFrameStyle();
+    buildModes();
+}
+
+void Tfrm_Main::buildModes() {
+    Flashcards = std::make_unique<pencora::flashcards::FlashcardMode>(*this, pnlmain);
+    Tables = std::make_unique<pencora::tables::TablesMode>(*this, popshengzi);
+    // After the frame's own style: the toolbar's design sheet is what the skins set aside.
+    Settings = std::make_unique<pencora::settings::SettingsMenu>(pencora::settings::SettingsFrame{
+        popset, TOBzhuanti, sb_state, [this] { hideQuizAnimations(); }});
 }
 
 Tfrm_Main::~Tfrm_Main() = default;
@@ -272,8 +281,6 @@ void Tfrm_Main::buildTimers() {
     Timer1 = timer("Timer1", 1000);
     Timer2 = timer("Timer2", 1);
     tim_tx = &Dictation.tim_tx;
-    Timer11 = timer("Timer11", 4000);
-    Timer21 = timer("Timer21", 1);
 }
 
 void Tfrm_Main::applyFrameStyle() {

@@ -40,7 +40,7 @@ void Tfrm_Main::freeChannel(int slot) {
 }
 
 bool Tfrm_Main::voicePromptsOn() const {
-    return N1 == nullptr || N1->isChecked();
+    return Settings->voicePromptsOn();
 }
 
 pencora::ui::MessageResult Tfrm_Main::showMessage(pencora::ui::MessageIcon icon,
@@ -70,8 +70,7 @@ void Tfrm_Main::stop(pencora::modes::Activity activity) {
             Timer1->stop();
             return;
         case Activity::Flashcards:
-            Timer11->stop();
-            Timer21->stop();
+            Flashcards->stop();
             return;
         case Activity::Dictation:
             tim_tx->stop();

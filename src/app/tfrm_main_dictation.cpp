@@ -29,7 +29,6 @@ void Tfrm_Main::buildDictation() {
             [this, box] { pencora::ui::guarded([&] { cmb_timerChange(box); }); });
     connect(tim_tx, &QTimer::timeout, this,
             [this] { pencora::ui::guarded([this] { tim_txTimer(tim_tx); }); });
-    setResizeHook(pnl_wnnx, [](Tfrm_Main& frm) { frm.btn_wnnxshow(); });
 }
 
 void Tfrm_Main::setWordListWindow(Tfrm_wnnx_list* list) {

@@ -6,6 +6,8 @@
 #include "platform/resources/program_resources.h"
 #include "player/flash_player.h"
 
+#include <QLabel>
+
 #include <stdexcept>
 
 using pencora::player::TsfFLVSkins;
@@ -35,6 +37,16 @@ pencora::ole::ComPtr<pencora::ole::IStream> movieStream(const QString& name) {
         {reinterpret_cast<const std::uint8_t*>(bytes->constData()), std::size_t(bytes->size())});
 }
 
+// From the bottom: the question label, the success animation, the answer buttons. The next
+// question's buttons cover an animation left showing, and the opaque label, which reaches
+// down into the animation at the top answer places, never hides part of the star.
+void stackUnderButtons(const pencora::quiz::QuizControls& quiz) {
+    quiz.animation->lower();
+    if (quiz.label != nullptr) {
+        quiz.label->lower();
+    }
+}
+
 }  // namespace
 
 void Tfrm_Main::buildMoviePlayers() {
@@ -47,15 +59,15 @@ void Tfrm_Main::buildMoviePlayers() {
         player->SetBounds(292, 264, 160, 160);
         player->setFLVPlaybackSkin(TsfFLVSkins::flvclearskin);
         player->hide();
-        // Under the answer buttons: the next question's buttons cover an animation left
-        // showing.
-        player->lower();
         *players[k] = player;
     }
     Quiz.panels.tyrz.animation = flash_right1;
     Quiz.panels.kyrz.animation = flash_right2;
     Quiz.panels.kzry.animation = flash_right3;
     Quiz.panels.tyby.animation = flash_right4;
+    for (pencora::quiz::QuizKind kind : pencora::quiz::kQuizKinds) {
+        stackUnderButtons(Quiz.panels[kind]);
+    }
     Quiz.playAnimation = [](QWidget* player) { static_cast<TsfFlashPlayer*>(player)->Play(); };
 }
 

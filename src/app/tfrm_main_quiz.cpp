@@ -65,11 +65,6 @@ void Tfrm_Main::buildQuiz() {
             [this] { pencora::ui::guarded([this] { Timer1Timer(Timer1); }); });
     connect(Timer2, &QTimer::timeout, this,
             [this] { pencora::ui::guarded([this] { Timer2Timer(Timer2); }); });
-
-    for (QuizKind kind : pencora::quiz::kQuizKinds) {
-        const auto show = methodsOf(kind).show;
-        setResizeHook(Quiz.panels[kind].panel, [show](Tfrm_Main& frm) { (frm.*show)(); });
-    }
 }
 
 void Tfrm_Main::btn_kewenClick(QObject* Sender) {
@@ -83,8 +78,8 @@ void Tfrm_Main::btn_kewenClick(QObject* Sender) {
     if (isShown(pnl_info))
         pnl_info->hide();
     tim_tx->stop();
-    Timer11->stop();
-    Timer11Tag = 0;
+    Flashcards->Timer11->stop();
+    Flashcards->Timer11Tag = 0;
     Quiz.drawCurrentIndex(State);
     pnlmain->hide();
 

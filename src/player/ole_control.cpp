@@ -680,6 +680,19 @@ void TsfOleControl::resizeEvent(QResizeEvent* event) {
     }
 }
 
+void TsfOleControl::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    // What lies behind the player at its new place, not the patch it captured at the old one
+    // (a success animation moved to the clicked button kept a corner of another button).
+    // SetBounds captures on its own; rendering the parent for a capture delivers pending
+    // moves, which must not start another.
+    if (!FResizing && !FPaintBackground) {
+        CaptureBackground();
+        FNeedUpdate = true;
+        update();
+    }
+}
+
 void TsfOleControl::SizeFrameBitmaps(int w, int h) {
     for (auto* b : {&FBackBuffer, &FBuffer, &FBuffer2}) {
         if (!*b) {

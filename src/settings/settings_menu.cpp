@@ -1,10 +1,9 @@
 #include "settings/settings_menu.h"
 
 #include "common/hint.h"
-#include "app/tfrm_main.h"
 #include "content/integer_text.h"
 #include "platform/ui/error_report.h"
-#include "platform/ui/status_panels.h"
+#include "platform/ui/menu_images.h"
 #include "settings/skins.h"
 
 #include <QAction>
@@ -14,7 +13,6 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
-#include <QToolBar>
 #include <QUrl>
 
 namespace pencora::settings {
@@ -50,24 +48,76 @@ QIcon paletteImage() {
 }
 
 struct SkinItem {
-    QAction* Tfrm_Main::*item;
+    QAction* SettingsMenu::*item;
     const char* name;
     const char16_t* caption;
     const char* hint;
 };
 
 const SkinItem kSkinItems[] = {
-    {&Tfrm_Main::N4, "N4", u"默认皮肤", "0"},   {&Tfrm_Main::N6, "N6", u"灰色简明", "1"},
-    {&Tfrm_Main::N41, "N41", u"黑蓝酷清", "2"}, {&Tfrm_Main::N51, "N51", u"淡蓝清雅", "3"},
-    {&Tfrm_Main::N61, "N61", u"灰黑酷冷", "4"},
+    {&SettingsMenu::N4, "N4", u"默认皮肤", "0"},   {&SettingsMenu::N6, "N6", u"灰色简明", "1"},
+    {&SettingsMenu::N41, "N41", u"黑蓝酷清", "2"}, {&SettingsMenu::N51, "N51", u"淡蓝清雅", "3"},
+    {&SettingsMenu::N61, "N61", u"灰黑酷冷", "4"},
 };
 
-QList<QAction*> skinItems(const Tfrm_Main& frm) {
-    return {frm.N4, frm.N6, frm.N41, frm.N51, frm.N61};
+}  // namespace
+
+SettingsMenu::SettingsMenu(const SettingsFrame& frame) : frame_(frame) {
+    ui::showMenuImagesAt(frame.popset, 30);
+    buildMenu(frame.popset);
+    // Under a skin Qt stops passing a styled parent's font on to its children; the status
+    // panels keep the window's design font by holding it themselves.
+    if (frame.statusBar != nullptr) {
+        for (QLabel* panel : frame.statusBar->findChildren<QLabel*>()) {
+            panel->setFont(frame.statusBar->window()->font());
+        }
+    }
+    if (frame.toolbar != nullptr) {
+        giveWayToSkins(frame.toolbar);
+    }
 }
 
-void markSkinItem(Tfrm_Main& frm, QAction* chosen) {
-    for (QAction* item : skinItems(frm)) {
+void SettingsMenu::buildMenu(QMenu* popset) {
+    // Only the submenu has an image: a ticked item with an image shows no tick under a skin,
+    // and the ticks are what these items are about.
+    img_set = {paletteImage()};
+
+    N1 = popset->addAction(QStringLiteral("语音提示"));
+    N1->setObjectName(QStringLiteral("N1"));
+    N1->setCheckable(true);  // the tick is the switch, read when a prompt would play
+    N1->setChecked(true);
+    N2 = popset->addSeparator();
+    N2->setObjectName(QStringLiteral("N2"));
+    N3 = popset->addMenu(img_set[0], QStringLiteral("皮肤设置"));
+    N3->setObjectName(QStringLiteral("N3"));
+
+    // One radio group; the handler sets the marks itself, so a look that fails to apply can
+    // leave them where they were.
+    auto* looks = new QActionGroup(N3);
+    looks->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    for (const SkinItem& skin : kSkinItems) {
+        QAction* item = N3->addAction(QString::fromUtf16(skin.caption));
+        item->setObjectName(QString::fromLatin1(skin.name));
+        item->setCheckable(true);
+        setHint(item, QString::fromLatin1(skin.hint));
+        looks->addAction(item);
+        this->*skin.item = item;
+        QObject::connect(item, &QAction::triggered, N3,
+                         [this, item] { ui::guarded([&] { chooseSkin(item); }); });
+    }
+    markSkinItem(N4);
+}
+
+bool SettingsMenu::voicePromptsOn() const {
+    return N1->isChecked();
+}
+
+QList<QAction*> SettingsMenu::skinItems() const {
+    return {N4, N6, N41, N51, N61};
+}
+
+void SettingsMenu::markSkinItem(QAction* chosen) {
+    for (QAction* item : skinItems()) {
         QFont font = item->font();
         font.setBold(item == chosen);
         item->setFont(font);
@@ -76,77 +126,33 @@ void markSkinItem(Tfrm_Main& frm, QAction* chosen) {
 }
 
 // The item that holds the default mark: the look in use.
-QAction* currentSkinItem(const Tfrm_Main& frm) {
-    for (QAction* item : skinItems(frm)) {
-        if (item->font().bold())
+QAction* SettingsMenu::currentSkinItem() const {
+    for (QAction* item : skinItems()) {
+        if (item->font().bold()) {
             return item;
+        }
     }
-    return frm.N4;
+    return N4;
 }
 
-void buildMenu(Tfrm_Main& frm) {
-    // Only the submenu has an image: a ticked item with an image shows no tick under a skin,
-    // and the ticks are what these items are about.
-    frm.img_set = {paletteImage()};
-
-    QMenu* popset = frm.popset;
-    frm.N1 = popset->addAction(QStringLiteral("语音提示"));
-    frm.N1->setObjectName(QStringLiteral("N1"));
-    frm.N1->setCheckable(true);  // the tick is the switch, read when a prompt would play
-    frm.N1->setChecked(true);
-    frm.N2 = popset->addSeparator();
-    frm.N2->setObjectName(QStringLiteral("N2"));
-    frm.N3 = popset->addMenu(frm.img_set[0], QStringLiteral("皮肤设置"));
-    frm.N3->setObjectName(QStringLiteral("N3"));
-
-    // One radio group; the handler sets the marks itself, so a look that fails to apply can
-    // leave them where they were.
-    auto* looks = new QActionGroup(frm.N3);
-    looks->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
-    for (const SkinItem& skin : kSkinItems) {
-        QAction* item = frm.N3->addAction(QString::fromUtf16(skin.caption));
-        item->setObjectName(QString::fromLatin1(skin.name));
-        item->setCheckable(true);
-        setHint(item, QString::fromLatin1(skin.hint));
-        looks->addAction(item);
-        frm.*skin.item = item;
-        QObject::connect(item, &QAction::triggered, &frm,
-                         [&frm, item] { ui::guarded([&] { frm.N5Click(item); }); });
+void SettingsMenu::chooseSkin(QObject* Sender) {
+    if (frame_.beforeLookChange) {
+        frame_.beforeLookChange();
     }
-    markSkinItem(frm, frm.N4);
-}
-
-}  // namespace
-
-void install(Tfrm_Main& frm) {
-    buildMenu(frm);
-    // Under a skin Qt stops passing a styled parent's font on to its children; the status
-    // panels keep the window's design font by holding it themselves.
-    for (QLabel* panel : frm.sb_state->findChildren<QLabel*>())
-        panel->setFont(frm.font());
-    giveWayToSkins(frm.TOBzhuanti);
-    frm.handlers.N5Click = &N5Click;
-    frm.handlers.ToolButton1Click = &ToolButton1Click;
-}
-
-void N5Click(Tfrm_Main& frm, QObject* Sender) {
-    // The four quiz success animations are hidden first, so none stays on screen across the
-    // change of look.
-    frm.hideQuizAnimations();
     auto* clicked = qobject_cast<QAction*>(Sender);
     // A click has already moved the tick to the clicked item; until the look is in place
     // the marks stay on the look in use.
-    QAction* current = currentSkinItem(frm);
+    QAction* current = currentSkinItem();
     try {
         applySkin(content::toInteger(Hint(Sender)));
     } catch (...) {
-        markSkinItem(frm, current);
+        markSkinItem(current);
         throw;
     }
-    markSkinItem(frm, clicked ? clicked : current);
+    markSkinItem(clicked ? clicked : current);
 }
 
-void ToolButton1Click(Tfrm_Main& /*frm*/, QObject* /*Sender*/) {
+void openHomePage() {
     // Nothing is checked or reported: without a browser the click simply does nothing.
     QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePage)));
 }

@@ -3,7 +3,7 @@
 #include "platform/resources/program_resources.h"
 
 #include <QApplication>
-#include <QRegularExpression>
+#include <QFont>
 #include <QWidget>
 
 // Resources are initialised by name in the global namespace.
@@ -21,6 +21,7 @@ namespace {
 
 const QString kStyleType = QStringLiteral("STYLE");
 const char* const kDesignSheet = "pencoraDesignStyleSheet";
+const char* const kDesignFont = "pencoraDesignFont";
 
 void ensureResources() {
     static const bool done = (initSkinResources(), true);
@@ -51,32 +52,19 @@ void placeDesignSheets(bool skinned) {
     }
 }
 
-}  // namespace
-
-SkinError::SkinError(const QString& message) : std::runtime_error(message.toStdString()) {}
-
-QString skinStyleName(int number) {
-    switch (number) {
-        case 0:
-            return {};
-        case 1:
-            return QStringLiteral("Lavender Classico");
-        case 2:
-            return QStringLiteral("Aqua Graphite");
-        case 3:
-            return QStringLiteral("Iceberg Classico");
-        case 4:
-            return QStringLiteral("Carbon");
+// A style sheet put on or taken off re-polishes every widget, and on some platforms a
+// widget below a styled parent comes out of it with the application's font (the toolbar's
+// 16-pixel captions at 12 pixels). The marked children take their design font back.
+void restoreDesignFonts() {
+    for (QWidget* widget : QApplication::allWidgets()) {
+        const QVariant font = widget->property(kDesignFont);
+        if (font.isValid()) {
+            widget->setFont(font.value<QFont>());
+        }
     }
-    throw SkinError(QStringLiteral("There is no skin number %1").arg(number));
 }
 
-QString recordedStyleName(const QString& sheet) {
-    static const QRegularExpression kFirstLine(
-        QStringLiteral(R"(^\s*/\*\s*Style name:\s*(.*?)\s*\*/)"));
-    const QRegularExpressionMatch match = kFirstLine.match(sheet);
-    return match.hasMatch() ? match.captured(1) : QString();
-}
+}  // namespace
 
 QStringList embeddedStyleNames() {
     QStringList names;
@@ -104,6 +92,7 @@ void applySkin(int number) {
     }
     placeDesignSheets(!sheet.isEmpty());
     qApp->setStyleSheet(sheet);
+    restoreDesignFonts();
 }
 
 void giveWayToSkins(QWidget* widget) {
@@ -112,8 +101,12 @@ void giveWayToSkins(QWidget* widget) {
     // Qt passes no font on from a styled parent once its sheet is set again, so the
     // children hold the parent's design font themselves and keep it in every look.
     for (QWidget* child : widget->findChildren<QWidget*>()) {
-        if (!child->testAttribute(Qt::WA_SetFont))
+        if (!child->testAttribute(Qt::WA_SetFont)) {
             child->setFont(widget->font());
+        }
+        if (!child->property(kDesignFont).isValid()) {
+            child->setProperty(kDesignFont, child->font());
+        }
     }
     if (!qApp->styleSheet().isEmpty())
         widget->setStyleSheet(QString());

@@ -7,26 +7,15 @@
 // and is found by that name, ignoring case.
 #pragma once
 
+#include "settings/skin_names.h"
+
 #include <QString>
 #include <QStringList>
 #include <optional>
-#include <stdexcept>
 
 class QWidget;
 
 namespace pencora::settings {
-
-class SkinError : public std::runtime_error {
-  public:
-    explicit SkinError(const QString& message);
-};
-
-// The style of skin `number`: 0 the platform's own look (an empty name), 1 "Lavender
-// Classico", 2 "Aqua Graphite", 3 "Iceberg Classico", 4 "Carbon". Another number throws.
-QString skinStyleName(int number);
-
-// The style name a sheet records on its first line, empty when it records none.
-QString recordedStyleName(const QString& sheet);
 
 // The style names the embedded skins record.
 QStringList embeddedStyleNames();

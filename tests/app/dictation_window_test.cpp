@@ -5,11 +5,12 @@
 #include "app/tfrm_main.h"
 #include "listening.h"
 #include "platform/audio/bass.h"
-#include "platform/flash/control/default_engine.h"
 #include "platform/flash/control/flash_control.h"
+#include "platform/flash/default_engine/default_engine.h"
 #include "platform/fs/program_path.h"
 #include "platform/ui/message_service.h"
 #include "player/flash_player.h"
+#include "support/application.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>
@@ -17,8 +18,8 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QProgressBar>
-#include <QTimer>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <cstdlib>
@@ -46,12 +47,7 @@ void click(QWidget* target, QPoint at) {
 class DictationWindow : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        if (QApplication::instance() == nullptr) {
-            static int argc = 1;
-            static char name[] = "test_app_dictation";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);  // kept for the whole run
-        }
+        pencora::testing::ensureApplication();
         flash::registerFlashControl(flash::createDefaultMovieEngine);
     }
     void SetUp() override {

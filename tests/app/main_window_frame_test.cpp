@@ -5,20 +5,26 @@
 #include "app/catalogue_tree_widget.h"
 #include "app/tfrm_main.h"
 #include "modes/dictation/tfrm_wnnx_list.h"
+#include "modes/tables/tfrm_shengzi.h"
 #include "player/flash_player.h"
 #include "platform/fs/program_path.h"
 #include "platform/ui/message_service.h"
 #include "platform/ui/status_panels.h"
+#include "player/flash_player.h"
+#include "support/application.h"
 
 #include <gtest/gtest.h>
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -42,14 +48,7 @@ QString node(const QString& tag, const QString& text, const QString& children = 
 
 class MainWindowFrame : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        if (QApplication::instance() == nullptr) {
-            static int argc = 1;
-            static char name[] = "test_app_frame";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);  // kept for the whole run
-        }
-    }
+    static void SetUpTestSuite() { pencora::testing::ensureApplication(); }
     void SetUp() override { pencora::fs::setProgramFolder(dir.path()); }
     void TearDown() override {
         frm.reset();
@@ -185,14 +184,17 @@ TEST_F(MainWindowFrame, WindowTreeStatusBarPanelsAndTimersStartAsDesigned) {
                              "小学语文同步学习事半功倍！"));
     EXPECT_EQ(w.Label7->height(), 44);
 
-    const std::pair<QTimer*, int> timers[] = {
-        {w.Timer1, 1000}, {w.Timer2, 1}, {w.tim_tx, 5000}, {w.Timer11, 4000}, {w.Timer21, 1}};
+    const std::pair<QTimer*, int> timers[] = {{w.Timer1, 1000},
+                                              {w.Timer2, 1},
+                                              {w.tim_tx, 5000},
+                                              {w.Flashcards->Timer11, 4000},
+                                              {w.Flashcards->Timer21, 1}};
     for (const auto& [timer, interval] : timers) {
         EXPECT_EQ(timer->interval(), interval) << timer->objectName().toStdString();
         EXPECT_FALSE(timer->isActive()) << timer->objectName().toStdString();
     }
     EXPECT_TRUE(w.State.FirstShow);
-    EXPECT_TRUE(w.voicePromptsOn());  // no settings menu: prompts on
+    EXPECT_TRUE(w.voicePromptsOn());  // 语音提示 ticked at start-up
 }
 
 TEST_F(MainWindowFrame, TwoTopLevelNodesAndCaptionsKeptAsStored) {
@@ -283,43 +285,78 @@ TEST_F(MainWindowFrame, ALessonNodeGivesItsOwnItsGroupsAndItsBooksPositions) {
     EXPECT_EQ(pencora::siblingIndex(lesson), 9);
 }
 
+// Puts each mode panel's re-placed control out of place, then names the panels whose control
+// a resize hook has put back.
+class HookWatch {
+  public:
+    explicit HookWatch(Tfrm_Main& w) : w_(w) {
+        for (pencora::quiz::QuizKind kind : pencora::quiz::kQuizKinds) {
+            watched_.push_back({w.Quiz.panels[kind].panel, w.Quiz.panels[kind].buttons[0]});
+        }
+        watched_.push_back({w.pnlmain, w.Flashcards->panel.lblword});
+    }
+    void displace() {
+        for (const auto& [panel, control] : watched_) {
+            control->setGeometry(-999, -999, 1, control->height());
+        }
+    }
+    QStringList replaced() const {
+        QStringList names;
+        for (const auto& [panel, control] : watched_) {
+            if (control->geometry().topLeft() != QPoint(-999, -999) || control->width() != 1) {
+                names << panel->objectName();
+            }
+        }
+        return names;
+    }
+
+  private:
+    Tfrm_Main& w_;
+    std::vector<std::pair<QWidget*, QWidget*>> watched_;
+};
+
 TEST_F(MainWindowFrame, ResizeRunsTheHookOfTheVisibleModePanelOnly) {
     twoBooks();
     Tfrm_Main& w = start();
-    QStringList calls;
-    for (QWidget* panel : w.resizablePanels())
-        w.setResizeHook(panel, [&calls, panel](Tfrm_Main&) { calls << panel->objectName(); });
+    HookWatch hooks(w);
     for (QWidget* shown : w.modePanels()) {
         for (QWidget* panel : w.modePanels())
             panel->setVisible(panel == shown);
-        calls.clear();
+        hooks.displace();
         w.FormResize(&w);
-        const bool hooked = w.resizablePanels().contains(shown);
-        EXPECT_EQ(calls, hooked ? QStringList{shown->objectName()} : QStringList())
+        // Dictation's panel has its hook too (btn_wnnxshow), with no control here to watch.
+        const bool watched = shown != w.pnl_wnnx && w.resizablePanels().contains(shown);
+        EXPECT_EQ(hooks.replaced(), watched ? QStringList{shown->objectName()} : QStringList())
             << shown->objectName().toStdString();
     }
     // A real change of size reaches the hook through the window's own resize handling.
     for (QWidget* panel : w.modePanels())
         panel->setVisible(panel == w.pnl_tyby);
-    calls.clear();
+    hooks.displace();
     w.resize(w.width() + 40, w.height() + 30);
-    EXPECT_TRUE(calls.contains(QStringLiteral("pnl_tyby")));
-    EXPECT_EQ(calls.count(QStringLiteral("pnl_tyby")), calls.size());
+    EXPECT_EQ(hooks.replaced(), QStringList{QStringLiteral("pnl_tyby")});
 }
 
 TEST_F(MainWindowFrame, AnUnreadableCharacterFileEndsTheSelectionWithoutARestart) {
     twoBooks();
     Tfrm_Main& w = start();
+    // A start of the flashcards sets the card timer to its start delay.
     int restarts = 0;
-    w.handlers.tb_zcsjClick = [&](Tfrm_Main&, QObject*) { ++restarts; };
+    auto countRestart = [&] {
+        restarts += w.Flashcards->Timer11->interval() == 500 ? 1 : 0;
+        w.Flashcards->Timer11->setInterval(1234);
+    };
+    w.Flashcards->Timer11->setInterval(1234);
     w.tb_zcsj->setChecked(true);
     w.selectNode(item({0, 0, 0, 1}));
+    countRestart();
     EXPECT_EQ(restarts, 1);
     EXPECT_EQ(w.State.LessonCode, QStringLiteral("010202"));
     EXPECT_EQ(w.State.CurrentWords, QStringList{QStringLiteral("口")});
     ASSERT_TRUE(messages.messages().empty());
 
     w.selectNode(item({0, 1, 0, 0}));  // book 2 has no character file
+    countRestart();
     ASSERT_EQ(messages.messages().size(), 1u);
     EXPECT_EQ(messages.messages()[0].icon, MessageIcon::Error);
     EXPECT_TRUE(messages.messages()[0].text.contains(QStringLiteral("hanzi2.xml")));
@@ -332,6 +369,7 @@ TEST_F(MainWindowFrame, AnUnreadableCharacterFileEndsTheSelectionWithoutARestart
 
     // The next readable lesson is selected and restarts the mode as usual.
     w.selectNode(item({0, 0, 1, 0}));
+    countRestart();
     EXPECT_EQ(restarts, 2);
     EXPECT_EQ(w.State.LessonCode, QStringLiteral("010301"));
     EXPECT_EQ(w.State.CurrentWords, QStringList{QStringLiteral("画")});
@@ -386,22 +424,50 @@ TEST_F(MainWindowFrame, TheDictationListIsItsOwnWindowThatNeverEndsTheProgram) {
     EXPECT_TRUE(list.isHidden());
 }
 
-TEST_F(MainWindowFrame, AWindowWithoutItsModesAnswersEveryHandlerQuietly) {
+TEST_F(MainWindowFrame, EachFixedHandlerIsACallIntoItsMode) {
     catalogue(node("r", "root"));  // nothing to select
+    write(QStringLiteral("Data/xml/hanzi1.xml"),
+          QStringLiteral(R"(<hanzi><lesson201 Chinese="一"/></hanzi>)"));
     Tfrm_Main& w = start();
     messages.clear();
-    // The modes install these; until they do, each handler does nothing.
-    w.TBlessonClick(w.TBlesson);
+    pencora::flashcards::FlashcardMode& cards = *w.Flashcards;
+
+    // Flashcards: without a lesson the start explains why; the card step asks whether to
+    // begin again; the switches and the slide act on the panel.
     w.tb_zcsjClick(w.tb_zcsj);
+    w.Timer11Timer(cards.Timer11);
+    ASSERT_EQ(messages.messages().size(), 2u);
+    EXPECT_EQ(messages.messages()[0].text,
+              QStringLiteral("请通过左侧目录，先选择用于学习的具体课程！"));
+    EXPECT_EQ(messages.messages()[1].title, QStringLiteral("字词速记学习完毕！"));
+    for (const auto& m : messages.messages()) {
+        EXPECT_EQ(m.owner, &w);
+    }
+    messages.clear();
+    cards.panel.rb_hard->setChecked(true);
+    w.rb_easyClick(cards.panel.rb_hard);
+    EXPECT_EQ(cards.Timer11->interval(), 2000);
+    const bool pinyinHidden = cards.panel.lblpinyin->isHidden();
+    w.chkpinyinClick(cards.panel.chkpinyin);
+    EXPECT_NE(cards.panel.lblpinyin->isHidden(), pinyinHidden);
+    cards.panel.lblword->move(0, -151);
+    w.Timer21Timer(cards.Timer21);
+    EXPECT_EQ(cards.panel.lblword->y(), -121);
+    w.lblwordClick(cards.panel.lblword);
     w.tb_zcsjMouseEnter(w.tb_zcsj);
-    w.ToolButton1Click(w.ToolButton1);
-    w.Timer11Timer(w.Timer11);
-    w.Timer21Timer(w.Timer21);
-    w.rb_easyClick(nullptr);
-    w.chkpinyinClick(nullptr);
-    w.lblwordClick(nullptr);
-    w.MenuItem12Click(nullptr);
-    w.N5Click(nullptr);
+
+    // Character tables and looks.
+    w.MenuItem12Click(w.Tables->MenuItems[0]);
+    ASSERT_NE(w.Tables->frm_shengzi, nullptr);
+    EXPECT_EQ(w.Tables->frm_shengzi->ShengziBook, QStringLiteral("1"));
+    w.Tables->frm_shengzi->hide();
+    w.N5Click(w.Settings->N51);
+    EXPECT_FALSE(qApp->styleSheet().isEmpty());
+    w.N5Click(w.Settings->N4);
+    EXPECT_TRUE(qApp->styleSheet().isEmpty());
+
+    // Lesson text and dictation attach here; until then these do nothing.
+    w.TBlessonClick(w.TBlesson);
     w.flash_labaHandleFSCommand(w.flash_laba, QStringLiteral("btnread"), QStringLiteral("朗读"));
     w.btn_wnnxshow();
     w.hideQuizAnimations();
@@ -435,11 +501,14 @@ TEST_F(MainWindowFrame, AsAModeContextTheWindowShowsOnePanelStopsWorkAndGuardsIt
     // At the client area's size at once, not when the layout next runs.
     EXPECT_EQ(w.pnl_wnnx->size(), w.pnl_rszc->size());
 
-    for (QTimer* timer : {w.Timer1, w.Timer11, w.Timer21, w.tim_tx})
+    QTimer* const timer11 = w.Flashcards->Timer11;
+    QTimer* const timer21 = w.Flashcards->Timer21;
+    for (QTimer* timer : {w.Timer1, timer11, timer21, w.tim_tx}) {
         timer->start(60000);
+    }
     context.stop(pencora::modes::Activity::Flashcards);
-    EXPECT_FALSE(w.Timer11->isActive());
-    EXPECT_FALSE(w.Timer21->isActive());
+    EXPECT_FALSE(timer11->isActive());
+    EXPECT_FALSE(timer21->isActive());
     EXPECT_TRUE(w.Timer1->isActive());
     EXPECT_TRUE(w.tim_tx->isActive());
     context.stop(pencora::modes::Activity::NextQuestion);
@@ -464,4 +533,32 @@ TEST_F(MainWindowFrame, AsAModeContextTheWindowShowsOnePanelStopsWorkAndGuardsIt
     ASSERT_NE(player, nullptr);
     EXPECT_EQ(player->parentWidget(), w.pnlrszc);
     EXPECT_EQ(player->objectName(), QStringLiteral("flash_test"));
+}
+
+// Through the catalogue: picking another lesson while the flashcards run starts them again
+// on that lesson.
+TEST_F(MainWindowFrame, AnotherLessonRestartsTheFlashcardsAtTheFirstCard) {
+    catalogue(node("root", "小学语文",
+                   node("book", "一年级上册",
+                        node("group", "识字（一）",
+                             node("lesson", "1 一去二三里") + node("lesson", "2 口耳目")))));
+    write(QStringLiteral("Data/xml/hanzi1.xml"),
+          QStringLiteral(R"(<hanzi><lesson201 Chinese="一" PinYin1="yī"/>
+            <lesson201 Chinese="去" PinYin1="qù"/><lesson202 Chinese="口" PinYin1="kǒu"/>
+            <lesson202 Chinese="耳" PinYin1="ěr"/><lesson202 Chinese="目" PinYin1="mù"/></hanzi>)"));
+    Tfrm_Main& w = start();
+    ASSERT_TRUE(messages.messages().empty());
+    pencora::flashcards::FlashcardMode& cards = *w.Flashcards;
+    w.tb_zcsj->click();
+    EXPECT_TRUE(w.tb_zcsj->isChecked());
+    w.Timer11Timer(cards.Timer11);
+    w.Timer11Timer(cards.Timer11);
+    EXPECT_EQ(cards.panel.lblword->text(), QStringLiteral("去"));
+
+    w.selectNode(item({0, 0, 0, 1}));
+    EXPECT_EQ(cards.panel.lblstate->text(),
+              QStringLiteral("学习内容：【一年级上册→【2 口耳目】】，当前是第1个，字词总量：3"));
+    EXPECT_EQ(cards.Timer11->interval(), 500);
+    w.Timer11Timer(cards.Timer11);
+    EXPECT_EQ(cards.panel.lblword->text(), QStringLiteral("口"));
 }

@@ -2,19 +2,22 @@
 // land in the five players, the success animation plays when started, and the loudspeaker's
 // buttons send their commands to the window's handler.
 #include "app/tfrm_main.h"
-#include "platform/flash/control/default_engine.h"
 #include "platform/flash/control/flash_control.h"
+#include "platform/flash/default_engine/default_engine.h"
 #include "platform/fs/program_path.h"
 #include "platform/ui/message_service.h"
 #include "player/flash_player.h"
 #include "player/tsf_bitmap.h"
+#include "support/application.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QEventLoop>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 
 using namespace pencora;
 
@@ -46,12 +49,7 @@ bool yellowish(std::uint32_t bgra) {
 class MoviePlayers : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        if (QApplication::instance() == nullptr) {
-            static int argc = 1;
-            static char name[] = "test_app_movie_players";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);  // kept for the whole run
-        }
+        pencora::testing::ensureApplication();
         flash::registerFlashControl(flash::createDefaultMovieEngine);
     }
     void SetUp() override {
@@ -106,7 +104,9 @@ TEST_F(MoviePlayers, SuccessMovieInAllFourQuizPlayersPlaysWhenStarted) {
 TEST_F(MoviePlayers, LoudspeakerButtonsSendTheirCommandsToTheDictation) {
     std::vector<std::pair<QString, QString>> commands;
     TsfFlashPlayer* laba = frm->flash_laba;
+    // Noted on their way to the window's handler flash_labaHandleFSCommand.
     const auto toWindow = laba->OnHandleFSCommand;
+    ASSERT_TRUE(toWindow);
     laba->OnHandleFSCommand = [&, toWindow](TsfFlashPlayer* sender, const QString& command,
                                             const QString& args) {
         commands.emplace_back(command, args);
@@ -138,4 +138,45 @@ TEST_F(MoviePlayers, LoudspeakerButtonsSendTheirCommandsToTheDictation) {
         {QStringLiteral("btnnext"), QStringLiteral("下一个")},
         {QStringLiteral("btnread"), QStringLiteral("朗读")}};
     EXPECT_EQ(commands, expected);
+}
+
+TEST_F(MoviePlayers, TheWholeStarShowsOverTheQuestionLabelInTheTopAnswerPlace) {
+    frm->resize(1280, 800);
+    frm->TB_rszc->click();  // 看音认字
+    QWidget* panel = frm->pnl_kyrz;
+    ASSERT_FALSE(panel->isHidden());
+    // The right answer onto the top-most button, where the label reaches into the star.
+    QList<QPushButton*> buttons = panel->findChildren<QPushButton*>();
+    buttons.removeIf([](QPushButton* b) { return b->isHidden(); });
+    ASSERT_GE(buttons.size(), 2);
+    const QString key = frm->State.CurrentWords[frm->State.CurrentIndex];
+    QPushButton* top = *std::min_element(buttons.begin(), buttons.end(),
+                                         [](auto* a, auto* b) { return a->y() < b->y(); });
+    for (QPushButton* b : buttons) {
+        if (b->text() == key) {
+            b->setText(top->text());
+        }
+    }
+    top->setText(key);
+    top->click();
+    frm->Timer1->stop();  // the next question's buttons would cover the star by design
+    TsfFlashPlayer* star = frm->flash_right2;
+    ASSERT_FALSE(star->isHidden());
+    for (int i = 0; i < 80 && star->CurrentFrame() < 12; ++i) {
+        wait(25);
+    }
+    wait(100);
+    // What the panel shows where the player is must be the player's own picture.
+    const QRect place = star->geometry();
+    const QImage shown = panel->grab(place).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage own = star->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(shown.size(), own.size());
+
+    int differing = 0;
+    for (int y = 0; y < own.height(); ++y) {
+        for (int x = 0; x < own.width(); ++x) {
+            differing += shown.pixel(x, y) != own.pixel(x, y) ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(differing, 0) << "pixels of the star hidden by something in front of it";
 }

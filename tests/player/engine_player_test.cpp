@@ -15,7 +15,7 @@
 #include <QPainter>
 #include <QTimer>
 
-#include "platform/flash/control/default_engine.h"
+#include "platform/flash/default_engine/default_engine.h"
 #include "platform/flash/control/flash_control.h"
 #include "platform/flash/swfwrite/movie_builder.h"
 #include "platform/flash/swfwrite/shape_builder.h"

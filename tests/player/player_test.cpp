@@ -694,5 +694,33 @@ TEST(FlashStreamStoredForm, WritesThreeOrZeroReadsZeroTwoThree) {
     EXPECT_FALSE(list.FindFlash("clip"));
 }
 
+TEST_F(PlayerTest, AMovedPlayerShowsWhatLiesBehindItsNewPlace) {
+    panel.setAutoFillBackground(true);
+    QPalette pal = panel.palette();
+    pal.setColor(QPalette::Window, QColor(0, 255, 0));
+    panel.setPalette(pal);
+    // A magenta "button" under the player's first place.
+    QWidget button(&panel);
+    button.setAutoFillBackground(true);
+    QPalette magenta = button.palette();
+    magenta.setColor(QPalette::Window, QColor(255, 0, 255));
+    button.setPalette(magenta);
+    button.setGeometry(5, 6, 40, 20);
+    auto p = makePlayer();
+    panel.show();
+    p->Paint(nullptr);
+    ASSERT_EQ(p->GrabCurrentFrame2()->GetPixel(2, 2), 0xFFFF00FFu) << "the button behind";
+
+    // As the quiz moves its hidden animation and shows it there.
+    button.hide();
+    p->hide();
+    p->move(200, 100);
+    p->show();
+    p->Paint(nullptr);
+    EXPECT_EQ(p->GrabCurrentFrame2()->GetPixel(2, 2), 0xFF00FF00u)
+        << "the panel behind the new place, no stray patch of the button";
+    EXPECT_EQ(p->GrabCurrentFrame2()->GetPixel(15, 15), 0xFFFF0000u) << "the control's drawing";
+}
+
 }  // namespace
 }  // namespace pencora::player

@@ -6,8 +6,6 @@
 // Pictures: <out>/<n>_main.png, <n>_quiz.png, <n>_table.png, <n>_menu.png for skins 0 (the
 // platform's own look) to 4.
 #include "app/tfrm_main.h"
-#include "modes/flashcards/flashcard_panel.h"
-#include "modes/tables/book_menu.h"
 #include "modes/tables/tfrm_shengzi.h"
 #include "platform/fs/program_path.h"
 #include "platform/ui/error_report.h"
@@ -52,9 +50,6 @@ int main(int argc, char** argv) {
     });
 
     Tfrm_Main frm;
-    pencora::flashcards::install(frm);
-    pencora::tables::install(frm);
-    pencora::settings::install(frm);
     frm.FormCreate(&frm);
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     frm.setGeometry(screen.adjusted(0, 0, -screen.width() / 4, -screen.height() / 6));
@@ -64,21 +59,23 @@ int main(int argc, char** argv) {
     // The first card on view, the timers stopped so the picture holds still.
     auto showFlashcards = [&frm] {
         frm.tb_zcsj->click();
-        frm.Timer11->stop();
-        frm.Timer11Timer(frm.Timer11);
-        frm.Timer11->stop();
-        while (frm.Timer21->isActive())
-            frm.Timer21Timer(frm.Timer21);
+        frm.Flashcards->Timer11->stop();
+        frm.Flashcards->cardStep();
+        frm.Flashcards->Timer11->stop();
+        while (frm.Flashcards->Timer21->isActive()) {
+            frm.Flashcards->slideStep();
+        }
     };
     showFlashcards();
 
-    frm.MenuItems[0]->trigger();
-    Tfrm_shengzi* table = frm.frm_shengzi;
+    frm.Tables->MenuItems[0]->trigger();
+    Tfrm_shengzi* table = frm.Tables->frm_shengzi;
     table->resize(900, 560);
     table->move(screen.width() - 900, screen.height() - 560);
     settle();
 
-    const QList<QAction*> looks = {frm.N4, frm.N6, frm.N41, frm.N51, frm.N61};
+    const QList<QAction*> looks = {frm.Settings->N4, frm.Settings->N6, frm.Settings->N41,
+                                   frm.Settings->N51, frm.Settings->N61};
     for (int n = 0; n < looks.size(); ++n) {
         frm.N5Click(looks[n]);
         settle();
@@ -90,15 +87,15 @@ int main(int argc, char** argv) {
         table->grab().save(out.filePath(QStringLiteral("%1_table.png").arg(n)));
         frm.popset->popup(frm.ToolButton3->mapToGlobal(QPoint(0, frm.ToolButton3->height())));
         settle(150);
-        frm.N3->popup(frm.popset->geometry().topRight() + QPoint(0, 40));
+        frm.Settings->N3->popup(frm.popset->geometry().topRight() + QPoint(0, 40));
         settle(150);
-        QPixmap menus(frm.popset->width() + frm.N3->width(),
-                      std::max(frm.popset->height(), frm.N3->height() + 40));
+        QPixmap menus(frm.popset->width() + frm.Settings->N3->width(),
+                      std::max(frm.popset->height(), frm.Settings->N3->height() + 40));
         menus.fill(Qt::white);
         frm.popset->render(&menus);
-        frm.N3->render(&menus, QPoint(frm.popset->width(), 40));
+        frm.Settings->N3->render(&menus, QPoint(frm.popset->width(), 40));
         menus.save(out.filePath(QStringLiteral("%1_menu.png").arg(n)));
-        frm.N3->hide();
+        frm.Settings->N3->hide();
         frm.popset->hide();
         settle(100);
     }

@@ -19,7 +19,7 @@
 #include "corpus.h"
 #include "input_script.h"
 #include "movie_host.h"
-#include "platform/flash/control/default_engine.h"
+#include "platform/flash/default_engine/default_engine.h"
 #include "platform/flash/control/flash_control.h"
 
 namespace {

@@ -5,7 +5,6 @@
 #include "modes/quiz/choice_placement.h"
 #include "modes/quiz/pinyin_lookup.h"
 #include "modes/quiz/quiz_layout.h"
-#include "platform/audio/bass.h"
 #include "sound/play_file.h"
 
 #include <QAbstractButton>
@@ -33,7 +32,7 @@ bool asksPinyin(QuizKind kind) {
 QuizSound librarySound() {
     return {
         [](uint32_t& slot, const QString& relativePath) { sound::play_file(slot, relativePath); },
-        [](uint32_t& slot) { BASS_StreamFree(slot); }};
+        [](uint32_t& slot) { sound::free_slot(slot); }};
 }
 
 void QuizMode::drawCurrentIndex(StudyState& state) {

@@ -1,6 +1,5 @@
 #include "modes/tables/tfrm_shengzi.h"
 
-#include "app/tfrm_main.h"
 #include "content/word_lists.h"
 #include "modes/tables/shengzi_layout.h"
 #include "platform/ui/error_report.h"
@@ -49,7 +48,7 @@ QPalette gridPalette(QPalette palette) {
 
 }  // namespace
 
-Tfrm_shengzi::Tfrm_shengzi(Tfrm_Main* main) : QWidget(main, Qt::Window), frm_Main(main) {
+Tfrm_shengzi::Tfrm_shengzi(QWidget* main) : QWidget(main, Qt::Window), frm_Main(main) {
     setObjectName(QStringLiteral("frm_shengzi"));
     // Closing this window never ends the program.
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -108,6 +107,10 @@ void Tfrm_shengzi::buildControls() {
     GridChar->setEditTriggers(QAbstractItemView::NoEditTriggers);
     GridChar->setSelectionMode(QAbstractItemView::SingleSelection);
     GridChar->setShowGrid(true);
+    // A word wider than its cell (春天, 尾巴) is drawn whole on one line and clipped at the
+    // cell's edges; shortened to "…" it could not be read at all.
+    GridChar->setTextElideMode(Qt::ElideNone);
+    GridChar->setWordWrap(false);
     GridChar->setFocusPolicy(Qt::ClickFocus);  // skipped by the Tab key
     GridChar->setTabKeyNavigation(false);
     QFont cells = designFont(QStringLiteral("宋体"), 60);

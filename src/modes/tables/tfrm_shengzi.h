@@ -11,7 +11,6 @@
 class QButtonGroup;
 class QGroupBox;
 class QTableWidget;
-class Tfrm_Main;
 
 namespace pencora::ui {
 class StatusPanels;
@@ -21,9 +20,9 @@ class Tfrm_shengzi : public QWidget {
     Q_OBJECT
   public:
     // A window of its own, owned by the main window.
-    explicit Tfrm_shengzi(Tfrm_Main* main);
+    explicit Tfrm_shengzi(QWidget* main);
 
-    Tfrm_Main* frm_Main;
+    QWidget* frm_Main;  // the main window: its size at creation, brought back on close
 
     // The chosen book, written by the main window's book menu before the show step.
     QString ShengziBook;       // "1".."12"

@@ -1,9 +1,10 @@
 // The quizzes driven through the main window's handlers, as the toolbar, the answer buttons
 // and the timers call them. Sounds and notices are recorded instead of played and shown.
-#include "common/hint.h"
 #include "app/tfrm_main.h"
+#include "common/hint.h"
 #include "platform/fs/program_path.h"
 #include "platform/ui/message_service.h"
+#include "support/application.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>
@@ -18,15 +19,6 @@ using pencora::ui::MessageIcon;
 using pencora::ui::MessageRecorder;
 
 namespace {
-
-void ensureApplication() {
-    if (QApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "test_modes_quiz";
-        static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv);  // kept for the whole run
-    }
-}
 
 // Book 1's character file as the quizzes see it: lesson201 holds the entries asked below.
 const char kBook[] = R"(<?xml version="1.0" encoding="UTF-8"?>
@@ -46,7 +38,7 @@ struct Played {
 
 class QuizFlow : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() { ensureApplication(); }
+    static void SetUpTestSuite() { pencora::testing::ensureApplication(); }
 
     void SetUp() override {
         frm = std::make_unique<Tfrm_Main>();

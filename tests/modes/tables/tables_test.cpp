@@ -1,14 +1,14 @@
 // The character tables: the book menu, the table window's unit list, grid and count line.
-#include "main_window_fixture.h"
-#include "modes/flashcards/flashcard_panel.h"
-#include "modes/tables/book_menu.h"
 #include "modes/tables/shengzi_layout.h"
+#include "modes/tables/tables_mode.h"
 #include "modes/tables/tfrm_shengzi.h"
 #include "platform/ui/status_panels.h"
+#include "support/mode_test.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QButtonGroup>
+#include <QMenu>
 #include <QTableWidget>
 #include <QTimer>
 
@@ -16,13 +16,12 @@ using namespace pencora::tables;
 
 namespace {
 
-class CharacterTables : public MainWindowFixture {
+class CharacterTables : public pencora::testing::ModeTest {
   protected:
     void SetUp() override {
-        MainWindowFixture::SetUp();
-        pencora::flashcards::install(*frm);
-        install(*frm);
-        showWindow(768, 480);
+        ModeTest::SetUp();
+        tables = std::make_unique<TablesMode>(context, &popshengzi);
+        showFrame(768, 480);
         // Book 1: its first unit is group 2 of the file; lesson1 entries belong to no unit
         // shown and lesson20 is part of group 2 only by the naming rules.
         write("Data/xml/hanzi1.xml", R"(<hanzi>
@@ -32,10 +31,14 @@ class CharacterTables : public MainWindowFixture {
         write("Data/xml/hanzi3.xml", R"(<hanzi><lesson101 Chinese="秋" PinYin1="qiū"/>
             <lesson102 Chinese="气" PinYin1="qì"/><lesson201 Chinese="场" PinYin1="chǎng"/></hanzi>)");
     }
+    QMenu popshengzi;
+    std::unique_ptr<TablesMode> tables;
+    QWidget& mainWindow() { return *context.frameWindow(); }
+
     Tfrm_shengzi& openBook(int book) {
-        frm->MenuItems[book - 1]->trigger();
-        EXPECT_NE(frm->frm_shengzi, nullptr);
-        return *frm->frm_shengzi;
+        tables->MenuItems[book - 1]->trigger();
+        EXPECT_NE(tables->frm_shengzi, nullptr);
+        return *tables->frm_shengzi;
     }
     void chooseUnit(Tfrm_shengzi& table, int item) { table.Rb_danyuanItems->button(item)->click(); }
     static QStringList cells(const Tfrm_shengzi& table) {
@@ -68,14 +71,14 @@ TEST(ShengziLayout, KeysCellsAndWidths) {
 }
 
 TEST_F(CharacterTables, BookMenuHasTwelveBooksWithTheirImages) {
-    ASSERT_EQ(frm->MenuItems.size(), 12);
-    EXPECT_EQ(frm->MenuItems[0]->text(), QStringLiteral("一年级上册生字表"));
-    EXPECT_EQ(frm->MenuItems[11]->text(), QStringLiteral("六年级下册生字表"));
-    EXPECT_EQ(frm->MenuItems[9]->property("Hint").toString(), "10");
-    EXPECT_EQ(frm->MenuItems[9]->objectName(), "MenuItem10");
-    EXPECT_EQ(frm->ImageList_Popup.size(), 12);
-    EXPECT_FALSE(frm->MenuItems[5]->icon().pixmap(28, 28).isNull());
-    EXPECT_EQ(frm->frm_shengzi, nullptr);  // created on first use
+    ASSERT_EQ(tables->MenuItems.size(), 12);
+    EXPECT_EQ(tables->MenuItems[0]->text(), QStringLiteral("一年级上册生字表"));
+    EXPECT_EQ(tables->MenuItems[11]->text(), QStringLiteral("六年级下册生字表"));
+    EXPECT_EQ(tables->MenuItems[9]->property("Hint").toString(), "10");
+    EXPECT_EQ(tables->MenuItems[9]->objectName(), "MenuItem10");
+    EXPECT_EQ(tables->ImageList_Popup.size(), 12);
+    EXPECT_FALSE(tables->MenuItems[5]->icon().pixmap(28, 28).isNull());
+    EXPECT_EQ(tables->frm_shengzi, nullptr);  // created on first use
 }
 
 TEST_F(CharacterTables, WholeBookThenOneUnit) {
@@ -149,24 +152,21 @@ TEST_F(CharacterTables, CellsAndUnitListFollowTheWindowWidth) {
 }
 
 TEST_F(CharacterTables, ChoosingABookStopsTheFlashcardsAndTheNextQuestionButNotDictation) {
-    frm->Timer11->start();
-    frm->Timer21->start();
-    frm->Timer1->start();
-    frm->tim_tx->start();
+    using pencora::modes::Activity;
     openBook(1);
-    EXPECT_FALSE(frm->Timer11->isActive());
-    EXPECT_FALSE(frm->Timer21->isActive());
-    EXPECT_FALSE(frm->Timer1->isActive());
-    EXPECT_TRUE(frm->tim_tx->isActive());
+    EXPECT_TRUE(context.wasStopped(Activity::Flashcards));
+    EXPECT_TRUE(context.wasStopped(Activity::NextQuestion));
+    EXPECT_FALSE(context.wasStopped(Activity::Dictation));
+    EXPECT_FALSE(context.wasStopped(Activity::LessonReading));
 }
 
 TEST_F(CharacterTables, ClosingHidesTheTableAndShowsTheMainWindow) {
     Tfrm_shengzi& table = openBook(1);
-    frm->hide();
+    mainWindow().hide();
     table.close();
     EXPECT_FALSE(table.isVisible());
-    EXPECT_TRUE(frm->isVisible());
-    EXPECT_EQ(frm->frm_shengzi, &table);
+    EXPECT_TRUE(mainWindow().isVisible());
+    EXPECT_EQ(tables->frm_shengzi, &table);
 }
 
 TEST_F(CharacterTables, AnUnreadableBookIsReportedAndListsNothing) {

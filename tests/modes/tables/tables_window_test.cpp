@@ -2,16 +2,16 @@
 // carries them, the window's design, entries named loosely or without a character, the
 // units of a book whose group captions skip a number, and the table's independence from
 // the lesson picked in the tree.
-#include "main_window_fixture.h"
-#include "modes/flashcards/flashcard_panel.h"
-#include "modes/tables/book_menu.h"
 #include "modes/tables/shengzi_layout.h"
+#include "modes/tables/tables_mode.h"
 #include "modes/tables/tfrm_shengzi.h"
 #include "platform/ui/status_panels.h"
+#include "support/mode_test.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QButtonGroup>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QImage>
@@ -25,18 +25,21 @@ namespace {
 
 const QString kCount = QStringLiteral("当前所选的内容中，共有生字数为：");
 
-class TableWindow : public MainWindowFixture {
+class TableWindow : public pencora::testing::ModeTest {
   protected:
     void SetUp() override {
-        MainWindowFixture::SetUp();
-        pencora::flashcards::install(*frm);
-        install(*frm);
-        showWindow(1000, 600);
+        ModeTest::SetUp();
+        tables = std::make_unique<TablesMode>(context, &popshengzi);
+        showFrame(1000, 600);
     }
+    QMenu popshengzi;
+    std::unique_ptr<TablesMode> tables;
+    QWidget& mainWindow() { return *context.frameWindow(); }
+
     Tfrm_shengzi& openBook(int book) {
-        frm->MenuItems[book - 1]->trigger();
-        EXPECT_NE(frm->frm_shengzi, nullptr);
-        return *frm->frm_shengzi;
+        tables->MenuItems[book - 1]->trigger();
+        EXPECT_NE(tables->frm_shengzi, nullptr);
+        return *tables->frm_shengzi;
     }
     static void chooseUnit(Tfrm_shengzi& table, int item) {
         table.Rb_danyuanItems->button(item)->click();
@@ -60,19 +63,19 @@ TEST_F(TableWindow, TheBookMenuCarriesEachBooksNumberInTagAndHint) {
                                   u"二年级下册生字表", u"三年级上册生字表", u"三年级下册生字表",
                                   u"四年级上册生字表", u"四年级下册生字表", u"五年级上册生字表",
                                   u"五年级下册生字表", u"六年级上册生字表", u"六年级下册生字表"};
-    ASSERT_EQ(frm->popshengzi->actions().size(), 12);
+    ASSERT_EQ(popshengzi.actions().size(), 12);
     for (int book = 1; book <= 12; ++book) {
-        QAction* item = frm->popshengzi->actions()[book - 1];
-        EXPECT_EQ(item, frm->MenuItems[book - 1]);
+        QAction* item = popshengzi.actions()[book - 1];
+        EXPECT_EQ(item, tables->MenuItems[book - 1]);
         EXPECT_EQ(item->text(), QString::fromUtf16(captions[book - 1])) << book;
         EXPECT_EQ(item->data().toInt(), book);
         EXPECT_EQ(item->property("Hint").toString(), QString::number(book));
         EXPECT_EQ(item->icon().availableSizes().value(0, QSize(28, 28)), QSize(28, 28));
     }
     // The grades differ in their images, the two terms of one grade too.
-    const QImage first = frm->MenuItems[0]->icon().pixmap(28, 28).toImage();
-    EXPECT_NE(first, frm->MenuItems[1]->icon().pixmap(28, 28).toImage());
-    EXPECT_NE(first, frm->MenuItems[2]->icon().pixmap(28, 28).toImage());
+    const QImage first = tables->MenuItems[0]->icon().pixmap(28, 28).toImage();
+    EXPECT_NE(first, tables->MenuItems[1]->icon().pixmap(28, 28).toImage());
+    EXPECT_NE(first, tables->MenuItems[2]->icon().pixmap(28, 28).toImage());
 }
 
 TEST_F(TableWindow, TheWindowIsBuiltAsDesignedAtTheMainWindowsSize) {
@@ -81,7 +84,7 @@ TEST_F(TableWindow, TheWindowIsBuiltAsDesignedAtTheMainWindowsSize) {
     EXPECT_TRUE(table.isWindow());
     EXPECT_EQ(table.windowTitle(), QStringLiteral("生字表"));
     EXPECT_EQ(table.minimumSize(), QSize(768, 480));
-    EXPECT_EQ(table.size(), frm->size());  // made with the main window's width and height
+    EXPECT_EQ(table.size(), mainWindow().size());  // made with the main window's width and height
     EXPECT_EQ(table.pnlmain->width(), unitListWidth(1000));
     EXPECT_EQ(table.pnlmain->width(), 236);
     EXPECT_FALSE(table.testAttribute(Qt::WA_QuitOnClose));
@@ -175,15 +178,53 @@ TEST_F(TableWindow, ChoosingTheSameBookAgainStartsFromTheWholeBook) {
 TEST_F(TableWindow, TheTableNeedsNoLessonAndLeavesTheStudyStateAlone) {
     // No catalogue at all: nothing is selected in the tree.
     write("Data/xml/hanzi6.xml", R"(<hanzi><lesson101 Chinese="甲" PinYin1="jiǎ"/></hanzi>)");
-    ASSERT_FALSE(frm->State.lessonSelected());
-    frm->State.CurrentIndex = 3;
+    ASSERT_FALSE(context.state.lessonSelected());
+    context.state.CurrentIndex = 3;
     Tfrm_shengzi& table = openBook(6);
     EXPECT_EQ(cells(table), QStringList{"甲"});
     EXPECT_TRUE(messages->messages().empty());
-    EXPECT_TRUE(frm->State.CurrentWords.isEmpty());
-    EXPECT_TRUE(frm->State.LessonCode.isEmpty());
-    EXPECT_EQ(frm->State.CurrentIndex, 3);
-    EXPECT_EQ(frm->State.BookNo, 0);
-    EXPECT_FALSE(frm->pnl_info->isHidden());  // the main window's panel stays as it was
-    EXPECT_TRUE(frm->isVisible());
+    EXPECT_TRUE(context.state.CurrentWords.isEmpty());
+    EXPECT_TRUE(context.state.LessonCode.isEmpty());
+    EXPECT_EQ(context.state.CurrentIndex, 3);
+    EXPECT_EQ(context.state.BookNo, 0);
+    EXPECT_TRUE(context.shownPanels.empty());  // the main window's panels stay as they were
+    EXPECT_TRUE(mainWindow().isVisible());
+}
+
+TEST_F(TableWindow, WordsAreDrawnWholeAndClippedNeverElided) {
+    write(QStringLiteral("Data/xml/hanzi1.xml"),
+          QStringLiteral(R"(<hanzi><lesson201 Chinese="春天"/><lesson202 Chinese="尾巴"/></hanzi>)"));
+    Tfrm_shengzi& table = openBook(1);
+    QTableWidget* grid = table.GridChar;
+    ASSERT_EQ(table.cellText(0, 0), QStringLiteral("春天"));
+    const QRect cell = grid->visualItemRect(grid->item(0, 0));
+    auto drawn = [&] { return grid->viewport()->grab(cell).toImage(); };
+    // The word is wider than its cell, so an eliding grid would cut it down to "…".
+    const QString elided =
+        QFontMetrics(grid->font()).elidedText(QStringLiteral("春天"), Qt::ElideRight, cell.width());
+    ASSERT_NE(elided, QStringLiteral("春天"));
+    const QImage word = drawn();
+    grid->item(0, 0)->setText(elided);
+    EXPECT_NE(drawn(), word) << "春天 drawn as " << elided.toStdString();
+    // Both characters show, clipped at the cell's edges: not the first one alone.
+    grid->item(0, 0)->setText(QStringLiteral("春"));
+    EXPECT_NE(drawn(), word);
+}
+
+TEST_F(TableWindow, TheBookMenuShowsItsBooksAtTheirOwnSize) {
+    popshengzi.adjustSize();
+    const QImage menu = popshengzi.grab().toImage();
+    // Rows of the first item that show book 1's red cover: 23 of the 28-pixel image.
+    const QRect first = popshengzi.actionGeometry(tables->MenuItems[0]);
+    int rows = 0;
+    for (int y = first.top(); y <= first.bottom(); ++y) {
+        for (int x = first.left(); x < first.left() + 60; ++x) {
+            const QColor c = menu.pixelColor(x, y);
+            if (std::abs(c.red() - 229) + std::abs(c.green() - 77) + std::abs(c.blue() - 66) < 30) {
+                ++rows;
+                break;
+            }
+        }
+    }
+    EXPECT_GE(rows, 20);
 }

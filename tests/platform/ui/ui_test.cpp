@@ -4,12 +4,15 @@
 #include "platform/ui/click_filter.h"
 #include "platform/ui/error_report.h"
 #include "platform/ui/fonts.h"
+#include "platform/ui/menu_images.h"
 #include "platform/ui/message_service.h"
 #include "platform/ui/status_panels.h"
+#include "platform/ui/translations.h"
 
 #include <gtest/gtest.h>
 #include <QAbstractButton>
 #include <QLayout>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QTimer>
@@ -291,3 +294,53 @@ TEST_F(Ui, DesignFontsNameTheDesignFaceFirstAtItsPixelHeight) {
 }
 
 }  // namespace
+
+TEST_F(Ui, StandardButtonsSpeakChineseOnceTheToolkitTranslationsAreIn) {
+    ASSERT_TRUE(installToolkitTranslations());
+    QMessageBox box(QMessageBox::Question, QStringLiteral("字词速记学习完毕！"),
+                    QStringLiteral("点击确定，将重新开始字词速记的学习，点击取消，将停止字词速记学习。"),
+                    QMessageBox::Ok | QMessageBox::Cancel);
+    // The captions the buttons paint, mnemonics aside.
+    auto caption = [&](QMessageBox::StandardButton which) {
+        return box.button(which)->text().remove(QLatin1Char('&'));
+    };
+    EXPECT_EQ(caption(QMessageBox::Ok), QStringLiteral("确定"));
+    EXPECT_EQ(caption(QMessageBox::Cancel), QStringLiteral("取消"));
+    QMessageBox yesNo(QMessageBox::Question, QString(), QString(),
+                      QMessageBox::Yes | QMessageBox::No);
+    // With the toolkit's key hint: 是(Y), 否(N).
+    EXPECT_TRUE(yesNo.button(QMessageBox::Yes)->text().startsWith(QStringLiteral("是")));
+    EXPECT_TRUE(yesNo.button(QMessageBox::No)->text().startsWith(QStringLiteral("否")));
+    // An unknown locale leaves the toolkit as it was.
+    EXPECT_FALSE(installToolkitTranslations(QStringLiteral("xx_XX")));
+}
+
+// The bounding box of the pixels of `colour` in `image`.
+static QRect areaOf(const QImage& image, QRgb colour) {
+    QRect area;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if ((image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF)) {
+                area |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    return area;
+}
+
+TEST_F(Ui, MenuImagesAreDrawnAtTheirOwnSizeInEveryLook) {
+    QPixmap book(28, 28);
+    book.fill(QColor(229, 77, 66));
+    for (const QString& sheet :
+         {QString(), QStringLiteral("QMenu { background: white; color: black; }")}) {
+        SCOPED_TRACE(sheet.toStdString());
+        qApp->setStyleSheet(sheet);
+        QMenu menu;
+        menu.addAction(QIcon(book), QStringLiteral("一年级上册生字表"));
+        showMenuImagesAt(&menu, 28);
+        menu.adjustSize();
+        const QRect drawn = areaOf(menu.grab().toImage(), qRgb(229, 77, 66));
+        EXPECT_EQ(drawn.size(), QSize(28, 28));
+    }
+    qApp->setStyleSheet(QString());
+}

@@ -1,4 +1,4 @@
-#include "platform/flash/control/default_engine.h"
+#include "platform/flash/default_engine/default_engine.h"
 
 // The one place that picks the engine behind the Flash control: the movie runtime.
 #include "platform/flash/runtime/swf_movie_engine.h"

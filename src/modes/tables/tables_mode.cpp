@@ -1,22 +1,20 @@
-#include "modes/tables/book_menu.h"
+#include "modes/tables/tables_mode.h"
 
 #include "common/hint.h"
-#include "app/tfrm_main.h"
 #include "content/book_group_table.h"
 #include "content/content_paths.h"
-#include "modes/flashcards/flashcards.h"
+#include "modes/mode_context.h"
 #include "modes/tables/tfrm_shengzi.h"
 #include "platform/fs/program_path.h"
 #include "platform/ui/error_report.h"
 #include "platform/ui/fonts.h"
+#include "platform/ui/menu_images.h"
 
 #include <QAction>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QPainter>
-#include <QPainterPath>
 #include <QScreen>
-#include <QTimer>
 
 namespace pencora::tables {
 
@@ -34,8 +32,9 @@ QIcon bookImage(int book) {
                                      {33, 150, 243}, {126, 87, 194}, {0, 150, 136}};
     const int grade = (book - 1) / 2;
     QColor cover = kGrades[grade];
-    if (book % 2 == 0)
+    if (book % 2 == 0) {
         cover = cover.darker(125);
+    }
     QPixmap image(28, 28);
     image.fill(Qt::transparent);
     QPainter p(&image);
@@ -56,8 +55,9 @@ QIcon bookImage(int book) {
 
 void centreOnScreen(QWidget& window) {
     const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
-    if (screen == nullptr)
+    if (screen == nullptr) {
         return;
+    }
     QRect frame = window.frameGeometry();
     frame.moveCenter(screen->availableGeometry().center());
     window.move(frame.topLeft());
@@ -65,41 +65,43 @@ void centreOnScreen(QWidget& window) {
 
 }  // namespace
 
-void install(Tfrm_Main& frm) {
+TablesMode::TablesMode(modes::ModeContext& context, QMenu* popshengzi) : context_(context) {
+    ui::showMenuImagesAt(popshengzi, 28);
     for (int book = 1; book <= 12; ++book) {
-        frm.ImageList_Popup << bookImage(book);
-        QAction* item = frm.popshengzi->addAction(frm.ImageList_Popup.last(),
-                                                  QString::fromUtf16(kCaptions[book - 1]));
+        ImageList_Popup << bookImage(book);
+        QAction* item =
+            popshengzi->addAction(ImageList_Popup.last(), QString::fromUtf16(kCaptions[book - 1]));
         item->setObjectName(QStringLiteral("MenuItem%1").arg(book));
         item->setData(book);  // the item's Tag
         setHint(item, QString::number(book));
-        QObject::connect(item, &QAction::triggered, &frm,
-                         [&frm, item] { ui::guarded([&] { frm.MenuItem12Click(item); }); });
-        frm.MenuItems << item;
+        QObject::connect(item, &QAction::triggered, popshengzi,
+                         [this, item] { ui::guarded([&] { openBook(item); }); });
+        MenuItems << item;
     }
-    frm.handlers.MenuItem12Click = &MenuItem12Click;
 }
 
-void MenuItem12Click(Tfrm_Main& frm, QObject* Sender) {
-    const bool created = frm.frm_shengzi == nullptr;
-    if (created)
-        frm.frm_shengzi = new Tfrm_shengzi(&frm);
-    Tfrm_shengzi& table = *frm.frm_shengzi;
+void TablesMode::openBook(QObject* Sender) {
+    const bool created = frm_shengzi == nullptr;
+    if (created) {
+        frm_shengzi = new Tfrm_shengzi(context_.frameWindow());
+    }
+    Tfrm_shengzi& table = *frm_shengzi;
     table.ShengziBook = Hint(Sender);
     table.ShengziFilePath =
         content::contentFile(fs::contentPath(u"Data\\xml\\hanzi", table.ShengziBook, u".xml"));
     table.ShengziUnits = content::BookGroupTable(table.ShengziBook);
 
-    if (created)
+    if (created) {
         centreOnScreen(table);
+    }
     table.show();
     table.raise();
     table.activateWindow();
     // Also when the window is open already: the new book replaces the old one.
     table.FormShow(&table);
 
-    flashcards::stopFlashcards(frm);
-    frm.Timer1->stop();
+    context_.stop(modes::Activity::Flashcards);
+    context_.stop(modes::Activity::NextQuestion);
 }
 
 }  // namespace pencora::tables

@@ -1,0 +1,5 @@
+#include "low/base.h"
+#include "high/own.h"
+#include "top/other.h"
+#include <vector>
+#include "local.h"

@@ -1,0 +1,1 @@
+#include "top/thing.h"
