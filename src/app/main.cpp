@@ -2,7 +2,7 @@
 // word-list window, and the message loop until the main window closes.
 #include "app/program_icon.h"
 #include "app/tfrm_main.h"
-#include "app/tfrm_wnnx_list.h"
+#include "modes/dictation/tfrm_wnnx_list.h"
 #include "platform/flash/control/flash_control.h"
 #include "platform/flash/default_engine/default_engine.h"
 #include "platform/ui/error_report.h"
@@ -25,8 +25,8 @@ int main(int argc, char** argv) {
 
     Tfrm_Main frm_Main;
     pencora::ui::guarded([&] { frm_Main.FormCreate(&frm_Main); });
-    Tfrm_wnnx_list frm_wnnx_list(&frm_Main);
-    frm_Main.frm_wnnx_list = &frm_wnnx_list;
+    Tfrm_wnnx_list frm_wnnx_list;
+    frm_Main.setWordListWindow(&frm_wnnx_list);
     QObject::connect(&frm_Main, &Tfrm_Main::closed, &app, &QApplication::quit);
 
     frm_Main.showMaximized();

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "common/study_state.h"
+#include "modes/dictation/dictation_mode.h"
 #include "modes/flashcards/flashcard_mode.h"
 #include "modes/lessontext/lesson_text_mode.h"
 #include "modes/mode_context.h"
@@ -126,11 +127,12 @@ class Tfrm_Main : public QWidget, public pencora::modes::ModeContext {
     // Timers, all off at start-up.
     QTimer* Timer1 = nullptr;   // next quiz question, 1000 ms
     QTimer* Timer2 = nullptr;   // quiz label slide-in, 1 ms
-    QTimer* tim_tx = nullptr;   // dictation interval, 5000 ms
+    QTimer* tim_tx = nullptr;   // dictation interval, 5000 ms (Dictation's own)
 
     // The hidden dictation word-list window, created by the program entry right after this
     // window; not owned.
     Tfrm_wnnx_list* frm_wnnx_list = nullptr;
+    void setWordListWindow(Tfrm_wnnx_list* list);
 
     // Window handlers.
     void FormCreate(QObject* Sender);
@@ -157,9 +159,6 @@ class Tfrm_Main : public QWidget, public pencora::modes::ModeContext {
     // The flashcards' resize hook.
     void placeFlashcards();
 
-    // The loudspeaker's movie commands ("btnread", "btnnext"), dictation's to handle.
-    void flash_labaHandleFSCommand(TsfFlashPlayer* ASender, const QString& command,
-                                   const QString& args);
     // The lesson movie's commands ("read_lx", "lesson_page", "lesson_play").
     void FlashbgHandleFSCommand(TsfFlashPlayer* ASender, const QString& command,
                                 const QString& args);
@@ -205,11 +204,23 @@ class Tfrm_Main : public QWidget, public pencora::modes::ModeContext {
     void btn_tyby_readClick(QObject* Sender);
     void btn_tyrz_readMouseEnter(QObject* Sender);
     void btn_tyby_readMouseEnter(QObject* Sender);
-    // Dictation's preparation of its panel, also pnl_wnnx's resize hook.
-    void btn_wnnxshow();
+
+    // 我念你写: the panel's controls, the timer tim_tx and the work live in Dictation; these
+    // handlers call it.
+    pencora::dictation::DictationMode Dictation{*this};
+    void btn_wnnxshow();  // layout of the view on show, also pnl_wnnx's resize hook
+    void btn_wnnx1Click(QObject* Sender);
+    void btn_wnnx1MouseEnter(QObject* Sender);
+    void cmb_timerChange(QObject* Sender);
+    void tingxie();
+    void tim_txTimer(QObject* Sender);
+    // The loudspeaker's movie commands ("btnread", "btnnext").
+    void flash_labaHandleFSCommand(TsfFlashPlayer* ASender, const QString& command,
+                                   const QString& args);
 
   private:
     void buildQuiz();
+    void buildDictation();
     void buildModes();
     void buildMoviePlayers();
     void buildLessonText();

@@ -83,6 +83,7 @@ Tfrm_Main::Tfrm_Main(QWidget* parent) : QWidget(parent) {
     buildQuiz();
     buildMoviePlayers();
     buildLessonText();
+    buildDictation();
     applyFrameStyle();
     buildModes();
 }
@@ -281,7 +282,7 @@ void Tfrm_Main::buildTimers() {
     };
     Timer1 = timer("Timer1", 1000);
     Timer2 = timer("Timer2", 1);
-    tim_tx = timer("tim_tx", 5000);
+    tim_tx = &Dictation.tim_tx;
 }
 
 void Tfrm_Main::applyFrameStyle() {

@@ -69,12 +69,6 @@ void Tfrm_Main::buildMoviePlayers() {
         stackUnderButtons(Quiz.panels[kind]);
     }
     Quiz.playAnimation = [](QWidget* player) { static_cast<TsfFlashPlayer*>(player)->Play(); };
-
-    flash_laba = moviePlayer(pnl_wnnx, QStringLiteral("flash_laba"), 250, 250);
-    flash_laba->OnHandleFSCommand = [this](TsfFlashPlayer* sender, const QString& command,
-                                           const QString& args) {
-        flash_labaHandleFSCommand(sender, command, args);
-    };
 }
 
 TsfFlashPlayer* Tfrm_Main::createMoviePlayer(QWidget* parent, const QString& name) {
@@ -87,11 +81,6 @@ void Tfrm_Main::loadStartupMovies() {
     for (TsfFlashPlayer* player : {flash_right1, flash_right2, flash_right3, flash_right4})
         player->LoadMovieFromStream(0, success.get());
     flash_laba->LoadMovieFromStream(0, movieStream(QStringLiteral("laba")).get());
-}
-
-void Tfrm_Main::flash_labaHandleFSCommand(TsfFlashPlayer* /*ASender*/, const QString& /*command*/,
-                                          const QString& /*args*/) {
-    // Dictation handles the loudspeaker's commands here.
 }
 
 void Tfrm_Main::hideQuizAnimations() {

@@ -106,7 +106,7 @@ void Tfrm_Main::btn_kewenClick(QObject* Sender) {
         Quiz.playCue(State, QStringLiteral("tingxie.mp3"));
     for (QWidget* other : {pnl_tyrz, pnl_kyrz, pnl_kzry, pnl_tyby, pnlrszc})
         other->hide();
-    // The running dictation inside pnl_wnnx is dictation's own to hide as it prepares.
+    Dictation.showStartView();
     pnl_wnnx->show();
     btn_wnnxshow();
 }
@@ -189,8 +189,4 @@ void Tfrm_Main::btn_tyrz_readMouseEnter(QObject* /*Sender*/) {
 
 void Tfrm_Main::btn_tyby_readMouseEnter(QObject* /*Sender*/) {
     Quiz.replayPrompt(State, voicePromptsOn());
-}
-
-void Tfrm_Main::btn_wnnxshow() {
-    // Dictation prepares its panel here.
 }

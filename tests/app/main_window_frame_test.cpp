@@ -4,8 +4,9 @@
 // leaves alone.
 #include "app/catalogue_tree_widget.h"
 #include "app/tfrm_main.h"
-#include "app/tfrm_wnnx_list.h"
+#include "modes/dictation/tfrm_wnnx_list.h"
 #include "modes/tables/tfrm_shengzi.h"
+#include "player/flash_player.h"
 #include "platform/fs/program_path.h"
 #include "platform/ui/message_service.h"
 #include "platform/ui/status_panels.h"
@@ -407,10 +408,11 @@ TEST_F(MainWindowFrame, RestoringFromMaximisedGivesTheDesignSizeCentred) {
 TEST_F(MainWindowFrame, TheDictationListIsItsOwnWindowThatNeverEndsTheProgram) {
     twoBooks();
     Tfrm_Main& w = start();
-    Tfrm_wnnx_list list(&w);
+    Tfrm_wnnx_list list;
+    w.setWordListWindow(&list);
     EXPECT_TRUE(list.isWindow());
     EXPECT_FALSE(list.testAttribute(Qt::WA_QuitOnClose));
-    EXPECT_EQ(list.frm_Main, &w);
+    EXPECT_EQ(list.context(), static_cast<pencora::modes::ModeContext*>(&w));
     EXPECT_EQ(list.pnl_main->parentWidget(), &list);
     bool lastClosed = false;
     QObject::connect(qApp, &QGuiApplication::lastWindowClosed, [&] { lastClosed = true; });

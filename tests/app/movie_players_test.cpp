@@ -115,10 +115,11 @@ TEST_F(MoviePlayers, LoudspeakerButtonsSendTheirCommandsToTheDictation) {
     ASSERT_TRUE(laba->IsFlashAviable());
     frm->pnl_info->hide();
     frm->pnl_wnnx->show();
+    frm->Dictation.panel.pnl_wnnx_main->show();
     EXPECT_EQ(laba->size(), QSize(250, 250));
     wait(150);
-    // The movie is 240 x 240, shown whole in 250 x 250: its buttons' centres (70, 195) and
-    // (172, 195) move by the scale.
+    // The movie is 240 x 240, shown whole in 250 x 250: its buttons' centres (70, 167) and
+    // (172, 167) and their captions' middles (70, 218) and (172, 218) move by the scale.
     const double scale = 250.0 / 240.0;
     auto press = [&](double x, double y) {
         const std::size_t before = commands.size();
@@ -126,10 +127,14 @@ TEST_F(MoviePlayers, LoudspeakerButtonsSendTheirCommandsToTheDictation) {
         for (int i = 0; i < 10 && commands.size() == before; ++i)
             wait(25);
     };
-    press(172, 195);
-    press(70, 195);
+    press(172, 167);
+    press(70, 167);
+    press(172, 218);  // the caption "下一个" is part of its button
+    press(70, 218);
     press(120, 20);  // the loudspeaker itself sends nothing
     const std::vector<std::pair<QString, QString>> expected = {
+        {QStringLiteral("btnnext"), QStringLiteral("下一个")},
+        {QStringLiteral("btnread"), QStringLiteral("朗读")},
         {QStringLiteral("btnnext"), QStringLiteral("下一个")},
         {QStringLiteral("btnread"), QStringLiteral("朗读")}};
     EXPECT_EQ(commands, expected);

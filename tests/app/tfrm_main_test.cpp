@@ -1,5 +1,5 @@
 #include "app/tfrm_main.h"
-#include "app/tfrm_wnnx_list.h"
+#include "modes/dictation/tfrm_wnnx_list.h"
 #include "platform/fs/program_path.h"
 #include "platform/ui/message_service.h"
 #include "platform/ui/status_panels.h"
@@ -231,7 +231,7 @@ TEST_F(MainWindow, ExceptionInAHandlerIsReportedAndTheProgramRunsOn) {
 
 TEST_F(MainWindow, DictationListWindowStartsHiddenAndOnlyHidesOnClose) {
     auto frm = start(sampleCourse());
-    Tfrm_wnnx_list list(frm.get());
+    Tfrm_wnnx_list list;
     EXPECT_TRUE(list.isHidden());
     list.show();
     list.close();

@@ -5,7 +5,9 @@
 //   LABA  the dictation loudspeaker: 240 x 240 pixels, one frame at 12 frames per second, a
 //         loudspeaker whose sound waves pulse, and two buttons whose release sends the
 //         commands "btnread" ("朗读", read the entry again) and "btnnext" ("下一个", the
-//         next entry).
+//         next entry). Each button carries a picture (a circling arrow, a forward arrow)
+//         and a caption under it that a first-grader reads: "再听一遍" and "下一个"; the
+//         captions are outlines of the font "Noto Sans CJK SC" (Debian's fonts-noto-cjk).
 // Both are compressed version 9 movies. Run it again after changing a movie and commit its
 // output:
 //   app_movies src/app/resources/movies
@@ -15,8 +17,11 @@
 #include <numbers>
 #include <string>
 
+#include <QGuiApplication>
+
 #include "platform/flash/swfwrite/movie_builder.h"
 #include "platform/flash/swfwrite/shape_builder.h"
+#include "text_outline.h"
 
 namespace {
 
@@ -135,15 +140,23 @@ swf::Bytes successMovie() {
 }
 
 // A round button: a disc with a lighter one while the mouse is over it and a darker one while
-// pressed, the icon on top, and the command sent on release.
+// pressed, the icon on top, the caption under it (a press on the caption counts too), and
+// the command sent on release.
 swf::Button roundButton(swfwrite::MovieBuilder& b, double cx, double cy, swf::Rgba up,
-                        swf::Rgba over, swf::Rgba down, std::uint16_t icon,
+                        swf::Rgba over, swf::Rgba down, std::uint16_t icon, std::uint16_t caption,
                         const swf::Bytes& onRelease) {
     namespace bs = swf::button_state;
     const double r = 30 * kTwips;
     const std::uint16_t upDisc = b.define(disc(cx, cy, r, up));
     const std::uint16_t overDisc = b.define(disc(cx, cy, r, over));
     const std::uint16_t downDisc = b.define(disc(cx, cy, r, down));
+    // The whole strip under the disc answers, not only the strokes of the caption.
+    const double halfWidth = 50 * kTwips;
+    const std::uint16_t captionArea = b.define(polygon({{cx - halfWidth, cy + r},
+                                                        {cx + halfWidth, cy + r},
+                                                        {cx + halfWidth, cy + r + 34 * kTwips},
+                                                        {cx - halfWidth, cy + r + 34 * kTwips}},
+                                                       up));
     swf::Button button;
     button.version = 2;
     auto record = [](std::uint8_t states, std::uint16_t id, std::uint16_t depth) {
@@ -153,11 +166,18 @@ swf::Button roundButton(swfwrite::MovieBuilder& b, double cx, double cy, swf::Rg
         r.depth = depth;
         return r;
     };
-    button.records = {record(bs::Up | bs::HitTest, upDisc, 1), record(bs::Over, overDisc, 2),
-                      record(bs::Down, downDisc, 3), record(bs::Up | bs::Over | bs::Down, icon, 4)};
+    button.records = {record(bs::Up | bs::HitTest, upDisc, 1),
+                      record(bs::Over, overDisc, 2),
+                      record(bs::Down, downDisc, 3),
+                      record(bs::Up | bs::Over | bs::Down, icon, 4),
+                      record(bs::Up | bs::Over | bs::Down, caption, 5),
+                      record(bs::HitTest, captionArea, 6)};
     button.actions.push_back({swf::button_condition::OverDownToOverUp, 0, onRelease});
     return button;
 }
+
+// The buttons are drawn about y = 195 and placed this many pixels higher.
+constexpr double kButtonLift = 28;
 
 swf::Bytes loudspeakerMovie() {
     swfwrite::MovieBuilder b(9, 240, 240, 12);
@@ -231,13 +251,26 @@ swf::Bytes loudspeakerMovie() {
                                                        {158 * t, 210 * t}},
                                                       white));
 
-    const std::uint16_t readButton =
-        b.define(roundButton(b, 70 * t, 195 * t, {60, 140, 220, 255}, {90, 165, 240, 255},
-                             {40, 110, 190, 255}, againIconId, fsCommand("btnread", "朗读")));
-    const std::uint16_t nextButton =
-        b.define(roundButton(b, 172 * t, 195 * t, {70, 170, 60, 255}, {100, 195, 90, 255},
-                             {50, 140, 45, 255}, nextIconId, fsCommand("btnnext", "下一个")));
-    b.place(box, 1).place(cone, 2).place(wavesId, 3).place(readButton, 4).place(nextButton, 5);
+    // Captions a first-grader reads, under the buttons (baseline 31 px below their centres).
+    const QString family = QStringLiteral("Noto Sans CJK SC");
+    const std::uint16_t readCaption = b.define(app_movies::textShape(
+        QStringLiteral("再听一遍"), family, 22, true, 70, 226 + kButtonLift, {40, 110, 190, 255}));
+    const std::uint16_t nextCaption = b.define(app_movies::textShape(
+        QStringLiteral("下一个"), family, 22, true, 172, 226 + kButtonLift, {50, 140, 45, 255}));
+    const std::uint16_t readButton = b.define(
+        roundButton(b, 70 * t, 195 * t, {60, 140, 220, 255}, {90, 165, 240, 255},
+                    {40, 110, 190, 255}, againIconId, readCaption, fsCommand("btnread", "朗读")));
+    const std::uint16_t nextButton = b.define(
+        roundButton(b, 172 * t, 195 * t, {70, 170, 60, 255}, {100, 195, 90, 255},
+                    {50, 140, 45, 255}, nextIconId, nextCaption, fsCommand("btnnext", "下一个")));
+    // The loudspeaker a little up, the buttons up to make room for their captions below.
+    const swf::Matrix speakerAt = scaledAt(1.0, 0, -12);
+    const swf::Matrix buttonsAt = scaledAt(1.0, 0, -kButtonLift);
+    b.place(box, 1, speakerAt)
+        .place(cone, 2, speakerAt)
+        .place(wavesId, 3, speakerAt)
+        .place(readButton, 4, buttonsAt)
+        .place(nextButton, 5, buttonsAt);
     b.showFrame();
     return b.write(swf::Compression::Zlib);
 }
@@ -252,6 +285,11 @@ bool save(const std::string& folder, const std::string& name, const swf::Bytes& 
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Only the font database is needed, never a screen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QGuiApplication app(argc, argv);
     if (argc != 2) {
         std::fprintf(stderr, "usage: app_movies <folder>\n");
         return 2;

@@ -323,12 +323,17 @@ TEST_F(QuizFlow, ReplayButtonsReplayTheItemAndPromptOnlyWhenPointedAt) {
 
 TEST_F(QuizFlow, DictationButtonHandsOverToTheDictationPanel) {
     fourEntries();
+    frm->Dictation.panel.pnl_wnnx_main->show();  // a dictation was running
     frm->btn_kewen->click();
     frm->TB_listenAndWrite->click();
     EXPECT_EQ(played.back(), cue("tingxie.mp3"));
     EXPECT_FALSE(frm->pnl_wnnx->isHidden());
     for (QWidget* panel : {frm->pnl_tyrz, frm->pnl_kyrz, frm->pnl_kzry, frm->pnl_tyby})
         EXPECT_TRUE(panel->isHidden());
+    // The dictation's start view, laid out for the panel.
+    EXPECT_TRUE(frm->Dictation.panel.pnl_wnnx_main->isHidden());
+    const QWidget* start = frm->Dictation.panel.btn_wnnx1;
+    EXPECT_EQ(start->x(), frm->pnl_wnnx->width() / 2 - start->width() / 2);
 
     // A pending next question after the mode was left only moves the index.
     frm->Timer1->start();
