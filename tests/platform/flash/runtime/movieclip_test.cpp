@@ -8,10 +8,10 @@
 
 #include "platform/flash/avm1/array_object.h"
 #include "platform/flash/avm1/function_object.h"
-#include "platform/flash/runtime/clip_graphics.h"
-#include "platform/flash/runtime/draw_backend.h"
-#include "platform/flash/runtime/draw_list.h"
-#include "platform/flash/runtime/script_host.h"
+#include "platform/flash/runtime/drawing/clip_graphics.h"
+#include "platform/flash/runtime/drawing/draw_backend.h"
+#include "platform/flash/runtime/drawing/draw_list.h"
+#include "platform/flash/runtime/scripting/script_host.h"
 #include "test_movies.h"
 
 namespace pencora::runtime {
