@@ -31,10 +31,22 @@ struct ScaleRotation {
     double xscale, yscale, rotation, skew;
 };
 
+// Matrix entries compare as stored: a NaN that a script put there matches itself, so the scales
+// and rotation it came from stay readable.
+bool sameEntry(double x, double y) {
+    return x == y || (std::isnan(x) && std::isnan(y));
+}
+
+// A scale times a sine or cosine where a zero factor wins: an infinite _xscale without rotation
+// stretches along x only and leaves the shear entries 0, not NaN.
+double scaled(double scale, double factor) {
+    return factor == 0 ? 0 : scale * factor;
+}
+
 ScaleRotation scaleRotationOf(const DisplayObject& o) {
     const swf::Matrix& m = o.matrix;
-    if (const auto& s = o.scriptScale;
-        s && s->a == m.a && s->b == m.b && s->c == m.c && s->d == m.d) {
+    if (const auto& s = o.scriptScale; s && sameEntry(s->a, m.a) && sameEntry(s->b, m.b) &&
+                                       sameEntry(s->c, m.c) && sameEntry(s->d, m.d)) {
         return {s->xscale, s->yscale, s->rotation, s->skew};
     }
     return {xscale(m), yscale(m), rotation(m), std::atan2(-m.c, m.d) - std::atan2(m.b, m.a)};
@@ -43,10 +55,10 @@ ScaleRotation scaleRotationOf(const DisplayObject& o) {
 void setScaleRotation(DisplayObject& o, const ScaleRotation& v) {
     swf::Matrix& m = o.matrix;
     const double r = v.rotation * std::numbers::pi / 180;
-    m.a = v.xscale / 100 * std::cos(r);
-    m.b = v.xscale / 100 * std::sin(r);
-    m.c = -v.yscale / 100 * std::sin(r + v.skew);
-    m.d = v.yscale / 100 * std::cos(r + v.skew);
+    m.a = scaled(v.xscale / 100, std::cos(r));
+    m.b = scaled(v.xscale / 100, std::sin(r));
+    m.c = scaled(-v.yscale / 100, std::sin(r + v.skew));
+    m.d = scaled(v.yscale / 100, std::cos(r + v.skew));
     o.scriptScale =
         DisplayObject::ScriptScale{v.xscale, v.yscale, v.rotation, v.skew, m.a, m.b, m.c, m.d};
 }
