@@ -130,6 +130,10 @@ class Machine {
     // Appends in place (amortised, for loops that build a long string), with the same limit.
     void checkedAppend(QString& to, const QString& more);
 
+    // Keeps `o` alive across collections until unpinned (objects waiting for a fetch).
+    void pin(Object* o);
+    void unpin(Object* o);
+
     // Timers (setInterval/setTimeout).
     int addTimer(const Value& fn, const Value& thisValue, const QString& method,
                  std::vector<Value> args, double interval, bool repeat);

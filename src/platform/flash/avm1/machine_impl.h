@@ -1,4 +1,5 @@
-// Internal state of the machine shared by machine.cpp, interpreter.cpp and the built-ins.
+// Internal state of the machine shared by its own files and the built-ins; private to avm1/.
+// Native classes outside avm1/ use machine.h and natives.h.
 #pragma once
 
 #include <QHash>
@@ -11,8 +12,12 @@
 
 #include "platform/flash/avm1/activation.h"
 #include "platform/flash/avm1/machine.h"
+#include "platform/flash/avm1/natives.h"
 
 namespace pencora::avm1 {
+
+// How far a walk up a prototype chain goes before it gives up (chains may loop).
+constexpr int kMaxPrototypeChain = 256;
 
 struct Timer {
     int id = 0;
@@ -93,21 +98,5 @@ void installDisplacementMapFilter(Machine& m, Object* package, Object* baseProto
 void installDeviceClasses(Machine& m);  // after installGeometry: it fills flash.net, flash.text
 void installContextMenu(Machine& m);
 void installNativeTables(Machine& m);  // last: it numbers what the others installed
-
-// A row of a built-in class's property table.
-struct NativeEntry {
-    const char* name;
-    NativeFn fn;
-};
-void installTable(Machine& m, Object* target, const NativeEntry* rows, size_t count,
-                  uint16_t flags = kDontEnum);
-template <size_t N>
-void installTable(Machine& m, Object* target, const NativeEntry (&rows)[N],
-                  uint16_t flags = kDontEnum) {
-    installTable(m, target, rows, N, flags);
-}
-inline Value arg(const std::vector<Value>& args, size_t i) {
-    return i < args.size() ? args[i] : Value();
-}
 
 }  // namespace pencora::avm1

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <type_traits>
+
 namespace pencora::avm1 {
 
 class Object;
@@ -21,6 +23,11 @@ class Value {
     Value(QString&& s) : type_(Type::String), string_(std::move(s)) {}
     Value(const char* s) : type_(Type::String), string_(QString::fromUtf8(s)) {}
     Value(Object* o) : type_(o ? Type::Object : Type::Null), object_(o) {}
+    // A pointer to an object of a derived class. Without this, a class the compiler has only
+    // seen declared would convert to bool and give true; here it fails to compile instead.
+    template <class T>
+    requires(std::is_class_v<T> && !std::is_same_v<std::remove_cv_t<T>, Object>) Value(T* o)
+        : Value(static_cast<Object*>(o)) {}
 
     static Value undefined() { return Value(); }
     static Value null() {

@@ -285,12 +285,20 @@ void defineLocal(Machine& m, Activation& act, const QString& name, const Value& 
 }
 
 bool deleteVariable(Machine& m, Activation& act, const QString& name) {
+    // A path names the object that holds the variable, as it does for reading: "o.x",
+    // "clip:x" and "/clip:x" delete x of that object.
+    if (hasPathCharacters(name)) {
+        QString path, var;
+        if (splitPath(name, path, var)) {
+            Object* o = resolvePath(m, act, path);
+            return o && o->remove(var, act.swfVersion);
+        }
+    }
     for (auto it = act.scope.rbegin(); it != act.scope.rend(); ++it) {
         if ((*it)->find(name, act.swfVersion)) {
             return (*it)->remove(name, act.swfVersion);
         }
     }
-    (void)m;
     return false;
 }
 

@@ -6,12 +6,12 @@
 #include <map>
 
 #include "platform/flash/avm1/external_interface.h"
-#include "platform/flash/runtime/clip_properties.h"
-#include "platform/flash/runtime/draw_backend.h"
-#include "platform/flash/runtime/draw_list.h"
-#include "platform/flash/runtime/focus_highlight.h"
-#include "platform/flash/runtime/player.h"
-#include "platform/flash/runtime/script_host.h"
+#include "platform/flash/runtime/scripting/clip_properties.h"
+#include "platform/flash/runtime/drawing/draw_backend.h"
+#include "platform/flash/runtime/drawing/draw_list.h"
+#include "platform/flash/runtime/display/focus_highlight.h"
+#include "platform/flash/runtime/display/player.h"
+#include "platform/flash/runtime/scripting/script_host.h"
 
 namespace pencora::runtime {
 

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "platform/flash/control/movie_engine.h"
-#include "platform/flash/runtime/character_drawing.h"
+#include "platform/flash/runtime/drawing/character_drawing.h"
 
 namespace pencora::runtime {
 

@@ -107,6 +107,28 @@ TEST(Variables, PathsReachMembersAndClips) {
     EXPECT_EQ(f.run(as), QStringList({"5", "6", "6"}));
 }
 
+// delete by name takes the same paths as reading: dots, the colon form and slash paths from
+// the root; a path that leads nowhere deletes nothing. The same in SWF 5 and SWF 8.
+TEST(Variables, DeleteByNameFollowsPaths) {
+    for (int version : {5, 8}) {
+        Fixture f(version);
+        Assembler as;
+        // o = {x: 1, y: 2, z: 3}; v = 4
+        as.push({str("o"), str("x"), integer(1), str("y"), integer(2), str("z"), integer(3),
+                 integer(3)})
+            .op(Code::InitObject)
+            .op(Code::SetVariable)
+            .setVar("v", integer(4));
+        for (const char* name : {"o.x", "o:y", "/:v", "nowhere.z", "o.x"}) {
+            as.push({str(name)}).op(Code::Delete2).trace();
+        }
+        as.getVar("o.x").trace().getVar("o.y").trace().getVar("o.z").trace().getVar("v").trace();
+        EXPECT_EQ(f.run(as), QStringList({"true", "true", "true", "false", "false", "undefined",
+                                          "undefined", "3", "undefined"}))
+            << "SWF " << version;
+    }
+}
+
 TEST(Functions, ArgumentsLocalsAndTheTimeline) {
     Fixture f;
     // function add(a, b) { var t = a + b; g = t; return t; } trace(add(2, 3)); trace(g); trace(t)

@@ -7,7 +7,7 @@
 #include <random>
 #include <string>
 
-#include "platform/flash/runtime/draw_list.h"
+#include "platform/flash/runtime/drawing/draw_list.h"
 #include "test_movies.h"
 
 namespace pencora::runtime {

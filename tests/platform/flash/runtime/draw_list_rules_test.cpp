@@ -4,7 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "platform/flash/runtime/draw_list.h"
+#include "platform/flash/runtime/drawing/draw_list.h"
 #include "test_movies.h"
 
 namespace pencora::runtime {

@@ -7,8 +7,9 @@
 #include "../avm1/assembler.h"
 #include "../avm1/test_host.h"
 #include "engine_fixture.h"
-#include "platform/flash/runtime/clip_display_properties.h"
-#include "platform/flash/runtime/draw_list.h"
+#include "platform/flash/avm1/array_object.h"
+#include "platform/flash/runtime/drawing/draw_list.h"
+#include "platform/flash/runtime/scripting/clip_display_properties.h"
 #include "test_movies.h"
 
 namespace pencora::runtime {

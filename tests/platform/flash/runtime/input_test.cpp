@@ -5,9 +5,9 @@
 
 #include "../avm1/assembler.h"
 #include "engine_fixture.h"
-#include "platform/flash/runtime/clip_properties.h"
-#include "platform/flash/runtime/script_host.h"
-#include "platform/flash/runtime/text_field.h"
+#include "platform/flash/runtime/scripting/clip_properties.h"
+#include "platform/flash/runtime/scripting/script_host.h"
+#include "platform/flash/runtime/text/text_field.h"
 
 namespace pencora::runtime {
 namespace {

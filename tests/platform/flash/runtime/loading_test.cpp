@@ -10,7 +10,7 @@
 
 #include "../avm1/assembler.h"
 #include "engine_fixture.h"
-#include "platform/flash/runtime/movie_loader.h"
+#include "platform/flash/runtime/display/movie_loader.h"
 
 namespace pencora::runtime {
 namespace {

@@ -6,12 +6,15 @@
 #include <QImage>
 #include <QPainter>
 
+#include <cmath>
+#include <limits>
+
 #include "platform/flash/avm1/array_object.h"
 #include "platform/flash/avm1/function_object.h"
-#include "platform/flash/runtime/clip_graphics.h"
-#include "platform/flash/runtime/draw_backend.h"
-#include "platform/flash/runtime/draw_list.h"
-#include "platform/flash/runtime/script_host.h"
+#include "platform/flash/runtime/drawing/clip_graphics.h"
+#include "platform/flash/runtime/drawing/draw_backend.h"
+#include "platform/flash/runtime/drawing/draw_list.h"
+#include "platform/flash/runtime/scripting/script_host.h"
 #include "test_movies.h"
 
 namespace pencora::runtime {
@@ -109,6 +112,41 @@ TEST_F(MovieClipTest, DepthsScriptsMayUseAndTheClipsTheyMayRemove) {
     call(a, "swapDepths", {1048575});
     call(a, "removeMovieClip");
     EXPECT_FALSE(host->displayOf(a));
+}
+
+// Infinite scales and rotations are kept as given; the matrix they make holds no NaN, and the
+// other scale and later settings read back as set.
+TEST_F(MovieClipTest, InfiniteScalesAndRotationsLeaveTheClipUsable) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Object* a = call(root(), "createEmptyMovieClip", {"a", 0}).object();
+    ASSERT_TRUE(a);
+    const double inf = std::numeric_limits<double>::infinity();
+    auto set = [&](const char* name, double v) { m().set(a, QString::fromLatin1(name), Value(v)); };
+    const DisplayObject* shown = host->displayOf(a);
+    ASSERT_TRUE(shown);
+
+    set("_xscale", inf);
+    EXPECT_EQ(number(a, "_xscale"), inf);
+    EXPECT_EQ(number(a, "_yscale"), 100);
+    for (double entry : {shown->matrix.a, shown->matrix.b, shown->matrix.c, shown->matrix.d}) {
+        EXPECT_FALSE(std::isnan(entry));
+    }
+    set("_yscale", -inf);
+    EXPECT_EQ(number(a, "_yscale"), -inf);
+    EXPECT_EQ(number(a, "_xscale"), inf);
+    set("_xscale", 50);
+    set("_yscale", 25);
+    EXPECT_EQ(number(a, "_xscale"), 50);
+    EXPECT_EQ(number(a, "_yscale"), 25);
+
+    // An infinite turn has no angle: it reads NaN, and the scales come back with the next turn.
+    set("_rotation", inf);
+    EXPECT_TRUE(std::isnan(number(a, "_rotation")));
+    set("_rotation", 90);
+    EXPECT_DOUBLE_EQ(number(a, "_rotation"), 90);
+    EXPECT_DOUBLE_EQ(number(a, "_xscale"), 50);
+    EXPECT_DOUBLE_EQ(number(a, "_yscale"), 25);
 }
 
 TEST_F(MovieClipTest, AttachMovieFindsExportsIgnoringCaseAndCopiesTheInitObject) {

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <limits>
 
-#include "platform/flash/runtime/script_host.h"
+#include "platform/flash/runtime/scripting/script_host.h"
 #include "test_movies.h"
 
 namespace pencora::runtime {

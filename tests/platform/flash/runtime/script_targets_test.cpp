@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "../avm1/assembler.h"
-#include "platform/flash/runtime/script_host.h"
+#include "platform/flash/runtime/scripting/script_host.h"
 #include "test_movies.h"
 
 namespace pencora::runtime {

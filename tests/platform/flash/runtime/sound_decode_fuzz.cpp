@@ -7,8 +7,8 @@
 #include <span>
 #include <vector>
 
-#include "platform/flash/runtime/sound_decode.h"
-#include "platform/flash/runtime/sound_mixing.h"
+#include "platform/flash/runtime/sound/sound_decode.h"
+#include "platform/flash/runtime/sound/sound_mixing.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace pencora;

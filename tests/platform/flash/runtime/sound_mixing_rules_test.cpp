@@ -8,8 +8,8 @@
 #include <random>
 #include <set>
 
-#include "platform/flash/runtime/display_object.h"
-#include "platform/flash/runtime/sound_mixing.h"
+#include "platform/flash/runtime/display/display_object.h"
+#include "platform/flash/runtime/sound/sound_mixing.h"
 
 namespace pencora::runtime {
 namespace {

@@ -11,8 +11,8 @@
 #include "engine_fixture.h"
 #include "platform/audio/bass.h"
 #include "platform/audio/output_probe.h"
-#include "platform/flash/runtime/sound_decode.h"
-#include "platform/flash/runtime/sound_mixing.h"
+#include "platform/flash/runtime/sound/sound_decode.h"
+#include "platform/flash/runtime/sound/sound_mixing.h"
 
 namespace pencora::runtime {
 namespace {

@@ -1,7 +1,7 @@
 // The CSS subset of style sheets: what a rule keeps and which inputs spoil the whole sheet.
 #include <gtest/gtest.h>
 
-#include "platform/flash/runtime/style_sheet_class.h"
+#include "platform/flash/runtime/text/style_sheet_class.h"
 
 namespace pencora::runtime {
 namespace {
@@ -60,7 +60,7 @@ TEST(StyleSheetCss, SharesOneBlockAmongSelectorsAndReadsSeveralRules) {
 }  // namespace pencora::runtime
 
 #include "../avm1/test_host.h"
-#include "platform/flash/runtime/text_format_class.h"
+#include "platform/flash/runtime/text/text_format_class.h"
 
 namespace pencora::runtime {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/flash/runtime/player.h"
+#include "platform/flash/runtime/display/player.h"
 #include "platform/flash/swfwrite/movie_builder.h"
 #include "platform/flash/swfwrite/shape_builder.h"
 

@@ -10,7 +10,7 @@
 
 #include "../avm1/assembler.h"
 #include "engine_fixture.h"
-#include "platform/flash/runtime/text_field_drawing.h"
+#include "platform/flash/runtime/text/text_field_drawing.h"
 
 namespace pencora::runtime {
 namespace {

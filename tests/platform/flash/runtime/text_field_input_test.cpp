@@ -1,7 +1,7 @@
 // Keyboard editing of a field without a player: restrict, maxChars, caret and selection keys.
 #include <gtest/gtest.h>
 
-#include "platform/flash/runtime/text_field_input.h"
+#include "platform/flash/runtime/text/text_field_input.h"
 
 namespace pencora::runtime {
 namespace {

@@ -104,6 +104,30 @@ TEST_F(TextMovieTest, CreateTextFieldMakesAFieldScriptsCanFill) {
               (std::vector<std::u16string>{u"<b>bold</b> text", u"bold text", u"made", u"9"}));
 }
 
+// typeof answers "object" for text fields, placed or made by a script, and "movieclip" only for
+// clips, in every version that has TextField.
+TEST_F(TextMovieTest, TypeofATextFieldIsObject) {
+    for (int version : {6, 8}) {
+        host.lines.clear();
+        swfwrite::MovieBuilder b(version, 100, 100);
+        b.place(placeNamed(b.define(field(100, 20)), 1, "placed"));
+        Assembler a;
+        a.push({integer(20), integer(80), integer(10), integer(10), integer(5), str("made"),
+                integer(6), str("this")})
+            .op(Code::GetVariable)
+            .push({str("createTextField")})
+            .op(Code::CallMethod)
+            .op(Code::Pop);
+        for (const char* name : {"placed", "made", "this"}) {
+            a.getVar(name).op(Code::TypeOf).trace();
+        }
+        b.doAction(a.bytes).showFrame();
+        ASSERT_TRUE(load(b));
+        EXPECT_EQ(traced(), (std::vector<std::u16string>{u"object", u"object", u"movieclip"}))
+            << "SWF " << version;
+    }
+}
+
 TEST_F(TextMovieTest, FormatRangesAndSelectionReplaceThroughScripts) {
     swfwrite::MovieBuilder b(8, 100, 100);
     swf::EditText e = field(100, 20);

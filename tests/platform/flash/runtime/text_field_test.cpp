@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "../avm1/test_host.h"
-#include "platform/flash/runtime/text_field.h"
-#include "platform/flash/runtime/text_format_class.h"
-#include "platform/flash/runtime/text_html.h"
+#include "platform/flash/runtime/text/text_field.h"
+#include "platform/flash/runtime/text/text_format_class.h"
+#include "platform/flash/runtime/text/text_html.h"
 
 namespace pencora::runtime {
 namespace {

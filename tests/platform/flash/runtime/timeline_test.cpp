@@ -3,8 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "platform/flash/runtime/draw_backend.h"
-#include "platform/flash/runtime/draw_list.h"
+#include "platform/flash/runtime/drawing/draw_backend.h"
+#include "platform/flash/runtime/drawing/draw_list.h"
 #include "test_movies.h"
 
 namespace pencora::runtime {

@@ -166,8 +166,8 @@ Value arrayUnshift(Machine& m, const Value& self, std::vector<Value>& args) {
 
 Value arraySlice(Machine& m, const Value& self, std::vector<Value>& args) {
     std::vector<Value> list = readList(m, self.object());
-    size_t start = clampIndex(m, arg(args, 0), list.size(), 0);
-    size_t end = clampIndex(m, arg(args, 1), list.size(), list.size());
+    size_t start = clampIndex(m, argAt(args, 0), list.size(), 0);
+    size_t end = clampIndex(m, argAt(args, 1), list.size(), list.size());
     std::vector<Value> out;
     if (start < end) {
         out.assign(list.begin() + start, list.begin() + end);
@@ -377,7 +377,7 @@ Value arraySort(Machine& m, const Value& self, std::vector<Value>& args) {
         return Value();
     }
     std::vector<Value> list = readList(m, self.object());
-    Value compareFn = isFunction(arg(args, 0)) ? args[0] : Value();
+    Value compareFn = isFunction(argAt(args, 0)) ? args[0] : Value();
     int flags = 0;
     if (args.size() > 1 && !args[1].isUndefined()) {
         flags = m.toInt32(args[1]);
@@ -420,7 +420,7 @@ Value arraySortOn(Machine& m, const Value& self, std::vector<Value>& args) {
     }
     std::vector<int> fieldFlags(fields.size(), 0);
     int flags = 0;
-    if (ArrayObject* perField = asArray(arg(args, 1))) {
+    if (ArrayObject* perField = asArray(argAt(args, 1))) {
         std::vector<Value> given = perField->values(m);
         if (given.size() == fields.size()) {
             for (size_t i = 0; i < given.size(); ++i) {

@@ -32,7 +32,7 @@ Value addListener(Machine& m, const Value& self, std::vector<Value>& args) {
     if (!l) {
         return Value(true);
     }
-    Value who = arg(args, 0);
+    Value who = argAt(args, 0);
     removeEqual(m, l, who);
     l->setAt(m, l->count(), who);
     return Value(true);
@@ -43,7 +43,7 @@ Value removeListener(Machine& m, const Value& self, std::vector<Value>& args) {
     if (!l) {
         return Value(false);
     }
-    return Value(removeEqual(m, l, arg(args, 0)));
+    return Value(removeEqual(m, l, argAt(args, 0)));
 }
 
 Value broadcastMessage(Machine& m, const Value& self, std::vector<Value>& args) {
@@ -68,7 +68,7 @@ Value broadcastMessage(Machine& m, const Value& self, std::vector<Value>& args) 
 }
 
 Value initialize(Machine& m, const Value&, std::vector<Value>& args) {
-    Object* o = arg(args, 0).object();
+    Object* o = argAt(args, 0).object();
     if (!o) {
         return Value();
     }

@@ -29,11 +29,11 @@ BitmapDataObject* live(const Value& self) {
 }
 
 int intArg(Machine& m, const std::vector<Value>& args, size_t i) {
-    return m.toInt32(arg(args, i));
+    return m.toInt32(argAt(args, i));
 }
 
 uint32_t colorArg(Machine& m, const std::vector<Value>& args, size_t i) {
-    return uint32_t(m.toInt32(arg(args, i)));
+    return uint32_t(m.toInt32(argAt(args, i)));
 }
 
 Object* geomClass(Machine& m, const char* name) {

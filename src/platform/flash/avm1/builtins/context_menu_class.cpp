@@ -27,7 +27,7 @@ Value menuCtor(Machine& m, const Value& self, std::vector<Value>& args) {
     if (!o) {
         return Value();
     }
-    m.set(o, QStringLiteral("onSelect"), arg(args, 0));
+    m.set(o, QStringLiteral("onSelect"), argAt(args, 0));
     m.set(o, QStringLiteral("builtInItems"), Value(builtInItems(m, nullptr)));
     m.set(o, QStringLiteral("customItems"), Value(m.makeArray()));
     return Value();
@@ -88,7 +88,7 @@ Value itemCtor(Machine& m, const Value& self, std::vector<Value>& args) {
     auto flag = [&](size_t i, bool fallback) {
         return i < args.size() ? Value(m.toBoolean(args[i])) : Value(fallback);
     };
-    setItem(m, o, args.empty() ? Value() : Value(m.toString(args[0])), arg(args, 1), flag(2, false),
+    setItem(m, o, args.empty() ? Value() : Value(m.toString(args[0])), argAt(args, 1), flag(2, false),
             flag(3, true), flag(4, true));
     return Value();
 }

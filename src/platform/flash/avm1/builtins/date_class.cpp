@@ -104,7 +104,7 @@ template <Slot First, int Count, bool Utc, bool TwoDigitYear = false>
 Value dateSet(Machine& m, const Value& self, std::vector<Value>& args) {
     std::vector<double> given;
     for (size_t i = 0; i < size_t(Count) && i < std::max<size_t>(args.size(), 1); ++i) {
-        given.push_back(m.toNumber(arg(args, i)));
+        given.push_back(m.toNumber(argAt(args, i)));
     }
     PrimitiveObject* d = thisDate(self);
     if (!d) {
@@ -129,7 +129,7 @@ Value dateSet(Machine& m, const Value& self, std::vector<Value>& args) {
 }
 
 Value dateSetTime(Machine& m, const Value& self, std::vector<Value>& args) {
-    double t = m.toNumber(arg(args, 0));
+    double t = m.toNumber(argAt(args, 0));
     if (PrimitiveObject* d = thisDate(self)) {
         d->primitive = Value(t);
         return Value(t);

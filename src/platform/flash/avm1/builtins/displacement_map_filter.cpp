@@ -81,7 +81,7 @@ Value getMapPoint(Machine& m, const Value& self, std::vector<Value>&) {
 
 Value setMapPoint(Machine& m, const Value& self, std::vector<Value>& args) {
     if (DisplacementFilterObject* f = filterOf(self)) {
-        assignMapPoint(m, *f, arg(args, 0));
+        assignMapPoint(m, *f, argAt(args, 0));
     }
     return Value();
 }
@@ -111,7 +111,7 @@ Value construct(Machine& m, const Value& self, std::vector<Value>& args) {
     auto* f = m.heap().make<DisplacementFilterObject>(proto);
     f->put(QStringLiteral("__constructor__"), m.get(self.object(), "__constructor__"), kDontEnum);
     for (size_t i = 0; i < std::size(kParams); ++i) {
-        const Value given = arg(args, i);
+        const Value given = argAt(args, i);
         if (!kParams[i].fallback) {
             if (!given.isUndefined()) {
                 assignMapPoint(m, *f, given);

@@ -142,7 +142,7 @@ Value eiAddCallback(Machine& m, const Value& self, std::vector<Value>& args) {
         ei->put(kCallbacks, Value(callbacks), kDontEnum | kDontDelete);
     }
     Object* entry = m.makeObject();
-    entry->put(QStringLiteral("self"), arg(args, 1));
+    entry->put(QStringLiteral("self"), argAt(args, 1));
     entry->put(QStringLiteral("fn"), args[2]);
     callbacks->put(m.toString(args[0]), Value(entry));
     return Value(true);
@@ -175,14 +175,14 @@ Value eiJsQuoteString(Machine& m, const Value&, std::vector<Value>& args) {
 }
 
 Value eiToXml(Machine& m, const Value&, std::vector<Value>& args) {
-    return Value(toXml(m, arg(args, 0), 0));
+    return Value(toXml(m, argAt(args, 0), 0));
 }
 Value eiObjectToXml(Machine& m, const Value&, std::vector<Value>& args) {
-    Object* o = arg(args, 0).object();
+    Object* o = argAt(args, 0).object();
     return Value(o ? propertiesXml(m, o, 0, false) : QStringLiteral("<object></object>"));
 }
 Value eiArrayToXml(Machine& m, const Value&, std::vector<Value>& args) {
-    Object* o = arg(args, 0).object();
+    Object* o = argAt(args, 0).object();
     if (!o || o->kind() != ObjectKind::Array) {
         return Value(QStringLiteral("<array></array>"));
     }
@@ -190,7 +190,7 @@ Value eiArrayToXml(Machine& m, const Value&, std::vector<Value>& args) {
 }
 Value eiArgumentsToXml(Machine& m, const Value&, std::vector<Value>& args) {
     QString out = QStringLiteral("<arguments>");
-    if (Object* o = arg(args, 0).object(); o && o->kind() == ObjectKind::Array) {
+    if (Object* o = argAt(args, 0).object(); o && o->kind() == ObjectKind::Array) {
         for (const Value& v : static_cast<ArrayObject*>(o)->values(m)) {
             out += toXml(m, v, 1);
         }
@@ -287,16 +287,16 @@ Value nodeToAs(Machine& m, const Value& node, int depth) {
 }
 
 Value eiToAs(Machine& m, const Value&, std::vector<Value>& args) {
-    return nodeToAs(m, arg(args, 0), 0);
+    return nodeToAs(m, argAt(args, 0), 0);
 }
 Value eiArrayToAs(Machine& m, const Value&, std::vector<Value>& args) {
-    return nodesToArray(m, arg(args, 0), 0, true);
+    return nodesToArray(m, argAt(args, 0), 0, true);
 }
 Value eiArgumentsToAs(Machine& m, const Value&, std::vector<Value>& args) {
-    return nodesToArray(m, arg(args, 0), 0, false);
+    return nodesToArray(m, argAt(args, 0), 0, false);
 }
 Value eiObjectToAs(Machine& m, const Value&, std::vector<Value>& args) {
-    return nodesToObject(m, arg(args, 0), 0);
+    return nodesToObject(m, argAt(args, 0), 0);
 }
 
 Value eiCtor(Machine&, const Value& self, std::vector<Value>&) {
@@ -347,7 +347,7 @@ namespace {
 // Reads the request, runs the callback and writes its result, all inside one run of the
 // machine, so getters and setters the movie defined run under the usual limits.
 Value answerNative(Machine& m, const Value&, std::vector<Value>& args) {
-    QXmlStreamReader r(m.toString(arg(args, 0)));
+    QXmlStreamReader r(m.toString(argAt(args, 0)));
     if (!r.readNextStartElement() || r.name() != u"invoke") {
         return Value();
     }

@@ -145,7 +145,7 @@ Value filterCtor(Machine& m, const Value& self, std::vector<Value>& args) {
     }
     const auto& params = filterClasses()[I].params;
     for (size_t i = 0; i < params.size(); ++i) {
-        const Value given = arg(args, i);
+        const Value given = argAt(args, i);
         o->put(QString::fromLatin1(params[i].name),
                given.isUndefined() ? defaultOf(m, params[i]) : copied(m, given));
     }

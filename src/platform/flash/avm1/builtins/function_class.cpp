@@ -18,12 +18,12 @@ Value thisArg(Machine& m, const Value& v) {
 
 Value functionCall(Machine& m, const Value& self, std::vector<Value>& args) {
     std::vector<Value> rest(args.size() > 1 ? args.begin() + 1 : args.end(), args.end());
-    return m.call(self, thisArg(m, arg(args, 0)), rest);
+    return m.call(self, thisArg(m, argAt(args, 0)), rest);
 }
 
 Value functionApply(Machine& m, const Value& self, std::vector<Value>& args) {
     std::vector<Value> list;
-    if (Object* a = arg(args, 1).object()) {
+    if (Object* a = argAt(args, 1).object()) {
         if (a->kind() == ObjectKind::Array) {
             list = static_cast<ArrayObject*>(a)->values(m);
         } else {
@@ -33,7 +33,7 @@ Value functionApply(Machine& m, const Value& self, std::vector<Value>& args) {
             }
         }
     }
-    return m.call(self, thisArg(m, arg(args, 0)), list);
+    return m.call(self, thisArg(m, argAt(args, 0)), list);
 }
 
 const NativeEntry kPrototype[] = {

@@ -42,7 +42,7 @@ Value pointCtor(Machine&, const Value& self, std::vector<Value>& args) {
         o->put(QStringLiteral("y"), Value(0));
     } else {
         o->put(QStringLiteral("x"), args[0]);
-        o->put(QStringLiteral("y"), arg(args, 1));
+        o->put(QStringLiteral("y"), argAt(args, 1));
     }
     return Value();
 }
@@ -57,13 +57,13 @@ Value sum(Machine& m, const Value& a, const Value& b, double sign) {
 }
 
 Value pointAdd(Machine& m, const Value& self, std::vector<Value>& args) {
-    Value other = arg(args, 0);
+    Value other = argAt(args, 0);
     return makePoint(m, sum(m, xOf(m, self), xOf(m, other), 1),
                      sum(m, yOf(m, self), yOf(m, other), 1));
 }
 
 Value pointSubtract(Machine& m, const Value& self, std::vector<Value>& args) {
-    Value other = arg(args, 0);
+    Value other = argAt(args, 0);
     return makePoint(m, sum(m, xOf(m, self), xOf(m, other), -1),
                      sum(m, yOf(m, self), yOf(m, other), -1));
 }
@@ -73,7 +73,7 @@ Value pointClone(Machine& m, const Value& self, std::vector<Value>&) {
 }
 
 Value pointEquals(Machine& m, const Value& self, std::vector<Value>& args) {
-    Object* o = arg(args, 0).object();
+    Object* o = argAt(args, 0).object();
     if (!o) {
         return Value(false);
     }
@@ -82,8 +82,8 @@ Value pointEquals(Machine& m, const Value& self, std::vector<Value>& args) {
 }
 
 Value pointOffset(Machine& m, const Value& self, std::vector<Value>& args) {
-    m.setMember(self, QStringLiteral("x"), sum(m, xOf(m, self), arg(args, 0), 1));
-    m.setMember(self, QStringLiteral("y"), sum(m, yOf(m, self), arg(args, 1), 1));
+    m.setMember(self, QStringLiteral("x"), sum(m, xOf(m, self), argAt(args, 0), 1));
+    m.setMember(self, QStringLiteral("y"), sum(m, yOf(m, self), argAt(args, 1), 1));
     return Value();
 }
 
@@ -91,7 +91,7 @@ Value pointNormalize(Machine& m, const Value& self, std::vector<Value>& args) {
     double x = m.toNumber(xOf(m, self));
     double y = m.toNumber(yOf(m, self));
     double len = std::hypot(x, y);
-    double want = m.toNumber(arg(args, 0));
+    double want = m.toNumber(argAt(args, 0));
     if (len > 0) {
         m.setMember(self, QStringLiteral("x"), Value(x * want / len));
         m.setMember(self, QStringLiteral("y"), Value(y * want / len));
@@ -117,8 +117,8 @@ bool isPoint(Machine& m, const Value& v) {
 
 // Only a real Point as the first argument gives a distance (point test).
 Value pointDistance(Machine& m, const Value&, std::vector<Value>& args) {
-    Value a = arg(args, 0);
-    Value b = arg(args, 1);
+    Value a = argAt(args, 0);
+    Value b = argAt(args, 1);
     if (!isPoint(m, a)) {
         return Value();
     }
@@ -127,9 +127,9 @@ Value pointDistance(Machine& m, const Value&, std::vector<Value>& args) {
 }
 
 Value pointInterpolate(Machine& m, const Value&, std::vector<Value>& args) {
-    Value a = arg(args, 0);
-    Value b = arg(args, 1);
-    double f = m.toNumber(arg(args, 2));
+    Value a = argAt(args, 0);
+    Value b = argAt(args, 1);
+    double f = m.toNumber(argAt(args, 2));
     double bx = m.toNumber(xOf(m, b));
     double by = m.toNumber(yOf(m, b));
     return makePoint(m, Value(bx + f * (m.toNumber(xOf(m, a)) - bx)),
@@ -137,8 +137,8 @@ Value pointInterpolate(Machine& m, const Value&, std::vector<Value>& args) {
 }
 
 Value pointPolar(Machine& m, const Value&, std::vector<Value>& args) {
-    double len = m.toNumber(arg(args, 0));
-    double angle = m.toNumber(arg(args, 1));
+    double len = m.toNumber(argAt(args, 0));
+    double angle = m.toNumber(argAt(args, 1));
     return makePoint(m, Value(len * std::cos(angle)), Value(len * std::sin(angle)));
 }
 

@@ -18,7 +18,7 @@ Value globalParseInt(Machine& m, const Value&, std::vector<Value>& args) {
     if (args.empty()) {
         return Value();
     }
-    QString s = m.toString(arg(args, 0));
+    QString s = m.toString(argAt(args, 0));
     bool radixGiven = args.size() > 1;
     int radix = radixGiven ? m.toInt32(args[1]) : 10;
     return Value(parseIntString(s, radix, radixGiven));
@@ -28,7 +28,7 @@ Value globalParseFloat(Machine& m, const Value&, std::vector<Value>& args) {
     if (args.empty()) {
         return Value();
     }
-    return Value(parseFloatString(m.toString(arg(args, 0))));
+    return Value(parseFloatString(m.toString(argAt(args, 0))));
 }
 
 // Without an argument there is no number at all, even where undefined reads as 0 (SWF 6).
@@ -141,7 +141,7 @@ Value globalSetTimeout(Machine& m, const Value&, std::vector<Value>& args) {
 }
 
 Value globalClearInterval(Machine& m, const Value&, std::vector<Value>& args) {
-    double id = m.toNumber(arg(args, 0));
+    double id = m.toNumber(argAt(args, 0));
     if (std::isfinite(id) && std::fabs(id) < 2147483647.0) {
         m.removeTimer(int(id));
     }
@@ -155,14 +155,14 @@ Value globalGetTimer(Machine& m, const Value&, std::vector<Value>&) {
 // ASSetPropFlags(object, names, set, clear): names is null (every property), an array, or a
 // comma-separated list.
 Value asSetPropFlags(Machine& m, const Value&, std::vector<Value>& args) {
-    Object* o = arg(args, 0).object();
+    Object* o = argAt(args, 0).object();
     if (!o) {
         return Value();
     }
-    uint16_t set = uint16_t(m.toInt32(arg(args, 2)));
-    uint16_t clear = uint16_t(m.toInt32(arg(args, 3)));
+    uint16_t set = uint16_t(m.toInt32(argAt(args, 2)));
+    uint16_t clear = uint16_t(m.toInt32(argAt(args, 3)));
     std::vector<QString> names;
-    Value list = arg(args, 1);
+    Value list = argAt(args, 1);
     if (list.isNull()) {
         for (const Property& p : o->properties()) {
             names.push_back(p.name);

@@ -77,7 +77,7 @@ bool startFetch(Machine& m, Object* receiver, const QString& url, UrlRequest::Me
         return false;
     }
     receiver->put(QStringLiteral("loaded"), Value(false));
-    m.impl().pinned.insert(receiver);
+    m.pin(receiver);
     FetchRequest r;
     r.url = url;
     r.method = method;
@@ -85,7 +85,7 @@ bool startFetch(Machine& m, Object* receiver, const QString& url, UrlRequest::Me
     Machine* machine = &m;
     const int version = m.version();
     r.done = [machine, receiver, version](bool ok, const QByteArray& data) {
-        machine->impl().pinned.erase(receiver);
+        machine->unpin(receiver);
         Value text = ok ? Value(QString::fromUtf8(data)) : Value();
         receiver->put(QStringLiteral("__bytes"), Value(double(data.size())), kDontEnum);
         machine->callMethod(receiver, QStringLiteral("onData"), {text}, version);
@@ -102,13 +102,13 @@ Value load(Machine& m, const Value& self, std::vector<Value>& args) {
 }
 
 Value sendAndLoad(Machine& m, const Value& self, std::vector<Value>& args) {
-    Object* target = arg(args, 1).object();
+    Object* target = argAt(args, 1).object();
     if (args.empty() || !target) {
         return Value(false);
     }
     std::vector<Value> none;
     QByteArray body = m.toString(toString(m, self, none)).toUtf8();
-    bool post = m.toString(arg(args, 2)).compare(QLatin1String("POST"), Qt::CaseInsensitive) == 0;
+    bool post = m.toString(argAt(args, 2)).compare(QLatin1String("POST"), Qt::CaseInsensitive) == 0;
     return Value(startFetch(m, target, m.toString(args[0]),
                             post ? UrlRequest::Method::Post : UrlRequest::Method::Get, body));
 }
@@ -120,7 +120,7 @@ Value send(Machine& m, const Value& self, std::vector<Value>& args) {
     std::vector<Value> none;
     UrlRequest r;
     r.url = m.toString(args[0]);
-    r.target = m.toString(arg(args, 1));
+    r.target = m.toString(argAt(args, 1));
     r.method = UrlRequest::Method::Post;
     r.variables = m.toString(toString(m, self, none)).toUtf8();
     m.host().getUrl(r);

@@ -42,7 +42,7 @@ Value lcCtor(Machine&, const Value& self, std::vector<Value>&) {
 Value lcConnect(Machine& m, const Value& self, std::vector<Value>& args) {
     Object* o = self.object();
     Object* all = channels(m);
-    const Value name = arg(args, 0);
+    const Value name = argAt(args, 0);
     if (!o || !all || !name.isString() || name.string().isEmpty() || name.string().contains(u':')) {
         return Value(false);
     }

@@ -60,7 +60,7 @@ Value matrixCtor(Machine& m, const Value& self, std::vector<Value>& args) {
         return Value();
     }
     for (size_t i = 0; i < 6; ++i) {
-        self.object()->put(QString::fromLatin1(kMatrixFields[i]), arg(args, i));
+        self.object()->put(QString::fromLatin1(kMatrixFields[i]), argAt(args, i));
     }
     return Value();
 }
@@ -89,19 +89,19 @@ Value matrixIdentity(Machine& m, const Value& self, std::vector<Value>&) {
 }
 
 Value matrixConcat(Machine& m, const Value& self, std::vector<Value>& args) {
-    store(m, self, then(affineOf(m, self), affineOf(m, arg(args, 0))));
+    store(m, self, then(affineOf(m, self), affineOf(m, argAt(args, 0))));
     return Value();
 }
 
 Value matrixScale(Machine& m, const Value& self, std::vector<Value>& args) {
-    const double sx = m.toNumber(arg(args, 0));
-    const double sy = m.toNumber(arg(args, 1));
+    const double sx = m.toNumber(argAt(args, 0));
+    const double sy = m.toNumber(argAt(args, 1));
     store(m, self, then(affineOf(m, self), Affine{sx, 0, 0, sy, 0, 0}));
     return Value();
 }
 
 Value matrixRotate(Machine& m, const Value& self, std::vector<Value>& args) {
-    const double r = m.toNumber(arg(args, 0));
+    const double r = m.toNumber(argAt(args, 0));
     const double cs = std::cos(r), sn = std::sin(r);
     store(m, self, then(affineOf(m, self), Affine{cs, sn, -sn, cs, 0, 0}));
     return Value();
@@ -109,8 +109,8 @@ Value matrixRotate(Machine& m, const Value& self, std::vector<Value>& args) {
 
 Value matrixTranslate(Machine& m, const Value& self, std::vector<Value>& args) {
     Affine t = affineOf(m, self);
-    t.tx += m.toNumber(arg(args, 0));
-    t.ty += m.toNumber(arg(args, 1));
+    t.tx += m.toNumber(argAt(args, 0));
+    t.ty += m.toNumber(argAt(args, 1));
     store(m, self, t);
     return Value();
 }
@@ -132,9 +132,9 @@ Value matrixInvert(Machine& m, const Value& self, std::vector<Value>&) {
 // createBox(scaleX, scaleY[, rotation[, tx[, ty]]]): without a rotation the cosine of
 // undefined makes the linear part NaN, as in the original.
 Value matrixCreateBox(Machine& m, const Value& self, std::vector<Value>& args) {
-    const double sx = m.toNumber(arg(args, 0));
-    const double sy = m.toNumber(arg(args, 1));
-    const double r = m.toNumber(arg(args, 2));
+    const double sx = m.toNumber(argAt(args, 0));
+    const double sy = m.toNumber(argAt(args, 1));
+    const double r = m.toNumber(argAt(args, 2));
     const double tx = args.size() > 3 ? m.toNumber(args[3]) : 0;
     const double ty = args.size() > 4 ? m.toNumber(args[4]) : 0;
     store(m, self,
@@ -144,11 +144,11 @@ Value matrixCreateBox(Machine& m, const Value& self, std::vector<Value>& args) {
 
 // The gradient square is 1638.4 pixels wide; the box is centred on (tx + w/2, ty + h/2).
 Value matrixCreateGradientBox(Machine& m, const Value& self, std::vector<Value>& args) {
-    const double w = m.toNumber(arg(args, 0)) / 1638.4;
-    const double h = m.toNumber(arg(args, 1)) / 1638.4;
+    const double w = m.toNumber(argAt(args, 0)) / 1638.4;
+    const double h = m.toNumber(argAt(args, 1)) / 1638.4;
     const double r = args.size() > 2 ? m.toNumber(args[2]) : 0;
-    const double tx = (args.size() > 3 ? m.toNumber(args[3]) : 0) + m.toNumber(arg(args, 0)) / 2;
-    const double ty = (args.size() > 4 ? m.toNumber(args[4]) : 0) + m.toNumber(arg(args, 1)) / 2;
+    const double tx = (args.size() > 3 ? m.toNumber(args[3]) : 0) + m.toNumber(argAt(args, 0)) / 2;
+    const double ty = (args.size() > 4 ? m.toNumber(args[4]) : 0) + m.toNumber(argAt(args, 1)) / 2;
     store(m, self,
           Affine{w * std::cos(r), h * std::sin(r), -w * std::sin(r), h * std::cos(r), tx, ty});
     return Value();
@@ -156,8 +156,8 @@ Value matrixCreateGradientBox(Machine& m, const Value& self, std::vector<Value>&
 
 Value transformPoint(Machine& m, const Value& self, std::vector<Value>& args, bool delta) {
     const Affine t = affineOf(m, self);
-    const double x = num(m, arg(args, 0), "x");
-    const double y = num(m, arg(args, 0), "y");
+    const double x = num(m, argAt(args, 0), "x");
+    const double y = num(m, argAt(args, 0), "y");
     return newOf(m, "Point",
                  {Value(t.a * x + t.c * y + (delta ? 0 : t.tx)),
                   Value(t.b * x + t.d * y + (delta ? 0 : t.ty))});
@@ -217,7 +217,7 @@ Value colorToString(Machine& m, const Value& self, std::vector<Value>&) {
 
 // this, then `second`: offsets of the second are scaled by this one's multipliers.
 Value colorConcat(Machine& m, const Value& self, std::vector<Value>& args) {
-    Value o = arg(args, 0);
+    Value o = argAt(args, 0);
     double s[8], t[8];
     for (size_t i = 0; i < 8; ++i) {
         s[i] = num(m, self, kColorFields[i]);
@@ -241,7 +241,7 @@ Value colorGetRgb(Machine& m, const Value& self, std::vector<Value>&) {
 
 // Setting rgb makes the colour solid: no multipliers, the offsets from the value.
 Value colorSetRgb(Machine& m, const Value& self, std::vector<Value>& args) {
-    const uint32_t rgb = uint32_t(m.toInt32(arg(args, 0)));
+    const uint32_t rgb = uint32_t(m.toInt32(argAt(args, 0)));
     const double parts[] = {
         0, 0, 0, double((rgb >> 16) & 0xFF), double((rgb >> 8) & 0xFF), double(rgb & 0xFF)};
     const char* names[] = {"redMultiplier", "greenMultiplier", "blueMultiplier",

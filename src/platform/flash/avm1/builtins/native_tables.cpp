@@ -82,7 +82,7 @@ bool knownTable(Machine& m, int table) {
 }
 
 Value trace(Machine& m, const Value&, std::vector<Value>& args) {
-    const Value v = arg(args, 0);
+    const Value v = argAt(args, 0);
     m.host().trace(v.isUndefined() ? QStringLiteral("undefined") : m.toString(v));
     return Value();
 }
@@ -245,7 +245,7 @@ Value callNativeTable(Machine& m, int table, int index, const Value& self,
         if (index % 2 == 1) {
             return m.getMember(self, name);
         }
-        m.setMember(self, name, arg(args, 0));
+        m.setMember(self, name, argAt(args, 0));
         return Value();
     }
     auto it = m.impl().nativeTables.constFind(table);

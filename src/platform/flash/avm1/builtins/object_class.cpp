@@ -12,7 +12,7 @@ namespace {
 // Object(v) called as a function: v itself if it is an object, else v boxed; without a value
 // an object that inherits nothing, not even toString (object_function test).
 Value objectCall(Machine& m, const Value&, std::vector<Value>& args) {
-    Value v = arg(args, 0);
+    Value v = argAt(args, 0);
     if (v.isObject()) {
         return v;
     }
@@ -24,7 +24,7 @@ Value objectCall(Machine& m, const Value&, std::vector<Value>& args) {
 
 // new Object(v): the same, but without a value the fresh object the machine made.
 Value objectConstruct(Machine& m, const Value& self, std::vector<Value>& args) {
-    Value v = arg(args, 0);
+    Value v = argAt(args, 0);
     if (v.isObject()) {
         return v;
     }
@@ -60,7 +60,7 @@ Value hasOwnProperty(Machine& m, const Value& self, std::vector<Value>& args) {
     if (!o || args.empty()) {
         return Value(false);
     }
-    QString name = m.toString(arg(args, 0));
+    QString name = m.toString(argAt(args, 0));
     // The empty name is never an own property, __proto__ always is (has_own_property test).
     if (name.isEmpty()) {
         return Value(false);
@@ -77,13 +77,13 @@ Value isPropertyEnumerable(Machine& m, const Value& self, std::vector<Value>& ar
     if (!o) {
         return Value(false);
     }
-    Property* p = o->find(m.toString(arg(args, 0)), m.version());
+    Property* p = o->find(m.toString(argAt(args, 0)), m.version());
     return Value(p && !(p->flags & kDontEnum));
 }
 
 Value isPrototypeOf(Machine&, const Value& self, std::vector<Value>& args) {
     Object* proto = self.object();
-    Object* o = arg(args, 0).object();
+    Object* o = argAt(args, 0).object();
     if (!proto || !o) {
         return Value(false);
     }
@@ -104,9 +104,9 @@ bool isFunction(const Value& v) {
 // function; the setter may be null.
 Value addProperty(Machine& m, const Value& self, std::vector<Value>& args) {
     Object* o = self.object();
-    QString name = m.toString(arg(args, 0));
-    Value getter = arg(args, 1);
-    Value setter = arg(args, 2);
+    QString name = m.toString(argAt(args, 0));
+    Value getter = argAt(args, 1);
+    Value setter = argAt(args, 2);
     if (!o || name.isEmpty() || !isFunction(getter)) {
         return Value(false);
     }
@@ -130,14 +130,14 @@ Value addProperty(Machine& m, const Value& self, std::vector<Value>& args) {
 
 Value watch(Machine& m, const Value& self, std::vector<Value>& args) {
     Object* o = self.object();
-    Value cb = arg(args, 1);
+    Value cb = argAt(args, 1);
     if (!o || !isFunction(cb)) {
         return Value(false);
     }
     Object::Watch w;
     w.callback = cb.object();
-    w.userData = arg(args, 2);
-    o->watches().insert(m.toString(arg(args, 0)), w);
+    w.userData = argAt(args, 2);
+    o->watches().insert(m.toString(argAt(args, 0)), w);
     return Value(true);
 }
 
@@ -146,7 +146,7 @@ Value unwatch(Machine& m, const Value& self, std::vector<Value>& args) {
     if (!o) {
         return Value(false);
     }
-    return Value(o->watches().remove(m.toString(arg(args, 0))) > 0);
+    return Value(o->watches().remove(m.toString(argAt(args, 0))) > 0);
 }
 
 // Object.registerClass(symbol, class): the runtime reads the table when it attaches symbols.

@@ -45,7 +45,7 @@ Value rectCtor(Machine&, const Value& self, std::vector<Value>& args) {
     }
     const char* names[] = {"x", "y", "width", "height"};
     for (size_t i = 0; i < 4; ++i) {
-        self.object()->put(QString::fromLatin1(names[i]), args.empty() ? Value(0) : arg(args, i));
+        self.object()->put(QString::fromLatin1(names[i]), args.empty() ? Value(0) : argAt(args, i));
     }
     return Value();
 }
@@ -82,41 +82,41 @@ Value getSize(Machine& m, const Value& self, std::vector<Value>&) {
 // Moving an edge keeps the opposite one where it was.
 Value setLeft(Machine& m, const Value& self, std::vector<Value>& args) {
     double right = num(m, self, "x") + num(m, self, "width");
-    setField(m, self, "width", Value(right - m.toNumber(arg(args, 0))));
-    setField(m, self, "x", arg(args, 0));
+    setField(m, self, "width", Value(right - m.toNumber(argAt(args, 0))));
+    setField(m, self, "x", argAt(args, 0));
     return Value();
 }
 Value setTop(Machine& m, const Value& self, std::vector<Value>& args) {
     double bottom = num(m, self, "y") + num(m, self, "height");
-    setField(m, self, "height", Value(bottom - m.toNumber(arg(args, 0))));
-    setField(m, self, "y", arg(args, 0));
+    setField(m, self, "height", Value(bottom - m.toNumber(argAt(args, 0))));
+    setField(m, self, "y", argAt(args, 0));
     return Value();
 }
 Value setRight(Machine& m, const Value& self, std::vector<Value>& args) {
-    setField(m, self, "width", Value(m.toNumber(arg(args, 0)) - num(m, self, "x")));
+    setField(m, self, "width", Value(m.toNumber(argAt(args, 0)) - num(m, self, "x")));
     return Value();
 }
 Value setBottom(Machine& m, const Value& self, std::vector<Value>& args) {
-    setField(m, self, "height", Value(m.toNumber(arg(args, 0)) - num(m, self, "y")));
+    setField(m, self, "height", Value(m.toNumber(argAt(args, 0)) - num(m, self, "y")));
     return Value();
 }
 Value setTopLeft(Machine& m, const Value& self, std::vector<Value>& args) {
-    std::vector<Value> x{field(m, arg(args, 0), "x")};
-    std::vector<Value> y{field(m, arg(args, 0), "y")};
+    std::vector<Value> x{field(m, argAt(args, 0), "x")};
+    std::vector<Value> y{field(m, argAt(args, 0), "y")};
     setLeft(m, self, x);
     setTop(m, self, y);
     return Value();
 }
 Value setBottomRight(Machine& m, const Value& self, std::vector<Value>& args) {
-    std::vector<Value> x{field(m, arg(args, 0), "x")};
-    std::vector<Value> y{field(m, arg(args, 0), "y")};
+    std::vector<Value> x{field(m, argAt(args, 0), "x")};
+    std::vector<Value> y{field(m, argAt(args, 0), "y")};
     setRight(m, self, x);
     setBottom(m, self, y);
     return Value();
 }
 Value setSize(Machine& m, const Value& self, std::vector<Value>& args) {
-    setField(m, self, "width", field(m, arg(args, 0), "x"));
-    setField(m, self, "height", field(m, arg(args, 0), "y"));
+    setField(m, self, "width", field(m, argAt(args, 0), "x"));
+    setField(m, self, "height", field(m, argAt(args, 0), "y"));
     return Value();
 }
 
@@ -168,16 +168,16 @@ Value containsXY(Machine& m, const Value& r, double x, double y) {
 }
 
 Value rectContains(Machine& m, const Value& self, std::vector<Value>& args) {
-    return containsXY(m, self, m.toNumber(arg(args, 0)), m.toNumber(arg(args, 1)));
+    return containsXY(m, self, m.toNumber(argAt(args, 0)), m.toNumber(argAt(args, 1)));
 }
 
 Value rectContainsPoint(Machine& m, const Value& self, std::vector<Value>& args) {
-    Value p = arg(args, 0);
+    Value p = argAt(args, 0);
     return containsXY(m, self, num(m, p, "x"), num(m, p, "y"));
 }
 
 Value rectContainsRectangle(Machine& m, const Value& self, std::vector<Value>& args) {
-    Value o = arg(args, 0);
+    Value o = argAt(args, 0);
     double x = num(m, o, "x"), y = num(m, o, "y");
     double r = x + num(m, o, "width"), b = y + num(m, o, "height");
     double sx = num(m, self, "x"), sy = num(m, self, "y");
@@ -186,7 +186,7 @@ Value rectContainsRectangle(Machine& m, const Value& self, std::vector<Value>& a
 }
 
 Value rectEquals(Machine& m, const Value& self, std::vector<Value>& args) {
-    Value o = arg(args, 0);
+    Value o = argAt(args, 0);
     if (!o.isObject() || o.object()->proto() != self.object()->proto()) {
         return Value(false);
     }
@@ -206,12 +206,12 @@ void grow(Machine& m, const Value& self, double dx, double dy) {
 }
 
 Value rectInflate(Machine& m, const Value& self, std::vector<Value>& args) {
-    grow(m, self, m.toNumber(arg(args, 0)), m.toNumber(arg(args, 1)));
+    grow(m, self, m.toNumber(argAt(args, 0)), m.toNumber(argAt(args, 1)));
     return Value();
 }
 
 Value rectInflatePoint(Machine& m, const Value& self, std::vector<Value>& args) {
-    grow(m, self, num(m, arg(args, 0), "x"), num(m, arg(args, 0), "y"));
+    grow(m, self, num(m, argAt(args, 0), "x"), num(m, argAt(args, 0), "y"));
     return Value();
 }
 
@@ -221,12 +221,12 @@ void move(Machine& m, const Value& self, double dx, double dy) {
 }
 
 Value rectOffset(Machine& m, const Value& self, std::vector<Value>& args) {
-    move(m, self, m.toNumber(arg(args, 0)), m.toNumber(arg(args, 1)));
+    move(m, self, m.toNumber(argAt(args, 0)), m.toNumber(argAt(args, 1)));
     return Value();
 }
 
 Value rectOffsetPoint(Machine& m, const Value& self, std::vector<Value>& args) {
-    move(m, self, num(m, arg(args, 0), "x"), num(m, arg(args, 0), "y"));
+    move(m, self, num(m, argAt(args, 0), "x"), num(m, argAt(args, 0), "y"));
     return Value();
 }
 
@@ -249,7 +249,7 @@ double minOf(double a, double b) {
 }
 
 Value rectIntersection(Machine& m, const Value& self, std::vector<Value>& args) {
-    Box a = boxOf(m, self), b = boxOf(m, arg(args, 0));
+    Box a = boxOf(m, self), b = boxOf(m, argAt(args, 0));
     Box c{maxOf(a.x, b.x), maxOf(a.y, b.y), minOf(a.r, b.r), minOf(a.b, b.b)};
     if (!(c.r > c.x && c.b > c.y)) {
         return makeRect(m, Value(0), Value(0), Value(0), Value(0));
@@ -258,12 +258,12 @@ Value rectIntersection(Machine& m, const Value& self, std::vector<Value>& args) 
 }
 
 Value rectIntersects(Machine& m, const Value& self, std::vector<Value>& args) {
-    Box a = boxOf(m, self), b = boxOf(m, arg(args, 0));
+    Box a = boxOf(m, self), b = boxOf(m, argAt(args, 0));
     return Value(maxOf(a.x, b.x) < minOf(a.r, b.r) && maxOf(a.y, b.y) < minOf(a.b, b.b));
 }
 
 Value rectUnion(Machine& m, const Value& self, std::vector<Value>& args) {
-    Box a = boxOf(m, self), b = boxOf(m, arg(args, 0));
+    Box a = boxOf(m, self), b = boxOf(m, argAt(args, 0));
     Box c{minOf(a.x, b.x), minOf(a.y, b.y), maxOf(a.r, b.r), maxOf(a.b, b.b)};
     return makeRect(m, Value(c.x), Value(c.y), Value(c.r - c.x), Value(c.b - c.y));
 }

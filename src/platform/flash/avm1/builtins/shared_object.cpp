@@ -12,7 +12,7 @@ Value sharedObjectCtor(Machine&, const Value& self, std::vector<Value>&) {
 }
 
 Value getLocal(Machine& m, const Value&, std::vector<Value>& args) {
-    QString name = m.toString(arg(args, 0));
+    QString name = m.toString(argAt(args, 0));
     if (name.isEmpty()) {
         return Value::null();
     }
@@ -26,7 +26,7 @@ Value getLocal(Machine& m, const Value&, std::vector<Value>& args) {
         store = m.heap().make<Object>(nullptr);
         ctor->put(QStringLiteral("__store"), Value(store), kDontEnum);
     }
-    QString key = name + QLatin1Char('\n') + m.toString(arg(args, 1));
+    QString key = name + QLatin1Char('\n') + m.toString(argAt(args, 1));
     if (Property* p = store->find(key, 10)) {
         return p->value;
     }

@@ -56,7 +56,7 @@ Value stringToString(Machine& m, const Value& self, std::vector<Value>&) {
 
 Value charAt(Machine& m, const Value& self, std::vector<Value>& args) {
     QString s = thisString(m, self);
-    double i = intArg(m, arg(args, 0));
+    double i = intArg(m, argAt(args, 0));
     if (i < 0 || i >= s.size()) {
         return Value(QString());
     }
@@ -65,7 +65,7 @@ Value charAt(Machine& m, const Value& self, std::vector<Value>& args) {
 
 Value charCodeAt(Machine& m, const Value& self, std::vector<Value>& args) {
     QString s = thisString(m, self);
-    double i = intArg(m, arg(args, 0));
+    double i = intArg(m, argAt(args, 0));
     if (i < 0 || i >= s.size()) {
         return Value(std::nan(""));
     }
@@ -86,7 +86,7 @@ Value indexOf(Machine& m, const Value& self, std::vector<Value>& args) {
         return Value();
     }
     QString s = thisString(m, self);
-    QString what = m.toString(arg(args, 0));
+    QString what = m.toString(argAt(args, 0));
     double from = args.size() > 1 ? intArg(m, args[1]) : 0;
     if (from < 0) {
         from = 0;
@@ -102,7 +102,7 @@ Value lastIndexOf(Machine& m, const Value& self, std::vector<Value>& args) {
         return Value();
     }
     QString s = thisString(m, self);
-    QString what = m.toString(arg(args, 0));
+    QString what = m.toString(argAt(args, 0));
     double from = args.size() > 1 && !args[1].isUndefined() ? intArg(m, args[1]) : double(s.size());
     if (from < 0) {
         return Value(-1);
@@ -123,7 +123,7 @@ Value slice(Machine& m, const Value& self, std::vector<Value>& args) {
         return Value();
     }
     QString s = thisString(m, self);
-    qsizetype start = relIndex(intArg(m, arg(args, 0)), s.size());
+    qsizetype start = relIndex(intArg(m, argAt(args, 0)), s.size());
     qsizetype end = args.size() > 1 && !args[1].isUndefined()
                         ? relIndex(intArg(m, args[1]), s.size())
                         : s.size();
@@ -136,7 +136,7 @@ Value substring(Machine& m, const Value& self, std::vector<Value>& args) {
     }
     QString s = thisString(m, self);
     auto clampIt = [&](double d) { return qsizetype(std::clamp(d, 0.0, double(s.size()))); };
-    qsizetype start = clampIt(intArg(m, arg(args, 0)));
+    qsizetype start = clampIt(intArg(m, argAt(args, 0)));
     qsizetype end =
         args.size() > 1 && !args[1].isUndefined() ? clampIt(intArg(m, args[1])) : s.size();
     if (start > end) {
@@ -150,7 +150,7 @@ Value substr(Machine& m, const Value& self, std::vector<Value>& args) {
         return Value();
     }
     QString s = thisString(m, self);
-    qsizetype start = relIndex(intArg(m, arg(args, 0)), s.size());
+    qsizetype start = relIndex(intArg(m, argAt(args, 0)), s.size());
     double len = args.size() > 1 && !args[1].isUndefined() ? intArg(m, args[1]) : double(s.size());
     if (len < 0) {
         // A negative length counts back from the end of the string, and the part must end

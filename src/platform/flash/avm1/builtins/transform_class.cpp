@@ -89,7 +89,7 @@ bool instanceOfGeom(Machine& m, const Value& v, const char* cls) {
 
 Value setMatrix(Machine& m, const Value& self, std::vector<Value>& args) {
     Object* clip = clipOf(self);
-    Value v = arg(args, 0);
+    Value v = argAt(args, 0);
     if (clip && instanceOfGeom(m, v, "Matrix")) {
         static const char* const names[] = {"a", "b", "c", "d", "tx", "ty"};
         double matrix[6];
@@ -103,7 +103,7 @@ Value setMatrix(Machine& m, const Value& self, std::vector<Value>& args) {
 
 Value setColorTransform(Machine& m, const Value& self, std::vector<Value>& args) {
     Object* clip = clipOf(self);
-    Value v = arg(args, 0);
+    Value v = argAt(args, 0);
     if (clip && instanceOfGeom(m, v, "ColorTransform")) {
         static const char* const names[] = {"redMultiplier",   "greenMultiplier", "blueMultiplier",
                                             "alphaMultiplier", "redOffset",       "greenOffset",
@@ -154,7 +154,7 @@ Value getPixelBounds(Machine& m, const Value& self, std::vector<Value>&) {
 
 // new Transform(clip): undefined unless clip is a display object.
 Value transformConstruct(Machine& m, const Value& self, std::vector<Value>& args) {
-    Object* clip = arg(args, 0).object();
+    Object* clip = argAt(args, 0).object();
     Host::ClipTransform probe;
     if (!clip || !m.host().clipTransform(clip, false, probe)) {
         return Value();

@@ -47,7 +47,7 @@ Value nodeToString(Machine& m, const Value& self, std::vector<Value>&) {
 
 Value appendChild(Machine& m, const Value& self, std::vector<Value>& args) {
     XmlNode* n = asNode(self);
-    XmlNode* c = asNode(arg(args, 0));
+    XmlNode* c = asNode(argAt(args, 0));
     // A node that is already a child of this one stays where it is (removeNode first to
     // move it to the end); one from another tree moves here.
     if (n && c && c != n && c->parent != n) {
@@ -63,8 +63,8 @@ Value appendChild(Machine& m, const Value& self, std::vector<Value>& args) {
 
 Value insertBefore(Machine& m, const Value& self, std::vector<Value>& args) {
     XmlNode* n = asNode(self);
-    XmlNode* c = asNode(arg(args, 0));
-    XmlNode* before = asNode(arg(args, 1));
+    XmlNode* c = asNode(argAt(args, 0));
+    XmlNode* before = asNode(argAt(args, 1));
     if (!n || !c || !before || before->parent != n || c == n ||
         c->parent == n) {
         return Value();
@@ -95,7 +95,7 @@ Value cloneNode(Machine& m, const Value& self, std::vector<Value>& args) {
     if (!n) {
         return Value();
     }
-    return Value(static_cast<Object*>(n->clone(m, m.toBoolean(arg(args, 0)))));
+    return Value(static_cast<Object*>(n->clone(m, m.toBoolean(argAt(args, 0)))));
 }
 
 Value hasChildNodes(Machine&, const Value& self, std::vector<Value>&) {
@@ -123,7 +123,7 @@ Value parseXml(Machine& m, const Value& self, std::vector<Value>& args) {
     }
     QString decl, doctype;
     bool ignoreWhite = m.toBoolean(m.get(doc, QStringLiteral("ignoreWhite")));
-    int status = xmlParse(m, doc, m.toString(arg(args, 0)), ignoreWhite, decl, doctype);
+    int status = xmlParse(m, doc, m.toString(argAt(args, 0)), ignoreWhite, decl, doctype);
     doc->put(QStringLiteral("status"), Value(status));
     doc->put(QStringLiteral("xmlDecl"), decl.isEmpty() ? Value() : Value(decl));
     doc->put(QStringLiteral("docTypeDecl"), doctype.isEmpty() ? Value() : Value(doctype));
@@ -132,13 +132,13 @@ Value parseXml(Machine& m, const Value& self, std::vector<Value>& args) {
 
 Value createElement(Machine& m, const Value&, std::vector<Value>& args) {
     auto* n = m.heap().make<XmlNode>(m.protos().xmlNode, XmlNode::Element);
-    n->name = m.toString(arg(args, 0));
+    n->name = m.toString(argAt(args, 0));
     return Value(static_cast<Object*>(n));
 }
 
 Value createTextNode(Machine& m, const Value&, std::vector<Value>& args) {
     auto* n = m.heap().make<XmlNode>(m.protos().xmlNode, XmlNode::Text);
-    n->value = m.toString(arg(args, 0));
+    n->value = m.toString(argAt(args, 0));
     return Value(static_cast<Object*>(n));
 }
 
@@ -167,13 +167,13 @@ Value xmlLoad(Machine& m, const Value& self, std::vector<Value>& args) {
     }
     o->put(QStringLiteral("loaded"), Value(false));
     o->put(QStringLiteral("_bytesLoaded"), Value(0), kDontEnum | kDontDelete);
-    m.impl().pinned.insert(o);
+    m.pin(o);
     FetchRequest r;
     r.url = url;
     Machine* machine = &m;
     const int version = m.version();
     r.done = [machine, o, version](bool ok, const QByteArray& data) {
-        machine->impl().pinned.erase(o);
+        machine->unpin(o);
         if (ok) {
             // Scripts cannot delete them (onData handlers try).
             const uint16_t flags = kDontEnum | kDontDelete;
@@ -198,11 +198,11 @@ Value xmlBytesTotal(Machine& m, const Value& self, std::vector<Value>&) {
 
 Value getNamespaceForPrefix(Machine& m, const Value& self, std::vector<Value>& args) {
     XmlNode* n = asNode(self);
-    return n ? xmlNamespaceForPrefix(m, n, m.toString(arg(args, 0))) : Value();
+    return n ? xmlNamespaceForPrefix(m, n, m.toString(argAt(args, 0))) : Value();
 }
 Value getPrefixForNamespace(Machine& m, const Value& self, std::vector<Value>& args) {
     XmlNode* n = asNode(self);
-    return n ? xmlPrefixForNamespace(m, n, m.toString(arg(args, 0))) : Value();
+    return n ? xmlPrefixForNamespace(m, n, m.toString(argAt(args, 0))) : Value();
 }
 
 const NativeEntry kNodePrototype[] = {

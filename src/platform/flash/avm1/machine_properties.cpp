@@ -1,0 +1,244 @@
+// Reading and writing members: the prototype chain, getters and setters, __resolve, display
+// objects, and the names for..in visits.
+#include <QStringList>
+
+#include <cmath>
+
+#include "platform/flash/avm1/array_object.h"
+#include "platform/flash/avm1/clip_object.h"
+#include "platform/flash/avm1/conversions.h"
+#include "platform/flash/avm1/function_object.h"
+#include "platform/flash/avm1/machine_impl.h"
+#include "platform/flash/avm1/primitive_object.h"
+#include "platform/flash/avm1/super_object.h"
+
+namespace pencora::avm1 {
+
+Value Machine::get(Object* o, const QString& name) {
+    return lookupMember(o, name, true);
+}
+
+Value Machine::getWithoutResolve(Object* o, const QString& name) {
+    return lookupMember(o, name, false);
+}
+
+Value Machine::lookupMember(Object* o, const QString& name, bool resolve) {
+    if (Object::isProtoName(name, version_)) {
+        // super stands for the super prototype itself, so its __proto__ is one further up.
+        if (dynamic_cast<SuperObject*>(o)) {
+            Object* p = o->proto() ? o->proto()->proto() : nullptr;
+            return p ? Value(p) : Value();
+        }
+        return o->protoProperty();
+    }
+    int guard = 0;
+    for (Object* p = o; p; p = p->proto(), ++guard) {
+        if (guard == kMaxPrototypeChain) {
+            // A chain that loops (a.__proto__ = a) ends the script, as in the original
+            // (recursive_prototypes test).
+            throw LimitExceeded{LimitExceeded::Kind::Depth};
+        }
+        // A getter added with addProperty wins over what the object computes itself
+        // (an array's length, add_property test).
+        Property* prop = p->find(name, version_);
+        if (prop && prop->getter) {
+            std::vector<Value> none;
+            return call(Value(prop->getter), Value(o), none);
+        }
+        Value out;
+        if (p->getOwnVirtual(*this, name, out)) {
+            return out;
+        }
+        if (prop) {
+            return prop->value;
+        }
+    }
+    if (resolve && name != QLatin1String("__resolve")) {
+        Value resolver;
+        guard = 0;
+        for (Object* p = o; p && guard < 256; p = p->proto(), ++guard) {
+            if (Property* prop = p->find(QStringLiteral("__resolve"), version_)) {
+                resolver = prop->value;
+                break;
+            }
+        }
+        if (Object* r = resolver.object(); r && r->kind() == ObjectKind::Function) {
+            std::vector<Value> args{Value(name)};
+            return call(resolver, Value(o), args);
+        }
+    }
+    return Value();
+}
+
+bool Machine::hasProperty(Object* o, const QString& name) {
+    int guard = 0;
+    for (Object* p = o; p; p = p->proto(), ++guard) {
+        if (guard == kMaxPrototypeChain) {
+            throw LimitExceeded{LimitExceeded::Kind::Depth};
+        }
+        Value out;
+        if (p->find(name, version_) || p->getOwnVirtual(*this, name, out)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+Value Machine::getMember(const Value& target, const QString& name) {
+    if (!target.isObject() && !target.isNullish() &&
+        !(target.isString() && name == QLatin1String("length"))) {
+        if (Object* boxed = boxIfReplaced(target)) {
+            return get(boxed, name);
+        }
+    }
+    switch (target.type()) {
+        case Value::Type::Object:
+            if (Object* o = target.object(); o->kind() == ObjectKind::Clip &&
+                                             !static_cast<ClipObject*>(o)->lastPath().isEmpty()) {
+                // A removed clip stands for the clip now at its path, or for nothing
+                // (string_paths_other).
+                Object* now = currentClip(*this, o);
+                return now == o ? Value() : get(now, name);
+            }
+            return get(target.object(), name);
+        case Value::Type::String:
+            if (name == QLatin1String("length")) {
+                return Value(double(target.string().size()));
+            }
+            return protos_.string ? get(protos_.string, name) : Value();
+        case Value::Type::Number:
+            return protos_.number ? get(protos_.number, name) : Value();
+        case Value::Type::Boolean:
+            return protos_.boolean ? get(protos_.boolean, name) : Value();
+        default:
+            return Value();
+    }
+}
+
+void Machine::set(Object* o, const QString& name, const Value& value) {
+    // Anything but an object ends the chain: {__proto__: undefined} inherits nothing
+    // (equals2_swf7 test, "bare object"), yet reads back as what was stored.
+    const bool isProto = Object::isProtoName(name, version_);
+    Value v = value;
+    if (o->hasWatches()) {
+        auto w = o->watches().find(name);
+        if (w != o->watches().end() && w->callback) {
+            Object::Watch watch = *w;
+            Property* cur = isProto ? nullptr : o->find(name, version_);
+            // A property of a plain object that does not exist yet is made first, so the
+            // callback sees the new value as the old one too; a timeline variable starts out
+            // undefined (watch test: LoggingWatcher and variable).
+            Value unused;
+            if (!cur && !isProto && o->kind() != ObjectKind::Clip &&
+                !o->getOwnVirtual(*this, name, unused)) {
+                heap_.charge(sizeof(Property));
+                o->put(name, value);
+                cur = o->find(name, version_);
+                v = value;
+            }
+            Value old = isProto ? o->protoProperty()
+                        : cur   ? (cur->getter ? get(o, name) : cur->value)
+                                : Value();
+            // The callback may set the same property; it must not call itself again.
+            Object* cb = watch.callback;
+            w->callback = nullptr;
+            struct Rearm {
+                Object* o;
+                QString name;
+                Object* cb;
+                ~Rearm() {
+                    auto it = o->watches().find(name);
+                    if (it != o->watches().end() && !it->callback) {
+                        it->callback = cb;
+                    }
+                }
+            } rearm{o, name, cb};
+            std::vector<Value> args{Value(name), old, value, watch.userData};
+            try {
+                v = call(Value(cb), Value(o), args);
+            } catch (ScriptThrow&) {
+                // A callback that throws leaves the property undefined (watch test).
+                if (Property* p = o->find(name, version_); p && !p->getter) {
+                    p->value = Value();
+                }
+                throw;
+            }
+        }
+    }
+    if (isProto) {
+        o->assignProto(v);
+        return;
+    }
+    if (o->setOwnVirtual(*this, name, v)) {
+        return;
+    }
+    if (Property* p = o->findAny(name, version_)) {
+        // Assigning a property hidden from this version makes it visible again
+        // (as_set_prop_flags_version test).
+        if (hiddenFromVersion(p->flags, version_)) {
+            p->flags &= uint16_t(
+                ~(kVersion6 | kVersion7 | kVersion7b | kVersion8 | kVersion9 | kVersion10));
+        }
+        if (p->getter) {
+            if (p->setter) {
+                std::vector<Value> args{v};
+                call(Value(p->setter), Value(o), args);
+            }
+            return;
+        }
+        if (p->flags & kReadOnly) {
+            return;
+        }
+        p->value = v;
+        return;
+    }
+    // A getter/setter pair on a prototype handles the assignment for its instances.
+    int guard = 0;
+    for (Object* p = o->proto(); p && guard < 256; p = p->proto(), ++guard) {
+        if (Property* prop = p->find(name, version_)) {
+            if (prop->getter) {
+                if (prop->setter) {
+                    std::vector<Value> args{v};
+                    call(Value(prop->setter), Value(o), args);
+                }
+                return;
+            }
+            break;
+        }
+    }
+    heap_.charge(sizeof(Property));
+    o->put(name, v);
+}
+
+void Machine::setMember(const Value& target, const QString& name, const Value& v) {
+    if (Object* o = target.object()) {
+        set(currentClip(*this, o), name, v);
+    }
+}
+
+// The original lists own properties in insertion order, then each prototype's, skipping names
+// already met, and for..in visits that list backwards: newest own property first, the
+// prototypes' after (prototype_enumerate test).
+std::vector<QString> Machine::enumerate(Object* o) {
+    std::vector<QString> listed;
+    std::unordered_set<QString> seen;
+    int guard = 0;
+    for (Object* p = o; p && guard < 256; p = p->proto(), ++guard) {
+        std::vector<QString> virt;
+        p->enumerateVirtual(*this, virt);
+        for (auto it = virt.rbegin(); it != virt.rend(); ++it) {
+            if (seen.insert(*it).second) {
+                listed.push_back(*it);
+            }
+        }
+        for (const Property& prop : p->properties()) {
+            if (seen.insert(prop.name).second && !(prop.flags & kDontEnum) &&
+                p->findAny(prop.name, version_)) {
+                listed.push_back(prop.name);
+            }
+        }
+    }
+    return std::vector<QString>(listed.rbegin(), listed.rend());
+}
+
+}  // namespace pencora::avm1

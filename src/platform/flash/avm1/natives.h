@@ -1,0 +1,34 @@
+// What a native class needs of the machine beyond machine.h: a table of methods to install on a
+// prototype or constructor, and the arguments of a call by position. Built-in classes here and
+// the runtime's classes (MovieClip, TextField, Sound ...) use it alike.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "platform/flash/avm1/machine.h"
+
+namespace pencora::avm1 {
+
+// A row of a native class's property table.
+struct NativeEntry {
+    const char* name;
+    NativeFn fn;
+};
+
+void installTable(Machine& m, Object* target, const NativeEntry* rows, size_t count,
+                  uint16_t flags = kDontEnum);
+template <size_t N>
+void installTable(Machine& m, Object* target, const NativeEntry (&rows)[N],
+                  uint16_t flags = kDontEnum) {
+    installTable(m, target, rows, N, flags);
+}
+
+// Argument i of a native call; undefined past the last one. A copy: natives pass arguments on to
+// calls that may change the list.
+inline Value argAt(const std::vector<Value>& args, size_t i) {
+    return i < args.size() ? args[i] : Value();
+}
+
+}  // namespace pencora::avm1

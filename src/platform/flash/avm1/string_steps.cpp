@@ -1,0 +1,83 @@
+// Steps of the SWF 4 string actions. The multibyte forms work on the same UTF-16 strings as the
+// single-byte ones.
+#include <algorithm>
+#include <cmath>
+
+#include "platform/flash/avm1/conversions.h"
+#include "platform/flash/avm1/steps.h"
+
+namespace pencora::avm1 {
+
+namespace {
+
+struct StringOperands {
+    QString left;
+    QString right;
+};
+
+// Pops two operands, the right one first, and converts them left to right.
+StringOperands popStrings(Machine& m, Activation& act) {
+    Value right = act.pop();
+    Value left = act.pop();
+    QString x = m.toString(left);
+    QString b = m.toString(right);
+    return {std::move(x), std::move(b)};
+}
+
+}  // namespace
+
+Flow stepStringEquals(Machine& m, Activation& act, Step&) {
+    StringOperands o = popStrings(m, act);
+    act.push(Value(o.left == o.right));
+    return Flow::Next;
+}
+
+Flow stepStringLess(Machine& m, Activation& act, Step&) {
+    StringOperands o = popStrings(m, act);
+    act.push(Value(o.left < o.right));
+    return Flow::Next;
+}
+
+Flow stepStringGreater(Machine& m, Activation& act, Step&) {
+    StringOperands o = popStrings(m, act);
+    act.push(Value(o.left > o.right));
+    return Flow::Next;
+}
+
+Flow stepStringAdd(Machine& m, Activation& act, Step&) {
+    StringOperands o = popStrings(m, act);
+    act.push(Value(m.checkedConcat(o.left, o.right)));
+    return Flow::Next;
+}
+
+Flow stepStringLength(Machine& m, Activation& act, Step&) {
+    act.push(Value(double(m.toString(act.pop()).size())));
+    return Flow::Next;
+}
+
+Flow stepStringExtract(Machine& m, Activation& act, Step&) {
+    double count = m.toNumber(act.pop());
+    double index = m.toNumber(act.pop());
+    QString s = m.toString(act.pop());
+    qsizetype start =
+        std::isfinite(index) ? qsizetype(std::max(0.0, std::min(index - 1, double(s.size())))) : 0;
+    qsizetype len = std::isfinite(count) && count >= 0
+                        ? qsizetype(std::min(count, double(s.size())))
+                        : s.size();
+    act.push(Value(s.mid(start, len)));
+    return Flow::Next;
+}
+
+Flow stepCharToAscii(Machine& m, Activation& act, Step&) {
+    QString s = m.toString(act.pop());
+    act.push(s.isEmpty() ? Value(0) : Value(double(s[0].unicode())));
+    return Flow::Next;
+}
+
+Flow stepAsciiToChar(Machine& m, Activation& act, Step&) {
+    uint32_t c = doubleToUint32(m.toNumber(act.pop())) & 0xFFFF;
+    act.push(c == 0 ? Value(QString()) : Value(QString(QChar(char16_t(c)))));
+    return Flow::Next;
+}
+
+}  // namespace pencora::avm1

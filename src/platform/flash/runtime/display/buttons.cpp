@@ -1,0 +1,351 @@
+// Buttons: the state each shows, hit testing against the hit-state characters, and the
+// condition events the mouse causes (roll over/out, press, release, release outside, drag
+// over/out). A button's actions run on the timeline that holds the button.
+#include <variant>
+
+#include "platform/flash/runtime/display/player.h"
+
+namespace pencora::runtime {
+
+namespace {
+
+uint8_t stateBit(ButtonState s) {
+    switch (s) {
+        case ButtonState::Up:
+            return swf::button_state::Up;
+        case ButtonState::Over:
+            return swf::button_state::Over;
+        case ButtonState::Down:
+            return swf::button_state::Down;
+    }
+    return swf::button_state::Up;
+}
+
+}  // namespace
+
+void Player::buildButtonChildren(DisplayObject& button) {
+    if (!button.button) {
+        return;
+    }
+    const uint8_t bit = stateBit(button.buttonState);
+    std::map<int, std::shared_ptr<DisplayObject>> old;
+    button.children.swap(old);
+    for (const swf::ButtonRecord& r : button.button->records) {
+        if (!(r.states & bit)) {
+            continue;
+        }
+        // A character shown in both states stays the same instance (a clip keeps playing).
+        auto it = old.find(r.depth);
+        std::shared_ptr<DisplayObject> child;
+        if (it != old.end() && it->second->characterId == r.characterId) {
+            child = it->second;
+        } else {
+            child = instantiate(button, r.characterId, r.depth);
+            if (!child) {
+                continue;
+            }
+            if (child->isClip()) {
+                nameInstance(*child);
+                button.children[r.depth] = child;
+                enterFrame(*child, 0, true);
+                child->justPlaced = true;
+            }
+        }
+        child->matrix = r.matrix;
+        child->colorTransform = r.colorTransform;
+        child->fromTimeline = false;
+        button.children[r.depth] = child;
+    }
+    for (auto& [d, o] : old) {
+        if (button.childAt(d) != o.get()) {
+            o->parent = nullptr;
+        }
+    }
+}
+
+void Player::setButtonState(DisplayObject& button, ButtonState state) {
+    if (button.kind != ObjectKind::Button || button.buttonState == state) {
+        return;
+    }
+    button.buttonState = state;
+    buildButtonChildren(button);
+}
+
+namespace {
+
+const char* handlerFor(uint16_t condition) {
+    namespace bc = swf::button_condition;
+    switch (condition) {
+        case bc::IdleToOverUp:
+            return "onRollOver";
+        case bc::OverUpToIdle:
+            return "onRollOut";
+        case bc::OverUpToOverDown:
+            return "onPress";
+        case bc::OverDownToOverUp:
+            return "onRelease";
+        case bc::OverDownToOutDown:
+            return "onDragOut";
+        case bc::OutDownToOverDown:
+            return "onDragOver";
+        case bc::OutDownToIdle:
+            return "onReleaseOutside";
+        case bc::IdleToOverDown:
+            return "onDragOver";
+        case bc::OverDownToIdle:
+            return "onDragOut";
+        default:
+            return nullptr;
+    }
+}
+
+}  // namespace
+
+void Player::buttonTransition(DisplayObject& button, uint16_t condition) {
+    if (!button.parent) {
+        return;
+    }
+    // The button's own actions run before its script handler (onRelease after on(release)).
+    if (button.button) {
+        auto owner = sharedOf(*button.parent);
+        bool queued = false;
+        for (const swf::ButtonCondAction& a : button.button->actions) {
+            if (a.conditions & condition) {
+                queue_.push_back({owner, decoded(*button.movie, a.actions)});
+                queued = true;
+            }
+        }
+        if (queued) {
+            runQueuedActions();
+        }
+    }
+    if (!button.parent) {
+        return;
+    }
+    if (const char* handler = handlerFor(condition)) {
+        runner_->mouseEvent(*this, button, QString::fromLatin1(handler));
+    }
+}
+
+namespace {
+
+bool hitsButton(const DisplayObject& button, QPointF twips, DrawingFactory& factory) {
+    const QTransform world = worldTransform(button);
+    for (const swf::ButtonRecord& r : button.button->records) {
+        if (!(r.states & swf::button_state::HitTest) || !button.movie) {
+            continue;
+        }
+        auto& drawings = button.movie->drawings;
+        auto it = drawings.find(r.characterId);
+        if (it == drawings.end()) {
+            it =
+                drawings.emplace(r.characterId, factory.prepare(button.movie->movie, r.characterId))
+                    .first;
+        }
+        if (!it->second) {
+            continue;
+        }
+        bool invertible = false;
+        const QTransform inv = (toTransform(r.matrix) * world).inverted(&invertible);
+        if (invertible && it->second->hits(inv.map(twips), 0)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Whether a point (stage twips) lies on anything the object or its children paint.
+bool hitsPainted(const DisplayObject& o, QPointF twips) {
+    if (!o.visible) {
+        return false;
+    }
+    if (o.drawing) {
+        bool invertible = false;
+        const QTransform inv = worldTransform(o).inverted(&invertible);
+        if (invertible && o.drawing->hits(inv.map(twips), o.ratio)) {
+            return true;
+        }
+    }
+    for (const auto& [d, c] : o.children) {
+        if (c->clipDepth == 0 && hitsPainted(*c, twips)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+DisplayObject* findButton(const DisplayObject& container, QPointF twips, DrawingFactory& f,
+                          ActionRunner& runner) {
+    for (auto it = container.children.rbegin(); it != container.children.rend(); ++it) {
+        DisplayObject& o = *it->second;
+        if (!o.visible || o.clipDepth > 0) {
+            continue;
+        }
+        if (o.kind == ObjectKind::Button && o.button && hitsButton(o, twips, f)) {
+            return it->second.get();
+        }
+        if (o.isClip()) {
+            // A clip with mouse handlers takes the mouse for everything inside it.
+            if (runner.handlesMouse(o)) {
+                if (hitsPainted(o, twips)) {
+                    return &o;
+                }
+                continue;
+            }
+            if (DisplayObject* b = findButton(o, twips, f, runner)) {
+                return b;
+            }
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+DisplayObject* Player::buttonAt(QPointF stage) const {
+    const QPointF twips = stage * 20.0;
+    for (auto it = layers_.rbegin(); it != layers_.rend(); ++it) {
+        if (DisplayObject* b = findButton(*it->second.root, twips, *drawings_, *runner_)) {
+            return b;
+        }
+    }
+    return nullptr;
+}
+
+void Player::mouseMove(QPointF stage) {
+    mouse_ = stage;
+    leaveKeyboardMode();
+    followDrag();
+    runner_->broadcastInput(*this, QStringLiteral("onMouseMove"), 0);
+    trackPointer(stage);
+}
+
+void Player::trackPointer(QPointF stage) {
+    if (stage != mouse_) {
+        mouse_ = stage;
+        followDrag();
+    }
+    DisplayObject* over = buttonAt(stage);
+    if (!mousePressed_) {
+        auto hovered = hovered_.lock();
+        if (over != hovered.get()) {
+            if (hovered && hovered->parent) {
+                setButtonState(*hovered, ButtonState::Up);
+                buttonTransition(*hovered, swf::button_condition::OverUpToIdle);
+            }
+            hovered_.reset();
+            if (over) {
+                hovered_ = sharedOf(*over);
+                setButtonState(*over, ButtonState::Over);
+                buttonTransition(*over, swf::button_condition::IdleToOverUp);
+            }
+        }
+    } else if (auto pressed = pressed_.lock(); pressed && pressed->parent) {
+        const bool inside = over == pressed.get();
+        if (inside != pressedInside_) {
+            pressedInside_ = inside;
+            setButtonState(*pressed, inside ? ButtonState::Down : ButtonState::Over);
+            buttonTransition(*pressed, inside ? swf::button_condition::OutDownToOverDown
+                                              : swf::button_condition::OverDownToOutDown);
+        }
+        menuTrack(*pressed, inside ? nullptr : over);
+    }
+    runQueuedActions();
+}
+
+bool Player::tracksAsMenu(DisplayObject& object) {
+    if (object.button && object.button->trackAsMenu) {
+        return true;
+    }
+    return runner_->scriptFlag(object, QStringLiteral("trackAsMenu")).value_or(false);
+}
+
+void Player::menuTrack(DisplayObject& pressed, DisplayObject* over) {
+    // Pressed on a menu item, the pointer dragged over another item rolls over it with the
+    // mouse still down, and off it again.
+    auto current = menuOver_.lock();
+    if (over && !tracksAsMenu(pressed)) {
+        over = nullptr;
+    }
+    if (current.get() == over) {
+        return;
+    }
+    if (current && current->parent) {
+        setButtonState(*current, ButtonState::Up);
+        buttonTransition(*current, swf::button_condition::OverDownToIdle);
+    }
+    menuOver_.reset();
+    if (over) {
+        menuOver_ = sharedOf(*over);
+        setButtonState(*over, ButtonState::Down);
+        buttonTransition(*over, swf::button_condition::IdleToOverDown);
+    }
+}
+
+void Player::mouseDown(QPointF stage) {
+    leaveKeyboardMode();
+    trackPointer(stage);
+    mousePressed_ = true;
+    if (!keyboard_.down[vk::LeftButton]) {
+        keyboard_.toggled[vk::LeftButton] = !keyboard_.toggled[vk::LeftButton];
+    }
+    keyboard_.down[vk::LeftButton] = true;
+    runner_->broadcastInput(*this, QStringLiteral("onMouseDown"), 0);
+    runQueuedActions();
+    auto hovered = hovered_.lock();
+    if (hovered && hovered->parent) {
+        pressed_ = hovered;
+        pressedInside_ = true;
+        setButtonState(*hovered, ButtonState::Down);
+        buttonTransition(*hovered, swf::button_condition::OverUpToOverDown);
+    }
+    runQueuedActions();
+}
+
+void Player::mouseUp(QPointF stage) {
+    leaveKeyboardMode();
+    trackPointer(stage);
+    mousePressed_ = false;
+    keyboard_.down[vk::LeftButton] = false;
+    runner_->broadcastInput(*this, QStringLiteral("onMouseUp"), 0);
+    runQueuedActions();
+    auto pressed = pressed_.lock();
+    pressed_.reset();
+    if (pressed && pressed->parent) {
+        if (pressedInside_) {
+            setButtonState(*pressed, ButtonState::Over);
+            buttonTransition(*pressed, swf::button_condition::OverDownToOverUp);
+            hovered_ = pressed;
+        } else {
+            setButtonState(*pressed, ButtonState::Up);
+            buttonTransition(*pressed, swf::button_condition::OutDownToIdle);
+            hovered_.reset();
+        }
+    }
+    // Released over another menu item: that one is clicked.
+    if (auto item = menuOver_.lock(); item && item->parent) {
+        setButtonState(*item, ButtonState::Over);
+        buttonTransition(*item, swf::button_condition::OverDownToOverUp);
+        hovered_ = item;
+    }
+    menuOver_.reset();
+    runQueuedActions();
+    trackPointer(stage);  // settle roll-overs on whatever is under the pointer now
+}
+
+void Player::mouseLeave() {
+    if (!mousePressed_) {
+        trackPointer(QPointF(-1e9, -1e9));
+    }
+}
+
+bool Player::wantsHandCursor() const {
+    auto pressed = pressed_.lock();
+    if (pressed && pressed->parent) {
+        return pressedInside_;
+    }
+    auto hovered = hovered_.lock();
+    return hovered && hovered->parent;
+}
+
+}  // namespace pencora::runtime

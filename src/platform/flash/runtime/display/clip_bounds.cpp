@@ -1,0 +1,105 @@
+#include "platform/flash/runtime/display/clip_bounds.h"
+
+#include "platform/flash/runtime/drawing/clip_graphics.h"
+
+namespace pencora::runtime {
+
+namespace {
+
+// Bounds kept as edges, so that a clip scaled to nothing still has a place (a point).
+struct Extent {
+    bool any = false;
+    double left = 0, top = 0, right = 0, bottom = 0;
+    void add(const QRectF& r) {
+        if (!any) {
+            left = r.left(), top = r.top(), right = r.right(), bottom = r.bottom();
+            any = true;
+            return;
+        }
+        left = std::min(left, r.left());
+        top = std::min(top, r.top());
+        right = std::max(right, r.right());
+        bottom = std::max(bottom, r.bottom());
+    }
+};
+
+void addBounds(const DisplayObject& o, const QTransform& t, bool withStrokes, Extent& into) {
+    auto add = [&](const CharacterDrawing& d) {
+        QRectF local = withStrokes ? d.declaredBounds(o.ratio) : d.outline(o.ratio).boundingRect();
+        if (!withStrokes && local.isEmpty()) {
+            local = d.declaredBounds(o.ratio);  // a drawing of lines only still has a place
+        }
+        if (!local.isNull()) {
+            into.add(t.mapRect(local));
+        }
+    };
+    if (o.drawing) {
+        add(*o.drawing);
+    }
+    if (const CharacterDrawing* g = drawnGraphics(o)) {
+        add(*g);
+    }
+    for (const auto& [d, c] : o.children) {
+        if (c->clipDepth == 0) {
+            addBounds(*c, toTransform(c->matrix) * t, withStrokes, into);
+        }
+    }
+}
+
+bool hitsShape(const DisplayObject& o, const QTransform& toStage, QPointF stage) {
+    bool invertible = false;
+    const QPointF local = toStage.inverted(&invertible).map(stage);
+    if (!invertible) {
+        return false;
+    }
+    if (o.drawing && o.drawing->hits(local, o.ratio)) {
+        return true;
+    }
+    if (const CharacterDrawing* g = drawnGraphics(o); g && g->hits(local, o.ratio)) {
+        return true;
+    }
+    for (const auto& [d, c] : o.children) {
+        if (c->clipDepth == 0 && hitsShape(*c, toTransform(c->matrix) * toStage, stage)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+std::optional<QRectF> contentBounds(const DisplayObject& object, const QTransform& toSpace,
+                                    bool withStrokes) {
+    Extent e;
+    addBounds(object, toSpace, withStrokes, e);
+    if (!e.any) {
+        return std::nullopt;
+    }
+    return QRectF(QPointF(e.left, e.top), QPointF(e.right, e.bottom));
+}
+
+QTransform spaceToSpace(const DisplayObject& from, const DisplayObject* to) {
+    QTransform t = worldTransform(from);
+    if (to) {
+        t = t * worldTransform(*to).inverted();
+    }
+    return t;
+}
+
+bool hitsPoint(const DisplayObject& object, QPointF point, bool shape) {
+    // The point is in the coordinates of the clip's level root, which may be moved itself.
+    const DisplayObject* root = &object;
+    while (root->parent) {
+        root = root->parent;
+    }
+    const QPointF stage = toTransform(root->matrix).map(point);
+    const QTransform toStage = worldTransform(object);
+    if (shape) {
+        return hitsShape(object, toStage, stage);
+    }
+    const auto b = contentBounds(object, toStage, true);
+    return b && b->left() <= stage.x() && stage.x() <= b->right() && b->top() <= stage.y() &&
+           stage.y() <= b->bottom();
+}
+
+}  // namespace pencora::runtime

@@ -1,0 +1,29 @@
+// Geometry of display objects as scripts ask for it: bounds of an object with its children in
+// another object's space, points between a clip and the stage, and hit tests by bounds or by
+// painted shape. Everything works in twips; callers convert to pixels.
+#pragma once
+
+#include <QPointF>
+#include <QRectF>
+#include <QTransform>
+
+#include <optional>
+
+#include "platform/flash/runtime/display/display_object.h"
+
+namespace pencora::runtime {
+
+// The union of what `object` and its children paint, mapped by `toSpace` (object's own twips to
+// the space wanted). Masks do not count. `withStrokes` false leaves line widths out
+// (getRect). Nothing when nothing is drawn; a clip scaled to nothing has a point.
+std::optional<QRectF> contentBounds(const DisplayObject& object, const QTransform& toSpace,
+                                    bool withStrokes);
+
+// Maps `from`'s twips to `to`'s twips through the stage; `to` null means the stage itself.
+QTransform spaceToSpace(const DisplayObject& from, const DisplayObject* to);
+
+// Whether a point (twips, in the coordinates of the object's level root) falls inside the
+// object's bounds, or with `shape` on what it and its children actually paint.
+bool hitsPoint(const DisplayObject& object, QPointF point, bool shape);
+
+}  // namespace pencora::runtime

@@ -1,0 +1,219 @@
+// Keys and typed characters: the key state scripts read (Key.isDown, getCode, isToggled), the
+// object holding the focus hearing onKeyDown/onKeyUp, the Key listeners and clip events, the
+// keyPress conditions of buttons, Tab moving the focus, Enter and Space pressing the focused
+// button, and the rest going to the focused input text.
+#include "platform/flash/runtime/display/player.h"
+#include "platform/flash/runtime/text/text_field_drawing.h"
+
+namespace pencora::runtime {
+
+namespace {
+
+// The key-press code of a button condition for a key that types nothing: Left 1, Right 2,
+// Home 3, End 4, Insert 5, Delete 6, Backspace 8, Enter 13, Up 14, Down 15, Page Up 16,
+// Page Down 17, Tab 18, Escape 19; 0 for a key that has none.
+int specialKeyPressCode(int code) {
+    switch (code) {
+        case vk::Left:
+            return 1;
+        case vk::Right:
+            return 2;
+        case vk::Home:
+            return 3;
+        case vk::End:
+            return 4;
+        case vk::Insert:
+            return 5;
+        case vk::Delete:
+            return 6;
+        case vk::Backspace:
+            return 8;
+        case vk::Enter:
+            return 13;
+        case vk::Up:
+            return 14;
+        case vk::Down:
+            return 15;
+        case vk::PageUp:
+            return 16;
+        case vk::PageDown:
+            return 17;
+        case vk::Tab:
+            return 18;
+        case vk::Escape:
+            return 19;
+        default:
+            return 0;
+    }
+}
+
+void collectKeyButtons(DisplayObject& o, int keyPressCode, std::vector<DisplayObject*>& out) {
+    if (!o.visible) {
+        return;  // hidden buttons hear no keys
+    }
+    if (o.kind == ObjectKind::Button && o.button) {
+        for (const swf::ButtonCondAction& a : o.button->actions) {
+            if (a.keyCode == keyPressCode) {
+                out.push_back(&o);
+                break;
+            }
+        }
+    }
+    for (auto& [d, c] : o.children) {
+        collectKeyButtons(*c, keyPressCode, out);
+    }
+}
+
+}  // namespace
+
+bool Player::runKeyPress(int keyPressCode) {
+    if (keyPressCode <= 0 || keyPressCode > 255) {
+        return false;
+    }
+    std::vector<DisplayObject*> buttons;
+    for (auto& [n, l] : layers_) {
+        collectKeyButtons(*l.root, keyPressCode, buttons);
+    }
+    // The first button that answers the key takes it; the others do not hear it.
+    bool ran = false;
+    for (DisplayObject* b : buttons) {
+        if (!b->parent || !b->movie) {
+            continue;
+        }
+        auto owner = sharedOf(*b->parent);
+        for (const swf::ButtonCondAction& a : b->button->actions) {
+            if (a.keyCode == keyPressCode) {
+                queue_.push_back({owner, decoded(*b->movie, a.actions)});
+                ran = true;
+            }
+        }
+        if (ran) {
+            break;
+        }
+    }
+    runQueuedActions();
+    return ran;
+}
+
+void Player::pressByKeyboard(DisplayObject& object, bool down) {
+    if (object.kind == ObjectKind::Button) {
+        if (down) {
+            setButtonState(object, ButtonState::Down);
+            buttonTransition(object, swf::button_condition::OverUpToOverDown);
+        } else {
+            setButtonState(object, ButtonState::Over);
+            buttonTransition(object, swf::button_condition::OverDownToOverUp);
+        }
+    } else {
+        runner_->mouseEvent(*this, object,
+                            down ? QStringLiteral("onPress") : QStringLiteral("onRelease"));
+    }
+    runQueuedActions();
+}
+
+void Player::keyDown(int code, char16_t character) {
+    runFocusRolls();
+    if (code > 0 && code < 256) {
+        // Held keys repeat their key-down; only a fresh press flips the toggle.
+        if (!keyboard_.down[size_t(code)]) {
+            keyboard_.toggled[size_t(code)] = !keyboard_.toggled[size_t(code)];
+        }
+        keyboard_.down[size_t(code)] = true;
+    }
+    keyboard_.lastCode = code;
+    keyboard_.lastChar = character;
+    keyboard_.spaceTaken = false;
+
+    auto focused = focus_.object.lock();
+    if (focused && focused->parent && focused->kind != ObjectKind::EditText &&
+        focus_.keyboardMode) {
+        runner_->mouseEvent(*this, *focused, QStringLiteral("onKeyDown"));
+    }
+    runner_->broadcastInput(*this, QStringLiteral("onKeyDown"), 0);
+    runQueuedActions();
+
+    // Keys that type nothing reach the buttons' keyPress conditions here; typed characters
+    // do when they arrive (textInput).
+    if (runKeyPress(specialKeyPressCode(code))) {
+        return;
+    }
+    focused = focus_.object.lock();
+    if (focused && !focused->parent) {
+        focused.reset();
+    }
+    if (code == vk::Space && runKeyPress(' ')) {
+        // A button took Space itself: the character it types next is spent.
+        keyboard_.spaceTaken = true;
+        return;
+    }
+    if (code == vk::Tab) {
+        tabFocus(keyboard_.isDown(vk::Shift));
+        return;
+    }
+    if (!focused) {
+        return;
+    }
+    if (focused->kind == ObjectKind::EditText) {
+        if (textInput_ && textInput_->isInput(*focused)) {
+            textInput_->keyDown(*focused, code);
+        }
+        return;
+    }
+    // Enter and Space press what the yellow rectangle marks; without the rectangle
+    // (_focusrect off) they do nothing.
+    if ((code == vk::Enter || code == vk::Space) && focus_.keyboardMode &&
+        showsFocusRect(*focused)) {
+        pressByKeyboard(*focused, true);
+        if (focused->parent) {
+            pressByKeyboard(*focused, false);
+        }
+    }
+}
+
+void Player::keyUp(int code) {
+    if (code > 0 && code < 256) {
+        keyboard_.down[size_t(code)] = false;
+    }
+    keyboard_.lastCode = code;
+    auto focused = focus_.object.lock();
+    if (focused && focused->parent && focused->kind != ObjectKind::EditText &&
+        focus_.keyboardMode) {
+        runner_->mouseEvent(*this, *focused, QStringLiteral("onKeyUp"));
+    }
+    runner_->broadcastInput(*this, QStringLiteral("onKeyUp"), 0);
+    runQueuedActions();
+}
+
+void Player::textInput(char16_t character) {
+    // Control characters (Tab, Enter, Escape, Backspace) did their work as keys.
+    if (character < 32 || character == 127) {
+        return;
+    }
+    keyboard_.lastChar = character;
+    if (character == u' ' && keyboard_.spaceTaken) {
+        keyboard_.spaceTaken = false;
+        return;
+    }
+    if (character < 256 && runKeyPress(character)) {
+        return;  // a button took the key: the focused text does not see it
+    }
+    auto focused = focus_.object.lock();
+    if (focused && focused->parent && focused->kind == ObjectKind::EditText && textInput_ &&
+        textInput_->isInput(*focused)) {
+        textInput_->character(*focused, character);
+    }
+}
+
+void Player::mouseWheel(int delta) {
+    // The wheel scrolls the text field under the pointer.
+    for (auto it = layers_.rbegin(); it != layers_.rend(); ++it) {
+        if (DisplayObject* field = textFieldAt(*it->second.root, mouse_ * 20.0)) {
+            wheelScroll(*field, delta);
+            break;
+        }
+    }
+    runner_->broadcastInput(*this, QStringLiteral("onMouseWheel"), delta);
+    runQueuedActions();
+}
+
+}  // namespace pencora::runtime

@@ -1,0 +1,381 @@
+// The runtime of one player: the layers (_level0, _level1 ...) each holding a movie and its
+// display list, the frame tick, gotos, target paths, the mouse and buttons, and the queue of
+// actions that frames and buttons run.
+//
+// Order of one tick (runFrame): every layer from _level0 up; in a clip, its own frame first
+// (its display-list tags, then its actions go to the queue), then its children by depth. A
+// clip placed during the tick shows its first frame and advances from the next tick on. The
+// queued actions run after the whole tick, in the order they were queued.
+#pragma once
+
+#include <QByteArray>
+#include <QPointF>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "platform/flash/actions/action.h"
+#include "platform/flash/runtime/drawing/character_drawing.h"
+#include "platform/flash/runtime/display/display_object.h"
+#include "platform/flash/runtime/sound/sound_mixing.h"
+#include "platform/flash/runtime/display/input_state.h"
+#include "platform/flash/swf/movie.h"
+
+namespace pencora::runtime {
+
+class Player;
+
+// What the runtime tells its owner.
+class PlayerEvents {
+  public:
+    virtual ~PlayerEvents() = default;
+    virtual void fsCommand(const QString& command, const QString& args) {
+        (void)command;
+        (void)args;
+    }
+    // getURL to "_levelN": the owner fetches `url` and loads it into layer `layer` (an empty
+    // url unloads the layer).
+    virtual void loadMovie(int layer, const QString& url) {
+        (void)layer;
+        (void)url;
+    }
+    // getURL to a browser window: a desktop player has none; kept for the owner to log.
+    virtual void openUrl(const QString& url, const QString& window) {
+        (void)url;
+        (void)window;
+    }
+    virtual void trace(const QString& line) { (void)line; }
+    // ExternalInterface.call: the container answers at once (empty: no answer).
+    virtual QString flashCall(const QString& request) {
+        (void)request;
+        return {};
+    }
+    // Data the movie asked for (loadMovie into a clip, loadVariables, LoadVars, XML.load ...).
+    // The owner fetches `url` and calls `done` later, never from inside this call, with the
+    // bytes or std::nullopt when nothing came. Without an owner nothing is fetched and `done`
+    // is never called.
+    virtual void fetch(const QString& url, const QString& method, const QByteArray& body,
+                       std::function<void(std::optional<QByteArray> data)> done) {
+        (void)url;
+        (void)method;
+        (void)body;
+        (void)done;
+    }
+};
+
+// Runs action bytecode for a clip. The default runs the timeline actions that need no stack
+// (frame_actions.h); the script machine replaces it.
+class ActionRunner {
+  public:
+    virtual ~ActionRunner() = default;
+    virtual void run(Player& player, DisplayObject& clip,
+                     const std::shared_ptr<const swf::ActionBlock>& block) = 0;
+    // Once per tick for every clip that has played at least one frame, before its frame:
+    // onEnterFrame and onClipEvent(enterFrame).
+    virtual void enterFrameEvent(Player& player, DisplayObject& clip) {
+        (void)player;
+        (void)clip;
+    }
+    // A clip was placed and has shown its first frame: onClipEvent(load).
+    virtual void placed(Player& player, DisplayObject& clip) {
+        (void)player;
+        (void)clip;
+    }
+    // After each tick's actions (timers, garbage).
+    virtual void afterTick(Player& player) { (void)player; }
+    // Whether scripts gave the clip mouse handlers (onPress, onRelease ...), which make it
+    // take the mouse like a button.
+    virtual bool handlesMouse(DisplayObject& clip) {
+        (void)clip;
+        return false;
+    }
+    // Whether the clip has unload handlers (onClipEvent(unload), onUnload) to run when it is
+    // removed.
+    virtual bool handlesUnload(DisplayObject& clip) {
+        (void)clip;
+        return false;
+    }
+    // Runs them, now: the clip is still on the list (below every other depth).
+    virtual void unloadEvent(Player& player, DisplayObject& clip) {
+        (void)player;
+        (void)clip;
+    }
+    // A mouse event for such a clip, or for a button, by handler name ("onRelease").
+    virtual void mouseEvent(Player& player, DisplayObject& target, const QString& handler) {
+        (void)player;
+        (void)target;
+        (void)handler;
+    }
+    // Keyboard and mouse input that every listener hears: the Key or Mouse listeners and the
+    // clip events (onClipEvent(keyDown), onMouseMove ...), by handler name ("onKeyDown",
+    // "onMouseWheel" with `wheelDelta`).
+    virtual void broadcastInput(Player& player, const QString& handler, int wheelDelta) {
+        (void)player;
+        (void)handler;
+        (void)wheelDelta;
+    }
+    // The focus moved: onKillFocus of the old holder, onSetFocus of the new one, then the
+    // Selection listeners. Either may be null.
+    virtual void focusChanged(Player& player, DisplayObject* old, DisplayObject* now) {
+        (void)player;
+        (void)old;
+        (void)now;
+    }
+    // A property that scripts may set on a display object (tabIndex, tabEnabled, enabled ...)
+    // as the script sees it, the class default included; nullopt when it is undefined.
+    virtual std::optional<double> scriptNumber(DisplayObject& object, const QString& name) {
+        (void)object;
+        (void)name;
+        return std::nullopt;
+    }
+    virtual std::optional<bool> scriptFlag(DisplayObject& object, const QString& name) {
+        (void)object;
+        (void)name;
+        return std::nullopt;
+    }
+    virtual std::optional<QString> scriptText(DisplayObject& object, const QString& name) {
+        (void)object;
+        (void)name;
+        return std::nullopt;
+    }
+};
+
+class Player {
+  public:
+    explicit Player(std::unique_ptr<DrawingFactory> drawings = makeDefaultDrawingFactory());
+    ~Player();
+    Player(const Player&) = delete;
+    Player& operator=(const Player&) = delete;
+
+    void setEvents(PlayerEvents* events) { events_ = events; }
+    PlayerEvents& events() { return events_ ? *events_ : noEvents_; }
+    void setActionRunner(std::unique_ptr<ActionRunner> runner);
+    ActionRunner& actionRunner() { return *runner_; }
+    // Queues a block to run for `clip` with the frame's other actions.
+    void queueActions(DisplayObject& clip, std::shared_ptr<const swf::ActionBlock> block);
+
+    // Loading replaces what the layer held; the movie's first frame shows on the next tick.
+    void load(int layer, std::shared_ptr<const swf::Movie> movie, const QString& url = {});
+    void unload(int layer);
+    // Replaces what a clip plays with a loaded movie's root timeline, keeping the clip's place
+    // on its parent's list (name, depth, matrix); its children go. A null movie leaves the
+    // clip empty (unloadMovie). The first frame shows on the next tick.
+    void loadIntoClip(DisplayObject& clip, std::shared_ptr<const swf::Movie> movie,
+                      const QString& url);
+    DisplayObject* root(int layer) const;
+    std::vector<int> layers() const;
+
+    // One frame of every layer, then the queued actions.
+    void runFrame();
+    // Whether _level0's root starts again after its last frame.
+    void setLoop(bool loop) { loop_ = loop; }
+
+    // Timeline control; frames count from 0. A goto to the frame already shown does nothing
+    // but set the play state.
+    void gotoFrame(DisplayObject& clip, int frame, bool play);
+    bool gotoLabel(DisplayObject& clip, const QString& label, bool play);
+    void nextFrame(DisplayObject& clip);
+    void prevFrame(DisplayObject& clip);
+    std::optional<int> labelFrame(const DisplayObject& clip, const QString& label) const;
+    // The label of the current frame or, failing that, of the nearest labelled frame before it.
+    QString currentLabel(const DisplayObject& clip) const;
+    // Runs the actions of `frame` of `clip` now, without moving its playhead.
+    void callFrame(DisplayObject& clip, int frame);
+    // Runs every queued action block (also called at the end of each tick).
+    void runQueuedActions();
+
+    // Target paths relative to `base`: "/a/b", "a/b", "../a", "_root.a", "_parent", "_levelN".
+    // "" is `base` itself. Null when there is no such clip.
+    DisplayObject* resolveTarget(DisplayObject* base, const QString& path) const;
+    // "_level0.a.b" (dot form) or "/a/b" (slash form).
+    QString targetPath(const DisplayObject& object, bool slashForm) const;
+
+    // The mouse, in stage pixels.
+    void mouseMove(QPointF stage);
+    void mouseDown(QPointF stage);
+    void mouseUp(QPointF stage);
+    void mouseLeave();
+    QPointF mousePosition() const { return mouse_; }
+    bool wantsHandCursor() const;
+    // The topmost button whose hit area contains the point, if any.
+    DisplayObject* buttonAt(QPointF stage) const;
+
+    // Movie sound: event and stream sounds, Sound objects' transforms.
+    SoundMixer& sounds() { return sounds_; }
+    // A sound character of the clip's movie, decoded once; null when it is none.
+    std::shared_ptr<const SoundPcm> soundOf(MovieContext& movie, uint16_t id);
+    // The character id exported under `name` in the clip's movie, or 0.
+    uint16_t exportedId(const MovieContext& movie, const QString& name) const;
+    // Keyboard (keyboard.cpp). `code` is a Windows virtual-key code, `character` what the key
+    // types (0 for none). Mouse buttons count as keys 1 (left), 2 (right) and 4 (middle).
+    void keyDown(int code, char16_t character = 0);
+    void keyUp(int code);
+    void textInput(char16_t character);
+    const KeyboardState& keyboard() const { return keyboard_; }
+    void mouseWheel(int delta);
+    // Where typed text goes when an input text field holds the focus.
+    void setTextInput(TextInputHandler* handler) { textInput_ = handler; }
+
+    // Focus (focus.cpp): the object keyboard input goes to, Tab order and the highlight.
+    DisplayObject* focus() const { return focus_.object.lock().get(); }
+    // Moves the focus (null clears it) and tells the scripts when it changed. `byTab`: Tab
+    // moved it; it and `showHighlight` (Selection.setFocus) put the keyboard in charge. While
+    // the keyboard is in charge a focus move rolls the old holder out and the new one over,
+    // at once for Tab and after the running scripts for a script's move.
+    void setFocus(DisplayObject* object, bool byTab = false, bool showHighlight = false);
+    // Runs the roll-overs that script focus moves left pending.
+    void runFocusRolls();
+    // A mouse event hands over from the keyboard to the pointer.
+    void leaveKeyboardMode();
+    bool focusHighlighted() const;
+    // _focusrect: whether the yellow rectangle shows around the focused object, movie-wide
+    // and per object.
+    bool focusRectEnabled() const { return focusRect_; }
+    void setFocusRectEnabled(bool on) { focusRect_ = on; }
+    bool showsFocusRect(const DisplayObject& object) const {
+        return object.focusRect.value_or(focusRect_);
+    }
+    // Whether the focused object shows the rectangle: decided when it took the focus.
+    bool focusRectShown() const { return focus_.rectShown; }
+    // Whether the object can take the focus (a button, a button-like clip, an input text,
+    // or anything a script made tabEnabled), as Tab and Selection.setFocus see it.
+    bool focusable(DisplayObject& object);
+    bool isInputText(DisplayObject& object);
+    // Everything Tab visits, in order.
+    std::vector<DisplayObject*> tabOrder();
+    // The object leaves the display or hides: it cannot keep the focus or the drag.
+    void objectGone(DisplayObject& object);
+
+    // Dragging (drag.cpp): startDrag/stopDrag and the drop target.
+    void startDrag(DisplayObject& clip, bool lockCenter, std::optional<QRectF> bounds);
+    void stopDrag();
+    DisplayObject* dragged() const { return drag_.clip.lock().get(); }
+    // The topmost object under the pointer other than the one dragged (its _droptarget).
+    DisplayObject* dropTarget() const;
+    // A clip's _droptarget: what it is over while dragged, or what its last drag ended on.
+    DisplayObject* dropTargetOf(const DisplayObject& clip) const;
+
+    bool highQuality() const { return highQuality_; }
+    void setHighQuality(bool on) { highQuality_ = on; }
+
+    // Place/remove by depth (the tags' effect, also used by gotos).
+    // `events`: the clip events of the tag that first placed the character, when `place` is a
+    // copy (a goto's folded placement).
+    DisplayObject* placeObject(DisplayObject& clip, const swf::PlaceObject& place,
+                               const std::vector<swf::ClipAction>* events = nullptr);
+    void removeObject(DisplayObject& clip, int depth);
+    // Gives an unnamed clip or button its "instanceN" name.
+    void nameInstance(DisplayObject& object);
+    // Tells the script objects of `object` and everything in it that they left the list.
+    void detachScripts(DisplayObject& object);
+
+    // What attachMovie, createEmptyMovieClip and duplicateMovieClip place: a character of the
+    // parent's movie (0: an empty clip) at any depth, or a copy of `copyOf`. Whatever held the
+    // depth goes. The new clip shows its first frame at once.
+    struct ScriptPlacement {
+        uint16_t characterId = 0;
+        int depth = 0;
+        QString name;
+        const DisplayObject* copyOf = nullptr;
+    };
+    DisplayObject* placeByScript(DisplayObject& parent, const ScriptPlacement& place);
+    // A bitmap that is no character of the movie (attachBitmap, a loaded image) at `depth` of
+    // `parent`; whatever held the depth goes.
+    DisplayObject* placeBitmap(DisplayObject& parent, int depth,
+                               std::shared_ptr<const CharacterDrawing> drawing);
+    // Moves a child to another depth, swapping with whatever is there (swapDepths).
+    void swapDepth(DisplayObject& child, int depth);
+
+    // The owning pointer of an object on a list (null once it has been removed).
+    std::shared_ptr<DisplayObject> sharedOf(DisplayObject& object) const;
+    // Whether the object is on the display list of a loaded layer.
+    bool onList(const DisplayObject& object) const;
+
+    // Counted per placed object; the draw list's frame-to-frame diff uses it.
+    uint64_t nextSerial() { return ++serial_; }
+
+  private:
+    struct Layer {
+        std::unique_ptr<MovieContext> context;
+        std::shared_ptr<DisplayObject> root;
+    };
+    struct QueuedBlock {
+        std::weak_ptr<DisplayObject> clip;
+        std::shared_ptr<const swf::ActionBlock> block;
+    };
+
+    std::shared_ptr<DisplayObject> instantiate(DisplayObject& parent, uint16_t characterId,
+                                               int depth);
+    void applyPlace(DisplayObject& object, const swf::PlaceObject& place);
+    void advanceClip(DisplayObject& clip, bool isLevelRoot);
+    void tickLayer(const std::shared_ptr<DisplayObject>& root);
+    // Runs the display-list tags (and queues the actions) of `frame`.
+    void enterFrame(DisplayObject& clip, int frame, bool runActions);
+    void queueFrameActions(DisplayObject& clip, int frame);
+    void queueInitActions(DisplayObject& clip, int frame);
+    // The frame's StartSound tags and its stream-sound block (movie_sounds.cpp).
+    void playFrameSounds(DisplayObject& clip, int frame);
+    void rebuildTo(DisplayObject& clip, int frame);
+
+  public:
+    std::shared_ptr<const swf::ActionBlock> decoded(MovieContext& movie, const swf::Bytes& bytes);
+
+  private:
+    void setButtonState(DisplayObject& button, ButtonState state);
+    void buttonTransition(DisplayObject& button, uint16_t condition);
+    void buildButtonChildren(DisplayObject& button);
+    // Keyboard helpers (keyboard.cpp).
+    bool runKeyPress(int keyPressCode);
+    void pressByKeyboard(DisplayObject& object, bool down);
+    void tabFocus(bool backward);
+    void followDrag();
+    // Roll-overs and drag-overs for the pointer at `stage`, without a mouse-move event.
+    void trackPointer(QPointF stage);
+    // trackAsMenu: the item under the pointer while another one is held down.
+    bool tracksAsMenu(DisplayObject& object);
+    void menuTrack(DisplayObject& pressed, DisplayObject* over);
+
+    std::unique_ptr<DrawingFactory> drawings_;
+    std::unique_ptr<ActionRunner> runner_;
+    PlayerEvents* events_ = nullptr;
+    PlayerEvents noEvents_;
+    std::map<int, Layer> layers_;
+    // Layers unloaded since the last tick began: a script of theirs may still be running (a
+    // movie unloading its own layer), so they are freed only when the next tick starts.
+    std::vector<Layer> retired_;
+    // Movies loaded into clips, each kept while its clip still plays it.
+    std::vector<std::pair<std::weak_ptr<DisplayObject>, std::unique_ptr<MovieContext>>>
+        clipMovies_;
+    void dropUnusedClipMovies();
+    std::vector<QueuedBlock> queue_;
+    // Removed clips waiting for their unload handlers, run once the queued actions are done.
+    std::vector<std::weak_ptr<DisplayObject>> unloading_;
+    void runUnloadHandlers();
+    SoundMixer sounds_;
+    uint64_t serial_ = 0;
+    int instances_ = 0;  // unnamed clips and buttons named so far
+    bool loop_ = true;
+    bool highQuality_ = true;
+
+    QPointF mouse_{-1e9, -1e9};
+    bool mousePressed_ = false;
+    std::weak_ptr<DisplayObject> hovered_;  // button under the mouse
+    std::weak_ptr<DisplayObject> pressed_;  // button the mouse went down on
+    bool pressedInside_ = false;
+    std::weak_ptr<DisplayObject> menuOver_;  // menu item dragged over while pressed
+
+    KeyboardState keyboard_;
+    FocusState focus_;
+    DragState drag_;
+    bool focusRect_ = true;
+    TextInputHandler* textInput_ = nullptr;
+
+    friend class FrameActions;
+};
+
+}  // namespace pencora::runtime

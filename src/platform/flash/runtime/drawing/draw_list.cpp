@@ -1,0 +1,343 @@
+#include "platform/flash/runtime/drawing/draw_list.h"
+
+#include <algorithm>
+#include <map>
+
+#include "platform/flash/render/filters.h"
+#include "platform/flash/runtime/drawing/clip_graphics.h"
+#include "platform/flash/runtime/display/player.h"
+
+namespace pencora::runtime {
+
+namespace {
+
+constexpr double kTwip = 1.0 / 20.0;
+
+// The area an object covers, in stage pixels, for use as a mask.
+void addOutline(const DisplayObject& o, const QTransform& parentToStage, QPainterPath& into) {
+    const QTransform t = toTransform(o.matrix) * parentToStage;
+    if (o.drawing) {
+        into.addPath(t.map(o.drawing->outline(o.ratio)));
+    }
+    if (const CharacterDrawing* drawn = drawnGraphics(o)) {
+        into.addPath(t.map(drawn->outline(0)));
+    }
+    for (const auto& [d, c] : o.children) {
+        if (c->visible && c->clipDepth == 0) {
+            addOutline(*c, t, into);
+        }
+    }
+}
+
+// What an object and its children draw, in stage pixels.
+QRectF contentBounds(const DisplayObject& o, const QTransform& parentToStage) {
+    const QTransform t = toTransform(o.matrix) * parentToStage;
+    QRectF r;
+    if (o.drawing) {
+        r = t.mapRect(o.drawing->bounds(o.ratio));
+    }
+    if (const CharacterDrawing* drawn = drawnGraphics(o)) {
+        r |= t.mapRect(drawn->bounds(0));
+    }
+    for (const auto& [d, c] : o.children) {
+        if (c->visible && c->clipDepth == 0) {
+            r |= contentBounds(*c, t);
+        }
+    }
+    return r;
+}
+
+// The declared bounds of an object and its children, in the object's own twips.
+QRectF localBounds(const DisplayObject& o) {
+    QRectF r;
+    if (o.drawing) {
+        r = o.drawing->declaredBounds(o.ratio);
+    }
+    for (const auto& [d, c] : o.children) {
+        if (c->visible && c->clipDepth == 0) {
+            r |= toTransform(c->matrix).mapRect(localBounds(*c));
+        }
+    }
+    return r;
+}
+
+DrawCommand popClip() {
+    DrawCommand c;
+    c.op = DrawCommand::Op::PopClip;
+    return c;
+}
+
+// The clip a scroll rectangle (pixels) cuts to: its size at the clip's origin.
+DrawCommand scrollClip(const QRectF& rect, const QTransform& toStage, uint64_t serial) {
+    DrawCommand c;
+    c.op = DrawCommand::Op::PushClip;
+    const QRectF shown(0, 0, rect.width() / kTwip, rect.height() / kTwip);
+    c.clip.addPolygon(toStage.map(QPolygonF(shown)));
+    c.clip.closeSubpath();
+    c.serial = serial;
+    return c;
+}
+
+struct Walker {
+    std::vector<DrawCommand>& out;
+    int layerGroups = 0;  // layer-mode ancestors of what is being walked
+
+    void walk(const DisplayObject& container, const QTransform& toStage,
+              const ColorTransformF& color) {
+        std::vector<int> maskEnds;  // clip depths of the masks now pushed, innermost last
+        for (const auto& [depth, child] : container.children) {
+            while (!maskEnds.empty() && depth > maskEnds.back()) {
+                out.push_back(popClip());
+                maskEnds.pop_back();
+            }
+            const DisplayObject& o = *child;
+            if (o.clipDepth > 0) {
+                DrawCommand c;
+                c.op = DrawCommand::Op::PushClip;
+                addOutline(o, toStage, c.clip);
+                c.clip.setFillRule(Qt::WindingFill);
+                c.serial = o.serial;
+                out.push_back(std::move(c));
+                maskEnds.push_back(o.clipDepth);
+                continue;
+            }
+            if (!o.visible) {
+                continue;
+            }
+            const QTransform t = toTransform(o.matrix) * toStage;
+            ColorTransformF own = ColorTransformF::from(o.colorTransform);
+            const swf::BlendMode blend = o.blendMode;
+            // Alpha and erase only change the alpha of a layer-mode ancestor's group; without
+            // one they would change the stage's, which shows opaque: the object shows nothing.
+            if ((blend == swf::BlendMode::Alpha || blend == swf::BlendMode::Erase) &&
+                layerGroups == 0) {
+                continue;
+            }
+            const bool asBitmap = o.cacheAsBitmap || !o.filters.empty();
+            const bool layered =
+                (blend != swf::BlendMode::Normal && uint8_t(blend) != 0) || asBitmap;
+            const bool group = blend == swf::BlendMode::Layer;
+            if (layered) {
+                // The layer takes the object's alpha as a whole, not each part of it.
+                DrawCommand c;
+                c.op = DrawCommand::Op::BeginLayer;
+                c.blend = blend;
+                c.opacity = std::clamp(own.aMult, 0.0, 1.0);
+                c.serial = o.serial;
+                c.filters = o.filters;
+                if (!o.filters.empty()) {
+                    const QMargins m = swf::render::filterReach(o.filters, 1, 1);
+                    c.reach = contentBounds(o, toStage).marginsAdded(QMarginsF(m));
+                }
+                if (asBitmap) {
+                    c.bitmapBounds = t.mapRect(localBounds(o));
+                    if (o.filters.empty()) {
+                        c.reach = contentBounds(o, toStage) | *c.bitmapBounds;
+                    }
+                }
+                own.aMult = 1;
+                out.push_back(std::move(c));
+            }
+            const ColorTransformF cx = color.after(own);
+            // A scroll rectangle shows the part of the clip's own space it names at the clip's
+            // origin, cut to its size; what the clip draws moves with it, its matrix does not.
+            QTransform content = t;
+            if (o.scrollRect) {
+                out.push_back(scrollClip(*o.scrollRect, t, o.serial));
+                content = QTransform::fromTranslate(-o.scrollRect->x() / kTwip,
+                                                    -o.scrollRect->y() / kTwip) *
+                          t;
+            }
+            if (o.opaqueBackground) {
+                // The object's bounds filled with the colour, below what it draws.
+                const QRectF area = localBounds(o);
+                if (!area.isEmpty()) {
+                    DrawCommand c;
+                    c.op = DrawCommand::Op::Fill;
+                    c.clip.addPolygon(content.map(QPolygonF(area)));
+                    c.clip.closeSubpath();
+                    c.fillColor = *o.opaqueBackground;
+                    c.serial = o.serial;
+                    out.push_back(std::move(c));
+                }
+            }
+            if (o.drawing) {
+                DrawCommand c;
+                c.drawing = o.drawing;
+                c.transform = content;
+                c.color = cx;
+                c.ratio = o.ratio;
+                c.serial = o.serial;
+                out.push_back(std::move(c));
+            }
+            if (auto drawn = drawnGraphicsShared(o)) {
+                DrawCommand c;
+                c.drawing = std::move(drawn);
+                c.transform = content;
+                c.color = cx;
+                c.serial = o.graphics->serial();
+                out.push_back(std::move(c));
+            }
+            if (!o.children.empty()) {
+                layerGroups += group ? 1 : 0;
+                walk(o, content, cx);
+                layerGroups -= group ? 1 : 0;
+            }
+            if (o.scrollRect) {
+                out.push_back(popClip());
+            }
+            if (layered) {
+                DrawCommand c;
+                c.op = DrawCommand::Op::EndLayer;
+                out.push_back(std::move(c));
+            }
+        }
+        while (!maskEnds.empty()) {
+            out.push_back(popClip());
+            maskEnds.pop_back();
+        }
+    }
+};
+
+QRectF boundsOf(const DrawCommand& c) {
+    if (c.op == DrawCommand::Op::Draw && c.drawing) {
+        return c.transform.mapRect(c.drawing->bounds(c.ratio)).adjusted(-1, -1, 1, 1);
+    }
+    if (c.op == DrawCommand::Op::BeginLayer) {
+        return c.reach;
+    }
+    return c.clip.boundingRect();
+}
+
+bool sameDraw(const DrawCommand& a, const DrawCommand& b) {
+    return a.drawing == b.drawing && a.transform == b.transform && a.color == b.color &&
+           a.ratio == b.ratio;
+}
+
+}  // namespace
+
+std::vector<DrawCommand> buildDrawList(const Player& player) {
+    std::vector<DrawCommand> out;
+    Walker w{out};
+    const QTransform toStage = QTransform::fromScale(kTwip, kTwip);
+    for (int layer : player.layers()) {
+        const DisplayObject* root = player.root(layer);
+        if (root && root->visible) {
+            const QTransform t = toTransform(root->matrix) * toStage;
+            const ColorTransformF color = ColorTransformF::from(root->colorTransform);
+            if (auto drawn = drawnGraphicsShared(*root)) {
+                DrawCommand c;
+                c.drawing = std::move(drawn);
+                c.transform = t;
+                c.color = color;
+                c.serial = root->graphics->serial();
+                out.push_back(std::move(c));
+            }
+            w.walk(*root, t, color);
+        }
+    }
+    return out;
+}
+
+std::optional<QRectF> changedArea(const std::vector<DrawCommand>& before,
+                                  const std::vector<DrawCommand>& after) {
+    auto clipsOf = [](const std::vector<DrawCommand>& l) {
+        std::vector<std::pair<DrawCommand::Op, uint64_t>> seq;
+        std::vector<const DrawCommand*> pushes;
+        for (const auto& c : l) {
+            if (c.op != DrawCommand::Op::Draw) {
+                seq.emplace_back(c.op, c.serial);
+            }
+            if (c.op == DrawCommand::Op::BeginLayer) {
+                seq.emplace_back(c.op, uint64_t(c.blend) << 32 | uint64_t(c.opacity * 65535));
+            }
+            if (c.op == DrawCommand::Op::PushClip || c.op == DrawCommand::Op::Fill) {
+                pushes.push_back(&c);
+            }
+        }
+        return std::make_pair(seq, pushes);
+    };
+    auto [seqA, pushA] = clipsOf(before);
+    auto [seqB, pushB] = clipsOf(after);
+    bool masksChanged = seqA != seqB;
+    for (size_t i = 0; !masksChanged && i < pushA.size(); ++i) {
+        masksChanged =
+            pushA[i]->clip != pushB[i]->clip || pushA[i]->fillColor != pushB[i]->fillColor;
+    }
+    // Filters spread what an object draws beyond its own bounds: any change under them
+    // (or to them) redraws all they reach.
+    auto layersOf = [](const std::vector<DrawCommand>& l) {
+        std::vector<const DrawCommand*> out;
+        for (const auto& c : l) {
+            if (c.op == DrawCommand::Op::BeginLayer && !c.filters.empty()) {
+                out.push_back(&c);
+            }
+        }
+        return out;
+    };
+    const auto filteredA = layersOf(before);
+    const auto filteredB = layersOf(after);
+    masksChanged = masksChanged || filteredA.size() != filteredB.size();
+    for (size_t i = 0; !masksChanged && i < filteredA.size(); ++i) {
+        masksChanged = filteredA[i]->filters != filteredB[i]->filters ||
+                       filteredA[i]->reach != filteredB[i]->reach;
+    }
+    std::map<uint64_t, const DrawCommand*> a;
+    std::vector<uint64_t> orderA;
+    for (const auto& c : before) {
+        if (c.op == DrawCommand::Op::Draw) {
+            a[c.serial] = &c;
+            orderA.push_back(c.serial);
+        }
+    }
+    QRectF area;
+    bool any = masksChanged;
+    std::vector<uint64_t> orderB;
+    for (const auto& c : after) {
+        if (c.op != DrawCommand::Op::Draw) {
+            continue;
+        }
+        auto it = a.find(c.serial);
+        if (it == a.end()) {
+            area |= boundsOf(c);
+            any = true;
+            continue;
+        }
+        orderB.push_back(c.serial);
+        if (!sameDraw(*it->second, c)) {
+            area |= boundsOf(*it->second) | boundsOf(c);
+            any = true;
+        }
+        a.erase(it);
+    }
+    for (const auto& [s, c] : a) {
+        area |= boundsOf(*c);
+        any = true;
+    }
+    std::erase_if(orderA, [&](uint64_t s) { return a.count(s) > 0; });
+    if (orderA != orderB) {
+        masksChanged = true;  // drawing order changed: redraw all that is drawn
+        any = true;
+    }
+    if (!any) {
+        return std::nullopt;
+    }
+    for (const auto* layers : {&filteredA, &filteredB}) {
+        for (const DrawCommand* c : *layers) {
+            if (c->reach.intersects(area)) {
+                area |= c->reach;
+            }
+        }
+    }
+    if (masksChanged) {
+        for (const auto& c : before) {
+            area |= boundsOf(c);
+        }
+        for (const auto& c : after) {
+            area |= boundsOf(c);
+        }
+    }
+    return area;
+}
+
+}  // namespace pencora::runtime

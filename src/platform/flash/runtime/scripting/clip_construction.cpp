@@ -1,0 +1,319 @@
+// How scripts make clips, and what happens when any clip is made: attachMovie's init object,
+// the class Object.registerClass gave its symbol, onClipEvent(initialize) and (construct);
+// duplicateMovieClip; dragging.
+//
+// A clip with a class gets the class's prototype first; then the init object's properties are
+// copied onto it, its initialize and construct events run, and the constructor runs with the
+// clip as `this` (on_construct, movieclip_init_object). All of it happens while the clip is
+// placed, before the frame scripts queued for the same frame, so a frame script already sees
+// its clips constructed. A clip placed by the timeline may belong to a class whose
+// registerClass sits in an init action of the same frame, which is queued but has not run:
+// such init actions run first.
+#include <variant>
+
+#include "platform/flash/avm1/function_object.h"
+#include "platform/flash/runtime/display/clip_bounds.h"
+#include "platform/flash/runtime/drawing/clip_graphics.h"
+#include "platform/flash/runtime/scripting/movieclip_natives.h"
+
+namespace pencora::runtime {
+
+using avm1::Value;
+
+namespace {
+
+constexpr uint32_t kInitialize = swf::clip_event::Initialize;
+constexpr uint32_t kConstruct = swf::clip_event::Construct;
+
+int versionOf(const DisplayObject& clip) {
+    return clip.movie ? clip.movie->version() : 8;
+}
+
+DisplayObject* levelRoot(DisplayObject& clip) {
+    DisplayObject* r = &clip;
+    while (r->parent) {
+        r = r->parent;
+    }
+    return r;
+}
+
+}  // namespace
+
+bool ScriptHost::isInitBlock(MovieContext& movie, const swf::ActionBlock* block) {
+    if (!movie.initBlocksKnown && movie.movie) {
+        movie.initBlocksKnown = true;
+        for (const swf::Frame& frame : movie.movie->timeline.frames) {
+            for (const swf::ControlTag& tag : frame.tags) {
+                if (auto* init = std::get_if<swf::DoInitAction>(&tag)) {
+                    movie.initBlocks.insert(player_.decoded(movie, init->actions).get());
+                }
+            }
+        }
+    }
+    return movie.initBlocks.count(block) > 0;
+}
+
+void ScriptHost::runPendingInitActions(DisplayObject& clip) {
+    DisplayObject* root = levelRoot(clip);
+    MovieContext* movie = clip.movie;
+    if (!movie || !root->timeline || root->movie != movie) {
+        return;
+    }
+    const int last = std::min(root->frame, int(root->timeline->frames.size()) - 1);
+    for (int f = 0; f <= last; ++f) {
+        for (const swf::ControlTag& tag : root->timeline->frames[size_t(f)].tags) {
+            auto* init = std::get_if<swf::DoInitAction>(&tag);
+            // Only those the timeline has already queued: their sprite is marked done.
+            if (!init || !movie->initDone.count(init->spriteId)) {
+                continue;
+            }
+            auto block = player_.decoded(*movie, init->actions);
+            isInitBlock(*movie, block.get());
+            if (movie->initRan.insert(block.get()).second) {
+                machine_->runBlock(block, scriptObject(*root), movie->version());
+            }
+        }
+    }
+}
+
+avm1::Object* ScriptHost::registeredClass(DisplayObject& clip) {
+    if (!clip.movie || !clip.characterId) {
+        return nullptr;
+    }
+    const std::vector<QString> names = exportNames(*clip.movie, clip.characterId);
+    if (names.empty()) {
+        return nullptr;
+    }
+    if (!placingByScript_) {
+        runPendingInitActions(clip);
+    }
+    avm1::Property* table =
+        machine_->global()->find(QStringLiteral("__registeredClasses"), versionOf(clip));
+    avm1::Object* classes = table ? table->value.object() : nullptr;
+    if (!classes) {
+        return nullptr;
+    }
+    for (const QString& name : names) {
+        if (avm1::Property* p = classes->find(name, versionOf(clip))) {
+            avm1::Object* ctor = p->value.object();
+            if (ctor && ctor->kind() == avm1::ObjectKind::Function) {
+                return ctor;
+            }
+        }
+    }
+    return nullptr;
+}
+
+void ScriptHost::construct(DisplayObject& clip, avm1::Object* init) {
+    if (!placingByScript_) {
+        // The timeline is in the middle of a frame's tags: its clips are initialized and
+        // constructed once they are all placed, before the next script runs.
+        if (clip.isClip() && (clip.clipActions || exportsOf(clip) || hasOnConstruct(clip))) {
+            pendingConstructs_.push_back({player_.sharedOf(clip), nullptr});
+        }
+        return;
+    }
+    avm1::Object* ctor = initialize(clip, init);
+    finishConstruct(clip, ctor);
+}
+
+bool ScriptHost::exportsOf(const DisplayObject& clip) const {
+    return clip.movie && clip.characterId && !exportNames(*clip.movie, clip.characterId).empty();
+}
+
+avm1::Object* ScriptHost::initialize(DisplayObject& clip, avm1::Object* init) {
+    avm1::Object* ctor = registeredClass(clip);
+    if (!ctor && !init && !(clipEventsOf(clip) & kInitialize)) {
+        return nullptr;
+    }
+    avm1::ClipObject* object = scriptObject(clip);
+    if (ctor) {
+        const Value proto = machine_->get(ctor, QStringLiteral("prototype"));
+        if (proto.isObject()) {
+            object->setProto(proto.object());
+        }
+    }
+    if (init) {
+        std::vector<QString> names = machine_->enumerate(init);
+        for (auto it = names.rbegin(); it != names.rend(); ++it) {
+            machine_->set(object, *it, machine_->get(init, *it));
+        }
+    }
+    runEarlyEvent(clip, kInitialize);
+    return ctor;
+}
+
+bool ScriptHost::hasOnConstruct(DisplayObject& clip) {
+    if (versionOf(clip) < 7 || !clip.isClip()) {
+        return false;
+    }
+    // Looked up without making a script object for every clip the timeline places.
+    avm1::Object* from = clip.script ? scriptObject(clip) : machine_->protos().movieClip;
+    const Value v = from ? machine_->get(from, QStringLiteral("onConstruct")) : Value();
+    return v.isObject() && v.object()->kind() == avm1::ObjectKind::Function;
+}
+
+uint32_t ScriptHost::clipEventsOf(const DisplayObject& clip) const {
+    uint32_t events = 0;
+    if (clip.clipActions) {
+        for (const swf::ClipAction& a : *clip.clipActions) {
+            events |= a.events;
+        }
+    }
+    return events & clip.clipEventMask;
+}
+
+void ScriptHost::runEarlyEvent(DisplayObject& clip, uint32_t event) {
+    if (!(clipEventsOf(clip) & event)) {
+        return;
+    }
+    for (const swf::ClipAction& a : *clip.clipActions) {
+        if (a.events & event) {
+            machine_->runBlock(player_.decoded(*clip.movie, a.actions), scriptObject(clip),
+                               versionOf(clip));
+        }
+    }
+}
+
+void ScriptHost::finishConstruct(DisplayObject& clip, avm1::Object* ctor) {
+    runEarlyEvent(clip, kConstruct);
+    if (ctor && clip.script) {
+        machine_->callValue(Value(ctor), Value(scriptObject(clip)), {}, versionOf(clip));
+    }
+    // From SWF 7 a clip's onConstruct method (MovieClip.prototype's, usually) runs last. What
+    // it throws stops there, reported like any uncaught exception (movieclip_onconstruct).
+    if (hasOnConstruct(clip)) {
+        avm1::ClipObject* object = scriptObject(clip);
+        const Value handler = machine_->get(object, QStringLiteral("onConstruct"));
+        if (handler.isObject() && handler.object()->kind() == avm1::ObjectKind::Function) {
+            const bool nested = machine_->current() != nullptr;
+            const avm1::RunResult r =
+                machine_->callValue(handler, Value(object), {}, versionOf(clip));
+            if (nested && r.status == avm1::RunResult::Status::Uncaught) {
+                trace(QStringLiteral("Warning: Uncaught exception, ") +
+                      machine_->toString(r.value));
+            }
+        }
+    }
+}
+
+void ScriptHost::runPendingConstructs() {
+    while (!pendingConstructs_.empty()) {
+        std::vector<PendingConstruct> batch;
+        batch.swap(pendingConstructs_);
+        // Every clip of the batch is initialized before any is constructed
+        // (placeobject_all_event_flags).
+        for (PendingConstruct& p : batch) {
+            if (auto clip = p.clip.lock(); clip && clip->parent) {
+                p.ctor = initialize(*clip, nullptr);
+            }
+        }
+        for (PendingConstruct& p : batch) {
+            if (auto clip = p.clip.lock(); clip && clip->parent) {
+                finishConstruct(*clip, p.ctor);
+            }
+        }
+    }
+}
+
+DisplayObject* ScriptHost::placeClip(DisplayObject& parent, const Player::ScriptPlacement& place,
+                                     avm1::Object* init) {
+    pendingInit_ = init;
+    const bool wasPlacing = placingByScript_;
+    placingByScript_ = true;
+    DisplayObject* clip = player_.placeByScript(parent, place);
+    placingByScript_ = wasPlacing;
+    pendingInit_ = nullptr;
+    return clip;
+}
+
+DisplayObject* ScriptHost::duplicateClip(DisplayObject& source, const QString& name, int depth,
+                                         avm1::Object* init) {
+    // The root of a layer has no parent to hold a copy.
+    if (!source.parent || !source.isClip()) {
+        return nullptr;
+    }
+    Player::ScriptPlacement p{source.characterId, depth, name, &source};
+    return placeClip(*source.parent, p, init);
+}
+
+// startDrag and stopDrag live with the mouse input (input_scripts.cpp, drag.cpp).
+
+DisplayObject* ScriptHost::dragged() const {
+    if (!drag_) {
+        return nullptr;
+    }
+    auto clip = drag_->clip.lock();
+    return clip && clip->parent ? clip.get() : nullptr;
+}
+
+namespace {
+
+// The clip on top at a stage point (twips), leaving out `skip` and what it holds: a clip whose
+// own drawing or a shape inside it is hit.
+DisplayObject* topmostClipAt(DisplayObject& container, const QTransform& toStage, QPointF at,
+                             const DisplayObject* skip) {
+    for (auto it = container.children.rbegin(); it != container.children.rend(); ++it) {
+        DisplayObject& o = *it->second;
+        if (&o == skip || !o.visible || o.clipDepth > 0) {
+            continue;
+        }
+        const QTransform t = toTransform(o.matrix) * toStage;
+        if (o.isClip()) {
+            if (DisplayObject* inner = topmostClipAt(o, t, at, skip)) {
+                return inner;
+            }
+        }
+        bool invertible = false;
+        const QPointF local = t.inverted(&invertible).map(at);
+        const bool hit = invertible && ((o.drawing && o.drawing->hits(local, o.ratio)) ||
+                                        (drawnGraphics(o) && drawnGraphics(o)->hits(local, 0)));
+        if (hit) {
+            return o.isClip() ? &o : &container;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+QString ScriptHost::dropTarget(const DisplayObject& clip) const {
+    return dropFor_.lock().get() == &clip ? dropTarget_ : QString();
+}
+
+void ScriptHost::findDropTarget(DisplayObject& dragged) {
+    DisplayObject* root = player_.root(0);
+    dropFor_ = player_.sharedOf(dragged);
+    dropTarget_.clear();
+    if (!root) {
+        return;
+    }
+    const QPointF at = player_.mousePosition() * 20.0;
+    DisplayObject* target = topmostClipAt(*root, toTransform(root->matrix), at, &dragged);
+    if (target && target != root) {
+        dropTarget_ = player_.targetPath(*target, true);
+    }
+}
+
+void ScriptHost::followDrag() {
+    DisplayObject* o = dragged();
+    if (!o || player_.mousePosition().x() < -1e8) {
+        return;  // nothing dragged, or the mouse has not been over the movie yet
+    }
+    bool ok = false;
+    const QPointF mouse =
+        worldTransform(*o->parent).inverted(&ok).map(player_.mousePosition() * 20.0) / 20.0;
+    if (!ok) {
+        return;
+    }
+    QPointF p = mouse + drag_->offset;
+    if (drag_->limits) {
+        p.setX(std::clamp(p.x(), drag_->limits->left(), drag_->limits->right()));
+        p.setY(std::clamp(p.y(), drag_->limits->top(), drag_->limits->bottom()));
+    }
+    o->matrix.tx = int32_t(std::lround(p.x() * 20));
+    o->matrix.ty = int32_t(std::lround(p.y() * 20));
+    findDropTarget(*o);
+}
+
+}  // namespace pencora::runtime

@@ -1,0 +1,221 @@
+#include "platform/flash/runtime/scripting/clip_properties.h"
+
+#include "platform/flash/runtime/display/clip_bounds.h"
+
+#include <climits>
+#include <cmath>
+#include <numbers>
+
+namespace pencora::runtime {
+
+namespace {
+
+// Bounds in the parent's space, in pixels.
+QRectF parentBounds(const DisplayObject& o) {
+    // What scripts drew counts as much as the clip's own shapes.
+    const QRectF r = contentBounds(o, toTransform(o.matrix), true).value_or(QRectF());
+    return QRectF(r.x() / 20, r.y() / 20, r.width() / 20, r.height() / 20);
+}
+
+double xscale(const swf::Matrix& m) {
+    return std::hypot(m.a, m.b) * 100;
+}
+double yscale(const swf::Matrix& m) {
+    return std::hypot(m.c, m.d) * 100;
+}
+double rotation(const swf::Matrix& m) {
+    return std::atan2(m.b, m.a) * 180 / std::numbers::pi;
+}
+
+struct ScaleRotation {
+    double xscale, yscale, rotation, skew;
+};
+
+// Matrix entries compare as stored: a NaN that a script put there matches itself, so the scales
+// and rotation it came from stay readable.
+bool sameEntry(double x, double y) {
+    return x == y || (std::isnan(x) && std::isnan(y));
+}
+
+// A scale times a sine or cosine where a zero factor wins: an infinite _xscale without rotation
+// stretches along x only and leaves the shear entries 0, not NaN.
+double scaled(double scale, double factor) {
+    return factor == 0 ? 0 : scale * factor;
+}
+
+ScaleRotation scaleRotationOf(const DisplayObject& o) {
+    const swf::Matrix& m = o.matrix;
+    if (const auto& s = o.scriptScale; s && sameEntry(s->a, m.a) && sameEntry(s->b, m.b) &&
+                                       sameEntry(s->c, m.c) && sameEntry(s->d, m.d)) {
+        return {s->xscale, s->yscale, s->rotation, s->skew};
+    }
+    return {xscale(m), yscale(m), rotation(m), std::atan2(-m.c, m.d) - std::atan2(m.b, m.a)};
+}
+
+void setScaleRotation(DisplayObject& o, const ScaleRotation& v) {
+    swf::Matrix& m = o.matrix;
+    const double r = v.rotation * std::numbers::pi / 180;
+    m.a = scaled(v.xscale / 100, std::cos(r));
+    m.b = scaled(v.xscale / 100, std::sin(r));
+    m.c = scaled(-v.yscale / 100, std::sin(r + v.skew));
+    m.d = scaled(v.yscale / 100, std::cos(r + v.skew));
+    o.scriptScale =
+        DisplayObject::ScriptScale{v.xscale, v.yscale, v.rotation, v.skew, m.a, m.b, m.c, m.d};
+}
+
+// Pixels to twips, NaN as 0 and kept inside the file's 32-bit range. An infinite position
+// lands on the lowest twip, either way (set_property_values).
+int32_t twips(double px) {
+    if (!std::isfinite(px * 20)) {
+        return std::isnan(px) ? 0 : INT32_MIN;
+    }
+    return int32_t(std::clamp(std::round(px * 20), double(INT32_MIN), double(INT32_MAX)));
+}
+
+QPointF localMouse(const Player& player, const DisplayObject& clip) {
+    bool ok = false;
+    const QTransform inv = worldTransform(clip).inverted(&ok);
+    // Before the mouse has been over the movie it counts as at the stage's origin.
+    const QPointF mouse = player.mousePosition().x() < -1e8 ? QPointF() : player.mousePosition();
+    const QPointF p = inv.map(mouse * 20.0);
+    return ok ? p / 20.0 : QPointF();
+}
+
+}  // namespace
+
+QString numberText(double v) {
+    if (std::isnan(v))
+        return QStringLiteral("NaN");
+    if (std::isinf(v))
+        return v > 0 ? QStringLiteral("Infinity") : QStringLiteral("-Infinity");
+    if (v == std::floor(v) && std::abs(v) < 1e15)
+        return QString::number(qint64(v));
+    return QString::number(v, 'g', 15);
+}
+
+std::optional<double> clipPropertyNumber(const Player& player, const DisplayObject& clip,
+                                         int index) {
+    const swf::Matrix& m = clip.matrix;
+    switch (index) {
+        case 0:
+            return m.tx / 20.0;
+        case 1:
+            return m.ty / 20.0;
+        case 2:
+            return scaleRotationOf(clip).xscale;
+        case 3:
+            return scaleRotationOf(clip).yscale;
+        case 4:
+            // An empty clip made by a script has no frame to count.
+            return clip.isClip() ? (clip.timeline ? std::max(clip.frame, 0) + 1 : 0) : 1;
+        case 5:
+            return clip.isClip() ? clip.totalFrames : 1;
+        case 6:
+            return clip.colorTransform.aMult / 256.0 * 100;
+        case 7:
+            return clip.visible ? 1 : 0;
+        case 8:
+            return parentBounds(clip).width();
+        case 9:
+            return parentBounds(clip).height();
+        case 10:
+            return scaleRotationOf(clip).rotation;
+        case 12:
+            return clip.isClip() ? clip.totalFrames : 1;
+        case 16:
+            return player.highQuality() ? 1 : 0;
+        case 17:
+            return 1;
+        case 18:
+            return 5;
+        case 20:
+            return localMouse(player, clip).x();
+        case 21:
+            return localMouse(player, clip).y();
+        default:
+            return std::nullopt;
+    }
+}
+
+std::optional<QString> clipPropertyText(const Player& player, const DisplayObject& clip,
+                                        int index) {
+    switch (index) {
+        case 11:
+            return player.targetPath(clip, true);
+        case 13:
+            return clip.name;
+        case 14: {
+            const DisplayObject* drop = player.dropTargetOf(clip);
+            return drop ? player.targetPath(*drop, true) : QString();
+        }
+        case 15:
+            return clip.movie ? clip.movie->url : QString();
+        case 19:
+            return player.highQuality() ? QStringLiteral("HIGH") : QStringLiteral("LOW");
+        default:
+            if (auto n = clipPropertyNumber(player, clip, index)) {
+                return numberText(*n);
+            }
+            return std::nullopt;
+    }
+}
+
+bool setClipProperty(Player& player, DisplayObject& clip, int index, const QString& value) {
+    bool ok = false;
+    const double n = value.toDouble(&ok);
+    if (std::isnan(n)) {
+        ok = false;  // what is not a number leaves the clip as it is
+    }
+    swf::Matrix& m = clip.matrix;
+    switch (index) {
+        case 0:
+            if (ok)
+                m.tx = twips(n);
+            return ok;
+        case 1:
+            if (ok)
+                m.ty = twips(n);
+            return ok;
+        case 2:
+        case 3:
+            if (ok) {
+                ScaleRotation v = scaleRotationOf(clip);
+                (index == 2 ? v.xscale : v.yscale) = n;
+                setScaleRotation(clip, v);
+            }
+            return ok;
+        case 6:
+            if (ok)
+                clip.colorTransform.aMult = int16_t(std::clamp(n * 2.56, -32768.0, 32767.0));
+            return ok;
+        case 7:
+            clip.visible = ok ? n != 0 : value.compare(u"true", Qt::CaseInsensitive) == 0;
+            if (!clip.visible) {
+                player.objectGone(clip);  // a hidden object cannot keep the focus
+            }
+            return true;
+        case 10:
+            if (ok) {
+                ScaleRotation v = scaleRotationOf(clip);
+                // Kept within a half turn either way; a half turn reads 180.
+                v.rotation = std::remainder(n, 360.0);
+                v.rotation = v.rotation == -180 ? 180 : v.rotation;
+                setScaleRotation(clip, v);
+            }
+            return ok;
+        case 13:
+            clip.rename(value);
+            return true;
+        case 16:
+            if (ok)
+                player.setHighQuality(n != 0);
+            return ok;
+        case 19:
+            player.setHighQuality(value.compare(u"LOW", Qt::CaseInsensitive) != 0);
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace pencora::runtime

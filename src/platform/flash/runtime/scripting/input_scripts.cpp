@@ -1,0 +1,420 @@
+// The script side of input: the Key, Mouse and Selection objects, Button.prototype, the
+// dragging and focus methods of MovieClip, and the ScriptHost hooks through which the runtime
+// tells scripts of keys, mouse moves and the focus.
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
+#include "platform/flash/avm1/function_object.h"
+#include "platform/flash/avm1/natives.h"
+#include "platform/flash/runtime/scripting/script_host.h"
+#include "platform/flash/runtime/text/text_field.h"
+#include "platform/flash/runtime/text/text_field_class.h"
+
+namespace pencora::runtime {
+
+using avm1::Machine;
+using avm1::Value;
+
+namespace {
+
+
+Player& playerOf(Machine& m) {
+    return hostOf(m).player();
+}
+
+int keyArgument(Machine& m, std::vector<Value>& args) {
+    const double n = m.toNumber(avm1::argAt(args, 0));
+    return std::isfinite(n) ? int(n) : -1;
+}
+
+Value keyIsDown(Machine& m, const Value&, std::vector<Value>& args) {
+    return Value(playerOf(m).keyboard().isDown(keyArgument(m, args)));
+}
+Value keyIsToggled(Machine& m, const Value&, std::vector<Value>& args) {
+    return Value(playerOf(m).keyboard().isToggled(keyArgument(m, args)));
+}
+Value keyGetCode(Machine& m, const Value&, std::vector<Value>&) {
+    return Value(double(playerOf(m).keyboard().lastCode));
+}
+Value keyGetAscii(Machine& m, const Value&, std::vector<Value>&) {
+    return Value(double(playerOf(m).keyboard().lastChar));
+}
+
+// The cursor is the host's to show; the calls answer as the original does (hide: whether it
+// was visible before, show: the same).
+Value mouseShow(Machine& m, const Value&, std::vector<Value>&) {
+    const bool was = hostOf(m).cursorVisible();
+    hostOf(m).setCursorVisible(true);
+    return Value(was ? 1.0 : 0.0);
+}
+Value mouseHide(Machine& m, const Value&, std::vector<Value>&) {
+    const bool was = hostOf(m).cursorVisible();
+    hostOf(m).setCursorVisible(false);
+    return Value(was ? 1.0 : 0.0);
+}
+
+Value selectionGetFocus(Machine& m, const Value&, std::vector<Value>&) {
+    DisplayObject* f = playerOf(m).focus();
+    if (!f) {
+        return Value::null();
+    }
+    return Value(playerOf(m).targetPath(*f, false));
+}
+
+Value selectionSetFocus(Machine& m, const Value&, std::vector<Value>& args) {
+    const Value target = avm1::argAt(args, 0);
+    Player& player = playerOf(m);
+    if (target.isNull() || target.isUndefined()) {
+        player.setFocus(nullptr);
+        return Value(true);
+    }
+    DisplayObject* object = nullptr;
+    if (target.isObject()) {
+        object = hostOf(m).displayOf(target.object());
+    } else {
+        object = hostOf(m).displayOf(hostOf(m).resolveTarget(nullptr, m.toString(target)));
+    }
+    if (!object || !object->parent) {
+        return Value(false);
+    }
+    player.setFocus(object, false, true);
+    return Value(true);
+}
+
+// Caret and selection of the focused text belong to the text field; without one in focus
+// they read -1.
+TextField* focusedField(Machine& m) {
+    DisplayObject* f = playerOf(m).focus();
+    return f && f->parent && f->field ? f->field.get() : nullptr;
+}
+
+std::pair<int, int> fieldSelection(const TextField& f) {
+    if (f.selectionBegin < 0) {
+        return {f.length(), f.length()};
+    }
+    const int a = std::clamp(f.selectionBegin, 0, f.length());
+    const int b = std::clamp(f.selectionEnd, 0, f.length());
+    return {std::min(a, b), std::max(a, b)};
+}
+
+Value selectionBeginIndex(Machine& m, const Value&, std::vector<Value>&) {
+    TextField* f = focusedField(m);
+    return Value(f ? double(fieldSelection(*f).first) : -1.0);
+}
+Value selectionEndIndex(Machine& m, const Value&, std::vector<Value>&) {
+    TextField* f = focusedField(m);
+    return Value(f ? double(fieldSelection(*f).second) : -1.0);
+}
+Value selectionCaretIndex(Machine& m, const Value&, std::vector<Value>&) {
+    TextField* f = focusedField(m);
+    if (!f) {
+        return Value(-1.0);
+    }
+    return Value(
+        double(f->selectionEnd < 0 ? f->length() : std::clamp(f->selectionEnd, 0, f->length())));
+}
+Value selectionSetSelection(Machine& m, const Value&, std::vector<Value>& args) {
+    DisplayObject* o = playerOf(m).focus();
+    if (!o || !o->parent || !o->field || args.empty()) {
+        return Value();
+    }
+    TextField& f = *o->field;
+    auto index = [&](const Value& v) {
+        const double d = m.toNumber(v);
+        return std::isfinite(d) ? int(std::clamp(d, 0.0, double(f.length()))) : 0;
+    };
+    f.selectionBegin = index(args[0]);
+    f.selectionEnd = args.size() > 1 ? index(args[1]) : f.selectionBegin;
+    textFieldChanged(*o);
+    return Value();
+}
+
+Value buttonGetDepth(Machine& m, const Value& self, std::vector<Value>&) {
+    DisplayObject* b = hostOf(m).displayOf(self.object());
+    return b ? Value(double(b->depth - kScriptDepthBase)) : Value();
+}
+
+Value clipStartDrag(Machine& m, const Value& self, std::vector<Value>& args) {
+    if (!hostOf(m).displayOf(self.object())) {
+        return Value();
+    }
+    const bool lock = m.toBoolean(avm1::argAt(args, 0));
+    if (args.size() >= 5) {
+        double rect[4];
+        for (int i = 0; i < 4; ++i) {
+            rect[i] = m.toNumber(args[size_t(i) + 1]);
+        }
+        hostOf(m).startDrag(self.object(), lock, rect);
+    } else {
+        hostOf(m).startDrag(self.object(), lock, nullptr);
+    }
+    return Value();
+}
+Value clipStopDrag(Machine& m, const Value&, std::vector<Value>&) {
+    hostOf(m).stopDrag();
+    return Value();
+}
+
+avm1::Object* broadcaster(Machine& m, const char* name) {
+    avm1::Object* o = m.makeObject();
+    Value init = m.getMember(m.get(m.global(), QStringLiteral("AsBroadcaster")),
+                             QStringLiteral("initialize"));
+    std::vector<Value> args{Value(o)};
+    m.call(init, Value(), args);
+    m.global()->put(QString::fromLatin1(name), Value(o), avm1::kDontEnum);
+    return o;
+}
+
+struct KeyConstant {
+    const char* name;
+    int code;
+};
+constexpr KeyConstant kKeyCodes[] = {
+    {"ALT", vk::Alt},         {"BACKSPACE", vk::Backspace}, {"CAPSLOCK", vk::CapsLock},
+    {"CONTROL", vk::Control}, {"DELETEKEY", vk::Delete},    {"DOWN", vk::Down},
+    {"END", vk::End},         {"ENTER", vk::Enter},         {"ESCAPE", vk::Escape},
+    {"HOME", vk::Home},       {"INSERT", vk::Insert},       {"LEFT", vk::Left},
+    {"PGDN", vk::PageDown},   {"PGUP", vk::PageUp},         {"RIGHT", vk::Right},
+    {"SHIFT", vk::Shift},     {"SPACE", vk::Space},         {"TAB", vk::Tab},
+    {"UP", vk::Up},
+};
+
+const avm1::NativeEntry kKeyMethods[] = {
+    {"isDown", keyIsDown},
+    {"isToggled", keyIsToggled},
+    {"getCode", keyGetCode},
+    {"getAscii", keyGetAscii},
+};
+const avm1::NativeEntry kMouseMethods[] = {
+    {"show", mouseShow},
+    {"hide", mouseHide},
+};
+const avm1::NativeEntry kSelectionMethods[] = {
+    {"getFocus", selectionGetFocus},        {"setFocus", selectionSetFocus},
+    {"getBeginIndex", selectionBeginIndex}, {"getEndIndex", selectionEndIndex},
+    {"getCaretIndex", selectionCaretIndex}, {"setSelection", selectionSetSelection},
+};
+
+Value buttonConstruct(Machine&, const Value&, std::vector<Value>&) {
+    return Value();
+}
+
+// Clip events the mouse and keyboard raise on every clip, by handler name.
+uint32_t clipEventFor(const QString& handler) {
+    namespace ce = swf::clip_event;
+    if (handler == u"onMouseMove")
+        return ce::MouseMove;
+    if (handler == u"onMouseDown")
+        return ce::MouseDown;
+    if (handler == u"onMouseUp")
+        return ce::MouseUp;
+    if (handler == u"onKeyDown")
+        return ce::KeyDown;
+    if (handler == u"onKeyUp")
+        return ce::KeyUp;
+    return 0;
+}
+
+}  // namespace
+
+Value focusRectValue(Machine& m, Player& player, DisplayObject& object) {
+    if (m.version() < 6) {
+        return Value(player.focusRectEnabled() ? 1.0 : 0.0);
+    }
+    if (!object.parent) {
+        return Value(player.focusRectEnabled());
+    }
+    return object.focusRect ? Value(*object.focusRect) : Value::null();
+}
+
+void setFocusRect(Machine& m, Player& player, DisplayObject& object, const Value& v) {
+    const bool movieWide = m.version() < 6 || !object.parent;
+    if (!movieWide) {
+        object.focusRect = v.isNullish() ? std::nullopt : std::optional(m.toBoolean(v));
+        return;
+    }
+    // The movie-wide switch ignores null and undefined, turns off for an object, and is on
+    // for any number but zero (NaN included: the original compares, it does not truncate).
+    if (v.isNullish()) {
+        return;
+    }
+    if (v.isObject()) {
+        player.setFocusRectEnabled(false);
+    } else if (v.isBoolean()) {
+        player.setFocusRectEnabled(v.boolean());
+    } else {
+        player.setFocusRectEnabled(m.toNumber(v) != 0);
+    }
+}
+
+void ScriptHost::installInputClasses() {
+    Machine& m = *machine_;
+
+    avm1::Object* key = broadcaster(m, "Key");
+    avm1::installTable(m, key, kKeyMethods);
+    for (const KeyConstant& k : kKeyCodes) {
+        key->put(QString::fromLatin1(k.name), Value(double(k.code)),
+                 avm1::kDontEnum | avm1::kDontDelete | avm1::kReadOnly);
+    }
+    avm1::installTable(m, broadcaster(m, "Mouse"), kMouseMethods);
+    avm1::installTable(m, broadcaster(m, "Selection"), kSelectionMethods);
+
+    // Buttons and clips both answer the mouse; `enabled` and `useHandCursor` are plain
+    // properties their prototypes give, which an instance may shadow or delete.
+    avm1::Object* button = m.makeObject();
+    button->putNative(m, QStringLiteral("getDepth"), buttonGetDepth);
+    // A button's for..in lists them; a clip's does not.
+    for (avm1::Object* proto : {button, m.protos().movieClip}) {
+        const uint16_t flags = proto == button ? 0 : avm1::kDontEnum;
+        proto->put(QStringLiteral("enabled"), Value(true), flags);
+        proto->put(QStringLiteral("useHandCursor"), Value(true), flags);
+    }
+    // typeof a button is "object", not "movieclip".
+    button->put(QStringLiteral("__typeof__"), Value(QStringLiteral("object")),
+                avm1::kDontEnum | avm1::kDontDelete | avm1::kReadOnly);
+    m.protos().button = button;
+    m.defineClass(QStringLiteral("Button"), buttonConstruct, button);
+
+    avm1::Object* clip = m.protos().movieClip;
+    clip->putNative(m, QStringLiteral("startDrag"), clipStartDrag);
+    clip->putNative(m, QStringLiteral("stopDrag"), clipStopDrag);
+}
+
+void ScriptHost::broadcastInput(Player&, const QString& handler, int wheelDelta) {
+    Machine& m = *machine_;
+    const uint32_t event = clipEventFor(handler);
+    const bool mouse = handler.startsWith(u"onMouse");
+    // Topmost first: a clip's children before the clip, higher depths before lower.
+    std::vector<std::shared_ptr<DisplayObject>> clips;
+    std::function<void(const std::shared_ptr<DisplayObject>&)> walk =
+        [&](const std::shared_ptr<DisplayObject>& o) {
+            for (auto it = o->children.rbegin(); it != o->children.rend(); ++it) {
+                if (it->second->isClip()) {
+                    walk(it->second);
+                }
+            }
+            clips.push_back(o);
+        };
+    for (int layer : player_.layers()) {
+        if (DisplayObject* r = player_.root(layer)) {
+            walk(player_.sharedOf(*r));
+        }
+    }
+    for (const auto& clip : clips) {
+        if (!clip || (!clip->parent && !player_.sharedOf(*clip))) {
+            continue;
+        }
+        if (event) {
+            runClipEvent(*clip, event);
+        }
+        // Clips hear the mouse without being listeners; keys only reach the clip in focus.
+        if (mouse && clip->script) {
+            std::vector<Value> args;
+            if (wheelDelta) {
+                args.push_back(Value(double(wheelDelta)));
+            }
+            m.callMethod(scriptObject(*clip), handler, args,
+                         clip->movie ? clip->movie->version() : 8);
+        }
+    }
+    Value target = m.get(m.global(), mouse ? QStringLiteral("Mouse") : QStringLiteral("Key"));
+    std::vector<Value> args{Value(handler)};
+    if (handler == u"onMouseWheel") {
+        args.push_back(Value(double(wheelDelta)));
+    }
+    m.callMethodValue(target, QStringLiteral("broadcastMessage"), args);
+}
+
+void ScriptHost::focusChanged(Player&, DisplayObject* old, DisplayObject* now) {
+    Machine& m = *machine_;
+    const int version = m.version();
+    const Value oldValue = old ? Value(scriptObject(*old)) : Value::null();
+    const Value nowValue = now ? Value(scriptObject(*now)) : Value::null();
+    if (old) {
+        m.callMethod(scriptObject(*old), QStringLiteral("onKillFocus"), {nowValue},
+                     old->movie ? old->movie->version() : version);
+    }
+    if (now) {
+        m.callMethod(scriptObject(*now), QStringLiteral("onSetFocus"), {oldValue},
+                     now->movie ? now->movie->version() : version);
+    }
+    std::vector<Value> args{Value(QStringLiteral("onSetFocus")), oldValue, nowValue};
+    m.callMethodValue(m.get(m.global(), QStringLiteral("Selection")),
+                      QStringLiteral("broadcastMessage"), args);
+}
+
+avm1::Object* ScriptHost::classPrototype(const DisplayObject& object) {
+    switch (object.kind) {
+        case ObjectKind::Clip:
+            return machine_->protos().movieClip;
+        case ObjectKind::Button:
+            return machine_->protos().button;
+        case ObjectKind::EditText:
+            return machine_->protos().textField ? machine_->protos().textField
+                                                : machine_->protos().object;
+        default:
+            return machine_->protos().object;
+    }
+}
+
+namespace {
+
+std::optional<Value> definedValue(Machine& m, avm1::Object* o, const QString& name) {
+    if (!o) {
+        return std::nullopt;
+    }
+    Value v = m.get(o, name);
+    if (v.isUndefined()) {
+        return std::nullopt;
+    }
+    return v;
+}
+
+}  // namespace
+
+std::optional<double> ScriptHost::scriptNumber(DisplayObject& object, const QString& name) {
+    avm1::Object* o = object.script ? scriptObject(object) : classPrototype(object);
+    auto v = definedValue(*machine_, o, name);
+    if (!v || v->isNull()) {
+        return std::nullopt;
+    }
+    return machine_->toNumber(*v);
+}
+
+std::optional<bool> ScriptHost::scriptFlag(DisplayObject& object, const QString& name) {
+    avm1::Object* o = object.script ? scriptObject(object) : classPrototype(object);
+    auto v = definedValue(*machine_, o, name);
+    if (!v) {
+        return std::nullopt;
+    }
+    return machine_->toBoolean(*v);
+}
+
+std::optional<QString> ScriptHost::scriptText(DisplayObject& object, const QString& name) {
+    avm1::Object* o = object.script ? scriptObject(object) : classPrototype(object);
+    auto v = definedValue(*machine_, o, name);
+    if (!v || v->isNull()) {
+        return std::nullopt;
+    }
+    return machine_->toString(*v);
+}
+
+void ScriptHost::startDrag(avm1::Object* clip, bool lockCenter, const double* rectOrNull) {
+    DisplayObject* o = displayOf(clip);
+    if (!o) {
+        return;
+    }
+    std::optional<QRectF> bounds;
+    if (rectOrNull) {
+        bounds =
+            QRectF(QPointF(rectOrNull[0], rectOrNull[1]), QPointF(rectOrNull[2], rectOrNull[3]));
+    }
+    player_.startDrag(*o, lockCenter, bounds);
+}
+
+void ScriptHost::stopDrag() {
+    player_.stopDrag();
+}
+
+}  // namespace pencora::runtime

@@ -1,0 +1,206 @@
+// The script machine plugged into the runtime: it runs every action block of the movie (frame
+// scripts, init actions, button and clip events) and answers the machine's questions about
+// the display list (avm1/host.h). Each display object that scripts reach gets a script object
+// whose built-in properties (_x, _currentframe, children by name ...) read and write the
+// object itself; MovieClip.prototype carries the timeline methods.
+#pragma once
+
+#include <QImage>
+
+#include <cmath>
+#include <limits>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+
+#include "platform/flash/avm1/clip_object.h"
+#include "platform/flash/avm1/host.h"
+#include "platform/flash/avm1/machine.h"
+#include "platform/flash/avm1/natives.h"
+#include "platform/flash/runtime/display/movie_loader.h"
+#include "platform/flash/runtime/display/player.h"
+
+namespace pencora::runtime {
+
+// The Color class (color_class.cpp), which tints clips through their colour transform.
+void installColorClass(avm1::Machine& m);
+// _focusrect as scripts read and write it (input_scripts.cpp): before SWF 6 one movie-wide
+// number, 0 or 1, whatever object is asked; from SWF 6 a level's root holds the movie-wide
+// Boolean and every other object its own, null until set.
+avm1::Value focusRectValue(avm1::Machine& m, Player& player, DisplayObject& object);
+void setFocusRect(avm1::Machine& m, Player& player, DisplayObject& object, const avm1::Value& v);
+
+class ScriptHost : public ActionRunner, public avm1::Host {
+  public:
+    explicit ScriptHost(Player& player);
+    ~ScriptHost() override;
+
+    avm1::Machine& machine() { return *machine_; }
+    // The script object of a display object, made on first use.
+    avm1::ClipObject* scriptObject(DisplayObject& object);
+    // The display object behind a script object, if it is still on a list.
+    DisplayObject* displayOf(avm1::Object* object) const;
+    void advanceClock(double milliseconds);
+    // NaN: new Date() reads the system clock; otherwise this time plus the movie's clock.
+    void pinWallClock(double millisecondsSinceEpoch) { pinnedWallClock_ = millisecondsSinceEpoch; }
+
+    // ActionRunner
+    void run(Player& player, DisplayObject& clip,
+             const std::shared_ptr<const swf::ActionBlock>& block) override;
+    void enterFrameEvent(Player& player, DisplayObject& clip) override;
+    void placed(Player& player, DisplayObject& clip) override;
+    void afterTick(Player& player) override;
+    bool handlesMouse(DisplayObject& clip) override;
+    bool handlesUnload(DisplayObject& clip) override;
+    void unloadEvent(Player& player, DisplayObject& clip) override;
+    void mouseEvent(Player& player, DisplayObject& target, const QString& handler) override;
+    // Keys, the mouse and the focus (input_scripts.cpp).
+    void broadcastInput(Player& player, const QString& handler, int wheelDelta) override;
+    void focusChanged(Player& player, DisplayObject* old, DisplayObject* now) override;
+    std::optional<double> scriptNumber(DisplayObject& object, const QString& name) override;
+    std::optional<bool> scriptFlag(DisplayObject& object, const QString& name) override;
+    std::optional<QString> scriptText(DisplayObject& object, const QString& name) override;
+
+    // avm1::Host
+    double milliseconds() override { return clock_; }
+    double wallClock() override {
+        return std::isnan(pinnedWallClock_) ? avm1::Host::wallClock() : pinnedWallClock_ + clock_;
+    }
+    void trace(const QString& line) override;
+    avm1::Object* resolveTarget(avm1::Object* base, const QString& path) override;
+    QString targetPath(avm1::Object* clip, bool slashForm) override;
+    avm1::Object* root(avm1::Object* base) override;
+    avm1::Object* level(int n) override;
+    avm1::Value getClipProperty(avm1::Object* clip, avm1::ClipProperty p) override;
+    void setClipProperty(avm1::Object* clip, avm1::ClipProperty p, const avm1::Value& v) override;
+    void play(avm1::Object* clip) override;
+    void stop(avm1::Object* clip) override;
+    void nextFrame(avm1::Object* clip) override;
+    void prevFrame(avm1::Object* clip) override;
+    void gotoFrame(avm1::Object* clip, int frame, bool andPlay) override;
+    bool gotoLabel(avm1::Object* clip, const QString& label, bool andPlay) override;
+    bool frameLoaded(avm1::Object* clip, int frame) override;
+    void callFrame(avm1::Object* clip, const avm1::Value& frame) override;
+    void cloneSprite(avm1::Object* source, const QString& name, int depth) override;
+    void removeSprite(avm1::Object* clip) override;
+    void toggleQuality() override;
+    void stopSounds() override { player_.sounds().stopAll(); }
+    void getUrl(const avm1::UrlRequest& request) override;
+    void startDrag(avm1::Object* clip, bool lockCenter, const double* rectOrNull) override;
+    bool clipTransform(avm1::Object* clip, bool concatenated, ClipTransform& out) override;
+    void setClipMatrix(avm1::Object* clip, const double (&matrix)[6]) override;
+    void setClipColorTransform(avm1::Object* clip, const double (&color)[8]) override;
+    void stopDrag() override;
+
+    // Places a clip for a script (attachMovie, createEmptyMovieClip): `init`'s properties are
+    // copied onto it before its class constructor runs. Null when nothing could be placed.
+    DisplayObject* placeClip(DisplayObject& parent, const Player::ScriptPlacement& place,
+                             avm1::Object* init);
+    // duplicateMovieClip: a copy of `source` (its character, placement, clip events and
+    // drawing) beside it.
+    DisplayObject* duplicateClip(DisplayObject& source, const QString& name, int depth,
+                                 avm1::Object* init);
+    // The clip being dragged, if any.
+    DisplayObject* dragged() const;
+    // _droptarget: the slash path of the clip under the mouse when `clip` was last dragged
+    // over something, empty otherwise.
+    QString dropTarget(const DisplayObject& clip) const;
+    void fetch(avm1::FetchRequest request) override;
+    QString externalCall(const QString& request) override {
+        return player_.events().flashCall(request);
+    }
+
+    MovieLoader& loader() { return loader_; }
+    // Sound objects kept alive while their sound plays or loads.
+    void pinSound(avm1::Object* sound) { soundPins_.insert(sound); }
+    std::set<avm1::Object*>& soundPins() { return soundPins_; }
+    // attachBitmap: `bitmap` (a BitmapData) shown by `object`, which follows its pixels.
+    void attachBitmap(DisplayObject& object, avm1::Object* bitmap, bool smoothing);
+    // Brings the attached bitmaps up to date with their BitmapData and keeps those data alive.
+    void refreshAttachedBitmaps(std::vector<avm1::Object*>& roots);
+    // Before a clip shows another movie: its variables and class go, as a new clip's would.
+    void resetClipScript(DisplayObject& clip);
+    // unloadMovie on a clip: its onUnload handlers run before its content goes.
+    void clipUnloading(DisplayObject& clip);
+    // loadVariables answered: onClipEvent(data) and onData.
+    void clipDataArrived(DisplayObject& clip);
+    // Mouse.hide/show: whether the movie wants the cursor shown over the stage.
+    bool cursorVisible() const { return cursorVisible_; }
+    void setCursorVisible(bool on) { cursorVisible_ = on; }
+
+    Player& player() { return player_; }
+    // The bindings of every display object that has a script object.
+    std::set<avm1::ClipBinding*>& bindings() { return bindings_; }
+
+  private:
+    void runClipEvent(DisplayObject& clip, uint32_t event);
+    void installMovieClip();
+    // The class constructor (Object.registerClass), init object and construct events of a
+    // clip just placed.
+    void construct(DisplayObject& clip, avm1::Object* init);
+    avm1::Object* registeredClass(DisplayObject& clip);
+    // Init actions already queued for this tick that a clip's class may depend on run now,
+    // before the clip is constructed; they are skipped when their turn comes.
+    void runPendingInitActions(DisplayObject& clip);
+    bool isInitBlock(MovieContext& movie, const swf::ActionBlock* block);
+    void followDrag();
+    void findDropTarget(DisplayObject& dragged);
+    bool hasOnConstruct(DisplayObject& clip);
+    uint32_t clipEventsOf(const DisplayObject& clip) const;
+    // onClipEvent(initialize) and (construct) run at once rather than queued.
+    void runEarlyEvent(DisplayObject& clip, uint32_t event);
+    // The class's prototype, the init object and the initialize events; returns the class.
+    avm1::Object* initialize(DisplayObject& clip, avm1::Object* init);
+    void finishConstruct(DisplayObject& clip, avm1::Object* ctor);
+    bool exportsOf(const DisplayObject& clip) const;
+    // The construct events and constructors of clips the timeline placed, run before the next
+    // script (or at the end of the tick).
+    void runPendingConstructs();
+
+    struct PendingConstruct {
+        std::weak_ptr<DisplayObject> clip;
+        avm1::Object* ctor = nullptr;
+    };
+
+    struct Drag {
+        std::weak_ptr<DisplayObject> clip;
+        QPointF offset;  // clip position minus mouse, in parent pixels
+        std::optional<QRectF> limits;
+    };
+    void installInputClasses();
+    // The class prototype scripts see on a display object of this kind.
+    avm1::Object* classPrototype(const DisplayObject& object);
+
+    Player& player_;
+    std::unique_ptr<avm1::Machine> machine_;
+    std::unique_ptr<TextInputHandler> typing_;  // the player types into fields through it
+    std::set<avm1::ClipBinding*> bindings_;
+    double clock_ = 0;
+    double pinnedWallClock_ = std::numeric_limits<double>::quiet_NaN();
+    avm1::Object* pendingInit_ = nullptr;
+    bool placingByScript_ = false;
+    std::optional<Drag> drag_;
+    std::weak_ptr<DisplayObject> dropFor_;
+    QString dropTarget_;
+    std::vector<PendingConstruct> pendingConstructs_;
+    MovieLoader loader_{*this};
+    std::set<avm1::Object*> soundPins_;
+    struct AttachedBitmap {
+        std::weak_ptr<DisplayObject> object;
+        avm1::Object* bitmap = nullptr;
+        bool smoothing = false;
+        QImage shown;
+    };
+    std::vector<AttachedBitmap> attachedBitmaps_;
+    bool cursorVisible_ = true;
+};
+
+// The script host of a machine the runtime made: how a native finds its player.
+inline ScriptHost& hostOf(avm1::Machine& m) {
+    return static_cast<ScriptHost&>(m.host());
+}
+
+using avm1::argAt;
+
+}  // namespace pencora::runtime

@@ -1,0 +1,238 @@
+// Stage: the size of _level0's stage, scale mode, alignment, the context-menu flag and the
+// display state, with listeners (onResize, onFullScreen). The control owns how the stage is
+// really shown; a desktop control has no full-screen mode of its own, so displayState only
+// records what the movie asked and tells its listeners.
+//
+// System: System.security (sandboxType from where the movie came from and its use-network
+// flag; the domain calls accept and do nothing), System.capabilities, useCodepage,
+// setClipboard and showSettings (no-ops: the player offers neither).
+#include "platform/flash/runtime/scripting/stage_class.h"
+#include "platform/flash/avm1/function_object.h"
+#include "platform/flash/runtime/scripting/script_host.h"
+
+namespace pencora::runtime {
+
+using avm1::Value;
+
+namespace {
+
+
+
+const swf::Movie* levelZeroMovie(avm1::Machine& m) {
+    DisplayObject* root = hostOf(m).player().root(0);
+    return root && root->movie ? root->movie->movie.get() : nullptr;
+}
+
+// Script-visible state kept on the Stage object itself, under names scripts do not see.
+const QString kScaleMode = QStringLiteral("__scaleMode");
+const QString kAlign = QStringLiteral("__align");
+const QString kShowMenu = QStringLiteral("__showMenu");
+const QString kDisplayState = QStringLiteral("__displayState");
+
+Value stored(avm1::Machine& m, const Value& self, const QString& name, const Value& fallback) {
+    avm1::Object* o = self.object();
+    avm1::Property* p = o ? o->find(name, 10) : nullptr;
+    (void)m;
+    return p ? p->value : fallback;
+}
+void store(const Value& self, const QString& name, const Value& v) {
+    if (avm1::Object* o = self.object()) {
+        o->put(name, v, avm1::kDontEnum);
+    }
+}
+
+Value getWidth(avm1::Machine& m, const Value&, std::vector<Value>&) {
+    const swf::Movie* movie = levelZeroMovie(m);
+    return movie ? Value(std::round((movie->header.frameSize.xMax - movie->header.frameSize.xMin) /
+                                    20.0))
+                 : Value(0);
+}
+Value getHeight(avm1::Machine& m, const Value&, std::vector<Value>&) {
+    const swf::Movie* movie = levelZeroMovie(m);
+    return movie ? Value(std::round((movie->header.frameSize.yMax - movie->header.frameSize.yMin) /
+                                    20.0))
+                 : Value(0);
+}
+Value readOnly(avm1::Machine&, const Value&, std::vector<Value>&) {
+    return {};
+}
+
+Value getScaleMode(avm1::Machine& m, const Value& self, std::vector<Value>&) {
+    return stored(m, self, kScaleMode, Value(QStringLiteral("showAll")));
+}
+Value setScaleMode(avm1::Machine& m, const Value& self, std::vector<Value>& args) {
+    static const char* const kModes[] = {"showAll", "noBorder", "exactFit", "noScale"};
+    const QString mode = m.toString(argAt(args, 0));
+    for (const char* known : kModes) {
+        if (mode.compare(QLatin1String(known), Qt::CaseInsensitive) == 0) {
+            store(self, kScaleMode, Value(QString::fromLatin1(known)));
+        }
+    }
+    return {};
+}
+
+Value getAlign(avm1::Machine& m, const Value& self, std::vector<Value>&) {
+    return stored(m, self, kAlign, Value(QString()));
+}
+// The letters T, B, L, R in any order and case, kept in the order the original prints them.
+Value setAlign(avm1::Machine& m, const Value& self, std::vector<Value>& args) {
+    const QString a = m.toString(argAt(args, 0)).toUpper();
+    QString out;
+    for (QChar c : {u'L', u'T', u'R', u'B'}) {
+        if (a.contains(c)) {
+            out += c;
+        }
+    }
+    store(self, kAlign, Value(out));
+    return {};
+}
+
+Value getShowMenu(avm1::Machine& m, const Value& self, std::vector<Value>&) {
+    return stored(m, self, kShowMenu, Value(true));
+}
+Value setShowMenu(avm1::Machine& m, const Value& self, std::vector<Value>& args) {
+    store(self, kShowMenu, Value(m.toBoolean(argAt(args, 0))));
+    return {};
+}
+
+Value getDisplayState(avm1::Machine& m, const Value& self, std::vector<Value>&) {
+    return stored(m, self, kDisplayState, Value(QStringLiteral("normal")));
+}
+Value setDisplayState(avm1::Machine& m, const Value& self, std::vector<Value>& args) {
+    const QString want = m.toString(argAt(args, 0));
+    QString state;
+    if (want.compare(QLatin1String("fullScreen"), Qt::CaseInsensitive) == 0) {
+        state = QStringLiteral("fullScreen");
+    } else if (want.compare(QLatin1String("normal"), Qt::CaseInsensitive) == 0) {
+        state = QStringLiteral("normal");
+    } else {
+        return {};
+    }
+    if (m.toString(getDisplayState(m, self, args)) == state) {
+        return {};
+    }
+    store(self, kDisplayState, Value(state));
+    std::vector<Value> message{Value(QStringLiteral("onFullScreen")),
+                               Value(state == u"fullScreen")};
+    m.callMethodValue(self, QStringLiteral("broadcastMessage"), message);
+    return {};
+}
+
+void addComputed(avm1::Machine& m, avm1::Object* o, const char* name, avm1::NativeFn get,
+                 avm1::NativeFn set) {
+    const QString n = QString::fromLatin1(name);
+    o->put(n, Value(), avm1::kDontEnum | avm1::kDontDelete);
+    avm1::Property* p = o->find(n, 10);
+    p->getter = m.makeNative(get);
+    p->setter = m.makeNative(set);
+}
+
+// ---- System ---------------------------------------------------------------------------------
+
+Value getSandboxType(avm1::Machine& m, const Value&, std::vector<Value>&) {
+    DisplayObject* root = hostOf(m).player().root(0);
+    const QString url = root && root->movie ? root->movie->url : QString();
+    if (url.startsWith(QLatin1String("http:"), Qt::CaseInsensitive) ||
+        url.startsWith(QLatin1String("https:"), Qt::CaseInsensitive)) {
+        return Value(QStringLiteral("remote"));
+    }
+    const swf::Movie* movie = levelZeroMovie(m);
+    const bool useNetwork = movie && movie->fileAttributes && (*movie->fileAttributes & 0x01);
+    return Value(useNetwork ? QStringLiteral("localWithNetwork") : QStringLiteral("localWithFile"));
+}
+
+Value nothing(avm1::Machine&, const Value&, std::vector<Value>&) {
+    return {};
+}
+
+Value refused(avm1::Machine&, const Value&, std::vector<Value>&) {
+    return Value(false);
+}
+
+Value getUseCodepage(avm1::Machine& m, const Value& self, std::vector<Value>&) {
+    return stored(m, self, QStringLiteral("__useCodepage"), Value(false));
+}
+Value setUseCodepage(avm1::Machine& m, const Value& self, std::vector<Value>& args) {
+    store(self, QStringLiteral("__useCodepage"), Value(m.toBoolean(argAt(args, 0))));
+    return {};
+}
+
+avm1::Object* makeCapabilities(avm1::Machine& m) {
+    avm1::Object* c = m.makeObject();
+    const std::pair<const char*, Value> rows[] = {
+        {"avHardwareDisable", Value(true)},
+        {"hasAccessibility", Value(false)},
+        {"hasAudio", Value(true)},
+        {"hasAudioEncoder", Value(false)},
+        {"hasEmbeddedVideo", Value(false)},
+        {"hasIME", Value(false)},
+        {"hasMP3", Value(true)},
+        {"hasPrinting", Value(false)},
+        {"hasScreenBroadcast", Value(false)},
+        {"hasScreenPlayback", Value(false)},
+        {"hasStreamingAudio", Value(true)},
+        {"hasStreamingVideo", Value(false)},
+        {"hasVideoEncoder", Value(false)},
+        {"isDebugger", Value(false)},
+        {"language", Value(QStringLiteral("zh-CN"))},
+        {"localFileReadDisable", Value(false)},
+        {"manufacturer", Value(QStringLiteral("Pencora"))},
+        {"os", Value(QStringLiteral("Linux"))},
+        {"pixelAspectRatio", Value(1)},
+        {"playerType", Value(QStringLiteral("ActiveX"))},
+        {"screenColor", Value(QStringLiteral("color"))},
+        {"screenDPI", Value(96)},
+        {"screenResolutionX", Value(1280)},
+        {"screenResolutionY", Value(800)},
+        {"version", Value(QStringLiteral("WIN 10,0,0,0"))},
+    };
+    for (const auto& [name, value] : rows) {
+        c->put(QString::fromLatin1(name), value, avm1::kDontDelete | avm1::kReadOnly);
+    }
+    return c;
+}
+
+}  // namespace
+
+void installStageAndSystem(ScriptHost& host) {
+    avm1::Machine& m = host.machine();
+    avm1::Object* stage = m.makeObject();
+    addComputed(m, stage, "width", getWidth, readOnly);
+    addComputed(m, stage, "height", getHeight, readOnly);
+    addComputed(m, stage, "scaleMode", getScaleMode, setScaleMode);
+    addComputed(m, stage, "align", getAlign, setAlign);
+    addComputed(m, stage, "showMenu", getShowMenu, setShowMenu);
+    addComputed(m, stage, "displayState", getDisplayState, setDisplayState);
+    if (avm1::Object* b = m.get(m.global(), QStringLiteral("AsBroadcaster")).object()) {
+        std::vector<Value> args{Value(stage)};
+        m.callMethodValue(Value(b), QStringLiteral("initialize"), args);
+    }
+    m.global()->put(QStringLiteral("Stage"), Value(stage), avm1::kDontEnum);
+
+    avm1::Object* system = m.makeObject();
+    avm1::Object* security = m.makeObject();
+    addComputed(m, security, "sandboxType", getSandboxType, readOnly);
+    for (const char* name : {"allowDomain", "allowInsecureDomain", "loadPolicyFile"}) {
+        security->putNative(m, QString::fromLatin1(name), nothing);
+    }
+    system->put(QStringLiteral("security"), Value(security), avm1::kDontEnum);
+    system->put(QStringLiteral("capabilities"), Value(makeCapabilities(m)), avm1::kDontEnum);
+    addComputed(m, system, "useCodepage", getUseCodepage, setUseCodepage);
+    system->put(QStringLiteral("exactSettings"), Value(true), avm1::kDontEnum);
+    // No input method editor: it is never enabled and takes no requests.
+    avm1::Object* ime = m.makeObject();
+    for (const char* name : {"getEnabled", "setEnabled", "getConversionMode", "setConversionMode",
+                             "setCompositionString", "doConversion"}) {
+        ime->putNative(m, QString::fromLatin1(name), refused);
+    }
+    if (avm1::Object* b = m.get(m.global(), QStringLiteral("AsBroadcaster")).object()) {
+        std::vector<Value> args{Value(ime)};
+        m.callMethodValue(Value(b), QStringLiteral("initialize"), args);
+    }
+    system->put(QStringLiteral("IME"), Value(ime), avm1::kDontEnum);
+    system->putNative(m, QStringLiteral("setClipboard"), nothing);
+    system->putNative(m, QStringLiteral("showSettings"), nothing);
+    m.global()->put(QStringLiteral("System"), Value(system), avm1::kDontEnum);
+}
+
+}  // namespace pencora::runtime

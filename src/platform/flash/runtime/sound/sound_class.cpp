@@ -1,0 +1,384 @@
+// The Sound class. `new Sound()` speaks for the whole movie: its volume and pan reach every
+// sound of the player (the volume movie relies on this). `new Sound(clip)` speaks for the
+// sounds of that clip and the clips inside it. A Sound whose clip is gone answers undefined.
+// attachSound takes an exported sound of the clip's movie, loadSound an MP3 fetched through
+// the control; start and stop play them through the player's mixer.
+#include <cmath>
+#include <limits>
+
+#include "platform/flash/avm1/activation.h"
+#include "platform/flash/avm1/function_object.h"
+#include "platform/flash/runtime/display/movie_loader.h"
+#include "platform/flash/runtime/scripting/script_host.h"
+#include "platform/flash/runtime/sound/sound_class.h"
+
+namespace pencora::runtime {
+
+using avm1::Value;
+
+namespace {
+
+Value getDuration(avm1::Machine& m, const Value& self, std::vector<Value>&);
+Value getPosition(avm1::Machine& m, const Value& self, std::vector<Value>&);
+
+class SoundObject : public avm1::Object {
+  public:
+    explicit SoundObject(avm1::Object* proto) : Object(proto, avm1::ObjectKind::Host) {}
+
+    // duration and position read the sound until a script stores its own value there.
+    bool getOwnVirtual(avm1::Machine& m, const QString& name, Value& out) override {
+        const bool duration = name == u"duration";
+        if ((!duration && name != u"position") || find(name, m.version())) {
+            return false;
+        }
+        std::vector<Value> none;
+        out = duration ? getDuration(m, Value(static_cast<Object*>(this)), none)
+                       : getPosition(m, Value(static_cast<Object*>(this)), none);
+        return true;
+    }
+
+    bool hasTarget = false;
+    // The owner as a target path, looked up on every call: a Sound made before its clip, or
+    // for a clip renamed since, follows the path and not the clip (sound_owner_reference).
+    QString targetPath;
+    std::weak_ptr<DisplayObject> pathBase;  // the timeline that made it: relative paths start there
+    std::shared_ptr<const SoundPcm> pcm;
+    int soundId = 0;
+    SoundMixer::VoiceId voice = 0;
+    double bytes = 0;
+    bool loading = false;
+};
+
+
+SoundObject* soundOf(const Value& self) {
+    avm1::Object* o = self.object();
+    return o && o->kind() == avm1::ObjectKind::Host ? dynamic_cast<SoundObject*>(o) : nullptr;
+}
+
+
+// The clip a Sound with an owner speaks for now, or null.
+std::shared_ptr<DisplayObject> ownerNow(avm1::Machine& m, SoundObject* s) {
+    if (!s->hasTarget) {
+        return nullptr;
+    }
+    Player& player = hostOf(m).player();
+    auto base = s->pathBase.lock();
+    DisplayObject* clip =
+        player.resolveTarget(base && base->parent ? base.get() : player.root(0), s->targetPath);
+    return clip ? player.sharedOf(*clip) : nullptr;
+}
+
+// The transform this Sound controls; null when its clip is gone.
+SoundTransform* transformOf(avm1::Machine& m, SoundObject* s) {
+    if (!s) {
+        return nullptr;
+    }
+    SoundMixer& mixer = hostOf(m).player().sounds();
+    if (!s->hasTarget) {
+        return &mixer.movieTransform();
+    }
+    auto clip = ownerNow(m, s);
+    if (!clip) {
+        return nullptr;
+    }
+    return &mixer.clipTransform(clip);
+}
+
+// Numbers as the original stores them: cut to an integer, NaN and infinities as the
+// smallest integer.
+int soundInt(avm1::Machine& m, const Value& v) {
+    if (v.isUndefined()) {
+        return 0;  // a missing argument
+    }
+    const double n = m.toNumber(v);
+    if (!std::isfinite(n) || n <= -2147483648.0 || n >= 2147483648.0) {
+        return std::numeric_limits<int>::min();
+    }
+    return int(std::trunc(n));
+}
+
+Value soundConstruct(avm1::Machine& m, const Value&, std::vector<Value>& args) {
+    auto* s = m.heap().make<SoundObject>(m.protos().object);
+    // Prototype: Sound.prototype, found through the class so subclasses keep theirs.
+    Value ctor = m.get(m.global(), QStringLiteral("Sound"));
+    if (avm1::Object* c = ctor.object()) {
+        s->setProto(m.get(c, QStringLiteral("prototype")).object());
+    }
+    const Value target = argAt(args, 0);
+    if (!target.isNullish()) {
+        s->hasTarget = true;
+        ScriptHost& host = hostOf(m);
+        avm1::Object* o = target.object();
+        // A display object by its path; anything else through its toString.
+        s->targetPath = o && host.displayOf(o) ? host.targetPath(o, true) : m.toString(target);
+        if (avm1::Activation* a = m.current()) {
+            if (DisplayObject* made = host.displayOf(a->target ? a->target : a->originalTarget)) {
+                s->pathBase = host.player().sharedOf(*made);
+            }
+        }
+    }
+    return Value(static_cast<avm1::Object*>(s));
+}
+
+Value soundCall(avm1::Machine&, const Value&, std::vector<Value>&) {
+    return {};
+}
+
+Value getVolume(avm1::Machine& m, const Value& self, std::vector<Value>&) {
+    SoundTransform* t = transformOf(m, soundOf(self));
+    return t ? Value(t->volume) : Value();
+}
+Value setVolume(avm1::Machine& m, const Value& self, std::vector<Value>& args) {
+    if (SoundTransform* t = transformOf(m, soundOf(self))) {
+        t->volume = soundInt(m, argAt(args, 0));
+    }
+    return {};
+}
+
+Value getPan(avm1::Machine& m, const Value& self, std::vector<Value>&) {
+    SoundTransform* t = transformOf(m, soundOf(self));
+    if (!t) {
+        return {};
+    }
+    // The original reads the pan back from the transform as |rr| - |ll|.
+    return Value(double(std::llabs(t->rr) - std::llabs(t->ll)));
+}
+Value setPan(avm1::Machine& m, const Value& self, std::vector<Value>& args) {
+    if (SoundTransform* t = transformOf(m, soundOf(self))) {
+        const long long pan = soundInt(m, argAt(args, 0));
+        // No clamping: setPan(200) turns the left side to -100, as the original does.
+        t->ll = pan >= 0 ? int(100 - pan) : 100;
+        t->rr = pan < 0 ? int(100 + pan) : 100;
+        t->lr = 0;
+        t->rl = 0;
+    }
+    return {};
+}
+
+Value getTransform(avm1::Machine& m, const Value& self, std::vector<Value>&) {
+    SoundTransform* t = transformOf(m, soundOf(self));
+    if (!t) {
+        return {};
+    }
+    avm1::Object* o = m.makeObject();
+    o->put(QStringLiteral("ll"), Value(t->ll));
+    o->put(QStringLiteral("lr"), Value(t->lr));
+    o->put(QStringLiteral("rr"), Value(t->rr));
+    o->put(QStringLiteral("rl"), Value(t->rl));
+    return Value(o);
+}
+Value setTransform(avm1::Machine& m, const Value& self, std::vector<Value>& args) {
+    SoundTransform* t = transformOf(m, soundOf(self));
+    avm1::Object* o = argAt(args, 0).object();
+    if (!t || !o) {
+        return {};
+    }
+    const auto take = [&](const char* name, int& field) {
+        const QString n = QString::fromLatin1(name);
+        if (m.hasProperty(o, n)) {
+            field = soundInt(m, m.get(o, n));
+        }
+    };
+    take("ll", t->ll);
+    take("lr", t->lr);
+    take("rr", t->rr);
+    take("rl", t->rl);
+    return {};
+}
+
+// The clip whose movie holds a Sound's exported sounds and whose sounds it starts.
+DisplayObject* ownerClip(avm1::Machine& m, SoundObject* s) {
+    if (s->hasTarget) {
+        return ownerNow(m, s).get();
+    }
+    return hostOf(m).player().root(0);
+}
+
+Value attachSound(avm1::Machine& m, const Value& self, std::vector<Value>& args) {
+    SoundObject* s = soundOf(self);
+    DisplayObject* clip = s ? ownerClip(m, s) : nullptr;
+    if (!clip || !clip->movie || args.empty()) {
+        return {};
+    }
+    Player& player = hostOf(m).player();
+    const uint16_t id = player.exportedId(*clip->movie, m.toString(args[0]));
+    auto pcm = id ? player.soundOf(*clip->movie, id) : nullptr;
+    if (!pcm) {
+        return {};
+    }
+    s->pcm = pcm;
+    s->soundId = id;
+    const auto* sound = clip->movie->movie->findAs<swf::Sound>(id);
+    s->bytes = sound ? double(sound->data.size()) : 0;
+    return {};
+}
+
+Value start(avm1::Machine& m, const Value& self, std::vector<Value>& args) {
+    SoundObject* s = soundOf(self);
+    if (!s || !s->pcm) {
+        return {};
+    }
+    Player& player = hostOf(m).player();
+    std::shared_ptr<DisplayObject> owner;
+    if (s->hasTarget) {
+        owner = ownerNow(m, s);
+        if (!owner) {
+            return {};
+        }
+    }
+    swf::SoundInfo info;
+    const double offset = args.empty() ? 0 : m.toNumber(args[0]);
+    if (args.size() > 1) {
+        const int loops = soundInt(m, args[1]);
+        info.loopCount = uint16_t(std::clamp(loops, 1, 65535));
+    }
+    s->voice = player.sounds().start(s->pcm, info, owner, s->soundId,
+                                     std::isfinite(offset) ? offset * 1000 : 0);
+    hostOf(m).pinSound(s);
+    return {};
+}
+
+Value stop(avm1::Machine& m, const Value& self, std::vector<Value>& args) {
+    SoundObject* s = soundOf(self);
+    if (!s) {
+        return {};
+    }
+    Player& player = hostOf(m).player();
+    DisplayObject* clip = ownerClip(m, s);
+    if (s->hasTarget && !clip) {
+        return {};
+    }
+    if (!args.empty()) {
+        if (!clip || !clip->movie) {
+            return {};
+        }
+        const uint16_t id = player.exportedId(*clip->movie, m.toString(args[0]));
+        if (id) {
+            player.sounds().stopSound(id, s->hasTarget ? clip : nullptr);
+        }
+        return {};
+    }
+    if (s->hasTarget) {
+        player.sounds().stopSound(0, clip);
+    } else {
+        player.sounds().stopAll();
+    }
+    return {};
+}
+
+Value getDuration(avm1::Machine& m, const Value& self, std::vector<Value>&) {
+    SoundObject* s = soundOf(self);
+    if (!s || !s->pcm || (s->hasTarget && !ownerClip(m, s))) {
+        return {};
+    }
+    return Value(std::round(s->pcm->milliseconds()));
+}
+
+Value getPosition(avm1::Machine& m, const Value& self, std::vector<Value>&) {
+    SoundObject* s = soundOf(self);
+    if (!s || !s->pcm || (s->hasTarget && !ownerClip(m, s))) {
+        return {};
+    }
+    return Value(std::round(hostOf(m).player().sounds().position(s->voice)));
+}
+
+Value getBytesLoaded(avm1::Machine&, const Value& self, std::vector<Value>&) {
+    SoundObject* s = soundOf(self);
+    return s && s->pcm ? Value(s->bytes) : Value();
+}
+
+Value loadSound(avm1::Machine& m, const Value& self, std::vector<Value>& args) {
+    SoundObject* s = soundOf(self);
+    if (!s || args.empty()) {
+        return {};
+    }
+    const bool streaming = m.toBoolean(argAt(args, 1));
+    s->loading = true;
+    avm1::FetchRequest r;
+    r.url = m.toString(args[0]);
+    avm1::Machine* machine = &m;
+    const int version = m.version();
+    r.done = [machine, s, streaming, version](bool ok, const QByteArray& data) {
+        s->loading = false;
+        std::shared_ptr<const SoundPcm> pcm;
+        if (ok) {
+            const auto* begin = reinterpret_cast<const uint8_t*>(data.constData());
+            pcm = decodeMp3File(std::span(begin, size_t(data.size())));
+        }
+        if (pcm) {
+            s->pcm = pcm;
+            s->soundId = 0;
+            s->bytes = double(data.size());
+        }
+        machine->callMethod(s, QStringLiteral("onLoad"), {Value(pcm != nullptr)}, version);
+        if (pcm && streaming) {
+            std::vector<Value> none;
+            start(*machine, Value(static_cast<avm1::Object*>(s)), none);
+        }
+    };
+    hostOf(m).pinSound(s);
+    m.host().fetch(std::move(r));
+    return {};
+}
+
+// setDuration and setPosition exist but do nothing in the original either.
+Value ignored(avm1::Machine&, const Value&, std::vector<Value>&) {
+    return {};
+}
+
+struct Row {
+    const char* name;
+    avm1::NativeFn fn;
+    uint16_t flags = avm1::kDontEnum;
+};
+constexpr uint16_t kFromSwf6 = avm1::kDontEnum | avm1::kVersion6;
+constexpr Row kMethods[] = {
+    {"getVolume", getVolume},
+    {"setVolume", setVolume},
+    {"getPan", getPan},
+    {"setPan", setPan},
+    {"getTransform", getTransform},
+    {"setTransform", setTransform},
+    {"attachSound", attachSound},
+    {"start", start},
+    {"stop", stop},
+    {"getDuration", getDuration, kFromSwf6},
+    {"setDuration", ignored, kFromSwf6},
+    {"getPosition", getPosition, kFromSwf6},
+    {"setPosition", ignored, kFromSwf6},
+    {"getBytesLoaded", getBytesLoaded, kFromSwf6},
+    {"getBytesTotal", getBytesLoaded, kFromSwf6},
+    {"loadSound", loadSound, kFromSwf6},
+};
+
+}  // namespace
+
+void installSoundClass(ScriptHost& host) {
+    avm1::Machine& m = host.machine();
+    avm1::Object* proto = m.makeObject();
+    for (const Row& row : kMethods) {
+        proto->putNative(m, QString::fromLatin1(row.name), row.fn, row.flags);
+    }
+    m.defineClass(QStringLiteral("Sound"), soundCall, proto)->constructNative = soundConstruct;
+}
+
+void notifySoundsFinished(ScriptHost& host) {
+    // Completions are told to the Sound objects that started them (onSoundComplete); the
+    // objects are found through the pins kept while a sound may still complete.
+    for (SoundMixer::VoiceId id : host.player().sounds().takeFinished()) {
+        const std::set<avm1::Object*> pins = host.soundPins();
+        for (avm1::Object* o : pins) {
+            auto* s = dynamic_cast<SoundObject*>(o);
+            if (s && s->voice == id) {
+                s->voice = 0;
+                host.machine().callMethod(s, QStringLiteral("onSoundComplete"), {}, 8);
+            }
+        }
+    }
+    std::erase_if(host.soundPins(), [](avm1::Object* o) {
+        auto* s = dynamic_cast<SoundObject*>(o);
+        return !s || (s->voice == 0 && !s->loading);
+    });
+}
+
+}  // namespace pencora::runtime

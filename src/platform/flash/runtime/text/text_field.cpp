@@ -1,0 +1,438 @@
+#include "platform/flash/runtime/text/text_field.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/flash/runtime/text/text_html.h"
+
+namespace pencora::runtime {
+
+namespace {
+
+bool isParagraphField(const TextFormat& f) {
+    return f.align || f.leftMargin || f.rightMargin || f.indent || f.leading || f.blockIndent ||
+           f.tabStops || f.bullet;
+}
+
+TextFormat paragraphPart(const TextFormat& f) {
+    TextFormat p;
+    p.align = f.align;
+    p.leftMargin = f.leftMargin;
+    p.rightMargin = f.rightMargin;
+    p.indent = f.indent;
+    p.leading = f.leading;
+    p.blockIndent = f.blockIndent;
+    p.tabStops = f.tabStops;
+    p.bullet = f.bullet;
+    return p;
+}
+
+TextFormat characterPart(TextFormat f) {
+    f.align.reset();
+    f.leftMargin.reset();
+    f.rightMargin.reset();
+    f.indent.reset();
+    f.leading.reset();
+    f.blockIndent.reset();
+    f.tabStops.reset();
+    f.bullet.reset();
+    return f;
+}
+
+}  // namespace
+
+QString normaliseLineEnds(const QString& s) {
+    QString out;
+    out.reserve(s.size());
+    for (QChar c : s) {
+        out.append(c == u'\n' ? QChar(u'\r') : c);
+    }
+    return out;
+}
+
+TextField TextField::fromDefinition(const swf::EditText& def, const swf::Font* font,
+                                    int swfVersion) {
+    TextField f;
+    f.bounds = QRectF(def.bounds.xMin, def.bounds.yMin, def.bounds.xMax - def.bounds.xMin,
+                      def.bounds.yMax - def.bounds.yMin);
+    f.html = def.html;
+    f.multiline = def.multiline;
+    f.wordWrap = def.wordWrap;
+    f.password = def.password;
+    f.editable = !def.readOnly;
+    f.selectable = !def.noSelect;
+    f.border = def.border;
+    f.background = def.border;
+    f.embedFonts = def.useOutlines;
+    f.autoSize = def.autoSize ? AutoSize::Left : AutoSize::None;
+    f.maxChars = def.maxLength ? *def.maxLength : 0;
+    f.variable = QString::fromUtf8(def.variableName.c_str());
+    f.fontId = def.fontId;
+
+    TextFormat fmt = TextFormat::defaults();
+    if (font && !font->name.empty()) {
+        fmt.font = QString::fromUtf8(font->name.c_str());
+        if (!fmt.font->isEmpty() && fmt.font->back() == QChar(0)) {
+            fmt.font->chop(1);
+        }
+        // Plain text shows in the font's own style; HTML text says its own.
+        if (!def.html) {
+            fmt.bold = font->bold;
+            fmt.italic = font->italic;
+        }
+    } else if (def.fontClass) {
+        fmt.font = QString::fromUtf8(def.fontClass->c_str());
+    }
+    if (def.fontId || def.fontClass) {
+        fmt.size = int(def.fontHeight / 20);
+    }
+    if (def.textColor) {
+        fmt.color =
+            uint32_t(def.textColor->r) << 16 | uint32_t(def.textColor->g) << 8 | def.textColor->b;
+    }
+    if (def.hasLayout) {
+        fmt.align = TextAlign(def.align);
+        fmt.leftMargin = def.leftMargin / 20;
+        fmt.rightMargin = def.rightMargin / 20;
+        fmt.indent = def.indent / 20;
+        fmt.leading = def.leading / 20;
+    }
+    f.newFormat = fmt;
+    (void)swfVersion;
+    if (def.initialText) {
+        const QString initial = QString::fromUtf8(def.initialText->c_str());
+        if (def.html) {
+            setHtml(f, initial);
+        } else {
+            f.setText(initial);
+        }
+    }
+    return f;
+}
+
+void TextField::setText(const QString& s) {
+    text = normaliseLineEnds(s);
+    spans.clear();
+    if (!text.isEmpty()) {
+        spans.push_back({int(text.size()), newFormat});
+    }
+}
+
+void TextField::splitAt(int index) {
+    int pos = 0;
+    for (size_t i = 0; i < spans.size(); ++i) {
+        if (index > pos && index < pos + spans[i].length) {
+            TextSpan tail{pos + spans[i].length - index, spans[i].format};
+            spans[i].length = index - pos;
+            spans.insert(spans.begin() + qsizetype(i) + 1, tail);
+            return;
+        }
+        pos += spans[i].length;
+    }
+}
+
+void TextField::normalise() {
+    std::vector<TextSpan> out;
+    for (TextSpan& s : spans) {
+        if (s.length <= 0) {
+            continue;
+        }
+        if (!out.empty() && out.back().format == s.format) {
+            out.back().length += s.length;
+        } else {
+            out.push_back(std::move(s));
+        }
+    }
+    spans = std::move(out);
+}
+
+void TextField::replace(int begin, int end, const QString& s) {
+    begin = std::clamp(begin, 0, length());
+    end = std::clamp(end, begin, length());
+    const QString inserted = normaliseLineEnds(s);
+    TextFormat fmt = newFormat;
+    if (!spans.empty()) {
+        fmt = formatOf(begin, begin == end ? begin : begin + 1);
+        // formatOf left mixed fields unset; fill them from the span at begin.
+        int pos = 0;
+        for (const TextSpan& sp : spans) {
+            if (begin < pos + sp.length || &sp == &spans.back()) {
+                TextFormat full = sp.format;
+                full.apply(fmt);
+                fmt = full;
+                break;
+            }
+            pos += sp.length;
+        }
+    }
+    splitAt(begin);
+    splitAt(end);
+    std::vector<TextSpan> out;
+    int pos = 0;
+    bool placed = false;
+    for (TextSpan& sp : spans) {
+        const int a = pos, b = pos + sp.length;
+        pos = b;
+        if (a >= begin && b <= end && sp.length > 0 && begin != end) {
+            continue;  // replaced
+        }
+        if (!placed && a >= begin) {
+            out.push_back({int(inserted.size()), fmt});
+            placed = true;
+        }
+        out.push_back(sp);
+    }
+    if (!placed) {
+        out.push_back({int(inserted.size()), fmt});
+    }
+    spans = std::move(out);
+    text = text.left(begin) + inserted + text.mid(end);
+    normalise();
+}
+
+std::pair<int, int> TextField::paragraphAt(int i) const {
+    i = std::clamp(i, 0, length());
+    int a = i;
+    while (a > 0 && text[a - 1] != u'\r') {
+        --a;
+    }
+    int b = i;
+    while (b < length() && text[b] != u'\r') {
+        ++b;
+    }
+    return {a, b};
+}
+
+void TextField::applyFormat(int begin, int end, const TextFormat& f) {
+    begin = std::clamp(begin, 0, length());
+    end = std::clamp(end, begin, length());
+    auto applyRange = [&](int a, int b, const TextFormat& part) {
+        if (a >= b) {
+            return;
+        }
+        splitAt(a);
+        splitAt(b);
+        int pos = 0;
+        for (TextSpan& sp : spans) {
+            if (pos >= a && pos + sp.length <= b) {
+                sp.format.apply(part);
+            }
+            pos += sp.length;
+        }
+    };
+    applyRange(begin, end, characterPart(f));
+    if (isParagraphField(f)) {
+        const int a = paragraphAt(begin).first;
+        int b = paragraphAt(std::max(begin, end - 1)).second;
+        b = std::min(length(), b + 1);  // with its '\r'
+        applyRange(a, b, paragraphPart(f));
+    }
+    normalise();
+}
+
+TextFormat TextField::formatOf(int begin, int end) const {
+    begin = std::clamp(begin, 0, length());
+    end = std::clamp(end, begin, length());
+    if (begin == end) {
+        if (begin == 0) {
+            if (spans.empty()) {
+                return newFormat;
+            }
+            end = 1;
+        } else {
+            --begin;
+        }
+    }
+    std::optional<TextFormat> out;
+    int pos = 0;
+    for (const TextSpan& sp : spans) {
+        if (pos < end && pos + sp.length > begin) {
+            if (!out) {
+                out = sp.format;
+            } else {
+                out->intersect(sp.format);
+            }
+        }
+        pos += sp.length;
+    }
+    return out ? *out : newFormat;
+}
+
+}  // namespace pencora::runtime
+
+namespace pencora::runtime {
+
+namespace {
+
+struct Piece {
+    int start = 0;
+    int length = 0;
+    const TextFormat* format = nullptr;
+};
+
+// The spans cut to [a, b).
+std::vector<Piece> piecesOf(const TextField& f, int a, int b) {
+    std::vector<Piece> out;
+    int pos = 0;
+    for (const TextSpan& sp : f.spans) {
+        const int s = std::max(pos, a), e = std::min(pos + sp.length, b);
+        if (s < e) {
+            out.push_back({s, e - s, &sp.format});
+        }
+        pos += sp.length;
+    }
+    return out;
+}
+
+// How far a tab at `x` (twips from where the paragraph's text starts) reaches: to the next of
+// the paragraph's stops (pixels), past the last of them nowhere; without stops, to the next
+// multiple of 648 twips.
+double tabAdvance(const std::vector<int>& stops, double x) {
+    if (stops.empty()) {
+        constexpr double kInterval = 648;
+        return (std::floor(x / kInterval) + 1) * kInterval - x;
+    }
+    for (int stop : stops) {
+        if (stop * 20.0 > x) {
+            return stop * 20.0 - x;
+        }
+    }
+    return 0;
+}
+
+// Running widths of a paragraph's characters: widths[i] is the width of [start, start + i).
+// Measured one character at a time, so breaking a long paragraph stays linear.
+std::vector<double> runningWidths(const TextField& f, const TextMeasure& measure,
+                                  const std::vector<Piece>& pieces, int start, int end) {
+    std::vector<double> widths(size_t(end - start + 1), 0.0);
+    for (const Piece& p : pieces) {
+        const double spacing = p.format->letterSpacing.value_or(0) * 20;
+        for (int i = p.start; i < p.start + p.length; ++i) {
+            const QChar c = f.password ? QChar(u'*') : f.text[i];
+            const double x = widths[size_t(i - start)];
+            const double w = c == u'\t'
+                                 ? tabAdvance(p.format->tabStops.value_or(std::vector<int>{}), x)
+                                 : measure.advance(*p.format, QStringView(&c, 1)) + spacing;
+            widths[size_t(i - start + 1)] = x + w;
+        }
+    }
+    return widths;
+}
+
+}  // namespace
+
+TextLayout layoutText(const TextField& f, const TextMeasure& measure) {
+    TextLayout out;
+    const QString& text = f.text;
+    double y = kGutter;
+    int start = 0;
+    bool lastHadLeading = false;
+    double lastLeading = 0;
+    while (true) {
+        // Plain names rather than a structured binding: the lambdas below capture them.
+        const auto paragraph = f.paragraphAt(start);
+        const int pa = paragraph.first;
+        const int pb = paragraph.second;
+        const std::vector<Piece> pieces = piecesOf(f, pa, pb);
+        const std::vector<double> widths = runningWidths(f, measure, pieces, pa, pb);
+        out.advances.resize(text.size(), 0.0);
+        for (int i = pa; i < pb; ++i) {
+            out.advances[size_t(i)] = widths[size_t(i - pa + 1)] - widths[size_t(i - pa)];
+        }
+        auto rangeWidth = [&](int a, int b) {
+            return widths[size_t(b - pa)] - widths[size_t(a - pa)];
+        };
+        const TextFormat para = f.formatOf(pa, std::min(pb + 1, f.length()));
+        const TextFormat& first = pieces.empty() ? para : *pieces.front().format;
+        const double left = (para.leftMargin.value_or(0) + para.blockIndent.value_or(0)) * 20.0;
+        const double right = para.rightMargin.value_or(0) * 20.0;
+        const double available = f.bounds.width() - 2 * kGutter - left - right;
+        // Break the paragraph into lines.
+        int lineStart = pa;
+        bool firstLine = true;
+        do {
+            const double indent = firstLine ? para.indent.value_or(0) * 20.0 : 0;
+            int lineEnd = pb;
+            if (f.wordWrap) {
+                // Grow word by word while the line fits; a single long word is cut.
+                int fit = lineStart;
+                int lastBreak = -1;
+                for (int i = lineStart; i < pb; ++i) {
+                    const double w = rangeWidth(lineStart, i + 1);
+                    if (w > available - indent && i > lineStart) {
+                        break;
+                    }
+                    fit = i + 1;
+                    if (text[i] == u' ' || text[i] == u'\t' || text[i] == u'-') {
+                        lastBreak = i + 1;
+                    }
+                }
+                if (fit < pb) {
+                    lineEnd = lastBreak > lineStart ? lastBreak : std::max(fit, lineStart + 1);
+                }
+            }
+            TextLine line;
+            line.start = lineStart;
+            line.length = lineEnd - lineStart;
+            double ascent = 0, descent = 0;
+            int leading = first.leading.value_or(0);
+            bool any = false;
+            for (const Piece& p : pieces) {
+                if (p.start < lineEnd && p.start + p.length > lineStart) {
+                    ascent = std::max(ascent, measure.ascent(*p.format));
+                    descent = std::max(descent, measure.descent(*p.format));
+                    any = true;
+                }
+            }
+            if (!any) {
+                ascent = measure.ascent(first);
+                descent = measure.descent(first);
+            }
+            leading = para.leading.value_or(leading);
+            // Trailing spaces hang past the edge: they take no room in the line.
+            int visibleEnd = lineEnd;
+            while (visibleEnd > lineStart && text[visibleEnd - 1] == u' ') {
+                --visibleEnd;
+            }
+            line.width = rangeWidth(lineStart, visibleEnd);
+            line.ascent = ascent;
+            line.descent = descent;
+            line.leading = leading * 20.0;
+            line.y = y;
+            const double room = available - indent;
+            switch (para.align.value_or(TextAlign::Left)) {
+                case TextAlign::Right:
+                    line.x = kGutter + left + indent + std::max(0.0, room - line.width);
+                    break;
+                case TextAlign::Center:
+                    line.x = kGutter + left + indent + std::max(0.0, (room - line.width) / 2);
+                    break;
+                default:
+                    line.x = kGutter + left + indent;
+                    break;
+            }
+            // Of the margins and indents only the left margin counts in the text's width.
+            out.textWidth =
+                std::max(out.textWidth, line.width + para.leftMargin.value_or(0) * 20.0);
+            y += ascent + descent + line.leading;
+            lastHadLeading = true;
+            lastLeading = line.leading;
+            out.lines.push_back(line);
+            lineStart = lineEnd;
+            firstLine = false;
+        } while (lineStart < pb);
+        if (pb >= text.size()) {
+            break;
+        }
+        start = pb + 1;
+    }
+    // The last line's leading counts only when it is the only line.
+    out.textHeight = y - kGutter - (lastHadLeading && out.lines.size() > 1 ? lastLeading : 0);
+    if (text.isEmpty()) {
+        out.textWidth = 0;
+        out.textHeight = 0;
+    }
+    return out;
+}
+
+}  // namespace pencora::runtime

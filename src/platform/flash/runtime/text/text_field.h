@@ -1,0 +1,134 @@
+// A text field: its text with format runs, its settings, and what its layout measures. Made
+// from a DefineEditText or by createTextField; the script class (text_field_class.cpp) and the
+// drawing (text_field_drawing.cpp) both work on this model. Paragraphs end at '\r'.
+#pragma once
+
+#include <QRectF>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "platform/flash/runtime/text/text_format.h"
+#include "platform/flash/swf/characters.h"
+
+namespace pencora::avm1 {
+class Object;
+}
+
+namespace pencora::runtime {
+
+struct TextSpan {
+    int length = 0;
+    TextFormat format;  // every field set
+};
+
+enum class AutoSize { None, Left, Center, Right };
+
+// One laid-out line, in field twips from the field's top-left corner.
+struct TextLine {
+    int start = 0;  // index into the text
+    int length = 0;
+    double x = 0;
+    double y = 0;  // top of the line box
+    double width = 0;
+    double ascent = 0;
+    double descent = 0;
+    double leading = 0;
+};
+
+// How wide a piece of text is in one format, and the font's vertical metrics, in twips.
+// The layout asks through this so tests and embedded fonts can answer without Qt fonts.
+class TextMeasure {
+  public:
+    virtual ~TextMeasure() = default;
+    virtual double advance(const TextFormat& f, QStringView text) const = 0;
+    virtual double ascent(const TextFormat& f) const = 0;
+    virtual double descent(const TextFormat& f) const = 0;
+};
+
+struct TextField {
+    // Settings.
+    QRectF bounds;  // twips, in the field's own space
+    bool html = false;
+    bool multiline = false;
+    bool wordWrap = false;
+    bool password = false;
+    bool editable = false;  // type "input"
+    bool selectable = true;
+    bool border = false;
+    bool background = false;
+    bool condenseWhite = false;
+    bool embedFonts = false;
+    bool mouseWheelEnabled = true;
+    AutoSize autoSize = AutoSize::None;
+    uint32_t borderColor = 0x000000;
+    uint32_t backgroundColor = 0xFFFFFF;
+    int maxChars = 0;  // 0: no limit
+    std::optional<QString> restrict;
+    QString variable;
+    QString antiAliasType = QStringLiteral("normal");
+    QString gridFitType = QStringLiteral("pixel");
+    double sharpness = 0;
+    double thickness = 0;
+    std::optional<uint16_t> fontId;  // the embedded font of the definition
+    std::optional<double> tabIndex;
+    avm1::Object* styleSheet = nullptr;  // kept alive by the field's script object
+
+    // Content.
+    QString text;
+    std::vector<TextSpan> spans;  // cover `text` exactly, in order
+    TextFormat newFormat;         // what inserted text gets
+    int scroll = 1;               // first visible line, from 1
+    int hscroll = 0;              // pixels scrolled horizontally
+    int selectionBegin = -1;
+    int selectionEnd = -1;
+    bool focused = false;  // holds the keyboard focus: shows its selection or caret
+    // The html source as last set (htmlText reads it back for fields that are not html).
+    std::optional<QString> lastHtml;
+
+    // Built from a definition in a movie of version `swfVersion`.
+    static TextField fromDefinition(const swf::EditText& def, const swf::Font* font,
+                                    int swfVersion);
+
+    // Replaces everything with `s` in the new text format (each '\n' becomes '\r').
+    void setText(const QString& s);
+    // Replaces [begin, end) with `s`; the inserted text takes the format at `begin` (or the
+    // new text format in an empty field).
+    void replace(int begin, int end, const QString& s);
+    // Applies the set fields of `f` to [begin, end); paragraph settings go to every paragraph
+    // the range touches.
+    void applyFormat(int begin, int end, const TextFormat& f);
+    // The fields on which all of [begin, end) agree; an empty range reads the character
+    // before it.
+    TextFormat formatOf(int begin, int end) const;
+    // What a script sees of the text: `*` per character for passwords is not applied here.
+    int length() const { return int(text.size()); }
+
+    // Paragraph [start, end) around index i (end excludes the '\r').
+    std::pair<int, int> paragraphAt(int i) const;
+
+  private:
+    void normalise();
+    void splitAt(int index);
+};
+
+// Text as a script sets it: every '\n' becomes '\r', so "\r\n" ends two lines.
+QString normaliseLineEnds(const QString& s);
+
+// Line breaking and the measures scripts read.
+struct TextLayout {
+    std::vector<TextLine> lines;
+    double textWidth = 0;  // twips, widest line and its left margin, without the gutter
+    double textHeight = 0;
+    // Twips per character of the text, letter spacing included and tabs as far as they reach
+    // (paragraph ends take none).
+    std::vector<double> advances;
+};
+TextLayout layoutText(const TextField& field, const TextMeasure& measure);
+
+// The 2-pixel gutter inside a field's bounds, in twips.
+inline constexpr double kGutter = 40;
+
+}  // namespace pencora::runtime

@@ -1,0 +1,564 @@
+#include "platform/flash/runtime/text/text_field_drawing.h"
+
+#include <QFont>
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QPainter>
+
+#include <cmath>
+
+#include "platform/flash/render/aliased_fill.h"
+#include "platform/flash/render/device_fonts.h"
+#include "platform/flash/render/drawable.h"
+#include "platform/flash/runtime/text/text_field_class.h"
+
+namespace pencora::runtime {
+
+namespace {
+
+// Device fonts are measured at one twip per pixel, so advances come out in twips unhinted.
+QFont deviceFont(const TextFormat& f) {
+    QFont font(deviceFamily(f.font.value_or(QStringLiteral("Times New Roman"))));
+    font.setPixelSize(std::max(1, f.size.value_or(12) * 20));
+    font.setBold(f.bold.value_or(false));
+    font.setItalic(f.italic.value_or(false));
+    font.setUnderline(f.underline.value_or(false));
+    font.setKerning(f.kerning.value_or(false));
+    font.setHintingPreference(QFont::PreferNoHinting);
+    return font;
+}
+
+// Device glyphs step by whole pixels of the field's own size (20 twips), each advance rounded.
+double glyphStep(const QFontMetricsF& m, QChar c) {
+    return std::round(m.horizontalAdvance(c) / 20.0) * 20.0;
+}
+
+double deviceAdvance(const QFontMetricsF& m, QStringView text) {
+    double w = 0;
+    for (QChar c : text) {
+        w += glyphStep(m, c);
+    }
+    return w;
+}
+
+// Qt measures fonts only inside a GUI application; without one (a command-line host) a field
+// is measured as if every character were half an em wide.
+bool haveFonts() {
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+}
+
+double emSquare(const swf::Font& font) {
+    return font.version >= 3 ? 20480.0 : 1024.0;
+}
+
+int glyphIndex(const swf::Font& font, char16_t code) {
+    for (size_t i = 0; i < font.codes.size(); ++i) {
+        if (font.codes[i] == code) {
+            return int(i);
+        }
+    }
+    return -1;
+}
+
+// Advances are read unsigned: fonts may give advances past 32767 em units. Scaled to a size,
+// each one counts in whole twips, rounded down.
+double glyphAdvance(const swf::Font& font, size_t g) {
+    return g < font.advances.size() ? double(uint16_t(font.advances[g])) : 0.0;
+}
+
+QColor transformed(const ColorTransformF& cx, uint32_t c, int alpha = 255) {
+    const swf::Rgba out =
+        cx.apply(swf::Rgba{uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c), uint8_t(alpha)});
+    return QColor(out.r, out.g, out.b, out.a);
+}
+
+// One run of glyphs to paint: embedded outlines or device text at a baseline.
+struct PaintRun {
+    QPointF origin;  // baseline start, twips from the box's top-left corner
+    QString text;
+    TextFormat format;
+    const swf::Font* font = nullptr;  // embedded
+    bool selected = false;            // painted in the selection's colours
+};
+
+// The characters [a, b) as they show: '*' for passwords, without paragraph ends.
+QString shownText(const TextField& f, int a, int b) {
+    QString s = f.password ? QString(b - a, u'*') : f.text.mid(a, b - a);
+    s.remove(u'\r');
+    return s;
+}
+
+// How far [a, b) reaches along a line, as the layout measured it.
+double widthOf(const TextLayout& layout, int a, int b) {
+    double w = 0;
+    for (int i = std::max(a, 0); i < b && size_t(i) < layout.advances.size(); ++i) {
+        w += layout.advances[size_t(i)];
+    }
+    return w;
+}
+
+// Selected text shows white on black.
+constexpr uint32_t kSelectionInk = 0xFFFFFF;
+constexpr uint32_t kSelectionBackground = 0x000000;
+
+class TextFieldDrawing : public CharacterDrawing {
+  public:
+    TextFieldDrawing(const TextField& field, const DisplayObject& o)
+        : bounds_(field.bounds), embedded_(field.embedFonts) {
+        background_ = field.background;
+        border_ = field.border;
+        backgroundColor_ = field.backgroundColor;
+        borderColor_ = field.borderColor;
+        const FieldMeasure measure = measureFor(o);
+        const TextLayout layout = layoutText(field, measure);
+        const double scrollTop = field.scroll > 1 && size_t(field.scroll - 1) < layout.lines.size()
+                                     ? layout.lines[size_t(field.scroll - 1)].y - kGutter
+                                     : 0;
+        // The focused field shows its selection, or its caret when it takes typing.
+        int selBegin = -1, selEnd = -1;
+        if (field.focused) {
+            selBegin =
+                std::clamp(field.selectionBegin < 0 ? 0 : field.selectionBegin, 0, field.length());
+            selEnd = std::clamp(field.selectionEnd < 0 ? 0 : field.selectionEnd, 0, field.length());
+            if (selBegin > selEnd) {
+                std::swap(selBegin, selEnd);
+            }
+        }
+        for (size_t li = 0; li < layout.lines.size(); ++li) {
+            const TextLine& line = layout.lines[li];
+            const double top = line.y - scrollTop;
+            if (top >= field.bounds.height()) {
+                break;
+            }
+            const double lineX = line.x - field.hscroll * 20.0;
+            const int lineEnd = line.start + line.length;
+            // Pieces of the line in one format and one selection state.
+            std::vector<int> cuts{line.start, lineEnd};
+            int pos = 0;
+            for (const TextSpan& sp : field.spans) {
+                cuts.push_back(pos);
+                pos += sp.length;
+            }
+            cuts.push_back(selBegin);
+            cuts.push_back(selEnd);
+            // A tab paints nothing: the text after it starts where it reaches.
+            for (int i = line.start; i < lineEnd; ++i) {
+                if (field.text[i] == u'\t') {
+                    cuts.push_back(i);
+                    cuts.push_back(i + 1);
+                }
+            }
+            std::sort(cuts.begin(), cuts.end());
+            cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+            double x = lineX;
+            for (size_t i = 0; i + 1 < cuts.size(); ++i) {
+                const int a = cuts[i], b = cuts[i + 1];
+                if (a < line.start || b > lineEnd) {
+                    continue;
+                }
+                PaintRun run;
+                run.format = field.formatOf(a, a + 1);
+                run.text = shownText(field, a, b);
+                run.font = measure.embeddedFont(run.format);
+                run.origin = QPointF(x, top + line.ascent);
+                run.selected = a >= selBegin && b <= selEnd && selBegin < selEnd;
+                const double width = widthOf(layout, a, b);
+                if (run.selected) {
+                    selection_.push_back(QRectF(x, top, width, line.ascent + line.descent));
+                }
+                x += width;
+                if (run.text != u"\t") {
+                    runs_.push_back(std::move(run));
+                }
+            }
+        }
+        if (field.focused && field.editable && selBegin == selEnd) {
+            // The caret stands on the last line that starts at or before it.
+            const TextLine* at = nullptr;
+            for (const TextLine& line : layout.lines) {
+                if (line.start <= selEnd) {
+                    at = &line;
+                }
+            }
+            if (at && at->y - scrollTop < field.bounds.height()) {
+                caret_ = QRectF(at->x - field.hscroll * 20.0 + widthOf(layout, at->start, selEnd),
+                                at->y - scrollTop, 0, at->ascent + at->descent);
+                caretColor_ = field.formatOf(selEnd, selEnd).color.value_or(0);
+            }
+        }
+        if (field.embedFonts && o.movie && o.movie->movie) {
+            if (!o.movie->glyphs) {
+                o.movie->glyphs = std::make_shared<swf::render::Library>(o.movie->movie);
+            }
+            library_ = o.movie->glyphs;
+        }
+    }
+
+    void draw(QPainter& painter, const QTransform& toDevice, const ColorTransformF& color,
+              uint16_t) const override {
+        const QRectF box = bounds_;
+        const QTransform full = toDevice * painter.transform();
+        // Device text cannot turn: a field that does not stay upright shows nothing.
+        const std::optional<QRect> pixels = uprightPixels(full, box, embedded_);
+        if (!pixels && !embedded_) {
+            return;
+        }
+        painter.save();
+        const QTransform toBox = QTransform::fromTranslate(box.left(), box.top()) * full;
+        auto fillDevice = [&](const QRectF& r, const QColor& c) {
+            painter.setTransform(QTransform());
+            painter.fillRect(r, c);
+        };
+        if (background_) {
+            const QColor fill = transformed(color, backgroundColor_);
+            if (pixels) {
+                fillDevice(*pixels, fill);
+            } else {
+                painter.setTransform(full);
+                painter.fillRect(box, fill);
+            }
+        }
+        if (pixels) {
+            painter.setTransform(QTransform());
+            painter.setClipRect(*pixels, Qt::IntersectClip);
+        } else {
+            painter.setTransform(full);
+            painter.setClipRect(box, Qt::IntersectClip);
+        }
+        const QColor selectionFill = transformed(color, kSelectionBackground);
+        for (const QRectF& r : selection_) {
+            if (pixels) {
+                // Whole pixels, as the selection sits on the pixel grid.
+                const QRectF d = toBox.mapRect(r);
+                fillDevice(QRectF(QPointF(std::round(d.left()), std::round(d.top())),
+                                  QPointF(std::round(d.right()), std::round(d.bottom()))),
+                           selectionFill);
+            } else {
+                painter.setTransform(toBox);
+                painter.fillRect(r, selectionFill);
+            }
+        }
+        painter.setTransform(full);
+        for (const PaintRun& run : runs_) {
+            const QColor ink =
+                transformed(color, run.selected ? kSelectionInk : run.format.color.value_or(0));
+            if (run.font && library_) {
+                drawEmbedded(painter, run, ink);
+            } else if (haveFonts()) {
+                drawDevice(painter, run, box.topLeft(), ink);
+            }
+        }
+        if (caret_) {
+            const QColor ink = transformed(color, caretColor_);
+            if (pixels) {
+                // One pixel wide, on the column the caret's position falls in.
+                const QPointF a = toBox.map(caret_->topLeft());
+                const QPointF b = toBox.map(caret_->bottomLeft());
+                fillDevice(QRectF(std::floor(a.x()), a.y(), 1, b.y() - a.y()), ink);
+            } else {
+                QPen pen(ink);
+                pen.setCosmetic(true);
+                painter.setTransform(toBox);
+                painter.setPen(pen);
+                painter.drawLine(caret_->topLeft(), caret_->bottomLeft());
+            }
+        }
+        painter.setClipping(false);
+        if (border_) {
+            const QColor line = transformed(color, borderColor_);
+            if (pixels) {
+                // The frame takes the pixel row and column just past the background. Device
+                // text leaves the bottom-right corner pixel out; outline text closes it.
+                const QRect f = pixels->adjusted(0, 0, 1, 1);
+                const int corner = embedded_ ? 0 : 1;
+                painter.setTransform(QTransform());
+                painter.setRenderHint(QPainter::Antialiasing, false);
+                painter.fillRect(QRect(f.left(), f.top(), f.width(), 1), line);
+                painter.fillRect(QRect(f.left(), f.bottom(), f.width() - corner, 1), line);
+                painter.fillRect(QRect(f.left(), f.top(), 1, f.height()), line);
+                painter.fillRect(QRect(f.right(), f.top(), 1, f.height() - corner), line);
+            } else {
+                QPen pen(line);
+                pen.setCosmetic(true);
+                painter.setTransform(full);
+                painter.setPen(pen);
+                painter.setBrush(Qt::NoBrush);
+                painter.drawRect(box);
+            }
+        }
+        painter.restore();
+    }
+
+    QPainterPath outline(uint16_t) const override {
+        QPainterPath p;
+        p.addRect(bounds_);
+        return p;
+    }
+    bool hits(QPointF point, uint16_t) const override { return bounds_.contains(point); }
+    QRectF bounds(uint16_t) const override { return bounds_; }
+
+  private:
+    // Aliased device text takes the same pixel rule as shapes: its outlines are filled pixel
+    // by pixel rather than by the font engine's own aliased rasteriser.
+    static void drawDevice(QPainter& painter, const PaintRun& run, QPointF topLeft,
+                           const QColor& ink) {
+        const QFont font = deviceFont(run.format);
+        if (painter.testRenderHint(QPainter::Antialiasing)) {
+            painter.setPen(ink);
+            painter.setFont(font);
+            painter.drawText(run.origin + topLeft, run.text);
+            return;
+        }
+        const QFontMetricsF m(font);
+        QPainterPath path;
+        QPointF at = run.origin + topLeft;
+        for (QChar c : run.text) {
+            path.addText(at, font, QString(c));
+            at.rx() += glyphStep(m, c);
+        }
+        swf::render::fillAliased(painter, path, ink);
+    }
+
+    void drawEmbedded(QPainter& painter, const PaintRun& run, const QColor& ink) const {
+        const swf::Font& font = *run.font;
+        const std::vector<QPainterPath>* glyphs = library_->glyphs(font.id);
+        if (!glyphs) {
+            return;
+        }
+        const double scale = run.format.size.value_or(12) * 20.0 / emSquare(font);
+        double x = run.origin.x() + bounds_.left();
+        // Glyphs sit on whole twips and step by whole-twip advances, as the layout measured.
+        const double y = std::round(run.origin.y() + bounds_.top());
+        const double spacing = run.format.letterSpacing.value_or(0) * 20;
+        for (QChar c : run.text) {
+            const int g = glyphIndex(font, c.unicode());
+            if (g >= 0 && size_t(g) < glyphs->size()) {
+                QTransform t;
+                t.translate(std::round(x), y);
+                t.scale(scale, scale);
+                painter.fillPath(t.map((*glyphs)[size_t(g)]), ink);
+                x += std::floor(glyphAdvance(font, size_t(g)) * scale);
+            }
+            x += spacing;
+        }
+    }
+
+    QRectF bounds_;
+    bool embedded_ = false;
+    bool background_ = false;
+    bool border_ = false;
+    uint32_t backgroundColor_ = 0xFFFFFF;
+    uint32_t borderColor_ = 0;
+    std::vector<PaintRun> runs_;
+    std::vector<QRectF> selection_;  // twips from the box's top-left corner
+    std::optional<QRectF> caret_;    // a zero-width box: position and line height
+    uint32_t caretColor_ = 0;
+    std::shared_ptr<swf::render::Library> library_;
+};
+
+}  // namespace
+
+std::optional<QRect> uprightPixels(const QTransform& toDevice, const QRectF& box, bool turns) {
+    const bool upright = toDevice.m11() > 0 && toDevice.m22() > 0;
+    if (!turns && !upright) {
+        return std::nullopt;
+    }
+    const QRectF d = toDevice.mapRect(box);
+    // Each corner near a corner of the covering rectangle; upright, near its own corner.
+    const std::pair<QPointF, QPointF> corners[] = {{box.topLeft(), d.topLeft()},
+                                                   {box.topRight(), d.topRight()},
+                                                   {box.bottomLeft(), d.bottomLeft()},
+                                                   {box.bottomRight(), d.bottomRight()}};
+    for (const auto& [c, own] : corners) {
+        const QPointF p = toDevice.map(c);
+        const double dx = turns ? std::min(std::abs(p.x() - d.left()), std::abs(p.x() - d.right()))
+                                : std::abs(p.x() - own.x());
+        const double dy = turns ? std::min(std::abs(p.y() - d.top()), std::abs(p.y() - d.bottom()))
+                                : std::abs(p.y() - own.y());
+        if (dx >= 0.5 || dy >= 0.5) {
+            return std::nullopt;
+        }
+    }
+    // The corner and the size round separately, halves down: a field at x = 20.5 px starts on
+    // pixel 20, and a field 13.65 px wide covers 14 pixels wherever it starts.
+    auto px = [](double v) { return int(std::ceil(v - 0.5)); };
+    return QRect(px(d.left()), px(d.top()), px(d.width()), px(d.height()));
+}
+
+QString deviceFamily(const QString& name) {
+    return swf::render::deviceFace(name);
+}
+
+QStringList deviceFontNames() {
+    QStringList names = haveFonts() ? QFontDatabase::families() : QStringList();
+    names.prepend(QStringLiteral("_typewriter"));
+    names.prepend(QStringLiteral("_serif"));
+    names.prepend(QStringLiteral("_sans"));
+    return names;
+}
+
+const swf::Font* FieldMeasure::embeddedFont(const TextFormat& f) const {
+    if (!embedded_ || !movie_ || !f.font) {
+        return nullptr;
+    }
+    const swf::Font* fallback = nullptr;
+    for (const auto& [id, c] : movie_->dictionary) {
+        if (auto* font = std::get_if<swf::Font>(&c)) {
+            QString name = QString::fromUtf8(font->name.c_str());
+            while (!name.isEmpty() && name.back() == QChar(0)) {
+                name.chop(1);
+            }
+            if (name == *f.font && !font->glyphs.empty()) {
+                if (font->bold == f.bold.value_or(false) &&
+                    font->italic == f.italic.value_or(false)) {
+                    return font;
+                }
+                fallback = fallback ? fallback : font;
+            }
+        }
+    }
+    return fallback;
+}
+
+double FieldMeasure::advance(const TextFormat& f, QStringView text) const {
+    if (const swf::Font* font = embeddedFont(f)) {
+        const double scale = f.size.value_or(12) * 20.0 / emSquare(*font);
+        double w = 0;
+        for (QChar c : text) {
+            const int g = glyphIndex(*font, c.unicode());
+            if (g >= 0) {
+                w += std::floor(glyphAdvance(*font, size_t(g)) * scale);
+            }
+        }
+        return w;
+    }
+    if (text.isEmpty()) {
+        return 0;
+    }
+    if (!haveFonts()) {
+        return f.size.value_or(12) * 10.0 * double(text.size());
+    }
+    return deviceAdvance(metrics(f), text);
+}
+
+// An embedded font's ascent and descent, like its advances, count in whole twips.
+double FieldMeasure::ascent(const TextFormat& f) const {
+    if (const swf::Font* font = embeddedFont(f); font && font->hasLayout) {
+        return std::floor(font->ascent * f.size.value_or(12) * 20.0 / emSquare(*font));
+    }
+    if (!haveFonts()) {
+        return f.size.value_or(12) * 18.0;
+    }
+    return metrics(f).ascent();
+}
+
+double FieldMeasure::descent(const TextFormat& f) const {
+    if (const swf::Font* font = embeddedFont(f); font && font->hasLayout) {
+        return std::floor(font->descent * f.size.value_or(12) * 20.0 / emSquare(*font));
+    }
+    if (!haveFonts()) {
+        return f.size.value_or(12) * 4.0;
+    }
+    return metrics(f).descent();
+}
+
+const QFontMetricsF& FieldMeasure::metrics(const TextFormat& f) const {
+    if (!metrics_ || metrics_->first != f) {
+        metrics_.emplace(f, QFontMetricsF(deviceFont(f)));
+    }
+    return metrics_->second;
+}
+
+FieldMeasure measureFor(const DisplayObject& o) {
+    const swf::Movie* movie = o.movie && o.movie->movie ? o.movie->movie.get() : nullptr;
+    return FieldMeasure(movie, o.field && o.field->embedFonts);
+}
+
+void textFieldChanged(DisplayObject& o) {
+    if (!o.field) {
+        return;
+    }
+    TextField& f = *o.field;
+    if (f.autoSize != AutoSize::None) {
+        const TextLayout l = layoutText(f, measureFor(o));
+        const double height = std::ceil(l.textHeight / 20) * 20 + 2 * kGutter;
+        if (!f.wordWrap) {
+            const double width = std::ceil(l.textWidth / 20) * 20 + 2 * kGutter;
+            const double grow = width - f.bounds.width();
+            if (f.autoSize == AutoSize::Center) {
+                f.bounds.moveLeft(f.bounds.left() - grow / 2);
+            } else if (f.autoSize == AutoSize::Right) {
+                f.bounds.moveLeft(f.bounds.left() - grow);
+            }
+            f.bounds.setWidth(width);
+        }
+        f.bounds.setHeight(height);
+    }
+    o.drawing = std::make_shared<TextFieldDrawing>(f, o);
+}
+
+void textFieldFocusChanged(DisplayObject& o, bool gained) {
+    if (!o.field) {
+        return;
+    }
+    TextField& f = *o.field;
+    f.focused = gained;
+    if (gained) {
+        f.selectionBegin = 0;
+        f.selectionEnd = f.length();
+    }
+    textFieldChanged(o);
+}
+
+DisplayObject* textFieldAt(DisplayObject& root, QPointF stageTwips) {
+    if (!root.visible) {
+        return nullptr;
+    }
+    for (auto it = root.children.rbegin(); it != root.children.rend(); ++it) {
+        if (it->second->clipDepth == 0) {
+            if (DisplayObject* f = textFieldAt(*it->second, stageTwips)) {
+                return f;
+            }
+        }
+    }
+    if (root.field) {
+        bool invertible = false;
+        const QPointF local = worldTransform(root).inverted(&invertible).map(stageTwips);
+        if (invertible && root.field->bounds.contains(local)) {
+            return &root;
+        }
+    }
+    return nullptr;
+}
+
+bool wheelScroll(DisplayObject& o, int delta) {
+    if (!o.field || !o.field->mouseWheelEnabled || delta == 0) {
+        return false;
+    }
+    TextField& f = *o.field;
+    const TextLayout l = layoutText(f, measureFor(o));
+    // The first line from which the rest of the text fits (the bottom gutter may take the
+    // last line's foot, as maxscroll counts): as far as scrolling goes.
+    const double room = f.bounds.height() - kGutter;
+    int last = 1;
+    if (!l.lines.empty()) {
+        const TextLine& end = l.lines.back();
+        last = int(l.lines.size());
+        for (size_t i = 0; i < l.lines.size(); ++i) {
+            if (end.y + end.ascent + end.descent - l.lines[i].y <= room) {
+                last = int(i) + 1;
+                break;
+            }
+        }
+    }
+    const int to = std::clamp(f.scroll - delta, 1, last);
+    if (to == f.scroll) {
+        return false;
+    }
+    f.scroll = to;
+    textFieldChanged(o);
+    return true;
+}
+
+}  // namespace pencora::runtime

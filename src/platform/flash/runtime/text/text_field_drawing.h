@@ -1,0 +1,61 @@
+// How a text field measures its text (embedded font advances, or a device font through Qt)
+// and draws itself: background, border, and the visible lines.
+#pragma once
+
+#include <QFontMetricsF>
+#include <QRect>
+#include <QStringList>
+#include <QTransform>
+
+#include <optional>
+#include <utility>
+
+#include "platform/flash/runtime/display/display_object.h"
+#include "platform/flash/runtime/text/text_field.h"
+
+namespace pencora::runtime {
+
+// Measures with the embedded fonts of `movie` when the field uses them, device fonts otherwise.
+class FieldMeasure : public TextMeasure {
+  public:
+    FieldMeasure(const swf::Movie* movie, bool embedded) : movie_(movie), embedded_(embedded) {}
+    double advance(const TextFormat& f, QStringView text) const override;
+    double ascent(const TextFormat& f) const override;
+    double descent(const TextFormat& f) const override;
+    // The embedded font a format names, if the field uses embedded fonts.
+    const swf::Font* embeddedFont(const TextFormat& f) const;
+
+  private:
+    const QFontMetricsF& metrics(const TextFormat& f) const;
+
+    const swf::Movie* movie_;
+    bool embedded_;
+    // The metrics of the last format asked about: layouts ask many times in a row.
+    mutable std::optional<std::pair<TextFormat, QFontMetricsF>> metrics_;
+};
+
+FieldMeasure measureFor(const DisplayObject& o);
+
+// The whole device pixels a field's box covers when `toDevice` keeps it an upright rectangle
+// (every corner within half a pixel of the rectangle's): corner and size rounded apart, halves
+// down. Null otherwise.
+// Without `turns` only positive scales count: quarter turns and mirror images do not.
+std::optional<QRect> uprightPixels(const QTransform& toDevice, const QRectF& box, bool turns);
+
+// The field took or lost the keyboard focus: taking it selects all of its text (an empty field
+// shows its caret at the start); the drawing follows.
+void textFieldFocusChanged(DisplayObject& field, bool gained);
+
+// The topmost text field below `root` whose box holds the point, or null.
+DisplayObject* textFieldAt(DisplayObject& root, QPointF stageTwips);
+// The mouse wheel turned `delta` notches over the field (positive: away from the user, back
+// towards the first line); returns whether it scrolled.
+bool wheelScroll(DisplayObject& field, int delta);
+
+// The device fonts a movie may name (TextField.getFontList).
+QStringList deviceFontNames();
+// A device font name as scripts give it (_sans, _serif, _typewriter, 宋体 ...) as an installed
+// family.
+QString deviceFamily(const QString& name);
+
+}  // namespace pencora::runtime

@@ -1,0 +1,288 @@
+#include "platform/flash/runtime/text/text_field_input.h"
+
+#include "platform/flash/runtime/display/player.h"
+#include "platform/flash/runtime/scripting/script_host.h"
+#include "platform/flash/runtime/text/text_field_class.h"
+
+namespace pencora::runtime {
+
+namespace {
+
+std::pair<int, int> selection(const TextField& f) {
+    int a = std::clamp(f.selectionBegin, 0, f.length());
+    int b = std::clamp(f.selectionEnd, 0, f.length());
+    if (f.selectionBegin < 0) {
+        a = b = f.length();  // no caret yet: typing appends
+    }
+    return {std::min(a, b), std::max(a, b)};
+}
+
+void placeCaret(TextField& f, int at) {
+    f.selectionBegin = f.selectionEnd = std::clamp(at, 0, f.length());
+}
+
+}  // namespace
+
+// The list is read left to right: "^" switches between letting in and keeping out, "\\"
+// takes the next character as it is, "x-y" is a range. A range with nothing before it starts
+// at the first character; one written backwards holds its first end only; a dash followed by
+// nothing or by another dash stands for nothing. The last rule that covers `c` decides.
+bool restrictAllows(const std::optional<QString>& restrict, QChar c) {
+    if (!restrict) {
+        return true;
+    }
+    const QString& r = * restrict;
+    // A leading "^" starts with everything allowed and lists what is not.
+    bool allowed = !r.isEmpty() && r[0] == u'^';
+    bool including = true;
+    char16_t last = 0;  // the character a following range starts from
+    auto cover = [&](char16_t from, char16_t to) {
+        if (to < from) {
+            to = from;
+        }
+        if (c.unicode() >= from && c.unicode() <= to) {
+            allowed = including;
+        }
+    };
+    const qsizetype n = r.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        char16_t ch = r[i].unicode();
+        if (ch == u'^') {
+            including = !including;
+            continue;
+        }
+        if (ch == u'-') {
+            if (i + 1 >= n || r[i + 1] == u'-') {
+                continue;
+            }
+            char16_t to = r[++i].unicode();
+            if (to == u'\\') {
+                if (i + 1 >= n) {
+                    break;
+                }
+                to = r[++i].unicode();
+            }
+            cover(last, to);
+            last = 0;
+            continue;
+        }
+        if (ch == u'\\') {
+            if (i + 1 >= n) {
+                break;
+            }
+            ch = r[++i].unicode();
+        }
+        cover(ch, ch);
+        last = ch;
+    }
+    return allowed;
+}
+
+// A letter of the basic Latin alphabet the restriction keeps out may come in as the same
+// letter in the other case.
+QChar acceptedChar(const TextField& f, QChar c) {
+    if (restrictAllows(f.restrict, c)) {
+        return c;
+    }
+    if (c.unicode() >= 128) {
+        return QChar();
+    }
+    for (QChar other : {c.toUpper(), c.toLower()}) {
+        if (other != c && restrictAllows(f.restrict, other)) {
+            return other;
+        }
+    }
+    return QChar();
+}
+
+bool typeText(TextField& f, const QString& typed) {
+    auto [a, b] = selection(f);
+    QString accepted;
+    for (QChar c : normaliseLineEnds(typed)) {
+        if (c == u'\r' && !f.multiline) {
+            continue;
+        }
+        if (c != u'\r' && c.unicode() < 0x20 && c != u'\t') {
+            continue;  // control characters are keys, not text
+        }
+        const QChar in = c == u'\r' ? c : acceptedChar(f, c);
+        if (!in.isNull()) {
+            accepted.append(in);
+        }
+    }
+    if (f.maxChars > 0) {
+        const int room = std::max(0, f.maxChars - (f.length() - (b - a)));
+        accepted.truncate(room);
+    }
+    if (accepted.isEmpty() && a == b) {
+        return false;
+    }
+    f.replace(a, b, accepted);
+    placeCaret(f, a + int(accepted.size()));
+    return true;
+}
+
+bool pressKey(TextField& f, TextKey key, bool extend) {
+    auto [a, b] = selection(f);
+    const int caret = std::clamp(f.selectionEnd < 0 ? f.length() : f.selectionEnd, 0, f.length());
+    auto move = [&](int to) {
+        to = std::clamp(to, 0, f.length());
+        if (extend) {
+            if (f.selectionBegin < 0) {
+                f.selectionBegin = caret;
+            }
+            f.selectionEnd = to;
+        } else {
+            placeCaret(f, to);
+        }
+    };
+    switch (key) {
+        case TextKey::Left:
+            move(!extend && a != b ? a : caret - 1);
+            return false;
+        case TextKey::Right:
+            move(!extend && a != b ? b : caret + 1);
+            return false;
+        case TextKey::Home:
+            move(f.paragraphAt(caret).first);
+            return false;
+        case TextKey::End:
+            move(f.paragraphAt(caret).second);
+            return false;
+        case TextKey::SelectAll:
+            f.selectionBegin = 0;
+            f.selectionEnd = f.length();
+            return false;
+        case TextKey::Enter:
+            return f.multiline && typeText(f, QStringLiteral("\r"));
+        case TextKey::Backspace:
+        case TextKey::Delete:
+            break;
+    }
+    if (a == b) {
+        if (key == TextKey::Backspace) {
+            a = std::max(0, a - 1);
+        } else {
+            b = std::min(f.length(), b + 1);
+        }
+    }
+    if (a == b) {
+        return false;
+    }
+    f.replace(a, b, QString());
+    placeCaret(f, a);
+    return true;
+}
+
+namespace {
+
+void changed(ScriptHost& host, DisplayObject& o) {
+    textFieldChanged(o);
+    TextField& f = *o.field;
+    avm1::Machine& m = host.machine();
+    const int version = o.movie ? o.movie->version() : 8;
+    avm1::ClipObject* self = host.scriptObject(o);
+    if (!f.variable.isEmpty()) {
+        pushTextVariable(host, o);  // the bound variable follows what the user typed
+    }
+    m.callMethod(self, QStringLiteral("broadcastMessage"),
+                 {avm1::Value("onChanged"), avm1::Value(self)}, version);
+}
+
+}  // namespace
+
+void textFieldTyped(ScriptHost& host, DisplayObject& o, const QString& typed) {
+    if (o.field && o.field->editable && typeText(*o.field, typed)) {
+        changed(host, o);
+    }
+}
+
+void textFieldKey(ScriptHost& host, DisplayObject& o, TextKey key, bool extend) {
+    if (!o.field) {
+        return;
+    }
+    if (!o.field->editable && key != TextKey::Left && key != TextKey::Right &&
+        key != TextKey::Home && key != TextKey::End && key != TextKey::SelectAll) {
+        return;
+    }
+    if (pressKey(*o.field, key, extend)) {
+        changed(host, o);
+    } else {
+        textFieldChanged(o);
+    }
+}
+
+namespace {
+
+class FieldTyping : public TextInputHandler {
+  public:
+    explicit FieldTyping(ScriptHost& host) : host_(host) {}
+
+    bool isInput(const DisplayObject& o) override { return o.field && o.field->editable; }
+
+    void focusChanged(DisplayObject& o, bool gained) override {
+        if (!o.field || !gained) {
+            return;
+        }
+        o.field->selectionBegin = 0;
+        o.field->selectionEnd = o.field->length();
+        textFieldChanged(o);
+    }
+
+    bool keyDown(DisplayObject& o, int code) override {
+        const KeyboardState& keys = host_.player().keyboard();
+        const bool shift = keys.isDown(vk::Shift);
+        std::optional<TextKey> key;
+        switch (code) {
+            case vk::Left:
+                key = TextKey::Left;
+                break;
+            case vk::Right:
+                key = TextKey::Right;
+                break;
+            case vk::Home:
+                key = TextKey::Home;
+                break;
+            case vk::End:
+                key = TextKey::End;
+                break;
+            case vk::Backspace:
+                key = TextKey::Backspace;
+                break;
+            case vk::Delete:
+                key = TextKey::Delete;
+                break;
+            case vk::Enter:
+                key = TextKey::Enter;
+                break;
+            default:
+                if (code == 'A' && keys.isDown(vk::Control)) {
+                    key = TextKey::SelectAll;
+                }
+                break;
+        }
+        if (!key) {
+            return false;
+        }
+        textFieldKey(host_, o, *key, shift);
+        return true;
+    }
+
+    void character(DisplayObject& o, char16_t c) override {
+        if (host_.player().keyboard().isDown(vk::Control)) {
+            return;  // shortcuts type nothing
+        }
+        textFieldTyped(host_, o, QString(QChar(c)));
+    }
+
+  private:
+    ScriptHost& host_;
+};
+
+}  // namespace
+
+std::unique_ptr<TextInputHandler> makeTextInputHandler(ScriptHost& host) {
+    return std::make_unique<FieldTyping>(host);
+}
+
+}  // namespace pencora::runtime

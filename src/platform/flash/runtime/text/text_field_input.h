@@ -1,0 +1,43 @@
+// Editing a text field from the keyboard: typed characters (filtered by restrict, cut by
+// maxChars), the editing keys, caret and selection. The input side (focus, key routing) calls
+// textFieldTyped/textFieldKey on the focused field; the model functions below work on a
+// TextField alone.
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+#include "platform/flash/runtime/display/display_object.h"
+#include "platform/flash/runtime/display/input_state.h"
+#include "platform/flash/runtime/text/text_field.h"
+
+namespace pencora::runtime {
+
+class ScriptHost;
+
+enum class TextKey { Left, Right, Home, End, Backspace, Delete, Enter, SelectAll };
+
+// Whether `restrict` (ranges "a-z", "^" to exclude what follows, "\" to escape) lets `c` in;
+// a missing restrict lets everything in, an empty one nothing.
+bool restrictAllows(const std::optional<QString>& restrict, QChar c);
+// `c` as the field accepts it: itself, the same letter in the other case when only that is
+// allowed, or nothing (a null QChar).
+QChar acceptedChar(const TextField& f, QChar c);
+
+// Replaces the selection (or inserts at the caret) with what was typed; returns whether the
+// text changed.
+bool typeText(TextField& f, const QString& typed);
+// An editing key; `extend` (shift) moves the selection's far end instead of the caret.
+bool pressKey(TextField& f, TextKey key, bool extend);
+
+// The same on a field on the display list: redraws it, updates its variable and tells its
+// listeners (onChanged). Nothing happens unless the field is an input field.
+void textFieldTyped(ScriptHost& host, DisplayObject& field, const QString& typed);
+void textFieldKey(ScriptHost& host, DisplayObject& field, TextKey key, bool extend);
+
+// The player's route for typing into the focused field: characters, the editing keys (with
+// Shift extending the selection) and the focus, which selects the whole text when it comes.
+std::unique_ptr<TextInputHandler> makeTextInputHandler(ScriptHost& host);
+
+}  // namespace pencora::runtime

@@ -1,0 +1,487 @@
+#include "platform/flash/runtime/text/text_html.h"
+
+#include <QStringList>
+
+#include <vector>
+
+namespace pencora::runtime {
+
+namespace {
+
+struct Attribute {
+    QString name;  // lower case
+    QString value;
+};
+
+struct Tag {
+    QString name;  // lower case, without '/'
+    bool closing = false;
+    std::vector<Attribute> attributes;
+
+    const QString* attribute(QStringView n) const {
+        for (const Attribute& a : attributes) {
+            if (a.name == n) {
+                return &a.value;
+            }
+        }
+        return nullptr;
+    }
+};
+
+QString decodeEntities(QStringView s) {
+    QString out;
+    out.reserve(s.size());
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        if (s[i] != u'&') {
+            out.append(s[i]);
+            continue;
+        }
+        const qsizetype semi = s.indexOf(u';', i);
+        if (semi < 0 || semi - i > 10) {
+            out.append(s[i]);
+            continue;
+        }
+        const QStringView name = s.mid(i + 1, semi - i - 1);
+        QChar c;
+        if (name == u"lt")
+            c = u'<';
+        else if (name == u"gt")
+            c = u'>';
+        else if (name == u"amp")
+            c = u'&';
+        else if (name == u"quot")
+            c = u'"';
+        else if (name == u"apos")
+            c = u'\'';
+        else if (name == u"nbsp")
+            c = QChar(0xA0);
+        else if (name.startsWith(u'#')) {
+            bool ok = false;
+            const uint code =
+                name.startsWith(u"#x") ? name.mid(2).toUInt(&ok, 16) : name.mid(1).toUInt(&ok, 10);
+            if (ok && code > 0 && code < 0x110000) {
+                out.append(QString::fromUcs4(reinterpret_cast<const char32_t*>(&code), 1));
+                i = semi;
+                continue;
+            }
+        }
+        if (c.isNull()) {
+            out.append(s[i]);
+            continue;
+        }
+        out.append(c);
+        i = semi;
+    }
+    return out;
+}
+
+Tag parseTag(QStringView body) {
+    Tag t;
+    qsizetype i = 0;
+    auto skipSpace = [&] {
+        while (i < body.size() && body[i].isSpace()) {
+            ++i;
+        }
+    };
+    skipSpace();
+    if (i < body.size() && body[i] == u'/') {
+        t.closing = true;
+        ++i;
+    }
+    const qsizetype nameStart = i;
+    while (i < body.size() && !body[i].isSpace() && body[i] != u'/') {
+        ++i;
+    }
+    t.name = body.mid(nameStart, i - nameStart).toString().toLower();
+    while (i < body.size()) {
+        skipSpace();
+        const qsizetype a = i;
+        while (i < body.size() && body[i] != u'=' && !body[i].isSpace() && body[i] != u'/') {
+            ++i;
+        }
+        if (i == a) {
+            ++i;
+            continue;
+        }
+        Attribute attr{body.mid(a, i - a).toString().toLower(), {}};
+        skipSpace();
+        if (i < body.size() && body[i] == u'=') {
+            ++i;
+            skipSpace();
+            if (i < body.size() && (body[i] == u'"' || body[i] == u'\'')) {
+                const QChar quote = body[i++];
+                const qsizetype v = i;
+                while (i < body.size() && body[i] != quote) {
+                    ++i;
+                }
+                attr.value = decodeEntities(body.mid(v, i - v));
+                ++i;
+            } else {
+                const qsizetype v = i;
+                while (i < body.size() && !body[i].isSpace()) {
+                    ++i;
+                }
+                attr.value = decodeEntities(body.mid(v, i - v));
+            }
+        }
+        t.attributes.push_back(std::move(attr));
+    }
+    return t;
+}
+
+// Builds the field's text span by span while the tags push and pop formats.
+struct Builder {
+    TextField& field;
+    std::vector<std::pair<QString, TextFormat>> stack;  // open tag and the format inside it
+    TextFormat current;
+
+    void append(QString s) {
+        if (field.condenseWhite) {
+            s = condensed(s);
+        }
+        if (s.isEmpty()) {
+            return;
+        }
+        field.text += s;
+        if (!field.spans.empty() && field.spans.back().format == current) {
+            field.spans.back().length += int(s.size());
+        } else {
+            field.spans.push_back({int(s.size()), current});
+        }
+    }
+    // Runs of white space as one space, none at the start of a paragraph.
+    QString condensed(const QString& s) const {
+        QString out;
+        QChar last = field.text.isEmpty() ? QChar(u'\r') : field.text.back();
+        for (QChar c : s) {
+            if (c != u'\r' && c.isSpace() && c != QChar(0xA0)) {
+                if (last == u' ' || last == u'\r') {
+                    continue;
+                }
+                c = u' ';
+            }
+            out.append(c);
+            last = c;
+        }
+        return out;
+    }
+
+    void open(const QString& name, const TextFormat& inside) {
+        stack.emplace_back(name, current);
+        current = inside;
+    }
+    void close(const QString& name) {
+        for (auto it = stack.rbegin(); it != stack.rend(); ++it) {
+            if (it->first == name) {
+                current = it->second;
+                stack.erase(std::next(it).base(), stack.end());
+                return;
+            }
+        }
+    }
+};
+
+std::optional<uint32_t> parseColor(const QString& s) {
+    if (!s.startsWith(u'#')) {
+        return std::nullopt;
+    }
+    bool ok = false;
+    const uint v = s.mid(1).toUInt(&ok, 16);
+    return ok ? std::optional<uint32_t>(v & 0xFFFFFF) : std::nullopt;
+}
+
+int toInt(const QString& s, int fallback) {
+    bool ok = false;
+    const double v = s.trimmed().toDouble(&ok);
+    return ok ? int(v) : fallback;
+}
+
+void applyTag(Builder& b, const Tag& t) {
+    const QString& n = t.name;
+    if (t.closing) {
+        if (n == u"p" || n == u"li") {
+            // Single-line fields run their paragraphs together. The break keeps the
+            // paragraph's format, so an empty paragraph still has one.
+            if (b.field.multiline) {
+                b.append(QStringLiteral("\r"));
+            }
+            b.close(n);
+        } else {
+            b.close(n);
+        }
+        return;
+    }
+    if (n == u"br" || n == u"sbr") {
+        if (b.field.multiline) {
+            b.append(QStringLiteral("\r"));
+        }
+        return;
+    }
+    // In a multiline field a list item starts on a line of its own.
+    if (n == u"li" && b.field.multiline && !b.field.text.isEmpty() &&
+        b.field.text.back() != u'\r') {
+        b.append(QStringLiteral("\r"));
+    }
+    TextFormat f = b.current;
+    if (n == u"b") {
+        f.bold = true;
+    } else if (n == u"i") {
+        f.italic = true;
+    } else if (n == u"u") {
+        f.underline = true;
+    } else if (n == u"li") {
+        f.bullet = true;
+    } else if (n == u"p") {
+        if (const QString* a = t.attribute(u"align")) {
+            if (auto al = parseAlign(*a)) {
+                f.align = al;
+            }
+        }
+    } else if (n == u"a") {
+        if (const QString* a = t.attribute(u"href"))
+            f.url = *a;
+        if (const QString* a = t.attribute(u"target"))
+            f.target = *a;
+    } else if (n == u"font") {
+        if (const QString* a = t.attribute(u"face"))
+            f.font = *a;
+        if (const QString* a = t.attribute(u"size")) {
+            const int v = toInt(*a, f.size.value_or(12));
+            f.size = (a->startsWith(u'+') || a->startsWith(u'-')) ? f.size.value_or(12) + v : v;
+        }
+        if (const QString* a = t.attribute(u"color")) {
+            if (auto c = parseColor(*a))
+                f.color = c;
+        }
+        if (const QString* a = t.attribute(u"letterspacing")) {
+            bool ok = false;
+            const double v = a->toDouble(&ok);
+            if (ok)
+                f.letterSpacing = v;
+        }
+        if (const QString* a = t.attribute(u"kerning"))
+            f.kerning = toInt(*a, 0) != 0;
+    } else if (n == u"textformat") {
+        auto number = [&](QStringView key, std::optional<int>& into) {
+            if (const QString* a = t.attribute(key))
+                into = toInt(*a, into.value_or(0));
+        };
+        number(u"leftmargin", f.leftMargin);
+        number(u"rightmargin", f.rightMargin);
+        number(u"indent", f.indent);
+        number(u"blockindent", f.blockIndent);
+        number(u"leading", f.leading);
+        if (const QString* a = t.attribute(u"tabstops")) {
+            std::vector<int> stops;
+            for (const QString& part : a->split(u',', Qt::SkipEmptyParts)) {
+                stops.push_back(toInt(part, 0));
+            }
+            f.tabStops = stops;
+        }
+    } else if (n != u"span") {
+        return;  // unknown tags are dropped, their text kept
+    }
+    b.open(n, f);
+}
+
+QString escape(QStringView s) {
+    QString out;
+    for (QChar c : s) {
+        if (c == u'<')
+            out += QStringLiteral("&lt;");
+        else if (c == u'>')
+            out += QStringLiteral("&gt;");
+        else if (c == u'&')
+            out += QStringLiteral("&amp;");
+        else if (c == u'"')
+            out += QStringLiteral("&quot;");
+        else
+            out += c;
+    }
+    return out;
+}
+
+QString colorText(uint32_t c) {
+    return QStringLiteral("#%1").arg(c & 0xFFFFFF, 6, 16, QChar(u'0')).toUpper();
+}
+
+QString number(double v) {
+    if (v == double(int64_t(v))) {
+        return QString::number(int64_t(v));
+    }
+    return QString::number(v, 'g', 15);
+}
+
+// The <FONT> attributes in which `f` differs from `base` (all of them without a base).
+QString fontAttributes(const TextFormat& f, const TextFormat* base) {
+    QString out;
+    auto differs = [&](auto member) { return !base || (f.*member) != (base->*member); };
+    if (differs(&TextFormat::font))
+        out += QStringLiteral(" FACE=\"%1\"").arg(escape(f.font.value_or(QString())));
+    if (differs(&TextFormat::size))
+        out += QStringLiteral(" SIZE=\"%1\"").arg(f.size.value_or(12));
+    if (differs(&TextFormat::color))
+        out += QStringLiteral(" COLOR=\"%1\"").arg(colorText(f.color.value_or(0)));
+    if (differs(&TextFormat::letterSpacing))
+        out += QStringLiteral(" LETTERSPACING=\"%1\"").arg(number(f.letterSpacing.value_or(0)));
+    if (differs(&TextFormat::kerning))
+        out += QStringLiteral(" KERNING=\"%1\"").arg(f.kerning.value_or(false) ? 1 : 0);
+    return out;
+}
+
+bool sameFont(const TextFormat& a, const TextFormat& b) {
+    return a.font == b.font && a.size == b.size && a.color == b.color &&
+           a.letterSpacing == b.letterSpacing && a.kerning == b.kerning;
+}
+
+}  // namespace
+
+void setHtml(TextField& field, const QString& html) {
+    field.text.clear();
+    field.spans.clear();
+    field.lastHtml = html;
+    Builder b{field, {}, field.newFormat};
+    QString pending;
+    auto flush = [&] {
+        QString t = decodeEntities(pending);
+        pending.clear();
+        if (!field.condenseWhite) {
+            t = normaliseLineEnds(t);
+        }
+        b.append(t);
+    };
+    qsizetype i = 0;
+    while (i < html.size()) {
+        if (html[i] == u'<') {
+            const qsizetype end = html.indexOf(u'>', i);
+            if (end < 0) {
+                break;  // an unclosed tag ends the text
+            }
+            flush();
+            const QStringView body = QStringView(html).mid(i + 1, end - i - 1);
+            if (!body.startsWith(u'!') && !body.startsWith(u'?')) {
+                applyTag(b, parseTag(body));
+            }
+            i = end + 1;
+            continue;
+        }
+        pending.append(html[i++]);
+    }
+    flush();
+    // Paragraph settings hold for whole paragraphs: each takes those of its first character.
+    int pos = 0;
+    while (pos < field.length()) {
+        auto [a, e] = field.paragraphAt(pos);
+        const int end = std::min(field.length(), e + 1);
+        TextFormat first = field.formatOf(a, a + 1);
+        TextFormat para;
+        para.align = first.align;
+        para.leftMargin = first.leftMargin;
+        para.rightMargin = first.rightMargin;
+        para.indent = first.indent;
+        para.leading = first.leading;
+        para.blockIndent = first.blockIndent;
+        para.tabStops = first.tabStops;
+        para.bullet = first.bullet;
+        field.applyFormat(a, end, para);
+        pos = end;
+    }
+}
+
+QString toHtml(const TextField& field) {
+    QString out;
+    if (field.text.isEmpty()) {
+        return out;
+    }
+    const QString& text = field.text;
+    // Paragraphs; a final '\r' closes the last one rather than opening an empty one.
+    std::vector<std::pair<int, int>> paragraphs;
+    int start = 0;
+    for (int i = 0; i <= text.size(); ++i) {
+        if (i == text.size() || text[i] == u'\r') {
+            if (i == text.size() && start == i && !paragraphs.empty()) {
+                break;
+            }
+            paragraphs.emplace_back(start, i);
+            start = i + 1;
+        }
+    }
+    for (auto [a, b] : paragraphs) {
+        const TextFormat pf = (a < b || a < text.size()) && !field.spans.empty()
+                                  ? field.formatOf(a, a + 1)
+                                  : field.newFormat;
+        QString attrs;
+        if (pf.leftMargin.value_or(0))
+            attrs += QStringLiteral(" LEFTMARGIN=\"%1\"").arg(*pf.leftMargin);
+        if (pf.rightMargin.value_or(0))
+            attrs += QStringLiteral(" RIGHTMARGIN=\"%1\"").arg(*pf.rightMargin);
+        if (pf.indent.value_or(0))
+            attrs += QStringLiteral(" INDENT=\"%1\"").arg(*pf.indent);
+        if (pf.blockIndent.value_or(0))
+            attrs += QStringLiteral(" BLOCKINDENT=\"%1\"").arg(*pf.blockIndent);
+        if (pf.leading.value_or(0))
+            attrs += QStringLiteral(" LEADING=\"%1\"").arg(*pf.leading);
+        if (pf.tabStops && !pf.tabStops->empty()) {
+            QStringList stops;
+            for (int t : *pf.tabStops)
+                stops << QString::number(t);
+            attrs += QStringLiteral(" TABSTOPS=\"%1\"").arg(stops.join(u','));
+        }
+        if (!attrs.isEmpty())
+            out += QStringLiteral("<TEXTFORMAT") + attrs + u'>';
+        const bool bullet = pf.bullet.value_or(false);
+        if (bullet)
+            out += QStringLiteral("<LI>");
+        else
+            out += QStringLiteral("<P ALIGN=\"%1\">")
+                       .arg(alignName(pf.align.value_or(TextAlign::Left)).toUpper());
+        out += QStringLiteral("<FONT") + fontAttributes(pf, nullptr) + u'>';
+        std::vector<TextFormat> fonts{pf};  // open <FONT> tags, the paragraph's first
+        // An empty paragraph shows the format of its break.
+        const int formatEnd = a == b && a < text.size() ? a + 1 : b;
+        int pos = 0;
+        for (const TextSpan& sp : field.spans) {
+            const int sa = std::max(pos, a), sb = std::min(pos + sp.length, formatEnd);
+            pos += sp.length;
+            if (sa >= sb) {
+                continue;
+            }
+            const TextFormat& f = sp.format;
+            size_t level = fonts.size();
+            for (size_t k = 0; k < fonts.size(); ++k) {
+                if (sameFont(fonts[k], f)) {
+                    level = k + 1;
+                    break;
+                }
+            }
+            if (level < fonts.size()) {
+                for (size_t k = fonts.size(); k > level; --k)
+                    out += QStringLiteral("</FONT>");
+                fonts.resize(level);
+            } else if (level == fonts.size() && !sameFont(fonts.back(), f)) {
+                out += QStringLiteral("<FONT") + fontAttributes(f, &fonts.back()) + u'>';
+                fonts.push_back(f);
+            }
+            QString inner = escape(QStringView(text).mid(sa, std::min(sb, b) - sa));
+            if (f.underline.value_or(false))
+                inner = QStringLiteral("<U>") + inner + QStringLiteral("</U>");
+            if (f.italic.value_or(false))
+                inner = QStringLiteral("<I>") + inner + QStringLiteral("</I>");
+            if (f.bold.value_or(false))
+                inner = QStringLiteral("<B>") + inner + QStringLiteral("</B>");
+            if (!f.url.value_or(QString()).isEmpty())
+                inner = QStringLiteral("<A HREF=\"%1\" TARGET=\"%2\">")
+                            .arg(escape(*f.url), escape(f.target.value_or(QString()))) +
+                        inner + QStringLiteral("</A>");
+            out += inner;
+        }
+        for (size_t k = 0; k < fonts.size(); ++k)
+            out += QStringLiteral("</FONT>");
+        out += bullet ? QStringLiteral("</LI>") : QStringLiteral("</P>");
+        if (!attrs.isEmpty())
+            out += QStringLiteral("</TEXTFORMAT>");
+    }
+    return out;
+}
+
+}  // namespace pencora::runtime
