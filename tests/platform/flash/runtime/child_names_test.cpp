@@ -3,7 +3,7 @@
 // other letter case.
 #include <gtest/gtest.h>
 
-#include "platform/flash/runtime/display_object.h"
+#include "platform/flash/runtime/display/display_object.h"
 
 namespace pencora::runtime {
 namespace {
