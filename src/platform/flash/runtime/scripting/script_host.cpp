@@ -369,6 +369,10 @@ void ScriptHost::advanceClock(double milliseconds) {
 void ScriptHost::run(Player&, DisplayObject& clip,
                      const std::shared_ptr<const swf::ActionBlock>& block) {
     runPendingConstructs();
+    if (block == loadMethodCall_) {
+        callLoadMethod(clip);
+        return;
+    }
     if (!block || (clip.movie && isInitBlock(*clip.movie, block.get()) &&
                    !clip.movie->initRan.insert(block.get()).second)) {
         return;  // an init action that ran early, before a clip it defines the class of
@@ -410,6 +414,21 @@ void ScriptHost::placed(Player&, DisplayObject& clip) {
     }
     construct(clip, init);
     runClipEvent(clip, swf::clip_event::Load);
+    if (clip.isClip()) {
+        player_.queueActions(clip, loadMethodCall_);
+    }
+}
+
+void ScriptHost::callLoadMethod(DisplayObject& clip) {
+    // The method is looked up when its turn comes: the constructor, the init object or the
+    // class's prototype may have given it. A clip without a script object can only inherit it.
+    avm1::Object* from = clip.script ? scriptObject(clip) : machine_->protos().movieClip;
+    const Value v = from ? machine_->get(from, QStringLiteral("onLoad")) : Value();
+    if (!v.isObject() || v.object()->kind() != avm1::ObjectKind::Function) {
+        return;
+    }
+    machine_->callMethod(scriptObject(clip), QStringLiteral("onLoad"), {},
+                         clip.movie ? clip.movie->version() : 8);
 }
 
 void ScriptHost::afterTick(Player&) {
