@@ -186,6 +186,9 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
     }
 
     static Value propertyValue(const Player& player, const DisplayObject& o, int index) {
+        if (o.field && timelineOnly(index)) {
+            return Value();  // a text field has no frames and is never dragged
+        }
         if (isTextProperty(index)) {
             auto t = clipPropertyText(player, o, index);
             return t ? Value(*t) : Value();
@@ -195,6 +198,12 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
             return Value(*n != 0);
         }
         return n ? Value(*n) : Value();
+    }
+
+    static bool timelineOnly(int index) {
+        using P = avm1::ClipProperty;
+        return index == int(P::CurrentFrame) || index == int(P::TotalFrames) ||
+               index == int(P::FramesLoaded) || index == int(P::DropTarget);
     }
 
     avm1::ClipObject* script = nullptr;

@@ -23,7 +23,6 @@ using avm1::Value;
 
 namespace {
 
-
 DisplayObject* fieldObject(Machine& m, const Value& self) {
     DisplayObject* o = hostOf(m).displayOf(self.object());
     return o && o->field ? o : nullptr;
@@ -655,6 +654,9 @@ void installTextFieldClass(ScriptHost& host) {
             proto->setFlags(QString::fromLatin1(n), avm1::kDontEnum, 0, 10);
         }
     }
+    // typeof a text field is "object", not "movieclip".
+    proto->put(QStringLiteral("__typeof__"), Value(QStringLiteral("object")),
+               avm1::kDontEnum | avm1::kDontDelete | avm1::kReadOnly);
     m.protos().textField = proto;
     avm1::FunctionObject* ctor = m.defineClass(QStringLiteral("TextField"), textFieldCtor, proto);
     ctor->putNative(m, QStringLiteral("getFontList"), getFontList);
