@@ -28,7 +28,7 @@ struct Activation {
     // that called it (register_underflow test); null on timelines.
     std::vector<Value>* outerRegisters = nullptr;
     std::vector<Value> stack;
-    Value thisValue;
+    Value thisValue;                   // the receiver, kept even when a function leaves out `this`
     Object* target = nullptr;          // SetTarget's clip for timeline actions
     Object* originalTarget = nullptr;  // the clip the code belongs to
     FunctionObject* callee = nullptr;

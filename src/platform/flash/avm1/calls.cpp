@@ -147,12 +147,11 @@ Value callScript(Machine& m, FunctionObject* fn, const Value& thisValue, std::ve
         if (f & swf::kPreloadParent) {
             preload(s.targetClip ? m.get(s.targetClip, QStringLiteral("_parent")) : Value());
         }
+        // Suppressing this only leaves out the variable: the call keeps its receiver in
+        // act.thisValue, which super.method() and super() run on.
         nameThis = !(f & (swf::kSuppressThis | swf::kPreloadThis));
         nameArguments = !(f & (swf::kSuppressArguments | swf::kPreloadArguments));
         nameSuper = nameSuper && !(f & (swf::kSuppressSuper | swf::kPreloadSuper));
-        if (f & swf::kSuppressThis) {
-            act.thisValue = Value();
-        }
         if (!nameArguments) {
             act.arguments = nullptr;
         }

@@ -186,6 +186,9 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
     }
 
     static Value propertyValue(const Player& player, const DisplayObject& o, int index) {
+        if (o.field && timelineOnly(index)) {
+            return Value();  // a text field has no frames and is never dragged
+        }
         if (isTextProperty(index)) {
             auto t = clipPropertyText(player, o, index);
             return t ? Value(*t) : Value();
@@ -195,6 +198,12 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
             return Value(*n != 0);
         }
         return n ? Value(*n) : Value();
+    }
+
+    static bool timelineOnly(int index) {
+        using P = avm1::ClipProperty;
+        return index == int(P::CurrentFrame) || index == int(P::TotalFrames) ||
+               index == int(P::FramesLoaded) || index == int(P::DropTarget);
     }
 
     avm1::ClipObject* script = nullptr;
@@ -375,6 +384,10 @@ void ScriptHost::advanceClock(double milliseconds) {
 void ScriptHost::run(Player&, DisplayObject& clip,
                      const std::shared_ptr<const swf::ActionBlock>& block) {
     runPendingConstructs();
+    if (block == loadMethodCall_) {
+        callLoadMethod(clip);
+        return;
+    }
     if (!block || (clip.movie && isInitBlock(*clip.movie, block.get()) &&
                    !clip.movie->initRan.insert(block.get()).second)) {
         return;  // an init action that ran early, before a clip it defines the class of
@@ -416,6 +429,21 @@ void ScriptHost::placed(Player&, DisplayObject& clip) {
     }
     construct(clip, init);
     runClipEvent(clip, swf::clip_event::Load);
+    if (clip.isClip()) {
+        player_.queueActions(clip, loadMethodCall_);
+    }
+}
+
+void ScriptHost::callLoadMethod(DisplayObject& clip) {
+    // The method is looked up when its turn comes: the constructor, the init object or the
+    // class's prototype may have given it. A clip without a script object can only inherit it.
+    avm1::Object* from = clip.script ? scriptObject(clip) : machine_->protos().movieClip;
+    const Value v = from ? machine_->get(from, QStringLiteral("onLoad")) : Value();
+    if (!v.isObject() || v.object()->kind() != avm1::ObjectKind::Function) {
+        return;
+    }
+    machine_->callMethod(scriptObject(clip), QStringLiteral("onLoad"), {},
+                         clip.movie ? clip.movie->version() : 8);
 }
 
 void ScriptHost::afterTick(Player&) {

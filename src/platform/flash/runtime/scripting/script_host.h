@@ -135,6 +135,7 @@ class ScriptHost : public ActionRunner, public avm1::Host {
 
   private:
     void runClipEvent(DisplayObject& clip, uint32_t event);
+    void callLoadMethod(DisplayObject& clip);
     void installMovieClip();
     // The class constructor (Object.registerClass), init object and construct events of a
     // clip just placed.
@@ -184,6 +185,10 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     std::weak_ptr<DisplayObject> dropFor_;
     QString dropTarget_;
     std::vector<PendingConstruct> pendingConstructs_;
+    // Queued after a placed clip's onClipEvent(load) blocks: stands for the call of its onLoad
+    // method, so that runs in the same turn, once the clip is constructed.
+    const std::shared_ptr<const swf::ActionBlock> loadMethodCall_ =
+        std::make_shared<swf::ActionBlock>();
     MovieLoader loader_{*this};
     std::set<avm1::Object*> soundPins_;
     struct AttachedBitmap {

@@ -654,7 +654,7 @@ void installTextFieldClass(ScriptHost& host) {
             proto->setFlags(QString::fromLatin1(n), avm1::kDontEnum, 0, 10);
         }
     }
-    // typeof a text field is "object": only movie clips answer "movieclip".
+    // typeof a text field is "object", not "movieclip".
     proto->put(QStringLiteral("__typeof__"), Value(QStringLiteral("object")),
                avm1::kDontEnum | avm1::kDontDelete | avm1::kReadOnly);
     m.protos().textField = proto;

@@ -1,0 +1,304 @@
+// Class-built movies: super calls from methods and constructors that leave out `this`, through
+// a chain of classes; and a clip's onLoad method, from its registered class, its init object
+// or MovieClip.prototype, run once the clip is constructed and before its first enterFrame.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "../avm1/assembler.h"
+#include "platform/flash/runtime/scripting/script_host.h"
+#include "test_movies.h"
+
+namespace pencora::runtime {
+namespace {
+
+using avm1::test::Assembler;
+using avm1::test::integer;
+using avm1::test::reg;
+using avm1::test::str;
+using avm1::test::undef;
+using Code = swf::ActionCode;
+using testing::ElementsAre;
+
+swf::Bytes done(Assembler a) {
+    a.op(Code::End);
+    return a.bytes;
+}
+
+Assembler says(const std::string& text) {
+    return std::move(Assembler().push({str(text)}).trace());
+}
+
+// _global[name] (or _global[name].prototype when `proto`) pushed.
+Assembler global(const std::string& name, bool proto = false) {
+    Assembler as;
+    as.push({str("_global")}).op(Code::GetVariable).push({str(name)}).op(Code::GetMember);
+    if (proto) {
+        as.push({str("prototype")}).op(Code::GetMember);
+    }
+    return as;
+}
+
+// A function with `this` in r1 (DefineFunction2, this preloaded).
+Assembler withThis(const Assembler& body) {
+    Assembler as;
+    as.function2("", 2, swf::kPreloadThis, {}, body);
+    return as;
+}
+
+// The pattern classes are compiled to when a body names only super: super in r1, no this,
+// no arguments.
+constexpr uint16_t kOnlySuper = swf::kPreloadSuper | swf::kSuppressThis | swf::kSuppressArguments;
+
+Assembler onlySuper(bool constructor, const std::string& method) {
+    Assembler body;
+    body.push({integer(0), reg(1)});
+    if (constructor) {
+        body.push({undef()});
+    } else {
+        body.push({str(method)});
+    }
+    body.op(Code::CallMethod).op(Code::Pop);
+    Assembler as;
+    as.function2("", 2, kOnlySuper, {}, body);
+    return as;
+}
+
+// The same through the name `super` in a plain DefineFunction: super() or super.method().
+Assembler namedSuper(bool constructor, const std::string& method) {
+    Assembler body;
+    if (constructor) {
+        body.push({integer(0), str("super")}).op(Code::CallFunction).op(Code::Pop);
+    } else {
+        body.push({integer(0), str("super")})
+            .op(Code::GetVariable)
+            .push({str(method)})
+            .op(Code::CallMethod)
+            .op(Code::Pop);
+    }
+    Assembler as;
+    as.function("", {}, body);
+    return as;
+}
+
+Assembler defineGlobal(const std::string& name, const Assembler& fn) {
+    Assembler as;
+    as.push({str("_global")}).op(Code::GetVariable).push({str(name)}).append(fn);
+    as.op(Code::SetMember);
+    return as;
+}
+
+Assembler defineMethod(const std::string& cls, const std::string& name, const Assembler& fn) {
+    Assembler as;
+    as.append(global(cls, true)).push({str(name)}).append(fn).op(Code::SetMember);
+    return as;
+}
+
+Assembler extend(const std::string& sub, const std::string& base) {
+    Assembler as;
+    as.append(global(sub)).append(global(base)).op(Code::Extends);
+    return as;
+}
+
+// r1[name] = value, in a body with this in r1.
+Assembler setOnThis(const std::string& name, const std::string& value) {
+    Assembler as;
+    as.push({reg(1), str(name), str(value)}).op(Code::SetMember);
+    return as;
+}
+
+struct ClassClips : testing::Test {
+    Player player;
+    struct Traces : PlayerEvents {
+        std::vector<std::string> lines;
+        void trace(const QString& line) override { lines.push_back(line.toStdString()); }
+    } traces;
+    ClassClips() {
+        player.setActionRunner(std::make_unique<ScriptHost>(player));
+        player.setEvents(&traces);
+    }
+    std::vector<std::string> play(const swfwrite::MovieBuilder& b, int frames) {
+        player.load(0, test::share(b));
+        for (int i = 0; i < frames; ++i) {
+            player.runFrame();
+        }
+        return std::exchange(traces.lines, {});
+    }
+    std::vector<std::string> next() {
+        player.runFrame();
+        return std::exchange(traces.lines, {});
+    }
+};
+
+// A <- B <- C, each level's constructor and method f handing on to the one above; A's set
+// marks on the receiver. `cStyle` and `bStyle` choose how C and B reach super.
+Assembler threeLevels(bool cNamesSuper, bool bNamesSuper) {
+    auto level = [](bool named, bool ctor) {
+        return named ? namedSuper(ctor, "f") : onlySuper(ctor, "f");
+    };
+    Assembler as;
+    as.append(defineGlobal("A", withThis(setOnThis("made", "A"))));
+    as.append(defineGlobal("B", level(bNamesSuper, true)));
+    as.append(defineGlobal("C", level(cNamesSuper, true)));
+    as.append(extend("B", "A")).append(extend("C", "B"));
+    as.append(defineMethod("A", "f", withThis(setOnThis("hit", "A.f"))));
+    as.append(defineMethod("B", "f", level(bNamesSuper, false)));
+    as.append(defineMethod("C", "f", level(cNamesSuper, false)));
+    // o = new C(); o.f(); trace(o.made); trace(o.hit)
+    as.push({str("o"), integer(0)}).append(global("C")).push({undef()});
+    as.op(Code::NewMethod).op(Code::SetVariable);
+    as.push({integer(0), str("o")}).op(Code::GetVariable).push({str("f")});
+    as.op(Code::CallMethod).op(Code::Pop);
+    as.push({str("o")}).op(Code::GetVariable).push({str("made")}).op(Code::GetMember).trace();
+    as.push({str("o")}).op(Code::GetVariable).push({str("hit")}).op(Code::GetMember).trace();
+    return as;
+}
+
+TEST_F(ClassClips, SuperCallsKeepTheReceiverWhenThisIsLeftOut) {
+    for (uint8_t version : {6, 7, 8, 10}) {
+        for (bool cNamed : {false, true}) {
+            for (bool bNamed : {false, true}) {
+                swfwrite::MovieBuilder b(version);
+                b.doAction(done(threeLevels(cNamed, bNamed))).showFrame();
+                EXPECT_THAT(play(b, 1), ElementsAre("A", "A.f"))
+                    << "SWF " << int(version) << ", C names super: " << cNamed
+                    << ", B names super: " << bNamed;
+            }
+        }
+    }
+}
+
+TEST_F(ClassClips, LeftOutThisStillReadsAsTheClipAndSuperStaysOutWhenSuppressed) {
+    // A method with this suppressed reads `this` by name as its clip, not as the receiver;
+    // one with super suppressed and preloaded gets nothing in the register.
+    Assembler readThis;
+    readThis.push({str("this")}).op(Code::GetVariable).push({integer(1)});
+    readThis.push({str("String")}).op(Code::CallFunction).trace();
+    Assembler readSuper;
+    readSuper.push({reg(1)}).op(Code::TypeOf).trace();
+    Assembler as;
+    as.append(defineGlobal("A", withThis(Assembler())));
+    as.append(defineGlobal("B", withThis(Assembler())));
+    as.append(extend("B", "A"));
+    as.append(defineMethod("A", "f", withThis(setOnThis("hit", "A.f"))));
+    Assembler f;
+    f.function2("", 2, swf::kSuppressThis, {}, readThis);
+    as.append(defineMethod("B", "g", f));
+    Assembler h;
+    h.function2("", 2, swf::kPreloadSuper | swf::kSuppressSuper, {}, readSuper);
+    as.append(defineMethod("B", "h", h));
+    as.push({str("o"), integer(0)}).append(global("B")).push({undef()});
+    as.op(Code::NewMethod).op(Code::SetVariable);
+    for (const char* m : {"g", "h"}) {
+        as.push({integer(0), str("o")}).op(Code::GetVariable).push({str(m)});
+        as.op(Code::CallMethod).op(Code::Pop);
+    }
+    for (uint8_t version : {6, 8}) {
+        swfwrite::MovieBuilder b(version);
+        b.doAction(done(as)).showFrame();
+        EXPECT_THAT(play(b, 1), ElementsAre("_level0", "undefined")) << int(version);
+    }
+}
+
+// A one-frame sprite exported as "item", with `init` as its init actions.
+uint16_t exportedSprite(swfwrite::MovieBuilder& b, const Assembler& init) {
+    swfwrite::TimelineBuilder t;
+    t.showFrame();
+    const uint16_t id = b.define(t.sprite());
+    b.tag(swf::ExportAssets{{{id, "item"}}});
+    if (!init.bytes.empty()) {
+        b.tag(swf::DoInitAction{id, done(init)});
+    }
+    return id;
+}
+
+// trace(text + this._name), in a body with this in r1.
+Assembler saysWithName(const std::string& text) {
+    Assembler as;
+    as.push({str(text), reg(1), str("_name")}).op(Code::GetMember).op(Code::Add2).trace();
+    return as;
+}
+
+// _global.Item, its constructor tracing "ctor <name> <ready>", registered for "item", with
+// prototype.onLoad tracing "onLoad <name> <ready>" (ready comes from the init object).
+Assembler registeredItem() {
+    auto body = [](const std::string& what) {
+        Assembler as;
+        as.push({str(what), reg(1), str("_name")}).op(Code::GetMember).op(Code::Add2);
+        as.push({str(" "), reg(1), str("ready")}).op(Code::GetMember).op(Code::Add2);
+        as.op(Code::Add2).trace();
+        return as;
+    };
+    Assembler as;
+    as.append(defineGlobal("Item", withThis(body("ctor "))));
+    as.append(defineMethod("Item", "onLoad", withThis(body("onLoad "))));
+    as.append(global("Item")).push({str("item"), integer(2), str("Object")});
+    as.op(Code::GetVariable).push({str("registerClass")}).op(Code::CallMethod).op(Code::Pop);
+    return as;
+}
+
+// attachMovie("item", name, depth, {ready: "yes"}) on _root, with a trace after it.
+Assembler attachItem(const std::string& name, int depth) {
+    Assembler as;
+    as.push({str("ready"), str("yes"), integer(1)}).op(Code::InitObject);
+    as.push({integer(depth), str(name), str("item"), integer(4), str("_root")});
+    as.op(Code::GetVariable).push({str("attachMovie")}).op(Code::CallMethod).op(Code::Pop);
+    return as.append(says("attached " + name));
+}
+
+swf::PlaceObject placedItem(uint16_t id, uint16_t depth, const std::string& name) {
+    swf::PlaceObject p;
+    p.characterId = id;
+    p.depth = depth;
+    p.name = name;
+    p.clipActions = {{swf::clip_event::Load, 0, done(says("clipEvent load " + name))},
+                     {swf::clip_event::EnterFrame, 0, done(says("enterFrame " + name))}};
+    p.allClipEvents = swf::clip_event::Load | swf::clip_event::EnterFrame;
+    return p;
+}
+
+TEST_F(ClassClips, RegisteredClassOnLoadRunsAfterTheConstructorAndLoadEvent) {
+    for (uint8_t version : {6, 7, 8}) {
+        swfwrite::MovieBuilder b(version);
+        const uint16_t id = exportedSprite(b, registeredItem());
+        b.place(placedItem(id, 1, "placed"));
+        b.doAction(done(says("frame 1").append(attachItem("attached", 5)))).showFrame();
+        b.doAction(done(says("frame 2").op(Code::Stop))).showFrame();
+        // No init object for the timeline's clip: `ready` is undefined, "" before SWF 7.
+        const std::string none = version < 7 ? "" : "undefined";
+        EXPECT_THAT(play(b, 1), ElementsAre("ctor placed " + none, "clipEvent load placed",
+                                            "onLoad placed " + none, "frame 1", "ctor attached yes",
+                                            "attached attached", "onLoad attached yes"))
+            << int(version);
+        EXPECT_THAT(next(), ElementsAre("enterFrame placed", "frame 2")) << int(version);
+        EXPECT_THAT(next(), ElementsAre("enterFrame placed")) << "onLoad runs once";
+    }
+}
+
+TEST_F(ClassClips, OnLoadFromTheInitObjectOrMovieClipPrototypeOfPlainClips) {
+    // No class: one attached clip gets onLoad from its init object, a timeline clip inherits
+    // MovieClip.prototype.onLoad (set before it is placed), and one without either gets none.
+    Assembler setup;
+    setup.push({str("MovieClip")}).op(Code::GetVariable).push({str("prototype")});
+    setup.op(Code::GetMember).push({str("onLoad")});
+    setup.append(withThis(saysWithName("inherited onLoad "))).op(Code::SetMember);
+    Assembler attached;
+    attached.push({str("onLoad")}).append(withThis(saysWithName("own onLoad ")));
+    attached.push({integer(1)}).op(Code::InitObject);
+    attached.push({integer(7), str("own"), str("item"), integer(4), str("_root")});
+    attached.op(Code::GetVariable).push({str("attachMovie")}).op(Code::CallMethod).op(Code::Pop);
+    attached.append(says("attached own")).op(Code::Stop);
+    for (uint8_t version : {6, 8}) {
+        swfwrite::MovieBuilder b(version);
+        const uint16_t id = exportedSprite(b, Assembler());
+        b.doAction(done(setup)).showFrame();
+        b.place(placedItem(id, 1, "plain"));
+        b.doAction(done(attached)).showFrame();
+        play(b, 1);
+        EXPECT_THAT(next(), ElementsAre("clipEvent load plain", "inherited onLoad plain",
+                                        "attached own", "own onLoad own"))
+            << int(version);
+    }
+}
+
+}  // namespace
+}  // namespace pencora::runtime
