@@ -54,8 +54,9 @@ void BM_LessonSelection(benchmark::State& state) {
         pencora::content::selectLesson(study, xmlRead, node, nullptr);
         benchmark::DoNotOptimize(study.CurrentWords.size());
     }
-    if (study.CurrentWords.size() != 15)
+    if (study.CurrentWords.size() != 15) {
         state.SkipWithError("wrong lesson read");
+    }
     (void)file;
 }
 BENCHMARK(BM_LessonSelection)->Unit(benchmark::kMicrosecond);

@@ -25,10 +25,11 @@ struct Windows {
     Windows() {
         QDir(dir.path()).mkpath("Data/xml");
         QString text = QStringLiteral("<hanzi>");
-        for (int i = 0; i < 120; ++i)
+        for (int i = 0; i < 120; ++i) {
             text += QStringLiteral(R"(<lesson%1 Chinese="%2"/>)")
                         .arg(201 + i / 15)
                         .arg(QChar(0x4E00 + i));
+        }
         QFile file(dir.filePath("Data/xml/hanzi1.xml"));
         file.open(QIODevice::WriteOnly);
         file.write((text + "</hanzi>").toUtf8());
@@ -53,8 +54,9 @@ Windows& windows() {
 void BM_RepaintDefaultLook(benchmark::State& state) {
     Windows& w = windows();
     pencora::settings::applySkin(0);
-    for (auto _ : state)
+    for (auto _ : state) {
         w.repaint();
+    }
 }
 BENCHMARK(BM_RepaintDefaultLook)->Unit(benchmark::kMillisecond);
 

@@ -10,8 +10,9 @@ constexpr int kImageIndexRole = Qt::UserRole + 1;
 constexpr int kSelectedIndexRole = Qt::UserRole + 2;
 
 QPixmap imageAt(const QList<QIcon>& images, int index) {
-    if (index < 0 || index >= images.size())
+    if (index < 0 || index >= images.size()) {
         return {};
+    }
     return images[index].pixmap(16, 16);
 }
 
@@ -36,27 +37,32 @@ void TreeWidgetCatalogue::setImages(Node node, int imageIndex, int selectedIndex
     QIcon icon;
     const QPixmap normal = imageAt(images_, imageIndex);
     const QPixmap selected = imageAt(images_, selectedIndex);
-    if (!normal.isNull())
+    if (!normal.isNull()) {
         icon.addPixmap(normal, QIcon::Normal);
-    if (!selected.isNull())
+    }
+    if (!selected.isNull()) {
         icon.addPixmap(selected, QIcon::Selected);
+    }
     item->setIcon(0, icon);
 }
 
 int siblingIndex(const QTreeWidgetItem* item) {
-    if (item->parent())
+    if (item->parent()) {
         return item->parent()->indexOfChild(const_cast<QTreeWidgetItem*>(item));
+    }
     QTreeWidget* tree = item->treeWidget();
     return tree ? tree->indexOfTopLevelItem(const_cast<QTreeWidgetItem*>(item)) : 0;
 }
 
 std::optional<content::LessonNode> lessonNodeOf(const QTreeWidgetItem* item) {
-    if (item == nullptr || item->childCount() > 0)
+    if (item == nullptr || item->childCount() > 0) {
         return std::nullopt;
+    }
     const QTreeWidgetItem* group = item->parent();
     const QTreeWidgetItem* book = group ? group->parent() : nullptr;
-    if (book == nullptr)
+    if (book == nullptr) {
         return std::nullopt;
+    }
     return content::LessonNode{siblingIndex(book), siblingIndex(group), siblingIndex(item),
                                book->text(0), item->text(0)};
 }

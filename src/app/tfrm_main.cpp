@@ -36,8 +36,9 @@ void Tfrm_Main::FormCreate(QObject* /*Sender*/) {
 }
 
 void Tfrm_Main::FormShow(QObject* /*Sender*/) {
-    if (!State.FirstShow)
+    if (!State.FirstShow) {
         return;
+    }
     State.FirstShow = false;
     pencora::TreeWidgetCatalogue tree(tv_mulu, ImageList_Tree);
     // A catalogue that cannot be read ends the first show here, leaving "→" in the status.
@@ -51,16 +52,19 @@ void Tfrm_Main::selectFirstLesson() {
     QTreeWidgetItem* book = root ? root->child(0) : nullptr;
     QTreeWidgetItem* group = book ? book->child(0) : nullptr;
     QTreeWidgetItem* lesson = group ? group->child(0) : nullptr;
-    if (lesson != nullptr)
+    if (lesson != nullptr) {
         selectNode(lesson);
+    }
 }
 
 void Tfrm_Main::selectNode(QTreeWidgetItem* item) {
-    for (QTreeWidgetItem* up = item ? item->parent() : nullptr; up; up = up->parent())
+    for (QTreeWidgetItem* up = item ? item->parent() : nullptr; up; up = up->parent()) {
         up->setExpanded(true);
+    }
     tv_mulu->setCurrentItem(item);
-    if (item)
+    if (item) {
         tv_mulu->scrollToItem(item);
+    }
 }
 
 void Tfrm_Main::FormResize(QObject* /*Sender*/) {
@@ -86,15 +90,17 @@ void Tfrm_Main::FormClose(QObject* /*Sender*/) {
 void Tfrm_Main::tv_muluChange(QObject* /*Sender*/, QTreeWidgetItem* /*Node*/) {
     // The selected node is read from the tree: the notification's node may be stale.
     const QList<QTreeWidgetItem*> selected = tv_mulu->selectedItems();
-    if (selected.isEmpty())
+    if (selected.isEmpty()) {
         return;
+    }
     QTreeWidgetItem* node = selected.first();
     if (const auto lesson = pencora::lessonNodeOf(node)) {
         pencora::content::selectLesson(State, XMLRead, *lesson, [this](const QString& text) {
             sb_state->setPanelText(1, text);
         });
-        if (TBlesson->isChecked())
+        if (TBlesson->isChecked()) {
             TBlessonClick(TBlesson);
+        }
     }
     restartActiveMode();
 }
@@ -189,7 +195,8 @@ void Tfrm_Main::closeEvent(QCloseEvent* event) {
 }
 
 bool Tfrm_Main::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Enter && qobject_cast<QToolButton*>(watched))
+    if (event->type() == QEvent::Enter && qobject_cast<QToolButton*>(watched)) {
         pencora::ui::guarded([this, watched] { tb_zcsjMouseEnter(watched); });
+    }
     return QWidget::eventFilter(watched, event);
 }

@@ -125,9 +125,9 @@ class Tfrm_Main : public QWidget, public pencora::modes::ModeContext {
     TsfFlashPlayer* flash_laba = nullptr;
 
     // Timers, all off at start-up.
-    QTimer* Timer1 = nullptr;   // next quiz question, 1000 ms
-    QTimer* Timer2 = nullptr;   // quiz label slide-in, 1 ms
-    QTimer* tim_tx = nullptr;   // dictation interval, 5000 ms (Dictation's own)
+    QTimer* Timer1 = nullptr;  // next quiz question, 1000 ms
+    QTimer* Timer2 = nullptr;  // quiz label slide-in, 1 ms
+    QTimer* tim_tx = nullptr;  // dictation interval, 5000 ms (Dictation's own)
 
     // The hidden dictation word-list window, created by the program entry right after this
     // window; not owned.

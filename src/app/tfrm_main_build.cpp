@@ -1,7 +1,7 @@
 // The controls of the main window and their design settings.
 #include "app/program_icon.h"
-#include "common/hint.h"
 #include "app/tfrm_main.h"
+#include "common/hint.h"
 #include "platform/ui/error_report.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/status_panels.h"
@@ -43,10 +43,11 @@ QFrame* line(QWidget* parent, Qt::Orientation orientation, const char* name) {
     QPalette palette = frame->palette();
     palette.setColor(QPalette::Window, kLineColour);
     frame->setPalette(palette);
-    if (orientation == Qt::Horizontal)
+    if (orientation == Qt::Horizontal) {
         frame->setFixedHeight(1);
-    else
+    } else {
         frame->setFixedWidth(1);
+    }
     return frame;
 }
 
@@ -59,9 +60,10 @@ void fillBackground(QWidget* widget, const QColor& colour) {
 
 QList<QIcon> loadImages(const QString& folder, int count) {
     QList<QIcon> images;
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < count; ++i) {
         images << QIcon(
             QStringLiteral(":/images/%1/%2.png").arg(folder).arg(i, 2, 10, QLatin1Char('0')));
+    }
     return images;
 }
 
@@ -195,8 +197,9 @@ void Tfrm_Main::buildToolbar() {
     };
     connectClick(TBlesson, &Tfrm_Main::TBlessonClick);
     connectClick(tb_zcsj, &Tfrm_Main::tb_zcsjClick);
-    for (QToolButton* b : {btn_kewen, TB_rszc, TBfirst, TB_Mkcy, TB_listenAndWrite})
+    for (QToolButton* b : {btn_kewen, TB_rszc, TBfirst, TB_Mkcy, TB_listenAndWrite}) {
         connectClick(b, &Tfrm_Main::btn_kewenClick);
+    }
     connectClick(ToolButton1, &Tfrm_Main::ToolButton1Click);
 }
 
@@ -219,8 +222,9 @@ void Tfrm_Main::buildTree() {
     QPalette palette = tv_mulu->palette();
     palette.setColor(QPalette::Base, Qt::white);
     // The selection stays highlighted when the tree loses focus.
-    for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
+    for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText}) {
         palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
+    }
     tv_mulu->setPalette(palette);
     connect(tv_mulu, &QTreeWidget::itemSelectionChanged, this, [this] {
         pencora::ui::guarded([this] { tv_muluChange(tv_mulu, tv_mulu->currentItem()); });
@@ -237,8 +241,9 @@ void Tfrm_Main::buildPanels() {
         fillBackground(p, Qt::black);
         stack->addWidget(p, 0, 0);
         p->setVisible(visible);
-        if (!visible)
+        if (!visible) {
             p->hide();
+        }
         return p;
     };
     pnl_info = panel("pnl_info", true);
@@ -304,16 +309,18 @@ void Tfrm_Main::applyFrameStyle() {
 void Tfrm_Main::showMaximized() {
     // Cover the screen first, so the window is full size also where no window manager
     // honours the maximised state (a bare X server).
-    if (const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen())
+    if (const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen()) {
         setGeometry(s->availableGeometry());
+    }
     QWidget::showMaximized();
 }
 
 void Tfrm_Main::centreAtDesignSize() {
     resize(906, 475);
     const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
-    if (s == nullptr)
+    if (s == nullptr) {
         return;
+    }
     QRect frame = frameGeometry();
     frame.moveCenter(s->availableGeometry().center());
     move(frame.topLeft());
@@ -321,17 +328,20 @@ void Tfrm_Main::centreAtDesignSize() {
 
 void Tfrm_Main::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() != QEvent::WindowStateChange)
+    if (event->type() != QEvent::WindowStateChange) {
         return;
+    }
     const auto old = static_cast<QWindowStateChangeEvent*>(event)->oldState();
     if ((old & Qt::WindowMaximized) &&
-        !(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized)))
+        !(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized))) {
         centreAtDesignSize();
+    }
 }
 
 void Tfrm_Main::raiseModeButtons() {
     modeButtons->setExclusive(false);
-    for (QToolButton* b : checkButtons())
+    for (QToolButton* b : checkButtons()) {
         b->setChecked(false);
+    }
     modeButtons->setExclusive(true);
 }

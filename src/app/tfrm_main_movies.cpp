@@ -31,8 +31,9 @@ TsfFlashPlayer* moviePlayer(QWidget* parent, const QString& name, int width, int
 
 pencora::ole::ComPtr<pencora::ole::IStream> movieStream(const QString& name) {
     const auto bytes = pencora::resources::findResource(kMovieType, name);
-    if (!bytes)
+    if (!bytes) {
         throw std::runtime_error("The program's movie \"" + name.toStdString() + "\" is missing.");
+    }
     return pencora::ole::streamOnBytes(
         {reinterpret_cast<const std::uint8_t*>(bytes->constData()), std::size_t(bytes->size())});
 }
@@ -78,13 +79,16 @@ TsfFlashPlayer* Tfrm_Main::createMoviePlayer(QWidget* parent, const QString& nam
 void Tfrm_Main::loadStartupMovies() {
     // One stream serves the four players; each load reads it from its start.
     const auto success = movieStream(QStringLiteral("lose"));
-    for (TsfFlashPlayer* player : {flash_right1, flash_right2, flash_right3, flash_right4})
+    for (TsfFlashPlayer* player : {flash_right1, flash_right2, flash_right3, flash_right4}) {
         player->LoadMovieFromStream(0, success.get());
+    }
     flash_laba->LoadMovieFromStream(0, movieStream(QStringLiteral("laba")).get());
 }
 
 void Tfrm_Main::hideQuizAnimations() {
-    for (TsfFlashPlayer* player : {flash_right1, flash_right2, flash_right3, flash_right4})
-        if (player)
+    for (TsfFlashPlayer* player : {flash_right1, flash_right2, flash_right3, flash_right4}) {
+        if (player) {
             player->hide();
+        }
+    }
 }

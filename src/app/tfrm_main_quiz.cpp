@@ -48,14 +48,18 @@ void Tfrm_Main::buildQuiz() {
             pencora::ui::guarded([&] { (this->*handler)(button); });
         });
     };
-    for (QPushButton* b : Quiz.panels.tyrz.buttons)
+    for (QPushButton* b : Quiz.panels.tyrz.buttons) {
         onClick(b, &Tfrm_Main::btn_kyrz1Click);
-    for (QPushButton* b : Quiz.panels.kyrz.buttons)
+    }
+    for (QPushButton* b : Quiz.panels.kyrz.buttons) {
         onClick(b, &Tfrm_Main::btn_kyrz1Click);
-    for (QPushButton* b : Quiz.panels.kzry.buttons)
+    }
+    for (QPushButton* b : Quiz.panels.kzry.buttons) {
         onClick(b, &Tfrm_Main::btn_kzry1Click);
-    for (QPushButton* b : Quiz.panels.tyby.buttons)
+    }
+    for (QPushButton* b : Quiz.panels.tyby.buttons) {
         onClick(b, &Tfrm_Main::btn_tyby1Click);
+    }
     onClick(Quiz.panels.tyrz.replay, &Tfrm_Main::btn_tyrz_readClick);
     onClick(Quiz.panels.tyby.replay, &Tfrm_Main::btn_tyby_readClick);
     onEnter(Quiz.panels.tyrz.replay, &Tfrm_Main::btn_tyrz_readMouseEnter);
@@ -75,8 +79,9 @@ void Tfrm_Main::btn_kewenClick(QObject* Sender) {
         pencora::ui::showInformation(this, kPracticeTitle, *refusal);
         return;
     }
-    if (isShown(pnl_info))
+    if (isShown(pnl_info)) {
         pnl_info->hide();
+    }
     tim_tx->stop();
     Flashcards->Timer11->stop();
     Flashcards->Timer11Tag = 0;
@@ -85,14 +90,16 @@ void Tfrm_Main::btn_kewenClick(QObject* Sender) {
 
     const auto* button = qobject_cast<const QAbstractButton*>(Sender);
     const auto mode = practiceModeForCaption(button ? button->text() : QString());
-    if (!mode)
+    if (!mode) {
         return;
+    }
     if (const auto kind = quizOf(*mode)) {
         QWidget* panel = Quiz.panels[*kind].panel;
         if (!isShown(panel)) {
             for (QWidget* other : {pnl_tyrz, pnl_kyrz, pnl_kzry, pnl_tyby, pnl_wnnx, pnlrszc}) {
-                if (other != panel)
+                if (other != panel) {
                     other->hide();
+                }
             }
             panel->show();
         }
@@ -102,10 +109,12 @@ void Tfrm_Main::btn_kewenClick(QObject* Sender) {
     }
 
     // 我念你写: over to dictation.
-    if (voicePromptsOn())
+    if (voicePromptsOn()) {
         Quiz.playCue(State, QStringLiteral("tingxie.mp3"));
-    for (QWidget* other : {pnl_tyrz, pnl_kyrz, pnl_kzry, pnl_tyby, pnlrszc})
+    }
+    for (QWidget* other : {pnl_tyrz, pnl_kyrz, pnl_kzry, pnl_tyby, pnlrszc}) {
         other->hide();
+    }
     Dictation.showStartView();
     pnl_wnnx->show();
     btn_wnnxshow();
@@ -155,8 +164,9 @@ void Tfrm_Main::Timer1Timer(QObject* /*Sender*/) {
     Timer1->stop();
     Quiz.drawCurrentIndex(State);
     // The layout stays; a mode left within the second keeps only the new index.
-    if (const auto kind = Quiz.visibleQuiz())
+    if (const auto kind = Quiz.visibleQuiz()) {
         askQuestion(*kind);
+    }
 }
 
 void Tfrm_Main::Timer2Timer(QObject* /*Sender*/) {

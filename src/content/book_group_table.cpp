@@ -29,8 +29,9 @@ constexpr std::array<const char16_t*, 12> kBooks = {
 
 QStringList BookGroupTable(const QString& bookNumberText) {
     const int book = toInteger(bookNumberText);
-    if (book < 1 || book > static_cast<int>(kBooks.size()))
+    if (book < 1 || book > static_cast<int>(kBooks.size())) {
         return {};
+    }
     return QString::fromUtf16(kBooks[static_cast<size_t>(book - 1)]).split(u',');
 }
 

@@ -38,8 +38,9 @@ void FillCatalogueTree(CatalogueSink& tree, xml::XmlDocument& document) {
     tree.clear();
     document.setActive(true);
     for (xml::XmlElement child = document.documentElement().firstChild(); child;
-         child = child.nextSibling())
+         child = child.nextSibling()) {
         AddCatalogueNode(tree, child, nullptr, document.fileName());
+    }
     // The catalogue is read once; its content is not needed again.
     document.setActive(false);
 }

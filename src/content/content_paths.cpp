@@ -45,8 +45,9 @@ QString audioLibraryRelativePath() {
 }
 
 QString contentFile(QStringView relativePath) {
-    if (relativePath.isEmpty())
+    if (relativePath.isEmpty()) {
         return {};
+    }
     return fs::resolveProgramPath(relativePath);
 }
 

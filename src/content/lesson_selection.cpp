@@ -25,8 +25,9 @@ void selectLesson(StudyState& state, xml::XmlDocument& xmlRead, const LessonNode
     state.GroupNo = groupNumber(bookNo, node.groupPosition);
 
     state.CurrentLessonTitle = lessonTitle(node.bookCaption, node.lessonCaption);
-    if (showStatus)
+    if (showStatus) {
         showStatus(QStringLiteral("正在学习：") + state.CurrentLessonTitle);
+    }
 
     const QString key = lessonKey(state.GroupNo, state.LessonNo);
     // Both lists are read before either is stored, so they never describe two lessons.

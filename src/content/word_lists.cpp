@@ -11,8 +11,9 @@ QStringList ReadAttributeList(const QString& path, const QString& key, const QSt
     const QByteArray name = attribute.toUtf8();
     for (xml::XmlElement child = document.documentElement().firstChild(); child;
          child = child.nextSibling()) {
-        if (child.nodeName().contains(key))
+        if (child.nodeName().contains(key)) {
             values << child.attribute(name.constData());
+        }
     }
     return values;
 }
@@ -22,8 +23,9 @@ QString ReadNodeAttribute(const xml::XmlDocument& document, const QString& xpath
     static const QString kNothing = QStringLiteral(" ");
     try {
         const xml::XmlElement node = document.documentElement().selectSingleNode(xpath);
-        if (!node || !node.hasAttribute(attribute))
+        if (!node || !node.hasAttribute(attribute)) {
             return kNothing;
+        }
         return node.attribute(attribute);
     } catch (const std::exception&) {
         return kNothing;

@@ -33,12 +33,14 @@ QList<std::pair<QString, QString>> embeddedStyles() {
     QList<std::pair<QString, QString>> styles;
     for (const QString& resource : resources::resourceNames(kStyleType)) {
         const std::optional<QByteArray> bytes = resources::findResource(kStyleType, resource);
-        if (!bytes)
+        if (!bytes) {
             continue;
+        }
         const QString sheet = QString::fromUtf8(*bytes);
         const QString name = recordedStyleName(sheet);
-        if (!name.isEmpty())
+        if (!name.isEmpty()) {
             styles.append({name, sheet});
+        }
     }
     return styles;
 }
@@ -47,8 +49,9 @@ QList<std::pair<QString, QString>> embeddedStyles() {
 void placeDesignSheets(bool skinned) {
     for (QWidget* widget : QApplication::allWidgets()) {
         const QVariant design = widget->property(kDesignSheet);
-        if (design.isValid())
+        if (design.isValid()) {
             widget->setStyleSheet(skinned ? QString() : design.toString());
+        }
     }
 }
 
@@ -68,15 +71,17 @@ void restoreDesignFonts() {
 
 QStringList embeddedStyleNames() {
     QStringList names;
-    for (const auto& [name, sheet] : embeddedStyles())
+    for (const auto& [name, sheet] : embeddedStyles()) {
         names << name;
+    }
     return names;
 }
 
 std::optional<QString> findStyle(const QString& styleName) {
     for (const auto& [name, sheet] : embeddedStyles()) {
-        if (name.compare(styleName, Qt::CaseInsensitive) == 0)
+        if (name.compare(styleName, Qt::CaseInsensitive) == 0) {
             return sheet;
+        }
     }
     return std::nullopt;
 }
@@ -86,8 +91,9 @@ void applySkin(int number) {
     QString sheet;
     if (!styleName.isEmpty()) {
         const std::optional<QString> found = findStyle(styleName);
-        if (!found)
+        if (!found) {
             throw SkinError(QStringLiteral("Style '%1' not found").arg(styleName));
+        }
         sheet = *found;
     }
     placeDesignSheets(!sheet.isEmpty());
@@ -96,8 +102,9 @@ void applySkin(int number) {
 }
 
 void giveWayToSkins(QWidget* widget) {
-    if (!widget->property(kDesignSheet).isValid())
+    if (!widget->property(kDesignSheet).isValid()) {
         widget->setProperty(kDesignSheet, widget->styleSheet());
+    }
     // Qt passes no font on from a styled parent once its sheet is set again, so the
     // children hold the parent's design font themselves and keep it in every look.
     for (QWidget* child : widget->findChildren<QWidget*>()) {
@@ -108,8 +115,9 @@ void giveWayToSkins(QWidget* widget) {
             child->setProperty(kDesignFont, child->font());
         }
     }
-    if (!qApp->styleSheet().isEmpty())
+    if (!qApp->styleSheet().isEmpty()) {
         widget->setStyleSheet(QString());
+    }
 }
 
 }  // namespace pencora::settings

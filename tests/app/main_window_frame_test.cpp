@@ -6,7 +6,6 @@
 #include "app/tfrm_main.h"
 #include "modes/dictation/tfrm_wnnx_list.h"
 #include "modes/tables/tfrm_shengzi.h"
-#include "player/flash_player.h"
 #include "platform/fs/program_path.h"
 #include "platform/ui/message_service.h"
 #include "platform/ui/status_panels.h"
@@ -86,8 +85,9 @@ class MainWindowFrame : public ::testing::Test {
     QString status() const { return frm->sb_state->panelText(1); }
     QTreeWidgetItem* item(std::initializer_list<int> path) const {
         QTreeWidgetItem* at = frm->tv_mulu->topLevelItem(*path.begin());
-        for (auto it = path.begin() + 1; at && it != path.end(); ++it)
+        for (auto it = path.begin() + 1; at && it != path.end(); ++it) {
             at = at->child(*it);
+        }
         return at;
     }
 
@@ -124,10 +124,11 @@ TEST_F(MainWindowFrame, ToolbarButtonsCarryTheirCaptionsPromptsAndKinds) {
     QList<QWidget*> order;
     int separatorAt = -1;
     for (QAction* action : w.TOBzhuanti->actions()) {
-        if (action->isSeparator())
+        if (action->isSeparator()) {
             separatorAt = static_cast<int>(order.size());
-        else if (QWidget* widget = w.TOBzhuanti->widgetForAction(action))
+        } else if (QWidget* widget = w.TOBzhuanti->widgetForAction(action)) {
             order << widget;
+        }
     }
     ASSERT_EQ(order.size(), static_cast<qsizetype>(std::size(rows)));
     EXPECT_EQ(separatorAt, 7);
@@ -149,8 +150,9 @@ TEST_F(MainWindowFrame, ToolbarButtonsCarryTheirCaptionsPromptsAndKinds) {
     EXPECT_EQ(w.ToolButton3->menu(), w.popset);
     EXPECT_EQ(w.ImageList_Alpha.size(), 14);
     EXPECT_EQ(w.ImageList_Tree.size(), 3);
-    for (const QIcon& icon : w.ImageList_Alpha + w.ImageList_Tree)
+    for (const QIcon& icon : w.ImageList_Alpha + w.ImageList_Tree) {
         EXPECT_FALSE(icon.isNull());
+    }
 }
 
 TEST_F(MainWindowFrame, WindowTreeStatusBarPanelsAndTimersStartAsDesigned) {
@@ -261,14 +263,17 @@ TEST_F(MainWindowFrame, ALessonNodeGivesItsOwnItsGroupsAndItsBooksPositions) {
     auto* root = new QTreeWidgetItem(&tree, {QStringLiteral("root")});
     new QTreeWidgetItem(&tree, {QStringLiteral("second root")});
     QTreeWidgetItem* book = nullptr;
-    for (int b = 0; b < 3; ++b)
+    for (int b = 0; b < 3; ++b) {
         book = new QTreeWidgetItem(root, {QStringLiteral("book %1").arg(b)});
+    }
     QTreeWidgetItem* group = nullptr;
-    for (int g = 0; g < 2; ++g)
+    for (int g = 0; g < 2; ++g) {
         group = new QTreeWidgetItem(book, {QStringLiteral("group %1").arg(g)});
+    }
     QTreeWidgetItem* lesson = nullptr;
-    for (int l = 0; l < 10; ++l)
+    for (int l = 0; l < 10; ++l) {
         lesson = new QTreeWidgetItem(group, {QStringLiteral("lesson %1").arg(l)});
+    }
 
     const auto found = pencora::lessonNodeOf(lesson);
     ASSERT_TRUE(found);
@@ -278,8 +283,10 @@ TEST_F(MainWindowFrame, ALessonNodeGivesItsOwnItsGroupsAndItsBooksPositions) {
     EXPECT_EQ(found->bookCaption, QStringLiteral("book 2"));
     EXPECT_EQ(found->lessonCaption, QStringLiteral("lesson 9"));
 
-    for (QTreeWidgetItem* notALesson : {root, book, group, static_cast<QTreeWidgetItem*>(nullptr)})
+    for (QTreeWidgetItem* notALesson :
+         {root, book, group, static_cast<QTreeWidgetItem*>(nullptr)}) {
         EXPECT_FALSE(pencora::lessonNodeOf(notALesson));
+    }
     EXPECT_EQ(pencora::siblingIndex(tree.topLevelItem(1)), 1);
     EXPECT_EQ(pencora::siblingIndex(root), 0);
     EXPECT_EQ(pencora::siblingIndex(lesson), 9);
@@ -320,8 +327,9 @@ TEST_F(MainWindowFrame, ResizeRunsTheHookOfTheVisibleModePanelOnly) {
     Tfrm_Main& w = start();
     HookWatch hooks(w);
     for (QWidget* shown : w.modePanels()) {
-        for (QWidget* panel : w.modePanels())
+        for (QWidget* panel : w.modePanels()) {
             panel->setVisible(panel == shown);
+        }
         hooks.displace();
         w.FormResize(&w);
         // Dictation's panel has its hook too (btn_wnnxshow), with no control here to watch.
@@ -330,8 +338,9 @@ TEST_F(MainWindowFrame, ResizeRunsTheHookOfTheVisibleModePanelOnly) {
             << shown->objectName().toStdString();
     }
     // A real change of size reaches the hook through the window's own resize handling.
-    for (QWidget* panel : w.modePanels())
+    for (QWidget* panel : w.modePanels()) {
         panel->setVisible(panel == w.pnl_tyby);
+    }
     hooks.displace();
     w.resize(w.width() + 40, w.height() + 30);
     EXPECT_EQ(hooks.replaced(), QStringList{QStringLiteral("pnl_tyby")});
@@ -380,13 +389,15 @@ TEST_F(MainWindowFrame, RaisingTheModeButtonsLeavesTheGroupExclusive) {
     Tfrm_Main& w = start();
     w.TB_Mkcy->setChecked(true);
     w.raiseModeButtons();
-    for (QToolButton* b : w.checkButtons())
+    for (QToolButton* b : w.checkButtons()) {
         EXPECT_FALSE(b->isChecked()) << b->objectName().toStdString();
+    }
     w.TBfirst->setChecked(true);
     w.TBlesson->setChecked(true);
     int down = 0;
-    for (QToolButton* b : w.checkButtons())
+    for (QToolButton* b : w.checkButtons()) {
         down += b->isChecked() ? 1 : 0;
+    }
     EXPECT_EQ(down, 1);
     EXPECT_TRUE(w.TBlesson->isChecked());
     EXPECT_EQ(w.checkButtons().size(), 7);
@@ -482,8 +493,9 @@ TEST_F(MainWindowFrame, EachFixedHandlerIsACallIntoItsMode) {
               QStringLiteral("请通过左侧目录，先选择用于练习的具体课程！"));
     EXPECT_EQ(messages.messages()[0].owner, &w);
     EXPECT_FALSE(w.pnl_info->isHidden());
-    for (QWidget* panel : w.resizablePanels())
+    for (QWidget* panel : w.resizablePanels()) {
         EXPECT_TRUE(panel->isHidden()) << panel->objectName().toStdString();
+    }
 
     // 同步学课文 is the window's own too: before any lesson it shows its black panel and
     // reports nothing.
@@ -503,8 +515,9 @@ TEST_F(MainWindowFrame, AsAModeContextTheWindowShowsOnePanelStopsWorkAndGuardsIt
     EXPECT_EQ(context.frameWindow(), &w);
 
     context.showOnlyPanel(w.pnl_wnnx);
-    for (QWidget* panel : w.modePanels())
+    for (QWidget* panel : w.modePanels()) {
         EXPECT_EQ(panel->isHidden(), panel != w.pnl_wnnx) << panel->objectName().toStdString();
+    }
     // At the client area's size at once, not when the layout next runs.
     EXPECT_EQ(w.pnl_wnnx->size(), w.pnl_rszc->size());
 
@@ -530,8 +543,8 @@ TEST_F(MainWindowFrame, AsAModeContextTheWindowShowsOnePanelStopsWorkAndGuardsIt
     context.freeChannel(7);
     EXPECT_EQ(w.State.ChannelSlots, before);
 
-    const auto answer =
-        context.showMessage(MessageIcon::Information, QStringLiteral("标题"), QStringLiteral("正文"));
+    const auto answer = context.showMessage(MessageIcon::Information, QStringLiteral("标题"),
+                                            QStringLiteral("正文"));
     EXPECT_EQ(answer, pencora::ui::MessageResult::Ok);
     ASSERT_FALSE(messages.messages().empty());
     EXPECT_EQ(messages.messages().back().owner, &w);

@@ -89,15 +89,17 @@ TEST_F(MoviePlayers, SuccessMovieInAllFourQuizPlayersPlaysWhenStarted) {
     frm->btn_kewen->click();
     player->show();
     player->Play();
-    for (int i = 0; i < 60 && player->CurrentFrame() < 12; ++i)
+    for (int i = 0; i < 60 && player->CurrentFrame() < 12; ++i) {
         wait(25);
+    }
     EXPECT_EQ(player->CurrentFrame(), 12);
     wait(200);
     EXPECT_EQ(player->CurrentFrame(), 12);
     EXPECT_FALSE(player->IsPlaying());
     player->Play();
-    for (int i = 0; i < 20 && player->CurrentFrame() == 12; ++i)
+    for (int i = 0; i < 20 && player->CurrentFrame() == 12; ++i) {
         wait(25);
+    }
     EXPECT_LT(player->CurrentFrame(), 12);
 }
 
@@ -124,8 +126,9 @@ TEST_F(MoviePlayers, LoudspeakerButtonsSendTheirCommandsToTheDictation) {
     auto press = [&](double x, double y) {
         const std::size_t before = commands.size();
         click(laba, QPoint(int(x * scale), int(y * scale)));
-        for (int i = 0; i < 10 && commands.size() == before; ++i)
+        for (int i = 0; i < 10 && commands.size() == before; ++i) {
             wait(25);
+        }
     };
     press(172, 167);
     press(70, 167);

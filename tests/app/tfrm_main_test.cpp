@@ -42,9 +42,11 @@ class MainWindow : public ::testing::Test {
     }
     static QStringList downButtons(const Tfrm_Main& frm) {
         QStringList names;
-        for (QToolButton* b : frm.checkButtons())
-            if (b->isChecked())
+        for (QToolButton* b : frm.checkButtons()) {
+            if (b->isChecked()) {
                 names << b->objectName();
+            }
+        }
         return names;
     }
 
@@ -78,8 +80,9 @@ TEST_F(MainWindow, FirstShowFillsTheTreeAndSelectsTheFirstLessonQuietly) {
     EXPECT_EQ(frm->State.CurrentWords.first(), QStringLiteral("一"));  // read from GB2312
     EXPECT_EQ(frm->State.CurrentPinyin.first(), QStringLiteral("yī"));
     EXPECT_FALSE(frm->pnl_info->isHidden());
-    for (QWidget* panel : frm->resizablePanels())
+    for (QWidget* panel : frm->resizablePanels()) {
         EXPECT_TRUE(panel->isHidden());
+    }
     EXPECT_TRUE(downButtons(*frm).isEmpty());
     EXPECT_FALSE(frm->Timer1->isActive());
 }

@@ -37,9 +37,10 @@ class RecordingTree : public CatalogueSink {
     }
     QStringList outline() const {
         QStringList lines;
-        for (const auto& r : rows)
+        for (const auto& r : rows) {
             lines << QString(r->depth, u' ') + r->caption +
                          QStringLiteral("/%1/%2").arg(r->image).arg(r->selected);
+        }
         return lines;
     }
 };
@@ -98,8 +99,9 @@ TEST_F(Catalogue, IndexErrorsNameTheFileTheLineAndTheElement) {
 
 TEST_F(Catalogue, MissingOrBrokenCatalogueFailsAtTheFill) {
     for (const char* content : {static_cast<const char*>(nullptr), "<c><r"}) {
-        if (content)
+        if (content) {
             write("Data/xml/unit.xml", content);
+        }
         pencora::xml::XmlDocument doc;
         loadCatalogue(doc);  // ignores the error
         RecordingTree tree;

@@ -66,8 +66,9 @@ TEST(BookGroupTable, BooksAndTheirGroups) {
     EXPECT_EQ(BookGroupTable("12").size(), 7);
     EXPECT_EQ(BookGroupTable("12").last(), QStringLiteral("古诗词背诵"));
     for (int book = 1; book <= 12; ++book) {
-        for (const QString& item : BookGroupTable(QString::number(book)))
+        for (const QString& item : BookGroupTable(QString::number(book))) {
             EXPECT_FALSE(item.isEmpty() || item.contains(u' ')) << book;
+        }
     }
     EXPECT_TRUE(BookGroupTable("13").isEmpty());
     EXPECT_TRUE(BookGroupTable("0").isEmpty());

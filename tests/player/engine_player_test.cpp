@@ -15,8 +15,8 @@
 #include <QPainter>
 #include <QTimer>
 
-#include "platform/flash/default_engine/default_engine.h"
 #include "platform/flash/control/flash_control.h"
+#include "platform/flash/default_engine/default_engine.h"
 #include "platform/flash/swfwrite/movie_builder.h"
 #include "platform/flash/swfwrite/shape_builder.h"
 #include "platform/ole/stream.h"
@@ -211,8 +211,8 @@ TEST_F(EnginePlayerTest, KeysReachTheMovieWhileThePlayerHasTheKeyboard) {
     player.setFocusPolicy(Qt::StrongFocus);
     player.setFocus();
 
-    for (auto [key, text] : {std::pair{Qt::Key_A, QStringLiteral("a")},
-                             std::pair{Qt::Key_Left, QString()}}) {
+    for (auto [key, text] :
+         {std::pair{Qt::Key_A, QStringLiteral("a")}, std::pair{Qt::Key_Left, QString()}}) {
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
         QApplication::sendEvent(&player, &press);
         QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);

@@ -10,9 +10,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using pencora::player::TsfFlashStream;
     const QByteArray stored(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     TsfFlashStream entry(nullptr);
-    if (!entry.ReadFlashStream(stored)) return 0;
+    if (!entry.ReadFlashStream(stored)) {
+        return 0;
+    }
     TsfFlashStream again(nullptr);
-    if (!again.ReadFlashStream(entry.WriteFlashStream())) std::abort();
-    if (again.Flash() != entry.Flash() || again.FlashStore() != entry.FlashStore()) std::abort();
+    if (!again.ReadFlashStream(entry.WriteFlashStream())) {
+        std::abort();
+    }
+    if (again.Flash() != entry.Flash() || again.FlashStore() != entry.FlashStore()) {
+        std::abort();
+    }
     return 0;
 }

@@ -93,8 +93,9 @@ class Settings : public ::testing::Test {
         for (QAction* item : skinItems()) {
             ticks += item->isChecked();
             bolds += item->font().bold();
-            if (item->isChecked() && item->font().bold())
+            if (item->isChecked() && item->font().bold()) {
                 ticked = item;
+            }
         }
         EXPECT_EQ(ticks, 1);
         EXPECT_EQ(bolds, 1);

@@ -128,12 +128,14 @@ swf::Bytes successMovie() {
         } else {
             b.move(1, ringAt).move(2, ringAt).move(3, starAt);
         }
-        if (frame == 8)
+        if (frame == 8) {
             b.place(shine, 4, scaledAt(0.4, 55, 57));
-        else if (frame > 8)
+        } else if (frame > 8) {
             b.move(4, scaledAt(0.4 + 0.15 * (frame - 8), 55, 57));
-        if (frame == 12)
+        }
+        if (frame == 12) {
             b.doAction(stopAction());
+        }
         b.showFrame();
     }
     return b.write(swf::Compression::Zlib);
@@ -208,12 +210,15 @@ swf::Bytes loudspeakerMovie() {
         arcs[k] = b.define(arc.build());
     }
     for (int frame = 0; frame < 12; ++frame) {
-        if (frame == 0)
+        if (frame == 0) {
             waves.place(arcs[0], 1);
-        if (frame == 4)
+        }
+        if (frame == 4) {
             waves.place(arcs[1], 2);
-        if (frame == 8)
+        }
+        if (frame == 8) {
             waves.place(arcs[2], 3);
+        }
         waves.showFrame();
     }
     // Back to one arc when the sprite loops: going to its first frame rebuilds its list.

@@ -184,14 +184,18 @@ void dumpBlock(const pencora::swf::Bytes& bytes) {
                     break;
             }
         }
-        for (const auto& s : a.strings)
+        for (const auto& s : a.strings) {
             std::printf(" '%s'", s.c_str());
-        if (a.function)
+        }
+        if (a.function) {
             std::printf(" fn '%s' end=%u", a.function->name.c_str(), a.function->bodyEnd);
-        if (a.code == pencora::swf::ActionCode::Jump || a.code == pencora::swf::ActionCode::If)
+        }
+        if (a.code == pencora::swf::ActionCode::Jump || a.code == pencora::swf::ActionCode::If) {
             std::printf(" -> %u", a.target);
-        if (!a.text.empty())
+        }
+        if (!a.text.empty()) {
             std::printf(" '%s'", a.text.c_str());
+        }
         std::printf("\n");
     }
 }
@@ -200,8 +204,9 @@ int dumpMovie(const char* path) {
     std::string bytes = readText(path);
     auto result = pencora::swf::readMovie(
         std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
-    if (!result)
+    if (!result) {
         return 1;
+    }
     int f = 0;
     for (const auto& frame : result.movie->timeline.frames) {
         ++f;

@@ -199,10 +199,11 @@ void gear(QPainter& p, QPointF c, qreal outer, const Tint& t) {
         const qreal r = (i % 2 == 0) ? outer : outer * 0.78;
         const QPointF p0(c.x() + r * std::cos(a0 + 0.08), c.y() + r * std::sin(a0 + 0.08));
         const QPointF p1(c.x() + r * std::cos(a1 - 0.08), c.y() + r * std::sin(a1 - 0.08));
-        if (i == 0)
+        if (i == 0) {
             path.moveTo(p0);
-        else
+        } else {
             path.lineTo(p0);
+        }
         path.lineTo(p1);
     }
     path.closeSubpath();
@@ -311,8 +312,9 @@ const Painter kToolbar[14] = {
         p.setPen(QPen(QColor(255, 150, 150), 1));
         p.drawLine(QPointF(7, 3.5), QPointF(7, 28.5));
         p.setPen(QPen(QColor(150, 180, 220), 1));
-        for (int i = 0; i < 5; ++i)
+        for (int i = 0; i < 5; ++i) {
             p.drawLine(QPointF(8.5, 8 + i * 4.5), QPointF(21, 8 + i * 4.5));
+        }
         glyph(p, QRectF(8, 6, 13, 13), "写", QColor(40, 60, 120), 11);
         pencil(p, QPointF(15, 25), 20, -48);
     },
@@ -446,8 +448,9 @@ const Painter kTree[3] = {
         p.setBrush(kGreen.light);
         p.drawPolygon(QPolygonF({QPointF(10, 1.5), QPointF(10, 5), QPointF(13.5, 5)}));
         p.setPen(QPen(kGreen.base, 1.1));
-        for (int i = 0; i < 3; ++i)
+        for (int i = 0; i < 3; ++i) {
             p.drawLine(QPointF(5, 7.5 + i * 2.3), QPointF(11.5, 7.5 + i * 2.3));
+        }
     },
 };
 
@@ -478,12 +481,14 @@ int main(int argc, char** argv) {
     out.mkpath("toolbar");
     out.mkpath("tree");
     bool ok = true;
-    for (int i = 0; i < 14; ++i)
+    for (int i = 0; i < 14; ++i) {
         ok &= write(out.filePath(QString("toolbar/%1.png").arg(i, 2, 10, QLatin1Char('0'))), 32,
                     kToolbar[i]);
-    for (int i = 0; i < 3; ++i)
+    }
+    for (int i = 0; i < 3; ++i) {
         ok &= write(out.filePath(QString("tree/%1.png").arg(i, 2, 10, QLatin1Char('0'))), 16,
                     kTree[i]);
+    }
     out.mkpath("icon");
     for (int size : kAppIconSizes) {
         ok &= write(out.filePath(QString("icon/%1.png").arg(size)), size,

@@ -26,8 +26,9 @@ namespace {
 void settle(int ms = 300) {
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < ms)
+    while (clock.elapsed() < ms) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
 }
 
 }  // namespace

@@ -72,14 +72,18 @@ void runFrameImpl(const swf::Movie& movie, const swf::Timeline& tl, size_t frame
             } else {
                 continue;
             }
-            if (p->matrix)
+            if (p->matrix) {
                 inst->matrix = *p->matrix;
-            if (p->colorTransform)
+            }
+            if (p->colorTransform) {
                 inst->cx = *p->colorTransform;
-            if (p->ratio)
+            }
+            if (p->ratio) {
                 inst->ratio = *p->ratio;
-            if (p->clipDepth)
+            }
+            if (p->clipDepth) {
                 inst->clipDepth = *p->clipDepth;
+            }
         } else if (const auto* r = std::get_if<swf::RemoveObject>(&tag)) {
             list.erase(r->depth);
         }
@@ -130,8 +134,9 @@ void paint(render::Library& lib, const DisplayList& list, QPainter& p, const QTr
         const QTransform world = render::toQTransform(inst->matrix) * m;
         const auto ctx = render::combine(cx, inst->cx);
         if (inst->clipDepth) {
-            if (clipping)
+            if (clipping) {
                 p.restore();
+            }
             p.save();
             p.setClipPath(coverage(lib, *inst, world), Qt::IntersectClip);
             clipping = true;
@@ -144,8 +149,9 @@ void paint(render::Library& lib, const DisplayList& list, QPainter& p, const QTr
             render::draw(*d, p, world, ctx, inst->ratio / 65535.0);
         }
     }
-    if (clipping)
+    if (clipping) {
         p.restore();
+    }
 }
 
 std::vector<uint8_t> readFile(const std::filesystem::path& path) {
@@ -184,8 +190,9 @@ int visual(const std::filesystem::path& dir) {
     int total = 0, pass = 0;
     std::vector<std::filesystem::path> tests;
     for (const auto& e : std::filesystem::recursive_directory_iterator(dir)) {
-        if (e.path().filename() == "test.toml")
+        if (e.path().filename() == "test.toml") {
             tests.push_back(e.path().parent_path());
+        }
     }
     std::sort(tests.begin(), tests.end());
     for (const auto& t : tests) {
@@ -195,12 +202,14 @@ int visual(const std::filesystem::path& dir) {
         std::filesystem::path expectedPath;
         for (const auto& e : std::filesystem::directory_iterator(t)) {
             if (e.path().string().ends_with(".expected.png")) {
-                if (expectedPath.empty() || e.path() < expectedPath)
+                if (expectedPath.empty() || e.path() < expectedPath) {
                     expectedPath = e.path();
+                }
             }
         }
-        if (expectedPath.empty())
+        if (expectedPath.empty()) {
             continue;
+        }
         ++total;
         const int frames = intKey(toml, "trigger", intKey(toml, "num_frames", 1));
         const int tolerance = intKey(toml, "tolerance", 0);
@@ -227,8 +236,9 @@ int visual(const std::filesystem::path& dir) {
                 QRgb a = got.pixel(x, y), b = want.pixel(x, y);
                 int d = std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
                                   std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b))});
-                if (d > tolerance)
+                if (d > tolerance) {
                     ++bad;
+                }
             }
         }
         if (bad <= outliers) {
@@ -262,10 +272,12 @@ int main(int argc, char** argv) {
     int frame = 1;
     bool low = false;
     for (int i = 3; i < argc; ++i) {
-        if (std::string(argv[i]) == "--frame" && i + 1 < argc)
+        if (std::string(argv[i]) == "--frame" && i + 1 < argc) {
             frame = std::atoi(argv[++i]);
-        if (std::string(argv[i]) == "--low")
+        }
+        if (std::string(argv[i]) == "--low") {
             low = true;
+        }
     }
     auto result = swf::readMovie(readFile(argv[1]));
     if (!result) {

@@ -12,8 +12,9 @@ class CachedTexts {
   public:
     CachedTexts(int n, const ChoiceText& value) : value_(value), texts_(n) {}
     const QString& operator[](int i) {
-        if (!texts_[i])
+        if (!texts_[i]) {
             texts_[i] = value_(i);
+        }
         return *texts_[i];
     }
 
@@ -33,8 +34,9 @@ Choices twoFromSmallLesson(int n, int c, CachedTexts& text, const Draw& draw) {
         return choices;
     }
     int j = c == 0 ? n - 1 : n - c;
-    if (j == c)
+    if (j == c) {
         j = 0;
+    }
     choices.captions[1] = text[j];
     choices.keyButton = 0;
     return choices;
@@ -47,8 +49,9 @@ std::vector<QString> otherTexts(int n, int c, CachedTexts& text, const Draw& dra
     std::vector<int> order;
     order.reserve(n - 1);
     for (int i = 0; i < n; ++i) {
-        if (i != c)
+        if (i != c) {
             order.push_back(i);
+        }
     }
     const QString& key = text[c];
     std::vector<QString> found;
@@ -56,13 +59,16 @@ std::vector<QString> otherTexts(int n, int c, CachedTexts& text, const Draw& dra
         const size_t pick = k + static_cast<size_t>(draw(static_cast<int>(order.size() - k)));
         std::swap(order[k], order[pick]);
         const QString& candidate = text[order[k]];
-        if (candidate == key)
+        if (candidate == key) {
             continue;
+        }
         bool seen = false;
-        for (const QString& f : found)
+        for (const QString& f : found) {
             seen = seen || f == candidate;
-        if (!seen)
+        }
+        if (!seen) {
             found.push_back(candidate);
+        }
     }
     return found;
 }
@@ -71,8 +77,9 @@ std::vector<QString> otherTexts(int n, int c, CachedTexts& text, const Draw& dra
 
 Choices placeChoices(int n, int c, const ChoiceText& value, const Draw& draw) {
     CachedTexts text(n, value);
-    if (n < 4)
+    if (n < 4) {
         return twoFromSmallLesson(n, c, text, draw);
+    }
 
     Choices choices;
     const QString key = text[c];
@@ -81,8 +88,9 @@ Choices placeChoices(int n, int c, const ChoiceText& value, const Draw& draw) {
         choices.count = 4;
         choices.keyButton = draw(4);
         auto next = others.begin();
-        for (int k = 0; k < 4; ++k)
+        for (int k = 0; k < 4; ++k) {
             choices.captions[k] = k == choices.keyButton ? key : *next++;
+        }
         return choices;
     }
     choices.count = 2;

@@ -4,16 +4,21 @@ namespace pencora::quiz {
 
 std::optional<PracticeMode> practiceModeForCaption(const QString& caption) {
     const QString name = caption.trimmed();
-    if (name == u"听音认字")
+    if (name == u"听音认字") {
         return PracticeMode::Tyrz;
-    if (name == u"看音认字")
+    }
+    if (name == u"看音认字") {
         return PracticeMode::Kyrz;
-    if (name == u"看字认音")
+    }
+    if (name == u"看字认音") {
         return PracticeMode::Kzry;
-    if (name == u"听音辨音")
+    }
+    if (name == u"听音辨音") {
         return PracticeMode::Tyby;
-    if (name == u"我念你写")
+    }
+    if (name == u"我念你写") {
         return PracticeMode::Wnnx;
+    }
     return std::nullopt;
 }
 
@@ -34,10 +39,12 @@ std::optional<QuizKind> quizOf(PracticeMode mode) {
 }
 
 std::optional<QString> practiceRefusal(const StudyState& state) {
-    if (!state.lessonSelected())
+    if (!state.lessonSelected()) {
         return kNoLessonText;
-    if (state.CurrentWords.size() < 2)
+    }
+    if (state.CurrentWords.size() < 2) {
         return kTooFewEntriesText;
+    }
     return std::nullopt;
 }
 

@@ -51,8 +51,9 @@ std::array<int, 4> fourColumnLefts(int W, int w) {
 QuizLayout layoutQuiz(QuizKind kind, int W, int H, int w, int h, bool fourChoices) {
     const QuizGeometry g = geometryOf(kind);
     QuizLayout layout;
-    if (g.replay)
+    if (g.replay) {
         layout.replayLeft = W - 90;
+    }
     if (g.labelElevenths != 0) {
         layout.labelHeight = g.labelElevenths * H / 11;
         layout.labelWidth = W;
@@ -60,8 +61,9 @@ QuizLayout layoutQuiz(QuizKind kind, int W, int H, int w, int h, bool fourChoice
     const int top = topOf(g.top, H, h);
     if (fourChoices) {
         const std::array<int, 4> lefts = fourColumnLefts(W, w);
-        for (int k = 0; k < 4; ++k)
+        for (int k = 0; k < 4; ++k) {
             layout.buttons[k] = {lefts[k] + g.offsets[k], top, true};
+        }
     } else {
         layout.buttons[0] = {W / 2 - w - g.gap, top, true};
         layout.buttons[1] = {W / 2 + g.gap, top, true};

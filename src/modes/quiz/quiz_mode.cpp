@@ -42,8 +42,9 @@ void QuizMode::drawCurrentIndex(StudyState& state) {
 
 std::optional<QuizKind> QuizMode::visibleQuiz() const {
     for (QuizKind kind : kQuizKinds) {
-        if (isShown(panels[kind].panel))
+        if (isShown(panels[kind].panel)) {
             return kind;
+        }
     }
     return std::nullopt;
 }
@@ -52,8 +53,9 @@ void QuizMode::buildQuestion(QuizKind kind, StudyState& state, const xml::XmlDoc
                              QTimer& timer2) {
     // A lesson with fewer entries may have replaced the one the index was drawn for while
     // the next question was pending.
-    if (!indexInLesson(state))
+    if (!indexInLesson(state)) {
         return;
+    }
     QuizControls& quiz = panels[kind];
     const QStringList& words = state.CurrentWords;
     const int n = static_cast<int>(words.size());
@@ -100,10 +102,12 @@ void QuizMode::layOut(QuizKind kind) {
     const QSize button = quiz.buttons[0]->size();
     const QuizLayout layout = layoutQuiz(kind, panel->width(), panel->height(), button.width(),
                                          button.height(), quiz.choiceCount == 4);
-    if (quiz.replay && layout.replayLeft)
+    if (quiz.replay && layout.replayLeft) {
         quiz.replay->move(*layout.replayLeft, quiz.replay->y());
-    if (quiz.label && layout.labelHeight)
+    }
+    if (quiz.label && layout.labelHeight) {
         quiz.label->resize(*layout.labelWidth, *layout.labelHeight);
+    }
     for (int k = 0; k < 4; ++k) {
         const ButtonPlace& place = layout.buttons[k];
         if (place.visible) {
@@ -117,22 +121,24 @@ void QuizMode::layOut(QuizKind kind) {
 
 void QuizMode::slideIn(QTimer& timer2) {
     QLabel* label = nullptr;
-    if (isShown(panels.kyrz.panel))
+    if (isShown(panels.kyrz.panel)) {
         label = panels.kyrz.label;
-    else if (isShown(panels.kzry.panel))
+    } else if (isShown(panels.kzry.panel)) {
         label = panels.kzry.label;
+    }
     if (label == nullptr) {
         // Nothing is sliding once the quiz is left; the next question starts the timer anew.
         timer2.stop();
         return;
     }
     const int top = label->y();
-    if (top <= -30)
+    if (top <= -30) {
         label->move(label->x(), top + 30);
-    else if (top < 0)
+    } else if (top < 0) {
         label->move(label->x(), 0);
-    else
+    } else {
         timer2.stop();
+    }
 }
 
 QString QuizMode::answerKey(QuizKind kind, const StudyState& state) const {
@@ -156,10 +162,11 @@ bool QuizMode::answerCharacter(const QAbstractButton* clicked, StudyState& state
         return false;
     }
     QuizControls* quiz = nullptr;
-    if (isShown(panels.tyrz.panel))
+    if (isShown(panels.tyrz.panel)) {
         quiz = &panels.tyrz;
-    else if (isShown(panels.kyrz.panel))
+    } else if (isShown(panels.kyrz.panel)) {
         quiz = &panels.kyrz;
+    }
     return judge(state.CurrentWords[state.CurrentIndex], clicked, quiz, state, timer1);
 }
 
@@ -175,14 +182,16 @@ bool QuizMode::judge(const QString& key, const QAbstractButton* clicked, QuizCon
         return false;
     }
     if (quiz != nullptr) {
-        for (QPushButton* button : quiz->buttons)
+        for (QPushButton* button : quiz->buttons) {
             button->hide();
+        }
         // The success animation with its top-left corner at the clicked button's.
         if (quiz->animation != nullptr) {
             quiz->animation->move(clicked->pos());
             quiz->animation->show();
-            if (playAnimation)
+            if (playAnimation) {
                 playAnimation(quiz->animation);
+            }
         }
     }
     playCue(state, kRightCue);
@@ -191,28 +200,33 @@ bool QuizMode::judge(const QString& key, const QAbstractButton* clicked, QuizCon
 }
 
 void QuizMode::replay(StudyState& state) {
-    if (indexInLesson(state))
+    if (indexInLesson(state)) {
         playPronunciation(state, state.CurrentPinyin.value(state.CurrentIndex));
+    }
 }
 
 void QuizMode::replayPrompt(StudyState& state, bool voicePrompts) {
-    if (voicePrompts)
+    if (voicePrompts) {
         playCue(state, kReplayPrompt);
+    }
 }
 
 void QuizMode::playPronunciation(StudyState& state, const QString& pinyin) {
-    if (sound.play)
+    if (sound.play) {
         sound.play(state.ChannelSlots[kCueSlot], content::pronunciationRelativePath(pinyin));
+    }
 }
 
 void QuizMode::playCue(StudyState& state, const QString& fileName) {
-    if (sound.play)
+    if (sound.play) {
         sound.play(state.ChannelSlots[kCueSlot], content::cueRelativePath(fileName));
+    }
 }
 
 void QuizMode::stopLessonReading(StudyState& state) {
-    if (sound.free)
+    if (sound.free) {
         sound.free(state.ChannelSlots[kReadingSlot]);
+    }
 }
 
 }  // namespace pencora::quiz

@@ -78,8 +78,9 @@ class EnterFilter : public QObject {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Enter && handler_)
+        if (event->type() == QEvent::Enter && handler_) {
             handler_();
+        }
         return QObject::eventFilter(watched, event);
     }
 
@@ -119,8 +120,9 @@ QuizPanels buildQuizPanels(QWidget* pnl_tyrz, QWidget* pnl_kyrz, QWidget* pnl_kz
     panels.kyrz = {QuizKind::Kyrz, pnl_kyrz};
     panels.kzry = {QuizKind::Kzry, pnl_kzry};
     panels.tyby = {QuizKind::Tyby, pnl_tyby};
-    for (QWidget* panel : {pnl_tyrz, pnl_kyrz, pnl_kzry, pnl_tyby})
+    for (QWidget* panel : {pnl_tyrz, pnl_kyrz, pnl_kzry, pnl_tyby}) {
         preparePanel(panel);
+    }
 
     panels.tyrz.replay = replayButton(pnl_tyrz, "btn_tyrz_read");
     answerButtons(panels.tyrz, "tyrz", character);
@@ -139,8 +141,9 @@ QuizPanels buildQuizPanels(QWidget* pnl_tyrz, QWidget* pnl_kyrz, QWidget* pnl_kz
     answerButtons(panels.tyby, "tyby", pinyin);
 
     // The labels stay behind the answer buttons while they slide in.
-    for (QLabel* label : {panels.kyrz.label, panels.kzry.label})
+    for (QLabel* label : {panels.kyrz.label, panels.kzry.label}) {
         label->lower();
+    }
     return panels;
 }
 

@@ -25,14 +25,16 @@ void QuizRandom::reseedFromClock() {
 }
 
 int QuizRandom::below(int n) {
-    if (n < 1)
+    if (n < 1) {
         return 0;
+    }
     // Rejection keeps every value equally likely, whatever n is.
     const uint64_t range = static_cast<uint64_t>(n);
     const uint64_t limit = std::mt19937_64::max() - std::mt19937_64::max() % range;
     uint64_t x = engine_();
-    while (x >= limit)
+    while (x >= limit) {
         x = engine_();
+    }
     return static_cast<int>(x % range);
 }
 

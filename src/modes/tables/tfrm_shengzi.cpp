@@ -41,8 +41,9 @@ QPalette gridPalette(QPalette palette) {
     shade.setCoordinateMode(QGradient::ObjectMode);
     shade.setColorAt(0, QColor(0, 255, 255));
     shade.setColorAt(1, QColor(180, 180, 218));
-    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
         palette.setBrush(group, QPalette::Highlight, QBrush(shade));
+    }
     return palette;
 }
 
@@ -154,8 +155,9 @@ void Tfrm_shengzi::setUnitItems(const QStringList& units) {
 
 void Tfrm_shengzi::FormShow(QObject* /*Sender*/) {
     setUnitItems(ShengziUnits);
-    if (QAbstractButton* whole = Rb_danyuanItems->button(0))
+    if (QAbstractButton* whole = Rb_danyuanItems->button(0)) {
         whole->setChecked(true);
+    }
     Rb_danyuanClick(Rb_danyuan);
     sizeCells(tables::fontPointsOnShow(tables::cellSize(GridChar->width())));
     Rb_danyuan->setEnabled(true);
@@ -187,11 +189,13 @@ void Tfrm_shengzi::sizeCells(int fontPoints) {
     GridChar->setColumnCount(tables::kColumns);
     GridChar->horizontalHeader()->setDefaultSectionSize(cell);
     GridChar->verticalHeader()->setDefaultSectionSize(cell);
-    for (int c = 0; c < tables::kColumns; ++c)
+    for (int c = 0; c < tables::kColumns; ++c) {
         GridChar->setColumnWidth(c, cell);
+    }
     GridChar->setRowCount(tables::rowCount(ShengziChars.size()));
-    for (int r = 0; r < GridChar->rowCount(); ++r)
+    for (int r = 0; r < GridChar->rowCount(); ++r) {
         GridChar->setRowHeight(r, cell);
+    }
     QFont font = GridChar->font();
     font.setPointSize(std::max(1, fontPoints));
     GridChar->setFont(font);

@@ -22,30 +22,35 @@ QStringList splitComponents(QStringView path) {
     QString current;
     for (QChar c : path) {
         if (isSeparator(c)) {
-            if (!current.isEmpty())
+            if (!current.isEmpty()) {
                 parts << current;
+            }
             current.clear();
         } else {
             current += c;
         }
     }
-    if (!current.isEmpty())
+    if (!current.isEmpty()) {
         parts << current;
+    }
     return parts;
 }
 
 // The entry of `folder` whose name equals `component` ignoring case, or an empty string.
 QString findIgnoringCase(const QString& folder, const QString& component) {
-    if (component == u".")
+    if (component == u".") {
         return component;
+    }
     const QString exact = folder + u'/' + component;
-    if (QFileInfo::exists(exact))
+    if (QFileInfo::exists(exact)) {
         return component;
+    }
     const QStringList entries = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden |
                                                        QDir::System | QDir::NoDotAndDotDot);
     for (const QString& entry : entries) {
-        if (entry.compare(component, Qt::CaseInsensitive) == 0)
+        if (entry.compare(component, Qt::CaseInsensitive) == 0) {
             return entry;
+        }
     }
     return {};
 }
@@ -62,54 +67,64 @@ QString realExecutableFolder(const QString& executable) {
 
 QString programFolder() {
     const QString& forced = folderOverride();
-    if (!forced.isEmpty())
+    if (!forced.isEmpty()) {
         return forced;
-    if (QCoreApplication::instance() != nullptr)
+    }
+    if (QCoreApplication::instance() != nullptr) {
         return realExecutableFolder(QCoreApplication::applicationFilePath());
+    }
     return QDir::currentPath();
 }
 
 void setProgramFolder(const QString& folder) {
     QString cleaned = folder;
-    while (cleaned.size() > 1 && isSeparator(cleaned.back()))
+    while (cleaned.size() > 1 && isSeparator(cleaned.back())) {
         cleaned.chop(1);
+    }
     folderOverride() = cleaned;
 }
 
 bool isPlainFileName(QStringView name) {
-    if (name.isEmpty() || name == u"." || name == u"..")
+    if (name.isEmpty() || name == u"." || name == u"..") {
         return false;
+    }
     for (QChar c : name) {
-        if (isSeparator(c) || c == u':' || c.unicode() == 0)
+        if (isSeparator(c) || c == u':' || c.unicode() == 0) {
             return false;
+        }
     }
     return true;
 }
 
 bool isContainedRelativePath(QStringView relativePath) {
-    if (relativePath.isEmpty() || isSeparator(relativePath.front()))
+    if (relativePath.isEmpty() || isSeparator(relativePath.front())) {
         return false;
+    }
     for (QChar c : relativePath) {
-        if (c == u':' || c.unicode() == 0)
+        if (c == u':' || c.unicode() == 0) {
             return false;
+        }
     }
     const QStringList parts = splitComponents(relativePath);
     for (const QString& part : parts) {
-        if (part == u"..")
+        if (part == u"..") {
             return false;
+        }
     }
     return !parts.isEmpty();
 }
 
 QString resolveProgramPath(QStringView relativePath) {
-    if (!isContainedRelativePath(relativePath))
+    if (!isContainedRelativePath(relativePath)) {
         return {};
+    }
     QString path = programFolder();
     const QStringList parts = splitComponents(relativePath);
     bool found = true;
     for (const QString& part : parts) {
-        if (part == u".")
+        if (part == u".") {
             continue;
+        }
         QString name = found ? findIgnoringCase(path, part) : QString();
         if (name.isEmpty()) {
             found = false;
@@ -121,8 +136,9 @@ QString resolveProgramPath(QStringView relativePath) {
 }
 
 QString contentPath(QStringView prefix, QStringView name, QStringView suffix) {
-    if (!isPlainFileName(name))
+    if (!isPlainFileName(name)) {
         return {};
+    }
     return prefix.toString() + name.toString() + suffix.toString();
 }
 

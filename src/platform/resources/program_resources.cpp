@@ -10,11 +10,13 @@ namespace {
 const QString kRoot = QStringLiteral(":/pencora");
 
 bool isPlainName(QStringView name) {
-    if (name.isEmpty() || name == u"." || name == u"..")
+    if (name.isEmpty() || name == u"." || name == u"..") {
         return false;
+    }
     for (QChar c : name) {
-        if (c == u'/' || c == u'\\' || c.unicode() == 0)
+        if (c == u'/' || c == u'\\' || c.unicode() == 0) {
             return false;
+        }
     }
     return true;
 }
@@ -22,15 +24,17 @@ bool isPlainName(QStringView name) {
 QString findEntry(const QString& folder, QStringView name) {
     const QStringList entries = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     for (const QString& entry : entries) {
-        if (QStringView(entry).compare(name, Qt::CaseInsensitive) == 0)
+        if (QStringView(entry).compare(name, Qt::CaseInsensitive) == 0) {
             return entry;
+        }
     }
     return {};
 }
 
 QString typeFolder(QStringView type) {
-    if (!isPlainName(type))
+    if (!isPlainName(type)) {
         return {};
+    }
     const QString entry = findEntry(kRoot, type);
     return entry.isEmpty() ? QString() : kRoot + u'/' + entry;
 }
@@ -38,29 +42,34 @@ QString typeFolder(QStringView type) {
 }  // namespace
 
 QString resourcePath(QStringView type, QStringView name) {
-    if (!isPlainName(name))
+    if (!isPlainName(name)) {
         return {};
+    }
     const QString folder = typeFolder(type);
-    if (folder.isEmpty())
+    if (folder.isEmpty()) {
         return {};
+    }
     const QString entry = findEntry(folder, name);
     return entry.isEmpty() ? QString() : folder + u'/' + entry;
 }
 
 std::optional<QByteArray> findResource(QStringView type, QStringView name) {
     const QString path = resourcePath(type, name);
-    if (path.isEmpty())
+    if (path.isEmpty()) {
         return std::nullopt;
+    }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
         return std::nullopt;
+    }
     return file.readAll();
 }
 
 QStringList resourceNames(QStringView type) {
     const QString folder = typeFolder(type);
-    if (folder.isEmpty())
+    if (folder.isEmpty()) {
         return {};
+    }
     return QDir(folder).entryList(QDir::Files);
 }
 

@@ -24,8 +24,9 @@ class ClickWatcher : public QObject {
             auto* widget = static_cast<QWidget*>(watched);
             // Released outside the widget: the click was taken back.
             if (mouse->button() == Qt::LeftButton &&
-                widget->rect().contains(mouse->position().toPoint()))
+                widget->rect().contains(mouse->position().toPoint())) {
                 handler_();
+            }
         }
         return QObject::eventFilter(watched, event);
     }

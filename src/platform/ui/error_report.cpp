@@ -10,8 +10,9 @@ namespace {
 
 QString describe(std::exception_ptr error) {
     try {
-        if (error)
+        if (error) {
             std::rethrow_exception(error);
+        }
     } catch (const std::exception& e) {
         return QString::fromUtf8(e.what());
     } catch (...) {
@@ -23,8 +24,9 @@ QString describe(std::exception_ptr error) {
 
 void reportException(std::exception_ptr error) {
     QString title = QCoreApplication::applicationName();
-    if (title.isEmpty())
+    if (title.isEmpty()) {
         title = QStringLiteral("Pencora");
+    }
     showMessage({MessageIcon::Error, title, describe(error), QApplication::activeWindow(),
                  MessageButtons::Ok});
 }

@@ -47,10 +47,12 @@ MessageSink setMessageSink(MessageSink sink) {
 
 MessageResult showMessageBox(const Message& message) {
     QMessageBox::StandardButtons buttons = QMessageBox::Ok;
-    if (message.buttons == MessageButtons::YesNo)
+    if (message.buttons == MessageButtons::YesNo) {
         buttons = QMessageBox::Yes | QMessageBox::No;
-    if (message.buttons == MessageButtons::OkCancel)
+    }
+    if (message.buttons == MessageButtons::OkCancel) {
         buttons = QMessageBox::Ok | QMessageBox::Cancel;
+    }
     // A carriage return alone breaks the line, as the course's texts expect.
     QString text = message.text;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');

@@ -36,8 +36,9 @@ QString StatusPanels::panelText(int index) const {
 }
 
 void StatusPanels::setPanelText(int index, const QString& text) {
-    if (QLabel* label = panel(index))
+    if (QLabel* label = panel(index)) {
         label->setText(text);
+    }
 }
 
 }  // namespace pencora::ui

@@ -21,8 +21,9 @@ xmlExternalEntityLoader previousLoader = nullptr;
 // network resource one of our documents asks for is refused. Other users of libxml2 in the
 // process keep the loader they had.
 xmlParserInputPtr refuseExternalEntity(const char* url, const char* id, xmlParserCtxtPtr ctxt) {
-    if (ctxt != nullptr && ctxt->_private == &ourContext)
+    if (ctxt != nullptr && ctxt->_private == &ourContext) {
         return nullptr;
+    }
     return previousLoader ? previousLoader(url, id, ctxt) : nullptr;
 }
 
@@ -50,17 +51,20 @@ QString fromXmlChars(const xmlChar* text) {
 
 QString describeLastError(xmlParserCtxtPtr ctxt) {
     const xmlError* error = ctxt ? xmlCtxtGetLastError(ctxt) : nullptr;
-    if (error == nullptr || error->message == nullptr)
+    if (error == nullptr || error->message == nullptr) {
         return QStringLiteral("not well-formed");
+    }
     QString text = QString::fromUtf8(error->message).trimmed();
-    if (error->line > 0)
+    if (error->line > 0) {
         text += QStringLiteral(" (line %1)").arg(error->line);
+    }
     return text;
 }
 
 xmlNode* elementFrom(xmlNode* node) {
-    while (node != nullptr && node->type != XML_ELEMENT_NODE)
+    while (node != nullptr && node->type != XML_ELEMENT_NODE) {
         node = node->next;
+    }
     return node;
 }
 
@@ -77,17 +81,20 @@ int XmlElement::line() const {
 }
 
 QString XmlElement::nodeName() const {
-    if (node_ == nullptr)
+    if (node_ == nullptr) {
         return {};
+    }
     QString name = fromXmlChars(node_->name);
-    if (node_->ns != nullptr && node_->ns->prefix != nullptr)
+    if (node_->ns != nullptr && node_->ns->prefix != nullptr) {
         name = fromXmlChars(node_->ns->prefix) + u':' + name;
+    }
     return name;
 }
 
 QString XmlElement::attribute(const char* name) const {
-    if (node_ == nullptr)
+    if (node_ == nullptr) {
         return {};
+    }
     xmlChar* value = xmlGetProp(node_, reinterpret_cast<const xmlChar*>(name));
     QString text = fromXmlChars(value);
     xmlFree(value);
@@ -99,8 +106,9 @@ QString XmlElement::attribute(const QString& name) const {
 }
 
 bool XmlElement::hasAttribute(const QString& name) const {
-    if (node_ == nullptr)
+    if (node_ == nullptr) {
         return false;
+    }
     const QByteArray utf8 = name.toUtf8();
     return xmlHasProp(node_, reinterpret_cast<const xmlChar*>(utf8.constData())) != nullptr;
 }
@@ -115,32 +123,38 @@ XmlElement XmlElement::nextSibling() const {
 
 int XmlElement::childCount() const {
     int count = 0;
-    for (XmlElement child = firstChild(); child; child = child.nextSibling())
+    for (XmlElement child = firstChild(); child; child = child.nextSibling()) {
         ++count;
+    }
     return count;
 }
 
 XmlElement XmlElement::selectSingleNode(const QString& xpath) const {
-    if (node_ == nullptr)
+    if (node_ == nullptr) {
         throw XmlError(QStringLiteral("XPath selection on no element"));
+    }
     initLibxmlOnce();
     std::unique_ptr<xmlXPathContext, decltype(&xmlXPathFreeContext)> context(
         xmlXPathNewContext(node_->doc), xmlXPathFreeContext);
-    if (!context)
+    if (!context) {
         throw XmlError(QStringLiteral("out of memory for XPath"));
+    }
     context->node = node_;
     const QByteArray expression = xpath.toUtf8();
     std::unique_ptr<xmlXPathObject, decltype(&xmlXPathFreeObject)> result(
         xmlXPathEvalExpression(reinterpret_cast<const xmlChar*>(expression.constData()),
                                context.get()),
         xmlXPathFreeObject);
-    if (!result)
+    if (!result) {
         throw XmlError(QStringLiteral("invalid XPath expression: %1").arg(xpath));
-    if (result->type != XPATH_NODESET || result->nodesetval == nullptr)
+    }
+    if (result->type != XPATH_NODESET || result->nodesetval == nullptr) {
         return {};
+    }
     const xmlNodeSet* nodes = result->nodesetval;
-    if (nodes->nodeNr == 0)
+    if (nodes->nodeNr == 0) {
         return {};
+    }
     // A node set comes back in document order; the first node is the one wanted.
     xmlNode* first = nodes->nodeTab[0];
     return XmlElement(first && first->type == XML_ELEMENT_NODE ? first : nullptr);
@@ -160,8 +174,9 @@ void XmlDocument::setFileName(const QString& path) {
 }
 
 void XmlDocument::setActive(bool active) {
-    if (active == active_)
+    if (active == active_) {
         return;
+    }
     if (!active) {
         clear();
         return;
@@ -171,13 +186,15 @@ void XmlDocument::setActive(bool active) {
         return;
     }
     QFile file(fileName_);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
         throw XmlError(QStringLiteral("Cannot open the XML file \"%1\": %2")
                            .arg(fileName_, file.errorString()));
-    if (file.size() > kMaxFileBytes)
+    }
+    if (file.size() > kMaxFileBytes) {
         throw XmlError(QStringLiteral("The XML file \"%1\" is too large (%2 bytes)")
                            .arg(fileName_)
                            .arg(file.size()));
+    }
     const QByteArray bytes = file.readAll();
     loadFromBytes(bytes, fileName_);
 }
@@ -189,22 +206,26 @@ void XmlDocument::loadFromFile(const QString& path) {
 
 void XmlDocument::loadFromBytes(const QByteArray& bytes, const QString& name) {
     clear();
-    if (name != fileName_)
+    if (name != fileName_) {
         fileName_ = name;
+    }
     initLibxmlOnce();
-    if (bytes.size() > kMaxFileBytes)
+    if (bytes.size() > kMaxFileBytes) {
         throw XmlError(QStringLiteral("The XML file \"%1\" is too large").arg(name));
+    }
     std::unique_ptr<xmlParserCtxt, decltype(&xmlFreeParserCtxt)> ctxt(xmlNewParserCtxt(),
                                                                       xmlFreeParserCtxt);
-    if (!ctxt)
+    if (!ctxt) {
         throw XmlError(QStringLiteral("out of memory parsing \"%1\"").arg(name));
+    }
     ctxt->_private = &ourContext;
     // No URL is passed: relative references inside the file resolve to nothing.
     xmlDoc* doc = xmlCtxtReadMemory(ctxt.get(), bytes.constData(), static_cast<int>(bytes.size()),
                                     nullptr, nullptr, kParseOptions);
     if (doc == nullptr || !ctxt->wellFormed) {
-        if (doc != nullptr)
+        if (doc != nullptr) {
             xmlFreeDoc(doc);
+        }
         throw XmlError(QStringLiteral("The XML file \"%1\" could not be read: %2")
                            .arg(name, describeLastError(ctxt.get())));
     }
@@ -227,8 +248,9 @@ XmlElement XmlDocument::documentElement() const {
 }
 
 void XmlDocument::clear() {
-    if (doc_ != nullptr)
+    if (doc_ != nullptr) {
         xmlFreeDoc(doc_);
+    }
     doc_ = nullptr;
     active_ = false;
 }

@@ -22,8 +22,9 @@ Choices place(const QStringList& texts, int c, QuizRandom& random) {
 
 QStringList used(const Choices& choices) {
     QStringList captions;
-    for (int k = 0; k < choices.count; ++k)
+    for (int k = 0; k < choices.count; ++k) {
         captions << choices.captions[k];
+    }
     return captions;
 }
 
@@ -33,8 +34,9 @@ struct ScriptedDraw {
     std::deque<int> values;
     int operator()(int n) {
         EXPECT_FALSE(values.empty()) << "unexpected draw below " << n;
-        if (values.empty())
+        if (values.empty()) {
             return 0;
+        }
         const int v = values.front();
         values.pop_front();
         EXPECT_LT(v, n);
@@ -48,8 +50,9 @@ TEST(ChoicePlacement, FourDifferentCaptionsExactlyOneOfThemTheKey) {
     QuizRandom random = fixedRandom(1);
     for (int n = 4; n <= 9; ++n) {
         QStringList texts;
-        for (int i = 0; i < n; ++i)
+        for (int i = 0; i < n; ++i) {
             texts << QString(QChar(0x4E00 + i));
+        }
         for (int round = 0; round < 200; ++round) {
             random.reseedFromClock();
             const int c = random.below(n);
@@ -59,8 +62,9 @@ TEST(ChoicePlacement, FourDifferentCaptionsExactlyOneOfThemTheKey) {
             EXPECT_EQ(QSet<QString>(captions.begin(), captions.end()).size(), 4);
             EXPECT_EQ(captions.count(texts[c]), 1);
             EXPECT_EQ(choices.captions[choices.keyButton], texts[c]);
-            for (const QString& caption : captions)
+            for (const QString& caption : captions) {
                 EXPECT_TRUE(texts.contains(caption));
+            }
         }
     }
 }
@@ -84,8 +88,9 @@ TEST(ChoicePlacement, FourEntriesAllShownWithTheKeyUniformlyPlaced) {
         ++keyAt[used(choices).indexOf(texts[c])];
     }
     double chi = 0;
-    for (int count : keyAt)
+    for (int count : keyAt) {
         chi += (count - kRounds / 4.0) * (count - kRounds / 4.0) / (kRounds / 4.0);
+    }
     EXPECT_LT(chi, 16.27) << keyAt[0] << " " << keyAt[1] << " " << keyAt[2] << " " << keyAt[3];
 }
 
@@ -139,10 +144,11 @@ TEST(ChoicePlacement, FewDifferentTextsFallBackToTwoChoicesAndEnd) {
                 const QStringList captions = used(choices);
                 EXPECT_EQ(choices.captions[choices.keyButton], test.texts[c]);
                 const QSet<QString> distinct(test.texts.begin(), test.texts.end());
-                if (distinct.size() > 1)
+                if (distinct.size() > 1) {
                     EXPECT_EQ(QSet<QString>(captions.begin(), captions.end()).size(), test.count);
-                else
+                } else {
                     EXPECT_EQ(captions, (QStringList{test.texts[c], test.texts[c]}));
+                }
             }
         }
     }

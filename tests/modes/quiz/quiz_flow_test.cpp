@@ -64,16 +64,20 @@ class QuizFlow : public ::testing::Test {
     QuizControls& quiz(QuizKind kind) { return frm->Quiz.panels[kind]; }
     QStringList visibleCaptions(QuizKind kind) {
         QStringList captions;
-        for (QPushButton* b : quiz(kind).buttons)
-            if (!b->isHidden())
+        for (QPushButton* b : quiz(kind).buttons) {
+            if (!b->isHidden()) {
                 captions << b->text();
+            }
+        }
         return captions;
     }
     int visibleButtons(QuizKind kind) { return static_cast<int>(visibleCaptions(kind).size()); }
     QPushButton* buttonShowing(QuizKind kind, const QString& text, bool equal) {
-        for (QPushButton* b : quiz(kind).buttons)
-            if (!b->isHidden() && (b->text() == text) == equal)
+        for (QPushButton* b : quiz(kind).buttons) {
+            if (!b->isHidden() && (b->text() == text) == equal) {
                 return b;
+            }
+        }
         return nullptr;
     }
     QString currentWord() const { return frm->State.CurrentWords[frm->State.CurrentIndex]; }
@@ -160,8 +164,9 @@ TEST_F(QuizFlow, PressingTheShownQuizAgainAsksAnewWithoutHidingThePanel) {
         int* hides;
         explicit HideCounter(int* h) : hides(h) {}
         bool eventFilter(QObject*, QEvent* e) override {
-            if (e->type() == QEvent::Hide)
+            if (e->type() == QEvent::Hide) {
                 ++*hides;
+            }
             return false;
         }
     } counter(&hides);
@@ -272,8 +277,9 @@ TEST_F(QuizFlow, ResizeWhileSeeCharacterIsShownRelaysItsPanelOnly) {
     EXPECT_EQ(kzry.label->size(), QSize(714, 244));
     EXPECT_EQ(kzry.label->y(), -90);
     const int lefts[] = {38, 197, 356, 515};
-    for (int k = 0; k < 4; ++k)
+    for (int k = 0; k < 4; ++k) {
         EXPECT_EQ(kzry.buttons[k]->pos(), QPoint(lefts[k], 210)) << "button " << k + 1;
+    }
     EXPECT_EQ(tyrz.buttons[0]->pos(), tyrzFirst);
 
     // The same panel in 听音认字: the worked example's places and the replay button.
@@ -281,8 +287,9 @@ TEST_F(QuizFlow, ResizeWhileSeeCharacterIsShownRelaysItsPanelOnly) {
     tyrz.panel->resize(714, 384);
     frm->FormResize(frm.get());
     const int tyrzLefts[] = {118, 237, 356, 475};
-    for (int k = 0; k < 4; ++k)
+    for (int k = 0; k < 4; ++k) {
         EXPECT_EQ(tyrz.buttons[k]->pos(), QPoint(tyrzLefts[k], 147));
+    }
     EXPECT_EQ(tyrz.replay->pos(), QPoint(624, 8));
 }
 
@@ -328,8 +335,9 @@ TEST_F(QuizFlow, DictationButtonHandsOverToTheDictationPanel) {
     frm->TB_listenAndWrite->click();
     EXPECT_EQ(played.back(), cue("tingxie.mp3"));
     EXPECT_FALSE(frm->pnl_wnnx->isHidden());
-    for (QWidget* panel : {frm->pnl_tyrz, frm->pnl_kyrz, frm->pnl_kzry, frm->pnl_tyby})
+    for (QWidget* panel : {frm->pnl_tyrz, frm->pnl_kyrz, frm->pnl_kzry, frm->pnl_tyby}) {
         EXPECT_TRUE(panel->isHidden());
+    }
     // The dictation's start view, laid out for the panel.
     EXPECT_TRUE(frm->Dictation.panel.pnl_wnnx_main->isHidden());
     const QWidget* start = frm->Dictation.panel.btn_wnnx1;
@@ -348,8 +356,9 @@ TEST_F(QuizFlow, DictationButtonHandsOverToTheDictationPanel) {
 TEST_F(QuizFlow, PendingQuestionOnALessonTooSmallStaysSafe) {
     fourEntries();
     frm->btn_kewen->click();
-    while (frm->State.CurrentIndex < 3)
+    while (frm->State.CurrentIndex < 3) {
         frm->btn_kewen->click();
+    }
     QPushButton* stale = buttonShowing(QuizKind::Tyrz, currentWord(), false);
     lesson({}, {});
     frm->btn_kewen->click();  // refused with its notice
@@ -373,8 +382,9 @@ TEST_F(QuizFlow, PickingAnotherLessonRestartsTheQuizOnIt) {
     frm->selectNode(second);
     EXPECT_NE(frm->State.CurrentWords, firstWords);
     EXPECT_FALSE(frm->pnl_kyrz->isHidden());
-    for (const QString& caption : visibleCaptions(QuizKind::Kyrz))
+    for (const QString& caption : visibleCaptions(QuizKind::Kyrz)) {
         EXPECT_TRUE(frm->State.CurrentWords.contains(caption)) << caption.toStdString();
+    }
     EXPECT_EQ(quiz(QuizKind::Kyrz).label->text(), currentPinyin().trimmed());
 }
 
@@ -402,9 +412,10 @@ TEST_F(QuizFlow, RightAnswerStartsTheSuccessAnimationAtTheButtonAndLeavesItThere
     frm->Timer1Timer(frm->Timer1);
     EXPECT_FALSE(animation->isHidden());
     EXPECT_EQ(animation->pos(), right->pos());
-    for (QPushButton* b : quiz(QuizKind::Tyrz).buttons)
+    for (QPushButton* b : quiz(QuizKind::Tyrz).buttons) {
         EXPECT_GT(frm->pnl_tyrz->children().indexOf(b),
                   frm->pnl_tyrz->children().indexOf(animation));
+    }
 
     // Each quiz has its own player; a change of look hides all four.
     EXPECT_NE(quiz(QuizKind::Kyrz).animation, animation);

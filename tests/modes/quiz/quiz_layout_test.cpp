@@ -131,10 +131,11 @@ TEST_P(QuizLayoutRows, PlacesButtonsLabelAndReplayToThePixel) {
         } else {
             EXPECT_FALSE(layout.labelHeight.has_value());
         }
-        if (row.replayLeft != 0)
+        if (row.replayLeft != 0) {
             EXPECT_EQ(layout.replayLeft, row.replayLeft);
-        else
+        } else {
             EXPECT_FALSE(layout.replayLeft.has_value());
+        }
     }
 }
 

@@ -43,10 +43,13 @@ class CharacterTables : public pencora::testing::ModeTest {
     void chooseUnit(Tfrm_shengzi& table, int item) { table.Rb_danyuanItems->button(item)->click(); }
     static QStringList cells(const Tfrm_shengzi& table) {
         QStringList out;
-        for (int r = 0; r < table.GridChar->rowCount(); ++r)
-            for (int c = 0; c < kColumns; ++c)
-                if (!table.cellText(c, r).isEmpty())
+        for (int r = 0; r < table.GridChar->rowCount(); ++r) {
+            for (int c = 0; c < kColumns; ++c) {
+                if (!table.cellText(c, r).isEmpty()) {
                     out << table.cellText(c, r);
+                }
+            }
+        }
         return out;
     }
 };
@@ -119,8 +122,9 @@ TEST_F(CharacterTables, ASecondBookReplacesTheFirst) {
 
 TEST_F(CharacterTables, NinetyFiveCharactersFillTenRows) {
     QString entries;
-    for (int i = 0; i < 95; ++i)
+    for (int i = 0; i < 95; ++i) {
         entries += QStringLiteral(R"(<lesson101 Chinese="%1"/>)").arg(QChar(0x4E00 + i));
+    }
     write("Data/xml/hanzi5.xml", "<hanzi>" + entries + "</hanzi>");
     Tfrm_shengzi& table = openBook(5);
     EXPECT_EQ(table.GridChar->rowCount(), 10);

@@ -47,11 +47,14 @@ class TableWindow : public pencora::testing::ModeTest {
     // Every cell in reading order, empty ones included, up to the last filled one.
     static QStringList cells(const Tfrm_shengzi& table) {
         QStringList out;
-        for (int r = 0; r < table.GridChar->rowCount(); ++r)
-            for (int c = 0; c < kColumns; ++c)
+        for (int r = 0; r < table.GridChar->rowCount(); ++r) {
+            for (int c = 0; c < kColumns; ++c) {
                 out << table.cellText(c, r);
-        while (!out.isEmpty() && out.last().isEmpty())
+            }
+        }
+        while (!out.isEmpty() && out.last().isEmpty()) {
             out.removeLast();
+        }
         return out;
     }
 };
@@ -192,8 +195,9 @@ TEST_F(TableWindow, TheTableNeedsNoLessonAndLeavesTheStudyStateAlone) {
 }
 
 TEST_F(TableWindow, WordsAreDrawnWholeAndClippedNeverElided) {
-    write(QStringLiteral("Data/xml/hanzi1.xml"),
-          QStringLiteral(R"(<hanzi><lesson201 Chinese="春天"/><lesson202 Chinese="尾巴"/></hanzi>)"));
+    write(
+        QStringLiteral("Data/xml/hanzi1.xml"),
+        QStringLiteral(R"(<hanzi><lesson201 Chinese="春天"/><lesson202 Chinese="尾巴"/></hanzi>)"));
     Tfrm_shengzi& table = openBook(1);
     QTableWidget* grid = table.GridChar;
     ASSERT_EQ(table.cellText(0, 0), QStringLiteral("春天"));

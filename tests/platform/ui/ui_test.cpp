@@ -52,8 +52,9 @@ void answerNextBox(QMessageBox::StandardButton answer, BoxAnswer* seen) {
     QObject::connect(poll, &QTimer::timeout, poll, [poll, answer, seen] {
         for (QWidget* w : QApplication::topLevelWidgets()) {
             auto* box = qobject_cast<QMessageBox*>(w);
-            if (box == nullptr || !box->isVisible())
+            if (box == nullptr || !box->isVisible()) {
                 continue;
+            }
             seen->text = box->text();
             seen->title = box->windowTitle();
             seen->icon = box->icon();
@@ -297,9 +298,10 @@ TEST_F(Ui, DesignFontsNameTheDesignFaceFirstAtItsPixelHeight) {
 
 TEST_F(Ui, StandardButtonsSpeakChineseOnceTheToolkitTranslationsAreIn) {
     ASSERT_TRUE(installToolkitTranslations());
-    QMessageBox box(QMessageBox::Question, QStringLiteral("字词速记学习完毕！"),
-                    QStringLiteral("点击确定，将重新开始字词速记的学习，点击取消，将停止字词速记学习。"),
-                    QMessageBox::Ok | QMessageBox::Cancel);
+    QMessageBox box(
+        QMessageBox::Question, QStringLiteral("字词速记学习完毕！"),
+        QStringLiteral("点击确定，将重新开始字词速记的学习，点击取消，将停止字词速记学习。"),
+        QMessageBox::Ok | QMessageBox::Cancel);
     // The captions the buttons paint, mnemonics aside.
     auto caption = [&](QMessageBox::StandardButton which) {
         return box.button(which)->text().remove(QLatin1Char('&'));

@@ -20,8 +20,9 @@ QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArra
 
 QByteArray utf16le(const QString& text, bool bom) {
     QByteArray bytes;
-    if (bom)
+    if (bom) {
         bytes.append("\xFF\xFE", 2);
+    }
     for (QChar c : text) {
         bytes.append(static_cast<char>(c.unicode() & 0xFF));
         bytes.append(static_cast<char>(c.unicode() >> 8));
@@ -35,8 +36,9 @@ const QString kEntries = QStringLiteral(
 
 std::vector<QString> childNames(const XmlElement& parent) {
     std::vector<QString> names;
-    for (XmlElement child = parent.firstChild(); child; child = child.nextSibling())
+    for (XmlElement child = parent.firstChild(); child; child = child.nextSibling()) {
         names.push_back(child.nodeName());
+    }
     return names;
 }
 

@@ -7,13 +7,15 @@
 namespace {
 
 void walk(const pencora::xml::XmlElement& element, int depth) {
-    if (depth > 300)
+    if (depth > 300) {
         return;
+    }
     (void)element.nodeName();
     (void)element.attribute("text");
     (void)element.attribute("Chinese");
-    for (auto child = element.firstChild(); child; child = child.nextSibling())
+    for (auto child = element.firstChild(); child; child = child.nextSibling()) {
         walk(child, depth + 1);
+    }
 }
 
 }  // namespace

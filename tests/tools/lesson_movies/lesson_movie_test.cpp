@@ -14,8 +14,8 @@
 
 #include "lesson_movie.h"
 #include "movie_host.h"
-#include "platform/flash/default_engine/default_engine.h"
 #include "platform/flash/control/flash_control.h"
+#include "platform/flash/default_engine/default_engine.h"
 #include "platform/flash/swf/movie.h"
 
 namespace lesson_movies {

@@ -216,8 +216,9 @@ void adoptNativeState(Machine& m, Object* self, Object* made) {
             to->setLength(m, from->length());
             const uint32_t n = std::min(from->count(), m.limits().maxArrayLength);
             for (uint32_t i = 0; i < n; ++i) {
-                if (from->has(i))
+                if (from->has(i)) {
                     to->setAt(m, i, from->at(i));
+                }
             }
             break;
         }

@@ -26,8 +26,8 @@ class Value {
     // A pointer to an object of a derived class. Without this, a class the compiler has only
     // seen declared would convert to bool and give true; here it fails to compile instead.
     template <class T>
-    requires(std::is_class_v<T> && !std::is_same_v<std::remove_cv_t<T>, Object>) Value(T* o)
-        : Value(static_cast<Object*>(o)) {}
+        requires(std::is_class_v<T> && !std::is_same_v<std::remove_cv_t<T>, Object>)
+    Value(T* o) : Value(static_cast<Object*>(o)) {}
 
     static Value undefined() { return Value(); }
     static Value null() {

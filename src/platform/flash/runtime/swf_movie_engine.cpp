@@ -6,11 +6,11 @@
 #include <map>
 
 #include "platform/flash/avm1/external_interface.h"
-#include "platform/flash/runtime/scripting/clip_properties.h"
-#include "platform/flash/runtime/drawing/draw_backend.h"
-#include "platform/flash/runtime/drawing/draw_list.h"
 #include "platform/flash/runtime/display/focus_highlight.h"
 #include "platform/flash/runtime/display/player.h"
+#include "platform/flash/runtime/drawing/draw_backend.h"
+#include "platform/flash/runtime/drawing/draw_list.h"
+#include "platform/flash/runtime/scripting/clip_properties.h"
 #include "platform/flash/runtime/scripting/script_host.h"
 
 namespace pencora::runtime {
@@ -72,8 +72,8 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
     }
 
     void fetchCompleted(int id, std::span<const std::uint8_t> bytes) override {
-        answerFetch(id, QByteArray(reinterpret_cast<const char*>(bytes.data()),
-                                   qsizetype(bytes.size())));
+        answerFetch(
+            id, QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())));
     }
 
     void fetchFailed(int id) override { answerFetch(id, std::nullopt); }
@@ -150,12 +150,14 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
                 player_.mouseMove(p);
                 break;
             case InputKind::MouseDown:
-                if (e.button == flash::MouseButton::Left)
+                if (e.button == flash::MouseButton::Left) {
                     player_.mouseDown(p);
+                }
                 break;
             case InputKind::MouseUp:
-                if (e.button == flash::MouseButton::Left)
+                if (e.button == flash::MouseButton::Left) {
                     player_.mouseUp(p);
+                }
                 break;
             case InputKind::MouseLeave:
                 player_.mouseLeave();
@@ -250,17 +252,20 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
     std::optional<std::u16string> getProperty(std::u16string_view target,
                                               int index) const override {
         const DisplayObject* c = clip(target);
-        if (!c)
+        if (!c) {
             return std::nullopt;
+        }
         auto t = clipPropertyText(player_, *c, index);
         return t ? std::optional(u16(*t)) : std::nullopt;
     }
     std::optional<double> getPropertyNumber(std::u16string_view target, int index) const override {
         const DisplayObject* c = clip(target);
-        if (!c)
+        if (!c) {
             return std::nullopt;
-        if (auto n = clipPropertyNumber(player_, *c, index))
+        }
+        if (auto n = clipPropertyNumber(player_, *c, index)) {
             return n;
+        }
         auto t = clipPropertyText(player_, *c, index);
         bool ok = false;
         const double n = t ? t->toDouble(&ok) : 0;
@@ -288,8 +293,9 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
   private:
     // PlayerEvents
     void fsCommand(const QString& command, const QString& args) override {
-        if (host_)
+        if (host_) {
             host_->fsCommand(u16(command), u16(args));
+        }
     }
     void loadMovie(int layer, const QString& url) override {
         if (url.isEmpty()) {
@@ -305,8 +311,9 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
     }
     void fetch(const QString& url, const QString& method, const QByteArray& body,
                std::function<void(std::optional<QByteArray>)> done) override {
-        if (!host_)
+        if (!host_) {
             return;
+        }
         const int id = ++lastFetch_;
         fetches_[id] = std::move(done);
         host_->requestFetch({id, u16(url), u16(method), body.toStdString()});
@@ -315,8 +322,9 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
         return host_ ? qs(host_->flashCall(u16(request))) : QString();
     }
     void trace(const QString& line) override {
-        if (host_)
+        if (host_) {
             host_->trace(u16(line));
+        }
     }
     void openUrl(const QString&, const QString&) override {}  // no browser here
 
@@ -359,12 +367,15 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
     std::pair<DisplayObject*, QString> variable(std::u16string_view path) const {
         const QString p = qs(path);
         qsizetype cut = p.lastIndexOf(u':');
-        if (cut < 0)
+        if (cut < 0) {
             cut = p.lastIndexOf(u'.');
-        if (cut < 0)
+        }
+        if (cut < 0) {
             cut = p.lastIndexOf(u'/');
-        if (cut < 0)
+        }
+        if (cut < 0) {
             return {player_.root(0), p};
+        }
         return {clip(path.substr(0, size_t(cut))), p.mid(cut + 1)};
     }
 

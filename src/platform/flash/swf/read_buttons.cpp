@@ -174,24 +174,33 @@ Button readDefineButton(ByteReader& r, uint8_t version) {
         // OverDownToOutDown, OverDownToOverUp, OverUpToOverDown, OverUpToIdle, IdleToOverUp,
         // then a 7-bit key code and OverDownToIdle.
         using namespace button_condition;
-        if (c1 & 0x80)
+        if (c1 & 0x80) {
             a.conditions |= IdleToOverDown;
-        if (c1 & 0x40)
+        }
+        if (c1 & 0x40) {
             a.conditions |= OutDownToIdle;
-        if (c1 & 0x20)
+        }
+        if (c1 & 0x20) {
             a.conditions |= OutDownToOverDown;
-        if (c1 & 0x10)
+        }
+        if (c1 & 0x10) {
             a.conditions |= OverDownToOutDown;
-        if (c1 & 0x08)
+        }
+        if (c1 & 0x08) {
             a.conditions |= OverDownToOverUp;
-        if (c1 & 0x04)
+        }
+        if (c1 & 0x04) {
             a.conditions |= OverUpToOverDown;
-        if (c1 & 0x02)
+        }
+        if (c1 & 0x02) {
             a.conditions |= OverUpToIdle;
-        if (c1 & 0x01)
+        }
+        if (c1 & 0x01) {
             a.conditions |= IdleToOverUp;
-        if (c2 & 0x01)
+        }
+        if (c2 & 0x01) {
             a.conditions |= OverDownToIdle;
+        }
         a.keyCode = c2 >> 1;
         std::span<const uint8_t> bytes;
         if (size == 0) {

@@ -1,5 +1,5 @@
-#include "low/base.h"
-#include "high/own.h"
-#include "top/other.h"
 #include <vector>
+#include "high/own.h"
 #include "local.h"
+#include "low/base.h"
+#include "top/other.h"

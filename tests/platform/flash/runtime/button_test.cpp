@@ -184,8 +184,9 @@ TEST(ButtonThroughControl, ClickRaisesFSCommandEvent150WithTheMoviesTexts) {
     windowless->OnWindowMessage(WM_LBUTTONUP, 0, MAKELPARAM(150, 150), &result);
     std::vector<const EventSink::Event*> commands;
     for (const auto& e : sink->events) {
-        if (e.id == 150)
+        if (e.id == 150) {
             commands.push_back(&e);
+        }
     }
     // The press says "press"; the release raises the command.
     ASSERT_EQ(commands.size(), 2u);

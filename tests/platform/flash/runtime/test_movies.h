@@ -34,8 +34,9 @@ struct Actions {
     }
     Actions& withText(uint8_t code, std::vector<std::string> texts) {
         swf::Bytes body;
-        for (const auto& t : texts)
+        for (const auto& t : texts) {
             appendText(body, t);
+        }
         bytes.insert(bytes.end(), {code, uint8_t(body.size()), uint8_t(body.size() >> 8)});
         bytes.insert(bytes.end(), body.begin(), body.end());
         return *this;

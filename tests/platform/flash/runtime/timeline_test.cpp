@@ -249,8 +249,9 @@ TEST_F(TimelineTest, MaskCoversTheDepthsUpToItsClipDepth) {
     load(b);
     auto list = buildDrawList(player);
     std::vector<DrawCommand::Op> ops;
-    for (const auto& c : list)
+    for (const auto& c : list) {
         ops.push_back(c.op);
+    }
     using Op = DrawCommand::Op;
     EXPECT_THAT(ops, ElementsAre(Op::PushClip, Op::Draw, Op::Draw, Op::PopClip, Op::Draw));
     EXPECT_EQ(list[0].clip.boundingRect(), QRectF(0, 0, 10, 10));

@@ -88,8 +88,8 @@ Value itemCtor(Machine& m, const Value& self, std::vector<Value>& args) {
     auto flag = [&](size_t i, bool fallback) {
         return i < args.size() ? Value(m.toBoolean(args[i])) : Value(fallback);
     };
-    setItem(m, o, args.empty() ? Value() : Value(m.toString(args[0])), argAt(args, 1), flag(2, false),
-            flag(3, true), flag(4, true));
+    setItem(m, o, args.empty() ? Value() : Value(m.toString(args[0])), argAt(args, 1),
+            flag(2, false), flag(3, true), flag(4, true));
     return Value();
 }
 

@@ -65,8 +65,7 @@ Value insertBefore(Machine& m, const Value& self, std::vector<Value>& args) {
     XmlNode* n = asNode(self);
     XmlNode* c = asNode(argAt(args, 0));
     XmlNode* before = asNode(argAt(args, 1));
-    if (!n || !c || !before || before->parent != n || c == n ||
-        c->parent == n) {
+    if (!n || !c || !before || before->parent != n || c == n || c->parent == n) {
         return Value();
     }
     for (XmlNode* p = n; p; p = p->parent) {
@@ -208,8 +207,12 @@ Value getPrefixForNamespace(Machine& m, const Value& self, std::vector<Value>& a
 const NativeEntry kNodePrototype[] = {
     {"getNamespaceForPrefix", getNamespaceForPrefix},
     {"getPrefixForNamespace", getPrefixForNamespace},
-    {"toString", nodeToString}, {"appendChild", appendChild}, {"insertBefore", insertBefore},
-    {"removeNode", removeNode}, {"cloneNode", cloneNode},     {"hasChildNodes", hasChildNodes},
+    {"toString", nodeToString},
+    {"appendChild", appendChild},
+    {"insertBefore", insertBefore},
+    {"removeNode", removeNode},
+    {"cloneNode", cloneNode},
+    {"hasChildNodes", hasChildNodes},
 };
 
 const NativeEntry kXmlPrototype[] = {

@@ -1,8 +1,8 @@
 // Placing, moving, replacing and removing characters by depth.
 #include <variant>
 
-#include "platform/flash/runtime/drawing/clip_graphics.h"
 #include "platform/flash/runtime/display/player.h"
+#include "platform/flash/runtime/drawing/clip_graphics.h"
 #include "platform/flash/runtime/text/text_field.h"
 #include "platform/flash/runtime/text/text_field_class.h"
 
@@ -14,14 +14,18 @@ ObjectKind kindOf(const swf::Character& c) {
     if (std::holds_alternative<swf::Shape>(c) || std::holds_alternative<swf::MorphShape>(c)) {
         return ObjectKind::Shape;
     }
-    if (std::holds_alternative<swf::Sprite>(c))
+    if (std::holds_alternative<swf::Sprite>(c)) {
         return ObjectKind::Clip;
-    if (std::holds_alternative<swf::Button>(c))
+    }
+    if (std::holds_alternative<swf::Button>(c)) {
         return ObjectKind::Button;
-    if (std::holds_alternative<swf::Text>(c))
+    }
+    if (std::holds_alternative<swf::Text>(c)) {
         return ObjectKind::Text;
-    if (std::holds_alternative<swf::EditText>(c))
+    }
+    if (std::holds_alternative<swf::EditText>(c)) {
         return ObjectKind::EditText;
+    }
     if (std::holds_alternative<swf::JpegBitmap>(c) ||
         std::holds_alternative<swf::LosslessBitmap>(c)) {
         return ObjectKind::Bitmap;

@@ -39,28 +39,34 @@ void FrameActions::run(Player& player, DisplayObject& clip,
             case swf::ActionCode::End:
                 return;
             case swf::ActionCode::Play:
-                if (target)
+                if (target) {
                     target->playing = true;
+                }
                 break;
             case swf::ActionCode::Stop:
-                if (target)
+                if (target) {
                     target->playing = false;
+                }
                 break;
             case swf::ActionCode::NextFrame:
-                if (target)
+                if (target) {
                     player.nextFrame(*target);
+                }
                 break;
             case swf::ActionCode::PrevFrame:
-                if (target)
+                if (target) {
                     player.prevFrame(*target);
+                }
                 break;
             case swf::ActionCode::GotoFrame:
-                if (target)
+                if (target) {
                     player.gotoFrame(*target, a.frame, false);
+                }
                 break;
             case swf::ActionCode::GoToLabel:
-                if (target)
+                if (target) {
                     player.gotoLabel(*target, movieText(a.text, version), false);
+                }
                 break;
             case swf::ActionCode::GetURL:
                 dispatchGetUrl(player, movieText(a.text, version), movieText(a.text2, version));

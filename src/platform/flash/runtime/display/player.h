@@ -20,10 +20,10 @@
 #include <vector>
 
 #include "platform/flash/actions/action.h"
-#include "platform/flash/runtime/drawing/character_drawing.h"
 #include "platform/flash/runtime/display/display_object.h"
-#include "platform/flash/runtime/sound/sound_mixing.h"
 #include "platform/flash/runtime/display/input_state.h"
+#include "platform/flash/runtime/drawing/character_drawing.h"
+#include "platform/flash/runtime/sound/sound_mixing.h"
 #include "platform/flash/swf/movie.h"
 
 namespace pencora::runtime {
@@ -349,8 +349,7 @@ class Player {
     // movie unloading its own layer), so they are freed only when the next tick starts.
     std::vector<Layer> retired_;
     // Movies loaded into clips, each kept while its clip still plays it.
-    std::vector<std::pair<std::weak_ptr<DisplayObject>, std::unique_ptr<MovieContext>>>
-        clipMovies_;
+    std::vector<std::pair<std::weak_ptr<DisplayObject>, std::unique_ptr<MovieContext>>> clipMovies_;
     void dropUnusedClipMovies();
     std::vector<QueuedBlock> queue_;
     // Removed clips waiting for their unload handlers, run once the queued actions are done.

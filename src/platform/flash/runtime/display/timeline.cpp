@@ -245,22 +245,30 @@ struct Folded {
 };
 
 void merge(swf::PlaceObject& into, const swf::PlaceObject& tag) {
-    if (tag.matrix)
+    if (tag.matrix) {
         into.matrix = tag.matrix;
-    if (tag.colorTransform)
+    }
+    if (tag.colorTransform) {
         into.colorTransform = tag.colorTransform;
-    if (tag.ratio)
+    }
+    if (tag.ratio) {
         into.ratio = tag.ratio;
-    if (tag.name)
+    }
+    if (tag.name) {
         into.name = tag.name;
-    if (tag.clipDepth)
+    }
+    if (tag.clipDepth) {
         into.clipDepth = tag.clipDepth;
-    if (tag.visible)
+    }
+    if (tag.visible) {
         into.visible = tag.visible;
-    if (tag.blendMode)
+    }
+    if (tag.blendMode) {
         into.blendMode = tag.blendMode;
-    if (tag.filters)
+    }
+    if (tag.filters) {
         into.filters = tag.filters;
+    }
 }
 
 swf::PlaceObject placementOf(const DisplayObject& o) {

@@ -4,8 +4,8 @@
 #include <map>
 
 #include "platform/flash/render/filters.h"
-#include "platform/flash/runtime/drawing/clip_graphics.h"
 #include "platform/flash/runtime/display/player.h"
+#include "platform/flash/runtime/drawing/clip_graphics.h"
 
 namespace pencora::runtime {
 

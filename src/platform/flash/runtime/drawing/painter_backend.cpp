@@ -225,8 +225,9 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
             }
             case DrawCommand::Op::PopClip:
             case DrawCommand::Op::EndLayer:
-                if (layers.size() > 1)
+                if (layers.size() > 1) {
                     endLayer();
+                }
                 break;
             case DrawCommand::Op::BeginLayer: {
                 // A filtered or cached object is drawn into what it (and its filters) reach;
@@ -260,8 +261,9 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
             }
         }
     }
-    while (layers.size() > 1)
+    while (layers.size() > 1) {
         endLayer();
+    }
 }
 
 void CountingBackend::execute(const std::vector<DrawCommand>& commands, const QTransform&) {

@@ -84,12 +84,15 @@ QPointF localMouse(const Player& player, const DisplayObject& clip) {
 }  // namespace
 
 QString numberText(double v) {
-    if (std::isnan(v))
+    if (std::isnan(v)) {
         return QStringLiteral("NaN");
-    if (std::isinf(v))
+    }
+    if (std::isinf(v)) {
         return v > 0 ? QStringLiteral("Infinity") : QStringLiteral("-Infinity");
-    if (v == std::floor(v) && std::abs(v) < 1e15)
+    }
+    if (v == std::floor(v) && std::abs(v) < 1e15) {
         return QString::number(qint64(v));
+    }
     return QString::number(v, 'g', 15);
 }
 
@@ -169,12 +172,14 @@ bool setClipProperty(Player& player, DisplayObject& clip, int index, const QStri
     swf::Matrix& m = clip.matrix;
     switch (index) {
         case 0:
-            if (ok)
+            if (ok) {
                 m.tx = twips(n);
+            }
             return ok;
         case 1:
-            if (ok)
+            if (ok) {
                 m.ty = twips(n);
+            }
             return ok;
         case 2:
         case 3:
@@ -185,8 +190,9 @@ bool setClipProperty(Player& player, DisplayObject& clip, int index, const QStri
             }
             return ok;
         case 6:
-            if (ok)
+            if (ok) {
                 clip.colorTransform.aMult = int16_t(std::clamp(n * 2.56, -32768.0, 32767.0));
+            }
             return ok;
         case 7:
             clip.visible = ok ? n != 0 : value.compare(u"true", Qt::CaseInsensitive) == 0;
@@ -207,8 +213,9 @@ bool setClipProperty(Player& player, DisplayObject& clip, int index, const QStri
             clip.rename(value);
             return true;
         case 16:
-            if (ok)
+            if (ok) {
                 player.setHighQuality(n != 0);
+            }
             return ok;
         case 19:
             player.setHighQuality(value.compare(u"LOW", Qt::CaseInsensitive) != 0);

@@ -17,7 +17,6 @@ namespace {
 
 const QString kTarget = QStringLiteral("__colorTarget");
 
-
 DisplayObject* targetOf(avm1::Machine& m, const Value& self) {
     avm1::Object* o = self.object();
     if (!o) {

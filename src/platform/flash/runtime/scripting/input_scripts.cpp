@@ -18,7 +18,6 @@ using avm1::Value;
 
 namespace {
 
-
 Player& playerOf(Machine& m) {
     return hostOf(m).player();
 }
@@ -203,16 +202,21 @@ Value buttonConstruct(Machine&, const Value&, std::vector<Value>&) {
 // Clip events the mouse and keyboard raise on every clip, by handler name.
 uint32_t clipEventFor(const QString& handler) {
     namespace ce = swf::clip_event;
-    if (handler == u"onMouseMove")
+    if (handler == u"onMouseMove") {
         return ce::MouseMove;
-    if (handler == u"onMouseDown")
+    }
+    if (handler == u"onMouseDown") {
         return ce::MouseDown;
-    if (handler == u"onMouseUp")
+    }
+    if (handler == u"onMouseUp") {
         return ce::MouseUp;
-    if (handler == u"onKeyDown")
+    }
+    if (handler == u"onKeyDown") {
         return ce::KeyDown;
-    if (handler == u"onKeyUp")
+    }
+    if (handler == u"onKeyUp") {
         return ce::KeyUp;
+    }
     return 0;
 }
 

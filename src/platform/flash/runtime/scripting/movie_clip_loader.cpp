@@ -14,8 +14,6 @@ using avm1::Value;
 
 namespace {
 
-
-
 // "GET"/"POST" in any case; anything else sends no variables.
 QString methodName(avm1::Machine& m, const Value& v) {
     if (v.isUndefined()) {

@@ -5,12 +5,12 @@
 
 #include "platform/flash/avm1/clip_object.h"
 #include "platform/flash/avm1/conversions.h"
+#include "platform/flash/runtime/display/frame_actions.h"
 #include "platform/flash/runtime/scripting/clip_display_properties.h"
 #include "platform/flash/runtime/scripting/clip_properties.h"
-#include "platform/flash/runtime/display/frame_actions.h"
 #include "platform/flash/runtime/scripting/movieclip_natives.h"
-#include "platform/flash/runtime/sound/sound_class.h"
 #include "platform/flash/runtime/scripting/stage_class.h"
+#include "platform/flash/runtime/sound/sound_class.h"
 #include "platform/flash/runtime/text/text_field.h"
 #include "platform/flash/runtime/text/text_field_class.h"
 #include "platform/flash/runtime/text/text_field_input.h"
@@ -244,33 +244,39 @@ void gotoArgument(avm1::Machine& m, DisplayObject& clip, const Value& where, boo
 }
 
 Value mcPlay(avm1::Machine& m, const Value& self, std::vector<Value>&) {
-    if (DisplayObject* c = thisClip(m, self))
+    if (DisplayObject* c = thisClip(m, self)) {
         c->playing = true;
+    }
     return {};
 }
 Value mcStop(avm1::Machine& m, const Value& self, std::vector<Value>&) {
-    if (DisplayObject* c = thisClip(m, self))
+    if (DisplayObject* c = thisClip(m, self)) {
         c->playing = false;
+    }
     return {};
 }
 Value mcNextFrame(avm1::Machine& m, const Value& self, std::vector<Value>&) {
-    if (DisplayObject* c = thisClip(m, self))
+    if (DisplayObject* c = thisClip(m, self)) {
         hostOf(m).player().nextFrame(*c);
+    }
     return {};
 }
 Value mcPrevFrame(avm1::Machine& m, const Value& self, std::vector<Value>&) {
-    if (DisplayObject* c = thisClip(m, self))
+    if (DisplayObject* c = thisClip(m, self)) {
         hostOf(m).player().prevFrame(*c);
+    }
     return {};
 }
 Value mcGotoAndPlay(avm1::Machine& m, const Value& self, std::vector<Value>& args) {
-    if (DisplayObject* c = thisClip(m, self); c && !args.empty())
+    if (DisplayObject* c = thisClip(m, self); c && !args.empty()) {
         gotoArgument(m, *c, args[0], true);
+    }
     return {};
 }
 Value mcGotoAndStop(avm1::Machine& m, const Value& self, std::vector<Value>& args) {
-    if (DisplayObject* c = thisClip(m, self); c && !args.empty())
+    if (DisplayObject* c = thisClip(m, self); c && !args.empty()) {
         gotoArgument(m, *c, args[0], false);
+    }
     return {};
 }
 Value mcGetDepth(avm1::Machine& m, const Value& self, std::vector<Value>&) {
@@ -506,20 +512,27 @@ constexpr uint32_t kClipButtonEvents = swf::clip_event::Press | swf::clip_event:
 
 uint32_t clipButtonEvent(const QString& handler) {
     namespace ce = swf::clip_event;
-    if (handler == u"onPress")
+    if (handler == u"onPress") {
         return ce::Press;
-    if (handler == u"onRelease")
+    }
+    if (handler == u"onRelease") {
         return ce::Release;
-    if (handler == u"onReleaseOutside")
+    }
+    if (handler == u"onReleaseOutside") {
         return ce::ReleaseOutside;
-    if (handler == u"onRollOver")
+    }
+    if (handler == u"onRollOver") {
         return ce::RollOver;
-    if (handler == u"onRollOut")
+    }
+    if (handler == u"onRollOut") {
         return ce::RollOut;
-    if (handler == u"onDragOver")
+    }
+    if (handler == u"onDragOver") {
         return ce::DragOver;
-    if (handler == u"onDragOut")
+    }
+    if (handler == u"onDragOut") {
         return ce::DragOut;
+    }
     return 0;
 }
 
@@ -622,24 +635,29 @@ void ScriptHost::setClipProperty(avm1::Object* clip, avm1::ClipProperty p, const
 }
 
 void ScriptHost::play(avm1::Object* clip) {
-    if (DisplayObject* o = displayOf(clip))
+    if (DisplayObject* o = displayOf(clip)) {
         o->playing = true;
+    }
 }
 void ScriptHost::stop(avm1::Object* clip) {
-    if (DisplayObject* o = displayOf(clip))
+    if (DisplayObject* o = displayOf(clip)) {
         o->playing = false;
+    }
 }
 void ScriptHost::nextFrame(avm1::Object* clip) {
-    if (DisplayObject* o = displayOf(clip))
+    if (DisplayObject* o = displayOf(clip)) {
         player_.nextFrame(*o);
+    }
 }
 void ScriptHost::prevFrame(avm1::Object* clip) {
-    if (DisplayObject* o = displayOf(clip))
+    if (DisplayObject* o = displayOf(clip)) {
         player_.prevFrame(*o);
+    }
 }
 void ScriptHost::gotoFrame(avm1::Object* clip, int frame, bool andPlay) {
-    if (DisplayObject* o = displayOf(clip))
+    if (DisplayObject* o = displayOf(clip)) {
         player_.gotoFrame(*o, frame, andPlay);
+    }
 }
 bool ScriptHost::gotoLabel(avm1::Object* clip, const QString& label, bool andPlay) {
     DisplayObject* o = displayOf(clip);

@@ -16,8 +16,6 @@ using avm1::Value;
 
 namespace {
 
-
-
 const swf::Movie* levelZeroMovie(avm1::Machine& m) {
     DisplayObject* root = hostOf(m).player().root(0);
     return root && root->movie ? root->movie->movie.get() : nullptr;

@@ -49,12 +49,10 @@ class SoundObject : public avm1::Object {
     bool loading = false;
 };
 
-
 SoundObject* soundOf(const Value& self) {
     avm1::Object* o = self.object();
     return o && o->kind() == avm1::ObjectKind::Host ? dynamic_cast<SoundObject*>(o) : nullptr;
 }
-
 
 // The clip a Sound with an owner speaks for now, or null.
 std::shared_ptr<DisplayObject> ownerNow(avm1::Machine& m, SoundObject* s) {

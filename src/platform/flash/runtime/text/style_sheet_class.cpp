@@ -292,22 +292,25 @@ Value transform(Machine& m, const Value&, std::vector<Value>& args) {
         f.size = asInt(*n);
     }
     if (auto w = text("fontWeight")) {
-        if (*w == u"bold")
+        if (*w == u"bold") {
             f.bold = true;
-        else if (*w == u"normal")
+        } else if (*w == u"normal") {
             f.bold = false;
+        }
     }
     if (auto s = text("fontStyle")) {
-        if (*s == u"italic")
+        if (*s == u"italic") {
             f.italic = true;
-        else if (*s == u"normal")
+        } else if (*s == u"normal") {
             f.italic = false;
+        }
     }
     if (auto d = text("textDecoration")) {
-        if (*d == u"underline")
+        if (*d == u"underline") {
             f.underline = true;
-        else if (*d == u"none")
+        } else if (*d == u"none") {
             f.underline = false;
+        }
     }
     if (auto a = text("textAlign")) {
         f.align = parseAlign(*a);

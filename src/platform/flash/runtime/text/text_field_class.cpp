@@ -160,14 +160,16 @@ const Prop kProps[] = {
     {"gridFitType", [](Machine&, DisplayObject&, TextField& f) { return Value(f.gridFitType); },
      [](Machine& m, DisplayObject&, TextField& f, const Value& v) {
          const QString s = m.toString(v);
-         if (s == u"none" || s == u"pixel" || s == u"subpixel")
+         if (s == u"none" || s == u"pixel" || s == u"subpixel") {
              f.gridFitType = s;
+         }
      }},
     {"antiAliasType", [](Machine&, DisplayObject&, TextField& f) { return Value(f.antiAliasType); },
      [](Machine& m, DisplayObject&, TextField& f, const Value& v) {
          const QString s = m.toString(v);
-         if (s == u"normal" || s == u"advanced")
+         if (s == u"normal" || s == u"advanced") {
              f.antiAliasType = s;
+         }
      }},
     {"thickness", [](Machine&, DisplayObject&, TextField& f) { return Value(f.thickness); },
      [](Machine& m, DisplayObject&, TextField& f, const Value& v) { f.thickness = m.toNumber(v); }},
@@ -220,10 +222,11 @@ const Prop kProps[] = {
          return f.tabIndex ? Value(*f.tabIndex) : Value();
      },
      [](Machine& m, DisplayObject&, TextField& f, const Value& v) {
-         if (v.isUndefined())
+         if (v.isUndefined()) {
              f.tabIndex.reset();
-         else
+         } else {
              f.tabIndex = m.toNumber(v);
+         }
      }},
     {"autoSize",
      [](Machine&, DisplayObject&, TextField& f) { return Value(autoSizeName(f.autoSize)); },
@@ -254,10 +257,11 @@ const Prop kProps[] = {
      [](Machine&, DisplayObject&, TextField& f) { return Value(f.editable ? "input" : "dynamic"); },
      [](Machine& m, DisplayObject& o, TextField& f, const Value& v) {
          const QString s = m.toString(v).toLower();
-         if (s == u"input")
+         if (s == u"input") {
              f.editable = true;
-         else if (s == u"dynamic")
+         } else if (s == u"dynamic") {
              f.editable = false;
+         }
          textFieldChanged(o);
      }},
     {"htmlText",
@@ -364,10 +368,11 @@ const Prop kProps[] = {
      [](Machine& m, DisplayObject&, TextField& f, const Value& v) {
          // An empty restrict set by a script lifts the restriction.
          const QString r = v.isNullish() ? QString() : m.toString(v);
-         if (r.isEmpty())
+         if (r.isEmpty()) {
              f.restrict.reset();
-         else
+         } else {
              f.restrict = r;
+         }
      }},
     {"condenseWhite", [](Machine&, DisplayObject&, TextField& f) { return flag(f.condenseWhite); },
      [](Machine& m, DisplayObject&, TextField& f, const Value& v) {

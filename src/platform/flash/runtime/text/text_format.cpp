@@ -91,14 +91,18 @@ QString alignName(TextAlign a) {
 
 std::optional<TextAlign> parseAlign(const QString& name) {
     const QString n = name.toLower();
-    if (n == u"left")
+    if (n == u"left") {
         return TextAlign::Left;
-    if (n == u"right")
+    }
+    if (n == u"right") {
         return TextAlign::Right;
-    if (n == u"center")
+    }
+    if (n == u"center") {
         return TextAlign::Center;
-    if (n == u"justify")
+    }
+    if (n == u"justify") {
         return TextAlign::Justify;
+    }
     return std::nullopt;
 }
 

@@ -191,12 +191,13 @@ const Field kFields[] = {
      },
      [](Machine& m, TextFormat& f, const Value& v) {
          const QString s = v.isNullish() ? QString() : m.toString(v);
-         if (s == u"inline")
+         if (s == u"inline") {
              f.display = TextDisplay::Inline;
-         else if (s == u"none")
+         } else if (s == u"none") {
              f.display = TextDisplay::None;
-         else
+         } else {
              f.display = TextDisplay::Block;  // anything else, null and "Inline" too
+         }
      },
      true},
 };

@@ -43,19 +43,19 @@ QString decodeEntities(QStringView s) {
         }
         const QStringView name = s.mid(i + 1, semi - i - 1);
         QChar c;
-        if (name == u"lt")
+        if (name == u"lt") {
             c = u'<';
-        else if (name == u"gt")
+        } else if (name == u"gt") {
             c = u'>';
-        else if (name == u"amp")
+        } else if (name == u"amp") {
             c = u'&';
-        else if (name == u"quot")
+        } else if (name == u"quot") {
             c = u'"';
-        else if (name == u"apos")
+        } else if (name == u"apos") {
             c = u'\'';
-        else if (name == u"nbsp")
+        } else if (name == u"nbsp") {
             c = QChar(0xA0);
-        else if (name.startsWith(u'#')) {
+        } else if (name.startsWith(u'#')) {
             bool ok = false;
             const uint code =
                 name.startsWith(u"#x") ? name.mid(2).toUInt(&ok, 16) : name.mid(1).toUInt(&ok, 10);
@@ -238,33 +238,40 @@ void applyTag(Builder& b, const Tag& t) {
             }
         }
     } else if (n == u"a") {
-        if (const QString* a = t.attribute(u"href"))
+        if (const QString* a = t.attribute(u"href")) {
             f.url = *a;
-        if (const QString* a = t.attribute(u"target"))
+        }
+        if (const QString* a = t.attribute(u"target")) {
             f.target = *a;
+        }
     } else if (n == u"font") {
-        if (const QString* a = t.attribute(u"face"))
+        if (const QString* a = t.attribute(u"face")) {
             f.font = *a;
+        }
         if (const QString* a = t.attribute(u"size")) {
             const int v = toInt(*a, f.size.value_or(12));
             f.size = (a->startsWith(u'+') || a->startsWith(u'-')) ? f.size.value_or(12) + v : v;
         }
         if (const QString* a = t.attribute(u"color")) {
-            if (auto c = parseColor(*a))
+            if (auto c = parseColor(*a)) {
                 f.color = c;
+            }
         }
         if (const QString* a = t.attribute(u"letterspacing")) {
             bool ok = false;
             const double v = a->toDouble(&ok);
-            if (ok)
+            if (ok) {
                 f.letterSpacing = v;
+            }
         }
-        if (const QString* a = t.attribute(u"kerning"))
+        if (const QString* a = t.attribute(u"kerning")) {
             f.kerning = toInt(*a, 0) != 0;
+        }
     } else if (n == u"textformat") {
         auto number = [&](QStringView key, std::optional<int>& into) {
-            if (const QString* a = t.attribute(key))
+            if (const QString* a = t.attribute(key)) {
                 into = toInt(*a, into.value_or(0));
+            }
         };
         number(u"leftmargin", f.leftMargin);
         number(u"rightmargin", f.rightMargin);
@@ -287,16 +294,17 @@ void applyTag(Builder& b, const Tag& t) {
 QString escape(QStringView s) {
     QString out;
     for (QChar c : s) {
-        if (c == u'<')
+        if (c == u'<') {
             out += QStringLiteral("&lt;");
-        else if (c == u'>')
+        } else if (c == u'>') {
             out += QStringLiteral("&gt;");
-        else if (c == u'&')
+        } else if (c == u'&') {
             out += QStringLiteral("&amp;");
-        else if (c == u'"')
+        } else if (c == u'"') {
             out += QStringLiteral("&quot;");
-        else
+        } else {
             out += c;
+        }
     }
     return out;
 }
@@ -316,16 +324,21 @@ QString number(double v) {
 QString fontAttributes(const TextFormat& f, const TextFormat* base) {
     QString out;
     auto differs = [&](auto member) { return !base || (f.*member) != (base->*member); };
-    if (differs(&TextFormat::font))
+    if (differs(&TextFormat::font)) {
         out += QStringLiteral(" FACE=\"%1\"").arg(escape(f.font.value_or(QString())));
-    if (differs(&TextFormat::size))
+    }
+    if (differs(&TextFormat::size)) {
         out += QStringLiteral(" SIZE=\"%1\"").arg(f.size.value_or(12));
-    if (differs(&TextFormat::color))
+    }
+    if (differs(&TextFormat::color)) {
         out += QStringLiteral(" COLOR=\"%1\"").arg(colorText(f.color.value_or(0)));
-    if (differs(&TextFormat::letterSpacing))
+    }
+    if (differs(&TextFormat::letterSpacing)) {
         out += QStringLiteral(" LETTERSPACING=\"%1\"").arg(number(f.letterSpacing.value_or(0)));
-    if (differs(&TextFormat::kerning))
+    }
+    if (differs(&TextFormat::kerning)) {
         out += QStringLiteral(" KERNING=\"%1\"").arg(f.kerning.value_or(false) ? 1 : 0);
+    }
     return out;
 }
 
@@ -411,30 +424,38 @@ QString toHtml(const TextField& field) {
                                   ? field.formatOf(a, a + 1)
                                   : field.newFormat;
         QString attrs;
-        if (pf.leftMargin.value_or(0))
+        if (pf.leftMargin.value_or(0)) {
             attrs += QStringLiteral(" LEFTMARGIN=\"%1\"").arg(*pf.leftMargin);
-        if (pf.rightMargin.value_or(0))
+        }
+        if (pf.rightMargin.value_or(0)) {
             attrs += QStringLiteral(" RIGHTMARGIN=\"%1\"").arg(*pf.rightMargin);
-        if (pf.indent.value_or(0))
+        }
+        if (pf.indent.value_or(0)) {
             attrs += QStringLiteral(" INDENT=\"%1\"").arg(*pf.indent);
-        if (pf.blockIndent.value_or(0))
+        }
+        if (pf.blockIndent.value_or(0)) {
             attrs += QStringLiteral(" BLOCKINDENT=\"%1\"").arg(*pf.blockIndent);
-        if (pf.leading.value_or(0))
+        }
+        if (pf.leading.value_or(0)) {
             attrs += QStringLiteral(" LEADING=\"%1\"").arg(*pf.leading);
+        }
         if (pf.tabStops && !pf.tabStops->empty()) {
             QStringList stops;
-            for (int t : *pf.tabStops)
+            for (int t : *pf.tabStops) {
                 stops << QString::number(t);
+            }
             attrs += QStringLiteral(" TABSTOPS=\"%1\"").arg(stops.join(u','));
         }
-        if (!attrs.isEmpty())
+        if (!attrs.isEmpty()) {
             out += QStringLiteral("<TEXTFORMAT") + attrs + u'>';
+        }
         const bool bullet = pf.bullet.value_or(false);
-        if (bullet)
+        if (bullet) {
             out += QStringLiteral("<LI>");
-        else
+        } else {
             out += QStringLiteral("<P ALIGN=\"%1\">")
                        .arg(alignName(pf.align.value_or(TextAlign::Left)).toUpper());
+        }
         out += QStringLiteral("<FONT") + fontAttributes(pf, nullptr) + u'>';
         std::vector<TextFormat> fonts{pf};  // open <FONT> tags, the paragraph's first
         // An empty paragraph shows the format of its break.
@@ -455,31 +476,38 @@ QString toHtml(const TextField& field) {
                 }
             }
             if (level < fonts.size()) {
-                for (size_t k = fonts.size(); k > level; --k)
+                for (size_t k = fonts.size(); k > level; --k) {
                     out += QStringLiteral("</FONT>");
+                }
                 fonts.resize(level);
             } else if (level == fonts.size() && !sameFont(fonts.back(), f)) {
                 out += QStringLiteral("<FONT") + fontAttributes(f, &fonts.back()) + u'>';
                 fonts.push_back(f);
             }
             QString inner = escape(QStringView(text).mid(sa, std::min(sb, b) - sa));
-            if (f.underline.value_or(false))
+            if (f.underline.value_or(false)) {
                 inner = QStringLiteral("<U>") + inner + QStringLiteral("</U>");
-            if (f.italic.value_or(false))
+            }
+            if (f.italic.value_or(false)) {
                 inner = QStringLiteral("<I>") + inner + QStringLiteral("</I>");
-            if (f.bold.value_or(false))
+            }
+            if (f.bold.value_or(false)) {
                 inner = QStringLiteral("<B>") + inner + QStringLiteral("</B>");
-            if (!f.url.value_or(QString()).isEmpty())
+            }
+            if (!f.url.value_or(QString()).isEmpty()) {
                 inner = QStringLiteral("<A HREF=\"%1\" TARGET=\"%2\">")
                             .arg(escape(*f.url), escape(f.target.value_or(QString()))) +
                         inner + QStringLiteral("</A>");
+            }
             out += inner;
         }
-        for (size_t k = 0; k < fonts.size(); ++k)
+        for (size_t k = 0; k < fonts.size(); ++k) {
             out += QStringLiteral("</FONT>");
+        }
         out += bullet ? QStringLiteral("</LI>") : QStringLiteral("</P>");
-        if (!attrs.isEmpty())
+        if (!attrs.isEmpty()) {
             out += QStringLiteral("</TEXTFORMAT>");
+        }
     }
     return out;
 }
