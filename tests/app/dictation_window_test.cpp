@@ -11,6 +11,7 @@
 #include "platform/ui/message_service.h"
 #include "player/flash_player.h"
 #include "support/application.h"
+#include "support/events.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>
@@ -28,21 +29,8 @@ using namespace pencora;
 
 namespace {
 
-void wait(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-void click(QWidget* target, QPoint at) {
-    for (auto [type, button, buttons] :
-         {std::tuple{QEvent::MouseMove, Qt::NoButton, Qt::MouseButtons(Qt::NoButton)},
-          std::tuple{QEvent::MouseButtonPress, Qt::LeftButton, Qt::MouseButtons(Qt::LeftButton)},
-          std::tuple{QEvent::MouseButtonRelease, Qt::LeftButton, Qt::MouseButtons(Qt::NoButton)}}) {
-        QMouseEvent event(type, at, target->mapToGlobal(at), button, buttons, Qt::NoModifier);
-        QApplication::sendEvent(target, &event);
-    }
-}
+using pencora::testing::click;
+using pencora::testing::wait;
 
 class DictationWindow : public ::testing::Test {
   protected:

@@ -9,6 +9,7 @@
 #include "player/flash_player.h"
 #include "player/tsf_bitmap.h"
 #include "support/application.h"
+#include "support/events.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>
@@ -23,23 +24,8 @@ using namespace pencora;
 
 namespace {
 
-void wait(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-void click(QWidget* target, QPoint at) {
-    QMouseEvent move(QEvent::MouseMove, at, target->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
-                     Qt::NoModifier);
-    QApplication::sendEvent(target, &move);
-    QMouseEvent down(QEvent::MouseButtonPress, at, target->mapToGlobal(at), Qt::LeftButton,
-                     Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &down);
-    QMouseEvent up(QEvent::MouseButtonRelease, at, target->mapToGlobal(at), Qt::LeftButton,
-                   Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &up);
-}
+using pencora::testing::click;
+using pencora::testing::wait;
 
 bool yellowish(std::uint32_t bgra) {
     const int r = (bgra >> 16) & 0xFF, g = (bgra >> 8) & 0xFF, b = bgra & 0xFF;

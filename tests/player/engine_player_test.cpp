@@ -21,15 +21,12 @@
 #include "platform/flash/swfwrite/shape_builder.h"
 #include "platform/ole/stream.h"
 #include "player/flash_player.h"
+#include "support/events.h"
 
 namespace pencora::player {
 namespace {
 
-void wait(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
+using pencora::testing::wait;
 
 swf::Bytes buttonMovie() {
     swfwrite::MovieBuilder b(8, 160, 160, 24);

@@ -10,6 +10,7 @@
 #include "player/flash_player.h"
 #include "sound/play_file.h"
 #include "support/application.h"
+#include "support/events.h"
 #include "support/fake_mode_context.h"
 
 #include <gtest/gtest.h>
@@ -24,11 +25,7 @@ using namespace pencora::audio::testing;
 
 namespace {
 
-void wait(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
+using pencora::testing::wait;
 
 constexpr double kLow = 440;   // lesson 010101
 constexpr double kHigh = 990;  // lesson 010102
