@@ -86,6 +86,12 @@ struct ReadOptions {
     size_t maxMovieBytes = 256u << 20;
     // Largest bitmap accepted (pixels); bigger ones are kept out of the dictionary.
     size_t maxBitmapPixels = 16u << 20;
+    // Most tags read from all timelines together, ShowFrame included. A few hundred kilobytes
+    // of compressed data can unpack into a hundred million empty tags; past this the rest of
+    // the movie is ignored, as if it had been cut off.
+    size_t maxTags = 2u << 20;
+    // Most tags that fail to parse; a movie this broken has nothing more worth reading.
+    size_t maxBrokenTags = 4096;
 };
 
 struct ReadResult {

@@ -15,6 +15,8 @@ using namespace detail;
 struct Context {
     Movie& movie;
     const ReadOptions& options;
+    size_t tagsRead = 0;
+    size_t brokenTags = 0;
     uint8_t version() const { return movie.header.version; }
     void warn(std::string message) {
         // A hostile file could produce one warning per tag; a few hundred tell the story.
@@ -319,6 +321,14 @@ bool readTag(uint16_t code, ByteReader& r, Context& ctx, Frame& frame, bool inSp
     }
 }
 
+// Gives up on the rest of the tag stream, which then reads as cut off.
+void stopReading(ByteReader& r, Context& ctx, const std::string& why) {
+    // Said once, past the cap on warnings: it explains why the movie ends where it does.
+    ctx.movie.warnings.push_back(why + ": the rest of the movie is ignored");
+    ctx.movie.truncated = true;
+    r.rest();
+}
+
 void readTimeline(ByteReader& r, Context& ctx, Timeline& timeline, bool inSprite) {
     Frame current;
     bool ended = false;
@@ -352,6 +362,10 @@ void readTimeline(ByteReader& r, Context& ctx, Timeline& timeline, bool inSprite
         }
         const size_t bodyOffset = r.fileOffset();
         const std::span<const uint8_t> bodyBytes = r.bytes(length);
+        if (++ctx.tagsRead > ctx.options.maxTags) {
+            stopReading(r, ctx, "more than " + std::to_string(ctx.options.maxTags) + " tags");
+            break;
+        }
         ByteReader body(bodyBytes, tag::name(code), bodyOffset);
         if (code == tag::End) {
             ended = true;
@@ -373,6 +387,12 @@ void readTimeline(ByteReader& r, Context& ctx, Timeline& timeline, bool inSprite
             ctx.warn(e.what());
             // Keep the tag in its frame, as bytes, so nothing after it moves.
             current.tags.emplace_back(UnknownTag{code, copy(bodyBytes)});
+            if (++ctx.brokenTags > ctx.options.maxBrokenTags) {
+                stopReading(
+                    r, ctx,
+                    "more than " + std::to_string(ctx.options.maxBrokenTags) + " broken tags");
+                break;
+            }
         }
     }
     if (!ended && !inSprite && !ctx.movie.truncated) {

@@ -177,6 +177,39 @@ TEST(SwfReader, DeclaredSizesAreCapped) {
     EXPECT_NE(big.movie->warnings[0].find("too large"), std::string::npos);
 }
 
+TEST(SwfReader, FloodsOfTagsAreCutOff) {
+    // Empty frames by the million cost memory and time for nothing: past the cap the movie
+    // reads as cut off, holding the frames before it.
+    std::vector<Bytes> frames(50, tagBytes(tag::ShowFrame, {}));
+    ReadOptions options;
+    options.maxTags = 20;
+    auto result = readMovie(movieWithTags(frames), options);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result.movie->timeline.frames.size(), 20u);
+    EXPECT_TRUE(result.movie->truncated);
+    ASSERT_FALSE(result.movie->warnings.empty());
+    EXPECT_NE(result.movie->warnings.back().find("more than 20 tags"), std::string::npos);
+
+    // Tags that fail to parse stop the reading sooner; the broken ones read so far stay.
+    std::vector<Bytes> broken(10, tagBytes(tag::DefineShape, {1}));
+    options = ReadOptions{};
+    options.maxBrokenTags = 3;
+    result = readMovie(movieWithTags(broken), options);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result.movie->timeline.frames.at(0).tags.size(), 4u);
+    EXPECT_TRUE(result.movie->truncated);
+
+    // 313 bytes of LZMA that unpack into 200,000 broken bitmap tags.
+    const auto find = readFile(std::filesystem::path(PENCORA_SOURCE_DIR) /
+                               "tests/platform/flash/swf/fuzz-seeds/"
+                               "find-lzma-broken-tag-flood.swf");
+    ASSERT_FALSE(find.empty());
+    result = readMovie(find);
+    ASSERT_TRUE(result);
+    EXPECT_TRUE(result.movie->truncated);
+    EXPECT_NE(result.movie->warnings.back().find("broken tags"), std::string::npos);
+}
+
 TEST(SwfReader, LosslessBitmapsBecomePremultipliedPixels) {
     // 2x2, colour-mapped RGB (format 3) with 2 palette entries; rows padded to 4 bytes.
     // Index 5 is past the palette and reads as transparent.
