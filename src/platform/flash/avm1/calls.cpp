@@ -145,7 +145,11 @@ Value callScript(Machine& m, FunctionObject* fn, const Value& thisValue, std::ve
             preload(Value(m.global()));
         }
         if (f & swf::kPreloadParent) {
-            preload(s.targetClip ? m.get(s.targetClip, QStringLiteral("_parent")) : Value());
+            // The clip's parent on the display list, whatever a script stored as _parent.
+            Object* parent = s.targetClip
+                                 ? m.host().resolveTarget(s.targetClip, QStringLiteral("_parent"))
+                                 : nullptr;
+            preload(parent ? Value(parent) : Value());
         }
         // Suppressing this only leaves out the variable: the call keeps its receiver in
         // act.thisValue, which super.method() and super() run on.

@@ -100,6 +100,10 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
             out = propertyValue(host_.player(), object_, index);
             return true;
         }
+        // _parent, _root and _global give way to a variable a script stored under that name.
+        if (name.startsWith(u'_') && script && script->find(name, m.version())) {
+            return false;
+        }
         if (name.compare(u"_parent", Qt::CaseInsensitive) == 0) {
             // Before SWF 6 buttons are no script objects: a clip inside one has the button's
             // timeline as its parent.

@@ -1,0 +1,121 @@
+// Names as scripts on a real display list resolve them: calls through target paths, clip
+// properties by path, variables named like the built-in _root/_parent/_global, functions of
+// one movie version called from another, constant pools shared between blocks.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "../avm1/assembler.h"
+#include "platform/flash/runtime/scripting/script_host.h"
+#include "test_movies.h"
+
+namespace pencora::runtime {
+namespace {
+
+using avm1::test::Assembler;
+using avm1::test::integer;
+using avm1::test::str;
+using Code = swf::ActionCode;
+using testing::ElementsAre;
+
+struct Traces : PlayerEvents {
+    std::vector<std::string> lines;
+    void trace(const QString& line) override { lines.push_back(line.toStdString()); }
+};
+
+swf::Bytes done(Assembler a) {
+    a.op(Code::End);
+    return a.bytes;
+}
+
+swf::PlaceObject named(uint16_t characterId, uint16_t depth, const std::string& name) {
+    swf::PlaceObject p;
+    p.characterId = characterId;
+    p.depth = depth;
+    p.name = name;
+    return p;
+}
+
+// trace(getProperty(path, index))
+Assembler& sayProperty(Assembler& a, const std::string& path, int index) {
+    return a.push({str(path), integer(index)}).op(Code::GetProperty).trace();
+}
+
+struct ScriptNamesTest : testing::Test {
+    Player player;
+    Traces traces;
+    ScriptNamesTest() {
+        player.setEvents(&traces);
+        player.setActionRunner(std::make_unique<ScriptHost>(player));
+    }
+    void play(const swfwrite::MovieBuilder& b, int frames) {
+        player.load(0, test::share(b));
+        for (int i = 0; i < frames; ++i) {
+            player.runFrame();
+        }
+    }
+    static uint16_t spriteWith(swfwrite::MovieBuilder& b, Assembler script) {
+        swfwrite::TimelineBuilder t;
+        t.doAction(done(std::move(script))).showFrame();
+        return b.define(t.sprite());
+    }
+};
+
+TEST_F(ScriptNamesTest, CallingAPathCallsTheFunctionAsAMethodOfTheObjectThePathNames) {
+    for (uint8_t version : {5, 6, 8}) {
+        SCOPED_TRACE(int(version));
+        traces.lines.clear();
+        swfwrite::MovieBuilder b(version);
+        Assembler who;
+        who.getVar("this").trace();
+        const uint16_t kid = spriteWith(b, Assembler().function("who", {}, who));
+        b.place(named(kid, 1, "kid")).showFrame();
+        Assembler calls;
+        for (const char* path : {"kid.who", "/kid:who", "_root.kid.who", "nowhere.who"}) {
+            calls.push({integer(0), str(path)}).op(Code::CallFunction).trace();
+        }
+        b.doAction(done(calls.op(Code::Stop))).showFrame();
+        play(b, 2);
+        // A path that names nothing calls nothing.
+        EXPECT_THAT(traces.lines,
+                    ElementsAre("_level0.kid", "undefined", "_level0.kid", "undefined",
+                                "_level0.kid", "undefined", "undefined"));
+    }
+}
+
+TEST_F(ScriptNamesTest, PropertyPathsNameClipsOfTheTimelineButNeverGlobalVariables) {
+    swfwrite::MovieBuilder b(8);
+    const uint16_t kid = spriteWith(b, Assembler());
+    b.place(named(kid, 1, "kid")).showFrame();
+    Assembler a;
+    a.getVar("_global").push({str("g")}).getVar("kid").op(Code::SetMember);
+    sayProperty(a, "g", 13);
+    sayProperty(a, "kid", 13);
+    sayProperty(a, "_root.kid", 13);
+    a.push({str("g"), integer(0), integer(50)}).op(Code::SetProperty);
+    sayProperty(a, "kid", 0);
+    a.push({str("kid"), integer(0), integer(20)}).op(Code::SetProperty);
+    a.getVar("g").push({str("_x")}).op(Code::GetMember).trace();
+    b.doAction(done(a.op(Code::Stop))).showFrame();
+    play(b, 2);
+    EXPECT_THAT(traces.lines, ElementsAre("undefined", "kid", "kid", "0", "20"));
+}
+
+TEST_F(ScriptNamesTest, AVariableNamedLikeABuiltInClipReferenceWinsButPreloadsKeepTheRealOne) {
+    swfwrite::MovieBuilder b(8);
+    Assembler preload;
+    preload.push({avm1::test::reg(1)}).trace();
+    Assembler kidScript;
+    kidScript.setVar("_parent", str("fake")).getVar("_parent").trace();
+    kidScript.setVar("_root", str("fake root")).getVar("_root").trace();
+    kidScript.function2("f", 2, swf::kPreloadParent, {}, preload);
+    kidScript.push({integer(0), str("f")}).op(Code::CallFunction).op(Code::Pop);
+    // The built-in properties proper stay what they are.
+    kidScript.setVar("_x", integer(7)).getVar("_x").trace();
+    const uint16_t kid = spriteWith(b, kidScript);
+    b.place(named(kid, 1, "kid")).doAction(done(Assembler().op(Code::Stop))).showFrame();
+    play(b, 1);
+    EXPECT_THAT(traces.lines, ElementsAre("fake", "fake root", "_level0", "7"));
+}
+
+}  // namespace
+}  // namespace pencora::runtime
