@@ -145,10 +145,11 @@ Value callScript(Machine& m, FunctionObject* fn, const Value& thisValue, std::ve
             preload(Value(m.global()));
         }
         if (f & swf::kPreloadParent) {
-            // The clip's parent on the display list, whatever a script stored as _parent.
-            Object* parent = s.targetClip
-                                 ? m.host().resolveTarget(s.targetClip, QStringLiteral("_parent"))
-                                 : nullptr;
+            // The display-list parent of the clip the call works on (which stands in for a
+            // removed defining clip), whatever a script stored as _parent.
+            Object* base = act.originalTarget;
+            Object* parent =
+                base ? m.host().resolveTarget(base, QStringLiteral("_parent")) : nullptr;
             preload(parent ? Value(parent) : Value());
         }
         // Suppressing this only leaves out the variable: the call keeps its receiver in

@@ -117,5 +117,33 @@ TEST_F(ScriptNamesTest, AVariableNamedLikeABuiltInClipReferenceWinsButPreloadsKe
     EXPECT_THAT(traces.lines, ElementsAre("fake", "fake root", "_level0", "7"));
 }
 
+TEST_F(ScriptNamesTest, APreloadedParentIsTheParentOfTheClipTheCallWorksOn) {
+    swfwrite::MovieBuilder b(8);
+    Assembler body;
+    body.push({avm1::test::reg(1)}).trace();
+    Assembler define;
+    define.getVar("_global")
+        .push({str("f")})
+        .function2("", 2, swf::kPreloadParent, {}, body)
+        .op(Code::SetMember);
+    swfwrite::TimelineBuilder holderTimeline;
+    const uint16_t kid = spriteWith(b, define);
+    holderTimeline.place(named(kid, 1, "kid")).showFrame();
+    const uint16_t holder = b.define(holderTimeline.sprite());
+    Assembler callF;
+    callF.push({integer(0), str("f")}).op(Code::CallFunction).op(Code::Pop);
+    b.place(named(holder, 1, "holder")).showFrame();
+    b.doAction(done(callF)).showFrame();
+    // Gone with nothing at its path, the call works on the clip it is called on, or else on
+    // the root, which has no parent.
+    const uint16_t box = spriteWith(b, Assembler());
+    Assembler afterRemoval(callF);
+    afterRemoval.getVar("box").push({str("f")}).getVar("f").op(Code::SetMember);
+    afterRemoval.push({integer(0)}).getVar("box").push({str("f")}).op(Code::CallMethod).trace();
+    b.remove(1).place(named(box, 2, "box")).doAction(done(afterRemoval.op(Code::Stop))).showFrame();
+    play(b, 3);
+    EXPECT_THAT(traces.lines, ElementsAre("_level0.holder", "undefined", "_level0", "undefined"));
+}
+
 }  // namespace
 }  // namespace pencora::runtime
