@@ -145,5 +145,22 @@ TEST_F(ScriptNamesTest, APreloadedParentIsTheParentOfTheClipTheCallWorksOn) {
     EXPECT_THAT(traces.lines, ElementsAre("_level0.holder", "undefined", "_level0", "undefined"));
 }
 
+TEST_F(ScriptNamesTest, AVariableHidesAChildOfTheSameNameUntilItIsDeleted) {
+    swfwrite::MovieBuilder b(8);
+    const uint16_t kid = spriteWith(b, Assembler());
+    b.place(named(kid, 1, "kid")).showFrame();
+    Assembler a;
+    a.getVar("kid").trace();
+    a.getVar("this").push({str("kid"), str("shadow")}).op(Code::SetMember);
+    a.getVar("kid").trace();
+    a.getVar("this").push({str("kid")}).op(Code::GetMember).trace();
+    sayProperty(a, "kid", 13);
+    a.push({str("kid")}).op(Code::Delete2).op(Code::Pop);
+    a.getVar("kid").trace();
+    b.doAction(done(a.op(Code::Stop))).showFrame();
+    play(b, 2);
+    EXPECT_THAT(traces.lines, ElementsAre("_level0.kid", "shadow", "shadow", "kid", "_level0.kid"));
+}
+
 }  // namespace
 }  // namespace pencora::runtime

@@ -100,8 +100,9 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
             out = propertyValue(host_.player(), object_, index);
             return true;
         }
-        // _parent, _root and _global give way to a variable a script stored under that name.
-        if (name.startsWith(u'_') && script && script->find(name, m.version())) {
+        // _parent, _root, _global and children's names give way to a variable a script
+        // stored under that name.
+        if (script && script->find(name, m.version())) {
             return false;
         }
         if (name.compare(u"_parent", Qt::CaseInsensitive) == 0) {
