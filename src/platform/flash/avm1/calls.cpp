@@ -58,10 +58,12 @@ Activation Activation::forCall(Machine& m, FunctionObject* fn, const Value& this
         a.originalTarget = liveClip(self) ? self : root ? root : a.originalTarget;
     }
     a.target = a.originalTarget;
-    // Before SWF 6 a function's timeline actions and properties go to the caller's target
-    // (target_clip_swf5); from SWF 6 on to the clip that defined it.
-    if (s.swfVersion < 6 && m.current() && m.current()->target) {
-        a.target = m.current()->target;
+    // A SWF 5 function called from SWF 5 code sends its timeline actions and properties to
+    // the caller's target (target_clip_swf5); from SWF 6 on, and whenever either side is a
+    // SWF 6 movie, they go to the clip that defined it (swf6_to_5_cross_call).
+    const Activation* caller = m.current();
+    if (s.swfVersion < 6 && caller && caller->swfVersion < 6 && caller->target) {
+        a.target = caller->target;
     }
     a.callee = fn;
     a.isFunction = true;

@@ -162,5 +162,50 @@ TEST_F(ScriptNamesTest, AVariableHidesAChildOfTheSameNameUntilItIsDeleted) {
     EXPECT_THAT(traces.lines, ElementsAre("_level0.kid", "shadow", "shadow", "kid", "_level0.kid"));
 }
 
+TEST_F(ScriptNamesTest, GetDepthIsAMethodOfClipsFromSwf6On) {
+    for (uint8_t version : {5, 6}) {
+        SCOPED_TRACE(int(version));
+        traces.lines.clear();
+        swfwrite::MovieBuilder b(version);
+        Assembler a;
+        a.getVar("this").push({str("getDepth")}).op(Code::GetMember).op(Code::TypeOf).trace();
+        b.doAction(done(a.op(Code::Stop))).showFrame();
+        play(b, 1);
+        EXPECT_THAT(traces.lines, ElementsAre(version < 6 ? "undefined" : "function"));
+    }
+}
+
+// A function of one movie called from another: only a SWF 5 function called from SWF 5 code
+// works on the caller's timeline; otherwise on the timeline that defined it.
+TEST_F(ScriptNamesTest, ASwf5FunctionWorksOnTheCallersTimelineOnlyWhenCalledFromSwf5Code) {
+    struct Case {
+        uint8_t caller, callee;
+        const char* onItsOwnTimeline;
+    };
+    for (const Case& c :
+         {Case{5, 5, "false"}, Case{6, 5, "true"}, Case{5, 6, "true"}, Case{8, 8, "true"}}) {
+        SCOPED_TRACE(std::to_string(c.caller) + " calls " + std::to_string(c.callee));
+        traces.lines.clear();
+        swfwrite::MovieBuilder callee(c.callee);
+        Assembler body;
+        body.push({str(""), integer(11)}).op(Code::GetProperty);
+        body.push({str("_level1"), integer(11)}).op(Code::GetProperty);
+        body.op(Code::Equals2).trace();
+        callee.doAction(done(Assembler().function("f", {}, body).op(Code::Stop))).showFrame();
+        swfwrite::MovieBuilder caller(c.caller);
+        caller.showFrame();
+        Assembler call;
+        call.setVar("g", str("")).push({str("g")}).getVar("_level1").push({str("f")});
+        call.op(Code::GetMember).op(Code::SetVariable);
+        call.push({integer(0), str("g")}).op(Code::CallFunction).op(Code::Pop);
+        caller.doAction(done(call.op(Code::Stop))).showFrame();
+        player.load(0, test::share(caller));
+        player.load(1, test::share(callee));
+        player.runFrame();
+        player.runFrame();
+        EXPECT_THAT(traces.lines, ElementsAre(c.onItsOwnTimeline));
+    }
+}
+
 }  // namespace
 }  // namespace pencora::runtime

@@ -354,7 +354,8 @@ void ScriptHost::installMovieClip() {
     proto->putNative(m, QStringLiteral("prevFrame"), mcPrevFrame);
     proto->putNative(m, QStringLiteral("gotoAndPlay"), mcGotoAndPlay);
     proto->putNative(m, QStringLiteral("gotoAndStop"), mcGotoAndStop);
-    proto->putNative(m, QStringLiteral("getDepth"), mcGetDepth);
+    // getDepth came with Flash Player 6: SWF 5 code does not see it.
+    proto->putNative(m, QStringLiteral("getDepth"), mcGetDepth, avm1::kDontEnum | avm1::kVersion6);
     installClipMethods(m, proto);
     installClipBitmaps(m, proto);
     installClipDrawing(m, proto);
