@@ -19,14 +19,18 @@ bool nameIs(const QString& name, const char* literal, int swfVersion) {
                         swfVersion >= 7 ? Qt::CaseSensitive : Qt::CaseInsensitive) == 0;
 }
 
-// _level0, _level12 ...: the level number, or -1.
+// _level0, _level12 ...: the level number, or -1. The number is the digits after "_level";
+// what follows them is ignored ("_level0undefined" is _level0, string_paths_other).
 int levelNumber(const QString& name, int swfVersion) {
     if (name.size() <= 6 || !nameIs(name.left(6), "_level", swfVersion)) {
         return -1;
     }
-    bool ok = false;
-    int n = name.mid(6).toInt(&ok);
-    return ok && n >= 0 ? n : -1;
+    int n = 0;
+    int digits = 0;
+    for (qsizetype i = 6; i < name.size() && name[i].isDigit() && digits < 9; ++i, ++digits) {
+        n = n * 10 + name[i].digitValue();
+    }
+    return digits > 0 ? n : -1;
 }
 
 // Names that resolve when no scope holds them: this (the timeline's clip), _global, _root,
@@ -115,7 +119,10 @@ bool splitPath(const QString& name, QString& path, QString& var) {
     // The name after the last dot, also after slashes ("a/b.c" is c of a/b), unless the dot
     // is half of a ".." (string_paths_hidden).
     int dot = name.lastIndexOf('.');
-    if (dot > 0 && dot + 1 < name.size() && name[dot - 1] != '.' && name[dot + 1] != '.') {
+    // A trailing dot names the empty variable of the path before it ("_level0." reads as
+    // undefined).
+    const bool last = dot + 1 == name.size();
+    if (dot > 0 && name[dot - 1] != '.' && (last || name[dot + 1] != '.')) {
         path = name.left(dot);
         var = name.mid(dot + 1);
         return true;

@@ -207,5 +207,47 @@ TEST_F(ScriptNamesTest, ASwf5FunctionWorksOnTheCallersTimelineOnlyWhenCalledFrom
     }
 }
 
+TEST_F(ScriptNamesTest, LevelNamesAndTrailingDotsInVariablePaths) {
+    swfwrite::MovieBuilder b(8);
+    const uint16_t kid = spriteWith(b, Assembler());
+    b.place(named(kid, 1, "kid")).showFrame();
+    Assembler a;
+    // The level is the number after "_level"; text after it does not matter.
+    for (const char* name : {"_level0", "_level0undefined", "_level", "_levelx"}) {
+        a.getVar(name).trace();
+    }
+    // A path ending in a dot names the empty variable: nothing.
+    for (const char* name : {"_level0.", "kid.", "kid"}) {
+        a.getVar(name).trace();
+    }
+    b.doAction(done(a.op(Code::Stop))).showFrame();
+    play(b, 2);
+    EXPECT_THAT(traces.lines, ElementsAre("_level0", "_level0", "undefined", "undefined",
+                                          "undefined", "undefined", "_level0.kid"));
+}
+
+TEST_F(ScriptNamesTest, AReferenceToARemovedClipFindsTheClipAtItsFirstPathNotItsLaterName) {
+    swfwrite::MovieBuilder b(8);
+    Assembler a;
+    auto create = [&a](const char* variable, const char* name, int depth) {
+        a.push({str(variable), integer(depth), str(name), integer(2)})
+            .getVar("this")
+            .push({str("createEmptyMovieClip")})
+            .op(Code::CallMethod)
+            .op(Code::SetVariable);
+    };
+    create("clip", "first", 1);
+    a.getVar("clip").push({str("_name"), str("renamed")}).op(Code::SetMember);
+    a.getVar("clip").trace();
+    a.push({integer(0)}).getVar("clip").push({str("removeMovieClip")});
+    a.op(Code::CallMethod).op(Code::Pop);
+    create("other", "renamed", 2);
+    create("again", "first", 3);
+    a.getVar("clip").trace();
+    b.doAction(done(a.op(Code::Stop))).showFrame();
+    play(b, 1);
+    EXPECT_THAT(traces.lines, ElementsAre("_level0.renamed", "_level0.first"));
+}
+
 }  // namespace
 }  // namespace pencora::runtime

@@ -84,11 +84,15 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
         }
     }
 
+    // A reference to a removed clip finds the clip placed later at the path the clip had
+    // when scripts first saw it, not at a name it was given since (string_paths_other).
     void removedFromList(const QString& path) override {
         if (script) {
-            script->detach(path);
+            script->detach(firstPath.isEmpty() ? path : firstPath);
         }
     }
+
+    QString firstPath;
 
     bool get(avm1::Machine& m, const QString& name, Value& out) override {
         const int index = propertyIndex(name);
@@ -370,6 +374,9 @@ avm1::ClipObject* ScriptHost::scriptObject(DisplayObject& object) {
     }
     auto binding = std::make_unique<DisplayBinding>(*this, object);
     binding->script = machine_->makeClip(classPrototype(object), binding.get());
+    if (object.parent) {
+        binding->firstPath = player_.targetPath(object, false);
+    }
     avm1::ClipObject* script = binding->script;
     object.script = std::move(binding);
     if (object.field) {
