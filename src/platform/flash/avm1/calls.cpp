@@ -17,6 +17,7 @@ Activation Activation::forTimeline(Machine& m, std::shared_ptr<const PreparedBlo
     Activation a;
     a.swfVersion = code->swfVersion;
     a.code = std::move(code);
+    a.constants = m.impl().constants;
     a.scope = {m.global()};
     if (clip) {
         a.scope.push_back(clip);

@@ -406,3 +406,26 @@ TEST(Exceptions, FinallyRunsOnceWhicheverWayTheBlockIsLeft) {
         EXPECT_EQ(f.run(callAndTrace(body)), QStringList({"finally", "outer", "undefined"}));
     }
 }
+
+// The pool a block sets stays in force for later blocks that set none; a function reads the
+// pool it was defined under wherever it is called from.
+TEST(ConstantPools, ReachLaterBlocksAndStayWithTheirFunctions) {
+    Fixture f;
+    Assembler body;
+    body.push({constant(0)}).trace();
+    Assembler first;
+    first.pool({"first", "f"}).push({constant(1)}).function("", {}, body).op(Code::SetVariable);
+    EXPECT_TRUE(f.run(first).isEmpty());
+
+    Assembler noPool;
+    noPool.push({constant(0)}).trace();
+    noPool.push({integer(0), constant(1)}).op(Code::CallFunction).op(Code::Pop);
+    EXPECT_EQ(f.run(noPool), QStringList({"first", "first"}));
+
+    Assembler second;
+    second.pool({"second"}).push({constant(0)}).trace();
+    second.push({integer(0), str("f")}).op(Code::CallFunction).op(Code::Pop);
+    EXPECT_EQ(f.run(second), QStringList({"second", "first"}));
+    // The new pool has no second entry: the call names no function.
+    EXPECT_EQ(f.run(noPool), QStringList({"second"}));
+}

@@ -249,5 +249,20 @@ TEST_F(ScriptNamesTest, AReferenceToARemovedClipFindsTheClipAtItsFirstPathNotIts
     EXPECT_THAT(traces.lines, ElementsAre("_level0.renamed", "_level0.first"));
 }
 
+TEST_F(ScriptNamesTest, ClipEventActionsReadThePoolAFrameScriptSet) {
+    swfwrite::MovieBuilder b(8);
+    const uint16_t kid = spriteWith(b, Assembler());
+    swf::PlaceObject place = named(kid, 1, "kid");
+    Assembler onFrame;
+    onFrame.push({avm1::test::constant(0)}).trace();
+    place.clipActions.push_back({swf::clip_event::EnterFrame, 0, done(onFrame)});
+    place.allClipEvents = swf::clip_event::EnterFrame;
+    b.doAction(done(Assembler().pool({"from the frame"}))).place(place).showFrame();
+    b.doAction(done(Assembler().op(Code::Stop))).showFrame();
+    play(b, 2);
+    ASSERT_FALSE(traces.lines.empty());
+    EXPECT_THAT(traces.lines, testing::Each(std::string("from the frame")));
+}
+
 }  // namespace
 }  // namespace pencora::runtime
