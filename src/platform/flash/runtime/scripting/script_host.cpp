@@ -106,7 +106,8 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
         }
         // _parent, _root, _global and children's names give way to a variable a script
         // stored under that name.
-        if (script && script->find(name, m.version())) {
+        const bool scriptVariable = script && script->find(name, m.version());
+        if (scriptVariable && name.startsWith(u'_')) {
             return false;
         }
         if (name.compare(u"_parent", Qt::CaseInsensitive) == 0) {
@@ -140,8 +141,9 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
             return true;
         }
         // An unnamed shape is no child "" (access_unnamed_shape).
-        if (DisplayObject* child =
-                name.isEmpty() ? nullptr : object_.childNamed(name, m.version() >= 7)) {
+        if (DisplayObject* child = name.isEmpty() || scriptVariable
+                                       ? nullptr
+                                       : object_.childNamed(name, m.version() >= 7)) {
             // A named shape, static text or bitmap has no script object, nor before SWF 6 a
             // button: its name stands for the clip it is in (string_paths_hidden).
             const bool asOwner =
