@@ -17,6 +17,7 @@ Activation Activation::forTimeline(Machine& m, std::shared_ptr<const PreparedBlo
     Activation a;
     a.swfVersion = code->swfVersion;
     a.code = std::move(code);
+    a.constants = m.impl().constants;
     a.scope = {m.global()};
     if (clip) {
         a.scope.push_back(clip);
@@ -58,10 +59,12 @@ Activation Activation::forCall(Machine& m, FunctionObject* fn, const Value& this
         a.originalTarget = liveClip(self) ? self : root ? root : a.originalTarget;
     }
     a.target = a.originalTarget;
-    // Before SWF 6 a function's timeline actions and properties go to the caller's target
-    // (target_clip_swf5); from SWF 6 on to the clip that defined it.
-    if (s.swfVersion < 6 && m.current() && m.current()->target) {
-        a.target = m.current()->target;
+    // A SWF 5 function called from SWF 5 code sends its timeline actions and properties to
+    // the caller's target (target_clip_swf5); from SWF 6 on, and whenever either side is a
+    // SWF 6 movie, they go to the clip that defined it (swf6_to_5_cross_call).
+    const Activation* caller = m.current();
+    if (s.swfVersion < 6 && caller && caller->swfVersion < 6 && caller->target) {
+        a.target = caller->target;
     }
     a.callee = fn;
     a.isFunction = true;
@@ -145,7 +148,12 @@ Value callScript(Machine& m, FunctionObject* fn, const Value& thisValue, std::ve
             preload(Value(m.global()));
         }
         if (f & swf::kPreloadParent) {
-            preload(s.targetClip ? m.get(s.targetClip, QStringLiteral("_parent")) : Value());
+            // The display-list parent of the clip the call works on (which stands in for a
+            // removed defining clip), whatever a script stored as _parent.
+            Object* base = act.originalTarget;
+            Object* parent =
+                base ? m.host().resolveTarget(base, QStringLiteral("_parent")) : nullptr;
+            preload(parent ? Value(parent) : Value());
         }
         // Suppressing this only leaves out the variable: the call keeps its receiver in
         // act.thisValue, which super.method() and super() run on.

@@ -55,6 +55,9 @@ struct Machine::Impl {
     // ASnative's numbered built-ins: table -> index -> function, as installed.
     QHash<int, QHash<int, Object*>> nativeTables;
     Object* setNativeAccessor = nullptr;
+    // The constant pool last set by any block: a block that sets none of its own reads its
+    // constants from here; a function keeps the pool it was defined under.
+    std::shared_ptr<const std::vector<QString>> constants;
 };
 
 // Runs the actions [begin, end) of the activation's block (interpreter.cpp).

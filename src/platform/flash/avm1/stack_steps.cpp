@@ -174,8 +174,9 @@ Flow stepStoreRegister(Machine&, Activation& act, Step& s) {
     return Flow::Next;
 }
 
-Flow stepConstantPool(Machine&, Activation& act, Step& s) {
+Flow stepConstantPool(Machine& m, Activation& act, Step& s) {
     act.constants = s.p.pool;
+    m.impl().constants = s.p.pool;
     return Flow::Next;
 }
 

@@ -19,14 +19,18 @@ bool nameIs(const QString& name, const char* literal, int swfVersion) {
                         swfVersion >= 7 ? Qt::CaseSensitive : Qt::CaseInsensitive) == 0;
 }
 
-// _level0, _level12 ...: the level number, or -1.
+// _level0, _level12 ...: the level number, or -1. The number is the digits after "_level";
+// what follows them is ignored ("_level0undefined" is _level0, string_paths_other).
 int levelNumber(const QString& name, int swfVersion) {
     if (name.size() <= 6 || !nameIs(name.left(6), "_level", swfVersion)) {
         return -1;
     }
-    bool ok = false;
-    int n = name.mid(6).toInt(&ok);
-    return ok && n >= 0 ? n : -1;
+    int n = 0;
+    int digits = 0;
+    for (qsizetype i = 6; i < name.size() && name[i].isDigit() && digits < 9; ++i, ++digits) {
+        n = n * 10 + name[i].digitValue();
+    }
+    return digits > 0 ? n : -1;
 }
 
 // Names that resolve when no scope holds them: this (the timeline's clip), _global, _root,
@@ -74,11 +78,15 @@ Object* liveScope(Machine& m, Object* o) {
     return o;
 }
 
-Object* scopeHolding(Machine& m, Activation& act, const QString& name) {
+// Where a name is looked up: the whole scope chain, or only the timelines and `with` objects
+// in it (a target path names clips, never a global variable).
+enum class Reach { All, NotGlobal };
+
+Object* scopeHolding(Machine& m, Activation& act, const QString& name, Reach reach = Reach::All) {
     for (auto it = act.scope.rbegin(); it != act.scope.rend(); ++it) {
         // SWF 4 scripts predate the global object: NaN and Infinity read as undefined there,
         // hence as 0 (equals_swf4, lessthan_swf4 tests).
-        if (act.swfVersion < 5 && *it == m.global()) {
+        if ((act.swfVersion < 5 || reach == Reach::NotGlobal) && *it == m.global()) {
             continue;
         }
         Object* o = liveScope(m, *it);
@@ -89,8 +97,8 @@ Object* scopeHolding(Machine& m, Activation& act, const QString& name) {
     return nullptr;
 }
 
-Value lookup(Machine& m, Activation& act, const QString& name) {
-    if (Object* o = scopeHolding(m, act, name)) {
+Value lookup(Machine& m, Activation& act, const QString& name, Reach reach = Reach::All) {
+    if (Object* o = scopeHolding(m, act, name, reach)) {
         return m.get(o, name);
     }
     Value special;
@@ -111,7 +119,10 @@ bool splitPath(const QString& name, QString& path, QString& var) {
     // The name after the last dot, also after slashes ("a/b.c" is c of a/b), unless the dot
     // is half of a ".." (string_paths_hidden).
     int dot = name.lastIndexOf('.');
-    if (dot > 0 && dot + 1 < name.size() && name[dot - 1] != '.' && name[dot + 1] != '.') {
+    // A trailing dot names the empty variable of the path before it ("_level0." reads as
+    // undefined).
+    const bool last = dot + 1 == name.size();
+    if (dot > 0 && name[dot - 1] != '.' && (last || name[dot + 1] != '.')) {
         path = name.left(dot);
         var = name.mid(dot + 1);
         return true;
@@ -130,7 +141,9 @@ bool hasPathCharacters(const QString& name) {
 
 }  // namespace
 
-Object* resolvePath(Machine& m, Activation& act, const QString& path) {
+namespace {
+
+Object* resolvePathWithin(Machine& m, Activation& act, const QString& path, Reach reach) {
     Object* base = act.target ? act.target : act.originalTarget;
     if (path.isEmpty()) {
         return base;
@@ -150,7 +163,7 @@ Object* resolvePath(Machine& m, Activation& act, const QString& path) {
         if (step.kind == PathStep::Kind::Parent) {
             v = cur ? m.get(cur, QStringLiteral("_parent")) : Value();
         } else if (first) {
-            v = lookup(m, act, step.name);
+            v = lookup(m, act, step.name, reach);
         } else {
             v = cur ? m.get(cur, step.name) : Value();
         }
@@ -161,6 +174,20 @@ Object* resolvePath(Machine& m, Activation& act, const QString& path) {
         }
     }
     return cur;
+}
+
+// The clip whose property GetProperty and SetProperty read or write.
+Object* propertyTarget(Machine& m, Activation& act, const Value& target) {
+    if (Object* clip = target.object()) {
+        return clip;
+    }
+    return resolvePathWithin(m, act, m.toString(target), Reach::NotGlobal);
+}
+
+}  // namespace
+
+Object* resolvePath(Machine& m, Activation& act, const QString& path) {
+    return resolvePathWithin(m, act, path, Reach::All);
 }
 
 Object* currentClip(Machine& m, Object* o) {
@@ -306,10 +333,7 @@ Value getClipProperty(Machine& m, Activation& act, const Value& target, double i
     if (!std::isfinite(index) || index < 0 || index > 21) {
         return Value();
     }
-    Object* clip = target.object();
-    if (!clip) {
-        clip = resolvePath(m, act, m.toString(target));
-    }
+    Object* clip = propertyTarget(m, act, target);
     if (!clip) {
         return Value();
     }
@@ -321,11 +345,7 @@ void setClipProperty(Machine& m, Activation& act, const Value& target, double in
     if (!std::isfinite(index) || index < 0 || index > 21) {
         return;
     }
-    Object* clip = target.object();
-    if (!clip) {
-        clip = resolvePath(m, act, m.toString(target));
-    }
-    if (clip) {
+    if (Object* clip = propertyTarget(m, act, target)) {
         m.host().setClipProperty(clip, ClipProperty(int(index)), v);
     }
 }
@@ -334,6 +354,15 @@ Value callFunctionByName(Machine& m, Activation& act, const QString& name,
                          std::vector<Value>& args) {
     Value fn;
     Value thisValue = act.originalTarget ? Value(act.originalTarget) : Value();
+    QString path, var;
+    if (hasPathCharacters(name) && splitPath(name, path, var)) {
+        // "clip.f" and "/clip:f" call f as a method of the object the path names.
+        Object* holder = resolvePath(m, act, path);
+        if (!holder) {
+            return Value();
+        }
+        return m.call(m.get(holder, var), Value(holder), args);
+    }
     if (hasPathCharacters(name)) {
         fn = getVariable(m, act, name);
     } else if (Object* holder = scopeHolding(m, act, name)) {

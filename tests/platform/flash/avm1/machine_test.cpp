@@ -359,3 +359,73 @@ TEST(Limits, MemoryCapStopsAGrowingScript) {
     f.machine.collectGarbage({f.host.rootClip});
     EXPECT_LT(f.machine.heap().bytes(), before / 2);
 }
+
+TEST(Exceptions, FinallyRunsOnceWhicheverWayTheBlockIsLeft) {
+    Fixture f;
+    auto callAndTrace = [](const Assembler& body) {
+        Assembler as;
+        as.function("f", {}, body).push({integer(0), str("f")}).op(Code::CallFunction).trace();
+        return as;
+    };
+    Assembler fin;
+    fin.push({str("finally")}).trace();
+    Assembler throws;
+    throws.push({str("boom")}).op(Code::Throw);
+    Assembler returnsCaught;
+    returnsCaught.getVar("e").op(Code::Return);
+    {
+        // return from the catch block
+        Assembler body;
+        body.tryCatch(throws, "e", &returnsCaught, &fin);
+        EXPECT_EQ(f.run(callAndTrace(body)), QStringList({"finally", "boom"}));
+    }
+    {
+        // return from an inner try: both finally blocks, inner first, each once
+        Assembler ret, innerFin, inner, body;
+        ret.push({integer(2)}).op(Code::Return);
+        innerFin.push({str("inner")}).trace();
+        inner.tryCatch(ret, "", nullptr, &innerFin);
+        body.tryCatch(inner, "", nullptr, &fin);
+        EXPECT_EQ(f.run(callAndTrace(body)), QStringList({"inner", "finally", "2"}));
+    }
+    {
+        // a return in finally replaces the one in try
+        Assembler ret, finRet, body;
+        ret.push({integer(1)}).op(Code::Return);
+        finRet.push({str("finally")}).trace().push({integer(3)}).op(Code::Return);
+        body.tryCatch(ret, "", nullptr, &finRet);
+        EXPECT_EQ(f.run(callAndTrace(body)), QStringList({"finally", "3"}));
+    }
+    {
+        // an uncaught throw from the catch block still runs finally once
+        Assembler rethrow, outerCatch, inner, body;
+        rethrow.getVar("e").op(Code::Throw);
+        inner.tryCatch(throws, "e", &rethrow, &fin);
+        outerCatch.push({str("outer")}).trace();
+        body.tryCatch(inner, "e", &outerCatch, nullptr);
+        EXPECT_EQ(f.run(callAndTrace(body)), QStringList({"finally", "outer", "undefined"}));
+    }
+}
+
+// The pool a block sets stays in force for later blocks that set none; a function reads the
+// pool it was defined under wherever it is called from.
+TEST(ConstantPools, ReachLaterBlocksAndStayWithTheirFunctions) {
+    Fixture f;
+    Assembler body;
+    body.push({constant(0)}).trace();
+    Assembler first;
+    first.pool({"first", "f"}).push({constant(1)}).function("", {}, body).op(Code::SetVariable);
+    EXPECT_TRUE(f.run(first).isEmpty());
+
+    Assembler noPool;
+    noPool.push({constant(0)}).trace();
+    noPool.push({integer(0), constant(1)}).op(Code::CallFunction).op(Code::Pop);
+    EXPECT_EQ(f.run(noPool), QStringList({"first", "first"}));
+
+    Assembler second;
+    second.pool({"second"}).push({constant(0)}).trace();
+    second.push({integer(0), str("f")}).op(Code::CallFunction).op(Code::Pop);
+    EXPECT_EQ(f.run(second), QStringList({"second", "first"}));
+    // The new pool has no second entry: the call names no function.
+    EXPECT_EQ(f.run(noPool), QStringList({"second"}));
+}

@@ -84,11 +84,15 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
         }
     }
 
+    // A reference to a removed clip finds the clip placed later at the path the clip had
+    // when scripts first saw it, not at a name it was given since (string_paths_other).
     void removedFromList(const QString& path) override {
         if (script) {
-            script->detach(path);
+            script->detach(firstPath.isEmpty() ? path : firstPath);
         }
     }
+
+    QString firstPath;
 
     bool get(avm1::Machine& m, const QString& name, Value& out) override {
         const int index = propertyIndex(name);
@@ -99,6 +103,12 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
         if (index >= 0) {
             out = propertyValue(host_.player(), object_, index);
             return true;
+        }
+        // _parent, _root, _global and children's names give way to a variable a script
+        // stored under that name.
+        const bool scriptVariable = script && script->find(name, m.version());
+        if (scriptVariable && name.startsWith(u'_')) {
+            return false;
         }
         if (name.compare(u"_parent", Qt::CaseInsensitive) == 0) {
             // Before SWF 6 buttons are no script objects: a clip inside one has the button's
@@ -131,8 +141,9 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
             return true;
         }
         // An unnamed shape is no child "" (access_unnamed_shape).
-        if (DisplayObject* child =
-                name.isEmpty() ? nullptr : object_.childNamed(name, m.version() >= 7)) {
+        if (DisplayObject* child = name.isEmpty() || scriptVariable
+                                       ? nullptr
+                                       : object_.childNamed(name, m.version() >= 7)) {
             // A named shape, static text or bitmap has no script object, nor before SWF 6 a
             // button: its name stands for the clip it is in (string_paths_hidden).
             const bool asOwner =
@@ -349,7 +360,8 @@ void ScriptHost::installMovieClip() {
     proto->putNative(m, QStringLiteral("prevFrame"), mcPrevFrame);
     proto->putNative(m, QStringLiteral("gotoAndPlay"), mcGotoAndPlay);
     proto->putNative(m, QStringLiteral("gotoAndStop"), mcGotoAndStop);
-    proto->putNative(m, QStringLiteral("getDepth"), mcGetDepth);
+    // getDepth came with Flash Player 6: SWF 5 code does not see it.
+    proto->putNative(m, QStringLiteral("getDepth"), mcGetDepth, avm1::kDontEnum | avm1::kVersion6);
     installClipMethods(m, proto);
     installClipBitmaps(m, proto);
     installClipDrawing(m, proto);
@@ -364,6 +376,9 @@ avm1::ClipObject* ScriptHost::scriptObject(DisplayObject& object) {
     }
     auto binding = std::make_unique<DisplayBinding>(*this, object);
     binding->script = machine_->makeClip(classPrototype(object), binding.get());
+    if (object.parent) {
+        binding->firstPath = player_.targetPath(object, false);
+    }
     avm1::ClipObject* script = binding->script;
     object.script = std::move(binding);
     if (object.field) {
