@@ -127,6 +127,16 @@ Object* Machine::makeInstanceFor(Object* proto) {
 
 namespace {
 
+// A class's prototype as instanceof sees it: its own stored value, read past getters and version
+// flags, a primitive boxed like any other (the box is never anyone's prototype).
+Object* prototypeForInstanceOf(Machine& m, Object* ctor) {
+    Property* p = ctor->findAny(QStringLiteral("prototype"), m.version());
+    if (!p || p->getter) {
+        return nullptr;
+    }
+    return m.toObject(p->value);
+}
+
 // Whether a prototype's interfaces (ImplementsOp), or theirs in turn, include `proto`.
 bool implementsProto(Machine& m, Object* p, Object* proto, int depth) {
     if (depth > 32) {
@@ -137,7 +147,7 @@ bool implementsProto(Machine& m, Object* p, Object* proto, int depth) {
         return false;
     }
     for (Object* iface : *it) {
-        Object* ip = m.get(iface, QStringLiteral("prototype")).object();
+        Object* ip = prototypeForInstanceOf(m, iface);
         if (ip && (ip == proto || implementsProto(m, ip, proto, depth + 1))) {
             return true;
         }
@@ -152,7 +162,7 @@ bool Machine::instanceOf(const Value& v, Object* ctor) {
     if (!o) {
         return false;
     }
-    Object* proto = get(ctor, QStringLiteral("prototype")).object();
+    Object* proto = prototypeForInstanceOf(*this, ctor);
     if (!proto) {
         return false;
     }

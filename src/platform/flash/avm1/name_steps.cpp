@@ -143,17 +143,37 @@ Flow stepEnumerate(Machine& m, Activation& act, Step& s) {
     return Flow::Next;
 }
 
+namespace {
+
+// A primitive is an instance of nothing, and the class is not looked at; otherwise a class
+// given as a primitive is boxed first (a movie's own String class sees that happen).
+bool instanceOfOperator(Machine& m, const Value& v, const Value& ctor) {
+    if (!v.isObject()) {
+        return false;
+    }
+    Object* c = m.toObject(ctor);
+    return c && m.instanceOf(v, c);
+}
+
+}  // namespace
+
 Flow stepInstanceOf(Machine& m, Activation& act, Step&) {
     Value ctor = act.pop();
     Value v = act.pop();
-    act.push(Value(ctor.object() ? m.instanceOf(v, ctor.object()) : false));
+    act.push(Value(instanceOfOperator(m, v, ctor)));
     return Flow::Next;
 }
 
+// A cast of a primitive boxes it and gives null whatever the class.
 Flow stepCastOp(Machine& m, Activation& act, Step&) {
     Value v = act.pop();
     Value ctor = act.pop();
-    act.push(ctor.object() && m.instanceOf(v, ctor.object()) ? v : Value::null());
+    if (!v.isObject()) {
+        m.toObject(v);
+        act.push(Value::null());
+        return Flow::Next;
+    }
+    act.push(instanceOfOperator(m, v, ctor) ? v : Value::null());
     return Flow::Next;
 }
 

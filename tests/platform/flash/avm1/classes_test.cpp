@@ -61,6 +61,57 @@ TEST(Classes, ExtendsSuperAndInstanceOf) {
               QStringList({"Base ctor", "Child ctor", "Base hello", "true", "true", "null"}));
 }
 
+// A String class of the movie's own, put in the built-in one's place, that says when it boxes.
+Assembler noisyStringInPlaceOfString() {
+    const uint16_t flags = pencora::swf::kPreloadThis | pencora::swf::kPreloadSuper;
+    Assembler body;
+    body.push({reg(3), integer(1), reg(2), undef()}).op(Code::CallMethod).op(Code::Pop);
+    body.push({str("boxed "), reg(3)}).op(Code::Add2).trace();
+    Assembler as;
+    as.push({str("_global")}).op(Code::GetVariable).push({str("Noisy")});
+    as.function2("", 4, flags, {{3, "v"}}, body).op(Code::SetMember);
+    as.append(global("Noisy")).append(global("String")).op(Code::Extends);
+    as.push({str("_global")}).op(Code::GetVariable).push({str("String")});
+    as.append(global("Noisy")).op(Code::SetMember);
+    return as;
+}
+
+TEST(Classes, InstanceOfReadsTheOwnStoredPrototypeAndBoxesPrimitiveOperands) {
+    Fixture f;
+    Assembler as;
+    as.push({str("o"), integer(0)}).op(Code::InitObject).op(Code::SetVariable);
+    // A class whose prototype is a getter (never called) ...
+    as.push({str("getterClass"), integer(0)}).op(Code::InitObject).op(Code::SetVariable);
+    as.push({null()}).function("", {}, Assembler().push({str("getter!")}).trace());
+    as.push({str("prototype"), integer(3)}).getVar("getterClass").push({str("addProperty")});
+    as.op(Code::CallMethod).op(Code::Pop);
+    as.getVar("o").getVar("getterClass").op(Code::InstanceOf).trace();
+    // ... one that only inherits a prototype ...
+    as.push({str("inherits"), str("__proto__"), str("prototype")}).append(global("Object"));
+    as.push({str("prototype")}).op(Code::GetMember).push({integer(1)}).op(Code::InitObject);
+    as.push({integer(1)}).op(Code::InitObject).op(Code::SetVariable);
+    as.getVar("o").getVar("inherits").op(Code::InstanceOf).trace();
+    // ... and one whose prototype is hidden from this version: instanceof still sees it.
+    as.push({str("hidden"), str("prototype")}).append(global("Object"));
+    as.push({str("prototype")}).op(Code::GetMember).push({integer(1)}).op(Code::InitObject);
+    as.op(Code::SetVariable);
+    as.push({integer(0x2000), str("prototype")}).getVar("hidden");
+    as.push({integer(3), str("ASSetPropFlags")}).op(Code::CallFunction).op(Code::Pop);
+    as.getVar("o").getVar("hidden").op(Code::InstanceOf).trace();
+
+    // Primitive operands, with a String class of the movie's own in place.
+    as.append(noisyStringInPlaceOfString());
+    as.push({str("left"), str("right")}).op(Code::InstanceOf).trace();  // nothing boxed
+    as.getVar("o").push({str("right")}).op(Code::InstanceOf).trace();   // the class boxed
+    as.push({str("right"), str("left")}).op(Code::CastOp).trace();      // the value boxed
+    as.append(global("Object")).getVar("o").op(Code::CastOp).op(Code::TypeOf).trace();
+    // new Noisy("y"): the built-in constructor, reached through super(), boxes by itself.
+    as.push({str("y"), integer(1), str("_global")}).op(Code::GetVariable);
+    as.push({str("Noisy")}).op(Code::NewMethod).op(Code::Pop);
+    EXPECT_EQ(f.run(as), QStringList({"false", "false", "true", "false", "boxed right", "false",
+                                      "boxed left", "null", "object", "boxed y"}));
+}
+
 TEST(Classes, ImplementsOpMakesInstanceOfTrue) {
     Fixture f;
     Assembler as;
