@@ -127,14 +127,24 @@ Object* Machine::makeInstanceFor(Object* proto) {
 
 namespace {
 
+bool goneFromStage(const Object* o) {
+    return o && o->kind() == ObjectKind::Clip && static_cast<const ClipObject*>(o)->removed();
+}
+
 // A class's prototype as instanceof sees it: its own stored value, read past getters and version
 // flags, a primitive boxed like any other (the box is never anyone's prototype).
 Object* prototypeForInstanceOf(Machine& m, Object* ctor) {
+    ctor = currentClip(m, ctor);
+    if (goneFromStage(ctor)) {
+        return nullptr;  // a clip gone from the stage has nothing left to read
+    }
     Property* p = ctor->findAny(QStringLiteral("prototype"), m.version());
     if (!p || p->getter) {
         return nullptr;
     }
-    return m.toObject(p->value);
+    Object* proto = m.toObject(p->value);
+    // A display object standing in as a prototype is never matched.
+    return proto && proto->kind() == ObjectKind::Clip ? nullptr : proto;
 }
 
 // Whether a prototype's interfaces (ImplementsOp), or theirs in turn, include `proto`.
@@ -163,7 +173,8 @@ bool Machine::instanceOf(const Value& v, Object* ctor) {
         return false;
     }
     Object* proto = prototypeForInstanceOf(*this, ctor);
-    if (!proto) {
+    o = currentClip(*this, o);
+    if (!proto || goneFromStage(o)) {
         return false;
     }
     int guard = 0;

@@ -191,6 +191,28 @@ TEST(Seam, ClipBindingsAnswerBuiltInPropertiesAndChildren) {
     EXPECT_EQ(m.toNumber(m.get(root, "myVar")), 1);
 }
 
+TEST(Seam, ClipsAreNeverAPrototypeInstanceOfMatchesAndStopBeingInstancesWhenRemoved) {
+    ClipHost host;
+    Machine m(host, 8);
+    FakeClip binding;
+    ClipObject* clip = m.makeClip(m.protos().object, &binding);
+    Object* objectClass = m.get(m.global(), "Object").object();
+    // A class whose prototype is the clip, and an object inheriting from the clip.
+    Object* clipClass = m.makeObject();
+    clipClass->put("prototype", Value(clip));
+    Object* child = m.heap().make<Object>(clip);
+    // A clip standing as a class whose prototype is Object.prototype.
+    clip->put("prototype", Value(m.protos().object));
+    Object* plain = m.makeObject();
+
+    EXPECT_TRUE(m.instanceOf(Value(clip), objectClass));
+    EXPECT_FALSE(m.instanceOf(Value(child), clipClass));
+    EXPECT_TRUE(m.instanceOf(Value(plain), clip));
+    clip->detach();
+    EXPECT_FALSE(m.instanceOf(Value(clip), objectClass));
+    EXPECT_FALSE(m.instanceOf(Value(plain), clip));
+}
+
 namespace {
 
 class FetchHost : public TestHost {
