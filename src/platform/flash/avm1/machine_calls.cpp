@@ -131,15 +131,16 @@ bool goneFromStage(const Object* o) {
     return o && o->kind() == ObjectKind::Clip && static_cast<const ClipObject*>(o)->removed();
 }
 
-// A class's prototype as instanceof sees it: its own stored value, read past getters and version
-// flags, a primitive boxed like any other (the box is never anyone's prototype).
+// A class's prototype as instanceof sees it: its own stored value, read past getters (what was
+// stored before one was added) and version flags, a primitive boxed like any other (the box is
+// never anyone's prototype).
 Object* prototypeForInstanceOf(Machine& m, Object* ctor) {
     ctor = currentClip(m, ctor);
     if (goneFromStage(ctor)) {
         return nullptr;  // a clip gone from the stage has nothing left to read
     }
     Property* p = ctor->findAny(QStringLiteral("prototype"), m.version());
-    if (!p || p->getter) {
+    if (!p) {
         return nullptr;
     }
     Object* proto = m.toObject(p->value);
@@ -147,7 +148,8 @@ Object* prototypeForInstanceOf(Machine& m, Object* ctor) {
     return proto && proto->kind() == ObjectKind::Clip ? nullptr : proto;
 }
 
-// Whether a prototype's interfaces (ImplementsOp), or theirs in turn, include `proto`.
+// Whether the interfaces' prototypes a prototype recorded (ImplementsOp), or theirs in turn,
+// include `proto`.
 bool implementsProto(Machine& m, Object* p, Object* proto, int depth) {
     if (depth > 32) {
         return false;
@@ -156,9 +158,8 @@ bool implementsProto(Machine& m, Object* p, Object* proto, int depth) {
     if (it == m.impl().interfaces.constEnd()) {
         return false;
     }
-    for (Object* iface : *it) {
-        Object* ip = prototypeForInstanceOf(m, iface);
-        if (ip && (ip == proto || implementsProto(m, ip, proto, depth + 1))) {
+    for (Object* ip : *it) {
+        if (ip == proto || implementsProto(m, ip, proto, depth + 1)) {
             return true;
         }
     }

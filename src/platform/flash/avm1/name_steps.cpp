@@ -177,19 +177,32 @@ Flow stepCastOp(Machine& m, Activation& act, Step&) {
     return Flow::Next;
 }
 
+namespace {
+
+// What is stored under "prototype" on the object itself: no getter runs, nothing is inherited.
+Object* storedPrototype(Machine& m, const Value& v) {
+    Object* o = v.object();
+    Property* p = o ? o->findAny(QStringLiteral("prototype"), m.version()) : nullptr;
+    return p ? p->value.object() : nullptr;
+}
+
+}  // namespace
+
+// The interfaces' prototypes as they are now are recorded with the class's prototype, once: a
+// class implements what the first ImplementsOp naming any interfaces named (even if none of
+// them was an object).
 Flow stepImplementsOp(Machine& m, Activation& act, Step&) {
     Value ctor = act.pop();
     size_t n = popCount(act, m);
     std::vector<Object*> list;
     for (size_t i = 0; i < n; ++i) {
-        if (Object* o = act.pop().object()) {
-            list.push_back(o);
+        if (Object* proto = storedPrototype(m, act.pop())) {
+            list.push_back(proto);
         }
     }
-    if (Object* c = ctor.object()) {
-        if (Object* proto = m.get(c, "prototype").object()) {
-            m.impl().interfaces[proto] = list;
-        }
+    if (Object* proto = storedPrototype(m, ctor);
+        proto && n > 0 && !m.impl().interfaces.contains(proto)) {
+        m.impl().interfaces.insert(proto, list);
     }
     return Flow::Next;
 }

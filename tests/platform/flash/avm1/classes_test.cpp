@@ -129,6 +129,58 @@ TEST(Classes, ImplementsOpMakesInstanceOfTrue) {
 
 namespace {
 
+// ctor implements interfaces..., all names on _global.
+Assembler implementsOp(const std::string& ctor, std::initializer_list<std::string> interfaces) {
+    Assembler as;
+    for (const std::string& i : interfaces) {
+        as.append(global(i));
+    }
+    as.push({integer(int32_t(interfaces.size()))}).append(global(ctor)).op(Code::ImplementsOp);
+    return as;
+}
+
+Assembler newGlobal(const std::string& var, const std::string& ctor) {
+    Assembler as;
+    as.push({str(var), integer(0), str("_global")}).op(Code::GetVariable).push({str(ctor)});
+    return as.op(Code::NewMethod).op(Code::SetVariable);
+}
+
+Assembler instanceOfGlobal(const std::string& var, const std::string& ctor) {
+    Assembler as;
+    return as.getVar(var).append(global(ctor)).op(Code::InstanceOf).trace();
+}
+
+}  // namespace
+
+TEST(Classes, ImplementsOpRecordsTheFirstListNamingInterfacesWithTheirPrototypesThen) {
+    Fixture f;
+    Assembler as;
+    for (const char* name : {"Shape", "A", "B", "N", "Late", "Shape2"}) {
+        as.append(defineClass(name, Assembler()));
+    }
+    as.append(implementsOp("Shape", {}));  // names nothing: does not count
+    as.append(implementsOp("Shape", {"A", "NoSuchClass"}));
+    as.append(implementsOp("Shape", {"B"}));  // too late: Shape has its interfaces
+    as.append(implementsOp("A", {"N"}));      // interfaces of interfaces count too
+    as.append(newGlobal("s", "Shape"));
+    as.append(instanceOfGlobal("s", "A"))
+        .append(instanceOfGlobal("s", "B"))
+        .append(instanceOfGlobal("s", "N"));
+    // A getter put on A.prototype is not asked: the prototype stored before it still counts.
+    as.push({null()}).function("", {}, Assembler().push({str("getter!"), integer(0)}).trace());
+    as.push({str("prototype"), integer(3)}).append(global("A")).push({str("addProperty")});
+    as.op(Code::CallMethod).op(Code::Pop);
+    as.append(instanceOfGlobal("s", "A"));
+    // The interface's prototype is taken when ImplementsOp runs, not when instanceof does.
+    as.append(implementsOp("Shape2", {"Late"}));
+    as.append(global("Late")).push({str("prototype"), integer(0)}).op(Code::InitObject);
+    as.op(Code::SetMember);
+    as.append(newGlobal("s2", "Shape2")).append(instanceOfGlobal("s2", "Late"));
+    EXPECT_EQ(f.run(as), QStringList({"true", "false", "true", "true", "false"}));
+}
+
+namespace {
+
 // A clip whose _x and child "kid" the runtime answers.
 class FakeClip : public ClipBinding {
   public:
