@@ -60,7 +60,9 @@ Value Machine::call(const Value& fn, const Value& thisValue, std::vector<Value>&
         // A script function called on a primitive sees it boxed (natives take it as it is).
         Value self = thisValue;
         if (self.isString() || self.isNumber() || self.isBoolean()) {
-            self = Value(toObject(self));
+            // Without a box (the movie took its class away) this is _global, as for undefined.
+            Object* boxed = toObject(self);
+            self = boxed ? Value(boxed) : Value(global_);
         }
         Object* superBase = nullptr;
         if (f->script->mayUseSuper && self.object()) {
@@ -85,6 +87,9 @@ Value Machine::construct(const Value& ctor, std::vector<Value>& args) {
     Value protoValue = get(c, QStringLiteral("prototype"));
     Object* obj =
         f->script ? makeInstanceFor(protoValue.object()) : heap_.make<Object>(protoValue.object());
+    if (!protoValue.isObject() && !protoValue.isNullish()) {
+        obj->assignProto(protoValue);  // a primitive prototype is kept as the new __proto__
+    }
     obj->put(QStringLiteral("__constructor__"), ctor, kDontEnum);
     if (version_ < 7) {
         obj->put(QStringLiteral("constructor"), ctor, kDontEnum);

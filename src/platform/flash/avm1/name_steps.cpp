@@ -94,9 +94,12 @@ Flow stepNewMethod(Machine& m, Activation& act, Step&) {
     Value name = act.pop();
     Value target = act.pop();
     std::vector<Value> args = popArgs(m, act);
-    Value ctor = name.isUndefined() || (name.isString() && name.string().isEmpty())
-                     ? target
-                     : m.getMember(target, m.toString(name));
+    Value ctor = target;
+    if (!name.isUndefined() && !(name.isString() && name.string().isEmpty())) {
+        ctor = m.getMember(target, m.toString(name));
+    } else if (Object* boxed = target.isObject() ? nullptr : m.boxIfReplaced(target)) {
+        ctor = Value(boxed);  // a primitive is boxed as for any other use
+    }
     act.push(m.construct(ctor, args));
     return target.isObject() && baseClipRemoved(act) ? Flow::Return : Flow::Next;
 }

@@ -112,6 +112,49 @@ TEST(Classes, InstanceOfReadsTheOwnStoredPrototypeAndBoxesPrimitiveOperands) {
                                       "boxed left", "null", "object", "boxed y"}));
 }
 
+TEST(Classes, PrimitivesBoxThroughTheClassGlobalNamesOrHaveNoBoxAtAll) {
+    Fixture f;
+    Assembler as;
+    as.append(noisyStringInPlaceOfString());
+    // _global.__proto__ = holder, whose String getter gives Noisy; _global's own String goes.
+    as.push({str("holder"), integer(0)}).op(Code::InitObject).op(Code::SetVariable);
+    as.push({null()});
+    as.function("", {},
+                Assembler().push({str("getter")}).trace().append(global("Noisy")).op(Code::Return));
+    as.push({str("String"), integer(3)}).getVar("holder").push({str("addProperty")});
+    as.op(Code::CallMethod).op(Code::Pop);
+    as.push({str("_global")}).op(Code::GetVariable).push({str("__proto__")}).getVar("holder");
+    as.op(Code::SetMember);
+    as.push({str("_global")}).op(Code::GetVariable).push({str("String")}).op(Code::Delete);
+    as.op(Code::Pop);
+    as.push({str("ab"), str("length")}).op(Code::GetMember).trace();  // even length boxes
+    as.push({integer(0), str("fn"), undef()}).op(Code::CallMethod).op(Code::Pop);
+
+    // A Number that is no class leaves numbers without a box: members are undefined and a
+    // function called on one runs on _global.
+    as.push({str("_global")}).op(Code::GetVariable).push({str("Number"), integer(5)});
+    as.op(Code::SetMember);
+    as.push({integer(42), str("toString")}).op(Code::GetMember).op(Code::TypeOf).trace();
+    as.push({integer(42), integer(1)});
+    as.function("", {},
+                Assembler()
+                    .push({str("this")})
+                    .op(Code::GetVariable)
+                    .push({str("_global")})
+                    .op(Code::GetVariable)
+                    .op(Code::StrictEquals)
+                    .op(Code::Return));
+    as.push({str("call")}).op(Code::CallMethod).trace();
+
+    // A class whose prototype is a primitive gives its instances that primitive as __proto__.
+    as.append(defineClass("P", Assembler()));
+    as.append(global("P")).push({str("prototype"), boolean(true)}).op(Code::SetMember);
+    as.push({integer(0), str("_global")}).op(Code::GetVariable).push({str("P")});
+    as.op(Code::NewMethod).push({str("__proto__")}).op(Code::GetMember).op(Code::TypeOf).trace();
+    EXPECT_EQ(f.run(as), QStringList({"getter", "boxed ab", "2", "getter", "boxed fn", "undefined",
+                                      "true", "boolean"}));
+}
+
 TEST(Classes, ImplementsOpMakesInstanceOfTrue) {
     Fixture f;
     Assembler as;
