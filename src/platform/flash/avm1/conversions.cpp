@@ -77,6 +77,24 @@ size_t scanDecimal(const QString& s, size_t i, double& out) {
     return i - start;
 }
 
+// "%.15g" of `n` with the 16th and later digits dropped instead of rounded; for numbers of 15
+// or more integer digits only.
+void truncateToFifteenDigits(double n, char* buf, size_t size) {
+    char all[64];
+    std::snprintf(all, sizeof all, "%.20e", n);  // d.dddd...e+XXX
+    std::string s = all;
+    const size_t e = s.find('e');
+    const size_t point = s.find('.');
+    std::string digits = s.substr(0, point + 15);  // the sign, one digit, the point, 14 more
+    while (digits.back() == '0') {
+        digits.pop_back();
+    }
+    if (digits.back() == '.') {
+        digits.pop_back();
+    }
+    std::snprintf(buf, size, "%se%s", digits.c_str(), s.c_str() + e + 1);
+}
+
 }  // namespace
 
 QString numberToString(double n) {
@@ -94,6 +112,11 @@ QString numberToString(double n) {
     }
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.15g", n);
+    if (std::isinf(std::strtod(buf, nullptr))) {
+        // Rounding the largest numbers up to 15 digits would go past the largest double: they
+        // keep their first 15 digits as they are (Number.MAX_VALUE is 1.79769313486231e+308).
+        truncateToFifteenDigits(n, buf, sizeof buf);
+    }
     // "%g" gives "1e-05" and "1.5e+20"; the original prints the exponent without padding.
     std::string s = buf;
     size_t e = s.find('e');

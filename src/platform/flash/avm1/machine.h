@@ -97,8 +97,9 @@ class Machine {
     // hint: 0 default, 1 number, 2 string
     Value toPrimitive(const Value& v, int hint = 0);
     Object* toObject(const Value& v);
-    // The box of a primitive when the movie replaced its class on _global, else null.
-    Object* boxIfReplaced(const Value& v);
+    // The box of a primitive when the movie replaced its class on _global, else null; `noBox`
+    // is set when what _global names makes no box (the primitive then has no object at all).
+    Object* boxIfReplaced(const Value& v, bool* noBox = nullptr);
     int32_t toInt32(const Value& v);
 
     Value get(Object* o, const QString& name);

@@ -60,7 +60,9 @@ Value Machine::call(const Value& fn, const Value& thisValue, std::vector<Value>&
         // A script function called on a primitive sees it boxed (natives take it as it is).
         Value self = thisValue;
         if (self.isString() || self.isNumber() || self.isBoolean()) {
-            self = Value(toObject(self));
+            // Without a box (the movie took its class away) this is _global, as for undefined.
+            Object* boxed = toObject(self);
+            self = boxed ? Value(boxed) : Value(global_);
         }
         Object* superBase = nullptr;
         if (f->script->mayUseSuper && self.object()) {
@@ -85,6 +87,9 @@ Value Machine::construct(const Value& ctor, std::vector<Value>& args) {
     Value protoValue = get(c, QStringLiteral("prototype"));
     Object* obj =
         f->script ? makeInstanceFor(protoValue.object()) : heap_.make<Object>(protoValue.object());
+    if (!protoValue.isObject() && !protoValue.isNullish()) {
+        obj->assignProto(protoValue);  // a primitive prototype is kept as the new __proto__
+    }
     obj->put(QStringLiteral("__constructor__"), ctor, kDontEnum);
     if (version_ < 7) {
         obj->put(QStringLiteral("constructor"), ctor, kDontEnum);
@@ -127,7 +132,29 @@ Object* Machine::makeInstanceFor(Object* proto) {
 
 namespace {
 
-// Whether a prototype's interfaces (ImplementsOp), or theirs in turn, include `proto`.
+bool goneFromStage(const Object* o) {
+    return o && o->kind() == ObjectKind::Clip && static_cast<const ClipObject*>(o)->removed();
+}
+
+// A class's prototype as instanceof sees it: its own stored value, read past getters (what was
+// stored before one was added) and version flags, a primitive boxed like any other (the box is
+// never anyone's prototype).
+Object* prototypeForInstanceOf(Machine& m, Object* ctor) {
+    ctor = currentClip(m, ctor);
+    if (goneFromStage(ctor)) {
+        return nullptr;  // a clip gone from the stage has nothing left to read
+    }
+    Property* p = ctor->findAny(QStringLiteral("prototype"), m.version());
+    if (!p) {
+        return nullptr;
+    }
+    Object* proto = m.toObject(p->value);
+    // A display object standing in as a prototype is never matched.
+    return proto && proto->kind() == ObjectKind::Clip ? nullptr : proto;
+}
+
+// Whether the interfaces' prototypes a prototype recorded (ImplementsOp), or theirs in turn,
+// include `proto`.
 bool implementsProto(Machine& m, Object* p, Object* proto, int depth) {
     if (depth > 32) {
         return false;
@@ -136,9 +163,8 @@ bool implementsProto(Machine& m, Object* p, Object* proto, int depth) {
     if (it == m.impl().interfaces.constEnd()) {
         return false;
     }
-    for (Object* iface : *it) {
-        Object* ip = m.get(iface, QStringLiteral("prototype")).object();
-        if (ip && (ip == proto || implementsProto(m, ip, proto, depth + 1))) {
+    for (Object* ip : *it) {
+        if (ip == proto || implementsProto(m, ip, proto, depth + 1)) {
             return true;
         }
     }
@@ -152,8 +178,9 @@ bool Machine::instanceOf(const Value& v, Object* ctor) {
     if (!o) {
         return false;
     }
-    Object* proto = get(ctor, QStringLiteral("prototype")).object();
-    if (!proto) {
+    Object* proto = prototypeForInstanceOf(*this, ctor);
+    o = currentClip(*this, o);
+    if (!proto || goneFromStage(o)) {
         return false;
     }
     int guard = 0;

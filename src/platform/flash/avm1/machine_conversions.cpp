@@ -83,9 +83,26 @@ struct BoxClass {
 
 }  // namespace
 
-// A primitive boxes into the class _global names for it: the built-in one unless a movie put
+namespace {
+
+// The property `name` of _global or of the first of its prototypes that has one.
+Property* findOnChain(Object* o, const QString& name, int version) {
+    for (int up = 0; o && up < kMaxPrototypeChain; o = o->proto(), ++up) {
+        if (Property* p = o->find(name, version)) {
+            return p;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+// A primitive boxes into the class _global names for it (found like any of _global's members,
+// through its prototypes and getters but not __resolve): the built-in one unless a movie put
 // another in its place, whose constructor then makes the box (coerce_to_object_monkeypatch).
-Object* Machine::boxIfReplaced(const Value& v) {
+// When what _global names is no class, or its constructor gives no object, the primitive has
+// no box at all.
+Object* Machine::boxIfReplaced(const Value& v, bool* noBox) {
     BoxClass c{};
     switch (v.type()) {
         case Value::Type::String:
@@ -101,11 +118,8 @@ Object* Machine::boxIfReplaced(const Value& v) {
             return nullptr;
     }
     const QString name = QLatin1String(c.name);
-    Property* p = global_->find(name, 10);
-    if (!p) {
-        return nullptr;
-    }
-    if (!p->getter) {
+    Property* p = findOnChain(global_, name, 10);
+    if (p && !p->getter) {
         if (Object* ctor = p->value.object()) {
             Property* proto = ctor->find(QStringLiteral("prototype"), 10);
             if (proto && !proto->getter && proto->value.object() == c.proto) {
@@ -114,7 +128,11 @@ Object* Machine::boxIfReplaced(const Value& v) {
         }
     }
     std::vector<Value> args{v};
-    return construct(get(global_, name), args).object();
+    Object* boxed = construct(getWithoutResolve(global_, name), args).object();
+    if (!boxed && noBox) {
+        *noBox = true;
+    }
+    return boxed;
 }
 
 Object* Machine::toObject(const Value& v) {
@@ -123,11 +141,16 @@ Object* Machine::toObject(const Value& v) {
             return v.object();
         case Value::Type::String:
         case Value::Type::Number:
-        case Value::Type::Boolean:
-            if (Object* boxed = boxIfReplaced(v)) {
+        case Value::Type::Boolean: {
+            bool noBox = false;
+            if (Object* boxed = boxIfReplaced(v, &noBox)) {
                 return boxed;
             }
+            if (noBox) {
+                return nullptr;
+            }
             break;
+        }
         default:
             return nullptr;
     }

@@ -85,10 +85,13 @@ bool Machine::hasProperty(Object* o, const QString& name) {
 }
 
 Value Machine::getMember(const Value& target, const QString& name) {
-    if (!target.isObject() && !target.isNullish() &&
-        !(target.isString() && name == QLatin1String("length"))) {
-        if (Object* boxed = boxIfReplaced(target)) {
+    if (!target.isObject() && !target.isNullish()) {
+        bool noBox = false;
+        if (Object* boxed = boxIfReplaced(target, &noBox)) {
             return get(boxed, name);
+        }
+        if (noBox) {
+            return Value();
         }
     }
     switch (target.type()) {

@@ -94,9 +94,12 @@ Flow stepNewMethod(Machine& m, Activation& act, Step&) {
     Value name = act.pop();
     Value target = act.pop();
     std::vector<Value> args = popArgs(m, act);
-    Value ctor = name.isUndefined() || (name.isString() && name.string().isEmpty())
-                     ? target
-                     : m.getMember(target, m.toString(name));
+    Value ctor = target;
+    if (!name.isUndefined() && !(name.isString() && name.string().isEmpty())) {
+        ctor = m.getMember(target, m.toString(name));
+    } else if (Object* boxed = target.isObject() ? nullptr : m.boxIfReplaced(target)) {
+        ctor = Value(boxed);  // a primitive is boxed as for any other use
+    }
     act.push(m.construct(ctor, args));
     return target.isObject() && baseClipRemoved(act) ? Flow::Return : Flow::Next;
 }
@@ -143,33 +146,66 @@ Flow stepEnumerate(Machine& m, Activation& act, Step& s) {
     return Flow::Next;
 }
 
+namespace {
+
+// A primitive is an instance of nothing, and the class is not looked at; otherwise a class
+// given as a primitive is boxed first (a movie's own String class sees that happen).
+bool instanceOfOperator(Machine& m, const Value& v, const Value& ctor) {
+    if (!v.isObject()) {
+        return false;
+    }
+    Object* c = m.toObject(ctor);
+    return c && m.instanceOf(v, c);
+}
+
+}  // namespace
+
 Flow stepInstanceOf(Machine& m, Activation& act, Step&) {
     Value ctor = act.pop();
     Value v = act.pop();
-    act.push(Value(ctor.object() ? m.instanceOf(v, ctor.object()) : false));
+    act.push(Value(instanceOfOperator(m, v, ctor)));
     return Flow::Next;
 }
 
+// A cast of a primitive boxes it and gives null whatever the class.
 Flow stepCastOp(Machine& m, Activation& act, Step&) {
     Value v = act.pop();
     Value ctor = act.pop();
-    act.push(ctor.object() && m.instanceOf(v, ctor.object()) ? v : Value::null());
+    if (!v.isObject()) {
+        m.toObject(v);
+        act.push(Value::null());
+        return Flow::Next;
+    }
+    act.push(instanceOfOperator(m, v, ctor) ? v : Value::null());
     return Flow::Next;
 }
 
+namespace {
+
+// What is stored under "prototype" on the object itself: no getter runs, nothing is inherited.
+Object* storedPrototype(Machine& m, const Value& v) {
+    Object* o = v.object();
+    Property* p = o ? o->findAny(QStringLiteral("prototype"), m.version()) : nullptr;
+    return p ? p->value.object() : nullptr;
+}
+
+}  // namespace
+
+// The interfaces' prototypes as they are now are recorded with the class's prototype, once: a
+// class implements what the first ImplementsOp naming any interfaces named (even if none of
+// them was an object).
 Flow stepImplementsOp(Machine& m, Activation& act, Step&) {
     Value ctor = act.pop();
     size_t n = popCount(act, m);
     std::vector<Object*> list;
     for (size_t i = 0; i < n; ++i) {
-        if (Object* o = act.pop().object()) {
-            list.push_back(o);
+        if (Object* proto = storedPrototype(m, act.pop())) {
+            list.push_back(proto);
         }
     }
-    if (Object* c = ctor.object()) {
-        if (Object* proto = m.get(c, "prototype").object()) {
-            m.impl().interfaces[proto] = list;
-        }
+    if (Object* proto = storedPrototype(m, ctor);
+        proto && n > 0 && !m.impl().interfaces.contains(proto)) {
+        m.impl().interfaces.insert(proto, list);
     }
     return Flow::Next;
 }

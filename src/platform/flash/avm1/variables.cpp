@@ -390,7 +390,9 @@ Value callMethod(Machine& m, Activation& act, const Value& target, const Value& 
         if (auto* super = dynamic_cast<SuperObject*>(o)) {
             return callThroughSuper(m, super, act.thisValue, nullptr, args);
         }
-        return m.call(target, Value(), args);
+        // A primitive is boxed as for any other use, and its box is what is called.
+        Object* boxed = target.isObject() ? nullptr : m.boxIfReplaced(target);
+        return m.call(boxed ? Value(boxed) : target, Value(), args);
     }
     QString n = m.toString(name);
     Object* o = target.object();
@@ -401,8 +403,11 @@ Value callMethod(Machine& m, Activation& act, const Value& target, const Value& 
     Value self = target;
     if (!target.isObject() && !target.isNullish()) {
         // Box once, so a replaced class's constructor runs once per call.
-        if (Object* boxed = m.boxIfReplaced(target)) {
+        bool noBox = false;
+        if (Object* boxed = m.boxIfReplaced(target, &noBox)) {
             self = Value(boxed);
+        } else if (noBox) {
+            self = Value();
         }
     }
     Value fn = m.getMember(self, n);

@@ -61,6 +61,100 @@ TEST(Classes, ExtendsSuperAndInstanceOf) {
               QStringList({"Base ctor", "Child ctor", "Base hello", "true", "true", "null"}));
 }
 
+// A String class of the movie's own, put in the built-in one's place, that says when it boxes.
+Assembler noisyStringInPlaceOfString() {
+    const uint16_t flags = pencora::swf::kPreloadThis | pencora::swf::kPreloadSuper;
+    Assembler body;
+    body.push({reg(3), integer(1), reg(2), undef()}).op(Code::CallMethod).op(Code::Pop);
+    body.push({str("boxed "), reg(3)}).op(Code::Add2).trace();
+    Assembler as;
+    as.push({str("_global")}).op(Code::GetVariable).push({str("Noisy")});
+    as.function2("", 4, flags, {{3, "v"}}, body).op(Code::SetMember);
+    as.append(global("Noisy")).append(global("String")).op(Code::Extends);
+    as.push({str("_global")}).op(Code::GetVariable).push({str("String")});
+    as.append(global("Noisy")).op(Code::SetMember);
+    return as;
+}
+
+TEST(Classes, InstanceOfReadsTheOwnStoredPrototypeAndBoxesPrimitiveOperands) {
+    Fixture f;
+    Assembler as;
+    as.push({str("o"), integer(0)}).op(Code::InitObject).op(Code::SetVariable);
+    // A class whose prototype is a getter (never called) ...
+    as.push({str("getterClass"), integer(0)}).op(Code::InitObject).op(Code::SetVariable);
+    as.push({null()}).function("", {}, Assembler().push({str("getter!")}).trace());
+    as.push({str("prototype"), integer(3)}).getVar("getterClass").push({str("addProperty")});
+    as.op(Code::CallMethod).op(Code::Pop);
+    as.getVar("o").getVar("getterClass").op(Code::InstanceOf).trace();
+    // ... one that only inherits a prototype ...
+    as.push({str("inherits"), str("__proto__"), str("prototype")}).append(global("Object"));
+    as.push({str("prototype")}).op(Code::GetMember).push({integer(1)}).op(Code::InitObject);
+    as.push({integer(1)}).op(Code::InitObject).op(Code::SetVariable);
+    as.getVar("o").getVar("inherits").op(Code::InstanceOf).trace();
+    // ... and one whose prototype is hidden from this version: instanceof still sees it.
+    as.push({str("hidden"), str("prototype")}).append(global("Object"));
+    as.push({str("prototype")}).op(Code::GetMember).push({integer(1)}).op(Code::InitObject);
+    as.op(Code::SetVariable);
+    as.push({integer(0x2000), str("prototype")}).getVar("hidden");
+    as.push({integer(3), str("ASSetPropFlags")}).op(Code::CallFunction).op(Code::Pop);
+    as.getVar("o").getVar("hidden").op(Code::InstanceOf).trace();
+
+    // Primitive operands, with a String class of the movie's own in place.
+    as.append(noisyStringInPlaceOfString());
+    as.push({str("left"), str("right")}).op(Code::InstanceOf).trace();  // nothing boxed
+    as.getVar("o").push({str("right")}).op(Code::InstanceOf).trace();   // the class boxed
+    as.push({str("right"), str("left")}).op(Code::CastOp).trace();      // the value boxed
+    as.append(global("Object")).getVar("o").op(Code::CastOp).op(Code::TypeOf).trace();
+    // new Noisy("y"): the built-in constructor, reached through super(), boxes by itself.
+    as.push({str("y"), integer(1), str("_global")}).op(Code::GetVariable);
+    as.push({str("Noisy")}).op(Code::NewMethod).op(Code::Pop);
+    EXPECT_EQ(f.run(as), QStringList({"false", "false", "true", "false", "boxed right", "false",
+                                      "boxed left", "null", "object", "boxed y"}));
+}
+
+TEST(Classes, PrimitivesBoxThroughTheClassGlobalNamesOrHaveNoBoxAtAll) {
+    Fixture f;
+    Assembler as;
+    as.append(noisyStringInPlaceOfString());
+    // _global.__proto__ = holder, whose String getter gives Noisy; _global's own String goes.
+    as.push({str("holder"), integer(0)}).op(Code::InitObject).op(Code::SetVariable);
+    as.push({null()});
+    as.function("", {},
+                Assembler().push({str("getter")}).trace().append(global("Noisy")).op(Code::Return));
+    as.push({str("String"), integer(3)}).getVar("holder").push({str("addProperty")});
+    as.op(Code::CallMethod).op(Code::Pop);
+    as.push({str("_global")}).op(Code::GetVariable).push({str("__proto__")}).getVar("holder");
+    as.op(Code::SetMember);
+    as.push({str("_global")}).op(Code::GetVariable).push({str("String")}).op(Code::Delete);
+    as.op(Code::Pop);
+    as.push({str("ab"), str("length")}).op(Code::GetMember).trace();  // even length boxes
+    as.push({integer(0), str("fn"), undef()}).op(Code::CallMethod).op(Code::Pop);
+
+    // A Number that is no class leaves numbers without a box: members are undefined and a
+    // function called on one runs on _global.
+    as.push({str("_global")}).op(Code::GetVariable).push({str("Number"), integer(5)});
+    as.op(Code::SetMember);
+    as.push({integer(42), str("toString")}).op(Code::GetMember).op(Code::TypeOf).trace();
+    as.push({integer(42), integer(1)});
+    as.function("", {},
+                Assembler()
+                    .push({str("this")})
+                    .op(Code::GetVariable)
+                    .push({str("_global")})
+                    .op(Code::GetVariable)
+                    .op(Code::StrictEquals)
+                    .op(Code::Return));
+    as.push({str("call")}).op(Code::CallMethod).trace();
+
+    // A class whose prototype is a primitive gives its instances that primitive as __proto__.
+    as.append(defineClass("P", Assembler()));
+    as.append(global("P")).push({str("prototype"), boolean(true)}).op(Code::SetMember);
+    as.push({integer(0), str("_global")}).op(Code::GetVariable).push({str("P")});
+    as.op(Code::NewMethod).push({str("__proto__")}).op(Code::GetMember).op(Code::TypeOf).trace();
+    EXPECT_EQ(f.run(as), QStringList({"getter", "boxed ab", "2", "getter", "boxed fn", "undefined",
+                                      "true", "boolean"}));
+}
+
 TEST(Classes, ImplementsOpMakesInstanceOfTrue) {
     Fixture f;
     Assembler as;
@@ -74,6 +168,58 @@ TEST(Classes, ImplementsOpMakesInstanceOfTrue) {
         .op(Code::SetVariable);
     as.getVar("s").append(global("Drawable")).op(Code::InstanceOf).trace();
     EXPECT_EQ(f.run(as), QStringList({"true"}));
+}
+
+namespace {
+
+// ctor implements interfaces..., all names on _global.
+Assembler implementsOp(const std::string& ctor, std::initializer_list<std::string> interfaces) {
+    Assembler as;
+    for (const std::string& i : interfaces) {
+        as.append(global(i));
+    }
+    as.push({integer(int32_t(interfaces.size()))}).append(global(ctor)).op(Code::ImplementsOp);
+    return as;
+}
+
+Assembler newGlobal(const std::string& var, const std::string& ctor) {
+    Assembler as;
+    as.push({str(var), integer(0), str("_global")}).op(Code::GetVariable).push({str(ctor)});
+    return as.op(Code::NewMethod).op(Code::SetVariable);
+}
+
+Assembler instanceOfGlobal(const std::string& var, const std::string& ctor) {
+    Assembler as;
+    return as.getVar(var).append(global(ctor)).op(Code::InstanceOf).trace();
+}
+
+}  // namespace
+
+TEST(Classes, ImplementsOpRecordsTheFirstListNamingInterfacesWithTheirPrototypesThen) {
+    Fixture f;
+    Assembler as;
+    for (const char* name : {"Shape", "A", "B", "N", "Late", "Shape2"}) {
+        as.append(defineClass(name, Assembler()));
+    }
+    as.append(implementsOp("Shape", {}));  // names nothing: does not count
+    as.append(implementsOp("Shape", {"A", "NoSuchClass"}));
+    as.append(implementsOp("Shape", {"B"}));  // too late: Shape has its interfaces
+    as.append(implementsOp("A", {"N"}));      // interfaces of interfaces count too
+    as.append(newGlobal("s", "Shape"));
+    as.append(instanceOfGlobal("s", "A"))
+        .append(instanceOfGlobal("s", "B"))
+        .append(instanceOfGlobal("s", "N"));
+    // A getter put on A.prototype is not asked: the prototype stored before it still counts.
+    as.push({null()}).function("", {}, Assembler().push({str("getter!"), integer(0)}).trace());
+    as.push({str("prototype"), integer(3)}).append(global("A")).push({str("addProperty")});
+    as.op(Code::CallMethod).op(Code::Pop);
+    as.append(instanceOfGlobal("s", "A"));
+    // The interface's prototype is taken when ImplementsOp runs, not when instanceof does.
+    as.append(implementsOp("Shape2", {"Late"}));
+    as.append(global("Late")).push({str("prototype"), integer(0)}).op(Code::InitObject);
+    as.op(Code::SetMember);
+    as.append(newGlobal("s2", "Shape2")).append(instanceOfGlobal("s2", "Late"));
+    EXPECT_EQ(f.run(as), QStringList({"true", "false", "true", "true", "false"}));
 }
 
 namespace {
@@ -138,6 +284,28 @@ TEST(Seam, ClipBindingsAnswerBuiltInPropertiesAndChildren) {
     root->detach();
     EXPECT_TRUE(m.get(root, "_x").isUndefined());
     EXPECT_EQ(m.toNumber(m.get(root, "myVar")), 1);
+}
+
+TEST(Seam, ClipsAreNeverAPrototypeInstanceOfMatchesAndStopBeingInstancesWhenRemoved) {
+    ClipHost host;
+    Machine m(host, 8);
+    FakeClip binding;
+    ClipObject* clip = m.makeClip(m.protos().object, &binding);
+    Object* objectClass = m.get(m.global(), "Object").object();
+    // A class whose prototype is the clip, and an object inheriting from the clip.
+    Object* clipClass = m.makeObject();
+    clipClass->put("prototype", Value(clip));
+    Object* child = m.heap().make<Object>(clip);
+    // A clip standing as a class whose prototype is Object.prototype.
+    clip->put("prototype", Value(m.protos().object));
+    Object* plain = m.makeObject();
+
+    EXPECT_TRUE(m.instanceOf(Value(clip), objectClass));
+    EXPECT_FALSE(m.instanceOf(Value(child), clipClass));
+    EXPECT_TRUE(m.instanceOf(Value(plain), clip));
+    clip->detach();
+    EXPECT_FALSE(m.instanceOf(Value(clip), objectClass));
+    EXPECT_FALSE(m.instanceOf(Value(plain), clip));
 }
 
 namespace {

@@ -363,6 +363,27 @@ TEST_F(MovieClipTest, PropertyAssignmentsConvertLikeNumbersAndIgnoreWhatIsNone) 
     }
     m().set(clip, QStringLiteral("_y"), Value(INFINITY));
     EXPECT_DOUBLE_EQ(number(clip, "_y"), -107374182.4);
+
+    // _visible takes numbers too: "10" shows, what reads as no number leaves it as it was.
+    for (const Value& none : {Value(), Value::null(), Value("10x"), Value("true"), Value("")}) {
+        m().set(clip, QStringLiteral("_visible"), Value(true));
+        m().set(clip, QStringLiteral("_visible"), none);
+        EXPECT_TRUE(m().toBoolean(m().get(clip, QStringLiteral("_visible"))))
+            << m().toString(none).toStdString();
+    }
+    m().set(clip, QStringLiteral("_visible"), Value("0"));
+    EXPECT_FALSE(m().toBoolean(m().get(clip, QStringLiteral("_visible"))));
+    m().set(clip, QStringLiteral("_visible"), Value("10"));
+    EXPECT_TRUE(m().toBoolean(m().get(clip, QStringLiteral("_visible"))));
+    m().set(clip, QStringLiteral("_visible"), Value(-INFINITY));
+    EXPECT_TRUE(m().toBoolean(m().get(clip, QStringLiteral("_visible"))));
+
+    // An infinite alpha, either way, makes the clip transparent.
+    for (double inf : {INFINITY, -INFINITY}) {
+        m().set(clip, QStringLiteral("_alpha"), Value(50));
+        m().set(clip, QStringLiteral("_alpha"), Value(inf));
+        EXPECT_EQ(number(clip, "_alpha"), 0) << inf;
+    }
 }
 
 TEST_F(MovieClipTest, ScaleAndRotationKeepTheSignsScriptsGaveThem) {

@@ -20,7 +20,8 @@ Value booleanCtor(Machine& m, const Value&, std::vector<Value>& args) {
 }
 
 Value booleanConstruct(Machine& m, const Value&, std::vector<Value>& args) {
-    return Value(m.toObject(Value(args.empty() ? false : m.toBoolean(args[0]))));
+    const Value b(args.empty() ? false : m.toBoolean(args[0]));
+    return Value(m.heap().make<PrimitiveObject>(m.protos().boolean, ObjectKind::Boolean, b));
 }
 
 Value booleanToString(Machine& m, const Value& self, std::vector<Value>&) {

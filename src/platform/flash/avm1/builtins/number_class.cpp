@@ -24,7 +24,8 @@ Value numberCtor(Machine& m, const Value&, std::vector<Value>& args) {
 }
 
 Value numberConstruct(Machine& m, const Value&, std::vector<Value>& args) {
-    return Value(m.toObject(Value(args.empty() ? 0.0 : m.toNumber(args[0]))));
+    const Value n(args.empty() ? 0.0 : m.toNumber(args[0]));
+    return Value(m.heap().make<PrimitiveObject>(m.protos().number, ObjectKind::Number, n));
 }
 
 Value numberToStringNative(Machine& m, const Value& self, std::vector<Value>& args) {

@@ -30,7 +30,9 @@ Value stringCtor(Machine& m, const Value&, std::vector<Value>& args) {
 
 Value stringConstruct(Machine& m, const Value&, std::vector<Value>& args) {
     QString s = args.empty() ? QString() : m.toString(args[0]);
-    return Value(m.toObject(Value(s)));
+    // The built-in box, never one of a class a movie put in String's place: that class's own
+    // super() comes here.
+    return Value(m.heap().make<PrimitiveObject>(m.protos().string, ObjectKind::String, Value(s)));
 }
 
 Value fromCharCode(Machine& m, const Value&, std::vector<Value>& args) {

@@ -191,10 +191,15 @@ bool setClipProperty(Player& player, DisplayObject& clip, int index, const QStri
             return ok;
         case 6:
             if (ok) {
-                clip.colorTransform.aMult = int16_t(std::clamp(n * 2.56, -32768.0, 32767.0));
+                // An infinite alpha is no alpha at all rather than the largest one.
+                clip.colorTransform.aMult =
+                    std::isinf(n) ? 0 : int16_t(std::clamp(n * 2.56, -32768.0, 32767.0));
             }
             return ok;
         case 7:
+            if (value.isEmpty()) {
+                return false;  // no value: stays as it is
+            }
             clip.visible = ok ? n != 0 : value.compare(u"true", Qt::CaseInsensitive) == 0;
             if (!clip.visible) {
                 player.objectGone(clip);  // a hidden object cannot keep the focus

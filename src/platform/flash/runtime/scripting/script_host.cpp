@@ -48,16 +48,16 @@ bool isTextProperty(int index) {
 // A value assigned to a numbered property, as the text setClipProperty takes. Numeric
 // properties convert through valueOf, not toString (set_property_values).
 QString propertyArgument(avm1::Machine& m, int index, const Value& v) {
-    if (isTextProperty(index) || (index == 7 && v.isString())) {
+    if (isTextProperty(index)) {
         return m.toString(v);
-    }
-    if (index == 7 && v.isBoolean()) {
-        return v.boolean() ? QStringLiteral("1") : QStringLiteral("0");
     }
     if (v.isUndefined() || v.isNull()) {
         return QString();  // no value: the clip stays as it is
     }
     const double n = m.toNumber(v);
+    if (std::isnan(n)) {
+        return QString();  // nor does what is not a number ("10x" for _visible)
+    }
     // The movie's own number text, except that infinities must read back as numbers.
     return std::isinf(n) ? QString::number(n) : m.toString(Value(n));
 }
