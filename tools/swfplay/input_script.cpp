@@ -80,6 +80,37 @@ void readKey(const QJsonValue& key, flash::InputEvent& event) {
 
 }  // namespace
 
+flash::TextCommand textCommandNamed(const QString& name) {
+    using C = flash::TextCommand;
+    static const std::map<QString, C> kNamed = {
+        {"MoveLeft", C::MoveLeft},
+        {"MoveRight", C::MoveRight},
+        {"MoveLeftWord", C::MoveLeftWord},
+        {"MoveRightWord", C::MoveRightWord},
+        {"MoveLeftLine", C::MoveLeftLine},
+        {"MoveRightLine", C::MoveRightLine},
+        {"MoveLeftDocument", C::MoveLeftDocument},
+        {"MoveRightDocument", C::MoveRightDocument},
+        {"SelectLeft", C::SelectLeft},
+        {"SelectRight", C::SelectRight},
+        {"SelectLeftWord", C::SelectLeftWord},
+        {"SelectRightWord", C::SelectRightWord},
+        {"SelectLeftLine", C::SelectLeftLine},
+        {"SelectRightLine", C::SelectRightLine},
+        {"SelectLeftDocument", C::SelectLeftDocument},
+        {"SelectRightDocument", C::SelectRightDocument},
+        {"SelectAll", C::SelectAll},
+        {"Backspace", C::Backspace},
+        {"Delete", C::Delete},
+        {"Enter", C::Enter},
+        {"Copy", C::Copy},
+        {"Cut", C::Cut},
+        {"Paste", C::Paste},
+    };
+    const auto it = kNamed.find(name);
+    return it == kNamed.end() ? C::None : it->second;
+}
+
 std::optional<InputScript> parseInputScript(const std::string& json, std::string* error) {
     QJsonParseError parseError;
     const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(json), &parseError);
@@ -92,11 +123,11 @@ std::optional<InputScript> parseInputScript(const std::string& json, std::string
         return std::nullopt;
     }
     InputScript script;
-    std::vector<flash::InputEvent> step;
+    std::vector<ScriptEvent> step;
     for (const QJsonValue& item : doc.array()) {
         const QJsonObject e = item.toObject();
         const QString type = e.value(QLatin1String("type")).toString();
-        flash::InputEvent event;
+        ScriptEvent event;
         const QJsonArray pos = e.value(QLatin1String("pos")).toArray();
         if (pos.size() == 2) {
             event.x = pos[0].toDouble();
@@ -138,6 +169,14 @@ std::optional<InputScript> parseInputScript(const std::string& json, std::string
             } else {
                 continue;
             }
+        } else if (type == QLatin1String("TextControl")) {
+            event.kind = flash::InputKind::TextCommand;
+            event.command = textCommandNamed(e.value(QLatin1String("code")).toString());
+            if (event.command == flash::TextCommand::None) {
+                continue;
+            }
+        } else if (type == QLatin1String("SetClipboardText")) {
+            event.clipboard = e.value(QLatin1String("text")).toString().toStdU16String();
         } else if (type == QLatin1String("FocusGained")) {
             event.kind = flash::InputKind::FocusGained;
         } else if (type == QLatin1String("FocusLost")) {

@@ -1,7 +1,9 @@
 // Input scripts of the corpus (input.json): a list of events in stage pixels, cut into one
-// frame's worth each by "Wait". Events this host cannot express (clipboard, IME, text
-// editing commands) are skipped.
+// frame's worth each by "Wait". Text editing commands and setting the clipboard are events
+// too; what this host cannot express (IME composition) is skipped.
 #pragma once
+
+#include <QString>
 
 #include <optional>
 #include <string>
@@ -11,10 +13,18 @@
 
 namespace pencora::swfplay {
 
+// An input event, or (with `clipboard` set) a new text on the clipboard instead.
+struct ScriptEvent : flash::InputEvent {
+    std::optional<std::u16string> clipboard;
+};
+
 // Steps[i] is what to inject after frame i + 1; events after the last "Wait" form a final step.
 struct InputScript {
-    std::vector<std::vector<flash::InputEvent>> steps;
+    std::vector<std::vector<ScriptEvent>> steps;
 };
+
+// The editing command a script names ("MoveLeft", "SelectAll", "Paste" ...), None if unknown.
+flash::TextCommand textCommandNamed(const QString& name);
 
 // nullopt with `error` set when the text is not a JSON list of events.
 std::optional<InputScript> parseInputScript(const std::string& json, std::string* error);

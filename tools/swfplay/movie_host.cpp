@@ -1,5 +1,8 @@
 #include "movie_host.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -299,6 +302,14 @@ void MovieHost::inject(const flash::InputEvent& event) {
     if (impl_->tooling) {
         impl_->tooling->InjectInput(event);
     }
+}
+
+void MovieHost::inject(const ScriptEvent& event) {
+    if (event.clipboard) {
+        QGuiApplication::clipboard()->setText(QString::fromStdU16String(*event.clipboard));
+        return;
+    }
+    inject(static_cast<const flash::InputEvent&>(event));
 }
 
 QImage MovieHost::render() {

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "input_script.h"
 #include "platform/flash/control/movie_engine.h"
 
 namespace pencora::swfplay {
@@ -57,6 +58,8 @@ class MovieHost {
     // What the movie's Date reads at its first frame (ms since 1970 UTC).
     void pinWallClock(double millisecondsSinceEpoch);
     void inject(const flash::InputEvent& event);
+    // A script's event: input for the movie, or new text on the clipboard.
+    void inject(const ScriptEvent& event);
     // The current frame as the control draws it (content aspect) at the set size.
     QImage render();
 

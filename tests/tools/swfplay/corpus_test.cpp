@@ -65,6 +65,9 @@ TEST(InputScript, CutsEventsIntoFramesAtWait) {
         {"type": "KeyDown", "key": "ArrowLeft"},
         {"type": "TextInput", "codepoint": "字"},
         {"type": "SetClipboardText", "text": "x"},
+        {"type": "TextControl", "code": "SelectRightWord"},
+        {"type": "TextControl", "code": "NoSuchCommand"},
+        {"type": "ImePreedit", "text": "z"},
         {"type": "Wait"},
         {"type": "MouseWheel", "lines": -1}
     ])",
@@ -74,11 +77,16 @@ TEST(InputScript, CutsEventsIntoFramesAtWait) {
     ASSERT_EQ(script->steps[0].size(), 2u);
     EXPECT_EQ(script->steps[0][0].kind, flash::InputKind::MouseMove);
     EXPECT_DOUBLE_EQ(script->steps[0][0].x, 12.5);
-    ASSERT_EQ(script->steps[1].size(), 3u);
+    // Clipboard text and known editing commands are events in their place; what this host
+    // cannot express is dropped.
+    ASSERT_EQ(script->steps[1].size(), 5u);
     EXPECT_EQ(script->steps[1][0].keyCode, 'A');
     EXPECT_EQ(script->steps[1][0].character, u'a');
     EXPECT_EQ(script->steps[1][1].keyCode, 37);
     EXPECT_EQ(script->steps[1][2].character, u'字');
+    EXPECT_EQ(script->steps[1][3].clipboard, std::u16string(u"x"));
+    EXPECT_EQ(script->steps[1][4].kind, flash::InputKind::TextCommand);
+    EXPECT_EQ(script->steps[1][4].command, flash::TextCommand::SelectRightWord);
     EXPECT_EQ(script->steps[2][0].wheelDelta, -1);
     EXPECT_FALSE(parseInputScript("{\"type\": \"Wait\"}", &error));
     EXPECT_FALSE(parseInputScript("[", &error));

@@ -13,6 +13,7 @@
 #include "platform/flash/control/local_fetch.h"
 #include "platform/flash/control/site_fetch.h"
 #include "platform/flash/control/stage_layout.h"
+#include "platform/flash/control/text_commands.h"
 #include "platform/ole/class_registry.h"
 #include "platform/ole/file_scope.h"
 
@@ -1118,8 +1119,35 @@ class FlashControl final
         }
         ComPtr<IUnknown> keepAlive(identity());
         EngineCall call(*this);
+        trackModifier(event);
         engine_->handleInput(event);
+        if (event.kind == InputKind::KeyDown) {
+            sendTextCommand(event.keyCode);
+        }
         return S_OK;
+    }
+
+    // Shift and Control as the host's key messages left them, for the editing commands.
+    void trackModifier(const InputEvent& event) {
+        const bool down = event.kind == InputKind::KeyDown;
+        if (!down && event.kind != InputKind::KeyUp) {
+            return;
+        }
+        if (event.keyCode == 0x10) {
+            shiftDown_ = down;
+        } else if (event.keyCode == 0x11) {
+            controlDown_ = down;
+        }
+    }
+
+    // After a key, what it does to the focused text: the key itself went to the movie.
+    void sendTextCommand(int virtualKey) {
+        InputEvent command;
+        command.kind = InputKind::TextCommand;
+        command.command = textCommandForKey(virtualKey, shiftDown_, controlDown_);
+        if (command.command != TextCommand::None && engine_ && !uiDead_) {
+            engine_->handleInput(command);
+        }
     }
 
     // ---- properties ----------------------------------------------------------------------
@@ -1387,6 +1415,8 @@ class FlashControl final
     LONG readyState_ = FLASH_READYSTATE_COMPLETE;
     std::optional<StageRect> view_;
     bool userMode_ = true;
+    bool shiftDown_ = false;  // as the last key messages left them
+    bool controlDown_ = false;
     bool uiDead_ = false;
     int frozen_ = 0;
 

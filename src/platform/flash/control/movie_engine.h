@@ -101,6 +101,37 @@ enum class InputKind {
     TextInput,  // `character`: one UTF-16 unit typed
     FocusGained,
     FocusLost,
+    TextCommand,  // `command` on the focused text field, after the key that gave it
+};
+
+// Editing commands of a text field. The host derives them from keys (arrows, Home, End,
+// Backspace, Delete, Enter, Ctrl+A/C/X/V) and sends each after that key's KeyDown: the key
+// itself only reaches the movie's key listeners and buttons.
+enum class TextCommand {
+    None,
+    MoveLeft,
+    MoveRight,
+    MoveLeftWord,
+    MoveRightWord,
+    MoveLeftLine,  // to the start of the line (Home)
+    MoveRightLine,
+    MoveLeftDocument,
+    MoveRightDocument,
+    SelectLeft,
+    SelectRight,
+    SelectLeftWord,
+    SelectRightWord,
+    SelectLeftLine,
+    SelectRightLine,
+    SelectLeftDocument,
+    SelectRightDocument,
+    SelectAll,
+    Backspace,
+    Delete,
+    Enter,
+    Copy,
+    Cut,
+    Paste,
 };
 
 struct InputEvent {
@@ -111,6 +142,7 @@ struct InputEvent {
     int wheelDelta = 0;
     int keyCode = 0;
     char16_t character = 0;
+    TextCommand command = TextCommand::None;
 };
 
 enum class CursorShape { Arrow, Hand, IBeam };

@@ -29,6 +29,42 @@ std::u16string u16(const QString& s) {
     return s.toStdU16String();
 }
 
+// An editing command as the text fields take it: the edit and whether it extends the
+// selection.
+std::optional<std::pair<TextEdit, bool>> textEditFor(flash::TextCommand command) {
+    using C = flash::TextCommand;
+    static const std::map<C, std::pair<TextEdit, bool>> kEdits = {
+        {C::MoveLeft, {TextEdit::Left, false}},
+        {C::MoveRight, {TextEdit::Right, false}},
+        {C::MoveLeftWord, {TextEdit::WordLeft, false}},
+        {C::MoveRightWord, {TextEdit::WordRight, false}},
+        {C::MoveLeftLine, {TextEdit::LineStart, false}},
+        {C::MoveRightLine, {TextEdit::LineEnd, false}},
+        {C::MoveLeftDocument, {TextEdit::TextStart, false}},
+        {C::MoveRightDocument, {TextEdit::TextEnd, false}},
+        {C::SelectLeft, {TextEdit::Left, true}},
+        {C::SelectRight, {TextEdit::Right, true}},
+        {C::SelectLeftWord, {TextEdit::WordLeft, true}},
+        {C::SelectRightWord, {TextEdit::WordRight, true}},
+        {C::SelectLeftLine, {TextEdit::LineStart, true}},
+        {C::SelectRightLine, {TextEdit::LineEnd, true}},
+        {C::SelectLeftDocument, {TextEdit::TextStart, true}},
+        {C::SelectRightDocument, {TextEdit::TextEnd, true}},
+        {C::SelectAll, {TextEdit::SelectAll, false}},
+        {C::Backspace, {TextEdit::Backspace, false}},
+        {C::Delete, {TextEdit::Delete, false}},
+        {C::Enter, {TextEdit::Enter, false}},
+        {C::Copy, {TextEdit::Copy, false}},
+        {C::Cut, {TextEdit::Cut, false}},
+        {C::Paste, {TextEdit::Paste, false}},
+    };
+    const auto it = kEdits.find(command);
+    if (it == kEdits.end()) {
+        return std::nullopt;
+    }
+    return it->second;
+}
+
 class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
   public:
     explicit SwfMovieEngine(std::unique_ptr<DrawingFactory> drawings)
@@ -173,6 +209,11 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
                 break;
             case InputKind::TextInput:
                 player_.textInput(e.character);
+                break;
+            case InputKind::TextCommand:
+                if (const auto edit = textEditFor(e.command)) {
+                    player_.textEdit(edit->first, edit->second);
+                }
                 break;
             default:
                 return;

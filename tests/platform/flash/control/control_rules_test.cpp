@@ -7,6 +7,7 @@
 #include "platform/flash/control/local_fetch.h"
 #include "platform/flash/control/stage_layout.h"
 #include "platform/flash/control/stub_engine.h"
+#include "platform/flash/control/text_commands.h"
 
 namespace pencora::flash {
 namespace {
@@ -191,6 +192,29 @@ TEST(StubEngine, ReadsTheHeaderAndDrawsTheStageColour) {
     const std::uint8_t garbage[] = {'C', 'W', 'S', 9, 0xFF, 0xFF, 0xFF, 0xFF, 1, 2, 3};
     EXPECT_FALSE(engine->loadMovie(0, garbage, u"", {}));
     EXPECT_FALSE(engine->movieInfo().loaded);
+}
+
+TEST(TextCommands, KeysGiveTheirEditingCommands) {
+    using enum TextCommand;
+    struct Case {
+        int key;
+        bool shift, control;
+        TextCommand command;
+    };
+    const Case cases[] = {
+        {0x25, false, false, MoveLeft},     {0x25, true, false, SelectLeft},
+        {0x27, false, true, MoveRightWord}, {0x27, true, true, SelectRightWord},
+        {0x24, false, false, MoveLeftLine}, {0x23, true, true, SelectRightDocument},
+        {0x08, true, false, Backspace},     {0x2E, false, true, Delete},
+        {0x0D, false, false, Enter},        {'A', false, true, SelectAll},
+        {'C', false, true, Copy},           {'X', true, true, Cut},
+        {'V', false, true, Paste},          {'V', false, false, None},
+        {0x26, false, false, None},         {0x10, true, false, None},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(textCommandForKey(c.key, c.shift, c.control), c.command)
+            << "key " << c.key << " shift " << c.shift << " control " << c.control;
+    }
 }
 
 }  // namespace

@@ -420,6 +420,19 @@ TEST_F(FlashControlTest, TurnsWindowMessagesIntoStageInput) {
     EXPECT_EQ(engine.input[3].keyCode, 0x41);
     EXPECT_EQ(engine.input[4].character, u'朗');
 
+    // An editing key is followed by its command, with the modifiers the key messages left.
+    engine.input.clear();
+    send(WM_KEYDOWN, 0x11, 0);
+    send(WM_KEYDOWN, 0x56, 0);
+    send(WM_KEYUP, 0x11, 0);
+    send(WM_KEYDOWN, 0x25, 0);
+    ASSERT_EQ(engine.input.size(), 6u);
+    EXPECT_EQ(engine.input[1].keyCode, 0x56);
+    EXPECT_EQ(engine.input[2].kind, InputKind::TextCommand);
+    EXPECT_EQ(engine.input[2].command, TextCommand::Paste);
+    EXPECT_EQ(engine.input[4].keyCode, 0x25);
+    EXPECT_EQ(engine.input[5].command, TextCommand::MoveLeft);
+
     engine.cursor = CursorShape::Hand;
     EXPECT_EQ(send(WM_SETCURSOR, 0, 0x02000001), IDC_HAND);
     engine.cursor = CursorShape::Arrow;

@@ -330,14 +330,22 @@ TEST_F(InputTest, TypingGoesIntoTheFocusedInputFieldAndSelectionReadsItsCaret) {
     }
     EXPECT_EQ(t.field->text, QStringLiteral("xyz"));
     // Shift+Left selects the last character; typing over it and Backspace edit in place.
+    // The keys themselves edit nothing: the host's editing command after each does.
+    auto edit = [&](int code, TextEdit command, bool extend) {
+        player.keyDown(code);
+        player.textEdit(command, extend);
+        player.keyUp(code);
+    };
     player.keyDown(vk::Shift);
-    press(vk::Left);
+    edit(vk::Left, TextEdit::Left, true);
     player.keyUp(vk::Shift);
     player.textInput(u'Q');
     EXPECT_EQ(t.field->text, QStringLiteral("xyQ"));
     press(vk::Backspace);
+    EXPECT_EQ(t.field->text, QStringLiteral("xyQ")) << "a key alone";
+    edit(vk::Backspace, TextEdit::Backspace, false);
     EXPECT_EQ(t.field->text, QStringLiteral("xy"));
-    EXPECT_THAT(take(), ElementsAre("0,3", "2,3", "2,3", "2,2"));
+    EXPECT_THAT(take(), ElementsAre("0,3", "2,3", "2,3", "3,3", "2,2"));
 
     // Without the focus nothing is typed and the indices read -1.
     player.setFocus(nullptr);

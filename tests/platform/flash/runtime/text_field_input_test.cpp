@@ -64,35 +64,58 @@ TEST(TextFieldInput, MaxCharsAndLineBreaksLimitWhatGoesIn) {
     TextField single = inputField();
     typeText(single, QStringLiteral("a\nb\x01"));
     EXPECT_EQ(single.text, QStringLiteral("ab"));
-    EXPECT_FALSE(pressKey(single, TextKey::Enter, false));
+    EXPECT_FALSE(pressKey(single, TextEdit::Enter, false));
     single.multiline = true;
-    EXPECT_TRUE(pressKey(single, TextKey::Enter, false));
+    EXPECT_TRUE(pressKey(single, TextEdit::Enter, false));
     EXPECT_EQ(single.text, QStringLiteral("ab\r"));
 }
 
 TEST(TextFieldInput, EditingKeysMoveTheCaretAndSelection) {
     TextField f = inputField(QStringLiteral("hello"));
     f.selectionBegin = f.selectionEnd = 5;
-    pressKey(f, TextKey::Left, false);
-    pressKey(f, TextKey::Left, true);
+    pressKey(f, TextEdit::Left, false);
+    pressKey(f, TextEdit::Left, true);
     EXPECT_EQ(f.selectionBegin, 4);
     EXPECT_EQ(f.selectionEnd, 3);
-    EXPECT_TRUE(pressKey(f, TextKey::Backspace, false));
+    EXPECT_TRUE(pressKey(f, TextEdit::Backspace, false));
     EXPECT_EQ(f.text, QStringLiteral("helo"));
     EXPECT_EQ(f.selectionEnd, 3);
-    pressKey(f, TextKey::Home, false);
-    EXPECT_FALSE(pressKey(f, TextKey::Backspace, false)) << "nothing before the start";
-    EXPECT_TRUE(pressKey(f, TextKey::Delete, false));
+    pressKey(f, TextEdit::LineStart, false);
+    EXPECT_FALSE(pressKey(f, TextEdit::Backspace, false)) << "nothing before the start";
+    EXPECT_TRUE(pressKey(f, TextEdit::Delete, false));
     EXPECT_EQ(f.text, QStringLiteral("elo"));
-    pressKey(f, TextKey::End, false);
-    EXPECT_FALSE(pressKey(f, TextKey::Delete, false)) << "nothing after the end";
-    pressKey(f, TextKey::SelectAll, false);
+    pressKey(f, TextEdit::LineEnd, false);
+    EXPECT_FALSE(pressKey(f, TextEdit::Delete, false)) << "nothing after the end";
+    pressKey(f, TextEdit::SelectAll, false);
     typeText(f, QStringLiteral("new"));
     EXPECT_EQ(f.text, QStringLiteral("new"));
     // A caret left outside the text by a script is brought back before it is used.
     f.selectionBegin = f.selectionEnd = 99;
-    pressKey(f, TextKey::Backspace, false);
+    pressKey(f, TextEdit::Backspace, false);
     EXPECT_EQ(f.text, QStringLiteral("ne"));
+}
+
+TEST(TextFieldInput, WordAndWholeTextMovesJumpOverGapsThenWords) {
+    const QString text = QStringLiteral("one, two  three");
+    EXPECT_EQ(wordBoundary(text, 15, true), 10);
+    EXPECT_EQ(wordBoundary(text, 10, true), 5) << "over the gap, then the word";
+    EXPECT_EQ(wordBoundary(text, 2, true), 0);
+    EXPECT_EQ(wordBoundary(text, 0, false), 5) << "over the word, then the gap";
+    EXPECT_EQ(wordBoundary(text, 6, false), 10);
+    EXPECT_EQ(wordBoundary(text, 99, true), 10) << "a caret past the end starts at it";
+
+    TextField f = inputField(QStringLiteral("ab cd\ref"));
+    f.multiline = true;
+    f.selectionBegin = f.selectionEnd = 4;
+    pressKey(f, TextEdit::WordRight, true);
+    EXPECT_EQ(f.selectionBegin, 4);
+    EXPECT_EQ(f.selectionEnd, 6);
+    pressKey(f, TextEdit::TextEnd, false);
+    EXPECT_EQ(f.selectionEnd, 8);
+    pressKey(f, TextEdit::TextStart, true);
+    EXPECT_EQ(f.selectionBegin, 8);
+    EXPECT_EQ(f.selectionEnd, 0);
+    EXPECT_FALSE(pressKey(f, TextEdit::Paste, false)) << "the clipboard is the caller's";
 }
 
 }  // namespace

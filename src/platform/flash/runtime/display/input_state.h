@@ -75,16 +75,37 @@ struct DragState {
     std::weak_ptr<DisplayObject> lastDrop;
 };
 
-// The text side of keyboard input: the runtime routes keys and typed characters to the input
-// text field holding the focus through this, and tells it when it gains or loses the focus.
+// Editing a focused text field: caret movements (each may extend the selection instead),
+// deleting, a new line, and the clipboard.
+enum class TextEdit {
+    Left,
+    Right,
+    WordLeft,
+    WordRight,
+    LineStart,
+    LineEnd,
+    TextStart,
+    TextEnd,
+    SelectAll,
+    Backspace,
+    Delete,
+    Enter,
+    Copy,
+    Cut,
+    Paste,
+};
+
+// The text side of keyboard input: the runtime routes typed characters and editing commands
+// to the input text field holding the focus through this, and tells it when it gains or
+// loses the focus.
 class TextInputHandler {
   public:
     virtual ~TextInputHandler() = default;
     // Whether the field takes typing (an input field, not a dynamic one).
     virtual bool isInput(const DisplayObject& field) = 0;
     virtual void focusChanged(DisplayObject& field, bool gained) = 0;
-    // Editing keys (arrows, Home, End, Backspace, Delete, Enter). True when the field used it.
-    virtual bool keyDown(DisplayObject& field, int code) = 0;
+    // `extend` (Shift) moves the selection's far end instead of the caret.
+    virtual void edit(DisplayObject& field, TextEdit edit, bool extend) = 0;
     virtual void character(DisplayObject& field, char16_t character) = 0;
 };
 

@@ -154,10 +154,7 @@ void Player::keyDown(int code, char16_t character) {
         return;
     }
     if (focused->kind == ObjectKind::EditText) {
-        if (textInput_ && textInput_->isInput(*focused)) {
-            textInput_->keyDown(*focused, code);
-        }
-        return;
+        return;  // what the key does to the text comes as an editing command
     }
     // Enter and Space press what the yellow rectangle marks; without the rectangle
     // (_focusrect off) they do nothing.
@@ -201,6 +198,14 @@ void Player::textInput(char16_t character) {
     if (focused && focused->parent && focused->kind == ObjectKind::EditText && textInput_ &&
         textInput_->isInput(*focused)) {
         textInput_->character(*focused, character);
+    }
+}
+
+void Player::textEdit(TextEdit edit, bool extend) {
+    auto focused = focus_.object.lock();
+    if (focused && focused->parent && focused->kind == ObjectKind::EditText && textInput_) {
+        textInput_->edit(*focused, edit, extend);
+        runQueuedActions();
     }
 }
 

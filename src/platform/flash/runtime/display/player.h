@@ -216,6 +216,9 @@ class Player {
     void keyDown(int code, char16_t character = 0);
     void keyUp(int code);
     void textInput(char16_t character);
+    // An editing command for the focused text field (the keys themselves only reach scripts
+    // and buttons); selectable dynamic fields take the movements, copying and select all.
+    void textEdit(TextEdit edit, bool extend);
     const KeyboardState& keyboard() const { return keyboard_; }
     void mouseWheel(int delta);
     // Where typed text goes when an input text field holds the focus.

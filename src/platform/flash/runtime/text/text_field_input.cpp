@@ -2,6 +2,7 @@
 
 #include "platform/flash/runtime/display/player.h"
 #include "platform/flash/runtime/scripting/script_host.h"
+#include "platform/flash/runtime/text/clipboard.h"
 #include "platform/flash/runtime/text/text_field_class.h"
 
 namespace pencora::runtime {
@@ -122,7 +123,29 @@ bool typeText(TextField& f, const QString& typed) {
     return true;
 }
 
-bool pressKey(TextField& f, TextKey key, bool extend) {
+int wordBoundary(const QString& text, int from, bool left) {
+    const int n = int(text.size());
+    auto isWord = [&](int i) { return text.at(i).isLetterOrNumber() || text.at(i) == u'_'; };
+    int i = std::clamp(from, 0, n);
+    if (left) {
+        while (i > 0 && !isWord(i - 1)) {
+            --i;
+        }
+        while (i > 0 && isWord(i - 1)) {
+            --i;
+        }
+    } else {
+        while (i < n && isWord(i)) {
+            ++i;
+        }
+        while (i < n && !isWord(i)) {
+            ++i;
+        }
+    }
+    return i;
+}
+
+bool pressKey(TextField& f, TextEdit key, bool extend) {
     auto [a, b] = selection(f);
     const int caret = std::clamp(f.selectionEnd < 0 ? f.length() : f.selectionEnd, 0, f.length());
     auto move = [&](int to) {
@@ -137,30 +160,46 @@ bool pressKey(TextField& f, TextKey key, bool extend) {
         }
     };
     switch (key) {
-        case TextKey::Left:
+        case TextEdit::Left:
             move(!extend && a != b ? a : caret - 1);
             return false;
-        case TextKey::Right:
+        case TextEdit::Right:
             move(!extend && a != b ? b : caret + 1);
             return false;
-        case TextKey::Home:
+        case TextEdit::WordLeft:
+            move(wordBoundary(f.text, caret, true));
+            return false;
+        case TextEdit::WordRight:
+            move(wordBoundary(f.text, caret, false));
+            return false;
+        case TextEdit::LineStart:
             move(f.paragraphAt(caret).first);
             return false;
-        case TextKey::End:
+        case TextEdit::LineEnd:
             move(f.paragraphAt(caret).second);
             return false;
-        case TextKey::SelectAll:
+        case TextEdit::TextStart:
+            move(0);
+            return false;
+        case TextEdit::TextEnd:
+            move(f.length());
+            return false;
+        case TextEdit::SelectAll:
             f.selectionBegin = 0;
             f.selectionEnd = f.length();
             return false;
-        case TextKey::Enter:
+        case TextEdit::Enter:
             return f.multiline && typeText(f, QStringLiteral("\r"));
-        case TextKey::Backspace:
-        case TextKey::Delete:
+        case TextEdit::Backspace:
+        case TextEdit::Delete:
             break;
+        case TextEdit::Copy:
+        case TextEdit::Cut:
+        case TextEdit::Paste:
+            return false;
     }
     if (a == b) {
-        if (key == TextKey::Backspace) {
+        if (key == TextEdit::Backspace) {
             a = std::max(0, a - 1);
         } else {
             b = std::min(f.length(), b + 1);
@@ -197,15 +236,50 @@ void textFieldTyped(ScriptHost& host, DisplayObject& o, const QString& typed) {
     }
 }
 
-void textFieldKey(ScriptHost& host, DisplayObject& o, TextKey key, bool extend) {
-    if (!o.field) {
+namespace {
+
+bool movesOnly(TextEdit key) {
+    return key != TextEdit::Backspace && key != TextEdit::Delete && key != TextEdit::Enter &&
+           key != TextEdit::Cut && key != TextEdit::Paste;
+}
+
+// The selected text, empty without a selection.
+QString selectedText(const TextField& f) {
+    auto [a, b] = selection(f);
+    return f.text.mid(a, b - a);
+}
+
+}  // namespace
+
+void textFieldKey(ScriptHost& host, DisplayObject& o, TextEdit key, bool extend) {
+    if (!o.field || (!o.field->editable && !movesOnly(key))) {
         return;
     }
-    if (!o.field->editable && key != TextKey::Left && key != TextKey::Right &&
-        key != TextKey::Home && key != TextKey::End && key != TextKey::SelectAll) {
-        return;
+    TextField& f = *o.field;
+    switch (key) {
+        case TextEdit::Copy:
+        case TextEdit::Cut:
+            if (f.password || selectedText(f).isEmpty()) {
+                return;  // a password never leaves its field
+            }
+            setClipboardText(selectedText(f));
+            if (key == TextEdit::Cut) {
+                auto [a, b] = selection(f);
+                f.replace(a, b, QString());
+                placeCaret(f, a);
+                changed(host, o);
+            }
+            return;
+        case TextEdit::Paste:
+            // An empty clipboard pastes nothing: the selection stays.
+            if (const QString pasted = clipboardText(); !pasted.isEmpty()) {
+                textFieldTyped(host, o, pasted);
+            }
+            return;
+        default:
+            break;
     }
-    if (pressKey(*o.field, key, extend)) {
+    if (pressKey(f, key, extend)) {
         changed(host, o);
     } else {
         textFieldChanged(o);
@@ -229,43 +303,8 @@ class FieldTyping : public TextInputHandler {
         textFieldChanged(o);
     }
 
-    bool keyDown(DisplayObject& o, int code) override {
-        const KeyboardState& keys = host_.player().keyboard();
-        const bool shift = keys.isDown(vk::Shift);
-        std::optional<TextKey> key;
-        switch (code) {
-            case vk::Left:
-                key = TextKey::Left;
-                break;
-            case vk::Right:
-                key = TextKey::Right;
-                break;
-            case vk::Home:
-                key = TextKey::Home;
-                break;
-            case vk::End:
-                key = TextKey::End;
-                break;
-            case vk::Backspace:
-                key = TextKey::Backspace;
-                break;
-            case vk::Delete:
-                key = TextKey::Delete;
-                break;
-            case vk::Enter:
-                key = TextKey::Enter;
-                break;
-            default:
-                if (code == 'A' && keys.isDown(vk::Control)) {
-                    key = TextKey::SelectAll;
-                }
-                break;
-        }
-        if (!key) {
-            return false;
-        }
-        textFieldKey(host_, o, *key, shift);
-        return true;
+    void edit(DisplayObject& o, TextEdit key, bool extend) override {
+        textFieldKey(host_, o, key, extend);
     }
 
     void character(DisplayObject& o, char16_t c) override {

@@ -16,8 +16,6 @@ namespace pencora::runtime {
 
 class ScriptHost;
 
-enum class TextKey { Left, Right, Home, End, Backspace, Delete, Enter, SelectAll };
-
 // Whether `restrict` (ranges "a-z", "^" to exclude what follows, "\" to escape) lets `c` in;
 // a missing restrict lets everything in, an empty one nothing.
 bool restrictAllows(const std::optional<QString>& restrict, QChar c);
@@ -28,16 +26,21 @@ QChar acceptedChar(const TextField& f, QChar c);
 // Replaces the selection (or inserts at the caret) with what was typed; returns whether the
 // text changed.
 bool typeText(TextField& f, const QString& typed);
-// An editing key; `extend` (shift) moves the selection's far end instead of the caret.
-bool pressKey(TextField& f, TextKey key, bool extend);
+// A movement, deletion or new line; `extend` (shift) moves the selection's far end instead
+// of the caret. Returns whether the text changed. The clipboard commands are not for this.
+bool pressKey(TextField& f, TextEdit key, bool extend);
+// Where a caret at `from` lands one word to the left or right: over the gap next to it, then
+// over the word.
+int wordBoundary(const QString& text, int from, bool left);
 
 // The same on a field on the display list: redraws it, updates its variable and tells its
 // listeners (onChanged). Nothing happens unless the field is an input field.
 void textFieldTyped(ScriptHost& host, DisplayObject& field, const QString& typed);
-void textFieldKey(ScriptHost& host, DisplayObject& field, TextKey key, bool extend);
+void textFieldKey(ScriptHost& host, DisplayObject& field, TextEdit key, bool extend);
 
-// The player's route for typing into the focused field: characters, the editing keys (with
-// Shift extending the selection) and the focus, which selects the whole text when it comes.
+// The player's route for typing into the focused field: characters, the editing commands
+// (copy, cut and paste through the system clipboard; a password is never copied out) and the
+// focus, which selects the whole text when it comes.
 std::unique_ptr<TextInputHandler> makeTextInputHandler(ScriptHost& host);
 
 }  // namespace pencora::runtime
