@@ -19,6 +19,7 @@ namespace pencora::flv {
 namespace {
 
 constexpr int kIoBufferSize = 32 * 1024;
+constexpr size_t kHeaderSize = 9;  // signature, version, flags, header size
 
 // The caller's bytes as libavformat reads them.
 struct MemoryInput {
@@ -210,7 +211,7 @@ double metadataNumber(const ScriptValue& meta, const char* key) {
 }  // namespace
 
 bool looksLikeFlv(std::span<const uint8_t> bytes) {
-    return bytes.size() >= 3 && bytes[0] == 'F' && bytes[1] == 'L' && bytes[2] == 'V';
+    return bytes.size() >= kHeaderSize && bytes[0] == 'F' && bytes[1] == 'L' && bytes[2] == 'V';
 }
 
 std::optional<File> readFile(std::span<const uint8_t> bytes) {

@@ -74,7 +74,7 @@ struct File {
 // breaks off keeps the packets before the break.
 std::optional<File> readFile(std::span<const uint8_t> bytes);
 
-// True when `bytes` begin with the FLV signature.
+// True when `bytes` begin with the FLV signature and hold a whole file header.
 bool looksLikeFlv(std::span<const uint8_t> bytes);
 
 }  // namespace pencora::flv
