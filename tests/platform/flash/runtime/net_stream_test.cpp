@@ -225,3 +225,50 @@ TEST(FlvPlayback, SoundGoesThroughTheMixerAndFollowsPauseSeekAndEnd) {
 
 }  // namespace
 }  // namespace pencora::runtime
+
+namespace pencora::runtime {
+namespace {
+
+std::vector<uint8_t> fileBytes(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    const QByteArray b = f.readAll();
+    return {b.begin(), b.end()};
+}
+
+// The FLV player movie plays what the player sets: the address through a NetStream, the
+// skin into its bar, the volume on its sound; "stopflv" and "playflv" pause and resume.
+TEST(FlvPlayerMovie, FollowsContentPathSkinAndVolume) {
+    test::EngineFixture e;
+    const auto movie = fileBytes(QStringLiteral(PENCORA_FLVPLAYBACK_PATH));
+    ASSERT_TRUE(e.engine->loadMovie(0, movie, u"flvplayback.swf", {}));
+    // Set right after loading, before "flv" exists: they wait for the first frame.
+    ASSERT_TRUE(e.engine->setVariable(u"flv.contentPath", u"http://zzz/video/a.flv"));
+    ASSERT_TRUE(e.engine->setVariable(u"flv.skin", u"steel.swf"));
+    ASSERT_TRUE(e.engine->setVariable(u"flv.volume", u"40"));
+    e.engine->runFrame();
+    e.engine->runFrame();
+    e.engine->advanceClock(40);
+    std::vector<std::u16string> urls;
+    for (const auto& f : e.host.fetches) {
+        urls.push_back(f.url);
+    }
+    ASSERT_EQ(urls, (std::vector<std::u16string>{u"http://zzz/video/a.flv", u"steel.swf"}));
+    e.engine->fetchCompleted(e.host.fetches[0].id, flvData("tone-mp3.flv"));
+    for (int i = 0; i < 3; ++i) {
+        e.engine->runFrame();
+        e.engine->advanceClock(40);
+    }
+    EXPECT_EQ(e.engine->getVariable(u"duration").value_or(u"").substr(0, 3), u"0.5");
+    EXPECT_EQ(e.engine->getVariable(u"shownVolume"), u"40");
+    EXPECT_EQ(e.engine->getVariable(u"paused"), u"false");
+    e.engine->callFunction(u"<invoke name=\"stopflv\" returntype=\"xml\"></invoke>");
+    EXPECT_EQ(e.engine->getVariable(u"paused"), u"true");
+    e.engine->callFunction(u"<invoke name=\"playflv\" returntype=\"xml\"></invoke>");
+    EXPECT_EQ(e.engine->getVariable(u"paused"), u"false");
+}
+
+}  // namespace
+}  // namespace pencora::runtime
