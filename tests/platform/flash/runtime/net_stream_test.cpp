@@ -49,12 +49,12 @@ swfwrite::MovieBuilder streamMovie(const std::string& url) {
     a.push({str("log"), str("")}).op(Code::SetVariable);
     a.push({str("nclog"), str("")}).op(Code::SetVariable);
     a.push({str("nc"), integer(0), str("NetConnection")}).op(Code::NewObject).op(Code::SetVariable);
+    a.getVar("nc").push({str("onStatus")});
+    a.function("", {"info"}, appendToLog("nclog", member("info", "code"))).op(Code::SetMember);
     a.push({str("connected"), null(), integer(1)}).getVar("nc").push({str("connect")});
     a.op(Code::CallMethod).op(Code::SetVariable);
     a.push({str("ns")}).getVar("nc").push({integer(1), str("NetStream")});
     a.op(Code::NewObject).op(Code::SetVariable);
-    a.getVar("nc").push({str("onStatus")});
-    a.function("", {"info"}, appendToLog("nclog", member("info", "code"))).op(Code::SetMember);
     a.getVar("ns").push({str("onStatus")});
     a.function("", {"info"}, appendToLog("log", member("info", "code"))).op(Code::SetMember);
     Assembler meta;
@@ -117,8 +117,8 @@ TEST(NetStream, PlaysAFetchedFileWithItsStatusAndMetadata) {
     EXPECT_EQ(e.var(u"connected"), u"true");
     EXPECT_EQ(e.read(u"isConnected"), u"true");
     EXPECT_EQ(e.read(u"bytesTotal"), u"0") << "nothing arrived yet";
-    e.tick();
     EXPECT_EQ(e.var(u"nclog"), u"NetConnection.Connect.Success;");
+    e.tick();
     EXPECT_EQ(e.var(u"log"), u"");
 
     e.answer("tone-mp3.flv");

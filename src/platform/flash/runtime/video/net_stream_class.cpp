@@ -57,10 +57,6 @@ Value construct(avm1::Machine& m, const Value&, std::vector<Value>&) {
     return Value(static_cast<avm1::Object*>(s));
 }
 
-Value callWithoutNew(avm1::Machine&, const Value&, std::vector<Value>&) {
-    return {};
-}
-
 void arrived(avm1::Machine& m, NetStreamObject* s, bool ok, const QByteArray& data, int version) {
     s->loading = false;
     const auto* bytes = reinterpret_cast<const uint8_t*>(data.constData());
@@ -181,13 +177,12 @@ bool NetStreamObject::getOwnVirtual(avm1::Machine& m, const QString& name, Value
 
 void installNetStreamClass(ScriptHost& host) {
     avm1::Machine& m = host.machine();
-    avm1::Object* proto = m.makeObject();
+    avm1::Object* proto = classPrototype(m, QStringLiteral("NetStream"), construct);
     proto->putNative(m, QStringLiteral("play"), play, avm1::kDontEnum);
     proto->putNative(m, QStringLiteral("pause"), pause, avm1::kDontEnum);
     proto->putNative(m, QStringLiteral("seek"), seek, avm1::kDontEnum);
     proto->putNative(m, QStringLiteral("close"), close, avm1::kDontEnum);
     proto->putNative(m, QStringLiteral("setBufferTime"), setBufferTime, avm1::kDontEnum);
-    m.defineClass(QStringLiteral("NetStream"), callWithoutNew, proto)->constructNative = construct;
 }
 
 }  // namespace pencora::runtime

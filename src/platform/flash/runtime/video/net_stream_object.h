@@ -36,7 +36,10 @@ class NetStreamObject : public avm1::Object {
 
 NetStreamObject* netStreamOf(const avm1::Value& v);
 
-void installNetConnectionClass(ScriptHost& host);
+// The prototype of the machine's class `name` (made when the machine has none), whose
+// methods the runtime fills in; `construct` (when given) makes its instances.
+avm1::Object* classPrototype(avm1::Machine& m, const QString& name, avm1::NativeFn construct);
+
 void installNetStreamClass(ScriptHost& host);
 void installVideoClass(ScriptHost& host);
 

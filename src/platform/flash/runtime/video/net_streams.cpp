@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/flash/avm1/function_object.h"
 #include "platform/flash/runtime/drawing/character_drawing.h"
 #include "platform/flash/runtime/scripting/script_host.h"
 #include "platform/flash/runtime/video/net_stream_object.h"
@@ -99,8 +100,26 @@ void NetStreams::showPictures() {
     }
 }
 
+avm1::Object* classPrototype(avm1::Machine& m, const QString& name, avm1::NativeFn construct) {
+    avm1::Object* ctor = m.get(m.global(), name).object();
+    if (!ctor || ctor->kind() != avm1::ObjectKind::Function) {
+        auto callWithoutNew = [](avm1::Machine&, const Value&, std::vector<Value>&) {
+            return Value();
+        };
+        ctor = m.defineClass(name, callWithoutNew, m.makeObject());
+    }
+    if (construct) {
+        static_cast<avm1::FunctionObject*>(ctor)->constructNative = construct;
+    }
+    avm1::Object* proto = m.get(ctor, QStringLiteral("prototype")).object();
+    if (!proto) {
+        proto = m.makeObject();
+        ctor->put(QStringLiteral("prototype"), Value(proto), avm1::kDontEnum);
+    }
+    return proto;
+}
+
 void installVideoClasses(ScriptHost& host) {
-    installNetConnectionClass(host);
     installNetStreamClass(host);
     installVideoClass(host);
 }

@@ -1,4 +1,4 @@
-// NetConnection, NetStream and Video for ActionScript: FLV files fetched through the control
+// NetStream and Video for ActionScript: FLV files fetched through the control
 // and played on the movie's clock (flv_playback.h), their status told to onStatus, their
 // pictures shown in the Video objects (or clips) they are attached to, their sound mixed
 // with the movie's.
@@ -57,7 +57,8 @@ class NetStreams {
     std::vector<Screen> screens_;
 };
 
-// Installs the three classes and MovieClip.attachAudio (after MovieClip itself).
+// Gives the script machine's NetStream and Video classes their playing methods, and
+// MovieClip.attachAudio (after MovieClip itself).
 void installVideoClasses(ScriptHost& host);
 
 }  // namespace pencora::runtime

@@ -63,18 +63,13 @@ Value attachAudio(avm1::Machine& m, const Value& self, std::vector<Value>& args)
     return {};
 }
 
-Value callWithoutNew(avm1::Machine&, const Value&, std::vector<Value>&) {
-    return {};
-}
-
 }  // namespace
 
 void installVideoClass(ScriptHost& host) {
     avm1::Machine& m = host.machine();
-    avm1::Object* proto = m.makeObject();
+    avm1::Object* proto = classPrototype(m, QStringLiteral("Video"), nullptr);
     proto->putNative(m, QStringLiteral("attachVideo"), attachVideo, avm1::kDontEnum);
     proto->putNative(m, QStringLiteral("clear"), clear, avm1::kDontEnum);
-    m.defineClass(QStringLiteral("Video"), callWithoutNew, proto);
     if (avm1::Object* clip = m.protos().movieClip) {
         clip->putNative(m, QStringLiteral("attachAudio"), attachAudio,
                         avm1::kDontEnum | avm1::kVersion6);
