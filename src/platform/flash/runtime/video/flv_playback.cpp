@@ -47,9 +47,10 @@ QImage toImage(const flash::video::DecodedFrame& frame) {
 
 FlvPlayback::FlvPlayback(SoundMixer& mixer) : mixer_(mixer) {}
 
-FlvPlayback::~FlvPlayback() {
-    stopAudio();
-}
+// The mixer is not touched: a playing stream is kept alive until it is closed, so only the
+// player's teardown destroys one with its sound on, and the mixer may be gone by then. The
+// voice holds its own samples.
+FlvPlayback::~FlvPlayback() = default;
 
 bool FlvPlayback::open(std::span<const uint8_t> bytes) {
     close();
