@@ -6,7 +6,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang clang-format-16
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
   libxml2-dev zlib1g-dev liblzma-dev libjpeg62-turbo-dev
-  libsdl2-dev libsndfile1-dev
+  libsdl2-dev libsndfile1-dev libavcodec-dev libavformat-dev libavutil-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-core fonts-noto-cjk fonts-arphic-ukai fonts-arphic-uming fonts-wqy-zenhei
   xvfb xauth

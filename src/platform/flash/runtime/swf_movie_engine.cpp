@@ -4,6 +4,8 @@
 #include <QPainter>
 
 #include <map>
+#include <utility>
+#include <vector>
 
 #include "platform/flash/avm1/external_interface.h"
 #include "platform/flash/runtime/display/focus_highlight.h"
@@ -79,6 +81,9 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
 
     bool loadMovie(int layer, std::span<const std::uint8_t> bytes, std::u16string_view url,
                    const std::vector<std::pair<std::u16string, std::u16string>>& params) override {
+        if (layer == 0) {
+            pendingVariables_.clear();
+        }
         swf::ReadResult read = swf::readMovie(bytes);
         if (!read) {
             player_.unload(layer);
@@ -137,6 +142,9 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
 
     void runFrame() override {
         player_.runFrame();
+        for (const auto& [path, value] : std::exchange(pendingVariables_, {})) {
+            setVariable(path, value);
+        }
         const double rate = movieInfo().frameRate;
         sound_.feed(player_.sounds(), rate > 0 ? 1000.0 / rate : 1000.0 / 12);
         changed(false);
@@ -282,6 +290,12 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
     }
     bool setVariable(std::u16string_view path, std::u16string_view value) override {
         auto [c, name] = variable(path);
+        if (!c && firstFrameDue()) {
+            // A host sets a clip's variables right after loading (the FLV player movie's
+            // "flv.contentPath"): the clip appears with the first frame, so they wait for it.
+            pendingVariables_.emplace_back(path, value);
+            return true;
+        }
         if (!c || name.isEmpty()) {
             return false;
         }
@@ -405,6 +419,12 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
     }
 
     // "name", "/clip:name", "_level0.clip.name".
+    // Layer 0 holds a movie whose first frame has not been shown yet.
+    bool firstFrameDue() const {
+        const DisplayObject* root = player_.root(0);
+        return root && root->frame < 0;
+    }
+
     std::pair<DisplayObject*, QString> variable(std::u16string_view path) const {
         const QString p = qs(path);
         qsizetype cut = p.lastIndexOf(u':');
@@ -435,6 +455,8 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
     }
 
     Player player_;
+    // Variables set before layer 0 showed its first frame, set once it has.
+    std::vector<std::pair<std::u16string, std::u16string>> pendingVariables_;
     SoundOutput sound_;
     ScriptHost* script_ = nullptr;  // owned by player_
     flash::MovieEngineHost* host_ = nullptr;

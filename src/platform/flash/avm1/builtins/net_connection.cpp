@@ -1,7 +1,8 @@
 // NetConnection without a network. connect(null) makes the local connection that plain
 // video playback uses and reports NetConnection.Connect.Success at once; a server address
 // is taken but never reached, since the player does not go online; close() reports
-// NetConnection.Connect.Closed for either kind.
+// NetConnection.Connect.Closed for either kind. isConnected is true while the local
+// connection stands.
 #include "platform/flash/avm1/function_object.h"
 #include "platform/flash/avm1/machine_impl.h"
 
@@ -10,6 +11,7 @@ namespace pencora::avm1 {
 namespace {
 
 const QString kState = QStringLiteral("__state");  // "local", "remote" or absent
+const QString kConnected = QStringLiteral("isConnected");
 
 void status(Machine& m, const Value& self, const char* code) {
     Object* event = m.makeObject();
@@ -27,6 +29,7 @@ void closeConnection(Machine& m, const Value& self) {
     }
     const bool remote = state->value.isString() && state->value.string() == u"remote";
     o->remove(kState, 10);
+    o->put(kConnected, Value(false), kDontEnum);
     status(m, self, "NetConnection.Connect.Closed");
     if (remote) {
         // The attempt to reach the server ends too; the original tells it without an event.
@@ -36,6 +39,9 @@ void closeConnection(Machine& m, const Value& self) {
 }
 
 Value ncCtor(Machine&, const Value& self, std::vector<Value>&) {
+    if (Object* o = self.object()) {
+        o->put(kConnected, Value(false), kDontEnum);
+    }
     return self;
 }
 
@@ -47,6 +53,7 @@ Value ncConnect(Machine& m, const Value& self, std::vector<Value>& args) {
     closeConnection(m, self);
     if (args[0].isNull()) {
         o->put(kState, Value(QStringLiteral("local")), kDontEnum);
+        o->put(kConnected, Value(true), kDontEnum);
         status(m, self, "NetConnection.Connect.Success");
         return Value(true);
     }

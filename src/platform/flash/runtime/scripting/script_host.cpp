@@ -338,6 +338,8 @@ ScriptHost::ScriptHost(Player& player) : player_(player) {
     limits.stopScriptsAfterTimeLimit = true;
     machine_->setLimits(limits);
     installMovieClip();
+    netStreams_ = std::make_unique<NetStreams>(*this);
+    installVideoClasses(*this);
     installSoundClass(*this);
     installStageAndSystem(*this);
     installColorClass(*machine_);
@@ -399,6 +401,7 @@ DisplayObject* ScriptHost::displayOf(avm1::Object* object) const {
 void ScriptHost::advanceClock(double milliseconds) {
     clock_ += milliseconds;
     machine_->runTimers();
+    netStreams_->advance(milliseconds);
     player_.runQueuedActions();
 }
 

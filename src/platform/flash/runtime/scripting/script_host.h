@@ -20,6 +20,7 @@
 #include "platform/flash/avm1/natives.h"
 #include "platform/flash/runtime/display/movie_loader.h"
 #include "platform/flash/runtime/display/player.h"
+#include "platform/flash/runtime/video/net_streams.h"
 
 namespace pencora::runtime {
 
@@ -115,6 +116,8 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     // Sound objects kept alive while their sound plays or loads.
     void pinSound(avm1::Object* sound) { soundPins_.insert(sound); }
     std::set<avm1::Object*>& soundPins() { return soundPins_; }
+    // The NetStreams of the movie, moved on with the clock.
+    NetStreams& netStreams() { return *netStreams_; }
     // attachBitmap: `bitmap` (a BitmapData) shown by `object`, which follows its pixels.
     void attachBitmap(DisplayObject& object, avm1::Object* bitmap, bool smoothing);
     // Brings the attached bitmaps up to date with their BitmapData and keeps those data alive.
@@ -175,6 +178,7 @@ class ScriptHost : public ActionRunner, public avm1::Host {
 
     Player& player_;
     std::unique_ptr<avm1::Machine> machine_;
+    std::unique_ptr<NetStreams> netStreams_;
     std::unique_ptr<TextInputHandler> typing_;  // the player types into fields through it
     std::set<avm1::ClipBinding*> bindings_;
     double clock_ = 0;

@@ -1,0 +1,212 @@
+#include "platform/flash/video/video_decoder.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/flash/video/video_packet.h"
+#include "platform/flash/video/yuv_to_argb.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/frame.h>
+#include <libavutil/log.h>
+#include <libavutil/pixfmt.h>
+}
+
+namespace pencora::flash::video {
+
+namespace {
+
+AVCodecID libraryCodec(int codecId) {
+    switch (static_cast<VideoCodec>(codecId)) {
+        case VideoCodec::SorensonH263:
+            return AV_CODEC_ID_FLV1;
+        case VideoCodec::ScreenVideo:
+            return AV_CODEC_ID_FLASHSV;
+        case VideoCodec::Vp6:
+            return AV_CODEC_ID_VP6F;
+        case VideoCodec::Vp6Alpha:
+            return AV_CODEC_ID_VP6A;
+        case VideoCodec::ScreenVideo2:
+            return AV_CODEC_ID_FLASHSV2;
+    }
+    return AV_CODEC_ID_NONE;
+}
+
+// Broken packets are expected input; the library's own complaints about them are noise.
+void quietLibrary() {
+    static const bool done = [] {
+        av_log_set_level(AV_LOG_FATAL);
+        return true;
+    }();
+    (void)done;
+}
+
+YuvPlanes planesOf(const AVFrame& f, int width, int height, bool alpha) {
+    auto plane = [&](int i, int rows) {
+        return std::span<const uint8_t>(f.data[i], size_t(f.linesize[i]) * size_t(rows));
+    };
+    YuvPlanes p;
+    p.width = width;
+    p.height = height;
+    int chromaRows = (height + 1) / 2;
+    p.y = plane(0, height);
+    p.u = plane(1, chromaRows);
+    p.v = plane(2, chromaRows);
+    p.yStride = f.linesize[0];
+    p.uStride = f.linesize[1];
+    p.vStride = f.linesize[2];
+    if (alpha) {
+        p.a = plane(3, height);
+        p.aStride = f.linesize[3];
+    }
+    return p;
+}
+
+void bgrToArgb(const AVFrame& f, int width, int height, std::span<uint32_t> out) {
+    for (int row = 0; row < height; ++row) {
+        const uint8_t* src = f.data[0] + size_t(row) * f.linesize[0];
+        uint32_t* dst = out.data() + size_t(row) * width;
+        for (int col = 0; col < width; ++col) {
+            const uint8_t* px = src + 3 * col;
+            dst[col] = 0xff000000u | (uint32_t(px[2]) << 16) | (uint32_t(px[1]) << 8) | px[0];
+        }
+    }
+}
+
+// The picture in ARGB, cropped to `width` x `height` (never larger than the frame).
+std::optional<DecodedFrame> convert(const AVFrame& f, int width, int height) {
+    // Frame strides are negative for codecs that store pictures bottom up; spans need them
+    // positive, and every format here is stored top down.
+    for (int i = 0; i < 4 && f.data[i]; ++i) {
+        if (f.linesize[i] < 0) {
+            return std::nullopt;
+        }
+    }
+    DecodedFrame out{width, height, std::vector<uint32_t>(size_t(width) * size_t(height))};
+    switch (f.format) {
+        case AV_PIX_FMT_YUV420P:
+        case AV_PIX_FMT_YUVJ420P:
+            yuvToArgb(planesOf(f, width, height, false), out.pixels);
+            return out;
+        case AV_PIX_FMT_YUVA420P:
+            yuvToArgb(planesOf(f, width, height, true), out.pixels);
+            return out;
+        case AV_PIX_FMT_BGR24:
+            bgrToArgb(f, width, height, out.pixels);
+            return out;
+        default:
+            return std::nullopt;
+    }
+}
+
+}  // namespace
+
+bool isKnownCodec(int codecId) {
+    return libraryCodec(codecId) != AV_CODEC_ID_NONE;
+}
+
+struct VideoDecoder::State {
+    int codecId = 0;
+    PacketLayout layout = PacketLayout::Swf;
+    AVCodecContext* context = nullptr;
+    AVPacket* packet = nullptr;
+    AVFrame* frame = nullptr;
+
+    ~State() {
+        avcodec_free_context(&context);
+        av_packet_free(&packet);
+        av_frame_free(&frame);
+    }
+
+    bool open() {
+        const AVCodec* codec = avcodec_find_decoder(libraryCodec(codecId));
+        if (!codec) {
+            return false;
+        }
+        context = avcodec_alloc_context3(codec);
+        packet = av_packet_alloc();
+        frame = av_frame_alloc();
+        if (!context || !packet || !frame) {
+            return false;
+        }
+        context->thread_count = 1;
+        if (avcodec_open2(context, codec, nullptr) < 0) {
+            avcodec_free_context(&context);
+            return false;
+        }
+        return true;
+    }
+
+    // The library reads a little past the end of its input: packets get padded copies.
+    bool send(std::span<const uint8_t> payload) {
+        av_packet_unref(packet);
+        if (av_new_packet(packet, int(payload.size())) < 0) {
+            return false;
+        }
+        if (!payload.empty()) {
+            std::memcpy(packet->data, payload.data(), payload.size());
+        }
+        return avcodec_send_packet(context, packet) >= 0;
+    }
+
+    std::optional<DecodedFrame> receive(SizeAdjustment crop) {
+        if (avcodec_receive_frame(context, frame) < 0) {
+            return std::nullopt;
+        }
+        int width = std::max(0, frame->width - crop.right);
+        int height = std::max(0, frame->height - crop.bottom);
+        std::optional<DecodedFrame> out;
+        if (width > 0 && height > 0) {
+            out = convert(*frame, width, height);
+        }
+        av_frame_unref(frame);
+        return out;
+    }
+};
+
+VideoDecoder::VideoDecoder(int codecId, PacketLayout layout) : state_(std::make_unique<State>()) {
+    quietLibrary();
+    state_->codecId = codecId;
+    state_->layout = layout;
+    if (!isKnownCodec(codecId) || !state_->open()) {
+        state_->context = nullptr;
+    }
+}
+
+VideoDecoder::~VideoDecoder() = default;
+VideoDecoder::VideoDecoder(VideoDecoder&&) noexcept = default;
+VideoDecoder& VideoDecoder::operator=(VideoDecoder&&) noexcept = default;
+
+bool VideoDecoder::valid() const {
+    return state_ && state_->context;
+}
+
+int VideoDecoder::codecId() const {
+    return state_ ? state_->codecId : 0;
+}
+
+std::optional<DecodedFrame> VideoDecoder::decode(std::span<const uint8_t> packet) {
+    if (!valid() || packet.empty() || packet.size() > (1u << 28)) {
+        return std::nullopt;
+    }
+    bool vp6 =
+        state_->codecId == int(VideoCodec::Vp6) || state_->codecId == int(VideoCodec::Vp6Alpha);
+    SizeAdjustment crop;
+    if (vp6 && state_->layout == PacketLayout::Flv) {
+        crop = sizeAdjustment(packet[0]);
+    }
+    std::span<const uint8_t> payload = codecPayload(state_->codecId, packet, state_->layout);
+    if (payload.empty() || !state_->send(payload)) {
+        return std::nullopt;
+    }
+    return state_->receive(crop);
+}
+
+void VideoDecoder::reset() {
+    if (valid()) {
+        avcodec_flush_buffers(state_->context);
+    }
+}
+
+}  // namespace pencora::flash::video

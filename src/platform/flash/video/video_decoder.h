@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace pencora::flash::video {
+
+// Codec ids as movie and FLV files store them.
+enum class VideoCodec : uint8_t {
+    SorensonH263 = 2,
+    ScreenVideo = 3,
+    Vp6 = 4,
+    Vp6Alpha = 5,
+    ScreenVideo2 = 6,
+};
+
+// Whether a codec id is one VideoDecoder knows.
+bool isKnownCodec(int codecId);
+
+// Where packets come from: movie VideoFrame tags carry the codec's bytes as they are; FLV
+// video tags put a size adjustment byte before VP6 data (right and bottom pixels to crop).
+enum class PacketLayout { Swf, Flv };
+
+// One decoded picture: premultiplied ARGB32 (0xAARRGGBB), rows top to bottom, no padding.
+struct DecodedFrame {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
+};
+
+// Decodes the frames of one video stream in order. Packets that fail to decode (corrupt,
+// truncated, an inter frame with no key frame before it) give no picture; the decoder stays
+// usable for the next packet.
+class VideoDecoder {
+  public:
+    VideoDecoder(int codecId, PacketLayout layout = PacketLayout::Swf);
+    ~VideoDecoder();
+    VideoDecoder(const VideoDecoder&) = delete;
+    VideoDecoder& operator=(const VideoDecoder&) = delete;
+    VideoDecoder(VideoDecoder&&) noexcept;
+    VideoDecoder& operator=(VideoDecoder&&) noexcept;
+
+    // False when the codec id is unknown or the codec library could not open it.
+    bool valid() const;
+    int codecId() const;
+
+    // Decodes one packet; the picture it completes, if any.
+    std::optional<DecodedFrame> decode(std::span<const uint8_t> packet);
+
+    // Forgets earlier frames, for seeking; the next packet should be a key frame.
+    void reset();
+
+  private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+}  // namespace pencora::flash::video

@@ -1,0 +1,50 @@
+#include "platform/flash/video/yuv_to_argb.h"
+
+#include <algorithm>
+
+namespace pencora::flash::video {
+
+namespace {
+
+int clampByte(int v) {
+    return std::clamp(v, 0, 255);
+}
+
+uint32_t premultiply(uint32_t rgb, int alpha) {
+    if (alpha == 255) {
+        return 0xff000000u | rgb;
+    }
+    auto scale = [alpha](uint32_t c) { return (c * uint32_t(alpha) + 127) / 255; };
+    uint32_t r = scale((rgb >> 16) & 0xff);
+    uint32_t g = scale((rgb >> 8) & 0xff);
+    uint32_t b = scale(rgb & 0xff);
+    return (uint32_t(alpha) << 24) | (r << 16) | (g << 8) | b;
+}
+
+}  // namespace
+
+uint32_t yuvPixel(int y, int u, int v) {
+    int c = 298 * (y - 16);
+    int d = u - 128;
+    int e = v - 128;
+    int r = clampByte((c + 409 * e + 128) >> 8);
+    int g = clampByte((c - 100 * d - 208 * e + 128) >> 8);
+    int b = clampByte((c + 516 * d + 128) >> 8);
+    return 0xff000000u | (uint32_t(r) << 16) | (uint32_t(g) << 8) | uint32_t(b);
+}
+
+void yuvToArgb(const YuvPlanes& p, std::span<uint32_t> out) {
+    for (int row = 0; row < p.height; ++row) {
+        const uint8_t* y = p.y.data() + size_t(row) * p.yStride;
+        const uint8_t* u = p.u.data() + size_t(row / 2) * p.uStride;
+        const uint8_t* v = p.v.data() + size_t(row / 2) * p.vStride;
+        const uint8_t* a = p.a.empty() ? nullptr : p.a.data() + size_t(row) * p.aStride;
+        uint32_t* dst = out.data() + size_t(row) * p.width;
+        for (int col = 0; col < p.width; ++col) {
+            uint32_t rgb = yuvPixel(y[col], u[col / 2], v[col / 2]) & 0xffffffu;
+            dst[col] = premultiply(rgb, a ? a[col] : 255);
+        }
+    }
+}
+
+}  // namespace pencora::flash::video
