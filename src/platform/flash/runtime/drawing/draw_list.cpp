@@ -17,7 +17,7 @@ constexpr double kTwip = 1.0 / 20.0;
 void addOutline(const DisplayObject& o, const QTransform& parentToStage, QPainterPath& into) {
     const QTransform t = toTransform(o.matrix) * parentToStage;
     if (o.drawing) {
-        into.addPath(t.map(o.drawing->outline(o.ratio)));
+        into.addPath(t.map(o.drawing->maskArea(o.ratio)));
     }
     if (const CharacterDrawing* drawn = drawnGraphics(o)) {
         into.addPath(t.map(drawn->outline(0)));
@@ -117,12 +117,19 @@ struct Walker {
             const bool layered =
                 (blend != swf::BlendMode::Normal && uint8_t(blend) != 0) || asBitmap;
             const bool group = blend == swf::BlendMode::Layer;
+            // An object drawn as a bitmap is drawn without its colour transform, or those of
+            // its parents; the bitmap, filters applied, takes them all at once.
+            ColorTransformF cx = color.after(own);
             if (layered) {
                 // The layer takes the object's alpha as a whole, not each part of it.
                 DrawCommand c;
                 c.op = DrawCommand::Op::BeginLayer;
                 c.blend = blend;
-                c.opacity = std::clamp(own.aMult, 0.0, 1.0);
+                c.opacity = asBitmap ? 1.0 : std::clamp(own.aMult, 0.0, 1.0);
+                if (asBitmap) {
+                    c.color = cx;
+                    cx = ColorTransformF{};
+                }
                 c.serial = o.serial;
                 c.filters = o.filters;
                 if (!o.filters.empty()) {
@@ -135,10 +142,12 @@ struct Walker {
                         c.reach = contentBounds(o, toStage) | *c.bitmapBounds;
                     }
                 }
-                own.aMult = 1;
+                if (!asBitmap) {
+                    own.aMult = 1;
+                    cx = color.after(own);
+                }
                 out.push_back(std::move(c));
             }
-            const ColorTransformF cx = color.after(own);
             // A scroll rectangle shows the part of the clip's own space it names at the clip's
             // origin, cut to its size; what the clip draws moves with it, its matrix does not.
             QTransform content = t;
@@ -241,7 +250,8 @@ std::vector<DrawCommand> buildDrawList(const Player& player) {
 
 std::optional<QRectF> changedArea(const std::vector<DrawCommand>& before,
                                   const std::vector<DrawCommand>& after) {
-    auto clipsOf = [](const std::vector<DrawCommand>& l) {
+    std::vector<ColorTransformF> colors;  // the layers' colour transforms, before then after
+    auto clipsOf = [&colors](const std::vector<DrawCommand>& l) {
         std::vector<std::pair<DrawCommand::Op, uint64_t>> seq;
         std::vector<const DrawCommand*> pushes;
         for (const auto& c : l) {
@@ -250,6 +260,7 @@ std::optional<QRectF> changedArea(const std::vector<DrawCommand>& before,
             }
             if (c.op == DrawCommand::Op::BeginLayer) {
                 seq.emplace_back(c.op, uint64_t(c.blend) << 32 | uint64_t(c.opacity * 65535));
+                colors.push_back(c.color);
             }
             if (c.op == DrawCommand::Op::PushClip || c.op == DrawCommand::Op::Fill) {
                 pushes.push_back(&c);
@@ -258,8 +269,10 @@ std::optional<QRectF> changedArea(const std::vector<DrawCommand>& before,
         return std::make_pair(seq, pushes);
     };
     auto [seqA, pushA] = clipsOf(before);
+    const size_t layersBefore = colors.size();
     auto [seqB, pushB] = clipsOf(after);
-    bool masksChanged = seqA != seqB;
+    bool masksChanged = seqA != seqB || !std::equal(colors.begin(), colors.begin() + layersBefore,
+                                                    colors.begin() + layersBefore, colors.end());
     for (size_t i = 0; !masksChanged && i < pushA.size(); ++i) {
         masksChanged =
             pushA[i]->clip != pushB[i]->clip || pushA[i]->fillColor != pushB[i]->fillColor;
