@@ -412,6 +412,53 @@ TEST_F(FilterRenderTest, AlphaOutsideALayerShowsNothingEither) {
     EXPECT_EQ(normal.pixel(5, 10), 0xFF0000FF);
 }
 
+TEST_F(FilterRenderTest, AScriptMaskShowsTheClipOnlyWhereTheMaskDrawsAndHidesItself) {
+    // box (red over 10..19) masked by "m", a clip drawing black over 0..14 x 0..39, moved
+    // 1 pixel down by its parent "holder" (the mask counts where it stands on the stage).
+    // Frame 2 takes the mask away again with setMask(null).
+    auto b = movie();
+    const uint16_t black = b.define(square(0, 0, 15, 40, swf::Rgba{0, 0, 0, 255}));
+    swfwrite::TimelineBuilder maskClip;
+    maskClip.place(black, 1).showFrame();
+    const uint16_t maskSprite = b.define(maskClip.sprite());
+    swfwrite::TimelineBuilder holder;
+    swf::PlaceObject inner;
+    inner.characterId = maskSprite;
+    inner.depth = 1;
+    inner.name = "m";
+    holder.place(inner).showFrame();
+    swf::PlaceObject outer;
+    outer.characterId = b.define(holder.sprite());
+    outer.depth = 2;
+    outer.name = "holder";
+    outer.matrix = at(0, 1);
+    b.place(outer);
+    auto setMaskOf = [](Assembler& a, const avm1::test::Operand& mask) {
+        a.push({mask, integer(1), str("box")})
+            .op(Code::GetVariable)
+            .push({str("setMask")})
+            .op(Code::CallMethod)
+            .op(Code::Pop);
+    };
+    Assembler first;
+    setMaskOf(first, str("holder.m"));
+    b.doAction(first.bytes).showFrame();
+    Assembler second;
+    setMaskOf(second, avm1::test::null());
+    b.doAction(second.bytes).showFrame();
+    ASSERT_TRUE(load(b));
+    for (auto q : {flash::Quality::High, flash::Quality::Low}) {
+        const QImage img = render(40, 40, q);
+        EXPECT_EQ(img.pixel(12, 15), kRed) << "inside the mask";
+        EXPECT_EQ(img.pixel(17, 15), kWhite) << "outside it";
+        EXPECT_EQ(img.pixel(5, 5), kWhite) << "the mask itself is not drawn";
+    }
+    ASSERT_TRUE(load(b, 2));
+    const QImage img = render(40, 40, flash::Quality::Low);
+    EXPECT_EQ(img.pixel(17, 15), kRed);
+    EXPECT_EQ(img.pixel(5, 5), kBlack) << "no longer a mask, it shows";
+}
+
 TEST(ScriptFilters, EveryKindSurvivesTheTripThroughScriptObjects) {
     avm1::test::Fixture script;
     avm1::Machine& m = script.machine;

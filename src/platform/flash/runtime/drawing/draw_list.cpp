@@ -78,6 +78,19 @@ DrawCommand scrollClip(const QRectF& rect, const QTransform& toStage, uint64_t s
     return c;
 }
 
+// The clip a script's mask cuts to: the mask's area where it stands on the stage, wherever
+// it sits in the display list.
+DrawCommand scriptMask(const DisplayObject& mask) {
+    DrawCommand c;
+    c.op = DrawCommand::Op::PushClip;
+    const QTransform parentToStage = (mask.parent ? worldTransform(*mask.parent) : QTransform()) *
+                                     QTransform::fromScale(kTwip, kTwip);
+    addOutline(mask, parentToStage, c.clip);
+    c.clip.setFillRule(Qt::WindingFill);
+    c.serial = mask.serial;
+    return c;
+}
+
 struct Walker {
     std::vector<DrawCommand>& out;
     int layerGroups = 0;  // layer-mode ancestors of what is being walked
@@ -101,8 +114,12 @@ struct Walker {
                 maskEnds.push_back(o.clipDepth);
                 continue;
             }
-            if (!o.visible) {
-                continue;
+            if (!o.visible || (o.masking && onDisplayList(*o.masking))) {
+                continue;  // a script's mask is not drawn itself
+            }
+            const bool masked = o.maskedBy && onDisplayList(*o.maskedBy);
+            if (masked) {
+                out.push_back(scriptMask(*o.maskedBy));
             }
             const QTransform t = toTransform(o.matrix) * toStage;
             ColorTransformF own = ColorTransformF::from(o.colorTransform);
@@ -199,6 +216,9 @@ struct Walker {
                 DrawCommand c;
                 c.op = DrawCommand::Op::EndLayer;
                 out.push_back(std::move(c));
+            }
+            if (masked) {
+                out.push_back(popClip());
             }
         }
         while (!maskEnds.empty()) {
