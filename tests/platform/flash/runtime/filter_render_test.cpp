@@ -433,18 +433,21 @@ TEST_F(FilterRenderTest, AScriptMaskShowsTheClipOnlyWhereTheMaskDrawsAndHidesIts
     outer.name = "holder";
     outer.matrix = at(0, 1);
     b.place(outer);
-    auto setMaskOf = [](Assembler& a, const avm1::test::Operand& mask) {
-        a.push({mask, integer(1), str("box")})
+    // The mask is on the stack: box.setMask(it).
+    auto setMask = [](Assembler& a) {
+        a.push({integer(1), str("box")})
             .op(Code::GetVariable)
             .push({str("setMask")})
             .op(Code::CallMethod)
             .op(Code::Pop);
     };
     Assembler first;
-    setMaskOf(first, str("holder.m"));
+    first.push({str("holder.m")}).op(Code::GetVariable);
+    setMask(first);
     b.doAction(first.bytes).showFrame();
     Assembler second;
-    setMaskOf(second, avm1::test::null());
+    second.push({avm1::test::null()});
+    setMask(second);
     b.doAction(second.bytes).showFrame();
     ASSERT_TRUE(load(b));
     for (auto q : {flash::Quality::High, flash::Quality::Low}) {
