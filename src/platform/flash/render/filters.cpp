@@ -35,6 +35,9 @@ double blurY(const Filter& f, double scale) {
     return boxWidth(f.blurY, scale);
 }
 
+// Sums in floating point may land a hair below a whole level they reach exactly.
+constexpr float kLevelSlack = 1e-3f;
+
 // One pass of a box `box` pixels wide, centred on each pixel, along a row or column of `n`
 // values `stride` apart: the pixels it covers whole count fully, the two it covers in part
 // (a box of 20: 19 whole and two halves) by the part they lie in it.
@@ -62,8 +65,10 @@ void boxLine(float* line, int n, int stride, double box, std::vector<float>& scr
         }
         blurred[size_t(i)] = sum * norm;
     }
+    // Each pass keeps whole levels: the fraction of a level is dropped, not rounded, so a blur
+    // fades out a little short of its box and repeated passes darken nothing back in.
     for (int i = 0; i < n; ++i) {
-        line[size_t(i) * stride] = blurred[size_t(i)];
+        line[size_t(i) * stride] = std::floor(blurred[size_t(i)] + kLevelSlack);
     }
 }
 

@@ -35,9 +35,14 @@ QImage redSquare() {
     return redRect({40, 40}, {10, 10, 10, 10});
 }
 
+// A plane of `size` by `size` with one bright point in the middle. Its level divides evenly
+// by every box the tests use (5 twice, 6 with half end pixels, 2), so nothing is lost to the
+// whole levels each pass keeps.
+constexpr float kPoint = 90000.0f;
+
 std::vector<float> pointPlane(int size) {
     std::vector<float> plane(size_t(size) * size, 0.0f);
-    plane[size_t(size / 2) * size + size / 2] = 1.0f;
+    plane[size_t(size / 2) * size + size / 2] = kPoint;
     return plane;
 }
 
@@ -55,7 +60,7 @@ TEST(BlurPlane, AveragesOverTheBoxWidthAndKeepsTheTotal) {
         SCOPED_TRACE(row.name);
         auto plane = pointPlane(n);
         blurPlane(plane, n, n, row.box, row.box, row.passes);
-        EXPECT_NEAR(std::accumulate(plane.begin(), plane.end(), 0.0), 1.0, 1e-4);
+        EXPECT_NEAR(std::accumulate(plane.begin(), plane.end(), 0.0), kPoint, 1e-2);
         const int c = n / 2;
         EXPECT_GT(plane[size_t(c) * n + c + row.reach], 0.0f);
         EXPECT_EQ(plane[size_t(c) * n + c + row.reach + 1], 0.0f);
@@ -65,9 +70,28 @@ TEST(BlurPlane, AveragesOverTheBoxWidthAndKeepsTheTotal) {
     auto plane = pointPlane(n);
     blurPlane(plane, n, n, 2, 2, 1);
     const int c = n / 2;
-    EXPECT_NEAR(plane[size_t(c) * n + c], 0.25f, 1e-6);
-    EXPECT_NEAR(plane[size_t(c) * n + c + 1], 0.125f, 1e-6);
-    EXPECT_NEAR(plane[size_t(c + 1) * n + c - 1], 0.0625f, 1e-6);
+    EXPECT_FLOAT_EQ(plane[size_t(c) * n + c], kPoint / 4);
+    EXPECT_FLOAT_EQ(plane[size_t(c) * n + c + 1], kPoint / 8);
+    EXPECT_FLOAT_EQ(plane[size_t(c + 1) * n + c - 1], kPoint / 16);
+}
+
+TEST(BlurPlane, EachPassKeepsWholeLevelsAndDropsTheFraction) {
+    // A one-pixel line of 255 through a box of 3, twice: 85 over three pixels, then 85 in the
+    // middle, 170 / 3 = 56.7 beside it and 85 / 3 = 28.3 next: 56 and 28, never rounded up.
+    std::vector<float> line(9, 0.0f);
+    line[4] = 255.0f;
+    blurPlane(line, 9, 1, 3, 1, 2);
+    EXPECT_EQ(line, (std::vector<float>{0, 0, 28, 56, 85, 56, 28, 0, 0}));
+    // A box of 4 weighs its two end pixels half: 255 / 4 = 63.75 in the middle three and
+    // 31.9 at the ends.
+    std::vector<float> wide(9, 0.0f);
+    wide[4] = 255.0f;
+    blurPlane(wide, 9, 1, 4, 1, 1);
+    EXPECT_EQ(wide, (std::vector<float>{0, 0, 31, 63, 63, 63, 31, 0, 0}));
+    // A faint edge fades out before the box's end: 2 / 3 of a level is no level.
+    std::vector<float> faint{0, 0, 2, 2, 2};
+    blurPlane(faint, 5, 1, 3, 1, 1);
+    EXPECT_EQ(faint, (std::vector<float>{0, 0, 1, 2, 1}));
 }
 
 TEST(Blur, SpansItsStagePixelsCentresPlusOneDevicePixel) {
@@ -261,13 +285,14 @@ QImage redHalf() {
 
 TEST(GradientFilters, EachPixelTakesTheEntryItsStrengthReaches) {
     // Blurred across by a box of 2 (a pixel and its neighbours 1/2, 1/4, 1/4), the edge's
-    // alpha is 255, 191.25 | 63.75, 0; at strength 2 the glow reaches half way (entry 128, the
-    // green stop) at x 10 and nothing at x 11. Inside, the inverted alpha does the same at
+    // alpha is 255, 191 | 63, 0 in whole levels; at strength 2.03125 (the 8.8 value just over
+    // 128 / 63) the glow reaches half way (entry 128, the green stop) at x 10 and nothing at
+    // x 11. Inside, the inverted alpha does the same at
     // x 9, and nothing at x 8 leaves the object as it was.
     const Rgba clear{0, 0, 0, 0}, green{0, 255, 0, 255}, white{255, 255, 255, 255};
     Filter glow = gradientFilter(FilterType::GradientGlow, {clear, green, white}, {0, 128, 255});
     glow.blurX = 2;
-    glow.strength = 2;
+    glow.strength = 2.03125;
     QImage outer = redHalf();
     applyFilters(outer, {glow}, 1, 1);
     EXPECT_EQ(outer.pixel(10, 1), 0xFF00FF00u);

@@ -2,7 +2,10 @@
 // tag, and from scripts through a clip's `filters`, `blendMode` and `opaqueBackground`.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <numbers>
+#include <tuple>
 
 #include "../avm1/assembler.h"
 #include "../avm1/test_host.h"
@@ -28,6 +31,11 @@ constexpr QRgb kWhite = 0xFFFFFFFF;
 constexpr QRgb kRed = 0xFFFF0000;
 constexpr QRgb kBlack = 0xFF000000;
 const swf::Rgba kRedSwf{255, 0, 0, 255};
+
+int channelDifference(QRgb a, QRgb b) {
+    return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                     std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b))});
+}
 
 struct FilterRenderTest : testing::Test, test::EngineFixture {
     // A movie clip named "box" at depth 1 holding a red square over 10..19 x 10..19 (pixels).
@@ -82,6 +90,33 @@ TEST_F(FilterRenderTest, ShadowFromThePlacingTagDrawsBeyondTheObject) {
         EXPECT_EQ(img.pixel(22, 15), kBlack);  // the shadow, 5 pixels right of the square
         EXPECT_EQ(img.pixel(26, 15), kWhite);
         EXPECT_EQ(img.pixel(8, 15), kWhite);
+    }
+}
+
+TEST_F(FilterRenderTest, ABitmapTakesItsColourTransformAfterItsFilters) {
+    // The shadow is part of the bitmap, so the colour transform reaches it: a red added to
+    // everything turns the black shadow red; half the alpha fades the square and its shadow
+    // alike (alpha 255 * 128 / 256 = 127 over white).
+    swf::ColorTransform redder;
+    redder.rAdd = 255;
+    swf::ColorTransform half;
+    half.aMult = 128;
+    for (const auto& [name, cx, square, shadow] :
+         {std::tuple{"red added", redder, kRed, kRed},
+          std::tuple{"half alpha", half, QRgb(0xFFFF8080), QRgb(0xFF808080)}}) {
+        SCOPED_TRACE(name);
+        swf::PlaceObject p;
+        p.filters = std::vector<swf::Filter>{shadowFilter(5)};
+        p.colorTransform = cx;
+        auto b = movie(p);
+        b.showFrame();
+        ASSERT_TRUE(load(b));
+        for (auto q : {flash::Quality::High, flash::Quality::Low}) {
+            const QImage img = render(40, 40, q);
+            EXPECT_LE(channelDifference(img.pixel(15, 15), square), 1);
+            EXPECT_LE(channelDifference(img.pixel(22, 15), shadow), 1);
+            EXPECT_EQ(img.pixel(26, 15), kWhite);
+        }
     }
 }
 
@@ -377,6 +412,56 @@ TEST_F(FilterRenderTest, AlphaOutsideALayerShowsNothingEither) {
     EXPECT_EQ(normal.pixel(5, 10), 0xFF0000FF);
 }
 
+TEST_F(FilterRenderTest, AScriptMaskShowsTheClipOnlyWhereTheMaskDrawsAndHidesItself) {
+    // box (red over 10..19) masked by "m", a clip drawing black over 0..14 x 0..39, moved
+    // 1 pixel down by its parent "holder" (the mask counts where it stands on the stage).
+    // Frame 2 takes the mask away again with setMask(null).
+    auto b = movie();
+    const uint16_t black = b.define(square(0, 0, 15, 40, swf::Rgba{0, 0, 0, 255}));
+    swfwrite::TimelineBuilder maskClip;
+    maskClip.place(black, 1).showFrame();
+    const uint16_t maskSprite = b.define(maskClip.sprite());
+    swfwrite::TimelineBuilder holder;
+    swf::PlaceObject inner;
+    inner.characterId = maskSprite;
+    inner.depth = 1;
+    inner.name = "m";
+    holder.place(inner).showFrame();
+    swf::PlaceObject outer;
+    outer.characterId = b.define(holder.sprite());
+    outer.depth = 2;
+    outer.name = "holder";
+    outer.matrix = at(0, 1);
+    b.place(outer);
+    // The mask is on the stack: box.setMask(it).
+    auto setMask = [](Assembler& a) {
+        a.push({integer(1), str("box")})
+            .op(Code::GetVariable)
+            .push({str("setMask")})
+            .op(Code::CallMethod)
+            .op(Code::Pop);
+    };
+    Assembler first;
+    first.push({str("holder.m")}).op(Code::GetVariable);
+    setMask(first);
+    b.doAction(first.bytes).showFrame();
+    Assembler second;
+    second.push({avm1::test::null()});
+    setMask(second);
+    b.doAction(second.bytes).showFrame();
+    ASSERT_TRUE(load(b));
+    for (auto q : {flash::Quality::High, flash::Quality::Low}) {
+        const QImage img = render(40, 40, q);
+        EXPECT_EQ(img.pixel(12, 15), kRed) << "inside the mask";
+        EXPECT_EQ(img.pixel(17, 15), kWhite) << "outside it";
+        EXPECT_EQ(img.pixel(5, 5), kWhite) << "the mask itself is not drawn";
+    }
+    ASSERT_TRUE(load(b, 2));
+    const QImage img = render(40, 40, flash::Quality::Low);
+    EXPECT_EQ(img.pixel(17, 15), kRed);
+    EXPECT_EQ(img.pixel(5, 5), kBlack) << "no longer a mask, it shows";
+}
+
 TEST(ScriptFilters, EveryKindSurvivesTheTripThroughScriptObjects) {
     avm1::test::Fixture script;
     avm1::Machine& m = script.machine;
@@ -502,6 +587,37 @@ TEST(FilterDirtyArea, AnObjectMovingUnderAShadowRedrawsAllTheShadowReaches) {
     ASSERT_TRUE(area);
     EXPECT_GE(area->right(), 20 + 11 + 10);  // the moved square's right edge plus the shadow
     EXPECT_LE(area->left(), 20);
+}
+
+TEST(FilterDirtyArea, ACachedClipsNewColourTransformRedrawsIt) {
+    // The clip's own drawing does not change, only the transform its bitmap takes.
+    swfwrite::MovieBuilder b(8, 100, 100);
+    const uint16_t red = b.define(square(0, 0, 10, 10, kRedSwf));
+    swfwrite::TimelineBuilder inside;
+    inside.place(red, 1).showFrame();
+    const uint16_t sprite = b.define(inside.sprite());
+    swf::PlaceObject p;
+    p.version = 3;
+    p.characterId = sprite;
+    p.depth = 1;
+    p.matrix = at(20, 20);
+    p.cacheAsBitmap = true;
+    b.place(p).showFrame();
+    swf::PlaceObject faded;
+    faded.version = 3;
+    faded.move = true;
+    faded.depth = 1;
+    faded.colorTransform = swf::ColorTransform{};
+    faded.colorTransform->aMult = 128;
+    b.place(faded).showFrame();
+    Player player;
+    player.load(0, test::share(b));
+    player.runFrame();
+    const auto first = buildDrawList(player);
+    player.runFrame();
+    const auto area = changedArea(first, buildDrawList(player));
+    ASSERT_TRUE(area);
+    EXPECT_TRUE(area->contains(QRectF(20, 20, 10, 10)));
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "../avm1/assembler.h"
 #include "engine_fixture.h"
 #include "platform/flash/runtime/text/text_field_drawing.h"
+#include "platform/flash/swfwrite/shape_builder.h"
 
 namespace pencora::runtime {
 namespace {
@@ -190,6 +191,54 @@ TEST_F(FieldPixelsTest, FocusSelectsTheTextWhiteOnBlack) {
     EXPECT_EQ(img.pixel(30, 13), kBlack) << "the selection behind, above the glyph";
     EXPECT_EQ(img.pixel(51, 25), kBlack) << "the selection reaches the second advance's end";
     EXPECT_EQ(img.pixel(52, 25), kGreen) << "and ends there";
+}
+
+TEST_F(FieldPixelsTest, AFieldMasksWithItsLettersOrWithItsBackground) {
+    // A red sheet over the whole stage, masked by a field at (10, 10) px holding 'a': the
+    // square glyph covers about x 12..28, y 15..31.
+    constexpr QRgb kRed = 0xFFFF0000;
+    auto build = [&](std::optional<uint16_t> font, bool background) {
+        swf::EditText e = box(font);
+        e.initialText = "a";
+        e.border = background;  // a file's border comes with a background
+        e.bounds.xMax = 1600;   // 80 px: room past the text
+        swf::PlaceObject mask;
+        mask.characterId = b.define(e);
+        mask.depth = 1;
+        mask.clipDepth = 2;
+        swf::Matrix m;
+        m.tx = m.ty = 200;
+        mask.matrix = m;
+        b.place(mask);
+        swfwrite::ShapeBuilder sheet;
+        sheet.rectangle(0, 0, 2000, 1200, sheet.addFill(swfwrite::solidFill({255, 0, 0, 255})));
+        swf::PlaceObject red;
+        red.characterId = b.define(sheet.build());
+        red.depth = 2;
+        b.place(red);
+        b.showFrame();
+        EXPECT_TRUE(load(b));
+        return render(100, 60);
+    };
+    auto reset = [&] {
+        b = swfwrite::MovieBuilder(8, 100, 60);
+        b.background({0, 255, 0, 255});
+    };
+    QImage img = build(b.define(squareFont()), false);
+    EXPECT_EQ(img.pixel(20, 25), kRed) << "inside the glyph";
+    EXPECT_EQ(img.pixel(30, 13), kGreen) << "on the line, beside the glyph";
+    EXPECT_EQ(img.pixel(60, 25), kGreen) << "in the box, past the text";
+
+    reset();
+    img = build(b.define(squareFont()), true);
+    EXPECT_EQ(img.pixel(60, 25), kRed) << "a background masks with the whole box";
+    EXPECT_EQ(img.pixel(5, 5), kGreen) << "and no further";
+
+    // Device text masks with its run's box on the line: its letters are the system's.
+    reset();
+    img = build(std::nullopt, false);
+    EXPECT_EQ(img.pixel(14, 20), kRed) << "at the start of the line";
+    EXPECT_EQ(img.pixel(60, 20), kGreen) << "past the text";
 }
 
 TEST(FieldMeasure, EmbeddedMetricsReadUnsignedInWholeTwips) {

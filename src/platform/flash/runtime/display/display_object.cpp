@@ -13,6 +13,34 @@ DisplayObject::~DisplayObject() {
             child->parent = nullptr;
         }
     }
+    setMask(*this, nullptr);
+    if (masking) {
+        masking->maskedBy = nullptr;
+    }
+}
+
+void setMask(DisplayObject& clip, DisplayObject* mask) {
+    if (clip.maskedBy) {
+        clip.maskedBy->masking = nullptr;
+        clip.maskedBy = nullptr;
+    }
+    if (!mask || mask == &clip) {
+        return;
+    }
+    if (mask->masking) {
+        mask->masking->maskedBy = nullptr;
+    }
+    mask->masking = &clip;
+    clip.maskedBy = mask;
+}
+
+bool onDisplayList(const DisplayObject& object) {
+    for (const DisplayObject* o = &object; o->parent; o = o->parent) {
+        if (o->unloading || o->parent->childAt(o->depth) != o) {
+            return false;
+        }
+    }
+    return true;
 }
 
 DisplayObject* DisplayObject::childAt(int d) const {

@@ -187,6 +187,12 @@ struct DisplayObject {
     // It has loaded an image file in place of a movie (getSWFVersion then answers -1).
     bool showsImage = false;
 
+    // A script's mask (setMask): the clip whose area this one shows through, and the clip
+    // this one is the mask of (then it is not drawn itself). Each side forgets the other
+    // when it goes.
+    DisplayObject* maskedBy = nullptr;
+    DisplayObject* masking = nullptr;
+
     bool isClip() const { return kind == ObjectKind::Clip; }
     DisplayObject* childAt(int depth) const;
     DisplayObject* childNamed(const QString& name, bool caseSensitive) const;
@@ -219,6 +225,10 @@ struct MovieContext {
 // Full matrix of an object: its own after every parent's, in stage twips.
 QTransform toTransform(const swf::Matrix& m);
 QTransform worldTransform(const DisplayObject& object);
+// Makes `mask` the mask of `clip` (null: no mask); a mask serves one clip at a time.
+void setMask(DisplayObject& clip, DisplayObject* mask);
+// Whether the object is still on its parents' lists all the way up.
+bool onDisplayList(const DisplayObject& object);
 ColorTransformF worldColorTransform(const DisplayObject& object);
 
 // Movie text (UTF-8 from SWF 6 on, the author's code page before) as UTF-16.

@@ -40,8 +40,11 @@ class CharacterDrawing {
     // Paints the character; `toDevice` maps the character's twips to device pixels.
     virtual void draw(QPainter& painter, const QTransform& toDevice, const ColorTransformF& color,
                       uint16_t ratio) const = 0;
-    // The filled area in character twips: what masks cut with.
+    // The filled area in character twips.
     virtual QPainterPath outline(uint16_t ratio) const = 0;
+    // The area a mask made of this character cuts to, in character twips: its filled area,
+    // unless the character masks with less than it fills (a text field: its letters).
+    virtual QPainterPath maskArea(uint16_t ratio) const { return outline(ratio); }
     // Whether a point (character twips) lies on what the character paints.
     virtual bool hits(QPointF point, uint16_t ratio) const = 0;
     // Bounds in character twips, strokes included.

@@ -17,7 +17,7 @@ constexpr double kTwip = 1.0 / 20.0;
 void addOutline(const DisplayObject& o, const QTransform& parentToStage, QPainterPath& into) {
     const QTransform t = toTransform(o.matrix) * parentToStage;
     if (o.drawing) {
-        into.addPath(t.map(o.drawing->outline(o.ratio)));
+        into.addPath(t.map(o.drawing->maskArea(o.ratio)));
     }
     if (const CharacterDrawing* drawn = drawnGraphics(o)) {
         into.addPath(t.map(drawn->outline(0)));
@@ -78,6 +78,19 @@ DrawCommand scrollClip(const QRectF& rect, const QTransform& toStage, uint64_t s
     return c;
 }
 
+// The clip a script's mask cuts to: the mask's area where it stands on the stage, wherever
+// it sits in the display list.
+DrawCommand scriptMask(const DisplayObject& mask) {
+    DrawCommand c;
+    c.op = DrawCommand::Op::PushClip;
+    const QTransform parentToStage = (mask.parent ? worldTransform(*mask.parent) : QTransform()) *
+                                     QTransform::fromScale(kTwip, kTwip);
+    addOutline(mask, parentToStage, c.clip);
+    c.clip.setFillRule(Qt::WindingFill);
+    c.serial = mask.serial;
+    return c;
+}
+
 struct Walker {
     std::vector<DrawCommand>& out;
     int layerGroups = 0;  // layer-mode ancestors of what is being walked
@@ -101,8 +114,12 @@ struct Walker {
                 maskEnds.push_back(o.clipDepth);
                 continue;
             }
-            if (!o.visible) {
-                continue;
+            if (!o.visible || (o.masking && onDisplayList(*o.masking))) {
+                continue;  // a script's mask is not drawn itself
+            }
+            const bool masked = o.maskedBy && onDisplayList(*o.maskedBy);
+            if (masked) {
+                out.push_back(scriptMask(*o.maskedBy));
             }
             const QTransform t = toTransform(o.matrix) * toStage;
             ColorTransformF own = ColorTransformF::from(o.colorTransform);
@@ -117,12 +134,19 @@ struct Walker {
             const bool layered =
                 (blend != swf::BlendMode::Normal && uint8_t(blend) != 0) || asBitmap;
             const bool group = blend == swf::BlendMode::Layer;
+            // An object drawn as a bitmap is drawn without its colour transform, or those of
+            // its parents; the bitmap, filters applied, takes them all at once.
+            ColorTransformF cx = color.after(own);
             if (layered) {
                 // The layer takes the object's alpha as a whole, not each part of it.
                 DrawCommand c;
                 c.op = DrawCommand::Op::BeginLayer;
                 c.blend = blend;
-                c.opacity = std::clamp(own.aMult, 0.0, 1.0);
+                c.opacity = asBitmap ? 1.0 : std::clamp(own.aMult, 0.0, 1.0);
+                if (asBitmap) {
+                    c.color = cx;
+                    cx = ColorTransformF{};
+                }
                 c.serial = o.serial;
                 c.filters = o.filters;
                 if (!o.filters.empty()) {
@@ -135,10 +159,12 @@ struct Walker {
                         c.reach = contentBounds(o, toStage) | *c.bitmapBounds;
                     }
                 }
-                own.aMult = 1;
+                if (!asBitmap) {
+                    own.aMult = 1;
+                    cx = color.after(own);
+                }
                 out.push_back(std::move(c));
             }
-            const ColorTransformF cx = color.after(own);
             // A scroll rectangle shows the part of the clip's own space it names at the clip's
             // origin, cut to its size; what the clip draws moves with it, its matrix does not.
             QTransform content = t;
@@ -191,6 +217,9 @@ struct Walker {
                 c.op = DrawCommand::Op::EndLayer;
                 out.push_back(std::move(c));
             }
+            if (masked) {
+                out.push_back(popClip());
+            }
         }
         while (!maskEnds.empty()) {
             out.push_back(popClip());
@@ -241,7 +270,8 @@ std::vector<DrawCommand> buildDrawList(const Player& player) {
 
 std::optional<QRectF> changedArea(const std::vector<DrawCommand>& before,
                                   const std::vector<DrawCommand>& after) {
-    auto clipsOf = [](const std::vector<DrawCommand>& l) {
+    std::vector<ColorTransformF> colors;  // the layers' colour transforms, before then after
+    auto clipsOf = [&colors](const std::vector<DrawCommand>& l) {
         std::vector<std::pair<DrawCommand::Op, uint64_t>> seq;
         std::vector<const DrawCommand*> pushes;
         for (const auto& c : l) {
@@ -250,6 +280,7 @@ std::optional<QRectF> changedArea(const std::vector<DrawCommand>& before,
             }
             if (c.op == DrawCommand::Op::BeginLayer) {
                 seq.emplace_back(c.op, uint64_t(c.blend) << 32 | uint64_t(c.opacity * 65535));
+                colors.push_back(c.color);
             }
             if (c.op == DrawCommand::Op::PushClip || c.op == DrawCommand::Op::Fill) {
                 pushes.push_back(&c);
@@ -258,8 +289,10 @@ std::optional<QRectF> changedArea(const std::vector<DrawCommand>& before,
         return std::make_pair(seq, pushes);
     };
     auto [seqA, pushA] = clipsOf(before);
+    const size_t layersBefore = colors.size();
     auto [seqB, pushB] = clipsOf(after);
-    bool masksChanged = seqA != seqB;
+    bool masksChanged = seqA != seqB || !std::equal(colors.begin(), colors.begin() + layersBefore,
+                                                    colors.begin() + layersBefore, colors.end());
     for (size_t i = 0; !masksChanged && i < pushA.size(); ++i) {
         masksChanged =
             pushA[i]->clip != pushB[i]->clip || pushA[i]->fillColor != pushB[i]->fillColor;

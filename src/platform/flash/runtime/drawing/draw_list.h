@@ -24,7 +24,7 @@ struct DrawCommand {
     Op op = Op::Draw;
     std::shared_ptr<const CharacterDrawing> drawing;  // Draw
     QTransform transform;                             // Draw: character twips to stage pixels
-    ColorTransformF color;
+    ColorTransformF color;  // Draw; BeginLayer of a bitmap: applied to the finished bitmap
     uint16_t ratio = 0;
     QPainterPath clip;       // PushClip: the mask's area in stage pixels; Fill: the area filled
     uint32_t fillColor = 0;  // Fill: 0xRRGGBB, opaque

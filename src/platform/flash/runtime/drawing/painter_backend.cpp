@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/flash/render/aliased_fill.h"
+#include "platform/flash/render/color_transform.h"
 #include "platform/flash/render/drawable.h"
 #include "platform/flash/render/filters.h"
 #include "platform/flash/render/flatten.h"
@@ -98,6 +99,7 @@ struct Layer {
     double opacity = 1;
     std::optional<QPainterPath> mask;  // device coordinates
     std::vector<swf::Filter> filters;
+    ColorTransformF color;  // applied to the finished image
 };
 
 }  // namespace
@@ -158,6 +160,9 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
         if (!top.filters.empty()) {
             swf::render::applyFilters(*top.image, top.filters, filterScale.first,
                                       filterScale.second);
+        }
+        if (!top.color.isIdentity()) {
+            *top.image = swf::render::apply(top.color.toFixed(), *top.image);
         }
         QPainter& below = painter();
         const auto mode = qtMode(top.blend);
@@ -255,6 +260,7 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
                             : deviceRect,
                     snap, spread);
                 l->filters = c.filters;
+                l->color = c.color;
                 l->blend = c.blend;
                 l->opacity = c.opacity;
                 break;

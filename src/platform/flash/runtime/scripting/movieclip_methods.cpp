@@ -119,6 +119,25 @@ Value swapDepths(Machine& m, const Value& self, std::vector<Value>& args) {
     return {};
 }
 
+// setMask(clip or path): the clip shows only where the mask draws; null or undefined (or
+// what names no clip) takes the mask away.
+Value setMask(Machine& m, const Value& self, std::vector<Value>& args) {
+    DisplayObject* clip = thisClip(m, self);
+    if (!clip) {
+        return {};
+    }
+    const Value target = argAt(args, 0);
+    DisplayObject* mask = nullptr;
+    if (target.isObject()) {
+        mask = hostOf(m).displayOf(target.object());
+    } else if (target.isString()) {
+        Object* o = hostOf(m).resolveTarget(hostOf(m).scriptObject(*clip), target.string());
+        mask = o ? hostOf(m).displayOf(o) : nullptr;
+    }
+    runtime::setMask(*clip, mask);
+    return Value(true);
+}
+
 Value getNextHighestDepth(Machine& m, const Value& self, std::vector<Value>&) {
     DisplayObject* clip = thisClip(m, self);
     if (!clip) {
@@ -383,6 +402,7 @@ void installClipMethods(Machine& m, Object* proto) {
         {"duplicateMovieClip", duplicateMovieClip},
         {"removeMovieClip", removeMovieClip},
         {"swapDepths", swapDepths},
+        {"setMask", setMask},
         {"getNextHighestDepth", getNextHighestDepth},
         {"getInstanceAtDepth", getInstanceAtDepth},
         {"getSWFVersion", getSWFVersion},

@@ -80,6 +80,7 @@ struct PaintRun {
     TextFormat format;
     const swf::Font* font = nullptr;  // embedded
     bool selected = false;            // painted in the selection's colours
+    QRectF area;                      // its part of the line, twips from the box's corner
 };
 
 // The characters [a, b) as they show: '*' for passwords, without paragraph ends.
@@ -164,8 +165,9 @@ class TextFieldDrawing : public CharacterDrawing {
                 run.origin = QPointF(x, top + line.ascent);
                 run.selected = a >= selBegin && b <= selEnd && selBegin < selEnd;
                 const double width = widthOf(layout, a, b);
+                run.area = QRectF(x, top, width, line.ascent + line.descent);
                 if (run.selected) {
-                    selection_.push_back(QRectF(x, top, width, line.ascent + line.descent));
+                    selection_.push_back(run.area);
                 }
                 x += width;
                 if (run.text != u"\t") {
@@ -295,6 +297,27 @@ class TextFieldDrawing : public CharacterDrawing {
         p.addRect(bounds_);
         return p;
     }
+
+    // As a mask a field shows through its letters: the outlines of embedded glyphs, and for
+    // device text, whose outlines are the system's, each run's box on its line. A background
+    // masks with the whole box. Nothing reaches outside the box.
+    QPainterPath maskArea(uint16_t) const override {
+        QPainterPath box;
+        box.addRect(bounds_);
+        if (background_) {
+            return box;
+        }
+        QPainterPath letters;
+        letters.setFillRule(Qt::WindingFill);
+        for (const PaintRun& run : runs_) {
+            if (run.font && library_) {
+                letters.addPath(embeddedPath(run));
+            } else if (!run.area.isEmpty()) {
+                letters.addRect(run.area.translated(bounds_.topLeft()));
+            }
+        }
+        return letters.intersected(box);
+    }
     bool hits(QPointF point, uint16_t) const override { return bounds_.contains(point); }
     QRectF bounds(uint16_t) const override { return bounds_; }
 
@@ -321,10 +344,17 @@ class TextFieldDrawing : public CharacterDrawing {
     }
 
     void drawEmbedded(QPainter& painter, const PaintRun& run, const QColor& ink) const {
+        painter.fillPath(embeddedPath(run), ink);
+    }
+
+    // The run's embedded glyphs in the field's twips.
+    QPainterPath embeddedPath(const PaintRun& run) const {
+        QPainterPath out;
+        out.setFillRule(Qt::WindingFill);
         const swf::Font& font = *run.font;
         const std::vector<QPainterPath>* glyphs = library_->glyphs(font.id);
         if (!glyphs) {
-            return;
+            return out;
         }
         const double scale = run.format.size.value_or(12) * 20.0 / emSquare(font);
         double x = run.origin.x() + bounds_.left();
@@ -337,11 +367,12 @@ class TextFieldDrawing : public CharacterDrawing {
                 QTransform t;
                 t.translate(std::round(x), y);
                 t.scale(scale, scale);
-                painter.fillPath(t.map((*glyphs)[size_t(g)]), ink);
+                out.addPath(t.map((*glyphs)[size_t(g)]));
                 x += std::floor(glyphAdvance(font, size_t(g)) * scale);
             }
             x += spacing;
         }
+        return out;
     }
 
     QRectF bounds_;
