@@ -76,23 +76,16 @@ Property* Object::find(const QString& name, int swfVersion) {
 }
 
 Property* Object::findAny(const QString& name, int swfVersion) {
-    Property* p = nullptr;
-    auto it = exact_.constFind(name);
-    if (it != exact_.constEnd()) {
-        p = &props_[*it];
-    } else if (swfVersion < 7) {
-        auto f = folded_.constFind(name.toLower());
-        if (f != folded_.constEnd()) {
-            p = &props_[*f];
-        }
+    uint32_t index = exact_.find(name);
+    if (index == NameTable::kAbsent && swfVersion < 7) {
+        index = folded_.find(name.toLower());
     }
-    return p;
+    return index == NameTable::kAbsent ? nullptr : &props_[index];
 }
 
 void Object::put(const QString& name, const Value& v, uint16_t flags) {
-    auto it = exact_.constFind(name);
-    if (it != exact_.constEnd()) {
-        Property& p = props_[*it];
+    if (uint32_t index = exact_.find(name); index != NameTable::kAbsent) {
+        Property& p = props_[index];
         p.value = v;
         p.flags = flags;
         p.getter = p.setter = nullptr;
@@ -101,10 +94,7 @@ void Object::put(const QString& name, const Value& v, uint16_t flags) {
     uint32_t index = uint32_t(props_.size());
     props_.push_back(Property{name, v, flags, nullptr, nullptr});
     exact_.insert(name, index);
-    QString lower = name.toLower();
-    if (!folded_.contains(lower)) {
-        folded_.insert(lower, index);
-    }
+    folded_.insert(name.toLower(), index);
 }
 
 void Object::putNative(Machine& m, const QString& name, NativeFn fn, uint16_t flags) {
@@ -156,10 +146,7 @@ void Object::reindex() {
     folded_.clear();
     for (uint32_t i = 0; i < props_.size(); ++i) {
         exact_.insert(props_[i].name, i);
-        QString lower = props_[i].name.toLower();
-        if (!folded_.contains(lower)) {
-            folded_.insert(lower, i);
-        }
+        folded_.insert(props_[i].name.toLower(), i);
     }
 }
 

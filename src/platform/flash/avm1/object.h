@@ -17,6 +17,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/flash/avm1/name_table.h"
 #include "platform/flash/avm1/value.h"
 
 namespace pencora::avm1 {
@@ -148,8 +149,8 @@ class Object {
     enum class ProtoState : uint8_t { Derived, Stored, Deleted };
 
     std::vector<Property> props_;
-    QHash<QString, uint32_t> exact_;
-    QHash<QString, uint32_t> folded_;  // lower-case names, for movies before SWF 7
+    NameTable exact_;
+    NameTable folded_;  // lower-case names, for movies before SWF 7
     QHash<QString, Watch> watches_;
     Object* proto_;
     std::unique_ptr<Value> protoStored_;  // a primitive assigned to __proto__
