@@ -6,6 +6,26 @@ namespace pencora::avm1 {
 
 namespace {
 
+// Names that share their characters (both from one push literal) are settled by the pointers;
+// others are short, and a loop here costs less than a call of memcmp.
+bool sameName(const QString& a, const QString& b) {
+    const qsizetype n = a.size();
+    if (n != b.size()) {
+        return false;
+    }
+    const QChar* pa = a.constData();
+    const QChar* pb = b.constData();
+    if (pa == pb) {
+        return true;
+    }
+    for (qsizetype i = 0; i < n; ++i) {
+        if (pa[i] != pb[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
 uint64_t runSeed() {
     static const uint64_t seed = [] {
         std::random_device rd;
@@ -32,7 +52,7 @@ size_t NameTable::slotOf(const QString& name, uint32_t hash) const {
     const size_t mask = slots_.size() - 1;
     size_t i = hash & mask;
     while (slots_[i].index != kAbsent) {
-        if (slots_[i].hash == hash && slots_[i].name == name) {
+        if (slots_[i].hash == hash && sameName(slots_[i].name, name)) {
             return i;
         }
         i = (i + 1) & mask;
@@ -41,10 +61,14 @@ size_t NameTable::slotOf(const QString& name, uint32_t hash) const {
 }
 
 uint32_t NameTable::find(const QString& name) const {
+    return find(name, hashName(name));
+}
+
+uint32_t NameTable::find(const QString& name, uint32_t hash) const {
     if (size_ == 0) {
         return kAbsent;
     }
-    return slots_[slotOf(name, hashName(name))].index;
+    return slots_[slotOf(name, hash)].index;
 }
 
 void NameTable::insert(const QString& name, uint32_t index) {

@@ -17,8 +17,10 @@ class NameTable {
   public:
     static constexpr uint32_t kAbsent = UINT32_MAX;
 
-    // The index stored for `name`, or kAbsent.
+    // The index stored for `name`, or kAbsent; `hash` is hashName(name), for callers that look
+    // the same name up in several tables.
     uint32_t find(const QString& name) const;
+    uint32_t find(const QString& name, uint32_t hash) const;
     bool contains(const QString& name) const { return find(name) != kAbsent; }
     // Adds `name` unless it is there; an existing entry keeps its index.
     void insert(const QString& name, uint32_t index);

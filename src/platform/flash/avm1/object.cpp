@@ -68,15 +68,25 @@ void Object::assignProto(const Value& v) {
 }
 
 Property* Object::find(const QString& name, int swfVersion) {
-    Property* p = findAny(name, swfVersion);
-    if (p && hiddenFromVersion(p->flags, swfVersion)) {
+    return find(name, hashName(name), swfVersion);
+}
+
+Property* Object::find(const QString& name, uint32_t hash, int swfVersion) {
+    constexpr uint16_t kVersionFlags =
+        kVersion6 | kVersion7 | kVersion7b | kVersion8 | kVersion9 | kVersion10;
+    Property* p = findAny(name, hash, swfVersion);
+    if (p && (p->flags & kVersionFlags) && hiddenFromVersion(p->flags, swfVersion)) {
         return nullptr;
     }
     return p;
 }
 
 Property* Object::findAny(const QString& name, int swfVersion) {
-    uint32_t index = exact_.find(name);
+    return findAny(name, hashName(name), swfVersion);
+}
+
+Property* Object::findAny(const QString& name, uint32_t hash, int swfVersion) {
+    uint32_t index = exact_.find(name, hash);
     if (index == NameTable::kAbsent && swfVersion < 7) {
         index = folded_.find(name.toLower());
     }

@@ -110,6 +110,9 @@ class Object {
     // The same, including properties hidden from the version by ASSetPropFlags: reads do not
     // see those, but assignment, delete, hasOwnProperty and for..in do.
     Property* findAny(const QString& name, int swfVersion);
+    // Both with the name's hashName() given, for walks that ask one object after another.
+    Property* find(const QString& name, uint32_t hash, int swfVersion);
+    Property* findAny(const QString& name, uint32_t hash, int swfVersion);
     const std::vector<Property>& properties() const { return props_; }
     // Adds or overwrites an own property (no setter, no watch: plain storage).
     void put(const QString& name, const Value& v, uint16_t flags = 0);

@@ -74,7 +74,9 @@ Object* liveScope(Machine& m, Object* o) {
     return o;
 }
 
-Object* scopeHolding(Machine& m, Activation& act, const QString& name) {
+// The object of the scope chain that holds `name`; with `value`, its value too, read in the
+// same walk.
+Object* scopeHolding(Machine& m, Activation& act, const QString& name, Value* value = nullptr) {
     for (auto it = act.scope.rbegin(); it != act.scope.rend(); ++it) {
         // SWF 4 scripts predate the global object: NaN and Infinity read as undefined there,
         // hence as 0 (equals_swf4, lessthan_swf4 tests).
@@ -82,7 +84,7 @@ Object* scopeHolding(Machine& m, Activation& act, const QString& name) {
             continue;
         }
         Object* o = liveScope(m, *it);
-        if (m.hasProperty(o, name)) {
+        if (value ? m.getIfPresent(o, name, *value) : m.hasProperty(o, name)) {
             return o;
         }
     }
@@ -90,8 +92,9 @@ Object* scopeHolding(Machine& m, Activation& act, const QString& name) {
 }
 
 Value lookup(Machine& m, Activation& act, const QString& name) {
-    if (Object* o = scopeHolding(m, act, name)) {
-        return m.get(o, name);
+    Value found;
+    if (scopeHolding(m, act, name, &found)) {
+        return found;
     }
     Value special;
     if (specialName(m, act, name, special)) {
