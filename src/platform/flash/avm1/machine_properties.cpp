@@ -197,7 +197,7 @@ void Machine::set(Object* o, const QString& name, const Value& value) {
     if (Property* p = o->findAny(name, version_)) {
         // Assigning a property hidden from this version makes it visible again
         // (as_set_prop_flags_version test).
-        if (hiddenFromVersion(p->flags, version_)) {
+        if ((p->flags & kVersionFlags) && hiddenFromVersion(p->flags, version_)) {
             p->flags &= uint16_t(
                 ~(kVersion6 | kVersion7 | kVersion7b | kVersion8 | kVersion9 | kVersion10));
         }

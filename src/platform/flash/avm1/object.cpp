@@ -72,8 +72,6 @@ Property* Object::find(const QString& name, int swfVersion) {
 }
 
 Property* Object::find(const QString& name, uint32_t hash, int swfVersion) {
-    constexpr uint16_t kVersionFlags =
-        kVersion6 | kVersion7 | kVersion7b | kVersion8 | kVersion9 | kVersion10;
     Property* p = findAny(name, hash, swfVersion);
     if (p && (p->flags & kVersionFlags) && hiddenFromVersion(p->flags, swfVersion)) {
         return nullptr;

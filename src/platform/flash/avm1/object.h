@@ -40,6 +40,9 @@ enum PropertyFlags : uint16_t {
     kVersion10 = 0x4000,
 };
 
+constexpr uint16_t kVersionFlags =
+    kVersion6 | kVersion7 | kVersion7b | kVersion8 | kVersion9 | kVersion10;
+
 // Whether the version bits among `flags` hide a property from movies of `swfVersion`.
 bool hiddenFromVersion(uint16_t flags, int swfVersion);
 
