@@ -18,7 +18,7 @@ class Machine;
 struct Activation {
     int swfVersion = 8;
     std::shared_ptr<const PreparedBlock> code;
-    std::shared_ptr<const std::vector<QString>> constants;
+    std::shared_ptr<const std::vector<Value>> constants;  // strings
     // Objects searched for variables, outermost first; `with` pushes onto the end.
     std::vector<Object*> scope;
     // Where DefineLocal puts variables: the call object of a function, or the timeline clip.

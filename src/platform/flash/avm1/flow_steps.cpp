@@ -23,7 +23,7 @@ bool bodyNamesSuper(const Activation& act, const swf::Action& a) {
                  v.value.string() == QLatin1String("super")) ||
                 (v.kind == PreparedPush::Kind::Constant && act.constants &&
                  v.index < act.constants->size() &&
-                 (*act.constants)[v.index] == QLatin1String("super"))) {
+                 (*act.constants)[v.index].string() == QLatin1String("super"))) {
                 return true;
             }
         }

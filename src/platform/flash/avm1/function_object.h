@@ -15,11 +15,11 @@ namespace pencora::avm1 {
 // What a script function closes over when it is defined.
 struct ScriptFunction {
     std::shared_ptr<const PreparedBlock> code;
-    const swf::FunctionDef* def = nullptr;                  // owned by code's block
-    uint32_t defIndex = 0;                                  // the DefineFunction record
-    std::shared_ptr<const std::vector<QString>> constants;  // the pool in force at definition
-    std::vector<Object*> scope;                             // outermost first
-    Object* targetClip = nullptr;                           // the clip whose timeline defined it
+    const swf::FunctionDef* def = nullptr;                // owned by code's block
+    uint32_t defIndex = 0;                                // the DefineFunction record
+    std::shared_ptr<const std::vector<Value>> constants;  // the pool in force at definition
+    std::vector<Object*> scope;                           // outermost first
+    Object* targetClip = nullptr;                         // the clip whose timeline defined it
     int swfVersion = 8;
     bool mayUseSuper = true;  // the body names `super` (found when defined)
 };

@@ -110,6 +110,8 @@ class Machine {
     void setMember(const Value& target, const QString& name, const Value& v);
     // Own or inherited, without __resolve and getters.
     bool hasProperty(Object* o, const QString& name);
+    // hasProperty and get in one walk of the chain: false when absent (no __resolve).
+    bool getIfPresent(Object* o, const QString& name, Value& out);
     Value call(const Value& fn, const Value& thisValue, std::vector<Value>& args);
     Value callMethodValue(const Value& target, const QString& name, std::vector<Value>& args);
     Value construct(const Value& ctor, std::vector<Value>& args);
@@ -149,6 +151,8 @@ class Machine {
 
   private:
     Value lookupMember(Object* o, const QString& name, bool resolve);
+    // The first object up the chain that holds `name` answers it (a getter is called).
+    bool findInChain(Object* o, const QString& name, Value& out);
     Object* makeInstanceFor(Object* proto);
     RunResult guarded(int swfVersion, const std::function<Value()>& body);
     void installBuiltins();

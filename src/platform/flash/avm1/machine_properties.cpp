@@ -31,31 +31,13 @@ Value Machine::lookupMember(Object* o, const QString& name, bool resolve) {
         }
         return o->protoProperty();
     }
-    int guard = 0;
-    for (Object* p = o; p; p = p->proto(), ++guard) {
-        if (guard == kMaxPrototypeChain) {
-            // A chain that loops (a.__proto__ = a) ends the script, as in the original
-            // (recursive_prototypes test).
-            throw LimitExceeded{LimitExceeded::Kind::Depth};
-        }
-        // A getter added with addProperty wins over what the object computes itself
-        // (an array's length, add_property test).
-        Property* prop = p->find(name, version_);
-        if (prop && prop->getter) {
-            std::vector<Value> none;
-            return call(Value(prop->getter), Value(o), none);
-        }
-        Value out;
-        if (p->getOwnVirtual(*this, name, out)) {
-            return out;
-        }
-        if (prop) {
-            return prop->value;
-        }
+    Value out;
+    if (findInChain(o, name, out)) {
+        return out;
     }
     if (resolve && name != QLatin1String("__resolve")) {
         Value resolver;
-        guard = 0;
+        int guard = 0;
         for (Object* p = o; p && guard < 256; p = p->proto(), ++guard) {
             if (Property* prop = p->find(QStringLiteral("__resolve"), version_)) {
                 resolver = prop->value;
@@ -70,14 +52,54 @@ Value Machine::lookupMember(Object* o, const QString& name, bool resolve) {
     return Value();
 }
 
+bool Machine::findInChain(Object* o, const QString& name, Value& out) {
+    const uint32_t hash = hashName(name);
+    int guard = 0;
+    for (Object* p = o; p; p = p->proto(), ++guard) {
+        if (guard == kMaxPrototypeChain) {
+            // A chain that loops (a.__proto__ = a) ends the script, as in the original
+            // (recursive_prototypes test).
+            throw LimitExceeded{LimitExceeded::Kind::Depth};
+        }
+        // A getter added with addProperty wins over what the object computes itself
+        // (an array's length, add_property test).
+        Property* prop = p->find(name, hash, version_);
+        if (prop && prop->getter) {
+            std::vector<Value> none;
+            out = call(Value(prop->getter), Value(o), none);
+            return true;
+        }
+        if (p->getOwnVirtual(*this, name, out)) {
+            return true;
+        }
+        if (prop) {
+            out = prop->value;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Machine::getIfPresent(Object* o, const QString& name, Value& out) {
+    if (Object::isProtoName(name, version_)) {
+        if (!hasProperty(o, name)) {
+            return false;
+        }
+        out = get(o, name);
+        return true;
+    }
+    return findInChain(o, name, out);
+}
+
 bool Machine::hasProperty(Object* o, const QString& name) {
+    const uint32_t hash = hashName(name);
     int guard = 0;
     for (Object* p = o; p; p = p->proto(), ++guard) {
         if (guard == kMaxPrototypeChain) {
             throw LimitExceeded{LimitExceeded::Kind::Depth};
         }
         Value out;
-        if (p->find(name, version_) || p->getOwnVirtual(*this, name, out)) {
+        if (p->find(name, hash, version_) || p->getOwnVirtual(*this, name, out)) {
             return true;
         }
     }
@@ -178,7 +200,7 @@ void Machine::set(Object* o, const QString& name, const Value& value) {
     if (Property* p = o->findAny(name, version_)) {
         // Assigning a property hidden from this version makes it visible again
         // (as_set_prop_flags_version test).
-        if (hiddenFromVersion(p->flags, version_)) {
+        if ((p->flags & kVersionFlags) && hiddenFromVersion(p->flags, version_)) {
             p->flags &= uint16_t(
                 ~(kVersion6 | kVersion7 | kVersion7b | kVersion8 | kVersion9 | kVersion10));
         }

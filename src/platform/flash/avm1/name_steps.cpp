@@ -7,15 +7,17 @@
 namespace pencora::avm1 {
 
 Flow stepGetVariable(Machine& m, Activation& act, Step&) {
-    QString name = m.toString(act.pop());
-    act.push(getVariable(m, act, name));
+    const Value held = act.pop();
+    QString converted;
+    act.push(getVariable(m, act, nameOf(m, held, converted)));
     return Flow::Next;
 }
 
 Flow stepSetVariable(Machine& m, Activation& act, Step&) {
     Value v = act.pop();
-    QString name = m.toString(act.pop());
-    setVariable(m, act, name, v);
+    const Value held = act.pop();
+    QString converted;
+    setVariable(m, act, nameOf(m, held, converted), v);
     return Flow::Next;
 }
 

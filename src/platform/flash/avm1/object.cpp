@@ -68,31 +68,32 @@ void Object::assignProto(const Value& v) {
 }
 
 Property* Object::find(const QString& name, int swfVersion) {
-    Property* p = findAny(name, swfVersion);
-    if (p && hiddenFromVersion(p->flags, swfVersion)) {
+    return find(name, hashName(name), swfVersion);
+}
+
+Property* Object::find(const QString& name, uint32_t hash, int swfVersion) {
+    Property* p = findAny(name, hash, swfVersion);
+    if (p && (p->flags & kVersionFlags) && hiddenFromVersion(p->flags, swfVersion)) {
         return nullptr;
     }
     return p;
 }
 
 Property* Object::findAny(const QString& name, int swfVersion) {
-    Property* p = nullptr;
-    auto it = exact_.constFind(name);
-    if (it != exact_.constEnd()) {
-        p = &props_[*it];
-    } else if (swfVersion < 7) {
-        auto f = folded_.constFind(name.toLower());
-        if (f != folded_.constEnd()) {
-            p = &props_[*f];
-        }
+    return findAny(name, hashName(name), swfVersion);
+}
+
+Property* Object::findAny(const QString& name, uint32_t hash, int swfVersion) {
+    uint32_t index = exact_.find(name, hash);
+    if (index == NameTable::kAbsent && swfVersion < 7) {
+        index = folded_.find(name.toLower());
     }
-    return p;
+    return index == NameTable::kAbsent ? nullptr : &props_[index];
 }
 
 void Object::put(const QString& name, const Value& v, uint16_t flags) {
-    auto it = exact_.constFind(name);
-    if (it != exact_.constEnd()) {
-        Property& p = props_[*it];
+    if (uint32_t index = exact_.find(name); index != NameTable::kAbsent) {
+        Property& p = props_[index];
         p.value = v;
         p.flags = flags;
         p.getter = p.setter = nullptr;
@@ -101,10 +102,7 @@ void Object::put(const QString& name, const Value& v, uint16_t flags) {
     uint32_t index = uint32_t(props_.size());
     props_.push_back(Property{name, v, flags, nullptr, nullptr});
     exact_.insert(name, index);
-    QString lower = name.toLower();
-    if (!folded_.contains(lower)) {
-        folded_.insert(lower, index);
-    }
+    folded_.insert(name.toLower(), index);
 }
 
 void Object::putNative(Machine& m, const QString& name, NativeFn fn, uint16_t flags) {
@@ -156,10 +154,7 @@ void Object::reindex() {
     folded_.clear();
     for (uint32_t i = 0; i < props_.size(); ++i) {
         exact_.insert(props_[i].name, i);
-        QString lower = props_[i].name.toLower();
-        if (!folded_.contains(lower)) {
-            folded_.insert(lower, i);
-        }
+        folded_.insert(props_[i].name.toLower(), i);
     }
 }
 

@@ -17,6 +17,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/flash/avm1/name_table.h"
 #include "platform/flash/avm1/value.h"
 
 namespace pencora::avm1 {
@@ -38,6 +39,9 @@ enum PropertyFlags : uint16_t {
     kVersion9 = 0x2000,
     kVersion10 = 0x4000,
 };
+
+constexpr uint16_t kVersionFlags =
+    kVersion6 | kVersion7 | kVersion7b | kVersion8 | kVersion9 | kVersion10;
 
 // Whether the version bits among `flags` hide a property from movies of `swfVersion`.
 bool hiddenFromVersion(uint16_t flags, int swfVersion);
@@ -109,6 +113,9 @@ class Object {
     // The same, including properties hidden from the version by ASSetPropFlags: reads do not
     // see those, but assignment, delete, hasOwnProperty and for..in do.
     Property* findAny(const QString& name, int swfVersion);
+    // Both with the name's hashName() given, for walks that ask one object after another.
+    Property* find(const QString& name, uint32_t hash, int swfVersion);
+    Property* findAny(const QString& name, uint32_t hash, int swfVersion);
     const std::vector<Property>& properties() const { return props_; }
     // Adds or overwrites an own property (no setter, no watch: plain storage).
     void put(const QString& name, const Value& v, uint16_t flags = 0);
@@ -148,8 +155,8 @@ class Object {
     enum class ProtoState : uint8_t { Derived, Stored, Deleted };
 
     std::vector<Property> props_;
-    QHash<QString, uint32_t> exact_;
-    QHash<QString, uint32_t> folded_;  // lower-case names, for movies before SWF 7
+    NameTable exact_;
+    NameTable folded_;  // lower-case names, for movies before SWF 7
     QHash<QString, Watch> watches_;
     Object* proto_;
     std::unique_ptr<Value> protoStored_;  // a primitive assigned to __proto__

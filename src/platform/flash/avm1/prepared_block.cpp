@@ -54,10 +54,10 @@ std::shared_ptr<const PreparedBlock> prepareBlock(std::shared_ptr<const swf::Act
                 }
                 break;
             case swf::ActionCode::ConstantPool: {
-                auto pool = std::make_shared<std::vector<QString>>();
+                auto pool = std::make_shared<std::vector<Value>>();
                 pool->reserve(a.strings.size());
                 for (const auto& s : a.strings) {
-                    pool->push_back(decodeMovieString(s, swfVersion));
+                    pool->push_back(Value(decodeMovieString(s, swfVersion)));
                 }
                 out.pool = pool;
                 break;

@@ -21,7 +21,7 @@ struct PreparedPush {
 
 struct PreparedAction {
     std::vector<PreparedPush> push;
-    std::shared_ptr<const std::vector<QString>> pool;  // ConstantPool
+    std::shared_ptr<const std::vector<Value>> pool;  // ConstantPool, as string values
     QString text;
     QString text2;
     std::vector<QString> names;  // function parameters

@@ -142,7 +142,7 @@ Flow stepPush(Machine&, Activation& act, Step& s) {
                 break;
             case PreparedPush::Kind::Constant:
                 act.stack.push_back(act.constants && v.index < act.constants->size()
-                                        ? Value((*act.constants)[v.index])
+                                        ? (*act.constants)[v.index]
                                         : Value());
                 break;
         }

@@ -39,6 +39,9 @@ int clampToInt(double d);
 // Pops an argument count, then that many values (at most what the stack holds).
 size_t popCount(Activation& act, Machine& m);
 std::vector<Value> popArgs(Machine& m, Activation& act);
+// A popped name as text: a string value's own text (no copy), anything else converted into
+// `converted`.
+const QString& nameOf(Machine& m, const Value& v, QString& converted);
 
 // stack_steps.cpp
 Flow stepPush(Machine& m, Activation& act, Step& s);

@@ -82,7 +82,10 @@ Object* liveScope(Machine& m, Object* o) {
 // in it (a target path names clips, never a global variable).
 enum class Reach { All, NotGlobal };
 
-Object* scopeHolding(Machine& m, Activation& act, const QString& name, Reach reach = Reach::All) {
+// The object of the scope chain that holds `name`; with `value`, its value too, read in the
+// same walk.
+Object* scopeHolding(Machine& m, Activation& act, const QString& name, Value* value = nullptr,
+                     Reach reach = Reach::All) {
     for (auto it = act.scope.rbegin(); it != act.scope.rend(); ++it) {
         // SWF 4 scripts predate the global object: NaN and Infinity read as undefined there,
         // hence as 0 (equals_swf4, lessthan_swf4 tests).
@@ -90,7 +93,7 @@ Object* scopeHolding(Machine& m, Activation& act, const QString& name, Reach rea
             continue;
         }
         Object* o = liveScope(m, *it);
-        if (m.hasProperty(o, name)) {
+        if (value ? m.getIfPresent(o, name, *value) : m.hasProperty(o, name)) {
             return o;
         }
     }
@@ -98,8 +101,9 @@ Object* scopeHolding(Machine& m, Activation& act, const QString& name, Reach rea
 }
 
 Value lookup(Machine& m, Activation& act, const QString& name, Reach reach = Reach::All) {
-    if (Object* o = scopeHolding(m, act, name, reach)) {
-        return m.get(o, name);
+    Value found;
+    if (scopeHolding(m, act, name, &found, reach)) {
+        return found;
     }
     Value special;
     if (specialName(m, act, name, special)) {
