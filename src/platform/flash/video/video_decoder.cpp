@@ -131,6 +131,9 @@ struct VideoDecoder::State {
             return false;
         }
         context->thread_count = 1;
+        // The floating-point inverse DCT rounds H.263 pictures the way movies were authored
+        // against; the codecs with their own transform ignore it.
+        context->idct_algo = FF_IDCT_FAAN;
         if (avcodec_open2(context, codec, nullptr) < 0) {
             avcodec_free_context(&context);
             return false;

@@ -23,13 +23,15 @@ uint32_t premultiply(uint32_t rgb, int alpha) {
 
 }  // namespace
 
+// BT.601 limited range in 16-bit fixed point: luma scaled by 255/219, chroma by 255/224.
 uint32_t yuvPixel(int y, int u, int v) {
-    int c = 298 * (y - 16);
+    constexpr int half = 1 << 15;
+    int c = 76309 * (y - 16) + half;
     int d = u - 128;
     int e = v - 128;
-    int r = clampByte((c + 409 * e + 128) >> 8);
-    int g = clampByte((c - 100 * d - 208 * e + 128) >> 8);
-    int b = clampByte((c + 516 * d + 128) >> 8);
+    int r = clampByte((c + 104597 * e) >> 16);
+    int g = clampByte((c - 25675 * d - 53279 * e) >> 16);
+    int b = clampByte((c + 132201 * d) >> 16);
     return 0xff000000u | (uint32_t(r) << 16) | (uint32_t(g) << 8) | uint32_t(b);
 }
 
