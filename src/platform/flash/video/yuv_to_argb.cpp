@@ -10,15 +10,13 @@ int clampByte(int v) {
     return std::clamp(v, 0, 255);
 }
 
-uint32_t premultiply(uint32_t rgb, int alpha) {
-    if (alpha == 255) {
-        return 0xff000000u | rgb;
-    }
-    auto scale = [alpha](uint32_t c) { return (c * uint32_t(alpha) + 127) / 255; };
-    uint32_t r = scale((rgb >> 16) & 0xff);
-    uint32_t g = scale((rgb >> 8) & 0xff);
-    uint32_t b = scale(rgb & 0xff);
-    return (uint32_t(alpha) << 24) | (r << 16) | (g << 8) | b;
+// Colour planes that come with an alpha plane are stored premultiplied already; a colour
+// brighter than its alpha (coding noise) is held to it.
+uint32_t withAlpha(uint32_t rgb, uint32_t alpha) {
+    uint32_t r = std::min((rgb >> 16) & 0xff, alpha);
+    uint32_t g = std::min((rgb >> 8) & 0xff, alpha);
+    uint32_t b = std::min(rgb & 0xff, alpha);
+    return (alpha << 24) | (r << 16) | (g << 8) | b;
 }
 
 }  // namespace
@@ -44,7 +42,7 @@ void yuvToArgb(const YuvPlanes& p, std::span<uint32_t> out) {
         uint32_t* dst = out.data() + size_t(row) * p.width;
         for (int col = 0; col < p.width; ++col) {
             uint32_t rgb = yuvPixel(y[col], u[col / 2], v[col / 2]) & 0xffffffu;
-            dst[col] = premultiply(rgb, a ? a[col] : 255);
+            dst[col] = withAlpha(rgb, a ? a[col] : 255u);
         }
     }
 }
