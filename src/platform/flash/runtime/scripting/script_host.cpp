@@ -14,6 +14,7 @@
 #include "platform/flash/runtime/text/text_field.h"
 #include "platform/flash/runtime/text/text_field_class.h"
 #include "platform/flash/runtime/text/text_field_input.h"
+#include "platform/flash/runtime/video/video_class.h"
 
 namespace pencora::runtime {
 
@@ -68,7 +69,7 @@ Qt::CaseSensitivity caseOf(avm1::Machine& m) {
 
 bool scriptable(const DisplayObject& o) {
     return o.kind == ObjectKind::Clip || o.kind == ObjectKind::Button ||
-           o.kind == ObjectKind::EditText;
+           o.kind == ObjectKind::EditText || o.kind == ObjectKind::Video;
 }
 
 // A display object as scripts see it.
@@ -186,8 +187,8 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
     }
 
     static Value propertyValue(const Player& player, const DisplayObject& o, int index) {
-        if (o.field && timelineOnly(index)) {
-            return Value();  // a text field has no frames and is never dragged
+        if ((o.field || o.video) && timelineOnly(index)) {
+            return Value();  // a text field or video has no frames and is never dragged
         }
         if (isTextProperty(index)) {
             auto t = clipPropertyText(player, o, index);
@@ -331,6 +332,7 @@ ScriptHost::ScriptHost(Player& player) : player_(player) {
     installStageAndSystem(*this);
     installColorClass(*machine_);
     installTextFieldClass(*this);
+    installVideoClass(*this);
     installInputClasses();
     typing_ = makeTextInputHandler(*this);
     player_.setTextInput(typing_.get());
