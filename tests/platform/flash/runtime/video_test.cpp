@@ -154,7 +154,11 @@ TEST_F(VideoTest, ScriptsSeeTheVideoObject) {
 
 TEST_F(VideoTest, ClearHidesThePictureUntilTheNextFrame) {
     Assembler a;
-    a.getVar("v").push({avm1::test::integer(0), str("clear")}).op(Code::CallMethod).op(Code::Pop);
+    a.push({avm1::test::integer(0)})
+        .getVar("v")
+        .push({str("clear")})
+        .op(Code::CallMethod)
+        .op(Code::Pop);
     swfwrite::MovieBuilder b(8, 40, 40);
     const uint16_t id = b.define(colourStream());
     b.place(placeVideo(id, 0, true)).showFrame();

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "platform/flash/avm1/function_object.h"
 #include "platform/flash/avm1/machine.h"
 #include "platform/flash/avm1/natives.h"
 #include "platform/flash/runtime/display/display_object.h"
@@ -30,7 +31,7 @@ void redraw(DisplayObject& o) {
 
 Value clear(Machine& m, const Value& self, std::vector<Value>&) {
     if (DisplayObject* o = videoObject(m, self)) {
-        o->video->clear();
+        o->video->clear(o->ratio);
         redraw(*o);
     }
     return {};

@@ -45,7 +45,8 @@ const QImage* VideoPlayback::pictureAt(uint16_t number) {
     return cleared_ || picture_.isNull() ? nullptr : &picture_;
 }
 
-void VideoPlayback::clear() {
+void VideoPlayback::clear(uint16_t number) {
+    pictureAt(number);  // the frame may have come since the last drawing
     cleared_ = true;
 }
 

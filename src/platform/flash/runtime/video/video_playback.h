@@ -21,8 +21,8 @@ class VideoPlayback {
     // is none, when it does not decode, or after clear() until another frame comes.
     const QImage* pictureAt(uint16_t number);
 
-    // Forgets the picture shown until the video moves to another frame.
-    void clear();
+    // Hides the picture of frame `number`, the one on show, until the video moves to another.
+    void clear(uint16_t number);
 
     // The size of the last picture decoded, 0 x 0 before any.
     int decodedWidth() const { return decodedWidth_; }
