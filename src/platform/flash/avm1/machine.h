@@ -39,6 +39,7 @@ struct Prototypes {
     Object* movieClip = nullptr;
     Object* button = nullptr;
     Object* textField = nullptr;
+    Object* video = nullptr;
 };
 
 // Outcome of a run started from outside the machine.

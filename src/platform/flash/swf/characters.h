@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <variant>
@@ -205,7 +206,21 @@ struct Sound {
     friend bool operator==(const Sound&, const Sound&) = default;
 };
 
+// DefineVideoStream, with the packets of the VideoFrame tags that name it, by frame number
+// (from whichever timeline they sit in; the first packet of a number is kept).
+struct VideoStream {
+    uint16_t id = 0;
+    uint16_t frameCount = 0;
+    uint16_t width = 0;  // pixels
+    uint16_t height = 0;
+    uint8_t deblocking = 0;  // 0: as each packet says, 1: off, 2 and up: on at that level
+    bool smoothing = false;
+    uint8_t codecId = 0;  // 2 H.263, 3 Screen Video, 4 VP6, 5 VP6 with alpha, 6 Screen Video 2
+    std::map<uint16_t, Bytes> frames;
+    friend bool operator==(const VideoStream&, const VideoStream&) = default;
+};
+
 using Character = std::variant<Shape, MorphShape, JpegBitmap, LosslessBitmap, Font, Text, EditText,
-                               Sprite, Button, Sound>;
+                               Sprite, Button, Sound, VideoStream>;
 
 }  // namespace pencora::swf

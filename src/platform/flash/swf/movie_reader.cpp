@@ -49,6 +49,21 @@ void define(Context& ctx, uint16_t id, Character&& character) {
 
 void readTimeline(ByteReader& r, Context& ctx, Timeline& timeline, bool inSprite);
 
+// A VideoFrame's packet joins its stream; one naming no stream stays in its frame as bytes.
+bool readVideoFrame(ByteReader& r, Context& ctx) {
+    uint16_t streamId = r.u16();
+    uint16_t frameNumber = r.u16();
+    auto it = ctx.movie.dictionary.find(streamId);
+    auto* stream =
+        it == ctx.movie.dictionary.end() ? nullptr : std::get_if<VideoStream>(&it->second);
+    if (!stream) {
+        ctx.warn("VideoFrame for character " + std::to_string(streamId) + ", which is no video");
+        return false;
+    }
+    stream->frames.emplace(frameNumber, copy(r.rest()));
+    return true;
+}
+
 // Reads one tag body. Returns false when the tag is not one this reader interprets.
 bool readTag(uint16_t code, ByteReader& r, Context& ctx, Frame& frame, bool inSprite) {
     Movie& movie = ctx.movie;
@@ -176,6 +191,13 @@ bool readTag(uint16_t code, ByteReader& r, Context& ctx, Frame& frame, bool inSp
             define(ctx, s.id, std::move(s));
             return true;
         }
+        case tag::DefineVideoStream: {
+            VideoStream v = readDefineVideoStream(r);
+            define(ctx, v.id, std::move(v));
+            return true;
+        }
+        case tag::VideoFrame:
+            return readVideoFrame(r, ctx);
         case tag::PlaceObject:
         case tag::PlaceObject2:
         case tag::PlaceObject3: {

@@ -154,6 +154,19 @@ Sound readDefineSound(ByteReader& r) {
     return s;
 }
 
+VideoStream readDefineVideoStream(ByteReader& r) {
+    VideoStream v;
+    v.id = r.u16();
+    v.frameCount = r.u16();
+    v.width = r.u16();
+    v.height = r.u16();
+    uint8_t flags = r.u8();
+    v.deblocking = (flags >> 1) & 7;
+    v.smoothing = flags & 1;
+    v.codecId = r.u8();
+    return v;
+}
+
 SoundStreamHead readSoundStreamHead(ByteReader& r, uint8_t version) {
     SoundStreamHead h;
     h.version = version;

@@ -40,5 +40,6 @@ PlaceObject readPlaceObject(ByteReader& r, uint8_t version, uint8_t swfVersion);
 SoundInfo readSoundInfo(ByteReader& r);
 Sound readDefineSound(ByteReader& r);
 SoundStreamHead readSoundStreamHead(ByteReader& r, uint8_t version);
+VideoStream readDefineVideoStream(ByteReader& r);
 
 }  // namespace pencora::swf::detail

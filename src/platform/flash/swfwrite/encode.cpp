@@ -428,6 +428,26 @@ Bytes encodeButton(const swf::Button& b) {
     return out;
 }
 
+// The stream's definition, then one VideoFrame tag per packet.
+Bytes encodeVideoStream(const swf::VideoStream& v) {
+    ByteWriter w;
+    w.u16(v.id);
+    w.u16(v.frameCount);
+    w.u16(v.width);
+    w.u16(v.height);
+    w.u8(static_cast<uint8_t>(((v.deblocking & 7) << 1) | (v.smoothing ? 1 : 0)));
+    w.u8(v.codecId);
+    Bytes out = encodeTag(tag::DefineVideoStream, w.data());
+    for (const auto& [number, packet] : v.frames) {
+        ByteWriter f;
+        f.u16(v.id);
+        f.u16(number);
+        f.bytes(packet);
+        append(out, encodeTag(tag::VideoFrame, f.data()));
+    }
+    return out;
+}
+
 Bytes encodeSound(const swf::Sound& s) {
     ByteWriter w;
     w.u16(s.id);
@@ -653,6 +673,9 @@ Bytes encodeCharacter(const swf::Character& c, uint8_t swfVersion) {
     }
     if (const auto* b = std::get_if<swf::Button>(&c)) {
         return encodeButton(*b);
+    }
+    if (const auto* v = std::get_if<swf::VideoStream>(&c)) {
+        return encodeVideoStream(*v);
     }
     return encodeSound(std::get<swf::Sound>(c));
 }

@@ -100,6 +100,9 @@ std::optional<DecodedFrame> convert(const AVFrame& f, int width, int height) {
     }
 }
 
+// The largest picture decoded: 2880 x 2880, the largest bitmap the movies' player drew.
+constexpr int64_t kMaxPixels = 2880 * 2880;
+
 }  // namespace
 
 bool isKnownCodec(int codecId) {
@@ -131,6 +134,11 @@ struct VideoDecoder::State {
             return false;
         }
         context->thread_count = 1;
+        // The floating-point inverse DCT rounds H.263 pictures the way movies were authored
+        // against; the codecs with their own transform ignore it.
+        context->idct_algo = FF_IDCT_FAAN;
+        // A broken header may claim any size; no movie's video is larger than this.
+        context->max_pixels = kMaxPixels;
         if (avcodec_open2(context, codec, nullptr) < 0) {
             avcodec_free_context(&context);
             return false;

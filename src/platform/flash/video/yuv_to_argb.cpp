@@ -10,26 +10,26 @@ int clampByte(int v) {
     return std::clamp(v, 0, 255);
 }
 
-uint32_t premultiply(uint32_t rgb, int alpha) {
-    if (alpha == 255) {
-        return 0xff000000u | rgb;
-    }
-    auto scale = [alpha](uint32_t c) { return (c * uint32_t(alpha) + 127) / 255; };
-    uint32_t r = scale((rgb >> 16) & 0xff);
-    uint32_t g = scale((rgb >> 8) & 0xff);
-    uint32_t b = scale(rgb & 0xff);
-    return (uint32_t(alpha) << 24) | (r << 16) | (g << 8) | b;
+// Colour planes that come with an alpha plane are stored premultiplied already; a colour
+// brighter than its alpha (coding noise) is held to it.
+uint32_t withAlpha(uint32_t rgb, uint32_t alpha) {
+    uint32_t r = std::min((rgb >> 16) & 0xff, alpha);
+    uint32_t g = std::min((rgb >> 8) & 0xff, alpha);
+    uint32_t b = std::min(rgb & 0xff, alpha);
+    return (alpha << 24) | (r << 16) | (g << 8) | b;
 }
 
 }  // namespace
 
+// BT.601 limited range in 16-bit fixed point: luma scaled by 255/219, chroma by 255/224.
 uint32_t yuvPixel(int y, int u, int v) {
-    int c = 298 * (y - 16);
+    constexpr int half = 1 << 15;
+    int c = 76309 * (y - 16) + half;
     int d = u - 128;
     int e = v - 128;
-    int r = clampByte((c + 409 * e + 128) >> 8);
-    int g = clampByte((c - 100 * d - 208 * e + 128) >> 8);
-    int b = clampByte((c + 516 * d + 128) >> 8);
+    int r = clampByte((c + 104597 * e) >> 16);
+    int g = clampByte((c - 25675 * d - 53279 * e) >> 16);
+    int b = clampByte((c + 132201 * d) >> 16);
     return 0xff000000u | (uint32_t(r) << 16) | (uint32_t(g) << 8) | uint32_t(b);
 }
 
@@ -42,7 +42,7 @@ void yuvToArgb(const YuvPlanes& p, std::span<uint32_t> out) {
         uint32_t* dst = out.data() + size_t(row) * p.width;
         for (int col = 0; col < p.width; ++col) {
             uint32_t rgb = yuvPixel(y[col], u[col / 2], v[col / 2]) & 0xffffffu;
-            dst[col] = premultiply(rgb, a ? a[col] : 255);
+            dst[col] = withAlpha(rgb, a ? a[col] : 255u);
         }
     }
 }

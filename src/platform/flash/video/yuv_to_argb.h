@@ -14,6 +14,7 @@ struct YuvPlanes {
 };
 
 // BT.601 limited-range colours to premultiplied ARGB32 into `out` (width * height pixels).
+// With an alpha plane the colour planes are taken as premultiplied already.
 void yuvToArgb(const YuvPlanes& planes, std::span<uint32_t> out);
 
 // One colour, for tests and single samples: opaque 0xFFRRGGBB.

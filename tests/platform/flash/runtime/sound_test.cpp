@@ -9,6 +9,7 @@
 #include <numbers>
 
 #include "engine_fixture.h"
+#include "nellymoser_tone.h"
 #include "platform/audio/bass.h"
 #include "platform/audio/output_probe.h"
 #include "platform/flash/runtime/sound/sound_decode.h"
@@ -244,6 +245,57 @@ TEST(SoundDecode, SampleFormats) {
     EXPECT_FALSE(decodeSoundData(swf::SoundFormat::Mp3, 44100, true, false, adpcm))
         << "garbage is no MP3";
     EXPECT_FALSE(decodeSoundData(swf::SoundFormat::Nellymoser, 44100, true, false, adpcm));
+}
+
+// Zero crossings per second of the middle half of `pcm` (the codec's start-up left out).
+double crossingsPerSecond(const SoundPcm& pcm) {
+    const size_t from = pcm.samples.size() / 4;
+    const size_t to = pcm.samples.size() * 3 / 4;
+    int crossings = 0;
+    for (size_t i = from + 1; i < to; ++i) {
+        crossings += (pcm.samples[i - 1] < 0) != (pcm.samples[i] < 0);
+    }
+    return crossings * double(pcm.rate) / double(to - from);
+}
+
+TEST(SoundDecode, NellymoserKeepsPitchAndRateInEventAndStreamSounds) {
+    const swf::Bytes tone = flash::video::test::nellymoserTone(22050, 440, 1.0);
+    ASSERT_GE(tone.size(), 64u * 80) << "no Nellymoser encoder";
+    swf::Sound sound;
+    sound.format = swf::SoundFormat::Nellymoser;
+    sound.rate = 2;       // 22 kHz
+    sound.stereo = true;  // Nellymoser is mono whatever the flags say
+    sound.data = tone;
+    auto pcm = decodeSound(sound);
+    ASSERT_TRUE(pcm);
+    EXPECT_EQ(pcm->rate, 22050);
+    EXPECT_EQ(pcm->channels, 1);
+    EXPECT_EQ(pcm->frames(), tone.size() / 64 * 256);
+    EXPECT_NEAR(crossingsPerSecond(*pcm), 880, 25);
+
+    // The 8 kHz kind ignores the header's rate.
+    const swf::Bytes low = flash::video::test::nellymoserTone(8000, 200, 1.0);
+    pcm = decodeSoundData(swf::SoundFormat::Nellymoser8k, 44100, true, false, low);
+    ASSERT_TRUE(pcm);
+    EXPECT_EQ(pcm->rate, 8000);
+    EXPECT_NEAR(crossingsPerSecond(*pcm), 400, 15);
+
+    // A stream sound: whole blocks per frame, each frame's start where its block begins.
+    swf::Timeline timeline;
+    swf::SoundStreamHead head;
+    head.format = swf::SoundFormat::Nellymoser;
+    head.streamRate = 2;
+    timeline.frames.push_back({{head}, {}});
+    for (size_t at = 0; at + 64 * 8 <= tone.size(); at += 64 * 8) {
+        swf::SoundStreamBlock block{
+            swf::Bytes(tone.begin() + long(at), tone.begin() + long(at) + 64 * 8)};
+        timeline.frames.push_back({{block}, {}});
+    }
+    auto stream = decodeStreamSound(timeline);
+    ASSERT_TRUE(stream);
+    ASSERT_GE(stream->frameStart.size(), 3u);
+    EXPECT_EQ(stream->frameStart[1], 0);
+    EXPECT_EQ(stream->frameStart[2], 8 * 256);
 }
 
 }  // namespace

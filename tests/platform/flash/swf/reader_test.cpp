@@ -266,6 +266,33 @@ TEST(SwfReader, FontInfoAndButtonSoundAttachToTheirCharacters) {
     EXPECT_EQ(rb->sounds[1].soundId, 9);
 }
 
+TEST(SwfReader, VideoFramesJoinTheirStreamWhereverTheySit) {
+    swfwrite::MovieBuilder b(8);
+    VideoStream v;
+    v.codecId = 4;
+    const uint16_t id = b.define(v);
+    auto frame = [](uint16_t stream, uint16_t number, uint8_t byte) {
+        return UnknownTag{
+            tag::VideoFrame,
+            {uint8_t(stream), uint8_t(stream >> 8), uint8_t(number), uint8_t(number >> 8), byte}};
+    };
+    swfwrite::TimelineBuilder sprite;
+    sprite.tag(frame(id, 1, 0xB1)).showFrame();
+    b.define(sprite.sprite());
+    b.tag(frame(id, 0, 0xA0)).tag(frame(id, 0, 0xEE)).tag(frame(99, 0, 0xCC)).showFrame();
+    auto result = readMovie(b.write());
+    ASSERT_TRUE(result);
+    const VideoStream* read = result.movie->findAs<VideoStream>(id);
+    ASSERT_NE(read, nullptr);
+    const std::map<uint16_t, Bytes> expected = {{0, {0xA0}}, {1, {0xB1}}};
+    EXPECT_EQ(read->frames, expected);  // the first packet of a number is kept
+    // A frame of no stream stays where it was, as bytes, and is reported.
+    const auto& tags = result.movie->timeline.frames.at(0).tags;
+    ASSERT_EQ(tags.size(), 1u);
+    EXPECT_EQ(std::get<UnknownTag>(tags[0]).code, tag::VideoFrame);
+    EXPECT_FALSE(result.movie->warnings.empty());
+}
+
 TEST(SwfReader, SpritesHoldTheirOwnFramesAndFirstDefinitionWins) {
     swfwrite::TimelineBuilder inner;
     inner.label("a").doAction({0x07, 0x00}).showFrame().showFrame();

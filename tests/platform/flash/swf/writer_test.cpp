@@ -179,6 +179,18 @@ MovieBuilder everythingMovie(uint8_t version) {
     button.sounds[1].info.loopCount = 3;
     const uint16_t buttonId = b.define(button);
 
+    VideoStream video;
+    video.frameCount = 2;
+    video.width = 16;
+    video.height = 16;
+    video.deblocking = 2;
+    video.smoothing = true;
+    video.codecId = 2;
+    // Sorenson H.263 picture headers (16 x 16, intra then inter) without picture data.
+    video.frames = {{0, {0x00, 0x00, 0x84, 0x00, 0x02, 0x02, 0x02, 0x00}},
+                    {1, {0x00, 0x00, 0x84, 0x00, 0x82, 0x02, 0x06, 0x00}}};
+    const uint16_t videoId = b.define(video);
+
     TimelineBuilder clip;
     clip.place(shapeId, 1).showFrame();
     clip.move(1, Matrix{0.5, 0.25, -0.25, 0.5, 10, -10})
@@ -202,7 +214,11 @@ MovieBuilder everythingMovie(uint8_t version) {
         p.clipActions = {{clip_event::EnterFrame, 0, {0x06, 0x00}}};
         p.allClipEvents = clip_event::EnterFrame;
     }
-    b.label("start").place(p).place(buttonId, 11).place(textId, 12).showFrame();
+    PlaceObject v;
+    v.characterId = videoId;
+    v.depth = 13;
+    v.ratio = 1;
+    b.label("start").place(p).place(buttonId, 11).place(textId, 12).place(v).showFrame();
     PlaceObject m;
     m.characterId = morphId;
     m.depth = 5;

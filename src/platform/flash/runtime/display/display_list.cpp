@@ -5,6 +5,8 @@
 #include "platform/flash/runtime/drawing/clip_graphics.h"
 #include "platform/flash/runtime/text/text_field.h"
 #include "platform/flash/runtime/text/text_field_class.h"
+#include "platform/flash/runtime/video/video_drawing.h"
+#include "platform/flash/runtime/video/video_playback.h"
 
 namespace pencora::runtime {
 
@@ -29,6 +31,9 @@ ObjectKind kindOf(const swf::Character& c) {
     if (std::holds_alternative<swf::JpegBitmap>(c) ||
         std::holds_alternative<swf::LosslessBitmap>(c)) {
         return ObjectKind::Bitmap;
+    }
+    if (std::holds_alternative<swf::VideoStream>(c)) {
+        return ObjectKind::Video;
     }
     return ObjectKind::Other;
 }
@@ -80,6 +85,11 @@ std::shared_ptr<DisplayObject> Player::instantiate(DisplayObject& parent, uint16
             f.sharpness = s->second.sharpness;
         }
         textFieldChanged(*object);
+        return object;
+    } else if (auto* stream = std::get_if<swf::VideoStream>(c)) {
+        // Each placed video decodes on its own: two instances may show different frames.
+        object->video = std::make_shared<VideoPlayback>(movie->movie, *stream);
+        object->drawing = makeVideoDrawing(object->video);
         return object;
     }
     if (object->kind == ObjectKind::Shape || object->kind == ObjectKind::Text ||

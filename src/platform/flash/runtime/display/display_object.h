@@ -29,8 +29,9 @@ struct MovieContext;
 class ClipGraphics;
 struct SoundPcm;
 struct TextField;
+class VideoPlayback;
 
-enum class ObjectKind { Shape, Clip, Button, Text, EditText, Bitmap, Other };
+enum class ObjectKind { Shape, Clip, Button, Text, EditText, Bitmap, Video, Other };
 
 // Depths as stored in the file; scripts count from this depth up (their depth 0).
 inline constexpr int kScriptDepthBase = 16384;
@@ -175,6 +176,9 @@ struct DisplayObject {
 
     // Edit texts (text_field.h).
     std::shared_ptr<TextField> field;
+
+    // Videos: the decoder and picture (video_playback.h); `drawing` shows it.
+    std::shared_ptr<VideoPlayback> video;
 
     // Clip events of the placing tag (onClipEvent), inside the movie's records.
     const std::vector<swf::ClipAction>* clipActions = nullptr;

@@ -357,6 +357,8 @@ avm1::Object* ScriptHost::classPrototype(const DisplayObject& object) {
         case ObjectKind::EditText:
             return machine_->protos().textField ? machine_->protos().textField
                                                 : machine_->protos().object;
+        case ObjectKind::Video:
+            return machine_->protos().video ? machine_->protos().video : machine_->protos().object;
         default:
             return machine_->protos().object;
     }

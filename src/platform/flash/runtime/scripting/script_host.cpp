@@ -14,6 +14,7 @@
 #include "platform/flash/runtime/text/text_field.h"
 #include "platform/flash/runtime/text/text_field_class.h"
 #include "platform/flash/runtime/text/text_field_input.h"
+#include "platform/flash/runtime/video/video_class.h"
 
 namespace pencora::runtime {
 
@@ -68,7 +69,7 @@ Qt::CaseSensitivity caseOf(avm1::Machine& m) {
 
 bool scriptable(const DisplayObject& o) {
     return o.kind == ObjectKind::Clip || o.kind == ObjectKind::Button ||
-           o.kind == ObjectKind::EditText;
+           o.kind == ObjectKind::EditText || o.kind == ObjectKind::Video;
 }
 
 // A display object as scripts see it.
@@ -197,8 +198,8 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
     }
 
     static Value propertyValue(const Player& player, const DisplayObject& o, int index) {
-        if (o.field && timelineOnly(index)) {
-            return Value();  // a text field has no frames and is never dragged
+        if ((o.field || o.video) && timelineOnly(index)) {
+            return Value();  // a text field or video has no frames and is never dragged
         }
         if (isTextProperty(index)) {
             auto t = clipPropertyText(player, o, index);
@@ -339,11 +340,12 @@ ScriptHost::ScriptHost(Player& player) : player_(player) {
     machine_->setLimits(limits);
     installMovieClip();
     netStreams_ = std::make_unique<NetStreams>(*this);
-    installVideoClasses(*this);
     installSoundClass(*this);
     installStageAndSystem(*this);
     installColorClass(*machine_);
     installTextFieldClass(*this);
+    installVideoClass(*this);
+    installVideoClasses(*this);  // NetStream, and stream pictures on the Video class above
     installInputClasses();
     typing_ = makeTextInputHandler(*this);
     player_.setTextInput(typing_.get());

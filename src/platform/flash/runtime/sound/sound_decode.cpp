@@ -6,6 +6,8 @@
 #include <array>
 #include <cstring>
 
+#include "platform/flash/runtime/sound/nellymoser_decode.h"
+
 namespace pencora::runtime {
 
 namespace {
@@ -196,6 +198,16 @@ std::shared_ptr<const SoundPcm> decodeSoundData(swf::SoundFormat format, int rat
             break;
         case swf::SoundFormat::Mp3:
             return decodeMp3(data);
+        case swf::SoundFormat::Nellymoser16k:
+        case swf::SoundFormat::Nellymoser8k:
+        case swf::SoundFormat::Nellymoser:
+            // Mono whatever the header says; the two fixed-rate kinds carry their own rate.
+            pcm->channels = 1;
+            pcm->rate = format == swf::SoundFormat::Nellymoser16k  ? 16000
+                        : format == swf::SoundFormat::Nellymoser8k ? 8000
+                                                                   : rate;
+            decodeNellymoser(data, pcm->rate, kMaxSamples, out);
+            return out.empty() ? nullptr : pcm;
         default:
             return nullptr;
     }

@@ -1,6 +1,7 @@
 // Movie sound data as 16-bit PCM: DefineSound characters, the blocks of a timeline's stream
 // sound, and MP3 files that Sound.loadSound fetched. Uncompressed (8 and 16 bit), ADPCM
-// (2 to 5 bits) and MP3 (through libsndfile) decode; Nellymoser and Speex give nothing.
+// (2 to 5 bits), MP3 (through libsndfile) and Nellymoser (through libavcodec) decode; Speex
+// gives nothing.
 #pragma once
 
 #include <cstdint>

@@ -41,6 +41,5 @@ NetStreamObject* netStreamOf(const avm1::Value& v);
 avm1::Object* classPrototype(avm1::Machine& m, const QString& name, avm1::NativeFn construct);
 
 void installNetStreamClass(ScriptHost& host);
-void installVideoClass(ScriptHost& host);
 
 }  // namespace pencora::runtime

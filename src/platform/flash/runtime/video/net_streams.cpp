@@ -6,6 +6,7 @@
 #include "platform/flash/runtime/drawing/character_drawing.h"
 #include "platform/flash/runtime/scripting/script_host.h"
 #include "platform/flash/runtime/video/net_stream_object.h"
+#include "platform/flash/runtime/video/stream_pictures.h"
 
 namespace pencora::runtime {
 
@@ -121,7 +122,7 @@ avm1::Object* classPrototype(avm1::Machine& m, const QString& name, avm1::Native
 
 void installVideoClasses(ScriptHost& host) {
     installNetStreamClass(host);
-    installVideoClass(host);
+    installStreamPictures(host);
 }
 
 }  // namespace pencora::runtime

@@ -1,79 +1,124 @@
-// Video: attachVideo(netStream) shows the stream's pictures in the Video object, and clear()
-// takes the last one away. Called on a movie clip (Video.prototype.attachVideo.call(clip, ns))
-// they show the pictures in a bitmap at the clip's origin, under the clip's own content.
-// MovieClip.attachAudio(stream) puts the stream's sound under the clip, so the clip's Sound objects
-// set its volume.
+#include "platform/flash/runtime/video/video_class.h"
+
+#include <cmath>
+
 #include "platform/flash/avm1/function_object.h"
-#include "platform/flash/runtime/scripting/movieclip_natives.h"
+#include "platform/flash/avm1/machine.h"
+#include "platform/flash/avm1/natives.h"
+#include "platform/flash/runtime/display/display_object.h"
 #include "platform/flash/runtime/scripting/script_host.h"
-#include "platform/flash/runtime/video/net_stream_object.h"
-#include "platform/flash/runtime/video/net_streams.h"
+#include "platform/flash/runtime/video/stream_pictures.h"
+#include "platform/flash/runtime/video/video_drawing.h"
+#include "platform/flash/runtime/video/video_playback.h"
 
 namespace pencora::runtime {
 
+using avm1::Machine;
+using avm1::Object;
 using avm1::Value;
 
 namespace {
 
-// Below every depth a timeline or script uses.
-constexpr int kPictureDepth = -32769;
-
-// Where a video object's pictures go: itself, or a bitmap inside a clip.
-std::shared_ptr<DisplayObject> screenOf(ScriptHost& host, DisplayObject& video) {
-    if (!video.isClip()) {
-        return host.player().sharedOf(video);
-    }
-    DisplayObject* bitmap = video.childAt(kPictureDepth);
-    if (!bitmap || bitmap->kind != ObjectKind::Bitmap) {
-        bitmap = host.player().placeBitmap(video, kPictureDepth, nullptr);
-    }
-    return bitmap ? host.player().sharedOf(*bitmap) : nullptr;
+DisplayObject* videoObject(Machine& m, const Value& self) {
+    DisplayObject* o = hostOf(m).displayOf(self.object());
+    return o && o->video ? o : nullptr;
 }
 
-Value attachVideo(avm1::Machine& m, const Value& self, std::vector<Value>& args) {
-    DisplayObject* video = thisClip(m, self);
-    if (!video) {
+// What the video shows changed without its frame changing: a new drawing makes the next
+// frame draw it again.
+void redraw(DisplayObject& o) {
+    o.drawing = makeVideoDrawing(o.video);
+}
+
+Value clear(Machine& m, const Value& self, std::vector<Value>&) {
+    DisplayObject* o = hostOf(m).displayOf(self.object());
+    if (!o) {
         return {};
     }
-    ScriptHost& host = hostOf(m);
-    if (auto screen = screenOf(host, *video)) {
-        host.netStreams().attach(screen, netStreamOf(argAt(args, 0)));
+    clearStreamPicture(*o);
+    if (o->video) {
+        o->video->clear(o->ratio);
+        redraw(*o);
     }
     return {};
 }
 
-Value clear(avm1::Machine& m, const Value& self, std::vector<Value>&) {
-    DisplayObject* video = thisClip(m, self);
-    if (!video) {
+// The decoded size of the frame on show; 0 before the first.
+Value getWidth(Machine& m, const Value& self, std::vector<Value>&) {
+    DisplayObject* o = videoObject(m, self);
+    if (!o) {
         return {};
     }
-    DisplayObject* screen = video->isClip() ? video->childAt(kPictureDepth) : video;
-    if (screen) {
-        screen->drawing = nullptr;
+    o->video->pictureAt(o->ratio);
+    return Value(double(o->video->decodedWidth()));
+}
+
+Value getHeight(Machine& m, const Value& self, std::vector<Value>&) {
+    DisplayObject* o = videoObject(m, self);
+    if (!o) {
+        return {};
+    }
+    o->video->pictureAt(o->ratio);
+    return Value(double(o->video->decodedHeight()));
+}
+
+Value getSmoothing(Machine& m, const Value& self, std::vector<Value>&) {
+    DisplayObject* o = videoObject(m, self);
+    return o ? Value(o->video->smoothing) : Value();
+}
+
+Value setSmoothing(Machine& m, const Value& self, std::vector<Value>& args) {
+    if (DisplayObject* o = videoObject(m, self)) {
+        o->video->smoothing = m.toBoolean(avm1::argAt(args, 0));
+        redraw(*o);
     }
     return {};
 }
 
-Value attachAudio(avm1::Machine& m, const Value& self, std::vector<Value>& args) {
-    DisplayObject* clip = thisClip(m, self);
-    NetStreamObject* stream = netStreamOf(argAt(args, 0));
-    if (clip && stream) {
-        stream->playback.setAudioOwner(hostOf(m).player().sharedOf(*clip));
+Value getDeblocking(Machine& m, const Value& self, std::vector<Value>&) {
+    DisplayObject* o = videoObject(m, self);
+    return o ? Value(double(o->video->deblocking)) : Value();
+}
+
+// 0 lets each packet decide, 1 is off, 2 and up choose a filter; anything else is 0.
+Value setDeblocking(Machine& m, const Value& self, std::vector<Value>& args) {
+    if (DisplayObject* o = videoObject(m, self)) {
+        const double n = m.toNumber(avm1::argAt(args, 0));
+        o->video->deblocking = std::isfinite(n) && n >= 0 && n <= 5 ? int(n) : 0;
+        redraw(*o);
     }
+    return {};
+}
+
+void addProperty(Machine& m, Object* proto, const char* name, avm1::NativeFn get,
+                 avm1::NativeFn set) {
+    const QString key = QString::fromLatin1(name);
+    proto->put(key, Value(), avm1::kDontEnum);
+    avm1::Property* p = proto->find(key, 10);
+    p->getter = m.makeNative(get);
+    p->setter = set ? m.makeNative(set) : nullptr;
+}
+
+Value videoCtor(Machine&, const Value&, std::vector<Value>&) {
     return {};
 }
 
 }  // namespace
 
 void installVideoClass(ScriptHost& host) {
-    avm1::Machine& m = host.machine();
-    avm1::Object* proto = classPrototype(m, QStringLiteral("Video"), nullptr);
-    proto->putNative(m, QStringLiteral("attachVideo"), attachVideo, avm1::kDontEnum);
-    proto->putNative(m, QStringLiteral("clear"), clear, avm1::kDontEnum);
-    if (avm1::Object* clip = m.protos().movieClip) {
-        clip->putNative(m, QStringLiteral("attachAudio"), attachAudio,
-                        avm1::kDontEnum | avm1::kVersion6);
-    }
+    Machine& m = host.machine();
+    Object* proto = m.makeObject();
+    const avm1::NativeEntry methods[] = {{"clear", clear}};
+    avm1::installTable(m, proto, methods);
+    addProperty(m, proto, "width", getWidth, nullptr);
+    addProperty(m, proto, "height", getHeight, nullptr);
+    addProperty(m, proto, "smoothing", getSmoothing, setSmoothing);
+    addProperty(m, proto, "deblocking", getDeblocking, setDeblocking);
+    // typeof a video is "object", not "movieclip".
+    proto->put(QStringLiteral("__typeof__"), Value(QStringLiteral("object")),
+               avm1::kDontEnum | avm1::kDontDelete | avm1::kReadOnly);
+    m.protos().video = proto;
+    m.defineClass(QStringLiteral("Video"), videoCtor, proto);
 }
 
 }  // namespace pencora::runtime

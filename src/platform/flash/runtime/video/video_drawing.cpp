@@ -1,0 +1,62 @@
+#include "platform/flash/runtime/video/video_drawing.h"
+
+#include <QPainter>
+
+#include "platform/flash/runtime/video/video_playback.h"
+
+namespace pencora::runtime {
+
+namespace {
+
+class VideoDrawing : public CharacterDrawing {
+  public:
+    explicit VideoDrawing(std::shared_ptr<VideoPlayback> playback)
+        : playback_(std::move(playback)),
+          area_(0, 0, playback_->stream().width * 20.0, playback_->stream().height * 20.0) {}
+
+    void draw(QPainter& painter, const QTransform& toDevice, const ColorTransformF& color,
+              uint16_t ratio) const override {
+        const QImage* picture = playback_->pictureAt(ratio);
+        if (!picture || area_.isEmpty()) {
+            return;
+        }
+        if (picture->cacheKey() != pictureKey_ || playback_->smoothing != smoothing_) {
+            pictureKey_ = picture->cacheKey();
+            smoothing_ = playback_->smoothing;
+            bitmap_ = makeBitmapDrawing(*picture, smoothing_);
+        }
+        if (!bitmap_) {
+            return;
+        }
+        // The picture, whatever size it decoded at, fills the rectangle the stream declares.
+        const QTransform stretch = QTransform::fromScale(
+            area_.width() / (picture->width() * 20.0), area_.height() / (picture->height() * 20.0));
+        bitmap_->draw(painter, stretch * toDevice, color, 0);
+    }
+
+    QPainterPath outline(uint16_t) const override {
+        QPainterPath path;
+        path.addRect(area_);
+        return path;
+    }
+
+    bool hits(QPointF point, uint16_t) const override { return area_.contains(point); }
+
+    QRectF bounds(uint16_t) const override { return area_; }
+
+  private:
+    std::shared_ptr<VideoPlayback> playback_;
+    QRectF area_;
+    // The bitmap drawing of the picture last drawn.
+    mutable qint64 pictureKey_ = 0;
+    mutable bool smoothing_ = false;
+    mutable std::shared_ptr<const CharacterDrawing> bitmap_;
+};
+
+}  // namespace
+
+std::shared_ptr<const CharacterDrawing> makeVideoDrawing(std::shared_ptr<VideoPlayback> playback) {
+    return playback ? std::make_shared<VideoDrawing>(std::move(playback)) : nullptr;
+}
+
+}  // namespace pencora::runtime
