@@ -177,5 +177,35 @@ TEST_F(LoaderRules, AMovieUnloadingItsOwnLayerFinishesItsScript) {
     EXPECT_TRUE(engine->currentFrame(u"_level0")) << "the main movie plays on";
 }
 
+// _url reads as an address: a movie opened from a path reads as a file: address with its
+// unsafe characters escaped, a movie loaded by a relative address reads against the first
+// movie's, and one given with a scheme reads as given.
+TEST_F(LoaderRules, AMoviesUrlReadsAsAnAbsoluteAddress) {
+    swfwrite::MovieBuilder b(8);
+    swfwrite::TimelineBuilder empty;
+    empty.showFrame();
+    const uint16_t sprite = b.define(empty.sprite());
+    b.place(named(sprite, 1, "holder")).place(named(sprite, 2, "other"));
+    Assembler script;
+    script.append(getUrl2("parts/one.swf", "holder", 0x40))
+        .append(getUrl2("http://example.com/two.swf", "other", 0x40));
+    b.doAction(script.op(Code::End).bytes).showFrame().showFrame();
+    ASSERT_TRUE(engine->loadMovie(0, b.write(), u"/home/li lei/课文/main.swf", {}));
+    engine->runFrame();
+    const std::u16string folder = u"file:///home/li%20lei/%E8%AF%BE%E6%96%87/";
+    EXPECT_EQ(engine->getProperty(u"_level0", 15), folder + u"main.swf");
+    ASSERT_EQ(host.fetches.size(), 2u);
+    EXPECT_EQ(host.fetches[0].url, u"parts/one.swf") << "the fetch keeps the address it was given";
+    engine->fetchCompleted(takeFetch().id, movieSaying("one"));
+    engine->fetchCompleted(takeFetch().id, movieSaying("two"));
+    EXPECT_EQ(engine->getProperty(u"holder", 15), folder + u"parts/one.swf");
+    EXPECT_EQ(engine->getProperty(u"other", 15), u"http://example.com/two.swf");
+
+    ASSERT_TRUE(engine->loadMovie(1, movieSaying("drive"), u"C:\\课件\\a b.swf", {}));
+    EXPECT_EQ(engine->getProperty(u"_level1", 15), u"file:///C:/%E8%AF%BE%E4%BB%B6/a%20b.swf");
+    ASSERT_TRUE(engine->loadMovie(2, movieSaying("web"), u"https://example.com/x.swf?a=1", {}));
+    EXPECT_EQ(engine->getProperty(u"_level2", 15), u"https://example.com/x.swf?a=1");
+}
+
 }  // namespace
 }  // namespace pencora::runtime

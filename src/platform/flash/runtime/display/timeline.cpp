@@ -13,6 +13,7 @@
 
 #include "platform/flash/actions/action_decoder.h"
 #include "platform/flash/runtime/display/frame_actions.h"
+#include "platform/flash/runtime/display/movie_url.h"
 #include "platform/flash/runtime/display/player.h"
 
 namespace pencora::runtime {
@@ -35,7 +36,7 @@ void Player::load(int layer, std::shared_ptr<const swf::Movie> movie, const QStr
     l.context = std::make_unique<MovieContext>();
     l.context->movie = std::move(movie);
     l.context->layer = layer;
-    l.context->url = url;
+    l.context->url = absoluteMovieUrl(url);
     l.root = std::make_shared<DisplayObject>();
     DisplayObject& root = *l.root;
     root.kind = ObjectKind::Clip;
