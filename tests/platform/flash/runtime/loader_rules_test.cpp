@@ -207,5 +207,39 @@ TEST_F(LoaderRules, AMoviesUrlReadsAsAnAbsoluteAddress) {
     EXPECT_EQ(engine->getProperty(u"_level2", 15), u"https://example.com/x.swf?a=1");
 }
 
+// The clip events of the placing tag belong to the holder, not to what it shows: they hear
+// load again whenever a movie or picture arrives in it (before the new movie's first frame),
+// and unload when unloadMovie empties it; handlers scripts set go with the old content.
+TEST_F(LoaderRules, AHoldersClipEventsOutliveTheMoviesLoadedIntoIt) {
+    auto says = [](const std::string& text) {
+        Assembler as;
+        as.push({str(text)}).trace();
+        return as.op(Code::End).bytes;
+    };
+    Assembler script;
+    script.push({str("holder")}).op(Code::GetVariable).push({str("onUnload")});
+    script.function("", {}, Assembler().push({str("script onUnload")}).trace());
+    script.op(Code::SetMember);
+    script.append(getUrl2("one.swf", "holder", 0x40));
+    loadMain(
+        script, 3,
+        {{swf::clip_event::Load, 0, says("load")}, {swf::clip_event::Unload, 0, says("unload")}});
+    EXPECT_EQ(host.lines, std::vector<std::string>{"load"});
+    engine->fetchCompleted(takeFetch().id, movieSaying("one"));
+    engine->runFrame();
+    EXPECT_EQ(host.lines, (std::vector<std::string>{"load", "load", "one"}));
+
+    host.lines.clear();
+    swfwrite::MovieBuilder unloader(8, 100, 100);
+    Assembler unload;
+    unload.push({avm1::test::integer(0), str("_level0.holder")}).op(Code::GetVariable);
+    unload.push({str("unloadMovie")}).op(Code::CallMethod).op(Code::Pop);
+    unloader.doAction(unload.op(Code::End).bytes).showFrame();
+    ASSERT_TRUE(engine->loadMovie(1, unloader.write(), u"unloader.swf", {}));
+    engine->runFrame();
+    EXPECT_EQ(host.lines, std::vector<std::string>{"unload"})
+        << "the script's onUnload went with the movie it was set on";
+}
+
 }  // namespace
 }  // namespace pencora::runtime

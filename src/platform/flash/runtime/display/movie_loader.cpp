@@ -127,6 +127,9 @@ void MovieLoader::arrived(int serial, std::optional<QByteArray> data) {
                 target->showsImage = true;
             }
         }
+        if (movie || target->showsImage) {
+            host_.clipMovieArrived(*target);
+        }
     }
     if (!target) {
         return;
@@ -238,7 +241,6 @@ void Player::loadIntoClip(DisplayObject& clip, std::shared_ptr<const swf::Movie>
     }
     clip.children.clear();
     clip.drawing = nullptr;
-    clip.clipActions = nullptr;
     clip.frame = -1;
     clip.playing = true;
     clip.justPlaced = false;
