@@ -241,5 +241,58 @@ TEST_F(LoaderRules, AHoldersClipEventsOutliveTheMoviesLoadedIntoIt) {
         << "the script's onUnload went with the movie it was set on";
 }
 
+// A movie borrowing a symbol from a shared library fetches the library as it starts; once it
+// has arrived the library's init actions run on the importing root, and the symbol attaches
+// under the name the import gives it, with the library's own contents. A library that never
+// arrives leaves the name attaching nothing.
+TEST_F(LoaderRules, ImportedSymbolsComeFromTheLibraryAfterItsInitActions) {
+    for (const uint8_t importVersion : {1, 2}) {
+        host.lines.clear();
+        swfwrite::MovieBuilder lib(8);
+        swfwrite::TimelineBuilder inner;
+        inner.doAction(Assembler().push({str("item frame")}).trace().op(Code::End).bytes);
+        inner.showFrame();
+        const uint16_t item = lib.define(inner.sprite());
+        lib.tag(swf::ExportAssets{{{item, "shared item"}}});
+        Assembler init;
+        init.push({str("library init")}).trace().op(Code::End);
+        lib.tag(swf::DoInitAction{item, init.bytes});
+        lib.showFrame();
+
+        swfwrite::MovieBuilder b(8);
+        b.tag(swf::ImportAssets{importVersion, "parts/lib.swf", {{40, "SHARED ITEM"}}});
+        b.showFrame();
+        Assembler attach;
+        attach.push(
+            {avm1::test::integer(1), str("it"), str("shared item"), avm1::test::integer(3)});
+        attach.push({str("_root")}).op(Code::GetVariable).push({str("attachMovie")});
+        attach.op(Code::CallMethod).op(Code::Pop).op(Code::Stop);
+        b.doAction(attach.op(Code::End).bytes).showFrame();
+        ASSERT_TRUE(engine->loadMovie(0, b.write(), u"main.swf", {}));
+        ASSERT_EQ(host.fetches.size(), 1u);
+        EXPECT_EQ(host.fetches[0].url, u"parts/lib.swf");
+        engine->fetchCompleted(takeFetch().id, lib.write());
+        engine->runFrame();
+        engine->runFrame();
+        engine->runFrame();
+        EXPECT_EQ(host.lines, (std::vector<std::string>{"library init", "item frame"}))
+            << int(importVersion);
+        EXPECT_EQ(engine->getProperty(u"it", 13), u"it");
+    }
+
+    host.lines.clear();
+    swfwrite::MovieBuilder lonely(8);
+    lonely.tag(swf::ImportAssets{2, "missing.swf", {{40, "shared item"}}});
+    Assembler attach;
+    attach.push({avm1::test::integer(1), str("it"), str("shared item"), avm1::test::integer(3)});
+    attach.push({str("_root")}).op(Code::GetVariable).push({str("attachMovie")});
+    attach.op(Code::CallMethod).trace();
+    lonely.doAction(attach.op(Code::End).bytes).showFrame();
+    ASSERT_TRUE(engine->loadMovie(0, lonely.write(), u"main.swf", {}));
+    engine->fetchFailed(takeFetch().id);
+    engine->runFrame();
+    EXPECT_EQ(host.lines, std::vector<std::string>{"undefined"});
+}
+
 }  // namespace
 }  // namespace pencora::runtime

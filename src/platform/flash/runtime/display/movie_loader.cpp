@@ -8,6 +8,7 @@
 #include "platform/flash/avm1/machine.h"
 #include "platform/flash/runtime/display/movie_url.h"
 #include "platform/flash/runtime/display/player.h"
+#include "platform/flash/runtime/display/shared_library.h"
 #include "platform/flash/runtime/scripting/script_host.h"
 #include "platform/flash/swf/movie.h"
 
@@ -263,6 +264,7 @@ void Player::loadIntoClip(DisplayObject& clip, std::shared_ptr<const swf::Movie>
     clip.timeline = &context->movie->timeline;
     clip.totalFrames = int(clip.timeline->frames.size());
     clipMovies_.emplace_back(sharedOf(clip), std::move(context));
+    requestImports(*this, clip);
 }
 
 void Player::dropUnusedClipMovies() {

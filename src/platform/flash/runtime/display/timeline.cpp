@@ -15,6 +15,7 @@
 #include "platform/flash/runtime/display/frame_actions.h"
 #include "platform/flash/runtime/display/movie_url.h"
 #include "platform/flash/runtime/display/player.h"
+#include "platform/flash/runtime/display/shared_library.h"
 
 namespace pencora::runtime {
 
@@ -45,7 +46,8 @@ void Player::load(int layer, std::shared_ptr<const swf::Movie> movie, const QStr
     root.totalFrames = int(root.timeline->frames.size());
     root.depth = layer;
     root.serial = nextSerial();
-    layers_[layer] = std::move(l);
+    auto& placed = layers_[layer] = std::move(l);
+    requestImports(*this, *placed.root);
 }
 
 void Player::unload(int layer) {
@@ -184,6 +186,8 @@ void Player::queueInitActions(DisplayObject& clip, int frame) {
             if (clip.movie->initDone.insert(init->spriteId).second) {
                 queue_.push_back({self, decoded(*clip.movie, init->actions)});
             }
+        } else if (auto* import = std::get_if<swf::ImportAssets>(&tag)) {
+            queueLibraryInitActions(*this, clip, *import);
         }
     }
 }
