@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include <QString>
+
 #include "platform/flash/avm1/machine.h"
 
 namespace pencora::avm1 {
@@ -29,6 +31,14 @@ void installTable(Machine& m, Object* target, const NativeEntry (&rows)[N],
 // calls that may change the list.
 inline Value argAt(const std::vector<Value>& args, size_t i) {
     return i < args.size() ? args[i] : Value();
+}
+
+// The hidden global that holds Object.registerClass's table for code and symbols of a movie
+// of `swfVersion`: movies up to SWF 6 share one table whose names match ignoring case, movies
+// of SWF 7 on another, so a class one kind registers never claims the other kind's symbols.
+inline QString registeredClassTable(int swfVersion) {
+    return swfVersion >= 7 ? QStringLiteral("__registeredClasses7")
+                           : QStringLiteral("__registeredClasses");
 }
 
 }  // namespace pencora::avm1

@@ -4,6 +4,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+
 #include "../avm1/assembler.h"
 #include "platform/flash/runtime/scripting/script_host.h"
 #include "test_movies.h"
@@ -110,7 +113,12 @@ struct ClassClips : testing::Test {
     Player player;
     struct Traces : PlayerEvents {
         std::vector<std::string> lines;
+        std::vector<std::function<void(std::optional<QByteArray>)>> answers;
         void trace(const QString& line) override { lines.push_back(line.toStdString()); }
+        void fetch(const QString&, const QString&, const QByteArray&,
+                   std::function<void(std::optional<QByteArray>)> done) override {
+            answers.push_back(std::move(done));
+        }
     } traces;
     ClassClips() {
         player.setActionRunner(std::make_unique<ScriptHost>(player));
@@ -297,6 +305,53 @@ TEST_F(ClassClips, OnLoadFromTheInitObjectOrMovieClipPrototypeOfPlainClips) {
         EXPECT_THAT(next(), ElementsAre("clipEvent load plain", "inherited onLoad plain",
                                         "attached own", "own onLoad own"))
             << int(version);
+    }
+}
+
+// Whether `lines` holds one starting with `prefix`.
+bool saw(const std::vector<std::string>& lines, const std::string& prefix) {
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
+}
+
+// Movies up to SWF 6 share one table of registered classes and movies of SWF 7 on another: a
+// SWF 6 movie loaded into a SWF 6 one finds the classes the first registered for its own
+// symbols and can take them back, a SWF 8 movie does neither.
+TEST_F(ClassClips, ClassRegistrationsStayWithTheirKindOfMovie) {
+    for (uint8_t childVersion : {6, 8}) {
+        swfwrite::MovieBuilder b(6);
+        exportedSprite(b, {});
+        swfwrite::TimelineBuilder empty;
+        empty.showFrame();
+        swf::PlaceObject holder;
+        holder.characterId = b.define(empty.sprite());
+        holder.depth = 1;
+        holder.name = "holder";
+        Assembler load;
+        load.push({str("child.swf"), str("holder")}).record(Code::GetURL2, {0x40});
+        b.place(holder).doAction(done(registeredItem().append(load))).showFrame();
+        b.showFrame();
+        b.doAction(done(attachItem("late", 6).op(Code::Stop))).showFrame();
+
+        swfwrite::MovieBuilder child(childVersion);
+        exportedSprite(child, {});
+        Assembler own;
+        own.push({str("ready"), str("yes"), integer(1)}).op(Code::InitObject);
+        own.push({integer(5), str("mine"), str("ITEM"), integer(4), str("this")});
+        own.op(Code::GetVariable).push({str("attachMovie")}).op(Code::CallMethod).op(Code::Pop);
+        own.push({avm1::test::null(), str("item"), integer(2), str("Object")});
+        own.op(Code::GetVariable).push({str("registerClass")}).op(Code::CallMethod).op(Code::Pop);
+        child.doAction(done(own.op(Code::Stop))).showFrame();
+
+        play(b, 1);
+        ASSERT_EQ(traces.answers.size(), 1u);
+        const swf::Bytes bytes = child.write();
+        traces.answers[0](
+            QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())));
+        const bool shared = childVersion <= 6;
+        EXPECT_EQ(saw(next(), "ctor mine"), shared) << int(childVersion);
+        EXPECT_EQ(saw(next(), "ctor late"), !shared) << int(childVersion);
+        traces.answers.clear();
     }
 }
 

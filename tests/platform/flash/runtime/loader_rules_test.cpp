@@ -177,5 +177,122 @@ TEST_F(LoaderRules, AMovieUnloadingItsOwnLayerFinishesItsScript) {
     EXPECT_TRUE(engine->currentFrame(u"_level0")) << "the main movie plays on";
 }
 
+// _url reads as an address: a movie opened from a path reads as a file: address with its
+// unsafe characters escaped, a movie loaded by a relative address reads against the first
+// movie's, and one given with a scheme reads as given.
+TEST_F(LoaderRules, AMoviesUrlReadsAsAnAbsoluteAddress) {
+    swfwrite::MovieBuilder b(8);
+    swfwrite::TimelineBuilder empty;
+    empty.showFrame();
+    const uint16_t sprite = b.define(empty.sprite());
+    b.place(named(sprite, 1, "holder")).place(named(sprite, 2, "other"));
+    Assembler script;
+    script.append(getUrl2("parts/one.swf", "holder", 0x40))
+        .append(getUrl2("http://example.com/two.swf", "other", 0x40));
+    b.doAction(script.op(Code::End).bytes).showFrame().showFrame();
+    ASSERT_TRUE(engine->loadMovie(0, b.write(), u"/home/li lei/课文/main.swf", {}));
+    engine->runFrame();
+    const std::u16string folder = u"file:///home/li%20lei/%E8%AF%BE%E6%96%87/";
+    EXPECT_EQ(engine->getProperty(u"_level0", 15), folder + u"main.swf");
+    ASSERT_EQ(host.fetches.size(), 2u);
+    EXPECT_EQ(host.fetches[0].url, u"parts/one.swf") << "the fetch keeps the address it was given";
+    engine->fetchCompleted(takeFetch().id, movieSaying("one"));
+    engine->fetchCompleted(takeFetch().id, movieSaying("two"));
+    EXPECT_EQ(engine->getProperty(u"holder", 15), folder + u"parts/one.swf");
+    EXPECT_EQ(engine->getProperty(u"other", 15), u"http://example.com/two.swf");
+
+    ASSERT_TRUE(engine->loadMovie(1, movieSaying("drive"), u"C:\\课件\\a b.swf", {}));
+    EXPECT_EQ(engine->getProperty(u"_level1", 15), u"file:///C:/%E8%AF%BE%E4%BB%B6/a%20b.swf");
+    ASSERT_TRUE(engine->loadMovie(2, movieSaying("web"), u"https://example.com/x.swf?a=1", {}));
+    EXPECT_EQ(engine->getProperty(u"_level2", 15), u"https://example.com/x.swf?a=1");
+}
+
+// The clip events of the placing tag belong to the holder, not to what it shows: they hear
+// load again whenever a movie or picture arrives in it (before the new movie's first frame),
+// and unload when unloadMovie empties it; handlers scripts set go with the old content.
+TEST_F(LoaderRules, AHoldersClipEventsOutliveTheMoviesLoadedIntoIt) {
+    auto says = [](const std::string& text) {
+        Assembler as;
+        as.push({str(text)}).trace();
+        return as.op(Code::End).bytes;
+    };
+    Assembler script;
+    script.push({str("holder")}).op(Code::GetVariable).push({str("onUnload")});
+    script.function("", {}, Assembler().push({str("script onUnload")}).trace());
+    script.op(Code::SetMember);
+    script.append(getUrl2("one.swf", "holder", 0x40));
+    loadMain(
+        script, 3,
+        {{swf::clip_event::Load, 0, says("load")}, {swf::clip_event::Unload, 0, says("unload")}});
+    EXPECT_EQ(host.lines, std::vector<std::string>{"load"});
+    engine->fetchCompleted(takeFetch().id, movieSaying("one"));
+    engine->runFrame();
+    EXPECT_EQ(host.lines, (std::vector<std::string>{"load", "load", "one"}));
+
+    host.lines.clear();
+    swfwrite::MovieBuilder unloader(8, 100, 100);
+    Assembler unload;
+    unload.push({avm1::test::integer(0), str("_level0.holder")}).op(Code::GetVariable);
+    unload.push({str("unloadMovie")}).op(Code::CallMethod).op(Code::Pop);
+    unloader.doAction(unload.op(Code::End).bytes).showFrame();
+    ASSERT_TRUE(engine->loadMovie(1, unloader.write(), u"unloader.swf", {}));
+    engine->runFrame();
+    EXPECT_EQ(host.lines, std::vector<std::string>{"unload"})
+        << "the script's onUnload went with the movie it was set on";
+}
+
+// A movie borrowing a symbol from a shared library fetches the library as it starts; once it
+// has arrived the library's init actions run on the importing root, and the symbol attaches
+// under the name the import gives it, with the library's own contents. A library that never
+// arrives leaves the name attaching nothing.
+TEST_F(LoaderRules, ImportedSymbolsComeFromTheLibraryAfterItsInitActions) {
+    for (const uint8_t importVersion : {1, 2}) {
+        host.lines.clear();
+        swfwrite::MovieBuilder lib(8);
+        swfwrite::TimelineBuilder inner;
+        inner.doAction(Assembler().push({str("item frame")}).trace().op(Code::End).bytes);
+        inner.showFrame();
+        const uint16_t item = lib.define(inner.sprite());
+        lib.tag(swf::ExportAssets{{{item, "shared item"}}});
+        Assembler init;
+        init.push({str("library init")}).trace().op(Code::End);
+        lib.tag(swf::DoInitAction{item, init.bytes});
+        lib.showFrame();
+
+        swfwrite::MovieBuilder b(8);
+        b.tag(swf::ImportAssets{importVersion, "parts/lib.swf", {{40, "SHARED ITEM"}}});
+        b.showFrame();
+        Assembler attach;
+        attach.push(
+            {avm1::test::integer(1), str("it"), str("shared item"), avm1::test::integer(3)});
+        attach.push({str("_root")}).op(Code::GetVariable).push({str("attachMovie")});
+        attach.op(Code::CallMethod).op(Code::Pop).op(Code::Stop);
+        b.doAction(attach.op(Code::End).bytes).showFrame();
+        ASSERT_TRUE(engine->loadMovie(0, b.write(), u"main.swf", {}));
+        ASSERT_EQ(host.fetches.size(), 1u);
+        EXPECT_EQ(host.fetches[0].url, u"parts/lib.swf");
+        engine->fetchCompleted(takeFetch().id, lib.write());
+        engine->runFrame();
+        engine->runFrame();
+        engine->runFrame();
+        EXPECT_EQ(host.lines, (std::vector<std::string>{"library init", "item frame"}))
+            << int(importVersion);
+        EXPECT_EQ(engine->getProperty(u"it", 13), u"it");
+    }
+
+    host.lines.clear();
+    swfwrite::MovieBuilder lonely(8);
+    lonely.tag(swf::ImportAssets{2, "missing.swf", {{40, "shared item"}}});
+    Assembler attach;
+    attach.push({avm1::test::integer(1), str("it"), str("shared item"), avm1::test::integer(3)});
+    attach.push({str("_root")}).op(Code::GetVariable).push({str("attachMovie")});
+    attach.op(Code::CallMethod).trace();
+    lonely.doAction(attach.op(Code::End).bytes).showFrame();
+    ASSERT_TRUE(engine->loadMovie(0, lonely.write(), u"main.swf", {}));
+    engine->fetchFailed(takeFetch().id);
+    engine->runFrame();
+    EXPECT_EQ(host.lines, std::vector<std::string>{"undefined"});
+}
+
 }  // namespace
 }  // namespace pencora::runtime

@@ -157,11 +157,12 @@ Value registerClass(Machine& m, const Value&, std::vector<Value>& args) {
     if (!isClass && !args[1].isNull()) {
         return Value(false);
     }
-    Value table = m.get(m.global(), QStringLiteral("__registeredClasses"));
+    const QString tableName = registeredClassTable(m.version());
+    Value table = m.get(m.global(), tableName);
     Object* t = table.object();
     if (!t) {
         t = m.heap().make<Object>(nullptr);
-        m.global()->put(QStringLiteral("__registeredClasses"), Value(t), kDontEnum);
+        m.global()->put(tableName, Value(t), kDontEnum);
     }
     t->put(m.toString(args[0]), args[1]);
     return Value(true);

@@ -2,6 +2,7 @@
 #include <variant>
 
 #include "platform/flash/runtime/display/player.h"
+#include "platform/flash/runtime/display/shared_library.h"
 #include "platform/flash/runtime/drawing/clip_graphics.h"
 #include "platform/flash/runtime/text/text_field.h"
 #include "platform/flash/runtime/text/text_field_class.h"
@@ -42,11 +43,15 @@ ObjectKind kindOf(const swf::Character& c) {
 
 std::shared_ptr<DisplayObject> Player::instantiate(DisplayObject& parent, uint16_t characterId,
                                                    int depth) {
-    MovieContext* movie = parent.movie;
-    const swf::Character* c = movie && movie->movie ? movie->movie->find(characterId) : nullptr;
+    // An imported character is the library's: the object belongs to that movie.
+    const ResolvedCharacter found =
+        parent.movie ? resolveCharacter(*parent.movie, characterId) : ResolvedCharacter{};
+    MovieContext* movie = found.movie;
+    const swf::Character* c = found.character;
     if (!c) {
         return nullptr;
     }
+    characterId = found.id;
     // A sprite never holds itself, and nesting stops somewhere: a hostile movie whose sprites
     // place each other would otherwise recurse without end.
     constexpr int kMaxNesting = 64;

@@ -222,6 +222,15 @@ struct MovieContext {
     std::map<uint16_t, std::shared_ptr<const SoundPcm>> sounds;
     // Glyph outlines of the movie's fonts, for text fields that draw with them.
     std::shared_ptr<swf::render::Library> glyphs;
+    // Characters borrowed from other movies (shared_library.h): the id given here, and where
+    // it is defined. The movie keeps its libraries alive.
+    struct Import {
+        std::shared_ptr<MovieContext> library;
+        uint16_t id = 0;
+    };
+    std::map<uint16_t, Import> imports;
+    // The libraries that have arrived, by the import tag that asked for them.
+    std::map<const void*, std::shared_ptr<MovieContext>> libraries;
 
     int version() const { return movie ? movie->header.version : 0; }
 };

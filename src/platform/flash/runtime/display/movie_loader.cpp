@@ -6,7 +6,9 @@
 #include <algorithm>
 
 #include "platform/flash/avm1/machine.h"
+#include "platform/flash/runtime/display/movie_url.h"
 #include "platform/flash/runtime/display/player.h"
+#include "platform/flash/runtime/display/shared_library.h"
 #include "platform/flash/runtime/scripting/script_host.h"
 #include "platform/flash/swf/movie.h"
 
@@ -75,7 +77,10 @@ DisplayObject* MovieLoader::resolve(const LoadTarget& target) const {
 void MovieLoader::loadMovie(const LoadTarget& target, const QString& url, const QString& method,
                             const QByteArray& body, avm1::Object* listener) {
     const int serial = ++lastSerial_;
-    pending_.push_back({serial, Pending{target, listener, false}});
+    // A relative address reads against the first movie's address, as the fetch takes it.
+    DisplayObject* first = host_.player().root(0);
+    const QString base = first && first->movie ? first->movie->url : QString();
+    pending_.push_back({serial, Pending{target, listener, false, absoluteMovieUrl(url, base)}});
     host_.player().events().fetch(
         url, method, body,
         [this, serial](std::optional<QByteArray> data) { arrived(serial, std::move(data)); });
@@ -108,12 +113,12 @@ void MovieLoader::arrived(int serial, std::optional<QByteArray> data) {
         if (!movie) {
             return;  // not a movie: the layer stays as it was
         }
-        player.load(load.target.level, movie, QString());
+        player.load(load.target.level, movie, load.url);
         target = player.root(load.target.level);
     } else {
         target = resolve(load.target);
         host_.resetClipScript(*target);
-        player.loadIntoClip(*target, movie, QString());
+        player.loadIntoClip(*target, movie, movie ? load.url : QString());
         load.target.clip = player.sharedOf(*target);
         if (!movie) {
             // An image file: the clip shows the picture at its origin, one pixel per pixel.
@@ -122,6 +127,9 @@ void MovieLoader::arrived(int serial, std::optional<QByteArray> data) {
                 player.placeBitmap(*target, 0, makeBitmapDrawing(image, false));
                 target->showsImage = true;
             }
+        }
+        if (movie || target->showsImage) {
+            host_.clipMovieArrived(*target);
         }
     }
     if (!target) {
@@ -234,7 +242,6 @@ void Player::loadIntoClip(DisplayObject& clip, std::shared_ptr<const swf::Movie>
     }
     clip.children.clear();
     clip.drawing = nullptr;
-    clip.clipActions = nullptr;
     clip.frame = -1;
     clip.playing = true;
     clip.justPlaced = false;
@@ -257,6 +264,7 @@ void Player::loadIntoClip(DisplayObject& clip, std::shared_ptr<const swf::Movie>
     clip.timeline = &context->movie->timeline;
     clip.totalFrames = int(clip.timeline->frames.size());
     clipMovies_.emplace_back(sharedOf(clip), std::move(context));
+    requestImports(*this, clip);
 }
 
 void Player::dropUnusedClipMovies() {

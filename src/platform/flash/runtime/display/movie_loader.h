@@ -67,6 +67,7 @@ class MovieLoader {
         LoadTarget target;
         avm1::Object* listener = nullptr;
         bool started = false;  // the fetch has answered and the movie is in place
+        QString url;           // the address as the loaded movie's _url reads it
     };
     DisplayObject* resolve(const LoadTarget& target) const;
     void arrived(int serial, std::optional<QByteArray> data);

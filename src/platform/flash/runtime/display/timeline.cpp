@@ -13,7 +13,9 @@
 
 #include "platform/flash/actions/action_decoder.h"
 #include "platform/flash/runtime/display/frame_actions.h"
+#include "platform/flash/runtime/display/movie_url.h"
 #include "platform/flash/runtime/display/player.h"
+#include "platform/flash/runtime/display/shared_library.h"
 
 namespace pencora::runtime {
 
@@ -35,7 +37,7 @@ void Player::load(int layer, std::shared_ptr<const swf::Movie> movie, const QStr
     l.context = std::make_unique<MovieContext>();
     l.context->movie = std::move(movie);
     l.context->layer = layer;
-    l.context->url = url;
+    l.context->url = absoluteMovieUrl(url);
     l.root = std::make_shared<DisplayObject>();
     DisplayObject& root = *l.root;
     root.kind = ObjectKind::Clip;
@@ -44,7 +46,8 @@ void Player::load(int layer, std::shared_ptr<const swf::Movie> movie, const QStr
     root.totalFrames = int(root.timeline->frames.size());
     root.depth = layer;
     root.serial = nextSerial();
-    layers_[layer] = std::move(l);
+    auto& placed = layers_[layer] = std::move(l);
+    requestImports(*this, *placed.root);
 }
 
 void Player::unload(int layer) {
@@ -183,6 +186,8 @@ void Player::queueInitActions(DisplayObject& clip, int frame) {
             if (clip.movie->initDone.insert(init->spriteId).second) {
                 queue_.push_back({self, decoded(*clip.movie, init->actions)});
             }
+        } else if (auto* import = std::get_if<swf::ImportAssets>(&tag)) {
+            queueLibraryInitActions(*this, clip, *import);
         }
     }
 }

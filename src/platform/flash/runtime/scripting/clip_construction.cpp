@@ -12,6 +12,7 @@
 #include <variant>
 
 #include "platform/flash/avm1/function_object.h"
+#include "platform/flash/avm1/natives.h"
 #include "platform/flash/runtime/display/clip_bounds.h"
 #include "platform/flash/runtime/drawing/clip_graphics.h"
 #include "platform/flash/runtime/scripting/movieclip_natives.h"
@@ -88,7 +89,7 @@ avm1::Object* ScriptHost::registeredClass(DisplayObject& clip) {
         runPendingInitActions(clip);
     }
     avm1::Property* table =
-        machine_->global()->find(QStringLiteral("__registeredClasses"), versionOf(clip));
+        machine_->global()->find(avm1::registeredClassTable(versionOf(clip)), versionOf(clip));
     avm1::Object* classes = table ? table->value.object() : nullptr;
     if (!classes) {
         return nullptr;

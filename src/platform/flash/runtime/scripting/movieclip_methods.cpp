@@ -11,6 +11,7 @@
 
 #include "platform/flash/runtime/display/clip_bounds.h"
 #include "platform/flash/runtime/display/frame_actions.h"
+#include "platform/flash/runtime/display/shared_library.h"
 #include "platform/flash/runtime/scripting/movieclip_natives.h"
 
 namespace pencora::runtime {
@@ -49,7 +50,11 @@ Value attachMovie(Machine& m, const Value& self, std::vector<Value>& args) {
         return {};
     }
     const auto depth = scriptDepth(m, args[2]);
-    const auto id = exportedCharacter(*parent->movie, m.toString(args[0]));
+    const QString symbol = m.toString(args[0]);
+    auto id = exportedCharacter(*parent->movie, symbol);
+    if (!id) {
+        id = importedCharacter(*parent->movie, symbol);
+    }
     if (!depth || !id) {
         return {};
     }

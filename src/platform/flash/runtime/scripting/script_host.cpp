@@ -427,15 +427,25 @@ void ScriptHost::run(Player&, DisplayObject& clip,
     machine_->runBlock(block, scriptObject(clip), clip.movie ? clip.movie->version() : 8);
 }
 
+// The movie whose placing tag gave the clip its clip events: the one around it, which is not
+// the clip's own once another movie has been loaded into it.
+static MovieContext* eventsMovie(DisplayObject& clip) {
+    return clip.parent && clip.parent->movie ? clip.parent->movie : clip.movie;
+}
+
 void ScriptHost::runClipEvent(DisplayObject& clip, uint32_t event) {
-    if (!clip.clipActions) {
+    if (!clip.clipActions || !eventsMovie(clip)) {
         return;
     }
     for (const swf::ClipAction& a : *clip.clipActions) {
         if (a.events & event & clip.clipEventMask) {
-            player_.queueActions(clip, player_.decoded(*clip.movie, a.actions));
+            player_.queueActions(clip, player_.decoded(*eventsMovie(clip), a.actions));
         }
     }
+}
+
+void ScriptHost::clipMovieArrived(DisplayObject& clip) {
+    runClipEvent(clip, swf::clip_event::Load);
 }
 
 void ScriptHost::enterFrameEvent(Player&, DisplayObject& clip) {
@@ -795,11 +805,11 @@ void ScriptHost::resetClipScript(DisplayObject& clip) {
 }
 
 void ScriptHost::clipUnloading(DisplayObject& clip) {
-    if (clip.clipActions) {
+    if (clip.clipActions && eventsMovie(clip)) {
         for (const swf::ClipAction& a : *clip.clipActions) {
             if (a.events & swf::clip_event::Unload) {
-                machine_->runBlock(player_.decoded(*clip.movie, a.actions), scriptObject(clip),
-                                   clip.movie->version());
+                machine_->runBlock(player_.decoded(*eventsMovie(clip), a.actions),
+                                   scriptObject(clip), eventsMovie(clip)->version());
             }
         }
     }

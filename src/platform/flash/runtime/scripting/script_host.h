@@ -126,6 +126,9 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     void resetClipScript(DisplayObject& clip);
     // unloadMovie on a clip: its onUnload handlers run before its content goes.
     void clipUnloading(DisplayObject& clip);
+    // A movie or picture has replaced the clip's content: the clip events of its placing tag,
+    // which outlive the content, hear load again.
+    void clipMovieArrived(DisplayObject& clip);
     // loadVariables answered: onClipEvent(data) and onData.
     void clipDataArrived(DisplayObject& clip);
     // Mouse.hide/show: whether the movie wants the cursor shown over the stage.
