@@ -57,7 +57,7 @@ struct Machine::Impl {
     Object* setNativeAccessor = nullptr;
     // The constant pool last set by any block: a block that sets none of its own reads its
     // constants from here; a function keeps the pool it was defined under.
-    std::shared_ptr<const std::vector<QString>> constants;
+    std::shared_ptr<const std::vector<Value>> constants;  // strings
 };
 
 // Runs the actions [begin, end) of the activation's block (interpreter.cpp).
