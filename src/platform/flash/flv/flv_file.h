@@ -52,14 +52,23 @@ struct StreamInfo {
     std::vector<uint8_t> extra;  // codec configuration (AAC, AVC, VP6 adjustment)
 };
 
+struct ScriptMember;
+
 // A value of a script tag (AMF0): numbers, booleans, strings, dates, objects and arrays.
 struct ScriptValue {
     enum class Type { Undefined, Null, Number, Boolean, String, Object, Array, Date };
     Type type = Type::Undefined;
     double number = 0;  // Number, Boolean (0 or 1), Date (milliseconds since 1970)
     std::string text;   // String, UTF-8
-    std::vector<std::pair<std::string, ScriptValue>> members;  // Object, in file order
-    std::vector<ScriptValue> elements;                         // Array
+    // Object, in file order (a pair would need the value's type complete here, which not
+    // every compiler's library allows).
+    std::vector<ScriptMember> members;
+    std::vector<ScriptValue> elements;  // Array
+};
+
+struct ScriptMember {
+    std::string name;
+    ScriptValue value;
 };
 
 struct File {

@@ -137,7 +137,7 @@ class AmfReader {
             if (!value(v, depth + 1)) {
                 return false;
             }
-            out.members.emplace_back(std::move(name), std::move(v));
+            out.members.push_back({std::move(name), std::move(v)});
         }
         return false;
     }
