@@ -6,6 +6,7 @@
 
 #include "../avm1/assembler.h"
 #include "platform/flash/runtime/scripting/script_host.h"
+#include "scripted_player.h"
 #include "test_movies.h"
 
 namespace pencora::runtime {
@@ -15,50 +16,16 @@ using avm1::test::Assembler;
 using avm1::test::integer;
 using avm1::test::str;
 using Code = swf::ActionCode;
+using test::done;
+using test::named;
 using testing::ElementsAre;
-
-struct Traces : PlayerEvents {
-    std::vector<std::string> lines;
-    void trace(const QString& line) override { lines.push_back(line.toStdString()); }
-};
-
-swf::Bytes done(Assembler a) {
-    a.op(Code::End);
-    return a.bytes;
-}
-
-swf::PlaceObject named(uint16_t characterId, uint16_t depth, const std::string& name) {
-    swf::PlaceObject p;
-    p.characterId = characterId;
-    p.depth = depth;
-    p.name = name;
-    return p;
-}
 
 // trace(getProperty(path, index))
 Assembler& sayProperty(Assembler& a, const std::string& path, int index) {
     return a.push({str(path), integer(index)}).op(Code::GetProperty).trace();
 }
 
-struct ScriptNamesTest : testing::Test {
-    Player player;
-    Traces traces;
-    ScriptNamesTest() {
-        player.setEvents(&traces);
-        player.setActionRunner(std::make_unique<ScriptHost>(player));
-    }
-    void play(const swfwrite::MovieBuilder& b, int frames) {
-        player.load(0, test::share(b));
-        for (int i = 0; i < frames; ++i) {
-            player.runFrame();
-        }
-    }
-    static uint16_t spriteWith(swfwrite::MovieBuilder& b, Assembler script) {
-        swfwrite::TimelineBuilder t;
-        t.doAction(done(std::move(script))).showFrame();
-        return b.define(t.sprite());
-    }
-};
+struct ScriptNamesTest : test::ScriptedPlayerTest {};
 
 TEST_F(ScriptNamesTest, CallingAPathCallsTheFunctionAsAMethodOfTheObjectThePathNames) {
     for (uint8_t version : {5, 6, 8}) {

@@ -5,6 +5,7 @@
 
 #include "../avm1/assembler.h"
 #include "platform/flash/runtime/scripting/script_host.h"
+#include "scripted_player.h"
 #include "test_movies.h"
 
 namespace pencora::runtime {
@@ -15,12 +16,9 @@ using avm1::test::integer;
 using avm1::test::num;
 using avm1::test::str;
 using Code = swf::ActionCode;
+using test::done;
+using test::named;
 using testing::ElementsAre;
-
-struct Traces : PlayerEvents {
-    std::vector<std::string> lines;
-    void trace(const QString& line) override { lines.push_back(line.toStdString()); }
-};
 
 Assembler& setTarget(Assembler& a, const std::string& path) {
     std::vector<uint8_t> p(path.begin(), path.end());
@@ -37,39 +35,7 @@ Assembler& sayName(Assembler& a) {
     return a.push({str(""), integer(13)}).op(Code::GetProperty).trace();
 }
 
-swf::Bytes done(Assembler a) {
-    a.op(Code::End);
-    return a.bytes;
-}
-
-swf::PlaceObject named(uint16_t characterId, uint16_t depth, const std::string& name) {
-    swf::PlaceObject p;
-    p.characterId = characterId;
-    p.depth = depth;
-    p.name = name;
-    return p;
-}
-
-struct ScriptTargetsTest : testing::Test {
-    Player player;
-    Traces traces;
-    ScriptTargetsTest() {
-        player.setEvents(&traces);
-        player.setActionRunner(std::make_unique<ScriptHost>(player));
-    }
-    DisplayObject& root() { return *player.root(0); }
-    void play(const swfwrite::MovieBuilder& b, int frames) {
-        player.load(0, test::share(b));
-        for (int i = 0; i < frames; ++i) {
-            player.runFrame();
-        }
-    }
-    static uint16_t spriteWith(swfwrite::MovieBuilder& b, Assembler script) {
-        swfwrite::TimelineBuilder t;
-        t.doAction(done(std::move(script))).showFrame();
-        return b.define(t.sprite());
-    }
-};
+struct ScriptTargetsTest : test::ScriptedPlayerTest {};
 
 TEST_F(ScriptTargetsTest, TellTargetMovesVariablesAndAPathLeadingNowhereGoesToTheRoot) {
     swfwrite::MovieBuilder b;

@@ -1,0 +1,58 @@
+// A player with the script host and a trace sink, for tests of scripts against the clips
+// they name: movies built with the writer, frames run one by one, traces collected.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "../avm1/assembler.h"
+#include "platform/flash/runtime/scripting/script_host.h"
+#include "test_movies.h"
+
+namespace pencora::runtime::test {
+
+struct Traces : PlayerEvents {
+    std::vector<std::string> lines;
+    void trace(const QString& line) override { lines.push_back(line.toStdString()); }
+};
+
+// The script's bytes with its End action.
+inline swf::Bytes done(avm1::test::Assembler a) {
+    a.op(swf::ActionCode::End);
+    return a.bytes;
+}
+
+inline swf::PlaceObject named(uint16_t characterId, uint16_t depth, const std::string& name) {
+    swf::PlaceObject p;
+    p.characterId = characterId;
+    p.depth = depth;
+    p.name = name;
+    return p;
+}
+
+struct ScriptedPlayerTest : testing::Test {
+    Player player;
+    Traces traces;
+    ScriptedPlayerTest() {
+        player.setEvents(&traces);
+        player.setActionRunner(std::make_unique<ScriptHost>(player));
+    }
+    DisplayObject& root() { return *player.root(0); }
+    void play(const swfwrite::MovieBuilder& b, int frames) {
+        player.load(0, share(b));
+        for (int i = 0; i < frames; ++i) {
+            player.runFrame();
+        }
+    }
+    // A sprite of one frame running `script`.
+    static uint16_t spriteWith(swfwrite::MovieBuilder& b, avm1::test::Assembler script) {
+        swfwrite::TimelineBuilder t;
+        t.doAction(done(std::move(script))).showFrame();
+        return b.define(t.sprite());
+    }
+};
+
+}  // namespace pencora::runtime::test
