@@ -68,6 +68,7 @@ TextField TextField::fromDefinition(const swf::EditText& def, const swf::Font* f
     f.maxChars = def.maxLength ? *def.maxLength : 0;
     f.variable = QString::fromUtf8(def.variableName.c_str());
     f.fontId = def.fontId;
+    f.version = swfVersion;
 
     TextFormat fmt = TextFormat::defaults();
     if (font && !font->name.empty()) {
@@ -96,9 +97,12 @@ TextField TextField::fromDefinition(const swf::EditText& def, const swf::Font* f
         fmt.rightMargin = def.rightMargin / 20;
         fmt.indent = def.indent / 20;
         fmt.leading = def.leading / 20;
+        // An HTML field's alignment comes from its initial text; an empty one starts left.
+        if (def.html && !def.initialText) {
+            fmt.align = TextAlign::Left;
+        }
     }
     f.newFormat = fmt;
-    (void)swfVersion;
     if (def.initialText) {
         const QString initial = QString::fromUtf8(def.initialText->c_str());
         if (def.html) {

@@ -87,6 +87,7 @@ struct TextField {
     bool focused = false;  // holds the keyboard focus: shows its selection or caret
     // The html source as last set (htmlText reads it back for fields that are not html).
     std::optional<QString> lastHtml;
+    int version = 8;  // SWF version of the movie the field belongs to: HTML rules differ by it
 
     // Built from a definition in a movie of version `swfVersion`.
     static TextField fromDefinition(const swf::EditText& def, const swf::Font* font,

@@ -618,6 +618,7 @@ Value createTextField(Machine& m, const Value& self, std::vector<Value>& args) {
     auto field = std::make_shared<TextField>();
     field->bounds = QRectF(0, 0, std::round(number(4) * 20), std::round(number(5) * 20));
     field->newFormat = TextFormat::defaults();
+    field->version = versionOf(*clip);
     object->field = field;
     DisplayObject& placed = *object;
     clip->children[depth] = std::move(object);

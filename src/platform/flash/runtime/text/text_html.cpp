@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include <algorithm>
 #include <vector>
 
 namespace pencora::runtime {
@@ -134,8 +135,13 @@ struct Builder {
     TextField& field;
     std::vector<std::pair<QString, TextFormat>> stack;  // open tag and the format inside it
     TextFormat current;
+    TextFormat base;           // the field's new text format the markup starts from
+    bool inParagraph = false;  // a <p> is open; nested ones do not start another
+    // What was in force inside the last <font> closed: the end of a <p> takes it.
+    std::optional<TextFormat> lastFont;
 
-    void append(QString s) {
+    void append(QString s) { append(std::move(s), current); }
+    void append(QString s, const TextFormat& format) {
         if (field.condenseWhite) {
             s = condensed(s);
         }
@@ -143,10 +149,10 @@ struct Builder {
             return;
         }
         field.text += s;
-        if (!field.spans.empty() && field.spans.back().format == current) {
+        if (!field.spans.empty() && field.spans.back().format == format) {
             field.spans.back().length += int(s.size());
         } else {
-            field.spans.push_back({int(s.size()), current});
+            field.spans.push_back({int(s.size()), format});
         }
     }
     // Runs of white space as one space, none at the start of a paragraph.
@@ -171,13 +177,35 @@ struct Builder {
         current = inside;
     }
     void close(const QString& name) {
+        // Character tags close only when innermost: a stray or crossed close is ignored.
+        const bool strict = name != u"p" && name != u"li";
         for (auto it = stack.rbegin(); it != stack.rend(); ++it) {
             if (it->first == name) {
+                if (name == u"font") {
+                    lastFont = current;
+                }
                 current = it->second;
                 stack.erase(std::next(it).base(), stack.end());
                 return;
             }
+            if (strict) {
+                return;
+            }
         }
+    }
+    // The end of a <p> takes the character format inside the last closed <font> (the
+    // field's own without one) and the paragraph settings in force.
+    TextFormat paragraphEnd() const {
+        TextFormat f = lastFont.value_or(base);
+        f.align = current.align;
+        f.leftMargin = current.leftMargin;
+        f.rightMargin = current.rightMargin;
+        f.indent = current.indent;
+        f.leading = current.leading;
+        f.blockIndent = current.blockIndent;
+        f.tabStops = current.tabStops;
+        f.bullet = current.bullet;
+        return f;
     }
 };
 
@@ -196,12 +224,43 @@ int toInt(const QString& s, int fallback) {
     return ok ? int(v) : fallback;
 }
 
+// "12" sets the size, "+2" or "-2" changes the size in force; only the leading digits count
+// ("1.9" is 1) and sizes stay within 1..127. Nothing for a value without digits.
+std::optional<int> parseFontSize(const QString& s, int inForce) {
+    const QString v = s.trimmed();
+    qsizetype i = 0;
+    const bool relative = v.startsWith(u'+') || v.startsWith(u'-');
+    if (relative) {
+        ++i;
+    }
+    const qsizetype digits = i;
+    long long n = 0;
+    while (i < v.size() && v[i].isDigit() && v[i].unicode() < 128) {
+        n = std::min<long long>(n * 10 + (v[i].unicode() - u'0'), 100000);
+        ++i;
+    }
+    if (i == digits) {
+        return std::nullopt;
+    }
+    if (relative) {
+        n = v.startsWith(u'-') ? inForce - n : inForce + n;
+    }
+    return int(std::clamp<long long>(n, 1, 127));
+}
+
 void applyTag(Builder& b, const Tag& t) {
     const QString& n = t.name;
     if (t.closing) {
-        if (n == u"p" || n == u"li") {
-            // Single-line fields run their paragraphs together. The break keeps the
-            // paragraph's format, so an empty paragraph still has one.
+        if (n == u"p") {
+            // Single-line fields run their paragraphs together. Only the outer <p> of nested
+            // ones ends a paragraph.
+            if (b.field.multiline && b.inParagraph) {
+                b.append(QStringLiteral("\r"), b.paragraphEnd());
+            }
+            b.inParagraph = false;
+            b.close(n);
+        } else if (n == u"li") {
+            // The break keeps the item's format, so an empty item still has one.
             if (b.field.multiline) {
                 b.append(QStringLiteral("\r"));
             }
@@ -232,6 +291,7 @@ void applyTag(Builder& b, const Tag& t) {
     } else if (n == u"li") {
         f.bullet = true;
     } else if (n == u"p") {
+        b.inParagraph = true;
         if (const QString* a = t.attribute(u"align")) {
             if (auto al = parseAlign(*a)) {
                 f.align = al;
@@ -249,8 +309,9 @@ void applyTag(Builder& b, const Tag& t) {
             f.font = *a;
         }
         if (const QString* a = t.attribute(u"size")) {
-            const int v = toInt(*a, f.size.value_or(12));
-            f.size = (a->startsWith(u'+') || a->startsWith(u'-')) ? f.size.value_or(12) + v : v;
+            if (auto v = parseFontSize(*a, f.size.value_or(12))) {
+                f.size = v;
+            }
         }
         if (const QString* a = t.attribute(u"color")) {
             if (auto c = parseColor(*a)) {
@@ -353,7 +414,11 @@ void setHtml(TextField& field, const QString& html) {
     field.text.clear();
     field.spans.clear();
     field.lastHtml = html;
-    Builder b{field, {}, field.newFormat};
+    // Before version 8 the markup's paragraphs are left-aligned unless they say otherwise.
+    if (field.version < 8) {
+        field.newFormat.align = TextAlign::Left;
+    }
+    Builder b{field, {}, field.newFormat, field.newFormat};
     QString pending;
     auto flush = [&] {
         QString t = decodeEntities(pending);
@@ -458,8 +523,9 @@ QString toHtml(const TextField& field) {
         }
         out += QStringLiteral("<FONT") + fontAttributes(pf, nullptr) + u'>';
         std::vector<TextFormat> fonts{pf};  // open <FONT> tags, the paragraph's first
-        // An empty paragraph shows the format of its break.
-        const int formatEnd = a == b && a < text.size() ? a + 1 : b;
+        // The paragraph's break counts as one of its characters: where its format differs,
+        // an empty run shows it.
+        const int formatEnd = b < text.size() ? b + 1 : b;
         int pos = 0;
         for (const TextSpan& sp : field.spans) {
             const int sa = std::max(pos, a), sb = std::min(pos + sp.length, formatEnd);

@@ -1,0 +1,174 @@
+// HTML text fields as movies of each version see them: what htmlText reads back after a set,
+// where paragraphs end and which format their ends take, and the alignment the markup leaves.
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+
+#include "../avm1/assembler.h"
+#include "engine_fixture.h"
+
+namespace pencora::runtime {
+namespace {
+
+using avm1::test::Assembler;
+using avm1::test::boolean;
+using avm1::test::integer;
+using avm1::test::str;
+using Code = swf::ActionCode;
+
+struct TraceHost : test::FakeHost {
+    std::vector<std::u16string> lines;
+    void trace(std::u16string_view line) override { lines.emplace_back(line); }
+};
+
+struct HtmlMovieTest : testing::Test {
+    static void SetUpTestSuite() {
+        if (!QCoreApplication::instance()) {
+            static int argc = 1;
+            static char name[] = "test";
+            static char* argv[] = {name, nullptr};
+            static QGuiApplication app(argc, argv);
+        }
+    }
+    TraceHost host;
+    std::unique_ptr<flash::MovieEngine> engine = createSwfMovieEngine();
+    HtmlMovieTest() { engine->setHost(&host); }
+
+    std::vector<std::u16string> run(const swfwrite::MovieBuilder& b) {
+        host.lines.clear();
+        EXPECT_TRUE(engine->loadMovie(0, b.write(swf::Compression::None), u"test.swf", {}));
+        engine->runFrame();
+        return host.lines;
+    }
+};
+
+// A centred field with a 10-pixel left margin, named "f".
+swf::EditText centredField(bool html, std::optional<std::string> initialText = std::nullopt) {
+    swf::EditText e;
+    e.bounds = {0, 4000, 0, 2000};
+    e.html = html;
+    e.multiline = true;
+    e.wordWrap = true;
+    e.hasLayout = true;
+    e.align = swf::TextAlign::Center;
+    e.leftMargin = 200;
+    e.initialText = std::move(initialText);
+    return e;
+}
+
+void place(swfwrite::MovieBuilder& b, const swf::EditText& e) {
+    swf::PlaceObject p;
+    p.characterId = b.define(e);
+    p.depth = 1;
+    p.name = "f";
+    b.place(p);
+}
+
+void setMember(Assembler& a, const std::string& name, avm1::test::Operand v) {
+    a.getVar("f").push({str(name), v}).op(Code::SetMember);
+}
+
+void traceMember(Assembler& a, const std::string& name) {
+    a.getVar("f").push({str(name)}).op(Code::GetMember).trace();
+}
+
+// trace(f.getNewTextFormat()[name])
+void traceNewFormat(Assembler& a, const std::string& name) {
+    a.push({integer(0), str("f")})
+        .op(Code::GetVariable)
+        .push({str("getNewTextFormat")})
+        .op(Code::CallMethod)
+        .push({str(name)})
+        .op(Code::GetMember)
+        .trace();
+}
+
+TEST_F(HtmlMovieTest, MarkupLeavesTheAlignmentLeftBeforeVersion8Only) {
+    for (const int version : {6, 7, 8}) {
+        swfwrite::MovieBuilder b(uint8_t(version), 200, 100);
+        place(b, centredField(false));
+        Assembler a;
+        setMember(a, "html", boolean(true));
+        setMember(a, "htmlText", str("a<br>b"));
+        traceNewFormat(a, "align");
+        traceNewFormat(a, "leftMargin");  // other paragraph settings stay
+        b.doAction(a.bytes).showFrame();
+        const std::u16string align = version < 8 ? u"left" : u"center";
+        EXPECT_EQ(run(b), (std::vector<std::u16string>{align, u"10"})) << version;
+    }
+    // An HTML definition takes its alignment from its initial text; without one it is left.
+    for (const bool withText : {false, true}) {
+        swfwrite::MovieBuilder b(8, 200, 100);
+        place(b, centredField(true, withText ? std::optional<std::string>("x") : std::nullopt));
+        Assembler a;
+        traceNewFormat(a, "align");
+        b.doAction(a.bytes).showFrame();
+        EXPECT_EQ(run(b), (std::vector<std::u16string>{withText ? u"center" : u"left"}));
+    }
+}
+
+// Sets f.htmlText to each of `inputs` in a multiline HTML field and traces what htmlText and
+// text read back.
+std::vector<std::u16string> readBack(HtmlMovieTest& t, const std::vector<std::string>& inputs) {
+    swfwrite::MovieBuilder b(8, 200, 100);
+    swf::EditText e = centredField(true);
+    e.hasLayout = false;
+    e.fontHeight = 240;
+    e.fontClass = "Arial";
+    place(b, e);
+    Assembler a;
+    for (const std::string& html : inputs) {
+        setMember(a, "htmlText", str(html));
+        traceMember(a, "htmlText");
+        traceMember(a, "text");
+    }
+    b.doAction(a.bytes).showFrame();
+    return t.run(b);
+}
+
+const std::u16string kP = u"<P ALIGN=\"LEFT\">";
+const std::u16string kFont =
+    u"<FONT FACE=\"Arial\" SIZE=\"12\" COLOR=\"#000000\" LETTERSPACING=\"0\" KERNING=\"0\">";
+
+TEST_F(HtmlMovieTest, ParagraphEndsAndTheirFormats) {
+    const std::vector<std::u16string> got =
+        readBack(*this, {
+                            // Nested paragraphs end once.
+                            "<p>a<p>b</p></p>",
+                            // The end of a <p> takes the format of the last closed <font>, shown as
+                            // an empty run where it differs from the text before it.
+                            "<p>a<font color=\"#121212\"></font></p>",
+                            // Without a closed <font> it takes the field's format, not bold.
+                            "<b><p>c</p></b>",
+                            // A final break closes its paragraph rather than opening an empty one.
+                            "x<br>",
+                        });
+    ASSERT_EQ(got.size(), 8u);
+    EXPECT_EQ(got[0], kP + kFont + u"ab</FONT></P>");
+    EXPECT_EQ(got[1], u"ab\n");  // the trace shows the break as a newline
+    EXPECT_EQ(got[2], kP + kFont + u"a<FONT COLOR=\"#121212\"></FONT></FONT></P>");
+    EXPECT_EQ(got[4], kP + kFont + u"<B>c</B></FONT></P>");
+    EXPECT_EQ(got[6], kP + kFont + u"x</FONT></P>");
+    EXPECT_EQ(got[7], u"x\n");
+}
+
+TEST_F(HtmlMovieTest, CrossedTagsAndFontSizes) {
+    const std::vector<std::u16string> got =
+        readBack(*this, {
+                            // A close that is not the innermost open tag is ignored.
+                            "<b>a<i>b</b>c</i>d</b>e",
+                            // Leading digits only, relative to the size in force, 1..127.
+                            "<font size=\"20.9\">a<font size=\"+200\">b</font></font>",
+                            "<font size=\"0\">a</font><font size=\"+x\">b</font>",
+                        });
+    ASSERT_EQ(got.size(), 6u);
+    EXPECT_EQ(got[0], kP + kFont + u"<B>a</B><B><I>bc</I></B><B>d</B>e</FONT></P>");
+    EXPECT_EQ(got[2], kP +
+                          u"<FONT FACE=\"Arial\" SIZE=\"20\" COLOR=\"#000000\" LETTERSPACING=\"0\" "
+                          u"KERNING=\"0\">a<FONT SIZE=\"127\">b</FONT></FONT></P>");
+    EXPECT_EQ(got[4], kP + u"<FONT FACE=\"Arial\" SIZE=\"1\" COLOR=\"#000000\" LETTERSPACING=\"0\" "
+                           u"KERNING=\"0\">a<FONT SIZE=\"12\">b</FONT></FONT></P>");
+}
+
+}  // namespace
+}  // namespace pencora::runtime
