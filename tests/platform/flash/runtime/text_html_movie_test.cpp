@@ -109,14 +109,16 @@ TEST_F(HtmlMovieTest, MarkupLeavesTheAlignmentLeftBeforeVersion8Only) {
 
 // Sets f.htmlText to each of `inputs` in a multiline HTML field and traces what htmlText and
 // text read back.
-std::vector<std::u16string> readBack(HtmlMovieTest& t, const std::vector<std::string>& inputs) {
-    swfwrite::MovieBuilder b(8, 200, 100);
+std::vector<std::u16string> readBack(HtmlMovieTest& t, const std::vector<std::string>& inputs,
+                                     int version = 8, bool condenseWhite = false) {
+    swfwrite::MovieBuilder b(uint8_t(version), 200, 100);
     swf::EditText e = centredField(true);
     e.hasLayout = false;
     e.fontHeight = 240;
     e.fontClass = "Arial";
     place(b, e);
     Assembler a;
+    setMember(a, "condenseWhite", boolean(condenseWhite));
     for (const std::string& html : inputs) {
         setMember(a, "htmlText", str(html));
         traceMember(a, "htmlText");
@@ -168,6 +170,35 @@ TEST_F(HtmlMovieTest, CrossedTagsAndFontSizes) {
                           u"KERNING=\"0\">a<FONT SIZE=\"127\">b</FONT></FONT></P>");
     EXPECT_EQ(got[4], kP + u"<FONT FACE=\"Arial\" SIZE=\"1\" COLOR=\"#000000\" LETTERSPACING=\"0\" "
                            u"KERNING=\"0\">a<FONT SIZE=\"12\">b</FONT></FONT></P>");
+}
+
+TEST_F(HtmlMovieTest, WhiteSpaceAndSpacingByVersion) {
+    const std::vector<std::string> inputs = {" <b>x</b> \n",
+                                             "<font kerning=\"1\" letterspacing=\"2\">k</font>"};
+    const std::vector<std::u16string> v7 = readBack(*this, inputs, 7);
+    const std::vector<std::u16string> v8 = readBack(*this, inputs, 8);
+    ASSERT_EQ(v7.size(), 4u);
+    ASSERT_EQ(v8.size(), 4u);
+    // Before version 8 white space alone between tags is dropped.
+    EXPECT_EQ(v7[1], u"x");
+    EXPECT_EQ(v8[1], u" x \n");
+    // Kerning and letter spacing in markup count from version 8.
+    EXPECT_EQ(v7[2], kP + kFont + u"k</FONT></P>");
+    EXPECT_EQ(v8[2], kP + u"<FONT FACE=\"Arial\" SIZE=\"12\" COLOR=\"#000000\" LETTERSPACING=\"2\" "
+                          u"KERNING=\"1\">k</FONT></P>");
+
+    // condenseWhite: space, tab and line ends make one space; other control characters stay.
+    // From version 8 a paragraph starts without one; before it a stretch between tags that
+    // is all white space is dropped.
+    const std::vector<std::string> condense = {"a \t\v\r\n b", "\n x<b> </b>y"};
+    const std::vector<std::u16string> c7 = readBack(*this, condense, 7, true);
+    const std::vector<std::u16string> c8 = readBack(*this, condense, 8, true);
+    ASSERT_EQ(c7.size(), 4u);
+    ASSERT_EQ(c8.size(), 4u);
+    EXPECT_EQ(c7[1], u"a \v b");
+    EXPECT_EQ(c8[1], u"a \v b");
+    EXPECT_EQ(c7[3], u" xy");
+    EXPECT_EQ(c8[3], u"x y");
 }
 
 }  // namespace

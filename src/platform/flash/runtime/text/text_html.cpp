@@ -140,11 +140,17 @@ struct Builder {
     // What was in force inside the last <font> closed: the end of a <p> takes it.
     std::optional<TextFormat> lastFont;
 
-    void append(QString s) { append(std::move(s), current); }
-    void append(QString s, const TextFormat& format) {
+    // Text between tags, white space condensed when the field asks for it.
+    void appendText(QString s) {
         if (field.condenseWhite) {
             s = condensed(s);
+        } else if (field.version < 8 && std::all_of(s.begin(), s.end(), isWhite)) {
+            return;  // before version 8 white space alone between tags is no text
         }
+        append(s, current);
+    }
+    void appendBreak() { append(QStringLiteral("\r"), current); }
+    void append(const QString& s, const TextFormat& format) {
         if (s.isEmpty()) {
             return;
         }
@@ -155,12 +161,19 @@ struct Builder {
             field.spans.push_back({int(s.size()), format});
         }
     }
-    // Runs of white space as one space, none at the start of a paragraph.
+    static bool isWhite(QChar c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; }
+    // Runs of white space as one space. From version 8 none at the start of a paragraph and
+    // runs go on across tags; before it each stretch between tags stands alone and one that
+    // is all white space is dropped.
     QString condensed(const QString& s) const {
+        const bool alone = field.version < 8;
+        if (alone && std::all_of(s.begin(), s.end(), isWhite)) {
+            return {};
+        }
         QString out;
-        QChar last = field.text.isEmpty() ? QChar(u'\r') : field.text.back();
+        QChar last = alone ? QChar(u'x') : field.text.isEmpty() ? QChar(u'\r') : field.text.back();
         for (QChar c : s) {
-            if (c != u'\r' && c.isSpace() && c != QChar(0xA0)) {
+            if (isWhite(c)) {
                 if (last == u' ' || last == u'\r') {
                     continue;
                 }
@@ -262,7 +275,7 @@ void applyTag(Builder& b, const Tag& t) {
         } else if (n == u"li") {
             // The break keeps the item's format, so an empty item still has one.
             if (b.field.multiline) {
-                b.append(QStringLiteral("\r"));
+                b.appendBreak();
             }
             b.close(n);
         } else {
@@ -272,14 +285,14 @@ void applyTag(Builder& b, const Tag& t) {
     }
     if (n == u"br" || n == u"sbr") {
         if (b.field.multiline) {
-            b.append(QStringLiteral("\r"));
+            b.appendBreak();
         }
         return;
     }
     // In a multiline field a list item starts on a line of its own.
     if (n == u"li" && b.field.multiline && !b.field.text.isEmpty() &&
         b.field.text.back() != u'\r') {
-        b.append(QStringLiteral("\r"));
+        b.appendBreak();
     }
     TextFormat f = b.current;
     if (n == u"b") {
@@ -318,14 +331,16 @@ void applyTag(Builder& b, const Tag& t) {
                 f.color = c;
             }
         }
-        if (const QString* a = t.attribute(u"letterspacing")) {
+        // Letter spacing and kerning came with version 8; older movies' markup ignores them.
+        const bool spacing = b.field.version >= 8;
+        if (const QString* a = spacing ? t.attribute(u"letterspacing") : nullptr) {
             bool ok = false;
             const double v = a->toDouble(&ok);
             if (ok) {
                 f.letterSpacing = v;
             }
         }
-        if (const QString* a = t.attribute(u"kerning")) {
+        if (const QString* a = spacing ? t.attribute(u"kerning") : nullptr) {
             f.kerning = toInt(*a, 0) != 0;
         }
     } else if (n == u"textformat") {
@@ -426,7 +441,7 @@ void setHtml(TextField& field, const QString& html) {
         if (!field.condenseWhite) {
             t = normaliseLineEnds(t);
         }
-        b.append(t);
+        b.appendText(t);
     };
     qsizetype i = 0;
     while (i < html.size()) {
