@@ -110,9 +110,11 @@ TEST_F(HtmlMovieTest, MarkupLeavesTheAlignmentLeftBeforeVersion8Only) {
 // Sets f.htmlText to each of `inputs` in a multiline HTML field and traces what htmlText and
 // text read back.
 std::vector<std::u16string> readBack(HtmlMovieTest& t, const std::vector<std::string>& inputs,
-                                     int version = 8, bool condenseWhite = false) {
+                                     int version = 8, bool condenseWhite = false,
+                                     bool multiline = true) {
     swfwrite::MovieBuilder b(uint8_t(version), 200, 100);
     swf::EditText e = centredField(true);
+    e.multiline = multiline;
     e.hasLayout = false;
     e.fontHeight = 240;
     e.fontClass = "Arial";
@@ -199,6 +201,13 @@ TEST_F(HtmlMovieTest, WhiteSpaceAndSpacingByVersion) {
     EXPECT_EQ(c8[1], u"a \v b");
     EXPECT_EQ(c7[3], u" xy");
     EXPECT_EQ(c8[3], u"x y");
+}
+
+TEST_F(HtmlMovieTest, SingleLineFieldsJoinParagraphsFromVersion7) {
+    const std::vector<std::string> inputs = {"<p>a</p><li>b</li>c<br>d"};
+    EXPECT_EQ(readBack(*this, inputs, 6, false, false).back(), u"a\nb\nc\nd");
+    EXPECT_EQ(readBack(*this, inputs, 7, false, false).back(), u"abcd");
+    EXPECT_EQ(readBack(*this, inputs, 7, false, true).back(), u"a\nb\nc\nd");
 }
 
 }  // namespace

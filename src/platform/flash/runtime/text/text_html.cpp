@@ -149,6 +149,8 @@ struct Builder {
         }
         append(s, current);
     }
+    // Single-line fields run their paragraphs together, from version 7 on.
+    bool breaksLines() const { return field.multiline || field.version < 7; }
     void appendBreak() { append(QStringLiteral("\r"), current); }
     void append(const QString& s, const TextFormat& format) {
         if (s.isEmpty()) {
@@ -265,16 +267,15 @@ void applyTag(Builder& b, const Tag& t) {
     const QString& n = t.name;
     if (t.closing) {
         if (n == u"p") {
-            // Single-line fields run their paragraphs together. Only the outer <p> of nested
-            // ones ends a paragraph.
-            if (b.field.multiline && b.inParagraph) {
+            // Only the outer <p> of nested ones ends a paragraph.
+            if (b.breaksLines() && b.inParagraph) {
                 b.append(QStringLiteral("\r"), b.paragraphEnd());
             }
             b.inParagraph = false;
             b.close(n);
         } else if (n == u"li") {
             // The break keeps the item's format, so an empty item still has one.
-            if (b.field.multiline) {
+            if (b.breaksLines()) {
                 b.appendBreak();
             }
             b.close(n);
@@ -284,14 +285,13 @@ void applyTag(Builder& b, const Tag& t) {
         return;
     }
     if (n == u"br" || n == u"sbr") {
-        if (b.field.multiline) {
+        if (b.breaksLines()) {
             b.appendBreak();
         }
         return;
     }
-    // In a multiline field a list item starts on a line of its own.
-    if (n == u"li" && b.field.multiline && !b.field.text.isEmpty() &&
-        b.field.text.back() != u'\r') {
+    // A list item starts on a line of its own.
+    if (n == u"li" && b.breaksLines() && !b.field.text.isEmpty() && b.field.text.back() != u'\r') {
         b.appendBreak();
     }
     TextFormat f = b.current;
