@@ -139,6 +139,28 @@ TEST(TextFieldHtml, CondensesWhiteSpaceAndSurvivesBrokenMarkup) {
     EXPECT_TRUE(g.text.endsWith(QStringLiteral("&#99999999;&bogus;")));
 }
 
+TEST(TextFieldHtml, StyleSheetsStyleTagsThenClasses) {
+    HtmlStyles styles;
+    styles[QStringLiteral("p")].color = 0xFF0000;
+    styles[QStringLiteral(".big")].size = 20;
+    styles[QStringLiteral(".big")].color = 0x00FF00;
+    styles[QStringLiteral("title")].bold = true;  // a tag of the sheet's own
+    styles[QStringLiteral("a:link")].underline = true;
+    TextField f = makeField();
+    setHtml(f,
+            QStringLiteral("<p>r<span class=\"big\">g</span></p><title>t</title><a href=\"x\">l</a>"
+                           "<blink>k</blink>"),
+            &styles);
+    EXPECT_EQ(f.text, QStringLiteral("rg\rtlk"));
+    EXPECT_EQ(f.formatOf(0, 1).color, 0xFF0000u);
+    EXPECT_EQ(f.formatOf(1, 2).color, 0x00FF00u) << "the class comes after the tag";
+    EXPECT_EQ(f.formatOf(1, 2).size, 20);
+    EXPECT_EQ(f.formatOf(3, 4).bold, true);
+    EXPECT_EQ(f.formatOf(3, 4).color, 0u) << "the paragraph's style ended with it";
+    EXPECT_EQ(f.formatOf(4, 5).underline, true);
+    EXPECT_EQ(f.formatOf(5, 6).bold, false) << "a tag without a style stays unknown";
+}
+
 TEST(TextFieldLayout, WrapsWordsAlignsAndMeasures) {
     FixedMeasure measure;
     TextField f = makeField();

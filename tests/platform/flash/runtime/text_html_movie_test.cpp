@@ -210,5 +210,37 @@ TEST_F(HtmlMovieTest, SingleLineFieldsJoinParagraphsFromVersion7) {
     EXPECT_EQ(readBack(*this, inputs, 7, false, true).back(), u"a\nb\nc\nd");
 }
 
+TEST_F(HtmlMovieTest, AStyleSheetRestylesTheMarkupItIsGiven) {
+    swfwrite::MovieBuilder b(8, 200, 100);
+    place(b, centredField(true));
+    Assembler a;
+    setMember(a, "htmlText", str("<p class=\"big\">x</p>"));
+    // var ss = new TextField.StyleSheet(); ss.parseCSS(".big { font-size: 20px; }");
+    a.push({str("ss"), integer(0)})
+        .getVar("TextField")
+        .push({str("StyleSheet")})
+        .op(Code::NewMethod)
+        .op(Code::DefineLocal);
+    a.push({str(".big { font-size: 20px; }"), integer(1)})
+        .getVar("ss")
+        .push({str("parseCSS")})
+        .op(Code::CallMethod)
+        .op(Code::Pop);
+    auto traceSize = [&] {
+        a.push({integer(1), integer(0), integer(2), str("f")})
+            .op(Code::GetVariable)
+            .push({str("getTextFormat")})
+            .op(Code::CallMethod)
+            .push({str("size")})
+            .op(Code::GetMember)
+            .trace();
+    };
+    traceSize();
+    a.getVar("f").push({str("styleSheet")}).getVar("ss").op(Code::SetMember);
+    traceSize();  // the markup already set takes the sheet
+    b.doAction(a.bytes).showFrame();
+    EXPECT_EQ(run(b), (std::vector<std::u16string>{u"12", u"20"}));
+}
+
 }  // namespace
 }  // namespace pencora::runtime

@@ -70,10 +70,27 @@ int versionOf(const DisplayObject& o) {
     return o.movie ? o.movie->version() : 8;
 }
 
+// The field's style sheet as formats by selector (tag selectors in lower case).
+std::optional<HtmlStyles> stylesOf(Machine& m, const TextField& f) {
+    if (!f.styleSheet) {
+        return std::nullopt;
+    }
+    HtmlStyles out;
+    if (Object* styles = m.get(f.styleSheet, QStringLiteral("_styles")).object()) {
+        for (const QString& name : m.enumerate(styles)) {
+            if (const TextFormat* tf = textFormatOf(m.get(styles, name))) {
+                out[name.startsWith(u'.') ? name : name.toLower()] = *tf;
+            }
+        }
+    }
+    return out;
+}
+
 void setFieldText(Machine& m, DisplayObject& o, const QString& s, bool updateVariable) {
     TextField& f = *o.field;
     if (f.html) {
-        setHtml(f, s);
+        const std::optional<HtmlStyles> styles = stylesOf(m, f);
+        setHtml(f, s, styles ? &*styles : nullptr);
     } else {
         f.setText(s);
     }
@@ -387,7 +404,13 @@ const Prop kProps[] = {
      [](Machine&, DisplayObject&, TextField& f) {
          return f.styleSheet ? Value(f.styleSheet) : Value();
      },
-     [](Machine&, DisplayObject&, TextField& f, const Value& v) { f.styleSheet = v.object(); }},
+     [](Machine& m, DisplayObject& o, TextField& f, const Value& v) {
+         f.styleSheet = v.object();
+         // The markup last set is read again under the new sheet.
+         if (f.html && f.lastHtml) {
+             setFieldText(m, o, *f.lastHtml, false);
+         }
+     }},
 };
 
 template <size_t I>

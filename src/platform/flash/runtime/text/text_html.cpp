@@ -135,7 +135,8 @@ struct Builder {
     TextField& field;
     std::vector<std::pair<QString, TextFormat>> stack;  // open tag and the format inside it
     TextFormat current;
-    TextFormat base;           // the field's new text format the markup starts from
+    TextFormat base;  // the field's new text format the markup starts from
+    const HtmlStyles* styles = nullptr;
     bool inParagraph = false;  // a <p> is open; nested ones do not start another
     // What was in force inside the last <font> closed: the end of a <p> takes it.
     std::optional<TextFormat> lastFont;
@@ -263,6 +264,30 @@ std::optional<int> parseFontSize(const QString& s, int inForce) {
     return int(std::clamp<long long>(n, 1, 127));
 }
 
+bool styled(const Builder& b, const QString& selector) {
+    return b.styles && b.styles->count(selector) > 0;
+}
+
+// A style sheet's say over a tag: the tag's own style (links also "a:link"), then its class's.
+void applyStyles(const Builder& b, const Tag& t, TextFormat& f) {
+    if (!b.styles) {
+        return;
+    }
+    auto take = [&](const QString& selector) {
+        const auto it = b.styles->find(selector);
+        if (it != b.styles->end()) {
+            f.apply(it->second);
+        }
+    };
+    take(t.name);
+    if (t.name == u"a") {
+        take(QStringLiteral("a:link"));
+    }
+    if (const QString* c = t.attribute(u"class")) {
+        take(u'.' + *c);
+    }
+}
+
 void applyTag(Builder& b, const Tag& t) {
     const QString& n = t.name;
     if (t.closing) {
@@ -361,9 +386,10 @@ void applyTag(Builder& b, const Tag& t) {
             }
             f.tabStops = stops;
         }
-    } else if (n != u"span") {
+    } else if (n != u"span" && !styled(b, n)) {
         return;  // unknown tags are dropped, their text kept
     }
+    applyStyles(b, t, f);
     b.open(n, f);
 }
 
@@ -425,7 +451,7 @@ bool sameFont(const TextFormat& a, const TextFormat& b) {
 
 }  // namespace
 
-void setHtml(TextField& field, const QString& html) {
+void setHtml(TextField& field, const QString& html, const HtmlStyles* styles) {
     field.text.clear();
     field.spans.clear();
     field.lastHtml = html;
@@ -433,7 +459,7 @@ void setHtml(TextField& field, const QString& html) {
     if (field.version < 8) {
         field.newFormat.align = TextAlign::Left;
     }
-    Builder b{field, {}, field.newFormat, field.newFormat};
+    Builder b{field, {}, field.newFormat, field.newFormat, styles};
     QString pending;
     auto flush = [&] {
         QString t = decodeEntities(pending);

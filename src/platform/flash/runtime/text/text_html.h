@@ -5,12 +5,19 @@
 
 #include <QString>
 
+#include <map>
+
 #include "platform/flash/runtime/text/text_field.h"
 
 namespace pencora::runtime {
 
-// Replaces the field's text with the parsed `html`, starting from the new text format.
-void setHtml(TextField& field, const QString& html);
+// A style sheet's formats by selector: a tag name ("p", "a:link", any custom tag) or a class
+// (".title").
+using HtmlStyles = std::map<QString, TextFormat>;
+
+// Replaces the field's text with the parsed `html`, starting from the new text format; with
+// `styles`, each tag takes its tag's and then its class's style.
+void setHtml(TextField& field, const QString& html, const HtmlStyles* styles = nullptr);
 QString toHtml(const TextField& field);
 
 }  // namespace pencora::runtime
