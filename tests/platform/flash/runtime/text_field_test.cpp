@@ -2,6 +2,8 @@
 // breaking with a fixed-pitch measure, and the TextFormat script class's conversions.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "../avm1/test_host.h"
 #include "platform/flash/runtime/text/text_field.h"
 #include "platform/flash/runtime/text/text_format_class.h"
@@ -137,6 +139,16 @@ TEST(TextFieldHtml, CondensesWhiteSpaceAndSurvivesBrokenMarkup) {
     EXPECT_EQ(g.text, QStringLiteral("a"));
     setHtml(g, QString(5000, u'<') + QStringLiteral("b>") + QStringLiteral("&#99999999;&bogus;"));
     EXPECT_TRUE(g.text.endsWith(QStringLiteral("&#99999999;&bogus;")));
+
+    // Numbers past int or not finite: held at int's ends or ignored, never undefined.
+    setHtml(g, QStringLiteral("<textformat indent=\"1e30\" leading=\"-1e30\" tabstops=\"nan,5\">"
+                              "<font letterspacing=\"inf\" size=\"99999999999999\">x</font>"));
+    const TextFormat x = g.formatOf(0, 1);
+    EXPECT_EQ(x.indent, std::numeric_limits<int>::max());
+    EXPECT_EQ(x.leading, std::numeric_limits<int>::min());
+    EXPECT_EQ(x.tabStops, (std::vector<int>{0, 5}));
+    EXPECT_EQ(x.letterSpacing, 0.0);
+    EXPECT_EQ(x.size, 127);
 }
 
 TEST(TextFieldHtml, StyleSheetsStyleTagsThenClasses) {

@@ -3,6 +3,8 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <vector>
 
 namespace pencora::runtime {
@@ -234,10 +236,16 @@ std::optional<uint32_t> parseColor(const QString& s) {
     return ok ? std::optional<uint32_t>(v & 0xFFFFFF) : std::nullopt;
 }
 
+// A number attribute cut toward zero; out-of-range values stop at the ends of int, and
+// "nan" or "inf" count as no number.
 int toInt(const QString& s, int fallback) {
     bool ok = false;
     const double v = s.trimmed().toDouble(&ok);
-    return ok ? int(v) : fallback;
+    if (!ok || !std::isfinite(v)) {
+        return fallback;
+    }
+    return int(std::clamp(v, double(std::numeric_limits<int>::min()),
+                          double(std::numeric_limits<int>::max())));
 }
 
 // "12" sets the size, "+2" or "-2" changes the size in force; only the leading digits count
@@ -361,7 +369,7 @@ void applyTag(Builder& b, const Tag& t) {
         if (const QString* a = spacing ? t.attribute(u"letterspacing") : nullptr) {
             bool ok = false;
             const double v = a->toDouble(&ok);
-            if (ok) {
+            if (ok && std::isfinite(v)) {
                 f.letterSpacing = v;
             }
         }
