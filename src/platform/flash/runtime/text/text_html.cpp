@@ -296,25 +296,74 @@ void applyStyles(const Builder& b, const Tag& t, TextFormat& f) {
     }
 }
 
+void closeTag(Builder& b, const QString& n) {
+    if (n == u"p") {
+        // Only the outer <p> of nested ones ends a paragraph.
+        if (b.breaksLines() && b.inParagraph) {
+            b.append(QStringLiteral("\r"), b.paragraphEnd());
+        }
+        b.inParagraph = false;
+    } else if (n == u"li" && b.breaksLines()) {
+        // The break keeps the item's format, so an empty item still has one.
+        b.appendBreak();
+    }
+    b.close(n);
+}
+
+void applyFont(const Builder& b, const Tag& t, TextFormat& f) {
+    if (const QString* a = t.attribute(u"face")) {
+        f.font = *a;
+    }
+    if (const QString* a = t.attribute(u"size")) {
+        if (auto v = parseFontSize(*a, f.size.value_or(12))) {
+            f.size = v;
+        }
+    }
+    if (const QString* a = t.attribute(u"color")) {
+        if (auto c = parseColor(*a)) {
+            f.color = c;
+        }
+    }
+    // Letter spacing and kerning came with version 8; older movies' markup ignores them.
+    if (b.field.version < 8) {
+        return;
+    }
+    if (const QString* a = t.attribute(u"letterspacing")) {
+        bool ok = false;
+        const double v = a->toDouble(&ok);
+        if (ok && std::isfinite(v)) {
+            f.letterSpacing = v;
+        }
+    }
+    if (const QString* a = t.attribute(u"kerning")) {
+        f.kerning = toInt(*a, 0) != 0;
+    }
+}
+
+void applyTextFormat(const Tag& t, TextFormat& f) {
+    auto number = [&](QStringView key, std::optional<int>& into) {
+        if (const QString* a = t.attribute(key)) {
+            into = toInt(*a, into.value_or(0));
+        }
+    };
+    number(u"leftmargin", f.leftMargin);
+    number(u"rightmargin", f.rightMargin);
+    number(u"indent", f.indent);
+    number(u"blockindent", f.blockIndent);
+    number(u"leading", f.leading);
+    if (const QString* a = t.attribute(u"tabstops")) {
+        std::vector<int> stops;
+        for (const QString& part : a->split(u',', Qt::SkipEmptyParts)) {
+            stops.push_back(toInt(part, 0));
+        }
+        f.tabStops = stops;
+    }
+}
+
 void applyTag(Builder& b, const Tag& t) {
     const QString& n = t.name;
     if (t.closing) {
-        if (n == u"p") {
-            // Only the outer <p> of nested ones ends a paragraph.
-            if (b.breaksLines() && b.inParagraph) {
-                b.append(QStringLiteral("\r"), b.paragraphEnd());
-            }
-            b.inParagraph = false;
-            b.close(n);
-        } else if (n == u"li") {
-            // The break keeps the item's format, so an empty item still has one.
-            if (b.breaksLines()) {
-                b.appendBreak();
-            }
-            b.close(n);
-        } else {
-            b.close(n);
-        }
+        closeTag(b, n);
         return;
     }
     if (n == u"br" || n == u"sbr") {
@@ -351,49 +400,9 @@ void applyTag(Builder& b, const Tag& t) {
             f.target = *a;
         }
     } else if (n == u"font") {
-        if (const QString* a = t.attribute(u"face")) {
-            f.font = *a;
-        }
-        if (const QString* a = t.attribute(u"size")) {
-            if (auto v = parseFontSize(*a, f.size.value_or(12))) {
-                f.size = v;
-            }
-        }
-        if (const QString* a = t.attribute(u"color")) {
-            if (auto c = parseColor(*a)) {
-                f.color = c;
-            }
-        }
-        // Letter spacing and kerning came with version 8; older movies' markup ignores them.
-        const bool spacing = b.field.version >= 8;
-        if (const QString* a = spacing ? t.attribute(u"letterspacing") : nullptr) {
-            bool ok = false;
-            const double v = a->toDouble(&ok);
-            if (ok && std::isfinite(v)) {
-                f.letterSpacing = v;
-            }
-        }
-        if (const QString* a = spacing ? t.attribute(u"kerning") : nullptr) {
-            f.kerning = toInt(*a, 0) != 0;
-        }
+        applyFont(b, t, f);
     } else if (n == u"textformat") {
-        auto number = [&](QStringView key, std::optional<int>& into) {
-            if (const QString* a = t.attribute(key)) {
-                into = toInt(*a, into.value_or(0));
-            }
-        };
-        number(u"leftmargin", f.leftMargin);
-        number(u"rightmargin", f.rightMargin);
-        number(u"indent", f.indent);
-        number(u"blockindent", f.blockIndent);
-        number(u"leading", f.leading);
-        if (const QString* a = t.attribute(u"tabstops")) {
-            std::vector<int> stops;
-            for (const QString& part : a->split(u',', Qt::SkipEmptyParts)) {
-                stops.push_back(toInt(part, 0));
-            }
-            f.tabStops = stops;
-        }
+        applyTextFormat(t, f);
     } else if (n != u"span" && !styled(b, n)) {
         return;  // unknown tags are dropped, their text kept
     }
