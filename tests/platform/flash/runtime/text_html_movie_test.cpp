@@ -159,18 +159,21 @@ TEST_F(HtmlMovieTest, ParagraphEndsAndTheirFormats) {
 TEST_F(HtmlMovieTest, CrossedTagsAndFontSizes) {
     const std::vector<std::u16string> got =
         readBack(*this, {
-                            // A close that is not the innermost open tag is ignored.
+                            // A close that crosses another character tag is ignored.
                             "<b>a<i>b</b>c</i>d</b>e",
+                            // One that crosses a paragraph closes it.
+                            "<u><p>f</u>g</p>",
                             // Leading digits only, relative to the size in force, 1..127.
                             "<font size=\"20.9\">a<font size=\"+200\">b</font></font>",
                             "<font size=\"0\">a</font><font size=\"+x\">b</font>",
                         });
-    ASSERT_EQ(got.size(), 6u);
+    ASSERT_EQ(got.size(), 8u);
     EXPECT_EQ(got[0], kP + kFont + u"<B>a</B><B><I>bc</I></B><B>d</B>e</FONT></P>");
-    EXPECT_EQ(got[2], kP +
+    EXPECT_EQ(got[2], kP + kFont + u"<U>f</U>g</FONT></P>");
+    EXPECT_EQ(got[4], kP +
                           u"<FONT FACE=\"Arial\" SIZE=\"20\" COLOR=\"#000000\" LETTERSPACING=\"0\" "
                           u"KERNING=\"0\">a<FONT SIZE=\"127\">b</FONT></FONT></P>");
-    EXPECT_EQ(got[4], kP + u"<FONT FACE=\"Arial\" SIZE=\"1\" COLOR=\"#000000\" LETTERSPACING=\"0\" "
+    EXPECT_EQ(got[6], kP + u"<FONT FACE=\"Arial\" SIZE=\"1\" COLOR=\"#000000\" LETTERSPACING=\"0\" "
                            u"KERNING=\"0\">a<FONT SIZE=\"12\">b</FONT></FONT></P>");
 }
 

@@ -195,8 +195,12 @@ struct Builder {
         current = inside;
     }
     void close(const QString& name) {
-        // Character tags close only when innermost: a stray or crossed close is ignored.
-        const bool strict = name != u"p" && name != u"li";
+        // A character tag closes only when no other character tag opened inside it is still
+        // open: a crossed close is ignored. Paragraph tags in between close with it.
+        auto isBlock = [](const QString& n) {
+            return n == u"p" || n == u"li" || n == u"textformat";
+        };
+        const bool strict = !isBlock(name);
         for (auto it = stack.rbegin(); it != stack.rend(); ++it) {
             if (it->first == name) {
                 if (name == u"font") {
@@ -206,7 +210,7 @@ struct Builder {
                 stack.erase(std::next(it).base(), stack.end());
                 return;
             }
-            if (strict) {
+            if (strict && !isBlock(it->first)) {
                 return;
             }
         }
