@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/flash/render/flatten.h"
+
 namespace pencora::swf::render {
 
 namespace {
@@ -41,6 +43,22 @@ std::optional<QPainterPath> lineOutline(const QPainterPath& line, const LineStyl
     QPainterPathStroker stroker(pen);
     stroker.setWidth(style.width);
     QPainterPath outline = world.map(stroker.createStroke(line));
+    outline.setFillRule(Qt::WindingFill);
+    return outline;
+}
+
+QPainterPath aliasedLineOutline(const QPainterPath& line, const LineStyle& style, const QPen& pen,
+                                const QTransform& world) {
+    // The chords are cut on the device, as a fill's are.
+    const QPainterPath chords = flattenCurves(world.map(line));
+    bool invertible = false;
+    const QTransform back = world.inverted(&invertible);
+    if (invertible) {
+        if (auto outline = lineOutline(back.map(chords), style, pen, world)) {
+            return *outline;
+        }
+    }
+    QPainterPath outline = QPainterPathStroker(pen).createStroke(chords);
     outline.setFillRule(Qt::WindingFill);
     return outline;
 }
