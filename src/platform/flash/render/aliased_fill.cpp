@@ -55,6 +55,9 @@ int arcSegments(QPointF p0, QPointF p1, QPointF p2, QPointF p3) {
     if (!(h > 1e-9) || !std::isfinite(c)) {
         return 1;  // flat, or not a number
     }
+    if (h <= kAliasedCurveTolerance) {
+        return 1;  // within the tolerance of its chord already (the small joins along a curve)
+    }
     const double r = (c * c / 4 + h * h) / (2 * h);
     const double angle = 2 * std::asin(std::min(1.0, c / (2 * r)));
     const double step = kAliasedCurveTolerance < r ? 2 * std::acos(1 - kAliasedCurveTolerance / r)

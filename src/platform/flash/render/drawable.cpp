@@ -43,24 +43,14 @@ void drawShapePaths(const ShapePaths& paths, const Drawable& d, QPainter& painte
         for (const auto& line : group.lines) {
             const QPen pen = linePen(line.style, world, cx, lookup, painter,
                                      world.mapRect(line.path.boundingRect()));
-            if (auto outline = lineOutline(line.path, line.style, pen, world)) {
-                if (antialias) {
-                    painter.fillPath(*outline, pen.brush());
-                } else {
-                    QPainterPath flat = flattenCurves(*outline);
-                    flat.setFillRule(Qt::WindingFill);
-                    fillAliased(painter, flat, pen.brush());
-                }
-                continue;
-            }
-            const QPainterPath mapped = world.map(line.path);
-            if (antialias) {
-                painter.strokePath(mapped, pen);
-            } else {
+            if (!antialias) {
                 // The stroke's outline, filled by the aliased rule like any other area.
-                QPainterPath outline = QPainterPathStroker(pen).createStroke(flattenCurves(mapped));
-                outline.setFillRule(Qt::WindingFill);
-                fillAliased(painter, outline, pen.brush());
+                fillAliased(painter, aliasedLineOutline(line.path, line.style, pen, world),
+                            pen.brush());
+            } else if (auto outline = lineOutline(line.path, line.style, pen, world)) {
+                painter.fillPath(*outline, pen.brush());
+            } else {
+                painter.strokePath(world.map(line.path), pen);
             }
         }
     }

@@ -406,6 +406,14 @@ void blurPlane(std::vector<float>& plane, int width, int height, double boxX, do
     }
 }
 
+bool filtersFit(QSizeF size) {
+    constexpr double kMaxSide = 8191;
+    constexpr double kMaxPixels = 16777215;
+    const double w = std::ceil(size.width());
+    const double h = std::ceil(size.height());
+    return w <= kMaxSide && h <= kMaxSide && w * h <= kMaxPixels;
+}
+
 QMargins filterReach(const std::vector<Filter>& filters, double scaleX, double scaleY) {
     QMargins total;
     for (const Filter& f : filters) {

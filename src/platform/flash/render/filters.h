@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QMargins>
+#include <QSizeF>
 
 #include <vector>
 
@@ -16,6 +17,11 @@ namespace pencora::swf::render {
 // How much the filters let the drawn area grow on each side, in device pixels, for a stage
 // drawn at `scaleX` by `scaleY` device pixels per stage pixel.
 QMargins filterReach(const std::vector<Filter>& filters, double scaleX, double scaleY);
+
+// Whether an object's filtered image of `size` device pixels (the object and all its filters
+// reach) gets its filters: no wider or higher than 8191 pixels and no more than 16,777,215
+// pixels in all. A larger one, such as a filtered clip zoomed far in, is drawn without them.
+bool filtersFit(QSizeF size);
 
 // Applies the filters in order to `image` (Format_ARGB32_Premultiplied), in place. The
 // image must already hold the room the filters reach into (see filterReach).

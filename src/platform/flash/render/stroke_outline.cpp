@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
+
+#include "platform/flash/render/flatten.h"
 
 namespace pencora::swf::render {
 
@@ -16,6 +19,51 @@ bool hasCurves(const QPainterPath& path) {
         }
     }
     return false;
+}
+
+// Whether every join of the polyline `chords` (device pixels) turns so little that a round
+// join of radius `radius` strays no more than the curve tolerance from the straight cut
+// across it: such an arc is filled as that one chord, the same as a bevel.
+bool joinsAreFlat(const QPainterPath& chords, double radius) {
+    const double minCos = 1.0 - kAliasedCurveTolerance / radius;  // cos of half the turn
+    std::vector<QPointF> points;
+    auto subpathFlat = [&]() {
+        std::vector<QPointF> dirs;
+        for (size_t i = 1; i < points.size(); ++i) {
+            const QPointF d = points[i] - points[i - 1];
+            if (d.x() != 0 || d.y() != 0) {
+                dirs.push_back(d);
+            }
+        }
+        // A subpath ending where it began may be joined there too: that turn counts as well.
+        const QPointF gap = points.empty() ? QPointF() : points.back() - points.front();
+        const bool closed = dirs.size() > 1 && std::abs(gap.x()) < 1e-3 && std::abs(gap.y()) < 1e-3;
+        const size_t turns = closed ? dirs.size() : (dirs.empty() ? 0 : dirs.size() - 1);
+        for (size_t i = 0; i < turns; ++i) {
+            const QPointF a = dirs[i];
+            const QPointF b = dirs[(i + 1) % dirs.size()];
+            const double cosTurn = (a.x() * b.x() + a.y() * b.y()) /
+                                   (std::hypot(a.x(), a.y()) * std::hypot(b.x(), b.y()));
+            if (!(std::sqrt(std::max(0.0, (1.0 + cosTurn) / 2.0)) >= minCos)) {
+                return false;
+            }
+        }
+        return true;
+    };
+    for (int i = 0; i < chords.elementCount(); ++i) {
+        const QPainterPath::Element e = chords.elementAt(i);
+        if (e.isCurveTo()) {
+            return false;
+        }
+        if (e.isMoveTo()) {
+            if (!subpathFlat()) {
+                return false;
+            }
+            points.clear();
+        }
+        points.emplace_back(e.x, e.y);
+    }
+    return subpathFlat();
 }
 
 }  // namespace
@@ -41,6 +89,29 @@ std::optional<QPainterPath> lineOutline(const QPainterPath& line, const LineStyl
     QPainterPathStroker stroker(pen);
     stroker.setWidth(style.width);
     QPainterPath outline = world.map(stroker.createStroke(line));
+    outline.setFillRule(Qt::WindingFill);
+    return outline;
+}
+
+QPainterPath aliasedLineOutline(const QPainterPath& line, const LineStyle& style, const QPen& pen,
+                                const QTransform& world) {
+    // The chords are cut on the device, as a fill's are.
+    const QPainterPath chords = flattenCurves(world.map(line));
+    bool invertible = false;
+    const QTransform back = world.inverted(&invertible);
+    if (invertible) {
+        if (auto outline = lineOutline(back.map(chords), style, pen, world)) {
+            return *outline;
+        }
+    }
+    // Round joins that would each be cut into one chord are drawn as bevels straight away:
+    // the same pixels, without working out the arcs.
+    QPen devicePen = pen;
+    if (pen.joinStyle() == Qt::RoundJoin && pen.widthF() > 0 &&
+        joinsAreFlat(chords, pen.widthF() / 2)) {
+        devicePen.setJoinStyle(Qt::BevelJoin);
+    }
+    QPainterPath outline = QPainterPathStroker(devicePen).createStroke(chords);
     outline.setFillRule(Qt::WindingFill);
     return outline;
 }

@@ -2,9 +2,13 @@
 // - under a matrix that scales one way more than the other, the pen is the shape's, so a line
 //   is as thick as the matrix makes it each way (a horizontal line scaled twice as high is
 //   twice as thick, a vertical one is not);
-// - a curved line's pixels are then those of a fill of the same outline, which is how the
-//   movies' frames show them without anti-aliasing (filters/drop_shadow_angles).
+// - with anti-aliasing, a curved line is the fill of the same outline.
 // Straight lines under an even matrix keep the device pen.
+//
+// Without anti-aliasing a line's curves are first cut into the chords a fill's curves are cut
+// into, and the chords are stroked: a one-pixel curve then takes the single pixels along it
+// that the movies' aliased frames show (filters/drop_shadow, filters/glow_with_alpha_strength),
+// where the pen's offset of the true curve strays from them near its half-pixel edges.
 #pragma once
 
 #include <QPainterPath>
@@ -22,5 +26,10 @@ namespace pencora::swf::render {
 // std::nullopt when the device pen draws it (hairlines, thinner lines, unscaled widths).
 std::optional<QPainterPath> lineOutline(const QPainterPath& line, const LineStyle& style,
                                         const QPen& pen, const QTransform& world);
+
+// The device outline to fill pixel by pixel for `line` drawn without anti-aliasing: its chords
+// (cut on the device) stroked with the shape's pen (see lineOutline) or with the device pen `pen`.
+QPainterPath aliasedLineOutline(const QPainterPath& line, const LineStyle& style, const QPen& pen,
+                                const QTransform& world);
 
 }  // namespace pencora::swf::render

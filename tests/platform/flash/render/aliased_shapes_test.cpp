@@ -18,7 +18,8 @@ using namespace swfwrite;
 
 constexpr int px = 20;  // twips per pixel
 
-QImage drawAliased(const Shape& shape, QSize size) {
+QImage drawAliased(const Shape& shape, QSize size,
+                   const QTransform& matrix = QTransform::fromScale(1.0 / px, 1.0 / px)) {
     MovieBuilder b;
     const uint16_t id = b.define(shape);
     auto result = readMovie(b.write());
@@ -31,7 +32,7 @@ QImage drawAliased(const Shape& shape, QSize size) {
     if (d) {
         QPainter p(&image);
         p.setRenderHint(QPainter::Antialiasing, false);
-        draw(*d, p, QTransform::fromScale(1.0 / px, 1.0 / px));
+        draw(*d, p, matrix);
     }
     return image;
 }
@@ -92,6 +93,35 @@ TEST(AliasedShapes, ThinStrokesAreFilledOutlines) {
         EXPECT_TRUE(inked(image, 20, 9));
         EXPECT_TRUE(inked(image, 79, 9));
         EXPECT_FALSE(inked(image, 50, 10));
+    }
+}
+
+TEST(AliasedShapes, CurvedLinesAreStrokedAlongTheirChords) {
+    // A one-pixel line along a curve that bows 0.075 pixel off its chord, which lies 9.95
+    // pixels down: the curve stays one chord, whose band [9.45, 10.45) holds the centres of
+    // row 9 and not those of row 10. The band of the true curve, [9.525, 10.525) at its
+    // middle, would take row 10 there instead (filters/drop_shadow's circles).
+    ShapeBuilder s;
+    s.line(s.addLine(solidLine(px, {0, 0, 0, 255})))
+        .moveTo(10 * px, 199)
+        .curveTo(50 * px, 202, 90 * px, 199);
+    struct Case {
+        const char* name;
+        double scaleX;
+    };
+    // Stretched twice as wide, the pen is the shape's and the band as high as before.
+    for (const Case c : {Case{"even", 1.0}, Case{"stretched", 2.0}}) {
+        SCOPED_TRACE(c.name);
+        const int middle = int(50 * c.scaleX);
+        const QImage image = drawAliased(s.build(), QSize(int(100 * c.scaleX), 20),
+                                         QTransform::fromScale(c.scaleX / px, 1.0 / px));
+        EXPECT_TRUE(inked(image, middle, 9));
+        EXPECT_FALSE(inked(image, middle, 10));
+        int inkedInColumn = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            inkedInColumn += inked(image, middle, y) ? 1 : 0;
+        }
+        EXPECT_EQ(inkedInColumn, 1);
     }
 }
 

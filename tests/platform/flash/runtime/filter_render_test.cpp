@@ -93,6 +93,35 @@ TEST_F(FilterRenderTest, ShadowFromThePlacingTagDrawsBeyondTheObject) {
     }
 }
 
+TEST_F(FilterRenderTest, AnObjectTooLargeOnceFilteredIsDrawnWithoutItsFilters) {
+    // The 10-pixel square stretched across, its left edge kept at 10, casting a shadow 5
+    // pixels down. 800 times as wide, the filtered image is about 8010 by 20 pixels and gets
+    // its shadow; 820 times (8210 wide) is past the 8191 a filtered image may be.
+    struct Case {
+        double scaleX;
+        bool shadow;
+    };
+    for (const Case c : {Case{800, true}, Case{820, false}}) {
+        SCOPED_TRACE(c.scaleX);
+        swf::PlaceObject p;
+        swf::Filter f = shadowFilter(5);
+        f.angle = std::numbers::pi / 2;
+        p.filters = std::vector<swf::Filter>{f};
+        swf::Matrix m;
+        m.a = c.scaleX;
+        m.tx = int32_t(std::lround(-(10 * c.scaleX - 10) * 20));
+        p.matrix = m;
+        auto b = movie(p);
+        b.showFrame();
+        ASSERT_TRUE(load(b));
+        for (auto q : {flash::Quality::High, flash::Quality::Low}) {
+            const QImage img = render(40, 40, q);
+            EXPECT_EQ(img.pixel(15, 15), kRed);
+            EXPECT_EQ(img.pixel(15, 22), c.shadow ? kBlack : kWhite);
+        }
+    }
+}
+
 TEST_F(FilterRenderTest, ABitmapTakesItsColourTransformAfterItsFilters) {
     // The shadow is part of the bitmap, so the colour transform reaches it: a red added to
     // everything turns the black shadow red; half the alpha fades the square and its shadow

@@ -247,8 +247,12 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
                 const bool bounded = !c.filters.empty() ||
                                      (c.bitmapBounds &&
                                       (c.blend == swf::BlendMode::Normal || uint8_t(c.blend) == 0));
+                // An object too large once filtered is drawn without its filters.
+                const bool filtered =
+                    !c.filters.empty() &&
+                    swf::render::filtersFit(stageToDevice.mapRect(c.reach).size());
                 QMargins spread;
-                if (!c.filters.empty()) {
+                if (filtered) {
                     // Bounded so that hostile sizes cannot ask for a huge image.
                     const QMargins m =
                         swf::render::filterReach(c.filters, filterScale.first, filterScale.second);
@@ -259,7 +263,9 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
                     bounded ? stageToDevice.mapRect(c.reach).toAlignedRect().adjusted(-2, -2, 2, 2)
                             : deviceRect,
                     snap, spread);
-                l->filters = c.filters;
+                if (filtered) {
+                    l->filters = c.filters;
+                }
                 l->color = c.color;
                 l->blend = c.blend;
                 l->opacity = c.opacity;

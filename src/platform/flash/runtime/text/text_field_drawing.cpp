@@ -11,6 +11,7 @@
 #include "platform/flash/render/aliased_fill.h"
 #include "platform/flash/render/device_fonts.h"
 #include "platform/flash/render/drawable.h"
+#include "platform/flash/render/flatten.h"
 #include "platform/flash/runtime/text/text_field_class.h"
 
 namespace pencora::runtime {
@@ -340,7 +341,12 @@ class TextFieldDrawing : public CharacterDrawing {
             path.addText(at, font, QString(c));
             at.rx() += glyphStep(m, c);
         }
-        swf::render::fillAliased(painter, path, ink);
+        // The glyphs' curves are cut on the device into the chords a shape's are cut into.
+        const QPainterPath device = painter.worldTransform().map(path);
+        painter.save();
+        painter.resetTransform();
+        swf::render::fillAliased(painter, swf::render::flattenCurves(device), ink);
+        painter.restore();
     }
 
     void drawEmbedded(QPainter& painter, const PaintRun& run, const QColor& ink) const {
