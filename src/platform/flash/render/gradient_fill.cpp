@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 #include "platform/flash/render/color_transform.h"
@@ -44,6 +45,17 @@ QColor mix(const QColor& a, const QColor& b, int num, int den, bool linear) {
 }
 
 }  // namespace
+
+// One row of a padded linear gradient, the most common kind: the same colours as going
+// through spreadPosition() and GradientRamp::at(), without their per-pixel checks.
+static void padLinearRow(QRgb* out, int count, double x, double stepX, const GradientRamp& ramp) {
+    for (int col = 0; col < count; ++col, x += stepX) {
+        const double position = (x + kSquareHalf) * (256.0 / (2 * kSquareHalf));
+        // Not a number (a degenerate matrix) pads to the start, as spreadPosition() does:
+        // std::max(0.0, nan) is 0.
+        out[col] = ramp.at(std::min(std::max(0.0, position), 256.0));
+    }
+}
 
 // The player turns a gradient into a 256-entry colour table, segment by segment from the
 // first stop: a segment fills only the entries after those already filled (so a ratio
@@ -120,11 +132,6 @@ GradientRamp::GradientRamp(const std::array<QColor, 256>& table) {
     }
 }
 
-QRgb GradientRamp::at(double spread256) const {
-    const double p = std::clamp(spread256 - 0.5, 0.0, 255.0);
-    return ramp_[int(p * kSub + 0.5)];  // p * kSub + 0.5 stays below kSteps
-}
-
 double gradientPosition(FillType type, double focalPoint, double x, double y) {
     switch (type) {
         case FillType::LinearGradient:
@@ -149,13 +156,41 @@ double gradientPosition(FillType type, double focalPoint, double x, double y) {
     }
 }
 
-QImage gradientImage(const FillStyle& style, const QTransform& squareToDevice,
-                     const ColorTransform& cx, const QRect& area) {
-    if (area.isEmpty() || !isGradient(style.type)) {
-        return {};
+std::shared_ptr<const GradientRamp> cachedRamp(const Gradient& g, const ColorTransform& cx) {
+    // Movies draw the same few gradients frame after frame; building a ramp costs more than
+    // painting a small shape with it. The last few ramps are kept for each drawing thread,
+    // known by what their colours come from.
+    struct Kept {
+        InterpolationMode interpolation;
+        std::vector<GradientStop> stops;
+        ColorTransform cx;
+        std::shared_ptr<const GradientRamp> ramp;
+    };
+    constexpr size_t kKept = 16;
+    thread_local std::vector<Kept> kept;
+    auto hit = std::find_if(kept.begin(), kept.end(), [&](const Kept& k) {
+        return k.interpolation == g.interpolation && k.cx == cx && k.stops == g.stops;
+    });
+    if (hit != kept.end()) {
+        std::rotate(kept.begin(), hit, hit + 1);  // the most recent first
+        return kept.front().ramp;
     }
-    const GradientRamp ramp(gradientTable(style.gradient, cx));
+    auto ramp = std::make_shared<const GradientRamp>(gradientTable(g, cx));
+    if (kept.size() == kKept) {
+        kept.pop_back();
+    }
+    kept.insert(kept.begin(), Kept{g.interpolation, g.stops, cx, ramp});
+    return ramp;
+}
+
+static QImage paintGradient(const FillStyle& style, const QTransform& squareToDevice,
+                            const ColorTransform& cx, const QRect& area) {
+    const std::shared_ptr<const GradientRamp> shared = cachedRamp(style.gradient, cx);
+    const GradientRamp& ramp = *shared;
     QImage image(area.size(), QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull()) {
+        return image;  // out of memory: nothing is painted
+    }
     bool invertible = false;
     const QTransform toSquare = squareToDevice.inverted(&invertible);
     if (!invertible) {
@@ -173,7 +208,9 @@ QImage gradientImage(const FillStyle& style, const QTransform& squareToDevice,
         const QPointF start = toSquare.map(QPointF(area.left() + 0.5, area.top() + row + 0.5));
         double x = start.x();
         double y = start.y();
-        if (style.type == FillType::LinearGradient) {
+        if (style.type == FillType::LinearGradient && spread == SpreadMode::Pad) {
+            padLinearRow(out, area.width(), x, stepX, ramp);
+        } else if (style.type == FillType::LinearGradient) {
             for (int col = 0; col < area.width(); ++col, x += stepX) {
                 out[col] = ramp.at(
                     spreadPosition((x + kSquareHalf) * (256.0 / (2 * kSquareHalf)), spread));
@@ -185,6 +222,59 @@ QImage gradientImage(const FillStyle& style, const QTransform& squareToDevice,
             }
         }
     }
+    return image;
+}
+
+// The gradients painted lately, for each drawing thread. A frame drawn again with nothing
+// moved (a repaint of the whole stage, a window uncovered) paints the same pixels; keeping
+// them costs a little memory, held under a budget.
+namespace {
+
+struct PaintedGradient {
+    FillType type;
+    Gradient gradient;
+    ColorTransform cx;
+    QTransform squareToDevice;
+    QRect area;
+    QImage image;
+};
+
+constexpr size_t kPaintedBudget = 32u << 20;  // bytes of pixels kept
+constexpr size_t kPaintedMax = 512;           // gradients kept
+
+size_t bytesOf(const QImage& image) {
+    return size_t(image.sizeInBytes());
+}
+
+}  // namespace
+
+QImage gradientImage(const FillStyle& style, const QTransform& squareToDevice,
+                     const ColorTransform& cx, const QRect& area) {
+    if (area.isEmpty() || !isGradient(style.type)) {
+        return {};
+    }
+    thread_local std::vector<PaintedGradient> painted;
+    thread_local size_t paintedBytes = 0;
+    auto hit = std::find_if(painted.begin(), painted.end(), [&](const PaintedGradient& p) {
+        return p.area == area && p.squareToDevice == squareToDevice && p.type == style.type &&
+               p.cx == cx && p.gradient == style.gradient;
+    });
+    if (hit != painted.end()) {
+        std::rotate(painted.begin(), hit, hit + 1);  // the most recent first
+        return painted.front().image;
+    }
+    QImage image = paintGradient(style, squareToDevice, cx, area);
+    if (image.isNull() || bytesOf(image) > kPaintedBudget / 3) {
+        return image;  // too large to keep
+    }
+    while (!painted.empty() &&
+           (painted.size() >= kPaintedMax || paintedBytes + bytesOf(image) > kPaintedBudget)) {
+        paintedBytes -= bytesOf(painted.back().image);
+        painted.pop_back();
+    }
+    painted.insert(painted.begin(),
+                   PaintedGradient{style.type, style.gradient, cx, squareToDevice, area, image});
+    paintedBytes += bytesOf(image);
     return image;
 }
 

@@ -8,7 +8,9 @@
 #include <QImage>
 #include <QRect>
 #include <QTransform>
+#include <algorithm>
 #include <array>
+#include <memory>
 
 #include "platform/flash/swf/geometry.h"
 #include "platform/flash/swf/shape.h"
@@ -28,13 +30,21 @@ double spreadPosition(double position256, SpreadMode spread);
 class GradientRamp {
   public:
     explicit GradientRamp(const std::array<QColor, 256>& table);
-    QRgb at(double spread256) const;
+    QRgb at(double spread256) const {
+        // max first: a position that is not a number reads entry 0.
+        const double p = std::min(std::max(0.0, spread256 - 0.5), 255.0);
+        return ramp_[int(p * kSub + 0.5)];  // p * kSub + 0.5 stays below kSteps
+    }
 
   private:
     static constexpr int kSub = 16;
     static constexpr int kSteps = 255 * kSub + 1;
     std::array<QRgb, kSteps> ramp_;
 };
+
+// The ramp of a gradient's table under a colour transform, shared with earlier calls for the
+// same stops, interpolation and transform.
+std::shared_ptr<const GradientRamp> cachedRamp(const Gradient& g, const ColorTransform& cx);
 
 // The gradient's position (in 256ths) at a point of the gradient square: along x for a
 // linear gradient, the distance from the centre for a radial one, and for a focal one the

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/flash/video/deblock_filter.h"
 #include "platform/flash/video/video_packet.h"
 #include "platform/flash/video/yuv_to_argb.h"
 
@@ -74,8 +75,31 @@ void bgrToArgb(const AVFrame& f, int width, int height, std::span<uint32_t> out)
     }
 }
 
-// The picture in ARGB, cropped to `width` x `height` (never larger than the frame).
-std::optional<DecodedFrame> convert(const AVFrame& f, int width, int height) {
+// A copy of the picture's colour planes with the deblocking filter run over them; the
+// decoder's own planes stay as they are for the frames that predict from them.
+struct FilteredPlanes {
+    std::vector<uint8_t> y, u, v;
+};
+
+YuvPlanes deblocked(const AVFrame& f, int width, int height, int strength, FilteredPlanes& out) {
+    YuvPlanes p = planesOf(f, width, height, false);
+    const int chromaWidth = (width + 1) / 2;
+    const int chromaHeight = (height + 1) / 2;
+    auto filtered = [strength](std::span<const uint8_t> from, int stride, int w, int h,
+                               std::vector<uint8_t>& to) {
+        to.assign(from.begin(), from.end());
+        deblockPlane({to, w, h, stride}, strength);
+        return std::span<const uint8_t>(to);
+    };
+    p.y = filtered(p.y, p.yStride, width, height, out.y);
+    p.u = filtered(p.u, p.uStride, chromaWidth, chromaHeight, out.u);
+    p.v = filtered(p.v, p.vStride, chromaWidth, chromaHeight, out.v);
+    return p;
+}
+
+// The picture in ARGB, cropped to `width` x `height` (never larger than the frame), with the
+// deblocking filter at `strength` when that is above 0 (planar pictures only).
+std::optional<DecodedFrame> convert(const AVFrame& f, int width, int height, int strength) {
     // Frame strides are negative for codecs that store pictures bottom up; spans need them
     // positive, and every format here is stored top down.
     for (int i = 0; i < 4 && f.data[i]; ++i) {
@@ -87,7 +111,12 @@ std::optional<DecodedFrame> convert(const AVFrame& f, int width, int height) {
     switch (f.format) {
         case AV_PIX_FMT_YUV420P:
         case AV_PIX_FMT_YUVJ420P:
-            yuvToArgb(planesOf(f, width, height, false), out.pixels);
+            if (strength > 0) {
+                FilteredPlanes copy;
+                yuvToArgb(deblocked(f, width, height, strength, copy), out.pixels);
+            } else {
+                yuvToArgb(planesOf(f, width, height, false), out.pixels);
+            }
             return out;
         case AV_PIX_FMT_YUVA420P:
             yuvToArgb(planesOf(f, width, height, true), out.pixels);
@@ -112,6 +141,7 @@ bool isKnownCodec(int codecId) {
 struct VideoDecoder::State {
     int codecId = 0;
     PacketLayout layout = PacketLayout::Swf;
+    int deblocking = 0;
     AVCodecContext* context = nullptr;
     AVPacket* packet = nullptr;
     AVFrame* frame = nullptr;
@@ -158,7 +188,7 @@ struct VideoDecoder::State {
         return avcodec_send_packet(context, packet) >= 0;
     }
 
-    std::optional<DecodedFrame> receive(SizeAdjustment crop) {
+    std::optional<DecodedFrame> receive(SizeAdjustment crop, int strength) {
         if (avcodec_receive_frame(context, frame) < 0) {
             return std::nullopt;
         }
@@ -166,7 +196,7 @@ struct VideoDecoder::State {
         int height = std::max(0, frame->height - crop.bottom);
         std::optional<DecodedFrame> out;
         if (width > 0 && height > 0) {
-            out = convert(*frame, width, height);
+            out = convert(*frame, width, height, strength);
         }
         av_frame_unref(frame);
         return out;
@@ -208,7 +238,24 @@ std::optional<DecodedFrame> VideoDecoder::decode(std::span<const uint8_t> packet
     if (payload.empty() || !state_->send(payload)) {
         return std::nullopt;
     }
-    return state_->receive(crop);
+    return state_->receive(crop, deblockingStrength(payload));
+}
+
+void VideoDecoder::setDeblocking(int mode) {
+    if (state_) {
+        state_->deblocking = mode;
+    }
+}
+
+int VideoDecoder::deblockingStrength(std::span<const uint8_t> payload) const {
+    if (state_->codecId != int(VideoCodec::SorensonH263) || state_->deblocking == 1) {
+        return 0;
+    }
+    const auto header = h263Deblocking(payload);
+    if (!header || (state_->deblocking == 0 && !header->requested)) {
+        return 0;
+    }
+    return deblockStrength(header->quantizer);
 }
 
 void VideoDecoder::reset() {

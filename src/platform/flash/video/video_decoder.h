@@ -50,10 +50,17 @@ class VideoDecoder {
     // Decodes one packet; the picture it completes, if any.
     std::optional<DecodedFrame> decode(std::span<const uint8_t> packet);
 
+    // The deblocking setting of the stream or of the Video object showing it: 0 follows each
+    // picture's own request, 1 turns the filter off, higher values turn it on. Only Sorenson
+    // H.263 pictures are filtered; the other codecs ignore it.
+    void setDeblocking(int mode);
+
     // Forgets earlier frames, for seeking; the next packet should be a key frame.
     void reset();
 
   private:
+    int deblockingStrength(std::span<const uint8_t> payload) const;
+
     struct State;
     std::unique_ptr<State> state_;
 };

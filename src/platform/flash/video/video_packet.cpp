@@ -1,6 +1,7 @@
 #include "platform/flash/video/video_packet.h"
 
 #include <cstddef>
+#include <optional>
 
 namespace pencora::flash::video {
 
@@ -38,11 +39,20 @@ class Bits {
 };
 
 // Sorenson H.263: start code, version, temporal reference, picture size (custom sizes
-// carry 8 or 16 bits each for width and height), then the picture type (0 = intra).
-bool h263KeyFrame(std::span<const uint8_t> packet) {
+// carry 8 or 16 bits each for width and height), the picture type (0 = intra), the
+// deblocking flag and the picture's quantizer.
+struct H263Header {
+    bool valid = false;
+    uint32_t type = 0;
+    bool deblocking = false;
+    int quantizer = 0;
+};
+
+H263Header h263Header(std::span<const uint8_t> packet) {
     Bits bits(packet);
+    H263Header h;
     if (bits.read(17) != 1) {
-        return true;
+        return h;
     }
     bits.read(5 + 8);
     uint32_t size = bits.read(3);
@@ -51,8 +61,16 @@ bool h263KeyFrame(std::span<const uint8_t> packet) {
     } else if (size == 1) {
         bits.read(32);
     }
-    uint32_t type = bits.read(2);
-    return bits.overrun() || type == 0;
+    h.type = bits.read(2);
+    h.deblocking = bits.read(1) != 0;
+    h.quantizer = int(bits.read(5));
+    h.valid = !bits.overrun();
+    return h;
+}
+
+bool h263KeyFrame(std::span<const uint8_t> packet) {
+    const H263Header h = h263Header(packet);
+    return !h.valid || h.type == 0;
 }
 
 // Screen Video: a picture that leaves no block unchanged (a block of size 0 keeps the last
@@ -94,6 +112,14 @@ std::span<const uint8_t> codecPayload(int codecId, std::span<const uint8_t> pack
         return packet.subspan(1);
     }
     return packet;
+}
+
+std::optional<H263Deblocking> h263Deblocking(std::span<const uint8_t> packet) {
+    const H263Header h = h263Header(packet);
+    if (!h.valid) {
+        return std::nullopt;
+    }
+    return H263Deblocking{h.deblocking, h.quantizer};
 }
 
 bool isKeyFramePacket(int codecId, std::span<const uint8_t> packet, PacketLayout layout) {

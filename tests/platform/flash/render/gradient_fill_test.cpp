@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <limits>
 
 #include "platform/flash/render/drawable.h"
 #include "platform/flash/render/gradient_fill.h"
@@ -180,6 +181,40 @@ TEST(GradientPixels, SpreadsAndTheFocusOnAFrame) {
     EXPECT_EQ(qRed(mid), 130);
     // Half a pixel from the focus: position 2.56, entry 2.06.
     EXPECT_EQ(focal.pixel(150, 10), qRgb(253, 0, 2));
+}
+
+TEST(GradientPixels, ARepaintReusesPixelsOnlyForTheSameGradientPlaceAndColours) {
+    // The square mapped onto 256 device pixels from x 0: pixel x reads entry x.
+    FillStyle style;
+    style.type = FillType::LinearGradient;
+    style.gradient = redToBlue();
+    const QTransform square(256.0 / 32768, 0, 0, 256.0 / 32768, 128, 0);
+    const QRect area(0, 0, 256, 4);
+    auto at10 = [](const QImage& image) { return image.pixel(10, 0); };
+
+    const QImage first = gradientImage(style, square, {}, area);
+    EXPECT_EQ(at10(first), qRgb(245, 0, 10));
+    ColorTransform noRed;
+    noRed.rMult = 0;
+    EXPECT_EQ(at10(gradientImage(style, square, noRed, area)), qRgb(0, 0, 10));
+    EXPECT_EQ(at10(gradientImage(style, square * QTransform::fromTranslate(16, 0), {}, area)),
+              qRgb(255, 0, 0));  // moved right: pixel 10 lies before the start
+    EXPECT_EQ(at10(gradientImage(style, square, {}, area.translated(8, 0))), qRgb(237, 0, 18));
+    FillStyle reversed = style;
+    reversed.gradient.stops = {{0, kBlue}, {255, kRed}};
+    EXPECT_EQ(at10(gradientImage(reversed, square, {}, area)), qRgb(10, 0, 245));
+    FillStyle radial = style;
+    radial.type = FillType::RadialGradient;
+    // 117.5 pixels out: position 235, half way between entries 234 and 235.
+    EXPECT_EQ(at10(gradientImage(radial, square, {}, area)), qRgb(20, 0, 234));
+    EXPECT_EQ(gradientImage(style, square, {}, area), first);
+
+    // A matrix gone to not-a-number paints the first colour rather than reading outside the
+    // table.
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const QImage broken = gradientImage(style, QTransform(nan, 0, 0, 1, 0, 0), {}, area);
+    ASSERT_FALSE(broken.isNull());
+    EXPECT_EQ(at10(broken), qRgb(255, 0, 0));
 }
 
 }  // namespace

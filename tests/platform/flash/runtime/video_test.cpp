@@ -128,6 +128,31 @@ TEST_F(VideoTest, BrokenPacketsLeaveTheLastPictureUp) {
     EXPECT_EQ(shown(), Shown::Red);
 }
 
+TEST_F(VideoTest, TheStreamsDeblockingSettingReachesTheDecoder) {
+    // Grey 100 | 120 halves, split at video column 16 (stage column 18); the pictures ask for
+    // no filter, so only the stream's setting turns it on.
+    auto packets = vt::h263SplitPictures(32, 16, {100, 128, 128}, {120, 128, 128}, 31);
+    ASSERT_FALSE(packets.empty()) << "no H.263 encoder";
+    packets[0][6] &= ~0x10;
+    auto greyAt = [&](int deblocking, int x) {
+        swf::VideoStream v;
+        v.width = 32;
+        v.height = 16;
+        v.codecId = 2;
+        v.deblocking = uint8_t(deblocking);
+        v.frames.emplace(0, packets[0]);
+        v.frameCount = 1;
+        swfwrite::MovieBuilder b(8, 40, 40);
+        b.place(placeVideo(b.define(v), 0, true)).showFrame();
+        EXPECT_TRUE(load(b));
+        return qRed(render(40, 40, flash::Quality::Low).pixel(x, 8));
+    };
+    EXPECT_EQ(greyAt(0, 17), greyAt(0, 10));  // as the picture says: off
+    EXPECT_EQ(greyAt(1, 17), greyAt(1, 10));
+    EXPECT_GT(greyAt(2, 17), greyAt(2, 10));  // on: the darker side rises towards the edge
+    EXPECT_LT(greyAt(2, 18), greyAt(2, 24));
+}
+
 TEST_F(VideoTest, ScriptsSeeTheVideoObject) {
     TraceHost traces;
     engine->setHost(&traces);

@@ -125,6 +125,84 @@ TEST(VideoDecoder, BrokenPacketsGiveNothingAndTheNextKeyFrameDecodes) {
     expectFlat(*f, 0x0000FF, 6);
 }
 
+// A 32 x 16 picture, grey 100 on the left half and 120 on the right, coded at quantizer 31
+// (the strongest filter); `requested` sets the picture's own deblocking flag.
+std::vector<std::vector<uint8_t>> splitGreyPictures(bool requested, int frames = 1) {
+    auto packets = test::h263SplitPictures(32, 16, {100, 128, 128}, {120, 128, 128}, 31, frames);
+    // Start code, version, time, size code 0 with 8-bit width and height, picture type: the
+    // flag is bit 51.
+    for (auto& p : packets) {
+        if (p.size() > 7) {
+            p[6] = uint8_t(requested ? p[6] | 0x10 : p[6] & ~0x10);
+        }
+    }
+    return packets;
+}
+
+std::vector<uint8_t> splitGreyPicture(bool requested) {
+    auto packets = splitGreyPictures(requested);
+    return packets.empty() ? std::vector<uint8_t>{} : packets.front();
+}
+
+// Luma along a row of the picture, back from the grey the decoder made of it.
+std::vector<int> lumaRow(const DecodedFrame& f, int y, int from, int to) {
+    std::vector<int> out;
+    for (int x = from; x < to; ++x) {
+        const uint32_t px = f.pixels[size_t(y) * f.width + x];
+        int luma = 0;
+        while (luma < 255 && yuvPixel(luma, 128, 128) != px) {
+            ++luma;
+        }
+        out.push_back(luma);
+    }
+    return out;
+}
+
+TEST(VideoDecoder, H263DeblockingFollowsThePictureOrTheSetting) {
+    const auto asked = splitGreyPicture(true);
+    const auto notAsked = splitGreyPicture(false);
+    ASSERT_FALSE(asked.empty()) << "no H.263 encoder";
+    const auto header = h263Deblocking(asked);
+    ASSERT_TRUE(header);
+    EXPECT_TRUE(header->requested);
+    EXPECT_EQ(header->quantizer, 31);
+    EXPECT_FALSE(h263Deblocking(notAsked)->requested);
+    EXPECT_FALSE(h263Deblocking(std::span<const uint8_t>(asked).first(5)));
+
+    const std::vector<int> sharp = {100, 100, 100, 120, 120, 120};
+    const std::vector<int> smoothed = {100, 103, 107, 113, 117, 120};
+    struct Case {
+        int mode;
+        const std::vector<uint8_t>& packet;
+        const std::vector<int>& expected;
+    };
+    for (const Case& c : {Case{0, asked, smoothed}, Case{0, notAsked, sharp}, Case{1, asked, sharp},
+                          Case{2, notAsked, smoothed}, Case{5, notAsked, smoothed}}) {
+        VideoDecoder d(2);
+        d.setDeblocking(c.mode);
+        auto f = d.decode(c.packet);
+        ASSERT_TRUE(f);
+        for (int y : {0, 7, 8, 15}) {
+            EXPECT_EQ(lumaRow(*f, y, 13, 19), c.expected) << "mode " << c.mode << " row " << y;
+        }
+    }
+}
+
+TEST(VideoDecoder, DeblockingLeavesLaterFramesPredictedFromTheUnfilteredPicture) {
+    // The same picture again as inter frames copies the key frame's blocks: with the filter
+    // working on a copy, each is smoothed once, not again on top of the last.
+    const auto packets = splitGreyPictures(true, 3);
+    ASSERT_EQ(packets.size(), 3u);
+    EXPECT_FALSE(isKeyFramePacket(2, packets[2], PacketLayout::Swf));
+    VideoDecoder d(2);
+    d.setDeblocking(2);
+    for (const auto& p : packets) {
+        auto f = d.decode(p);
+        ASSERT_TRUE(f);
+        EXPECT_EQ(lumaRow(*f, 4, 13, 19), (std::vector<int>{100, 103, 107, 113, 117, 120}));
+    }
+}
+
 TEST(VideoDecoder, UnknownCodecsDecodeNothing) {
     for (int id : {0, 1, 7, 255}) {
         EXPECT_FALSE(isKnownCodec(id));

@@ -84,6 +84,7 @@ VideoPlayback::Packets::const_iterator VideoPlayback::keyFrameBefore(
 
 void VideoPlayback::decodeOne(Packets::const_iterator packet) {
     decoded_ = packet->first;
+    decoder_.setDeblocking(deblocking);
     std::optional<flash::video::DecodedFrame> frame = decoder_.decode(packet->second);
     if (!frame) {
         return;  // a broken packet leaves the last picture up
