@@ -81,6 +81,26 @@ TEST_F(TextMovieTest, BoundVariableAndTextFollowEachOther) {
     EXPECT_EQ(traced(), (std::vector<std::u16string>{u"Hello", u"Bye", u"Typed"}));
 }
 
+TEST_F(TextMovieTest, RebindingToAnUnsetVariableStartsFromTheDefinitionsText) {
+    swfwrite::MovieBuilder b(8, 100, 100);
+    swf::EditText e = field(100, 20);
+    e.variableName = "v";
+    e.initialText = "Hello";
+    b.place(placeNamed(b.define(e), 1, "f"));
+    Assembler a;
+    a.getVar("f").push({str("text"), str("Typed")}).op(Code::SetMember);
+    a.setVar("w", str("set"));
+    a.getVar("f").push({str("variable"), str("w")}).op(Code::SetMember);
+    getMember(a, "f", "text").trace();  // a variable that is set feeds the field
+    a.getVar("f").push({str("variable"), str("u")}).op(Code::SetMember);
+    getMember(a, "f", "text").trace();  // one that is not gets the definition's text
+    a.getVar("u").trace();
+    a.getVar("v").trace();  // the old variable keeps what it had
+    b.doAction(a.bytes).showFrame();
+    ASSERT_TRUE(load(b));
+    EXPECT_EQ(traced(), (std::vector<std::u16string>{u"set", u"Hello", u"Hello", u"Typed"}));
+}
+
 TEST_F(TextMovieTest, CreateTextFieldMakesAFieldScriptsCanFill) {
     swfwrite::MovieBuilder b(8, 100, 100);
     Assembler a;

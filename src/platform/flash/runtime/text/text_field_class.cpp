@@ -690,9 +690,23 @@ void syncTextVariable(ScriptHost& host, DisplayObject& o, bool placing) {
     }
     const Value v = m.get(holder, name);
     if (v.isUndefined()) {
-        // An empty field leaves the variable unset.
-        if (placing && !o.field->text.isEmpty()) {
-            m.set(holder, name, Value(o.field->text));
+        if (!placing) {
+            return;
+        }
+        // Bound to a variable not yet set, the field starts again from its definition's text
+        // and gives it to the variable; an empty field leaves the variable unset.
+        TextField& f = *o.field;
+        const QString before = f.text;
+        if (f.html) {
+            setHtml(f, f.initialText);
+        } else {
+            f.setText(f.initialText);
+        }
+        if (f.text != before) {
+            textFieldChanged(o);
+        }
+        if (!f.text.isEmpty()) {
+            m.set(holder, name, Value(f.text));
         }
         return;
     }
