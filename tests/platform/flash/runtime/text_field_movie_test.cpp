@@ -81,6 +81,62 @@ TEST_F(TextMovieTest, BoundVariableAndTextFollowEachOther) {
     EXPECT_EQ(traced(), (std::vector<std::u16string>{u"Hello", u"Bye", u"Typed"}));
 }
 
+TEST_F(TextMovieTest, RebindingToAnUnsetVariableStartsFromTheDefinitionsText) {
+    swfwrite::MovieBuilder b(8, 100, 100);
+    swf::EditText e = field(100, 20);
+    e.variableName = "v";
+    e.initialText = "Hello";
+    b.place(placeNamed(b.define(e), 1, "f"));
+    Assembler a;
+    a.getVar("f").push({str("text"), str("Typed")}).op(Code::SetMember);
+    a.setVar("w", str("set"));
+    a.getVar("f").push({str("variable"), str("w")}).op(Code::SetMember);
+    getMember(a, "f", "text").trace();  // a variable that is set feeds the field
+    a.getVar("f").push({str("variable"), str("u")}).op(Code::SetMember);
+    getMember(a, "f", "text").trace();  // one that is not gets the definition's text
+    a.getVar("u").trace();
+    a.getVar("v").trace();  // the old variable keeps what it had
+    b.doAction(a.bytes).showFrame();
+    ASSERT_TRUE(load(b));
+    EXPECT_EQ(traced(), (std::vector<std::u16string>{u"set", u"Hello", u"Hello", u"Typed"}));
+}
+
+TEST_F(TextMovieTest, ADuplicatedFieldIsAFreshInstancePlacedLikeTheSource) {
+    for (uint8_t version : {6, 8}) {
+        host.lines.clear();
+        swfwrite::MovieBuilder b(version, 100, 100);
+        swf::EditText e = field(100, 20);
+        e.initialText = "Defined";
+        b.place(placeNamed(b.define(e), 1, "placed"));
+        Assembler a;
+        // this.createTextField("made", 5, 10, 30, 80, 20)
+        a.push({integer(20), integer(80), integer(30), integer(10), integer(5), str("made"),
+                integer(6), str("this")})
+            .op(Code::GetVariable)
+            .push({str("createTextField")})
+            .op(Code::CallMethod)
+            .op(Code::Pop);
+        for (const char* name : {"placed", "made"}) {
+            a.getVar(name).push({str("text"), str("Changed")}).op(Code::SetMember);
+            a.getVar(name).push({str("_xscale"), integer(50)}).op(Code::SetMember);
+            a.getVar(name).push({str("border"), avm1::test::boolean(true)}).op(Code::SetMember);
+        }
+        // duplicateMovieClip(placed, "placedCopy", 10) and the same for the made field
+        a.push({str("placed"), str("placedCopy"), integer(10)}).op(Code::CloneSprite);
+        a.push({str("made"), str("madeCopy"), integer(11)}).op(Code::CloneSprite);
+        for (const char* name : {"placedCopy", "madeCopy"}) {
+            for (const char* property : {"text", "_xscale", "border", "_x", "_width"}) {
+                getMember(a, name, property).trace();
+            }
+        }
+        b.doAction(a.bytes).showFrame();
+        ASSERT_TRUE(load(b));
+        EXPECT_EQ(traced(), (std::vector<std::u16string>{u"Defined", u"50", u"false", u"0", u"50",
+                                                         u"", u"50", u"false", u"10", u"0"}))
+            << int(version);
+    }
+}
+
 TEST_F(TextMovieTest, CreateTextFieldMakesAFieldScriptsCanFill) {
     swfwrite::MovieBuilder b(8, 100, 100);
     Assembler a;

@@ -216,6 +216,7 @@ void Player::mouseMove(QPointF stage) {
     mouse_ = stage;
     leaveKeyboardMode();
     followDrag();
+    dragTextSelection(stage);
     runner_->broadcastInput(*this, QStringLiteral("onMouseMove"), 0);
     trackPointer(stage);
 }
@@ -298,6 +299,8 @@ void Player::mouseDown(QPointF stage) {
         pressedInside_ = true;
         setButtonState(*hovered, ButtonState::Down);
         buttonTransition(*hovered, swf::button_condition::OverUpToOverDown);
+    } else {
+        pressText(stage);
     }
     runQueuedActions();
 }
@@ -306,6 +309,7 @@ void Player::mouseUp(QPointF stage) {
     leaveKeyboardMode();
     trackPointer(stage);
     mousePressed_ = false;
+    selecting_.reset();
     keyboard_.down[vk::LeftButton] = false;
     runner_->broadcastInput(*this, QStringLiteral("onMouseUp"), 0);
     runQueuedActions();

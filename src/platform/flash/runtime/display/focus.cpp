@@ -153,6 +153,10 @@ void Player::setFocus(DisplayObject* object, bool byTab, bool showHighlight) {
         old.reset();
     }
     if (old.get() == object) {
+        // Tabbing round to the field that has the focus selects its text again.
+        if (byTab && object && object->field) {
+            textFieldFocusChanged(*object, true);
+        }
         return;
     }
     std::shared_ptr<DisplayObject> now = object ? sharedOf(*object) : nullptr;

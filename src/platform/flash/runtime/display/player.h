@@ -342,6 +342,10 @@ class Player {
     // trackAsMenu: the item under the pointer while another one is held down.
     bool tracksAsMenu(DisplayObject& object);
     void menuTrack(DisplayObject& pressed, DisplayObject* over);
+    // A press on a selectable text field focuses it and puts its caret under the pointer;
+    // moving with the button held then selects (text_selection.cpp).
+    void pressText(QPointF stage);
+    void dragTextSelection(QPointF stage);
 
     std::unique_ptr<DrawingFactory> drawings_;
     std::unique_ptr<ActionRunner> runner_;
@@ -370,6 +374,7 @@ class Player {
     std::weak_ptr<DisplayObject> pressed_;  // button the mouse went down on
     bool pressedInside_ = false;
     std::weak_ptr<DisplayObject> menuOver_;  // menu item dragged over while pressed
+    std::weak_ptr<DisplayObject> selecting_;  // text field the mouse went down on
 
     KeyboardState keyboard_;
     FocusState focus_;

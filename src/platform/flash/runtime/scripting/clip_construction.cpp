@@ -16,6 +16,7 @@
 #include "platform/flash/runtime/display/clip_bounds.h"
 #include "platform/flash/runtime/drawing/clip_graphics.h"
 #include "platform/flash/runtime/scripting/movieclip_natives.h"
+#include "platform/flash/runtime/text/text_field_class.h"
 
 namespace pencora::runtime {
 
@@ -230,6 +231,9 @@ DisplayObject* ScriptHost::placeClip(DisplayObject& parent, const Player::Script
 
 DisplayObject* ScriptHost::duplicateClip(DisplayObject& source, const QString& name, int depth,
                                          avm1::Object* init) {
+    if (source.kind == ObjectKind::EditText) {
+        return duplicateTextField(*this, source, name, depth);
+    }
     // The root of a layer has no parent to hold a copy.
     if (!source.parent || !source.isClip()) {
         return nullptr;

@@ -105,6 +105,7 @@ TextField TextField::fromDefinition(const swf::EditText& def, const swf::Font* f
     f.newFormat = fmt;
     if (def.initialText) {
         const QString initial = QString::fromUtf8(def.initialText->c_str());
+        f.initialText = initial;
         if (def.html) {
             setHtml(f, initial);
         } else {

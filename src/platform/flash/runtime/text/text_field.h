@@ -85,6 +85,8 @@ struct TextField {
     int selectionBegin = -1;
     int selectionEnd = -1;
     bool focused = false;  // holds the keyboard focus: shows its selection or caret
+    // The text the definition gave (empty for fields made by scripts), as HTML when `html`.
+    QString initialText;
     // The html source as last set (htmlText reads it back for fields that are not html).
     std::optional<QString> lastHtml;
     int version = 8;  // SWF version of the movie the field belongs to: HTML rules differ by it

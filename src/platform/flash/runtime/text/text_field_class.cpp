@@ -608,6 +608,31 @@ Value textFieldCtor(Machine&, const Value&, std::vector<Value>&) {
 }
 
 // clip.createTextField(name, depth, x, y, width, height)
+// A field with no definition behind it, at `depth` of `clip` (whatever was there goes).
+DisplayObject& placeScriptField(Player& player, DisplayObject& clip, const QString& name, int depth,
+                                QRectF bounds) {
+    if (clip.childAt(depth)) {
+        player.removeObject(clip, depth);
+    }
+    auto object = std::make_shared<DisplayObject>();
+    object->kind = ObjectKind::EditText;
+    object->depth = depth;
+    object->parent = &clip;
+    object->movie = clip.movie;
+    object->serial = player.nextSerial();
+    object->fromTimeline = false;
+    object->name = name;
+    auto field = std::make_shared<TextField>();
+    field->bounds = bounds;
+    field->newFormat = TextFormat::defaults();
+    field->version = versionOf(clip);
+    object->field = field;
+    DisplayObject& placed = *object;
+    clip.children[depth] = std::move(object);
+    textFieldChanged(placed);
+    return placed;
+}
+
 Value createTextField(Machine& m, const Value& self, std::vector<Value>& args) {
     ScriptHost& host = hostOf(m);
     DisplayObject* clip = host.displayOf(self.object());
@@ -624,28 +649,11 @@ Value createTextField(Machine& m, const Value& self, std::vector<Value>& args) {
     };
     const QString name = m.toString(args[0]);
     const int depth = int(std::clamp(number(1), -16384.0, 2130690045.0)) + kScriptDepthBase;
-    Player& player = host.player();
-    if (clip->childAt(depth)) {
-        player.removeObject(*clip, depth);
-    }
-    auto object = std::make_shared<DisplayObject>();
-    object->kind = ObjectKind::EditText;
-    object->depth = depth;
-    object->parent = clip;
-    object->movie = clip->movie;
-    object->serial = player.nextSerial();
-    object->fromTimeline = false;
-    object->name = name;
-    object->matrix.tx = int32_t(std::round(number(2) * 20));
-    object->matrix.ty = int32_t(std::round(number(3) * 20));
-    auto field = std::make_shared<TextField>();
-    field->bounds = QRectF(0, 0, std::round(number(4) * 20), std::round(number(5) * 20));
-    field->newFormat = TextFormat::defaults();
-    field->version = versionOf(*clip);
-    object->field = field;
-    DisplayObject& placed = *object;
-    clip->children[depth] = std::move(object);
-    textFieldChanged(placed);
+    DisplayObject& placed =
+        placeScriptField(host.player(), *clip, name, depth,
+                         QRectF(0, 0, std::round(number(4) * 20), std::round(number(5) * 20)));
+    placed.matrix.tx = int32_t(std::round(number(2) * 20));
+    placed.matrix.ty = int32_t(std::round(number(3) * 20));
     if (versionOf(*clip) >= 8) {
         return Value(host.scriptObject(placed));
     }
@@ -714,9 +722,23 @@ void syncTextVariable(ScriptHost& host, DisplayObject& o, bool placing) {
     }
     const Value v = m.get(holder, name);
     if (v.isUndefined()) {
-        // An empty field leaves the variable unset.
-        if (placing && !o.field->text.isEmpty()) {
-            m.set(holder, name, Value(o.field->text));
+        if (!placing) {
+            return;
+        }
+        // Bound to a variable not yet set, the field starts again from its definition's text
+        // and gives it to the variable; an empty field leaves the variable unset.
+        TextField& f = *o.field;
+        const QString before = f.text;
+        if (f.html) {
+            setHtml(f, f.initialText);
+        } else {
+            f.setText(f.initialText);
+        }
+        if (f.text != before) {
+            textFieldChanged(o);
+        }
+        if (!f.text.isEmpty()) {
+            m.set(holder, name, Value(f.text));
         }
         return;
     }
@@ -724,6 +746,31 @@ void syncTextVariable(ScriptHost& host, DisplayObject& o, bool placing) {
     if (s != o.field->text) {
         setFieldText(m, o, s, false);
     }
+}
+
+DisplayObject* duplicateTextField(ScriptHost& host, DisplayObject& source, const QString& name,
+                                  int depth) {
+    DisplayObject* parent = source.parent;
+    if (!parent || !source.field) {
+        return nullptr;
+    }
+    // Taken first: the copy may go to the source's own depth and replace it.
+    const uint16_t id = source.characterId;
+    const swf::Matrix matrix = source.matrix;
+    const swf::ColorTransform color = source.colorTransform;
+    const auto scale = source.scriptScale;
+    Player& player = host.player();
+    DisplayObject* copy = id ? player.placeByScript(*parent, {id, depth, name, nullptr})
+                             : &placeScriptField(player, *parent, name, depth, QRectF());
+    if (!copy || !copy->field) {
+        return nullptr;
+    }
+    copy->matrix = matrix;
+    copy->colorTransform = color;
+    copy->scriptScale = scale;
+    textFieldChanged(*copy);
+    syncTextVariable(host, *copy, true);
+    return copy;
 }
 
 void pushTextVariable(ScriptHost& host, DisplayObject& o) {

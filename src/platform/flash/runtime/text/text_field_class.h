@@ -24,6 +24,11 @@ void initTextFieldObject(avm1::Machine& m, avm1::Object* script);
 // A text field bound to a variable takes the variable's value, or gives it its own text when
 // the variable is not set (the first time, when placed).
 void syncTextVariable(ScriptHost& host, DisplayObject& field, bool placing);
+// duplicateMovieClip of a text field: a new instance of its character (for a field made by
+// createTextField, an empty field of no size) at `depth` of the same parent, placed and
+// coloured like the source; what scripts set on the source stays with the source.
+DisplayObject* duplicateTextField(ScriptHost& host, DisplayObject& source, const QString& name,
+                                  int depth);
 // Sets the field's variable to its text.
 void pushTextVariable(ScriptHost& host, DisplayObject& field);
 // Every bound text field on the display list, after scripts ran.

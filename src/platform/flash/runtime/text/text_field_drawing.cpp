@@ -512,25 +512,39 @@ FieldMeasure measureFor(const DisplayObject& o) {
     return FieldMeasure(movie, o.field && o.field->embedFonts);
 }
 
+namespace {
+
+// An auto-sized field takes the size of its text plus the gutters, in whole twips. Without
+// word wrap it also grows sideways: the side opposite its anchor moves, and a centred or
+// right-anchored field moves its position so that its centre or right edge stays put.
+void fitToText(DisplayObject& o, const TextLayout& l) {
+    TextField& f = *o.field;
+    f.bounds.setHeight(std::round(l.textHeight) + 2 * kGutter);
+    if (f.wordWrap) {
+        return;
+    }
+    const double width = std::round(l.textWidth) + 2 * kGutter;
+    const double grow = width - f.bounds.width();
+    f.bounds.setWidth(width);
+    double shift = 0;
+    if (f.autoSize == AutoSize::Center) {
+        shift = std::trunc(grow / 2);
+    } else if (f.autoSize == AutoSize::Right) {
+        shift = grow;
+    }
+    o.matrix.tx -= int32_t(std::lround(o.matrix.a * shift));
+    o.matrix.ty -= int32_t(std::lround(o.matrix.b * shift));
+}
+
+}  // namespace
+
 void textFieldChanged(DisplayObject& o) {
     if (!o.field) {
         return;
     }
     TextField& f = *o.field;
     if (f.autoSize != AutoSize::None) {
-        const TextLayout l = layoutText(f, measureFor(o));
-        const double height = std::ceil(l.textHeight / 20) * 20 + 2 * kGutter;
-        if (!f.wordWrap) {
-            const double width = std::ceil(l.textWidth / 20) * 20 + 2 * kGutter;
-            const double grow = width - f.bounds.width();
-            if (f.autoSize == AutoSize::Center) {
-                f.bounds.moveLeft(f.bounds.left() - grow / 2);
-            } else if (f.autoSize == AutoSize::Right) {
-                f.bounds.moveLeft(f.bounds.left() - grow);
-            }
-            f.bounds.setWidth(width);
-        }
-        f.bounds.setHeight(height);
+        fitToText(o, layoutText(f, measureFor(o)));
     }
     o.drawing = std::make_shared<TextFieldDrawing>(f, o);
 }
