@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 
 #include "test_host.h"
 
@@ -428,4 +429,32 @@ TEST(ConstantPools, ReachLaterBlocksAndStayWithTheirFunctions) {
     EXPECT_EQ(f.run(second), QStringList({"second", "first"}));
     // The new pool has no second entry: the call names no function.
     EXPECT_EQ(f.run(noPool), QStringList({"second"}));
+}
+
+// WaitForFrame2 asks the host about a whole frame number taken as a 32-bit integer and
+// counted down in 32 bits; a fraction, NaN, an infinity or text names no frame to wait for.
+TEST(Frames, WaitForFrame2AsksAboutWholeFramesIn32Bits) {
+    struct FrameHost : TestHost {
+        bool frameLoaded(Object*, int frame) override {
+            asked << QString::number(frame);
+            return frame < 10;
+        }
+        QStringList asked;
+    };
+    FrameHost host;
+    Machine machine(host, 7);
+    host.rootClip = machine.makeObject();
+    machine.collectGarbage({host.rootClip});
+    const Operand frames[] = {integer(10), integer(11), num(10.5), num(2147483648.0),
+                              num(2147483649.0), num(-4294967295.0), num(std::nan("")),
+                              str("abc"), str("12")};
+    Assembler as;
+    for (const Operand& frame : frames) {
+        as.push({frame}).record(Code::WaitForFrame2, {2}).push({str("loaded")}).trace();
+        as.push({str("--")}).trace();
+    }
+    machine.runBlock(as.block(), host.rootClip, 7);
+    EXPECT_EQ(host.asked, QStringList({"9", "10", "2147483647", "-2147483648", "0", "11"}));
+    EXPECT_EQ(host.lines.join(QLatin1Char(' ')).toStdString(),
+              "loaded -- -- loaded -- -- loaded -- loaded -- loaded -- loaded -- --");
 }
