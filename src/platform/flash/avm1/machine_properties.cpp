@@ -125,8 +125,7 @@ Value runWatcher(Machine& m, Object* o, const QString& name, bool isProto, const
     // sees the new value as the old one too; a timeline variable starts out undefined (watch
     // test: LoggingWatcher and variable).
     Value unused;
-    if (!cur && !isProto && o->kind() != ObjectKind::Clip &&
-        !o->getOwnVirtual(m, name, unused)) {
+    if (!cur && !isProto && o->kind() != ObjectKind::Clip && !o->getOwnVirtual(m, name, unused)) {
         m.heap().charge(sizeof(Property));
         o->put(name, value);
         cur = o->find(name, m.version());

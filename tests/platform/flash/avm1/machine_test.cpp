@@ -445,9 +445,9 @@ TEST(Frames, WaitForFrame2AsksAboutWholeFramesIn32Bits) {
     Machine machine(host, 7);
     host.rootClip = machine.makeObject();
     machine.collectGarbage({host.rootClip});
-    const Operand frames[] = {integer(10), integer(11), num(10.5), num(2147483648.0),
-                              num(2147483649.0), num(-4294967295.0), num(std::nan("")),
-                              str("abc"), str("12")};
+    const Operand frames[] = {integer(10),       integer(11),       num(10.5),
+                              num(2147483648.0), num(2147483649.0), num(-4294967295.0),
+                              num(std::nan("")), str("abc"),        str("12")};
     Assembler as;
     for (const Operand& frame : frames) {
         as.push({frame}).record(Code::WaitForFrame2, {2}).push({str("loaded")}).trace();
