@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cmath>
 
+#include "platform/flash/avm1/path_syntax.h"
 #include "test_host.h"
 
 using namespace pencora::avm1;
@@ -457,4 +458,32 @@ TEST(Frames, WaitForFrame2AsksAboutWholeFramesIn32Bits) {
     EXPECT_EQ(host.asked, QStringList({"9", "10", "2147483647", "-2147483648", "0", "11"}));
     EXPECT_EQ(host.lines.join(QLatin1Char(' ')).toStdString(),
               "loaded -- -- loaded -- -- loaded -- loaded -- loaded -- loaded -- --");
+}
+
+// How SWF 4 code reads a target path: where it starts and the names it steps through.
+TEST(Variables, Swf4TargetPathsReadSlashesOnly) {
+    auto read = [](const char* path) -> std::string {
+        const std::optional<Swf4Path> p = parseSwf4Path(QString::fromLatin1(path));
+        if (!p) {
+            return "none";
+        }
+        std::string out = p->start == Swf4Path::Start::Root    ? "root"
+                          : p->start == Swf4Path::Start::Level ? "level" + std::to_string(p->level)
+                                                               : "here";
+        for (const PathStep& s : p->steps) {
+            out += s.kind == PathStep::Kind::Parent ? " .." : " " + s.name.toStdString();
+        }
+        return out;
+    };
+    EXPECT_EQ(read(""), "here");
+    EXPECT_EQ(read("/"), "root");
+    EXPECT_EQ(read("/a/"), "root a");
+    EXPECT_EQ(read("a/../b"), "here a .. b");
+    EXPECT_EQ(read("_level2/a"), "level2 a");
+    EXPECT_EQ(read("_flash0..:x"), "level0");  // the rest of a level's name is ignored
+    EXPECT_EQ(read("_LEVEL1"), "level1");
+    for (const char* nothing :
+         {"//", "a//b", "/_level0", "a.b", "a:b", "_root", "this/a", "a/_parent"}) {
+        EXPECT_EQ(read(nothing), "none") << nothing;
+    }
 }
