@@ -31,6 +31,8 @@ struct Activation {
     Value thisValue;                   // the receiver, kept even when a function leaves out `this`
     Object* target = nullptr;          // SetTarget's clip for timeline actions
     Object* originalTarget = nullptr;  // the clip the code belongs to
+    // SWF 4: the last SetTarget named no clip, so paths relative to the target name nothing.
+    bool targetLost = false;
     FunctionObject* callee = nullptr;
     Object* arguments = nullptr;
     Object* superObject = nullptr;

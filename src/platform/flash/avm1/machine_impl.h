@@ -58,6 +58,9 @@ struct Machine::Impl {
     // The constant pool last set by any block: a block that sets none of its own reads its
     // constants from here; a function keeps the pool it was defined under.
     std::shared_ptr<const std::vector<Value>> constants;  // strings
+    // Getter/setter pairs being called, by Property::accessorId: how deeply each is nested.
+    QHash<uint32_t, int> accessorNesting;
+    uint32_t lastAccessorId = 0;
 };
 
 // Runs the actions [begin, end) of the activation's block (interpreter.cpp).

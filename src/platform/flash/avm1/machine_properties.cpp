@@ -3,6 +3,7 @@
 #include <QStringList>
 
 #include <cmath>
+#include <optional>
 
 #include "platform/flash/avm1/array_object.h"
 #include "platform/flash/avm1/clip_object.h"
@@ -52,6 +53,127 @@ Value Machine::lookupMember(Object* o, const QString& name, bool resolve) {
     return Value();
 }
 
+namespace {
+
+// A getter, setter or watch callback runs at most this deep within itself, whether it reaches
+// its own property again directly or through others. Past that a read finds the value kept
+// behind the getter and a write stores the value there, calling nothing.
+constexpr int kMostNestedAccessorCalls = 65;
+
+// One call of a property's getter/setter pair, counted while it runs.
+class AccessorCall {
+  public:
+    AccessorCall(Machine::Impl& st, Property& p) : nesting_(st.accessorNesting) {
+        if (p.accessorId == 0) {
+            p.accessorId = ++st.lastAccessorId;
+        }
+        id_ = p.accessorId;
+        int& running = nesting_[id_];
+        allowed_ = running < kMostNestedAccessorCalls;
+        if (allowed_) {
+            ++running;
+        }
+    }
+    ~AccessorCall() {
+        auto it = nesting_.find(id_);
+        if (allowed_ && it != nesting_.end() && --*it <= 0) {
+            nesting_.erase(it);
+        }
+    }
+    AccessorCall(const AccessorCall&) = delete;
+    AccessorCall& operator=(const AccessorCall&) = delete;
+    bool allowed() const { return allowed_; }
+    uint32_t id() const { return id_; }
+
+  private:
+    QHash<uint32_t, int>& nesting_;
+    uint32_t id_ = 0;
+    bool allowed_ = false;
+};
+
+// Assigns `v` to `name` of `self` through the getter/setter pair of `p`, a property of
+// `holder`. Once the setter is done the value is kept behind the getter as well.
+void assignThroughAccessor(Machine& m, Object* holder, Property* p, Object* self,
+                           const QString& name, const Value& v) {
+    if (!p->setter) {
+        return;
+    }
+    AccessorCall counted(m.impl(), *p);
+    if (!counted.allowed()) {
+        p->value = v;
+        return;
+    }
+    std::vector<Value> args{v};
+    m.call(Value(p->setter), Value(self), args);
+    // The call may have deleted the property or put another in its place.
+    Property* now = holder->findAny(name, m.version());
+    if (now && now->accessorId == counted.id()) {
+        now->value = v;
+    }
+}
+
+// Runs the watch callback on `name` of `o`, if there is one, for an assignment of `value`,
+// and returns what is to be assigned: the callback's answer.
+Value runWatcher(Machine& m, Object* o, const QString& name, bool isProto, const Value& value) {
+    auto w = o->watches().find(name);
+    if (w == o->watches().end() || !w->callback) {
+        return value;
+    }
+    const Object::Watch watch = *w;
+    Property* cur = isProto ? nullptr : o->find(name, m.version());
+    // A property of a plain object that does not exist yet is made first, so the callback
+    // sees the new value as the old one too; a timeline variable starts out undefined (watch
+    // test: LoggingWatcher and variable).
+    Value unused;
+    if (!cur && !isProto && o->kind() != ObjectKind::Clip && !o->getOwnVirtual(m, name, unused)) {
+        m.heap().charge(sizeof(Property));
+        o->put(name, value);
+        cur = o->find(name, m.version());
+    }
+    // A property with a getter gives the value kept behind it: the getter is not called for
+    // the callback's old value.
+    const Value old = isProto ? o->protoProperty() : cur ? cur->value : Value();
+    // The callback may set the property again and so run again. It counts as a call of the
+    // property's getter/setter pair, so the two together run as deep as one may; past that
+    // the assignment stores its value as it is. A name with no property counts on the watch.
+    std::optional<AccessorCall> counted;
+    if (cur) {
+        counted.emplace(m.impl(), *cur);
+        if (!counted->allowed()) {
+            return value;
+        }
+    } else if (w->running >= kMostNestedAccessorCalls) {
+        return value;
+    }
+    const bool onWatch = !cur;
+    if (onWatch) {
+        ++w->running;
+    }
+    struct Unwind {
+        Object* o;
+        QString name;
+        bool onWatch;
+        ~Unwind() {
+            auto it = o->watches().find(name);
+            if (onWatch && it != o->watches().end() && it->running > 0) {
+                --it->running;
+            }
+        }
+    } unwind{o, name, onWatch};
+    std::vector<Value> args{Value(name), old, value, watch.userData};
+    try {
+        return m.call(Value(watch.callback), Value(o), args);
+    } catch (ScriptThrow&) {
+        // A callback that throws leaves the property undefined (watch test).
+        if (Property* p = o->find(name, m.version()); p && !p->getter) {
+            p->value = Value();
+        }
+        throw;
+    }
+}
+
+}  // namespace
+
 bool Machine::findInChain(Object* o, const QString& name, Value& out) {
     const uint32_t hash = hashName(name);
     int guard = 0;
@@ -65,6 +187,11 @@ bool Machine::findInChain(Object* o, const QString& name, Value& out) {
         // (an array's length, add_property test).
         Property* prop = p->find(name, hash, version_);
         if (prop && prop->getter) {
+            AccessorCall counted(*impl_, *prop);
+            if (!counted.allowed()) {
+                out = prop->value;
+                return true;
+            }
             std::vector<Value> none;
             out = call(Value(prop->getter), Value(o), none);
             return true;
@@ -146,49 +273,7 @@ void Machine::set(Object* o, const QString& name, const Value& value) {
     const bool isProto = Object::isProtoName(name, version_);
     Value v = value;
     if (o->hasWatches()) {
-        auto w = o->watches().find(name);
-        if (w != o->watches().end() && w->callback) {
-            Object::Watch watch = *w;
-            Property* cur = isProto ? nullptr : o->find(name, version_);
-            // A property of a plain object that does not exist yet is made first, so the
-            // callback sees the new value as the old one too; a timeline variable starts out
-            // undefined (watch test: LoggingWatcher and variable).
-            Value unused;
-            if (!cur && !isProto && o->kind() != ObjectKind::Clip &&
-                !o->getOwnVirtual(*this, name, unused)) {
-                heap_.charge(sizeof(Property));
-                o->put(name, value);
-                cur = o->find(name, version_);
-                v = value;
-            }
-            Value old = isProto ? o->protoProperty()
-                        : cur   ? (cur->getter ? get(o, name) : cur->value)
-                                : Value();
-            // The callback may set the same property; it must not call itself again.
-            Object* cb = watch.callback;
-            w->callback = nullptr;
-            struct Rearm {
-                Object* o;
-                QString name;
-                Object* cb;
-                ~Rearm() {
-                    auto it = o->watches().find(name);
-                    if (it != o->watches().end() && !it->callback) {
-                        it->callback = cb;
-                    }
-                }
-            } rearm{o, name, cb};
-            std::vector<Value> args{Value(name), old, value, watch.userData};
-            try {
-                v = call(Value(cb), Value(o), args);
-            } catch (ScriptThrow&) {
-                // A callback that throws leaves the property undefined (watch test).
-                if (Property* p = o->find(name, version_); p && !p->getter) {
-                    p->value = Value();
-                }
-                throw;
-            }
-        }
+        v = runWatcher(*this, o, name, isProto, value);
     }
     if (isProto) {
         o->assignProto(v);
@@ -205,10 +290,7 @@ void Machine::set(Object* o, const QString& name, const Value& value) {
                 ~(kVersion6 | kVersion7 | kVersion7b | kVersion8 | kVersion9 | kVersion10));
         }
         if (p->getter) {
-            if (p->setter) {
-                std::vector<Value> args{v};
-                call(Value(p->setter), Value(o), args);
-            }
+            assignThroughAccessor(*this, o, p, o, name, v);
             return;
         }
         if (p->flags & kReadOnly) {
@@ -222,10 +304,7 @@ void Machine::set(Object* o, const QString& name, const Value& value) {
     for (Object* p = o->proto(); p && guard < 256; p = p->proto(), ++guard) {
         if (Property* prop = p->find(name, version_)) {
             if (prop->getter) {
-                if (prop->setter) {
-                    std::vector<Value> args{v};
-                    call(Value(prop->setter), Value(o), args);
-                }
+                assignThroughAccessor(*this, p, prop, o, name, v);
                 return;
             }
             break;

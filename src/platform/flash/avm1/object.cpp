@@ -97,6 +97,7 @@ void Object::put(const QString& name, const Value& v, uint16_t flags) {
         p.value = v;
         p.flags = flags;
         p.getter = p.setter = nullptr;
+        p.accessorId = 0;
         return;
     }
     uint32_t index = uint32_t(props_.size());

@@ -53,6 +53,9 @@ struct Property {
     // addProperty: a property with a getter reads by calling it; the setter may be null.
     Object* getter = nullptr;
     Object* setter = nullptr;
+    // Names the getter/setter pair while its calls are counted (0: not yet), so that a
+    // property deleted and added again during a call counts afresh.
+    uint32_t accessorId = 0;
 };
 
 // Lets the heap's marker visit what an object refers to.
@@ -143,6 +146,7 @@ class Object {
     struct Watch {
         Object* callback = nullptr;
         Value userData;
+        int running = 0;  // nested calls of the callback in progress
     };
     QHash<QString, Watch>& watches() { return watches_; }
     bool hasWatches() const { return !watches_.isEmpty(); }

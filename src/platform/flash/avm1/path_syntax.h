@@ -25,4 +25,19 @@ struct ParsedPath {
 // Null when the path can name nothing ("a//b").
 std::optional<ParsedPath> parsePath(const QString& path);
 
+// A target path as SWF 4 movies write it: slashes only. It starts from the root after a
+// leading slash, from a level when its first name is _levelN or _flashN (whatever follows the
+// number up to the next slash is ignored: "_level0:x" is _level0), else from the current
+// target; then come children's names and ".." for the parent, with one trailing slash allowed.
+// Dots and colons are no separators there, and _root, this and _parent name nothing.
+struct Swf4Path {
+    enum class Start { Target, Root, Level };
+    Start start = Start::Target;
+    int level = 0;
+    std::vector<PathStep> steps;
+};
+
+// Null when the path can name nothing ("//", "a.b", "_root", "/_level0").
+std::optional<Swf4Path> parseSwf4Path(const QString& path);
+
 }  // namespace pencora::avm1

@@ -1,7 +1,9 @@
 // Steps that reach the display list through the host: frames and labels, targets, URLs and
 // FSCommands, clip properties by index, sprites, drag, target paths and trace.
 #include <cmath>
+#include <optional>
 
+#include "platform/flash/avm1/conversions.h"
 #include "platform/flash/avm1/steps.h"
 #include "platform/flash/avm1/variables.h"
 
@@ -140,9 +142,19 @@ Flow stepWaitForFrame(Machine& m, Activation& act, Step& s) {
     return Flow::Next;
 }
 
+// The frame WaitForFrame2 waits for, counted from 0: a whole number taken as a 32-bit integer
+// and counted down in 32 bits, so numbers past 2^31 wrap round to frames long loaded. A
+// fraction, NaN, an infinity or text that is no number names no frame: nothing to wait for.
+static std::optional<int32_t> frameToWaitFor(double n) {
+    if (!std::isfinite(n) || n != std::trunc(n)) {
+        return std::nullopt;
+    }
+    return int32_t(doubleToUint32(n) - 1u);
+}
+
 Flow stepWaitForFrame2(Machine& m, Activation& act, Step& s) {
-    double n = m.toNumber(act.pop());
-    if (act.target && std::isfinite(n) && !m.host().frameLoaded(act.target, clampToInt(n - 1))) {
+    const std::optional<int32_t> frame = frameToWaitFor(m.toNumber(act.pop()));
+    if (act.target && frame && !m.host().frameLoaded(act.target, *frame)) {
         s.next = s.a.target;
     }
     return Flow::Next;

@@ -147,8 +147,30 @@ bool hasPathCharacters(const QString& name) {
 
 namespace {
 
+// Follows a SWF 4 target path from `base` (null after a tellTarget that found nothing).
+Object* resolveSwf4Path(Machine& m, Object* base, const QString& path) {
+    const std::optional<Swf4Path> parsed = parseSwf4Path(path);
+    if (!parsed) {
+        return nullptr;
+    }
+    Object* cur = parsed->start == Swf4Path::Start::Root    ? m.host().root(base)
+                  : parsed->start == Swf4Path::Start::Level ? m.host().level(parsed->level)
+                                                            : base;
+    for (const PathStep& step : parsed->steps) {
+        if (!cur) {
+            return nullptr;
+        }
+        const bool parent = step.kind == PathStep::Kind::Parent;
+        cur = m.host().resolveTarget(cur, parent ? QStringLiteral("..") : step.name);
+    }
+    return cur;
+}
+
 Object* resolvePathWithin(Machine& m, Activation& act, const QString& path, Reach reach) {
     Object* base = act.target ? act.target : act.originalTarget;
+    if (act.swfVersion < 5) {
+        return resolveSwf4Path(m, act.targetLost ? nullptr : base, path);
+    }
     if (path.isEmpty()) {
         return base;
     }
@@ -222,8 +244,13 @@ void setTarget(Machine& m, Activation& act, const Value& path) {
     } else {
         // Anything else names a path: an object through its toString (tell_target).
         const QString text = m.toString(path);
+        act.targetLost = false;
         if (text.isEmpty()) {
             to = act.originalTarget;
+        } else if (act.swfVersion < 5) {
+            // A SWF 4 path that leads nowhere leaves no target: what follows reaches no clip.
+            to = resolveSwf4Path(m, act.originalTarget, text);
+            act.targetLost = !to;
         } else {
             Object* base = act.originalTarget;
             to = m.host().resolveTarget(base, text);
@@ -250,7 +277,28 @@ void setTarget(Machine& m, Activation& act, const Value& path) {
     act.target = to;
 }
 
+namespace {
+
+// GetVariable in SWF 4 code: a name, or "path:name" with a SWF 4 target path. SWF 4 has no
+// clip values, so whatever names a display object reads as undefined.
+Value getSwf4Variable(Machine& m, Activation& act, const QString& name) {
+    Value v;
+    if (const qsizetype colon = name.lastIndexOf(u':'); colon >= 0) {
+        Object* o = colon > 0 ? resolvePath(m, act, name.left(colon)) : nullptr;
+        v = o ? m.get(o, name.mid(colon + 1)) : Value();
+    } else if (!scopeHolding(m, act, name, &v) && !hasPathCharacters(name)) {
+        specialName(m, act, name, v);
+    }
+    Object* o = v.object();
+    return o && o->kind() == ObjectKind::Clip ? Value() : v;
+}
+
+}  // namespace
+
 Value getVariable(Machine& m, Activation& act, const QString& name) {
+    if (act.swfVersion < 5) {
+        return getSwf4Variable(m, act, name);
+    }
     if (hasPathCharacters(name)) {
         QString path, var;
         if (splitPath(name, path, var)) {

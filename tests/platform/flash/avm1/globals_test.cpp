@@ -166,3 +166,15 @@ TEST(Strings, IndicesWrapAndCaseMapsUnitForUnit) {
     EXPECT_EQ(on(QString::fromUtf8("ßς"), "toUpperCase", {}), QString(QChar(0xDF)) + QChar(0x3A2));
     EXPECT_EQ(on(QString(QChar(0x10A0)), "toLowerCase", {}), QString(QChar(0x10D0)));
 }
+
+// A movie reads `o` as null until it sets its own, in every version; other unset names are
+// undefined.
+TEST(Globals, TheNameOIsNullUntilSet) {
+    for (int version : {5, 6, 7, 8}) {
+        Fixture f(version);
+        Assembler as;
+        as.getVar("o").trace().getVar("p").trace();
+        as.push({str("o"), integer(1)}).op(Code::SetVariable).getVar("o").trace();
+        EXPECT_EQ(f.run(as), QStringList({"null", "undefined", "1"})) << "SWF " << version;
+    }
+}

@@ -370,3 +370,75 @@ TEST(Objects, PrimitivesBoxIntoTheGlobalClass) {
     as.push({boolean(true), str("mark")}).op(Code::GetMember).trace();
     EXPECT_EQ(f.run(as), QStringList({"object", "mine"}));
 }
+
+// Getters and setters that reach each other's property recurse, each pair at most 65 deep.
+// The innermost write then stores its value behind the getter, every setter call stores its
+// value there when done, and the innermost read finds what was stored.
+TEST(Objects, AccessorPairsRecurseAsDeepAsAllowed) {
+    for (int version : {6, 7, 8}) {
+        Fixture f(version);
+        auto counting = [](Assembler& as) {
+            as.push({str("calls")}).getVar("calls").push({integer(1)}).op(Code::Add2);
+            as.op(Code::SetVariable);
+        };
+        Assembler setA, setB, getA, getB;  // a's setter writes b, b's setter writes a
+        counting(setA);
+        setA.getVar("o").push({str("b"), str("fromA")}).op(Code::SetMember);
+        counting(setB);
+        setB.getVar("o").push({str("a"), str("fromB")}).op(Code::SetMember);
+        getA.getVar("o").push({str("b")}).op(Code::GetMember).op(Code::Return);
+        getB.getVar("o").push({str("a")}).op(Code::GetMember).op(Code::Return);
+        Assembler as;
+        as.push({str("calls"), integer(0)}).op(Code::SetVariable);
+        as.push({str("o"), integer(0)}).op(Code::InitObject).op(Code::SetVariable);
+        as.function("", {"v"}, setA).function("", {}, getA).push({str("a"), integer(3)});
+        as.getVar("o").push({str("addProperty")}).op(Code::CallMethod).op(Code::Pop);
+        as.function("", {"v"}, setB).function("", {}, getB).push({str("b"), integer(3)});
+        as.getVar("o").push({str("addProperty")}).op(Code::CallMethod).op(Code::Pop);
+        as.getVar("o").push({str("a"), str("x")}).op(Code::SetMember);
+        as.getVar("calls").trace();
+        as.getVar("o").push({str("a")}).op(Code::GetMember).trace();
+        as.getVar("o").push({str("b")}).op(Code::GetMember).trace();
+        RunResult r;
+        EXPECT_EQ(f.run(as, &r), QStringList({"130", "x", "fromA"})) << "SWF " << version;
+        EXPECT_TRUE(r.ok());
+    }
+}
+
+// Two watches whose callbacks set each other's property run 65 deep each, then the innermost
+// assignment is stored as it is and the callbacks' answers are stored while they unwind. A
+// watched property with a getter gives its callback the value kept behind the getter.
+TEST(Objects, WatchCallbacksRecurseAsDeepAsAccessors) {
+    Fixture f(7);
+    Assembler onP, onQ;  // function(name, old, value): count, set the other one, answer
+    onP.push({str("n")}).getVar("n").push({integer(1)}).op(Code::Add2).op(Code::SetVariable);
+    onP.getVar("o").push({str("q"), str("fromP")}).op(Code::SetMember);
+    onP.push({str("answerP")}).op(Code::Return);
+    onQ.push({str("n")}).getVar("n").push({integer(1)}).op(Code::Add2).op(Code::SetVariable);
+    onQ.getVar("o").push({str("p"), str("fromQ")}).op(Code::SetMember);
+    onQ.push({str("answerQ")}).op(Code::Return);
+    Assembler oldValue, seven;  // function(name, old, value): trace(old); return value
+    oldValue.getVar("old").trace().getVar("value").op(Code::Return);
+    seven.push({integer(7)}).op(Code::Return);
+    Assembler as;
+    as.push({str("n"), integer(0)}).op(Code::SetVariable);
+    as.push({str("o"), integer(0)}).op(Code::InitObject).op(Code::SetVariable);
+    as.function("", {"name", "old", "value"}, onP).push({str("p"), integer(2)}).getVar("o");
+    as.push({str("watch")}).op(Code::CallMethod).op(Code::Pop);
+    as.function("", {"name", "old", "value"}, onQ).push({str("q"), integer(2)}).getVar("o");
+    as.push({str("watch")}).op(Code::CallMethod).op(Code::Pop);
+    as.getVar("o").push({str("p"), str("x")}).op(Code::SetMember);
+    as.getVar("n").trace();
+    as.getVar("o").push({str("p")}).op(Code::GetMember).trace();
+    as.getVar("o").push({str("q")}).op(Code::GetMember).trace();
+    // r.g: a getter giving 7 over the stored "kept"; the watch traces the old value.
+    as.push({str("r"), integer(0)}).op(Code::InitObject).op(Code::SetVariable);
+    as.getVar("r").push({str("g"), str("kept")}).op(Code::SetMember);
+    as.push({null()}).function("", {}, seven).push({str("g"), integer(3)}).getVar("r");
+    as.push({str("addProperty")}).op(Code::CallMethod).op(Code::Pop);
+    as.function("", {"name", "old", "value"}, oldValue).push({str("g"), integer(2)}).getVar("r");
+    as.push({str("watch")}).op(Code::CallMethod).op(Code::Pop);
+    as.getVar("r").push({str("g"), str("new")}).op(Code::SetMember);
+    as.getVar("r").push({str("g")}).op(Code::GetMember).trace();
+    EXPECT_EQ(f.run(as), QStringList({"130", "answerP", "answerQ", "kept", "7"}));
+}

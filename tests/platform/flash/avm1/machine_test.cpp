@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 
+#include "platform/flash/avm1/path_syntax.h"
 #include "test_host.h"
 
 using namespace pencora::avm1;
@@ -428,4 +430,60 @@ TEST(ConstantPools, ReachLaterBlocksAndStayWithTheirFunctions) {
     EXPECT_EQ(f.run(second), QStringList({"second", "first"}));
     // The new pool has no second entry: the call names no function.
     EXPECT_EQ(f.run(noPool), QStringList({"second"}));
+}
+
+// WaitForFrame2 asks the host about a whole frame number taken as a 32-bit integer and
+// counted down in 32 bits; a fraction, NaN, an infinity or text names no frame to wait for.
+TEST(Frames, WaitForFrame2AsksAboutWholeFramesIn32Bits) {
+    struct FrameHost : TestHost {
+        bool frameLoaded(Object*, int frame) override {
+            asked << QString::number(frame);
+            return frame < 10;
+        }
+        QStringList asked;
+    };
+    FrameHost host;
+    Machine machine(host, 7);
+    host.rootClip = machine.makeObject();
+    machine.collectGarbage({host.rootClip});
+    const Operand frames[] = {integer(10),       integer(11),       num(10.5),
+                              num(2147483648.0), num(2147483649.0), num(-4294967295.0),
+                              num(std::nan("")), str("abc"),        str("12")};
+    Assembler as;
+    for (const Operand& frame : frames) {
+        as.push({frame}).record(Code::WaitForFrame2, {2}).push({str("loaded")}).trace();
+        as.push({str("--")}).trace();
+    }
+    machine.runBlock(as.block(), host.rootClip, 7);
+    EXPECT_EQ(host.asked, QStringList({"9", "10", "2147483647", "-2147483648", "0", "11"}));
+    EXPECT_EQ(host.lines.join(QLatin1Char(' ')).toStdString(),
+              "loaded -- -- loaded -- -- loaded -- loaded -- loaded -- loaded -- --");
+}
+
+// How SWF 4 code reads a target path: where it starts and the names it steps through.
+TEST(Variables, Swf4TargetPathsReadSlashesOnly) {
+    auto read = [](const char* path) -> std::string {
+        const std::optional<Swf4Path> p = parseSwf4Path(QString::fromLatin1(path));
+        if (!p) {
+            return "none";
+        }
+        std::string out = p->start == Swf4Path::Start::Root    ? "root"
+                          : p->start == Swf4Path::Start::Level ? "level" + std::to_string(p->level)
+                                                               : "here";
+        for (const PathStep& s : p->steps) {
+            out += s.kind == PathStep::Kind::Parent ? " .." : " " + s.name.toStdString();
+        }
+        return out;
+    };
+    EXPECT_EQ(read(""), "here");
+    EXPECT_EQ(read("/"), "root");
+    EXPECT_EQ(read("/a/"), "root a");
+    EXPECT_EQ(read("a/../b"), "here a .. b");
+    EXPECT_EQ(read("_level2/a"), "level2 a");
+    EXPECT_EQ(read("_flash0..:x"), "level0");  // the rest of a level's name is ignored
+    EXPECT_EQ(read("_LEVEL1"), "level1");
+    for (const char* nothing :
+         {"//", "a//b", "/_level0", "a.b", "a:b", "_root", "this/a", "a/_parent"}) {
+        EXPECT_EQ(read(nothing), "none") << nothing;
+    }
 }

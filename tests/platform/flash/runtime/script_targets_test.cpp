@@ -53,6 +53,35 @@ TEST_F(ScriptTargetsTest, TellTargetMovesVariablesAndAPathLeadingNowhereGoesToTh
     EXPECT_THAT(traces.lines, ElementsAre("kid", "root", "root", "in kid", "undefined"));
 }
 
+// SWF 4 paths are slashes only and SWF 4 has no clip values: GetVariable of a clip's name or
+// path reads undefined, dots are no separators, and a tellTarget that finds nothing leaves no
+// target. The same movie as SWF 5 reads paths the later way.
+TEST_F(ScriptTargetsTest, Swf4PathsAreSlashesOnlyAndNameNoClipValues) {
+    auto movie = [this](uint8_t version) {
+        swfwrite::MovieBuilder b(version);
+        const uint16_t kid = spriteWith(b, Assembler().setVar("n", str("kid")));
+        Assembler a;
+        a.setVar("n", str("root"));
+        a.getVar("kid").op(Code::TypeOf).trace();
+        a.getVar("/kid:n").trace().getVar("kid.n").trace().getVar(":n").trace();
+        a.getVar("_level0:n").trace().getVar("_level0.n").trace();
+        a.push({str("_level0/kid"), integer(13)}).op(Code::GetProperty).trace();
+        a.push({str("_root/kid"), integer(13)}).op(Code::GetProperty).trace();
+        setTarget(a, "nowhere");
+        sayName(a);
+        setTarget(a, "");
+        a.op(Code::Stop);
+        b.place(named(kid, 1, "kid")).doAction(done(a)).showFrame();
+        traces.lines.clear();
+        play(b, 1);
+        return traces.lines;
+    };
+    EXPECT_THAT(movie(4), ElementsAre("undefined", "kid", "undefined", "undefined", "root",
+                                      "undefined", "kid", "undefined", "undefined"));
+    EXPECT_THAT(movie(5),
+                ElementsAre("movieclip", "kid", "kid", "root", "root", "root", "kid", "kid", ""));
+}
+
 TEST_F(ScriptTargetsTest, ScriptOfAClipRemovedByItsOwnCallStopsAfterThatCall) {
     swfwrite::MovieBuilder b;
     Assembler script;

@@ -210,6 +210,9 @@ void installGlobalFunctions(Machine& m) {
                     kDontEnum);
     m.global()->put(QStringLiteral("Infinity"), Value(std::numeric_limits<double>::infinity()),
                     kDontEnum);
+    // The player's own start-up script leaves its scratch variable `o` behind as null, so every
+    // movie reads `o` as null until it sets one of its own.
+    m.global()->put(QStringLiteral("o"), Value::null(), kDontEnum);
 }
 
 }  // namespace pencora::avm1
