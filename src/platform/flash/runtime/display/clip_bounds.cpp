@@ -2,6 +2,8 @@
 
 #include "platform/flash/runtime/drawing/clip_graphics.h"
 
+#include <cmath>
+
 namespace pencora::runtime {
 
 namespace {
@@ -76,6 +78,16 @@ std::optional<QRectF> contentBounds(const DisplayObject& object, const QTransfor
         return std::nullopt;
     }
     return QRectF(QPointF(e.left, e.top), QPointF(e.right, e.bottom));
+}
+
+QRectF wholeTwips(const QRectF& twips) {
+    const double left = std::round(twips.left());
+    const double top = std::round(twips.top());
+    return QRectF(left, top, std::round(twips.right()) - left, std::round(twips.bottom()) - top);
+}
+
+QPointF wholeTwips(QPointF twips) {
+    return QPointF(std::round(twips.x()), std::round(twips.y()));
 }
 
 QTransform spaceToSpace(const DisplayObject& from, const DisplayObject* to) {

@@ -95,6 +95,16 @@ int soundInt(avm1::Machine& m, const Value& v) {
     return int(std::trunc(n));
 }
 
+// The pan read back from a transform: how far the left side is turned down, or else how far
+// the right side is, negative. 32-bit arithmetic, as the transform's numbers are stored.
+int panOf(const SoundTransform& t) {
+    const auto magnitude = [](int v) { return v < 0 ? int(0u - uint32_t(v)) : v; };
+    if (t.ll != 100) {
+        return int(100u - uint32_t(magnitude(t.ll)));
+    }
+    return int(uint32_t(magnitude(t.rr)) - 100u);
+}
+
 Value soundConstruct(avm1::Machine& m, const Value&, std::vector<Value>& args) {
     auto* s = m.heap().make<SoundObject>(m.protos().object);
     // Prototype: Sound.prototype, found through the class so subclasses keep theirs.
@@ -138,8 +148,7 @@ Value getPan(avm1::Machine& m, const Value& self, std::vector<Value>&) {
     if (!t) {
         return {};
     }
-    // The original reads the pan back from the transform as |rr| - |ll|.
-    return Value(double(std::llabs(t->rr) - std::llabs(t->ll)));
+    return Value(double(panOf(*t)));
 }
 Value setPan(avm1::Machine& m, const Value& self, std::vector<Value>& args) {
     if (SoundTransform* t = transformOf(m, soundOf(self))) {
@@ -171,10 +180,11 @@ Value setTransform(avm1::Machine& m, const Value& self, std::vector<Value>& args
     if (!t || !o) {
         return {};
     }
+    // Only the object's own members count; they convert as 32-bit integers (NaN is 0).
     const auto take = [&](const char* name, int& field) {
         const QString n = QString::fromLatin1(name);
-        if (m.hasProperty(o, n)) {
-            field = soundInt(m, m.get(o, n));
+        if (o->find(n, m.version())) {
+            field = m.toInt32(m.get(o, n));
         }
     };
     take("ll", t->ll);
