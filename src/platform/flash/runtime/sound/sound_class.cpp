@@ -54,15 +54,26 @@ SoundObject* soundOf(const Value& self) {
     return o && o->kind() == avm1::ObjectKind::Host ? dynamic_cast<SoundObject*>(o) : nullptr;
 }
 
+// The timeline of the script running now, or null.
+DisplayObject* callingTimeline(avm1::Machine& m) {
+    avm1::Activation* a = m.current();
+    return a ? hostOf(m).displayOf(a->target ? a->target : a->originalTarget) : nullptr;
+}
+
 // The clip a Sound with an owner speaks for now, or null.
 std::shared_ptr<DisplayObject> ownerNow(avm1::Machine& m, SoundObject* s) {
     if (!s->hasTarget) {
         return nullptr;
     }
     Player& player = hostOf(m).player();
-    auto base = s->pathBase.lock();
-    DisplayObject* clip =
-        player.resolveTarget(base && base->parent ? base.get() : player.root(0), s->targetPath);
+    // A relative path starts at the timeline of the script calling now (sound_nested_clips);
+    // without a calling script, at the timeline that made the Sound.
+    DisplayObject* base = callingTimeline(m);
+    std::shared_ptr<DisplayObject> maker = s->pathBase.lock();
+    if (!base && maker && maker->parent) {
+        base = maker.get();
+    }
+    DisplayObject* clip = player.resolveTarget(base ? base : player.root(0), s->targetPath);
     return clip ? player.sharedOf(*clip) : nullptr;
 }
 
@@ -119,10 +130,8 @@ Value soundConstruct(avm1::Machine& m, const Value&, std::vector<Value>& args) {
         avm1::Object* o = target.object();
         // A display object by its path; anything else through its toString.
         s->targetPath = o && host.displayOf(o) ? host.targetPath(o, true) : m.toString(target);
-        if (avm1::Activation* a = m.current()) {
-            if (DisplayObject* made = host.displayOf(a->target ? a->target : a->originalTarget)) {
-                s->pathBase = host.player().sharedOf(*made);
-            }
+        if (DisplayObject* made = callingTimeline(m)) {
+            s->pathBase = host.player().sharedOf(*made);
         }
     }
     return Value(static_cast<avm1::Object*>(s));
