@@ -231,6 +231,47 @@ TEST_F(MovieClipTest, DrawingShowsUnderChildrenAndCountsInBoundsAndHits) {
     EXPECT_EQ(buildDrawList(player).size(), 1u);
 }
 
+// A shape hit test finds what shows: a layer under a timeline mask only where the mask
+// paints, a clip a script masked only inside its mask, and never the script's mask itself.
+TEST_F(MovieClipTest, ShapeHitsCountOnlyWhatMasksLetShow) {
+    swfwrite::MovieBuilder b;
+    const uint16_t small = b.define(square(0, 0, 10, 10, kRed));
+    const uint16_t big = b.define(square(0, 0, 40, 40, kRed));
+    const uint16_t corner = b.define(square(30, 30, 40, 40, kRed));
+    swfwrite::TimelineBuilder sprite;
+    swf::PlaceObject mask;
+    mask.characterId = small;
+    mask.depth = 1;
+    mask.clipDepth = 2;
+    sprite.place(mask).place(big, 2).place(corner, 3).showFrame();
+    const uint16_t layered = b.define(sprite.sprite());
+    b.tag(swf::ExportAssets{{{layered, "Layered"}}});
+    loadBoxMovie(b);
+
+    Object* clip = call(root(), "attachMovie", {"Layered", "layered", 1}).object();
+    auto hits = [&](Object* o, double x, double y) {
+        return m().toBoolean(call(o, "hitTest", {x, y, true}));
+    };
+    EXPECT_TRUE(hits(clip, 5, 5));
+    EXPECT_FALSE(hits(clip, 20, 20));  // the big square, masked away
+    EXPECT_TRUE(hits(clip, 35, 35));   // the corner, above the masked depths
+    EXPECT_TRUE(m().toBoolean(call(clip, "hitTest", {20, 20})));  // bounds know no masks
+
+    Object* holder = call(root(), "createEmptyMovieClip", {"holder", 2}).object();
+    m().set(holder, QStringLiteral("_x"), Value(100));
+    Object* shown = call(holder, "attachMovie", {"Box", "shown", 1}).object();
+    m().set(shown, QStringLiteral("_xscale"), Value(400));
+    m().set(shown, QStringLiteral("_yscale"), Value(400));
+    Object* window = call(holder, "attachMovie", {"Box", "window", 2}).object();
+    call(shown, "setMask", {Value(window)});
+    EXPECT_TRUE(hits(shown, 105, 5));
+    EXPECT_FALSE(hits(shown, 120, 20));
+    EXPECT_FALSE(hits(holder, 120, 20));
+    EXPECT_TRUE(hits(holder, 105, 5));
+    call(shown, "setMask", {Value::null()});
+    EXPECT_TRUE(hits(holder, 120, 20));
+}
+
 TEST_F(MovieClipTest, DuplicateCopiesTheDrawingButNotItsLaterChanges) {
     swfwrite::MovieBuilder b;
     loadBoxMovie(b);

@@ -48,7 +48,14 @@ void addBounds(const DisplayObject& o, const QTransform& t, bool withStrokes, Ex
     }
 }
 
-bool hitsShape(const DisplayObject& o, const QTransform& toStage, QPointF stage) {
+// What `o` and its children paint at the stage point. A clip a script masked counts only
+// where its mask paints too, and a child under a timeline mask only where that mask paints.
+bool hitsShape(const DisplayObject& o, const QTransform& toStage, QPointF stage,
+               bool asMask = false) {
+    if (!asMask && o.maskedBy &&
+        !hitsShape(*o.maskedBy, worldTransform(*o.maskedBy), stage, true)) {
+        return false;
+    }
     bool invertible = false;
     const QPointF local = toStage.inverted(&invertible).map(stage);
     if (!invertible) {
@@ -60,8 +67,23 @@ bool hitsShape(const DisplayObject& o, const QTransform& toStage, QPointF stage)
     if (const CharacterDrawing* g = drawnGraphics(o); g && g->hits(local, o.ratio)) {
         return true;
     }
-    for (const auto& [d, c] : o.children) {
-        if (c->clipDepth == 0 && hitsShape(*c, toTransform(c->matrix) * toStage, stage)) {
+    const DisplayObject* mask = nullptr;
+    QTransform maskToStage;
+    for (const auto& [depth, c] : o.children) {
+        const QTransform childToStage = toTransform(c->matrix) * toStage;
+        if (c->clipDepth > 0) {
+            mask = c.get();
+            maskToStage = childToStage;
+            continue;
+        }
+        if (mask && depth > mask->clipDepth) {
+            mask = nullptr;
+        }
+        if (mask && !hitsShape(*mask, maskToStage, stage, true)) {
+            continue;
+        }
+        // A script's mask is not drawn, so it is not hit either.
+        if (!c->masking && hitsShape(*c, childToStage, stage, asMask)) {
             return true;
         }
     }
