@@ -342,8 +342,8 @@ TEST_F(MovieClipTest, SizesAndPointsComeOutOnWholeTwips) {
     EXPECT_DOUBLE_EQ(number(p, "y"), 209.95);
 }
 
-// _width and _height scale the clip's own axis by the ratio wanted; a clip with no size, a
-// size that is no number and a text field's own resizing are left alone.
+// _width and _height scale the clip's own axis by the ratio wanted, by name or through
+// SetProperty; a clip with no size and a size that is no number leave the clip alone.
 TEST_F(MovieClipTest, SettingASizeScalesTheClip) {
     swfwrite::MovieBuilder b;
     loadBoxMovie(b);
