@@ -236,6 +236,15 @@ TEST_F(BitmapCopies, CopiesShareTheirArgumentsAndMakeTheirOwnPixels) {
     call(dest, "copyPixels", {src, rect(0, 0, 2, 2), point(2, 2)});
     EXPECT_EQ(pixel32(dest, 2, 2), 0xFF102030u);
     EXPECT_EQ(pixel32(dest, 1, 1), 0xFF000000u);
+    // Corners before the destination's are cut off; far ones leave everything as it was.
+    Value shifted = filled(0xFF000000);
+    call(src, "setPixel32", {Value(2), Value(2), Value(double(0xFF00FF00u))});
+    call(shifted, "copyPixels", {src, rect(0, 0, 3, 3), point(-2, -2)});
+    EXPECT_EQ(pixel32(shifted, 0, 0), 0xFF00FF00u);
+    EXPECT_EQ(pixel32(shifted, 1, 1), 0xFF000000u);
+    call(shifted, "copyPixels", {src, rect(-2147483647, 0, 2147483647, 3), point(2147483647, 0)});
+    EXPECT_EQ(pixel32(shifted, 1, 1), 0xFF000000u);
+    call(src, "setPixel32", {Value(2), Value(2), Value(double(0xFF102030u))});
     // A bitmap copies onto itself as it was before.
     call(src, "setPixel32", {Value(0), Value(0), Value(double(0xFF0000FFu))});
     call(src, "copyPixels", {src, rect(0, 0, 2, 1), point(1, 0)});

@@ -28,36 +28,34 @@ uint32_t channelOf(uint32_t argb, int shift) {
     return (argb >> shift) & 0xFF;
 }
 
-// One pixel to write: its place in this bitmap and its source's place.
-struct Move {
-    int sx, sy, dx, dy;
+// The part of a source rectangle that lands inside the destination: its corner in the
+// source, the same corner in the destination, and its size.
+struct Region {
+    int sx = 0, sy = 0, dx = 0, dy = 0, w = 0, h = 0;
 };
 
 // Where a copy takes its pixels from and puts them.
 struct Copy {
     BitmapDataObject* source = nullptr;
     BitmapDataObject* dest = nullptr;
-    std::vector<Move> moves;
+    Region region;
 };
 
-// The pixels of `r` inside the source whose places, from `at` on, lie inside the destination.
-std::vector<Move> movesOf(const BitmapDataObject& src, const Rect& r, const BitmapDataObject& dst,
-                          XY at) {
-    std::vector<Move> out;
-    const int64_t x0 = std::max<int64_t>(r.x, 0);
-    const int64_t y0 = std::max<int64_t>(r.y, 0);
-    const int64_t x1 = std::min<int64_t>(int64_t(r.x) + r.w, src.width());
-    const int64_t y1 = std::min<int64_t>(int64_t(r.y) + r.h, src.height());
-    for (int64_t y = y0; y < y1; ++y) {
-        for (int64_t x = x0; x < x1; ++x) {
-            const int64_t dx = at.x + (x - r.x);
-            const int64_t dy = at.y + (y - r.y);
-            if (dx >= 0 && dy >= 0 && dx < dst.width() && dy < dst.height()) {
-                out.push_back(Move{int(x), int(y), int(dx), int(dy)});
-            }
-        }
-    }
-    return out;
+// Source coordinates from `from` on, of `length` at most, that lie inside the source (`size`)
+// and land, shifted by `shift`, inside the destination (`destSize`).
+std::pair<int64_t, int64_t> span(int64_t from, int64_t length, int64_t size, int64_t shift,
+                                 int64_t destSize) {
+    const int64_t lo = std::max({from, int64_t(0), -shift});
+    const int64_t hi = std::min({from + length, size, destSize - shift});
+    return {lo, std::max(lo, hi)};
+}
+
+Region regionOf(const BitmapDataObject& src, const Rect& r, const BitmapDataObject& dst, XY at) {
+    const int64_t shiftX = int64_t(at.x) - r.x;
+    const int64_t shiftY = int64_t(at.y) - r.y;
+    const auto [x0, x1] = span(r.x, r.w, src.width(), shiftX, dst.width());
+    const auto [y0, y1] = span(r.y, r.h, src.height(), shiftY, dst.height());
+    return Region{int(x0), int(y0), int(x0 + shiftX), int(y0 + shiftY), int(x1 - x0), int(y1 - y0)};
 }
 
 // Reads the three shared arguments; the error code to answer when they do not make a copy.
@@ -83,20 +81,26 @@ std::variant<Copy, int> copyOf(Machine& m, const Value& self, std::vector<Value>
         at = XY{m.toInt32(m.getMember(args[2], QStringLiteral("x"))),
                 m.toInt32(m.getMember(args[2], QStringLiteral("y")))};
     }
-    return Copy{source, dest, movesOf(*source, *r, *dest, at)};
+    return Copy{source, dest, regionOf(*source, *r, *dest, at)};
 }
 
 // Writes each moved pixel as `pixel` makes it from the source's and the destination's straight
 // colours. All are read before any is written, so a bitmap copies onto itself as it was.
 template <class F>
 void apply(const Copy& c, F pixel) {
+    const Region& g = c.region;
     std::vector<uint32_t> made;
-    made.reserve(c.moves.size());
-    for (const Move& mv : c.moves) {
-        made.push_back(pixel(c.source->pixel32(mv.sx, mv.sy), c.dest->pixel32(mv.dx, mv.dy)));
+    made.reserve(size_t(g.w) * size_t(g.h));
+    for (int y = 0; y < g.h; ++y) {
+        for (int x = 0; x < g.w; ++x) {
+            made.push_back(
+                pixel(c.source->pixel32(g.sx + x, g.sy + y), c.dest->pixel32(g.dx + x, g.dy + y)));
+        }
     }
-    for (size_t i = 0; i < made.size(); ++i) {
-        c.dest->setPixel32(c.moves[i].dx, c.moves[i].dy, made[i]);
+    for (int y = 0; y < g.h; ++y) {
+        for (int x = 0; x < g.w; ++x) {
+            c.dest->setPixel32(g.dx + x, g.dy + y, made[size_t(y) * size_t(g.w) + size_t(x)]);
+        }
     }
 }
 
@@ -248,20 +252,27 @@ Value threshold(Machine& m, const Value& self, std::vector<Value>& args) {
     const uint32_t limit = uint32_t(m.toInt32(args[4])) & mask;
     const uint32_t color = args.size() > 5 ? uint32_t(m.toInt32(args[5])) : 0;
     const bool copySource = args.size() > 7 && m.toBoolean(args[7]);
+    // The source is read whole before anything is written, as it may be this bitmap.
+    const Region& g = copy.region;
     int changed = 0;
-    std::vector<std::optional<uint32_t>> made;
-    for (const Move& mv : copy.moves) {
-        if (passes(op, copy.source->raw(mv.sx, mv.sy) & mask, limit)) {
-            made.push_back(color);
-            ++changed;
-        } else {
-            made.push_back(copySource ? std::optional(copy.source->pixel32(mv.sx, mv.sy))
-                                      : std::nullopt);
+    std::vector<uint32_t> made;
+    std::vector<uint8_t> written;
+    made.reserve(size_t(g.w) * size_t(g.h));
+    written.reserve(made.capacity());
+    for (int y = 0; y < g.h; ++y) {
+        for (int x = 0; x < g.w; ++x) {
+            const bool hit = passes(op, copy.source->raw(g.sx + x, g.sy + y) & mask, limit);
+            changed += hit ? 1 : 0;
+            made.push_back(hit ? color : copy.source->pixel32(g.sx + x, g.sy + y));
+            written.push_back(hit || copySource ? 1 : 0);
         }
     }
-    for (size_t i = 0; i < made.size(); ++i) {
-        if (made[i]) {
-            copy.dest->setPixel32(copy.moves[i].dx, copy.moves[i].dy, *made[i]);
+    for (int y = 0; y < g.h; ++y) {
+        for (int x = 0; x < g.w; ++x) {
+            const size_t i = size_t(y) * size_t(g.w) + size_t(x);
+            if (written[i]) {
+                copy.dest->setPixel32(g.dx + x, g.dy + y, made[i]);
+            }
         }
     }
     return Value(changed);
