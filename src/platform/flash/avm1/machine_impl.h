@@ -93,6 +93,7 @@ void installLoadVars(Machine& m);
 void installSharedObject(Machine& m);
 void installGeometry(Machine& m);
 void installBitmapData(Machine& m);
+void installBitmapDataCopies(Machine& m, Object* proto);
 void installRectangle(Machine& m, Object* geom);
 void installMatrixAndColorTransform(Machine& m, Object* geom);
 void installTransformClass(Machine& m, Object* geom);

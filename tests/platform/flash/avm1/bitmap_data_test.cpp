@@ -2,6 +2,7 @@
 // version, and the answers of the methods to bad arguments.
 #include <gtest/gtest.h>
 
+#include "platform/flash/avm1/array_object.h"
 #include "platform/flash/avm1/bitmap_data.h"
 #include "test_host.h"
 
@@ -184,4 +185,151 @@ TEST_F(Bitmaps, CompareAndHitTest) {
         call(a, "hitTest", {point(0, 0), Value(1), b, point(-1, 0), Value(0x80)}).boolean());
     EXPECT_FALSE(
         call(a, "hitTest", {point(0, 0), Value(1), b, point(-1, 0), Value(0x90)}).boolean());
+}
+
+namespace {
+
+struct BitmapCopies : Bitmaps {
+    Value point(int x, int y) {
+        Object* o = m.makeObject();
+        o->put("x", Value(x));
+        o->put("y", Value(y));
+        return Value(o);
+    }
+    Value filled(uint32_t argb, bool transparent = true) {
+        return make({Value(3), Value(3), Value(transparent), Value(double(argb))});
+    }
+    double number(const Value& v) { return m.toNumber(v); }
+    std::string rectText(const Value& r) {
+        std::string out;
+        for (const char* k : {"x", "y", "width", "height"}) {
+            out += std::to_string(m.toInt32(m.getMember(r, k))) + " ";
+        }
+        return out;
+    }
+};
+
+}  // namespace
+
+// The copying methods read source, rectangle and point alike and leave out what falls outside
+// either bitmap; each then makes its pixels its own way.
+TEST_F(BitmapCopies, CopiesShareTheirArgumentsAndMakeTheirOwnPixels) {
+    Value dest = filled(0xFF000000);
+    Value src = filled(0xFF102030);
+    Value disposed = filled(0xFF000000);
+    call(disposed, "dispose");
+    for (const char* method : {"copyPixels", "copyChannel", "merge", "paletteMap", "threshold"}) {
+        SCOPED_TRACE(method);
+        EXPECT_EQ(number(call(dest, method)), -1);
+        const Value tail[] = {Value(1), Value(1), Value(128), Value(128), Value(128), Value(128)};
+        auto with = [&](Value source, Value r) {
+            std::vector<Value> args{source, r, point(0, 0)};
+            args.insert(args.end(), std::begin(tail), std::end(tail));
+            return number(call(dest, method, args));
+        };
+        EXPECT_EQ(with(Value(m.makeObject()), rect(0, 0, 3, 3)), -2);
+        EXPECT_EQ(with(disposed, rect(0, 0, 3, 3)), -3);
+        EXPECT_EQ(with(src, Value()), -4);
+    }
+
+    // A 2 x 2 corner lands at (2, 2): only its first pixel fits.
+    call(dest, "copyPixels", {src, rect(0, 0, 2, 2), point(2, 2)});
+    EXPECT_EQ(pixel32(dest, 2, 2), 0xFF102030u);
+    EXPECT_EQ(pixel32(dest, 1, 1), 0xFF000000u);
+    // Corners before the destination's are cut off; far ones leave everything as it was.
+    Value shifted = filled(0xFF000000);
+    call(src, "setPixel32", {Value(2), Value(2), Value(double(0xFF00FF00u))});
+    call(shifted, "copyPixels", {src, rect(0, 0, 3, 3), point(-2, -2)});
+    EXPECT_EQ(pixel32(shifted, 0, 0), 0xFF00FF00u);
+    EXPECT_EQ(pixel32(shifted, 1, 1), 0xFF000000u);
+    call(shifted, "copyPixels", {src, rect(-2147483647, 0, 2147483647, 3), point(2147483647, 0)});
+    EXPECT_EQ(pixel32(shifted, 1, 1), 0xFF000000u);
+    call(src, "setPixel32", {Value(2), Value(2), Value(double(0xFF102030u))});
+    // A bitmap copies onto itself as it was before.
+    call(src, "setPixel32", {Value(0), Value(0), Value(double(0xFF0000FFu))});
+    call(src, "copyPixels", {src, rect(0, 0, 2, 1), point(1, 0)});
+    EXPECT_EQ(pixel32(src, 1, 0), 0xFF0000FFu);
+    EXPECT_EQ(pixel32(src, 2, 0), 0xFF102030u);
+
+    Value c = filled(0xFF000000);
+    call(c, "copyChannel", {src, rect(0, 0, 3, 3), point(0, 0), Value(4), Value(1)});
+    EXPECT_EQ(pixel32(c, 0, 0), 0xFFFF0000u);  // blue into red
+    EXPECT_EQ(pixel32(c, 2, 2), 0xFF300000u);
+
+    Value merged = filled(0xFF000000);
+    call(merged, "merge",
+         {filled(0xFFFFFFFF), rect(0, 0, 3, 3), point(0, 0), Value(128), Value(0), Value(256),
+          Value(256)});
+    EXPECT_EQ(pixel32(merged, 1, 1), 0xFF7F00FFu);
+
+    Value mapped = filled(0xFF000000);
+    std::vector<Value> reds(256, Value(0));
+    reds[0x10] = Value(double(0x00000001));
+    call(mapped, "paletteMap", {src, rect(0, 0, 3, 3), point(0, 0), Value(m.makeArray(reds))});
+    EXPECT_EQ(pixel32(mapped, 2, 2), 0xFF002031u);  // red's entry added, the rest kept
+}
+
+// threshold compares the stored (premultiplied) pixel, both sides masked, and counts the
+// pixels that took the colour; with copySource the others take the source's.
+TEST_F(BitmapCopies, ThresholdComparesStoredPixelsAndCounts) {
+    Value src = filled(0xFFFFFFFF);
+    call(src, "setPixel32", {Value(1), Value(1), Value(double(0x12345678u))});
+    Value dest = filled(0xFF000000, false);
+    auto run = [&](const char* op, bool copySource) {
+        return number(
+            call(dest, "threshold",
+                 {src, rect(0, 0, 3, 3), point(0, 0), Value(op), Value(double(0x33333333u)),
+                  Value(double(0xFFAAAAAAu)), Value(double(0x00FF0000u)), Value(copySource)}));
+    };
+    // 0x12345678 is stored with red 0x04: below 0x33 although its straight red is 0x34.
+    EXPECT_EQ(run("<", false), 1);
+    EXPECT_EQ(pixel32(dest, 1, 1), 0xFFAAAAAAu);
+    EXPECT_EQ(pixel32(dest, 0, 0), 0xFF000000u);
+    EXPECT_EQ(run(">", true), 8);
+    EXPECT_EQ(pixel32(dest, 1, 1), 0xFF395571u);  // the source's, made opaque here
+    EXPECT_EQ(run("!=", false), 9);
+    EXPECT_EQ(run("==", false), 0);
+    EXPECT_EQ(run("no such", false), 1);  // compares as "<"
+}
+
+// getColorBoundsRect finds the pixels of a colour, or those of any other; a lone pixel at the
+// origin is found like any other.
+TEST_F(BitmapCopies, ColorBoundsAroundThePixelsOfAColour) {
+    Value b = filled(0xFFFFFFFF);
+    EXPECT_EQ(number(call(b, "getColorBoundsRect", {Value(1)})), -1);
+    auto bounds = [&](bool find) {
+        return rectText(
+            call(b, "getColorBoundsRect",
+                 {Value(double(0xFFFFFFFFu)), Value(double(0xFFFFFFFFu)), Value(find)}));
+    };
+    EXPECT_EQ(bounds(true), "0 0 3 3 ");
+    EXPECT_EQ(bounds(false), "0 0 0 0 ");
+    call(b, "setPixel32", {Value(0), Value(0), Value(double(0xFF00FF00u))});
+    EXPECT_EQ(bounds(false), "0 0 1 1 ");
+    call(b, "setPixel32", {Value(2), Value(1), Value(double(0xFF00FF00u))});
+    EXPECT_EQ(bounds(false), "0 0 3 2 ");
+}
+
+// noise fills the chosen channels from the seed, the same seed giving the same pixels; the
+// channels left out are 0 and alpha left out is opaque.
+TEST_F(BitmapCopies, NoiseFillsTheChosenChannelsFromTheSeed) {
+    Value a = filled(0xFF000000);
+    Value b = filled(0xFF000000);
+    EXPECT_EQ(number(call(a, "noise")), -1);
+    call(a, "noise", {Value(7), Value(10), Value(20), Value(1 | 4)});
+    call(b, "noise", {Value(7), Value(10), Value(20), Value(1 | 4)});
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 3; ++x) {
+            const uint32_t p = pixel32(a, x, y);
+            EXPECT_EQ(p, pixel32(b, x, y));
+            EXPECT_EQ(p & 0xFF00FF00u, 0xFF000000u);
+            EXPECT_GE((p >> 16) & 0xFF, 10u);
+            EXPECT_LE((p >> 16) & 0xFF, 20u);
+            EXPECT_GE(p & 0xFF, 10u);
+        }
+    }
+    call(a, "noise", {Value(3), Value(0), Value(255), Value(8), Value(true)});
+    const uint32_t grey = pixel32(a, 1, 1);
+    EXPECT_EQ((grey >> 16) & 0xFF, grey & 0xFF);
+    EXPECT_EQ((grey >> 8) & 0xFF, grey & 0xFF);
 }

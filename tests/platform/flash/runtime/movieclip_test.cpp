@@ -231,6 +231,47 @@ TEST_F(MovieClipTest, DrawingShowsUnderChildrenAndCountsInBoundsAndHits) {
     EXPECT_EQ(buildDrawList(player).size(), 1u);
 }
 
+// A shape hit test finds what shows: a layer under a timeline mask only where the mask
+// paints, a clip a script masked only inside its mask, and never the script's mask itself.
+TEST_F(MovieClipTest, ShapeHitsCountOnlyWhatMasksLetShow) {
+    swfwrite::MovieBuilder b;
+    const uint16_t small = b.define(square(0, 0, 10, 10, kRed));
+    const uint16_t big = b.define(square(0, 0, 40, 40, kRed));
+    const uint16_t corner = b.define(square(30, 30, 40, 40, kRed));
+    swfwrite::TimelineBuilder sprite;
+    swf::PlaceObject mask;
+    mask.characterId = small;
+    mask.depth = 1;
+    mask.clipDepth = 2;
+    sprite.place(mask).place(big, 2).place(corner, 3).showFrame();
+    const uint16_t layered = b.define(sprite.sprite());
+    b.tag(swf::ExportAssets{{{layered, "Layered"}}});
+    loadBoxMovie(b);
+
+    Object* clip = call(root(), "attachMovie", {"Layered", "layered", 1}).object();
+    auto hits = [&](Object* o, double x, double y) {
+        return m().toBoolean(call(o, "hitTest", {x, y, true}));
+    };
+    EXPECT_TRUE(hits(clip, 5, 5));
+    EXPECT_FALSE(hits(clip, 20, 20));  // the big square, masked away
+    EXPECT_TRUE(hits(clip, 35, 35));   // the corner, above the masked depths
+    EXPECT_TRUE(m().toBoolean(call(clip, "hitTest", {20, 20})));  // bounds know no masks
+
+    Object* holder = call(root(), "createEmptyMovieClip", {"holder", 2}).object();
+    m().set(holder, QStringLiteral("_x"), Value(100));
+    Object* shown = call(holder, "attachMovie", {"Box", "shown", 1}).object();
+    m().set(shown, QStringLiteral("_xscale"), Value(400));
+    m().set(shown, QStringLiteral("_yscale"), Value(400));
+    Object* window = call(holder, "attachMovie", {"Box", "window", 2}).object();
+    call(shown, "setMask", {Value(window)});
+    EXPECT_TRUE(hits(shown, 105, 5));
+    EXPECT_FALSE(hits(shown, 120, 20));
+    EXPECT_FALSE(hits(holder, 120, 20));
+    EXPECT_TRUE(hits(holder, 105, 5));
+    call(shown, "setMask", {Value::null()});
+    EXPECT_TRUE(hits(holder, 120, 20));
+}
+
 TEST_F(MovieClipTest, DuplicateCopiesTheDrawingButNotItsLaterChanges) {
     swfwrite::MovieBuilder b;
     loadBoxMovie(b);
@@ -274,6 +315,118 @@ TEST_F(MovieClipTest, PointsBetweenAClipAndTheStage) {
     half->put(QStringLiteral("x"), Value(1));
     call(inner, "localToGlobal", {Value(half)});
     EXPECT_EQ(number(half, "x"), 1);
+}
+
+// Positions and sizes come out on whole twips, as the player keeps them: a point through a
+// turned and shrunk clip lands on the nearest twip and goes back through the same rounding.
+TEST_F(MovieClipTest, SizesAndPointsComeOutOnWholeTwips) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Object* box = call(root(), "attachMovie", {"Box", "box", 1}).object();
+    m().set(box, QStringLiteral("_xscale"), Value(33.33));
+    EXPECT_DOUBLE_EQ(number(box, "_width"), 3.35);  // 66.66 twips
+    EXPECT_DOUBLE_EQ(number(box, "_height"), 10);
+
+    Object* outer = call(root(), "createEmptyMovieClip", {"outer", 2}).object();
+    // A quarter scale turned by 25 degrees, as a movie file stores it.
+    host->displayOf(outer)->matrix = swf::Matrix{
+        0.2265777587890625, 0.10565185546875, -0.10565185546875, 0.2265777587890625, 4000, 4000};
+    Object* inner = call(outer, "createEmptyMovieClip", {"inner", 1}).object();
+    host->displayOf(inner)->matrix = at(200, 200);
+    Object* p = point(10, 10);
+    call(inner, "localToGlobal", {Value(p)});
+    EXPECT_DOUBLE_EQ(number(p, "x"), 225.4);
+    EXPECT_DOUBLE_EQ(number(p, "y"), 269.75);
+    call(outer, "globalToLocal", {Value(p)});
+    EXPECT_DOUBLE_EQ(number(p, "x"), 210);
+    EXPECT_DOUBLE_EQ(number(p, "y"), 209.95);
+}
+
+// _width and _height scale the clip's own axis by the ratio wanted, by name or through
+// SetProperty; a clip with no size and a size that is no number leave the clip alone.
+TEST_F(MovieClipTest, SettingASizeScalesTheClip) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Object* box = call(root(), "attachMovie", {"Box", "box", 1}).object();
+    m().set(box, QStringLiteral("_width"), Value(25));
+    EXPECT_DOUBLE_EQ(number(box, "_xscale"), 250);
+    EXPECT_DOUBLE_EQ(number(box, "_width"), 25);
+    m().set(box, QStringLiteral("_height"), Value(5));
+    EXPECT_DOUBLE_EQ(number(box, "_yscale"), 50);
+    EXPECT_DOUBLE_EQ(number(box, "_height"), 5);
+    m().set(box, QStringLiteral("_height"), Value("abc"));
+    m().set(box, QStringLiteral("_height"), Value(INFINITY));
+    EXPECT_DOUBLE_EQ(number(box, "_yscale"), 50);
+    // Through SetProperty too.
+    host->setClipProperty(box, avm1::ClipProperty::Width, Value(5));
+    EXPECT_DOUBLE_EQ(number(box, "_xscale"), 50);
+
+    Object* empty = call(root(), "createEmptyMovieClip", {"empty", 2}).object();
+    m().set(empty, QStringLiteral("_width"), Value(40));
+    EXPECT_EQ(number(empty, "_xscale"), 100);
+    EXPECT_EQ(number(empty, "_width"), 0);
+}
+
+// A turn is kept within a half turn either way; a half turn keeps the sign it was given.
+TEST_F(MovieClipTest, RotationWrapsIntoAHalfTurnEitherWay) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Object* clip = call(root(), "createEmptyMovieClip", {"c", 1}).object();
+    const std::pair<double, double> cases[] = {{180, 180}, {-180, -180}, {181, -179}, {-181, 179},
+                                               {540, 180}, {-540, -180}, {720, 0},    {90.5, 90.5}};
+    for (const auto& [set, read] : cases) {
+        m().set(clip, QStringLiteral("_rotation"), Value(set));
+        EXPECT_NEAR(number(clip, "_rotation"), read, 1e-9) << set;
+    }
+}
+
+// The movie-wide properties keep what SetProperty gives them: the quality by name or by
+// _highquality number, the sound buffer as a whole number of seconds.
+TEST_F(MovieClipTest, MovieWidePropertiesKeepWhatScriptsSet) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    auto set = [&](avm1::ClipProperty p, const Value& v) { host->setClipProperty(root(), p, v); };
+    auto text = [&](avm1::ClipProperty p) {
+        return m().toString(host->getClipProperty(root(), p));
+    };
+    using P = avm1::ClipProperty;
+
+    const std::pair<Value, const char*> highQuality[] = {
+        {Value(2), "2"},         {Value(10), "2"}, {Value(INFINITY), "2"},
+        {Value(1.5), "1"},       {Value(0), "0"},  {Value(-5), "1"},
+        {Value(-INFINITY), "1"}, {Value(0), "0"},  {Value("10x"), "0"}};
+    for (const auto& [v, read] : highQuality) {
+        set(P::HighQuality, v);
+        EXPECT_EQ(text(P::HighQuality), read) << m().toString(v).toStdString();
+    }
+    EXPECT_EQ(text(P::Quality), "LOW");
+    set(P::Quality, Value("best"));
+    EXPECT_EQ(text(P::Quality), "BEST");
+    EXPECT_EQ(text(P::HighQuality), "2");
+    set(P::Quality, Value(2));  // no quality's name: stays
+    EXPECT_EQ(text(P::Quality), "BEST");
+    set(P::Quality, Value("Medium"));
+    EXPECT_EQ(text(P::Quality), "MEDIUM");
+    EXPECT_TRUE(player.highQuality());
+
+    EXPECT_EQ(text(P::SoundBufTime), "5");
+    const std::pair<Value, const char*> seconds[] = {{Value(1.5), "1"},
+                                                     {Value(-5), "-5"},
+                                                     {Value("10"), "10"},
+                                                     {Value("abc"), "10"},
+                                                     {Value(INFINITY), "-2147483648"},
+                                                     {Value(1e12), "-2147483648"}};
+    for (const auto& [v, read] : seconds) {
+        set(P::SoundBufTime, v);
+        EXPECT_EQ(text(P::SoundBufTime), read) << m().toString(v).toStdString();
+    }
+
+    // The focus rectangle switch ignores what is not a number.
+    set(P::FocusRect, Value(0));
+    set(P::FocusRect, Value("10x"));
+    EXPECT_FALSE(player.focusRectEnabled());
+    set(P::FocusRect, Value("10"));
+    EXPECT_TRUE(player.focusRectEnabled());
 }
 
 TEST_F(MovieClipTest, TimelineLeavesClipsScriptsTookOver) {
@@ -499,6 +652,44 @@ TEST_F(MovieClipTest, ASoundFollowsItsOwnersPathNotTheClip) {
     m().set(clip, QStringLiteral("_name"), Value("other"));
     EXPECT_TRUE(call(made, "getVolume").isUndefined());
     EXPECT_TRUE(call(early, "getVolume").isUndefined());
+}
+
+// The pan reads back from the transform: the left side turned down gives a pan to the right,
+// else the right side turned down one to the left. setTransform takes only the object's own
+// members, as 32-bit integers.
+TEST_F(MovieClipTest, ASoundsPanReadsBackFromItsTransform) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    std::vector<Value> none;
+    Object* sound = m().construct(m().get(m().global(), QStringLiteral("Sound")), none).object();
+    ASSERT_NE(sound, nullptr);
+    for (double pan : {50.0, -50.0, 100.0, -100.0, 0.0, 1.0}) {
+        call(sound, "setPan", {pan});
+        EXPECT_EQ(m().toNumber(call(sound, "getPan")), pan);
+    }
+    auto transform = [&](double ll, double rr) {
+        Object* t = m().makeObject();
+        t->put(QStringLiteral("ll"), Value(ll));
+        t->put(QStringLiteral("rr"), Value(rr));
+        call(sound, "setTransform", {Value(t)});
+        return m().toNumber(call(sound, "getPan"));
+    };
+    EXPECT_EQ(transform(50, 99), 50);
+    EXPECT_EQ(transform(100, 99), -1);
+    EXPECT_EQ(transform(-150, 20), -50);
+    EXPECT_EQ(transform(-100, -150), 0);
+    EXPECT_EQ(transform(std::nan(""), 3), 100);   // NaN is 0
+    EXPECT_EQ(transform(3e9, 100), -1294967196);  // wraps as a 32-bit integer
+
+    Object* inherited = m().makeObject();
+    Object* proto = m().makeObject();
+    proto->put(QStringLiteral("ll"), Value(22));
+    inherited->setProto(proto);
+    transform(100, 100);
+    call(sound, "setTransform", {Value(inherited)});
+    Object* read = call(sound, "getTransform").object();
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(number(read, "ll"), 100);
 }
 
 TEST(ClipGraphicsTest, AnOutlineLeftOpenClosesWithItsLine) {

@@ -135,5 +135,52 @@ TEST_F(ScriptTargetsTest, UnloadHandlersRunWhileTheClipIsStillOnTheList) {
     EXPECT_TRUE(root().children.empty());
 }
 
+// A Sound made with a relative path finds its clip from the timeline of the script calling
+// it, not from the one that made it.
+TEST_F(ScriptTargetsTest, ASoundsRelativePathStartsAtTheCallingTimeline) {
+    auto innerClip = [](Assembler& a) {
+        a.push({integer(1), str("inner"), integer(2), str("createEmptyMovieClip")})
+            .op(Code::CallFunction)
+            .op(Code::Pop);
+    };
+    Assembler kidScript;
+    innerClip(kidScript);
+    kidScript.push({str("s"), str("inner"), integer(1), str("Sound")})
+        .op(Code::NewObject)
+        .op(Code::SetVariable)
+        .push({integer(40), integer(1)})
+        .getVar("s")
+        .push({str("setVolume")})
+        .op(Code::CallMethod)
+        .op(Code::Pop)
+        .push({integer(0)})
+        .getVar("s")
+        .push({str("getVolume")})
+        .op(Code::CallMethod)
+        .trace();
+
+    swfwrite::MovieBuilder b;
+    const uint16_t kid = spriteWith(b, kidScript);
+    b.place(named(kid, 1, "kid")).showFrame();
+    Assembler rootScript;
+    auto kidSound = [&](const std::string& method) {
+        rootScript.getVar("kid").push({str("s")}).op(Code::GetMember).push({str(method)});
+        rootScript.op(Code::CallMethod);
+    };
+    rootScript.push({integer(0)});
+    kidSound("getVolume");
+    rootScript.trace();
+    innerClip(rootScript);
+    rootScript.push({integer(10), integer(1)});
+    kidSound("setVolume");
+    rootScript.op(Code::Pop).push({integer(0)});
+    kidSound("getVolume");
+    rootScript.trace().op(Code::Stop);
+    b.doAction(done(rootScript)).showFrame();
+    play(b, 2);
+    // The root has no "inner" at first; once it has, the kid's Sound answers for the root's.
+    EXPECT_THAT(traces.lines, ElementsAre("40", "undefined", "10"));
+}
+
 }  // namespace
 }  // namespace pencora::runtime

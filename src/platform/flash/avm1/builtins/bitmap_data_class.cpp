@@ -8,32 +8,21 @@
 #include <optional>
 
 #include "platform/flash/avm1/bitmap_data.h"
+#include "platform/flash/avm1/builtins/bitmap_data_args.h"
 #include "platform/flash/avm1/function_object.h"
 #include "platform/flash/avm1/machine_impl.h"
 
 namespace pencora::avm1 {
 
-namespace {
-
-constexpr int kFailed = -1;
-constexpr int kDone = 0;
+namespace bitmap_args {
 
 BitmapDataObject* bitmapOf(const Value& v) {
     return dynamic_cast<BitmapDataObject*>(v.object());
 }
 
-// The bitmap `this` stands for, when it is one that still has pixels.
-BitmapDataObject* live(const Value& self) {
-    BitmapDataObject* b = bitmapOf(self);
+BitmapDataObject* live(const Value& v) {
+    BitmapDataObject* b = bitmapOf(v);
     return b && !b->disposed() ? b : nullptr;
-}
-
-int intArg(Machine& m, const std::vector<Value>& args, size_t i) {
-    return m.toInt32(argAt(args, i));
-}
-
-uint32_t colorArg(Machine& m, const std::vector<Value>& args, size_t i) {
-    return uint32_t(m.toInt32(argAt(args, i)));
 }
 
 Object* geomClass(Machine& m, const char* name) {
@@ -56,12 +45,7 @@ Value makeRectangle(Machine& m, double x, double y, double w, double h) {
     return Value(o);
 }
 
-struct Rect {
-    int x = 0, y = 0, w = 0, h = 0;
-};
-
-// Any object with x, y, width and height will do; one missing a field is no rectangle ({} and
-// {x, y, height} make fillRect answer -1).
+// ({} and {x, y, height} make fillRect answer -1.)
 std::optional<Rect> rectOf(Machine& m, const Value& v) {
     if (!v.isObject()) {
         return std::nullopt;
@@ -76,6 +60,32 @@ std::optional<Rect> rectOf(Machine& m, const Value& v) {
         fields[i] = m.toInt32(f);
     }
     return Rect{fields[0], fields[1], fields[2], fields[3]};
+}
+
+std::optional<XY> pointOf(Machine& m, const Value& v) {
+    if (!v.isObject()) {
+        return std::nullopt;
+    }
+    Value x = m.getMember(v, QStringLiteral("x"));
+    Value y = m.getMember(v, QStringLiteral("y"));
+    if (x.isUndefined() || y.isUndefined()) {
+        return std::nullopt;
+    }
+    return XY{m.toInt32(x), m.toInt32(y)};
+}
+
+}  // namespace bitmap_args
+
+namespace {
+
+using namespace bitmap_args;
+
+int intArg(Machine& m, const std::vector<Value>& args, size_t i) {
+    return m.toInt32(argAt(args, i));
+}
+
+uint32_t colorArg(Machine& m, const std::vector<Value>& args, size_t i) {
+    return uint32_t(m.toInt32(argAt(args, i)));
 }
 
 // new BitmapData(width, height[, transparent = true[, fill = 0xFFFFFFFF]]). Too few arguments
@@ -247,23 +257,6 @@ Value compare(Machine& m, const Value& self, std::vector<Value>& args) {
     return Value(diff);
 }
 
-struct XY {
-    int x = 0, y = 0;
-};
-
-// An object with both x and y, as hitTest reads its points.
-std::optional<XY> pointOf(Machine& m, const Value& v) {
-    if (!v.isObject()) {
-        return std::nullopt;
-    }
-    Value x = m.getMember(v, QStringLiteral("x"));
-    Value y = m.getMember(v, QStringLiteral("y"));
-    if (x.isUndefined() || y.isUndefined()) {
-        return std::nullopt;
-    }
-    return XY{m.toInt32(x), m.toInt32(y)};
-}
-
 bool opaqueEnough(const BitmapDataObject& b, int x, int y, int threshold) {
     return b.contains(x, y) && int(b.pixel32(x, y) >> 24) >= threshold;
 }
@@ -412,6 +405,7 @@ void installBitmapData(Machine& m) {
     }
     Object* proto = m.makeObject();
     installTable(m, proto, kPrototype);
+    installBitmapDataCopies(m, proto);
     for (const NativeEntry& g : kGetters) {
         const QString name = QString::fromLatin1(g.name);
         // Enumerable: a for..in over a bitmap lists them (bitmap_data_thorough compare test).

@@ -2,6 +2,8 @@
 
 #include "platform/flash/runtime/drawing/clip_graphics.h"
 
+#include <cmath>
+
 namespace pencora::runtime {
 
 namespace {
@@ -46,7 +48,14 @@ void addBounds(const DisplayObject& o, const QTransform& t, bool withStrokes, Ex
     }
 }
 
-bool hitsShape(const DisplayObject& o, const QTransform& toStage, QPointF stage) {
+// What `o` and its children paint at the stage point. A clip a script masked counts only
+// where its mask paints too, and a child under a timeline mask only where that mask paints.
+bool hitsShape(const DisplayObject& o, const QTransform& toStage, QPointF stage,
+               bool asMask = false) {
+    if (!asMask && o.maskedBy &&
+        !hitsShape(*o.maskedBy, worldTransform(*o.maskedBy), stage, true)) {
+        return false;
+    }
     bool invertible = false;
     const QPointF local = toStage.inverted(&invertible).map(stage);
     if (!invertible) {
@@ -58,8 +67,23 @@ bool hitsShape(const DisplayObject& o, const QTransform& toStage, QPointF stage)
     if (const CharacterDrawing* g = drawnGraphics(o); g && g->hits(local, o.ratio)) {
         return true;
     }
-    for (const auto& [d, c] : o.children) {
-        if (c->clipDepth == 0 && hitsShape(*c, toTransform(c->matrix) * toStage, stage)) {
+    const DisplayObject* mask = nullptr;
+    QTransform maskToStage;
+    for (const auto& [depth, c] : o.children) {
+        const QTransform childToStage = toTransform(c->matrix) * toStage;
+        if (c->clipDepth > 0) {
+            mask = c.get();
+            maskToStage = childToStage;
+            continue;
+        }
+        if (mask && depth > mask->clipDepth) {
+            mask = nullptr;
+        }
+        if (mask && !hitsShape(*mask, maskToStage, stage, true)) {
+            continue;
+        }
+        // A script's mask is not drawn, so it is not hit either.
+        if (!c->masking && hitsShape(*c, childToStage, stage, asMask)) {
             return true;
         }
     }
@@ -76,6 +100,16 @@ std::optional<QRectF> contentBounds(const DisplayObject& object, const QTransfor
         return std::nullopt;
     }
     return QRectF(QPointF(e.left, e.top), QPointF(e.right, e.bottom));
+}
+
+QRectF wholeTwips(const QRectF& twips) {
+    const double left = std::round(twips.left());
+    const double top = std::round(twips.top());
+    return QRectF(left, top, std::round(twips.right()) - left, std::round(twips.bottom()) - top);
+}
+
+QPointF wholeTwips(QPointF twips) {
+    return QPointF(std::round(twips.x()), std::round(twips.y()));
 }
 
 QTransform spaceToSpace(const DisplayObject& from, const DisplayObject* to) {

@@ -19,6 +19,11 @@ namespace pencora::runtime {
 std::optional<QRectF> contentBounds(const DisplayObject& object, const QTransform& toSpace,
                                     bool withStrokes);
 
+// A rectangle in twips with its edges on whole twips, the way the player stores bounds.
+QRectF wholeTwips(const QRectF& twips);
+// A point in twips on the nearest whole twip.
+QPointF wholeTwips(QPointF twips);
+
 // Maps `from`'s twips to `to`'s twips through the stage; `to` null means the stage itself.
 QTransform spaceToSpace(const DisplayObject& from, const DisplayObject* to);
 

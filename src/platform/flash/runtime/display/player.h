@@ -263,8 +263,15 @@ class Player {
     // A clip's _droptarget: what it is over while dragged, or what its last drag ended on.
     DisplayObject* dropTargetOf(const DisplayObject& clip) const;
 
-    bool highQuality() const { return highQuality_; }
-    void setHighQuality(bool on) { highQuality_ = on; }
+    // _quality: how smoothly the movie draws; only Low draws without anti-aliasing.
+    enum class Quality { Low, Medium, High, Best };
+    Quality quality() const { return quality_; }
+    void setQuality(Quality q) { quality_ = q; }
+    bool highQuality() const { return quality_ != Quality::Low; }
+    void setHighQuality(bool on) { quality_ = on ? Quality::High : Quality::Low; }
+    // _soundbuftime: the seconds of sound a movie asks to buffer, kept as it set them.
+    int32_t soundBufferTime() const { return soundBufferTime_; }
+    void setSoundBufferTime(int32_t seconds) { soundBufferTime_ = seconds; }
 
     // Place/remove by depth (the tags' effect, also used by gotos).
     // `events`: the clip events of the tag that first placed the character, when `place` is a
@@ -366,7 +373,8 @@ class Player {
     uint64_t serial_ = 0;
     int instances_ = 0;  // unnamed clips and buttons named so far
     bool loop_ = true;
-    bool highQuality_ = true;
+    Quality quality_ = Quality::High;
+    int32_t soundBufferTime_ = 5;
 
     QPointF mouse_{-1e9, -1e9};
     bool mousePressed_ = false;

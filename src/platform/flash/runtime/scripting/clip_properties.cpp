@@ -2,6 +2,7 @@
 
 #include "platform/flash/runtime/display/clip_bounds.h"
 
+#include <array>
 #include <climits>
 #include <cmath>
 #include <numbers>
@@ -10,10 +11,10 @@ namespace pencora::runtime {
 
 namespace {
 
-// Bounds in the parent's space, in pixels.
+// Bounds in the parent's space, in pixels, with edges on whole twips as the player keeps them.
 QRectF parentBounds(const DisplayObject& o) {
     // What scripts drew counts as much as the clip's own shapes.
-    const QRectF r = contentBounds(o, toTransform(o.matrix), true).value_or(QRectF());
+    const QRectF r = wholeTwips(contentBounds(o, toTransform(o.matrix), true).value_or(QRectF()));
     return QRectF(r.x() / 20, r.y() / 20, r.width() / 20, r.height() / 20);
 }
 
@@ -72,6 +73,59 @@ int32_t twips(double px) {
     return int32_t(std::clamp(std::round(px * 20), double(INT32_MIN), double(INT32_MAX)));
 }
 
+// Degrees brought within a half turn either way. A half turn keeps the sign it was given:
+// 180 reads 180 and -180 reads -180, while 540 reads 180 and 181 reads -179.
+double halfTurns(double degrees) {
+    double r = std::fmod(degrees, 360.0);
+    if (r > 180) {
+        r -= 360;
+    } else if (r < -180) {
+        r += 360;
+    }
+    return r;
+}
+
+// _width and _height scale the clip's own x or y axis by the ratio of the size wanted to the
+// size it has in its parent, whatever its rotation. A clip without size stays as it is.
+bool setSize(DisplayObject& clip, bool width, double size) {
+    const QRectF b = parentBounds(clip);
+    const double current = width ? b.width() : b.height();
+    if (current <= 0 || !std::isfinite(size)) {
+        return false;
+    }
+    ScaleRotation v = scaleRotationOf(clip);
+    (width ? v.xscale : v.yscale) *= size / current;
+    setScaleRotation(clip, v);
+    return true;
+}
+
+constexpr std::array<const char*, 4> kQualityNames = {"LOW", "MEDIUM", "HIGH", "BEST"};
+
+// _highquality: 0 low, 1 high, 2 best.
+double highQualityValue(Player::Quality q) {
+    return q == Player::Quality::Low ? 0 : q == Player::Quality::Best ? 2 : 1;
+}
+
+// Whole numbers count: 2 and above ask for the best quality, 0 for low, anything else
+// (negative numbers too) for high.
+Player::Quality qualityFromHighQuality(double n) {
+    const double whole = std::trunc(n);
+    if (whole >= 2) {
+        return Player::Quality::Best;
+    }
+    return whole == 0 ? Player::Quality::Low : Player::Quality::High;
+}
+
+// A number of seconds cut to a whole 32-bit number; what does not fit (infinities too) is
+// the lowest one.
+int32_t wholeSeconds(double n) {
+    const double whole = std::trunc(n);
+    if (!(whole >= double(INT32_MIN) && whole <= double(INT32_MAX))) {
+        return INT32_MIN;
+    }
+    return int32_t(whole);
+}
+
 QPointF localMouse(const Player& player, const DisplayObject& clip) {
     bool ok = false;
     const QTransform inv = worldTransform(clip).inverted(&ok);
@@ -126,11 +180,11 @@ std::optional<double> clipPropertyNumber(const Player& player, const DisplayObje
         case 12:
             return clip.isClip() ? clip.totalFrames : 1;
         case 16:
-            return player.highQuality() ? 1 : 0;
+            return highQualityValue(player.quality());
         case 17:
             return 1;
         case 18:
-            return 5;
+            return player.soundBufferTime();
         case 20:
             return localMouse(player, clip).x();
         case 21:
@@ -154,7 +208,7 @@ std::optional<QString> clipPropertyText(const Player& player, const DisplayObjec
         case 15:
             return clip.movie ? clip.movie->url : QString();
         case 19:
-            return player.highQuality() ? QStringLiteral("HIGH") : QStringLiteral("LOW");
+            return QString::fromLatin1(kQualityNames[size_t(player.quality())]);
         default:
             if (auto n = clipPropertyNumber(player, clip, index)) {
                 return numberText(*n);
@@ -205,12 +259,13 @@ bool setClipProperty(Player& player, DisplayObject& clip, int index, const QStri
                 player.objectGone(clip);  // a hidden object cannot keep the focus
             }
             return true;
+        case 8:
+        case 9:
+            return ok && !clip.field && setSize(clip, index == 8, n);
         case 10:
             if (ok) {
                 ScaleRotation v = scaleRotationOf(clip);
-                // Kept within a half turn either way; a half turn reads 180.
-                v.rotation = std::remainder(n, 360.0);
-                v.rotation = v.rotation == -180 ? 180 : v.rotation;
+                v.rotation = halfTurns(n);
                 setScaleRotation(clip, v);
             }
             return ok;
@@ -219,11 +274,21 @@ bool setClipProperty(Player& player, DisplayObject& clip, int index, const QStri
             return true;
         case 16:
             if (ok) {
-                player.setHighQuality(n != 0);
+                player.setQuality(qualityFromHighQuality(n));
+            }
+            return ok;
+        case 18:
+            if (ok) {
+                player.setSoundBufferTime(wholeSeconds(n));
             }
             return ok;
         case 19:
-            player.setHighQuality(value.compare(u"LOW", Qt::CaseInsensitive) != 0);
+            // A name that is no quality leaves the quality as it is.
+            for (size_t i = 0; i < kQualityNames.size(); ++i) {
+                if (value.compare(QLatin1String(kQualityNames[i]), Qt::CaseInsensitive) == 0) {
+                    player.setQuality(Player::Quality(i));
+                }
+            }
             return true;
         default:
             return false;

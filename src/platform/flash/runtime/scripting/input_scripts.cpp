@@ -238,8 +238,8 @@ void setFocusRect(Machine& m, Player& player, DisplayObject& object, const Value
         object.focusRect = v.isNullish() ? std::nullopt : std::optional(m.toBoolean(v));
         return;
     }
-    // The movie-wide switch ignores null and undefined, turns off for an object, and is on
-    // for any number but zero (NaN included: the original compares, it does not truncate).
+    // The movie-wide switch ignores null, undefined and what is not a number, turns off for
+    // an object, and is on for any other number but zero.
     if (v.isNullish()) {
         return;
     }
@@ -247,8 +247,8 @@ void setFocusRect(Machine& m, Player& player, DisplayObject& object, const Value
         player.setFocusRectEnabled(false);
     } else if (v.isBoolean()) {
         player.setFocusRectEnabled(v.boolean());
-    } else {
-        player.setFocusRectEnabled(m.toNumber(v) != 0);
+    } else if (const double n = m.toNumber(v); !std::isnan(n)) {
+        player.setFocusRectEnabled(n != 0);
     }
 }
 

@@ -261,8 +261,13 @@ void convertPoint(Machine& m, const Value& self, std::vector<Value>& args, bool 
         if (!ok) {
             return;
         }
+        // The inverse keeps its offset in whole twips, as every matrix of the player does.
+        const QPointF offset = wholeTwips(QPointF(t.dx(), t.dy()));
+        t.setMatrix(t.m11(), t.m12(), 0, t.m21(), t.m22(), 0, offset.x(), offset.y(), 1);
     }
-    const QPointF p = t.map(QPointF(x.number() * 20, y.number() * 20)) / 20.0;
+    // The point goes in and comes out on whole twips.
+    const QPointF in = wholeTwips(QPointF(x.number() * 20, y.number() * 20));
+    const QPointF p = wholeTwips(t.map(in)) / 20.0;
     m.set(point, QStringLiteral("x"), Value(p.x()));
     m.set(point, QStringLiteral("y"), Value(p.y()));
 }

@@ -54,15 +54,26 @@ SoundObject* soundOf(const Value& self) {
     return o && o->kind() == avm1::ObjectKind::Host ? dynamic_cast<SoundObject*>(o) : nullptr;
 }
 
+// The timeline of the script running now, or null.
+DisplayObject* callingTimeline(avm1::Machine& m) {
+    avm1::Activation* a = m.current();
+    return a ? hostOf(m).displayOf(a->target ? a->target : a->originalTarget) : nullptr;
+}
+
 // The clip a Sound with an owner speaks for now, or null.
 std::shared_ptr<DisplayObject> ownerNow(avm1::Machine& m, SoundObject* s) {
     if (!s->hasTarget) {
         return nullptr;
     }
     Player& player = hostOf(m).player();
-    auto base = s->pathBase.lock();
-    DisplayObject* clip =
-        player.resolveTarget(base && base->parent ? base.get() : player.root(0), s->targetPath);
+    // A relative path starts at the timeline of the script calling now (sound_nested_clips);
+    // without a calling script, at the timeline that made the Sound.
+    DisplayObject* base = callingTimeline(m);
+    std::shared_ptr<DisplayObject> maker = s->pathBase.lock();
+    if (!base && maker && maker->parent) {
+        base = maker.get();
+    }
+    DisplayObject* clip = player.resolveTarget(base ? base : player.root(0), s->targetPath);
     return clip ? player.sharedOf(*clip) : nullptr;
 }
 
@@ -95,6 +106,16 @@ int soundInt(avm1::Machine& m, const Value& v) {
     return int(std::trunc(n));
 }
 
+// The pan read back from a transform: how far the left side is turned down, or else how far
+// the right side is, negative. 32-bit arithmetic, as the transform's numbers are stored.
+int panOf(const SoundTransform& t) {
+    const auto magnitude = [](int v) { return v < 0 ? int(0u - uint32_t(v)) : v; };
+    if (t.ll != 100) {
+        return int(100u - uint32_t(magnitude(t.ll)));
+    }
+    return int(uint32_t(magnitude(t.rr)) - 100u);
+}
+
 Value soundConstruct(avm1::Machine& m, const Value&, std::vector<Value>& args) {
     auto* s = m.heap().make<SoundObject>(m.protos().object);
     // Prototype: Sound.prototype, found through the class so subclasses keep theirs.
@@ -109,10 +130,8 @@ Value soundConstruct(avm1::Machine& m, const Value&, std::vector<Value>& args) {
         avm1::Object* o = target.object();
         // A display object by its path; anything else through its toString.
         s->targetPath = o && host.displayOf(o) ? host.targetPath(o, true) : m.toString(target);
-        if (avm1::Activation* a = m.current()) {
-            if (DisplayObject* made = host.displayOf(a->target ? a->target : a->originalTarget)) {
-                s->pathBase = host.player().sharedOf(*made);
-            }
+        if (DisplayObject* made = callingTimeline(m)) {
+            s->pathBase = host.player().sharedOf(*made);
         }
     }
     return Value(static_cast<avm1::Object*>(s));
@@ -138,8 +157,7 @@ Value getPan(avm1::Machine& m, const Value& self, std::vector<Value>&) {
     if (!t) {
         return {};
     }
-    // The original reads the pan back from the transform as |rr| - |ll|.
-    return Value(double(std::llabs(t->rr) - std::llabs(t->ll)));
+    return Value(double(panOf(*t)));
 }
 Value setPan(avm1::Machine& m, const Value& self, std::vector<Value>& args) {
     if (SoundTransform* t = transformOf(m, soundOf(self))) {
@@ -171,10 +189,11 @@ Value setTransform(avm1::Machine& m, const Value& self, std::vector<Value>& args
     if (!t || !o) {
         return {};
     }
+    // Only the object's own members count; they convert as 32-bit integers (NaN is 0).
     const auto take = [&](const char* name, int& field) {
         const QString n = QString::fromLatin1(name);
-        if (m.hasProperty(o, n)) {
-            field = soundInt(m, m.get(o, n));
+        if (o->find(n, m.version())) {
+            field = m.toInt32(m.get(o, n));
         }
     };
     take("ll", t->ll);
