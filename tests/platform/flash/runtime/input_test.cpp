@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "../avm1/assembler.h"
 #include "engine_fixture.h"
 #include "platform/flash/runtime/scripting/clip_properties.h"
@@ -235,11 +237,70 @@ TEST_F(InputTest, TabVisitsInReadingOrderOrByTabIndexAndWraps) {
                           avm1::Value(2));
     script->machine().set(script->scriptObject(child("right")), QStringLiteral("tabIndex"),
                           avm1::Value(1));
-    // An index the original would not keep leaves its object out.
+    // Indices are signed 32-bit: negative ones come first, and one past 2^31 wraps around
+    // (4294967293 is -3). What is not a number leaves its object out.
     script->machine().set(script->scriptObject(child("left")), QStringLiteral("tabIndex"),
                           avm1::Value(-2));
+    script->machine().set(script->scriptObject(child("below")), QStringLiteral("tabIndex"),
+                          avm1::Value(4294967293.0));
+    player.setFocus(nullptr);
+    EXPECT_THAT(tabVisits(5), ElementsAre("below", "left", "right", "twin", "below"));
+    script->machine().set(script->scriptObject(child("below")), QStringLiteral("tabIndex"),
+                          avm1::Value(std::nan("")));
+    script->machine().set(script->scriptObject(child("left")), QStringLiteral("tabIndex"),
+                          avm1::Value(QStringLiteral("first")));
     player.setFocus(nullptr);
     EXPECT_THAT(tabVisits(3), ElementsAre("right", "twin", "right"));
+}
+
+TEST_F(InputTest, ObjectsWhoseCornersMeetInTheSameTwipShareOnePlaceInTheTabOrder) {
+    // Squares centred on their clip's origin, so scaling moves their top-left corners.
+    swfwrite::MovieBuilder b(8);
+    swfwrite::TimelineBuilder inner;
+    inner.place(b.define(square(-20, -20, 20, 20, kGrey)), 1).showFrame();
+    const uint16_t clip = b.define(inner.sprite());
+    // Scales as placements store them (16.16 fixed point): 0.399994 and 0.499985.
+    auto scaled = [](double x, double y, double scale) {
+        swf::Matrix m = at(x, y);
+        m.a = m.d = scale;
+        return m;
+    };
+    Assembler s;
+    for (const char* n : {"whole", "small", "apart", "next"}) {
+        s.append(setMember(n, "tabEnabled", boolean(true)));
+    }
+    // "small" reaches (80.0003, 80.0003), "whole" (80.0001, 80.0001): one twip, one place,
+    // and the shallower "whole" holds it. "apart" is a twip further right; "next" a row below.
+    b.tag(named(clip, 1, "whole", scaled(88, 88, 0.399994)))
+        .tag(named(clip, 2, "small", scaled(90, 90, 0.499985)))
+        .tag(named(clip, 3, "apart", scaled(90.1, 90, 0.499985)))
+        .tag(named(clip, 4, "next", scaled(60, 100, 0.5)))
+        .doAction(done(s))
+        .showFrame();
+    load(b);
+    EXPECT_THAT(tabVisits(4), ElementsAre("whole", "apart", "next", "whole"));
+}
+
+TEST_F(InputTest, AHandlerPropertyKeepsAClipAButtonUntilItIsDeleted) {
+    swfwrite::MovieBuilder b(8);
+    const uint16_t clip = squareClip(b);
+    // Frame 1: c.onRelease = undefined. Frame 2: delete c.onRelease.
+    Assembler unset;
+    unset.getVar("c").push({str("onRelease"), avm1::test::undef()}).op(Code::SetMember);
+    Assembler remove;
+    remove.getVar("c").push({str("onRelease")}).op(Code::Delete).op(Code::Pop);
+    b.tag(named(clip, 1, "c", at(0, 0))).doAction(done(unset)).showFrame();
+    b.doAction(done(remove)).showFrame();
+    load(b);
+    DisplayObject& c = child("c");
+    EXPECT_EQ(player.buttonAt({20, 20}), &c);
+    EXPECT_TRUE(player.focusable(c));
+    EXPECT_THAT(tabVisits(1), ElementsAre("c"));
+
+    player.root(0)->playing = true;
+    player.runFrame();
+    EXPECT_EQ(player.buttonAt({20, 20}), nullptr);
+    EXPECT_FALSE(player.focusable(c));
 }
 
 TEST_F(InputTest, FocusMovesTellOldAndNewHolderAndListenersAndEndWithTheObject) {
