@@ -303,6 +303,51 @@ TEST_F(InputTest, AHandlerPropertyKeepsAClipAButtonUntilItIsDeleted) {
     EXPECT_FALSE(player.focusable(c));
 }
 
+TEST_F(InputTest, FocusAndPointerShareTheOneButtonShownRolledOver) {
+    swfwrite::MovieBuilder b(8);
+    const uint16_t clip = squareClip(b);
+    Assembler s;
+    for (const char* n : {"a", "b"}) {
+        s.append(handler(n, "onRollOver", say(std::string(n) + " over")));
+        s.append(handler(n, "onRollOut", say(std::string(n) + " out")));
+    }
+    b.tag(named(clip, 1, "a", at(0, 0))).tag(named(clip, 2, "b", at(100, 0)));
+    b.doAction(done(s)).showFrame();
+    load(b);
+
+    EXPECT_THAT(tabVisits(1), ElementsAre("a"));
+    EXPECT_THAT(take(), ElementsAre("a over"));
+    EXPECT_FALSE(player.wantsHandCursor());  // the pointer is not on it
+    // The pointer takes over: what the focus rolled over rolls out, once.
+    player.mouseMove({300, 300});
+    player.mouseMove({300, 300});
+    EXPECT_THAT(take(), ElementsAre("a out"));
+    // Tab has nothing to roll out now.
+    EXPECT_THAT(tabVisits(1), ElementsAre("b"));
+    EXPECT_THAT(take(), ElementsAre("b over"));
+    // A move that stays in place rolls nothing out, though the keyboard is no longer in charge.
+    player.mouseMove({300, 300});
+    EXPECT_THAT(take(), ElementsAre());
+    EXPECT_FALSE(player.focusHighlighted());
+    // The pointer's roll-over replaces the focus's; Tab then rolls out what the pointer rolled
+    // over, even onto the same button.
+    player.mouseMove({20, 20});
+    EXPECT_THAT(take(), ElementsAre("b out", "a over"));
+    EXPECT_TRUE(player.wantsHandCursor());
+    EXPECT_THAT(tabVisits(1), ElementsAre("a"));
+    EXPECT_THAT(take(), ElementsAre("a out", "a over"));
+
+    // A script's focus move rolls when the next key arrives, before the key is heard.
+    player.setFocus(&child("b"));
+    EXPECT_THAT(take(), ElementsAre());
+    player.keyUp(vk::Tab);
+    EXPECT_THAT(take(), ElementsAre("a out", "b over"));
+    // Even a move onto the holder rolls it out and over again.
+    player.setFocus(&child("b"));
+    player.keyUp(vk::Tab);
+    EXPECT_THAT(take(), ElementsAre("b out", "b over"));
+}
+
 TEST_F(InputTest, FocusMovesTellOldAndNewHolderAndListenersAndEndWithTheObject) {
     swfwrite::MovieBuilder b(8);
     const uint16_t clip = squareClip(b);

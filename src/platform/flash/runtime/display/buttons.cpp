@@ -213,11 +213,17 @@ DisplayObject* Player::buttonAt(QPointF stage) const {
 }
 
 void Player::mouseMove(QPointF stage) {
+    // A move that stays in place is still heard, but what shows rolled over stays.
+    const bool moved = stage != mouse_;
     mouse_ = stage;
     leaveKeyboardMode();
     followDrag();
     runner_->broadcastInput(*this, QStringLiteral("onMouseMove"), 0);
-    trackPointer(stage);
+    if (moved) {
+        trackPointer(stage);
+    } else {
+        runQueuedActions();
+    }
 }
 
 void Player::trackPointer(QPointF stage) {
@@ -227,19 +233,7 @@ void Player::trackPointer(QPointF stage) {
     }
     DisplayObject* over = buttonAt(stage);
     if (!mousePressed_) {
-        auto hovered = hovered_.lock();
-        if (over != hovered.get()) {
-            if (hovered && hovered->parent) {
-                setButtonState(*hovered, ButtonState::Up);
-                buttonTransition(*hovered, swf::button_condition::OverUpToIdle);
-            }
-            hovered_.reset();
-            if (over) {
-                hovered_ = sharedOf(*over);
-                setButtonState(*over, ButtonState::Over);
-                buttonTransition(*over, swf::button_condition::IdleToOverUp);
-            }
-        }
+        rollOverOnly(over ? sharedOf(*over) : nullptr);
     } else if (auto pressed = pressed_.lock(); pressed && pressed->parent) {
         const bool inside = over == pressed.get();
         if (inside != pressedInside_) {
@@ -344,8 +338,9 @@ bool Player::wantsHandCursor() const {
     if (pressed && pressed->parent) {
         return pressedInside_;
     }
+    // What the keyboard rolled over does not change the pointer.
     auto hovered = hovered_.lock();
-    return hovered && hovered->parent;
+    return hovered && hovered->parent && buttonAt(mouse_) == hovered.get();
 }
 
 }  // namespace pencora::runtime

@@ -163,20 +163,17 @@ void Player::setFocus(DisplayObject* object, bool byTab, bool showHighlight) {
     if (old && !old->parent && !sharedOf(*old)) {
         old.reset();
     }
-    if (old.get() == object) {
-        return;
-    }
     std::shared_ptr<DisplayObject> now = object ? sharedOf(*object) : nullptr;
+    // Every move the keyboard is in charge of rolls, even onto the object that already holds
+    // the focus.
     if (focus_.keyboardMode) {
-        if (old) {
-            focus_.pendingRolls.emplace_back(old, false);
-        }
-        if (now) {
-            focus_.pendingRolls.emplace_back(now, true);
-        }
+        focus_.pendingRolls.emplace_back(now);
         if (byTab) {
             runFocusRolls();
         }
+    }
+    if (old.get() == object) {
+        return;
     }
     focus_.object = now;
     focus_.rectShown = now && showsFocusRect(*now);
@@ -200,35 +197,46 @@ void Player::setFocus(DisplayObject* object, bool byTab, bool showHighlight) {
 
 void Player::runFocusRolls() {
     while (!focus_.pendingRolls.empty()) {
-        std::vector<std::pair<std::weak_ptr<DisplayObject>, bool>> rolls;
+        std::vector<std::weak_ptr<DisplayObject>> rolls;
         rolls.swap(focus_.pendingRolls);
-        for (auto& [weak, over] : rolls) {
-            auto o = weak.lock();
-            if (!o || !o->parent || !isButtonLike(*runner_, *o)) {
-                continue;
+        for (auto& weak : rolls) {
+            auto target = weak.lock();
+            if (target && (!target->parent || !isButtonLike(*runner_, *target))) {
+                target.reset();
             }
-            setButtonState(*o, over ? ButtonState::Over : ButtonState::Up);
-            buttonTransition(*o, over ? swf::button_condition::IdleToOverUp
-                                      : swf::button_condition::OverUpToIdle);
+            // The focus rolls over even what already shows rolled over: out, then over again.
+            rollOverOnly(target, true);
         }
         runQueuedActions();
     }
 }
 
+void Player::rollOverOnly(const std::shared_ptr<DisplayObject>& target, bool again) {
+    // One object at a time shows rolled over, whether the pointer or the focus put it there.
+    auto shown = hovered_.lock();
+    if (shown == target && (!again || !target)) {
+        return;
+    }
+    hovered_.reset();
+    if (shown && shown->parent) {
+        setButtonState(*shown, ButtonState::Up);
+        buttonTransition(*shown, swf::button_condition::OverUpToIdle);
+    }
+    if (target && target->parent) {
+        hovered_ = target;
+        setButtonState(*target, ButtonState::Over);
+        buttonTransition(*target, swf::button_condition::IdleToOverUp);
+    }
+}
+
 void Player::leaveKeyboardMode() {
-    // The pointer takes over from the keyboard: the focus stays but its highlight goes, keys
-    // stop reaching the focused button, and the button the keyboard rolled over rolls out.
+    // The pointer takes over from the keyboard: the focus stays but its highlight goes and
+    // keys stop reaching the focused button; what shows rolled over then follows the pointer.
     if (!focus_.keyboardMode) {
         return;
     }
     focus_.keyboardMode = false;
     runFocusRolls();
-    auto f = focus_.object.lock();
-    if (f && f->parent && isButtonLike(*runner_, *f)) {
-        setButtonState(*f, ButtonState::Up);
-        buttonTransition(*f, swf::button_condition::OverUpToIdle);
-        runQueuedActions();
-    }
 }
 
 bool Player::focusHighlighted() const {

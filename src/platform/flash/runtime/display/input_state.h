@@ -60,8 +60,9 @@ struct FocusState {
     bool keyboardMode = true;
     // Whether the yellow rectangle shows: _focusrect as it was when the object took the focus.
     bool rectShown = true;
-    // Roll-overs that focus moves made by scripts owe, run once the scripts are done.
-    std::vector<std::pair<std::weak_ptr<DisplayObject>, bool>> pendingRolls;
+    // Roll-overs that focus moves made by scripts owe, run once the scripts are done: each
+    // rolls out what shows rolled over and rolls over the new holder (none for a null one).
+    std::vector<std::weak_ptr<DisplayObject>> pendingRolls;
 };
 
 struct DragState {

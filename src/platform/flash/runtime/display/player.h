@@ -330,6 +330,9 @@ class Player {
 
   private:
     void setButtonState(DisplayObject& button, ButtonState state);
+    // Rolls out what shows rolled over and rolls `target` over (nothing for null); `again`
+    // rolls a target that already shows rolled over out and over once more.
+    void rollOverOnly(const std::shared_ptr<DisplayObject>& target, bool again = false);
     void buttonTransition(DisplayObject& button, uint16_t condition);
     void buildButtonChildren(DisplayObject& button);
     // Keyboard helpers (keyboard.cpp).
@@ -366,7 +369,7 @@ class Player {
 
     QPointF mouse_{-1e9, -1e9};
     bool mousePressed_ = false;
-    std::weak_ptr<DisplayObject> hovered_;  // button under the mouse
+    std::weak_ptr<DisplayObject> hovered_;  // button shown rolled over (pointer or focus)
     std::weak_ptr<DisplayObject> pressed_;  // button the mouse went down on
     bool pressedInside_ = false;
     std::weak_ptr<DisplayObject> menuOver_;  // menu item dragged over while pressed
