@@ -348,6 +348,35 @@ TEST_F(InputTest, FocusAndPointerShareTheOneButtonShownRolledOver) {
     EXPECT_THAT(take(), ElementsAre("b out", "b over"));
 }
 
+TEST_F(InputTest, WhatScriptsDrawTakesTheMouseButTheLevelRootNeverDoes) {
+    swfwrite::MovieBuilder b(8);
+    Assembler s;
+    // object.method(args...), the result dropped.
+    auto invoke = [&](const std::string& object, const std::string& method,
+                      std::initializer_list<avm1::test::Operand> reversedArgs) {
+        s.push(reversedArgs).push({integer(int(reversedArgs.size()))}).getVar(object);
+        s.push({str(method)}).op(Code::CallMethod).op(Code::Pop);
+    };
+    invoke("this", "createEmptyMovieClip", {integer(1), str("d")});
+    invoke("d", "beginFill", {integer(0xFF0000)});
+    invoke("d", "moveTo", {integer(10), integer(10)});
+    for (auto [x, y] : {std::pair{50, 10}, {50, 50}, {10, 50}, {10, 10}}) {
+        invoke("d", "lineTo", {integer(y), integer(x)});
+    }
+    invoke("d", "endFill", {});
+    s.append(handler("d", "onPress", say("d press")));
+    s.append(handler("this", "onPress", say("root press")));
+    b.doAction(done(s)).showFrame();
+    load(b);
+
+    for (QPointF p : {QPointF(30, 30), QPointF(5, 5), QPointF(300, 300)}) {
+        player.mouseMove(p);
+        player.mouseDown(p);
+        player.mouseUp(p);
+    }
+    EXPECT_THAT(take(), ElementsAre("d press"));
+}
+
 TEST_F(InputTest, FocusMovesTellOldAndNewHolderAndListenersAndEndWithTheObject) {
     swfwrite::MovieBuilder b(8);
     const uint16_t clip = squareClip(b);

@@ -4,6 +4,7 @@
 #include <variant>
 
 #include "platform/flash/runtime/display/player.h"
+#include "platform/flash/runtime/drawing/clip_graphics.h"
 
 namespace pencora::runtime {
 
@@ -159,10 +160,13 @@ bool hitsPainted(const DisplayObject& o, QPointF twips) {
     if (!o.visible) {
         return false;
     }
-    if (o.drawing) {
+    // What the timeline placed and what scripts drew with the drawing methods both count.
+    const CharacterDrawing* drawn = drawnGraphics(o);
+    if (o.drawing || drawn) {
         bool invertible = false;
-        const QTransform inv = worldTransform(o).inverted(&invertible);
-        if (invertible && o.drawing->hits(inv.map(twips), o.ratio)) {
+        const QPointF local = worldTransform(o).inverted(&invertible).map(twips);
+        if (invertible && ((o.drawing && o.drawing->hits(local, o.ratio)) ||
+                           (drawn && drawn->hits(local, o.ratio)))) {
             return true;
         }
     }
