@@ -377,6 +377,55 @@ TEST_F(InputTest, WhatScriptsDrawTakesTheMouseButTheLevelRootNeverDoes) {
     EXPECT_THAT(take(), ElementsAre("d press"));
 }
 
+TEST_F(InputTest, AButtonTheTimelineReplacesKeepsTheMousesState) {
+    // A two-frame loop: frame 2 removes the button, then goes back to frame 1, which places
+    // the same button again, so each frame shows a new instance of it.
+    swfwrite::MovieBuilder b(8);
+    swf::Button button;
+    button.version = 2;
+    const uint16_t shape = b.define(square(0, 0, 40, 40, kGrey));
+    for (uint8_t state : {swf::button_state::Up, swf::button_state::HitTest}) {
+        swf::ButtonRecord r;
+        r.states = state;
+        r.characterId = shape;
+        r.depth = 1;
+        button.records.push_back(r);
+    }
+    namespace bc = swf::button_condition;
+    for (auto [condition, name] : {std::pair{bc::IdleToOverUp, "over"},
+                                   {bc::OverUpToIdle, "out"},
+                                   {bc::OverUpToOverDown, "press"},
+                                   {bc::OverDownToOverUp, "release"},
+                                   {bc::OverDownToOutDown, "drag out"}}) {
+        Assembler a = say(name);
+        a.op(Code::End);
+        button.actions.push_back(swf::ButtonCondAction{condition, 0, a.bytes});
+    }
+    const uint16_t id = b.define(button);
+    Assembler loop;
+    loop.record(Code::GotoFrame, {0, 0}).op(Code::Play).op(Code::End);
+    b.place(id, 1).showFrame();
+    b.remove(1).doAction(loop.bytes).showFrame();
+    load(b);
+    auto shownState = [&] { return player.root(0)->childAt(1)->buttonState; };
+
+    player.mouseMove({20, 20});
+    player.runFrame();
+    player.runFrame();
+    EXPECT_EQ(shownState(), ButtonState::Over);
+    player.mouseDown({20, 20});
+    player.runFrame();
+    EXPECT_EQ(shownState(), ButtonState::Down);
+    player.mouseUp({20, 20});
+    player.runFrame();
+    player.mouseMove({300, 300});
+    player.mouseDown({20, 20});
+    player.runFrame();
+    player.mouseMove({300, 300});
+    EXPECT_THAT(take(),
+                ElementsAre("over", "press", "release", "out", "over", "press", "drag out"));
+}
+
 TEST_F(InputTest, FocusMovesTellOldAndNewHolderAndListenersAndEndWithTheObject) {
     swfwrite::MovieBuilder b(8);
     const uint16_t clip = squareClip(b);

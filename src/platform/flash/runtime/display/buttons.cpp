@@ -216,6 +216,47 @@ DisplayObject* Player::buttonAt(QPointF stage) const {
     return nullptr;
 }
 
+void Player::track(TrackedButton& t, const std::shared_ptr<DisplayObject>& object) const {
+    t = {};
+    if (!object || !object->parent) {
+        return;
+    }
+    t.object = object;
+    t.parent = sharedOf(*object->parent);
+    t.depth = object->depth;
+    t.characterId = object->characterId;
+}
+
+std::shared_ptr<DisplayObject> Player::trackedNow(const TrackedButton& t) const {
+    if (auto o = t.object.lock(); o && o->parent) {
+        return o;
+    }
+    auto parent = t.parent.lock();
+    if (!parent || t.characterId == 0) {
+        return nullptr;
+    }
+    DisplayObject* now = parent->childAt(t.depth);
+    if (!now || now->characterId != t.characterId ||
+        (now->kind != ObjectKind::Button && !now->isClip())) {
+        return nullptr;
+    }
+    return sharedOf(*now);
+}
+
+std::shared_ptr<DisplayObject> Player::tracked(TrackedButton& t) {
+    auto o = trackedNow(t);
+    if (!o) {
+        t = {};
+        return nullptr;
+    }
+    if (t.object.lock() != o) {
+        t.object = o;
+        const bool down = mousePressed_ && pressedInside_ && o == trackedNow(pressed_);
+        setButtonState(*o, down ? ButtonState::Down : ButtonState::Over);
+    }
+    return o;
+}
+
 void Player::mouseMove(QPointF stage) {
     // A move that stays in place is still heard, but what shows rolled over stays.
     const bool moved = stage != mouse_;
@@ -238,7 +279,7 @@ void Player::trackPointer(QPointF stage) {
     DisplayObject* over = buttonAt(stage);
     if (!mousePressed_) {
         rollOverOnly(over ? sharedOf(*over) : nullptr);
-    } else if (auto pressed = pressed_.lock(); pressed && pressed->parent) {
+    } else if (auto pressed = tracked(pressed_)) {
         const bool inside = over == pressed.get();
         if (inside != pressedInside_) {
             pressedInside_ = inside;
@@ -290,9 +331,8 @@ void Player::mouseDown(QPointF stage) {
     keyboard_.down[vk::LeftButton] = true;
     runner_->broadcastInput(*this, QStringLiteral("onMouseDown"), 0);
     runQueuedActions();
-    auto hovered = hovered_.lock();
-    if (hovered && hovered->parent) {
-        pressed_ = hovered;
+    if (auto hovered = tracked(hovered_)) {
+        track(pressed_, hovered);
         pressedInside_ = true;
         setButtonState(*hovered, ButtonState::Down);
         buttonTransition(*hovered, swf::button_condition::OverUpToOverDown);
@@ -307,24 +347,24 @@ void Player::mouseUp(QPointF stage) {
     keyboard_.down[vk::LeftButton] = false;
     runner_->broadcastInput(*this, QStringLiteral("onMouseUp"), 0);
     runQueuedActions();
-    auto pressed = pressed_.lock();
-    pressed_.reset();
-    if (pressed && pressed->parent) {
+    auto pressed = tracked(pressed_);
+    pressed_ = {};
+    if (pressed) {
         if (pressedInside_) {
             setButtonState(*pressed, ButtonState::Over);
             buttonTransition(*pressed, swf::button_condition::OverDownToOverUp);
-            hovered_ = pressed;
+            track(hovered_, pressed);
         } else {
             setButtonState(*pressed, ButtonState::Up);
             buttonTransition(*pressed, swf::button_condition::OutDownToIdle);
-            hovered_.reset();
+            hovered_ = {};
         }
     }
     // Released over another menu item: that one is clicked.
     if (auto item = menuOver_.lock(); item && item->parent) {
         setButtonState(*item, ButtonState::Over);
         buttonTransition(*item, swf::button_condition::OverDownToOverUp);
-        hovered_ = item;
+        track(hovered_, item);
     }
     menuOver_.reset();
     runQueuedActions();
@@ -338,13 +378,12 @@ void Player::mouseLeave() {
 }
 
 bool Player::wantsHandCursor() const {
-    auto pressed = pressed_.lock();
-    if (pressed && pressed->parent) {
+    if (trackedNow(pressed_)) {
         return pressedInside_;
     }
     // What the keyboard rolled over does not change the pointer.
-    auto hovered = hovered_.lock();
-    return hovered && hovered->parent && buttonAt(mouse_) == hovered.get();
+    auto hovered = trackedNow(hovered_);
+    return hovered && buttonAt(mouse_) == hovered.get();
 }
 
 }  // namespace pencora::runtime

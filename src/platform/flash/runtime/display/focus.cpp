@@ -213,17 +213,17 @@ void Player::runFocusRolls() {
 
 void Player::rollOverOnly(const std::shared_ptr<DisplayObject>& target, bool again) {
     // One object at a time shows rolled over, whether the pointer or the focus put it there.
-    auto shown = hovered_.lock();
+    auto shown = tracked(hovered_);
     if (shown == target && (!again || !target)) {
         return;
     }
-    hovered_.reset();
-    if (shown && shown->parent) {
+    hovered_ = {};
+    if (shown) {
         setButtonState(*shown, ButtonState::Up);
         buttonTransition(*shown, swf::button_condition::OverUpToIdle);
     }
     if (target && target->parent) {
-        hovered_ = target;
+        track(hovered_, target);
         setButtonState(*target, ButtonState::Over);
         buttonTransition(*target, swf::button_condition::IdleToOverUp);
     }

@@ -65,6 +65,16 @@ struct FocusState {
     std::vector<std::weak_ptr<DisplayObject>> pendingRolls;
 };
 
+// A button the mouse tracks (shown rolled over, or pressed). When the timeline replaces it
+// by the same character at the same depth (a loop re-placing it), the new one is the same
+// button to the mouse and carries on in its state.
+struct TrackedButton {
+    std::weak_ptr<DisplayObject> object;
+    std::weak_ptr<DisplayObject> parent;
+    int depth = 0;
+    uint16_t characterId = 0;
+};
+
 struct DragState {
     std::weak_ptr<DisplayObject> clip;
     bool lockCenter = false;
