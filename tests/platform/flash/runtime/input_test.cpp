@@ -281,7 +281,7 @@ TEST_F(InputTest, ObjectsWhoseCornersMeetInTheSameTwipShareOnePlaceInTheTabOrder
     EXPECT_THAT(tabVisits(4), ElementsAre("whole", "apart", "next", "whole"));
 }
 
-TEST_F(InputTest, AHandlerPropertyKeepsAClipAButtonUntilItIsDeleted) {
+TEST_F(InputTest, AHandlerPropertyKeepsAClipAButtonUntilItIsDeletedOrDisabled) {
     swfwrite::MovieBuilder b(8);
     const uint16_t clip = squareClip(b);
     // Frame 1: c.onRelease = undefined. Frame 2: delete c.onRelease.
@@ -296,6 +296,10 @@ TEST_F(InputTest, AHandlerPropertyKeepsAClipAButtonUntilItIsDeleted) {
     EXPECT_EQ(player.buttonAt({20, 20}), &c);
     EXPECT_TRUE(player.focusable(c));
     EXPECT_THAT(tabVisits(1), ElementsAre("c"));
+    // Disabled, it lets the mouse by.
+    script->machine().set(script->scriptObject(c), QStringLiteral("enabled"), avm1::Value(false));
+    EXPECT_EQ(player.buttonAt({20, 20}), nullptr);
+    script->machine().set(script->scriptObject(c), QStringLiteral("enabled"), avm1::Value(true));
 
     player.root(0)->playing = true;
     player.runFrame();

@@ -185,12 +185,14 @@ DisplayObject* findButton(const DisplayObject& container, QPointF twips, Drawing
         if (!o.visible || o.clipDepth > 0) {
             continue;
         }
-        if (o.kind == ObjectKind::Button && o.button && hitsButton(o, twips, f)) {
+        // A button or button-like clip a script disabled (enabled = false) lets the mouse by.
+        const bool disabled = !runner.scriptFlag(o, QStringLiteral("enabled")).value_or(true);
+        if (o.kind == ObjectKind::Button && o.button && !disabled && hitsButton(o, twips, f)) {
             return it->second.get();
         }
         if (o.isClip()) {
             // A clip with mouse handlers takes the mouse for everything inside it.
-            if (runner.handlesMouse(o)) {
+            if (!disabled && runner.handlesMouse(o)) {
                 if (hitsPainted(o, twips)) {
                     return &o;
                 }
