@@ -83,6 +83,13 @@ void dumpTimeline(const swf::Timeline& timeline) {
                 if (p->clipDepth) {
                     std::printf(" clipDepth=%u", *p->clipDepth);
                 }
+                if (p->matrix) {
+                    const swf::Matrix& m = *p->matrix;
+                    std::printf(" at=(%d,%d)", m.tx, m.ty);
+                    if (m.a != 1.0 || m.b != 0.0 || m.c != 0.0 || m.d != 1.0) {
+                        std::printf(" abcd=(%g,%g,%g,%g)", m.a, m.b, m.c, m.d);
+                    }
+                }
                 std::printf("\n");
                 for (const swf::ClipAction& c : p->clipActions) {
                     std::printf("      onClipEvent 0x%x\n", c.events);

@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "../avm1/assembler.h"
 #include "engine_fixture.h"
 #include "platform/flash/runtime/scripting/clip_properties.h"
@@ -235,11 +237,197 @@ TEST_F(InputTest, TabVisitsInReadingOrderOrByTabIndexAndWraps) {
                           avm1::Value(2));
     script->machine().set(script->scriptObject(child("right")), QStringLiteral("tabIndex"),
                           avm1::Value(1));
-    // An index the original would not keep leaves its object out.
+    // Indices are signed 32-bit: negative ones come first, and one past 2^31 wraps around
+    // (4294967293 is -3). What is not a number leaves its object out.
     script->machine().set(script->scriptObject(child("left")), QStringLiteral("tabIndex"),
                           avm1::Value(-2));
+    script->machine().set(script->scriptObject(child("below")), QStringLiteral("tabIndex"),
+                          avm1::Value(4294967293.0));
+    player.setFocus(nullptr);
+    EXPECT_THAT(tabVisits(5), ElementsAre("below", "left", "right", "twin", "below"));
+    script->machine().set(script->scriptObject(child("below")), QStringLiteral("tabIndex"),
+                          avm1::Value(std::nan("")));
+    script->machine().set(script->scriptObject(child("left")), QStringLiteral("tabIndex"),
+                          avm1::Value(QStringLiteral("first")));
     player.setFocus(nullptr);
     EXPECT_THAT(tabVisits(3), ElementsAre("right", "twin", "right"));
+}
+
+TEST_F(InputTest, ObjectsWhoseCornersMeetInTheSameTwipShareOnePlaceInTheTabOrder) {
+    // Squares centred on their clip's origin, so scaling moves their top-left corners.
+    swfwrite::MovieBuilder b(8);
+    swfwrite::TimelineBuilder inner;
+    inner.place(b.define(square(-20, -20, 20, 20, kGrey)), 1).showFrame();
+    const uint16_t clip = b.define(inner.sprite());
+    // Scales as placements store them (16.16 fixed point): 0.399994 and 0.499985.
+    auto scaled = [](double x, double y, double scale) {
+        swf::Matrix m = at(x, y);
+        m.a = m.d = scale;
+        return m;
+    };
+    Assembler s;
+    for (const char* n : {"whole", "small", "apart", "next"}) {
+        s.append(setMember(n, "tabEnabled", boolean(true)));
+    }
+    // "small" reaches (80.0003, 80.0003), "whole" (80.0001, 80.0001): one twip, one place,
+    // and the shallower "whole" holds it. "apart" is a twip further right; "next" a row below.
+    b.tag(named(clip, 1, "whole", scaled(88, 88, 0.399994)))
+        .tag(named(clip, 2, "small", scaled(90, 90, 0.499985)))
+        .tag(named(clip, 3, "apart", scaled(90.1, 90, 0.499985)))
+        .tag(named(clip, 4, "next", scaled(60, 100, 0.5)))
+        .doAction(done(s))
+        .showFrame();
+    load(b);
+    EXPECT_THAT(tabVisits(4), ElementsAre("whole", "apart", "next", "whole"));
+}
+
+TEST_F(InputTest, AHandlerPropertyKeepsAClipAButtonUntilItIsDeletedOrDisabled) {
+    swfwrite::MovieBuilder b(8);
+    const uint16_t clip = squareClip(b);
+    // Frame 1: c.onRelease = undefined. Frame 2: delete c.onRelease.
+    Assembler unset;
+    unset.getVar("c").push({str("onRelease"), avm1::test::undef()}).op(Code::SetMember);
+    Assembler remove;
+    remove.getVar("c").push({str("onRelease")}).op(Code::Delete).op(Code::Pop);
+    b.tag(named(clip, 1, "c", at(0, 0))).doAction(done(unset)).showFrame();
+    b.doAction(done(remove)).showFrame();
+    load(b);
+    DisplayObject& c = child("c");
+    EXPECT_EQ(player.buttonAt({20, 20}), &c);
+    EXPECT_TRUE(player.focusable(c));
+    EXPECT_THAT(tabVisits(1), ElementsAre("c"));
+    // Disabled, it lets the mouse by.
+    script->machine().set(script->scriptObject(c), QStringLiteral("enabled"), avm1::Value(false));
+    EXPECT_EQ(player.buttonAt({20, 20}), nullptr);
+    script->machine().set(script->scriptObject(c), QStringLiteral("enabled"), avm1::Value(true));
+
+    player.root(0)->playing = true;
+    player.runFrame();
+    EXPECT_EQ(player.buttonAt({20, 20}), nullptr);
+    EXPECT_FALSE(player.focusable(c));
+}
+
+TEST_F(InputTest, FocusAndPointerShareTheOneButtonShownRolledOver) {
+    swfwrite::MovieBuilder b(8);
+    const uint16_t clip = squareClip(b);
+    Assembler s;
+    for (const char* n : {"a", "b"}) {
+        s.append(handler(n, "onRollOver", say(std::string(n) + " over")));
+        s.append(handler(n, "onRollOut", say(std::string(n) + " out")));
+    }
+    b.tag(named(clip, 1, "a", at(0, 0))).tag(named(clip, 2, "b", at(100, 0)));
+    b.doAction(done(s)).showFrame();
+    load(b);
+
+    EXPECT_THAT(tabVisits(1), ElementsAre("a"));
+    EXPECT_THAT(take(), ElementsAre("a over"));
+    EXPECT_FALSE(player.wantsHandCursor());  // the pointer is not on it
+    // The pointer takes over: what the focus rolled over rolls out, once.
+    player.mouseMove({300, 300});
+    player.mouseMove({300, 300});
+    EXPECT_THAT(take(), ElementsAre("a out"));
+    // Tab has nothing to roll out now.
+    EXPECT_THAT(tabVisits(1), ElementsAre("b"));
+    EXPECT_THAT(take(), ElementsAre("b over"));
+    // A move that stays in place rolls nothing out, though the keyboard is no longer in charge.
+    player.mouseMove({300, 300});
+    EXPECT_THAT(take(), ElementsAre());
+    EXPECT_FALSE(player.focusHighlighted());
+    // The pointer's roll-over replaces the focus's; Tab then rolls out what the pointer rolled
+    // over, even onto the same button.
+    player.mouseMove({20, 20});
+    EXPECT_THAT(take(), ElementsAre("b out", "a over"));
+    EXPECT_TRUE(player.wantsHandCursor());
+    EXPECT_THAT(tabVisits(1), ElementsAre("a"));
+    EXPECT_THAT(take(), ElementsAre("a out", "a over"));
+
+    // A script's focus move rolls when the next key arrives, before the key is heard.
+    player.setFocus(&child("b"));
+    EXPECT_THAT(take(), ElementsAre());
+    player.keyUp(vk::Tab);
+    EXPECT_THAT(take(), ElementsAre("a out", "b over"));
+    // Even a move onto the holder rolls it out and over again.
+    player.setFocus(&child("b"));
+    player.keyUp(vk::Tab);
+    EXPECT_THAT(take(), ElementsAre("b out", "b over"));
+}
+
+TEST_F(InputTest, WhatScriptsDrawTakesTheMouseButTheLevelRootNeverDoes) {
+    swfwrite::MovieBuilder b(8);
+    Assembler s;
+    // object.method(args...), the result dropped.
+    auto invoke = [&](const std::string& object, const std::string& method,
+                      std::initializer_list<avm1::test::Operand> reversedArgs) {
+        s.push(reversedArgs).push({integer(int(reversedArgs.size()))}).getVar(object);
+        s.push({str(method)}).op(Code::CallMethod).op(Code::Pop);
+    };
+    invoke("this", "createEmptyMovieClip", {integer(1), str("d")});
+    invoke("d", "beginFill", {integer(0xFF0000)});
+    invoke("d", "moveTo", {integer(10), integer(10)});
+    for (auto [x, y] : {std::pair{50, 10}, {50, 50}, {10, 50}, {10, 10}}) {
+        invoke("d", "lineTo", {integer(y), integer(x)});
+    }
+    invoke("d", "endFill", {});
+    s.append(handler("d", "onPress", say("d press")));
+    s.append(handler("this", "onPress", say("root press")));
+    b.doAction(done(s)).showFrame();
+    load(b);
+
+    for (QPointF p : {QPointF(30, 30), QPointF(5, 5), QPointF(300, 300)}) {
+        player.mouseMove(p);
+        player.mouseDown(p);
+        player.mouseUp(p);
+    }
+    EXPECT_THAT(take(), ElementsAre("d press"));
+}
+
+TEST_F(InputTest, AButtonTheTimelineReplacesKeepsTheMousesState) {
+    // A two-frame loop: frame 2 removes the button, then goes back to frame 1, which places
+    // the same button again, so each frame shows a new instance of it.
+    swfwrite::MovieBuilder b(8);
+    swf::Button button;
+    button.version = 2;
+    const uint16_t shape = b.define(square(0, 0, 40, 40, kGrey));
+    for (uint8_t state : {swf::button_state::Up, swf::button_state::HitTest}) {
+        swf::ButtonRecord r;
+        r.states = state;
+        r.characterId = shape;
+        r.depth = 1;
+        button.records.push_back(r);
+    }
+    namespace bc = swf::button_condition;
+    for (auto [condition, name] : {std::pair{bc::IdleToOverUp, "over"},
+                                   {bc::OverUpToIdle, "out"},
+                                   {bc::OverUpToOverDown, "press"},
+                                   {bc::OverDownToOverUp, "release"},
+                                   {bc::OverDownToOutDown, "drag out"}}) {
+        Assembler a = say(name);
+        a.op(Code::End);
+        button.actions.push_back(swf::ButtonCondAction{condition, 0, a.bytes});
+    }
+    const uint16_t id = b.define(button);
+    Assembler loop;
+    loop.record(Code::GotoFrame, {0, 0}).op(Code::Play).op(Code::End);
+    b.place(id, 1).showFrame();
+    b.remove(1).doAction(loop.bytes).showFrame();
+    load(b);
+    auto shownState = [&] { return player.root(0)->childAt(1)->buttonState; };
+
+    player.mouseMove({20, 20});
+    player.runFrame();
+    player.runFrame();
+    EXPECT_EQ(shownState(), ButtonState::Over);
+    player.mouseDown({20, 20});
+    player.runFrame();
+    EXPECT_EQ(shownState(), ButtonState::Down);
+    player.mouseUp({20, 20});
+    player.runFrame();
+    player.mouseMove({300, 300});
+    player.mouseDown({20, 20});
+    player.runFrame();
+    player.mouseMove({300, 300});
+    EXPECT_THAT(take(),
+                ElementsAre("over", "press", "release", "out", "over", "press", "drag out"));
 }
 
 TEST_F(InputTest, FocusMovesTellOldAndNewHolderAndListenersAndEndWithTheObject) {

@@ -4,6 +4,7 @@
 #include <variant>
 
 #include "platform/flash/runtime/display/player.h"
+#include "platform/flash/runtime/drawing/clip_graphics.h"
 
 namespace pencora::runtime {
 
@@ -159,10 +160,13 @@ bool hitsPainted(const DisplayObject& o, QPointF twips) {
     if (!o.visible) {
         return false;
     }
-    if (o.drawing) {
+    // What the timeline placed and what scripts drew with the drawing methods both count.
+    const CharacterDrawing* drawn = drawnGraphics(o);
+    if (o.drawing || drawn) {
         bool invertible = false;
-        const QTransform inv = worldTransform(o).inverted(&invertible);
-        if (invertible && o.drawing->hits(inv.map(twips), o.ratio)) {
+        const QPointF local = worldTransform(o).inverted(&invertible).map(twips);
+        if (invertible && ((o.drawing && o.drawing->hits(local, o.ratio)) ||
+                           (drawn && drawn->hits(local, o.ratio)))) {
             return true;
         }
     }
@@ -181,12 +185,14 @@ DisplayObject* findButton(const DisplayObject& container, QPointF twips, Drawing
         if (!o.visible || o.clipDepth > 0) {
             continue;
         }
-        if (o.kind == ObjectKind::Button && o.button && hitsButton(o, twips, f)) {
+        // A button or button-like clip a script disabled (enabled = false) lets the mouse by.
+        const bool disabled = !runner.scriptFlag(o, QStringLiteral("enabled")).value_or(true);
+        if (o.kind == ObjectKind::Button && o.button && !disabled && hitsButton(o, twips, f)) {
             return it->second.get();
         }
         if (o.isClip()) {
             // A clip with mouse handlers takes the mouse for everything inside it.
-            if (runner.handlesMouse(o)) {
+            if (!disabled && runner.handlesMouse(o)) {
                 if (hitsPainted(o, twips)) {
                     return &o;
                 }
@@ -212,13 +218,60 @@ DisplayObject* Player::buttonAt(QPointF stage) const {
     return nullptr;
 }
 
+void Player::track(TrackedButton& t, const std::shared_ptr<DisplayObject>& object) const {
+    t = {};
+    if (!object || !object->parent) {
+        return;
+    }
+    t.object = object;
+    t.parent = sharedOf(*object->parent);
+    t.depth = object->depth;
+    t.characterId = object->characterId;
+}
+
+std::shared_ptr<DisplayObject> Player::trackedNow(const TrackedButton& t) const {
+    if (auto o = t.object.lock(); o && o->parent) {
+        return o;
+    }
+    auto parent = t.parent.lock();
+    if (!parent || t.characterId == 0) {
+        return nullptr;
+    }
+    DisplayObject* now = parent->childAt(t.depth);
+    if (!now || now->characterId != t.characterId ||
+        (now->kind != ObjectKind::Button && !now->isClip())) {
+        return nullptr;
+    }
+    return sharedOf(*now);
+}
+
+std::shared_ptr<DisplayObject> Player::tracked(TrackedButton& t) {
+    auto o = trackedNow(t);
+    if (!o) {
+        t = {};
+        return nullptr;
+    }
+    if (t.object.lock() != o) {
+        t.object = o;
+        const bool down = mousePressed_ && pressedInside_ && o == trackedNow(pressed_);
+        setButtonState(*o, down ? ButtonState::Down : ButtonState::Over);
+    }
+    return o;
+}
+
 void Player::mouseMove(QPointF stage) {
+    // A move that stays in place is still heard, but what shows rolled over stays.
+    const bool moved = stage != mouse_;
     mouse_ = stage;
     leaveKeyboardMode();
     followDrag();
     dragTextSelection(stage);
     runner_->broadcastInput(*this, QStringLiteral("onMouseMove"), 0);
-    trackPointer(stage);
+    if (moved) {
+        trackPointer(stage);
+    } else {
+        runQueuedActions();
+    }
 }
 
 void Player::trackPointer(QPointF stage) {
@@ -228,20 +281,8 @@ void Player::trackPointer(QPointF stage) {
     }
     DisplayObject* over = buttonAt(stage);
     if (!mousePressed_) {
-        auto hovered = hovered_.lock();
-        if (over != hovered.get()) {
-            if (hovered && hovered->parent) {
-                setButtonState(*hovered, ButtonState::Up);
-                buttonTransition(*hovered, swf::button_condition::OverUpToIdle);
-            }
-            hovered_.reset();
-            if (over) {
-                hovered_ = sharedOf(*over);
-                setButtonState(*over, ButtonState::Over);
-                buttonTransition(*over, swf::button_condition::IdleToOverUp);
-            }
-        }
-    } else if (auto pressed = pressed_.lock(); pressed && pressed->parent) {
+        rollOverOnly(over ? sharedOf(*over) : nullptr);
+    } else if (auto pressed = tracked(pressed_)) {
         const bool inside = over == pressed.get();
         if (inside != pressedInside_) {
             pressedInside_ = inside;
@@ -293,9 +334,8 @@ void Player::mouseDown(QPointF stage) {
     keyboard_.down[vk::LeftButton] = true;
     runner_->broadcastInput(*this, QStringLiteral("onMouseDown"), 0);
     runQueuedActions();
-    auto hovered = hovered_.lock();
-    if (hovered && hovered->parent) {
-        pressed_ = hovered;
+    if (auto hovered = tracked(hovered_)) {
+        track(pressed_, hovered);
         pressedInside_ = true;
         setButtonState(*hovered, ButtonState::Down);
         buttonTransition(*hovered, swf::button_condition::OverUpToOverDown);
@@ -313,24 +353,24 @@ void Player::mouseUp(QPointF stage) {
     keyboard_.down[vk::LeftButton] = false;
     runner_->broadcastInput(*this, QStringLiteral("onMouseUp"), 0);
     runQueuedActions();
-    auto pressed = pressed_.lock();
-    pressed_.reset();
-    if (pressed && pressed->parent) {
+    auto pressed = tracked(pressed_);
+    pressed_ = {};
+    if (pressed) {
         if (pressedInside_) {
             setButtonState(*pressed, ButtonState::Over);
             buttonTransition(*pressed, swf::button_condition::OverDownToOverUp);
-            hovered_ = pressed;
+            track(hovered_, pressed);
         } else {
             setButtonState(*pressed, ButtonState::Up);
             buttonTransition(*pressed, swf::button_condition::OutDownToIdle);
-            hovered_.reset();
+            hovered_ = {};
         }
     }
     // Released over another menu item: that one is clicked.
     if (auto item = menuOver_.lock(); item && item->parent) {
         setButtonState(*item, ButtonState::Over);
         buttonTransition(*item, swf::button_condition::OverDownToOverUp);
-        hovered_ = item;
+        track(hovered_, item);
     }
     menuOver_.reset();
     runQueuedActions();
@@ -344,12 +384,12 @@ void Player::mouseLeave() {
 }
 
 bool Player::wantsHandCursor() const {
-    auto pressed = pressed_.lock();
-    if (pressed && pressed->parent) {
+    if (trackedNow(pressed_)) {
         return pressedInside_;
     }
-    auto hovered = hovered_.lock();
-    return hovered && hovered->parent;
+    // What the keyboard rolled over does not change the pointer.
+    auto hovered = trackedNow(hovered_);
+    return hovered && buttonAt(mouse_) == hovered.get();
 }
 
 }  // namespace pencora::runtime

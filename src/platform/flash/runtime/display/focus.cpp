@@ -3,7 +3,9 @@
 // button-like clip reached by Tab also rolls over as if the mouse were on it).
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
+#include "platform/flash/avm1/conversions.h"
 #include "platform/flash/runtime/display/focus_highlight.h"
 #include "platform/flash/runtime/text/text_field_drawing.h"
 
@@ -15,13 +17,23 @@ bool isButtonLike(ActionRunner& runner, DisplayObject& o) {
     return o.kind == ObjectKind::Button || (o.isClip() && runner.handlesMouse(o));
 }
 
-// A tabIndex counts when it is a whole number the original would keep as a signed 32-bit
-// index; anything else leaves the object out of a custom order.
-std::optional<int64_t> validTabIndex(std::optional<double> v) {
-    if (!v || !std::isfinite(*v) || *v < 0 || *v > 2147483647.0) {
+// A tabIndex is kept as a signed 32-bit index: a number beyond that range wraps around
+// (4294967293 orders as -3) and negative indices order before zero. What is not a finite
+// number leaves the object out of a custom order.
+std::optional<int32_t> validTabIndex(std::optional<double> v) {
+    if (!v || !std::isfinite(*v)) {
         return std::nullopt;
     }
-    return int64_t(*v);
+    return avm1::doubleToInt32(*v);
+}
+
+// A stage coordinate in whole twips; NaN and infinities (an object scaled to nothing) sort last.
+int64_t twips(double pixels) {
+    const double t = std::round(pixels * 20.0);
+    if (!std::isfinite(t) || std::abs(t) > 1e15) {
+        return std::numeric_limits<int64_t>::max();
+    }
+    return int64_t(t);
 }
 
 }  // namespace
@@ -87,7 +99,7 @@ std::vector<DisplayObject*> Player::tabOrder() {
         walk(*l.root);
     }
 
-    std::vector<std::pair<int64_t, DisplayObject*>> custom;
+    std::vector<std::pair<int32_t, DisplayObject*>> custom;
     for (const auto* list : {&found, &indexedClips}) {
         for (DisplayObject* o : *list) {
             if (auto index = validTabIndex(runner_->scriptNumber(*o, QStringLiteral("tabIndex")))) {
@@ -105,17 +117,16 @@ std::vector<DisplayObject*> Player::tabOrder() {
         return out;
     }
 
-    // Without tab indices: reading order of the top-left corners, row by row.
-    std::vector<std::pair<QPointF, DisplayObject*>> placed;
+    // Without tab indices: reading order of the top-left corners, row by row. Corners are
+    // compared in whole twips, as the display keeps them, so that scaled objects drawn at one
+    // place count as one place.
+    std::vector<std::pair<std::pair<int64_t, int64_t>, DisplayObject*>> placed;
     for (DisplayObject* o : found) {
-        placed.emplace_back(stageBounds(*o).topLeft(), o);
+        const QPointF corner = stageBounds(*o).topLeft();
+        placed.emplace_back(std::pair{twips(corner.y()), twips(corner.x())}, o);
     }
-    std::stable_sort(placed.begin(), placed.end(), [](const auto& a, const auto& b) {
-        if (a.first.y() != b.first.y()) {
-            return a.first.y() < b.first.y();
-        }
-        return a.first.x() < b.first.x();
-    });
+    std::stable_sort(placed.begin(), placed.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
     // Tab goes to the next place strictly after the current one, so of several objects at
     // one place only the first met (lowest depth, parent before child) is ever reached.
     std::vector<DisplayObject*> out;
@@ -152,24 +163,21 @@ void Player::setFocus(DisplayObject* object, bool byTab, bool showHighlight) {
     if (old && !old->parent && !sharedOf(*old)) {
         old.reset();
     }
+    std::shared_ptr<DisplayObject> now = object ? sharedOf(*object) : nullptr;
+    // Every move the keyboard is in charge of rolls, even onto the object that already holds
+    // the focus.
+    if (focus_.keyboardMode) {
+        focus_.pendingRolls.emplace_back(now);
+        if (byTab) {
+            runFocusRolls();
+        }
+    }
     if (old.get() == object) {
         // Tabbing round to the field that has the focus selects its text again.
         if (byTab && object && object->field) {
             textFieldFocusChanged(*object, true);
         }
         return;
-    }
-    std::shared_ptr<DisplayObject> now = object ? sharedOf(*object) : nullptr;
-    if (focus_.keyboardMode) {
-        if (old) {
-            focus_.pendingRolls.emplace_back(old, false);
-        }
-        if (now) {
-            focus_.pendingRolls.emplace_back(now, true);
-        }
-        if (byTab) {
-            runFocusRolls();
-        }
     }
     focus_.object = now;
     focus_.rectShown = now && showsFocusRect(*now);
@@ -193,35 +201,46 @@ void Player::setFocus(DisplayObject* object, bool byTab, bool showHighlight) {
 
 void Player::runFocusRolls() {
     while (!focus_.pendingRolls.empty()) {
-        std::vector<std::pair<std::weak_ptr<DisplayObject>, bool>> rolls;
+        std::vector<std::weak_ptr<DisplayObject>> rolls;
         rolls.swap(focus_.pendingRolls);
-        for (auto& [weak, over] : rolls) {
-            auto o = weak.lock();
-            if (!o || !o->parent || !isButtonLike(*runner_, *o)) {
-                continue;
+        for (auto& weak : rolls) {
+            auto target = weak.lock();
+            if (target && (!target->parent || !isButtonLike(*runner_, *target))) {
+                target.reset();
             }
-            setButtonState(*o, over ? ButtonState::Over : ButtonState::Up);
-            buttonTransition(*o, over ? swf::button_condition::IdleToOverUp
-                                      : swf::button_condition::OverUpToIdle);
+            // The focus rolls over even what already shows rolled over: out, then over again.
+            rollOverOnly(target, true);
         }
         runQueuedActions();
     }
 }
 
+void Player::rollOverOnly(const std::shared_ptr<DisplayObject>& target, bool again) {
+    // One object at a time shows rolled over, whether the pointer or the focus put it there.
+    auto shown = tracked(hovered_);
+    if (shown == target && (!again || !target)) {
+        return;
+    }
+    hovered_ = {};
+    if (shown) {
+        setButtonState(*shown, ButtonState::Up);
+        buttonTransition(*shown, swf::button_condition::OverUpToIdle);
+    }
+    if (target && target->parent) {
+        track(hovered_, target);
+        setButtonState(*target, ButtonState::Over);
+        buttonTransition(*target, swf::button_condition::IdleToOverUp);
+    }
+}
+
 void Player::leaveKeyboardMode() {
-    // The pointer takes over from the keyboard: the focus stays but its highlight goes, keys
-    // stop reaching the focused button, and the button the keyboard rolled over rolls out.
+    // The pointer takes over from the keyboard: the focus stays but its highlight goes and
+    // keys stop reaching the focused button; what shows rolled over then follows the pointer.
     if (!focus_.keyboardMode) {
         return;
     }
     focus_.keyboardMode = false;
     runFocusRolls();
-    auto f = focus_.object.lock();
-    if (f && f->parent && isButtonLike(*runner_, *f)) {
-        setButtonState(*f, ButtonState::Up);
-        buttonTransition(*f, swf::button_condition::OverUpToIdle);
-        runQueuedActions();
-    }
 }
 
 bool Player::focusHighlighted() const {

@@ -60,8 +60,19 @@ struct FocusState {
     bool keyboardMode = true;
     // Whether the yellow rectangle shows: _focusrect as it was when the object took the focus.
     bool rectShown = true;
-    // Roll-overs that focus moves made by scripts owe, run once the scripts are done.
-    std::vector<std::pair<std::weak_ptr<DisplayObject>, bool>> pendingRolls;
+    // Roll-overs that focus moves made by scripts owe, run once the scripts are done: each
+    // rolls out what shows rolled over and rolls over the new holder (none for a null one).
+    std::vector<std::weak_ptr<DisplayObject>> pendingRolls;
+};
+
+// A button the mouse tracks (shown rolled over, or pressed). When the timeline replaces it
+// by the same character at the same depth (a loop re-placing it), the new one is the same
+// button to the mouse and carries on in its state.
+struct TrackedButton {
+    std::weak_ptr<DisplayObject> object;
+    std::weak_ptr<DisplayObject> parent;
+    int depth = 0;
+    uint16_t characterId = 0;
 };
 
 struct DragState {

@@ -168,6 +168,8 @@ void Player::keyDown(int code, char16_t character) {
 }
 
 void Player::keyUp(int code) {
+    // Roll-overs left by focus moves that scripts made reach the buttons before the key does.
+    runFocusRolls();
     if (code > 0 && code < 256) {
         keyboard_.down[size_t(code)] = false;
     }

@@ -337,6 +337,14 @@ class Player {
 
   private:
     void setButtonState(DisplayObject& button, ButtonState state);
+    // Tracking a button through the timeline's replacements (buttons.cpp).
+    void track(TrackedButton& tracked, const std::shared_ptr<DisplayObject>& object) const;
+    std::shared_ptr<DisplayObject> trackedNow(const TrackedButton& tracked) const;
+    // The same, taking a replacement on in the tracked state.
+    std::shared_ptr<DisplayObject> tracked(TrackedButton& tracked);
+    // Rolls out what shows rolled over and rolls `target` over (nothing for null); `again`
+    // rolls a target that already shows rolled over out and over once more.
+    void rollOverOnly(const std::shared_ptr<DisplayObject>& target, bool again = false);
     void buttonTransition(DisplayObject& button, uint16_t condition);
     void buildButtonChildren(DisplayObject& button);
     // Keyboard helpers (keyboard.cpp).
@@ -378,8 +386,8 @@ class Player {
 
     QPointF mouse_{-1e9, -1e9};
     bool mousePressed_ = false;
-    std::weak_ptr<DisplayObject> hovered_;  // button under the mouse
-    std::weak_ptr<DisplayObject> pressed_;  // button the mouse went down on
+    TrackedButton hovered_;  // button shown rolled over (pointer or focus)
+    TrackedButton pressed_;  // button the mouse went down on
     bool pressedInside_ = false;
     std::weak_ptr<DisplayObject> menuOver_;  // menu item dragged over while pressed
     std::weak_ptr<DisplayObject> selecting_;  // text field the mouse went down on

@@ -85,6 +85,9 @@ void Player::runFrame() {
     }
     runQueuedActions();
     runFocusRolls();
+    // Buttons the timeline re-placed under the mouse show the state the mouse left them in.
+    tracked(hovered_);
+    tracked(pressed_);
     runner_->afterTick(*this);
 }
 

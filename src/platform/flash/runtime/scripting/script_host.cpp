@@ -582,10 +582,11 @@ bool ScriptHost::handlesMouse(DisplayObject& clip) {
     static const char* const kHandlers[] = {"onPress",   "onRelease",        "onRollOver",
                                             "onRollOut", "onReleaseOutside", "onDragOver",
                                             "onDragOut"};
+    // A handler counts while its property is there, whatever it holds: setting it to
+    // undefined keeps the clip a button; only deleting it gives the clip back.
     avm1::Object* object = scriptObject(clip);
     for (const char* name : kHandlers) {
-        const Value v = machine_->get(object, QString::fromLatin1(name));
-        if (v.isObject() && v.object()->kind() == avm1::ObjectKind::Function) {
+        if (machine_->hasProperty(object, QString::fromLatin1(name))) {
             return true;
         }
     }
