@@ -133,6 +133,7 @@ struct Sprite {
     uint16_t id = 0;
     uint16_t frameCount = 0;  // as declared; the timeline holds the frames actually read
     Timeline timeline;
+    uint32_t tagBytes = 0;  // the length of its tag list, the sprite's own bytes
     friend bool operator==(const Sprite&, const Sprite&) = default;
 };
 

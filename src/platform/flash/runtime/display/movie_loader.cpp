@@ -23,6 +23,21 @@ QString formDecode(QString s) {
     return QUrl::fromPercentEncoding(s.toUtf8());
 }
 
+// The variables of an address's query ("a.swf?x=1&y=2"), set on the clip a movie loads into,
+// as the host's FlashVars are on the first movie.
+void setQueryVariables(avm1::Machine& m, avm1::Object* clip, QString url) {
+    const qsizetype query = url.indexOf(QLatin1Char('?'));
+    if (!clip || query < 0) {
+        return;
+    }
+    url.truncate(url.indexOf(QLatin1Char('#')) < 0 ? url.size() : url.indexOf(QLatin1Char('#')));
+    for (const QString& pair : url.mid(query + 1).split(QLatin1Char('&'), Qt::SkipEmptyParts)) {
+        const qsizetype eq = pair.indexOf(QLatin1Char('='));
+        m.set(clip, formDecode(eq < 0 ? pair : pair.left(eq)),
+              Value(eq < 0 ? QString() : formDecode(pair.mid(eq + 1))));
+    }
+}
+
 int scriptVersion(ScriptHost& host) {
     DisplayObject* root = host.player().root(0);
     return root && root->movie ? root->movie->version() : 8;
@@ -137,6 +152,9 @@ void MovieLoader::arrived(int serial, std::optional<QByteArray> data) {
     }
     const double bytes = movie || target->showsImage ? double(data->size()) : 0.0;
     avm1::Object* object = host_.scriptObject(*target);
+    if (movie) {
+        setQueryVariables(host_.machine(), object, load.url);
+    }
     broadcast(load.listener, "onLoadStart", {Value(object)});
     broadcast(load.listener, "onLoadProgress", {Value(object), Value(bytes), Value(bytes)});
     broadcast(load.listener, "onLoadComplete", {Value(object), Value(0)});
