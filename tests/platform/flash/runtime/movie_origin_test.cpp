@@ -1,6 +1,6 @@
-// What a movie learns of where it came from: the variables of the address it was loaded by,
-// its security sandbox (each movie its own, not the first movie's) and the bytes a clip
-// counts as its own.
+// What a movie learns of where it came from and what it loads: the variables of the address
+// it was loaded by, its security sandbox (each movie its own, not the first movie's), the
+// bytes a clip counts as its own, and the code page loaded text is read in.
 #include <gtest/gtest.h>
 
 #include "../avm1/assembler.h"
@@ -150,6 +150,52 @@ TEST_F(MovieOrigin, AClipCountsTheBytesOfItsOwnDefinition) {
         const std::string whole = std::to_string(main.size());
         // The holder's tags: ShowFrame and End, two bytes each.
         EXPECT_EQ(host.lines, (std::vector<std::string>{whole, whole, "4", "4", "0", "0"}));
+    }
+}
+
+// Loads text three ways: as variables into the holder, through LoadVars and through XML
+// (each onData traces what arrived).
+Assembler loadTextThreeWays() {
+    Assembler as;
+    as.push({str("vars.txt"), str("holder")}).record(Code::GetURL2, {0xC0});
+    for (const char* cls : {"LoadVars", "XML"}) {
+        Assembler onData;
+        onData.push({str(std::string(cls) + " ")}).getVar("t").op(Code::Add2).trace();
+        as.push({str("o"), integer(0), str(cls)}).op(Code::NewObject).op(Code::SetVariable);
+        as.getVar("o").push({str("onData")}).function("", {"t"}, onData).op(Code::SetMember);
+        as.push({str("data.txt"), integer(1)}).getVar("o").push({str("load")});
+        as.op(Code::CallMethod).op(Code::Pop);
+    }
+    return as;
+}
+
+TEST_F(MovieOrigin, LoadedTextIsReadInTheCodePageOnlyWhenAskedAndNotUtf8) {
+    const std::string gbk = "w=\xD6\xD0\xCE\xC4";  // 中文 in the Chinese code page
+    const std::string utf8 = "w=\xE4\xB8\xAD\xE6\x96\x87";
+    struct Case {
+        bool useCodepage;
+        std::string bytes;
+        bool readsRight;
+    };
+    for (const Case& c : {Case{false, gbk, false}, Case{true, gbk, true}, Case{true, utf8, true},
+                          Case{false, utf8, true}}) {
+        SCOPED_TRACE(std::to_string(c.useCodepage) + " " + std::to_string(c.bytes == gbk));
+        restart();
+        Assembler first;
+        first.getVar("System").push({str("useCodepage"), avm1::test::boolean(c.useCodepage)});
+        first.op(Code::SetMember).append(loadTextThreeWays());
+        ASSERT_TRUE(engine->loadMovie(0, twoFrames(8, first, {}), u"main.swf", {}));
+        engine->runFrame();
+        ASSERT_EQ(host.fetches.size(), 3u);
+        answerAll(swf::Bytes(c.bytes.begin(), c.bytes.end()));
+        const std::string expected = c.readsRight ? "w=中文" : "<garbled>";
+        auto seen = [](const std::string& s) {
+            return s.find("中文") != std::string::npos ? "w=中文" : "<garbled>";
+        };
+        EXPECT_EQ(seen("w=" + variable(u"holder.w")), expected);
+        ASSERT_EQ(host.lines.size(), 2u);
+        EXPECT_EQ(seen(host.lines[0]), expected);
+        EXPECT_EQ(seen(host.lines[1]), expected);
     }
 }
 

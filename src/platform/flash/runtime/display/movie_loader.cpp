@@ -1,10 +1,10 @@
 #include "platform/flash/runtime/display/movie_loader.h"
 
-#include <QStringDecoder>
 #include <QUrl>
 
 #include <algorithm>
 
+#include "platform/flash/avm1/loaded_text.h"
 #include "platform/flash/avm1/machine.h"
 #include "platform/flash/runtime/display/movie_url.h"
 #include "platform/flash/runtime/display/player.h"
@@ -63,16 +63,8 @@ QByteArray encodeClipVariables(avm1::Machine& m, avm1::Object* clip) {
     return out;
 }
 
-QString MovieLoader::decodeText(const QByteArray& data) {
-    if (data.startsWith("\xFF\xFE") || data.startsWith("\xFE\xFF")) {
-        auto decoder = QStringDecoder(data.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE
-                                                                  : QStringDecoder::Utf16BE);
-        return decoder(data.mid(2));
-    }
-    if (data.startsWith("\xEF\xBB\xBF")) {
-        return QString::fromUtf8(data.mid(3));
-    }
-    return QString::fromUtf8(data);
+QString MovieLoader::decodeText(const QByteArray& data, bool useCodepage) {
+    return avm1::decodeLoadedText(data, useCodepage);
 }
 
 MovieLoader::MovieLoader(ScriptHost& host) : host_(host) {}
@@ -187,7 +179,8 @@ void MovieLoader::loadVariables(const LoadTarget& target, const QString& url, co
             }
             avm1::Machine& m = host_.machine();
             avm1::Object* object = host_.scriptObject(*clip);
-            for (const QString& pair : decodeText(*data).split(QLatin1Char('&'))) {
+            for (const QString& pair :
+                 decodeText(*data, avm1::usesCodepage(m)).split(QLatin1Char('&'))) {
                 if (pair.isEmpty()) {
                     continue;
                 }
