@@ -10,6 +10,7 @@
 #include "platform/flash/control/flash_control_tooling.h"
 #include "platform/ole/class_registry.h"
 #include "platform/ole/shockwave_flash.h"
+#include "served_folder.h"
 
 namespace pencora::swfplay {
 
@@ -19,8 +20,20 @@ namespace {
 
 // The site: client site, windowless in-place site and ambient properties on one object.
 // Invalidations are ignored since swfplay draws when it wants a frame.
-class Site final : public ComObject<IOleClientSite, IOleInPlaceSiteWindowless, IDispatch> {
+class Site final
+    : public ComObject<IOleClientSite, IOleInPlaceSiteWindowless, IDispatch, IServiceProvider> {
   public:
+    // The bind host serving the loaded movie's folder.
+    HRESULT QueryService(REFGUID service, REFIID iid, void** object) override {
+        if (object) {
+            *object = nullptr;
+        }
+        if (!bindHost || (service != SID_SBindHost && service != SID_IBindHost) ||
+            iid != IID_IBindHost) {
+            return E_NOINTERFACE;
+        }
+        return hand(bindHost.get(), object);
+    }
     HRESULT SaveObject() override { return S_OK; }
     HRESULT GetMoniker(DWORD, DWORD, IMoniker** moniker) override {
         if (moniker) {
@@ -121,6 +134,7 @@ class Site final : public ComObject<IOleClientSite, IOleInPlaceSiteWindowless, I
     LONG width = 550;
     LONG height = 400;
     std::optional<RECT> dirty;  // what the control asked to have repainted since last asked
+    ComPtr<IBindHost> bindHost;
 };
 
 class Events final : public ComObject<IDispatch> {
@@ -239,8 +253,10 @@ bool MovieHost::load(const std::filesystem::path& movie) {
     if (!available()) {
         return false;
     }
+    // The movie's folder is served as the root of its addresses: it reads as file:///NAME.
     const auto absolute = std::filesystem::absolute(movie).lexically_normal();
-    impl_->flash->LoadMovie(0, absolute.u16string());
+    impl_->site->bindHost = makeServedFolder(absolute.parent_path());
+    impl_->flash->LoadMovie(0, servedAddress(absolute));
     if (!info().loaded) {
         return false;
     }

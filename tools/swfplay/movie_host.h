@@ -1,8 +1,9 @@
 // swfplay's container for the Flash control: it creates the control by class identifier and
 // embeds it exactly as the player does (client site, InitNew, sinks, ambient change,
-// windowless DoVerb, object rectangle, IViewObject::Draw), without a bind host, so the
-// control reads the movie and its assets itself from local files. Frames run on the
-// control's virtual clock through its tooling interface.
+// windowless DoVerb, object rectangle, IViewObject::Draw). Its bind host serves the loaded
+// movie's folder as the root of every address (see served_folder.h), so a movie reads as
+// "file:///NAME" wherever it lies. Frames run on the control's virtual clock through its
+// tooling interface.
 #pragma once
 
 #include <QImage>

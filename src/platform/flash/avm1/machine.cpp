@@ -57,6 +57,7 @@ void Machine::installBuiltins() {
     installFilterClasses(*this);
     installContextMenu(*this);
     installDeviceClasses(*this);
+    installFileReferenceClasses(*this);
     installNativeTables(*this);
 }
 

@@ -103,6 +103,7 @@ void installNetConnection(Machine& m);
 void installFilterClasses(Machine& m);  // after installGeometry: it fills flash.filters
 void installDisplacementMapFilter(Machine& m, Object* package, Object* baseProto);
 void installDeviceClasses(Machine& m);  // after installGeometry: it fills flash.net, flash.text
+void installFileReferenceClasses(Machine& m);  // after installDeviceClasses (flash.net)
 void installContextMenu(Machine& m);
 void installNativeTables(Machine& m);  // last: it numbers what the others installed
 

@@ -133,7 +133,12 @@ struct Sprite {
     uint16_t id = 0;
     uint16_t frameCount = 0;  // as declared; the timeline holds the frames actually read
     Timeline timeline;
-    friend bool operator==(const Sprite&, const Sprite&) = default;
+    // The length of its tag list as read, the sprite's own bytes: a fact of the file, not of
+    // the records, so equal sprites may differ in it.
+    uint32_t tagBytes = 0;
+    friend bool operator==(const Sprite& a, const Sprite& b) {
+        return a.id == b.id && a.frameCount == b.frameCount && a.timeline == b.timeline;
+    }
 };
 
 // Button state bits of a button record.

@@ -152,6 +152,7 @@ bool readTag(uint16_t code, ByteReader& r, Context& ctx, Frame& frame, bool inSp
             Sprite s;
             s.id = r.u16();
             s.frameCount = r.u16();
+            s.tagBytes = static_cast<uint32_t>(r.remaining());
             readTimeline(r, ctx, s.timeline, true);
             // Some writers put a second End tag (zero bytes) after the first.
             auto rest = r.rest();

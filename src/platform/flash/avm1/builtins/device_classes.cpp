@@ -1,5 +1,5 @@
 // Classes for devices and services the player does not offer: cameras, microphones, printing,
-// video streams, sockets, file dialogs and screen readers. Movies find them where they expect
+// video streams, sockets and screen readers. Movies find them where they expect
 // them; every request answers that nothing is there (no camera, no printer, no connection).
 #include "platform/flash/avm1/array_object.h"
 #include "platform/flash/avm1/function_object.h"
@@ -108,23 +108,8 @@ void installDeviceClasses(Machine& m) {
     installTable(m, accessibility, accessibilityRows);
     m.global()->put(QStringLiteral("Accessibility"), Value(accessibility), kDontEnum);
 
-    if (Object* net = package(m, "net")) {
-        // browse() opens no dialog: it answers false, as when the user cannot be asked.
-        const StubClass files[] = {
-            {"FileReference",
-             {{"browse", no},
-              {"cancel", nothing},
-              {"download", no},
-              {"upload", no},
-              {"addListener", no},
-              {"removeListener", no}},
-             {}},
-            {"FileReferenceList", {{"browse", no}}, {}},
-        };
-        for (const StubClass& stub : files) {
-            net->put(QString::fromLatin1(stub.name), Value(makeStubClass(m, stub)));
-        }
-    }
+    // flash.net's FileReference classes: file_reference.cpp.
+    package(m, "net");
     if (Object* text = package(m, "text")) {
         const StubClass renderer{"TextRenderer", {}, {{"setAdvancedAntialiasingTable", nothing}}};
         FunctionObject* c = makeStubClass(m, renderer);

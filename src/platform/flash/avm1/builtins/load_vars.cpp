@@ -4,6 +4,7 @@
 #include <QUrl>
 
 #include "platform/flash/avm1/function_object.h"
+#include "platform/flash/avm1/loaded_text.h"
 #include "platform/flash/avm1/machine_impl.h"
 
 namespace pencora::avm1 {
@@ -86,7 +87,7 @@ bool startFetch(Machine& m, Object* receiver, const QString& url, UrlRequest::Me
     const int version = m.version();
     r.done = [machine, receiver, version](bool ok, const QByteArray& data) {
         machine->unpin(receiver);
-        Value text = ok ? Value(QString::fromUtf8(data)) : Value();
+        Value text = ok ? Value(decodeLoadedText(data, usesCodepage(*machine))) : Value();
         receiver->put(QStringLiteral("__bytes"), Value(double(data.size())), kDontEnum);
         machine->callMethod(receiver, QStringLiteral("onData"), {text}, version);
     };

@@ -1,6 +1,7 @@
 // XMLNode and XML: building, walking and printing trees; XML adds parseXML, load through the
 // host, and the declarations it met.
 #include "platform/flash/avm1/function_object.h"
+#include "platform/flash/avm1/loaded_text.h"
 #include "platform/flash/avm1/machine_impl.h"
 #include "platform/flash/avm1/xml_namespaces.h"
 #include "platform/flash/avm1/xml_node.h"
@@ -179,7 +180,7 @@ Value xmlLoad(Machine& m, const Value& self, std::vector<Value>& args) {
             o->put(QStringLiteral("_bytesLoaded"), Value(double(data.size())), flags);
             o->put(QStringLiteral("_bytesTotal"), Value(double(data.size())), flags);
         }
-        Value text = ok ? Value(QString::fromUtf8(data)) : Value();
+        Value text = ok ? Value(decodeLoadedText(data, usesCodepage(*machine))) : Value();
         machine->callMethod(o, QStringLiteral("onData"), {text}, version);
     };
     m.host().fetch(std::move(r));

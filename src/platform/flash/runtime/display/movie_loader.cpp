@@ -1,10 +1,10 @@
 #include "platform/flash/runtime/display/movie_loader.h"
 
-#include <QStringDecoder>
 #include <QUrl>
 
 #include <algorithm>
 
+#include "platform/flash/avm1/loaded_text.h"
 #include "platform/flash/avm1/machine.h"
 #include "platform/flash/runtime/display/movie_url.h"
 #include "platform/flash/runtime/display/player.h"
@@ -21,6 +21,21 @@ namespace {
 QString formDecode(QString s) {
     s.replace(QLatin1Char('+'), QLatin1Char(' '));
     return QUrl::fromPercentEncoding(s.toUtf8());
+}
+
+// The variables of an address's query ("a.swf?x=1&y=2"), set on the clip a movie loads into,
+// as the host's FlashVars are on the first movie.
+void setQueryVariables(avm1::Machine& m, avm1::Object* clip, QString url) {
+    const qsizetype query = url.indexOf(QLatin1Char('?'));
+    if (!clip || query < 0) {
+        return;
+    }
+    url.truncate(url.indexOf(QLatin1Char('#')) < 0 ? url.size() : url.indexOf(QLatin1Char('#')));
+    for (const QString& pair : url.mid(query + 1).split(QLatin1Char('&'), Qt::SkipEmptyParts)) {
+        const qsizetype eq = pair.indexOf(QLatin1Char('='));
+        m.set(clip, formDecode(eq < 0 ? pair : pair.left(eq)),
+              Value(eq < 0 ? QString() : formDecode(pair.mid(eq + 1))));
+    }
 }
 
 int scriptVersion(ScriptHost& host) {
@@ -48,16 +63,8 @@ QByteArray encodeClipVariables(avm1::Machine& m, avm1::Object* clip) {
     return out;
 }
 
-QString MovieLoader::decodeText(const QByteArray& data) {
-    if (data.startsWith("\xFF\xFE") || data.startsWith("\xFE\xFF")) {
-        auto decoder = QStringDecoder(data.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE
-                                                                  : QStringDecoder::Utf16BE);
-        return decoder(data.mid(2));
-    }
-    if (data.startsWith("\xEF\xBB\xBF")) {
-        return QString::fromUtf8(data.mid(3));
-    }
-    return QString::fromUtf8(data);
+QString MovieLoader::decodeText(const QByteArray& data, bool useCodepage) {
+    return avm1::decodeLoadedText(data, useCodepage);
 }
 
 MovieLoader::MovieLoader(ScriptHost& host) : host_(host) {}
@@ -137,6 +144,9 @@ void MovieLoader::arrived(int serial, std::optional<QByteArray> data) {
     }
     const double bytes = movie || target->showsImage ? double(data->size()) : 0.0;
     avm1::Object* object = host_.scriptObject(*target);
+    if (movie) {
+        setQueryVariables(host_.machine(), object, load.url);
+    }
     broadcast(load.listener, "onLoadStart", {Value(object)});
     broadcast(load.listener, "onLoadProgress", {Value(object), Value(bytes), Value(bytes)});
     broadcast(load.listener, "onLoadComplete", {Value(object), Value(0)});
@@ -169,7 +179,8 @@ void MovieLoader::loadVariables(const LoadTarget& target, const QString& url, co
             }
             avm1::Machine& m = host_.machine();
             avm1::Object* object = host_.scriptObject(*clip);
-            for (const QString& pair : decodeText(*data).split(QLatin1Char('&'))) {
+            for (const QString& pair :
+                 decodeText(*data, avm1::usesCodepage(m)).split(QLatin1Char('&'))) {
                 if (pair.isEmpty()) {
                     continue;
                 }

@@ -59,8 +59,8 @@ class MovieLoader {
     // The listeners of pending loads, kept alive by the collector.
     void addRoots(std::vector<avm1::Object*>& roots) const;
 
-    // Text of a loaded variables file: UTF-8 unless a byte-order mark says UTF-16.
-    static QString decodeText(const QByteArray& data);
+    // Text of a loaded variables file, as avm1::decodeLoadedText reads it.
+    static QString decodeText(const QByteArray& data, bool useCodepage = false);
 
   private:
     struct Pending {

@@ -186,8 +186,17 @@ Value getBytes(Machine& m, const Value& self, std::vector<Value>&) {
     if (!c || !c->movie || !c->movie->movie) {
         return {};
     }
-    // An empty clip has no bytes of its own.
-    return Value(c->timeline ? double(c->movie->movie->header.fileLength) : 0.0);
+    // A movie's main timeline counts its whole file, header included; a sprite the bytes of
+    // its tag list; an empty clip has no bytes of its own.
+    const swf::Movie& movie = *c->movie->movie;
+    if (!c->timeline) {
+        return Value(0.0);
+    }
+    if (c->timeline == &movie.timeline) {
+        return Value(double(movie.header.fileLength));
+    }
+    const auto* sprite = movie.findAs<swf::Sprite>(c->characterId);
+    return Value(sprite && &sprite->timeline == c->timeline ? double(sprite->tagBytes) : 0.0);
 }
 
 // getBounds(target) and getRect(target): in target's space, the clip's own by default.

@@ -7,6 +7,7 @@
 // flag; the domain calls accept and do nothing), System.capabilities, useCodepage,
 // setClipboard and showSettings (no-ops: the player offers neither).
 #include "platform/flash/runtime/scripting/stage_class.h"
+#include "platform/flash/avm1/activation.h"
 #include "platform/flash/avm1/function_object.h"
 #include "platform/flash/runtime/scripting/script_host.h"
 
@@ -127,14 +128,31 @@ void addComputed(avm1::Machine& m, avm1::Object* o, const char* name, avm1::Nati
 
 // ---- System ---------------------------------------------------------------------------------
 
+// The movie whose code is running: the one of the clip the running code belongs to, or
+// _level0's when no code runs.
+const MovieContext* callingMovie(avm1::Machine& m) {
+    ScriptHost& host = hostOf(m);
+    if (avm1::Activation* a = m.current()) {
+        if (DisplayObject* clip = host.displayOf(a->originalTarget ? a->originalTarget : a->target);
+            clip && clip->movie) {
+            return clip->movie;
+        }
+    }
+    DisplayObject* root = host.player().root(0);
+    return root ? root->movie : nullptr;
+}
+
+// Each movie has the sandbox of where it came from: a network address is remote, whatever the
+// movie asks; a local movie is local-with-network when its file attributes ask for the
+// network, else local-with-file.
 Value getSandboxType(avm1::Machine& m, const Value&, std::vector<Value>&) {
-    DisplayObject* root = hostOf(m).player().root(0);
-    const QString url = root && root->movie ? root->movie->url : QString();
+    const MovieContext* context = callingMovie(m);
+    const QString url = context ? context->url : QString();
     if (url.startsWith(QLatin1String("http:"), Qt::CaseInsensitive) ||
         url.startsWith(QLatin1String("https:"), Qt::CaseInsensitive)) {
         return Value(QStringLiteral("remote"));
     }
-    const swf::Movie* movie = levelZeroMovie(m);
+    const swf::Movie* movie = context ? context->movie.get() : nullptr;
     const bool useNetwork = movie && movie->fileAttributes && (*movie->fileAttributes & 0x01);
     return Value(useNetwork ? QStringLiteral("localWithNetwork") : QStringLiteral("localWithFile"));
 }

@@ -2,14 +2,18 @@
 // sound of the player (the volume movie relies on this). `new Sound(clip)` speaks for the
 // sounds of that clip and the clips inside it. A Sound whose clip is gone answers undefined.
 // attachSound takes an exported sound of the clip's movie, loadSound an MP3 fetched through
-// the control; start and stop play them through the player's mixer.
+// the control (its ID3 tag becoming `id3`, announced by onID3 before onLoad); start and stop
+// play them through the player's mixer.
 #include <cmath>
 #include <limits>
+#include <map>
 
 #include "platform/flash/avm1/activation.h"
+#include "platform/flash/avm1/array_object.h"
 #include "platform/flash/avm1/function_object.h"
 #include "platform/flash/runtime/display/movie_loader.h"
 #include "platform/flash/runtime/scripting/script_host.h"
+#include "platform/flash/runtime/sound/id3_tags.h"
 #include "platform/flash/runtime/sound/sound_class.h"
 
 namespace pencora::runtime {
@@ -304,6 +308,49 @@ Value getBytesLoaded(avm1::Machine&, const Value& self, std::vector<Value>&) {
     return s && s->pcm ? Value(s->bytes) : Value();
 }
 
+// The file's ID3 frames as Sound.id3 shows them: each frame by its name and its short name
+// when it has one, a frame met again (several comments) keeping all its values while its
+// short name reads the last. The object has no prototype, as the original's has none.
+avm1::Object* makeId3Object(avm1::Machine& m, const std::vector<Id3Frame>& frames) {
+    avm1::Object* id3 = m.makeObject();
+    id3->setProto(nullptr);
+    std::map<QString, avm1::ArrayObject*> repeated;
+    for (const Id3Frame& f : frames) {
+        const QString alias = id3Alias(f.id);
+        if (!alias.isEmpty()) {
+            id3->put(alias, Value(f.value), 0);
+        }
+        avm1::Property* old = id3->find(f.id, 10);
+        if (!old) {
+            id3->put(f.id, Value(f.value), 0);
+            continue;
+        }
+        avm1::ArrayObject*& all = repeated[f.id];
+        if (!all) {
+            all = m.makeArray({old->value});
+            old->value = Value(static_cast<avm1::Object*>(all));
+        }
+        std::vector<Value> more{Value(f.value)};
+        m.callMethodValue(Value(static_cast<avm1::Object*>(all)), QStringLiteral("push"), more);
+    }
+    return id3;
+}
+
+// A loaded file's tag reaches the sound before onLoad: `id3` is set unless the script has set
+// one already, and is then left as the tag gave it; onID3 follows.
+void deliverId3(avm1::Machine& m, SoundObject* s, const QByteArray& data, int version) {
+    const auto* begin = reinterpret_cast<const uint8_t*>(data.constData());
+    const std::vector<Id3Frame> frames = readId3Frames(std::span(begin, size_t(data.size())));
+    if (frames.empty()) {
+        return;
+    }
+    if (!s->find(QStringLiteral("id3"), version)) {
+        s->put(QStringLiteral("id3"), Value(makeId3Object(m, frames)),
+               avm1::kDontEnum | avm1::kReadOnly);
+    }
+    m.callMethod(s, QStringLiteral("onID3"), {}, version);
+}
+
 Value loadSound(avm1::Machine& m, const Value& self, std::vector<Value>& args) {
     SoundObject* s = soundOf(self);
     if (!s || args.empty()) {
@@ -326,6 +373,9 @@ Value loadSound(avm1::Machine& m, const Value& self, std::vector<Value>& args) {
             s->pcm = pcm;
             s->soundId = 0;
             s->bytes = double(data.size());
+        }
+        if (ok) {
+            deliverId3(*machine, s, data, version);
         }
         machine->callMethod(s, QStringLiteral("onLoad"), {Value(pcm != nullptr)}, version);
         if (pcm && streaming) {
