@@ -110,10 +110,11 @@ std::shared_ptr<DisplayObject> Player::instantiate(DisplayObject& parent, uint16
 }
 
 void Player::applyPlace(DisplayObject& object, const swf::PlaceObject& place) {
-    if (place.matrix) {
+    // What a script has taken over stays as the script left it.
+    if (place.matrix && !object.scriptTransformed) {
         object.matrix = *place.matrix;
     }
-    if (place.colorTransform) {
+    if (place.colorTransform && !object.scriptTransformed) {
         object.colorTransform = *place.colorTransform;
     }
     if (place.ratio) {

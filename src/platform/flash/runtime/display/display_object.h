@@ -137,6 +137,10 @@ struct DisplayObject {
     };
     std::optional<ScriptScale> scriptScale;
     swf::ColorTransform colorTransform;
+    // A script has set its position, scale, rotation, size, alpha or colour: from then on the
+    // script owns both its matrix and its colour transform, and the timeline's later
+    // placements of it change neither.
+    bool scriptTransformed = false;
     uint16_t ratio = 0;
     QString name;
     uint16_t clipDepth = 0;  // > 0: a mask for the depths above it up to this one

@@ -380,8 +380,10 @@ void Player::rebuildTo(DisplayObject& clip, int target) {
         Folded& folded = *entry;
         if (folded.keep) {
             DisplayObject& o = *folded.keep;
-            o.matrix = folded.place.matrix.value_or(swf::Matrix{});
-            o.colorTransform = folded.place.colorTransform.value_or(swf::ColorTransform{});
+            if (!o.scriptTransformed) {
+                o.matrix = folded.place.matrix.value_or(swf::Matrix{});
+                o.colorTransform = folded.place.colorTransform.value_or(swf::ColorTransform{});
+            }
             o.ratio = folded.place.ratio.value_or(0);
             if (folded.place.name) {
                 o.rename(movieText(*folded.place.name, clip.movie->version()));

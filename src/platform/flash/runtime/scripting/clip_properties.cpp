@@ -217,7 +217,9 @@ std::optional<QString> clipPropertyText(const Player& player, const DisplayObjec
     }
 }
 
-bool setClipProperty(Player& player, DisplayObject& clip, int index, const QString& value) {
+namespace {
+
+bool applyClipProperty(Player& player, DisplayObject& clip, int index, const QString& value) {
     bool ok = false;
     const double n = value.toDouble(&ok);
     if (std::isnan(n)) {
@@ -293,6 +295,21 @@ bool setClipProperty(Player& player, DisplayObject& clip, int index, const QStri
         default:
             return false;
     }
+}
+
+// The properties that place or tint the object: setting one takes it over from its timeline.
+bool isTransformProperty(int index) {
+    return (index >= 0 && index <= 3) || (index >= 8 && index <= 10) || index == 6;
+}
+
+}  // namespace
+
+bool setClipProperty(Player& player, DisplayObject& clip, int index, const QString& value) {
+    const bool applied = applyClipProperty(player, clip, index, value);
+    if (applied && isTransformProperty(index)) {
+        clip.scriptTransformed = true;
+    }
+    return applied;
 }
 
 }  // namespace pencora::runtime

@@ -61,6 +61,7 @@ void ScriptHost::setClipMatrix(avm1::Object* clip, const double (&m)[6]) {
     o->matrix.d = finite(m[3]);
     o->matrix.tx = twips(m[4]);
     o->matrix.ty = twips(m[5]);
+    o->scriptTransformed = true;
 }
 
 void ScriptHost::setClipColorTransform(avm1::Object* clip, const double (&c)[8]) {
@@ -72,6 +73,7 @@ void ScriptHost::setClipColorTransform(avm1::Object* clip, const double (&c)[8])
     ColorTransformF f{finite(c[0]), finite(c[1]), finite(c[2]), finite(c[3]),
                       finite(c[4]), finite(c[5]), finite(c[6]), finite(c[7])};
     o->colorTransform = f.toFixed();
+    o->scriptTransformed = true;
 }
 
 // mc.transform: a fresh flash.geom.Transform of the clip, undefined without that class.

@@ -57,6 +57,7 @@ Value colorSetRGB(avm1::Machine& m, const Value& self, std::vector<Value>& args)
     c.rAdd = int16_t((rgb >> 16) & 0xFF);
     c.gAdd = int16_t((rgb >> 8) & 0xFF);
     c.bAdd = int16_t(rgb & 0xFF);
+    clip->scriptTransformed = true;
     return Value();
 }
 
@@ -96,6 +97,7 @@ Value colorSetTransform(avm1::Machine& m, const Value& self, std::vector<Value>&
     add("gb", c.gAdd);
     add("bb", c.bAdd);
     add("ab", c.aAdd);
+    clip->scriptTransformed = true;
     return Value();
 }
 
