@@ -2,6 +2,8 @@
 
 #include <QList>
 
+#include <cstdint>
+
 namespace pencora::avm1 {
 
 std::optional<ParsedPath> parsePath(const QString& path) {
@@ -109,6 +111,18 @@ std::optional<Swf4Path> parseSwf4Path(const QString& path) {
         }
     }
     return out;
+}
+
+std::optional<int> levelOfName(QStringView name, Qt::CaseSensitivity cs) {
+    if (!name.startsWith(u"_level", cs) && !name.startsWith(u"_flash", cs)) {
+        return std::nullopt;
+    }
+    const bool negative = name.size() > 6 && name[6] == u'-';
+    uint32_t n = 0;
+    for (qsizetype i = negative ? 7 : 6; i < name.size() && name[i].isDigit(); ++i) {
+        n = n * 10 + uint32_t(name[i].digitValue());
+    }
+    return int(int32_t(negative ? 0u - n : n));
 }
 
 }  // namespace pencora::avm1

@@ -40,4 +40,11 @@ struct Swf4Path {
 // Null when the path can name nothing ("//", "a.b", "_root", "/_level0").
 std::optional<Swf4Path> parseSwf4Path(const QString& path);
 
+// The level a name such as "_level3" or "_flash3" stands for, as a variable or a member of a
+// clip: the digits after the prefix read as a 32-bit integer that wraps ("_level4294967296" is
+// level 0; "_level-1" and "_level2147483648" are negative levels, which are none), no digits
+// at all as 0, and whatever follows them ignored ("_level0a" is level 0). Null for any other
+// name.
+std::optional<int> levelOfName(QStringView name, Qt::CaseSensitivity cs);
+
 }  // namespace pencora::avm1

@@ -19,20 +19,6 @@ bool nameIs(const QString& name, const char* literal, int swfVersion) {
                         swfVersion >= 7 ? Qt::CaseSensitive : Qt::CaseInsensitive) == 0;
 }
 
-// _level0, _level12 ...: the level number, or -1. The number is the digits after "_level";
-// what follows them is ignored ("_level0undefined" is _level0, string_paths_other).
-int levelNumber(const QString& name, int swfVersion) {
-    if (name.size() <= 6 || !nameIs(name.left(6), "_level", swfVersion)) {
-        return -1;
-    }
-    int n = 0;
-    int digits = 0;
-    for (qsizetype i = 6; i < name.size() && name[i].isDigit() && digits < 9; ++i, ++digits) {
-        n = n * 10 + name[i].digitValue();
-    }
-    return digits > 0 ? n : -1;
-}
-
 // Names that resolve when no scope holds them: this (the timeline's clip), _global, _root,
 // _levelN. A variable of that name in scope wins (define_function2_preload, mutable_this).
 bool specialName(Machine& m, Activation& act, const QString& name, Value& out) {
@@ -53,9 +39,10 @@ bool specialName(Machine& m, Activation& act, const QString& name, Value& out) {
         out = Value(m.host().root(act.originalTarget ? act.originalTarget : act.target));
         return true;
     }
-    int level = levelNumber(name, v);
-    if (level >= 0) {
-        out = Value(m.host().level(level));
+    if (auto level = levelOfName(name, v >= 7 ? Qt::CaseSensitive : Qt::CaseInsensitive)) {
+        // A level that is not loaded is undefined, as a missing variable would be.
+        Object* clip = *level >= 0 ? m.host().level(*level) : nullptr;
+        out = clip ? Value(clip) : Value();
         return true;
     }
     return false;

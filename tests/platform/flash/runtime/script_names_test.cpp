@@ -179,8 +179,11 @@ TEST_F(ScriptNamesTest, LevelNamesAndTrailingDotsInVariablePaths) {
     const uint16_t kid = spriteWith(b, Assembler());
     b.place(named(kid, 1, "kid")).showFrame();
     Assembler a;
-    // The level is the number after "_level"; text after it does not matter.
-    for (const char* name : {"_level0", "_level0undefined", "_level", "_levelx"}) {
+    // The level is the number after "_level" or "_flash", a 32-bit number that wraps, 0
+    // without digits; text after it does not matter. A level not loaded is undefined.
+    for (const char* name :
+         {"_level0", "_level0undefined", "_level", "_flashx", "_level1", "_level4294967296",
+          "_level4294967297", "_level2147483648", "_flash-1"}) {
         a.getVar(name).trace();
     }
     // A path ending in a dot names the empty variable: nothing.
@@ -189,8 +192,38 @@ TEST_F(ScriptNamesTest, LevelNamesAndTrailingDotsInVariablePaths) {
     }
     b.doAction(done(a.op(Code::Stop))).showFrame();
     play(b, 2);
-    EXPECT_THAT(traces.lines, ElementsAre("_level0", "_level0", "undefined", "undefined",
+    EXPECT_THAT(traces.lines, ElementsAre("_level0", "_level0", "_level0", "_level0", "undefined",
+                                          "_level0", "undefined", "undefined", "undefined",
                                           "undefined", "undefined", "_level0.kid"));
+}
+
+TEST_F(ScriptNamesTest, LevelNamesAsMembersOfClipsYieldOnlyToTheClipsOwnVariables) {
+    for (uint8_t version : {6, 8}) {
+        SCOPED_TRACE(int(version));
+        traces.lines.clear();
+        swfwrite::MovieBuilder b(version);
+        const uint16_t kid = spriteWith(b, Assembler());
+        // A child named like a level does not hide the level.
+        b.place(named(kid, 1, "_level0")).place(named(kid, 2, "kid")).showFrame();
+        Assembler a;
+        auto member = [&a](const char* owner, const char* name) {
+            a.getVar(owner).push({str(name)}).op(Code::GetMember).trace();
+        };
+        member("kid", "_level0");
+        member("kid", "_flash0");
+        // Nor does the prototype's property of that name.
+        a.getVar("MovieClip").push({str("prototype")}).op(Code::GetMember);
+        a.push({str("_level1"), integer(99)}).op(Code::SetMember);
+        member("kid", "_level1");
+        a.getVar("_level1").trace();
+        // The clip's own variable of that name does.
+        a.getVar("kid").push({str("_level0"), integer(50)}).op(Code::SetMember);
+        member("kid", "_level0");
+        b.doAction(done(a.op(Code::Stop))).showFrame();
+        play(b, 2);
+        EXPECT_THAT(traces.lines,
+                    ElementsAre("_level0", "_level0", "undefined", "undefined", "50"));
+    }
 }
 
 TEST_F(ScriptNamesTest, AReferenceToARemovedClipFindsTheClipAtItsFirstPathNotItsLaterName) {

@@ -5,6 +5,7 @@
 
 #include "platform/flash/avm1/clip_object.h"
 #include "platform/flash/avm1/conversions.h"
+#include "platform/flash/avm1/path_syntax.h"
 #include "platform/flash/runtime/display/frame_actions.h"
 #include "platform/flash/runtime/scripting/clip_display_properties.h"
 #include "platform/flash/runtime/scripting/clip_properties.h"
@@ -128,6 +129,13 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
         }
         if (m.version() >= 6 && name.compare(u"_global", caseOf(m)) == 0) {
             out = Value(m.global());
+            return true;
+        }
+        // _levelN and _flashN name the levels from any clip, before its children and the
+        // prototype's properties.
+        if (auto level = avm1::levelOfName(name, caseOf(m))) {
+            avm1::Object* clip = *level >= 0 ? host_.level(*level) : nullptr;
+            out = clip ? Value(clip) : Value();
             return true;
         }
         if (getDisplayProperty(m, object_, name, out) ||
