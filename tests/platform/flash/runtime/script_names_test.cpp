@@ -197,6 +197,27 @@ TEST_F(ScriptNamesTest, LevelNamesAndTrailingDotsInVariablePaths) {
                                           "undefined", "undefined", "_level0.kid"));
 }
 
+TEST_F(ScriptNamesTest, AChildNamedLikeAPropertyHidesItFromReadsButNotWrites) {
+    for (uint8_t version : {6, 8}) {
+        SCOPED_TRACE(int(version));
+        traces.lines.clear();
+        swfwrite::MovieBuilder b(version);
+        const uint16_t kid = spriteWith(b, Assembler());
+        b.place(named(kid, 1, "_x")).showFrame();
+        Assembler a;
+        a.getVar("_root").push({str("_x")}).op(Code::GetMember).trace();
+        a.getVar("_root").push({str("_x"), integer(42)}).op(Code::SetMember);
+        a.getVar("_root").push({str("_x")}).op(Code::GetMember).trace();
+        sayProperty(a, "", 0);
+        b.doAction(done(a)).showFrame();
+        Assembler after;
+        after.getVar("_root").push({str("_x")}).op(Code::GetMember).trace();
+        b.remove(1).doAction(done(after.op(Code::Stop))).showFrame();
+        play(b, 3);
+        EXPECT_THAT(traces.lines, ElementsAre("_level0._x", "_level0._x", "42", "42"));
+    }
+}
+
 TEST_F(ScriptNamesTest, LevelNamesAsMembersOfClipsYieldOnlyToTheClipsOwnVariables) {
     for (uint8_t version : {6, 8}) {
         SCOPED_TRACE(int(version));

@@ -103,7 +103,10 @@ class DisplayBinding : public ScriptAttachment, public avm1::ClipBinding {
             return true;
         }
         if (index >= 0) {
-            out = propertyValue(host_.player(), object_, index);
+            // A child named like a property hides the property from reads, not from writes.
+            DisplayObject* child = object_.childNamed(name, m.version() >= 7);
+            out = child && scriptable(*child) ? Value(host_.scriptObject(*child))
+                                              : propertyValue(host_.player(), object_, index);
             return true;
         }
         // _parent, _root, _global and children's names give way to a variable a script
