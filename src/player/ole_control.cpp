@@ -2,6 +2,7 @@
 
 #include <QFrame>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QWheelEvent>
 #include <algorithm>
@@ -438,15 +439,21 @@ HRESULT TsfOleControl::InvalidateRect(const RECT* rect, BOOL) {
     if (!parentWidget()) {
         return S_OK;
     }
-    if (!rect || FNeedUpdate) {
+    const bool whole = !rect || FNeedUpdate;
+    if (whole) {
         FNeedUpdate = false;
         Paint(nullptr);
     } else {
         Paint(rect);
     }
-    // Composed now, inside the control's call; the screen gets it with the next paint event.
+    // Composed now, inside the control's call; the screen gets it with the next paint event,
+    // which only needs to carry the area composed.
     FComposedPending = true;
-    update();
+    if (!whole) {
+        update(QRect(QPoint(rect->left, rect->top), QPoint(rect->right - 1, rect->bottom - 1)));
+    } else {
+        update();
+    }
     return S_OK;
 }
 
@@ -775,13 +782,15 @@ void TsfOleControl::Compose() {
         if (d.right <= d.left || d.bottom <= d.top) {
             return;
         }
-        FBackBuffer->Draw(*FBuffer, 0, 0, d);
-        POINT previous;
-        OffsetWindowOrgEx(FBuffer->dc(), d.left, d.top, &previous);
+        // The frame's own pixels under the area serve as the scratch surface: the background
+        // goes there and the control draws over it with its origin at the area's corner, so
+        // nothing travels through a second bitmap.
+        FBackBuffer->Draw(*FBuffer2, d.left, d.top, d);
+        DeviceContext area{FBuffer2->GetPixelPtr(d.left, d.top), d.right - d.left, d.bottom - d.top,
+                           FBuffer2->stride(), POINT{d.left, d.top}};
         const RECTL bounds{0, 0, d.right, d.bottom};
-        DrawControl(*FBuffer, DVASPECT_TRANSPARENT, &bounds);
-        SetWindowOrgEx(FBuffer->dc(), previous.x, previous.y, nullptr);
-        FBuffer->Draw(*FBuffer2, d.left, d.top, RECT{0, 0, d.right - d.left, d.bottom - d.top});
+        FViewObject->Draw(DVASPECT_TRANSPARENT, -1, nullptr, nullptr, nullptr, &area, &bounds,
+                          nullptr, nullptr, 0);
     } else {
         FBackBuffer->Draw(*FBuffer2, 0, 0);
         DrawControl(*FBuffer2, DVASPECT_TRANSPARENT, nullptr);
@@ -828,7 +837,7 @@ void TsfOleControl::ComposeGrab() {
     }
 }
 
-void TsfOleControl::paintEvent(QPaintEvent*) {
+void TsfOleControl::paintEvent(QPaintEvent* event) {
     if (FPaintBackground) {
         return;
     }
@@ -843,7 +852,9 @@ void TsfOleControl::paintEvent(QPaintEvent*) {
     if (FBuffer2 && !FBuffer2->empty() && FViewObject) {
         QPainter painter(this);
         painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.drawImage(0, 0, FBuffer2->image());
+        // Only what the event asks for reaches the screen, mostly the area just composed.
+        const QRect shown = event->rect();
+        painter.drawImage(shown, FBuffer2->image(), shown);
     }
 }
 

@@ -11,7 +11,6 @@ namespace pencora::swfplay {
 
 FrameComposer::FrameComposer(int width, int height)
     : back_(width, height, QImage::Format_ARGB32_Premultiplied),
-      scratch_(width, height, QImage::Format_ARGB32_Premultiplied),
       frame_(width, height, QImage::Format_ARGB32_Premultiplied),
       screen_(width, height, QImage::Format_ARGB32_Premultiplied) {
     back_.fill(Qt::white);
@@ -24,10 +23,15 @@ void FrameComposer::compose(MovieHost& host, const QRect& area) {
     if (d.isEmpty()) {
         return;
     }
-    copyRect(back_, d, scratch_, QPoint(0, 0));
-    host.drawArea(scratch_, d);
-    copyRect(scratch_, QRect(QPoint(0, 0), d.size()), frame_, d.topLeft());
-    std::memcpy(screen_.bits(), frame_.constBits(), size_t(frame_.sizeInBytes()));
+    // The frame's own rows under the area serve as the scratch bitmap: the background goes
+    // there, the control draws there with its origin at the area's corner, and only the area
+    // then travels to the screen.
+    copyRect(back_, d, frame_, d.topLeft());
+    QImage scratch(frame_.bits() + qsizetype(d.top()) * frame_.bytesPerLine() + d.left() * 4,
+                   d.width(), d.height(), frame_.bytesPerLine(),
+                   QImage::Format_ARGB32_Premultiplied);
+    host.drawArea(scratch, d);
+    copyRect(frame_, d, screen_, d.topLeft());
 }
 
 void FrameComposer::copyRect(const QImage& from, const QRect& r, QImage& to, QPoint at) {

@@ -1,7 +1,7 @@
 // swfplay bench: what one frame of a movie costs as a user sees it in the player. Each frame
 // the control advances (timeline and scripts), then the area it reports dirty is composed as
-// the player composes it: the background's part copied to a scratch bitmap, the control drawn
-// over it there, the result copied into the frame, and the whole frame copied to the screen.
+// the player composes it: the background's part copied into the frame, the control drawn over
+// it there, and that area copied to the screen.
 #pragma once
 
 #include <QImage>
@@ -27,8 +27,8 @@ struct BenchFigures {
     int idleFrames = 0;      // frames that redrew nothing
 };
 
-// The player's frame bitmaps: the background (white), a scratch bitmap the control draws a
-// dirty area into, the composed frame, and the screen the whole frame is copied to.
+// The player's frame bitmaps: the background (white), the composed frame, and the screen each
+// composed area is copied to. Nothing is allocated per frame.
 class FrameComposer {
   public:
     FrameComposer(int width, int height);
@@ -39,7 +39,7 @@ class FrameComposer {
     // Plain row copies, as the player's bitmaps copy without blending.
     static void copyRect(const QImage& from, const QRect& r, QImage& to, QPoint at);
 
-    QImage back_, scratch_, frame_, screen_;
+    QImage back_, frame_, screen_;
 };
 
 BenchFigures summarize(const std::vector<FrameCost>& costs);

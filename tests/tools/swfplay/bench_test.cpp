@@ -106,9 +106,11 @@ TEST_F(BenchRun, ADirtyAreaIsComposedAtItsPlaceAndNowhereElse) {
     EXPECT_EQ(screen.pixel(130, 69), kWhite);
     EXPECT_EQ(screen.pixel(129, 70), kWhite);
     EXPECT_EQ(screen.pixel(0, 0), kWhite) << "the area's own corner, not the frame's";
-    // An area reaching past the frame is cut to it.
+    // An area reaching past the frame is cut to it; what earlier areas put on the screen stays.
     composer.compose(host, QRect(540, 390, 40, 40));
     EXPECT_EQ(composer.screen().pixel(549, 399), kStage);
+    EXPECT_EQ(composer.screen().pixel(539, 399), kWhite);
+    EXPECT_EQ(composer.screen().pixel(100, 50), kStage);
 }
 
 }  // namespace

@@ -93,6 +93,37 @@ TEST_F(FilterRenderTest, ShadowFromThePlacingTagDrawsBeyondTheObject) {
     }
 }
 
+TEST_F(FilterRenderTest, AnAreaDrawnInPlaceMatchesOneDrawnOnAScratchBitmap) {
+    // The player composes a dirty area in the frame's own rows (a device the area's size) as it
+    // once did on a scratch bitmap of the frame's size: a blurred shadow crossing the area's
+    // edges must come out the same either way.
+    swf::PlaceObject p;
+    swf::Filter shadow = shadowFilter(5);
+    shadow.blurX = shadow.blurY = 6;
+    p.filters = std::vector<swf::Filter>{shadow};
+    auto b = movie(p);
+    b.showFrame();
+    ASSERT_TRUE(load(b));
+    const QRect area(13, 12, 11, 9);
+    flash::RenderOptions o;
+    o.matrix.tx = -area.left();
+    o.matrix.ty = -area.top();
+    o.paintBackground = false;
+    QImage scratch(40, 40, QImage::Format_ARGB32_Premultiplied);
+    scratch.fill(kWhite);
+    engine->render(
+        {scratch.bits(), 40, 40, int(scratch.bytesPerLine()), 0, 0, area.width(), area.height()},
+        o);
+    QImage frame(40, 40, QImage::Format_ARGB32_Premultiplied);
+    frame.fill(kWhite);
+    const int stride = int(frame.bytesPerLine());
+    engine->render({frame.bits() + area.top() * stride + area.left() * 4, area.width(),
+                    area.height(), stride, 0, 0, area.width(), area.height()},
+                   o);
+    EXPECT_EQ(frame.copy(area), scratch.copy(QRect(QPoint(0, 0), area.size())));
+    EXPECT_EQ(frame.pixel(area.left() - 1, area.top()), kWhite) << "nothing drawn outside";
+}
+
 TEST_F(FilterRenderTest, AnObjectTooLargeOnceFilteredIsDrawnWithoutItsFilters) {
     // The 10-pixel square stretched across, its left edge kept at 10, casting a shadow 5
     // pixels down. 800 times as wide, the filtered image is about 8010 by 20 pixels and gets

@@ -197,5 +197,32 @@ TEST_F(VideoTest, ClearHidesThePictureUntilTheNextFrame) {
     EXPECT_EQ(shown(), Shown::Blue);
 }
 
+TEST_F(VideoTest, OnlyANewPictureAsksForARedraw) {
+    // One picture for four frames: the ratio moves on, what is shown does not.
+    swf::VideoStream still = colourStream();
+    still.frames.erase(still.frames.upper_bound(0), still.frames.end());
+    swfwrite::MovieBuilder b(8, 40, 40);
+    const uint16_t id = b.define(still);
+    for (uint16_t i = 0; i < 4; ++i) {
+        b.place(placeVideo(id, i, i == 0)).showFrame();
+    }
+    ASSERT_TRUE(load(b));
+    host.invalidated.clear();
+    engine->runFrame();
+    engine->runFrame();
+    EXPECT_TRUE(host.invalidated.empty()) << "an unchanged picture draws nothing";
+    EXPECT_EQ(shown(), Shown::Red);
+
+    // A new picture redraws the video's rectangle, 2 pixels in, 32 x 32.
+    ASSERT_TRUE(load(videoMovie()));
+    host.invalidated.clear();
+    engine->runFrame();
+    ASSERT_EQ(host.invalidated.size(), 1u);
+    ASSERT_TRUE(host.invalidated[0]);
+    EXPECT_LE(host.invalidated[0]->left, 2);
+    EXPECT_GE(host.invalidated[0]->right, 34);
+    EXPECT_EQ(shown(), Shown::Green);
+}
+
 }  // namespace
 }  // namespace pencora::runtime

@@ -52,6 +52,9 @@ class CharacterDrawing {
     // The bounds scripts see (_width, getBounds): those the movie declares for the character
     // where it declares any.
     virtual QRectF declaredBounds(uint16_t ratio) const { return bounds(ratio); }
+    // What the character shows at `ratio`, as a value that differs whenever the drawing does:
+    // the ratio itself, unless many ratios show one picture (a video: the picture's identity).
+    virtual uint64_t shownAt(uint16_t ratio) const { return ratio; }
 };
 
 // Prepares drawings for the characters of a movie; a drawing keeps its movie alive. Returns

@@ -193,6 +193,7 @@ struct Walker {
                 c.transform = content;
                 c.color = cx;
                 c.ratio = o.ratio;
+                c.shown = o.drawing->shownAt(o.ratio);
                 c.serial = o.serial;
                 out.push_back(std::move(c));
             }
@@ -240,7 +241,7 @@ QRectF boundsOf(const DrawCommand& c) {
 
 bool sameDraw(const DrawCommand& a, const DrawCommand& b) {
     return a.drawing == b.drawing && a.transform == b.transform && a.color == b.color &&
-           a.ratio == b.ratio;
+           a.shown == b.shown;
 }
 
 }  // namespace

@@ -26,6 +26,7 @@ struct DrawCommand {
     QTransform transform;                             // Draw: character twips to stage pixels
     ColorTransformF color;  // Draw; BeginLayer of a bitmap: applied to the finished bitmap
     uint16_t ratio = 0;
+    uint64_t shown = 0;      // Draw: the drawing's shownAt(ratio); frames compare this
     QPainterPath clip;       // PushClip: the mask's area in stage pixels; Fill: the area filled
     uint32_t fillColor = 0;  // Fill: 0xRRGGBB, opaque
     swf::BlendMode blend = swf::BlendMode::Normal;  // BeginLayer

@@ -44,6 +44,12 @@ class VideoDrawing : public CharacterDrawing {
 
     QRectF bounds(uint16_t) const override { return area_; }
 
+    // The picture on show at `ratio`: a stream holds a picture over many frames.
+    uint64_t shownAt(uint16_t ratio) const override {
+        const QImage* picture = playback_->pictureAt(ratio);
+        return picture ? uint64_t(picture->cacheKey()) : 0;
+    }
+
   private:
     std::shared_ptr<VideoPlayback> playback_;
     QRectF area_;
