@@ -231,6 +231,21 @@ TEST(TextFieldLayout, WrapsWordsAlignsAndMeasures) {
     f.setText(QStringLiteral("aaaaaa\tb"));
     f.applyFormat(0, f.length(), stops);
     EXPECT_DOUBLE_EQ(layoutText(f, measure).textWidth, 7 * 200 + 0) << "past the last stop";
+
+    // Tabs on a wrapped line count from where that line starts, not the paragraph.
+    f = makeField();
+    f.wordWrap = true;
+    f.setText(QStringLiteral("aaaa bbbb\tc"));
+    l = layoutText(f, measure);
+    ASSERT_EQ(l.lines.size(), 2u);
+    EXPECT_EQ(f.text.mid(l.lines[1].start, l.lines[1].length), QStringLiteral("bbbb\tc"));
+    EXPECT_DOUBLE_EQ(l.advances[9], 1296 - 800);
+    EXPECT_DOUBLE_EQ(l.lines[1].width, 1296 + 200);
+    f.setText(QStringLiteral("aaaaaaaa bb\tc"));
+    f.applyFormat(0, f.length(), stops);
+    l = layoutText(f, measure);
+    ASSERT_EQ(l.lines.size(), 2u);
+    EXPECT_DOUBLE_EQ(l.advances[11], 1000 - 400) << "the stop at 50 px is still ahead";
 }
 
 // The TextFormat class: how script values become format fields, per SWF version.
