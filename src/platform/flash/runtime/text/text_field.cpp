@@ -388,6 +388,11 @@ double placeLine(const TextField& f, const ParagraphChars& chars, int a, int b, 
 
 }  // namespace
 
+double bulletIndent(const TextFormat& f) {
+    // The bullet and the room after it: one and a half times the font size.
+    return f.size.value_or(12) * 1.5 * 20.0;
+}
+
 TextLayout layoutText(const TextField& f, const TextMeasure& measure) {
     TextLayout out;
     const QString& text = f.text;
@@ -405,7 +410,11 @@ TextLayout layoutText(const TextField& f, const TextMeasure& measure) {
         out.advances.resize(text.size(), 0.0);
         const TextFormat para = f.formatOf(pa, std::min(pb + 1, f.length()));
         const TextFormat& first = pieces.empty() ? para : *pieces.front().format;
-        const double left = (para.leftMargin.value_or(0) + para.blockIndent.value_or(0)) * 20.0;
+        const double blockLeft =
+            (para.leftMargin.value_or(0) + para.blockIndent.value_or(0)) * 20.0;
+        // Every line of a bulleted paragraph stands clear of its bullet.
+        const bool bulleted = para.bullet.value_or(false);
+        const double left = blockLeft + (bulleted ? bulletIndent(first) : 0);
         const double right = para.rightMargin.value_or(0) * 20.0;
         const double available = f.bounds.width() - 2 * kGutter - left - right;
         // Break the paragraph into lines.
@@ -443,6 +452,8 @@ TextLayout layoutText(const TextField& f, const TextMeasure& measure) {
             line.descent = descent;
             line.leading = leading * 20.0;
             line.y = y;
+            line.bullet = bulleted && firstLine;
+            line.bulletX = kGutter + blockLeft + indent;
             const double room = available - indent;
             switch (para.align.value_or(TextAlign::Left)) {
                 case TextAlign::Right:
