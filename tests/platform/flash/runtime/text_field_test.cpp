@@ -251,7 +251,7 @@ TEST(TextFieldLayout, WrapsWordsAlignsAndMeasures) {
     // text clear of it; the next paragraph without a bullet starts at the margin again.
     f = makeField();
     f.wordWrap = true;
-    f.setText(QStringLiteral("aaaa bbbb cc\rdd"));
+    f.setText(QStringLiteral("aaaa bbbb\rdd"));
     TextFormat bulleted;
     bulleted.bullet = true;
     bulleted.blockIndent = 5;

@@ -389,8 +389,8 @@ double placeLine(const TextField& f, const ParagraphChars& chars, int a, int b, 
 }  // namespace
 
 double bulletIndent(const TextFormat& f) {
-    // The bullet and the room after it: one and a half times the font size.
-    return f.size.value_or(12) * 1.5 * 20.0;
+    // The bullet and the room after it: three times the font size.
+    return f.size.value_or(12) * 3.0 * 20.0;
 }
 
 TextLayout layoutText(const TextField& f, const TextMeasure& measure) {
