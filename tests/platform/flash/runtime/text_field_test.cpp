@@ -231,6 +231,41 @@ TEST(TextFieldLayout, WrapsWordsAlignsAndMeasures) {
     f.setText(QStringLiteral("aaaaaa\tb"));
     f.applyFormat(0, f.length(), stops);
     EXPECT_DOUBLE_EQ(layoutText(f, measure).textWidth, 7 * 200 + 0) << "past the last stop";
+
+    // Tabs on a wrapped line count from where that line starts, not the paragraph.
+    f = makeField();
+    f.wordWrap = true;
+    f.setText(QStringLiteral("aaaa bbbb\tc"));
+    l = layoutText(f, measure);
+    ASSERT_EQ(l.lines.size(), 2u);
+    EXPECT_EQ(f.text.mid(l.lines[1].start, l.lines[1].length), QStringLiteral("bbbb\tc"));
+    EXPECT_DOUBLE_EQ(l.advances[9], 1296 - 800);
+    EXPECT_DOUBLE_EQ(l.lines[1].width, 1296 + 200);
+    f.setText(QStringLiteral("aaaaaaaa bb\tc"));
+    f.applyFormat(0, f.length(), stops);
+    l = layoutText(f, measure);
+    ASSERT_EQ(l.lines.size(), 2u);
+    EXPECT_DOUBLE_EQ(l.advances[11], 1000 - 400) << "the stop at 50 px is still ahead";
+
+    // A bulleted paragraph: its bullet on the first line at the block's left, every line's
+    // text clear of it; the next paragraph without a bullet starts at the margin again.
+    f = makeField();
+    f.wordWrap = true;
+    f.setText(QStringLiteral("aaaa bbbb\rdd"));
+    TextFormat bulleted;
+    bulleted.bullet = true;
+    bulleted.blockIndent = 5;
+    f.applyFormat(0, 3, bulleted);
+    l = layoutText(f, measure);
+    ASSERT_EQ(l.lines.size(), 3u);
+    const double textX = kGutter + 100 + bulletIndent(f.newFormat);
+    EXPECT_TRUE(l.lines[0].bullet);
+    EXPECT_DOUBLE_EQ(l.lines[0].bulletX, kGutter + 100);
+    EXPECT_DOUBLE_EQ(l.lines[0].x, textX);
+    EXPECT_FALSE(l.lines[1].bullet) << "one bullet a paragraph";
+    EXPECT_DOUBLE_EQ(l.lines[1].x, textX);
+    EXPECT_FALSE(l.lines[2].bullet);
+    EXPECT_DOUBLE_EQ(l.lines[2].x, kGutter);
 }
 
 // The TextFormat class: how script values become format fields, per SWF version.

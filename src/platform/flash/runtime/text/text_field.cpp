@@ -289,8 +289,8 @@ std::vector<Piece> piecesOf(const TextField& f, int a, int b) {
     return out;
 }
 
-// How far a tab at `x` (twips from where the paragraph's text starts) reaches: to the next of
-// the paragraph's stops (pixels), past the last of them nowhere; without stops, to the next
+// How far a tab at `x` (twips from where the line's text starts) reaches: to the next of the
+// paragraph's stops (pixels), past the last of them nowhere; without stops, to the next
 // multiple of 648 twips.
 double tabAdvance(const std::vector<int>& stops, double x) {
     if (stops.empty()) {
@@ -305,26 +305,93 @@ double tabAdvance(const std::vector<int>& stops, double x) {
     return 0;
 }
 
-// Running widths of a paragraph's characters: widths[i] is the width of [start, start + i).
+// A paragraph's characters as the line breaker walks them: each one's width and format. A
+// tab's width depends on where its line starts, so it is left 0 here and found per line.
+struct ParagraphChars {
+    int start = 0;
+    std::vector<double> widths;
+    std::vector<const TextFormat*> formats;
+
+    bool isTab(const TextField& f, int i) const { return !f.password && f.text[i] == u'\t'; }
+};
+
 // Measured one character at a time, so breaking a long paragraph stays linear.
-std::vector<double> runningWidths(const TextField& f, const TextMeasure& measure,
-                                  const std::vector<Piece>& pieces, int start, int end) {
-    std::vector<double> widths(size_t(end - start + 1), 0.0);
+ParagraphChars measureParagraph(const TextField& f, const TextMeasure& measure,
+                                const std::vector<Piece>& pieces, int start, int end) {
+    ParagraphChars out;
+    out.start = start;
+    out.widths.assign(size_t(end - start), 0.0);
+    out.formats.assign(size_t(end - start), nullptr);
     for (const Piece& p : pieces) {
         const double spacing = p.format->letterSpacing.value_or(0) * 20;
         for (int i = p.start; i < p.start + p.length; ++i) {
+            out.formats[size_t(i - start)] = p.format;
+            if (out.isTab(f, i)) {
+                continue;
+            }
             const QChar c = f.password ? QChar(u'*') : f.text[i];
-            const double x = widths[size_t(i - start)];
-            const double w = c == u'\t'
-                                 ? tabAdvance(p.format->tabStops.value_or(std::vector<int>{}), x)
-                                 : measure.advance(*p.format, QStringView(&c, 1)) + spacing;
-            widths[size_t(i - start + 1)] = x + w;
+            out.widths[size_t(i - start)] =
+                measure.advance(*p.format, QStringView(&c, 1)) + spacing;
         }
     }
-    return widths;
+    return out;
+}
+
+// The width of character `i` when the line's text before it is `x` wide.
+double charWidth(const TextField& f, const ParagraphChars& chars, int i, double x) {
+    const size_t k = size_t(i - chars.start);
+    if (!chars.isTab(f, i)) {
+        return chars.widths[k];
+    }
+    const TextFormat* fmt = chars.formats[k];
+    return tabAdvance(fmt && fmt->tabStops ? *fmt->tabStops : std::vector<int>{}, x);
+}
+
+// Where a wrapped line from `lineStart` ends: it grows word by word while it fits in `room`;
+// a single long word is cut. Walks only as far as the first character that does not fit.
+int wrapEnd(const TextField& f, const ParagraphChars& chars, int lineStart, int end, double room) {
+    double x = 0;
+    int fit = lineStart;
+    int lastBreak = -1;
+    for (int i = lineStart; i < end; ++i) {
+        x += charWidth(f, chars, i, x);
+        if (x > room && i > lineStart) {
+            break;
+        }
+        fit = i + 1;
+        const QChar c = f.text[i];
+        if (c == u' ' || c == u'\t' || c == u'-') {
+            lastBreak = i + 1;
+        }
+    }
+    if (fit >= end) {
+        return end;
+    }
+    return lastBreak > lineStart ? lastBreak : std::max(fit, lineStart + 1);
+}
+
+// Writes the advances of the line [a, b) and returns how wide its text is up to `visibleEnd`.
+double placeLine(const TextField& f, const ParagraphChars& chars, int a, int b, int visibleEnd,
+                 std::vector<double>& advances) {
+    double x = 0;
+    double visible = 0;
+    for (int i = a; i < b; ++i) {
+        const double w = charWidth(f, chars, i, x);
+        advances[size_t(i)] = w;
+        x += w;
+        if (i + 1 == visibleEnd) {
+            visible = x;
+        }
+    }
+    return visible;
 }
 
 }  // namespace
+
+double bulletIndent(const TextFormat& f) {
+    // The bullet and the room after it: three times the font size.
+    return f.size.value_or(12) * 3.0 * 20.0;
+}
 
 TextLayout layoutText(const TextField& f, const TextMeasure& measure) {
     TextLayout out;
@@ -339,17 +406,15 @@ TextLayout layoutText(const TextField& f, const TextMeasure& measure) {
         const int pa = paragraph.first;
         const int pb = paragraph.second;
         const std::vector<Piece> pieces = piecesOf(f, pa, pb);
-        const std::vector<double> widths = runningWidths(f, measure, pieces, pa, pb);
+        const ParagraphChars chars = measureParagraph(f, measure, pieces, pa, pb);
         out.advances.resize(text.size(), 0.0);
-        for (int i = pa; i < pb; ++i) {
-            out.advances[size_t(i)] = widths[size_t(i - pa + 1)] - widths[size_t(i - pa)];
-        }
-        auto rangeWidth = [&](int a, int b) {
-            return widths[size_t(b - pa)] - widths[size_t(a - pa)];
-        };
         const TextFormat para = f.formatOf(pa, std::min(pb + 1, f.length()));
         const TextFormat& first = pieces.empty() ? para : *pieces.front().format;
-        const double left = (para.leftMargin.value_or(0) + para.blockIndent.value_or(0)) * 20.0;
+        const double blockLeft =
+            (para.leftMargin.value_or(0) + para.blockIndent.value_or(0)) * 20.0;
+        // Every line of a bulleted paragraph stands clear of its bullet.
+        const bool bulleted = para.bullet.value_or(false);
+        const double left = blockLeft + (bulleted ? bulletIndent(first) : 0);
         const double right = para.rightMargin.value_or(0) * 20.0;
         const double available = f.bounds.width() - 2 * kGutter - left - right;
         // Break the paragraph into lines.
@@ -357,25 +422,8 @@ TextLayout layoutText(const TextField& f, const TextMeasure& measure) {
         bool firstLine = true;
         do {
             const double indent = firstLine ? para.indent.value_or(0) * 20.0 : 0;
-            int lineEnd = pb;
-            if (f.wordWrap) {
-                // Grow word by word while the line fits; a single long word is cut.
-                int fit = lineStart;
-                int lastBreak = -1;
-                for (int i = lineStart; i < pb; ++i) {
-                    const double w = rangeWidth(lineStart, i + 1);
-                    if (w > available - indent && i > lineStart) {
-                        break;
-                    }
-                    fit = i + 1;
-                    if (text[i] == u' ' || text[i] == u'\t' || text[i] == u'-') {
-                        lastBreak = i + 1;
-                    }
-                }
-                if (fit < pb) {
-                    lineEnd = lastBreak > lineStart ? lastBreak : std::max(fit, lineStart + 1);
-                }
-            }
+            const int lineEnd =
+                f.wordWrap ? wrapEnd(f, chars, lineStart, pb, available - indent) : pb;
             TextLine line;
             line.start = lineStart;
             line.length = lineEnd - lineStart;
@@ -399,11 +447,13 @@ TextLayout layoutText(const TextField& f, const TextMeasure& measure) {
             while (visibleEnd > lineStart && text[visibleEnd - 1] == u' ') {
                 --visibleEnd;
             }
-            line.width = rangeWidth(lineStart, visibleEnd);
+            line.width = placeLine(f, chars, lineStart, lineEnd, visibleEnd, out.advances);
             line.ascent = ascent;
             line.descent = descent;
             line.leading = leading * 20.0;
             line.y = y;
+            line.bullet = bulleted && firstLine;
+            line.bulletX = kGutter + blockLeft + indent;
             const double room = available - indent;
             switch (para.align.value_or(TextAlign::Left)) {
                 case TextAlign::Right:

@@ -36,7 +36,13 @@ struct TextLine {
     double ascent = 0;
     double descent = 0;
     double leading = 0;
+    // The first line of a bulleted paragraph shows the bullet at `bulletX` on its baseline.
+    bool bullet = false;
+    double bulletX = 0;
 };
+
+// How far the text of a bulleted paragraph in format `f` stands right of its bullet, in twips.
+double bulletIndent(const TextFormat& f);
 
 // How wide a piece of text is in one format, and the font's vertical metrics, in twips.
 // The layout asks through this so tests and embedded fonts can answer without Qt fonts.

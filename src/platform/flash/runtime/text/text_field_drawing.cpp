@@ -153,6 +153,13 @@ class TextFieldDrawing : public CharacterDrawing {
             }
             std::sort(cuts.begin(), cuts.end());
             cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+            if (line.bullet) {
+                PaintRun bullet;
+                bullet.format = field.formatOf(line.start, line.start + 1);
+                bullet.text = QStringLiteral("\u2022");
+                bullet.origin = QPointF(line.bulletX - field.hscroll * 20.0, top + line.ascent);
+                runs_.push_back(std::move(bullet));
+            }
             double x = lineX;
             for (size_t i = 0; i + 1 < cuts.size(); ++i) {
                 const int a = cuts[i], b = cuts[i + 1];
