@@ -389,7 +389,7 @@ class Player {
     TrackedButton hovered_;  // button shown rolled over (pointer or focus)
     TrackedButton pressed_;  // button the mouse went down on
     bool pressedInside_ = false;
-    std::weak_ptr<DisplayObject> menuOver_;  // menu item dragged over while pressed
+    std::weak_ptr<DisplayObject> menuOver_;   // menu item dragged over while pressed
     std::weak_ptr<DisplayObject> selecting_;  // text field the mouse went down on
 
     KeyboardState keyboard_;
