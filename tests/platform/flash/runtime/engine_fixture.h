@@ -2,6 +2,7 @@
 // input delivered in stage pixels, frames drawn into a 32-bit buffer.
 #pragma once
 
+#include <QGuiApplication>
 #include <QImage>
 
 #include <optional>
@@ -25,6 +26,23 @@ struct FakeHost : flash::MovieEngineHost {
     void trace(std::u16string_view) override {}
     void invalidate(std::optional<flash::StageRect> area) override { invalidated.push_back(area); }
 };
+
+// A host that keeps what the movie traces.
+struct TraceHost : FakeHost {
+    std::vector<std::u16string> lines;
+    void trace(std::u16string_view line) override { lines.emplace_back(line); }
+};
+
+// Device fonts are measured through Qt, which wants an application object (without one fields
+// still work, with rough measures).
+inline void ensureGuiApplication() {
+    if (!QCoreApplication::instance()) {
+        static int argc = 1;
+        static char name[] = "test";
+        static char* argv[] = {name, nullptr};
+        static QGuiApplication app(argc, argv);
+    }
+}
 
 struct EngineFixture {
     FakeHost host;

@@ -3,8 +3,6 @@
 // field, unsigned glyph advances and the focus rectangle's _focusrect.
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
-
 #include <cmath>
 #include <numbers>
 
@@ -78,14 +76,7 @@ swf::Font squareFont() {
 }
 
 struct FieldPixelsTest : testing::Test, test::EngineFixture {
-    static void SetUpTestSuite() {
-        if (!QCoreApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "test";
-            static char* argv[] = {name, nullptr};
-            static QGuiApplication app(argc, argv);
-        }
-    }
+    static void SetUpTestSuite() { test::ensureGuiApplication(); }
     swfwrite::MovieBuilder b{8, 100, 60};
     FieldPixelsTest() { b.background({0, 255, 0, 255}); }
 

@@ -2,8 +2,6 @@
 // made by createTextField, and the pixels of a field's background and border.
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
-
 #include "../avm1/assembler.h"
 #include "engine_fixture.h"
 
@@ -15,22 +13,10 @@ using avm1::test::integer;
 using avm1::test::str;
 using Code = swf::ActionCode;
 
-struct TraceHost : test::FakeHost {
-    std::vector<std::u16string> lines;
-    void trace(std::u16string_view line) override { lines.emplace_back(line); }
-};
+using test::TraceHost;
 
 struct TextMovieTest : testing::Test {
-    // Device fonts are measured through Qt, which wants an application object (without one
-    // fields still work, with rough measures).
-    static void SetUpTestSuite() {
-        if (!QCoreApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "test";
-            static char* argv[] = {name, nullptr};
-            static QGuiApplication app(argc, argv);
-        }
-    }
+    static void SetUpTestSuite() { test::ensureGuiApplication(); }
     TraceHost host;
     std::unique_ptr<flash::MovieEngine> engine = createSwfMovieEngine();
     TextMovieTest() { engine->setHost(&host); }

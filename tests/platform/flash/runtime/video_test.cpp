@@ -15,10 +15,7 @@ using avm1::test::str;
 using Code = swf::ActionCode;
 namespace vt = flash::video::test;
 
-struct TraceHost : test::FakeHost {
-    std::vector<std::u16string> lines;
-    void trace(std::u16string_view line) override { lines.emplace_back(line); }
-};
+using test::TraceHost;
 
 // A 16 x 16 H.263 stream declared 32 x 32: red (key), green, blue, red, each frame inter
 // but the first.
