@@ -352,6 +352,18 @@ void stopReading(ByteReader& r, Context& ctx, const std::string& why) {
     r.rest();
 }
 
+// The player stops at End; what a writer left behind it is said once and never read. A
+// sprite's trailing bytes are told by its own tag.
+void warnAboutTagsAfterEnd(ByteReader& r, Context& ctx, bool inSprite) {
+    if (inSprite || r.atEnd()) {
+        return;
+    }
+    auto rest = r.rest();
+    if (std::any_of(rest.begin(), rest.end(), [](uint8_t b) { return b != 0; })) {
+        ctx.warn(std::to_string(rest.size()) + " bytes after the End tag are ignored");
+    }
+}
+
 void readTimeline(ByteReader& r, Context& ctx, Timeline& timeline, bool inSprite) {
     Frame current;
     bool ended = false;
@@ -392,6 +404,7 @@ void readTimeline(ByteReader& r, Context& ctx, Timeline& timeline, bool inSprite
         ByteReader body(bodyBytes, tag::name(code), bodyOffset);
         if (code == tag::End) {
             ended = true;
+            warnAboutTagsAfterEnd(r, ctx, inSprite);
             break;
         }
         if (code == tag::ShowFrame) {
@@ -471,7 +484,15 @@ ReadResult readMovie(std::span<const uint8_t> file, const ReadOptions& options) 
     } else {
         Inflated out;
         if (compression == Compression::Zlib) {
-            out = inflateCapped(file.subspan(8), wanted);
+            // Some writers put a wrong length in the header; the zlib stream knows where it
+            // ends, so all of it is read (still no further than the size limit).
+            out = inflateCapped(file.subspan(8), options.maxMovieBytes);
+            if (out.complete && out.bytes.size() != wanted && wanted < options.maxMovieBytes) {
+                movie->warnings.push_back("the header gives " + std::to_string(fileLength) +
+                                          " bytes, the compressed data holds " +
+                                          std::to_string(out.bytes.size() + 8));
+                wanted = out.bytes.size();
+            }
         } else {
             // ZWS: 4 bytes compressed length, 5 bytes LZMA properties, then the data.
             if (file.size() < 17) {

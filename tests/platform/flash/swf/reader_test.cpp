@@ -335,6 +335,48 @@ TEST(SwfReader, SpritesCutShortAreMarkedIncomplete) {
     EXPECT_TRUE(result.movie->timeline.complete);
 }
 
+// Writers other than the authoring tool leave wrong lengths in the header, bytes after End and
+// long headers on short tags; none of it may cost a frame.
+TEST(SwfReader, HeaderLengthsAndTagsAroundEndAsOtherWritersLeaveThem) {
+    swfwrite::MovieBuilder b(8);
+    b.doAction({0x07, 0x00}).showFrame().doAction({0x06, 0x00}).showFrame();
+    auto setLength = [](std::vector<uint8_t> file, uint32_t length) {
+        for (int i = 0; i < 4; ++i) {
+            file[size_t(4 + i)] = uint8_t(length >> (8 * i));
+        }
+        return file;
+    };
+    for (uint32_t length : {0u, 21u, 1000000u}) {
+        for (auto c : {Compression::None, Compression::Zlib}) {
+            SCOPED_TRACE(std::to_string(length) + (c == Compression::None ? " FWS" : " CWS"));
+            auto result = readMovie(setLength(b.write(c), length));
+            ASSERT_TRUE(result) << result.error;
+            EXPECT_EQ(result.movie->timeline.frames.size(), 2u);
+            EXPECT_TRUE(result.movie->timeline.complete);
+        }
+    }
+    auto zlib = readMovie(setLength(b.write(Compression::Zlib), 21));
+    ASSERT_FALSE(zlib.movie->warnings.empty());
+    EXPECT_NE(zlib.movie->warnings[0].find("the header gives 21 bytes"), std::string::npos);
+
+    // A tag written with the long header although it is short reads like the short form.
+    const uint16_t head = uint16_t((tag::DoAction << 6) | 0x3f);
+    std::vector<uint8_t> longAction = {uint8_t(head), uint8_t(head >> 8), 2, 0, 0, 0, 0x07, 0x00};
+    auto file = movieWithTags({longAction});
+    // Tags after End are never read, and said so.
+    for (uint8_t byte : {0x40, 0x00, 0x00, 0x00}) {
+        file.push_back(byte);
+    }
+    file = setLength(file, uint32_t(file.size()));
+    auto result = readMovie(file);
+    ASSERT_TRUE(result);
+    ASSERT_EQ(result.movie->timeline.frames.size(), 1u);
+    ASSERT_EQ(result.movie->timeline.frames[0].tags.size(), 1u);
+    EXPECT_TRUE(std::holds_alternative<DoAction>(result.movie->timeline.frames[0].tags[0]));
+    ASSERT_EQ(result.movie->warnings.size(), 1u);
+    EXPECT_NE(result.movie->warnings[0].find("after the End tag"), std::string::npos);
+}
+
 // Every movie of the conformance corpus loads; counts are printed for the record.
 TEST(SwfReader, LoadsTheConformanceCorpus) {
     // The corpus sits beside the main checkout; a work tree one level deeper finds it too.
