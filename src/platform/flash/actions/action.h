@@ -187,6 +187,9 @@ struct Action {
     // Jump and If: where a taken branch goes. With: end of the body. WaitForFrame/2: where the
     // skip lands when the frame is not loaded.
     uint32_t target = 0;
+    // The record after this one: the next in the list, unless a branch into the middle of a
+    // record made the decoder read overlapping runs of records.
+    uint32_t next = 0;
     uint16_t frame = 0;   // GotoFrame, WaitForFrame; GotoFrame2: scene bias
     uint8_t byteArg = 0;  // StoreRegister: register; GetURL2: method flags; GotoFrame2: flags;
                           // WaitForFrame/2: skip count as stored

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <unordered_set>
 
 namespace pencora::swf {
 
@@ -84,11 +85,12 @@ class RecordReader {
     bool ok_ = true;
 };
 
-// A branch or region end noted during the linear pass, resolved once every offset is known.
+// A branch or region edge noted while decoding, by byte offset; resolved to an action index
+// once every record is known.
 struct Fixup {
     uint32_t* slot;  // null: the target of the action itself
     int64_t byteOffset;
-    bool mustBeExact;  // branches must land on a record; region ends may fall short of one
+    bool mustBeExact;  // branches must land on a record; region edges may fall short of one
     size_t actionIndex;
 };
 
@@ -153,223 +155,316 @@ void decodePush(RecordReader& r, Action& a) {
     }
 }
 
-}  // namespace
+// Decodes records one at a time. The block is read from its start; a branch into the middle
+// of a record (assemblers and obfuscators write them) starts another run of records there,
+// which ends where it meets a record already read. The records are then put in byte order and
+// each one's `next` names the record that follows it in its own run.
+class BlockDecoder {
+  public:
+    explicit BlockDecoder(std::span<const uint8_t> bytes) : bytes_(bytes) {
+        // Reserve a rough guess only; the list grows with what is actually read.
+        block_.actions.reserve(std::min<size_t>(bytes.size() / 2 + 1, 1 << 16));
+    }
 
-ActionBlock decodeActions(std::span<const uint8_t> bytes) {
-    ActionBlock block;
-    std::vector<Fixup> fixups;
-    std::vector<std::shared_ptr<FunctionDef>> functions;
-    std::vector<std::shared_ptr<TryDef>> tries;
-    const size_t size = bytes.size();
-    size_t pos = 0;
-    // Reserve a rough guess only; the list grows with what is actually read.
-    block.actions.reserve(std::min<size_t>(size / 2 + 1, 1 << 16));
-
-    while (pos < size) {
-        Action a;
-        a.offset = uint32_t(pos);
-        a.rawCode = bytes[pos];
-        a.code = ActionCode(a.rawCode);
-        size_t payload = 0;
-        size_t header = 1;
-        if (a.rawCode >= 0x80) {
-            if (size - pos < 3) {
-                block.notes.push_back("truncated action header at offset " + std::to_string(pos));
-                break;
-            }
-            payload = size_t(bytes[pos + 1]) | (size_t(bytes[pos + 2]) << 8);
-            header = 3;
-            if (size - pos - header < payload) {
-                block.notes.push_back("action " + hexCode(a.rawCode) + " at offset " +
-                                      std::to_string(pos) + " claims " + std::to_string(payload) +
-                                      " bytes, only " + std::to_string(size - pos - header) +
-                                      " remain");
-                break;
+    ActionBlock decode() {
+        decodeRun(0);
+        for (size_t i = 0; i < fixups_.size(); ++i) {
+            const Fixup f = fixups_[i];  // decodeRun may grow the list
+            if (f.mustBeExact && f.byteOffset >= 0 && f.byteOffset < int64_t(bytes_.size()) &&
+                !starts_.contains(uint32_t(f.byteOffset))) {
+                ordered_ = false;
+                decodeRun(size_t(f.byteOffset));
             }
         }
-        const size_t next = pos + header + payload;
-        const size_t index = block.actions.size();
-        RecordReader r(bytes.data() + pos + header, payload);
-        switch (a.code) {
-            case ActionCode::GotoFrame:
-                a.frame = r.u16();
-                break;
-            case ActionCode::GetURL:
-                a.text = r.str();
-                a.text2 = r.str();
-                break;
-            case ActionCode::StoreRegister:
-            case ActionCode::GetURL2:
-                a.byteArg = r.u8();
-                break;
-            case ActionCode::ConstantPool: {
-                uint16_t count = r.u16();
-                for (uint32_t i = 0; i < count && r.ok(); ++i) {
-                    std::string s = r.str();
-                    if (r.ok()) {
-                        a.strings.push_back(std::move(s));
-                    }
-                }
-                // A pool that claims more strings than it holds keeps the ones it has.
-                r = RecordReader(nullptr, 0);
-                break;
+        putInByteOrder();
+        resolve();
+        return std::move(block_);
+    }
+
+  private:
+    void decodeRun(size_t pos) {
+        while (pos < bytes_.size() && !starts_.contains(uint32_t(pos))) {
+            size_t next = 0;
+            if (!decodeRecord(pos, next)) {
+                return;
             }
-            case ActionCode::WaitForFrame:
-                a.frame = r.u16();
-                a.byteArg = r.u8();
-                a.target = uint32_t(index + 1 + a.byteArg);
-                break;
-            case ActionCode::WaitForFrame2:
-                a.byteArg = r.u8();
-                a.target = uint32_t(index + 1 + a.byteArg);
-                break;
-            case ActionCode::SetTarget:
-            case ActionCode::GoToLabel:
-                a.text = r.str();
-                break;
-            case ActionCode::GotoFrame2:
-                a.byteArg = r.u8();
-                if (a.byteArg & 0x02) {
-                    a.frame = r.u16();
-                }
-                break;
-            case ActionCode::Push:
-                decodePush(r, a);
-                break;
-            case ActionCode::Jump:
-            case ActionCode::If: {
-                int16_t off = int16_t(r.u16());
+            pos = next;
+        }
+    }
+
+    bool decodeRecord(size_t pos, size_t& nextPos);
+    bool readOperands(RecordReader& r, Action& a, size_t index, int64_t next);
+    void putInByteOrder();
+    void resolve();
+    uint32_t indexAt(int64_t byteOffset, bool exact, size_t from);
+
+    std::span<const uint8_t> bytes_;
+    ActionBlock block_;
+    std::vector<uint32_t> ends_;  // byte offset after each record
+    std::unordered_set<uint32_t> starts_;
+    std::vector<Fixup> fixups_;
+    std::vector<std::shared_ptr<FunctionDef>> functions_;
+    std::vector<std::shared_ptr<TryDef>> tries_;
+    bool ordered_ = true;  // one run only: the records follow each other
+};
+
+bool BlockDecoder::decodeRecord(size_t pos, size_t& nextPos) {
+    const size_t size = bytes_.size();
+    Action a;
+    a.offset = uint32_t(pos);
+    a.rawCode = bytes_[pos];
+    a.code = ActionCode(a.rawCode);
+    size_t payload = 0;
+    size_t header = 1;
+    if (a.rawCode >= 0x80) {
+        if (size - pos < 3) {
+            block_.notes.push_back("truncated action header at offset " + std::to_string(pos));
+            return false;
+        }
+        payload = size_t(bytes_[pos + 1]) | (size_t(bytes_[pos + 2]) << 8);
+        header = 3;
+        if (size - pos - header < payload) {
+            block_.notes.push_back("action " + hexCode(a.rawCode) + " at offset " +
+                                   std::to_string(pos) + " claims " + std::to_string(payload) +
+                                   " bytes, only " + std::to_string(size - pos - header) +
+                                   " remain");
+            return false;
+        }
+    }
+    const size_t next = pos + header + payload;
+    const size_t index = block_.actions.size();
+    RecordReader r(bytes_.data() + pos + header, payload);
+    const size_t fixupsBefore = fixups_.size();
+    if (!readOperands(r, a, index, int64_t(next))) {
+        block_.notes.push_back("malformed operands of action " + hexCode(a.rawCode) +
+                               " at offset " + std::to_string(pos));
+        fixups_.resize(fixupsBefore);  // the record is not kept, nor what it asked for
+        return false;
+    }
+    block_.actions.push_back(std::move(a));
+    ends_.push_back(uint32_t(next));
+    starts_.insert(uint32_t(pos));
+    nextPos = next;
+    return true;
+}
+
+// Reads the operands of `a`, noting its branches and regions. False when they are malformed.
+bool BlockDecoder::readOperands(RecordReader& r, Action& a, size_t index, int64_t next) {
+    switch (a.code) {
+        case ActionCode::GotoFrame:
+            a.frame = r.u16();
+            break;
+        case ActionCode::GetURL:
+            a.text = r.str();
+            a.text2 = r.str();
+            break;
+        case ActionCode::StoreRegister:
+        case ActionCode::GetURL2:
+            a.byteArg = r.u8();
+            break;
+        case ActionCode::ConstantPool: {
+            uint16_t count = r.u16();
+            for (uint32_t i = 0; i < count && r.ok(); ++i) {
+                std::string s = r.str();
                 if (r.ok()) {
-                    fixups.push_back({nullptr, int64_t(next) + off, true, index});
+                    a.strings.push_back(std::move(s));
                 }
-                break;
             }
-            case ActionCode::With: {
-                uint16_t len = r.u16();
-                fixups.push_back({nullptr, int64_t(next) + len, false, index});
-                break;
-            }
-            case ActionCode::DefineFunction:
-            case ActionCode::DefineFunction2: {
-                auto f = std::make_shared<FunctionDef>();
-                f->version2 = a.code == ActionCode::DefineFunction2;
-                f->name = r.str();
-                uint16_t count = r.u16();
-                if (f->version2) {
-                    f->registerCount = r.u8();
-                    f->flags = r.u16();
-                } else {
-                    f->registerCount = 4;
-                }
-                for (uint32_t i = 0; i < count && r.ok(); ++i) {
-                    FunctionParam p;
-                    if (f->version2) {
-                        p.reg = r.u8();
-                    }
-                    p.name = r.str();
-                    f->params.push_back(std::move(p));
-                }
-                uint16_t codeSize = r.u16();
-                f->bodyBegin = uint32_t(index + 1);
-                fixups.push_back({&f->bodyEnd, int64_t(next) + codeSize, false, index});
-                functions.push_back(f);
-                a.function = f;
-                break;
-            }
-            case ActionCode::Try: {
-                auto t = std::make_shared<TryDef>();
-                uint8_t flags = r.u8();
-                t->hasCatch = flags & 0x01;
-                t->hasFinally = flags & 0x02;
-                t->catchInRegister = flags & 0x04;
-                uint16_t trySize = r.u16();
-                uint16_t catchSize = r.u16();
-                uint16_t finallySize = r.u16();
-                if (t->catchInRegister) {
-                    t->catchRegister = r.u8();
-                } else {
-                    t->catchName = r.str();
-                }
-                t->tryBegin = uint32_t(index + 1);
-                int64_t c = int64_t(next) + trySize;
-                int64_t f = c + catchSize;
-                int64_t e = f + finallySize;
-                fixups.push_back({&t->catchBegin, c, false, index});
-                fixups.push_back({&t->finallyBegin, f, false, index});
-                fixups.push_back({&t->end, e, false, index});
-                tries.push_back(t);
-                a.tryDef = t;
-                break;
-            }
-            default:
-                // Actions without operands, and unknown records whose payload is skipped.
-                break;
-        }
-        if (!r.ok()) {
-            block.notes.push_back("malformed operands of action " + hexCode(a.rawCode) +
-                                  " at offset " + std::to_string(pos));
+            // A pool that claims more strings than it holds keeps the ones it has.
+            r = RecordReader(nullptr, 0);
             break;
         }
-        block.actions.push_back(std::move(a));
-        pos = next;
+        case ActionCode::WaitForFrame:
+            a.frame = r.u16();
+            a.byteArg = r.u8();
+            break;
+        case ActionCode::WaitForFrame2:
+            a.byteArg = r.u8();
+            break;
+        case ActionCode::SetTarget:
+        case ActionCode::GoToLabel:
+            a.text = r.str();
+            break;
+        case ActionCode::GotoFrame2:
+            a.byteArg = r.u8();
+            if (a.byteArg & 0x02) {
+                a.frame = r.u16();
+            }
+            break;
+        case ActionCode::Push:
+            decodePush(r, a);
+            break;
+        case ActionCode::Jump:
+        case ActionCode::If: {
+            int16_t off = int16_t(r.u16());
+            if (r.ok()) {
+                fixups_.push_back({nullptr, next + off, true, index});
+            }
+            break;
+        }
+        case ActionCode::With: {
+            uint16_t len = r.u16();
+            fixups_.push_back({nullptr, next + len, false, index});
+            break;
+        }
+        case ActionCode::DefineFunction:
+        case ActionCode::DefineFunction2: {
+            auto f = std::make_shared<FunctionDef>();
+            f->version2 = a.code == ActionCode::DefineFunction2;
+            f->name = r.str();
+            uint16_t count = r.u16();
+            if (f->version2) {
+                f->registerCount = r.u8();
+                f->flags = r.u16();
+            } else {
+                f->registerCount = 4;
+            }
+            for (uint32_t i = 0; i < count && r.ok(); ++i) {
+                FunctionParam p;
+                if (f->version2) {
+                    p.reg = r.u8();
+                }
+                p.name = r.str();
+                f->params.push_back(std::move(p));
+            }
+            uint16_t codeSize = r.u16();
+            fixups_.push_back({&f->bodyBegin, next, false, index});
+            fixups_.push_back({&f->bodyEnd, next + codeSize, false, index});
+            functions_.push_back(f);
+            a.function = f;
+            break;
+        }
+        case ActionCode::Try: {
+            auto t = std::make_shared<TryDef>();
+            uint8_t flags = r.u8();
+            t->hasCatch = flags & 0x01;
+            t->hasFinally = flags & 0x02;
+            t->catchInRegister = flags & 0x04;
+            uint16_t trySize = r.u16();
+            uint16_t catchSize = r.u16();
+            uint16_t finallySize = r.u16();
+            if (t->catchInRegister) {
+                t->catchRegister = r.u8();
+            } else {
+                t->catchName = r.str();
+            }
+            fixups_.push_back({&t->tryBegin, next, false, index});
+            int64_t c = next + trySize;
+            int64_t f = c + catchSize;
+            int64_t e = f + finallySize;
+            fixups_.push_back({&t->catchBegin, c, false, index});
+            fixups_.push_back({&t->finallyBegin, f, false, index});
+            fixups_.push_back({&t->end, e, false, index});
+            tries_.push_back(t);
+            a.tryDef = t;
+            break;
+        }
+        default:
+            // Actions without operands, and unknown records whose payload is skipped.
+            break;
     }
+    return r.ok();
+}
 
-    // Branches of Jump, If and With are written to their action by index (slot is null);
-    // region ends go into the shared function and try records.
-    const uint32_t count = uint32_t(block.actions.size());
-    auto resolve = [&](int64_t byteOffset, bool exact, size_t from) -> uint32_t {
-        if (byteOffset < 0 || byteOffset >= int64_t(size)) {
-            return count;
-        }
-        auto it =
-            std::lower_bound(block.actions.begin(), block.actions.end(), uint32_t(byteOffset),
-                             [](const Action& act, uint32_t off) { return act.offset < off; });
-        if (exact && (it == block.actions.end() || it->offset != uint32_t(byteOffset))) {
-            block.notes.push_back("branch of the action at offset " +
-                                  std::to_string(block.actions[from].offset) +
-                                  " lands inside a record");
-            return count;
-        }
-        return uint32_t(it - block.actions.begin());
-    };
-    size_t fi = 0;
-    for (size_t i = 0; i < block.actions.size(); ++i) {
-        Action& a = block.actions[i];
-        if (a.code == ActionCode::WaitForFrame || a.code == ActionCode::WaitForFrame2) {
-            a.target = std::min(a.target, count);
+void BlockDecoder::putInByteOrder() {
+    if (ordered_) {
+        return;
+    }
+    const size_t n = block_.actions.size();
+    std::vector<uint32_t> order(n);
+    for (uint32_t i = 0; i < n; ++i) {
+        order[i] = i;
+    }
+    std::sort(order.begin(), order.end(), [&](uint32_t x, uint32_t y) {
+        return block_.actions[x].offset < block_.actions[y].offset;
+    });
+    std::vector<uint32_t> newIndex(n);
+    std::vector<Action> actions;
+    std::vector<uint32_t> ends;
+    actions.reserve(n);
+    ends.reserve(n);
+    for (uint32_t i = 0; i < n; ++i) {
+        newIndex[order[i]] = i;
+        actions.push_back(std::move(block_.actions[order[i]]));
+        ends.push_back(ends_[order[i]]);
+    }
+    block_.actions = std::move(actions);
+    ends_ = std::move(ends);
+    for (Fixup& f : fixups_) {
+        f.actionIndex = newIndex[f.actionIndex];
+    }
+}
+
+uint32_t BlockDecoder::indexAt(int64_t byteOffset, bool exact, size_t from) {
+    const uint32_t count = uint32_t(block_.actions.size());
+    if (byteOffset < 0 || byteOffset >= int64_t(bytes_.size())) {
+        return count;
+    }
+    auto it = std::lower_bound(block_.actions.begin(), block_.actions.end(), uint32_t(byteOffset),
+                               [](const Action& act, uint32_t off) { return act.offset < off; });
+    if (exact && (it == block_.actions.end() || it->offset != uint32_t(byteOffset))) {
+        block_.notes.push_back("branch of the action at offset " +
+                               std::to_string(block_.actions[from].offset) +
+                               " lands on bytes that read as no action");
+        return count;
+    }
+    return uint32_t(it - block_.actions.begin());
+}
+
+// Branches of Jump, If and With are written to their action by index (slot is null); region
+// edges go into the shared function and try records.
+void BlockDecoder::resolve() {
+    const uint32_t count = uint32_t(block_.actions.size());
+    for (uint32_t i = 0; i < count; ++i) {
+        block_.actions[i].next = i + 1;
+        if (!ordered_) {
+            // In another run the following record may lie anywhere; past the last byte, or
+            // where no record could be read, the block ends.
+            block_.actions[i].next = indexAt(ends_[i], false, i);
+            if (block_.actions[i].next < count &&
+                block_.actions[block_.actions[i].next].offset != ends_[i]) {
+                block_.actions[i].next = count;
+            }
         }
     }
-    for (; fi < fixups.size(); ++fi) {
-        Fixup& f = fixups[fi];
-        if (f.actionIndex >= block.actions.size()) {
-            continue;  // the record that asked for it was not kept
-        }
-        Action& a = block.actions[f.actionIndex];
-        uint32_t value = resolve(f.byteOffset, f.mustBeExact, f.actionIndex);
+    for (const Fixup& f : fixups_) {
+        uint32_t value = indexAt(f.byteOffset, f.mustBeExact, f.actionIndex);
         if (!f.slot) {
-            a.target = value;
+            block_.actions[f.actionIndex].target = value;
         } else {
             *f.slot = value;
         }
     }
-    // Region ends never reach before the region's start.
-    for (auto& fn : functions) {
-        fn->bodyEnd = std::max(fn->bodyEnd, fn->bodyBegin);
-        fn->bodyEnd = std::min(fn->bodyEnd, count);
-        fn->bodyBegin = std::min(fn->bodyBegin, count);
+    for (Action& a : block_.actions) {
+        if (a.code == ActionCode::WaitForFrame || a.code == ActionCode::WaitForFrame2) {
+            // The skip counts the records that follow in the action's own run.
+            uint32_t t = a.next;
+            for (int k = 0; k < a.byteArg && t < count; ++k) {
+                t = block_.actions[t].next;
+            }
+            a.target = t;
+        }
+        if (a.code == ActionCode::With) {
+            a.target = std::min(a.target, count);
+        }
     }
-    for (auto& t : tries) {
+    // Region ends never reach before the region's start.
+    for (auto& fn : functions_) {
+        fn->bodyBegin = std::min(fn->bodyBegin, count);
+        fn->bodyEnd = std::clamp(fn->bodyEnd, fn->bodyBegin, count);
+    }
+    for (auto& t : tries_) {
         t->tryBegin = std::min(t->tryBegin, count);
         t->catchBegin = std::clamp(t->catchBegin, t->tryBegin, count);
         t->finallyBegin = std::clamp(t->finallyBegin, t->catchBegin, count);
         t->end = std::clamp(t->end, t->finallyBegin, count);
     }
-    for (auto& a : block.actions) {
-        if (a.code == ActionCode::With) {
-            a.target = std::min(a.target, count);
-        }
-    }
-    return block;
+}
+
+}  // namespace
+
+ActionBlock decodeActions(std::span<const uint8_t> bytes) {
+    return BlockDecoder(bytes).decode();
 }
 
 const char* actionName(ActionCode code) {

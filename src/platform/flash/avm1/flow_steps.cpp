@@ -99,7 +99,7 @@ Flow stepWith(Machine& m, Activation& act, Step& s) {
             size_t size;
             ~Pop() { a.scope.resize(size - 1); }
         } guard{act, act.scope.size()};
-        c = runRange(m, act, s.pc + 1, s.a.target, inner, s.returnValue);
+        c = runRange(m, act, s.a.next, s.a.target, inner, s.returnValue);
     }
     if (c == Completion::Return) {
         return Flow::Return;

@@ -198,7 +198,7 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
         }
         countAction(m, st, act);
         const swf::Action& a = actions[pc];
-        Step s{a, prepared[pc], pc, pc + 1, returnValue};
+        Step s{a, prepared[pc], pc, a.next, returnValue};
         Flow flow = kSteps[uint8_t(a.code)](m, act, s);
         if (flow == Flow::Return) {
             return Completion::Return;

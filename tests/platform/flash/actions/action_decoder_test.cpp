@@ -59,7 +59,7 @@ TEST(ActionDecoder, BadBranchesEndTheBlock) {
     const Row rows[] = {
         {"past the end", {0x99, 2, 0, 0x10, 0, 0x06}, false},
         {"before the start", {0x99, 2, 0, 0x00, 0x80, 0x06}, false},
-        {"inside a record", {0x99, 2, 0, 0xFE, 0xFF, 0x06}, true},
+        {"into bytes that read as no action", {0x99, 2, 0, 0xFE, 0xFF, 0x06}, true},
     };
     for (const auto& row : rows) {
         auto block = decode(row.bytes);
@@ -67,6 +67,28 @@ TEST(ActionDecoder, BadBranchesEndTheBlock) {
         EXPECT_EQ(block.actions[0].target, 2u) << row.name;
         EXPECT_EQ(!block.notes.empty(), row.noted) << row.name;
     }
+}
+
+// A branch into the middle of a record reads the bytes from there as a second run of records,
+// put in byte order among the others; each record's next is the one after it in its own run.
+TEST(ActionDecoder, BranchIntoARecordReadsItsBytesAsAnotherRun) {
+    // 0: Jump +4 -> offset 9 ; 5: unknown 0xF0 with payload [Play, Push 1 byte: ...] ; ...
+    // Offsets: 0 Jump, 5 record 0xF0 (4 bytes payload: 0x06 0x07 0x06 0x06), 12 Stop.
+    // Jump +3 lands at 8, inside the payload: Play(8) Stop(9) Play(10) Play(11) meet Stop(12).
+    std::vector<uint8_t> b = {0x99, 2, 0, 3, 0, 0xF0, 4, 0, 0x06, 0x07, 0x06, 0x06, 0x07};
+    auto block = decode(b);
+    EXPECT_TRUE(block.notes.empty());
+    std::vector<uint32_t> offsets;
+    for (const auto& a : block.actions) {
+        offsets.push_back(a.offset);
+    }
+    ASSERT_EQ(offsets, (std::vector<uint32_t>{0, 5, 8, 9, 10, 11, 12}));
+    EXPECT_EQ(block.actions[0].target, 2u);
+    EXPECT_EQ(block.actions[0].next, 1u);
+    EXPECT_EQ(block.actions[1].next, 6u) << "the unknown record goes on to the Stop";
+    EXPECT_EQ(block.actions[2].next, 3u);
+    EXPECT_EQ(block.actions[5].next, 6u) << "the hidden run rejoins the first one";
+    EXPECT_EQ(block.actions[6].next, 7u);
 }
 
 TEST(ActionDecoder, FunctionBodiesAndTryRegions) {

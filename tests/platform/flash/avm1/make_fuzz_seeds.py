@@ -59,6 +59,14 @@ seeds["array"] = (push(i(2), i(1), i(3), i(3)) + rec(INITARR) + push(i(0)) + rec
 seeds["string"] = (push(i(0), s("abc"), s("toUpperCase")) + rec(CALLM) + push(s("d")) +
                    rec(ADD2) + rec(TRACE) + push(s("xyz")) + rec(0x94, struct.pack("<H", 6)) +
                    push(s("length")) + rec(GETVAR) + rec(TRACE))
+# A loop whose backward branch lands inside an unknown record, whose payload holds a trace:
+# the decoder reads a second, overlapping run of records there.
+hidden = push(s("pass")) + rec(TRACE)
+seeds["overlapping_runs"] = (push(s("i"), i(0)) + rec(SETVAR) + rec(0xF0, hidden) +
+                             push(s("i"), s("i")) + rec(GETVAR) + rec(INC) + rec(SETVAR) +
+                             push(s("i")) + rec(GETVAR) + push(i(3)) + rec(LESS2))
+seeds["overlapping_runs"] += jump(0x9D, -(len(seeds["overlapping_runs"]) + 5 -
+                                         len(push(s("i"), i(0)) + rec(SETVAR)) - 3))
 os.makedirs("fuzz_seeds", exist_ok=True)
 for name, code in seeds.items():
     with open(os.path.join("fuzz_seeds", name + ".bin"), "wb") as f:

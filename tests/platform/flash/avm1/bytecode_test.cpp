@@ -1,0 +1,182 @@
+// Byte code as assemblers and compilers other than the authoring tool write it: branches to
+// anywhere, records the machine does not know, stacks that run dry, pools and registers used in
+// ways the authoring tool never does.
+#include <gtest/gtest.h>
+
+#include "test_host.h"
+
+using namespace pencora::avm1;
+using namespace pencora::avm1::test;
+using Code = pencora::swf::ActionCode;
+
+namespace {
+
+QStringList runIn(int version, const Assembler& as) {
+    Fixture f(version);
+    return f.run(as);
+}
+
+// trace(text) as bytes, to hide inside the payload of another record.
+std::vector<uint8_t> hiddenTrace(const std::string& text) {
+    Assembler a;
+    a.push({str(text)}).trace();
+    return a.bytes;
+}
+
+}  // namespace
+
+// A branch may land on the block's end, outside it (which ends the block) or in the middle of a
+// record, whose bytes from there on are run as actions until they meet the records around them.
+TEST(Bytecode, BranchesLandWhereverTheBytesReadAsActions) {
+    {
+        Assembler as;
+        as.push({str("a")}).trace().branch(Code::Jump, 7).push({str("b")}).trace();
+        as.push({str("c")}).trace();
+        EXPECT_EQ(runIn(8, as), QStringList({"a", "c"})) << "to the start of the last record";
+    }
+    for (int16_t offset : {5, 200, -200}) {
+        Assembler as;
+        as.push({str("a")}).trace().branch(Code::Jump, offset).push({str("b")}).trace();
+        EXPECT_EQ(runIn(8, as), QStringList({"a"})) << offset;
+    }
+    {
+        // Jump over the header of an unknown record into its payload, which holds a trace; the
+        // run of hidden records ends where the next real record begins.
+        Assembler as;
+        as.branch(Code::Jump, 3).record(Code(0xF0), hiddenTrace("hidden"));
+        as.push({str("after")}).trace();
+        EXPECT_EQ(runIn(8, as), QStringList({"hidden", "after"}));
+        // Run straight through, the same bytes are one unknown record.
+        Assembler plain;
+        plain.record(Code(0xF0), hiddenTrace("hidden")).push({str("after")}).trace();
+        EXPECT_EQ(runIn(8, plain), QStringList({"after"}));
+    }
+    {
+        // The same inside a function body and a with body: the hidden records belong to them.
+        Assembler body;
+        body.branch(Code::Jump, 3).record(Code(0xF0), hiddenTrace("in f"));
+        body.push({str("r")}).op(Code::Return);
+        Assembler as;
+        as.function("f", {}, body);
+        as.push({integer(0), str("f")}).op(Code::CallFunction).trace();
+        Assembler inWith;
+        inWith.branch(Code::Jump, 3).record(Code(0xF0), hiddenTrace("in with"));
+        inWith.getVar("x").trace();
+        as.push({str("x"), integer(7), integer(1)}).op(Code::InitObject).with(inWith);
+        EXPECT_EQ(runIn(8, as), QStringList({"in f", "r", "in with", "7"}));
+    }
+    {
+        // A loop whose backward branch lands inside a Push: the bytes there are the hidden
+        // trace, run on every pass.
+        Assembler as;
+        as.push({integer(0)}).storeRegister(1).op(Code::Pop);
+        const size_t loopStart = as.bytes.size();
+        as.record(Code(0xF0), hiddenTrace("pass"));
+        as.push({reg(1)}).op(Code::Increment).storeRegister(1);
+        as.push({integer(3)}).op(Code::Less2);
+        const int16_t back = int16_t(int(loopStart) + 3 - int(as.bytes.size() + 5));
+        as.branch(Code::If, back);
+        as.push({reg(1)}).trace();
+        EXPECT_EQ(runIn(8, as), QStringList({"pass", "pass", "3"}));
+    }
+}
+
+// Codes without a step are skipped, by their length from 0x80 on; End stops the block wherever
+// it stands, also inside a function, and a block may have no End at all.
+TEST(Bytecode, UnknownCodesAreSkippedAndEndStopsWhereItStands) {
+    Assembler body;
+    body.push({str("in f")}).trace().op(Code::End).push({str("never")}).trace();
+    Assembler as;
+    as.push({str("a")}).trace();
+    as.op(Code(0x3F)).record(Code(0xF0), {1, 2, 3}).op(Code(0x7F)).record(Code(0x80), {});
+    as.function("f", {}, body);
+    as.push({integer(0), str("f")}).op(Code::CallFunction).trace();
+    as.push({str("b")}).trace().op(Code::End).push({str("c")}).trace();
+    EXPECT_EQ(runIn(8, as), QStringList({"a", "in f", "undefined", "b"}));
+    EXPECT_EQ(runIn(5, as), QStringList({"a", "in f", "undefined", "b"}));
+}
+
+// Every action that pops more than the stack holds reads undefined for what is missing and the
+// block goes on; counts larger than the stack take what there is.
+TEST(Bytecode, AStackThatRunsDryReadsUndefined) {
+    Assembler as;
+    as.op(Code::Add2).trace();
+    as.op(Code::StackSwap).trace().trace();
+    as.op(Code::PushDuplicate).trace();
+    as.push({str("k"), integer(1), integer(5)}).op(Code::InitObject).push({str("k")});
+    as.op(Code::GetMember).trace();
+    as.push({integer(1), integer(2), integer(9)}).op(Code::InitArray).push({str("length")});
+    as.op(Code::GetMember).trace();
+    for (Code c :
+         {Code::CallMethod,      Code::NewObject,   Code::NewMethod,    Code::CallFunction,
+          Code::Extends,         Code::CastOp,      Code::ImplementsOp, Code::InstanceOf,
+          Code::Enumerate2,      Code::Enumerate,   Code::GetMember,    Code::SetMember,
+          Code::Delete,          Code::Delete2,     Code::TargetPath,   Code::StringExtract,
+          Code::MBStringExtract, Code::GetProperty, Code::SetProperty,  Code::CloneSprite,
+          Code::StartDrag}) {
+        as.op(c);
+    }
+    as.record(Code::GotoFrame2, {0}).record(Code::GetURL2, {0});
+    as.push({str("after")}).trace();
+    for (int version : {5, 6, 7}) {
+        QStringList out = runIn(version, as);
+        ASSERT_GE(out.size(), 7) << version;
+        // undefined reads as 0 before SWF 7
+        EXPECT_EQ(out.mid(0, 6), QStringList({version < 7 ? "0" : "NaN", "undefined", "undefined",
+                                              "undefined", "1", "3"}))
+            << version;
+        EXPECT_EQ(out.last(), "after") << version;
+    }
+}
+
+// A pool replaced halfway through a block serves the pushes after it; an index past the pool
+// (one or two bytes wide) pushes undefined; a function keeps the pool it was defined under.
+TEST(Bytecode, ConstantPoolsReplacedInTheMiddleOfABlock) {
+    Assembler body;
+    body.push({constant(0)}).trace();
+    Assembler as;
+    as.pool({"a", "b"}).push({constant(0)}).trace();
+    as.function("f", {}, body);
+    as.pool({"c"}).push({constant(0), constant(1)}).trace().trace();
+    as.record(Code::Push, {9, 0, 0, 9, 1, 0}).trace().trace();
+    as.push({integer(0), str("f")}).op(Code::CallFunction).op(Code::Pop);
+    EXPECT_EQ(runIn(8, as), QStringList({"a", "undefined", "c", "undefined", "c", "a"}));
+}
+
+// DefineFunction2 may use all 255 registers, take parameters in any of them, and register 0
+// stays free; registers are the call's own, so a recursive call does not disturb its caller's.
+TEST(Bytecode, Function2RegistersAreTheCallsOwnUpTo255) {
+    Assembler body;
+    // f(n): r254 = n; if (n > 0) f(n - 1); trace(r254)
+    body.push({reg(254), integer(0)}).op(Code::Greater).op(Code::Not);
+    Assembler recurse;
+    recurse.push({reg(254), integer(1)}).op(Code::Subtract).push({integer(1), str("f")});
+    recurse.op(Code::CallFunction).op(Code::Pop);
+    body.branch(Code::If, int16_t(recurse.bytes.size())).append(recurse);
+    body.push({reg(254), reg(0), reg(200)}).trace().trace().trace();
+    Assembler as;
+    as.function2("f", 255, 0, {{254, "n"}}, body);
+    as.push({integer(2), integer(1), str("f")}).op(Code::CallFunction).op(Code::Pop);
+    EXPECT_EQ(runIn(7, as), QStringList({"undefined", "undefined", "0", "undefined", "undefined",
+                                         "1", "undefined", "undefined", "2"}));
+}
+
+// Whatever is thrown arrives in the catch as it was, in a register as well as in a variable.
+TEST(Bytecode, EveryTypeIsThrownAndCaughtIntoARegister) {
+    Assembler as;
+    auto catchOne = [&](Operand v) {
+        Assembler t;
+        t.push({v}).op(Code::Throw);
+        Assembler c;
+        c.push({reg(2)}).op(Code::TypeOf).trace();
+        std::vector<uint8_t> p = {
+            uint8_t(1 | 4), uint8_t(t.bytes.size()), 0, uint8_t(c.bytes.size()), 0, 0, 0, 2};
+        as.record(Code::Try, p).append(t).append(c);
+    };
+    catchOne(str("s"));
+    catchOne(integer(1));
+    catchOne(undef());
+    catchOne(null());
+    catchOne(boolean(true));
+    EXPECT_EQ(runIn(7, as), QStringList({"string", "number", "undefined", "null", "boolean"}));
+}
