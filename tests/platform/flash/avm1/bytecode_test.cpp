@@ -89,6 +89,7 @@ TEST(Bytecode, UnknownCodesAreSkippedAndEndStopsWhereItStands) {
     Assembler as;
     as.push({str("a")}).trace();
     as.op(Code(0x3F)).record(Code(0xF0), {1, 2, 3}).op(Code(0x7F)).record(Code(0x80), {});
+    as.record(Code(0x89), {1});  // strict mode, which this machine has no use for
     as.function("f", {}, body);
     as.push({integer(0), str("f")}).op(Code::CallFunction).trace();
     as.push({str("b")}).trace().op(Code::End).push({str("c")}).trace();

@@ -34,7 +34,9 @@ void FrameActions::run(Player& player, DisplayObject& clip,
     size_t steps = 0;
     while (i < actions.size() && steps++ < actions.size() * 2 + 16) {
         const swf::Action& a = actions[i];
-        size_t next = i + 1;
+        // The record after this one in its own run (runs overlap where a branch lands inside
+        // a record); a block built by hand may leave it unset.
+        size_t next = a.next > i ? a.next : i + 1;
         switch (a.code) {
             case swf::ActionCode::End:
                 return;
