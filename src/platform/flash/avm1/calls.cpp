@@ -143,17 +143,20 @@ Value callScript(Machine& m, FunctionObject* fn, const Value& thisValue, std::ve
         if (f & swf::kPreloadRoot) {
             preload(Value(m.host().root(act.originalTarget)));
         }
-        // _global comes before _parent (define_function2_preload test).
-        if (f & swf::kPreloadGlobal) {
-            preload(Value(m.global()));
-        }
         if (f & swf::kPreloadParent) {
             // The display-list parent of the clip the call works on (which stands in for a
-            // removed defining clip), whatever a script stored as _parent.
+            // removed defining clip), whatever a script stored as _parent. A clip without a
+            // parent (a root) takes no register: _global, if asked for, moves up into the one
+            // _parent would have had (define_function2_preload test).
             Object* base = act.originalTarget;
             Object* parent =
                 base ? m.host().resolveTarget(base, QStringLiteral("_parent")) : nullptr;
-            preload(parent ? Value(parent) : Value());
+            if (parent) {
+                preload(Value(parent));
+            }
+        }
+        if (f & swf::kPreloadGlobal) {
+            preload(Value(m.global()));
         }
         // Suppressing this only leaves out the variable: the call keeps its receiver in
         // act.thisValue, which super.method() and super() run on.

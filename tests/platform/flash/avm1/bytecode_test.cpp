@@ -181,3 +181,45 @@ TEST(Bytecode, EveryTypeIsThrownAndCaughtIntoARegister) {
     catchOne(boolean(true));
     EXPECT_EQ(runIn(7, as), QStringList({"string", "number", "undefined", "null", "boolean"}));
 }
+
+namespace {
+
+// A host where one clip has the root as its parent.
+class ParentHost : public TestHost {
+  public:
+    Object* resolveTarget(Object* base, const QString& path) override {
+        return base == child && path == QStringLiteral("_parent") ? parent : nullptr;
+    }
+    Object* child = nullptr;
+    Object* parent = nullptr;
+};
+
+}  // namespace
+
+// _root, _parent and _global are preloaded in that order; a root has no parent and takes no
+// register for it, so _global moves up into the one _parent would have had.
+TEST(Bytecode, PreloadedParentTakesARegisterOnlyWhereThereIsOne) {
+    ParentHost host;
+    Machine machine(host, 8);
+    host.rootClip = machine.makeObject();
+    host.parent = machine.makeObject();
+    host.child = machine.makeObject();
+    machine.collectGarbage({host.rootClip, host.parent, host.child});
+    machine.set(host.rootClip, QStringLiteral("name"), Value(QStringLiteral("root")));
+    machine.set(host.parent, QStringLiteral("name"), Value(QStringLiteral("parent")));
+    Assembler body;
+    body.push({reg(1), str("name")}).op(Code::GetMember).trace();
+    body.push({reg(2), str("name")}).op(Code::GetMember).trace();
+    body.push({reg(2), str("Math")}).op(Code::GetMember).op(Code::TypeOf).trace();
+    body.push({reg(3), str("Math")}).op(Code::GetMember).op(Code::TypeOf).trace();
+    Assembler as;
+    const uint16_t flags =
+        pencora::swf::kPreloadRoot | pencora::swf::kPreloadParent | pencora::swf::kPreloadGlobal;
+    as.function2("f", 4, flags, {}, body).push({integer(0), str("f")});
+    as.op(Code::CallFunction).op(Code::Pop);
+    machine.runBlock(as.block(), host.child, 8);
+    EXPECT_EQ(host.lines, QStringList({"root", "parent", "undefined", "object"}));
+    host.lines.clear();
+    machine.runBlock(as.block(), host.rootClip, 8);
+    EXPECT_EQ(host.lines, QStringList({"root", "undefined", "object", "undefined"}));
+}
