@@ -93,8 +93,12 @@ struct TextField {
     bool focused = false;  // holds the keyboard focus: shows its selection or caret
     // The text the definition gave (empty for fields made by scripts), as HTML when `html`.
     QString initialText;
-    // The html source as last set (htmlText reads it back for fields that are not html).
+    // The html source as last set (htmlText reads it back for fields that are not html), and
+    // whether the field took line breaks then.
     std::optional<QString> lastHtml;
+    bool lastHtmlMultiline = false;
+    // How far auto-sizing has moved the field left along its own x axis, in twips.
+    double autoSizeShift = 0;
     int version = 8;  // SWF version of the movie the field belongs to: HTML rules differ by it
 
     // Built from a definition in a movie of version `swfVersion`.

@@ -41,14 +41,19 @@ std::pair<QString, QString> splitVariable(const QString& path) {
     return {QString(), path};
 }
 
-// The object holding a field's variable, relative to the field's parent timeline.
+// The object holding a field's variable, relative to the timeline the field is on: a field
+// shown by a button state belongs to the clip holding the button.
 Object* variableHolder(ScriptHost& host, DisplayObject& o, QString& name) {
-    if (!o.parent) {
+    DisplayObject* timeline = o.parent;
+    while (timeline && timeline->kind == ObjectKind::Button) {
+        timeline = timeline->parent;
+    }
+    if (!timeline) {
         return nullptr;
     }
     auto [clipPath, var] = splitVariable(o.field->variable);
     name = var;
-    Object* base = host.scriptObject(*o.parent);
+    Object* base = host.scriptObject(*timeline);
     if (clipPath.isEmpty()) {
         return base;
     }
@@ -406,9 +411,12 @@ const Prop kProps[] = {
      },
      [](Machine& m, DisplayObject& o, TextField& f, const Value& v) {
          f.styleSheet = v.object();
-         // The markup last set is read again under the new sheet.
+         // The markup last set is read again under the new sheet, breaking lines as it did.
          if (f.html && f.lastHtml) {
+             const bool multiline = f.multiline;
+             f.multiline = f.lastHtmlMultiline;
              setFieldText(m, o, *f.lastHtml, false);
+             f.multiline = multiline;
          }
      }},
 };
@@ -587,7 +595,7 @@ Value getTextExtent(Machine& m, const Value& self, std::vector<Value>& args) {
     const DisplayObject* root = hostOf(m).player().root(0);
     const swf::Movie* movie =
         root && root->movie && root->movie->movie ? root->movie->movie.get() : nullptr;
-    const FieldMeasure measure(movie, true);
+    const FieldMeasure measure(movie, true, MissingFont::Device);
     const TextLayout l = layoutText(f, measure);
     const double ascent = std::round(measure.ascent(f.newFormat) / 20);
     const double descent = std::round(measure.descent(f.newFormat) / 20);
@@ -756,7 +764,13 @@ DisplayObject* duplicateTextField(ScriptHost& host, DisplayObject& source, const
     }
     // Taken first: the copy may go to the source's own depth and replace it.
     const uint16_t id = source.characterId;
-    const swf::Matrix matrix = source.matrix;
+    // The copy stands where the source was put, not where auto-sizing moved it, and is an
+    // input field if the source is one.
+    swf::Matrix matrix = source.matrix;
+    const double shift = source.field->autoSizeShift;
+    matrix.tx += int32_t(std::lround(matrix.a * shift));
+    matrix.ty += int32_t(std::lround(matrix.b * shift));
+    const bool editable = source.field->editable;
     const swf::ColorTransform color = source.colorTransform;
     const auto scale = source.scriptScale;
     Player& player = host.player();
@@ -768,6 +782,7 @@ DisplayObject* duplicateTextField(ScriptHost& host, DisplayObject& source, const
     copy->matrix = matrix;
     copy->colorTransform = color;
     copy->scriptScale = scale;
+    copy->field->editable = editable;
     textFieldChanged(*copy);
     syncTextVariable(host, *copy, true);
     return copy;
