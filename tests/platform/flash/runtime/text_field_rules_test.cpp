@@ -1,5 +1,6 @@
 // Text field rules movies meet in play: fields whose embedded font is missing, variables of
-// fields shown by buttons, copies of auto-sized fields, markup restyled after the field changed.
+// fields shown by buttons, copies of auto-sized fields, markup restyled after the field changed,
+// scroll positions as the text changes.
 #include <gtest/gtest.h>
 
 #include "../avm1/assembler.h"
@@ -193,6 +194,38 @@ TEST_F(TextRulesTest, RestyledMarkupBreaksLinesAsWhenItWasSet) {
         b.doAction(a.bytes).showFrame();
         EXPECT_EQ(run(b), (std::vector<std::u16string>{multiline ? u"3" : u"2"}));
     }
+}
+
+TEST_F(TextRulesTest, ScrollPositionsFollowTheTextAsItShrinks) {
+    const std::string tenLines = "1\r2\r3\r4\r5\r6\r7\r8\r9\r10";
+    swfwrite::MovieBuilder b(8, 200, 100);
+    Assembler a;
+    createField(a, "f", 1, 0, 0, 100, 40);
+    setMember(a, "f", "multiline", boolean(true));
+    setMember(a, "f", "text", str(tenLines));
+    // A field of two or three lines scrolled to its end.
+    a.getVar("f").push({str("scroll")}).getVar("f").push({str("maxscroll")}).op(Code::GetMember);
+    a.op(Code::SetMember);
+    a.getVar("f").push({str("scroll")}).op(Code::GetMember).push({integer(5)});
+    a.op(Code::Greater).trace();
+    setMember(a, "f", "text", str("1\r2\r3\r4"));
+    a.getVar("f").push({str("scroll")}).op(Code::GetMember);
+    a.getVar("f").push({str("maxscroll")}).op(Code::GetMember).op(Code::Equals2).trace();
+    // The position given up is not taken again when the text grows back.
+    setMember(a, "f", "text", str(tenLines));
+    a.getVar("f").push({str("scroll")}).op(Code::GetMember).push({integer(5)});
+    a.op(Code::Less).trace();
+    // The same sideways: a long line scrolled to its end, then a short one.
+    setMember(a, "f", "text", str("a long line of text that reaches well past the box"));
+    setMember(a, "f", "hscroll", integer(1000));
+    a.getVar("f").push({str("hscroll")}).op(Code::GetMember).push({integer(0)});
+    a.op(Code::Greater).trace();
+    setMember(a, "f", "text", str("short"));
+    traceMember(a, "f", "hscroll");
+    traceMember(a, "f", "maxhscroll");
+    b.doAction(a.bytes).showFrame();
+    EXPECT_EQ(run(b),
+              (std::vector<std::u16string>{u"true", u"true", u"true", u"true", u"0", u"0"}));
 }
 
 }  // namespace

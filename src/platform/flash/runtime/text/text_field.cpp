@@ -490,4 +490,44 @@ TextLayout layoutText(const TextField& f, const TextMeasure& measure) {
     return out;
 }
 
+int lineCount(const TextLayout& l) {
+    return std::max<int>(1, int(l.lines.size()));
+}
+
+int visibleLines(const TextField& f, const TextLayout& l, int fromLine) {
+    const double height = f.bounds.height() - 2 * kGutter;
+    int n = 0;
+    double top = -1;
+    for (size_t i = size_t(std::max(0, fromLine - 1)); i < l.lines.size(); ++i) {
+        const TextLine& line = l.lines[i];
+        if (top < 0) {
+            top = line.y;
+        }
+        if (n > 0 && line.y + line.ascent + line.descent - top > height + kGutter) {
+            break;
+        }
+        ++n;
+    }
+    return std::max(1, n);
+}
+
+int maxScroll(const TextField& f, const TextLayout& l) {
+    const int count = lineCount(l);
+    for (int s = 1; s <= count; ++s) {
+        if (s + visibleLines(f, l, s) - 1 >= count) {
+            return s;
+        }
+    }
+    return count;
+}
+
+int maxHScroll(const TextField& f, const TextLayout& l) {
+    return std::max(0, int(std::ceil((l.textWidth - (f.bounds.width() - 2 * kGutter)) / 20)));
+}
+
+void clampScrolling(TextField& f, const TextLayout& l) {
+    f.scroll = std::clamp(f.scroll, 1, maxScroll(f, l));
+    f.hscroll = std::clamp(f.hscroll, 0, maxHScroll(f, l));
+}
+
 }  // namespace pencora::runtime

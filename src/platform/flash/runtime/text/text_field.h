@@ -141,6 +141,16 @@ struct TextLayout {
 };
 TextLayout layoutText(const TextField& field, const TextMeasure& measure);
 
+// Scrolling measures of a laid-out field: its lines (at least one), how many fit below line
+// `fromLine` (at least one), the last line scrolling can bring to the top and how many pixels
+// the widest line reaches past the box.
+int lineCount(const TextLayout& l);
+int visibleLines(const TextField& f, const TextLayout& l, int fromLine);
+int maxScroll(const TextField& f, const TextLayout& l);
+int maxHScroll(const TextField& f, const TextLayout& l);
+// Brings the scroll positions back within those limits after the text or the box changed.
+void clampScrolling(TextField& f, const TextLayout& l);
+
 // The 2-pixel gutter inside a field's bounds, in twips.
 inline constexpr double kGutter = 40;
 

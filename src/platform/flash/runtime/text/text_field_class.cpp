@@ -127,38 +127,6 @@ TextLayout layoutOf(const DisplayObject& o) {
     return layoutText(*o.field, measureFor(o));
 }
 
-int lineCount(const TextLayout& l) {
-    return std::max<int>(1, int(l.lines.size()));
-}
-
-// Lines that fit in the field below line `scroll`, at least one.
-int visibleLines(const TextField& f, const TextLayout& l, int fromLine) {
-    const double height = f.bounds.height() - 2 * kGutter / 1;
-    int n = 0;
-    double top = -1;
-    for (size_t i = size_t(std::max(0, fromLine - 1)); i < l.lines.size(); ++i) {
-        const TextLine& line = l.lines[i];
-        if (top < 0) {
-            top = line.y;
-        }
-        if (n > 0 && line.y + line.ascent + line.descent - top > height + kGutter) {
-            break;
-        }
-        ++n;
-    }
-    return std::max(1, n);
-}
-
-int maxScroll(const TextField& f, const TextLayout& l) {
-    const int count = lineCount(l);
-    for (int s = 1; s <= count; ++s) {
-        if (s + visibleLines(f, l, s) - 1 >= count) {
-            return s;
-        }
-    }
-    return count;
-}
-
 Value flag(bool b) {
     return Value(b);
 }
@@ -302,19 +270,19 @@ const Prop kProps[] = {
          f.variable = v.isNullish() ? QString() : m.toString(v);
          syncTextVariable(hostOf(m), o, true);
      }},
-    {"hscroll", [](Machine&, DisplayObject&, TextField& f) { return Value(double(f.hscroll)); },
+    {"hscroll",
+     [](Machine&, DisplayObject& o, TextField& f) {
+         return Value(double(std::clamp(f.hscroll, 0, maxHScroll(f, layoutOf(o)))));
+     },
      [](Machine& m, DisplayObject& o, TextField& f, const Value& v) {
          const double n = m.toNumber(v);
          const TextLayout l = layoutOf(o);
-         const int maxH = std::max(0, int(std::ceil((l.textWidth - (f.bounds.width() - 80)) / 20)));
-         f.hscroll = std::isfinite(n) ? std::clamp(int(n), 0, maxH) : 0;
+         f.hscroll = std::isfinite(n) ? std::clamp(int(n), 0, maxHScroll(f, l)) : 0;
          textFieldChanged(o);
      }},
     {"maxhscroll",
      [](Machine&, DisplayObject& o, TextField& f) {
-         const TextLayout l = layoutOf(o);
-         return Value(
-             double(std::max(0, int(std::ceil((l.textWidth - (f.bounds.width() - 80)) / 20)))));
+         return Value(double(maxHScroll(f, layoutOf(o))));
      },
      nullptr},
     {"maxChars",

@@ -563,6 +563,10 @@ void textFieldChanged(DisplayObject& o) {
     if (f.autoSize != AutoSize::None) {
         fitToText(o, layoutText(f, measureFor(o)));
     }
+    // Text that got shorter, or a box that grew, scrolls back as far as it has to.
+    if (f.scroll > 1 || f.hscroll > 0) {
+        clampScrolling(f, layoutText(f, measureFor(o)));
+    }
     o.drawing = std::make_shared<TextFieldDrawing>(f, o);
 }
 
