@@ -1,6 +1,6 @@
 // Text field rules movies meet in play: fields whose embedded font is missing, variables of
 // fields shown by buttons, copies of auto-sized fields, markup restyled after the field changed,
-// scroll positions as the text changes.
+// scroll positions as the text changes, script edits of a bound field.
 #include <gtest/gtest.h>
 
 #include "../avm1/assembler.h"
@@ -226,6 +226,32 @@ TEST_F(TextRulesTest, ScrollPositionsFollowTheTextAsItShrinks) {
     b.doAction(a.bytes).showFrame();
     EXPECT_EQ(run(b),
               (std::vector<std::u16string>{u"true", u"true", u"true", u"true", u"0", u"0"}));
+}
+
+TEST_F(TextRulesTest, EditsByScriptReachTheBoundVariable) {
+    swfwrite::MovieBuilder b(6, 100, 100);
+    swf::EditText e;
+    e.bounds = {0, 2000, 0, 400};
+    e.variableName = "v";
+    e.initialText = "abc";
+    swf::PlaceObject p;
+    p.characterId = b.define(e);
+    p.depth = 1;
+    p.name = "f";
+    b.place(p);
+    Assembler a;
+    call(a, "f", "replaceText", {integer(0), integer(1), str("X")}).op(Code::Pop);
+    a.getVar("v").trace();
+    // The variable set since is what the next edit starts from.
+    a.setVar("v", str("new"));
+    call(a, "f", "replaceSel", {str(">")}).op(Code::Pop);
+    a.getVar("v").trace();
+    b.doAction(a.bytes).showFrame();
+    // A frame later the field still shows the edited text.
+    Assembler later;
+    traceMember(later, "f", "text");
+    b.doAction(later.bytes).showFrame();
+    EXPECT_EQ(run(b, 2), (std::vector<std::u16string>{u"Xbc", u">new", u">new"}));
 }
 
 }  // namespace

@@ -495,6 +495,7 @@ Value replaceText(Machine& m, const Value& self, std::vector<Value>& args) {
     if (!o || args.size() < 3) {
         return {};
     }
+    pullVariable(m, *o);
     TextField& f = *o->field;
     const double a = m.toNumber(args[0]), b = m.toNumber(args[1]);
     if (!std::isfinite(a) || !std::isfinite(b) || a < 0 || b < a || a > f.length()) {
@@ -502,6 +503,7 @@ Value replaceText(Machine& m, const Value& self, std::vector<Value>& args) {
     }
     f.replace(int(a), int(std::min(b, double(f.length()))), m.toString(args[2]));
     textFieldChanged(*o);
+    pushTextVariable(hostOf(m), *o);
     return {};
 }
 
@@ -510,6 +512,7 @@ Value replaceSel(Machine& m, const Value& self, std::vector<Value>& args) {
     if (!o || args.empty()) {
         return {};
     }
+    pullVariable(m, *o);
     TextField& f = *o->field;
     // A field nobody has put a caret in has it before the first character.
     int a = std::clamp(f.selectionBegin, 0, f.length());
@@ -521,6 +524,8 @@ Value replaceSel(Machine& m, const Value& self, std::vector<Value>& args) {
     f.replace(a, b, s);
     f.selectionBegin = f.selectionEnd = a + int(normaliseLineEnds(s).size());
     textFieldChanged(*o);
+    // The bound variable takes the edited text, or the next frame would put the old one back.
+    pushTextVariable(hostOf(m), *o);
     return {};
 }
 
