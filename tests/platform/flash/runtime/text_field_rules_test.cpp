@@ -1,6 +1,6 @@
 // Text field rules movies meet in play: fields whose embedded font is missing, variables of
 // fields shown by buttons, copies of auto-sized fields, markup restyled after the field changed,
-// scroll positions as the text changes, script edits of a bound field.
+// scroll positions as the text changes and who hears of it, script edits of a bound field.
 #include <gtest/gtest.h>
 
 #include "../avm1/assembler.h"
@@ -252,6 +252,41 @@ TEST_F(TextRulesTest, EditsByScriptReachTheBoundVariable) {
     traceMember(later, "f", "text");
     b.doAction(later.bytes).showFrame();
     EXPECT_EQ(run(b, 2), (std::vector<std::u16string>{u"Xbc", u">new", u">new"}));
+}
+
+TEST_F(TextRulesTest, ListenersHearOfScrollingOncePerChange) {
+    for (const uint8_t version : {6, 8}) {
+        swfwrite::MovieBuilder b(version, 200, 100);
+        Assembler a;
+        createField(a, "f", 1, 0, 0, 100, 40);
+        setMember(a, "f", "multiline", boolean(true));
+        // f.onScroller = function (field) { trace("scrolled " + field.scroll + " of " +
+        // field.maxscroll); }
+        Assembler handler;
+        handler.push({str("scrolled ")}).getVar("field").push({str("scroll")});
+        handler.op(Code::GetMember).op(Code::Add2).push({str(" of ")}).op(Code::Add2);
+        handler.getVar("field").push({str("maxscroll")}).op(Code::GetMember).op(Code::Add2);
+        handler.trace();
+        a.getVar("f").push({str("onScroller")}).function("", {"field"}, handler);
+        a.op(Code::SetMember);
+        setMember(a, "f", "text", str("one line"));  // nothing moved: no call
+        b.doAction(a.bytes).showFrame();
+        Assembler longer;
+        setMember(longer, "f", "text", str("1\r2\r3\r4\r5\r6"));
+        setMember(longer, "f", "text", str("1\r2\r3\r4\r5\r6\r7"));  // heard once
+        b.doAction(longer.bytes).showFrame();
+        Assembler scroll;
+        setMember(scroll, "f", "scroll", integer(2));
+        b.doAction(scroll.bytes).showFrame();
+        Assembler same;
+        setMember(same, "f", "scroll", integer(2));  // no change: no call
+        b.doAction(same.bytes).showFrame();
+        const std::vector<std::u16string> lines = run(b, 4);
+        ASSERT_EQ(lines.size(), 2u) << int(version);
+        EXPECT_TRUE(lines[0].starts_with(u"scrolled 1 of ")) << int(version);
+        EXPECT_TRUE(lines[1].starts_with(u"scrolled 2 of ")) << int(version);
+        EXPECT_NE(lines[0], u"scrolled 1 of 1");
+    }
 }
 
 }  // namespace

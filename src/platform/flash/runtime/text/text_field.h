@@ -6,6 +6,7 @@
 #include <QRectF>
 #include <QString>
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -99,6 +100,10 @@ struct TextField {
     bool lastHtmlMultiline = false;
     // How far auto-sizing has moved the field left along its own x axis, in twips.
     double autoSizeShift = 0;
+    // scroll, maxscroll, hscroll and maxhscroll as listeners last heard of them, and whether
+    // the field changed since they were compared.
+    std::array<int, 4> scrollsNotified{1, 1, 0, 0};
+    bool scrollsToCheck = false;
     int version = 8;  // SWF version of the movie the field belongs to: HTML rules differ by it
 
     // Built from a definition in a movie of version `swfVersion`.

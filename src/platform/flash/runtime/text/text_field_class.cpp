@@ -768,7 +768,34 @@ void pushTextVariable(ScriptHost& host, DisplayObject& o) {
     }
 }
 
+namespace {
+
+// Whether the field's scroll positions or limits moved since its listeners last heard.
+bool scrollsMoved(DisplayObject& o) {
+    TextField& f = *o.field;
+    f.scrollsToCheck = false;
+    const TextLayout l = layoutOf(o);
+    const std::array<int, 4> now{std::clamp(f.scroll, 1, maxScroll(f, l)), maxScroll(f, l),
+                                 std::clamp(f.hscroll, 0, maxHScroll(f, l)), maxHScroll(f, l)};
+    if (now == f.scrollsNotified) {
+        return false;
+    }
+    f.scrollsNotified = now;
+    return o.script != nullptr;  // without a script object nobody listens
+}
+
+void broadcastScrolled(ScriptHost& host, DisplayObject& o) {
+    avm1::ClipObject* self = host.scriptObject(o);
+    host.machine().callMethod(self, QStringLiteral("broadcastMessage"),
+                              {Value("onScroller"), Value(self)}, versionOf(o));
+}
+
+}  // namespace
+
 void syncTextVariables(ScriptHost& host) {
+    // Fields whose scrolling changed hear of it once the walk is over: their handlers may
+    // change the display list.
+    std::vector<std::shared_ptr<DisplayObject>> scrolled;
     std::vector<DisplayObject*> todo;
     for (int layer : host.player().layers()) {
         if (DisplayObject* r = host.player().root(layer)) {
@@ -783,7 +810,13 @@ void syncTextVariables(ScriptHost& host) {
         }
         for (auto& [d, c] : o->children) {
             todo.push_back(c.get());
+            if (c->field && c->field->scrollsToCheck && scrollsMoved(*c)) {
+                scrolled.push_back(c);
+            }
         }
+    }
+    for (const std::shared_ptr<DisplayObject>& o : scrolled) {
+        broadcastScrolled(host, *o);
     }
 }
 

@@ -567,6 +567,7 @@ void textFieldChanged(DisplayObject& o) {
     if (f.scroll > 1 || f.hscroll > 0) {
         clampScrolling(f, layoutText(f, measureFor(o)));
     }
+    f.scrollsToCheck = true;
     o.drawing = std::make_shared<TextFieldDrawing>(f, o);
 }
 
