@@ -511,10 +511,18 @@ int visibleLines(const TextField& f, const TextLayout& l, int fromLine) {
     return std::max(1, n);
 }
 
+// The first line from which every line to the end fits: lines only go down, so the last
+// line's foot decides. One pass, however long the text.
 int maxScroll(const TextField& f, const TextLayout& l) {
     const int count = lineCount(l);
-    for (int s = 1; s <= count; ++s) {
-        if (s + visibleLines(f, l, s) - 1 >= count) {
+    if (l.lines.empty()) {
+        return 1;
+    }
+    const TextLine& last = l.lines.back();
+    const double foot = last.y + last.ascent + last.descent;
+    const double room = f.bounds.height() - kGutter;
+    for (int s = 1; s < count; ++s) {
+        if (foot - l.lines[size_t(s - 1)].y <= room) {
             return s;
         }
     }
