@@ -60,6 +60,13 @@ TEST(TextFieldInput, MaxCharsAndLineBreaksLimitWhatGoesIn) {
     f.selectionEnd = 4;
     EXPECT_TRUE(typeText(f, QStringLiteral("XYZW")));
     EXPECT_EQ(f.text, QStringLiteral("aXYZe"));
+    // The limit never cuts a character of two UTF-16 units in half.
+    TextField wide = inputField(QStringLiteral("ab"));
+    wide.maxChars = 5;
+    EXPECT_TRUE(typeText(wide, QString::fromUtf8("c\xF0\xA0\x80\x80\xF0\xA0\x80\x81")));
+    EXPECT_EQ(wide.text, QString::fromUtf8("abc\xF0\xA0\x80\x80"));
+    wide.maxChars = 6;
+    EXPECT_FALSE(typeText(wide, QString::fromUtf8("\xF0\xA0\x80\x81")));
 
     TextField single = inputField();
     typeText(single, QStringLiteral("a\nb\x01"));

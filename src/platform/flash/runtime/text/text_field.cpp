@@ -490,4 +490,52 @@ TextLayout layoutText(const TextField& f, const TextMeasure& measure) {
     return out;
 }
 
+int lineCount(const TextLayout& l) {
+    return std::max<int>(1, int(l.lines.size()));
+}
+
+int visibleLines(const TextField& f, const TextLayout& l, int fromLine) {
+    const double height = f.bounds.height() - 2 * kGutter;
+    int n = 0;
+    double top = -1;
+    for (size_t i = size_t(std::max(0, fromLine - 1)); i < l.lines.size(); ++i) {
+        const TextLine& line = l.lines[i];
+        if (top < 0) {
+            top = line.y;
+        }
+        if (n > 0 && line.y + line.ascent + line.descent - top > height + kGutter) {
+            break;
+        }
+        ++n;
+    }
+    return std::max(1, n);
+}
+
+// The first line from which every line to the end fits: lines only go down, so the last
+// line's foot decides. One pass, however long the text.
+int maxScroll(const TextField& f, const TextLayout& l) {
+    const int count = lineCount(l);
+    if (l.lines.empty()) {
+        return 1;
+    }
+    const TextLine& last = l.lines.back();
+    const double foot = last.y + last.ascent + last.descent;
+    const double room = f.bounds.height() - kGutter;
+    for (int s = 1; s < count; ++s) {
+        if (foot - l.lines[size_t(s - 1)].y <= room) {
+            return s;
+        }
+    }
+    return count;
+}
+
+int maxHScroll(const TextField& f, const TextLayout& l) {
+    return std::max(0, int(std::ceil((l.textWidth - (f.bounds.width() - 2 * kGutter)) / 20)));
+}
+
+void clampScrolling(TextField& f, const TextLayout& l) {
+    f.scroll = std::clamp(f.scroll, 1, maxScroll(f, l));
+    f.hscroll = std::clamp(f.hscroll, 0, maxHScroll(f, l));
+}
+
 }  // namespace pencora::runtime

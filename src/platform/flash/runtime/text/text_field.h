@@ -6,6 +6,7 @@
 #include <QRectF>
 #include <QString>
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -93,8 +94,16 @@ struct TextField {
     bool focused = false;  // holds the keyboard focus: shows its selection or caret
     // The text the definition gave (empty for fields made by scripts), as HTML when `html`.
     QString initialText;
-    // The html source as last set (htmlText reads it back for fields that are not html).
+    // The html source as last set (htmlText reads it back for fields that are not html), and
+    // whether the field took line breaks then.
     std::optional<QString> lastHtml;
+    bool lastHtmlMultiline = false;
+    // How far auto-sizing has moved the field left along its own x axis, in twips.
+    double autoSizeShift = 0;
+    // scroll, maxscroll, hscroll and maxhscroll as listeners last heard of them, and whether
+    // the field changed since they were compared.
+    std::array<int, 4> scrollsNotified{1, 1, 0, 0};
+    bool scrollsToCheck = false;
     int version = 8;  // SWF version of the movie the field belongs to: HTML rules differ by it
 
     // Built from a definition in a movie of version `swfVersion`.
@@ -136,6 +145,16 @@ struct TextLayout {
     std::vector<double> advances;
 };
 TextLayout layoutText(const TextField& field, const TextMeasure& measure);
+
+// Scrolling measures of a laid-out field: its lines (at least one), how many fit below line
+// `fromLine` (at least one), the last line scrolling can bring to the top and how many pixels
+// the widest line reaches past the box.
+int lineCount(const TextLayout& l);
+int visibleLines(const TextField& f, const TextLayout& l, int fromLine);
+int maxScroll(const TextField& f, const TextLayout& l);
+int maxHScroll(const TextField& f, const TextLayout& l);
+// Brings the scroll positions back within those limits after the text or the box changed.
+void clampScrolling(TextField& f, const TextLayout& l);
 
 // The 2-pixel gutter inside a field's bounds, in twips.
 inline constexpr double kGutter = 40;

@@ -41,14 +41,19 @@ std::pair<QString, QString> splitVariable(const QString& path) {
     return {QString(), path};
 }
 
-// The object holding a field's variable, relative to the field's parent timeline.
+// The object holding a field's variable, relative to the timeline the field is on: a field
+// shown by a button state belongs to the clip holding the button.
 Object* variableHolder(ScriptHost& host, DisplayObject& o, QString& name) {
-    if (!o.parent) {
+    DisplayObject* timeline = o.parent;
+    while (timeline && timeline->kind == ObjectKind::Button) {
+        timeline = timeline->parent;
+    }
+    if (!timeline) {
         return nullptr;
     }
     auto [clipPath, var] = splitVariable(o.field->variable);
     name = var;
-    Object* base = host.scriptObject(*o.parent);
+    Object* base = host.scriptObject(*timeline);
     if (clipPath.isEmpty()) {
         return base;
     }
@@ -120,38 +125,6 @@ struct Prop {
 
 TextLayout layoutOf(const DisplayObject& o) {
     return layoutText(*o.field, measureFor(o));
-}
-
-int lineCount(const TextLayout& l) {
-    return std::max<int>(1, int(l.lines.size()));
-}
-
-// Lines that fit in the field below line `scroll`, at least one.
-int visibleLines(const TextField& f, const TextLayout& l, int fromLine) {
-    const double height = f.bounds.height() - 2 * kGutter / 1;
-    int n = 0;
-    double top = -1;
-    for (size_t i = size_t(std::max(0, fromLine - 1)); i < l.lines.size(); ++i) {
-        const TextLine& line = l.lines[i];
-        if (top < 0) {
-            top = line.y;
-        }
-        if (n > 0 && line.y + line.ascent + line.descent - top > height + kGutter) {
-            break;
-        }
-        ++n;
-    }
-    return std::max(1, n);
-}
-
-int maxScroll(const TextField& f, const TextLayout& l) {
-    const int count = lineCount(l);
-    for (int s = 1; s <= count; ++s) {
-        if (s + visibleLines(f, l, s) - 1 >= count) {
-            return s;
-        }
-    }
-    return count;
 }
 
 Value flag(bool b) {
@@ -297,19 +270,19 @@ const Prop kProps[] = {
          f.variable = v.isNullish() ? QString() : m.toString(v);
          syncTextVariable(hostOf(m), o, true);
      }},
-    {"hscroll", [](Machine&, DisplayObject&, TextField& f) { return Value(double(f.hscroll)); },
+    {"hscroll",
+     [](Machine&, DisplayObject& o, TextField& f) {
+         return Value(double(std::clamp(f.hscroll, 0, maxHScroll(f, layoutOf(o)))));
+     },
      [](Machine& m, DisplayObject& o, TextField& f, const Value& v) {
          const double n = m.toNumber(v);
          const TextLayout l = layoutOf(o);
-         const int maxH = std::max(0, int(std::ceil((l.textWidth - (f.bounds.width() - 80)) / 20)));
-         f.hscroll = std::isfinite(n) ? std::clamp(int(n), 0, maxH) : 0;
+         f.hscroll = std::isfinite(n) ? std::clamp(int(n), 0, maxHScroll(f, l)) : 0;
          textFieldChanged(o);
      }},
     {"maxhscroll",
      [](Machine&, DisplayObject& o, TextField& f) {
-         const TextLayout l = layoutOf(o);
-         return Value(
-             double(std::max(0, int(std::ceil((l.textWidth - (f.bounds.width() - 80)) / 20)))));
+         return Value(double(maxHScroll(f, layoutOf(o))));
      },
      nullptr},
     {"maxChars",
@@ -406,9 +379,12 @@ const Prop kProps[] = {
      },
      [](Machine& m, DisplayObject& o, TextField& f, const Value& v) {
          f.styleSheet = v.object();
-         // The markup last set is read again under the new sheet.
+         // The markup last set is read again under the new sheet, breaking lines as it did.
          if (f.html && f.lastHtml) {
+             const bool multiline = f.multiline;
+             f.multiline = f.lastHtmlMultiline;
              setFieldText(m, o, *f.lastHtml, false);
+             f.multiline = multiline;
          }
      }},
 };
@@ -519,6 +495,7 @@ Value replaceText(Machine& m, const Value& self, std::vector<Value>& args) {
     if (!o || args.size() < 3) {
         return {};
     }
+    pullVariable(m, *o);
     TextField& f = *o->field;
     const double a = m.toNumber(args[0]), b = m.toNumber(args[1]);
     if (!std::isfinite(a) || !std::isfinite(b) || a < 0 || b < a || a > f.length()) {
@@ -526,6 +503,7 @@ Value replaceText(Machine& m, const Value& self, std::vector<Value>& args) {
     }
     f.replace(int(a), int(std::min(b, double(f.length()))), m.toString(args[2]));
     textFieldChanged(*o);
+    pushTextVariable(hostOf(m), *o);
     return {};
 }
 
@@ -534,6 +512,7 @@ Value replaceSel(Machine& m, const Value& self, std::vector<Value>& args) {
     if (!o || args.empty()) {
         return {};
     }
+    pullVariable(m, *o);
     TextField& f = *o->field;
     // A field nobody has put a caret in has it before the first character.
     int a = std::clamp(f.selectionBegin, 0, f.length());
@@ -545,6 +524,8 @@ Value replaceSel(Machine& m, const Value& self, std::vector<Value>& args) {
     f.replace(a, b, s);
     f.selectionBegin = f.selectionEnd = a + int(normaliseLineEnds(s).size());
     textFieldChanged(*o);
+    // The bound variable takes the edited text, or the next frame would put the old one back.
+    pushTextVariable(hostOf(m), *o);
     return {};
 }
 
@@ -587,7 +568,7 @@ Value getTextExtent(Machine& m, const Value& self, std::vector<Value>& args) {
     const DisplayObject* root = hostOf(m).player().root(0);
     const swf::Movie* movie =
         root && root->movie && root->movie->movie ? root->movie->movie.get() : nullptr;
-    const FieldMeasure measure(movie, true);
+    const FieldMeasure measure(movie, true, MissingFont::Device);
     const TextLayout l = layoutText(f, measure);
     const double ascent = std::round(measure.ascent(f.newFormat) / 20);
     const double descent = std::round(measure.descent(f.newFormat) / 20);
@@ -756,7 +737,13 @@ DisplayObject* duplicateTextField(ScriptHost& host, DisplayObject& source, const
     }
     // Taken first: the copy may go to the source's own depth and replace it.
     const uint16_t id = source.characterId;
-    const swf::Matrix matrix = source.matrix;
+    // The copy stands where the source was put, not where auto-sizing moved it, and is an
+    // input field if the source is one.
+    swf::Matrix matrix = source.matrix;
+    const double shift = source.field->autoSizeShift;
+    matrix.tx += int32_t(std::lround(matrix.a * shift));
+    matrix.ty += int32_t(std::lround(matrix.b * shift));
+    const bool editable = source.field->editable;
     const swf::ColorTransform color = source.colorTransform;
     const auto scale = source.scriptScale;
     Player& player = host.player();
@@ -768,6 +755,7 @@ DisplayObject* duplicateTextField(ScriptHost& host, DisplayObject& source, const
     copy->matrix = matrix;
     copy->colorTransform = color;
     copy->scriptScale = scale;
+    copy->field->editable = editable;
     textFieldChanged(*copy);
     syncTextVariable(host, *copy, true);
     return copy;
@@ -780,7 +768,34 @@ void pushTextVariable(ScriptHost& host, DisplayObject& o) {
     }
 }
 
+namespace {
+
+// Whether the field's scroll positions or limits moved since its listeners last heard.
+bool scrollsMoved(DisplayObject& o) {
+    TextField& f = *o.field;
+    f.scrollsToCheck = false;
+    const TextLayout l = layoutOf(o);
+    const std::array<int, 4> now{std::clamp(f.scroll, 1, maxScroll(f, l)), maxScroll(f, l),
+                                 std::clamp(f.hscroll, 0, maxHScroll(f, l)), maxHScroll(f, l)};
+    if (now == f.scrollsNotified) {
+        return false;
+    }
+    f.scrollsNotified = now;
+    return o.script != nullptr;  // without a script object nobody listens
+}
+
+void broadcastScrolled(ScriptHost& host, DisplayObject& o) {
+    avm1::ClipObject* self = host.scriptObject(o);
+    host.machine().callMethod(self, QStringLiteral("broadcastMessage"),
+                              {Value("onScroller"), Value(self)}, versionOf(o));
+}
+
+}  // namespace
+
 void syncTextVariables(ScriptHost& host) {
+    // Fields whose scrolling changed hear of it once the walk is over: their handlers may
+    // change the display list.
+    std::vector<std::shared_ptr<DisplayObject>> scrolled;
     std::vector<DisplayObject*> todo;
     for (int layer : host.player().layers()) {
         if (DisplayObject* r = host.player().root(layer)) {
@@ -795,7 +810,13 @@ void syncTextVariables(ScriptHost& host) {
         }
         for (auto& [d, c] : o->children) {
             todo.push_back(c.get());
+            if (c->field && c->field->scrollsToCheck && scrollsMoved(*c)) {
+                scrolled.push_back(c);
+            }
         }
+    }
+    for (const std::shared_ptr<DisplayObject>& o : scrolled) {
+        broadcastScrolled(host, *o);
     }
 }
 

@@ -31,7 +31,9 @@ DisplayObject* duplicateTextField(ScriptHost& host, DisplayObject& source, const
                                   int depth);
 // Sets the field's variable to its text.
 void pushTextVariable(ScriptHost& host, DisplayObject& field);
-// Every bound text field on the display list, after scripts ran.
+// Every bound text field on the display list, after scripts ran; then the listeners of every
+// field whose scroll, maxscroll, hscroll or maxhscroll moved since they last heard are sent
+// onScroller(field).
 void syncTextVariables(ScriptHost& host);
 
 // After the field's text or settings changed: size it (autoSize) and redraw it.

@@ -81,6 +81,7 @@ struct PaintRun {
     TextFormat format;
     const swf::Font* font = nullptr;  // embedded
     bool selected = false;            // painted in the selection's colours
+    bool bullet = false;              // a paragraph's bullet, drawn in the device font
     QRectF area;                      // its part of the line, twips from the box's corner
 };
 
@@ -157,6 +158,7 @@ class TextFieldDrawing : public CharacterDrawing {
                 PaintRun bullet;
                 bullet.format = field.formatOf(line.start, line.start + 1);
                 bullet.text = QStringLiteral("\u2022");
+                bullet.bullet = true;
                 bullet.origin = QPointF(line.bulletX - field.hscroll * 20.0, top + line.ascent);
                 runs_.push_back(std::move(bullet));
             }
@@ -255,7 +257,8 @@ class TextFieldDrawing : public CharacterDrawing {
                 transformed(color, run.selected ? kSelectionInk : run.format.color.value_or(0));
             if (run.font && library_) {
                 drawEmbedded(painter, run, ink);
-            } else if (haveFonts()) {
+            } else if (haveFonts() && (!embedded_ || run.bullet)) {
+                // Text a field embeds no font for shows nothing.
                 drawDevice(painter, run, box.topLeft(), ink);
             }
         }
@@ -477,7 +480,7 @@ double FieldMeasure::advance(const TextFormat& f, QStringView text) const {
         }
         return w;
     }
-    if (text.isEmpty()) {
+    if (text.isEmpty() || invisible(f)) {
         return 0;
     }
     if (!haveFonts()) {
@@ -491,6 +494,9 @@ double FieldMeasure::ascent(const TextFormat& f) const {
     if (const swf::Font* font = embeddedFont(f); font && font->hasLayout) {
         return std::floor(font->ascent * f.size.value_or(12) * 20.0 / emSquare(*font));
     }
+    if (invisible(f)) {
+        return 0;
+    }
     if (!haveFonts()) {
         return f.size.value_or(12) * 18.0;
     }
@@ -500,6 +506,9 @@ double FieldMeasure::ascent(const TextFormat& f) const {
 double FieldMeasure::descent(const TextFormat& f) const {
     if (const swf::Font* font = embeddedFont(f); font && font->hasLayout) {
         return std::floor(font->descent * f.size.value_or(12) * 20.0 / emSquare(*font));
+    }
+    if (invisible(f)) {
+        return 0;
     }
     if (!haveFonts()) {
         return f.size.value_or(12) * 4.0;
@@ -541,6 +550,7 @@ void fitToText(DisplayObject& o, const TextLayout& l) {
     }
     o.matrix.tx -= int32_t(std::lround(o.matrix.a * shift));
     o.matrix.ty -= int32_t(std::lround(o.matrix.b * shift));
+    f.autoSizeShift += shift;
 }
 
 }  // namespace
@@ -553,6 +563,11 @@ void textFieldChanged(DisplayObject& o) {
     if (f.autoSize != AutoSize::None) {
         fitToText(o, layoutText(f, measureFor(o)));
     }
+    // Text that got shorter, or a box that grew, scrolls back as far as it has to.
+    if (f.scroll > 1 || f.hscroll > 0) {
+        clampScrolling(f, layoutText(f, measureFor(o)));
+    }
+    f.scrollsToCheck = true;
     o.drawing = std::make_shared<TextFieldDrawing>(f, o);
 }
 

@@ -15,21 +15,34 @@
 
 namespace pencora::runtime {
 
+// What text in a format the movie does not embed measures as, where embedded fonts are asked.
+enum class MissingFont {
+    Nothing,  // a field that embeds its fonts shows no such text: it takes no room
+    Device,   // measured in the device font of that name instead
+};
+
 // Measures with the embedded fonts of `movie` when the field uses them, device fonts otherwise.
 class FieldMeasure : public TextMeasure {
   public:
-    FieldMeasure(const swf::Movie* movie, bool embedded) : movie_(movie), embedded_(embedded) {}
+    FieldMeasure(const swf::Movie* movie, bool embedded, MissingFont missing = MissingFont::Nothing)
+        : movie_(movie), embedded_(embedded), missing_(missing) {}
     double advance(const TextFormat& f, QStringView text) const override;
     double ascent(const TextFormat& f) const override;
     double descent(const TextFormat& f) const override;
     // The embedded font a format names, if the field uses embedded fonts.
     const swf::Font* embeddedFont(const TextFormat& f) const;
 
+    // Text in this format takes no room and shows nothing.
+    bool invisible(const TextFormat& f) const {
+        return embedded_ && missing_ == MissingFont::Nothing && !embeddedFont(f);
+    }
+
   private:
     const QFontMetricsF& metrics(const TextFormat& f) const;
 
     const swf::Movie* movie_;
     bool embedded_;
+    MissingFont missing_;
     // The metrics of the last format asked about: layouts ask many times in a row.
     mutable std::optional<std::pair<TextFormat, QFontMetricsF>> metrics_;
 };

@@ -114,6 +114,10 @@ bool typeText(TextField& f, const QString& typed) {
     if (f.maxChars > 0) {
         const int room = std::max(0, f.maxChars - (f.length() - (b - a)));
         accepted.truncate(room);
+        // A character beyond the basic plane comes whole or not at all.
+        if (!accepted.isEmpty() && accepted.back().isHighSurrogate()) {
+            accepted.chop(1);
+        }
     }
     if (accepted.isEmpty() && a == b) {
         return false;

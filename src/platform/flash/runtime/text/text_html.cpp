@@ -476,6 +476,7 @@ void setHtml(TextField& field, const QString& html, const HtmlStyles* styles) {
     field.text.clear();
     field.spans.clear();
     field.lastHtml = html;
+    field.lastHtmlMultiline = field.multiline;
     // Before version 8 the markup's paragraphs are left-aligned unless they say otherwise.
     if (field.version < 8) {
         field.newFormat.align = TextAlign::Left;
