@@ -93,7 +93,7 @@ DrawCommand scriptMask(const DisplayObject& mask) {
 
 struct Walker {
     std::vector<DrawCommand>& out;
-    int layerGroups = 0;  // layer-mode ancestors of what is being walked
+    int buffered = 0;  // ancestors of what is being walked drawn into a buffer of their own
 
     void walk(const DisplayObject& container, const QTransform& toStage,
               const ColorTransformF& color) {
@@ -124,16 +124,16 @@ struct Walker {
             const QTransform t = toTransform(o.matrix) * toStage;
             ColorTransformF own = ColorTransformF::from(o.colorTransform);
             const swf::BlendMode blend = o.blendMode;
-            // Alpha and erase only change the alpha of a layer-mode ancestor's group; without
-            // one they would change the stage's, which shows opaque: the object shows nothing.
+            // Alpha and erase change the alpha of the buffer an ancestor is drawn into: a
+            // layer, any other blend, a cached or filtered bitmap. Without one they would
+            // change the stage's, which shows opaque: the object shows nothing.
             if ((blend == swf::BlendMode::Alpha || blend == swf::BlendMode::Erase) &&
-                layerGroups == 0) {
+                buffered == 0) {
                 continue;
             }
             const bool asBitmap = o.cacheAsBitmap || !o.filters.empty();
             const bool layered =
                 (blend != swf::BlendMode::Normal && uint8_t(blend) != 0) || asBitmap;
-            const bool group = blend == swf::BlendMode::Layer;
             // An object drawn as a bitmap is drawn without its colour transform, or those of
             // its parents; the bitmap, filters applied, takes them all at once.
             ColorTransformF cx = color.after(own);
@@ -206,9 +206,9 @@ struct Walker {
                 out.push_back(std::move(c));
             }
             if (!o.children.empty()) {
-                layerGroups += group ? 1 : 0;
+                buffered += layered ? 1 : 0;
                 walk(o, content, cx);
-                layerGroups -= group ? 1 : 0;
+                buffered -= layered ? 1 : 0;
             }
             if (o.scrollRect) {
                 out.push_back(popClip());
