@@ -13,25 +13,44 @@ namespace {
 
 constexpr double kTwip = 1.0 / 20.0;
 
-// The area an object covers, in stage pixels, for use as a mask.
+// A scroll rectangle's shown area in the clip's own twips.
+QRectF shownArea(const QRectF& scrollRect) {
+    return QRectF(0, 0, scrollRect.width() / kTwip, scrollRect.height() / kTwip);
+}
+
+// The area an object covers, in stage pixels, for use as a mask. A clip with a scroll
+// rectangle covers what it shows: its content moved by the rectangle and cut to it.
 void addOutline(const DisplayObject& o, const QTransform& parentToStage, QPainterPath& into) {
     const QTransform t = toTransform(o.matrix) * parentToStage;
+    const QTransform content = scrollShift(o) * t;
+    QPainterPath own;
+    own.setFillRule(Qt::WindingFill);
     if (o.drawing) {
-        into.addPath(t.map(o.drawing->maskArea(o.ratio)));
+        own.addPath(content.map(o.drawing->maskArea(o.ratio)));
     }
     if (const CharacterDrawing* drawn = drawnGraphics(o)) {
-        into.addPath(t.map(drawn->outline(0)));
+        own.addPath(content.map(drawn->outline(0)));
     }
     for (const auto& [d, c] : o.children) {
         if (c->visible && c->clipDepth == 0) {
-            addOutline(*c, t, into);
+            addOutline(*c, content, own);
         }
     }
+    if (o.scrollRect) {
+        QPainterPath shown;
+        shown.addPolygon(t.map(QPolygonF(shownArea(*o.scrollRect))));
+        shown.closeSubpath();
+        own = own.intersected(shown);
+    }
+    into.addPath(own);
 }
 
 // What an object and its children draw, in stage pixels.
 QRectF contentBounds(const DisplayObject& o, const QTransform& parentToStage) {
     const QTransform t = toTransform(o.matrix) * parentToStage;
+    if (o.scrollRect) {
+        return t.mapRect(shownArea(*o.scrollRect));
+    }
     QRectF r;
     if (o.drawing) {
         r = t.mapRect(o.drawing->bounds(o.ratio));
@@ -49,6 +68,9 @@ QRectF contentBounds(const DisplayObject& o, const QTransform& parentToStage) {
 
 // The declared bounds of an object and its children, in the object's own twips.
 QRectF localBounds(const DisplayObject& o) {
+    if (o.scrollRect) {
+        return shownArea(*o.scrollRect);
+    }
     QRectF r;
     if (o.drawing) {
         r = o.drawing->declaredBounds(o.ratio);
@@ -180,7 +202,8 @@ struct Walker {
                 if (!area.isEmpty()) {
                     DrawCommand c;
                     c.op = DrawCommand::Op::Fill;
-                    c.clip.addPolygon(content.map(QPolygonF(area)));
+                    // A scroll rectangle's area stays where the clip is; content moves.
+                    c.clip.addPolygon((o.scrollRect ? t : content).map(QPolygonF(area)));
                     c.clip.closeSubpath();
                     c.fillColor = *o.opaqueBackground;
                     c.serial = o.serial;
