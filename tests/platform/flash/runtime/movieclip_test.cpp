@@ -864,6 +864,17 @@ TEST_F(DrawingPixelsTest, GradientBoxSpansTheBoxItNames) {
     EXPECT_NEAR(mid.red(), 128, 8);
     EXPECT_NEAR(mid.blue(), 128, 8);
 
+    // A ratio that is no number counts as 0.
+    call(pen, "clear");
+    call(pen, "beginGradientFill",
+         {"linear", Value(array({0xFF0000, 0x0000FF})), Value(array({100, 100})),
+          Value(array({Value("none"), 255})), Value(box)});
+    call(pen, "lineTo", {100, 0});
+    call(pen, "lineTo", {100, 100});
+    call(pen, "lineTo", {0, 100});
+    call(pen, "endFill");
+    EXPECT_EQ(frame().pixel(50, 50), mid.rgb());
+
     // Arrays of different lengths make no gradient: the fill is not drawn.
     call(pen, "clear");
     call(pen, "beginGradientFill",
