@@ -154,7 +154,7 @@ QBrush fillBrush(const FillStyle& style, const QTransform& world, const ColorTra
 namespace {
 
 // Width follows the matrix's mean scale unless scaling is switched off; no line is thinner
-// than one device pixel (width 0 is a hairline).
+// than one device pixel (width 0 is a hairline), and a hinted line is whole pixels wide.
 double lineWidth(const LineStyle& style, const QTransform& world) {
     const double sx = std::hypot(world.m11(), world.m12());
     const double sy = std::hypot(world.m21(), world.m22());
@@ -166,7 +166,8 @@ double lineWidth(const LineStyle& style, const QTransform& world) {
     } else if (style.noVScale) {
         scale = sx;
     }
-    return std::max(1.0, style.width * scale);
+    const double width = std::max(1.0, style.width * scale);
+    return style.pixelHinting ? std::round(width) : width;
 }
 
 QPen styledPen(const LineStyle& style, double width, QBrush brush) {

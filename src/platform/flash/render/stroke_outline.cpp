@@ -87,7 +87,12 @@ std::optional<QPainterPath> lineOutline(const QPainterPath& line, const LineStyl
         return std::nullopt;
     }
     QPainterPathStroker stroker(pen);
-    stroker.setWidth(style.width);
+    double width = style.width;
+    if (style.pixelHinting && even) {
+        // As wide as the device pen: whole device pixels.
+        width *= std::round(style.width * sx) / (style.width * sx);
+    }
+    stroker.setWidth(width);
     QPainterPath outline = world.map(stroker.createStroke(line));
     outline.setFillRule(Qt::WindingFill);
     return outline;

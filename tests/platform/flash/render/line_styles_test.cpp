@@ -21,7 +21,8 @@ const Rgba kBlack{0, 0, 0, 255};
 
 // Draws a polyline of `style` through `points` (pixels) into a white 100 x 100 image.
 QImage drawLine(const LineStyle& style, std::vector<QPointF> points,
-                const QTransform& m = QTransform::fromScale(1.0 / px, 1.0 / px)) {
+                const QTransform& m = QTransform::fromScale(1.0 / px, 1.0 / px),
+                bool antialiased = false) {
     MovieBuilder b;
     ShapeBuilder s;
     s.line(s.addLine(style)).moveTo(int(points[0].x() * px), int(points[0].y() * px));
@@ -34,6 +35,7 @@ QImage drawLine(const LineStyle& style, std::vector<QPointF> points,
     image.fill(Qt::white);
     Library library(movie);
     QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing, antialiased);
     render::draw(*library.prepare(id), p, m);
     return image;
 }
@@ -118,6 +120,36 @@ TEST(LineStyles, WidthsFollowTheMatrixUnlessScalingIsOff) {
     LineStyle thin = solidLine(1 * px, kBlack);
     EXPECT_EQ(rowsInked(drawLine(thin, across, QTransform::fromScale(0.25 / px, 0.25 / px)), 30),
               1);
+}
+
+// How many pixels of ink a column holds: the width of a horizontal line crossing it.
+double inkInColumn(const QImage& image, int x) {
+    double ink = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        ink += (255 - qRed(image.pixel(x, y))) / 255.0;
+    }
+    return ink;
+}
+
+TEST(LineStyles, PixelHintingMakesLinesWholeDevicePixelsWide) {
+    // A horizontal line 2.6 pixels wide, at the stage's size and twice as large; hinted it is
+    // 3 and 5 device pixels wide (2.6 and 5.2 rounded), with anti-aliasing or without.
+    LineStyle l = solidLine(52, kBlack);
+    l.startCap = l.endCap = CapStyle::None;
+    for (double scale : {1.0, 2.0}) {
+        const QTransform m = QTransform::fromScale(scale / px, scale / px);
+        for (bool antialiased : {true, false}) {
+            SCOPED_TRACE(testing::Message() << scale << (antialiased ? " smooth" : " aliased"));
+            l.pixelHinting = false;
+            const double plain = inkInColumn(drawLine(l, {{5, 20}, {45, 20}}, m, antialiased), 40);
+            l.pixelHinting = true;
+            const double hinted = inkInColumn(drawLine(l, {{5, 20}, {45, 20}}, m, antialiased), 40);
+            EXPECT_NEAR(hinted, std::round(2.6 * scale), 0.05);
+            if (antialiased) {
+                EXPECT_NEAR(plain, 2.6 * scale, 0.05);
+            }
+        }
+    }
 }
 
 }  // namespace

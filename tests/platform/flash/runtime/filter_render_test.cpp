@@ -401,9 +401,13 @@ TEST_F(FilterRenderTest, SubtractTakesTheLayersPremultipliedColourOnce) {
     EXPECT_EQ(qRed(px), qBlue(px));
 }
 
+// How the group holding the red square and the cutter is drawn: straight onto the stage, or
+// into a buffer of its own (a layer, a bitmap, another blend).
+enum class Group { Loose, Layer, Cached, Multiplied };
+
 // A red square over 0..30 and, above it, a clip in `mode` of a square over 0..10 in `left`
-// and one over 10..20 in `right`; in a layer group when `inLayer`.
-QImage cutterOverRed(FilterRenderTest& t, swf::BlendMode mode, bool inLayer,
+// and one over 10..20 in `right`; both in a group drawn as `drawnAs` says.
+QImage cutterOverRed(FilterRenderTest& t, swf::BlendMode mode, Group drawnAs,
                      swf::Rgba left = {0, 0, 255, 255}, swf::Rgba right = {0, 0, 255, 128}) {
     swfwrite::MovieBuilder b(8, 40, 20);
     const uint16_t red = b.define(square(0, 0, 30, 20, kRedSwf));
@@ -426,7 +430,10 @@ QImage cutterOverRed(FilterRenderTest& t, swf::BlendMode mode, bool inLayer,
     p.characterId = b.define(group.sprite());
     p.depth = 1;
     p.matrix = swf::Matrix{};
-    p.blendMode = inLayer ? swf::BlendMode::Layer : swf::BlendMode::Normal;
+    p.blendMode = drawnAs == Group::Layer        ? swf::BlendMode::Layer
+                  : drawnAs == Group::Multiplied ? swf::BlendMode::Multiply
+                                                 : swf::BlendMode::Normal;
+    p.cacheAsBitmap = drawnAs == Group::Cached;
     b.place(p).showFrame();
     EXPECT_TRUE(t.load(b));
     return t.render(40, 20, flash::Quality::Low);
@@ -437,7 +444,7 @@ TEST_F(FilterRenderTest, AlphaObjectScalesItsGroupOnlyWhereItsAlphaIsAboveZero) 
     // half transparent. The group stays red outside the alpha clip and where it draws nothing
     // but transparency; it is halved where the clip is half.
     const QImage img =
-        cutterOverRed(*this, swf::BlendMode::Alpha, true, {0, 0, 0, 0}, {0, 0, 0, 128});
+        cutterOverRed(*this, swf::BlendMode::Alpha, Group::Layer, {0, 0, 0, 0}, {0, 0, 0, 128});
     EXPECT_EQ(img.pixel(5, 10), kRed);
     EXPECT_EQ(img.pixel(25, 10), kRed);
     const QRgb halved = img.pixel(15, 10);
@@ -447,7 +454,7 @@ TEST_F(FilterRenderTest, AlphaObjectScalesItsGroupOnlyWhereItsAlphaIsAboveZero) 
 }
 
 TEST_F(FilterRenderTest, EraseCutsItsLayerByItsAlphaAndShowsNothingOutsideOne) {
-    const QImage layered = cutterOverRed(*this, swf::BlendMode::Erase, true);
+    const QImage layered = cutterOverRed(*this, swf::BlendMode::Erase, Group::Layer);
     EXPECT_EQ(layered.pixel(5, 10), kWhite) << "the group is cut away to the stage";
     const QRgb halved = layered.pixel(15, 10);  // half the red left, over white
     EXPECT_EQ(qRed(halved), 255);
@@ -455,7 +462,7 @@ TEST_F(FilterRenderTest, EraseCutsItsLayerByItsAlphaAndShowsNothingOutsideOne) {
     EXPECT_EQ(qGreen(halved), qBlue(halved));
     EXPECT_EQ(layered.pixel(25, 10), kRed);
 
-    const QImage loose = cutterOverRed(*this, swf::BlendMode::Erase, false);
+    const QImage loose = cutterOverRed(*this, swf::BlendMode::Erase, Group::Loose);
     for (int x : {5, 15, 25}) {
         EXPECT_EQ(loose.pixel(x, 10), kRed) << x;
     }
@@ -463,13 +470,30 @@ TEST_F(FilterRenderTest, EraseCutsItsLayerByItsAlphaAndShowsNothingOutsideOne) {
 }
 
 TEST_F(FilterRenderTest, AlphaOutsideALayerShowsNothingEither) {
-    const QImage loose = cutterOverRed(*this, swf::BlendMode::Alpha, false);
+    const QImage loose = cutterOverRed(*this, swf::BlendMode::Alpha, Group::Loose);
     for (int x : {5, 15, 25}) {
         EXPECT_EQ(loose.pixel(x, 10), kRed) << x;
     }
     // Drawn normally the same clip would show blue: it is the mode that hides it.
-    const QImage normal = cutterOverRed(*this, swf::BlendMode::Normal, false);
+    const QImage normal = cutterOverRed(*this, swf::BlendMode::Normal, Group::Loose);
     EXPECT_EQ(normal.pixel(5, 10), 0xFF0000FF);
+}
+
+TEST_F(FilterRenderTest, AlphaAndEraseWorkInAnyGroupDrawnIntoItsOwnBuffer) {
+    // A cached group and a multiplied one are drawn apart like a layer: the cutter changes
+    // their alpha and not the stage's. Over white, multiplying shows the group as it is.
+    for (Group group : {Group::Cached, Group::Multiplied}) {
+        const QImage erased = cutterOverRed(*this, swf::BlendMode::Erase, group);
+        EXPECT_EQ(erased.pixel(5, 10), kWhite) << int(group);
+        EXPECT_NEAR(qGreen(erased.pixel(15, 10)), 128, 2) << int(group);
+        EXPECT_EQ(erased.pixel(25, 10), kRed) << int(group);
+
+        const QImage alpha =
+            cutterOverRed(*this, swf::BlendMode::Alpha, group, {0, 0, 0, 255}, {0, 0, 0, 64});
+        EXPECT_EQ(alpha.pixel(5, 10), kRed) << int(group);
+        EXPECT_NEAR(qGreen(alpha.pixel(15, 10)), 191, 2) << int(group);
+        EXPECT_EQ(alpha.pixel(25, 10), kRed) << int(group);
+    }
 }
 
 TEST_F(FilterRenderTest, AScriptMaskShowsTheClipOnlyWhereTheMaskDrawsAndHidesItself) {

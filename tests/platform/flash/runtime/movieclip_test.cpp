@@ -272,6 +272,40 @@ TEST_F(MovieClipTest, ShapeHitsCountOnlyWhatMasksLetShow) {
     EXPECT_TRUE(hits(holder, 120, 20));
 }
 
+// A clip with a scroll rectangle shows the part of its space the rectangle names at its
+// origin: what it holds moves by the rectangle's corner for hit tests and points as for
+// drawing, nothing outside the rectangle is hit, and its size is the rectangle's.
+TEST_F(MovieClipTest, AScrollRectMovesWhatAClipHoldsAndCutsItsHits) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Object* holder = call(root(), "createEmptyMovieClip", {"holder", 1}).object();
+    m().set(holder, QStringLiteral("_x"), Value(100));
+    // The box covers the holder's x 20..60, y 0..40; the rectangle shows x 20..30, y 0..10.
+    Object* box = call(holder, "attachMovie", {"Box", "box", 1}).object();
+    m().set(box, QStringLiteral("_x"), Value(20));
+    m().set(box, QStringLiteral("_xscale"), Value(400));
+    m().set(box, QStringLiteral("_yscale"), Value(400));
+    host->displayOf(holder)->scrollRect = QRectF(20, 0, 10, 10);
+    auto hits = [&](Object* o, double x, double y) {
+        return m().toBoolean(call(o, "hitTest", {x, y, true}));
+    };
+    EXPECT_TRUE(hits(holder, 101, 5));  // the box's left edge, moved to the holder's origin
+    EXPECT_TRUE(hits(box, 109, 9));
+    EXPECT_FALSE(hits(holder, 115, 5));  // on the box, but beyond the rectangle's width
+    EXPECT_FALSE(hits(box, 105, 15));    // and below its height
+    EXPECT_FALSE(hits(holder, 95, 5));
+
+    Object* p = point(0, 0);
+    call(box, "localToGlobal", {Value(p)});
+    EXPECT_EQ(number(p, "x"), 100);
+    EXPECT_EQ(number(holder, "_width"), 10);
+    EXPECT_EQ(number(holder, "_height"), 10);
+
+    host->displayOf(holder)->scrollRect.reset();
+    EXPECT_TRUE(hits(holder, 125, 5));
+    EXPECT_FALSE(hits(holder, 101, 5));
+}
+
 TEST_F(MovieClipTest, DuplicateCopiesTheDrawingButNotItsLaterChanges) {
     swfwrite::MovieBuilder b;
     loadBoxMovie(b);
@@ -830,6 +864,17 @@ TEST_F(DrawingPixelsTest, GradientBoxSpansTheBoxItNames) {
     EXPECT_NEAR(mid.red(), 128, 8);
     EXPECT_NEAR(mid.blue(), 128, 8);
 
+    // A ratio that is no number counts as 0.
+    call(pen, "clear");
+    call(pen, "beginGradientFill",
+         {"linear", Value(array({0xFF0000, 0x0000FF})), Value(array({100, 100})),
+          Value(array({Value("none"), 255})), Value(box)});
+    call(pen, "lineTo", {100, 0});
+    call(pen, "lineTo", {100, 100});
+    call(pen, "lineTo", {0, 100});
+    call(pen, "endFill");
+    EXPECT_EQ(frame().pixel(50, 50), mid.rgb());
+
     // Arrays of different lengths make no gradient: the fill is not drawn.
     call(pen, "clear");
     call(pen, "beginGradientFill",
@@ -1026,6 +1071,31 @@ TEST_F(DrawingPixelsTest, BitmapFillsPaintABitmapDatasPixels) {
     call(pen, "lineTo", {100, 20});
     call(pen, "endFill");
     EXPECT_EQ(frame().pixel(90, 5), qRgb(255, 255, 255));
+}
+
+TEST_F(DrawingPixelsTest, AMaskWithAScrollRectMasksWithWhatItShows) {
+    // The masked box covers 10..50 (x and y). The mask holds a box over 30..70 and its
+    // rectangle (20, 0, 30, 100) shows the mask's x 20..50 at its origin: the mask's box
+    // lands on 10..40 and is cut at 30, so the red shows over x 10..29 only.
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Object* shown = call(root(), "attachMovie", {"Box", "shown", 1}).object();
+    m().set(shown, QStringLiteral("_x"), Value(10));
+    m().set(shown, QStringLiteral("_y"), Value(10));
+    m().set(shown, QStringLiteral("_xscale"), Value(400));
+    m().set(shown, QStringLiteral("_yscale"), Value(400));
+    Object* window = call(root(), "createEmptyMovieClip", {"window", 2}).object();
+    Object* inside = call(window, "attachMovie", {"Box", "inside", 1}).object();
+    m().set(inside, QStringLiteral("_x"), Value(30));
+    m().set(inside, QStringLiteral("_xscale"), Value(400));
+    m().set(inside, QStringLiteral("_yscale"), Value(1000));
+    host->displayOf(window)->scrollRect = QRectF(20, 0, 30, 100);
+    call(shown, "setMask", {Value(window)});
+    const QImage img = frame();
+    EXPECT_EQ(img.pixel(10, 20), 0xFFFF0000u);
+    EXPECT_EQ(img.pixel(29, 45), 0xFFFF0000u);
+    EXPECT_EQ(img.pixel(30, 20), 0xFFFFFFFFu);
+    EXPECT_EQ(img.pixel(45, 20), 0xFFFFFFFFu);
 }
 
 }  // namespace

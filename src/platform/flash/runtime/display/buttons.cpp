@@ -131,6 +131,9 @@ void Player::buttonTransition(DisplayObject& button, uint16_t condition) {
 namespace {
 
 bool hitsButton(const DisplayObject& button, QPointF twips, DrawingFactory& factory) {
+    if (!insideScrollRects(button, twips)) {
+        return false;
+    }
     const QTransform world = worldTransform(button);
     for (const swf::ButtonRecord& r : button.button->records) {
         if (!(r.states & swf::button_state::HitTest) || !button.movie) {
@@ -157,14 +160,14 @@ bool hitsButton(const DisplayObject& button, QPointF twips, DrawingFactory& fact
 
 // Whether a point (stage twips) lies on anything the object or its children paint.
 bool hitsPainted(const DisplayObject& o, QPointF twips) {
-    if (!o.visible) {
+    if (!o.visible || (o.scrollRect && !insideScrollRects(o, twips))) {
         return false;
     }
     // What the timeline placed and what scripts drew with the drawing methods both count.
     const CharacterDrawing* drawn = drawnGraphics(o);
     if (o.drawing || drawn) {
         bool invertible = false;
-        const QPointF local = worldTransform(o).inverted(&invertible).map(twips);
+        const QPointF local = contentTransform(o).inverted(&invertible).map(twips);
         if (invertible && ((o.drawing && o.drawing->hits(local, o.ratio)) ||
                            (drawn && drawn->hits(local, o.ratio)))) {
             return true;

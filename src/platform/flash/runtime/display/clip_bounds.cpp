@@ -26,6 +26,11 @@ struct Extent {
 };
 
 void addBounds(const DisplayObject& o, const QTransform& t, bool withStrokes, Extent& into) {
+    if (o.scrollRect) {
+        // A clip with a scroll rectangle shows that much of itself, wherever its content lies.
+        into.add(t.mapRect(QRectF(0, 0, o.scrollRect->width() * 20, o.scrollRect->height() * 20)));
+        return;
+    }
     auto add = [&](const CharacterDrawing& d) {
         QRectF local = withStrokes ? d.declaredBounds(o.ratio) : d.outline(o.ratio).boundingRect();
         if (!withStrokes && local.isEmpty()) {
@@ -56,8 +61,12 @@ bool hitsShape(const DisplayObject& o, const QTransform& toStage, QPointF stage,
         !hitsShape(*o.maskedBy, worldTransform(*o.maskedBy), stage, true)) {
         return false;
     }
+    if (o.scrollRect && !insideScrollRects(o, stage)) {
+        return false;
+    }
+    const QTransform contentToStage = scrollShift(o) * toStage;
     bool invertible = false;
-    const QPointF local = toStage.inverted(&invertible).map(stage);
+    const QPointF local = contentToStage.inverted(&invertible).map(stage);
     if (!invertible) {
         return false;
     }
@@ -70,7 +79,7 @@ bool hitsShape(const DisplayObject& o, const QTransform& toStage, QPointF stage,
     const DisplayObject* mask = nullptr;
     QTransform maskToStage;
     for (const auto& [depth, c] : o.children) {
-        const QTransform childToStage = toTransform(c->matrix) * toStage;
+        const QTransform childToStage = toTransform(c->matrix) * contentToStage;
         if (c->clipDepth > 0) {
             mask = c.get();
             maskToStage = childToStage;
@@ -129,7 +138,9 @@ bool hitsPoint(const DisplayObject& object, QPointF point, bool shape) {
     const QPointF stage = toTransform(root->matrix).map(point);
     const QTransform toStage = worldTransform(object);
     if (shape) {
-        return hitsShape(object, toStage, stage);
+        // What a parent's scroll rectangle cuts away is not hit.
+        return (!object.parent || insideScrollRects(*object.parent, stage)) &&
+               hitsShape(object, toStage, stage);
     }
     const auto b = contentBounds(object, toStage, true);
     return b && b->left() <= stage.x() && stage.x() <= b->right() && b->top() <= stage.y() &&

@@ -211,9 +211,37 @@ QTransform toTransform(const swf::Matrix& m) {
 QTransform worldTransform(const DisplayObject& object) {
     QTransform t = toTransform(object.matrix);
     for (const DisplayObject* p = object.parent; p; p = p->parent) {
-        t = t * toTransform(p->matrix);
+        t = t * scrollShift(*p) * toTransform(p->matrix);
     }
     return t;
+}
+
+QTransform scrollShift(const DisplayObject& object) {
+    if (!object.scrollRect) {
+        return {};
+    }
+    return QTransform::fromTranslate(-object.scrollRect->x() * 20, -object.scrollRect->y() * 20);
+}
+
+QTransform contentTransform(const DisplayObject& object) {
+    return scrollShift(object) * worldTransform(object);
+}
+
+bool insideScrollRects(const DisplayObject& object, QPointF stage) {
+    for (const DisplayObject* o = &object; o; o = o->parent) {
+        if (!o->scrollRect) {
+            continue;
+        }
+        bool invertible = false;
+        const QPointF local = worldTransform(*o).inverted(&invertible).map(stage);
+        const QRectF shown(0, 0, o->scrollRect->width() * 20, o->scrollRect->height() * 20);
+        // The rectangle holds its left and top edges, not its right and bottom ones.
+        if (!invertible || local.x() < shown.left() || local.y() < shown.top() ||
+            local.x() >= shown.right() || local.y() >= shown.bottom()) {
+            return false;
+        }
+    }
+    return true;
 }
 
 ColorTransformF worldColorTransform(const DisplayObject& object) {

@@ -239,9 +239,18 @@ struct MovieContext {
     int version() const { return movie ? movie->header.version : 0; }
 };
 
-// Full matrix of an object: its own after every parent's, in stage twips.
+// Full matrix of an object: its own after every parent's, in stage twips. A parent with a
+// scroll rectangle moves what it holds by the rectangle's corner.
 QTransform toTransform(const swf::Matrix& m);
 QTransform worldTransform(const DisplayObject& object);
+// How the object's scroll rectangle moves what the object draws and holds, in its own twips
+// (none without one).
+QTransform scrollShift(const DisplayObject& object);
+// Where the object's own drawing and its children land: its scroll shift, then its matrix.
+QTransform contentTransform(const DisplayObject& object);
+// Whether a stage point (twips) lies inside the scroll rectangles of the object and of every
+// parent: outside one, nothing the object draws shows there.
+bool insideScrollRects(const DisplayObject& object, QPointF stage);
 // Makes `mask` the mask of `clip` (null: no mask); a mask serves one clip at a time.
 void setMask(DisplayObject& clip, DisplayObject* mask);
 // Whether the object is still on its parents' lists all the way up.

@@ -33,9 +33,9 @@ DisplayObject* clipUnder(DisplayObject& o, QPointF twips, const DisplayObject* s
         if (DisplayObject* inner = clipUnder(c, twips, skip)) {
             return inner;
         }
-        if (c.drawing) {
+        if (c.drawing && insideScrollRects(c, twips)) {
             bool ok = false;
-            const QTransform inv = worldTransform(c).inverted(&ok);
+            const QTransform inv = contentTransform(c).inverted(&ok);
             if (ok && c.drawing->hits(inv.map(twips), c.ratio)) {
                 return c.isClip() || c.kind == ObjectKind::Button || c.kind == ObjectKind::EditText
                            ? &c

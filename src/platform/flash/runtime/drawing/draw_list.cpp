@@ -13,25 +13,44 @@ namespace {
 
 constexpr double kTwip = 1.0 / 20.0;
 
-// The area an object covers, in stage pixels, for use as a mask.
+// A scroll rectangle's shown area in the clip's own twips.
+QRectF shownArea(const QRectF& scrollRect) {
+    return QRectF(0, 0, scrollRect.width() / kTwip, scrollRect.height() / kTwip);
+}
+
+// The area an object covers, in stage pixels, for use as a mask. A clip with a scroll
+// rectangle covers what it shows: its content moved by the rectangle and cut to it.
 void addOutline(const DisplayObject& o, const QTransform& parentToStage, QPainterPath& into) {
     const QTransform t = toTransform(o.matrix) * parentToStage;
+    const QTransform content = scrollShift(o) * t;
+    QPainterPath own;
+    own.setFillRule(Qt::WindingFill);
     if (o.drawing) {
-        into.addPath(t.map(o.drawing->maskArea(o.ratio)));
+        own.addPath(content.map(o.drawing->maskArea(o.ratio)));
     }
     if (const CharacterDrawing* drawn = drawnGraphics(o)) {
-        into.addPath(t.map(drawn->outline(0)));
+        own.addPath(content.map(drawn->outline(0)));
     }
     for (const auto& [d, c] : o.children) {
         if (c->visible && c->clipDepth == 0) {
-            addOutline(*c, t, into);
+            addOutline(*c, content, own);
         }
     }
+    if (o.scrollRect) {
+        QPainterPath shown;
+        shown.addPolygon(t.map(QPolygonF(shownArea(*o.scrollRect))));
+        shown.closeSubpath();
+        own = own.intersected(shown);
+    }
+    into.addPath(own);
 }
 
 // What an object and its children draw, in stage pixels.
 QRectF contentBounds(const DisplayObject& o, const QTransform& parentToStage) {
     const QTransform t = toTransform(o.matrix) * parentToStage;
+    if (o.scrollRect) {
+        return t.mapRect(shownArea(*o.scrollRect));
+    }
     QRectF r;
     if (o.drawing) {
         r = t.mapRect(o.drawing->bounds(o.ratio));
@@ -49,6 +68,9 @@ QRectF contentBounds(const DisplayObject& o, const QTransform& parentToStage) {
 
 // The declared bounds of an object and its children, in the object's own twips.
 QRectF localBounds(const DisplayObject& o) {
+    if (o.scrollRect) {
+        return shownArea(*o.scrollRect);
+    }
     QRectF r;
     if (o.drawing) {
         r = o.drawing->declaredBounds(o.ratio);
@@ -93,7 +115,7 @@ DrawCommand scriptMask(const DisplayObject& mask) {
 
 struct Walker {
     std::vector<DrawCommand>& out;
-    int layerGroups = 0;  // layer-mode ancestors of what is being walked
+    int buffered = 0;  // ancestors of what is being walked drawn into a buffer of their own
 
     void walk(const DisplayObject& container, const QTransform& toStage,
               const ColorTransformF& color) {
@@ -124,16 +146,16 @@ struct Walker {
             const QTransform t = toTransform(o.matrix) * toStage;
             ColorTransformF own = ColorTransformF::from(o.colorTransform);
             const swf::BlendMode blend = o.blendMode;
-            // Alpha and erase only change the alpha of a layer-mode ancestor's group; without
-            // one they would change the stage's, which shows opaque: the object shows nothing.
+            // Alpha and erase change the alpha of the buffer an ancestor is drawn into: a
+            // layer, any other blend, a cached or filtered bitmap. Without one they would
+            // change the stage's, which shows opaque: the object shows nothing.
             if ((blend == swf::BlendMode::Alpha || blend == swf::BlendMode::Erase) &&
-                layerGroups == 0) {
+                buffered == 0) {
                 continue;
             }
             const bool asBitmap = o.cacheAsBitmap || !o.filters.empty();
             const bool layered =
                 (blend != swf::BlendMode::Normal && uint8_t(blend) != 0) || asBitmap;
-            const bool group = blend == swf::BlendMode::Layer;
             // An object drawn as a bitmap is drawn without its colour transform, or those of
             // its parents; the bitmap, filters applied, takes them all at once.
             ColorTransformF cx = color.after(own);
@@ -180,7 +202,8 @@ struct Walker {
                 if (!area.isEmpty()) {
                     DrawCommand c;
                     c.op = DrawCommand::Op::Fill;
-                    c.clip.addPolygon(content.map(QPolygonF(area)));
+                    // A scroll rectangle's area stays where the clip is; content moves.
+                    c.clip.addPolygon((o.scrollRect ? t : content).map(QPolygonF(area)));
                     c.clip.closeSubpath();
                     c.fillColor = *o.opaqueBackground;
                     c.serial = o.serial;
@@ -206,9 +229,9 @@ struct Walker {
                 out.push_back(std::move(c));
             }
             if (!o.children.empty()) {
-                layerGroups += group ? 1 : 0;
+                buffered += layered ? 1 : 0;
                 walk(o, content, cx);
-                layerGroups -= group ? 1 : 0;
+                buffered -= layered ? 1 : 0;
             }
             if (o.scrollRect) {
                 out.push_back(popClip());

@@ -121,7 +121,9 @@ std::optional<swf::FillStyle> gradientFill(Machine& m, const std::vector<Value>&
         const QString k = QString::number(i);
         swf::GradientStop s;
         s.color = colour(m, m.get(colors, k), alphaByte(m, m.get(alphas, k)));
-        s.ratio = uint8_t(std::clamp(m.toNumber(m.get(ratios, k)), 0.0, 255.0));
+        // A ratio that is no number counts as 0.
+        const double ratio = m.toNumber(m.get(ratios, k));
+        s.ratio = std::isnan(ratio) ? 0 : uint8_t(std::clamp(ratio, 0.0, 255.0));
         f.gradient.stops.push_back(s);
     }
     f.matrix = gradientMatrix(m, argAt(args, 4));
