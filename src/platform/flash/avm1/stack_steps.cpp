@@ -1,6 +1,5 @@
 // Steps of the stack, registers and constants, arithmetic, comparisons and conversions.
 #include <cmath>
-#include <cstdlib>
 
 #include "platform/flash/avm1/clip_object.h"
 #include "platform/flash/avm1/conversions.h"
@@ -375,9 +374,11 @@ Flow stepTypeOf(Machine& m, Activation& act, Step&) {
 }
 
 Flow stepRandomNumber(Machine& m, Activation& act, Step&) {
-    double max = m.toNumber(act.pop());
-    int32_t n = std::isfinite(max) && max > 0 ? int32_t(std::min(max, 2147483647.0)) : 0;
-    act.push(Value(n > 0 ? double(std::rand() % n) : 0.0));
+    // random(n): a whole number from 0 to n - 1, n taken as a whole number; nothing below 1
+    // leaves a choice, so the answer is 0.
+    const double max = m.toNumber(act.pop());
+    const uint32_t n = std::isfinite(max) && max >= 1 ? uint32_t(std::min(max, 2147483647.0)) : 0;
+    act.push(Value(double(randomBelow(m, n))));
     return Flow::Next;
 }
 

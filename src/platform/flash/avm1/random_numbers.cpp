@@ -1,0 +1,34 @@
+// The machine's random numbers: one generator for every caller, seeded once from the host.
+#include <cmath>
+
+#include "platform/flash/avm1/machine_impl.h"
+
+namespace pencora::avm1 {
+
+namespace {
+
+std::mt19937& generator(Machine& m) {
+    Machine::Impl& impl = m.impl();
+    if (!impl.randomSeeded) {
+        const double now = m.host().wallClock() + m.host().milliseconds();
+        const uint64_t bits = std::isfinite(now) ? uint64_t(std::fabs(now)) : 0;
+        impl.random.seed(uint32_t(bits ^ (bits >> 32)));
+        impl.randomSeeded = true;
+    }
+    return impl.random;
+}
+
+}  // namespace
+
+double randomFraction(Machine& m) {
+    return std::uniform_real_distribution<double>(0.0, 1.0)(generator(m));
+}
+
+uint32_t randomBelow(Machine& m, uint32_t n) {
+    if (n == 0) {
+        return 0;
+    }
+    return std::uniform_int_distribution<uint32_t>(0, n - 1)(generator(m));
+}
+
+}  // namespace pencora::avm1
