@@ -524,3 +524,32 @@ TEST(CoreClasses, AsSetPropFlagsHidesProtectsAndGivesBack) {
     EXPECT_EQ(f.run(del), QStringList({"false", "true"}));
     EXPECT_EQ(names(), "a,b,d");
 }
+
+// Before SWF 7 every name matches whatever its case: the lengths of arrays, strings and String
+// objects, the built-in methods and constants, and the names ASSetPropFlags is given.
+TEST(CoreClasses, BuiltInNamesIgnoreCaseBeforeSwf7) {
+    for (int version : {5, 6, 7}) {
+        Movie movie(version);
+        Machine& m = movie.m;
+        const bool v7 = version >= 7;
+        const Value list = movie.array({Value(1), Value(2)});
+        EXPECT_EQ(movie.member(list, "LENGTH"), v7 ? "undefined" : "2") << version;
+        EXPECT_EQ(movie.member(Value("abc"), "Length"), v7 ? "undefined" : "3") << version;
+        std::vector<Value> abc{Value("abc")};
+        const Value boxed = m.construct(movie.global("String"), abc);
+        EXPECT_EQ(movie.member(boxed, "LENGTH"), v7 ? "undefined" : "3") << version;
+        m.setMember(list, "Length", Value(1));
+        EXPECT_EQ(movie.call(list, "toString", {}), v7 ? "\"1,2\"" : "\"1\"") << version;
+        EXPECT_EQ(movie.member(movie.global("Math"), "pi"), v7 ? "undefined" : "3.14159265358979");
+        if (!v7) {
+            EXPECT_EQ(movie.call(Value("abc"), "TOUPPERCASE", {}), "\"ABC\"");
+        }
+
+        Object* o = m.makeObject();
+        o->put("Foo", Value(1));
+        o->put("bar", Value(2));
+        m.callValue(movie.global("ASSetPropFlags"), Value(), {Value(o), Value("foo,BAR"), Value(1)},
+                    version);
+        EXPECT_EQ(m.enumerate(o).size(), v7 ? 2u : 0u) << version;
+    }
+}
