@@ -553,3 +553,68 @@ TEST(CoreClasses, BuiltInNamesIgnoreCaseBeforeSwf7) {
         EXPECT_EQ(m.enumerate(o).size(), v7 ? 2u : 0u) << version;
     }
 }
+
+// new Error(message) keeps the message; without one the prototype's "Error" shows through, and
+// toString prints the message. Called without new, Error still makes an error.
+TEST(CoreClasses, ErrorsCarryTheirMessage) {
+    Movie movie(7);
+    Machine& m = movie.m;
+    std::vector<Value> none;
+    std::vector<Value> message{Value("disk full")};
+    const Value plain = m.construct(movie.global("Error"), none);
+    const Value full = m.construct(movie.global("Error"), message);
+    EXPECT_EQ(movie.member(plain, "message"), "\"Error\"");
+    EXPECT_EQ(movie.member(plain, "name"), "\"Error\"");
+    EXPECT_EQ(movie.call(plain, "toString", {}), "\"Error\"");
+    EXPECT_EQ(movie.member(full, "message"), "\"disk full\"");
+    EXPECT_EQ(movie.call(full, "toString", {}), "\"disk full\"");
+    EXPECT_TRUE(m.instanceOf(full, movie.global("Error").object()));
+    const Value called = m.callValue(movie.global("Error"), Value(), {Value("x")}, 7).value;
+    EXPECT_EQ(movie.call(called, "toString", {}), "\"x\"");
+    EXPECT_TRUE(m.instanceOf(called, movie.global("Error").object()));
+    m.setMember(full, "message", Value(42));
+    EXPECT_EQ(movie.call(full, "toString", {}), "\"42\"");
+}
+
+// setInterval and setTimeout without a function and a time start nothing and answer undefined;
+// the method form calls the method by its name each time; a time that is no number fires on
+// every turn without holding the others up; clearing an unknown id is harmless.
+TEST(CoreClasses, TimersTakeOnlyWhatTheyCanRun) {
+    Movie movie(7);
+    Machine& m = movie.m;
+    Fixture& f = movie.f;
+    f.run(Assembler().function("tick", {"label"}, Assembler().getVar("label").trace()));
+    const Value tick = m.get(f.host.rootClip, "tick");
+    const auto start = [&](const char* kind, std::vector<Value> args) {
+        return movie.print(m.callValue(movie.global(kind), Value(), std::move(args), 7).value);
+    };
+    EXPECT_EQ(start("setInterval", {}), "undefined");
+    EXPECT_EQ(start("setInterval", {tick}), "undefined");
+    EXPECT_EQ(start("setInterval", {Value("tick"), Value(10)}), "undefined");
+    EXPECT_EQ(start("setTimeout", {Value(5), Value(10)}), "undefined");
+    Object* owner = m.makeObject();
+    EXPECT_EQ(start("setInterval", {Value(owner), Value("later")}), "undefined");
+    const QString byName =
+        start("setInterval", {Value(owner), Value("later"), Value(100), Value("m")});
+    const QString often = start("setInterval", {tick, Value("soon"), Value("n")});
+    EXPECT_NE(byName, often);
+    start("clearInterval", {Value(12345)});
+    start("clearInterval", {Value("x")});
+    start("clearInterval", {});
+
+    f.host.lines.clear();
+    f.host.clock = 50;
+    m.runTimers();
+    f.host.clock = 100;
+    m.runTimers();  // the method is not there yet: nothing for it
+    owner->put("later", tick);
+    f.host.clock = 200;
+    m.runTimers();
+    EXPECT_EQ(f.host.lines, QStringList({"n", "n", "m", "n"})) << "due timers fire oldest first";
+    m.callValue(movie.global("clearInterval"), Value(), {Value(often.toDouble())}, 7);
+    m.callValue(movie.global("clearInterval"), Value(), {Value(byName.toDouble())}, 7);
+    f.host.lines.clear();
+    f.host.clock = 1000;
+    m.runTimers();
+    EXPECT_TRUE(f.host.lines.isEmpty());
+}
