@@ -526,7 +526,8 @@ TEST(CoreClasses, AsSetPropFlagsHidesProtectsAndGivesBack) {
 }
 
 // Before SWF 7 every name matches whatever its case: the lengths of arrays, strings and String
-// objects, the built-in methods and constants, and the names ASSetPropFlags is given.
+// objects, the built-in methods and constants, the properties of XML nodes, and the names
+// ASSetPropFlags is given.
 TEST(CoreClasses, BuiltInNamesIgnoreCaseBeforeSwf7) {
     for (int version : {5, 6, 7}) {
         Movie movie(version);
@@ -551,6 +552,15 @@ TEST(CoreClasses, BuiltInNamesIgnoreCaseBeforeSwf7) {
         m.callValue(movie.global("ASSetPropFlags"), Value(), {Value(o), Value("foo,BAR"), Value(1)},
                     version);
         EXPECT_EQ(m.enumerate(o).size(), v7 ? 2u : 0u) << version;
+
+        std::vector<Value> markup{Value("<a><b/></a>")};
+        const Value doc = m.construct(movie.global("XML"), markup);
+        const Value a = m.getMember(doc, "FIRSTCHILD");
+        EXPECT_EQ(movie.member(a, "nodename"), v7 ? "undefined" : "\"a\"") << version;
+        if (!v7) {
+            m.setMember(m.getMember(a, "firstchild"), "NODENAME", Value("c"));
+            EXPECT_EQ(m.toString(doc), "<a><c /></a>");
+        }
     }
 }
 
