@@ -373,15 +373,6 @@ Flow stepTypeOf(Machine& m, Activation& act, Step&) {
     return Flow::Next;
 }
 
-Flow stepRandomNumber(Machine& m, Activation& act, Step&) {
-    // random(n): a whole number from 0 to n - 1, n taken as a whole number; nothing below 1
-    // leaves a choice, so the answer is 0.
-    const double max = m.toNumber(act.pop());
-    const uint32_t n = std::isfinite(max) && max >= 1 ? uint32_t(std::min(max, 2147483647.0)) : 0;
-    act.push(Value(double(randomBelow(m, n))));
-    return Flow::Next;
-}
-
 Flow stepGetTime(Machine& m, Activation& act, Step&) {
     act.push(Value(std::floor(m.host().milliseconds())));
     return Flow::Next;
