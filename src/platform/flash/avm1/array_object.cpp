@@ -92,8 +92,8 @@ std::vector<Value> ArrayObject::values(Machine& m) {
     return out;
 }
 
-bool ArrayObject::getOwnVirtual(Machine&, const QString& name, Value& out) {
-    if (name == QLatin1String("length")) {
+bool ArrayObject::getOwnVirtual(Machine& m, const QString& name, Value& out) {
+    if (isBuiltInName(name, QLatin1String("length"), m.version())) {
         out = Value(double(length_));
         return true;
     }
@@ -101,7 +101,7 @@ bool ArrayObject::getOwnVirtual(Machine&, const QString& name, Value& out) {
 }
 
 bool ArrayObject::setOwnVirtual(Machine& m, const QString& name, const Value& v) {
-    if (name == QLatin1String("length")) {
+    if (isBuiltInName(name, QLatin1String("length"), m.version())) {
         setLength(m, m.toNumber(v));
         return true;
     }

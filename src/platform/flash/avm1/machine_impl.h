@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <map>
+#include <random>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -61,7 +62,15 @@ struct Machine::Impl {
     // Getter/setter pairs being called, by Property::accessorId: how deeply each is nested.
     QHash<uint32_t, int> accessorNesting;
     uint32_t lastAccessorId = 0;
+    // The one generator behind Math.random and random(n), seeded from the host's clock on
+    // first use so that each run of a movie draws its own numbers.
+    std::mt19937 random;
+    bool randomSeeded = false;
 };
+
+// A number drawn uniformly from [0, 1), and a whole number from 0 to n - 1 (0 when n is 0).
+double randomFraction(Machine& m);
+uint32_t randomBelow(Machine& m, uint32_t n);
 
 // Runs the actions [begin, end) of the activation's block (interpreter.cpp).
 enum class Completion { Normal, Return, JumpOut };

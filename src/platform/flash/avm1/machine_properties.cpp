@@ -254,7 +254,7 @@ Value Machine::getMember(const Value& target, const QString& name) {
             }
             return get(target.object(), name);
         case Value::Type::String:
-            if (name == QLatin1String("length")) {
+            if (Object::isBuiltInName(name, QLatin1String("length"), version_)) {
                 return Value(double(target.string().size()));
             }
             return protos_.string ? get(protos_.string, name) : Value();

@@ -13,6 +13,12 @@
 
 namespace pencora::avm1 {
 
+// The player's platform and version as scripts read them: getVersion() and
+// System.capabilities.version.
+inline QString playerVersion() {
+    return QStringLiteral("WIN 10,0,0,0");
+}
+
 // A row of a native class's property table.
 struct NativeEntry {
     const char* name;

@@ -143,8 +143,9 @@ void Object::setFlags(const QString& name, uint16_t set, uint16_t clear, int swf
         protoFlags_ = uint16_t((protoFlags_ & ~clear) | set);
         return;
     }
-    // ASSetPropFlags reaches hidden properties too, so look up without the version filter.
-    Property* p = find(name, 100);
+    // ASSetPropFlags reaches properties hidden from the version too, so look up without that
+    // filter (names still match as the version matches them).
+    Property* p = findAny(name, swfVersion);
     if (p) {
         p->flags = uint16_t((p->flags & ~clear) | set);
     }

@@ -106,6 +106,13 @@ class Object {
     // __proto__ is a property of its own: a script may store any value there (a primitive
     // ends the chain), delete it once ASSetPropFlags allows it, and watch it.
     static bool isProtoName(const QString& name, int swfVersion);
+    // Whether `name` names the built-in property `builtIn` (`length` ...): before SWF 7 names
+    // match whatever their case.
+    static bool isBuiltInName(const QString& name, QLatin1String builtIn, int swfVersion) {
+        return name.size() == builtIn.size() &&
+               name.compare(builtIn, swfVersion >= 7 ? Qt::CaseSensitive : Qt::CaseInsensitive) ==
+                   0;
+    }
     bool hasProtoProperty() const;
     Value protoProperty() const;
     uint16_t protoFlags() const { return protoFlags_; }

@@ -2,6 +2,7 @@
 // primitive converted for `with` and method calls).
 #pragma once
 
+#include "platform/flash/avm1/machine.h"
 #include "platform/flash/avm1/object.h"
 
 namespace pencora::avm1 {
@@ -12,8 +13,9 @@ class PrimitiveObject : public Object {
         : Object(proto, kind), primitive(v) {}
     Value primitive;
 
-    bool getOwnVirtual(Machine&, const QString& name, Value& out) override {
-        if (kind() == ObjectKind::String && name == QLatin1String("length")) {
+    bool getOwnVirtual(Machine& m, const QString& name, Value& out) override {
+        if (kind() == ObjectKind::String &&
+            isBuiltInName(name, QLatin1String("length"), m.version())) {
             out = Value(double(primitive.string().size()));
             return true;
         }

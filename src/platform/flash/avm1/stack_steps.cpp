@@ -1,6 +1,5 @@
 // Steps of the stack, registers and constants, arithmetic, comparisons and conversions.
 #include <cmath>
-#include <cstdlib>
 
 #include "platform/flash/avm1/clip_object.h"
 #include "platform/flash/avm1/conversions.h"
@@ -371,13 +370,6 @@ Flow stepToString(Machine& m, Activation& act, Step&) {
 
 Flow stepTypeOf(Machine& m, Activation& act, Step&) {
     act.push(Value(m.typeOf(act.pop())));
-    return Flow::Next;
-}
-
-Flow stepRandomNumber(Machine& m, Activation& act, Step&) {
-    double max = m.toNumber(act.pop());
-    int32_t n = std::isfinite(max) && max > 0 ? int32_t(std::min(max, 2147483647.0)) : 0;
-    act.push(Value(n > 0 ? double(std::rand() % n) : 0.0));
     return Flow::Next;
 }
 

@@ -284,6 +284,9 @@ Flow stepFsCommand2(Machine& m, Activation& act, Step&) {
     }
     r.target = rest.join(',');
     m.host().getUrl(r);
+    // fscommand2 is an expression: it answers -1, "not supported", since the device commands it
+    // names are no part of this player. Leaving nothing would unbalance the caller's stack.
+    act.push(Value(-1));
     return Flow::Next;
 }
 

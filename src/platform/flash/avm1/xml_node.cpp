@@ -21,9 +21,29 @@ size_t indexIn(const XmlNode* parent, const XmlNode* child) {
     return parent->children.size();
 }
 
+// Before SWF 7 a node's built-in properties answer to their names in any case: the name as
+// these properties spell it, or `name` itself when it names none of them.
+QString builtInName(Machine& m, const QString& name) {
+    static const char* const kNames[] = {
+        "nodeType",     "nodeName",    "nodeValue",       "firstChild", "lastChild",
+        "parentNode",   "nextSibling", "previousSibling", "prefix",     "localName",
+        "namespaceURI", "childNodes",  "attributes",
+    };
+    if (m.version() >= 7) {
+        return name;
+    }
+    for (const char* known : kNames) {
+        if (Object::isBuiltInName(name, QLatin1String(known), m.version())) {
+            return QString::fromLatin1(known);
+        }
+    }
+    return name;
+}
+
 }  // namespace
 
-bool XmlNode::getOwnVirtual(Machine& m, const QString& n, Value& out) {
+bool XmlNode::getOwnVirtual(Machine& m, const QString& given, Value& out) {
+    const QString n = builtInName(m, given);
     if (n == QLatin1String("nodeType")) {
         out = Value(type);
     } else if (n == QLatin1String("nodeName")) {
@@ -70,7 +90,8 @@ bool XmlNode::getOwnVirtual(Machine& m, const QString& n, Value& out) {
     return true;
 }
 
-bool XmlNode::setOwnVirtual(Machine& m, const QString& n, const Value& v) {
+bool XmlNode::setOwnVirtual(Machine& m, const QString& given, const Value& v) {
+    const QString n = builtInName(m, given);
     if (n == QLatin1String("nodeName")) {
         if (type == Element) {
             name = v.isNullish() ? QString() : m.toString(v);

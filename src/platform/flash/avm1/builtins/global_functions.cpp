@@ -182,6 +182,10 @@ Value asSetPropFlags(Machine& m, const Value&, std::vector<Value>& args) {
     return Value();
 }
 
+Value globalGetVersion(Machine&, const Value&, std::vector<Value>&) {
+    return Value(playerVersion());
+}
+
 Value noop(Machine&, const Value&, std::vector<Value>&) {
     return Value();
 }
@@ -198,6 +202,7 @@ const NativeEntry kGlobals[] = {
     {"clearInterval", globalClearInterval},
     {"clearTimeout", globalClearInterval},
     {"getTimer", globalGetTimer},
+    {"getVersion", globalGetVersion},
     {"ASSetPropFlags", asSetPropFlags},
     {"updateAfterEvent", noop},
 };

@@ -1,7 +1,6 @@
 // Math: the functions and constants.
 #include <cmath>
 #include <limits>
-#include <random>
 
 #include "platform/flash/avm1/machine_impl.h"
 
@@ -84,8 +83,7 @@ Value mathMin(Machine& m, const Value&, std::vector<Value>& args) {
 Value mathRandom(Machine& m, const Value&, std::vector<Value>& args) {
     convertRest(m, args, 0);
     convertRest(m, args, 1);
-    static std::mt19937_64 engine(0x5EED);
-    return Value(std::uniform_real_distribution<double>(0.0, 1.0)(engine));
+    return Value(randomFraction(m));
 }
 
 const NativeEntry kFunctions[] = {

@@ -200,7 +200,7 @@ avm1::Object* makeCapabilities(avm1::Machine& m) {
         {"screenDPI", Value(96)},
         {"screenResolutionX", Value(1280)},
         {"screenResolutionY", Value(800)},
-        {"version", Value(QStringLiteral("WIN 10,0,0,0"))},
+        {"version", Value(avm1::playerVersion())},
     };
     for (const auto& [name, value] : rows) {
         c->put(QString::fromLatin1(name), value, avm1::kDontDelete | avm1::kReadOnly);
