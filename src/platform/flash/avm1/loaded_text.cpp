@@ -33,6 +33,22 @@ QString decodeLoadedText(const QByteArray& data, bool useCodepage) {
     return codePage.isValid() ? QString(codePage(data)) : QString::fromLatin1(data);
 }
 
+QString decodeMovieString(const std::string& bytes, int swfVersion) {
+    const QByteArrayView view(bytes.data(), qsizetype(bytes.size()));
+    if (swfVersion >= 6) {
+        return QString::fromUtf8(view);
+    }
+    // Stateless: a lead byte cut off at the end is an error, not held back for more.
+    QStringDecoder codePage("GB18030", QStringDecoder::Flag::Stateless);
+    if (codePage.isValid()) {
+        QString text = codePage(view);
+        if (!codePage.hasError()) {
+            return text;
+        }
+    }
+    return QString::fromLatin1(view);
+}
+
 bool usesCodepage(Machine& m) {
     const Value system = m.get(m.global(), QStringLiteral("System"));
     return system.object() && m.toBoolean(m.getMember(system, QStringLiteral("useCodepage")));

@@ -9,11 +9,14 @@
 #include <QByteArray>
 #include <QString>
 
+#include <string>
+
 namespace pencora::avm1 {
 
 class Machine;
 
 QString decodeLoadedText(const QByteArray& data, bool useCodepage);
+QString decodeMovieString(const std::string& bytes, int swfVersion);
 
 // What System.useCodepage says now; false when the movie has no System object.
 bool usesCodepage(Machine& m);

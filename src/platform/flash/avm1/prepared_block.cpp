@@ -1,13 +1,8 @@
 #include "platform/flash/avm1/prepared_block.h"
 
-namespace pencora::avm1 {
+#include "platform/flash/avm1/loaded_text.h"
 
-QString decodeMovieString(const std::string& bytes, int swfVersion) {
-    if (swfVersion >= 6) {
-        return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
-    }
-    return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
-}
+namespace pencora::avm1 {
 
 std::shared_ptr<const PreparedBlock> prepareBlock(std::shared_ptr<const swf::ActionBlock> block,
                                                   int swfVersion) {

@@ -33,7 +33,6 @@ struct PreparedBlock {
     std::vector<PreparedAction> actions;
 };
 
-QString decodeMovieString(const std::string& bytes, int swfVersion);
 std::shared_ptr<const PreparedBlock> prepareBlock(std::shared_ptr<const swf::ActionBlock> block,
                                                   int swfVersion);
 

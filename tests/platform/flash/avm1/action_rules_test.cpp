@@ -232,3 +232,20 @@ TEST(ActionRules, FsCommand2RaisesACommandAndAnswersUnsupported) {
     EXPECT_EQ(f.run(as), QStringList({"-1", "-1", "end"}));
     EXPECT_EQ(f.host.urls, QStringList({"FSCommand:SetSoftKeys|2,b", "FSCommand:Quit|"}));
 }
+
+// A movie's own strings are UTF-8 from SWF 6 on; before that they are in the author's code
+// page, the Chinese one of the course movies, with Latin-1 for bytes that are no text in it.
+TEST(ActionRules, MovieStringsBeforeSwf6ReadInTheChineseCodePage) {
+    auto traced = [](int version, const char* bytes) {
+        Fixture f(version);
+        Assembler as;
+        as.push({str(bytes)}).trace();
+        return f.run(as).join('|');
+    };
+    const QString nihao = QString::fromUtf8("\xE4\xBD\xA0\xE5\xA5\xBD");
+    EXPECT_EQ(traced(5, "\xC4\xE3\xBA\xC3"), nihao);
+    EXPECT_EQ(traced(4, "\xC4\xE3\xBA\xC3"), nihao);
+    EXPECT_EQ(traced(6, "\xE4\xBD\xA0\xE5\xA5\xBD"), nihao);
+    EXPECT_EQ(traced(5, "caf\xE9"), QString::fromLatin1("caf\xE9"));
+    EXPECT_EQ(traced(5, "plain"), "plain");
+}

@@ -1,9 +1,9 @@
 #include "platform/flash/runtime/display/display_object.h"
 
-#include <QStringDecoder>
-
 #include <algorithm>
 #include <cmath>
+
+#include "platform/flash/avm1/loaded_text.h"
 
 namespace pencora::runtime {
 
@@ -280,18 +280,7 @@ swf::Rgba ColorTransformF::apply(swf::Rgba c) const {
 }
 
 QString movieText(const std::string& bytes, int swfVersion) {
-    if (swfVersion >= 6) {
-        return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
-    }
-    // Movies before SWF 6 carry the author's code page; for this course that is GBK.
-    QStringDecoder gbk("GB18030");
-    if (gbk.isValid()) {
-        QString s = gbk(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
-        if (!gbk.hasError()) {
-            return s;
-        }
-    }
-    return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
+    return avm1::decodeMovieString(bytes, swfVersion);
 }
 
 }  // namespace pencora::runtime

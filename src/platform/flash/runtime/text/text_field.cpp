@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/flash/avm1/loaded_text.h"
 #include "platform/flash/runtime/text/text_html.h"
 
 namespace pencora::runtime {
@@ -66,13 +67,13 @@ TextField TextField::fromDefinition(const swf::EditText& def, const swf::Font* f
     f.embedFonts = def.useOutlines;
     f.autoSize = def.autoSize ? AutoSize::Left : AutoSize::None;
     f.maxChars = def.maxLength ? *def.maxLength : 0;
-    f.variable = QString::fromUtf8(def.variableName.c_str());
+    f.variable = avm1::decodeMovieString(def.variableName.c_str(), swfVersion);
     f.fontId = def.fontId;
     f.version = swfVersion;
 
     TextFormat fmt = TextFormat::defaults();
     if (font && !font->name.empty()) {
-        fmt.font = QString::fromUtf8(font->name.c_str());
+        fmt.font = avm1::decodeMovieString(font->name.c_str(), swfVersion);
         if (!fmt.font->isEmpty() && fmt.font->back() == QChar(0)) {
             fmt.font->chop(1);
         }
@@ -82,7 +83,7 @@ TextField TextField::fromDefinition(const swf::EditText& def, const swf::Font* f
             fmt.italic = font->italic;
         }
     } else if (def.fontClass) {
-        fmt.font = QString::fromUtf8(def.fontClass->c_str());
+        fmt.font = avm1::decodeMovieString(def.fontClass->c_str(), swfVersion);
     }
     if (def.fontId || def.fontClass) {
         fmt.size = int(def.fontHeight / 20);
@@ -104,7 +105,7 @@ TextField TextField::fromDefinition(const swf::EditText& def, const swf::Font* f
     }
     f.newFormat = fmt;
     if (def.initialText) {
-        const QString initial = QString::fromUtf8(def.initialText->c_str());
+        const QString initial = avm1::decodeMovieString(def.initialText->c_str(), swfVersion);
         f.initialText = initial;
         if (def.html) {
             setHtml(f, initial);

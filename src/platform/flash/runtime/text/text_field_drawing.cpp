@@ -8,6 +8,7 @@
 
 #include <cmath>
 
+#include "platform/flash/avm1/loaded_text.h"
 #include "platform/flash/render/aliased_fill.h"
 #include "platform/flash/render/device_fonts.h"
 #include "platform/flash/render/drawable.h"
@@ -452,7 +453,7 @@ const swf::Font* FieldMeasure::embeddedFont(const TextFormat& f) const {
     const swf::Font* fallback = nullptr;
     for (const auto& [id, c] : movie_->dictionary) {
         if (auto* font = std::get_if<swf::Font>(&c)) {
-            QString name = QString::fromUtf8(font->name.c_str());
+            QString name = avm1::decodeMovieString(font->name.c_str(), movie_->header.version);
             while (!name.isEmpty() && name.back() == QChar(0)) {
                 name.chop(1);
             }
