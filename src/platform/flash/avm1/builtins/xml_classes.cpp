@@ -106,11 +106,39 @@ Value hasChildNodes(Machine&, const Value& self, std::vector<Value>&) {
 Value xmlConstruct(Machine& m, const Value& self, std::vector<Value>& args) {
     auto* doc = m.heap().make<XmlNode>(self.object() ? self.object()->proto() : m.protos().xml,
                                        XmlNode::Element);
+    if (m.version() >= 8) {
+        doc->put(QStringLiteral("idMap"), Value(m.makeObject()));
+    }
     if (!args.empty() && !args[0].isNullish()) {
         std::vector<Value> text{args[0]};
         m.callMethodValue(Value(static_cast<Object*>(doc)), QStringLiteral("parseXML"), text);
     }
     return Value(static_cast<Object*>(doc));
+}
+
+// From version 8 on, a document lists its elements that carry an `id` attribute in `idMap`,
+// by that attribute's value; nodes parsed later join the same map.
+void mapIds(Machine& m, XmlNode* doc) {
+    if (m.version() < 8) {
+        return;
+    }
+    Object* map = m.get(doc, QStringLiteral("idMap")).object();
+    if (!map) {
+        map = m.makeObject();
+        doc->put(QStringLiteral("idMap"), Value(map));
+    }
+    std::vector<XmlNode*> pending(doc->children.rbegin(), doc->children.rend());
+    while (!pending.empty()) {
+        XmlNode* n = pending.back();
+        pending.pop_back();
+        m.tick();
+        if (n->attributes) {
+            if (Property* id = n->attributes->find(QStringLiteral("id"), m.version())) {
+                map->put(m.toString(id->value), Value(static_cast<Object*>(n)));
+            }
+        }
+        pending.insert(pending.end(), n->children.rbegin(), n->children.rend());
+    }
 }
 
 Value parseXml(Machine& m, const Value& self, std::vector<Value>& args) {
@@ -127,6 +155,7 @@ Value parseXml(Machine& m, const Value& self, std::vector<Value>& args) {
     doc->put(QStringLiteral("status"), Value(status));
     doc->put(QStringLiteral("xmlDecl"), decl.isEmpty() ? Value() : Value(decl));
     doc->put(QStringLiteral("docTypeDecl"), doctype.isEmpty() ? Value() : Value(doctype));
+    mapIds(m, doc);
     return Value();
 }
 
