@@ -2,6 +2,7 @@
 // scripts use them: constructors, defaults, bad arguments and what each reads back.
 #include <gtest/gtest.h>
 
+#include "platform/flash/avm1/array_object.h"
 #include "test_host.h"
 
 using namespace pencora::avm1;
@@ -323,4 +324,59 @@ TEST_F(DataClasses, MenusAndPrintJobsAreDataOnly) {
     EXPECT_FALSE(m.toBoolean(callOn(job, "addPage", {Value(0)})));
     EXPECT_TRUE(member(job, "pageWidth").isUndefined());
     EXPECT_TRUE(member(job, "orientation").isUndefined());
+}
+
+namespace {
+
+class PostingHost : public TestHost {
+  public:
+    void fetch(FetchRequest r) override { pending.push_back(std::move(r)); }
+    std::vector<FetchRequest> pending;
+};
+
+}  // namespace
+
+TEST(XmlExchange, SendAndLoadPostsTheDocumentAndParsesTheAnswerIntoTheResult) {
+    PostingHost host;
+    Machine m(host, 8);
+    host.rootClip = m.makeObject();
+    std::vector<Value> source{Value("<q id='1'/>")};
+    const Value xmlClass = m.get(m.global(), "XML");
+    Value doc = m.construct(xmlClass, source);
+    host.rootClip->put("doc", doc);  // kept by the movie; the result only by its fetch
+    std::vector<Value> none;
+    Value result = m.construct(xmlClass, none);
+    auto call = [&](const Value& o, const char* name, std::vector<Value> args) {
+        return m.callMethodValue(o, QString::fromLatin1(name), args);
+    };
+
+    call(doc, "sendAndLoad", {Value("ask.php")});  // no result object: nothing is sent
+    EXPECT_TRUE(host.pending.empty());
+    call(doc, "sendAndLoad", {Value("ask.php"), result});
+    ASSERT_EQ(host.pending.size(), 1u);
+    EXPECT_EQ(host.pending[0].url, "ask.php");
+    EXPECT_EQ(host.pending[0].method, UrlRequest::Method::Post);
+    EXPECT_EQ(host.pending[0].body, "<q id=\"1\" />");
+    EXPECT_FALSE(m.toBoolean(m.getMember(result, "loaded")));
+    m.collectGarbage({host.rootClip});  // the result waits for its answer
+    host.pending[0].done(true, "<a>ok</a>");
+    EXPECT_TRUE(m.toBoolean(m.getMember(result, "loaded")));
+    EXPECT_EQ(m.toString(m.getMember(m.getMember(result, "firstChild"), "nodeName")), "a");
+    EXPECT_EQ(m.toNumber(call(result, "getBytesLoaded", {})), 9);
+    EXPECT_EQ(m.toString(doc), "<q id=\"1\" />") << "the sent document stays as it was";
+
+    // send() hands the document to a window; without an address it refuses.
+    EXPECT_TRUE(m.toBoolean(call(doc, "send", {Value("post.php"), Value("_blank")})));
+    EXPECT_EQ(host.urls, QStringList({"post.php|_blank"}));
+    EXPECT_FALSE(m.toBoolean(call(doc, "send", {})));
+
+    // Request headers are recorded in order, as pairs; a name left without a value is dropped.
+    call(doc, "addRequestHeader", {Value("SOAPAction"), Value("run")});
+    std::vector<Value> list{Value("A"), Value(1), Value("B")};
+    call(doc, "addRequestHeader", {Value(m.makeArray(list))});
+    call(doc, "addRequestHeader", {Value("lonely")});
+    EXPECT_EQ(m.toString(m.getMember(doc, "_customHeaders")), "SOAPAction,run,A,1");
+    Value vars = m.construct(m.get(m.global(), "LoadVars"), none);
+    call(vars, "addRequestHeader", {Value("X"), Value("y")});
+    EXPECT_EQ(m.toString(m.getMember(vars, "_customHeaders")), "X,y");
 }

@@ -7,6 +7,7 @@
 #include "platform/flash/avm1/function_object.h"
 #include "platform/flash/avm1/loaded_text.h"
 #include "platform/flash/avm1/machine_impl.h"
+#include "platform/flash/avm1/request_headers.h"
 
 namespace pencora::avm1 {
 
@@ -159,6 +160,7 @@ const NativeEntry kPrototype[] = {
     {"send", send},
     {"getBytesLoaded", getBytesLoaded},
     {"getBytesTotal", getBytesTotal},
+    {"addRequestHeader", addRequestHeader},
 };
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "platform/flash/avm1/function_object.h"
 #include "platform/flash/avm1/loaded_text.h"
 #include "platform/flash/avm1/machine_impl.h"
+#include "platform/flash/avm1/request_headers.h"
 #include "platform/flash/avm1/xml_namespaces.h"
 #include "platform/flash/avm1/xml_node.h"
 
@@ -188,17 +189,17 @@ Value xmlOnData(Machine& m, const Value& self, std::vector<Value>& args) {
     return Value();
 }
 
-Value xmlLoad(Machine& m, const Value& self, std::vector<Value>& args) {
-    Object* o = self.object();
-    QString url = args.empty() ? QString() : m.toString(args[0]);
-    if (!o || url.isEmpty()) {
-        return Value(false);
-    }
+// Fetches `url` for `o` (the document the answer is parsed into) and hands the text to its
+// onData when it comes.
+void startXmlFetch(Machine& m, Object* o, const QString& url, UrlRequest::Method method,
+                   const QByteArray& body) {
     o->put(QStringLiteral("loaded"), Value(false));
     o->put(QStringLiteral("_bytesLoaded"), Value(0), kDontEnum | kDontDelete);
     m.pin(o);
     FetchRequest r;
     r.url = url;
+    r.method = method;
+    r.body = body;
     Machine* machine = &m;
     const int version = m.version();
     r.done = [machine, o, version](bool ok, const QByteArray& data) {
@@ -213,6 +214,49 @@ Value xmlLoad(Machine& m, const Value& self, std::vector<Value>& args) {
         machine->callMethod(o, QStringLiteral("onData"), {text}, version);
     };
     m.host().fetch(std::move(r));
+}
+
+Value xmlLoad(Machine& m, const Value& self, std::vector<Value>& args) {
+    Object* o = self.object();
+    QString url = args.empty() ? QString() : m.toString(args[0]);
+    if (!o || url.isEmpty()) {
+        return Value(false);
+    }
+    startXmlFetch(m, o, url, UrlRequest::Method::Get, {});
+    return Value(true);
+}
+
+// The document as the text a server receives: its toString, in UTF-8.
+QByteArray documentBytes(Machine& m, const Value& self) {
+    std::vector<Value> none;
+    return m.toString(m.callMethodValue(self, QStringLiteral("toString"), none)).toUtf8();
+}
+
+// sendAndLoad(url, resultXML): posts the document and parses the answer into resultXML.
+Value xmlSendAndLoad(Machine& m, const Value& self, std::vector<Value>& args) {
+    Object* result = argAt(args, 1).object();
+    const QString url = args.empty() ? QString() : m.toString(args[0]);
+    if (!self.object() || !result || url.isEmpty()) {
+        return Value();
+    }
+    startXmlFetch(m, result, url, UrlRequest::Method::Post, documentBytes(m, self));
+    return Value();
+}
+
+// send(url, window, method): the document goes to a browser window, by POST unless "GET" is
+// asked for; false without an address.
+Value xmlSend(Machine& m, const Value& self, std::vector<Value>& args) {
+    if (args.empty() || !self.object()) {
+        return Value(false);
+    }
+    UrlRequest r;
+    r.url = m.toString(args[0]);
+    r.target = m.toString(argAt(args, 1));
+    const bool get =
+        m.toString(argAt(args, 2)).compare(QLatin1String("GET"), Qt::CaseInsensitive) == 0;
+    r.method = get ? UrlRequest::Method::Get : UrlRequest::Method::Post;
+    r.variables = documentBytes(m, self);
+    m.host().getUrl(r);
     return Value(true);
 }
 
@@ -251,6 +295,9 @@ const NativeEntry kXmlPrototype[] = {
     {"createTextNode", createTextNode},
     {"onData", xmlOnData},
     {"load", xmlLoad},
+    {"send", xmlSend},
+    {"sendAndLoad", xmlSendAndLoad},
+    {"addRequestHeader", addRequestHeader},
     {"getBytesLoaded", xmlBytesLoaded},
     {"getBytesTotal", xmlBytesTotal},
 };
