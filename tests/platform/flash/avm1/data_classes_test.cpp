@@ -2,6 +2,8 @@
 // scripts use them: constructors, defaults, bad arguments and what each reads back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/flash/avm1/array_object.h"
 #include "test_host.h"
 
@@ -143,6 +145,7 @@ TEST_F(DataClasses, LoadVarsPrintsEscapedNewestFirstAndDecodesForms) {
     m.set(vars.object(), "name", Value("Gary"));
     m.set(vars.object(), "age", Value(26));
     EXPECT_EQ(text(vars), "age=26&name=Gary");
+    EXPECT_EQ(text(member(vars, "contentType")), "application/x-www-form-urlencoded");
     // Every byte but letters and digits is escaped, names too, UTF-8 in capitals.
     Value odd = make("LoadVars");
     m.set(odd.object(), "a b", Value("x-y_z.~!&=+/é"));
@@ -287,6 +290,8 @@ TEST(XmlIdMap, ElementsWithAnIdAreListedFromVersion8) {
         }
         Value a = m.getMember(doc, "firstChild");
         EXPECT_EQ(m.getMember(map, "top").object(), a.object());
+        const std::vector<QString> listed = m.enumerate(doc.object());
+        EXPECT_EQ(std::count(listed.begin(), listed.end(), "idMap"), 0) << "for..in skips it";
         EXPECT_EQ(m.toString(m.getMember(m.getMember(map, "y"), "nodeName")), "d");
         // A later parse adds its own ids to the same map.
         std::vector<Value> more{Value("<e id='z'/>")};

@@ -1,5 +1,5 @@
 // The runtime's script classes that answer about the movie and its clips: Color on clips that
-// come and go, Stage, System.capabilities and TextSnapshot over a static text.
+// come and go, Stage, System.capabilities and setClipboard, and TextSnapshot over a static text.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,6 +7,7 @@
 #include "platform/flash/avm1/array_object.h"
 #include "platform/flash/avm1/function_object.h"
 #include "platform/flash/runtime/scripting/script_host.h"
+#include "platform/flash/runtime/text/clipboard.h"
 #include "test_movies.h"
 
 namespace pencora::runtime {
@@ -156,12 +157,20 @@ TEST_F(ScriptClassesTest, CapabilitiesDescribeTheDesktopPlayerAndCannotBeChanged
     m().set(caps.object(), "hasPrinting", Value(true));
     EXPECT_FALSE(m().toBoolean(member(caps, "hasPrinting")));
     const QString server = m().toString(member(caps, "serverString"));
-    EXPECT_TRUE(server.startsWith("A=t&SA=t&SV=t&EV=t&MP3=t&AE=f&VE=f&ACC=f&PR=f&")) << server.toStdString();
+    EXPECT_TRUE(server.startsWith("A=t&SA=t&SV=t&EV=t&MP3=t&AE=f&VE=f&ACC=f&PR=f&"))
+        << server.toStdString();
     EXPECT_TRUE(
         server.contains("&V=WIN%2010%2C0%2C0%2C0&M=Pencora&R=1280x800&DP=96&COL=color"
                         "&AR=1.0&OS=Linux&L=zh%2DCN&"))
         << server.toStdString();
     EXPECT_TRUE(server.endsWith("&WD=f")) << server.toStdString();
+
+    // setClipboard puts the text where text fields paste from.
+    Value system = global("System");
+    EXPECT_TRUE(m().toBoolean(call(system, "setClipboard", {Value("汉字 copied")})));
+    EXPECT_EQ(clipboardText(), "汉字 copied");
+    EXPECT_FALSE(m().toBoolean(call(system, "setClipboard")));
+    EXPECT_EQ(clipboardText(), "汉字 copied");
 }
 
 // A sprite holding "ABCD" as a static text: 20-pixel glyphs 10 pixels apart, the baseline

@@ -168,6 +168,8 @@ const NativeEntry kPrototype[] = {
 void installLoadVars(Machine& m) {
     Object* proto = m.makeObject();
     installTable(m, proto, kPrototype);
+    proto->put(QStringLiteral("contentType"),
+               Value(QStringLiteral("application/x-www-form-urlencoded")), kDontEnum);
     m.global()->put(QStringLiteral("LoadVars"), Value(m.makeClass(loadVarsCtor, proto)), kDontEnum);
 }
 

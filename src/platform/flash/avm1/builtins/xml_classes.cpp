@@ -108,7 +108,7 @@ Value xmlConstruct(Machine& m, const Value& self, std::vector<Value>& args) {
     auto* doc = m.heap().make<XmlNode>(self.object() ? self.object()->proto() : m.protos().xml,
                                        XmlNode::Element);
     if (m.version() >= 8) {
-        doc->put(QStringLiteral("idMap"), Value(m.makeObject()));
+        doc->put(QStringLiteral("idMap"), Value(m.makeObject()), kDontEnum);
     }
     if (!args.empty() && !args[0].isNullish()) {
         std::vector<Value> text{args[0]};
@@ -126,7 +126,7 @@ void mapIds(Machine& m, XmlNode* doc) {
     Object* map = m.get(doc, QStringLiteral("idMap")).object();
     if (!map) {
         map = m.makeObject();
-        doc->put(QStringLiteral("idMap"), Value(map));
+        doc->put(QStringLiteral("idMap"), Value(map), kDontEnum);
     }
     std::vector<XmlNode*> pending(doc->children.rbegin(), doc->children.rend());
     while (!pending.empty()) {

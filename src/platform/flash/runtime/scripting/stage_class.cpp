@@ -5,7 +5,8 @@
 //
 // System: System.security (sandboxType from where the movie came from and its use-network
 // flag; the domain calls accept and do nothing), System.capabilities, useCodepage,
-// setClipboard and showSettings (no-ops: the player offers neither).
+// setClipboard (the text goes to the clipboard text fields paste from) and showSettings (a
+// no-op: the player has no settings panel).
 #include "platform/flash/runtime/scripting/stage_class.h"
 #include <QStringList>
 
@@ -13,6 +14,7 @@
 #include "platform/flash/avm1/conversions.h"
 #include "platform/flash/avm1/function_object.h"
 #include "platform/flash/runtime/scripting/script_host.h"
+#include "platform/flash/runtime/text/clipboard.h"
 
 namespace pencora::runtime {
 
@@ -164,6 +166,14 @@ Value nothing(avm1::Machine&, const Value&, std::vector<Value>&) {
     return {};
 }
 
+Value setClipboard(avm1::Machine& m, const Value&, std::vector<Value>& args) {
+    if (args.empty()) {
+        return Value(false);
+    }
+    setClipboardText(m.toString(args[0]));
+    return Value(true);
+}
+
 Value refused(avm1::Machine&, const Value&, std::vector<Value>&) {
     return Value(false);
 }
@@ -298,7 +308,7 @@ void installStageAndSystem(ScriptHost& host) {
         m.callMethodValue(Value(b), QStringLiteral("initialize"), args);
     }
     system->put(QStringLiteral("IME"), Value(ime), avm1::kDontEnum);
-    system->putNative(m, QStringLiteral("setClipboard"), nothing);
+    system->putNative(m, QStringLiteral("setClipboard"), setClipboard);
     system->putNative(m, QStringLiteral("showSettings"), nothing);
     m.global()->put(QStringLiteral("System"), Value(system), avm1::kDontEnum);
 }
