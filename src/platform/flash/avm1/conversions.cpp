@@ -485,4 +485,21 @@ double parseFloatString(const QString& s) {
     return accumulateDecimal(buf);
 }
 
+QString urlEscape(const QByteArray& bytes) {
+    static const char hex[] = "0123456789ABCDEF";
+    QString out;
+    out.reserve(bytes.size());
+    for (char ch : bytes) {
+        const auto c = uint8_t(ch);
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) {
+            out.append(QChar(c));
+        } else {
+            out.append(QLatin1Char('%'));
+            out.append(QLatin1Char(hex[c >> 4]));
+            out.append(QLatin1Char(hex[c & 15]));
+        }
+    }
+    return out;
+}
+
 }  // namespace pencora::avm1

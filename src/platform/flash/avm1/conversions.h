@@ -32,4 +32,8 @@ uint32_t doubleToUint32(double d);
 double parseIntString(const QString& s, int radix, bool radixGiven);
 double parseFloatString(const QString& s);
 
+// The player's URL encoding of bytes: letters and digits stay, every other byte is %XX in
+// capitals (escape() and the variables a movie sends).
+QString urlEscape(const QByteArray& bytes);
+
 }  // namespace pencora::avm1

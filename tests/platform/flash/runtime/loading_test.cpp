@@ -166,6 +166,29 @@ TEST_F(Loading, MovieClipLoaderTellsItsListenersInOrder) {
     EXPECT_TRUE(host.lines.empty());
 }
 
+// A load that finds nothing leaves the clip as it was, but its _url names what was asked for
+// until a movie does arrive.
+TEST_F(Loading, AFailedLoadLeavesItsAddressAsTheClipsUrl) {
+    loadMain(getUrl2("missing.swf", "holder", 0x40));
+    engine->runFrame();
+    const std::u16string before = engine->getProperty(u"holder", 15).value_or(u"");
+    answer(std::nullopt);
+    const QString failed =
+        QString::fromStdU16String(engine->getProperty(u"holder", 15).value_or(u""));
+    EXPECT_TRUE(failed.endsWith("missing.swf")) << failed.toStdString();
+    EXPECT_TRUE(QString::fromStdU16String(before).endsWith("main.swf"));
+
+    swfwrite::MovieBuilder next(8);
+    next.doAction(getUrl2("two.swf", "_level0.holder", 0x40).op(Code::End).bytes).showFrame();
+    ASSERT_TRUE(engine->loadMovie(1, next.write(), u"next.swf", {}));
+    engine->runFrame();
+    answer(child("two"));
+    engine->runFrame();
+    const QString arrived =
+        QString::fromStdU16String(engine->getProperty(u"holder", 15).value_or(u""));
+    EXPECT_TRUE(arrived.endsWith("two.swf")) << arrived.toStdString();
+}
+
 TEST_F(Loading, RemovingTheClipCancelsItsLoad) {
     loadMain(getUrl2("late.swf", "holder", 0x40), 3, true);
     engine->runFrame();

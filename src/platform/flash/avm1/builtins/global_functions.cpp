@@ -48,20 +48,7 @@ Value globalEscape(Machine& m, const Value&, std::vector<Value>& args) {
     if (args.empty()) {
         return Value();
     }
-    QByteArray bytes = movieBytes(m, m.toString(args[0]));
-    QString out;
-    static const char hex[] = "0123456789ABCDEF";
-    for (char ch : bytes) {
-        uint8_t c = uint8_t(ch);
-        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) {
-            out.append(QChar(c));
-        } else {
-            out.append('%');
-            out.append(QChar(hex[c >> 4]));
-            out.append(QChar(hex[c & 15]));
-        }
-    }
-    return Value(out);
+    return Value(urlEscape(movieBytes(m, m.toString(args[0]))));
 }
 
 int hexDigit(QChar c) {

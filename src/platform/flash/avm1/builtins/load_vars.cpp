@@ -3,9 +3,11 @@
 // text into the object and calls onLoad(success).
 #include <QUrl>
 
+#include "platform/flash/avm1/conversions.h"
 #include "platform/flash/avm1/function_object.h"
 #include "platform/flash/avm1/loaded_text.h"
 #include "platform/flash/avm1/machine_impl.h"
+#include "platform/flash/avm1/request_headers.h"
 
 namespace pencora::avm1 {
 
@@ -15,6 +17,11 @@ QString formDecode(const QString& s) {
     QString t = s;
     t.replace(QLatin1Char('+'), QLatin1Char(' '));
     return QUrl::fromPercentEncoding(t.toUtf8());
+}
+
+// Text goes out as UTF-8 from version 6 on, as the movie's own bytes before.
+QByteArray textBytes(Machine& m, const QString& s) {
+    return m.version() >= 6 ? s.toUtf8() : s.toLatin1();
 }
 
 Value loadVarsCtor(Machine&, const Value& self, std::vector<Value>&) {
@@ -49,8 +56,8 @@ Value toString(Machine& m, const Value& self, std::vector<Value>&) {
         if (v.object() && v.object()->kind() == ObjectKind::Function) {
             continue;
         }
-        parts << QString::fromUtf8(QUrl::toPercentEncoding(name)) + QLatin1Char('=') +
-                     QString::fromUtf8(QUrl::toPercentEncoding(m.toString(v)));
+        parts << urlEscape(textBytes(m, name)) + QLatin1Char('=') +
+                     urlEscape(textBytes(m, m.toString(v)));
     }
     return Value(parts.join(QLatin1Char('&')));
 }
@@ -78,6 +85,9 @@ bool startFetch(Machine& m, Object* receiver, const QString& url, UrlRequest::Me
         return false;
     }
     receiver->put(QStringLiteral("loaded"), Value(false));
+    // Nothing has come yet, and how much will come is not known.
+    receiver->put(QStringLiteral("__bytes"), Value(0), kDontEnum);
+    receiver->put(QStringLiteral("__bytesTotal"), Value(), kDontEnum);
     m.pin(receiver);
     FetchRequest r;
     r.url = url;
@@ -88,7 +98,10 @@ bool startFetch(Machine& m, Object* receiver, const QString& url, UrlRequest::Me
     r.done = [machine, receiver, version](bool ok, const QByteArray& data) {
         machine->unpin(receiver);
         Value text = ok ? Value(decodeLoadedText(data, usesCodepage(*machine))) : Value();
-        receiver->put(QStringLiteral("__bytes"), Value(double(data.size())), kDontEnum);
+        if (ok) {
+            receiver->put(QStringLiteral("__bytes"), Value(double(data.size())), kDontEnum);
+            receiver->put(QStringLiteral("__bytesTotal"), Value(double(data.size())), kDontEnum);
+        }
         machine->callMethod(receiver, QStringLiteral("onData"), {text}, version);
     };
     m.host().fetch(std::move(r));
@@ -128,9 +141,14 @@ Value send(Machine& m, const Value& self, std::vector<Value>& args) {
     return Value(true);
 }
 
+// Both are undefined until a load starts; then the count is 0 and the total unknown until the
+// data has come.
 Value getBytesLoaded(Machine& m, const Value& self, std::vector<Value>&) {
-    Value v = m.getMember(self, QStringLiteral("__bytes"));
-    return v.isUndefined() ? Value(0) : v;
+    return m.getMember(self, QStringLiteral("__bytes"));
+}
+
+Value getBytesTotal(Machine& m, const Value& self, std::vector<Value>&) {
+    return m.getMember(self, QStringLiteral("__bytesTotal"));
 }
 
 const NativeEntry kPrototype[] = {
@@ -141,7 +159,8 @@ const NativeEntry kPrototype[] = {
     {"sendAndLoad", sendAndLoad},
     {"send", send},
     {"getBytesLoaded", getBytesLoaded},
-    {"getBytesTotal", getBytesLoaded},
+    {"getBytesTotal", getBytesTotal},
+    {"addRequestHeader", addRequestHeader},
 };
 
 }  // namespace
@@ -149,6 +168,8 @@ const NativeEntry kPrototype[] = {
 void installLoadVars(Machine& m) {
     Object* proto = m.makeObject();
     installTable(m, proto, kPrototype);
+    proto->put(QStringLiteral("contentType"),
+               Value(QStringLiteral("application/x-www-form-urlencoded")), kDontEnum);
     m.global()->put(QStringLiteral("LoadVars"), Value(m.makeClass(loadVarsCtor, proto)), kDontEnum);
 }
 

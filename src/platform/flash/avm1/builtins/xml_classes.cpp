@@ -3,6 +3,7 @@
 #include "platform/flash/avm1/function_object.h"
 #include "platform/flash/avm1/loaded_text.h"
 #include "platform/flash/avm1/machine_impl.h"
+#include "platform/flash/avm1/request_headers.h"
 #include "platform/flash/avm1/xml_namespaces.h"
 #include "platform/flash/avm1/xml_node.h"
 
@@ -106,11 +107,39 @@ Value hasChildNodes(Machine&, const Value& self, std::vector<Value>&) {
 Value xmlConstruct(Machine& m, const Value& self, std::vector<Value>& args) {
     auto* doc = m.heap().make<XmlNode>(self.object() ? self.object()->proto() : m.protos().xml,
                                        XmlNode::Element);
+    if (m.version() >= 8) {
+        doc->put(QStringLiteral("idMap"), Value(m.makeObject()), kDontEnum);
+    }
     if (!args.empty() && !args[0].isNullish()) {
         std::vector<Value> text{args[0]};
         m.callMethodValue(Value(static_cast<Object*>(doc)), QStringLiteral("parseXML"), text);
     }
     return Value(static_cast<Object*>(doc));
+}
+
+// From version 8 on, a document lists its elements that carry an `id` attribute in `idMap`,
+// by that attribute's value; nodes parsed later join the same map.
+void mapIds(Machine& m, XmlNode* doc) {
+    if (m.version() < 8) {
+        return;
+    }
+    Object* map = m.get(doc, QStringLiteral("idMap")).object();
+    if (!map) {
+        map = m.makeObject();
+        doc->put(QStringLiteral("idMap"), Value(map), kDontEnum);
+    }
+    std::vector<XmlNode*> pending(doc->children.rbegin(), doc->children.rend());
+    while (!pending.empty()) {
+        XmlNode* n = pending.back();
+        pending.pop_back();
+        m.tick();
+        if (n->attributes) {
+            if (Property* id = n->attributes->find(QStringLiteral("id"), m.version())) {
+                map->put(m.toString(id->value), Value(static_cast<Object*>(n)));
+            }
+        }
+        pending.insert(pending.end(), n->children.rbegin(), n->children.rend());
+    }
 }
 
 Value parseXml(Machine& m, const Value& self, std::vector<Value>& args) {
@@ -127,6 +156,7 @@ Value parseXml(Machine& m, const Value& self, std::vector<Value>& args) {
     doc->put(QStringLiteral("status"), Value(status));
     doc->put(QStringLiteral("xmlDecl"), decl.isEmpty() ? Value() : Value(decl));
     doc->put(QStringLiteral("docTypeDecl"), doctype.isEmpty() ? Value() : Value(doctype));
+    mapIds(m, doc);
     return Value();
 }
 
@@ -159,17 +189,17 @@ Value xmlOnData(Machine& m, const Value& self, std::vector<Value>& args) {
     return Value();
 }
 
-Value xmlLoad(Machine& m, const Value& self, std::vector<Value>& args) {
-    Object* o = self.object();
-    QString url = args.empty() ? QString() : m.toString(args[0]);
-    if (!o || url.isEmpty()) {
-        return Value(false);
-    }
+// Fetches `url` for `o` (the document the answer is parsed into) and hands the text to its
+// onData when it comes.
+void startXmlFetch(Machine& m, Object* o, const QString& url, UrlRequest::Method method,
+                   const QByteArray& body) {
     o->put(QStringLiteral("loaded"), Value(false));
     o->put(QStringLiteral("_bytesLoaded"), Value(0), kDontEnum | kDontDelete);
     m.pin(o);
     FetchRequest r;
     r.url = url;
+    r.method = method;
+    r.body = body;
     Machine* machine = &m;
     const int version = m.version();
     r.done = [machine, o, version](bool ok, const QByteArray& data) {
@@ -184,6 +214,49 @@ Value xmlLoad(Machine& m, const Value& self, std::vector<Value>& args) {
         machine->callMethod(o, QStringLiteral("onData"), {text}, version);
     };
     m.host().fetch(std::move(r));
+}
+
+Value xmlLoad(Machine& m, const Value& self, std::vector<Value>& args) {
+    Object* o = self.object();
+    QString url = args.empty() ? QString() : m.toString(args[0]);
+    if (!o || url.isEmpty()) {
+        return Value(false);
+    }
+    startXmlFetch(m, o, url, UrlRequest::Method::Get, {});
+    return Value(true);
+}
+
+// The document as the text a server receives: its toString, in UTF-8.
+QByteArray documentBytes(Machine& m, const Value& self) {
+    std::vector<Value> none;
+    return m.toString(m.callMethodValue(self, QStringLiteral("toString"), none)).toUtf8();
+}
+
+// sendAndLoad(url, resultXML): posts the document and parses the answer into resultXML.
+Value xmlSendAndLoad(Machine& m, const Value& self, std::vector<Value>& args) {
+    Object* result = argAt(args, 1).object();
+    const QString url = args.empty() ? QString() : m.toString(args[0]);
+    if (!self.object() || !result || url.isEmpty()) {
+        return Value();
+    }
+    startXmlFetch(m, result, url, UrlRequest::Method::Post, documentBytes(m, self));
+    return Value();
+}
+
+// send(url, window, method): the document goes to a browser window, by POST unless "GET" is
+// asked for; false without an address.
+Value xmlSend(Machine& m, const Value& self, std::vector<Value>& args) {
+    if (args.empty() || !self.object()) {
+        return Value(false);
+    }
+    UrlRequest r;
+    r.url = m.toString(args[0]);
+    r.target = m.toString(argAt(args, 1));
+    const bool get =
+        m.toString(argAt(args, 2)).compare(QLatin1String("GET"), Qt::CaseInsensitive) == 0;
+    r.method = get ? UrlRequest::Method::Get : UrlRequest::Method::Post;
+    r.variables = documentBytes(m, self);
+    m.host().getUrl(r);
     return Value(true);
 }
 
@@ -222,6 +295,9 @@ const NativeEntry kXmlPrototype[] = {
     {"createTextNode", createTextNode},
     {"onData", xmlOnData},
     {"load", xmlLoad},
+    {"send", xmlSend},
+    {"sendAndLoad", xmlSendAndLoad},
+    {"addRequestHeader", addRequestHeader},
     {"getBytesLoaded", xmlBytesLoaded},
     {"getBytesTotal", xmlBytesTotal},
 };

@@ -194,6 +194,9 @@ struct DisplayObject {
 
     // It has loaded an image file in place of a movie (getSWFVersion then answers -1).
     bool showsImage = false;
+    // A load into it found nothing: `_url` names the address asked for until a movie or image
+    // arrives (mcl_events_swf_version).
+    QString failedUrl;
 
     // A script's mask (setMask): the clip whose area this one shows through, and the clip
     // this one is the mask of (then it is not drawn itself). Each side forgets the other

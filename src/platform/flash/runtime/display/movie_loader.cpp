@@ -106,6 +106,9 @@ void MovieLoader::arrived(int serial, std::optional<QByteArray> data) {
     }
     if (!data) {
         DisplayObject* target = resolve(load.target);
+        if (target && load.target.level < 0) {
+            target->failedUrl = load.url;
+        }
         broadcast(load.listener, "onLoadError",
                   {target ? Value(host_.scriptObject(*target)) : Value(),
                    Value(QStringLiteral("URLNotFound")), Value(0)});
@@ -257,6 +260,7 @@ void Player::loadIntoClip(DisplayObject& clip, std::shared_ptr<const swf::Movie>
     clip.playing = true;
     clip.justPlaced = false;
     clip.showsImage = false;
+    clip.failedUrl.clear();
     const int layer = clip.movie ? clip.movie->layer : 0;
     if (!movie) {
         clip.timeline = nullptr;

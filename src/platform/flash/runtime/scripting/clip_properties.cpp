@@ -206,6 +206,9 @@ std::optional<QString> clipPropertyText(const Player& player, const DisplayObjec
             return drop ? player.targetPath(*drop, true) : QString();
         }
         case 15:
+            if (!clip.failedUrl.isEmpty()) {
+                return clip.failedUrl;
+            }
             return clip.movie ? clip.movie->url : QString();
         case 19:
             return QString::fromLatin1(kQualityNames[size_t(player.quality())]);

@@ -5,11 +5,16 @@
 //
 // System: System.security (sandboxType from where the movie came from and its use-network
 // flag; the domain calls accept and do nothing), System.capabilities, useCodepage,
-// setClipboard and showSettings (no-ops: the player offers neither).
+// setClipboard (the text goes to the clipboard text fields paste from) and showSettings (a
+// no-op: the player has no settings panel).
 #include "platform/flash/runtime/scripting/stage_class.h"
+#include <QStringList>
+
 #include "platform/flash/avm1/activation.h"
+#include "platform/flash/avm1/conversions.h"
 #include "platform/flash/avm1/function_object.h"
 #include "platform/flash/runtime/scripting/script_host.h"
+#include "platform/flash/runtime/text/clipboard.h"
 
 namespace pencora::runtime {
 
@@ -161,6 +166,14 @@ Value nothing(avm1::Machine&, const Value&, std::vector<Value>&) {
     return {};
 }
 
+Value setClipboard(avm1::Machine& m, const Value&, std::vector<Value>& args) {
+    if (args.empty()) {
+        return Value(false);
+    }
+    setClipboardText(m.toString(args[0]));
+    return Value(true);
+}
+
 Value refused(avm1::Machine&, const Value&, std::vector<Value>&) {
     return Value(false);
 }
@@ -173,38 +186,87 @@ Value setUseCodepage(avm1::Machine& m, const Value& self, std::vector<Value>& ar
     return {};
 }
 
+// What the desktop player offers: sound, MP3, embedded and streamed video (FLV), no printer,
+// encoders, screen sharing or input method; it reports itself as the Windows control that
+// the course's movies were made for. serverString packs the same answers the way the
+// player sends them to a server.
+struct Capability {
+    const char* name;
+    const char* code;  // in serverString; null when it is not sent
+    Value value;
+};
+
+std::vector<Capability> capabilityRows() {
+    return {
+        {"hasAudio", "A", Value(true)},
+        {"hasStreamingAudio", "SA", Value(true)},
+        {"hasStreamingVideo", "SV", Value(true)},
+        {"hasEmbeddedVideo", "EV", Value(true)},
+        {"hasMP3", "MP3", Value(true)},
+        {"hasAudioEncoder", "AE", Value(false)},
+        {"hasVideoEncoder", "VE", Value(false)},
+        {"hasAccessibility", "ACC", Value(false)},
+        {"hasPrinting", "PR", Value(false)},
+        {"hasScreenPlayback", "SP", Value(false)},
+        {"hasScreenBroadcast", "SB", Value(false)},
+        {"isDebugger", "DEB", Value(false)},
+        {"version", "V", Value(avm1::playerVersion())},
+        {"manufacturer", "M", Value(QStringLiteral("Pencora"))},
+        {"screenResolutionX", nullptr, Value(1280)},
+        {"screenResolutionY", nullptr, Value(800)},
+        {"screenDPI", "DP", Value(96)},
+        {"screenColor", "COL", Value(QStringLiteral("color"))},
+        {"pixelAspectRatio", "AR", Value(1)},
+        {"os", "OS", Value(QStringLiteral("Linux"))},
+        {"language", "L", Value(QStringLiteral("zh-CN"))},
+        {"hasIME", "IME", Value(false)},
+        {"playerType", "PT", Value(QStringLiteral("ActiveX"))},
+        {"avHardwareDisable", "AVD", Value(true)},
+        {"localFileReadDisable", "LFD", Value(false)},
+        {"windowlessDisable", "WD", Value(false)},
+    };
+}
+
+Value capability(const std::vector<Capability>& rows, const char* name) {
+    for (const Capability& row : rows) {
+        if (qstrcmp(row.name, name) == 0) {
+            return row.value;
+        }
+    }
+    return {};
+}
+
+QString serverString(avm1::Machine& m, const std::vector<Capability>& rows) {
+    QStringList parts;
+    for (const Capability& row : rows) {
+        if (!row.code) {
+            continue;
+        }
+        QString value;
+        if (row.value.isBoolean()) {
+            value = row.value.boolean() ? QStringLiteral("t") : QStringLiteral("f");
+        } else if (QLatin1String(row.name) == QLatin1String("pixelAspectRatio")) {
+            value = QString::number(m.toNumber(row.value), 'f', 1);
+        } else {
+            value = avm1::urlEscape(m.toString(row.value).toUtf8());
+        }
+        parts << QLatin1String(row.code) + QLatin1Char('=') + value;
+        if (QLatin1String(row.code) == QLatin1String("M")) {
+            parts << QStringLiteral("R=") + m.toString(capability(rows, "screenResolutionX")) +
+                         QLatin1Char('x') + m.toString(capability(rows, "screenResolutionY"));
+        }
+    }
+    return parts.join(QLatin1Char('&'));
+}
+
 avm1::Object* makeCapabilities(avm1::Machine& m) {
     avm1::Object* c = m.makeObject();
-    const std::pair<const char*, Value> rows[] = {
-        {"avHardwareDisable", Value(true)},
-        {"hasAccessibility", Value(false)},
-        {"hasAudio", Value(true)},
-        {"hasAudioEncoder", Value(false)},
-        {"hasEmbeddedVideo", Value(false)},
-        {"hasIME", Value(false)},
-        {"hasMP3", Value(true)},
-        {"hasPrinting", Value(false)},
-        {"hasScreenBroadcast", Value(false)},
-        {"hasScreenPlayback", Value(false)},
-        {"hasStreamingAudio", Value(true)},
-        {"hasStreamingVideo", Value(false)},
-        {"hasVideoEncoder", Value(false)},
-        {"isDebugger", Value(false)},
-        {"language", Value(QStringLiteral("zh-CN"))},
-        {"localFileReadDisable", Value(false)},
-        {"manufacturer", Value(QStringLiteral("Pencora"))},
-        {"os", Value(QStringLiteral("Linux"))},
-        {"pixelAspectRatio", Value(1)},
-        {"playerType", Value(QStringLiteral("ActiveX"))},
-        {"screenColor", Value(QStringLiteral("color"))},
-        {"screenDPI", Value(96)},
-        {"screenResolutionX", Value(1280)},
-        {"screenResolutionY", Value(800)},
-        {"version", Value(avm1::playerVersion())},
-    };
-    for (const auto& [name, value] : rows) {
-        c->put(QString::fromLatin1(name), value, avm1::kDontDelete | avm1::kReadOnly);
+    const std::vector<Capability> rows = capabilityRows();
+    const uint16_t flags = avm1::kDontDelete | avm1::kReadOnly;
+    for (const Capability& row : rows) {
+        c->put(QString::fromLatin1(row.name), row.value, flags);
     }
+    c->put(QStringLiteral("serverString"), Value(serverString(m, rows)), flags);
     return c;
 }
 
@@ -246,7 +308,7 @@ void installStageAndSystem(ScriptHost& host) {
         m.callMethodValue(Value(b), QStringLiteral("initialize"), args);
     }
     system->put(QStringLiteral("IME"), Value(ime), avm1::kDontEnum);
-    system->putNative(m, QStringLiteral("setClipboard"), nothing);
+    system->putNative(m, QStringLiteral("setClipboard"), setClipboard);
     system->putNative(m, QStringLiteral("showSettings"), nothing);
     m.global()->put(QStringLiteral("System"), Value(system), avm1::kDontEnum);
 }

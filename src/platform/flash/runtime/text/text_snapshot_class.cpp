@@ -3,11 +3,15 @@
 // clip.getTextSnapshot() both take a snapshot of the clip as it is then.
 #include "platform/flash/runtime/text/text_snapshot_class.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
+#include "platform/flash/avm1/array_object.h"
 #include "platform/flash/avm1/function_object.h"
 #include "platform/flash/avm1/natives.h"
 #include "platform/flash/runtime/scripting/script_host.h"
+#include "platform/flash/runtime/text/static_text_glyphs.h"
 
 namespace pencora::runtime {
 
@@ -22,48 +26,21 @@ class SnapshotObject : public Object {
     explicit SnapshotObject(Object* proto) : Object(proto, avm1::ObjectKind::Host) {}
     QString text;
     std::vector<bool> selected;
+    std::vector<StaticGlyph> glyphs;  // one per character of `text`
 };
 
 SnapshotObject* snapshotOf(const Value& v) {
     return dynamic_cast<SnapshotObject*>(v.object());
 }
 
-QString staticText(const DisplayObject& o) {
-    const swf::Movie* movie = o.movie && o.movie->movie ? o.movie->movie.get() : nullptr;
-    const swf::Text* t = movie ? movie->findAs<swf::Text>(o.characterId) : nullptr;
-    if (!t) {
-        return {};
-    }
-    QString out;
-    const swf::Font* font = nullptr;
-    for (const swf::TextRecord& r : t->records) {
-        if (r.fontId) {
-            font = movie->findAs<swf::Font>(*r.fontId);
-        }
-        for (const swf::GlyphEntry& g : r.glyphs) {
-            if (font && g.index < font->codes.size()) {
-                out.append(QChar(font->codes[g.index]));
-            }
-        }
-    }
-    return out;
-}
-
-QString snapshotText(const DisplayObject& clip) {
-    QString out;
-    for (const auto& [depth, child] : clip.children) {
-        if (child->kind == ObjectKind::Text) {
-            out += staticText(*child);
-        }
-    }
-    return out;
-}
-
 Value makeSnapshot(Machine& m, Object* proto, const DisplayObject* clip) {
     auto* s = m.heap().make<SnapshotObject>(proto);
     if (clip) {
-        s->text = snapshotText(*clip);
-        s->selected.assign(size_t(s->text.size()), false);
+        s->glyphs = staticTextGlyphs(*clip);
+        for (const StaticGlyph& g : s->glyphs) {
+            s->text.append(g.character);
+        }
+        s->selected.assign(s->glyphs.size(), false);
     }
     return Value(s);
 }
@@ -169,16 +146,93 @@ Value getSelectedText(Machine&, const Value& self, std::vector<Value>&) {
     return Value(out);
 }
 
-Value hitTestTextNearPos(Machine&, const Value& self, std::vector<Value>&) {
-    return snapshotOf(self) ? Value(-1.0) : Value();
+// The distance from a point to a glyph's box, 0 inside it.
+double distanceTo(const StaticGlyph& g, const QPointF& p) {
+    if (g.corners.containsPoint(p, Qt::OddEvenFill)) {
+        return 0;
+    }
+    double best = std::numeric_limits<double>::infinity();
+    for (qsizetype i = 0; i < g.corners.size(); ++i) {
+        const QPointF a = g.corners[i], b = g.corners[(i + 1) % g.corners.size()];
+        const QPointF ab = b - a;
+        const double len = QPointF::dotProduct(ab, ab);
+        const double t = len > 0 ? std::clamp(QPointF::dotProduct(p - a, ab) / len, 0.0, 1.0) : 0;
+        const QPointF d = p - (a + t * ab);
+        best = std::min(best, std::hypot(d.x(), d.y()));
+    }
+    return best;
+}
+
+// hitTestTextNearPos(x, y, maxDistance): the character whose box holds the point in the
+// clip's coordinates, else the nearest within maxDistance (0 when not given); -1 for none.
+Value hitTestTextNearPos(Machine& m, const Value& self, std::vector<Value>& args) {
+    SnapshotObject* s = snapshotOf(self);
+    if (!s) {
+        return {};
+    }
+    const QPointF p(m.toNumber(avm1::argAt(args, 0)), m.toNumber(avm1::argAt(args, 1)));
+    const double reach = args.size() > 2 ? m.toNumber(args[2]) : 0.0;
+    if (!std::isfinite(p.x()) || !std::isfinite(p.y())) {
+        return Value(-1.0);
+    }
+    double best = std::numeric_limits<double>::infinity();
+    int found = -1;
+    for (size_t i = 0; i < s->glyphs.size(); ++i) {
+        const double d = distanceTo(s->glyphs[i], p);
+        if (d < best) {
+            best = d;
+            found = int(i);
+        }
+    }
+    return Value(found >= 0 && best <= reach ? double(found) : -1.0);
 }
 
 Value setSelectColor(Machine&, const Value&, std::vector<Value>&) {
     return {};
 }
 
-Value getTextRunInfo(Machine& m, const Value& self, std::vector<Value>&) {
-    return snapshotOf(self) ? Value(m.makeObject()) : Value();
+// One object per character from begin to end: its index, whether it is selected, its
+// font, colour and height, the text's matrix with the glyph's origin as the translation, and
+// the four corners of its box, all in the clip's pixels.
+Object* runInfo(Machine& m, const SnapshotObject& s, size_t i) {
+    const StaticGlyph& g = s.glyphs[i];
+    Object* o = m.makeObject();
+    o->put(QStringLiteral("indexInRun"), Value(double(i)));
+    o->put(QStringLiteral("selected"), Value(bool(s.selected[i])));
+    o->put(QStringLiteral("font"), Value(g.font));
+    o->put(QStringLiteral("color"), Value(double(g.color)));
+    o->put(QStringLiteral("height"), Value(g.height));
+    const double twips = 20.0;  // the place matrix maps twips to pixels
+    const std::pair<const char*, double> matrix[] = {
+        {"matrix_a", g.place.m11() * twips}, {"matrix_b", g.place.m12() * twips},
+        {"matrix_c", g.place.m21() * twips}, {"matrix_d", g.place.m22() * twips},
+        {"matrix_tx", g.place.dx()},         {"matrix_ty", g.place.dy()},
+    };
+    for (const auto& [name, value] : matrix) {
+        o->put(QString::fromLatin1(name), Value(value));
+    }
+    for (qsizetype c = 0; c < g.corners.size(); ++c) {
+        const QString corner = QStringLiteral("corner") + QString::number(c);
+        o->put(corner + QLatin1Char('x'), Value(g.corners[c].x()));
+        o->put(corner + QLatin1Char('y'), Value(g.corners[c].y()));
+    }
+    return o;
+}
+
+Value getTextRunInfo(Machine& m, const Value& self, std::vector<Value>& args) {
+    SnapshotObject* s = snapshotOf(self);
+    if (!s) {
+        return {};
+    }
+    const int n = int(s->glyphs.size());
+    // Both ends are characters of the range.
+    const int a = indexArg(m, avm1::argAt(args, 0), n);
+    const int b = std::min(n, indexArg(m, avm1::argAt(args, 1), n) + 1);
+    std::vector<Value> runs;
+    for (int i = a; i < b; ++i) {
+        runs.push_back(Value(runInfo(m, *s, size_t(i))));
+    }
+    return Value(m.makeArray(std::move(runs)));
 }
 
 Value clipSnapshot(Machine& m, const Value& self, std::vector<Value>&) {
