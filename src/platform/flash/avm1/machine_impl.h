@@ -30,6 +30,15 @@ struct Timer {
     bool repeat = true;
 };
 
+// One group's _global and built-ins while the other group's code runs (machine.h).
+struct ParkedBuiltins {
+    Object* global = nullptr;  // null until the group's code first runs
+    Prototypes protos;
+    Object* objectToString = nullptr;
+    QHash<int, QHash<int, Object*>> nativeTables;
+    Object* setNativeAccessor = nullptr;
+};
+
 struct Machine::Impl {
     // Run bookkeeping, reset when a run starts from outside.
     int depth = 0;        // nested calls
@@ -61,6 +70,7 @@ struct Machine::Impl {
     // Getter/setter pairs being called, by Property::accessorId: how deeply each is nested.
     QHash<uint32_t, int> accessorNesting;
     uint32_t lastAccessorId = 0;
+    ParkedBuiltins parked;
 };
 
 // Runs the actions [begin, end) of the activation's block (interpreter.cpp).

@@ -150,7 +150,7 @@ bool ScriptHost::hasOnConstruct(DisplayObject& clip) {
         return false;
     }
     // Looked up without making a script object for every clip the timeline places.
-    avm1::Object* from = clip.script ? scriptObject(clip) : machine_->protos().movieClip;
+    avm1::Object* from = clip.script ? scriptObject(clip) : movieClipPrototype(clip);
     const Value v = from ? machine_->get(from, QStringLiteral("onConstruct")) : Value();
     return v.isObject() && v.object()->kind() == avm1::ObjectKind::Function;
 }
