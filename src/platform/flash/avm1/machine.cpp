@@ -53,16 +53,21 @@ void Machine::switchBuiltins() {
     host_.installClassesAgain(p.global);
 }
 
-Prototypes& Machine::protosFor(int swfVersion) {
+Object* Machine::globalFor(int swfVersion) {
     if (usesLegacyBuiltins(swfVersion) == legacyActive_) {
-        return protos_;
+        return global_;
     }
     if (!impl_->parked.global) {
         const int saved = version_;
         setVersion(swfVersion);
         setVersion(saved);
     }
-    return impl_->parked.protos;
+    return impl_->parked.global;
+}
+
+Prototypes& Machine::protosFor(int swfVersion) {
+    globalFor(swfVersion);  // makes the set when it is not there yet
+    return usesLegacyBuiltins(swfVersion) == legacyActive_ ? protos_ : impl_->parked.protos;
 }
 
 void Machine::setDefaultVersion(int swfVersion) {

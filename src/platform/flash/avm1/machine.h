@@ -76,7 +76,9 @@ class Machine {
     Heap& heap() { return heap_; }
     Object* global() { return global_; }
     Prototypes& protos() { return protos_; }
-    // The built-in classes movies of a version see (the set is made when first asked for).
+    // The _global and built-in classes movies of a version see (the set is made when first
+    // asked for).
+    Object* globalFor(int swfVersion);
     Prototypes& protosFor(int swfVersion);
     // The version scripts run as when no movie code runs (timers, the runtime's own calls):
     // the version of the movie in level 0.

@@ -89,8 +89,9 @@ avm1::Object* ScriptHost::registeredClass(DisplayObject& clip) {
     if (!placingByScript_) {
         runPendingInitActions(clip);
     }
+    const int version = versionOf(clip);
     avm1::Property* table =
-        machine_->global()->find(avm1::registeredClassTable(versionOf(clip)), versionOf(clip));
+        machine_->globalFor(version)->find(avm1::registeredClassTable(version), version);
     avm1::Object* classes = table ? table->value.object() : nullptr;
     if (!classes) {
         return nullptr;
