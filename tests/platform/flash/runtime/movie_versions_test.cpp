@@ -15,22 +15,10 @@ using avm1::test::integer;
 using avm1::test::str;
 using Code = swf::ActionCode;
 
-// A movie with an empty sprite "holder" at depth 1, `first` run in frame 1 and `second` in
-// frame 2.
 swf::Bytes twoFrames(uint8_t version, const Assembler& first, const Assembler& second) {
-    swfwrite::MovieBuilder b(version);
-    swfwrite::TimelineBuilder empty;
-    empty.showFrame();
-    swf::PlaceObject p;
-    p.characterId = b.define(empty.sprite());
-    p.depth = 1;
-    p.name = "holder";
-    b.place(p);
     Assembler a = first;
-    b.doAction(a.op(Code::End).bytes).showFrame();
     Assembler c = second;
-    b.doAction(c.op(Code::End).bytes).showFrame().showFrame();
-    return b.write();
+    return test::holderMovie(version, a.op(Code::End).bytes, c.op(Code::End).bytes);
 }
 
 // _level0.<name> = <the value `value` leaves on the stack>
