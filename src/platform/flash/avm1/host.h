@@ -207,6 +207,10 @@ class Host {
             request.done(false, {});
         }
     }
+    // The machine has just made a second set of built-in classes (movies up to SWF 6 and
+    // movies from SWF 7 on each see their own, machine.h): install the runtime's classes there
+    // too. `firstGlobal` is the _global of the set made first, for what both must share.
+    virtual void installClassesAgain(Object* firstGlobal) { (void)firstGlobal; }
 };
 
 }  // namespace pencora::avm1

@@ -22,6 +22,7 @@ Machine::Machine(Host& host, int swfVersion)
     : host_(host),
       version_(swfVersion),
       defaultVersion_(swfVersion),
+      legacyActive_(usesLegacyBuiltins(swfVersion)),
       impl_(std::make_unique<Impl>()) {
     heap_.setCap(limits_.maxHeapBytes);
     protos_.object = heap_.make<Object>(nullptr);
@@ -33,6 +34,48 @@ Machine::Machine(Host& host, int swfVersion)
 }
 
 Machine::~Machine() = default;
+
+void Machine::switchBuiltins() {
+    ParkedBuiltins& p = impl_->parked;
+    std::swap(global_, p.global);
+    std::swap(protos_, p.protos);
+    std::swap(impl_->objectToString, p.objectToString);
+    std::swap(impl_->nativeTables, p.nativeTables);
+    std::swap(impl_->setNativeAccessor, p.setNativeAccessor);
+    legacyActive_ = !legacyActive_;
+    if (global_) {
+        return;
+    }
+    protos_.object = heap_.make<Object>(nullptr);
+    protos_.function = heap_.make<Object>(protos_.object);
+    global_ = heap_.make<Object>(nullptr);
+    installBuiltins();
+    host_.installClassesAgain(p.global);
+}
+
+Object* Machine::globalFor(int swfVersion) {
+    if (usesLegacyBuiltins(swfVersion) == legacyActive_) {
+        return global_;
+    }
+    if (!impl_->parked.global) {
+        const int saved = version_;
+        setVersion(swfVersion);
+        setVersion(saved);
+    }
+    return impl_->parked.global;
+}
+
+Prototypes& Machine::protosFor(int swfVersion) {
+    globalFor(swfVersion);  // makes the set when it is not there yet
+    return usesLegacyBuiltins(swfVersion) == legacyActive_ ? protos_ : impl_->parked.protos;
+}
+
+void Machine::setDefaultVersion(int swfVersion) {
+    defaultVersion_ = swfVersion;
+    if (impl_->runDepth == 0) {
+        setVersion(swfVersion);
+    }
+}
 
 void Machine::installBuiltins() {
     installObjectClass(*this);
@@ -90,7 +133,7 @@ RunResult Machine::guarded(int swfVersion, const std::function<Value()>& body) {
     ++st.runDepth;
     int savedVersion = version_;
     Activation* savedCurrent = current_;
-    version_ = swfVersion;
+    setVersion(swfVersion);
     RunResult r;
     try {
         r.value = body();
@@ -123,13 +166,13 @@ RunResult Machine::guarded(int swfVersion, const std::function<Value()>& body) {
         if (!outermost) {
             // A limit ends the whole outer run, not just the callback inside it.
             --st.runDepth;
-            version_ = savedVersion;
+            setVersion(savedVersion);
             current_ = savedCurrent;
             throw;
         }
     }
     --st.runDepth;
-    version_ = savedVersion;
+    setVersion(savedVersion);
     current_ = savedCurrent;
     if (outermost) {
         st.depth = 0;

@@ -55,6 +55,16 @@ struct ScriptThrow {
     Value value;
 };
 
+// Movies up to SWF 6 and movies from SWF 7 on do not share their built-ins: each group sees a
+// _global and a set of built-in classes of its own (Object, Array, MovieClip ...), so objects
+// made by code of one group are no instances of the other group's classes and a prototype one
+// group extends stays unchanged for the other. Which set a script sees follows the version of
+// the movie the running code comes from, so a function keeps its movie's set wherever it is
+// called from. The machine makes the second set the first time code of that group runs.
+inline bool usesLegacyBuiltins(int swfVersion) {
+    return swfVersion <= 6;
+}
+
 class Machine {
   public:
     explicit Machine(Host& host, int swfVersion = 8);
@@ -66,6 +76,13 @@ class Machine {
     Heap& heap() { return heap_; }
     Object* global() { return global_; }
     Prototypes& protos() { return protos_; }
+    // The _global and built-in classes movies of a version see (the set is made when first
+    // asked for).
+    Object* globalFor(int swfVersion);
+    Prototypes& protosFor(int swfVersion);
+    // The version scripts run as when no movie code runs (timers, the runtime's own calls):
+    // the version of the movie in level 0.
+    void setDefaultVersion(int swfVersion);
     void setLimits(const ScriptLimits& l) { limits_ = l; }
     const ScriptLimits& limits() const { return limits_; }
     // With ScriptLimits::stopScriptsAfterTimeLimit: whether a run has hit the time limit, so
@@ -148,7 +165,12 @@ class Machine {
     Impl& impl() { return *impl_; }
     Activation* current() { return current_; }
     void setCurrent(Activation* a) { current_ = a; }
-    void setVersion(int v) { version_ = v; }
+    void setVersion(int v) {
+        version_ = v;
+        if (usesLegacyBuiltins(v) != legacyActive_) {
+            switchBuiltins();
+        }
+    }
 
   private:
     Value lookupMember(Object* o, const QString& name, bool resolve);
@@ -157,6 +179,8 @@ class Machine {
     Object* makeInstanceFor(Object* proto);
     RunResult guarded(int swfVersion, const std::function<Value()>& body);
     void installBuiltins();
+    // Parks the active set of built-ins and brings in the other group's (made on first use).
+    void switchBuiltins();
 
     Host& host_;
     Heap heap_;
@@ -166,6 +190,7 @@ class Machine {
     Prototypes protos_;
     int version_;
     int defaultVersion_;
+    bool legacyActive_;  // whether the built-ins of movies up to SWF 6 are the active ones
     Activation* current_ = nullptr;
     std::unique_ptr<Impl> impl_;
 };

@@ -13,20 +13,36 @@
 
 namespace pencora::avm1 {
 
+namespace {
+
+void markBuiltins(Tracer& t, Object* global, const Prototypes& p, Object* objectToString,
+                  const QHash<int, QHash<int, Object*>>& nativeTables, Object* setNativeAccessor) {
+    for (Object* o : {global, p.object, p.function, p.array, p.string, p.number, p.boolean, p.date,
+                      p.error, p.xmlNode, p.xml, p.movieClip, p.button, p.textField, p.video,
+                      objectToString, setNativeAccessor}) {
+        if (o) {
+            t.mark(o);
+        }
+    }
+    for (const auto& table : nativeTables) {
+        for (Object* o : table) {
+            t.mark(o);
+        }
+    }
+}
+
+}  // namespace
+
 void Machine::collectGarbage(const std::vector<Object*>& roots) {
     if (impl_->runDepth > 0) {
         return;  // objects on the C++ stack of a run are not visible to the marker
     }
     heap_.collect([&](Tracer& t) {
-        t.mark(global_);
-        for (Object* o :
-             {protos_.object, protos_.function, protos_.array, protos_.string, protos_.number,
-              protos_.boolean, protos_.date, protos_.error, protos_.xmlNode, protos_.xml,
-              protos_.movieClip, protos_.button, protos_.textField, impl_->objectToString}) {
-            if (o) {
-                t.mark(o);
-            }
-        }
+        const ParkedBuiltins& parked = impl_->parked;
+        markBuiltins(t, global_, protos_, impl_->objectToString, impl_->nativeTables,
+                     impl_->setNativeAccessor);
+        markBuiltins(t, parked.global, parked.protos, parked.objectToString, parked.nativeTables,
+                     parked.setNativeAccessor);
         for (Object* o : roots) {
             t.mark(o);
         }
@@ -39,14 +55,6 @@ void Machine::collectGarbage(const std::vector<Object*>& roots) {
             for (const Value& v : timer.args) {
                 t.mark(v);
             }
-        }
-        for (const auto& table : impl_->nativeTables) {
-            for (Object* o : table) {
-                t.mark(o);
-            }
-        }
-        if (impl_->setNativeAccessor) {
-            t.mark(impl_->setNativeAccessor);
         }
         for (auto it = impl_->interfaces.begin(); it != impl_->interfaces.end(); ++it) {
             t.mark(it.key());

@@ -31,6 +31,15 @@ struct Timer {
     bool repeat = true;
 };
 
+// One group's _global and built-ins while the other group's code runs (machine.h).
+struct ParkedBuiltins {
+    Object* global = nullptr;  // null until the group's code first runs
+    Prototypes protos;
+    Object* objectToString = nullptr;
+    QHash<int, QHash<int, Object*>> nativeTables;
+    Object* setNativeAccessor = nullptr;
+};
+
 struct Machine::Impl {
     // Run bookkeeping, reset when a run starts from outside.
     int depth = 0;        // nested calls
@@ -66,6 +75,7 @@ struct Machine::Impl {
     // first use so that each run of a movie draws its own numbers.
     std::mt19937 random;
     bool randomSeeded = false;
+    ParkedBuiltins parked;
 };
 
 // A number drawn uniformly from [0, 1), and a whole number from 0 to n - 1 (0 when n is 0).

@@ -95,6 +95,7 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
             frameRate_ = read.movie->header.frameRate;
             // A new movie from the host runs its scripts again after a hung one.
             script_->machine().resumeScripts();
+            script_->machine().setDefaultVersion(read.movie->header.version);
         }
         player_.load(layer, read.movie, qs(url));
         if (DisplayObject* root = player_.root(layer)) {

@@ -333,3 +333,58 @@ TEST_F(BitmapCopies, NoiseFillsTheChosenChannelsFromTheSeed) {
     EXPECT_EQ((grey >> 16) & 0xFF, grey & 0xFF);
     EXPECT_EQ((grey >> 8) & 0xFF, grey & 0xFF);
 }
+
+// pixelDissolve walks the clipped region once through: each call writes the pixel its seed
+// names and numPixels more, and answers where the next call goes on.
+TEST_F(BitmapCopies, PixelDissolveReachesEveryPixelOnceAcrossCalls) {
+    auto changed = [&](const Value& b, uint32_t from, int w, int h) {
+        int n = 0;
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                n += pixel32(b, x, y) != from ? 1 : 0;
+            }
+        }
+        return n;
+    };
+    Value b = make({Value(7), Value(9), Value(true), Value(double(0xFF000000u))});
+    Value seed(0);
+    std::vector<int> counts;
+    for (int round = 0; round < 66; ++round) {
+        seed = call(b, "pixelDissolve",
+                    {b, m.getMember(b, "rectangle"), point(0, 0), seed, Value(1),
+                     Value(double(0xFFFF0000u))});
+        counts.push_back(changed(b, 0xFF000000u, 7, 9));
+    }
+    EXPECT_EQ(counts[0], 2);
+    EXPECT_EQ(counts[10], 12);
+    EXPECT_EQ(counts[61], 63) << "every pixel once, none twice";
+    EXPECT_EQ(counts[65], 63);
+    EXPECT_EQ(pixel32(b, 6, 8), 0xFFFF0000u);
+
+    // From another bitmap the pixels are copied, only where rectangle and point both land.
+    Value dest = filled(0xFF000000);
+    Value src = filled(0xFF102030);
+    seed = Value(5);
+    for (int round = 0; round < 10; ++round) {
+        seed = call(dest, "pixelDissolve", {src, rect(-1, 0, 3, 3), point(1, 1), seed, Value(3)});
+    }
+    EXPECT_EQ(changed(dest, 0xFF000000u, 3, 3), 2);
+    EXPECT_EQ(pixel32(dest, 2, 2), 0xFF102030u);
+    EXPECT_EQ(pixel32(dest, 0, 0), 0xFF000000u);
+
+    // numPixels 0 writes the one pixel the seed names; bad arguments answer codes.
+    Value one = filled(0xFF000000);
+    for (int round = 0; round < 3; ++round) {
+        call(one, "pixelDissolve", {one, rect(0, 0, 3, 3), point(0, 0), Value(4), Value(0)});
+    }
+    EXPECT_EQ(changed(one, 0xFF000000u, 3, 3), 1);
+    EXPECT_EQ(number(call(one, "pixelDissolve", {Value(), rect(0, 0, 3, 3), point(0, 0)})), -1);
+    EXPECT_EQ(number(call(one, "pixelDissolve", {one, Value(), point(0, 0)})), -4);
+    Value gone = filled(0xFF000000);
+    call(gone, "dispose");
+    EXPECT_EQ(number(call(one, "pixelDissolve", {gone, rect(0, 0, 3, 3), point(0, 0)})), -1);
+    for (const char* method :
+         {"pixelDissolve", "draw", "applyFilter", "perlinNoise", "generateFilterRect", "clone"}) {
+        EXPECT_EQ(number(call(gone, method, {one, rect(0, 0, 3, 3), point(0, 0)})), -1) << method;
+    }
+}

@@ -38,20 +38,10 @@ struct MovieOrigin : testing::Test {
     // frame 2.
     static swf::Bytes twoFrames(uint8_t version, const Assembler& first, const Assembler& second,
                                 std::optional<uint32_t> fileAttributes = std::nullopt) {
-        swfwrite::MovieBuilder b(version);
-        b.movie().fileAttributes = fileAttributes;
-        swfwrite::TimelineBuilder empty;
-        empty.showFrame();
-        swf::PlaceObject p;
-        p.characterId = b.define(empty.sprite());
-        p.depth = 1;
-        p.name = "holder";
-        b.place(p);
         Assembler a = first;
-        b.doAction(a.op(Code::End).bytes).showFrame();
         Assembler c = second;
-        b.doAction(c.op(Code::End).bytes).showFrame();
-        return b.write();
+        return test::holderMovie(version, a.op(Code::End).bytes, c.op(Code::End).bytes,
+                                 fileAttributes);
     }
 
     void answerAll(const swf::Bytes& bytes) {

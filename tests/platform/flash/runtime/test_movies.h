@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -89,6 +90,24 @@ struct Recorder : PlayerEvents {
 
 inline std::shared_ptr<const swf::Movie> share(const swfwrite::MovieBuilder& b) {
     return std::make_shared<const swf::Movie>(b.build());
+}
+
+// A movie with an empty sprite "holder" at depth 1, the actions `first` run in frame 1 and
+// `second` in frame 2 (each ending in End).
+inline swf::Bytes holderMovie(uint8_t version, const swf::Bytes& first, const swf::Bytes& second,
+                              std::optional<uint32_t> fileAttributes = std::nullopt) {
+    swfwrite::MovieBuilder b(version);
+    b.movie().fileAttributes = fileAttributes;
+    swfwrite::TimelineBuilder empty;
+    empty.showFrame();
+    swf::PlaceObject p;
+    p.characterId = b.define(empty.sprite());
+    p.depth = 1;
+    p.name = "holder";
+    b.place(p);
+    b.doAction(first).showFrame();
+    b.doAction(second).showFrame();
+    return b.write();
 }
 
 }  // namespace pencora::runtime::test

@@ -362,13 +362,21 @@ Value clone(Machine& m, const Value& self, std::vector<Value>&) {
     return Value(copy);
 }
 
+// draw, applyFilter, generateFilterRect and perlinNoise: on a disposed bitmap they answer -1
+// as every method does; otherwise they are not drawn yet and leave the pixels as they are.
+Value notDrawnYet(Machine&, const Value& self, std::vector<Value>&) {
+    return live(self) ? Value() : Value(kFailed);
+}
+
 const NativeEntry kPrototype[] = {
-    {"getPixel", getPixel}, {"getPixel32", getPixel32},
-    {"setPixel", setPixel}, {"setPixel32", setPixel32},
-    {"fillRect", fillRect}, {"floodFill", floodFill},
-    {"scroll", scroll},     {"colorTransform", colorTransform},
-    {"compare", compare},   {"hitTest", hitTest},
-    {"dispose", dispose},   {"clone", clone},
+    {"getPixel", getPixel},       {"getPixel32", getPixel32},
+    {"setPixel", setPixel},       {"setPixel32", setPixel32},
+    {"fillRect", fillRect},       {"floodFill", floodFill},
+    {"scroll", scroll},           {"colorTransform", colorTransform},
+    {"compare", compare},         {"hitTest", hitTest},
+    {"dispose", dispose},         {"clone", clone},
+    {"draw", notDrawnYet},        {"applyFilter", notDrawnYet},
+    {"perlinNoise", notDrawnYet}, {"generateFilterRect", notDrawnYet},
 };
 
 const NativeEntry kGetters[] = {

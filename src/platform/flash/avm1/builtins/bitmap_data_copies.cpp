@@ -1,6 +1,6 @@
 // BitmapData's methods that take pixels from a source bitmap into this one (copyPixels,
 // copyChannel, merge, paletteMap, threshold) and those that search or fill the whole bitmap
-// (getColorBoundsRect, noise).
+// (getColorBoundsRect, noise, pixelDissolve).
 //
 // The copying methods share their first three arguments: the source bitmap, the rectangle of
 // it to take and the point of this bitmap where that rectangle's corner lands. A source that is
@@ -9,6 +9,7 @@
 // is left out. A method that changed pixels answers 0, threshold the number it changed.
 #include <algorithm>
 #include <array>
+#include <numeric>
 #include <variant>
 
 #include "platform/flash/avm1/array_object.h"
@@ -58,6 +59,15 @@ Region regionOf(const BitmapDataObject& src, const Rect& r, const BitmapDataObje
     return Region{int(x0), int(y0), int(x0 + shiftX), int(y0 + shiftY), int(x1 - x0), int(y1 - y0)};
 }
 
+// A point that is no object stands for (0, 0), a missing coordinate for 0.
+XY destinationPoint(Machine& m, const Value& v) {
+    if (!v.isObject()) {
+        return XY{};
+    }
+    return XY{m.toInt32(m.getMember(v, QStringLiteral("x"))),
+              m.toInt32(m.getMember(v, QStringLiteral("y")))};
+}
+
 // Reads the three shared arguments; the error code to answer when they do not make a copy.
 std::variant<Copy, int> copyOf(Machine& m, const Value& self, std::vector<Value>& args,
                                size_t required) {
@@ -76,12 +86,7 @@ std::variant<Copy, int> copyOf(Machine& m, const Value& self, std::vector<Value>
     if (!r) {
         return kNoRectangle;
     }
-    XY at;
-    if (args[2].isObject()) {
-        at = XY{m.toInt32(m.getMember(args[2], QStringLiteral("x"))),
-                m.toInt32(m.getMember(args[2], QStringLiteral("y")))};
-    }
-    return Copy{source, dest, regionOf(*source, *r, *dest, at)};
+    return Copy{source, dest, regionOf(*source, *r, *dest, destinationPoint(m, args[2]))};
 }
 
 // Writes each moved pixel as `pixel` makes it from the source's and the destination's straight
@@ -353,11 +358,61 @@ Value noise(Machine& m, const Value& self, std::vector<Value>& args) {
     return Value(kDone);
 }
 
+// The order pixelDissolve visits a region of `area` pixels in: position p is pixel
+// (p * step) mod area, a step about 0.618 of the area with no factor in common with it, so
+// that every pixel comes once in a scattered order.
+int64_t dissolveStep(int64_t area) {
+    int64_t step = std::max<int64_t>(1, int64_t(double(area) * 0.6180339887));
+    while (std::gcd(step, area) != 1) {
+        ++step;
+    }
+    return step;
+}
+
+// pixelDissolve(source, rect, point[, seed = 0, numPixels = a 30th of rect, fillColor = 0]):
+// the region the copy methods would fill is dissolved in a fixed scattered order that reaches
+// each of its pixels once. A call writes the pixel at position `seed` of that order and the
+// `numPixels` after it, and answers the position of the last one, from which a call passed it
+// as its seed goes on. From another bitmap the pixels are copied, from this one they become
+// fillColor. A source that is no live bitmap answers -1, a missing rectangle -4.
+Value pixelDissolve(Machine& m, const Value& self, std::vector<Value>& args) {
+    BitmapDataObject* dest = live(self);
+    BitmapDataObject* source = args.size() < 3 ? nullptr : live(args[0]);
+    if (!dest || !source) {
+        return Value(kFailed);
+    }
+    const std::optional<Rect> r = rectOf(m, args[1]);
+    if (!r) {
+        return Value(kNoRectangle);
+    }
+    const Region g = regionOf(*source, *r, *dest, destinationPoint(m, args[2]));
+    const int32_t seed = args.size() > 3 ? m.toInt32(args[3]) : 0;
+    const int64_t area = int64_t(g.w) * int64_t(g.h);
+    if (area <= 0) {
+        return Value(seed);
+    }
+    const int64_t asked = args.size() > 4 && !args[4].isUndefined()
+                              ? int64_t(m.toInt32(args[4]))
+                              : std::max<int64_t>(0, int64_t(r->w) * int64_t(r->h) / 30);
+    const int64_t count = std::clamp<int64_t>(asked, 0, area - 1);
+    const uint32_t fill = args.size() > 5 ? uint32_t(m.toInt32(args[5])) : 0;
+    const int64_t step = dissolveStep(area);
+    const int64_t start = ((int64_t(seed) % area) + area) % area;
+    m.tick(uint64_t(count));
+    for (int64_t i = 0; i <= count; ++i) {
+        const int64_t pixel = ((start + i) % area) * step % area;
+        const int x = int(pixel % g.w), y = int(pixel / g.w);
+        const uint32_t argb = source == dest ? fill : source->pixel32(g.sx + x, g.sy + y);
+        dest->setPixel32(g.dx + x, g.dy + y, argb);
+    }
+    return Value(double((start + count) % area));
+}
+
 const NativeEntry kMethods[] = {
     {"copyPixels", copyPixels}, {"copyChannel", copyChannel},
     {"merge", merge},           {"paletteMap", paletteMap},
     {"threshold", threshold},   {"getColorBoundsRect", getColorBoundsRect},
-    {"noise", noise},
+    {"noise", noise},           {"pixelDissolve", pixelDissolve},
 };
 
 }  // namespace

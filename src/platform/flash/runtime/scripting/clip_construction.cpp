@@ -89,8 +89,9 @@ avm1::Object* ScriptHost::registeredClass(DisplayObject& clip) {
     if (!placingByScript_) {
         runPendingInitActions(clip);
     }
+    const int version = versionOf(clip);
     avm1::Property* table =
-        machine_->global()->find(avm1::registeredClassTable(versionOf(clip)), versionOf(clip));
+        machine_->globalFor(version)->find(avm1::registeredClassTable(version), version);
     avm1::Object* classes = table ? table->value.object() : nullptr;
     if (!classes) {
         return nullptr;
@@ -150,7 +151,7 @@ bool ScriptHost::hasOnConstruct(DisplayObject& clip) {
         return false;
     }
     // Looked up without making a script object for every clip the timeline places.
-    avm1::Object* from = clip.script ? scriptObject(clip) : machine_->protos().movieClip;
+    avm1::Object* from = clip.script ? scriptObject(clip) : movieClipPrototype(clip);
     const Value v = from ? machine_->get(from, QStringLiteral("onConstruct")) : Value();
     return v.isObject() && v.object()->kind() == avm1::ObjectKind::Function;
 }

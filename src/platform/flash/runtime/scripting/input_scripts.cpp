@@ -349,18 +349,18 @@ void ScriptHost::focusChanged(Player&, DisplayObject* old, DisplayObject* now) {
 }
 
 avm1::Object* ScriptHost::classPrototype(const DisplayObject& object) {
+    const avm1::Prototypes& p = machine_->protosFor(object.movie ? object.movie->version() : 8);
     switch (object.kind) {
         case ObjectKind::Clip:
-            return machine_->protos().movieClip;
+            return p.movieClip;
         case ObjectKind::Button:
-            return machine_->protos().button;
+            return p.button;
         case ObjectKind::EditText:
-            return machine_->protos().textField ? machine_->protos().textField
-                                                : machine_->protos().object;
+            return p.textField ? p.textField : p.object;
         case ObjectKind::Video:
-            return machine_->protos().video ? machine_->protos().video : machine_->protos().object;
+            return p.video ? p.video : p.object;
         default:
-            return machine_->protos().object;
+            return p.object;
     }
 }
 

@@ -349,8 +349,18 @@ ScriptHost::ScriptHost(Player& player) : player_(player) {
     avm1::ScriptLimits limits = machine_->limits();
     limits.stopScriptsAfterTimeLimit = true;
     machine_->setLimits(limits);
-    installMovieClip();
     netStreams_ = std::make_unique<NetStreams>(*this);
+    installClasses();
+    typing_ = makeTextInputHandler(*this);
+    player_.setTextInput(typing_.get());
+}
+
+ScriptHost::~ScriptHost() {
+    player_.setTextInput(nullptr);
+}
+
+void ScriptHost::installClasses() {
+    installMovieClip();
     installSoundClass(*this);
     installStageAndSystem(*this);
     installColorClass(*machine_);
@@ -358,12 +368,23 @@ ScriptHost::ScriptHost(Player& player) : player_(player) {
     installVideoClass(*this);
     installVideoClasses(*this);  // NetStream, and stream pictures on the Video class above
     installInputClasses();
-    typing_ = makeTextInputHandler(*this);
-    player_.setTextInput(typing_.get());
 }
 
-ScriptHost::~ScriptHost() {
-    player_.setTextInput(nullptr);
+void ScriptHost::installClassesAgain(avm1::Object* firstGlobal) {
+    installClasses();
+    // The keyboard, the mouse, the focus and the stage are the player's own, one each: every
+    // movie hears the same events through the same objects and listeners.
+    avm1::Machine& m = *machine_;
+    for (const char* name : {"Key", "Mouse", "Selection", "Stage"}) {
+        const QString n = QString::fromLatin1(name);
+        if (avm1::Property* p = firstGlobal->findAny(n, 10)) {
+            m.global()->put(n, p->value, p->flags);
+        }
+    }
+}
+
+avm1::Object* ScriptHost::movieClipPrototype(const DisplayObject& clip) {
+    return machine_->protosFor(clip.movie ? clip.movie->version() : 8).movieClip;
 }
 
 void ScriptHost::installMovieClip() {
@@ -484,7 +505,7 @@ void ScriptHost::placed(Player&, DisplayObject& clip) {
 void ScriptHost::callLoadMethod(DisplayObject& clip) {
     // The method is looked up when its turn comes: the constructor, the init object or the
     // class's prototype may have given it. A clip without a script object can only inherit it.
-    avm1::Object* from = clip.script ? scriptObject(clip) : machine_->protos().movieClip;
+    avm1::Object* from = clip.script ? scriptObject(clip) : movieClipPrototype(clip);
     const Value v = from ? machine_->get(from, QStringLiteral("onLoad")) : Value();
     if (!v.isObject() || v.object()->kind() != avm1::ObjectKind::Function) {
         return;
@@ -812,7 +833,7 @@ void ScriptHost::resetClipScript(DisplayObject& clip) {
     }
     object->watches().clear();
     if (clip.isClip()) {
-        object->setProto(machine_->protos().movieClip);
+        object->setProto(movieClipPrototype(clip));
     }
 }
 

@@ -111,6 +111,7 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     QString externalCall(const QString& request) override {
         return player_.events().flashCall(request);
     }
+    void installClassesAgain(avm1::Object* firstGlobal) override;
 
     MovieLoader& loader() { return loader_; }
     // Sound objects kept alive while their sound plays or loads.
@@ -176,8 +177,12 @@ class ScriptHost : public ActionRunner, public avm1::Host {
         std::optional<QRectF> limits;
     };
     void installInputClasses();
+    // The classes the runtime adds to each set of built-ins.
+    void installClasses();
     // The class prototype scripts see on a display object of this kind.
     avm1::Object* classPrototype(const DisplayObject& object);
+    // MovieClip.prototype as the movie the clip comes from sees it.
+    avm1::Object* movieClipPrototype(const DisplayObject& clip);
 
     Player& player_;
     std::unique_ptr<avm1::Machine> machine_;
