@@ -179,6 +179,27 @@ TEST_F(ScriptTargetsTest, AClipWaitingForItsUnloadHandlersSitsBelowEveryDepth) {
     EXPECT_TRUE(root().children.empty());
 }
 
+// A reference kept to a removed clip names its path: `with` and tellTarget on it act on
+// whatever clip stands there later, and while nothing does, names are looked up past it
+// and tellTarget falls back to the root.
+TEST_F(ScriptTargetsTest, WithAndTellTargetOnARemovedClipFollowItsPath) {
+    swfwrite::MovieBuilder b;
+    const uint16_t first = spriteWith(b, Assembler().setVar("n", str("first")));
+    const uint16_t second = spriteWith(b, Assembler().setVar("n", str("second")));
+    Assembler keep;
+    keep.setVar("n", str("root")).push({str("k")}).getVar("kid").op(Code::SetVariable);
+    b.place(named(first, 1, "kid")).doAction(done(keep)).showFrame();
+    Assembler look;
+    look.getVar("k").with(Assembler().getVar("n").trace());
+    setTarget(look, "kid");
+    look.getVar("n").trace();
+    setTarget(look, "");
+    b.remove(1).doAction(done(look)).showFrame();
+    b.place(named(second, 1, "kid")).doAction(done(Assembler(look).op(Code::Stop))).showFrame();
+    play(b, 3);
+    EXPECT_THAT(traces.lines, ElementsAre("root", "root", "second", "second"));
+}
+
 // A Sound made with a relative path finds its clip from the timeline of the script calling
 // it, not from the one that made it.
 TEST_F(ScriptTargetsTest, ASoundsRelativePathStartsAtTheCallingTimeline) {
