@@ -294,5 +294,39 @@ TEST_F(LoaderRules, ImportedSymbolsComeFromTheLibraryAfterItsInitActions) {
     EXPECT_EQ(host.lines, std::vector<std::string>{"undefined"});
 }
 
+// A sound a movie imports attaches under the name its import gives, decoded from the
+// library: before the library arrives there is nothing to attach, and afterwards a Sound has
+// its length and bytes.
+TEST_F(LoaderRules, ImportedSoundsAttachFromTheLibraryOnceItArrives) {
+    swfwrite::MovieBuilder lib(8);
+    swf::Sound chime;
+    chime.format = swf::SoundFormat::UncompressedLittleEndian;
+    chime.rate = 3;  // 44.1 kHz
+    chime.is16Bit = true;
+    chime.sampleCount = 4410;
+    chime.data.assign(4410 * 2, 0x10);
+    lib.tag(swf::ExportAssets{{{lib.define(chime), "chime"}}});
+    lib.showFrame();
+
+    swfwrite::MovieBuilder b(8);
+    b.tag(swf::ImportAssets{2, "lib.swf", {{30, "Chime"}}});
+    Assembler attach;
+    attach.push({str("s"), avm1::test::integer(0), str("Sound")}).op(Code::NewObject);
+    attach.op(Code::SetVariable);
+    attach.push({str("chime"), avm1::test::integer(1), str("s")}).op(Code::GetVariable);
+    attach.push({str("attachSound")}).op(Code::CallMethod).op(Code::Pop);
+    attach.push({str("s")}).op(Code::GetVariable).push({str("duration")}).op(Code::GetMember);
+    attach.trace();
+    attach.push({avm1::test::integer(0), str("s")}).op(Code::GetVariable);
+    attach.push({str("getBytesTotal")}).op(Code::CallMethod).trace();
+    b.doAction(Assembler(attach).op(Code::End).bytes).showFrame();
+    b.doAction(Assembler(attach).op(Code::Stop).op(Code::End).bytes).showFrame();
+    ASSERT_TRUE(engine->loadMovie(0, b.write(), u"main.swf", {}));
+    engine->runFrame();
+    engine->fetchCompleted(takeFetch().id, lib.write());
+    engine->runFrame();
+    EXPECT_EQ(host.lines, (std::vector<std::string>{"undefined", "undefined", "100", "8820"}));
+}
+
 }  // namespace
 }  // namespace pencora::runtime
