@@ -328,5 +328,43 @@ TEST_F(LoaderRules, ImportedSoundsAttachFromTheLibraryOnceItArrives) {
     EXPECT_EQ(host.lines, (std::vector<std::string>{"undefined", "undefined", "100", "8820"}));
 }
 
+// A library may borrow what it shares from another library: that one is fetched next to it
+// once it has arrived, its init actions run on the importing root too, and the name attaches
+// the second library's own symbol.
+TEST_F(LoaderRules, ALibraryPassesOnWhatItImportsFromAnother) {
+    swfwrite::MovieBuilder leafLib(8);
+    swfwrite::TimelineBuilder leaf;
+    leaf.doAction(Assembler().push({str("leaf frame")}).trace().op(Code::End).bytes).showFrame();
+    const uint16_t leafId = leafLib.define(leaf.sprite());
+    leafLib.tag(swf::ExportAssets{{{leafId, "leaf"}}});
+    leafLib.tag(swf::DoInitAction{
+        leafId, Assembler().push({str("leaf init")}).trace().op(Code::End).bytes});
+    leafLib.showFrame();
+
+    swfwrite::MovieBuilder middle(8);
+    middle.tag(swf::ImportAssets{2, "leaves.swf", {{50, "leaf"}}});
+    middle.tag(swf::ExportAssets{{{50, "leaf"}}});
+    middle.showFrame();
+
+    swfwrite::MovieBuilder b(8);
+    b.tag(swf::ImportAssets{2, "parts/middle.swf", {{40, "leaf"}}});
+    b.showFrame();
+    Assembler attach;
+    attach.push({avm1::test::integer(1), str("it"), str("leaf"), avm1::test::integer(3)});
+    attach.push({str("_root")}).op(Code::GetVariable).push({str("attachMovie")});
+    attach.op(Code::CallMethod).op(Code::Pop).op(Code::Stop);
+    b.doAction(attach.op(Code::End).bytes).showFrame();
+    ASSERT_TRUE(engine->loadMovie(0, b.write(), u"main.swf", {}));
+    engine->fetchCompleted(takeFetch().id, middle.write());
+    const flash::FetchRequest second = takeFetch();
+    EXPECT_EQ(second.url, u"parts/leaves.swf");
+    engine->fetchCompleted(second.id, leafLib.write());
+    engine->runFrame();
+    engine->runFrame();
+    engine->runFrame();
+    EXPECT_EQ(host.lines, (std::vector<std::string>{"leaf init", "leaf frame"}));
+    EXPECT_EQ(engine->getProperty(u"it", 13), u"it");
+}
+
 }  // namespace
 }  // namespace pencora::runtime
