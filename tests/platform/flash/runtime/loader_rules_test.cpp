@@ -366,5 +366,41 @@ TEST_F(LoaderRules, ALibraryPassesOnWhatItImportsFromAnother) {
     EXPECT_EQ(engine->getProperty(u"it", 13), u"it");
 }
 
+// The class a library's init actions register for a symbol it exports constructs the clips
+// an importing movie attaches from it.
+TEST_F(LoaderRules, ImportedSymbolsTakeTheClassTheLibraryRegisters) {
+    swfwrite::MovieBuilder lib(8);
+    swfwrite::TimelineBuilder inner;
+    inner.showFrame();
+    const uint16_t item = lib.define(inner.sprite());
+    lib.tag(swf::ExportAssets{{{item, "shared item"}}});
+    Assembler ctor;
+    ctor.push({str("made ")}).push({str("this")}).op(Code::GetVariable);
+    ctor.push({str("_name")}).op(Code::GetMember).op(Code::Add2).trace();
+    Assembler init;
+    init.push({str("_global")}).op(Code::GetVariable).push({str("Item")});
+    init.function("", {}, ctor).op(Code::SetMember);
+    init.push({str("_global")}).op(Code::GetVariable).push({str("Item")}).op(Code::GetMember);
+    init.push({str("shared item"), avm1::test::integer(2), str("Object")}).op(Code::GetVariable);
+    init.push({str("registerClass")}).op(Code::CallMethod).op(Code::Pop).op(Code::End);
+    lib.tag(swf::DoInitAction{item, init.bytes});
+    lib.showFrame();
+
+    swfwrite::MovieBuilder b(8);
+    b.tag(swf::ImportAssets{2, "lib.swf", {{40, "Shared Item"}}});
+    b.showFrame();
+    Assembler attach;
+    attach.push({avm1::test::integer(1), str("it"), str("shared ITEM"), avm1::test::integer(3)});
+    attach.push({str("_root")}).op(Code::GetVariable).push({str("attachMovie")});
+    attach.op(Code::CallMethod).op(Code::Pop).op(Code::Stop);
+    b.doAction(attach.op(Code::End).bytes).showFrame();
+    ASSERT_TRUE(engine->loadMovie(0, b.write(), u"main.swf", {}));
+    engine->fetchCompleted(takeFetch().id, lib.write());
+    engine->runFrame();
+    engine->runFrame();
+    engine->runFrame();
+    EXPECT_EQ(host.lines, std::vector<std::string>{"made it"});
+}
+
 }  // namespace
 }  // namespace pencora::runtime
