@@ -294,5 +294,113 @@ TEST_F(LoaderRules, ImportedSymbolsComeFromTheLibraryAfterItsInitActions) {
     EXPECT_EQ(host.lines, std::vector<std::string>{"undefined"});
 }
 
+// A sound a movie imports attaches under the name its import gives, decoded from the
+// library: before the library arrives there is nothing to attach, and afterwards a Sound has
+// its length and bytes.
+TEST_F(LoaderRules, ImportedSoundsAttachFromTheLibraryOnceItArrives) {
+    swfwrite::MovieBuilder lib(8);
+    swf::Sound chime;
+    chime.format = swf::SoundFormat::UncompressedLittleEndian;
+    chime.rate = 3;  // 44.1 kHz
+    chime.is16Bit = true;
+    chime.sampleCount = 4410;
+    chime.data.assign(4410 * 2, 0x10);
+    lib.tag(swf::ExportAssets{{{lib.define(chime), "chime"}}});
+    lib.showFrame();
+
+    swfwrite::MovieBuilder b(8);
+    b.tag(swf::ImportAssets{2, "lib.swf", {{30, "Chime"}}});
+    Assembler attach;
+    attach.push({str("s"), avm1::test::integer(0), str("Sound")}).op(Code::NewObject);
+    attach.op(Code::SetVariable);
+    attach.push({str("chime"), avm1::test::integer(1), str("s")}).op(Code::GetVariable);
+    attach.push({str("attachSound")}).op(Code::CallMethod).op(Code::Pop);
+    attach.push({str("s")}).op(Code::GetVariable).push({str("duration")}).op(Code::GetMember);
+    attach.trace();
+    attach.push({avm1::test::integer(0), str("s")}).op(Code::GetVariable);
+    attach.push({str("getBytesTotal")}).op(Code::CallMethod).trace();
+    b.doAction(Assembler(attach).op(Code::End).bytes).showFrame();
+    b.doAction(Assembler(attach).op(Code::Stop).op(Code::End).bytes).showFrame();
+    ASSERT_TRUE(engine->loadMovie(0, b.write(), u"main.swf", {}));
+    engine->runFrame();
+    engine->fetchCompleted(takeFetch().id, lib.write());
+    engine->runFrame();
+    EXPECT_EQ(host.lines, (std::vector<std::string>{"undefined", "undefined", "100", "8820"}));
+}
+
+// A library may borrow what it shares from another library: that one is fetched next to it
+// once it has arrived, its init actions run on the importing root too, and the name attaches
+// the second library's own symbol.
+TEST_F(LoaderRules, ALibraryPassesOnWhatItImportsFromAnother) {
+    swfwrite::MovieBuilder leafLib(8);
+    swfwrite::TimelineBuilder leaf;
+    leaf.doAction(Assembler().push({str("leaf frame")}).trace().op(Code::End).bytes).showFrame();
+    const uint16_t leafId = leafLib.define(leaf.sprite());
+    leafLib.tag(swf::ExportAssets{{{leafId, "leaf"}}});
+    leafLib.tag(swf::DoInitAction{
+        leafId, Assembler().push({str("leaf init")}).trace().op(Code::End).bytes});
+    leafLib.showFrame();
+
+    swfwrite::MovieBuilder middle(8);
+    middle.tag(swf::ImportAssets{2, "leaves.swf", {{50, "leaf"}}});
+    middle.tag(swf::ExportAssets{{{50, "leaf"}}});
+    middle.showFrame();
+
+    swfwrite::MovieBuilder b(8);
+    b.tag(swf::ImportAssets{2, "parts/middle.swf", {{40, "leaf"}}});
+    b.showFrame();
+    Assembler attach;
+    attach.push({avm1::test::integer(1), str("it"), str("leaf"), avm1::test::integer(3)});
+    attach.push({str("_root")}).op(Code::GetVariable).push({str("attachMovie")});
+    attach.op(Code::CallMethod).op(Code::Pop).op(Code::Stop);
+    b.doAction(attach.op(Code::End).bytes).showFrame();
+    ASSERT_TRUE(engine->loadMovie(0, b.write(), u"main.swf", {}));
+    engine->fetchCompleted(takeFetch().id, middle.write());
+    const flash::FetchRequest second = takeFetch();
+    EXPECT_EQ(second.url, u"parts/leaves.swf");
+    engine->fetchCompleted(second.id, leafLib.write());
+    engine->runFrame();
+    engine->runFrame();
+    engine->runFrame();
+    EXPECT_EQ(host.lines, (std::vector<std::string>{"leaf init", "leaf frame"}));
+    EXPECT_EQ(engine->getProperty(u"it", 13), u"it");
+}
+
+// The class a library's init actions register for a symbol it exports constructs the clips
+// an importing movie attaches from it.
+TEST_F(LoaderRules, ImportedSymbolsTakeTheClassTheLibraryRegisters) {
+    swfwrite::MovieBuilder lib(8);
+    swfwrite::TimelineBuilder inner;
+    inner.showFrame();
+    const uint16_t item = lib.define(inner.sprite());
+    lib.tag(swf::ExportAssets{{{item, "shared item"}}});
+    Assembler ctor;
+    ctor.push({str("made ")}).push({str("this")}).op(Code::GetVariable);
+    ctor.push({str("_name")}).op(Code::GetMember).op(Code::Add2).trace();
+    Assembler init;
+    init.push({str("_global")}).op(Code::GetVariable).push({str("Item")});
+    init.function("", {}, ctor).op(Code::SetMember);
+    init.push({str("_global")}).op(Code::GetVariable).push({str("Item")}).op(Code::GetMember);
+    init.push({str("shared item"), avm1::test::integer(2), str("Object")}).op(Code::GetVariable);
+    init.push({str("registerClass")}).op(Code::CallMethod).op(Code::Pop).op(Code::End);
+    lib.tag(swf::DoInitAction{item, init.bytes});
+    lib.showFrame();
+
+    swfwrite::MovieBuilder b(8);
+    b.tag(swf::ImportAssets{2, "lib.swf", {{40, "Shared Item"}}});
+    b.showFrame();
+    Assembler attach;
+    attach.push({avm1::test::integer(1), str("it"), str("shared ITEM"), avm1::test::integer(3)});
+    attach.push({str("_root")}).op(Code::GetVariable).push({str("attachMovie")});
+    attach.op(Code::CallMethod).op(Code::Pop).op(Code::Stop);
+    b.doAction(attach.op(Code::End).bytes).showFrame();
+    ASSERT_TRUE(engine->loadMovie(0, b.write(), u"main.swf", {}));
+    engine->fetchCompleted(takeFetch().id, lib.write());
+    engine->runFrame();
+    engine->runFrame();
+    engine->runFrame();
+    EXPECT_EQ(host.lines, std::vector<std::string>{"made it"});
+}
+
 }  // namespace
 }  // namespace pencora::runtime

@@ -304,6 +304,53 @@ TEST_F(MovieClipTest, AScrollRectMovesWhatAClipHoldsAndCutsItsHits) {
     host->displayOf(holder)->scrollRect.reset();
     EXPECT_TRUE(hits(holder, 125, 5));
     EXPECT_FALSE(hits(holder, 101, 5));
+
+// A shape hit test finds static text only on its letters, unless the text is drawn with the
+// advanced anti-aliasing, which leaves it no outlines: then its box counts, as in a plain test.
+TEST_F(MovieClipTest, ShapeHitsFindStaticTextOnItsLettersOrAdvancedTextInItsBox) {
+    swfwrite::MovieBuilder b;
+    swf::Font font;
+    font.version = 2;
+    font.name = "Box";
+    swfwrite::ShapeBuilder glyph;
+    glyph.rectangle(0, -1024, 1024, 0, 1);  // the em square above the baseline
+    font.glyphs = {glyph.records()};
+    font.codes = {'A'};
+    swf::Text text;
+    text.version = 2;
+    text.bounds = {0, 100 * 20, 0, 100 * 20};
+    swf::TextRecord line;
+    line.fontId = b.define(font);
+    line.height = 20 * 20;
+    line.color = kRed;
+    line.xOffset = 10 * 20;
+    line.yOffset = 40 * 20;
+    line.glyphs = {{0, 30 * 20}, {0, 30 * 20}};  // letters over x 10..30 and 40..60
+    text.records = {line};
+    auto exportText = [&](const char* name) {
+        const uint16_t id = b.define(text);
+        swfwrite::TimelineBuilder sprite;
+        sprite.place(id, 1).showFrame();
+        b.tag(swf::ExportAssets{{{b.define(sprite.sprite()), name}}});
+        return id;
+    };
+    exportText("Letters");
+    b.movie().textSettings[exportText("Smooth")].advanced = true;
+    loadBoxMovie(b);
+
+    auto hits = [&](const char* name, double x, double y, bool shape) {
+        Object* clip = call(root(), "attachMovie", {name, name, 1}).object();
+        EXPECT_TRUE(clip);
+        return clip && m().toBoolean(call(clip, "hitTest", {x, y, shape}));
+    };
+    EXPECT_TRUE(hits("Letters", 15, 30, true));
+    EXPECT_TRUE(hits("Letters", 55, 25, true));
+    EXPECT_FALSE(hits("Letters", 35, 30, true));  // between the letters
+    EXPECT_FALSE(hits("Letters", 15, 50, true));  // below them, still inside the text's bounds
+    EXPECT_TRUE(hits("Letters", 35, 30, false));
+    EXPECT_TRUE(hits("Smooth", 35, 30, true));
+    EXPECT_TRUE(hits("Smooth", 15, 50, true));
+    EXPECT_FALSE(hits("Smooth", 150, 50, true));
 }
 
 TEST_F(MovieClipTest, DuplicateCopiesTheDrawingButNotItsLaterChanges) {

@@ -135,6 +135,71 @@ TEST_F(ScriptTargetsTest, UnloadHandlersRunWhileTheClipIsStillOnTheList) {
     EXPECT_TRUE(root().children.empty());
 }
 
+// A clip with unload handlers that leaves the list waits at -32769 minus its depth until
+// the handlers have run: scripts still find it by name and may read and set it, but it is
+// no longer theirs to remove or to swap back among the living.
+TEST_F(ScriptTargetsTest, AClipWaitingForItsUnloadHandlersSitsBelowEveryDepth) {
+    auto call = [](Assembler& a, const std::string& clip, const std::string& method,
+                   std::vector<avm1::test::Operand> args = {}) -> Assembler& {
+        for (auto arg = args.rbegin(); arg != args.rend(); ++arg) {
+            a.push({*arg});
+        }
+        a.push({integer(int(args.size()))}).getVar(clip).push({str(method)});
+        return a.op(Code::CallMethod);
+    };
+    swfwrite::MovieBuilder b;
+    const uint16_t kid = spriteWith(b, Assembler());
+    swf::PlaceObject place = named(kid, 1, "kid");
+    Assembler unload;
+    call(unload, "this", "getDepth").trace();
+    place.clipActions.push_back({swf::clip_event::Unload, 0, done(unload)});
+    Assembler make;
+    call(make, "this", "createEmptyMovieClip", {str("made"), integer(5)}).op(Code::Pop);
+    make.getVar("made").push({str("onUnload")});
+    make.function("", {}, Assembler().push({str("made gone")}).trace()).op(Code::SetMember);
+    b.place(place).doAction(done(make)).showFrame();
+
+    Assembler gone;
+    call(gone, "kid", "getDepth").trace();
+    gone.getVar("kid._name").trace().getVar("kid._target").trace();
+    gone.getVar("kid").push({str("_x"), integer(7)}).op(Code::SetMember);
+    gone.getVar("kid._x").trace();
+    call(gone, "kid", "removeMovieClip").op(Code::Pop);
+    call(gone, "kid", "swapDepths", {integer(3)}).op(Code::Pop);
+    call(gone, "kid", "getDepth").trace();
+    call(gone, "made", "removeMovieClip").op(Code::Pop);
+    call(gone, "made", "getDepth").trace();
+    call(gone, "made", "removeMovieClip").op(Code::Pop);
+    call(gone, "made", "getDepth").trace();
+    gone.op(Code::Stop);
+    b.remove(1).doAction(done(gone)).showFrame();
+    play(b, 2);
+    EXPECT_THAT(traces.lines, ElementsAre("-16386", "kid", "/kid", "7", "-16386", "-32774",
+                                          "-32774", "-16386", "made gone"));
+    EXPECT_TRUE(root().children.empty());
+}
+
+// A reference kept to a removed clip names its path: `with` and tellTarget on it act on
+// whatever clip stands there later, and while nothing does, names are looked up past it
+// and tellTarget falls back to the root.
+TEST_F(ScriptTargetsTest, WithAndTellTargetOnARemovedClipFollowItsPath) {
+    swfwrite::MovieBuilder b;
+    const uint16_t first = spriteWith(b, Assembler().setVar("n", str("first")));
+    const uint16_t second = spriteWith(b, Assembler().setVar("n", str("second")));
+    Assembler keep;
+    keep.setVar("n", str("root")).push({str("k")}).getVar("kid").op(Code::SetVariable);
+    b.place(named(first, 1, "kid")).doAction(done(keep)).showFrame();
+    Assembler look;
+    look.getVar("k").with(Assembler().getVar("n").trace());
+    setTarget(look, "kid");
+    look.getVar("n").trace();
+    setTarget(look, "");
+    b.remove(1).doAction(done(look)).showFrame();
+    b.place(named(second, 1, "kid")).doAction(done(Assembler(look).op(Code::Stop))).showFrame();
+    play(b, 3);
+    EXPECT_THAT(traces.lines, ElementsAre("root", "root", "second", "second"));
+}
+
 // A Sound made with a relative path finds its clip from the timeline of the script calling
 // it, not from the one that made it.
 TEST_F(ScriptTargetsTest, ASoundsRelativePathStartsAtTheCallingTimeline) {

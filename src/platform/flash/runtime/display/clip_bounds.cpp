@@ -53,6 +53,23 @@ void addBounds(const DisplayObject& o, const QTransform& t, bool withStrokes, Ex
     }
 }
 
+// Static text drawn with the advanced anti-aliasing has no outlines to hit: a shape hit test
+// finds it anywhere inside its box on the stage, as a plain hit test does.
+bool hitsAsItsBox(const DisplayObject& o) {
+    if (o.kind != ObjectKind::Text || !o.movie || !o.movie->movie) {
+        return false;
+    }
+    const auto& settings = o.movie->movie->textSettings;
+    const auto it = settings.find(o.characterId);
+    return it != settings.end() && it->second.advanced;
+}
+
+bool insideStageBox(const DisplayObject& o, const QTransform& toStage, QPointF stage) {
+    const auto b = contentBounds(o, toStage, true);
+    return b && b->left() <= stage.x() && stage.x() <= b->right() && b->top() <= stage.y() &&
+           stage.y() <= b->bottom();
+}
+
 // What `o` and its children paint at the stage point. A clip a script masked counts only
 // where its mask paints too, and a child under a timeline mask only where that mask paints.
 bool hitsShape(const DisplayObject& o, const QTransform& toStage, QPointF stage,
@@ -64,16 +81,19 @@ bool hitsShape(const DisplayObject& o, const QTransform& toStage, QPointF stage,
     if (o.scrollRect && !insideScrollRects(o, stage)) {
         return false;
     }
+    if (hitsAsItsBox(o)) {
+        return insideStageBox(o, toStage, stage);
+    }
     const QTransform contentToStage = scrollShift(o) * toStage;
     bool invertible = false;
     const QPointF local = contentToStage.inverted(&invertible).map(stage);
     if (!invertible) {
         return false;
     }
-    if (o.drawing && o.drawing->hits(local, o.ratio)) {
+    if (o.drawing && o.drawing->hitsShape(local, o.ratio)) {
         return true;
     }
-    if (const CharacterDrawing* g = drawnGraphics(o); g && g->hits(local, o.ratio)) {
+    if (const CharacterDrawing* g = drawnGraphics(o); g && g->hitsShape(local, o.ratio)) {
         return true;
     }
     const DisplayObject* mask = nullptr;
@@ -142,9 +162,7 @@ bool hitsPoint(const DisplayObject& object, QPointF point, bool shape) {
         return (!object.parent || insideScrollRects(*object.parent, stage)) &&
                hitsShape(object, toStage, stage);
     }
-    const auto b = contentBounds(object, toStage, true);
-    return b && b->left() <= stage.x() && stage.x() <= b->right() && b->top() <= stage.y() &&
-           stage.y() <= b->bottom();
+    return insideStageBox(object, toStage, stage);
 }
 
 }  // namespace pencora::runtime

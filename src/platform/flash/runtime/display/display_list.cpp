@@ -245,7 +245,9 @@ void Player::removeObject(DisplayObject& clip, int depth) {
     if (!gone->unloading && gone->isClip() && runner_->handlesUnload(*gone)) {
         // A clip with unload handlers leaves its depth for one below every other and stays
         // there, still a clip on the list, until its handlers have run (unload_clip_event).
-        const int below = -kScriptDepthBase - 1 - depth;
+        // Scripts count depths from -16384, so the depth they see becomes -32769 minus the
+        // one they saw: -16385 at most, below anything a script or a timeline may place.
+        const int below = -1 - depth;
         clip.children.erase(it);
         if (clip.children.count(below)) {
             removeObject(clip, below);
@@ -332,7 +334,12 @@ DisplayObject* Player::placeByScript(DisplayObject& parent, const ScriptPlacemen
 
 void Player::swapDepth(DisplayObject& child, int depth) {
     DisplayObject* parent = child.parent;
-    if (!parent) {
+    // A clip waiting for its unload handlers is leaving: it neither comes back among the
+    // living nor sends one of them down where it waits.
+    if (!parent || child.unloading) {
+        return;
+    }
+    if (const DisplayObject* there = parent->childAt(depth); there && there->unloading) {
         return;
     }
     // A clip moved by a script is no longer the timeline's: later frames leave it alone, even

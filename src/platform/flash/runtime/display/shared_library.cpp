@@ -1,6 +1,7 @@
 #include "platform/flash/runtime/display/shared_library.h"
 
 #include <QByteArray>
+#include <QUrl>
 
 #include <span>
 #include <variant>
@@ -29,12 +30,13 @@ std::optional<uint16_t> exportedId(const MovieContext& library, const QString& n
     return found;
 }
 
-// The library has arrived: its exports stand in for the borrowed ids. Its init actions run
-// where the import tag stands among the frame's init actions, or now when the importing
-// movie has played past that frame.
-void libraryArrived(Player& player, DisplayObject& root, const swf::ImportAssets& tag, int frame,
-                    std::shared_ptr<const swf::Movie> movie) {
-    MovieContext& importer = *root.movie;
+// Libraries may themselves borrow from others; a chain deeper than this (or a loop) stops.
+constexpr int kMaxLibraryChain = 8;
+
+// A library that has arrived for `importer`: its exports stand in for the ids the import tag
+// borrows.
+std::shared_ptr<MovieContext> addLibrary(MovieContext& importer, const swf::ImportAssets& tag,
+                                         std::shared_ptr<const swf::Movie> movie) {
     auto library = std::make_shared<MovieContext>();
     library->movie = std::move(movie);
     library->layer = importer.layer;
@@ -45,9 +47,70 @@ void libraryArrived(Player& player, DisplayObject& root, const swf::ImportAssets
         }
     }
     importer.libraries[&tag] = library;
+    return library;
+}
+
+void queueInitActionsOf(Player& player, DisplayObject& root, MovieContext& library) {
+    for (const swf::Frame& frame : library.movie->timeline.frames) {
+        for (const swf::ControlTag& t : frame.tags) {
+            if (auto* init = std::get_if<swf::DoInitAction>(&t)) {
+                if (library.initDone.insert(init->spriteId).second) {
+                    player.queueActions(root, player.decoded(library, init->actions));
+                }
+            }
+        }
+    }
+}
+
+// The import tags of a library, fetched by addresses taken against the one the library came
+// from; what they bring runs its init actions on the importing root as it arrives.
+void requestLibraryImports(Player& player, DisplayObject& root,
+                           const std::shared_ptr<MovieContext>& library, const QString& address,
+                           int chain) {
+    if (chain >= kMaxLibraryChain) {
+        return;
+    }
+    std::weak_ptr<DisplayObject> weakRoot = player.sharedOf(root);
+    std::weak_ptr<MovieContext> weakLibrary = library;
+    for (const swf::Frame& frame : library->movie->timeline.frames) {
+        for (const swf::ControlTag& tag : frame.tags) {
+            auto* import = std::get_if<swf::ImportAssets>(&tag);
+            if (!import || import->url.empty()) {
+                continue;
+            }
+            const QString next =
+                QUrl(address).resolved(QUrl(QString::fromStdString(import->url))).toString();
+            player.events().fetch(
+                next, QStringLiteral("GET"), {},
+                [&player, weakRoot, weakLibrary, import, next,
+                 chain](std::optional<QByteArray> data) {
+                    auto r = weakRoot.lock();
+                    auto lib = weakLibrary.lock();
+                    if (!data || !r || !lib) {
+                        return;
+                    }
+                    const auto* begin = reinterpret_cast<const uint8_t*>(data->constData());
+                    swf::ReadResult read = swf::readMovie(std::span(begin, size_t(data->size())));
+                    if (read && read.movie) {
+                        auto added = addLibrary(*lib, *import, read.movie);
+                        queueInitActionsOf(player, *r, *added);
+                        requestLibraryImports(player, *r, added, next, chain + 1);
+                    }
+                });
+        }
+    }
+}
+
+// The library has arrived: its exports stand in for the borrowed ids. Its init actions run
+// where the import tag stands among the frame's init actions, or now when the importing
+// movie has played past that frame.
+void libraryArrived(Player& player, DisplayObject& root, const swf::ImportAssets& tag, int frame,
+                    std::shared_ptr<const swf::Movie> movie) {
+    auto library = addLibrary(*root.movie, tag, std::move(movie));
     if (root.frame >= frame) {
         queueLibraryInitActions(player, root, tag);
     }
+    requestLibraryImports(player, root, library, QString::fromStdString(tag.url), 1);
 }
 
 void requestLibrary(Player& player, DisplayObject& root, const swf::ImportAssets& tag, int frame) {
@@ -95,32 +158,24 @@ void queueLibraryInitActions(Player& player, DisplayObject& root, const swf::Imp
     if (it == root.movie->libraries.end()) {
         return;
     }
-    MovieContext& library = *it->second;
-    for (const swf::Frame& frame : library.movie->timeline.frames) {
-        for (const swf::ControlTag& t : frame.tags) {
-            if (auto* init = std::get_if<swf::DoInitAction>(&t)) {
-                if (library.initDone.insert(init->spriteId).second) {
-                    player.queueActions(root, player.decoded(library, init->actions));
-                }
-            }
-        }
-    }
+    queueInitActionsOf(player, root, *it->second);
 }
 
 ResolvedCharacter resolveCharacter(MovieContext& movie, uint16_t id) {
-    if (!movie.movie) {
-        return {};
+    // A library may pass on what it borrowed itself.
+    MovieContext* in = &movie;
+    for (int chain = 0; in->movie && chain <= kMaxLibraryChain; ++chain) {
+        if (const swf::Character* c = in->movie->find(id)) {
+            return {in, id, c};
+        }
+        auto it = in->imports.find(id);
+        if (it == in->imports.end() || !it->second.library) {
+            return {};
+        }
+        id = it->second.id;
+        in = it->second.library.get();
     }
-    if (const swf::Character* c = movie.movie->find(id)) {
-        return {&movie, id, c};
-    }
-    auto it = movie.imports.find(id);
-    if (it == movie.imports.end() || !it->second.library || !it->second.library->movie) {
-        return {};
-    }
-    MovieContext& library = *it->second.library;
-    const swf::Character* c = library.movie->find(it->second.id);
-    return c ? ResolvedCharacter{&library, it->second.id, c} : ResolvedCharacter{};
+    return {};
 }
 
 std::optional<uint16_t> importedCharacter(const MovieContext& movie, const QString& name) {

@@ -2,6 +2,7 @@
 // library of them per movie.
 #include <QPainter>
 
+#include <algorithm>
 #include <map>
 
 #include "platform/flash/render/drawable.h"
@@ -72,6 +73,16 @@ class LibraryDrawing : public CharacterDrawing {
             return d_->bounds.contains(point);
         }
         return render::hitTest(*d_, point, unitRatio(ratio));
+    }
+
+    bool hitsShape(QPointF point, uint16_t ratio) const override {
+        if (d_->kind != render::Drawable::Kind::Text) {
+            return hits(point, ratio);
+        }
+        bool invertible = false;
+        const QPointF local = d_->textMatrix.inverted(&invertible).map(point);
+        return invertible && std::any_of(d_->runs.begin(), d_->runs.end(),
+                                         [&](const auto& run) { return run.path.contains(local); });
     }
 
     QRectF declaredBounds(uint16_t ratio) const override {

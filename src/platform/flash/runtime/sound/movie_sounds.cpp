@@ -1,9 +1,17 @@
 // The sounds a timeline starts as it plays its frames.
 #include "platform/flash/runtime/display/player.h"
+#include "platform/flash/runtime/display/shared_library.h"
 
 namespace pencora::runtime {
 
 std::shared_ptr<const SoundPcm> Player::soundOf(MovieContext& movie, uint16_t id) {
+    if (!movie.movie || !movie.movie->find(id)) {
+        // A sound the movie borrows is decoded with the library it comes from, once that has
+        // arrived; until then there is nothing to play and nothing to remember.
+        const ResolvedCharacter borrowed = resolveCharacter(movie, id);
+        return borrowed.movie && borrowed.movie != &movie ? soundOf(*borrowed.movie, borrowed.id)
+                                                          : nullptr;
+    }
     auto it = movie.sounds.find(id);
     if (it != movie.sounds.end()) {
         return it->second;

@@ -12,6 +12,7 @@
 #include "platform/flash/avm1/array_object.h"
 #include "platform/flash/avm1/function_object.h"
 #include "platform/flash/runtime/display/movie_loader.h"
+#include "platform/flash/runtime/display/shared_library.h"
 #include "platform/flash/runtime/scripting/script_host.h"
 #include "platform/flash/runtime/sound/id3_tags.h"
 #include "platform/flash/runtime/sound/sound_class.h"
@@ -222,14 +223,20 @@ Value attachSound(avm1::Machine& m, const Value& self, std::vector<Value>& args)
         return {};
     }
     Player& player = hostOf(m).player();
-    const uint16_t id = player.exportedId(*clip->movie, m.toString(args[0]));
+    // A sound the movie exports, or one it imports from a library under that name.
+    const QString name = m.toString(args[0]);
+    uint16_t id = player.exportedId(*clip->movie, name);
+    if (!id) {
+        id = importedCharacter(*clip->movie, name).value_or(0);
+    }
     auto pcm = id ? player.soundOf(*clip->movie, id) : nullptr;
     if (!pcm) {
         return {};
     }
     s->pcm = pcm;
     s->soundId = id;
-    const auto* sound = clip->movie->movie->findAs<swf::Sound>(id);
+    const ResolvedCharacter defined = resolveCharacter(*clip->movie, id);
+    const auto* sound = defined.character ? std::get_if<swf::Sound>(defined.character) : nullptr;
     s->bytes = sound ? double(sound->data.size()) : 0;
     return {};
 }
