@@ -213,6 +213,7 @@ void ScriptHost::runPendingConstructs() {
         for (PendingConstruct& p : batch) {
             if (auto clip = p.clip.lock(); clip && clip->parent) {
                 finishConstruct(*clip, p.ctor);
+                listenForLoad(*clip);
             }
         }
     }
