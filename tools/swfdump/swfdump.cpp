@@ -8,6 +8,7 @@
 #include <iterator>
 #include <map>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "platform/flash/swf/movie.h"
@@ -24,8 +25,10 @@ std::vector<uint8_t> readFile(const std::filesystem::path& path) {
 }
 
 const char* kindName(const swf::Character& c) {
-    static const char* names[] = {"Shape", "MorphShape", "JpegBitmap", "LosslessBitmap", "Font",
-                                  "Text",  "EditText",   "Sprite",     "Button",         "Sound"};
+    static const char* names[] = {"Shape",  "MorphShape", "JpegBitmap", "LosslessBitmap",
+                                  "Font",   "Text",       "EditText",   "Sprite",
+                                  "Button", "Sound",      "VideoStream"};
+    static_assert(std::size(names) == std::variant_size_v<swf::Character>);
     return names[c.index()];
 }
 
@@ -39,6 +42,7 @@ void countTags(const swf::Timeline& tl, std::map<std::string, int>& counts) {
                     "PlaceObject", "RemoveObject",       "DoAction",        "DoInitAction",
                     "StartSound",  "StartSound2",        "SoundStreamHead", "SoundStreamBlock",
                     "FrameLabel",  "SetBackgroundColor", "ExportAssets",    "ImportAssets"};
+                static_assert(std::size(names) + 1 == std::variant_size_v<swf::ControlTag>);
                 counts[names[t.index()]]++;
             }
         }

@@ -1,6 +1,7 @@
 // swfplay: plays movies through the Flash control's contract, as the player hosts it.
 //
 //   swfplay render MOVIE OUT.png [--frame N] [--size WxH] [--quality low|high]
+//                  [--input input.json]
 //   swfplay trace MOVIE [--frames N] [--input input.json]
 //   swfplay corpus DIR [--expect LIST]
 //   swfplay bench MOVIE [--size WxH] [--frames N] [--quality low|high] [--whole]
@@ -31,6 +32,7 @@ using namespace pencora;
 int usage() {
     std::cerr << "usage:\n"
                  "  swfplay render MOVIE OUT.png [--frame N] [--size WxH] [--quality low|high]\n"
+                 "                 [--input input.json]\n"
                  "  swfplay trace MOVIE [--frames N] [--input input.json]\n"
                  "  swfplay corpus DIR [--expect LIST]\n"
                  "  swfplay bench MOVIE [--size WxH] [--frames N] [--quality low|high] "
@@ -103,16 +105,50 @@ std::string utf8(const std::u16string& s) {
     return QString::fromStdU16String(s).toStdString();
 }
 
+// Reads an input script into `input`; says why not on failure.
+bool readInput(const std::string& path, swfplay::InputScript* input) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    std::string error;
+    auto parsed = swfplay::parseInputScript(text.str(), &error);
+    if (!in || !parsed) {
+        std::cerr << "swfplay: " << path << ": " << (in ? error : "cannot read") << "\n";
+        return false;
+    }
+    *input = std::move(*parsed);
+    return true;
+}
+
+// Plays `frames` frames, giving the control each step of `input` after its frame; stops
+// early when `quit` turns true.
+void playWithInput(swfplay::MovieHost& host, int frames, const swfplay::InputScript& input,
+                   const bool* quit = nullptr) {
+    for (int frame = 0; frame < frames && !(quit && *quit); ++frame) {
+        host.advance(1);
+        if (!(quit && *quit) && static_cast<std::size_t>(frame) < input.steps.size()) {
+            for (const auto& event : input.steps[frame]) {
+                host.inject(event);
+            }
+        }
+    }
+}
+
 int render(const std::vector<std::string>& args) {
     if (args.size() < 2) {
         return usage();
     }
     int frame = 1;
     View view;
+    swfplay::InputScript input;
     for (std::size_t i = 2; i < args.size(); ++i) {
         const bool hasValue = i + 1 < args.size();
         if (args[i] == "--frame" && hasValue && readInt(args[i + 1], &frame) && frame >= 1) {
             ++i;
+        } else if (args[i] == "--input" && hasValue) {
+            if (!readInput(args[++i], &input)) {
+                return 1;
+            }
         } else if (!readViewOption(args, &i, &view)) {
             return usage();
         }
@@ -121,7 +157,7 @@ int render(const std::vector<std::string>& args) {
     if (!openMovie(host, args[0], view)) {
         return 1;
     }
-    host.advance(frame);
+    playWithInput(host, frame, input);
     if (!host.render().save(QString::fromStdString(args[1]), "PNG")) {
         std::cerr << "swfplay: cannot write " << args[1] << "\n";
         return 1;
@@ -184,17 +220,8 @@ int trace(const std::vector<std::string>& args) {
         }
     }
     swfplay::InputScript input;
-    if (!inputPath.empty()) {
-        std::ifstream in(inputPath, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        std::string error;
-        auto parsed = swfplay::parseInputScript(text.str(), &error);
-        if (!in || !parsed) {
-            std::cerr << "swfplay: " << inputPath << ": " << (in ? error : "cannot read") << "\n";
-            return 1;
-        }
-        input = std::move(*parsed);
+    if (!inputPath.empty() && !readInput(inputPath, &input)) {
+        return 1;
     }
     swfplay::MovieHost host;
     if (!host.available()) {
@@ -211,14 +238,7 @@ int trace(const std::vector<std::string>& args) {
         std::cerr << "swfplay: " << args[0] << ": not a movie that loads\n";
         return 1;
     }
-    for (int frame = 0; frame < frames && !quit; ++frame) {
-        host.advance(1);
-        if (!quit && static_cast<std::size_t>(frame) < input.steps.size()) {
-            for (const auto& event : input.steps[frame]) {
-                host.inject(event);
-            }
-        }
-    }
+    playWithInput(host, frames, input, &quit);
     std::cout.flush();
     return 0;
 }

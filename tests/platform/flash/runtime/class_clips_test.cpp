@@ -1,6 +1,7 @@
 // Class-built movies: super calls from methods and constructors that leave out `this`, through
 // a chain of classes; and a clip's onLoad method, from its registered class, its init object
-// or MovieClip.prototype, run once the clip is constructed and before its first enterFrame.
+// or MovieClip.prototype, run once the clip is constructed and before its first enterFrame,
+// after the script of the frame that placed it.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -271,11 +272,12 @@ TEST_F(ClassClips, RegisteredClassOnLoadRunsAfterTheConstructorAndLoadEvent) {
         b.place(placedItem(id, 1, "placed"));
         b.doAction(done(says("frame 1").append(attachItem("attached", 5)))).showFrame();
         b.doAction(done(says("frame 2").op(Code::Stop))).showFrame();
-        // No init object for the timeline's clip: `ready` is undefined, "" before SWF 7.
+        // No init object for the timeline's clip: `ready` is undefined, "" before SWF 7. The
+        // timeline's clip hears load once its frame's script has run.
         const std::string none = version < 7 ? "" : "undefined";
-        EXPECT_THAT(play(b, 1), ElementsAre("ctor placed " + none, "clipEvent load placed",
-                                            "onLoad placed " + none, "frame 1", "ctor attached yes",
-                                            "attached attached", "onLoad attached yes"))
+        EXPECT_THAT(play(b, 1), ElementsAre("ctor placed " + none, "frame 1", "ctor attached yes",
+                                            "attached attached", "clipEvent load placed",
+                                            "onLoad placed " + none, "onLoad attached yes"))
             << int(version);
         EXPECT_THAT(next(), ElementsAre("enterFrame placed", "frame 2")) << int(version);
         EXPECT_THAT(next(), ElementsAre("enterFrame placed")) << "onLoad runs once";
@@ -302,9 +304,56 @@ TEST_F(ClassClips, OnLoadFromTheInitObjectOrMovieClipPrototypeOfPlainClips) {
         b.place(placedItem(id, 1, "plain"));
         b.doAction(done(attached)).showFrame();
         play(b, 1);
-        EXPECT_THAT(next(), ElementsAre("clipEvent load plain", "inherited onLoad plain",
-                                        "attached own", "own onLoad own"))
+        EXPECT_THAT(next(), ElementsAre("attached own", "clipEvent load plain",
+                                        "inherited onLoad plain", "own onLoad own"))
             << int(version);
+    }
+}
+
+// A frame that places clips and then, in a script after them, makes what their load handlers
+// read: the clips hear load after that script. The onLoad a clip has once constructed runs;
+// one the script gives a clip it placed or attached comes too late and never runs.
+TEST_F(ClassClips, PlacedClipsHearLoadAfterTheScriptOfTheirFrame) {
+    // Item.prototype.onLoad and the load clip event trace _root.made as they find it.
+    Assembler readsMade;
+    readsMade.push({str("onLoad made "), str("_root")}).op(Code::GetVariable);
+    readsMade.push({str("made")}).op(Code::GetMember).op(Code::Add2).trace();
+    Assembler init;
+    init.append(defineGlobal("Item", withThis(Assembler())));
+    init.append(defineMethod("Item", "onLoad", withThis(readsMade)));
+    init.append(global("Item")).push({str("item"), integer(2), str("Object")});
+    init.op(Code::GetVariable).push({str("registerClass")}).op(Code::CallMethod).op(Code::Pop);
+    // made = "yes"; plain.onLoad = late; attachMovie("plainItem", "attached", 5).onLoad = late
+    Assembler late;
+    late.function("", {}, says("late onLoad"));
+    Assembler script;
+    script.push({str("made"), str("yes")}).op(Code::SetVariable);
+    script.push({str("plain")}).op(Code::GetVariable).push({str("onLoad")}).append(late);
+    script.op(Code::SetMember);
+    script.push({integer(5), str("attached"), str("plainItem"), integer(3), str("_root")});
+    script.op(Code::GetVariable).push({str("attachMovie")}).op(Code::CallMethod);
+    script.push({str("onLoad")}).append(late).op(Code::SetMember);
+    script.append(says("frame 1")).op(Code::Stop);
+    for (uint8_t version : {6, 8}) {
+        swfwrite::MovieBuilder b(version);
+        const uint16_t id = exportedSprite(b, init);
+        swfwrite::TimelineBuilder t;
+        t.showFrame();
+        const uint16_t plainId = b.define(t.sprite());
+        b.tag(swf::ExportAssets{{{plainId, "plainItem"}}});
+        swf::PlaceObject item = placedItem(id, 1, "item");
+        item.clipActions = {{swf::clip_event::Load, 0, done(says("clipEvent load item"))}};
+        item.allClipEvents = swf::clip_event::Load;
+        b.place(item);
+        swf::PlaceObject plain;
+        plain.characterId = plainId;
+        plain.depth = 2;
+        plain.name = "plain";
+        b.place(plain);
+        b.doAction(done(script)).showFrame();
+        EXPECT_THAT(play(b, 1), ElementsAre("frame 1", "clipEvent load item", "onLoad made yes"))
+            << int(version);
+        EXPECT_THAT(next(), ElementsAre()) << int(version);
     }
 }
 

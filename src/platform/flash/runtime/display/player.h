@@ -158,6 +158,9 @@ class Player {
     ActionRunner& actionRunner() { return *runner_; }
     // Queues a block to run for `clip` with the frame's other actions.
     void queueActions(DisplayObject& clip, std::shared_ptr<const swf::ActionBlock> block);
+    // Queues a placed clip's load handlers: a clip the timeline places hears load after the
+    // actions of the frame that placed it, whatever their order in the frame.
+    void queueLoadActions(DisplayObject& clip, std::shared_ptr<const swf::ActionBlock> block);
 
     // Loading replaces what the layer held; the movie's first frame shows on the next tick.
     void load(int layer, std::shared_ptr<const swf::Movie> movie, const QString& url = {});
@@ -374,6 +377,8 @@ class Player {
     std::vector<std::pair<std::weak_ptr<DisplayObject>, std::unique_ptr<MovieContext>>> clipMovies_;
     void dropUnusedClipMovies();
     std::vector<QueuedBlock> queue_;
+    // While a frame's tags are read: the load handlers of the clips they place.
+    std::vector<QueuedBlock>* frameLoads_ = nullptr;
     // Removed clips waiting for their unload handlers, run once the queued actions are done.
     std::vector<std::weak_ptr<DisplayObject>> unloading_;
     void runUnloadHandlers();

@@ -150,6 +150,10 @@ void Player::queueActions(DisplayObject& clip, std::shared_ptr<const swf::Action
     queue_.push_back({sharedOf(clip), std::move(block)});
 }
 
+void Player::queueLoadActions(DisplayObject& clip, std::shared_ptr<const swf::ActionBlock> block) {
+    (frameLoads_ ? *frameLoads_ : queue_).push_back({sharedOf(clip), std::move(block)});
+}
+
 void Player::advanceClip(DisplayObject& clip, bool isLevelRoot) {
     if (clip.totalFrames <= 0) {
         return;
@@ -216,10 +220,13 @@ void Player::enterFrame(DisplayObject& clip, int frame, bool runActions) {
     // The frame's tags in file order: a script before a placement runs before the placed
     // clip's first frame (execution_order1), one after it after (sound_nested_clips).
     std::shared_ptr<DisplayObject> self;
+    std::vector<QueuedBlock> loads;
+    std::vector<QueuedBlock>* const outerLoads = frameLoads_;
     if (runActions) {
         queueInitActions(clip, frame);
         self = sharedOf(clip);
         playFrameSounds(clip, frame);
+        frameLoads_ = &loads;
     }
     for (const swf::ControlTag& tag : clip.timeline->frames[size_t(frame)].tags) {
         if (auto* action = std::get_if<swf::DoAction>(&tag)) {
@@ -237,6 +244,9 @@ void Player::enterFrame(DisplayObject& clip, int frame, bool runActions) {
             removeObject(clip, remove->depth);
         }
     }
+    frameLoads_ = outerLoads;
+    queue_.insert(queue_.end(), std::make_move_iterator(loads.begin()),
+                  std::make_move_iterator(loads.end()));
 }
 
 namespace {

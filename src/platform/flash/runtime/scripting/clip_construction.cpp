@@ -214,6 +214,7 @@ void ScriptHost::runPendingConstructs() {
         for (PendingConstruct& p : batch) {
             if (auto clip = p.clip.lock(); clip && clip->parent) {
                 finishConstruct(*clip, p.ctor);
+                listenForLoad(*clip);
             }
         }
     }

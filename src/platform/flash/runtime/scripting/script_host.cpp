@@ -1,5 +1,6 @@
 #include "platform/flash/runtime/scripting/script_host.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -495,19 +496,46 @@ void ScriptHost::placed(Player&, DisplayObject& clip) {
         syncTextVariable(*this, clip, true);
         return;
     }
+    const size_t pending = pendingConstructs_.size();
     construct(clip, init);
-    runClipEvent(clip, swf::clip_event::Load);
+    if (clip.isClip() && pendingConstructs_.size() == pending) {
+        listenForLoad(clip);  // constructed now, or with nothing to construct
+    }
+    if (clip.clipActions && eventsMovie(clip)) {
+        for (const swf::ClipAction& a : *clip.clipActions) {
+            if (a.events & swf::clip_event::Load & clip.clipEventMask) {
+                player_.queueLoadActions(clip, player_.decoded(*eventsMovie(clip), a.actions));
+            }
+        }
+    }
     if (clip.isClip()) {
-        player_.queueActions(clip, loadMethodCall_);
+        player_.queueLoadActions(clip, loadMethodCall_);
     }
 }
 
-void ScriptHost::callLoadMethod(DisplayObject& clip) {
-    // The method is looked up when its turn comes: the constructor, the init object or the
-    // class's prototype may have given it. A clip without a script object can only inherit it.
+void ScriptHost::listenForLoad(DisplayObject& clip) {
+    if (hasLoadMethod(clip)) {
+        loadListeners_.push_back(player_.sharedOf(clip));
+    }
+}
+
+// The constructor, the init object or the class's prototype may have given the method. A clip
+// without a script object can only inherit it.
+bool ScriptHost::hasLoadMethod(DisplayObject& clip) {
     avm1::Object* from = clip.script ? scriptObject(clip) : movieClipPrototype(clip);
     const Value v = from ? machine_->get(from, QStringLiteral("onLoad")) : Value();
-    if (!v.isObject() || v.object()->kind() != avm1::ObjectKind::Function) {
+    return v.isObject() && v.object()->kind() == avm1::ObjectKind::Function;
+}
+
+void ScriptHost::callLoadMethod(DisplayObject& clip) {
+    std::erase_if(loadListeners_, [](const auto& w) { return w.expired(); });
+    const auto listener = std::find_if(loadListeners_.begin(), loadListeners_.end(),
+                                       [&clip](const auto& w) { return w.lock().get() == &clip; });
+    if (listener == loadListeners_.end()) {
+        return;
+    }
+    loadListeners_.erase(listener);
+    if (!hasLoadMethod(clip)) {
         return;
     }
     machine_->callMethod(scriptObject(clip), QStringLiteral("onLoad"), {},

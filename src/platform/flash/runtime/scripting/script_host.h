@@ -143,6 +143,9 @@ class ScriptHost : public ActionRunner, public avm1::Host {
   private:
     void runClipEvent(DisplayObject& clip, uint32_t event);
     void callLoadMethod(DisplayObject& clip);
+    bool hasLoadMethod(DisplayObject& clip);
+    // Notes that `clip`, just constructed, will hear its onLoad method if it has one now.
+    void listenForLoad(DisplayObject& clip);
     void installMovieClip();
     // The class constructor (Object.registerClass), init object and construct events of a
     // clip just placed.
@@ -201,6 +204,9 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     // method, so that runs in the same turn, once the clip is constructed.
     const std::shared_ptr<const swf::ActionBlock> loadMethodCall_ =
         std::make_shared<swf::ActionBlock>();
+    // Clips that had an onLoad method once constructed (from their class, init object or
+    // MovieClip.prototype): only they hear it; one a later script gives comes too late.
+    std::vector<std::weak_ptr<DisplayObject>> loadListeners_;
     MovieLoader loader_{*this};
     std::set<avm1::Object*> soundPins_;
     struct AttachedBitmap {
