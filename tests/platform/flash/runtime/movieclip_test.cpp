@@ -304,6 +304,7 @@ TEST_F(MovieClipTest, AScrollRectMovesWhatAClipHoldsAndCutsItsHits) {
     host->displayOf(holder)->scrollRect.reset();
     EXPECT_TRUE(hits(holder, 125, 5));
     EXPECT_FALSE(hits(holder, 101, 5));
+}
 
 // A shape hit test finds static text only on its letters, unless the text is drawn with the
 // advanced anti-aliasing, which leaves it no outlines: then its box counts, as in a plain test.
