@@ -134,6 +134,16 @@ TEST_F(BitmapDrawTest, ChildrenKeepTheirPlacesAndBlendsActOnTheBitmap) {
     EXPECT_EQ(pixel(shown, 15, 5), 0u) << "a child's colour transform still counts";
     EXPECT_EQ(pixel(shown, 25, 5), kRed);
 
+    // A text field paints its box in its own coordinates.
+    Object* field = call(root(), "createTextField", {"field", 3, 100, 100, 6, 4}).object();
+    ASSERT_TRUE(field);
+    m().set(field, QStringLiteral("background"), Value(true));
+    m().set(field, QStringLiteral("backgroundColor"), Value(0x00FF00));
+    Object* boxed = bitmap(10, 10, true, 0);
+    call(boxed, "draw", {Value(field)});
+    EXPECT_EQ(pixel(boxed, 2, 2), 0xFF00FF00u);
+    EXPECT_EQ(pixel(boxed, 8, 8), 0u);
+
     // Erase cuts the source's shape out of a transparent bitmap.
     Object* erased = bitmap(20, 20, true, kBlue);
     call(erased, "draw", {Value(box), Value(), Value(), Value("erase")});
