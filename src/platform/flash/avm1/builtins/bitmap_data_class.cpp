@@ -364,6 +364,7 @@ Value clone(Machine& m, const Value& self, std::vector<Value>&) {
 
 // draw, applyFilter, generateFilterRect and perlinNoise: on a disposed bitmap they answer -1
 // as every method does; otherwise they are not drawn yet and leave the pixels as they are.
+// The runtime replaces draw with one that paints through the renderer.
 Value notDrawnYet(Machine&, const Value& self, std::vector<Value>&) {
     return live(self) ? Value() : Value(kFailed);
 }

@@ -292,6 +292,29 @@ std::vector<DrawCommand> buildDrawList(const Player& player) {
     return out;
 }
 
+std::vector<DrawCommand> buildObjectDrawList(const DisplayObject& object, bool buffered) {
+    std::vector<DrawCommand> out;
+    Walker w{out, buffered ? 1 : 0};
+    const QTransform content = QTransform::fromScale(kTwip, kTwip);
+    if (object.drawing) {
+        DrawCommand c;
+        c.drawing = object.drawing;
+        c.transform = content;
+        c.ratio = object.ratio;
+        c.serial = object.serial;
+        out.push_back(std::move(c));
+    }
+    if (auto drawn = drawnGraphicsShared(object)) {
+        DrawCommand c;
+        c.drawing = std::move(drawn);
+        c.transform = content;
+        c.serial = object.graphics->serial();
+        out.push_back(std::move(c));
+    }
+    w.walk(object, content, ColorTransformF{});
+    return out;
+}
+
 std::optional<QRectF> changedArea(const std::vector<DrawCommand>& before,
                                   const std::vector<DrawCommand>& after) {
     std::vector<ColorTransformF> colors;  // the layers' colour transforms, before then after

@@ -18,6 +18,7 @@
 namespace pencora::runtime {
 
 class Player;
+struct DisplayObject;
 
 struct DrawCommand {
     enum class Op { Draw, PushClip, PopClip, BeginLayer, EndLayer, Fill };
@@ -40,6 +41,11 @@ struct DrawCommand {
 };
 
 std::vector<DrawCommand> buildDrawList(const Player& player);
+
+// What one object draws in its own coordinates (pixels): its character, its drawn graphics and
+// its children, without its own matrix, colour transform, blend or visibility. `buffered`: the
+// list is drawn into a buffer whose alpha counts, so alpha and erase blends act on it.
+std::vector<DrawCommand> buildObjectDrawList(const DisplayObject& object, bool buffered);
 
 // The area, in stage pixels, where two frames' lists draw differently; std::nullopt when
 // nothing changed, a rectangle covering everything drawn when a mask changed.

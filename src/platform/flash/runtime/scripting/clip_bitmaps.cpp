@@ -10,8 +10,6 @@ namespace pencora::runtime {
 using avm1::Machine;
 using avm1::Value;
 
-namespace {
-
 QImage pixelsOf(const avm1::BitmapDataObject& b) {
     if (b.disposed()) {
         return {};
@@ -34,6 +32,8 @@ avm1::BitmapDataObject* bitmapDataOf(const Value& v) {
     return o && o->kind() == avm1::ObjectKind::Host ? dynamic_cast<avm1::BitmapDataObject*>(o)
                                                     : nullptr;
 }
+
+namespace {
 
 // mc.attachBitmap(bitmap, depth[, pixelSnapping[, smoothing]])
 Value attachBitmap(Machine& m, const Value& self, std::vector<Value>& args) {

@@ -5,8 +5,14 @@
 #include <optional>
 #include <vector>
 
+#include <QImage>
+
 #include "platform/flash/avm1/machine.h"
 #include "platform/flash/runtime/scripting/script_host.h"
+
+namespace pencora::avm1 {
+class BitmapDataObject;
+}
 
 namespace pencora::runtime {
 
@@ -30,6 +36,11 @@ bool getTransformProperty(avm1::Machine& m, DisplayObject& object, const QString
                           avm1::Value& out);
 bool setTransformProperty(avm1::Machine& m, DisplayObject& object, const QString& name,
                           const avm1::Value& v);
+
+// A BitmapData's pixels as a premultiplied image; null when it is disposed.
+QImage pixelsOf(const avm1::BitmapDataObject& bitmap);
+// The BitmapData a value holds, or null.
+avm1::BitmapDataObject* bitmapDataOf(const avm1::Value& v);
 
 // attachBitmap.
 void installClipBitmaps(avm1::Machine& m, avm1::Object* proto);

@@ -365,6 +365,7 @@ void ScriptHost::installClasses() {
     installSoundClass(*this);
     installStageAndSystem(*this);
     installColorClass(*machine_);
+    installBitmapDrawing(*machine_);
     installTextFieldClass(*this);
     installVideoClass(*this);
     installVideoClasses(*this);  // NetStream, and stream pictures on the Video class above
