@@ -83,8 +83,8 @@ uint16_t squareClip(swfwrite::MovieBuilder& b) {
     return b.define(inner.sprite());
 }
 
-// A button with a 40 x 40 hit square whose keyPress conditions trace `key <name>`.
-uint16_t keyButton(swfwrite::MovieBuilder& b, std::vector<std::pair<uint8_t, std::string>> keys) {
+// A button showing and hit by a grey 40 x 40 square, without actions yet.
+swf::Button greyButton(swfwrite::MovieBuilder& b) {
     swf::Button button;
     button.version = 2;
     const uint16_t shape = b.define(square(0, 0, 40, 40, kGrey));
@@ -95,6 +95,12 @@ uint16_t keyButton(swfwrite::MovieBuilder& b, std::vector<std::pair<uint8_t, std
         r.depth = 1;
         button.records.push_back(r);
     }
+    return button;
+}
+
+// A button with a 40 x 40 hit square whose keyPress conditions trace `key <name>`.
+uint16_t keyButton(swfwrite::MovieBuilder& b, std::vector<std::pair<uint8_t, std::string>> keys) {
+    swf::Button button = greyButton(b);
     for (const auto& [code, name] : keys) {
         Assembler a = say("key " + name);
         a.op(Code::End);
@@ -385,16 +391,7 @@ TEST_F(InputTest, AButtonTheTimelineReplacesKeepsTheMousesState) {
     // A two-frame loop: frame 2 removes the button, then goes back to frame 1, which places
     // the same button again, so each frame shows a new instance of it.
     swfwrite::MovieBuilder b(8);
-    swf::Button button;
-    button.version = 2;
-    const uint16_t shape = b.define(square(0, 0, 40, 40, kGrey));
-    for (uint8_t state : {swf::button_state::Up, swf::button_state::HitTest}) {
-        swf::ButtonRecord r;
-        r.states = state;
-        r.characterId = shape;
-        r.depth = 1;
-        button.records.push_back(r);
-    }
+    swf::Button button = greyButton(b);
     namespace bc = swf::button_condition;
     for (auto [condition, name] : {std::pair{bc::IdleToOverUp, "over"},
                                    {bc::OverUpToIdle, "out"},

@@ -66,6 +66,35 @@ QRectF contentBounds(const DisplayObject& o, const QTransform& parentToStage) {
     return r;
 }
 
+// What a clip's script drew with the drawing API, in the clip's content coordinates.
+void drawGraphics(const DisplayObject& o, const QTransform& content, const ColorTransformF& cx,
+                  std::vector<DrawCommand>& out) {
+    if (auto drawn = drawnGraphicsShared(o)) {
+        DrawCommand c;
+        c.drawing = std::move(drawn);
+        c.transform = content;
+        c.color = cx;
+        c.serial = o.graphics->serial();
+        out.push_back(std::move(c));
+    }
+}
+
+// What an object draws itself, below its children: its character, then its script's drawing.
+void drawOwn(const DisplayObject& o, const QTransform& content, const ColorTransformF& cx,
+             std::vector<DrawCommand>& out) {
+    if (o.drawing) {
+        DrawCommand c;
+        c.drawing = o.drawing;
+        c.transform = content;
+        c.color = cx;
+        c.ratio = o.ratio;
+        c.shown = o.drawing->shownAt(o.ratio);
+        c.serial = o.serial;
+        out.push_back(std::move(c));
+    }
+    drawGraphics(o, content, cx, out);
+}
+
 // The declared bounds of an object and its children, in the object's own twips.
 QRectF localBounds(const DisplayObject& o) {
     if (o.scrollRect) {
@@ -210,24 +239,7 @@ struct Walker {
                     out.push_back(std::move(c));
                 }
             }
-            if (o.drawing) {
-                DrawCommand c;
-                c.drawing = o.drawing;
-                c.transform = content;
-                c.color = cx;
-                c.ratio = o.ratio;
-                c.shown = o.drawing->shownAt(o.ratio);
-                c.serial = o.serial;
-                out.push_back(std::move(c));
-            }
-            if (auto drawn = drawnGraphicsShared(o)) {
-                DrawCommand c;
-                c.drawing = std::move(drawn);
-                c.transform = content;
-                c.color = cx;
-                c.serial = o.graphics->serial();
-                out.push_back(std::move(c));
-            }
+            drawOwn(o, content, cx, out);
             if (!o.children.empty()) {
                 buffered += layered ? 1 : 0;
                 walk(o, content, cx);
@@ -278,14 +290,7 @@ std::vector<DrawCommand> buildDrawList(const Player& player) {
         if (root && root->visible) {
             const QTransform t = toTransform(root->matrix) * toStage;
             const ColorTransformF color = ColorTransformF::from(root->colorTransform);
-            if (auto drawn = drawnGraphicsShared(*root)) {
-                DrawCommand c;
-                c.drawing = std::move(drawn);
-                c.transform = t;
-                c.color = color;
-                c.serial = root->graphics->serial();
-                out.push_back(std::move(c));
-            }
+            drawGraphics(*root, t, color, out);
             w.walk(*root, t, color);
         }
     }
@@ -296,21 +301,7 @@ std::vector<DrawCommand> buildObjectDrawList(const DisplayObject& object, bool b
     std::vector<DrawCommand> out;
     Walker w{out, buffered ? 1 : 0};
     const QTransform content = QTransform::fromScale(kTwip, kTwip);
-    if (object.drawing) {
-        DrawCommand c;
-        c.drawing = object.drawing;
-        c.transform = content;
-        c.ratio = object.ratio;
-        c.serial = object.serial;
-        out.push_back(std::move(c));
-    }
-    if (auto drawn = drawnGraphicsShared(object)) {
-        DrawCommand c;
-        c.drawing = std::move(drawn);
-        c.transform = content;
-        c.serial = object.graphics->serial();
-        out.push_back(std::move(c));
-    }
+    drawOwn(object, content, ColorTransformF{}, out);
     w.walk(object, content, ColorTransformF{});
     return out;
 }

@@ -106,4 +106,29 @@ std::optional<TextAlign> parseAlign(const QString& name) {
     return std::nullopt;
 }
 
+TextFormat paragraphPart(const TextFormat& f) {
+    TextFormat p;
+    p.align = f.align;
+    p.leftMargin = f.leftMargin;
+    p.rightMargin = f.rightMargin;
+    p.indent = f.indent;
+    p.leading = f.leading;
+    p.blockIndent = f.blockIndent;
+    p.tabStops = f.tabStops;
+    p.bullet = f.bullet;
+    return p;
+}
+
+TextFormat characterPart(TextFormat f) {
+    f.align.reset();
+    f.leftMargin.reset();
+    f.rightMargin.reset();
+    f.indent.reset();
+    f.leading.reset();
+    f.blockIndent.reset();
+    f.tabStops.reset();
+    f.bullet.reset();
+    return f;
+}
+
 }  // namespace pencora::runtime

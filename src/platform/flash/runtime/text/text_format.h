@@ -45,6 +45,11 @@ struct TextFormat {
     friend bool operator==(const TextFormat&, const TextFormat&) = default;
 };
 
+// The paragraph fields of a format (alignment, margins, indents, leading, tab stops, bullet)
+// alone, and the format without them.
+TextFormat paragraphPart(const TextFormat& f);
+TextFormat characterPart(TextFormat f);
+
 QString alignName(TextAlign a);
 // "left", "right", "center", "justify", any case; nullopt for anything else.
 std::optional<TextAlign> parseAlign(const QString& name);

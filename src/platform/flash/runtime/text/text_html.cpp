@@ -218,15 +218,8 @@ struct Builder {
     // The end of a <p> takes the character format inside the last closed <font> (the
     // field's own without one) and the paragraph settings in force.
     TextFormat paragraphEnd() const {
-        TextFormat f = lastFont.value_or(base);
-        f.align = current.align;
-        f.leftMargin = current.leftMargin;
-        f.rightMargin = current.rightMargin;
-        f.indent = current.indent;
-        f.leading = current.leading;
-        f.blockIndent = current.blockIndent;
-        f.tabStops = current.tabStops;
-        f.bullet = current.bullet;
+        TextFormat f = characterPart(lastFont.value_or(base));
+        f.apply(paragraphPart(current));
         return f;
     }
 };
@@ -481,7 +474,7 @@ void setHtml(TextField& field, const QString& html, const HtmlStyles* styles) {
     if (field.version < 8) {
         field.newFormat.align = TextAlign::Left;
     }
-    Builder b{field, {}, field.newFormat, field.newFormat, styles};
+    Builder b{field, {}, field.newFormat, field.newFormat, styles, false, std::nullopt};
     QString pending;
     auto flush = [&] {
         QString t = decodeEntities(pending);
