@@ -185,6 +185,71 @@ TEST(NetStream, MissingOrForeignFilesAreNotFound) {
     }
 }
 
+// A video object declared 20 x 15, shown twice as large at the stage's corner, playing `url`
+// through a NetStream; every frame _root's w and h read the object's _width and _height.
+swfwrite::MovieBuilder videoObjectMovie(const std::string& url) {
+    swfwrite::MovieBuilder b(8, 64, 48, 10);
+    swf::VideoStream declared;
+    declared.width = 20;
+    declared.height = 15;
+    declared.codecId = 2;
+    swf::PlaceObject place;
+    place.depth = 1;
+    place.characterId = b.define(declared);
+    place.name = "v";
+    place.matrix = swf::Matrix{};
+    place.matrix->a = place.matrix->d = 2;
+    b.place(place);
+    Assembler a;
+    a.push({str("nc"), integer(0), str("NetConnection")}).op(Code::NewObject).op(Code::SetVariable);
+    a.push({null(), integer(1)}).getVar("nc").push({str("connect")}).op(Code::CallMethod);
+    a.op(Code::Pop);
+    a.push({str("ns")}).getVar("nc").push({integer(1), str("NetStream")});
+    a.op(Code::NewObject).op(Code::SetVariable);
+    a.getVar("ns").push({integer(1)}).getVar("v").push({str("attachVideo")});
+    a.op(Code::CallMethod).op(Code::Pop);
+    a.push({str(url), integer(1)}).getVar("ns").push({str("play")});
+    a.op(Code::CallMethod).op(Code::Pop);
+    Assembler size;
+    size.push({str("/:w")}).append(member("v", "_width")).op(Code::SetVariable);
+    size.push({str("/:h")}).append(member("v", "_height")).op(Code::SetVariable);
+    a.getVar("_root").push({str("onEnterFrame")}).function("", {}, size).op(Code::SetMember);
+    a.op(Code::End);
+    b.doAction(a.bytes).showFrame();
+    return b;
+}
+
+// Players lay themselves out by the video object's size before a picture comes, and when
+// none will: the object keeps the size its stream declares, and pictures fill it.
+TEST(NetStream, AVideoObjectKeepsItsDeclaredSizeAndPicturesFillIt) {
+    {
+        test::EngineFixture e;
+        ASSERT_TRUE(e.load(videoObjectMovie("missing.flv")));
+        e.engine->runFrame();
+        EXPECT_EQ(e.engine->getVariable(u"w"), u"40");
+        EXPECT_EQ(e.engine->getVariable(u"h"), u"30");
+        ASSERT_EQ(e.host.fetches.size(), 1u);
+        e.engine->fetchFailed(e.host.fetches[0].id);
+        e.engine->advanceClock(100);
+        e.engine->runFrame();
+        EXPECT_EQ(e.engine->getVariable(u"w"), u"40") << "the stream is not found";
+    }
+    test::EngineFixture e;
+    ASSERT_TRUE(e.load(videoObjectMovie("tone-mp3.flv")));
+    ASSERT_EQ(e.host.fetches.size(), 1u);
+    e.engine->fetchCompleted(e.host.fetches[0].id, flvData("tone-mp3.flv"));
+    for (int i = 0; i < 2; ++i) {
+        e.engine->runFrame();
+        e.engine->advanceClock(100);
+    }
+    EXPECT_EQ(e.engine->getVariable(u"w"), u"40") << "a 32 x 24 picture in a 20 x 15 object";
+    EXPECT_EQ(e.engine->getVariable(u"h"), u"30");
+    const QImage shown = e.render(64, 48, flash::Quality::Low);
+    const QRgb background = shown.pixel(63, 47);
+    EXPECT_NE(shown.pixel(38, 28), background) << "the picture reaches the far corner";
+    EXPECT_EQ(shown.pixel(42, 32), background) << "and stops there";
+}
+
 TEST(FlvPlayback, SoundGoesThroughTheMixerAndFollowsPauseSeekAndEnd) {
     SoundMixer mixer;
     FlvPlayback p(mixer);

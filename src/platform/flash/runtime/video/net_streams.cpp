@@ -7,10 +7,27 @@
 #include "platform/flash/runtime/scripting/script_host.h"
 #include "platform/flash/runtime/video/net_stream_object.h"
 #include "platform/flash/runtime/video/stream_pictures.h"
+#include "platform/flash/runtime/video/video_drawing.h"
+#include "platform/flash/runtime/video/video_playback.h"
 
 namespace pencora::runtime {
 
 using avm1::Value;
+
+namespace {
+
+// What a screen shows of a stream's picture. A video object keeps the size its stream declares
+// (scripts lay players out by it before any picture comes, or when none will); a clip's bitmap
+// takes the picture's own size.
+std::shared_ptr<const CharacterDrawing> screenDrawing(const DisplayObject& screen,
+                                                      const QImage& picture) {
+    if (screen.video) {
+        return makeStreamPictureDrawing(picture, *screen.video);
+    }
+    return picture.isNull() ? nullptr : makeBitmapDrawing(picture, false);
+}
+
+}  // namespace
 
 NetStreams::NetStreams(ScriptHost& host) : host_(host) {}
 
@@ -43,12 +60,11 @@ void NetStreams::attach(const std::shared_ptr<DisplayObject>& screen, NetStreamO
         return !o || o == screen;
     });
     if (!stream) {
-        screen->drawing = nullptr;
+        screen->drawing = screen->video ? makeVideoDrawing(screen->video) : nullptr;
         return;
     }
     screens_.push_back({screen, stream});
-    const QImage& picture = stream->playback.picture();
-    screen->drawing = picture.isNull() ? nullptr : makeBitmapDrawing(picture, false);
+    screen->drawing = screenDrawing(*screen, stream->playback.picture());
 }
 
 void NetStreams::advance(double milliseconds) {
@@ -95,9 +111,8 @@ void NetStreams::showPictures() {
         if (std::find(changed.begin(), changed.end(), screen.stream) == changed.end()) {
             continue;
         }
-        const QImage& picture = screen.stream->playback.picture();
-        screen.object.lock()->drawing =
-            picture.isNull() ? nullptr : makeBitmapDrawing(picture, false);
+        const auto object = screen.object.lock();
+        object->drawing = screenDrawing(*object, screen.stream->playback.picture());
     }
 }
 

@@ -59,7 +59,49 @@ class VideoDrawing : public CharacterDrawing {
     mutable std::shared_ptr<const CharacterDrawing> bitmap_;
 };
 
+// A stream's picture in a video object: stretched over the rectangle the object's stream
+// declares, which stays its size while no picture has come.
+class StreamPictureDrawing : public CharacterDrawing {
+  public:
+    StreamPictureDrawing(const QImage& picture, QRectF area, bool smoothing)
+        : area_(area),
+          pictureSize_(picture.size()),
+          bitmap_(makeBitmapDrawing(picture, smoothing)) {}
+
+    void draw(QPainter& painter, const QTransform& toDevice, const ColorTransformF& color,
+              uint16_t) const override {
+        if (!bitmap_ || area_.isEmpty() || pictureSize_.isEmpty()) {
+            return;
+        }
+        const QTransform stretch =
+            QTransform::fromScale(area_.width() / (pictureSize_.width() * 20.0),
+                                  area_.height() / (pictureSize_.height() * 20.0));
+        bitmap_->draw(painter, stretch * toDevice, color, 0);
+    }
+
+    QPainterPath outline(uint16_t) const override {
+        QPainterPath path;
+        path.addRect(area_);
+        return path;
+    }
+
+    bool hits(QPointF point, uint16_t) const override { return area_.contains(point); }
+
+    QRectF bounds(uint16_t) const override { return area_; }
+
+  private:
+    QRectF area_;
+    QSize pictureSize_;
+    std::shared_ptr<const CharacterDrawing> bitmap_;
+};
+
 }  // namespace
+
+std::shared_ptr<const CharacterDrawing> makeStreamPictureDrawing(const QImage& picture,
+                                                                 const VideoPlayback& video) {
+    const QRectF area(0, 0, video.stream().width * 20.0, video.stream().height * 20.0);
+    return std::make_shared<StreamPictureDrawing>(picture, area, video.smoothing);
+}
 
 std::shared_ptr<const CharacterDrawing> makeVideoDrawing(std::shared_ptr<VideoPlayback> playback) {
     return playback ? std::make_shared<VideoDrawing>(std::move(playback)) : nullptr;
