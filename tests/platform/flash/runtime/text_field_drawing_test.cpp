@@ -1,6 +1,6 @@
 // How text fields land on device pixels: upright boxes snapped to the pixel grid, device text
 // hidden once the field turns, the frame's corner, the caret and selection of the focused
-// field, unsigned glyph advances and the focus rectangle's _focusrect.
+// field, unsigned glyph advances, stretched device text and the focus rectangle's _focusrect.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -291,6 +291,55 @@ TEST_F(FieldPixelsTest, AliasedDeviceTextPaintsOnlyItsInk) {
         }
     }
     EXPECT_GT(ink, 20);
+}
+
+// The columns holding blue ink in `img`: first and last, or {-1, -1}.
+std::pair<int, int> inkColumns(const QImage& img) {
+    std::pair<int, int> cols{-1, -1};
+    for (int x = 0; x < img.width(); ++x) {
+        for (int y = 0; y < img.height(); ++y) {
+            if (qBlue(img.pixel(x, y)) > 128 && qGreen(img.pixel(x, y)) < 128) {
+                cols = {cols.first < 0 ? x : cols.first, x};
+                break;
+            }
+        }
+    }
+    return cols;
+}
+
+// A field stretched three times wider than tall shows its device text at its height, not
+// stretched: a centred line keeps its middle, a left-aligned one its start.
+TEST_F(FieldPixelsTest, StretchedDeviceTextKeepsItsProportionsAndItsAlignment) {
+    auto inkOf = [&](swf::TextAlign align, double xscale) {
+        b = swfwrite::MovieBuilder(8, 200, 60);
+        b.background({0, 255, 0, 255});
+        swf::EditText e = box(std::nullopt);
+        e.border = false;
+        e.initialText = "WW";
+        e.textColor = swf::Rgba{0, 0, 255, 255};
+        e.fontHeight = 200;
+        e.hasLayout = true;
+        e.align = align;
+        swf::PlaceObject p;
+        p.characterId = b.define(e);
+        p.depth = 1;
+        p.matrix = swf::Matrix{};
+        p.matrix->a = xscale;
+        p.matrix->tx = p.matrix->ty = 200;
+        b.place(p);
+        b.showFrame();
+        EXPECT_TRUE(load(b));
+        return inkColumns(render(200, 60, flash::Quality::Low));
+    };
+    const auto plain = inkOf(swf::TextAlign::Center, 1);
+    ASSERT_GE(plain.first, 0) << "no device fonts";
+    const int width = plain.second - plain.first;
+    const auto centred = inkOf(swf::TextAlign::Center, 3);
+    EXPECT_NEAR(centred.second - centred.first, width, 2) << "not stretched";
+    EXPECT_NEAR((centred.first + centred.second) / 2.0, 10 + 3 * 20, 3) << "in the box's middle";
+    const auto left = inkOf(swf::TextAlign::Left, 3);
+    EXPECT_NEAR(left.second - left.first, width, 2);
+    EXPECT_NEAR(left.first, 10 + 3 * 2, 3) << "from the gutter";
 }
 
 TEST_F(FieldPixelsTest, FocusRectangleKeepsTheSettingItWasShownWith) {

@@ -84,7 +84,34 @@ struct PaintRun {
     bool selected = false;            // painted in the selection's colours
     bool bullet = false;              // a paragraph's bullet, drawn in the device font
     QRectF area;                      // its part of the line, twips from the box's corner
+    double anchor = 0;  // where its line holds still as device text keeps its proportions
 };
+
+// The point of a line that its alignment holds: its start, middle or end, in twips from the
+// box's corner.
+double lineAnchor(const TextLine& line, double lineX, std::optional<TextAlign> align) {
+    switch (align.value_or(TextAlign::Left)) {
+        case TextAlign::Center:
+            return lineX + line.width / 2;
+        case TextAlign::Right:
+            return lineX + line.width;
+        default:
+            return lineX;
+    }
+}
+
+// Device text keeps the font's proportions: a field stretched wider than tall (or narrower)
+// shows its glyphs at the height the field is scaled to, each line held at its anchor. The
+// map, in the field's twips, to take before `full`.
+QTransform proportional(const QTransform& full, double anchor) {
+    const double sx = std::abs(full.m11());
+    const double sy = std::abs(full.m22());
+    if (sx <= 0 || sy <= 0 || std::abs(sx - sy) < 1e-9 * sy) {
+        return {};
+    }
+    const double k = sy / sx;
+    return QTransform(k, 0, 0, 1, anchor * (1 - k), 0);
+}
 
 // The characters [a, b) as they show: '*' for passwords, without paragraph ends.
 QString shownText(const TextField& f, int a, int b) {
@@ -136,6 +163,8 @@ class TextFieldDrawing : public CharacterDrawing {
                 break;
             }
             const double lineX = line.x - field.hscroll * 20.0;
+            const double anchor =
+                lineAnchor(line, lineX, field.formatOf(line.start, line.start + 1).align);
             const int lineEnd = line.start + line.length;
             // Pieces of the line in one format and one selection state.
             std::vector<int> cuts{line.start, lineEnd};
@@ -161,6 +190,7 @@ class TextFieldDrawing : public CharacterDrawing {
                 bullet.text = QStringLiteral("\u2022");
                 bullet.bullet = true;
                 bullet.origin = QPointF(line.bulletX - field.hscroll * 20.0, top + line.ascent);
+                bullet.anchor = anchor;
                 runs_.push_back(std::move(bullet));
             }
             double x = lineX;
@@ -174,6 +204,7 @@ class TextFieldDrawing : public CharacterDrawing {
                 run.text = shownText(field, a, b);
                 run.font = measure.embeddedFont(run.format);
                 run.origin = QPointF(x, top + line.ascent);
+                run.anchor = anchor;
                 run.selected = a >= selBegin && b <= selEnd && selBegin < selEnd;
                 const double width = widthOf(layout, a, b);
                 run.area = QRectF(x, top, width, line.ascent + line.descent);
@@ -339,10 +370,14 @@ class TextFieldDrawing : public CharacterDrawing {
     static void drawDevice(QPainter& painter, const PaintRun& run, QPointF topLeft,
                            const QColor& ink) {
         const QFont font = deviceFont(run.format);
+        const QTransform keep = proportional(painter.worldTransform(), run.anchor + topLeft.x());
         if (painter.testRenderHint(QPainter::Antialiasing)) {
+            painter.save();
+            painter.setTransform(keep * painter.worldTransform());
             painter.setPen(ink);
             painter.setFont(font);
             painter.drawText(run.origin + topLeft, run.text);
+            painter.restore();
             return;
         }
         const QFontMetricsF m(font);
@@ -353,7 +388,7 @@ class TextFieldDrawing : public CharacterDrawing {
             at.rx() += glyphStep(m, c);
         }
         // The glyphs' curves are cut on the device into the chords a shape's are cut into.
-        const QPainterPath device = painter.worldTransform().map(path);
+        const QPainterPath device = (keep * painter.worldTransform()).map(path);
         painter.save();
         painter.resetTransform();
         swf::render::fillAliased(painter, swf::render::flattenCurves(device), ink);
