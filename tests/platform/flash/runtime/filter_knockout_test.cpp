@@ -236,6 +236,24 @@ TEST_F(FilterEffects, ScriptGradientGlowsAndBevelsColourByTheirStops) {
         EXPECT_EQ(img.pixel(22, 15), kBlue) << "two passes reach past two pixels";
         EXPECT_EQ(img.pixel(27, 15), kWhite);
     }
+    // Full, the glow goes over the square; moved 8 pixels right, it shows all the way out.
+    for (const auto& [type, distance] : {std::pair{"full", 0}, std::pair{"outer", 8}}) {
+        SCOPED_TRACE(type);
+        ASSERT_TRUE(
+            loadBox({}, setBoxFilter("GradientGlowFilter", {{"distance", num(distance)},
+                                                            {"angle", num(0)},
+                                                            {"colors", {}, {0x0000FF, 0x0000FF}},
+                                                            {"alphas", {}, {0, 1}},
+                                                            {"ratios", {}, {0, 255}},
+                                                            {"blurX", num(0)},
+                                                            {"blurY", num(0)},
+                                                            {"strength", num(10)},
+                                                            {"type", str(type)}})));
+        const QImage img = render(40, 40, flash::Quality::Low);
+        EXPECT_EQ(img.pixel(15, 15), distance == 0 ? kBlue : kRed);
+        EXPECT_EQ(img.pixel(19 + distance, 15), kBlue);
+        EXPECT_EQ(img.pixel(20 + distance, 15), kWhite);
+    }
     // A gradient bevel from yellow (the highlight) through clear to blue (the shadow), lit
     // from the left: yellow on the right edge, blue on the left, inside the square.
     for (const char* type : {"inner", "full"}) {
