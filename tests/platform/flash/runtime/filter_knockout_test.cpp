@@ -105,7 +105,7 @@ TEST_F(FilterEffects, KnockoutGlowsShowOnlyTheGlowAtEveryQuality) {
     }
 }
 
-// A bevel lit from the left (angle 0): yellow highlight, black shadow, distance 2, unblurred.
+// A bevel at angle 0: yellow highlight, black shadow, distance 2, unblurred.
 swf::Filter plainBevel(int quality, bool inner, bool onTop, bool knockout) {
     swf::Filter f;
     f.type = swf::FilterType::Bevel;
@@ -122,7 +122,7 @@ swf::Filter plainBevel(int quality, bool inner, bool onTop, bool knockout) {
 }
 
 TEST_F(FilterEffects, BevelsFallInsideOutsideOrAcrossTheEdgesAndKnockOutTheObject) {
-    // Lit from the left, the highlight falls on the right edge and the shadow on the left:
+    // At angle 0 the highlight falls on the right edge and the shadow on the left:
     // inside the object for an inner bevel, outside it for an outer one, across the edge for
     // a full one. Knockout leaves the bevel alone; unblurred, the quality changes nothing.
     struct Row {
@@ -254,8 +254,8 @@ TEST_F(FilterEffects, ScriptGradientGlowsAndBevelsColourByTheirStops) {
         EXPECT_EQ(img.pixel(19 + distance, 15), kBlue);
         EXPECT_EQ(img.pixel(20 + distance, 15), kWhite);
     }
-    // A gradient bevel from yellow (the highlight) through clear to blue (the shadow), lit
-    // from the left: yellow on the right edge, blue on the left, inside the square.
+    // A gradient bevel from yellow (the highlight) through clear to blue (the shadow) at
+    // angle 0: yellow on the right edge, blue on the left, inside the square.
     for (const char* type : {"inner", "full"}) {
         SCOPED_TRACE(type);
         ASSERT_TRUE(loadBox(
