@@ -156,6 +156,18 @@ TEST_F(FilterEffects, BevelsFallInsideOutsideOrAcrossTheEdgesAndKnockOutTheObjec
             }
         }
     }
+    // Twice as large the distance is twice as many device pixels: a full bevel's shadow
+    // covers 16..23 across the left edge at 20, its highlight 36..43 across the right one.
+    ASSERT_TRUE(loadBox({plainBevel(1, false, true, false)}));
+    const QImage twice = render(80, 80, flash::Quality::Low, 2);
+    EXPECT_EQ(twice.pixel(15, 30), kWhite);
+    EXPECT_EQ(twice.pixel(16, 30), kBlack);
+    EXPECT_EQ(twice.pixel(23, 30), kBlack);
+    EXPECT_EQ(twice.pixel(24, 30), kRed);
+    EXPECT_EQ(twice.pixel(35, 30), kRed);
+    EXPECT_EQ(twice.pixel(36, 30), kYellow);
+    EXPECT_EQ(twice.pixel(43, 30), kYellow);
+    EXPECT_EQ(twice.pixel(44, 30), kWhite);
 }
 
 // A property a script sets on a new filter: a number, a flag, a word or an array of numbers.
