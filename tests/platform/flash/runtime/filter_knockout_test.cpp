@@ -172,6 +172,9 @@ TEST_F(FilterEffects, BevelsFallInsideOutsideOrAcrossTheEdgesAndKnockOutTheObjec
 
 // A property a script sets on a new filter: a number, a flag, a word or an array of numbers.
 struct Property {
+    Property(std::string n, avm1::test::Operand v) : name(std::move(n)), value(std::move(v)) {}
+    Property(std::string n, std::vector<double> list)
+        : name(std::move(n)), numbers(std::move(list)) {}
     std::string name;
     avm1::test::Operand value = avm1::test::undef();
     std::vector<double> numbers;  // an array when not empty
@@ -230,17 +233,17 @@ TEST_F(FilterEffects, ScriptGradientGlowsAndBevelsColourByTheirStops) {
     // knockout leaves the ring alone.
     for (bool knockout : {false, true}) {
         SCOPED_TRACE(knockout ? "knockout" : "object shown");
-        ASSERT_TRUE(loadBox(
-            {}, setBoxFilter("GradientGlowFilter", {{"distance", num(0)},
-                                                    {"colors", {}, {0x0000FF, 0x0000FF}},
-                                                    {"alphas", {}, {0, 1}},
-                                                    {"ratios", {}, {0, 255}},
-                                                    {"blurX", num(4)},
-                                                    {"blurY", num(4)},
-                                                    {"strength", num(255)},
-                                                    {"quality", num(2)},
-                                                    {"type", str("outer")},
-                                                    {"knockout", avm1::test::boolean(knockout)}})));
+        ASSERT_TRUE(loadBox({}, setBoxFilter("GradientGlowFilter",
+                                             {{"distance", num(0)},
+                                              {"colors", std::vector<double>{0x0000FF, 0x0000FF}},
+                                              {"alphas", std::vector<double>{0, 1}},
+                                              {"ratios", std::vector<double>{0, 255}},
+                                              {"blurX", num(4)},
+                                              {"blurY", num(4)},
+                                              {"strength", num(255)},
+                                              {"quality", num(2)},
+                                              {"type", str("outer")},
+                                              {"knockout", avm1::test::boolean(knockout)}})));
         const QImage img = render(40, 40, flash::Quality::Low);
         EXPECT_EQ(img.pixel(15, 15), knockout ? kWhite : kRed);
         EXPECT_EQ(img.pixel(20, 15), kBlue);
@@ -251,16 +254,16 @@ TEST_F(FilterEffects, ScriptGradientGlowsAndBevelsColourByTheirStops) {
     // Full, the glow goes over the square; moved 8 pixels right, it shows all the way out.
     for (const auto& [type, distance] : {std::pair{"full", 0}, std::pair{"outer", 8}}) {
         SCOPED_TRACE(type);
-        ASSERT_TRUE(
-            loadBox({}, setBoxFilter("GradientGlowFilter", {{"distance", num(distance)},
-                                                            {"angle", num(0)},
-                                                            {"colors", {}, {0x0000FF, 0x0000FF}},
-                                                            {"alphas", {}, {0, 1}},
-                                                            {"ratios", {}, {0, 255}},
-                                                            {"blurX", num(0)},
-                                                            {"blurY", num(0)},
-                                                            {"strength", num(10)},
-                                                            {"type", str(type)}})));
+        ASSERT_TRUE(loadBox({}, setBoxFilter("GradientGlowFilter",
+                                             {{"distance", num(distance)},
+                                              {"angle", num(0)},
+                                              {"colors", std::vector<double>{0x0000FF, 0x0000FF}},
+                                              {"alphas", std::vector<double>{0, 1}},
+                                              {"ratios", std::vector<double>{0, 255}},
+                                              {"blurX", num(0)},
+                                              {"blurY", num(0)},
+                                              {"strength", num(10)},
+                                              {"type", str(type)}})));
         const QImage img = render(40, 40, flash::Quality::Low);
         EXPECT_EQ(img.pixel(15, 15), distance == 0 ? kBlue : kRed);
         EXPECT_EQ(img.pixel(19 + distance, 15), kBlue);
@@ -270,16 +273,17 @@ TEST_F(FilterEffects, ScriptGradientGlowsAndBevelsColourByTheirStops) {
     // angle 0: yellow on the right edge, blue on the left, inside the square.
     for (const char* type : {"inner", "full"}) {
         SCOPED_TRACE(type);
-        ASSERT_TRUE(loadBox(
-            {}, setBoxFilter("GradientBevelFilter", {{"distance", num(2)},
-                                                     {"angle", num(0)},
-                                                     {"colors", {}, {0xFFFF00, 0x000000, 0x0000FF}},
-                                                     {"alphas", {}, {1, 0, 1}},
-                                                     {"ratios", {}, {0, 128, 255}},
-                                                     {"blurX", num(0)},
-                                                     {"blurY", num(0)},
-                                                     {"strength", num(1)},
-                                                     {"type", str(type)}})));
+        ASSERT_TRUE(
+            loadBox({}, setBoxFilter("GradientBevelFilter",
+                                     {{"distance", num(2)},
+                                      {"angle", num(0)},
+                                      {"colors", std::vector<double>{0xFFFF00, 0x000000, 0x0000FF}},
+                                      {"alphas", std::vector<double>{1, 0, 1}},
+                                      {"ratios", std::vector<double>{0, 128, 255}},
+                                      {"blurX", num(0)},
+                                      {"blurY", num(0)},
+                                      {"strength", num(1)},
+                                      {"type", str(type)}})));
         const QImage img = render(40, 40, flash::Quality::Low);
         EXPECT_EQ(img.pixel(19, 15), kYellow);
         EXPECT_EQ(img.pixel(10, 15), kBlue);
