@@ -171,10 +171,11 @@ Tint tintOf(const QColor& c, float keep = 1.0f) {
 }
 
 // Drop shadow and glow (a shadow at distance 0): the object's alpha, moved, blurred, made
-// stronger and coloured, put below the object (outer), or inside its shape on top of it
-// (inner). Knockout leaves the object itself out; without the source composited only the
-// shadow shows. A gradient glow colours each pixel by the gradient entry its strengthened
-// alpha reaches: entry 0 where the glow fades out, 255 where it is full.
+// stronger and coloured, put below the object (outer), inside its shape on top of it (inner),
+// or over all of it (a full gradient glow, `onTop`). Knockout leaves the object itself out;
+// without the source composited only the shadow shows. A gradient glow colours each pixel by
+// the gradient entry its strengthened alpha reaches: entry 0 where the glow fades out, 255
+// where it is full.
 void applyShadow(QImage& image, const Filter& f, double sx, double sy,
                  const FilterGradient& gradient = std::nullopt) {
     Planes planes = planesOf(image);
@@ -214,8 +215,8 @@ void applyShadow(QImage& image, const Filter& f, double sx, double sy,
             const float source[4] = {float(qAlpha(src)), float(qRed(src)), float(qGreen(src)),
                                      float(qBlue(src))};
             for (int c = 0; c < 4; ++c) {
-                if (f.inner) {
-                    // Knockout or no source: the shadow alone, inside the shape.
+                if (f.inner || f.onTop) {
+                    // Knockout or no source: the shadow alone, inside the shape (or all of it).
                     out[c] = f.knockout || !f.compositeSource
                                  ? shadow[c]
                                  : shadow[c] + source[c] * (1.0f - hides);
@@ -431,7 +432,7 @@ QMargins filterReach(const std::vector<Filter>& filters, double scaleX, double s
         int dx = 0;
         int dy = 0;
         if (f.type == FilterType::DropShadow || f.type == FilterType::Bevel ||
-            f.type == FilterType::GradientBevel) {
+            f.type == FilterType::GradientGlow || f.type == FilterType::GradientBevel) {
             dx = int(std::ceil(std::abs(std::cos(f.angle) * f.distance * scaleX)));
             dy = int(std::ceil(std::abs(std::sin(f.angle) * f.distance * scaleY)));
         }

@@ -319,6 +319,35 @@ TEST(GradientFilters, EachPixelTakesTheEntryItsStrengthReaches) {
     EXPECT_EQ(square.pixel(4, 1), kClear);
 }
 
+TEST(GradientFilters, AFullGlowCoversTheObjectAndAnOffsetGlowReachesAsFarAsItMoves) {
+    // A glow from clear to opaque blue, unblurred at full strength: it is blue wherever the
+    // object is. Outer, it lies under the object; full, over it, hiding it; either way its
+    // outside edge is where the object's is.
+    const Rgba clearBlue{0, 0, 255, 0}, blue{0, 0, 255, 255};
+    for (bool full : {false, true}) {
+        SCOPED_TRACE(full ? "full" : "outer");
+        Filter glow = gradientFilter(FilterType::GradientGlow, {clearBlue, blue}, {0, 255});
+        glow.strength = 10;
+        glow.onTop = full;
+        QImage image = redSquare();
+        applyFilters(image, {glow}, 1, 1);
+        EXPECT_EQ(image.pixel(15, 15), full ? 0xFF0000FFu : kRed);
+        EXPECT_EQ(image.pixel(9, 15), kClear);
+    }
+    // Moved 8 pixels to the right (a gradient glow has a distance and an angle, like a
+    // shadow), the glow reaches 8 pixels further than it spreads.
+    Filter moved = gradientFilter(FilterType::GradientGlow, {clearBlue, blue}, {0, 255});
+    moved.strength = 10;
+    moved.distance = 8;
+    const QMargins reach = filterReach({moved}, 1, 1);
+    EXPECT_GE(reach.right(), 8);
+    EXPECT_GE(reach.left(), 8);
+    QImage image = redSquare();
+    applyFilters(image, {moved}, 1, 1);
+    EXPECT_EQ(image.pixel(27, 15), 0xFF0000FFu);
+    EXPECT_EQ(image.pixel(28, 15), kClear);
+}
+
 TEST(DropShadow, DistanceAndBlurFollowTheStageScale) {
     Filter shadow;
     shadow.type = FilterType::DropShadow;

@@ -348,6 +348,85 @@ TEST_F(FilterRenderTest, BitmapsStartOnTheWholePixelNearestTheirCorner) {
     EXPECT_EQ(twice.pixel(102, 30), kWhite);
 }
 
+TEST_F(FilterRenderTest, ACachedMorphStartsOnThePixelNearestItsCornerAtItsRatio) {
+    // A morph of a red mark at 0..2 and a red square at 10.4..20.4 moving one pixel right and
+    // down, shown at ratio 0.3: the mark at 0.3, the square at 10.7. Drawn directly the
+    // square's first column is 11; cached, the bitmap's corner (the mark's, 0.3 at this ratio)
+    // rounds to 0 and takes the square back to 10.4: its first column is 10.
+    swfwrite::MovieBuilder b(8, 60, 30);
+    swf::MorphShape m;
+    swf::MorphFillStyle f;
+    f.startColor = f.endColor = kRedSwf;
+    m.fills = {f};
+    auto twips = [](double pixels) { return int32_t(std::lround(pixels * 20)); };
+    swfwrite::ShapeBuilder from, to;
+    from.fill1(1)
+        .rectangle(0, 0, twips(2), twips(2))
+        .rectangle(twips(10.4), twips(10.4), twips(20.4), twips(20.4));
+    to.rectangle(twips(1), twips(1), twips(3), twips(3))
+        .rectangle(twips(11.4), twips(11.4), twips(21.4), twips(21.4));
+    m.startRecords = from.records();
+    m.endRecords = to.records();
+    m.startBounds = m.startEdgeBounds = {0, twips(20.4), 0, twips(20.4)};
+    m.endBounds = m.endEdgeBounds = {twips(1), twips(21.4), twips(1), twips(21.4)};
+    const uint16_t id = b.define(m);
+    auto place = [&](uint16_t depth, double x, bool cached) {
+        swf::PlaceObject p;
+        p.version = 3;
+        p.characterId = id;
+        p.depth = depth;
+        p.matrix = at(x, 0);
+        p.ratio = uint16_t(std::lround(0.3 * 65535));
+        p.cacheAsBitmap = cached;
+        b.place(p);
+    };
+    place(1, 0, false);
+    place(2, 30, true);
+    b.showFrame();
+    ASSERT_TRUE(load(b));
+    const QImage img = render(60, 30, flash::Quality::Low);
+    EXPECT_EQ(img.pixel(10, 15), kWhite);
+    EXPECT_EQ(img.pixel(11, 15), kRed);
+    EXPECT_EQ(img.pixel(20, 15), kRed);
+    EXPECT_EQ(img.pixel(39, 15), kWhite);
+    EXPECT_EQ(img.pixel(40, 15), kRed);
+    EXPECT_EQ(img.pixel(49, 15), kRed);
+    EXPECT_EQ(img.pixel(50, 15), kWhite);
+}
+
+TEST_F(FilterRenderTest, ACachedClipTakesItsAlphaAsAWhole) {
+    // A clip of a red square at 10..20 under a blue one at 15..25, at half alpha. Cached, the
+    // finished bitmap fades as one: where they overlap only the blue shows, faded. Drawn
+    // directly each square fades on its own and the red shows through the blue.
+    swfwrite::MovieBuilder b(8, 60, 30);
+    const uint16_t red = b.define(square(10, 5, 20, 20, kRedSwf));
+    const uint16_t blue = b.define(square(15, 5, 25, 20, {0, 0, 255, 255}));
+    swfwrite::TimelineBuilder inside;
+    inside.place(red, 1).place(blue, 2).showFrame();
+    const uint16_t sprite = b.define(inside.sprite());
+    swf::ColorTransform half;
+    half.aMult = 128;
+    for (const auto& [depth, x, cached] : {std::tuple{1, 0.0, false}, std::tuple{2, 30.0, true}}) {
+        swf::PlaceObject p;
+        p.version = 3;
+        p.characterId = sprite;
+        p.depth = uint16_t(depth);
+        p.matrix = at(x, 0);
+        p.colorTransform = half;
+        p.cacheAsBitmap = cached;
+        b.place(p);
+    }
+    b.showFrame();
+    ASSERT_TRUE(load(b));
+    for (auto q : {flash::Quality::High, flash::Quality::Low}) {
+        const QImage img = render(60, 30, q);
+        EXPECT_LE(channelDifference(img.pixel(12, 10), 0xFFFF8080), 2);
+        EXPECT_LE(channelDifference(img.pixel(42, 10), 0xFFFF8080), 2);
+        EXPECT_LE(channelDifference(img.pixel(17, 10), 0xFF8040C0), 2) << "red under blue";
+        EXPECT_LE(channelDifference(img.pixel(47, 10), 0xFF8080FF), 2) << "the blue alone";
+    }
+}
+
 TEST_F(FilterRenderTest, BackgroundCoversThePixelsWhoseCentresItHolds) {
     // An invisible square over 10..20 in a clip half a pixel right and down, with
     // opaqueBackground = 0x0000FF: the background spans 10.5..20.5, holding the centres of

@@ -934,6 +934,65 @@ TEST_F(DrawingPixelsTest, GradientBoxSpansTheBoxItNames) {
     EXPECT_EQ(frame().pixel(90, 20), qRgb(255, 255, 255));
 }
 
+TEST_F(DrawingPixelsTest, GradientsSpreadBeyondTheirBoxMixInLinearLightAndPaintLines) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Object* pen = call(root(), "createEmptyMovieClip", {"pen", 1}).object();
+    // A red-to-blue gradient over the box 0..50 across, filling the whole 100 x 100 stage.
+    Object* box = m().makeObject();
+    box->put(QStringLiteral("matrixType"), Value("box"));
+    box->put(QStringLiteral("x"), Value(0));
+    box->put(QStringLiteral("y"), Value(0));
+    box->put(QStringLiteral("w"), Value(50));
+    box->put(QStringLiteral("h"), Value(100));
+    box->put(QStringLiteral("r"), Value(0));
+    auto fill = [&](const char* spread, const char* interpolation) {
+        call(pen, "clear");
+        call(pen, "beginGradientFill",
+             {"linear", Value(array({0xFF0000, 0x0000FF})), Value(array({100, 100})),
+              Value(array({0, 255})), Value(box), spread, interpolation});
+        call(pen, "moveTo", {0, 0});
+        call(pen, "lineTo", {100, 0});
+        call(pen, "lineTo", {100, 100});
+        call(pen, "lineTo", {0, 100});
+        call(pen, "endFill");
+        return frame();
+    };
+    const QImage pad = fill("pad", "RGB");
+    EXPECT_EQ(pad.pixel(80, 50), qRgb(0, 0, 255)) << "the last colour held past the box";
+    // Reflected, the box's second copy runs back from blue to red; repeated, it starts again.
+    const QImage reflect = fill("reflect", "RGB");
+    const QImage repeat = fill("repeat", "RGB");
+    for (int d : {3, 17, 30}) {
+        SCOPED_TRACE(d);
+        EXPECT_EQ(reflect.pixel(50 + d, 50), pad.pixel(49 - d, 50));
+        EXPECT_EQ(repeat.pixel(50 + d, 50), pad.pixel(d, 50));
+    }
+    // In linear light half red and half blue is brighter than the plain average: each
+    // channel's half of its light is 188 of 255, not 128.
+    const QRgb rgbMiddle = pad.pixel(25, 50);
+    const QRgb linearMiddle = fill("pad", "linearRGB").pixel(25, 50);
+    EXPECT_NEAR(qRed(rgbMiddle), 128, 8);
+    EXPECT_NEAR(qRed(linearMiddle), 188, 8);
+    EXPECT_NEAR(qBlue(linearMiddle), 188, 8);
+
+    // lineGradientStyle paints a line with the gradient over the same box, its ends red and
+    // blue and its middle both.
+    call(pen, "clear");
+    call(pen, "lineStyle", {10, 0x00FF00, 100, false, "normal", "none"});
+    call(pen, "lineGradientStyle",
+         {"linear", Value(array({0xFF0000, 0x0000FF})), Value(array({100, 100})),
+          Value(array({0, 255})), Value(box)});
+    call(pen, "moveTo", {0, 50});
+    call(pen, "lineTo", {100, 50});
+    const QImage line = frame();
+    EXPECT_GE(qRed(line.pixel(1, 50)), 240);
+    EXPECT_LE(qBlue(line.pixel(1, 50)), 15);
+    EXPECT_EQ(line.pixel(70, 52), qRgb(0, 0, 255));
+    EXPECT_NEAR(qRed(line.pixel(25, 47)), 128, 8);
+    EXPECT_EQ(line.pixel(25, 40), qRgb(255, 255, 255)) << "only the line is painted";
+}
+
 TEST_F(MovieClipTest, ScaleAndRotationReadBackAsScriptsSetThem) {
     swfwrite::MovieBuilder b;
     loadBoxMovie(b);
