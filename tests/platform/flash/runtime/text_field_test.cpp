@@ -188,7 +188,12 @@ TEST(TextFieldLayout, WrapsWordsAlignsAndMeasures) {
     ASSERT_EQ(l.lines.size(), 2u);
     EXPECT_EQ(f.text.mid(l.lines[0].start, l.lines[0].length), QStringLiteral("aaa bbb "));
     EXPECT_EQ(f.text.mid(l.lines[1].start, l.lines[1].length), QStringLiteral("ccc"));
-    EXPECT_DOUBLE_EQ(l.textWidth, 7 * 200) << "the trailing space hangs past the edge";
+    EXPECT_DOUBLE_EQ(l.lines[0].width, 7 * 200) << "the trailing space hangs past the edge";
+    EXPECT_DOUBLE_EQ(l.textWidth, 8 * 200) << "but a left-aligned line's width keeps it";
+    TextFormat centred;
+    centred.align = TextAlign::Center;
+    f.applyFormat(0, f.length(), centred);
+    EXPECT_DOUBLE_EQ(layoutText(f, measure).textWidth, 7 * 200) << "an aligned line lets it hang";
 
     // A word longer than the line is cut rather than looping or overflowing.
     f.setText(QString(30, u'x'));
@@ -208,6 +213,11 @@ TEST(TextFieldLayout, WrapsWordsAlignsAndMeasures) {
     f.setText(QStringLiteral("ab"));
     f.applyFormat(0, f.length(), right);
     EXPECT_DOUBLE_EQ(layoutText(f, measure).textHeight, 300 + 40) << "but a lone line keeps it";
+    f.setText(QStringLiteral("ab\rcd\r"));
+    f.applyFormat(0, f.length(), right);
+    l = layoutText(f, measure);
+    ASSERT_EQ(l.lines.size(), 3u) << "a final line break leaves an empty line for the caret";
+    EXPECT_DOUBLE_EQ(l.textHeight, 2 * (300 + 40)) << "which adds no height, only the leading";
 
     TextFormat margins;
     margins.leftMargin = 5;
@@ -217,6 +227,9 @@ TEST(TextFieldLayout, WrapsWordsAlignsAndMeasures) {
     f.setText(QStringLiteral("ab"));
     f.applyFormat(0, f.length(), margins);
     EXPECT_DOUBLE_EQ(layoutText(f, measure).textWidth, 400 + 100) << "only the left margin counts";
+    margins.bullet = true;
+    f.applyFormat(0, f.length(), margins);
+    EXPECT_DOUBLE_EQ(layoutText(f, measure).textWidth, 400) << "not even it beside a bullet";
 
     // Tabs reach the next stop after them, every 648 twips without stops, nowhere past the last.
     f = makeField();

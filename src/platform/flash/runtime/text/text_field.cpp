@@ -346,20 +346,48 @@ int wrapEnd(const TextField& f, const ParagraphChars& chars, int lineStart, int 
     return lastBreak > lineStart ? lastBreak : std::max(fit, lineStart + 1);
 }
 
-// Writes the advances of the line [a, b) and returns how wide its text is up to `visibleEnd`.
-double placeLine(const TextField& f, const ParagraphChars& chars, int a, int b, int visibleEnd,
-                 std::vector<double>& advances) {
-    double x = 0;
+// How wide a line's text is: up to its last visible character, and with the spaces that end it.
+struct LineWidths {
     double visible = 0;
+    double whole = 0;
+};
+
+// Writes the advances of the line [a, b) and returns its widths up to `visibleEnd` and to `b`.
+LineWidths placeLine(const TextField& f, const ParagraphChars& chars, int a, int b, int visibleEnd,
+                     std::vector<double>& advances) {
+    LineWidths out;
     for (int i = a; i < b; ++i) {
-        const double w = charWidth(f, chars, i, x);
+        const double w = charWidth(f, chars, i, out.whole);
         advances[size_t(i)] = w;
-        x += w;
+        out.whole += w;
         if (i + 1 == visibleEnd) {
-            visible = x;
+            out.visible = out.whole;
         }
     }
-    return visible;
+    return out;
+}
+
+// How much of a line counts in the text's width. A left-aligned line keeps the spaces that end
+// it, an aligned one lets them hang as it does when placed. The left margin counts too, except
+// in a bulleted paragraph, whose text is measured from its bullet's indent.
+double countedWidth(const TextFormat& para, const LineWidths& widths) {
+    const bool left = para.align.value_or(TextAlign::Left) == TextAlign::Left;
+    const double margin = para.bullet.value_or(false) ? 0 : para.leftMargin.value_or(0) * 20.0;
+    return (left ? widths.whole : widths.visible) + margin;
+}
+
+// The text's height ends at the foot of its last line. A last line left empty by a final line
+// break adds nothing; otherwise the last line's leading counts only when it is the only line.
+double textHeightOf(const std::vector<TextLine>& lines) {
+    if (lines.empty()) {
+        return 0;
+    }
+    const TextLine& last = lines.back();
+    if (lines.size() > 1 && last.length == 0) {
+        return last.y - kGutter;
+    }
+    const double foot = last.y + last.ascent + last.descent;
+    return foot - kGutter + (lines.size() == 1 ? last.leading : 0);
 }
 
 }  // namespace
@@ -374,8 +402,6 @@ TextLayout layoutText(const TextField& f, const TextMeasure& measure) {
     const QString& text = f.text;
     double y = kGutter;
     int start = 0;
-    bool lastHadLeading = false;
-    double lastLeading = 0;
     while (true) {
         // Plain names rather than a structured binding: the lambdas below capture them.
         const auto paragraph = f.paragraphAt(start);
@@ -423,7 +449,9 @@ TextLayout layoutText(const TextField& f, const TextMeasure& measure) {
             while (visibleEnd > lineStart && text[visibleEnd - 1] == u' ') {
                 --visibleEnd;
             }
-            line.width = placeLine(f, chars, lineStart, lineEnd, visibleEnd, out.advances);
+            const LineWidths widths =
+                placeLine(f, chars, lineStart, lineEnd, visibleEnd, out.advances);
+            line.width = widths.visible;
             line.ascent = ascent;
             line.descent = descent;
             line.leading = leading * 20.0;
@@ -442,12 +470,8 @@ TextLayout layoutText(const TextField& f, const TextMeasure& measure) {
                     line.x = kGutter + left + indent;
                     break;
             }
-            // Of the margins and indents only the left margin counts in the text's width.
-            out.textWidth =
-                std::max(out.textWidth, line.width + para.leftMargin.value_or(0) * 20.0);
+            out.textWidth = std::max(out.textWidth, countedWidth(para, widths));
             y += ascent + descent + line.leading;
-            lastHadLeading = true;
-            lastLeading = line.leading;
             out.lines.push_back(line);
             lineStart = lineEnd;
             firstLine = false;
@@ -457,8 +481,7 @@ TextLayout layoutText(const TextField& f, const TextMeasure& measure) {
         }
         start = pb + 1;
     }
-    // The last line's leading counts only when it is the only line.
-    out.textHeight = y - kGutter - (lastHadLeading && out.lines.size() > 1 ? lastLeading : 0);
+    out.textHeight = textHeightOf(out.lines);
     if (text.isEmpty()) {
         out.textWidth = 0;
         out.textHeight = 0;
