@@ -260,6 +260,35 @@ TEST(TextFieldLayout, WrapsWordsAlignsAndMeasures) {
     ASSERT_EQ(l.lines.size(), 2u);
     EXPECT_DOUBLE_EQ(l.advances[11], 1000 - 400) << "the stop at 50 px is still ahead";
 
+    // Chinese text breaks between any two characters, but never before closing punctuation
+    // nor after opening punctuation; nothing cuts a character of two UTF-16 units in half.
+    auto lineTexts = [](const TextField& field, const TextLayout& layout) {
+        QStringList out;
+        for (const TextLine& line : layout.lines) {
+            out << field.text.mid(line.start, line.length);
+        }
+        return out;
+    };
+    f = makeField();
+    f.wordWrap = true;
+    f.setText(QStringLiteral("ab 一二三四五六七八九十"));
+    EXPECT_EQ(lineTexts(f, layoutText(f, measure)),
+              QStringList({QStringLiteral("ab 一二三四五六"), QStringLiteral("七八九十")}));
+    f.setText(QStringLiteral("一二三四五六七八九，十"));
+    EXPECT_EQ(lineTexts(f, layoutText(f, measure)),
+              QStringList({QStringLiteral("一二三四五六七八"), QStringLiteral("九，十")}));
+    f.setText(QStringLiteral("一二三四五六七《八》"));
+    EXPECT_EQ(lineTexts(f, layoutText(f, measure)),
+              QStringList({QStringLiteral("一二三四五六七"), QStringLiteral("《八》")}));
+    f.setText(QString::fromUtf16(u"\U0001F600\U0001F600\U0001F600\U0001F600\U0001F600"));
+    l = layoutText(f, measure);
+    ASSERT_EQ(l.lines.size(), 2u);
+    EXPECT_EQ(l.lines[0].length, 8) << "cut before the pair the line's end falls in";
+    f.setText(QString::fromUtf16(u"\U00020000\U00020001\U00020002\U00020003\U00020004"));
+    l = layoutText(f, measure);
+    ASSERT_EQ(l.lines.size(), 2u);
+    EXPECT_EQ(l.lines[0].length, 8) << "supplementary ideographs break between them";
+
     // A bulleted paragraph: its bullet on the first line at the block's left, every line's
     // text clear of it; the next paragraph without a bullet starts at the margin again.
     f = makeField();

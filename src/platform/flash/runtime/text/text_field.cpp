@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/flash/avm1/loaded_text.h"
+#include "platform/flash/runtime/text/line_breaks.h"
 #include "platform/flash/runtime/text/text_html.h"
 
 namespace pencora::runtime {
@@ -324,7 +325,8 @@ double charWidth(const TextField& f, const ParagraphChars& chars, int i, double 
 }
 
 // Where a wrapped line from `lineStart` ends: it grows word by word while it fits in `room`;
-// a single long word is cut. Walks only as far as the first character that does not fit.
+// a single long word is cut, between whole characters. Walks only as far as the first
+// character that does not fit.
 int wrapEnd(const TextField& f, const ParagraphChars& chars, int lineStart, int end, double room) {
     double x = 0;
     int fit = lineStart;
@@ -335,15 +337,21 @@ int wrapEnd(const TextField& f, const ParagraphChars& chars, int lineStart, int 
             break;
         }
         fit = i + 1;
-        const QChar c = f.text[i];
-        if (c == u' ' || c == u'\t' || c == u'-') {
+        if (mayBreakAfter(f.text, i)) {
             lastBreak = i + 1;
         }
     }
     if (fit >= end) {
         return end;
     }
-    return lastBreak > lineStart ? lastBreak : std::max(fit, lineStart + 1);
+    if (lastBreak > lineStart) {
+        return lastBreak;
+    }
+    fit = std::max(fit, lineStart + 1);
+    if (splitsCharacter(f.text, fit - 1)) {
+        fit += fit - 1 > lineStart ? -1 : 1;
+    }
+    return fit;
 }
 
 // How wide a line's text is: up to its last visible character, and with the spaces that end it.
