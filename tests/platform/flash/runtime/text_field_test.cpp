@@ -218,6 +218,7 @@ TEST(TextFieldLayout, WrapsWordsAlignsAndMeasures) {
     l = layoutText(f, measure);
     ASSERT_EQ(l.lines.size(), 3u) << "a final line break leaves an empty line for the caret";
     EXPECT_DOUBLE_EQ(l.textHeight, 2 * (300 + 40)) << "which adds no height, only the leading";
+    EXPECT_DOUBLE_EQ(l.boxHeight, 2 * (300 + 40) + 300) << "an auto-sized box still shows it";
 
     TextFormat margins;
     margins.leftMargin = 5;

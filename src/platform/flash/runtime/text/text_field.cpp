@@ -384,14 +384,14 @@ double countedWidth(const TextFormat& para, const LineWidths& widths) {
     return (left ? widths.whole : widths.visible) + margin;
 }
 
-// The text's height ends at the foot of its last line. A last line left empty by a final line
-// break adds nothing; otherwise the last line's leading counts only when it is the only line.
-double textHeightOf(const std::vector<TextLine>& lines) {
+// The text's height ends at the foot of its last line, whose leading counts only when it is
+// the only line. A last line left empty by a final line break adds nothing unless `withEmpty`.
+double textHeightOf(const std::vector<TextLine>& lines, bool withEmpty) {
     if (lines.empty()) {
         return 0;
     }
     const TextLine& last = lines.back();
-    if (lines.size() > 1 && last.length == 0) {
+    if (!withEmpty && lines.size() > 1 && last.length == 0) {
         return last.y - kGutter;
     }
     const double foot = last.y + last.ascent + last.descent;
@@ -489,10 +489,12 @@ TextLayout layoutText(const TextField& f, const TextMeasure& measure) {
         }
         start = pb + 1;
     }
-    out.textHeight = textHeightOf(out.lines);
+    out.textHeight = textHeightOf(out.lines, false);
+    out.boxHeight = textHeightOf(out.lines, true);
     if (text.isEmpty()) {
         out.textWidth = 0;
         out.textHeight = 0;
+        out.boxHeight = 0;
     }
     return out;
 }

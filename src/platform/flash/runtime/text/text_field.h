@@ -140,6 +140,9 @@ struct TextLayout {
     std::vector<TextLine> lines;
     double textWidth = 0;  // twips, widest line and its left margin, without the gutter
     double textHeight = 0;
+    // The height the lines take with an empty last line after a final break: what an
+    // auto-sized box grows to, so that the caret there shows.
+    double boxHeight = 0;
     // Twips per character of the text, letter spacing included and tabs as far as they reach
     // (paragraph ends take none).
     std::vector<double> advances;

@@ -536,7 +536,7 @@ namespace {
 // right-anchored field moves its position so that its centre or right edge stays put.
 void fitToText(DisplayObject& o, const TextLayout& l) {
     TextField& f = *o.field;
-    f.bounds.setHeight(std::round(l.textHeight) + 2 * kGutter);
+    f.bounds.setHeight(std::round(l.boxHeight) + 2 * kGutter);
     if (f.wordWrap) {
         return;
     }
