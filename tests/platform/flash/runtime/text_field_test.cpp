@@ -261,6 +261,23 @@ TEST(TextFieldLayout, WrapsWordsAlignsAndMeasures) {
     ASSERT_EQ(l.lines.size(), 2u);
     EXPECT_DOUBLE_EQ(l.advances[11], 1000 - 400) << "the stop at 50 px is still ahead";
 
+    // A justified paragraph spreads each wrapped line's spaces to fill it, but not its last
+    // line; the text's width is still what the words take.
+    f = makeField();
+    f.wordWrap = true;
+    f.setText(QStringLiteral("aa bb cc dd ee"));
+    TextFormat justified;
+    justified.align = TextAlign::Justify;
+    f.applyFormat(0, f.length(), justified);
+    l = layoutText(f, measure);
+    ASSERT_EQ(l.lines.size(), 2u);
+    EXPECT_TRUE(l.lines[0].justified);
+    EXPECT_DOUBLE_EQ(l.advances[2], 200 + (1920 - 1600) / 2.0);
+    EXPECT_DOUBLE_EQ(l.advances[8], 200) << "the space the line ends with hangs as it was";
+    EXPECT_FALSE(l.lines[1].justified);
+    EXPECT_DOUBLE_EQ(l.advances[11], 200);
+    EXPECT_DOUBLE_EQ(l.textWidth, 8 * 200);
+
     // Chinese text breaks between any two characters, but never before closing punctuation
     // nor after opening punctuation; nothing cuts a character of two UTF-16 units in half.
     auto lineTexts = [](const TextField& field, const TextLayout& layout) {

@@ -384,6 +384,26 @@ double countedWidth(const TextFormat& para, const LineWidths& widths) {
     return (left ? widths.whole : widths.visible) + margin;
 }
 
+// A justified line that wrapped fills its room: what it lacks is shared among the spaces
+// between its words. Returns whether it was spread.
+bool justifyLine(const QString& text, int a, int visibleEnd, double room, double width,
+                 std::vector<double>& advances) {
+    int spaces = 0;
+    for (int i = a; i < visibleEnd; ++i) {
+        spaces += text[i] == u' ' ? 1 : 0;
+    }
+    if (spaces == 0 || room <= width) {
+        return false;
+    }
+    const double extra = (room - width) / spaces;
+    for (int i = a; i < visibleEnd; ++i) {
+        if (text[i] == u' ') {
+            advances[size_t(i)] += extra;
+        }
+    }
+    return true;
+}
+
 // The text's height ends at the foot of its last line, whose leading counts only when it is
 // the only line. A last line left empty by a final line break adds nothing unless `withEmpty`.
 double textHeightOf(const std::vector<TextLine>& lines, bool withEmpty) {
@@ -474,10 +494,16 @@ TextLayout layoutText(const TextField& f, const TextMeasure& measure) {
                 case TextAlign::Center:
                     line.x = kGutter + left + indent + std::max(0.0, (room - line.width) / 2);
                     break;
+                case TextAlign::Justify:
+                    line.x = kGutter + left + indent;
+                    line.justified = lineEnd < pb && justifyLine(text, lineStart, visibleEnd, room,
+                                                                 line.width, out.advances);
+                    break;
                 default:
                     line.x = kGutter + left + indent;
                     break;
             }
+            // Measured as set, before any spreading.
             out.textWidth = std::max(out.textWidth, countedWidth(para, widths));
             y += ascent + descent + line.leading;
             out.lines.push_back(line);

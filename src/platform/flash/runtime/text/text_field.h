@@ -40,6 +40,8 @@ struct TextLine {
     // The first line of a bulleted paragraph shows the bullet at `bulletX` on its baseline.
     bool bullet = false;
     double bulletX = 0;
+    // A justified line whose spaces were widened to fill it (the advances say by how much).
+    bool justified = false;
 };
 
 // How far the text of a bulleted paragraph in format `f` stands right of its bullet, in twips.

@@ -146,9 +146,10 @@ class TextFieldDrawing : public CharacterDrawing {
             }
             cuts.push_back(selBegin);
             cuts.push_back(selEnd);
-            // A tab paints nothing: the text after it starts where it reaches.
+            // A tab paints nothing: the text after it starts where it reaches. So do the widened
+            // spaces of a justified line.
             for (int i = line.start; i < lineEnd; ++i) {
-                if (field.text[i] == u'\t') {
+                if (field.text[i] == u'\t' || (line.justified && field.text[i] == u' ')) {
                     cuts.push_back(i);
                     cuts.push_back(i + 1);
                 }
