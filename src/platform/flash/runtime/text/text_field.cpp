@@ -307,8 +307,12 @@ ParagraphChars measureParagraph(const TextField& f, const TextMeasure& measure,
                 continue;
             }
             const QChar c = f.password ? QChar(u'*') : f.text[i];
-            out.widths[size_t(i - start)] =
-                measure.advance(*p.format, QStringView(&c, 1)) + spacing;
+            double w = measure.advance(*p.format, QStringView(&c, 1)) + spacing;
+            // Kerning pairs only within one format.
+            if (i + 1 < p.start + p.length && !f.password) {
+                w += measure.kerning(*p.format, c, f.text[i + 1]);
+            }
+            out.widths[size_t(i - start)] = w;
         }
     }
     return out;

@@ -55,6 +55,8 @@ class TextMeasure {
     virtual double advance(const TextFormat& f, QStringView text) const = 0;
     virtual double ascent(const TextFormat& f) const = 0;
     virtual double descent(const TextFormat& f) const = 0;
+    // How much closer (negative) or further apart `right` stands after `left` in one format.
+    virtual double kerning(const TextFormat&, QChar, QChar) const { return 0; }
 };
 
 struct TextField {

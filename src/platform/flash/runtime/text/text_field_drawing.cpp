@@ -69,6 +69,16 @@ double glyphAdvance(const swf::Font& font, size_t g) {
     return g < font.advances.size() ? double(uint16_t(font.advances[g])) : 0.0;
 }
 
+// How far the font's kerning table moves `right` after `left`, in whole twips at `scale`.
+double pairKerning(const swf::Font& font, QChar left, QChar right, double scale) {
+    for (const swf::KerningPair& k : font.kerning) {
+        if (k.left == left.unicode() && k.right == right.unicode()) {
+            return std::floor(k.adjustment * scale);
+        }
+    }
+    return 0;
+}
+
 QColor transformed(const ColorTransformF& cx, uint32_t c, int alpha = 255) {
     const swf::Rgba out =
         cx.apply(swf::Rgba{uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c), uint8_t(alpha)});
@@ -379,7 +389,9 @@ class TextFieldDrawing : public CharacterDrawing {
         // Glyphs sit on whole twips and step by whole-twip advances, as the layout measured.
         const double y = std::round(run.origin.y() + bounds_.top());
         const double spacing = run.format.letterSpacing.value_or(0) * 20;
-        for (QChar c : run.text) {
+        const bool kerned = run.format.kerning.value_or(false) && !font.kerning.empty();
+        for (qsizetype i = 0; i < run.text.size(); ++i) {
+            const QChar c = run.text[i];
             const int g = glyphIndex(font, c.unicode());
             if (g >= 0 && size_t(g) < glyphs->size()) {
                 QTransform t;
@@ -389,6 +401,9 @@ class TextFieldDrawing : public CharacterDrawing {
                 x += std::floor(glyphAdvance(font, size_t(g)) * scale);
             }
             x += spacing;
+            if (kerned && i + 1 < run.text.size()) {
+                x += pairKerning(font, c, run.text[i + 1], scale);
+            }
         }
         return out;
     }
@@ -489,6 +504,17 @@ double FieldMeasure::advance(const TextFormat& f, QStringView text) const {
         return f.size.value_or(12) * 10.0 * double(text.size());
     }
     return deviceAdvance(metrics(f), text);
+}
+
+double FieldMeasure::kerning(const TextFormat& f, QChar left, QChar right) const {
+    if (!f.kerning.value_or(false)) {
+        return 0;
+    }
+    const swf::Font* font = embeddedFont(f);
+    if (!font || font->kerning.empty()) {
+        return 0;
+    }
+    return pairKerning(*font, left, right, f.size.value_or(12) * 20.0 / emSquare(*font));
 }
 
 // An embedded font's ascent and descent, like its advances, count in whole twips.
