@@ -328,6 +328,19 @@ TEST(TextFieldLayout, WrapsWordsAlignsAndMeasures) {
     EXPECT_DOUBLE_EQ(l.lines[2].x, kGutter);
 }
 
+TEST(TextFieldLayout, LetterSpacingNeverTakesACharacterBack) {
+    FixedMeasure measure;  // 10 px a character
+    TextField f = makeField();
+    f.setText(QStringLiteral("abc"));
+    TextFormat spaced;
+    for (const auto& [px, width] : {std::pair{3.0, 3 * 260.0}, std::pair{-4.0, 3 * 120.0},
+                                    std::pair{-10.0, 3 * 200.0}, std::pair{-12.0, 3 * 200.0}}) {
+        spaced.letterSpacing = px;
+        f.applyFormat(0, f.length(), spaced);
+        EXPECT_DOUBLE_EQ(layoutText(f, measure).textWidth, width) << px;
+    }
+}
+
 // The TextFormat class: how script values become format fields, per SWF version.
 struct FormatCase {
     int version;

@@ -307,7 +307,7 @@ ParagraphChars measureParagraph(const TextField& f, const TextMeasure& measure,
                 continue;
             }
             const QChar c = f.password ? QChar(u'*') : f.text[i];
-            double w = measure.advance(*p.format, QStringView(&c, 1)) + spacing;
+            double w = spacedAdvance(measure.advance(*p.format, QStringView(&c, 1)), spacing);
             // Kerning pairs only within one format.
             if (i + 1 < p.start + p.length && !f.password) {
                 w += measure.kerning(*p.format, c, f.text[i + 1]);

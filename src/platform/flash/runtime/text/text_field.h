@@ -44,6 +44,13 @@ struct TextLine {
     bool justified = false;
 };
 
+// How far a character of `advance` twips steps with `spacing` twips of letter spacing: spacing
+// never takes a character back, and where it would leave it no advance at all the character
+// keeps its own.
+inline double spacedAdvance(double advance, double spacing) {
+    return advance + spacing > 0 ? advance + spacing : advance;
+}
+
 // How far the text of a bulleted paragraph in format `f` stands right of its bullet, in twips.
 double bulletIndent(const TextFormat& f);
 

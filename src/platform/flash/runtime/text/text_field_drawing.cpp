@@ -350,7 +350,8 @@ class TextFieldDrawing : public CharacterDrawing {
     static void drawDevice(QPainter& painter, const PaintRun& run, QPointF topLeft,
                            const QColor& ink) {
         const QFont font = deviceFont(run.format);
-        if (painter.testRenderHint(QPainter::Antialiasing)) {
+        const double spacing = run.format.letterSpacing.value_or(0) * 20;
+        if (painter.testRenderHint(QPainter::Antialiasing) && spacing == 0) {
             painter.setPen(ink);
             painter.setFont(font);
             painter.drawText(run.origin + topLeft, run.text);
@@ -361,7 +362,11 @@ class TextFieldDrawing : public CharacterDrawing {
         QPointF at = run.origin + topLeft;
         for (QChar c : run.text) {
             path.addText(at, font, QString(c));
-            at.rx() += glyphStep(m, c);
+            at.rx() += spacedAdvance(glyphStep(m, c), spacing);
+        }
+        if (painter.testRenderHint(QPainter::Antialiasing)) {
+            painter.fillPath(path, ink);
+            return;
         }
         // The glyphs' curves are cut on the device into the chords a shape's are cut into.
         const QPainterPath device = painter.worldTransform().map(path);
@@ -398,9 +403,10 @@ class TextFieldDrawing : public CharacterDrawing {
                 t.translate(std::round(x), y);
                 t.scale(scale, scale);
                 out.addPath(t.map((*glyphs)[size_t(g)]));
-                x += std::floor(glyphAdvance(font, size_t(g)) * scale);
+                x += spacedAdvance(std::floor(glyphAdvance(font, size_t(g)) * scale), spacing);
+            } else {
+                x += spacedAdvance(0, spacing);
             }
-            x += spacing;
             if (kerned && i + 1 < run.text.size()) {
                 x += pairKerning(font, c, run.text[i + 1], scale);
             }
