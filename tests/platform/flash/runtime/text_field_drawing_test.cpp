@@ -255,6 +255,56 @@ TEST(FieldMeasure, EmbeddedMetricsReadUnsignedInWholeTwips) {
     EXPECT_DOUBLE_EQ(FieldMeasure(movie.get(), true).descent(fmt), 40);
 }
 
+// The square font with a kerning pair that draws "aa" 4096 units (4 px at 20 px) closer.
+swf::Font kernedSquareFont() {
+    swf::Font f = squareFont();
+    f.kerning = {swf::KerningPair{u'a', u'a', -4096}};
+    return f;
+}
+
+TEST(FieldMeasure, KerningPairsApplyOnlyWhenTheFormatAsks) {
+    auto movie = std::make_shared<swf::Movie>();
+    swf::Font f = kernedSquareFont();
+    f.id = 1;
+    movie->dictionary.emplace(1, f);
+    const FieldMeasure measure(movie.get(), true);
+    TextFormat fmt = TextFormat::defaults();
+    fmt.font = QStringLiteral("Square");
+    fmt.size = 20;
+    EXPECT_DOUBLE_EQ(measure.kerning(fmt, u'a', u'a'), 0) << "kerning is off by default";
+    TextField field;
+    field.bounds = QRectF(0, 0, 4000, 1000);
+    field.newFormat = fmt;
+    field.setText(QStringLiteral("aaa"));
+    EXPECT_DOUBLE_EQ(layoutText(field, measure).textWidth, 3 * 400);
+    fmt.kerning = true;
+    EXPECT_DOUBLE_EQ(measure.kerning(fmt, u'a', u'a'), -80);
+    EXPECT_DOUBLE_EQ(measure.kerning(fmt, u'a', u'b'), 0);
+    field.applyFormat(0, field.length(), fmt);
+    EXPECT_DOUBLE_EQ(layoutText(field, measure).textWidth, 3 * 400 - 2 * 80);
+}
+
+TEST_F(FieldPixelsTest, KernedEmbeddedGlyphsDrawCloser) {
+    swf::EditText e = box(b.define(kernedSquareFont()));
+    e.bounds = {0, 1600, 0, 600};
+    e.border = false;
+    e.initialText = "aaa";
+    place(e);
+    // tf = new TextFormat(); tf.kerning = true; f.setTextFormat(tf);
+    Assembler a;
+    a.push({str("tf"), integer(0), str("TextFormat")}).op(Code::NewObject).op(Code::SetVariable);
+    a.getVar("tf").push({str("kerning"), avm1::test::boolean(true)}).op(Code::SetMember);
+    a.getVar("tf").push({integer(1)}).getVar("f").push({str("setTextFormat")});
+    a.op(Code::CallMethod).op(Code::Pop);
+    b.doAction(a.bytes).showFrame();
+    ASSERT_TRUE(load(b));
+    // Glyphs 16 px wide from x = 12 px, stepping 20 px less 4 for each pair: the third stands
+    // at 44 to 60 px rather than 52 to 68.
+    const QImage img = render(100, 60);
+    EXPECT_EQ(img.pixel(58, 20), kBlack);
+    EXPECT_EQ(img.pixel(64, 20), kGreen);
+}
+
 TEST_F(FieldPixelsTest, DeviceGlyphsStepByWholePixelsOfTheFieldsSize) {
     const FieldMeasure measure(nullptr, false);
     TextFormat fmt = TextFormat::defaults();

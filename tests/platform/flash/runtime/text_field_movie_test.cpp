@@ -184,6 +184,50 @@ TEST_F(TextMovieTest, FieldsAreObjectsWithoutFrames) {
     }
 }
 
+TEST_F(TextMovieTest, PropertiesShowFromTheVersionThatBroughtThem) {
+    // The wheel and style sheets came with version 7, filters and the anti-aliasing settings
+    // with 8; an older movie sees nothing by those names and may use them for its own.
+    const char* const props[] = {"mouseWheelEnabled", "antiAliasType", "gridFitType",
+                                 "sharpness",         "thickness",     "filters"};
+    for (uint8_t version : {6, 7, 8}) {
+        host.lines.clear();
+        swfwrite::MovieBuilder b(version, 100, 100);
+        b.place(placeNamed(b.define(field(50, 20)), 1, "f"));
+        Assembler a;
+        for (const char* p : props) {
+            getMember(a, "f", p).op(Code::TypeOf).trace();
+        }
+        a.getVar("f").push({str("thickness"), str("mine")}).op(Code::SetMember);
+        getMember(a, "f", "thickness").trace();
+        b.doAction(a.bytes).showFrame();
+        ASSERT_TRUE(load(b));
+        const std::u16string v7 = version >= 7 ? u"boolean" : u"undefined";
+        const std::u16string s8 = version >= 8 ? u"string" : u"undefined";
+        const std::u16string n8 = version >= 8 ? u"number" : u"undefined";
+        const std::u16string o8 = version >= 8 ? u"object" : u"undefined";
+        const std::u16string thickness = version >= 8 ? u"NaN" : u"mine";
+        EXPECT_EQ(traced(), (std::vector<std::u16string>{v7, s8, s8, n8, n8, o8, thickness}))
+            << int(version);
+    }
+}
+
+TEST_F(TextMovieTest, FiltersStayWithTheField) {
+    swfwrite::MovieBuilder b(8, 100, 100);
+    b.place(placeNamed(b.define(field(50, 20)), 1, "f"));
+    Assembler a;
+    // f.filters = [new flash.filters.BlurFilter(4, 4, 1)]
+    a.getVar("f").push({str("filters"), integer(1), integer(4), integer(4), integer(3)});
+    a.getVar("flash").push({str("filters")}).op(Code::GetMember);
+    a.push({str("BlurFilter")}).op(Code::NewMethod).push({integer(1)}).op(Code::InitArray);
+    a.op(Code::SetMember);
+    getMember(a, "f", "filters").push({str("length")}).op(Code::GetMember).trace();
+    getMember(a, "f", "filters").push({integer(0)}).op(Code::GetMember);
+    a.push({str("blurX")}).op(Code::GetMember).trace();
+    b.doAction(a.bytes).showFrame();
+    ASSERT_TRUE(load(b));
+    EXPECT_EQ(traced(), (std::vector<std::u16string>{u"1", u"4"}));
+}
+
 TEST_F(TextMovieTest, FormatRangesAndSelectionReplaceThroughScripts) {
     swfwrite::MovieBuilder b(8, 100, 100);
     swf::EditText e = field(100, 20);

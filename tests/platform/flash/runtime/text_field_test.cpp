@@ -188,7 +188,12 @@ TEST(TextFieldLayout, WrapsWordsAlignsAndMeasures) {
     ASSERT_EQ(l.lines.size(), 2u);
     EXPECT_EQ(f.text.mid(l.lines[0].start, l.lines[0].length), QStringLiteral("aaa bbb "));
     EXPECT_EQ(f.text.mid(l.lines[1].start, l.lines[1].length), QStringLiteral("ccc"));
-    EXPECT_DOUBLE_EQ(l.textWidth, 7 * 200) << "the trailing space hangs past the edge";
+    EXPECT_DOUBLE_EQ(l.lines[0].width, 7 * 200) << "the trailing space hangs past the edge";
+    EXPECT_DOUBLE_EQ(l.textWidth, 8 * 200) << "but a left-aligned line's width keeps it";
+    TextFormat centred;
+    centred.align = TextAlign::Center;
+    f.applyFormat(0, f.length(), centred);
+    EXPECT_DOUBLE_EQ(layoutText(f, measure).textWidth, 7 * 200) << "an aligned line lets it hang";
 
     // A word longer than the line is cut rather than looping or overflowing.
     f.setText(QString(30, u'x'));
@@ -208,6 +213,12 @@ TEST(TextFieldLayout, WrapsWordsAlignsAndMeasures) {
     f.setText(QStringLiteral("ab"));
     f.applyFormat(0, f.length(), right);
     EXPECT_DOUBLE_EQ(layoutText(f, measure).textHeight, 300 + 40) << "but a lone line keeps it";
+    f.setText(QStringLiteral("ab\rcd\r"));
+    f.applyFormat(0, f.length(), right);
+    l = layoutText(f, measure);
+    ASSERT_EQ(l.lines.size(), 3u) << "a final line break leaves an empty line for the caret";
+    EXPECT_DOUBLE_EQ(l.textHeight, 2 * (300 + 40)) << "which adds no height, only the leading";
+    EXPECT_DOUBLE_EQ(l.boxHeight, 2 * (300 + 40) + 300) << "an auto-sized box still shows it";
 
     TextFormat margins;
     margins.leftMargin = 5;
@@ -217,6 +228,9 @@ TEST(TextFieldLayout, WrapsWordsAlignsAndMeasures) {
     f.setText(QStringLiteral("ab"));
     f.applyFormat(0, f.length(), margins);
     EXPECT_DOUBLE_EQ(layoutText(f, measure).textWidth, 400 + 100) << "only the left margin counts";
+    margins.bullet = true;
+    f.applyFormat(0, f.length(), margins);
+    EXPECT_DOUBLE_EQ(layoutText(f, measure).textWidth, 400) << "not even it beside a bullet";
 
     // Tabs reach the next stop after them, every 648 twips without stops, nowhere past the last.
     f = makeField();
@@ -247,6 +261,52 @@ TEST(TextFieldLayout, WrapsWordsAlignsAndMeasures) {
     ASSERT_EQ(l.lines.size(), 2u);
     EXPECT_DOUBLE_EQ(l.advances[11], 1000 - 400) << "the stop at 50 px is still ahead";
 
+    // A justified paragraph spreads each wrapped line's spaces to fill it, but not its last
+    // line; the text's width is still what the words take.
+    f = makeField();
+    f.wordWrap = true;
+    f.setText(QStringLiteral("aa bb cc dd ee"));
+    TextFormat justified;
+    justified.align = TextAlign::Justify;
+    f.applyFormat(0, f.length(), justified);
+    l = layoutText(f, measure);
+    ASSERT_EQ(l.lines.size(), 2u);
+    EXPECT_TRUE(l.lines[0].justified);
+    EXPECT_DOUBLE_EQ(l.advances[2], 200 + (1920 - 1600) / 2.0);
+    EXPECT_DOUBLE_EQ(l.advances[8], 200) << "the space the line ends with hangs as it was";
+    EXPECT_FALSE(l.lines[1].justified);
+    EXPECT_DOUBLE_EQ(l.advances[11], 200);
+    EXPECT_DOUBLE_EQ(l.textWidth, 8 * 200);
+
+    // Chinese text breaks between any two characters, but never before closing punctuation
+    // nor after opening punctuation; nothing cuts a character of two UTF-16 units in half.
+    auto lineTexts = [](const TextField& field, const TextLayout& layout) {
+        QStringList out;
+        for (const TextLine& line : layout.lines) {
+            out << field.text.mid(line.start, line.length);
+        }
+        return out;
+    };
+    f = makeField();
+    f.wordWrap = true;
+    f.setText(QStringLiteral("ab 一二三四五六七八九十"));
+    EXPECT_EQ(lineTexts(f, layoutText(f, measure)),
+              QStringList({QStringLiteral("ab 一二三四五六"), QStringLiteral("七八九十")}));
+    f.setText(QStringLiteral("一二三四五六七八九，十"));
+    EXPECT_EQ(lineTexts(f, layoutText(f, measure)),
+              QStringList({QStringLiteral("一二三四五六七八"), QStringLiteral("九，十")}));
+    f.setText(QStringLiteral("一二三四五六七《八》"));
+    EXPECT_EQ(lineTexts(f, layoutText(f, measure)),
+              QStringList({QStringLiteral("一二三四五六七"), QStringLiteral("《八》")}));
+    f.setText(QString::fromUtf16(u"\U0001F600\U0001F600\U0001F600\U0001F600\U0001F600"));
+    l = layoutText(f, measure);
+    ASSERT_EQ(l.lines.size(), 2u);
+    EXPECT_EQ(l.lines[0].length, 8) << "cut before the pair the line's end falls in";
+    f.setText(QString::fromUtf16(u"\U00020000\U00020001\U00020002\U00020003\U00020004"));
+    l = layoutText(f, measure);
+    ASSERT_EQ(l.lines.size(), 2u);
+    EXPECT_EQ(l.lines[0].length, 8) << "supplementary ideographs break between them";
+
     // A bulleted paragraph: its bullet on the first line at the block's left, every line's
     // text clear of it; the next paragraph without a bullet starts at the margin again.
     f = makeField();
@@ -266,6 +326,19 @@ TEST(TextFieldLayout, WrapsWordsAlignsAndMeasures) {
     EXPECT_DOUBLE_EQ(l.lines[1].x, textX);
     EXPECT_FALSE(l.lines[2].bullet);
     EXPECT_DOUBLE_EQ(l.lines[2].x, kGutter);
+}
+
+TEST(TextFieldLayout, LetterSpacingNeverTakesACharacterBack) {
+    FixedMeasure measure;  // 10 px a character
+    TextField f = makeField();
+    f.setText(QStringLiteral("abc"));
+    TextFormat spaced;
+    for (const auto& [px, width] : {std::pair{3.0, 3 * 260.0}, std::pair{-4.0, 3 * 120.0},
+                                    std::pair{-10.0, 3 * 200.0}, std::pair{-12.0, 3 * 200.0}}) {
+        spaced.letterSpacing = px;
+        f.applyFormat(0, f.length(), spaced);
+        EXPECT_DOUBLE_EQ(layoutText(f, measure).textWidth, width) << px;
+    }
 }
 
 // The TextFormat class: how script values become format fields, per SWF version.

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/flash/avm1/loaded_text.h"
+#include "platform/flash/runtime/text/line_breaks.h"
 #include "platform/flash/runtime/text/text_html.h"
 
 namespace pencora::runtime {
@@ -306,8 +307,12 @@ ParagraphChars measureParagraph(const TextField& f, const TextMeasure& measure,
                 continue;
             }
             const QChar c = f.password ? QChar(u'*') : f.text[i];
-            out.widths[size_t(i - start)] =
-                measure.advance(*p.format, QStringView(&c, 1)) + spacing;
+            double w = spacedAdvance(measure.advance(*p.format, QStringView(&c, 1)), spacing);
+            // Kerning pairs only within one format.
+            if (i + 1 < p.start + p.length && !f.password) {
+                w += measure.kerning(*p.format, c, f.text[i + 1]);
+            }
+            out.widths[size_t(i - start)] = w;
         }
     }
     return out;
@@ -324,7 +329,8 @@ double charWidth(const TextField& f, const ParagraphChars& chars, int i, double 
 }
 
 // Where a wrapped line from `lineStart` ends: it grows word by word while it fits in `room`;
-// a single long word is cut. Walks only as far as the first character that does not fit.
+// a single long word is cut, between whole characters. Walks only as far as the first
+// character that does not fit.
 int wrapEnd(const TextField& f, const ParagraphChars& chars, int lineStart, int end, double room) {
     double x = 0;
     int fit = lineStart;
@@ -335,31 +341,85 @@ int wrapEnd(const TextField& f, const ParagraphChars& chars, int lineStart, int 
             break;
         }
         fit = i + 1;
-        const QChar c = f.text[i];
-        if (c == u' ' || c == u'\t' || c == u'-') {
+        if (mayBreakAfter(f.text, i)) {
             lastBreak = i + 1;
         }
     }
     if (fit >= end) {
         return end;
     }
-    return lastBreak > lineStart ? lastBreak : std::max(fit, lineStart + 1);
+    if (lastBreak > lineStart) {
+        return lastBreak;
+    }
+    fit = std::max(fit, lineStart + 1);
+    if (splitsCharacter(f.text, fit - 1)) {
+        fit += fit - 1 > lineStart ? -1 : 1;
+    }
+    return fit;
 }
 
-// Writes the advances of the line [a, b) and returns how wide its text is up to `visibleEnd`.
-double placeLine(const TextField& f, const ParagraphChars& chars, int a, int b, int visibleEnd,
-                 std::vector<double>& advances) {
-    double x = 0;
+// How wide a line's text is: up to its last visible character, and with the spaces that end it.
+struct LineWidths {
     double visible = 0;
+    double whole = 0;
+};
+
+// Writes the advances of the line [a, b) and returns its widths up to `visibleEnd` and to `b`.
+LineWidths placeLine(const TextField& f, const ParagraphChars& chars, int a, int b, int visibleEnd,
+                     std::vector<double>& advances) {
+    LineWidths out;
     for (int i = a; i < b; ++i) {
-        const double w = charWidth(f, chars, i, x);
+        const double w = charWidth(f, chars, i, out.whole);
         advances[size_t(i)] = w;
-        x += w;
+        out.whole += w;
         if (i + 1 == visibleEnd) {
-            visible = x;
+            out.visible = out.whole;
         }
     }
-    return visible;
+    return out;
+}
+
+// How much of a line counts in the text's width. A left-aligned line keeps the spaces that end
+// it, an aligned one lets them hang as it does when placed. The left margin counts too, except
+// in a bulleted paragraph, whose text is measured from its bullet's indent.
+double countedWidth(const TextFormat& para, const LineWidths& widths) {
+    const bool left = para.align.value_or(TextAlign::Left) == TextAlign::Left;
+    const double margin = para.bullet.value_or(false) ? 0 : para.leftMargin.value_or(0) * 20.0;
+    return (left ? widths.whole : widths.visible) + margin;
+}
+
+// A justified line that wrapped fills its room: what it lacks is shared among the spaces
+// between its words. Returns whether it was spread.
+bool justifyLine(const QString& text, int a, int visibleEnd, double room, double width,
+                 std::vector<double>& advances) {
+    int spaces = 0;
+    for (int i = a; i < visibleEnd; ++i) {
+        spaces += text[i] == u' ' ? 1 : 0;
+    }
+    if (spaces == 0 || room <= width) {
+        return false;
+    }
+    const double extra = (room - width) / spaces;
+    for (int i = a; i < visibleEnd; ++i) {
+        if (text[i] == u' ') {
+            advances[size_t(i)] += extra;
+        }
+    }
+    return true;
+}
+
+// The text's height ends at the foot of its last line, whose leading counts only when it is
+// the only line. A last line left empty by a final line break adds nothing unless `withEmpty`.
+double textHeightOf(const std::vector<TextLine>& lines, bool withEmpty) {
+    if (lines.empty()) {
+        return 0;
+    }
+    const TextLine& last = lines.back();
+    if (!withEmpty && lines.size() > 1 && last.length == 0) {
+        return last.y - kGutter;
+    }
+    const double foot = last.y + last.ascent + last.descent;
+    return foot - kGutter + (lines.size() == 1 ? last.leading : 0);
 }
 
 }  // namespace
@@ -374,8 +434,6 @@ TextLayout layoutText(const TextField& f, const TextMeasure& measure) {
     const QString& text = f.text;
     double y = kGutter;
     int start = 0;
-    bool lastHadLeading = false;
-    double lastLeading = 0;
     while (true) {
         // Plain names rather than a structured binding: the lambdas below capture them.
         const auto paragraph = f.paragraphAt(start);
@@ -423,7 +481,9 @@ TextLayout layoutText(const TextField& f, const TextMeasure& measure) {
             while (visibleEnd > lineStart && text[visibleEnd - 1] == u' ') {
                 --visibleEnd;
             }
-            line.width = placeLine(f, chars, lineStart, lineEnd, visibleEnd, out.advances);
+            const LineWidths widths =
+                placeLine(f, chars, lineStart, lineEnd, visibleEnd, out.advances);
+            line.width = widths.visible;
             line.ascent = ascent;
             line.descent = descent;
             line.leading = leading * 20.0;
@@ -438,16 +498,18 @@ TextLayout layoutText(const TextField& f, const TextMeasure& measure) {
                 case TextAlign::Center:
                     line.x = kGutter + left + indent + std::max(0.0, (room - line.width) / 2);
                     break;
+                case TextAlign::Justify:
+                    line.x = kGutter + left + indent;
+                    line.justified = lineEnd < pb && justifyLine(text, lineStart, visibleEnd, room,
+                                                                 line.width, out.advances);
+                    break;
                 default:
                     line.x = kGutter + left + indent;
                     break;
             }
-            // Of the margins and indents only the left margin counts in the text's width.
-            out.textWidth =
-                std::max(out.textWidth, line.width + para.leftMargin.value_or(0) * 20.0);
+            // Measured as set, before any spreading.
+            out.textWidth = std::max(out.textWidth, countedWidth(para, widths));
             y += ascent + descent + line.leading;
-            lastHadLeading = true;
-            lastLeading = line.leading;
             out.lines.push_back(line);
             lineStart = lineEnd;
             firstLine = false;
@@ -457,11 +519,12 @@ TextLayout layoutText(const TextField& f, const TextMeasure& measure) {
         }
         start = pb + 1;
     }
-    // The last line's leading counts only when it is the only line.
-    out.textHeight = y - kGutter - (lastHadLeading && out.lines.size() > 1 ? lastLeading : 0);
+    out.textHeight = textHeightOf(out.lines, false);
+    out.boxHeight = textHeightOf(out.lines, true);
     if (text.isEmpty()) {
         out.textWidth = 0;
         out.textHeight = 0;
+        out.boxHeight = 0;
     }
     return out;
 }

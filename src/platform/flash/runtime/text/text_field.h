@@ -40,7 +40,16 @@ struct TextLine {
     // The first line of a bulleted paragraph shows the bullet at `bulletX` on its baseline.
     bool bullet = false;
     double bulletX = 0;
+    // A justified line whose spaces were widened to fill it (the advances say by how much).
+    bool justified = false;
 };
+
+// How far a character of `advance` twips steps with `spacing` twips of letter spacing: spacing
+// never takes a character back, and where it would leave it no advance at all the character
+// keeps its own.
+inline double spacedAdvance(double advance, double spacing) {
+    return advance + spacing > 0 ? advance + spacing : advance;
+}
 
 // How far the text of a bulleted paragraph in format `f` stands right of its bullet, in twips.
 double bulletIndent(const TextFormat& f);
@@ -53,6 +62,8 @@ class TextMeasure {
     virtual double advance(const TextFormat& f, QStringView text) const = 0;
     virtual double ascent(const TextFormat& f) const = 0;
     virtual double descent(const TextFormat& f) const = 0;
+    // How much closer (negative) or further apart `right` stands after `left` in one format.
+    virtual double kerning(const TextFormat&, QChar, QChar) const { return 0; }
 };
 
 struct TextField {
@@ -140,6 +151,9 @@ struct TextLayout {
     std::vector<TextLine> lines;
     double textWidth = 0;  // twips, widest line and its left margin, without the gutter
     double textHeight = 0;
+    // The height the lines take with an empty last line after a final break: what an
+    // auto-sized box grows to, so that the caret there shows.
+    double boxHeight = 0;
     // Twips per character of the text, letter spacing included and tabs as far as they reach
     // (paragraph ends take none).
     std::vector<double> advances;

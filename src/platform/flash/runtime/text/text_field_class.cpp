@@ -7,6 +7,7 @@
 #include "platform/flash/avm1/function_object.h"
 #include "platform/flash/avm1/machine.h"
 #include "platform/flash/avm1/natives.h"
+#include "platform/flash/runtime/scripting/clip_display_properties.h"
 #include "platform/flash/runtime/scripting/script_host.h"
 #include "platform/flash/runtime/text/style_sheet_class.h"
 #include "platform/flash/runtime/text/text_field.h"
@@ -121,6 +122,8 @@ struct Prop {
     const char* name;
     Getter get;
     Setter set;  // null: read-only
+    // Movies older than the version that brought the property do not see it.
+    uint16_t version = 0;
 };
 
 TextLayout layoutOf(const DisplayObject& o) {
@@ -153,20 +156,29 @@ const Prop kProps[] = {
          if (s == u"none" || s == u"pixel" || s == u"subpixel") {
              f.gridFitType = s;
          }
-     }},
+     },
+     avm1::kVersion8},
     {"antiAliasType", [](Machine&, DisplayObject&, TextField& f) { return Value(f.antiAliasType); },
      [](Machine& m, DisplayObject&, TextField& f, const Value& v) {
          const QString s = m.toString(v);
          if (s == u"normal" || s == u"advanced") {
              f.antiAliasType = s;
          }
-     }},
+     },
+     avm1::kVersion8},
     {"thickness", [](Machine&, DisplayObject&, TextField& f) { return Value(f.thickness); },
-     [](Machine& m, DisplayObject&, TextField& f, const Value& v) { f.thickness = m.toNumber(v); }},
+     [](Machine& m, DisplayObject&, TextField& f, const Value& v) { f.thickness = m.toNumber(v); },
+     avm1::kVersion8},
     {"sharpness", [](Machine&, DisplayObject&, TextField& f) { return Value(f.sharpness); },
-     [](Machine& m, DisplayObject&, TextField& f, const Value& v) { f.sharpness = m.toNumber(v); }},
-    {"filters", [](Machine& m, DisplayObject&, TextField&) { return Value(m.makeArray()); },
-     [](Machine&, DisplayObject&, TextField&, const Value&) {}},
+     [](Machine& m, DisplayObject&, TextField& f, const Value& v) { f.sharpness = m.toNumber(v); },
+     avm1::kVersion8},
+    {"filters",
+     [](Machine& m, DisplayObject& o, TextField&) { return filtersToScript(m, o.filters); },
+     [](Machine& m, DisplayObject& o, TextField&, const Value& v) {
+         o.filters = filtersFromScript(m, v);
+         textFieldChanged(o);
+     },
+     avm1::kVersion8},
     {"scroll",
      [](Machine&, DisplayObject& o, TextField& f) {
          const TextLayout l = layoutOf(o);
@@ -372,7 +384,8 @@ const Prop kProps[] = {
      [](Machine&, DisplayObject&, TextField& f) { return flag(f.mouseWheelEnabled); },
      [](Machine& m, DisplayObject&, TextField& f, const Value& v) {
          f.mouseWheelEnabled = m.toBoolean(v);
-     }},
+     },
+     avm1::kVersion7},
     {"styleSheet",
      [](Machine&, DisplayObject&, TextField& f) {
          return f.styleSheet ? Value(f.styleSheet) : Value();
@@ -386,7 +399,8 @@ const Prop kProps[] = {
              setFieldText(m, o, *f.lastHtml, false);
              f.multiline = multiline;
          }
-     }},
+     },
+     avm1::kVersion7},
 };
 
 template <size_t I>
@@ -408,7 +422,7 @@ void installProps(Machine& m, Object* proto, std::index_sequence<I...>) {
     const avm1::NativeFn setters[] = {&setProp<I>...};
     for (size_t i = 0; i < sizeof...(I); ++i) {
         const QString name = QString::fromLatin1(kProps[i].name);
-        proto->put(name, Value(), 0);
+        proto->put(name, Value(), kProps[i].version);
         avm1::Property* p = proto->find(name, 10);
         p->getter = m.makeNative(getters[i]);
         p->setter = m.makeNative(setters[i]);

@@ -69,6 +69,16 @@ double glyphAdvance(const swf::Font& font, size_t g) {
     return g < font.advances.size() ? double(uint16_t(font.advances[g])) : 0.0;
 }
 
+// How far the font's kerning table moves `right` after `left`, in whole twips at `scale`.
+double pairKerning(const swf::Font& font, QChar left, QChar right, double scale) {
+    for (const swf::KerningPair& k : font.kerning) {
+        if (k.left == left.unicode() && k.right == right.unicode()) {
+            return std::floor(k.adjustment * scale);
+        }
+    }
+    return 0;
+}
+
 QColor transformed(const ColorTransformF& cx, uint32_t c, int alpha = 255) {
     const swf::Rgba out =
         cx.apply(swf::Rgba{uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c), uint8_t(alpha)});
@@ -175,9 +185,10 @@ class TextFieldDrawing : public CharacterDrawing {
             }
             cuts.push_back(selBegin);
             cuts.push_back(selEnd);
-            // A tab paints nothing: the text after it starts where it reaches.
+            // A tab paints nothing: the text after it starts where it reaches. So do the widened
+            // spaces of a justified line.
             for (int i = line.start; i < lineEnd; ++i) {
-                if (field.text[i] == u'\t') {
+                if (field.text[i] == u'\t' || (line.justified && field.text[i] == u' ')) {
                     cuts.push_back(i);
                     cuts.push_back(i + 1);
                 }
@@ -371,7 +382,8 @@ class TextFieldDrawing : public CharacterDrawing {
                            const QColor& ink) {
         const QFont font = deviceFont(run.format);
         const QTransform keep = proportional(painter.worldTransform(), run.anchor + topLeft.x());
-        if (painter.testRenderHint(QPainter::Antialiasing)) {
+        const double spacing = run.format.letterSpacing.value_or(0) * 20;
+        if (painter.testRenderHint(QPainter::Antialiasing) && spacing == 0) {
             painter.save();
             painter.setTransform(keep * painter.worldTransform());
             painter.setPen(ink);
@@ -385,7 +397,14 @@ class TextFieldDrawing : public CharacterDrawing {
         QPointF at = run.origin + topLeft;
         for (QChar c : run.text) {
             path.addText(at, font, QString(c));
-            at.rx() += glyphStep(m, c);
+            at.rx() += spacedAdvance(glyphStep(m, c), spacing);
+        }
+        if (painter.testRenderHint(QPainter::Antialiasing)) {
+            painter.save();
+            painter.setTransform(keep * painter.worldTransform());
+            painter.fillPath(path, ink);
+            painter.restore();
+            return;
         }
         // The glyphs' curves are cut on the device into the chords a shape's are cut into.
         const QPainterPath device = (keep * painter.worldTransform()).map(path);
@@ -413,16 +432,22 @@ class TextFieldDrawing : public CharacterDrawing {
         // Glyphs sit on whole twips and step by whole-twip advances, as the layout measured.
         const double y = std::round(run.origin.y() + bounds_.top());
         const double spacing = run.format.letterSpacing.value_or(0) * 20;
-        for (QChar c : run.text) {
+        const bool kerned = run.format.kerning.value_or(false) && !font.kerning.empty();
+        for (qsizetype i = 0; i < run.text.size(); ++i) {
+            const QChar c = run.text[i];
             const int g = glyphIndex(font, c.unicode());
             if (g >= 0 && size_t(g) < glyphs->size()) {
                 QTransform t;
                 t.translate(std::round(x), y);
                 t.scale(scale, scale);
                 out.addPath(t.map((*glyphs)[size_t(g)]));
-                x += std::floor(glyphAdvance(font, size_t(g)) * scale);
+                x += spacedAdvance(std::floor(glyphAdvance(font, size_t(g)) * scale), spacing);
+            } else {
+                x += spacedAdvance(0, spacing);
             }
-            x += spacing;
+            if (kerned && i + 1 < run.text.size()) {
+                x += pairKerning(font, c, run.text[i + 1], scale);
+            }
         }
         return out;
     }
@@ -525,6 +550,17 @@ double FieldMeasure::advance(const TextFormat& f, QStringView text) const {
     return deviceAdvance(metrics(f), text);
 }
 
+double FieldMeasure::kerning(const TextFormat& f, QChar left, QChar right) const {
+    if (!f.kerning.value_or(false)) {
+        return 0;
+    }
+    const swf::Font* font = embeddedFont(f);
+    if (!font || font->kerning.empty()) {
+        return 0;
+    }
+    return pairKerning(*font, left, right, f.size.value_or(12) * 20.0 / emSquare(*font));
+}
+
 // An embedded font's ascent and descent, like its advances, count in whole twips.
 double FieldMeasure::ascent(const TextFormat& f) const {
     if (const swf::Font* font = embeddedFont(f); font && font->hasLayout) {
@@ -571,7 +607,7 @@ namespace {
 // right-anchored field moves its position so that its centre or right edge stays put.
 void fitToText(DisplayObject& o, const TextLayout& l) {
     TextField& f = *o.field;
-    f.bounds.setHeight(std::round(l.textHeight) + 2 * kGutter);
+    f.bounds.setHeight(std::round(l.boxHeight) + 2 * kGutter);
     if (f.wordWrap) {
         return;
     }

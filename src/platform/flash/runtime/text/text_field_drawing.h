@@ -29,6 +29,8 @@ class FieldMeasure : public TextMeasure {
     double advance(const TextFormat& f, QStringView text) const override;
     double ascent(const TextFormat& f) const override;
     double descent(const TextFormat& f) const override;
+    // The embedded font's kerning pairs, when the format asks for kerning.
+    double kerning(const TextFormat& f, QChar left, QChar right) const override;
     // The embedded font a format names, if the field uses embedded fonts.
     const swf::Font* embeddedFont(const TextFormat& f) const;
 
