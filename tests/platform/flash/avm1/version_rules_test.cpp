@@ -26,6 +26,8 @@ Assembler binary(Operand a, Operand b, Code code) {
 
 }  // namespace
 
+// SWF 4 reads text that is no number as 0 and prints comparisons as 1 and 0; SWF 5 has NaN and
+// booleans; SWF 7 writes undefined as "undefined" in text and reads any text as true.
 TEST(VersionRules, Swf4ActionsPerVersion) {
     struct Row {
         Operand a, b;
@@ -72,6 +74,8 @@ TEST(VersionRules, Swf4ActionsPerVersion) {
     }
 }
 
+// One-operand actions: hexadecimal text is a number from SWF 6, trace names undefined in
+// every version.
 TEST(VersionRules, UnaryPerVersion) {
     struct Row {
         Operand a;
@@ -108,6 +112,7 @@ TEST(VersionRules, UnaryPerVersion) {
     }
 }
 
+// Loose equality converts across types; undefined equals only null.
 TEST(VersionRules, Equals2AcrossTypes) {
     struct Row {
         Operand a, b;
@@ -126,8 +131,10 @@ TEST(VersionRules, Equals2AcrossTypes) {
     }
 }
 
+// Recursion, arguments, locals against timeline variables, a function without return, new on
+// what is no function, instanceof of primitives and boxes, and delete of what is and is not there.
 TEST(VersionRules, Swf5Functions) {
-    Assembler fact;
+    Assembler as;
     // function fact(n) { if (n <= 1) return 1; return n * fact(n - 1); }
     Assembler rec;
     rec.push({integer(1)}).getVar("n").op(Code::Less2);
@@ -137,10 +144,10 @@ TEST(VersionRules, Swf5Functions) {
     rec.append(base);
     rec.getVar("n").getVar("n").push({integer(1)}).op(Code::Subtract);
     rec.push({integer(1), str("fact")}).op(Code::CallFunction).op(Code::Multiply).op(Code::Return);
-    fact.function("fact", {"n"}, rec);
-    fact.push({integer(5), integer(1), str("fact")}).op(Code::CallFunction).trace();
-    // function f(a) { var loc = 1; glob = 2; return arguments.length + ":" + a + ":" + typeof this;
-    // }
+    as.function("fact", {"n"}, rec);
+    as.push({integer(5), integer(1), str("fact")}).op(Code::CallFunction).trace();
+    // function f(a) { var loc = 1; glob = 2; return arguments.length + ":" + a + ":" +
+    // typeof this; }: locals stay in the call, other assignments reach the timeline.
     Assembler body;
     body.push({str("loc"), integer(1)}).op(Code::DefineLocal);
     body.push({str("glob"), integer(2)}).op(Code::SetVariable);
@@ -148,19 +155,19 @@ TEST(VersionRules, Swf5Functions) {
     body.push({str(":")}).op(Code::Add2).getVar("a").op(Code::Add2);
     body.push({str(":")}).op(Code::Add2).getVar("this").op(Code::TypeOf).op(Code::Add2);
     body.op(Code::Return);
-    fact.function("f", {"a"}, body);
-    fact.push({str("z"), str("y"), integer(2), str("f")}).op(Code::CallFunction).trace();
-    fact.getVar("loc").trace().getVar("glob").trace();
-    fact.function("g", {}, Assembler());
-    fact.push({integer(0), str("g")}).op(Code::CallFunction).trace();
+    as.function("f", {"a"}, body);
+    as.push({str("z"), str("y"), integer(2), str("f")}).op(Code::CallFunction).trace();
+    as.getVar("loc").trace().getVar("glob").trace();
+    as.function("g", {}, Assembler());
+    as.push({integer(0), str("g")}).op(Code::CallFunction).trace();
     // new on what is no function, instanceof and delete.
-    fact.push({integer(0), str("nothing")}).op(Code::NewObject).op(Code::TypeOf).trace();
-    fact.push({integer(5), integer(1), str("Number")}).op(Code::NewObject);
-    fact.getVar("Number").op(Code::InstanceOf).trace();
-    fact.push({integer(5)}).getVar("Number").op(Code::InstanceOf).trace();
-    fact.push({str("glob")}).op(Code::Delete2).trace();
-    fact.push({str("glob")}).op(Code::Delete2).trace();
-    fact.getVar("glob").trace();
-    EXPECT_EQ(runIn(5, fact),
+    as.push({integer(0), str("nothing")}).op(Code::NewObject).op(Code::TypeOf).trace();
+    as.push({integer(5), integer(1), str("Number")}).op(Code::NewObject);
+    as.getVar("Number").op(Code::InstanceOf).trace();
+    as.push({integer(5)}).getVar("Number").op(Code::InstanceOf).trace();
+    as.push({str("glob")}).op(Code::Delete2).trace();
+    as.push({str("glob")}).op(Code::Delete2).trace();
+    as.getVar("glob").trace();
+    EXPECT_EQ(runIn(5, as),
               "120|2:y:object|undefined|2|undefined|undefined|true|false|true|false|undefined");
 }
