@@ -352,9 +352,10 @@ Flow stepBitwise(Machine& m, Activation& act, Step& s) {
     return Flow::Next;
 }
 
+// int() works in 32 bits: it truncates toward zero and wraps what lies outside the signed range,
+// as the bit operations do; NaN and the infinities are 0.
 Flow stepToInteger(Machine& m, Activation& act, Step&) {
-    double d = m.toNumber(act.pop());
-    act.push(Value(std::isnan(d) ? 0.0 : std::trunc(d)));
+    act.push(Value(double(m.toInt32(act.pop()))));
     return Flow::Next;
 }
 

@@ -77,15 +77,24 @@ TEST(ActionRules, CharacterCodesBothWays) {
     EXPECT_EQ(apply(6, Code::MBAsciiToChar, {num(65536 + 65)}), "A") << "codes are 16 bits";
 }
 
-// int() truncates toward zero; what is no number is 0.
+// int() truncates toward zero in 32 bits, wrapping what lies outside; what is no number is 0.
 TEST(ActionRules, ToIntegerTruncatesTowardZero) {
     struct Row {
         Operand in;
         const char* out;
     };
-    const Row rows[] = {{num(2.7), "2"},   {num(-2.7), "-2"},    {num(-0.5), "0"},
-                        {str("3.9"), "3"}, {num(kNaN), "0"},     {str("abc"), "0"},
-                        {undef(), "0"},    {boolean(true), "1"}, {num(1e10 + 0.5), "10000000000"}};
+    const Row rows[] = {{num(2.7), "2"},
+                        {num(-2.7), "-2"},
+                        {num(-0.5), "0"},
+                        {str("3.9"), "3"},
+                        {num(kNaN), "0"},
+                        {str("abc"), "0"},
+                        {undef(), "0"},
+                        {boolean(true), "1"},
+                        {num(1e10 + 0.5), "1410065408"},
+                        {num(2147483648.0), "-2147483648"},
+                        {num(-2147483649.9), "2147483647"},
+                        {num(kInf), "0"}};
     for (int version : {4, 5, 7}) {
         for (const Row& r : rows) {
             EXPECT_EQ(apply(version, Code::ToInteger, {r.in}), r.out)
