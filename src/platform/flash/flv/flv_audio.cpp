@@ -123,6 +123,17 @@ void drain(AVCodecContext& c, AVFrame& frame, Pcm& out, bool& started) {
     }
 }
 
+// A sequence header part way through the stream reaches the decoder with the packet after it.
+void addNewConfig(AVPacket& packet, const std::vector<uint8_t>& config) {
+    if (config.empty()) {
+        return;
+    }
+    uint8_t* side = av_packet_new_side_data(&packet, AV_PKT_DATA_NEW_EXTRADATA, config.size());
+    if (side) {
+        std::memcpy(side, config.data(), config.size());
+    }
+}
+
 }  // namespace
 
 std::optional<Pcm> decodeAudio(const File& file) {
@@ -150,6 +161,7 @@ std::optional<Pcm> decodeAudio(const File& file) {
             break;
         }
         std::memcpy(packet->data, p.bytes.data(), p.bytes.size());
+        addNewConfig(*packet, p.config);
         if (avcodec_send_packet(c.get(), packet.get()) >= 0) {
             drain(*c, *frame, out, started);
         }

@@ -97,7 +97,8 @@ INSTANTIATE_TEST_SUITE_P(
                       CodecCase{"tone-adpcm.flv", audio_codec::Adpcm, 22050, 1},
                       CodecCase{"tone-nellymoser.flv", audio_codec::Nellymoser, 22050, 1},
                       CodecCase{"tone-aac.flv", audio_codec::Aac, 44100, 2},
-                      CodecCase{"tone-pcm.flv", audio_codec::PcmLittle, 11025, 1}),
+                      CodecCase{"tone-pcm.flv", audio_codec::PcmLittle, 11025, 1},
+                      CodecCase{"tone-speex.flv", audio_codec::Speex, 16000, 1}),
     [](const auto& info) {
         std::string name = info.param.file;
         return name.substr(5, name.find('.') - 5);
