@@ -82,8 +82,19 @@ void appendFrame(const AVFrame& f, Pcm& out) {
     }
 }
 
+// Speex tags may hold several frames: the Speex library's own decoder takes them all, the
+// built-in one only the first.
+const AVCodec* findDecoder(int decoderId) {
+    if (decoderId == AV_CODEC_ID_SPEEX) {
+        if (const AVCodec* codec = avcodec_find_decoder_by_name("libspeex")) {
+            return codec;
+        }
+    }
+    return avcodec_find_decoder(AVCodecID(decoderId));
+}
+
 std::unique_ptr<AVCodecContext, CodecDeleter> openDecoder(const StreamInfo& info) {
-    const AVCodec* codec = avcodec_find_decoder(AVCodecID(info.decoderId));
+    const AVCodec* codec = findDecoder(info.decoderId);
     if (!codec) {
         return nullptr;
     }
