@@ -298,6 +298,20 @@ TEST(SoundDecode, NellymoserKeepsPitchAndRateInEventAndStreamSounds) {
     ASSERT_GE(stream->frameStart.size(), 3u);
     EXPECT_EQ(stream->frameStart[1], 0);
     EXPECT_EQ(stream->frameStart[2], 8 * 256);
+
+    // A stream of the 16 kHz kind plays at 16 kHz, mono, whatever its header says.
+    const swf::Bytes wide = flash::video::test::nellymoserTone(16000, 440, 0.5);
+    swf::Timeline fixed;
+    head.format = swf::SoundFormat::Nellymoser16k;
+    head.streamRate = 3;
+    head.streamStereo = true;
+    fixed.frames.push_back({{head}, {}});
+    fixed.frames.push_back({{swf::SoundStreamBlock{wide}}, {}});
+    stream = decodeStreamSound(fixed);
+    ASSERT_TRUE(stream && stream->pcm);
+    EXPECT_EQ(stream->pcm->rate, 16000);
+    EXPECT_EQ(stream->pcm->channels, 1);
+    EXPECT_EQ(stream->pcm->frames(), wide.size() / 64 * 256);
 }
 
 swf::Bytes joined(const std::vector<std::vector<uint8_t>>& packets, size_t from, size_t to) {
