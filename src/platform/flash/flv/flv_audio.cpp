@@ -82,8 +82,19 @@ void appendFrame(const AVFrame& f, Pcm& out) {
     }
 }
 
+// Speex tags may hold several frames: the Speex library's own decoder takes them all, the
+// built-in one only the first.
+const AVCodec* findDecoder(int decoderId) {
+    if (decoderId == AV_CODEC_ID_SPEEX) {
+        if (const AVCodec* codec = avcodec_find_decoder_by_name("libspeex")) {
+            return codec;
+        }
+    }
+    return avcodec_find_decoder(AVCodecID(decoderId));
+}
+
 std::unique_ptr<AVCodecContext, CodecDeleter> openDecoder(const StreamInfo& info) {
-    const AVCodec* codec = avcodec_find_decoder(AVCodecID(info.decoderId));
+    const AVCodec* codec = findDecoder(info.decoderId);
     if (!codec) {
         return nullptr;
     }
@@ -123,6 +134,17 @@ void drain(AVCodecContext& c, AVFrame& frame, Pcm& out, bool& started) {
     }
 }
 
+// A sequence header part way through the stream reaches the decoder with the packet after it.
+void addNewConfig(AVPacket& packet, const std::vector<uint8_t>& config) {
+    if (config.empty()) {
+        return;
+    }
+    uint8_t* side = av_packet_new_side_data(&packet, AV_PKT_DATA_NEW_EXTRADATA, config.size());
+    if (side) {
+        std::memcpy(side, config.data(), config.size());
+    }
+}
+
 }  // namespace
 
 std::optional<Pcm> decodeAudio(const File& file) {
@@ -150,6 +172,7 @@ std::optional<Pcm> decodeAudio(const File& file) {
             break;
         }
         std::memcpy(packet->data, p.bytes.data(), p.bytes.size());
+        addNewConfig(*packet, p.config);
         if (avcodec_send_packet(c.get(), packet.get()) >= 0) {
             drain(*c, *frame, out, started);
         }

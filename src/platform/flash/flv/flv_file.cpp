@@ -155,12 +155,30 @@ std::unique_ptr<AVFormatContext, FormatDeleter> openInput(
     return std::unique_ptr<AVFormatContext, FormatDeleter>(f);
 }
 
-double packetMs(const AVPacket& p, const AVStream& s) {
-    const int64_t t = p.pts != AV_NOPTS_VALUE ? p.pts : p.dts;
-    if (t == AV_NOPTS_VALUE) {
-        return 0;
-    }
+double toMs(int64_t t, const AVStream& s) {
     return double(t) * 1000.0 * s.time_base.num / s.time_base.den;
+}
+
+// The tag's own time (the decoding time) and how much later the picture shows.
+void setTimes(const AVPacket& p, const AVStream& s, Packet& out) {
+    const int64_t decodeAt = p.dts != AV_NOPTS_VALUE ? p.dts : p.pts;
+    if (decodeAt == AV_NOPTS_VALUE) {
+        return;
+    }
+    out.ms = toMs(decodeAt, s);
+    if (p.pts != AV_NOPTS_VALUE) {
+        out.compositionMs = toMs(p.pts, s) - out.ms;
+    }
+}
+
+// A sequence header that replaces the stream's configuration part way through the file.
+std::vector<uint8_t> newConfig(const AVPacket& p) {
+    size_t size = 0;
+    const uint8_t* data = av_packet_get_side_data(&p, AV_PKT_DATA_NEW_EXTRADATA, &size);
+    if (!data || size == 0) {
+        return {};
+    }
+    return {data, data + size};
 }
 
 void readPackets(AVFormatContext& f, File& file) {
@@ -180,9 +198,10 @@ void readPackets(AVFormatContext& f, File& file) {
                 Packet out;
                 out.kind = audio ? PacketKind::Audio : PacketKind::Video;
                 out.codec = codecNumber(type, s.codecpar->codec_id);
-                out.ms = packetMs(*p, s);
+                setTimes(*p, s, out);
                 out.keyframe = (p->flags & AV_PKT_FLAG_KEY) != 0;
                 out.bytes.assign(p->data, p->data + p->size);
+                out.config = newConfig(*p);
                 file.packets.push_back(std::move(out));
             }
         }

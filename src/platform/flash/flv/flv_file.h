@@ -36,9 +36,15 @@ inline constexpr int Avc = 7;
 struct Packet {
     PacketKind kind = PacketKind::Audio;
     int codec = -1;  // audio_codec or video_codec; -1 when unknown
-    double ms = 0;   // presentation time
+    // The tag's time: when the packet is decoded. H.264 pictures are shown
+    // `compositionMs` later (B-frames come before the pictures they are shown after).
+    double ms = 0;
+    double compositionMs = 0;
     bool keyframe = false;
     std::vector<uint8_t> bytes;  // the codec's data, as the decoder takes it
+    // A new decoder configuration (an AAC or AVC sequence header) that takes effect from
+    // this packet on; empty when the stream's `StreamInfo::extra` still holds.
+    std::vector<uint8_t> config;
 };
 
 // How to open a decoder for one of the file's streams.

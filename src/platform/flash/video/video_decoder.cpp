@@ -11,6 +11,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/frame.h>
 #include <libavutil/log.h>
+#include <libavutil/mem.h>
 #include <libavutil/pixfmt.h>
 }
 
@@ -30,6 +31,8 @@ AVCodecID libraryCodec(int codecId) {
             return AV_CODEC_ID_VP6A;
         case VideoCodec::ScreenVideo2:
             return AV_CODEC_ID_FLASHSV2;
+        case VideoCodec::Avc:
+            return AV_CODEC_ID_H264;
     }
     return AV_CODEC_ID_NONE;
 }
@@ -145,22 +148,29 @@ struct VideoDecoder::State {
     AVCodecContext* context = nullptr;
     AVPacket* packet = nullptr;
     AVFrame* frame = nullptr;
+    AVFrame* latest = nullptr;
+    std::vector<uint8_t> config;
 
     ~State() {
         avcodec_free_context(&context);
         av_packet_free(&packet);
         av_frame_free(&frame);
+        av_frame_free(&latest);
     }
 
-    bool open() {
+    bool open(std::span<const uint8_t> config = {}) {
         const AVCodec* codec = avcodec_find_decoder(libraryCodec(codecId));
         if (!codec) {
             return false;
         }
         context = avcodec_alloc_context3(codec);
-        packet = av_packet_alloc();
-        frame = av_frame_alloc();
-        if (!context || !packet || !frame) {
+        if (!packet) {
+            packet = av_packet_alloc();
+            frame = av_frame_alloc();
+            latest = av_frame_alloc();
+        }
+        if (!context || !packet || !frame || !latest || !setExtradata(config)) {
+            avcodec_free_context(&context);
             return false;
         }
         context->thread_count = 1;
@@ -176,6 +186,21 @@ struct VideoDecoder::State {
         return true;
     }
 
+    // The codec's configuration, in a padded copy the context owns.
+    bool setExtradata(std::span<const uint8_t> config) {
+        if (config.empty()) {
+            return true;
+        }
+        context->extradata =
+            static_cast<uint8_t*>(av_mallocz(config.size() + AV_INPUT_BUFFER_PADDING_SIZE));
+        if (!context->extradata) {
+            return false;
+        }
+        std::memcpy(context->extradata, config.data(), config.size());
+        context->extradata_size = int(config.size());
+        return true;
+    }
+
     // The library reads a little past the end of its input: packets get padded copies.
     bool send(std::span<const uint8_t> payload) {
         av_packet_unref(packet);
@@ -188,17 +213,24 @@ struct VideoDecoder::State {
         return avcodec_send_packet(context, packet) >= 0;
     }
 
+    // The latest of the pictures the codec has ready.
     std::optional<DecodedFrame> receive(SizeAdjustment crop, int strength) {
-        if (avcodec_receive_frame(context, frame) < 0) {
+        bool got = false;
+        while (avcodec_receive_frame(context, frame) >= 0) {
+            av_frame_unref(latest);
+            av_frame_move_ref(latest, frame);
+            got = true;
+        }
+        if (!got) {
             return std::nullopt;
         }
-        int width = std::max(0, frame->width - crop.right);
-        int height = std::max(0, frame->height - crop.bottom);
+        int width = std::max(0, latest->width - crop.right);
+        int height = std::max(0, latest->height - crop.bottom);
         std::optional<DecodedFrame> out;
         if (width > 0 && height > 0) {
-            out = convert(*frame, width, height, strength);
+            out = convert(*latest, width, height, strength);
         }
-        av_frame_unref(frame);
+        av_frame_unref(latest);
         return out;
     }
 };
@@ -256,6 +288,32 @@ int VideoDecoder::deblockingStrength(std::span<const uint8_t> payload) const {
         return 0;
     }
     return deblockStrength(header->quantizer);
+}
+
+bool VideoDecoder::configure(std::span<const uint8_t> config) {
+    if (!state_ || !isKnownCodec(state_->codecId) || config.size() > (1u << 20)) {
+        return false;
+    }
+    // Streams repeat their sequence header before key frames; the same one changes nothing.
+    if (valid() && std::ranges::equal(config, state_->config)) {
+        return true;
+    }
+    avcodec_free_context(&state_->context);
+    state_->config.assign(config.begin(), config.end());
+    return state_->open(config);
+}
+
+std::optional<DecodedFrame> VideoDecoder::finish() {
+    if (!valid()) {
+        return std::nullopt;
+    }
+    std::optional<DecodedFrame> out;
+    if (avcodec_send_packet(state_->context, nullptr) >= 0) {
+        out = state_->receive({}, 0);
+    }
+    // A drained codec takes no more packets until it is flushed.
+    avcodec_flush_buffers(state_->context);
+    return out;
 }
 
 void VideoDecoder::reset() {

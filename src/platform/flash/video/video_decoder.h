@@ -15,6 +15,7 @@ enum class VideoCodec : uint8_t {
     Vp6 = 4,
     Vp6Alpha = 5,
     ScreenVideo2 = 6,
+    Avc = 7,
 };
 
 // Whether a codec id is one VideoDecoder knows.
@@ -47,8 +48,20 @@ class VideoDecoder {
     bool valid() const;
     int codecId() const;
 
-    // Decodes one packet; the picture it completes, if any.
+    // Decodes one packet; the picture it completes, if any. H.264 packets are the NAL units
+    // as FLV stores them (each after a 4-byte length); pictures that B-frames reorder come
+    // out a few packets late, the latest one when several come out at once.
     std::optional<DecodedFrame> decode(std::span<const uint8_t> packet);
+
+    // Takes the stream's decoder configuration (for H.264 the AVCDecoderConfigurationRecord
+    // of its sequence header) and starts the codec again with it; the next packet should be
+    // a key frame. False when the codec refuses it; the decoder then decodes nothing until a
+    // configuration it takes.
+    bool configure(std::span<const uint8_t> config);
+
+    // The end of the sequence: the last of the pictures the codec still held back for
+    // reordering, if any. Decoding can start again at the next key frame.
+    std::optional<DecodedFrame> finish();
 
     // The deblocking setting of the stream or of the Video object showing it: 0 follows each
     // picture's own request, 1 turns the filter off, higher values turn it on. Only Sorenson

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <iterator>
@@ -97,10 +98,14 @@ INSTANTIATE_TEST_SUITE_P(
                       CodecCase{"tone-adpcm.flv", audio_codec::Adpcm, 22050, 1},
                       CodecCase{"tone-nellymoser.flv", audio_codec::Nellymoser, 22050, 1},
                       CodecCase{"tone-aac.flv", audio_codec::Aac, 44100, 2},
-                      CodecCase{"tone-pcm.flv", audio_codec::PcmLittle, 11025, 1}),
+                      CodecCase{"tone-pcm.flv", audio_codec::PcmLittle, 11025, 1},
+                      CodecCase{"tone-speex.flv", audio_codec::Speex, 16000, 1},
+                      CodecCase{"tone-speex-3frames.flv", audio_codec::Speex, 16000, 1}),
     [](const auto& info) {
         std::string name = info.param.file;
-        return name.substr(5, name.find('.') - 5);
+        name = name.substr(5, name.find('.') - 5);
+        std::replace(name.begin(), name.end(), '-', '_');
+        return name;
     });
 
 TEST(FlvFile, MetadataKeepsNumbersAndNames) {

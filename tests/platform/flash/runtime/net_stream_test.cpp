@@ -288,6 +288,31 @@ TEST(FlvPlayback, SoundGoesThroughTheMixerAndFollowsPauseSeekAndEnd) {
     EXPECT_FALSE(p.open(std::vector<uint8_t>{'F', 'L', 'V'}));
 }
 
+// H.264 with B-frames: pictures held back for reordering show by their time, the last one
+// at the end of the file, and a seek back shows the first colour again.
+TEST(FlvPlayback, AvcPicturesShowOnTimeAndTheLastAtTheEnd) {
+    SoundMixer mixer;
+    FlvPlayback p(mixer);
+    ASSERT_TRUE(p.open(flvData("avc-red-blue.flv")));
+    // 'R' for red, 'B' for blue, within the codec's rounding.
+    const auto centre = [&p] {
+        const QColor c = p.picture().pixelColor(16, 16);
+        const bool red = c.red() > 240 && c.green() < 10 && c.blue() < 10;
+        const bool blue = c.blue() > 240 && c.green() < 10 && c.red() < 10;
+        return red ? 'R' : blue ? 'B' : '?';
+    };
+    p.advance(0);
+    p.advance(300);
+    ASSERT_EQ(p.picture().size(), QSize(32, 32));
+    EXPECT_EQ(centre(), 'R');
+    const auto end = p.advance(1000);
+    ASSERT_EQ(end.size(), 3u);
+    EXPECT_EQ(centre(), 'B');
+    p.seek(0);
+    p.advance(300);
+    EXPECT_EQ(centre(), 'R');
+}
+
 }  // namespace
 }  // namespace pencora::runtime
 

@@ -14,6 +14,8 @@
 #include "platform/audio/output_probe.h"
 #include "platform/flash/runtime/sound/sound_decode.h"
 #include "platform/flash/runtime/sound/sound_mixing.h"
+#include "platform/flash/runtime/sound/speex_decode.h"
+#include "speex_tone.h"
 
 namespace pencora::runtime {
 namespace {
@@ -296,6 +298,96 @@ TEST(SoundDecode, NellymoserKeepsPitchAndRateInEventAndStreamSounds) {
     ASSERT_GE(stream->frameStart.size(), 3u);
     EXPECT_EQ(stream->frameStart[1], 0);
     EXPECT_EQ(stream->frameStart[2], 8 * 256);
+
+    // A stream of the 16 kHz kind plays at 16 kHz, mono, whatever its header says.
+    const swf::Bytes wide = flash::video::test::nellymoserTone(16000, 440, 0.5);
+    swf::Timeline fixed;
+    head.format = swf::SoundFormat::Nellymoser16k;
+    head.streamRate = 3;
+    head.streamStereo = true;
+    fixed.frames.push_back({{head}, {}});
+    fixed.frames.push_back({{swf::SoundStreamBlock{wide}}, {}});
+    stream = decodeStreamSound(fixed);
+    ASSERT_TRUE(stream && stream->pcm);
+    EXPECT_EQ(stream->pcm->rate, 16000);
+    EXPECT_EQ(stream->pcm->channels, 1);
+    EXPECT_EQ(stream->pcm->frames(), wide.size() / 64 * 256);
+}
+
+swf::Bytes joined(const std::vector<std::vector<uint8_t>>& packets, size_t from, size_t to) {
+    swf::Bytes out;
+    for (size_t i = from; i < std::min(to, packets.size()); ++i) {
+        out.insert(out.end(), packets[i].begin(), packets[i].end());
+    }
+    return out;
+}
+
+// Speex data is frames one after another; every frame's size follows from its modes, at
+// every quality and at a variable rate, whether each frame is padded to its byte or several
+// follow one another bit by bit. The sound is 16 kHz mono whatever the header says.
+TEST(SoundDecode, SpeexFramesFollowTheirModesInEventAndStreamSounds) {
+    struct Case {
+        int quality;
+        bool variable;
+        int framesPerPacket;
+    };
+    for (const Case c :
+         {Case{0, false, 1}, Case{3, false, 1}, Case{8, false, 1}, Case{10, false, 1},
+          Case{5, true, 1}, Case{8, false, 3}, Case{3, false, 2}, Case{5, true, 2}}) {
+        SCOPED_TRACE(testing::Message() << "quality " << c.quality << (c.variable ? " vbr" : "")
+                                        << ", frames a packet " << c.framesPerPacket);
+        const auto packets =
+            flash::video::test::speexTone(1.0, c.quality, c.variable, c.framesPerPacket);
+        ASSERT_GE(packets.size() * size_t(c.framesPerPacket), 45u) << "no Speex encoder";
+        const swf::Bytes data = joined(packets, 0, packets.size());
+        int frames = 0;
+        for (const SpeexPacket& p : speexPackets(data)) {
+            frames += p.frames;
+        }
+        EXPECT_EQ(frames, 50);
+        swf::Sound sound;
+        sound.format = swf::SoundFormat::Speex;
+        sound.rate = 0;  // 5.5 kHz in the header, 16 kHz in the data
+        sound.stereo = true;
+        sound.sampleCount = 50 * 320;
+        sound.data = data;
+        auto pcm = decodeSound(sound);
+        ASSERT_TRUE(pcm);
+        EXPECT_EQ(pcm->rate, 16000);
+        EXPECT_EQ(pcm->channels, 1);
+        EXPECT_EQ(pcm->frames(), 50u * 320);
+        if (c.quality >= 3) {  // the lowest rates keep the pitch only roughly
+            EXPECT_NEAR(crossingsPerSecond(*pcm), 880, 30);
+        }
+    }
+
+    // A stream sound of five frames a block, its header saying 5.5 kHz stereo.
+    const auto packets = flash::video::test::speexTone(1.0, 8);
+    ASSERT_EQ(packets.size(), 50u);
+    swf::Timeline timeline;
+    swf::SoundStreamHead head;
+    head.format = swf::SoundFormat::Speex;
+    head.streamRate = 0;
+    head.streamStereo = true;
+    timeline.frames.push_back({{head}, {}});
+    for (size_t at = 0; at < packets.size(); at += 5) {
+        timeline.frames.push_back({{swf::SoundStreamBlock{joined(packets, at, at + 5)}}, {}});
+    }
+    auto stream = decodeStreamSound(timeline);
+    ASSERT_TRUE(stream && stream->pcm);
+    EXPECT_EQ(stream->pcm->rate, 16000);
+    EXPECT_EQ(stream->pcm->channels, 1);
+    ASSERT_GE(stream->frameStart.size(), 3u);
+    EXPECT_EQ(stream->frameStart[2], 5 * 320);
+    EXPECT_EQ(stream->pcm->frames(), 50u * 320);
+
+    // Cut or broken data: the whole frames before the break, nothing past it.
+    const swf::Bytes cut(packets[0].begin(), packets[0].end() - 1);
+    EXPECT_TRUE(speexPackets(cut).empty());
+    swf::Bytes broken = joined(packets, 0, 2);
+    broken.insert(broken.end(), {0xF0, 0x00, 0xFF});  // a terminator, then garbage
+    EXPECT_EQ(speexPackets(broken).size(), 2u);
+    EXPECT_FALSE(decodeSoundData(swf::SoundFormat::Speex, 5512, false, false, swf::Bytes{0xFF}));
 }
 
 }  // namespace

@@ -204,12 +204,14 @@ TEST(VideoDecoder, DeblockingLeavesLaterFramesPredictedFromTheUnfilteredPicture)
 }
 
 TEST(VideoDecoder, UnknownCodecsDecodeNothing) {
-    for (int id : {0, 1, 7, 255}) {
+    for (int id : {0, 1, 8, 255}) {
         EXPECT_FALSE(isKnownCodec(id));
         VideoDecoder d(id);
         EXPECT_FALSE(d.valid());
         const uint8_t bytes[] = {0, 0, 0x84, 0};
         EXPECT_FALSE(d.decode(bytes));
+        EXPECT_FALSE(d.configure(bytes));
+        EXPECT_FALSE(d.finish());
     }
 }
 

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/flash/runtime/sound/nellymoser_decode.h"
+#include "platform/flash/runtime/sound/speex_decode.h"
 
 namespace pencora::runtime {
 
@@ -167,6 +168,32 @@ std::shared_ptr<const SoundPcm> decodeMp3(std::span<const uint8_t> data) {
     return pcm->samples.empty() ? nullptr : pcm;
 }
 
+// Nellymoser and Speex are mono whatever the header says; Speex and the two fixed-rate
+// Nellymoser kinds carry their own rate too.
+bool monoFormat(swf::SoundFormat format) {
+    switch (format) {
+        case swf::SoundFormat::Nellymoser16k:
+        case swf::SoundFormat::Nellymoser8k:
+        case swf::SoundFormat::Nellymoser:
+        case swf::SoundFormat::Speex:
+            return true;
+        default:
+            return false;
+    }
+}
+
+int ownRate(swf::SoundFormat format, int headerRate) {
+    switch (format) {
+        case swf::SoundFormat::Nellymoser16k:
+        case swf::SoundFormat::Speex:
+            return 16000;
+        case swf::SoundFormat::Nellymoser8k:
+            return 8000;
+        default:
+            return headerRate;
+    }
+}
+
 }  // namespace
 
 std::shared_ptr<const SoundPcm> decodeSoundData(swf::SoundFormat format, int rate, bool is16Bit,
@@ -201,12 +228,14 @@ std::shared_ptr<const SoundPcm> decodeSoundData(swf::SoundFormat format, int rat
         case swf::SoundFormat::Nellymoser16k:
         case swf::SoundFormat::Nellymoser8k:
         case swf::SoundFormat::Nellymoser:
-            // Mono whatever the header says; the two fixed-rate kinds carry their own rate.
             pcm->channels = 1;
-            pcm->rate = format == swf::SoundFormat::Nellymoser16k  ? 16000
-                        : format == swf::SoundFormat::Nellymoser8k ? 8000
-                                                                   : rate;
+            pcm->rate = ownRate(format, rate);
             decodeNellymoser(data, pcm->rate, kMaxSamples, out);
+            return out.empty() ? nullptr : pcm;
+        case swf::SoundFormat::Speex:
+            pcm->channels = 1;
+            pcm->rate = ownRate(format, rate);
+            decodeSpeex(data, kMaxSamples, out);
             return out.empty() ? nullptr : pcm;
         default:
             return nullptr;
@@ -254,8 +283,8 @@ std::shared_ptr<const StreamSound> decodeStreamSound(const swf::Timeline& timeli
     if (!head) {
         return nullptr;
     }
-    const int rate = int(swf::soundRateHz(head->streamRate));
-    const int channels = head->streamStereo ? 2 : 1;
+    const int rate = ownRate(head->format, int(swf::soundRateHz(head->streamRate)));
+    const int channels = head->streamStereo && !monoFormat(head->format) ? 2 : 1;
     auto stream = std::make_shared<StreamSound>();
     auto pcm = std::make_shared<SoundPcm>();
     pcm->rate = rate;

@@ -1,7 +1,6 @@
 // Movie sound data as 16-bit PCM: DefineSound characters, the blocks of a timeline's stream
 // sound, and MP3 files that Sound.loadSound fetched. Uncompressed (8 and 16 bit), ADPCM
-// (2 to 5 bits), MP3 (through libsndfile) and Nellymoser (through libavcodec) decode; Speex
-// gives nothing.
+// (2 to 5 bits), MP3 (through libsndfile), Nellymoser and Speex (through libavcodec) decode.
 #pragma once
 
 #include <cstdint>

@@ -73,6 +73,9 @@ bool FlvPlayback::open(std::span<const uint8_t> bytes) {
     if (file_->video.present && flash::video::isKnownCodec(file_->video.codec)) {
         decoder_ = std::make_unique<flash::video::VideoDecoder>(file_->video.codec,
                                                                 flash::video::PacketLayout::Flv);
+        if (file_->video.codec == flv::video_codec::Avc) {
+            decoder_->configure(file_->video.extra);
+        }
     }
     startAudio();
     return true;
@@ -201,26 +204,41 @@ void FlvPlayback::showPicturesUpTo(double ms) {
         return;
     }
     const auto& packets = file_->packets;
+    const bool more = nextPacket_ < packets.size();
     while (nextPacket_ < packets.size() && packets[nextPacket_].ms - startMs_ <= ms) {
         const flv::Packet& p = packets[nextPacket_++];
         if (p.kind == flv::PacketKind::Video) {
             decodePicture(p);
         }
     }
+    // After the last packet the pictures H.264 held back for reordering come out.
+    if (more && nextPacket_ == packets.size() && decoder_) {
+        showPicture(decoder_->finish());
+    }
+}
+
+void FlvPlayback::showPicture(const std::optional<flash::video::DecodedFrame>& frame) {
+    if (!frame) {
+        return;
+    }
+    QImage image = toImage(*frame);
+    if (!image.isNull()) {
+        picture_ = std::move(image);
+        pictureChanged_ = true;
+    }
 }
 
 void FlvPlayback::decodePicture(const flv::Packet& packet) {
-    if (!decoder_ || !decoder_->valid()) {
+    if (!decoder_) {
         return;
     }
-    const std::vector<uint8_t> bytes = flvPacket(*file_, packet);
-    if (auto frame = decoder_->decode(bytes)) {
-        QImage image = toImage(*frame);
-        if (!image.isNull()) {
-            picture_ = std::move(image);
-            pictureChanged_ = true;
-        }
+    if (!packet.config.empty()) {
+        decoder_->configure(packet.config);
     }
+    if (!decoder_->valid()) {
+        return;
+    }
+    showPicture(decoder_->decode(flvPacket(*file_, packet)));
 }
 
 }  // namespace pencora::runtime

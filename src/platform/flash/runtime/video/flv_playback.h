@@ -16,7 +16,8 @@
 
 namespace pencora::flash::video {
 class VideoDecoder;
-}
+struct DecodedFrame;
+}  // namespace pencora::flash::video
 
 namespace pencora::runtime {
 
@@ -61,6 +62,7 @@ class FlvPlayback {
     void stopAudio();
     void showPicturesUpTo(double ms);
     void decodePicture(const flv::Packet& packet);
+    void showPicture(const std::optional<flash::video::DecodedFrame>& frame);
 
     SoundMixer& mixer_;
     std::optional<flv::File> file_;
