@@ -148,5 +148,65 @@ TEST_F(ClipEventOrder, AClipRemovedInItsEnterFrameSkipsItsFrame) {
     }
 }
 
+// Nested timeline clips in every version with clip events: the first frame in tag order with
+// each placed clip's load after the actions of the frame that placed it; then newest first; a
+// clip the timeline removes hears unload after the tick's actions and runs none of its own in
+// that tick, though it queued them before its parent's frame removed it.
+TEST_F(ClipEventOrder, NestedTimelineClipsLoadTickAndUnloadInTurn) {
+    constexpr uint32_t kEvents =
+        swf::clip_event::Load | swf::clip_event::EnterFrame | swf::clip_event::Unload;
+    for (uint8_t version : {5, 6, 8}) {
+        swfwrite::MovieBuilder b(version);
+        const uint16_t inner = tracingSprite(b, "inner", 2);
+        swfwrite::TimelineBuilder o;
+        o.place(withClipEvents(inner, 1, "inner", kEvents));
+        o.doAction(done(says("outer frame 1"))).showFrame();
+        o.doAction(done(says("outer frame 2"))).showFrame();
+        o.remove(1).doAction(done(says("outer frame 3"))).showFrame();
+        const uint16_t outer = b.define(o.sprite());
+        b.doAction(done(says("root frame 1 before")));
+        b.place(withClipEvents(outer, 1, "outer", kEvents));
+        b.doAction(done(says("root frame 1"))).showFrame();
+        b.doAction(done(says("root frame 2"))).showFrame();
+        b.doAction(done(says("root frame 3"))).showFrame();
+        b.remove(1).doAction(done(says("root frame 4").op(Code::Stop))).showFrame();
+        EXPECT_THAT(start(b), ElementsAre("root frame 1 before", "inner frame 1", "outer frame 1",
+                                          "inner load", "root frame 1", "outer load"))
+            << int(version);
+        EXPECT_THAT(next(), ElementsAre("inner enterFrame", "inner frame 2", "outer enterFrame",
+                                        "outer frame 2", "root frame 2"))
+            << int(version);
+        EXPECT_THAT(next(), ElementsAre("outer enterFrame", "outer frame 3", "root frame 3",
+                                        "inner unload"))
+            << int(version);
+        EXPECT_THAT(next(), ElementsAre("root frame 4", "outer unload")) << int(version);
+    }
+}
+
+// A clip's enterFrame sends its parent back before the frame that placed it: the handler runs
+// to its end, the clip goes (unload last) without running its next frame, and the parent runs
+// the frame it had reached and then the one it went back to.
+TEST_F(ClipEventOrder, AGotoFromAnEventThatRemovesTheCallerLetsItFinish) {
+    swfwrite::MovieBuilder b(6);
+    const uint16_t k = tracingSprite(b, "k", 2);
+    swf::PlaceObject p = withClipEvents(k, 1, "k", swf::clip_event::Load | swf::clip_event::Unload);
+    Assembler back = says("k enterFrame");
+    back.push({integer(1), integer(1), str("_parent")}).op(Code::GetVariable);
+    back.push({str("gotoAndStop")}).op(Code::CallMethod).op(Code::Pop);
+    back.append(says("k enterFrame end"));
+    p.clipActions.push_back({swf::clip_event::EnterFrame, 0, done(back)});
+    p.allClipEvents |= swf::clip_event::EnterFrame;
+    b.doAction(done(says("root frame 1"))).showFrame();
+    b.place(p).doAction(done(says("root frame 2"))).showFrame();
+    b.doAction(done(says("root frame 3"))).showFrame();
+    EXPECT_THAT(start(b), ElementsAre("root frame 1"));
+    EXPECT_THAT(next(), ElementsAre("k frame 1", "root frame 2", "k load"));
+    EXPECT_THAT(next(), ElementsAre("k enterFrame", "k enterFrame end", "root frame 3",
+                                    "root frame 1", "k unload"));
+    EXPECT_THAT(next(), ElementsAre());
+    EXPECT_EQ(root().frame, 0);
+    EXPECT_EQ(root().childAt(1), nullptr);
+}
+
 }  // namespace
 }  // namespace pencora::runtime
