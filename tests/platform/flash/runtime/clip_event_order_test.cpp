@@ -208,5 +208,36 @@ TEST_F(ClipEventOrder, AGotoFromAnEventThatRemovesTheCallerLetsItFinish) {
     EXPECT_EQ(root().childAt(1), nullptr);
 }
 
+// A forward goto from a frame script: a clip placed in a skipped frame hears load like any
+// placed clip; one placed and removed within the skipped frames never exists, so hears nothing.
+// Back from the last frame with prevFrame, the target frame's script runs after the one that
+// asked.
+TEST_F(ClipEventOrder, AForwardGotoLoadsOnlyTheClipsThatSurviveTheSkippedFrames) {
+    constexpr uint32_t kEvents =
+        swf::clip_event::Load | swf::clip_event::Unload | swf::clip_event::EnterFrame;
+    for (uint8_t version : {5, 8}) {
+        swfwrite::MovieBuilder b(version);
+        const uint16_t k = tracingSprite(b, "k", 2);
+        const uint16_t m = tracingSprite(b, "m", 2);
+        Assembler first = says("root 1");
+        first.push({integer(4), integer(1), str("_root")}).op(Code::GetVariable);
+        first.push({str("gotoAndStop")}).op(Code::CallMethod).op(Code::Pop);
+        first.append(says("root 1 end"));
+        b.doAction(done(first)).showFrame();
+        b.place(withClipEvents(k, 1, "k", kEvents)).doAction(done(says("root 2"))).showFrame();
+        b.place(withClipEvents(m, 2, "m", kEvents)).doAction(done(says("root 3"))).showFrame();
+        b.remove(2).doAction(done(says("root 4"))).showFrame();
+        b.doAction(done(says("root 5").append(call("_root", "prevFrame")))).showFrame();
+        EXPECT_THAT(start(b), ElementsAre("root 1", "root 1 end", "k frame 1", "k load", "root 4"))
+            << int(version);
+        EXPECT_THAT(next(), ElementsAre("k enterFrame", "k frame 2")) << int(version);
+        player.gotoFrame(root(), 4, true);
+        player.runQueuedActions();
+        EXPECT_THAT(std::exchange(traces.lines, {}), ElementsAre("root 5", "root 4"))
+            << int(version);
+        EXPECT_FALSE(root().playing) << int(version);
+    }
+}
+
 }  // namespace
 }  // namespace pencora::runtime
