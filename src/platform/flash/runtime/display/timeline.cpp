@@ -517,8 +517,10 @@ void Player::runQueuedActions() {
         batch.swap(queue_);
         for (auto& q : batch) {
             ++ran;
+            // A clip removed since its block was queued runs nothing more: neither one whose
+            // unload handlers still wait nor one inside a removed clip.
             auto clip = q.clip.lock();
-            if (clip && (clip->parent || sharedOf(*clip))) {
+            if (clip && onList(*clip) && onDisplayList(*clip)) {
                 runner_->run(*this, *clip, q.block);
             }
         }

@@ -448,6 +448,13 @@ void ScriptHost::run(Player&, DisplayObject& clip,
         callLoadMethod(clip);
         return;
     }
+    if (block == enterFrameMethodCall_) {
+        if (clip.script) {
+            machine_->callMethod(scriptObject(clip), QStringLiteral("onEnterFrame"), {},
+                                 clip.movie ? clip.movie->version() : 8);
+        }
+        return;
+    }
     if (!block || (clip.movie && isInitBlock(*clip.movie, block.get()) &&
                    !clip.movie->initRan.insert(block.get()).second)) {
         return;  // an init action that ran early, before a clip it defines the class of
@@ -482,11 +489,12 @@ void ScriptHost::clipMovieArrived(DisplayObject& clip) {
     runClipEvent(clip, swf::clip_event::Load);
 }
 
+// The clip's onClipEvent(enterFrame) blocks, then its onEnterFrame method, both in its turn of
+// the tick: after what newer clips ran, before its own frame's actions.
 void ScriptHost::enterFrameEvent(Player&, DisplayObject& clip) {
     runClipEvent(clip, swf::clip_event::EnterFrame);
     if (clip.script) {
-        machine_->callMethod(scriptObject(clip), QStringLiteral("onEnterFrame"), {},
-                             clip.movie ? clip.movie->version() : 8);
+        player_.queueActions(clip, enterFrameMethodCall_);
     }
 }
 

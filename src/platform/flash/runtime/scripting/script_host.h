@@ -206,6 +206,10 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     // method, so that runs in the same turn, once the clip is constructed.
     const std::shared_ptr<const swf::ActionBlock> loadMethodCall_ =
         std::make_shared<swf::ActionBlock>();
+    // Queued after a clip's onClipEvent(enterFrame) blocks: stands for the call of its
+    // onEnterFrame method, so both run in the clip's turn, before its frame's actions.
+    const std::shared_ptr<const swf::ActionBlock> enterFrameMethodCall_ =
+        std::make_shared<swf::ActionBlock>();
     // Clips that had an onLoad method once constructed (from their class, init object or
     // MovieClip.prototype): only they hear it; one a later script gives comes too late.
     std::vector<std::weak_ptr<DisplayObject>> loadListeners_;
