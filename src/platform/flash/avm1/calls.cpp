@@ -84,11 +84,19 @@ struct DepthGuard {
     ~DepthGuard() { --st.depth; }
 };
 
-Object* makeSuper(Machine& m, Object* holder) {
+Object* makeSuper(Machine& m, Object* holder, Object* self) {
     if (!holder) {
         return nullptr;
     }
-    return m.heap().make<SuperObject>(holder);
+    int depth = 0;
+    int up = 1;
+    for (Object* p = self ? self->proto() : nullptr; p && up < 256; p = p->proto(), ++up) {
+        if (p == holder) {
+            depth = up;
+            break;
+        }
+    }
+    return m.heap().make<SuperObject>(holder, depth ? self : nullptr, depth);
 }
 
 }  // namespace
@@ -111,7 +119,7 @@ Value callScript(Machine& m, FunctionObject* fn, const Value& thisValue, std::ve
         arguments->put("caller", Value::null(), kDontEnum);
     }
     act.arguments = arguments;
-    Object* super = makeSuper(m, superHolder);
+    Object* super = makeSuper(m, superHolder, thisValue.object());
     act.superObject = super;
 
     // The call object holds this, arguments and super as variables, so a script may assign
@@ -246,9 +254,17 @@ void adoptNativeState(Machine& m, Object* self, Object* made) {
 
 }  // namespace
 
+Object* SuperObject::currentHolder() const {
+    Object* p = self;
+    for (int i = 0; p && i < depth; ++i) {
+        p = p->proto();
+    }
+    return p ? p : holder;
+}
+
 Value callThroughSuper(Machine& m, SuperObject* super, const Value& thisValue,
                        const QString* method, std::vector<Value>& args) {
-    Object* holder = super->holder;
+    Object* holder = super->currentHolder();
     // A display object standing in as a prototype gives super nothing (super_edge_cases).
     if (holder->kind() == ObjectKind::Clip) {
         return Value();
@@ -279,9 +295,17 @@ Value callThroughSuper(Machine& m, SuperObject* super, const Value& thisValue,
                 return m.call(ctor, thisValue, args);
             }
             // A built-in class's constructor makes its own object; an instance of the same
-            // kind takes over what it made (a Boolean subclass holds the boolean).
+            // kind takes over what it made (a Boolean subclass holds the boolean), a plain
+            // one keeps it as its native part, replacing any it had (a Date constructed
+            // twice is reset).
             Value made = f->constructNative(m, thisValue, args);
-            adoptNativeState(m, thisValue.object(), made.object());
+            Object* self = thisValue.object();
+            if (self && self->kind() == ObjectKind::Plain && made.object() &&
+                made.object() != self) {
+                self->setNativePart(made.object());
+                return f->superGivesUndefined ? Value() : thisValue;
+            }
+            adoptNativeState(m, self, made.object());
             return made;
         }
         return callScript(m, f, thisValue, args, m.get(c, QStringLiteral("prototype")).object());

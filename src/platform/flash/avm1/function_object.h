@@ -38,6 +38,9 @@ class FunctionObject : public Object {
     // When constructNative gives no object, `new` gives undefined instead of the plain object
     // (new BitmapData with a size it refuses).
     bool constructMayFail = false;
+    // super() into this class's constructor gives undefined rather than the object it made
+    // (the networking classes), though the object still gets its native part.
+    bool superGivesUndefined = false;
     // A function ASnative made: its table and index, and no native of its own.
     int32_t tableId = -1;
     int32_t tableIndex = 0;

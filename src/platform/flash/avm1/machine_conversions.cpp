@@ -59,7 +59,7 @@ Value Machine::toPrimitive(const Value& v, int hint) {
     }
     if (hint == 0) {
         // Dates prefer toString from SWF 6 on; SWF 5 asks valueOf (object_string_coerce_swf5).
-        hint = o->kind() == ObjectKind::Date && version_ >= 6 ? 2 : 1;
+        hint = nativeOf(o)->kind() == ObjectKind::Date && version_ >= 6 ? 2 : 1;
     }
     if (hint == 2) {
         return Value(toString(v));

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/flash/avm1/array_object.h"
 #include "platform/flash/avm1/function_object.h"
 #include "platform/flash/avm1/machine.h"
 
@@ -121,6 +122,9 @@ bool Object::remove(const QString& name, int swfVersion) {
         return true;
     }
     Property* p = findAny(name, swfVersion);
+    if (!p && nativePart_) {
+        return nativePart_->remove(name, swfVersion);
+    }
     if (!p || (p->flags & kDontDelete)) {
         return false;
     }
@@ -160,9 +164,67 @@ void Object::reindex() {
     }
 }
 
+// A plain object with a native part answers for the part what it does not hold itself: its
+// elements and length, an XML node's fields, a string's length.
+bool Object::getOwnVirtual(Machine& m, const QString& name, Value& out) {
+    if (!nativePart_ || findAny(name, m.version())) {
+        return false;
+    }
+    if (nativePart_->getOwnVirtual(m, name, out)) {
+        return true;
+    }
+    if (Property* p = nativePart_->find(name, m.version()); p && !p->getter) {
+        out = p->value;
+        return true;
+    }
+    return false;
+}
+
+// Elements and length of an Array part go to the part, so that the length follows them.
+bool Object::setOwnVirtual(Machine& m, const QString& name, const Value& v) {
+    if (!nativePart_ || findAny(name, m.version())) {
+        return false;
+    }
+    if (nativePart_->kind() == ObjectKind::Array) {
+        if (const int64_t i = arrayIndex(name); i >= 0) {
+            static_cast<ArrayObject*>(nativePart_)->setAt(m, uint32_t(i), v);
+            return true;
+        }
+    }
+    if (nativePart_->setOwnVirtual(m, name, v)) {
+        return true;
+    }
+    if (Property* p = nativePart_->findAny(name, m.version()); p && !p->getter) {
+        if (!(p->flags & kReadOnly)) {
+            p->value = v;
+        }
+        return true;
+    }
+    return false;
+}
+
+void Object::enumerateVirtual(Machine& m, std::vector<QString>& names) {
+    if (!nativePart_) {
+        return;
+    }
+    nativePart_->enumerateVirtual(m, names);
+    const auto& partProps = nativePart_->properties();
+    for (auto it = partProps.rbegin(); it != partProps.rend(); ++it) {
+        if (!(it->flags & kDontEnum) && !findAny(it->name, m.version())) {
+            names.push_back(it->name);
+        }
+    }
+}
+
 void Object::traceRefs(Tracer& t) {
     if (proto_) {
         t.mark(proto_);
+    }
+    if (nativePart_) {
+        t.mark(nativePart_);
+    }
+    if (nativeOwner_) {
+        t.mark(nativeOwner_);
     }
     if (protoStored_) {
         t.mark(*protoStored_);

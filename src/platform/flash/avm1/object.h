@@ -138,13 +138,28 @@ class Object {
     size_t removeWhere(const std::function<bool(const Property&)>& pick);
     void setFlags(const QString& name, uint16_t set, uint16_t clear, int swfVersion);
 
+    // The native part a built-in constructor gave this object when it ran on it (super() in
+    // a subclass of Array, Date, Sound ...): the built-in's own object, holding its state. A
+    // plain object presents the part's properties as its own (an Array part's elements and
+    // length); the built-in's methods find their state through nativeOf().
+    Object* nativePart() const { return nativePart_; }
+    void setNativePart(Object* part) {
+        nativePart_ = part == this ? nullptr : part;
+        if (nativePart_) {
+            nativePart_->nativeOwner_ = this;
+        }
+    }
+    // The object whose native part this is, or null: events of the part (onLoad,
+    // onSoundComplete ...) go to its owner, where a subclass defines its handlers.
+    Object* nativeOwner() const { return nativeOwner_; }
+
     // Hooks for objects whose properties are partly computed (arrays, clips, strings).
     // getOwnVirtual returns true and fills `out` when it answers the name itself.
-    virtual bool getOwnVirtual(Machine&, const QString&, Value&) { return false; }
+    virtual bool getOwnVirtual(Machine& m, const QString& name, Value& out);
     // setOwnVirtual returns true when the value was consumed.
-    virtual bool setOwnVirtual(Machine&, const QString&, const Value&) { return false; }
+    virtual bool setOwnVirtual(Machine& m, const QString& name, const Value& v);
     // Names the object answers itself, in for..in order (newest first).
-    virtual void enumerateVirtual(Machine&, std::vector<QString>&) {}
+    virtual void enumerateVirtual(Machine& m, std::vector<QString>& names);
     virtual void traceRefs(Tracer& t);
     // Approximate size in bytes, for the heap's memory cap.
     virtual size_t footprint() const { return sizeof(*this) + props_.size() * sizeof(Property); }
@@ -170,11 +185,23 @@ class Object {
     NameTable folded_;  // lower-case names, for movies before SWF 7
     QHash<QString, Watch> watches_;
     Object* proto_;
+    Object* nativePart_ = nullptr;
+    Object* nativeOwner_ = nullptr;
     std::unique_ptr<Value> protoStored_;  // a primitive assigned to __proto__
     ObjectKind kind_;
     ProtoState protoState_ = ProtoState::Derived;
     uint16_t protoFlags_ = kDontEnum | kDontDelete;
 };
+
+// The object holding `o`'s built-in state: the native part a constructor gave it, or `o`.
+inline Object* nativeOf(Object* o) {
+    return o && o->nativePart() ? o->nativePart() : o;
+}
+
+// The object scripts see for `o`: the owner when `o` is another object's native part.
+inline Object* ownerOf(Object* o) {
+    return o && o->nativeOwner() ? o->nativeOwner() : o;
+}
 
 // Native function signature: (machine, this, arguments) -> result.
 using NativeFn = Value (*)(Machine&, const Value& thisValue, std::vector<Value>& args);

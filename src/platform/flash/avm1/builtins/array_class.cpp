@@ -28,6 +28,7 @@ std::vector<Value> readList(Machine& m, Object* o) {
     if (!o) {
         return {};
     }
+    o = nativeOf(o);
     if (o->kind() == ObjectKind::Array) {
         return static_cast<ArrayObject*>(o)->values(m);
     }
@@ -45,6 +46,7 @@ void writeList(Machine& m, Object* o, const std::vector<Value>& list) {
     if (!o) {
         return;
     }
+    o = nativeOf(o);
     if (o->kind() == ObjectKind::Array) {
         static_cast<ArrayObject*>(o)->assign(m, list);
         return;
@@ -56,7 +58,7 @@ void writeList(Machine& m, Object* o, const std::vector<Value>& list) {
 }
 
 ArrayObject* asArray(const Value& v) {
-    Object* o = v.object();
+    Object* o = nativeOf(v.object());
     return o && o->kind() == ObjectKind::Array ? static_cast<ArrayObject*>(o) : nullptr;
 }
 

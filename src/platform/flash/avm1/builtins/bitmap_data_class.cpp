@@ -17,7 +17,7 @@ namespace pencora::avm1 {
 namespace bitmap_args {
 
 BitmapDataObject* bitmapOf(const Value& v) {
-    return dynamic_cast<BitmapDataObject*>(v.object());
+    return dynamic_cast<BitmapDataObject*>(nativeOf(v.object()));
 }
 
 BitmapDataObject* live(const Value& v) {

@@ -8,7 +8,7 @@ namespace pencora::avm1 {
 namespace {
 
 bool thisBoolean(Machine& m, const Value& self) {
-    if (Object* o = self.object(); o && o->kind() == ObjectKind::Boolean) {
+    if (Object* o = nativeOf(self.object()); o && o->kind() == ObjectKind::Boolean) {
         return static_cast<PrimitiveObject*>(o)->primitive.boolean();
     }
     return !self.isObject() && m.toBoolean(self);

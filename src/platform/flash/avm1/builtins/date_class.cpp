@@ -15,7 +15,7 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 PrimitiveObject* thisDate(const Value& self) {
-    Object* o = self.object();
+    Object* o = nativeOf(self.object());
     return o && o->kind() == ObjectKind::Date ? static_cast<PrimitiveObject*>(o) : nullptr;
 }
 

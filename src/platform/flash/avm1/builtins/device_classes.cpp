@@ -21,8 +21,9 @@ Value nullAnswer(Machine&, const Value&, std::vector<Value>&) {
     return Value::null();
 }
 
-Value keepSelf(Machine&, const Value& self, std::vector<Value>&) {
-    return self;
+// The stub classes' constructors answer nothing when called on an object (super()).
+Value answerNothing(Machine&, const Value&, std::vector<Value>&) {
+    return Value();
 }
 
 struct StubClass {
@@ -34,7 +35,7 @@ struct StubClass {
 FunctionObject* makeStubClass(Machine& m, const StubClass& stub) {
     Object* proto = m.makeObject();
     installTable(m, proto, stub.prototype.data(), stub.prototype.size());
-    FunctionObject* ctor = m.makeClass(keepSelf, proto);
+    FunctionObject* ctor = m.makeClass(answerNothing, proto);
     installTable(m, ctor, stub.statics.data(), stub.statics.size());
     return ctor;
 }

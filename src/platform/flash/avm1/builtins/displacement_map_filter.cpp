@@ -5,6 +5,7 @@
 #include <cmath>
 #include <optional>
 
+#include "platform/flash/avm1/bitmap_data.h"
 #include "platform/flash/avm1/function_object.h"
 #include "platform/flash/avm1/machine_impl.h"
 
@@ -20,7 +21,7 @@ class DisplacementFilterObject : public Object {
 };
 
 DisplacementFilterObject* filterOf(const Value& v) {
-    return dynamic_cast<DisplacementFilterObject*>(v.object());
+    return dynamic_cast<DisplacementFilterObject*>(nativeOf(v.object()));
 }
 
 // A coordinate as the filter stores it: truncated; what does not fit (NaN too) is the
@@ -103,6 +104,14 @@ const Param kParams[] = {
     {"alpha", [](Machine&) { return Value(0); }},
 };
 
+// A map given that is no bitmap (null too) is kept as undefined.
+Value kept(size_t param, const Value& given) {
+    if (param == 0 && !dynamic_cast<BitmapDataObject*>(nativeOf(given.object()))) {
+        return Value();
+    }
+    return given;
+}
+
 Value construct(Machine& m, const Value& self, std::vector<Value>& args) {
     if (!self.object()) {
         return Value();
@@ -119,7 +128,7 @@ Value construct(Machine& m, const Value& self, std::vector<Value>& args) {
             continue;
         }
         f->put(QString::fromLatin1(kParams[i].name),
-               given.isUndefined() ? kParams[i].fallback(m) : given);
+               given.isUndefined() ? kParams[i].fallback(m) : kept(i, given));
     }
     return Value(f);
 }

@@ -20,7 +20,7 @@ Value construct(Machine& m, const Value& self, std::vector<Value>&) {
         std::vector<Value> args{self};
         m.callMethodValue(Value(broadcaster), QStringLiteral("initialize"), args);
     }
-    return self;
+    return Value();  // also for a subclass's super()
 }
 
 // One field of a filter: an own property (a getter counts) whose text is not empty. A getter

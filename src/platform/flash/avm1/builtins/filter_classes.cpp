@@ -128,15 +128,26 @@ Value defaultOf(Machine& m, const Param& p) {
     return Value();
 }
 
-// An array argument is copied, so that the filter does not share it with the caller.
-Value copied(Machine& m, const Value& v) {
-    Object* o = v.object();
+// An argument as the filter keeps it: numbers and flags converted, an array copied so that
+// the filter does not share it with the caller.
+Value copied(Machine& m, const Param& p, const Value& v) {
+    Object* o = nativeOf(v.object());
     if (o && o->kind() == ObjectKind::Array) {
         return Value(m.makeArray(static_cast<ArrayObject*>(o)->values(m)));
     }
-    return v;
+    switch (p.kind) {
+        case K::Number:
+            return Value(m.toNumber(v));
+        case K::Boolean:
+            return Value(m.toBoolean(v));
+        default:
+            return v;
+    }
 }
 
+// The constructor, by `new` or by a subclass's super(): it converts every argument, but only
+// the first run on an object sets the parameters; the object then carries a native part
+// (empty: the parameters are its own properties) that marks it as made.
 template <size_t I>
 Value filterCtor(Machine& m, const Value& self, std::vector<Value>& args) {
     Object* o = self.object();
@@ -144,12 +155,20 @@ Value filterCtor(Machine& m, const Value& self, std::vector<Value>& args) {
         return Value();
     }
     const auto& params = filterClasses()[I].params;
+    std::vector<Value> values;
     for (size_t i = 0; i < params.size(); ++i) {
         const Value given = argAt(args, i);
-        o->put(QString::fromLatin1(params[i].name),
-               given.isUndefined() ? defaultOf(m, params[i]) : copied(m, given));
+        values.push_back(given.isUndefined() ? defaultOf(m, params[i])
+                                             : copied(m, params[i], given));
     }
-    return Value();
+    if (o->nativePart()) {
+        return self;
+    }
+    for (size_t i = 0; i < params.size(); ++i) {
+        o->put(QString::fromLatin1(params[i].name), values[i]);
+    }
+    o->setNativePart(m.heap().make<Object>(nullptr, ObjectKind::Host));
+    return self;
 }
 
 template <size_t I>

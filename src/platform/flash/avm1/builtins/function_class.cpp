@@ -7,8 +7,10 @@ namespace pencora::avm1 {
 
 namespace {
 
-Value functionCtor(Machine&, const Value& self, std::vector<Value>&) {
-    return self;
+// Called on an object (a subclass's super()), Function gives back its first argument and
+// leaves the object as it was.
+Value functionCtor(Machine&, const Value&, std::vector<Value>& args) {
+    return argAt(args, 0);
 }
 
 // A null or undefined this stands for the global object (funky_function_calls).

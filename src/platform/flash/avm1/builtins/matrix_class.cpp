@@ -202,7 +202,7 @@ Value colorCtor(Machine& m, const Value& self, std::vector<Value>& args) {
         double v = i < args.size() ? m.toNumber(args[i]) : kColorDefaults[i];
         self.object()->put(QString::fromLatin1(kColorFields[i]), Value(v));
     }
-    return Value();
+    return self;
 }
 
 Value colorToString(Machine& m, const Value& self, std::vector<Value>&) {

@@ -42,7 +42,7 @@ Value ncCtor(Machine&, const Value& self, std::vector<Value>&) {
     if (Object* o = self.object()) {
         o->put(kConnected, Value(false), kDontEnum);
     }
-    return self;
+    return Value();  // super() into NetConnection gives undefined
 }
 
 Value ncConnect(Machine& m, const Value& self, std::vector<Value>& args) {

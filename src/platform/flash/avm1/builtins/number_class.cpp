@@ -12,7 +12,7 @@ namespace pencora::avm1 {
 namespace {
 
 double thisNumber(Machine& m, const Value& self) {
-    if (Object* o = self.object(); o && o->kind() == ObjectKind::Number) {
+    if (Object* o = nativeOf(self.object()); o && o->kind() == ObjectKind::Number) {
         return static_cast<PrimitiveObject*>(o)->primitive.number();
     }
     // Another object borrowing the method: converting it would call this method again.

@@ -9,8 +9,9 @@ namespace pencora::avm1 {
 
 namespace {
 
-Value sharedObjectCtor(Machine&, const Value& self, std::vector<Value>&) {
-    return self;
+// Answers nothing, also as a subclass's super().
+Value sharedObjectCtor(Machine&, const Value&, std::vector<Value>&) {
+    return Value();
 }
 
 // Names are paths of words: no spaces and none of ~ % & \ ; : " ' , < > ? #.

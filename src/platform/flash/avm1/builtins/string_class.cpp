@@ -12,7 +12,7 @@ namespace pencora::avm1 {
 namespace {
 
 QString thisString(Machine& m, const Value& self) {
-    if (Object* o = self.object(); o && o->kind() == ObjectKind::String) {
+    if (Object* o = nativeOf(self.object()); o && o->kind() == ObjectKind::String) {
         return static_cast<PrimitiveObject*>(o)->primitive.string();
     }
     return m.toString(self);
@@ -48,7 +48,7 @@ Value fromCharCode(Machine& m, const Value&, std::vector<Value>& args) {
 }
 
 Value stringToString(Machine& m, const Value& self, std::vector<Value>&) {
-    Object* o = self.object();
+    Object* o = nativeOf(self.object());
     if (o && o->kind() != ObjectKind::String) {
         // Borrowed by another object: converting it would call this method again.
         return Value(o->kind() == ObjectKind::Function ? "[type Function]" : "[object Object]");

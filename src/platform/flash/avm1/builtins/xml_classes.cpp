@@ -12,7 +12,7 @@ namespace pencora::avm1 {
 namespace {
 
 XmlNode* asNode(const Value& v) {
-    Object* o = v.object();
+    Object* o = nativeOf(v.object());
     return o && o->kind() == ObjectKind::XmlNode ? static_cast<XmlNode*>(o) : nullptr;
 }
 

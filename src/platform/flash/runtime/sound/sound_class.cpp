@@ -55,7 +55,7 @@ class SoundObject : public avm1::Object {
 };
 
 SoundObject* soundOf(const Value& self) {
-    avm1::Object* o = self.object();
+    avm1::Object* o = avm1::nativeOf(self.object());
     return o && o->kind() == avm1::ObjectKind::Host ? dynamic_cast<SoundObject*>(o) : nullptr;
 }
 
@@ -355,7 +355,7 @@ void deliverId3(avm1::Machine& m, SoundObject* s, const QByteArray& data, int ve
         s->put(QStringLiteral("id3"), Value(makeId3Object(m, frames)),
                avm1::kDontEnum | avm1::kReadOnly);
     }
-    m.callMethod(s, QStringLiteral("onID3"), {}, version);
+    m.callMethod(avm1::ownerOf(s), QStringLiteral("onID3"), {}, version);
 }
 
 Value loadSound(avm1::Machine& m, const Value& self, std::vector<Value>& args) {
@@ -384,7 +384,8 @@ Value loadSound(avm1::Machine& m, const Value& self, std::vector<Value>& args) {
         if (ok) {
             deliverId3(*machine, s, data, version);
         }
-        machine->callMethod(s, QStringLiteral("onLoad"), {Value(pcm != nullptr)}, version);
+        machine->callMethod(avm1::ownerOf(s), QStringLiteral("onLoad"), {Value(pcm != nullptr)},
+                            version);
         if (pcm && streaming) {
             std::vector<Value> none;
             start(*machine, Value(static_cast<avm1::Object*>(s)), none);
@@ -445,7 +446,8 @@ void notifySoundsFinished(ScriptHost& host) {
             auto* s = dynamic_cast<SoundObject*>(o);
             if (s && s->voice == id) {
                 s->voice = 0;
-                host.machine().callMethod(s, QStringLiteral("onSoundComplete"), {}, 8);
+                host.machine().callMethod(avm1::ownerOf(s), QStringLiteral("onSoundComplete"), {},
+                                          8);
             }
         }
     }

@@ -20,7 +20,7 @@ namespace {
 constexpr int kMaxFontName = 64;
 
 TextFormatObject* formatObject(const Value& self) {
-    return dynamic_cast<TextFormatObject*>(self.object());
+    return dynamic_cast<TextFormatObject*>(avm1::nativeOf(self.object()));
 }
 
 int roundedInt(double v) {

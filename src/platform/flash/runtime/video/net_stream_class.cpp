@@ -71,9 +71,10 @@ void arrived(avm1::Machine& m, NetStreamObject* s, bool ok, const QByteArray& da
     avm1::Object* info = m.makeObject();
     info->put(QStringLiteral("code"), Value(QStringLiteral("NetStream.Play.Start")));
     info->put(QStringLiteral("level"), Value(QStringLiteral("status")));
-    m.callMethod(s, QStringLiteral("onStatus"), {Value(info)}, version);
+    m.callMethod(avm1::ownerOf(s), QStringLiteral("onStatus"), {Value(info)}, version);
     if (const auto& meta = s->playback.file()->metadata) {
-        m.callMethod(s, QStringLiteral("onMetaData"), {scriptValue(m, *meta)}, version);
+        m.callMethod(avm1::ownerOf(s), QStringLiteral("onMetaData"), {scriptValue(m, *meta)},
+                     version);
     }
 }
 
@@ -146,7 +147,7 @@ Value setBufferTime(avm1::Machine& m, const Value& self, std::vector<Value>& arg
 }  // namespace
 
 NetStreamObject* netStreamOf(const Value& v) {
-    avm1::Object* o = v.object();
+    avm1::Object* o = avm1::nativeOf(v.object());
     return o && o->kind() == avm1::ObjectKind::Host ? dynamic_cast<NetStreamObject*>(o) : nullptr;
 }
 
@@ -178,6 +179,10 @@ bool NetStreamObject::getOwnVirtual(avm1::Machine& m, const QString& name, Value
 void installNetStreamClass(ScriptHost& host) {
     avm1::Machine& m = host.machine();
     avm1::Object* proto = classPrototype(m, QStringLiteral("NetStream"), construct);
+    if (auto* ctor = static_cast<avm1::FunctionObject*>(
+            m.get(m.global(), QStringLiteral("NetStream")).object())) {
+        ctor->superGivesUndefined = true;
+    }
     proto->putNative(m, QStringLiteral("play"), play, avm1::kDontEnum);
     proto->putNative(m, QStringLiteral("pause"), pause, avm1::kDontEnum);
     proto->putNative(m, QStringLiteral("seek"), seek, avm1::kDontEnum);
