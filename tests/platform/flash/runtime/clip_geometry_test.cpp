@@ -121,7 +121,11 @@ TEST_F(ClipGeometryTest, SizesSetOnATurnedClipFollowTheParentsAxes) {
         EXPECT_DOUBLE_EQ(number(bar, "_height"), 20);
         EXPECT_DOUBLE_EQ(number(bar, "_rotation"), 90);
 
+        // The other way round, the same holds for _height.
         set(bar, "_rotation", Value(-90));
+        set(bar, "_height", Value(30));
+        EXPECT_DOUBLE_EQ(number(bar, "_yscale"), 75);
+        EXPECT_DOUBLE_EQ(number(bar, "_height"), 20);
         set(bar, "_height", Value(30));
         EXPECT_DOUBLE_EQ(number(bar, "_xscale"), 75);
         EXPECT_DOUBLE_EQ(number(bar, "_height"), 30);
@@ -165,7 +169,11 @@ TEST_F(ClipGeometryTest, MorphsAreMeasuredAndHitAtTheRatioLastShown) {
             const Value hit = call(morph, "hitTest", {x, 5, shape});
             return hit.isBoolean() && hit.boolean();
         };
+        EXPECT_DOUBLE_EQ(boundsEdge(morph, "getBounds", "xMax"), 10);
+        DisplayObject* shape = host->displayOf(morph)->childAt(1);
+        ASSERT_TRUE(shape);
         call(morph, "gotoAndStop", {3});
+        EXPECT_EQ(host->displayOf(morph)->childAt(1), shape);
         EXPECT_DOUBLE_EQ(boundsEdge(morph, "getBounds", "xMax"), 10);
         EXPECT_FALSE(hits(30, false));
         EXPECT_FALSE(hits(30, true));
@@ -215,6 +223,22 @@ TEST_F(ClipGeometryTest, BoundsTargetsNameClipsByPath) {
         set(again, "_x", Value(50));
         EXPECT_EQ(xMin({Value(other)}), 50);
     }
+}
+
+// A clip that draws nothing reports the largest twip value on every edge in its own space; the
+// same value taken through another clip's space comes out a little rounded.
+TEST_F(ClipGeometryTest, EmptyClipsReportTheLargestCoordinate) {
+    load(8);
+    Object* empty = call(root(), "createEmptyMovieClip", {"empty", 1}).object();
+    set(empty, "_x", Value(10));
+    for (const char* edge : {"xMin", "xMax", "yMin", "yMax"}) {
+        EXPECT_DOUBLE_EQ(boundsEdge(empty, "getBounds", edge), 0x7FFFFFF / 20.0) << edge;
+        EXPECT_DOUBLE_EQ(number(call(empty, "getRect", {Value(root())}).object(), edge),
+                         std::ldexp(1.0, 27) / 20)
+            << edge;
+    }
+    EXPECT_EQ(number(empty, "_width"), 0);
+    EXPECT_EQ(number(empty, "_height"), 0);
 }
 
 }  // namespace
