@@ -108,11 +108,13 @@ bool setSize(DisplayObject& clip, bool width, double size) {
     }
     const double turnedWidth = turnedOnly->width() / 20;
     const double turnedHeight = turnedOnly->height() / 20;
-    if ((width ? turnedWidth : turnedHeight) <= 0) {
+    // A size that is no positive number (a turn by NaN gives one) scales nothing.
+    auto measurable = [](double turned) { return turned > 0 && std::isfinite(turned); };
+    if (!measurable(width ? turnedWidth : turnedHeight)) {
         return false;
     }
-    auto rescale = [](double old, double wanted, double turned) {
-        return turned > 0 ? std::copysign(100.0, old) * wanted / turned : old;
+    auto rescale = [&](double old, double wanted, double turned) {
+        return measurable(turned) ? std::copysign(100.0, old) * wanted / turned : old;
     };
     v.xscale = rescale(v.xscale, width ? size : now.width(), turnedWidth);
     v.yscale = rescale(v.yscale, width ? now.height() : size, turnedHeight);
