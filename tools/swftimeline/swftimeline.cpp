@@ -80,6 +80,9 @@ void dumpTimeline(const swf::Timeline& timeline) {
                 if (p->name) {
                     std::printf(" name='%s'", p->name->c_str());
                 }
+                if (p->ratio) {
+                    std::printf(" ratio=%u", *p->ratio);
+                }
                 if (p->clipDepth) {
                     std::printf(" clipDepth=%u", *p->clipDepth);
                 }

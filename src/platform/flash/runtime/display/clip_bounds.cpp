@@ -32,9 +32,10 @@ void addBounds(const DisplayObject& o, const QTransform& t, bool withStrokes, Ex
         return;
     }
     auto add = [&](const CharacterDrawing& d) {
-        QRectF local = withStrokes ? d.declaredBounds(o.ratio) : d.outline(o.ratio).boundingRect();
+        QRectF local =
+            withStrokes ? d.declaredBounds(o.shownRatio) : d.outline(o.shownRatio).boundingRect();
         if (!withStrokes && local.isEmpty()) {
-            local = d.declaredBounds(o.ratio);  // a drawing of lines only still has a place
+            local = d.declaredBounds(o.shownRatio);  // a drawing of lines only still has a place
         }
         if (!local.isNull()) {
             into.add(t.mapRect(local));
@@ -90,10 +91,10 @@ bool hitsShape(const DisplayObject& o, const QTransform& toStage, QPointF stage,
     if (!invertible) {
         return false;
     }
-    if (o.drawing && o.drawing->hitsShape(local, o.ratio)) {
+    if (o.drawing && o.drawing->hitsShape(local, o.shownRatio)) {
         return true;
     }
-    if (const CharacterDrawing* g = drawnGraphics(o); g && g->hitsShape(local, o.ratio)) {
+    if (const CharacterDrawing* g = drawnGraphics(o); g && g->hitsShape(local, o.shownRatio)) {
         return true;
     }
     const DisplayObject* mask = nullptr;

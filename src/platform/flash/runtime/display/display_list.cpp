@@ -189,6 +189,7 @@ DisplayObject* Player::placeObject(DisplayObject& clip, const swf::PlaceObject& 
         object->clipDepth = existing->clipDepth;
     }
     applyPlace(*object, place);
+    object->shownRatio = object->ratio;
     nameInstance(*object);
     if (events && !events->empty()) {
         object->clipActions = events;
@@ -304,6 +305,7 @@ DisplayObject* Player::placeByScript(DisplayObject& parent, const ScriptPlacemen
         object->matrix = from->matrix;
         object->colorTransform = from->colorTransform;
         object->ratio = from->ratio;
+        object->shownRatio = from->ratio;
         object->visible = from->visible;
         object->blendMode = from->blendMode;
         object->clipActions = from->clipActions;

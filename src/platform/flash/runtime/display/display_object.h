@@ -142,6 +142,10 @@ struct DisplayObject {
     // placements of it change neither.
     bool scriptTransformed = false;
     uint16_t ratio = 0;
+    // The ratio the object was last shown with: a morph's outline for bounds and hit tests
+    // follows what is on screen, so a goto changes it only once its frame has been shown. An
+    // object takes the ratio it is placed with.
+    uint16_t shownRatio = 0;
     QString name;
     uint16_t clipDepth = 0;  // > 0: a mask for the depths above it up to this one
     swf::BlendMode blendMode = swf::BlendMode::Normal;

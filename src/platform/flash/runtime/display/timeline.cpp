@@ -73,6 +73,18 @@ std::vector<int> Player::layers() const {
     return out;
 }
 
+namespace {
+
+// The frame is done and shows: what each object shows is its ratio now.
+void markShown(DisplayObject& o) {
+    o.shownRatio = o.ratio;
+    for (auto& [d, c] : o.children) {
+        markShown(*c);
+    }
+}
+
+}  // namespace
+
 void Player::runFrame() {
     retired_.clear();
     dropUnusedClipMovies();
@@ -89,6 +101,9 @@ void Player::runFrame() {
     tracked(hovered_);
     tracked(pressed_);
     runner_->afterTick(*this);
+    for (auto& [n, l] : layers_) {
+        markShown(*l.root);
+    }
 }
 
 namespace {

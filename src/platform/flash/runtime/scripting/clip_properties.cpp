@@ -53,13 +53,21 @@ ScaleRotation scaleRotationOf(const DisplayObject& o) {
     return {xscale(m), yscale(m), rotation(m), std::atan2(-m.c, m.d) - std::atan2(m.b, m.a)};
 }
 
-void setScaleRotation(DisplayObject& o, const ScaleRotation& v) {
-    swf::Matrix& m = o.matrix;
+// The matrix entries a scale and rotation give, the translation left out.
+swf::Matrix matrixOf(const ScaleRotation& v) {
     const double r = v.rotation * std::numbers::pi / 180;
+    swf::Matrix m;
     m.a = scaled(v.xscale / 100, std::cos(r));
     m.b = scaled(v.xscale / 100, std::sin(r));
     m.c = scaled(-v.yscale / 100, std::sin(r + v.skew));
     m.d = scaled(v.yscale / 100, std::cos(r + v.skew));
+    return m;
+}
+
+void setScaleRotation(DisplayObject& o, const ScaleRotation& v) {
+    swf::Matrix& m = o.matrix;
+    const swf::Matrix turned = matrixOf(v);
+    m.a = turned.a, m.b = turned.b, m.c = turned.c, m.d = turned.d;
     o.scriptScale =
         DisplayObject::ScriptScale{v.xscale, v.yscale, v.rotation, v.skew, m.a, m.b, m.c, m.d};
 }
@@ -85,16 +93,31 @@ double halfTurns(double degrees) {
     return r;
 }
 
-// _width and _height scale the clip's own x or y axis by the ratio of the size wanted to the
-// size it has in its parent, whatever its rotation. A clip without size stays as it is.
+// _width and _height: the clip's size in its parent becomes the one wanted along that axis and
+// stays as it is (on whole twips) along the other. Both scales are then taken against the clip
+// turned but not scaled, so that _xscale follows the parent's x and _yscale its y whatever the
+// rotation; the rotation stays. A clip without size along the axis set stays as it is, and a
+// scale whose turned size is nothing keeps its value.
 bool setSize(DisplayObject& clip, bool width, double size) {
-    const QRectF b = parentBounds(clip);
-    const double current = width ? b.width() : b.height();
-    if (current <= 0 || !std::isfinite(size)) {
+    const QRectF now = parentBounds(clip);
+    ScaleRotation v = scaleRotationOf(clip);
+    const auto turnedOnly =
+        contentBounds(clip, toTransform(matrixOf({100, 100, v.rotation, v.skew})), true);
+    if (!turnedOnly || !std::isfinite(size)) {
         return false;
     }
-    ScaleRotation v = scaleRotationOf(clip);
-    (width ? v.xscale : v.yscale) *= size / current;
+    const double turnedWidth = turnedOnly->width() / 20;
+    const double turnedHeight = turnedOnly->height() / 20;
+    // A size that is no positive number (a turn by NaN gives one) scales nothing.
+    auto measurable = [](double turned) { return turned > 0 && std::isfinite(turned); };
+    if (!measurable(width ? turnedWidth : turnedHeight)) {
+        return false;
+    }
+    auto rescale = [&](double old, double wanted, double turned) {
+        return measurable(turned) ? std::copysign(100.0, old) * wanted / turned : old;
+    };
+    v.xscale = rescale(v.xscale, width ? size : now.width(), turnedWidth);
+    v.yscale = rescale(v.yscale, width ? now.height() : size, turnedHeight);
     setScaleRotation(clip, v);
     return true;
 }

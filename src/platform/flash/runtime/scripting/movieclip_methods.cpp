@@ -9,6 +9,7 @@
 #include <climits>
 #include <cmath>
 
+#include "platform/flash/avm1/clip_object.h"
 #include "platform/flash/runtime/display/clip_bounds.h"
 #include "platform/flash/runtime/display/frame_actions.h"
 #include "platform/flash/runtime/display/shared_library.h"
@@ -199,22 +200,33 @@ Value getBytes(Machine& m, const Value& self, std::vector<Value>&) {
     return Value(sprite && &sprite->timeline == c->timeline ? double(sprite->tagBytes) : 0.0);
 }
 
+// The clip whose space getBounds and getRect measure in. The target names a clip by its path:
+// a clip reference stands for the clip now at its path (a removed clip for the one that took
+// its place), anything else is read as a path from the clip asked, so an undefined target is
+// the clip itself where undefined reads as the empty text (before SWF 7). Nothing when the
+// target names no clip.
+DisplayObject* boundsSpace(Machine& m, DisplayObject& clip, const std::vector<Value>& args) {
+    if (args.empty()) {
+        return &clip;
+    }
+    ScriptHost& host = hostOf(m);
+    if (Object* o = args[0].object()) {
+        DisplayObject* named = host.displayOf(avm1::currentClip(m, o));
+        return named && host.player().onList(*named) ? named : nullptr;
+    }
+    Object* o = host.resolveTarget(host.scriptObject(clip), m.toString(args[0]));
+    return o ? host.displayOf(o) : nullptr;
+}
+
 // getBounds(target) and getRect(target): in target's space, the clip's own by default.
 Value boundsObject(Machine& m, const Value& self, std::vector<Value>& args, bool strokes) {
     DisplayObject* clip = thisClip(m, self);
     if (!clip) {
         return {};
     }
-    DisplayObject* space = clip;
-    if (!args.empty()) {
-        Object* o = args[0].object();
-        if (!o && args[0].isString()) {
-            o = hostOf(m).resolveTarget(hostOf(m).scriptObject(*clip), args[0].string());
-        }
-        space = o ? hostOf(m).displayOf(o) : nullptr;
-        if (!space) {
-            return {};
-        }
+    DisplayObject* space = boundsSpace(m, *clip, args);
+    if (!space) {
+        return {};
     }
     const QTransform t = space == clip ? QTransform() : spaceToSpace(*clip, space);
     const auto bounds = contentBounds(*clip, t, strokes);
