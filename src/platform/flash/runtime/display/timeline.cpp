@@ -76,12 +76,26 @@ std::vector<int> Player::layers() const {
 void Player::runFrame() {
     retired_.clear();
     dropUnusedClipMovies();
-    std::vector<std::shared_ptr<DisplayObject>> roots;
+    // A movie that arrived in a layer since the last tick shows its first frame, and runs its
+    // actions, before the layers already playing tick: their enterFrame handlers find it
+    // ready.
+    std::vector<std::shared_ptr<DisplayObject>> arrived;
+    std::vector<std::shared_ptr<DisplayObject>> playing;
     for (auto& [n, l] : layers_) {
-        roots.push_back(l.root);
+        (l.root->frame < 0 ? arrived : playing).push_back(l.root);
     }
-    for (auto& r : roots) {
-        tickLayer(r);
+    if (!arrived.empty() && !playing.empty()) {
+        for (auto& r : arrived) {
+            tickLayer(r);
+        }
+        runQueuedActions();
+    } else {
+        playing.insert(playing.begin(), arrived.begin(), arrived.end());
+    }
+    for (auto& r : playing) {
+        if (onList(*r)) {
+            tickLayer(r);
+        }
     }
     runQueuedActions();
     runFocusRolls();
