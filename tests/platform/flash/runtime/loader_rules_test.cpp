@@ -65,8 +65,8 @@ struct LoaderRules : testing::Test {
         ASSERT_TRUE(engine->loadMovie(0, b.write(), u"main.swf", {}));
         engine->runFrame();
     }
-    static swf::Bytes movieSaying(const std::string& line) {
-        swfwrite::MovieBuilder b(8, 100, 100);
+    static swf::Bytes movieSaying(const std::string& line, uint8_t version = 8) {
+        swfwrite::MovieBuilder b(version, 100, 100);
         Assembler code;
         code.push({str(line)}).trace().op(Code::Stop);
         b.doAction(code.op(Code::End).bytes).showFrame();
@@ -512,6 +512,51 @@ TEST_F(LoaderRules, LockrootSetBeforeTheLoadMakesTheHolderTheLoadedMoviesRoot) {
                 std::sort(host.lines.begin(), host.lines.end());
                 EXPECT_EQ(host.lines, expected) << int(parentVersion) << " loads "
                                                 << int(childVersion) << (lock ? " locked" : "");
+            }
+        }
+    }
+}
+
+// A clip a movie is loaded into stays the same clip: its place, scale, turn, opacity,
+// visibility and name are what scripts made them, while the new movie's frames and
+// variables replace the old ones.
+TEST_F(LoaderRules, AClipKeepsItsPlaceAndLookThroughALoad) {
+    for (uint8_t parentVersion : {5, 6, 8}) {
+        for (uint8_t childVersion : {5, 8}) {
+            restart();
+            swfwrite::MovieBuilder main(parentVersion);
+            swfwrite::TimelineBuilder empty;
+            empty.showFrame();
+            swf::PlaceObject holder = named(main.define(empty.sprite()), 1, "holder");
+            holder.matrix = test::at(10, 20);
+            main.place(holder);
+            Assembler script;
+            for (const auto& [name, value] :
+                 std::vector<std::pair<std::string, int>>{{"_xscale", 50},
+                                                          {"_yscale", 200},
+                                                          {"_alpha", 50},
+                                                          {"_rotation", 10},
+                                                          {"_visible", 0},
+                                                          {"old", 1}}) {
+                script.getVar("holder").push({str(name), avm1::test::integer(value)});
+                script.op(Code::SetMember);
+            }
+            script.append(getUrl2("child.swf", "holder", 0x40));
+            main.doAction(script.op(Code::End).bytes).showFrame().showFrame();
+            start(main);
+
+            engine->fetchCompleted(takeFetch().id, movieSaying("child", childVersion));
+            engine->runFrame();
+            const std::string pair =
+                std::to_string(parentVersion) + " loads " + std::to_string(childVersion);
+            EXPECT_EQ(host.lines, std::vector<std::string>{"child"}) << pair;
+            EXPECT_EQ(variable(u"holder.old"), "<none>") << pair;
+            EXPECT_EQ(engine->getProperty(u"holder", 13), u"holder") << pair;
+            const std::vector<std::pair<int, double>> kept{{0, 10}, {1, 20}, {2, 50}, {3, 200},
+                                                           {6, 50}, {7, 0},  {10, 10}};
+            for (const auto& [index, value] : kept) {
+                EXPECT_NEAR(engine->getPropertyNumber(u"holder", index).value_or(-1), value, 0.01)
+                    << pair << ", property " << index;
             }
         }
     }
