@@ -238,6 +238,25 @@ TEST_F(Loading, UnloadingOrLoadingAgainDropsWhatIsOnItsWay) {
     EXPECT_FALSE(engine->currentFrame(u"_level1")) << "unloaded before its movie came";
 }
 
+// A movie loaded into _level0 takes the shell's place: the shell's frames, clips and
+// variables go, the new movie plays from its first frame and the stage is its.
+TEST_F(Loading, AMovieLoadedIntoLevelZeroReplacesTheShell) {
+    Assembler script;
+    script.push({str("shell"), str("yes")}).op(Code::SetVariable);
+    script.append(getUrl2("lesson.swf", "_level0", 0));
+    loadMain(script);
+    engine->runFrame();
+    ASSERT_EQ(host.fetches.size(), 1u);
+    answer(child("lesson"));
+    engine->runFrame();
+    engine->runFrame();
+    EXPECT_EQ(host.lines, std::vector<std::string>{"lesson"});
+    EXPECT_EQ(variable(u"_level0.marker"), "here");
+    EXPECT_EQ(variable(u"_level0.shell"), "<none>");
+    EXPECT_FALSE(engine->currentFrame(u"holder"));
+    EXPECT_EQ(engine->movieInfo().stageWidth, 100);
+}
+
 TEST_F(Loading, VariablesArriveInTheirEncoding) {
     loadMain(getUrl2("vars.txt", "holder", 0xC0));
     engine->runFrame();
