@@ -428,22 +428,29 @@ Assembler member(const std::string& object, const std::string& name) {
     return as;
 }
 
-// A movie arriving in a layer shows its first frame, and runs its script, before the movies
-// already playing tick: the enterFrame handlers of the playing movie find it ready, whichever
-// versions the two movies are.
-TEST_F(LoaderRules, ALoadedLevelsFirstFrameRunsBeforeThePlayingMoviesTick) {
+// A movie arriving in a layer or in place of a clip shows its first frame, and runs its
+// script, before the movies already playing tick: the enterFrame handlers of the playing movie
+// find it ready, whichever versions the movies are.
+TEST_F(LoaderRules, ALoadedMoviesFirstFrameRunsBeforeThePlayingMoviesTick) {
     for (uint8_t parentVersion : {5, 6, 7, 8}) {
         for (uint8_t childVersion : {5, 6, 8}) {
             restart();
             swfwrite::MovieBuilder main(parentVersion);
             swfwrite::TimelineBuilder empty;
             empty.showFrame();
-            swf::PlaceObject holder = named(main.define(empty.sprite()), 1, "holder");
+            const uint16_t sprite = main.define(empty.sprite());
+            swf::PlaceObject watcher = named(sprite, 1, "watcher");
             Assembler enter = traceWith("enter ", member("_level1", "marker"));
-            holder.clipActions = {{swf::clip_event::EnterFrame, 0, enter.op(Code::End).bytes}};
-            holder.allClipEvents = swf::clip_event::EnterFrame;
+            Assembler inHolder = member("_root", "holder");
+            inHolder.push({str("marker")}).op(Code::GetMember);
+            enter.append(traceWith("holder ", inHolder));
+            watcher.clipActions = {{swf::clip_event::EnterFrame, 0, enter.op(Code::End).bytes}};
+            watcher.allClipEvents = swf::clip_event::EnterFrame;
             Assembler load = getUrl2("child.swf", "_level1", 0);
-            main.place(holder).doAction(load.op(Code::End).bytes).showFrame().showFrame();
+            load.append(getUrl2("child.swf", "holder", 0x40));
+            // The watcher is placed after the holder, so its handlers come first in a tick.
+            main.place(named(sprite, 2, "holder")).place(watcher);
+            main.doAction(load.op(Code::End).bytes).showFrame().showFrame();
             start(main);
 
             swfwrite::MovieBuilder child(childVersion);
@@ -451,14 +458,15 @@ TEST_F(LoaderRules, ALoadedLevelsFirstFrameRunsBeforeThePlayingMoviesTick) {
             first.push({str("child")}).trace().setVar("marker", str("here"));
             child.doAction(first.op(Code::End).bytes).showFrame().showFrame();
             engine->fetchCompleted(takeFetch().id, child.write());
-            EXPECT_TRUE(host.lines.empty()) << "nothing runs while the answer is taken in";
+            engine->fetchCompleted(takeFetch().id, child.write());
+            EXPECT_TRUE(host.lines.empty()) << "nothing runs while the answers are taken in";
             engine->runFrame();
-            EXPECT_EQ(host.lines, (std::vector<std::string>{"child", "enter here"}))
-                << int(parentVersion) << " loads " << int(childVersion);
+            const std::vector<std::string> ready{"child", "child", "enter here", "holder here"};
+            EXPECT_EQ(host.lines, ready) << int(parentVersion) << " loads " << int(childVersion);
             host.lines.clear();
             engine->runFrame();
-            EXPECT_EQ(host.lines, std::vector<std::string>{"enter here"})
-                << "the first frame runs once";
+            EXPECT_EQ(host.lines, (std::vector<std::string>{"enter here", "holder here"}))
+                << "the first frames run once";
         }
     }
 }

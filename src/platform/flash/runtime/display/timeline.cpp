@@ -76,27 +76,17 @@ std::vector<int> Player::layers() const {
 void Player::runFrame() {
     retired_.clear();
     dropUnusedClipMovies();
-    // A movie that arrived in a layer since the last tick shows its first frame, and runs its
-    // actions, before the layers already playing tick: their enterFrame handlers find it
-    // ready.
-    std::vector<std::shared_ptr<DisplayObject>> arrived;
     std::vector<std::shared_ptr<DisplayObject>> playing;
     for (auto& [n, l] : layers_) {
-        (l.root->frame < 0 ? arrived : playing).push_back(l.root);
+        playing.push_back(l.root);
     }
-    if (!arrived.empty() && !playing.empty()) {
-        for (auto& r : arrived) {
-            tickLayer(r);
-        }
-        runQueuedActions();
-    } else {
-        playing.insert(playing.begin(), arrived.begin(), arrived.end());
-    }
+    arrivedThisTick_ = showArrivedMovies();
     for (auto& r : playing) {
         if (onList(*r)) {
             tickLayer(r);
         }
     }
+    arrivedThisTick_.clear();
     runQueuedActions();
     runFocusRolls();
     // Buttons the timeline re-placed under the mouse show the state the mouse left them in.
@@ -121,6 +111,34 @@ void collectClips(const std::shared_ptr<DisplayObject>& o,
 
 }  // namespace
 
+std::vector<std::shared_ptr<DisplayObject>> Player::showArrivedMovies() {
+    std::vector<std::shared_ptr<DisplayObject>> arrived;
+    bool anyPlaying = false;
+    for (auto& [n, l] : layers_) {
+        if (l.root->frame < 0) {
+            arrived.push_back(l.root);
+        } else {
+            anyPlaying = true;
+        }
+    }
+    for (auto& [weak, context] : clipMovies_) {
+        auto clip = weak.lock();
+        if (clip && clip->movie == context.get() && clip->frame < 0 && onList(*clip) &&
+            !clip->unloading) {
+            arrived.push_back(clip);
+        }
+    }
+    // The very first tick shows every layer's first frame in the usual order.
+    if (!anyPlaying) {
+        return {};
+    }
+    for (auto& o : arrived) {
+        advanceClip(*o, !o->parent);
+    }
+    runQueuedActions();
+    return arrived;
+}
+
 void Player::tickLayer(const std::shared_ptr<DisplayObject>& root) {
     // The clips of the layer as they stand when the tick begins, newest first: a clip placed
     // after its parent runs its frame before the parent's (execution_order1), siblings placed
@@ -137,6 +155,10 @@ void Player::tickLayer(const std::shared_ptr<DisplayObject>& root) {
         const bool isRoot = c == root;
         if (!isRoot && (!onList(*c) || c->unloading)) {
             continue;  // removed by an earlier clip's frame this tick
+        }
+        if (std::find(arrivedThisTick_.begin(), arrivedThisTick_.end(), c) !=
+            arrivedThisTick_.end()) {
+            continue;  // has just shown its first frame
         }
         if (c->frame >= 0) {
             runner_->enterFrameEvent(*this, *c);
