@@ -332,6 +332,7 @@ class Player {
     // Movies that arrived since the last tick, in layers and in place of clips, show their
     // first frame; returns the clips that did, which sit out the rest of the tick.
     std::vector<std::shared_ptr<DisplayObject>> showArrivedMovies();
+    bool inArrivedMovie(const DisplayObject& clip) const;
     // Runs the display-list tags (and queues the actions) of `frame`.
     void enterFrame(DisplayObject& clip, int frame, bool runActions);
     void queueFrameActions(DisplayObject& clip, int frame);

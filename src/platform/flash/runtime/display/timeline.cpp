@@ -139,6 +139,17 @@ std::vector<std::shared_ptr<DisplayObject>> Player::showArrivedMovies() {
     return arrived;
 }
 
+bool Player::inArrivedMovie(const DisplayObject& clip) const {
+    for (const DisplayObject* o = &clip; o; o = o->parent) {
+        for (const auto& arrived : arrivedThisTick_) {
+            if (arrived.get() == o) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 void Player::tickLayer(const std::shared_ptr<DisplayObject>& root) {
     // The clips of the layer as they stand when the tick begins, newest first: a clip placed
     // after its parent runs its frame before the parent's (execution_order1), siblings placed
@@ -156,9 +167,8 @@ void Player::tickLayer(const std::shared_ptr<DisplayObject>& root) {
         if (!isRoot && (!onList(*c) || c->unloading)) {
             continue;  // removed by an earlier clip's frame this tick
         }
-        if (std::find(arrivedThisTick_.begin(), arrivedThisTick_.end(), c) !=
-            arrivedThisTick_.end()) {
-            continue;  // has just shown its first frame
+        if (inArrivedMovie(*c)) {
+            continue;  // has just shown its first frame, or was placed by it
         }
         if (c->frame >= 0) {
             runner_->enterFrameEvent(*this, *c);
