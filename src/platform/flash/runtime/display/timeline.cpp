@@ -129,7 +129,7 @@ std::vector<std::shared_ptr<DisplayObject>> Player::showArrivedMovies() {
         }
     }
     // The very first tick shows every layer's first frame in the usual order.
-    if (!anyPlaying) {
+    if (!anyPlaying || arrived.empty()) {
         return {};
     }
     for (auto& o : arrived) {
