@@ -3,6 +3,8 @@
 // variables are in, and GET and POST carry the sending clip's variables.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "../avm1/assembler.h"
 #include "engine_fixture.h"
 
@@ -63,8 +65,8 @@ struct LoaderRules : testing::Test {
         ASSERT_TRUE(engine->loadMovie(0, b.write(), u"main.swf", {}));
         engine->runFrame();
     }
-    static swf::Bytes movieSaying(const std::string& line) {
-        swfwrite::MovieBuilder b(8, 100, 100);
+    static swf::Bytes movieSaying(const std::string& line, uint8_t version = 8) {
+        swfwrite::MovieBuilder b(version, 100, 100);
         Assembler code;
         code.push({str(line)}).trace().op(Code::Stop);
         b.doAction(code.op(Code::End).bytes).showFrame();
@@ -85,6 +87,17 @@ struct LoaderRules : testing::Test {
     std::string variable(std::u16string_view path) {
         auto v = engine->getVariable(path);
         return v ? QString::fromStdU16String(*v).toStdString() : "<none>";
+    }
+    // A fresh engine, for tests that try every pairing of versions.
+    void restart() {
+        host.lines.clear();
+        host.fetches.clear();
+        engine = createSwfMovieEngine();
+        engine->setHost(&host);
+    }
+    void start(swfwrite::MovieBuilder& b) {
+        ASSERT_TRUE(engine->loadMovie(0, b.write(), u"main.swf", {}));
+        engine->runFrame();
     }
 };
 
@@ -400,6 +413,161 @@ TEST_F(LoaderRules, ImportedSymbolsTakeTheClassTheLibraryRegisters) {
     engine->runFrame();
     engine->runFrame();
     EXPECT_EQ(host.lines, std::vector<std::string>{"made it"});
+}
+
+// trace(text + <the value `value` leaves on the stack>)
+Assembler traceWith(const std::string& text, const Assembler& value) {
+    Assembler as;
+    as.push({str(text)}).append(value).op(Code::Add2).trace();
+    return as;
+}
+
+Assembler member(const std::string& object, const std::string& name) {
+    Assembler as;
+    as.getVar(object).push({str(name)}).op(Code::GetMember);
+    return as;
+}
+
+// A movie arriving in a layer or in place of a clip shows its first frame, and runs its
+// script, before the movies already playing tick: the enterFrame handlers of the playing movie
+// find it ready, whichever versions the movies are.
+TEST_F(LoaderRules, ALoadedMoviesFirstFrameRunsBeforeThePlayingMoviesTick) {
+    for (uint8_t parentVersion : {5, 6, 7, 8}) {
+        for (uint8_t childVersion : {5, 6, 8}) {
+            restart();
+            swfwrite::MovieBuilder main(parentVersion);
+            swfwrite::TimelineBuilder empty;
+            empty.showFrame();
+            const uint16_t sprite = main.define(empty.sprite());
+            swf::PlaceObject watcher = named(sprite, 1, "watcher");
+            Assembler enter = traceWith("enter ", member("_level1", "marker"));
+            Assembler inHolder = member("_root", "holder");
+            inHolder.push({str("marker")}).op(Code::GetMember);
+            enter.append(traceWith("holder ", inHolder));
+            watcher.clipActions = {{swf::clip_event::EnterFrame, 0, enter.op(Code::End).bytes}};
+            watcher.allClipEvents = swf::clip_event::EnterFrame;
+            Assembler load = getUrl2("child.swf", "_level1", 0);
+            load.append(getUrl2("child.swf", "holder", 0x40));
+            // The watcher is placed after the holder, so its handlers come first in a tick.
+            main.place(named(sprite, 2, "holder")).place(watcher);
+            main.doAction(load.op(Code::End).bytes).showFrame().showFrame();
+            start(main);
+
+            swfwrite::MovieBuilder child(childVersion);
+            Assembler first;
+            first.push({str("child")}).trace().setVar("marker", str("here"));
+            child.doAction(first.op(Code::End).bytes).showFrame().showFrame();
+            engine->fetchCompleted(takeFetch().id, child.write());
+            engine->fetchCompleted(takeFetch().id, child.write());
+            EXPECT_TRUE(host.lines.empty()) << "nothing runs while the answers are taken in";
+            engine->runFrame();
+            const std::vector<std::string> ready{"child", "child", "enter here", "holder here"};
+            EXPECT_EQ(host.lines, ready) << int(parentVersion) << " loads " << int(childVersion);
+            host.lines.clear();
+            engine->runFrame();
+            EXPECT_EQ(host.lines, (std::vector<std::string>{"enter here", "holder here"}))
+                << "the first frames run once";
+        }
+    }
+}
+
+// _lockroot set on a clip by the movie that loads into it stays through the load: the loaded
+// movie's _root, in its frames and in the constructors of the classes it registers for its
+// own symbols, is then the clip; without it, the level. The loading movie's _root stays its
+// level either way.
+TEST_F(LoaderRules, LockrootSetBeforeTheLoadMakesTheHolderTheLoadedMoviesRoot) {
+    for (uint8_t parentVersion : {6, 8}) {
+        for (uint8_t childVersion : {6, 7, 8}) {
+            for (bool lock : {false, true}) {
+                restart();
+                swfwrite::MovieBuilder main(parentVersion);
+                swfwrite::TimelineBuilder empty;
+                empty.showFrame();
+                main.place(named(main.define(empty.sprite()), 1, "holder"));
+                Assembler load;
+                if (lock) {
+                    load.getVar("holder")
+                        .push({str("_lockroot"), avm1::test::boolean(true)})
+                        .op(Code::SetMember);
+                }
+                load.append(getUrl2("child.swf", "holder", 0x40));
+                main.doAction(load.op(Code::End).bytes).showFrame();
+                Assembler outside = traceWith("outside ", Assembler().getVar("_root"));
+                main.doAction(outside.op(Code::Stop).op(Code::End).bytes).showFrame();
+                start(main);
+
+                swfwrite::MovieBuilder child(childVersion);
+                swfwrite::TimelineBuilder itemFrames;
+                itemFrames.showFrame();
+                const uint16_t item = child.define(itemFrames.sprite());
+                child.tag(swf::ExportAssets{{{item, "item"}}});
+                Assembler ctor = traceWith("ctor ", member("this", "_root"));
+                Assembler init;
+                init.push({str("_global")}).op(Code::GetVariable).push({str("Item")});
+                init.function("", {}, ctor).op(Code::SetMember);
+                init.append(member("_global", "Item")).push({str("item"), avm1::test::integer(2)});
+                init.getVar("Object").push({str("registerClass")}).op(Code::CallMethod);
+                child.tag(swf::DoInitAction{item, init.op(Code::Pop).op(Code::End).bytes});
+                child.place(named(item, 1, "it"));
+                Assembler frame = traceWith("frame ", Assembler().getVar("_root"));
+                child.doAction(frame.op(Code::Stop).op(Code::End).bytes).showFrame();
+                engine->fetchCompleted(takeFetch().id, child.write());
+                engine->runFrame();
+
+                const std::string root = lock ? "_level0.holder" : "_level0";
+                std::vector<std::string> expected{"ctor " + root, "frame " + root,
+                                                  "outside _level0"};
+                std::sort(host.lines.begin(), host.lines.end());
+                EXPECT_EQ(host.lines, expected) << int(parentVersion) << " loads "
+                                                << int(childVersion) << (lock ? " locked" : "");
+            }
+        }
+    }
+}
+
+// A clip a movie is loaded into stays the same clip: its place, scale, turn, opacity,
+// visibility and name are what scripts made them, while the new movie's frames and
+// variables replace the old ones.
+TEST_F(LoaderRules, AClipKeepsItsPlaceAndLookThroughALoad) {
+    for (uint8_t parentVersion : {5, 6, 8}) {
+        for (uint8_t childVersion : {5, 8}) {
+            restart();
+            swfwrite::MovieBuilder main(parentVersion);
+            swfwrite::TimelineBuilder empty;
+            empty.showFrame();
+            swf::PlaceObject holder = named(main.define(empty.sprite()), 1, "holder");
+            holder.matrix = test::at(10, 20);
+            main.place(holder);
+            Assembler script;
+            for (const auto& [name, value] :
+                 std::vector<std::pair<std::string, int>>{{"_xscale", 50},
+                                                          {"_yscale", 200},
+                                                          {"_alpha", 50},
+                                                          {"_rotation", 10},
+                                                          {"_visible", 0},
+                                                          {"old", 1}}) {
+                script.getVar("holder").push({str(name), avm1::test::integer(value)});
+                script.op(Code::SetMember);
+            }
+            script.append(getUrl2("child.swf", "holder", 0x40));
+            main.doAction(script.op(Code::End).bytes).showFrame().showFrame();
+            start(main);
+
+            engine->fetchCompleted(takeFetch().id, movieSaying("child", childVersion));
+            engine->runFrame();
+            const std::string pair =
+                std::to_string(parentVersion) + " loads " + std::to_string(childVersion);
+            EXPECT_EQ(host.lines, std::vector<std::string>{"child"}) << pair;
+            EXPECT_EQ(variable(u"holder.old"), "<none>") << pair;
+            EXPECT_EQ(engine->getProperty(u"holder", 13), u"holder") << pair;
+            const std::vector<std::pair<int, double>> kept{{0, 10}, {1, 20}, {2, 50}, {3, 200},
+                                                           {6, 50}, {7, 0},  {10, 10}};
+            for (const auto& [index, value] : kept) {
+                EXPECT_NEAR(engine->getPropertyNumber(u"holder", index).value_or(-1), value, 0.01)
+                    << pair << ", property " << index;
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -200,6 +200,63 @@ TEST_F(Loading, RemovingTheClipCancelsItsLoad) {
     EXPECT_FALSE(engine->currentFrame(u"holder"));
 }
 
+// A target takes the movie asked for last: an earlier load still on its way is dropped, as is
+// one the target is unloaded after, whatever order the answers come back in. A loader whose
+// load is dropped hears onLoadError.
+TEST_F(Loading, UnloadingOrLoadingAgainDropsWhatIsOnItsWay) {
+    // l = new MovieClipLoader(); l.onLoadError = function (t, e) { trace(e + " " + t); };
+    // l.loadClip("d.swf", "holder"); l.unloadClip("holder");
+    Assembler script;
+    script.push({str("l"), integer(0), str("MovieClipLoader")}).op(Code::NewObject);
+    script.op(Code::SetVariable);
+    Assembler onError;
+    onError.getVar("e").push({str(" ")}).op(Code::Add2).getVar("t").op(Code::Add2).trace();
+    script.getVar("l").push({str("onLoadError")}).function("", {"t", "e"}, onError);
+    script.op(Code::SetMember);
+    script.push({str("holder"), str("d.swf"), integer(2)}).getVar("l");
+    script.push({str("loadClip")}).op(Code::CallMethod).op(Code::Pop);
+    script.push({str("holder"), integer(1)}).getVar("l");
+    script.push({str("unloadClip")}).op(Code::CallMethod).op(Code::Pop);
+    script.append(getUrl2("a.swf", "holder", 0x40)).append(getUrl2("b.swf", "holder", 0x40));
+    script.append(getUrl2("c.swf", "_level1", 0)).append(getUrl2("", "_level1", 0));
+    loadMain(script);
+    engine->runFrame();
+    EXPECT_EQ(host.lines, std::vector<std::string>{"LoadNeverCompleted _level0.holder"});
+    host.lines.clear();
+
+    ASSERT_EQ(host.fetches.size(), 4u);
+    const std::vector<flash::FetchRequest> asked = host.fetches;
+    host.fetches.clear();
+    for (int i : {3, 2, 1, 0}) {
+        const std::u16string& url = asked[size_t(i)].url;
+        engine->fetchCompleted(asked[size_t(i)].id, child(std::string(1, char(url[0]))));
+    }
+    engine->runFrame();
+    engine->runFrame();
+    EXPECT_EQ(host.lines, std::vector<std::string>{"b"});
+    EXPECT_EQ(variable(u"holder.marker"), "here");
+    EXPECT_FALSE(engine->currentFrame(u"_level1")) << "unloaded before its movie came";
+}
+
+// A movie loaded into _level0 takes the shell's place: the shell's frames, clips and
+// variables go, the new movie plays from its first frame and the stage is its.
+TEST_F(Loading, AMovieLoadedIntoLevelZeroReplacesTheShell) {
+    Assembler script;
+    script.push({str("shell"), str("yes")}).op(Code::SetVariable);
+    script.append(getUrl2("lesson.swf", "_level0", 0));
+    loadMain(script);
+    engine->runFrame();
+    ASSERT_EQ(host.fetches.size(), 1u);
+    answer(child("lesson"));
+    engine->runFrame();
+    engine->runFrame();
+    EXPECT_EQ(host.lines, std::vector<std::string>{"lesson"});
+    EXPECT_EQ(variable(u"_level0.marker"), "here");
+    EXPECT_EQ(variable(u"_level0.shell"), "<none>");
+    EXPECT_FALSE(engine->currentFrame(u"holder"));
+    EXPECT_EQ(engine->movieInfo().stageWidth, 100);
+}
+
 TEST_F(Loading, VariablesArriveInTheirEncoding) {
     loadMain(getUrl2("vars.txt", "holder", 0xC0));
     engine->runFrame();

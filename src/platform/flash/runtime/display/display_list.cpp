@@ -56,8 +56,11 @@ std::shared_ptr<DisplayObject> Player::instantiate(DisplayObject& parent, uint16
     // place each other would otherwise recurse without end.
     constexpr int kMaxNesting = 64;
     int nesting = 0;
+    // A clip a movie was loaded into shows that movie's main timeline, not its character.
     for (const DisplayObject* a = &parent; a; a = a->parent, ++nesting) {
-        if ((a->characterId == characterId && a->movie == movie && a->parent) ||
+        const bool showsSprite =
+            !a->movie || !a->movie->movie || a->timeline != &a->movie->movie->timeline;
+        if ((a->characterId == characterId && a->movie == movie && a->parent && showsSprite) ||
             nesting >= kMaxNesting) {
             return nullptr;
         }

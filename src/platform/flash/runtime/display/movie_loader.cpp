@@ -38,6 +38,14 @@ void setQueryVariables(avm1::Machine& m, avm1::Object* clip, QString url) {
     }
 }
 
+bool sameTarget(const LoadTarget& a, const LoadTarget& b) {
+    if (a.level >= 0 || b.level >= 0) {
+        return a.level == b.level;
+    }
+    auto clip = a.clip.lock();
+    return clip && clip == b.clip.lock();
+}
+
 int scriptVersion(ScriptHost& host) {
     DisplayObject* root = host.player().root(0);
     return root && root->movie ? root->movie->version() : 8;
@@ -83,6 +91,9 @@ DisplayObject* MovieLoader::resolve(const LoadTarget& target) const {
 
 void MovieLoader::loadMovie(const LoadTarget& target, const QString& url, const QString& method,
                             const QByteArray& body, avm1::Object* listener) {
+    // A target takes one movie at a time: the newest request wins, whatever order the
+    // answers come back in.
+    cancelPending(target);
     const int serial = ++lastSerial_;
     // A relative address reads against the first movie's address, as the fetch takes it.
     DisplayObject* first = host_.player().root(0);
@@ -159,7 +170,27 @@ void MovieLoader::arrived(int serial, std::optional<QByteArray> data) {
     }
 }
 
+void MovieLoader::cancelPending(const LoadTarget& target) {
+    std::vector<Pending> cancelled;
+    for (auto it = pending_.begin(); it != pending_.end();) {
+        if (sameTarget(it->second.target, target)) {
+            cancelled.push_back(std::move(it->second));
+            it = pending_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    for (const Pending& load : cancelled) {
+        DisplayObject* clip = resolve(load.target);
+        broadcast(load.listener, "onLoadError",
+                  {clip ? Value(host_.scriptObject(*clip)) : Value(),
+                   Value(QStringLiteral("LoadNeverCompleted")), Value(0)});
+    }
+}
+
 void MovieLoader::unloadMovie(const LoadTarget& target) {
+    // What was still on its way to the target never arrives.
+    cancelPending(target);
     Player& player = host_.player();
     if (target.level >= 0) {
         player.unload(target.level);

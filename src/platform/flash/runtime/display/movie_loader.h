@@ -7,7 +7,9 @@
 // A MovieClipLoader hears, per load: onLoadStart, onLoadProgress and onLoadComplete when the
 // data has arrived and the movie has replaced the target, then onLoadInit once the new
 // movie's first frame has run (loads that finish in the same tick are told in reverse order);
-// onLoadError when nothing arrived. A clip removed before its load finishes cancels the load.
+// onLoadError when nothing arrived. A clip removed before its load finishes cancels the load;
+// unloading a target, or loading another movie into it, cancels what is on its way there,
+// and a loader listening for the cancelled load hears onLoadError ("LoadNeverCompleted").
 #pragma once
 
 #include <QByteArray>
@@ -70,6 +72,9 @@ class MovieLoader {
         QString url;           // the address as the loaded movie's _url reads it
     };
     DisplayObject* resolve(const LoadTarget& target) const;
+    // Drops the loads still waiting for an answer for `target`; their listeners hear
+    // onLoadError.
+    void cancelPending(const LoadTarget& target);
     void arrived(int serial, std::optional<QByteArray> data);
     void broadcast(avm1::Object* listener, const char* event, std::vector<avm1::Value> args);
 

@@ -2,7 +2,9 @@
 // display list, the frame tick, gotos, target paths, the mouse and buttons, and the queue of
 // actions that frames and buttons run.
 //
-// Order of one tick (runFrame): every layer from _level0 up; in a clip, its own frame first
+// Order of one tick (runFrame): first the movies that arrived since the last tick, in a layer
+// or in place of a clip, show their first frame and run its actions (so the movies already
+// playing find them ready); then every layer from _level0 up; in a clip, its own frame first
 // (its display-list tags, then its actions go to the queue), then its children by depth. A
 // clip placed during the tick shows its first frame and advances from the next tick on. The
 // queued actions run after the whole tick, in the order they were queued.
@@ -327,6 +329,10 @@ class Player {
     void applyPlace(DisplayObject& object, const swf::PlaceObject& place);
     void advanceClip(DisplayObject& clip, bool isLevelRoot);
     void tickLayer(const std::shared_ptr<DisplayObject>& root);
+    // Movies that arrived since the last tick, in layers and in place of clips, show their
+    // first frame; returns the clips that did, which sit out the rest of the tick.
+    std::vector<std::shared_ptr<DisplayObject>> showArrivedMovies();
+    bool inArrivedMovie(const DisplayObject& clip) const;
     // Runs the display-list tags (and queues the actions) of `frame`.
     void enterFrame(DisplayObject& clip, int frame, bool runActions);
     void queueFrameActions(DisplayObject& clip, int frame);
@@ -373,6 +379,7 @@ class Player {
     // Layers unloaded since the last tick began: a script of theirs may still be running (a
     // movie unloading its own layer), so they are freed only when the next tick starts.
     std::vector<Layer> retired_;
+    std::vector<std::shared_ptr<DisplayObject>> arrivedThisTick_;
     // Movies loaded into clips, each kept while its clip still plays it.
     std::vector<std::pair<std::weak_ptr<DisplayObject>, std::unique_ptr<MovieContext>>> clipMovies_;
     void dropUnusedClipMovies();

@@ -88,13 +88,17 @@ void markShown(DisplayObject& o) {
 void Player::runFrame() {
     retired_.clear();
     dropUnusedClipMovies();
-    std::vector<std::shared_ptr<DisplayObject>> roots;
+    std::vector<std::shared_ptr<DisplayObject>> playing;
     for (auto& [n, l] : layers_) {
-        roots.push_back(l.root);
+        playing.push_back(l.root);
     }
-    for (auto& r : roots) {
-        tickLayer(r);
+    arrivedThisTick_ = showArrivedMovies();
+    for (auto& r : playing) {
+        if (onList(*r)) {
+            tickLayer(r);
+        }
     }
+    arrivedThisTick_.clear();
     runQueuedActions();
     runFocusRolls();
     // Buttons the timeline re-placed under the mouse show the state the mouse left them in.
@@ -122,6 +126,45 @@ void collectClips(const std::shared_ptr<DisplayObject>& o,
 
 }  // namespace
 
+std::vector<std::shared_ptr<DisplayObject>> Player::showArrivedMovies() {
+    std::vector<std::shared_ptr<DisplayObject>> arrived;
+    bool anyPlaying = false;
+    for (auto& [n, l] : layers_) {
+        if (l.root->frame < 0) {
+            arrived.push_back(l.root);
+        } else {
+            anyPlaying = true;
+        }
+    }
+    for (auto& [weak, context] : clipMovies_) {
+        auto clip = weak.lock();
+        if (clip && clip->movie == context.get() && clip->frame < 0 && onList(*clip) &&
+            !clip->unloading) {
+            arrived.push_back(clip);
+        }
+    }
+    // The very first tick shows every layer's first frame in the usual order.
+    if (!anyPlaying || arrived.empty()) {
+        return {};
+    }
+    for (auto& o : arrived) {
+        advanceClip(*o, !o->parent);
+    }
+    runQueuedActions();
+    return arrived;
+}
+
+bool Player::inArrivedMovie(const DisplayObject& clip) const {
+    for (const DisplayObject* o = &clip; o; o = o->parent) {
+        for (const auto& arrived : arrivedThisTick_) {
+            if (arrived.get() == o) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 void Player::tickLayer(const std::shared_ptr<DisplayObject>& root) {
     // The clips of the layer as they stand when the tick begins, newest first: a clip placed
     // after its parent runs its frame before the parent's (execution_order1), siblings placed
@@ -138,6 +181,9 @@ void Player::tickLayer(const std::shared_ptr<DisplayObject>& root) {
         const bool isRoot = c == root;
         if (!isRoot && (!onList(*c) || c->unloading)) {
             continue;  // removed by an earlier clip's frame this tick
+        }
+        if (inArrivedMovie(*c)) {
+            continue;  // has just shown its first frame, or was placed by it
         }
         if (c->frame >= 0) {
             runner_->enterFrameEvent(*this, *c);

@@ -31,9 +31,11 @@ int versionOf(const DisplayObject& clip) {
     return clip.movie ? clip.movie->version() : 8;
 }
 
-DisplayObject* levelRoot(DisplayObject& clip) {
+// The clip whose timeline is the clip's movie: a layer's root, or the clip a movie was loaded
+// into.
+DisplayObject* movieRootOf(DisplayObject& clip) {
     DisplayObject* r = &clip;
-    while (r->parent) {
+    while (r->parent && r->parent->movie == clip.movie) {
         r = r->parent;
     }
     return r;
@@ -56,9 +58,9 @@ bool ScriptHost::isInitBlock(MovieContext& movie, const swf::ActionBlock* block)
 }
 
 void ScriptHost::runPendingInitActions(DisplayObject& clip) {
-    DisplayObject* root = levelRoot(clip);
+    DisplayObject* root = movieRootOf(clip);
     MovieContext* movie = clip.movie;
-    if (!movie || !root->timeline || root->movie != movie) {
+    if (!movie || !movie->movie || root->timeline != &movie->movie->timeline) {
         return;
     }
     const int last = std::min(root->frame, int(root->timeline->frames.size()) - 1);

@@ -862,8 +862,13 @@ void ScriptHost::resetClipScript(DisplayObject& clip) {
     }
     avm1::ClipObject* object = scriptObject(clip);
     std::vector<QString> names;
+    // _lockroot belongs to the holder: whoever loads a movie into the clip may set it first.
+    const Qt::CaseSensitivity nameCase =
+        clip.movie && clip.movie->version() >= 7 ? Qt::CaseSensitive : Qt::CaseInsensitive;
     for (const avm1::Property& p : object->properties()) {
-        names.push_back(p.name);
+        if (p.name.compare(QLatin1String("_lockroot"), nameCase) != 0) {
+            names.push_back(p.name);
+        }
     }
     for (const QString& name : names) {
         object->remove(name, 10);
