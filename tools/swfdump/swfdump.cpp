@@ -41,7 +41,8 @@ void countTags(const swf::Timeline& tl, std::map<std::string, int>& counts) {
                 static const char* names[] = {
                     "PlaceObject", "RemoveObject",       "DoAction",        "DoInitAction",
                     "StartSound",  "StartSound2",        "SoundStreamHead", "SoundStreamBlock",
-                    "FrameLabel",  "SetBackgroundColor", "ExportAssets",    "ImportAssets"};
+                    "FrameLabel",  "SetBackgroundColor", "ExportAssets",    "ImportAssets",
+                    "SetTabIndex"};
                 static_assert(std::size(names) + 1 == std::variant_size_v<swf::ControlTag>);
                 counts[names[t.index()]]++;
             }

@@ -217,6 +217,13 @@ struct FrameLabel {
     friend bool operator==(const FrameLabel&, const FrameLabel&) = default;
 };
 
+// Gives the object at `depth` of this timeline its place in the custom Tab order.
+struct SetTabIndex {
+    uint16_t depth = 0;
+    uint16_t tabIndex = 0;
+    friend bool operator==(const SetTabIndex&, const SetTabIndex&) = default;
+};
+
 struct SetBackgroundColor {
     Rgba color;
     friend bool operator==(const SetBackgroundColor&, const SetBackgroundColor&) = default;
@@ -241,9 +248,10 @@ struct UnknownTag {
     friend bool operator==(const UnknownTag&, const UnknownTag&) = default;
 };
 
-using ControlTag = std::variant<PlaceObject, RemoveObject, DoAction, DoInitAction, StartSound,
-                                StartSound2, SoundStreamHead, SoundStreamBlock, FrameLabel,
-                                SetBackgroundColor, ExportAssets, ImportAssets, UnknownTag>;
+using ControlTag =
+    std::variant<PlaceObject, RemoveObject, DoAction, DoInitAction, StartSound, StartSound2,
+                 SoundStreamHead, SoundStreamBlock, FrameLabel, SetBackgroundColor, ExportAssets,
+                 ImportAssets, SetTabIndex, UnknownTag>;
 
 // One frame: its control tags in file order (the frame ends at ShowFrame). `labels` repeats
 // the names of its FrameLabel tags for quick look-up.

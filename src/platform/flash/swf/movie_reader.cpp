@@ -269,6 +269,13 @@ bool readTag(uint16_t code, ByteReader& r, Context& ctx, Frame& frame, bool inSp
             frame.tags.emplace_back(bg);
             return true;
         }
+        case tag::SetTabIndex: {
+            SetTabIndex t;
+            t.depth = r.u16();
+            t.tabIndex = r.u16();
+            frame.tags.emplace_back(t);
+            return true;
+        }
         case tag::ExportAssets:
             frame.tags.emplace_back(ExportAssets{readAssetList(r)});
             return true;

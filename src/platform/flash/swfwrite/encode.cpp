@@ -609,6 +609,11 @@ Bytes encodeControlTag(const swf::ControlTag& t, uint8_t swfVersion) {
         }
         return encodeTag(tag::FrameLabel, w.data());
     }
+    if (const auto* ti = std::get_if<swf::SetTabIndex>(&t)) {
+        w.u16(ti->depth);
+        w.u16(ti->tabIndex);
+        return encodeTag(tag::SetTabIndex, w.data());
+    }
     if (const auto* bg = std::get_if<swf::SetBackgroundColor>(&t)) {
         writeRgb(w, bg->color);
         return encodeTag(tag::SetBackgroundColor, w.data());

@@ -8,6 +8,7 @@
 #include "engine_fixture.h"
 #include "platform/flash/control/flash_control.h"
 #include "platform/flash/control/flash_control_tooling.h"
+#include "platform/flash/runtime/scripting/script_host.h"
 
 namespace pencora::runtime {
 namespace {
@@ -106,6 +107,71 @@ TEST_F(ButtonTest, DraggingOutAndReleasingOutsideRaiseTheirOwnConditions) {
     mouse(InputKind::MouseDown, 200.5, 150);
     mouse(InputKind::MouseUp, 200.5, 150);
     EXPECT_THAT(commands(), ElementsAre());
+}
+
+// A second of silence that stays playing for the whole test, told apart by its id.
+swf::Sound quietSecond() {
+    swf::Sound s;
+    s.format = swf::SoundFormat::UncompressedLittleEndian;
+    s.rate = 3;
+    s.is16Bit = true;
+    s.sampleCount = 44100;
+    s.data.assign(2 * 44100, 0);
+    return s;
+}
+
+// Each state change plays its own sound, moved there by the pointer or by the keyboard.
+TEST(ButtonSounds, RollOverPressReleaseAndRollOutEachPlayTheirSound) {
+    swfwrite::MovieBuilder b(6);
+    swf::Button button;
+    button.version = 2;
+    swf::ButtonRecord r;
+    r.states = swf::button_state::Up | swf::button_state::HitTest;
+    r.characterId = b.define(square(100, 100, 200, 200, {255, 0, 0, 255}));
+    r.depth = 1;
+    button.records = {r};
+    // Slots: roll out, roll over, press, release; the ids say which slot played.
+    uint16_t ids[4];
+    for (size_t slot = 0; slot < 4; ++slot) {
+        ids[slot] = b.define(quietSecond());
+        button.sounds[slot].soundId = ids[slot];
+    }
+    b.place(b.define(button), 1).doAction(Actions().stop().end()).showFrame();
+    Player player;
+    player.setActionRunner(std::make_unique<ScriptHost>(player));
+    player.load(0, test::share(b));
+    player.runFrame();
+    auto playing = [&] {
+        std::vector<int> out;
+        for (size_t slot = 0; slot < 4; ++slot) {
+            if (player.sounds().isPlaying(ids[slot])) {
+                out.push_back(int(slot));
+            }
+        }
+        player.sounds().stopAll();
+        return out;
+    };
+    player.mouseMove({150, 150});
+    EXPECT_THAT(playing(), ElementsAre(1));
+    player.mouseDown({150, 150});
+    EXPECT_THAT(playing(), ElementsAre(2));
+    player.mouseUp({150, 150});
+    EXPECT_THAT(playing(), ElementsAre(3));
+    // Dragging out and back in plays nothing.
+    player.mouseDown({150, 150});
+    playing();
+    player.mouseMove({250, 150});
+    player.mouseMove({150, 150});
+    EXPECT_THAT(playing(), ElementsAre());
+    player.mouseUp({150, 150});
+    player.mouseMove({300, 300});
+    EXPECT_THAT(playing(), ElementsAre(0, 3));
+
+    // Tab rolls the button over, Enter presses and releases it.
+    player.keyDown(vk::Tab);
+    EXPECT_THAT(playing(), ElementsAre(1));
+    player.keyDown(vk::Enter);
+    EXPECT_THAT(playing(), ElementsAre(2, 3));
 }
 
 // A clip given onRelease by a script takes the mouse like a button.

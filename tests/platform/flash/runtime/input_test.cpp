@@ -472,6 +472,90 @@ TEST_F(InputTest, FocusMovesTellOldAndNewHolderAndListenersAndEndWithTheObject) 
     EXPECT_EQ(player.focus(), nullptr);
 }
 
+TEST_F(InputTest, TheTimelinesTabIndicesOrderTabAndReadAsTabIndex) {
+    swfwrite::MovieBuilder b(7);
+    const uint16_t button = b.define(greyButton(b));
+    Assembler s;
+    s.append(traceWith("b ", [] {
+        Assembler a;
+        a.getVar("b").push({str("tabIndex")}).op(Code::GetMember);
+        return a;
+    }()));
+    // Frame 1 places three buttons, the tags giving them an order against their positions
+    // (one names an empty depth); frame 2 takes "c" away.
+    b.tag(named(button, 1, "a", at(0, 0)))
+        .tag(named(button, 2, "b", at(100, 0)))
+        .tag(named(button, 3, "c", at(0, 100)))
+        .tag(swf::SetTabIndex{2, 1})
+        .tag(swf::SetTabIndex{3, 2})
+        .tag(swf::SetTabIndex{1, 3})
+        .tag(swf::SetTabIndex{9, 0})
+        .doAction(done(s))
+        .showFrame();
+    b.remove(3).showFrame();
+    load(b);
+    EXPECT_THAT(take(), ElementsAre("b 1"));
+    EXPECT_THAT(tabVisits(4), ElementsAre("b", "c", "a", "b"));
+
+    // Frame 2 takes "c" away; going back to frame 1 places it again with its index.
+    player.root(0)->playing = true;
+    player.runFrame();
+    player.setFocus(nullptr);
+    EXPECT_THAT(tabVisits(3), ElementsAre("b", "a", "b"));
+    player.gotoFrame(*player.root(0), 0, false);
+    player.setFocus(nullptr);
+    EXPECT_THAT(tabVisits(3), ElementsAre("b", "c", "a"));
+
+    // A script's index counts as the timeline's does.
+    script->machine().set(script->scriptObject(child("a")), QStringLiteral("tabIndex"),
+                          avm1::Value(0));
+    player.setFocus(nullptr);
+    EXPECT_THAT(tabVisits(3), ElementsAre("a", "b", "c"));
+}
+
+TEST_F(InputTest, SelectionSetFocusRefusesWhatCannotTakeTheFocus) {
+    swfwrite::MovieBuilder b(7);
+    const uint16_t clip = squareClip(b);
+    // trace(label + Selection.setFocus(target)), the target pushed by `target`.
+    auto tryFocus = [](const std::string& label, const Assembler& target) {
+        Assembler call;
+        call.append(target).push({integer(1)}).getVar("Selection").push({str("setFocus")});
+        call.op(Code::CallMethod);
+        return traceWith(label, call);
+    };
+    Assembler path;
+    path.push({str("_root.pressable")});
+    Assembler s;
+    s.append(setMember("enabler", "focusEnabled", boolean(true)));
+    s.append(handler("pressable", "onPress", say("pressed")));
+    s.append(tryFocus("enabler ", var("enabler")));
+    s.append(tryFocus("plain ", var("plain")));
+    Assembler nowhere;
+    nowhere.push({str("_root.nothing")});
+    s.append(tryFocus("missing ", nowhere));
+    Assembler getFocus;
+    getFocus.push({integer(0)}).getVar("Selection").push({str("getFocus")}).op(Code::CallMethod);
+    s.append(traceWith("focus ", getFocus));
+    s.append(tryFocus("pressable ", path));
+    s.append(tryFocus("null ", [] {
+        Assembler a;
+        a.push({avm1::test::null()});
+        return a;
+    }()));
+    b.tag(named(clip, 1, "plain", at(0, 0)))
+        .tag(named(clip, 2, "enabler", at(50, 0)))
+        .tag(named(clip, 3, "pressable", at(100, 0)))
+        .doAction(done(s))
+        .showFrame();
+    load(b);
+    // The refusals leave the focus with "enabler"; the path string reaches "pressable".
+    EXPECT_THAT(take(), ElementsAre("enabler true", "plain false", "missing false",
+                                    "focus _level0.enabler", "pressable true", "null true"));
+    EXPECT_EQ(player.focus(), nullptr);
+    ASSERT_TRUE(player.takesScriptFocus(child("enabler")));
+    EXPECT_FALSE(player.takesScriptFocus(child("plain")));
+}
+
 TEST_F(InputTest, TypingGoesIntoTheFocusedInputFieldAndSelectionReadsItsCaret) {
     swfwrite::MovieBuilder b(8);
     Assembler s;

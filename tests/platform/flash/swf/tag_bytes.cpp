@@ -215,6 +215,10 @@ std::vector<TagRow> tagRows() {
                     ControlTag{FrameLabel{"go", true}}});
     rows.push_back(
         {"FrameLabel", tag::FrameLabel, {'g', 'o', 0x00}, ControlTag{FrameLabel{"go", false}}});
+    rows.push_back({"SetTabIndex",
+                    tag::SetTabIndex,
+                    {0x03, 0x00, 0x07, 0x01},
+                    ControlTag{SetTabIndex{3, 263}}});
     rows.push_back({"ExportAssets",
                     tag::ExportAssets,
                     {0x01, 0x00, 0x07, 0x00, 'c', 'l', 'i', 'p', 0x00},

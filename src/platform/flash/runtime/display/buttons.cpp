@@ -1,6 +1,7 @@
 // Buttons: the state each shows, hit testing against the hit-state characters, and the
 // condition events the mouse causes (roll over/out, press, release, release outside, drag
-// over/out). A button's actions run on the timeline that holds the button.
+// over/out) with the sounds that go with them. A button's actions run on the timeline that
+// holds the button.
 #include <variant>
 
 #include "platform/flash/runtime/display/player.h"
@@ -100,11 +101,36 @@ const char* handlerFor(uint16_t condition) {
     }
 }
 
+// Which of the button's four sounds a transition plays: roll out, roll over, press, release.
+int soundSlotFor(uint16_t condition) {
+    namespace bc = swf::button_condition;
+    switch (condition) {
+        case bc::OverUpToIdle:
+            return 0;
+        case bc::IdleToOverUp:
+            return 1;
+        case bc::OverUpToOverDown:
+            return 2;
+        case bc::OverDownToOverUp:
+            return 3;
+        default:
+            return -1;
+    }
+}
+
 }  // namespace
 
 void Player::buttonTransition(DisplayObject& button, uint16_t condition) {
     if (!button.parent) {
         return;
+    }
+    // The sound goes with the new state, whoever moved the button into it (pointer or keys).
+    if (const int slot = soundSlotFor(condition); slot >= 0 && button.button && button.movie) {
+        const swf::ButtonSound& sound = button.button->sounds[size_t(slot)];
+        if (sound.soundId != 0) {
+            sounds_.startTag(soundOf(*button.movie, sound.soundId), sound.info,
+                             sharedOf(*button.parent), sound.soundId);
+        }
     }
     // The button's own actions run before its script handler (onRelease after on(release)).
     if (button.button) {

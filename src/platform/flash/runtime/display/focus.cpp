@@ -73,6 +73,20 @@ bool Player::focusable(DisplayObject& o) {
     }
 }
 
+bool Player::takesScriptFocus(DisplayObject& o) {
+    switch (o.kind) {
+        case ObjectKind::Button:
+        case ObjectKind::EditText:
+            return true;
+        case ObjectKind::Clip:
+            return runner_->handlesMouse(o) ||
+                   runner_->scriptFlag(o, QStringLiteral("focusEnabled")).value_or(false) ||
+                   focusable(o);
+        default:
+            return false;
+    }
+}
+
 std::vector<DisplayObject*> Player::tabOrder() {
     std::vector<DisplayObject*> found;
     // A clip given a tab index joins a custom order even without handlers, unless a script
@@ -136,6 +150,15 @@ std::vector<DisplayObject*> Player::tabOrder() {
         }
     }
     return out;
+}
+
+void Player::setTimelineTabIndex(DisplayObject& clip, int depth, int index) {
+    // Only what can take the focus keeps one (an empty depth or a shape takes nothing); the
+    // index is the object's tabIndex, as if a script had set it.
+    DisplayObject* o = clip.childAt(depth);
+    if (o && (o->isClip() || o->kind == ObjectKind::Button || o->kind == ObjectKind::EditText)) {
+        runner_->setScriptNumber(*o, QStringLiteral("tabIndex"), double(index));
+    }
 }
 
 void Player::tabFocus(bool backward) {

@@ -135,6 +135,12 @@ class ActionRunner {
         (void)name;
         return std::nullopt;
     }
+    // Sets such a property as a script assignment would (the timeline's SetTabIndex).
+    virtual void setScriptNumber(DisplayObject& object, const QString& name, double value) {
+        (void)object;
+        (void)name;
+        (void)value;
+    }
     virtual std::optional<bool> scriptFlag(DisplayObject& object, const QString& name) {
         (void)object;
         (void)name;
@@ -254,8 +260,13 @@ class Player {
     // or anything a script made tabEnabled), as Tab and Selection.setFocus see it.
     bool focusable(DisplayObject& object);
     bool isInputText(DisplayObject& object);
+    // Whether Selection.setFocus may give the object the focus: buttons and text fields, and
+    // clips that Tab reaches, act as buttons or are focusEnabled.
+    bool takesScriptFocus(DisplayObject& object);
     // Everything Tab visits, in order.
     std::vector<DisplayObject*> tabOrder();
+    // The timeline gives the object at `depth` of `clip` a tab index (SetTabIndex).
+    void setTimelineTabIndex(DisplayObject& clip, int depth, int index);
     // The object leaves the display or hides: it cannot keep the focus or the drag.
     void objectGone(DisplayObject& object);
 

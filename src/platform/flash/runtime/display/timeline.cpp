@@ -303,6 +303,8 @@ void Player::enterFrame(DisplayObject& clip, int frame, bool runActions) {
             }
         } else if (auto* remove = std::get_if<swf::RemoveObject>(&tag)) {
             removeObject(clip, remove->depth);
+        } else if (auto* tabIndex = std::get_if<swf::SetTabIndex>(&tag)) {
+            setTimelineTabIndex(clip, tabIndex->depth, tabIndex->tabIndex);
         }
     }
     frameLoads_ = outerLoads;
@@ -321,6 +323,8 @@ struct Folded {
     size_t order = 0;                          // where that tag comes in the frames folded
     // The name a replacement takes over from the object it replaces, when no tag gave one.
     QString inheritedName;
+    // The last tab index the frames folded gave the object at this depth.
+    std::optional<uint16_t> tabIndex;
 };
 
 void merge(swf::PlaceObject& into, const swf::PlaceObject& tag) {
@@ -373,7 +377,7 @@ void Player::rebuildTo(DisplayObject& clip, int target) {
         first = clip.frame + 1;
         for (auto& [d, o] : clip.children) {
             if (o->fromTimeline && d < kScriptDepthBase) {
-                state[d] = {placementOf(*o), o.get(), nullptr, 0, {}};
+                state[d] = {placementOf(*o), o.get(), nullptr, 0, {}, {}};
             }
         }
     }
@@ -412,6 +416,10 @@ void Player::rebuildTo(DisplayObject& clip, int target) {
                 }
             } else if (auto* remove = std::get_if<swf::RemoveObject>(&tag)) {
                 state.erase(remove->depth);
+            } else if (auto* tabIndex = std::get_if<swf::SetTabIndex>(&tag)) {
+                if (auto it = state.find(tabIndex->depth); it != state.end()) {
+                    it->second.tabIndex = tabIndex->tabIndex;
+                }
             }
         }
     }
@@ -465,6 +473,10 @@ void Player::rebuildTo(DisplayObject& clip, int target) {
             if (folded.origin) {
                 o.placedBy = folded.origin;
             }
+            // Going back keeps what a script made of a kept object's index since.
+            if (folded.tabIndex && !backward) {
+                setTimelineTabIndex(clip, o.depth, *folded.tabIndex);
+            }
             continue;
         }
         swf::PlaceObject p = folded.place;
@@ -475,6 +487,9 @@ void Player::rebuildTo(DisplayObject& clip, int target) {
             placed->placedBy = folded.origin;
             if (!folded.place.name && !folded.inheritedName.isEmpty()) {
                 placed->rename(folded.inheritedName);
+            }
+            if (folded.tabIndex) {
+                setTimelineTabIndex(clip, placed->depth, *folded.tabIndex);
             }
         }
     }

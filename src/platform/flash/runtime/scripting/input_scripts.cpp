@@ -74,7 +74,9 @@ Value selectionSetFocus(Machine& m, const Value&, std::vector<Value>& args) {
     } else {
         object = hostOf(m).displayOf(hostOf(m).resolveTarget(nullptr, m.toString(target)));
     }
-    if (!object || !object->parent) {
+    // A plain clip (no button handlers, not focusEnabled, not tab-enabled) refuses the focus,
+    // which stays where it was.
+    if (!object || !object->parent || !player.takesScriptFocus(*object)) {
         return Value(false);
     }
     player.setFocus(object, false, true);
@@ -386,6 +388,12 @@ std::optional<double> ScriptHost::scriptNumber(DisplayObject& object, const QStr
         return std::nullopt;
     }
     return machine_->toNumber(*v);
+}
+
+void ScriptHost::setScriptNumber(DisplayObject& object, const QString& name, double value) {
+    if (avm1::Object* o = scriptObject(object)) {
+        machine_->set(o, name, Value(value));
+    }
 }
 
 std::optional<bool> ScriptHost::scriptFlag(DisplayObject& object, const QString& name) {

@@ -63,6 +63,7 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     void focusChanged(Player& player, DisplayObject* old, DisplayObject* now) override;
     std::optional<double> scriptNumber(DisplayObject& object, const QString& name) override;
     std::optional<bool> scriptFlag(DisplayObject& object, const QString& name) override;
+    void setScriptNumber(DisplayObject& object, const QString& name, double value) override;
     std::optional<QString> scriptText(DisplayObject& object, const QString& name) override;
 
     // avm1::Host
