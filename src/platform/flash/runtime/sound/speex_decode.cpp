@@ -1,5 +1,7 @@
 #include "platform/flash/runtime/sound/speex_decode.h"
 
+#include "platform/flash/runtime/sound/mono_decoder.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -7,8 +9,6 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
-#include <libavutil/channel_layout.h>
-#include <libavutil/frame.h>
 #include <libavutil/log.h>
 }
 
@@ -62,65 +62,6 @@ bool isPadding(std::span<const uint8_t> data, size_t from, size_t to) {
     return bitsAt(data, from, count) == (1u << (count - 1)) - 1u;
 }
 
-int16_t toSample(float v) {
-    return int16_t(std::lround(std::clamp(v, -1.0f, 1.0f) * 32767.0f));
-}
-
-void appendFrame(const AVFrame& f, size_t maxSamples, std::vector<int16_t>& out) {
-    for (int i = 0; i < f.nb_samples && out.size() < maxSamples; ++i) {
-        if (f.format == AV_SAMPLE_FMT_FLT || f.format == AV_SAMPLE_FMT_FLTP) {
-            out.push_back(toSample(reinterpret_cast<const float*>(f.data[0])[i]));
-        } else if (f.format == AV_SAMPLE_FMT_S16 || f.format == AV_SAMPLE_FMT_S16P) {
-            out.push_back(reinterpret_cast<const int16_t*>(f.data[0])[i]);
-        }
-    }
-}
-
-struct Decoder {
-    AVCodecContext* context = nullptr;
-    AVPacket* packet = nullptr;
-    AVFrame* frame = nullptr;
-    ~Decoder() {
-        avcodec_free_context(&context);
-        av_packet_free(&packet);
-        av_frame_free(&frame);
-    }
-    bool open() {
-        // The Speex library's own decoder takes packets of several frames; the built-in one
-        // only the first of them.
-        const AVCodec* codec = avcodec_find_decoder_by_name("libspeex");
-        if (!codec) {
-            codec = avcodec_find_decoder(AV_CODEC_ID_SPEEX);
-        }
-        context = codec ? avcodec_alloc_context3(codec) : nullptr;
-        packet = av_packet_alloc();
-        frame = av_frame_alloc();
-        if (!context || !packet || !frame) {
-            return false;
-        }
-        context->sample_rate = kRate;
-        av_channel_layout_default(&context->ch_layout, 1);
-        return avcodec_open2(context, codec, nullptr) == 0;
-    }
-    // One packet, or with none the frames the decoder still holds.
-    void decode(std::span<const uint8_t> bytes, size_t maxSamples, std::vector<int16_t>& out) {
-        av_packet_unref(packet);
-        if (!bytes.empty()) {
-            if (av_new_packet(packet, int(bytes.size())) < 0) {
-                return;
-            }
-            std::memcpy(packet->data, bytes.data(), bytes.size());
-        }
-        if (avcodec_send_packet(context, bytes.empty() ? nullptr : packet) < 0) {
-            return;
-        }
-        while (avcodec_receive_frame(context, frame) == 0) {
-            appendFrame(*frame, maxSamples, out);
-            av_frame_unref(frame);
-        }
-    }
-};
-
 }  // namespace
 
 std::vector<SpeexPacket> speexPackets(std::span<const uint8_t> data) {
@@ -154,8 +95,14 @@ std::vector<SpeexPacket> speexPackets(std::span<const uint8_t> data) {
 
 bool decodeSpeex(std::span<const uint8_t> data, size_t maxSamples, std::vector<int16_t>& out) {
     av_log_set_level(AV_LOG_FATAL);
-    Decoder d;
-    if (!d.open()) {
+    // The Speex library's own decoder takes packets of several frames; the built-in one
+    // only the first of them.
+    const AVCodec* codec = avcodec_find_decoder_by_name("libspeex");
+    if (!codec) {
+        codec = avcodec_find_decoder(AV_CODEC_ID_SPEEX);
+    }
+    MonoDecoder d;
+    if (!d.open(codec, kRate)) {
         return false;
     }
     for (const SpeexPacket& packet : speexPackets(data)) {
