@@ -310,14 +310,14 @@ namespace {
 // drawn width however the character is scaled.
 bool hitsLine(const StyledLine& line, const QTransform& toStage, QPointF stage) {
     const double width = lineWidth(line.style, toStage * QTransform::fromScale(0.05, 0.05)) * 20;
-    const QPainterPath path = toStage.map(line.path);
     const double half = width / 2 + 1;
-    if (!path.controlPointRect().adjusted(-half, -half, half, half).contains(stage)) {
+    const QRectF reach = toStage.mapRect(line.path.controlPointRect());
+    if (!reach.adjusted(-half, -half, half, half).contains(stage)) {
         return false;
     }
     QPainterPathStroker stroker;
     stroker.setWidth(width);
-    return stroker.createStroke(path).contains(stage);
+    return stroker.createStroke(toStage.map(line.path)).contains(stage);
 }
 
 }  // namespace
