@@ -303,11 +303,30 @@ QPainterPath coverage(const Drawable& d, const QTransform& matrix, double ratio)
     return out;
 }
 
-bool hitTest(const Drawable& d, const QPointF& point, double ratio) {
-    if (!d.bounds.isEmpty() && !d.bounds.adjusted(-200, -200, 200, 200).contains(point)) {
+namespace {
+
+// Whether a stage point lies on a line as it is drawn at `toStage` (character twips to stage
+// twips, a stage pixel being 20 twips): a hairline or a line that does not scale keeps its
+// drawn width however the character is scaled.
+bool hitsLine(const StyledLine& line, const QTransform& toStage, QPointF stage) {
+    const double width = lineWidth(line.style, toStage * QTransform::fromScale(0.05, 0.05)) * 20;
+    const double half = width / 2 + 1;
+    const QRectF reach = toStage.mapRect(line.path.controlPointRect());
+    if (!reach.adjusted(-half, -half, half, half).contains(stage)) {
         return false;
     }
+    QPainterPathStroker stroker;
+    stroker.setWidth(width);
+    return stroker.createStroke(toStage.map(line.path)).contains(stage);
+}
+
+}  // namespace
+
+bool hitTest(const Drawable& d, const QPointF& point, double ratio, const QTransform& toStage) {
     if (d.kind == Drawable::Kind::Text) {
+        if (!d.bounds.isEmpty() && !d.bounds.adjusted(-200, -200, 200, 200).contains(point)) {
+            return false;
+        }
         const QPointF local = d.textMatrix.inverted().map(point);
         for (const auto& run : d.runs) {
             if (run.path.contains(local)) {
@@ -318,6 +337,7 @@ bool hitTest(const Drawable& d, const QPointF& point, double ratio) {
         return d.bounds.contains(point);
     }
     const ShapePaths& paths = d.kind == Drawable::Kind::Morph ? pathsAt(d, ratio) : d.shape;
+    const QPointF stage = toStage.map(point);
     for (const auto& group : paths.groups) {
         for (const auto& fill : group.fills) {
             if (fill.path.contains(point)) {
@@ -325,9 +345,7 @@ bool hitTest(const Drawable& d, const QPointF& point, double ratio) {
             }
         }
         for (const auto& line : group.lines) {
-            QPainterPathStroker stroker;
-            stroker.setWidth(std::max<double>(line.style.width, 20.0));
-            if (stroker.createStroke(line.path).contains(point)) {
+            if (hitsLine(line, toStage, stage)) {
                 return true;
             }
         }

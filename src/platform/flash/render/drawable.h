@@ -88,7 +88,9 @@ ShapePaths morphPaths(const MorphShape& morph, double ratio);
 QPainterPath coverage(const Drawable& drawable, const QTransform& matrix, double ratio = 0.0);
 
 // Whether a point (twips, in the character's space) lies on the drawable's painted area:
-// inside a fill or on a line. Used for button hit areas and hit tests.
-bool hitTest(const Drawable& drawable, const QPointF& point, double ratio = 0.0);
+// inside a fill or on a line as wide as it is drawn when `toStage` maps the character to the
+// stage (twips). Used for button hit areas and hit tests.
+bool hitTest(const Drawable& drawable, const QPointF& point, double ratio = 0.0,
+             const QTransform& toStage = {});
 
 }  // namespace pencora::swf::render

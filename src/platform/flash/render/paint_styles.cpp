@@ -153,23 +153,6 @@ QBrush fillBrush(const FillStyle& style, const QTransform& world, const ColorTra
 
 namespace {
 
-// Width follows the matrix's mean scale unless scaling is switched off; no line is thinner
-// than one device pixel (width 0 is a hairline), and a hinted line is whole pixels wide.
-double lineWidth(const LineStyle& style, const QTransform& world) {
-    const double sx = std::hypot(world.m11(), world.m12());
-    const double sy = std::hypot(world.m21(), world.m22());
-    double scale = std::sqrt((sx * sx + sy * sy) / 2.0);
-    if (style.noHScale && style.noVScale) {
-        scale = 1.0 / 20.0;
-    } else if (style.noHScale) {
-        scale = sy;
-    } else if (style.noVScale) {
-        scale = sx;
-    }
-    const double width = std::max(1.0, style.width * scale);
-    return style.pixelHinting ? std::round(width) : width;
-}
-
 QPen styledPen(const LineStyle& style, double width, QBrush brush) {
     QPen pen(brush, width);
     switch (style.startCap) {
@@ -223,6 +206,22 @@ QPen linePen(const LineStyle& style, const QTransform& world, const ColorTransfo
         fillBrush(*style.fill, world, cx, images,
                   paintArea(painter, pathBounds.adjusted(-reach, -reach, reach, reach)));
     return styledPen(style, width, brush);
+}
+
+// Width follows the matrix's mean scale unless scaling is switched off.
+double lineWidth(const LineStyle& style, const QTransform& world) {
+    const double sx = std::hypot(world.m11(), world.m12());
+    const double sy = std::hypot(world.m21(), world.m22());
+    double scale = std::sqrt((sx * sx + sy * sy) / 2.0);
+    if (style.noHScale && style.noVScale) {
+        scale = 1.0 / 20.0;
+    } else if (style.noHScale) {
+        scale = sy;
+    } else if (style.noVScale) {
+        scale = sx;
+    }
+    const double width = std::max(1.0, style.width * scale);
+    return style.pixelHinting ? std::round(width) : width;
 }
 
 }  // namespace pencora::swf::render

@@ -49,6 +49,10 @@ QPen linePen(const LineStyle& style, const QTransform& world, const ColorTransfo
              const ImageLookup& images);
 QPen linePen(const LineStyle& style, const QTransform& world, const ColorTransform& cx,
              const ImageLookup& images, const QPainter& painter, const QRectF& pathBounds);
+// The width a line is drawn at under `world` (twips to device pixels), in device pixels:
+// scaled by the matrix unless the style keeps it from scaling, never under one pixel (a
+// width of 0 is a hairline), whole pixels for a hinted line.
+double lineWidth(const LineStyle& style, const QTransform& world);
 // Bitmap fills ask for smoothing (types 0x40 and 0x41).
 bool wantsSmoothing(const FillStyle& style);
 

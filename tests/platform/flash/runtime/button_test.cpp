@@ -120,6 +120,38 @@ swf::Sound quietSecond() {
     return s;
 }
 
+// A button's hit area that is only a hairline is one pixel wide on the stage, however the
+// button is scaled: the pointer finds it on the line and not a pixel and a half away.
+TEST(ButtonHitArea, AHairlineIsHitOnePixelWideAtAnyScale) {
+    swfwrite::ShapeBuilder line;
+    line.line(line.addLine(swfwrite::solidLine(0, {0, 0, 0, 255}))).moveTo(0, 0).lineTo(2000, 0);
+    for (double scale : {4.0, 0.25}) {
+        SCOPED_TRACE(scale);
+        swfwrite::MovieBuilder b(6);
+        swf::Button button;
+        button.version = 2;
+        swf::ButtonRecord r;
+        r.states = swf::button_state::Up | swf::button_state::HitTest;
+        r.characterId = b.define(line.build());
+        r.depth = 1;
+        button.records = {r};
+        swf::PlaceObject p;
+        p.characterId = b.define(button);
+        p.depth = 1;
+        p.matrix = swf::Matrix{scale, 0, 0, scale, 2000, 2000};
+        b.place(p).doAction(Actions().stop().end()).showFrame();
+        Player player;
+        player.setActionRunner(std::make_unique<ScriptHost>(player));
+        player.load(0, test::share(b));
+        player.runFrame();
+        const double x = 100 + 50 * scale;
+        player.mouseMove({x, 101.5});
+        EXPECT_FALSE(player.wantsHandCursor());
+        player.mouseMove({x, 100.4});
+        EXPECT_TRUE(player.wantsHandCursor());
+    }
+}
+
 // Each state change plays its own sound, moved there by the pointer or by the keyboard.
 TEST(ButtonSounds, RollOverPressReleaseAndRollOutEachPlayTheirSound) {
     swfwrite::MovieBuilder b(6);

@@ -272,6 +272,67 @@ TEST_F(MovieClipTest, ShapeHitsCountOnlyWhatMasksLetShow) {
     EXPECT_TRUE(hits(holder, 120, 20));
 }
 
+// A shape hit test measures a line by the width it is drawn at on the stage: a hairline is
+// one pixel wide at any scale, a line that does not scale keeps its width, and a normal
+// line scales with its clip (never under a pixel). Three lines across x 0..100, at y 20
+// (hairline), 60 (4 px) and 100 (4 px, not scaling), drawn by the timeline and by script.
+TEST_F(MovieClipTest, ShapeHitsMeasureLinesAtTheWidthTheyAreDrawn) {
+    swfwrite::MovieBuilder b;
+    swfwrite::ShapeBuilder lines;
+    swf::LineStyle fixed = swfwrite::solidLine(80, kRed);
+    fixed.noHScale = fixed.noVScale = true;
+    const uint32_t styles[] = {lines.addLine(swfwrite::solidLine(0, kRed)),
+                               lines.addLine(swfwrite::solidLine(80, kRed)), lines.addLine(fixed)};
+    for (int i = 0; i < 3; ++i) {
+        lines.line(styles[i]).moveTo(0, 400 + 800 * i).lineTo(2000, 400 + 800 * i);
+    }
+    const uint16_t shape = b.define(lines.build(0, 4));
+    swfwrite::TimelineBuilder sprite;
+    sprite.place(shape, 1).showFrame();
+    b.tag(swf::ExportAssets{{{b.define(sprite.sprite()), "Lines"}}});
+    loadBoxMovie(b);
+
+    Object* drawn = call(root(), "createEmptyMovieClip", {"drawn", 2}).object();
+    call(drawn, "lineStyle", {0});
+    call(drawn, "moveTo", {0, 20});
+    call(drawn, "lineTo", {100, 20});
+    call(drawn, "lineStyle", {4});
+    call(drawn, "moveTo", {0, 60});
+    call(drawn, "lineTo", {100, 60});
+    call(drawn, "lineStyle", {4, 0, 100, false, "none"});
+    call(drawn, "moveTo", {0, 100});
+    call(drawn, "lineTo", {100, 100});
+    Object* placed = call(root(), "attachMovie", {"Lines", "placed", 1}).object();
+
+    for (Object* clip : {placed, drawn}) {
+        for (double scale : {1.0, 4.0, 0.25}) {
+            SCOPED_TRACE(scale);
+            m().set(clip, QStringLiteral("_xscale"), Value(scale * 100));
+            m().set(clip, QStringLiteral("_yscale"), Value(scale * 100));
+            // Hit `off` stage pixels below the line at local y `y`.
+            auto hits = [&](double y, double off) {
+                return m().toBoolean(call(clip, "hitTest", {50 * scale, y * scale + off, true}));
+            };
+            EXPECT_TRUE(hits(20, 0.4));
+            EXPECT_FALSE(hits(20, 1.5));
+            const double half = std::max(2 * scale, 0.5);
+            EXPECT_TRUE(hits(60, half - 0.2));
+            EXPECT_FALSE(hits(60, half + 0.3));
+            EXPECT_TRUE(hits(100, 1.8));
+            EXPECT_FALSE(hits(100, 2.5));
+        }
+    }
+    // Scaled one way only, a line that does not scale across keeps its width.
+    call(drawn, "clear");
+    call(drawn, "lineStyle", {4, 0, 100, false, "horizontal"});
+    call(drawn, "moveTo", {0, 20});
+    call(drawn, "lineTo", {100, 20});
+    m().set(drawn, QStringLiteral("_xscale"), Value(400));
+    m().set(drawn, QStringLiteral("_yscale"), Value(100));
+    EXPECT_TRUE(m().toBoolean(call(drawn, "hitTest", {200, 21.8, true})));
+    EXPECT_FALSE(m().toBoolean(call(drawn, "hitTest", {200, 22.5, true})));
+}
+
 // A clip with a scroll rectangle shows the part of its space the rectangle names at its
 // origin: what it holds moves by the rectangle's corner for hit tests and points as for
 // drawing, nothing outside the rectangle is hit, and its size is the rectangle's.
@@ -790,9 +851,9 @@ TEST(ClipGraphicsTest, AnOutlineLeftOpenClosesWithItsLine) {
     g.moveTo({4000, 4000});
     g.lineTo({4000, 5000});
     ASSERT_TRUE(g.drawing());
-    EXPECT_TRUE(g.drawing()->hits({800, 820}, 0));
-    EXPECT_TRUE(g.drawing()->hits({1500, 500}, 0));  // the fill itself
-    EXPECT_FALSE(g.drawing()->hits({500, 1500}, 0));
+    EXPECT_TRUE(g.drawing()->hits({800, 820}, 0, {}));
+    EXPECT_TRUE(g.drawing()->hits({1500, 500}, 0, {}));  // the fill itself
+    EXPECT_FALSE(g.drawing()->hits({500, 1500}, 0, {}));
 
     // clear() takes the line style too: what follows draws nothing.
     g.clear();

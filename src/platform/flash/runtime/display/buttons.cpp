@@ -176,8 +176,9 @@ bool hitsButton(const DisplayObject& button, QPointF twips, DrawingFactory& fact
             continue;
         }
         bool invertible = false;
-        const QTransform inv = (toTransform(r.matrix) * world).inverted(&invertible);
-        if (invertible && it->second->hits(inv.map(twips), 0)) {
+        const QTransform toStage = toTransform(r.matrix) * world;
+        const QTransform inv = toStage.inverted(&invertible);
+        if (invertible && it->second->hits(inv.map(twips), 0, toStage)) {
             return true;
         }
     }
@@ -193,9 +194,10 @@ bool hitsPainted(const DisplayObject& o, QPointF twips) {
     const CharacterDrawing* drawn = drawnGraphics(o);
     if (o.drawing || drawn) {
         bool invertible = false;
-        const QPointF local = contentTransform(o).inverted(&invertible).map(twips);
-        if (invertible && ((o.drawing && o.drawing->hits(local, o.ratio)) ||
-                           (drawn && drawn->hits(local, o.ratio)))) {
+        const QTransform toStage = contentTransform(o);
+        const QPointF local = toStage.inverted(&invertible).map(twips);
+        if (invertible && ((o.drawing && o.drawing->hits(local, o.ratio, toStage)) ||
+                           (drawn && drawn->hits(local, o.ratio, toStage)))) {
             return true;
         }
     }

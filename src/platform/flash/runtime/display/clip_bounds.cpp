@@ -91,10 +91,11 @@ bool hitsShape(const DisplayObject& o, const QTransform& toStage, QPointF stage,
     if (!invertible) {
         return false;
     }
-    if (o.drawing && o.drawing->hitsShape(local, o.shownRatio)) {
+    if (o.drawing && o.drawing->hitsShape(local, o.shownRatio, contentToStage)) {
         return true;
     }
-    if (const CharacterDrawing* g = drawnGraphics(o); g && g->hitsShape(local, o.shownRatio)) {
+    if (const CharacterDrawing* g = drawnGraphics(o);
+        g && g->hitsShape(local, o.shownRatio, contentToStage)) {
         return true;
     }
     const DisplayObject* mask = nullptr;

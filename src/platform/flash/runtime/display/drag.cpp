@@ -35,8 +35,9 @@ DisplayObject* clipUnder(DisplayObject& o, QPointF twips, const DisplayObject* s
         }
         if (c.drawing && insideScrollRects(c, twips)) {
             bool ok = false;
-            const QTransform inv = contentTransform(c).inverted(&ok);
-            if (ok && c.drawing->hits(inv.map(twips), c.ratio)) {
+            const QTransform toStage = contentTransform(c);
+            const QTransform inv = toStage.inverted(&ok);
+            if (ok && c.drawing->hits(inv.map(twips), c.ratio, toStage)) {
                 return c.isClip() || c.kind == ObjectKind::Button || c.kind == ObjectKind::EditText
                            ? &c
                            : &o;

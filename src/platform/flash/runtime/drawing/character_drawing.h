@@ -45,12 +45,15 @@ class CharacterDrawing {
     // The area a mask made of this character cuts to, in character twips: its filled area,
     // unless the character masks with less than it fills (a text field: its letters).
     virtual QPainterPath maskArea(uint16_t ratio) const { return outline(ratio); }
-    // Whether a point (character twips) lies on what the character paints.
-    virtual bool hits(QPointF point, uint16_t ratio) const = 0;
+    // Whether a point (character twips) lies on what the character paints, with `toStage`
+    // mapping the character to the stage (twips): lines are hit as wide as they are drawn.
+    virtual bool hits(QPointF point, uint16_t ratio, const QTransform& toStage) const = 0;
     // Whether a script's shape hit test (hitTest with its shape flag) finds the point on the
     // character: what it paints, where static text counts only its letters, not the whole
     // box the mouse takes.
-    virtual bool hitsShape(QPointF point, uint16_t ratio) const { return hits(point, ratio); }
+    virtual bool hitsShape(QPointF point, uint16_t ratio, const QTransform& toStage) const {
+        return hits(point, ratio, toStage);
+    }
     // Bounds in character twips, strokes included.
     virtual QRectF bounds(uint16_t ratio) const = 0;
     // The bounds scripts see (_width, getBounds): those the movie declares for the character

@@ -45,7 +45,9 @@ class GraphicsDrawing : public CharacterDrawing {
         render::draw(d_, painter, toDevice, color.toFixed(), 0);
     }
     QPainterPath outline(uint16_t) const override { return outline_; }
-    bool hits(QPointF point, uint16_t) const override { return render::hitTest(d_, point, 0); }
+    bool hits(QPointF point, uint16_t, const QTransform& toStage) const override {
+        return render::hitTest(d_, point, 0, toStage);
+    }
     QRectF bounds(uint16_t) const override { return bounds_; }
 
   private:

@@ -68,16 +68,16 @@ class LibraryDrawing : public CharacterDrawing {
         return outline_;
     }
 
-    bool hits(QPointF point, uint16_t ratio) const override {
+    bool hits(QPointF point, uint16_t ratio, const QTransform& toStage) const override {
         if (d_->kind == render::Drawable::Kind::Text) {
             return d_->bounds.contains(point);
         }
-        return render::hitTest(*d_, point, unitRatio(ratio));
+        return render::hitTest(*d_, point, unitRatio(ratio), toStage);
     }
 
-    bool hitsShape(QPointF point, uint16_t ratio) const override {
+    bool hitsShape(QPointF point, uint16_t ratio, const QTransform& toStage) const override {
         if (d_->kind != render::Drawable::Kind::Text) {
-            return hits(point, ratio);
+            return hits(point, ratio, toStage);
         }
         bool invertible = false;
         const QPointF local = d_->textMatrix.inverted(&invertible).map(point);

@@ -275,8 +275,8 @@ DisplayObject* topmostClipAt(DisplayObject& container, const QTransform& toStage
         }
         bool invertible = false;
         const QPointF local = t.inverted(&invertible).map(at);
-        const bool hit = invertible && ((o.drawing && o.drawing->hits(local, o.ratio)) ||
-                                        (drawnGraphics(o) && drawnGraphics(o)->hits(local, 0)));
+        const bool hit = invertible && ((o.drawing && o.drawing->hits(local, o.ratio, t)) ||
+                                        (drawnGraphics(o) && drawnGraphics(o)->hits(local, 0, t)));
         if (hit) {
             return o.isClip() ? &o : &container;
         }

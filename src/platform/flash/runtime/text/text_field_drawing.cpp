@@ -372,7 +372,9 @@ class TextFieldDrawing : public CharacterDrawing {
         }
         return letters.intersected(box);
     }
-    bool hits(QPointF point, uint16_t) const override { return bounds_.contains(point); }
+    bool hits(QPointF point, uint16_t, const QTransform&) const override {
+        return bounds_.contains(point);
+    }
     QRectF bounds(uint16_t) const override { return bounds_; }
 
   private:

@@ -40,7 +40,9 @@ class VideoDrawing : public CharacterDrawing {
         return path;
     }
 
-    bool hits(QPointF point, uint16_t) const override { return area_.contains(point); }
+    bool hits(QPointF point, uint16_t, const QTransform&) const override {
+        return area_.contains(point);
+    }
 
     QRectF bounds(uint16_t) const override { return area_; }
 
@@ -85,7 +87,9 @@ class StreamPictureDrawing : public CharacterDrawing {
         return path;
     }
 
-    bool hits(QPointF point, uint16_t) const override { return area_.contains(point); }
+    bool hits(QPointF point, uint16_t, const QTransform&) const override {
+        return area_.contains(point);
+    }
 
     QRectF bounds(uint16_t) const override { return area_; }
 
