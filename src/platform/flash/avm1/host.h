@@ -80,6 +80,14 @@ struct FetchRequest {
     std::function<void(bool ok, const QByteArray& data)> done;
 };
 
+// What happens on a connection XMLSocket asked for: it opened (or failed to), bytes came from
+// the peer, or the peer closed it. The bytes are as they came, cut anywhere.
+struct SocketEvents {
+    std::function<void(bool ok)> connected;
+    std::function<void(const QByteArray& bytes)> received;
+    std::function<void()> closed;
+};
+
 class Host {
   public:
     virtual ~Host() = default;
@@ -207,10 +215,33 @@ class Host {
             request.done(false, {});
         }
     }
+    // XMLSocket: asks for a connection to `host`:`port` (an empty host is the one the movie
+    // came from) and answers the connection's id, never 0. The host reports through `events`
+    // (the machine holds each report back until its next timers run, so a host may report
+    // at once). The default refuses every connection.
+    virtual int openSocket(const QString& host, int port, SocketEvents events) {
+        (void)host;
+        (void)port;
+        if (events.connected) {
+            events.connected(false);
+        }
+        return ++lastRefusedSocket_;
+    }
+    // Bytes for the peer of an open connection; nothing for an unknown id.
+    virtual void sendSocket(int id, const QByteArray& bytes) {
+        (void)id;
+        (void)bytes;
+    }
+    // The movie closes the connection: no event follows.
+    virtual void closeSocket(int id) { (void)id; }
+
     // The machine has just made a second set of built-in classes (movies up to SWF 6 and
     // movies from SWF 7 on each see their own, machine.h): install the runtime's classes there
     // too. `firstGlobal` is the _global of the set made first, for what both must share.
     virtual void installClassesAgain(Object* firstGlobal) { (void)firstGlobal; }
+
+  private:
+    int lastRefusedSocket_ = 0;
 };
 
 }  // namespace pencora::avm1

@@ -1,6 +1,7 @@
 #include "platform/flash/avm1/loaded_text.h"
 
 #include <QStringDecoder>
+#include <QStringEncoder>
 
 #include "platform/flash/avm1/machine.h"
 
@@ -47,6 +48,14 @@ QString decodeMovieString(const std::string& bytes, int swfVersion) {
         }
     }
     return QString::fromLatin1(view);
+}
+
+QByteArray encodeMovieString(const QString& text, int swfVersion) {
+    if (swfVersion >= 6) {
+        return text.toUtf8();
+    }
+    QStringEncoder codePage("GB18030");
+    return codePage.isValid() ? QByteArray(codePage(text)) : text.toLatin1();
 }
 
 bool usesCodepage(Machine& m) {

@@ -17,6 +17,9 @@ class Machine;
 
 QString decodeLoadedText(const QByteArray& data, bool useCodepage);
 QString decodeMovieString(const std::string& bytes, int swfVersion);
+// The reverse of decodeMovieString: text a movie sends out as bytes, UTF-8 from version 6 on,
+// in the system's code page before (Latin-1 where that code page is missing).
+QByteArray encodeMovieString(const QString& text, int swfVersion);
 
 // What System.useCodepage says now; false when the movie has no System object.
 bool usesCodepage(Machine& m);

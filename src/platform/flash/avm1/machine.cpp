@@ -91,6 +91,7 @@ void Machine::installBuiltins() {
     installGlobalFunctions(*this);
     installXmlClasses(*this);
     installLoadVars(*this);
+    installXmlSocket(*this);
     installSharedObject(*this);
     installGeometry(*this);
     installBitmapData(*this);

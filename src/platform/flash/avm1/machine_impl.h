@@ -109,6 +109,7 @@ void installAsBroadcaster(Machine& m);
 void installGlobalFunctions(Machine& m);
 void installXmlClasses(Machine& m);
 void installLoadVars(Machine& m);
+void installXmlSocket(Machine& m);
 void installSharedObject(Machine& m);
 void installGeometry(Machine& m);
 void installBitmapData(Machine& m);

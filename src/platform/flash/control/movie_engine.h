@@ -159,6 +159,16 @@ struct FetchRequest {
     std::string postData;   // body for POST
 };
 
+// A connection the movie asked for (XMLSocket.connect). The control opens it through its
+// host and reports with socketConnected, socketReceived and socketClosed carrying `id`,
+// never from inside the engine call that asked. A host without sockets refuses it
+// (socketConnected(id, false)).
+struct SocketRequest {
+    int id = 0;  // chosen by the engine, unique while the connection lives
+    std::u16string host;
+    int port = 0;
+};
+
 // Callbacks from the engine to the control.
 class MovieEngineHost {
   public:
@@ -174,6 +184,15 @@ class MovieEngineHost {
 
     // The movie wants data; see FetchRequest.
     virtual void requestFetch(const FetchRequest& request) = 0;
+
+    // The movie wants a connection; see SocketRequest. Bytes for it, and its end when the
+    // movie closes it (no report follows). Without sockets the request is never answered.
+    virtual void openSocket(const SocketRequest& request) { (void)request; }
+    virtual void sendSocket(int id, std::span<const std::uint8_t> bytes) {
+        (void)id;
+        (void)bytes;
+    }
+    virtual void closeSocket(int id) { (void)id; }
 
     // One line of trace() output, without the line break.
     virtual void trace(std::u16string_view line) = 0;
@@ -204,6 +223,17 @@ class MovieEngine {
     // onLoadError, ...) where it has them.
     virtual void fetchCompleted(int id, std::span<const std::uint8_t> bytes) = 0;
     virtual void fetchFailed(int id) = 0;
+    // Reports on a connection of openSocket: it opened or failed, bytes came, the peer
+    // closed it. Unknown ids are ignored.
+    virtual void socketConnected(int id, bool ok) {
+        (void)id;
+        (void)ok;
+    }
+    virtual void socketReceived(int id, std::span<const std::uint8_t> bytes) {
+        (void)id;
+        (void)bytes;
+    }
+    virtual void socketClosed(int id) { (void)id; }
 
     virtual MovieInfo movieInfo() const = 0;
 

@@ -120,6 +120,39 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
 
     void fetchFailed(int id) override { answerFetch(id, std::nullopt); }
 
+    // The script machine holds each report back until its timers run, so nothing runs here.
+    void socketConnected(int id, bool ok) override {
+        const auto it = sockets_.find(id);
+        if (it == sockets_.end()) {
+            return;
+        }
+        const avm1::SocketEvents events = it->second;
+        if (!ok) {
+            sockets_.erase(it);
+        }
+        if (events.connected) {
+            events.connected(ok);
+        }
+    }
+    void socketReceived(int id, std::span<const std::uint8_t> bytes) override {
+        const auto it = sockets_.find(id);
+        if (it != sockets_.end() && it->second.received) {
+            it->second.received(
+                QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())));
+        }
+    }
+    void socketClosed(int id) override {
+        const auto it = sockets_.find(id);
+        if (it == sockets_.end()) {
+            return;
+        }
+        const avm1::SocketEvents events = std::move(it->second);
+        sockets_.erase(it);
+        if (events.closed) {
+            events.closed();
+        }
+    }
+
     MovieInfo movieInfo() const override {
         MovieInfo info;
         const DisplayObject* root = player_.root(0);
@@ -374,6 +407,29 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
         fetches_[id] = std::move(done);
         host_->requestFetch({id, u16(url), u16(method), body.toStdString()});
     }
+    int openSocket(const QString& host, int port, avm1::SocketEvents events) override {
+        const int id = ++lastSocket_;
+        if (!host_) {
+            if (events.connected) {
+                events.connected(false);
+            }
+            return id;
+        }
+        sockets_[id] = std::move(events);
+        host_->openSocket({id, u16(host), port});
+        return id;
+    }
+    void sendSocket(int id, const QByteArray& bytes) override {
+        if (host_ && sockets_.count(id)) {
+            const auto* begin = reinterpret_cast<const std::uint8_t*>(bytes.constData());
+            host_->sendSocket(id, std::span(begin, size_t(bytes.size())));
+        }
+    }
+    void closeSocket(int id) override {
+        if (sockets_.erase(id) && host_) {
+            host_->closeSocket(id);
+        }
+    }
     QString flashCall(const QString& request) override {
         return host_ ? qs(host_->flashCall(u16(request))) : QString();
     }
@@ -464,6 +520,8 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
     std::vector<DrawCommand> last_;
     std::map<int, std::function<void(std::optional<QByteArray>)>> fetches_;
     int lastFetch_ = 0;
+    std::map<int, avm1::SocketEvents> sockets_;  // XMLSocket connections by id
+    int lastSocket_ = 0;
     std::optional<double> frameRate_;
 };
 

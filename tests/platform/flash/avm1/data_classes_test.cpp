@@ -385,3 +385,25 @@ TEST(XmlExchange, SendAndLoadPostsTheDocumentAndParsesTheAnswerIntoTheResult) {
     call(vars, "addRequestHeader", {Value("X"), Value("y")});
     EXPECT_EQ(m.toString(m.getMember(vars, "_customHeaders")), "X,y");
 }
+
+TEST_F(DataClasses, XmlSocketOfAHostWithoutSocketsHearsItsRefusalOnTheNextTimers) {
+    Assembler onConnect;
+    onConnect.push({str("connect ")}).getVar("ok").op(Code::Add2).trace();
+    Assembler script;
+    script.push({str("s"), integer(0), str("XMLSocket")}).op(Code::NewObject).op(Code::SetVariable);
+    script.getVar("s").push({str("onConnect")}).function("", {"ok"}, onConnect);
+    script.op(Code::SetMember);
+    // A port below 1024 is refused at once, without onConnect; any other attempt starts.
+    for (int port : {1024, 80}) {
+        script.push({integer(port), null(), integer(2)}).getVar("s").push({str("connect")});
+        script.op(Code::CallMethod).trace();
+    }
+    script.push({str("x"), integer(1)}).getVar("s").push({str("send")}).op(Code::CallMethod);
+    script.trace();
+    EXPECT_EQ(f.run(script), QStringList({"true", "false", "undefined"}));
+    f.host.lines.clear();
+    runTimersAt(0);
+    EXPECT_EQ(f.host.lines, QStringList({"connect false"}));
+    runTimersAt(100);
+    EXPECT_EQ(f.host.lines, QStringList({"connect false"}));
+}

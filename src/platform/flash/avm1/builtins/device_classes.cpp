@@ -1,5 +1,5 @@
 // Classes for devices and services the player does not offer: cameras, microphones, printing,
-// video streams, sockets and screen readers. Movies find them where they expect
+// video streams and screen readers. Movies find them where they expect
 // them; every request answers that nothing is there (no camera, no printer, no connection).
 #include "platform/flash/avm1/array_object.h"
 #include "platform/flash/avm1/function_object.h"
@@ -88,7 +88,6 @@ void installDeviceClasses(Machine& m) {
         // PrintJob.start() is refused: there is no printer to ask.
         {"PrintJob", {{"start", no}, {"addPage", no}, {"send", nothing}}, {}},
         {"Video", {{"attachVideo", nothing}, {"clear", nothing}}, {}},
-        {"XMLSocket", {{"connect", no}, {"send", nothing}, {"close", nothing}}, {}},
     };
     for (const StubClass& stub : globals) {
         m.global()->put(QString::fromLatin1(stub.name), Value(makeStubClass(m, stub)), kDontEnum);

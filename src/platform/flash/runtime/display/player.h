@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "platform/flash/actions/action.h"
+#include "platform/flash/avm1/host.h"
 #include "platform/flash/runtime/display/display_object.h"
 #include "platform/flash/runtime/display/input_state.h"
 #include "platform/flash/runtime/drawing/character_drawing.h"
@@ -68,6 +69,22 @@ class PlayerEvents {
         (void)body;
         (void)done;
     }
+    // XMLSocket connections (avm1::Host::openSocket, sendSocket, closeSocket): the owner asks
+    // its host. `host` is a name or address, never empty. Without an owner every connection
+    // is refused.
+    virtual int openSocket(const QString& host, int port, avm1::SocketEvents events) {
+        (void)host;
+        (void)port;
+        if (events.connected) {
+            events.connected(false);
+        }
+        return 0;
+    }
+    virtual void sendSocket(int id, const QByteArray& bytes) {
+        (void)id;
+        (void)bytes;
+    }
+    virtual void closeSocket(int id) { (void)id; }
 };
 
 // Runs action bytecode for a clip. The default runs the timeline actions that need no stack

@@ -1,5 +1,7 @@
 #include "platform/flash/runtime/scripting/script_host.h"
 
+#include <QUrl>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -854,6 +856,18 @@ void ScriptHost::fetch(avm1::FetchRequest request) {
                                    done(data.has_value(), data.value_or(QByteArray()));
                                }
                            });
+}
+
+int ScriptHost::openSocket(const QString& host, int port, avm1::SocketEvents events) {
+    QString name = host;
+    if (name.isEmpty()) {
+        const DisplayObject* root = player_.root(0);
+        name = root && root->movie ? QUrl(root->movie->url).host() : QString();
+    }
+    if (name.isEmpty()) {
+        name = QStringLiteral("localhost");
+    }
+    return player_.events().openSocket(name, port, std::move(events));
 }
 
 void ScriptHost::resetClipScript(DisplayObject& clip) {

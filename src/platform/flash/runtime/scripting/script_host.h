@@ -111,6 +111,13 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     // over something, empty otherwise.
     QString dropTarget(const DisplayObject& clip) const;
     void fetch(avm1::FetchRequest request) override;
+    // XMLSocket: an empty host is the one _level0's movie came from ("localhost" for a movie
+    // that came from no host).
+    int openSocket(const QString& host, int port, avm1::SocketEvents events) override;
+    void sendSocket(int id, const QByteArray& bytes) override {
+        player_.events().sendSocket(id, bytes);
+    }
+    void closeSocket(int id) override { player_.events().closeSocket(id); }
     QString externalCall(const QString& request) override {
         return player_.events().flashCall(request);
     }
