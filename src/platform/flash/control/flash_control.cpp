@@ -12,6 +12,7 @@
 #include "platform/flash/control/flash_control_tooling.h"
 #include "platform/flash/control/local_fetch.h"
 #include "platform/flash/control/site_fetch.h"
+#include "platform/flash/control/site_sockets.h"
 #include "platform/flash/control/stage_layout.h"
 #include "platform/flash/control/text_commands.h"
 #include "platform/ole/class_registry.h"
@@ -142,6 +143,7 @@ class FlashControl final
         if (!site) {
             deactivate();
             stopTimer();
+            sockets_.closeAll();  // they were the site's
         }
         site_ = ComPtr<IOleClientSite>(site);
         return S_OK;
@@ -796,6 +798,11 @@ class FlashControl final
         return answer;
     }
     void requestFetch(const FetchRequest& request) override { pendingFetches_.push_back(request); }
+    void openSocket(const SocketRequest& request) override { sockets_.open(site_.get(), request); }
+    void sendSocket(int id, std::span<const std::uint8_t> bytes) override {
+        sockets_.send(id, bytes);
+    }
+    void closeSocket(int id) override { sockets_.close(id); }
     void trace(std::u16string_view line) override {
         if (traceSink_) {
             traceSink_(line);
@@ -933,6 +940,10 @@ class FlashControl final
                     engine_->fetchFailed(request.id);
                 }
                 --engineDepth_;
+            } else if (auto report = sockets_.take()) {
+                ++engineDepth_;
+                deliverSocketReport(*report);
+                --engineDepth_;
             } else {
                 break;
             }
@@ -942,6 +953,21 @@ class FlashControl final
             flushInvalidation();
         }
         settling_ = false;
+    }
+
+    void deliverSocketReport(const SocketReport& report) {
+        switch (report.kind) {
+            case SocketReport::Kind::Connected:
+            case SocketReport::Kind::Failed:
+                engine_->socketConnected(report.id, report.kind == SocketReport::Kind::Connected);
+                break;
+            case SocketReport::Kind::Data:
+                engine_->socketReceived(report.id, report.bytes);
+                break;
+            case SocketReport::Kind::Closed:
+                engine_->socketClosed(report.id);
+                break;
+        }
     }
 
     void flushInvalidation() {
@@ -1403,6 +1429,7 @@ class FlashControl final
     ConnectionPoint<IDispatch> events_;
     ConnectionPoint<IPropertyNotifySink> propertySinks_;
     ComPtr<IOleClientSite> site_;
+    SiteSockets sockets_;
     ComPtr<IOleInPlaceSiteWindowless> windowless_;
     bool inPlace_ = false;
     RECT objectRect_{};
