@@ -14,6 +14,7 @@
 
 #include "input_script.h"
 #include "movie_host.h"
+#include "socket_peer.h"
 
 #if defined(__unix__) || defined(__APPLE__)
 #include <poll.h>
@@ -219,6 +220,16 @@ Verdict runCorpusTest(const CorpusTest& test) {
     if (!test.quality.empty()) {
         host.setQuality(test.quality);
     }
+    ole::ComPtr<ScriptedPeer> peer;
+    if (const auto json = readText(test.folder / "socket.json")) {
+        std::string error;
+        auto steps = parseSocketScript(*json, &error);
+        if (!steps) {
+            return Verdict{false, "socket.json: " + error};
+        }
+        peer = ole::makeCom<ScriptedPeer>(std::move(*steps));
+        host.setSocketHost(peer);
+    }
     if (!host.load(test.folder / "test.swf")) {
         return Verdict{false, "the movie did not load"};
     }
@@ -269,6 +280,11 @@ Verdict runCorpusTest(const CorpusTest& test) {
         captureDue(frame, true);
     }
 
+    if (peer) {
+        if (const std::string problem = peer->problem(true); !problem.empty()) {
+            return Verdict{false, "socket peer: " + problem};
+        }
+    }
     if (test.compareTrace) {
         const auto expected = readText(test.folder / "output.txt").value_or("");
         Verdict v = compareTrace(trace, expected, test.approximations);

@@ -1,7 +1,8 @@
 // Running the conformance corpus: every folder below a root that holds a test.toml is one
 // test. A test runs its movie for num_frames (or num_ticks) frames on the virtual clock,
 // injecting its input.json step after each frame and stopping early on fscommand("quit"),
-// then compares the trace with output.txt and each captured frame with its expected PNG.
+// then compares the trace with output.txt and each captured frame with its expected PNG. A
+// socket.json makes the runner the peer of the movie's socket connection (socket_peer.h).
 #pragma once
 
 #include <filesystem>

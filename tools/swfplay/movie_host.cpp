@@ -173,6 +173,7 @@ struct MovieHost::Impl {
     DWORD eventCookie = 0;
     std::string error;
     bool sizeSet = false;
+    ComPtr<ISocketHost> sockets;
 };
 
 MovieHost::MovieHost() : impl_(std::make_unique<Impl>()) {
@@ -249,13 +250,17 @@ RenderSize fitRenderSize(int width, int height) {
             std::clamp(int(std::lround(height * scale)), 1, kMaxRenderSide)};
 }
 
+void MovieHost::setSocketHost(ComPtr<ISocketHost> sockets) {
+    impl_->sockets = std::move(sockets);
+}
+
 bool MovieHost::load(const std::filesystem::path& movie) {
     if (!available()) {
         return false;
     }
     // The movie's folder is served as the root of its addresses: it reads as file:///NAME.
     const auto absolute = std::filesystem::absolute(movie).lexically_normal();
-    impl_->site->bindHost = makeServedFolder(absolute.parent_path());
+    impl_->site->bindHost = makeServedFolder(absolute.parent_path(), impl_->sockets);
     impl_->flash->LoadMovie(0, servedAddress(absolute));
     if (!info().loaded) {
         return false;

@@ -18,6 +18,7 @@
 
 #include "input_script.h"
 #include "platform/flash/control/movie_engine.h"
+#include "platform/ole/socket_host.h"
 
 namespace pencora::swfplay {
 
@@ -45,6 +46,8 @@ class MovieHost {
     bool available() const;
     const std::string& error() const;
 
+    // Where the movie's socket connections go from the next load() on; none: refused.
+    void setSocketHost(ole::ComPtr<ole::ISocketHost> sockets);
     // Loads the movie into layer 0; false when the control loaded nothing.
     bool load(const std::filesystem::path& movie);
     flash::MovieInfo info() const;

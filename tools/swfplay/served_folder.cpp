@@ -109,9 +109,21 @@ class Moniker final : public ComObject<IMoniker> {
     std::optional<std::filesystem::path> file_;
 };
 
-class BindHost final : public ComObject<IBindHost> {
+class BindHost final : public ComObject<IBindHost, ISocketHost> {
   public:
-    explicit BindHost(std::filesystem::path folder) : folder_(std::move(folder)) {}
+    BindHost(std::filesystem::path folder, ComPtr<ISocketHost> sockets)
+        : folder_(std::move(folder)), sockets_(std::move(sockets)) {}
+
+    HRESULT OpenSocket(const BSTR& host, ULONG port, ISocketSink* sink,
+                       ISocketConnection** connection) override {
+        if (connection) {
+            *connection = nullptr;
+        }
+        if (!sockets_) {
+            return E_ACCESSDENIED;
+        }
+        return sockets_->OpenSocket(host, port, sink, connection);
+    }
 
     HRESULT CreateMoniker(const BSTR& name, IBindCtx*, IMoniker** moniker, DWORD) override {
         if (!moniker) {
@@ -137,6 +149,7 @@ class BindHost final : public ComObject<IBindHost> {
 
   private:
     std::filesystem::path folder_;
+    ComPtr<ISocketHost> sockets_;
 };
 
 }  // namespace
@@ -170,8 +183,9 @@ std::optional<std::filesystem::path> servedPath(const std::filesystem::path& fol
     return file;
 }
 
-ComPtr<IBindHost> makeServedFolder(const std::filesystem::path& folder) {
-    return makeCom<BindHost>(folder);
+ComPtr<IBindHost> makeServedFolder(const std::filesystem::path& folder,
+                                   ComPtr<ISocketHost> sockets) {
+    return makeCom<BindHost>(folder, std::move(sockets));
 }
 
 }  // namespace pencora::swfplay

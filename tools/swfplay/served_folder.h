@@ -3,6 +3,7 @@
 // folder holds it on this machine. Network addresses read from a subfolder named after their
 // host ("http://localhost:8000/a.swf" is <folder>/localhost/a.swf). Nothing outside the
 // folder is ever read: an address that leads out of it, or names no file, delivers nothing.
+// It opens no socket of its own: connections go to the service it is given, if any.
 #pragma once
 
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include <string_view>
 
 #include "platform/ole/binding.h"
+#include "platform/ole/socket_host.h"
 
 namespace pencora::swfplay {
 
@@ -27,7 +29,8 @@ std::optional<std::filesystem::path> servedPath(const std::filesystem::path& fol
                                                 std::u16string_view address);
 
 // A bind host over `folder`: every address gets a moniker; binding it delivers the named
-// file or fails.
-ole::ComPtr<ole::IBindHost> makeServedFolder(const std::filesystem::path& folder);
+// file or fails. Socket connections go to `sockets`; without it every one is refused.
+ole::ComPtr<ole::IBindHost> makeServedFolder(const std::filesystem::path& folder,
+                                             ole::ComPtr<ole::ISocketHost> sockets = {});
 
 }  // namespace pencora::swfplay
