@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "served_folder.h"
 #include "socket_peer.h"
 
 namespace pencora::swfplay {
@@ -129,6 +130,24 @@ TEST(ScriptedPeer, ReportsMismatchesStrayBytesAndMoviesThatNeverConnect) {
     auto idle = makeCom<ScriptedPeer>(script(kEcho));
     EXPECT_EQ(idle->problem(false), "");
     EXPECT_EQ(idle->problem(true), "the movie never connected");
+}
+
+TEST(ScriptedPeer, IsReachedThroughTheServedFoldersBindHostOnly) {
+    auto sink = makeCom<RecordingSink>();
+    ComPtr<ISocketConnection> connection;
+    // Without a peer the bind host refuses every connection.
+    auto refusing = makeServedFolder(".").as<ISocketHost>();
+    ASSERT_TRUE(refusing);
+    EXPECT_TRUE(FAILED(refusing->OpenSocket(u"localhost", 8000, sink.get(), connection.put())));
+    EXPECT_FALSE(connection);
+    EXPECT_TRUE(sink->events.empty());
+
+    auto peer = makeCom<ScriptedPeer>(script(kEcho));
+    auto serving = makeServedFolder(".", peer).as<ISocketHost>();
+    ASSERT_TRUE(serving);
+    EXPECT_EQ(serving->OpenSocket(u"localhost", 8000, sink.get(), connection.put()), S_OK);
+    EXPECT_TRUE(connection);
+    EXPECT_EQ(sink->events, std::vector<std::string>({"connect"}));
 }
 
 }  // namespace
