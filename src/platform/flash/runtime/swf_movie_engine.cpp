@@ -136,10 +136,12 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
     }
     void socketReceived(int id, std::span<const std::uint8_t> bytes) override {
         const auto it = sockets_.find(id);
-        if (it != sockets_.end() && it->second.received) {
-            it->second.received(
-                QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())));
+        if (it == sockets_.end() || !it->second.received) {
+            return;
         }
+        // A copy: the machine may close the connection while it reads.
+        const auto received = it->second.received;
+        received(QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())));
     }
     void socketClosed(int id) override {
         const auto it = sockets_.find(id);

@@ -407,3 +407,39 @@ TEST_F(DataClasses, XmlSocketOfAHostWithoutSocketsHearsItsRefusalOnTheNextTimers
     runTimersAt(100);
     EXPECT_EQ(f.host.lines, QStringList({"connect false"}));
 }
+
+TEST(XmlSocketLimits, AMessageLongerThanAnyStringEndsTheConnection) {
+    struct SocketHost : TestHost {
+        SocketEvents events;
+        std::vector<int> closed;
+        int openSocket(const QString&, int, SocketEvents e) override {
+            events = std::move(e);
+            return 5;
+        }
+        void closeSocket(int id) override { closed.push_back(id); }
+    } host;
+    Machine m(host, 8);
+    host.rootClip = m.makeObject();
+    m.collectGarbage({host.rootClip});
+    ScriptLimits limits = m.limits();
+    limits.maxStringLength = 64;
+    m.setLimits(limits);
+
+    Assembler onData;
+    onData.push({str("data:")}).getVar("v").op(Code::Add2).trace();
+    Assembler script;
+    script.push({str("s"), integer(0), str("XMLSocket")}).op(Code::NewObject).op(Code::SetVariable);
+    script.getVar("s").push({str("onData")}).function("", {"v"}, onData).op(Code::SetMember);
+    script.getVar("s").push({str("onClose")});
+    script.function("", {}, Assembler().push({str("closed")}).trace()).op(Code::SetMember);
+    script.push({integer(2000), str("example.org"), integer(2)}).getVar("s");
+    script.push({str("connect")}).op(Code::CallMethod).op(Code::Pop);
+    m.runBlock(script.block(), host.rootClip, 8);
+    ASSERT_TRUE(host.events.received);
+    host.events.connected(true);
+    host.events.received(QByteArray("short\0", 6) + QByteArray(100, 'x'));
+    host.events.received(QByteArray("more\0", 5));
+    m.runTimers();
+    EXPECT_EQ(host.lines, QStringList({"data:short", "closed"}));
+    EXPECT_EQ(host.closed, std::vector<int>({5}));
+}

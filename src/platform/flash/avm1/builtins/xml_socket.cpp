@@ -19,12 +19,13 @@ namespace {
 
 // What the host's reports may touch: it outlives the object when the host reports late.
 struct SocketState {
-    int attempt = 0;      // moves on whenever a connection is forgotten: older reports drop
-    int hostId = 0;       // the host's connection
-    bool active = false;  // connecting or connected: the object is pinned meanwhile
-    bool open = false;    // onConnect(true) has been delivered and nothing closed it since
-    QByteArray partial;   // bytes of a message whose zero byte has not come yet
-    int version = 6;      // the version of the movie that connected: how its text is decoded
+    int attempt = 0;          // moves on whenever a connection is forgotten: older reports drop
+    int hostId = 0;           // the host's connection
+    bool active = false;      // connecting or connected: the object is pinned meanwhile
+    bool open = false;        // onConnect(true) has been delivered and nothing closed it since
+    QByteArray partial;       // bytes of a message whose zero byte has not come yet
+    int version = 6;          // the version of the movie that connected: how its text is decoded
+    bool overflowed = false;  // a message outgrew the string limit: the host was told to close
 };
 
 class SocketPart : public Object {
@@ -53,6 +54,7 @@ void forget(Machine& m, SocketPart* part) {
         m.unpin(ownerOf(part));
     }
     part->state->active = false;
+    part->state->overflowed = false;
     part->state->hostId = 0;
     part->state->open = false;
     part->state->partial.clear();
@@ -104,6 +106,15 @@ QString messageText(Machine& m, const SocketState& state, const QByteArray& byte
     return decodeMovieString(bytes.toStdString(), state.version);
 }
 
+// A message longer than any string a script may hold ends the connection: the host closes
+// it and the movie hears onClose, after the messages that came whole before it.
+void overflow(Machine& m, SocketState& state, Object* owner, int attempt) {
+    state.overflowed = true;
+    state.partial.clear();
+    m.host().closeSocket(state.hostId);
+    schedule(m, owner, attempt, Report::Closed);
+}
+
 // The host's reports, each checked against the attempt it belongs to.
 SocketEvents eventsFor(Machine& m, SocketPart* part) {
     Machine* machine = &m;
@@ -118,19 +129,30 @@ SocketEvents eventsFor(Machine& m, SocketPart* part) {
         }
     };
     events.received = [=](const QByteArray& bytes) {
-        if (!current()) {
+        if (!current() || state->overflowed) {
             return;
         }
         state->partial += bytes;
-        qsizetype end;
-        while ((end = state->partial.indexOf('\0')) >= 0) {
-            const QString text = messageText(*machine, *state, state->partial.left(end));
-            state->partial.remove(0, end + 1);
-            schedule(*machine, owner, attempt, Report::Message, text);
+        const size_t limit = machine->limits().maxStringLength;
+        qsizetype start = 0;  // the messages taken are cut off once, at the end
+        for (;;) {
+            const qsizetype end = state->partial.indexOf('\0', start);
+            if (size_t((end < 0 ? state->partial.size() : end) - start) > limit) {
+                overflow(*machine, *state, owner, attempt);
+                return;
+            }
+            if (end < 0) {
+                break;
+            }
+            const QByteArray message = state->partial.mid(start, end - start);
+            schedule(*machine, owner, attempt, Report::Message,
+                     messageText(*machine, *state, message));
+            start = end + 1;
         }
+        state->partial.remove(0, start);
     };
     events.closed = [=] {
-        if (current()) {
+        if (current() && !state->overflowed) {
             schedule(*machine, owner, attempt, Report::Closed);
         }
     };
