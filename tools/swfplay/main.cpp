@@ -8,7 +8,10 @@
 #include <QGuiApplication>
 #include <QString>
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <iostream>
 #include <optional>
@@ -33,7 +36,8 @@ int usage() {
     std::cerr << "usage:\n"
                  "  swfplay render MOVIE OUT.png [--frame N] [--size WxH] [--quality low|high]\n"
                  "                 [--input input.json]\n"
-                 "  swfplay trace MOVIE [--frames N] [--input input.json]\n"
+                 "  swfplay trace MOVIE [--frames N] [--input input.json] [--clock MS] "
+                 "[--zone TZ]\n"
                  "  swfplay corpus DIR [--expect LIST]\n"
                  "  swfplay bench MOVIE [--size WxH] [--frames N] [--quality low|high] "
                  "[--whole]\n";
@@ -45,6 +49,16 @@ bool readInt(const std::string& text, int* value) {
         std::size_t used = 0;
         *value = std::stoi(text, &used);
         return used == text.size();
+    } catch (...) {
+        return false;
+    }
+}
+
+bool readMilliseconds(const std::string& text, double* value) {
+    try {
+        std::size_t used = 0;
+        *value = std::stod(text, &used);
+        return used == text.size() && std::isfinite(*value);
     } catch (...) {
         return false;
     }
@@ -209,12 +223,20 @@ int trace(const std::vector<std::string>& args) {
     }
     int frames = 1;
     std::string inputPath;
+    std::optional<double> clock;
+    double ms = 0;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const bool hasValue = i + 1 < args.size();
         if (args[i] == "--frames" && hasValue && readInt(args[i + 1], &frames) && frames >= 1) {
             ++i;
         } else if (args[i] == "--input" && hasValue) {
             inputPath = args[++i];
+        } else if (args[i] == "--clock" && hasValue && readMilliseconds(args[i + 1], &ms)) {
+            clock = ms;
+            ++i;
+        } else if (args[i] == "--zone" && hasValue) {
+            setenv("TZ", args[++i].c_str(), 1);
+            tzset();
         } else {
             return usage();
         }
@@ -227,6 +249,9 @@ int trace(const std::vector<std::string>& args) {
     if (!host.available()) {
         std::cerr << "swfplay: " << host.error() << "\n";
         return 1;
+    }
+    if (clock) {
+        host.pinWallClock(*clock);
     }
     host.onTrace = [](const std::u16string& line) { std::cout << utf8(line) << "\n"; };
     bool quit = false;

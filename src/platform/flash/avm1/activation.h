@@ -25,7 +25,7 @@ struct Activation {
     Object* locals = nullptr;
     std::vector<Value> registers;
     // Registers past a function's own count reach the timeline's four registers of the run
-    // that called it (register_underflow test); null on timelines.
+    // that called it; null on timelines.
     std::vector<Value>* outerRegisters = nullptr;
     std::vector<Value> stack;
     Value thisValue;                   // the receiver, kept even when a function leaves out `this`
@@ -38,6 +38,8 @@ struct Activation {
     Object* superObject = nullptr;
     bool isFunction = false;
     bool constructing = false;  // the function was called by new
+    // The function this code is calling by name to run on its own timeline (see forCall).
+    const FunctionObject* callOnTimeline = nullptr;
     uint64_t actionsRun = 0;
 
     // A frame script, init action, clip event or button action of `clip`.

@@ -34,7 +34,7 @@ Activation Activation::forCall(Machine& m, FunctionObject* fn, const Value& this
     const ScriptFunction& s = *fn->script;
     Activation a;
     // Functions of SWF 4 movies run with SWF 5 rules: comparisons give booleans and division
-    // by zero gives Infinity (swf4_function_calls test).
+    // by zero gives Infinity.
     a.swfVersion = std::max(s.swfVersion, 5);
     a.code = s.code;
     a.constants = s.constants;
@@ -53,18 +53,31 @@ Activation Activation::forCall(Machine& m, FunctionObject* fn, const Value& this
     if (a.originalTarget && a.originalTarget->kind() == ObjectKind::Clip &&
         !liveClip(a.originalTarget)) {
         // The clip that defined it is gone and nothing stands at its path: the function works
-        // on the clip it is called on, or else on the root (function_base_clip_removed).
+        // on the clip it is called on, or else on the root.
         Object* self = thisValue.object();
         Object* root = m.host().root(nullptr);
         a.originalTarget = liveClip(self) ? self : root ? root : a.originalTarget;
     }
     a.target = a.originalTarget;
     // A SWF 5 function called from SWF 5 code sends its timeline actions and properties to
-    // the caller's target (target_clip_swf5); from SWF 6 on, and whenever either side is a
-    // SWF 6 movie, they go to the clip that defined it (swf6_to_5_cross_call).
+    // the caller's target; from SWF 6 on, and whenever either side is a SWF 6 movie, they go
+    // to the clip that defined it.
     const Activation* caller = m.current();
     if (s.swfVersion < 6 && caller && caller->swfVersion < 6 && caller->target) {
         a.target = caller->target;
+    }
+    if (caller && caller->callOnTimeline == fn && caller->target) {
+        // Called by name from SWF 5 code without an object, the function runs as part of its
+        // caller: under the caller's version rules, with the caller's timeline standing in for
+        // the defining one, in the scope chain as for properties and timeline actions.
+        Object* defined = a.originalTarget;
+        for (Object*& o : a.scope) {
+            if (o == defined || o == s.targetClip) {
+                o = caller->target;
+            }
+        }
+        a.originalTarget = a.target = caller->target;
+        a.swfVersion = caller->swfVersion;
     }
     a.callee = fn;
     a.isFunction = true;
@@ -123,7 +136,7 @@ Value callScript(Machine& m, FunctionObject* fn, const Value& thisValue, std::ve
     act.superObject = super;
 
     // The call object holds this, arguments and super as variables, so a script may assign
-    // them (mutable_this test) and names it does not hold resolve further out.
+    // them and names it does not hold resolve further out.
     bool nameThis = true;
     bool nameArguments = true;
     bool nameSuper = super != nullptr;
@@ -138,7 +151,7 @@ Value callScript(Machine& m, FunctionObject* fn, const Value& thisValue, std::ve
             ++r;
         };
         // A suppressed this or super still takes its register, left undefined; preloading
-        // the arguments wins over suppressing them (function_suppress_and_preload test).
+        // the arguments wins over suppressing them.
         if (f & swf::kPreloadThis) {
             preload((f & swf::kSuppressThis) ? Value() : thisValue);
         }
@@ -155,7 +168,7 @@ Value callScript(Machine& m, FunctionObject* fn, const Value& thisValue, std::ve
             // The display-list parent of the clip the call works on (which stands in for a
             // removed defining clip), whatever a script stored as _parent. A clip without a
             // parent (a root) takes no register: _global, if asked for, moves up into the one
-            // _parent would have had (define_function2_preload test).
+            // _parent would have had.
             Object* base = act.originalTarget;
             Object* parent =
                 base ? m.host().resolveTarget(base, QStringLiteral("_parent")) : nullptr;
@@ -271,7 +284,7 @@ Value callThroughSuper(Machine& m, SuperObject* super, const Value& thisValue,
     }
     if (!method) {
         // The constructor is looked up from the holder upwards, through getters but never
-        // through __resolve (super_edge_cases test).
+        // through __resolve.
         Value ctor;
         int up = 0;
         for (Object* p = holder; p && up < 256; p = p->proto(), ++up) {

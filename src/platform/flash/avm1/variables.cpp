@@ -54,7 +54,7 @@ bool isRemovedClip(const Object* o) {
 
 // A timeline in the chain that has been removed from the display list answers for the clip
 // now at its path or, failing that, for the movie's root, as a target path that leads nowhere
-// does (target_clip_removed).
+// does.
 Object* liveScope(Machine& m, Object* o) {
     o = currentClip(m, o);
     if (isRemovedClip(o)) {
@@ -389,6 +389,19 @@ void setClipProperty(Machine& m, Activation& act, const Value& target, double in
     }
 }
 
+namespace {
+
+bool definedInSwf6OrLater(const Value& fn) {
+    Object* o = fn.object();
+    if (!o || o->kind() != ObjectKind::Function) {
+        return false;
+    }
+    const auto* f = static_cast<const FunctionObject*>(o);
+    return f->script && f->script->swfVersion >= 6;
+}
+
+}  // namespace
+
 Value callFunctionByName(Machine& m, Activation& act, const QString& name,
                          std::vector<Value>& args) {
     Value fn;
@@ -413,6 +426,17 @@ Value callFunctionByName(Machine& m, Activation& act, const QString& name,
         // A function found in a `with` object or on a clip runs with that object as this.
         if (holder != m.global() && holder != act.locals) {
             thisValue = Value(holder);
+        } else if (holder == act.locals && act.isFunction && act.swfVersion < 6 &&
+                   definedInSwf6OrLater(fn)) {
+            // SWF 5 code calls a SWF 6 movie's function it holds in a local variable as its
+            // own subroutine: without an object, on the caller's timeline.
+            thisValue = Value();
+            act.callOnTimeline = static_cast<const FunctionObject*>(fn.object());
+            struct Reset {
+                Activation& a;
+                ~Reset() { a.callOnTimeline = nullptr; }
+            } reset{act};
+            return m.call(fn, thisValue, args);
         }
     } else {
         specialName(m, act, name, fn);

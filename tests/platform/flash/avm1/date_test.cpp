@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/flash/avm1/date_time.h"
+#include "platform/flash/avm1/function_object.h"
 #include "test_host.h"
 
 using namespace pencora::avm1;
@@ -14,16 +15,16 @@ using namespace pencora::avm1::test;
 
 namespace {
 
-// Pins the local zone to a fixed GMT+0545 (no summer time) for the test's lifetime, the zone the
-// conformance movies were recorded in.
+// Pins the local zone for the test's lifetime; by default a fixed GMT+0545 without summer time,
+// an offset that is not a whole hour.
 class FixedZone {
   public:
-    FixedZone() {
+    explicit FixedZone(const char* zone = "<+0545>-5:45") {
         if (const char* tz = std::getenv("TZ")) {
             saved_ = tz;
             had_ = true;
         }
-        setenv("TZ", "<+0545>-5:45", 1);
+        setenv("TZ", zone, 1);
         tzset();
     }
     ~FixedZone() {
@@ -183,6 +184,9 @@ TEST_F(DateClass, SettersRollOverAndReturnTheTime) {
         {"setFullYear", {Value(2000), Value(13), Value(31)}, "Sat Mar 3 02:04:47 GMT+0545 2001"},
         {"setYear", {Value(0)}, "Mon Jul 16 02:04:47 GMT+0545 1900"},
         {"setYear", {Value(-1)}, "Fri Jul 16 02:04:47 GMT+0545 -1"},
+        {"setYear", {Value(99.5), Value(0), Value(2)}, "Sat Jan 2 02:04:47 GMT+0545 1999"},
+        {"setYear", {Value(100)}, "Fri Jul 16 02:04:47 GMT+0545 100"},
+        {"setYear", {Value(0), Value(NAN)}, "Invalid Date"},
         {"setMonth", {Value(1)}, "Sun Feb 16 02:04:47 GMT+0545 2020"},
         {"setDate", {Value(0)}, "Tue Jun 30 02:04:47 GMT+0545 2020"},
         {"setHours", {Value(25), Value(0)}, "Fri Jul 17 01:00:47 GMT+0545 2020"},
@@ -204,4 +208,190 @@ TEST_F(DateClass, SettersRollOverAndReturnTheTime) {
     Value bad = make({Value(NAN)});
     EXPECT_TRUE(std::isnan(num(bad, "setFullYear", {Value(2000)})));
     EXPECT_EQ(num(bad, "setTime", {Value(1000)}), 1000);
+}
+
+TEST_F(DateClass, TimesOutsideTheRangeAreInvalid) {
+    const double kMax = 8.64e15;
+    Value date = m.get(m.global(), QStringLiteral("Date"));
+    EXPECT_EQ(num(make({Value(kMax)}), "getTime"), kMax);
+    EXPECT_EQ(num(make({Value(-kMax)}), "getUTCFullYear"), -271821);
+    for (double t : {kMax + 1, -kMax - 1, double(INFINITY), -double(INFINITY)}) {
+        SCOPED_TRACE(t);
+        Value d = make({Value(t)});
+        EXPECT_TRUE(std::isnan(num(d, "getTime")));
+        EXPECT_TRUE(std::isnan(num(d, "getFullYear")));
+        EXPECT_TRUE(std::isnan(num(d, "getUTCHours")));
+        EXPECT_EQ(text(d), "Invalid Date");
+    }
+    // Fields that add up to a time past the range, or a field that is not finite.
+    EXPECT_EQ(text(make({Value(275760), Value(8), Value(14)})), "Invalid Date");
+    EXPECT_TRUE(std::isnan(
+        num(date, "UTC",
+            {Value(275760), Value(8), Value(13), Value(0), Value(0), Value(0), Value(1)})));
+    EXPECT_EQ(num(date, "UTC", {Value(275760), Value(8), Value(13)}), kMax);
+    EXPECT_TRUE(std::isnan(num(date, "UTC", {Value(0), Value(0), Value(INFINITY)})));
+    EXPECT_TRUE(std::isnan(num(date, "UTC", {Value(123456789), Value(0)})));
+
+    // setTime keeps whole milliseconds and clips; a setter that moves the time out of the range
+    // leaves an invalid date, which later setters do not revive.
+    Value d = make({Value(0)});
+    EXPECT_EQ(num(d, "setTime", {Value(5.7)}), 5);
+    EXPECT_EQ(num(d, "setTime", {Value(-5.7)}), -5);
+    EXPECT_TRUE(std::isnan(num(d, "setTime", {Value(kMax + 1)})));
+    EXPECT_TRUE(std::isnan(num(d, "setTime", {})));
+    Value edge = make({Value(kMax)});
+    EXPECT_TRUE(std::isnan(num(edge, "setUTCMilliseconds", {Value(1)})));
+    EXPECT_EQ(text(edge), "Invalid Date");
+    EXPECT_TRUE(std::isnan(num(edge, "setUTCMilliseconds", {Value(0)})));
+    Value far = make({Value(1594844387653.0)});
+    EXPECT_TRUE(std::isnan(num(far, "setFullYear", {Value(123456789)})));
+    EXPECT_TRUE(std::isnan(num(far, "getTime")));
+}
+
+namespace {
+
+// Records the order in which argument objects are converted; the first one also moves the date
+// it is handed to the epoch while it is being read.
+QString gConversions;
+Value gDateUnderChange;
+
+Value firstValue(Machine& m, const Value&, std::vector<Value>&) {
+    gConversions += QLatin1Char('a');
+    std::vector<Value> zero{Value(0)};
+    m.callValue(m.getMember(gDateUnderChange, QStringLiteral("setTime")), gDateUnderChange, zero,
+                8);
+    return Value(1);
+}
+Value secondValue(Machine&, const Value&, std::vector<Value>&) {
+    gConversions += QLatin1Char('b');
+    return Value(2);
+}
+Value thirdValue(Machine&, const Value&, std::vector<Value>&) {
+    gConversions += QLatin1Char('c');
+    return Value(3);
+}
+
+}  // namespace
+
+TEST_F(DateClass, SettersReadTheTimeFirstAndConvertOnlyTheArgumentsTheyTake) {
+    auto withValueOf = [&](NativeFn fn) {
+        Object* o = m.makeObject();
+        o->put(QStringLiteral("valueOf"), Value(m.makeNative(fn)));
+        return Value(o);
+    };
+    Value a = withValueOf(firstValue);
+    Value b = withValueOf(secondValue);
+    Value c = withValueOf(thirdValue);
+
+    // 2020-07-16 02:04:47.653 local: the hours and minutes come from the arguments, the day and
+    // seconds from the time as it was before the first argument reset it.
+    gDateUnderChange = make({Value(1594844387653.0)});
+    gConversions.clear();
+    callOn(gDateUnderChange, "setHours", {a, b});
+    EXPECT_EQ(gConversions, "ab");
+    EXPECT_EQ(text(gDateUnderChange), "Thu Jul 16 01:02:47 GMT+0545 2020");
+
+    // setDate takes one argument: the second is never converted.
+    gConversions.clear();
+    callOn(gDateUnderChange, "setDate", {b, c});
+    EXPECT_EQ(gConversions, "b");
+    EXPECT_EQ(num(gDateUnderChange, "getDate"), 2);
+    EXPECT_EQ(num(gDateUnderChange, "getMonth"), 6);
+
+    // The UTC setters read their arguments the same way.
+    gConversions.clear();
+    callOn(gDateUnderChange, "setUTCMinutes", {c, b, a, b});
+    EXPECT_EQ(gConversions, "cba");
+    EXPECT_EQ(num(gDateUnderChange, "getUTCMinutes"), 3);
+    EXPECT_EQ(num(gDateUnderChange, "getUTCSeconds"), 2);
+    EXPECT_EQ(num(gDateUnderChange, "getUTCMilliseconds"), 1);
+    EXPECT_EQ(num(gDateUnderChange, "getUTCFullYear"), 2020);
+    gDateUnderChange = Value();
+}
+
+TEST_F(DateClass, ArgumentsOfOtherTypesAreConvertedToNumbers) {
+    EXPECT_EQ(num(make({Value(QStringLiteral("1000"))}), "getTime"), 1000);
+    EXPECT_EQ(num(make({Value(true)}), "getTime"), 1);
+    EXPECT_EQ(text(make({Value(QStringLiteral("Feb 3 2001"))})), "Invalid Date");
+    EXPECT_EQ(num(make({make({Value(86400000.0)})}), "getTime"), 86400000);  // its valueOf
+    Value d = make({Value(QStringLiteral("2001")), Value(QStringLiteral("1")), Value(true)});
+    EXPECT_EQ(text(d), "Thu Feb 1 00:00:00 GMT+0545 2001");
+    callOn(d, "setHours", {Value(QStringLiteral("13")), Value(false)});
+    EXPECT_EQ(text(d), "Thu Feb 1 13:00:00 GMT+0545 2001");
+    callOn(d, "setMonth", {Value(QStringLiteral("x"))});
+    EXPECT_EQ(text(d), "Invalid Date");
+}
+
+namespace {
+
+Value makeDate(Machine& m, std::vector<Value> args) {
+    return m.construct(m.get(m.global(), QStringLiteral("Date")), args);
+}
+
+}  // namespace
+
+TEST(DateVersions, UndefinedArgumentsFollowTheMoviesNumberRules) {
+    FixedZone zone;
+    // Before SWF 7 undefined counts as 0; from SWF 7 on it is NaN. A missing argument is no
+    // number at all in either.
+    for (int version : {6, 7}) {
+        SCOPED_TRACE(version);
+        Fixture f(version);
+        Machine& m = f.machine;
+        std::vector<Value> fields{Value(2001), Value()};
+        Value d = makeDate(m, fields);
+        EXPECT_EQ(m.toString(d), version < 7 ? "Mon Jan 1 00:00:00 GMT+0545 2001" : "Invalid Date");
+        Value e = makeDate(m, {Value(981152406000.0)});
+        std::vector<Value> undefinedHour{Value()};
+        m.callValue(m.getMember(e, QStringLiteral("setHours")), e, undefinedHour, version);
+        EXPECT_EQ(m.toString(e), version < 7 ? "Sat Feb 3 00:05:06 GMT+0545 2001" : "Invalid Date");
+        Value g = makeDate(m, {Value(981152406000.0)});
+        std::vector<Value> none;
+        m.callValue(m.getMember(g, QStringLiteral("setMinutes")), g, none, version);
+        EXPECT_EQ(m.toString(g), "Invalid Date");
+    }
+}
+
+TEST(DateZones, LocalTimeFollowsTheHostZoneAndItsSummerTime) {
+    // Five hours west of UTC, four in summer (second Sunday of March to first of November).
+    FixedZone zone("EST5EDT,M3.2.0,M11.1.0");
+    Fixture f;
+    Machine& m = f.machine;
+    auto call = [&](const Value& d, const char* method, std::vector<Value> args = {}) {
+        return m.toNumber(
+            m.callValue(m.getMember(d, QString::fromLatin1(method)), d, std::move(args), 8).value);
+    };
+    Value winter = makeDate(m, {Value(2001), Value(0), Value(15), Value(9)});
+    EXPECT_EQ(m.toString(winter), "Mon Jan 15 09:00:00 GMT-0500 2001");
+    EXPECT_EQ(call(winter, "getTimezoneOffset"), 300);
+    EXPECT_EQ(call(winter, "getUTCHours"), 14);
+    Value summer = makeDate(m, {Value(2001), Value(6), Value(15), Value(9)});
+    EXPECT_EQ(m.toString(summer), "Sun Jul 15 09:00:00 GMT-0400 2001");
+    EXPECT_EQ(call(summer, "getTimezoneOffset"), 240);
+    EXPECT_EQ(call(summer, "getUTCHours"), 13);
+    // Moving a winter date into summer keeps its local hour, not its UTC one.
+    call(winter, "setMonth", {Value(6)});
+    EXPECT_EQ(call(winter, "getHours"), 9);
+    EXPECT_EQ(call(winter, "getTimezoneOffset"), 240);
+    // The UTC setters leave the local hour to follow the zone.
+    call(summer, "setUTCMonth", {Value(0)});
+    EXPECT_EQ(call(summer, "getHours"), 8);
+}
+
+TEST(DateZones, OffsetsOfPartHoursPrintTheirMinutes) {
+    FixedZone zone("<-0330>3:30");
+    Fixture f;
+    Machine& m = f.machine;
+    Value d = makeDate(m, {Value(0.0)});
+    EXPECT_EQ(m.toString(d), "Wed Dec 31 20:30:00 GMT-0330 1969");
+    std::vector<Value> none;
+    EXPECT_EQ(
+        m.toNumber(
+            m.callValue(m.getMember(d, QStringLiteral("getTimezoneOffset")), d, none, 8).value),
+        210);
+    // Years before 1 and past 9999 print as plain numbers.
+    EXPECT_EQ(m.toString(makeDate(m, {Value(-62167219200000.0 + 12600000)})),
+              "Sat Jan 1 00:00:00 GMT-0330 0");
+    EXPECT_EQ(m.toString(makeDate(m, {Value(12345), Value(0), Value(1)})),
+              "Mon Jan 1 00:00:00 GMT-0330 12345");
 }

@@ -1,7 +1,8 @@
 // Movies of different versions in one player: movies up to SWF 6 and movies from SWF 7 on see
 // built-in classes and a _global of their own group, whichever movie loads which; functions keep
 // their movie's group wherever they are called from; the clips of a movie take their class from
-// its group; the keyboard, mouse and stage objects are one for all.
+// its group; the keyboard, mouse and stage objects are one for all. SWF 5 code that calls a later
+// movie's function by name, without an object, runs it on its own timeline.
 #include <gtest/gtest.h>
 
 #include "../avm1/assembler.h"
@@ -148,4 +149,71 @@ TEST_F(MovieVersions, KeyboardMouseAndStageAreOneForEveryMovie) {
 }
 
 }  // namespace
+}  // namespace pencora::runtime
+
+namespace pencora::runtime {
+namespace {
+
+// f() traces whether this is a clip, _target, the timeline variable foo and typeof getDepth;
+// obj's toString is f.
+Assembler movieWithF(const std::string& foo) {
+    Assembler body;
+    body.getVar("this").op(Code::TypeOf).push({str("movieclip")}).op(Code::Equals2).trace();
+    body.push({str(""), integer(11)}).op(Code::GetProperty).trace();
+    body.getVar("foo").trace();
+    body.getVar("getDepth").op(Code::TypeOf).trace();
+    Assembler as;
+    as.setVar("foo", str(foo)).function("f", {}, body);
+    as.push({str("obj"), str("toString")}).getVar("f").push({integer(1)}).op(Code::InitObject);
+    return as.op(Code::SetVariable);
+}
+
+}  // namespace
+
+TEST_F(MovieVersions, FunctionsCalledByNameFromSwf5CodeRunOnTheCallersTimeline) {
+    // The parent's g() calls the loaded movie's f through a local variable, then as a method,
+    // then through obj's conversion to a string.
+    Assembler g;
+    g.push({str("h")}).getVar("holder").push({str("f")}).op(Code::GetMember);
+    g.op(Code::DefineLocal).push({integer(0), str("h")}).op(Code::CallFunction).op(Code::Pop);
+    g.push({integer(0)}).getVar("holder").push({str("f")}).op(Code::CallMethod).op(Code::Pop);
+    g.getVar("holder").push({str("obj")}).op(Code::GetMember).op(Code::ToString).op(Code::Pop);
+    Assembler second;
+    second.setVar("foo", str("parent")).function("g", {}, g);
+    second.push({integer(0), str("g")}).op(Code::CallFunction).op(Code::Pop);
+
+    using Lines = std::vector<std::string>;
+    const Lines onHolder{"true", "/holder", "kid", "function"};
+    const Lines objOnHolder{"false", "/holder", "kid", "function"};
+    for (uint8_t parent : {5, 6, 8}) {
+        for (uint8_t kid : {6, 7, 8}) {
+            SCOPED_TRACE(std::to_string(parent) + " calls " + std::to_string(kid));
+            Lines lines = run(parent, second, kid, movieWithF("kid"));
+            ASSERT_EQ(lines.size(), 12u);
+            Lines byName(lines.begin(), lines.begin() + 4);
+            if (parent == 5) {
+                // No this; the parent's root, its variables and its version's MovieClip.
+                EXPECT_EQ(byName, (Lines{"false", "/", "parent", "undefined"}));
+            } else {
+                EXPECT_EQ(Lines(byName.begin() + 1, byName.end()),
+                          Lines(onHolder.begin() + 1, onHolder.end()));
+            }
+            EXPECT_EQ(Lines(lines.begin() + 4, lines.begin() + 8), onHolder);
+            EXPECT_EQ(Lines(lines.begin() + 8, lines.end()), objOnHolder);
+        }
+    }
+    // A SWF 5 function works on the target of SWF 5 code that calls it, keeping its own
+    // variables; called from a later movie it works on its own clip.
+    Lines fromSwf5 = run(5, second, 5, movieWithF("kid"));
+    ASSERT_EQ(fromSwf5.size(), 12u);
+    EXPECT_EQ(Lines(fromSwf5.begin(), fromSwf5.begin() + 4),
+              (Lines{"true", "/", "kid", "undefined"}));
+    Lines fromSwf6 = run(6, second, 5, movieWithF("kid"));
+    ASSERT_EQ(fromSwf6.size(), 12u);
+    EXPECT_EQ(Lines(fromSwf6.begin() + 1, fromSwf6.begin() + 4),
+              (Lines{"/holder", "kid", "undefined"}));
+    EXPECT_EQ(Lines(fromSwf6.begin() + 8, fromSwf6.end()),
+              (Lines{"false", "/holder", "kid", "undefined"}));
+}
+
 }  // namespace pencora::runtime

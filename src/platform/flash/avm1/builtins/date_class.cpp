@@ -1,5 +1,6 @@
 // Date: the constructor forms, Date.UTC, the local and UTC getters and setters, toString.
 // A date is a Date-kind primitive object holding milliseconds since 1970 UTC (NaN when invalid).
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -24,19 +25,29 @@ double timeOf(const Value& self) {
     return d ? d->primitive.number() : kNaN;
 }
 
-// setYear reads 0..99 as 1900..1999.
+// The largest distance from 1970 a date may lie, 100 million days either way in milliseconds;
+// beyond it the date is invalid.
+constexpr double kMaxTime = 8.64e15;
+
+// A time as a date may hold it: whole milliseconds within the range, NaN otherwise.
+double clipTime(double t) {
+    return std::isfinite(t) && std::fabs(t) <= kMaxTime ? std::trunc(t) + 0.0 : kNaN;
+}
+
+// setYear reads 0..99 as 1900..1999; any other year, negative ones too, is a full year.
 double fullYear(double y) {
-    return y >= 0 && y < 100 ? 1900 + std::trunc(y) : y;
+    double whole = std::trunc(y);
+    return whole >= 0 && whole <= 99 ? 1900 + whole : y;
 }
 
 // The constructor and Date.UTC add 1900 to every year below 100, negative ones too: new Date(-1,
-// 0) is January 1899 (the date conformance movie).
+// 0) is January 1899.
 double constructorYear(double y) {
     return y < 100 ? 1900 + std::trunc(y) : y;
 }
 
-// Year, month[, date, hours, minutes, seconds, ms] from the arguments; missing ones keep the
-// defaults (day 1, midnight).
+// Year, month[, date, hours, minutes, seconds, ms] from the arguments, converted in order;
+// missing ones keep the defaults (day 1, midnight).
 DateFields fieldsFromArgs(Machine& m, const std::vector<Value>& args) {
     DateFields f;
     double* parts[] = {&f.year, &f.month, &f.date, &f.hours, &f.minutes, &f.seconds, &f.ms};
@@ -52,9 +63,11 @@ double nowOrArgs(Machine& m, const std::vector<Value>& args) {
         return m.host().wallClock();
     }
     if (args.size() == 1) {
-        return m.toNumber(args[0]);
+        // A time value is kept as given, fractions of a millisecond too, when it is in range.
+        double t = m.toNumber(args[0]);
+        return std::isfinite(t) && std::fabs(t) <= kMaxTime ? t : kNaN;
     }
-    return fromLocal(makeTime(fieldsFromArgs(m, args)));
+    return clipTime(fromLocal(makeTime(fieldsFromArgs(m, args))));
 }
 
 Value dateCtor(Machine& m, const Value&, std::vector<Value>&) {
@@ -72,7 +85,7 @@ Value dateUtc(Machine& m, const Value&, std::vector<Value>& args) {
     if (args.size() < 2) {
         return Value();
     }
-    return Value(makeTime(fieldsFromArgs(m, args)));
+    return Value(clipTime(makeTime(fieldsFromArgs(m, args))));
 }
 
 Value dateValueOf(Machine&, const Value& self, std::vector<Value>&) {
@@ -97,44 +110,50 @@ Value dateGet(Machine&, const Value& self, std::vector<Value>&) {
 }
 
 // A setter replaces fields from `first` on, as many as it was given and the method accepts,
-// and stores the new time. An invalid date stays invalid.
+// and stores the new time, clipped to the valid range. The time is read before any argument is
+// converted, so a valueOf that changes the date does not change what the setter starts from;
+// arguments past the ones the method accepts are not converted at all. With no argument the
+// date becomes invalid; an invalid date stays invalid.
 enum Slot { Year, Month, Day, Hours, Minutes, Seconds, Ms };
 
 template <Slot First, int Count, bool Utc, bool TwoDigitYear = false>
 Value dateSet(Machine& m, const Value& self, std::vector<Value>& args) {
-    std::vector<double> given;
-    for (size_t i = 0; i < size_t(Count) && i < std::max<size_t>(args.size(), 1); ++i) {
-        given.push_back(m.toNumber(argAt(args, i)));
-    }
     PrimitiveObject* d = thisDate(self);
     if (!d) {
         return Value(kNaN);
     }
     double t = d->primitive.number();
-    if (std::isnan(t)) {
+    size_t count = std::min<size_t>(args.size(), Count);
+    double given[Count];
+    for (size_t i = 0; i < count; ++i) {
+        given[i] = m.toNumber(args[i]);
+    }
+    if (count == 0 || std::isnan(t)) {
+        d->primitive = Value(kNaN);
         return Value(kNaN);
     }
     DateFields f = splitTime(Utc ? t : toLocal(t));
     double* parts[] = {&f.year, &f.month, &f.date, &f.hours, &f.minutes, &f.seconds, &f.ms};
-    for (size_t i = 0; i < given.size(); ++i) {
+    for (size_t i = 0; i < count; ++i) {
         *parts[First + i] = given[i];
     }
     if (TwoDigitYear) {
         f.year = fullYear(f.year);
     }
     double local = makeTime(f);
-    t = Utc ? local : fromLocal(local);
+    t = clipTime(Utc ? local : fromLocal(local));
     d->primitive = Value(t);
     return Value(t);
 }
 
 Value dateSetTime(Machine& m, const Value& self, std::vector<Value>& args) {
-    double t = m.toNumber(argAt(args, 0));
-    if (PrimitiveObject* d = thisDate(self)) {
-        d->primitive = Value(t);
-        return Value(t);
+    PrimitiveObject* d = thisDate(self);
+    if (!d) {
+        return Value(kNaN);
     }
-    return Value(kNaN);
+    double t = args.empty() ? kNaN : clipTime(m.toNumber(args[0]));
+    d->primitive = Value(t);
+    return Value(t);
 }
 
 using F = DateFields;
@@ -161,7 +180,7 @@ const NativeEntry kPrototype[] = {
     {"getTime", dateValueOf},
     {"getTimezoneOffset", dateTimezoneOffset},
     {"setFullYear", dateSet<Year, 3, false>},
-    {"setYear", dateSet<Year, 1, false, true>},
+    {"setYear", dateSet<Year, 3, false, true>},
     {"setMonth", dateSet<Month, 2, false>},
     {"setDate", dateSet<Day, 1, false>},
     {"setHours", dateSet<Hours, 4, false>},
