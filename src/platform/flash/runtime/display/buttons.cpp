@@ -4,6 +4,7 @@
 // holds the button.
 #include <variant>
 
+#include "platform/flash/runtime/display/clip_bounds.h"
 #include "platform/flash/runtime/display/player.h"
 #include "platform/flash/runtime/drawing/clip_graphics.h"
 
@@ -54,7 +55,13 @@ void Player::buildButtonChildren(DisplayObject& button) {
             }
         }
         child->matrix = r.matrix;
-        child->colorTransform = r.colorTransform;
+        // The first button form keeps one colour transform for all its characters, set apart
+        // from the button; the second gives each record its own, with filters and a blend.
+        child->colorTransform = button.button->version < 2
+                                    ? button.button->colorTransform.value_or(swf::ColorTransform{})
+                                    : r.colorTransform;
+        child->filters = r.filters;
+        child->blendMode = r.blendMode;
         child->fromTimeline = false;
         button.children[r.depth] = child;
     }
@@ -156,29 +163,58 @@ void Player::buttonTransition(DisplayObject& button, uint16_t condition) {
 
 namespace {
 
+const CharacterDrawing* drawingOf(MovieContext& movie, uint16_t id, DrawingFactory& factory) {
+    auto it = movie.drawings.find(id);
+    if (it == movie.drawings.end()) {
+        it = movie.drawings.emplace(id, factory.prepare(movie.movie, id)).first;
+    }
+    return it->second.get();
+}
+
+// Clips inside clips in a hit state are followed this deep, no further.
+constexpr int kHitClipNesting = 16;
+
+// Whether a character of a button's hit state covers the stage point. A clip there counts by
+// what its first frame places (masks aside), clips inside it likewise.
+bool hitsCharacter(MovieContext& movie, uint16_t id, const QTransform& toStage, QPointF twips,
+                   DrawingFactory& factory, int nesting) {
+    if (const CharacterDrawing* drawing = drawingOf(movie, id, factory)) {
+        bool invertible = false;
+        const QTransform inv = toStage.inverted(&invertible);
+        return invertible && drawing->hits(inv.map(twips), 0, toStage);
+    }
+    if (!movie.movie || nesting >= kHitClipNesting) {
+        return false;
+    }
+    const auto it = movie.movie->dictionary.find(id);
+    const auto* sprite =
+        it != movie.movie->dictionary.end() ? std::get_if<swf::Sprite>(&it->second) : nullptr;
+    if (!sprite || sprite->timeline.frames.empty()) {
+        return false;
+    }
+    for (const swf::ControlTag& tag : sprite->timeline.frames.front().tags) {
+        const auto* place = std::get_if<swf::PlaceObject>(&tag);
+        if (!place || !place->characterId || place->clipDepth) {
+            continue;
+        }
+        const QTransform childToStage =
+            toTransform(place->matrix.value_or(swf::Matrix{})) * toStage;
+        if (hitsCharacter(movie, *place->characterId, childToStage, twips, factory, nesting + 1)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool hitsButton(const DisplayObject& button, QPointF twips, DrawingFactory& factory) {
-    if (!insideScrollRects(button, twips)) {
+    if (!insideScrollRects(button, twips) || !button.movie) {
         return false;
     }
     const QTransform world = worldTransform(button);
     for (const swf::ButtonRecord& r : button.button->records) {
-        if (!(r.states & swf::button_state::HitTest) || !button.movie) {
-            continue;
-        }
-        auto& drawings = button.movie->drawings;
-        auto it = drawings.find(r.characterId);
-        if (it == drawings.end()) {
-            it =
-                drawings.emplace(r.characterId, factory.prepare(button.movie->movie, r.characterId))
-                    .first;
-        }
-        if (!it->second) {
-            continue;
-        }
-        bool invertible = false;
-        const QTransform toStage = toTransform(r.matrix) * world;
-        const QTransform inv = toStage.inverted(&invertible);
-        if (invertible && it->second->hits(inv.map(twips), 0, toStage)) {
+        if ((r.states & swf::button_state::HitTest) &&
+            hitsCharacter(*button.movie, r.characterId, toTransform(r.matrix) * world, twips,
+                          factory, 0)) {
             return true;
         }
     }
@@ -209,11 +245,37 @@ bool hitsPainted(const DisplayObject& o, QPointF twips) {
     return false;
 }
 
+// The timeline mask each child of a container lies under, in depth order (null: none).
+std::vector<const DisplayObject*> timelineMasks(const DisplayObject& container) {
+    std::vector<const DisplayObject*> out;
+    out.reserve(container.children.size());
+    const DisplayObject* mask = nullptr;
+    for (const auto& [depth, c] : container.children) {
+        if (mask && depth > mask->clipDepth) {
+            mask = nullptr;
+        }
+        out.push_back(c->clipDepth > 0 ? nullptr : mask);
+        if (c->clipDepth > 0) {
+            mask = c.get();
+        }
+    }
+    return out;
+}
+
+// A masked object takes the mouse only where its mask lets it show.
+bool maskedAway(const DisplayObject& o, const DisplayObject* timelineMask, QPointF twips) {
+    return (timelineMask && !maskShows(*timelineMask, twips)) ||
+           (o.maskedBy && !maskShows(*o.maskedBy, twips));
+}
+
 DisplayObject* findButton(const DisplayObject& container, QPointF twips, DrawingFactory& f,
                           ActionRunner& runner) {
+    const std::vector<const DisplayObject*> masks = timelineMasks(container);
+    size_t index = masks.size();
     for (auto it = container.children.rbegin(); it != container.children.rend(); ++it) {
         DisplayObject& o = *it->second;
-        if (!o.visible || o.clipDepth > 0) {
+        const DisplayObject* mask = masks[--index];
+        if (!o.visible || o.clipDepth > 0 || maskedAway(o, mask, twips)) {
             continue;
         }
         // A button or button-like clip a script disabled (enabled = false) lets the mouse by.
@@ -315,13 +377,26 @@ void Player::trackPointer(QPointF stage) {
         rollOverOnly(over ? sharedOf(*over) : nullptr);
     } else if (auto pressed = tracked(pressed_)) {
         const bool inside = over == pressed.get();
+        if (inside) {
+            menuTrack(*pressed, nullptr);  // off another item before onto this one
+        }
         if (inside != pressedInside_) {
             pressedInside_ = inside;
-            setButtonState(*pressed, inside ? ButtonState::Down : ButtonState::Over);
-            buttonTransition(*pressed, inside ? swf::button_condition::OutDownToOverDown
-                                              : swf::button_condition::OverDownToOutDown);
+            namespace bc = swf::button_condition;
+            // A menu item lets go of the mouse as the pointer leaves it, turning idle, and
+            // takes it again when the pointer comes back still pressed; a plain button keeps
+            // the mouse, shown rolled over while the pointer is outside.
+            const bool menu = tracksAsMenu(*pressed);
+            setButtonState(*pressed, inside ? ButtonState::Down
+                                     : menu ? ButtonState::Up
+                                            : ButtonState::Over);
+            buttonTransition(*pressed,
+                             menu ? (inside ? bc::IdleToOverDown : bc::OverDownToIdle)
+                                  : (inside ? bc::OutDownToOverDown : bc::OverDownToOutDown));
         }
-        menuTrack(*pressed, inside ? nullptr : over);
+        if (!inside) {
+            menuTrack(*pressed, over);
+        }
     }
     runQueuedActions();
 }
@@ -392,8 +467,11 @@ void Player::mouseUp(QPointF stage) {
             buttonTransition(*pressed, swf::button_condition::OverDownToOverUp);
             track(hovered_, pressed);
         } else {
-            setButtonState(*pressed, ButtonState::Up);
-            buttonTransition(*pressed, swf::button_condition::OutDownToIdle);
+            // A menu item let go of the mouse when the pointer left: it is idle already.
+            if (!tracksAsMenu(*pressed)) {
+                setButtonState(*pressed, ButtonState::Up);
+                buttonTransition(*pressed, swf::button_condition::OutDownToIdle);
+            }
             hovered_ = {};
         }
     }
