@@ -331,6 +331,46 @@ TEST_F(ButtonRules, ActionsRunOnTheHoldingTimelineAndHandlersOnTheButtonByVersio
     }
 }
 
+// The hand shows over a button or a clip acting as one unless its useHandCursor, its own or
+// its prototype's, is false; the click works either way.
+TEST_F(ButtonRules, UseHandCursorFalseKeepsTheArrowButNotTheClick) {
+    swfwrite::MovieBuilder b(6);
+    swfwrite::TimelineBuilder clip;
+    clip.place(b.define(square(0, 0, 50, 50, {0, 0, 0, 255})), 1).showFrame();
+    b.tag(placed(b.define(squareButton(b, 0, 0, 50, 50)), 1, "own"))
+        .tag(placed(b.define(squareButton(b, 100, 0, 150, 50)), 2, "byProto"))
+        .tag(placed(b.define(clip.sprite()), 3, "clip", swf::Matrix{1, 0, 0, 1, 4000, 0}))
+        .tag(placed(b.define(squareButton(b, 300, 0, 350, 50)), 4, "plain"));
+    Assembler script;
+    script.getVar("own").push({str("useHandCursor"), avm1::test::boolean(false)});
+    script.op(Code::SetMember);
+    script.getVar("clip").push({str("useHandCursor"), avm1::test::boolean(false)});
+    script.op(Code::SetMember);
+    for (const char* name : {"own", "byProto", "clip", "plain"}) {
+        script.getVar(name)
+            .push({str("onRelease")})
+            .function("", {}, say(std::string("release ") + name))
+            .op(Code::SetMember);
+    }
+    // Button.prototype.useHandCursor = false, then plain.useHandCursor = true.
+    script.getVar("Button").push({str("prototype")}).op(Code::GetMember);
+    script.push({str("useHandCursor"), avm1::test::boolean(false)}).op(Code::SetMember);
+    script.getVar("plain").push({str("useHandCursor"), avm1::test::boolean(true)});
+    script.op(Code::SetMember);
+    b.doAction(done(script)).showFrame();
+    load(b);
+    std::vector<bool> hands;
+    for (double x : {25, 125, 225, 325}) {
+        player.mouseMove({x, 25});
+        hands.push_back(player.wantsHandCursor());
+        player.mouseDown({x, 25});
+        player.mouseUp({x, 25});
+    }
+    EXPECT_THAT(hands, ElementsAre(false, false, false, true));
+    EXPECT_THAT(take(),
+                ElementsAre("release own", "release byProto", "release clip", "release plain"));
+}
+
 // A press whose action sends the timeline to a frame without the button: the button is gone,
 // its release never comes, and the pointer rolling on raises nothing more.
 TEST_F(ButtonRules, AButtonItsOwnPressTakesAwayHearsNothingMore) {

@@ -493,12 +493,19 @@ void Player::mouseLeave() {
 }
 
 bool Player::wantsHandCursor() const {
-    if (trackedNow(pressed_)) {
-        return pressedInside_;
+    std::shared_ptr<DisplayObject> under = trackedNow(pressed_);
+    if (under && !pressedInside_) {
+        return false;
     }
-    // What the keyboard rolled over does not change the pointer.
-    auto hovered = trackedNow(hovered_);
-    return hovered && buttonAt(mouse_) == hovered.get();
+    if (!under) {
+        // What the keyboard rolled over does not change the pointer.
+        under = trackedNow(hovered_);
+        if (!under || buttonAt(mouse_) != under.get()) {
+            return false;
+        }
+    }
+    // useHandCursor false (on the object or its prototype) keeps the arrow over it.
+    return runner_->scriptFlag(*under, QStringLiteral("useHandCursor")).value_or(true);
 }
 
 }  // namespace pencora::runtime
