@@ -252,19 +252,25 @@ TEST_F(ButtonRules, APlainButtonKeepsThePressAndAMenuItemHandsItOn) {
 }
 
 // A button under a timeline mask, or in a clip a script masked, takes the mouse only where
-// the mask lets it show.
+// the mask lets it show; so does a clip acting as a button whose children are masked.
 TEST_F(ButtonRules, AMaskedButtonIsFoundOnlyWhereItsMaskShows) {
     swfwrite::MovieBuilder b(6);
     swf::PlaceObject mask = placed(b.define(square(0, 0, 50, 100, {0, 0, 0, 255})), 1);
     mask.clipDepth = 2;
     swfwrite::TimelineBuilder holder;
     holder.tag(placed(b.define(squareButton(b, 200, 0, 300, 100)), 1, "inner")).showFrame();
+    // A clip acting as a button whose square is half masked inside it.
+    swfwrite::TimelineBuilder masked;
+    swf::PlaceObject innerMask = placed(b.define(square(0, 200, 50, 300, {0, 0, 0, 255})), 1);
+    innerMask.clipDepth = 2;
+    masked.tag(innerMask).place(b.define(square(0, 200, 100, 300, {0, 0, 0, 255})), 2).showFrame();
     swfwrite::TimelineBuilder showing;
     showing.place(b.define(square(250, 0, 300, 100, {0, 0, 0, 255})), 1).showFrame();
     b.tag(mask)
         .tag(placed(b.define(squareButton(b, 0, 0, 100, 100)), 2, "under"))
         .tag(placed(b.define(holder.sprite()), 3, "holder"))
-        .tag(placed(b.define(showing.sprite()), 4, "window"));
+        .tag(placed(b.define(showing.sprite()), 4, "window"))
+        .tag(placed(b.define(masked.sprite()), 5, "clip"));
     Assembler script;
     script.getVar("window").push({integer(1)}).getVar("holder").push({str("setMask")});
     script.op(Code::CallMethod).op(Code::Pop);
@@ -278,13 +284,18 @@ TEST_F(ButtonRules, AMaskedButtonIsFoundOnlyWhereItsMaskShows) {
         .push({str("onPress")})
         .function("", {}, say("press inner"))
         .op(Code::SetMember);
+    script.getVar("clip")
+        .push({str("onPress")})
+        .function("", {}, say("press clip"))
+        .op(Code::SetMember);
     b.doAction(done(script)).showFrame();
     load(b);
-    for (QPointF at : {QPointF(75, 50), QPointF(25, 50), QPointF(225, 50), QPointF(275, 50)}) {
+    for (QPointF at : {QPointF(75, 50), QPointF(25, 50), QPointF(225, 50), QPointF(275, 50),
+                       QPointF(75, 250), QPointF(25, 250)}) {
         click(at);
         player.mouseMove({500, 380});
     }
-    EXPECT_THAT(take(), ElementsAre("press under", "press inner"));
+    EXPECT_THAT(take(), ElementsAre("press under", "press inner", "press clip"));
 }
 
 // A timeline's on() actions run on the timeline holding the button; a handler property runs

@@ -221,30 +221,6 @@ bool hitsButton(const DisplayObject& button, QPointF twips, DrawingFactory& fact
     return false;
 }
 
-// Whether a point (stage twips) lies on anything the object or its children paint.
-bool hitsPainted(const DisplayObject& o, QPointF twips) {
-    if (!o.visible || (o.scrollRect && !insideScrollRects(o, twips))) {
-        return false;
-    }
-    // What the timeline placed and what scripts drew with the drawing methods both count.
-    const CharacterDrawing* drawn = drawnGraphics(o);
-    if (o.drawing || drawn) {
-        bool invertible = false;
-        const QTransform toStage = contentTransform(o);
-        const QPointF local = toStage.inverted(&invertible).map(twips);
-        if (invertible && ((o.drawing && o.drawing->hits(local, o.ratio, toStage)) ||
-                           (drawn && drawn->hits(local, o.ratio, toStage)))) {
-            return true;
-        }
-    }
-    for (const auto& [d, c] : o.children) {
-        if (c->clipDepth == 0 && hitsPainted(*c, twips)) {
-            return true;
-        }
-    }
-    return false;
-}
-
 // The timeline mask each child of a container lies under, in depth order (null: none).
 std::vector<const DisplayObject*> timelineMasks(const DisplayObject& container) {
     std::vector<const DisplayObject*> out;
@@ -266,6 +242,34 @@ std::vector<const DisplayObject*> timelineMasks(const DisplayObject& container) 
 bool maskedAway(const DisplayObject& o, const DisplayObject* timelineMask, QPointF twips) {
     return (timelineMask && !maskShows(*timelineMask, twips)) ||
            (o.maskedBy && !maskShows(*o.maskedBy, twips));
+}
+
+// Whether a point (stage twips) lies on anything the object or its children paint, where
+// their masks let them show.
+bool hitsPainted(const DisplayObject& o, QPointF twips) {
+    if (!o.visible || (o.scrollRect && !insideScrollRects(o, twips))) {
+        return false;
+    }
+    // What the timeline placed and what scripts drew with the drawing methods both count.
+    const CharacterDrawing* drawn = drawnGraphics(o);
+    if (o.drawing || drawn) {
+        bool invertible = false;
+        const QTransform toStage = contentTransform(o);
+        const QPointF local = toStage.inverted(&invertible).map(twips);
+        if (invertible && ((o.drawing && o.drawing->hits(local, o.ratio, toStage)) ||
+                           (drawn && drawn->hits(local, o.ratio, toStage)))) {
+            return true;
+        }
+    }
+    const std::vector<const DisplayObject*> masks = timelineMasks(o);
+    size_t index = 0;
+    for (const auto& [d, c] : o.children) {
+        const DisplayObject* mask = masks[index++];
+        if (c->clipDepth == 0 && !maskedAway(*c, mask, twips) && hitsPainted(*c, twips)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 DisplayObject* findButton(const DisplayObject& container, QPointF twips, DrawingFactory& f,
