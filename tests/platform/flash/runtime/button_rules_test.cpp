@@ -382,6 +382,37 @@ TEST_F(ButtonRules, UseHandCursorFalseKeepsTheArrowButNotTheClick) {
                 ElementsAre("release own", "release byProto", "release clip", "release plain"));
 }
 
+// The pointer resting where a button comes onto the stage rolls it over at the end of that
+// frame; the timeline moving the button away from under it rolls it out. A roll-over the
+// focus made is left alone until the pointer really moves.
+TEST_F(ButtonRules, AButtonComingOrGoingUnderARestingPointerRollsOverOrOut) {
+    swfwrite::MovieBuilder b(6);
+    swf::Button button = squareButton(b, 0, 0, 100, 100);
+    button.actions = {{bc::IdleToOverUp, 0, done(say("rollOver"), false)},
+                      {bc::OverUpToIdle, 0, done(say("rollOut"), false)}};
+    const uint16_t id = b.define(button);
+    b.showFrame();
+    b.place(id, 1).doAction(done(say("frame 2"), false)).showFrame();
+    b.move(1, swf::Matrix{1, 0, 0, 1, 4000, 0}).doAction(done(say("frame 3"))).showFrame();
+    load(b);
+    player.mouseMove({50, 50});
+    EXPECT_FALSE(player.wantsHandCursor());
+    player.runFrame();
+    EXPECT_THAT(take(), ElementsAre("frame 2", "rollOver"));
+    EXPECT_TRUE(player.wantsHandCursor());
+    player.runFrame();
+    EXPECT_THAT(take(), ElementsAre("frame 3", "rollOut"));
+    EXPECT_FALSE(player.wantsHandCursor());
+    // What Tab rolled over away from the pointer stays so through frames until it moves.
+    player.keyDown(vk::Tab);
+    player.keyUp(vk::Tab);
+    player.mouseMove({50, 50});
+    player.runFrame();
+    EXPECT_THAT(take(), ElementsAre("rollOver"));
+    player.mouseMove({60, 60});
+    EXPECT_THAT(take(), ElementsAre("rollOut"));
+}
+
 // A press whose action sends the timeline to a frame without the button: the button is gone,
 // its release never comes, and the pointer rolling on raises nothing more.
 TEST_F(ButtonRules, AButtonItsOwnPressTakesAwayHearsNothingMore) {
