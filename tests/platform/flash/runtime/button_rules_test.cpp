@@ -251,6 +251,35 @@ TEST_F(ButtonRules, APlainButtonKeepsThePressAndAMenuItemHandsItOn) {
     EXPECT_THAT(menu.take(), ElementsAre("A rollOver", "A press", "A menuOut"));
 }
 
+// Clips nested ten deep, each placing the one inside it eight times: the square at the
+// bottom is found, and a miss gives up within a bounded walk instead of visiting every copy.
+TEST_F(ButtonRules, AHitStateOfClipsRepeatedInsideClipsIsWalkedWithinBounds) {
+    swfwrite::MovieBuilder b(6);
+    swfwrite::TimelineBuilder bottom;
+    bottom.place(b.define(square(0, 0, 50, 50, {0, 0, 0, 255})), 1).showFrame();
+    uint16_t inner = b.define(bottom.sprite());
+    for (int level = 0; level < 10; ++level) {
+        swfwrite::TimelineBuilder copies;
+        for (uint16_t depth = 1; depth <= 8; ++depth) {
+            copies.place(inner, depth);
+        }
+        inner = b.define(copies.showFrame().sprite());
+    }
+    swf::Button button = squareButton(b, 0, 0, 50, 50, bs::Up);
+    button.records.push_back(record(bs::HitTest, inner));
+    b.tag(placed(b.define(button), 1, "deep"));
+    Assembler script;
+    script.getVar("deep")
+        .push({str("onPress")})
+        .function("", {}, say("press deep"))
+        .op(Code::SetMember);
+    b.doAction(done(script)).showFrame();
+    load(b);
+    click({200, 200});
+    click({25, 25});
+    EXPECT_THAT(take(), ElementsAre("press deep"));
+}
+
 // A button under a timeline mask, or in a clip a script masked, takes the mouse only where
 // the mask lets it show; so does a clip acting as a button whose children are masked.
 TEST_F(ButtonRules, AMaskedButtonIsFoundOnlyWhereItsMaskShows) {

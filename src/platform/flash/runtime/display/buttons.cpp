@@ -171,13 +171,15 @@ const CharacterDrawing* drawingOf(MovieContext& movie, uint16_t id, DrawingFacto
     return it->second.get();
 }
 
-// Clips inside clips in a hit state are followed this deep, no further.
+// Clips inside clips in a hit state are followed this deep and through this many
+// placements at most, however the file nests and repeats them.
 constexpr int kHitClipNesting = 16;
+constexpr int kHitClipPlacements = 1024;
 
 // Whether a character of a button's hit state covers the stage point. A clip there counts by
 // what its first frame places (masks aside), clips inside it likewise.
 bool hitsCharacter(MovieContext& movie, uint16_t id, const QTransform& toStage, QPointF twips,
-                   DrawingFactory& factory, int nesting) {
+                   DrawingFactory& factory, int nesting, int& placements) {
     if (const CharacterDrawing* drawing = drawingOf(movie, id, factory)) {
         bool invertible = false;
         const QTransform inv = toStage.inverted(&invertible);
@@ -197,9 +199,13 @@ bool hitsCharacter(MovieContext& movie, uint16_t id, const QTransform& toStage, 
         if (!place || !place->characterId || place->clipDepth) {
             continue;
         }
+        if (--placements < 0) {
+            return false;
+        }
         const QTransform childToStage =
             toTransform(place->matrix.value_or(swf::Matrix{})) * toStage;
-        if (hitsCharacter(movie, *place->characterId, childToStage, twips, factory, nesting + 1)) {
+        if (hitsCharacter(movie, *place->characterId, childToStage, twips, factory, nesting + 1,
+                          placements)) {
             return true;
         }
     }
@@ -211,10 +217,11 @@ bool hitsButton(const DisplayObject& button, QPointF twips, DrawingFactory& fact
         return false;
     }
     const QTransform world = worldTransform(button);
+    int placements = kHitClipPlacements;
     for (const swf::ButtonRecord& r : button.button->records) {
         if ((r.states & swf::button_state::HitTest) &&
             hitsCharacter(*button.movie, r.characterId, toTransform(r.matrix) * world, twips,
-                          factory, 0)) {
+                          factory, 0, placements)) {
             return true;
         }
     }
