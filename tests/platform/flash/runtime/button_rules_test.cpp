@@ -193,9 +193,11 @@ TEST_F(ButtonRules, TheHitStateAloneDecidesWhereTheMouseFindsAButton) {
                 ElementsAre("press large", "press hitOnly", "press inner", "press clipHit"));
 }
 
+enum class Menu { None, ByFlag, ByProperty };
+
 // Two buttons side by side whose conditions trace "<name> <condition>"; the first one is a
-// menu item when `menu` is set.
-swfwrite::MovieBuilder twoButtons(bool menu) {
+// menu item by its record's flag or by a script setting its trackAsMenu.
+swfwrite::MovieBuilder twoButtons(Menu menu) {
     swfwrite::MovieBuilder b(6);
     const std::pair<uint16_t, const char*> conditions[] = {
         {bc::IdleToOverUp, "rollOver"},        {bc::OverUpToIdle, "rollOut"},
@@ -207,22 +209,28 @@ swfwrite::MovieBuilder twoButtons(bool menu) {
     for (int i = 0; i < 2; ++i) {
         const std::string name = i == 0 ? "A" : "B";
         swf::Button button = squareButton(b, 200 * i, 0, 200 * i + 100, 100);
-        button.trackAsMenu = menu;
+        button.trackAsMenu = menu == Menu::ByFlag;
         for (const auto& [bit, label] : conditions) {
             button.actions.push_back({bit, 0, done(say(name + " " + label), false)});
         }
-        b.place(b.define(button), uint16_t(i + 1));
+        b.tag(placed(b.define(button), uint16_t(i + 1), name));
     }
-    b.doAction(done(Assembler())).showFrame();
+    Assembler script;
+    if (menu == Menu::ByProperty) {
+        script.getVar("A").push({str("trackAsMenu"), avm1::test::boolean(true)});
+        script.op(Code::SetMember);
+    }
+    b.doAction(done(script)).showFrame();
     return b;
 }
 
 // Pressed on a plain button, the mouse stays with it wherever the pointer goes: released on
 // another button, the first hears release-outside and only then the second rolls over. A menu
 // item lets go as the pointer leaves (turning idle, never released outside); the item the
-// pointer comes onto still pressed takes the mouse and the release.
+// pointer comes onto still pressed takes the mouse and the release. The record's flag and the
+// trackAsMenu property make a menu item alike.
 TEST_F(ButtonRules, APlainButtonKeepsThePressAndAMenuItemHandsItOn) {
-    load(twoButtons(false));
+    load(twoButtons(Menu::None));
     player.mouseMove({50, 50});
     player.mouseDown({50, 50});
     player.mouseMove({250, 50});
@@ -231,24 +239,27 @@ TEST_F(ButtonRules, APlainButtonKeepsThePressAndAMenuItemHandsItOn) {
     EXPECT_THAT(take(), ElementsAre("A rollOver", "A press", "A dragOut", "A releaseOutside",
                                     "B rollOver", "B rollOut"));
 
-    Recorder menu;
-    menu.load(twoButtons(true));
-    menu.player.mouseMove({50, 50});
-    menu.player.mouseDown({50, 50});
-    for (double x : {250, 50, 250}) {
-        menu.player.mouseMove({x, 50});
+    for (Menu how : {Menu::ByFlag, Menu::ByProperty}) {
+        SCOPED_TRACE(int(how));
+        Recorder menu;
+        menu.load(twoButtons(how));
+        menu.player.mouseMove({50, 50});
+        menu.player.mouseDown({50, 50});
+        for (double x : {250, 50, 250}) {
+            menu.player.mouseMove({x, 50});
+        }
+        menu.player.mouseUp({250, 50});
+        menu.player.mouseMove({450, 50});
+        EXPECT_THAT(menu.take(),
+                    ElementsAre("A rollOver", "A press", "A menuOut", "B menuIn", "B menuOut",
+                                "A menuIn", "A menuOut", "B menuIn", "B release", "B rollOut"));
+        // Released off every item, nothing is released outside.
+        menu.player.mouseMove({50, 50});
+        menu.player.mouseDown({50, 50});
+        menu.player.mouseMove({450, 50});
+        menu.player.mouseUp({450, 50});
+        EXPECT_THAT(menu.take(), ElementsAre("A rollOver", "A press", "A menuOut"));
     }
-    menu.player.mouseUp({250, 50});
-    menu.player.mouseMove({450, 50});
-    EXPECT_THAT(menu.take(),
-                ElementsAre("A rollOver", "A press", "A menuOut", "B menuIn", "B menuOut",
-                            "A menuIn", "A menuOut", "B menuIn", "B release", "B rollOut"));
-    // Released off every item, nothing is released outside.
-    menu.player.mouseMove({50, 50});
-    menu.player.mouseDown({50, 50});
-    menu.player.mouseMove({450, 50});
-    menu.player.mouseUp({450, 50});
-    EXPECT_THAT(menu.take(), ElementsAre("A rollOver", "A press", "A menuOut"));
 }
 
 // Clips nested ten deep, each placing the one inside it eight times: the square at the
