@@ -4,6 +4,7 @@
 // holds the button.
 #include <variant>
 
+#include "platform/flash/runtime/display/clip_bounds.h"
 #include "platform/flash/runtime/display/player.h"
 #include "platform/flash/runtime/drawing/clip_graphics.h"
 
@@ -54,7 +55,13 @@ void Player::buildButtonChildren(DisplayObject& button) {
             }
         }
         child->matrix = r.matrix;
-        child->colorTransform = r.colorTransform;
+        // The first button form keeps one colour transform for all its characters, set apart
+        // from the button; the second gives each record its own, with filters and a blend.
+        child->colorTransform = button.button->version < 2
+                                    ? button.button->colorTransform.value_or(swf::ColorTransform{})
+                                    : r.colorTransform;
+        child->filters = r.filters;
+        child->blendMode = r.blendMode;
         child->fromTimeline = false;
         button.children[r.depth] = child;
     }
@@ -156,36 +163,96 @@ void Player::buttonTransition(DisplayObject& button, uint16_t condition) {
 
 namespace {
 
-bool hitsButton(const DisplayObject& button, QPointF twips, DrawingFactory& factory) {
-    if (!insideScrollRects(button, twips)) {
+const CharacterDrawing* drawingOf(MovieContext& movie, uint16_t id, DrawingFactory& factory) {
+    auto it = movie.drawings.find(id);
+    if (it == movie.drawings.end()) {
+        it = movie.drawings.emplace(id, factory.prepare(movie.movie, id)).first;
+    }
+    return it->second.get();
+}
+
+// Clips inside clips in a hit state are followed this deep and through this many
+// placements at most, however the file nests and repeats them.
+constexpr int kHitClipNesting = 16;
+constexpr int kHitClipPlacements = 1024;
+
+// Whether a character of a button's hit state covers the stage point. A clip there counts by
+// what its first frame places (masks aside), clips inside it likewise.
+bool hitsCharacter(MovieContext& movie, uint16_t id, const QTransform& toStage, QPointF twips,
+                   DrawingFactory& factory, int nesting, int& placements) {
+    if (const CharacterDrawing* drawing = drawingOf(movie, id, factory)) {
+        bool invertible = false;
+        const QTransform inv = toStage.inverted(&invertible);
+        return invertible && drawing->hits(inv.map(twips), 0, toStage);
+    }
+    if (!movie.movie || nesting >= kHitClipNesting) {
         return false;
     }
-    const QTransform world = worldTransform(button);
-    for (const swf::ButtonRecord& r : button.button->records) {
-        if (!(r.states & swf::button_state::HitTest) || !button.movie) {
+    const auto it = movie.movie->dictionary.find(id);
+    const auto* sprite =
+        it != movie.movie->dictionary.end() ? std::get_if<swf::Sprite>(&it->second) : nullptr;
+    if (!sprite || sprite->timeline.frames.empty()) {
+        return false;
+    }
+    for (const swf::ControlTag& tag : sprite->timeline.frames.front().tags) {
+        const auto* place = std::get_if<swf::PlaceObject>(&tag);
+        if (!place || !place->characterId || place->clipDepth) {
             continue;
         }
-        auto& drawings = button.movie->drawings;
-        auto it = drawings.find(r.characterId);
-        if (it == drawings.end()) {
-            it =
-                drawings.emplace(r.characterId, factory.prepare(button.movie->movie, r.characterId))
-                    .first;
+        if (--placements < 0) {
+            return false;
         }
-        if (!it->second) {
-            continue;
-        }
-        bool invertible = false;
-        const QTransform toStage = toTransform(r.matrix) * world;
-        const QTransform inv = toStage.inverted(&invertible);
-        if (invertible && it->second->hits(inv.map(twips), 0, toStage)) {
+        const QTransform childToStage =
+            toTransform(place->matrix.value_or(swf::Matrix{})) * toStage;
+        if (hitsCharacter(movie, *place->characterId, childToStage, twips, factory, nesting + 1,
+                          placements)) {
             return true;
         }
     }
     return false;
 }
 
-// Whether a point (stage twips) lies on anything the object or its children paint.
+bool hitsButton(const DisplayObject& button, QPointF twips, DrawingFactory& factory) {
+    if (!insideScrollRects(button, twips) || !button.movie) {
+        return false;
+    }
+    const QTransform world = worldTransform(button);
+    int placements = kHitClipPlacements;
+    for (const swf::ButtonRecord& r : button.button->records) {
+        if ((r.states & swf::button_state::HitTest) &&
+            hitsCharacter(*button.movie, r.characterId, toTransform(r.matrix) * world, twips,
+                          factory, 0, placements)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The timeline mask each child of a container lies under, in depth order (null: none).
+std::vector<const DisplayObject*> timelineMasks(const DisplayObject& container) {
+    std::vector<const DisplayObject*> out;
+    out.reserve(container.children.size());
+    const DisplayObject* mask = nullptr;
+    for (const auto& [depth, c] : container.children) {
+        if (mask && depth > mask->clipDepth) {
+            mask = nullptr;
+        }
+        out.push_back(c->clipDepth > 0 ? nullptr : mask);
+        if (c->clipDepth > 0) {
+            mask = c.get();
+        }
+    }
+    return out;
+}
+
+// A masked object takes the mouse only where its mask lets it show.
+bool maskedAway(const DisplayObject& o, const DisplayObject* timelineMask, QPointF twips) {
+    return (timelineMask && !maskShows(*timelineMask, twips)) ||
+           (o.maskedBy && !maskShows(*o.maskedBy, twips));
+}
+
+// Whether a point (stage twips) lies on anything the object or its children paint, where
+// their masks let them show.
 bool hitsPainted(const DisplayObject& o, QPointF twips) {
     if (!o.visible || (o.scrollRect && !insideScrollRects(o, twips))) {
         return false;
@@ -201,8 +268,11 @@ bool hitsPainted(const DisplayObject& o, QPointF twips) {
             return true;
         }
     }
+    const std::vector<const DisplayObject*> masks = timelineMasks(o);
+    size_t index = 0;
     for (const auto& [d, c] : o.children) {
-        if (c->clipDepth == 0 && hitsPainted(*c, twips)) {
+        const DisplayObject* mask = masks[index++];
+        if (c->clipDepth == 0 && !maskedAway(*c, mask, twips) && hitsPainted(*c, twips)) {
             return true;
         }
     }
@@ -211,9 +281,12 @@ bool hitsPainted(const DisplayObject& o, QPointF twips) {
 
 DisplayObject* findButton(const DisplayObject& container, QPointF twips, DrawingFactory& f,
                           ActionRunner& runner) {
+    const std::vector<const DisplayObject*> masks = timelineMasks(container);
+    size_t index = masks.size();
     for (auto it = container.children.rbegin(); it != container.children.rend(); ++it) {
         DisplayObject& o = *it->second;
-        if (!o.visible || o.clipDepth > 0) {
+        const DisplayObject* mask = masks[--index];
+        if (!o.visible || o.clipDepth > 0 || maskedAway(o, mask, twips)) {
             continue;
         }
         // A button or button-like clip a script disabled (enabled = false) lets the mouse by.
@@ -315,13 +388,26 @@ void Player::trackPointer(QPointF stage) {
         rollOverOnly(over ? sharedOf(*over) : nullptr);
     } else if (auto pressed = tracked(pressed_)) {
         const bool inside = over == pressed.get();
+        if (inside) {
+            menuTrack(*pressed, nullptr);  // off another item before onto this one
+        }
         if (inside != pressedInside_) {
             pressedInside_ = inside;
-            setButtonState(*pressed, inside ? ButtonState::Down : ButtonState::Over);
-            buttonTransition(*pressed, inside ? swf::button_condition::OutDownToOverDown
-                                              : swf::button_condition::OverDownToOutDown);
+            namespace bc = swf::button_condition;
+            // A menu item lets go of the mouse as the pointer leaves it, turning idle, and
+            // takes it again when the pointer comes back still pressed; a plain button keeps
+            // the mouse, shown rolled over while the pointer is outside.
+            const bool menu = tracksAsMenu(*pressed);
+            setButtonState(*pressed, inside ? ButtonState::Down
+                                     : menu ? ButtonState::Up
+                                            : ButtonState::Over);
+            buttonTransition(*pressed,
+                             menu ? (inside ? bc::IdleToOverDown : bc::OverDownToIdle)
+                                  : (inside ? bc::OutDownToOverDown : bc::OverDownToOutDown));
         }
-        menuTrack(*pressed, inside ? nullptr : over);
+        if (!inside) {
+            menuTrack(*pressed, over);
+        }
     }
     runQueuedActions();
 }
@@ -392,8 +478,11 @@ void Player::mouseUp(QPointF stage) {
             buttonTransition(*pressed, swf::button_condition::OverDownToOverUp);
             track(hovered_, pressed);
         } else {
-            setButtonState(*pressed, ButtonState::Up);
-            buttonTransition(*pressed, swf::button_condition::OutDownToIdle);
+            // A menu item let go of the mouse when the pointer left: it is idle already.
+            if (!tracksAsMenu(*pressed)) {
+                setButtonState(*pressed, ButtonState::Up);
+                buttonTransition(*pressed, swf::button_condition::OutDownToIdle);
+            }
             hovered_ = {};
         }
     }
@@ -415,12 +504,19 @@ void Player::mouseLeave() {
 }
 
 bool Player::wantsHandCursor() const {
-    if (trackedNow(pressed_)) {
-        return pressedInside_;
+    std::shared_ptr<DisplayObject> under = trackedNow(pressed_);
+    if (under && !pressedInside_) {
+        return false;
     }
-    // What the keyboard rolled over does not change the pointer.
-    auto hovered = trackedNow(hovered_);
-    return hovered && buttonAt(mouse_) == hovered.get();
+    if (!under) {
+        // What the keyboard rolled over does not change the pointer.
+        under = trackedNow(hovered_);
+        if (!under || buttonAt(mouse_) != under.get()) {
+            return false;
+        }
+    }
+    // useHandCursor false (on the object or its prototype) keeps the arrow over it.
+    return runner_->scriptFlag(*under, QStringLiteral("useHandCursor")).value_or(true);
 }
 
 }  // namespace pencora::runtime

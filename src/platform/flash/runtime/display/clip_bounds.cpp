@@ -167,4 +167,8 @@ bool hitsPoint(const DisplayObject& object, QPointF point, bool shape) {
     return insideStageBox(object, toStage, stage);
 }
 
+bool maskShows(const DisplayObject& mask, QPointF stage) {
+    return hitsShape(mask, worldTransform(mask), stage, true);
+}
+
 }  // namespace pencora::runtime

@@ -31,4 +31,7 @@ QTransform spaceToSpace(const DisplayObject& from, const DisplayObject* to);
 // object's bounds, or with `shape` on what it and its children actually paint.
 bool hitsPoint(const DisplayObject& object, QPointF point, bool shape);
 
+// Whether a mask (a timeline mask layer or a script's mask) lets a stage point (twips) show.
+bool maskShows(const DisplayObject& mask, QPointF stage);
+
 }  // namespace pencora::runtime

@@ -104,6 +104,12 @@ void Player::runFrame() {
     // Buttons the timeline re-placed under the mouse show the state the mouse left them in.
     tracked(hovered_);
     tracked(pressed_);
+    // Buttons come, go and move under a resting pointer too: what is under it now rolls
+    // over (or is dragged over). What the focus rolled over stays until the pointer moves.
+    const auto shown = trackedNow(hovered_);
+    if (!focus_.keyboardMode && !(shown && shown == focus_.object.lock())) {
+        trackPointer(mouse_);
+    }
     runner_->afterTick(*this);
     for (auto& [n, l] : layers_) {
         markShown(*l.root);
