@@ -53,6 +53,7 @@ SoundMixer::VoiceId SoundMixer::start(std::shared_ptr<const SoundPcm> pcm,
     v.begin = info.inPoint ? std::min(frames, *info.inPoint * perSample44) : 0;
     v.end = info.outPoint ? std::clamp(*info.outPoint * perSample44, v.begin, frames) : frames;
     v.pos = std::clamp(v.begin + std::max(0.0, offsetMs) * pcm->rate / 1000.0, v.begin, v.end);
+    v.begin = v.pos;  // every loop plays the sound from the offset on
     v.loopsLeft = std::max<int>(1, info.loopCount.value_or(1));
     if (info.envelope) {
         v.envelope = *info.envelope;
@@ -250,7 +251,8 @@ void SoundMixer::mix(int16_t* out, size_t frames) {
                     ended = true;  // a stream waiting for its timeline
                     break;
                 }
-                if (--v.loopsLeft > 0) {
+                // A loop with nothing in it (started at or past the end) ends the voice.
+                if (--v.loopsLeft > 0 && v.begin < end) {
                     v.pos = v.begin;
                 } else {
                     ended = true;
