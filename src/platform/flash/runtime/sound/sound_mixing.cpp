@@ -34,6 +34,23 @@ double envelopeLevel(const std::vector<swf::SoundEnvelopePoint>& env, uint64_t a
     return level(env.back());
 }
 
+// Whether the timeline moving from frame `from` to `to` is no plain step forward: it goes
+// back, stays, or passes over frames that carry blocks of the stream.
+bool skipsSound(const StreamSound& stream, int from, int to) {
+    if (from < 0) {
+        return false;
+    }
+    if (to <= from) {
+        return true;
+    }
+    for (int f = from + 1; f < to && size_t(f) < stream.frameStart.size(); ++f) {
+        if (stream.frameStart[size_t(f)] >= 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 SoundMixer::VoiceId SoundMixer::start(std::shared_ptr<const SoundPcm> pcm,
@@ -167,9 +184,11 @@ void SoundMixer::streamFrame(const std::shared_ptr<DisplayObject>& clip, int fra
         }
         it->stream = true;
         it->pos = start;
-    } else if (std::abs(it->pos - start) > next - start + 1) {
+    } else if (skipsSound(*stream, it->frame, frame) ||
+               std::abs(it->pos - start) > next - start + 1) {
         it->pos = start;  // a goto, or the timeline fell behind: follow the timeline
     }
+    it->frame = frame;
     // Plays through this frame's block and one more frame's worth, so a frame that comes a
     // little late does not leave a gap; a clip that stops stops its stream there.
     it->limit = std::min(double(stream->pcm->frames()), next + (next - start));
