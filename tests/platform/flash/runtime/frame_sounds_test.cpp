@@ -1,7 +1,8 @@
 // The sounds timelines start: event sounds each time their frame plays (a loop included),
 // the start-once flag against a looping frame, sounds that go with the clip that started
-// them, sounds named by their export, StopSounds, a stream sound that loops with its
-// timeline, and the Sound objects of scripts.
+// them, sounds named by their export, StopSounds, the sounds of the frame a goto arrives at,
+// a stream sound that starts late, loops and follows gotos with its timeline, and the Sound
+// objects of scripts.
 #include <gtest/gtest.h>
 
 #include "../avm1/assembler.h"
@@ -135,6 +136,67 @@ TEST_F(FrameSounds, AStreamSoundStartsAgainWhenItsTimelineLoops) {
     EXPECT_EQ(level(kRate / 10), 1000) << "the loop plays the first frame's block again";
     player.runFrame();
     EXPECT_EQ(level(kRate / 10), 2000);
+}
+
+TEST_F(FrameSounds, AGotoPlaysTheSoundsOfTheFrameItArrivesAtOnly) {
+    swfwrite::MovieBuilder b;
+    const uint16_t low = b.define(constantSound(100, kRate));
+    const uint16_t high = b.define(constantSound(1000, kRate));
+    b.doAction(Actions().stop().end()).showFrame();
+    b.startSound(low).showFrame();
+    b.startSound(high).showFrame();
+    load(b);
+    EXPECT_EQ(player.sounds().voiceCount(), 0u);
+    player.gotoFrame(root(), 2, false);
+    EXPECT_EQ(level(), 1000) << "the frame passed over plays nothing";
+    player.gotoFrame(root(), 2, false);
+    EXPECT_EQ(player.sounds().voiceCount(), 1u) << "a goto to the frame it is on plays nothing";
+    player.gotoFrame(root(), 1, true);
+    EXPECT_EQ(level(), 1100);
+}
+
+// A stream whose first block comes in the third frame, each block 100 ms at its own level.
+swfwrite::MovieBuilder lateStream(int blocks) {
+    swfwrite::MovieBuilder b(8, 550, 400, 10);
+    swf::SoundStreamHead head;
+    head.format = swf::SoundFormat::UncompressedLittleEndian;
+    head.streamRate = 3;
+    head.playbackRate = 3;
+    head.stream16Bit = true;
+    head.samplesPerBlock = kRate / 10;
+    b.tag(head).showFrame();
+    b.showFrame();
+    for (int frame = 2; frame < 2 + blocks; ++frame) {
+        swf::SoundStreamBlock block;
+        const auto value = uint16_t(1000 * frame);
+        for (int i = 0; i < kRate / 10; ++i) {
+            block.data.push_back(uint8_t(value & 0xFF));
+            block.data.push_back(uint8_t(value >> 8));
+        }
+        b.tag(block).showFrame();
+    }
+    return b;
+}
+
+TEST_F(FrameSounds, AStreamStartingLateFollowsGotosAndFallsSilentWhenItsTimelineStops) {
+    load(lateStream(6));
+    EXPECT_EQ(player.sounds().voiceCount(), 0u);
+    player.runFrame();
+    EXPECT_EQ(player.sounds().voiceCount(), 0u) << "no block yet, no stream";
+    player.runFrame();
+    EXPECT_EQ(level(kRate / 10), 2000);
+    player.gotoFrame(root(), 4, false);
+    EXPECT_EQ(level(kRate / 10), 4000) << "a goto over one frame moves the stream to its block";
+    level(kRate / 10);  // what covers a frame that comes late
+    EXPECT_EQ(level(kRate / 10), 0) << "a stopped timeline stops its stream";
+    player.gotoFrame(root(), 6, true);
+    EXPECT_EQ(level(kRate / 10), 6000);
+    player.runFrame();
+    EXPECT_EQ(level(kRate / 10), 7000);
+    player.gotoFrame(root(), 3, true);
+    EXPECT_EQ(level(kRate / 10), 3000) << "and back";
+    player.runFrame();
+    EXPECT_EQ(level(kRate / 10), 4000);
 }
 
 // Sound objects through scripts: a clip's Sound sets the volume of that clip's timeline

@@ -341,6 +341,49 @@ TEST_F(LoaderRules, ImportedSoundsAttachFromTheLibraryOnceItArrives) {
     EXPECT_EQ(host.lines, (std::vector<std::string>{"undefined", "undefined", "100", "8820"}));
 }
 
+// A sound imported under a name stops by that name, whatever its case, as it attaches by it:
+// the stopped start never completes, a later one does.
+TEST_F(LoaderRules, ImportedSoundsStopByTheNameTheyAttachBy) {
+    swfwrite::MovieBuilder lib(8);
+    swf::Sound chime;
+    chime.format = swf::SoundFormat::UncompressedLittleEndian;
+    chime.rate = 3;  // 44.1 kHz
+    chime.is16Bit = true;
+    chime.sampleCount = 4410;
+    chime.data.assign(4410 * 2, 0x10);
+    lib.tag(swf::ExportAssets{{{lib.define(chime), "chime"}}});
+    lib.showFrame();
+
+    swfwrite::MovieBuilder b(8);
+    b.tag(swf::ImportAssets{2, "lib.swf", {{30, "Chime"}}});
+    b.showFrame();
+    Assembler play;
+    for (const char* name : {"s", "t"}) {
+        play.push({str(name), avm1::test::integer(0), str("Sound")}).op(Code::NewObject);
+        play.op(Code::SetVariable);
+        play.push({str("chime"), avm1::test::integer(1), str(name)}).op(Code::GetVariable);
+        play.push({str("attachSound")}).op(Code::CallMethod).op(Code::Pop);
+        Assembler heard;
+        heard.push({str(std::string(name) + " complete")}).trace();
+        play.push({str(name)}).op(Code::GetVariable).push({str("onSoundComplete")});
+        play.function("", {}, heard).op(Code::SetMember);
+        play.push({avm1::test::integer(0), str(name)}).op(Code::GetVariable);
+        play.push({str("start")}).op(Code::CallMethod).op(Code::Pop);
+        if (std::string(name) == "s") {
+            play.push({str("CHIME"), avm1::test::integer(1), str("s")}).op(Code::GetVariable);
+            play.push({str("stop")}).op(Code::CallMethod).op(Code::Pop);
+        }
+    }
+    b.doAction(play.op(Code::Stop).op(Code::End).bytes).showFrame();
+    ASSERT_TRUE(engine->loadMovie(0, b.write(), u"main.swf", {}));
+    engine->runFrame();
+    engine->fetchCompleted(takeFetch().id, lib.write());
+    for (int i = 0; i < 5; ++i) {
+        engine->runFrame();
+    }
+    EXPECT_EQ(host.lines, std::vector<std::string>{"t complete"});
+}
+
 // A library may borrow what it shares from another library: that one is fetched next to it
 // once it has arrived, its init actions run on the importing root too, and the name attaches
 // the second library's own symbol.

@@ -520,6 +520,9 @@ void Player::gotoFrame(DisplayObject& clip, int frame, bool play) {
     // actions (execution_order3).
     rebuildTo(clip, frame);
     queueFrameActions(clip, frame);
+    // The frame arrived at plays its sounds; the frames passed over play none. A stream moves
+    // to the new frame's block, or runs out shortly when that frame has none.
+    playFrameSounds(clip, frame);
 }
 
 std::optional<int> Player::labelFrame(const DisplayObject& clip, const QString& label) const {

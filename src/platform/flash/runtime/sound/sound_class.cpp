@@ -50,6 +50,7 @@ class SoundObject : public avm1::Object {
     std::shared_ptr<const SoundPcm> pcm;
     int soundId = 0;
     SoundMixer::VoiceId voice = 0;
+    int version = 8;  // of the script that started it: how onSoundComplete is looked up
     double bytes = 0;
     bool loading = false;
 };
@@ -216,6 +217,12 @@ DisplayObject* ownerClip(avm1::Machine& m, SoundObject* s) {
     return hostOf(m).player().root(0);
 }
 
+// A sound the clip's movie exports, or one it imports from a library, under `name`; 0 for none.
+uint16_t soundNamed(Player& player, DisplayObject& clip, const QString& name) {
+    const uint16_t id = player.exportedId(*clip.movie, name);
+    return id ? id : importedCharacter(*clip.movie, name).value_or(0);
+}
+
 Value attachSound(avm1::Machine& m, const Value& self, std::vector<Value>& args) {
     SoundObject* s = soundOf(self);
     DisplayObject* clip = s ? ownerClip(m, s) : nullptr;
@@ -223,15 +230,10 @@ Value attachSound(avm1::Machine& m, const Value& self, std::vector<Value>& args)
         return {};
     }
     Player& player = hostOf(m).player();
-    // A sound the movie exports, or one it imports from a library under that name.
-    const QString name = m.toString(args[0]);
-    uint16_t id = player.exportedId(*clip->movie, name);
-    if (!id) {
-        id = importedCharacter(*clip->movie, name).value_or(0);
-    }
+    const uint16_t id = soundNamed(player, *clip, m.toString(args[0]));
     auto pcm = id ? player.soundOf(*clip->movie, id) : nullptr;
     if (!pcm) {
-        return {};
+        return {};  // an unknown name leaves the sound attached before
     }
     s->pcm = pcm;
     s->soundId = id;
@@ -262,6 +264,7 @@ Value start(avm1::Machine& m, const Value& self, std::vector<Value>& args) {
     }
     s->voice = player.sounds().start(s->pcm, info, owner, s->soundId,
                                      std::isfinite(offset) ? offset * 1000 : 0);
+    s->version = m.version();
     hostOf(m).pinSound(s);
     return {};
 }
@@ -280,7 +283,7 @@ Value stop(avm1::Machine& m, const Value& self, std::vector<Value>& args) {
         if (!clip || !clip->movie) {
             return {};
         }
-        const uint16_t id = player.exportedId(*clip->movie, m.toString(args[0]));
+        const uint16_t id = soundNamed(player, *clip, m.toString(args[0]));
         if (id) {
             player.sounds().stopSound(id, s->hasTarget ? clip : nullptr);
         }
@@ -389,6 +392,7 @@ Value loadSound(avm1::Machine& m, const Value& self, std::vector<Value>& args) {
         if (pcm && streaming) {
             std::vector<Value> none;
             start(*machine, Value(static_cast<avm1::Object*>(s)), none);
+            s->version = version;
         }
     };
     hostOf(m).pinSound(s);
@@ -447,13 +451,15 @@ void notifySoundsFinished(ScriptHost& host) {
             if (s && s->voice == id) {
                 s->voice = 0;
                 host.machine().callMethod(avm1::ownerOf(s), QStringLiteral("onSoundComplete"), {},
-                                          8);
+                                          s->version);
             }
         }
     }
-    std::erase_if(host.soundPins(), [](avm1::Object* o) {
+    // A sound stopped by a script or a StopSounds never completes: its object is let go too.
+    const SoundMixer& mixer = host.player().sounds();
+    std::erase_if(host.soundPins(), [&mixer](avm1::Object* o) {
         auto* s = dynamic_cast<SoundObject*>(o);
-        return !s || (s->voice == 0 && !s->loading);
+        return !s || (!s->loading && (s->voice == 0 || !mixer.isPlaying(s->soundId)));
     });
 }
 

@@ -34,6 +34,23 @@ double envelopeLevel(const std::vector<swf::SoundEnvelopePoint>& env, uint64_t a
     return level(env.back());
 }
 
+// Whether the timeline moving from frame `from` to `to` is no plain step forward: it goes
+// back, stays, or passes over frames that carry blocks of the stream.
+bool skipsSound(const StreamSound& stream, int from, int to) {
+    if (from < 0) {
+        return false;
+    }
+    if (to <= from) {
+        return true;
+    }
+    for (int f = from + 1; f < to && size_t(f) < stream.frameStart.size(); ++f) {
+        if (stream.frameStart[size_t(f)] >= 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 SoundMixer::VoiceId SoundMixer::start(std::shared_ptr<const SoundPcm> pcm,
@@ -53,6 +70,7 @@ SoundMixer::VoiceId SoundMixer::start(std::shared_ptr<const SoundPcm> pcm,
     v.begin = info.inPoint ? std::min(frames, *info.inPoint * perSample44) : 0;
     v.end = info.outPoint ? std::clamp(*info.outPoint * perSample44, v.begin, frames) : frames;
     v.pos = std::clamp(v.begin + std::max(0.0, offsetMs) * pcm->rate / 1000.0, v.begin, v.end);
+    v.begin = v.pos;  // every loop plays the sound from the offset on
     v.loopsLeft = std::max<int>(1, info.loopCount.value_or(1));
     if (info.envelope) {
         v.envelope = *info.envelope;
@@ -166,9 +184,11 @@ void SoundMixer::streamFrame(const std::shared_ptr<DisplayObject>& clip, int fra
         }
         it->stream = true;
         it->pos = start;
-    } else if (std::abs(it->pos - start) > next - start + 1) {
+    } else if (skipsSound(*stream, it->frame, frame) ||
+               std::abs(it->pos - start) > next - start + 1) {
         it->pos = start;  // a goto, or the timeline fell behind: follow the timeline
     }
+    it->frame = frame;
     // Plays through this frame's block and one more frame's worth, so a frame that comes a
     // little late does not leave a gap; a clip that stops stops its stream there.
     it->limit = std::min(double(stream->pcm->frames()), next + (next - start));
@@ -250,7 +270,8 @@ void SoundMixer::mix(int16_t* out, size_t frames) {
                     ended = true;  // a stream waiting for its timeline
                     break;
                 }
-                if (--v.loopsLeft > 0) {
+                // A loop with nothing in it (started at or past the end) ends the voice.
+                if (--v.loopsLeft > 0 && v.begin < end) {
                     v.pos = v.begin;
                 } else {
                     ended = true;

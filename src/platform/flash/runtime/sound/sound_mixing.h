@@ -79,6 +79,7 @@ class SoundMixer {
         uint64_t played = 0;  // output frames since the start, for the envelope
         std::vector<swf::SoundEnvelopePoint> envelope;
         bool stream = false;
+        int frame = -1;  // streams: the frame whose block the voice last moved to
     };
     struct ClipEntry {
         std::weak_ptr<const DisplayObject> clip;
