@@ -13,22 +13,9 @@ namespace pencora::runtime {
 namespace {
 
 using test::Actions;
+using test::constantSound;
 
 constexpr int kRate = 44100;
-
-// `frames` frames of 16-bit mono at 44.1 kHz, all at `level`.
-swf::Sound constantSound(int16_t level, uint32_t frames) {
-    swf::Sound s;
-    s.format = swf::SoundFormat::UncompressedLittleEndian;
-    s.rate = 3;
-    s.is16Bit = true;
-    s.sampleCount = frames;
-    for (uint32_t i = 0; i < frames; ++i) {
-        s.data.push_back(uint8_t(uint16_t(level) & 0xFF));
-        s.data.push_back(uint8_t(uint16_t(level) >> 8));
-    }
-    return s;
-}
 
 struct FrameSounds : testing::Test {
     Player player;

@@ -312,12 +312,7 @@ TEST_F(LoaderRules, ImportedSymbolsComeFromTheLibraryAfterItsInitActions) {
 // its length and bytes.
 TEST_F(LoaderRules, ImportedSoundsAttachFromTheLibraryOnceItArrives) {
     swfwrite::MovieBuilder lib(8);
-    swf::Sound chime;
-    chime.format = swf::SoundFormat::UncompressedLittleEndian;
-    chime.rate = 3;  // 44.1 kHz
-    chime.is16Bit = true;
-    chime.sampleCount = 4410;
-    chime.data.assign(4410 * 2, 0x10);
+    swf::Sound chime = test::constantSound(0x1010, 4410);  // 100 ms
     lib.tag(swf::ExportAssets{{{lib.define(chime), "chime"}}});
     lib.showFrame();
 
@@ -345,12 +340,7 @@ TEST_F(LoaderRules, ImportedSoundsAttachFromTheLibraryOnceItArrives) {
 // the stopped start never completes, a later one does.
 TEST_F(LoaderRules, ImportedSoundsStopByTheNameTheyAttachBy) {
     swfwrite::MovieBuilder lib(8);
-    swf::Sound chime;
-    chime.format = swf::SoundFormat::UncompressedLittleEndian;
-    chime.rate = 3;  // 44.1 kHz
-    chime.is16Bit = true;
-    chime.sampleCount = 4410;
-    chime.data.assign(4410 * 2, 0x10);
+    swf::Sound chime = test::constantSound(0x1010, 4410);  // 100 ms
     lib.tag(swf::ExportAssets{{{lib.define(chime), "chime"}}});
     lib.showFrame();
 

@@ -12,22 +12,9 @@ using avm1::test::num;
 using avm1::test::Operand;
 using avm1::test::str;
 using Code = swf::ActionCode;
+using test::constantSound;
 
 constexpr uint32_t kTenth = 4410;  // 100 ms at 44.1 kHz
-
-// `frames` frames of 16-bit mono at 44.1 kHz, all at `level`.
-swf::Sound constantSound(int16_t level, uint32_t frames) {
-    swf::Sound s;
-    s.format = swf::SoundFormat::UncompressedLittleEndian;
-    s.rate = 3;
-    s.is16Bit = true;
-    s.sampleCount = frames;
-    for (uint32_t i = 0; i < frames; ++i) {
-        s.data.push_back(uint8_t(uint16_t(level) & 0xFF));
-        s.data.push_back(uint8_t(uint16_t(level) >> 8));
-    }
-    return s;
-}
 
 // var = new Sound();
 void newSound(Assembler& a, const std::string& var) {

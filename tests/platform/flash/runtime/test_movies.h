@@ -1,5 +1,5 @@
 // Small builders shared by the runtime tests: action bytecode for the stack-free actions,
-// solid squares, and a recorder of what the player reports.
+// solid squares, constant sounds, and a recorder of what the player reports.
 #pragma once
 
 #include <QString>
@@ -17,6 +17,21 @@ namespace pencora::runtime::test {
 inline void appendText(swf::Bytes& b, const std::string& s) {
     b.insert(b.end(), s.begin(), s.end());
     b.push_back(0);
+}
+
+inline  // `frames` frames of 16-bit mono at 44.1 kHz, all at `level`.
+    swf::Sound
+    constantSound(int16_t level, uint32_t frames) {
+    swf::Sound s;
+    s.format = swf::SoundFormat::UncompressedLittleEndian;
+    s.rate = 3;
+    s.is16Bit = true;
+    s.sampleCount = frames;
+    for (uint32_t i = 0; i < frames; ++i) {
+        s.data.push_back(uint8_t(uint16_t(level) & 0xFF));
+        s.data.push_back(uint8_t(uint16_t(level) >> 8));
+    }
+    return s;
 }
 
 struct Actions {

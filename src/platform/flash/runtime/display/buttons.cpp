@@ -163,14 +163,6 @@ void Player::buttonTransition(DisplayObject& button, uint16_t condition) {
 
 namespace {
 
-const CharacterDrawing* drawingOf(MovieContext& movie, uint16_t id, DrawingFactory& factory) {
-    auto it = movie.drawings.find(id);
-    if (it == movie.drawings.end()) {
-        it = movie.drawings.emplace(id, factory.prepare(movie.movie, id)).first;
-    }
-    return it->second.get();
-}
-
 // Clips inside clips in a hit state are followed this deep and through this many
 // placements at most, however the file nests and repeats them.
 constexpr int kHitClipNesting = 16;
@@ -180,7 +172,7 @@ constexpr int kHitClipPlacements = 1024;
 // what its first frame places (masks aside), clips inside it likewise.
 bool hitsCharacter(MovieContext& movie, uint16_t id, const QTransform& toStage, QPointF twips,
                    DrawingFactory& factory, int nesting, int& placements) {
-    if (const CharacterDrawing* drawing = drawingOf(movie, id, factory)) {
+    if (const CharacterDrawing* drawing = preparedDrawing(movie, id, factory).get()) {
         bool invertible = false;
         const QTransform inv = toStage.inverted(&invertible);
         return invertible && drawing->hits(inv.map(twips), 0, toStage);

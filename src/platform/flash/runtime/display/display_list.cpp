@@ -41,6 +41,15 @@ ObjectKind kindOf(const swf::Character& c) {
 
 }  // namespace
 
+const std::shared_ptr<const CharacterDrawing>& preparedDrawing(MovieContext& movie, uint16_t id,
+                                                               DrawingFactory& factory) {
+    auto it = movie.drawings.find(id);
+    if (it == movie.drawings.end()) {
+        it = movie.drawings.emplace(id, factory.prepare(movie.movie, id)).first;
+    }
+    return it->second;
+}
+
 std::shared_ptr<DisplayObject> Player::instantiate(DisplayObject& parent, uint16_t characterId,
                                                    int depth) {
     // An imported character is the library's: the object belongs to that movie.
@@ -102,12 +111,7 @@ std::shared_ptr<DisplayObject> Player::instantiate(DisplayObject& parent, uint16
     }
     if (object->kind == ObjectKind::Shape || object->kind == ObjectKind::Text ||
         object->kind == ObjectKind::Bitmap || object->kind == ObjectKind::EditText) {
-        auto it = movie->drawings.find(characterId);
-        if (it == movie->drawings.end()) {
-            it = movie->drawings.emplace(characterId, drawings_->prepare(movie->movie, characterId))
-                     .first;
-        }
-        object->drawing = it->second;
+        object->drawing = preparedDrawing(*movie, characterId, *drawings_);
     }
     return object;
 }

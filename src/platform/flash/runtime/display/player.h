@@ -33,6 +33,11 @@ namespace pencora::runtime {
 
 class Player;
 
+// The movie's drawing of a character, prepared on first use and kept for every later one (null:
+// the character draws nothing).
+const std::shared_ptr<const CharacterDrawing>& preparedDrawing(MovieContext& movie, uint16_t id,
+                                                               DrawingFactory& factory);
+
 // What the runtime tells its owner.
 class PlayerEvents {
   public:
