@@ -426,10 +426,11 @@ Value callFunctionByName(Machine& m, Activation& act, const QString& name,
         // A function found in a `with` object or on a clip runs with that object as this.
         if (holder != m.global() && holder != act.locals) {
             thisValue = Value(holder);
-        } else if (holder == act.locals && act.isFunction && act.swfVersion < 6 &&
+        } else if (act.swfVersion < 6 && (act.isFunction || holder == m.global()) &&
                    definedInSwf6OrLater(fn)) {
-            // SWF 5 code calls a SWF 6 movie's function it holds in a local variable as its
-            // own subroutine: without an object, on the caller's timeline.
+            // SWF 5 code calls a later movie's function it finds with no object to call it
+            // on (a function's local variable, or _global; a timeline's own variable is on
+            // its clip) as its own subroutine: without this, on the caller's timeline.
             thisValue = Value();
             act.callOnTimeline = static_cast<const FunctionObject*>(fn.object());
             struct Reset {

@@ -204,6 +204,18 @@ TEST_F(MovieVersions, FunctionsCalledByNameFromSwf5CodeRunOnTheCallersTimeline) 
     }
     // A SWF 5 function works on the target of SWF 5 code that calls it, keeping its own
     // variables; called from a later movie it works on its own clip.
+    // Found in _global, shared by movies up to SWF 6, the function is no more the caller's
+    // object than from a local variable.
+    Assembler share = movieWithF("kid");
+    share.getVar("_global").push({str("gf")}).getVar("f").op(Code::SetMember);
+    Assembler viaGlobal;
+    viaGlobal.setVar("foo", str("parent"));
+    viaGlobal.push({integer(0), str("gf")}).op(Code::CallFunction).op(Code::Pop);
+    EXPECT_EQ(run(5, viaGlobal, 6, share), (Lines{"false", "/", "parent", "undefined"}));
+    const Lines global6 = run(6, viaGlobal, 6, share);
+    ASSERT_EQ(global6.size(), 4u);
+    EXPECT_EQ(Lines(global6.begin() + 1, global6.end()),
+              Lines(onHolder.begin() + 1, onHolder.end()));
     Lines fromSwf5 = run(5, second, 5, movieWithF("kid"));
     ASSERT_EQ(fromSwf5.size(), 12u);
     EXPECT_EQ(Lines(fromSwf5.begin(), fromSwf5.begin() + 4),
