@@ -68,6 +68,14 @@ TEST(TextFieldInput, MaxCharsAndLineBreaksLimitWhatGoesIn) {
     wide.maxChars = 6;
     EXPECT_FALSE(typeText(wide, QString::fromUtf8("\xF0\xA0\x80\x81")));
 
+    // A negative limit shuts the field: nothing typed goes in, nor replaces a selection.
+    TextField shut = inputField(QStringLiteral("abc"));
+    shut.maxChars = -1;
+    shut.selectionBegin = 0;
+    shut.selectionEnd = 3;
+    EXPECT_FALSE(typeText(shut, QStringLiteral("x")));
+    EXPECT_EQ(shut.text, QStringLiteral("abc"));
+
     TextField single = inputField();
     typeText(single, QStringLiteral("a\nb\x01"));
     EXPECT_EQ(single.text, QStringLiteral("ab"));

@@ -83,7 +83,7 @@ struct TextField {
     AutoSize autoSize = AutoSize::None;
     uint32_t borderColor = 0x000000;
     uint32_t backgroundColor = 0xFFFFFF;
-    int maxChars = 0;  // 0: no limit
+    int maxChars = 0;  // 0: no limit; below 0: nothing may be typed
     std::optional<QString> restrict;
     QString variable;
     QString antiAliasType = QStringLiteral("normal");

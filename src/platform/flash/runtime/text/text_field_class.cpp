@@ -299,10 +299,11 @@ const Prop kProps[] = {
      nullptr},
     {"maxChars",
      [](Machine&, DisplayObject&, TextField& f) {
-         return f.maxChars > 0 ? Value(double(f.maxChars)) : Value::null();
+         return f.maxChars != 0 ? Value(double(f.maxChars)) : Value::null();
      },
      [](Machine& m, DisplayObject&, TextField& f, const Value& v) {
-         f.maxChars = std::max(0, int(m.toInt32(v)));
+         // 0 and null lift the limit; a negative one lets nothing be typed.
+         f.maxChars = v.isNullish() ? 0 : int(m.toInt32(v));
      }},
     {"embedFonts", [](Machine&, DisplayObject&, TextField& f) { return flag(f.embedFonts); },
      [](Machine& m, DisplayObject& o, TextField& f, const Value& v) {

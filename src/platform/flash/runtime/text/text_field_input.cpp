@@ -97,6 +97,9 @@ QChar acceptedChar(const TextField& f, QChar c) {
 }
 
 bool typeText(TextField& f, const QString& typed) {
+    if (f.maxChars < 0) {
+        return false;  // a negative limit shuts the field to typing
+    }
     auto [a, b] = selection(f);
     QString accepted;
     for (QChar c : normaliseLineEnds(typed)) {
