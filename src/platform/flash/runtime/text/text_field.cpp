@@ -41,7 +41,8 @@ TextField TextField::fromDefinition(const swf::EditText& def, const swf::Font* f
     f.border = def.border;
     f.background = def.border;
     f.embedFonts = def.useOutlines;
-    f.autoSize = def.autoSize ? AutoSize::Left : AutoSize::None;
+    // Sizing to the text came with version 6; older movies' fields keep their box.
+    f.autoSize = def.autoSize && swfVersion >= 6 ? AutoSize::Left : AutoSize::None;
     f.maxChars = def.maxLength ? *def.maxLength : 0;
     f.variable = avm1::decodeMovieString(def.variableName.c_str(), swfVersion);
     f.fontId = def.fontId;
