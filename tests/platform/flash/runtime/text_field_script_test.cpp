@@ -378,15 +378,15 @@ TEST_F(TextScriptTest, AutoSizeKeepsItsAnchorAndScrollingStaysInItsLimits) {
             s.set("f", "autoSize", v);
             s.trace("f", "autoSize");
         }
-        for (int scroll : {1, 3, 300, -4}) {
-            s.set("j", "scroll", integer(scroll));
+        for (Operand scroll : {integer(1), num(3.7), num(1e12), integer(-4)}) {
+            s.set("j", "scroll", scroll);
             s.trace("j", "scroll");
             s.trace("j", "bottomScroll");
         }
         s.trace("j", "maxscroll");
         s.trace("k", "maxhscroll");
-        for (int h : {100000, -5}) {
-            s.set("k", "hscroll", integer(h));
+        for (Operand h : {num(1e12), integer(-5)}) {
+            s.set("k", "hscroll", h);
             s.trace("k", "hscroll");
         }
         const Lines got =

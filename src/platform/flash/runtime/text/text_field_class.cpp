@@ -187,7 +187,8 @@ const Prop kProps[] = {
      [](Machine& m, DisplayObject& o, TextField& f, const Value& v) {
          const double n = m.toNumber(v);
          if (std::isfinite(n)) {
-             f.scroll = std::clamp(int(n), 1, maxScroll(f, layoutOf(o)));
+             // Limited before it becomes a whole number: a huge one scrolls to the end.
+             f.scroll = int(std::clamp(n, 1.0, double(maxScroll(f, layoutOf(o)))));
              textFieldChanged(o);
          }
      }},
@@ -289,7 +290,7 @@ const Prop kProps[] = {
      [](Machine& m, DisplayObject& o, TextField& f, const Value& v) {
          const double n = m.toNumber(v);
          const TextLayout l = layoutOf(o);
-         f.hscroll = std::isfinite(n) ? std::clamp(int(n), 0, maxHScroll(f, l)) : 0;
+         f.hscroll = std::isfinite(n) ? int(std::clamp(n, 0.0, double(maxHScroll(f, l)))) : 0;
          textFieldChanged(o);
      }},
     {"maxhscroll",
