@@ -300,10 +300,27 @@ TEST_F(TextScriptTest, FormatRangesTakeOneTwoOrThreeArguments) {
         s.call("f", "setTextFormat", {Var{"t"}}).drop();
         s.set("f", "text", str("abc"));
         s.traceFormat("f", {integer(0)}, {"bold"});
+        // A link and a bullet given by a format show in the markup read back.
+        s.format("link");
+        s.set("link", "url", str("http://a"));
+        s.set("link", "target", str("_top"));
+        s.set("link", "bullet", boolean(true));
+        s.set("link", "underline", boolean(false));
+        s.call("f", "setTextFormat", {integer(1), integer(2), Var{"link"}}).drop();
+        s.traceFormat("f", {integer(0)}, {"url", "bullet"});
+        s.set("f", "html", boolean(true));
+        s.trace("f", "htmlText");
+        const std::u16string markup =
+            u"<LI><FONT FACE=\"Times New Roman\" SIZE=\"12\" COLOR=\"#000000\" "
+            u"LETTERSPACING=\"0\" KERNING=\"0\"><U>a</U><A HREF=\"http://a\" "
+            u"TARGET=\"_top\">b</A><U>c</U></FONT></LI>";
         EXPECT_EQ(run(version, {field(100, 100, false, true)}, s),
-                  (Lines{u"true", u"false", u"null", u"Times New Roman", u"12", u"true", u"false",
-                         u"false", u"null", u"null", u"null", u"true", u"true", u"false",
-                         u"aXYZcdef", u"aXQ", u"true", u"false", u"false"}))
+                  (Lines{u"true", u"false", u"null",     u"Times New Roman",
+                         u"12",   u"true",  u"false",    u"false",
+                         u"null", u"null",  u"null",     u"true",
+                         u"true", u"false", u"aXYZcdef", u"aXQ",
+                         u"true", u"false", u"false",    u"",
+                         u"true", markup}))
             << version;
     }
 }
