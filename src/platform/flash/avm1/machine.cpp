@@ -125,6 +125,7 @@ RunResult Machine::guarded(int swfVersion, const std::function<Value()>& body) {
     if (outermost) {
         st.depth = 0;
         st.nativeDepth = 0;
+        st.regionDepth = 0;
         st.actions = 0;
         st.actionBudget = limits_.maxActions;
         st.deadline = std::chrono::steady_clock::now() +
