@@ -131,6 +131,10 @@ RunResult Machine::guarded(int swfVersion, const std::function<Value()>& body) {
         st.deadline = std::chrono::steady_clock::now() +
                       std::chrono::microseconds(int64_t(limits_.seconds * 1e6));
         heap_.setCap(limits_.maxHeapBytes);
+    } else if (st.runDepth > limits_.maxDepth) {
+        // Runs started from inside a run (a frame's actions called by another frame's, a
+        // handler the host runs at once) nest on the C++ stack as calls do, and as deep.
+        throw LimitExceeded{LimitExceeded::Kind::Depth};
     }
     ++st.runDepth;
     int savedVersion = version_;
