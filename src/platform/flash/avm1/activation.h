@@ -33,6 +33,8 @@ struct Activation {
     Object* originalTarget = nullptr;  // the clip the code belongs to
     // SWF 4: the last SetTarget named no clip, so paths relative to the target name nothing.
     bool targetLost = false;
+    // `with` bodies open in this activation (a function call starts again from none).
+    int withDepth = 0;
     FunctionObject* callee = nullptr;
     Object* arguments = nullptr;
     Object* superObject = nullptr;

@@ -50,7 +50,22 @@ FunctionObject* defineFunction(Machine& m, Activation& act, uint32_t index) {
     return f;
 }
 
+// Far more than any compiler nests, and few enough for the C++ stack beside the deepest
+// recursion of script and native calls.
+constexpr int kMostOpenRegions = 1024;
+
 }  // namespace
+
+RegionGuard::RegionGuard(Machine& m) : depth_(m.impl().regionDepth) {
+    if (depth_ >= kMostOpenRegions) {
+        throw LimitExceeded{LimitExceeded::Kind::Depth};
+    }
+    ++depth_;
+}
+
+RegionGuard::~RegionGuard() {
+    --depth_;
+}
 
 Flow stepEnd(Machine&, Activation& act, Step& s) {
     s.next = uint32_t(act.code->block->actions.size());
@@ -79,25 +94,33 @@ Flow stepThrow(Machine&, Activation& act, Step&) {
 }
 
 Flow stepTry(Machine& m, Activation& act, Step& s) {
+    RegionGuard region(m);
     Completion c = runTry(m, act, *s.a.tryDef, s.p.text, s.next, s.returnValue);
     return c == Completion::Return ? Flow::Return : Flow::Next;
 }
 
+// with(undefined) and with(null) skip their body, and so does a with opened inside
+// as many others as the movie's version allows: 7 up to SWF 5, 15 from SWF 6 on.
 Flow stepWith(Machine& m, Activation& act, Step& s) {
     Object* o = m.toObject(act.pop());
-    if (!o) {
-        // with(undefined) and with(null) skip their body (with test).
+    const int mostOpen = act.swfVersion < 6 ? 7 : 15;
+    if (!o || act.withDepth >= mostOpen) {
         s.next = s.a.target;
         return Flow::Next;
     }
     Completion c;
     uint32_t inner = 0;
     {
+        RegionGuard region(m);
         act.scope.push_back(o);
-        struct Pop {
+        ++act.withDepth;
+        struct Close {
             Activation& a;
             size_t size;
-            ~Pop() { a.scope.resize(size - 1); }
+            ~Close() {
+                a.scope.resize(size - 1);
+                --a.withDepth;
+            }
         } guard{act, act.scope.size()};
         c = runRange(m, act, s.a.next, s.a.target, inner, s.returnValue);
     }

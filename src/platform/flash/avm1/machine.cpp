@@ -5,6 +5,7 @@
 
 #include <QStringList>
 
+#include <algorithm>
 #include <cmath>
 #include <unordered_set>
 
@@ -125,11 +126,17 @@ RunResult Machine::guarded(int swfVersion, const std::function<Value()>& body) {
     if (outermost) {
         st.depth = 0;
         st.nativeDepth = 0;
+        st.regionDepth = 0;
         st.actions = 0;
         st.actionBudget = limits_.maxActions;
         st.deadline = std::chrono::steady_clock::now() +
                       std::chrono::microseconds(int64_t(limits_.seconds * 1e6));
         heap_.setCap(limits_.maxHeapBytes);
+    } else if (st.runDepth > std::max(limits_.maxDepth, ScriptLimits{}.maxDepth)) {
+        // Runs started from inside a run (a frame's actions called by another frame's, a
+        // handler the host runs at once) nest on the C++ stack as calls do, and as deep as a
+        // movie that asks for no lower recursion limit may call.
+        throw LimitExceeded{LimitExceeded::Kind::Depth};
     }
     ++st.runDepth;
     int savedVersion = version_;

@@ -44,6 +44,7 @@ struct Machine::Impl {
     // Run bookkeeping, reset when a run starts from outside.
     int depth = 0;        // nested calls
     int nativeDepth = 0;  // nested native calls
+    int regionDepth = 0;  // open try and with bodies, which nest on the C++ stack
     int runDepth = 0;     // nested runs from outside (host callbacks during a run)
     std::chrono::steady_clock::time_point deadline;
     uint64_t actions = 0;

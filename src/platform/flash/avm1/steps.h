@@ -33,6 +33,19 @@ enum class Flow : uint8_t { Next, Return, JumpOut };
 
 using StepFn = Flow (*)(Machine&, Activation&, Step&);
 
+// Counts the try and with bodies open in a run while one is: each nests the action loop on the
+// C++ stack, so byte code that opens them without end ends the run as too deep a recursion does.
+class RegionGuard {
+  public:
+    explicit RegionGuard(Machine& m);
+    ~RegionGuard();
+    RegionGuard(const RegionGuard&) = delete;
+    RegionGuard& operator=(const RegionGuard&) = delete;
+
+  private:
+    int& depth_;
+};
+
 // A frame number or depth from a script as an int the host can take (out-of-range values
 // saturate instead of overflowing).
 int clampToInt(double d);

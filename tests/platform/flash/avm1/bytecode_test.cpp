@@ -223,3 +223,91 @@ TEST(Bytecode, PreloadedParentTakesARegisterOnlyWhereThereIsOne) {
     machine.runBlock(as.block(), host.rootClip, 8);
     EXPECT_EQ(host.lines, QStringList({"root", "undefined", "object", "undefined"}));
 }
+
+namespace {
+
+// `levels` withs, one inside the other, each over a fresh object whose `d` is its level; the
+// innermost body traces d, and each level traces "out" after its inner with.
+Assembler nestedWiths(int levels) {
+    Assembler body;
+    body.getVar("d").trace();
+    for (int level = levels; level >= 1; --level) {
+        Assembler outer;
+        outer.push({str("d"), integer(level), integer(1)}).op(Code::InitObject).with(body);
+        outer.push({str("out")}).trace();
+        body = outer;
+    }
+    return body;
+}
+
+}  // namespace
+
+// A with opened inside as many others as the version allows (7 up to SWF 5, 15 from SWF 6)
+// skips its body, as a with over no object does; the bodies around it go on. A function called
+// inside them starts with none open.
+TEST(Bytecode, WithNestsSevenDeepBeforeSwf6AndFifteenFromIt) {
+    const QStringList sevenOuts(7, QStringLiteral("out"));
+    EXPECT_EQ(runIn(5, nestedWiths(7)), QStringList({"7"}) + sevenOuts);
+    EXPECT_EQ(runIn(5, nestedWiths(8)), QStringList(8, QStringLiteral("out")));
+    EXPECT_EQ(runIn(6, nestedWiths(15)), QStringList({"15"}) + QStringList(15, "out"));
+    EXPECT_EQ(runIn(9, nestedWiths(16)), QStringList(16, QStringLiteral("out")));
+
+    Assembler inner = nestedWiths(7);
+    Assembler call;
+    call.push({integer(0), str("f")}).op(Code::CallFunction).op(Code::Pop);
+    Assembler as;
+    as.function("f", {}, inner);
+    as.append(nestedWiths(1));  // one level open
+    Assembler wrapped;
+    wrapped.push({integer(0)}).op(Code::InitObject).with(call);
+    for (int i = 0; i < 6; ++i) {
+        Assembler w;
+        w.push({integer(0)}).op(Code::InitObject).with(wrapped);
+        wrapped = w;
+    }
+    as.append(wrapped);
+    EXPECT_EQ(runIn(5, as), QStringList({"1", "out", "7"}) + sevenOuts);
+}
+
+// Try and with bodies nest the loop on the C++ stack: bytes that open them without end (each
+// region running to the block's end) stop the run as too deep a recursion does, and the machine
+// runs the next block as usual.
+TEST(Bytecode, RegionsOpenedWithoutEndStopTheRun) {
+    Fixture f(8);
+    Assembler tries;
+    for (int i = 0; i < 100000; ++i) {
+        tries.record(Code::Try, {0, 0xFF, 0xFF, 0, 0, 0, 0, 'e', 0});
+    }
+    tries.push({str("innermost")}).trace();
+    RunResult r;
+    EXPECT_EQ(f.run(tries, &r), QStringList());
+    EXPECT_EQ(r.status, RunResult::Status::DepthLimit);
+
+    // Withs stop opening at the version's limit, so these only skip the rest.
+    Assembler withs;
+    withs.push({integer(0)}).op(Code::InitObject);
+    for (int i = 0; i < 100000; ++i) {
+        withs.op(Code::PushDuplicate).record(Code::With, {0xFF, 0xFF});
+    }
+    withs.push({str("innermost")}).trace();
+    EXPECT_EQ(f.run(withs, &r), QStringList());
+    EXPECT_TRUE(r.ok());
+
+    // A recursive function whose every call opens a few tries stops at one limit or the other.
+    Assembler call;
+    call.push({integer(0), str("f")}).op(Code::CallFunction).op(Code::Pop);
+    Assembler body = call;
+    for (int i = 0; i < 4; ++i) {
+        Assembler t;
+        t.tryCatch(body, "e", nullptr, nullptr);
+        body = t;
+    }
+    Assembler recursive;
+    recursive.function("f", {}, body).append(call);
+    f.run(recursive, &r);
+    EXPECT_EQ(r.status, RunResult::Status::DepthLimit);
+
+    Assembler after;
+    after.push({str("next block")}).trace();
+    EXPECT_EQ(f.run(after, &r), QStringList({"next block"}));
+}

@@ -3,6 +3,7 @@
 // calling a frame's actions and dragging.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <algorithm>
 
 #include "../avm1/assembler.h"
 #include "scripted_player.h"
@@ -104,6 +105,37 @@ TEST_F(Swf4ActionsTest, DuplicatedClipsAndRemoval) {
     // The copy runs its first frame's actions with the next frame, not at once; a clip the
     // timeline placed is not the script's to remove.
     EXPECT_THAT(run(4, a), ElementsAre("copy", "undefined", "undefined", "undefined", "kid"));
+}
+
+// Call runs the actions of a frame, named by number or label, and the caller goes on after it;
+// a frame that is not there runs nothing. A frame calling itself nests as deep as recursion
+// may, then its run stops; the movie's next frame runs as usual.
+TEST_F(Swf4ActionsTest, CallRunsAFramesActionsAndComesBack) {
+    const auto callFrom = [&](uint8_t version, Operand frame) {
+        swfwrite::MovieBuilder b(version);
+        Assembler first;
+        first.push({str("before")}).trace().push({frame}).record(Code::Call, {});
+        first.push({str("after")}).trace();
+        b.doAction(done(first)).showFrame();
+        b.label("second").doAction(done(Assembler().push({str("second")}).trace())).showFrame();
+        b.doAction(done(Assembler().push({str("third")}).trace().op(Code::Stop))).showFrame();
+        traces.lines.clear();
+        play(b, 3);
+        return traces.lines;
+    };
+    for (uint8_t v : {4, 5, 8}) {
+        SCOPED_TRACE(int(v));
+        EXPECT_THAT(callFrom(v, integer(2)),
+                    ElementsAre("before", "second", "after", "second", "third"));
+        EXPECT_THAT(callFrom(v, str("second")),
+                    ElementsAre("before", "second", "after", "second", "third"));
+        EXPECT_THAT(callFrom(v, integer(9)), ElementsAre("before", "after", "second", "third"));
+    }
+    const std::vector<std::string> itself = callFrom(8, integer(1));
+    EXPECT_EQ(std::count(itself.begin(), itself.end(), "before"), 257);
+    EXPECT_EQ(std::count(itself.begin(), itself.end(), "after"), 0);
+    EXPECT_THAT(std::vector<std::string>(itself.end() - 2, itself.end()),
+                ElementsAre("second", "third"));
 }
 }  // namespace
 }  // namespace pencora::runtime
