@@ -65,7 +65,11 @@ class DirtyEngine final : public test::ForwardingEngine {
 };
 
 struct BenchRun : testing::Test {
-    std::filesystem::path movie = std::filesystem::temp_directory_path() / "pencora_bench.swf";
+    // One movie per test: ctest runs the tests of this fixture side by side.
+    std::filesystem::path movie =
+        std::filesystem::temp_directory_path() /
+        (std::string("pencora_bench_") +
+         testing::UnitTest::GetInstance()->current_test_info()->name() + ".swf");
     BenchRun() { test::writeStubMovie(movie); }
     ~BenchRun() override { std::filesystem::remove(movie); }
 };

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <string>
 
 #include "platform/ole/stream.h"
 #include "served_folder.h"
@@ -17,7 +18,10 @@ namespace fs = std::filesystem;
 using namespace ole;
 
 struct ServedFolder : testing::Test {
-    fs::path root = fs::temp_directory_path() / "swfplay_served_folder_test";
+    // Each test has a folder of its own: ctest runs the tests of this fixture side by side.
+    fs::path root =
+        fs::temp_directory_path() / (std::string("swfplay_served_folder_") +
+                                     testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::path folder = root / "site";
 
     ServedFolder() {
