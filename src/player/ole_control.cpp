@@ -928,8 +928,10 @@ void TsfOleControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             LRESULT cursor = 0;
             if (FOleInPlaceObjectWindowless->OnWindowMessage(WM_SETCURSOR, 0, kSetCursorOverClient,
                                                              &cursor) == S_OK) {
+                // 0: the movie hid the pointer.
                 setCursor(cursor == IDC_HAND    ? QCursor(Qt::PointingHandCursor)
                           : cursor == IDC_IBEAM ? QCursor(Qt::IBeamCursor)
+                          : cursor == 0         ? QCursor(Qt::BlankCursor)
                                                 : QCursor(Qt::ArrowCursor));
             }
         }

@@ -970,5 +970,25 @@ TEST(FocusHighlight, FramesTheTabbedObjectUntilThePointerMoves) {
     EXPECT_EQ(f.render(100, 100, flash::Quality::Low).pixel(20, 20), 0xFF999999u);
 }
 
+// Mouse.hide reaches the pointer the control shows: none, over buttons too, until shown.
+TEST(MouseCursor, AHiddenPointerStaysHiddenOverButtonsUntilShown) {
+    test::EngineFixture f;
+    swfwrite::MovieBuilder b(8);
+    const uint16_t button = b.define(greyButton(b));
+    Assembler hide = result("Mouse", "hide");
+    hide.op(Code::Pop).op(Code::End);
+    Assembler show = result("Mouse", "show");
+    b.place(button, 1).doAction(hide.bytes).showFrame();
+    b.doAction(done(show)).showFrame();
+    ASSERT_TRUE(f.load(b));
+    flash::InputEvent move;
+    move.kind = flash::InputKind::MouseMove;
+    move.x = move.y = 20;
+    f.engine->handleInput(move);
+    EXPECT_EQ(f.engine->cursor(), flash::CursorShape::Hidden);
+    f.engine->runFrame();
+    EXPECT_EQ(f.engine->cursor(), flash::CursorShape::Hand);
+}
+
 }  // namespace
 }  // namespace pencora::runtime
