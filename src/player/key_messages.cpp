@@ -36,9 +36,33 @@ constexpr KeyRow kShiftedDigits[] = {
     {Qt::Key_ParenLeft, '9'},
 };
 
+// The numeric pad's operators: multiply 106, add 107, subtract 109, decimal 110, divide 111.
+constexpr KeyRow kPadOperators[] = {
+    {Qt::Key_Asterisk, 0x6A}, {Qt::Key_Plus, 0x6B},  {Qt::Key_Minus, 0x6D},
+    {Qt::Key_Period, 0x6E},   {Qt::Key_Slash, 0x6F},
+};
+
+int padKeyOf(int qtKey) {
+    if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) {
+        return 0x60 + (qtKey - Qt::Key_0);
+    }
+    for (const KeyRow& r : kPadOperators) {
+        if (r.qt == qtKey) {
+            return r.vk;
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
-int virtualKeyOf(int qtKey) {
+int virtualKeyOf(int qtKey, bool keypad) {
+    if (keypad) {
+        // With Num Lock off the pad's keys come as the arrows, Home, End ... they stand for.
+        if (const int vk = padKeyOf(qtKey)) {
+            return vk;
+        }
+    }
     if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)) {
         return qtKey;  // Qt and Windows share the ASCII codes of letters and digits
     }
@@ -60,7 +84,7 @@ int virtualKeyOf(int qtKey) {
 
 std::vector<KeyMessage> keyMessages(const QKeyEvent& event) {
     std::vector<KeyMessage> out;
-    const int vk = virtualKeyOf(event.key());
+    const int vk = virtualKeyOf(event.key(), event.modifiers() & Qt::KeypadModifier);
     const bool press = event.type() == QEvent::KeyPress;
     // lParam: repeat count 1; bit 30 the key was down before; bits 30 and 31 for a release.
     ole::LPARAM lParam = 1;
@@ -86,6 +110,16 @@ std::vector<KeyMessage> keyMessages(const QKeyEvent& event) {
                 continue;
             }
             out.push_back({ole::WM_CHAR, ole::WPARAM(u), lParam});
+        }
+    }
+    return out;
+}
+
+std::vector<KeyMessage> committedText(const QString& text) {
+    std::vector<KeyMessage> out;
+    for (QChar c : text) {
+        if (c.unicode() >= 0x20 && c.unicode() != 0x7F) {
+            out.push_back({ole::WM_CHAR, ole::WPARAM(c.unicode()), 1});
         }
     }
     return out;

@@ -16,11 +16,15 @@ struct KeyMessage {
     ole::LPARAM lParam = 0;
 };
 
-// The virtual-key code of a Qt key, 0 when Windows has none for it.
-int virtualKeyOf(int qtKey);
+// The virtual-key code of a Qt key, 0 when Windows has none for it. `keypad`: the key is on
+// the numeric pad, whose digits and operators have codes of their own.
+int virtualKeyOf(int qtKey, bool keypad = false);
 
 // The messages a key press (key down, then the characters it typed) or release stands for.
 // Auto-repeated presses are marked as repeats (bit 30 of lParam), as Windows does.
 std::vector<KeyMessage> keyMessages(const QKeyEvent& event);
+
+// The characters an input method commits, each as WM_CHAR, with no key behind them.
+std::vector<KeyMessage> committedText(const QString& text);
 
 }  // namespace pencora::player

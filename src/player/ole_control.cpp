@@ -1,6 +1,7 @@
 #include "player/ole_control.h"
 
 #include <QFrame>
+#include <QInputMethodEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -79,6 +80,8 @@ void DeriveAlpha(const std::uint8_t* k, std::uint8_t* w) {
 TsfOleControl::TsfOleControl(QWidget* parent)
     : QWidget(parent), FColor(palette().color(QPalette::Window)) {
     setMouseTracking(true);
+    // Text composed in an input method (Chinese, Japanese ...) reaches the movie as characters.
+    setAttribute(Qt::WA_InputMethodEnabled);
     // No focus policy of its own: the host takes no keyboard focus (a click on a movie must
     // not pull the keyboard away from the program's edit boxes). A form that wants the movie
     // to hear keys gives the player the focus; its key events then reach the control.
@@ -925,8 +928,10 @@ void TsfOleControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             LRESULT cursor = 0;
             if (FOleInPlaceObjectWindowless->OnWindowMessage(WM_SETCURSOR, 0, kSetCursorOverClient,
                                                              &cursor) == S_OK) {
+                // 0: the movie hid the pointer.
                 setCursor(cursor == IDC_HAND    ? QCursor(Qt::PointingHandCursor)
                           : cursor == IDC_IBEAM ? QCursor(Qt::IBeamCursor)
+                          : cursor == 0         ? QCursor(Qt::BlankCursor)
                                                 : QCursor(Qt::ArrowCursor));
             }
         }
@@ -1009,6 +1014,14 @@ void TsfOleControl::keyReleaseEvent(QKeyEvent* event) {
         WndProc(m.message, m.wParam, m.lParam);
     }
     QWidget::keyReleaseEvent(event);
+}
+
+void TsfOleControl::inputMethodEvent(QInputMethodEvent* event) {
+    // Only committed text is typed; what is still being composed stays with the input method.
+    for (const KeyMessage& m : committedText(event->commitString())) {
+        WndProc(m.message, m.wParam, m.lParam);
+    }
+    event->accept();
 }
 
 // ---------------------------------------------------------------- events

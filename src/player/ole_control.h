@@ -242,6 +242,7 @@ class TsfOleControl : public QWidget,
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
 
     ole::ComPtr<ole::IOleObject> FOleObject;
     ole::ComPtr<ole::IPersistStreamInit> FPersistStream;

@@ -37,6 +37,27 @@ TEST(KeyMessages, QtKeysMapToWindowsVirtualKeys) {
     for (const Row& r : rows) {
         EXPECT_EQ(virtualKeyOf(r.qt), r.vk) << std::hex << r.qt;
     }
+    // The numeric pad's digits and operators have codes of their own; its other keys (Num
+    // Lock off) and Enter are the keys they stand for.
+    EXPECT_EQ(virtualKeyOf(Qt::Key_0, true), 0x60);
+    EXPECT_EQ(virtualKeyOf(Qt::Key_9, true), 0x69);
+    EXPECT_EQ(virtualKeyOf(Qt::Key_Asterisk, true), 0x6A);
+    EXPECT_EQ(virtualKeyOf(Qt::Key_Plus, true), 0x6B);
+    EXPECT_EQ(virtualKeyOf(Qt::Key_Minus, true), 0x6D);
+    EXPECT_EQ(virtualKeyOf(Qt::Key_Period, true), 0x6E);
+    EXPECT_EQ(virtualKeyOf(Qt::Key_Slash, true), 0x6F);
+    EXPECT_EQ(virtualKeyOf(Qt::Key_Home, true), 0x24);
+    EXPECT_EQ(virtualKeyOf(Qt::Key_Enter, true), 0x0D);
+    const QKeyEvent pad(QEvent::KeyPress, Qt::Key_5, Qt::KeypadModifier, QStringLiteral("5"));
+    EXPECT_EQ(keyMessages(pad).at(0).wParam, ole::WPARAM(0x65));
+}
+
+TEST(KeyMessages, AnInputMethodsTextComesAsCharactersAlone) {
+    const auto m = committedText(QString::fromUtf8("\xE4\xB8\xAD\xE6\x96\x87\n"));
+    ASSERT_EQ(m.size(), 2u);
+    EXPECT_EQ(m[0].message, ole::WM_CHAR);
+    EXPECT_EQ(m[0].wParam, ole::WPARAM(0x4E2D));
+    EXPECT_EQ(m[1].wParam, ole::WPARAM(0x6587));
 }
 
 TEST(KeyMessages, PressTypesItsTextAndReleaseCarriesTheReleaseBits) {

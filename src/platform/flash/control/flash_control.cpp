@@ -1137,6 +1137,9 @@ class FlashControl final
                         case CursorShape::Arrow:
                             *result = IDC_ARROW;
                             break;
+                        case CursorShape::Hidden:
+                            *result = 0;  // no cursor at all
+                            break;
                     }
                 }
                 return S_OK;

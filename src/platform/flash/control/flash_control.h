@@ -18,7 +18,8 @@
 //   placed by the object rectangle (or by `bounds` while no rectangle was given).
 // - OnWindowMessage: mouse buttons, moves, wheel, keys and characters go to the movie in stage
 //   coordinates (S_OK); WM_SETCURSOR answers in *result IDC_HAND over the movie's active
-//   buttons and IDC_ARROW elsewhere (S_OK); other messages S_FALSE. A button press takes the
+//   buttons, 0 (no cursor) while the movie hides the pointer and IDC_ARROW elsewhere (S_OK);
+//   other messages S_FALSE. A button press takes the
 //   site's mouse capture and its release gives it back. A right-button press asks the site
 //   for a window (as for a context menu); no menu is shown here.
 // - Dirty areas reported by the movie reach the site's InvalidateRect after each frame, in

@@ -145,7 +145,8 @@ struct InputEvent {
     TextCommand command = TextCommand::None;
 };
 
-enum class CursorShape { Arrow, Hand, IBeam };
+// Hidden: a script hid the pointer (Mouse.hide).
+enum class CursorShape { Arrow, Hand, IBeam, Hidden };
 
 // A fetch the movie asked for (loadMovie, loadMovieNum, loadVariables, getURL to a layer,
 // XML.load, LoadVars.load, MovieClipLoader, Sound.loadSound, ...). The control fetches it

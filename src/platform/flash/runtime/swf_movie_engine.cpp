@@ -266,6 +266,9 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
     }
 
     CursorShape cursor() const override {
+        if (!script_->cursorVisible()) {
+            return CursorShape::Hidden;
+        }
         return player_.wantsHandCursor() ? CursorShape::Hand : CursorShape::Arrow;
     }
 

@@ -51,6 +51,14 @@ Assembler call(const std::string& object, const std::string& method, const Assem
     a.op(Code::CallMethod).op(Code::Pop);
     return a;
 }
+// object.method(args...) left on the stack, the arguments given last to first.
+Assembler result(const std::string& object, const std::string& method,
+                 std::initializer_list<avm1::test::Operand> reversedArgs = {}) {
+    Assembler a;
+    a.push(reversedArgs).push({integer(int(reversedArgs.size()))}).getVar(object);
+    a.push({str(method)}).op(Code::CallMethod);
+    return a;
+}
 Assembler var(const std::string& name) {
     Assembler a;
     a.getVar(name);
@@ -126,6 +134,13 @@ struct InputTest : testing::Test, PlayerEvents {
         player.runFrame();
     }
     std::vector<std::string> take() { return std::exchange(lines, {}); }
+    // Object.method(args) of a built-in object, called from outside any script.
+    avm1::Value callBuiltIn(const char* object, const char* method,
+                            std::vector<avm1::Value> args = {}) {
+        avm1::Machine& m = script->machine();
+        return m.callMethodValue(m.get(m.global(), QString::fromLatin1(object)),
+                                 QString::fromLatin1(method), args);
+    }
     DisplayObject& child(const char* name) {
         DisplayObject* o = player.root(0)->childNamed(QString::fromLatin1(name), true);
         EXPECT_NE(o, nullptr) << name;
@@ -690,6 +705,238 @@ TEST_F(InputTest, FocusRectIsMovieWideBeforeSwf6AndPerObjectFromIt) {
     }
 }
 
+TEST_F(InputTest, KeyGetAsciiIsWhatTheKeyTypesFromTheMomentItGoesDown) {
+    for (int version : {5, 8}) {
+        swfwrite::MovieBuilder b(static_cast<uint8_t>(version));
+        Assembler s;
+        s.push({str("l"), integer(0), str("Object")}).op(Code::NewObject).op(Code::SetVariable);
+        for (const char* event : {"onKeyDown", "onKeyUp"}) {
+            Assembler report = traceWith(std::string(event) == "onKeyDown" ? "down " : "up ",
+                                         result("Key", "getCode"));
+            report.append(traceWith("  ascii ", result("Key", "getAscii")));
+            s.append(handler("l", event, report));
+        }
+        // Added twice, the listener still hears each key once.
+        s.append(call("Key", "addListener", var("l")));
+        s.append(call("Key", "addListener", var("l")));
+        s.append(traceWith("accessible ", result("Key", "isAccessible")));
+        s.append(traceWith("huge ", result("Key", "isDown", {avm1::test::num(1e300)})));
+        // The key constants cannot be changed or deleted.
+        s.append(setMember("Key", "LEFT", integer(1)));
+        s.getVar("Key").push({str("LEFT")}).op(Code::Delete).op(Code::Pop);
+        s.append(traceWith("left ", [] {
+            Assembler a;
+            a.getVar("Key").push({str("LEFT")}).op(Code::GetMember);
+            return a;
+        }()));
+        b.doAction(done(s)).showFrame();
+        lines.clear();
+        load(b);
+        EXPECT_THAT(take(), ElementsAre("accessible true", "huge false", "left 37"));
+
+        // Each key: its code and what it types, on the way down and up alike.
+        auto typed = [&](int code) {
+            player.keyDown(code);
+            player.keyUp(code);
+            std::vector<std::string> got = take();
+            EXPECT_EQ(got.size(), 4u) << code;
+            std::string out = std::to_string(code);
+            for (size_t i = 1; i < got.size(); i += 2) {
+                out += got[i].substr(got[i].find("ascii") + 5);
+            }
+            return out;
+        };
+        EXPECT_EQ(typed('A'), "65 97 97");
+        EXPECT_EQ(typed('7'), "55 55 55");
+        EXPECT_EQ(typed(vk::Space), "32 32 32");
+        EXPECT_EQ(typed(vk::Enter), "13 13 13");
+        EXPECT_EQ(typed(vk::Delete), "46 127 127");
+        EXPECT_EQ(typed(vk::Left), "37 0 0");
+        EXPECT_EQ(typed(112), "112 0 0");  // F1
+        // The numeric pad types its digits and operators.
+        EXPECT_EQ(typed(101), "101 53 53");
+        EXPECT_EQ(typed(106), "106 42 42");
+        EXPECT_EQ(typed(111), "111 47 47");
+        // Punctuation, and Shift over letters, digits and punctuation.
+        EXPECT_EQ(typed(186), "186 59 59");
+        player.keyDown(vk::Shift);
+        take();
+        EXPECT_EQ(typed('A'), "65 65 65");
+        EXPECT_EQ(typed('1'), "49 33 33");
+        EXPECT_EQ(typed(222), "222 34 34");
+        player.keyUp(vk::Shift);
+        take();
+        // Caps Lock turns letters to capitals, and Shift back, but leaves digits alone.
+        typed(vk::CapsLock);
+        EXPECT_EQ(typed('Q'), "81 81 81");
+        EXPECT_EQ(typed('2'), "50 50 50");
+        player.keyDown(vk::Shift);
+        take();
+        EXPECT_EQ(typed('Q'), "81 113 113");
+        player.keyUp(vk::Shift);
+        take();
+        typed(vk::CapsLock);
+
+        // What an input method types comes as text alone, beyond ASCII too, and getAscii
+        // reads it.
+        player.textInput(u'\u4e2d');
+        EXPECT_THAT(take(), ElementsAre());
+        EXPECT_EQ(script->machine().toNumber(callBuiltIn("Key", "getAscii")), 0x4e2d);
+        // Key is one object for every movie: the next movie starts without this listener.
+        callBuiltIn(
+            "Key", "removeListener",
+            {script->machine().get(script->scriptObject(*player.root(0)), QStringLiteral("l"))});
+    }
+}
+
+TEST_F(InputTest, OnKeyPressHandlersOfClipsRunOnTheClip) {
+    swfwrite::MovieBuilder b(6);
+    const uint16_t clip = squareClip(b);
+    const uint16_t button = keyButton(b, {{'k', "button k"}});
+    auto keyClip = [&](const std::string& name, uint16_t depth) {
+        swf::PlaceObject p = named(clip, depth, name, at(depth * 50.0, 0));
+        p.allClipEvents = swf::clip_event::KeyPress;
+        p.clipActions.push_back(
+            {swf::clip_event::KeyPress, 1, done(traceWith("left on ", var("_name")))});
+        p.clipActions.push_back(
+            {swf::clip_event::KeyPress, 'k', done(traceWith("k on ", var("_name")))});
+        return p;
+    };
+    b.tag(keyClip("c", 1))
+        .tag(keyClip("hidden", 2))
+        .tag(named(button, 3, "b", at(200, 0)))
+        .doAction(done(setMember("hidden", "_visible", boolean(false))))
+        .showFrame();
+    load(b);
+    take();
+
+    // A key that types nothing matches as it goes down; a typed one when its text comes. The
+    // first object answering the key takes it: the clip here, placed before the button.
+    player.keyDown(vk::Left);
+    player.keyUp(vk::Left);
+    player.keyDown('K');
+    EXPECT_THAT(take(), ElementsAre("left on c"));
+    player.textInput(u'k');
+    player.keyUp('K');
+    EXPECT_THAT(take(), ElementsAre("k on c"));
+    // Hidden, the clip hears nothing and the button takes the key.
+    ASSERT_TRUE(setClipProperty(player, child("c"), 7, QStringLiteral("0")));
+    player.textInput(u'k');
+    player.keyDown(vk::Left);
+    EXPECT_THAT(take(), ElementsAre("key button k"));
+}
+
+TEST_F(InputTest, MouseHideShowAnswerAndTheWheelReachesListenersWithWhatIsUnderThePointer) {
+    swfwrite::MovieBuilder b(8);
+    const uint16_t clip = squareClip(b);
+    Assembler s;
+    for (const char* method : {"hide", "hide", "show", "show"}) {
+        s.append(traceWith(std::string(method) + " ", result("Mouse", method)));
+    }
+    s.push({str("l"), integer(0), str("Object")}).op(Code::NewObject).op(Code::SetVariable);
+    Assembler wheel;
+    wheel.push({str("wheel ")}).getVar("d").op(Code::Add2).push({str(" ")}).op(Code::Add2);
+    wheel.getVar("t").op(Code::Add2).trace();
+    s.append(handler("l", "onMouseWheel", wheel, {"d", "t"}));
+    s.append(call("Mouse", "addListener", var("l")));
+    // A clip hears the mouse's buttons and moves by itself, but the wheel only as a listener.
+    s.append(handler("c", "onMouseWheel", traceWith("clip ", var("d")), {"d"}));
+    s.append(handler("c", "onMouseDown", say("clip down")));
+    b.tag(named(clip, 1, "c", at(0, 0))).doAction(done(s)).showFrame();
+    load(b);
+    EXPECT_THAT(take(), ElementsAre("hide 1", "hide 0", "show 0", "show 1"));
+
+    player.mouseMove({20, 20});
+    player.mouseWheel(3);
+    player.mouseDown({20, 20});
+    player.mouseUp({20, 20});
+    player.mouseMove({300, 300});
+    player.mouseWheel(-1);
+    EXPECT_THAT(take(), ElementsAre("wheel 3 _level0.c", "clip down", "wheel -1 undefined"));
+    callBuiltIn("Mouse", "addListener", {avm1::Value(script->scriptObject(child("c")))});
+    player.mouseWheel(2);
+    EXPECT_THAT(take(), ElementsAre("wheel 2 undefined", "clip 2"));
+}
+
+TEST_F(InputTest, XmouseAndYmouseAreThePointerInEachClipsOwnSpace) {
+    swfwrite::MovieBuilder b(6);
+    const uint16_t clip = squareClip(b);
+    swfwrite::TimelineBuilder outer;
+    outer.tag(named(clip, 1, "inner", at(10, 0))).showFrame();
+    // Turned a quarter clockwise and doubled: its x axis points down the stage.
+    swf::Matrix turned = at(100, 50);
+    turned.a = turned.d = 0;
+    turned.b = 2;
+    turned.c = -2;
+    b.tag(named(b.define(outer.sprite()), 1, "outer", turned)).showFrame();
+    load(b);
+    auto pointer = [&](DisplayObject& o) {
+        return std::make_pair(*clipPropertyNumber(player, o, 20),
+                              *clipPropertyNumber(player, o, 21));
+    };
+    player.mouseMove({100, 90});
+    EXPECT_EQ(pointer(*player.root(0)), std::make_pair(100.0, 90.0));
+    EXPECT_EQ(pointer(child("outer")), std::make_pair(20.0, 0.0));
+    DisplayObject* inner = child("outer").childNamed(QStringLiteral("inner"), true);
+    ASSERT_NE(inner, nullptr);
+    EXPECT_EQ(pointer(*inner), std::make_pair(10.0, 0.0));
+    player.mouseMove({90, 50});
+    EXPECT_EQ(pointer(child("outer")), std::make_pair(0.0, 5.0));
+}
+
+TEST_F(InputTest, SelectionNamesAnUnnamedFieldByItsVariableAndRefusesOneThatCannotBeSelected) {
+    for (int version : {5, 6}) {
+        swfwrite::MovieBuilder b(static_cast<uint8_t>(version));
+        auto field = [&](const std::string& variable, bool selectable) {
+            swf::EditText e;
+            e.bounds = {0, 800, 0, 400};
+            e.variableName = variable;
+            e.noSelect = !selectable;
+            return b.define(e);
+        };
+        // Clip "q" shows a field bound to "answer" and, from its own timeline, traces
+        // label + Selection.setFocus(path) and where the focus is then.
+        Assembler s;
+        for (const char* path : {"_parent.locked", "_parent.named", "answer", "nothing"}) {
+            s.append(
+                traceWith(std::string(path) + " ", result("Selection", "setFocus", {str(path)})));
+            s.append(traceWith("  focus ", result("Selection", "getFocus")));
+        }
+        const uint16_t inner = [&] {
+            swfwrite::TimelineBuilder t;
+            swf::PlaceObject p;
+            p.characterId = field("answer", true);
+            p.depth = 1;
+            t.tag(p).doAction(done(s)).showFrame();
+            return b.define(t.sprite());
+        }();
+        b.tag(named(inner, 1, "q"))
+            .tag(named(field("score", true), 2, "named", at(0, 50)))
+            .tag(named(field("x", false), 3, "locked", at(0, 100)))
+            .showFrame();
+        lines.clear();
+        load(b);
+        // Relative paths start at the calling timeline; a path naming no object may name the
+        // variable a field shows.
+        EXPECT_THAT(take(),
+                    ElementsAre("_parent.locked false", "  focus null", "_parent.named true",
+                                "  focus _level0.named", "answer true", "  focus _level0.q.answer",
+                                "nothing false", "  focus _level0.q.answer"))
+            << version;
+
+        auto getFocus = [&] {
+            return script->machine().toString(callBuiltIn("Selection", "getFocus")).toStdString();
+        };
+        // However the field got the focus.
+        player.setFocus(nullptr);
+        DisplayObject* unnamed = child("q").childAt(1);
+        ASSERT_NE(unnamed, nullptr);
+        player.setFocus(unnamed);
+        EXPECT_EQ(getFocus(), "_level0.q.answer") << version;
+        player.setFocus(nullptr);
+    }
+}
+
 // The yellow frame as the engine draws it.
 TEST(FocusHighlight, FramesTheTabbedObjectUntilThePointerMoves) {
     test::EngineFixture f;
@@ -721,6 +968,26 @@ TEST(FocusHighlight, FramesTheTabbedObjectUntilThePointerMoves) {
     move.x = move.y = 90;
     f.engine->handleInput(move);
     EXPECT_EQ(f.render(100, 100, flash::Quality::Low).pixel(20, 20), 0xFF999999u);
+}
+
+// Mouse.hide reaches the pointer the control shows: none, over buttons too, until shown.
+TEST(MouseCursor, AHiddenPointerStaysHiddenOverButtonsUntilShown) {
+    test::EngineFixture f;
+    swfwrite::MovieBuilder b(8);
+    const uint16_t button = b.define(greyButton(b));
+    Assembler hide = result("Mouse", "hide");
+    hide.op(Code::Pop).op(Code::End);
+    Assembler show = result("Mouse", "show");
+    b.place(button, 1).doAction(hide.bytes).showFrame();
+    b.doAction(done(show)).showFrame();
+    ASSERT_TRUE(f.load(b));
+    flash::InputEvent move;
+    move.kind = flash::InputKind::MouseMove;
+    move.x = move.y = 20;
+    f.engine->handleInput(move);
+    EXPECT_EQ(f.engine->cursor(), flash::CursorShape::Hidden);
+    f.engine->runFrame();
+    EXPECT_EQ(f.engine->cursor(), flash::CursorShape::Hand);
 }
 
 }  // namespace

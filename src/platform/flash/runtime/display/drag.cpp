@@ -3,6 +3,7 @@
 // what lies under the pointer.
 #include <algorithm>
 
+#include "platform/flash/runtime/display/object_under.h"
 #include "platform/flash/runtime/display/player.h"
 
 namespace pencora::runtime {
@@ -48,6 +49,18 @@ DisplayObject* clipUnder(DisplayObject& o, QPointF twips, const DisplayObject* s
 }
 
 }  // namespace
+
+DisplayObject* objectUnder(const Player& player, QPointF stage) {
+    const std::vector<int> layers = player.layers();
+    for (auto it = layers.rbegin(); it != layers.rend(); ++it) {
+        if (DisplayObject* root = player.root(*it)) {
+            if (DisplayObject* o = clipUnder(*root, stage * 20.0, nullptr)) {
+                return o;
+            }
+        }
+    }
+    return nullptr;
+}
 
 void Player::startDrag(DisplayObject& clip, bool lockCenter, std::optional<QRectF> bounds) {
     drag_.clip = sharedOf(clip);

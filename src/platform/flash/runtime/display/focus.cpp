@@ -76,8 +76,10 @@ bool Player::focusable(DisplayObject& o) {
 bool Player::takesScriptFocus(DisplayObject& o) {
     switch (o.kind) {
         case ObjectKind::Button:
-        case ObjectKind::EditText:
             return true;
+        case ObjectKind::EditText:
+            // A field that cannot be selected cannot hold the caret either.
+            return !o.field || o.field->selectable;
         case ObjectKind::Clip:
             return runner_->handlesMouse(o) ||
                    runner_->scriptFlag(o, QStringLiteral("focusEnabled")).value_or(false) ||

@@ -2,6 +2,7 @@
 // object holding the focus hearing onKeyDown/onKeyUp, the Key listeners and clip events, the
 // keyPress conditions of buttons, Tab moving the focus, Enter and Space pressing the focused
 // button, and the rest going to the focused input text.
+#include "platform/flash/runtime/display/key_characters.h"
 #include "platform/flash/runtime/display/player.h"
 #include "platform/flash/runtime/text/text_field_drawing.h"
 
@@ -47,17 +48,37 @@ int specialKeyPressCode(int code) {
     }
 }
 
+// What the key types with the Shift and Caps Lock the player has seen.
+char16_t typedBy(const KeyboardState& keys, int code) {
+    return characterOfKey(code, keys.isDown(vk::Shift), keys.isToggled(vk::CapsLock));
+}
+
+// Whether the object has on(keyPress) actions for the code: a button's conditions, or a
+// clip's on() handlers.
+bool answersKeyPress(const DisplayObject& o, int keyPressCode) {
+    if (o.kind == ObjectKind::Button && o.button) {
+        for (const swf::ButtonCondAction& a : o.button->actions) {
+            if (a.keyCode == keyPressCode) {
+                return true;
+            }
+        }
+    }
+    if (o.isClip() && o.clipActions && (o.clipEventMask & swf::clip_event::KeyPress)) {
+        for (const swf::ClipAction& a : *o.clipActions) {
+            if ((a.events & swf::clip_event::KeyPress) && a.keyCode == keyPressCode) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 void collectKeyButtons(DisplayObject& o, int keyPressCode, std::vector<DisplayObject*>& out) {
     if (!o.visible) {
         return;  // hidden buttons hear no keys
     }
-    if (o.kind == ObjectKind::Button && o.button) {
-        for (const swf::ButtonCondAction& a : o.button->actions) {
-            if (a.keyCode == keyPressCode) {
-                out.push_back(&o);
-                break;
-            }
-        }
+    if (o.parent && answersKeyPress(o, keyPressCode)) {
+        out.push_back(&o);
     }
     for (auto& [d, c] : o.children) {
         collectKeyButtons(*c, keyPressCode, out);
@@ -74,25 +95,32 @@ bool Player::runKeyPress(int keyPressCode) {
     for (auto& [n, l] : layers_) {
         collectKeyButtons(*l.root, keyPressCode, buttons);
     }
-    // The first button that answers the key takes it; the others do not hear it.
-    bool ran = false;
+    // The first button that answers the key takes it; the others do not hear it. A button's
+    // actions run on the timeline holding it, a clip's on the clip.
     for (DisplayObject* b : buttons) {
         if (!b->parent || !b->movie) {
             continue;
         }
-        auto owner = sharedOf(*b->parent);
-        for (const swf::ButtonCondAction& a : b->button->actions) {
-            if (a.keyCode == keyPressCode) {
-                queue_.push_back({owner, decoded(*b->movie, a.actions)});
-                ran = true;
+        if (b->kind == ObjectKind::Button) {
+            auto owner = sharedOf(*b->parent);
+            for (const swf::ButtonCondAction& a : b->button->actions) {
+                if (a.keyCode == keyPressCode) {
+                    queue_.push_back({owner, decoded(*b->movie, a.actions)});
+                }
+            }
+        } else {
+            // The clip's on() handlers come from the movie that placed it.
+            MovieContext& movie = b->parent->movie ? *b->parent->movie : *b->movie;
+            for (const swf::ClipAction& a : *b->clipActions) {
+                if ((a.events & swf::clip_event::KeyPress) && a.keyCode == keyPressCode) {
+                    queue_.push_back({sharedOf(*b), decoded(movie, a.actions)});
+                }
             }
         }
-        if (ran) {
-            break;
-        }
+        runQueuedActions();
+        return true;
     }
-    runQueuedActions();
-    return ran;
+    return false;
 }
 
 void Player::pressByKeyboard(DisplayObject& object, bool down) {
@@ -121,7 +149,8 @@ void Player::keyDown(int code, char16_t character) {
         keyboard_.down[size_t(code)] = true;
     }
     keyboard_.lastCode = code;
-    keyboard_.lastChar = character;
+    // The character comes as text after the key; until then it is what the key types.
+    keyboard_.lastChar = character ? character : typedBy(keyboard_, code);
     keyboard_.spaceTaken = false;
 
     auto focused = focus_.object.lock();
@@ -174,6 +203,7 @@ void Player::keyUp(int code) {
         keyboard_.down[size_t(code)] = false;
     }
     keyboard_.lastCode = code;
+    keyboard_.lastChar = typedBy(keyboard_, code);
     auto focused = focus_.object.lock();
     if (focused && focused->parent && focused->kind != ObjectKind::EditText &&
         focus_.keyboardMode) {

@@ -282,8 +282,8 @@ class Player {
     // or anything a script made tabEnabled), as Tab and Selection.setFocus see it.
     bool focusable(DisplayObject& object);
     bool isInputText(DisplayObject& object);
-    // Whether Selection.setFocus may give the object the focus: buttons and text fields, and
-    // clips that Tab reaches, act as buttons or are focusEnabled.
+    // Whether Selection.setFocus may give the object the focus: buttons, text fields that can
+    // be selected, and clips that Tab reaches, act as buttons or are focusEnabled.
     bool takesScriptFocus(DisplayObject& object);
     // Everything Tab visits, in order.
     std::vector<DisplayObject*> tabOrder();

@@ -5,11 +5,14 @@
 #include <cmath>
 #include <functional>
 
+#include "platform/flash/avm1/activation.h"
 #include "platform/flash/avm1/function_object.h"
 #include "platform/flash/avm1/natives.h"
+#include "platform/flash/runtime/display/object_under.h"
 #include "platform/flash/runtime/scripting/script_host.h"
 #include "platform/flash/runtime/text/text_field.h"
 #include "platform/flash/runtime/text/text_field_class.h"
+#include "platform/flash/runtime/text/text_variable_path.h"
 
 namespace pencora::runtime {
 
@@ -22,9 +25,10 @@ Player& playerOf(Machine& m) {
     return hostOf(m).player();
 }
 
+// A key code as a whole number; what is no number names no key.
 int keyArgument(Machine& m, std::vector<Value>& args) {
     const double n = m.toNumber(avm1::argAt(args, 0));
-    return std::isfinite(n) ? int(n) : -1;
+    return std::isfinite(n) ? m.toInt32(Value(n)) : -1;
 }
 
 Value keyIsDown(Machine& m, const Value&, std::vector<Value>& args) {
@@ -38,6 +42,10 @@ Value keyGetCode(Machine& m, const Value&, std::vector<Value>&) {
 }
 Value keyGetAscii(Machine& m, const Value&, std::vector<Value>&) {
     return Value(double(playerOf(m).keyboard().lastChar));
+}
+// No movie is kept from reading the last key.
+Value keyIsAccessible(Machine&, const Value&, std::vector<Value>&) {
+    return Value(true);
 }
 
 // The cursor is the host's to show; the calls answer as the original does (hide: whether it
@@ -58,7 +66,51 @@ Value selectionGetFocus(Machine& m, const Value&, std::vector<Value>&) {
     if (!f) {
         return Value::null();
     }
+    // A text field placed without a name is known by the variable it shows.
+    if (f->field && f->name.isEmpty()) {
+        if (QString path = textVariablePath(hostOf(m), *f); !path.isEmpty()) {
+            return Value(path);
+        }
+    }
     return Value(playerOf(m).targetPath(*f, false));
+}
+
+// The timeline of the script calling now, or the first level's root outside any script.
+DisplayObject* callingTimeline(Machine& m) {
+    avm1::Activation* a = m.current();
+    DisplayObject* o = a ? hostOf(m).displayOf(a->target ? a->target : a->originalTarget) : nullptr;
+    return o ? o : playerOf(m).root(0);
+}
+
+// The text field showing the variable a path names ("_root.answer", "answer" from the calling
+// timeline), or null.
+DisplayObject* fieldShowing(Machine& m, DisplayObject& base, const QString& path) {
+    const qsizetype cut = std::max(path.lastIndexOf(u'.'), path.lastIndexOf(u':'));
+    Player& player = playerOf(m);
+    DisplayObject* holder = cut < 0 ? &base : player.resolveTarget(&base, path.left(cut));
+    if (!holder) {
+        return nullptr;
+    }
+    const QString wanted = player.targetPath(*holder, false) + u'.' + path.mid(cut + 1);
+    DisplayObject* found = nullptr;
+    std::function<void(DisplayObject&)> walk = [&](DisplayObject& o) {
+        for (auto& [depth, child] : o.children) {
+            if (found) {
+                return;
+            }
+            if (child->field && textVariablePath(hostOf(m), *child) == wanted) {
+                found = child.get();
+                return;
+            }
+            walk(*child);
+        }
+    };
+    for (int layer : player.layers()) {
+        if (DisplayObject* root = player.root(layer); root && !found) {
+            walk(*root);
+        }
+    }
+    return found;
 }
 
 Value selectionSetFocus(Machine& m, const Value&, std::vector<Value>& args) {
@@ -72,7 +124,14 @@ Value selectionSetFocus(Machine& m, const Value&, std::vector<Value>& args) {
     if (target.isObject()) {
         object = hostOf(m).displayOf(target.object());
     } else {
-        object = hostOf(m).displayOf(hostOf(m).resolveTarget(nullptr, m.toString(target)));
+        // A path from the calling timeline names an object or, failing that, the variable a
+        // text field shows.
+        const QString path = m.toString(target);
+        DisplayObject* base = callingTimeline(m);
+        object = base ? player.resolveTarget(base, path) : nullptr;
+        if (!object && base) {
+            object = fieldShowing(m, *base, path);
+        }
     }
     // A plain clip (no button handlers, not focusEnabled, not tab-enabled) refuses the focus,
     // which stays where it was.
@@ -182,10 +241,8 @@ constexpr KeyConstant kKeyCodes[] = {
 };
 
 const avm1::NativeEntry kKeyMethods[] = {
-    {"isDown", keyIsDown},
-    {"isToggled", keyIsToggled},
-    {"getCode", keyGetCode},
-    {"getAscii", keyGetAscii},
+    {"isDown", keyIsDown},     {"isToggled", keyIsToggled},       {"getCode", keyGetCode},
+    {"getAscii", keyGetAscii}, {"isAccessible", keyIsAccessible},
 };
 const avm1::NativeEntry kMouseMethods[] = {
     {"show", mouseShow},
@@ -291,6 +348,7 @@ void ScriptHost::broadcastInput(Player&, const QString& handler, int wheelDelta)
     Machine& m = *machine_;
     const uint32_t event = clipEventFor(handler);
     const bool mouse = handler.startsWith(u"onMouse");
+    const bool wheel = handler == u"onMouseWheel";
     // Topmost first: a clip's children before the clip, higher depths before lower.
     std::vector<std::shared_ptr<DisplayObject>> clips;
     std::function<void(const std::shared_ptr<DisplayObject>&)> walk =
@@ -314,20 +372,21 @@ void ScriptHost::broadcastInput(Player&, const QString& handler, int wheelDelta)
         if (event) {
             runClipEvent(*clip, event);
         }
-        // Clips hear the mouse without being listeners; keys only reach the clip in focus.
-        if (mouse && clip->script) {
-            std::vector<Value> args;
-            if (wheelDelta) {
-                args.push_back(Value(double(wheelDelta)));
-            }
-            m.callMethod(scriptObject(*clip), handler, args,
+        // Clips hear the mouse buttons and moves without being listeners (the wheel only as
+        // listeners); keys only reach the clip in focus.
+        if (mouse && !wheel && clip->script) {
+            m.callMethod(scriptObject(*clip), handler, {},
                          clip->movie ? clip->movie->version() : 8);
         }
     }
     Value target = m.get(m.global(), mouse ? QStringLiteral("Mouse") : QStringLiteral("Key"));
     std::vector<Value> args{Value(handler)};
-    if (handler == u"onMouseWheel") {
+    if (wheel) {
+        // The wheel's listeners hear how far it turned and the topmost object under the
+        // pointer.
         args.push_back(Value(double(wheelDelta)));
+        DisplayObject* under = objectUnder(player_, player_.mousePosition());
+        args.push_back(under ? Value(scriptObject(*under)) : Value());
     }
     m.callMethodValue(target, QStringLiteral("broadcastMessage"), args);
 }

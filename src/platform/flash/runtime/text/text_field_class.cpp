@@ -1,4 +1,5 @@
 #include "platform/flash/runtime/text/text_field_class.h"
+#include "platform/flash/runtime/text/text_variable_path.h"
 
 #include <cmath>
 
@@ -775,6 +776,19 @@ DisplayObject* duplicateTextField(ScriptHost& host, DisplayObject& source, const
     textFieldChanged(*copy);
     syncTextVariable(host, *copy, true);
     return copy;
+}
+
+QString textVariablePath(ScriptHost& host, DisplayObject& o) {
+    if (!o.field || o.field->variable.isEmpty()) {
+        return {};
+    }
+    QString name;
+    Object* holder = variableHolder(host, o, name);
+    DisplayObject* clip = holder ? host.displayOf(holder) : nullptr;
+    if (!clip || name.isEmpty()) {
+        return {};
+    }
+    return host.player().targetPath(*clip, false) + u'.' + name;
 }
 
 void pushTextVariable(ScriptHost& host, DisplayObject& o) {
