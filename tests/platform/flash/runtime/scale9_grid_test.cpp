@@ -157,6 +157,54 @@ TEST_F(Scale9Grid, SmallAndRotatedBoxes) {
     EXPECT_EQ(image.pixel(91, 40), kWhite);
 }
 
+// target.method(args...), its answer dropped.
+void callOn(Assembler& as, const std::string& target, const std::string& method,
+            std::vector<double> args) {
+    for (auto it = args.rbegin(); it != args.rend(); ++it) {
+        as.push({avm1::test::num(*it)});
+    }
+    as.push({integer(int(args.size()))}).getVar(target).push({str(method)});
+    as.op(Code::CallMethod).op(Code::Pop);
+}
+
+// What a script draws into a clip is cut by the clip's grid like its shapes.
+TEST_F(Scale9Grid, DrawnGraphicsFollowTheGrid) {
+    Assembler script;
+    script.push({integer(5), str("drawn"), integer(2)})
+        .getVar("_root")
+        .push({str("createEmptyMovieClip")})
+        .op(Code::CallMethod)
+        .op(Code::Pop);
+    const std::pair<double, double> squares[] = {{0, 40}, {4, 36}};
+    for (const auto& [lo, hi] : squares) {
+        callOn(script, "drawn", "beginFill", {lo == 0 ? 0xFF0000 : 0xFFFFFF, 100});
+        callOn(script, "drawn", "moveTo", {lo, lo});
+        callOn(script, "drawn", "lineTo", {hi, lo});
+        callOn(script, "drawn", "lineTo", {hi, hi});
+        callOn(script, "drawn", "lineTo", {lo, hi});
+        callOn(script, "drawn", "lineTo", {lo, lo});
+        callOn(script, "drawn", "endFill", {});
+    }
+    script.getVar("drawn").push({str("scale9Grid")});
+    script.push({integer(32), integer(32), integer(4), integer(4), integer(4)})
+        .getVar("flash")
+        .push({str("geom")})
+        .op(Code::GetMember)
+        .push({str("Rectangle")})
+        .op(Code::NewMethod)
+        .op(Code::SetMember);
+    for (const auto& [name, value] :
+         {std::pair<const char*, int>{"_x", 10}, {"_y", 10}, {"_xscale", 300}, {"_yscale", 200}}) {
+        script.getVar("drawn").push({str(name), integer(value)}).op(Code::SetMember);
+    }
+    load(8, test::at(200, 200), false, script);
+    const QImage image = render();
+    EXPECT_EQ(redRun(image, 50, 0), std::make_pair(10, 14));
+    EXPECT_EQ(redRun(image, 50, 14), std::make_pair(126, 130));
+    EXPECT_EQ(image.pixel(40, 13), kRed);
+    EXPECT_EQ(image.pixel(40, 14), kWhite);
+}
+
 // scale9Grid reads the movie's grid in pixels, as a copy; a script's Rectangle replaces it and
 // draws by it; null takes it away. Before SWF 8 the name means nothing.
 TEST_F(Scale9Grid, ScriptsReadAndSetTheGridFromSwf8) {
