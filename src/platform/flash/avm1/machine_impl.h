@@ -115,6 +115,7 @@ void installSharedObject(Machine& m);
 void installGeometry(Machine& m);
 void installBitmapData(Machine& m);
 void installBitmapDataCopies(Machine& m, Object* proto);
+void installBitmapDataNoise(Machine& m, Object* proto);
 void installRectangle(Machine& m, Object* geom);
 void installMatrixAndColorTransform(Machine& m, Object* geom);
 void installTransformClass(Machine& m, Object* geom);

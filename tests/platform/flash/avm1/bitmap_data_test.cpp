@@ -2,6 +2,9 @@
 // version, and the answers of the methods to bad arguments.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 #include "platform/flash/avm1/array_object.h"
 #include "platform/flash/avm1/bitmap_data.h"
 #include "test_host.h"
@@ -387,4 +390,148 @@ TEST_F(BitmapCopies, PixelDissolveReachesEveryPixelOnceAcrossCalls) {
          {"pixelDissolve", "draw", "applyFilter", "perlinNoise", "generateFilterRect", "clone"}) {
         EXPECT_EQ(number(call(gone, method, {one, rect(0, 0, 3, 3), point(0, 0)})), -1) << method;
     }
+}
+
+// An alpha bitmap masks copyPixels: its pixel at alphaPoint plus the source pixel's place in
+// the rectangle scales that pixel's alpha; where the mask has no pixel nothing is copied.
+TEST_F(BitmapCopies, CopyPixelsMasksBySecondBitmapsAlpha) {
+    Value src = filled(0xFFFF0000);
+    Value mask = filled(0x00000000);
+    call(mask, "setPixel32", {Value(1), Value(1), Value(double(0x80000000u))});
+    call(mask, "setPixel32", {Value(2), Value(1), Value(double(0xFF000000u))});
+    Value dest = filled(0x00000000);
+    call(dest, "copyPixels", {src, rect(1, 0, 2, 2), point(0, 0), mask, point(1, 1)});
+    EXPECT_EQ(pixel32(dest, 0, 0), 0x80FF0000u);  // source (1, 0) under mask (1, 1)
+    EXPECT_EQ(pixel32(dest, 1, 0), 0xFFFF0000u);  // under mask (2, 1)
+    // Source (1, 1) and (2, 1) fall under mask row 2, which is transparent.
+    EXPECT_EQ(pixel32(dest, 0, 1), 0x00000000u);
+    // From (2, 1) the right column falls beside the mask: this bitmap keeps its pixels there.
+    Value kept = filled(0xFF0000FF);
+    call(kept, "copyPixels", {src, rect(1, 0, 2, 2), point(0, 0), mask, point(2, 1)});
+    EXPECT_EQ(pixel32(kept, 0, 0), 0xFFFF0000u);
+    EXPECT_EQ(pixel32(kept, 1, 0), 0xFF0000FFu);
+    EXPECT_EQ(pixel32(kept, 0, 1), 0x00000000u);
+    EXPECT_EQ(pixel32(kept, 1, 1), 0xFF0000FFu);
+    // mergeAlpha lays the masked pixel over this bitmap's.
+    Value merged = filled(0xFF0000FF);
+    call(merged, "copyPixels",
+         {src, rect(1, 0, 2, 2), point(0, 0), mask, point(1, 1), Value(true)});
+    EXPECT_EQ(pixel32(merged, 0, 0), 0xFF80007Fu);
+    EXPECT_EQ(pixel32(merged, 0, 1), 0xFF0000FFu);
+}
+
+namespace {
+
+struct PerlinNoise : BitmapCopies {
+    // perlinNoise on a new transparent bitmap; the arguments after the bitmap's size.
+    Value noise(int w, int h, std::vector<Value> args) {
+        Value b = make({Value(w), Value(h), Value(true), Value(0)});
+        call(b, "perlinNoise", std::move(args));
+        return b;
+    }
+    std::vector<uint32_t> pixels(const Value& b, int w, int h) {
+        std::vector<uint32_t> out;
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                out.push_back(pixel32(b, x, y));
+            }
+        }
+        return out;
+    }
+    static int channel(uint32_t p, int shift) { return int((p >> shift) & 0xFF); }
+};
+
+}  // namespace
+
+// The seed decides the pattern; the chosen channels get noise of their own within 0..255,
+// fractal noise around mid grey, the others 0 and alpha opaque.
+TEST_F(PerlinNoise, SeededChannelsAroundMidGrey) {
+    Value b = filled(0xFF000000);
+    EXPECT_EQ(
+        number(call(b, "perlinNoise", {Value(8), Value(8), Value(2), Value(1), Value(false)})), -1);
+    auto args = [](int seed, int channels, bool grey) {
+        return std::vector<Value>{Value(10),    Value(10),   Value(3),        Value(seed),
+                                  Value(false), Value(true), Value(channels), Value(grey)};
+    };
+    const auto a = pixels(noise(24, 24, args(5, 1 | 2, false)), 24, 24);
+    EXPECT_EQ(a, pixels(noise(24, 24, args(5, 1 | 2, false)), 24, 24));
+    EXPECT_NE(a, pixels(noise(24, 24, args(6, 1 | 2, false)), 24, 24));
+    int low = 255, high = 0, redIsGreen = 0;
+    for (uint32_t p : a) {
+        EXPECT_EQ(p & 0xFF0000FFu, 0xFF000000u);  // blue left out, alpha opaque
+        low = std::min(low, channel(p, 16));
+        high = std::max(high, channel(p, 16));
+        redIsGreen += channel(p, 16) == channel(p, 8) ? 1 : 0;
+    }
+    EXPECT_LT(low, 127);
+    EXPECT_GT(high, 128);
+    EXPECT_LT(redIsGreen, 24 * 24 / 4);  // each channel its own noise
+    // Grey scale: one noise in red, green and blue; alpha asked for gets its own.
+    for (uint32_t p : pixels(noise(16, 16, args(5, 7 | 8, true)), 16, 16)) {
+        EXPECT_EQ(channel(p, 16), channel(p, 8));
+        EXPECT_EQ(channel(p, 8), channel(p, 0));
+    }
+    // No octaves: flat mid grey; turbulence starts from black.
+    for (uint32_t p : pixels(
+             noise(4, 4,
+                   {Value(10), Value(10), Value(0), Value(1), Value(false), Value(true), Value(1)}),
+             4, 4)) {
+        EXPECT_EQ(p, 0xFF7F0000u);
+    }
+    for (uint32_t p : pixels(noise(4, 4,
+                                   {Value(10), Value(10), Value(0), Value(1), Value(false),
+                                    Value(false), Value(1)}),
+                             4, 4)) {
+        EXPECT_EQ(p, 0xFF000000u);
+    }
+}
+
+// Turbulence sums the noise's size: never below what fractal noise's first octave leaves at
+// mid grey, and darker on the whole. An octave's offset moves its noise by whole pixels.
+TEST_F(PerlinNoise, TurbulenceAndOffsets) {
+    auto one = [&](bool fractal, Value offsets) {
+        return pixels(noise(20, 20,
+                            {Value(9), Value(7), Value(1), Value(3), Value(false), Value(fractal),
+                             Value(1), Value(false), offsets}),
+                      20, 20);
+    };
+    const auto fractal = one(true, Value());
+    const auto turbulence = one(false, Value());
+    for (size_t i = 0; i < fractal.size(); ++i) {
+        // |n| * 255 against (n + 1) * 127.5, one octave: turbulence = 2 * |fractal - 127.5|.
+        const double expect = 2 * std::fabs(channel(fractal[i], 16) + 0.5 - 127.5);
+        EXPECT_NEAR(channel(turbulence[i], 16), expect, 2.0) << i;
+    }
+    std::vector<Value> points{point(5, 2)};
+    const auto moved = one(true, Value(m.makeArray(points)));
+    for (int y = 0; y + 2 < 20; ++y) {
+        for (int x = 0; x + 5 < 20; ++x) {
+            EXPECT_EQ(moved[size_t(y * 20 + x)], fractal[size_t((y + 2) * 20 + x + 5)]);
+        }
+    }
+}
+
+// Stitched, the noise wraps at the bitmap's edges: stepping from the last column to the first
+// (or row) changes no more than stepping between neighbours inside.
+TEST_F(PerlinNoise, StitchingMakesTheEdgesMeet) {
+    const int w = 40, h = 30;
+    const auto p = pixels(
+        noise(w, h, {Value(13), Value(11), Value(2), Value(9), Value(true), Value(true), Value(1)}),
+        w, h);
+    auto red = [&](int x, int y) { return channel(p[size_t(y * w + x)], 16); };
+    int inside = 0, across = 0;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x + 1 < w; ++x) {
+            inside = std::max(inside, std::abs(red(x + 1, y) - red(x, y)));
+        }
+        across = std::max(across, std::abs(red(0, y) - red(w - 1, y)));
+    }
+    for (int x = 0; x < w; ++x) {
+        for (int y = 0; y + 1 < h; ++y) {
+            inside = std::max(inside, std::abs(red(x, y + 1) - red(x, y)));
+        }
+        across = std::max(across, std::abs(red(x, 0) - red(x, h - 1)));
+    }
+    EXPECT_GT(inside, 0);
+    EXPECT_LE(across, inside + 2);
 }

@@ -33,4 +33,18 @@ Object* geomClass(Machine& m, const char* name);
 // A flash.geom.Rectangle when the class exists, else a plain object with its four fields.
 Value makeRectangle(Machine& m, double x, double y, double w, double h);
 
+// The minimal standard generator behind noise and perlinNoise: the same seed gives the same
+// pixels.
+struct SeededRandom {
+    uint32_t state;
+    explicit SeededRandom(int32_t seed) : state(uint32_t(seed) % 2147483647u) {
+        state = state == 0 ? 1 : state;
+    }
+    uint32_t next() {
+        state = uint32_t(uint64_t(state) * 16807u % 2147483647u);
+        return state;
+    }
+    uint32_t between(uint32_t low, uint32_t high) { return low + next() % (high - low + 1); }
+};
+
 }  // namespace pencora::avm1::bitmap_args

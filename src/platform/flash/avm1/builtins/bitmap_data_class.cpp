@@ -362,22 +362,29 @@ Value clone(Machine& m, const Value& self, std::vector<Value>&) {
     return Value(copy);
 }
 
-// draw, applyFilter, generateFilterRect and perlinNoise: on a disposed bitmap they answer -1
-// as every method does; otherwise they are not drawn yet and leave the pixels as they are.
-// The runtime replaces draw with one that paints through the renderer.
+// draw, applyFilter and generateFilterRect need the renderer, which the runtime brings: it
+// replaces these. Without it they answer -1 on a disposed bitmap, as every method does, and
+// otherwise leave the pixels as they are.
 Value notDrawnYet(Machine&, const Value& self, std::vector<Value>&) {
     return live(self) ? Value() : Value(kFailed);
 }
 
 const NativeEntry kPrototype[] = {
-    {"getPixel", getPixel},       {"getPixel32", getPixel32},
-    {"setPixel", setPixel},       {"setPixel32", setPixel32},
-    {"fillRect", fillRect},       {"floodFill", floodFill},
-    {"scroll", scroll},           {"colorTransform", colorTransform},
-    {"compare", compare},         {"hitTest", hitTest},
-    {"dispose", dispose},         {"clone", clone},
-    {"draw", notDrawnYet},        {"applyFilter", notDrawnYet},
-    {"perlinNoise", notDrawnYet}, {"generateFilterRect", notDrawnYet},
+    {"getPixel", getPixel},
+    {"getPixel32", getPixel32},
+    {"setPixel", setPixel},
+    {"setPixel32", setPixel32},
+    {"fillRect", fillRect},
+    {"floodFill", floodFill},
+    {"scroll", scroll},
+    {"colorTransform", colorTransform},
+    {"compare", compare},
+    {"hitTest", hitTest},
+    {"dispose", dispose},
+    {"clone", clone},
+    {"draw", notDrawnYet},
+    {"applyFilter", notDrawnYet},
+    {"generateFilterRect", notDrawnYet},
 };
 
 const NativeEntry kGetters[] = {
@@ -415,6 +422,7 @@ void installBitmapData(Machine& m) {
     Object* proto = m.makeObject();
     installTable(m, proto, kPrototype);
     installBitmapDataCopies(m, proto);
+    installBitmapDataNoise(m, proto);
     for (const NativeEntry& g : kGetters) {
         const QString name = QString::fromLatin1(g.name);
         // Enumerable: a for..in over a bitmap lists them (bitmap_data_thorough compare test).

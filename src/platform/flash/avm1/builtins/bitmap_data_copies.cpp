@@ -40,6 +40,7 @@ struct Copy {
     BitmapDataObject* source = nullptr;
     BitmapDataObject* dest = nullptr;
     Region region;
+    Rect asked;  // the source rectangle as given
 };
 
 // Source coordinates from `from` on, of `length` at most, that lie inside the source (`size`)
@@ -86,20 +87,21 @@ std::variant<Copy, int> copyOf(Machine& m, const Value& self, std::vector<Value>
     if (!r) {
         return kNoRectangle;
     }
-    return Copy{source, dest, regionOf(*source, *r, *dest, destinationPoint(m, args[2]))};
+    return Copy{source, dest, regionOf(*source, *r, *dest, destinationPoint(m, args[2])), *r};
 }
 
 // Writes each moved pixel as `pixel` makes it from the source's and the destination's straight
-// colours. All are read before any is written, so a bitmap copies onto itself as it was.
+// colours and the source pixel's place. All are read before any is written, so a bitmap copies
+// onto itself as it was.
 template <class F>
-void apply(const Copy& c, F pixel) {
+void applyAt(const Copy& c, F pixel) {
     const Region& g = c.region;
     std::vector<uint32_t> made;
     made.reserve(size_t(g.w) * size_t(g.h));
     for (int y = 0; y < g.h; ++y) {
         for (int x = 0; x < g.w; ++x) {
-            made.push_back(
-                pixel(c.source->pixel32(g.sx + x, g.sy + y), c.dest->pixel32(g.dx + x, g.dy + y)));
+            made.push_back(pixel(c.source->pixel32(g.sx + x, g.sy + y),
+                                 c.dest->pixel32(g.dx + x, g.dy + y), g.sx + x, g.sy + y));
         }
     }
     for (int y = 0; y < g.h; ++y) {
@@ -107,6 +109,11 @@ void apply(const Copy& c, F pixel) {
             c.dest->setPixel32(g.dx + x, g.dy + y, made[size_t(y) * size_t(g.w) + size_t(x)]);
         }
     }
+}
+
+template <class F>
+void apply(const Copy& c, F pixel) {
+    applyAt(c, [&](uint32_t s, uint32_t d, int, int) { return pixel(s, d); });
 }
 
 // Channel flags as scripts give them (1 red, 2 green, 4 blue, 8 alpha) to bit positions.
@@ -125,24 +132,45 @@ std::optional<int> channelShift(int flag) {
     }
 }
 
+// Lays `s` over `d` by its alpha.
+uint32_t over(uint32_t s, uint32_t d) {
+    const uint32_t a = channelOf(s, 24);
+    if (a == 0xFF) {
+        return s;
+    }
+    auto mix = [&](int shift) {
+        return (channelOf(s, shift) * a + channelOf(d, shift) * (255 - a)) / 255;
+    };
+    const uint32_t outAlpha = a + channelOf(d, 24) * (255 - a) / 255;
+    return (outAlpha << 24) | (mix(16) << 16) | (mix(8) << 8) | mix(0);
+}
+
 // copyPixels(source, rect, point[, alphaBitmap, alphaPoint, mergeAlpha]): the source's pixels
-// replace these, or with mergeAlpha are laid over them by their alpha.
+// replace these, or with mergeAlpha are laid over them by their alpha. An alphaBitmap is a
+// mask: its pixel at alphaPoint plus the source pixel's place in the rectangle multiplies the
+// source pixel's alpha, and where the mask has no pixel this bitmap keeps its own.
 Value copyPixels(Machine& m, const Value& self, std::vector<Value>& args) {
     auto c = copyOf(m, self, args, 3);
     if (const int* error = std::get_if<int>(&c)) {
         return Value(*error);
     }
+    const Copy& copy = std::get<Copy>(c);
     const bool mergeAlpha = args.size() > 5 && m.toBoolean(args[5]);
-    apply(std::get<Copy>(c), [&](uint32_t s, uint32_t d) {
-        const uint32_t a = channelOf(s, 24);
-        if (!mergeAlpha || a == 0xFF) {
-            return s;
+    BitmapDataObject* mask = args.size() > 3 ? live(args[3]) : nullptr;
+    if (!mask) {
+        apply(copy, [&](uint32_t s, uint32_t d) { return mergeAlpha ? over(s, d) : s; });
+        return Value(kDone);
+    }
+    const XY at = destinationPoint(m, argAt(args, 4));
+    applyAt(copy, [&](uint32_t s, uint32_t d, int sx, int sy) {
+        const int64_t mx = int64_t(at.x) + sx - copy.asked.x;
+        const int64_t my = int64_t(at.y) + sy - copy.asked.y;
+        if (mx < 0 || my < 0 || mx >= mask->width() || my >= mask->height()) {
+            return d;
         }
-        auto over = [&](int shift) {
-            return (channelOf(s, shift) * a + channelOf(d, shift) * (255 - a)) / 255;
-        };
-        const uint32_t outAlpha = a + channelOf(d, 24) * (255 - a) / 255;
-        return (outAlpha << 24) | (over(16) << 16) | (over(8) << 8) | over(0);
+        const uint32_t a = channelOf(s, 24) * channelOf(mask->pixel32(int(mx), int(my)), 24) / 255;
+        const uint32_t masked = (a << 24) | (s & 0xFFFFFF);
+        return mergeAlpha ? over(masked, d) : masked;
     });
     return Value(kDone);
 }
@@ -309,19 +337,6 @@ Value getColorBoundsRect(Machine& m, const Value& self, std::vector<Value>& args
     return makeRectangle(m, x0, y0, x1 - x0 + 1, y1 - y0 + 1);
 }
 
-// The minimal standard generator: the same seed gives the same noise.
-struct Random {
-    uint32_t state;
-    explicit Random(int32_t seed) : state(uint32_t(seed) % 2147483647u) {
-        state = state == 0 ? 1 : state;
-    }
-    uint32_t next() {
-        state = uint32_t(uint64_t(state) * 16807u % 2147483647u);
-        return state;
-    }
-    uint32_t between(uint32_t low, uint32_t high) { return low + next() % (high - low + 1); }
-};
-
 // noise(seed[, low = 0, high = 255, channels = 7, grayScale = false]): the chosen channels
 // take random values from low to high (one value for red, green and blue in grey); the
 // channels left out are 0, alpha left out is opaque.
@@ -330,7 +345,7 @@ Value noise(Machine& m, const Value& self, std::vector<Value>& args) {
     if (!b || args.empty()) {
         return Value(kFailed);
     }
-    Random random(m.toInt32(args[0]));
+    SeededRandom random(m.toInt32(args[0]));
     uint32_t low = uint32_t(std::clamp(args.size() > 1 ? m.toInt32(args[1]) : 0, 0, 255));
     uint32_t high = uint32_t(std::clamp(args.size() > 2 ? m.toInt32(args[2]) : 255, 0, 255));
     if (low > high) {

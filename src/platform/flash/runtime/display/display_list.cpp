@@ -113,6 +113,11 @@ std::shared_ptr<DisplayObject> Player::instantiate(DisplayObject& parent, uint16
         object->kind == ObjectKind::Bitmap || object->kind == ObjectKind::EditText) {
         object->drawing = preparedDrawing(*movie, characterId, *drawings_);
     }
+    if (auto grid = movie->movie->scalingGrids.find(characterId);
+        grid != movie->movie->scalingGrids.end() && (object->timeline || object->button)) {
+        const swf::Rect& r = grid->second;
+        object->scale9Grid = QRectF(QPointF(r.xMin, r.yMin), QPointF(r.xMax, r.yMax));
+    }
     return object;
 }
 

@@ -153,6 +153,9 @@ struct DisplayObject {
     bool cacheAsBitmap = false;
     std::optional<uint32_t> opaqueBackground;  // 0xRRGGBB filling the object's bounds
     std::optional<QRectF> scrollRect;          // pixels of the clip's space shown at its origin
+    // Clips and buttons: the centre of the nine regions their own shapes scale by, in their own
+    // twips (scale9_grid.h); from the character's scaling grid, or as a script set it.
+    std::optional<QRectF> scale9Grid;
     bool visible = true;
     // Placed by a timeline tag (rebuilt by gotos), not by a script.
     bool fromTimeline = true;

@@ -6,6 +6,7 @@
 #include "platform/flash/render/filters.h"
 #include "platform/flash/runtime/display/player.h"
 #include "platform/flash/runtime/drawing/clip_graphics.h"
+#include "platform/flash/runtime/drawing/scale9_grid.h"
 
 namespace pencora::runtime {
 
@@ -79,9 +80,9 @@ void drawGraphics(const DisplayObject& o, const QTransform& content, const Color
     }
 }
 
-// What an object draws itself, below its children: its character, then its script's drawing.
-void drawOwn(const DisplayObject& o, const QTransform& content, const ColorTransformF& cx,
-             std::vector<DrawCommand>& out) {
+// An object's character.
+void drawCharacter(const DisplayObject& o, const QTransform& content, const ColorTransformF& cx,
+                   std::vector<DrawCommand>& out) {
     if (o.drawing) {
         DrawCommand c;
         c.drawing = o.drawing;
@@ -92,6 +93,12 @@ void drawOwn(const DisplayObject& o, const QTransform& content, const ColorTrans
         c.serial = o.serial;
         out.push_back(std::move(c));
     }
+}
+
+// What an object draws itself, below its children: its character, then its script's drawing.
+void drawOwn(const DisplayObject& o, const QTransform& content, const ColorTransformF& cx,
+             std::vector<DrawCommand>& out) {
+    drawCharacter(o, content, cx, out);
     drawGraphics(o, content, cx, out);
 }
 
@@ -142,9 +149,100 @@ DrawCommand scriptMask(const DisplayObject& mask) {
     return c;
 }
 
+// A clip's scaling grid at work while its children are walked: the regions and the clip's
+// parent's transform to the stage.
+struct GridScaling {
+    std::vector<Scale9Slice> slices;
+    QTransform parentToStage;
+};
+
+// What a grid cuts: the clip's own shapes and what its script drew, in its own twips.
+QRectF gridContentBounds(const DisplayObject& clip) {
+    QRectF r;
+    if (const CharacterDrawing* drawn = drawnGraphics(clip)) {
+        r = drawn->bounds(0);
+    }
+    for (const auto& [d, c] : clip.children) {
+        if (c->kind == ObjectKind::Shape && c->drawing && c->visible && c->clipDepth == 0) {
+            r |= toTransform(c->matrix).mapRect(c->drawing->bounds(c->ratio));
+        }
+    }
+    return r;
+}
+
+// The grid a clip or button scales its shapes by, when it applies.
+std::optional<GridScaling> gridScalingOf(const DisplayObject& o, const QTransform& parentToStage) {
+    if (!o.scale9Grid || o.scrollRect ||
+        (o.kind != ObjectKind::Clip && o.kind != ObjectKind::Button)) {
+        return std::nullopt;
+    }
+    GridScaling g{scale9Slices(*o.scale9Grid, gridContentBounds(o), toTransform(o.matrix)),
+                  parentToStage};
+    if (g.slices.empty()) {
+        return std::nullopt;
+    }
+    return g;
+}
+
+// A drawing placed by `own` inside a grid-scaled clip: once per region, cut to the region.
+void drawSliced(DrawCommand c, const QTransform& own, const GridScaling& g,
+                std::vector<DrawCommand>& out) {
+    for (const Scale9Slice& s : g.slices) {
+        const QTransform toStage = s.toParent * g.parentToStage;
+        DrawCommand clip;
+        clip.op = DrawCommand::Op::PushClip;
+        clip.clip.addPolygon(toStage.map(QPolygonF(s.local)));
+        clip.clip.closeSubpath();
+        clip.serial = c.serial;
+        out.push_back(std::move(clip));
+        DrawCommand piece = c;
+        piece.transform = own * toStage;
+        out.push_back(std::move(piece));
+        DrawCommand pop;
+        pop.op = DrawCommand::Op::PopClip;
+        out.push_back(std::move(pop));
+    }
+}
+
 struct Walker {
     std::vector<DrawCommand>& out;
     int buffered = 0;  // ancestors of what is being walked drawn into a buffer of their own
+    // The grid of the clip whose children are being walked, when it has one at work.
+    const GridScaling* grid = nullptr;
+
+    // What `o` draws itself, its shape cut by the grid of the clip it is in when there is one.
+    void drawOwnOrSliced(const DisplayObject& o, const QTransform& content,
+                         const ColorTransformF& cx) {
+        std::vector<DrawCommand> own;
+        drawCharacter(o, content, cx, own);
+        if (!grid || o.kind != ObjectKind::Shape || own.empty()) {
+            out.insert(out.end(), own.begin(), own.end());
+            return;
+        }
+        drawSliced(std::move(own.front()), toTransform(o.matrix), *grid, out);
+    }
+
+    // Walks a clip's children, with its grid at work when it has one; what its script drew
+    // goes under them, cut by the grid too.
+    void walkChildren(const DisplayObject& o, const QTransform& parentToStage,
+                      const QTransform& content, const ColorTransformF& cx) {
+        const std::optional<GridScaling> own = gridScalingOf(o, parentToStage);
+        const GridScaling* outer = grid;
+        grid = own ? &*own : nullptr;
+        if (own && drawnGraphics(o)) {
+            DrawCommand c;
+            c.drawing = drawnGraphicsShared(o);
+            c.color = cx;
+            c.serial = o.graphics->serial();
+            drawSliced(std::move(c), QTransform(), *own, out);
+        } else {
+            drawGraphics(o, content, cx, out);
+        }
+        if (!o.children.empty()) {
+            walk(o, content, cx);
+        }
+        grid = outer;
+    }
 
     void walk(const DisplayObject& container, const QTransform& toStage,
               const ColorTransformF& color) {
@@ -239,12 +337,10 @@ struct Walker {
                     out.push_back(std::move(c));
                 }
             }
-            drawOwn(o, content, cx, out);
-            if (!o.children.empty()) {
-                buffered += layered ? 1 : 0;
-                walk(o, content, cx);
-                buffered -= layered ? 1 : 0;
-            }
+            drawOwnOrSliced(o, content, cx);
+            buffered += layered ? 1 : 0;
+            walkChildren(o, toStage, content, cx);
+            buffered -= layered ? 1 : 0;
             if (o.scrollRect) {
                 out.push_back(popClip());
             }

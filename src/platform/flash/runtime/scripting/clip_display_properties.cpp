@@ -287,6 +287,10 @@ std::optional<swf::BlendMode> blendModeFromScript(avm1::Machine& m, const Value&
     return std::nullopt;
 }
 
+std::optional<swf::Filter> oneFilterFromScript(avm1::Machine& m, const Value& v) {
+    return filterFromScript(m, v);
+}
+
 std::vector<swf::Filter> filtersFromScript(avm1::Machine& m, const Value& list) {
     std::vector<swf::Filter> out;
     avm1::Object* o = list.object();
@@ -344,6 +348,30 @@ std::optional<QRectF> scrollRectFromScript(avm1::Machine& m, const Value& v) {
                   std::max(0.0, number("height")));
 }
 
+// Clips and buttons scale their shapes by a grid.
+bool hasGrid(const DisplayObject& o) {
+    return o.kind == ObjectKind::Clip || o.kind == ObjectKind::Button;
+}
+
+// The grid as a fresh Rectangle in pixels; undefined without one.
+Value gridToScript(avm1::Machine& m, const std::optional<QRectF>& grid) {
+    if (!grid) {
+        return Value();
+    }
+    return scrollRectToScript(
+        m, QRectF(grid->x() / 20, grid->y() / 20, grid->width() / 20, grid->height() / 20));
+}
+
+// Any object with x, y, width and height gives a grid (in pixels, kept in twips); anything
+// else, null or undefined, takes it away.
+std::optional<QRectF> gridFromScript(avm1::Machine& m, const Value& v) {
+    const std::optional<QRectF> r = scrollRectFromScript(m, v);
+    if (!r) {
+        return std::nullopt;
+    }
+    return QRectF(r->x() * 20, r->y() * 20, r->width() * 20, r->height() * 20);
+}
+
 }  // namespace
 
 bool getDisplayProperty(avm1::Machine& m, const DisplayObject& o, const QString& name, Value& out) {
@@ -362,6 +390,8 @@ bool getDisplayProperty(avm1::Machine& m, const DisplayObject& o, const QString&
         out = o.opaqueBackground ? Value(double(*o.opaqueBackground)) : Value();
     } else if (name == u"scrollRect") {
         out = scrollRectToScript(m, o.scrollRect);
+    } else if (name == u"scale9Grid" && hasGrid(o)) {
+        out = gridToScript(m, o.scale9Grid);
     } else {
         return false;
     }
@@ -389,6 +419,8 @@ bool setDisplayProperty(avm1::Machine& m, DisplayObject& o, const QString& name,
         }
     } else if (name == u"scrollRect") {
         o.scrollRect = scrollRectFromScript(m, v);
+    } else if (name == u"scale9Grid" && hasGrid(o)) {
+        o.scale9Grid = gridFromScript(m, v);
     } else {
         return false;
     }

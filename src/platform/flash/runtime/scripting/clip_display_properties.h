@@ -1,6 +1,7 @@
 // The drawing properties of display objects that scripts read and write by name: `filters`
-// (an array of flash.filters objects, copied both ways), `blendMode`, `cacheAsBitmap` and
-// `opaqueBackground`.
+// (an array of flash.filters objects, copied both ways), `blendMode`, `cacheAsBitmap`,
+// `opaqueBackground`, `scrollRect` and, on clips and buttons, `scale9Grid` (a Rectangle in
+// pixels, read back as a fresh copy; null takes the grid away).
 #pragma once
 
 #include <QString>
@@ -19,6 +20,8 @@ bool getDisplayProperty(avm1::Machine& m, const DisplayObject& o, const QString&
 bool setDisplayProperty(avm1::Machine& m, DisplayObject& o, const QString& name,
                         const avm1::Value& v);
 
+// One flash.filters object as the renderer's filter; nullopt when it is no filter.
+std::optional<swf::Filter> oneFilterFromScript(avm1::Machine& m, const avm1::Value& v);
 // A script's filter objects as the renderer's filters; what is not a filter is left out.
 std::vector<swf::Filter> filtersFromScript(avm1::Machine& m, const avm1::Value& list);
 // New script objects for the filters (a fresh array each time, as the original gives).

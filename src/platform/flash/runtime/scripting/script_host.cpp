@@ -368,6 +368,7 @@ void ScriptHost::installClasses() {
     installStageAndSystem(*this);
     installColorClass(*machine_);
     installBitmapDrawing(*machine_);
+    installBitmapFilters(*machine_);
     installTextFieldClass(*this);
     installVideoClass(*this);
     installVideoClasses(*this);  // NetStream, and stream pictures on the Video class above

@@ -28,6 +28,8 @@ namespace pencora::runtime {
 void installColorClass(avm1::Machine& m);
 // BitmapData.draw (bitmap_draw.cpp), which paints display objects with the renderer.
 void installBitmapDrawing(avm1::Machine& m);
+// BitmapData.applyFilter and generateFilterRect through the renderer's filters.
+void installBitmapFilters(avm1::Machine& m);
 // _focusrect as scripts read and write it (input_scripts.cpp): before SWF 6 one movie-wide
 // number, 0 or 1, whatever object is asked; from SWF 6 a level's root holds the movie-wide
 // Boolean and every other object its own, null until set.

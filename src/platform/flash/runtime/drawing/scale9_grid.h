@@ -1,0 +1,28 @@
+// Nine-slice scaling: a clip's scaling grid cuts its own shapes into nine regions. When the
+// clip is scaled, the four corners keep their size, the top and bottom edges stretch only
+// across, the left and right edges only down, and the centre both ways; the outer edges still
+// land where plain scaling puts them. A clip too small for its corners shrinks them in
+// proportion, leaving no centre. A rotated or skewed clip scales plainly.
+#pragma once
+
+#include <QRectF>
+#include <QTransform>
+
+#include <vector>
+
+namespace pencora::runtime {
+
+// One region: its rectangle in the clip's own twips and the matrix that takes it to the
+// clip's parent (in place of the clip's own matrix).
+struct Scale9Slice {
+    QRectF local;
+    QTransform toParent;
+};
+
+// The regions of content covering `bounds` (own twips) for `grid` (own twips) under the
+// clip's matrix `own`; empty when the grid does not apply (a rotated or skewed matrix, empty
+// bounds, or a grid that leaves no room for corners).
+std::vector<Scale9Slice> scale9Slices(const QRectF& grid, const QRectF& bounds,
+                                      const QTransform& own);
+
+}  // namespace pencora::runtime
