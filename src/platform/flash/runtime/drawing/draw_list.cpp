@@ -213,13 +213,14 @@ struct Walker {
     // What `o` draws itself, its shape cut by the grid of the clip it is in when there is one.
     void drawOwnOrSliced(const DisplayObject& o, const QTransform& content,
                          const ColorTransformF& cx) {
-        std::vector<DrawCommand> own;
-        drawCharacter(o, content, cx, own);
-        if (!grid || o.kind != ObjectKind::Shape || own.empty()) {
-            out.insert(out.end(), own.begin(), own.end());
+        const size_t before = out.size();
+        drawCharacter(o, content, cx, out);
+        if (!grid || o.kind != ObjectKind::Shape || out.size() == before) {
             return;
         }
-        drawSliced(std::move(own.front()), toTransform(o.matrix), *grid, out);
+        DrawCommand shape = std::move(out.back());
+        out.pop_back();
+        drawSliced(std::move(shape), toTransform(o.matrix), *grid, out);
     }
 
     // Walks a clip's children, with its grid at work when it has one; what its script drew
