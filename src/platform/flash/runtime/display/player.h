@@ -173,6 +173,13 @@ class ActionRunner {
         (void)name;
         return std::nullopt;
     }
+    // The display object a property of the object's script refers to (`hitArea`), if it
+    // holds a reference to one still on the list.
+    virtual DisplayObject* scriptDisplayObject(DisplayObject& object, const QString& name) {
+        (void)object;
+        (void)name;
+        return nullptr;
+    }
 };
 
 class Player {
