@@ -270,6 +270,25 @@ TEST_F(ClipGeometryTest, PointsCrossSpacesThroughMatricesKeptOnWholeTwips) {
     }
 }
 
+// createTextField answers the new field only from SWF 8 on; a position too far for twips stops
+// at the last twip, where the same number given to a clip's _x and _y puts the clip.
+TEST_F(ClipGeometryTest, CreatedFieldsStandWhereAClipGivenTheSamePositionStands) {
+    for (uint8_t v : {6, 7, 8}) {
+        SCOPED_TRACE(int(v));
+        load(v);
+        const Value made = call(root(), "createTextField", {"t", 5, 1e300, -1e300, 10, 10});
+        EXPECT_EQ(made.isObject(), v >= 8);
+        Object* field = m().get(root(), QStringLiteral("t")).object();
+        ASSERT_TRUE(field);
+        Object* clip = call(root(), "createEmptyMovieClip", {"c", 6}).object();
+        set(clip, "_x", Value(1e300));
+        set(clip, "_y", Value(-1e300));
+        EXPECT_DOUBLE_EQ(number(field, "_x"), number(clip, "_x"));
+        EXPECT_DOUBLE_EQ(number(field, "_y"), number(clip, "_y"));
+        EXPECT_GT(number(field, "_x"), 1e8);
+    }
+}
+
 // A clip that draws nothing reports the largest twip value on every edge in its own space; the
 // same value taken through another clip's space comes out a little rounded.
 TEST_F(ClipGeometryTest, EmptyClipsReportTheLargestCoordinate) {
