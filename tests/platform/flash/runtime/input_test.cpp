@@ -690,6 +690,10 @@ TEST_F(InputTest, DragFollowsThePointerInsideItsBoundsAndRemembersTheDropTarget)
     EXPECT_EQ(position(), std::make_pair(100.0, 10.0));
     player.mouseMove(QPointF(-5, 80));
     EXPECT_EQ(position(), std::make_pair(0.0, 50.0));
+    // A rectangle past what twips hold stops the clip at the last twip.
+    player.startDrag(drag, true, QRectF(QPointF(1e300, -1e300), QPointF(1e300, -1e300)));
+    player.mouseMove(QPointF(5, 5));
+    EXPECT_EQ(position(), std::make_pair(INT32_MAX / 20.0, INT32_MIN / 20.0));
 
     // Dropped over the other clip: _droptarget names it after the drag ends, and stays.
     player.startDrag(drag, true, std::nullopt);
