@@ -225,6 +225,70 @@ TEST_F(ClipGeometryTest, BoundsTargetsNameClipsByPath) {
     }
 }
 
+// Points travel between a clip and the stage through the clip's matrix joined with each of its
+// parents' in turn, from the clip up, every product keeping its offset on whole twips; the way
+// back inverts the clip's joined matrix and keeps that offset whole too. A small scaled and
+// turned clip under a moved and turned root shows where this parts from exact arithmetic.
+TEST_F(ClipGeometryTest, PointsCrossSpacesThroughMatricesKeptOnWholeTwips) {
+    struct Case {
+        double rootRotation, rootX;
+        double global[2], backInOuter[2];
+    };
+    const Case cases[] = {
+        {5, -10, {189.2, 281.6}, {190.15, 190.2}},
+        {10, -3, {170.95, 297.85}, {190.1, 189.95}},
+    };
+    for (uint8_t v : {5, 6, 8}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << int(v) << " root turned " << c.rootRotation);
+            load(v);
+            set(root(), "_x", Value(c.rootX));
+            set(root(), "_rotation", Value(c.rootRotation));
+            Object* outer = attach("Bar", "outer", 1);
+            ASSERT_TRUE(outer);
+            for (const char* p : {"_x", "_y"}) {
+                set(outer, p, Value(200));
+            }
+            set(outer, "_xscale", Value(25));
+            set(outer, "_yscale", Value(25));
+            set(outer, "_rotation", Value(25));
+            Object* inner = call(outer, "createEmptyMovieClip", {"inner", 1}).object();
+            ASSERT_TRUE(inner);
+            set(inner, "_x", Value(200));
+            set(inner, "_y", Value(200));
+
+            Object* point = m().makeObject();
+            set(point, "x", Value(-10));
+            set(point, "y", Value(-10));
+            call(inner, "localToGlobal", {Value(point)});
+            EXPECT_DOUBLE_EQ(number(point, "x"), c.global[0]);
+            EXPECT_DOUBLE_EQ(number(point, "y"), c.global[1]);
+            call(outer, "globalToLocal", {Value(point)});
+            EXPECT_DOUBLE_EQ(number(point, "x"), c.backInOuter[0]);
+            EXPECT_DOUBLE_EQ(number(point, "y"), c.backInOuter[1]);
+        }
+    }
+}
+
+// createTextField answers the new field only from SWF 8 on; a position too far for twips stops
+// at the last twip, where the same number given to a clip's _x and _y puts the clip.
+TEST_F(ClipGeometryTest, CreatedFieldsStandWhereAClipGivenTheSamePositionStands) {
+    for (uint8_t v : {6, 7, 8}) {
+        SCOPED_TRACE(int(v));
+        load(v);
+        const Value made = call(root(), "createTextField", {"t", 5, 1e300, -1e300, 10, 10});
+        EXPECT_EQ(made.isObject(), v >= 8);
+        Object* field = m().get(root(), QStringLiteral("t")).object();
+        ASSERT_TRUE(field);
+        Object* clip = call(root(), "createEmptyMovieClip", {"c", 6}).object();
+        set(clip, "_x", Value(1e300));
+        set(clip, "_y", Value(-1e300));
+        EXPECT_DOUBLE_EQ(number(field, "_x"), number(clip, "_x"));
+        EXPECT_DOUBLE_EQ(number(field, "_y"), number(clip, "_y"));
+        EXPECT_GT(number(field, "_x"), 1e8);
+    }
+}
+
 // A clip that draws nothing reports the largest twip value on every edge in its own space; the
 // same value taken through another clip's space comes out a little rounded.
 TEST_F(ClipGeometryTest, EmptyClipsReportTheLargestCoordinate) {

@@ -328,6 +328,48 @@ TEST_F(InputTest, AHandlerPropertyKeepsAClipAButtonUntilItIsDeletedOrDisabled) {
     EXPECT_FALSE(player.focusable(c));
 }
 
+// A button-like clip whose hitArea names another clip takes the mouse where that clip paints,
+// shown or hidden, and no longer where it paints itself; null, undefined, a value that is no
+// clip or a hit area since removed give the clip its own area back.
+TEST_F(InputTest, AHitAreaClipDecidesWhereAButtonLikeClipTakesTheMouse) {
+    for (uint8_t v : {6, 8}) {
+        SCOPED_TRACE(int(v));
+        swfwrite::MovieBuilder b(v);
+        const uint16_t clip = squareClip(b);
+        b.tag(named(clip, 1, "c", at(0, 0))).tag(named(clip, 2, "area", at(100, 0))).showFrame();
+        load(b);
+        avm1::Machine& m = script->machine();
+        DisplayObject& c = child("c");
+        DisplayObject& area = child("area");
+        avm1::Object* cs = script->scriptObject(c);
+        m.set(cs, QStringLiteral("onRelease"), avm1::Value());
+        ASSERT_EQ(player.buttonAt({20, 20}), &c);
+
+        m.set(cs, QStringLiteral("hitArea"), avm1::Value(script->scriptObject(area)));
+        EXPECT_EQ(player.buttonAt({20, 20}), nullptr);
+        EXPECT_EQ(player.buttonAt({120, 20}), &c);
+        m.set(script->scriptObject(area), QStringLiteral("_visible"), avm1::Value(false));
+        EXPECT_EQ(player.buttonAt({120, 20}), &c);
+        // Disabled, the clip lets the mouse by over its hit area too.
+        m.set(cs, QStringLiteral("enabled"), avm1::Value(false));
+        EXPECT_EQ(player.buttonAt({120, 20}), nullptr);
+        m.set(cs, QStringLiteral("enabled"), avm1::Value(true));
+
+        for (const avm1::Value& none :
+             {avm1::Value::null(), avm1::Value(), avm1::Value(QStringLiteral("area"))}) {
+            m.set(cs, QStringLiteral("hitArea"), none);
+            EXPECT_EQ(player.buttonAt({20, 20}), &c);
+            EXPECT_EQ(player.buttonAt({120, 20}), nullptr);
+        }
+        m.set(cs, QStringLiteral("hitArea"), avm1::Value(script->scriptObject(area)));
+        // Moved to a depth scripts may remove it from first.
+        m.callMethod(script->scriptObject(area), QStringLiteral("swapDepths"), {avm1::Value(10)},
+                     v);
+        m.callMethod(script->scriptObject(area), QStringLiteral("removeMovieClip"), {}, v);
+        EXPECT_EQ(player.buttonAt({20, 20}), &c);
+    }
+}
+
 TEST_F(InputTest, FocusAndPointerShareTheOneButtonShownRolledOver) {
     swfwrite::MovieBuilder b(8);
     const uint16_t clip = squareClip(b);
@@ -663,6 +705,10 @@ TEST_F(InputTest, DragFollowsThePointerInsideItsBoundsAndRemembersTheDropTarget)
     EXPECT_EQ(position(), std::make_pair(100.0, 10.0));
     player.mouseMove(QPointF(-5, 80));
     EXPECT_EQ(position(), std::make_pair(0.0, 50.0));
+    // A rectangle past what twips hold stops the clip at the last twip.
+    player.startDrag(drag, true, QRectF(QPointF(1e300, -1e300), QPointF(1e300, -1e300)));
+    player.mouseMove(QPointF(5, 5));
+    EXPECT_EQ(position(), std::make_pair(INT32_MAX / 20.0, INT32_MIN / 20.0));
 
     // Dropped over the other clip: _droptarget names it after the drag ends, and stays.
     player.startDrag(drag, true, std::nullopt);

@@ -169,6 +169,26 @@ TEST_F(MovieClipTest, AttachMovieFindsExportsIgnoringCaseAndCopiesTheInitObject)
     EXPECT_EQ(call(root(), "getInstanceAtDepth", {3}).object(), again);
 }
 
+// A script may attach a symbol inside an instance of itself, and a copy of such a clip inside
+// it, as a tree built branch by branch does; each level is a clip of its own.
+TEST_F(MovieClipTest, ScriptsNestASymbolInsideItsOwnInstances) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Object* outer = call(root(), "attachMovie", {"Box", "outer", 1}).object();
+    ASSERT_TRUE(outer);
+    Object* middle = call(outer, "attachMovie", {"Box", "middle", 1}).object();
+    ASSERT_TRUE(middle);
+    Object* inner = call(middle, "attachMovie", {"Box", "inner", 1}).object();
+    ASSERT_TRUE(inner);
+    m().set(outer, QStringLiteral("_x"), Value(10));
+    m().set(middle, QStringLiteral("_x"), Value(10));
+    EXPECT_EQ(number(call(inner, "getBounds", {Value(root())}).object(), "xMin"), 20);
+    Object* copy = call(inner, "duplicateMovieClip", {"copy", 2}).object();
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(m().get(middle, QStringLiteral("copy")).object(), copy);
+    EXPECT_EQ(number(outer, "_width"), 20);
+}
+
 // Object.registerClass(name, constructor) as a script would leave it in _global.
 Value recordInit(avm1::Machine& m, const Value& self, std::vector<Value>&) {
     // The constructor runs on the clip with its prototype set and the init object copied.

@@ -245,8 +245,8 @@ bool maskedAway(const DisplayObject& o, const DisplayObject* timelineMask, QPoin
 
 // Whether a point (stage twips) lies on anything the object or its children paint, where
 // their masks let them show.
-bool hitsPainted(const DisplayObject& o, QPointF twips) {
-    if (!o.visible || (o.scrollRect && !insideScrollRects(o, twips))) {
+bool hitsPainted(const DisplayObject& o, QPointF twips, bool evenHidden = false) {
+    if ((!o.visible && !evenHidden) || (o.scrollRect && !insideScrollRects(o, twips))) {
         return false;
     }
     // What the timeline placed and what scripts drew with the drawing methods both count.
@@ -271,6 +271,16 @@ bool hitsPainted(const DisplayObject& o, QPointF twips) {
     return false;
 }
 
+// Where a button-like clip takes the mouse: where the clip its `hitArea` names paints, shown
+// or hidden, or without one where the clip itself paints.
+bool hitsClipArea(DisplayObject& clip, QPointF twips, ActionRunner& runner) {
+    DisplayObject* area = runner.scriptDisplayObject(clip, QStringLiteral("hitArea"));
+    if (area && area != &clip) {
+        return !maskedAway(*area, nullptr, twips) && hitsPainted(*area, twips, true);
+    }
+    return hitsPainted(clip, twips);
+}
+
 DisplayObject* findButton(const DisplayObject& container, QPointF twips, DrawingFactory& f,
                           ActionRunner& runner) {
     const std::vector<const DisplayObject*> masks = timelineMasks(container);
@@ -289,7 +299,7 @@ DisplayObject* findButton(const DisplayObject& container, QPointF twips, Drawing
         if (o.isClip()) {
             // A clip with mouse handlers takes the mouse for everything inside it.
             if (!disabled && runner.handlesMouse(o)) {
-                if (hitsPainted(o, twips)) {
+                if (hitsClipArea(o, twips, runner)) {
                     return &o;
                 }
                 continue;

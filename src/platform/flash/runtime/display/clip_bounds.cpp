@@ -143,6 +143,18 @@ QPointF wholeTwips(QPointF twips) {
     return QPointF(std::round(twips.x()), std::round(twips.y()));
 }
 
+QTransform wholeTwipsToStage(const DisplayObject& object) {
+    auto keepWholeOffset = [](const QTransform& t) {
+        const QPointF offset = wholeTwips(QPointF(t.dx(), t.dy()));
+        return QTransform(t.m11(), t.m12(), t.m21(), t.m22(), offset.x(), offset.y());
+    };
+    QTransform t = toTransform(object.matrix);
+    for (const DisplayObject* p = object.parent; p; p = p->parent) {
+        t = keepWholeOffset(t * scrollShift(*p) * toTransform(p->matrix));
+    }
+    return t;
+}
+
 QTransform spaceToSpace(const DisplayObject& from, const DisplayObject* to) {
     QTransform t = worldTransform(from);
     if (to) {

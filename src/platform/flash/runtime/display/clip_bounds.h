@@ -24,6 +24,11 @@ QRectF wholeTwips(const QRectF& twips);
 // A point in twips on the nearest whole twip.
 QPointF wholeTwips(QPointF twips);
 
+// Maps the object's twips to the stage's as points are carried between spaces: the object's
+// matrix joined with each parent's in turn, from the object up, every product keeping its
+// offset on whole twips as any stored matrix does.
+QTransform wholeTwipsToStage(const DisplayObject& object);
+
 // Maps `from`'s twips to `to`'s twips through the stage; `to` null means the stage itself.
 QTransform spaceToSpace(const DisplayObject& from, const DisplayObject* to);
 

@@ -51,7 +51,7 @@ const std::shared_ptr<const CharacterDrawing>& preparedDrawing(MovieContext& mov
 }
 
 std::shared_ptr<DisplayObject> Player::instantiate(DisplayObject& parent, uint16_t characterId,
-                                                   int depth) {
+                                                   int depth, bool byScript) {
     // An imported character is the library's: the object belongs to that movie.
     const ResolvedCharacter found =
         parent.movie ? resolveCharacter(*parent.movie, characterId) : ResolvedCharacter{};
@@ -61,15 +61,16 @@ std::shared_ptr<DisplayObject> Player::instantiate(DisplayObject& parent, uint16
         return nullptr;
     }
     characterId = found.id;
-    // A sprite never holds itself, and nesting stops somewhere: a hostile movie whose sprites
-    // place each other would otherwise recurse without end.
+    // A timeline never places its own sprite inside itself, and nesting stops somewhere: a
+    // hostile movie whose sprites place each other would otherwise recurse without end.
     constexpr int kMaxNesting = 64;
     int nesting = 0;
     // A clip a movie was loaded into shows that movie's main timeline, not its character.
     for (const DisplayObject* a = &parent; a; a = a->parent, ++nesting) {
         const bool showsSprite =
             !a->movie || !a->movie->movie || a->timeline != &a->movie->movie->timeline;
-        if ((a->characterId == characterId && a->movie == movie && a->parent && showsSprite) ||
+        if ((!byScript && a->characterId == characterId && a->movie == movie && a->parent &&
+             showsSprite) ||
             nesting >= kMaxNesting) {
             return nullptr;
         }
@@ -296,7 +297,7 @@ std::shared_ptr<DisplayObject> Player::sharedOf(DisplayObject& object) const {
 DisplayObject* Player::placeByScript(DisplayObject& parent, const ScriptPlacement& place) {
     std::shared_ptr<DisplayObject> object;
     if (place.characterId) {
-        object = instantiate(parent, place.characterId, place.depth);
+        object = instantiate(parent, place.characterId, place.depth, true);
     } else {
         // An empty clip: one frame with nothing on it, playing from the start.
         object = std::make_shared<DisplayObject>();

@@ -2,6 +2,8 @@
 // offset it was grabbed at, inside an optional rectangle of its parent; _droptarget names
 // what lies under the pointer.
 #include <algorithm>
+#include <climits>
+#include <cmath>
 
 #include "platform/flash/runtime/display/object_under.h"
 #include "platform/flash/runtime/display/player.h"
@@ -46,6 +48,12 @@ DisplayObject* clipUnder(DisplayObject& o, QPointF twips, const DisplayObject* s
         }
     }
     return nullptr;
+}
+
+// A rectangle reaching past what twips hold stops the clip at the last twip.
+int32_t dragTwips(double px) {
+    const double t = std::round(px * 20);
+    return std::isnan(t) ? 0 : int32_t(std::clamp(t, double(INT32_MIN), double(INT32_MAX)));
 }
 
 }  // namespace
@@ -102,8 +110,8 @@ void Player::followDrag() {
         p.setX(std::clamp(p.x(), drag_.bounds->left(), drag_.bounds->right()));
         p.setY(std::clamp(p.y(), drag_.bounds->top(), drag_.bounds->bottom()));
     }
-    clip->matrix.tx = int32_t(std::lround(p.x() * 20));
-    clip->matrix.ty = int32_t(std::lround(p.y() * 20));
+    clip->matrix.tx = dragTwips(p.x());
+    clip->matrix.ty = dragTwips(p.y());
 }
 
 DisplayObject* Player::dropTarget() const {

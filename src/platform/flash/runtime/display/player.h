@@ -173,6 +173,13 @@ class ActionRunner {
         (void)name;
         return std::nullopt;
     }
+    // The display object a property of the object's script refers to (`hitArea`), if it
+    // holds a reference to one still on the list.
+    virtual DisplayObject* scriptDisplayObject(DisplayObject& object, const QString& name) {
+        (void)object;
+        (void)name;
+        return nullptr;
+    }
 };
 
 class Player {
@@ -357,8 +364,10 @@ class Player {
         std::shared_ptr<const swf::ActionBlock> block;
     };
 
+    // `byScript`: attachMovie and duplicateMovieClip may put a sprite inside one of its own
+    // instances, as each such placement is a script's single step.
     std::shared_ptr<DisplayObject> instantiate(DisplayObject& parent, uint16_t characterId,
-                                               int depth);
+                                               int depth, bool byScript = false);
     void applyPlace(DisplayObject& object, const swf::PlaceObject& place);
     void advanceClip(DisplayObject& clip, bool isLevelRoot);
     void tickLayer(const std::shared_ptr<DisplayObject>& root);

@@ -9,6 +9,9 @@
 // its clips constructed. A clip placed by the timeline may belong to a class whose
 // registerClass sits in an init action of the same frame, which is queued but has not run:
 // such init actions run first.
+#include <algorithm>
+#include <climits>
+#include <cmath>
 #include <variant>
 
 #include "platform/flash/avm1/function_object.h"
@@ -304,6 +307,16 @@ void ScriptHost::findDropTarget(DisplayObject& dragged) {
     }
 }
 
+namespace {
+
+// A position past what twips hold stops at the last twip.
+int32_t dragTwips(double px) {
+    const double t = std::round(px * 20);
+    return std::isnan(t) ? 0 : int32_t(std::clamp(t, double(INT32_MIN), double(INT32_MAX)));
+}
+
+}  // namespace
+
 void ScriptHost::followDrag() {
     DisplayObject* o = dragged();
     if (!o || player_.mousePosition().x() < -1e8) {
@@ -320,8 +333,8 @@ void ScriptHost::followDrag() {
         p.setX(std::clamp(p.x(), drag_->limits->left(), drag_->limits->right()));
         p.setY(std::clamp(p.y(), drag_->limits->top(), drag_->limits->bottom()));
     }
-    o->matrix.tx = int32_t(std::lround(p.x() * 20));
-    o->matrix.ty = int32_t(std::lround(p.y() * 20));
+    o->matrix.tx = dragTwips(p.x());
+    o->matrix.ty = dragTwips(p.y());
     findDropTarget(*o);
 }
 

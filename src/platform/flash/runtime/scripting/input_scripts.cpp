@@ -473,6 +473,13 @@ std::optional<QString> ScriptHost::scriptText(DisplayObject& object, const QStri
     return machine_->toString(*v);
 }
 
+DisplayObject* ScriptHost::scriptDisplayObject(DisplayObject& object, const QString& name) {
+    avm1::Object* o = object.script ? scriptObject(object) : classPrototype(object);
+    auto v = definedValue(*machine_, o, name);
+    DisplayObject* found = v && v->object() ? displayOf(v->object()) : nullptr;
+    return found && player_.onList(*found) ? found : nullptr;
+}
+
 void ScriptHost::startDrag(avm1::Object* clip, bool lockCenter, const double* rectOrNull) {
     DisplayObject* o = displayOf(clip);
     if (!o) {

@@ -275,7 +275,7 @@ void convertPoint(Machine& m, const Value& self, std::vector<Value>& args, bool 
     if (!x.isNumber() || !y.isNumber()) {
         return;
     }
-    QTransform t = worldTransform(*clip);
+    QTransform t = wholeTwipsToStage(*clip);
     if (!toGlobal) {
         bool ok = false;
         t = t.inverted(&ok);

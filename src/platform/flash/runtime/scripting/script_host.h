@@ -67,6 +67,7 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     std::optional<bool> scriptFlag(DisplayObject& object, const QString& name) override;
     void setScriptNumber(DisplayObject& object, const QString& name, double value) override;
     std::optional<QString> scriptText(DisplayObject& object, const QString& name) override;
+    DisplayObject* scriptDisplayObject(DisplayObject& object, const QString& name) override;
 
     // avm1::Host
     double milliseconds() override { return clock_; }

@@ -1,6 +1,8 @@
 #include "platform/flash/runtime/text/text_field_class.h"
 #include "platform/flash/runtime/text/text_variable_path.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 
 #include "platform/flash/avm1/activation.h"
@@ -650,8 +652,13 @@ Value createTextField(Machine& m, const Value& self, std::vector<Value>& args) {
     DisplayObject& placed =
         placeScriptField(host.player(), *clip, name, depth,
                          QRectF(0, 0, std::round(number(4) * 20), std::round(number(5) * 20)));
-    placed.matrix.tx = int32_t(std::round(number(2) * 20));
-    placed.matrix.ty = int32_t(std::round(number(3) * 20));
+    // A position past what twips hold stops at the last one, as `_x` and `_y` do.
+    auto twips = [&](size_t i) {
+        return int32_t(
+            std::clamp(std::round(number(i) * 20), double(INT32_MIN), double(INT32_MAX)));
+    };
+    placed.matrix.tx = twips(2);
+    placed.matrix.ty = twips(3);
     if (versionOf(*clip) >= 8) {
         return Value(host.scriptObject(placed));
     }
