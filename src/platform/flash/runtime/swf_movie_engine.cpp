@@ -181,14 +181,24 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
         for (const auto& [path, value] : std::exchange(pendingVariables_, {})) {
             setVariable(path, value);
         }
-        const double rate = movieInfo().frameRate;
-        sound_.feed(player_.sounds(), rate > 0 ? 1000.0 / rate : 1000.0 / 12);
+        sound_.feed(player_.sounds(), frameMilliseconds());
         changed(false);
     }
 
+    // Moves the clock on; frames a stream sound has run ahead of are played at once, so only
+    // the last of them is drawn.
     void advanceClock(double milliseconds) override {
         script_->advanceClock(milliseconds);
+        for (int owed = player_.framesOwedToClock(milliseconds, frameMilliseconds()); owed > 0;
+             --owed) {
+            runFrame();
+        }
         changed(false);
+    }
+
+    double frameMilliseconds() const {
+        const double rate = movieInfo().frameRate;
+        return rate > 0 ? 1000.0 / rate : 1000.0 / 12;
     }
     void pinWallClock(double millisecondsSinceEpoch) override {
         script_->pinWallClock(millisecondsSinceEpoch);

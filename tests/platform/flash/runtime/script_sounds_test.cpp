@@ -118,6 +118,54 @@ TEST_F(SoundObjects, CompletionIsFoundAsTheMovieSpellsNamesAndNeverFollowsAStop)
     }
 }
 
+TEST_F(SoundObjects, PositionHoldsAfterAStopAndEachOfTwoStartsCompletes) {
+    for (int version : {6, 7, 8}) {
+        SCOPED_TRACE(version);
+        // Frame 1 loops the tick three times; frame 2 stops it part way through its second
+        // loop; frame 3 starts it twice, once and twice over; frame 4 reads where it ended.
+        Assembler looping;
+        newSound(looping, "s");
+        call(looping, "s", "attachSound", {str("tick")}).op(Code::Pop);
+        traceOn(looping, "s", "onSoundComplete", "done ");
+        call(looping, "s", "start", {integer(0), integer(3)}).op(Code::Pop);
+        Assembler stopping;
+        traceMember(stopping, "s", "position");
+        traceMember(stopping, "s", "duration");
+        call(stopping, "s", "stop", {}).op(Code::Pop);
+        traceMember(stopping, "s", "position");
+        Assembler twice;
+        traceMember(twice, "s", "position");
+        call(twice, "s", "start", {}).op(Code::Pop);
+        call(twice, "s", "start", {integer(0), integer(2)}).op(Code::Pop);
+        Assembler after;
+        traceMember(after, "s", "position");
+        play(version, {looping, stopping, twice, after});
+
+        mix(3 * kTenth / 2);
+        player.gotoFrame(root(), 1, false);
+        player.runQueuedActions();
+        EXPECT_EQ(newTraces(), (std::vector<std::string>{"50", "100", "50"}))
+            << "each loop starts the position again; a stop keeps where it was";
+        mix(kTenth);
+        player.runFrame();
+        player.gotoFrame(root(), 2, false);
+        player.runQueuedActions();
+        EXPECT_EQ(newTraces(), std::vector<std::string>{"50"}) << "still where the stop left it";
+
+        mix(kTenth + 10);
+        player.runFrame();
+        player.runFrame();
+        EXPECT_EQ(newTraces(), std::vector<std::string>{"done true"}) << "the single start";
+        mix(kTenth);
+        player.runFrame();
+        player.runFrame();
+        EXPECT_EQ(newTraces(), std::vector<std::string>{"done true"}) << "the looping start";
+        player.gotoFrame(root(), 3, false);
+        player.runQueuedActions();
+        EXPECT_EQ(newTraces(), std::vector<std::string>{"100"}) << "a finished sound reads its end";
+    }
+}
+
 TEST_F(SoundObjects, UnknownNamesKeepTheSoundAndEachStartPlaysAnother) {
     for (int version : {6, 8}) {
         SCOPED_TRACE(version);

@@ -212,6 +212,11 @@ class Player {
 
     // One frame of every layer, then the queued actions.
     void runFrame();
+    // The movie's clock moved on by `milliseconds`, a frame lasting `frameMs`. While a stream
+    // sound plays, the picture keeps up with it: the answer is how many frames the timelines
+    // have fallen behind the clock, for the caller to run at once without drawing between.
+    // Without a stream nothing is owed; the movie just plays late.
+    int framesOwedToClock(double milliseconds, double frameMs);
     // Whether _level0's root starts again after its last frame.
     void setLoop(bool loop) { loop_ = loop; }
 
@@ -437,6 +442,8 @@ class Player {
     bool loop_ = true;
     Quality quality_ = Quality::High;
     int32_t soundBufferTime_ = 5;
+    double clockLead_ = 0;      // ms the clock has run ahead of the frames played
+    int framesSinceClock_ = 0;  // frames played since the clock last moved
 
     QPointF mouse_{-1e9, -1e9};
     bool mousePressed_ = false;

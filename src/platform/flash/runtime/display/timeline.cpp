@@ -86,6 +86,7 @@ void markShown(DisplayObject& o) {
 }  // namespace
 
 void Player::runFrame() {
+    ++framesSinceClock_;
     retired_.clear();
     dropUnusedClipMovies();
     std::vector<std::shared_ptr<DisplayObject>> playing;

@@ -1,4 +1,8 @@
-// The sounds a timeline starts as it plays its frames.
+// The sounds a timeline starts as it plays its frames, and the frames the timelines skip to
+// keep up with a stream sound.
+#include <algorithm>
+#include <cmath>
+
 #include "platform/flash/runtime/display/player.h"
 #include "platform/flash/runtime/display/shared_library.h"
 
@@ -68,6 +72,31 @@ void Player::playFrameSounds(DisplayObject& clip, int frame) {
             sounds_.streamFrame(sharedOf(clip), frame);
         }
     }
+}
+
+namespace {
+
+// Frames skipped at most in one go: a clock that jumped far (a machine that slept) leaves the
+// rest of its lead to the stream, which follows its timeline again.
+constexpr int kMostFramesSkipped = 8;
+
+}  // namespace
+
+int Player::framesOwedToClock(double milliseconds, double frameMs) {
+    const int played = std::exchange(framesSinceClock_, 0);
+    if (!(frameMs > 0) || !sounds_.streamPlaying()) {
+        clockLead_ = 0;
+        return 0;
+    }
+    // A frame played a little early is credited, no more than one frame's worth.
+    clockLead_ = std::max(-frameMs, clockLead_ + milliseconds - played * frameMs);
+    const int owed = std::min(kMostFramesSkipped, int(std::floor(clockLead_ / frameMs)));
+    if (owed <= 0) {
+        return 0;
+    }
+    clockLead_ = std::min(clockLead_ - owed * frameMs, frameMs);
+    framesSinceClock_ = -owed;  // the frames the caller runs now are paid for already
+    return owed;
 }
 
 }  // namespace pencora::runtime

@@ -49,7 +49,10 @@ class SoundObject : public avm1::Object {
     std::weak_ptr<DisplayObject> pathBase;  // the timeline that made it: relative paths start there
     std::shared_ptr<const SoundPcm> pcm;
     int soundId = 0;
-    SoundMixer::VoiceId voice = 0;
+    // Every start still playing, each told once when it has played out; position reads the
+    // latest start, playing or not.
+    std::vector<SoundMixer::VoiceId> voices;
+    SoundMixer::VoiceId lastVoice = 0;
     int version = 8;  // of the script that started it: how onSoundComplete is looked up
     double bytes = 0;
     bool loading = false;
@@ -262,8 +265,12 @@ Value start(avm1::Machine& m, const Value& self, std::vector<Value>& args) {
         const int loops = soundInt(m, args[1]);
         info.loopCount = uint16_t(std::clamp(loops, 1, 65535));
     }
-    s->voice = player.sounds().start(s->pcm, info, owner, s->soundId,
-                                     std::isfinite(offset) ? offset * 1000 : 0);
+    const SoundMixer::VoiceId voice = player.sounds().start(
+        s->pcm, info, owner, s->soundId, std::isfinite(offset) ? offset * 1000 : 0);
+    if (voice) {
+        s->voices.push_back(voice);
+    }
+    s->lastVoice = voice;
     s->version = m.version();
     hostOf(m).pinSound(s);
     return {};
@@ -310,7 +317,7 @@ Value getPosition(avm1::Machine& m, const Value& self, std::vector<Value>&) {
     if (!s || !s->pcm || (s->hasTarget && !ownerClip(m, s))) {
         return {};
     }
-    return Value(std::round(hostOf(m).player().sounds().position(s->voice)));
+    return Value(std::round(hostOf(m).player().sounds().position(s->lastVoice)));
 }
 
 Value getBytesLoaded(avm1::Machine&, const Value& self, std::vector<Value>&) {
@@ -448,18 +455,22 @@ void notifySoundsFinished(ScriptHost& host) {
         const std::set<avm1::Object*> pins = host.soundPins();
         for (avm1::Object* o : pins) {
             auto* s = dynamic_cast<SoundObject*>(o);
-            if (s && s->voice == id) {
-                s->voice = 0;
+            if (s && std::erase(s->voices, id) > 0) {
                 host.machine().callMethod(avm1::ownerOf(s), QStringLiteral("onSoundComplete"), {},
                                           s->version);
             }
         }
     }
-    // A sound stopped by a script or a StopSounds never completes: its object is let go too.
+    // A sound stopped by a script or a StopSounds never completes; an object with nothing
+    // left playing is let go.
     const SoundMixer& mixer = host.player().sounds();
     std::erase_if(host.soundPins(), [&mixer](avm1::Object* o) {
         auto* s = dynamic_cast<SoundObject*>(o);
-        return !s || (!s->loading && (s->voice == 0 || !mixer.isPlaying(s->soundId)));
+        if (!s) {
+            return true;
+        }
+        std::erase_if(s->voices, [&mixer](SoundMixer::VoiceId v) { return !mixer.isLive(v); });
+        return !s->loading && s->voices.empty();
     });
 }
 

@@ -12,6 +12,8 @@ namespace {
 
 // At most this many sounds at once; a movie starting more loses its oldest.
 constexpr size_t kMaxVoices = 64;
+// Where this many ended voices stopped is kept for the Sound objects that may ask.
+constexpr size_t kRememberedEnds = 256;
 
 // Envelope level (0..32768) for one output channel at `at` 44 kHz samples from the start.
 double envelopeLevel(const std::vector<swf::SoundEnvelopePoint>& env, uint64_t at, bool right) {
@@ -77,6 +79,7 @@ SoundMixer::VoiceId SoundMixer::start(std::shared_ptr<const SoundPcm> pcm,
     }
     v.pcm = std::move(pcm);
     if (voices_.size() >= kMaxVoices) {
+        remember(voices_.front());
         voices_.erase(voices_.begin());
     }
     voices_.push_back(std::move(v));
@@ -95,8 +98,24 @@ void SoundMixer::startTag(std::shared_ptr<const SoundPcm> pcm, const swf::SoundI
     start(std::move(pcm), info, owner, soundId);
 }
 
+void SoundMixer::remember(const Voice& v) {
+    if (v.stream) {
+        return;
+    }
+    endedAt_[v.id] = 1000.0 * std::min(v.pos, v.end) / v.pcm->rate;
+    if (endedAt_.size() > kRememberedEnds) {
+        endedAt_.erase(endedAt_.begin());
+    }
+}
+
 void SoundMixer::stop(VoiceId voice) {
-    std::erase_if(voices_, [voice](const Voice& v) { return v.id == voice; });
+    std::erase_if(voices_, [this, voice](const Voice& v) {
+        if (v.id != voice) {
+            return false;
+        }
+        remember(v);
+        return true;
+    });
 }
 
 void SoundMixer::stopSound(int soundId, const DisplayObject* owner) {
@@ -105,11 +124,13 @@ void SoundMixer::stopSound(int soundId, const DisplayObject* owner) {
             return false;
         }
         if (!owner) {
+            remember(v);
             return true;
         }
         auto o = v.owner.lock();
         for (const DisplayObject* p = o.get(); p; p = p->parent) {
             if (p == owner) {
+                remember(v);
                 return true;
             }
         }
@@ -118,6 +139,9 @@ void SoundMixer::stopSound(int soundId, const DisplayObject* owner) {
 }
 
 void SoundMixer::stopAll() {
+    for (const Voice& v : voices_) {
+        remember(v);
+    }
     voices_.clear();
 }
 
@@ -132,7 +156,23 @@ double SoundMixer::position(VoiceId voice) const {
             return 1000.0 * v.pos / v.pcm->rate;
         }
     }
-    return 0;
+    auto ended = endedAt_.find(voice);
+    return ended != endedAt_.end() ? ended->second : 0;
+}
+
+bool SoundMixer::isLive(VoiceId voice) const {
+    return std::any_of(voices_.begin(), voices_.end(),
+                       [voice](const Voice& v) { return v.id == voice; });
+}
+
+bool SoundMixer::streamPlaying() const {
+    return std::any_of(voices_.begin(), voices_.end(), [](const Voice& v) {
+        if (!v.stream || v.pos >= v.end) {
+            return false;
+        }
+        auto owner = v.owner.lock();
+        return owner && owner->playing;
+    });
 }
 
 std::vector<SoundMixer::VoiceId> SoundMixer::takeFinished() {
@@ -253,6 +293,7 @@ void SoundMixer::mix(int16_t* out, size_t frames) {
     for (auto it = voices_.begin(); it != voices_.end();) {
         Voice& v = *it;
         if (v.hasOwner && v.owner.expired()) {
+            remember(v);
             it = voices_.erase(it);  // its clip is gone, and its sound with it
             continue;
         }
@@ -299,6 +340,7 @@ void SoundMixer::mix(int16_t* out, size_t frames) {
         }
         if (ended) {
             if (!v.stream) {
+                remember(v);
                 finished_.push_back(v.id);
                 it = voices_.erase(it);
                 continue;

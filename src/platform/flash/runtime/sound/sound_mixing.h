@@ -45,8 +45,13 @@ class SoundMixer {
     void stopSound(int soundId, const DisplayObject* owner);
     void stopAll();
     bool isPlaying(int soundId) const;
-    // Milliseconds into the sound's data, of the voice (0 once it has ended).
+    // Milliseconds into the sound's data, of the voice: where each loop has got to while it
+    // plays, where it was stopped, the end of its data once it has played out; 0 for a voice
+    // never started or long forgotten.
     double position(VoiceId voice) const;
+    bool isLive(VoiceId voice) const;
+    // Whether a stream sound is playing: one with sound left whose timeline is playing.
+    bool streamPlaying() const;
     // Voices that ended by themselves since the last call, oldest first.
     std::vector<VoiceId> takeFinished();
 
@@ -93,9 +98,12 @@ class SoundMixer {
     void gains(const Voice& v, double (&g)[4]);
     void applyTransform(const SoundTransform& t, double (&g)[4]) const;
     std::shared_ptr<const StreamSound> streamOf(const DisplayObject& clip);
+    // Keeps where an ending voice got to, for position().
+    void remember(const Voice& v);
 
     std::vector<Voice> voices_;
     std::vector<VoiceId> finished_;
+    std::map<VoiceId, double> endedAt_;  // milliseconds, the most recent voices only
     std::map<const DisplayObject*, ClipEntry> clips_;
     std::map<const swf::Timeline*, StreamCache> streams_;
     SoundTransform movie_;
