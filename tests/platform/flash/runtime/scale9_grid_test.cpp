@@ -177,7 +177,7 @@ TEST_F(Scale9Grid, DrawnGraphicsFollowTheGrid) {
         .op(Code::Pop);
     const std::pair<double, double> squares[] = {{0, 40}, {4, 36}};
     for (const auto& [lo, hi] : squares) {
-        callOn(script, "drawn", "beginFill", {lo == 0 ? 0xFF0000 : 0xFFFFFF, 100});
+        callOn(script, "drawn", "beginFill", {double(lo == 0 ? 0xFF0000 : 0xFFFFFF), 100});
         callOn(script, "drawn", "moveTo", {lo, lo});
         callOn(script, "drawn", "lineTo", {hi, lo});
         callOn(script, "drawn", "lineTo", {hi, hi});
