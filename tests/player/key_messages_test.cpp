@@ -62,7 +62,7 @@ TEST(KeyMessages, AnInputMethodsTextComesAsCharactersAlone) {
 
 TEST(KeyMessages, AnInputMethodsCompositionTravelsUnitByUnitAndItsCommitReplacesIt) {
     constexpr ole::LPARAM unit = ole::GCS_COMPSTR | ole::CS_INSERTCHAR | ole::CS_NOMOVECARET;
-    auto described = [](const std::vector<KeyMessage>& messages) {
+    auto described = [unit](const std::vector<KeyMessage>& messages) {
         std::vector<std::string> out;
         for (const KeyMessage& m : messages) {
             const bool close = m.message == ole::WM_IME_COMPOSITION && m.lParam == ole::GCS_COMPSTR;

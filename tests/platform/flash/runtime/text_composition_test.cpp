@@ -59,7 +59,8 @@ swf::PlaceObject placed(uint16_t id, uint16_t depth, const std::string& name, in
     p.characterId = id;
     p.depth = depth;
     p.name = name;
-    p.matrix.ty = y * 20;
+    p.matrix = swf::Matrix{};
+    p.matrix->ty = y * 20;
     return p;
 }
 
@@ -133,10 +134,14 @@ TEST_P(CompositionTest, LeavingTheFieldCommitsAndRemovingItDrops) {
     send(InputKind::MouseUp, {}, 10, 60);
     EXPECT_EQ(variable(u"v"), u"xyq");
     EXPECT_EQ(traced(), (std::vector<std::u16string>{u"f xyq"}));
-    // Composing again in the field now focused, then focusing nothing commits there too.
+    // Composing again in the field now focused, then Tab to the next commits there too.
     compose(u"k");
-    send(InputKind::MouseDown, {}, 150, 90);
-    send(InputKind::MouseUp, {}, 150, 90);
+    flash::InputEvent tab;
+    tab.kind = InputKind::KeyDown;
+    tab.keyCode = 9;
+    engine->handleInput(tab);
+    tab.kind = InputKind::KeyUp;
+    engine->handleInput(tab);
     EXPECT_EQ(variable(u"w"), u"k");
     EXPECT_EQ(traced(), (std::vector<std::u16string>{u"g k"}));
 
