@@ -125,4 +125,23 @@ std::vector<KeyMessage> committedText(const QString& text) {
     return out;
 }
 
+std::vector<KeyMessage> inputMethodMessages(const QString& commit, const QString& preedit) {
+    constexpr ole::LPARAM kUnit = ole::GCS_COMPSTR | ole::CS_INSERTCHAR | ole::CS_NOMOVECARET;
+    const KeyMessage close{ole::WM_IME_COMPOSITION, 0, ole::GCS_COMPSTR};
+    std::vector<KeyMessage> out;
+    if (!commit.isEmpty()) {
+        out.push_back(close);  // nothing composed any more: the committed text replaces it
+        const std::vector<KeyMessage> chars = committedText(commit);
+        out.insert(out.end(), chars.begin(), chars.end());
+        if (preedit.isEmpty()) {
+            return out;
+        }
+    }
+    for (QChar c : preedit) {
+        out.push_back({ole::WM_IME_COMPOSITION, ole::WPARAM(c.unicode()), kUnit});
+    }
+    out.push_back(close);
+    return out;
+}
+
 }  // namespace pencora::player

@@ -27,4 +27,9 @@ std::vector<KeyMessage> keyMessages(const QKeyEvent& event);
 // The characters an input method commits, each as WM_CHAR, with no key behind them.
 std::vector<KeyMessage> committedText(const QString& text);
 
+// What an input method event stands for: the text committed, which takes the place of what
+// was being composed, then what is being composed now. The composition travels as
+// WM_IME_COMPOSITION messages, one per UTF-16 unit, closed by one that carries none.
+std::vector<KeyMessage> inputMethodMessages(const QString& commit, const QString& preedit);
+
 }  // namespace pencora::player

@@ -1,6 +1,8 @@
 #include "player/ole_control.h"
 
 #include <QFrame>
+#include <QGuiApplication>
+#include <QInputMethod>
 #include <QInputMethodEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -1017,11 +1019,29 @@ void TsfOleControl::keyReleaseEvent(QKeyEvent* event) {
 }
 
 void TsfOleControl::inputMethodEvent(QInputMethodEvent* event) {
-    // Only committed text is typed; what is still being composed stays with the input method.
-    for (const KeyMessage& m : committedText(event->commitString())) {
+    // Committed text is typed; what is still being composed shows in the focused field.
+    for (const KeyMessage& m : inputMethodMessages(event->commitString(), event->preeditString())) {
         WndProc(m.message, m.wParam, m.lParam);
     }
     event->accept();
+    QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle);
+}
+
+QVariant TsfOleControl::inputMethodQuery(Qt::InputMethodQuery query) const {
+    if (query == Qt::ImCursorRectangle || query == Qt::ImInputItemClipRectangle) {
+        // The candidate window sits at the movie's caret when a text field has one.
+        IMECHARPOSITION position;
+        LRESULT found = 0;
+        if (FOleInPlaceObjectWindowless &&
+            FOleInPlaceObjectWindowless->OnWindowMessage(WM_IME_REQUEST, IMR_QUERYCHARPOSITION,
+                                                         reinterpret_cast<LPARAM>(&position),
+                                                         &found) == S_OK &&
+            found) {
+            const QRect caret(position.pt.x, position.pt.y, 1, int(position.cLineHeight));
+            return query == Qt::ImCursorRectangle ? QVariant(caret) : QVariant(rect());
+        }
+    }
+    return QWidget::inputMethodQuery(query);
 }
 
 // ---------------------------------------------------------------- events

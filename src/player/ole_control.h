@@ -243,6 +243,7 @@ class TsfOleControl : public QWidget,
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
     ole::ComPtr<ole::IOleObject> FOleObject;
     ole::ComPtr<ole::IPersistStreamInit> FPersistStream;

@@ -60,6 +60,37 @@ TEST(KeyMessages, AnInputMethodsTextComesAsCharactersAlone) {
     EXPECT_EQ(m[1].wParam, ole::WPARAM(0x6587));
 }
 
+TEST(KeyMessages, AnInputMethodsCompositionTravelsUnitByUnitAndItsCommitReplacesIt) {
+    constexpr ole::LPARAM unit = ole::GCS_COMPSTR | ole::CS_INSERTCHAR | ole::CS_NOMOVECARET;
+    auto described = [unit](const std::vector<KeyMessage>& messages) {
+        std::vector<std::string> out;
+        for (const KeyMessage& m : messages) {
+            const bool close = m.message == ole::WM_IME_COMPOSITION && m.lParam == ole::GCS_COMPSTR;
+            std::string s = m.message == ole::WM_CHAR ? "char " : close ? "close" : "unit ";
+            if (!close) {
+                s += std::to_string(m.wParam);
+            }
+            out.push_back(s);
+            if (m.message == ole::WM_IME_COMPOSITION && !close) {
+                EXPECT_EQ(m.lParam, unit);
+            }
+        }
+        return out;
+    };
+    using V = std::vector<std::string>;
+    // Composing: its units, then the message that makes them the whole composition.
+    EXPECT_EQ(described(inputMethodMessages({}, QStringLiteral("ni"))),
+              (V{"unit 110", "unit 105", "close"}));
+    // Cancelled: an empty composition.
+    EXPECT_EQ(described(inputMethodMessages({}, {})), (V{"close"}));
+    // Committed: the composition ends before the characters come, none follows.
+    EXPECT_EQ(described(inputMethodMessages(QString::fromUtf8("\xE4\xBD\xA0"), {})),
+              (V{"close", "char 20320"}));
+    // Committed with the next composition already started.
+    EXPECT_EQ(described(inputMethodMessages(QStringLiteral("a"), QStringLiteral("b"))),
+              (V{"close", "char 97", "unit 98", "close"}));
+}
+
 TEST(KeyMessages, PressTypesItsTextAndReleaseCarriesTheReleaseBits) {
     const QKeyEvent a(QEvent::KeyPress, Qt::Key_A, Qt::ShiftModifier, QStringLiteral("A"));
     auto m = keyMessages(a);

@@ -177,6 +177,22 @@ std::optional<InputScript> parseInputScript(const std::string& json, std::string
             }
         } else if (type == QLatin1String("SetClipboardText")) {
             event.clipboard = e.value(QLatin1String("text")).toString().toStdU16String();
+        } else if (type == QLatin1String("ImePreedit")) {
+            // What the input method is composing now; its caret within it is not needed.
+            event.kind = flash::InputKind::Composition;
+            event.text = e.value(QLatin1String("text")).toString().toStdU16String();
+        } else if (type == QLatin1String("ImeCommit")) {
+            // Committed text arrives as characters, one UTF-16 unit each.
+            const QString text = e.value(QLatin1String("text")).toString();
+            if (text.isEmpty()) {
+                continue;
+            }
+            event.kind = flash::InputKind::TextInput;
+            for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+                event.character = text.at(i).unicode();
+                step.push_back(event);
+            }
+            event.character = text.back().unicode();
         } else if (type == QLatin1String("FocusGained")) {
             event.kind = flash::InputKind::FocusGained;
         } else if (type == QLatin1String("FocusLost")) {

@@ -111,6 +111,27 @@ inline constexpr UINT WM_MOUSEWHEEL = 0x020A;
 inline constexpr UINT WM_MOUSELAST = 0x020E;
 inline constexpr UINT WM_MOUSELEAVE = 0x02A3;
 
+// Input method composition. The host sends text still being composed one UTF-16 unit at a
+// time, each a WM_IME_COMPOSITION with GCS_COMPSTR | CS_INSERTCHAR | CS_NOMOVECARET and the
+// unit in wParam, then a WM_IME_COMPOSITION with GCS_COMPSTR alone: the units since the last
+// such message are now the whole composition (none: it is empty). Committed text comes as
+// WM_CHAR.
+inline constexpr UINT WM_IME_COMPOSITION = 0x010F;
+inline constexpr LPARAM GCS_COMPSTR = 0x0008;
+inline constexpr LPARAM CS_INSERTCHAR = 0x2000;
+inline constexpr LPARAM CS_NOMOVECARET = 0x4000;
+// Where the caret is, for the input method's candidate window: wParam IMR_QUERYCHARPOSITION,
+// lParam an IMECHARPOSITION the control fills in; the result is nonzero when it did.
+inline constexpr UINT WM_IME_REQUEST = 0x0288;
+inline constexpr WPARAM IMR_QUERYCHARPOSITION = 0x0006;
+struct IMECHARPOSITION {
+    DWORD dwSize = sizeof(IMECHARPOSITION);
+    DWORD dwCharPos = 0;
+    POINT pt;  // top of the caret, in the host's client coordinates
+    UINT cLineHeight = 0;
+    RECT rcDocument;
+};
+
 inline constexpr UINT HTCLIENT = 1;
 // Cursor identifiers: what the control answers to WM_SETCURSOR (see flash_control.h).
 inline constexpr LRESULT IDC_ARROW = 32512;

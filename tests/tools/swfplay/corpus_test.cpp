@@ -77,9 +77,9 @@ TEST(InputScript, CutsEventsIntoFramesAtWait) {
     ASSERT_EQ(script->steps[0].size(), 2u);
     EXPECT_EQ(script->steps[0][0].kind, flash::InputKind::MouseMove);
     EXPECT_DOUBLE_EQ(script->steps[0][0].x, 12.5);
-    // Clipboard text and known editing commands are events in their place; what this host
-    // cannot express is dropped.
-    ASSERT_EQ(script->steps[1].size(), 5u);
+    // Clipboard text, known editing commands and an input method's composition are events in
+    // their place; what this host cannot express is dropped.
+    ASSERT_EQ(script->steps[1].size(), 6u);
     EXPECT_EQ(script->steps[1][0].keyCode, 'A');
     EXPECT_EQ(script->steps[1][0].character, u'a');
     EXPECT_EQ(script->steps[1][1].keyCode, 37);
@@ -87,6 +87,8 @@ TEST(InputScript, CutsEventsIntoFramesAtWait) {
     EXPECT_EQ(script->steps[1][3].clipboard, std::u16string(u"x"));
     EXPECT_EQ(script->steps[1][4].kind, flash::InputKind::TextCommand);
     EXPECT_EQ(script->steps[1][4].command, flash::TextCommand::SelectRightWord);
+    EXPECT_EQ(script->steps[1][5].kind, flash::InputKind::Composition);
+    EXPECT_EQ(script->steps[1][5].text, u"z");
     EXPECT_EQ(script->steps[2][0].wheelDelta, -1);
     EXPECT_FALSE(parseInputScript("{\"type\": \"Wait\"}", &error));
     EXPECT_FALSE(parseInputScript("[", &error));

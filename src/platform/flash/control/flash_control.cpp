@@ -1052,6 +1052,9 @@ class FlashControl final
         if (uiDead_ && message != WM_SETCURSOR) {
             return S_FALSE;
         }
+        if (message == WM_IME_COMPOSITION || message == WM_IME_REQUEST) {
+            return handleImeMessage(message, wParam, lParam, result);
+        }
         InputEvent event;
         const bool mouse =
             message >= WM_MOUSEFIRST && message <= WM_MOUSELAST && message != WM_MOUSEWHEEL;
@@ -1152,6 +1155,55 @@ class FlashControl final
         engine_->handleInput(event);
         if (event.kind == InputKind::KeyDown) {
             sendTextCommand(event.keyCode);
+        }
+        return S_OK;
+    }
+
+    // The input method's text being composed arrives a unit at a time and goes to the movie
+    // whole; its committed text comes as characters.
+    HRESULT handleImeMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+        if (message == WM_IME_REQUEST) {
+            return wParam == IMR_QUERYCHARPOSITION ? answerCaretQuery(lParam, result) : S_FALSE;
+        }
+        if (!(lParam & GCS_COMPSTR)) {
+            return S_FALSE;
+        }
+        if (lParam & CS_INSERTCHAR) {
+            composing_.push_back(static_cast<char16_t>(wParam));
+            return S_OK;
+        }
+        InputEvent event;
+        event.kind = InputKind::Composition;
+        event.text.swap(composing_);
+        composing_.clear();
+        ComPtr<IUnknown> keepAlive(identity());
+        EngineCall call(*this);
+        engine_->handleInput(event);
+        return S_OK;
+    }
+
+    // Where the focused text's caret is, in the host's client coordinates.
+    HRESULT answerCaretQuery(LPARAM lParam, LRESULT* result) {
+        auto* position = reinterpret_cast<IMECHARPOSITION*>(lParam);
+        const std::optional<StageRect> caret = engine_->caretRect();
+        if (result) {
+            *result = 0;
+        }
+        if (!position || position->dwSize < sizeof(IMECHARPOSITION) || !caret) {
+            return S_OK;
+        }
+        const StageMatrix m = matrixFor(objectRect_);
+        auto map = [&](double x, double y) {
+            return POINT{static_cast<LONG>(std::lround(m.a * x + m.c * y + m.tx)),
+                         static_cast<LONG>(std::lround(m.b * x + m.d * y + m.ty))};
+        };
+        const POINT top = map(caret->left, caret->top);
+        const POINT bottom = map(caret->left, caret->bottom);
+        position->pt = top;
+        position->cLineHeight = static_cast<UINT>(std::max<LONG>(1, bottom.y - top.y));
+        position->rcDocument = objectRect_;
+        if (result) {
+            *result = 1;
         }
         return S_OK;
     }
@@ -1447,6 +1499,7 @@ class FlashControl final
     bool userMode_ = true;
     bool shiftDown_ = false;  // as the last key messages left them
     bool controlDown_ = false;
+    std::u16string composing_;  // units of the input method's composition gathered so far
     bool uiDead_ = false;
     int frozen_ = 0;
 

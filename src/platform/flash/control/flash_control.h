@@ -19,6 +19,9 @@
 // - OnWindowMessage: mouse buttons, moves, wheel, keys and characters go to the movie in stage
 //   coordinates (S_OK); WM_SETCURSOR answers in *result IDC_HAND over the movie's active
 //   buttons, 0 (no cursor) while the movie hides the pointer and IDC_ARROW elsewhere (S_OK);
+//   WM_IME_COMPOSITION (GCS_COMPSTR) carries the input method's composition to the focused
+//   text (see platform/ole/types.h); WM_IME_REQUEST with IMR_QUERYCHARPOSITION fills in the
+//   caret's place in client coordinates and answers 1 in *result, 0 without a caret (S_OK);
 //   other messages S_FALSE. A button press takes the
 //   site's mouse capture and its release gives it back. A right-button press asks the site
 //   for a window (as for a context menu); no menu is shown here.

@@ -102,6 +102,7 @@ enum class InputKind {
     FocusGained,
     FocusLost,
     TextCommand,  // `command` on the focused text field, after the key that gave it
+    Composition,  // `text`: what an input method is composing now (empty: nothing)
 };
 
 // Editing commands of a text field. The host derives them from keys (arrows, Home, End,
@@ -143,6 +144,7 @@ struct InputEvent {
     int keyCode = 0;
     char16_t character = 0;
     TextCommand command = TextCommand::None;
+    std::u16string text;
 };
 
 // Hidden: a script hid the pointer (Mouse.hide).
@@ -257,6 +259,8 @@ class MovieEngine {
     virtual void handleInput(const InputEvent& event) = 0;
     // The cursor the movie wants at the last mouse position (the hand over active buttons).
     virtual CursorShape cursor() const = 0;
+    // Where the focused input field's caret stands (a zero-width box), for an input method.
+    virtual std::optional<StageRect> caretRect() const { return std::nullopt; }
 
     // Timelines by target path. gotoFrame with play=false is gotoAndStop.
     virtual bool gotoFrame(std::u16string_view target, int frame, bool play) = 0;

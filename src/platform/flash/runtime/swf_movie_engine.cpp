@@ -264,6 +264,9 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
             case InputKind::TextInput:
                 player_.textInput(e.character);
                 break;
+            case InputKind::Composition:
+                player_.composition(QString::fromStdU16String(e.text));
+                break;
             case InputKind::TextCommand:
                 if (const auto edit = textEditFor(e.command)) {
                     player_.textEdit(edit->first, edit->second);
@@ -273,6 +276,14 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
                 return;
         }
         changed(false);
+    }
+
+    std::optional<flash::StageRect> caretRect() const override {
+        const std::optional<QRectF> r = player_.caretRect();
+        if (!r) {
+            return std::nullopt;
+        }
+        return flash::StageRect{r->left() / 20, r->top() / 20, r->right() / 20, r->bottom() / 20};
     }
 
     CursorShape cursor() const override {

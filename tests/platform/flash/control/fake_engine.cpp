@@ -82,6 +82,7 @@ class FakeEngine final : public MovieEngine {
         }
     }
     CursorShape cursor() const override { return s_.cursor; }
+    std::optional<StageRect> caretRect() const override { return s_.caret; }
     bool gotoFrame(std::u16string_view target, int frame, bool play) override {
         s_.calls.push_back("goto " + narrow(target) + " " + std::to_string(frame) +
                            (play ? " play" : " stop"));

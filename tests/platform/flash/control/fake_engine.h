@@ -24,6 +24,7 @@ struct FakeEngineState {
     std::vector<std::pair<int, std::vector<std::uint8_t>>> fetched;
     std::vector<int> failedFetches;
     CursorShape cursor = CursorShape::Arrow;
+    std::optional<StageRect> caret;  // what caretRect() answers
     bool loaded = false;
     int frame = 0;
     bool playing = true;

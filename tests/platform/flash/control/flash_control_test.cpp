@@ -401,6 +401,41 @@ TEST_F(FlashControlTest, DrawsTransparentlyOrOpaquelyAtTheContextsOrigin) {
               E_INVALIDARG);
 }
 
+TEST_F(FlashControlTest, InputMethodCompositionReachesTheMovieWholeAndFindsTheCaret) {
+    embed(RECT{0, 0, 400, 300});  // ShowAll: 2x, stage 200 x 100 centred with 50 pixels above
+    loadServedMovie();
+    constexpr LPARAM unit = GCS_COMPSTR | CS_INSERTCHAR | CS_NOMOVECARET;
+    send(WM_IME_COMPOSITION, u'n', unit);
+    send(WM_IME_COMPOSITION, u'i', unit);
+    EXPECT_TRUE(engine.input.empty()) << "units wait for the message that closes them";
+    send(WM_IME_COMPOSITION, 0, GCS_COMPSTR);
+    send(WM_CHAR, u'你', 0);
+    send(WM_IME_COMPOSITION, 0, GCS_COMPSTR);
+    // Other composition messages (the result string, attributes) are not the control's.
+    send(WM_IME_COMPOSITION, 0, 0x0800, S_FALSE);
+    ASSERT_EQ(engine.input.size(), 3u);
+    EXPECT_EQ(engine.input[0].kind, InputKind::Composition);
+    EXPECT_EQ(engine.input[0].text, u"ni");
+    EXPECT_EQ(engine.input[1].character, u'你');
+    EXPECT_EQ(engine.input[2].kind, InputKind::Composition);
+    EXPECT_EQ(engine.input[2].text, u"") << "gathered units do not carry over";
+
+    // The caret, stage (10, 20)-(10, 35), lands in client pixels through the stage's scale.
+    IMECHARPOSITION position;
+    position.pt = {-1, -1};
+    EXPECT_EQ(send(WM_IME_REQUEST, IMR_QUERYCHARPOSITION, reinterpret_cast<LPARAM>(&position)), 0)
+        << "no focused field, no caret";
+    EXPECT_EQ(position.pt, (POINT{-1, -1}));
+    engine.caret = StageRect{10, 20, 10, 35};
+    EXPECT_EQ(send(WM_IME_REQUEST, IMR_QUERYCHARPOSITION, reinterpret_cast<LPARAM>(&position)), 1);
+    EXPECT_EQ(position.pt, (POINT{20, 90}));
+    EXPECT_EQ(position.cLineHeight, 30u);
+    IMECHARPOSITION small;
+    small.dwSize = 4;  // a caller's older, shorter record is left alone
+    EXPECT_EQ(send(WM_IME_REQUEST, IMR_QUERYCHARPOSITION, reinterpret_cast<LPARAM>(&small)), 0);
+    send(WM_IME_REQUEST, 0x0001, 0, S_FALSE);
+}
+
 TEST_F(FlashControlTest, TurnsWindowMessagesIntoStageInput) {
     embed(RECT{0, 0, 400, 300});  // ShowAll: 2x, stage 200 x 100 centred with 50 pixels above
     loadServedMovie();

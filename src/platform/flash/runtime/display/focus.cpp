@@ -224,6 +224,18 @@ void Player::setFocus(DisplayObject* object, bool byTab, bool showHighlight) {
     runQueuedActions();
 }
 
+std::optional<QRectF> Player::caretRect() const {
+    auto f = focus_.object.lock();
+    if (!f || !f->parent || f->kind != ObjectKind::EditText) {
+        return std::nullopt;
+    }
+    const std::optional<QRectF> box = textFieldCaret(*f);
+    if (!box) {
+        return std::nullopt;
+    }
+    return worldTransform(*f).mapRect(*box);
+}
+
 void Player::runFocusRolls() {
     while (!focus_.pendingRolls.empty()) {
         std::vector<std::weak_ptr<DisplayObject>> rolls;
@@ -292,6 +304,7 @@ void Player::objectGone(DisplayObject& object) {
             textFieldFocusChanged(*f, false);
         }
         if (textInput_ && f->kind == ObjectKind::EditText) {
+            textInput_->dropComposition(*f);
             textInput_->focusChanged(*f, false);
         }
         runner_->focusChanged(*this, f.get(), nullptr);

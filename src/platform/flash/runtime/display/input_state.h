@@ -3,6 +3,7 @@
 
 #include <QPointF>
 #include <QRectF>
+#include <QString>
 
 #include <array>
 #include <memory>
@@ -118,6 +119,10 @@ class TextInputHandler {
     // `extend` (Shift) moves the selection's far end instead of the caret.
     virtual void edit(DisplayObject& field, TextEdit edit, bool extend) = 0;
     virtual void character(DisplayObject& field, char16_t character) = 0;
+    // What an input method is composing now (empty: nothing any more).
+    virtual void composing(DisplayObject& field, const QString& preedit) = 0;
+    // The field goes away: what was being composed goes with it, uncommitted.
+    virtual void dropComposition(DisplayObject& field) = 0;
 };
 
 }  // namespace pencora::runtime

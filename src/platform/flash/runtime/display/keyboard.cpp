@@ -233,6 +233,14 @@ void Player::textInput(char16_t character) {
     }
 }
 
+void Player::composition(const QString& preedit) {
+    auto focused = focus_.object.lock();
+    if (focused && focused->parent && focused->kind == ObjectKind::EditText && textInput_ &&
+        textInput_->isInput(*focused)) {
+        textInput_->composing(*focused, preedit);
+    }
+}
+
 void Player::textEdit(TextEdit edit, bool extend) {
     auto focused = focus_.object.lock();
     if (focused && focused->parent && focused->kind == ObjectKind::EditText && textInput_) {

@@ -261,6 +261,11 @@ class Player {
     void keyDown(int code, char16_t character = 0);
     void keyUp(int code);
     void textInput(char16_t character);
+    // What an input method is composing for the focused input field; its committed text
+    // comes through textInput.
+    void composition(const QString& preedit);
+    // Where the focused input field's caret stands, in stage twips.
+    std::optional<QRectF> caretRect() const;
     // An editing command for the focused text field (the keys themselves only reach scripts
     // and buttons); selectable dynamic fields take the movements, copying and select all.
     void textEdit(TextEdit edit, bool extend);

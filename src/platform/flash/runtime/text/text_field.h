@@ -103,6 +103,9 @@ struct TextField {
     int selectionBegin = -1;
     int selectionEnd = -1;
     bool focused = false;  // holds the keyboard focus: shows its selection or caret
+    // What an input method is still composing: shown at the caret in place of the selection,
+    // underlined, but not part of `text` until the input method commits it.
+    QString preedit;
     // The text the definition gave (empty for fields made by scripts), as HTML when `html`.
     QString initialText;
     // The html source as last set (htmlText reads it back for fields that are not html), and

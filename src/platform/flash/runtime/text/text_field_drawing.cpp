@@ -139,13 +139,39 @@ double widthOf(const TextLayout& layout, int a, int b) {
     return w;
 }
 
+// How far the lines scrolled up out of the box, in twips.
+double scrolledTop(const TextField& field, const TextLayout& layout) {
+    return field.scroll > 1 && size_t(field.scroll - 1) < layout.lines.size()
+               ? layout.lines[size_t(field.scroll - 1)].y - kGutter
+               : 0;
+}
+
+// A caret at `pos` as a zero-width box from the field box's top-left corner (twips), on the
+// last line that starts at or before it; nothing when that line is scrolled out of view.
+std::optional<QRectF> caretBox(const TextField& field, const TextLayout& layout, int pos) {
+    const double scrollTop = scrolledTop(field, layout);
+    const TextLine* at = nullptr;
+    for (const TextLine& line : layout.lines) {
+        if (line.start <= pos) {
+            at = &line;
+        }
+    }
+    if (!at || at->y - scrollTop >= field.bounds.height()) {
+        return std::nullopt;
+    }
+    return QRectF(at->x - field.hscroll * 20.0 + widthOf(layout, at->start, pos), at->y - scrollTop,
+                  0, at->ascent + at->descent);
+}
+
 // Selected text shows white on black.
 constexpr uint32_t kSelectionInk = 0xFFFFFF;
 constexpr uint32_t kSelectionBackground = 0x000000;
 
 class TextFieldDrawing : public CharacterDrawing {
   public:
-    TextFieldDrawing(const TextField& field, const DisplayObject& o)
+    // `composed`: where an input method's text still being composed stands, shown underlined.
+    TextFieldDrawing(const TextField& field, const DisplayObject& o,
+                     std::pair<int, int> composed = {0, 0})
         : bounds_(field.bounds), embedded_(field.embedFonts) {
         background_ = field.background;
         border_ = field.border;
@@ -153,9 +179,7 @@ class TextFieldDrawing : public CharacterDrawing {
         borderColor_ = field.borderColor;
         const FieldMeasure measure = measureFor(o);
         const TextLayout layout = layoutText(field, measure);
-        const double scrollTop = field.scroll > 1 && size_t(field.scroll - 1) < layout.lines.size()
-                                     ? layout.lines[size_t(field.scroll - 1)].y - kGutter
-                                     : 0;
+        const double scrollTop = scrolledTop(field, layout);
         // The focused field shows its selection, or its caret when it takes typing.
         int selBegin = -1, selEnd = -1;
         if (field.focused) {
@@ -185,6 +209,8 @@ class TextFieldDrawing : public CharacterDrawing {
             }
             cuts.push_back(selBegin);
             cuts.push_back(selEnd);
+            cuts.push_back(composed.first);
+            cuts.push_back(composed.second);
             // A tab paints nothing: the text after it starts where it reaches. So do the widened
             // spaces of a justified line.
             for (int i = line.start; i < lineEnd; ++i) {
@@ -217,6 +243,9 @@ class TextFieldDrawing : public CharacterDrawing {
                 run.origin = QPointF(x, top + line.ascent);
                 run.anchor = anchor;
                 run.selected = a >= selBegin && b <= selEnd && selBegin < selEnd;
+                if (a >= composed.first && b <= composed.second) {
+                    run.format.underline = true;
+                }
                 const double width = widthOf(layout, a, b);
                 run.area = QRectF(x, top, width, line.ascent + line.descent);
                 if (run.selected) {
@@ -229,18 +258,8 @@ class TextFieldDrawing : public CharacterDrawing {
             }
         }
         if (field.focused && field.editable && selBegin == selEnd) {
-            // The caret stands on the last line that starts at or before it.
-            const TextLine* at = nullptr;
-            for (const TextLine& line : layout.lines) {
-                if (line.start <= selEnd) {
-                    at = &line;
-                }
-            }
-            if (at && at->y - scrollTop < field.bounds.height()) {
-                caret_ = QRectF(at->x - field.hscroll * 20.0 + widthOf(layout, at->start, selEnd),
-                                at->y - scrollTop, 0, at->ascent + at->descent);
-                caretColor_ = field.formatOf(selEnd, selEnd).color.value_or(0);
-            }
+            caret_ = caretBox(field, layout, selEnd);
+            caretColor_ = field.formatOf(selEnd, selEnd).color.value_or(0);
         }
         if (field.embedFonts && o.movie && o.movie->movie) {
             if (!o.movie->glyphs) {
@@ -627,6 +646,21 @@ void fitToText(DisplayObject& o, const TextLayout& l) {
     f.autoSizeShift += shift;
 }
 
+// The field as it shows while an input method composes: the text being composed in place of
+// the selection, the caret after it. `range` receives where that text stands.
+TextField composedView(const TextField& f, std::pair<int, int>& range) {
+    TextField shown = f;
+    int a = std::clamp(f.selectionBegin < 0 ? f.length() : f.selectionBegin, 0, f.length());
+    int b = std::clamp(f.selectionEnd < 0 ? f.length() : f.selectionEnd, 0, f.length());
+    if (a > b) {
+        std::swap(a, b);
+    }
+    shown.replace(a, b, f.preedit);
+    shown.selectionBegin = shown.selectionEnd = a + int(f.preedit.size());
+    range = {a, a + int(f.preedit.size())};
+    return shown;
+}
+
 }  // namespace
 
 void textFieldChanged(DisplayObject& o) {
@@ -642,7 +676,26 @@ void textFieldChanged(DisplayObject& o) {
         clampScrolling(f, layoutText(f, measureFor(o)));
     }
     f.scrollsToCheck = true;
-    o.drawing = std::make_shared<TextFieldDrawing>(f, o);
+    if (f.preedit.isEmpty()) {
+        o.drawing = std::make_shared<TextFieldDrawing>(f, o);
+    } else {
+        std::pair<int, int> range;
+        o.drawing = std::make_shared<TextFieldDrawing>(composedView(f, range), o, range);
+    }
+}
+
+std::optional<QRectF> textFieldCaret(const DisplayObject& o) {
+    if (!o.field || !o.field->focused || !o.field->editable) {
+        return std::nullopt;
+    }
+    std::pair<int, int> range;
+    const TextField shown = o.field->preedit.isEmpty() ? *o.field : composedView(*o.field, range);
+    const int at = std::clamp(shown.selectionEnd < 0 ? 0 : shown.selectionEnd, 0, shown.length());
+    const std::optional<QRectF> box = caretBox(shown, layoutText(shown, measureFor(o)), at);
+    if (!box) {
+        return std::nullopt;
+    }
+    return box->translated(shown.bounds.topLeft());
 }
 
 void textFieldFocusChanged(DisplayObject& o, bool gained) {

@@ -60,6 +60,9 @@ std::optional<QRect> uprightPixels(const QTransform& toDevice, const QRectF& box
 // The field took or lost the keyboard focus: taking it selects all of its text (an empty field
 // shows its caret at the start); the drawing follows.
 void textFieldFocusChanged(DisplayObject& field, bool gained);
+// Where the caret of a focused input field stands (after any text an input method is still
+// composing), as a zero-width box in the field's own twips.
+std::optional<QRectF> textFieldCaret(const DisplayObject& field);
 
 // The topmost text field below `root` whose box holds the point, or null.
 DisplayObject* textFieldAt(DisplayObject& root, QPointF stageTwips);

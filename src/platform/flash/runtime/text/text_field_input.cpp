@@ -243,6 +243,23 @@ void textFieldTyped(ScriptHost& host, DisplayObject& o, const QString& typed) {
     }
 }
 
+void textFieldComposing(DisplayObject& o, const QString& preedit) {
+    if (!o.field || o.field->preedit == preedit) {
+        return;
+    }
+    o.field->preedit = preedit;
+    textFieldChanged(o);
+}
+
+void textFieldCommitComposition(ScriptHost& host, DisplayObject& o) {
+    if (!o.field || o.field->preedit.isEmpty()) {
+        return;
+    }
+    const QString committed = o.field->preedit;
+    textFieldComposing(o, QString());
+    textFieldTyped(host, o, committed);
+}
+
 namespace {
 
 bool movesOnly(TextEdit key) {
@@ -302,6 +319,10 @@ class FieldTyping : public TextInputHandler {
     bool isInput(const DisplayObject& o) override { return o.field && o.field->editable; }
 
     void focusChanged(DisplayObject& o, bool gained) override {
+        if (o.field && !gained) {
+            // Leaving the field ends the composition: the input method commits what it had.
+            textFieldCommitComposition(host_, o);
+        }
         if (!o.field || !gained) {
             return;
         }
@@ -318,8 +339,17 @@ class FieldTyping : public TextInputHandler {
         if (host_.player().keyboard().isDown(vk::Control)) {
             return;  // shortcuts type nothing
         }
+        if (o.field && !o.field->preedit.isEmpty()) {
+            textFieldComposing(o, QString());  // the committed text takes its place
+        }
         textFieldTyped(host_, o, QString(QChar(c)));
     }
+
+    void composing(DisplayObject& o, const QString& preedit) override {
+        textFieldComposing(o, preedit);
+    }
+
+    void dropComposition(DisplayObject& o) override { textFieldComposing(o, QString()); }
 
   private:
     ScriptHost& host_;

@@ -38,6 +38,13 @@ int wordBoundary(const QString& text, int from, bool left);
 void textFieldTyped(ScriptHost& host, DisplayObject& field, const QString& typed);
 void textFieldKey(ScriptHost& host, DisplayObject& field, TextEdit key, bool extend);
 
+// An input method's text still being composed: shown at the caret, not yet in the text, so
+// neither restrict, maxChars, the variable nor onChanged see it. Empty clears it.
+void textFieldComposing(DisplayObject& field, const QString& preedit);
+// What was being composed goes into the text as typed text does (restrict, maxChars,
+// onChanged), as an input method commits it when the field loses the focus.
+void textFieldCommitComposition(ScriptHost& host, DisplayObject& field);
+
 // The player's route for typing into the focused field: characters, the editing commands
 // (copy, cut and paste through the system clipboard; a password is never copied out) and the
 // focus, which selects the whole text when it comes.
