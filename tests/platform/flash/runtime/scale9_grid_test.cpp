@@ -73,12 +73,12 @@ struct Scale9Grid : testing::Test {
         engine->runFrame();
     }
 
-    QImage render() {
+    QImage render(flash::Quality quality = flash::Quality::Low) {
         QImage image(150, 150, QImage::Format_ARGB32_Premultiplied);
         image.fill(0);
         flash::RenderTarget t{image.bits(), 150, 150, int(image.bytesPerLine()), 0, 0, 150, 150};
         flash::RenderOptions o;
-        o.quality = flash::Quality::Low;
+        o.quality = quality;
         engine->render(t, o);
         return image;
     }
@@ -139,6 +139,36 @@ TEST_F(Scale9Grid, AScaledBoxKeepsItsBorderWidth) {
     image = render();
     EXPECT_EQ(redRun(image, 50, 0), std::make_pair(10, 22));
     EXPECT_EQ(image.pixel(40, 17), kRed);
+}
+
+// Smoothed, the regions of a box scaled by odd amounts to an odd place still meet on whole
+// pixels: inside the box every pixel is the box's own colour, with no seam where regions join.
+TEST_F(Scale9Grid, SmoothedRegionsMeetWithoutASeam) {
+    swfwrite::MovieBuilder b(8, 150, 150);
+    b.background({255, 255, 255, 255});
+    const uint16_t red = b.define(square(0, 0, 40, 40, {255, 0, 0, 255}));
+    swfwrite::TimelineBuilder box;
+    box.place(red, 1).showFrame();
+    const uint16_t boxId = b.define(box.sprite());
+    b.movie().scalingGrids[boxId] = swf::Rect{200, 600, 200, 600};
+    swf::PlaceObject p;
+    p.characterId = boxId;
+    p.depth = 1;
+    p.matrix = test::at(10.35, 10.65);
+    p.matrix->a = 2.3;
+    p.matrix->d = 1.7;
+    b.place(p);
+    b.showFrame();
+    ASSERT_TRUE(engine->loadMovie(0, b.write(), u"test.swf", {}));
+    engine->runFrame();
+    const QImage image = render(flash::Quality::High);
+    int off = 0;
+    for (int y = 13; y < 77; ++y) {  // the box covers 10.35..102.35 across, 10.65..78.65 down
+        for (int x = 12; x < 101; ++x) {
+            off += image.pixel(x, y) != kRed;
+        }
+    }
+    EXPECT_EQ(off, 0);
 }
 
 // Squeezed below its corners' size, the corners shrink together; a rotated box scales plainly.

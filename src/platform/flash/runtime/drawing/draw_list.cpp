@@ -193,6 +193,7 @@ void drawSliced(DrawCommand c, const QTransform& own, const GridScaling& g,
         clip.op = DrawCommand::Op::PushClip;
         clip.clip.addPolygon(toStage.map(QPolygonF(s.local)));
         clip.clip.closeSubpath();
+        clip.clipOnPixels = true;
         clip.serial = c.serial;
         out.push_back(std::move(clip));
         DrawCommand piece = c;

@@ -27,9 +27,12 @@ struct DrawCommand {
     QTransform transform;                             // Draw: character twips to stage pixels
     ColorTransformF color;  // Draw; BeginLayer of a bitmap: applied to the finished bitmap
     uint16_t ratio = 0;
-    uint64_t shown = 0;      // Draw: the drawing's shownAt(ratio); frames compare this
-    QPainterPath clip;       // PushClip: the mask's area in stage pixels; Fill: the area filled
-    uint32_t fillColor = 0;  // Fill: 0xRRGGBB, opaque
+    uint64_t shown = 0;  // Draw: the drawing's shownAt(ratio); frames compare this
+    QPainterPath clip;   // PushClip: the mask's area in stage pixels; Fill: the area filled
+    // PushClip: a rectangle taken to whole device pixels, so cuts sharing an edge tile with
+    // no seam between them (the regions of a scaling grid).
+    bool clipOnPixels = false;
+    uint32_t fillColor = 0;                         // Fill: 0xRRGGBB, opaque
     swf::BlendMode blend = swf::BlendMode::Normal;  // BeginLayer
     double opacity = 1;                             // BeginLayer: the layer's own alpha
     std::vector<swf::Filter> filters;               // BeginLayer: applied before compositing

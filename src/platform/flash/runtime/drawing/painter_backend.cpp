@@ -16,6 +16,24 @@ namespace pencora::runtime {
 
 namespace {
 
+// A cut that is an upright rectangle, its edges moved to the nearest pixel boundaries; any
+// other shape as it is.
+QPainterPath onWholePixels(const QPainterPath& cut) {
+    const QRectF r = cut.boundingRect();
+    auto near = [](double a, double b) { return std::abs(a - b) < 1e-6; };
+    for (const QPointF& p : cut.toFillPolygon()) {
+        const bool corner = (near(p.x(), r.left()) || near(p.x(), r.right())) &&
+                            (near(p.y(), r.top()) || near(p.y(), r.bottom()));
+        if (!corner) {
+            return cut;
+        }
+    }
+    QPainterPath whole;
+    whole.addRect(QRectF(QPointF(std::round(r.left()), std::round(r.top())),
+                         QPointF(std::round(r.right()), std::round(r.bottom()))));
+    return whole;
+}
+
 // How far beyond what is shown a filtered object is still drawn, at most (device pixels).
 constexpr int kMaxSpread = 512;
 
@@ -224,6 +242,9 @@ void PainterBackend::execute(const std::vector<DrawCommand>& commands,
             }
             case DrawCommand::Op::PushClip: {
                 QPainterPath mask = stageToDevice.map(c.clip);
+                if (c.clipOnPixels) {
+                    mask = onWholePixels(mask);
+                }
                 Layer* l = beginLayer(mask.boundingRect().toAlignedRect().adjusted(-1, -1, 1, 1));
                 l->mask = std::move(mask);
                 break;
