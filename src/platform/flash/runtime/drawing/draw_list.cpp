@@ -1,6 +1,7 @@
 #include "platform/flash/runtime/drawing/draw_list.h"
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 
 #include "platform/flash/render/filters.h"
@@ -176,8 +177,12 @@ std::optional<GridScaling> gridScalingOf(const DisplayObject& o, const QTransfor
         (o.kind != ObjectKind::Clip && o.kind != ObjectKind::Button)) {
         return std::nullopt;
     }
-    GridScaling g{scale9Slices(*o.scale9Grid, gridContentBounds(o), toTransform(o.matrix)),
-                  parentToStage};
+    // Unscaled, every region keeps its size: the clip draws as it would without a grid.
+    const QTransform own = toTransform(o.matrix);
+    if (std::abs(own.m11() - 1) < 1e-9 && std::abs(own.m22() - 1) < 1e-9) {
+        return std::nullopt;
+    }
+    GridScaling g{scale9Slices(*o.scale9Grid, gridContentBounds(o), own), parentToStage};
     if (g.slices.empty()) {
         return std::nullopt;
     }
