@@ -10,6 +10,7 @@
 #include "platform/flash/avm1/bitmap_data.h"
 #include "platform/flash/runtime/drawing/draw_backend.h"
 #include "platform/flash/runtime/drawing/draw_list.h"
+#include "platform/flash/runtime/scripting/bitmap_store.h"
 #include "platform/flash/runtime/scripting/clip_display_properties.h"
 #include "platform/flash/runtime/scripting/movieclip_natives.h"
 
@@ -115,21 +116,6 @@ void applyArguments(std::vector<DrawCommand>& commands, const ColorTransformF& c
     }
 }
 
-// Puts the painted image back into the bitmap within `area`; an opaque bitmap stays opaque.
-void storePixels(avm1::BitmapDataObject& bitmap, const QImage& image, const QRect& area) {
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        const auto* row = reinterpret_cast<const uint32_t*>(image.constScanLine(y));
-        for (int x = area.left(); x <= area.right(); ++x) {
-            const uint32_t p = row[x];
-            if (bitmap.transparent() || p >> 24 == 0xFF) {
-                bitmap.setRaw(x, y, p);
-            } else {
-                bitmap.setPixel32(x, y, avm1::unpremultiply(p));
-            }
-        }
-    }
-}
-
 Value draw(Machine& m, const Value& self, std::vector<Value>& args) {
     avm1::BitmapDataObject* bitmap = bitmapDataOf(self);
     if (!bitmap || bitmap->disposed() || args.empty()) {
@@ -161,7 +147,7 @@ Value draw(Machine& m, const Value& self, std::vector<Value>& args) {
         painter.setRenderHint(QPainter::SmoothPixmapTransform, smoothing);
         PainterBackend(painter).execute(commands, *matrix);
     }
-    storePixels(*bitmap, image, area);
+    storePainted(*bitmap, image, QPoint(0, 0), area);
     return {};
 }
 

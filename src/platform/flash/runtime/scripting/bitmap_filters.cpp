@@ -18,6 +18,7 @@
 
 #include "platform/flash/avm1/bitmap_data.h"
 #include "platform/flash/render/filters.h"
+#include "platform/flash/runtime/scripting/bitmap_store.h"
 #include "platform/flash/runtime/scripting/clip_display_properties.h"
 #include "platform/flash/runtime/scripting/movieclip_natives.h"
 
@@ -126,24 +127,6 @@ QImage filteredPixels(const avm1::BitmapDataObject& source, const QRect& r, cons
     return image.copy(area.translated(-room.topLeft()));
 }
 
-// Puts `image` into the bitmap with its corner at `at`, cut to the bitmap; an opaque bitmap
-// stays opaque.
-void storeAt(avm1::BitmapDataObject& bitmap, const QImage& image, QPoint at) {
-    const QRect target =
-        QRect(at, image.size()).intersected(QRect(0, 0, bitmap.width(), bitmap.height()));
-    for (int y = target.top(); y <= target.bottom(); ++y) {
-        const auto* row = reinterpret_cast<const uint32_t*>(image.constScanLine(y - at.y()));
-        for (int x = target.left(); x <= target.right(); ++x) {
-            const uint32_t p = row[x - at.x()];
-            if (bitmap.transparent() || p >> 24 == 0xFF) {
-                bitmap.setRaw(x, y, p);
-            } else {
-                bitmap.setPixel32(x, y, avm1::unpremultiply(p));
-            }
-        }
-    }
-}
-
 Value applyFilter(Machine& m, const Value& self, std::vector<Value>& args) {
     avm1::BitmapDataObject* dest = bitmapDataOf(self);
     if (!dest || dest->disposed() || args.size() < 4) {
@@ -180,7 +163,8 @@ Value applyFilter(Machine& m, const Value& self, std::vector<Value>& args) {
     m.tick(uint64_t(area.width()) * uint64_t(area.height()) / 16);
     const QImage image = filteredPixels(*source, *r, area, *f);
     if (!image.isNull()) {
-        storeAt(*dest, image, area.topLeft() + shift);
+        const QPoint corner = area.topLeft() + shift;
+        storePainted(*dest, image, corner, QRect(corner, image.size()));
     }
     return Value(0);
 }
