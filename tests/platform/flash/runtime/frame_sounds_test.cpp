@@ -98,13 +98,7 @@ TEST_F(FrameSounds, StartSound2PlaysTheSoundExportedUnderItsName) {
 TEST_F(FrameSounds, AStreamSoundStartsAgainWhenItsTimelineLoops) {
     // Two frames, each with a stream block of its own level: 1000, then 2000.
     swfwrite::MovieBuilder b(8, 550, 400, 10);
-    swf::SoundStreamHead head;
-    head.format = swf::SoundFormat::UncompressedLittleEndian;
-    head.streamRate = 3;
-    head.playbackRate = 3;
-    head.stream16Bit = true;
-    head.samplesPerBlock = kRate / 10;
-    b.tag(head);
+    b.tag(test::pcmStreamHead(kRate / 10));
     for (int frame = 0; frame < 2; ++frame) {
         swf::SoundStreamBlock block;
         const auto value = uint16_t(1000 * (frame + 1));
@@ -145,13 +139,7 @@ TEST_F(FrameSounds, AGotoPlaysTheSoundsOfTheFrameItArrivesAtOnly) {
 // A stream whose first block comes in the third frame, each block 100 ms at its own level.
 swfwrite::MovieBuilder lateStream(int blocks) {
     swfwrite::MovieBuilder b(8, 550, 400, 10);
-    swf::SoundStreamHead head;
-    head.format = swf::SoundFormat::UncompressedLittleEndian;
-    head.streamRate = 3;
-    head.playbackRate = 3;
-    head.stream16Bit = true;
-    head.samplesPerBlock = kRate / 10;
-    b.tag(head).showFrame();
+    b.tag(test::pcmStreamHead(kRate / 10)).showFrame();
     b.showFrame();
     for (int frame = 2; frame < 2 + blocks; ++frame) {
         swf::SoundStreamBlock block;

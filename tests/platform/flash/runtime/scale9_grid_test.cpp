@@ -4,6 +4,8 @@
 // scale9Grid from SWF 8.
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "../avm1/assembler.h"
 #include "engine_fixture.h"
 
@@ -112,6 +114,18 @@ swf::Matrix scaled(double sx, double sy) {
     return m;
 }
 
+// `target.scale9Grid = new flash.geom.Rectangle(x, y, width, height)`.
+void setGrid(Assembler& script, const char* target, const std::array<int, 4>& r) {
+    script.getVar(target).push({str("scale9Grid")});
+    script.push({integer(r[3]), integer(r[2]), integer(r[1]), integer(r[0]), integer(4)})
+        .getVar("flash")
+        .push({str("geom")})
+        .op(Code::GetMember)
+        .push({str("Rectangle")})
+        .op(Code::NewMethod)
+        .op(Code::SetMember);
+}
+
 Assembler getGrid() {
     Assembler as;
     return as.getVar("box").push({str("scale9Grid")}).op(Code::GetMember);
@@ -215,14 +229,7 @@ TEST_F(Scale9Grid, DrawnGraphicsFollowTheGrid) {
         callOn(script, "drawn", "lineTo", {lo, lo});
         callOn(script, "drawn", "endFill", {});
     }
-    script.getVar("drawn").push({str("scale9Grid")});
-    script.push({integer(32), integer(32), integer(4), integer(4), integer(4)})
-        .getVar("flash")
-        .push({str("geom")})
-        .op(Code::GetMember)
-        .push({str("Rectangle")})
-        .op(Code::NewMethod)
-        .op(Code::SetMember);
+    setGrid(script, "drawn", {4, 4, 32, 32});
     for (const auto& [name, value] :
          {std::pair<const char*, int>{"_x", 10}, {"_y", 10}, {"_xscale", 300}, {"_yscale", 200}}) {
         script.getVar("drawn").push({str(name), integer(value)}).op(Code::SetMember);
@@ -242,14 +249,7 @@ TEST_F(Scale9Grid, ScriptsReadAndSetTheGridFromSwf8) {
     script.append(getGrid()).trace();
     script.append(getGrid()).push({str("x"), integer(99)}).op(Code::SetMember);
     script.append(getGrid()).push({str("x")}).op(Code::GetMember).trace();
-    script.getVar("box").push({str("scale9Grid")});
-    script.push({integer(40), integer(32), integer(4), integer(4), integer(4)})
-        .getVar("flash")
-        .push({str("geom")})
-        .op(Code::GetMember)
-        .push({str("Rectangle")})
-        .op(Code::NewMethod)
-        .op(Code::SetMember);
+    setGrid(script, "box", {4, 4, 32, 40});
     script.append(getGrid()).trace();
     load(8, scaled(3, 2), true, script);
     EXPECT_EQ(lines(),

@@ -176,13 +176,7 @@ TEST(SoundMixer, StartSoundFlagsAndClipVolumesCombine) {
 // mix plays that frame's block, and a stopped timeline runs out instead of playing on.
 TEST(SoundMixer, StreamSoundFollowsItsTimeline) {
     swfwrite::MovieBuilder b(8, 550, 400, 10);
-    swf::SoundStreamHead head;
-    head.format = swf::SoundFormat::UncompressedLittleEndian;
-    head.streamRate = 3;
-    head.playbackRate = 3;
-    head.stream16Bit = true;
-    head.samplesPerBlock = kRate / 10;
-    b.tag(head);
+    b.tag(test::pcmStreamHead(kRate / 10));
     for (int frame = 0; frame < 4; ++frame) {
         swf::SoundStreamBlock block;
         const auto level = uint16_t(1000 * (frame + 1));

@@ -15,13 +15,7 @@ constexpr int kRate = 44100;
 swfwrite::MovieBuilder tenFramesASecond(int version, bool withStream) {
     swfwrite::MovieBuilder b(uint8_t(version), 550, 400, 10);
     if (withStream) {
-        swf::SoundStreamHead head;
-        head.format = swf::SoundFormat::UncompressedLittleEndian;
-        head.streamRate = 3;
-        head.playbackRate = 3;
-        head.stream16Bit = true;
-        head.samplesPerBlock = kRate / 10;
-        b.tag(head);
+        b.tag(test::pcmStreamHead(kRate / 10));
     }
     for (int frame = 0; frame < 20; ++frame) {
         if (withStream) {

@@ -19,9 +19,8 @@ inline void appendText(swf::Bytes& b, const std::string& s) {
     b.push_back(0);
 }
 
-inline  // `frames` frames of 16-bit mono at 44.1 kHz, all at `level`.
-    swf::Sound
-    constantSound(int16_t level, uint32_t frames) {
+// `frames` frames of 16-bit mono at 44.1 kHz, all at `level`.
+inline swf::Sound constantSound(int16_t level, uint32_t frames) {
     swf::Sound s;
     s.format = swf::SoundFormat::UncompressedLittleEndian;
     s.rate = 3;
@@ -32,6 +31,17 @@ inline  // `frames` frames of 16-bit mono at 44.1 kHz, all at `level`.
         s.data.push_back(uint8_t(uint16_t(level) >> 8));
     }
     return s;
+}
+
+// The head of a stream of 16-bit mono at 44.1 kHz, `samplesPerBlock` frames to each block.
+inline swf::SoundStreamHead pcmStreamHead(uint16_t samplesPerBlock) {
+    swf::SoundStreamHead head;
+    head.format = swf::SoundFormat::UncompressedLittleEndian;
+    head.streamRate = 3;
+    head.playbackRate = 3;
+    head.stream16Bit = true;
+    head.samplesPerBlock = samplesPerBlock;
+    return head;
 }
 
 struct Actions {
