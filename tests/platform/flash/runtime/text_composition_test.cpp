@@ -1,5 +1,6 @@
-// Text an input method is still composing, in input fields of a playing movie: kept out of
-// the text until committed, committed when the focus leaves, dropped with a removed field.
+// Text an input method is still composing, in input fields of a playing movie: in the text
+// scripts read but through the typing rules only once committed, committed when the focus
+// leaves, dropped with a removed field.
 #include <gtest/gtest.h>
 
 #include "../avm1/assembler.h"
@@ -95,30 +96,89 @@ swfwrite::MovieBuilder twoFields(int version) {
     return b;
 }
 
-TEST_P(CompositionTest, ComposedTextStaysOutOfTheFieldUntilCommitted) {
+TEST_P(CompositionTest, ComposedTextIsReadButTypedOnlyWhenCommitted) {
     ASSERT_TRUE(
         engine->loadMovie(0, twoFields(GetParam()).write(swf::Compression::None), u"test.swf", {}));
     engine->runFrame();
     const double empty = caretX();
     ASSERT_GE(empty, 0) << "the focused field has a caret";
 
-    // Neither the text, its variable nor onChanged see what is being composed; restrict and
-    // maxChars leave it whole. It shows at the caret, which stands after it.
+    // Scripts and the variable read what is being composed with the text, but onChanged does
+    // not hear of it, and restrict and maxChars leave it whole. The caret stands after it.
     compose(u"ab");
     const double afterTwo = caretX();
     EXPECT_GT(afterTwo, empty);
     compose(u"ab1Z9xy");
     EXPECT_GT(caretX(), afterTwo);
-    EXPECT_EQ(variable(u"v"), u"");
-    EXPECT_EQ(variable(u"f.text"), u"");
+    EXPECT_EQ(variable(u"f.text"), u"ab1Z9xy");
+    EXPECT_EQ(variable(u"f.length"), u"7");
+    EXPECT_EQ(variable(u"v"), u"ab1Z9xy");
     EXPECT_TRUE(traced().empty());
 
     // Committed text takes its place and goes through the typing rules.
     type(u"xY1");
     EXPECT_EQ(variable(u"v"), u"xy");
+    EXPECT_EQ(variable(u"f.text"), u"xy");
     EXPECT_EQ(traced(), (std::vector<std::u16string>{u"f x", u"f xy"}));
+    compose(u"ab");
     compose(u"");
+    EXPECT_EQ(variable(u"f.text"), u"xy") << "a composition given up leaves nothing behind";
+    EXPECT_EQ(variable(u"v"), u"xy");
     EXPECT_EQ(caretX(), afterTwo) << "nothing composed: the caret follows the text alone";
+}
+
+// One input field "f" holding the focus, its changes reported; labelled frames the test calls:
+// "edit" puts "|" in at the caret and takes the focus away, "insert" puts "<" in at the caret,
+// "focus" gives the focus back, "set" gives the field new text.
+swfwrite::MovieBuilder scriptedField(int version) {
+    swfwrite::MovieBuilder b(version, 200, 100);
+    b.place(placed(b.define(inputField("v")), 1, "f", 0));
+    Assembler setFocus;
+    setFocus.push({str("f"), integer(1)}).getVar("Selection").push({str("setFocus")});
+    setFocus.op(Code::CallMethod).op(Code::Pop);
+    Assembler a = reportChanges("f", "f ");
+    a.append(setFocus).op(Code::Stop);
+    b.doAction(a.bytes).showFrame();
+    Assembler edit;
+    edit.push({str("|"), integer(1)}).getVar("f").push({str("replaceSel")});
+    edit.op(Code::CallMethod).op(Code::Pop);
+    edit.push({avm1::test::null(), integer(1)}).getVar("Selection").push({str("setFocus")});
+    edit.op(Code::CallMethod).op(Code::Pop);
+    b.label("edit").doAction(edit.bytes).showFrame();
+    b.label("focus").doAction(setFocus.bytes).showFrame();
+    Assembler insert;
+    insert.push({str("<"), integer(1)}).getVar("f").push({str("replaceSel")});
+    insert.op(Code::CallMethod).op(Code::Pop);
+    b.label("insert").doAction(insert.bytes).showFrame();
+    Assembler set;
+    set.getVar("f").push({str("text"), str("new")}).op(Code::SetMember);
+    b.label("set").doAction(set.bytes).showFrame();
+    return b;
+}
+
+TEST_P(CompositionTest, ScriptEditsBesideTheCompositionKeepItAndOthersEndIt) {
+    ASSERT_TRUE(engine->loadMovie(0, scriptedField(GetParam()).write(swf::Compression::None),
+                                  u"test.swf", {}));
+    engine->runFrame();
+    // Text put in at the caret, after what is composed, leaves the composition standing;
+    // losing the focus then commits it where it stood.
+    compose(u"q");
+    ASSERT_TRUE(engine->callLabel(u"/", u"edit"));
+    EXPECT_EQ(variable(u"f.text"), u"q|");
+    EXPECT_EQ(variable(u"v"), u"q|");
+    EXPECT_EQ(traced(), (std::vector<std::u16string>{u"f q|"}));
+    ASSERT_TRUE(engine->callLabel(u"/", u"insert"));
+    EXPECT_EQ(variable(u"f.text"), u"<q|") << "without the focus the caret is back at the start";
+
+    // Text set by a script ends the composition: the input method giving it up then takes
+    // nothing away from the script's text.
+    ASSERT_TRUE(engine->callLabel(u"/", u"focus"));
+    compose(u"zz");
+    EXPECT_EQ(variable(u"f.text"), u"zz") << "the focus selected the text it then replaced";
+    ASSERT_TRUE(engine->callLabel(u"/", u"set"));
+    compose(u"");
+    EXPECT_EQ(variable(u"f.text"), u"new");
+    EXPECT_TRUE(traced().empty());
 }
 
 TEST_P(CompositionTest, LeavingTheFieldCommitsAndRemovingItDrops) {

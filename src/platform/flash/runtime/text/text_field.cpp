@@ -94,6 +94,7 @@ TextField TextField::fromDefinition(const swf::EditText& def, const swf::Font* f
 }
 
 void TextField::setText(const QString& s) {
+    composingBegin = -1;  // a script's new text ends what was being composed
     text = normaliseLineEnds(s);
     spans.clear();
     if (!text.isEmpty()) {
@@ -129,10 +130,23 @@ void TextField::normalise() {
     spans = std::move(out);
 }
 
+std::optional<std::pair<int, int>> TextField::composing() const {
+    if (composingBegin < 0 || composingBegin + composingLength > length()) {
+        return std::nullopt;
+    }
+    return std::pair{composingBegin, composingBegin + composingLength};
+}
+
 void TextField::replace(int begin, int end, const QString& s) {
     begin = std::clamp(begin, 0, length());
     end = std::clamp(end, begin, length());
     const QString inserted = normaliseLineEnds(s);
+    // Edits after the composed text leave it; edits before it move it; edits into it end it.
+    if (auto c = composing(); c && end <= c->first && begin < c->second) {
+        composingBegin += int(inserted.size()) - (end - begin);
+    } else if (c && begin < c->second) {
+        composingBegin = -1;
+    }
     TextFormat fmt = newFormat;
     if (!spans.empty()) {
         fmt = formatOf(begin, begin == end ? begin : begin + 1);

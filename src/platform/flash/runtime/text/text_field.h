@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "platform/flash/runtime/text/text_format.h"
@@ -103,9 +104,11 @@ struct TextField {
     int selectionBegin = -1;
     int selectionEnd = -1;
     bool focused = false;  // holds the keyboard focus: shows its selection or caret
-    // What an input method is still composing: shown at the caret in place of the selection,
-    // underlined, but not part of `text` until the input method commits it.
-    QString preedit;
+    // Where the text an input method is still composing stands in `text` (begin -1: nothing
+    // is composed). Scripts read it with the rest; it is drawn underlined and goes through
+    // the typing rules only when the input method commits it.
+    int composingBegin = -1;
+    int composingLength = 0;
     // The text the definition gave (empty for fields made by scripts), as HTML when `html`.
     QString initialText;
     // The html source as last set (htmlText reads it back for fields that are not html), and
@@ -135,6 +138,8 @@ struct TextField {
     // The fields on which all of [begin, end) agree; an empty range reads the character
     // before it.
     TextFormat formatOf(int begin, int end) const;
+    // The composed range [begin, end), if it is still whole inside the text.
+    std::optional<std::pair<int, int>> composing() const;
     // What a script sees of the text: `*` per character for passwords is not applied here.
     int length() const { return int(text.size()); }
 

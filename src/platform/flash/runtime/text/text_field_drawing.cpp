@@ -646,21 +646,6 @@ void fitToText(DisplayObject& o, const TextLayout& l) {
     f.autoSizeShift += shift;
 }
 
-// The field as it shows while an input method composes: the text being composed in place of
-// the selection, the caret after it. `range` receives where that text stands.
-TextField composedView(const TextField& f, std::pair<int, int>& range) {
-    TextField shown = f;
-    int a = std::clamp(f.selectionBegin < 0 ? f.length() : f.selectionBegin, 0, f.length());
-    int b = std::clamp(f.selectionEnd < 0 ? f.length() : f.selectionEnd, 0, f.length());
-    if (a > b) {
-        std::swap(a, b);
-    }
-    shown.replace(a, b, f.preedit);
-    shown.selectionBegin = shown.selectionEnd = a + int(f.preedit.size());
-    range = {a, a + int(f.preedit.size())};
-    return shown;
-}
-
 }  // namespace
 
 void textFieldChanged(DisplayObject& o) {
@@ -676,11 +661,10 @@ void textFieldChanged(DisplayObject& o) {
         clampScrolling(f, layoutText(f, measureFor(o)));
     }
     f.scrollsToCheck = true;
-    if (f.preedit.isEmpty()) {
-        o.drawing = std::make_shared<TextFieldDrawing>(f, o);
+    if (const auto composed = f.composing()) {
+        o.drawing = std::make_shared<TextFieldDrawing>(f, o, *composed);
     } else {
-        std::pair<int, int> range;
-        o.drawing = std::make_shared<TextFieldDrawing>(composedView(f, range), o, range);
+        o.drawing = std::make_shared<TextFieldDrawing>(f, o);
     }
 }
 
@@ -688,8 +672,7 @@ std::optional<QRectF> textFieldCaret(const DisplayObject& o) {
     if (!o.field || !o.field->focused || !o.field->editable) {
         return std::nullopt;
     }
-    std::pair<int, int> range;
-    const TextField shown = o.field->preedit.isEmpty() ? *o.field : composedView(*o.field, range);
+    const TextField& shown = *o.field;
     const int at = std::clamp(shown.selectionEnd < 0 ? 0 : shown.selectionEnd, 0, shown.length());
     const std::optional<QRectF> box = caretBox(shown, layoutText(shown, measureFor(o)), at);
     if (!box) {

@@ -243,20 +243,40 @@ void textFieldTyped(ScriptHost& host, DisplayObject& o, const QString& typed) {
     }
 }
 
-void textFieldComposing(DisplayObject& o, const QString& preedit) {
-    if (!o.field || o.field->preedit == preedit) {
+void textFieldComposing(ScriptHost& host, DisplayObject& o, const QString& preedit) {
+    if (!o.field) {
         return;
     }
-    o.field->preedit = preedit;
+    TextField& f = *o.field;
+    const auto was = f.composing();
+    if (!was && preedit.isEmpty()) {
+        return;
+    }
+    // The composed text takes the place of what was composed before, or of the selection.
+    const auto [a, b] = was ? *was : selection(f);
+    f.composingBegin = -1;
+    const int before = f.length() - (b - a);
+    f.replace(a, b, preedit);
+    const int length = f.length() - before;
+    if (length > 0) {
+        f.composingBegin = a;
+        f.composingLength = length;
+    }
+    placeCaret(f, a + length);
     textFieldChanged(o);
+    if (!f.variable.isEmpty()) {
+        pushTextVariable(host, o);  // the variable reads what the field shows, unannounced
+    }
 }
 
 void textFieldCommitComposition(ScriptHost& host, DisplayObject& o) {
-    if (!o.field || o.field->preedit.isEmpty()) {
+    const auto c = o.field ? o.field->composing() : std::nullopt;
+    if (!c) {
         return;
     }
-    const QString committed = o.field->preedit;
-    textFieldComposing(o, QString());
+    // Committed, the text is typed where it stood, so the typing rules and onChanged apply.
+    const QString committed = o.field->text.mid(c->first, c->second - c->first);
+    textFieldComposing(host, o, QString());
     textFieldTyped(host, o, committed);
 }
 
@@ -321,7 +341,9 @@ class FieldTyping : public TextInputHandler {
     void focusChanged(DisplayObject& o, bool gained) override {
         if (o.field && !gained) {
             // Leaving the field ends the composition: the input method commits what it had.
+            // A field without the focus keeps no selection: its caret goes back to the start.
             textFieldCommitComposition(host_, o);
+            placeCaret(*o.field, 0);
         }
         if (!o.field || !gained) {
             return;
@@ -339,17 +361,15 @@ class FieldTyping : public TextInputHandler {
         if (host_.player().keyboard().isDown(vk::Control)) {
             return;  // shortcuts type nothing
         }
-        if (o.field && !o.field->preedit.isEmpty()) {
-            textFieldComposing(o, QString());  // the committed text takes its place
-        }
+        textFieldComposing(host_, o, QString());  // the committed text takes its place
         textFieldTyped(host_, o, QString(QChar(c)));
     }
 
     void composing(DisplayObject& o, const QString& preedit) override {
-        textFieldComposing(o, preedit);
+        textFieldComposing(host_, o, preedit);
     }
 
-    void dropComposition(DisplayObject& o) override { textFieldComposing(o, QString()); }
+    void dropComposition(DisplayObject& o) override { textFieldComposing(host_, o, QString()); }
 
   private:
     ScriptHost& host_;

@@ -38,9 +38,10 @@ int wordBoundary(const QString& text, int from, bool left);
 void textFieldTyped(ScriptHost& host, DisplayObject& field, const QString& typed);
 void textFieldKey(ScriptHost& host, DisplayObject& field, TextEdit key, bool extend);
 
-// An input method's text still being composed: shown at the caret, not yet in the text, so
-// neither restrict, maxChars, the variable nor onChanged see it. Empty clears it.
-void textFieldComposing(DisplayObject& field, const QString& preedit);
+// An input method's text still being composed: it takes the place of what was composed before
+// (or of the selection), underlined, with the caret after it. Scripts and the variable read it
+// with the text, but restrict, maxChars and onChanged wait for the commit. Empty takes it out.
+void textFieldComposing(ScriptHost& host, DisplayObject& field, const QString& preedit);
 // What was being composed goes into the text as typed text does (restrict, maxChars,
 // onChanged), as an input method commits it when the field loses the focus.
 void textFieldCommitComposition(ScriptHost& host, DisplayObject& field);
