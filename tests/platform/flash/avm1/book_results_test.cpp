@@ -120,6 +120,11 @@ TEST(BookResults, Operators) {
         {"4 0 Modulo", "NaN"},
         {"'5' Increment", "6"},
         {"'5' Decrement", "4"},
+        {"undefined Increment", "1", nullptr, "NaN"},
+        {"'3' '4' Multiply", "12"},
+        {"'x' true Add2", "xtrue"},
+        {"65 AsciiToChar", "A"},
+        {"'A' CharToAscii", "65"},
         {"'Value: ' undefined Add2", "Value: ", nullptr, "Value: undefined"},
         {"undefined 1 Add2", "1", nullptr, "NaN"},
         {"null 1 Add2", "1", nullptr, "NaN"},
@@ -144,6 +149,17 @@ TEST(BookResults, Operators) {
         {"'10' '9' Less2", "true"},
         {"10 '9' Less2", "false"},
         {"'b' 'a' Greater", "-", "true"},
+        {"'a' 'z' Less2", "true"},
+        {"'A' 'a' Less2", "true"},
+        {"'hello' 'hi' Less2", "true"},
+        {"5 6 Greater", "-", "false"},
+        {"5 5 Greater", "-", "false"},
+        {"-3 -6 Greater", "-", "true"},
+        {"-6 -3 Greater", "-", "false"},
+        {"'false' new:Boolean/1 Not", "false"},
+        {"5 new:Number/1 1 Add2", "6"},
+        {"'x' new:String/1 'x' Equals2", "true"},
+        {"'x' new:String/1 TypeOf", "object"},
         {"0 Not", "true"},
         {"'' Not", "true"},
         {"null Not", "true"},
@@ -165,6 +181,9 @@ TEST(BookResults, Operators) {
 TEST(BookResults, Numbers) {
     checkRows({
         {"0.1 0.2 Add2", "0.3"},
+        {"1 3 Divide", "0.333333333333333"},
+        {"2 3 Divide", "0.666666666666667"},
+        {"123456789012345", "123456789012345"},
         {"@Number .MAX_VALUE", "1.79769313486231e+308"},
         {"@Number .MIN_VALUE", "4.94065645841247e-324"},
         {"@Number .POSITIVE_INFINITY", "Infinity"},
@@ -172,6 +191,11 @@ TEST(BookResults, Numbers) {
         {"-1 @Math :sqrt/1", "NaN"},
         {"'hello' isNaN/1", "true"},
         {"'5' isNaN/1", "false"},
+        {"undefined isNaN/1", "false", nullptr, "true"},
+        {"'' parseInt/1", "NaN"},
+        {"@Math :min/0", "Infinity"},
+        {"@Math :max/0", "-Infinity"},
+        {"0 '' :charCodeAt/1", "NaN"},
         {"1 0 Divide isFinite/1", "false"},
         {"'1234abc' parseInt/1", "1234"},
         {"'0x1F' parseInt/1", "31"},
@@ -229,13 +253,22 @@ TEST(BookResults, Strings) {
             {"',' 'a,b,c' :split/1 .1", "b"},
             {"'a,b,c' :split/0 .length", "1"},
             {"@s 'o' Add2", "helloo"},
+            {"2 ',' 'a,b,c' :split/2", "a,b"},
+            {"'' @s :indexOf/1", "0"},
+            {"2 'l' @s :lastIndexOf/2", "2"},
+            {"9 @s :substr/1", ""},
+            {"@s 'length' 10 SetMember @s .length", "5"},
+            {"'hello world' escape/1", "hello%20world"},
+            {"'&' escape/1", "%26"},
+            {"'%41' unescape/1", "A"},
         },
         s);
 }
 
 // Arrays: construction, length, the mutators' results and the default sort order.
 TEST(BookResults, Arrays) {
-    const Assembler a = postfix("3 2 1 Array/3 >a");
+    Assembler a = postfix("3 2 1 Array/3 >a");
+    a.function("bySize", {"x", "y"}, postfix("@x @y Subtract Return"));
     checkRows(
         {
             {"5 Array/1 .length", "5"},
@@ -245,6 +278,13 @@ TEST(BookResults, Arrays) {
             {"@a '9' 1 SetMember @a .length", "10"},
             {"@a 'length' 2 SetMember @a", "1,2"},
             {"4 @a :push/1", "4"},
+            {"@a 'foo' 1 SetMember @a .length", "3"},
+            {"@a '-1' 1 SetMember @a .length", "3"},
+            {"@a '1' Delete Pop @a .length", "3"},
+            {"@a 'length' 0 SetMember @a .length", "0"},
+            {"1 @a :splice/1", "2,3"},
+            {"1 @a :splice/1 Pop @a", "1"},
+            {"@bySize 3 1 2 Array/3 :sort/1", "1,2,3"},
             {"@a :pop/0", "3"},
             {"0 @a :unshift/1", "4"},
             {"@a :shift/0", "1"},
@@ -264,6 +304,10 @@ TEST(BookResults, Arrays) {
             {"9 8 Array/2 7 Array/2 6 5 Array/2 4 @a :concat/3", "1,2,3,4,5,6,7,8,9"},
             {"2 1 Array/2 2 1 Array/2 Equals2", "false"},
             {"@a @a Equals2", "true"},
+            {"1 'c' 'A' 'b' Array/3 :sort/1", "A,b,c"},
+            {"18 2 3 1 Array/3 :sort/1", "3,2,1"},
+            {"4 1 2 1 Array/3 :sort/1", "0"},
+            {"8 'c' 'a' 'b' Array/3 :sort/1", "1,0,2"},
             {"Array/0 >e @e ' 6' 'x' SetMember @e .length", "7", nullptr, "0"},
             {"Array/0 >e @e '6xyz' 'x' SetMember @e .length", "7", nullptr, "0"},
             {"Array/0 >e @e '6' 'x' SetMember @e .length", "7"},
@@ -286,6 +330,7 @@ TEST(BookResults, VariablesPathsAndWith) {
             {"'o.x' GetVariable", "5"},
             {"@o 'x' Delete", "true"},
             {"@o 'x' Delete Pop @o .x", "undefined"},
+            {"'ball' 2 Add2 8 SetVariable @ball2", "8"},
             {"'ball1' Delete2", "true"},
             {"'ball1' Delete2 Pop @ball1", "undefined"},
             {"@Math 'PI' Delete", "false"},
@@ -313,6 +358,8 @@ TEST(BookResults, Functions) {
     local.push({str("loc"), integer(5)}).op(Code::DefineLocal).append(postfix("@x Return"));
     defs.function("readX", {}, local);
     defs.function("self", {}, postfix("@arguments .callee @self Equals2 Return"));
+    defs.function("caller", {}, postfix("@arguments .caller Return"));
+    defs.function("callsCaller", {}, postfix("caller/0 Return"));
     defs.setVar("x", integer(3));
     checkRows(
         {
@@ -325,6 +372,8 @@ TEST(BookResults, Functions) {
             {"readX/0", "3"},
             {"readX/0 Pop @loc TypeOf", "undefined"},
             {"self/0", "true"},
+            {"callsCaller/0 @callsCaller Equals2", "-", "true"},
+            {"caller/0", "-", "null"},
         },
         defs);
 }
@@ -353,6 +402,41 @@ TEST(BookResults, ObjectsAndInheritance) {
             {"@s @Sub InstanceOf", "-", "true"},
             {"@s @Object InstanceOf", "-", "true"},
             {"@b @Sub InstanceOf", "-", "false"},
+        },
+        defs);
+}
+
+// _global holds names every timeline sees until a timeline variable of the same name hides
+// them; assigning without a path writes the timeline, never _global.
+TEST(BookResults, GlobalVariables) {
+    const Assembler g = postfix("@_global 'g' 1 SetMember");
+    checkRows(
+        {
+            {"@g", "-", "1"},
+            {"2 >g @g", "-", "2"},
+            {"2 >g @_global .g", "-", "1"},
+            {"@_global .Math @Math Equals2", "-", "true"},
+        },
+        g);
+}
+
+// Function.call and apply choose `this`; addProperty makes a member read and written through
+// functions; an object given a class's prototype as __proto__ is an instance of the class.
+TEST(BookResults, FunctionsAsObjects) {
+    Assembler defs;
+    defs.function("who", {"a", "b"}, postfix("@this .name @a Add2 @b Add2 Return"));
+    defs.function("Ball", {}, Assembler());
+    defs.function("getP", {}, postfix("@this .stored 2 Multiply Return"));
+    defs.function("setP", {"v"}, postfix("@this 'stored' @v SetMember"));
+    defs.append(postfix("'o' 0 InitObject SetVariable @o 'name' 'O' SetMember"));
+    defs.append(postfix("@setP @getP 'p' @o :addProperty/3 Pop"));
+    checkRows(
+        {
+            {"2 1 @o @who :call/3", "-", "O12"},
+            {"2 1 Array/2 @o @who :apply/2", "-", "O12"},
+            {"@o 'p' 5 SetMember @o .p", "-", "10"},
+            {"@o 'p' 5 SetMember @o .stored", "-", "5"},
+            {"@o '__proto__' @Ball .prototype SetMember @o @Ball InstanceOf", "-", "true"},
         },
         defs);
 }

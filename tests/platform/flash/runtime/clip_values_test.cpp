@@ -38,6 +38,12 @@ TEST_F(ClipValuesTest, AReferenceIsItsPathAsTextAndTheSameClipByEveryPath) {
         {"@_root", "_level0"},
         {"@_root TypeOf", "movieclip"},
         {"@kid ._parent", "_level0"},
+        {"@_root ._name", ""},
+        {"@_root ._target", "/"},
+        {"@_root ._parent", "undefined"},
+        {"@_root TargetPath", "_level0"},
+        {"@_level0 @_root Equals2", "true"},
+        {"@kid .nothing", "undefined"},
     };
     for (uint8_t version : {5, 6, 7}) {
         SCOPED_TRACE(int(version));
@@ -50,6 +56,44 @@ TEST_F(ClipValuesTest, AReferenceIsItsPathAsTextAndTheSameClipByEveryPath) {
         for (const auto& [code, result] : rows) {
             a.append(postfix(code)).trace();
             expected.push_back(result);
+        }
+        b.doAction(done(a.op(swf::ActionCode::Stop))).showFrame();
+        play(b, 2);
+        EXPECT_EQ(traces.lines, expected);
+    }
+}
+
+// A function's scope is the timeline that defined it: called through another clip, or stored
+// on one, it still reads the defining timeline's variables; `this` is the clip it is called on.
+// Names of clips follow the movie's case rule; variables are read through slash paths too.
+TEST_F(ClipValuesTest, FunctionsReadTheTimelineThatDefinedThem) {
+    const std::vector<std::pair<const char*, const char*>> rows = {
+        {"@kid :readV/0", "kidV"},
+        {"@kid 'rootRead' @rootRead SetMember @kid :rootRead/0", "rootV"},
+        {"@kid 'thisName' @thisName SetMember @kid :thisName/0", "kid"},
+        {"thisName/0", ""},
+        {"'/kid:v' GetVariable", "kidV"},
+        {"'kid:v' GetVariable", "kidV"},
+        {"'_root.kid.v' GetVariable", "kidV"},
+        {"@_root .KID ._name", "kid"},
+    };
+    for (uint8_t version : {5, 6, 7}) {
+        SCOPED_TRACE(int(version));
+        traces.lines.clear();
+        swfwrite::MovieBuilder b(version);
+        Assembler kidScript = postfix("'kidV' >v");
+        kidScript.function("readV", {}, postfix("@v Return"));
+        const uint16_t kid = spriteWith(b, kidScript);
+        b.place(named(kid, 1, "kid")).showFrame();
+        Assembler a = postfix("'rootV' >v");
+        a.function("rootRead", {}, postfix("@v Return"));
+        a.function("thisName", {}, postfix("@this ._name Return"));
+        std::vector<std::string> expected;
+        for (const auto& [code, result] : rows) {
+            a.append(postfix(code)).trace();
+            expected.push_back(version >= 7 && std::string(code).find("KID") != std::string::npos
+                                   ? "undefined"
+                                   : result);
         }
         b.doAction(done(a.op(swf::ActionCode::Stop))).showFrame();
         play(b, 2);
