@@ -78,6 +78,8 @@ TEST(BookResults, ConversionTables) {
         {"'hello' Boolean/1", "false", nullptr, "true"},
         {"'0' Boolean/1", "false", nullptr, "true"},
         {"'1' Boolean/1", "true"},
+        {"'true' Boolean/1", "false", nullptr, "true"},
+        {"'false' Boolean/1", "false", nullptr, "true"},
         {"'-2.5' Boolean/1", "true"},
         {"Array/0 Boolean/1", "true"},
         {"0 InitObject Boolean/1", "true"},
@@ -324,6 +326,9 @@ TEST(BookResults, VariablesPathsAndWith) {
         {
             {"5 >myVar @MYVAR", "5", nullptr, "undefined"},
             {"@o .X", "5", nullptr, "undefined"},
+            {"'abc' :TOUPPERCASE/0", "ABC", nullptr, "undefined"},
+            {"new:array/0 .length", "0", nullptr, "undefined"},
+            {"@MATH .PI 1 BitOr", "3", nullptr, "1"},
             {"@neverSet", "undefined"},
             {"undefined", "undefined"},
             {"'ball' 1 Add2 GetVariable", "7"},
