@@ -107,5 +107,33 @@ TEST_F(ClipValuesTest, FunctionsReadTheTimelineThatDefinedThem) {
     }
 }
 
+// `with (clip)` only looks names up on the clip: an assignment to a name it lacks lands on the
+// timeline running the script. tellTarget makes the clip the target, so the same assignment
+// creates the variable on the clip.
+TEST_F(ClipValuesTest, WithReadsAClipButTellTargetWritesIt) {
+    for (uint8_t version : {5, 6, 7}) {
+        SCOPED_TRACE(int(version));
+        traces.lines.clear();
+        swfwrite::MovieBuilder b(version);
+        const uint16_t kid = spriteWith(b, postfix("1 >own"));
+        b.place(named(kid, 1, "kid")).showFrame();
+        Assembler a;
+        a.getVar("kid").with(postfix("2 >own 3 >fresh @_x >seenX"));
+        const std::string path = "kid";
+        std::vector<uint8_t> target(path.begin(), path.end());
+        target.push_back(0);
+        a.record(swf::ActionCode::SetTarget, target).append(postfix("4 >told"));
+        a.record(swf::ActionCode::SetTarget, {0});
+        for (const char* code :
+             {"@kid .own", "@kid .fresh", "@fresh", "@seenX", "@kid .told", "@told TypeOf"}) {
+            a.append(postfix(code)).trace();
+        }
+        b.doAction(done(a.op(swf::ActionCode::Stop))).showFrame();
+        play(b, 2);
+        EXPECT_EQ(traces.lines,
+                  (std::vector<std::string>{"2", "undefined", "3", "0", "4", "undefined"}));
+    }
+}
+
 }  // namespace
 }  // namespace pencora::runtime
