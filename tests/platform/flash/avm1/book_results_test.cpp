@@ -129,6 +129,7 @@ TEST(BookResults, Operators) {
         {"'A' CharToAscii", "65"},
         {"'Value: ' undefined Add2", "Value: ", nullptr, "Value: undefined"},
         {"undefined 1 Add2", "1", nullptr, "NaN"},
+        {"'Joan ' @middle Add2 'Flender' Add2", "Joan Flender", nullptr, "Joan undefinedFlender"},
         {"null 1 Add2", "1", nullptr, "NaN"},
         {"5 '5' Equals2", "true"},
         {"'hello' 'hello' Equals2", "true"},
