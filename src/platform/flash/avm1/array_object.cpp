@@ -24,6 +24,25 @@ int64_t arrayIndex(const QString& name) {
     return v < 2147483647LL ? v : -1;
 }
 
+int64_t leadingArrayIndex(const QString& name) {
+    qsizetype i = 0;
+    while (i < name.size() &&
+           (name[i] == ' ' || name[i] == '\t' || name[i] == '\n' || name[i] == '\r')) {
+        ++i;
+    }
+    if (i == name.size() || name[i] < '0' || name[i] > '9') {
+        return -1;
+    }
+    int64_t v = 0;
+    for (; i < name.size() && name[i] >= '0' && name[i] <= '9'; ++i) {
+        v = v * 10 + (name[i].unicode() - '0');
+        if (v >= 2147483647LL) {
+            return -1;
+        }
+    }
+    return v;
+}
+
 void ArrayObject::setLength(Machine&, double n) {
     int32_t len = doubleToInt32(n);
     if (len < length_) {
@@ -105,7 +124,7 @@ bool ArrayObject::setOwnVirtual(Machine& m, const QString& name, const Value& v)
         setLength(m, m.toNumber(v));
         return true;
     }
-    int64_t i = arrayIndex(name);
+    const int64_t i = m.version() >= 7 ? arrayIndex(name) : leadingArrayIndex(name);
     if (i >= 0 && i >= length_) {
         length_ = int32_t(i + 1);
     }

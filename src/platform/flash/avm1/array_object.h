@@ -49,5 +49,8 @@ class ArrayObject : public Object {
 
 // "12" -> 12; anything that is not a canonical array index -> -1.
 int64_t arrayIndex(const QString& name);
+// The index a name gives an array's length in SWF 6 and earlier movies: the digits that start
+// it after blanks, so " 6" and "6xyz" count as 6; a name without leading digits -> -1.
+int64_t leadingArrayIndex(const QString& name);
 
 }  // namespace pencora::avm1
