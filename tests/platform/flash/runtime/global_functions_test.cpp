@@ -39,9 +39,11 @@ struct HostLog : PlayerEvents {
     void openUrl(const QString& url, const QString& window) override {
         lines.push_back("open " + url.toStdString() + "|" + window.toStdString());
     }
+    std::vector<std::function<void(std::optional<QByteArray>)>> answers;
     void fetch(const QString& url, const QString& method, const QByteArray&,
-               std::function<void(std::optional<QByteArray>)>) override {
+               std::function<void(std::optional<QByteArray>)> done) override {
         lines.push_back("fetch " + method.toStdString() + " " + url.toStdString());
+        answers.push_back(std::move(done));
     }
 };
 
@@ -87,6 +89,7 @@ struct GlobalFunctionsTest : test::ScriptedPlayerTest {
         b.place(named(kidId, 1, "kid")).doAction(done(script)).showFrame();
         b.showFrame().label("Middle").showFrame().showFrame().showFrame();
         log.lines.clear();
+        log.answers.clear();
         player.load(0, test::share(b));
         for (int i = 0; i < frames; ++i) {
             player.runFrame();
@@ -325,6 +328,51 @@ TEST_F(GlobalFunctionsTest, DuplicatesStartAfreshAndGoAgain) {
         SCOPED_TRACE(int(v));
         EXPECT_THAT(run(v, a),
                     ElementsAre("40", "1", "undefined", "undefined", "other", "undefined"));
+    }
+}
+
+// getURL with GET sends the timeline's variables to a window too; loadMovie into a target that
+// reads as empty (a level not loaded, written without quotes) loads into the timeline running
+// the script; loadVariablesNum and loadVariables put what arrives on the level or clip named.
+TEST_F(GlobalFunctionsTest, LoadsGoToTheTargetTheFunctionsName) {
+    for (uint8_t v : {4, 5, 6, 7}) {
+        SCOPED_TRACE(int(v));
+        Assembler a;
+        a.getVar("a").trace().getVar("kid:b").trace().setVar("v", str("1 2"));
+        getUrl2(a, str("page.php"), str("_blank"), 1);
+        getUrl2(a, str("vars.txt"), str("_level0"), 0x80);
+        getUrl2(a, str("kid.txt"), str("kid"), 0xC0);
+        getUrl2(a, str("m.swf"), str(""), 0x40);
+        a.op(Code::Stop);
+        const std::vector<std::string> asked = {"open page.php?v=1%202|_blank",
+                                                "fetch GET vars.txt", "fetch GET kid.txt",
+                                                "fetch GET m.swf"};
+        std::vector<std::string> expected = {"undefined", "undefined"};
+        expected.insert(expected.end(), asked.begin(), asked.end());
+        EXPECT_EQ(run(v, a), expected);
+        ASSERT_EQ(log.answers.size(), 3u);
+        log.answers[0](QByteArray("a=first"));
+        log.answers[1](QByteArray("b=second"));
+        player.runFrame();
+        // Back to the first frame: its script reads what arrived and asks again.
+        log.lines.clear();
+        player.gotoFrame(root(), 1, false);
+        player.gotoFrame(root(), 0, false);
+        player.runFrame();
+        expected = {"first", "second", "open page.php?v=1%202&a=first|_blank"};
+        expected.insert(expected.end(), asked.begin() + 1, asked.end());
+        EXPECT_EQ(log.lines, expected);
+        ASSERT_EQ(log.answers.size(), 6u);
+        swfwrite::MovieBuilder arriving(v);
+        arriving.doAction(done(Assembler().push({str("arrived")}).trace().op(Code::Stop)));
+        arriving.showFrame();
+        const swf::Bytes file = arriving.write();
+        log.lines.clear();
+        log.answers[5](
+            QByteArray(reinterpret_cast<const char*>(file.data()), qsizetype(file.size())));
+        player.runFrame();
+        EXPECT_THAT(log.lines, ElementsAre("arrived"));
+        EXPECT_EQ(player.root(0)->totalFrames, 1);
     }
 }
 

@@ -820,12 +820,6 @@ void ScriptHost::getUrl(const avm1::UrlRequest& request) {
         return;
     }
     std::optional<LoadTarget> target = loadTargetOf(*this, request);
-    if (!target) {
-        if (!request.targetIsClip && !request.loadVariables) {
-            dispatchGetUrl(player_, request.url, request.target);
-        }
-        return;
-    }
     QString url = request.url;
     QByteArray body;
     QString method = QStringLiteral("GET");
@@ -837,6 +831,14 @@ void ScriptHost::getUrl(const avm1::UrlRequest& request) {
         } else if (!vars.isEmpty()) {
             url += (url.contains(u'?') ? u'&' : u'?') + QString::fromLatin1(vars);
         }
+    }
+    if (!target) {
+        // A window opens the address with the timeline's variables in its query when they
+        // go by GET; a window has no body to carry them by POST.
+        if (!request.targetIsClip && !request.loadVariables) {
+            dispatchGetUrl(player_, url, request.target);
+        }
+        return;
     }
     if (request.loadVariables) {
         loader_.loadVariables(*target, url, method, body);
