@@ -99,8 +99,8 @@ struct GlobalFunctionsTest : test::ScriptedPlayerTest {
 };
 
 // gotoAndStop takes a frame number, a number written as text, a label in any case, a frame or
-// label behind a clip's path in either syntax, and a scene's first frame as a bias; frames past
-// the end go nowhere and frames before the start go to the first.
+// label behind a clip's path in either syntax, and a scene's first frame as a bias; a frame past
+// the end is the last, while frame 0, a label not there and a clip not there go nowhere.
 TEST_F(GlobalFunctionsTest, GotosTakeNumbersTextLabelsPathsAndSceneBiases) {
     for (uint8_t v : {4, 5, 6, 7}) {
         SCOPED_TRACE(int(v));
@@ -128,8 +128,14 @@ TEST_F(GlobalFunctionsTest, GotosTakeNumbersTextLabelsPathsAndSceneBiases) {
         sayFrame(a);
         gotoFrame2(a, str("nowhere:2"));
         sayFrame(a);
+        gotoFrame2(a, integer(99));
+        sayFrame(a);
+        gotoFrame2(a, integer(2));
+        gotoFrame2(a, integer(0));
+        sayFrame(a);
         a.op(Code::Stop);
-        EXPECT_THAT(run(v, a), ElementsAre("4", "2", "3", "4", "3", "2", "1", "4", "3", "3", "3"));
+        EXPECT_THAT(run(v, a), ElementsAre("4", "2", "3", "4", "3", "2", "1", "4", "3", "3", "3",
+                                           "5", "2"));
     }
 }
 
