@@ -134,8 +134,8 @@ TEST_F(GlobalFunctionsTest, GotosTakeNumbersTextLabelsPathsAndSceneBiases) {
         gotoFrame2(a, integer(0));
         sayFrame(a);
         a.op(Code::Stop);
-        EXPECT_THAT(run(v, a), ElementsAre("4", "2", "3", "4", "3", "2", "1", "4", "3", "3", "3",
-                                           "5", "2"));
+        EXPECT_THAT(run(v, a),
+                    ElementsAre("4", "2", "3", "4", "3", "2", "1", "4", "3", "3", "3", "5", "2"));
     }
 }
 
@@ -379,6 +379,39 @@ TEST_F(GlobalFunctionsTest, LoadsGoToTheTargetTheFunctionsName) {
         player.runFrame();
         EXPECT_THAT(log.lines, ElementsAre("arrived"));
         EXPECT_EQ(player.root(0)->totalFrames, 1);
+    }
+}
+
+// A movie in another level is its own _root, has no _parent and is reached by _levelN in
+// targets, variable paths, tellTarget and gotos from the movie in level 0.
+TEST_F(GlobalFunctionsTest, LevelsAreRootsReachedByTheirNumber) {
+    for (uint8_t v : {5, 6, 7}) {
+        SCOPED_TRACE(int(v));
+        swfwrite::MovieBuilder upper(v);
+        Assembler own;
+        own.setVar("w", str("upper")).getVar("_root").op(Code::TargetPath).trace();
+        own.getVar("_parent").trace().op(Code::Stop);
+        upper.doAction(done(own)).showFrame().showFrame().label("end").showFrame();
+        Assembler a;
+        a.getVar("_level1:w").trace().getVar("_level1.w").trace();
+        a.push({str("_level1")}).op(Code::SetTarget2);
+        a.getVar("w").trace();
+        sayFrame(a);
+        gotoFrame2(a, str("end"));
+        a.push({str("")}).op(Code::SetTarget2);
+        sayFrame(a, "_level1");
+        gotoFrame2(a, str("_level1:2"));
+        sayFrame(a, "_level1");
+        a.getVar("_level2").trace().op(Code::Stop);
+        log.lines.clear();
+        swfwrite::MovieBuilder lower(v);
+        lower.showFrame().doAction(done(a)).showFrame();
+        player.load(0, test::share(lower));
+        player.load(1, test::share(upper));
+        player.runFrame();
+        player.runFrame();
+        EXPECT_THAT(log.lines, ElementsAre("_level1", "undefined", "upper", "upper", "upper", "1",
+                                           "3", "2", "undefined"));
     }
 }
 
