@@ -7,6 +7,7 @@
 #include <QStringEncoder>
 
 #include "../avm1/assembler.h"
+#include "platform/flash/avm1/natives.h"
 #include "scripted_player.h"
 #include "test_movies.h"
 
@@ -350,9 +351,9 @@ TEST_F(GlobalFunctionsTest, LoadsGoToTheTargetTheFunctionsName) {
         getUrl2(a, str("kid.txt"), str("kid"), 0xC0);
         getUrl2(a, str("m.swf"), str(""), 0x40);
         a.op(Code::Stop);
-        const std::vector<std::string> asked = {"open page.php?v=1%202|_blank",
-                                                "fetch GET vars.txt", "fetch GET kid.txt",
-                                                "fetch GET m.swf"};
+        const std::string sent = "open page.php?v=1%202";
+        const std::vector<std::string> asked = {sent + "|_blank", "fetch GET vars.txt",
+                                                "fetch GET kid.txt", "fetch GET m.swf"};
         std::vector<std::string> expected = {"undefined", "undefined"};
         expected.insert(expected.end(), asked.begin(), asked.end());
         EXPECT_EQ(run(v, a), expected);
@@ -365,7 +366,7 @@ TEST_F(GlobalFunctionsTest, LoadsGoToTheTargetTheFunctionsName) {
         player.gotoFrame(root(), 1, false);
         player.gotoFrame(root(), 0, false);
         player.runFrame();
-        expected = {"first", "second", "open page.php?v=1%202&a=first|_blank"};
+        expected = {"first", "second", sent + "&a=first|_blank"};
         expected.insert(expected.end(), asked.begin() + 1, asked.end());
         EXPECT_EQ(log.lines, expected);
         ASSERT_EQ(log.answers.size(), 6u);
@@ -412,6 +413,27 @@ TEST_F(GlobalFunctionsTest, LevelsAreRootsReachedByTheirNumber) {
         player.runFrame();
         EXPECT_THAT(log.lines, ElementsAre("_level1", "undefined", "upper", "upper", "upper", "1",
                                            "3", "2", "undefined"));
+    }
+}
+
+// The player's version is $version of level 0's timeline, the text getVersion() gives, read as
+// eval("$version") or "/:$version" from SWF 4 code on; a clip has none of its own.
+TEST_F(GlobalFunctionsTest, VersionIsALevelZeroVariable) {
+    for (uint8_t v : {4, 5, 6, 7}) {
+        SCOPED_TRACE(int(v));
+        Assembler a;
+        a.getVar("$version").trace().getVar("/:$version").trace();
+        a.getVar("kid:$version").trace();
+        if (v >= 5) {
+            callGlobal(a, "getVersion", {}).trace();
+        }
+        a.op(Code::Stop);
+        const std::string version = avm1::playerVersion().toStdString();
+        std::vector<std::string> expected = {version, version, "undefined"};
+        if (v >= 5) {
+            expected.push_back(version);
+        }
+        EXPECT_EQ(run(v, a), expected);
     }
 }
 
