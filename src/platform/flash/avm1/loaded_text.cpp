@@ -58,6 +58,104 @@ QByteArray encodeMovieString(const QString& text, int swfVersion) {
     return codePage.isValid() ? QByteArray(codePage(text)) : text.toLatin1();
 }
 
+namespace {
+
+// The system's code page as bytes, or none where this system has no such converter or the text
+// does not fit it.
+std::optional<QByteArray> inCodePage(const QString& text) {
+    QStringEncoder codePage("GB18030", QStringEncoder::Flag::Stateless);
+    if (!codePage.isValid()) {
+        return std::nullopt;
+    }
+    QByteArray bytes = codePage(text);
+    if (codePage.hasError()) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+std::optional<QString> fromCodePage(QByteArrayView bytes) {
+    QStringDecoder codePage("GB18030", QStringDecoder::Flag::Stateless);
+    if (!codePage.isValid()) {
+        return std::nullopt;
+    }
+    QString text = codePage(bytes);
+    if (codePage.hasError() || text.isEmpty()) {
+        return std::nullopt;
+    }
+    return text;
+}
+
+bool isLeadByte(uint8_t b) {
+    return b >= 0x81 && b <= 0xFE;
+}
+
+bool isTrailByte(uint8_t b) {
+    return b >= 0x40 && b <= 0xFE && b != 0x7F;
+}
+
+}  // namespace
+
+QByteArray escapedBytes(const QString& text, int swfVersion) {
+    if (swfVersion >= 6) {
+        return text.toUtf8();
+    }
+    QByteArray out;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.unicode() < 0x100) {
+            out.append(char(c.unicode()));
+            continue;
+        }
+        const qsizetype n = c.isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QString character = text.mid(i, n);
+        out.append(inCodePage(character).value_or(character.toUtf8()));
+        i += n - 1;
+    }
+    return out;
+}
+
+QString unescapedText(const QByteArray& bytes, int swfVersion) {
+    if (swfVersion >= 6) {
+        return QString::fromUtf8(bytes);
+    }
+    QString out;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto lead = uint8_t(bytes[i]);
+        if (isLeadByte(lead) && i + 1 < bytes.size() && isTrailByte(uint8_t(bytes[i + 1]))) {
+            if (auto c = fromCodePage(QByteArrayView(bytes).sliced(i, 2))) {
+                out.append(*c);
+                ++i;
+                continue;
+            }
+        }
+        out.append(QChar(lead));
+    }
+    return out;
+}
+
+std::optional<uint16_t> codePageNumber(const QString& character) {
+    const std::optional<QByteArray> bytes = inCodePage(character);
+    if (!bytes || bytes->isEmpty() || bytes->size() > 2) {
+        return std::nullopt;
+    }
+    if (bytes->size() == 1) {
+        return uint8_t(bytes->at(0));
+    }
+    return uint16_t(uint8_t(bytes->at(0)) << 8 | uint8_t(bytes->at(1)));
+}
+
+std::optional<QString> codePageCharacter(uint16_t number) {
+    if (number < 0x80) {
+        return QString(QChar(number));
+    }
+    const char pair[2] = {char(number >> 8), char(number & 0xFF)};
+    if (number < 0x100 || !isLeadByte(uint8_t(pair[0])) || !isTrailByte(uint8_t(pair[1]))) {
+        return std::nullopt;
+    }
+    return fromCodePage(QByteArrayView(pair, 2));
+}
+
 bool usesCodepage(Machine& m) {
     const Value system = m.get(m.global(), QStringLiteral("System"));
     return system.object() && m.toBoolean(m.getMember(system, QStringLiteral("useCodepage")));

@@ -9,6 +9,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace pencora::avm1 {
@@ -20,6 +22,22 @@ QString decodeMovieString(const std::string& bytes, int swfVersion);
 // The reverse of decodeMovieString: text a movie sends out as bytes, UTF-8 from version 6 on,
 // in the system's code page before (Latin-1 where that code page is missing).
 QByteArray encodeMovieString(const QString& text, int swfVersion);
+
+// The bytes escape() and the variable encoders put out: UTF-8 from version 6 on; before, a
+// character Latin-1 holds as that byte and any other in the system's code page, so no
+// character is lost to a question mark.
+QByteArray escapedBytes(const QString& text, int swfVersion);
+// The text unescape() makes of bytes: UTF-8 from version 6 on; before, a pair of bytes that is
+// one double-byte character of the system's code page reads as that character and every other
+// byte as Latin-1, the reverse of escapedBytes.
+QString unescapedText(const QByteArray& bytes, int swfVersion);
+
+// A character's number in the system's code page, as the multibyte functions of movies before
+// version 6 give it: one byte as itself, a double-byte character as lead * 256 + trail; none
+// for a character the code page does not hold in one or two bytes.
+std::optional<uint16_t> codePageNumber(const QString& character);
+// The reverse: the character a code-page number names, none where it names no character.
+std::optional<QString> codePageCharacter(uint16_t number);
 
 // What System.useCodepage says now; false when the movie has no System object.
 bool usesCodepage(Machine& m);

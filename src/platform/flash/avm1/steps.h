@@ -93,6 +93,8 @@ Flow stepStringLength(Machine& m, Activation& act, Step& s);
 Flow stepStringExtract(Machine& m, Activation& act, Step& s);
 Flow stepCharToAscii(Machine& m, Activation& act, Step& s);
 Flow stepAsciiToChar(Machine& m, Activation& act, Step& s);
+Flow stepMBCharToAscii(Machine& m, Activation& act, Step& s);
+Flow stepMBAsciiToChar(Machine& m, Activation& act, Step& s);
 
 // flow_steps.cpp
 Flow stepEnd(Machine& m, Activation& act, Step& s);

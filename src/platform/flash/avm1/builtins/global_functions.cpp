@@ -8,6 +8,7 @@
 #include "platform/flash/avm1/array_object.h"
 #include "platform/flash/avm1/conversions.h"
 #include "platform/flash/avm1/function_object.h"
+#include "platform/flash/avm1/loaded_text.h"
 #include "platform/flash/avm1/machine_impl.h"
 
 namespace pencora::avm1 {
@@ -40,15 +41,11 @@ Value globalIsFinite(Machine& m, const Value&, std::vector<Value>& args) {
     return Value(!args.empty() && std::isfinite(m.toNumber(args[0])));
 }
 
-QByteArray movieBytes(Machine& m, const QString& s) {
-    return m.version() >= 6 ? s.toUtf8() : s.toLatin1();
-}
-
 Value globalEscape(Machine& m, const Value&, std::vector<Value>& args) {
     if (args.empty()) {
         return Value();
     }
-    return Value(urlEscape(movieBytes(m, m.toString(args[0]))));
+    return Value(urlEscape(escapedBytes(m.toString(args[0]), m.version())));
 }
 
 int hexDigit(QChar c) {
@@ -89,10 +86,12 @@ Value globalUnescape(Machine& m, const Value&, std::vector<Value>& args) {
         } else if (s[i] == '+') {
             bytes.append(' ');
         } else {
-            bytes.append(m.version() >= 6 ? QString(s[i]).toUtf8() : QString(s[i]).toLatin1());
+            const qsizetype width = s[i].isHighSurrogate() && i + 1 < n ? 2 : 1;
+            bytes.append(escapedBytes(s.mid(i, width), m.version()));
+            i += width - 1;
         }
     }
-    return Value(m.version() >= 6 ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes));
+    return Value(unescapedText(bytes, m.version()));
 }
 
 bool isFunction(const Value& v) {

@@ -19,9 +19,9 @@ QString formDecode(const QString& s) {
     return QUrl::fromPercentEncoding(t.toUtf8());
 }
 
-// Text goes out as UTF-8 from version 6 on, as the movie's own bytes before.
+// Text goes out as escape() puts it: UTF-8 from version 6 on, the movie's own bytes before.
 QByteArray textBytes(Machine& m, const QString& s) {
-    return m.version() >= 6 ? s.toUtf8() : s.toLatin1();
+    return escapedBytes(s, m.version());
 }
 
 Value loadVarsCtor(Machine&, const Value& self, std::vector<Value>&) {

@@ -8,6 +8,7 @@
 
 #include "platform/flash/avm1/clip_object.h"
 #include "platform/flash/avm1/conversions.h"
+#include "platform/flash/avm1/function_object.h"
 #include "platform/flash/avm1/path_syntax.h"
 #include "platform/flash/runtime/display/frame_actions.h"
 #include "platform/flash/runtime/scripting/clip_display_properties.h"
@@ -421,6 +422,16 @@ avm1::ClipObject* ScriptHost::scriptObject(DisplayObject& object) {
         binding->firstPath = player_.targetPath(object, false);
     }
     avm1::ClipObject* script = binding->script;
+    if (!object.parent && object.depth == 0 && object.kind == ObjectKind::Clip) {
+        // The player's version, as getVersion() gives it, is read from level 0's timeline; it
+        // is not listed nor sent with the timeline's variables.
+        const QString name = QStringLiteral("$version");
+        script->put(name, Value(), avm1::kDontEnum | avm1::kDontDelete);
+        script->find(name, 10)->getter =
+            machine_->makeNative([](avm1::Machine&, const Value&, std::vector<Value>&) {
+                return Value(avm1::playerVersion());
+            });
+    }
     object.script = std::move(binding);
     if (object.field) {
         initTextFieldObject(*machine_, script);
@@ -820,12 +831,6 @@ void ScriptHost::getUrl(const avm1::UrlRequest& request) {
         return;
     }
     std::optional<LoadTarget> target = loadTargetOf(*this, request);
-    if (!target) {
-        if (!request.targetIsClip && !request.loadVariables) {
-            dispatchGetUrl(player_, request.url, request.target);
-        }
-        return;
-    }
     QString url = request.url;
     QByteArray body;
     QString method = QStringLiteral("GET");
@@ -837,6 +842,14 @@ void ScriptHost::getUrl(const avm1::UrlRequest& request) {
         } else if (!vars.isEmpty()) {
             url += (url.contains(u'?') ? u'&' : u'?') + QString::fromLatin1(vars);
         }
+    }
+    if (!target) {
+        // A window opens the address with the timeline's variables in its query when they
+        // go by GET; a window has no body to carry them by POST.
+        if (!request.targetIsClip && !request.loadVariables) {
+            dispatchGetUrl(player_, url, request.target);
+        }
+        return;
     }
     if (request.loadVariables) {
         loader_.loadVariables(*target, url, method, body);
