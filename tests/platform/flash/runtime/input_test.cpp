@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 
 #include "../avm1/assembler.h"
 #include "engine_fixture.h"
@@ -1014,6 +1015,82 @@ TEST(FocusHighlight, FramesTheTabbedObjectUntilThePointerMoves) {
     move.x = move.y = 90;
     f.engine->handleInput(move);
     EXPECT_EQ(f.render(100, 100, flash::Quality::Low).pixel(20, 20), 0xFF999999u);
+}
+
+// The frame per version: on by default and off movie-wide; from SWF 6 a button's own
+// _focusrect switches it on for that button alone, before 6 the same write is the movie-wide
+// switch. The frame surrounds a turned object's upright bounds on the stage and goes with the
+// object.
+TEST(FocusHighlight, FollowsFocusrectPerVersionAndFramesTheStageBounds) {
+    const QRgb yellow = 0xFFFFFF00u;
+    auto yellowPixels = [&](const QImage& img) {
+        int n = 0;
+        for (int y = 0; y < img.height(); ++y) {
+            for (int x = 0; x < img.width(); ++x) {
+                n += img.pixel(x, y) == yellow;
+            }
+        }
+        return n;
+    };
+    enum class Setting { Default, Off, OffButOnForB };
+    for (int version : {5, 6, 8}) {
+        for (Setting setting : {Setting::Default, Setting::Off, Setting::OffButOnForB}) {
+            SCOPED_TRACE(testing::Message() << "SWF " << version << " setting " << int(setting));
+            test::EngineFixture f;
+            swfwrite::MovieBuilder b(static_cast<uint8_t>(version), 200, 100);
+            swf::Button shown = greyButton(b);
+            shown.records[0].states |= swf::button_state::Over;
+            const uint16_t button = b.define(shown);
+            // "b" turned 45 degrees, its left corner at (112, 48): the square reaches from
+            // x 112 to 168.6 and y 19.7 to 76.3 on the stage.
+            swf::Matrix turned = at(112, 48);
+            turned.a = turned.d = std::cos(std::numbers::pi / 4);
+            turned.c = std::sin(std::numbers::pi / 4);
+            turned.b = -turned.c;
+            Assembler s;
+            if (setting != Setting::Default) {
+                s.append(setMember("_root", "_focusrect", boolean(false)));
+            }
+            if (setting == Setting::OffButOnForB) {
+                s.append(setMember("b", "_focusrect", boolean(true)));
+            }
+            b.tag(named(button, 1, "a", at(20, 10)))
+                .tag(named(button, 2, "b", turned))
+                .doAction([&] {
+                    s.op(Code::End);
+                    return s.bytes;
+                }())
+                .showFrame();
+            b.remove(2).showFrame();
+            ASSERT_TRUE(f.load(b));
+            auto tab = [&] {
+                flash::InputEvent e;
+                e.keyCode = vk::Tab;
+                e.kind = flash::InputKind::KeyDown;
+                f.engine->handleInput(e);
+                e.kind = flash::InputKind::KeyUp;
+                f.engine->handleInput(e);
+                return f.render(200, 100, flash::Quality::Low);
+            };
+            // Before SWF 6 "b._focusrect = true" throws the one movie-wide switch back on.
+            const bool aFramed =
+                setting == Setting::Default || (setting == Setting::OffButOnForB && version < 6);
+            const bool bFramed = setting != Setting::Off;
+            QImage img = tab();
+            EXPECT_EQ(img.pixel(20, 10) == yellow, aFramed);
+            EXPECT_EQ(yellowPixels(img), aFramed ? 4 * 3 * 40 - 4 * 9 : 0);
+            img = tab();
+            // The upright box round the turned square, whose corners the square leaves empty.
+            EXPECT_EQ(img.pixel(112, 20) == yellow, bFramed);
+            EXPECT_EQ(img.pixel(168, 75) == yellow, bFramed);
+            EXPECT_EQ(img.pixel(112, 75) == yellow, bFramed);
+            EXPECT_EQ(img.pixel(140, 48), 0xFF999999u) << "inside the frame";
+            EXPECT_NE(img.pixel(20, 10), yellow) << "a's frame has gone";
+            // The timeline takes "b" away: its frame goes with it.
+            f.engine->runFrame();
+            EXPECT_EQ(yellowPixels(f.render(200, 100, flash::Quality::Low)), 0);
+        }
+    }
 }
 
 // Mouse.hide reaches the pointer the control shows: none, over buttons too, until shown.

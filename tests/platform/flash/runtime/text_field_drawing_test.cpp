@@ -305,6 +305,27 @@ TEST_F(FieldPixelsTest, KernedEmbeddedGlyphsDrawCloser) {
     EXPECT_EQ(img.pixel(64, 20), kGreen);
 }
 
+// Embedded glyphs are drawn where their unrounded advances lead, each on the nearest twip,
+// though the layout counts every advance down to whole twips (textWidth and the selection).
+TEST_F(FieldPixelsTest, EmbeddedGlyphsStepByTheirUnroundedAdvances) {
+    swf::Font f = squareFont();
+    f.advances = {20479};  // 99.995 twips at 5 px: 99 as the layout counts it
+    swf::EditText e = box(b.define(f));
+    e.bounds = {0, 1800, 0, 600};
+    e.border = false;
+    e.fontHeight = 100;
+    e.initialText = "aaaaaaaaaaaaaaaaa";
+    place(e);
+    b.showFrame();
+    ASSERT_TRUE(load(b));
+    // Squares 4 px wide from x = 12 px: the 16th at 87 to 91 px and the 17th from 92 px, not
+    // from 91.2 px as seventeen whole-twip steps would put it.
+    const QImage img = render(100, 60);
+    EXPECT_EQ(img.pixel(90, 14), kBlack);
+    EXPECT_EQ(img.pixel(91, 14), kGreen);
+    EXPECT_EQ(img.pixel(92, 14), kBlack);
+}
+
 TEST_F(FieldPixelsTest, DeviceGlyphsStepByWholePixelsOfTheFieldsSize) {
     const FieldMeasure measure(nullptr, false);
     TextFormat fmt = TextFormat::defaults();

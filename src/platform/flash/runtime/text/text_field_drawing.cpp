@@ -64,7 +64,7 @@ int glyphIndex(const swf::Font& font, char16_t code) {
 }
 
 // Advances are read unsigned: fonts may give advances past 32767 em units. Scaled to a size,
-// each one counts in whole twips, rounded down.
+// the layout counts each one in whole twips, rounded down; glyphs are drawn at the unrounded sum.
 double glyphAdvance(const swf::Font& font, size_t g) {
     return g < font.advances.size() ? double(uint16_t(font.advances[g])) : 0.0;
 }
@@ -450,7 +450,8 @@ class TextFieldDrawing : public CharacterDrawing {
         }
         const double scale = run.format.size.value_or(12) * 20.0 / emSquare(font);
         double x = run.origin.x() + bounds_.left();
-        // Glyphs sit on whole twips and step by whole-twip advances, as the layout measured.
+        // Glyphs sit on whole twips but step by their unrounded advances, so that the fractions
+        // the layout drops (it counts each advance down to whole twips) do not pile up.
         const double y = std::round(run.origin.y() + bounds_.top());
         const double spacing = run.format.letterSpacing.value_or(0) * 20;
         const bool kerned = run.format.kerning.value_or(false) && !font.kerning.empty();
@@ -462,7 +463,7 @@ class TextFieldDrawing : public CharacterDrawing {
                 t.translate(std::round(x), y);
                 t.scale(scale, scale);
                 out.addPath(t.map((*glyphs)[size_t(g)]));
-                x += spacedAdvance(std::floor(glyphAdvance(font, size_t(g)) * scale), spacing);
+                x += spacedAdvance(glyphAdvance(font, size_t(g)) * scale, spacing);
             } else {
                 x += spacedAdvance(0, spacing);
             }
