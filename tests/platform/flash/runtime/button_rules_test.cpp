@@ -382,6 +382,39 @@ TEST_F(ButtonRules, ActionsRunOnTheHoldingTimelineAndHandlersOnTheButtonByVersio
     }
 }
 
+// A button placed in the states of another is drawn above the outer button's shapes and takes
+// the mouse where its own hit area lies, even past the outer one's hit area; the outer button
+// keeps the rest of its area. The inner button's actions run on the clip holding the outer
+// one, and the inner instance outlives the outer button's change of state.
+TEST_F(ButtonRules, AButtonInsideAButtonsStateTakesTheMouseOverItsHolder) {
+    for (uint8_t version : {5, 8}) {
+        SCOPED_TRACE(int(version));
+        swfwrite::MovieBuilder b(version);
+        swf::Button inner = squareButton(b, 0, 0, 40, 40);
+        inner.actions = {swf::ButtonCondAction{
+            bc::OverDownToOverUp, 0, done(traceWith("inner release in ", var("_target")), false)}};
+        swf::Button outer = squareButton(b, 0, 0, 100, 100);
+        outer.records.push_back(record(bs::Up | bs::Over | bs::Down, b.define(inner), 2));
+        // Inside the outer button at (80, 80): reaching 120 px, past the outer hit area.
+        outer.records.back().matrix = swf::Matrix{1, 0, 0, 1, 1600, 1600};
+        outer.actions = {
+            swf::ButtonCondAction{bc::OverDownToOverUp, 0, done(say("outer release"), false)}};
+        swfwrite::TimelineBuilder holder;
+        holder.tag(placed(b.define(outer), 1, "outer")).showFrame();
+        b.tag(placed(b.define(holder.sprite()), 1, "holder"));
+        b.doAction(done(Assembler{})).showFrame();
+        lines.clear();
+        load(b);
+        for (QPointF at : {QPointF(20, 20), QPointF(90, 90), QPointF(110, 110), QPointF(50, 20)}) {
+            click(at);
+        }
+        player.mouseMove({500, 380});
+        click({150, 150});
+        EXPECT_THAT(take(), ElementsAre("outer release", "inner release in /holder",
+                                        "inner release in /holder", "outer release"));
+    }
+}
+
 // The hand shows over a button or a clip acting as one unless its useHandCursor, its own or
 // its prototype's, is false; the click works either way.
 TEST_F(ButtonRules, UseHandCursorFalseKeepsTheArrowButNotTheClick) {

@@ -141,7 +141,12 @@ void Player::buttonTransition(DisplayObject& button, uint16_t condition) {
     }
     // The button's own actions run before its script handler (onRelease after on(release)).
     if (button.button) {
-        auto owner = sharedOf(*button.parent);
+        // A button inside another button's state acts on the clip holding the outer one.
+        DisplayObject* holder = button.parent;
+        while (holder->kind == ObjectKind::Button && holder->parent) {
+            holder = holder->parent;
+        }
+        auto owner = sharedOf(*holder);
         bool queued = false;
         for (const swf::ButtonCondAction& a : button.button->actions) {
             if (a.conditions & condition) {
@@ -293,8 +298,16 @@ DisplayObject* findButton(const DisplayObject& container, QPointF twips, Drawing
         }
         // A button or button-like clip a script disabled (enabled = false) lets the mouse by.
         const bool disabled = !runner.scriptFlag(o, QStringLiteral("enabled")).value_or(true);
-        if (o.kind == ObjectKind::Button && o.button && !disabled && hitsButton(o, twips, f)) {
-            return it->second.get();
+        if (o.kind == ObjectKind::Button && o.button && !disabled) {
+            // A button shown in the state of another lies above its holder's own shapes and
+            // takes the mouse where it is hit; the holder keeps the rest of its hit area.
+            if (DisplayObject* inner = findButton(o, twips, f, runner)) {
+                return inner;
+            }
+            if (hitsButton(o, twips, f)) {
+                return it->second.get();
+            }
+            continue;
         }
         if (o.isClip()) {
             // A clip with mouse handlers takes the mouse for everything inside it.
