@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 
 #include "../avm1/assembler.h"
 #include "platform/flash/runtime/scripting/script_host.h"
@@ -354,6 +355,69 @@ TEST_F(ClassClips, PlacedClipsHearLoadAfterTheScriptOfTheirFrame) {
         EXPECT_THAT(play(b, 1), ElementsAre("frame 1", "clipEvent load item", "onLoad made yes"))
             << int(version);
         EXPECT_THAT(next(), ElementsAre()) << int(version);
+    }
+}
+
+// An exported sprite named `name` with nothing on its one frame, or `inside` at depth 1 as "p".
+uint16_t namedSprite(swfwrite::MovieBuilder& b, const std::string& name,
+                     std::optional<uint16_t> inside = std::nullopt) {
+    swfwrite::TimelineBuilder t;
+    if (inside) {
+        swf::PlaceObject p;
+        p.characterId = *inside;
+        p.depth = 1;
+        p.name = "p";
+        t.place(p);
+    }
+    t.showFrame();
+    const uint16_t id = b.define(t.sprite());
+    b.tag(swf::ExportAssets{{{id, name}}});
+    return id;
+}
+
+// The init object given to attachMovie is for the clip attached alone: the clips its first
+// frame places inside it do not take it, even one with a class of its own (built first, as
+// it is on that frame); and a constructor that attaches a clip with an init object of its
+// own while the outer clip is being built leaves the outer one's alone.
+TEST_F(ClassClips, TheInitObjectGoesToTheAttachedClipNotToWhatItHolds) {
+    // _global.Part, a MovieClip: traces "ctor <name> <ready>", then attaches "leaf" as l with
+    // {ready: "leaf"}.
+    Assembler part;
+    part.push({str("ctor "), reg(1), str("_name")}).op(Code::GetMember).op(Code::Add2);
+    part.push({str(" "), reg(1), str("ready")}).op(Code::GetMember).op(Code::Add2);
+    part.op(Code::Add2).trace();
+    part.push({str("ready"), str("leaf"), integer(1)}).op(Code::InitObject);
+    part.push({integer(1), str("l"), str("leaf"), integer(4), reg(1), str("attachMovie")});
+    part.op(Code::CallMethod).op(Code::Pop);
+    Assembler partClass;
+    partClass.append(defineGlobal("Part", withThis(part))).append(extend("Part", "MovieClip"));
+    partClass.append(global("Part")).push({str("part"), integer(2), str("Object")});
+    partClass.op(Code::GetVariable).push({str("registerClass")}).op(Code::CallMethod);
+    partClass.op(Code::Pop);
+    // After attaching: trace(a.p.ready); trace(a.p.l.ready)
+    Assembler after;
+    after.push({str("a")}).op(Code::GetVariable).push({str("p")}).op(Code::GetMember);
+    after.push({str("ready")}).op(Code::GetMember).trace();
+    after.push({str("a")}).op(Code::GetVariable).push({str("p")}).op(Code::GetMember);
+    after.push({str("l")}).op(Code::GetMember).push({str("ready")}).op(Code::GetMember).trace();
+    for (uint8_t version : {6, 7, 8}) {
+        swfwrite::MovieBuilder b(version);
+        namedSprite(b, "leaf");
+        const uint16_t partId = namedSprite(b, "part");
+        b.tag(swf::DoInitAction{partId, done(partClass)});
+        const uint16_t item = namedSprite(b, "item", partId);
+        b.tag(swf::DoInitAction{item, done(registeredItem())});
+        b.doAction(done(attachItem("a", 5).append(after).op(Code::Stop))).showFrame();
+        const std::string none = version < 7 ? "" : "undefined";
+        const std::vector<std::string> lines = play(b, 1);
+        EXPECT_THAT(lines, testing::Contains("ctor p " + none)) << int(version);
+        EXPECT_THAT(lines, testing::Contains("ctor a yes")) << int(version);
+        // What the frame traces once the clip is attached: p's ready, then l's.
+        const auto at = std::find(lines.begin(), lines.end(), "attached a");
+        ASSERT_GE(std::distance(at, lines.end()), 3) << int(version);
+        EXPECT_THAT(std::vector<std::string>(at, at + 3),
+                    ElementsAre("attached a", "undefined", "leaf"))
+            << int(version);
     }
 }
 

@@ -97,13 +97,17 @@ double halfTurns(double degrees) {
 // stays as it is (on whole twips) along the other. Both scales are then taken against the clip
 // turned but not scaled, so that _xscale follows the parent's x and _yscale its y whatever the
 // rotation; the rotation stays. A clip without size along the axis set stays as it is, and a
-// scale whose turned size is nothing keeps its value.
+// scale whose turned size is nothing keeps its value. A negative size is refused: a size sets
+// how far the clip reaches, never which way it faces, so a flipped clip stays flipped.
 bool setSize(DisplayObject& clip, bool width, double size) {
+    if (!std::isfinite(size) || size < 0) {
+        return false;
+    }
     const QRectF now = parentBounds(clip);
     ScaleRotation v = scaleRotationOf(clip);
     const auto turnedOnly =
         contentBounds(clip, toTransform(matrixOf({100, 100, v.rotation, v.skew})), true);
-    if (!turnedOnly || !std::isfinite(size)) {
+    if (!turnedOnly) {
         return false;
     }
     const double turnedWidth = turnedOnly->width() / 20;
