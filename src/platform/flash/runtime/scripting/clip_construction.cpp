@@ -227,12 +227,14 @@ void ScriptHost::runPendingConstructs() {
 
 DisplayObject* ScriptHost::placeClip(DisplayObject& parent, const Player::ScriptPlacement& place,
                                      avm1::Object* init) {
-    pendingInit_ = init;
+    // Scripts the placement runs may place clips of their own: each keeps its init object.
+    const PendingInit outer = pendingInit_;
+    pendingInit_ = {init, &parent, place.depth};
     const bool wasPlacing = placingByScript_;
     placingByScript_ = true;
     DisplayObject* clip = player_.placeByScript(parent, place);
     placingByScript_ = wasPlacing;
-    pendingInit_ = nullptr;
+    pendingInit_ = outer;
     return clip;
 }
 

@@ -502,8 +502,12 @@ void ScriptHost::enterFrameEvent(Player&, DisplayObject& clip) {
 }
 
 void ScriptHost::placed(Player&, DisplayObject& clip) {
-    avm1::Object* init = pendingInit_;
-    pendingInit_ = nullptr;
+    avm1::Object* init = nullptr;
+    if (pendingInit_.init && clip.parent == pendingInit_.parent &&
+        clip.depth == pendingInit_.depth) {
+        init = pendingInit_.init;
+        pendingInit_.init = nullptr;
+    }
     if (clip.field) {
         syncTextVariable(*this, clip, true);
         return;
