@@ -142,7 +142,8 @@ int main(int argc, char** argv) {
         } else if (auto* b = std::get_if<swf::Button>(&c)) {
             std::printf("button %u\n", id);
             for (const auto& cond : b->actions) {
-                std::printf("  condition\n");
+                std::printf("  condition 0x%04x key=%u\n", unsigned(cond.conditions),
+                            unsigned(cond.keyCode));
                 dumpActions(cond.actions, "    ");
             }
         }

@@ -168,8 +168,8 @@ std::shared_ptr<const Drawable> Library::prepare(uint16_t characterId) {
         d->bounds = toRectF(shape->bounds);
         addImagesOf(shape->fills, *d);
         for (const auto& rec : shape->records) {
-            if (const auto* s = std::get_if<StyleChange>(&rec); s && s->hasNewStyles) {
-                addImagesOf(s->newFills, *d);
+            if (const auto* s = std::get_if<StyleChange>(&rec); s && s->newStyles) {
+                addImagesOf(s->newStyles->fills, *d);
             }
         }
         for (const auto& l : shape->lines) {

@@ -16,8 +16,8 @@ void collectEdges(const std::vector<ShapeRecord>& records, const std::vector<Fil
     uint32_t line = 0;
     for (const auto& rec : records) {
         if (const auto* s = std::get_if<StyleChange>(&rec)) {
-            if (s->hasNewStyles) {
-                groups.push_back({s->newFills, s->newLines});
+            if (s->newStyles) {
+                groups.push_back({s->newStyles->fills, s->newStyles->lines});
                 fill0 = fill1 = line = 0;
             }
             if (s->moveX) {

@@ -252,9 +252,10 @@ std::vector<ShapeRecord> readShapeRecords(ByteReader& r, uint8_t shapeVersion) {
         if (flags & 0x10) {
             // New styles start on a byte boundary; the bit stream resumes after them.
             bits.reset();
-            change.hasNewStyles = true;
-            change.newFills = readFillStyles(r, shapeVersion);
-            change.newLines = readLineStyles(r, shapeVersion);
+            auto styles = std::make_shared<NewStyles>();
+            styles->fills = readFillStyles(r, shapeVersion);
+            styles->lines = readLineStyles(r, shapeVersion);
+            change.newStyles = std::move(styles);
             bits.emplace(r);
             fillBits = bits->ub(4);
             lineBits = bits->ub(4);

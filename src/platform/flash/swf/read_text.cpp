@@ -17,6 +17,9 @@ void readGlyphs(ByteReader& table, const std::vector<uint32_t>& offsets, uint32_
         ByteReader glyph = table.sub(stop - begin, "glyph shape");
         font.glyphs.push_back(glyph.atEnd() ? std::vector<ShapeRecord>{}
                                             : readShapeRecords(glyph, 1));
+        // A font may hold tens of thousands of glyphs, most never drawn: each keeps no spare
+        // room from its growth.
+        font.glyphs.back().shrink_to_fit();
     }
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <variant>
 #include <vector>
@@ -76,6 +77,13 @@ struct LineStyle {
     friend bool operator==(const LineStyle&, const LineStyle&) = default;
 };
 
+// Style arrays a style change puts in place of the current ones.
+struct NewStyles {
+    std::vector<FillStyle> fills;
+    std::vector<LineStyle> lines;
+    friend bool operator==(const NewStyles&, const NewStyles&) = default;
+};
+
 // A style change. Style indices are 1-based into the current style arrays, 0 meaning "none";
 // an index field not present keeps the previous value.
 struct StyleChange {
@@ -84,11 +92,16 @@ struct StyleChange {
     std::optional<uint32_t> fill0;
     std::optional<uint32_t> fill1;
     std::optional<uint32_t> line;
-    // New style arrays replacing the current ones (the indices above then refer to them).
-    bool hasNewStyles = false;
-    std::vector<FillStyle> newFills;
-    std::vector<LineStyle> newLines;
-    friend bool operator==(const StyleChange&, const StyleChange&) = default;
+    // New style arrays replacing the current ones (the indices above then refer to them), or
+    // null. Held apart because records are many (a font's glyphs are made of them) and new
+    // styles rare: every record of a shape is as large as a style change.
+    std::shared_ptr<const NewStyles> newStyles;
+    friend bool operator==(const StyleChange& a, const StyleChange& b) {
+        const bool sameStyles = a.newStyles == b.newStyles ||
+                                (a.newStyles && b.newStyles && *a.newStyles == *b.newStyles);
+        return a.moveX == b.moveX && a.moveY == b.moveY && a.fill0 == b.fill0 &&
+               a.fill1 == b.fill1 && a.line == b.line && sameStyles;
+    }
 };
 
 struct StraightEdge {
@@ -107,6 +120,8 @@ struct CurvedEdge {
 };
 
 using ShapeRecord = std::variant<StyleChange, StraightEdge, CurvedEdge>;
+// Fonts hold hundreds of thousands of records; keep each one small.
+static_assert(sizeof(ShapeRecord) <= 64);
 
 struct Shape {
     uint16_t id = 0;

@@ -165,7 +165,7 @@ void writeShapeRecords(ByteWriter& w, const std::vector<swf::ShapeRecord>& recor
             const auto& s = std::get<swf::StyleChange>(rec);
             const bool move = s.moveX.has_value() || s.moveY.has_value();
             uint32_t flags = (move ? 0x01 : 0) | (s.fill0 ? 0x02 : 0) | (s.fill1 ? 0x04 : 0) |
-                             (s.line ? 0x08 : 0) | (s.hasNewStyles ? 0x10 : 0);
+                             (s.line ? 0x08 : 0) | (s.newStyles ? 0x10 : 0);
             if (flags == 0) {
                 continue;  // an empty change would read as the end of the shape
             }
@@ -188,11 +188,11 @@ void writeShapeRecords(ByteWriter& w, const std::vector<swf::ShapeRecord>& recor
             if (s.line) {
                 bits->ub(*s.line, lineBits);
             }
-            if (s.hasNewStyles) {
+            if (s.newStyles) {
                 bits.reset();
-                writeStyles(w, s.newFills, s.newLines, shapeVersion);
-                fillBits = unsignedBits(s.newFills.size());
-                lineBits = unsignedBits(s.newLines.size());
+                writeStyles(w, s.newStyles->fills, s.newStyles->lines, shapeVersion);
+                fillBits = unsignedBits(s.newStyles->fills.size());
+                lineBits = unsignedBits(s.newStyles->lines.size());
                 bits = std::make_unique<BitWriter>(w);
                 bits->ub(fillBits, 4);
                 bits->ub(lineBits, 4);

@@ -169,6 +169,44 @@ TEST_F(MovieClipTest, AttachMovieFindsExportsIgnoringCaseAndCopiesTheInitObject)
     EXPECT_EQ(call(root(), "getInstanceAtDepth", {3}).object(), again);
 }
 
+// A symbol whose first frame places a clip of its own: the init object belongs to the clip
+// attached or copied, never to the clips its timeline places while it is made.
+TEST_F(MovieClipTest, TheInitObjectGoesToTheNewClipNotToTheClipsItsFramePlaces) {
+    swfwrite::MovieBuilder b;
+    const uint16_t shape = b.define(square(0, 0, 10, 10, kRed));
+    swfwrite::TimelineBuilder inner;
+    inner.place(shape, 1).showFrame();
+    const uint16_t innerId = b.define(inner.sprite());
+    swf::PlaceObject pic;
+    pic.depth = 1;
+    pic.characterId = innerId;
+    pic.name = "pic";
+    pic.matrix = swf::Matrix{0.5, 0, 0, 0.5, 0, 0};
+    swfwrite::TimelineBuilder card;
+    card.place(pic).showFrame();
+    const uint16_t cardId = b.define(card.sprite());
+    b.tag(swf::ExportAssets{{{cardId, "Card"}}});
+    player.load(0, test::share(b));
+    player.runFrame();
+
+    Object* init = m().makeObject();
+    init->put(QStringLiteral("_xscale"), Value(90));
+    init->put(QStringLiteral("tag"), Value("mine"));
+    Object* attached = call(root(), "attachMovie", {"Card", "card", 1, Value(init)}).object();
+    ASSERT_TRUE(attached);
+    Object* copy = call(attached, "duplicateMovieClip", {"copy", 2, Value(init)}).object();
+    ASSERT_TRUE(copy);
+    for (Object* clip : {attached, copy}) {
+        EXPECT_EQ(number(clip, "_xscale"), 90);
+        EXPECT_EQ(m().toString(m().get(clip, QStringLiteral("tag"))), u"mine");
+        Object* child = m().get(clip, QStringLiteral("pic")).object();
+        ASSERT_TRUE(child);
+        EXPECT_EQ(number(child, "_xscale"), 50);
+        EXPECT_TRUE(m().get(child, QStringLiteral("tag")).isUndefined());
+        EXPECT_EQ(number(clip, "_width"), 4.5);
+    }
+}
+
 // A script may attach a symbol inside an instance of itself, and a copy of such a clip inside
 // it, as a tree built branch by branch does; each level is a clip of its own.
 TEST_F(MovieClipTest, ScriptsNestASymbolInsideItsOwnInstances) {

@@ -46,9 +46,8 @@ MovieBuilder everythingMovie(uint8_t version) {
     Shape shape = sb.build(0, 4);
     // A style change with new styles part way through.
     StyleChange fresh;
-    fresh.hasNewStyles = true;
-    fresh.newFills = {solidFill({1, 2, 3, 4})};
-    fresh.newLines = {solidLine(20, {5, 6, 7, 8})};
+    fresh.newStyles = std::make_shared<NewStyles>(
+        NewStyles{{solidFill({1, 2, 3, 4})}, {solidLine(20, {5, 6, 7, 8})}});
     fresh.fill1 = 1;
     fresh.moveX = 1000;
     fresh.moveY = 1000;

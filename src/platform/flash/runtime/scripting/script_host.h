@@ -187,6 +187,14 @@ class ScriptHost : public ActionRunner, public avm1::Host {
         avm1::Object* ctor = nullptr;
     };
 
+    // The init object of the clip a script is placing, for that clip alone: the clips its
+    // first frame places are told first and must not take it.
+    struct PendingInit {
+        avm1::Object* init = nullptr;
+        const DisplayObject* parent = nullptr;
+        int depth = 0;
+    };
+
     struct Drag {
         std::weak_ptr<DisplayObject> clip;
         QPointF offset;  // clip position minus mouse, in parent pixels
@@ -207,13 +215,6 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     std::set<avm1::ClipBinding*> bindings_;
     double clock_ = 0;
     double pinnedWallClock_ = std::numeric_limits<double>::quiet_NaN();
-    // The init object of the clip a script is placing, named by where it goes: the clips its
-    // first frame places inside it are placed before it and do not take it.
-    struct PendingInit {
-        avm1::Object* init = nullptr;
-        const DisplayObject* parent = nullptr;
-        int depth = 0;
-    };
     PendingInit pendingInit_;
     bool placingByScript_ = false;
     std::optional<Drag> drag_;
