@@ -60,13 +60,17 @@ QByteArray encodeMovieString(const QString& text, int swfVersion) {
 
 namespace {
 
+QStringEncoder codePageEncoder() {
+    return QStringEncoder("GB18030", QStringEncoder::Flag::Stateless);
+}
+
 // The system's code page as bytes, or none where this system has no such converter or the text
-// does not fit it.
-std::optional<QByteArray> inCodePage(const QString& text) {
-    QStringEncoder codePage("GB18030", QStringEncoder::Flag::Stateless);
+// does not fit it. One encoder serves a whole string, its error state cleared for each use.
+std::optional<QByteArray> inCodePage(QStringEncoder& codePage, const QString& text) {
     if (!codePage.isValid()) {
         return std::nullopt;
     }
+    codePage.resetState();
     QByteArray bytes = codePage(text);
     if (codePage.hasError()) {
         return std::nullopt;
@@ -101,6 +105,7 @@ QByteArray escapedBytes(const QString& text, int swfVersion) {
         return text.toUtf8();
     }
     QByteArray out;
+    QStringEncoder codePage = codePageEncoder();
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
         if (c.unicode() < 0x100) {
@@ -109,7 +114,7 @@ QByteArray escapedBytes(const QString& text, int swfVersion) {
         }
         const qsizetype n = c.isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
         const QString character = text.mid(i, n);
-        out.append(inCodePage(character).value_or(character.toUtf8()));
+        out.append(inCodePage(codePage, character).value_or(character.toUtf8()));
         i += n - 1;
     }
     return out;
@@ -135,7 +140,8 @@ QString unescapedText(const QByteArray& bytes, int swfVersion) {
 }
 
 std::optional<uint16_t> codePageNumber(const QString& character) {
-    const std::optional<QByteArray> bytes = inCodePage(character);
+    QStringEncoder codePage = codePageEncoder();
+    const std::optional<QByteArray> bytes = inCodePage(codePage, character);
     if (!bytes || bytes->isEmpty() || bytes->size() > 2) {
         return std::nullopt;
     }
