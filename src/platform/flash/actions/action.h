@@ -5,6 +5,10 @@
 // stay in that list right after the record that opens them; the opening record names where each
 // part ends as an index into the list. Branches (Jump, If, WaitForFrame skips) are resolved to
 // indices too. An index equal to the list's size means "end of block".
+//
+// A branch may leave its block for action records elsewhere in the file; those records come
+// after the block's own (from ActionBlock::outsideBegin on), linked by `next` and by their
+// branches like the rest.
 #pragma once
 
 #include <cstdint>
@@ -183,7 +187,9 @@ struct TryDef {
 
 struct Action {
     ActionCode code = ActionCode::End;
-    uint32_t offset = 0;  // byte offset of the record inside its block
+    // Byte offset of the record inside its block; for a record outside the block, its
+    // distance from the block's start (modulo 2^32 for records before it).
+    uint32_t offset = 0;
     // Jump and If: where a taken branch goes. With: end of the body. WaitForFrame/2: where the
     // skip lands when the frame is not loaded.
     uint32_t target = 0;
@@ -207,6 +213,10 @@ struct ActionBlock {
     // Problems met while decoding (truncated record, branch into the middle of a record ...).
     // Decoding stops at the first record that cannot be read; what came before stays usable.
     std::vector<std::string> notes;
+    // Index of the first record read outside the block; none when past the list. Those
+    // records are reached only by branches, from the block or from a function body or
+    // other region in it, and they run as part of whatever branched there.
+    uint32_t outsideBegin = UINT32_MAX;
 };
 
 const char* actionName(ActionCode code);

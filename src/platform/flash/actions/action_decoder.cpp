@@ -161,44 +161,74 @@ void decodePush(RecordReader& r, Action& a) {
 // each one's `next` names the record that follows it in its own run.
 class BlockDecoder {
   public:
-    explicit BlockDecoder(std::span<const uint8_t> bytes) : bytes_(bytes) {
+    // `file` holds the block at [begin, end). Branches that leave the block are followed into
+    // the rest of `file` (see decodeActionsInFile); with `file` being the block alone they end it.
+    BlockDecoder(std::span<const uint8_t> file, size_t begin, size_t end)
+        : bytes_(file), begin_(begin), end_(end) {
         // Reserve a rough guess only; the list grows with what is actually read.
-        block_.actions.reserve(std::min<size_t>(bytes.size() / 2 + 1, 1 << 16));
+        block_.actions.reserve(std::min<size_t>((end - begin) / 2 + 1, 1 << 16));
     }
 
     ActionBlock decode() {
-        decodeRun(0);
+        decodeRun(begin_, end_, false);
         for (size_t i = 0; i < fixups_.size(); ++i) {
             const Fixup f = fixups_[i];  // decodeRun may grow the list
-            if (f.mustBeExact && f.byteOffset >= 0 && f.byteOffset < int64_t(bytes_.size()) &&
-                !starts_.contains(uint32_t(f.byteOffset))) {
-                ordered_ = false;
-                decodeRun(size_t(f.byteOffset));
+            if (!f.mustBeExact || f.byteOffset < 0 || f.byteOffset >= int64_t(bytes_.size()) ||
+                starts_.contains(uint32_t(f.byteOffset))) {
+                continue;
+            }
+            ordered_ = false;
+            if (inBlock(f.byteOffset)) {
+                decodeRun(size_t(f.byteOffset), end_, false);
+            } else {
+                decodeRun(size_t(f.byteOffset), bytes_.size(), true);
             }
         }
         putInByteOrder();
         resolve();
+        toBlockOffsets();
         return std::move(block_);
     }
 
   private:
-    void decodeRun(size_t pos) {
-        while (pos < bytes_.size() && !starts_.contains(uint32_t(pos))) {
-            size_t next = 0;
-            if (!decodeRecord(pos, next)) {
+    // Most records read outside the block, for all its branches together.
+    static constexpr size_t kMaxOutsideRecords = 1 << 16;
+
+    bool inBlock(int64_t pos) const { return pos >= int64_t(begin_) && pos < int64_t(end_); }
+
+    // Reads records from `pos` until `limit`, a record already read or one that cannot be read.
+    // Outside the block a run also ends after an End record: code reached by a branch ends
+    // there, and what follows it is some other tag's data.
+    void decodeRun(size_t pos, size_t limit, bool outside) {
+        while (pos < limit && !starts_.contains(uint32_t(pos))) {
+            if (outside && outsideRecords_ >= kMaxOutsideRecords) {
+                block_.notes.push_back("too many actions reached outside the block");
                 return;
+            }
+            size_t next = 0;
+            if (!decodeRecord(pos, limit, next)) {
+                return;
+            }
+            if (outside) {
+                ++outsideRecords_;
+                if (bytes_[pos] == uint8_t(ActionCode::End)) {
+                    return;
+                }
             }
             pos = next;
         }
     }
 
-    bool decodeRecord(size_t pos, size_t& nextPos);
+    bool decodeRecord(size_t pos, size_t limit, size_t& nextPos);
     bool readOperands(RecordReader& r, Action& a, size_t index, int64_t next);
     void putInByteOrder();
     void resolve();
+    void toBlockOffsets();
     uint32_t indexAt(int64_t byteOffset, bool exact, size_t from);
 
     std::span<const uint8_t> bytes_;
+    size_t begin_;
+    size_t end_;
     ActionBlock block_;
     std::vector<uint32_t> ends_;  // byte offset after each record
     std::unordered_set<uint32_t> starts_;
@@ -206,10 +236,11 @@ class BlockDecoder {
     std::vector<std::shared_ptr<FunctionDef>> functions_;
     std::vector<std::shared_ptr<TryDef>> tries_;
     bool ordered_ = true;  // one run only: the records follow each other
+    size_t outsideRecords_ = 0;
+    uint32_t inside_ = 0;  // after putInByteOrder: how many records lie inside the block
 };
 
-bool BlockDecoder::decodeRecord(size_t pos, size_t& nextPos) {
-    const size_t size = bytes_.size();
+bool BlockDecoder::decodeRecord(size_t pos, size_t size, size_t& nextPos) {
     Action a;
     a.offset = uint32_t(pos);
     a.rawCode = bytes_[pos];
@@ -366,25 +397,32 @@ bool BlockDecoder::readOperands(RecordReader& r, Action& a, size_t index, int64_
     return r.ok();
 }
 
+// Records inside the block come first, in byte order, so the block still starts at index 0;
+// records reached outside it follow, in byte order too.
 void BlockDecoder::putInByteOrder() {
+    const size_t n = block_.actions.size();
+    inside_ = uint32_t(n);
     if (ordered_) {
         return;
     }
-    const size_t n = block_.actions.size();
     std::vector<uint32_t> order(n);
     for (uint32_t i = 0; i < n; ++i) {
         order[i] = i;
     }
-    std::sort(order.begin(), order.end(), [&](uint32_t x, uint32_t y) {
-        return block_.actions[x].offset < block_.actions[y].offset;
-    });
+    auto key = [&](uint32_t i) {
+        const uint32_t offset = block_.actions[i].offset;
+        return std::pair<bool, uint32_t>(!inBlock(offset), offset);
+    };
+    std::sort(order.begin(), order.end(), [&](uint32_t x, uint32_t y) { return key(x) < key(y); });
     std::vector<uint32_t> newIndex(n);
     std::vector<Action> actions;
     std::vector<uint32_t> ends;
     actions.reserve(n);
     ends.reserve(n);
+    inside_ = 0;
     for (uint32_t i = 0; i < n; ++i) {
         newIndex[order[i]] = i;
+        inside_ += inBlock(block_.actions[order[i]].offset) ? 1 : 0;
         actions.push_back(std::move(block_.actions[order[i]]));
         ends.push_back(ends_[order[i]]);
     }
@@ -393,22 +431,46 @@ void BlockDecoder::putInByteOrder() {
     for (Fixup& f : fixups_) {
         f.actionIndex = newIndex[f.actionIndex];
     }
+    if (inside_ < n) {
+        block_.outsideBegin = inside_;
+    }
 }
 
+// The index of the record at `byteOffset`: among the block's records for an offset inside
+// the block, among those read outside it otherwise. A region edge outside the block, of a
+// region that starts inside it, is the end of the block.
 uint32_t BlockDecoder::indexAt(int64_t byteOffset, bool exact, size_t from) {
     const uint32_t count = uint32_t(block_.actions.size());
     if (byteOffset < 0 || byteOffset >= int64_t(bytes_.size())) {
         return count;
     }
-    auto it = std::lower_bound(block_.actions.begin(), block_.actions.end(), uint32_t(byteOffset),
+    const bool inside = inBlock(byteOffset);
+    if (!inside && !exact && from < inside_) {
+        return count;
+    }
+    auto first = block_.actions.begin() + (inside ? 0 : inside_);
+    auto last = block_.actions.begin() + (inside ? inside_ : count);
+    auto it = std::lower_bound(first, last, uint32_t(byteOffset),
                                [](const Action& act, uint32_t off) { return act.offset < off; });
-    if (exact && (it == block_.actions.end() || it->offset != uint32_t(byteOffset))) {
+    if (exact && (it == last || it->offset != uint32_t(byteOffset))) {
         block_.notes.push_back("branch of the action at offset " +
                                std::to_string(block_.actions[from].offset) +
                                " lands on bytes that read as no action");
         return count;
     }
-    return uint32_t(it - block_.actions.begin());
+    return it == last ? count : uint32_t(it - block_.actions.begin());
+}
+
+// Offsets were kept within the file while decoding; the block's records are named by their
+// offset in the block, those outside it by their distance from the block's start (below it,
+// counted down from 2^32).
+void BlockDecoder::toBlockOffsets() {
+    if (begin_ == 0) {
+        return;
+    }
+    for (Action& a : block_.actions) {
+        a.offset = uint32_t(a.offset - begin_);
+    }
 }
 
 // Branches of Jump, If and With are written to their action by index (slot is null); region
@@ -419,8 +481,12 @@ void BlockDecoder::resolve() {
         block_.actions[i].next = i + 1;
         if (!ordered_) {
             // In another run the following record may lie anywhere; past the last byte, or
-            // where no record could be read, the block ends.
+            // where no record could be read, the block ends. The block's own records end it
+            // at its last byte too, as they would had nothing been read outside it.
             block_.actions[i].next = indexAt(ends_[i], false, i);
+            if (i < inside_ && ends_[i] >= end_) {
+                block_.actions[i].next = count;
+            }
             if (block_.actions[i].next < count &&
                 block_.actions[block_.actions[i].next].offset != ends_[i]) {
                 block_.actions[i].next = count;
@@ -464,7 +530,14 @@ void BlockDecoder::resolve() {
 }  // namespace
 
 ActionBlock decodeActions(std::span<const uint8_t> bytes) {
-    return BlockDecoder(bytes).decode();
+    return BlockDecoder(bytes, 0, bytes.size()).decode();
+}
+
+ActionBlock decodeActionsInFile(std::span<const uint8_t> file, size_t offset, size_t size) {
+    if (offset > file.size() || size > file.size() - offset) {
+        return {};
+    }
+    return BlockDecoder(file, offset, offset + size).decode();
 }
 
 const char* actionName(ActionCode code) {

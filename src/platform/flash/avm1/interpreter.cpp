@@ -190,9 +190,14 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
     const auto& actions = act.code->block->actions;
     const auto& prepared = act.code->actions;
     Machine::Impl& st = m.impl();
-    end = std::min<uint32_t>(end, uint32_t(actions.size()));
+    const uint32_t count = uint32_t(actions.size());
+    end = std::min<uint32_t>(end, count);
+    // Records read outside the block run as part of a range of the block that branches to
+    // them (a range of the block ends before them, or at the list's end).
+    const uint32_t outsideBegin = act.code->block->outsideBegin;
+    const uint32_t outside = begin < outsideBegin ? outsideBegin : UINT32_MAX;
     pc = begin;
-    while (pc < end) {
+    while (pc < end || (pc >= outside && pc < count)) {
         if (pc < begin) {
             return Completion::JumpOut;
         }

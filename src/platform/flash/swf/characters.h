@@ -177,7 +177,7 @@ inline constexpr uint16_t OverDownToIdle = 1u << 8;     // drag out (menu)
 struct ButtonCondAction {
     uint16_t conditions = 0;  // button_condition bits
     uint8_t keyCode = 0;      // 0 = none; else the key press code
-    Bytes actions;            // raw action bytes
+    ActionBytes actions;      // raw action bytes
     friend bool operator==(const ButtonCondAction&, const ButtonCondAction&) = default;
 };
 

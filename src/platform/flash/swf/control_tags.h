@@ -18,6 +18,18 @@ namespace pencora::swf {
 // this course usually GBK). Convert with the movie's version in hand.
 using Bytes = std::vector<uint8_t>;
 
+// The bytes of an action block, with where they lie in the movie's (decompressed) file: the
+// block's branches may lead into the file's other bytes (see Movie::body). Where they lie is
+// not part of what the tag says; blocks compare by their bytes alone.
+struct ActionBytes : Bytes {
+    static constexpr uint32_t kUnknownOffset = UINT32_MAX;
+    using Bytes::Bytes;
+    ActionBytes() = default;
+    // Bytes from elsewhere (a movie built in memory) lie nowhere in a file.
+    ActionBytes(Bytes bytes) : Bytes(std::move(bytes)) {}
+    uint32_t fileOffset = kUnknownOffset;
+};
+
 enum class FilterType : uint8_t {
     DropShadow = 0,
     Blur = 1,
@@ -100,7 +112,7 @@ inline constexpr uint32_t Construct = 1u << 18;
 struct ClipAction {
     uint32_t events = 0;  // clip_event bits
     uint8_t keyCode = 0;  // with clip_event::KeyPress
-    Bytes actions;        // raw action bytes
+    ActionBytes actions;  // raw action bytes
     friend bool operator==(const ClipAction&, const ClipAction&) = default;
 };
 
@@ -135,13 +147,13 @@ struct RemoveObject {
 };
 
 struct DoAction {
-    Bytes actions;
+    ActionBytes actions;
     friend bool operator==(const DoAction&, const DoAction&) = default;
 };
 
 struct DoInitAction {
     uint16_t spriteId = 0;
-    Bytes actions;
+    ActionBytes actions;
     friend bool operator==(const DoInitAction&, const DoInitAction&) = default;
 };
 

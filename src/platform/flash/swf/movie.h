@@ -69,6 +69,10 @@ struct Movie {
     // Leftover bytes, tags that failed to parse (kept as UnknownTag), a truncated end.
     std::vector<std::string> warnings;
     bool truncated = false;  // the tag stream ended early; the movie holds what was sound
+    // The file's bytes after its 8-byte header, decompressed (read movies only): action blocks
+    // may branch out of their own bytes into others (see ActionBytes).
+    std::shared_ptr<const Bytes> body;
+    static constexpr uint32_t kBodyOffset = 8;  // file offset of body's first byte
 
     const Character* find(uint16_t id) const {
         auto it = dictionary.find(id);

@@ -220,13 +220,20 @@ bool readTag(uint16_t code, ByteReader& r, Context& ctx, Frame& frame, bool inSp
             frame.tags.emplace_back(rm);
             return true;
         }
-        case tag::DoAction:
-            frame.tags.emplace_back(DoAction{copy(r.rest())});
+        case tag::DoAction: {
+            DoAction a;
+            const auto offset = uint32_t(r.fileOffset());
+            a.actions = copy(r.rest());
+            a.actions.fileOffset = offset;
+            frame.tags.emplace_back(std::move(a));
             return true;
+        }
         case tag::DoInitAction: {
             DoInitAction a;
             a.spriteId = r.u16();
+            const auto offset = uint32_t(r.fileOffset());
             a.actions = copy(r.rest());
+            a.actions.fileOffset = offset;
             frame.tags.emplace_back(std::move(a));
             return true;
         }
@@ -528,6 +535,11 @@ ReadResult readMovie(std::span<const uint8_t> file, const ReadOptions& options) 
     }
     Context ctx{*movie, options};
     readTimeline(r, ctx, movie->timeline, false);
+    if (compression == Compression::None) {
+        movie->body = std::make_shared<const Bytes>(body.begin(), body.end());
+    } else {
+        movie->body = std::make_shared<const Bytes>(std::move(inflated));
+    }
     result.movie = std::move(movie);
     return result;
 }

@@ -152,6 +152,7 @@ Button readDefineButton(ByteReader& r, uint8_t version) {
     if (version < 2) {
         ButtonCondAction a;
         a.conditions = button_condition::OverDownToOverUp;
+        a.actions.fileOffset = uint32_t(r.fileOffset());
         auto bytes = r.rest();
         a.actions.assign(bytes.begin(), bytes.end());
         button.actions.push_back(std::move(a));
@@ -203,6 +204,7 @@ Button readDefineButton(ByteReader& r, uint8_t version) {
         }
         a.keyCode = c2 >> 1;
         std::span<const uint8_t> bytes;
+        a.actions.fileOffset = uint32_t(r.fileOffset());
         if (size == 0) {
             bytes = r.rest();
         } else {

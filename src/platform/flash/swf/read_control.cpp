@@ -27,6 +27,7 @@ void readClipActions(ByteReader& r, uint8_t swfVersion, PlaceObject& place) {
         if ((events & clip_event::KeyPress) && !body.atEnd()) {
             action.keyCode = body.u8();
         }
+        action.actions.fileOffset = uint32_t(body.fileOffset());
         auto bytes = body.rest();
         action.actions.assign(bytes.begin(), bytes.end());
         place.clipActions.push_back(std::move(action));

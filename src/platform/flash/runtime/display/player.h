@@ -394,7 +394,10 @@ class Player {
     void rebuildTo(DisplayObject& clip, int frame);
 
   public:
-    std::shared_ptr<const swf::ActionBlock> decoded(MovieContext& movie, const swf::Bytes& bytes);
+    // The action block `bytes`, decoded once, where it lies in the movie's file when that is
+    // known, so that branches out of it reach the file's other bytes.
+    std::shared_ptr<const swf::ActionBlock> decoded(MovieContext& movie,
+                                                    const swf::ActionBytes& bytes);
 
   private:
     void setButtonState(DisplayObject& button, ButtonState state);

@@ -631,11 +631,30 @@ void Player::runUnloadHandlers() {
     }
 }
 
+namespace {
+
+// The block as decoded inside the movie's file, when the file holds these very bytes there;
+// otherwise (a movie built in memory) as decoded on its own.
+swf::ActionBlock decodeInFile(const swf::Movie* movie, const swf::ActionBytes& bytes) {
+    const swf::Bytes* body = movie && movie->body ? movie->body.get() : nullptr;
+    if (body && bytes.fileOffset != swf::ActionBytes::kUnknownOffset &&
+        bytes.fileOffset >= swf::Movie::kBodyOffset) {
+        const size_t start = bytes.fileOffset - swf::Movie::kBodyOffset;
+        if (start <= body->size() && bytes.size() <= body->size() - start &&
+            std::equal(bytes.begin(), bytes.end(), body->begin() + start)) {
+            return swf::decodeActionsInFile(*body, start, bytes.size());
+        }
+    }
+    return swf::decodeActions(bytes);
+}
+
+}  // namespace
+
 std::shared_ptr<const swf::ActionBlock> Player::decoded(MovieContext& movie,
-                                                        const swf::Bytes& bytes) {
+                                                        const swf::ActionBytes& bytes) {
     auto& slot = movie.blocks[&bytes];
     if (!slot) {
-        slot = std::make_shared<swf::ActionBlock>(swf::decodeActions(bytes));
+        slot = std::make_shared<swf::ActionBlock>(decodeInFile(movie.movie.get(), bytes));
     }
     return slot;
 }
