@@ -1,5 +1,7 @@
 // Fuzz target: decodes random bytes as an action block and runs it on a fresh machine with
-// tight limits. The first byte picks the SWF version (4 to 10); the rest is bytecode.
+// tight limits. The first byte picks the SWF version (4 to 10) and, with its top bit set, has
+// the block be the middle third of the rest, decoded inside it, so that branches may leave it on
+// either side; the rest is bytecode.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -27,8 +29,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     const int version = 4 + data[0] % 7;
+    const std::span<const uint8_t> bytes(data + 1, size - 1);
     auto block = std::make_shared<pencora::swf::ActionBlock>(
-        pencora::swf::decodeActions(std::span<const uint8_t>(data + 1, size - 1)));
+        data[0] & 0x80
+            ? pencora::swf::decodeActionsInFile(bytes, bytes.size() / 3, bytes.size() / 3)
+            : pencora::swf::decodeActions(bytes));
     FuzzHost host;
     pencora::avm1::Machine machine(host, version);
     pencora::avm1::ScriptLimits limits;
