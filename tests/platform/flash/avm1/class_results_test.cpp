@@ -39,6 +39,8 @@ void checkRows(const std::vector<Row>& rows, const Assembler& prelude = {}) {
 
 }  // namespace
 
+// sort's flags alone and together, a compare function's answer read as a number (NaN as a
+// tie), NUMERIC comparing only numbers as numbers, and what makes sort refuse to run.
 TEST(ClassResults, ArraySort) {
     Assembler a = postfix("'Dante' 'Angelou' 'cummings' 'Blake' Array/4 >p 2 10 3 Array/3 >n");
     a.function("byNumber", {"x", "y"}, postfix("@x @y Subtract Return"));
@@ -81,6 +83,8 @@ TEST(ClassResults, ArraySort) {
         a);
 }
 
+// sortOn by one field and by several, with one flag for all fields or an array of one flag per
+// field; the indexed form leaves the array as it was.
 TEST(ClassResults, ArraySortOn) {
     Assembler a;
     a.function("rec", {"n", "a", "b"}, postfix("'n' @n 'a' @a 'b' @b 3 InitObject Return"));
@@ -103,6 +107,8 @@ TEST(ClassResults, ArraySortOn) {
         a);
 }
 
+// What push, pop, shift, unshift, reverse, join, concat, slice and splice return and leave,
+// with negative, missing and out-of-range arguments and nested or sparse arrays.
 TEST(ClassResults, ArrayListMethods) {
     const Assembler a = postfix("3 2 1 Array/3 >a Array/0 >e");
     checkRows(
@@ -141,10 +147,14 @@ TEST(ClassResults, ArrayListMethods) {
             {"-1 Array/1 .length", "-1"},
             {"1.5 Array/1 .length", "1"},
             {"@a :toString/0 TypeOf", "string"},
+            {"undefined @a :join/1", "1,2,3"},
+            {"@a 'length' '2' SetMember @a", "1,2"},
         },
         a);
 }
 
+// Every String method with missing, negative, NaN and out-of-range arguments; split with empty,
+// long and absent separators and a limit; case mapping past ASCII from SWF 6.
 TEST(ClassResults, StringMethods) {
     const Assembler s = postfix("'Hello world' >s");
     checkRows(
@@ -220,6 +230,7 @@ TEST(ClassResults, StringMethods) {
         s);
 }
 
+// Number's radixes and constants, Math at the edges of its functions, Boolean objects.
 TEST(ClassResults, NumberMathAndBoolean) {
     checkRows({
         {"16 255 new:Number/1 :toString/1", "ff"},
@@ -248,6 +259,9 @@ TEST(ClassResults, NumberMathAndBoolean) {
         {"-0.5000001 @Math :round/1", "-1"},
         {"'x' @Math :round/1", "NaN"},
         {"'10' 5 @Math :max/2 TypeOf", "number"},
+        {"@Infinity 0 Subtract @Math :abs/1", "Infinity"},
+        {"@NaN @Infinity @Math :max/2", "NaN"},
+        {"@Number :toString/0", "[type Function]"},
         {"-1.5 @Math :round/1", "-1"},
         {"0.49 @Math :round/1", "0"},
         {"-0.5 @Math :floor/1", "-1"},
@@ -284,6 +298,8 @@ TEST(ClassResults, NumberMathAndBoolean) {
     });
 }
 
+// Object's methods and the members every object has: a watch callback gets the name, the old
+// and the new value and the user data, and its answer is what is stored.
 TEST(ClassResults, ObjectMethods) {
     Assembler o = postfix("0 InitObject >o @o 'x' 1 SetMember");
     o.function("w", {"p", "old", "v", "d"},
@@ -292,6 +308,9 @@ TEST(ClassResults, ObjectMethods) {
     o.function("Ball", {}, {});
     o.function("set", {"x"}, postfix("@this 'v' @x SetMember"));
     o.function("w2", {"p", "old", "v"}, postfix("@v 2 Multiply Return"));
+    o.function("get7", {}, postfix("7 Return"));
+    o.function("none", {"p", "old", "v"}, {});
+    o.function("same", {"p", "old", "v"}, postfix("@v Return"));
     o.append(postfix("'' >trail 0 InitObject >q"));
     checkRows(
         {
@@ -340,15 +359,22 @@ TEST(ClassResults, ObjectMethods) {
             {"@Object .prototype .__proto__", "undefined"},
             {"@Object .prototype .constructor @Object Equals2", "true"},
             {"@Object .__proto__ @Function .prototype Equals2", "true"},
+            {"null @get7 'x' @o :addProperty/3 Pop @o .x", "7"},
+            {"@none 'x' @o :watch/2 Pop @o 'x' 5 SetMember @o .x", "undefined"},
+            {"@same 'x' @o :watch/2 Pop @o 'x' Delete Pop @o 'x' 5 SetMember @o .x", "5"},
         },
         o);
 }
 
+// Functions as objects, call and apply with odd this and arguments, the arguments array, and
+// Error's message, name and toString, inherited by a class built on it.
 TEST(ClassResults, FunctionsArgumentsAndErrors) {
     Assembler f;
     f.function("args", {}, postfix("@arguments Return"));
     f.function("me", {}, postfix("@this Return"));
     f.function("outer", {}, postfix("@arguments args/1 Return"));
+    f.function("spread", {}, postfix("@arguments @this @args :apply/2 Return"));
+    f.function("MyError", {}, {});
     checkRows(
         {
             {"@args .prototype TypeOf", "object"},
@@ -380,6 +406,14 @@ TEST(ClassResults, FunctionsArgumentsAndErrors) {
             {"3 2 outer/2 .0 .1", "3"},
             {"@Function .prototype .apply TypeOf", "function"},
             {"args/0 .caller", "null"},
+            {"3 2 spread/2 :join/0", "2,3"},
+            {"'e' new:Error/1 >e @e 'message' 5 SetMember @e :toString/0", "5"},
+            {"@MyError 'prototype' new:Error/0 SetMember new:MyError/0 .name", "Error"},
+            {"@MyError 'prototype' new:Error/0 SetMember new:MyError/0 :toString/0", "Error"},
+            {"@MyError 'prototype' new:Error/0 SetMember @MyError .prototype 'name' 'Mine' "
+             "SetMember "
+             "new:MyError/0 .name",
+             "Mine"},
         },
         f);
 }
