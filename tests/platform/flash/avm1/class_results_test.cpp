@@ -1,4 +1,4 @@
-// The core classes entry by entry as the language reference and the books state their results:
+// The core classes entry by entry, with the results their documentation and the books give:
 // each row is a small expression and what a SWF 5, 6, 7 and 8 movie prints for it.
 #include <gtest/gtest.h>
 
@@ -138,6 +138,8 @@ TEST(ClassResults, ArrayListMethods) {
             {"'x' 0 9 @a :splice/3 Pop @a", "1,2,3,x"},
             {"'x' 5 -9 @a :splice/3 Pop @a", "x"},
             {"'b' 'a' 1 1 @a :splice/4 Pop @a", "1,a,b,3"},
+            {"'z' 'y' 'x' 2 1 5 4 @a :push/2 Pop @a :splice/5", "2,3"},
+            {"'z' 'y' 'x' 2 1 5 4 @a :push/2 Pop @a :splice/5 Pop @a", "1,x,y,z,4,5"},
             {"@a :splice/0", "undefined"},
             {"@a :splice/0 Pop @a", "1,2,3"},
             {"@NaN @a :slice/1", "1,2,3"},
@@ -226,6 +228,11 @@ TEST(ClassResults, StringMethods) {
             {"'s' .constructor @String Equals2", "true"},
             {"'s' @String InstanceOf", "-", "false"},
             {"@String .prototype 'zz' 7 SetMember 's' .zz", "7"},
+            {"10 7 'Steven Sid Mumby' :slice/2", "Sid"},
+            {"-6 -9 'Steven Sid Mumby' :slice/2", "Sid"},
+            {"',' 'terry,doug,,,jon' :split/1 .length", "5"},
+            {"',' 'terry,doug,,,jon' :split/1 .3", ""},
+            {"',' 'terry,doug,,,jon' :split/1 .4", "jon"},
         },
         s);
 }
