@@ -173,6 +173,7 @@ class Machine {
     }
 
   private:
+    Value primitiveMember(Object* proto, const QString& name);
     Value lookupMember(Object* o, const QString& name, bool resolve);
     // The first object up the chain that holds `name` answers it (a getter is called).
     bool findInChain(Object* o, const QString& name, Value& out);

@@ -257,14 +257,23 @@ Value Machine::getMember(const Value& target, const QString& name) {
             if (Object::isBuiltInName(name, QLatin1String("length"), version_)) {
                 return Value(double(target.string().size()));
             }
-            return protos_.string ? get(protos_.string, name) : Value();
+            return primitiveMember(protos_.string, name);
         case Value::Type::Number:
-            return protos_.number ? get(protos_.number, name) : Value();
+            return primitiveMember(protos_.number, name);
         case Value::Type::Boolean:
-            return protos_.boolean ? get(protos_.boolean, name) : Value();
+            return primitiveMember(protos_.boolean, name);
         default:
             return Value();
     }
+}
+
+// A member of a string, number or boolean is read from the object that would box it, whose
+// __proto__ is the class's prototype, not the prototype's own __proto__.
+Value Machine::primitiveMember(Object* proto, const QString& name) {
+    if (!proto) {
+        return Value();
+    }
+    return Object::isProtoName(name, version_) ? Value(proto) : get(proto, name);
 }
 
 void Machine::set(Object* o, const QString& name, const Value& value) {
