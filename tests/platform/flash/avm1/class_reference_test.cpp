@@ -197,6 +197,9 @@ TEST(ClassReference, XmlParsesNodesDeclarationsAndMalformedSource) {
         {R"('<!-- c --><a/>' new:XML/1)", "<a />"},
         {R"('<?xml version="1.0"?><!DOCTYPE a><a/>' new:XML/1 >x @x .xmlDecl Trace @x .docTypeDecl Trace @x)",
          R"(<?xml version="1.0"?>|<!DOCTYPE a>|<?xml version="1.0"?><!DOCTYPE a><a />)"},
+        // Each declaration prints only when the document has it.
+        {R"('<?xml version="1.0"?><a/>' new:XML/1)", R"(<?xml version="1.0"?><a />)"},
+        {R"('<!DOCTYPE a><a/>' new:XML/1)", "<!DOCTYPE a><a />"},
         {R"('<?xml v?><a/>' new:XML/1 >x '<b/>' @x :parseXML/1 Pop @x .xmlDecl Trace @x)",
          "undefined|<b />"},
         {"new:XML/0 >x @x .xmlDecl Trace @x .docTypeDecl Trace @x .contentType Trace @x "
