@@ -1,4 +1,4 @@
-// The data classes as their reference entries state them: each row is a small expression and
+// The data classes as their documentation states them: each row is a small expression and
 // what a SWF 6, 7 and 8 movie prints for it. flash.geom is checked in SWF 8, the version it
 // belongs to; XML, LoadVars and the menu classes in all three.
 #include <gtest/gtest.h>

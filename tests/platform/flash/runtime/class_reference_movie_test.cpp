@@ -1,4 +1,4 @@
-// The classes that need a movie, as their reference entries state them: TextFormat, Stage,
+// The classes that need a movie, as their documentation states them: TextFormat, Stage,
 // Key, System.capabilities, Color, a clip's Transform and the menu property. Each row is a
 // small script run in the first frame of a movie of SWF 6, 7 and 8 holding the 40 by 30 pixel
 // clip "box" at depth 1, and what it traces.
