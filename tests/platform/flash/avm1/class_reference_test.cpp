@@ -321,3 +321,41 @@ TEST(ClassReference, LoadVarsAndMenusAreData) {
          "1|g|false"},
     });
 }
+
+// A method handed to setInterval runs on no object at all; every flash.geom, XML, LoadVars
+// and menu method then answers (undefined, false or an empty result) instead of failing.
+TEST(ClassReference, MethodsRunByATimerOnNoObjectAnswerSafely) {
+    const char* classes[] = {"@flash .geom .Point",
+                             "@flash .geom .Rectangle",
+                             "@flash .geom .Matrix",
+                             "@flash .geom .ColorTransform",
+                             "@flash .geom .Transform",
+                             "@XML",
+                             "@XMLNode",
+                             "@LoadVars",
+                             "@ContextMenu",
+                             "@ContextMenuItem"};
+    for (const char* cls : classes) {
+        Fixture f(8);
+        Machine& m = f.machine;
+        f.run(postfix(std::string(cls) + " .prototype >p new:Object/0 >o"));
+        Value proto = m.get(f.host.rootClip, "p");
+        ASSERT_TRUE(proto.isObject()) << cls;
+        int timers = 0;
+        for (const Property& method : proto.object()->properties()) {
+            if (!method.value.isObject() || method.value.object()->kind() != ObjectKind::Function) {
+                continue;
+            }
+            // setInterval(method, 10, o, o): the arguments an equals or a union would take.
+            Assembler as = postfix("@o @o 10");
+            as.push({str("p")}).op(pencora::swf::ActionCode::GetVariable);
+            as.push({str(method.name.toStdString())}).op(pencora::swf::ActionCode::GetMember);
+            as.append(postfix("setInterval/4 Pop"));
+            f.run(as);
+            ++timers;
+        }
+        EXPECT_GT(timers, 0) << cls;
+        f.host.clock += 15;
+        m.runTimers();
+    }
+}
