@@ -359,3 +359,30 @@ TEST(ClassReference, MethodsRunByATimerOnNoObjectAnswerSafely) {
         m.runTimers();
     }
 }
+
+// A document nested deeper than the program's stack could follow by recursion still prints,
+// copies deeply and is collected.
+TEST(ClassReference, XmlNestedVeryDeeplyPrintsAndCopies) {
+    const int depth = 100000;
+    Fixture f(8);
+    Machine& m = f.machine;
+    std::vector<Value> source{
+        Value(QString("<a>").repeated(depth) + QString("</a>").repeated(depth))};
+    Value doc = m.construct(m.get(m.global(), "XML"), source);
+    m.global()->put("doc", doc);
+    EXPECT_EQ(m.toNumber(m.getMember(doc, "status")), 0);
+    const QString expected =
+        QString("<a>").repeated(depth - 1) + "<a />" + QString("</a>").repeated(depth - 1);
+    RunResult printed = m.callValue(m.getMember(doc, "toString"), doc, {}, 8);
+    ASSERT_TRUE(printed.ok());
+    EXPECT_TRUE(m.toString(printed.value) == expected);
+    Value top = m.getMember(doc, "firstChild");
+    RunResult copy = m.callValue(m.getMember(top, "cloneNode"), top, {Value(true)}, 8);
+    ASSERT_TRUE(copy.ok());
+    m.global()->put("copy", copy.value);
+    RunResult copied = m.callValue(m.getMember(copy.value, "toString"), copy.value, {}, 8);
+    EXPECT_TRUE(m.toString(copied.value) == expected);
+    m.global()->put("doc", Value());
+    m.global()->put("copy", Value());
+    m.collectGarbage({});
+}
