@@ -203,4 +203,15 @@ TEST_F(ClassReferenceMovie, ColorTransformAndMenuOfAClip) {
     });
 }
 
+// A method called through a reference to a removed clip runs on the clip that has come to
+// stand at its path, as properties read through it do; with nothing there it answers nothing.
+TEST_F(ClassReferenceMovie, MethodsOfARemovedClipRunOnTheClipNowAtItsPath) {
+    checkRows({
+        {"@_root >r 1 'dyn' @r :createEmptyMovieClip/2 >d @d :removeMovieClip/0 Pop @d "
+         ":getDepth/0 Trace 2 'dyn' @r :createEmptyMovieClip/2 Pop @d :getDepth/0 Trace 5 'q' @d "
+         ":createEmptyMovieClip/2 Pop @r .dyn .q TypeOf",
+         "undefined|2|movieclip"},
+    });
+}
+
 }  // namespace pencora::runtime
