@@ -184,9 +184,10 @@ RunResult Machine::guarded(int swfVersion, const std::function<Value()>& body) {
     current_ = savedCurrent;
     if (outermost) {
         st.depth = 0;
-        // Collect when the heap has grown well past what was live after the last collection.
+        // Collect when the heap has grown well past what was live after the last collection,
+        // keeping what the run answers: the caller has not had it yet.
         if (heap_.bytes() > 2 * st.liveBytesAfterGc + (size_t(16) << 20)) {
-            collectGarbage({});
+            collectGarbage({r.value.object()});
         }
     }
     return r;

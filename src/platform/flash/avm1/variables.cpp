@@ -474,6 +474,10 @@ Value callMethod(Machine& m, Activation& act, const Value& target, const Value& 
             self = Value();
         }
     }
+    if (Object* clip = self.object()) {
+        // A removed clip stands for the clip now at its path: its method runs on that clip.
+        self = Value(currentClip(m, clip));
+    }
     Value fn = m.getMember(self, n);
     return m.call(fn, self, args);
 }

@@ -177,7 +177,7 @@ void XmlNode::syncChildArray(Machine& m) {
     childArray->assign(m, nodes);
 }
 
-XmlNode* XmlNode::clone(Machine& m, bool deep) const {
+XmlNode* XmlNode::copyAlone(Machine& m) const {
     auto* c = m.heap().make<XmlNode>(proto(), type);
     c->name = name;
     c->value = value;
@@ -187,12 +187,28 @@ XmlNode* XmlNode::clone(Machine& m, bool deep) const {
             c->attributes->put(p.name, p.value, p.flags);
         }
     }
-    if (deep) {
-        for (XmlNode* child : children) {
-            c->insertChild(m, child->clone(m, true), c->children.size());
-        }
-    }
     return c;
+}
+
+// A deep copy walks the tree with a list of its own rather than by recursion: a loaded
+// document may nest deeper than the program's stack reaches.
+XmlNode* XmlNode::clone(Machine& m, bool deep) const {
+    XmlNode* top = copyAlone(m);
+    std::vector<std::pair<const XmlNode*, XmlNode*>> pending;
+    if (deep) {
+        pending.emplace_back(this, top);
+    }
+    while (!pending.empty()) {
+        auto [from, to] = pending.back();
+        pending.pop_back();
+        for (size_t i = 0; i < from->children.size(); ++i) {
+            XmlNode* copy = from->children[i]->copyAlone(m);
+            to->insertChild(m, copy, to->children.size());
+            pending.emplace_back(from->children[i], copy);
+        }
+        m.tick();
+    }
+    return top;
 }
 
 QString xmlEscape(const QString& s) {
@@ -222,32 +238,59 @@ QString xmlEscape(const QString& s) {
     return out;
 }
 
-QString xmlToString(Machine& m, const XmlNode* node) {
+namespace {
+
+// Writes the start of `node` (a text node whole) and answers whether its children and end tag
+// are still to come.
+bool openNode(Machine& m, const XmlNode* node, QString& out) {
     if (node->type == XmlNode::Text) {
-        return xmlEscape(node->value);
+        out += xmlEscape(node->value);
+        return false;
     }
+    if (node->name.isEmpty()) {
+        return true;
+    }
+    out += QLatin1Char('<') + node->name;
+    if (node->attributes) {
+        // Attributes print newest first, like a for..in over them.
+        for (const QString& a : m.enumerate(node->attributes)) {
+            out += QLatin1Char(' ') + a + QLatin1String("=\"") +
+                   xmlEscape(m.toString(m.get(node->attributes, a))) + QLatin1Char('"');
+        }
+    }
+    if (node->children.empty()) {
+        out += QLatin1String(" />");
+        return false;
+    }
+    out += QLatin1Char('>');
+    return true;
+}
+
+}  // namespace
+
+// The tree is walked with a stack of its own rather than by recursion, so that a document
+// nested deeper than the program's stack still prints; children are counted afresh at every
+// step, as an attribute's toString may change the tree while it prints.
+QString xmlToString(Machine& m, const XmlNode* node) {
     QString out;
-    bool named = !node->name.isEmpty();
-    if (named) {
-        out += QLatin1Char('<') + node->name;
-        if (node->attributes) {
-            // Attributes print newest first, like a for..in over them.
-            for (const QString& a : m.enumerate(node->attributes)) {
-                out += QLatin1Char(' ') + a + QLatin1String("=\"") +
-                       xmlEscape(m.toString(m.get(node->attributes, a))) + QLatin1Char('"');
+    std::vector<std::pair<const XmlNode*, size_t>> open;
+    if (openNode(m, node, out)) {
+        open.emplace_back(node, 0);
+    }
+    while (!open.empty()) {
+        auto& [parent, next] = open.back();
+        if (next < parent->children.size()) {
+            const XmlNode* child = parent->children[next++];
+            if (openNode(m, child, out)) {
+                open.emplace_back(child, 0);
             }
+            m.tick();
+            continue;
         }
-        if (node->children.empty()) {
-            return out + QLatin1String(" />");
+        if (!parent->name.isEmpty()) {
+            out += QLatin1String("</") + parent->name + QLatin1Char('>');
         }
-        out += QLatin1Char('>');
-    }
-    for (const XmlNode* c : node->children) {
-        out += xmlToString(m, c);
-        m.tick();
-    }
-    if (named) {
-        out += QLatin1String("</") + node->name + QLatin1Char('>');
+        open.pop_back();
     }
     return out;
 }

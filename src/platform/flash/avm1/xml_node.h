@@ -36,7 +36,10 @@ class XmlNode : public Object {
     void refreshChildArray(Machine& m);
     // Rewrites the childNodes array, if scripts have it, from `children`.
     void syncChildArray(Machine& m);
+    // A copy of the node with its attributes, and with copies of all below it when deep.
     XmlNode* clone(Machine& m, bool deep) const;
+    // A copy of the node and its attributes alone.
+    XmlNode* copyAlone(Machine& m) const;
 };
 
 QString xmlEscape(const QString& s);

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cmath>
 
+#include "platform/flash/avm1/function_object.h"
 #include "platform/flash/avm1/path_syntax.h"
 #include "test_host.h"
 
@@ -486,4 +487,22 @@ TEST(Variables, Swf4TargetPathsReadSlashesOnly) {
          {"//", "a//b", "/_level0", "a.b", "a:b", "_root", "this/a", "a/_parent"}) {
         EXPECT_EQ(read(nothing), "none") << nothing;
     }
+}
+
+// What a call answers outlives the collection that the call's own growth of the heap brings
+// at its end, so the caller can still read it.
+TEST(Collection, ACallsAnswerSurvivesTheCollectionItsGrowthBrings) {
+    Fixture f(8);
+    Machine& m = f.machine;
+    Value grow(m.makeNative([](Machine& mm, const Value&, std::vector<Value>&) {
+        for (int i = 0; i < 200000; ++i) {
+            mm.makeObject();  // garbage enough to bring a collection at the end of the run
+        }
+        Object* answer = mm.makeObject();
+        answer->put(QStringLiteral("kept"), Value(QStringLiteral("still here")));
+        return Value(answer);
+    }));
+    RunResult r = m.callValue(grow, Value(), {}, 8);
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(m.toString(m.getMember(r.value, "kept")), "still here");
 }

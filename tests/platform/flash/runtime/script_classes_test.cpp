@@ -87,7 +87,7 @@ TEST_F(ScriptClassesTest, ColorTintsTheClipItNamesWhileThatClipIsThere) {
     EXPECT_EQ(clip->colorTransform.rAdd, 0);
 
     // Once the clip is gone both answer nothing; a new clip of the same name is found by
-    // the path.
+    // both.
     call(box, "removeMovieClip");
     EXPECT_TRUE(call(byPath, "getRGB").isUndefined());
     EXPECT_TRUE(call(byRef, "getTransform").isUndefined());
@@ -95,6 +95,10 @@ TEST_F(ScriptClassesTest, ColorTintsTheClipItNamesWhileThatClipIsThere) {
     Value again = call(Value(root()), "createEmptyMovieClip", {Value("box"), Value(2)});
     call(byPath, "setRGB", {Value(0x0000FF)});
     EXPECT_EQ(host->displayOf(again.object())->colorTransform.bAdd, 255);
+    // The reference to the removed clip stands for the clip now at its path too.
+    call(byRef, "setRGB", {Value(0x00FF00)});
+    EXPECT_EQ(host->displayOf(again.object())->colorTransform.gAdd, 255);
+    EXPECT_EQ(m().toNumber(call(byRef, "getRGB")), 0x00FF00);
     // No target at all: nothing to tint.
     Value none = make("Color", {});
     call(none, "setRGB", {Value(1)});

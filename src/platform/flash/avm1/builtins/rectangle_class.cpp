@@ -187,7 +187,8 @@ Value rectContainsRectangle(Machine& m, const Value& self, std::vector<Value>& a
 
 Value rectEquals(Machine& m, const Value& self, std::vector<Value>& args) {
     Value o = argAt(args, 0);
-    if (!o.isObject() || o.object()->proto() != self.object()->proto()) {
+    // Called on no object at all (a method handed to setInterval), nothing equals it.
+    if (!o.isObject() || !self.isObject() || o.object()->proto() != self.object()->proto()) {
         return Value(false);
     }
     for (const char* n : {"x", "y", "width", "height"}) {

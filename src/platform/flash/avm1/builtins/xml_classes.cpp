@@ -37,11 +37,13 @@ Value nodeToString(Machine& m, const Value& self, std::vector<Value>&) {
     }
     QString out;
     if (n->parent == nullptr && n->name.isEmpty() && n->type == XmlNode::Element) {
-        Object* o = n;
-        out = m.toString(m.get(o, QStringLiteral("xmlDecl"))) +
-              m.toString(m.get(o, QStringLiteral("docTypeDecl")));
-        if (m.get(o, QStringLiteral("xmlDecl")).isNullish()) {
-            out.clear();
+        // A document prints its XML declaration and then its DOCTYPE, each only when it has
+        // one, before its nodes.
+        for (const QString& name : {QStringLiteral("xmlDecl"), QStringLiteral("docTypeDecl")}) {
+            const Value decl = m.get(n, name);
+            if (!decl.isNullish()) {
+                out += m.toString(decl);
+            }
         }
     }
     return Value(out + xmlToString(m, n));

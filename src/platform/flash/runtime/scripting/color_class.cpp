@@ -1,10 +1,12 @@
 // The Color class of scripts: new Color(target) tints a clip through its colour transform.
 // setRGB/getRGB set and read the added colour (multipliers 0); setTransform/getTransform use
 // percentages (ra, ga, ba, aa) and offsets (rb, gb, bb, ab). The target is looked up on every
-// call, so a Color made for a clip that has gone does nothing.
+// call, so a Color made for a clip that has gone does nothing until a clip comes to stand at
+// its path, whether the target was given as a path or as the clip.
 #include <algorithm>
 #include <cmath>
 
+#include "platform/flash/avm1/clip_object.h"
 #include "platform/flash/avm1/function_object.h"
 #include "platform/flash/avm1/natives.h"
 #include "platform/flash/runtime/scripting/script_host.h"
@@ -27,7 +29,8 @@ DisplayObject* targetOf(avm1::Machine& m, const Value& self) {
     if (target.isString()) {
         return host.displayOf(host.resolveTarget(host.level(0), target.string()));
     }
-    return host.displayOf(target.object());
+    // A reference to a removed clip stands for the clip now at its path, as everywhere else.
+    return host.displayOf(avm1::currentClip(m, target.object()));
 }
 
 int16_t fixedMult(double percent) {
