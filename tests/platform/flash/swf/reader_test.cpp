@@ -377,6 +377,54 @@ TEST(SwfReader, HeaderLengthsAndTagsAroundEndAsOtherWritersLeaveThem) {
     EXPECT_NE(result.movie->warnings[0].find("after the End tag"), std::string::npos);
 }
 
+// The header's fields are kept as declared, however little they agree with the tags: the
+// frame rate in 8.8 fixed point (0 too), a frame count the ShowFrame tags do not match, an
+// empty stage. Tags after the last ShowFrame make a last frame of their own, with End or
+// without, and mark the timeline as not played through.
+TEST(SwfReader, HeaderFieldsAreKeptAsDeclaredAndTrailingTagsMakeAFrame) {
+    const auto action = tagBytes(tag::DoAction, {0x07, 0x00});
+    for (auto [rate, expected] :
+         {std::pair{0x0000, 0.0}, std::pair{0x0180, 1.5}, std::pair{0x1DF8, 29.96875}}) {
+        for (uint16_t count : {0, 1, 7}) {
+            auto file = movieWithTags({action}, 6);
+            file[17] = uint8_t(rate);
+            file[18] = uint8_t(rate >> 8);
+            file[19] = uint8_t(count);
+            auto result = readMovie(file);
+            ASSERT_TRUE(result) << result.error;
+            EXPECT_DOUBLE_EQ(result.movie->header.frameRate, expected);
+            EXPECT_EQ(result.movie->header.frameCount, count);
+            EXPECT_EQ(result.movie->timeline.frames.size(), 1u);
+            EXPECT_TRUE(result.movie->timeline.complete);
+        }
+    }
+    // A stage of no size: a rectangle of zero-bit fields.
+    std::vector<uint8_t> empty = {'F', 'W', 'S', 5, 17, 0, 0, 0, 0x00, 0x00, 12, 1, 0};
+    const auto show = tagBytes(tag::ShowFrame, {});
+    empty.insert(empty.end(), show.begin(), show.end());
+    empty.insert(empty.end(), {0, 0});
+    auto stage = readMovie(empty);
+    ASSERT_TRUE(stage) << stage.error;
+    EXPECT_EQ(stage.movie->header.frameSize, Rect{});
+    EXPECT_DOUBLE_EQ(stage.movie->header.frameRate, 12.0);
+    EXPECT_EQ(stage.movie->timeline.frames.size(), 1u);
+
+    for (bool withEnd : {false, true}) {
+        SCOPED_TRACE(withEnd ? "End after the trailing tags" : "no End");
+        auto file = movieWithTags({action}, 8);
+        file.resize(file.size() - 2);  // drop End
+        file.insert(file.end(), action.begin(), action.end());
+        if (withEnd) {
+            file.insert(file.end(), {0, 0});
+        }
+        auto result = readMovie(file);
+        ASSERT_TRUE(result) << result.error;
+        ASSERT_EQ(result.movie->timeline.frames.size(), 2u);
+        EXPECT_EQ(result.movie->timeline.frames[1].tags.size(), 1u);
+        EXPECT_FALSE(result.movie->timeline.complete);
+    }
+}
+
 // Every movie of the conformance corpus loads; counts are printed for the record.
 TEST(SwfReader, LoadsTheConformanceCorpus) {
     // The corpus sits beside the main checkout; a work tree one level deeper finds it too.
