@@ -325,9 +325,15 @@ TEST(SwfReader, SpritesCutShortAreMarkedIncomplete) {
     const auto show = tagBytes(tag::ShowFrame, {});
     const auto end = tagBytes(tag::End, {});
     const auto action = tagBytes(tag::DoAction, {0x07, 0x00});
-    auto result = readMovie(
-        movieWithTags({sprite(1, {show, end}), sprite(2, {show, action, end}), sprite(3, {show})}));
+    // A tag claiming more bytes than its sprite holds ends that sprite, not the movie.
+    const std::vector<uint8_t> overrun = {0x3f, 0x03, 0xe8, 0x03, 0, 0, 0x07, 0x00};
+    auto result = readMovie(movieWithTags({sprite(1, {show, end}), sprite(2, {show, action, end}),
+                                           sprite(3, {show}), sprite(4, {show, overrun}), action}));
     ASSERT_TRUE(result);
+    EXPECT_FALSE(result.movie->truncated);
+    EXPECT_FALSE(result.movie->findAs<Sprite>(4)->timeline.complete);
+    EXPECT_EQ(result.movie->findAs<Sprite>(4)->timeline.frames.size(), 1u);
+    EXPECT_EQ(result.movie->timeline.frames.at(0).tags.size(), 1u);
     EXPECT_TRUE(result.movie->findAs<Sprite>(1)->timeline.complete);
     EXPECT_FALSE(result.movie->findAs<Sprite>(2)->timeline.complete);
     EXPECT_EQ(result.movie->findAs<Sprite>(2)->timeline.frames.size(), 2u);
