@@ -154,6 +154,11 @@ class Host {
         (void)andPlay;
         return false;
     }
+    // The frames a clip's timeline holds, which may differ from the _totalframes its movie
+    // declares; a goto by frame number reaches only these.
+    virtual Value heldFrames(Object* clip) {
+        return getClipProperty(clip, ClipProperty::TotalFrames);
+    }
     virtual bool frameLoaded(Object* clip, int frame) {
         (void)clip;
         (void)frame;

@@ -87,7 +87,7 @@ Flow stepGotoFrame(Machine& m, Activation& act, Step& s) {
     // Unlike gotoAndStop(), this action goes nowhere when the frame is past the last one
     // (goto_frame).
     if (act.target) {
-        const Value total = m.host().getClipProperty(act.target, ClipProperty::TotalFrames);
+        const Value total = m.host().heldFrames(act.target);
         if (!total.isNumber() || s.a.frame < total.number()) {
             m.host().gotoFrame(act.target, s.a.frame, false);
         }

@@ -317,7 +317,7 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
     }
     std::optional<int> totalFrames(std::u16string_view target) const override {
         const DisplayObject* c = clip(target);
-        return c ? std::optional<int>(c->totalFrames) : std::nullopt;
+        return c ? std::optional<int>(c->reportedTotalFrames()) : std::nullopt;
     }
     bool isPlaying(std::u16string_view target) const override {
         const DisplayObject* c = clip(target);

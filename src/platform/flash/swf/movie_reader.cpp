@@ -393,7 +393,7 @@ void readTimeline(ByteReader& r, Context& ctx, Timeline& timeline, bool inSprite
         uint32_t length = head & 0x3f;
         if (length == 0x3f) {
             if (r.remaining() < 4) {
-                ctx.movie.truncated = true;
+                ctx.movie.truncated |= !inSprite;
                 ctx.warn(std::string(tag::name(code)) + " at offset " + std::to_string(tagOffset) +
                          ": header cut off");
                 r.rest();
@@ -402,7 +402,9 @@ void readTimeline(ByteReader& r, Context& ctx, Timeline& timeline, bool inSprite
             length = r.u32();
         }
         if (length > r.remaining()) {
-            ctx.movie.truncated = true;
+            // Inside a sprite only the sprite is cut short (it is marked incomplete below);
+            // the movie's own tags go on after it.
+            ctx.movie.truncated |= !inSprite;
             ctx.warn(std::string(tag::name(code)) + " at offset " + std::to_string(tagOffset) +
                      " claims " + std::to_string(length) + " bytes, " +
                      std::to_string(r.remaining()) + " left");

@@ -325,9 +325,15 @@ TEST(SwfReader, SpritesCutShortAreMarkedIncomplete) {
     const auto show = tagBytes(tag::ShowFrame, {});
     const auto end = tagBytes(tag::End, {});
     const auto action = tagBytes(tag::DoAction, {0x07, 0x00});
-    auto result = readMovie(
-        movieWithTags({sprite(1, {show, end}), sprite(2, {show, action, end}), sprite(3, {show})}));
+    // A tag claiming more bytes than its sprite holds ends that sprite, not the movie.
+    const std::vector<uint8_t> overrun = {0x3f, 0x03, 0xe8, 0x03, 0, 0, 0x07, 0x00};
+    auto result = readMovie(movieWithTags({sprite(1, {show, end}), sprite(2, {show, action, end}),
+                                           sprite(3, {show}), sprite(4, {show, overrun}), action}));
     ASSERT_TRUE(result);
+    EXPECT_FALSE(result.movie->truncated);
+    EXPECT_FALSE(result.movie->findAs<Sprite>(4)->timeline.complete);
+    EXPECT_EQ(result.movie->findAs<Sprite>(4)->timeline.frames.size(), 1u);
+    EXPECT_EQ(result.movie->timeline.frames.at(0).tags.size(), 1u);
     EXPECT_TRUE(result.movie->findAs<Sprite>(1)->timeline.complete);
     EXPECT_FALSE(result.movie->findAs<Sprite>(2)->timeline.complete);
     EXPECT_EQ(result.movie->findAs<Sprite>(2)->timeline.frames.size(), 2u);
@@ -375,6 +381,54 @@ TEST(SwfReader, HeaderLengthsAndTagsAroundEndAsOtherWritersLeaveThem) {
     EXPECT_TRUE(std::holds_alternative<DoAction>(result.movie->timeline.frames[0].tags[0]));
     ASSERT_EQ(result.movie->warnings.size(), 1u);
     EXPECT_NE(result.movie->warnings[0].find("after the End tag"), std::string::npos);
+}
+
+// The header's fields are kept as declared, however little they agree with the tags: the
+// frame rate in 8.8 fixed point (0 too), a frame count the ShowFrame tags do not match, an
+// empty stage. Tags after the last ShowFrame make a last frame of their own, with End or
+// without, and mark the timeline as not played through.
+TEST(SwfReader, HeaderFieldsAreKeptAsDeclaredAndTrailingTagsMakeAFrame) {
+    const auto action = tagBytes(tag::DoAction, {0x07, 0x00});
+    for (auto [rate, expected] :
+         {std::pair{0x0000, 0.0}, std::pair{0x0180, 1.5}, std::pair{0x1DF8, 29.96875}}) {
+        for (uint16_t count : {0, 1, 7}) {
+            auto file = movieWithTags({action}, 6);
+            file[17] = uint8_t(rate);
+            file[18] = uint8_t(rate >> 8);
+            file[19] = uint8_t(count);
+            auto result = readMovie(file);
+            ASSERT_TRUE(result) << result.error;
+            EXPECT_DOUBLE_EQ(result.movie->header.frameRate, expected);
+            EXPECT_EQ(result.movie->header.frameCount, count);
+            EXPECT_EQ(result.movie->timeline.frames.size(), 1u);
+            EXPECT_TRUE(result.movie->timeline.complete);
+        }
+    }
+    // A stage of no size: a rectangle of zero-bit fields.
+    std::vector<uint8_t> empty = {'F', 'W', 'S', 5, 17, 0, 0, 0, 0x00, 0x00, 12, 1, 0};
+    const auto show = tagBytes(tag::ShowFrame, {});
+    empty.insert(empty.end(), show.begin(), show.end());
+    empty.insert(empty.end(), {0, 0});
+    auto stage = readMovie(empty);
+    ASSERT_TRUE(stage) << stage.error;
+    EXPECT_EQ(stage.movie->header.frameSize, Rect{});
+    EXPECT_DOUBLE_EQ(stage.movie->header.frameRate, 12.0);
+    EXPECT_EQ(stage.movie->timeline.frames.size(), 1u);
+
+    for (bool withEnd : {false, true}) {
+        SCOPED_TRACE(withEnd ? "End after the trailing tags" : "no End");
+        auto file = movieWithTags({action}, 8);
+        file.resize(file.size() - 2);  // drop End
+        file.insert(file.end(), action.begin(), action.end());
+        if (withEnd) {
+            file.insert(file.end(), {0, 0});
+        }
+        auto result = readMovie(file);
+        ASSERT_TRUE(result) << result.error;
+        ASSERT_EQ(result.movie->timeline.frames.size(), 2u);
+        EXPECT_EQ(result.movie->timeline.frames[1].tags.size(), 1u);
+        EXPECT_FALSE(result.movie->timeline.complete);
+    }
 }
 
 // Every movie of the conformance corpus loads; counts are printed for the record.

@@ -57,7 +57,8 @@ std::shared_ptr<DisplayObject> Player::instantiate(DisplayObject& parent, uint16
         parent.movie ? resolveCharacter(*parent.movie, characterId) : ResolvedCharacter{};
     MovieContext* movie = found.movie;
     const swf::Character* c = found.character;
-    if (!c) {
+    // Fonts and sounds show nothing: a placement naming one leaves its depth as it was.
+    if (!c || std::holds_alternative<swf::Font>(*c) || std::holds_alternative<swf::Sound>(*c)) {
         return nullptr;
     }
     characterId = found.id;
@@ -85,6 +86,7 @@ std::shared_ptr<DisplayObject> Player::instantiate(DisplayObject& parent, uint16
     if (auto* sprite = std::get_if<swf::Sprite>(c)) {
         object->timeline = &sprite->timeline;
         object->totalFrames = int(sprite->timeline.frames.size());
+        object->declaredFrames = sprite->frameCount;
     } else if (auto* button = std::get_if<swf::Button>(c)) {
         object->button = button;
     } else if (auto* edit = std::get_if<swf::EditText>(c)) {

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QRectF>
 #include <QString>
+#include <algorithm>
 
 #include <cstdint>
 #include <map>
@@ -173,7 +174,10 @@ struct DisplayObject {
 
     // Clips: the timeline, the playhead (0-based, -1 before the first frame) and play state.
     const swf::Timeline* timeline = nullptr;
-    int totalFrames = 0;
+    int totalFrames = 0;  // the frames the timeline holds: what playing and gotos go by
+    // The count its header or sprite tag declares, which other writers leave wrong; scripts
+    // read it as _totalframes. -1 where nothing declared one (a clip a script made).
+    int declaredFrames = -1;
     int frame = -1;
     bool playing = true;
     // Placed during this tick: it shows its first frame and does not advance until the next.
@@ -212,6 +216,11 @@ struct DisplayObject {
     DisplayObject* masking = nullptr;
 
     bool isClip() const { return kind == ObjectKind::Clip; }
+    // _totalframes: the declared count, whatever the timeline holds. A timeline holding more
+    // frames still plays them all, and one holding fewer loops after its last.
+    int reportedTotalFrames() const { return declaredFrames >= 0 ? declaredFrames : totalFrames; }
+    // _framesloaded: the frames held, never more than the declared count.
+    int reportedFramesLoaded() const { return std::min(totalFrames, reportedTotalFrames()); }
     DisplayObject* childAt(int depth) const;
     DisplayObject* childNamed(const QString& name, bool caseSensitive) const;
     // Gives the object a new instance name, telling its parent's list.
@@ -226,7 +235,8 @@ struct MovieContext {
     std::map<uint16_t, std::shared_ptr<const CharacterDrawing>> drawings;
     // Decoded action blocks by the address of their bytes inside `movie`.
     std::map<const void*, std::shared_ptr<const swf::ActionBlock>> blocks;
-    std::set<uint16_t> initDone;  // sprites whose init actions have run
+    // The init-action tags queued so far: each runs once, however many a sprite has.
+    std::set<const swf::DoInitAction*> initDone;
     // The decoded init-action blocks of the movie, and those the script machine has run (one
     // may run early, before the clip whose class it registers is constructed).
     std::set<const void*> initBlocks;

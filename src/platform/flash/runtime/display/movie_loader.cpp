@@ -296,6 +296,7 @@ void Player::loadIntoClip(DisplayObject& clip, std::shared_ptr<const swf::Movie>
     if (!movie) {
         clip.timeline = nullptr;
         clip.totalFrames = 0;
+        clip.declaredFrames = -1;
         // An empty clip belongs to the movie around it again, so its context stays valid.
         if (clip.parent) {
             clip.movie = clip.parent->movie;
@@ -309,6 +310,7 @@ void Player::loadIntoClip(DisplayObject& clip, std::shared_ptr<const swf::Movie>
     clip.movie = context.get();
     clip.timeline = &context->movie->timeline;
     clip.totalFrames = int(clip.timeline->frames.size());
+    clip.declaredFrames = context->movie->header.frameCount;
     clipMovies_.emplace_back(sharedOf(clip), std::move(context));
     requestImports(*this, clip);
 }

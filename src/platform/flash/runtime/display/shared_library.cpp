@@ -54,7 +54,7 @@ void queueInitActionsOf(Player& player, DisplayObject& root, MovieContext& libra
     for (const swf::Frame& frame : library.movie->timeline.frames) {
         for (const swf::ControlTag& t : frame.tags) {
             if (auto* init = std::get_if<swf::DoInitAction>(&t)) {
-                if (library.initDone.insert(init->spriteId).second) {
+                if (library.initDone.insert(init).second) {
                     player.queueActions(root, player.decoded(library, init->actions));
                 }
             }

@@ -44,6 +44,7 @@ void Player::load(int layer, std::shared_ptr<const swf::Movie> movie, const QStr
     root.movie = l.context.get();
     root.timeline = &l.context->movie->timeline;
     root.totalFrames = int(root.timeline->frames.size());
+    root.declaredFrames = l.context->movie->header.frameCount;
     root.depth = layer;
     root.serial = nextSerial();
     auto& placed = layers_[layer] = std::move(l);
@@ -255,10 +256,11 @@ void Player::advanceClip(DisplayObject& clip, bool isLevelRoot) {
 
 void Player::queueInitActions(DisplayObject& clip, int frame) {
     auto self = sharedOf(clip);
-    // Init actions run once per sprite, before the frame's own actions.
+    // Init actions run once each, before the frame's own actions, whether or not their sprite
+    // is defined and however many name the same one.
     for (const swf::ControlTag& tag : clip.timeline->frames[size_t(frame)].tags) {
         if (auto* init = std::get_if<swf::DoInitAction>(&tag)) {
-            if (clip.movie->initDone.insert(init->spriteId).second) {
+            if (clip.movie->initDone.insert(init).second) {
                 queue_.push_back({self, decoded(*clip.movie, init->actions)});
             }
         } else if (auto* import = std::get_if<swf::ImportAssets>(&tag)) {

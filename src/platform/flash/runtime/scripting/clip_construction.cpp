@@ -70,8 +70,8 @@ void ScriptHost::runPendingInitActions(DisplayObject& clip) {
     for (int f = 0; f <= last; ++f) {
         for (const swf::ControlTag& tag : root->timeline->frames[size_t(f)].tags) {
             auto* init = std::get_if<swf::DoInitAction>(&tag);
-            // Only those the timeline has already queued: their sprite is marked done.
-            if (!init || !movie->initDone.count(init->spriteId)) {
+            // Only those the timeline has already queued.
+            if (!init || !movie->initDone.count(init)) {
                 continue;
             }
             auto block = player_.decoded(*movie, init->actions);

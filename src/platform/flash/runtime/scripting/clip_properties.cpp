@@ -193,7 +193,7 @@ std::optional<double> clipPropertyNumber(const Player& player, const DisplayObje
             // An empty clip made by a script has no frame to count.
             return clip.isClip() ? (clip.timeline ? std::max(clip.frame, 0) + 1 : 0) : 1;
         case 5:
-            return clip.isClip() ? clip.totalFrames : 1;
+            return clip.isClip() ? clip.reportedTotalFrames() : 1;
         case 6:
             return clip.colorTransform.aMult / 256.0 * 100;
         case 7:
@@ -205,7 +205,7 @@ std::optional<double> clipPropertyNumber(const Player& player, const DisplayObje
         case 10:
             return scaleRotationOf(clip).rotation;
         case 12:
-            return clip.isClip() ? clip.totalFrames : 1;
+            return clip.isClip() ? clip.reportedFramesLoaded() : 1;
         case 16:
             return highQualityValue(player.quality());
         case 17:

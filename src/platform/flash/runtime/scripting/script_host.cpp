@@ -781,6 +781,10 @@ bool ScriptHost::gotoLabel(avm1::Object* clip, const QString& label, bool andPla
     DisplayObject* o = displayOf(clip);
     return o && player_.gotoLabel(*o, label, andPlay);
 }
+avm1::Value ScriptHost::heldFrames(avm1::Object* clip) {
+    const DisplayObject* o = displayOf(clip);
+    return o && o->isClip() ? avm1::Value(o->totalFrames) : avm1::Value();
+}
 bool ScriptHost::frameLoaded(avm1::Object* clip, int frame) {
     // A movie plays once it has been read whole, so every frame a goto can reach is loaded:
     // frames past the last one up to the most a movie can hold land on the last one, and a

@@ -87,6 +87,7 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     void prevFrame(avm1::Object* clip) override;
     void gotoFrame(avm1::Object* clip, int frame, bool andPlay) override;
     bool gotoLabel(avm1::Object* clip, const QString& label, bool andPlay) override;
+    avm1::Value heldFrames(avm1::Object* clip) override;
     bool frameLoaded(avm1::Object* clip, int frame) override;
     void callFrame(avm1::Object* clip, const avm1::Value& frame) override;
     void cloneSprite(avm1::Object* source, const QString& name, int depth) override;
