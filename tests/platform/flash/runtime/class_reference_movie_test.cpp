@@ -21,6 +21,14 @@ struct Row {
     const char* swf8 = nullptr;
 };
 
+// mk(label) makes a handler that traces the label and its arguments: "label:a,b".
+avm1::test::Assembler handlerMaker() {
+    avm1::test::Assembler handler = postfix("@label ':' Add2 ',' @arguments :join/1 Add2 Trace");
+    avm1::test::Assembler maker;
+    maker.function("", {}, handler).op(swf::ActionCode::Return);
+    return avm1::test::Assembler().function("mk", {"label"}, maker);
+}
+
 std::u16string joinLines(const std::vector<std::u16string>& lines) {
     std::u16string joined;
     for (size_t i = 0; i < lines.size(); ++i) {
@@ -57,7 +65,7 @@ struct ClassReferenceMovie : testing::Test {
         p.depth = 3;
         p.name = "mc";
         b.place(p);
-        b.doAction(postfix(code).bytes).showFrame();
+        b.doAction(handlerMaker().append(postfix(code)).bytes).showFrame();
         EXPECT_TRUE(engine->loadMovie(0, b.write(swf::Compression::None), u"test.swf", {}));
         engine->runFrame();
         return QString::fromStdU16String(joinLines(host.lines)).toStdString();
@@ -223,6 +231,92 @@ TEST_F(ClassReferenceMovie, SoundMembers) {
          "undefined|undefined|undefined"},
         {"new:Sound/0 .id3 Trace", "-", "undefined"},
     });
+}
+
+// onChanged hears only typing, never a script's edits; a field hears onSetFocus with the object
+// that had the focus and onKillFocus with the one that takes it, Selection's listeners both;
+// onScroller hears a script's scrolling. setFocus takes an object, a slash or dot path, and
+// refuses a field that cannot be selected.
+TEST_F(ClassReferenceMovie, FocusChangeAndScrollEvents) {
+    check({
+        {"'ch' mk/1 >g.onChanged 'x' >g.text 'y' 1 0 @g :replaceText/3 Pop 'z' @g :replaceSel/1 "
+         "Pop",
+         "-", ""},
+        {"'gs' mk/1 >g.onSetFocus 'gk' mk/1 >g.onKillFocus 'fs' mk/1 >f.onSetFocus 'g' @Selection "
+         ":setFocus/1 Pop 'f' @Selection :setFocus/1 Pop",
+         "-", "gs:null|gk:_level0.f|fs:_level0.g"},
+        {"0 InitObject >o 'sel' mk/1 >o.onSetFocus @o @Selection :addListener/1 Pop 'g' @Selection "
+         ":setFocus/1 Pop null @Selection :setFocus/1 Pop",
+         "-", "sel:null,_level0.g|sel:_level0.g,null"},
+        {"'sc' mk/1 >f.onScroller @f 'text' 'a\rb\rc\rd' SetMember @f 'scroll' 2 SetMember", "-",
+         "sc:_level0.f"},
+        {"'g' @Selection :setFocus/1 Pop 'g' @Selection :setFocus/1 Trace @Selection :getFocus/0 "
+         "Trace",
+         "-", "true|_level0.g"},
+        {"'/g' @Selection :setFocus/1 Trace @Selection :getFocus/0 Trace", "-", "true|_level0.g"},
+        {"'_root.g' @Selection :setFocus/1 Trace @Selection :getFocus/0 Trace", "-",
+         "true|_level0.g"},
+        {"@g 'selectable' false SetMember 'g' @Selection :setFocus/1 Trace", "-", "false"},
+        {"@g 'type' 'dynamic' SetMember @g 'selectable' false SetMember 'g' @Selection :setFocus/1 "
+         "Trace",
+         "-", "false"},
+    });
+}
+
+// Forty silent MPEG-1 layer 3 frames (128 kbit/s, 44.1 kHz) of 417 bytes each.
+std::vector<uint8_t> silentMp3() {
+    std::vector<uint8_t> file;
+    for (int i = 0; i < 40; ++i) {
+        std::vector<uint8_t> frame(417, 0);
+        frame[0] = 0xFF;
+        frame[1] = 0xFB;
+        frame[2] = 0x90;
+        frame[3] = 0x64;
+        file.insert(file.end(), frame.begin(), frame.end());
+    }
+    return file;
+}
+
+// loadSound (from SWF 6) fetches the file through the host; onLoad tells whether it was a sound
+// file, after which the bytes loaded and in all are the file's size and the duration its
+// length in milliseconds. A file that fails or holds no sound measures nothing.
+TEST_F(ClassReferenceMovie, LoadSoundAnnouncesSuccessAndMeasuresTheFile) {
+    const std::vector<uint8_t> mp3 = silentMp3();
+    const std::vector<uint8_t> noise(300, 7);
+    const char* const measure =
+        "@s :getBytesLoaded/0 Trace @s :getBytesTotal/0 Trace @s .duration Trace Stop";
+    for (int version : {5, 6, 8}) {
+        for (const std::vector<uint8_t>* file :
+             {&mp3, &noise, (const std::vector<uint8_t>*)nullptr}) {
+            test::TraceHost host;
+            std::unique_ptr<flash::MovieEngine> engine = createSwfMovieEngine();
+            engine->setHost(&host);
+            swfwrite::MovieBuilder b(uint8_t(version), 200, 200);
+            b.doAction(handlerMaker()
+                           .append(postfix("new:Sound/0 >s 'load' mk/1 >s.onLoad false 'a.mp3' "
+                                           "@s :loadSound/2 Pop"))
+                           .bytes)
+                .showFrame();
+            b.doAction(postfix(measure).bytes).showFrame();
+            ASSERT_TRUE(engine->loadMovie(0, b.write(swf::Compression::None), u"test.swf", {}));
+            engine->runFrame();
+            if (version < 6) {
+                EXPECT_TRUE(host.fetches.empty());
+                break;
+            }
+            ASSERT_EQ(host.fetches.size(), 1u);
+            if (file) {
+                engine->fetchCompleted(host.fetches[0].id, *file);
+            } else {
+                engine->fetchFailed(host.fetches[0].id);
+            }
+            engine->runFrame();
+            EXPECT_EQ(joinLines(host.lines), file == &mp3
+                                                 ? u"load:true|16680|16680|1045"
+                                                 : u"load:false|undefined|undefined|undefined")
+                << version;
+        }
+    }
 }
 
 }  // namespace
