@@ -905,6 +905,41 @@ TEST_F(InputTest, MouseHideShowAnswerAndTheWheelReachesListenersWithWhatIsUnderT
     EXPECT_THAT(take(), ElementsAre("wheel 2 undefined", "clip 2"));
 }
 
+// A Mouse listener hears the buttons and moves wherever the pointer is, over the movie or not,
+// until it is removed; addListener answers true whatever it is given, removeListener whether the
+// object was listening.
+TEST_F(InputTest, MouseListenersHearButtonsAndMovesUntilRemoved) {
+    for (uint8_t version : {6, 8}) {
+        swfwrite::MovieBuilder b(version);
+        Assembler s;
+        s.push({str("l"), integer(0), str("Object")}).op(Code::NewObject).op(Code::SetVariable);
+        Assembler move;
+        move.push({str("move ")}).getVar("_root").push({str("_xmouse")}).op(Code::GetMember);
+        move.op(Code::Add2).trace();
+        s.append(handler("l", "onMouseMove", move));
+        s.append(handler("l", "onMouseDown", say("down")));
+        s.append(handler("l", "onMouseUp", say("up")));
+        s.append(traceWith("add ", result("Mouse", "addListener", {})));  // true, even for nothing
+        s.append(call("Mouse", "addListener", var("l")));
+        b.doAction(done(s)).showFrame();
+        load(b);
+        EXPECT_THAT(take(), ElementsAre("add true")) << int(version);
+        player.mouseMove({20, 10});
+        player.mouseDown({20, 10});
+        player.mouseUp({20, 10});
+        player.mouseMove({500, 10});  // off the stage
+        EXPECT_THAT(take(), ElementsAre("move 20", "down", "up", "move 500")) << int(version);
+        const avm1::Value l =
+            script->machine().get(script->scriptObject(*player.root(0)), QStringLiteral("l"));
+        avm1::Machine& m = script->machine();
+        EXPECT_TRUE(m.toBoolean(callBuiltIn("Mouse", "removeListener", {l})));
+        EXPECT_FALSE(m.toBoolean(callBuiltIn("Mouse", "removeListener", {l})));
+        player.mouseMove({30, 10});
+        player.mouseDown({30, 10});
+        EXPECT_TRUE(take().empty()) << int(version);
+    }
+}
+
 TEST_F(InputTest, XmouseAndYmouseAreThePointerInEachClipsOwnSpace) {
     swfwrite::MovieBuilder b(6);
     const uint16_t clip = squareClip(b);
