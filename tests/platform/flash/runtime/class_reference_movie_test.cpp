@@ -124,6 +124,14 @@ TEST_F(ClassReferenceMovie, TextFieldMembers) {
          "-", "Hello|<b>x</b>|<b>x</b>"},
         {"@f 'html' true SetMember @f .text Trace @f 'text' 'a\rb' SetMember @f .length Trace", "-",
          "Hello|3"},
+        // A field is a TextField that shows as its path; a line feed it is given becomes a
+        // carriage return, and a single-line field runs a break together from version 7.
+        {"@f Trace @f String/1 Trace @f @TextField InstanceOf Trace @f TypeOf Trace", "-",
+         "_level0.f|_level0.f|true|object"},
+        {"@f 'text' 'a\nb' SetMember 1 @f .text :charCodeAt/1 Trace @f 'html' true SetMember "
+         "'a<br>b' >f.htmlText 1 @f .text :charCodeAt/1 Trace @f 'multiline' true SetMember "
+         "'a<br>b' >f.htmlText 1 @f .text :charCodeAt/1 Trace",
+         "-", "13|13|13", "13|98|13"},
         // Scripts are not held to maxChars.
         {"@f 'maxChars' 3 SetMember 'abcdef' >f.text @f .text Trace", "-", "abcdef"},
         {"'XY' 2 1 @f :replaceText/3 Pop @f .text Trace", "-", "HXYllo"},
@@ -171,7 +179,8 @@ TEST_F(ClassReferenceMovie, StyleSheetMembers) {
 // in order within the text. Mouse.hide and show answer whether the pointer showed before.
 TEST_F(ClassReferenceMovie, SelectionAndMouseMembers) {
     check({
-        {"@Selection TypeOf Trace @Mouse TypeOf Trace", "object|object"},
+        {"@Selection TypeOf Trace @Mouse TypeOf Trace @Selection :getFocus/0 TypeOf Trace",
+         "object|object|null"},
         {"@Selection :getBeginIndex/0 Trace @Selection :getEndIndex/0 Trace "
          "@Selection :getCaretIndex/0 Trace @Selection :getFocus/0 Trace "
          "3 1 @Selection :setSelection/2 Pop @Selection :getBeginIndex/0 Trace",
