@@ -232,6 +232,19 @@ TEST_F(ClassReferenceMovie, SoundMembers) {
          "@mc new:Sound/1 >c @c :getVolume/0 Trace 20 @c :setVolume/1 Pop "
          "@mc new:Sound/1 :getVolume/0 Trace @b :getVolume/0 Trace",
          "30|100|20|30"},
+        // The owner may be named by a path; the root clip is an owner of its own, apart from
+        // the whole movie, which null and undefined name as no owner does; an owner that is not
+        // there leaves the Sound answering nothing.
+        {"'mc' new:Sound/1 >a 20 @a :setVolume/1 Pop @mc new:Sound/1 :getVolume/0 Trace "
+         "@_root new:Sound/1 >r 30 @r :setVolume/1 Pop new:Sound/0 :getVolume/0 Trace "
+         "@_root new:Sound/1 :getVolume/0 Trace",
+         "20|100|30"},
+        {"null new:Sound/1 >a 20 @a :setVolume/1 Pop new:Sound/0 :getVolume/0 Trace "
+         "undefined new:Sound/1 :getVolume/0 Trace",
+         "20|20"},
+        {"'nothing' new:Sound/1 >a @a :getVolume/0 Trace 20 @a :setVolume/1 Pop "
+         "@a :getVolume/0 Trace @a :getTransform/0 Trace",
+         "undefined|undefined|undefined"},
         // Nothing attached: no length, no position, no bytes, and the methods answer nothing.
         {"new:Sound/0 >s @s .duration Trace @s .position Trace @s :getBytesLoaded/0 Trace "
          "@s :getBytesTotal/0 Trace",
