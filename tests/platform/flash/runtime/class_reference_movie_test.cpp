@@ -168,6 +168,18 @@ TEST_F(ClassReferenceMovie, StyleSheetMembers) {
          "@ss :getStyleNames/0 Trace '.a' @ss :getStyle/1 @ss :transform/1 >tf @tf .bold Trace "
          "@tf .underline Trace @tf .leftMargin Trace @tf .align Trace @tf .font Trace",
          "-", "-", ".a|true|true|10|center|Arial"},
+        // getStyle gives a copy and setStyle keeps one; clear empties the sheet.
+        {"new:TextField.StyleSheet/0 >ss 'p{color:#FF0000}' @ss :parse/1 Pop 'p' @ss :getStyle/1 "
+         ">st @st 'color' '#00FF00' SetMember 'p' @ss :getStyle/1 .color Trace 0 InitObject >o @o "
+         "'color' '#0000FF' SetMember @o 'q' @ss :setStyle/2 Pop @o 'color' '#111111' SetMember "
+         "'q' @ss :getStyle/1 .color Trace @ss :getStyleNames/0 .length Trace @ss :clear/0 Pop "
+         "@ss :getStyleNames/0 .length Trace",
+         "-", "-", "#FF0000|#0000FF|2|0"},
+        {"new:TextField.StyleSheet/0 >ss 'p{display:none;font-style:italic;text-indent:5;"
+         "margin-right:3;kerning:true;letter-spacing:2}' @ss :parse/1 Pop 'p' @ss :getStyle/1 "
+         "@ss :transform/1 >t @t .display Trace @t .italic Trace @t .indent Trace @t .rightMargin "
+         "Trace @t .kerning Trace @t .letterSpacing Trace",
+         "-", "-", "none|true|5|3|true|2"},
         {"new:TextField.StyleSheet/0 >ss 'p{color:#FF0000}' @ss :parse/1 Pop null 'p' "
          "@ss :setStyle/2 Pop 'p' @ss :getStyle/1 Trace",
          "-", "-", "null"},
