@@ -614,6 +614,42 @@ TEST_F(InputTest, SelectionSetFocusRefusesWhatCannotTakeTheFocus) {
     EXPECT_FALSE(player.takesScriptFocus(child("plain")));
 }
 
+// Typing tells the field's onChanged and its listeners, each given the field, once for every
+// character that goes in; a character restrict or maxChars keeps out changes nothing and tells
+// no one, and neither do a script's edits.
+TEST_F(InputTest, TypingTellsOnChangedAndItsListenersOnlyWhenTheTextChanges) {
+    for (uint8_t version : {6, 8}) {
+        swfwrite::MovieBuilder b(version);
+        swf::EditText e;
+        e.bounds = {0, 2000, 0, 400};
+        const uint16_t id = b.define(e);
+        Assembler s;
+        s.append(setMember("t", "restrict", str("a-z")));
+        s.append(setMember("t", "maxChars", integer(3)));
+        Assembler own;
+        own.push({str("own ")}).getVar("t").push({str("text")}).op(Code::GetMember);
+        own.op(Code::Add2).trace();
+        s.append(handler("t", "onChanged", own));
+        s.push({str("l"), integer(0), str("Object")}).op(Code::NewObject).op(Code::SetVariable);
+        s.append(handler("l", "onChanged", traceWith("listener ", var("which")), {"which"}));
+        s.append(call("t", "addListener", var("l")));
+        s.append(setMember("t", "text", str("")));
+        b.tag(named(id, 1, "t")).doAction(done(s)).showFrame();
+        load(b);
+        DisplayObject& t = child("t");
+        player.setFocus(&t);
+        for (char16_t c : u"a1bcd") {
+            if (c) {
+                player.textInput(c);
+            }
+        }
+        EXPECT_EQ(t.field->text, QStringLiteral("abc")) << int(version);
+        EXPECT_THAT(take(), ElementsAre("own a", "listener _level0.t", "own ab",
+                                        "listener _level0.t", "own abc", "listener _level0.t"))
+            << int(version);
+    }
+}
+
 TEST_F(InputTest, TypingGoesIntoTheFocusedInputFieldAndSelectionReadsItsCaret) {
     swfwrite::MovieBuilder b(8);
     Assembler s;
