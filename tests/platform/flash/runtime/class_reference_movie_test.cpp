@@ -116,6 +116,16 @@ TEST_F(ClassReferenceMovie, TextFieldMembers) {
         {"@f .antiAliasType Trace @f .gridFitType Trace @f .sharpness Trace @f .thickness Trace "
          "@f .filters .length Trace",
          "-", "undefined|undefined|undefined|undefined|undefined", nullptr, "normal|pixel|0|0|0"},
+        // The version 8 rendering settings keep a name they know and ignore others.
+        {"@f 'antiAliasType' 'advanced' SetMember @f .antiAliasType Trace @f 'antiAliasType' "
+         "'bogus' SetMember @f .antiAliasType Trace @f 'gridFitType' 'subpixel' SetMember "
+         "@f .gridFitType Trace @f 'gridFitType' 'none' SetMember @f .gridFitType Trace "
+         "@f 'gridFitType' 'x' SetMember @f .gridFitType Trace @f 'sharpness' 50 SetMember "
+         "@f .sharpness Trace @f 'thickness' -50 SetMember @f .thickness Trace",
+         "-", "-", "-", "advanced|advanced|subpixel|none|none|50|-50"},
+        // getFontList belongs to the class, not to fields; a password field's text is its own.
+        {"@f :getFontList/0 Trace @f 'password' true SetMember @f .text Trace", "-",
+         "undefined|Hello"},
         // text takes any value as the movie's version writes it; a plain field's htmlText is its
         // text, and markup given to it stays text.
         {"@f 'text' undefined SetMember @f .text Trace @f 'text' 5.5 SetMember @f .text Trace", "-",
