@@ -225,6 +225,16 @@ TEST_F(ClassReferenceMovie, SelectionAndMouseMembers) {
         {"'g' @Selection :setFocus/1 Pop null @Selection :setFocus/1 Trace "
          "@Selection :getFocus/0 Trace 'nothing' @Selection :setFocus/1 Trace",
          "-", "true|null|false"},
+        // A dynamic field takes the focus and a selection too; a focused field removed takes
+        // the focus with it.
+        {"'Hello' >f.text @f @Selection :setFocus/1 Pop 3 1 @Selection :setSelection/2 Pop "
+         "@Selection :getBeginIndex/0 Trace @Selection :getEndIndex/0 Trace 'Z' @f :replaceSel/1 "
+         "Pop @f .text Trace",
+         "-", "1|3|HZlo"},
+        {"10 10 0 0 5 't' @mc :createTextField/6 Pop @mc.t 'text' 'abc' SetMember @mc.t "
+         "@Selection :setFocus/1 Trace @Selection :getFocus/0 Trace @mc.t :removeTextField/0 Pop "
+         "@Selection :getFocus/0 Trace @Selection :getBeginIndex/0 Trace",
+         "-", "true|_level0.mc.t|null|-1"},
         {"@mc 'focusEnabled' true SetMember 'mc' @Selection :setFocus/1 Trace "
          "@Selection :getFocus/0 Trace @Selection :getBeginIndex/0 Trace",
          "-", "true|_level0.mc|-1"},
