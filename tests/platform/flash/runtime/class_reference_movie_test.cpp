@@ -1,5 +1,5 @@
-// The text, selection, sound and mouse classes as their reference states them: each row is a
-// short script run in a movie of SWF 5, 6, 7 and 8 holding a dynamic field "f" showing
+// What the text, selection, sound and mouse classes answer scripts, member by member: each row
+// is a short script run in a movie of SWF 5, 6, 7 and 8 holding a dynamic field "f" showing
 // "Hello", an input field "g" and an empty clip "mc", and what its traces print in each.
 #include <gtest/gtest.h>
 
