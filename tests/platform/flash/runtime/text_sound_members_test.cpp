@@ -37,7 +37,7 @@ std::u16string joinLines(const std::vector<std::u16string>& lines) {
     return joined;
 }
 
-struct ClassReferenceMovie : testing::Test {
+struct TextSoundMembers : testing::Test {
     static void SetUpTestSuite() { test::ensureGuiApplication(); }
 
     static std::string run(int version, const std::string& code) {
@@ -87,7 +87,7 @@ struct ClassReferenceMovie : testing::Test {
 
 // What a field answers before anything is done to it, the members it keeps read-only, the ones
 // scripts set, and the members that came with later versions.
-TEST_F(ClassReferenceMovie, TextFieldMembers) {
+TEST_F(TextSoundMembers, TextFieldMembers) {
     check({
         {"@TextField TypeOf Trace @TextField :getFontList/0 .length 0 Greater Trace",
          "function|true"},
@@ -167,7 +167,7 @@ TEST_F(ClassReferenceMovie, TextFieldMembers) {
 }
 
 // The style sheet class: parse, getStyle/setStyle and transform into a text format.
-TEST_F(ClassReferenceMovie, StyleSheetMembers) {
+TEST_F(TextSoundMembers, StyleSheetMembers) {
     check({
         {"new:TextField.StyleSheet/0 >ss 'p{color:#FF0000;font-size:12}' @ss :parse/1 Trace "
          "'p' @ss :getStyle/1 >st @st .color Trace @st .fontSize Trace @st @ss :transform/1 >tf "
@@ -199,7 +199,7 @@ TEST_F(ClassReferenceMovie, StyleSheetMembers) {
 // Selection without a focus answers -1 and null; setFocus answers whether the focus moved and
 // selects the whole text of a field it focuses; setSelection puts a backwards or too wide range
 // in order within the text. Mouse.hide and show answer whether the pointer showed before.
-TEST_F(ClassReferenceMovie, SelectionAndMouseMembers) {
+TEST_F(TextSoundMembers, SelectionAndMouseMembers) {
     check({
         {"@Selection TypeOf Trace @Mouse TypeOf Trace @Selection :getFocus/0 TypeOf Trace",
          "object|object|null"},
@@ -248,7 +248,7 @@ TEST_F(ClassReferenceMovie, SelectionAndMouseMembers) {
 
 // A new Sound starts at full volume, centred, with the plain transform; Sounds of the same
 // owner (none: the whole movie) share one volume, and a clip's Sounds keep their own.
-TEST_F(ClassReferenceMovie, SoundMembers) {
+TEST_F(TextSoundMembers, SoundMembers) {
     check({
         {"@Sound TypeOf Trace new:Sound/0 >s @s :getVolume/0 Trace @s :getPan/0 Trace",
          "function|100|0"},
@@ -291,7 +291,7 @@ TEST_F(ClassReferenceMovie, SoundMembers) {
 // that had the focus and onKillFocus with the one that takes it, Selection's listeners both;
 // onScroller hears a script's scrolling. setFocus takes an object, a slash or dot path, and
 // refuses a field that cannot be selected.
-TEST_F(ClassReferenceMovie, FocusChangeAndScrollEvents) {
+TEST_F(TextSoundMembers, FocusChangeAndScrollEvents) {
     check({
         {"'ch' mk/1 >g.onChanged 'x' >g.text 'y' 1 0 @g :replaceText/3 Pop 'z' @g :replaceSel/1 "
          "Pop",
@@ -334,7 +334,7 @@ std::vector<uint8_t> silentMp3() {
 // loadSound (from SWF 6) fetches the file through the host; onLoad tells whether it was a sound
 // file, after which the bytes loaded and in all are the file's size and the duration its
 // length in milliseconds. A file that fails or holds no sound measures nothing.
-TEST_F(ClassReferenceMovie, LoadSoundAnnouncesSuccessAndMeasuresTheFile) {
+TEST_F(TextSoundMembers, LoadSoundAnnouncesSuccessAndMeasuresTheFile) {
     const std::vector<uint8_t> mp3 = silentMp3();
     const std::vector<uint8_t> noise(300, 7);
     const char* const measure =
