@@ -614,6 +614,42 @@ TEST_F(InputTest, SelectionSetFocusRefusesWhatCannotTakeTheFocus) {
     EXPECT_FALSE(player.takesScriptFocus(child("plain")));
 }
 
+// Typing tells the field's onChanged and its listeners, each given the field, once for every
+// character that goes in; a character restrict or maxChars keeps out changes nothing and tells
+// no one, and neither do a script's edits.
+TEST_F(InputTest, TypingTellsOnChangedAndItsListenersOnlyWhenTheTextChanges) {
+    for (uint8_t version : {6, 8}) {
+        swfwrite::MovieBuilder b(version);
+        swf::EditText e;
+        e.bounds = {0, 2000, 0, 400};
+        const uint16_t id = b.define(e);
+        Assembler s;
+        s.append(setMember("t", "restrict", str("a-z")));
+        s.append(setMember("t", "maxChars", integer(3)));
+        Assembler own;
+        own.push({str("own ")}).getVar("t").push({str("text")}).op(Code::GetMember);
+        own.op(Code::Add2).trace();
+        s.append(handler("t", "onChanged", own));
+        s.push({str("l"), integer(0), str("Object")}).op(Code::NewObject).op(Code::SetVariable);
+        s.append(handler("l", "onChanged", traceWith("listener ", var("which")), {"which"}));
+        s.append(call("t", "addListener", var("l")));
+        s.append(setMember("t", "text", str("")));
+        b.tag(named(id, 1, "t")).doAction(done(s)).showFrame();
+        load(b);
+        DisplayObject& t = child("t");
+        player.setFocus(&t);
+        for (char16_t c : u"a1bcd") {
+            if (c) {
+                player.textInput(c);
+            }
+        }
+        EXPECT_EQ(t.field->text, QStringLiteral("abc")) << int(version);
+        EXPECT_THAT(take(), ElementsAre("own a", "listener _level0.t", "own ab",
+                                        "listener _level0.t", "own abc", "listener _level0.t"))
+            << int(version);
+    }
+}
+
 TEST_F(InputTest, TypingGoesIntoTheFocusedInputFieldAndSelectionReadsItsCaret) {
     swfwrite::MovieBuilder b(8);
     Assembler s;
@@ -903,6 +939,41 @@ TEST_F(InputTest, MouseHideShowAnswerAndTheWheelReachesListenersWithWhatIsUnderT
     callBuiltIn("Mouse", "addListener", {avm1::Value(script->scriptObject(child("c")))});
     player.mouseWheel(2);
     EXPECT_THAT(take(), ElementsAre("wheel 2 undefined", "clip 2"));
+}
+
+// A Mouse listener hears the buttons and moves wherever the pointer is, over the movie or not,
+// until it is removed; addListener answers true whatever it is given, removeListener whether the
+// object was listening.
+TEST_F(InputTest, MouseListenersHearButtonsAndMovesUntilRemoved) {
+    for (uint8_t version : {6, 8}) {
+        swfwrite::MovieBuilder b(version);
+        Assembler s;
+        s.push({str("l"), integer(0), str("Object")}).op(Code::NewObject).op(Code::SetVariable);
+        Assembler move;
+        move.push({str("move ")}).getVar("_root").push({str("_xmouse")}).op(Code::GetMember);
+        move.op(Code::Add2).trace();
+        s.append(handler("l", "onMouseMove", move));
+        s.append(handler("l", "onMouseDown", say("down")));
+        s.append(handler("l", "onMouseUp", say("up")));
+        s.append(traceWith("add ", result("Mouse", "addListener", {})));  // true, even for nothing
+        s.append(call("Mouse", "addListener", var("l")));
+        b.doAction(done(s)).showFrame();
+        load(b);
+        EXPECT_THAT(take(), ElementsAre("add true")) << int(version);
+        player.mouseMove({20, 10});
+        player.mouseDown({20, 10});
+        player.mouseUp({20, 10});
+        player.mouseMove({500, 10});  // off the stage
+        EXPECT_THAT(take(), ElementsAre("move 20", "down", "up", "move 500")) << int(version);
+        const avm1::Value l =
+            script->machine().get(script->scriptObject(*player.root(0)), QStringLiteral("l"));
+        avm1::Machine& m = script->machine();
+        EXPECT_TRUE(m.toBoolean(callBuiltIn("Mouse", "removeListener", {l})));
+        EXPECT_FALSE(m.toBoolean(callBuiltIn("Mouse", "removeListener", {l})));
+        player.mouseMove({30, 10});
+        player.mouseDown({30, 10});
+        EXPECT_TRUE(take().empty()) << int(version);
+    }
 }
 
 TEST_F(InputTest, XmouseAndYmouseAreThePointerInEachClipsOwnSpace) {
