@@ -454,7 +454,9 @@ void installClipMethods(Machine& m, Object* proto) {
     // Plain defaults a clip's own assignment overrides.
     proto->put(QStringLiteral("enabled"), Value(true), avm1::kDontEnum);
     proto->put(QStringLiteral("useHandCursor"), Value(true), avm1::kDontEnum);
-    proto->put(QStringLiteral("cacheAsBitmap"), Value(false), avm1::kDontEnum);
+    // cacheAsBitmap came with Flash 8, as the other display properties did: older movies
+    // see nothing there, and what they store is a plain variable.
+    proto->put(QStringLiteral("cacheAsBitmap"), Value(false), avm1::kDontEnum | avm1::kVersion8);
 }
 
 }  // namespace pencora::runtime

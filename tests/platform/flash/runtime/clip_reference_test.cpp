@@ -1,0 +1,261 @@
+// MovieClip methods and properties as the language reference states them, checked entry by
+// entry in SWF 5, 6, 7 and 8 movies: each row is a postfix script run on the root's first frame
+// (a three-frame clip `kid` at depth 1 with frames labelled "two" and "three", a 10 x 10 square
+// exported as "Box") and what it traces in each version.
+#include <gtest/gtest.h>
+
+#include "../avm1/postfix.h"
+#include "scripted_player.h"
+#include "test_movies.h"
+
+namespace pencora::runtime {
+namespace {
+
+using avm1::test::Assembler;
+using avm1::test::postfix;
+using test::done;
+using test::named;
+
+const swf::Rgba kBlue{0, 0, 255, 255};
+
+// A script and what it traces in SWF 5, 6, 7 and 8; a null result repeats the one of the
+// version before.
+struct Row {
+    const char* code;
+    const char* swf5;
+    const char* swf6 = nullptr;
+    const char* swf7 = nullptr;
+    const char* swf8 = nullptr;
+};
+
+std::string traced(uint8_t version, const std::string& code) {
+    Player player;
+    test::Traces traces;
+    player.setEvents(&traces);
+    player.setActionRunner(std::make_unique<ScriptHost>(player));
+    swfwrite::MovieBuilder b(version);
+    const uint16_t shape = b.define(test::square(0, 0, 10, 10, kBlue));
+    swfwrite::TimelineBuilder box;
+    box.place(shape, 1).showFrame();
+    b.tag(swf::ExportAssets{{{b.define(box.sprite()), "Box"}}});
+    swfwrite::TimelineBuilder kid;
+    kid.place(shape, 1).doAction(done(postfix("Stop"))).showFrame();
+    kid.label("two").showFrame();
+    kid.label("three").showFrame();
+    b.place(named(b.define(kid.sprite()), 1, "kid"));
+    Assembler a = postfix(code);
+    b.doAction(done(a.trace().op(swf::ActionCode::Stop))).showFrame();
+    player.load(0, test::share(b));
+    player.runFrame();
+    std::string out;
+    for (const std::string& line : traces.lines) {
+        out += (out.empty() ? "" : "|") + line;
+    }
+    return out;
+}
+
+void checkRows(const std::vector<Row>& rows) {
+    for (const Row& r : rows) {
+        const char* perVersion[] = {r.swf5, r.swf6, r.swf7, r.swf8};
+        const char* expected = r.swf5;
+        for (uint8_t v = 5; v <= 8; ++v) {
+            expected = perVersion[v - 5] ? perVersion[v - 5] : expected;
+            EXPECT_EQ(traced(v, r.code), expected) << r.code << " in SWF " << int(v);
+        }
+    }
+}
+
+// Arguments are pushed last first: `5 'e' @_root :createEmptyMovieClip/2` is
+// _root.createEmptyMovieClip("e", 5).
+const std::string kE = "5 'e' @_root :createEmptyMovieClip/2 Pop ";
+
+}  // namespace
+
+// attachMovie, createEmptyMovieClip, duplicateMovieClip and createTextField answer the new
+// clip (the field only from SWF 8); a depth already taken loses its occupant; too few
+// arguments or an unknown symbol make nothing. getDepth is there from SWF 6.
+TEST(ClipReference, NewClipsTheirReturnValuesAndDepths) {
+    const std::string& e = kE;
+    checkRows({
+        {"5 'e' @_root :createEmptyMovieClip/2", "_level0.e"},
+        {"'e' @_root :createEmptyMovieClip/1", "undefined"},
+        {(e + "@e :getDepth/0").c_str(), "undefined", "5"},
+        {(e + "5 'g' @_root :createEmptyMovieClip/2 Pop @e").c_str(), "undefined"},
+        {"3 'a' 'Box' @_root :attachMovie/3", "_level0.a"},
+        {"3 'a' 'box' @_root :attachMovie/3 ._width", "10"},
+        {"3 'a' 'nosuch' @_root :attachMovie/3", "undefined"},
+        {"'a' 'Box' @_root :attachMovie/2", "undefined"},
+        {"'v' 7 1 InitObject 3 'a' 'Box' @_root :attachMovie/4 .v", "7"},
+        {"-16383 'a' 'Box' @_root :attachMovie/3 Pop @kid", "undefined"},
+        {"10 'q' @kid :duplicateMovieClip/2 ._name", "q"},
+        {"'v' 7 1 InitObject 10 'q' @kid :duplicateMovieClip/3 .v", "7"},
+        {"'q' @kid :duplicateMovieClip/1", "undefined"},
+        {"10 'q' @_root :duplicateMovieClip/2", "undefined"},
+        {"100 100 1 1 3 'f' @_root :createTextField/6", "undefined", nullptr, nullptr, "_level0.f"},
+        {"100 100 1 1 3 'f' @_root :createTextField/6 Pop @f :getDepth/0", "3"},
+        {"100 1 1 3 'f' @_root :createTextField/5 Pop @f", "undefined"},
+        {"@kid :getDepth/0", "undefined", "-16383"},
+        {"@_root :getNextHighestDepth/0", "0"},
+        {"3 'a' 'Box' @_root :attachMovie/3 Pop @_root :getNextHighestDepth/0", "4"},
+        {"-5 'a' 'Box' @_root :attachMovie/3 Pop @_root :getNextHighestDepth/0", "0"},
+        {"-16383 @_root :getInstanceAtDepth/1", "_level0.kid"},
+        {"1 @_root :getInstanceAtDepth/1", "undefined"},
+        {"5 @kid :swapDepths/1 Pop 5 @_root :getInstanceAtDepth/1", "_level0.kid"},
+        {"@kid :getSWFVersion/0", "5", "6", "7", "8"},
+        {"@kid :getBytesTotal/0", "0"},
+        {"@_root :getBytesLoaded/0 @_root :getBytesTotal/0 Equals2", "true"},
+        {"@kid :removeMovieClip/0 Pop @kid", "_level0.kid"},
+        {(e + "@e :removeMovieClip/0 Pop @e").c_str(), "undefined"},
+    });
+}
+
+// gotoAndStop, nextFrame and prevFrame: a number (fractions dropped, past the end the last
+// frame, below 1 nowhere), text that is a number, a label in any case; unknown labels and
+// text that is no number go nowhere.
+TEST(ClipReference, TimelineMethodsTakeNumbersTextAndLabels) {
+    const auto frameAfter = [](const char* goTo) {
+        return std::string(goTo) + " @kid :gotoAndStop/1 Pop @kid ._currentframe";
+    };
+    const std::string rows[][2] = {
+        {frameAfter("3"), "3"},
+        {frameAfter("'3'"), "3"},
+        {frameAfter("2.7"), "2"},
+        {frameAfter("99"), "3"},
+        {frameAfter("0"), "1"},
+        {frameAfter("-1"), "1"},
+        {frameAfter("'two'"), "2"},
+        {frameAfter("'THREE'"), "3"},
+        {frameAfter("'nolabel'"), "1"},
+        {frameAfter("'2abc'"), "1"},
+        {"@kid :nextFrame/0 Pop @kid ._currentframe", "2"},
+        {"@kid :nextFrame/0 Pop @kid :nextFrame/0 Pop @kid :nextFrame/0 Pop @kid ._currentframe",
+         "3"},
+        {"@kid :prevFrame/0 Pop @kid ._currentframe", "1"},
+        {"3 @kid :gotoAndStop/1", "undefined"},
+        {"@kid ._totalframes @kid ._framesloaded Add2", "6"},
+    };
+    std::vector<Row> table;
+    for (const auto& [code, result] : rows) {
+        table.push_back({code.c_str(), result.c_str()});
+    }
+    checkRows(table);
+}
+
+// Properties as set and read back: _rotation within a half turn either way, _alpha kept past
+// 0..100 in 1/256 steps, _visible as a boolean, the read-only ones (_currentframe, _target,
+// _url, _droptarget, _xmouse) keeping their value, _name renaming the clip; the defaults of
+// the rest, and the display properties that arrived with SWF 8 absent before it.
+TEST(ClipReference, PropertiesKeepTheirRangesAndReadOnlyOnesTheirValues) {
+    const auto setThenRead = [](const char* name, const char* value, const char* read = nullptr) {
+        return std::string("@kid '") + name + "' " + value + " SetMember @kid ." +
+               (read ? read : name);
+    };
+    const std::vector<std::pair<std::string, const char*>> sameInEvery = {
+        {setThenRead("_rotation", "450"), "90"},
+        {setThenRead("_rotation", "270"), "-90"},
+        {setThenRead("_rotation", "-270"), "90"},
+        {setThenRead("_rotation", "-181"), "179"},
+        {setThenRead("_rotation", "540"), "180"},
+        {setThenRead("_rotation", "-180"), "-180"},
+        {setThenRead("_rotation", "360"), "0"},
+        {setThenRead("_alpha", "150"), "150"},
+        {setThenRead("_alpha", "33.3"), "33.203125"},
+        {setThenRead("_alpha", "-20"), "-19.921875"},
+        {setThenRead("_xscale", "-50"), "-50"},
+        {setThenRead("_xscale", "-50", "_width"), "5"},
+        {setThenRead("_xscale", "'abc'"), "100"},
+        {setThenRead("_visible", "0"), "false"},
+        {setThenRead("_visible", "'x'"), "true"},
+        {setThenRead("_x", "'abc'"), "0"},
+        {setThenRead("_currentframe", "3"), "1"},
+        {setThenRead("_target", "'x'"), "/kid"},
+        {setThenRead("_droptarget", "'x'"), ""},
+        {setThenRead("_xmouse", "5"), "0"},
+        {setThenRead("_url", "'x'", "_url TypeOf"), "string"},
+        {setThenRead("_name", "'nn'", "_name") + " Pop @nn ._target", "/nn"},
+        {setThenRead("_highquality", "0", "_quality"), "LOW"},
+        {"@kid ._parent", "_level0"},
+        {"@kid ._lockroot", "false"},
+        {"@kid ._quality", "HIGH"},
+        {"@kid ._highquality", "1"},
+        {"@kid ._soundbuftime", "5"},
+        {"@kid .enabled", "true"},
+        {"@kid .useHandCursor", "true"},
+        {"@kid .hitArea", "undefined"},
+        {"@kid .tabChildren", "undefined"},
+        {"@kid .tabEnabled", "undefined"},
+        {"@kid .tabIndex", "undefined"},
+        {"@kid .focusEnabled", "undefined"},
+        {"@kid .trackAsMenu", "undefined"},
+        {"@kid .menu", "undefined"},
+        {"@kid .opaqueBackground", "undefined"},
+        {"@kid .scrollRect", "undefined"},
+        {"@kid .scale9Grid", "undefined"},
+    };
+    std::vector<Row> table;
+    for (const auto& [code, result] : sameInEvery) {
+        table.push_back({code.c_str(), result});
+    }
+    const std::vector<std::pair<std::string, const char*>> fromEight = {
+        {"@kid .filters .length", "0"},
+        {"@kid .blendMode", "normal"},
+        {"@kid .cacheAsBitmap", "false"},
+        {"@kid .transform .matrix .a", "1"},
+        {setThenRead("blendMode", "3"), "multiply"},
+        {setThenRead("blendMode", "'bogus'"), "normal"},
+        {setThenRead("cacheAsBitmap", "1"), "true"},
+    };
+    const std::vector<const char*> beforeEight = {
+        "undefined", "undefined", "undefined", "undefined", "3", "bogus", "1"};
+    for (size_t i = 0; i < fromEight.size(); ++i) {
+        table.push_back(
+            {fromEight[i].first.c_str(), beforeEight[i], nullptr, nullptr, fromEight[i].second});
+    }
+    checkRows(table);
+}
+
+// The drawing methods: a fill needs a colour; a gradient needs "linear" or "radial" (in that
+// case) and colours, alphas and ratios of one non-zero length, else no fill is made; a line
+// needs lineStyle, whose width is held to 0..255 and grows the bounds by half of it.
+TEST(ClipReference, DrawingMethodsCheckTheirArguments) {
+    const std::string square =
+        "0 0 @e :moveTo/2 Pop 0 100 @e :lineTo/2 Pop 100 100 @e :lineTo/2 "
+        "Pop 100 0 @e :lineTo/2 Pop 0 0 @e :lineTo/2 Pop @e :endFill/0 Pop ";
+    const std::string box = "'matrixType' 'box' 'x' 0 'y' 0 'w' 100 'h' 100 'r' 0 6 InitObject ";
+    const auto filled = [&](const std::string& fill) {
+        return kE + fill + " Pop " + square + "true 50 50 @e :hitTest/3";
+    };
+    const auto gradient = [&](const char* type, const char* alphas, const char* ratios = nullptr) {
+        return filled(box + (ratios ? ratios : "255 0 Array/2") + " " + alphas +
+                      " 0xFF 0xFF0000 Array/2 '" + type + "' @e :beginGradientFill/5");
+    };
+    const auto lineBounds = [&](const char* style, const char* edge) {
+        return kE + style + " Pop 0 0 @e :moveTo/2 Pop 100 0 @e :lineTo/2 Pop @e :getBounds/0 ." +
+               edge;
+    };
+    const std::pair<std::string, const char*> rows[] = {
+        {filled("0xFF0000 @e :beginFill/1"), "true"},
+        {filled("0 0xFF0000 @e :beginFill/2"), "true"},
+        {filled("@e :beginFill/0"), "false"},
+        {filled("undefined @e :beginFill/1"), "false"},
+        {gradient("linear", "100 100 Array/2"), "true"},
+        {gradient("radial", "100 100 Array/2"), "true"},
+        {gradient("LINEAR", "100 100 Array/2"), "false"},
+        {gradient("bogus", "100 100 Array/2"), "false"},
+        {gradient("linear", "100 Array/1"), "false"},
+        {gradient("linear", "Array/0", "Array/0"), "false"},
+        {lineBounds("10 @e :lineStyle/1", "yMin"), "-5"},
+        {lineBounds("300 @e :lineStyle/1", "yMin"), "-127.5"},
+        {lineBounds("@e :lineStyle/0", "yMax"), "6710886.35"},
+        {kE + "0 0 @e :moveTo/2 Pop 100 0 @e :lineTo/2 Pop @e :getBounds/0 .xMax", "6710886.35"},
+        {lineBounds("10 @e :lineStyle/1", "xMax") + " Pop @e :clear/0 Pop @e :getBounds/0 .xMax",
+         "6710886.35"},
+    };
+    std::vector<Row> table;
+    for (const auto& [code, result] : rows) {
+        table.push_back({code.c_str(), result});
+    }
+    checkRows(table);
+}
+
+}  // namespace pencora::runtime
