@@ -1,7 +1,8 @@
 // MovieClip methods and properties as the language reference states them, checked entry by
 // entry in SWF 5, 6, 7 and 8 movies: each row is a postfix script run on the root's first frame
 // (a three-frame clip `kid` at depth 1 with frames labelled "two" and "three", a 10 x 10 square
-// exported as "Box") and what it traces in each version.
+// exported as "Box", a button `btn` at depth 2 hit by the same square) and what it traces in
+// each version.
 #include <gtest/gtest.h>
 
 #include "../avm1/postfix.h"
@@ -43,6 +44,14 @@ std::string traced(uint8_t version, const std::string& code) {
     kid.label("two").showFrame();
     kid.label("three").showFrame();
     b.place(named(b.define(kid.sprite()), 1, "kid"));
+    swf::Button button;
+    button.version = 2;
+    swf::ButtonRecord hit;
+    hit.states = swf::button_state::Up | swf::button_state::HitTest;
+    hit.characterId = shape;
+    hit.depth = 1;
+    button.records = {hit};
+    b.place(named(b.define(button), 2, "btn"));
     Assembler a = postfix(code);
     b.doAction(done(a.trace().op(swf::ActionCode::Stop))).showFrame();
     player.load(0, test::share(b));
@@ -256,6 +265,108 @@ TEST(ClipReference, DrawingMethodsCheckTheirArguments) {
         table.push_back({code.c_str(), result});
     }
     checkRows(table);
+}
+
+// A named button is an object of its own from SWF 6: its name, path, depth and the display
+// properties of a clip, enabled and useHandCursor from Button.prototype until set, no timeline
+// of its own, and from SWF 8 the filters, blend mode and transform. A SWF 5 movie reaches the
+// timeline holding it instead.
+TEST(ClipReference, ButtonsAreObjectsFromSwf6WithTheirOwnProperties) {
+    const auto setThenRead = [](const char* name, const char* value, const char* read = nullptr) {
+        return std::string("@btn '") + name + "' " + value + " SetMember @btn ." +
+               (read ? read : name);
+    };
+    const std::string rename = setThenRead("_name", "'b2'") + " Pop @b2 ._target";
+    const std::string turned = setThenRead("_rotation", "450");
+    const std::string widened = setThenRead("_xscale", "200", "_width");
+    const std::string disabled = setThenRead("enabled", "0") + " Pop @btn .enabled Not";
+    const std::string blended = setThenRead("blendMode", "3");
+    const std::string keepsPath = setThenRead("_target", "'x'");
+    checkRows({
+        {"@btn", "_level0", "_level0.btn"},
+        {"@btn TypeOf", "movieclip", "object"},
+        {"@btn @Button InstanceOf", "false", "true"},
+        {"@btn ._target", "/", "/btn"},
+        {"@btn ._parent", "undefined", "_level0"},
+        {"@btn :getDepth/0", "undefined", "-16382"},
+        {"@btn .enabled @btn .useHandCursor And", "true"},
+        {"@Button .prototype .useHandCursor", "true"},
+        {"@btn ._width @btn ._alpha Add2", "110"},
+        {"@btn ._focusrect", "1", "null"},
+        {rename.c_str(), "undefined", "/b2"},
+        {turned.c_str(), "90"},
+        {widened.c_str(), "20"},
+        {disabled.c_str(), "true"},
+        {keepsPath.c_str(), "/", "/btn"},
+        {"5 5 @btn :hitTest/2", "true", "undefined"},
+        {"@btn .blendMode", "undefined", nullptr, nullptr, "normal"},
+        {"@btn .filters .length", "undefined", nullptr, nullptr, "0"},
+        {"@btn .transform .matrix .d", "undefined", nullptr, nullptr, "1"},
+        {blended.c_str(), "3", nullptr, nullptr, "multiply"},
+    });
+}
+
+// A clip with handler properties hears the mouse as the reference lists it: the mouse's own
+// events wherever the pointer is, each before the button event the same move or press makes;
+// roll over, press, drag out and back over, release inside; pressed again, dragged out and
+// released outside (no roll-out after it).
+TEST(ClipReference, PointerEventsReachAClipInTheirOrder) {
+    for (uint8_t version : {6, 7, 8}) {
+        Player player;
+        test::Traces traces;
+        player.setEvents(&traces);
+        player.setActionRunner(std::make_unique<ScriptHost>(player));
+        swfwrite::MovieBuilder b(version);
+        const uint16_t shape = b.define(test::square(0, 0, 10, 10, kBlue));
+        swfwrite::TimelineBuilder kid;
+        kid.place(shape, 1).showFrame();
+        b.place(named(b.define(kid.sprite()), 1, "kid"));
+        Assembler a;
+        for (const char* event :
+             {"onMouseDown", "onMouseUp", "onMouseMove", "onPress", "onRelease", "onReleaseOutside",
+              "onRollOver", "onRollOut", "onDragOut", "onDragOver"}) {
+            Assembler body = postfix(std::string("'") + event + "'");
+            body.trace();
+            a.getVar("kid").push({avm1::test::str(event)});
+            a.function("", {}, body);
+            a.op(swf::ActionCode::SetMember);
+        }
+        b.doAction(done(a.op(swf::ActionCode::Stop))).showFrame();
+        player.load(0, test::share(b));
+        player.runFrame();
+        const auto step = [&](const char* what) {
+            traces.lines.push_back(std::string("--") + what);
+        };
+        const QPointF inside(5, 5), outside(50, 50);
+        step("move in");
+        player.mouseMove(inside);
+        step("down");
+        player.mouseDown(inside);
+        step("move out");
+        player.mouseMove(outside);
+        step("move in");
+        player.mouseMove(inside);
+        step("up");
+        player.mouseUp(inside);
+        step("down");
+        player.mouseDown(inside);
+        step("move out");
+        player.mouseMove(outside);
+        step("up");
+        player.mouseUp(outside);
+        step("frame");
+        player.runFrame();
+        std::string out;
+        for (const std::string& line : traces.lines) {
+            out += line + " ";
+        }
+        EXPECT_EQ(out,
+                  "--move in onMouseMove onRollOver --down onMouseDown onPress --move out "
+                  "onMouseMove onDragOut --move in onMouseMove onDragOver --up onMouseUp onRelease "
+                  "--down onMouseDown onPress --move out onMouseMove onDragOut --up onMouseUp "
+                  "onReleaseOutside --frame ")
+            << int(version);
+    }
 }
 
 }  // namespace pencora::runtime
