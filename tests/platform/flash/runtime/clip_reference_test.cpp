@@ -78,6 +78,21 @@ void checkRows(const std::vector<Row>& rows) {
 // _root.createEmptyMovieClip("e", 5).
 const std::string kE = "5 'e' @_root :createEmptyMovieClip/2 Pop ";
 
+// What a movie asks its owner to open, load or fetch, one line each.
+struct Requests : test::Traces {
+    void openUrl(const QString& url, const QString& window) override {
+        lines.push_back("open " + url.toStdString() + " in '" + window.toStdString() + "'");
+    }
+    void loadMovie(int layer, const QString& url) override {
+        lines.push_back("layer " + std::to_string(layer) + " " + url.toStdString());
+    }
+    void fetch(const QString& url, const QString& method, const QByteArray& body,
+               std::function<void(std::optional<QByteArray>)>) override {
+        lines.push_back("fetch " + method.toStdString() + " " + url.toStdString() + " [" +
+                        body.toStdString() + "]");
+    }
+};
+
 }  // namespace
 
 // attachMovie, createEmptyMovieClip, duplicateMovieClip and createTextField answer the new
@@ -369,4 +384,46 @@ TEST(ClipReference, PointerEventsReachAClipInTheirOrder) {
     }
 }
 
+// getURL, loadVariables and loadMovie: the address alone asks for it as it is; "GET" adds the
+// clip's variables to the address, "POST" sends them as the body, in any case, and any other
+// method sends none; a window names where getURL opens it, a "_level" one loads a movie
+// there. Without an address nothing is asked for.
+TEST(ClipReference, LoadingMethodsSendTheClipsVariablesAsAsked) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"'http://h/p' @kid :getURL/1", "open http://h/p in ''"},
+        {"'_blank' 'http://h/p' @kid :getURL/2", "open http://h/p in '_blank'"},
+        {"'GET' '_blank' 'http://h/p' @kid :getURL/3", "open http://h/p?v=a%20b&w=2 in '_blank'"},
+        {"'get' '' 'http://h/p?x=1' @kid :getURL/3", "open http://h/p?x=1&v=a%20b&w=2 in ''"},
+        {"'_level1' 'http://h/m.swf' @kid :getURL/2", "fetch GET http://h/m.swf []"},
+        {"'http://h/v.txt' @kid :loadVariables/1", "fetch GET http://h/v.txt []"},
+        {"'GET' 'http://h/v.txt' @kid :loadVariables/2", "fetch GET http://h/v.txt?v=a%20b&w=2 []"},
+        {"'POST' 'http://h/v.txt' @kid :loadVariables/2",
+         "fetch POST http://h/v.txt [v=a%20b&w=2]"},
+        {"'bogus' 'http://h/v.txt' @kid :loadVariables/2", "fetch GET http://h/v.txt []"},
+        {"'http://h/m.swf' @kid :loadMovie/1", "fetch GET http://h/m.swf []"},
+        {"'post' 'http://h/m.swf' @kid :loadMovie/2", "fetch POST http://h/m.swf [v=a%20b&w=2]"},
+        {"@kid :loadMovie/0 Pop @kid :loadVariables/0 Pop @kid :getURL/0", ""},
+    };
+    for (uint8_t version : {5, 6, 7, 8}) {
+        for (const auto& [code, request] : rows) {
+            Player player;
+            Requests requests;
+            player.setEvents(&requests);
+            player.setActionRunner(std::make_unique<ScriptHost>(player));
+            swfwrite::MovieBuilder b(version);
+            swfwrite::TimelineBuilder kid;
+            kid.doAction(done(postfix("'a b' >v 2 >w Stop"))).showFrame();
+            b.place(named(b.define(kid.sprite()), 1, "kid"));
+            b.doAction(done(postfix(code).op(swf::ActionCode::Stop))).showFrame();
+            player.load(0, test::share(b));
+            player.runFrame();
+            player.runFrame();
+            std::string out;
+            for (const std::string& line : requests.lines) {
+                out += (out.empty() ? "" : "|") + line;
+            }
+            EXPECT_EQ(out, request) << code << " in SWF " << int(version);
+        }
+    }
+}
 }  // namespace pencora::runtime
