@@ -93,6 +93,17 @@ struct Requests : test::Traces {
     }
 };
 
+// this[event] = function (arg) { trace(event + " " + <what `extra` leaves on the stack>); }
+Assembler handlerOn(const char* target, const char* event, const std::string& extra) {
+    Assembler body = postfix(std::string("'") + event + " ' " + extra + " Add2");
+    body.trace();
+    Assembler a;
+    a.getVar(target).push({avm1::test::str(event)});
+    a.function("", {"arg"}, body);
+    a.op(swf::ActionCode::SetMember);
+    return a;
+}
+
 }  // namespace
 
 // attachMovie, createEmptyMovieClip, duplicateMovieClip and createTextField answer the new
@@ -426,4 +437,46 @@ TEST(ClipReference, LoadingMethodsSendTheClipsVariablesAsAsked) {
         }
     }
 }
+// Selection.setFocus gives a clip the focus only while it is focusEnabled or has a button
+// handler; the clip hears onSetFocus, reads as the focus, and hears the keys pressed while it
+// has it.
+TEST(ClipReference, AFocusedClipHearsItsFocusAndTheKeys) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"", "false null|keys"},
+        {"true >kid.focusEnabled", "onSetFocus null|true _level0.kid|keys|onKeyDown 65|onKeyUp 65"},
+        {"1 >kid.onPress", "onSetFocus null|true _level0.kid|keys|onKeyDown 65|onKeyUp 65"},
+    };
+    for (uint8_t version : {6, 7, 8}) {
+        for (const auto& [setup, heard] : rows) {
+            Player player;
+            test::Traces traces;
+            player.setEvents(&traces);
+            player.setActionRunner(std::make_unique<ScriptHost>(player));
+            swfwrite::MovieBuilder b(version);
+            swfwrite::TimelineBuilder kid;
+            kid.place(b.define(test::square(0, 0, 10, 10, kBlue)), 1).showFrame();
+            b.place(named(b.define(kid.sprite()), 1, "kid"));
+            Assembler a;
+            a.append(handlerOn("kid", "onSetFocus", "@arg String/1"));
+            a.append(handlerOn("kid", "onKeyDown", "@Key :getCode/0"));
+            a.append(handlerOn("kid", "onKeyUp", "@Key :getCode/0"));
+            b.doAction(done(a.append(postfix(setup)))).showFrame();
+            Assembler focus =
+                postfix("@kid @Selection :setFocus/1 ' ' @Selection :getFocus/0 Add2 Add2");
+            b.doAction(done(focus.trace().op(swf::ActionCode::Stop))).showFrame();
+            player.load(0, test::share(b));
+            player.runFrame();
+            player.runFrame();
+            traces.lines.push_back("keys");
+            player.keyDown(65, u'a');
+            player.keyUp(65);
+            std::string out;
+            for (const std::string& line : traces.lines) {
+                out += (out.empty() ? "" : "|") + line;
+            }
+            EXPECT_EQ(out, heard) << setup << " in SWF " << int(version);
+        }
+    }
+}
+
 }  // namespace pencora::runtime
