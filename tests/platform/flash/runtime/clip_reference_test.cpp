@@ -251,7 +251,8 @@ TEST(ClipReference, PropertiesKeepTheirRangesAndReadOnlyOnesTheirValues) {
 
 // The drawing methods: a fill needs a colour; a gradient needs "linear" or "radial" (in that
 // case) and colours, alphas and ratios of one non-zero length, else no fill is made; a line
-// needs lineStyle, whose width is held to 0..255 and grows the bounds by half of it.
+// needs lineStyle, whose width is held to 0..255 and grows the bounds by half of it. getRect
+// leaves the widths out, of lines around a fill and of lines alone.
 TEST(ClipReference, DrawingMethodsCheckTheirArguments) {
     const std::string square =
         "0 0 @e :moveTo/2 Pop 0 100 @e :lineTo/2 Pop 100 100 @e :lineTo/2 "
@@ -264,9 +265,11 @@ TEST(ClipReference, DrawingMethodsCheckTheirArguments) {
         return filled(box + (ratios ? ratios : "255 0 Array/2") + " " + alphas +
                       " 0xFF 0xFF0000 Array/2 '" + type + "' @e :beginGradientFill/5");
     };
-    const auto lineBounds = [&](const char* style, const char* edge) {
-        return kE + style + " Pop 0 0 @e :moveTo/2 Pop 100 0 @e :lineTo/2 Pop @e :getBounds/0 ." +
-               edge;
+    const auto lineBounds = [&](const char* style, const char* edge,
+                                const char* measure = "getBounds") {
+        // A line from (0, 0) down to (0, 100).
+        return kE + style + " Pop 0 0 @e :moveTo/2 Pop 100 0 @e :lineTo/2 Pop @e :" + measure +
+               "/0 ." + edge;
     };
     const std::pair<std::string, const char*> rows[] = {
         {filled("0xFF0000 @e :beginFill/1"), "true"},
@@ -281,6 +284,11 @@ TEST(ClipReference, DrawingMethodsCheckTheirArguments) {
         {gradient("linear", "Array/0", "Array/0"), "false"},
         {lineBounds("10 @e :lineStyle/1", "yMin"), "-5"},
         {lineBounds("300 @e :lineStyle/1", "yMin"), "-127.5"},
+        {lineBounds("10 @e :lineStyle/1", "yMax"), "105"},
+        {lineBounds("10 @e :lineStyle/1", "xMin", "getRect"), "0"},
+        {lineBounds("10 @e :lineStyle/1", "yMax", "getRect"), "100"},
+        {filled("4 @e :lineStyle/1 Pop 0xFF @e :beginFill/1") + " Pop @e :getRect/0 .xMin", "0"},
+        {filled("4 @e :lineStyle/1 Pop 0xFF @e :beginFill/1") + " Pop @e :getBounds/0 .xMin", "-2"},
         {lineBounds("@e :lineStyle/0", "yMax"), "6710886.35"},
         {kE + "0 0 @e :moveTo/2 Pop 100 0 @e :lineTo/2 Pop @e :getBounds/0 .xMax", "6710886.35"},
         {lineBounds("10 @e :lineStyle/1", "xMax") + " Pop @e :clear/0 Pop @e :getBounds/0 .xMax",
