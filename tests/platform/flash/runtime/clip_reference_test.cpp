@@ -108,9 +108,13 @@ Assembler handlerOn(const char* target, const char* event, const std::string& ex
 
 // attachMovie, createEmptyMovieClip, duplicateMovieClip and createTextField answer the new
 // clip (the field only from SWF 8); a depth already taken loses its occupant; too few
-// arguments or an unknown symbol make nothing. getDepth is there from SWF 6.
+// arguments or an unknown symbol make nothing. getDepth is there from SWF 6. swapDepths trades
+// places with a sibling named by reference or by path (a bare name is the sibling's), or moves
+// to a depth; a clip of another parent is left alone.
 TEST(ClipReference, NewClipsTheirReturnValuesAndDepths) {
     const std::string& e = kE;
+    // Clips e and g at depths 5 and 6.
+    const std::string g = "6 'g' @_root :createEmptyMovieClip/2 Pop " + kE;
     checkRows({
         {"5 'e' @_root :createEmptyMovieClip/2", "_level0.e"},
         {"'e' @_root :createEmptyMovieClip/1", "undefined"},
@@ -136,6 +140,13 @@ TEST(ClipReference, NewClipsTheirReturnValuesAndDepths) {
         {"-16383 @_root :getInstanceAtDepth/1", "_level0.kid"},
         {"1 @_root :getInstanceAtDepth/1", "undefined"},
         {"5 @kid :swapDepths/1 Pop 5 @_root :getInstanceAtDepth/1", "_level0.kid"},
+        {(g + "'g' @e :swapDepths/1 Pop @e :getDepth/0").c_str(), "undefined", "6"},
+        {(g + "@g @e :swapDepths/1 Pop @g :getDepth/0").c_str(), "undefined", "5"},
+        {(g + "'_root.g' @e :swapDepths/1 Pop @e :getDepth/0").c_str(), "undefined", "6"},
+        {(g + "'6' @e :swapDepths/1 Pop @e :getDepth/0").c_str(), "undefined", "6"},
+        {(g + "3 'n' @kid :createEmptyMovieClip/2 @e :swapDepths/1 Pop @e :getDepth/0").c_str(),
+         "undefined", "5"},
+        {"-16382 @_root :getInstanceAtDepth/1", "_level0.btn"},
         {"@kid :getSWFVersion/0", "5", "6", "7", "8"},
         {"@kid :getBytesTotal/0", "0"},
         {"@_root :getBytesLoaded/0 @_root :getBytesTotal/0 Equals2", "true"},

@@ -109,8 +109,14 @@ Value swapDepths(Machine& m, const Value& self, std::vector<Value>& args) {
             return {};
         }
     } else if (target.isString()) {
-        Object* o = hostOf(m).resolveTarget(hostOf(m).scriptObject(*clip), target.string());
-        other = o ? hostOf(m).displayOf(o) : nullptr;
+        // A path from the clip, or failing that from its parent: a sibling's bare name is
+        // the usual way to name the clip to trade places with.
+        ScriptHost& host = hostOf(m);
+        Object* o = host.resolveTarget(host.scriptObject(*clip), target.string());
+        if (!o) {
+            o = host.resolveTarget(host.scriptObject(*clip->parent), target.string());
+        }
+        other = o ? host.displayOf(o) : nullptr;
     }
     if (other) {
         // Only siblings trade places.
