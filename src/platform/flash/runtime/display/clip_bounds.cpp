@@ -32,11 +32,8 @@ void addBounds(const DisplayObject& o, const QTransform& t, bool withStrokes, Ex
         return;
     }
     auto add = [&](const CharacterDrawing& d) {
-        QRectF local =
-            withStrokes ? d.declaredBounds(o.shownRatio) : d.outline(o.shownRatio).boundingRect();
-        if (!withStrokes && local.isEmpty()) {
-            local = d.declaredBounds(o.shownRatio);  // a drawing of lines only still has a place
-        }
+        const QRectF local =
+            withStrokes ? d.declaredBounds(o.shownRatio) : d.edgeBounds(o.shownRatio);
         if (!local.isNull()) {
             into.add(t.mapRect(local));
         }

@@ -59,6 +59,12 @@ class CharacterDrawing {
     // The bounds scripts see (_width, getBounds): those the movie declares for the character
     // where it declares any.
     virtual QRectF declaredBounds(uint16_t ratio) const { return bounds(ratio); }
+    // The bounds of the edges alone, line widths left out (getRect): the filled area, or where
+    // nothing is filled, the declared bounds.
+    virtual QRectF edgeBounds(uint16_t ratio) const {
+        const QRectF filled = outline(ratio).boundingRect();
+        return filled.isEmpty() ? declaredBounds(ratio) : filled;
+    }
     // What the character shows at `ratio`, as a value that differs whenever the drawing does:
     // the ratio itself, unless many ratios show one picture (a video: the picture's identity).
     virtual uint64_t shownAt(uint16_t ratio) const { return ratio; }

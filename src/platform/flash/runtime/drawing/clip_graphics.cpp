@@ -36,6 +36,7 @@ class GraphicsDrawing : public CharacterDrawing {
         }
         paths.bounds = edges;
         d_.bounds = edges;
+        edges_ = edges;
         d_.shape = std::move(paths);
         bounds_ = edges.adjusted(-half, -half, half, half);
     }
@@ -49,11 +50,14 @@ class GraphicsDrawing : public CharacterDrawing {
         return render::hitTest(d_, point, 0, toStage);
     }
     QRectF bounds(uint16_t) const override { return bounds_; }
+    // Lines count by their centres, filled or not.
+    QRectF edgeBounds(uint16_t) const override { return edges_; }
 
   private:
     render::Drawable d_;
     QPainterPath outline_;
     QRectF bounds_;
+    QRectF edges_;
 };
 
 }  // namespace

@@ -109,8 +109,14 @@ Value swapDepths(Machine& m, const Value& self, std::vector<Value>& args) {
             return {};
         }
     } else if (target.isString()) {
-        Object* o = hostOf(m).resolveTarget(hostOf(m).scriptObject(*clip), target.string());
-        other = o ? hostOf(m).displayOf(o) : nullptr;
+        // A path from the clip, or failing that from its parent: a sibling's bare name is
+        // the usual way to name the clip to trade places with.
+        ScriptHost& host = hostOf(m);
+        Object* o = host.resolveTarget(host.scriptObject(*clip), target.string());
+        if (!o) {
+            o = host.resolveTarget(host.scriptObject(*clip->parent), target.string());
+        }
+        other = o ? host.displayOf(o) : nullptr;
     }
     if (other) {
         // Only siblings trade places.
@@ -454,7 +460,9 @@ void installClipMethods(Machine& m, Object* proto) {
     // Plain defaults a clip's own assignment overrides.
     proto->put(QStringLiteral("enabled"), Value(true), avm1::kDontEnum);
     proto->put(QStringLiteral("useHandCursor"), Value(true), avm1::kDontEnum);
-    proto->put(QStringLiteral("cacheAsBitmap"), Value(false), avm1::kDontEnum);
+    // cacheAsBitmap came with Flash 8, as the other display properties did: older movies
+    // see nothing there, and what they store is a plain variable.
+    proto->put(QStringLiteral("cacheAsBitmap"), Value(false), avm1::kDontEnum | avm1::kVersion8);
 }
 
 }  // namespace pencora::runtime
