@@ -6,6 +6,7 @@
 
 #include "postfix.h"
 #include "test_host.h"
+#include "version_rows.h"
 
 using namespace pencora::avm1;
 using namespace pencora::avm1::test;
@@ -13,14 +14,7 @@ using Code = pencora::swf::ActionCode;
 
 namespace {
 
-// A postfix expression and what trace prints for it in SWF 5, 6 and 7; a null result repeats
-// the one of the version before, "-" skips the version.
-struct Row {
-    const char* code;
-    const char* swf5;
-    const char* swf6 = nullptr;
-    const char* swf7 = nullptr;
-};
+using Row = VersionRow;  // SWF 5, 6 and 7
 
 std::string traced(int version, const Assembler& as) {
     Fixture f(version);
@@ -28,19 +22,7 @@ std::string traced(int version, const Assembler& as) {
 }
 
 void checkRows(const std::vector<Row>& rows, const Assembler& prelude = {}) {
-    for (const Row& r : rows) {
-        const char* expected = r.swf5;
-        const char* perVersion[] = {r.swf5, r.swf6, r.swf7};
-        for (int v = 5; v <= 7; ++v) {
-            expected = perVersion[v - 5] ? perVersion[v - 5] : expected;
-            if (std::string(expected) == "-") {
-                continue;
-            }
-            Assembler as = prelude;
-            as.append(postfix(r.code)).trace();
-            EXPECT_EQ(traced(v, as), expected) << r.code << " in SWF " << v;
-        }
-    }
+    checkVersionRows(5, 7, rows, prelude);
 }
 
 }  // namespace

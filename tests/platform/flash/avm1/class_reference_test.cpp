@@ -5,54 +5,26 @@
 
 #include "postfix.h"
 #include "test_host.h"
+#include "version_rows.h"
 
 using namespace pencora::avm1;
 using namespace pencora::avm1::test;
 
 namespace {
 
-// A postfix expression and what trace prints for it in SWF 6, 7 and 8; a null result repeats
-// the one of the version before, "-" skips the version.
-struct Row {
-    const char* code;
-    const char* swf6;
-    const char* swf7 = nullptr;
-    const char* swf8 = nullptr;
-};
+using Row = VersionRow;  // SWF 6, 7 and 8
 
 const char* const kGeometryNames =
     "@flash .geom .Point >Point @flash .geom .Rectangle >Rect @flash .geom .Matrix >Matrix "
     "@flash .geom .ColorTransform >CT ";
 
-std::string traced(int version, const Assembler& as) {
-    Fixture f(version);
-    return f.run(as).join('|').toStdString();
-}
-
 void checkRows(const std::vector<Row>& rows, const std::string& prelude = {}) {
-    for (const Row& r : rows) {
-        const char* expected = r.swf6;
-        const char* perVersion[] = {r.swf6, r.swf7, r.swf8};
-        for (int v = 6; v <= 8; ++v) {
-            expected = perVersion[v - 6] ? perVersion[v - 6] : expected;
-            if (std::string(expected) == "-") {
-                continue;
-            }
-            Assembler as = postfix(prelude + r.code);
-            as.trace();
-            EXPECT_EQ(traced(v, as), expected) << r.code << " in SWF " << v;
-        }
-    }
+    checkVersionRows(6, 8, rows, postfix(prelude));
 }
 
 // flash.geom rows hold for SWF 8 only.
-void checkGeometry(std::vector<Row> rows) {
-    for (Row& r : rows) {
-        r.swf8 = r.swf6;
-        r.swf6 = "-";
-        r.swf7 = "-";
-    }
-    checkRows(rows, kGeometryNames);
+void checkGeometry(const std::vector<Row>& rows) {
+    checkVersionRows(8, 8, rows, postfix(kGeometryNames));
 }
 
 }  // namespace

@@ -4,37 +4,17 @@
 
 #include "postfix.h"
 #include "test_host.h"
+#include "version_rows.h"
 
 using namespace pencora::avm1;
 using namespace pencora::avm1::test;
 
 namespace {
 
-// A postfix expression and what trace prints for it in SWF 5 to 8; a null result repeats the
-// one of the version before, "-" skips the version.
-struct Row {
-    const char* code;
-    const char* swf5;
-    const char* swf6 = nullptr;
-    const char* swf7 = nullptr;
-    const char* swf8 = nullptr;
-};
+using Row = VersionRow;  // SWF 5 to 8
 
 void checkRows(const std::vector<Row>& rows, const Assembler& prelude = {}) {
-    for (const Row& r : rows) {
-        const char* expected = r.swf5;
-        const char* perVersion[] = {r.swf5, r.swf6, r.swf7, r.swf8};
-        for (int v = 5; v <= 8; ++v) {
-            expected = perVersion[v - 5] ? perVersion[v - 5] : expected;
-            if (std::string(expected) == "-") {
-                continue;
-            }
-            Assembler as = prelude;
-            as.append(postfix(r.code)).trace();
-            Fixture f(v);
-            EXPECT_EQ(f.run(as).join('|').toStdString(), expected) << r.code << " in SWF " << v;
-        }
-    }
+    checkVersionRows(5, 8, rows, prelude);
 }
 
 }  // namespace
