@@ -6,6 +6,7 @@
 #include "platform/flash/render/bitmap_decode.h"
 #include "platform/flash/render/color_transform.h"
 #include "platform/flash/render/flatten.h"
+#include "platform/flash/render/miter_joins.h"
 #include "platform/flash/render/paint_styles.h"
 #include "platform/flash/render/stroke_outline.h"
 
@@ -49,6 +50,8 @@ void drawShapePaths(const ShapePaths& paths, const Drawable& d, QPainter& painte
                             pen.brush());
             } else if (auto outline = lineOutline(line.path, line.style, pen, world)) {
                 painter.fillPath(*outline, pen.brush());
+            } else if (pen.joinStyle() == Qt::MiterJoin) {
+                painter.fillPath(strokeOutline(world.map(line.path), pen), pen.brush());
             } else {
                 painter.strokePath(world.map(line.path), pen);
             }

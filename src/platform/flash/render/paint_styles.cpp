@@ -9,6 +9,7 @@
 #include "platform/flash/render/bitmap_fill.h"
 #include "platform/flash/render/color_transform.h"
 #include "platform/flash/render/gradient_fill.h"
+#include "platform/flash/render/miter_joins.h"
 
 namespace pencora::swf::render {
 
@@ -171,11 +172,7 @@ QPen styledPen(const LineStyle& style, double width, QBrush brush) {
             pen.setJoinStyle(Qt::BevelJoin);
             break;
         case JoinStyle::Miter:
-            // A miter may reach `miterLimit` line widths past the corner; a longer one
-            // gives way to a bevel (not a cut-off point). Qt's SVG miter counts the limit
-            // from the inner corner to the tip, twice that reach.
-            pen.setJoinStyle(Qt::SvgMiterJoin);
-            pen.setMiterLimit(2 * std::max(1.0, style.miterLimit));
+            setCutMiterJoin(pen, style.miterLimit);
             break;
         default:
             pen.setJoinStyle(Qt::RoundJoin);
@@ -201,7 +198,8 @@ QPen linePen(const LineStyle& style, const QTransform& world, const ColorTransfo
     const double width = lineWidth(style, world);
     // As far as a miter or a square cap can reach past the path.
     const double reach =
-        width * (style.join == JoinStyle::Miter ? std::max(1.0, style.miterLimit) : 1.0) + 1;
+        width * (style.join == JoinStyle::Miter ? std::clamp(style.miterLimit, 1.0, 255.0) : 1.0) +
+        1;
     const QBrush brush =
         fillBrush(*style.fill, world, cx, images,
                   paintArea(painter, pathBounds.adjusted(-reach, -reach, reach, reach)));

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/flash/render/flatten.h"
+#include "platform/flash/render/miter_joins.h"
 
 namespace pencora::swf::render {
 
@@ -86,14 +87,14 @@ std::optional<QPainterPath> lineOutline(const QPainterPath& line, const LineStyl
     if (thinnest < 1.0 - 1e-9 || (even && !hasCurves(line))) {
         return std::nullopt;
     }
-    QPainterPathStroker stroker(pen);
     double width = style.width;
     if (style.pixelHinting && even) {
         // As wide as the device pen: whole device pixels.
         width *= std::round(style.width * sx) / (style.width * sx);
     }
-    stroker.setWidth(width);
-    QPainterPath outline = world.map(stroker.createStroke(line));
+    QPen shapePen = pen;
+    shapePen.setWidthF(width);
+    QPainterPath outline = world.map(strokeOutline(line, shapePen));
     outline.setFillRule(Qt::WindingFill);
     return outline;
 }
@@ -116,7 +117,7 @@ QPainterPath aliasedLineOutline(const QPainterPath& line, const LineStyle& style
         joinsAreFlat(chords, pen.widthF() / 2)) {
         devicePen.setJoinStyle(Qt::BevelJoin);
     }
-    QPainterPath outline = QPainterPathStroker(devicePen).createStroke(chords);
+    QPainterPath outline = strokeOutline(chords, devicePen);
     outline.setFillRule(Qt::WindingFill);
     return outline;
 }

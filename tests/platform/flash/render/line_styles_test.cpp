@@ -71,30 +71,34 @@ TEST(LineStyles, CapsEndTheLineFlatRoundOrSquare) {
     }
 }
 
-TEST(LineStyles, MitersReachTheirLimitThenGiveWayToBevels) {
+TEST(LineStyles, MitersAreCutOffWhereBevelsAndRoundJoinsStayNearTheCorner) {
     LineStyle l = solidLine(10 * px, kBlack);
     l.startCap = l.endCap = CapStyle::None;
-    // A right angle: a miter's tip is 0.71 widths past the corner, within any limit.
+    // A right angle at (70, 70): a miter's tip is 7.07 pixels past the corner along the
+    // bisector; (74, 74) is 5.66 out. A limit of 1.5 keeps the whole tip, 1 cuts it 5 out.
     const std::vector<QPointF> right = {{20, 70}, {70, 70}, {70, 20}};
     l.join = JoinStyle::Miter;
-    l.miterLimit = 1;
+    l.miterLimit = 1.5;
     EXPECT_TRUE(inked(drawLine(l, right), 74, 74));
-    l.join = JoinStyle::Bevel;
+    l.miterLimit = 1;
     EXPECT_FALSE(inked(drawLine(l, right), 74, 74));
+    EXPECT_TRUE(inked(drawLine(l, right), 73, 73));  // 4.95 out: within the cut
+    l.join = JoinStyle::Bevel;
+    EXPECT_FALSE(inked(drawLine(l, right), 73, 73));
     l.join = JoinStyle::Round;
     EXPECT_FALSE(inked(drawLine(l, right), 74, 74));
 
-    // A 30-degree corner at (80, 80): the miter's tip is 1.93 widths out, 19 pixels along
-    // the bisector. A limit of 3 keeps it, 1.5 bevels it: nothing 10 pixels out.
+    // A 30-degree corner at (80, 80): the miter's tip is 19.3 pixels out along the bisector,
+    // (89, 82) about 9.8. A limit of 3 cuts 15 out and keeps it; 1.5 cuts 7.5 out.
     const double rise = 70 * std::tan(M_PI / 6);
     const std::vector<QPointF> acute = {{10, 80}, {80, 80}, {10, 80 - rise}};
     l.join = JoinStyle::Miter;
     l.miterLimit = 3;
     EXPECT_TRUE(inked(drawLine(l, acute), 89, 82));
     l.miterLimit = 1.5;
-    const QImage bevelled = drawLine(l, acute);
-    EXPECT_FALSE(inked(bevelled, 89, 82));
-    EXPECT_TRUE(inked(bevelled, 79, 82));  // the corner itself stays covered
+    const QImage cut = drawLine(l, acute);
+    EXPECT_FALSE(inked(cut, 89, 82));
+    EXPECT_TRUE(inked(cut, 79, 82));  // the corner itself stays covered
 }
 
 TEST(LineStyles, WidthsFollowTheMatrixUnlessScalingIsOff) {

@@ -1004,6 +1004,50 @@ TEST_F(DrawingPixelsTest, FillsAndLinesLandWhereTheyAreDrawn) {
     EXPECT_EQ(f.pixel(30, 85), qRgb(255, 255, 255));
 }
 
+TEST_F(DrawingPixelsTest, MiterLimitsCutDrawnCornersAndAreClampedToOneTo255) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Object* pen = call(root(), "createEmptyMovieClip", {"pen", 1}).object();
+    const double inf = std::numeric_limits<double>::infinity();
+    // A 10-pixel right angle at (70, 70) with no caps: its miter's tip lies 7.07 pixels out
+    // along the bisector. (74, 74) is 5.66 out, beyond a limit of 1's cut (5 out); (73, 73)
+    // is 4.95 out, within it, and beyond the bevel (3.54 out).
+    struct Row {
+        Value limit;
+        bool whole;  // the tip is kept: (74, 74) inked
+    };
+    const Row rows[] = {{Value(1), false},    {Value(1.5), true}, {Value(0), false},
+                        {Value(-inf), false}, {Value(300), true}, {Value(inf), true},
+                        {Value(), true}};  // not given: 3
+    for (const Row& r : rows) {
+        SCOPED_TRACE(m().toString(r.limit).toStdString());
+        call(pen, "clear");
+        std::vector<Value> style = {10, 0x000000, 100, false, "normal", "none", "miter"};
+        if (!r.limit.isUndefined()) {
+            style.push_back(r.limit);
+        }
+        call(pen, "lineStyle", style);
+        call(pen, "moveTo", {20, 70});
+        call(pen, "lineTo", {70, 70});
+        call(pen, "lineTo", {70, 20});
+        const QImage f = frame();
+        EXPECT_EQ(f.pixel(73, 73), qRgb(0, 0, 0));
+        EXPECT_EQ(f.pixel(74, 74), r.whole ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
+    }
+    // The cut scales with the clip: at half size a 20-pixel line with a limit of 1 is cut
+    // 5 pixels out on the stage.
+    m().set(pen, QStringLiteral("_xscale"), Value(50));
+    m().set(pen, QStringLiteral("_yscale"), Value(50));
+    call(pen, "clear");
+    call(pen, "lineStyle", {20, 0x000000, 100, false, "normal", "none", "miter", 1});
+    call(pen, "moveTo", {40, 140});
+    call(pen, "lineTo", {140, 140});
+    call(pen, "lineTo", {140, 40});
+    const QImage f = frame();
+    EXPECT_EQ(f.pixel(73, 73), qRgb(0, 0, 0));
+    EXPECT_EQ(f.pixel(74, 74), qRgb(255, 255, 255));
+}
+
 TEST_F(DrawingPixelsTest, GradientBoxSpansTheBoxItNames) {
     swfwrite::MovieBuilder b;
     loadBoxMovie(b);

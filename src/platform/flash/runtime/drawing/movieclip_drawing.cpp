@@ -263,8 +263,9 @@ Value lineStyle(Machine& m, const Value& self, std::vector<Value>& args) {
         l.join = joinStyle(m.toString(args[6]));
     }
     if (args.size() > 7 && !args[7].isUndefined()) {
+        // Out of range (infinities too) is clamped; what is no number counts as not given.
         const double limit = m.toNumber(args[7]);
-        l.miterLimit = std::isfinite(limit) ? std::clamp(limit, 1.0, 255.0) : 3.0;
+        l.miterLimit = std::isnan(limit) ? 3.0 : std::clamp(limit, 1.0, 255.0);
     }
     g->lineStyle(l);
     return {};
