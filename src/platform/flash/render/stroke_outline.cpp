@@ -67,6 +67,34 @@ bool joinsAreFlat(const QPainterPath& chords, double radius) {
     return subpathFlat();
 }
 
+// A round pen `width` across in the shape is an ellipse on the device, its axes the width
+// times the matrix's singular values. The stretch of the shape's space, along the directions
+// those axes come from, that makes each axis a whole number of device pixels (at least one).
+QTransform hintingStretch(const QTransform& world, double width) {
+    // The singular values are the square roots of the eigenvalues of the matrix's transpose
+    // times itself, and the directions are its eigenvectors.
+    const double a = world.m11() * world.m11() + world.m12() * world.m12();
+    const double b = world.m11() * world.m21() + world.m12() * world.m22();
+    const double c = world.m21() * world.m21() + world.m22() * world.m22();
+    const double mean = (a + c) / 2;
+    const double spread = std::hypot((a - c) / 2, b);
+    const double values[2] = {mean + spread, std::max(0.0, mean - spread)};
+    QPointF first = std::abs(b) > 1e-12 * (a + c) ? QPointF(b, values[0] - a)
+                                                  : (a >= c ? QPointF(1, 0) : QPointF(0, 1));
+    first /= std::hypot(first.x(), first.y());
+    const QPointF directions[2] = {first, QPointF(-first.y(), first.x())};
+    double h11 = 0, h12 = 0, h22 = 0;
+    for (int i = 0; i < 2; ++i) {
+        const double across = width * std::sqrt(values[i]);
+        const double k = across > 0 ? std::max(1.0, std::round(across)) / across : 1.0;
+        const QPointF v = directions[i];
+        h11 += k * v.x() * v.x();
+        h12 += k * v.x() * v.y();
+        h22 += k * v.y() * v.y();
+    }
+    return QTransform(h11, h12, h12, h22, 0, 0);
+}
+
 }  // namespace
 
 std::optional<QPainterPath> lineOutline(const QPainterPath& line, const LineStyle& style,
@@ -94,7 +122,15 @@ std::optional<QPainterPath> lineOutline(const QPainterPath& line, const LineStyl
     }
     QPen shapePen = pen;
     shapePen.setWidthF(width);
-    QPainterPath outline = world.map(strokeOutline(line, shapePen));
+    QPainterPath outline;
+    if (style.pixelHinting && !even) {
+        // The pen is stroked where it is round and then stretched into an ellipse whose axes
+        // reach whole device pixels: the line itself goes through unchanged.
+        const QTransform stretch = hintingStretch(world, width);
+        outline = world.map(stretch.map(strokeOutline(stretch.inverted().map(line), shapePen)));
+    } else {
+        outline = world.map(strokeOutline(line, shapePen));
+    }
     outline.setFillRule(Qt::WindingFill);
     return outline;
 }

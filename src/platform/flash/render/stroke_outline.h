@@ -3,7 +3,10 @@
 //   is as thick as the matrix makes it each way (a horizontal line scaled twice as high is
 //   twice as thick, a vertical one is not);
 // - with anti-aliasing, a curved line is the fill of the same outline.
-// Straight lines under an even matrix keep the device pen.
+// Straight lines under an even matrix keep the device pen. A hinted line's pen is made a whole
+// number of device pixels across each of the ways the matrix stretches it (so under a matrix
+// that scales one way more than the other, a hinted horizontal line and a hinted vertical one
+// are each whole pixels thick).
 //
 // Without anti-aliasing a line's curves are first cut into the chords a fill's curves are cut
 // into, and the chords are stroked: a one-pixel curve then takes the single pixels along it

@@ -156,5 +156,60 @@ TEST(LineStyles, PixelHintingMakesLinesWholeDevicePixelsWide) {
     }
 }
 
+// How many pixels of ink a row holds: the width of a vertical line crossing it.
+double inkInRow(const QImage& image, int y) {
+    double ink = 0;
+    for (int x = 0; x < image.width(); ++x) {
+        ink += (255 - qRed(image.pixel(x, y))) / 255.0;
+    }
+    return ink;
+}
+
+TEST(LineStyles, HintedLinesAreWholePixelsEachWayAnUnevenMatrixStretchesThem) {
+    // A 2.6-pixel line under a matrix that stretches one way twice as much as the other is
+    // 2.6 and 5.2 device pixels thick the two ways; hinted, 3 and 5.
+    LineStyle l = solidLine(52, kBlack);
+    l.startCap = l.endCap = CapStyle::None;
+    struct Row {
+        const char* name;
+        QTransform matrix;        // pixels to device pixels
+        double acrossHorizontal;  // hinted thickness of a horizontal shape line
+        double acrossVertical;    // and of a vertical one
+        bool turned;              // the matrix turns a horizontal line upright
+    };
+    const Row rows[] = {
+        {"taller", QTransform::fromScale(1, 2), 5, 3, false},
+        {"wider", QTransform::fromScale(2, 1), 3, 5, false},
+        // Turned a quarter after being stretched upright: the shape's horizontal line stands
+        // upright on the device, 5.2 pixels across before hinting.
+        {"turned", QTransform::fromScale(1, 2) * QTransform(0, 1, -1, 0, 100, 0), 5, 3, true},
+    };
+    auto thickness = [](const QImage& image, bool upright) {
+        return upright ? inkInRow(image, 50) : inkInColumn(image, 50);
+    };
+    for (const Row& r : rows) {
+        const QTransform m = QTransform::fromScale(1.0 / px, 1.0 / px) * r.matrix;
+        for (bool antialiased : {true, false}) {
+            SCOPED_TRACE(testing::Message() << r.name << (antialiased ? " smooth" : " aliased"));
+            bool invertible = false;
+            const QTransform back = r.matrix.inverted(&invertible);
+            // Lines through the device point (50, 50), running across and down the shape.
+            const QPointF c = back.map(QPointF(50.5, 50.5));
+            const std::vector<QPointF> across = {{c.x() - 10, c.y()}, {c.x() + 10, c.y()}};
+            const std::vector<QPointF> down = {{c.x(), c.y() - 10}, {c.x(), c.y() + 10}};
+            l.pixelHinting = true;
+            EXPECT_NEAR(thickness(drawLine(l, across, m, antialiased), r.turned),
+                        r.acrossHorizontal, 0.05);
+            EXPECT_NEAR(thickness(drawLine(l, down, m, antialiased), !r.turned), r.acrossVertical,
+                        0.05);
+            if (antialiased) {
+                l.pixelHinting = false;
+                EXPECT_NEAR(thickness(drawLine(l, across, m, antialiased), r.turned),
+                            r.acrossHorizontal == 5 ? 5.2 : 2.6, 0.05);
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace pencora::swf::render
