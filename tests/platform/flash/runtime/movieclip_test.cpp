@@ -1048,6 +1048,44 @@ TEST_F(DrawingPixelsTest, MiterLimitsCutDrawnCornersAndAreClampedToOneTo255) {
     EXPECT_EQ(f.pixel(74, 74), qRgb(255, 255, 255));
 }
 
+TEST_F(DrawingPixelsTest, ScaleModesKeepHintedLinesWholePixelsAsTheyScale) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Object* pen = call(root(), "createEmptyMovieClip", {"pen", 1}).object();
+    // A hinted 3-pixel horizontal line crossing stage column 20, in a clip stretched 1.7
+    // times upright (5.1 pixels if it scales) and then also 1.3 times across.
+    struct Row {
+        const char* mode;
+        int uprightOnly;  // rows inked when the clip is stretched upright only
+        int bothWays;     // and when it is stretched across as well
+    };
+    const Row rows[] = {
+        {"normal", 5, 5},      // scaled as the clip: the shape's pen, 5.1 upright
+        {"none", 3, 3},        // never scaled
+        {"vertical", 3, 4},    // not for an upright stretch alone; 3.9 across
+        {"horizontal", 5, 5},  // scaled by the upright stretch
+    };
+    auto inkedRows = [](const QImage& f) {
+        int n = 0;
+        for (int y = 0; y < f.height(); ++y) {
+            n += f.pixel(20, y) == qRgb(0, 0, 0);
+        }
+        return n;
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.mode);
+        m().set(pen, QStringLiteral("_xscale"), Value(100));
+        m().set(pen, QStringLiteral("_yscale"), Value(170));
+        call(pen, "clear");
+        call(pen, "lineStyle", {3, 0x000000, 100, true, r.mode, "none"});
+        call(pen, "moveTo", {5, 20});
+        call(pen, "lineTo", {40, 20});
+        EXPECT_EQ(inkedRows(frame()), r.uprightOnly);
+        m().set(pen, QStringLiteral("_xscale"), Value(130));
+        EXPECT_EQ(inkedRows(frame()), r.bothWays);
+    }
+}
+
 TEST_F(DrawingPixelsTest, GradientBoxSpansTheBoxItNames) {
     swfwrite::MovieBuilder b;
     loadBoxMovie(b);
