@@ -6,7 +6,7 @@
 #include "platform/flash/render/bitmap_decode.h"
 #include "platform/flash/render/color_transform.h"
 #include "platform/flash/render/flatten.h"
-#include "platform/flash/render/miter_joins.h"
+#include "platform/flash/render/line_stroke.h"
 #include "platform/flash/render/paint_styles.h"
 #include "platform/flash/render/stroke_outline.h"
 
@@ -50,8 +50,9 @@ void drawShapePaths(const ShapePaths& paths, const Drawable& d, QPainter& painte
                             pen.brush());
             } else if (auto outline = lineOutline(line.path, line.style, pen, world)) {
                 painter.fillPath(*outline, pen.brush());
-            } else if (pen.joinStyle() == Qt::MiterJoin) {
-                painter.fillPath(strokeOutline(world.map(line.path), pen), pen.brush());
+            } else if (const Qt::PenCapStyle endCap = qtCap(line.style.endCap);
+                       !qtStrokes(pen, endCap)) {
+                painter.fillPath(strokeOutline(world.map(line.path), pen, endCap), pen.brush());
             } else {
                 painter.strokePath(world.map(line.path), pen);
             }

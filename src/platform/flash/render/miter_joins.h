@@ -13,22 +13,23 @@
 // The cut always lies beyond the bevel, so a limit of 1 still shows some of the miter.
 #pragma once
 
-#include <QPainterPath>
 #include <QPen>
+#include <QPolygonF>
 
 namespace pencora::swf::render {
 
 // A pen whose joins are mitered with a cut: Qt's own miter join is not used, the pen carries
-// Qt::MiterJoin and the limit (1 to 255) for strokeOutline() to read.
+// Qt::MiterJoin and the limit (1 to 255) for strokeOutline() (line_stroke.h) to read.
 void setCutMiterJoin(QPen& pen, double limit);
-
-// The outline of `path` stroked with `pen`, to be filled with the winding rule. For a pen
-// set by setCutMiterJoin() the joins are cut miters; otherwise it is Qt's own stroke.
-QPainterPath strokeOutline(const QPainterPath& path, const QPen& pen);
 
 // How far past the point where the lines' centres meet, along the bisector, a miter of a line
 // `width` wide may reach with `limit` (clamped to 1..255) before it is cut: the same at every
 // angle, the limit being on the miter's length.
 double miterReach(double width, double limit);
+
+// What a cut miter adds to a bevel at `corner`, where a line `width` wide arriving along `in`
+// leaves along `out` (both of unit length): a polygon through the corner, empty when the line
+// goes straight on.
+QPolygonF cutMiter(QPointF corner, QPointF in, QPointF out, double width, double limit);
 
 }  // namespace pencora::swf::render

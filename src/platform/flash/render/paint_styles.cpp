@@ -152,21 +152,22 @@ QBrush fillBrush(const FillStyle& style, const QTransform& world, const ColorTra
     return brush;
 }
 
+Qt::PenCapStyle qtCap(CapStyle cap) {
+    switch (cap) {
+        case CapStyle::None:
+            return Qt::FlatCap;
+        case CapStyle::Square:
+            return Qt::SquareCap;
+        default:
+            return Qt::RoundCap;
+    }
+}
+
 namespace {
 
 QPen styledPen(const LineStyle& style, double width, QBrush brush) {
     QPen pen(brush, width);
-    switch (style.startCap) {
-        case CapStyle::None:
-            pen.setCapStyle(Qt::FlatCap);
-            break;
-        case CapStyle::Square:
-            pen.setCapStyle(Qt::SquareCap);
-            break;
-        default:
-            pen.setCapStyle(Qt::RoundCap);
-            break;
-    }
+    pen.setCapStyle(qtCap(style.startCap));  // the end cap is drawn by strokeOutline()
     switch (style.join) {
         case JoinStyle::Bevel:
             pen.setJoinStyle(Qt::BevelJoin);

@@ -53,6 +53,8 @@ QPen linePen(const LineStyle& style, const QTransform& world, const ColorTransfo
 // scaled by the matrix unless the style keeps it from scaling, never under one pixel (a
 // width of 0 is a hairline), whole pixels for a hinted line.
 double lineWidth(const LineStyle& style, const QTransform& world);
+// The Qt cap drawing a line end capped with `cap`.
+Qt::PenCapStyle qtCap(CapStyle cap);
 // Bitmap fills ask for smoothing (types 0x40 and 0x41).
 bool wantsSmoothing(const FillStyle& style);
 

@@ -1,13 +1,13 @@
 #include "platform/flash/render/stroke_outline.h"
 
-#include <QPainterPathStroker>
 
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
 #include "platform/flash/render/flatten.h"
-#include "platform/flash/render/miter_joins.h"
+#include "platform/flash/render/line_stroke.h"
+#include "platform/flash/render/paint_styles.h"
 
 namespace pencora::swf::render {
 
@@ -127,9 +127,10 @@ std::optional<QPainterPath> lineOutline(const QPainterPath& line, const LineStyl
         // The pen is stroked where it is round and then stretched into an ellipse whose axes
         // reach whole device pixels: the line itself goes through unchanged.
         const QTransform stretch = hintingStretch(world, width);
-        outline = world.map(stretch.map(strokeOutline(stretch.inverted().map(line), shapePen)));
+        outline = world.map(stretch.map(
+            strokeOutline(stretch.inverted().map(line), shapePen, qtCap(style.endCap))));
     } else {
-        outline = world.map(strokeOutline(line, shapePen));
+        outline = world.map(strokeOutline(line, shapePen, qtCap(style.endCap)));
     }
     outline.setFillRule(Qt::WindingFill);
     return outline;
@@ -153,7 +154,7 @@ QPainterPath aliasedLineOutline(const QPainterPath& line, const LineStyle& style
         joinsAreFlat(chords, pen.widthF() / 2)) {
         devicePen.setJoinStyle(Qt::BevelJoin);
     }
-    QPainterPath outline = strokeOutline(chords, devicePen);
+    QPainterPath outline = strokeOutline(chords, devicePen, qtCap(style.endCap));
     outline.setFillRule(Qt::WindingFill);
     return outline;
 }

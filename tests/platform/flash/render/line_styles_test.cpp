@@ -71,6 +71,49 @@ TEST(LineStyles, CapsEndTheLineFlatRoundOrSquare) {
     }
 }
 
+TEST(LineStyles, EachEndOfALineTakesItsOwnCap) {
+    // A 10-pixel line from (20.5, 50) to (80.5, 50) with one cap at its start and another at
+    // its end. Past each end the pixel 1.5 to 2.5 pixels out on row 50 lies in a round or
+    // square cap; the one 2.5 to 3.5 out on row 45 (4 to 5 aside) in a square cap, outside a
+    // round one. The ends lie mid-pixel, where a seam between line and cap would show.
+    struct Row {
+        CapStyle start;
+        CapStyle end;
+    };
+    const Row rows[] = {{CapStyle::None, CapStyle::Round},
+                        {CapStyle::Round, CapStyle::Square},
+                        {CapStyle::Square, CapStyle::None},
+                        {CapStyle::Round, CapStyle::None}};
+    auto capAt = [](const QImage& image, int aside, int ahead) {
+        // The cap's pixels: past x = 20.5 going left, or past x = 80.5 going right.
+        return std::pair{inked(image, 20 - ahead, aside), inked(image, 80 + ahead, aside)};
+    };
+    for (const Row& r : rows) {
+        for (bool antialiased : {false, true}) {
+            SCOPED_TRACE(testing::Message() << int(r.start) << " to " << int(r.end)
+                                            << (antialiased ? " smooth" : " aliased"));
+            LineStyle l = solidLine(10 * px, kBlack);
+            l.startCap = r.start;
+            l.endCap = r.end;
+            const QImage image = drawLine(l, {{20.5, 50}, {80.5, 50}},
+                                          QTransform::fromScale(1.0 / px, 1.0 / px), antialiased);
+            auto [startAhead, endAhead] = capAt(image, 50, 2);
+            EXPECT_EQ(startAhead, r.start != CapStyle::None);
+            EXPECT_EQ(endAhead, r.end != CapStyle::None);
+            auto [startCorner, endCorner] = capAt(image, 45, 3);
+            EXPECT_EQ(startCorner, r.start == CapStyle::Square);
+            EXPECT_EQ(endCorner, r.end == CapStyle::Square);
+            // Where a cap meets the line's end no seam shows.
+            if (r.end != CapStyle::None) {
+                EXPECT_TRUE(inked(image, 80, 48));
+                EXPECT_TRUE(inked(image, 80, 52));
+            }
+            EXPECT_FALSE(inked(image, 86, 50));
+            EXPECT_FALSE(inked(image, 13, 50));
+        }
+    }
+}
+
 TEST(LineStyles, MitersAreCutOffWhereBevelsAndRoundJoinsStayNearTheCorner) {
     LineStyle l = solidLine(10 * px, kBlack);
     l.startCap = l.endCap = CapStyle::None;
