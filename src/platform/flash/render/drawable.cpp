@@ -50,9 +50,8 @@ void drawShapePaths(const ShapePaths& paths, const Drawable& d, QPainter& painte
                             pen.brush());
             } else if (auto outline = lineOutline(line.path, line.style, pen, world)) {
                 painter.fillPath(*outline, pen.brush());
-            } else if (const Qt::PenCapStyle endCap = qtCap(line.style.endCap);
-                       !qtStrokes(pen, endCap)) {
-                painter.fillPath(strokeOutline(world.map(line.path), pen, endCap), pen.brush());
+            } else if (!qtStrokes(pen, line.style)) {
+                painter.fillPath(strokeOutline(world.map(line.path), pen, line.style), pen.brush());
             } else {
                 painter.strokePath(world.map(line.path), pen);
             }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/flash/render/miter_joins.h"
+#include "platform/flash/render/paint_styles.h"
 
 namespace pencora::swf::render {
 
@@ -128,16 +129,45 @@ void addAlike(QPainterPath& outline, const QPainterPath& part) {
     outline.addPath(reversed ? part.toReversed() : part);
 }
 
-}  // namespace
-
-bool qtStrokes(const QPen& pen, Qt::PenCapStyle endCap) {
-    return pen.joinStyle() != Qt::MiterJoin && endCap == pen.capStyle();
+// Qt's stroker joins a subpath whose last point is its first (as points compare, within a
+// relative 1e-12), whether or not the subpath was closed.
+bool endsWhereItBegan(QPointF first, QPointF last) {
+    return first == last;
 }
 
-QPainterPath strokeOutline(const QPainterPath& path, const QPen& pen, Qt::PenCapStyle endCap) {
-    if (qtStrokes(pen, endCap)) {
-        return QPainterPathStroker(pen).createStroke(path);
+// `path` with the last point of each subpath that ends where it began moved a billionth of
+// its size off the start, so that the stroker caps both ends instead of joining them.
+QPainterPath openedLoops(const QPainterPath& path) {
+    QPainterPath opened = path;
+    int start = 0;
+    for (int i = 1; i <= path.elementCount(); ++i) {
+        if (i < path.elementCount() && !path.elementAt(i).isMoveTo()) {
+            continue;
+        }
+        const QPainterPath::Element first = path.elementAt(start);
+        const QPainterPath::Element last = path.elementAt(i - 1);
+        if (i - 1 > start && endsWhereItBegan({first.x, first.y}, {last.x, last.y})) {
+            const double nudge = 1e-9 * std::max({1.0, std::abs(last.x), std::abs(last.y)});
+            opened.setElementPositionAt(i - 1, last.x + nudge, last.y);
+        }
+        start = i;
     }
+    return opened;
+}
+
+}  // namespace
+
+bool qtStrokes(const QPen& pen, const LineStyle& style) {
+    return pen.joinStyle() != Qt::MiterJoin && qtCap(style.endCap) == pen.capStyle() &&
+           !style.noClose;
+}
+
+QPainterPath strokeOutline(const QPainterPath& line, const QPen& pen, const LineStyle& style) {
+    if (qtStrokes(pen, style)) {
+        return QPainterPathStroker(pen).createStroke(line);
+    }
+    const QPainterPath path = style.noClose ? openedLoops(line) : line;
+    const Qt::PenCapStyle endCap = qtCap(style.endCap);
     const bool cutMiters = pen.joinStyle() == Qt::MiterJoin;
     const bool ownCaps = endCap != pen.capStyle();
     QPen base = pen;
@@ -165,8 +195,7 @@ QPainterPath strokeOutline(const QPainterPath& path, const QPen& pen, Qt::PenCap
         for (size_t i = 1; i < pieces.size(); ++i) {
             join(pieces[i - 1], pieces[i]);
         }
-        const QPointF gap = pieces.back().to - pieces.front().from;
-        if (pieces.size() > 1 && std::abs(gap.x()) < 1e-6 && std::abs(gap.y()) < 1e-6) {
+        if (pieces.size() > 1 && endsWhereItBegan(pieces.front().from, pieces.back().to)) {
             join(pieces.back(), pieces.front());
         } else if (ownCaps) {
             addAlike(outline, capAt(pieces.front().from, -unit(pieces.front().leaving), width,

@@ -1,13 +1,11 @@
 #include "platform/flash/render/stroke_outline.h"
 
-
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
 #include "platform/flash/render/flatten.h"
 #include "platform/flash/render/line_stroke.h"
-#include "platform/flash/render/paint_styles.h"
 
 namespace pencora::swf::render {
 
@@ -127,10 +125,10 @@ std::optional<QPainterPath> lineOutline(const QPainterPath& line, const LineStyl
         // The pen is stroked where it is round and then stretched into an ellipse whose axes
         // reach whole device pixels: the line itself goes through unchanged.
         const QTransform stretch = hintingStretch(world, width);
-        outline = world.map(stretch.map(
-            strokeOutline(stretch.inverted().map(line), shapePen, qtCap(style.endCap))));
+        outline =
+            world.map(stretch.map(strokeOutline(stretch.inverted().map(line), shapePen, style)));
     } else {
-        outline = world.map(strokeOutline(line, shapePen, qtCap(style.endCap)));
+        outline = world.map(strokeOutline(line, shapePen, style));
     }
     outline.setFillRule(Qt::WindingFill);
     return outline;
@@ -154,7 +152,7 @@ QPainterPath aliasedLineOutline(const QPainterPath& line, const LineStyle& style
         joinsAreFlat(chords, pen.widthF() / 2)) {
         devicePen.setJoinStyle(Qt::BevelJoin);
     }
-    QPainterPath outline = strokeOutline(chords, devicePen, qtCap(style.endCap));
+    QPainterPath outline = strokeOutline(chords, devicePen, style);
     outline.setFillRule(Qt::WindingFill);
     return outline;
 }

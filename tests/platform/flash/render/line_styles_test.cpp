@@ -114,6 +114,37 @@ TEST(LineStyles, EachEndOfALineTakesItsOwnCap) {
     }
 }
 
+TEST(LineStyles, ALineKeptFromClosingIsCappedWhereItReturnsToItsStart) {
+    // A 10-pixel square outline from (30, 30) round to (30, 30) with miter joins. Closed, its
+    // first corner is mitered like the others: (26, 26) lies in the miter. Kept from closing,
+    // it has two ends there: flat caps leave (26, 26) out, square caps cover it.
+    LineStyle l = solidLine(10 * px, kBlack);
+    l.join = JoinStyle::Miter;
+    const std::vector<QPointF> square = {{30, 30}, {70, 30}, {70, 70}, {30, 70}, {30, 30}};
+    struct Row {
+        bool noClose;
+        CapStyle cap;
+        bool corner;  // (26, 26) inked
+    };
+    const Row rows[] = {{false, CapStyle::None, true},
+                        {true, CapStyle::None, false},
+                        {true, CapStyle::Square, true}};
+    for (const Row& r : rows) {
+        for (bool antialiased : {false, true}) {
+            SCOPED_TRACE(testing::Message() << r.noClose << " " << int(r.cap)
+                                            << (antialiased ? " smooth" : " aliased"));
+            l.noClose = r.noClose;
+            l.startCap = l.endCap = r.cap;
+            const QImage image =
+                drawLine(l, square, QTransform::fromScale(1.0 / px, 1.0 / px), antialiased);
+            EXPECT_EQ(inked(image, 26, 26), r.corner);
+            EXPECT_TRUE(inked(image, 73, 26));  // the other corners stay mitered
+            EXPECT_TRUE(inked(image, 26, 73));
+            EXPECT_TRUE(inked(image, 31, 31));  // inside the band where the ends meet
+        }
+    }
+}
+
 TEST(LineStyles, MitersAreCutOffWhereBevelsAndRoundJoinsStayNearTheCorner) {
     LineStyle l = solidLine(10 * px, kBlack);
     l.startCap = l.endCap = CapStyle::None;
