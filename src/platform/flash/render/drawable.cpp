@@ -42,18 +42,19 @@ void drawShapePaths(const ShapePaths& paths, const Drawable& d, QPainter& painte
             }
         }
         for (const auto& line : group.lines) {
-            const QPen pen = linePen(line.style, world, cx, lookup, painter,
-                                     world.mapRect(line.path.boundingRect()));
+            const LineStyle& style = line.style;
+            const QPainterPath path = hintedAnchors(line.path, style, world);
+            const QPen pen =
+                linePen(style, world, cx, lookup, painter, world.mapRect(path.boundingRect()));
             if (!antialias) {
                 // The stroke's outline, filled by the aliased rule like any other area.
-                fillAliased(painter, aliasedLineOutline(line.path, line.style, pen, world),
-                            pen.brush());
-            } else if (auto outline = lineOutline(line.path, line.style, pen, world)) {
+                fillAliased(painter, aliasedLineOutline(path, style, pen, world), pen.brush());
+            } else if (auto outline = lineOutline(path, style, pen, world)) {
                 painter.fillPath(*outline, pen.brush());
-            } else if (!qtStrokes(pen, line.style)) {
-                painter.fillPath(strokeOutline(world.map(line.path), pen, line.style), pen.brush());
+            } else if (!qtStrokes(pen, style)) {
+                painter.fillPath(strokeOutline(world.map(path), pen, style), pen.brush());
             } else {
-                painter.strokePath(world.map(line.path), pen);
+                painter.strokePath(world.map(path), pen);
             }
         }
     }

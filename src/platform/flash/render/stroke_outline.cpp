@@ -95,6 +95,28 @@ QTransform hintingStretch(const QTransform& world, double width) {
 
 }  // namespace
 
+QPainterPath hintedAnchors(const QPainterPath& line, const LineStyle& style,
+                           const QTransform& world) {
+    bool invertible = false;
+    const QTransform back = world.inverted(&invertible);
+    if (!style.pixelHinting || !invertible) {
+        return line;
+    }
+    QPainterPath device = world.map(line);
+    for (int i = 0; i < device.elementCount(); ++i) {
+        // A curve is stored as its two control points and then its end: the end is an anchor.
+        const QPainterPath::Element e = device.elementAt(i);
+        const bool control =
+            e.type == QPainterPath::CurveToElement ||
+            (e.type == QPainterPath::CurveToDataElement && i + 1 < device.elementCount() &&
+             device.elementAt(i + 1).type == QPainterPath::CurveToDataElement);
+        if (!control) {
+            device.setElementPositionAt(i, std::round(e.x), std::round(e.y));
+        }
+    }
+    return back.map(device);
+}
+
 std::optional<QPainterPath> lineOutline(const QPainterPath& line, const LineStyle& style,
                                         const QPen& pen, const QTransform& world) {
     if (style.width == 0 || style.noHScale || style.noVScale) {

@@ -30,6 +30,12 @@ namespace pencora::swf::render {
 std::optional<QPainterPath> lineOutline(const QPainterPath& line, const LineStyle& style,
                                         const QPen& pen, const QTransform& world);
 
+// `line` (in twips) with its anchors, where it starts and ends and where its curves start and
+// end, on whole device pixels under `world` when the style asks for pixel hinting (curves'
+// control points stay where they are); otherwise `line` as it is.
+QPainterPath hintedAnchors(const QPainterPath& line, const LineStyle& style,
+                           const QTransform& world);
+
 // The device outline to fill pixel by pixel for `line` drawn without anti-aliasing: its chords
 // (cut on the device) stroked with the shape's pen (see lineOutline) or with the device pen `pen`.
 QPainterPath aliasedLineOutline(const QPainterPath& line, const LineStyle& style, const QPen& pen,

@@ -230,6 +230,32 @@ TEST(LineStyles, PixelHintingMakesLinesWholeDevicePixelsWide) {
     }
 }
 
+TEST(LineStyles, HintedLinesStartAndEndOnWholeDevicePixels) {
+    // A 2-pixel line from (5.3, 20.3) to (45.4, 20.3), flat-capped, drawn at the stage's size
+    // and (from half the coordinates) twice as large. Hinted, its anchors move to (5, 20) and
+    // (45, 20): rows 19 and 20 are full, row 21 empty, and column 5 is the first with ink.
+    LineStyle l = solidLine(40, kBlack);
+    l.startCap = l.endCap = CapStyle::None;
+    l.pixelHinting = true;
+    auto ink = [](const QImage& image, int x, int y) {
+        return (255 - qRed(image.pixel(x, y))) / 255.0;
+    };
+    for (double scale : {1.0, 2.0}) {
+        SCOPED_TRACE(scale);
+        l.width = uint16_t(40 / scale);
+        const QImage image =
+            drawLine(l, {{5.3 / scale, 20.3 / scale}, {45.4 / scale, 20.3 / scale}},
+                     QTransform::fromScale(scale / px, scale / px), true);
+        EXPECT_NEAR(ink(image, 25, 19), 1, 0.02);
+        EXPECT_NEAR(ink(image, 25, 20), 1, 0.02);
+        EXPECT_NEAR(ink(image, 25, 21), 0, 0.02);
+        EXPECT_NEAR(ink(image, 4, 20), 0, 0.02);
+        EXPECT_NEAR(ink(image, 5, 20), 1, 0.02);
+        EXPECT_NEAR(ink(image, 44, 20), 1, 0.02);
+        EXPECT_NEAR(ink(image, 45, 20), 0, 0.02);
+    }
+}
+
 // How many pixels of ink a row holds: the width of a vertical line crossing it.
 double inkInRow(const QImage& image, int y) {
     double ink = 0;
