@@ -33,8 +33,8 @@ double signedArea(const QPolygonF& polygon) {
     return area;
 }
 
-// Qt's stroker runs round every stroke the same way; the miters added to it must run the
-// same way too, or where they touch the stroke the winding cancels and leaves a seam.
+// Qt's stroker runs round every stroke the same way; the joins and caps added to it must run
+// the same way too, or where they touch the stroke the winding cancels and leaves a seam.
 double strokeTurning() {
     static const double sign = [] {
         QPainterPath probe;
