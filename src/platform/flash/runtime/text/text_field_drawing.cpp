@@ -293,15 +293,10 @@ class TextFieldDrawing : public CharacterDrawing {
             return;
         }
         painter.save();
-        const QTransform toBox = QTransform::fromTranslate(box.left(), box.top()) * full;
-        auto fillDevice = [&](const QRectF& r, const QColor& c) {
-            painter.setTransform(QTransform());
-            painter.fillRect(r, c);
-        };
         if (background_) {
             const QColor fill = transformed(color, backgroundColor_);
             if (pixels) {
-                fillDevice(*pixels, fill);
+                fillDevice(painter, *pixels, fill);
             } else {
                 painter.setTransform(full);
                 painter.fillRect(box, fill);
@@ -314,26 +309,7 @@ class TextFieldDrawing : public CharacterDrawing {
             painter.setTransform(full);
             painter.setClipRect(box, Qt::IntersectClip);
         }
-        // Device text keeps its proportions in a stretched field: what marks its characters
-        // stretches with it, about the same point of the line.
-        auto toShownBox = [&](double anchor) {
-            return embedded_ ? toBox
-                             : QTransform::fromTranslate(box.left(), box.top()) *
-                                   proportional(full, anchor + box.left()) * full;
-        };
-        const QColor selectionFill = transformed(color, kSelectionBackground);
-        for (const auto& [r, anchor] : selection_) {
-            if (pixels) {
-                // Whole pixels, as the selection sits on the pixel grid.
-                const QRectF d = toShownBox(anchor).mapRect(r);
-                fillDevice(QRectF(QPointF(std::round(d.left()), std::round(d.top())),
-                                  QPointF(std::round(d.right()), std::round(d.bottom()))),
-                           selectionFill);
-            } else {
-                painter.setTransform(toBox);
-                painter.fillRect(r, selectionFill);
-            }
-        }
+        drawSelection(painter, full, pixels, color);
         painter.setTransform(full);
         for (const PaintRun& run : runs_) {
             const QColor ink =
@@ -345,22 +321,7 @@ class TextFieldDrawing : public CharacterDrawing {
                 drawDevice(painter, run, box.topLeft(), ink);
             }
         }
-        if (caret_) {
-            const QColor ink = transformed(color, caretColor_);
-            const QTransform shown = toShownBox(caret_->anchor);
-            if (pixels) {
-                // One pixel wide, on the column the caret's position falls in.
-                const QPointF a = shown.map(caret_->box.topLeft());
-                const QPointF b = shown.map(caret_->box.bottomLeft());
-                fillDevice(QRectF(std::floor(a.x()), a.y(), 1, b.y() - a.y()), ink);
-            } else {
-                QPen pen(ink);
-                pen.setCosmetic(true);
-                painter.setTransform(shown);
-                painter.setPen(pen);
-                painter.drawLine(caret_->box.topLeft(), caret_->box.bottomLeft());
-            }
-        }
+        drawCaret(painter, full, pixels, color);
         painter.setClipping(false);
         if (border_) {
             const QColor line = transformed(color, borderColor_);
@@ -419,6 +380,59 @@ class TextFieldDrawing : public CharacterDrawing {
     QRectF bounds(uint16_t) const override { return bounds_; }
 
   private:
+    // Device text keeps its proportions in a stretched field: what marks its characters (the
+    // selection, the caret) stretches with it, about the same point of the line. The map from
+    // the box's twips to the device for a line held at `anchor`.
+    QTransform shownBox(const QTransform& full, double anchor) const {
+        const QTransform toBox = QTransform::fromTranslate(bounds_.left(), bounds_.top());
+        return embedded_ ? toBox * full
+                         : toBox * proportional(full, anchor + bounds_.left()) * full;
+    }
+
+    static void fillDevice(QPainter& painter, const QRectF& r, const QColor& c) {
+        painter.setTransform(QTransform());
+        painter.fillRect(r, c);
+    }
+
+    void drawSelection(QPainter& painter, const QTransform& full,
+                       const std::optional<QRect>& pixels, const ColorTransformF& color) const {
+        const QColor fill = transformed(color, kSelectionBackground);
+        for (const auto& [r, anchor] : selection_) {
+            if (pixels) {
+                // Whole pixels, as the selection sits on the pixel grid.
+                const QRectF d = shownBox(full, anchor).mapRect(r);
+                fillDevice(painter,
+                           QRectF(QPointF(std::round(d.left()), std::round(d.top())),
+                                  QPointF(std::round(d.right()), std::round(d.bottom()))),
+                           fill);
+            } else {
+                painter.setTransform(shownBox(full, anchor));
+                painter.fillRect(r, fill);
+            }
+        }
+    }
+
+    void drawCaret(QPainter& painter, const QTransform& full, const std::optional<QRect>& pixels,
+                   const ColorTransformF& color) const {
+        if (!caret_) {
+            return;
+        }
+        const QColor ink = transformed(color, caretColor_);
+        const QTransform shown = shownBox(full, caret_->anchor);
+        if (pixels) {
+            // One pixel wide, on the column the caret's position falls in.
+            const QPointF a = shown.map(caret_->box.topLeft());
+            const QPointF b = shown.map(caret_->box.bottomLeft());
+            fillDevice(painter, QRectF(std::floor(a.x()), a.y(), 1, b.y() - a.y()), ink);
+        } else {
+            QPen pen(ink);
+            pen.setCosmetic(true);
+            painter.setTransform(shown);
+            painter.setPen(pen);
+            painter.drawLine(caret_->box.topLeft(), caret_->box.bottomLeft());
+        }
+    }
+
     // Aliased device text takes the same pixel rule as shapes: its outlines are filled pixel
     // by pixel rather than by the font engine's own aliased rasteriser.
     static void drawDevice(QPainter& painter, const PaintRun& run, QPointF topLeft,
