@@ -1,8 +1,8 @@
 // swfplay: plays movies through the Flash control's contract, as the player hosts it.
 //
 //   swfplay render MOVIE OUT.png [--frame N] [--size WxH] [--quality low|high]
-//                  [--input input.json]
-//   swfplay trace MOVIE [--frames N] [--input input.json]
+//                  [--input input.json] [--clock MS]
+//   swfplay trace MOVIE [--frames N] [--input input.json] [--clock MS] [--zone TZ]
 //   swfplay corpus DIR [--expect LIST]
 //   swfplay bench MOVIE [--size WxH] [--frames N] [--quality low|high] [--whole]
 #include <QGuiApplication>
@@ -35,7 +35,7 @@ using namespace pencora;
 int usage() {
     std::cerr << "usage:\n"
                  "  swfplay render MOVIE OUT.png [--frame N] [--size WxH] [--quality low|high]\n"
-                 "                 [--input input.json]\n"
+                 "                 [--input input.json] [--clock MS]\n"
                  "  swfplay trace MOVIE [--frames N] [--input input.json] [--clock MS] "
                  "[--zone TZ]\n"
                  "  swfplay corpus DIR [--expect LIST]\n"
@@ -155,6 +155,8 @@ int render(const std::vector<std::string>& args) {
     int frame = 1;
     View view;
     swfplay::InputScript input;
+    std::optional<double> clock;
+    double ms = 0;
     for (std::size_t i = 2; i < args.size(); ++i) {
         const bool hasValue = i + 1 < args.size();
         if (args[i] == "--frame" && hasValue && readInt(args[i + 1], &frame) && frame >= 1) {
@@ -163,11 +165,19 @@ int render(const std::vector<std::string>& args) {
             if (!readInput(args[++i], &input)) {
                 return 1;
             }
+        } else if (args[i] == "--clock" && hasValue && readMilliseconds(args[i + 1], &ms)) {
+            // A picture of frame N shows timers and clocks read from the date as they stand
+            // N frames in, not after the few milliseconds the tool took to get there.
+            clock = ms;
+            ++i;
         } else if (!readViewOption(args, &i, &view)) {
             return usage();
         }
     }
     swfplay::MovieHost host;
+    if (clock && host.available()) {
+        host.pinWallClock(*clock);
+    }
     if (!openMovie(host, args[0], view)) {
         return 1;
     }

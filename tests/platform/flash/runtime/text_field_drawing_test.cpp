@@ -471,5 +471,105 @@ TEST_F(FieldPixelsTest, TheWheelScrollsTheFieldUnderThePointerWithinItsLines) {
     EXPECT_EQ(f.scroll, 1);
 }
 
+// An input field in device "Arial" 15 px, 150 px wide, squeezed to `xscale` of its width at
+// (10, 10) px, its text bound to the variable `v`.
+swfwrite::MovieBuilder squeezedInput(const char* text, double xscale, swf::TextAlign align) {
+    swfwrite::MovieBuilder mb{8, 200, 60};
+    mb.background({0, 255, 0, 255});
+    swf::Font arial;
+    arial.version = 2;
+    arial.name = "Arial";
+    swf::EditText e;
+    e.bounds = {0, 3000, 0, 600};
+    e.border = true;
+    e.readOnly = false;
+    e.fontId = mb.define(arial);
+    e.fontHeight = 300;
+    e.hasLayout = true;
+    e.align = align;
+    e.initialText = text;
+    e.variableName = "v";
+    swf::PlaceObject p;
+    p.characterId = mb.define(e);
+    p.depth = 1;
+    p.name = "f";
+    swf::Matrix m;
+    m.a = xscale;
+    m.tx = m.ty = 200;
+    p.matrix = m;
+    mb.place(p);
+    mb.showFrame();
+    return mb;
+}
+
+// The dark columns of a row inside the field's border (the caret, or the ink of the glyphs it
+// crosses).
+std::vector<int> darkColumns(const QImage& img, int y) {
+    std::vector<int> out;
+    for (int x = 11; x < 121; ++x) {
+        if (qGray(img.pixel(x, y)) < 100 && qGreen(img.pixel(x, y)) < 200) {
+            out.push_back(x);
+        }
+    }
+    return out;
+}
+
+// Device text keeps the font's proportions in a squeezed field; the caret stands where the
+// glyphs show, after the last one, not where the squeezed layout would put it.
+TEST_F(FieldPixelsTest, CaretFollowsSqueezedDeviceText) {
+    for (const swf::TextAlign align : {swf::TextAlign::Left, swf::TextAlign::Center}) {
+        for (const char* text : {"WWWWWW", "iiiiiiiiiiii"}) {
+            test::EngineFixture fx;
+            ASSERT_TRUE(fx.load(squeezedInput(text, 0.75, align)));
+            const QImage unfocused = fx.render(200, 60);
+            const std::vector<int> ink = darkColumns(unfocused, 22);
+            ASSERT_FALSE(ink.empty()) << text;
+            flash::InputEvent tab;
+            tab.kind = flash::InputKind::KeyDown;
+            tab.keyCode = 9;
+            fx.engine->handleInput(tab);
+            flash::InputEvent end;
+            end.kind = flash::InputKind::TextCommand;
+            end.command = flash::TextCommand::MoveRightDocument;
+            fx.engine->handleInput(end);
+            // Above the glyphs' ink only the caret is dark.
+            const std::vector<int> caret = darkColumns(fx.render(200, 60), 12);
+            ASSERT_EQ(caret.size(), 1u) << text;
+            EXPECT_GE(caret[0], ink.back() - 1) << text;
+            EXPECT_LE(caret[0], ink.back() + 5) << text;
+        }
+    }
+}
+
+// A press on squeezed device text puts the caret between the glyphs it falls between.
+TEST_F(FieldPixelsTest, PressOnSqueezedDeviceTextFindsTheGlyphShownThere) {
+    test::EngineFixture fx;
+    ASSERT_TRUE(fx.load(squeezedInput("iiiiiiiiiiii", 0.75, swf::TextAlign::Left)));
+    const std::vector<int> ink = darkColumns(fx.render(200, 60), 22);
+    ASSERT_GE(ink.size(), 12u);
+    // Each glyph's ink is its own column or two; the gap after the fourth glyph's ink.
+    std::vector<int> starts{ink.front()};
+    for (size_t i = 1; i < ink.size(); ++i) {
+        if (ink[i] > ink[i - 1] + 1) {
+            starts.push_back(ink[i]);
+        }
+    }
+    ASSERT_EQ(starts.size(), 12u);
+    const double between = (starts[3] + starts[4]) / 2.0 + 0.5;
+    for (auto kind :
+         {flash::InputKind::MouseMove, flash::InputKind::MouseDown, flash::InputKind::MouseUp}) {
+        flash::InputEvent e;
+        e.kind = kind;
+        e.x = between;
+        e.y = 20;
+        fx.engine->handleInput(e);
+    }
+    flash::InputEvent typed;
+    typed.kind = flash::InputKind::TextInput;
+    typed.character = u'W';
+    fx.engine->handleInput(typed);
+    EXPECT_EQ(fx.engine->getVariable(u"v"), u"iiiiWiiiiiiii");
+}
+
 }  // namespace
 }  // namespace pencora::runtime

@@ -17,6 +17,27 @@
 
 namespace pencora::runtime {
 
+double lineAnchorOf(const TextField& field, const TextLine& line) {
+    const double lineX = line.x - field.hscroll * 20.0;
+    switch (field.formatOf(line.start, line.start + 1).align.value_or(TextAlign::Left)) {
+        case TextAlign::Center:
+            return lineX + line.width / 2;
+        case TextAlign::Right:
+            return lineX + line.width;
+        default:
+            return lineX;
+    }
+}
+
+double keptProportion(const QTransform& full) {
+    const double sx = std::abs(full.m11());
+    const double sy = std::abs(full.m22());
+    if (sx <= 0 || sy <= 0 || std::abs(sx - sy) < 1e-9 * sy) {
+        return 1;
+    }
+    return sy / sx;
+}
+
 namespace {
 
 // Device fonts are measured at one twip per pixel, so advances come out in twips unhinted.
@@ -97,29 +118,14 @@ struct PaintRun {
     double anchor = 0;  // where its line holds still as device text keeps its proportions
 };
 
-// The point of a line that its alignment holds: its start, middle or end, in twips from the
-// box's corner.
-double lineAnchor(const TextLine& line, double lineX, std::optional<TextAlign> align) {
-    switch (align.value_or(TextAlign::Left)) {
-        case TextAlign::Center:
-            return lineX + line.width / 2;
-        case TextAlign::Right:
-            return lineX + line.width;
-        default:
-            return lineX;
-    }
-}
-
 // Device text keeps the font's proportions: a field stretched wider than tall (or narrower)
 // shows its glyphs at the height the field is scaled to, each line held at its anchor. The
 // map, in the field's twips, to take before `full`.
 QTransform proportional(const QTransform& full, double anchor) {
-    const double sx = std::abs(full.m11());
-    const double sy = std::abs(full.m22());
-    if (sx <= 0 || sy <= 0 || std::abs(sx - sy) < 1e-9 * sy) {
+    const double k = keptProportion(full);
+    if (k == 1) {
         return {};
     }
-    const double k = sy / sx;
     return QTransform(k, 0, 0, 1, anchor * (1 - k), 0);
 }
 
@@ -146,9 +152,16 @@ double scrolledTop(const TextField& field, const TextLayout& layout) {
                : 0;
 }
 
-// A caret at `pos` as a zero-width box from the field box's top-left corner (twips), on the
-// last line that starts at or before it; nothing when that line is scrolled out of view.
-std::optional<QRectF> caretBox(const TextField& field, const TextLayout& layout, int pos) {
+// A caret: a zero-width box from the field box's top-left corner (twips), and the point its
+// line's alignment holds (see PaintRun::anchor).
+struct Caret {
+    QRectF box;
+    double anchor = 0;
+};
+
+// The caret at `pos`, on the last line that starts at or before it; nothing when that line is
+// scrolled out of view.
+std::optional<Caret> caretBox(const TextField& field, const TextLayout& layout, int pos) {
     const double scrollTop = scrolledTop(field, layout);
     const TextLine* at = nullptr;
     for (const TextLine& line : layout.lines) {
@@ -159,8 +172,10 @@ std::optional<QRectF> caretBox(const TextField& field, const TextLayout& layout,
     if (!at || at->y - scrollTop >= field.bounds.height()) {
         return std::nullopt;
     }
-    return QRectF(at->x - field.hscroll * 20.0 + widthOf(layout, at->start, pos), at->y - scrollTop,
-                  0, at->ascent + at->descent);
+    const double lineX = at->x - field.hscroll * 20.0;
+    return Caret{QRectF(lineX + widthOf(layout, at->start, pos), at->y - scrollTop, 0,
+                        at->ascent + at->descent),
+                 lineAnchorOf(field, *at)};
 }
 
 // Selected text shows white on black.
@@ -197,8 +212,7 @@ class TextFieldDrawing : public CharacterDrawing {
                 break;
             }
             const double lineX = line.x - field.hscroll * 20.0;
-            const double anchor =
-                lineAnchor(line, lineX, field.formatOf(line.start, line.start + 1).align);
+            const double anchor = lineAnchorOf(field, line);
             const int lineEnd = line.start + line.length;
             // Pieces of the line in one format and one selection state.
             std::vector<int> cuts{line.start, lineEnd};
@@ -249,7 +263,7 @@ class TextFieldDrawing : public CharacterDrawing {
                 const double width = widthOf(layout, a, b);
                 run.area = QRectF(x, top, width, line.ascent + line.descent);
                 if (run.selected) {
-                    selection_.push_back(run.area);
+                    selection_.push_back({run.area, anchor});
                 }
                 x += width;
                 if (run.text != u"\t") {
@@ -279,15 +293,10 @@ class TextFieldDrawing : public CharacterDrawing {
             return;
         }
         painter.save();
-        const QTransform toBox = QTransform::fromTranslate(box.left(), box.top()) * full;
-        auto fillDevice = [&](const QRectF& r, const QColor& c) {
-            painter.setTransform(QTransform());
-            painter.fillRect(r, c);
-        };
         if (background_) {
             const QColor fill = transformed(color, backgroundColor_);
             if (pixels) {
-                fillDevice(*pixels, fill);
+                fillDevice(painter, *pixels, fill);
             } else {
                 painter.setTransform(full);
                 painter.fillRect(box, fill);
@@ -300,19 +309,7 @@ class TextFieldDrawing : public CharacterDrawing {
             painter.setTransform(full);
             painter.setClipRect(box, Qt::IntersectClip);
         }
-        const QColor selectionFill = transformed(color, kSelectionBackground);
-        for (const QRectF& r : selection_) {
-            if (pixels) {
-                // Whole pixels, as the selection sits on the pixel grid.
-                const QRectF d = toBox.mapRect(r);
-                fillDevice(QRectF(QPointF(std::round(d.left()), std::round(d.top())),
-                                  QPointF(std::round(d.right()), std::round(d.bottom()))),
-                           selectionFill);
-            } else {
-                painter.setTransform(toBox);
-                painter.fillRect(r, selectionFill);
-            }
-        }
+        drawSelection(painter, full, pixels, color);
         painter.setTransform(full);
         for (const PaintRun& run : runs_) {
             const QColor ink =
@@ -324,21 +321,7 @@ class TextFieldDrawing : public CharacterDrawing {
                 drawDevice(painter, run, box.topLeft(), ink);
             }
         }
-        if (caret_) {
-            const QColor ink = transformed(color, caretColor_);
-            if (pixels) {
-                // One pixel wide, on the column the caret's position falls in.
-                const QPointF a = toBox.map(caret_->topLeft());
-                const QPointF b = toBox.map(caret_->bottomLeft());
-                fillDevice(QRectF(std::floor(a.x()), a.y(), 1, b.y() - a.y()), ink);
-            } else {
-                QPen pen(ink);
-                pen.setCosmetic(true);
-                painter.setTransform(toBox);
-                painter.setPen(pen);
-                painter.drawLine(caret_->topLeft(), caret_->bottomLeft());
-            }
-        }
+        drawCaret(painter, full, pixels, color);
         painter.setClipping(false);
         if (border_) {
             const QColor line = transformed(color, borderColor_);
@@ -397,6 +380,59 @@ class TextFieldDrawing : public CharacterDrawing {
     QRectF bounds(uint16_t) const override { return bounds_; }
 
   private:
+    // Device text keeps its proportions in a stretched field: what marks its characters (the
+    // selection, the caret) stretches with it, about the same point of the line. The map from
+    // the box's twips to the device for a line held at `anchor`.
+    QTransform shownBox(const QTransform& full, double anchor) const {
+        const QTransform toBox = QTransform::fromTranslate(bounds_.left(), bounds_.top());
+        return embedded_ ? toBox * full
+                         : toBox * proportional(full, anchor + bounds_.left()) * full;
+    }
+
+    static void fillDevice(QPainter& painter, const QRectF& r, const QColor& c) {
+        painter.setTransform(QTransform());
+        painter.fillRect(r, c);
+    }
+
+    void drawSelection(QPainter& painter, const QTransform& full,
+                       const std::optional<QRect>& pixels, const ColorTransformF& color) const {
+        const QColor fill = transformed(color, kSelectionBackground);
+        for (const auto& [r, anchor] : selection_) {
+            if (pixels) {
+                // Whole pixels, as the selection sits on the pixel grid.
+                const QRectF d = shownBox(full, anchor).mapRect(r);
+                fillDevice(painter,
+                           QRectF(QPointF(std::round(d.left()), std::round(d.top())),
+                                  QPointF(std::round(d.right()), std::round(d.bottom()))),
+                           fill);
+            } else {
+                painter.setTransform(shownBox(full, anchor));
+                painter.fillRect(r, fill);
+            }
+        }
+    }
+
+    void drawCaret(QPainter& painter, const QTransform& full, const std::optional<QRect>& pixels,
+                   const ColorTransformF& color) const {
+        if (!caret_) {
+            return;
+        }
+        const QColor ink = transformed(color, caretColor_);
+        const QTransform shown = shownBox(full, caret_->anchor);
+        if (pixels) {
+            // One pixel wide, on the column the caret's position falls in.
+            const QPointF a = shown.map(caret_->box.topLeft());
+            const QPointF b = shown.map(caret_->box.bottomLeft());
+            fillDevice(painter, QRectF(std::floor(a.x()), a.y(), 1, b.y() - a.y()), ink);
+        } else {
+            QPen pen(ink);
+            pen.setCosmetic(true);
+            painter.setTransform(shown);
+            painter.setPen(pen);
+            painter.drawLine(caret_->box.topLeft(), caret_->box.bottomLeft());
+        }
+    }
+
     // Aliased device text takes the same pixel rule as shapes: its outlines are filled pixel
     // by pixel rather than by the font engine's own aliased rasteriser.
     static void drawDevice(QPainter& painter, const PaintRun& run, QPointF topLeft,
@@ -481,8 +517,8 @@ class TextFieldDrawing : public CharacterDrawing {
     uint32_t backgroundColor_ = 0xFFFFFF;
     uint32_t borderColor_ = 0;
     std::vector<PaintRun> runs_;
-    std::vector<QRectF> selection_;  // twips from the box's top-left corner
-    std::optional<QRectF> caret_;    // a zero-width box: position and line height
+    std::vector<Caret> selection_;  // the selected runs' areas and their lines' anchors
+    std::optional<Caret> caret_;    // a zero-width box: position and line height
     uint32_t caretColor_ = 0;
     std::shared_ptr<swf::render::Library> library_;
 };
@@ -675,11 +711,18 @@ std::optional<QRectF> textFieldCaret(const DisplayObject& o) {
     }
     const TextField& shown = *o.field;
     const int at = std::clamp(shown.selectionEnd < 0 ? 0 : shown.selectionEnd, 0, shown.length());
-    const std::optional<QRectF> box = caretBox(shown, layoutText(shown, measureFor(o)), at);
-    if (!box) {
+    const std::optional<Caret> caret = caretBox(shown, layoutText(shown, measureFor(o)), at);
+    if (!caret) {
         return std::nullopt;
     }
-    return box->translated(shown.bounds.topLeft());
+    const QRectF box = caret->box.translated(shown.bounds.topLeft());
+    if (shown.embedFonts) {
+        return box;
+    }
+    // Where the stretched device text shows it, as the stage's own scale leaves it.
+    const double k = keptProportion(worldTransform(o));
+    const double anchor = caret->anchor + shown.bounds.left();
+    return QRectF(anchor + (box.left() - anchor) * k, box.top(), 0, box.height());
 }
 
 void textFieldFocusChanged(DisplayObject& o, bool gained) {

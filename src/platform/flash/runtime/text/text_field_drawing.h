@@ -57,6 +57,15 @@ FieldMeasure measureFor(const DisplayObject& o);
 // Without `turns` only positive scales count: quarter turns and mirror images do not.
 std::optional<QRect> uprightPixels(const QTransform& toDevice, const QRectF& box, bool turns);
 
+// Device text keeps the font's proportions in a field stretched unevenly: along a line, what
+// the layout puts at `x` shows at anchor + (x - anchor) * keptProportion(full), `full` mapping
+// the field to the device and the anchor being the point the line's alignment holds
+// (lineAnchorOf). 1 when the field keeps its own proportions.
+double keptProportion(const QTransform& full);
+// The point of a line that its alignment holds (its start, middle or end) as the field shows it
+// scrolled, in twips from the field box's left edge.
+double lineAnchorOf(const TextField& field, const TextLine& line);
+
 // The field took or lost the keyboard focus: taking it selects all of its text (an empty field
 // shows its caret at the start); the drawing follows.
 void textFieldFocusChanged(DisplayObject& field, bool gained);

@@ -37,25 +37,33 @@ int indexInLine(const TextLayout& layout, const TextLine& line, double x) {
 
 // Where the stage point falls in the field's text, or -1 when the field cannot be turned back.
 int indexUnder(DisplayObject& o, QPointF stageTwips) {
+    const QTransform toStage = worldTransform(o);
     bool invertible = false;
-    const QPointF local = worldTransform(o).inverted(&invertible).map(stageTwips);
+    const QPointF local = toStage.inverted(&invertible).map(stageTwips);
     if (!invertible) {
         return -1;
     }
     const TextField& f = *o.field;
-    return caretIndexAt(f, layoutText(f, measureFor(o)), local - f.bounds.topLeft());
+    return caretIndexAt(f, layoutText(f, measureFor(o)), local - f.bounds.topLeft(),
+                        f.embedFonts ? 1.0 : keptProportion(toStage));
 }
 
 }  // namespace
 
-int caretIndexAt(const TextField& f, const TextLayout& layout, QPointF inField) {
+int caretIndexAt(const TextField& f, const TextLayout& layout, QPointF inField, double kept) {
     if (layout.lines.empty()) {
         return 0;
     }
     const size_t top = size_t(std::clamp(f.scroll, 1, int(layout.lines.size())) - 1);
     const double scrolled = layout.lines[top].y - layout.lines.front().y;
     const TextLine& line = layout.lines[lineAt(layout, inField.y() + scrolled)];
-    return std::clamp(indexInLine(layout, line, inField.x() + f.hscroll * 20.0), 0, f.length());
+    double x = inField.x();
+    if (kept != 1 && kept > 0) {
+        // Back from where stretched device text shows to where the layout put it.
+        const double anchor = lineAnchorOf(f, line);
+        x = anchor + (x - anchor) / kept;
+    }
+    return std::clamp(indexInLine(layout, line, x + f.hscroll * 20.0), 0, f.length());
 }
 
 DisplayObject* selectableFieldAt(DisplayObject& root, QPointF stageTwips) {

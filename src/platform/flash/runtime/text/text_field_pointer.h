@@ -12,8 +12,10 @@ namespace pencora::runtime {
 
 // The character boundary nearest `inField` (twips from the field's top-left corner, as the
 // field shows its text after scrolling). Above the first line counts as the first line, below
-// the last as the last; left of a line is its start, right of it its end.
-int caretIndexAt(const TextField& field, const TextLayout& layout, QPointF inField);
+// the last as the last; left of a line is its start, right of it its end. `kept`: how device
+// text shows stretched along its lines (keptProportion), 1 when it shows as laid out.
+int caretIndexAt(const TextField& field, const TextLayout& layout, QPointF inField,
+                 double kept = 1);
 
 // The topmost selectable text field under the stage point (twips) below `root`, or null.
 DisplayObject* selectableFieldAt(DisplayObject& root, QPointF stageTwips);
