@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "platform/flash/avm1/array_object.h"
 #include "test_host.h"
@@ -17,6 +18,7 @@ namespace {
 const Value kUndef = Value::undefined();
 const Value kNull = Value::null();
 const double kNaN = std::nan("");
+const double kInf = std::numeric_limits<double>::infinity();
 
 struct Call {
     const char* label;
@@ -361,6 +363,14 @@ TEST_F(BuiltinResults, MathMinMaxTakeTwoArgumentsAndConvertThem) {
         {"sqrt", {Value(-1)}, "NaN"},
         {"pow", {Value(0), Value(0)}, "1"},
         {"pow", {Value(2), Value(-1)}, "0.5"},
+        // Where pow differs from the C library: a NaN exponent and a base of 1 or -1 raised
+        // to an infinite power give NaN; NaN to the power 0 is still 1.
+        {"pow", {Value(1), Value(kNaN)}, "NaN"},
+        {"pow", {Value(0), Value(kUndef)}, "NaN"},
+        {"pow", {Value(1), Value(kInf)}, "NaN"},
+        {"pow", {Value(-1), Value(-kInf)}, "NaN"},
+        {"pow", {Value(kNaN), Value(0)}, "1"},
+        {"pow", {Value(0.5), Value(kInf)}, "0"},
         {"log", {Value(0)}, "-Infinity"},
     };
     for (const Row& row : rows) {
