@@ -173,6 +173,44 @@ TEST_F(InputOrder, ClipsHearInputNewestFirstThenListenersThenTheButton) {
     }
 }
 
+// A clip acting as a button hears its own mouseDown (clip event, then method) and the
+// listeners theirs before it is pressed, and likewise before it is released; in focus it hears
+// a key through its method first, then as every clip does, then the listeners do.
+TEST_F(InputOrder, AButtonLikeClipIsPressedAfterTheMouseEventsAndHearsKeysInFocusFirst) {
+    for (uint8_t version : {6, 7, 8}) {
+        swfwrite::MovieBuilder b(version);
+        const uint16_t plain = squareClip(b);
+        Assembler s;
+        for (const char* method :
+             {"onPress", "onRelease", "onMouseDown", "onMouseUp", "onKeyDown", "onKeyUp"}) {
+            s.append(handler("pad", method, say(std::string("pad ") + method)));
+        }
+        s.append(listener("pointer", "Mouse", {"onMouseDown", "onMouseUp"}));
+        s.append(listener("keys", "Key", {"onKeyDown", "onKeyUp"}));
+        s.push({str("pad")}).op(Code::GetVariable).push({integer(1)}).getVar("Selection");
+        s.push({str("setFocus")}).op(Code::CallMethod).op(Code::Pop);
+        s.op(Code::Stop);
+        b.tag(tracingClip(plain, 1, "pad")).doAction(done(s)).showFrame();
+        load(b);
+
+        player->keyDown(vk::Left);
+        player->keyUp(vk::Left);
+        EXPECT_THAT(take(), ElementsAre("pad onKeyDown", "pad keyDown", "keys onKeyDown",
+                                        "pad onKeyUp", "pad keyUp", "keys onKeyUp"))
+            << int(version);
+        player->mouseMove({10, 10});
+        take();
+        player->mouseDown({10, 10});
+        EXPECT_THAT(take(), ElementsAre("pad mouseDown", "pad onMouseDown", "pointer onMouseDown",
+                                        "pad onPress"))
+            << int(version);
+        player->mouseUp({10, 10});
+        EXPECT_THAT(take(), ElementsAre("pad mouseUp", "pad onMouseUp", "pointer onMouseUp",
+                                        "pad onRelease"))
+            << int(version);
+    }
+}
+
 // Which clips hear an event is settled as it comes: a clip an earlier clip's handler removes
 // hears nothing, and one it makes waits for the next event, where, being newest, it is first.
 TEST_F(InputOrder, ClipsRemovedOrMadeByAHandlerMissTheEventThatMadeTheChange) {
