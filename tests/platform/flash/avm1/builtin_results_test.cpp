@@ -363,12 +363,15 @@ TEST_F(BuiltinResults, MathMinMaxTakeTwoArgumentsAndConvertThem) {
         {"sqrt", {Value(-1)}, "NaN"},
         {"pow", {Value(0), Value(0)}, "1"},
         {"pow", {Value(2), Value(-1)}, "0.5"},
-        // Where pow differs from the C library: a NaN exponent and a base of 1 or -1 raised
-        // to an infinite power give NaN; NaN to the power 0 is still 1.
-        {"pow", {Value(1), Value(kNaN)}, "NaN"},
+        // Powers are the C library's, where the script standard would give NaN: 1 and -1
+        // to an infinite power and 1 to a NaN power are 1. Any other base to a NaN power is
+        // NaN, NaN to the power 0 is 1.
+        {"pow", {Value(1), Value(kNaN)}, "1"},
+        {"pow", {Value(true), Value(kUndef)}, "1"},
         {"pow", {Value(0), Value(kUndef)}, "NaN"},
-        {"pow", {Value(1), Value(kInf)}, "NaN"},
-        {"pow", {Value(-1), Value(-kInf)}, "NaN"},
+        {"pow", {Value(2), Value(kNaN)}, "NaN"},
+        {"pow", {Value(1), Value(kInf)}, "1"},
+        {"pow", {Value(-1), Value(-kInf)}, "1"},
         {"pow", {Value(kNaN), Value(0)}, "1"},
         {"pow", {Value(0.5), Value(kInf)}, "0"},
         {"log", {Value(0)}, "-Infinity"},

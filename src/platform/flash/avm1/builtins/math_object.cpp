@@ -51,14 +51,10 @@ Value mathAtan2(Machine& m, const Value&, std::vector<Value>& args) {
     return Value(std::atan2(y, x));
 }
 
-// Unlike the C library, a NaN exponent gives NaN whatever the base, and so does 1 or -1 raised
-// to an infinite power.
+// The C library's powers, not the script standard's: 1 to a NaN or infinite power is 1.
 Value mathPow(Machine& m, const Value&, std::vector<Value>& args) {
     double x = num(m, args, 0);
     double y = num(m, args, 1);
-    if (std::isnan(y) || (std::isinf(y) && std::fabs(x) == 1.0)) {
-        return Value(std::numeric_limits<double>::quiet_NaN());
-    }
     return Value(std::pow(x, y));
 }
 
