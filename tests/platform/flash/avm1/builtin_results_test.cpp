@@ -363,7 +363,7 @@ TEST_F(BuiltinResults, MathMinMaxTakeTwoArgumentsAndConvertThem) {
         {"sqrt", {Value(-1)}, "NaN"},
         {"pow", {Value(0), Value(0)}, "1"},
         {"pow", {Value(2), Value(-1)}, "0.5"},
-        // Powers are the C library's, where the script standard would give NaN: 1 and -1
+        // Powers are the C library's, not NaN where a browser's script gives it: 1 and -1
         // to an infinite power and 1 to a NaN power are 1. Any other base to a NaN power is
         // NaN, NaN to the power 0 is 1.
         {"pow", {Value(1), Value(kNaN)}, "1"},

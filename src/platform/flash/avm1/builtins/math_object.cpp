@@ -51,7 +51,7 @@ Value mathAtan2(Machine& m, const Value&, std::vector<Value>& args) {
     return Value(std::atan2(y, x));
 }
 
-// The C library's powers, not the script standard's: 1 to a NaN or infinite power is 1.
+// The C library's powers: 1 to a NaN or infinite power is 1, not NaN.
 Value mathPow(Machine& m, const Value&, std::vector<Value>& args) {
     double x = num(m, args, 0);
     double y = num(m, args, 1);
