@@ -121,8 +121,8 @@ struct InputOrder : testing::Test, PlayerEvents {
     std::vector<std::string> take() { return std::exchange(lines, {}); }
 };
 
-// Every clip hears the mouse and the keys wherever the pointer is, newest first: "inner",
-// placed by "holder"'s first frame, before its holder, and "holder", placed after "top",
+// Every clip hears the mouse and the keys wherever the pointer is, shown or hidden, newest first:
+// "inner", placed by "holder"'s first frame, before its holder, and "holder", placed after "top",
 // before it though "top" stands above it. In its turn a clip's clip events run before its
 // method; the listeners come after all the clips, and the button the mouse or key presses
 // last. Clip methods hear the mouse only: keys reach the method of the clip in focus.
@@ -142,6 +142,8 @@ TEST_F(InputOrder, ClipsHearInputNewestFirstThenListenersThenTheButton) {
         }
         s.append(listener("pointer", "Mouse", {"onMouseDown", "onMouseUp", "onMouseMove"}));
         s.append(listener("keys", "Key", {"onKeyDown", "onKeyUp"}));
+        // Hidden, "top" hears as it did.
+        s.getVar("top").push({str("_visible"), avm1::test::boolean(false)}).op(Code::SetMember);
         s.op(Code::Stop);
         b.tag(tracingClip(plain, 5, "top"))
             .tag(tracingClip(holder, 2, "holder", at(100, 0)))
