@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "platform/flash/avm1/array_object.h"
 #include "test_host.h"
@@ -17,6 +18,7 @@ namespace {
 const Value kUndef = Value::undefined();
 const Value kNull = Value::null();
 const double kNaN = std::nan("");
+const double kInf = std::numeric_limits<double>::infinity();
 
 struct Call {
     const char* label;
@@ -361,6 +363,17 @@ TEST_F(BuiltinResults, MathMinMaxTakeTwoArgumentsAndConvertThem) {
         {"sqrt", {Value(-1)}, "NaN"},
         {"pow", {Value(0), Value(0)}, "1"},
         {"pow", {Value(2), Value(-1)}, "0.5"},
+        // Powers are the C library's, not NaN where a browser's script gives it: 1 and -1
+        // to an infinite power and 1 to a NaN power are 1. Any other base to a NaN power is
+        // NaN, NaN to the power 0 is 1.
+        {"pow", {Value(1), Value(kNaN)}, "1"},
+        {"pow", {Value(true), Value(kUndef)}, "1"},
+        {"pow", {Value(0), Value(kUndef)}, "NaN"},
+        {"pow", {Value(2), Value(kNaN)}, "NaN"},
+        {"pow", {Value(1), Value(kInf)}, "1"},
+        {"pow", {Value(-1), Value(-kInf)}, "1"},
+        {"pow", {Value(kNaN), Value(0)}, "1"},
+        {"pow", {Value(0.5), Value(kInf)}, "0"},
         {"log", {Value(0)}, "-Infinity"},
     };
     for (const Row& row : rows) {

@@ -1278,6 +1278,21 @@ TEST_F(MovieClipTest, TransformIsALiveViewOfTheClipsPlacement) {
     m().set(other, QStringLiteral("transform"), t);
     EXPECT_EQ(number(other, "_x"), 7);
     EXPECT_EQ(number(other, "_xscale"), 200);
+
+    // Once the clip is removed every member answers undefined and a new placement is
+    // ignored; a clip that comes to stand at its path is viewed in its place.
+    call(inner, "removeMovieClip", {});
+    for (const char* member : {"matrix", "concatenatedMatrix", "colorTransform",
+                               "concatenatedColorTransform", "pixelBounds"}) {
+        EXPECT_TRUE(m().getMember(t, QString::fromLatin1(member)).isUndefined()) << member;
+    }
+    m().setMember(t, QStringLiteral("matrix"), make("Matrix", {1, 0, 0, 1, 50, 0}));
+    Object* again = call(outer, "createEmptyMovieClip", {"inner", 1}).object();
+    ASSERT_TRUE(again);
+    EXPECT_EQ(number(again, "_x"), 0);
+    m().set(again, QStringLiteral("_x"), Value(33));
+    EXPECT_EQ(field(m().getMember(t, QStringLiteral("matrix")), "tx"), 33);
+    EXPECT_EQ(field(m().getMember(t, QStringLiteral("concatenatedMatrix")), "tx"), 133);
 }
 
 TEST_F(DrawingPixelsTest, AttachedBitmapDataShowsItsPixelsAsTheyChange) {

@@ -51,6 +51,7 @@ Value mathAtan2(Machine& m, const Value&, std::vector<Value>& args) {
     return Value(std::atan2(y, x));
 }
 
+// The C library's powers: 1 to a NaN or infinite power is 1, not NaN.
 Value mathPow(Machine& m, const Value&, std::vector<Value>& args) {
     double x = num(m, args, 0);
     double y = num(m, args, 1);

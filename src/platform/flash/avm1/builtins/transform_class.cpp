@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/flash/avm1/clip_object.h"
 #include "platform/flash/avm1/function_object.h"
 #include "platform/flash/avm1/machine_impl.h"
 
@@ -34,14 +35,16 @@ Value make(Machine& m, const char* cls, std::vector<Value> args) {
     return ctor ? m.construct(Value(ctor), args) : Value();
 }
 
-Object* clipOf(const Value& self) {
+// The clip viewed: once it is removed, the one that has come to stand at its path, if any; a
+// removed clip with nothing there answers nothing and takes nothing.
+Object* clipOf(Machine& m, const Value& self) {
     Object* o = self.object();
     auto* t = dynamic_cast<TransformObject*>(o);
-    return t ? t->clip : nullptr;
+    return t && t->clip ? currentClip(m, t->clip) : nullptr;
 }
 
 bool readPlacement(Machine& m, const Value& self, bool concatenated, Host::ClipTransform& out) {
-    Object* clip = clipOf(self);
+    Object* clip = clipOf(m, self);
     return clip && m.host().clipTransform(clip, concatenated, out);
 }
 
@@ -88,7 +91,7 @@ bool instanceOfGeom(Machine& m, const Value& v, const char* cls) {
 }
 
 Value setMatrix(Machine& m, const Value& self, std::vector<Value>& args) {
-    Object* clip = clipOf(self);
+    Object* clip = clipOf(m, self);
     Value v = argAt(args, 0);
     if (clip && instanceOfGeom(m, v, "Matrix")) {
         static const char* const names[] = {"a", "b", "c", "d", "tx", "ty"};
@@ -102,7 +105,7 @@ Value setMatrix(Machine& m, const Value& self, std::vector<Value>& args) {
 }
 
 Value setColorTransform(Machine& m, const Value& self, std::vector<Value>& args) {
-    Object* clip = clipOf(self);
+    Object* clip = clipOf(m, self);
     Value v = argAt(args, 0);
     if (clip && instanceOfGeom(m, v, "ColorTransform")) {
         static const char* const names[] = {"redMultiplier",   "greenMultiplier", "blueMultiplier",
@@ -120,7 +123,7 @@ Value setColorTransform(Machine& m, const Value& self, std::vector<Value>& args)
 // The object's own bounds carried through every parent's matrix onto the stage, in whole
 // pixels; an object with nothing to draw (whose bounds are the far-away marker) has none.
 Value getPixelBounds(Machine& m, const Value& self, std::vector<Value>&) {
-    Object* clip = clipOf(self);
+    Object* clip = clipOf(m, self);
     Host::ClipTransform t;
     if (!clip || !m.host().clipTransform(clip, true, t)) {
         return Value();

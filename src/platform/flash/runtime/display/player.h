@@ -209,6 +209,10 @@ class Player {
                       const QString& url);
     DisplayObject* root(int layer) const;
     std::vector<int> layers() const;
+    // The clips of one layer in the order their scripts run: newest first, so a clip placed
+    // after its parent runs before it and siblings placed later before those placed earlier.
+    std::vector<std::shared_ptr<DisplayObject>> executionOrder(
+        const std::shared_ptr<DisplayObject>& root) const;
 
     // One frame of every layer, then the queued actions.
     void runFrame();

@@ -173,15 +173,21 @@ bool Player::inArrivedMovie(const DisplayObject& clip) const {
     return false;
 }
 
+std::vector<std::shared_ptr<DisplayObject>> Player::executionOrder(
+    const std::shared_ptr<DisplayObject>& root) const {
+    std::vector<std::shared_ptr<DisplayObject>> clips;
+    collectClips(root, clips);
+    std::stable_sort(clips.begin(), clips.end(),
+                     [](const auto& a, const auto& b) { return a->serial > b->serial; });
+    return clips;
+}
+
 void Player::tickLayer(const std::shared_ptr<DisplayObject>& root) {
     // The clips of the layer as they stand when the tick begins, newest first: a clip placed
     // after its parent runs its frame before the parent's (execution_order1), siblings placed
     // later before those placed earlier (looping_child_swf5). A clip placed during the tick is
     // not in the list: it has shown its first frame and advances from the next tick on.
-    std::vector<std::shared_ptr<DisplayObject>> clips;
-    collectClips(root, clips);
-    std::stable_sort(clips.begin(), clips.end(),
-                     [](const auto& a, const auto& b) { return a->serial > b->serial; });
+    std::vector<std::shared_ptr<DisplayObject>> clips = executionOrder(root);
     for (auto& c : clips) {
         c->justPlaced = false;
     }

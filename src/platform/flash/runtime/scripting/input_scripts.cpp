@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <memory>
 
 #include "platform/flash/avm1/activation.h"
 #include "platform/flash/avm1/function_object.h"
@@ -344,41 +345,49 @@ void ScriptHost::installInputClasses() {
     clip->putNative(m, QStringLiteral("stopDrag"), clipStopDrag);
 }
 
+std::shared_ptr<const swf::ActionBlock> ScriptHost::inputMethodCall(const QString& name) {
+    for (const auto& [known, call] : inputMethodCalls_) {
+        if (known == name) {
+            return call;
+        }
+    }
+    inputMethodCalls_.emplace_back(name, std::make_shared<swf::ActionBlock>());
+    return inputMethodCalls_.back().second;
+}
+
 void ScriptHost::broadcastInput(Player&, const QString& handler, int wheelDelta) {
     Machine& m = *machine_;
     const uint32_t event = clipEventFor(handler);
     const bool mouse = handler.startsWith(u"onMouse");
     const bool wheel = handler == u"onMouseWheel";
-    // Topmost first: a clip's children before the clip, higher depths before lower.
-    std::vector<std::shared_ptr<DisplayObject>> clips;
-    std::function<void(const std::shared_ptr<DisplayObject>&)> walk =
-        [&](const std::shared_ptr<DisplayObject>& o) {
-            for (auto it = o->children.rbegin(); it != o->children.rend(); ++it) {
-                if (it->second->isClip()) {
-                    walk(it->second);
+    // Every clip on the list hears the buttons, moves and keys, wherever the pointer is, in
+    // the order clips' scripts run (newest first, layer by layer): in its turn its clip event
+    // blocks, then, for the mouse, its method. Keys reach the method of the clip in focus
+    // only, and the wheel only listeners. Who hears is settled as the event comes: a clip an
+    // earlier handler removes hears nothing, one it adds waits for the next event.
+    if (!wheel) {
+        const std::shared_ptr<const swf::ActionBlock> method =
+            mouse ? inputMethodCall(handler) : nullptr;
+        for (int layer : player_.layers()) {
+            DisplayObject* root = player_.root(layer);
+            if (!root) {
+                continue;
+            }
+            for (const auto& clip : player_.executionOrder(player_.sharedOf(*root))) {
+                if (clip->unloading) {
+                    continue;
+                }
+                if (event) {
+                    runClipEvent(*clip, event);
+                }
+                if (method) {
+                    player_.queueActions(*clip, method);
                 }
             }
-            clips.push_back(o);
-        };
-    for (int layer : player_.layers()) {
-        if (DisplayObject* r = player_.root(layer)) {
-            walk(player_.sharedOf(*r));
         }
+        player_.runQueuedActions();
     }
-    for (const auto& clip : clips) {
-        if (!clip || (!clip->parent && !player_.sharedOf(*clip))) {
-            continue;
-        }
-        if (event) {
-            runClipEvent(*clip, event);
-        }
-        // Clips hear the mouse buttons and moves without being listeners (the wheel only as
-        // listeners); keys only reach the clip in focus.
-        if (mouse && !wheel && clip->script) {
-            m.callMethod(scriptObject(*clip), handler, {},
-                         clip->movie ? clip->movie->version() : 8);
-        }
-    }
+    // The Key and Mouse listeners hear it after the clips, in the order they were added.
     Value target = m.get(m.global(), mouse ? QStringLiteral("Mouse") : QStringLiteral("Key"));
     std::vector<Value> args{Value(handler)};
     if (wheel) {

@@ -469,6 +469,15 @@ void ScriptHost::run(Player&, DisplayObject& clip,
         }
         return;
     }
+    for (const auto& [name, call] : inputMethodCalls_) {
+        if (block == call) {
+            if (clip.script) {
+                machine_->callMethod(scriptObject(clip), name, {},
+                                     clip.movie ? clip.movie->version() : 8);
+            }
+            return;
+        }
+    }
     if (!block || (clip.movie && isInitBlock(*clip.movie, block.get()) &&
                    !clip.movie->initRan.insert(block.get()).second)) {
         return;  // an init action that ran early, before a clip it defines the class of

@@ -230,6 +230,10 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     // onEnterFrame method, so both run in the clip's turn, before its frame's actions.
     const std::shared_ptr<const swf::ActionBlock> enterFrameMethodCall_ =
         std::make_shared<swf::ActionBlock>();
+    // Queued in a clip's turn of a mouse event after its onClipEvent blocks: each stands for
+    // the call of the method of its name (onMouseDown, onMouseUp, onMouseMove).
+    std::vector<std::pair<QString, std::shared_ptr<const swf::ActionBlock>>> inputMethodCalls_;
+    std::shared_ptr<const swf::ActionBlock> inputMethodCall(const QString& name);
     // Clips that had an onLoad method once constructed (from their class, init object or
     // MovieClip.prototype): only they hear it; one a later script gives comes too late.
     std::vector<std::weak_ptr<DisplayObject>> loadListeners_;
