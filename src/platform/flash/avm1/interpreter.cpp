@@ -138,16 +138,51 @@ constexpr std::array<StepFn, 256> kSteps = makeStepTable();
 
 // Limits: an action budget (fuzzing) and the wall-clock deadline, looked at every few thousand
 // actions so the clock costs nothing in tight loops.
-void countAction(Machine& m, Machine::Impl& st, const Activation& act) {
+// `pending` values are due on the stack before the action (a step running two records at once).
+[[gnu::always_inline]] inline void countAction(Machine& m, Machine::Impl& st, const Activation& act,
+                                               size_t pending = 0) {
     if ((++st.actions & 0xFFF) == 0) {
         m.tick(0);
     }
     if (st.actionBudget && st.actions > st.actionBudget) {
         throw LimitExceeded{LimitExceeded::Kind::Actions};
     }
-    if (act.stack.size() > kMaxStack) {
+    if (act.stack.size() + pending > kMaxStack) {
         throw LimitExceeded{LimitExceeded::Kind::Memory};
     }
+}
+
+// Runs a record with those its step joins (prepared_block.h) when they all lie in the range,
+// counting each as if it ran alone; false, with nothing run, when one lies outside.
+bool runJoined(Machine& m, Machine::Impl& st, Activation& act, Step& s, uint32_t begin,
+               uint32_t end, Flow& flow) {
+    using Joined = PreparedAction::Joined;
+    const auto& actions = act.code->block->actions;
+    auto inRange = [&](uint32_t i) { return i >= begin && i < end; };
+    const uint32_t second = s.next;
+    if (!inRange(second)) {
+        return false;
+    }
+    if (s.p.joined == Joined::GetVariable) {
+        countAction(m, st, act, s.p.push.size());
+        s.next = actions[second].next;
+        flow = stepPushGetVariable(m, act, s);
+        return true;
+    }
+    const bool negated = s.p.joined == Joined::NotIf;
+    const uint32_t branch = negated ? actions[second].next : second;
+    if (!inRange(branch)) {
+        return false;
+    }
+    const bool less = less2Truth(m, act);
+    // Not and If, each with the one result before it on the stack.
+    countAction(m, st, act, 1);
+    if (negated) {
+        countAction(m, st, act, 1);
+    }
+    s.next = less != negated ? actions[branch].target : actions[branch].next;
+    flow = Flow::Next;
+    return true;
 }
 
 }  // namespace
@@ -203,8 +238,13 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
         }
         countAction(m, st, act);
         const swf::Action& a = actions[pc];
-        Step s{a, prepared[pc], pc, a.next, returnValue};
-        Flow flow = kSteps[uint8_t(a.code)](m, act, s);
+        const PreparedAction& p = prepared[pc];
+        Step s{a, p, pc, a.next, returnValue};
+        Flow flow;
+        if (p.joined == PreparedAction::Joined::None ||
+            !runJoined(m, st, act, s, begin, end, flow)) {
+            flow = kSteps[uint8_t(a.code)](m, act, s);
+        }
         if (flow == Flow::Return) {
             return Completion::Return;
         }

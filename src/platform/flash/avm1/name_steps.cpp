@@ -13,6 +13,18 @@ Flow stepGetVariable(Machine& m, Activation& act, Step&) {
     return Flow::Next;
 }
 
+Flow stepPushGetVariable(Machine& m, Activation& act, Step& s) {
+    const std::vector<PreparedPush>& items = s.p.push;
+    for (size_t i = 0; i + 1 < items.size(); ++i) {
+        pushItem(act, items[i]);
+    }
+    Value none;
+    const Value held = pushedValue(act, items.back(), none);
+    QString converted;
+    act.push(getVariable(m, act, nameOf(m, held, converted)));
+    return Flow::Next;
+}
+
 Flow stepSetVariable(Machine& m, Activation& act, Step&) {
     Value v = act.pop();
     const Value held = act.pop();

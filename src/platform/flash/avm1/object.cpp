@@ -72,23 +72,12 @@ Property* Object::find(const QString& name, int swfVersion) {
     return find(name, hashName(name), swfVersion);
 }
 
-Property* Object::find(const QString& name, uint32_t hash, int swfVersion) {
-    Property* p = findAny(name, hash, swfVersion);
-    if (p && (p->flags & kVersionFlags) && hiddenFromVersion(p->flags, swfVersion)) {
-        return nullptr;
-    }
-    return p;
-}
-
 Property* Object::findAny(const QString& name, int swfVersion) {
     return findAny(name, hashName(name), swfVersion);
 }
 
-Property* Object::findAny(const QString& name, uint32_t hash, int swfVersion) {
-    uint32_t index = exact_.find(name, hash);
-    if (index == NameTable::kAbsent && swfVersion < 7) {
-        index = folded_.find(name.toLower());
-    }
+Property* Object::findFolded(const QString& name) {
+    const uint32_t index = folded_.find(name.toLower());
     return index == NameTable::kAbsent ? nullptr : &props_[index];
 }
 

@@ -124,8 +124,21 @@ class Object {
     // see those, but assignment, delete, hasOwnProperty and for..in do.
     Property* findAny(const QString& name, int swfVersion);
     // Both with the name's hashName() given, for walks that ask one object after another.
-    Property* find(const QString& name, uint32_t hash, int swfVersion);
-    Property* findAny(const QString& name, uint32_t hash, int swfVersion);
+    // Inline, as every variable and member access goes through them.
+    Property* find(const QString& name, uint32_t hash, int swfVersion) {
+        Property* p = findAny(name, hash, swfVersion);
+        if (p && (p->flags & kVersionFlags) && hiddenFromVersion(p->flags, swfVersion)) {
+            return nullptr;
+        }
+        return p;
+    }
+    Property* findAny(const QString& name, uint32_t hash, int swfVersion) {
+        uint32_t index = exact_.find(name, hash);
+        if (index == NameTable::kAbsent) {
+            return swfVersion < 7 ? findFolded(name) : nullptr;
+        }
+        return &props_[index];
+    }
     const std::vector<Property>& properties() const { return props_; }
     // Adds or overwrites an own property (no setter, no watch: plain storage).
     void put(const QString& name, const Value& v, uint16_t flags = 0);
@@ -177,6 +190,7 @@ class Object {
 
   private:
     void reindex();
+    Property* findFolded(const QString& name);  // the name in any case, before SWF 7
 
     enum class ProtoState : uint8_t { Derived, Stored, Deleted };
 

@@ -4,6 +4,47 @@
 
 namespace pencora::avm1 {
 
+namespace {
+
+bool namesVariable(const PreparedPush& item) {
+    return item.kind == PreparedPush::Kind::Constant ||
+           (item.kind == PreparedPush::Kind::Literal && item.value.isString());
+}
+
+bool isCode(const std::vector<swf::Action>& actions, uint32_t i, swf::ActionCode code) {
+    return i < actions.size() && actions[i].code == code;
+}
+
+PreparedAction::Joined joinedAfter(const std::vector<swf::Action>& actions, size_t i,
+                                   const PreparedAction& out) {
+    using J = PreparedAction::Joined;
+    using C = swf::ActionCode;
+    const swf::Action& a = actions[i];
+    if (a.code == C::Push) {
+        return !out.push.empty() && namesVariable(out.push.back()) &&
+                       isCode(actions, a.next, C::GetVariable)
+                   ? J::GetVariable
+                   : J::None;
+    }
+    if (a.code == C::Less2) {
+        if (isCode(actions, a.next, C::If)) {
+            return J::If;
+        }
+        if (isCode(actions, a.next, C::Not) && isCode(actions, actions[a.next].next, C::If)) {
+            return J::NotIf;
+        }
+    }
+    return J::None;
+}
+
+void markJoined(const swf::ActionBlock& block, PreparedBlock& p) {
+    for (size_t i = 0; i < block.actions.size(); ++i) {
+        p.actions[i].joined = joinedAfter(block.actions, i, p.actions[i]);
+    }
+}
+
+}  // namespace
+
 std::shared_ptr<const PreparedBlock> prepareBlock(std::shared_ptr<const swf::ActionBlock> block,
                                                   int swfVersion) {
     auto p = std::make_shared<PreparedBlock>();
@@ -71,6 +112,7 @@ std::shared_ptr<const PreparedBlock> prepareBlock(std::shared_ptr<const swf::Act
                 break;
         }
     }
+    markJoined(*block, *p);
     p->block = std::move(block);
     return p;
 }

@@ -21,6 +21,14 @@ struct PreparedPush {
 
 struct PreparedAction {
     std::vector<PreparedPush> push;
+    // Records after this one that the loop may run with it as one step, each still counted.
+    enum class Joined : uint8_t {
+        None,
+        GetVariable,  // a Push whose last item, a string or constant, is the name read next
+        If,           // Less2, then If on its result
+        NotIf,        // Less2, Not, then If
+    };
+    Joined joined = Joined::None;
     std::shared_ptr<const std::vector<Value>> pool;  // ConstantPool, as string values
     QString text;
     QString text2;

@@ -72,6 +72,16 @@ struct Operands {
     Value right;
 };
 
+// The two numbers on top of the stack, when both are numbers: the slot of the left one, which
+// takes the result once the right one is dropped.
+Value* numberPair(Activation& act) {
+    const size_t n = act.stack.size();
+    if (n < 2 || !act.stack[n - 1].isNumber() || !act.stack[n - 2].isNumber()) {
+        return nullptr;
+    }
+    return &act.stack[n - 2];
+}
+
 Operands popOperands(Activation& act) {
     Value right = act.pop();
     Value left = act.pop();
@@ -132,19 +142,7 @@ bool looseEquals(Machine& m, const Value& x, const Value& y) {
 
 Flow stepPush(Machine&, Activation& act, Step& s) {
     for (const PreparedPush& v : s.p.push) {
-        switch (v.kind) {
-            case PreparedPush::Kind::Literal:
-                act.stack.push_back(v.value);
-                break;
-            case PreparedPush::Kind::Register:
-                act.stack.push_back(act.reg(v.index));
-                break;
-            case PreparedPush::Kind::Constant:
-                act.stack.push_back(act.constants && v.index < act.constants->size()
-                                        ? (*act.constants)[v.index]
-                                        : Value());
-                break;
-        }
+        pushItem(act, v);
     }
     return Flow::Next;
 }
@@ -210,6 +208,11 @@ Flow stepArithmetic(Machine& m, Activation& act, Step& s) {
 }
 
 Flow stepAdd2(Machine& m, Activation& act, Step&) {
+    if (Value* left = numberPair(act)) {
+        *left = Value(left->number() + act.stack.back().number());
+        act.stack.pop_back();
+        return Flow::Next;
+    }
     // The right operand converts first (add2 test); an object whose valueOf gives an object
     // converts again when it meets a string or a number.
     Value b = act.pop();
@@ -249,6 +252,10 @@ Flow stepAdd2(Machine& m, Activation& act, Step&) {
 }
 
 Flow stepIncrement(Machine& m, Activation& act, Step&) {
+    if (!act.stack.empty() && act.stack.back().isNumber()) {
+        act.stack.back() = Value(act.stack.back().number() + 1);
+        return Flow::Next;
+    }
     act.push(Value(m.toNumber(act.pop()) + 1));
     return Flow::Next;
 }
@@ -297,9 +304,28 @@ Flow stepNot(Machine& m, Activation& act, Step&) {
 }
 
 Flow stepLess2(Machine& m, Activation& act, Step&) {
+    if (Value* left = numberPair(act)) {
+        const double a = left->number();
+        const double b = act.stack.back().number();
+        *left = std::isnan(a) || std::isnan(b) ? Value() : Value(a < b);
+        act.stack.pop_back();
+        return Flow::Next;
+    }
     Operands o = popOperands(act);
     act.push(asTruth(lessThan(m, o.left, o.right)));
     return Flow::Next;
+}
+
+bool less2Truth(Machine& m, Activation& act) {
+    if (Value* left = numberPair(act)) {
+        const double a = left->number();
+        const double b = act.stack.back().number();
+        act.stack.pop_back();
+        act.stack.pop_back();
+        return a < b;  // false for NaN, as undefined is
+    }
+    Operands o = popOperands(act);
+    return m.toBoolean(asTruth(lessThan(m, o.left, o.right)));
 }
 
 Flow stepGreater(Machine& m, Activation& act, Step&) {

@@ -56,6 +56,29 @@ std::vector<Value> popArgs(Machine& m, Activation& act);
 // `converted`.
 const QString& nameOf(Machine& m, const Value& v, QString& converted);
 
+// One item of a Push: a literal, a register or an entry of the constant pool (undefined past
+// its end).
+inline const Value& pushedValue(const Activation& act, const PreparedPush& v, Value& held) {
+    switch (v.kind) {
+        case PreparedPush::Kind::Literal:
+            return v.value;
+        case PreparedPush::Kind::Register:
+            held = act.reg(v.index);
+            return held;
+        case PreparedPush::Kind::Constant:
+            if (act.constants && v.index < act.constants->size()) {
+                return (*act.constants)[v.index];
+            }
+            break;
+    }
+    return held;
+}
+
+inline void pushItem(Activation& act, const PreparedPush& v) {
+    Value held;
+    act.stack.push_back(pushedValue(act, v, held));
+}
+
 // stack_steps.cpp
 Flow stepPush(Machine& m, Activation& act, Step& s);
 Flow stepPop(Machine& m, Activation& act, Step& s);
@@ -73,6 +96,8 @@ Flow stepAnd(Machine& m, Activation& act, Step& s);
 Flow stepOr(Machine& m, Activation& act, Step& s);
 Flow stepNot(Machine& m, Activation& act, Step& s);
 Flow stepLess2(Machine& m, Activation& act, Step& s);
+// Less2 with its result read at once as a condition: pops the operands, stacks nothing.
+bool less2Truth(Machine& m, Activation& act);
 Flow stepGreater(Machine& m, Activation& act, Step& s);
 Flow stepEquals2(Machine& m, Activation& act, Step& s);
 Flow stepStrictEquals(Machine& m, Activation& act, Step& s);
@@ -109,6 +134,8 @@ Flow stepSkip(Machine& m, Activation& act, Step& s);            // unknown actio
 
 // name_steps.cpp
 Flow stepGetVariable(Machine& m, Activation& act, Step& s);
+// A Push joined to the GetVariable after it, as one step: its last item is the name read.
+Flow stepPushGetVariable(Machine& m, Activation& act, Step& s);
 Flow stepSetVariable(Machine& m, Activation& act, Step& s);
 Flow stepDefineLocal(Machine& m, Activation& act, Step& s);
 Flow stepDefineLocal2(Machine& m, Activation& act, Step& s);

@@ -3,6 +3,10 @@
 // ways the authoring tool never does.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <utility>
+#include <vector>
+
 #include "test_host.h"
 
 using namespace pencora::avm1;
@@ -310,4 +314,117 @@ TEST(Bytecode, RegionsOpenedWithoutEndStopTheRun) {
     Assembler after;
     after.push({str("next block")}).trace();
     EXPECT_EQ(f.run(after, &r), QStringList({"next block"}));
+}
+
+namespace {
+
+// Reads through GetVariable the name a Push leaves on top, either right after the Push or with
+// an unknown record between the two, which keeps the loop from running them as one step.
+Assembler nameReads(bool apart) {
+    auto read = [apart](Assembler& as) -> Assembler& {
+        if (apart) {
+            as.op(Code(0x2E));  // no action has this code
+        }
+        return as.op(Code::GetVariable);
+    };
+    Assembler as;
+    as.setVar("x", str("ex")).setVar("y", str("why")).setVar("undefined", str("u"));
+    as.push({str("under"), str("x")});
+    read(as).trace().trace();
+    as.pool({"y"}).push({constant(0)});
+    read(as).trace();
+    as.push({constant(7)});
+    read(as).trace();
+    as.push({integer(5), str("y")});
+    read(as).op(Code::Add2).trace();
+    return as;
+}
+
+}  // namespace
+
+// A name pushed just before GetVariable reads as it does through the stack: under other items,
+// from the pool or past its end, from every version; a branch may land on the read alone, and
+// a with body that ends after the Push leaves the read to the code after the body.
+TEST(Bytecode, ANamePushedJustBeforeItsReadReadsAsThroughTheStack) {
+    for (int version : {5, 6, 7, 8}) {
+        const QStringList together = runIn(version, nameReads(false));
+        EXPECT_EQ(together, runIn(version, nameReads(true))) << version;
+        ASSERT_EQ(together.size(), 5) << version;
+        EXPECT_EQ(together.mid(0, 3), QStringList({"ex", "under", "why"})) << version;
+        EXPECT_EQ(together[4], "5why") << version;
+    }
+    // Jump over the Push of "x" onto the read: the name is the "y" pushed before the jump.
+    Assembler jump;
+    jump.setVar("x", str("ex")).setVar("y", str("why"));
+    jump.push({str("y")}).branch(Code::Jump, 6).push({str("x")}).op(Code::GetVariable).trace();
+    EXPECT_EQ(runIn(8, jump), QStringList({"why"}));
+
+    Assembler body;
+    body.push({str("x")});
+    Assembler with;
+    with.setVar("x", str("timeline's"));
+    with.push({str("x"), str("with object's"), integer(1)}).op(Code::InitObject).with(body);
+    with.op(Code::GetVariable).trace();
+    EXPECT_EQ(runIn(8, with), QStringList({"timeline's"}));
+}
+
+namespace {
+
+// if (left < right), with Less2's result read by If straight away or through Not, or with an
+// unknown record after each of them, which keeps the loop from running them as one step.
+Assembler lessBranch(Operand left, Operand right, bool negated, bool apart) {
+    Assembler taken;
+    taken.push({str("taken")}).trace();
+    Assembler fall;
+    fall.push({str("not")}).trace().branch(Code::Jump, int16_t(taken.bytes.size()));
+    Assembler as;
+    as.push({left, right}).op(Code::Less2);
+    if (apart) {
+        as.op(Code(0x2E));
+    }
+    if (negated) {
+        as.op(Code::Not);
+        if (apart) {
+            as.op(Code(0x2E));
+        }
+    }
+    return as.branch(Code::If, int16_t(fall.bytes.size())).append(fall).append(taken);
+}
+
+}  // namespace
+
+// A comparison read at once by If branches as it does through the stack, for numbers, NaN,
+// strings, mixed and missing operands in every version; a branch onto the Not or the If
+// alone reads whatever the stack holds there.
+TEST(Bytecode, AComparisonReadAtOnceByIfBranchesAsThroughTheStack) {
+    const std::vector<std::pair<Operand, Operand>> pairs = {
+        {integer(1), integer(2)}, {integer(2), integer(1)}, {num(0.5), num(std::nan(""))},
+        {str("a"), str("b")},     {str("10"), integer(9)},  {undef(), integer(1)},
+        {null(), integer(0)},     {boolean(true), str("2")}};
+    for (int version : {5, 6, 7, 8}) {
+        for (bool negated : {false, true}) {
+            Assembler together;
+            Assembler apart;
+            for (const auto& [left, right] : pairs) {
+                together.append(lessBranch(left, right, negated, false));
+                apart.append(lessBranch(left, right, negated, true));
+            }
+            const QStringList out = runIn(version, together);
+            EXPECT_EQ(out, runIn(version, apart)) << version << negated;
+            ASSERT_EQ(out.size(), int(pairs.size())) << version << negated;
+            EXPECT_EQ(out[0], negated ? "not" : "taken") << version;
+            EXPECT_EQ(out[1], negated ? "taken" : "not") << version;
+            EXPECT_EQ(out[2], negated ? "taken" : "not") << version << " NaN";
+        }
+    }
+    // Jump over Less2 onto the Not, and over Less2 and Not onto the If.
+    Assembler skipped;
+    skipped.push({str("not")}).trace();
+    for (int16_t over : {1, 2}) {
+        Assembler as;
+        as.push({integer(1), integer(2), boolean(false)}).branch(Code::Jump, over);
+        as.op(Code::Less2).op(Code::Not).branch(Code::If, int16_t(skipped.bytes.size()));
+        as.append(skipped).push({str("end")}).trace();
+        EXPECT_EQ(runIn(8, as), over == 1 ? QStringList({"end"}) : QStringList({"not", "end"}));
+    }
 }
