@@ -124,10 +124,11 @@ int main(int argc, char** argv) {
     }
     std::printf(
         "%s seed %llu: %d frames, %d events, %d commands, %.2f s, slowest frame %d "
-        "%.1f ms, resident %.0f -> %.0f MiB, peak %.0f MiB, digest %016llx\n",
+        "%.1f ms, resident %.0f -> %.0f -> %.0f MiB, peak %.0f MiB, digest %016llx\n",
         options.movie.c_str(), static_cast<unsigned long long>(options.run.seed), r.framesPlayed,
         r.events, r.commands, r.wallSeconds, r.slowestFrame, r.slowestFrameMs, r.residentAtStartMb,
-        r.residentAtEndMb, r.peakResidentMb, static_cast<unsigned long long>(r.digest));
+        r.residentAtHalfMb, r.residentAtEndMb, r.peakResidentMb,
+        static_cast<unsigned long long>(r.digest));
     for (const auto& problem : r.problems) {
         std::printf("PROBLEM %s\n", problem.c_str());
     }

@@ -194,6 +194,9 @@ RunReport runMonkey(const std::filesystem::path& movie, const RunOptions& option
         if (frame == 0) {
             report.residentAtStartMb = resident;
         }
+        if (frame == options.frames / 2) {
+            report.residentAtHalfMb = resident;
+        }
         if (resident > options.maxResidentMb) {
             report.problems.push_back("runaway memory: " + std::to_string(int(resident)) +
                                       " MiB resident at frame " + std::to_string(frame + 1));

@@ -31,6 +31,7 @@ struct RunReport {
     int slowestFrame = 0;
     double peakResidentMb = 0;     // the process's high-water mark
     double residentAtStartMb = 0;  // after the first frame
+    double residentAtHalfMb = 0;   // after half the frames: growth from here on never settles
     double residentAtEndMb = 0;
     int events = 0;
     int commands = 0;
