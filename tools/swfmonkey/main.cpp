@@ -2,7 +2,7 @@
 // hangs and runaway memory.
 //
 //   swfmonkey MOVIE [--seed N] [--frames N] [--no-draw] [--hang-seconds S] [--slow-ms MS]
-//                   [--max-mb MB]
+//                   [--max-mb MB] [--commands PER_MILLE]
 #include <QGuiApplication>
 
 #include <csignal>
@@ -30,7 +30,7 @@ constexpr int kProblem = 4;
 int usage() {
     std::fprintf(stderr,
                  "usage: swfmonkey MOVIE [--seed N] [--frames N] [--no-draw] [--hang-seconds S]\n"
-                 "                       [--slow-ms MS] [--max-mb MB]\n");
+                 "                       [--slow-ms MS] [--max-mb MB] [--commands PER_MILLE]\n");
     return kUsage;
 }
 
@@ -88,6 +88,8 @@ bool readOptions(const std::vector<std::string>& args, Options* o) {
             o->run.frames = int(v);
         } else if (name == "--hang-seconds" && v >= 1) {
             o->hangSeconds = unsigned(v);
+        } else if (name == "--commands" && v <= 1000) {
+            o->run.commandShare = int(v);
         } else if (name == "--slow-ms") {
             o->run.slowFrameMs = v;
         } else if (name == "--max-mb" && v >= 1) {

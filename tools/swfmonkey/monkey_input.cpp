@@ -59,8 +59,8 @@ const std::array<std::u16string, 5> kVariables = {u"name", u"/:score", u"_level0
 
 }  // namespace
 
-Monkey::Monkey(std::uint64_t seed, std::vector<std::u16string> movies)
-    : random_(seed), movies_(std::move(movies)) {}
+Monkey::Monkey(std::uint64_t seed, std::vector<std::u16string> movies, int commandShare)
+    : random_(seed), movies_(std::move(movies)), commandShare_(std::clamp(commandShare, 0, 1000)) {}
 
 InputEvent Monkey::mouse(InputKind kind, double x, double y) const {
     InputEvent e;
@@ -241,24 +241,26 @@ FrameActions Monkey::next(const View& view) {
     FrameActions out;
     const int count = int(random_.below(4));
     for (int i = 0; i < count; ++i) {
+        if (int(random_.below(1000)) < commandShare_) {
+            command(view, out);
+            continue;
+        }
         const std::uint64_t roll = random_.below(1000);
-        if (roll < 520) {
+        if (roll < 530) {
             pointer(view, out);
-        } else if (roll < 850) {
+        } else if (roll < 865) {
             key(out);
-        } else if (roll < 900) {
+        } else if (roll < 915) {
             typeChinese(out);
-        } else if (roll < 940) {
+        } else if (roll < 955) {
             InputEvent e;
             e.kind = random_.chance(50) ? InputKind::FocusLost : InputKind::FocusGained;
             out.events.push_back(e);
-        } else if (roll < 946) {
+        } else if (roll < 961) {
             InputEvent paste;
             paste.kind = InputKind::TextCommand;
             paste.command = flash::TextCommand::Paste;
             out.events.push_back(paste);
-        } else if (roll < 960) {
-            command(view, out);
         }
     }
     return out;

@@ -57,7 +57,9 @@ struct View {
 class Monkey {
   public:
     // `movies`: file names (in the movie's folder) LoadMovie may bring in; none: no loads.
-    Monkey(std::uint64_t seed, std::vector<std::u16string> movies);
+    // `commandShare`: of a thousand things done, how many are control commands (the rest of
+    // the mix keeps its proportions in what is left).
+    Monkey(std::uint64_t seed, std::vector<std::u16string> movies, int commandShare = 14);
 
     FrameActions next(const View& view);
 
@@ -77,6 +79,7 @@ class Monkey {
     bool pressed_ = false;
     bool shift_ = false;
     bool control_ = false;
+    int commandShare_ = 14;
 };
 
 }  // namespace pencora::swfmonkey

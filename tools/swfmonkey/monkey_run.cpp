@@ -168,7 +168,7 @@ RunReport runMonkey(const std::filesystem::path& movie, const RunOptions& option
         fold(report.digest, command);
         fold(report.digest, args);
     };
-    Monkey monkey(options.seed, moviesBeside(movie));
+    Monkey monkey(options.seed, moviesBeside(movie), options.commandShare);
     View view;
     const Clock run;
     for (int frame = 0; frame < options.frames; ++frame) {

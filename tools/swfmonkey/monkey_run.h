@@ -15,6 +15,7 @@ struct RunOptions {
     std::uint64_t seed = 1;
     int frames = 600;
     bool draw = true;
+    int commandShare = 14;  // control commands in a thousand things done
     // A frame slower than this is named as slow; the watchdog of main() ends a hung one.
     double slowFrameMs = 5000;
     // What the process may hold (resident, MiB) before the run counts as runaway growth.
