@@ -215,6 +215,10 @@ TEST(MonkeyRun, TheProgramsOwnMoviesRunCleanly) {
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
+    // Listing the tests happens without the test environment: no display is needed either way.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     QGuiApplication app(argc, argv);
     pencora::flash::registerFlashControl(pencora::flash::createDefaultMovieEngine);
     return RUN_ALL_TESTS();
