@@ -348,6 +348,18 @@ QImage MovieHost::render() {
     return image;
 }
 
+ole::IShockwaveFlash* MovieHost::control() const {
+    return impl_->flash.get();
+}
+
+std::vector<flash::StageRect> MovieHost::activeAreas() {
+    std::vector<flash::StageRect> areas;
+    if (impl_->tooling) {
+        impl_->tooling->GetActiveAreas(&areas);
+    }
+    return areas;
+}
+
 std::optional<QRect> MovieHost::takeDirty() {
     const std::optional<RECT> r = std::exchange(impl_->site->dirty, std::nullopt);
     if (!r) {

@@ -18,6 +18,7 @@
 
 #include "input_script.h"
 #include "platform/flash/control/movie_engine.h"
+#include "platform/ole/shockwave_flash.h"
 #include "platform/ole/socket_host.h"
 
 namespace pencora::swfplay {
@@ -74,6 +75,11 @@ class MovieHost {
     // `scratch`, as the player composes a dirty area: the drawing origin moved to the area's
     // corner.
     void drawArea(QImage& scratch, const QRect& area);
+
+    // The control's scripting interface, as the player drives it; null when unavailable.
+    ole::IShockwaveFlash* control() const;
+    // The boxes of what acts on the pointer now (MovieEngine::activeAreas), in stage pixels.
+    std::vector<flash::StageRect> activeAreas();
 
     // Lines of trace() output and FSCommands, as they arrive.
     std::function<void(const std::u16string& line)> onTrace;

@@ -745,6 +745,14 @@ class FlashControl final
         *info = engine_->movieInfo();
         return S_OK;
     }
+    HRESULT GetActiveAreas(std::vector<StageRect>* areas) override {
+        if (!areas) {
+            return E_POINTER;
+        }
+        EngineCall call(*this);
+        *areas = engine_->activeAreas();
+        return S_OK;
+    }
 
   protected:
     void* queryExtra(REFIID iid) override {

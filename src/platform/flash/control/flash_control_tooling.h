@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string_view>
+#include <vector>
 
 #include "platform/flash/control/movie_engine.h"
 #include "platform/ole/unknown.h"
@@ -26,6 +27,9 @@ struct IFlashControlTooling : ole::IUnknown {
     // Fixes what `new Date()` reads (milliseconds since 1970 UTC); the movie's clock moves on
     // from there. NaN goes back to the system clock.
     virtual ole::HRESULT PinWallClock(double millisecondsSinceEpoch) = 0;
+    // The boxes of the buttons, clips with mouse handlers and input text fields that show now,
+    // in stage pixels (MovieEngine::activeAreas).
+    virtual ole::HRESULT GetActiveAreas(std::vector<StageRect>* areas) = 0;
 };
 
 }  // namespace pencora::flash

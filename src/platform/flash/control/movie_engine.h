@@ -86,6 +86,9 @@ struct MovieInfo {
     int frameCount = 0;     // frames the header declares
     int framesLoaded = 0;   // frames whose tags have been read
     std::uint32_t backgroundColor = 0xFFFFFF;  // 0xRRGGBB, white until the movie sets one
+    // A script ran past its time limit: the movie's scripts no longer run until a new movie
+    // is loaded into layer 0.
+    bool scriptsStopped = false;
 };
 
 enum class MouseButton { Left, Right, Middle };
@@ -261,6 +264,10 @@ class MovieEngine {
     virtual CursorShape cursor() const = 0;
     // Where the focused input field's caret stands (a zero-width box), for an input method.
     virtual std::optional<StageRect> caretRect() const { return std::nullopt; }
+    // Tools only: the boxes of what shows and acts on the pointer (buttons, clips with mouse
+    // handlers, input text fields), for driving a movie without a person. Engines without a
+    // display list give none.
+    virtual std::vector<StageRect> activeAreas() { return {}; }
 
     // Timelines by target path. gotoFrame with play=false is gotoAndStop.
     virtual bool gotoFrame(std::u16string_view target, int frame, bool play) = 0;

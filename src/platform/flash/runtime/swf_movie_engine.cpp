@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/flash/avm1/external_interface.h"
+#include "platform/flash/runtime/display/active_areas.h"
 #include "platform/flash/runtime/display/focus_highlight.h"
 #include "platform/flash/runtime/display/player.h"
 #include "platform/flash/runtime/drawing/draw_backend.h"
@@ -169,6 +170,7 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
         info.frameRate = frameRate_.value_or(m.header.frameRate);
         info.frameCount = m.header.frameCount;
         info.framesLoaded = int(m.timeline.frames.size());
+        info.scriptsStopped = script_->machine().scriptsStopped();
         if (m.backgroundColor) {
             info.backgroundColor = (uint32_t(m.backgroundColor->r) << 16) |
                                    (uint32_t(m.backgroundColor->g) << 8) | m.backgroundColor->b;
@@ -284,6 +286,14 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
             return std::nullopt;
         }
         return flash::StageRect{r->left() / 20, r->top() / 20, r->right() / 20, r->bottom() / 20};
+    }
+
+    std::vector<flash::StageRect> activeAreas() override {
+        std::vector<flash::StageRect> areas;
+        for (const QRectF& r : runtime::activeAreas(player_)) {
+            areas.push_back({r.left(), r.top(), r.right(), r.bottom()});
+        }
+        return areas;
     }
 
     CursorShape cursor() const override {
