@@ -78,23 +78,12 @@ swf::PlaceObject tracingClip(uint16_t id, uint16_t depth, const std::string& nam
 }
 
 uint16_t squareClip(swfwrite::MovieBuilder& b) {
-    swfwrite::TimelineBuilder inner;
-    inner.place(b.define(square(0, 0, 40, 40, kGrey)), 1).showFrame();
-    return b.define(inner.sprite());
+    return test::squareClip(b, kGrey);
 }
 
 // A 40 x 40 button whose press, release and Left key trace themselves.
 uint16_t tracingButton(swfwrite::MovieBuilder& b) {
-    swf::Button button;
-    button.version = 2;
-    const uint16_t shape = b.define(square(0, 0, 40, 40, kGrey));
-    for (uint8_t state : {swf::button_state::Up, swf::button_state::HitTest}) {
-        swf::ButtonRecord r;
-        r.states = state;
-        r.characterId = shape;
-        r.depth = 1;
-        button.records.push_back(r);
-    }
+    swf::Button button = test::squareButton(b, kGrey);
     namespace bc = swf::button_condition;
     button.actions.push_back({bc::OverUpToOverDown, 0, done(say("button press"))});
     button.actions.push_back({bc::OverDownToOverUp, 0, done(say("button release"))});

@@ -87,24 +87,12 @@ swf::PlaceObject named(uint16_t id, uint16_t depth, const std::string& name, swf
 
 // A clip holding one grey 40 x 40 square at its origin.
 uint16_t squareClip(swfwrite::MovieBuilder& b) {
-    swfwrite::TimelineBuilder inner;
-    inner.place(b.define(square(0, 0, 40, 40, kGrey)), 1).showFrame();
-    return b.define(inner.sprite());
+    return test::squareClip(b, kGrey);
 }
 
 // A button showing and hit by a grey 40 x 40 square, without actions yet.
 swf::Button greyButton(swfwrite::MovieBuilder& b) {
-    swf::Button button;
-    button.version = 2;
-    const uint16_t shape = b.define(square(0, 0, 40, 40, kGrey));
-    for (uint8_t state : {swf::button_state::Up, swf::button_state::HitTest}) {
-        swf::ButtonRecord r;
-        r.states = state;
-        r.characterId = shape;
-        r.depth = 1;
-        button.records.push_back(r);
-    }
-    return button;
+    return test::squareButton(b, kGrey);
 }
 
 // A button with a 40 x 40 hit square whose keyPress conditions trace `key <name>`.

@@ -90,6 +90,28 @@ inline swf::Shape square(double x0, double y0, double x1, double y1, swf::Rgba c
     return b.build();
 }
 
+// A clip showing a 40 x 40 square of `color` at its origin.
+inline uint16_t squareClip(swfwrite::MovieBuilder& b, swf::Rgba color) {
+    swfwrite::TimelineBuilder inner;
+    inner.place(b.define(square(0, 0, 40, 40, color)), 1).showFrame();
+    return b.define(inner.sprite());
+}
+
+// A button showing and hit by a 40 x 40 square of `color`, without actions yet.
+inline swf::Button squareButton(swfwrite::MovieBuilder& b, swf::Rgba color) {
+    swf::Button button;
+    button.version = 2;
+    const uint16_t shape = b.define(square(0, 0, 40, 40, color));
+    for (uint8_t state : {swf::button_state::Up, swf::button_state::HitTest}) {
+        swf::ButtonRecord r;
+        r.states = state;
+        r.characterId = shape;
+        r.depth = 1;
+        button.records.push_back(r);
+    }
+    return button;
+}
+
 inline swf::Matrix at(double x, double y) {
     swf::Matrix m;
     m.tx = int32_t(x * 20);
