@@ -14,6 +14,7 @@
 #include "platform/flash/control/flash_control.h"
 #include "platform/flash/default_engine/default_engine.h"
 #include "player/flash_player.h"
+#include "player/ole_error.h"
 #include "support/events.h"
 
 namespace pencora::player {
@@ -60,7 +61,19 @@ TEST_P(FlvPlayerTest, SampleVideoPlaysWithItsSoundInTheSkin) {
     player.setFLVPlaybackSkin(c.skin);
     player.LoadMovie(0, QStringLiteral(PENCORA_SOURCE_DIR "/sample-content/video/sample.flv"));
     panel.show();
-    wait(200);  // the player movie's first frame registers "playflv"
+    // The player movie's first frame registers "playflv" and sets its variables; on a busy
+    // machine that may take a while.
+    // Reading a variable the movie has not set yet is an error of the control.
+    const auto ready = [&player] {
+        try {
+            return !player.GetVariable(QStringLiteral("duration")).isEmpty();
+        } catch (const OleError&) {
+            return false;
+        }
+    };
+    for (int i = 0; i < 500 && !ready(); ++i) {
+        wait(10);
+    }
     player.Play();
     // The movie's clock runs on the event loop: keep it turning while the device plays.
     const size_t until = out.elapsed() + 44100 * 3 / 2;
