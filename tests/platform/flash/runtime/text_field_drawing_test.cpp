@@ -184,6 +184,56 @@ TEST_F(FieldPixelsTest, FocusSelectsTheTextWhiteOnBlack) {
     EXPECT_EQ(img.pixel(52, 25), kGreen) << "and ends there";
 }
 
+// The selection's edge inside a pixel covers it by the share of a 4 x 4 grid of samples it
+// holds when smoothed: by quarters, each column of samples in or out whole. Without smoothing
+// the edge moves to the nearest whole pixel.
+TEST_F(FieldPixelsTest, TheSelectionsEdgeCoversAPixelByQuartersWhenSmoothed) {
+    struct Case {
+        int advanceTwips;  // the one character's advance as the layout counts it, at 20 px
+        double scale;
+        int column;       // the pixel the selection's right edge falls in
+        int smoothGreen;  // the green left there over the green stage, smoothed
+        QRgb aliased;     // and without smoothing
+    };
+    const Case cases[] = {
+        {337, 1, 28, 64, kBlack},   // 28.85 px: three sample columns of four
+        {324, 1, 28, 191, kGreen},  // 28.2: one
+        {322, 1, 28, 255, kGreen},  // 28.1: none, though the edge is in the pixel
+        {330, 1, 28, 128, kBlack},  // 28.5: two
+        {337, 2, 57, 64, kBlack},   // twice as large, 57.7: three
+    };
+    for (const Case& c : cases) {
+        b = swfwrite::MovieBuilder(8, 100, 60);
+        b.background({0, 255, 0, 255});
+        swf::Font f = squareFont();
+        // Units that make the advance a hair over the whole twips the layout counts.
+        f.advances = {int16_t(std::ceil(c.advanceTwips * 20480 / 400.0))};
+        swf::EditText e = box(b.define(f));
+        e.initialText = "a";
+        e.border = false;
+        e.bounds.xMax = 1600;
+        place(e);
+        Assembler a;
+        a.push({str("f")}).op(Code::GetVariable);
+        a.push({integer(1), str("Selection")})
+            .op(Code::GetVariable)
+            .push({str("setFocus")})
+            .op(Code::CallMethod)
+            .op(Code::Pop);
+        b.showFrame();
+        b.doAction(a.bytes).showFrame();
+        ASSERT_TRUE(load(b, 2));
+        const int y = int(30 * c.scale);  // below the glyph, in the line's descent
+        const QImage smooth = render(100, 70, flash::Quality::High, c.scale);
+        EXPECT_EQ(smooth.pixel(c.column - 1, y), kBlack) << c.advanceTwips;
+        EXPECT_NEAR(qGreen(smooth.pixel(c.column, y)), c.smoothGreen, 2) << c.advanceTwips;
+        EXPECT_EQ(qRed(smooth.pixel(c.column, y)), 0) << c.advanceTwips;
+        EXPECT_EQ(smooth.pixel(c.column + 1, y), kGreen) << c.advanceTwips;
+        const QImage aliased = render(100, 70, flash::Quality::Low, c.scale);
+        EXPECT_EQ(aliased.pixel(c.column, y), c.aliased) << c.advanceTwips;
+    }
+}
+
 TEST_F(FieldPixelsTest, AFieldMasksWithItsLettersOrWithItsBackground) {
     // A red sheet over the whole stage, masked by a field at (10, 10) px holding 'a': the
     // square glyph covers about x 12..28, y 15..31.

@@ -100,6 +100,18 @@ double pairKerning(const swf::Font& font, QChar left, QChar right, double scale)
     return 0;
 }
 
+// Where an upright edge of the selection falls once sampled. Smoothed, each pixel is sampled
+// on a 4 x 4 grid, at the centres of its sixteen cells: the edge moves to the nearest quarter
+// pixel that leaves as many samples on each side (an edge 0.85 into a pixel covers three of
+// its four columns, as an edge 0.75 into it does). Without smoothing a pixel is covered whole
+// or not at all: the edge moves to the nearest whole pixel.
+double sampledEdge(double v, bool smooth) {
+    if (!smooth) {
+        return std::round(v);
+    }
+    return std::ceil(v * 4.0 - 0.5) / 4.0;
+}
+
 QColor transformed(const ColorTransformF& cx, uint32_t c, int alpha = 255) {
     const swf::Rgba out =
         cx.apply(swf::Rgba{uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c), uint8_t(alpha)});
@@ -399,11 +411,12 @@ class TextFieldDrawing : public CharacterDrawing {
         const QColor fill = transformed(color, kSelectionBackground);
         for (const auto& [r, anchor] : selection_) {
             if (pixels) {
-                // Whole pixels, as the selection sits on the pixel grid.
                 const QRectF d = shownBox(full, anchor).mapRect(r);
+                const bool smooth = painter.testRenderHint(QPainter::Antialiasing);
+                auto edge = [smooth](double v) { return sampledEdge(v, smooth); };
                 fillDevice(painter,
-                           QRectF(QPointF(std::round(d.left()), std::round(d.top())),
-                                  QPointF(std::round(d.right()), std::round(d.bottom()))),
+                           QRectF(QPointF(edge(d.left()), edge(d.top())),
+                                  QPointF(edge(d.right()), edge(d.bottom()))),
                            fill);
             } else {
                 painter.setTransform(shownBox(full, anchor));
