@@ -970,6 +970,38 @@ TEST_F(MovieClipTest, DraggedClipFollowsTheMouseAndNamesWhatItIsOver) {
     EXPECT_EQ(number(dragged, "_x"), 30);
 }
 
+// Limits given in part confine a dragged clip too: those left out count as 0, as do those that
+// are no number (undefined, a word, NaN); numbers written as strings count as numbers.
+TEST_F(MovieClipTest, DragLimitsGivenInPartCountTheRestAsZero) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Object* dragged = call(root(), "attachMovie", {"Box", "dragged", 1}).object();
+    auto dragTo = [&](double x, double y) {
+        player.mouseMove({x, y});
+        player.runFrame();
+        return std::make_pair(number(dragged, "_x"), number(dragged, "_y"));
+    };
+    using P = std::pair<double, double>;
+    // Left 10, top 20, right 40: the bottom is 0, so y runs from 0 to 20.
+    call(dragged, "startDrag", {true, 10, 20, 40});
+    EXPECT_EQ(dragTo(70, 50), P(40, 20));
+    EXPECT_EQ(dragTo(5, 5), P(10, 5));
+    // Only the left: x from 0 to 30, y held at 0.
+    call(dragged, "startDrag", {true, 30});
+    EXPECT_EQ(dragTo(50, 40), P(30, 0));
+    EXPECT_EQ(dragTo(12, 40), P(12, 0));
+    // Strings, a word, undefined and NaN.
+    call(dragged, "startDrag", {true, "10", "abc", "40", Value()});
+    EXPECT_EQ(dragTo(70, 50), P(40, 0));
+    call(dragged, "startDrag", {true, std::nan(""), 20, 40, 60});
+    EXPECT_EQ(dragTo(5, 5), P(5, 20));
+    EXPECT_EQ(dragTo(90, 90), P(40, 60));
+    // Without limits it goes anywhere.
+    call(dragged, "startDrag", {true});
+    EXPECT_EQ(dragTo(90, 90), P(90, 90));
+    call(dragged, "stopDrag");
+}
+
 struct DrawingPixelsTest : MovieClipTest {
     QImage frame() {
         QImage image(100, 100, QImage::Format_ARGB32_Premultiplied);
