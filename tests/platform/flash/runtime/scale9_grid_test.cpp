@@ -245,8 +245,8 @@ TEST_F(Scale9Grid, DrawnGraphicsFollowTheGrid) {
 // A clip stretched by its grid is hit where its regions are drawn, not where the plainly scaled
 // shape would be: a 40 x 40 ring 4 pixels thick (four strips, or a 4-pixel line a script drew)
 // scaled three times across and twice down at (10, 10) keeps a 4-pixel ring, where plainly
-// scaled it is 12 across and 8 down. Shape hit tests and the pointer over a clip with a press
-// handler both follow the regions.
+// scaled it is 12 across and 8 down. Shape hit tests, the pointer over a clip with a press
+// handler and over a button whose shapes make the ring all follow the regions.
 TEST_F(Scale9Grid, AStretchedClipIsHitWhereItsRegionsAreDrawn) {
     struct Probe {
         double x, y;
@@ -273,42 +273,64 @@ TEST_F(Scale9Grid, AStretchedClipIsHitWhereItsRegionsAreDrawn) {
     };
     for (bool grid : {true, false}) {
         SCOPED_TRACE(grid ? "grid" : "plain");
-        // The ring as four strips placed in a clip.
-        swfwrite::MovieBuilder b(8, 150, 150);
-        const swf::Rgba red{255, 0, 0, 255};
-        swfwrite::TimelineBuilder ring;
-        ring.place(b.define(square(0, 0, 40, 4, red)), 1)
-            .place(b.define(square(0, 36, 40, 40, red)), 2)
-            .place(b.define(square(0, 4, 4, 36, red)), 3)
-            .place(b.define(square(36, 4, 40, 36, red)), 4)
-            .showFrame();
-        const uint16_t ringId = b.define(ring.sprite());
-        if (grid) {
-            b.movie().scalingGrids[ringId] = swf::Rect{80, 720, 80, 720};
-        }
-        swf::PlaceObject p;
-        p.characterId = ringId;
-        p.depth = 1;
-        p.name = "box";
-        p.matrix = scaled(3, 2);
-        Assembler script = probeScript("box");
-        script.getVar("box")
-            .push({str("onPress")})
-            .function("", {}, Assembler())
-            .op(Code::SetMember);
-        b.place(p).doAction(script.op(Code::End).bytes).showFrame();
-        host.lines.clear();
-        ASSERT_TRUE(engine->loadMovie(0, b.write(), u"test.swf", {}));
-        engine->runFrame();
-        EXPECT_EQ(lines(), expected(grid));
-        for (const Probe& probe : probes) {
-            flash::InputEvent e;
-            e.kind = flash::InputKind::MouseMove;
-            e.x = probe.x;
-            e.y = probe.y;
-            engine->handleInput(e);
-            EXPECT_EQ(engine->cursor() == flash::CursorShape::Hand, grid ? probe.grid : probe.plain)
-                << probe.x << "," << probe.y;
+        // The ring as four strips placed in a clip, and as a button's shapes.
+        auto ringMovie = [&](bool asButton) {
+            swfwrite::MovieBuilder b(8, 150, 150);
+            const swf::Rgba red{255, 0, 0, 255};
+            const uint16_t strips[] = {
+                b.define(square(0, 0, 40, 4, red)), b.define(square(0, 36, 40, 40, red)),
+                b.define(square(0, 4, 4, 36, red)), b.define(square(36, 4, 40, 36, red))};
+            swfwrite::TimelineBuilder ring;
+            swf::Button button;
+            button.version = 2;
+            for (uint16_t i = 0; i < 4; ++i) {
+                ring.place(strips[i], i + 1);
+                swf::ButtonRecord r;
+                r.states = swf::button_state::Up | swf::button_state::Over |
+                           swf::button_state::Down | swf::button_state::HitTest;
+                r.characterId = strips[i];
+                r.depth = i + 1;
+                button.records.push_back(r);
+            }
+            ring.showFrame();
+            const uint16_t id = asButton ? b.define(button) : b.define(ring.sprite());
+            if (grid) {
+                b.movie().scalingGrids[id] = swf::Rect{80, 720, 80, 720};
+            }
+            swf::PlaceObject p;
+            p.characterId = id;
+            p.depth = 1;
+            p.name = "box";
+            p.matrix = scaled(3, 2);
+            b.place(p);
+            if (!asButton) {
+                Assembler script = probeScript("box");
+                script.getVar("box")
+                    .push({str("onPress")})
+                    .function("", {}, Assembler())
+                    .op(Code::SetMember);
+                b.doAction(script.op(Code::End).bytes);
+            }
+            b.showFrame();
+            return b.write();
+        };
+        for (bool asButton : {false, true}) {
+            host.lines.clear();
+            ASSERT_TRUE(engine->loadMovie(0, ringMovie(asButton), u"test.swf", {}));
+            engine->runFrame();
+            if (!asButton) {
+                EXPECT_EQ(lines(), expected(grid));
+            }
+            for (const Probe& probe : probes) {
+                flash::InputEvent e;
+                e.kind = flash::InputKind::MouseMove;
+                e.x = probe.x;
+                e.y = probe.y;
+                engine->handleInput(e);
+                EXPECT_EQ(engine->cursor() == flash::CursorShape::Hand,
+                          grid ? probe.grid : probe.plain)
+                    << probe.x << "," << probe.y << (asButton ? " button" : " clip");
+            }
         }
 
         // The ring as a line a script drew around (2, 2)-(38, 38).

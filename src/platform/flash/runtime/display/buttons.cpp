@@ -210,16 +210,28 @@ bool hitsCharacter(MovieContext& movie, uint16_t id, const QTransform& toStage, 
     return false;
 }
 
+// A button whose grid is at work has the shapes of its hit state placed region by region, as
+// its shown shapes are drawn; clips in the hit state scale plainly.
 bool hitsButton(const DisplayObject& button, QPointF twips, DrawingFactory& factory) {
     if (!insideScrollRects(button, twips) || !button.movie) {
         return false;
     }
     const QTransform world = worldTransform(button);
+    const std::vector<Scale9Slice> slices = gridSlicesOf(button);
+    const std::optional<GridPoint> inGrid =
+        slices.empty() ? std::nullopt : gridPointOf(slices, button, world, twips);
     int placements = kHitClipPlacements;
     for (const swf::ButtonRecord& r : button.button->records) {
-        if ((r.states & swf::button_state::HitTest) &&
-            hitsCharacter(*button.movie, r.characterId, toTransform(r.matrix) * world, twips,
-                          factory, 0, placements)) {
+        if (!(r.states & swf::button_state::HitTest)) {
+            continue;
+        }
+        const bool sliced =
+            !slices.empty() && preparedDrawing(*button.movie, r.characterId, factory);
+        if (sliced && !inGrid) {
+            continue;
+        }
+        const QTransform toStage = toTransform(r.matrix) * (sliced ? inGrid->toStage : world);
+        if (hitsCharacter(*button.movie, r.characterId, toStage, twips, factory, 0, placements)) {
             return true;
         }
     }
