@@ -251,24 +251,34 @@ TEST_F(InputOrder, ClipsRemovedOrMadeByAHandlerMissTheEventThatMadeTheChange) {
 // and then one into _level2 after _level0's clips were placed are heard before them, the
 // later first. Where buttons of two layers overlap, the one drawn on top, in the higher layer,
 // takes the press and the release. A dragged clip's drop target is what lies on top under the
-// pointer in any layer.
+// pointer in any layer, and a clip's shape hit test finds it wherever its layer lies.
 TEST_F(InputOrder, ClipsOfEveryLayerHearNewestFirstAndTheTopButtonIsPressed) {
     for (uint8_t version : {5, 6, 7, 8}) {
-        auto layerMovie = [&](const std::string& name, double x, bool withButton) {
+        auto layerMovie = [&](const std::string& name, double x, bool withButton,
+                              Assembler script = {}) {
             auto b = std::make_unique<swfwrite::MovieBuilder>(version);
             const uint16_t plain = squareClip(*b);
             b->tag(tracingClip(plain, 1, name, at(x, 0)));
             if (withButton) {
                 b->place(labelledButton(*b, "button " + name), 2, at(0, 100));
             }
-            b->doAction(done(Assembler().op(Code::Stop))).showFrame();
+            b->doAction(done(script.op(Code::Stop))).showFrame();
             return b;
         };
+        // Shape hit tests of clips in other layers, from _level2's script.
+        Assembler hits;
+        for (const auto& [clip, x] : {std::pair<const char*, int>{"_level1.one", 10},
+                                      {"_level0.zero", 110},
+                                      {"_level2.two", 110},
+                                      {"_level0.zero", 10}}) {
+            hits.push({avm1::test::boolean(true), integer(10), integer(x), integer(3)});
+            hits.getVar(clip).push({str("hitTest")}).op(Code::CallMethod).trace();
+        }
         load(*layerMovie("zero", 0, true));
         player->load(1, test::share(*layerMovie("one", 0, true)));
-        player->load(2, test::share(*layerMovie("two", 100, false)));
+        player->load(2, test::share(*layerMovie("two", 100, false, hits)));
         player->runFrame();
-        take();
+        EXPECT_THAT(take(), ElementsAre("true", "false", "true", "true")) << int(version);
 
         player->mouseMove({10, 110});
         EXPECT_THAT(take(), ElementsAre("two mouseMove", "one mouseMove", "zero mouseMove"))
