@@ -1,6 +1,6 @@
 #include "platform/flash/render/drawable.h"
 
-#include <QPainterPathStroker>
+#include <algorithm>
 
 #include "platform/flash/render/aliased_fill.h"
 #include "platform/flash/render/bitmap_decode.h"
@@ -51,10 +51,11 @@ void drawShapePaths(const ShapePaths& paths, const Drawable& d, QPainter& painte
                 fillAliased(painter, aliasedLineOutline(path, style, pen, world), pen.brush());
             } else if (auto outline = lineOutline(path, style, pen, world)) {
                 painter.fillPath(*outline, pen.brush());
-            } else if (!qtStrokes(pen, style)) {
-                painter.fillPath(strokeOutline(world.map(path), pen, style), pen.brush());
-            } else {
+            } else if (qtStrokes(pen, style)) {
+                // Qt's own stroke of the pen: the area drawnLineArea() gives for it.
                 painter.strokePath(world.map(path), pen);
+            } else {
+                painter.fillPath(drawnLineArea(path, style, pen, world), pen.brush());
             }
         }
     }
@@ -310,18 +311,25 @@ QPainterPath coverage(const Drawable& d, const QTransform& matrix, double ratio)
 namespace {
 
 // Whether a stage point lies on a line as it is drawn at `toStage` (character twips to stage
-// twips, a stage pixel being 20 twips): a hairline or a line that does not scale keeps its
-// drawn width however the character is scaled.
+// twips, a stage pixel being 20 twips): the same area the renderer fills for it on the stage,
+// with its width, caps, joins, open loops and hinting; a hairline or a line that does not
+// scale keeps its drawn width however the character is scaled.
 bool hitsLine(const StyledLine& line, const QTransform& toStage, QPointF stage) {
-    const double width = lineWidth(line.style, toStage * QTransform::fromScale(0.05, 0.05)) * 20;
-    const double half = width / 2 + 1;
-    const QRectF reach = toStage.mapRect(line.path.controlPointRect());
-    if (!reach.adjusted(-half, -half, half, half).contains(stage)) {
+    const QTransform world = toStage * QTransform::fromScale(0.05, 0.05);
+    const QPointF pixel = stage * 0.05;
+    const LineStyle& style = line.style;
+    const double width = lineWidth(style, world);
+    // As far as a miter or a square cap can reach past the path, and a pixel more.
+    const double limit =
+        style.join == JoinStyle::Miter ? std::clamp(style.miterLimit, 1.0, 255.0) : 1.0;
+    const double reach = width * std::max(limit, 1.5) + 1;
+    const QRectF around = world.mapRect(line.path.controlPointRect());
+    if (!around.adjusted(-reach, -reach, reach, reach).contains(pixel)) {
         return false;
     }
-    QPainterPathStroker stroker;
-    stroker.setWidth(width);
-    return stroker.createStroke(toStage.map(line.path)).contains(stage);
+    const ImageLookup noImages = [](uint16_t, bool) { return QImage(); };
+    const QPen pen = linePen(style, world, {}, noImages);
+    return drawnLineArea(hintedAnchors(line.path, style, world), style, pen, world).contains(pixel);
 }
 
 }  // namespace

@@ -156,6 +156,16 @@ std::optional<QPainterPath> lineOutline(const QPainterPath& line, const LineStyl
     return outline;
 }
 
+QPainterPath drawnLineArea(const QPainterPath& line, const LineStyle& style, const QPen& pen,
+                           const QTransform& world) {
+    if (auto outline = lineOutline(line, style, pen, world)) {
+        return *outline;
+    }
+    QPainterPath outline = strokeOutline(world.map(line), pen, style);
+    outline.setFillRule(Qt::WindingFill);
+    return outline;
+}
+
 QPainterPath aliasedLineOutline(const QPainterPath& line, const LineStyle& style, const QPen& pen,
                                 const QTransform& world) {
     // The chords are cut on the device, as a fill's are.

@@ -36,6 +36,13 @@ std::optional<QPainterPath> lineOutline(const QPainterPath& line, const LineStyl
 QPainterPath hintedAnchors(const QPainterPath& line, const LineStyle& style,
                            const QTransform& world);
 
+// The device area `line` (in twips, its anchors already hinted) covers drawn with anti-aliasing
+// by `pen` under `world`: the shape's pen outline where lineOutline() gives one, else the device
+// pen's stroke with its cut miters, its own cap at each end and loops kept open as the style
+// asks. What is drawn and what the pointer hits on a line are this one area.
+QPainterPath drawnLineArea(const QPainterPath& line, const LineStyle& style, const QPen& pen,
+                           const QTransform& world);
+
 // The device outline to fill pixel by pixel for `line` drawn without anti-aliasing: its chords
 // (cut on the device) stroked with the shape's pen (see lineOutline) or with the device pen `pen`.
 QPainterPath aliasedLineOutline(const QPainterPath& line, const LineStyle& style, const QPen& pen,

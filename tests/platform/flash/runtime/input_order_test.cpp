@@ -91,6 +91,16 @@ uint16_t tracingButton(swfwrite::MovieBuilder& b) {
     return b.define(button);
 }
 
+// A 40 x 40 button whose press and release trace themselves as "<label> press" and
+// "<label> release".
+uint16_t labelledButton(swfwrite::MovieBuilder& b, const std::string& label) {
+    swf::Button button = test::squareButton(b, kGrey);
+    namespace bc = swf::button_condition;
+    button.actions.push_back({bc::OverUpToOverDown, 0, done(say(label + " press"))});
+    button.actions.push_back({bc::OverDownToOverUp, 0, done(say(label + " release"))});
+    return b.define(button);
+}
+
 struct InputOrder : testing::Test, PlayerEvents {
     std::unique_ptr<Player> player;
     std::vector<std::string> lines;
@@ -234,6 +244,71 @@ TEST_F(InputOrder, ClipsRemovedOrMadeByAHandlerMissTheEventThatMadeTheChange) {
         // The copy made last time replaces itself this time, after it has heard the event.
         player->mouseDown({300, 300});
         EXPECT_THAT(take(), ElementsAre("c down", "r down", "t down")) << int(version);
+    }
+}
+
+// Clips of every layer hear the mouse and the keys newest first: a movie loaded into _level1
+// and then one into _level2 after _level0's clips were placed are heard before them, the
+// later first. Where buttons of two layers overlap, the one drawn on top, in the higher layer,
+// takes the press and the release. A dragged clip's drop target is what lies on top under the
+// pointer in any layer, and a clip's shape hit test finds it wherever its layer lies.
+TEST_F(InputOrder, ClipsOfEveryLayerHearNewestFirstAndTheTopButtonIsPressed) {
+    for (uint8_t version : {5, 6, 7, 8}) {
+        auto layerMovie = [&](const std::string& name, double x, bool withButton,
+                              Assembler script = {}) {
+            auto b = std::make_unique<swfwrite::MovieBuilder>(version);
+            const uint16_t plain = squareClip(*b);
+            b->tag(tracingClip(plain, 1, name, at(x, 0)));
+            if (withButton) {
+                b->place(labelledButton(*b, "button " + name), 2, at(0, 100));
+            }
+            b->doAction(done(script.op(Code::Stop))).showFrame();
+            return b;
+        };
+        // Shape hit tests of clips in other layers, from _level2's script.
+        Assembler hits;
+        for (const auto& [clip, x] : {std::pair<const char*, int>{"_level1.one", 10},
+                                      {"_level0.zero", 110},
+                                      {"_level2.two", 110},
+                                      {"_level0.zero", 10}}) {
+            hits.push({avm1::test::boolean(true), integer(10), integer(x), integer(3)});
+            hits.getVar(clip).push({str("hitTest")}).op(Code::CallMethod).trace();
+        }
+        load(*layerMovie("zero", 0, true));
+        player->load(1, test::share(*layerMovie("one", 0, true)));
+        player->load(2, test::share(*layerMovie("two", 100, false, hits)));
+        player->runFrame();
+        EXPECT_THAT(take(), ElementsAre("true", "false", "true", "true")) << int(version);
+
+        player->mouseMove({10, 110});
+        EXPECT_THAT(take(), ElementsAre("two mouseMove", "one mouseMove", "zero mouseMove"))
+            << int(version);
+        player->mouseDown({10, 110});
+        EXPECT_THAT(take(), ElementsAre("two mouseDown", "one mouseDown", "zero mouseDown",
+                                        "button one press"))
+            << int(version);
+        player->mouseUp({10, 110});
+        EXPECT_THAT(take(),
+                    ElementsAre("two mouseUp", "one mouseUp", "zero mouseUp", "button one release"))
+            << int(version);
+        player->keyDown(vk::Left);
+        player->keyUp(vk::Left);
+        EXPECT_THAT(take(), ElementsAre("two keyDown", "one keyDown", "zero keyDown", "two keyUp",
+                                        "one keyUp", "zero keyUp"))
+            << int(version);
+
+        // _level0's clip carried over _level1's and then _level2's.
+        DisplayObject* zero = player->root(0)->children.begin()->second.get();
+        player->startDrag(*zero, true, std::nullopt);
+        player->mouseMove({10, 10});
+        ASSERT_TRUE(player->dropTarget()) << int(version);
+        EXPECT_EQ(player->targetPath(*player->dropTarget(), true), "_level1/one") << int(version);
+        player->mouseMove({110, 10});
+        ASSERT_TRUE(player->dropTarget()) << int(version);
+        EXPECT_EQ(player->targetPath(*player->dropTarget(), true), "_level2/two") << int(version);
+        player->mouseMove({300, 300});
+        EXPECT_FALSE(player->dropTarget()) << int(version);
+        player->stopDrag();
     }
 }
 

@@ -970,6 +970,72 @@ TEST_F(MovieClipTest, DraggedClipFollowsTheMouseAndNamesWhatItIsOver) {
     EXPECT_EQ(number(dragged, "_x"), 30);
 }
 
+// What a script drew makes its clip a drop target where it paints, under the clip's children:
+// a filled square and, beside it, a thick line with square ends reaching past its path.
+TEST_F(MovieClipTest, WhatAScriptDrewIsADropTargetWhereItPaints) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Object* pad = call(root(), "createEmptyMovieClip", {"pad", 1}).object();
+    call(pad, "beginFill", {0x00FF00, 100});
+    call(pad, "moveTo", {50, 50});
+    for (const auto& [x, y] : {std::pair{90, 50}, {90, 90}, {50, 90}, {50, 50}}) {
+        call(pad, "lineTo", {x, y});
+    }
+    call(pad, "endFill");
+    // 10 pixels wide from (120, 20) to (160, 20), square ends: (116, 20) is on it.
+    call(pad, "lineStyle", {10, 0, 100, false, "normal", "square"});
+    call(pad, "moveTo", {120, 20});
+    call(pad, "lineTo", {160, 20});
+    Object* dragged = call(root(), "attachMovie", {"Box", "dragged", 2}).object();
+    call(dragged, "startDrag", {true});
+    auto dropAt = [&](double x, double y) {
+        player.mouseMove({x, y});
+        player.runFrame();
+        return m().toString(m().get(dragged, QStringLiteral("_droptarget"))).toStdString();
+    };
+    EXPECT_EQ(dropAt(70, 70), "/pad");
+    EXPECT_EQ(dropAt(116, 20), "/pad");
+    EXPECT_EQ(dropAt(116, 26), "");
+    EXPECT_EQ(dropAt(100, 70), "");
+    Object* inner = call(pad, "attachMovie", {"Box", "inner", 1}).object();
+    m().set(inner, QStringLiteral("_x"), Value(60));
+    m().set(inner, QStringLiteral("_y"), Value(60));
+    EXPECT_EQ(dropAt(65, 65), "/pad/inner");
+    call(dragged, "stopDrag");
+}
+
+// Limits given in part confine a dragged clip too: those left out count as 0, as do those that
+// are no number (undefined, a word, NaN); numbers written as strings count as numbers.
+TEST_F(MovieClipTest, DragLimitsGivenInPartCountTheRestAsZero) {
+    swfwrite::MovieBuilder b;
+    loadBoxMovie(b);
+    Object* dragged = call(root(), "attachMovie", {"Box", "dragged", 1}).object();
+    auto dragTo = [&](double x, double y) {
+        player.mouseMove({x, y});
+        player.runFrame();
+        return std::make_pair(number(dragged, "_x"), number(dragged, "_y"));
+    };
+    using P = std::pair<double, double>;
+    // Left 10, top 20, right 40: the bottom is 0, so y runs from 0 to 20.
+    call(dragged, "startDrag", {true, 10, 20, 40});
+    EXPECT_EQ(dragTo(70, 50), P(40, 20));
+    EXPECT_EQ(dragTo(5, 5), P(10, 5));
+    // Only the left: x from 0 to 30, y held at 0.
+    call(dragged, "startDrag", {true, 30});
+    EXPECT_EQ(dragTo(50, 40), P(30, 0));
+    EXPECT_EQ(dragTo(12, 40), P(12, 0));
+    // Strings, a word, undefined and NaN.
+    call(dragged, "startDrag", {true, "10", "abc", "40", Value()});
+    EXPECT_EQ(dragTo(70, 50), P(40, 0));
+    call(dragged, "startDrag", {true, std::nan(""), 20, 40, 60});
+    EXPECT_EQ(dragTo(5, 5), P(5, 20));
+    EXPECT_EQ(dragTo(90, 90), P(40, 60));
+    // Without limits it goes anywhere.
+    call(dragged, "startDrag", {true});
+    EXPECT_EQ(dragTo(90, 90), P(90, 90));
+    call(dragged, "stopDrag");
+}
+
 struct DrawingPixelsTest : MovieClipTest {
     QImage frame() {
         QImage image(100, 100, QImage::Format_ARGB32_Premultiplied);

@@ -242,6 +242,125 @@ TEST_F(Scale9Grid, DrawnGraphicsFollowTheGrid) {
     EXPECT_EQ(image.pixel(40, 14), kWhite);
 }
 
+// A clip stretched by its grid is hit where its regions are drawn, not where the plainly scaled
+// shape would be: a 40 x 40 ring 4 pixels thick (four strips, or a 4-pixel line a script drew)
+// scaled three times across and twice down at (10, 10) keeps a 4-pixel ring, where plainly
+// scaled it is 12 across and 8 down. Shape hit tests, the pointer over a clip with a press
+// handler and over a button whose shapes make the ring all follow the regions.
+TEST_F(Scale9Grid, AStretchedClipIsHitWhereItsRegionsAreDrawn) {
+    struct Probe {
+        double x, y;
+        bool grid, plain;
+    };
+    const Probe probes[] = {{12, 50, true, true},  {20, 50, false, true}, {124, 50, false, true},
+                            {128, 50, true, true}, {60, 12, true, true},  {60, 16, false, true},
+                            {60, 84, false, true}, {60, 88, true, true},  {60, 50, false, false}};
+    auto probeScript = [&](const char* target) {
+        Assembler as;
+        for (const Probe& p : probes) {
+            as.push({avm1::test::boolean(true), avm1::test::num(p.y), avm1::test::num(p.x),
+                     integer(3)});
+            as.getVar(target).push({str("hitTest")}).op(Code::CallMethod).trace();
+        }
+        return as;
+    };
+    auto expected = [&](bool grid) {
+        std::vector<std::string> out;
+        for (const Probe& p : probes) {
+            out.push_back((grid ? p.grid : p.plain) ? "true" : "false");
+        }
+        return out;
+    };
+    for (bool grid : {true, false}) {
+        SCOPED_TRACE(grid ? "grid" : "plain");
+        // The ring as four strips placed in a clip, and as a button's shapes.
+        auto ringMovie = [&](bool asButton) {
+            swfwrite::MovieBuilder b(8, 150, 150);
+            const swf::Rgba red{255, 0, 0, 255};
+            const uint16_t strips[] = {
+                b.define(square(0, 0, 40, 4, red)), b.define(square(0, 36, 40, 40, red)),
+                b.define(square(0, 4, 4, 36, red)), b.define(square(36, 4, 40, 36, red))};
+            swfwrite::TimelineBuilder ring;
+            swf::Button button;
+            button.version = 2;
+            for (uint16_t i = 0; i < 4; ++i) {
+                ring.place(strips[i], i + 1);
+                swf::ButtonRecord r;
+                r.states = swf::button_state::Up | swf::button_state::Over |
+                           swf::button_state::Down | swf::button_state::HitTest;
+                r.characterId = strips[i];
+                r.depth = i + 1;
+                button.records.push_back(r);
+            }
+            ring.showFrame();
+            const uint16_t id = asButton ? b.define(button) : b.define(ring.sprite());
+            if (grid) {
+                b.movie().scalingGrids[id] = swf::Rect{80, 720, 80, 720};
+            }
+            swf::PlaceObject p;
+            p.characterId = id;
+            p.depth = 1;
+            p.name = "box";
+            p.matrix = scaled(3, 2);
+            b.place(p);
+            if (!asButton) {
+                Assembler script = probeScript("box");
+                script.getVar("box")
+                    .push({str("onPress")})
+                    .function("", {}, Assembler())
+                    .op(Code::SetMember);
+                b.doAction(script.op(Code::End).bytes);
+            }
+            b.showFrame();
+            return b.write();
+        };
+        for (bool asButton : {false, true}) {
+            host.lines.clear();
+            ASSERT_TRUE(engine->loadMovie(0, ringMovie(asButton), u"test.swf", {}));
+            engine->runFrame();
+            if (!asButton) {
+                EXPECT_EQ(lines(), expected(grid));
+            }
+            for (const Probe& probe : probes) {
+                flash::InputEvent e;
+                e.kind = flash::InputKind::MouseMove;
+                e.x = probe.x;
+                e.y = probe.y;
+                engine->handleInput(e);
+                EXPECT_EQ(engine->cursor() == flash::CursorShape::Hand,
+                          grid ? probe.grid : probe.plain)
+                    << probe.x << "," << probe.y << (asButton ? " button" : " clip");
+            }
+        }
+
+        // The ring as a line a script drew around (2, 2)-(38, 38).
+        Assembler drawing;
+        drawing.push({integer(5), str("drawn"), integer(2)})
+            .getVar("_root")
+            .push({str("createEmptyMovieClip")})
+            .op(Code::CallMethod)
+            .op(Code::Pop);
+        callOn(drawing, "drawn", "lineStyle", {4, 0xFF0000, 100});
+        callOn(drawing, "drawn", "moveTo", {2, 2});
+        for (const auto& [x, y] : {std::pair{38, 2}, {38, 38}, {2, 38}, {2, 2}}) {
+            callOn(drawing, "drawn", "lineTo", {double(x), double(y)});
+        }
+        if (grid) {
+            setGrid(drawing, "drawn", {4, 4, 32, 32});
+        }
+        for (const auto& [name, value] : {std::pair<const char*, int>{"_x", 10},
+                                          {"_y", 10},
+                                          {"_xscale", 300},
+                                          {"_yscale", 200}}) {
+            drawing.getVar("drawn").push({str(name), integer(value)}).op(Code::SetMember);
+        }
+        drawing.append(probeScript("drawn"));
+        host.lines.clear();
+        load(8, test::at(200, 200), false, drawing);
+        EXPECT_EQ(lines(), expected(grid));
+    }
+}
+
 // scale9Grid reads the movie's grid in pixels, as a copy; a script's Rectangle replaces it and
 // draws by it; null takes it away. Before SWF 8 the name means nothing.
 TEST_F(Scale9Grid, ScriptsReadAndSetTheGridFromSwf8) {

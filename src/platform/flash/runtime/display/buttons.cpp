@@ -7,6 +7,7 @@
 #include "platform/flash/runtime/display/clip_bounds.h"
 #include "platform/flash/runtime/display/player.h"
 #include "platform/flash/runtime/drawing/clip_graphics.h"
+#include "platform/flash/runtime/drawing/scale9_grid.h"
 
 namespace pencora::runtime {
 
@@ -209,16 +210,28 @@ bool hitsCharacter(MovieContext& movie, uint16_t id, const QTransform& toStage, 
     return false;
 }
 
+// A button whose grid is at work has the shapes of its hit state placed region by region, as
+// its shown shapes are drawn; clips in the hit state scale plainly.
 bool hitsButton(const DisplayObject& button, QPointF twips, DrawingFactory& factory) {
     if (!insideScrollRects(button, twips) || !button.movie) {
         return false;
     }
     const QTransform world = worldTransform(button);
+    const std::vector<Scale9Slice> slices = gridSlicesOf(button);
+    const std::optional<GridPoint> inGrid =
+        slices.empty() ? std::nullopt : gridPointOf(slices, button, world, twips);
     int placements = kHitClipPlacements;
     for (const swf::ButtonRecord& r : button.button->records) {
-        if ((r.states & swf::button_state::HitTest) &&
-            hitsCharacter(*button.movie, r.characterId, toTransform(r.matrix) * world, twips,
-                          factory, 0, placements)) {
+        if (!(r.states & swf::button_state::HitTest)) {
+            continue;
+        }
+        const bool sliced =
+            !slices.empty() && preparedDrawing(*button.movie, r.characterId, factory);
+        if (sliced && !inGrid) {
+            continue;
+        }
+        const QTransform toStage = toTransform(r.matrix) * (sliced ? inGrid->toStage : world);
+        if (hitsCharacter(*button.movie, r.characterId, toStage, twips, factory, 0, placements)) {
             return true;
         }
     }
@@ -248,28 +261,46 @@ bool maskedAway(const DisplayObject& o, const DisplayObject* timelineMask, QPoin
            (o.maskedBy && !maskShows(*o.maskedBy, twips));
 }
 
+// Whether a drawing placed on the stage by `toStage` paints at the point (stage twips).
+bool drawingHits(const CharacterDrawing* d, uint16_t ratio, const QTransform& toStage,
+                 QPointF twips) {
+    bool invertible = false;
+    const QPointF local = toStage.inverted(&invertible).map(twips);
+    return d && invertible && d->hits(local, ratio, toStage);
+}
+
 // Whether a point (stage twips) lies on anything the object or its children paint, where
-// their masks let them show.
+// their masks let them show. A grid at work places the object's drawn graphics and shapes
+// region by region.
 bool hitsPainted(const DisplayObject& o, QPointF twips, bool evenHidden = false) {
     if ((!o.visible && !evenHidden) || (o.scrollRect && !insideScrollRects(o, twips))) {
         return false;
     }
+    const std::vector<Scale9Slice> slices = gridSlicesOf(o);
+    const std::optional<GridPoint> inGrid =
+        slices.empty() ? std::nullopt : gridPointOf(slices, o, worldTransform(o), twips);
     // What the timeline placed and what scripts drew with the drawing methods both count.
-    const CharacterDrawing* drawn = drawnGraphics(o);
-    if (o.drawing || drawn) {
-        bool invertible = false;
-        const QTransform toStage = contentTransform(o);
-        const QPointF local = toStage.inverted(&invertible).map(twips);
-        if (invertible && ((o.drawing && o.drawing->hits(local, o.ratio, toStage)) ||
-                           (drawn && drawn->hits(local, o.ratio, toStage)))) {
-            return true;
-        }
+    const QTransform toStage = contentTransform(o);
+    if (drawingHits(o.drawing.get(), o.ratio, toStage, twips) ||
+        (slices.empty()
+             ? drawingHits(drawnGraphics(o), o.ratio, toStage, twips)
+             : inGrid && drawingHits(drawnGraphics(o), o.ratio, inGrid->toStage, twips))) {
+        return true;
     }
     const std::vector<const DisplayObject*> masks = timelineMasks(o);
     size_t index = 0;
     for (const auto& [d, c] : o.children) {
         const DisplayObject* mask = masks[index++];
-        if (c->clipDepth == 0 && !maskedAway(*c, mask, twips) && hitsPainted(*c, twips)) {
+        if (c->clipDepth > 0 || maskedAway(*c, mask, twips)) {
+            continue;
+        }
+        if (!slices.empty() && c->kind == ObjectKind::Shape) {
+            if (c->visible && inGrid &&
+                drawingHits(c->drawing.get(), c->ratio, toTransform(c->matrix) * inGrid->toStage,
+                            twips)) {
+                return true;
+            }
+        } else if (hitsPainted(*c, twips)) {
             return true;
         }
     }

@@ -1,6 +1,7 @@
 #include "platform/flash/runtime/display/clip_bounds.h"
 
 #include "platform/flash/runtime/drawing/clip_graphics.h"
+#include "platform/flash/runtime/drawing/scale9_grid.h"
 
 #include <cmath>
 
@@ -91,8 +92,14 @@ bool hitsShape(const DisplayObject& o, const QTransform& toStage, QPointF stage,
     if (o.drawing && o.drawing->hitsShape(local, o.shownRatio, contentToStage)) {
         return true;
     }
-    if (const CharacterDrawing* g = drawnGraphics(o);
-        g && g->hitsShape(local, o.shownRatio, contentToStage)) {
+    // A grid at work places the clip's drawn graphics and shapes region by region.
+    const std::vector<Scale9Slice> slices = gridSlicesOf(o);
+    const std::optional<GridPoint> inGrid =
+        slices.empty() ? std::nullopt : gridPointOf(slices, o, toStage, stage);
+    const CharacterDrawing* g = drawnGraphics(o);
+    if (g &&
+        (slices.empty() ? g->hitsShape(local, o.shownRatio, contentToStage)
+                        : inGrid && g->hitsShape(inGrid->local, o.shownRatio, inGrid->toStage))) {
         return true;
     }
     const DisplayObject* mask = nullptr;
@@ -108,6 +115,12 @@ bool hitsShape(const DisplayObject& o, const QTransform& toStage, QPointF stage,
             mask = nullptr;
         }
         if (mask && !hitsShape(*mask, maskToStage, stage, true)) {
+            continue;
+        }
+        if (!slices.empty() && c->kind == ObjectKind::Shape) {
+            if (inGrid && hitsShape(*c, toTransform(c->matrix) * inGrid->toStage, stage, asMask)) {
+                return true;
+            }
             continue;
         }
         // A script's mask is not drawn, so it is not hit either.

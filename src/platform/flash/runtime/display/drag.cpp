@@ -7,6 +7,8 @@
 
 #include "platform/flash/runtime/display/object_under.h"
 #include "platform/flash/runtime/display/player.h"
+#include "platform/flash/runtime/drawing/clip_graphics.h"
+#include "platform/flash/runtime/drawing/scale9_grid.h"
 
 namespace pencora::runtime {
 
@@ -22,12 +24,24 @@ QPointF inParent(const DisplayObject& clip, QPointF stage) {
     return ok ? inv.map(stage * 20.0) / 20.0 : stage;
 }
 
+// Whether a drawing placed on the stage by `toStage` paints at the point (stage twips).
+bool paintsAt(const CharacterDrawing* d, uint16_t ratio, const QTransform& toStage, QPointF twips) {
+    bool invertible = false;
+    const QPointF local = toStage.inverted(&invertible).map(twips);
+    return d && invertible && d->hits(local, ratio, toStage);
+}
+
 // The innermost clip (not a shape: those have no name to report) whose painted area lies
-// under the point, skipping `skip` and everything inside it.
+// under the point, skipping `skip` and everything inside it. What a clip's script drew lies
+// under its children; a grid at work places the clip's shapes and drawn graphics region by
+// region.
 DisplayObject* clipUnder(DisplayObject& o, QPointF twips, const DisplayObject* skip) {
     if (&o == skip || !o.visible) {
         return nullptr;
     }
+    const std::vector<Scale9Slice> slices = gridSlicesOf(o);
+    const std::optional<GridPoint> inGrid =
+        slices.empty() ? std::nullopt : gridPointOf(slices, o, worldTransform(o), twips);
     for (auto it = o.children.rbegin(); it != o.children.rend(); ++it) {
         DisplayObject& c = *it->second;
         if (c.clipDepth > 0 || &c == skip || !c.visible) {
@@ -36,16 +50,23 @@ DisplayObject* clipUnder(DisplayObject& o, QPointF twips, const DisplayObject* s
         if (DisplayObject* inner = clipUnder(c, twips, skip)) {
             return inner;
         }
-        if (c.drawing && insideScrollRects(c, twips)) {
-            bool ok = false;
-            const QTransform toStage = contentTransform(c);
-            const QTransform inv = toStage.inverted(&ok);
-            if (ok && c.drawing->hits(inv.map(twips), c.ratio, toStage)) {
-                return c.isClip() || c.kind == ObjectKind::Button || c.kind == ObjectKind::EditText
-                           ? &c
-                           : &o;
-            }
+        if (!c.drawing || !insideScrollRects(c, twips)) {
+            continue;
         }
+        const bool sliced = !slices.empty() && c.kind == ObjectKind::Shape;
+        if (sliced ? inGrid && paintsAt(c.drawing.get(), c.ratio,
+                                        toTransform(c.matrix) * inGrid->toStage, twips)
+                   : paintsAt(c.drawing.get(), c.ratio, contentTransform(c), twips)) {
+            return c.isClip() || c.kind == ObjectKind::Button || c.kind == ObjectKind::EditText
+                       ? &c
+                       : &o;
+        }
+    }
+    const CharacterDrawing* drawn = drawnGraphics(o);
+    if (drawn && insideScrollRects(o, twips) &&
+        (slices.empty() ? paintsAt(drawn, o.ratio, contentTransform(o), twips)
+                        : inGrid && paintsAt(drawn, o.ratio, inGrid->toStage, twips))) {
+        return &o;
     }
     return nullptr;
 }

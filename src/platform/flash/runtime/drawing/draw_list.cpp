@@ -157,32 +157,9 @@ struct GridScaling {
     QTransform parentToStage;
 };
 
-// What a grid cuts: the clip's own shapes and what its script drew, in its own twips.
-QRectF gridContentBounds(const DisplayObject& clip) {
-    QRectF r;
-    if (const CharacterDrawing* drawn = drawnGraphics(clip)) {
-        r = drawn->bounds(0);
-    }
-    for (const auto& [d, c] : clip.children) {
-        if (c->kind == ObjectKind::Shape && c->drawing && c->visible && c->clipDepth == 0) {
-            r |= toTransform(c->matrix).mapRect(c->drawing->bounds(c->ratio));
-        }
-    }
-    return r;
-}
-
 // The grid a clip or button scales its shapes by, when it applies.
 std::optional<GridScaling> gridScalingOf(const DisplayObject& o, const QTransform& parentToStage) {
-    if (!o.scale9Grid || o.scrollRect ||
-        (o.kind != ObjectKind::Clip && o.kind != ObjectKind::Button)) {
-        return std::nullopt;
-    }
-    // Unscaled, every region keeps its size: the clip draws as it would without a grid.
-    const QTransform own = toTransform(o.matrix);
-    if (std::abs(own.m11() - 1) < 1e-9 && std::abs(own.m22() - 1) < 1e-9) {
-        return std::nullopt;
-    }
-    GridScaling g{scale9Slices(*o.scale9Grid, gridContentBounds(o), own), parentToStage};
+    GridScaling g{gridSlicesOf(o), parentToStage};
     if (g.slices.empty()) {
         return std::nullopt;
     }

@@ -4,6 +4,9 @@
 #include <array>
 #include <cmath>
 
+#include "platform/flash/runtime/display/display_object.h"
+#include "platform/flash/runtime/drawing/clip_graphics.h"
+
 namespace pencora::runtime {
 
 namespace {
@@ -64,6 +67,54 @@ std::vector<Scale9Slice> scale9Slices(const QRectF& grid, const QRectF& bounds,
         }
     }
     return out;
+}
+
+namespace {
+
+// What a grid cuts: the clip's own shapes and what its script drew, in its own twips.
+QRectF gridContentBounds(const DisplayObject& clip) {
+    QRectF r;
+    if (const CharacterDrawing* drawn = drawnGraphics(clip)) {
+        r = drawn->bounds(0);
+    }
+    for (const auto& [d, c] : clip.children) {
+        if (c->kind == ObjectKind::Shape && c->drawing && c->visible && c->clipDepth == 0) {
+            r |= toTransform(c->matrix).mapRect(c->drawing->bounds(c->ratio));
+        }
+    }
+    return r;
+}
+
+}  // namespace
+
+std::vector<Scale9Slice> gridSlicesOf(const DisplayObject& o) {
+    if (!o.scale9Grid || o.scrollRect ||
+        (o.kind != ObjectKind::Clip && o.kind != ObjectKind::Button)) {
+        return {};
+    }
+    const QTransform own = toTransform(o.matrix);
+    if (std::abs(own.m11() - 1) < 1e-9 && std::abs(own.m22() - 1) < 1e-9) {
+        return {};
+    }
+    return scale9Slices(*o.scale9Grid, gridContentBounds(o), own);
+}
+
+std::optional<GridPoint> gridPointOf(const std::vector<Scale9Slice>& slices,
+                                     const DisplayObject& clip, const QTransform& clipToStage,
+                                     QPointF stage) {
+    bool invertible = false;
+    const QTransform parentToStage = toTransform(clip.matrix).inverted(&invertible) * clipToStage;
+    if (!invertible) {
+        return std::nullopt;
+    }
+    for (const Scale9Slice& s : slices) {
+        const QTransform toStage = s.toParent * parentToStage;
+        const QPointF local = toStage.inverted(&invertible).map(stage);
+        if (invertible && s.local.contains(local)) {
+            return GridPoint{local, toStage};
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace pencora::runtime

@@ -201,10 +201,11 @@ Value clipStartDrag(Machine& m, const Value& self, std::vector<Value>& args) {
         return Value();
     }
     const bool lock = m.toBoolean(avm1::argAt(args, 0));
-    if (args.size() >= 5) {
-        double rect[4];
-        for (int i = 0; i < 4; ++i) {
-            rect[i] = m.toNumber(args[size_t(i) + 1]);
+    // Any limit given confines the clip; those left out count as 0.
+    if (args.size() >= 2) {
+        double rect[4] = {0, 0, 0, 0};
+        for (size_t i = 0; i < 4 && i + 1 < args.size(); ++i) {
+            rect[i] = m.toNumber(args[i + 1]);
         }
         hostOf(m).startDrag(self.object(), lock, rect);
     } else {
@@ -355,34 +356,47 @@ std::shared_ptr<const swf::ActionBlock> ScriptHost::inputMethodCall(const QStrin
     return inputMethodCalls_.back().second;
 }
 
+namespace {
+
+// The clips of every layer, newest first.
+std::vector<std::shared_ptr<DisplayObject>> clipsNewestFirst(Player& player) {
+    std::vector<std::shared_ptr<DisplayObject>> clips;
+    for (int layer : player.layers()) {
+        if (DisplayObject* root = player.root(layer)) {
+            const auto inLayer = player.executionOrder(player.sharedOf(*root));
+            clips.insert(clips.end(), inLayer.begin(), inLayer.end());
+        }
+    }
+    std::stable_sort(clips.begin(), clips.end(),
+                     [](const auto& a, const auto& b) { return a->serial > b->serial; });
+    return clips;
+}
+
+}  // namespace
+
 void ScriptHost::broadcastInput(Player&, const QString& handler, int wheelDelta) {
     Machine& m = *machine_;
     const uint32_t event = clipEventFor(handler);
     const bool mouse = handler.startsWith(u"onMouse");
     const bool wheel = handler == u"onMouseWheel";
-    // Every clip on the list hears the buttons, moves and keys, wherever the pointer is, in
-    // the order clips' scripts run (newest first, layer by layer): in its turn its clip event
-    // blocks, then, for the mouse, its method. Keys reach the method of the clip in focus
-    // only, and the wheel only listeners. Who hears is settled as the event comes: a clip an
-    // earlier handler removes hears nothing, one it adds waits for the next event.
+    // Every clip on the list hears the buttons, moves and keys, wherever the pointer is,
+    // newest first whatever its layer (a movie loaded into a layer after the clips of another
+    // were placed is heard before them): in its turn its clip event blocks, then, for the
+    // mouse, its method. Keys reach the method of the clip in focus only, and the wheel only
+    // listeners. Who hears is settled as the event comes: a clip an earlier handler removes
+    // hears nothing, one it adds waits for the next event.
     if (!wheel) {
         const std::shared_ptr<const swf::ActionBlock> method =
             mouse ? inputMethodCall(handler) : nullptr;
-        for (int layer : player_.layers()) {
-            DisplayObject* root = player_.root(layer);
-            if (!root) {
+        for (const auto& clip : clipsNewestFirst(player_)) {
+            if (clip->unloading) {
                 continue;
             }
-            for (const auto& clip : player_.executionOrder(player_.sharedOf(*root))) {
-                if (clip->unloading) {
-                    continue;
-                }
-                if (event) {
-                    runClipEvent(*clip, event);
-                }
-                if (method) {
-                    player_.queueActions(*clip, method);
-                }
+            if (event) {
+                runClipEvent(*clip, event);
+            }
+            if (method) {
+                player_.queueActions(*clip, method);
             }
         }
         player_.runQueuedActions();
@@ -496,8 +510,11 @@ void ScriptHost::startDrag(avm1::Object* clip, bool lockCenter, const double* re
     }
     std::optional<QRectF> bounds;
     if (rectOrNull) {
-        bounds =
-            QRectF(QPointF(rectOrNull[0], rectOrNull[1]), QPointF(rectOrNull[2], rectOrNull[3]));
+        // A limit that is not a number (undefined from SWF 7, a word, NaN) counts as 0.
+        auto limit = [rectOrNull](int i) {
+            return std::isnan(rectOrNull[i]) ? 0.0 : rectOrNull[i];
+        };
+        bounds = QRectF(QPointF(limit(0), limit(1)), QPointF(limit(2), limit(3)));
     }
     player_.startDrag(*o, lockCenter, bounds);
 }

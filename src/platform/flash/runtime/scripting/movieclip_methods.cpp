@@ -346,9 +346,10 @@ Value startDrag(Machine& m, const Value& self, std::vector<Value>& args) {
         return {};
     }
     const bool lock = m.toBoolean(argAt(args, 0));
-    if (args.size() >= 5) {
-        double rect[4];
-        for (size_t i = 0; i < 4; ++i) {
+    // Any limit given confines the clip; those left out count as 0.
+    if (args.size() >= 2) {
+        double rect[4] = {0, 0, 0, 0};
+        for (size_t i = 0; i < 4 && i + 1 < args.size(); ++i) {
             rect[i] = m.toNumber(args[i + 1]);
         }
         hostOf(m).startDrag(hostOf(m).scriptObject(*clip), lock, rect);

@@ -581,7 +581,6 @@ void ScriptHost::callLoadMethod(DisplayObject& clip) {
 void ScriptHost::afterTick(Player&) {
     runPendingConstructs();
     player_.runQueuedActions();
-    followDrag();
     loader_.afterTick();
     notifySoundsFinished(*this);
     syncTextVariables(*this);

@@ -109,11 +109,6 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     // drawing) beside it.
     DisplayObject* duplicateClip(DisplayObject& source, const QString& name, int depth,
                                  avm1::Object* init);
-    // The clip being dragged, if any.
-    DisplayObject* dragged() const;
-    // _droptarget: the slash path of the clip under the mouse when `clip` was last dragged
-    // over something, empty otherwise.
-    QString dropTarget(const DisplayObject& clip) const;
     void fetch(avm1::FetchRequest request) override;
     // XMLSocket: an empty host is the one _level0's movie came from ("localhost" for a movie
     // that came from no host).
@@ -169,8 +164,6 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     // before the clip is constructed; they are skipped when their turn comes.
     void runPendingInitActions(DisplayObject& clip);
     bool isInitBlock(MovieContext& movie, const swf::ActionBlock* block);
-    void followDrag();
-    void findDropTarget(DisplayObject& dragged);
     bool hasOnConstruct(DisplayObject& clip);
     uint32_t clipEventsOf(const DisplayObject& clip) const;
     // onClipEvent(initialize) and (construct) run at once rather than queued.
@@ -196,11 +189,6 @@ class ScriptHost : public ActionRunner, public avm1::Host {
         int depth = 0;
     };
 
-    struct Drag {
-        std::weak_ptr<DisplayObject> clip;
-        QPointF offset;  // clip position minus mouse, in parent pixels
-        std::optional<QRectF> limits;
-    };
     void installInputClasses();
     // The classes the runtime adds to each set of built-ins.
     void installClasses();
@@ -218,9 +206,6 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     double pinnedWallClock_ = std::numeric_limits<double>::quiet_NaN();
     PendingInit pendingInit_;
     bool placingByScript_ = false;
-    std::optional<Drag> drag_;
-    std::weak_ptr<DisplayObject> dropFor_;
-    QString dropTarget_;
     std::vector<PendingConstruct> pendingConstructs_;
     // Queued after a placed clip's onClipEvent(load) blocks: stands for the call of its onLoad
     // method, so that runs in the same turn, once the clip is constructed.
