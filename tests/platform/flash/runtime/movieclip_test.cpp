@@ -473,6 +473,60 @@ TEST_F(MovieClipTest, ShapeHitsFindStaticTextOnItsLettersOrAdvancedTextInItsBox)
     EXPECT_FALSE(hits("Smooth", 150, 50, true));
 }
 
+// Static text masking a clip's square lets shape hits through on its letters only, however
+// the text is anti-aliased: the mask shows no more than its letters.
+TEST_F(MovieClipTest, ShapeHitsUnderAStaticTextMaskFindOnlyItsLetters) {
+    swfwrite::MovieBuilder b;
+    swf::Font font;
+    font.version = 2;
+    font.name = "Box";
+    swfwrite::ShapeBuilder glyph;
+    glyph.rectangle(0, -1024, 1024, 0, 1);
+    font.glyphs = {glyph.records()};
+    font.codes = {'A'};
+    swf::Text text;
+    text.version = 2;
+    text.bounds = {0, 100 * 20, 0, 100 * 20};
+    swf::TextRecord line;
+    line.fontId = b.define(font);
+    line.height = 20 * 20;
+    line.color = kRed;
+    line.xOffset = 10 * 20;
+    line.yOffset = 40 * 20;
+    line.glyphs = {{0, 30 * 20}, {0, 30 * 20}};  // letters over x 10..30 and 40..60
+    text.records = {line};
+    const uint16_t big = b.define(square(0, 0, 100, 100, kRed));
+    auto exportMasked = [&](const char* name, bool advanced) {
+        const uint16_t id = b.define(text);
+        b.movie().textSettings[id].advanced = advanced;
+        swf::PlaceObject mask;
+        mask.characterId = id;
+        mask.depth = 1;
+        mask.clipDepth = 2;
+        swfwrite::TimelineBuilder sprite;
+        sprite.place(mask).place(big, 2).showFrame();
+        b.tag(swf::ExportAssets{{{b.define(sprite.sprite()), name}}});
+    };
+    exportMasked("Plain", false);
+    exportMasked("Smooth", true);
+    loadBoxMovie(b);
+
+    int depth = 1;
+    for (const char* name : {"Plain", "Smooth"}) {
+        SCOPED_TRACE(name);
+        Object* clip = call(root(), "attachMovie", {name, name, depth++}).object();
+        ASSERT_TRUE(clip);
+        auto hits = [&](double x, double y) {
+            return m().toBoolean(call(clip, "hitTest", {x, y, true}));
+        };
+        EXPECT_TRUE(hits(15, 30));
+        EXPECT_TRUE(hits(55, 25));
+        EXPECT_FALSE(hits(35, 30));  // between the letters, inside the text's box
+        EXPECT_FALSE(hits(15, 50));  // below them
+        EXPECT_FALSE(hits(80, 80));  // the square, where no letter shows it
+    }
+}
+
 TEST_F(MovieClipTest, DuplicateCopiesTheDrawingButNotItsLaterChanges) {
     swfwrite::MovieBuilder b;
     loadBoxMovie(b);

@@ -77,6 +77,62 @@ TEST_F(RenderTest, MaskCutsTheShapesItCovers) {
     EXPECT_EQ(img.pixel(15, 20), kWhite);  // outside the mask; the mask itself is not drawn
 }
 
+// Static text as a mask shows what lies under its letters, not its whole box, however it is
+// anti-aliased (the advanced kind from version 8) and whether it masks by itself or from
+// inside a clip.
+TEST_F(RenderTest, StaticTextMasksWithItsLetters) {
+    for (const int version : {4, 6, 8}) {
+        for (const bool advanced : {false, true}) {
+            for (const bool inClip : {false, true}) {
+                if (advanced && version < 8) {
+                    continue;
+                }
+                SCOPED_TRACE(testing::Message() << "version " << version << ", advanced "
+                                                << advanced << ", in a clip " << inClip);
+                swfwrite::MovieBuilder b(version, 80, 40);
+                swf::Font font;
+                font.version = 2;
+                font.name = "Box";
+                swfwrite::ShapeBuilder glyph;
+                glyph.rectangle(0, -1024, 1024, 0, 1);  // the em square above the baseline
+                font.glyphs = {glyph.records()};
+                font.codes = {'A'};
+                swf::Text text;
+                text.version = 2;
+                text.bounds = {0, 80 * 20, 0, 40 * 20};
+                swf::TextRecord line;
+                line.fontId = b.define(font);
+                line.height = 10 * 20;
+                line.color = {0, 0, 255, 255};
+                line.xOffset = 10 * 20;
+                line.yOffset = 30 * 20;
+                line.glyphs = {{0, 30 * 20}, {0, 30 * 20}};  // letters over x 10..20 and 40..50
+                text.records = {line};
+                uint16_t maskId = b.define(text);
+                b.movie().textSettings[maskId].advanced = advanced;
+                if (inClip) {
+                    swfwrite::TimelineBuilder sprite;
+                    sprite.place(maskId, 1).showFrame();
+                    maskId = b.define(sprite.sprite());
+                }
+                swf::PlaceObject mask;
+                mask.characterId = maskId;
+                mask.depth = 1;
+                mask.clipDepth = 2;
+                mask.matrix = swf::Matrix{};
+                b.place(mask).place(b.define(square(0, 0, 80, 40, kRedSwf)), 2).showFrame();
+                ASSERT_TRUE(load(b));
+                const QImage img = render(80, 40);
+                EXPECT_EQ(img.pixel(15, 25), kRed) << "under the first letter";
+                EXPECT_EQ(img.pixel(45, 25), kRed) << "under the second";
+                EXPECT_EQ(img.pixel(30, 25), kWhite) << "between them, inside the box";
+                EXPECT_EQ(img.pixel(15, 35), kWhite) << "below them";
+                EXPECT_EQ(img.pixel(70, 10), kWhite) << "past them";
+            }
+        }
+    }
+}
+
 TEST_F(RenderTest, LinearGradientReachesBothEndColours) {
     swfwrite::MovieBuilder b(8, 100, 10);
     swfwrite::ShapeBuilder s;

@@ -80,7 +80,8 @@ bool hitsShape(const DisplayObject& o, const QTransform& toStage, QPointF stage,
     if (o.scrollRect && !insideScrollRects(o, stage)) {
         return false;
     }
-    if (hitsAsItsBox(o)) {
+    // Such text masks with its letters, though: as a mask it is hit on them alone.
+    if (!asMask && hitsAsItsBox(o)) {
         return insideStageBox(o, toStage, stage);
     }
     const QTransform contentToStage = scrollShift(o) * toStage;

@@ -50,6 +50,8 @@ class LibraryDrawing : public CharacterDrawing {
             bounds_ = b.adjusted(-half, -half, half, half);
             if (d_->kind == render::Drawable::Kind::Text) {
                 outline_.addRect(d_->bounds);
+                letters_ = render::coverage(*d_, QTransform());
+                letters_.setFillRule(Qt::WindingFill);
             } else {
                 outline_ = filledArea(d_->shape);
             }
@@ -66,6 +68,12 @@ class LibraryDrawing : public CharacterDrawing {
             return filledArea(render::morphPaths(*d_->morph, unitRatio(ratio)));
         }
         return outline_;
+    }
+
+    // Static text masks with its letters, however it is anti-aliased: what lies between
+    // them, though inside the text's box, stays hidden.
+    QPainterPath maskArea(uint16_t ratio) const override {
+        return d_->kind == render::Drawable::Kind::Text ? letters_ : outline(ratio);
     }
 
     bool hits(QPointF point, uint16_t ratio, const QTransform& toStage) const override {
@@ -114,6 +122,7 @@ class LibraryDrawing : public CharacterDrawing {
     std::shared_ptr<render::Library> library_;  // keeps the movie and its images
     std::shared_ptr<const render::Drawable> d_;
     QPainterPath outline_;
+    QPainterPath letters_;  // static text: its glyphs, in the character's twips
     QRectF bounds_;
 };
 
