@@ -307,6 +307,7 @@ class FlashControl final
         clipRect_ = clip ? *clip : *position;
         haveObjectRect_ = true;
         dirtyAll_ = true;
+        showStage();
         return S_OK;
     }
     HRESULT OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override {
@@ -816,6 +817,13 @@ class FlashControl final
             traceSink_(line);
         }
     }
+    // A script chose how the stage is shown: it takes the place of the host's ScaleMode and
+    // AlignMode, and the host's next setting of either takes it back.
+    void stageDisplayChanged(ScaleMode scaleMode, int align) override {
+        props_.scaleMode = scaleMode;
+        props_.align = align & 15;
+        dirtyAll_ = true;
+    }
     void invalidate(std::optional<StageRect> area) override {
         if (!area) {
             dirtyAll_ = true;
@@ -947,6 +955,11 @@ class FlashControl final
                 } else {
                     engine_->fetchFailed(request.id);
                 }
+                --engineDepth_;
+            } else if (stagePending_) {
+                stagePending_ = false;
+                ++engineDepth_;
+                engine_->setStageDisplay(stageDisplay());
                 --engineDepth_;
             } else if (auto report = sockets_.take()) {
                 ++engineDepth_;
@@ -1256,6 +1269,35 @@ class FlashControl final
     }
     StageMatrix matrixFor(const RECT& object) const { return stageMatrix(layoutFor(object)); }
 
+    StageDisplay stageDisplay() const {
+        StageDisplay display;
+        display.scaleMode = props_.scaleMode;
+        display.align = props_.align;
+        display.width = std::max<LONG>(0, objectRect_.right - objectRect_.left);
+        display.height = std::max<LONG>(0, objectRect_.bottom - objectRect_.top);
+        return display;
+    }
+    // Tells the engine how the stage is shown now; from inside an engine call (a host's
+    // FlashCall handler resizing the control), once that call is over.
+    void showStage() {
+        if (!haveObjectRect_ || !engine_) {
+            return;
+        }
+        if (engineDepth_ > 0) {
+            stagePending_ = true;
+            return;
+        }
+        // The host repaints what it resized or restyled itself: nothing is painted from here.
+        const bool wasDeferring = std::exchange(deferPaint_, true);
+        ComPtr<IUnknown> keepAlive(identity());
+        try {
+            EngineCall call(*this);
+            engine_->setStageDisplay(stageDisplay());
+        } catch (...) {
+        }
+        deferPaint_ = wasDeferring;
+    }
+
     HRESULT getProperty(DISPID id, VARIANT* result) {
         switch (id) {
             case DISPID_FLASH_READYSTATE:
@@ -1393,6 +1435,7 @@ class FlashControl final
                 }
                 props_.scaleMode = static_cast<ScaleMode>(*v);
                 repaint();
+                showStage();
                 return S_OK;
             }
             case DISPID_FLASH_ALIGNMODE: {
@@ -1402,6 +1445,7 @@ class FlashControl final
                 }
                 props_.align = *v & 15;
                 repaint();
+                showStage();
                 return S_OK;
             }
             case DISPID_FLASH_BACKGROUNDCOLOR: {
@@ -1435,6 +1479,7 @@ class FlashControl final
                 if (SUCCEEDED(h)) {
                     props_.align = parseAlign(letters);
                     repaint();
+                    showStage();
                 }
                 return h;
             }
@@ -1448,6 +1493,7 @@ class FlashControl final
                 if (SUCCEEDED(h)) {
                     props_.scaleMode = parseScaleMode(mode);
                     repaint();
+                    showStage();
                 }
                 return h;
             }
@@ -1512,6 +1558,7 @@ class FlashControl final
     int frozen_ = 0;
 
     int engineDepth_ = 0;
+    bool stagePending_ = false;  // the engine has yet to hear how the stage is shown
     bool settling_ = false;
     std::vector<std::pair<BSTR, BSTR>> pendingCommands_;
     std::vector<FetchRequest> pendingFetches_;

@@ -49,6 +49,26 @@ struct StageMatrix {
     double a = 1, b = 0, c = 0, d = 1, tx = 0, ty = 0;
 };
 
+// How the stage fits the control's rectangle: the control's ScaleMode property, and what a
+// movie's Stage.scaleMode sets. NoScale keeps one stage pixel per control pixel.
+enum class ScaleMode { ShowAll = 0, NoBorder = 1, ExactFit = 2, NoScale = 3 };
+
+// Alignment bits of the stage in the control (the AlignMode property, Stage.align); no bit on
+// an axis centres the stage on it.
+inline constexpr int kAlignLeft = 1;
+inline constexpr int kAlignRight = 2;
+inline constexpr int kAlignTop = 4;
+inline constexpr int kAlignBottom = 8;
+
+// How the control shows the stage: the scale mode, the alignment bits and the control's size
+// in its host's pixels.
+struct StageDisplay {
+    ScaleMode scaleMode = ScaleMode::ShowAll;
+    int align = 0;
+    double width = 0;
+    double height = 0;
+};
+
 // Stage quality: Low draws without anti-aliasing; Medium and up anti-alias; Best also
 // smooths every bitmap.
 enum class Quality { Low, Medium, High, Best };
@@ -205,6 +225,13 @@ class MovieEngineHost {
 
     // Part of the stage must be redrawn; std::nullopt for all of it.
     virtual void invalidate(std::optional<StageRect> area) = 0;
+
+    // A script set Stage.scaleMode or Stage.align: the stage is shown so from now on, as if
+    // the host had set the control's ScaleMode and AlignMode. The engine already knows.
+    virtual void stageDisplayChanged(ScaleMode scaleMode, int align) {
+        (void)scaleMode;
+        (void)align;
+    }
 };
 
 // The engine. Implementations are created by the factory the program registers with the
@@ -254,6 +281,12 @@ class MovieEngine {
     virtual void pinWallClock(double millisecondsSinceEpoch) { (void)millisecondsSinceEpoch; }
     // Whether the root timeline restarts after its last frame (the control's Loop property).
     virtual void setLoop(bool loop) = 0;
+
+    // How the control shows the stage, whenever its size, ScaleMode or alignment changes (and
+    // once it has a size). Scripts read the mode and alignment from it (Stage.scaleMode,
+    // Stage.align), and under NoScale the size (Stage.width, Stage.height); a new size under
+    // NoScale tells the movie's Stage listeners (onResize), within this call.
+    virtual void setStageDisplay(const StageDisplay& display) { (void)display; }
 
     // Drawing: the whole stage as the matrix places it, clipped to target.clip.
     virtual void render(const RenderTarget& target, const RenderOptions& options) = 0;

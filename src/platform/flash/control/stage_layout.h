@@ -10,14 +10,6 @@
 
 namespace pencora::flash {
 
-enum class ScaleMode { ShowAll = 0, NoBorder = 1, ExactFit = 2, NoScale = 3 };
-
-// Alignment bits of the AlignMode property; no bit on an axis centres on it.
-inline constexpr int kAlignLeft = 1;
-inline constexpr int kAlignRight = 2;
-inline constexpr int kAlignTop = 4;
-inline constexpr int kAlignBottom = 8;
-
 struct StageLayout {
     ole::RECT object;       // the control's rectangle, in its host's coordinates
     double stageWidth = 0;  // stage pixels

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
 #include <map>
 #include <utility>
 #include <vector>
@@ -66,6 +67,49 @@ std::optional<std::pair<TextEdit, bool>> textEditFor(flash::TextCommand command)
         return std::nullopt;
     }
     return it->second;
+}
+
+// The scale modes by the names scripts give them, in the control's order.
+const char* const kScaleModeNames[] = {"showAll", "noBorder", "exactFit", "noScale"};
+
+// The control's alignment bits and the letters of Stage.align, in the order scripts read them.
+const std::pair<char16_t, int> kAlignLetters[] = {
+    {u'L', flash::kAlignLeft},
+    {u'T', flash::kAlignTop},
+    {u'R', flash::kAlignRight},
+    {u'B', flash::kAlignBottom},
+};
+
+StageView stageViewOf(const flash::StageDisplay& display) {
+    StageView view;
+    const int mode = std::clamp(static_cast<int>(display.scaleMode), 0, 3);
+    view.scaleMode = QString::fromLatin1(kScaleModeNames[mode]);
+    for (const auto& [letter, bit] : kAlignLetters) {
+        if (display.align & bit) {
+            view.align += QChar(letter);
+        }
+    }
+    view.size = QSizeF(std::max(0.0, display.width), std::max(0.0, display.height));
+    return view;
+}
+
+flash::ScaleMode scaleModeOf(const QString& name) {
+    for (int i = 0; i < 4; ++i) {
+        if (name == QLatin1String(kScaleModeNames[i])) {
+            return static_cast<flash::ScaleMode>(i);
+        }
+    }
+    return flash::ScaleMode::ShowAll;
+}
+
+int alignBitsOf(const QString& letters) {
+    int bits = 0;
+    for (const auto& [letter, bit] : kAlignLetters) {
+        if (letters.contains(QChar(letter))) {
+            bits |= bit;
+        }
+    }
+    return bits;
 }
 
 class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
@@ -206,6 +250,11 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
         script_->pinWallClock(millisecondsSinceEpoch);
     }
     void setLoop(bool loop) override { player_.setLoop(loop); }
+
+    void setStageDisplay(const flash::StageDisplay& display) override {
+        showStage(*script_, stageViewOf(display));
+        changed(false);
+    }
 
     void render(const flash::RenderTarget& target, const flash::RenderOptions& options) override {
         if (!target.bits || target.width <= 0 || target.height <= 0) {
@@ -464,6 +513,11 @@ class SwfMovieEngine : public flash::MovieEngine, private PlayerEvents {
     void closeSocket(int id) override {
         if (sockets_.erase(id) && host_) {
             host_->closeSocket(id);
+        }
+    }
+    void stageModeChanged(const QString& scaleMode, const QString& align) override {
+        if (host_) {
+            host_->stageDisplayChanged(scaleModeOf(scaleMode), alignBitsOf(align));
         }
     }
     QString flashCall(const QString& request) override {

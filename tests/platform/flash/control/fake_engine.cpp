@@ -59,6 +59,7 @@ class FakeEngine final : public MovieEngine {
         s_.calls.push_back("clock " + std::to_string(static_cast<int>(ms * 1000)));
     }
     void setLoop(bool) override {}
+    void setStageDisplay(const StageDisplay& display) override { s_.displays.push_back(display); }
     void render(const RenderTarget& target, const RenderOptions& options) override {
         s_.renderTargets.push_back(target);
         s_.renderOptions.push_back(options);

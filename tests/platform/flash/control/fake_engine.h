@@ -18,6 +18,7 @@ struct FakeEngineState {
     std::u16string loadedUrl;
     std::vector<std::pair<std::u16string, std::u16string>> loadedParameters;
     std::vector<InputEvent> input;
+    std::vector<StageDisplay> displays;  // each setStageDisplay
     std::vector<RenderTarget> renderTargets;
     std::vector<RenderOptions> renderOptions;
     std::map<std::u16string, std::u16string> variables;

@@ -354,6 +354,59 @@ TEST_F(FlashControlTest, ReportsDirtyAreasInObjectCoordinates) {
     EXPECT_EQ(site->invalidated.size(), 2u);  // nothing changed, nothing reported
 }
 
+// The engine hears the control's size, mode and alignment whenever one changes. A script's
+// mode and alignment take the place of the host's properties (which then read them) until the
+// host sets one again.
+TEST_F(FlashControlTest, AScriptsScaleModeTakesOverUntilTheHostSetsItsOwn) {
+    embed(RECT{0, 0, 400, 200});
+    loadServedMovie();
+    ASSERT_FALSE(engine.displays.empty());
+    EXPECT_EQ(engine.displays.back().scaleMode, ScaleMode::ShowAll);
+    EXPECT_EQ(engine.displays.back().width, 400);
+    EXPECT_EQ(engine.displays.back().height, 200);
+
+    engine.onFrame = [](MovieEngineHost& host) {
+        host.stageDisplayChanged(ScaleMode::NoScale, kAlignLeft | kAlignTop);
+    };
+    const size_t told = engine.displays.size();
+    tooling->AdvanceFrames(1);
+    engine.onFrame = nullptr;
+    EXPECT_EQ(engine.displays.size(), told) << "the engine is not told what it said itself";
+    VARIANT got;
+    ASSERT_EQ(dispatchGet(flash.get(), DISPID_FLASH_SCALEMODE, &got), S_OK);
+    EXPECT_EQ(got.lVal, 3);
+    ASSERT_EQ(dispatchGet(flash.get(), DISPID_FLASH_SALIGN, &got), S_OK);
+    EXPECT_EQ(got.bstrVal, u"LT");
+
+    auto view = object.as<IViewObject>();
+    DibSection buffer(400, 200);
+    view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, buffer.dc(), nullptr, nullptr,
+               nullptr, 0);
+    StageMatrix m = engine.renderOptions.back().matrix;
+    EXPECT_DOUBLE_EQ(m.a, 1.0);
+    EXPECT_DOUBLE_EQ(m.tx, 0.0);
+    EXPECT_DOUBLE_EQ(m.ty, 0.0);
+
+    // A resize reaches the engine with the script's mode.
+    const RECT wider{0, 0, 500, 300};
+    ASSERT_EQ(windowless->SetObjectRects(&wider, &wider), S_OK);
+    EXPECT_EQ(engine.displays.back().scaleMode, ScaleMode::NoScale);
+    EXPECT_EQ(engine.displays.back().align, kAlignLeft | kAlignTop);
+    EXPECT_EQ(engine.displays.back().width, 500);
+    EXPECT_EQ(engine.displays.back().height, 300);
+
+    // The host's setting wins again, and the engine hears it.
+    ASSERT_EQ(dispatchPut(flash.get(), DISPID_FLASH_SCALEMODE, VARIANT::fromInt(0)), S_OK);
+    EXPECT_EQ(engine.displays.back().scaleMode, ScaleMode::ShowAll);
+    ASSERT_EQ(dispatchPut(flash.get(), DISPID_FLASH_SALIGN, VARIANT::fromString(u"")), S_OK);
+    EXPECT_EQ(engine.displays.back().align, 0);
+    view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, buffer.dc(), nullptr, nullptr,
+               nullptr, 0);
+    m = engine.renderOptions.back().matrix;
+    EXPECT_DOUBLE_EQ(m.a, 2.5);  // 500 by 300 shows a 200 by 100 stage at most 2.5 times
+    EXPECT_DOUBLE_EQ(m.ty, 25.0);
+}
+
 TEST_F(FlashControlTest, DrawsTransparentlyOrOpaquelyAtTheContextsOrigin) {
     embed(RECT{0, 0, 400, 200});
     loadServedMovie();

@@ -90,6 +90,12 @@ class PlayerEvents {
         (void)bytes;
     }
     virtual void closeSocket(int id) { (void)id; }
+    // A script changed how the stage is shown (Stage.scaleMode, Stage.align): the owner shows
+    // it so from now on.
+    virtual void stageModeChanged(const QString& scaleMode, const QString& align) {
+        (void)scaleMode;
+        (void)align;
+    }
 };
 
 // Runs action bytecode for a clip. The default runs the timeline actions that need no stack

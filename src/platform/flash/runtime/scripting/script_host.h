@@ -20,6 +20,7 @@
 #include "platform/flash/avm1/natives.h"
 #include "platform/flash/runtime/display/movie_loader.h"
 #include "platform/flash/runtime/display/player.h"
+#include "platform/flash/runtime/scripting/stage_class.h"
 #include "platform/flash/runtime/video/net_streams.h"
 
 namespace pencora::runtime {
@@ -144,6 +145,8 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     // Mouse.hide/show: whether the movie wants the cursor shown over the stage.
     bool cursorVisible() const { return cursorVisible_; }
     void setCursorVisible(bool on) { cursorVisible_ = on; }
+    // How the owner shows the stage (Stage.scaleMode, align, width, height).
+    StageView& stageView() { return stageView_; }
 
     Player& player() { return player_; }
     // The bindings of every display object that has a script object.
@@ -232,6 +235,7 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     };
     std::vector<AttachedBitmap> attachedBitmaps_;
     bool cursorVisible_ = true;
+    StageView stageView_;
 };
 
 // The script host of a machine the runtime made: how a native finds its player.

@@ -28,8 +28,6 @@ const swf::Movie* levelZeroMovie(avm1::Machine& m) {
 }
 
 // Script-visible state kept on the Stage object itself, under names scripts do not see.
-const QString kScaleMode = QStringLiteral("__scaleMode");
-const QString kAlign = QStringLiteral("__align");
 const QString kShowMenu = QStringLiteral("__showMenu");
 const QString kDisplayState = QStringLiteral("__displayState");
 
@@ -45,41 +43,61 @@ void store(const Value& self, const QString& name, const Value& v) {
     }
 }
 
-Value getWidth(avm1::Machine& m, const Value&, std::vector<Value>&) {
+bool noScale(const StageView& view) {
+    return view.scaleMode == u"noScale";
+}
+
+// Under noScale the size of the area the stage is shown in, once the owner has told it;
+// otherwise the size _level0's movie gives its stage.
+Value stageExtent(avm1::Machine& m, bool horizontal) {
+    const StageView& view = hostOf(m).stageView();
+    if (noScale(view) && view.size) {
+        return Value(std::round(horizontal ? view.size->width() : view.size->height()));
+    }
     const swf::Movie* movie = levelZeroMovie(m);
-    return movie ? Value(std::round((movie->header.frameSize.xMax - movie->header.frameSize.xMin) /
-                                    20.0))
-                 : Value(0);
+    if (!movie) {
+        return Value(0);
+    }
+    const swf::Rect& frame = movie->header.frameSize;
+    return Value(std::round(horizontal ? (frame.xMax - frame.xMin) / 20.0
+                                       : (frame.yMax - frame.yMin) / 20.0));
+}
+Value getWidth(avm1::Machine& m, const Value&, std::vector<Value>&) {
+    return stageExtent(m, true);
 }
 Value getHeight(avm1::Machine& m, const Value&, std::vector<Value>&) {
-    const swf::Movie* movie = levelZeroMovie(m);
-    return movie ? Value(std::round((movie->header.frameSize.yMax - movie->header.frameSize.yMin) /
-                                    20.0))
-                 : Value(0);
+    return stageExtent(m, false);
 }
 Value readOnly(avm1::Machine&, const Value&, std::vector<Value>&) {
     return {};
 }
 
-Value getScaleMode(avm1::Machine& m, const Value& self, std::vector<Value>&) {
-    return stored(m, self, kScaleMode, Value(QStringLiteral("showAll")));
+void tellOwner(avm1::Machine& m) {
+    ScriptHost& host = hostOf(m);
+    host.player().events().stageModeChanged(host.stageView().scaleMode, host.stageView().align);
 }
-Value setScaleMode(avm1::Machine& m, const Value& self, std::vector<Value>& args) {
+
+Value getScaleMode(avm1::Machine& m, const Value&, std::vector<Value>&) {
+    return Value(hostOf(m).stageView().scaleMode);
+}
+// One of the four modes in any case; anything else leaves the mode as it was.
+Value setScaleMode(avm1::Machine& m, const Value&, std::vector<Value>& args) {
     static const char* const kModes[] = {"showAll", "noBorder", "exactFit", "noScale"};
     const QString mode = m.toString(argAt(args, 0));
     for (const char* known : kModes) {
         if (mode.compare(QLatin1String(known), Qt::CaseInsensitive) == 0) {
-            store(self, kScaleMode, Value(QString::fromLatin1(known)));
+            hostOf(m).stageView().scaleMode = QString::fromLatin1(known);
+            tellOwner(m);
         }
     }
     return {};
 }
 
-Value getAlign(avm1::Machine& m, const Value& self, std::vector<Value>&) {
-    return stored(m, self, kAlign, Value(QString()));
+Value getAlign(avm1::Machine& m, const Value&, std::vector<Value>&) {
+    return Value(hostOf(m).stageView().align);
 }
 // The letters T, B, L, R in any order and case, kept in the order the original prints them.
-Value setAlign(avm1::Machine& m, const Value& self, std::vector<Value>& args) {
+Value setAlign(avm1::Machine& m, const Value&, std::vector<Value>& args) {
     const QString a = m.toString(argAt(args, 0)).toUpper();
     QString out;
     for (QChar c : {u'L', u'T', u'R', u'B'}) {
@@ -87,7 +105,8 @@ Value setAlign(avm1::Machine& m, const Value& self, std::vector<Value>& args) {
             out += c;
         }
     }
-    store(self, kAlign, Value(out));
+    hostOf(m).stageView().align = out;
+    tellOwner(m);
     return {};
 }
 
@@ -285,7 +304,8 @@ void installStageAndSystem(ScriptHost& host) {
         std::vector<Value> args{Value(stage)};
         m.callMethodValue(Value(b), QStringLiteral("initialize"), args);
     }
-    m.global()->put(QStringLiteral("Stage"), Value(stage), avm1::kDontEnum);
+    // Stage came with Flash Player 6: to SWF 5 code the name is an ordinary one.
+    m.global()->put(QStringLiteral("Stage"), Value(stage), avm1::kDontEnum | avm1::kVersion6);
 
     avm1::Object* system = m.makeObject();
     avm1::Object* security = m.makeObject();
@@ -311,6 +331,20 @@ void installStageAndSystem(ScriptHost& host) {
     system->putNative(m, QStringLiteral("setClipboard"), setClipboard);
     system->putNative(m, QStringLiteral("showSettings"), nothing);
     m.global()->put(QStringLiteral("System"), Value(system), avm1::kDontEnum);
+}
+
+void showStage(ScriptHost& host, const StageView& view) {
+    StageView& now = host.stageView();
+    // The first size the owner gives is where the stage starts, not a resize.
+    const bool resized = now.size && view.size && *now.size != *view.size;
+    now = view;
+    avm1::Machine& m = host.machine();
+    avm1::Property* stage = m.global()->findAny(QStringLiteral("Stage"), 10);
+    if (!resized || !noScale(now) || !stage) {
+        return;
+    }
+    std::vector<Value> message{Value(QStringLiteral("onResize"))};
+    m.callMethodValue(stage->value, QStringLiteral("broadcastMessage"), message);
 }
 
 }  // namespace pencora::runtime
