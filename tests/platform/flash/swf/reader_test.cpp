@@ -353,8 +353,10 @@ TEST(SwfReader, HeaderLengthsAndTagsAroundEndAsOtherWritersLeaveThem) {
         return file;
     };
     for (uint32_t length : {0u, 21u, 1000000u}) {
-        for (auto c : {Compression::None, Compression::Zlib}) {
-            SCOPED_TRACE(std::to_string(length) + (c == Compression::None ? " FWS" : " CWS"));
+        for (auto c : {Compression::None, Compression::Zlib, Compression::Lzma}) {
+            SCOPED_TRACE(std::to_string(length) + (c == Compression::None   ? " FWS"
+                                                   : c == Compression::Zlib ? " CWS"
+                                                                            : " ZWS"));
             auto result = readMovie(setLength(b.write(c), length));
             ASSERT_TRUE(result) << result.error;
             EXPECT_EQ(result.movie->timeline.frames.size(), 2u);
