@@ -178,3 +178,33 @@ TEST(OddOperands, BranchesAndThrowsLeavingProtectedRegions) {
             << version;
     }
 }
+
+// Outside functions there are four registers: a store past them is lost and a read gives
+// undefined, as does a register never set. A plain function has four of its own, and a
+// DefineFunction2 called inside another has its own registers, not its caller's.
+TEST(OddOperands, RegistersOutsideAndInsideFunctions) {
+    Assembler plain;
+    plain.push({reg(1)}).trace().push({str("plain's")}).storeRegister(1).op(Code::Pop);
+    Assembler inner;
+    inner.push({reg(1)}).trace().push({str("inner's")}).storeRegister(1).op(Code::Pop);
+    Assembler outer;
+    outer.push({str("outer's")}).storeRegister(1).op(Code::Pop);
+    outer.function2("inner", 2, 0, {}, inner).append(callByName("inner")).op(Code::Pop);
+    outer.push({reg(1)}).trace();
+    Assembler as;
+    as.push({str("r3")}).storeRegister(3).storeRegister(4).storeRegister(255).op(Code::Pop);
+    as.push({reg(3), reg(4), reg(255), reg(2)}).trace().trace().trace().trace();
+    as.push({str("timeline's")}).storeRegister(1).op(Code::Pop);
+    as.function("plain", {}, plain).append(callByName("plain")).op(Code::Pop);
+    as.push({reg(1)}).trace();
+    const QStringList registers = {"undefined", "undefined", "undefined",
+                                   "r3",        "undefined", "timeline's"};
+    for (int version : {5, 6, 7, 8}) {
+        EXPECT_EQ(runIn(version, as), registers) << version;
+    }
+    Assembler nested;
+    nested.function2("outer", 2, 0, {}, outer).append(callByName("outer")).op(Code::Pop);
+    for (int version : {7, 8}) {
+        EXPECT_EQ(runIn(version, nested), QStringList({"undefined", "outer's"})) << version;
+    }
+}
