@@ -297,5 +297,24 @@ TEST_F(TagStructure, PlaceObjectOneTakesAColourTransformWhenItHasOne) {
     }
 }
 
+// Versions past 10 run by the rules of 10 (names keep their case, undefined is no number,
+// shifts are unsigned); a version of 0 by the rules of the earliest movies that run scripts.
+TEST_F(TagStructure, VersionsPastTenRunAsTenAndZeroAsTheEarliest) {
+    Assembler a;
+    a.push({str("X"), str("upper")}).op(Code::SetVariable).push({str("x")});
+    a.op(Code::GetVariable).trace();
+    a.push({avm1::test::undef(), integer(1)}).op(Code::Add2).trace();
+    a.push({integer(-1), integer(0)}).op(Code::BitURShift).trace();
+    for (uint8_t version : {10, 11, 15, 40, 255}) {
+        swfwrite::MovieBuilder b(version);
+        b.doAction(ended(a)).showFrame();
+        EXPECT_THAT(run(b.write(), 1), ElementsAre("undefined", "NaN", "4294967295"))
+            << int(version);
+    }
+    swfwrite::MovieBuilder b(0);
+    b.doAction(ended(a)).showFrame();
+    EXPECT_THAT(run(b.write(), 1), ElementsAre("upper", "1", "-1"));
+}
+
 }  // namespace
 }  // namespace pencora::runtime
