@@ -10,37 +10,19 @@ namespace pencora::swf {
 
 namespace {
 
-// Reads the payload of one record; every read is checked against the record's length.
+// Reads the payload of one record, never past the record's length: a field the payload holds
+// only part of, or none of, reads as zero (a string as what is left of the payload), and ok()
+// turns false from then on.
 class RecordReader {
   public:
     RecordReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
 
     bool ok() const { return ok_; }
-    size_t remaining() const { return ok_ ? size_ - pos_ : 0; }
+    size_t remaining() const { return size_ - pos_; }
 
-    uint8_t u8() {
-        if (!need(1)) {
-            return 0;
-        }
-        return data_[pos_++];
-    }
-    uint16_t u16() {
-        if (!need(2)) {
-            return 0;
-        }
-        uint16_t v = uint16_t(data_[pos_] | (data_[pos_ + 1] << 8));
-        pos_ += 2;
-        return v;
-    }
-    uint32_t u32() {
-        if (!need(4)) {
-            return 0;
-        }
-        uint32_t v = uint32_t(data_[pos_]) | (uint32_t(data_[pos_ + 1]) << 8) |
-                     (uint32_t(data_[pos_ + 2]) << 16) | (uint32_t(data_[pos_ + 3]) << 24);
-        pos_ += 4;
-        return v;
-    }
+    uint8_t u8() { return uint8_t(little(1)); }
+    uint16_t u16() { return uint16_t(little(2)); }
+    uint32_t u32() { return uint32_t(little(4)); }
     float f32() {
         uint32_t bits = u32();
         float f;
@@ -57,27 +39,31 @@ class RecordReader {
         return d;
     }
     std::string str() {
-        if (!ok_) {
-            return {};
-        }
-        const void* end = std::memchr(data_ + pos_, 0, size_ - pos_);
-        if (!end) {
-            ok_ = false;
-            return {};
-        }
-        size_t len = static_cast<const uint8_t*>(end) - (data_ + pos_);
+        const void* end = pos_ < size_ ? std::memchr(data_ + pos_, 0, size_ - pos_) : nullptr;
+        const size_t len =
+            end ? size_t(static_cast<const uint8_t*>(end) - (data_ + pos_)) : size_ - pos_;
         std::string s(reinterpret_cast<const char*>(data_ + pos_), len);
-        pos_ += len + 1;
+        pos_ += len;
+        if (end) {
+            ++pos_;
+        } else {
+            ok_ = false;
+        }
         return s;
     }
 
   private:
-    bool need(size_t n) {
-        if (!ok_ || size_ - pos_ < n) {
-            ok_ = false;
-            return false;
+    // `n` bytes, least significant first; those past the payload are zero.
+    uint32_t little(size_t n) {
+        uint32_t v = 0;
+        for (size_t i = 0; i < n; ++i, ++pos_) {
+            if (pos_ >= size_) {
+                ok_ = false;
+                return v;
+            }
+            v |= uint32_t(data_[pos_]) << (8 * i);
         }
-        return true;
+        return v;
     }
     const uint8_t* data_;
     size_t size_;
@@ -265,12 +251,11 @@ bool BlockDecoder::decodeRecord(size_t pos, size_t size, size_t& nextPos) {
     const size_t next = pos + header + payload;
     const size_t index = block_.actions.size();
     RecordReader r(bytes_.data() + pos + header, payload);
-    const size_t fixupsBefore = fixups_.size();
+    // Operands the record's length leaves out read as zero; the next record still starts
+    // where the length says.
     if (!readOperands(r, a, index, int64_t(next))) {
-        block_.notes.push_back("malformed operands of action " + hexCode(a.rawCode) +
-                               " at offset " + std::to_string(pos));
-        fixups_.resize(fixupsBefore);  // the record is not kept, nor what it asked for
-        return false;
+        block_.notes.push_back("operands of action " + hexCode(a.rawCode) + " at offset " +
+                               std::to_string(pos) + " run past its length");
     }
     block_.actions.push_back(std::move(a));
     ends_.push_back(uint32_t(next));
@@ -279,7 +264,8 @@ bool BlockDecoder::decodeRecord(size_t pos, size_t size, size_t& nextPos) {
     return true;
 }
 
-// Reads the operands of `a`, noting its branches and regions. False when they are malformed.
+// Reads the operands of `a`, noting its branches and regions. False when the record is too
+// short for them.
 bool BlockDecoder::readOperands(RecordReader& r, Action& a, size_t index, int64_t next) {
     switch (a.code) {
         case ActionCode::GotoFrame:
@@ -328,9 +314,7 @@ bool BlockDecoder::readOperands(RecordReader& r, Action& a, size_t index, int64_
         case ActionCode::Jump:
         case ActionCode::If: {
             int16_t off = int16_t(r.u16());
-            if (r.ok()) {
-                fixups_.push_back({nullptr, next + off, true, index});
-            }
+            fixups_.push_back({nullptr, next + off, true, index});
             break;
         }
         case ActionCode::With: {

@@ -45,7 +45,8 @@ Inflated inflateCapped(std::span<const uint8_t> data, size_t maxOutput) {
     return out;
 }
 
-Inflated unlzmaCapped(std::span<const uint8_t> propsAndData, size_t maxOutput) {
+Inflated unlzmaCapped(std::span<const uint8_t> propsAndData, size_t maxOutput,
+                      size_t dictionaryLimit) {
     Inflated out;
     if (propsAndData.size() < 5) {
         return out;
@@ -56,9 +57,9 @@ Inflated unlzmaCapped(std::span<const uint8_t> propsAndData, size_t maxOutput) {
     alone.reserve(propsAndData.size() + 8);
     alone.insert(alone.end(), propsAndData.begin(), propsAndData.begin() + 5);
     // No match reaches further back than the output so far, so a dictionary larger than the
-    // output we accept buys nothing; the header's own claim (up to a gigabyte for a file of a
-    // few hundred bytes) would be allocated whole.
-    const uint64_t enough = std::max<uint64_t>(maxOutput, 4096);
+    // movie buys nothing; the header's own claim (up to a gigabyte for a file of a few hundred
+    // bytes) would be allocated whole.
+    const uint64_t enough = std::max<uint64_t>(std::min(maxOutput, dictionaryLimit), 4096);
     uint32_t dictionary = 0;
     for (int i = 4; i >= 1; --i) {
         dictionary = (dictionary << 8) | alone[size_t(i)];

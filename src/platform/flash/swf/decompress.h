@@ -18,6 +18,8 @@ struct Inflated {
 Inflated inflateCapped(std::span<const uint8_t> data, size_t maxOutput);
 
 // Decodes the LZMA body of a ZWS movie: 5 property bytes followed by the raw LZMA data.
-Inflated unlzmaCapped(std::span<const uint8_t> propsAndData, size_t maxOutput);
+// The dictionary is bound by `dictionaryLimit` (at least 4 KiB) whatever the stream claims.
+Inflated unlzmaCapped(std::span<const uint8_t> propsAndData, size_t maxOutput,
+                      size_t dictionaryLimit);
 
 }  // namespace pencora::swf::detail

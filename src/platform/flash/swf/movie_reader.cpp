@@ -498,24 +498,32 @@ ReadResult readMovie(std::span<const uint8_t> file, const ReadOptions& options) 
     if (compression == Compression::None) {
         body = file.subspan(8, std::min(file.size() - 8, options.maxMovieBytes));
     } else {
+        // Some writers put a wrong length in the header; a stream that marks its own end
+        // (zlib always, LZMA when written with an end marker) is read to that end, still no
+        // further than the size limit. An LZMA stream without the marker has only the
+        // header's length to end it.
         Inflated out;
         if (compression == Compression::Zlib) {
-            // Some writers put a wrong length in the header; the zlib stream knows where it
-            // ends, so all of it is read (still no further than the size limit).
             out = inflateCapped(file.subspan(8), options.maxMovieBytes);
-            if (out.complete && out.bytes.size() != wanted && wanted < options.maxMovieBytes) {
-                movie->warnings.push_back("the header gives " + std::to_string(fileLength) +
-                                          " bytes, the compressed data holds " +
-                                          std::to_string(out.bytes.size() + 8));
-                wanted = out.bytes.size();
-            }
         } else {
             // ZWS: 4 bytes compressed length, 5 bytes LZMA properties, then the data.
             if (file.size() < 17) {
                 result.error = "LZMA movie header cut off";
                 return result;
             }
-            out = unlzmaCapped(file.subspan(12), wanted);
+            // The dictionary need not outgrow the declared length: a movie declaring less
+            // than it holds decodes as far as its matches stay within that.
+            out = unlzmaCapped(file.subspan(12), options.maxMovieBytes, wanted);
+            if (!out.complete && out.bytes.size() > wanted) {
+                out.bytes.resize(wanted);
+                out.complete = true;
+            }
+        }
+        if (out.complete && out.bytes.size() != wanted && wanted < options.maxMovieBytes) {
+            movie->warnings.push_back("the header gives " + std::to_string(fileLength) +
+                                      " bytes, the compressed data holds " +
+                                      std::to_string(out.bytes.size() + 8));
+            wanted = out.bytes.size();
         }
         if (!out.complete || out.bytes.size() < wanted) {
             movie->warnings.push_back("compressed data ends after " +

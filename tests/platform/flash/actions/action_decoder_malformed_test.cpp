@@ -33,7 +33,9 @@ std::vector<uint8_t> join(std::initializer_list<std::vector<uint8_t>> parts) {
 }
 
 // Every index the interpreter follows must name an action of the list or its end, and every
-// region must open before it closes; otherwise the machine would read past its own list.
+// region must open after its record and before it closes; otherwise the machine would read
+// past its own list. (Records of another run, reached by a branch into a function's header,
+// may lie between the header and its body.)
 std::string checkIndices(const ActionBlock& block, size_t inputSize) {
     const uint32_t count = uint32_t(block.actions.size());
     uint32_t lastOffset = 0;
@@ -66,7 +68,7 @@ std::string checkIndices(const ActionBlock& block, size_t inputSize) {
                 if (!a.function) {
                     return at + ": function without definition";
                 }
-                if (a.function->bodyBegin != i + 1 || a.function->bodyEnd < a.function->bodyBegin ||
+                if (a.function->bodyBegin <= i || a.function->bodyEnd < a.function->bodyBegin ||
                     a.function->bodyEnd > count) {
                     return at + ": function body out of order";
                 }
@@ -76,8 +78,8 @@ std::string checkIndices(const ActionBlock& block, size_t inputSize) {
                     return at + ": try without definition";
                 }
                 const TryDef& t = *a.tryDef;
-                if (t.tryBegin != i + 1 || t.catchBegin < t.tryBegin ||
-                    t.finallyBegin < t.catchBegin || t.end < t.finallyBegin || t.end > count) {
+                if (t.tryBegin <= i || t.catchBegin < t.tryBegin || t.finallyBegin < t.catchBegin ||
+                    t.end < t.finallyBegin || t.end > count) {
                     return at + ": try regions out of order";
                 }
                 break;
@@ -130,40 +132,57 @@ TEST(ActionDecoderMalformed, RandomBlocksKeepEveryIndexInsideTheList) {
     EXPECT_GT(withIndices, 1000u);
 }
 
-TEST(ActionDecoderMalformed, DamagedOperandsCostOnlyWhatFollows) {
+// A record too short for its operands is kept, with what it lacks read as zero, and the next
+// record starts where its length says; so is one longer than its operands.
+TEST(ActionDecoderMalformed, DamagedOperandsCostNothingOfWhatFollows) {
     struct Row {
         const char* name;
-        std::vector<uint8_t> bytes;
-        size_t kept;  // actions decoded before the damage
+        std::vector<uint8_t> record;
         bool noted;
     };
     const std::vector<uint8_t> play = {0x06};
     const Row rows[] = {
-        {"double cut short", join({play, record(0x96, {6, 0, 0, 0})}), 1, true},
-        {"wide constant cut short", join({play, record(0x96, {9, 1})}), 1, true},
-        {"register number missing", join({play, record(0x96, {4})}), 1, true},
-        {"jump without its offset", join({play, record(0x99, {})}), 1, true},
-        {"with without its size", join({play, record(0x94, {1})}), 1, true},
-        {"function params cut short", join({play, record(0x9B, {'f', 0, 3, 0, 'a', 0}), play}), 1,
-         true},
-        {"function2 without flags", join({play, record(0x8E, {'f', 0, 0, 0, 2})}), 1, true},
-        {"try sizes cut short", join({play, record(0x8F, {0x01, 1, 0, 1})}), 1, true},
-        {"try catch name unterminated", join({play, record(0x8F, {1, 0, 0, 0, 0, 0, 0, 'e'})}), 1,
-         true},
-        {"url window unterminated", join({play, record(0x83, {'u', 0, 'w'})}), 1, true},
+        {"double cut short", record(0x96, {6, 0, 0, 0}), true},
+        {"wide constant cut short", record(0x96, {9, 1}), true},
+        {"register number missing", record(0x96, {4}), true},
+        {"jump without its offset", record(0x99, {}), true},
+        {"with without its size", record(0x94, {1}), true},
+        {"function params cut short", record(0x9B, {'f', 0, 3, 0, 'a', 0}), true},
+        {"function2 without flags", record(0x8E, {'f', 0, 0, 0, 2}), true},
+        {"try sizes cut short", record(0x8F, {0x01, 1, 0, 1}), true},
+        {"try catch name unterminated", record(0x8F, {1, 0, 0, 0, 0, 0, 0, 'e'}), true},
+        {"url window unterminated", record(0x83, {'u', 0, 'w'}), true},
+        {"goto with one byte of its frame", record(0x81, {1}), true},
+        {"store register with a byte to spare", record(0x87, {1, 0x07}), false},
+        {"jump with a byte to spare", record(0x99, {0, 0, 0x07}), false},
         // A pool that claims more strings than it holds keeps the ones it has and goes on.
-        {"pool short of strings", join({record(0x88, {5, 0, 'a', 0, 'b', 0}), play}), 2, false},
+        {"pool short of strings", record(0x88, {5, 0, 'a', 0, 'b', 0}), false},
         // An unknown code with a length is skipped whole; one without is one byte.
-        {"unknown long record", join({record(0xC7, {1, 2, 3}), play}), 2, false},
-        {"unknown short code", join({{0x7E}, play}), 2, false},
-        {"nothing at all", {}, 0, false},
+        {"unknown long record", record(0xC7, {1, 2, 3}), false},
+        {"unknown short code", {0x7E}, false},
     };
     for (const Row& row : rows) {
-        const ActionBlock block = decode(row.bytes);
-        EXPECT_EQ(block.actions.size(), row.kept) << row.name;
+        const std::vector<uint8_t> bytes = join({play, row.record, play});
+        const ActionBlock block = decode(bytes);
+        ASSERT_EQ(block.actions.size(), 3u) << row.name;
+        EXPECT_EQ(block.actions[2].offset, 1 + row.record.size()) << row.name;
+        EXPECT_EQ(block.actions[1].next, 2u) << row.name;
         EXPECT_EQ(!block.notes.empty(), row.noted) << row.name;
-        EXPECT_EQ(checkIndices(block, row.bytes.size()), "") << row.name;
+        EXPECT_EQ(checkIndices(block, bytes.size()), "") << row.name;
     }
+    EXPECT_TRUE(decode({}).actions.empty());
+    // What the record holds is read; what it lacks is zero or empty.
+    const ActionBlock goTo = decode(record(0x81, {5}));
+    ASSERT_EQ(goTo.actions.size(), 1u);
+    EXPECT_EQ(goTo.actions[0].frame, 5);
+    const ActionBlock url = decode(record(0x83, {'u', 0, 'w'}));
+    ASSERT_EQ(url.actions.size(), 1u);
+    EXPECT_EQ(url.actions[0].text, "u");
+    EXPECT_EQ(url.actions[0].text2, "w");
+    const ActionBlock push = decode(record(0x96, {7, 1, 0, 0, 0, 6, 0, 0}));
+    ASSERT_EQ(push.actions.size(), 1u);
+    ASSERT_EQ(push.actions[0].values.size(), 1u) << "the double cut short is left out";
+    EXPECT_EQ(push.actions[0].values[0].number, 1);
 }
 
 TEST(ActionDecoderMalformed, NotesNameTheCodeInHexAndTheOffset) {

@@ -128,17 +128,27 @@ TEST(ActionDecoder, OversizedRegionsAreClampedToTheBlock) {
     EXPECT_EQ(block.actions[2].function->bodyEnd, 4u);
 }
 
+// A record whose header or length runs past the block ends it; one whose operands run past
+// its length is kept, and the block goes on after it.
 TEST(ActionDecoder, TruncatedRecordsStopWithANoteAndKeepWhatCameBefore) {
     const std::vector<std::vector<uint8_t>> inputs = {
-        {0x06, 0x96, 10, 0, 0},           // length past the end
-        {0x06, 0x96},                     // header cut short
-        {0x06, 0x96, 3, 0, 0, 'a', 'b'},  // string without terminator
-        {0x06, 0x81, 1, 0, 0},            // GotoFrame with one byte of two
+        {0x06, 0x96, 10, 0, 0},  // length past the end
+        {0x06, 0x96},            // header cut short
     };
     for (const auto& in : inputs) {
         auto block = decode(in);
         ASSERT_EQ(block.actions.size(), 1u);
         EXPECT_EQ(block.actions[0].code, ActionCode::Play);
+        EXPECT_FALSE(block.notes.empty());
+    }
+    const std::vector<std::vector<uint8_t>> shortOperands = {
+        {0x06, 0x96, 3, 0, 0, 'a', 'b', 0x07},  // string without terminator
+        {0x06, 0x81, 1, 0, 0, 0x07},            // GotoFrame with one byte of two
+    };
+    for (const auto& in : shortOperands) {
+        auto block = decode(in);
+        ASSERT_EQ(block.actions.size(), 3u);
+        EXPECT_EQ(block.actions[2].code, ActionCode::Stop);
         EXPECT_FALSE(block.notes.empty());
     }
 }

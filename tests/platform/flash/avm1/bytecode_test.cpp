@@ -428,3 +428,35 @@ TEST(Bytecode, AComparisonReadAtOnceByIfBranchesAsThroughTheStack) {
         EXPECT_EQ(runIn(8, as), over == 1 ? QStringList({"end"}) : QStringList({"not", "end"}));
     }
 }
+
+// A record's length says where the next one starts, whatever its operands need: bytes to spare
+// are skipped, and operands the length leaves out read as zero or empty (a value of Push cut
+// short is left out) while the records after it run as usual.
+TEST(Bytecode, RecordLengthsGovernWhereTheNextActionStarts) {
+    Assembler as;
+    // StoreRegister 1 with a Trace to spare; Jump with a byte to spare, over the push below.
+    as.push({str("kept")}).record(Code::StoreRegister, {1, uint8_t(Code::Trace)});
+    as.op(Code::Pop).push({reg(1)}).trace();
+    Assembler skipped;
+    skipped.push({str("skipped")}).trace();
+    as.record(Code::Jump, {uint8_t(skipped.bytes.size()), 0, uint8_t(Code::Trace)});
+    as.append(skipped);
+    // Push whose last string has no end within the record: only the values before it.
+    as.push({str("under")}).record(Code::Push, {7, 3, 0, 0, 0, 0, 'a', 'b'}).trace().trace();
+    // StoreRegister without its register number stores into register 0.
+    as.push({str("zero")}).record(Code::StoreRegister, {}).op(Code::Pop).push({reg(0)}).trace();
+    // If without its offset branches to the next record either way.
+    as.push({boolean(true)}).record(Code::If, {}).push({str("after if")}).trace();
+    // With without its size opens an empty body.
+    as.push({integer(0)}).op(Code::InitObject).record(Code::With, {}).push({str("end")}).trace();
+    for (int version : {5, 6, 7, 8}) {
+        EXPECT_EQ(runIn(version, as),
+                  QStringList({"kept", "3", "under", "zero", "after if", "end"}))
+            << version;
+    }
+    // A function whose header stops before its body size has an empty body.
+    Assembler f;
+    f.record(Code::DefineFunction, {'f', 0, 0, 0}).push({str("not the body")}).trace();
+    f.push({integer(0), str("f")}).op(Code::CallFunction).trace();
+    EXPECT_EQ(runIn(6, f), QStringList({"not the body", "undefined"}));
+}

@@ -67,6 +67,14 @@ seeds["overlapping_runs"] = (push(s("i"), i(0)) + rec(SETVAR) + rec(0xF0, hidden
                              push(s("i")) + rec(GETVAR) + push(i(3)) + rec(LESS2))
 seeds["overlapping_runs"] += jump(0x9D, -(len(seeds["overlapping_runs"]) + 5 -
                                          len(push(s("i"), i(0)) + rec(SETVAR)) - 3))
+# Records whose lengths disagree with their operands: a StoreRegister and a Jump with bytes to
+# spare, a Push whose string runs past its record, a function header without its body size and a
+# Try without its sizes; each next record starts where the length says.
+seeds["record_lengths"] = (push(s("v")) + rec(0x87, b"\x01" + bytes([TRACE])) + rec(POP) +
+                           rec(0x99, b"\x00\x00" + bytes([TRACE])) +
+                           rec(0x96, i(3) + b"\x00ab") + rec(TRACE) +
+                           rec(0x9B, b"f\x00\x00\x00") + rec(0x8F, b"\x01\x02") +
+                           push(i(0), s("f")) + rec(CALLF) + rec(TRACE))
 os.makedirs("fuzz_seeds", exist_ok=True)
 for name, code in seeds.items():
     with open(os.path.join("fuzz_seeds", name + ".bin"), "wb") as f:

@@ -1,8 +1,10 @@
 // Movies as writers other than the authoring tool leave them: frame counts that disagree with
-// the frames a timeline holds, init actions that share a sprite, name none or come late, and
-// placements of characters that are no display objects.
+// the frames a timeline holds, init actions that share a sprite, name none or come late,
+// placements of characters that are no display objects and placements by the first tag.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "../avm1/assembler.h"
 #include "engine_fixture.h"
@@ -13,6 +15,8 @@ namespace {
 
 using avm1::test::Assembler;
 using avm1::test::integer;
+using avm1::test::null;
+using avm1::test::reg;
 using avm1::test::str;
 using testing::ElementsAre;
 using testing::ElementsAreArray;
@@ -242,6 +246,74 @@ TEST_F(TagStructure, PlacementsThatShowNothingLeaveTheirDepthsEmpty) {
             ElementsAre("Warning: Failed to place object at depth 1.", "_level0.first", "undefined",
                         "undefined", "undefined", "undefined", "undefined", "undefined"));
     }
+}
+
+// for (k in this) trace(k + " " + ra + " " + bb) of each clip's Color transform: what the
+// placements without names left on the timeline.
+Assembler traceColoursOfTheClips() {
+    Assembler body;
+    body.push({reg(0)}).op(Code::GetVariable).storeRegister(1).op(Code::Pop);
+    body.push({reg(1), integer(1), str("Color")}).op(Code::NewObject);
+    body.push({integer(0)}).op(Code::StackSwap).push({str("getTransform")});
+    body.op(Code::CallMethod).storeRegister(2).op(Code::Pop);
+    body.push({reg(2), str("ra")}).op(Code::GetMember).push({str(" ")}).op(Code::Add2);
+    body.push({reg(2), str("bb")}).op(Code::GetMember).op(Code::Add2).trace();
+    Assembler loop;
+    loop.storeRegister(0).push({null()}).op(Code::Equals2);
+    loop.branch(Code::If, int16_t(body.bytes.size() + 5)).append(body);
+    loop.branch(Code::Jump, int16_t(-int(loop.bytes.size() + 5)));
+    Assembler as;
+    as.push({str("this")}).op(Code::GetVariable).op(Code::Enumerate2).append(loop);
+    return as;
+}
+
+// The first PlaceObject takes a colour transform when its tag has bytes left after the
+// matrix, and none otherwise; the clips it places get names of their own.
+TEST_F(TagStructure, PlaceObjectOneTakesAColourTransformWhenItHasOne) {
+    for (uint8_t version : {5, 7, 8}) {
+        SCOPED_TRACE(int(version));
+        swfwrite::MovieBuilder b(version);
+        swfwrite::TimelineBuilder inner;
+        inner.showFrame();
+        const uint16_t clip = b.define(inner.sprite());
+        for (uint16_t depth : {3, 4}) {
+            swf::PlaceObject p;
+            p.version = 1;
+            p.characterId = clip;
+            p.depth = depth;
+            p.matrix = swf::Matrix{};
+            if (depth == 3) {
+                swf::ColorTransform c;
+                c.rMult = 128;
+                c.bAdd = 10;
+                p.colorTransform = c;
+            }
+            b.place(p);
+        }
+        b.doAction(ended(traceColoursOfTheClips())).showFrame();
+        std::vector<std::string> lines = run(b.write(), 1);
+        std::sort(lines.begin(), lines.end());
+        EXPECT_THAT(lines, ElementsAre("100 0", "50 10"));
+    }
+}
+
+// Versions past 10 run by the rules of 10 (names keep their case, undefined is no number,
+// shifts are unsigned); a version of 0 by the rules of the earliest movies that run scripts.
+TEST_F(TagStructure, VersionsPastTenRunAsTenAndZeroAsTheEarliest) {
+    Assembler a;
+    a.push({str("X"), str("upper")}).op(Code::SetVariable).push({str("x")});
+    a.op(Code::GetVariable).trace();
+    a.push({avm1::test::undef(), integer(1)}).op(Code::Add2).trace();
+    a.push({integer(-1), integer(0)}).op(Code::BitURShift).trace();
+    for (uint8_t version : {10, 11, 15, 40, 255}) {
+        swfwrite::MovieBuilder b(version);
+        b.doAction(ended(a)).showFrame();
+        EXPECT_THAT(run(b.write(), 1), ElementsAre("undefined", "NaN", "4294967295"))
+            << int(version);
+    }
+    swfwrite::MovieBuilder b(0);
+    b.doAction(ended(a)).showFrame();
+    EXPECT_THAT(run(b.write(), 1), ElementsAre("upper", "1", "-1"));
 }
 
 }  // namespace

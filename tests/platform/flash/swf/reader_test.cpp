@@ -341,6 +341,40 @@ TEST(SwfReader, SpritesCutShortAreMarkedIncomplete) {
     EXPECT_TRUE(result.movie->timeline.complete);
 }
 
+// Tags out of their place: a definition inside a sprite is left out and the sprite goes on; of
+// two background colours the first is the stage's; FileAttributes after other tags is still
+// read.
+TEST(SwfReader, TagsOutOfTheirPlaceCostNothingAroundThem) {
+    const auto show = tagBytes(tag::ShowFrame, {});
+    const auto end = tagBytes(tag::End, {});
+    const auto action = tagBytes(tag::DoAction, {0x07, 0x00});
+    std::vector<uint8_t> innerBody = {2, 0, 1, 0};
+    innerBody.insert(innerBody.end(), show.begin(), show.end());
+    innerBody.insert(innerBody.end(), end.begin(), end.end());
+    std::vector<uint8_t> outerBody = {1, 0, 1, 0};
+    for (const auto& t : {tagBytes(tag::DefineSprite, innerBody), action, show, end}) {
+        outerBody.insert(outerBody.end(), t.begin(), t.end());
+    }
+    for (uint8_t version : {4, 5, 8, 10}) {
+        SCOPED_TRACE(int(version));
+        auto result = readMovie(movieWithTags(
+            {tagBytes(tag::SetBackgroundColor, {1, 2, 3}), tagBytes(tag::DefineSprite, outerBody),
+             tagBytes(tag::SetBackgroundColor, {4, 5, 6}),
+             tagBytes(tag::FileAttributes, {0x01, 0, 0, 0})},
+            version));
+        ASSERT_TRUE(result) << result.error;
+        const auto* outer = result.movie->findAs<Sprite>(1);
+        ASSERT_NE(outer, nullptr);
+        EXPECT_EQ(result.movie->findAs<Sprite>(2), nullptr);
+        ASSERT_EQ(outer->timeline.frames.size(), 1u);
+        EXPECT_TRUE(outer->timeline.complete);
+        ASSERT_FALSE(outer->timeline.frames[0].tags.empty());
+        EXPECT_TRUE(std::holds_alternative<DoAction>(outer->timeline.frames[0].tags.back()));
+        EXPECT_EQ(result.movie->backgroundColor, (Rgba{1, 2, 3, 255}));
+        EXPECT_EQ(result.movie->fileAttributes, 1u);
+    }
+}
+
 // Writers other than the authoring tool leave wrong lengths in the header, bytes after End and
 // long headers on short tags; none of it may cost a frame.
 TEST(SwfReader, HeaderLengthsAndTagsAroundEndAsOtherWritersLeaveThem) {
@@ -353,8 +387,10 @@ TEST(SwfReader, HeaderLengthsAndTagsAroundEndAsOtherWritersLeaveThem) {
         return file;
     };
     for (uint32_t length : {0u, 21u, 1000000u}) {
-        for (auto c : {Compression::None, Compression::Zlib}) {
-            SCOPED_TRACE(std::to_string(length) + (c == Compression::None ? " FWS" : " CWS"));
+        for (auto c : {Compression::None, Compression::Zlib, Compression::Lzma}) {
+            SCOPED_TRACE(std::to_string(length) + (c == Compression::None   ? " FWS"
+                                                   : c == Compression::Zlib ? " CWS"
+                                                                            : " ZWS"));
             auto result = readMovie(setLength(b.write(c), length));
             ASSERT_TRUE(result) << result.error;
             EXPECT_EQ(result.movie->timeline.frames.size(), 2u);
