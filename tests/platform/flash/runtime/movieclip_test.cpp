@@ -429,24 +429,8 @@ TEST_F(MovieClipTest, AScrollRectMovesWhatAClipHoldsAndCutsItsHits) {
 // advanced anti-aliasing, which leaves it no outlines: then its box counts, as in a plain test.
 TEST_F(MovieClipTest, ShapeHitsFindStaticTextOnItsLettersOrAdvancedTextInItsBox) {
     swfwrite::MovieBuilder b;
-    swf::Font font;
-    font.version = 2;
-    font.name = "Box";
-    swfwrite::ShapeBuilder glyph;
-    glyph.rectangle(0, -1024, 1024, 0, 1);  // the em square above the baseline
-    font.glyphs = {glyph.records()};
-    font.codes = {'A'};
-    swf::Text text;
-    text.version = 2;
-    text.bounds = {0, 100 * 20, 0, 100 * 20};
-    swf::TextRecord line;
-    line.fontId = b.define(font);
-    line.height = 20 * 20;
-    line.color = kRed;
-    line.xOffset = 10 * 20;
-    line.yOffset = 40 * 20;
-    line.glyphs = {{0, 30 * 20}, {0, 30 * 20}};  // letters over x 10..30 and 40..60
-    text.records = {line};
+    // letters over x 10..30 and 40..60
+    const swf::Text text = test::boxLetters(b, {0, 100 * 20, 0, 100 * 20}, 20, kRed, 10, 40);
     auto exportText = [&](const char* name) {
         const uint16_t id = b.define(text);
         swfwrite::TimelineBuilder sprite;
@@ -477,24 +461,8 @@ TEST_F(MovieClipTest, ShapeHitsFindStaticTextOnItsLettersOrAdvancedTextInItsBox)
 // the text is anti-aliased: the mask shows no more than its letters.
 TEST_F(MovieClipTest, ShapeHitsUnderAStaticTextMaskFindOnlyItsLetters) {
     swfwrite::MovieBuilder b;
-    swf::Font font;
-    font.version = 2;
-    font.name = "Box";
-    swfwrite::ShapeBuilder glyph;
-    glyph.rectangle(0, -1024, 1024, 0, 1);
-    font.glyphs = {glyph.records()};
-    font.codes = {'A'};
-    swf::Text text;
-    text.version = 2;
-    text.bounds = {0, 100 * 20, 0, 100 * 20};
-    swf::TextRecord line;
-    line.fontId = b.define(font);
-    line.height = 20 * 20;
-    line.color = kRed;
-    line.xOffset = 10 * 20;
-    line.yOffset = 40 * 20;
-    line.glyphs = {{0, 30 * 20}, {0, 30 * 20}};  // letters over x 10..30 and 40..60
-    text.records = {line};
+    // letters over x 10..30 and 40..60
+    const swf::Text text = test::boxLetters(b, {0, 100 * 20, 0, 100 * 20}, 20, kRed, 10, 40);
     const uint16_t big = b.define(square(0, 0, 100, 100, kRed));
     auto exportMasked = [&](const char* name, bool advanced) {
         const uint16_t id = b.define(text);

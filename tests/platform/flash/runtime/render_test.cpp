@@ -90,24 +90,9 @@ TEST_F(RenderTest, StaticTextMasksWithItsLetters) {
                 SCOPED_TRACE(testing::Message() << "version " << version << ", advanced "
                                                 << advanced << ", in a clip " << inClip);
                 swfwrite::MovieBuilder b(version, 80, 40);
-                swf::Font font;
-                font.version = 2;
-                font.name = "Box";
-                swfwrite::ShapeBuilder glyph;
-                glyph.rectangle(0, -1024, 1024, 0, 1);  // the em square above the baseline
-                font.glyphs = {glyph.records()};
-                font.codes = {'A'};
-                swf::Text text;
-                text.version = 2;
-                text.bounds = {0, 80 * 20, 0, 40 * 20};
-                swf::TextRecord line;
-                line.fontId = b.define(font);
-                line.height = 10 * 20;
-                line.color = {0, 0, 255, 255};
-                line.xOffset = 10 * 20;
-                line.yOffset = 30 * 20;
-                line.glyphs = {{0, 30 * 20}, {0, 30 * 20}};  // letters over x 10..20 and 40..50
-                text.records = {line};
+                // letters over x 10..20 and 40..50
+                const swf::Text text =
+                    test::boxLetters(b, {0, 80 * 20, 0, 40 * 20}, 10, {0, 0, 255, 255}, 10, 30);
                 uint16_t maskId = b.define(text);
                 b.movie().textSettings[maskId].advanced = advanced;
                 if (inClip) {

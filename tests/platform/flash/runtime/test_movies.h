@@ -91,6 +91,31 @@ inline swf::Shape square(double x0, double y0, double x1, double y1, swf::Rgba c
 }
 
 // A clip showing a 40 x 40 square of `color` at its origin.
+// Static text of two letters of a font whose one glyph fills its em square above the
+// baseline, the letters `height` pixels tall and 30 pixels apart, the first at (x, baseline).
+inline swf::Text boxLetters(swfwrite::MovieBuilder& b, swf::Rect bounds, int height,
+                            swf::Rgba color, int x, int baseline) {
+    swf::Font font;
+    font.version = 2;
+    font.name = "Box";
+    swfwrite::ShapeBuilder glyph;
+    glyph.rectangle(0, -1024, 1024, 0, 1);
+    font.glyphs = {glyph.records()};
+    font.codes = {'A'};
+    swf::Text text;
+    text.version = 2;
+    text.bounds = bounds;
+    swf::TextRecord line;
+    line.fontId = b.define(font);
+    line.height = uint16_t(height * 20);
+    line.color = color;
+    line.xOffset = int16_t(x * 20);
+    line.yOffset = int16_t(baseline * 20);
+    line.glyphs = {{0, 30 * 20}, {0, 30 * 20}};
+    text.records = {line};
+    return text;
+}
+
 inline uint16_t squareClip(swfwrite::MovieBuilder& b, swf::Rgba color) {
     swfwrite::TimelineBuilder inner;
     inner.place(b.define(square(0, 0, 40, 40, color)), 1).showFrame();
