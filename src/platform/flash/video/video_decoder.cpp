@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/flash/video/deblock_filter.h"
+#include "platform/flash/video/h263_decoder.h"
 #include "platform/flash/video/video_packet.h"
 #include "platform/flash/video/yuv_to_argb.h"
 
@@ -84,19 +85,43 @@ struct FilteredPlanes {
     std::vector<uint8_t> y, u, v;
 };
 
-YuvPlanes deblocked(const AVFrame& f, int width, int height, int strength, FilteredPlanes& out) {
-    YuvPlanes p = planesOf(f, width, height, false);
-    const int chromaWidth = (width + 1) / 2;
-    const int chromaHeight = (height + 1) / 2;
+YuvPlanes deblocked(YuvPlanes p, int strength, FilteredPlanes& out) {
+    const int chromaWidth = (p.width + 1) / 2;
+    const int chromaHeight = (p.height + 1) / 2;
     auto filtered = [strength](std::span<const uint8_t> from, int stride, int w, int h,
                                std::vector<uint8_t>& to) {
         to.assign(from.begin(), from.end());
         deblockPlane({to, w, h, stride}, strength);
         return std::span<const uint8_t>(to);
     };
-    p.y = filtered(p.y, p.yStride, width, height, out.y);
+    p.y = filtered(p.y, p.yStride, p.width, p.height, out.y);
     p.u = filtered(p.u, p.uStride, chromaWidth, chromaHeight, out.u);
     p.v = filtered(p.v, p.vStride, chromaWidth, chromaHeight, out.v);
+    return p;
+}
+
+// Planar colour in ARGB, through the deblocking filter at `strength` when that is above 0.
+DecodedFrame planarToArgb(const YuvPlanes& p, int strength) {
+    DecodedFrame out{p.width, p.height, std::vector<uint32_t>(size_t(p.width) * size_t(p.height))};
+    if (strength > 0) {
+        FilteredPlanes copy;
+        yuvToArgb(deblocked(p, strength, copy), out.pixels);
+    } else {
+        yuvToArgb(p, out.pixels);
+    }
+    return out;
+}
+
+// A Sorenson picture's visible part.
+YuvPlanes planesOf(const h263::Picture& pic) {
+    YuvPlanes p;
+    p.width = pic.width;
+    p.height = pic.height;
+    p.y = pic.y;
+    p.u = pic.u;
+    p.v = pic.v;
+    p.yStride = pic.lumaStride();
+    p.uStride = p.vStride = pic.chromaStride();
     return p;
 }
 
@@ -110,17 +135,11 @@ std::optional<DecodedFrame> convert(const AVFrame& f, int width, int height, int
             return std::nullopt;
         }
     }
+    if (f.format == AV_PIX_FMT_YUV420P || f.format == AV_PIX_FMT_YUVJ420P) {
+        return planarToArgb(planesOf(f, width, height, false), strength);
+    }
     DecodedFrame out{width, height, std::vector<uint32_t>(size_t(width) * size_t(height))};
     switch (f.format) {
-        case AV_PIX_FMT_YUV420P:
-        case AV_PIX_FMT_YUVJ420P:
-            if (strength > 0) {
-                FilteredPlanes copy;
-                yuvToArgb(deblocked(f, width, height, strength, copy), out.pixels);
-            } else {
-                yuvToArgb(planesOf(f, width, height, false), out.pixels);
-            }
-            return out;
         case AV_PIX_FMT_YUVA420P:
             yuvToArgb(planesOf(f, width, height, true), out.pixels);
             return out;
@@ -133,7 +152,7 @@ std::optional<DecodedFrame> convert(const AVFrame& f, int width, int height, int
 }
 
 // The largest picture decoded: 2880 x 2880, the largest bitmap the movies' player drew.
-constexpr int64_t kMaxPixels = 2880 * 2880;
+constexpr int64_t kMaxPixels = h263::kMaxPicturePixels;
 
 }  // namespace
 
@@ -150,6 +169,9 @@ struct VideoDecoder::State {
     AVFrame* frame = nullptr;
     AVFrame* latest = nullptr;
     std::vector<uint8_t> config;
+    // Sorenson H.263 has a decoder of its own: its pictures depend on how the inverse
+    // transform rounds, which the library offers no way to match.
+    std::unique_ptr<h263::Decoder> h263;
 
     ~State() {
         avcodec_free_context(&context);
@@ -174,9 +196,6 @@ struct VideoDecoder::State {
             return false;
         }
         context->thread_count = 1;
-        // The floating-point inverse DCT rounds H.263 pictures the way movies were authored
-        // against; the codecs with their own transform ignore it.
-        context->idct_algo = FF_IDCT_FAAN;
         // A broken header may claim any size; no movie's video is larger than this.
         context->max_pixels = kMaxPixels;
         if (avcodec_open2(context, codec, nullptr) < 0) {
@@ -239,7 +258,9 @@ VideoDecoder::VideoDecoder(int codecId, PacketLayout layout) : state_(std::make_
     quietLibrary();
     state_->codecId = codecId;
     state_->layout = layout;
-    if (!isKnownCodec(codecId) || !state_->open()) {
+    if (codecId == int(VideoCodec::SorensonH263)) {
+        state_->h263 = std::make_unique<h263::Decoder>();
+    } else if (!isKnownCodec(codecId) || !state_->open()) {
         state_->context = nullptr;
     }
 }
@@ -249,7 +270,7 @@ VideoDecoder::VideoDecoder(VideoDecoder&&) noexcept = default;
 VideoDecoder& VideoDecoder::operator=(VideoDecoder&&) noexcept = default;
 
 bool VideoDecoder::valid() const {
-    return state_ && state_->context;
+    return state_ && (state_->context || state_->h263);
 }
 
 int VideoDecoder::codecId() const {
@@ -267,6 +288,13 @@ std::optional<DecodedFrame> VideoDecoder::decode(std::span<const uint8_t> packet
         crop = sizeAdjustment(packet[0]);
     }
     std::span<const uint8_t> payload = codecPayload(state_->codecId, packet, state_->layout);
+    if (state_->h263) {
+        const h263::Picture* picture = state_->h263->decode(payload);
+        if (!picture) {
+            return std::nullopt;
+        }
+        return planarToArgb(planesOf(*picture), deblockingStrength(payload));
+    }
     if (payload.empty() || !state_->send(payload)) {
         return std::nullopt;
     }
@@ -294,6 +322,10 @@ bool VideoDecoder::configure(std::span<const uint8_t> config) {
     if (!state_ || !isKnownCodec(state_->codecId) || config.size() > (1u << 20)) {
         return false;
     }
+    if (state_->h263) {
+        state_->h263->reset();
+        return true;
+    }
     // Streams repeat their sequence header before key frames; the same one changes nothing.
     if (valid() && std::ranges::equal(config, state_->config)) {
         return true;
@@ -304,7 +336,7 @@ bool VideoDecoder::configure(std::span<const uint8_t> config) {
 }
 
 std::optional<DecodedFrame> VideoDecoder::finish() {
-    if (!valid()) {
+    if (!valid() || state_->h263) {
         return std::nullopt;
     }
     std::optional<DecodedFrame> out;
@@ -317,7 +349,9 @@ std::optional<DecodedFrame> VideoDecoder::finish() {
 }
 
 void VideoDecoder::reset() {
-    if (valid()) {
+    if (state_ && state_->h263) {
+        state_->h263->reset();
+    } else if (valid()) {
         avcodec_flush_buffers(state_->context);
     }
 }
