@@ -39,7 +39,7 @@ std::optional<MacroblockHead> readHead(Slice& s) {
         }
         m = inter ? readInterMcbpc(s.bits) : readIntraMcbpc(s.bits);
     } while (m && m->stuffing && !s.bits.overrun());
-    // Four vectors a macroblock belong to an optional mode these streams do not use.
+    // Four vectors in one macroblock belong to an optional mode these streams do not use.
     if (!m || m->stuffing || m->type == 2) {
         return std::nullopt;
     }
