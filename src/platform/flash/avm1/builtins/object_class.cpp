@@ -165,7 +165,14 @@ Value registerClass(Machine& m, const Value&, std::vector<Value>& args) {
         t = m.heap().make<Object>(nullptr);
         m.global()->put(tableName, Value(t), kDontEnum);
     }
-    t->put(m.toString(args[0]), args[1]);
+    // The symbol's name matches as the movie's names do: before SWF 7 another registration
+    // of the name in any case replaces the first.
+    const QString symbol = m.toString(args[0]);
+    if (Property* p = t->findAny(symbol, m.version())) {
+        p->value = args[1];
+    } else {
+        t->put(symbol, args[1]);
+    }
     return Value(true);
 }
 
