@@ -475,9 +475,10 @@ TEST_F(ClassClips, ARegistrationInAnotherCaseReplacesTheFirstBeforeSwf7) {
         swfwrite::MovieBuilder b(version);
         exportedSprite(b, {});
         Assembler as;
-        for (const std::string& cls : {"First", "Second"}) {
+        for (const auto& [cls, symbol] :
+             {std::pair<std::string, std::string>{"First", "item"}, {"Second", "ITEM"}}) {
             as.append(defineGlobal(cls, withThis(says("ctor " + cls))));
-            as.append(global(cls)).push({str(cls == "First" ? "item" : "ITEM"), integer(2)});
+            as.append(global(cls)).push({str(symbol), integer(2)});
             as.push({str("Object")}).op(Code::GetVariable).push({str("registerClass")});
             as.op(Code::CallMethod).op(Code::Pop);
         }
