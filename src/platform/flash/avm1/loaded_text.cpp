@@ -100,12 +100,16 @@ bool isTrailByte(uint8_t b) {
 
 }  // namespace
 
-QByteArray escapedBytes(const QString& text, int swfVersion) {
-    if (swfVersion >= 6) {
+bool escapesInCodePage(Machine& m) {
+    return m.version() < 6 || usesCodepage(m);
+}
+
+QByteArray escapedBytes(const QString& text, bool codePage) {
+    if (!codePage) {
         return text.toUtf8();
     }
     QByteArray out;
-    QStringEncoder codePage = codePageEncoder();
+    QStringEncoder encoder = codePageEncoder();
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
         if (c.unicode() < 0x100) {
@@ -114,14 +118,14 @@ QByteArray escapedBytes(const QString& text, int swfVersion) {
         }
         const qsizetype n = c.isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
         const QString character = text.mid(i, n);
-        out.append(inCodePage(codePage, character).value_or(character.toUtf8()));
+        out.append(inCodePage(encoder, character).value_or(character.toUtf8()));
         i += n - 1;
     }
     return out;
 }
 
-QString unescapedText(const QByteArray& bytes, int swfVersion) {
-    if (swfVersion >= 6) {
+QString unescapedText(const QByteArray& bytes, bool codePage) {
+    if (!codePage) {
         return QString::fromUtf8(bytes);
     }
     QString out;
@@ -137,6 +141,12 @@ QString unescapedText(const QByteArray& bytes, int swfVersion) {
         out.append(QChar(lead));
     }
     return out;
+}
+
+QString formDecoded(const QString& encoded, bool codePage) {
+    QString spaced = encoded;
+    spaced.replace(QLatin1Char('+'), QLatin1Char(' '));
+    return unescapedText(QByteArray::fromPercentEncoding(escapedBytes(spaced, codePage)), codePage);
 }
 
 std::optional<uint16_t> codePageNumber(const QString& character) {

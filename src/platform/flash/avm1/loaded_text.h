@@ -23,14 +23,22 @@ QString decodeMovieString(const std::string& bytes, int swfVersion);
 // in the system's code page before (Latin-1 where that code page is missing).
 QByteArray encodeMovieString(const QString& text, int swfVersion);
 
-// The bytes escape() and the variable encoders put out: UTF-8 from version 6 on; before, a
-// character Latin-1 holds as that byte and any other in the system's code page, so no
-// character is lost to a question mark.
-QByteArray escapedBytes(const QString& text, int swfVersion);
-// The text unescape() makes of bytes: UTF-8 from version 6 on; before, a pair of bytes that is
-// one double-byte character of the system's code page reads as that character and every other
-// byte as Latin-1, the reverse of escapedBytes.
-QString unescapedText(const QByteArray& bytes, int swfVersion);
+// Whether escape(), unescape() and the variable encoders of the running movie work in the
+// system's code page rather than UTF-8: always before version 6, from it while
+// System.useCodepage is true.
+bool escapesInCodePage(Machine& m);
+// The bytes escape() and the variable encoders put out: UTF-8, or in the code page a character
+// Latin-1 holds as that byte and any other in the system's code page, so no character is lost
+// to a question mark.
+QByteArray escapedBytes(const QString& text, bool codePage);
+// The text unescape() makes of bytes: UTF-8, or in the code page a pair of bytes that is one
+// double-byte character of the system's code page as that character and every other byte as
+// Latin-1, the reverse of escapedBytes.
+QString unescapedText(const QByteArray& bytes, bool codePage);
+
+// A name or value of URL-encoded variables ("a+b%20c") as text: "+" is a space and each %XX a
+// byte, the bytes read as unescapedText reads them.
+QString formDecoded(const QString& encoded, bool codePage);
 
 // A character's number in the system's code page, as the multibyte functions of movies before
 // version 6 give it: one byte as itself, a double-byte character as lead * 256 + trail; none

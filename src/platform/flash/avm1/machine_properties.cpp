@@ -12,6 +12,7 @@
 #include "platform/flash/avm1/machine_impl.h"
 #include "platform/flash/avm1/primitive_object.h"
 #include "platform/flash/avm1/super_object.h"
+#include "platform/flash/avm1/watch_names.h"
 
 namespace pencora::avm1 {
 
@@ -115,8 +116,8 @@ void assignThroughAccessor(Machine& m, Object* holder, Property* p, Object* self
 // Runs the watch callback on `name` of `o`, if there is one, for an assignment of `value`,
 // and returns what is to be assigned: the callback's answer.
 Value runWatcher(Machine& m, Object* o, const QString& name, bool isProto, const Value& value) {
-    auto w = o->watches().find(name);
-    if (w == o->watches().end() || !w->callback) {
+    Object::Watch* w = findWatch(*o, name, m.version());
+    if (!w || !w->callback) {
         return value;
     }
     const Object::Watch watch = *w;
@@ -149,17 +150,19 @@ Value runWatcher(Machine& m, Object* o, const QString& name, bool isProto, const
     if (onWatch) {
         ++w->running;
     }
+    // The callback may add or remove watches: the entry is looked up again afterwards.
     struct Unwind {
         Object* o;
         QString name;
+        int version;
         bool onWatch;
         ~Unwind() {
-            auto it = o->watches().find(name);
-            if (onWatch && it != o->watches().end() && it->running > 0) {
+            Object::Watch* it = onWatch ? findWatch(*o, name, version) : nullptr;
+            if (it && it->running > 0) {
                 --it->running;
             }
         }
-    } unwind{o, name, onWatch};
+    } unwind{o, name, m.version(), onWatch};
     std::vector<Value> args{Value(name), old, value, watch.userData};
     try {
         return m.call(Value(watch.callback), Value(o), args);

@@ -353,6 +353,33 @@ TEST(ClassResults, ObjectMethods) {
         o);
 }
 
+// Object's services name properties as the movie's variables do: whatever their case before
+// SWF 7, exactly from it. A watch set under one case hears an assignment under another, unwatch
+// takes it off, and a second watch replaces the first.
+TEST(ClassResults, ObjectServicesMatchNamesAsTheVersionDoes) {
+    Assembler o = postfix("0 InitObject >o @o 'x' 1 SetMember");
+    o.function("tenfold", {"p", "old", "v"}, postfix("@v 10 Multiply Return"));
+    o.function("double", {"p", "old", "v"}, postfix("@v 2 Multiply Return"));
+    o.function("get7", {}, postfix("7 Return"));
+    checkRows(
+        {
+            {"@tenfold 'Y' @o :watch/2 Pop @o 'y' 5 SetMember @o .y", "50", nullptr, "5"},
+            {"@tenfold 'X' @o :watch/2 Pop @o 'x' 5 SetMember @o .x", "50", nullptr, "5"},
+            {"@tenfold 'y' @o :watch/2 Pop 'Y' @o :unwatch/1", "true", nullptr, "false"},
+            {"@tenfold 'y' @o :watch/2 Pop 'Y' @o :unwatch/1 Pop @o 'y' 5 SetMember @o .y", "5",
+             nullptr, "50"},
+            {"@tenfold 'x' @o :watch/2 Pop @double 'X' @o :watch/2 Pop @o 'x' 5 SetMember @o .x",
+             "10", nullptr, "50"},
+            {"@tenfold 'x' @o :watch/2 Pop @double 'X' @o :watch/2 Pop 'x' @o :unwatch/1 Pop @o "
+             "'X' 5 SetMember @o .X",
+             "5", nullptr, "10"},
+            {"'X' @o :hasOwnProperty/1", "undefined", "true", "false"},
+            {"'X' @o :isPropertyEnumerable/1", "undefined", "true", "false"},
+            {"null @get7 'X' @o :addProperty/3 Pop @o .x", "7", nullptr, "1"},
+        },
+        o);
+}
+
 // Functions as objects, call and apply with odd this and arguments, the arguments array, and
 // Error's message, name and toString, inherited by a class built on it.
 TEST(ClassResults, FunctionsArgumentsAndErrors) {

@@ -292,6 +292,39 @@ TEST(CoreClasses, GlobalFunctionsParseEscapeAndName) {
     }
 }
 
+// While System.useCodepage is true, escape, unescape and LoadVars.decode work in the system's
+// code page (the Chinese one: 中 is D6 D0) in every version, as they always do before SWF 6;
+// set back to false, a movie of SWF 6 on is back to UTF-8. Latin-1 characters are their own
+// byte.
+TEST(CoreClasses, EscapesFollowUseCodepage) {
+    const QString zhong(QChar(0x4E2D));
+    for (int version : {5, 6, 7, 8}) {
+        Movie movie(version);
+        Machine& m = movie.m;
+        Object* system = m.makeObject();
+        m.set(m.global(), "System", Value(system));
+        const bool utf8 = version >= 6;
+        EXPECT_EQ(movie.fn("escape", {Value(zhong)}), utf8 ? "\"%E4%B8%AD\"" : "\"%D6%D0\"")
+            << version;
+        m.set(system, "useCodepage", Value(true));
+        EXPECT_EQ(movie.fn("escape", {Value(zhong + QChar(0xE9) + "a")}), "\"%D6%D0%E9a\"")
+            << version;
+        EXPECT_EQ(movie.fn("unescape", {Value("%D6%D0%E9+a")}), "\"" + zhong + QChar(0xE9) + " a\"")
+            << version;
+        EXPECT_EQ(movie.fn("unescape", {Value(zhong + "%41")}), "\"" + zhong + "A\"") << version;
+        std::vector<Value> none;
+        const Value vars = m.construct(movie.global("LoadVars"), none);
+        movie.call(vars, "decode", {Value("w%E9=%D6%D0+1")});
+        EXPECT_EQ(movie.print(m.getMember(vars, QString("w") + QChar(0xE9))), "\"" + zhong + " 1\"")
+            << version;
+        EXPECT_EQ(movie.call(vars, "toString", {}), "\"w%E9=%D6%D0%201\"") << version;
+        m.set(system, "useCodepage", Value(false));
+        if (utf8) {
+            EXPECT_EQ(movie.fn("unescape", {Value("%E4%B8%AD")}), "\"" + zhong + "\"") << version;
+        }
+    }
+}
+
 // new Array(n) makes n empty places, one other argument is the element; the length cuts and
 // extends; join and toString print holes and undefined by the version and nested arrays flat.
 TEST(CoreClasses, ArrayConstructionLengthAndPrinting) {

@@ -468,5 +468,26 @@ TEST_F(ClassClips, ClassRegistrationsStayWithTheirKindOfMovie) {
     }
 }
 
+// Before SWF 7 a symbol's name matches whatever its case, so a class registered under the name
+// in another case replaces the first one; from SWF 7 it registers another name.
+TEST_F(ClassClips, ARegistrationInAnotherCaseReplacesTheFirstBeforeSwf7) {
+    for (uint8_t version : {6, 7, 8}) {
+        swfwrite::MovieBuilder b(version);
+        exportedSprite(b, {});
+        Assembler as;
+        for (const auto& [cls, symbol] :
+             {std::pair<std::string, std::string>{"First", "item"}, {"Second", "ITEM"}}) {
+            as.append(defineGlobal(cls, withThis(says("ctor " + cls))));
+            as.append(global(cls)).push({str(symbol), integer(2)});
+            as.push({str("Object")}).op(Code::GetVariable).push({str("registerClass")});
+            as.op(Code::CallMethod).op(Code::Pop);
+        }
+        b.doAction(done(as.append(attachItem("a", 5)).op(Code::Stop))).showFrame();
+        EXPECT_THAT(play(b, 1),
+                    ElementsAre(version < 7 ? "ctor Second" : "ctor First", "attached a"))
+            << int(version);
+    }
+}
+
 }  // namespace
 }  // namespace pencora::runtime

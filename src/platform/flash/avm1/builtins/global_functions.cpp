@@ -45,7 +45,8 @@ Value globalEscape(Machine& m, const Value&, std::vector<Value>& args) {
     if (args.empty()) {
         return Value();
     }
-    return Value(urlEscape(escapedBytes(m.toString(args[0]), m.version())));
+    const QString text = m.toString(args[0]);
+    return Value(urlEscape(escapedBytes(text, escapesInCodePage(m))));
 }
 
 int hexDigit(QChar c) {
@@ -62,6 +63,8 @@ int hexDigit(QChar c) {
     return -1;
 }
 
+// escape and unescape work in UTF-8, or in the system's code page in movies before SWF 6 and
+// while System.useCodepage is true.
 // unescape: "+" reads as a space, and a "%" that does not start two hex digits is dropped with
 // what it swallowed: "%z" loses both characters, "%4z" all three (unescape test).
 Value globalUnescape(Machine& m, const Value&, std::vector<Value>& args) {
@@ -69,6 +72,7 @@ Value globalUnescape(Machine& m, const Value&, std::vector<Value>& args) {
         return Value();
     }
     QString s = m.toString(args[0]);
+    const bool inCodePage = escapesInCodePage(m);
     QByteArray bytes;
     const qsizetype n = s.size();
     for (qsizetype i = 0; i < n; ++i) {
@@ -87,11 +91,11 @@ Value globalUnescape(Machine& m, const Value&, std::vector<Value>& args) {
             bytes.append(' ');
         } else {
             const qsizetype width = s[i].isHighSurrogate() && i + 1 < n ? 2 : 1;
-            bytes.append(escapedBytes(s.mid(i, width), m.version()));
+            bytes.append(escapedBytes(s.mid(i, width), inCodePage));
             i += width - 1;
         }
     }
-    return Value(unescapedText(bytes, m.version()));
+    return Value(unescapedText(bytes, inCodePage));
 }
 
 bool isFunction(const Value& v) {

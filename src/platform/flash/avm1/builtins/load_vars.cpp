@@ -1,7 +1,6 @@
 // LoadVars: url-encoded variables in and out. load/sendAndLoad fetch through the host (which
 // goes to the site's bind host); when the data arrives onData runs, whose default decodes the
 // text into the object and calls onLoad(success).
-#include <QUrl>
 
 #include "platform/flash/avm1/conversions.h"
 #include "platform/flash/avm1/function_object.h"
@@ -13,15 +12,10 @@ namespace pencora::avm1 {
 
 namespace {
 
-QString formDecode(const QString& s) {
-    QString t = s;
-    t.replace(QLatin1Char('+'), QLatin1Char(' '));
-    return QUrl::fromPercentEncoding(t.toUtf8());
-}
-
-// Text goes out as escape() puts it: UTF-8 from version 6 on, the movie's own bytes before.
+// Text goes out as escape() puts it: UTF-8, or the code page's bytes before version 6 and
+// while System.useCodepage is true.
 QByteArray textBytes(Machine& m, const QString& s) {
-    return escapedBytes(s, m.version());
+    return escapedBytes(s, escapesInCodePage(m));
 }
 
 Value loadVarsCtor(Machine&, const Value& self, std::vector<Value>&) {
@@ -33,13 +27,16 @@ Value decode(Machine& m, const Value& self, std::vector<Value>& args) {
     if (!o || args.empty()) {
         return Value();
     }
-    for (const QString& pair : m.toString(args[0]).split(QLatin1Char('&'))) {
+    const QString form = m.toString(args[0]);
+    // The escapes are bytes of the code page where escape() would write them so.
+    const bool inCodePage = escapesInCodePage(m);
+    for (const QString& pair : form.split(QLatin1Char('&'))) {
         if (pair.isEmpty()) {
             continue;
         }
         int eq = pair.indexOf(QLatin1Char('='));
-        QString name = formDecode(eq < 0 ? pair : pair.left(eq));
-        QString value = eq < 0 ? QString() : formDecode(pair.mid(eq + 1));
+        QString name = formDecoded(eq < 0 ? pair : pair.left(eq), inCodePage);
+        QString value = eq < 0 ? QString() : formDecoded(pair.mid(eq + 1), inCodePage);
         m.set(o, name, Value(value));
     }
     return Value();

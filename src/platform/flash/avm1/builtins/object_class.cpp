@@ -4,6 +4,7 @@
 #include "platform/flash/avm1/function_object.h"
 #include "platform/flash/avm1/machine_impl.h"
 #include "platform/flash/avm1/primitive_object.h"
+#include "platform/flash/avm1/watch_names.h"
 
 namespace pencora::avm1 {
 
@@ -134,7 +135,7 @@ Value watch(Machine& m, const Value& self, std::vector<Value>& args) {
     Object::Watch w;
     w.callback = cb.object();
     w.userData = argAt(args, 2);
-    o->watches().insert(m.toString(argAt(args, 0)), w);
+    setWatch(*o, m.toString(argAt(args, 0)), w, m.version());
     return Value(true);
 }
 
@@ -143,7 +144,7 @@ Value unwatch(Machine& m, const Value& self, std::vector<Value>& args) {
     if (!o) {
         return Value(false);
     }
-    return Value(o->watches().remove(m.toString(argAt(args, 0))) > 0);
+    return Value(removeWatch(*o, m.toString(argAt(args, 0)), m.version()));
 }
 
 // Object.registerClass(symbol, class): the runtime reads the table when it attaches symbols.
@@ -164,7 +165,14 @@ Value registerClass(Machine& m, const Value&, std::vector<Value>& args) {
         t = m.heap().make<Object>(nullptr);
         m.global()->put(tableName, Value(t), kDontEnum);
     }
-    t->put(m.toString(args[0]), args[1]);
+    // The symbol's name matches as the movie's names do: before SWF 7 another registration
+    // of the name in any case replaces the first.
+    const QString symbol = m.toString(args[0]);
+    if (Property* p = t->findAny(symbol, m.version())) {
+        p->value = args[1];
+    } else {
+        t->put(symbol, args[1]);
+    }
     return Value(true);
 }
 

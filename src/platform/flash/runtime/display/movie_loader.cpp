@@ -18,9 +18,8 @@ using avm1::Value;
 
 namespace {
 
-QString formDecode(QString s) {
-    s.replace(QLatin1Char('+'), QLatin1Char(' '));
-    return QUrl::fromPercentEncoding(s.toUtf8());
+QString formDecode(const QString& s, bool inCodePage = false) {
+    return avm1::formDecoded(s, inCodePage);
 }
 
 // The variables of an address's query ("a.swf?x=1&y=2"), set on the clip a movie loads into,
@@ -213,14 +212,15 @@ void MovieLoader::loadVariables(const LoadTarget& target, const QString& url, co
             }
             avm1::Machine& m = host_.machine();
             avm1::Object* object = host_.scriptObject(*clip);
-            for (const QString& pair :
-                 decodeText(*data, avm1::usesCodepage(m)).split(QLatin1Char('&'))) {
+            // While System.useCodepage is true the escapes are bytes of the code page.
+            const bool inCodePage = avm1::usesCodepage(m);
+            for (const QString& pair : decodeText(*data, inCodePage).split(QLatin1Char('&'))) {
                 if (pair.isEmpty()) {
                     continue;
                 }
                 const qsizetype eq = pair.indexOf(QLatin1Char('='));
-                const QString name = formDecode(eq < 0 ? pair : pair.left(eq));
-                const QString value = eq < 0 ? QString() : formDecode(pair.mid(eq + 1));
+                const QString name = formDecode(eq < 0 ? pair : pair.left(eq), inCodePage);
+                const QString value = eq < 0 ? QString() : formDecode(pair.mid(eq + 1), inCodePage);
                 m.set(object, name, Value(value));
             }
             host_.clipDataArrived(*clip);
