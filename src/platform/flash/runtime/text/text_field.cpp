@@ -153,6 +153,15 @@ void TextField::replace(int begin, int end, const QString& s) {
     } else if (c && begin < c->second) {
         composingBegin = -1;
     }
+    // Pictures keep their place in the text: after the edit they move with it, inside it
+    // they go to its start.
+    for (TextPicture& p : pictures) {
+        if (p.at >= end) {
+            p.at += int(inserted.size()) - (end - begin);
+        } else if (p.at > begin) {
+            p.at = begin;
+        }
+    }
     TextFormat fmt = newFormat;
     if (!spans.empty()) {
         fmt = formatOf(begin, begin == end ? begin : begin + 1);
