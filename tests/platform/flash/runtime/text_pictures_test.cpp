@@ -50,7 +50,8 @@ TEST(TextPictureLayout, LinesBesideAPictureMakeWayOnItsSide) {
     // A 20 x 20 px picture with 8 px clear all round stands 36 px wide from the gutter: the
     // lines whose tops lie beside it start past it, the first one below it at the gutter.
     TextField f = wrappedField(8, 150);
-    setHtml(f, QStringLiteral("<img src='x' width='20' height='20'>aaaa aaaa aaaa aaaa aaaa"));
+    setHtml(f, QStringLiteral(
+                   "<img src='x' width='20' height='20'>aaaa aaaa aaaa aaaa aaaa aaaa aaaa aaaa"));
     ASSERT_EQ(f.pictures.size(), 1u);
     TextLayout l = layoutText(f, FixedMeasure());
     ASSERT_EQ(l.pictureBoxes.size(), 1u);
@@ -85,7 +86,7 @@ TEST(TextPictureLayout, LinesBesideAPictureMakeWayOnItsSide) {
     l = layoutText(f, FixedMeasure());
     EXPECT_EQ(l.lines[0].x, 40);
     f.pictures[0].ownSize = QSizeF(200, 100);
-    EXPECT_EQ(layoutText(f, FixedMeasure()).lines[0].x, 40 + 360);
+    EXPECT_EQ(layoutText(f, FixedMeasure()).lines[0].x, 40 + 200 + 320);
 
     // Edits keep a picture at its place in the text.
     setHtml(f, QStringLiteral("ab<img src='x'>cd"));
@@ -121,7 +122,7 @@ TEST(TextPictureLayout, MarkupAskingTooMuchIsHeldToLimits) {
     setHtml(f, QStringLiteral("<img src='x&quot;&gt;&lt;b&gt;' width='1e12' height='nan' "
                               "hspace='-5' vspace='3'>"));
     ASSERT_EQ(f.pictures.size(), 1u);
-    const TextPicture& p = f.pictures[0];
+    const TextPicture p = f.pictures[0];
     EXPECT_EQ(p.src, QStringLiteral("x\"><b>"));
     EXPECT_EQ(p.width, 8191);
     EXPECT_FALSE(p.height.has_value());
@@ -378,8 +379,7 @@ TEST_F(TextPictureMovie, ASymbolShowingItselfNestsNoDeeperThanTwoFields) {
     Assembler a = setHtmlText("<img src='nest' id='n'>");
     a.append(traceImage("n"));
     const std::vector<std::string> t = play(b, a, 4);
-    ASSERT_EQ(t.size(), 1u);
-    EXPECT_EQ(t[0], "movieclip");
+    EXPECT_EQ(t, (std::vector<std::string>{"movieclip", "movieclip"})) << "frame 1, twice";
     EXPECT_TRUE(host.fetches.empty()) << "the symbol is found, nothing is fetched";
 }
 
