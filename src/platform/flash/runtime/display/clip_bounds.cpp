@@ -45,9 +45,19 @@ void addBounds(const DisplayObject& o, const QTransform& t, bool withStrokes, Ex
     if (const CharacterDrawing* g = drawnGraphics(o)) {
         add(*g);
     }
+    // Children cut to a rectangle (a text field's pictures) count only as far as it.
+    Extent children;
     for (const auto& [d, c] : o.children) {
         if (c->clipDepth == 0) {
-            addBounds(*c, toTransform(c->matrix) * t, withStrokes, into);
+            addBounds(*c, toTransform(c->matrix) * t, withStrokes, o.childClip ? children : into);
+        }
+    }
+    if (o.childClip && children.any) {
+        const QRectF shown =
+            QRectF(QPointF(children.left, children.top), QPointF(children.right, children.bottom)) &
+            t.mapRect(*o.childClip);
+        if (!shown.isEmpty()) {
+            into.add(shown);
         }
     }
 }

@@ -191,6 +191,9 @@ struct DisplayObject {
 
     // Edit texts (text_field.h).
     std::shared_ptr<TextField> field;
+    // Its children show only inside this rectangle of its own twips (a text field's box
+    // cuts the pictures of its markup).
+    std::optional<QRectF> childClip;
 
     // Videos: the decoder and picture (video_playback.h); `drawing` shows it.
     std::shared_ptr<VideoPlayback> video;

@@ -125,8 +125,9 @@ void collectClips(const std::shared_ptr<DisplayObject>& o,
     if (o->isClip()) {
         out.push_back(o);
     }
+    // A text field holds the clips of its markup's pictures.
     for (auto& [d, c] : o->children) {
-        if (c->isClip() || c->kind == ObjectKind::Button) {
+        if (c->isClip() || c->kind == ObjectKind::Button || c->kind == ObjectKind::EditText) {
             collectClips(c, out);
         }
     }

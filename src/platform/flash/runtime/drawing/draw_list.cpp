@@ -223,7 +223,18 @@ struct Walker {
             drawGraphics(o, content, cx, out);
         }
         if (!o.children.empty()) {
+            if (o.childClip) {
+                DrawCommand c;
+                c.op = DrawCommand::Op::PushClip;
+                c.clip.addPolygon(content.map(QPolygonF(*o.childClip)));
+                c.clip.closeSubpath();
+                c.serial = o.serial;
+                out.push_back(std::move(c));
+            }
             walk(o, content, cx);
+            if (o.childClip) {
+                out.push_back(popClip());
+            }
         }
         grid = outer;
     }

@@ -19,6 +19,7 @@
 #include "platform/flash/runtime/text/text_field.h"
 #include "platform/flash/runtime/text/text_field_class.h"
 #include "platform/flash/runtime/text/text_field_input.h"
+#include "platform/flash/runtime/text/text_pictures.h"
 #include "platform/flash/runtime/video/video_class.h"
 
 namespace pencora::runtime {
@@ -530,6 +531,7 @@ void ScriptHost::placed(Player&, DisplayObject& clip) {
     }
     if (clip.field) {
         syncTextVariable(*this, clip, true);
+        syncTextPictures(*this, clip);
         return;
     }
     const size_t pending = pendingConstructs_.size();

@@ -1,4 +1,5 @@
 #include "platform/flash/runtime/text/text_field.h"
+#include "platform/flash/runtime/text/text_pictures_layout.h"
 
 #include <algorithm>
 #include <cmath>
@@ -95,6 +96,11 @@ TextField TextField::fromDefinition(const swf::EditText& def, const swf::Font* f
 
 void TextField::setText(const QString& s) {
     composingBegin = -1;  // a script's new text ends what was being composed
+    // Plain text has no pictures: those of earlier markup go.
+    if (!pictures.empty()) {
+        pictures.clear();
+        ++picturesSet;
+    }
     text = normaliseLineEnds(s);
     spans.clear();
     if (!text.isEmpty()) {
@@ -146,6 +152,15 @@ void TextField::replace(int begin, int end, const QString& s) {
         composingBegin += int(inserted.size()) - (end - begin);
     } else if (c && begin < c->second) {
         composingBegin = -1;
+    }
+    // Pictures keep their place in the text: after the edit they move with it, inside it
+    // they go to its start.
+    for (TextPicture& p : pictures) {
+        if (p.at >= end) {
+            p.at += int(inserted.size()) - (end - begin);
+        } else if (p.at > begin) {
+            p.at = begin;
+        }
     }
     TextFormat fmt = newFormat;
     if (!spans.empty()) {
@@ -449,6 +464,7 @@ TextLayout layoutText(const TextField& f, const TextMeasure& measure) {
     const QString& text = f.text;
     double y = kGutter;
     int start = 0;
+    PictureFloats floats(f);
     while (true) {
         // Plain names rather than a structured binding: the lambdas below capture them.
         const auto paragraph = f.paragraphAt(start);
@@ -470,9 +486,12 @@ TextLayout layoutText(const TextField& f, const TextMeasure& measure) {
         int lineStart = pa;
         bool firstLine = true;
         do {
-            const double indent = firstLine ? para.indent.value_or(0) * 20.0 : 0;
-            const int lineEnd =
-                f.wordWrap ? wrapEnd(f, chars, lineStart, pb, available - indent) : pb;
+            // Pictures beside the line narrow it from their side.
+            floats.reach(lineStart, y);
+            const double besideLeft = floats.leftRoom(y);
+            const double indent = (firstLine ? para.indent.value_or(0) * 20.0 : 0) + besideLeft;
+            const double room = available - indent - floats.rightRoom(y);
+            const int lineEnd = f.wordWrap ? wrapEnd(f, chars, lineStart, pb, room) : pb;
             TextLine line;
             line.start = lineStart;
             line.length = lineEnd - lineStart;
@@ -505,7 +524,6 @@ TextLayout layoutText(const TextField& f, const TextMeasure& measure) {
             line.y = y;
             line.bullet = bulleted && firstLine;
             line.bulletX = kGutter + blockLeft + indent;
-            const double room = available - indent;
             switch (para.align.value_or(TextAlign::Left)) {
                 case TextAlign::Right:
                     line.x = kGutter + left + indent + std::max(0.0, room - line.width);
@@ -523,7 +541,7 @@ TextLayout layoutText(const TextField& f, const TextMeasure& measure) {
                     break;
             }
             // Measured as set, before any spreading.
-            out.textWidth = std::max(out.textWidth, countedWidth(para, widths));
+            out.textWidth = std::max(out.textWidth, countedWidth(para, widths) + besideLeft);
             y += ascent + descent + line.leading;
             out.lines.push_back(line);
             lineStart = lineEnd;
@@ -540,6 +558,14 @@ TextLayout layoutText(const TextField& f, const TextMeasure& measure) {
         out.textWidth = 0;
         out.textHeight = 0;
         out.boxHeight = 0;
+    }
+    if (!f.pictures.empty()) {
+        floats.finish(y);
+        out.pictureBoxes = floats.boxes();
+        // The text reaches down past its pictures' clear room.
+        const double foot = floats.foot() - kGutter;
+        out.textHeight = std::max(out.textHeight, foot);
+        out.boxHeight = std::max(out.boxHeight, foot);
     }
     return out;
 }

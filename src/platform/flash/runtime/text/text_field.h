@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QRectF>
+#include <QSizeF>
 #include <QString>
 
 #include <array>
@@ -27,6 +28,25 @@ struct TextSpan {
 };
 
 enum class AutoSize { None, Left, Center, Right };
+
+// A picture the markup's <img> stands in the text: a clip of an exported symbol or a loaded
+// JPEG or movie, with the text flowing past it on the side it does not take. Sizes in pixels.
+struct TextPicture {
+    QString src;
+    QString id;                // the instance name of the clip made for it; empty: none given
+    std::optional<int> width;  // as the tag gave them; unset: the content's own size
+    std::optional<int> height;
+    bool alignRight = false;
+    int hspace = 8;  // clear room left and right of it, and above and below it
+    int vspace = 8;
+    int at = 0;  // index into the text where the tag stood
+    // The content's own size in twips once its clip holds something.
+    std::optional<QSizeF> ownSize;
+
+    // The size it takes, in twips: the tag's, else the content's own, else nothing.
+    QSizeF shownSize() const;
+    bool operator==(const TextPicture&) const = default;
+};
 
 // One laid-out line, in field twips from the field's top-left corner.
 struct TextLine {
@@ -122,6 +142,11 @@ struct TextField {
     std::array<int, 4> scrollsNotified{1, 1, 0, 0};
     bool scrollsToCheck = false;
     int version = 8;  // SWF version of the movie the field belongs to: HTML rules differ by it
+    // The pictures of the markup (text_pictures.h), in the order of their tags, and a count
+    // that moves whenever the markup replaces them, so that their clips follow.
+    std::vector<TextPicture> pictures;
+    uint64_t picturesSet = 0;
+    uint64_t picturesPlaced = 0;  // the count the field's clips were made for
 
     // Built from a definition in a movie of version `swfVersion`.
     static TextField fromDefinition(const swf::EditText& def, const swf::Font* font,
@@ -165,6 +190,8 @@ struct TextLayout {
     // Twips per character of the text, letter spacing included and tabs as far as they reach
     // (paragraph ends take none).
     std::vector<double> advances;
+    // Where each of the field's pictures is drawn, in field twips like the lines, in order.
+    std::vector<QRectF> pictureBoxes;
 };
 TextLayout layoutText(const TextField& field, const TextMeasure& measure);
 

@@ -17,6 +17,7 @@
 #include "platform/flash/runtime/text/text_field_drawing.h"
 #include "platform/flash/runtime/text/text_format_class.h"
 #include "platform/flash/runtime/text/text_html.h"
+#include "platform/flash/runtime/text/text_pictures.h"
 #include "platform/flash/runtime/text/text_snapshot_class.h"
 
 namespace pencora::runtime {
@@ -104,6 +105,7 @@ void setFieldText(Machine& m, DisplayObject& o, const QString& s, bool updateVar
         f.setText(s);
     }
     textFieldChanged(o);
+    syncTextPictures(hostOf(m), o);
     if (updateVariable && !f.variable.isEmpty()) {
         QString name;
         if (Object* holder = variableHolder(hostOf(m), o, name)) {
@@ -666,10 +668,15 @@ Value createTextField(Machine& m, const Value& self, std::vector<Value>& args) {
 }
 
 const avm1::NativeEntry kMethods[] = {
-    {"getTextFormat", getTextFormat},       {"setTextFormat", setTextFormat},
-    {"getNewTextFormat", getNewTextFormat}, {"setNewTextFormat", setNewTextFormat},
-    {"replaceText", replaceText},           {"replaceSel", replaceSel},
-    {"removeTextField", removeTextField},   {"getDepth", getDepth},
+    {"getTextFormat", getTextFormat},
+    {"setTextFormat", setTextFormat},
+    {"getNewTextFormat", getNewTextFormat},
+    {"setNewTextFormat", setNewTextFormat},
+    {"replaceText", replaceText},
+    {"replaceSel", replaceSel},
+    {"removeTextField", removeTextField},
+    {"getDepth", getDepth},
+    {"getImageReference", getImageReference},
 };
 
 }  // namespace
@@ -833,6 +840,8 @@ void syncTextVariables(ScriptHost& host) {
     // Fields whose scrolling changed hear of it once the walk is over: their handlers may
     // change the display list.
     std::vector<std::shared_ptr<DisplayObject>> scrolled;
+    // Fields whose pictures may have to follow, after the walk too: placing runs scripts.
+    std::vector<std::shared_ptr<DisplayObject>> pictured;
     std::vector<DisplayObject*> todo;
     for (int layer : host.player().layers()) {
         if (DisplayObject* r = host.player().root(layer)) {
@@ -850,6 +859,15 @@ void syncTextVariables(ScriptHost& host) {
             if (c->field && c->field->scrollsToCheck && scrollsMoved(*c)) {
                 scrolled.push_back(c);
             }
+            if (c->field && (!c->field->pictures.empty() ||
+                             c->field->picturesPlaced != c->field->picturesSet)) {
+                pictured.push_back(c);
+            }
+        }
+    }
+    for (const std::shared_ptr<DisplayObject>& o : pictured) {
+        if (host.player().onList(*o)) {
+            syncTextPictures(host, *o);
         }
     }
     for (const std::shared_ptr<DisplayObject>& o : scrolled) {

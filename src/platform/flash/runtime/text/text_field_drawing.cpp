@@ -1,4 +1,5 @@
 #include "platform/flash/runtime/text/text_field_drawing.h"
+#include "platform/flash/runtime/text/text_pictures.h"
 
 #include <QFont>
 #include <QFontDatabase>
@@ -715,6 +716,9 @@ void textFieldChanged(DisplayObject& o) {
         o.drawing = std::make_shared<TextFieldDrawing>(f, o, *composed);
     } else {
         o.drawing = std::make_shared<TextFieldDrawing>(f, o);
+    }
+    if (!f.pictures.empty() || o.childClip) {
+        arrangeTextPictures(o, layoutText(f, measureFor(o)));
     }
 }
 

@@ -357,10 +357,51 @@ void applyTextFormat(const Tag& t, TextFormat& f) {
     }
 }
 
+// Scripts and files may hold any markup: a field keeps this many pictures at most, each at
+// most this many pixels each way and this far clear of the text.
+constexpr size_t kMaxPictures = 256;
+constexpr int kMaxPictureSide = 8191;
+
+// <img src id width height align hspace vspace>: a picture from version 7 on, in fields of
+// more than one line; elsewhere the tag is dropped.
+void addPicture(TextField& field, const Tag& t) {
+    const QString* src = t.attribute(u"src");
+    if (field.version < 7 || !field.multiline || !src || src->isEmpty() ||
+        field.pictures.size() >= kMaxPictures) {
+        return;
+    }
+    auto pixels = [&](QStringView key) -> std::optional<int> {
+        const QString* a = t.attribute(key);
+        if (!a) {
+            return std::nullopt;
+        }
+        const int v = toInt(*a, -1);
+        return v < 0 ? std::nullopt : std::optional<int>(std::min(v, kMaxPictureSide));
+    };
+    TextPicture p;
+    p.src = *src;
+    if (const QString* id = t.attribute(u"id")) {
+        p.id = *id;
+    }
+    p.width = pixels(u"width");
+    p.height = pixels(u"height");
+    if (const QString* a = t.attribute(u"align")) {
+        p.alignRight = a->trimmed().compare(u"right", Qt::CaseInsensitive) == 0;
+    }
+    p.hspace = pixels(u"hspace").value_or(p.hspace);
+    p.vspace = pixels(u"vspace").value_or(p.vspace);
+    p.at = field.length();
+    field.pictures.push_back(std::move(p));
+}
+
 void applyTag(Builder& b, const Tag& t) {
     const QString& n = t.name;
     if (t.closing) {
         closeTag(b, n);
+        return;
+    }
+    if (n == u"img") {
+        addPicture(b.field, t);
         return;
     }
     if (n == u"br" || n == u"sbr") {
@@ -463,11 +504,66 @@ bool sameFont(const TextFormat& a, const TextFormat& b) {
            a.letterSpacing == b.letterSpacing && a.kerning == b.kerning;
 }
 
+// The same markup set again keeps its pictures (and their clips); any other replaces them.
+void keepPictures(TextField& field, const std::vector<TextPicture>& before) {
+    auto same = [](TextPicture a, const TextPicture& b) {
+        a.ownSize = b.ownSize;
+        return a == b;
+    };
+    if (before.size() == field.pictures.size() &&
+        std::equal(field.pictures.begin(), field.pictures.end(), before.begin(), same)) {
+        field.pictures = before;
+        return;
+    }
+    ++field.picturesSet;
+}
+
+// The <IMG> tags of the pictures whose tags stood from `from` to `to`, as htmlText writes
+// them back.
+QString pictureTags(const TextField& field, int from, int to) {
+    QString out;
+    for (const TextPicture& p : field.pictures) {
+        if (p.at < from || p.at > to) {
+            continue;
+        }
+        out += QStringLiteral("<IMG SRC=\"%1\"").arg(escape(p.src));
+        if (!p.id.isEmpty()) {
+            out += QStringLiteral(" ID=\"%1\"").arg(escape(p.id));
+        }
+        if (p.width) {
+            out += QStringLiteral(" WIDTH=\"%1\"").arg(*p.width);
+        }
+        if (p.height) {
+            out += QStringLiteral(" HEIGHT=\"%1\"").arg(*p.height);
+        }
+        out += QStringLiteral(" ALIGN=\"%1\" HSPACE=\"%2\" VSPACE=\"%3\">")
+                   .arg(p.alignRight ? QStringLiteral("right") : QStringLiteral("left"))
+                   .arg(p.hspace)
+                   .arg(p.vspace);
+    }
+    return out;
+}
+
+// The text [a, b) escaped, with the tags of the pictures that stood inside it.
+QString textWithPictures(const TextField& field, int a, int b) {
+    if (field.pictures.empty()) {
+        return escape(QStringView(field.text).mid(a, b - a));
+    }
+    QString out;
+    for (int i = a; i < b; ++i) {
+        out += pictureTags(field, i, i);
+        out += escape(QStringView(field.text).mid(i, 1));
+    }
+    return out;
+}
+
 }  // namespace
 
 void setHtml(TextField& field, const QString& html, const HtmlStyles* styles) {
     field.text.clear();
     field.spans.clear();
+    std::vector<TextPicture> before;
+    before.swap(field.pictures);
     field.lastHtml = html;
     field.lastHtmlMultiline = field.multiline;
     // Before version 8 the markup's paragraphs are left-aligned unless they say otherwise.
@@ -520,11 +616,12 @@ void setHtml(TextField& field, const QString& html, const HtmlStyles* styles) {
         field.applyFormat(a, end, para);
         pos = end;
     }
+    keepPictures(field, before);
 }
 
 QString toHtml(const TextField& field) {
     QString out;
-    if (field.text.isEmpty()) {
+    if (field.text.isEmpty() && field.pictures.empty()) {
         return out;
     }
     const QString& text = field.text;
@@ -540,7 +637,8 @@ QString toHtml(const TextField& field) {
             start = i + 1;
         }
     }
-    for (auto [a, b] : paragraphs) {
+    for (size_t n = 0; n < paragraphs.size(); ++n) {
+        const auto [a, b] = paragraphs[n];
         const TextFormat pf = (a < b || a < text.size()) && !field.spans.empty()
                                   ? field.formatOf(a, a + 1)
                                   : field.newFormat;
@@ -606,7 +704,7 @@ QString toHtml(const TextField& field) {
                 out += QStringLiteral("<FONT") + fontAttributes(f, &fonts.back()) + u'>';
                 fonts.push_back(f);
             }
-            QString inner = escape(QStringView(text).mid(sa, std::min(sb, b) - sa));
+            QString inner = textWithPictures(field, sa, std::min(sb, b));
             if (f.underline.value_or(false)) {
                 inner = QStringLiteral("<U>") + inner + QStringLiteral("</U>");
             }
@@ -623,6 +721,9 @@ QString toHtml(const TextField& field) {
             }
             out += inner;
         }
+        // Pictures whose tags closed the paragraph (the last one: also those after its break).
+        out +=
+            pictureTags(field, b, n + 1 < paragraphs.size() ? b : std::numeric_limits<int>::max());
         for (size_t k = 0; k < fonts.size(); ++k) {
             out += QStringLiteral("</FONT>");
         }

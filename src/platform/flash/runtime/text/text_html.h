@@ -1,6 +1,7 @@
 // The HTML subset of text fields: <p align> <br> <b> <i> <u> <font face size color
-// letterSpacing kerning> <a href target> <li> <textformat ...> <span>, read into text with
-// format runs, and written back in the upper-case form scripts read from htmlText.
+// letterSpacing kerning> <a href target> <li> <textformat ...> <span> <img ...>, read into text
+// with format runs and pictures, and written back in the upper-case form scripts read from
+// htmlText.
 #pragma once
 
 #include <QString>
