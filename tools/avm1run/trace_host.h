@@ -32,6 +32,7 @@ class TraceHost : public avm1::Host {
     QString targetPath(avm1::Object* clip, bool slashForm) override;
     avm1::Object* root(avm1::Object*) override { return root_; }
     avm1::Object* level(int n) override { return n == 0 ? root_ : nullptr; }
+    void addRoots(std::vector<avm1::Object*>& roots) override { roots.push_back(root_); }
     avm1::Value getClipProperty(avm1::Object* clip, avm1::ClipProperty p) override;
     void setClipProperty(avm1::Object*, avm1::ClipProperty, const avm1::Value&) override {}
     void play(avm1::Object* clip) override;

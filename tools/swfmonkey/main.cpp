@@ -2,7 +2,7 @@
 // hangs and runaway memory.
 //
 //   swfmonkey MOVIE [--seed N] [--frames N] [--no-draw] [--hang-seconds S] [--slow-ms MS]
-//                   [--max-mb MB] [--commands PER_MILLE]
+//                   [--max-mb MB] [--commands PER_MILLE] [--reload-every FRAMES]
 #include <QGuiApplication>
 
 #include <csignal>
@@ -30,7 +30,8 @@ constexpr int kProblem = 4;
 int usage() {
     std::fprintf(stderr,
                  "usage: swfmonkey MOVIE [--seed N] [--frames N] [--no-draw] [--hang-seconds S]\n"
-                 "                       [--slow-ms MS] [--max-mb MB] [--commands PER_MILLE]\n");
+                 "                       [--slow-ms MS] [--max-mb MB] [--commands PER_MILLE]\n"
+                 "                       [--reload-every FRAMES]\n");
     return kUsage;
 }
 
@@ -94,6 +95,8 @@ bool readOptions(const std::vector<std::string>& args, Options* o) {
             o->run.slowFrameMs = v;
         } else if (name == "--max-mb" && v >= 1) {
             o->run.maxResidentMb = v;
+        } else if (name == "--reload-every" && v <= 1e7) {
+            o->run.reloadEvery = int(v);
         } else {
             return false;
         }
@@ -131,6 +134,10 @@ int main(int argc, char** argv) {
         r.events, r.commands, r.wallSeconds, r.slowestFrame, r.slowestFrameMs, r.residentAtStartMb,
         r.residentAtHalfMb, r.residentAtEndMb, r.peakResidentMb,
         static_cast<unsigned long long>(r.digest));
+    if (r.reloads > 0) {
+        std::printf("%d reloads, resident after the first %.0f MiB, after the last %.0f MiB\n",
+                    r.reloads, r.residentAtReloadsMb.front(), r.residentAtReloadsMb.back());
+    }
     for (const auto& problem : r.problems) {
         std::printf("PROBLEM %s\n", problem.c_str());
     }

@@ -95,6 +95,17 @@ struct Clock {
     }
 };
 
+// Loads the movie again into layer 0 when the options ask for it at this frame.
+void reloadIfDue(swfplay::MovieHost& host, const std::filesystem::path& movie, int frame,
+                 const RunOptions& options, RunReport& report) {
+    if (options.reloadEvery > 0 && frame > 0 && frame % options.reloadEvery == 0) {
+        host.control()->LoadMovie(
+            0, swfplay::servedAddress(std::filesystem::path(movie.filename().u16string())));
+        ++report.reloads;
+        report.residentAtReloadsMb.push_back(residentMb());
+    }
+}
+
 // Plays one frame with the monkey's doing after it; false when the run must end.
 bool playFrame(swfplay::MovieHost& host, Monkey& monkey, View& view, const RunOptions& options,
                RunReport& report) {
@@ -179,6 +190,7 @@ RunReport runMonkey(const std::filesystem::path& movie, const RunOptions& option
         const Clock clock;
         bool goOn = true;
         try {
+            reloadIfDue(host, movie, frame, options, report);
             goOn = playFrame(host, monkey, view, options, report);
         } catch (const std::exception& e) {
             report.problems.push_back(std::string("exception out of the control: ") + e.what());

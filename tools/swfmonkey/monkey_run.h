@@ -20,6 +20,9 @@ struct RunOptions {
     double slowFrameMs = 5000;
     // What the process may hold (resident, MiB) before the run counts as runaway growth.
     double maxResidentMb = 3072;
+    // Every this many frames the movie is loaded again into layer 0 through the control, as
+    // a lesson player replaces its movie (0: never), to show what each load leaves behind.
+    int reloadEvery = 0;
     // Called as each frame starts (0-based), where a watchdog is wound again.
     std::function<void(int frame)> onFrameStart;
 };
@@ -36,6 +39,8 @@ struct RunReport {
     double residentAtEndMb = 0;
     int events = 0;
     int commands = 0;
+    int reloads = 0;
+    std::vector<double> residentAtReloadsMb;  // just before each reload
     // Everything the movie traced and sent, folded; the same seed gives the same digest.
     std::uint64_t digest = 0xCBF29CE484222325ull;
     // What went wrong, one line each; empty for a clean run.

@@ -15,6 +15,15 @@ class Marker : public Tracer {
     std::vector<Object*> pending;
 };
 
+// An explicit work list, so long prototype or list chains cannot overflow the C++ stack.
+void drain(Marker& marker) {
+    while (!marker.pending.empty()) {
+        Object* o = marker.pending.back();
+        marker.pending.pop_back();
+        o->traceRefs(marker);
+    }
+}
+
 }  // namespace
 
 Heap::~Heap() {
@@ -23,14 +32,18 @@ Heap::~Heap() {
     }
 }
 
-void Heap::collect(const std::function<void(Tracer&)>& markRoots) {
+void Heap::collect(const std::function<void(Tracer&)>& markRoots, const WeakTables& weak) {
     Marker marker;
     markRoots(marker);
-    // An explicit work list, so long prototype or list chains cannot overflow the C++ stack.
-    while (!marker.pending.empty()) {
-        Object* o = marker.pending.back();
-        marker.pending.pop_back();
-        o->traceRefs(marker);
+    drain(marker);
+    if (weak.markLive) {
+        // What a live key's entry holds may make another key live in turn.
+        for (weak.markLive(marker); !marker.pending.empty(); weak.markLive(marker)) {
+            drain(marker);
+        }
+    }
+    if (weak.dropDead) {
+        weak.dropDead();
     }
     size_t kept = 0;
     size_t bytes = 0;

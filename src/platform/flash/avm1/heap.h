@@ -11,6 +11,14 @@
 
 namespace pencora::avm1 {
 
+// Tables that hold objects weakly: an entry lives as long as its key does. After everything
+// reachable is marked, `markLive` marks what the entries of marked keys hold (it is called
+// again while that marks more); `dropDead` then forgets the entries whose keys go.
+struct WeakTables {
+    std::function<void(Tracer&)> markLive;
+    std::function<void()> dropDead;
+};
+
 class Heap {
   public:
     Heap() = default;
@@ -39,7 +47,9 @@ class Heap {
     size_t bytes() const { return bytes_; }
     size_t objectCount() const { return objects_.size(); }
     // Marks from the roots, frees the rest, recounts the bytes in use.
-    void collect(const std::function<void(Tracer&)>& markRoots);
+    void collect(const std::function<void(Tracer&)>& markRoots, const WeakTables& weak = {});
+    // Whether the collection under way has found `o` reachable (for WeakTables).
+    static bool reached(const Object* o) { return o && o->marked; }
 
   private:
     std::vector<Object*> objects_;

@@ -16,8 +16,10 @@
 //    the clock. Every method has a harmless default so a test host overrides only what it needs.
 //
 // All calls happen on the user-interface thread. Object pointers handed to the host stay valid
-// until the next Machine::collectGarbage(); the runtime reports the clips it holds as roots
-// there.
+// until the next collection, which the machine also starts by itself after a run that made
+// much garbage; every collection asks the host for what it holds (addRoots): the script
+// objects of its display objects, playing sounds, listeners of loads ... A clip's script
+// object outlives its display object only while scripts still reach it.
 #pragma once
 
 #include <QByteArray>
@@ -25,6 +27,7 @@
 
 #include <chrono>
 #include <functional>
+#include <vector>
 
 #include "platform/flash/avm1/value.h"
 
@@ -239,6 +242,10 @@ class Host {
     }
     // The movie closes the connection: no event follows.
     virtual void closeSocket(int id) { (void)id; }
+
+    // Adds the objects the host keeps (for its display objects, sounds, loads, ...) to `roots`:
+    // each collection keeps them and what they reach. Nothing must run here.
+    virtual void addRoots(std::vector<Object*>& roots) { (void)roots; }
 
     // The machine has just made a second set of built-in classes (movies up to SWF 6 and
     // movies from SWF 7 on each see their own, machine.h): install the runtime's classes there

@@ -201,17 +201,14 @@ RunResult Machine::runBlock(std::shared_ptr<const swf::ActionBlock> block, Objec
     auto& cache = impl_->prepared;
     std::shared_ptr<const PreparedBlock> prepared;
     auto it = cache.find(block.get());
-    if (it != cache.end() && it->second.block.lock() == block &&
-        it->second.prepared->swfVersion == swfVersion) {
-        prepared = it->second.prepared;
+    if (it != cache.end() && it->second->swfVersion == swfVersion) {
+        prepared = it->second;
     } else {
         if (cache.size() > 4096) {
-            for (auto c = cache.begin(); c != cache.end();) {
-                c = c->second.block.expired() ? cache.erase(c) : std::next(c);
-            }
+            dropUnusedPreparedBlocks(*impl_);  // a host that never collects
         }
         prepared = prepareBlock(block, swfVersion);
-        cache[block.get()] = {block, prepared};
+        cache[block.get()] = prepared;
     }
     return guarded(swfVersion, [&]() -> Value {
         Activation act = Activation::forTimeline(*this, prepared, clip);
@@ -267,12 +264,10 @@ void Machine::tick(uint64_t work) {
 }
 
 ClipObject* Machine::makeClip(Object* proto, ClipBinding* binding) {
-    ClipObject* c = heap_.make<ClipObject>(proto               ? proto
-                                           : protos_.movieClip ? protos_.movieClip
-                                                               : protos_.object,
-                                           binding);
-    impl_->pinned.insert(c);
-    return c;
+    return heap_.make<ClipObject>(proto               ? proto
+                                  : protos_.movieClip ? protos_.movieClip
+                                                      : protos_.object,
+                                  binding);
 }
 
 FunctionObject* Machine::defineClass(const QString& name, NativeFn constructor, Object* prototype) {

@@ -101,8 +101,11 @@ class Machine {
                         int swfVersion);
     // Fires the setInterval/setTimeout timers that are due at host().milliseconds().
     void runTimers();
-    // Frees unreachable objects. Only between runs; `roots` are what the runtime keeps.
-    void collectGarbage(const std::vector<Object*>& roots);
+    // Frees unreachable objects. Only between runs; what the host holds (Host::addRoots) and
+    // `roots` are kept.
+    void collectGarbage(const std::vector<Object*>& roots = {});
+    // A display object's script object. It is no root of its own: the host keeps it among its
+    // roots while the display object lives.
     ClipObject* makeClip(Object* proto, ClipBinding* binding);
     // Installs a class the runtime implements: _global[name] = constructor with `prototype`.
     FunctionObject* defineClass(const QString& name, NativeFn constructor, Object* prototype);

@@ -159,11 +159,11 @@ bool implementsProto(Machine& m, Object* p, Object* proto, int depth) {
     if (depth > 32) {
         return false;
     }
-    auto it = m.impl().interfaces.constFind(p);
-    if (it == m.impl().interfaces.constEnd()) {
+    const auto it = m.impl().interfaces.find(p);
+    if (it == m.impl().interfaces.end()) {
         return false;
     }
-    for (Object* ip : *it) {
+    for (Object* ip : it->second) {
         if (ip == proto || implementsProto(m, ip, proto, depth + 1)) {
             return true;
         }

@@ -31,39 +31,63 @@ void markBuiltins(Tracer& t, Object* global, const Prototypes& p, Object* object
     }
 }
 
+// The interfaces a class implements live as long as its prototype does: the table holds its
+// keys weakly, and an entry of a prototype no longer reached is forgotten with it.
+WeakTables interfaceTable(Machine::Impl& st) {
+    WeakTables w;
+    w.markLive = [&st](Tracer& t) {
+        for (const auto& [proto, list] : st.interfaces) {
+            if (Heap::reached(proto)) {
+                for (Object* o : list) {
+                    t.mark(o);
+                }
+            }
+        }
+    };
+    w.dropDead = [&st] {
+        std::erase_if(st.interfaces, [](const auto& entry) { return !Heap::reached(entry.first); });
+    };
+    return w;
+}
+
 }  // namespace
 
 void Machine::collectGarbage(const std::vector<Object*>& roots) {
     if (impl_->runDepth > 0) {
         return;  // objects on the C++ stack of a run are not visible to the marker
     }
-    heap_.collect([&](Tracer& t) {
-        const ParkedBuiltins& parked = impl_->parked;
-        markBuiltins(t, global_, protos_, impl_->objectToString, impl_->nativeTables,
-                     impl_->setNativeAccessor);
-        markBuiltins(t, parked.global, parked.protos, parked.objectToString, parked.nativeTables,
-                     parked.setNativeAccessor);
-        for (Object* o : roots) {
-            t.mark(o);
-        }
-        for (Object* o : impl_->pinned) {
-            t.mark(o);
-        }
-        for (auto& [id, timer] : impl_->timers) {
-            t.mark(timer.function);
-            t.mark(timer.thisValue);
-            for (const Value& v : timer.args) {
-                t.mark(v);
-            }
-        }
-        for (auto it = impl_->interfaces.begin(); it != impl_->interfaces.end(); ++it) {
-            t.mark(it.key());
-            for (Object* o : it.value()) {
+    std::vector<Object*> held = roots;
+    host_.addRoots(held);
+    heap_.collect(
+        [&](Tracer& t) {
+            const ParkedBuiltins& parked = impl_->parked;
+            markBuiltins(t, global_, protos_, impl_->objectToString, impl_->nativeTables,
+                         impl_->setNativeAccessor);
+            markBuiltins(t, parked.global, parked.protos, parked.objectToString,
+                         parked.nativeTables, parked.setNativeAccessor);
+            for (Object* o : held) {
                 t.mark(o);
             }
-        }
-    });
+            for (Object* o : impl_->pinned) {
+                t.mark(o);
+            }
+            for (auto& [id, timer] : impl_->timers) {
+                t.mark(timer.function);
+                t.mark(timer.thisValue);
+                for (const Value& v : timer.args) {
+                    t.mark(v);
+                }
+            }
+        },
+        interfaceTable(*impl_));
+    dropUnusedPreparedBlocks(*impl_);
     impl_->liveBytesAfterGc = heap_.bytes();
+}
+
+void dropUnusedPreparedBlocks(Machine::Impl& st) {
+    std::erase_if(st.prepared, [](const auto& entry) {
+        return entry.second->block.use_count() <= 1;  // the prepared block alone holds it
+    });
 }
 
 void Machine::pin(Object* o) {

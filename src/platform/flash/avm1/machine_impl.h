@@ -53,14 +53,11 @@ struct Machine::Impl {
     std::unordered_set<Object*> pinned;
     std::map<int, Timer> timers;
     int nextTimerId = 1;
-    // ImplementsOp: interfaces by class prototype.
-    QHash<Object*, std::vector<Object*>> interfaces;
-    // Blocks prepared for a version, reused while the block lives.
-    struct CacheEntry {
-        std::weak_ptr<const swf::ActionBlock> block;
-        std::shared_ptr<const PreparedBlock> prepared;
-    };
-    std::unordered_map<const swf::ActionBlock*, CacheEntry> prepared;
+    // ImplementsOp: interfaces by class prototype, held as long as the prototype lives.
+    std::unordered_map<Object*, std::vector<Object*>> interfaces;
+    // Blocks prepared for a version, reused while the block's movie holds the block (each
+    // keeps its block alive, so an address here is never another block's).
+    std::unordered_map<const swf::ActionBlock*, std::shared_ptr<const PreparedBlock>> prepared;
     size_t liveBytesAfterGc = 0;
     Object* objectToString = nullptr;  // Object.prototype.toString, to print functions
     // ASnative's numbered built-ins: table -> index -> function, as installed.
@@ -78,6 +75,10 @@ struct Machine::Impl {
     bool randomSeeded = false;
     ParkedBuiltins parked;
 };
+
+// Forgets the prepared blocks of blocks nothing else holds any more (their movie has gone);
+// functions defined in them keep what they run.
+void dropUnusedPreparedBlocks(Machine::Impl& st);
 
 // A number drawn uniformly from [0, 1), and a whole number from 0 to n - 1 (0 when n is 0).
 double randomFraction(Machine& m);

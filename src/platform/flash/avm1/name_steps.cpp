@@ -219,7 +219,7 @@ Flow stepImplementsOp(Machine& m, Activation& act, Step&) {
     }
     if (Object* proto = storedPrototype(m, ctor);
         proto && n > 0 && !m.impl().interfaces.contains(proto)) {
-        m.impl().interfaces.insert(proto, list);
+        m.impl().interfaces.emplace(proto, std::move(list));
     }
     return Flow::Next;
 }

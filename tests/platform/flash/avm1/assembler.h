@@ -182,6 +182,18 @@ class Assembler {
         bytes.insert(bytes.end(), other.bytes.begin(), other.bytes.end());
         return *this;
     }
+    // for (counter = 0; counter < times; ++counter) { body }
+    Assembler& repeat(const std::string& counter, int times, const Assembler& body) {
+        setVar(counter, integer(0));
+        Assembler test;
+        test.getVar(counter).push({integer(times)}).op(Code::Less2).op(Code::Not);
+        Assembler step = body;
+        step.push({str(counter)}).getVar(counter).op(Code::Increment).op(Code::SetVariable);
+        const int stepSize = int(step.bytes.size()) + 5;  // and the jump back
+        append(test).branch(Code::If, int16_t(stepSize));
+        append(step);
+        return branch(Code::Jump, int16_t(-(int(test.bytes.size()) + 5 + stepSize)));
+    }
     // Shorthands.
     Assembler& trace() { return op(Code::Trace); }
     Assembler& getVar(const std::string& name) { return push({str(name)}).op(Code::GetVariable); }

@@ -18,6 +18,7 @@ class TestHost : public Host {
     void trace(const QString& line) override { lines << line; }
     Object* root(Object*) override { return rootClip; }
     Object* level(int n) override { return n == 0 ? rootClip : nullptr; }
+    void addRoots(std::vector<Object*>& roots) override { roots.push_back(rootClip); }
     void getUrl(const UrlRequest& r) override { urls << r.url + QStringLiteral("|") + r.target; }
 
     double clock = 0;

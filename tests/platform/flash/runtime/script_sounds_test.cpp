@@ -1,6 +1,7 @@
 // Sound objects as scripts drive them: loops that repeat from the start offset, position and
 // duration in milliseconds, onSoundComplete once after the last loop and never after a stop,
 // looked up as the starting movie spells names, and what unknown names and repeated starts do.
+// A playing sound keeps its object alive when no script reaches it any more.
 #include "scripted_player.h"
 
 namespace pencora::runtime {
@@ -185,6 +186,30 @@ TEST_F(SoundObjects, UnknownNamesKeepTheSoundAndEachStartPlaysAnother) {
         mix(kTenth - 16);
         EXPECT_EQ(mix(16), 0) << "a negative loop count plays once";
         EXPECT_EQ(player.sounds().voiceCount(), 0u);
+    }
+}
+
+TEST_F(SoundObjects, APlayingSoundThatNoScriptReachesCompletesAfterACollection) {
+    for (int version : {6, 8}) {
+        SCOPED_TRACE(version);
+        // (function () { var s = new Sound(); s.attachSound("tick"); s.onSoundComplete = ...;
+        // s.start(); })();
+        Assembler start;
+        start.push({str("s"), integer(0), str("Sound")}).op(Code::NewObject).op(Code::DefineLocal);
+        call(start, "s", "attachSound", {str("tick")}).op(Code::Pop);
+        traceOn(start, "s", "onSoundComplete", "done ");
+        call(start, "s", "start", {}).op(Code::Pop);
+        Assembler a;
+        a.function("", {}, start).push({integer(0)}).op(Code::StackSwap);
+        a.push({str("")}).op(Code::CallMethod).op(Code::Pop);
+        play(version, {a});
+        // A collection told of nothing (as the one a long run brings at its end) still keeps
+        // what the player holds.
+        auto& host = static_cast<ScriptHost&>(player.actionRunner());
+        host.machine().collectGarbage();
+        mix(kTenth + 10);
+        player.runFrame();
+        EXPECT_EQ(newTraces(), std::vector<std::string>{"done true"});
     }
 }
 

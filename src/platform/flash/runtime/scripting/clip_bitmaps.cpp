@@ -63,14 +63,12 @@ void installClipBitmaps(Machine& m, avm1::Object* proto) {
 
 void ScriptHost::attachBitmap(DisplayObject& object, avm1::Object* bitmap, bool smoothing) {
     attachedBitmaps_.push_back({player_.sharedOf(object), bitmap, smoothing, QImage()});
-    std::vector<avm1::Object*> roots;
-    refreshAttachedBitmaps(roots);
+    refreshAttachedBitmaps();
 }
 
-void ScriptHost::refreshAttachedBitmaps(std::vector<avm1::Object*>& roots) {
+void ScriptHost::refreshAttachedBitmaps() {
     std::erase_if(attachedBitmaps_, [](const AttachedBitmap& a) { return a.object.expired(); });
     for (AttachedBitmap& a : attachedBitmaps_) {
-        roots.push_back(a.bitmap);
         auto* data = static_cast<avm1::BitmapDataObject*>(a.bitmap);
         QImage now = pixelsOf(*data);
         if (now == a.shown && !a.shown.isNull()) {

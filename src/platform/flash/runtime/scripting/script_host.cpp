@@ -586,18 +586,31 @@ void ScriptHost::afterTick(Player&) {
     loader_.afterTick();
     notifySoundsFinished(*this);
     syncTextVariables(*this);
+    refreshAttachedBitmaps();
+    machine_->collectGarbage();
+}
+
+void ScriptHost::addRoots(std::vector<avm1::Object*>& roots) {
     // Every display object alive keeps its script object, on a list or not (a removed clip
-    // still running its last script, one a button holds for its next state).
-    std::vector<avm1::Object*> roots;
+    // still running its last script, one a button holds for its next state); once the display
+    // object has gone, its script object lives only while scripts reach it.
     for (avm1::ClipBinding* b : bindings_) {
         if (auto* d = static_cast<DisplayBinding*>(b); d->script) {
             roots.push_back(d->script);
         }
     }
     loader_.addRoots(roots);
-    refreshAttachedBitmaps(roots);
+    netStreams_->addRoots(roots);
+    for (const AttachedBitmap& a : attachedBitmaps_) {
+        if (!a.object.expired()) {
+            roots.push_back(a.bitmap);
+        }
+    }
     roots.insert(roots.end(), soundPins_.begin(), soundPins_.end());
-    machine_->collectGarbage(roots);
+    roots.push_back(pendingInit_.init);
+    for (const PendingConstruct& p : pendingConstructs_) {
+        roots.push_back(p.ctor);
+    }
 }
 
 bool ScriptHost::handlesUnload(DisplayObject& clip) {

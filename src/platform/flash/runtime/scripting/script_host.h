@@ -122,6 +122,9 @@ class ScriptHost : public ActionRunner, public avm1::Host {
         return player_.events().flashCall(request);
     }
     void installClassesAgain(avm1::Object* firstGlobal) override;
+    // The script objects of the display objects alive, on a list or not, and what sounds,
+    // loads, streams, attached bitmaps and clips being constructed hold.
+    void addRoots(std::vector<avm1::Object*>& roots) override;
 
     MovieLoader& loader() { return loader_; }
     // Sound objects kept alive while their sound plays or loads.
@@ -131,8 +134,8 @@ class ScriptHost : public ActionRunner, public avm1::Host {
     NetStreams& netStreams() { return *netStreams_; }
     // attachBitmap: `bitmap` (a BitmapData) shown by `object`, which follows its pixels.
     void attachBitmap(DisplayObject& object, avm1::Object* bitmap, bool smoothing);
-    // Brings the attached bitmaps up to date with their BitmapData and keeps those data alive.
-    void refreshAttachedBitmaps(std::vector<avm1::Object*>& roots);
+    // Brings the attached bitmaps up to date with their BitmapData.
+    void refreshAttachedBitmaps();
     // Before a clip shows another movie: its variables and class go, as a new clip's would.
     void resetClipScript(DisplayObject& clip);
     // unloadMovie on a clip: its onUnload handlers run before its content goes.

@@ -67,6 +67,14 @@ void NetStreams::attach(const std::shared_ptr<DisplayObject>& screen, NetStreamO
     screen->drawing = screenDrawing(*screen, stream->playback.picture());
 }
 
+void NetStreams::addRoots(std::vector<avm1::Object*>& roots) const {
+    for (const Screen& screen : screens_) {
+        if (!screen.object.expired()) {
+            roots.push_back(screen.stream);
+        }
+    }
+}
+
 void NetStreams::advance(double milliseconds) {
     std::vector<Status> due;
     due.swap(pending_);

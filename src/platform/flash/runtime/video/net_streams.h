@@ -37,6 +37,8 @@ class NetStreams {
     void deactivate(NetStreamObject* stream);
     // `screen` shows the pictures of `stream` (null: nothing) from now on.
     void attach(const std::shared_ptr<DisplayObject>& screen, NetStreamObject* stream);
+    // The streams shown by screens that are still alive: a screen keeps its stream.
+    void addRoots(std::vector<avm1::Object*>& roots) const;
 
   private:
     struct Status {
