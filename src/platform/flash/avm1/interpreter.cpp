@@ -212,14 +212,6 @@ std::vector<Value> popArgs(Machine& m, Activation& act) {
     return args;
 }
 
-const QString& nameOf(Machine& m, const Value& v, QString& converted) {
-    if (v.isString()) {
-        return v.string();
-    }
-    converted = m.toString(v);
-    return converted;
-}
-
 Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, uint32_t& pc,
                     Value& returnValue) {
     const auto& actions = act.code->block->actions;
