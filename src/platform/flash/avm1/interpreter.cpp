@@ -136,16 +136,22 @@ constexpr std::array<StepFn, 256> makeStepTable() {
 
 constexpr std::array<StepFn, 256> kSteps = makeStepTable();
 
+// The action budget, then the wall-clock deadline (scheduleLimitCheck).
+[[gnu::noinline]] void checkLimits(Machine& m, Machine::Impl& st) {
+    if (st.actionBudget && st.actions > st.actionBudget) {
+        throw LimitExceeded{LimitExceeded::Kind::Actions};
+    }
+    m.tick(0);
+    scheduleLimitCheck(st);
+}
+
 // Limits: an action budget (fuzzing) and the wall-clock deadline, looked at every few thousand
 // actions so the clock costs nothing in tight loops.
 // `pending` values are due on the stack before the action (a step running two records at once).
 [[gnu::always_inline]] inline void countAction(Machine& m, Machine::Impl& st, const Activation& act,
                                                size_t pending = 0) {
-    if ((++st.actions & 0xFFF) == 0) {
-        m.tick(0);
-    }
-    if (st.actionBudget && st.actions > st.actionBudget) {
-        throw LimitExceeded{LimitExceeded::Kind::Actions};
+    if (++st.actions >= st.nextLimitCheck) {
+        checkLimits(m, st);
     }
     if (act.stack.size() + pending > kMaxStack) {
         throw LimitExceeded{LimitExceeded::Kind::Memory};
@@ -212,14 +218,6 @@ std::vector<Value> popArgs(Machine& m, Activation& act) {
     return args;
 }
 
-const QString& nameOf(Machine& m, const Value& v, QString& converted) {
-    if (v.isString()) {
-        return v.string();
-    }
-    converted = m.toString(v);
-    return converted;
-}
-
 Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, uint32_t& pc,
                     Value& returnValue) {
     const auto& actions = act.code->block->actions;
@@ -231,29 +229,34 @@ Completion runRange(Machine& m, Activation& act, uint32_t begin, uint32_t end, u
     // them (a range of the block ends before them, or at the list's end).
     const uint32_t outsideBegin = act.code->block->outsideBegin;
     const uint32_t outside = begin < outsideBegin ? outsideBegin : UINT32_MAX;
-    pc = begin;
-    while (pc < end || (pc >= outside && pc < count)) {
-        if (pc < begin) {
+    // The position is kept here and handed out only when the range ends.
+    uint32_t at = begin;
+    while (at < end || (at >= outside && at < count)) {
+        if (at < begin) {
+            pc = at;
             return Completion::JumpOut;
         }
         countAction(m, st, act);
-        const swf::Action& a = actions[pc];
-        const PreparedAction& p = prepared[pc];
-        Step s{a, p, pc, a.next, returnValue};
+        const swf::Action& a = actions[at];
+        const PreparedAction& p = prepared[at];
+        Step s{a, p, at, a.next, returnValue};
         Flow flow;
         if (p.joined == PreparedAction::Joined::None ||
             !runJoined(m, st, act, s, begin, end, flow)) {
             flow = kSteps[uint8_t(a.code)](m, act, s);
         }
         if (flow == Flow::Return) {
+            pc = at;
             return Completion::Return;
         }
-        pc = s.next;
+        at = s.next;
         if (flow == Flow::JumpOut) {
+            pc = at;
             return Completion::JumpOut;
         }
     }
-    if (pc > end || pc < begin) {
+    pc = at;
+    if (at > end || at < begin) {
         return Completion::JumpOut;
     }
     return Completion::Normal;

@@ -129,6 +129,7 @@ RunResult Machine::guarded(int swfVersion, const std::function<Value()>& body) {
         st.regionDepth = 0;
         st.actions = 0;
         st.actionBudget = limits_.maxActions;
+        scheduleLimitCheck(st);
         st.deadline = std::chrono::steady_clock::now() +
                       std::chrono::microseconds(int64_t(limits_.seconds * 1e6));
         heap_.setCap(limits_.maxHeapBytes);

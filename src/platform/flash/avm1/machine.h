@@ -128,11 +128,14 @@ class Machine {
     Value getWithoutResolve(Object* o, const QString& name);
     Value getMember(const Value& target, const QString& name);
     void set(Object* o, const QString& name, const Value& v);
+    void set(Object* o, HashedName name, const Value& v);
     void setMember(const Value& target, const QString& name, const Value& v);
     // Own or inherited, without __resolve and getters.
     bool hasProperty(Object* o, const QString& name);
+    bool hasProperty(Object* o, HashedName name);
     // hasProperty and get in one walk of the chain: false when absent (no __resolve).
     bool getIfPresent(Object* o, const QString& name, Value& out);
+    bool getIfPresent(Object* o, HashedName name, Value& out);
     Value call(const Value& fn, const Value& thisValue, std::vector<Value>& args);
     Value callMethodValue(const Value& target, const QString& name, std::vector<Value>& args);
     Value construct(const Value& ctor, std::vector<Value>& args);
@@ -179,7 +182,7 @@ class Machine {
     Value primitiveMember(Object* proto, const QString& name);
     Value lookupMember(Object* o, const QString& name, bool resolve);
     // The first object up the chain that holds `name` answers it (a getter is called).
-    bool findInChain(Object* o, const QString& name, Value& out);
+    bool findInChain(Object* o, HashedName name, Value& out);
     Object* makeInstanceFor(Object* proto);
     RunResult guarded(int swfVersion, const std::function<Value()>& body);
     void installBuiltins();

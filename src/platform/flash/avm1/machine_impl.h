@@ -4,6 +4,7 @@
 
 #include <QHash>
 
+#include <algorithm>
 #include <chrono>
 #include <map>
 #include <random>
@@ -49,6 +50,8 @@ struct Machine::Impl {
     std::chrono::steady_clock::time_point deadline;
     uint64_t actions = 0;
     uint64_t actionBudget = 0;
+    // The count of actions at which the interpreter next looks at the limits (interpreter.cpp).
+    uint64_t nextLimitCheck = 0;
 
     std::unordered_set<Object*> pinned;
     std::map<int, Timer> timers;
@@ -79,6 +82,13 @@ struct Machine::Impl {
 // Forgets the prepared blocks of blocks nothing else holds any more (their movie has gone);
 // functions defined in them keep what they run.
 void dropUnusedPreparedBlocks(Machine::Impl& st);
+
+// Sets when the interpreter next looks at the limits: at the next multiple of 4096 actions, for
+// the clock, or past the action budget when that comes first.
+inline void scheduleLimitCheck(Machine::Impl& st) {
+    const uint64_t clock = (st.actions | 0xFFF) + 1;
+    st.nextLimitCheck = st.actionBudget ? std::min(clock, st.actionBudget + 1) : clock;
+}
 
 // A number drawn uniformly from [0, 1), and a whole number from 0 to n - 1 (0 when n is 0).
 double randomFraction(Machine& m);

@@ -34,7 +34,7 @@ Value Machine::lookupMember(Object* o, const QString& name, bool resolve) {
         return o->protoProperty();
     }
     Value out;
-    if (findInChain(o, name, out)) {
+    if (findInChain(o, HashedName(name), out)) {
         return out;
     }
     if (resolve && name != QLatin1String("__resolve")) {
@@ -177,8 +177,7 @@ Value runWatcher(Machine& m, Object* o, const QString& name, bool isProto, const
 
 }  // namespace
 
-bool Machine::findInChain(Object* o, const QString& name, Value& out) {
-    const uint32_t hash = hashName(name);
+bool Machine::findInChain(Object* o, HashedName name, Value& out) {
     int guard = 0;
     for (Object* p = o; p; p = p->proto(), ++guard) {
         if (guard == kMaxPrototypeChain) {
@@ -188,7 +187,7 @@ bool Machine::findInChain(Object* o, const QString& name, Value& out) {
         }
         // A getter added with addProperty wins over what the object computes itself
         // (an array's length, add_property test).
-        Property* prop = p->find(name, hash, version_);
+        Property* prop = p->find(name.text, name.hash, version_);
         if (prop && prop->getter) {
             AccessorCall counted(*impl_, *prop);
             if (!counted.allowed()) {
@@ -199,7 +198,7 @@ bool Machine::findInChain(Object* o, const QString& name, Value& out) {
             out = call(Value(prop->getter), Value(o), none);
             return true;
         }
-        if (p->getOwnVirtual(*this, name, out)) {
+        if (p->getOwnVirtual(*this, name.text, out)) {
             return true;
         }
         if (prop) {
@@ -211,25 +210,32 @@ bool Machine::findInChain(Object* o, const QString& name, Value& out) {
 }
 
 bool Machine::getIfPresent(Object* o, const QString& name, Value& out) {
-    if (Object::isProtoName(name, version_)) {
+    return getIfPresent(o, HashedName(name), out);
+}
+
+bool Machine::getIfPresent(Object* o, HashedName name, Value& out) {
+    if (Object::isProtoName(name.text, version_)) {
         if (!hasProperty(o, name)) {
             return false;
         }
-        out = get(o, name);
+        out = get(o, name.text);
         return true;
     }
     return findInChain(o, name, out);
 }
 
 bool Machine::hasProperty(Object* o, const QString& name) {
-    const uint32_t hash = hashName(name);
+    return hasProperty(o, HashedName(name));
+}
+
+bool Machine::hasProperty(Object* o, HashedName name) {
     int guard = 0;
     for (Object* p = o; p; p = p->proto(), ++guard) {
         if (guard == kMaxPrototypeChain) {
             throw LimitExceeded{LimitExceeded::Kind::Depth};
         }
         Value out;
-        if (p->find(name, hash, version_) || p->getOwnVirtual(*this, name, out)) {
+        if (p->find(name.text, name.hash, version_) || p->getOwnVirtual(*this, name.text, out)) {
             return true;
         }
     }
@@ -280,6 +286,11 @@ Value Machine::primitiveMember(Object* proto, const QString& name) {
 }
 
 void Machine::set(Object* o, const QString& name, const Value& value) {
+    set(o, HashedName(name), value);
+}
+
+void Machine::set(Object* o, HashedName hashed, const Value& value) {
+    const QString& name = hashed.text;
     // Anything but an object ends the chain: {__proto__: undefined} inherits nothing
     // (equals2_swf7 test, "bare object"), yet reads back as what was stored.
     const bool isProto = Object::isProtoName(name, version_);
@@ -294,7 +305,7 @@ void Machine::set(Object* o, const QString& name, const Value& value) {
     if (o->setOwnVirtual(*this, name, v)) {
         return;
     }
-    if (Property* p = o->findAny(name, version_)) {
+    if (Property* p = o->findAny(name, hashed.hash, version_)) {
         // Assigning a property hidden from this version makes it visible again
         // (as_set_prop_flags_version test).
         if ((p->flags & kVersionFlags) && hiddenFromVersion(p->flags, version_)) {
@@ -314,7 +325,7 @@ void Machine::set(Object* o, const QString& name, const Value& value) {
     // A getter/setter pair on a prototype handles the assignment for its instances.
     int guard = 0;
     for (Object* p = o->proto(); p && guard < 256; p = p->proto(), ++guard) {
-        if (Property* prop = p->find(name, version_)) {
+        if (Property* prop = p->find(name, hashed.hash, version_)) {
             if (prop->getter) {
                 assignThroughAccessor(*this, p, prop, o, name, v);
                 return;

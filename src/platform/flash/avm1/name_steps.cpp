@@ -2,14 +2,14 @@
 // and array literals, for..in, and the class actions (instanceof, cast, implements, extends).
 #include "platform/flash/avm1/array_object.h"
 #include "platform/flash/avm1/steps.h"
+#include "platform/flash/avm1/variable_cache.h"
 #include "platform/flash/avm1/variables.h"
 
 namespace pencora::avm1 {
 
-Flow stepGetVariable(Machine& m, Activation& act, Step&) {
+Flow stepGetVariable(Machine& m, Activation& act, Step& s) {
     const Value held = act.pop();
-    QString converted;
-    act.push(getVariable(m, act, nameOf(m, held, converted)));
+    pushVariableCached(m, act, held, s.p.variable);
     return Flow::Next;
 }
 
@@ -19,17 +19,15 @@ Flow stepPushGetVariable(Machine& m, Activation& act, Step& s) {
         pushItem(act, items[i]);
     }
     Value none;
-    const Value held = pushedValue(act, items.back(), none);
-    QString converted;
-    act.push(getVariable(m, act, nameOf(m, held, converted)));
+    const Value& held = pushedValue(act, items.back(), none);
+    pushVariableCached(m, act, held, s.p.variable);
     return Flow::Next;
 }
 
-Flow stepSetVariable(Machine& m, Activation& act, Step&) {
+Flow stepSetVariable(Machine& m, Activation& act, Step& s) {
     Value v = act.pop();
     const Value held = act.pop();
-    QString converted;
-    setVariable(m, act, nameOf(m, held, converted), v);
+    setVariableCached(m, act, held, v, s.p.variable);
     return Flow::Next;
 }
 

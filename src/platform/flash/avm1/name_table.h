@@ -15,6 +15,36 @@ namespace pencora::avm1 {
 
 inline uint32_t hashName(const QString& name);
 
+// Whether two names are the same, case and all. Names that share their characters (both
+// from one push literal) are settled by the pointers; others are short, and a loop costs less
+// than a call of memcmp.
+inline bool sameName(const QString& a, const QString& b) {
+    const qsizetype n = a.size();
+    if (n != b.size()) {
+        return false;
+    }
+    const QChar* pa = a.constData();
+    const QChar* pb = b.constData();
+    if (pa == pb) {
+        return true;
+    }
+    for (qsizetype i = 0; i < n; ++i) {
+        if (pa[i] != pb[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A name with its hashName(), worked out once and handed down a walk that asks one object
+// after another (the scope chain, a prototype chain).
+struct HashedName {
+    explicit HashedName(const QString& name) : text(name), hash(hashName(name)) {}
+    HashedName(const QString& name, uint32_t nameHash) : text(name), hash(nameHash) {}
+    const QString& text;
+    uint32_t hash;
+};
+
 class NameTable {
   public:
     static constexpr uint32_t kAbsent = UINT32_MAX;
@@ -48,25 +78,6 @@ class NameTable {
             i = (i + 1) & mask;
         }
         return i;
-    }
-    // Names that share their characters (both from one push literal) are settled by the
-    // pointers; others are short, and a loop costs less than a call of memcmp.
-    static bool sameName(const QString& a, const QString& b) {
-        const qsizetype n = a.size();
-        if (n != b.size()) {
-            return false;
-        }
-        const QChar* pa = a.constData();
-        const QChar* pb = b.constData();
-        if (pa == pb) {
-            return true;
-        }
-        for (qsizetype i = 0; i < n; ++i) {
-            if (pa[i] != pb[i]) {
-                return false;
-            }
-        }
-        return true;
     }
     void grow();
 

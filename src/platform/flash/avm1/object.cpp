@@ -27,14 +27,6 @@ bool hiddenFromVersion(uint16_t flags, int swfVersion) {
     return false;
 }
 
-bool Object::isProtoName(const QString& name, int swfVersion) {
-    if (name.size() != 9) {
-        return false;
-    }
-    return name.compare(QLatin1String("__proto__"),
-                        swfVersion >= 7 ? Qt::CaseSensitive : Qt::CaseInsensitive) == 0;
-}
-
 bool Object::hasProtoProperty() const {
     switch (protoState_) {
         case ProtoState::Derived:

@@ -105,7 +105,9 @@ class Object {
 
     // __proto__ is a property of its own: a script may store any value there (a primitive
     // ends the chain), delete it once ASSetPropFlags allows it, and watch it.
-    static bool isProtoName(const QString& name, int swfVersion);
+    static bool isProtoName(const QString& name, int swfVersion) {
+        return name.size() == 9 && isBuiltInName(name, QLatin1String("__proto__"), swfVersion);
+    }
     // Whether `name` names the built-in property `builtIn` (`length` ...): before SWF 7 names
     // match whatever their case.
     static bool isBuiltInName(const QString& name, QLatin1String builtIn, int swfVersion) {
@@ -140,6 +142,8 @@ class Object {
         return &props_[index];
     }
     const std::vector<Property>& properties() const { return props_; }
+    // The own property at `index` of properties(), or null past the end.
+    Property* propertyAt(size_t index) { return index < props_.size() ? &props_[index] : nullptr; }
     // Adds or overwrites an own property (no setter, no watch: plain storage).
     void put(const QString& name, const Value& v, uint16_t flags = 0);
     // Table of built-in properties: natives and constants declared by a built-in class.

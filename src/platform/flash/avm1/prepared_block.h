@@ -19,6 +19,19 @@ struct PreparedPush {
     Value value;
 };
 
+class Object;
+
+// Where a GetVariable or SetVariable last found its name: an own property of the object at the
+// head of the scope chain, at `index` of its properties (variable_cache.h). The cache keeps
+// the name and the property's name alive, so that a later run can tell by identity alone that
+// it names the same and finds the same property there.
+struct VariableCache {
+    Value name;
+    QString propertyName;
+    Object* holder = nullptr;  // compared only: a stale pointer finds no property of the name
+    uint32_t index = 0;
+};
+
 struct PreparedAction {
     std::vector<PreparedPush> push;
     // Records after this one that the loop may run with it as one step, each still counted.
@@ -33,6 +46,8 @@ struct PreparedAction {
     QString text;
     QString text2;
     std::vector<QString> names;  // function parameters
+    // GetVariable, SetVariable and a Push joined to a GetVariable.
+    mutable VariableCache variable;
 };
 
 struct PreparedBlock {

@@ -52,9 +52,6 @@ int clampToInt(double d);
 // Pops an argument count, then that many values (at most what the stack holds).
 size_t popCount(Activation& act, Machine& m);
 std::vector<Value> popArgs(Machine& m, Activation& act);
-// A popped name as text: a string value's own text (no copy), anything else converted into
-// `converted`.
-const QString& nameOf(Machine& m, const Value& v, QString& converted);
 
 // One item of a Push: a literal, a register or an entry of the constant pool (undefined past
 // its end).

@@ -14,6 +14,8 @@
 #include <type_traits>
 #include <utility>
 
+#include "platform/flash/avm1/name_table.h"
+
 namespace pencora::avm1 {
 
 class Object;
@@ -26,8 +28,8 @@ class Value {
     Value(bool b) : type_(Type::Boolean), number_(b ? 1 : 0) {}
     Value(double n) : type_(Type::Number), number_(n) {}
     Value(int n) : type_(Type::Number), number_(n) {}
-    Value(const QString& s) : type_(Type::String), box_(new StringBox{s, 1}) {}
-    Value(QString&& s) : type_(Type::String), box_(new StringBox{std::move(s), 1}) {}
+    Value(const QString& s) : type_(Type::String), box_(new StringBox{s, 1, 0}) {}
+    Value(QString&& s) : type_(Type::String), box_(new StringBox{std::move(s), 1, 0}) {}
     Value(const char* s) : Value(QString::fromUtf8(s)) {}
     Value(Object* o) : type_(o ? Type::Object : Type::Null), object_(o) {}
     // A pointer to an object of a derived class. Without this, a class the compiler has only
@@ -76,12 +78,28 @@ class Value {
     bool boolean() const { return number() != 0; }
     double number() const { return isNumber() || isBoolean() ? number_ : 0; }
     const QString& string() const { return isString() ? box_->text : emptyString(); }
+    // hashName(string()), worked out once per string: a name pushed by a literal or taken
+    // from the constant pool is looked up again on every pass of a loop.
+    uint32_t nameHash() const {
+        if (!isString()) {
+            return hashName(emptyString());
+        }
+        if (box_->hash == 0) {
+            box_->hash = hashName(box_->text);
+        }
+        return box_->hash;
+    }
     Object* object() const { return type_ == Type::Object ? object_ : nullptr; }
+    // Whether both hold the very same string (copies of one value), not merely equal text.
+    bool sharesString(const Value& o) const {
+        return type_ == Type::String && o.type_ == Type::String && box_ == o.box_;
+    }
 
   private:
     struct StringBox {
         QString text;
         uint32_t refs;
+        uint32_t hash;  // nameHash(), 0 until asked for
     };
 
     static const QString& emptyString() {

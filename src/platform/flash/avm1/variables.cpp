@@ -56,6 +56,9 @@ bool isRemovedClip(const Object* o) {
 // now at its path or, failing that, for the movie's root, as a target path that leads nowhere
 // does.
 Object* liveScope(Machine& m, Object* o) {
+    if (o->kind() != ObjectKind::Clip) {
+        return o;
+    }
     o = currentClip(m, o);
     if (isRemovedClip(o)) {
         if (Object* root = m.host().root(nullptr)) {
@@ -71,7 +74,7 @@ enum class Reach { All, NotGlobal };
 
 // The object of the scope chain that holds `name`; with `value`, its value too, read in the
 // same walk.
-Object* scopeHolding(Machine& m, Activation& act, const QString& name, Value* value = nullptr,
+Object* scopeHolding(Machine& m, Activation& act, HashedName name, Value* value = nullptr,
                      Reach reach = Reach::All) {
     for (auto it = act.scope.rbegin(); it != act.scope.rend(); ++it) {
         // SWF 4 scripts predate the global object: NaN and Infinity read as undefined there,
@@ -87,13 +90,17 @@ Object* scopeHolding(Machine& m, Activation& act, const QString& name, Value* va
     return nullptr;
 }
 
-Value lookup(Machine& m, Activation& act, const QString& name, Reach reach = Reach::All) {
+Value lookup(Machine& m, Activation& act, HashedName name, Reach reach = Reach::All,
+             Object** holder = nullptr) {
     Value found;
-    if (scopeHolding(m, act, name, &found, reach)) {
+    if (Object* o = scopeHolding(m, act, name, &found, reach)) {
+        if (holder) {
+            *holder = o;
+        }
         return found;
     }
     Value special;
-    if (specialName(m, act, name, special)) {
+    if (specialName(m, act, name.text, special)) {
         return special;
     }
     return Value();
@@ -121,6 +128,8 @@ bool splitPath(const QString& name, QString& path, QString& var) {
     return false;
 }
 
+}  // namespace
+
 bool hasPathCharacters(const QString& name) {
     for (QChar c : name) {
         if (c == '/' || c == ':' || c == '.') {
@@ -129,8 +138,6 @@ bool hasPathCharacters(const QString& name) {
     }
     return false;
 }
-
-}  // namespace
 
 namespace {
 
@@ -176,7 +183,7 @@ Object* resolvePathWithin(Machine& m, Activation& act, const QString& path, Reac
         if (step.kind == PathStep::Kind::Parent) {
             v = cur ? m.get(cur, QStringLiteral("_parent")) : Value();
         } else if (first) {
-            v = lookup(m, act, step.name, reach);
+            v = lookup(m, act, HashedName(step.name), reach);
         } else {
             v = cur ? m.get(cur, step.name) : Value();
         }
@@ -273,7 +280,7 @@ Value getSwf4Variable(Machine& m, Activation& act, const QString& name) {
     if (const qsizetype colon = name.lastIndexOf(u':'); colon >= 0) {
         Object* o = colon > 0 ? resolvePath(m, act, name.left(colon)) : nullptr;
         v = o ? m.get(o, name.mid(colon + 1)) : Value();
-    } else if (!scopeHolding(m, act, name, &v) && !hasPathCharacters(name)) {
+    } else if (!scopeHolding(m, act, HashedName(name), &v) && !hasPathCharacters(name)) {
         specialName(m, act, name, v);
     }
     Object* o = v.object();
@@ -283,6 +290,11 @@ Value getSwf4Variable(Machine& m, Activation& act, const QString& name) {
 }  // namespace
 
 Value getVariable(Machine& m, Activation& act, const QString& name) {
+    return getVariable(m, act, HashedName(name));
+}
+
+Value getVariable(Machine& m, Activation& act, HashedName hashed, Object** holder) {
+    const QString& name = hashed.text;
     if (act.swfVersion < 5) {
         return getSwf4Variable(m, act, name);
     }
@@ -297,17 +309,22 @@ Value getVariable(Machine& m, Activation& act, const QString& name) {
             return o ? Value(o) : Value();
         }
     }
-    return lookup(m, act, name);
+    return lookup(m, act, hashed, Reach::All, holder);
 }
 
 void setVariable(Machine& m, Activation& act, const QString& name, const Value& v) {
+    setVariable(m, act, HashedName(name), v);
+}
+
+Object* setVariable(Machine& m, Activation& act, HashedName hashed, const Value& v) {
+    const QString& name = hashed.text;
     if (hasPathCharacters(name)) {
         QString path, var;
         if (splitPath(name, path, var)) {
             if (Object* o = resolvePath(m, act, path)) {
                 m.set(o, var, v);
             }
-            return;
+            return nullptr;
         }
     }
     // An existing variable anywhere in the chain but _global is overwritten where it lives;
@@ -316,16 +333,17 @@ void setVariable(Machine& m, Activation& act, const QString& name, const Value& 
         if (*it == m.global()) {
             continue;
         }
-        if (m.hasProperty(*it, name)) {
-            m.set(*it, name, v);
-            return;
+        if (m.hasProperty(*it, hashed)) {
+            m.set(*it, hashed, v);
+            return *it;
         }
     }
     Object* where = act.target ? act.target : act.locals;
     if (!where) {
         where = act.scope.empty() ? m.global() : act.scope.back();
     }
-    m.set(where, name, v);
+    m.set(where, hashed, v);
+    return where;
 }
 
 void defineLocal(Machine& m, Activation& act, const QString& name, const Value& v) {
@@ -417,7 +435,7 @@ Value callFunctionByName(Machine& m, Activation& act, const QString& name,
     }
     if (hasPathCharacters(name)) {
         fn = getVariable(m, act, name);
-    } else if (Object* holder = scopeHolding(m, act, name)) {
+    } else if (Object* holder = scopeHolding(m, act, HashedName(name))) {
         fn = m.get(holder, name);
         // super(...) runs the super class's constructor on this.
         if (auto* super = dynamic_cast<SuperObject*>(fn.object())) {

@@ -13,7 +13,13 @@
 namespace pencora::avm1 {
 
 Value getVariable(Machine& m, Activation& act, const QString& name);
+// With `holder`: the object of the scope chain the name was found on, when it was.
+Value getVariable(Machine& m, Activation& act, HashedName name, Object** holder = nullptr);
 void setVariable(Machine& m, Activation& act, const QString& name, const Value& v);
+// Returns the object the value was assigned on, or null for a path.
+Object* setVariable(Machine& m, Activation& act, HashedName name, const Value& v);
+// Whether a name holds '/', ':' or '.', so that it may be a target path.
+bool hasPathCharacters(const QString& name);
 void defineLocal(Machine& m, Activation& act, const QString& name, const Value& v);
 bool deleteVariable(Machine& m, Activation& act, const QString& name);
 // A clip (or any object) named by a target path relative to the activation's target.
