@@ -10,36 +10,15 @@
 
 #include <unistd.h>
 
-#include "fake_engine.h"
-#include "platform/flash/control/flash_control.h"
-#include "platform/flash/control/flash_control_tooling.h"
+#include "control_fixture.h"
 #include "platform/ole/class_registry.h"
 #include "platform/ole/file_scope.h"
-#include "scripted_site.h"
 
 namespace pencora::flash::testing {
 namespace {
 
-const std::vector<std::uint8_t> kMovie = {'F', 'W', 'S', 6, 1, 2, 3, 4};
-
-class FlashControlTest : public ::testing::Test {
+class FlashControlTest : public ControlFixture {
   protected:
-    void SetUp() override {
-        engine.info.stageWidth = 200;
-        engine.info.stageHeight = 100;
-        engine.info.frameRate = 25;
-        engine.info.frameCount = 10;
-        engine.info.framesLoaded = 10;
-        site = makeCom<ScriptedSite>();
-        sink = makeCom<EventSink>();
-        ASSERT_EQ(createFlashControl([this] { return makeFakeEngine(engine); }, IID_IOleObject,
-                                     object.putVoid()),
-                  S_OK);
-        flash = object.as<IShockwaveFlash>();
-        tooling = object.as<IFlashControlTooling>();
-        ASSERT_TRUE(flash && tooling);
-    }
-
     void TearDown() override {
         if (object) {
             object->Close(OLECLOSE_NOSAVE);
@@ -75,27 +54,8 @@ class FlashControlTest : public ::testing::Test {
         }
     }
 
-    void loadServedMovie(const std::u16string& url = u"http://zzz/movie.swf") {
-        site->served[url] = kMovie;
-        ASSERT_EQ(flash->LoadMovie(0, url), S_OK);
-        ASSERT_TRUE(engine.loaded);
-    }
-
-    LRESULT send(UINT message, WPARAM w, LPARAM l, HRESULT expected = S_OK) {
-        LRESULT result = -1;
-        EXPECT_EQ(windowless->OnWindowMessage(message, w, l, &result), expected) << message;
-        return result;
-    }
-
-    FakeEngineState engine;
-    ComPtr<ScriptedSite> site;
-    ComPtr<EventSink> sink;
-    ComPtr<IOleObject> object;
-    ComPtr<IShockwaveFlash> flash;
-    ComPtr<IFlashControlTooling> tooling;
-    ComPtr<IOleInPlaceObjectWindowless> windowless;
-    ComPtr<IConnectionPoint> propertyPoint, eventPoint;
-    DWORD propertyCookie = 0, eventCookie = 0;
+    ComPtr<IConnectionPoint> propertyPoint;
+    DWORD propertyCookie = 0;
 };
 
 TEST_F(FlashControlTest, EmbedsWindowlessInThePlayersOrder) {
