@@ -130,9 +130,7 @@ TEST_F(TimelineTest, ScriptOutlivingItsRemovedParentFindsNoParent) {
     inner.doAction(Actions().setTarget("/").gotoFrame(0).setTarget("..").stop().say("after").end())
         .showFrame();
     const uint16_t innerId = b.define(inner.sprite());
-    swfwrite::TimelineBuilder outer;
-    outer.place(innerId, 1).showFrame();
-    const uint16_t outerId = b.define(outer.sprite());
+    const uint16_t outerId = test::clipOf(b, {innerId});
     b.doAction(Actions().stop().end()).showFrame();
     b.place(outerId, 1).showFrame();
     load(b);
