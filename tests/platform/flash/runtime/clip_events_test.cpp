@@ -13,16 +13,12 @@ namespace pencora::runtime {
 namespace {
 
 using avm1::test::Assembler;
+using avm1::test::done;
 using avm1::test::integer;
 using avm1::test::str;
 using Code = swf::ActionCode;
 using testing::ElementsAre;
 using testing::IsEmpty;
-
-swf::Bytes done(Assembler a) {
-    a.op(Code::End);
-    return a.bytes;
-}
 
 swf::Bytes says(const std::string& text) {
     return done(Assembler().push({str(text)}).trace());

@@ -15,12 +15,7 @@ using avm1::test::Assembler;
 using avm1::test::str;
 using Code = swf::ActionCode;
 
-struct TracingHost : test::FakeHost {
-    std::vector<std::string> lines;
-    void trace(std::u16string_view line) override {
-        lines.push_back(QString::fromUtf16(line.data(), qsizetype(line.size())).toStdString());
-    }
-};
+using test::TracingHost;
 
 // Push url, target; GetURL2 with flags (1: GET, 2: POST, 0x40: the target is a clip,
 // 0x80: load variables).

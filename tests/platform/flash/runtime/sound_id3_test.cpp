@@ -14,6 +14,7 @@ using avm1::test::integer;
 using avm1::test::str;
 using Code = swf::ActionCode;
 using Bytes = std::vector<uint8_t>;
+using test::TracingHost;
 
 Bytes frame(int version, const std::string& id, const Bytes& body) {
     Bytes out(id.begin(), id.end());
@@ -105,13 +106,6 @@ TEST(Id3Tags, BrokenTagsReadOnlyWhatTheyHold) {
     EXPECT_EQ(read(tag(3, {frame(3, "TIT2", {}), frame(3, "TPE1", {1, 0xFF})})),
               (std::vector<std::string>{"TPE1="}));
 }
-
-struct TracingHost : test::FakeHost {
-    std::vector<std::string> lines;
-    void trace(std::u16string_view line) override {
-        lines.push_back(QString::fromUtf16(line.data(), qsizetype(line.size())).toStdString());
-    }
-};
 
 // s = new Sound(); `before`; s.onID3 = trace id3 fields; s.onLoad = trace "loaded" and try
 // to replace id3; s.loadSound("a.mp3", false).
