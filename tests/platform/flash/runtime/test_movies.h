@@ -201,6 +201,19 @@ inline std::shared_ptr<const swf::Movie> share(const swfwrite::MovieBuilder& b) 
     return std::make_shared<const swf::Movie>(b.build());
 }
 
+// A player whose reports go to a recorder, for tests of timelines without a script host.
+struct RecordedPlayer {
+    Player player;
+    Recorder events;
+    RecordedPlayer() { player.setEvents(&events); }
+    DisplayObject& root() { return *player.root(0); }
+    // Loads the movie on level 0 and runs its first frame.
+    void load(const swfwrite::MovieBuilder& b) {
+        player.load(0, share(b));
+        player.runFrame();
+    }
+};
+
 // A movie with an empty sprite "holder" at depth 1, the actions `first` run in frame 1 and
 // `second` in frame 2 (each ending in End).
 inline swf::Bytes holderMovie(uint8_t version, const swf::Bytes& first, const swf::Bytes& second,
