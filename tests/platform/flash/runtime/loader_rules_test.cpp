@@ -15,6 +15,7 @@ using avm1::test::Assembler;
 using avm1::test::str;
 using Code = swf::ActionCode;
 
+using test::named;
 using test::TracingHost;
 
 // Push url, target; GetURL2 with flags (1: GET, 2: POST, 0x40: the target is a clip,
@@ -23,14 +24,6 @@ Assembler getUrl2(const std::string& url, const std::string& target, uint8_t fla
     Assembler as;
     as.push({str(url), str(target)});
     return as.record(Code::GetURL2, {flags});
-}
-
-swf::PlaceObject named(uint16_t characterId, uint16_t depth, const std::string& name) {
-    swf::PlaceObject p;
-    p.characterId = characterId;
-    p.depth = depth;
-    p.name = name;
-    return p;
 }
 
 struct LoaderRules : testing::Test {

@@ -21,14 +21,6 @@ struct Traces : PlayerEvents {
 
 using avm1::test::done;
 
-inline swf::PlaceObject named(uint16_t characterId, uint16_t depth, const std::string& name) {
-    swf::PlaceObject p;
-    p.characterId = characterId;
-    p.depth = depth;
-    p.name = name;
-    return p;
-}
-
 struct ScriptedPlayerTest : testing::Test {
     Player player;
     Traces traces;

@@ -154,6 +154,15 @@ inline swf::Matrix at(double x, double y) {
     return m;
 }
 
+// A placing of a named instance.
+inline swf::PlaceObject named(uint16_t characterId, uint16_t depth, const std::string& name) {
+    swf::PlaceObject p;
+    p.characterId = characterId;
+    p.depth = depth;
+    p.name = name;
+    return p;
+}
+
 // A placing of the kind that may carry filters, a blend mode and caching.
 inline swf::PlaceObject placing3(uint16_t characterId, uint16_t depth, swf::Matrix matrix = {}) {
     swf::PlaceObject p;
