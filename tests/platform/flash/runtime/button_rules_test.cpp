@@ -52,6 +52,18 @@ Assembler say(const std::string& text) {
     a.push({str(text)}).trace();
     return a;
 }
+
+// <path>.onPress = function () { trace("press " + <the clip's last name>) }, for a path of
+// clip names by dots.
+void saysWhenPressed(Assembler& script, const std::string& path) {
+    const auto dot = path.find('.');
+    script.getVar(path.substr(0, dot));
+    if (dot != std::string::npos) {
+        script.push({str(path.substr(dot + 1))}).op(Code::GetMember);
+    }
+    const std::string name = dot == std::string::npos ? path : path.substr(dot + 1);
+    script.push({str("onPress")}).function("", {}, say("press " + name)).op(Code::SetMember);
+}
 // trace(prefix + String(expression pushed by `value`))
 Assembler traceWith(const std::string& prefix, const Assembler& value) {
     Assembler a;
@@ -167,18 +179,9 @@ TEST_F(ButtonRules, TheHitStateAloneDecidesWhereTheMouseFindsAButton) {
         .tag(placed(b.define(clipHit), 6, "clipHit"));
     Assembler script;
     script.getVar("hidden").push({str("_visible"), avm1::test::boolean(false)}).op(Code::SetMember);
-    for (const char* name : {"large", "none", "hitOnly", "hidden", "clipHit"}) {
-        script.getVar(name)
-            .push({str("onPress")})
-            .function("", {}, say(std::string("press ") + name))
-            .op(Code::SetMember);
+    for (const char* path : {"large", "none", "hitOnly", "hidden", "clipHit", "holder.inner"}) {
+        saysWhenPressed(script, path);
     }
-    script.getVar("holder")
-        .push({str("inner")})
-        .op(Code::GetMember)
-        .push({str("onPress")})
-        .function("", {}, say("press inner"))
-        .op(Code::SetMember);
     b.doAction(done(script)).showFrame();
     load(b);
     for (QPointF at :
@@ -280,10 +283,7 @@ TEST_F(ButtonRules, AHitStateOfClipsRepeatedInsideClipsIsWalkedWithinBounds) {
     button.records.push_back(record(bs::HitTest, inner));
     b.tag(placed(b.define(button), 1, "deep"));
     Assembler script;
-    script.getVar("deep")
-        .push({str("onPress")})
-        .function("", {}, say("press deep"))
-        .op(Code::SetMember);
+    saysWhenPressed(script, "deep");
     b.doAction(done(script)).showFrame();
     load(b);
     click({200, 200});
@@ -314,20 +314,9 @@ TEST_F(ButtonRules, AMaskedButtonIsFoundOnlyWhereItsMaskShows) {
     Assembler script;
     script.getVar("window").push({integer(1)}).getVar("holder").push({str("setMask")});
     script.op(Code::CallMethod).op(Code::Pop);
-    script.getVar("under")
-        .push({str("onPress")})
-        .function("", {}, say("press under"))
-        .op(Code::SetMember);
-    script.getVar("holder")
-        .push({str("inner")})
-        .op(Code::GetMember)
-        .push({str("onPress")})
-        .function("", {}, say("press inner"))
-        .op(Code::SetMember);
-    script.getVar("clip")
-        .push({str("onPress")})
-        .function("", {}, say("press clip"))
-        .op(Code::SetMember);
+    for (const char* path : {"under", "holder.inner", "clip"}) {
+        saysWhenPressed(script, path);
+    }
     b.doAction(done(script)).showFrame();
     load(b);
     for (QPointF at : {QPointF(75, 50), QPointF(25, 50), QPointF(225, 50), QPointF(275, 50),
