@@ -53,8 +53,8 @@ Assembler say(const std::string& text) {
     return a;
 }
 
-// <path>.onPress = function () { trace("press " + <the clip's last name>) }, for a path of
-// clip names by dots.
+// <path>.onPress = function () { trace("press <name>") }, for a path "name" or
+// "parent.name".
 void saysWhenPressed(Assembler& script, const std::string& path) {
     const auto dot = path.find('.');
     script.getVar(path.substr(0, dot));
@@ -64,6 +64,7 @@ void saysWhenPressed(Assembler& script, const std::string& path) {
     const std::string name = dot == std::string::npos ? path : path.substr(dot + 1);
     script.push({str("onPress")}).function("", {}, say("press " + name)).op(Code::SetMember);
 }
+
 // trace(prefix + String(expression pushed by `value`))
 Assembler traceWith(const std::string& prefix, const Assembler& value) {
     Assembler a;
