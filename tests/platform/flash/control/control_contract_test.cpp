@@ -294,13 +294,7 @@ TEST_F(ControlContract, InvokeChecksItsArgumentsAndAFailedWriteChangesNothing) {
 
 TEST_F(ControlContract, NumbersAreKeptInTheirRanges) {
     embed();
-    struct Row {
-        DISPID put;
-        VARIANT value;
-        DISPID get;
-        VARIANT expected;
-    };
-    const Row rows[] = {
+    const PutThenGet rows[] = {
         {DISPID_FLASH_ALIGNMODE, VARIANT::fromInt(0x1F), DISPID_FLASH_SALIGN,
          VARIANT::fromString(u"LTRB")},
         {DISPID_FLASH_ALIGNMODE, VARIANT::fromInt(0x10), DISPID_FLASH_ALIGNMODE,
@@ -339,13 +333,8 @@ TEST_F(ControlContract, NumbersAreKeptInTheirRanges) {
         {DISPID_FLASH_EMBEDMOVIE, VARIANT::fromBool(true), DISPID_FLASH_EMBEDMOVIE,
          VARIANT::fromBool(true)},
     };
-    for (const Row& row : rows) {
-        ASSERT_EQ(dispatchPut(flash.get(), row.put, row.value), S_OK) << row.put;
-        const VARIANT got = get(row.get);
-        EXPECT_EQ(got.vt, row.expected.vt) << row.put;
-        EXPECT_EQ(got.boolVal, row.expected.boolVal) << row.put;
-        EXPECT_EQ(got.lVal, row.expected.lVal) << row.put;
-        EXPECT_EQ(got.bstrVal, row.expected.bstrVal) << row.put;
+    for (const PutThenGet& row : rows) {
+        expectPutThenGet(row);
     }
     EXPECT_EQ(object.as<IPersistStreamInit>()->IsDirty(), S_OK);
 }

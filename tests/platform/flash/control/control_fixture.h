@@ -41,6 +41,23 @@ class ControlFixture : public ::testing::Test {
         ASSERT_TRUE(engine.loaded);
     }
 
+    // A property written through dispatch, and the one read back after it with what it holds.
+    struct PutThenGet {
+        DISPID put;
+        VARIANT value;
+        DISPID get;
+        VARIANT expected;
+    };
+    void expectPutThenGet(const PutThenGet& row) {
+        ASSERT_EQ(dispatchPut(flash.get(), row.put, row.value), S_OK) << row.put;
+        VARIANT got;
+        ASSERT_EQ(dispatchGet(flash.get(), row.get, &got), S_OK) << row.get;
+        EXPECT_EQ(got.vt, row.expected.vt) << row.put << " " << row.get;
+        EXPECT_EQ(got.boolVal, row.expected.boolVal) << row.put << " " << row.get;
+        EXPECT_EQ(got.lVal, row.expected.lVal) << row.put << " " << row.get;
+        EXPECT_EQ(got.bstrVal, row.expected.bstrVal) << row.put << " " << row.get;
+    }
+
     LRESULT send(UINT message, WPARAM w, LPARAM l, HRESULT expected = S_OK) {
         LRESULT result = -1;
         EXPECT_EQ(windowless->OnWindowMessage(message, w, l, &result), expected) << message;

@@ -518,13 +518,7 @@ TEST_F(FlashControlTest, TurnsWindowMessagesIntoStageInput) {
 
 TEST_F(FlashControlTest, PassesPropertiesThroughDispatchWithTheirTextForms) {
     embed();
-    struct Row {
-        DISPID put;
-        VARIANT value;
-        DISPID get;
-        VARIANT expected;
-    };
-    const Row rows[] = {
+    const PutThenGet rows[] = {
         {DISPID_FLASH_WMODE, VARIANT::fromString(u"TRANSPARENT"), DISPID_FLASH_WMODE,
          VARIANT::fromString(u"Transparent")},
         {DISPID_FLASH_SCALE, VARIANT::fromString(u"noborder"), DISPID_FLASH_SCALEMODE,
@@ -553,16 +547,10 @@ TEST_F(FlashControlTest, PassesPropertiesThroughDispatchWithTheirTextForms) {
         {DISPID_FLASH_BASE, VARIANT::fromString(u"/movies/"), DISPID_FLASH_BASE,
          VARIANT::fromString(u"/movies/")},
     };
-    for (const Row& row : rows) {
+    for (const PutThenGet& row : rows) {
         site->changed.clear();
-        ASSERT_EQ(dispatchPut(flash.get(), row.put, row.value), S_OK) << row.put;
+        expectPutThenGet(row);
         EXPECT_EQ(site->changed, std::vector<DISPID>{row.put});
-        VARIANT got;
-        ASSERT_EQ(dispatchGet(flash.get(), row.get, &got), S_OK) << row.get;
-        EXPECT_EQ(got.vt, row.expected.vt) << row.get;
-        EXPECT_EQ(got.boolVal, row.expected.boolVal) << row.get;
-        EXPECT_EQ(got.lVal, row.expected.lVal) << row.get;
-        EXPECT_EQ(got.bstrVal, row.expected.bstrVal) << row.get;
     }
     VARIANT got;
     EXPECT_EQ(dispatchGet(flash.get(), 9999, &got), DISP_E_MEMBERNOTFOUND);
