@@ -111,11 +111,7 @@ TsfOleControl::~TsfOleControl() {
     }
 }
 
-void TsfOleControl::ReleaseControl() {
-    if (!FOleObject) {
-        return;
-    }
-    FOleObject->Close(OLECLOSE_NOSAVE);
+void TsfOleControl::Disconnect() {
     if (auto points = FOleObject.as<IConnectionPointContainer>()) {
         ComPtr<IConnectionPoint> point;
         if (FEventsConnection && FControlData &&
@@ -128,6 +124,14 @@ void TsfOleControl::ReleaseControl() {
         }
     }
     FEventsConnection = FPropConnection = 0;
+}
+
+void TsfOleControl::ReleaseControl() {
+    if (!FOleObject) {
+        return;
+    }
+    FOleObject->Close(OLECLOSE_NOSAVE);
+    Disconnect();
     FViewObject.reset();
     FOleInPlaceObjectWindowless.reset();
     FOleInPlaceActiveObject.reset();
@@ -212,18 +216,7 @@ void TsfOleControl::CreateControlRuntime() {
         FOleControl->OnAmbientPropertyChange(DISPID_UNKNOWN_ALL);
         RequestNewObjectLayout();
     } catch (...) {
-        if (auto points = FOleObject.as<IConnectionPointContainer>()) {
-            ComPtr<IConnectionPoint> point;
-            if (FEventsConnection &&
-                SUCCEEDED(points->FindConnectionPoint(FControlData->EventIID, point.put()))) {
-                point->Unadvise(FEventsConnection);
-            }
-            if (FPropConnection &&
-                SUCCEEDED(points->FindConnectionPoint(IID_IPropertyNotifySink, point.put()))) {
-                point->Unadvise(FPropConnection);
-            }
-        }
-        FEventsConnection = FPropConnection = 0;
+        Disconnect();
         FPropBrowsing.reset();
         FControlDispatch.reset();
         FOleControl.reset();
