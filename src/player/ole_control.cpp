@@ -50,6 +50,21 @@ WPARAM mouseKeys(const QMouseEvent* e) {
     return k;
 }
 
+// The message for `button` of those given for the left, right and middle buttons; 0 for
+// another button.
+UINT buttonMessage(Qt::MouseButton button, UINT left, UINT right, UINT middle) {
+    switch (button) {
+        case Qt::LeftButton:
+            return left;
+        case Qt::RightButton:
+            return right;
+        case Qt::MiddleButton:
+            return middle;
+        default:
+            return 0;
+    }
+}
+
 // 0x00BBGGRR, the colour form of the contract.
 LONG toOleColor(const QColor& c) {
     return static_cast<LONG>(c.red() | (c.green() << 8) | (c.blue() << 16));
@@ -96,11 +111,7 @@ TsfOleControl::~TsfOleControl() {
     }
 }
 
-void TsfOleControl::ReleaseControl() {
-    if (!FOleObject) {
-        return;
-    }
-    FOleObject->Close(OLECLOSE_NOSAVE);
+void TsfOleControl::Disconnect() {
     if (auto points = FOleObject.as<IConnectionPointContainer>()) {
         ComPtr<IConnectionPoint> point;
         if (FEventsConnection && FControlData &&
@@ -113,6 +124,14 @@ void TsfOleControl::ReleaseControl() {
         }
     }
     FEventsConnection = FPropConnection = 0;
+}
+
+void TsfOleControl::ReleaseControl() {
+    if (!FOleObject) {
+        return;
+    }
+    FOleObject->Close(OLECLOSE_NOSAVE);
+    Disconnect();
     FViewObject.reset();
     FOleInPlaceObjectWindowless.reset();
     FOleInPlaceActiveObject.reset();
@@ -197,18 +216,7 @@ void TsfOleControl::CreateControlRuntime() {
         FOleControl->OnAmbientPropertyChange(DISPID_UNKNOWN_ALL);
         RequestNewObjectLayout();
     } catch (...) {
-        if (auto points = FOleObject.as<IConnectionPointContainer>()) {
-            ComPtr<IConnectionPoint> point;
-            if (FEventsConnection &&
-                SUCCEEDED(points->FindConnectionPoint(FControlData->EventIID, point.put()))) {
-                point->Unadvise(FEventsConnection);
-            }
-            if (FPropConnection &&
-                SUCCEEDED(points->FindConnectionPoint(IID_IPropertyNotifySink, point.put()))) {
-                point->Unadvise(FPropConnection);
-            }
-        }
-        FEventsConnection = FPropConnection = 0;
+        Disconnect();
         FPropBrowsing.reset();
         FControlDispatch.reset();
         FOleControl.reset();
@@ -946,47 +954,29 @@ void TsfOleControl::ForwardMouse(UINT message, QMouseEvent* event) {
 }
 
 void TsfOleControl::mousePressEvent(QMouseEvent* event) {
-    switch (event->button()) {
-        case Qt::LeftButton:
-            ForwardMouse(WM_LBUTTONDOWN, event);
-            break;
-        case Qt::RightButton:
-            ForwardMouse(WM_RBUTTONDOWN, event);
-            break;
-        case Qt::MiddleButton:
-            ForwardMouse(WM_MBUTTONDOWN, event);
-            break;
-        default:
-            break;
+    if (const UINT message =
+            buttonMessage(event->button(), WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN)) {
+        ForwardMouse(message, event);
     }
     QWidget::mousePressEvent(event);
 }
 
 void TsfOleControl::mouseReleaseEvent(QMouseEvent* event) {
-    switch (event->button()) {
-        case Qt::LeftButton:
-            ForwardMouse(WM_LBUTTONUP, event);
-            if (OnClick && rect().contains(event->position().toPoint())) {
-                ui::guarded([&] { OnClick(this); });
-            }
-            break;
-        case Qt::RightButton:
-            ForwardMouse(WM_RBUTTONUP, event);
-            break;
-        case Qt::MiddleButton:
-            ForwardMouse(WM_MBUTTONUP, event);
-            break;
-        default:
-            break;
+    if (const UINT message =
+            buttonMessage(event->button(), WM_LBUTTONUP, WM_RBUTTONUP, WM_MBUTTONUP)) {
+        ForwardMouse(message, event);
+    }
+    if (event->button() == Qt::LeftButton && OnClick &&
+        rect().contains(event->position().toPoint())) {
+        ui::guarded([&] { OnClick(this); });
     }
     QWidget::mouseReleaseEvent(event);
 }
 
 void TsfOleControl::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) {
-        ForwardMouse(WM_LBUTTONDBLCLK, event);
-    } else if (event->button() == Qt::RightButton) {
-        ForwardMouse(WM_RBUTTONDBLCLK, event);
+    if (const UINT message =
+            buttonMessage(event->button(), WM_LBUTTONDBLCLK, WM_RBUTTONDBLCLK, 0)) {
+        ForwardMouse(message, event);
     }
     QWidget::mouseDoubleClickEvent(event);
 }

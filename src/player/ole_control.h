@@ -285,6 +285,8 @@ class TsfOleControl : public QWidget,
     void ComposeGrab();
     void DrawControl(TsfBitmap& target, ole::DWORD aspect, const ole::RECTL* bounds);
     void ReleaseControl();
+    // Leaves the control's event and property connection points, if joined.
+    void Disconnect();
     void ForwardMouse(ole::UINT message, QMouseEvent* event);
     QColor EffectiveColor() const;
 

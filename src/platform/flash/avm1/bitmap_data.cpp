@@ -84,16 +84,8 @@ void BitmapDataObject::fillRect(int x, int y, int w, int h, uint32_t argb) {
     if (disposed()) {
         return;
     }
-    const int x0 = std::max(0, x);
-    const int y0 = std::max(0, y);
-    const int x1 = int(std::min<int64_t>(width_, int64_t(x) + std::max(0, w)));
-    const int y1 = int(std::min<int64_t>(height_, int64_t(y) + std::max(0, h)));
     const uint32_t p = stored(argb);
-    for (int yy = y0; yy < y1; ++yy) {
-        for (int xx = x0; xx < x1; ++xx) {
-            setRaw(xx, yy, p);
-        }
-    }
+    eachPixelIn(x, y, w, h, [&](int xx, int yy) { setRaw(xx, yy, p); });
 }
 
 bool BitmapDataObject::floodFill(int x, int y, uint32_t argb) {
@@ -125,10 +117,6 @@ void BitmapDataObject::colorTransform(int x, int y, int w, int h, const double (
     if (disposed()) {
         return;
     }
-    const int x0 = std::max(0, x);
-    const int y0 = std::max(0, y);
-    const int x1 = int(std::min<int64_t>(width_, int64_t(x) + std::max(0, w)));
-    const int y1 = int(std::min<int64_t>(height_, int64_t(y) + std::max(0, h)));
     auto apply = [](uint32_t c, double mult, double offset) {
         double v = double(c) * mult + offset;
         if (!(v > 0)) {
@@ -136,16 +124,14 @@ void BitmapDataObject::colorTransform(int x, int y, int w, int h, const double (
         }
         return v >= 255 ? uint32_t(255) : uint32_t(v);
     };
-    for (int yy = y0; yy < y1; ++yy) {
-        for (int xx = x0; xx < x1; ++xx) {
-            const uint32_t p = unpremultiply(raw(xx, yy));
-            const uint32_t r = apply(channel(p, 16), t[0], t[4]);
-            const uint32_t g = apply(channel(p, 8), t[1], t[5]);
-            const uint32_t b = apply(channel(p, 0), t[2], t[6]);
-            const uint32_t a = apply(channel(p, 24), t[3], t[7]);
-            setRaw(xx, yy, stored((a << 24) | (r << 16) | (g << 8) | b));
-        }
-    }
+    eachPixelIn(x, y, w, h, [&](int xx, int yy) {
+        const uint32_t p = unpremultiply(raw(xx, yy));
+        const uint32_t r = apply(channel(p, 16), t[0], t[4]);
+        const uint32_t g = apply(channel(p, 8), t[1], t[5]);
+        const uint32_t b = apply(channel(p, 0), t[2], t[6]);
+        const uint32_t a = apply(channel(p, 24), t[3], t[7]);
+        setRaw(xx, yy, stored((a << 24) | (r << 16) | (g << 8) | b));
+    });
 }
 
 void BitmapDataObject::scroll(int dx, int dy) {

@@ -3,6 +3,7 @@
 // (0xAABBCCDD reads back as 0xAABBCCDC). Opaque bitmaps force alpha to 0xFF.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -54,6 +55,19 @@ class BitmapDataObject : public Object {
 
   private:
     uint32_t stored(uint32_t argb) const;
+    // Calls `visit(x, y)` for each pixel of the rectangle that lies in the bitmap.
+    template <class Visit>
+    void eachPixelIn(int x, int y, int w, int h, Visit visit) const {
+        const int x0 = std::max(0, x);
+        const int y0 = std::max(0, y);
+        const int x1 = int(std::min<int64_t>(width_, int64_t(x) + std::max(0, w)));
+        const int y1 = int(std::min<int64_t>(height_, int64_t(y) + std::max(0, h)));
+        for (int yy = y0; yy < y1; ++yy) {
+            for (int xx = x0; xx < x1; ++xx) {
+                visit(xx, yy);
+            }
+        }
+    }
 
     int width_ = 0;
     int height_ = 0;

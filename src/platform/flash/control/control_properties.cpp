@@ -4,19 +4,11 @@
 #include <array>
 #include <cstring>
 
+#include "platform/flash/control/ascii_text.h"
+
 namespace pencora::flash {
 
 namespace {
-
-char16_t lower(char16_t c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char16_t>(c + 32) : c;
-}
-
-bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](char16_t x, char16_t y) { return lower(x) == lower(y); });
-}
 
 constexpr std::array<std::u16string_view, 6> kQualities = {u"Low",  u"Medium",  u"High",
                                                            u"Best", u"AutoLow", u"AutoHigh"};
@@ -96,17 +88,6 @@ class Reader {
     std::span<const std::uint8_t> bytes_;
     std::size_t pos_ = 0;
 };
-
-int hexDigit(char16_t c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    c = lower(c);
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
-}
 
 std::u16string urlDecode(std::u16string_view s) {
     std::u16string out;
@@ -329,7 +310,7 @@ Quality renderQuality(std::u16string_view quality) {
 int parseAlign(std::u16string_view letters) {
     int bits = 0;
     for (char16_t c : letters) {
-        switch (lower(c)) {
+        switch (asciiLower(c)) {
             case 'l':
                 bits |= kAlignLeft;
                 break;
@@ -369,7 +350,7 @@ std::u16string alignText(int bits) {
 std::int32_t parseColor(std::u16string_view text) {
     if (!text.empty() && text.front() == '#') {
         text.remove_prefix(1);
-    } else if (text.size() > 2 && text[0] == '0' && lower(text[1]) == 'x') {
+    } else if (text.size() > 2 && text[0] == '0' && asciiLower(text[1]) == 'x') {
         text.remove_prefix(2);
     }
     if (text.empty() || text.size() > 6) {

@@ -1396,6 +1396,20 @@ class FlashControl final
             field = *v;
             return S_OK;
         };
+        // A property set from text as `parse` reads it, then shown; `restage` where it moves
+        // the stage.
+        auto parsed = [&](auto& field, auto parse, bool restage) {
+            BSTR given;
+            const HRESULT h = text(given);
+            if (SUCCEEDED(h)) {
+                field = parse(given);
+                repaint();
+                if (restage) {
+                    showStage();
+                }
+            }
+            return h;
+        };
         switch (id) {
             case DISPID_FLASH_MOVIE: {
                 const auto v = variantToString(value);
@@ -1464,61 +1478,24 @@ class FlashControl final
                 }
                 return *v ? Play() : StopPlay();
             }
-            case DISPID_FLASH_WMODE: {
-                BSTR mode;
-                const HRESULT h = text(mode);
-                if (SUCCEEDED(h)) {
-                    props_.windowMode = parseWindowMode(mode);
-                    repaint();
-                }
-                return h;
-            }
-            case DISPID_FLASH_SALIGN: {
-                BSTR letters;
-                const HRESULT h = text(letters);
-                if (SUCCEEDED(h)) {
-                    props_.align = parseAlign(letters);
-                    repaint();
-                    showStage();
-                }
-                return h;
-            }
+            case DISPID_FLASH_WMODE:
+                return parsed(props_.windowMode, parseWindowMode, false);
+            case DISPID_FLASH_SALIGN:
+                return parsed(props_.align, parseAlign, true);
             case DISPID_FLASH_MENU:
                 return flag(props_.menu);
             case DISPID_FLASH_BASE:
                 return text(props_.base);
-            case DISPID_FLASH_SCALE: {
-                BSTR mode;
-                const HRESULT h = text(mode);
-                if (SUCCEEDED(h)) {
-                    props_.scaleMode = parseScaleMode(mode);
-                    repaint();
-                    showStage();
-                }
-                return h;
-            }
+            case DISPID_FLASH_SCALE:
+                return parsed(props_.scaleMode, parseScaleMode, true);
             case DISPID_FLASH_DEVICEFONT:
                 return flag(props_.deviceFont);
             case DISPID_FLASH_EMBEDMOVIE:
                 return flag(props_.embedMovie);
-            case DISPID_FLASH_BGCOLOR: {
-                BSTR colour;
-                const HRESULT h = text(colour);
-                if (SUCCEEDED(h)) {
-                    props_.backgroundColor = parseColor(colour);
-                    repaint();
-                }
-                return h;
-            }
-            case DISPID_FLASH_QUALITY2: {
-                BSTR quality;
-                const HRESULT h = text(quality);
-                if (SUCCEEDED(h)) {
-                    props_.quality = canonicalQuality(quality);
-                    repaint();
-                }
-                return h;
-            }
+            case DISPID_FLASH_BGCOLOR:
+                return parsed(props_.backgroundColor, parseColor, false);
+            case DISPID_FLASH_QUALITY2:
+                return parsed(props_.quality, canonicalQuality, false);
             case DISPID_FLASH_SWREMOTE:
                 return text(props_.swRemote);
             case DISPID_FLASH_FLASHVARS:

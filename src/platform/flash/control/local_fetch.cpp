@@ -3,35 +3,12 @@
 #include <fstream>
 #include <system_error>
 
+#include "platform/flash/control/ascii_text.h"
 #include "platform/ole/file_scope.h"
 
 namespace pencora::flash {
 
 namespace {
-
-char16_t lower(char16_t c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char16_t>(c + 32) : c;
-}
-
-bool startsWithIgnoringCase(std::u16string_view s, std::u16string_view prefix) {
-    if (s.size() < prefix.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (lower(s[i]) != lower(prefix[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
-int hexDigit(char16_t c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    c = lower(c);
-    return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
-}
 
 void appendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
@@ -138,7 +115,7 @@ bool hasScheme(std::u16string_view s) {
         return false;
     }
     for (std::size_t i = 0; i < colon; ++i) {
-        const char16_t c = lower(s[i]);
+        const char16_t c = asciiLower(s[i]);
         const bool ok = (c >= 'a' && c <= 'z') ||
                         (i > 0 && ((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.'));
         if (!ok) {

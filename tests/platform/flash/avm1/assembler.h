@@ -178,6 +178,12 @@ class Assembler {
         record(Code::With, {uint8_t(body.bytes.size() & 0xFF), uint8_t(body.bytes.size() >> 8)});
         return append(body);
     }
+    // SetTarget: the following actions act on the clip at `path` ("" for the script's own).
+    Assembler& setTarget(const std::string& path) {
+        std::vector<uint8_t> p(path.begin(), path.end());
+        p.push_back(0);
+        return record(Code::SetTarget, p);
+    }
     Assembler& append(const Assembler& other) {
         bytes.insert(bytes.end(), other.bytes.begin(), other.bytes.end());
         return *this;
@@ -214,5 +220,11 @@ class Assembler {
         }
     }
 };
+
+// The script's bytes with its End action.
+inline std::vector<uint8_t> done(Assembler a) {
+    a.op(swf::ActionCode::End);
+    return a.bytes;
+}
 
 }  // namespace pencora::avm1::test

@@ -15,11 +15,6 @@ using Code = pencora::swf::ActionCode;
 
 namespace {
 
-QStringList runIn(int version, const Assembler& as) {
-    Fixture f(version);
-    return f.run(as);
-}
-
 // trace(text) as bytes, to hide inside the payload of another record.
 std::vector<uint8_t> hiddenTrace(const std::string& text) {
     Assembler a;
@@ -36,12 +31,12 @@ TEST(Bytecode, BranchesLandWhereverTheBytesReadAsActions) {
         Assembler as;
         as.push({str("a")}).trace().branch(Code::Jump, 7).push({str("b")}).trace();
         as.push({str("c")}).trace();
-        EXPECT_EQ(runIn(8, as), QStringList({"a", "c"})) << "to the start of the last record";
+        EXPECT_EQ(tracedIn(8, as), QStringList({"a", "c"})) << "to the start of the last record";
     }
     for (int16_t offset : {5, 200, -200}) {
         Assembler as;
         as.push({str("a")}).trace().branch(Code::Jump, offset).push({str("b")}).trace();
-        EXPECT_EQ(runIn(8, as), QStringList({"a"})) << offset;
+        EXPECT_EQ(tracedIn(8, as), QStringList({"a"})) << offset;
     }
     {
         // Jump over the header of an unknown record into its payload, which holds a trace; the
@@ -49,11 +44,11 @@ TEST(Bytecode, BranchesLandWhereverTheBytesReadAsActions) {
         Assembler as;
         as.branch(Code::Jump, 3).record(Code(0xF0), hiddenTrace("hidden"));
         as.push({str("after")}).trace();
-        EXPECT_EQ(runIn(8, as), QStringList({"hidden", "after"}));
+        EXPECT_EQ(tracedIn(8, as), QStringList({"hidden", "after"}));
         // Run straight through, the same bytes are one unknown record.
         Assembler plain;
         plain.record(Code(0xF0), hiddenTrace("hidden")).push({str("after")}).trace();
-        EXPECT_EQ(runIn(8, plain), QStringList({"after"}));
+        EXPECT_EQ(tracedIn(8, plain), QStringList({"after"}));
     }
     {
         // The same inside a function body and a with body: the hidden records belong to them.
@@ -67,7 +62,7 @@ TEST(Bytecode, BranchesLandWhereverTheBytesReadAsActions) {
         inWith.branch(Code::Jump, 3).record(Code(0xF0), hiddenTrace("in with"));
         inWith.getVar("x").trace();
         as.push({str("x"), integer(7), integer(1)}).op(Code::InitObject).with(inWith);
-        EXPECT_EQ(runIn(8, as), QStringList({"in f", "r", "in with", "7"}));
+        EXPECT_EQ(tracedIn(8, as), QStringList({"in f", "r", "in with", "7"}));
     }
     {
         // A loop whose backward branch lands inside a Push: the bytes there are the hidden
@@ -81,7 +76,7 @@ TEST(Bytecode, BranchesLandWhereverTheBytesReadAsActions) {
         const int16_t back = int16_t(int(loopStart) + 3 - int(as.bytes.size() + 5));
         as.branch(Code::If, back);
         as.push({reg(1)}).trace();
-        EXPECT_EQ(runIn(8, as), QStringList({"pass", "pass", "3"}));
+        EXPECT_EQ(tracedIn(8, as), QStringList({"pass", "pass", "3"}));
     }
 }
 
@@ -97,8 +92,8 @@ TEST(Bytecode, UnknownCodesAreSkippedAndEndStopsWhereItStands) {
     as.function("f", {}, body);
     as.push({integer(0), str("f")}).op(Code::CallFunction).trace();
     as.push({str("b")}).trace().op(Code::End).push({str("c")}).trace();
-    EXPECT_EQ(runIn(8, as), QStringList({"a", "in f", "undefined", "b"}));
-    EXPECT_EQ(runIn(5, as), QStringList({"a", "in f", "undefined", "b"}));
+    EXPECT_EQ(tracedIn(8, as), QStringList({"a", "in f", "undefined", "b"}));
+    EXPECT_EQ(tracedIn(5, as), QStringList({"a", "in f", "undefined", "b"}));
 }
 
 // Every action that pops more than the stack holds reads undefined for what is missing and the
@@ -124,7 +119,7 @@ TEST(Bytecode, AStackThatRunsDryReadsUndefined) {
     as.record(Code::GotoFrame2, {0}).record(Code::GetURL2, {0});
     as.push({str("after")}).trace();
     for (int version : {5, 6, 7}) {
-        QStringList out = runIn(version, as);
+        QStringList out = tracedIn(version, as);
         ASSERT_GE(out.size(), 7) << version;
         // undefined reads as 0 before SWF 7
         EXPECT_EQ(out.mid(0, 6), QStringList({version < 7 ? "0" : "NaN", "undefined", "undefined",
@@ -145,7 +140,7 @@ TEST(Bytecode, ConstantPoolsReplacedInTheMiddleOfABlock) {
     as.pool({"c"}).push({constant(0), constant(1)}).trace().trace();
     as.record(Code::Push, {9, 0, 0, 9, 1, 0}).trace().trace();
     as.push({integer(0), str("f")}).op(Code::CallFunction).op(Code::Pop);
-    EXPECT_EQ(runIn(8, as), QStringList({"a", "undefined", "c", "undefined", "c", "a"}));
+    EXPECT_EQ(tracedIn(8, as), QStringList({"a", "undefined", "c", "undefined", "c", "a"}));
 }
 
 // DefineFunction2 may use all 255 registers, take parameters in any of them, and register 0
@@ -162,8 +157,8 @@ TEST(Bytecode, Function2RegistersAreTheCallsOwnUpTo255) {
     Assembler as;
     as.function2("f", 255, 0, {{254, "n"}}, body);
     as.push({integer(2), integer(1), str("f")}).op(Code::CallFunction).op(Code::Pop);
-    EXPECT_EQ(runIn(7, as), QStringList({"undefined", "undefined", "0", "undefined", "undefined",
-                                         "1", "undefined", "undefined", "2"}));
+    EXPECT_EQ(tracedIn(7, as), QStringList({"undefined", "undefined", "0", "undefined", "undefined",
+                                            "1", "undefined", "undefined", "2"}));
 }
 
 // Whatever is thrown arrives in the catch as it was, in a register as well as in a variable.
@@ -183,7 +178,7 @@ TEST(Bytecode, EveryTypeIsThrownAndCaughtIntoARegister) {
     catchOne(undef());
     catchOne(null());
     catchOne(boolean(true));
-    EXPECT_EQ(runIn(7, as), QStringList({"string", "number", "undefined", "null", "boolean"}));
+    EXPECT_EQ(tracedIn(7, as), QStringList({"string", "number", "undefined", "null", "boolean"}));
 }
 
 namespace {
@@ -251,10 +246,10 @@ Assembler nestedWiths(int levels) {
 // inside them starts with none open.
 TEST(Bytecode, WithNestsSevenDeepBeforeSwf6AndFifteenFromIt) {
     const QStringList sevenOuts(7, QStringLiteral("out"));
-    EXPECT_EQ(runIn(5, nestedWiths(7)), QStringList({"7"}) + sevenOuts);
-    EXPECT_EQ(runIn(5, nestedWiths(8)), QStringList(8, QStringLiteral("out")));
-    EXPECT_EQ(runIn(6, nestedWiths(15)), QStringList({"15"}) + QStringList(15, "out"));
-    EXPECT_EQ(runIn(9, nestedWiths(16)), QStringList(16, QStringLiteral("out")));
+    EXPECT_EQ(tracedIn(5, nestedWiths(7)), QStringList({"7"}) + sevenOuts);
+    EXPECT_EQ(tracedIn(5, nestedWiths(8)), QStringList(8, QStringLiteral("out")));
+    EXPECT_EQ(tracedIn(6, nestedWiths(15)), QStringList({"15"}) + QStringList(15, "out"));
+    EXPECT_EQ(tracedIn(9, nestedWiths(16)), QStringList(16, QStringLiteral("out")));
 
     Assembler inner = nestedWiths(7);
     Assembler call;
@@ -270,7 +265,7 @@ TEST(Bytecode, WithNestsSevenDeepBeforeSwf6AndFifteenFromIt) {
         wrapped = w;
     }
     as.append(wrapped);
-    EXPECT_EQ(runIn(5, as), QStringList({"1", "out", "7"}) + sevenOuts);
+    EXPECT_EQ(tracedIn(5, as), QStringList({"1", "out", "7"}) + sevenOuts);
 }
 
 // Try and with bodies nest the loop on the C++ stack: bytes that open them without end (each
@@ -347,8 +342,8 @@ Assembler nameReads(bool apart) {
 // a with body that ends after the Push leaves the read to the code after the body.
 TEST(Bytecode, ANamePushedJustBeforeItsReadReadsAsThroughTheStack) {
     for (int version : {5, 6, 7, 8}) {
-        const QStringList together = runIn(version, nameReads(false));
-        EXPECT_EQ(together, runIn(version, nameReads(true))) << version;
+        const QStringList together = tracedIn(version, nameReads(false));
+        EXPECT_EQ(together, tracedIn(version, nameReads(true))) << version;
         ASSERT_EQ(together.size(), 5) << version;
         EXPECT_EQ(together.mid(0, 3), QStringList({"ex", "under", "why"})) << version;
         EXPECT_EQ(together[4], "5why") << version;
@@ -357,7 +352,7 @@ TEST(Bytecode, ANamePushedJustBeforeItsReadReadsAsThroughTheStack) {
     Assembler jump;
     jump.setVar("x", str("ex")).setVar("y", str("why"));
     jump.push({str("y")}).branch(Code::Jump, 6).push({str("x")}).op(Code::GetVariable).trace();
-    EXPECT_EQ(runIn(8, jump), QStringList({"why"}));
+    EXPECT_EQ(tracedIn(8, jump), QStringList({"why"}));
 
     Assembler body;
     body.push({str("x")});
@@ -365,7 +360,7 @@ TEST(Bytecode, ANamePushedJustBeforeItsReadReadsAsThroughTheStack) {
     with.setVar("x", str("timeline's"));
     with.push({str("x"), str("with object's"), integer(1)}).op(Code::InitObject).with(body);
     with.op(Code::GetVariable).trace();
-    EXPECT_EQ(runIn(8, with), QStringList({"timeline's"}));
+    EXPECT_EQ(tracedIn(8, with), QStringList({"timeline's"}));
 }
 
 namespace {
@@ -409,8 +404,8 @@ TEST(Bytecode, AComparisonReadAtOnceByIfBranchesAsThroughTheStack) {
                 together.append(lessBranch(left, right, negated, false));
                 apart.append(lessBranch(left, right, negated, true));
             }
-            const QStringList out = runIn(version, together);
-            EXPECT_EQ(out, runIn(version, apart)) << version << negated;
+            const QStringList out = tracedIn(version, together);
+            EXPECT_EQ(out, tracedIn(version, apart)) << version << negated;
             ASSERT_EQ(out.size(), int(pairs.size())) << version << negated;
             EXPECT_EQ(out[0], negated ? "not" : "taken") << version;
             EXPECT_EQ(out[1], negated ? "taken" : "not") << version;
@@ -425,7 +420,7 @@ TEST(Bytecode, AComparisonReadAtOnceByIfBranchesAsThroughTheStack) {
         as.push({integer(1), integer(2), boolean(false)}).branch(Code::Jump, over);
         as.op(Code::Less2).op(Code::Not).branch(Code::If, int16_t(skipped.bytes.size()));
         as.append(skipped).push({str("end")}).trace();
-        EXPECT_EQ(runIn(8, as), over == 1 ? QStringList({"end"}) : QStringList({"not", "end"}));
+        EXPECT_EQ(tracedIn(8, as), over == 1 ? QStringList({"end"}) : QStringList({"not", "end"}));
     }
 }
 
@@ -450,7 +445,7 @@ TEST(Bytecode, RecordLengthsGovernWhereTheNextActionStarts) {
     // With without its size opens an empty body.
     as.push({integer(0)}).op(Code::InitObject).record(Code::With, {}).push({str("end")}).trace();
     for (int version : {5, 6, 7, 8}) {
-        EXPECT_EQ(runIn(version, as),
+        EXPECT_EQ(tracedIn(version, as),
                   QStringList({"kept", "3", "under", "zero", "after if", "end"}))
             << version;
     }
@@ -458,5 +453,5 @@ TEST(Bytecode, RecordLengthsGovernWhereTheNextActionStarts) {
     Assembler f;
     f.record(Code::DefineFunction, {'f', 0, 0, 0}).push({str("not the body")}).trace();
     f.push({integer(0), str("f")}).op(Code::CallFunction).trace();
-    EXPECT_EQ(runIn(6, f), QStringList({"not the body", "undefined"}));
+    EXPECT_EQ(tracedIn(6, f), QStringList({"not the body", "undefined"}));
 }

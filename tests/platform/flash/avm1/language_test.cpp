@@ -8,15 +8,6 @@ using namespace pencora::avm1;
 using namespace pencora::avm1::test;
 using Code = pencora::swf::ActionCode;
 
-namespace {
-
-QStringList runIn(int version, const Assembler& as) {
-    Fixture f(version);
-    return f.run(as);
-}
-
-}  // namespace
-
 // SWF 4 movies see comparison results as 1 and 0, cannot see NaN or Infinity, and read
 // objects as 0, so dividing by one is the "#ERROR#" of a division by zero.
 TEST(Swf4, BooleansPrintAsDigitsAndGlobalsAreOutOfSight) {
@@ -27,9 +18,9 @@ TEST(Swf4, BooleansPrintAsDigitsAndGlobalsAreOutOfSight) {
     as.getVar("v").op(Code::TypeOf).trace();
     as.push({integer(0)}).getVar("NaN").op(Code::Equals).trace();
     as.push({integer(3), integer(0)}).op(Code::InitObject).op(Code::Divide).trace();
-    EXPECT_EQ(runIn(4, as), QStringList({"1", "1", "boolean", "1", "#ERROR#"}));
+    EXPECT_EQ(tracedIn(4, as), QStringList({"1", "1", "boolean", "1", "#ERROR#"}));
     // The same code in SWF 5 has booleans and NaN.
-    EXPECT_EQ(runIn(5, as), QStringList({"true", "true", "boolean", "false", "NaN"}));
+    EXPECT_EQ(tracedIn(5, as), QStringList({"true", "true", "boolean", "false", "NaN"}));
 }
 
 TEST(Operators, ObjectsAgainstPrimitivesConvertFirst) {
@@ -71,7 +62,7 @@ TEST(Operators, ObjectsAgainstPrimitivesConvertFirst) {
         rows.push_back({"NaN == NaN", a, "true"});
     }
     for (Row& r : rows) {
-        EXPECT_EQ(runIn(7, r.code), QStringList({r.result})) << r.what;
+        EXPECT_EQ(tracedIn(7, r.code), QStringList({r.result})) << r.what;
     }
 }
 
@@ -263,8 +254,8 @@ TEST(Operators, ObjectConversionsInAdd2) {
     };
     Assembler as;
     program(as);
-    EXPECT_EQ(runIn(5, as), QStringList({"T1", "Tx", "0"}));  // undefined is 0 before 7
-    EXPECT_EQ(runIn(8, as), QStringList({"NaN", "Tx", "NaN"}));
+    EXPECT_EQ(tracedIn(5, as), QStringList({"T1", "Tx", "0"}));  // undefined is 0 before 7
+    EXPECT_EQ(tracedIn(8, as), QStringList({"NaN", "Tx", "NaN"}));
 }
 
 // A toString that throws still prints a line before the exception goes on.
@@ -279,7 +270,7 @@ TEST(Operators, TraceOfAThrowingToString) {
     caught.push({str("caught")}).trace();
     Assembler as;
     as.tryCatch(body, "e", &caught, nullptr);
-    EXPECT_EQ(runIn(8, as), QStringList({"[type Object]", "caught"}));
+    EXPECT_EQ(tracedIn(8, as), QStringList({"[type Object]", "caught"}));
 }
 
 // class Stack extends Array: the instance is an array from the start, and super(...) fills it.

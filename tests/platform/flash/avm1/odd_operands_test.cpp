@@ -13,11 +13,6 @@ using Code = pencora::swf::ActionCode;
 
 namespace {
 
-QStringList runIn(int version, const Assembler& as) {
-    Fixture f(version);
-    return f.run(as);
-}
-
 Assembler callByName(const std::string& name) {
     Assembler a;
     a.push({integer(0), str(name)}).op(Code::CallFunction);
@@ -59,7 +54,8 @@ TEST(OddOperands, FunctionsKeepTheirStacksToThemselves) {
     as.push({str("c")}).append(callByName("overPops")).op(Code::Pop).trace();
     as.push({str("last")}).op(Code::Return).push({str("never")}).trace();
     for (int version : {5, 6, 7, 8}) {
-        EXPECT_EQ(runIn(version, as), QStringList({"undefined", "a", "r", "b", "undefined", "c"}))
+        EXPECT_EQ(tracedIn(version, as),
+                  QStringList({"undefined", "a", "r", "b", "undefined", "c"}))
             << version;
     }
 }
@@ -96,7 +92,7 @@ TEST(OddOperands, CallsWithEmptyNamesAndOddCounts) {
                                   "0",         "0",         "1",      "1",         "0",
                                   "0",         "2",         "2"};  // counts
     for (int version : {5, 6, 7, 8}) {
-        EXPECT_EQ(runIn(version, as), expected) << version;
+        EXPECT_EQ(tracedIn(version, as), expected) << version;
     }
 }
 
@@ -123,7 +119,7 @@ TEST(OddOperands, MembersAndNamesOfWhatIsNoObject) {
     const QStringList expected = {"undefined", "undefined", "undefined", "3", "3", "false", "false",
                                   "false",     "0",         "0",         "0", "0", "0",     "0"};
     for (int version : {5, 6, 7, 8}) {
-        EXPECT_EQ(runIn(version, as), expected) << version;
+        EXPECT_EQ(tracedIn(version, as), expected) << version;
     }
 }
 
@@ -141,7 +137,7 @@ TEST(OddOperands, ClassOperationsWithWhatIsNoClass) {
     as.push({integer(0)}).op(Code::InitObject).push({undef()}).op(Code::Extends);
     as.push({str("still running")}).trace();
     for (int version : {6, 7, 8}) {
-        EXPECT_EQ(runIn(version, as),
+        EXPECT_EQ(tracedIn(version, as),
                   QStringList({"false", "false", "null", "null", "still running"}))
             << version;
     }
@@ -159,7 +155,7 @@ TEST(OddOperands, BranchesAndThrowsLeavingProtectedRegions) {
     body.branch(Code::Jump, int16_t(finally.bytes.size() + after.bytes.size()));
     Assembler jumpOut;
     jumpOut.tryCatch(body, "e", nullptr, &finally).append(after).push({str("landed")}).trace();
-    EXPECT_EQ(runIn(7, jumpOut), QStringList({"in try", "finally", "landed"}));
+    EXPECT_EQ(tracedIn(7, jumpOut), QStringList({"in try", "finally", "landed"}));
 
     Assembler throws;
     throws.push({str("first")}).op(Code::Throw);
@@ -174,7 +170,7 @@ TEST(OddOperands, BranchesAndThrowsLeavingProtectedRegions) {
     Assembler as;
     as.tryCatch(inner, "e2", &outerCatch, nullptr).push({str("end")}).trace();
     for (int version : {7, 8}) {
-        EXPECT_EQ(runIn(version, as), QStringList({"first", "fin", "from finally", "end"}))
+        EXPECT_EQ(tracedIn(version, as), QStringList({"first", "fin", "from finally", "end"}))
             << version;
     }
 }
@@ -200,11 +196,11 @@ TEST(OddOperands, RegistersOutsideAndInsideFunctions) {
     const QStringList registers = {"undefined", "undefined", "undefined",
                                    "r3",        "undefined", "timeline's"};
     for (int version : {5, 6, 7, 8}) {
-        EXPECT_EQ(runIn(version, as), registers) << version;
+        EXPECT_EQ(tracedIn(version, as), registers) << version;
     }
     Assembler nested;
     nested.function2("outer", 2, 0, {}, outer).append(callByName("outer")).op(Code::Pop);
     for (int version : {7, 8}) {
-        EXPECT_EQ(runIn(version, nested), QStringList({"undefined", "outer's"})) << version;
+        EXPECT_EQ(tracedIn(version, nested), QStringList({"undefined", "outer's"})) << version;
     }
 }

@@ -47,4 +47,10 @@ struct Fixture {
     int version;
 };
 
+// What `as` traces on a fresh machine of `version`.
+inline QStringList tracedIn(int version, const Assembler& as) {
+    Fixture f(version);
+    return f.run(as);
+}
+
 }  // namespace pencora::avm1::test

@@ -4,15 +4,10 @@
 // and window messages beyond the common ones.
 #include <gtest/gtest.h>
 
-#include "fake_engine.h"
-#include "platform/flash/control/flash_control.h"
-#include "platform/flash/control/flash_control_tooling.h"
-#include "scripted_site.h"
+#include "control_fixture.h"
 
 namespace pencora::flash::testing {
 namespace {
-
-const std::vector<std::uint8_t> kMovie = {'F', 'W', 'S', 6, 1, 2, 3, 4};
 
 ULONG references(IUnknown* p) {
     p->AddRef();
@@ -43,23 +38,15 @@ class LeavingSink final : public ComObject<IDispatch> {
     }
 };
 
-class ControlContract : public ::testing::Test {
+class ControlContract : public ControlFixture {
   protected:
     void SetUp() override {
-        engine.info.stageWidth = 200;
-        engine.info.stageHeight = 100;
-        engine.info.frameRate = 25;
-        engine.info.frameCount = 10;
-        engine.info.framesLoaded = 10;
-        site = makeCom<ScriptedSite>();
-        sink = makeCom<EventSink>();
-        ASSERT_EQ(createFlashControl([this] { return makeFakeEngine(engine); }, IID_IOleObject,
-                                     object.putVoid()),
-                  S_OK);
-        flash = object.as<IShockwaveFlash>();
-        tooling = object.as<IFlashControlTooling>();
+        ControlFixture::SetUp();
+        if (HasFatalFailure()) {
+            return;
+        }
         points = object.as<IConnectionPointContainer>();
-        ASSERT_TRUE(flash && tooling && points);
+        ASSERT_TRUE(points);
     }
     void TearDown() override {
         object->Close(OLECLOSE_NOSAVE);
@@ -84,21 +71,11 @@ class ControlContract : public ::testing::Test {
         windowless = object.as<IOleInPlaceObjectWindowless>();
         tooling->UseVirtualClock(TRUE);
     }
-    void loadServedMovie(const std::u16string& url = u"http://zzz/movie.swf") {
-        site->served[url] = kMovie;
-        ASSERT_EQ(flash->LoadMovie(0, url), S_OK);
-        ASSERT_TRUE(engine.loaded);
-    }
     // Makes the movie send a command on its next frame.
     void commandOnNextFrame() {
         engine.onFrame = [](MovieEngineHost& host) { host.fsCommand(u"btnnext", u"下一个"); };
         tooling->AdvanceFrames(1);
         engine.onFrame = nullptr;
-    }
-    LRESULT send(UINT message, WPARAM w, LPARAM l, HRESULT expected = S_OK) {
-        LRESULT result = -1;
-        EXPECT_EQ(windowless->OnWindowMessage(message, w, l, &result), expected) << message;
-        return result;
     }
     VARIANT get(DISPID id) {
         VARIANT v;
@@ -116,16 +93,7 @@ class ControlContract : public ::testing::Test {
                              argErr);
     }
 
-    FakeEngineState engine;
-    ComPtr<ScriptedSite> site;
-    ComPtr<EventSink> sink;
-    ComPtr<IOleObject> object;
-    ComPtr<IShockwaveFlash> flash;
-    ComPtr<IFlashControlTooling> tooling;
     ComPtr<IConnectionPointContainer> points;
-    ComPtr<IOleInPlaceObjectWindowless> windowless;
-    ComPtr<IConnectionPoint> eventPoint;
-    DWORD eventCookie = 0;
 };
 
 TEST_F(ControlContract, ConnectionPointsAdviseOnlyMatchingSinksWithFreshCookies) {
@@ -326,13 +294,7 @@ TEST_F(ControlContract, InvokeChecksItsArgumentsAndAFailedWriteChangesNothing) {
 
 TEST_F(ControlContract, NumbersAreKeptInTheirRanges) {
     embed();
-    struct Row {
-        DISPID put;
-        VARIANT value;
-        DISPID get;
-        VARIANT expected;
-    };
-    const Row rows[] = {
+    const PutThenGet rows[] = {
         {DISPID_FLASH_ALIGNMODE, VARIANT::fromInt(0x1F), DISPID_FLASH_SALIGN,
          VARIANT::fromString(u"LTRB")},
         {DISPID_FLASH_ALIGNMODE, VARIANT::fromInt(0x10), DISPID_FLASH_ALIGNMODE,
@@ -371,13 +333,8 @@ TEST_F(ControlContract, NumbersAreKeptInTheirRanges) {
         {DISPID_FLASH_EMBEDMOVIE, VARIANT::fromBool(true), DISPID_FLASH_EMBEDMOVIE,
          VARIANT::fromBool(true)},
     };
-    for (const Row& row : rows) {
-        ASSERT_EQ(dispatchPut(flash.get(), row.put, row.value), S_OK) << row.put;
-        const VARIANT got = get(row.get);
-        EXPECT_EQ(got.vt, row.expected.vt) << row.put;
-        EXPECT_EQ(got.boolVal, row.expected.boolVal) << row.put;
-        EXPECT_EQ(got.lVal, row.expected.lVal) << row.put;
-        EXPECT_EQ(got.bstrVal, row.expected.bstrVal) << row.put;
+    for (const PutThenGet& row : rows) {
+        expectPutThenGet(row);
     }
     EXPECT_EQ(object.as<IPersistStreamInit>()->IsDirty(), S_OK);
 }

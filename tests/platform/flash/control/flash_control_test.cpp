@@ -10,36 +10,15 @@
 
 #include <unistd.h>
 
-#include "fake_engine.h"
-#include "platform/flash/control/flash_control.h"
-#include "platform/flash/control/flash_control_tooling.h"
+#include "control_fixture.h"
 #include "platform/ole/class_registry.h"
 #include "platform/ole/file_scope.h"
-#include "scripted_site.h"
 
 namespace pencora::flash::testing {
 namespace {
 
-const std::vector<std::uint8_t> kMovie = {'F', 'W', 'S', 6, 1, 2, 3, 4};
-
-class FlashControlTest : public ::testing::Test {
+class FlashControlTest : public ControlFixture {
   protected:
-    void SetUp() override {
-        engine.info.stageWidth = 200;
-        engine.info.stageHeight = 100;
-        engine.info.frameRate = 25;
-        engine.info.frameCount = 10;
-        engine.info.framesLoaded = 10;
-        site = makeCom<ScriptedSite>();
-        sink = makeCom<EventSink>();
-        ASSERT_EQ(createFlashControl([this] { return makeFakeEngine(engine); }, IID_IOleObject,
-                                     object.putVoid()),
-                  S_OK);
-        flash = object.as<IShockwaveFlash>();
-        tooling = object.as<IFlashControlTooling>();
-        ASSERT_TRUE(flash && tooling);
-    }
-
     void TearDown() override {
         if (object) {
             object->Close(OLECLOSE_NOSAVE);
@@ -75,27 +54,8 @@ class FlashControlTest : public ::testing::Test {
         }
     }
 
-    void loadServedMovie(const std::u16string& url = u"http://zzz/movie.swf") {
-        site->served[url] = kMovie;
-        ASSERT_EQ(flash->LoadMovie(0, url), S_OK);
-        ASSERT_TRUE(engine.loaded);
-    }
-
-    LRESULT send(UINT message, WPARAM w, LPARAM l, HRESULT expected = S_OK) {
-        LRESULT result = -1;
-        EXPECT_EQ(windowless->OnWindowMessage(message, w, l, &result), expected) << message;
-        return result;
-    }
-
-    FakeEngineState engine;
-    ComPtr<ScriptedSite> site;
-    ComPtr<EventSink> sink;
-    ComPtr<IOleObject> object;
-    ComPtr<IShockwaveFlash> flash;
-    ComPtr<IFlashControlTooling> tooling;
-    ComPtr<IOleInPlaceObjectWindowless> windowless;
-    ComPtr<IConnectionPoint> propertyPoint, eventPoint;
-    DWORD propertyCookie = 0, eventCookie = 0;
+    ComPtr<IConnectionPoint> propertyPoint;
+    DWORD propertyCookie = 0;
 };
 
 TEST_F(FlashControlTest, EmbedsWindowlessInThePlayersOrder) {
@@ -558,13 +518,7 @@ TEST_F(FlashControlTest, TurnsWindowMessagesIntoStageInput) {
 
 TEST_F(FlashControlTest, PassesPropertiesThroughDispatchWithTheirTextForms) {
     embed();
-    struct Row {
-        DISPID put;
-        VARIANT value;
-        DISPID get;
-        VARIANT expected;
-    };
-    const Row rows[] = {
+    const PutThenGet rows[] = {
         {DISPID_FLASH_WMODE, VARIANT::fromString(u"TRANSPARENT"), DISPID_FLASH_WMODE,
          VARIANT::fromString(u"Transparent")},
         {DISPID_FLASH_SCALE, VARIANT::fromString(u"noborder"), DISPID_FLASH_SCALEMODE,
@@ -593,16 +547,10 @@ TEST_F(FlashControlTest, PassesPropertiesThroughDispatchWithTheirTextForms) {
         {DISPID_FLASH_BASE, VARIANT::fromString(u"/movies/"), DISPID_FLASH_BASE,
          VARIANT::fromString(u"/movies/")},
     };
-    for (const Row& row : rows) {
+    for (const PutThenGet& row : rows) {
         site->changed.clear();
-        ASSERT_EQ(dispatchPut(flash.get(), row.put, row.value), S_OK) << row.put;
+        expectPutThenGet(row);
         EXPECT_EQ(site->changed, std::vector<DISPID>{row.put});
-        VARIANT got;
-        ASSERT_EQ(dispatchGet(flash.get(), row.get, &got), S_OK) << row.get;
-        EXPECT_EQ(got.vt, row.expected.vt) << row.get;
-        EXPECT_EQ(got.boolVal, row.expected.boolVal) << row.get;
-        EXPECT_EQ(got.lVal, row.expected.lVal) << row.get;
-        EXPECT_EQ(got.bstrVal, row.expected.bstrVal) << row.get;
     }
     VARIANT got;
     EXPECT_EQ(dispatchGet(flash.get(), 9999, &got), DISP_E_MEMBERNOTFOUND);

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "fake_engine.h"
+#include "idle_client_site.h"
 #include "platform/flash/control/flash_control.h"
 #include "platform/flash/control/local_fetch.h"
 #include "platform/flash/control/site_fetch.h"
@@ -24,7 +25,7 @@ using namespace ole;
 
 // A client site that only fetches: its service provider hands out the bind host, the bind
 // host its one moniker, and binding the moniker runs `bind`.
-class FetchSite final : public ComObject<IOleClientSite, IServiceProvider, IBindHost, IMoniker> {
+class FetchSite final : public IdleClientSite<IServiceProvider, IBindHost, IMoniker> {
   public:
     HRESULT serviceAnswer = S_OK;
     HRESULT createAnswer = S_OK;
@@ -32,19 +33,6 @@ class FetchSite final : public ComObject<IOleClientSite, IServiceProvider, IBind
     std::function<HRESULT(IBindStatusCallback*, void** object)> bind;
     std::vector<std::u16string> names;
     ComPtr<IBindCtx> lastContext;
-
-    HRESULT SaveObject() override { return S_OK; }
-    HRESULT GetMoniker(DWORD, DWORD, IMoniker** m) override {
-        *m = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT GetContainer(IOleContainer** c) override {
-        *c = nullptr;
-        return E_NOINTERFACE;
-    }
-    HRESULT ShowObject() override { return S_OK; }
-    HRESULT OnShowWindow(BOOL) override { return S_OK; }
-    HRESULT RequestNewObjectLayout() override { return S_OK; }
 
     HRESULT QueryService(REFGUID service, REFIID iid, void** object) override {
         *object = nullptr;
@@ -90,21 +78,7 @@ class FetchSite final : public ComObject<IOleClientSite, IServiceProvider, IBind
 };
 
 // A site with nothing to fetch through.
-class BareSite final : public ComObject<IOleClientSite> {
-  public:
-    HRESULT SaveObject() override { return S_OK; }
-    HRESULT GetMoniker(DWORD, DWORD, IMoniker** m) override {
-        *m = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT GetContainer(IOleContainer** c) override {
-        *c = nullptr;
-        return E_NOINTERFACE;
-    }
-    HRESULT ShowObject() override { return S_OK; }
-    HRESULT OnShowWindow(BOOL) override { return S_OK; }
-    HRESULT RequestNewObjectLayout() override { return S_OK; }
-};
+using BareSite = IdleClientSite<>;
 
 std::vector<std::uint8_t> bytesOf(const char* text) {
     return std::vector<std::uint8_t>(text, text + std::strlen(text));

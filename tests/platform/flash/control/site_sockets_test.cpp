@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "idle_client_site.h"
 #include "platform/flash/control/site_sockets.h"
 #include "platform/ole/binding.h"
 
@@ -13,8 +14,8 @@ namespace {
 
 using namespace ole;
 
-class SocketSite final : public ComObject<IOleClientSite, IServiceProvider, IBindHost, ISocketHost,
-                                          ISocketConnection> {
+class SocketSite final
+    : public IdleClientSite<IServiceProvider, IBindHost, ISocketHost, ISocketConnection> {
   public:
     bool offerSockets = true;
     HRESULT openAnswer = S_OK;
@@ -29,20 +30,8 @@ class SocketSite final : public ComObject<IOleClientSite, IServiceProvider, IBin
             *object = nullptr;
             return E_NOINTERFACE;
         }
-        return ComObject::QueryInterface(iid, object);
+        return IdleClientSite::QueryInterface(iid, object);
     }
-    HRESULT SaveObject() override { return S_OK; }
-    HRESULT GetMoniker(DWORD, DWORD, IMoniker** m) override {
-        *m = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT GetContainer(IOleContainer** c) override {
-        *c = nullptr;
-        return E_NOINTERFACE;
-    }
-    HRESULT ShowObject() override { return S_OK; }
-    HRESULT OnShowWindow(BOOL) override { return S_OK; }
-    HRESULT RequestNewObjectLayout() override { return S_OK; }
     HRESULT QueryService(REFGUID service, REFIID iid, void** object) override {
         *object = nullptr;
         return service == SID_SBindHost ? QueryInterface(iid, object) : E_NOINTERFACE;

@@ -26,9 +26,7 @@ struct BitmapDrawTest : testing::Test {
         player.setActionRunner(std::move(h));
         swfwrite::MovieBuilder b;
         const uint16_t shape = b.define(square(0, 0, 10, 10, {255, 0, 0, 255}));
-        swfwrite::TimelineBuilder sprite;
-        sprite.place(shape, 1).showFrame();
-        const uint16_t id = b.define(sprite.sprite());
+        const uint16_t id = test::clipOf(b, {shape});
         b.tag(swf::ExportAssets{{{id, "Box"}}});
         player.load(0, test::share(b));
         player.runFrame();

@@ -52,6 +52,19 @@ Assembler say(const std::string& text) {
     a.push({str(text)}).trace();
     return a;
 }
+
+// <path>.onPress = function () { trace("press <name>") }, for a path "name" or
+// "parent.name".
+void saysWhenPressed(Assembler& script, const std::string& path) {
+    const auto dot = path.find('.');
+    script.getVar(path.substr(0, dot));
+    if (dot != std::string::npos) {
+        script.push({str(path.substr(dot + 1))}).op(Code::GetMember);
+    }
+    const std::string name = dot == std::string::npos ? path : path.substr(dot + 1);
+    script.push({str("onPress")}).function("", {}, say("press " + name)).op(Code::SetMember);
+}
+
 // trace(prefix + String(expression pushed by `value`))
 Assembler traceWith(const std::string& prefix, const Assembler& value) {
     Assembler a;
@@ -68,7 +81,7 @@ Assembler var(const std::string& name) {
     a.getVar(name);
     return a;
 }
-swf::Bytes done(Assembler a, bool stop = true) {
+swf::Bytes frameScript(Assembler a, bool stop = true) {
     if (stop) {
         a.op(Code::Stop);
     }
@@ -123,7 +136,7 @@ TEST(ButtonLooks, EachFormColoursAndBlendsItsStatesByItsOwnRecords) {
     swf::Button third = squareButton(b, 200, 0, 250, 50);
     third.records[0].colorTransform = halfGreen;
     b.place(b.define(first), 1).place(b.define(second), 2).place(b.define(third), 3);
-    b.doAction(done(Assembler())).showFrame();
+    b.doAction(frameScript(Assembler())).showFrame();
     test::EngineFixture f;
     ASSERT_TRUE(f.load(b));
     const QImage shown = f.render(300, 60);
@@ -167,19 +180,10 @@ TEST_F(ButtonRules, TheHitStateAloneDecidesWhereTheMouseFindsAButton) {
         .tag(placed(b.define(clipHit), 6, "clipHit"));
     Assembler script;
     script.getVar("hidden").push({str("_visible"), avm1::test::boolean(false)}).op(Code::SetMember);
-    for (const char* name : {"large", "none", "hitOnly", "hidden", "clipHit"}) {
-        script.getVar(name)
-            .push({str("onPress")})
-            .function("", {}, say(std::string("press ") + name))
-            .op(Code::SetMember);
+    for (const char* path : {"large", "none", "hitOnly", "hidden", "clipHit", "holder.inner"}) {
+        saysWhenPressed(script, path);
     }
-    script.getVar("holder")
-        .push({str("inner")})
-        .op(Code::GetMember)
-        .push({str("onPress")})
-        .function("", {}, say("press inner"))
-        .op(Code::SetMember);
-    b.doAction(done(script)).showFrame();
+    b.doAction(frameScript(script)).showFrame();
     load(b);
     for (QPointF at :
          {QPointF(10, 10), QPointF(50, 50), QPointF(225, 25), QPointF(325, 25), QPointF(425, 25),
@@ -211,7 +215,7 @@ swfwrite::MovieBuilder twoButtons(Menu menu) {
         swf::Button button = squareButton(b, 200 * i, 0, 200 * i + 100, 100);
         button.trackAsMenu = menu == Menu::ByFlag;
         for (const auto& [bit, label] : conditions) {
-            button.actions.push_back({bit, 0, done(say(name + " " + label), false)});
+            button.actions.push_back({bit, 0, frameScript(say(name + " " + label), false)});
         }
         b.tag(placed(b.define(button), uint16_t(i + 1), name));
     }
@@ -220,7 +224,7 @@ swfwrite::MovieBuilder twoButtons(Menu menu) {
         script.getVar("A").push({str("trackAsMenu"), avm1::test::boolean(true)});
         script.op(Code::SetMember);
     }
-    b.doAction(done(script)).showFrame();
+    b.doAction(frameScript(script)).showFrame();
     return b;
 }
 
@@ -280,11 +284,8 @@ TEST_F(ButtonRules, AHitStateOfClipsRepeatedInsideClipsIsWalkedWithinBounds) {
     button.records.push_back(record(bs::HitTest, inner));
     b.tag(placed(b.define(button), 1, "deep"));
     Assembler script;
-    script.getVar("deep")
-        .push({str("onPress")})
-        .function("", {}, say("press deep"))
-        .op(Code::SetMember);
-    b.doAction(done(script)).showFrame();
+    saysWhenPressed(script, "deep");
+    b.doAction(frameScript(script)).showFrame();
     load(b);
     click({200, 200});
     click({25, 25});
@@ -314,21 +315,10 @@ TEST_F(ButtonRules, AMaskedButtonIsFoundOnlyWhereItsMaskShows) {
     Assembler script;
     script.getVar("window").push({integer(1)}).getVar("holder").push({str("setMask")});
     script.op(Code::CallMethod).op(Code::Pop);
-    script.getVar("under")
-        .push({str("onPress")})
-        .function("", {}, say("press under"))
-        .op(Code::SetMember);
-    script.getVar("holder")
-        .push({str("inner")})
-        .op(Code::GetMember)
-        .push({str("onPress")})
-        .function("", {}, say("press inner"))
-        .op(Code::SetMember);
-    script.getVar("clip")
-        .push({str("onPress")})
-        .function("", {}, say("press clip"))
-        .op(Code::SetMember);
-    b.doAction(done(script)).showFrame();
+    for (const char* path : {"under", "holder.inner", "clip"}) {
+        saysWhenPressed(script, path);
+    }
+    b.doAction(frameScript(script)).showFrame();
     load(b);
     for (QPointF at : {QPointF(75, 50), QPointF(25, 50), QPointF(225, 50), QPointF(275, 50),
                        QPointF(75, 250), QPointF(25, 250)}) {
@@ -348,7 +338,8 @@ TEST_F(ButtonRules, ActionsRunOnTheHoldingTimelineAndHandlersOnTheButtonByVersio
         swf::Button button = squareButton(b, 0, 0, 100, 100);
         Assembler onRelease = traceWith("on release in ", var("_target"));
         onRelease.append(traceWith("x is ", var("x")));
-        button.actions = {swf::ButtonCondAction{bc::OverDownToOverUp, 0, done(onRelease, false)}};
+        button.actions = {
+            swf::ButtonCondAction{bc::OverDownToOverUp, 0, frameScript(onRelease, false)}};
         swfwrite::TimelineBuilder holder;
         holder.tag(placed(b.define(button), 5, "b")).showFrame();
         b.tag(placed(b.define(holder.sprite()), 1, "holder"));
@@ -367,7 +358,7 @@ TEST_F(ButtonRules, ActionsRunOnTheHoldingTimelineAndHandlersOnTheButtonByVersio
             .push({str("onrelease")})
             .function("", {}, body)
             .op(Code::SetMember);
-        b.doAction(done(script)).showFrame();
+        b.doAction(frameScript(script)).showFrame();
         lines.clear();
         load(b);
         click({50, 50});
@@ -392,17 +383,18 @@ TEST_F(ButtonRules, AButtonInsideAButtonsStateTakesTheMouseOverItsHolder) {
         swfwrite::MovieBuilder b(version);
         swf::Button inner = squareButton(b, 0, 0, 40, 40);
         inner.actions = {swf::ButtonCondAction{
-            bc::OverDownToOverUp, 0, done(traceWith("inner release in ", var("_target")), false)}};
+            bc::OverDownToOverUp, 0,
+            frameScript(traceWith("inner release in ", var("_target")), false)}};
         swf::Button outer = squareButton(b, 0, 0, 100, 100);
         outer.records.push_back(record(bs::Up | bs::Over | bs::Down, b.define(inner), 2));
         // Inside the outer button at (80, 80): reaching 120 px, past the outer hit area.
         outer.records.back().matrix = swf::Matrix{1, 0, 0, 1, 1600, 1600};
-        outer.actions = {
-            swf::ButtonCondAction{bc::OverDownToOverUp, 0, done(say("outer release"), false)}};
+        outer.actions = {swf::ButtonCondAction{bc::OverDownToOverUp, 0,
+                                               frameScript(say("outer release"), false)}};
         swfwrite::TimelineBuilder holder;
         holder.tag(placed(b.define(outer), 1, "outer")).showFrame();
         b.tag(placed(b.define(holder.sprite()), 1, "holder"));
-        b.doAction(done(Assembler{})).showFrame();
+        b.doAction(frameScript(Assembler{})).showFrame();
         lines.clear();
         load(b);
         for (QPointF at : {QPointF(20, 20), QPointF(90, 90), QPointF(110, 110), QPointF(50, 20)}) {
@@ -441,7 +433,7 @@ TEST_F(ButtonRules, UseHandCursorFalseKeepsTheArrowButNotTheClick) {
     script.push({str("useHandCursor"), avm1::test::boolean(false)}).op(Code::SetMember);
     script.getVar("plain").push({str("useHandCursor"), avm1::test::boolean(true)});
     script.op(Code::SetMember);
-    b.doAction(done(script)).showFrame();
+    b.doAction(frameScript(script)).showFrame();
     load(b);
     std::vector<bool> hands;
     for (double x : {25, 125, 225, 325}) {
@@ -461,12 +453,12 @@ TEST_F(ButtonRules, UseHandCursorFalseKeepsTheArrowButNotTheClick) {
 TEST_F(ButtonRules, AButtonComingOrGoingUnderARestingPointerRollsOverOrOut) {
     swfwrite::MovieBuilder b(6);
     swf::Button button = squareButton(b, 0, 0, 100, 100);
-    button.actions = {{bc::IdleToOverUp, 0, done(say("rollOver"), false)},
-                      {bc::OverUpToIdle, 0, done(say("rollOut"), false)}};
+    button.actions = {{bc::IdleToOverUp, 0, frameScript(say("rollOver"), false)},
+                      {bc::OverUpToIdle, 0, frameScript(say("rollOut"), false)}};
     const uint16_t id = b.define(button);
     b.showFrame();
-    b.place(id, 1).doAction(done(say("frame 2"), false)).showFrame();
-    b.move(1, swf::Matrix{1, 0, 0, 1, 4000, 0}).doAction(done(say("frame 3"))).showFrame();
+    b.place(id, 1).doAction(frameScript(say("frame 2"), false)).showFrame();
+    b.move(1, swf::Matrix{1, 0, 0, 1, 4000, 0}).doAction(frameScript(say("frame 3"))).showFrame();
     load(b);
     player.mouseMove({50, 50});
     EXPECT_FALSE(player.wantsHandCursor());
@@ -494,12 +486,12 @@ TEST_F(ButtonRules, AButtonItsOwnPressTakesAwayHearsNothingMore) {
     Assembler press = say("press");
     press.op(Code::NextFrame);
     button.actions = {
-        swf::ButtonCondAction{bc::OverUpToOverDown, 0, done(press, false)},
+        swf::ButtonCondAction{bc::OverUpToOverDown, 0, frameScript(press, false)},
         swf::ButtonCondAction{bc::OverDownToOverUp | bc::OutDownToIdle | bc::OverUpToIdle, 0,
-                              done(say("after"), false)},
+                              frameScript(say("after"), false)},
     };
-    b.tag(placed(b.define(button), 1, "b")).doAction(done(Assembler())).showFrame();
-    b.remove(1).doAction(done(say("frame 2"))).showFrame();
+    b.tag(placed(b.define(button), 1, "b")).doAction(frameScript(Assembler())).showFrame();
+    b.remove(1).doAction(frameScript(say("frame 2"))).showFrame();
     load(b);
     player.mouseMove({50, 50});
     player.mouseDown({50, 50});

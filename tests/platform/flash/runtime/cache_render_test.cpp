@@ -21,11 +21,7 @@ struct CacheRenderTest : testing::Test, test::EngineFixture {
     QImage draw(Via via) {
         swfwrite::MovieBuilder b(8, 40, 40);
         const uint16_t red = b.define(square(0, 0, 10, 10, {255, 0, 0, 255}));
-        swf::PlaceObject p;
-        p.version = 3;
-        p.characterId = red;
-        p.depth = 1;
-        p.matrix = swf::Matrix{};
+        swf::PlaceObject p = test::placing3(red, 1);
         p.matrix->tx = p.matrix->ty = 250;
         if (via == Via::Cache) {
             p.cacheAsBitmap = true;

@@ -28,9 +28,7 @@ struct ClassReferenceMovie : test::ScriptedPlayerTest {
     std::string run(uint8_t version, const Assembler& script) {
         swfwrite::MovieBuilder b(version);
         const uint16_t shape = b.define(test::square(0, 0, 40, 30, swf::Rgba{255, 0, 0, 255}));
-        swfwrite::TimelineBuilder box;
-        box.place(shape, 1).showFrame();
-        const uint16_t boxId = b.define(box.sprite());
+        const uint16_t boxId = test::clipOf(b, {shape});
         b.place(named(boxId, 1, "box")).doAction(done(script)).showFrame();
         traces.lines.clear();
         player.load(0, test::share(b));

@@ -10,15 +10,11 @@ namespace pencora::runtime {
 namespace {
 
 using avm1::test::Assembler;
+using avm1::test::done;
 using avm1::test::integer;
 using avm1::test::str;
 using Code = swf::ActionCode;
 using testing::ElementsAre;
-
-swf::Bytes done(Assembler a) {
-    a.op(Code::End);
-    return a.bytes;
-}
 
 Assembler says(const std::string& text) {
     return std::move(Assembler().push({str(text)}).trace());

@@ -13,27 +13,16 @@ namespace pencora::runtime {
 namespace {
 
 using avm1::test::Assembler;
+using avm1::test::done;
 using avm1::test::integer;
 using avm1::test::str;
 using Code = swf::ActionCode;
+using test::named;
 using testing::ElementsAre;
 using testing::IsEmpty;
 
-swf::Bytes done(Assembler a) {
-    a.op(Code::End);
-    return a.bytes;
-}
-
 swf::Bytes says(const std::string& text) {
     return done(Assembler().push({str(text)}).trace());
-}
-
-swf::PlaceObject named(uint16_t characterId, uint16_t depth, const std::string& name) {
-    swf::PlaceObject p;
-    p.characterId = characterId;
-    p.depth = depth;
-    p.name = name;
-    return p;
 }
 
 struct ClipEvents : testing::Test {

@@ -49,9 +49,7 @@ struct ClipGeometryTest : testing::Test {
         version = swfVersion;
         swfwrite::MovieBuilder b(version);
         const uint16_t shape = b.define(square(0, 0, 40, 20, kRed));
-        swfwrite::TimelineBuilder bar;
-        bar.place(shape, 1).showFrame();
-        const uint16_t barId = b.define(bar.sprite());
+        const uint16_t barId = test::clipOf(b, {shape});
 
         const uint16_t morph = b.define(growingBar());
         swfwrite::TimelineBuilder frames;

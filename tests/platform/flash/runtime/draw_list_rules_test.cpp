@@ -78,9 +78,7 @@ TEST_F(DrawListRules, HiddenObjectsLeaveOutTheirChildrenAndMasksCloseWithTheirCl
     mask.clipDepth = 99;
     masked.place(mask).place(red, 2).place(red, 3).showFrame();
     const uint16_t maskedId = b.define(masked.sprite());
-    swfwrite::TimelineBuilder hidden;
-    hidden.place(red, 1).place(red, 2).showFrame();
-    const uint16_t hiddenId = b.define(hidden.sprite());
+    const uint16_t hiddenId = test::clipOf(b, {red, red});
     b.place(maskedId, 1).place(red, 2).place(hiddenId, 3).showFrame();
     load();
     root().childAt(3)->visible = false;

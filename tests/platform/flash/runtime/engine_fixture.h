@@ -33,6 +33,14 @@ struct TraceHost : FakeHost {
     void trace(std::u16string_view line) override { lines.emplace_back(line); }
 };
 
+// A host that keeps what the movie traces, as UTF-8.
+struct TracingHost : FakeHost {
+    std::vector<std::string> lines;
+    void trace(std::u16string_view line) override {
+        lines.push_back(QString::fromUtf16(line.data(), qsizetype(line.size())).toStdString());
+    }
+};
+
 // Device fonts are measured through Qt, which wants an application object (without one fields
 // still work, with rough measures).
 inline void ensureGuiApplication() {

@@ -12,11 +12,7 @@ namespace {
 using test::Actions;
 using testing::ElementsAre;
 
-struct ExecutionOrderTest : testing::Test {
-    Player player;
-    test::Recorder events;
-    ExecutionOrderTest() { player.setEvents(&events); }
-    DisplayObject& root() { return *player.root(0); }
+struct ExecutionOrderTest : testing::Test, test::RecordedPlayer {
     void load(swf::Movie movie) {
         player.load(0, std::make_shared<const swf::Movie>(std::move(movie)));
         player.runFrame();

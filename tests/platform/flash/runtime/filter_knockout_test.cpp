@@ -30,21 +30,11 @@ struct FilterEffects : testing::Test, test::EngineFixture {
     // 40 x 40 stage, with `filters` from its placing tag.
     bool loadBox(const std::vector<swf::Filter>& filters,
                  const std::vector<uint8_t>& actions = {}) {
-        swfwrite::MovieBuilder b(8, 40, 40);
-        const uint16_t red = b.define(square(10, 10, 20, 20, {255, 0, 0, 255}));
-        swfwrite::TimelineBuilder inside;
-        inside.place(red, 1).showFrame();
-        const uint16_t sprite = b.define(inside.sprite());
         swf::PlaceObject p;
-        p.version = 3;
-        p.characterId = sprite;
-        p.depth = 1;
-        p.matrix = swf::Matrix{};
-        p.name = "box";
         if (!filters.empty()) {
             p.filters = filters;
         }
-        b.place(p);
+        swfwrite::MovieBuilder b = test::boxMovie({255, 0, 0, 255}, p);
         if (!actions.empty()) {
             b.doAction(actions);
         }

@@ -39,22 +39,8 @@ int channelDifference(QRgb a, QRgb b) {
 
 struct FilterRenderTest : testing::Test, test::EngineFixture {
     // A movie clip named "box" at depth 1 holding a red square over 10..19 x 10..19 (pixels).
-    swfwrite::MovieBuilder movie(const std::optional<swf::PlaceObject>& extra = std::nullopt) {
-        swfwrite::MovieBuilder b(8, 40, 40);
-        const uint16_t red = b.define(square(10, 10, 20, 20, kRedSwf));
-        swfwrite::TimelineBuilder inside;
-        inside.place(red, 1).showFrame();
-        const uint16_t sprite = b.define(inside.sprite());
-        swf::PlaceObject p = extra.value_or(swf::PlaceObject{});
-        p.version = 3;
-        p.characterId = sprite;
-        p.depth = 1;
-        if (!p.matrix) {
-            p.matrix = swf::Matrix{};
-        }
-        p.name = "box";
-        b.place(p);
-        return b;
+    swfwrite::MovieBuilder movie(const swf::PlaceObject& placing = {}) {
+        return test::boxMovie(kRedSwf, placing);
     }
 
     // Pushes `new flash.filters.DropShadowFilter(distance, 0, 0, 1, 0, 0)`.
@@ -307,15 +293,9 @@ TEST_F(FilterRenderTest, BitmapsStartOnTheWholePixelNearestTheirCorner) {
     swfwrite::MovieBuilder b(8, 100, 40);
     const uint16_t mark = b.define(square(0, 0, 2, 2, {0, 0, 255, 255}));
     const uint16_t red = b.define(square(10.4, 10.4, 20.4, 20.4, kRedSwf));
-    swfwrite::TimelineBuilder inside;
-    inside.place(mark, 1).place(red, 2).showFrame();
-    const uint16_t sprite = b.define(inside.sprite());
+    const uint16_t sprite = test::clipOf(b, {mark, red});
     auto place = [&](uint16_t depth, double x) {
-        swf::PlaceObject p;
-        p.version = 3;
-        p.characterId = sprite;
-        p.depth = depth;
-        p.matrix = at(x + 0.3, 0.3);
+        swf::PlaceObject p = test::placing3(sprite, depth, at(x + 0.3, 0.3));
         return p;
     };
     b.place(place(1, 0));
@@ -371,11 +351,7 @@ TEST_F(FilterRenderTest, ACachedMorphStartsOnThePixelNearestItsCornerAtItsRatio)
     m.endBounds = m.endEdgeBounds = {twips(1), twips(21.4), twips(1), twips(21.4)};
     const uint16_t id = b.define(m);
     auto place = [&](uint16_t depth, double x, bool cached) {
-        swf::PlaceObject p;
-        p.version = 3;
-        p.characterId = id;
-        p.depth = depth;
-        p.matrix = at(x, 0);
+        swf::PlaceObject p = test::placing3(id, depth, at(x, 0));
         p.ratio = uint16_t(std::lround(0.3 * 65535));
         p.cacheAsBitmap = cached;
         b.place(p);
@@ -401,17 +377,11 @@ TEST_F(FilterRenderTest, ACachedClipTakesItsAlphaAsAWhole) {
     swfwrite::MovieBuilder b(8, 60, 30);
     const uint16_t red = b.define(square(10, 5, 20, 20, kRedSwf));
     const uint16_t blue = b.define(square(15, 5, 25, 20, {0, 0, 255, 255}));
-    swfwrite::TimelineBuilder inside;
-    inside.place(red, 1).place(blue, 2).showFrame();
-    const uint16_t sprite = b.define(inside.sprite());
+    const uint16_t sprite = test::clipOf(b, {red, blue});
     swf::ColorTransform half;
     half.aMult = 128;
     for (const auto& [depth, x, cached] : {std::tuple{1, 0.0, false}, std::tuple{2, 30.0, true}}) {
-        swf::PlaceObject p;
-        p.version = 3;
-        p.characterId = sprite;
-        p.depth = uint16_t(depth);
-        p.matrix = at(x, 0);
+        swf::PlaceObject p = test::placing3(sprite, uint16_t(depth), at(x, 0));
         p.colorTransform = half;
         p.cacheAsBitmap = cached;
         b.place(p);
@@ -431,18 +401,9 @@ TEST_F(FilterRenderTest, BackgroundCoversThePixelsWhoseCentresItHolds) {
     // An invisible square over 10..20 in a clip half a pixel right and down, with
     // opaqueBackground = 0x0000FF: the background spans 10.5..20.5, holding the centres of
     // pixels 10 to 19 (its top and left edges count, its bottom and right edges do not).
-    swfwrite::MovieBuilder b(8, 40, 40);
-    const uint16_t clear = b.define(square(10, 10, 20, 20, {255, 0, 0, 0}));
-    swfwrite::TimelineBuilder inside;
-    inside.place(clear, 1).showFrame();
-    const uint16_t sprite = b.define(inside.sprite());
     swf::PlaceObject p;
-    p.version = 3;
-    p.characterId = sprite;
-    p.depth = 1;
     p.matrix = at(0.5, 0.5);
-    p.name = "box";
-    b.place(p);
+    auto b = test::boxMovie({255, 0, 0, 0}, p);
     Assembler a;
     a.push({str("box")})
         .op(Code::GetVariable)
@@ -467,11 +428,7 @@ TEST_F(FilterRenderTest, SubtractTakesTheLayersPremultipliedColourOnce) {
     // premultiplied 64 leaves 191, not the 223 a second alpha weighting gave.
     swfwrite::MovieBuilder b(8, 20, 20);
     const uint16_t grey = b.define(square(0, 0, 20, 20, {128, 128, 128, 128}));
-    swf::PlaceObject p;
-    p.version = 3;
-    p.characterId = grey;
-    p.depth = 1;
-    p.matrix = swf::Matrix{};
+    swf::PlaceObject p = test::placing3(grey, 1);
     p.blendMode = swf::BlendMode::Subtract;
     b.place(p).showFrame();
     ASSERT_TRUE(load(b));
@@ -492,23 +449,13 @@ QImage cutterOverRed(FilterRenderTest& t, swf::BlendMode mode, Group drawnAs,
     const uint16_t red = b.define(square(0, 0, 30, 20, kRedSwf));
     const uint16_t first = b.define(square(0, 0, 10, 20, left));
     const uint16_t second = b.define(square(10, 0, 20, 20, right));
-    swfwrite::TimelineBuilder cutter;
-    cutter.place(first, 1).place(second, 2).showFrame();
-    const uint16_t cutterId = b.define(cutter.sprite());
+    const uint16_t cutterId = test::clipOf(b, {first, second});
     swfwrite::TimelineBuilder group;
     group.place(red, 1);
-    swf::PlaceObject cut;
-    cut.version = 3;
-    cut.characterId = cutterId;
-    cut.depth = 2;
-    cut.matrix = swf::Matrix{};
+    swf::PlaceObject cut = test::placing3(cutterId, 2);
     cut.blendMode = mode;
     group.place(cut).showFrame();
-    swf::PlaceObject p;
-    p.version = 3;
-    p.characterId = b.define(group.sprite());
-    p.depth = 1;
-    p.matrix = swf::Matrix{};
+    swf::PlaceObject p = test::placing3(b.define(group.sprite()), 1);
     p.blendMode = drawnAs == Group::Layer        ? swf::BlendMode::Layer
                   : drawnAs == Group::Multiplied ? swf::BlendMode::Multiply
                                                  : swf::BlendMode::Normal;
@@ -581,9 +528,7 @@ TEST_F(FilterRenderTest, AScriptMaskShowsTheClipOnlyWhereTheMaskDrawsAndHidesIts
     // Frame 2 takes the mask away again with setMask(null).
     auto b = movie();
     const uint16_t black = b.define(square(0, 0, 15, 40, swf::Rgba{0, 0, 0, 255}));
-    swfwrite::TimelineBuilder maskClip;
-    maskClip.place(black, 1).showFrame();
-    const uint16_t maskSprite = b.define(maskClip.sprite());
+    const uint16_t maskSprite = test::clipOf(b, {black});
     swfwrite::TimelineBuilder holder;
     swf::PlaceObject inner;
     inner.characterId = maskSprite;
@@ -734,11 +679,7 @@ TEST(FilterDirtyArea, AnObjectMovingUnderAShadowRedrawsAllTheShadowReaches) {
     swfwrite::TimelineBuilder inside;
     inside.place(red, 1).showFrame().move(1, at(1, 0)).showFrame();
     const uint16_t sprite = b.define(inside.sprite());
-    swf::PlaceObject p;
-    p.version = 3;
-    p.characterId = sprite;
-    p.depth = 1;
-    p.matrix = at(20, 20);
+    swf::PlaceObject p = test::placing3(sprite, 1, at(20, 20));
     p.filters = std::vector<swf::Filter>{shadowFilter(10)};
     b.place(p).showFrame().showFrame();
     Player player;
@@ -756,14 +697,8 @@ TEST(FilterDirtyArea, ACachedClipsNewColourTransformRedrawsIt) {
     // The clip's own drawing does not change, only the transform its bitmap takes.
     swfwrite::MovieBuilder b(8, 100, 100);
     const uint16_t red = b.define(square(0, 0, 10, 10, kRedSwf));
-    swfwrite::TimelineBuilder inside;
-    inside.place(red, 1).showFrame();
-    const uint16_t sprite = b.define(inside.sprite());
-    swf::PlaceObject p;
-    p.version = 3;
-    p.characterId = sprite;
-    p.depth = 1;
-    p.matrix = at(20, 20);
+    const uint16_t sprite = test::clipOf(b, {red});
+    swf::PlaceObject p = test::placing3(sprite, 1, at(20, 20));
     p.cacheAsBitmap = true;
     b.place(p).showFrame();
     swf::PlaceObject faded;

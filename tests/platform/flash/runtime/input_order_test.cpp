@@ -11,6 +11,7 @@ namespace pencora::runtime {
 namespace {
 
 using avm1::test::Assembler;
+using avm1::test::done;
 using avm1::test::integer;
 using avm1::test::str;
 using Code = swf::ActionCode;
@@ -32,10 +33,6 @@ Assembler sayName(const std::string& suffix) {
     Assembler a;
     a.getVar("_name").push({str(suffix)}).op(Code::Add2).trace();
     return a;
-}
-swf::Bytes done(Assembler a) {
-    a.op(Code::End);
-    return a.bytes;
 }
 // target.name = function () { body }
 Assembler handler(const std::string& target, const std::string& name, const Assembler& body) {

@@ -71,7 +71,7 @@ Assembler traceWith(const std::string& prefix, const Assembler& value) {
     a.push({str(prefix)}).append(value).op(Code::Add2).trace();
     return a;
 }
-swf::Bytes done(Assembler a) {
+swf::Bytes frameScript(Assembler a) {
     a.op(Code::Stop).op(Code::End);
     return a.bytes;
 }
@@ -173,7 +173,7 @@ TEST_F(InputTest, KeyStateListenersAndKeyPressConditions) {
     b.tag(named(first, 1, "first", at(0, 0)))
         .tag(named(second, 2, "hidden", at(50, 0)))
         .tag(named(clip, 3, "c", at(100, 0)))
-        .doAction(done(s))
+        .doAction(frameScript(s))
         .showFrame();
     load(b);
     take();
@@ -230,7 +230,7 @@ TEST_F(InputTest, TabVisitsInReadingOrderOrByTabIndexAndWraps) {
         .tag(named(clip, 4, "twin", at(10, 100)))  // same place as "below", deeper
         .tag(named(clip, 5, "off", at(200, 200)))
         .tag(named(box, 6, "box", at(300, 300)))
-        .doAction(done(s))
+        .doAction(frameScript(s))
         .showFrame();
     load(b);
     DisplayObject* inner = child("box").childNamed(QStringLiteral("inner"), true);
@@ -285,7 +285,7 @@ TEST_F(InputTest, ObjectsWhoseCornersMeetInTheSameTwipShareOnePlaceInTheTabOrder
         .tag(named(clip, 2, "small", scaled(90, 90, 0.499985)))
         .tag(named(clip, 3, "apart", scaled(90.1, 90, 0.499985)))
         .tag(named(clip, 4, "next", scaled(60, 100, 0.5)))
-        .doAction(done(s))
+        .doAction(frameScript(s))
         .showFrame();
     load(b);
     EXPECT_THAT(tabVisits(4), ElementsAre("whole", "apart", "next", "whole"));
@@ -299,8 +299,8 @@ TEST_F(InputTest, AHandlerPropertyKeepsAClipAButtonUntilItIsDeletedOrDisabled) {
     unset.getVar("c").push({str("onRelease"), avm1::test::undef()}).op(Code::SetMember);
     Assembler remove;
     remove.getVar("c").push({str("onRelease")}).op(Code::Delete).op(Code::Pop);
-    b.tag(named(clip, 1, "c", at(0, 0))).doAction(done(unset)).showFrame();
-    b.doAction(done(remove)).showFrame();
+    b.tag(named(clip, 1, "c", at(0, 0))).doAction(frameScript(unset)).showFrame();
+    b.doAction(frameScript(remove)).showFrame();
     load(b);
     DisplayObject& c = child("c");
     EXPECT_EQ(player.buttonAt({20, 20}), &c);
@@ -368,7 +368,7 @@ TEST_F(InputTest, FocusAndPointerShareTheOneButtonShownRolledOver) {
         s.append(handler(n, "onRollOut", say(std::string(n) + " out")));
     }
     b.tag(named(clip, 1, "a", at(0, 0))).tag(named(clip, 2, "b", at(100, 0)));
-    b.doAction(done(s)).showFrame();
+    b.doAction(frameScript(s)).showFrame();
     load(b);
 
     EXPECT_THAT(tabVisits(1), ElementsAre("a"));
@@ -422,7 +422,7 @@ TEST_F(InputTest, WhatScriptsDrawTakesTheMouseButTheLevelRootNeverDoes) {
     invoke("d", "endFill", {});
     s.append(handler("d", "onPress", say("d press")));
     s.append(handler("this", "onPress", say("root press")));
-    b.doAction(done(s)).showFrame();
+    b.doAction(frameScript(s)).showFrame();
     load(b);
 
     for (QPointF p : {QPointF(30, 30), QPointF(5, 5), QPointF(300, 300)}) {
@@ -495,7 +495,9 @@ TEST_F(InputTest, FocusMovesTellOldAndNewHolderAndListenersAndEndWithTheObject) 
     Assembler getFocus;
     getFocus.push({integer(0)}).getVar("Selection").push({str("getFocus")}).op(Code::CallMethod);
     s.append(traceWith("focus ", getFocus));
-    b.tag(named(clip, 1, "a", at(0, 0))).tag(named(clip, 2, "b", at(50, 0))).doAction(done(s));
+    b.tag(named(clip, 1, "a", at(0, 0)))
+        .tag(named(clip, 2, "b", at(50, 0)))
+        .doAction(frameScript(s));
     b.showFrame();
     b.remove(2).showFrame();
     load(b);
@@ -536,7 +538,7 @@ TEST_F(InputTest, TheTimelinesTabIndicesOrderTabAndReadAsTabIndex) {
         .tag(swf::SetTabIndex{3, 2})
         .tag(swf::SetTabIndex{1, 3})
         .tag(swf::SetTabIndex{9, 0})
-        .doAction(done(s))
+        .doAction(frameScript(s))
         .showFrame();
     b.remove(3).showFrame();
     load(b);
@@ -591,7 +593,7 @@ TEST_F(InputTest, SelectionSetFocusRefusesWhatCannotTakeTheFocus) {
     b.tag(named(clip, 1, "plain", at(0, 0)))
         .tag(named(clip, 2, "enabler", at(50, 0)))
         .tag(named(clip, 3, "pressable", at(100, 0)))
-        .doAction(done(s))
+        .doAction(frameScript(s))
         .showFrame();
     load(b);
     // The refusals leave the focus with "enabler"; the path string reaches "pressable".
@@ -622,7 +624,7 @@ TEST_F(InputTest, TypingTellsOnChangedAndItsListenersOnlyWhenTheTextChanges) {
         s.append(handler("l", "onChanged", traceWith("listener ", var("which")), {"which"}));
         s.append(call("t", "addListener", var("l")));
         s.append(setMember("t", "text", str("")));
-        b.tag(named(id, 1, "t")).doAction(done(s)).showFrame();
+        b.tag(named(id, 1, "t")).doAction(frameScript(s)).showFrame();
         load(b);
         DisplayObject& t = child("t");
         player.setFocus(&t);
@@ -662,7 +664,7 @@ TEST_F(InputTest, TypingGoesIntoTheFocusedInputFieldAndSelectionReadsItsCaret) {
     report.append(index("getEndIndex")).op(Code::Add2).trace();
     s.append(handler("l", "onKeyUp", report));
     s.append(call("Key", "addListener", var("l")));
-    b.doAction(done(s)).showFrame();
+    b.doAction(frameScript(s)).showFrame();
     load(b);
     DisplayObject& t = child("t");
     ASSERT_TRUE(t.field);
@@ -710,7 +712,7 @@ TEST_F(InputTest, DragFollowsThePointerInsideItsBoundsAndRemembersTheDropTarget)
     swfwrite::MovieBuilder b(8);
     const uint16_t clip = squareClip(b);
     b.tag(named(clip, 1, "target", at(200, 0))).tag(named(clip, 2, "drag", at(0, 0)));
-    b.doAction(done(Assembler())).showFrame();
+    b.doAction(frameScript(Assembler())).showFrame();
     load(b);
     DisplayObject& drag = child("drag");
     auto position = [&] {
@@ -762,7 +764,7 @@ TEST_F(InputTest, FocusRectIsMovieWideBeforeSwf6AndPerObjectFromIt) {
             a.getVar("_root").push({str("_focusrect")}).op(Code::GetMember);
             return a;
         }()));
-        b.tag(named(clip, 1, "c")).doAction(done(s)).showFrame();
+        b.tag(named(clip, 1, "c")).doAction(frameScript(s)).showFrame();
         lines.clear();
         load(b);
         if (version == 5) {
@@ -800,7 +802,7 @@ TEST_F(InputTest, KeyGetAsciiIsWhatTheKeyTypesFromTheMomentItGoesDown) {
             a.getVar("Key").push({str("LEFT")}).op(Code::GetMember);
             return a;
         }()));
-        b.doAction(done(s)).showFrame();
+        b.doAction(frameScript(s)).showFrame();
         lines.clear();
         load(b);
         EXPECT_THAT(take(), ElementsAre("accessible true", "huge false", "left 37"));
@@ -868,15 +870,15 @@ TEST_F(InputTest, OnKeyPressHandlersOfClipsRunOnTheClip) {
         swf::PlaceObject p = named(clip, depth, name, at(depth * 50.0, 0));
         p.allClipEvents = swf::clip_event::KeyPress;
         p.clipActions.push_back(
-            {swf::clip_event::KeyPress, 1, done(traceWith("left on ", var("_name")))});
+            {swf::clip_event::KeyPress, 1, frameScript(traceWith("left on ", var("_name")))});
         p.clipActions.push_back(
-            {swf::clip_event::KeyPress, 'k', done(traceWith("k on ", var("_name")))});
+            {swf::clip_event::KeyPress, 'k', frameScript(traceWith("k on ", var("_name")))});
         return p;
     };
     b.tag(keyClip("c", 1))
         .tag(keyClip("hidden", 2))
         .tag(named(button, 3, "b", at(200, 0)))
-        .doAction(done(setMember("hidden", "_visible", boolean(false))))
+        .doAction(frameScript(setMember("hidden", "_visible", boolean(false))))
         .showFrame();
     load(b);
     take();
@@ -913,7 +915,7 @@ TEST_F(InputTest, MouseHideShowAnswerAndTheWheelReachesListenersWithWhatIsUnderT
     // A clip hears the mouse's buttons and moves by itself, but the wheel only as a listener.
     s.append(handler("c", "onMouseWheel", traceWith("clip ", var("d")), {"d"}));
     s.append(handler("c", "onMouseDown", say("clip down")));
-    b.tag(named(clip, 1, "c", at(0, 0))).doAction(done(s)).showFrame();
+    b.tag(named(clip, 1, "c", at(0, 0))).doAction(frameScript(s)).showFrame();
     load(b);
     EXPECT_THAT(take(), ElementsAre("hide 1", "hide 0", "show 0", "show 1"));
 
@@ -945,7 +947,7 @@ TEST_F(InputTest, MouseListenersHearButtonsAndMovesUntilRemoved) {
         s.append(handler("l", "onMouseUp", say("up")));
         s.append(traceWith("add ", result("Mouse", "addListener", {})));  // true, even for nothing
         s.append(call("Mouse", "addListener", var("l")));
-        b.doAction(done(s)).showFrame();
+        b.doAction(frameScript(s)).showFrame();
         load(b);
         EXPECT_THAT(take(), ElementsAre("add true")) << int(version);
         player.mouseMove({20, 10});
@@ -1013,7 +1015,7 @@ TEST_F(InputTest, SelectionNamesAnUnnamedFieldByItsVariableAndRefusesOneThatCann
             swf::PlaceObject p;
             p.characterId = field("answer", true);
             p.depth = 1;
-            t.tag(p).doAction(done(s)).showFrame();
+            t.tag(p).doAction(frameScript(s)).showFrame();
             return b.define(t.sprite());
         }();
         b.tag(named(inner, 1, "q"))
@@ -1049,7 +1051,7 @@ TEST(FocusHighlight, FramesTheTabbedObjectUntilThePointerMoves) {
     swfwrite::MovieBuilder b(8);
     const uint16_t clip = squareClip(b);
     b.tag(named(clip, 1, "c", at(20, 20)))
-        .doAction(done(setMember("c", "tabEnabled", boolean(true))))
+        .doAction(frameScript(setMember("c", "tabEnabled", boolean(true))))
         .showFrame();
     ASSERT_TRUE(f.load(b));
     auto key = [&](flash::InputKind kind, int code) {
@@ -1161,7 +1163,7 @@ TEST(MouseCursor, AHiddenPointerStaysHiddenOverButtonsUntilShown) {
     hide.op(Code::Pop).op(Code::End);
     Assembler show = result("Mouse", "show");
     b.place(button, 1).doAction(hide.bytes).showFrame();
-    b.doAction(done(show)).showFrame();
+    b.doAction(frameScript(show)).showFrame();
     ASSERT_TRUE(f.load(b));
     flash::InputEvent move;
     move.kind = flash::InputKind::MouseMove;

@@ -15,12 +15,8 @@ using avm1::test::Assembler;
 using avm1::test::str;
 using Code = swf::ActionCode;
 
-struct TracingHost : test::FakeHost {
-    std::vector<std::string> lines;
-    void trace(std::u16string_view line) override {
-        lines.push_back(QString::fromUtf16(line.data(), qsizetype(line.size())).toStdString());
-    }
-};
+using test::named;
+using test::TracingHost;
 
 // Push url, target; GetURL2 with flags (1: GET, 2: POST, 0x40: the target is a clip,
 // 0x80: load variables).
@@ -30,12 +26,26 @@ Assembler getUrl2(const std::string& url, const std::string& target, uint8_t fla
     return as.record(Code::GetURL2, {flags});
 }
 
-swf::PlaceObject named(uint16_t characterId, uint16_t depth, const std::string& name) {
-    swf::PlaceObject p;
-    p.characterId = characterId;
-    p.depth = depth;
-    p.name = name;
-    return p;
+// _root.attachMovie(symbol, "it", 1), its result left on the stack.
+Assembler attachIt(const std::string& symbol) {
+    Assembler as;
+    as.push({avm1::test::integer(1), str("it"), str(symbol), avm1::test::integer(3)});
+    as.push({str("_root")}).op(Code::GetVariable).push({str("attachMovie")});
+    as.op(Code::CallMethod);
+    return as;
+}
+
+// A movie importing `imported` from `url` as character 40, whose second frame attaches
+// `symbol` as "it" and stops.
+swf::Bytes importer(uint8_t importVersion, const std::string& url, const std::string& imported,
+                    const std::string& symbol) {
+    swfwrite::MovieBuilder b(8);
+    b.tag(swf::ImportAssets{importVersion, url, {{40, imported}}});
+    b.showFrame();
+    Assembler attach = attachIt(symbol);
+    attach.op(Code::Pop).op(Code::Stop);
+    b.doAction(attach.op(Code::End).bytes).showFrame();
+    return b.write();
 }
 
 struct LoaderRules : testing::Test {
@@ -272,16 +282,9 @@ TEST_F(LoaderRules, ImportedSymbolsComeFromTheLibraryAfterItsInitActions) {
         lib.tag(swf::DoInitAction{item, init.bytes});
         lib.showFrame();
 
-        swfwrite::MovieBuilder b(8);
-        b.tag(swf::ImportAssets{importVersion, "parts/lib.swf", {{40, "SHARED ITEM"}}});
-        b.showFrame();
-        Assembler attach;
-        attach.push(
-            {avm1::test::integer(1), str("it"), str("shared item"), avm1::test::integer(3)});
-        attach.push({str("_root")}).op(Code::GetVariable).push({str("attachMovie")});
-        attach.op(Code::CallMethod).op(Code::Pop).op(Code::Stop);
-        b.doAction(attach.op(Code::End).bytes).showFrame();
-        ASSERT_TRUE(engine->loadMovie(0, b.write(), u"main.swf", {}));
+        ASSERT_TRUE(engine->loadMovie(
+            0, importer(importVersion, "parts/lib.swf", "SHARED ITEM", "shared item"), u"main.swf",
+            {}));
         ASSERT_EQ(host.fetches.size(), 1u);
         EXPECT_EQ(host.fetches[0].url, u"parts/lib.swf");
         engine->fetchCompleted(takeFetch().id, lib.write());
@@ -296,10 +299,8 @@ TEST_F(LoaderRules, ImportedSymbolsComeFromTheLibraryAfterItsInitActions) {
     host.lines.clear();
     swfwrite::MovieBuilder lonely(8);
     lonely.tag(swf::ImportAssets{2, "missing.swf", {{40, "shared item"}}});
-    Assembler attach;
-    attach.push({avm1::test::integer(1), str("it"), str("shared item"), avm1::test::integer(3)});
-    attach.push({str("_root")}).op(Code::GetVariable).push({str("attachMovie")});
-    attach.op(Code::CallMethod).trace();
+    Assembler attach = attachIt("shared item");
+    attach.trace();
     lonely.doAction(attach.op(Code::End).bytes).showFrame();
     ASSERT_TRUE(engine->loadMovie(0, lonely.write(), u"main.swf", {}));
     engine->fetchFailed(takeFetch().id);
@@ -392,15 +393,8 @@ TEST_F(LoaderRules, ALibraryPassesOnWhatItImportsFromAnother) {
     middle.tag(swf::ExportAssets{{{50, "leaf"}}});
     middle.showFrame();
 
-    swfwrite::MovieBuilder b(8);
-    b.tag(swf::ImportAssets{2, "parts/middle.swf", {{40, "leaf"}}});
-    b.showFrame();
-    Assembler attach;
-    attach.push({avm1::test::integer(1), str("it"), str("leaf"), avm1::test::integer(3)});
-    attach.push({str("_root")}).op(Code::GetVariable).push({str("attachMovie")});
-    attach.op(Code::CallMethod).op(Code::Pop).op(Code::Stop);
-    b.doAction(attach.op(Code::End).bytes).showFrame();
-    ASSERT_TRUE(engine->loadMovie(0, b.write(), u"main.swf", {}));
+    ASSERT_TRUE(
+        engine->loadMovie(0, importer(2, "parts/middle.swf", "leaf", "leaf"), u"main.swf", {}));
     engine->fetchCompleted(takeFetch().id, middle.write());
     const flash::FetchRequest second = takeFetch();
     EXPECT_EQ(second.url, u"parts/leaves.swf");
@@ -432,15 +426,8 @@ TEST_F(LoaderRules, ImportedSymbolsTakeTheClassTheLibraryRegisters) {
     lib.tag(swf::DoInitAction{item, init.bytes});
     lib.showFrame();
 
-    swfwrite::MovieBuilder b(8);
-    b.tag(swf::ImportAssets{2, "lib.swf", {{40, "Shared Item"}}});
-    b.showFrame();
-    Assembler attach;
-    attach.push({avm1::test::integer(1), str("it"), str("shared ITEM"), avm1::test::integer(3)});
-    attach.push({str("_root")}).op(Code::GetVariable).push({str("attachMovie")});
-    attach.op(Code::CallMethod).op(Code::Pop).op(Code::Stop);
-    b.doAction(attach.op(Code::End).bytes).showFrame();
-    ASSERT_TRUE(engine->loadMovie(0, b.write(), u"main.swf", {}));
+    ASSERT_TRUE(engine->loadMovie(0, importer(2, "lib.swf", "Shared Item", "shared ITEM"),
+                                  u"main.swf", {}));
     engine->fetchCompleted(takeFetch().id, lib.write());
     engine->runFrame();
     engine->runFrame();

@@ -20,12 +20,7 @@ using avm1::test::integer;
 using avm1::test::str;
 using Code = swf::ActionCode;
 
-struct TracingHost : test::FakeHost {
-    std::vector<std::string> lines;
-    void trace(std::u16string_view line) override {
-        lines.push_back(QString::fromUtf16(line.data(), qsizetype(line.size())).toStdString());
-    }
-};
+using test::TracingHost;
 
 struct Loading : testing::Test {
     TracingHost host;

@@ -14,12 +14,7 @@ using avm1::test::integer;
 using avm1::test::str;
 using Code = swf::ActionCode;
 
-struct TracingHost : test::FakeHost {
-    std::vector<std::string> lines;
-    void trace(std::u16string_view line) override {
-        lines.push_back(QString::fromUtf16(line.data(), qsizetype(line.size())).toStdString());
-    }
-};
+using test::TracingHost;
 
 struct MovieOrigin : testing::Test {
     TracingHost host;
@@ -38,9 +33,7 @@ struct MovieOrigin : testing::Test {
     // frame 2.
     static swf::Bytes twoFrames(uint8_t version, const Assembler& first, const Assembler& second,
                                 std::optional<uint32_t> fileAttributes = std::nullopt) {
-        Assembler a = first;
-        Assembler c = second;
-        return test::holderMovie(version, a.op(Code::End).bytes, c.op(Code::End).bytes,
+        return test::holderMovie(version, avm1::test::done(first), avm1::test::done(second),
                                  fileAttributes);
     }
 

@@ -17,9 +17,7 @@ using avm1::test::str;
 using Code = swf::ActionCode;
 
 swf::Bytes twoFrames(uint8_t version, const Assembler& first, const Assembler& second) {
-    Assembler a = first;
-    Assembler c = second;
-    return test::holderMovie(version, a.op(Code::End).bytes, c.op(Code::End).bytes);
+    return test::holderMovie(version, avm1::test::done(first), avm1::test::done(second));
 }
 
 // _level0.<name> = <the value `value` leaves on the stack>

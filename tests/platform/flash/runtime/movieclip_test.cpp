@@ -49,12 +49,17 @@ struct MovieClipTest : testing::Test {
     // A movie whose sprite 2 (a 10 x 10 red square at its origin) is exported as "Box".
     void loadBoxMovie(swfwrite::MovieBuilder& b) {
         const uint16_t shape = b.define(square(0, 0, 10, 10, kRed));
-        swfwrite::TimelineBuilder sprite;
-        sprite.place(shape, 1).showFrame();
-        const uint16_t id = b.define(sprite.sprite());
+        const uint16_t id = test::clipOf(b, {shape});
         b.tag(swf::ExportAssets{{{id, "Box"}}});
         player.load(0, test::share(b));
         player.runFrame();
+    }
+
+    // The box movie loaded, with an empty clip "pen" at depth 1 of its root to draw in.
+    Object* loadPen() {
+        swfwrite::MovieBuilder b;
+        loadBoxMovie(b);
+        return call(root(), "createEmptyMovieClip", {"pen", 1}).object();
     }
 
     avm1::Machine& m() { return host->machine(); }
@@ -174,9 +179,7 @@ TEST_F(MovieClipTest, AttachMovieFindsExportsIgnoringCaseAndCopiesTheInitObject)
 TEST_F(MovieClipTest, TheInitObjectGoesToTheNewClipNotToTheClipsItsFramePlaces) {
     swfwrite::MovieBuilder b;
     const uint16_t shape = b.define(square(0, 0, 10, 10, kRed));
-    swfwrite::TimelineBuilder inner;
-    inner.place(shape, 1).showFrame();
-    const uint16_t innerId = b.define(inner.sprite());
+    const uint16_t innerId = test::clipOf(b, {shape});
     swf::PlaceObject pic;
     pic.depth = 1;
     pic.characterId = innerId;
@@ -254,9 +257,7 @@ TEST_F(MovieClipTest, RegisteredClassConstructsAttachedClipsAfterTheInitObject) 
 }
 
 TEST_F(MovieClipTest, DrawingShowsUnderChildrenAndCountsInBoundsAndHits) {
-    swfwrite::MovieBuilder b;
-    loadBoxMovie(b);
-    Object* pen = call(root(), "createEmptyMovieClip", {"pen", 1}).object();
+    Object* pen = loadPen();
     call(pen, "attachMovie", {"Box", "child", 1});
     call(pen, "lineStyle", {4, 0x0000FF, 100});
     call(pen, "beginFill", {0x00FF00, 50});
@@ -496,9 +497,7 @@ TEST_F(MovieClipTest, ShapeHitsUnderAStaticTextMaskFindOnlyItsLetters) {
 }
 
 TEST_F(MovieClipTest, DuplicateCopiesTheDrawingButNotItsLaterChanges) {
-    swfwrite::MovieBuilder b;
-    loadBoxMovie(b);
-    Object* pen = call(root(), "createEmptyMovieClip", {"pen", 1}).object();
+    Object* pen = loadPen();
     call(pen, "beginFill", {0xFF0000});
     call(pen, "moveTo", {0, 0});
     call(pen, "lineTo", {10, 0});
@@ -655,9 +654,7 @@ TEST_F(MovieClipTest, MovieWidePropertiesKeepWhatScriptsSet) {
 TEST_F(MovieClipTest, TimelineLeavesClipsScriptsTookOver) {
     swfwrite::MovieBuilder b;
     const uint16_t red = b.define(square(0, 0, 10, 10, kRed));
-    swfwrite::TimelineBuilder sprite;
-    sprite.place(red, 1).showFrame();
-    const uint16_t clip = b.define(sprite.sprite());
+    const uint16_t clip = test::clipOf(b, {red});
     swf::PlaceObject named;
     named.depth = 1;
     named.characterId = clip;
@@ -1067,20 +1064,41 @@ struct DrawingPixelsTest : MovieClipTest {
         return image;
     }
     Object* array(std::vector<Value> values) { return m().makeArray(std::move(values)); }
+    // Fills the rectangle (x0, y0)-(x1, y1) in one outline.
+    void outline(Object* pen, double x0, double y0, double x1, double y1) {
+        call(pen, "moveTo", {x0, y0});
+        call(pen, "lineTo", {x1, y0});
+        call(pen, "lineTo", {x1, y1});
+        call(pen, "lineTo", {x0, y1});
+        call(pen, "endFill");
+    }
+    // An unrotated gradient matrix of the "box" kind.
+    Object* gradientBox(double x, double y, double w, double h) {
+        Object* box = m().makeObject();
+        box->put(QStringLiteral("matrixType"), Value("box"));
+        for (auto [name, v] : {std::pair{"x", x}, {"y", y}, {"w", w}, {"h", h}, {"r", 0.0}}) {
+            box->put(QString::fromLatin1(name), Value(v));
+        }
+        return box;
+    }
+    // The arguments of a red-to-blue gradient over `box`, both ends opaque, then `more`.
+    std::vector<Value> redToBlue(const char* type, Object* box, std::vector<Value> more = {},
+                                 std::vector<Value> ratios = {0, 255},
+                                 std::vector<Value> alphas = {100, 100}) {
+        std::vector<Value> args{type, Value(array({0xFF0000, 0x0000FF})),
+                                Value(array(std::move(alphas))), Value(array(std::move(ratios))),
+                                Value(box)};
+        args.insert(args.end(), more.begin(), more.end());
+        return args;
+    }
 };
 
 TEST_F(DrawingPixelsTest, FillsAndLinesLandWhereTheyAreDrawn) {
-    swfwrite::MovieBuilder b;
-    loadBoxMovie(b);
-    Object* pen = call(root(), "createEmptyMovieClip", {"pen", 1}).object();
+    Object* pen = loadPen();
     m().set(pen, QStringLiteral("_x"), Value(50));
     // A half-transparent red square at (10, 10)-(40, 40) of the clip, so (60, 60) on stage.
     call(pen, "beginFill", {0xFF0000, 50});
-    call(pen, "moveTo", {10, 10});
-    call(pen, "lineTo", {40, 10});
-    call(pen, "lineTo", {40, 40});
-    call(pen, "lineTo", {10, 40});
-    call(pen, "endFill");
+    outline(pen, 10, 10, 40, 40);
     // A 4-pixel blue line along y = 80, drawn without a fill.
     call(pen, "lineStyle", {4, 0x0000FF});
     call(pen, "moveTo", {-40, 80});
@@ -1093,9 +1111,7 @@ TEST_F(DrawingPixelsTest, FillsAndLinesLandWhereTheyAreDrawn) {
 }
 
 TEST_F(DrawingPixelsTest, MiterLimitsCutDrawnCornersAndAreClampedToOneTo255) {
-    swfwrite::MovieBuilder b;
-    loadBoxMovie(b);
-    Object* pen = call(root(), "createEmptyMovieClip", {"pen", 1}).object();
+    Object* pen = loadPen();
     const double inf = std::numeric_limits<double>::infinity();
     // A 10-pixel right angle at (70, 70) with no caps: its miter's tip lies 7.07 pixels out
     // along the bisector. (74, 74) is 5.66 out, beyond a limit of 1's cut (5 out); (73, 73)
@@ -1137,9 +1153,7 @@ TEST_F(DrawingPixelsTest, MiterLimitsCutDrawnCornersAndAreClampedToOneTo255) {
 }
 
 TEST_F(DrawingPixelsTest, ScaleModesKeepHintedLinesWholePixelsAsTheyScale) {
-    swfwrite::MovieBuilder b;
-    loadBoxMovie(b);
-    Object* pen = call(root(), "createEmptyMovieClip", {"pen", 1}).object();
+    Object* pen = loadPen();
     // A hinted 3-pixel horizontal line crossing stage column 20, in a clip stretched 1.7
     // times upright (5.1 pixels if it scales) and then also 1.3 times across.
     struct Row {
@@ -1175,24 +1189,10 @@ TEST_F(DrawingPixelsTest, ScaleModesKeepHintedLinesWholePixelsAsTheyScale) {
 }
 
 TEST_F(DrawingPixelsTest, GradientBoxSpansTheBoxItNames) {
-    swfwrite::MovieBuilder b;
-    loadBoxMovie(b);
-    Object* pen = call(root(), "createEmptyMovieClip", {"pen", 1}).object();
-    Object* box = m().makeObject();
-    box->put(QStringLiteral("matrixType"), Value("box"));
-    box->put(QStringLiteral("x"), Value(20));
-    box->put(QStringLiteral("y"), Value(0));
-    box->put(QStringLiteral("w"), Value(60));
-    box->put(QStringLiteral("h"), Value(100));
-    box->put(QStringLiteral("r"), Value(0));
-    call(pen, "beginGradientFill",
-         {"linear", Value(array({0xFF0000, 0x0000FF})), Value(array({100, 100})),
-          Value(array({0, 255})), Value(box)});
-    call(pen, "moveTo", {0, 0});
-    call(pen, "lineTo", {100, 0});
-    call(pen, "lineTo", {100, 100});
-    call(pen, "lineTo", {0, 100});
-    call(pen, "endFill");
+    Object* pen = loadPen();
+    Object* box = gradientBox(20, 0, 60, 100);
+    call(pen, "beginGradientFill", redToBlue("linear", box));
+    outline(pen, 0, 0, 100, 100);
     const QImage f = frame();
     // Padded beyond the box at both ends, half way across its middle.
     EXPECT_EQ(f.pixel(5, 50), qRgb(255, 0, 0));
@@ -1203,9 +1203,7 @@ TEST_F(DrawingPixelsTest, GradientBoxSpansTheBoxItNames) {
 
     // A ratio that is no number counts as 0.
     call(pen, "clear");
-    call(pen, "beginGradientFill",
-         {"linear", Value(array({0xFF0000, 0x0000FF})), Value(array({100, 100})),
-          Value(array({Value("none"), 255})), Value(box)});
+    call(pen, "beginGradientFill", redToBlue("linear", box, {}, {Value("none"), 255}));
     call(pen, "lineTo", {100, 0});
     call(pen, "lineTo", {100, 100});
     call(pen, "lineTo", {0, 100});
@@ -1214,9 +1212,7 @@ TEST_F(DrawingPixelsTest, GradientBoxSpansTheBoxItNames) {
 
     // Arrays of different lengths make no gradient: the fill is not drawn.
     call(pen, "clear");
-    call(pen, "beginGradientFill",
-         {"linear", Value(array({0xFF0000, 0x0000FF})), Value(array({100})), Value(array({0, 255})),
-          Value(box)});
+    call(pen, "beginGradientFill", redToBlue("linear", box, {}, {0, 255}, {100}));
     call(pen, "lineTo", {100, 0});
     call(pen, "lineTo", {100, 100});
     call(pen, "endFill");
@@ -1224,27 +1220,13 @@ TEST_F(DrawingPixelsTest, GradientBoxSpansTheBoxItNames) {
 }
 
 TEST_F(DrawingPixelsTest, GradientsSpreadBeyondTheirBoxMixInLinearLightAndPaintLines) {
-    swfwrite::MovieBuilder b;
-    loadBoxMovie(b);
-    Object* pen = call(root(), "createEmptyMovieClip", {"pen", 1}).object();
+    Object* pen = loadPen();
     // A red-to-blue gradient over the box 0..50 across, filling the whole 100 x 100 stage.
-    Object* box = m().makeObject();
-    box->put(QStringLiteral("matrixType"), Value("box"));
-    box->put(QStringLiteral("x"), Value(0));
-    box->put(QStringLiteral("y"), Value(0));
-    box->put(QStringLiteral("w"), Value(50));
-    box->put(QStringLiteral("h"), Value(100));
-    box->put(QStringLiteral("r"), Value(0));
+    Object* box = gradientBox(0, 0, 50, 100);
     auto fill = [&](const char* spread, const char* interpolation) {
         call(pen, "clear");
-        call(pen, "beginGradientFill",
-             {"linear", Value(array({0xFF0000, 0x0000FF})), Value(array({100, 100})),
-              Value(array({0, 255})), Value(box), spread, interpolation});
-        call(pen, "moveTo", {0, 0});
-        call(pen, "lineTo", {100, 0});
-        call(pen, "lineTo", {100, 100});
-        call(pen, "lineTo", {0, 100});
-        call(pen, "endFill");
+        call(pen, "beginGradientFill", redToBlue("linear", box, {spread, interpolation}));
+        outline(pen, 0, 0, 100, 100);
         return frame();
     };
     const QImage pad = fill("pad", "RGB");
@@ -1269,9 +1251,7 @@ TEST_F(DrawingPixelsTest, GradientsSpreadBeyondTheirBoxMixInLinearLightAndPaintL
     // blue and its middle both.
     call(pen, "clear");
     call(pen, "lineStyle", {10, 0x00FF00, 100, false, "normal", "none"});
-    call(pen, "lineGradientStyle",
-         {"linear", Value(array({0xFF0000, 0x0000FF})), Value(array({100, 100})),
-          Value(array({0, 255})), Value(box)});
+    call(pen, "lineGradientStyle", redToBlue("linear", box));
     call(pen, "moveTo", {0, 50});
     call(pen, "lineTo", {100, 50});
     const QImage line = frame();
@@ -1409,25 +1389,11 @@ TEST_F(DrawingPixelsTest, AttachedBitmapDataShowsItsPixelsAsTheyChange) {
 }
 
 TEST_F(DrawingPixelsTest, FocalPointIsKeptAsAMovieFileKeepsIt) {
-    swfwrite::MovieBuilder b;
-    loadBoxMovie(b);
-    Object* pen = call(root(), "createEmptyMovieClip", {"pen", 1}).object();
+    Object* pen = loadPen();
     // A 100-pixel circle centred on pixel row 50, its focus at 0.9 of the way to the right.
-    Object* box = m().makeObject();
-    box->put(QStringLiteral("matrixType"), Value("box"));
-    box->put(QStringLiteral("x"), Value(0));
-    box->put(QStringLiteral("y"), Value(0.5));
-    box->put(QStringLiteral("w"), Value(100));
-    box->put(QStringLiteral("h"), Value(100));
-    box->put(QStringLiteral("r"), Value(0));
-    call(pen, "beginGradientFill",
-         {"radial", Value(array({0xFF0000, 0x0000FF})), Value(array({100, 100})),
-          Value(array({0, 255})), Value(box), "pad", "RGB", 0.9});
-    call(pen, "moveTo", {0, 0});
-    call(pen, "lineTo", {100, 0});
-    call(pen, "lineTo", {100, 100});
-    call(pen, "lineTo", {0, 100});
-    call(pen, "endFill");
+    Object* box = gradientBox(0, 0.5, 100, 100);
+    call(pen, "beginGradientFill", redToBlue("radial", box, {"pad", "RGB", 0.9}));
+    outline(pen, 0, 0, 100, 100);
     // The focus is 230/256, not 0.9: pixel 96 is 0.311 of the way from it to the circle
     // (0.3 with 0.9), entry 79 of red to blue.
     const QRgb p = frame().pixel(96, 50);
@@ -1436,9 +1402,7 @@ TEST_F(DrawingPixelsTest, FocalPointIsKeptAsAMovieFileKeepsIt) {
 }
 
 TEST_F(DrawingPixelsTest, BitmapFillsPaintABitmapDatasPixels) {
-    swfwrite::MovieBuilder b;
-    loadBoxMovie(b);
-    Object* pen = call(root(), "createEmptyMovieClip", {"pen", 1}).object();
+    Object* pen = loadPen();
     // A 2 x 1 bitmap, red then blue, each pixel drawn 10 pixels wide from (20, 0).
     Value display =
         m().getMember(m().get(m().global(), QStringLiteral("flash")), QStringLiteral("display"));
@@ -1454,11 +1418,7 @@ TEST_F(DrawingPixelsTest, BitmapFillsPaintABitmapDatasPixels) {
     auto square = [&](Value repeat) {
         call(pen, "clear");
         call(pen, "beginBitmapFill", {bitmap, Value(matrix), repeat});
-        call(pen, "moveTo", {0, 0});
-        call(pen, "lineTo", {100, 0});
-        call(pen, "lineTo", {100, 20});
-        call(pen, "lineTo", {0, 20});
-        call(pen, "endFill");
+        outline(pen, 0, 0, 100, 20);
         return frame();
     };
     // Repeated, the pattern comes again every 20 pixels; clipped, its edge pixels stretch.

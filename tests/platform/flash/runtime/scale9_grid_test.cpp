@@ -40,9 +40,7 @@ struct Scale9Grid : testing::Test {
         const uint16_t red = b.define(square(0, 0, 40, 40, {255, 0, 0, 255}));
         const uint16_t white = b.define(square(4, 4, 36, 36, {255, 255, 255, 255}));
         const uint16_t blue = b.define(square(16, 0, 24, 4, {0, 0, 255, 255}));
-        swfwrite::TimelineBuilder bar;
-        bar.place(blue, 1).showFrame();
-        const uint16_t barId = b.define(bar.sprite());
+        const uint16_t barId = test::clipOf(b, {blue});
         swfwrite::TimelineBuilder box;
         box.place(red, 1).place(white, 2).place(barId, 3).showFrame();
         uint16_t boxId = 0;
@@ -161,9 +159,7 @@ TEST_F(Scale9Grid, SmoothedRegionsMeetWithoutASeam) {
     swfwrite::MovieBuilder b(8, 150, 150);
     b.background({255, 255, 255, 255});
     const uint16_t red = b.define(square(0, 0, 40, 40, {255, 0, 0, 255}));
-    swfwrite::TimelineBuilder box;
-    box.place(red, 1).showFrame();
-    const uint16_t boxId = b.define(box.sprite());
+    const uint16_t boxId = test::clipOf(b, {red});
     b.movie().scalingGrids[boxId] = swf::Rect{200, 600, 200, 600};
     swf::PlaceObject p;
     p.characterId = boxId;

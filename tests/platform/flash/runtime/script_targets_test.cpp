@@ -20,12 +20,6 @@ using test::done;
 using test::named;
 using testing::ElementsAre;
 
-Assembler& setTarget(Assembler& a, const std::string& path) {
-    std::vector<uint8_t> p(path.begin(), path.end());
-    p.push_back(0);
-    return a.record(Code::SetTarget, p);
-}
-
 Assembler& say(Assembler& a, const std::string& text) {
     return a.push({str(text)}).trace();
 }
@@ -42,11 +36,11 @@ TEST_F(ScriptTargetsTest, TellTargetMovesVariablesAndAPathLeadingNowhereGoesToTh
     const uint16_t kid = spriteWith(b, Assembler().setVar("n", str("kid")));
     b.doAction(done(Assembler().setVar("n", str("root")))).place(named(kid, 1, "kid")).showFrame();
     Assembler a;
-    setTarget(a, "kid");
+    a.setTarget("kid");
     a.getVar("n").trace().setVar("made", str("in kid"));
-    setTarget(a, "nowhere");
+    a.setTarget("nowhere");
     a.getVar("n").trace();
-    setTarget(a, "");
+    a.setTarget("");
     a.getVar("n").trace().getVar("kid:made").trace().getVar("made").trace().op(Code::Stop);
     b.doAction(done(a)).showFrame();
     play(b, 2);
@@ -67,9 +61,9 @@ TEST_F(ScriptTargetsTest, Swf4PathsAreSlashesOnlyAndNameNoClipValues) {
         a.getVar("_level0:n").trace().getVar("_level0.n").trace();
         a.push({str("_level0/kid"), integer(13)}).op(Code::GetProperty).trace();
         a.push({str("_root/kid"), integer(13)}).op(Code::GetProperty).trace();
-        setTarget(a, "nowhere");
+        a.setTarget("nowhere");
         sayName(a);
-        setTarget(a, "");
+        a.setTarget("");
         a.op(Code::Stop);
         b.place(named(kid, 1, "kid")).doAction(done(a)).showFrame();
         traces.lines.clear();
@@ -191,9 +185,9 @@ TEST_F(ScriptTargetsTest, WithAndTellTargetOnARemovedClipFollowItsPath) {
     b.place(named(first, 1, "kid")).doAction(done(keep)).showFrame();
     Assembler look;
     look.getVar("k").with(Assembler().getVar("n").trace());
-    setTarget(look, "kid");
+    look.setTarget("kid");
     look.getVar("n").trace();
-    setTarget(look, "");
+    look.setTarget("");
     b.remove(1).doAction(done(look)).showFrame();
     b.place(named(second, 1, "kid")).doAction(done(Assembler(look).op(Code::Stop))).showFrame();
     play(b, 3);

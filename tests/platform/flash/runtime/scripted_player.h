@@ -19,19 +19,7 @@ struct Traces : PlayerEvents {
     void trace(const QString& line) override { lines.push_back(line.toStdString()); }
 };
 
-// The script's bytes with its End action.
-inline swf::Bytes done(avm1::test::Assembler a) {
-    a.op(swf::ActionCode::End);
-    return a.bytes;
-}
-
-inline swf::PlaceObject named(uint16_t characterId, uint16_t depth, const std::string& name) {
-    swf::PlaceObject p;
-    p.characterId = characterId;
-    p.depth = depth;
-    p.name = name;
-    return p;
-}
+using avm1::test::done;
 
 struct ScriptedPlayerTest : testing::Test {
     Player player;

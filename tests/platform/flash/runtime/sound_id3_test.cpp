@@ -14,18 +14,25 @@ using avm1::test::integer;
 using avm1::test::str;
 using Code = swf::ActionCode;
 using Bytes = std::vector<uint8_t>;
+using test::TracingHost;
+
+// `n` in four bytes of seven bits each, as tag sizes (and frame sizes from version 2.4) are;
+// in four bytes of eight bits otherwise.
+void appendSize(Bytes& out, uint32_t n, bool syncSafe) {
+    const int bits = syncSafe ? 7 : 8;
+    for (int shift = 3 * bits; shift >= 0; shift -= bits) {
+        out.push_back(uint8_t((n >> shift) & (syncSafe ? 0x7F : 0xFF)));
+    }
+}
 
 Bytes frame(int version, const std::string& id, const Bytes& body) {
     Bytes out(id.begin(), id.end());
     const auto n = uint32_t(body.size());
     if (version == 2) {
         out.insert(out.end(), {uint8_t(n >> 16), uint8_t(n >> 8), uint8_t(n)});
-    } else if (version == 3) {
-        out.insert(out.end(),
-                   {uint8_t(n >> 24), uint8_t(n >> 16), uint8_t(n >> 8), uint8_t(n), 0, 0});
     } else {
-        out.insert(out.end(), {uint8_t((n >> 21) & 0x7F), uint8_t((n >> 14) & 0x7F),
-                               uint8_t((n >> 7) & 0x7F), uint8_t(n & 0x7F), 0, 0});
+        appendSize(out, n, version == 4);
+        out.insert(out.end(), {0, 0});  // flags
     }
     out.insert(out.end(), body.begin(), body.end());
     return out;
@@ -38,22 +45,15 @@ Bytes text(uint8_t encoding, const std::string& s) {
 }
 
 Bytes tag(int version, const std::vector<Bytes>& frames, uint32_t claimedExtra = 0) {
-    Bytes body;
+    Bytes out{'I', 'D', '3', uint8_t(version), 0, 0};
+    uint32_t n = claimedExtra;
     for (const Bytes& f : frames) {
-        body.insert(body.end(), f.begin(), f.end());
+        n += uint32_t(f.size());
     }
-    const uint32_t n = uint32_t(body.size()) + claimedExtra;
-    Bytes out{'I',
-              'D',
-              '3',
-              uint8_t(version),
-              0,
-              0,
-              uint8_t((n >> 21) & 0x7F),
-              uint8_t((n >> 14) & 0x7F),
-              uint8_t((n >> 7) & 0x7F),
-              uint8_t(n & 0x7F)};
-    out.insert(out.end(), body.begin(), body.end());
+    appendSize(out, n, true);
+    for (const Bytes& f : frames) {
+        out.insert(out.end(), f.begin(), f.end());
+    }
     return out;
 }
 
@@ -105,13 +105,6 @@ TEST(Id3Tags, BrokenTagsReadOnlyWhatTheyHold) {
     EXPECT_EQ(read(tag(3, {frame(3, "TIT2", {}), frame(3, "TPE1", {1, 0xFF})})),
               (std::vector<std::string>{"TPE1="}));
 }
-
-struct TracingHost : test::FakeHost {
-    std::vector<std::string> lines;
-    void trace(std::u16string_view line) override {
-        lines.push_back(QString::fromUtf16(line.data(), qsizetype(line.size())).toStdString());
-    }
-};
 
 // s = new Sound(); `before`; s.onID3 = trace id3 fields; s.onLoad = trace "loaded" and try
 // to replace id3; s.loadSound("a.mp3", false).

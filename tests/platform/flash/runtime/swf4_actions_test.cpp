@@ -22,12 +22,6 @@ using test::done;
 using test::named;
 using testing::ElementsAre;
 
-Assembler& setTarget(Assembler& a, const std::string& path) {
-    std::vector<uint8_t> p(path.begin(), path.end());
-    p.push_back(0);
-    return a.record(Code::SetTarget, p);
-}
-
 // trace(getProperty(path, index))
 Assembler& sayProperty(Assembler& a, const std::string& path, Operand index) {
     return a.push({str(path), index}).op(Code::GetProperty).trace();
@@ -79,11 +73,11 @@ TEST_F(Swf4ActionsTest, VariablesBehindPaths) {
     a.setVar("r", str("root")).setVar("/kid:w", str("w"));
     a.getVar("/kid:w").trace().getVar("kid:n").trace().getVar("_level0/kid:n").trace();
     a.getVar("/:r").trace().getVar("/kid/..:r").trace().getVar("_level0:r").trace();
-    setTarget(a, "kid");
+    a.setTarget("kid");
     a.getVar("../:r").trace().getVar("..:r").trace().getVar("n").trace();
-    setTarget(a, "/nowhere");
+    a.setTarget("/nowhere");
     a.getVar("r").trace().setVar("lost", str("x"));
-    setTarget(a, "");
+    a.setTarget("");
     a.getVar("lost").trace().getVar("/nowhere:q").trace();
     a.op(Code::Stop);
     EXPECT_THAT(run(4, a), ElementsAre("w", "kid", "kid", "root", "root", "root", "root", "root",

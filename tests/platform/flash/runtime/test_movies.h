@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -90,7 +91,6 @@ inline swf::Shape square(double x0, double y0, double x1, double y1, swf::Rgba c
     return b.build();
 }
 
-// A clip showing a 40 x 40 square of `color` at its origin.
 // Static text of two letters of a font whose one glyph fills its em square above the
 // baseline, the letters `height` pixels tall and 30 pixels apart, the first at (x, baseline).
 inline swf::Text boxLetters(swfwrite::MovieBuilder& b, swf::Rect bounds, int height,
@@ -116,10 +116,20 @@ inline swf::Text boxLetters(swfwrite::MovieBuilder& b, swf::Rect bounds, int hei
     return text;
 }
 
-inline uint16_t squareClip(swfwrite::MovieBuilder& b, swf::Rgba color) {
+// A clip of one frame holding `characters` at depths 1, 2 and on.
+inline uint16_t clipOf(swfwrite::MovieBuilder& b, std::initializer_list<uint16_t> characters) {
     swfwrite::TimelineBuilder inner;
-    inner.place(b.define(square(0, 0, 40, 40, color)), 1).showFrame();
+    uint16_t depth = 1;
+    for (uint16_t id : characters) {
+        inner.place(id, depth++);
+    }
+    inner.showFrame();
     return b.define(inner.sprite());
+}
+
+// A clip showing a 40 x 40 square of `color` at its origin.
+inline uint16_t squareClip(swfwrite::MovieBuilder& b, swf::Rgba color) {
+    return clipOf(b, {b.define(square(0, 0, 40, 40, color))});
 }
 
 // A button showing and hit by a 40 x 40 square of `color`, without actions yet.
@@ -144,6 +154,42 @@ inline swf::Matrix at(double x, double y) {
     return m;
 }
 
+// A placing of a named instance.
+inline swf::PlaceObject named(uint16_t characterId, uint16_t depth, const std::string& name) {
+    swf::PlaceObject p;
+    p.characterId = characterId;
+    p.depth = depth;
+    p.name = name;
+    return p;
+}
+
+// A placing of the kind that may carry filters, a blend mode and caching.
+inline swf::PlaceObject placing3(uint16_t characterId, uint16_t depth, swf::Matrix matrix = {}) {
+    swf::PlaceObject p;
+    p.version = 3;
+    p.characterId = characterId;
+    p.depth = depth;
+    p.matrix = matrix;
+    return p;
+}
+
+// A 40 x 40 movie whose clip "box" at depth 1 holds a square of `color` over 10..20 (pixels),
+// placed by `p` with its character, depth and name filled in (at the origin unless `p` has a
+// matrix); no frame is shown yet.
+inline swfwrite::MovieBuilder boxMovie(swf::Rgba color, swf::PlaceObject p = {}) {
+    swfwrite::MovieBuilder b(8, 40, 40);
+    const uint16_t sprite = clipOf(b, {b.define(square(10, 10, 20, 20, color))});
+    p.version = 3;
+    p.characterId = sprite;
+    p.depth = 1;
+    if (!p.matrix) {
+        p.matrix = swf::Matrix{};
+    }
+    p.name = "box";
+    b.place(p);
+    return b;
+}
+
 struct Recorder : PlayerEvents {
     std::vector<std::string> log;
     void fsCommand(const QString& command, const QString& args) override {
@@ -163,6 +209,19 @@ struct Recorder : PlayerEvents {
 inline std::shared_ptr<const swf::Movie> share(const swfwrite::MovieBuilder& b) {
     return std::make_shared<const swf::Movie>(b.build());
 }
+
+// A player whose reports go to a recorder, for tests of timelines without a script host.
+struct RecordedPlayer {
+    Player player;
+    Recorder events;
+    RecordedPlayer() { player.setEvents(&events); }
+    DisplayObject& root() { return *player.root(0); }
+    // Loads the movie on level 0 and runs its first frame.
+    void load(const swfwrite::MovieBuilder& b) {
+        player.load(0, share(b));
+        player.runFrame();
+    }
+};
 
 // A movie with an empty sprite "holder" at depth 1, the actions `first` run in frame 1 and
 // `second` in frame 2 (each ending in End).

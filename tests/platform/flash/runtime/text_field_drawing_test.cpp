@@ -93,6 +93,18 @@ struct FieldPixelsTest : testing::Test, test::EngineFixture {
         }
         return e;
     }
+    // A frame showing the field as it is, then one whose script focuses "f".
+    void focusInSecondFrame() {
+        Assembler a;
+        a.push({str("f")}).op(Code::GetVariable);
+        a.push({integer(1), str("Selection")})
+            .op(Code::GetVariable)
+            .push({str("setFocus")})
+            .op(Code::CallMethod)
+            .op(Code::Pop);
+        b.showFrame();
+        b.doAction(a.bytes).showFrame();
+    }
     void place(const swf::EditText& e, double degrees = 0, const std::string& name = "f") {
         swf::PlaceObject p;
         p.characterId = b.define(e);
@@ -164,15 +176,7 @@ TEST_F(FieldPixelsTest, FocusSelectsTheTextWhiteOnBlack) {
     e.border = false;
     e.bounds.xMax = 1600;  // 80 px: room past the text
     place(e);
-    Assembler a;
-    a.push({str("f")}).op(Code::GetVariable);
-    a.push({integer(1), str("Selection")})
-        .op(Code::GetVariable)
-        .push({str("setFocus")})
-        .op(Code::CallMethod)
-        .op(Code::Pop);
-    b.showFrame();
-    b.doAction(a.bytes).showFrame();
+    focusInSecondFrame();
     ASSERT_TRUE(load(b));
     QImage img = render(100, 60);
     EXPECT_EQ(img.pixel(20, 25), kBlack) << "the first glyph before the focus";
@@ -213,15 +217,7 @@ TEST_F(FieldPixelsTest, TheSelectionsEdgeCoversAPixelByQuartersWhenSmoothed) {
         e.border = false;
         e.bounds.xMax = 1600;
         place(e);
-        Assembler a;
-        a.push({str("f")}).op(Code::GetVariable);
-        a.push({integer(1), str("Selection")})
-            .op(Code::GetVariable)
-            .push({str("setFocus")})
-            .op(Code::CallMethod)
-            .op(Code::Pop);
-        b.showFrame();
-        b.doAction(a.bytes).showFrame();
+        focusInSecondFrame();
         ASSERT_TRUE(load(b, 2));
         const int y = int(30 * c.scale);  // below the glyph, in the line's descent
         const QImage smooth = render(100, 70, flash::Quality::High, c.scale);

@@ -2,6 +2,7 @@
 // focused field, and auto-sized fields keeping their anchor in place.
 #include <gtest/gtest.h>
 
+#include "fixed_measure.h"
 #include "platform/flash/runtime/display/player.h"
 #include "platform/flash/runtime/scripting/script_host.h"
 #include "platform/flash/runtime/text/text_field_class.h"
@@ -12,15 +13,7 @@
 namespace pencora::runtime {
 namespace {
 
-// Every character 10 px wide, 12 px ascent, 3 px descent.
-class FixedMeasure : public TextMeasure {
-  public:
-    double advance(const TextFormat&, QStringView text) const override {
-        return 200.0 * double(text.size());
-    }
-    double ascent(const TextFormat&) const override { return 240; }
-    double descent(const TextFormat&) const override { return 60; }
-};
+using test::FixedMeasure;
 
 TEST(CaretIndexAt, NearestBoundaryOnTheLineUnderThePoint) {
     TextField f;

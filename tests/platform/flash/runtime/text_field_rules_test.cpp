@@ -138,9 +138,7 @@ TEST_F(TextRulesTest, AFieldInAButtonBindsToTheClipHoldingTheButton) {
     r.depth = 1;
     button.records = {r};
     const uint16_t buttonId = b.define(button);
-    swfwrite::TimelineBuilder inside;
-    inside.place(buttonId, 1).showFrame();
-    const uint16_t clipId = b.define(inside.sprite());
+    const uint16_t clipId = test::clipOf(b, {buttonId});
     swf::PlaceObject p;
     p.characterId = clipId;
     p.depth = 1;

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "../avm1/test_host.h"
+#include "fixed_measure.h"
 #include "platform/flash/runtime/text/text_field.h"
 #include "platform/flash/runtime/text/text_format_class.h"
 #include "platform/flash/runtime/text/text_html.h"
@@ -12,15 +13,7 @@
 namespace pencora::runtime {
 namespace {
 
-// Every character 10 px wide, 12 px ascent, 3 px descent, whatever the font.
-class FixedMeasure : public TextMeasure {
-  public:
-    double advance(const TextFormat&, QStringView text) const override {
-        return 200.0 * double(text.size());
-    }
-    double ascent(const TextFormat&) const override { return 240; }
-    double descent(const TextFormat&) const override { return 60; }
-};
+using test::FixedMeasure;
 
 TextField makeField(bool multiline = true) {
     TextField f;

@@ -17,15 +17,7 @@ using testing::IsEmpty;
 
 const swf::Rgba kGreen{0, 160, 0, 255};
 
-struct TimelineRules : testing::Test {
-    Player player;
-    test::Recorder events;
-    TimelineRules() { player.setEvents(&events); }
-    DisplayObject& root() { return *player.root(0); }
-    void load(const swfwrite::MovieBuilder& b) {
-        player.load(0, test::share(b));
-        player.runFrame();
-    }
+struct TimelineRules : testing::Test, test::RecordedPlayer {
     // Frames that say "f1", "f2" ... and stop on the first.
     static void sayingFrames(swfwrite::TimelineBuilder& t, int frames, bool stopFirst = true) {
         for (int f = 1; f <= frames; ++f) {

@@ -18,16 +18,7 @@ using testing::ElementsAre;
 const swf::Rgba kRed{255, 0, 0, 255};
 const swf::Rgba kBlue{0, 0, 255, 255};
 
-struct TimelineTest : testing::Test {
-    Player player;
-    test::Recorder events;
-    TimelineTest() { player.setEvents(&events); }
-    DisplayObject& root() { return *player.root(0); }
-    void load(const swfwrite::MovieBuilder& b) {
-        player.load(0, test::share(b));
-        player.runFrame();
-    }
-};
+struct TimelineTest : testing::Test, test::RecordedPlayer {};
 
 TEST_F(TimelineTest, PlaysFramesPlacingMovingAndRemovingByDepth) {
     swfwrite::MovieBuilder b;
@@ -130,9 +121,7 @@ TEST_F(TimelineTest, ScriptOutlivingItsRemovedParentFindsNoParent) {
     inner.doAction(Actions().setTarget("/").gotoFrame(0).setTarget("..").stop().say("after").end())
         .showFrame();
     const uint16_t innerId = b.define(inner.sprite());
-    swfwrite::TimelineBuilder outer;
-    outer.place(innerId, 1).showFrame();
-    const uint16_t outerId = b.define(outer.sprite());
+    const uint16_t outerId = test::clipOf(b, {innerId});
     b.doAction(Actions().stop().end()).showFrame();
     b.place(outerId, 1).showFrame();
     load(b);

@@ -29,6 +29,13 @@ struct FilterClass {
 };
 
 const std::array<FilterClass, 8>& filterClasses() {
+    // The gradient glow and the gradient bevel take the same parameters.
+    static const std::vector<Param> gradient = {
+        {"distance", K::Number, 4},      {"angle", K::Number, 45},    {"colors", K::EmptyArray},
+        {"alphas", K::EmptyArray},       {"ratios", K::EmptyArray},   {"blurX", K::Number, 4},
+        {"blurY", K::Number, 4},         {"strength", K::Number, 1},  {"quality", K::Number, 1},
+        {"type", K::String, 0, "inner"}, {"knockout", K::Boolean, 0},
+    };
     static const std::array<FilterClass, 8> classes = {{
         {"BlurFilter",
          {{"blurX", K::Number, 4}, {"blurY", K::Number, 4}, {"quality", K::Number, 1}}},
@@ -66,30 +73,8 @@ const std::array<FilterClass, 8>& filterClasses() {
           {"quality", K::Number, 1},
           {"type", K::String, 0, "inner"},
           {"knockout", K::Boolean, 0}}},
-        {"GradientGlowFilter",
-         {{"distance", K::Number, 4},
-          {"angle", K::Number, 45},
-          {"colors", K::EmptyArray},
-          {"alphas", K::EmptyArray},
-          {"ratios", K::EmptyArray},
-          {"blurX", K::Number, 4},
-          {"blurY", K::Number, 4},
-          {"strength", K::Number, 1},
-          {"quality", K::Number, 1},
-          {"type", K::String, 0, "inner"},
-          {"knockout", K::Boolean, 0}}},
-        {"GradientBevelFilter",
-         {{"distance", K::Number, 4},
-          {"angle", K::Number, 45},
-          {"colors", K::EmptyArray},
-          {"alphas", K::EmptyArray},
-          {"ratios", K::EmptyArray},
-          {"blurX", K::Number, 4},
-          {"blurY", K::Number, 4},
-          {"strength", K::Number, 1},
-          {"quality", K::Number, 1},
-          {"type", K::String, 0, "inner"},
-          {"knockout", K::Boolean, 0}}},
+        {"GradientGlowFilter", gradient},
+        {"GradientBevelFilter", gradient},
         {"ColorMatrixFilter", {{"matrix", K::Matrix}}},
         {"ConvolutionFilter",
          {{"matrixX", K::Number, 0},

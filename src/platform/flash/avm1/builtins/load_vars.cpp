@@ -2,6 +2,7 @@
 // goes to the site's bind host); when the data arrives onData runs, whose default decodes the
 // text into the object and calls onLoad(success).
 
+#include "platform/flash/avm1/builtins/loaded_data.h"
 #include "platform/flash/avm1/conversions.h"
 #include "platform/flash/avm1/function_object.h"
 #include "platform/flash/avm1/loaded_text.h"
@@ -61,19 +62,7 @@ Value toString(Machine& m, const Value& self, std::vector<Value>&) {
 
 // The default onData: decode what came, set `loaded`, call onLoad(success).
 Value onData(Machine& m, const Value& self, std::vector<Value>& args) {
-    Object* o = self.object();
-    if (!o) {
-        return Value();
-    }
-    bool ok = !args.empty() && !args[0].isUndefined();
-    if (ok) {
-        std::vector<Value> text{args[0]};
-        decode(m, self, text);
-    }
-    o->put(QStringLiteral("loaded"), Value(ok));
-    std::vector<Value> success{Value(ok)};
-    m.callMethodValue(self, QStringLiteral("onLoad"), success);
-    return Value();
+    return defaultOnData(m, self, args, decode);
 }
 
 bool startFetch(Machine& m, Object* receiver, const QString& url, UrlRequest::Method method,
@@ -85,23 +74,10 @@ bool startFetch(Machine& m, Object* receiver, const QString& url, UrlRequest::Me
     // Nothing has come yet, and how much will come is not known.
     receiver->put(QStringLiteral("__bytes"), Value(0), kDontEnum);
     receiver->put(QStringLiteral("__bytesTotal"), Value(), kDontEnum);
-    m.pin(receiver);
-    FetchRequest r;
-    r.url = url;
-    r.method = method;
-    r.body = body;
-    Machine* machine = &m;
-    const int version = m.version();
-    r.done = [machine, receiver, version](bool ok, const QByteArray& data) {
-        machine->unpin(receiver);
-        Value text = ok ? Value(decodeLoadedText(data, usesCodepage(*machine))) : Value();
-        if (ok) {
-            receiver->put(QStringLiteral("__bytes"), Value(double(data.size())), kDontEnum);
-            receiver->put(QStringLiteral("__bytesTotal"), Value(double(data.size())), kDontEnum);
-        }
-        machine->callMethod(receiver, QStringLiteral("onData"), {text}, version);
-    };
-    m.host().fetch(std::move(r));
+    fetchTextFor(m, receiver, url, method, body, [](Object* o, double size) {
+        o->put(QStringLiteral("__bytes"), Value(size), kDontEnum);
+        o->put(QStringLiteral("__bytesTotal"), Value(size), kDontEnum);
+    });
     return true;
 }
 

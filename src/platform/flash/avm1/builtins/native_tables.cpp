@@ -127,33 +127,15 @@ ListedName listedName(const QString& slot) {
     if (slot.isEmpty()) {
         return out;
     }
-    switch (slot[0].unicode()) {
-        case '1':
-            if (slot.size() > 1 && slot[1] == '0') {
-                out.flags = kVersion10;
-                out.name = slot.mid(2);
-            } else {
-                out.name = slot.mid(1);
-            }
-            break;
-        case '6':
-            out.flags = kVersion6;
-            out.name = slot.mid(1);
-            break;
-        case '7':
-            out.flags = kVersion7;
-            out.name = slot.mid(1);
-            break;
-        case '8':
-            out.flags = kVersion8;
-            out.name = slot.mid(1);
-            break;
-        case '9':
-            out.flags = kVersion9;
-            out.name = slot.mid(1);
-            break;
-        default:
-            break;
+    if (slot.startsWith(QLatin1String("10"))) {
+        return {slot.mid(2), kVersion10};
+    }
+    static constexpr uint16_t kByDigit[] = {kVersion6, kVersion7, kVersion8, kVersion9};
+    const char16_t first = slot[0].unicode();
+    if (first >= u'6' && first <= u'9') {
+        out = {slot.mid(1), kByDigit[first - u'6']};
+    } else if (first == u'1') {
+        out.name = slot.mid(1);
     }
     return out;
 }

@@ -1,7 +1,7 @@
 // XMLNode and XML: building, walking and printing trees; XML adds parseXML, load through the
 // host, and the declarations it met.
+#include "platform/flash/avm1/builtins/loaded_data.h"
 #include "platform/flash/avm1/function_object.h"
-#include "platform/flash/avm1/loaded_text.h"
 #include "platform/flash/avm1/machine_impl.h"
 #include "platform/flash/avm1/request_headers.h"
 #include "platform/flash/avm1/xml_namespaces.h"
@@ -176,19 +176,7 @@ Value createTextNode(Machine& m, const Value&, std::vector<Value>& args) {
 
 // The default onData: parse what came and call onLoad(success).
 Value xmlOnData(Machine& m, const Value& self, std::vector<Value>& args) {
-    Object* o = self.object();
-    if (!o) {
-        return Value();
-    }
-    bool ok = !args.empty() && !args[0].isUndefined();
-    if (ok) {
-        std::vector<Value> text{args[0]};
-        parseXml(m, self, text);
-    }
-    o->put(QStringLiteral("loaded"), Value(ok));
-    std::vector<Value> success{Value(ok)};
-    m.callMethodValue(self, QStringLiteral("onLoad"), success);
-    return Value();
+    return defaultOnData(m, self, args, parseXml);
 }
 
 // Fetches `url` for `o` (the document the answer is parsed into) and hands the text to its
@@ -197,25 +185,12 @@ void startXmlFetch(Machine& m, Object* o, const QString& url, UrlRequest::Method
                    const QByteArray& body) {
     o->put(QStringLiteral("loaded"), Value(false));
     o->put(QStringLiteral("_bytesLoaded"), Value(0), kDontEnum | kDontDelete);
-    m.pin(o);
-    FetchRequest r;
-    r.url = url;
-    r.method = method;
-    r.body = body;
-    Machine* machine = &m;
-    const int version = m.version();
-    r.done = [machine, o, version](bool ok, const QByteArray& data) {
-        machine->unpin(o);
-        if (ok) {
-            // Scripts cannot delete them (onData handlers try).
-            const uint16_t flags = kDontEnum | kDontDelete;
-            o->put(QStringLiteral("_bytesLoaded"), Value(double(data.size())), flags);
-            o->put(QStringLiteral("_bytesTotal"), Value(double(data.size())), flags);
-        }
-        Value text = ok ? Value(decodeLoadedText(data, usesCodepage(*machine))) : Value();
-        machine->callMethod(o, QStringLiteral("onData"), {text}, version);
-    };
-    m.host().fetch(std::move(r));
+    fetchTextFor(m, o, url, method, body, [](Object* receiver, double size) {
+        // Scripts cannot delete them (onData handlers try).
+        const uint16_t flags = kDontEnum | kDontDelete;
+        receiver->put(QStringLiteral("_bytesLoaded"), Value(size), flags);
+        receiver->put(QStringLiteral("_bytesTotal"), Value(size), flags);
+    });
 }
 
 Value xmlLoad(Machine& m, const Value& self, std::vector<Value>& args) {

@@ -343,31 +343,22 @@ struct Folded {
     std::optional<uint16_t> tabIndex;
 };
 
+// The fields the tag gives replace those of `into`.
 void merge(swf::PlaceObject& into, const swf::PlaceObject& tag) {
-    if (tag.matrix) {
-        into.matrix = tag.matrix;
-    }
-    if (tag.colorTransform) {
-        into.colorTransform = tag.colorTransform;
-    }
-    if (tag.ratio) {
-        into.ratio = tag.ratio;
-    }
-    if (tag.name) {
-        into.name = tag.name;
-    }
-    if (tag.clipDepth) {
-        into.clipDepth = tag.clipDepth;
-    }
-    if (tag.visible) {
-        into.visible = tag.visible;
-    }
-    if (tag.blendMode) {
-        into.blendMode = tag.blendMode;
-    }
-    if (tag.filters) {
-        into.filters = tag.filters;
-    }
+    auto take = [&](auto field) {
+        if (tag.*field) {
+            into.*field = tag.*field;
+        }
+    };
+    using P = swf::PlaceObject;
+    take(&P::matrix);
+    take(&P::colorTransform);
+    take(&P::ratio);
+    take(&P::name);
+    take(&P::clipDepth);
+    take(&P::visible);
+    take(&P::blendMode);
+    take(&P::filters);
 }
 
 swf::PlaceObject placementOf(const DisplayObject& o) {

@@ -154,14 +154,8 @@ Value draw(Machine& m, const Value& self, std::vector<Value>& args) {
 }  // namespace
 
 void installBitmapDrawing(Machine& m) {
-    const Value flash = m.get(m.global(), QStringLiteral("flash"));
-    const Value display =
-        flash.isObject() ? m.getMember(flash, QStringLiteral("display")) : Value();
-    const Value cls =
-        display.isObject() ? m.getMember(display, QStringLiteral("BitmapData")) : Value();
-    const Value proto = cls.isObject() ? m.getMember(cls, QStringLiteral("prototype")) : Value();
-    if (proto.isObject()) {
-        proto.object()->putNative(m, QStringLiteral("draw"), draw);
+    if (avm1::Object* proto = bitmapDataPrototype(m)) {
+        proto->putNative(m, QStringLiteral("draw"), draw);
     }
 }
 

@@ -2,6 +2,16 @@
 
 namespace pencora::runtime {
 
+avm1::Object* bitmapDataPrototype(avm1::Machine& m) {
+    using avm1::Value;
+    const Value flash = m.get(m.global(), QStringLiteral("flash"));
+    const Value display =
+        flash.isObject() ? m.getMember(flash, QStringLiteral("display")) : Value();
+    const Value cls =
+        display.isObject() ? m.getMember(display, QStringLiteral("BitmapData")) : Value();
+    return cls.isObject() ? m.getMember(cls, QStringLiteral("prototype")).object() : nullptr;
+}
+
 void storePainted(avm1::BitmapDataObject& bitmap, const QImage& image, QPoint at,
                   const QRect& area) {
     const QRect target = area.intersected(QRect(at, image.size()))

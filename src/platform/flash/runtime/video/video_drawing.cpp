@@ -8,11 +8,41 @@ namespace pencora::runtime {
 
 namespace {
 
-class VideoDrawing : public CharacterDrawing {
+// A picture stretched over a rectangle that is also what the drawing hits and bounds.
+class StretchedPictureDrawing : public CharacterDrawing {
+  public:
+    explicit StretchedPictureDrawing(QRectF area) : area_(area) {}
+
+    QPainterPath outline(uint16_t) const override {
+        QPainterPath path;
+        path.addRect(area_);
+        return path;
+    }
+
+    bool hits(QPointF point, uint16_t, const QTransform&) const override {
+        return area_.contains(point);
+    }
+
+    QRectF bounds(uint16_t) const override { return area_; }
+
+  protected:
+    // Draws `bitmap`, the drawing of a picture of `size` pixels, over the rectangle.
+    void drawStretched(const CharacterDrawing& bitmap, QSize size, QPainter& painter,
+                       const QTransform& toDevice, const ColorTransformF& color) const {
+        const QTransform stretch = QTransform::fromScale(area_.width() / (size.width() * 20.0),
+                                                         area_.height() / (size.height() * 20.0));
+        bitmap.draw(painter, stretch * toDevice, color, 0);
+    }
+
+    QRectF area_;
+};
+
+class VideoDrawing : public StretchedPictureDrawing {
   public:
     explicit VideoDrawing(std::shared_ptr<VideoPlayback> playback)
-        : playback_(std::move(playback)),
-          area_(0, 0, playback_->stream().width * 20.0, playback_->stream().height * 20.0) {}
+        : StretchedPictureDrawing(
+              {0, 0, playback->stream().width * 20.0, playback->stream().height * 20.0}),
+          playback_(std::move(playback)) {}
 
     void draw(QPainter& painter, const QTransform& toDevice, const ColorTransformF& color,
               uint16_t ratio) const override {
@@ -29,22 +59,8 @@ class VideoDrawing : public CharacterDrawing {
             return;
         }
         // The picture, whatever size it decoded at, fills the rectangle the stream declares.
-        const QTransform stretch = QTransform::fromScale(
-            area_.width() / (picture->width() * 20.0), area_.height() / (picture->height() * 20.0));
-        bitmap_->draw(painter, stretch * toDevice, color, 0);
+        drawStretched(*bitmap_, picture->size(), painter, toDevice, color);
     }
-
-    QPainterPath outline(uint16_t) const override {
-        QPainterPath path;
-        path.addRect(area_);
-        return path;
-    }
-
-    bool hits(QPointF point, uint16_t, const QTransform&) const override {
-        return area_.contains(point);
-    }
-
-    QRectF bounds(uint16_t) const override { return area_; }
 
     // The picture on show at `ratio`: a stream holds a picture over many frames.
     uint64_t shownAt(uint16_t ratio) const override {
@@ -54,7 +70,6 @@ class VideoDrawing : public CharacterDrawing {
 
   private:
     std::shared_ptr<VideoPlayback> playback_;
-    QRectF area_;
     // The bitmap drawing of the picture last drawn.
     mutable qint64 pictureKey_ = 0;
     mutable bool smoothing_ = false;
@@ -63,10 +78,10 @@ class VideoDrawing : public CharacterDrawing {
 
 // A stream's picture in a video object: stretched over the rectangle the object's stream
 // declares, which stays its size while no picture has come.
-class StreamPictureDrawing : public CharacterDrawing {
+class StreamPictureDrawing : public StretchedPictureDrawing {
   public:
     StreamPictureDrawing(const QImage& picture, QRectF area, bool smoothing)
-        : area_(area),
+        : StretchedPictureDrawing(area),
           pictureSize_(picture.size()),
           bitmap_(makeBitmapDrawing(picture, smoothing)) {}
 
@@ -75,26 +90,10 @@ class StreamPictureDrawing : public CharacterDrawing {
         if (!bitmap_ || area_.isEmpty() || pictureSize_.isEmpty()) {
             return;
         }
-        const QTransform stretch =
-            QTransform::fromScale(area_.width() / (pictureSize_.width() * 20.0),
-                                  area_.height() / (pictureSize_.height() * 20.0));
-        bitmap_->draw(painter, stretch * toDevice, color, 0);
+        drawStretched(*bitmap_, pictureSize_, painter, toDevice, color);
     }
-
-    QPainterPath outline(uint16_t) const override {
-        QPainterPath path;
-        path.addRect(area_);
-        return path;
-    }
-
-    bool hits(QPointF point, uint16_t, const QTransform&) const override {
-        return area_.contains(point);
-    }
-
-    QRectF bounds(uint16_t) const override { return area_; }
 
   private:
-    QRectF area_;
     QSize pictureSize_;
     std::shared_ptr<const CharacterDrawing> bitmap_;
 };
