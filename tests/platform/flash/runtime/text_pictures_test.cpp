@@ -11,6 +11,7 @@
 
 #include "../avm1/assembler.h"
 #include "engine_fixture.h"
+#include "fixed_measure.h"
 #include "platform/flash/runtime/text/text_field.h"
 #include "platform/flash/runtime/text/text_html.h"
 
@@ -25,15 +26,8 @@ using Code = swf::ActionCode;
 constexpr QRgb kWhite = 0xFFFFFFFF;
 constexpr QRgb kRed = 0xFFFF0000;
 
-// Every character 10 px wide, 12 px ascent, 3 px descent: lines 15 px (300 twips) apart.
-class FixedMeasure : public TextMeasure {
-  public:
-    double advance(const TextFormat&, QStringView text) const override {
-        return 200.0 * double(text.size());
-    }
-    double ascent(const TextFormat&) const override { return 240; }
-    double descent(const TextFormat&) const override { return 60; }
-};
+// Lines 15 px (300 twips) apart.
+using test::FixedMeasure;
 
 TextField wrappedField(int version, double widthPx) {
     TextField f;

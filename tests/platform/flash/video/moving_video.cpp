@@ -3,11 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavutil/frame.h>
-#include <libavutil/opt.h>
-}
+#include "encode_pictures.h"
 
 namespace pencora::flash::video::test {
 
@@ -49,46 +45,6 @@ Planes planesOf(const AVFrame& f) {
     return p;
 }
 
-std::vector<std::vector<uint8_t>> encode(int width, int height, int frames, int quantizer) {
-    std::vector<std::vector<uint8_t>> out;
-    const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_FLV1);
-    AVCodecContext* c = codec ? avcodec_alloc_context3(codec) : nullptr;
-    AVFrame* f = av_frame_alloc();
-    AVPacket* p = av_packet_alloc();
-    if (c && f && p) {
-        c->width = width;
-        c->height = height;
-        c->pix_fmt = AV_PIX_FMT_YUV420P;
-        c->time_base = {1, 12};
-        c->gop_size = 600;
-        c->max_b_frames = 0;
-        c->flags |= AV_CODEC_FLAG_QSCALE;
-        c->global_quality = FF_QP2LAMBDA * quantizer;
-        av_opt_set_int(c, "sc_threshold", 1000000000, AV_OPT_SEARCH_CHILDREN);
-    }
-    if (c && f && p && avcodec_open2(c, codec, nullptr) == 0) {
-        f->format = AV_PIX_FMT_YUV420P;
-        f->width = width;
-        f->height = height;
-        av_frame_get_buffer(f, 0);
-        for (int i = 0; i < frames; ++i) {
-            av_frame_make_writable(f);
-            fill(*f, i);
-            f->pts = i;
-            f->quality = c->global_quality;
-            avcodec_send_frame(c, f);
-            while (avcodec_receive_packet(c, p) == 0) {
-                out.emplace_back(p->data, p->data + p->size);
-                av_packet_unref(p);
-            }
-        }
-    }
-    av_packet_free(&p);
-    av_frame_free(&f);
-    avcodec_free_context(&c);
-    return out;
-}
-
 std::vector<Planes> decodeAll(const std::vector<std::vector<uint8_t>>& packets) {
     std::vector<Planes> out;
     const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_FLV1);
@@ -120,7 +76,8 @@ std::vector<Planes> decodeAll(const std::vector<std::vector<uint8_t>>& packets) 
 
 EncodedClip movingClip(int width, int height, int frames, int quantizer) {
     EncodedClip clip;
-    clip.packets = encode(width, height, frames, quantizer);
+    clip.packets =
+        encode(AV_CODEC_ID_FLV1, AV_PIX_FMT_YUV420P, width, height, frames, 600, fill, quantizer);
     clip.decoded = decodeAll(clip.packets);
     return clip;
 }
